@@ -1,0 +1,23 @@
+# Helpers that turn the source folders into targets. Sources are found by glob so that a new
+# class is one header/source pair and nothing else.
+
+# An object library from every .cpp below `dir` (main.cpp, the program's entry, excluded).
+function(quill_object_library name dir)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+       ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  if(NOT sources)
+    set(empty ${CMAKE_BINARY_DIR}/empty/${name}.cpp)
+    if(NOT EXISTS ${empty})
+      file(WRITE ${empty} "// ${dir} has no sources yet.\n")
+    endif()
+    set(sources ${empty})
+  endif()
+  add_library(${name} OBJECT ${sources})
+  target_link_libraries(${name} PUBLIC quill_common quill_dep_boost)
+endfunction()
+
+# Links every engine and game object library into `target`.
+function(quill_link_all target)
+  target_link_libraries(${target} PRIVATE quill_common ${QUILL_OBJECT_LIBRARIES})
+endfunction()

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets everything up, builds the game and runs it. Extra arguments go to the game
+# (a level file to play at once).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" "$root/build/game" -DCMAKE_BUILD_TYPE=Release -DQUILL_TESTS=OFF -DQUILL_BENCH=OFF
+exec "$root/build/game/quillmoor" "$@"

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, playing and testing Quillmoor needs.
+# Idempotent: prints nothing and touches nothing when everything is installed already.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config clang-14 libclang-rt-14-dev
+  libboost-dev libexpat1-dev zlib1g-dev libminizip-dev libpng-dev libjpeg-dev
+  libfreetype-dev libsdl2-dev libsdl2-mixer-dev
+  libgl-dev libegl-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0
+  xvfb xauth
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup: these packages are missing and installing them needs root: ${missing[*]}" >&2
+  exit 1
+fi
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq </dev/null
+apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null >/dev/null
