@@ -1,0 +1,72 @@
+#pragma once
+
+#include "engine/core/cColor.h"
+#include "engine/core/cPoint.h"
+#include "engine/core/cVector2.h"
+#include "engine/core/cVector3.h"
+#include "engine/core/cVector4.h"
+
+#include <string>
+
+namespace Engine
+{
+
+template <class T> struct cFromStringUnsupported
+{
+    static constexpr bool value = false;
+};
+
+// Reads a value from the wide text of a data file into `target` and returns `target`.
+//
+// Numbers are read as a stream in the classic "C" locale reads them, whatever the program's
+// locale: leading white space is skipped and reading stops at the first character that cannot
+// continue the number ("12abc" gives 12). When the text is empty, does not begin with a
+// number or holds a number the type cannot hold, the target keeps its value, so a loader
+// presets the default and passes the attribute text.
+//
+//   float, double            decimal, with fraction and exponent
+//   bool                     the number 0 or 1; any other number or word changes nothing
+//   int, unsigned, long,     decimal; unsigned types take a minus sign as unsigned arithmetic
+//   unsigned short, long long  does ("-1" is the largest value)
+//   unsigned long            hexadecimal after a leading "0x" (lower-case x only), else decimal
+//   cColor                   hexadecimal; a text of up to 6 characters is RRGGBB and keeps alpha,
+//                            a longer one is AARRGGBB. The characters of the text count, not
+//                            the digits: "0xFFFFFF" is AARRGGBB with alpha 0.
+//   cVector2/3/4, cPoint     the components in order, exactly one character of any kind skipped
+//                            between two components ("3;4", "3,4", "3 4"); a component that
+//                            cannot be read leaves it and every later one unchanged
+//   std::wstring             the whole text (an empty text empties the target)
+//   std::string              the first word of the UTF-8 text
+template <class T> T& fromString(T& target, const std::wstring& text)
+{
+    static_assert(cFromStringUnsupported<T>::value, "fromString has no conversion to this type");
+    (void)text;
+    return target;
+}
+
+// The value read from `text` into a value-initialised T (0, false, an empty text).
+template <class T> T fromString(const std::wstring& text)
+{
+    T value{};
+    fromString<T>(value, text);
+    return value;
+}
+
+template <> float& fromString<float>(float& target, const std::wstring& text);
+template <> double& fromString<double>(double& target, const std::wstring& text);
+template <> bool& fromString<bool>(bool& target, const std::wstring& text);
+template <> int& fromString<int>(int& target, const std::wstring& text);
+template <> unsigned int& fromString<unsigned int>(unsigned int& target, const std::wstring& text);
+template <> long& fromString<long>(long& target, const std::wstring& text);
+template <> unsigned short& fromString<unsigned short>(unsigned short& target, const std::wstring& text);
+template <> long long& fromString<long long>(long long& target, const std::wstring& text);
+template <> unsigned long& fromString<unsigned long>(unsigned long& target, const std::wstring& text);
+template <> cColor& fromString<cColor>(cColor& target, const std::wstring& text);
+template <> cVector2& fromString<cVector2>(cVector2& target, const std::wstring& text);
+template <> cVector3& fromString<cVector3>(cVector3& target, const std::wstring& text);
+template <> cVector4& fromString<cVector4>(cVector4& target, const std::wstring& text);
+template <> cPoint& fromString<cPoint>(cPoint& target, const std::wstring& text);
+template <> std::wstring& fromString<std::wstring>(std::wstring& target, const std::wstring& text);
+template <> std::string& fromString<std::string>(std::string& target, const std::wstring& text);
+
+} // namespace Engine

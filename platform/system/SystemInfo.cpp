@@ -1,0 +1,135 @@
+#include "platform/system/SystemInfo.h"
+
+#include <SDL.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <pwd.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace Platform
+{
+namespace
+{
+
+// UTF-8 of one code point; values that are no character become U+FFFD.
+void appendUtf8(std::string& out, uint32_t c)
+{
+    if ((c >= 0xD800u && c <= 0xDFFFu) || c > 0x10FFFFu)
+        c = 0xFFFDu;
+    if (c < 0x80u)
+    {
+        out += static_cast<char>(c);
+    }
+    else if (c < 0x800u)
+    {
+        out += static_cast<char>(0xC0u | (c >> 6));
+        out += static_cast<char>(0x80u | (c & 0x3Fu));
+    }
+    else if (c < 0x10000u)
+    {
+        out += static_cast<char>(0xE0u | (c >> 12));
+        out += static_cast<char>(0x80u | ((c >> 6) & 0x3Fu));
+        out += static_cast<char>(0x80u | (c & 0x3Fu));
+    }
+    else
+    {
+        out += static_cast<char>(0xF0u | (c >> 18));
+        out += static_cast<char>(0x80u | ((c >> 12) & 0x3Fu));
+        out += static_cast<char>(0x80u | ((c >> 6) & 0x3Fu));
+        out += static_cast<char>(0x80u | (c & 0x3Fu));
+    }
+}
+
+std::string homeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        return home;
+    passwd entry{};
+    passwd* found = nullptr;
+    char buffer[4096];
+    if (getpwuid_r(getuid(), &entry, buffer, sizeof(buffer), &found) == 0 && found && found->pw_dir &&
+        found->pw_dir[0] == '/')
+        return found->pw_dir;
+    return {};
+}
+
+} // namespace
+
+std::string executablePath()
+{
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : path.string();
+}
+
+std::string executableFileName()
+{
+    const std::string path = executablePath();
+    return std::filesystem::path(path).filename().string();
+}
+
+std::string dataHomeFolder()
+{
+    std::string folder;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/')
+        folder = xdg;
+    else if (std::string home = homeFolder(); !home.empty())
+        folder = home + "/.local/share";
+    else
+    {
+        std::error_code error;
+        folder = std::filesystem::current_path(error).string();
+    }
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    // Failure to create is not reported here: the first write into the folder reports it with
+    // the file's name.
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return folder;
+}
+
+int lastErrorCode()
+{
+    return errno;
+}
+
+std::string errorText(int code)
+{
+    char buffer[256];
+    // The GNU strerror_r returns the text, which may or may not live in the buffer.
+    const char* text = strerror_r(code, buffer, sizeof(buffer));
+    if (!text || !text[0])
+        return "Unknown error " + std::to_string(code);
+    return text;
+}
+
+void debugTrace(const std::string& utf8)
+{
+    std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+    std::fflush(stderr);
+}
+
+void debugTrace(const wchar_t* text)
+{
+    if (!text)
+        return;
+    std::string utf8;
+    for (; *text; ++text)
+        appendUtf8(utf8, static_cast<uint32_t>(*text));
+    debugTrace(utf8);
+}
+
+void globalCursorPos(int& x, int& y)
+{
+    x = 0;
+    y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+}
+
+} // namespace Platform
