@@ -1,0 +1,136 @@
+#pragma once
+
+#include "engine/core/cSingleton.h"
+#include "engine/devices/eControl.h"
+#include "platform/input/InputBackend.h"
+
+#include <boost/function.hpp>
+#include <boost/signals2/connection.hpp>
+#include <boost/signals2/signal.hpp>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace Platform
+{
+class Window;
+}
+
+namespace Engine
+{
+
+// Keyboard, mouse and joystick activity as signals. Once per frame `update` reads the three
+// buffered devices and raises one signal per control code (`eControl`), plus the value signals
+// for typed characters, key-down messages, mouse axes and joystick axes; handlers run at once,
+// inside `update`. The window procedure feeds `queueChar` (typed characters) and `queueKey`
+// (key-down messages) and calls `acquire`/`unacquire` as the window gains and loses activation.
+class cInput : public cSingleton<cInput>
+{
+public:
+    using tSlot = boost::function<void()>;
+    using tCharSlot = boost::function<void(wchar_t)>;
+    using tKeyDownSlot = boost::function<void(uint32_t)>;
+    using tAxisSlot = boost::function<void(eControl, long)>;
+
+    static constexpr uint32_t kQueueSize = 1024;
+    static constexpr uint32_t kBufferSize = 1024;
+
+    // Reads SDL's devices for the main window (borrowed; it must outlive this object).
+    explicit cInput(Platform::Window* window);
+    // Reads the devices of `backend` (tests hand in a `Platform::ScriptedInput`).
+    explicit cInput(std::unique_ptr<Platform::InputBackend> backend);
+    virtual ~cInput();
+
+    // Connects `slot` to the signal of `code`. A code outside 0..1100 throws
+    // "cInput::connectKey(): wrong control code".
+    virtual boost::signals2::connection connectKey(eControl code, const tSlot& slot);
+    // Disconnects `connection`; the code is not used.
+    virtual void disconnectKey(eControl code, boost::signals2::connection connection);
+    virtual boost::signals2::connection connectChar(const tCharSlot& slot);
+    virtual void disconnectChar(boost::signals2::connection connection);
+    virtual boost::signals2::connection connectMouse(const tAxisSlot& slot);
+    virtual void disconnectMouse(boost::signals2::connection connection);
+    virtual boost::signals2::connection connectKeyDown(const tKeyDownSlot& slot);
+    virtual void disconnectKeyDown(boost::signals2::connection connection);
+    virtual boost::signals2::connection connectJoystick(const tAxisSlot& slot);
+    virtual void disconnectJoystick(boost::signals2::connection connection);
+
+    // Appends a typed UTF-16 code unit; dropped when 1024 are queued.
+    virtual void queueChar(uint16_t unit);
+    // Appends the virtual-key code of a key-down message; dropped when 1024 are queued.
+    virtual void queueKey(uint32_t key);
+    // The next update raises 520 and then 512, as if button 0 was clicked.
+    virtual void emulateClick();
+    // The next update raises the mouse-axis signal with (530, 0).
+    virtual void emulateMouseMove();
+
+    // The per-frame poll: characters, key-downs, then the keyboard, mouse and joystick buffers,
+    // the emulated click and move, the mouse movement and the joystick positions.
+    virtual void update();
+
+    // True while the key (key code 0..255) is held; the keyboard is read once per frame.
+    virtual bool isKeyDown(uint32_t key);
+    // The display name of a key code; an empty name for a code without one.
+    virtual const std::string& getKeyName(uint32_t key);
+
+    virtual bool isMouseExclusive() const { return m_mouseExclusive; }
+    virtual void setMouseExclusive(bool exclusive);
+    virtual bool hasJoystick() const { return m_joystick != nullptr; }
+    virtual void setCursor(Platform::CursorHandle cursor);
+    virtual void restoreCursor();
+    virtual Platform::CursorHandle getCursor() const { return m_cursor; }
+    virtual bool isJoystickExclusive() const { return m_joystickExclusive; }
+    virtual void setJoystickExclusive(bool exclusive);
+
+    // Acquire (release) the keyboard, mouse and joystick; true only when no call failed.
+    bool acquire();
+    bool unacquire();
+
+    // Where the devices come from (the mouse-button swap preference lives there).
+    Platform::InputBackend& getBackend() { return *m_backend; }
+
+private:
+    void createDevices();
+    void raise(int32_t code);
+    void deliverCharacters();
+    void deliverKeys();
+    void readKeyboard(bool& anyRaised);
+    void readMouse(bool& anyRaised);
+    void readJoystick(bool& anyRaised);
+    void readMouseState();
+    void readJoystickState();
+
+    std::unique_ptr<Platform::InputBackend> m_backend;
+    Platform::InputDevice* m_keyboard = nullptr;
+    Platform::InputDevice* m_mouse = nullptr;
+    Platform::InputDevice* m_joystick = nullptr;
+
+    std::array<Platform::DeviceRecord, kBufferSize> m_keyboardBuffer;
+    std::array<Platform::DeviceRecord, kBufferSize> m_mouseBuffer;
+    std::array<Platform::DeviceRecord, kBufferSize> m_joystickBuffer;
+    std::array<uint16_t, kQueueSize> m_chars{};
+    uint32_t m_charCount = 0;
+    std::array<uint32_t, kQueueSize> m_keys{};
+    uint32_t m_keyCount = 0;
+
+    std::array<boost::signals2::signal<void()>, CONTROL_COUNT> m_signals;
+    boost::signals2::signal<void(eControl, long)> m_mouseSignal;
+    boost::signals2::signal<void(wchar_t)> m_charSignal;
+    boost::signals2::signal<void(uint32_t)> m_keyDownSignal;
+    boost::signals2::signal<void(eControl, long)> m_joystickSignal;
+
+    std::array<uint8_t, 256> m_keyState{};
+    bool m_keyStateRead = false;
+    std::map<uint32_t, std::string> m_keyNames;
+    bool m_mouseExclusive = false;
+    bool m_joystickExclusive = false;
+    Platform::CursorHandle m_cursor = nullptr;
+    Platform::CursorHandle m_defaultCursor = nullptr;
+    bool m_emulateClick = false;
+    bool m_emulateMove = false;
+};
+
+} // namespace Engine

@@ -1,0 +1,98 @@
+#include "platform/input/ScriptedInput.h"
+
+namespace Platform
+{
+
+ScriptedInput::ScriptedInput(bool withJoystick)
+    : m_keyboard(std::make_unique<InputDevice>(DeviceKind::Keyboard, m_sequence)),
+      m_mouse(std::make_unique<InputDevice>(DeviceKind::Mouse, m_sequence))
+{
+    if (withJoystick)
+        m_joystick = std::make_unique<InputDevice>(DeviceKind::Joystick, m_sequence);
+    for (InputDevice* device : {m_keyboard.get(), m_mouse.get(), m_joystick.get()})
+        if (device)
+            device->setForegroundRule([this] { return m_foreground; });
+}
+
+InputDevice* ScriptedInput::createDevice(DeviceKind kind)
+{
+    switch (kind)
+    {
+    case DeviceKind::Keyboard:
+        return m_keyboard.get();
+    case DeviceKind::Mouse:
+        return m_mouse.get();
+    case DeviceKind::Joystick:
+        return m_joystick.get();
+    }
+    return nullptr;
+}
+
+bool ScriptedInput::querySwapMouseButtons(bool& swapped) const
+{
+    if (!m_swapRecorded)
+        return false;
+    swapped = m_swapped;
+    return true;
+}
+
+void ScriptedInput::setSwapMouseButtons(bool recorded, bool swapped)
+{
+    m_swapRecorded = recorded;
+    m_swapped = swapped;
+}
+
+void ScriptedInput::setCursor(CursorHandle cursor)
+{
+    m_cursor = cursor;
+    ++m_cursorSets;
+}
+
+void ScriptedInput::setForeground(bool foreground)
+{
+    m_foreground = foreground;
+    if (!foreground)
+        for (InputDevice* device : {m_keyboard.get(), m_mouse.get(), m_joystick.get()})
+            if (device)
+                device->loseForeground();
+}
+
+void ScriptedInput::keyDown(uint8_t key)
+{
+    m_keyboard->keyEvent(key, true, ++m_time);
+}
+
+void ScriptedInput::keyUp(uint8_t key)
+{
+    m_keyboard->keyEvent(key, false, ++m_time);
+}
+
+void ScriptedInput::mouseButton(uint32_t button, bool down)
+{
+    m_mouse->buttonEvent(button, down, ++m_time);
+}
+
+void ScriptedInput::mouseMove(int32_t dx, int32_t dy, int32_t wheel)
+{
+    m_mouse->mouseMotion(dx, dy, wheel);
+}
+
+void ScriptedInput::joystickButton(uint32_t button, bool down)
+{
+    if (m_joystick)
+        m_joystick->buttonEvent(button, down, ++m_time);
+}
+
+void ScriptedInput::joystickAxis(uint32_t axis, int32_t raw)
+{
+    if (m_joystick)
+        m_joystick->joystickAxis(axis, raw);
+}
+
+void ScriptedInput::joystickHat(uint32_t hat, uint32_t direction)
+{
+    if (m_joystick)
+        m_joystick->joystickHat(hat, direction);
+}
+
+} // namespace Platform

@@ -1,0 +1,228 @@
+#include "platform/input/SdlInput.h"
+
+#include "platform/input/KeyCodes.h"
+#include "platform/window/Window.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+
+namespace Platform
+{
+namespace
+{
+
+int eventWatch(void* self, SDL_Event* event)
+{
+    static_cast<SdlInput*>(self)->handleEvent(event);
+    return 0;
+}
+
+// SDL's button numbers to the device's: left, right, middle, then the extra buttons.
+int mouseButton(uint8_t sdlButton)
+{
+    switch (sdlButton)
+    {
+    case SDL_BUTTON_LEFT:
+        return 0;
+    case SDL_BUTTON_RIGHT:
+        return 1;
+    case SDL_BUTTON_MIDDLE:
+        return 2;
+    default:
+        return sdlButton >= SDL_BUTTON_X1 && sdlButton < SDL_BUTTON_X1 + 5 ? sdlButton - SDL_BUTTON_X1 + 3
+                                                                           : -1;
+    }
+}
+
+uint32_t hatDirection(uint8_t hat)
+{
+    switch (hat)
+    {
+    case SDL_HAT_UP:
+        return 0;
+    case SDL_HAT_RIGHTUP:
+        return 4500;
+    case SDL_HAT_RIGHT:
+        return 9000;
+    case SDL_HAT_RIGHTDOWN:
+        return 13500;
+    case SDL_HAT_DOWN:
+        return 18000;
+    case SDL_HAT_LEFTDOWN:
+        return 22500;
+    case SDL_HAT_LEFT:
+        return 27000;
+    case SDL_HAT_LEFTUP:
+        return 31500;
+    default:
+        return kHatCentred;
+    }
+}
+
+} // namespace
+
+SdlInput::SdlInput(Window* window) : m_window(window)
+{
+    if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0)
+        SDL_LogWarn(SDL_LOG_CATEGORY_INPUT, "SDL events unavailable: %s", SDL_GetError());
+    // SDL would drop joystick events while no window of the program has the focus as SDL sees it;
+    // the devices apply their own foreground rule instead.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // Without the joystick subsystem there is simply no joystick.
+    m_joystickReady = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+    if (m_window)
+    {
+        m_windowId = SDL_GetWindowID(m_window->sdlWindow());
+        m_focused = m_window->hasFocus();
+    }
+    m_keyboard = std::make_unique<InputDevice>(DeviceKind::Keyboard, m_sequence);
+    m_mouse = std::make_unique<InputDevice>(DeviceKind::Mouse, m_sequence);
+    for (InputDevice* device : {m_keyboard.get(), m_mouse.get()})
+        device->setForegroundRule([this] { return m_focused; });
+    m_mouse->setExclusiveHook(
+        [this](bool exclusive)
+        {
+            if (m_window)
+                SDL_SetRelativeMouseMode(exclusive ? SDL_TRUE : SDL_FALSE);
+        });
+    SDL_AddEventWatch(eventWatch, this);
+}
+
+SdlInput::~SdlInput()
+{
+    SDL_DelEventWatch(eventWatch, this);
+    if (m_joystick)
+        SDL_JoystickClose(static_cast<SDL_Joystick*>(m_joystick));
+    if (m_joystickReady)
+        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    SDL_QuitSubSystem(SDL_INIT_EVENTS);
+}
+
+InputDevice* SdlInput::createDevice(DeviceKind kind)
+{
+    switch (kind)
+    {
+    case DeviceKind::Keyboard:
+        return m_keyboard.get();
+    case DeviceKind::Mouse:
+        return m_mouse.get();
+    case DeviceKind::Joystick:
+        if (!m_joystickDevice)
+            openJoystick();
+        return m_joystickDevice.get();
+    }
+    return nullptr;
+}
+
+void SdlInput::openJoystick()
+{
+    if (!m_joystickReady || SDL_NumJoysticks() <= 0)
+        return;
+    SDL_Joystick* joystick = SDL_JoystickOpen(0);
+    if (!joystick)
+        return;
+    m_joystick = joystick;
+    m_joystickId = SDL_JoystickInstanceID(joystick);
+    m_joystickDevice = std::make_unique<InputDevice>(DeviceKind::Joystick, m_sequence);
+    m_joystickDevice->setForegroundRule([this] { return m_focused; });
+    // Start from the stick's present position; later changes arrive as events.
+    const int axes = std::min<int>(SDL_JoystickNumAxes(joystick), kJoystickAxisCount);
+    for (int i = 0; i < axes; ++i)
+        m_joystickDevice->joystickAxis(static_cast<uint32_t>(i), SDL_JoystickGetAxis(joystick, i));
+    const int hats = std::min<int>(SDL_JoystickNumHats(joystick), kJoystickHatCount);
+    for (int i = 0; i < hats; ++i)
+        m_joystickDevice->joystickHat(static_cast<uint32_t>(i),
+                                      hatDirection(SDL_JoystickGetHat(joystick, i)));
+}
+
+void SdlInput::handleEvent(const void* sdlEvent)
+{
+    const SDL_Event& event = *static_cast<const SDL_Event*>(sdlEvent);
+    switch (event.type)
+    {
+    case SDL_WINDOWEVENT:
+        if (!m_window || event.window.windowID != m_windowId)
+            break;
+        if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+        {
+            m_focused = true;
+        }
+        else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+        {
+            m_focused = false;
+            for (InputDevice* device : {m_keyboard.get(), m_mouse.get(), m_joystickDevice.get()})
+                if (device)
+                    device->loseForeground();
+        }
+        break;
+    case SDL_KEYDOWN:
+        if (event.key.repeat == 0)
+            m_keyboard->keyEvent(keyFromSdlScancode(event.key.keysym.scancode), true, event.key.timestamp);
+        break;
+    case SDL_KEYUP:
+        m_keyboard->keyEvent(keyFromSdlScancode(event.key.keysym.scancode), false, event.key.timestamp);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+    {
+        const int button = mouseButton(event.button.button);
+        if (button >= 0)
+            m_mouse->buttonEvent(static_cast<uint32_t>(button), event.type == SDL_MOUSEBUTTONDOWN,
+                                 event.button.timestamp);
+        break;
+    }
+    case SDL_MOUSEMOTION:
+        m_mouse->mouseMotion(event.motion.xrel, event.motion.yrel, 0);
+        break;
+    case SDL_MOUSEWHEEL:
+    {
+        const int32_t notches =
+            event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+        m_mouse->mouseMotion(0, 0, notches * 120);
+        break;
+    }
+    case SDL_JOYAXISMOTION:
+        if (m_joystickDevice && event.jaxis.which == m_joystickId)
+            m_joystickDevice->joystickAxis(event.jaxis.axis, event.jaxis.value);
+        break;
+    case SDL_JOYHATMOTION:
+        if (m_joystickDevice && event.jhat.which == m_joystickId)
+            m_joystickDevice->joystickHat(event.jhat.hat, hatDirection(event.jhat.value));
+        break;
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP:
+        if (m_joystickDevice && event.jbutton.which == m_joystickId)
+            m_joystickDevice->buttonEvent(event.jbutton.button, event.type == SDL_JOYBUTTONDOWN,
+                                          event.jbutton.timestamp);
+        break;
+    default:
+        break;
+    }
+}
+
+bool SdlInput::querySwapMouseButtons(bool& swapped) const
+{
+    if (!m_swapRecorded)
+        return false;
+    swapped = m_swapped;
+    return true;
+}
+
+void SdlInput::setSwapMouseButtons(bool recorded, bool swapped)
+{
+    m_swapRecorded = recorded;
+    m_swapped = swapped;
+}
+
+CursorHandle SdlInput::getCursor() const
+{
+    return Platform::getCursor();
+}
+
+void SdlInput::setCursor(CursorHandle cursor)
+{
+    Platform::setCursor(cursor);
+}
+
+} // namespace Platform

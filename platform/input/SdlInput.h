@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/input/InputBackend.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace Platform
+{
+
+class Window;
+
+// Keyboard, mouse and joystick devices fed from SDL's event queue. Events are taken as SDL
+// queues them (an event watch), independently of the window's message loop, so the devices see
+// every event in order whatever the loop does with it.
+//
+// - Keyboard: a key going down (not its auto-repeats) or up, by key code (KeyCodes.h).
+// - Mouse: buttons left, right, middle, first and second extra as 0 to 4; movement and wheel
+//   (120 per notch) add up until the state is read.
+// - Joystick: the first joystick attached when the backend starts (a virtual one included);
+//   SDL's axes 0 to 5 are x, y, z, rx, ry, rz and 6, 7 the sliders; hats in hundredths of a degree.
+// - Devices can be acquired only while `window` has the keyboard focus (any time without a
+//   window); losing the focus unacquires them, and events that arrive meanwhile are lost.
+// - An exclusive, acquired mouse switches SDL to relative mouse mode.
+// - The swap preference is not recorded until `setSwapMouseButtons` is called: the X server
+//   already applies a left-handed button mapping before SDL sees the buttons.
+class SdlInput final : public InputBackend
+{
+public:
+    // `window` (borrowed, may be null) must outlive the backend.
+    explicit SdlInput(Window* window);
+    ~SdlInput() override;
+    SdlInput(const SdlInput&) = delete;
+    SdlInput& operator=(const SdlInput&) = delete;
+
+    InputDevice* createDevice(DeviceKind kind) override;
+    bool querySwapMouseButtons(bool& swapped) const override;
+    void setSwapMouseButtons(bool recorded, bool swapped) override;
+    CursorHandle getCursor() const override;
+    void setCursor(CursorHandle cursor) override;
+
+    // Called by SDL's event watch with an SDL_Event.
+    void handleEvent(const void* sdlEvent);
+
+private:
+    void openJoystick();
+
+    Window* m_window;
+    uint32_t m_windowId = 0;
+    bool m_focused = true;
+    bool m_joystickReady = false;
+    void* m_joystick = nullptr; // SDL_Joystick
+    int32_t m_joystickId = -1;
+    uint32_t m_sequence = 0;
+    bool m_swapRecorded = false;
+    bool m_swapped = false;
+    std::unique_ptr<InputDevice> m_keyboard;
+    std::unique_ptr<InputDevice> m_mouse;
+    std::unique_ptr<InputDevice> m_joystickDevice;
+};
+
+} // namespace Platform

@@ -1,0 +1,447 @@
+#include "platform/window/Window.h"
+
+#include "platform/window/InstanceLock.h"
+#include "platform/window/TextCodec.h"
+#include "platform/window/VirtualKeys.h"
+
+#include <SDL.h>
+
+#include <stdexcept>
+
+namespace Platform
+{
+namespace
+{
+
+[[noreturn]] void throwSdlError(const char* call)
+{
+    throw std::runtime_error(std::string(call) + " failed: " + SDL_GetError());
+}
+
+void setGLAttributes()
+{
+    SDL_GL_ResetAttributes();
+    // 2.1 with no profile mask: a compatibility context with the fixed-function pipeline.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+}
+
+bool isControlCharacterKey(uint32_t vk)
+{
+    return vk == VirtualKey::Back || vk == VirtualKey::Tab || vk == VirtualKey::Return ||
+           vk == VirtualKey::Escape;
+}
+
+} // namespace
+
+Window::Window(const std::wstring& title, int width, int height, bool openGL)
+{
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        throwSdlError("SDL_InitSubSystem(SDL_INIT_VIDEO)");
+    if (openGL)
+        setGLAttributes();
+    m_window = SDL_CreateWindow(utf8FromWide(title).c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                width, height, SDL_WINDOW_HIDDEN | (openGL ? SDL_WINDOW_OPENGL : 0));
+    if (!m_window)
+    {
+        const std::string error = SDL_GetError();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        throw std::runtime_error("SDL_CreateWindow failed: " + error);
+    }
+    m_postedEvent = SDL_RegisterEvents(1);
+    if (m_postedEvent == static_cast<uint32_t>(-1))
+    {
+        SDL_DestroyWindow(m_window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        throw std::runtime_error("SDL_RegisterEvents failed: no event type left");
+    }
+    m_windowedWidth = width;
+    m_windowedHeight = height;
+    // Typed text arrives as SDL_TEXTINPUT only while text input runs.
+    SDL_StartTextInput();
+}
+
+Window::~Window()
+{
+    SDL_StopTextInput();
+    SDL_DestroyWindow(m_window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+// --- OpenGL context ---------------------------------------------------------------------------
+
+void* Window::createGLContext()
+{
+    return SDL_GL_CreateContext(m_window);
+}
+
+void Window::deleteGLContext(void* context)
+{
+    if (context)
+        SDL_GL_DeleteContext(context);
+}
+
+bool Window::makeCurrent(void* context)
+{
+    return SDL_GL_MakeCurrent(m_window, context) == 0;
+}
+
+void Window::swapBuffers()
+{
+    SDL_GL_SwapWindow(m_window);
+}
+
+bool Window::setSwapInterval(int interval)
+{
+    return SDL_GL_SetSwapInterval(interval) == 0;
+}
+
+void Window::drawableSize(int& width, int& height) const
+{
+    SDL_GL_GetDrawableSize(m_window, &width, &height);
+}
+
+std::string Window::lastError()
+{
+    return SDL_GetError();
+}
+
+// --- Messages ---------------------------------------------------------------------------------
+
+bool Window::peekMessage(Message& out)
+{
+    if (!m_pending.empty())
+    {
+        out = m_pending.front();
+        m_pending.pop_front();
+        return true;
+    }
+    // Pump and peek rather than SDL_PollEvent: a poll cycle ends at a sentinel event, so an event
+    // pushed during the cycle (a posted quit) would wait behind a turn that looks empty.
+    SDL_PumpEvents();
+    SDL_Event event;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
+    {
+        if (event.type == SDL_POLLSENTINEL)
+            continue;
+        if (!translateEvent(&event))
+            out = Message{};
+        else
+        {
+            out = m_pending.front();
+            m_pending.pop_front();
+        }
+        return true;
+    }
+    if (m_lock && m_lock->takeRaiseRequest())
+    {
+        answerRaiseRequest(out);
+        return true;
+    }
+    return false;
+}
+
+void Window::answerRaiseRequest(Message& out)
+{
+    out = Message{};
+    if (m_destroyed)
+        return;
+    if (isMinimized())
+    {
+        // What the other copy would have sent a minimised window.
+        out.kind = MessageKind::Restore;
+        return;
+    }
+    raise();
+}
+
+bool Window::translateEvent(const void* sdlEvent)
+{
+    const SDL_Event& event = *static_cast<const SDL_Event*>(sdlEvent);
+    if (event.type == m_postedEvent)
+    {
+        Message message;
+        message.kind = static_cast<MessageKind>(event.user.code);
+        message.wparam = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(event.user.data1));
+        m_pending.push_back(message);
+        return true;
+    }
+    switch (event.type)
+    {
+    case SDL_QUIT:
+        if (m_destroyed)
+            return false;
+        m_pending.push_back({MessageKind::Close, 0});
+        return true;
+    case SDL_WINDOWEVENT:
+        if (event.window.windowID != SDL_GetWindowID(m_window))
+            return false;
+        switch (event.window.event)
+        {
+        case SDL_WINDOWEVENT_CLOSE:
+            if (m_destroyed)
+                return false;
+            m_pending.push_back({MessageKind::Close, 0});
+            return true;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            m_pending.push_back({MessageKind::Activate, 1});
+            return true;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            m_pending.push_back({MessageKind::Activate, 0});
+            return true;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            m_pending.push_back({MessageKind::Minimize, 0});
+            return true;
+        case SDL_WINDOWEVENT_RESTORED:
+            m_pending.push_back({MessageKind::Restore, 0});
+            return true;
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            m_pending.push_back({MessageKind::Maximize, 0});
+            return true;
+        default:
+            return false;
+        }
+    case SDL_KEYDOWN:
+    {
+        const uint32_t vk = virtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym);
+        if (vk == 0)
+            return false;
+        const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0 || vk == VirtualKey::Menu;
+        m_pending.push_back({alt ? MessageKind::SysKeyDown : MessageKind::KeyDown, vk});
+        return true;
+    }
+    case SDL_TEXTINPUT:
+        queueUtf8Text(event.text.text);
+        return !m_pending.empty();
+    default:
+        return false;
+    }
+}
+
+void Window::queueUtf8Text(const char* text)
+{
+    for (char16_t unit : utf16FromUtf8(text))
+        m_pending.push_back({MessageKind::Char, unit});
+}
+
+void Window::translateMessage(const Message& message)
+{
+    if (message.kind == MessageKind::KeyDown && isControlCharacterKey(message.wparam))
+        m_pending.push_back({MessageKind::Char, message.wparam});
+}
+
+intptr_t Window::dispatchMessage(const Message& message)
+{
+    if (m_proc)
+        return m_proc(message);
+    return defWindowProc(message);
+}
+
+intptr_t Window::defWindowProc(const Message& message)
+{
+    switch (message.kind)
+    {
+    case MessageKind::Close:
+        destroyWindow();
+        break;
+    case MessageKind::Restore:
+        if (!m_destroyed && isMinimized())
+            SDL_RestoreWindow(m_window);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void Window::postMessage(const Message& message)
+{
+    SDL_Event event{};
+    event.type = m_postedEvent;
+    event.user.code = static_cast<Sint32>(message.kind);
+    event.user.data1 = reinterpret_cast<void*>(static_cast<uintptr_t>(message.wparam));
+    // SDL refuses only when its queue (65535 events) is full; the message then still has to
+    // arrive, so it goes behind the messages of the current event.
+    if (SDL_PushEvent(&event) != 1)
+        m_pending.push_back(message);
+}
+
+void Window::postQuitMessage(int exitCode)
+{
+    postMessage({MessageKind::Quit, static_cast<uint32_t>(exitCode)});
+}
+
+void Window::destroyWindow()
+{
+    if (m_destroyed)
+        return;
+    m_destroyed = true;
+    SDL_HideWindow(m_window);
+    sendMessage({MessageKind::Destroy, 0});
+}
+
+// --- Showing and placing ----------------------------------------------------------------------
+
+void Window::show()
+{
+    SDL_ShowWindow(m_window);
+    raise();
+}
+
+void Window::hide()
+{
+    SDL_HideWindow(m_window);
+}
+
+bool Window::isVisible() const
+{
+    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_SHOWN) != 0;
+}
+
+bool Window::isMinimized() const
+{
+    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+bool Window::hasFocus() const
+{
+    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
+void Window::restore()
+{
+    SDL_RestoreWindow(m_window);
+}
+
+void Window::raise()
+{
+    SDL_RaiseWindow(m_window);
+    // Without a window manager nobody hands out the focus; asking for it is harmless with one.
+    if (isVisible())
+        SDL_SetWindowInputFocus(m_window);
+}
+
+void Window::setTitle(const std::wstring& title)
+{
+    SDL_SetWindowTitle(m_window, utf8FromWide(title).c_str());
+}
+
+std::string Window::title() const
+{
+    return SDL_GetWindowTitle(m_window);
+}
+
+void Window::clientSize(int& width, int& height) const
+{
+    SDL_GetWindowSize(m_window, &width, &height);
+}
+
+void Window::setClientSize(int width, int height)
+{
+    SDL_SetWindowSize(m_window, width, height);
+    if (!isFullscreen())
+    {
+        m_windowedWidth = width;
+        m_windowedHeight = height;
+    }
+}
+
+void Window::position(int& x, int& y) const
+{
+    SDL_GetWindowPosition(m_window, &x, &y);
+}
+
+void Window::setPosition(int x, int y)
+{
+    SDL_SetWindowPosition(m_window, x, y);
+}
+
+WindowRect Window::clientRect() const
+{
+    WindowRect rect;
+    int width = 0;
+    int height = 0;
+    position(rect.left, rect.top);
+    clientSize(width, height);
+    rect.right = rect.left + width;
+    rect.bottom = rect.top + height;
+    return rect;
+}
+
+WindowRect Window::frameRect() const
+{
+    WindowRect rect = clientRect();
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    bordersSize(top, left, bottom, right);
+    rect.left -= left;
+    rect.top -= top;
+    rect.right += right;
+    rect.bottom += bottom;
+    return rect;
+}
+
+void Window::bordersSize(int& top, int& left, int& bottom, int& right) const
+{
+    if (SDL_GetWindowBordersSize(m_window, &top, &left, &bottom, &right) != 0)
+        top = left = bottom = right = 0;
+}
+
+void Window::setBordered(bool bordered)
+{
+    SDL_SetWindowBordered(m_window, bordered ? SDL_TRUE : SDL_FALSE);
+}
+
+void Window::setFullscreen(bool fullscreen)
+{
+    if (fullscreen == isFullscreen())
+        return;
+    if (fullscreen)
+    {
+        clientSize(m_windowedWidth, m_windowedHeight);
+        SDL_SetWindowFullscreen(m_window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        return;
+    }
+    SDL_SetWindowFullscreen(m_window, 0);
+    // Without a window manager the window keeps the desktop's size until it is set again.
+    SDL_SetWindowSize(m_window, m_windowedWidth, m_windowedHeight);
+}
+
+bool Window::isFullscreen() const
+{
+    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+}
+
+void Window::desktopSize(int& width, int& height) const
+{
+    int display = SDL_GetWindowDisplayIndex(m_window);
+    if (display < 0)
+        display = 0;
+    SDL_DisplayMode mode{};
+    if (SDL_GetDesktopDisplayMode(display, &mode) != 0)
+        throwSdlError("SDL_GetDesktopDisplayMode");
+    width = mode.w;
+    height = mode.h;
+}
+
+WindowRect Window::workArea() const
+{
+    int display = SDL_GetWindowDisplayIndex(m_window);
+    if (display < 0)
+        display = 0;
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayUsableBounds(display, &bounds) != 0)
+        throwSdlError("SDL_GetDisplayUsableBounds");
+    return {bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
+}
+
+} // namespace Platform

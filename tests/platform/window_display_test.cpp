@@ -1,0 +1,251 @@
+#include "platform/window/InstanceLock.h"
+#include "platform/window/Window.h"
+
+#include "tests/support/TempDir.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace Platform
+{
+void PrintTo(const Message& m, std::ostream* os)
+{
+    *os << "{kind " << static_cast<int>(m.kind) << ", " << m.wparam << "}";
+}
+} // namespace Platform
+
+namespace
+{
+
+using Platform::Message;
+using Platform::MessageKind;
+using Platform::Window;
+
+void pushKey(uint32_t type, SDL_Scancode scancode, SDL_Keycode sym, uint16_t mod = KMOD_NONE,
+             uint8_t repeat = 0)
+{
+    SDL_Event event{};
+    event.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat;
+    event.key.keysym.scancode = scancode;
+    event.key.keysym.sym = sym;
+    event.key.keysym.mod = mod;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
+
+void pushText(const char* utf8)
+{
+    SDL_Event event{};
+    event.type = SDL_TEXTINPUT;
+    SDL_strlcpy(event.text.text, utf8, sizeof(event.text.text));
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
+
+void pushWindowEvent(const Window& window, uint8_t what)
+{
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = SDL_GetWindowID(window.sdlWindow());
+    event.window.event = what;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
+
+// Takes and dispatches messages until a turn finds the queue empty; returns all but `Other`.
+std::vector<Message> drain(Window& window)
+{
+    std::vector<Message> taken;
+    Message message;
+    for (int turns = 0; turns < 10000 && window.peekMessage(message); ++turns)
+    {
+        window.translateMessage(message);
+        window.dispatchMessage(message);
+        if (message.kind != MessageKind::Other)
+            taken.push_back(message);
+    }
+    return taken;
+}
+
+// Lets the X server and the window settle until `done` holds, for at most about two seconds.
+template <class Done> void settle(Window& window, Done done)
+{
+    for (int i = 0; i < 200 && !done(); ++i)
+    {
+        drain(window);
+        SDL_Delay(10);
+    }
+}
+
+TEST(WindowDisplay, MainWindowIsHiddenTitledAndAsksForOpenGL)
+{
+    Window window(L"Quillmoor \u00e9 \U0001D11E");
+    EXPECT_EQ(window.title(), "Quillmoor \xC3\xA9 \xF0\x9D\x84\x9E");
+    EXPECT_FALSE(window.isVisible());
+    const uint32_t flags = SDL_GetWindowFlags(window.sdlWindow());
+    EXPECT_NE(flags & SDL_WINDOW_OPENGL, 0u);
+    EXPECT_EQ(flags & SDL_WINDOW_RESIZABLE, 0u);
+    int width = 0;
+    int height = 0;
+    window.clientSize(width, height);
+    EXPECT_EQ(width, 800);
+    EXPECT_EQ(height, 600);
+
+    void* context = window.createGLContext();
+    ASSERT_NE(context, nullptr) << Window::lastError();
+    int stencil = 0;
+    SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencil);
+    EXPECT_GE(stencil, 8);
+    window.deleteGLContext(context);
+}
+
+TEST(WindowDisplay, OneEventPerTurnAndQuitAfterEverythingQueuedBefore)
+{
+    Window window(L"pump");
+    drain(window);
+    pushKey(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a);
+    pushText("xy");
+    pushKey(SDL_KEYDOWN, SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE);
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    ASSERT_EQ(SDL_PushEvent(&motion), 1);
+    window.postQuitMessage(3);
+    pushKey(SDL_KEYDOWN, SDL_SCANCODE_B, SDLK_b);
+
+    Message message;
+    ASSERT_TRUE(window.peekMessage(message));
+    EXPECT_EQ(message, (Message{MessageKind::KeyDown, 'A'}));
+    // Only the first event was taken.
+    EXPECT_GE(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT), 5);
+
+    std::vector<Message> taken;
+    for (int turns = 0; turns < 100; ++turns)
+    {
+        ASSERT_TRUE(window.peekMessage(message)) << "a turn found the queue empty before the quit message";
+        if (message.kind == MessageKind::Quit)
+            break;
+        window.translateMessage(message);
+        if (message.kind != MessageKind::Other)
+            taken.push_back(message);
+    }
+    EXPECT_EQ(message, (Message{MessageKind::Quit, 3}));
+    EXPECT_EQ(taken, (std::vector<Message>{{MessageKind::Char, 'x'},
+                                           {MessageKind::Char, 'y'},
+                                           {MessageKind::KeyDown, 0x08},
+                                           {MessageKind::Char, 8}}));
+    EXPECT_EQ(drain(window), (std::vector<Message>{{MessageKind::KeyDown, 'B'}}));
+}
+
+TEST(WindowDisplay, ControlCharactersAndAltEnter)
+{
+    Window window(L"keys");
+    drain(window);
+    pushKey(SDL_KEYDOWN, SDL_SCANCODE_TAB, SDLK_TAB);
+    pushKey(SDL_KEYDOWN, SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER);
+    pushKey(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, KMOD_NONE, 1);
+    pushKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT);
+    pushKey(SDL_KEYUP, SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT);
+    pushText("\xC3\xA9\xF0\x9D\x84\x9E");
+    EXPECT_EQ(drain(window), (std::vector<Message>{{MessageKind::KeyDown, 0x09},
+                                                   {MessageKind::Char, 9},
+                                                   {MessageKind::KeyDown, 0x0D},
+                                                   {MessageKind::Char, 13},
+                                                   {MessageKind::KeyDown, 0x1B},
+                                                   {MessageKind::Char, 27},
+                                                   {MessageKind::SysKeyDown, 0x0D},
+                                                   {MessageKind::Char, 0xE9},
+                                                   {MessageKind::Char, 0xD834},
+                                                   {MessageKind::Char, 0xDD1E}}));
+}
+
+TEST(WindowDisplay, WindowEventsBecomeMessagesAndCloseEndsTheLoop)
+{
+    Window window(L"close");
+    std::vector<MessageKind> handled;
+    window.setWindowProc(
+        [&](const Message& message)
+        {
+            handled.push_back(message.kind);
+            if (message.kind == MessageKind::Destroy)
+                window.postQuitMessage(0);
+            return window.defWindowProc(message);
+        });
+    drain(window);
+    handled.clear();
+    pushWindowEvent(window, SDL_WINDOWEVENT_FOCUS_GAINED);
+    pushWindowEvent(window, SDL_WINDOWEVENT_MINIMIZED);
+    pushWindowEvent(window, SDL_WINDOWEVENT_MAXIMIZED);
+    pushWindowEvent(window, SDL_WINDOWEVENT_FOCUS_LOST);
+    pushWindowEvent(window, SDL_WINDOWEVENT_CLOSE);
+    EXPECT_EQ(drain(window), (std::vector<Message>{{MessageKind::Activate, 1},
+                                                   {MessageKind::Minimize, 0},
+                                                   {MessageKind::Maximize, 0},
+                                                   {MessageKind::Activate, 0},
+                                                   {MessageKind::Close, 0},
+                                                   {MessageKind::Quit, 0}}));
+    // Destroy is sent while Close is handled, not queued.
+    const std::vector<MessageKind> tail(handled.end() - 3, handled.end());
+    EXPECT_EQ(tail, (std::vector<MessageKind>{MessageKind::Close, MessageKind::Destroy, MessageKind::Quit}));
+    EXPECT_TRUE(window.isDestroyed());
+    EXPECT_FALSE(window.isVisible());
+
+    // A destroyed window is not closed again.
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    EXPECT_TRUE(drain(window).empty());
+}
+
+TEST(WindowDisplay, FullScreenCoversTheDesktopAndWindowedGetsItsSizeBack)
+{
+    Window window(L"full screen");
+    window.show();
+    int desktopWidth = 0;
+    int desktopHeight = 0;
+    window.desktopSize(desktopWidth, desktopHeight);
+    ASSERT_GT(desktopWidth, 800) << "needs a screen larger than the window, e.g. 1920x1080";
+    int width = 0;
+    int height = 0;
+
+    window.setFullscreen(true);
+    settle(window,
+           [&]
+           {
+               window.drawableSize(width, height);
+               return width == desktopWidth && height == desktopHeight;
+           });
+    EXPECT_TRUE(window.isFullscreen());
+    EXPECT_EQ(width, desktopWidth);
+    EXPECT_EQ(height, desktopHeight);
+
+    window.setFullscreen(false);
+    settle(window,
+           [&]
+           {
+               window.drawableSize(width, height);
+               return width == 800 && height == 600;
+           });
+    EXPECT_FALSE(window.isFullscreen());
+    EXPECT_EQ(width, 800);
+    EXPECT_EQ(height, 600);
+    const Platform::WindowRect client = window.clientRect();
+    EXPECT_EQ(client.width(), 800);
+    EXPECT_EQ(client.height(), 600);
+}
+
+TEST(WindowDisplay, RaiseRequestFromAnotherCopyIsTakenWhenTheQueueIsEmpty)
+{
+    ::Test::TempDir folder;
+    auto lock = Platform::InstanceLock::acquireIn(folder.path().string(), "kelvask_display");
+    ASSERT_NE(lock, nullptr);
+    Window window(L"raise");
+    window.watchInstanceLock(lock.get());
+    drain(window);
+    Message message;
+    EXPECT_FALSE(window.peekMessage(message));
+    EXPECT_EQ(Platform::InstanceLock::acquireIn(folder.path().string(), "kelvask_display"), nullptr);
+    EXPECT_TRUE(window.peekMessage(message));
+}
+
+} // namespace
