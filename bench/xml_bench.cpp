@@ -1,0 +1,152 @@
+// Loading a large XML document into each node class, against Expat's bare parse of the same
+// bytes (handlers that only count). The figure to read is the ratio of each tree load to the
+// bare parse of the same encoding.
+#include "engine/core/cXmlProperties.h"
+#include "engine/core/cXmlPropertiesPooled.h"
+#include "engine/core/xml/cXmlImage.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <expat.h>
+#include <string>
+
+namespace
+{
+
+// About 6 MB: 20,000 units in 400 groups, each unit with attributes, child elements and text,
+// laid out and indented as the game's data files are.
+std::string makeDocument()
+{
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Units>\n";
+    for (int group = 0; group < 400; ++group)
+    {
+        text += "\t<Group Name=\"group" + std::to_string(group) + "\" Layer=\"" + std::to_string(group % 4) +
+                "\">\n";
+        for (int unit = 0; unit < 50; ++unit)
+        {
+            const std::string id = std::to_string(group * 50 + unit);
+            text += "\t\t<Unit Id=\"" + id + "\" Type=\"Building" + std::to_string(unit % 7) +
+                    "\" Category=\"resource\" Cell=\"" + std::to_string(unit) + ";" + std::to_string(group) +
+                    "\" Offset=\"0.5 -12.25\">\n";
+            text += "\t\t\t<Level Index=\"1\" UpgradeTime=\"12.5\" ProduceTime=\"4\" ResOut=\"Money:10\"/>\n";
+            text += "\t\t\t<Level Index=\"2\" UpgradeTime=\"20\" ProduceTime=\"3.5\" ResOut=\"Money:15\"/>\n";
+            text += "\t\t\t<View Texture=\"units/building" + id + ".png\" Deep=\"1000\" RenderType=\"3\"/>\n";
+            text += "\t\t\t<Description>A unit of the town, number " + id +
+                    ", with its production.</Description>\n";
+            text += "\t\t</Unit>\n";
+        }
+        text += "\t</Group>\n";
+    }
+    text += "</Units>\n";
+    return text;
+}
+
+std::string toUtf16(const std::string& utf8)
+{
+    // The document is ASCII apart from the declaration, which names the encoding.
+    std::string ascii = utf8;
+    const std::string from = "encoding=\"UTF-8\"";
+    ascii.replace(ascii.find(from), from.size(), "encoding=\"UTF-16\"");
+    std::string bytes = "\xFF\xFE";
+    for (const char c : ascii)
+    {
+        bytes.push_back(c);
+        bytes.push_back('\0');
+    }
+    return bytes;
+}
+
+const std::string& document(bool utf16)
+{
+    static const std::string utf8 = makeDocument();
+    static const std::string wide = toUtf16(utf8);
+    return utf16 ? wide : utf8;
+}
+
+struct Counter
+{
+    long events = 0;
+};
+
+void XMLCALL onStart(void* user, const XML_Char*, const XML_Char**)
+{
+    ++static_cast<Counter*>(user)->events;
+}
+void XMLCALL onEnd(void* user, const XML_Char*)
+{
+    ++static_cast<Counter*>(user)->events;
+}
+void XMLCALL onText(void* user, const XML_Char*, int)
+{
+    ++static_cast<Counter*>(user)->events;
+}
+
+void BM_ExpatBareParse(benchmark::State& state)
+{
+    const std::string& bytes = document(state.range(0) != 0);
+    for (auto _ : state)
+    {
+        Counter counter;
+        XML_Parser parser = XML_ParserCreate(nullptr);
+        XML_SetUserData(parser, &counter);
+        XML_SetElementHandler(parser, onStart, onEnd);
+        XML_SetCharacterDataHandler(parser, onText);
+        if (XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) != XML_STATUS_OK)
+            std::abort();
+        XML_ParserFree(parser);
+        benchmark::DoNotOptimize(counter.events);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
+}
+
+// Destroys a tree outside the timing. Freeing a large tree leaves the allocator's small-chunk
+// lists full, and the allocator merges them at its next large request, which would land in the
+// next timed load; that request is made here instead.
+template <class Ptr> void dropTree(benchmark::State& state, Ptr& root)
+{
+    state.PauseTiming();
+    root.reset();
+    void* large = std::malloc(64 * 1024);
+    benchmark::DoNotOptimize(large);
+    std::free(large);
+    state.ResumeTiming();
+}
+
+template <class T> void BM_Tree(benchmark::State& state)
+{
+    const std::string& bytes = document(state.range(0) != 0);
+    for (auto _ : state)
+    {
+        auto root = T::fromBuffer(bytes.data(), bytes.size(), "bench.xml");
+        benchmark::DoNotOptimize(root.get());
+        dropTree(state, root);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
+}
+
+// Reading the pre-parsed image of the same tree instead of the XML.
+template <class T> void BM_Image(benchmark::State& state)
+{
+    static const std::string image = []
+    {
+        const std::string& bytes = document(false);
+        return Engine::xml::writeImage(*T::fromBuffer(bytes.data(), bytes.size(), "bench.xml"),
+                                       std::is_same_v<T, Engine::cXmlProperties>);
+    }();
+    for (auto _ : state)
+    {
+        auto root = T::fromBuffer(image.data(), image.size(), "bench.img");
+        benchmark::DoNotOptimize(root.get());
+        dropTree(state, root);
+    }
+}
+
+// Argument: 0 UTF-8 document, 1 the same as UTF-16.
+BENCHMARK(BM_ExpatBareParse)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Tree, Engine::cXmlPropertiesPooled)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Tree, Engine::cXmlProperties)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Image, Engine::cXmlPropertiesPooled)->Unit(benchmark::kMillisecond);
+BENCHMARK_TEMPLATE(BM_Image, Engine::cXmlProperties)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,104 @@
+#include "engine/core/FileUtils.h"
+
+#include "engine/core/StringUtils.h"
+#include "engine/core/cAtomicFileStream.h"
+#include "engine/core/cFileSystem.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace Engine
+{
+
+const std::string& getFileExtension(const std::string& path)
+{
+    static std::string extension;
+    const std::string::size_type dot = path.rfind('.');
+    extension = dot == std::string::npos ? std::string() : toLower(path.substr(dot + 1));
+    return extension;
+}
+
+const std::string& getFileName(const std::string& path)
+{
+    static std::string name;
+    const std::string::size_type slash = path.rfind('/');
+    name = toLower(slash == std::string::npos ? path : path.substr(slash + 1));
+    return name;
+}
+
+void createFolders(const std::string& path)
+{
+    // Default permissions (the user's umask): the shared folder is the user's own, and a
+    // folder everyone may write to would let others plant files the game then reads.
+    for (std::string::size_type slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1))
+        ::mkdir(path.substr(0, slash).c_str(), 0777);
+}
+
+void createFolders(const std::wstring& path)
+{
+    createFolders(toUtf8(path));
+}
+
+void replaceChar(std::string& text, char from, char to)
+{
+    std::replace(text.begin(), text.end(), from, to);
+}
+
+void replaceChar(std::wstring& text, wchar_t from, wchar_t to)
+{
+    std::replace(text.begin(), text.end(), from, to);
+}
+
+std::string normalizePath(std::string path)
+{
+    for (char& c : path)
+    {
+        if (c == '\\')
+            c = '/';
+        else if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return path;
+}
+
+size_t writeWholeFile(const std::string& path, const void* data, size_t size)
+{
+    const std::string failure = "Can't write file \"" + path + "\".";
+    cFileSystem* fileSystem = cFileSystem::instance();
+    if (!fileSystem)
+        throw failure;
+    const std::unique_ptr<cFileStream> stream = fileSystem->createFile(path, true);
+    const char* bytes = static_cast<const char*>(data);
+    size_t done = 0;
+    while (done < size)
+    {
+        const unsigned int step = static_cast<unsigned int>(std::min<size_t>(size - done, 1u << 30));
+        const int written = stream->write(bytes + done, step);
+        if (written != static_cast<int>(step))
+            break;
+        done += step;
+    }
+    stream->close();
+    const auto* atomic = dynamic_cast<const cAtomicFileStream*>(stream.get());
+    if (done != size || (atomic && !atomic->committed()))
+        throw failure;
+    return size;
+}
+
+unsigned int writeUnicodeFile(const std::string& path, const std::wstring& text)
+{
+    const std::u16string units = toUtf16(text);
+    std::string bytes;
+    bytes.reserve(2 + 2 * units.size());
+    bytes += '\xFF';
+    bytes += '\xFE';
+    for (const char16_t unit : units)
+    {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return static_cast<unsigned int>(writeWholeFile(path, bytes.data(), bytes.size()));
+}
+
+} // namespace Engine

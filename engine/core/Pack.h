@@ -1,0 +1,35 @@
+#pragma once
+
+#include <minizip/unzip.h>
+
+#include <string>
+
+// Zip packs: enumeration of the members (used while the file system builds its index) and the
+// open callback through which the zip library opens pack files.
+namespace Engine
+{
+
+// Opens a pack through the zip library with its standard file callbacks, except that files are
+// opened by `packOpenFileCallback`. Returns null when the pack cannot be opened.
+unzFile openPackHandle(const std::wstring& path);
+
+// Opens a pack for enumeration. When it cannot be opened, shows two messages (the path followed
+// by " cannot be opened.", then the system's error code) and throws that wide text. A pack
+// without members, which the zip library cannot open, gives a null handle that the functions
+// below take for an empty pack.
+unzFile openPack(const std::wstring& path);
+
+// Moves to the first member and stores its name; false for a pack without members. Throws a C
+// string when the pack is damaged or a name does not fit in 255 bytes.
+bool packFirstFile(unzFile pack, std::string& name);
+// Moves to the next member and stores its name; false after the last one. Throws like
+// `packFirstFile`.
+bool packNextFile(unzFile pack, std::string& name);
+// Closes a pack opened by `openPack`; throws `cString<std::string>` when the library fails.
+void closePack(unzFile pack);
+
+// The zip library's open callback: `filename` is a UTF-8 path; the mode bits choose "rb",
+// "r+b" or "wb" as the library's own callback does. Returns a FILE*, or null.
+voidpf ZCALLBACK packOpenFileCallback(voidpf opaque, const void* filename, int mode);
+
+} // namespace Engine

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace Engine
+{
+
+class cXmlNode;
+
+namespace xml
+{
+
+// Builds a document into its empty root from the file at `path`, read through the file system.
+// A file whose first byte is '>' is a pre-parsed image, any other is XML. When a copy in the
+// shared folder cannot be parsed, that copy is removed and the data-folder or pack copy is read
+// instead, once. Throws the file system's errors, or "<last error text> filename: <path>" as
+// cString<std::string> (stored as the last error text too); errors of documents that a "copy"
+// loads pass through unchanged.
+void loadDocument(cXmlNode& root, const std::string& path);
+// The same from bytes in memory; `name` stands for the path in error texts.
+void loadDocument(cXmlNode& root, const char* data, size_t size, const std::string& name);
+
+} // namespace xml
+} // namespace Engine

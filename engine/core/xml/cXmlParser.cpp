@@ -1,0 +1,466 @@
+#include "engine/core/xml/cXmlParser.h"
+
+#include "engine/core/ErrorText.h"
+#include "engine/core/StringUtils.h"
+#include "engine/core/xml/cXmlNode.h"
+#include "engine/devices/cResourceManager.h"
+
+#include <algorithm>
+#include <boost/algorithm/string/classification.hpp>
+#include <boost/algorithm/string/split.hpp>
+#include <climits>
+#include <exception>
+#include <expat.h>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+namespace Engine::xml
+{
+
+static_assert(std::is_same_v<XML_Char, tUnit>, "Expat must be the UTF-16 build (XML_UNICODE)");
+
+namespace
+{
+
+// Unwinds a handler after a rule was broken; the text is already stored.
+struct cParseFailure
+{
+};
+
+bool equalUnits(const tUnit* a, const char* ascii)
+{
+    for (; *ascii; ++a, ++ascii)
+    {
+        if (*a != static_cast<tUnit>(*ascii))
+            return false;
+    }
+    return *a == 0;
+}
+
+struct cParserDeleter
+{
+    void operator()(XML_ParserStruct* parser) const { XML_ParserFree(parser); }
+};
+
+// The state of one parse: the open elements from the root down and, per open element, the run
+// of its children (the name of its previous child element and how many of them came in a row).
+// A child is addressed by its name and its position in the run, so elements of one name that
+// are separated by others re-open the same node, while consecutive ones make new nodes.
+class cParseContext
+{
+public:
+    explicit cParseContext(cXmlNode& root) : m_root(root) {}
+
+    bool run(const char* data, size_t size);
+
+private:
+    struct cOpen
+    {
+        // Null for a skipped element (a "remove" and everything inside it).
+        cXmlNode* node;
+        // Own reference (empty for the document root); a node is shared when anybody beyond
+        // its parent's table and this reference holds it.
+        tPropertiesPtr holder;
+        // Set when the node was cloned while open: its first text replaces the copied text.
+        bool replaceText;
+    };
+    struct cRun
+    {
+        std::vector<tUnit> name; // zero-terminated
+        unsigned length = 0;
+        // The run has gone past the children that existed: later positions do not exist either,
+        // so long runs do not look their positions up one by one.
+        bool pastEnd = false;
+    };
+    struct cSource
+    {
+        tPropertiesPtr holder;
+        const cProperties* node = nullptr;
+    };
+    enum class eFirst
+    {
+        Plain,
+        Copy,
+        Remove
+    };
+
+    static void XMLCALL onStart(void* self, const XML_Char* name, const XML_Char** attributes);
+    static void XMLCALL onEnd(void* self, const XML_Char* name);
+    static void XMLCALL onText(void* self, const XML_Char* text, int length);
+    template <class Step> static void guarded(void* self, Step step);
+
+    void start(const tUnit* name, const tUnit** attributes);
+    void startRoot(eFirst first, const tUnit** attributes);
+    void end();
+    void text(const tUnit* text, size_t length);
+
+    tPropertiesPtr copyInto(const cXmlName& name, const tPropertiesPtr* slot, const tUnit* value);
+    cSource findSource(const tUnit* value);
+    void applyAttributes(const tUnit** attributes);
+    void makeWritable();
+    void push(tPropertiesPtr node, bool fresh);
+    void pushSkipped();
+    void grow(size_t parentIndex, unsigned childHeight);
+    bool isOpen(const cProperties* node) const;
+    [[noreturn]] void fail(const std::string& what);
+    void stop();
+
+    cXmlNode& m_root;
+    XML_Parser m_parser = nullptr;
+    std::vector<cOpen> m_open;
+    // Indexed by the depth of the open element whose children it counts; never shrinks, so the
+    // name buffers are reused.
+    std::vector<cRun> m_runs;
+    // m_open[0, m_verified) are known to be held by nobody else.
+    size_t m_verified = 0;
+    bool m_stopped = false;
+    std::string m_error;
+    std::exception_ptr m_exception;
+    cNameTable m_names;
+    // Attribute values are decoded here first, so a stored value is allocated once.
+    std::wstring m_value;
+};
+
+bool cParseContext::run(const char* data, size_t size)
+{
+    if (size > static_cast<size_t>(INT_MAX))
+    {
+        getErrorString() = "file too large";
+        return false;
+    }
+    std::unique_ptr<XML_ParserStruct, cParserDeleter> parser(XML_ParserCreate(nullptr));
+    if (!parser)
+        throw std::bad_alloc();
+    m_parser = parser.get();
+    XML_SetUserData(m_parser, this);
+    XML_SetElementHandler(m_parser, &cParseContext::onStart, &cParseContext::onEnd);
+    XML_SetCharacterDataHandler(m_parser, &cParseContext::onText);
+    if (XML_Parse(m_parser, data, static_cast<int>(size), XML_TRUE) == XML_STATUS_OK)
+        return true;
+    if (m_exception)
+        std::rethrow_exception(m_exception);
+    if (m_error.empty())
+    {
+        m_error = std::string(XML_ErrorString(XML_GetErrorCode(m_parser))) + " line " +
+                  std::to_string(XML_GetCurrentLineNumber(m_parser)) + " char " +
+                  std::to_string(XML_GetCurrentColumnNumber(m_parser));
+    }
+    getErrorString() = m_error;
+    return false;
+}
+
+// Exceptions must not cross the parser's C code: they are kept and thrown again once it returns.
+template <class Step> void cParseContext::guarded(void* self, Step step)
+{
+    auto* context = static_cast<cParseContext*>(self);
+    if (context->m_stopped)
+        return;
+    try
+    {
+        step(*context);
+    }
+    catch (const cParseFailure&)
+    {
+    }
+    catch (...)
+    {
+        context->m_exception = std::current_exception();
+        context->stop();
+    }
+}
+
+void XMLCALL cParseContext::onStart(void* self, const XML_Char* name, const XML_Char** attributes)
+{
+    guarded(self, [&](cParseContext& c) { c.start(name, attributes); });
+}
+
+void XMLCALL cParseContext::onEnd(void* self, const XML_Char*)
+{
+    guarded(self, [](cParseContext& c) { c.end(); });
+}
+
+void XMLCALL cParseContext::onText(void* self, const XML_Char* text, int length)
+{
+    guarded(self, [&](cParseContext& c) { c.text(text, static_cast<size_t>(length)); });
+}
+
+void cParseContext::start(const tUnit* name, const tUnit** attributes)
+{
+    // Everything inside a skipped element is skipped.
+    if (!m_open.empty() && !m_open.back().node)
+    {
+        pushSkipped();
+        return;
+    }
+    const size_t depth = m_open.size();
+    if (depth > kMaxDepth)
+        fail("elements nested too deeply");
+    eFirst first = eFirst::Plain;
+    if (attributes[0] && equalUnits(attributes[0], "copy"))
+        first = eFirst::Copy;
+    else if (attributes[0] && equalUnits(attributes[0], "remove"))
+        first = eFirst::Remove;
+    if (depth == 0)
+    {
+        startRoot(first, attributes);
+        return;
+    }
+
+    cRun& run = m_runs[depth - 1];
+    const size_t nameLength = unitLength(name);
+    if (run.length > 0 && run.name.size() == nameLength + 1 &&
+        std::equal(name, name + nameLength, run.name.begin()))
+        ++run.length;
+    else
+    {
+        run.name.assign(name, name + nameLength + 1);
+        run.length = 1;
+        run.pastEnd = false;
+    }
+    const cXmlName key(name, &m_names);
+    tPropertiesPtr* slot = run.pastEnd ? nullptr : m_open.back().node->childSlot(key, run.length);
+    run.pastEnd = !slot;
+
+    if (first == eFirst::Remove)
+    {
+        if (slot)
+        {
+            makeWritable();
+            m_open.back().node->removeChildren(key);
+        }
+        // The removing element takes no position in the run.
+        --run.length;
+        pushSkipped();
+        return;
+    }
+
+    tPropertiesPtr child;
+    bool fresh = false;
+    if (first == eFirst::Copy)
+        child = copyInto(key, slot, attributes[1]);
+    if (!child && slot)
+        child = *slot;
+    if (!child)
+    {
+        makeWritable();
+        child = m_open.back().node->createEmpty();
+        m_open.back().node->appendChild(key, child);
+        grow(depth - 1, 0);
+        fresh = true;
+    }
+    push(std::move(child), fresh);
+    applyAttributes(first == eFirst::Plain ? attributes : attributes + 2);
+}
+
+void cParseContext::startRoot(eFirst first, const tUnit** attributes)
+{
+    if (first == eFirst::Remove)
+    {
+        pushSkipped();
+        return;
+    }
+    if (first == eFirst::Copy)
+    {
+        const cSource source = findSource(attributes[1]);
+        if (source.node && source.node != &m_root && !m_root.assignFrom(*source.node))
+            fail("a hash-keyed element can't be copied onto the root of a name-keyed document");
+    }
+    m_open.push_back({&m_root, tPropertiesPtr(), false});
+    if (m_runs.empty())
+        m_runs.resize(1);
+    m_runs[0].length = 0;
+    m_runs[0].pastEnd = false;
+    m_verified = 1;
+    applyAttributes(first == eFirst::Plain ? attributes : attributes + 2);
+}
+
+void cParseContext::end()
+{
+    m_open.pop_back();
+    m_verified = std::min(m_verified, m_open.size());
+}
+
+void cParseContext::text(const tUnit* text, size_t length)
+{
+    if (m_open.empty() || !m_open.back().node)
+        return;
+    // Line feeds and the tabs that indent a line go; the parser reports each line end apart.
+    size_t skip = 0;
+    while (skip < length && (text[skip] == 9 || text[skip] == 10))
+        ++skip;
+    if (skip == length)
+        return;
+    makeWritable();
+    cOpen& top = m_open.back();
+    if (top.replaceText)
+    {
+        top.node->text().clear();
+        top.replaceText = false;
+    }
+    appendUnits(top.node->text(), text + skip, length - skip);
+}
+
+tPropertiesPtr cParseContext::copyInto(const cXmlName& name, const tPropertiesPtr* slot, const tUnit* value)
+{
+    cSource source = findSource(value);
+    if (!source.node)
+        return tPropertiesPtr();
+    if (slot && slot->get() == source.node)
+        return *slot;
+    const auto* node = dynamic_cast<const cXmlNode*>(source.node);
+    if (!node || !source.holder)
+        fail("copy of an enclosing element \"" + toNarrowString(toWide(value, unitLength(value))) + "\"");
+    const size_t depth = m_open.size();
+    if (depth + node->height() > kMaxDepth)
+        fail("copy nests elements too deeply");
+    makeWritable();
+    // A node that is still open would become its own descendant.
+    if (isOpen(source.node))
+        fail("copy of an enclosing element \"" + toNarrowString(toWide(value, unitLength(value))) + "\"");
+    cXmlNode* parent = m_open.back().node;
+    // The parent may be a fresh clone now: look the slot up again.
+    const cRun& run = m_runs[depth - 1];
+    if (tPropertiesPtr* target = run.pastEnd ? nullptr : parent->childSlot(name, run.length))
+        *target = source.holder;
+    else
+        parent->appendChild(name, source.holder);
+    grow(depth - 1, node->height());
+    return std::move(source.holder);
+}
+
+cParseContext::cSource cParseContext::findSource(const tUnit* value)
+{
+    const std::wstring text = toWide(value, unitLength(value));
+    const size_t bar = text.find(L'|');
+    const std::wstring file = bar == std::wstring::npos ? std::wstring() : text.substr(0, bar);
+    const std::wstring path = bar == std::wstring::npos ? text : text.substr(bar + 1);
+
+    cSource source;
+    if (file.empty())
+        source.node = &m_root;
+    else
+    {
+        cResourceManager* resources = cResourceManager::instance();
+        if (!resources)
+            fail("copy needs the resource manager to load \"" + toNarrowString(file) + "\"");
+        source.holder = resources->getXml(toNarrowString(file), true);
+        source.node = source.holder.get();
+    }
+    if (path.empty())
+        return source;
+    std::vector<std::wstring> names;
+    boost::algorithm::split(names, path, boost::algorithm::is_any_of(L"/\\"));
+    for (const std::wstring& childName : names)
+    {
+        tPropertiesPtr child;
+        if (!source.node->getChild(childName.c_str(), child))
+            return cSource();
+        source.holder = std::move(child);
+        source.node = source.holder.get();
+    }
+    return source;
+}
+
+void cParseContext::applyAttributes(const tUnit** attributes)
+{
+    if (!attributes[0])
+        return;
+    makeWritable();
+    cXmlNode* node = m_open.back().node;
+    size_t count = 0;
+    while (attributes[2 * count])
+        ++count;
+    node->reserveAttributes(count);
+    for (; attributes[0]; attributes += 2)
+    {
+        m_value.clear();
+        appendUnits(m_value, attributes[1], unitLength(attributes[1]));
+        node->setAttribute(cXmlName(attributes[0], &m_names), m_value);
+    }
+}
+
+// Before an open node changes, every open node from the first shared one down is replaced by
+// its clone, in its parent's table and here, so documents that share the nodes never see the
+// change.
+void cParseContext::makeWritable()
+{
+    const size_t size = m_open.size();
+    size_t i = std::max<size_t>(m_verified, 1);
+    while (i < size && m_open[i].holder.use_count() <= 2)
+        ++i;
+    for (; i < size; ++i)
+    {
+        cOpen& entry = m_open[i];
+        tPropertiesPtr copy = entry.node->clone();
+        const cRun& run = m_runs[i - 1];
+        tPropertiesPtr* slot = m_open[i - 1].node->childSlot(cXmlName(run.name.data(), &m_names), run.length);
+        if (!slot)
+            fail("open element lost from its parent");
+        *slot = copy;
+        entry.node = static_cast<cXmlNode*>(copy.get());
+        entry.holder = std::move(copy);
+        entry.replaceText = true;
+    }
+    m_verified = size;
+}
+
+void cParseContext::push(tPropertiesPtr node, bool fresh)
+{
+    const size_t depth = m_open.size();
+    auto* raw = static_cast<cXmlNode*>(node.get());
+    m_open.push_back({raw, std::move(node), false});
+    if (m_runs.size() <= depth)
+        m_runs.resize(depth + 1);
+    m_runs[depth].length = 0;
+    m_runs[depth].pastEnd = false;
+    if (fresh && m_verified == depth)
+        m_verified = depth + 1;
+}
+
+void cParseContext::pushSkipped()
+{
+    m_open.push_back({nullptr, tPropertiesPtr(), false});
+}
+
+// Raises the heights of the open nodes from `parentIndex` up after a child was added there.
+void cParseContext::grow(size_t parentIndex, unsigned childHeight)
+{
+    unsigned need = childHeight + 1;
+    for (size_t i = parentIndex + 1; i-- > 0; ++need)
+    {
+        cXmlNode* node = m_open[i].node;
+        if (node->height() >= need)
+            break;
+        node->setHeight(need);
+    }
+}
+
+bool cParseContext::isOpen(const cProperties* node) const
+{
+    return std::any_of(m_open.begin(), m_open.end(), [node](const cOpen& open) { return open.node == node; });
+}
+
+void cParseContext::fail(const std::string& what)
+{
+    m_error = what + " line " + std::to_string(XML_GetCurrentLineNumber(m_parser)) + " char " +
+              std::to_string(XML_GetCurrentColumnNumber(m_parser));
+    stop();
+    throw cParseFailure();
+}
+
+void cParseContext::stop()
+{
+    m_stopped = true;
+    XML_StopParser(m_parser, XML_FALSE);
+}
+
+} // namespace
+
+bool parseXml(cXmlNode& root, const char* data, size_t size)
+{
+    cParseContext context(root);
+    return context.run(data, size);
+}
+
+} // namespace Engine::xml

@@ -1,0 +1,278 @@
+#include "engine/core/ErrorText.h"
+#include "engine/core/Pack.h"
+#include "engine/core/StringUtils.h"
+#include "engine/core/cPackStream.h"
+#include "engine/core/cString.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/ZipWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace
+{
+
+using Engine::cPackStream;
+
+std::string readAll(Engine::cStream& stream)
+{
+    std::string out;
+    char buffer[7];
+    for (int got; (got = stream.read(buffer, sizeof buffer)) > 0;)
+        out.append(buffer, static_cast<size_t>(got));
+    return out;
+}
+
+// The text of the engine failure that `open` throws.
+template <class F> std::string failureOf(F open)
+{
+    try
+    {
+        open();
+    }
+    catch (const Engine::cString<std::string>& text)
+    {
+        return text;
+    }
+    return "(nothing thrown)";
+}
+
+std::vector<std::string> members(const std::wstring& pack)
+{
+    std::vector<std::string> names;
+    const std::unique_ptr<void, void (*)(unzFile)> handle(Engine::openPack(pack), Engine::closePack);
+    std::string name;
+    for (bool more = Engine::packFirstFile(handle.get(), name); more;
+         more = Engine::packNextFile(handle.get(), name))
+        names.push_back(name);
+    return names;
+}
+
+const std::string Text = "The quick brown fox jumps over the lazy dog, again and again and again.";
+
+class Pack : public ::testing::Test
+{
+protected:
+    std::wstring packPath(const std::string& name) const { return Engine::fromUtf8(packText(name)); }
+    std::string packText(const std::string& name) const { return (dir.path() / name).string(); }
+
+    ::Test::TempDir dir;
+};
+
+TEST_F(Pack, MembersReadWholeDeflatedOrStored)
+{
+    {
+        ::Test::ZipWriter zip(dir.path() / "a.pack");
+        zip.add("Sys/Deflated.XML", Text);
+        zip.add("stored.bin", Text, false);
+        zip.add("empty.txt", "");
+    }
+    for (const char* member : {"Sys/Deflated.XML", "stored.bin"})
+    {
+        cPackStream stream(packPath("a.pack"), member);
+        EXPECT_EQ(stream.size(), Text.size());
+        EXPECT_EQ(readAll(stream), Text) << member;
+        EXPECT_EQ(stream.write("x", 1), 0);
+    }
+    cPackStream empty(packPath("a.pack"), "empty.txt");
+    EXPECT_EQ(empty.size(), 0u);
+    EXPECT_EQ(readAll(empty), "");
+}
+
+TEST_F(Pack, MembersAreFoundInAnyCaseButTheExactNameFirst)
+{
+    {
+        ::Test::ZipWriter zip(dir.path() / "a.pack");
+        zip.add("Textures/Hero.PNG", "upper");
+        zip.add("textures/hero.png", "lower");
+    }
+    cPackStream lower(packPath("a.pack"), "textures/hero.png");
+    EXPECT_EQ(readAll(lower), "lower");
+    cPackStream upper(packPath("a.pack"), "Textures/Hero.PNG");
+    EXPECT_EQ(readAll(upper), "upper");
+    cPackStream mixed(packPath("a.pack"), "TEXTURES/hero.png");
+    EXPECT_EQ(readAll(mixed), "upper");
+}
+
+TEST_F(Pack, SeekMovesForwardBackAndFromTheEnd)
+{
+    {
+        ::Test::ZipWriter zip(dir.path() / "a.pack");
+        zip.add("t.txt", Text);
+    }
+    cPackStream stream(packPath("a.pack"), "t.txt");
+    char buffer[5];
+    EXPECT_EQ(stream.seek(10, Engine::SeekBegin), 10);
+    ASSERT_EQ(stream.read(buffer, 5), 5);
+    EXPECT_EQ(std::string(buffer, 5), Text.substr(10, 5));
+    EXPECT_EQ(stream.seek(-12, Engine::SeekCurrent), 3);
+    ASSERT_EQ(stream.read(buffer, 5), 5);
+    EXPECT_EQ(std::string(buffer, 5), Text.substr(3, 5));
+    const int size = static_cast<int>(Text.size());
+    EXPECT_EQ(stream.seek(-5, Engine::SeekEnd), size - 5);
+    ASSERT_EQ(stream.read(buffer, 5), 5);
+    EXPECT_EQ(std::string(buffer, 5), Text.substr(Text.size() - 5));
+    EXPECT_EQ(stream.read(buffer, 5), 0);
+    // Positions stay inside the member.
+    EXPECT_EQ(stream.seek(1000, Engine::SeekBegin), size);
+    EXPECT_EQ(stream.seek(-1000, Engine::SeekCurrent), 0);
+    EXPECT_EQ(readAll(stream), Text);
+}
+
+TEST_F(Pack, OpenFailuresAreStoredAndThrown)
+{
+    {
+        ::Test::ZipWriter zip(dir.path() / "a.pack");
+        zip.add("x.xml", "x");
+    }
+    Engine::getErrorString().clear();
+    const std::string missingPack = failureOf([&] { cPackStream(packPath("none.pack"), "x.xml"); });
+    EXPECT_EQ(missingPack, "Cant't open pack file '" + packText("none.pack") + "'");
+    EXPECT_EQ(Engine::getErrorString(), missingPack);
+    const std::string missingMember = failureOf([&] { cPackStream(packPath("a.pack"), "y.xml"); });
+    EXPECT_EQ(missingMember, "Cant't find file 'y.xml' in the '" + packText("a.pack") + "' pack.");
+    EXPECT_EQ(Engine::getErrorString(), missingMember);
+}
+
+TEST_F(Pack, EnumerationListsMembersInPackOrder)
+{
+    {
+        ::Test::ZipWriter zip(dir.path() / "a.pack");
+        zip.add("b.xml", "b");
+        zip.add("dir/", "");
+        zip.add("a.xml", "a");
+    }
+    EXPECT_EQ(members(packPath("a.pack")), (std::vector<std::string>{"b.xml", "dir/", "a.xml"}));
+    {
+        ::Test::ZipWriter zip(dir.path() / "empty.pack");
+    }
+    EXPECT_TRUE(members(packPath("empty.pack")).empty());
+}
+
+TEST_F(Pack, ANameLongerThan255BytesEndsTheEnumeration)
+{
+    const std::string longName(300, 'n');
+    {
+        ::Test::ZipWriter zip(dir.path() / "first.pack");
+        zip.add(longName, "x");
+    }
+    {
+        ::Test::ZipWriter zip(dir.path() / "second.pack");
+        zip.add("ok.xml", "x");
+        zip.add(longName, "x");
+    }
+    try
+    {
+        members(packPath("first.pack"));
+        FAIL() << "a 300-byte name was read";
+    }
+    catch (const char* text)
+    {
+        EXPECT_STREQ(text, "Pack finder raise error during begin of search. (File name can't be obtained.)");
+    }
+    try
+    {
+        members(packPath("second.pack"));
+        FAIL() << "a 300-byte name was read";
+    }
+    catch (const char* text)
+    {
+        EXPECT_STREQ(text, "Pack finder raise error during search. (File name can't be obtained.)");
+    }
+}
+
+TEST_F(Pack, TruncatedOrGarbagePacksCannotBeOpened)
+{
+    {
+        ::Test::ZipWriter zip(dir.path() / "whole.pack");
+        zip.add("a.xml", Text);
+        zip.add("b.xml", Text);
+    }
+    const std::string whole = ::Test::readFile(dir.path() / "whole.pack");
+    dir.write("cut.pack", whole.substr(0, whole.size() - 30));
+    dir.write("garbage.pack", std::string(500, '\x50'));
+    for (const char* name : {"cut.pack", "garbage.pack", "missing.pack"})
+    {
+        try
+        {
+            Engine::openPack(packPath(name));
+            FAIL() << name << " was opened";
+        }
+        catch (const std::wstring& text)
+        {
+            EXPECT_EQ(text, packPath(name) + L" cannot be opened.");
+        }
+        EXPECT_EQ(failureOf([&] { cPackStream(packPath(name), "a.xml"); }),
+                  "Cant't open pack file '" + packText(name) + "'");
+    }
+}
+
+TEST_F(Pack, ABrokenCentralDirectoryStopsTheEnumeration)
+{
+    {
+        ::Test::ZipWriter zip(dir.path() / "a.pack");
+        zip.add("a.xml", Text);
+        zip.add("b.xml", Text);
+    }
+    std::string bytes = ::Test::readFile(dir.path() / "a.pack");
+    // The second central directory entry loses its signature.
+    const size_t second = bytes.rfind(std::string("PK\x01\x02", 4));
+    ASSERT_NE(second, std::string::npos);
+    bytes[second + 2] = 'X';
+    dir.write("a.pack", bytes);
+    try
+    {
+        members(packPath("a.pack"));
+        FAIL() << "a broken directory was walked";
+    }
+    catch (const char* text)
+    {
+        EXPECT_STREQ(text, "Pack finder raise error during search.");
+    }
+}
+
+TEST_F(Pack, MembersThatLieAboutTheirSizeNeverPassForWhole)
+{
+    const uint32_t crc = ::Test::zipCrc(Text);
+    {
+        ::Test::ZipWriter zip(dir.path() / "a.pack");
+        zip.addLying("longer.xml", Text, Text.size() + 10, crc);
+        zip.addLying("shorter.xml", Text, Text.size() - 10, crc);
+        zip.addLying("crc.xml", Text, Text.size(), crc ^ 1);
+        zip.addLying("huge.xml", Text, 0xFFFFFF00u, crc);
+        zip.addLying("true.xml", Text, Text.size(), crc);
+    }
+    char buffer[256];
+    for (const char* member : {"longer.xml", "shorter.xml", "crc.xml"})
+    {
+        cPackStream stream(packPath("a.pack"), member);
+        int got = 0;
+        int total = 0;
+        while ((got = stream.read(buffer, 16)) > 0)
+            total += got;
+        EXPECT_LT(got, 0) << member << " read to its end without an error";
+        EXPECT_LE(total, static_cast<int>(stream.size()));
+        // A later seek and read report the same damage.
+        stream.seek(0, Engine::SeekEnd);
+        EXPECT_LT(stream.read(buffer, 1), 0) << member;
+    }
+    EXPECT_EQ(failureOf([&] { cPackStream(packPath("a.pack"), "huge.xml"); }),
+              "File 'huge.xml' in the '" + packText("a.pack") + "' pack is damaged.");
+    cPackStream honest(packPath("a.pack"), "true.xml");
+    EXPECT_EQ(readAll(honest), Text);
+}
+
+TEST(PackCallback, ModesFollowTheLibrarysOwnChoice)
+{
+    ::Test::TempDir dir;
+    const std::string path = dir.write("p.pack", "zip").string();
+    EXPECT_EQ(Engine::packOpenFileCallback(nullptr, nullptr, ZLIB_FILEFUNC_MODE_READ), nullptr);
+    EXPECT_EQ(Engine::packOpenFileCallback(nullptr, path.c_str(), 0), nullptr);
+    voidpf file = Engine::packOpenFileCallback(nullptr, path.c_str(), ZLIB_FILEFUNC_MODE_READ);
+    ASSERT_NE(file, nullptr);
+    std::fclose(static_cast<FILE*>(file));
+}
+
+} // namespace

@@ -1,0 +1,319 @@
+#include "engine/core/StringUtils.h"
+#include "engine/core/cFileStream.h"
+#include "engine/core/cFileSystem.h"
+#include "engine/core/cString.h"
+#include "engine/core/cXmlProperties.h"
+#include "engine/core/cXmlPropertiesPooled.h"
+#include "engine/devices/cResourceManager.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/make_shared.hpp>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace
+{
+
+using namespace Engine;
+
+// Stands in for the kinds whose classes live elsewhere (textures, fonts, ...).
+class FakeResource final : public cResource
+{
+public:
+    FakeResource(eResourceType type, std::string path) : m_type(type), m_path(std::move(path)) {}
+    eResourceType getType() const override { return m_type; }
+    void releaseDeviceData() override { ++released; }
+
+    int released = 0;
+
+private:
+    eResourceType m_type;
+    std::string m_path;
+};
+
+// A data folder, a shared folder of the test's own (XDG_DATA_HOME), the file system over them
+// and the resource manager.
+class ResourceManager : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (const char* old = std::getenv("XDG_DATA_HOME"))
+            m_oldDataHome = old;
+        ::setenv("XDG_DATA_HOME", (m_root.path() / "share").c_str(), 1);
+        data("sys/constants.xml", "<constants><game app_directory=\"RM Test\"/></constants>");
+        data("UI/Panel.xml", "<panel a='1'/>");
+    }
+    void TearDown() override
+    {
+        m_manager.reset();
+        m_files.reset();
+        if (m_oldDataHome.empty())
+            ::unsetenv("XDG_DATA_HOME");
+        else
+            ::setenv("XDG_DATA_HOME", m_oldDataHome.c_str(), 1);
+    }
+
+    void data(const std::string& path, const std::string& bytes) { m_root.write("Data/" + path, bytes); }
+    std::filesystem::path shared(const std::string& path) const
+    {
+        return m_root.path() / "share" / "RM Test" / path;
+    }
+    cResourceManager& start()
+    {
+        // A new file system sees files written since the last one was made.
+        m_manager.reset();
+        m_files.reset();
+        m_files = std::make_unique<cFileSystem>(fromUtf8((m_root.path() / "Data").string()));
+        m_manager = std::make_unique<cResourceManager>();
+        for (const eResourceType kind : {eResourceType::Texture, eResourceType::Font, eResourceType::Sound})
+        {
+            m_manager->setCreator(kind,
+                                  [kind](const std::string& path) {
+                                      return boost::static_pointer_cast<cResource>(
+                                          boost::make_shared<FakeResource>(kind, path));
+                                  });
+        }
+        return *m_manager;
+    }
+
+    ::Test::TempDir m_root;
+    std::unique_ptr<cFileSystem> m_files;
+    std::unique_ptr<cResourceManager> m_manager;
+
+private:
+    std::string m_oldDataHome;
+};
+
+std::string utf16(const std::string& ascii)
+{
+    std::string bytes;
+    for (const char c : ascii)
+    {
+        bytes.push_back(c);
+        bytes.push_back('\0');
+    }
+    return bytes;
+}
+
+TEST_F(ResourceManager, OnePathWhateverItsCaseGivesOneInstance)
+{
+    cResourceManager& manager = start();
+    EXPECT_EQ(cResourceManager::instance(), &manager);
+    const tPropertiesPtr upper = manager.getXml("UI/PANEL.XML", false);
+    EXPECT_EQ(upper->getType(), eResourceType::XmlPooled);
+    // A cached document is returned whichever class was asked for.
+    EXPECT_EQ(manager.getProperties("ui/panel.xml", true), upper);
+    tPropertiesPtr out;
+    manager.getXml(out, "Ui/Panel.xml", true);
+    EXPECT_EQ(out, upper);
+    EXPECT_EQ(manager.getPath(upper), "ui/panel.xml");
+    EXPECT_EQ(upper->getPath(), "ui/panel.xml");
+    // A path with backslashes is another entry.
+    EXPECT_NE(manager.getXml("ui\\panel.xml", true), upper);
+
+    const auto font = manager.getResource("Fonts/Main.FNT", eResourceType::Font);
+    EXPECT_EQ(manager.getResource("fonts/main.fnt", eResourceType::Font), font);
+}
+
+TEST_F(ResourceManager, AnotherKindUnderACachedPathIsRefused)
+{
+    cResourceManager& manager = start();
+    manager.getResource("a.png", eResourceType::Texture);
+    manager.getXml("ui/panel.xml", true);
+    auto wrong = [](auto call)
+    {
+        try
+        {
+            call();
+        }
+        catch (const char* text)
+        {
+            return std::string(text);
+        }
+        return std::string();
+    };
+    EXPECT_EQ(wrong([&] { manager.getResource("a.png", eResourceType::Font); }), "Wrong resource type.");
+    EXPECT_EQ(wrong([&] { manager.getXml("A.PNG", true); }), "Wrong resource type.");
+    EXPECT_EQ(wrong([&] { manager.getResource("ui/panel.xml", eResourceType::Sound); }),
+              "Wrong resource type.");
+    EXPECT_EQ(wrong([&] { manager.getPath(boost::make_shared<FakeResource>(eResourceType::Font, "x")); }),
+              "Unknown resource.");
+    EXPECT_EQ(wrong([&] { cXmlPropertiesPooled::createNode()->getPath(); }), "Unknown resource.");
+    // A kind with no class to make it gives a clear error, and nothing is cached.
+    EXPECT_THROW(manager.getResource("m.mesh", eResourceType::Mesh), cString<std::string>);
+    std::set<std::string> paths;
+    manager.getLoadedPaths(paths);
+    EXPECT_EQ(paths, (std::set<std::string>{"a.png", "ui/panel.xml"}));
+}
+
+TEST_F(ResourceManager, FailedLoadsAreNotCachedAndTheNextRequestTriesAgain)
+{
+    data("Bad.xml", "<r><oops></r>");
+    cResourceManager& manager = start();
+    EXPECT_THROW(manager.getXml("missing.xml", true), std::string);
+    try
+    {
+        manager.getXml("bad.xml", true);
+        FAIL();
+    }
+    catch (const cString<std::string>& error)
+    {
+        EXPECT_EQ(error, "mismatched tag line 1 char 11 filename: bad.xml");
+    }
+    std::set<std::string> paths;
+    manager.getLoadedPaths(paths);
+    EXPECT_TRUE(paths.empty());
+    data("Bad.xml", "<r fixed='1'/>");
+    EXPECT_EQ(manager.getXml("bad.xml", true)->getAttribute(L"fixed"), L"1");
+}
+
+TEST_F(ResourceManager, UnloadForgetsOnlyTheExactPath)
+{
+    cResourceManager& manager = start();
+    const tPropertiesPtr first = manager.getXml("ui/panel.xml", true);
+    manager.unload("UI/PANEL.XML");
+    EXPECT_EQ(manager.getXml("ui/panel.xml", true), first);
+    manager.unload("ui/panel.xml");
+    EXPECT_NE(manager.getXml("ui/panel.xml", true), first);
+    EXPECT_EQ(first->getAttribute(L"a"), L"1");
+
+    // Writing the file through the file system drops the cached copy: the next request reads it.
+    {
+        std::unique_ptr<cFileStream> out = m_files->createFile("ui/panel.xml", true);
+        const std::string bytes = "<panel a='2'/>";
+        out->write(bytes.data(), static_cast<unsigned>(bytes.size()));
+    }
+    EXPECT_EQ(manager.getXml("ui/panel.xml", true)->getAttribute(L"a"), L"2");
+
+    const auto resource = manager.getResource("t.png", eResourceType::Texture);
+    manager.unloadResource(resource);
+    manager.unloadResource(boost::make_shared<FakeResource>(eResourceType::Texture, "x"));
+    EXPECT_NE(manager.getResource("t.png", eResourceType::Texture), resource);
+}
+
+TEST_F(ResourceManager, ReleaseUnusedKeepsWhatOthersHold)
+{
+    cResourceManager& manager = start();
+    const tPropertiesPtr held = manager.getXml("ui/panel.xml", true);
+    const cResource* dropped = manager.getResource("t.png", eResourceType::Texture).get();
+    manager.releaseUnused();
+    std::set<std::string> paths;
+    manager.getLoadedPaths(paths);
+    EXPECT_EQ(paths, (std::set<std::string>{"ui/panel.xml"}));
+    EXPECT_EQ(manager.getXml("ui/panel.xml", true), held);
+    (void)dropped;
+}
+
+TEST_F(ResourceManager, DeviceResourcesAreReleasedWhileTheyLive)
+{
+    cResourceManager& manager = start();
+    const auto texture =
+        boost::static_pointer_cast<FakeResource>(manager.getResource("t.png", eResourceType::Texture));
+    const auto font =
+        boost::static_pointer_cast<FakeResource>(manager.getResource("f.fnt", eResourceType::Font));
+    manager.releaseDeviceResources();
+    EXPECT_EQ(texture->released, 1);
+    EXPECT_EQ(font->released, 0);
+    manager.unload("t.png");
+    manager.releaseDeviceResources();
+    EXPECT_EQ(texture->released, 1);
+}
+
+TEST_F(ResourceManager, TheLogIsUtf16WithoutAByteOrderMark)
+{
+    cResourceManager& manager = start();
+    manager.dumpLog("empty.log");
+    EXPECT_EQ(::Test::readFile(shared("empty.log")),
+              utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<ResourceLog>\n</ResourceLog>"));
+
+    manager.getXml("UI/Panel.xml", true);
+    manager.dumpLog("one.log");
+    EXPECT_EQ(::Test::readFile(shared("one.log")),
+              utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<ResourceLog>\n"
+                    "<Tag Path=\"ui/panel.xml\" Type=\"2\" />\n</ResourceLog>"));
+    // A path that would break the markup is escaped.
+    manager.getResource("a&b.png", eResourceType::Texture);
+    manager.dumpLog("two.log");
+    EXPECT_NE(::Test::readFile(shared("two.log")).find(utf16("<Tag Path=\"a&amp;b.png\" Type=\"0\" />\n")),
+              std::string::npos);
+}
+
+TEST_F(ResourceManager, AtlasEntriesStandForTheirAtlasImage)
+{
+    data("atlases.xml", "<Atlases><Atlas Path='Atlases\\UI0.png' Map='atlases/ui0_map.xml'/>"
+                        "<Atlas Path='atlases/ui1.png' Map='atlases/ui1_map.xml'/></Atlases>");
+    data("atlases/ui0_map.xml", "<Map><Entry Name='UI\\Button.png'><Pos>1 2</Pos><Size>30 40</Size></Entry>"
+                                "<Entry Name='ui/over.png'><Pos>5 6</Pos></Entry>"
+                                "<Entry Name='ui/bare.png'/></Map>");
+    data("atlases/ui1_map.xml",
+         "<Map><Entry Name='ui/first.png'/><Entry Name='ui/button.png'><Pos>9 9</Pos></Entry></Map>");
+    cResourceManager& manager = start();
+
+    const auto byEntry = manager.getTextureResource("ui/Button.png");
+    EXPECT_EQ(byEntry, manager.getTextureResource("atlases/ui0.png"));
+    EXPECT_TRUE(manager.isAtlasTexture(byEntry));
+    EXPECT_FALSE(manager.isAtlasTexture(manager.getTextureResource("plain.png")));
+    EXPECT_FALSE(manager.isAtlasTexture(nullptr));
+    EXPECT_TRUE(manager.isAtlasImage("atlases/ui0.png"));
+    EXPECT_FALSE(manager.isAtlasImage("Atlases/UI0.png"));
+    EXPECT_TRUE(manager.hasAtlasEntry("UI/BUTTON.PNG"));
+
+    const sAtlasEntry& button = manager.getAtlasEntry("ui/button.png");
+    EXPECT_EQ(button.imageIndex, 0);
+    EXPECT_EQ(button.pos, cVector2(1, 2));
+    EXPECT_EQ(button.size, cVector2(30, 40));
+    // A missing Pos or Size repeats the previous entry's of the same map.
+    EXPECT_EQ(manager.getAtlasEntry("ui/over.png").size, cVector2(30, 40));
+    EXPECT_EQ(manager.getAtlasEntry("ui/bare.png").pos, cVector2(5, 6));
+    EXPECT_EQ(manager.getAtlasEntry("ui/first.png").imageIndex, 1);
+    EXPECT_EQ(manager.getAtlasEntry("ui/first.png").pos, cVector2());
+    const sAtlasEntry& none = manager.getAtlasEntry("nothing.png");
+    EXPECT_EQ(none.imageIndex, 0);
+    EXPECT_EQ(none.pos, cVector2());
+    EXPECT_EQ(none.size, cVector2());
+    // A resource held under an entry name is an atlas entry; others are not.
+    EXPECT_FALSE(manager.isAtlasEntry(byEntry));
+}
+
+TEST_F(ResourceManager, PreloadAndLoadByExtensionLoadTheNamedKinds)
+{
+    data("Data.xml", "<r/>");
+    cResourceManager& manager = start();
+    const std::string text =
+        "<List><I Path='a.png' Type='0'/><I Path='ui/panel.xml' Type='1'/><I Path='s.ogg' Type='5'/>"
+        "<I Path='t.png' Type='8'/><I Path='u.png' Type='9'/><I Path='v.png' Type='-1'/>"
+        "<I Path='w.png' Type='0'/></List>";
+    const auto list = cXmlPropertiesPooled::fromBuffer(text.data(), text.size(), "list");
+    ASSERT_EQ(list->getChildCount(), 7u);
+    manager.preload(list, 0, 6);
+    std::set<std::string> paths;
+    manager.getLoadedPaths(paths);
+    EXPECT_EQ(paths, (std::set<std::string>{"a.png", "ui/panel.xml", "s.ogg"}));
+    EXPECT_EQ(manager.getXml("ui/panel.xml", false)->getType(), eResourceType::XmlHeap);
+
+    manager.loadByExtension("Data.XML");
+    manager.loadByExtension("notes.txt");
+    manager.loadByExtension("noextension");
+    manager.loadByExtension("f.FNT");
+    manager.getLoadedPaths(paths);
+    EXPECT_EQ(paths.count("data.xml"), 1u);
+    EXPECT_EQ(paths.count("f.fnt"), 1u);
+    EXPECT_EQ(paths.size(), 5u);
+    EXPECT_EQ(cResourceManager::typeOfExtension("jng"), eResourceType::Texture);
+    EXPECT_EQ(cResourceManager::typeOfExtension("anim"), eResourceType::Animation);
+    EXPECT_EQ(cResourceManager::typeOfExtension("txt"), eResourceType::Unknown);
+}
+
+TEST_F(ResourceManager, ASecondManagerIsRefused)
+{
+    start();
+    EXPECT_THROW(cResourceManager(), const char*);
+    m_manager.reset();
+    EXPECT_EQ(cResourceManager::instance(), nullptr);
+}
+
+} // namespace
