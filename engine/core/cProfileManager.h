@@ -1,0 +1,102 @@
+#pragma once
+
+#include "engine/core/ProfileFiles.h"
+#include "engine/core/cSingleton.h"
+
+#include <cstdint>
+#include <list>
+#include <set>
+#include <string>
+
+namespace Engine
+{
+
+struct sProfilesFile;
+
+// The named player profiles and the one the player plays now (the current user).
+//
+// The list lives in "profiles.xml" in the profiles folder (the constant "game"/"profiles");
+// each profile's typed values (`cProps`) live in a file named after its ID, "00000001.xml",
+// beside its unfinished level "00000001.save". One manager exists at a time and stands for
+// one current user: the game chooses, creates or switches a profile by deleting the manager
+// (which saves) and making a new one with the player's name.
+//
+// A profile's ID is never shared: a damaged or hand-edited list (a NextID at or below an ID in
+// use, one ID given twice, an ID missing, files left by a profile the list no longer names)
+// gives the profile that would share files a fresh ID, and a new profile never takes an ID
+// that has files. Every problem is reported in the log "profiles".
+class cProfileManager : public cSingleton<cProfileManager>
+{
+public:
+    // Makes `currentUser` the current user (a name not in the list becomes a new profile),
+    // reads the list and the user's values and writes the list. An empty name reads and
+    // writes nothing. Characters that no XML file can hold are replaced by U+FFFD in the name.
+    // Throws std::string when the list cannot be written.
+    explicit cProfileManager(const std::wstring& currentUser);
+    // Saves (NowPlaying written as 0) unless the profile was deleted, then clears every typed
+    // value. A failed save is reported in the log "profiles".
+    virtual ~cProfileManager();
+
+    // True when the file system knows the profiles folder + "profiles.xml".
+    static bool profilesFileExists();
+    // The CurrentUser of "profiles.xml"; empty when there is no such file. A damaged file
+    // gives what can still be read of it.
+    static std::wstring readCurrentUser();
+    // The profiles folder: the constant "game"/"profiles", lower-cased with "/" separators and
+    // ending in "/", or "" when the constant is empty.
+    static std::string profilesFolder();
+
+    const std::wstring& currentUserName() const { return m_currentUser; }
+    // Appends every profile name in ascending order.
+    void getProfileNames(std::list<std::wstring>& out) const;
+    // The current user's ID text; throws the C string "ProfileID error." when the current user
+    // has no profile (a manager made with an empty name).
+    void getCurrentProfileId(std::string& out) const;
+    std::string getCurrentProfileId() const;
+    // Writes "profiles.xml" and the current user's property file. Does nothing for a manager
+    // made with an empty name, and after `deleteProfile` (the values held then are the deleted
+    // profile's and must not land in another profile's file).
+    void save();
+    // Removes a profile and its files (property file, unfinished level, anything named after
+    // its ID); the first remaining name becomes the current user. The manager then no longer
+    // saves: the caller deletes it and makes a new one for the remaining current user. Nothing
+    // happens for a name not in the list.
+    void deleteProfile(const std::wstring& name);
+    // Gives a profile a new name, keeping its ID and so its files. False (nothing changed) when
+    // the old name is not in the list, or the new name is empty or taken already.
+    bool renameProfile(const std::wstring& oldName, const std::wstring& newName);
+
+    // The ID the next new profile receives (at least; IDs that have files are passed over).
+    uint32_t getNextId() const { return m_nextId; }
+    const tProfileTable& getProfiles() const { return m_profiles; }
+
+private:
+    void load();
+    // Reads "profiles.xml"; a damaged file is kept aside and what can be read of it is used.
+    void readProfiles(const std::string& path);
+    // Takes the list read from the file, giving each profile that would share an ID a new one.
+    void takeProfiles(const sProfilesFile& file);
+    void addProfile();
+    void writeProfiles();
+    void saveProperties();
+    void loadProperties();
+    // A free ID from the next ID on: not 0, not in the list, and without files.
+    uint32_t allocateId();
+    std::string propertyFilePath() const;
+    // Keeps the bytes of a file that could not be read beside it ("<path>.damaged" or, for a
+    // profile's file, "<ID text>.damaged"), so they can still be recovered by hand.
+    void keepDamaged(const std::string& path, const std::string& bytes, const std::string& copyPath);
+
+    bool m_nowPlaying = false;
+    std::wstring m_storedCurrentUser;
+    std::wstring m_currentUser;
+    uint32_t m_nextId = 1;
+    tProfileTable m_profiles;
+    // IDs named in the list but not given to any profile there (a name listed twice): their
+    // files may hold a player's values, so no new profile takes them.
+    std::set<uint32_t> m_reservedIds;
+    bool m_dirty = false;
+    bool m_noSaveAtExit = false;
+};
+
+} // namespace Engine

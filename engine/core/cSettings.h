@@ -1,0 +1,64 @@
+#pragma once
+
+#include "engine/core/cConfigTable.h"
+#include "engine/core/cSingleton.h"
+
+#include <string>
+
+namespace Engine
+{
+
+// The user's settings by group and key ("sys/settings.xml"): window size, full screen,
+// volumes. Read when made; the whole table is written back to the same path (in the shared
+// folder) when the object is destroyed, keys that were asked for but missing included, with
+// an empty text.
+class cSettings : public cSingleton<cSettings>, public cConfigTable
+{
+public:
+    // Loads the document at `path`; throws the file system's or the XML loader's error.
+    explicit cSettings(const std::string& path);
+    // Saves first; a save that fails is reported in the log "settings" (a destructor cannot
+    // throw), and the file on disk is then left as it was.
+    ~cSettings() override;
+
+    using cConfigTable::get;
+
+    // "0x" and the packed ARGB value as eight lower-case hexadecimal digits.
+    virtual void set(const std::wstring& group, const std::wstring& key, const cColor& value);
+    virtual void set(const std::wstring& group, const std::wstring& key, const std::wstring& value);
+    // The UTF-8 text widened.
+    virtual void set(const std::wstring& group, const std::wstring& key, const std::string& value);
+    // x, y and z, each as a float, separated by blanks.
+    virtual void set(const std::wstring& group, const std::wstring& key, const cVector3& value);
+    // Six significant digits: 800, 1.5, 0.1, 1e+06.
+    virtual void set(const std::wstring& group, const std::wstring& key, float value);
+    virtual void set(const std::wstring& group, const std::wstring& key, unsigned long value);
+    virtual void set(const std::wstring& group, const std::wstring& key, long value);
+    virtual void set(const std::wstring& group, const std::wstring& key, unsigned int value);
+    virtual void set(const std::wstring& group, const std::wstring& key, int value);
+    // "1" or "0".
+    virtual void set(const std::wstring& group, const std::wstring& key, bool value);
+
+    // A literal text is a text, not a pointer that would convert to bool.
+    void set(const std::wstring& group, const std::wstring& key, const wchar_t* value)
+    {
+        set(group, key, std::wstring(value ? value : L""));
+    }
+    void set(const std::wstring& group, const std::wstring& key, const char* value)
+    {
+        set(group, key, std::string(value ? value : ""));
+    }
+
+    // `set<bool>(group, key, value)` for callers that name the type.
+    template <class T> void set(const std::wstring& group, const std::wstring& key, const T& value)
+    {
+        static_assert(isValueType<T>(), "the settings hold no values of this type");
+        set(group, key, value);
+    }
+
+    // Writes the table to its path now (UTF-16 with the byte-order mark, replacing the old file
+    // only once the new one is complete). Throws std::string when the file cannot be written.
+    void save() const;
+};
+
+} // namespace Engine

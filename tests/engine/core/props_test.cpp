@@ -1,0 +1,142 @@
+#include "engine/core/cProps.h"
+#include "engine/core/cXmlProperties.h"
+#include "tests/engine/core/config_test_tools.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace
+{
+
+using Engine::cColor;
+using Engine::cProps;
+using Engine::cVector2;
+
+const std::wstring Declaration = L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>";
+
+class Props : public ::testing::Test
+{
+protected:
+    void SetUp() override { cProps::clearAll(); }
+    void TearDown() override { cProps::clearAll(); }
+
+    // The values of a property file text, as the profile manager reads them.
+    static void load(const std::wstring& text)
+    {
+        const std::string bytes = ConfigTest::utf16(text);
+        cProps::readFile(*Engine::cXmlProperties::fromBuffer(bytes.data(), bytes.size(), "00000001.xml"));
+    }
+};
+
+TEST_F(Props, OnlyValuesThatWereSetAreWritten)
+{
+    EXPECT_EQ(cProps::get<int>(L"Level7"), 0);
+    EXPECT_EQ(cProps::fileText(), Declaration + L"<Props></Props>");
+    cProps::set<int>(L"CurrentLevel", 3);
+    EXPECT_EQ(cProps::fileText(),
+              Declaration + L"<Props><prop Name=\"CurrentLevel\" Val=\"3\" Type=\"Int\" /></Props>");
+    cProps::clearAll();
+    EXPECT_TRUE(cProps::isEmpty());
+    EXPECT_EQ(cProps::get<int>(L"CurrentLevel"), 0);
+    EXPECT_EQ(cProps::fileText(), Declaration + L"<Props></Props>");
+}
+
+TEST_F(Props, GroupedByTypeAndSortedByName)
+{
+    cProps::set<cVector2>(L"Pos", cVector2(1.5f, 2.0f));
+    cProps::set<int>(L"b", 2);
+    cProps::set<int>(L"B", 1);
+    cProps::set<float>(L"Ratio", 0.1234567f);
+    cProps::set<bool>(L"Sound", true);
+    EXPECT_EQ(cProps::fileText(), Declaration + L"<Props>"
+                                                L"<prop Name=\"Ratio\" Val=\"0.123457\" Type=\"Float\" />"
+                                                L"<prop Name=\"B\" Val=\"1\" Type=\"Int\" />"
+                                                L"<prop Name=\"b\" Val=\"2\" Type=\"Int\" />"
+                                                L"<prop Name=\"Sound\" Val=\"1\" Type=\"Bool\" />"
+                                                L"<prop Name=\"Pos\" Val=\"1.5 2\" Type=\"Vector2\" />"
+                                                L"</Props>");
+}
+
+// Every one of the 13 types through the file text and back, names and texts past ASCII and
+// with characters that must be escaped included.
+TEST_F(Props, AllTypesRoundTripThroughTheFile)
+{
+    const std::wstring wide = L"Ann \"<&>\" 'q'\ttab\nline Ĳssel 日本 \U0001F600";
+    const std::string narrow = "Grüße \"<&>\" \U0001F600 " + std::string(300, 'x');
+    const cColor colour = cColor::fromARGB(0x0a2040ff);
+    cProps::set<float>(L"Float é", 0.75f);
+    cProps::set<double>(L"Double", -1.0e-12);
+    cProps::set<int>(L"Int", -2147483647 - 1);
+    cProps::set<unsigned int>(L"UInt", 4294967295u);
+    cProps::set<long>(L"Long", -70000L);
+    cProps::set<unsigned long>(L"ULong", 4000000000ul);
+    cProps::set<long long>(L"LongLong", -9000000000000000000LL);
+    cProps::set<cColor>(L"DXColor", colour);
+    cProps::set<cColor>(L"Clear", cColor(0, 0, 1, 0));
+    cProps::set<bool>(L"Bool", true);
+    cProps::set<unsigned short>(L"UInt16", 65535);
+    cProps::set<cVector2>(L"Vector2", cVector2(-0.5f, 1e-3f));
+    cProps::set<std::string>(L"String", narrow);
+    cProps::set<std::wstring>(L"Name \"<&>\" 日本", wide);
+    const std::wstring text = cProps::fileText();
+
+    cProps::clearAll();
+    load(text);
+    EXPECT_EQ(cProps::get<float>(L"Float é"), 0.75f);
+    EXPECT_EQ(cProps::get<double>(L"Double"), -1.0e-12);
+    EXPECT_EQ(cProps::get<int>(L"Int"), -2147483647 - 1);
+    EXPECT_EQ(cProps::get<unsigned int>(L"UInt"), 4294967295u);
+    EXPECT_EQ(cProps::get<long>(L"Long"), -70000L);
+    EXPECT_EQ(cProps::get<unsigned long>(L"ULong"), 4000000000ul);
+    EXPECT_EQ(cProps::get<long long>(L"LongLong"), -9000000000000000000LL);
+    EXPECT_EQ(cProps::get<cColor>(L"DXColor"), colour);
+    EXPECT_EQ(cProps::get<cColor>(L"Clear"), cColor(0, 0, 1, 0));
+    EXPECT_TRUE(cProps::get<bool>(L"Bool"));
+    EXPECT_EQ(cProps::get<unsigned short>(L"UInt16"), 65535);
+    EXPECT_EQ(cProps::get<cVector2>(L"Vector2"), cVector2(-0.5f, 1e-3f));
+    EXPECT_EQ(cProps::get<std::string>(L"String"), narrow);
+    EXPECT_EQ(cProps::get<std::wstring>(L"Name \"<&>\" 日本"), wide);
+    // Read back, everything is recorded again: a second save writes the same file.
+    EXPECT_EQ(cProps::fileText(), text);
+}
+
+TEST_F(Props, UnknownTypesAndUnreadableValues)
+{
+    load(Declaration + L"<Props>"
+                       L"<prop Name=\"A\" Val=\"5\" Type=\"Integer\" />"
+                       L"<prop Name=\"B\" Val=\"\" Type=\"Int\" />"
+                       L"<prop Name=\"C\" Val=\"0x10\" Type=\"ULong\" />"
+                       L"<prop Name=\"D\" Val=\"4294967296\" Type=\"Long\" />"
+                       L"<prop Name=\"E\" Val=\"2\" Type=\"Bool\" />"
+                       L"<item Type=\"Int\" Val=\"9\" Name=\"F\" />"
+                       L"</Props>");
+    int a = -1;
+    EXPECT_FALSE(cProps::getIfPresent(L"A", a));
+    EXPECT_EQ(a, -1);
+    EXPECT_TRUE(cProps::getIfPresent(L"B", a));
+    EXPECT_EQ(a, 0);
+    EXPECT_EQ(cProps::get<unsigned long>(L"C"), 16u);
+    EXPECT_EQ(cProps::get<long>(L"D"), 0); // past 32 bits
+    EXPECT_FALSE(cProps::get<bool>(L"E"));
+    EXPECT_EQ(cProps::get<int>(L"F"), 9); // any element name
+}
+
+TEST_F(Props, TypesAreSeparateTables)
+{
+    cProps::set<int>(L"Level", 4);
+    bool flag = true;
+    EXPECT_FALSE(cProps::getIfPresent(L"Level", flag));
+    EXPECT_TRUE(flag);
+    int level = 0;
+    EXPECT_TRUE(cProps::getIfPresent(L"Level", level));
+    EXPECT_EQ(level, 4);
+    // A value only read is there afterwards (as 0) but not written.
+    cProps::get<bool>(L"Read");
+    EXPECT_TRUE(cProps::getIfPresent(L"Read", flag));
+    EXPECT_FALSE(flag);
+    EXPECT_EQ(cProps::fileText(),
+              Declaration + L"<Props><prop Name=\"Level\" Val=\"4\" Type=\"Int\" /></Props>");
+}
+
+} // namespace
