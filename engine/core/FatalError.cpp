@@ -1,0 +1,42 @@
+#include "engine/core/FatalError.h"
+
+#include "engine/core/ErrorText.h"
+#include "engine/core/cApplication.h"
+#include "engine/core/cLogManager.h"
+#include "platform/window/MessageBox.h"
+#include "platform/window/Window.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace Engine
+{
+
+void fatalError(const std::string& text)
+{
+    // The report goes on when the log cannot be written: the message box is what the player
+    // sees, and the reason the log failed goes where the box would.
+    try
+    {
+        if (cLogManager* logs = cLogManager::instance())
+            logs->getLog(L"error", false)->printf("%s", text.c_str());
+    }
+    catch (...)
+    {
+        std::fputs("The log \"error\" could not be written.\n", stderr);
+    }
+    Platform::showMessageBox("Error", getErrorString(), Platform::MessageBoxIcon::Warning);
+    if (cApplication* application = cApplication::instance())
+    {
+        if (Platform::Window* window = application->getWindow())
+            window->postQuitMessage(0);
+        application->drainMessages();
+    }
+}
+
+void reportFatal(const std::string& text)
+{
+    fatalError(text);
+}
+
+} // namespace Engine

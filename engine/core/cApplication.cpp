@@ -1,0 +1,338 @@
+#include "engine/core/cApplication.h"
+
+#include "engine/core/StringUtils.h"
+#include "engine/core/cConstants.h"
+#include "engine/core/cFileSystem.h"
+#include "engine/core/cLogic.h"
+#include "engine/core/cSettings.h"
+#include "engine/core/cStrings.h"
+#include "engine/core/cTimer.h"
+#include "engine/devices/cInput.h"
+#include "engine/devices/cRender.h"
+#include "engine/devices/cResourceManager.h"
+#include "engine/devices/cSound.h"
+#include "platform/system/SystemInfo.h"
+#include "platform/window/Cursor.h"
+#include "platform/window/InstanceLock.h"
+#include "platform/window/Window.h"
+
+#include <cstdlib>
+#include <cwctype>
+
+namespace Engine
+{
+
+namespace
+{
+
+// A constant, or `fallback` when the constants (or the key) are missing.
+template <class T> T constant(const wchar_t* group, const wchar_t* key, T fallback)
+{
+    T value = fallback;
+    if (cConstants* constants = cConstants::instance())
+        constants->get(group, key, value);
+    return value;
+}
+
+template <class T> T setting(const wchar_t* group, const wchar_t* key, T fallback)
+{
+    T value = fallback;
+    if (cSettings* settings = cSettings::instance())
+        settings->get(group, key, value);
+    return value;
+}
+
+} // namespace
+
+std::wstring cApplication::makeClassName(const std::string& executableFileName)
+{
+    if (executableFileName.empty())
+        return std::wstring();
+    std::wstring name = L"Kelvask_" + fromUtf8(executableFileName);
+    for (wchar_t& c : name)
+        c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    return name;
+}
+
+std::wstring cApplication::makeDataFolder(const std::string& executablePath, const char* folderName)
+{
+    const std::string name = folderName ? folderName : "";
+    if (!name.empty() && name[0] == '/')
+        return fromUtf8(name);
+    const std::string::size_type slash = executablePath.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : executablePath.substr(0, slash + 1);
+    return fromUtf8(folder + name);
+}
+
+cApplication::cApplication(cAppParams& params)
+    : cApplicationBase(params.onInit, params.onExit, params.userData), m_instanceHandle(params.instance),
+      m_window(params.window)
+{
+    m_className = makeClassName(Platform::executableFileName());
+
+    if (params.singleInstance && !m_className.empty())
+    {
+        // The lock is held for the whole run; a second copy finds it taken, has already asked
+        // the first one to come forward, and ends here.
+        m_instanceLock = Platform::InstanceLock::acquire(toUtf8(m_className));
+        if (!m_instanceLock)
+            std::exit(0);
+    }
+
+    try
+    {
+        createSingletons(params);
+    }
+    catch (...)
+    {
+        // Nothing stays half made: the failure goes on to the caller with the singletons gone.
+        destroySingletons();
+        releaseWindow();
+        throw;
+    }
+}
+
+cApplication::~cApplication()
+{
+    destroySingletons();
+    releaseWindow();
+}
+
+void cApplication::createSingletons(cAppParams& params)
+{
+    const std::wstring dataFolder = makeDataFolder(Platform::executablePath(), params.dataFolderName);
+    new cFileSystem(dataFolder, "pack", params.packFilter);
+    m_created.fileSystem = true;
+    new cResourceManager();
+    m_created.resourceManager = true;
+    new cConstants("sys/constants.xml");
+    m_created.constants = true;
+    new cSettings("sys/settings.xml");
+    m_created.settings = true;
+    if (!params.window)
+    {
+        m_window = createWindow(m_className);
+        params.window = m_window;
+    }
+    m_window->setWindowProc([this](const Platform::Message& message) { return windowProc(message); });
+    if (m_instanceLock)
+        m_window->watchInstanceLock(m_instanceLock.get());
+    new cRender(params);
+    m_created.render = true;
+    new cInput(m_window);
+    m_created.input = true;
+    new cTimer(constant(L"Time", L"MinFps", cTimer::DefaultMinFps),
+               constant(L"Time", L"MaxFps", cTimer::DefaultMaxFps));
+    m_created.timer = true;
+    if (!params.noSound)
+    {
+        new cSound();
+        m_created.sound = true;
+    }
+    new cLogic();
+    m_created.logic = true;
+    new cStrings();
+    m_created.strings = true;
+}
+
+namespace
+{
+
+template <class T> void destroyIf(bool& created)
+{
+    if (created)
+        delete cSingleton<T>::instance();
+    created = false;
+}
+
+} // namespace
+
+void cApplication::destroySingletons()
+{
+    // Only what this object made: a singleton that existed before it (and made a creation
+    // fail) stays with its owner. The settings write their file as they go.
+    destroyIf<cLogic>(m_created.logic);
+    destroyIf<cStrings>(m_created.strings);
+    destroyIf<cSound>(m_created.sound);
+    destroyIf<cTimer>(m_created.timer);
+    destroyIf<cInput>(m_created.input);
+    destroyIf<cRender>(m_created.render);
+    destroyIf<cSettings>(m_created.settings);
+    destroyIf<cConstants>(m_created.constants);
+    destroyIf<cResourceManager>(m_created.resourceManager);
+    destroyIf<cFileSystem>(m_created.fileSystem);
+}
+
+Platform::Window* cApplication::createWindow(std::wstring& className)
+{
+    const std::wstring title = constant(L"game", L"window_title", std::wstring());
+    // Without an executable name the title names the single-instance check.
+    if (className.empty())
+        className = title;
+    m_ownedWindow = std::make_unique<Platform::Window>(title);
+    Platform::showCursor(constant(L"graphics", L"ShowSysCursor", true));
+    return m_ownedWindow.get();
+}
+
+void cApplication::releaseWindow()
+{
+    if (!m_window)
+        return;
+    // The procedure refers to this object: it goes before the window does.
+    m_window->setWindowProc(nullptr);
+    m_window->watchInstanceLock(nullptr);
+    m_window->destroyWindow();
+    m_ownedWindow.reset();
+    m_window = nullptr;
+}
+
+bool cApplication::run()
+{
+    onInit();
+    Platform::Message message;
+    for (;;)
+    {
+        if (m_window->peekMessage(message))
+        {
+            if (message.kind == Platform::MessageKind::Quit)
+                break;
+            m_window->translateMessage(message);
+            m_window->dispatchMessage(message);
+        }
+        else
+        {
+            if (cLogic* logic = cLogic::instance())
+                logic->update();
+            if (m_idle)
+                m_idle(m_idleArgument);
+        }
+    }
+    return onExit();
+}
+
+void cApplication::drainMessages()
+{
+    if (!m_window)
+        return;
+    Platform::Message message;
+    // The quit message is queued behind everything else; an empty queue means it cannot come.
+    while (m_window->peekMessage(message))
+    {
+        if (message.kind == Platform::MessageKind::Quit)
+            return;
+        m_window->translateMessage(message);
+        m_window->dispatchMessage(message);
+    }
+}
+
+void cApplication::closeWindow()
+{
+    if (m_window)
+        m_window->sendMessage(Platform::Message{Platform::MessageKind::Close, 0});
+}
+
+bool cApplication::hasRenderDevice() const
+{
+    return cSingleton<cRender>::instance() != nullptr;
+}
+
+void cApplication::requestVideoMode()
+{
+    cSingleton<cRender>::instance()->setResetPending(true);
+}
+
+void cApplication::toggleFullscreen()
+{
+    cSettings* settings = cSettings::instance();
+    if (!settings || !hasRenderDevice())
+        return;
+    const bool fullscreen = setting(L"graphics", L"fullscreen", false);
+    const bool onlyWindowed = constant(L"graphics", L"only_windowed", false);
+    // A game kept windowed by its constants can only leave full screen.
+    if (onlyWindowed && !fullscreen)
+        return;
+    settings->set(L"graphics", L"fullscreen", !fullscreen);
+    requestVideoMode();
+}
+
+intptr_t cApplication::windowProc(const Platform::Message& message)
+{
+    using Platform::MessageKind;
+    cLogic* logic = cLogic::instance();
+    cInput* input = cInput::instance();
+    cSound* sound = cSound::instance();
+    switch (message.kind)
+    {
+    case MessageKind::Destroy:
+        m_window->postQuitMessage(0);
+        return 0;
+    case MessageKind::Activate:
+        if (message.wparam == 0)
+        {
+            if (input)
+                input->unacquire();
+            if (logic)
+                logic->setInactive(true);
+            if (sound)
+                sound->pauseAll(true);
+        }
+        else
+        {
+            if (logic)
+                logic->setMinimized(false);
+            if (input && !m_window->isMinimized())
+                input->acquire();
+            if (logic)
+                logic->setInactive(false);
+            if (sound)
+                sound->pauseAll(false);
+        }
+        break;
+    case MessageKind::KeyDown:
+        if (input)
+            input->queueKey(message.wparam);
+        return 0;
+    case MessageKind::Char:
+        if (input)
+            input->queueChar(static_cast<uint16_t>(message.wparam));
+        return 0;
+    case MessageKind::SysKeyDown:
+        if (message.wparam == Platform::VirtualKey::Return)
+            toggleFullscreen();
+        break;
+    case MessageKind::Restore:
+        if (logic)
+            logic->setMinimized(false);
+        if (sound)
+            sound->pauseAll(false);
+        break;
+    case MessageKind::Minimize:
+        if (logic)
+            logic->setMinimized(true);
+        break;
+    case MessageKind::Maximize:
+        if (m_window->isMinimized())
+            m_window->sendMessage(Platform::Message{MessageKind::Restore, 0});
+        if (logic)
+            logic->setMinimized(false);
+        if (sound)
+            sound->pauseAll(false);
+        // Maximising a window that may go full screen makes it full screen.
+        if (cSettings* settings = cSettings::instance(); settings && hasRenderDevice())
+        {
+            if (!constant(L"graphics", L"only_windowed", false) &&
+                !setting(L"graphics", L"fullscreen", false))
+            {
+                settings->set(L"graphics", L"fullscreen", true);
+                requestVideoMode();
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return m_window->defWindowProc(message);
+}
+
+} // namespace Engine

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "engine/core/cAppParams.h"
+#include "engine/core/cApplicationBase.h"
+#include "platform/window/Message.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace Platform
+{
+class InstanceLock;
+class Window;
+} // namespace Platform
+
+namespace Engine
+{
+
+// The program's application: makes sure only one copy runs, creates the engine singletons in
+// their order (each uses only those made before it), owns the main window and its message
+// loop, and handles the window's messages.
+//
+// Start-up order: the file system, the resource manager, the constants, the settings, the main
+// window, the render device, the input, the timer, the sound (unless the record says no sound), the frame
+// driver and the strings. Shutdown deletes the frame driver first, then the strings, the sound, the timer,
+// the input, the render device, the settings (which write "sys/settings.xml"), the constants, the resource
+// manager and the file system, and the window last.
+class cApplication : public cApplicationBase
+{
+public:
+    // Throws whatever a singleton throws while it is created; those made before are deleted
+    // again. When another copy of the program runs (singleInstance), asks it to come forward
+    // and ends this process with exit code 0 before anything is created.
+    explicit cApplication(cAppParams& params);
+    ~cApplication() override;
+
+    static cApplication* create(cAppParams& params) { return new cApplication(params); }
+    static cApplication* instance() { return static_cast<cApplication*>(cApplicationBase::instance()); }
+
+    // Takes one message per turn, runs a frame on every turn that finds the queue empty, and
+    // returns the finish callback's result once the quit message is taken.
+    bool run() override;
+    // Alt+Enter: switches between window and full screen unless the constants keep the game
+    // windowed.
+    virtual void toggleFullscreen();
+    // Dispatches messages without frames until the quit message is taken.
+    virtual void drainMessages();
+    virtual Platform::Window* getWindow() const { return m_window; }
+    void* getInstanceHandle() const { return m_instanceHandle; }
+    const std::wstring& getClassName() const { return m_className; }
+
+    // The window procedure.
+    intptr_t windowProc(const Platform::Message& message);
+    // Asks the main window to close, as the close box does; the quit message follows.
+    void closeWindow();
+
+    // "kelvask_" + the executable's file name, all lower-cased; empty without a file name.
+    static std::wstring makeClassName(const std::string& executableFileName);
+    // The data folder: the executable's folder + the given name, or the name when absolute.
+    static std::wstring makeDataFolder(const std::string& executablePath, const char* folderName);
+
+private:
+    void createSingletons(cAppParams& params);
+    void destroySingletons();
+    Platform::Window* createWindow(std::wstring& className);
+    void releaseWindow();
+    // The render device's part of a mode switch: it applies "graphics"/"fullscreen" from the
+    // settings at its next present.
+    bool hasRenderDevice() const;
+    void requestVideoMode();
+
+    // The singletons this object made, deleted again in the shutdown order.
+    struct tCreated
+    {
+        bool fileSystem = false;
+        bool resourceManager = false;
+        bool constants = false;
+        bool settings = false;
+        bool render = false;
+        bool input = false;
+        bool timer = false;
+        bool sound = false;
+        bool logic = false;
+        bool strings = false;
+    };
+
+    tCreated m_created;
+    void* m_instanceHandle = nullptr;
+    Platform::Window* m_window = nullptr;
+    std::wstring m_className;
+    std::unique_ptr<Platform::Window> m_ownedWindow;
+    std::unique_ptr<Platform::InstanceLock> m_instanceLock;
+};
+
+} // namespace Engine

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "engine/core/cVector2.h"
+
+#include <boost/function.hpp>
+#include <boost/signals2/connection.hpp>
+
+#include <memory>
+#include <string>
+
+namespace Engine
+{
+
+class cView;
+
+// What one frame of `cLogic` asks of the input and render devices. The engine's own
+// implementation (`makeEngineFrameDevices`) forwards to `cInput` and `cRender` and skips a
+// device that does not exist; tests hand `cLogic` a recording one.
+class cFrameDevices
+{
+public:
+    virtual ~cFrameDevices() = default;
+
+    // Delivers the queued characters and keys and raises the input signals.
+    virtual void pollInput() = 0;
+    // Connects a handler to the input signal of a control code.
+    virtual boost::signals2::connection connectKey(int code, const boost::function<void()>& slot) = 0;
+
+    // The cursor in screen pixels relative to the window (the whole window in full screen,
+    // else the client area).
+    virtual cVector2 cursorInWindow() = 0;
+    // Converts a window point to virtual screen units in place.
+    virtual void screenToVirtual(cVector2& point) = 0;
+
+    // Presents the previous frame and opens the next one.
+    virtual void present() = 0;
+    // Draws one view of the render pass.
+    virtual void drawView(cView& view) = 0;
+    // Clears, draws what the pass collected and closes the frame.
+    virtual void endFrame() = 0;
+    // Writes the screen to a JPEG file.
+    virtual void takeScreenshot(const std::wstring& fileName) = 0;
+};
+
+// The devices of the running engine.
+std::unique_ptr<cFrameDevices> makeEngineFrameDevices();
+
+} // namespace Engine
