@@ -1,0 +1,603 @@
+#include "platform/gfx/GlGfxDevice.h"
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace Platform
+{
+
+namespace
+{
+
+bool hasExtension(const char* name)
+{
+    const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (!list)
+        return false;
+    const size_t length = std::strlen(name);
+    for (const char* p = list; (p = std::strstr(p, name)) != nullptr; p += length)
+        if ((p == list || p[-1] == ' ') && (p[length] == ' ' || p[length] == '\0'))
+            return true;
+    return false;
+}
+
+int glVersion()
+{
+    const char* text = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    int major = 0;
+    int minor = 0;
+    if (!text || std::sscanf(text, "%d.%d", &major, &minor) != 2)
+        return 0;
+    return major * 10 + minor;
+}
+
+GLenum primitiveMode(PrimitiveType type)
+{
+    switch (type)
+    {
+    case PrimitiveType::PointList:
+        return GL_POINTS;
+    case PrimitiveType::LineList:
+        return GL_LINES;
+    case PrimitiveType::LineStrip:
+        return GL_LINE_STRIP;
+    case PrimitiveType::TriangleList:
+        return GL_TRIANGLES;
+    case PrimitiveType::TriangleStrip:
+        return GL_TRIANGLE_STRIP;
+    case PrimitiveType::TriangleFan:
+        return GL_TRIANGLE_FAN;
+    }
+    return GL_TRIANGLES;
+}
+
+// A vertex program as the device runs it: the position it writes goes through the same
+// pixel-centre and depth correction as the fixed pipeline's projection (program.local[0..3]
+// hold the columns of the correction).
+bool rewriteProgram(const std::string& source, std::string& out)
+{
+    const std::string header = "!!ARBvp1.0";
+    if (source.compare(0, header.size(), header) != 0)
+        return false;
+    const size_t end = source.rfind("END");
+    if (end == std::string::npos)
+        return false;
+    std::string body = source.substr(header.size(), end - header.size());
+    const std::string position = "result.position";
+    for (size_t at = body.find(position); at != std::string::npos; at = body.find(position, at))
+    {
+        body.replace(at, position.size(), "qPosition");
+        at += 9;
+    }
+    out = header + "\nTEMP qPosition;\n" + body +
+          "\nDP4 result.position.x, qPosition, program.local[0];"
+          "\nDP4 result.position.y, qPosition, program.local[1];"
+          "\nDP4 result.position.z, qPosition, program.local[2];"
+          "\nDP4 result.position.w, qPosition, program.local[3];"
+          "\nEND\n";
+    return true;
+}
+
+} // namespace
+
+struct GlGfxDevice::ProgramFunctions
+{
+    PFNGLGENPROGRAMSARBPROC genPrograms = nullptr;
+    PFNGLDELETEPROGRAMSARBPROC deletePrograms = nullptr;
+    PFNGLBINDPROGRAMARBPROC bindProgram = nullptr;
+    PFNGLPROGRAMSTRINGARBPROC programString = nullptr;
+    PFNGLPROGRAMENVPARAMETER4FVARBPROC programEnvParameter4fv = nullptr;
+    PFNGLPROGRAMLOCALPARAMETER4FARBPROC programLocalParameter4f = nullptr;
+    PFNGLVERTEXATTRIBPOINTERARBPROC vertexAttribPointer = nullptr;
+    PFNGLENABLEVERTEXATTRIBARRAYARBPROC enableVertexAttribArray = nullptr;
+    PFNGLDISABLEVERTEXATTRIBARRAYARBPROC disableVertexAttribArray = nullptr;
+
+    template <class F> static bool load(GlContext& context, const char* name, F& function)
+    {
+        function = reinterpret_cast<F>(context.procAddress(name));
+        return function != nullptr;
+    }
+
+    bool load(GlContext& c)
+    {
+        return load(c, "glGenProgramsARB", genPrograms) && load(c, "glDeleteProgramsARB", deletePrograms) &&
+               load(c, "glBindProgramARB", bindProgram) && load(c, "glProgramStringARB", programString) &&
+               load(c, "glProgramEnvParameter4fvARB", programEnvParameter4fv) &&
+               load(c, "glProgramLocalParameter4fARB", programLocalParameter4f) &&
+               load(c, "glVertexAttribPointerARB", vertexAttribPointer) &&
+               load(c, "glEnableVertexAttribArrayARB", enableVertexAttribArray) &&
+               load(c, "glDisableVertexAttribArrayARB", disableVertexAttribArray);
+    }
+};
+
+GfxResult GlGfxDevice::create(const PresentParams& params, std::unique_ptr<GlContext> context, bool offscreen,
+                              std::unique_ptr<GfxDevice>& device, std::string& error)
+{
+    device.reset();
+    if (!context || params.backBufferWidth <= 0 || params.backBufferHeight <= 0)
+        return GfxError::InvalidCall;
+    std::unique_ptr<GlGfxDevice> made(new GlGfxDevice(params, std::move(context), offscreen));
+    if (!made->initialise(error))
+        return GfxError::NotAvailable;
+    device = std::move(made);
+    return GfxError::Ok;
+}
+
+GlGfxDevice::GlGfxDevice(const PresentParams& params, std::unique_ptr<GlContext> context, bool offscreen)
+    : GfxDevice(params), m_context(std::move(context)), m_shared(std::make_shared<GlSharedState>()),
+      m_offscreen(offscreen)
+{
+}
+
+GlGfxDevice::~GlGfxDevice()
+{
+    // The textures still held elsewhere see the shared state expire and delete nothing.
+    m_state.reset(false);
+    m_applied.reset(false);
+    for (const auto& program : m_programs)
+    {
+        GLuint name = program.second;
+        m_arb->deletePrograms(1, &name);
+    }
+    releaseFramebuffer();
+    m_shared.reset();
+    m_context.reset();
+}
+
+bool GlGfxDevice::initialise(std::string& error)
+{
+    if (!m_context->makeCurrent())
+    {
+        error = "the OpenGL context cannot be made current";
+        return false;
+    }
+    if (glVersion() < 21)
+    {
+        error = "OpenGL 2.1 is needed";
+        return false;
+    }
+    m_bgraArrays = glVersion() >= 32 || hasExtension("GL_ARB_vertex_array_bgra") ||
+                   hasExtension("GL_EXT_vertex_array_bgra");
+    m_anisotropic = hasExtension("GL_EXT_texture_filter_anisotropic") ||
+                    hasExtension("GL_ARB_texture_filter_anisotropic");
+    m_arb = std::make_unique<ProgramFunctions>();
+    m_vertexPrograms = hasExtension("GL_ARB_vertex_program") && m_arb->load(*m_context);
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    if (maxSize > 0)
+        m_maxTextureSize = maxSize;
+    if (m_offscreen && !makeFramebuffer(m_params.backBufferWidth, m_params.backBufferHeight, error))
+        return false;
+    m_context->setSwapInterval(m_params.interval == PresentInterval::Immediate ? 0 : 1);
+    setViewport();
+    glActiveTexture(GL_TEXTURE0);
+    glClientActiveTexture(GL_TEXTURE0);
+    glDisable(GL_SCISSOR_TEST);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    m_appliedValid = false;
+    m_transformsValid = false;
+    return true;
+}
+
+bool GlGfxDevice::makeFramebuffer(int width, int height, std::string& error)
+{
+    releaseFramebuffer();
+    GLuint names[2] = {0, 0};
+    glGenFramebuffers(1, names);
+    m_framebuffer = names[0];
+    glGenRenderbuffers(2, names);
+    m_colorBuffer = names[0];
+    m_depthBuffer = names[1];
+    glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
+    // No alpha in the back buffer: blending with the destination alpha reads 1, as with the
+    // classic device's X8R8G8B8 back buffer.
+    glBindRenderbuffer(GL_RENDERBUFFER, m_colorBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colorBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, m_depthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_depthBuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, m_depthBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, 0);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+    {
+        error = "the framebuffer object for the back buffer is incomplete";
+        releaseFramebuffer();
+        return false;
+    }
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    return true;
+}
+
+void GlGfxDevice::releaseFramebuffer()
+{
+    if (m_framebuffer == 0)
+        return;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    GLuint framebuffer = m_framebuffer;
+    glDeleteFramebuffers(1, &framebuffer);
+    GLuint buffers[2] = {m_colorBuffer, m_depthBuffer};
+    glDeleteRenderbuffers(2, buffers);
+    m_framebuffer = m_colorBuffer = m_depthBuffer = 0;
+}
+
+void GlGfxDevice::setViewport()
+{
+    glViewport(0, 0, m_params.backBufferWidth, m_params.backBufferHeight);
+    glDepthRange(0.0, 1.0);
+}
+
+GfxResult GlGfxDevice::onReset(const PresentParams& params)
+{
+    if (m_offscreen && (params.backBufferWidth != m_params.backBufferWidth ||
+                        params.backBufferHeight != m_params.backBufferHeight || m_framebuffer == 0))
+    {
+        std::string error;
+        if (!makeFramebuffer(params.backBufferWidth, params.backBufferHeight, error))
+            return GfxError::NotAvailable;
+    }
+    m_params = params;
+    m_context->setSwapInterval(params.interval == PresentInterval::Immediate ? 0 : 1);
+    setViewport();
+    // Everything is pushed again at the next draw.
+    m_appliedValid = false;
+    m_transformsValid = false;
+    return GfxError::Ok;
+}
+
+GfxResult GlGfxDevice::present()
+{
+    if (isInScene())
+        return GfxError::InvalidCall;
+    if (m_offscreen)
+        glFlush();
+    else
+        m_context->swapBuffers();
+    return GfxError::Ok;
+}
+
+GfxResult GlGfxDevice::clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil)
+{
+    // The window system resizes the window's buffers when it gets round to it after a reset;
+    // setting the viewport makes GL look at their size again. A frame begins with a clear.
+    if (!m_offscreen)
+        setViewport();
+    GLbitfield bits = 0;
+    if (flags & ClearFlag::Target)
+    {
+        const float k = 1.0f / 255.0f;
+        glClearColor(static_cast<float>((argb >> 16) & 255) * k, static_cast<float>((argb >> 8) & 255) * k,
+                     static_cast<float>(argb & 255) * k, static_cast<float>(argb >> 24) * k);
+        bits |= GL_COLOR_BUFFER_BIT;
+    }
+    if ((flags & ClearFlag::ZBuffer) && m_params.autoDepthStencil)
+    {
+        glClearDepth(z);
+        bits |= GL_DEPTH_BUFFER_BIT;
+    }
+    if ((flags & ClearFlag::Stencil) && m_params.autoDepthStencil)
+    {
+        glClearStencil(static_cast<GLint>(stencil & 0xFF));
+        bits |= GL_STENCIL_BUFFER_BIT;
+    }
+    if (bits == 0)
+        return GfxError::Ok;
+    // GL's clear obeys the write masks; the classic clear does not.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glStencilMask(0xFFFFFFFFu);
+    glClear(bits);
+    if (m_appliedValid)
+    {
+        glDepthMask(m_applied[RenderState::ZWriteEnable] ? GL_TRUE : GL_FALSE);
+        glStencilMask(m_applied[RenderState::StencilWriteMask]);
+    }
+    return GfxError::Ok;
+}
+
+// --- Drawing -------------------------------------------------------------------------------------
+
+bool GlGfxDevice::setupArrays(const uint8_t* base, uint32_t stride, uint32_t vertexCount)
+{
+    const uint32_t fvf = m_state.vertexShader;
+    uint32_t offset = 0;
+    const uint32_t position = fvf & Fvf::PositionMask;
+    if (position == Fvf::XyzRhw)
+    {
+        glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), base);
+        offset = 16;
+    }
+    else if (position != 0)
+    {
+        glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), base);
+        // Blend weights follow the position (skinning happens before the device sees them).
+        offset = 12 + (position == Fvf::Xyz ? 0 : 4 * ((position - Fvf::XyzB1) / 2 + 1));
+    }
+    else
+        return false;
+    glEnableClientState(GL_VERTEX_ARRAY);
+
+    if (fvf & Fvf::Normal)
+    {
+        glNormalPointer(GL_FLOAT, static_cast<GLsizei>(stride), base + offset);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        offset += 12;
+    }
+    else
+        glDisableClientState(GL_NORMAL_ARRAY);
+    if (fvf & Fvf::PointSize)
+        offset += 4;
+    if (fvf & Fvf::Diffuse)
+    {
+        if (m_bgraArrays)
+            glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(stride), base + offset);
+        else
+        {
+            m_colorScratch.resize(static_cast<size_t>(vertexCount) * 4);
+            for (uint32_t i = 0; i < vertexCount; ++i)
+            {
+                const uint8_t* from = base + static_cast<size_t>(i) * stride + offset;
+                uint8_t* to = m_colorScratch.data() + static_cast<size_t>(i) * 4;
+                to[0] = from[2];
+                to[1] = from[1];
+                to[2] = from[0];
+                to[3] = from[3];
+            }
+            glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colorScratch.data());
+        }
+        glEnableClientState(GL_COLOR_ARRAY);
+        offset += 4;
+    }
+    else
+    {
+        // Without vertex colours the diffuse colour is white.
+        glDisableClientState(GL_COLOR_ARRAY);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    }
+    if (fvf & Fvf::Specular)
+        offset += 4;
+    if (fvf & Fvf::TexCountMask)
+    {
+        glTexCoordPointer(2, GL_FLOAT, static_cast<GLsizei>(stride), base + offset);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+    else
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    return true;
+}
+
+bool GlGfxDevice::setupShaderArrays(const uint8_t* base, uint32_t stride)
+{
+    const ShaderRecord* shader = findShader(m_state.vertexShader);
+    const auto found = m_programs.find(m_state.vertexShader);
+    if (!shader || found == m_programs.end())
+        return false;
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    uint32_t offset = 0;
+    for (const VertexElement& element : shader->declaration)
+    {
+        GLint size = 0;
+        GLenum type = GL_FLOAT;
+        GLboolean normalised = GL_FALSE;
+        uint32_t bytes = 0;
+        switch (element.type)
+        {
+        case VertexElementType::Float1:
+            size = 1;
+            bytes = 4;
+            break;
+        case VertexElementType::Float2:
+            size = 2;
+            bytes = 8;
+            break;
+        case VertexElementType::Float3:
+            size = 3;
+            bytes = 12;
+            break;
+        case VertexElementType::Float4:
+            size = 4;
+            bytes = 16;
+            break;
+        case VertexElementType::Color:
+            size = m_bgraArrays ? GL_BGRA : 4;
+            type = GL_UNSIGNED_BYTE;
+            normalised = GL_TRUE;
+            bytes = 4;
+            break;
+        }
+        const uint8_t* data = base + offset;
+        // The usual bindings of the quad layout, and every register as a generic attribute.
+        if (element.reg == 0)
+        {
+            glVertexPointer(size == GL_BGRA ? 4 : size, type, static_cast<GLsizei>(stride), data);
+            glEnableClientState(GL_VERTEX_ARRAY);
+        }
+        else if (element.reg == 5 && element.type == VertexElementType::Color)
+        {
+            glColorPointer(size, type, static_cast<GLsizei>(stride), data);
+            glEnableClientState(GL_COLOR_ARRAY);
+        }
+        else if (element.reg == 7)
+        {
+            glTexCoordPointer(size == GL_BGRA ? 4 : size, type, static_cast<GLsizei>(stride), data);
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        }
+        if (element.reg != 0)
+        {
+            m_arb->vertexAttribPointer(element.reg, size, type, normalised, static_cast<GLsizei>(stride),
+                                       data);
+            m_arb->enableVertexAttribArray(element.reg);
+            m_enabledAttributes |= 1u << element.reg;
+        }
+        offset += bytes;
+    }
+    glEnable(GL_VERTEX_PROGRAM_ARB);
+    if (m_boundProgram != found->second)
+    {
+        m_arb->bindProgram(GL_VERTEX_PROGRAM_ARB, found->second);
+        m_boundProgram = found->second;
+    }
+    if (m_loadedConstants != m_state.shaderConstants)
+    {
+        for (unsigned i = 0; i < GfxStateShadow::MaxShaderConstants; ++i)
+            m_arb->programEnvParameter4fv(GL_VERTEX_PROGRAM_ARB, i, m_state.shaderConstants.data() + i * 4);
+        m_loadedConstants = m_state.shaderConstants;
+    }
+    // Columns of the pixel-centre and depth correction.
+    const float w = static_cast<float>(m_params.backBufferWidth);
+    const float h = static_cast<float>(m_params.backBufferHeight);
+    m_arb->programLocalParameter4f(GL_VERTEX_PROGRAM_ARB, 0, 1.0f, 0.0f, 0.0f, PixelShift * 2.0f / w);
+    m_arb->programLocalParameter4f(GL_VERTEX_PROGRAM_ARB, 1, 0.0f, 1.0f, 0.0f, -PixelShift * 2.0f / h);
+    m_arb->programLocalParameter4f(GL_VERTEX_PROGRAM_ARB, 2, 0.0f, 0.0f, 2.0f, -1.0f);
+    m_arb->programLocalParameter4f(GL_VERTEX_PROGRAM_ARB, 3, 0.0f, 0.0f, 0.0f, 1.0f);
+    return true;
+}
+
+void GlGfxDevice::finishArrays()
+{
+    if (isShaderHandle(m_state.vertexShader))
+        glDisable(GL_VERTEX_PROGRAM_ARB);
+    for (unsigned reg = 0; m_enabledAttributes != 0; ++reg)
+        if (m_enabledAttributes & (1u << reg))
+        {
+            m_arb->disableVertexAttribArray(reg);
+            m_enabledAttributes &= ~(1u << reg);
+        }
+}
+
+GfxResult GlGfxDevice::drawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount)
+{
+    const GfxResult check = checkDraw(type, startVertex, primitiveCount);
+    if (gfxFailed(check) || primitiveCount == 0)
+        return check;
+    const bool shader = isShaderHandle(m_state.vertexShader);
+    flushStates();
+    applyTransforms(!shader && (m_state.vertexShader & Fvf::PositionMask) == Fvf::XyzRhw);
+    const uint32_t stride = m_state.streamStride;
+    const uint32_t vertices = primitiveVertexCount(type, primitiveCount);
+    const uint8_t* base = m_state.stream->data();
+    const bool ready =
+        shader ? setupShaderArrays(base, stride) : setupArrays(base, stride, m_state.stream->size() / stride);
+    if (ready)
+        glDrawArrays(primitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices));
+    finishArrays();
+    return ready ? GfxError::Ok : GfxError::InvalidCall;
+}
+
+GfxResult GlGfxDevice::drawIndexedPrimitive(PrimitiveType type, uint32_t, uint32_t, uint32_t startIndex,
+                                            uint32_t primitiveCount)
+{
+    // The range of vertices is only a hint: the checks read the indices themselves.
+    const GfxResult check = checkIndexedDraw(type, startIndex, primitiveCount);
+    if (gfxFailed(check) || primitiveCount == 0)
+        return check;
+    const bool shader = isShaderHandle(m_state.vertexShader);
+    flushStates();
+    applyTransforms(!shader && (m_state.vertexShader & Fvf::PositionMask) == Fvf::XyzRhw);
+    const uint32_t stride = m_state.streamStride;
+    const uint8_t* base = m_state.stream->data() + static_cast<size_t>(m_state.baseVertex) * stride;
+    const uint32_t available = m_state.stream->size() / stride - m_state.baseVertex;
+    const bool ready = shader ? setupShaderArrays(base, stride) : setupArrays(base, stride, available);
+    if (ready)
+    {
+        const uint16_t* indices = reinterpret_cast<const uint16_t*>(m_state.indices->data()) + startIndex;
+        glDrawElements(primitiveMode(type), static_cast<GLsizei>(primitiveVertexCount(type, primitiveCount)),
+                       GL_UNSIGNED_SHORT, indices);
+    }
+    finishArrays();
+    return ready ? GfxError::Ok : GfxError::InvalidCall;
+}
+
+GfxResult GlGfxDevice::readBackBuffer(const PixelRect& rect, std::vector<uint32_t>& pixels)
+{
+    pixels.clear();
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (rect.left < 0 || rect.top < 0 || width <= 0 || height <= 0 || rect.right > m_params.backBufferWidth ||
+        rect.bottom > m_params.backBufferHeight)
+        return GfxError::InvalidCall;
+    if (!m_offscreen)
+        glReadBuffer(GL_BACK);
+    std::vector<uint32_t> rows(static_cast<size_t>(width) * static_cast<size_t>(height));
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    // GL counts rows from the bottom.
+    glReadPixels(rect.left, m_params.backBufferHeight - rect.bottom, width, height, GL_BGRA,
+                 GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
+    pixels.resize(rows.size());
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            // The back buffer has no alpha.
+            pixels[static_cast<size_t>(y) * width + x] =
+                rows[static_cast<size_t>(height - 1 - y) * width + x] | 0xFF000000u;
+    return GfxError::Ok;
+}
+
+// --- Resources -----------------------------------------------------------------------------------
+
+std::shared_ptr<GfxTexture> GlGfxDevice::makeTexture(int width, int height, Format format, Pool pool,
+                                                     uint32_t usage)
+{
+    auto texture = std::make_shared<GlTexture>(width, height, format, pool, usage, m_shared);
+    return texture;
+}
+
+GfxResult GlGfxDevice::onCreateVertexShader(uint32_t handle, const ShaderRecord& shader)
+{
+    if (!m_vertexPrograms)
+        return GfxError::NotAvailable;
+    std::string program;
+    if (!rewriteProgram(std::string(shader.code.begin(), shader.code.end()), program))
+        return GfxError::InvalidData;
+    GLuint name = 0;
+    m_arb->genPrograms(1, &name);
+    m_arb->bindProgram(GL_VERTEX_PROGRAM_ARB, name);
+    while (glGetError() != GL_NO_ERROR)
+    {
+    }
+    m_arb->programString(GL_VERTEX_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB,
+                         static_cast<GLsizei>(program.size()), program.data());
+    GLint errorPosition = -1;
+    glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &errorPosition);
+    const bool failed = glGetError() != GL_NO_ERROR || errorPosition != -1;
+    m_arb->bindProgram(GL_VERTEX_PROGRAM_ARB, m_boundProgram);
+    if (failed)
+    {
+        m_arb->deletePrograms(1, &name);
+        return GfxError::InvalidData;
+    }
+    m_programs[handle] = name;
+    return GfxError::Ok;
+}
+
+void GlGfxDevice::onDeleteVertexShader(uint32_t handle)
+{
+    const auto found = m_programs.find(handle);
+    if (found == m_programs.end())
+        return;
+    GLuint name = found->second;
+    if (m_boundProgram == name)
+    {
+        m_arb->bindProgram(GL_VERTEX_PROGRAM_ARB, 0);
+        m_boundProgram = 0;
+    }
+    m_arb->deletePrograms(1, &name);
+    m_programs.erase(found);
+}
+
+unsigned GlGfxDevice::programName(uint32_t handle) const
+{
+    const auto found = m_programs.find(handle);
+    return found == m_programs.end() ? 0 : found->second;
+}
+
+} // namespace Platform

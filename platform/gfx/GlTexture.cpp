@@ -1,0 +1,67 @@
+#include "platform/gfx/GlTexture.h"
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+namespace Platform
+{
+
+GlTexture::GlTexture(int width, int height, Format format, Pool pool, uint32_t usage,
+                     const std::shared_ptr<GlSharedState>& shared)
+    : GfxTexture(width, height, format, pool, usage), m_shared(shared)
+{
+    if (pool == Pool::SystemMem)
+        return;
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    m_name = name;
+    glBindTexture(GL_TEXTURE_2D, name);
+    shared->boundTexture = name;
+    // One level: a mipmapping minification filter would leave the texture incomplete.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    m_sampler.minFilter = GL_NEAREST;
+    m_sampler.magFilter = GL_NEAREST;
+    const GLint internal = format == Format::X8R8G8B8 ? GL_RGB8 : GL_RGBA8;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, internal, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                 pixels());
+}
+
+GlTexture::~GlTexture()
+{
+    const std::shared_ptr<GlSharedState> shared = m_shared.lock();
+    if (!shared || m_name == 0)
+        return;
+    GLuint name = m_name;
+    glDeleteTextures(1, &name);
+    if (shared->boundTexture == m_name)
+        shared->boundTexture = 0;
+}
+
+void GlTexture::onUnlock(const PixelRect& changed)
+{
+    if (m_name != 0)
+        upload(changed);
+}
+
+void GlTexture::upload(const PixelRect& rect)
+{
+    const std::shared_ptr<GlSharedState> shared = m_shared.lock();
+    if (!shared)
+        return;
+    glBindTexture(GL_TEXTURE_2D, m_name);
+    shared->boundTexture = m_name;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, width());
+    const uint32_t* first = pixels() + static_cast<size_t>(rect.top) * static_cast<size_t>(width()) +
+                            static_cast<size_t>(rect.left);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                    GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, first);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
+} // namespace Platform

@@ -1,0 +1,149 @@
+#include "engine/core/cAppParams.h"
+#include "engine/devices/cRender.h"
+#include "platform/gfx/GlGfxSystem.h"
+#include "platform/gfx/SdlDisplayWindow.h"
+#include "platform/window/Window.h"
+#include "tests/engine/devices/render_test_tools.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace
+{
+
+using namespace RenderTest;
+using Engine::cRender;
+
+// The render device on the game's SDL window under an X server (Xvfb in the test run).
+class RenderWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X display";
+        // One reference to the video subsystem for the whole run: closing it unloads the GL
+        // driver, whose own allocations the leak checker could then no longer attribute.
+        static const bool videoKept = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        (void)videoKept;
+        window = std::make_unique<Platform::Window>(L"render test");
+    }
+
+    void TearDown() override
+    {
+        render.reset();
+        window.reset();
+    }
+
+    // Lets the X server catch up with the window's size.
+    void settle(int width, int height)
+    {
+        for (int i = 0; i < 200; ++i)
+        {
+            SDL_PumpEvents();
+            int w = 0;
+            int h = 0;
+            window->drawableSize(w, h);
+            if (w == width && h == height)
+                return;
+            SDL_Delay(10);
+        }
+    }
+
+    std::vector<uint32_t> frameWithQuad(const Engine::cQuad& quad, int& width)
+    {
+        render->present();
+        render->drawQuad(quad, std::string(), 0);
+        render->endFrame();
+        // The finished frame stays in the back buffer until the next present.
+        const auto& params = render->getDevice()->presentParams();
+        width = params.backBufferWidth;
+        std::vector<uint32_t> pixels;
+        EXPECT_EQ(render->getDevice()->readBackBuffer({0, 0, width, params.backBufferHeight}, pixels),
+                  Platform::GfxError::Ok);
+        return pixels;
+    }
+
+    std::unique_ptr<Platform::Window> window;
+    std::unique_ptr<cRender> render;
+};
+
+TEST_F(RenderWindowTest, DrawsIntoTheWindowAndLetterboxesInFullScreen)
+{
+    Engine::cAppParams params;
+    params.window = window.get();
+    render = std::make_unique<cRender>(params);
+    EXPECT_FALSE(render->isFullscreen());
+    EXPECT_TRUE(window->isVisible());
+    settle(800, 600);
+    int width = 0;
+    auto pixels = frameWithQuad(quadAt(10, 10, 20, 20), width);
+    ASSERT_EQ(width, 800);
+    EXPECT_EQ(pixels[15 * width + 9], 0xFF000000u);
+    EXPECT_EQ(pixels[15 * width + 10], 0xFFFFFFFFu);
+    EXPECT_EQ(pixels[15 * width + 19], 0xFFFFFFFFu);
+    EXPECT_EQ(pixels[15 * width + 20], 0xFF000000u);
+
+    float rect[4];
+    ASSERT_TRUE(render->getWindowRect(rect));
+    EXPECT_FLOAT_EQ(rect[2] - rect[0], 800.0f);
+
+    // Alt+Enter: the setting, then a reset at the next present.
+    render->getConfigSource().setSetting(L"graphics", L"fullscreen", true);
+    render->setResetPending(true);
+    render->present();
+    render->endFrame();
+    ASSERT_TRUE(render->isFullscreen());
+    int desktopWidth = 0;
+    int desktopHeight = 0;
+    window->desktopSize(desktopWidth, desktopHeight);
+    settle(desktopWidth, desktopHeight);
+    pixels = frameWithQuad(quadAt(0, 0, 800, 600), width);
+    ASSERT_EQ(width, desktopWidth);
+    const auto& box = render->getLetterbox();
+    if (desktopWidth == 1920 && desktopHeight == 1080)
+    {
+        EXPECT_EQ(box.fitWidth, 1440);
+        EXPECT_FLOAT_EQ(box.offsetX, 240.0f);
+    }
+    const int left = static_cast<int>(box.offsetX);
+    const int middle = desktopHeight / 2;
+    if (left > 0)
+        EXPECT_EQ(pixels[middle * width + left - 1], 0xFF000000u);
+    EXPECT_EQ(pixels[middle * width + left], 0xFFFFFFFFu);
+    EXPECT_EQ(pixels[middle * width + left + box.fitWidth - 1], 0xFFFFFFFFu);
+    if (left > 0)
+        EXPECT_EQ(pixels[middle * width + left + box.fitWidth], 0xFF000000u);
+
+    // And back into the window.
+    render->getConfigSource().setSetting(L"graphics", L"fullscreen", false);
+    render->setResetPending(true);
+    render->present();
+    render->endFrame();
+    EXPECT_FALSE(render->isFullscreen());
+    settle(800, 600);
+    int clientWidth = 0;
+    int clientHeight = 0;
+    window->clientSize(clientWidth, clientHeight);
+    EXPECT_EQ(clientWidth, 800);
+    EXPECT_EQ(clientHeight, 600);
+}
+
+TEST_F(RenderWindowTest, AHiddenWindowCanDrawIntoAnOffscreenBackBuffer)
+{
+    Engine::cRenderPlatform platform;
+    platform.system = Platform::GlGfxSystem::forWindow(*window, true);
+    platform.window = std::make_unique<Platform::SdlDisplayWindow>(*window);
+    render =
+        std::make_unique<cRender>(std::move(platform), std::make_unique<Engine::cMemoryRenderConfigSource>());
+    window->hide();
+    int width = 0;
+    const auto pixels = frameWithQuad(quadAt(790, 590, 800, 600, 0xFF00FF00u), width);
+    ASSERT_EQ(width, 800);
+    EXPECT_EQ(pixels[599 * width + 799], 0xFF00FF00u);
+    EXPECT_EQ(pixels[589 * width + 789], 0xFF000000u);
+}
+
+} // namespace
