@@ -1,0 +1,156 @@
+#include "engine/devices/cTextureLoader.h"
+
+#include "engine/devices/D3DError.h"
+#include "platform/gfx/GfxDevice.h"
+#include "platform/image/ImageDecoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace Engine
+{
+
+namespace
+{
+
+namespace GfxError = Platform::GfxError;
+using Platform::GfxResult;
+
+int powerOfTwoNotBelow(int side)
+{
+    int p = 1;
+    while (p < side && p < (1 << 30))
+        p *= 2;
+    return p;
+}
+
+GfxResult createInPool(Platform::GfxDevice& device, int width, int height, Platform::Pool pool,
+                       tGfxTexturePtr& out)
+{
+    GfxResult result = device.createTexture(width, height, 1, 0, Platform::Format::A8R8G8B8, pool, out);
+    if (result == GfxError::OutOfVideoMemory && pool == Platform::Pool::Default)
+        result = device.createTexture(width, height, 1, 0, Platform::Format::A8R8G8B8,
+                                      Platform::Pool::Managed, out);
+    return result;
+}
+
+// A texture for a picture: its own size, or power-of-two sides when the device refuses that.
+tGfxTexturePtr createForPicture(Platform::GfxDevice& device, int width, int height, Platform::Pool pool,
+                                const char* call)
+{
+    tGfxTexturePtr texture;
+    GfxResult result = createInPool(device, width, height, pool, texture);
+    const int w2 = powerOfTwoNotBelow(width);
+    const int h2 = powerOfTwoNotBelow(height);
+    if (Platform::gfxFailed(result) && (w2 != width || h2 != height))
+        result = createInPool(device, w2, h2, pool, texture);
+    if (Platform::gfxFailed(result) || !texture)
+        throwD3DError(Platform::gfxFailed(result) ? result : GfxError::Fail, call);
+    return texture;
+}
+
+// Copies the picture into the top-left corner of level 0; the rest stays as created.
+void upload(Platform::GfxTexture& texture, const Platform::Image& image, const char* call)
+{
+    Platform::LockedRect locked;
+    const GfxResult result = texture.lockRect(0, locked, nullptr, 0);
+    if (Platform::gfxFailed(result))
+        throwD3DError(result, call);
+    const uint32_t rows = std::min<uint32_t>(image.height, static_cast<uint32_t>(texture.height()));
+    const size_t rowBytes =
+        static_cast<size_t>(std::min<uint32_t>(image.width, static_cast<uint32_t>(texture.width()))) * 4;
+    const size_t pitch = static_cast<size_t>(locked.pitch) & ~static_cast<size_t>(3);
+    uint8_t* dest = static_cast<uint8_t*>(locked.bits);
+    for (uint32_t y = 0; y < rows; ++y, dest += pitch)
+        std::memcpy(dest, image.row(y), rowBytes);
+    texture.unlockRect(0);
+}
+
+bool fitsInt(uint32_t v)
+{
+    return v <= static_cast<uint32_t>(1 << 30);
+}
+
+} // namespace
+
+bool decodeImageToTexture(Platform::GfxDevice& device, const void* bytes, size_t size, tGfxTexturePtr& out,
+                          sImageInfo* info)
+{
+    const Platform::Image image = Platform::decodeImage(static_cast<const uint8_t*>(bytes), size);
+    if (!fitsInt(image.width) || !fitsInt(image.height))
+        throw Platform::ImageError("the picture is too large");
+    tGfxTexturePtr texture =
+        createForPicture(device, static_cast<int>(image.width), static_cast<int>(image.height),
+                         Platform::Pool::Managed, "CreateTexture(...)");
+    upload(*texture, image, "LockRect(...)");
+    if (info)
+    {
+        info->width = image.width;
+        info->height = image.height;
+    }
+    out = std::move(texture);
+    return true;
+}
+
+bool decodeImageOrPvrToTexture(Platform::GfxDevice& device, const void* bytes, size_t size,
+                               tGfxTexturePtr& out, sImageInfo* info)
+{
+    const auto* data = static_cast<const uint8_t*>(bytes);
+    if (Platform::hasPvrSignature(data, size))
+        throw Platform::ImageError("PVR images are not supported");
+    if (!Platform::hasJngOrPngSignature(data, size))
+        return false;
+    return decodeImageToTexture(device, bytes, size, out, info);
+}
+
+GfxResult createTexture(Platform::GfxDevice& device, const void* bytes, const unsigned* size,
+                        tGfxTexturePtr& out, Platform::Pool pool, sImageInfo* info, int width, int height)
+{
+    out.reset();
+    if (!bytes)
+    {
+        tGfxTexturePtr texture;
+        const GfxResult result = createInPool(device, width, height, pool, texture);
+        if (Platform::gfxFailed(result) || !texture)
+            throwD3DError(Platform::gfxFailed(result) ? result : GfxError::Fail, "CreateTexture(...)");
+        Platform::LockedRect locked;
+        if (!Platform::gfxFailed(texture->lockRect(0, locked, nullptr, 0)))
+        {
+            std::memset(locked.bits, 0,
+                        static_cast<size_t>(locked.pitch) * static_cast<size_t>(texture->height()));
+            texture->unlockRect(0);
+        }
+        out = std::move(texture);
+        return GfxError::Ok;
+    }
+
+    const auto* data = static_cast<const uint8_t*>(bytes);
+    const size_t count = size ? *size : 0;
+    if (Platform::hasJngOrPngSignature(data, count))
+    {
+        decodeImageToTexture(device, bytes, count, out, info);
+        return GfxError::Ok;
+    }
+    if (Platform::hasPvrSignature(data, count))
+    {
+        decodeImageOrPvrToTexture(device, bytes, count, out, info);
+        return GfxError::Ok;
+    }
+
+    const Platform::Image image = Platform::decodeImage(data, count);
+    if (!fitsInt(image.width) || !fitsInt(image.height))
+        throw Platform::ImageError("the picture is too large");
+    const int w = width > 0 ? width : static_cast<int>(image.width);
+    const int h = height > 0 ? height : static_cast<int>(image.height);
+    tGfxTexturePtr texture = createForPicture(device, w, h, pool, "D3DXCreateTextureFromFileInMemoryEx(...)");
+    upload(*texture, image, "D3DXCreateTextureFromFileInMemoryEx(...)");
+    if (info)
+    {
+        info->width = image.width;
+        info->height = image.height;
+    }
+    out = std::move(texture);
+    return GfxError::Ok;
+}
+
+} // namespace Engine

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/gfx/GfxResult.h"
+#include "platform/gfx/GfxTexture.h"
+#include "platform/gfx/GfxTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace Platform
+{
+class GfxDevice;
+}
+
+namespace Engine
+{
+
+// What the texture creation tells of a decoded file: the picture's own size (a texture may be
+// larger when the device wants power-of-two sides).
+struct sImageInfo
+{
+    uint32_t width = 0;
+    uint32_t height = 0;
+};
+
+using tGfxTexturePtr = std::shared_ptr<Platform::GfxTexture>;
+
+// The texture side of `cDeviceFactory::createTexture`: device textures from image file bytes or
+// empty ones.
+//
+// - No bytes: an empty A8R8G8B8 texture of width × height, transparent black. Out of video
+//   memory in the default pool retries in the managed pool; any other failure throws
+//   "Direct3D function call failed\nCreateTexture(...)\n<name>".
+// - JNG or PNG bytes: `decodeImageToTexture` (a managed texture).
+// - PVR bytes: `decodeImageOrPvrToTexture`, which refuses them.
+// - Anything else (JPEG, BMP, TGA): decoded into a texture of the file's size (or of width ×
+//   height when both are given, the picture cut or padded with transparent black) in `pool`,
+//   with the same retry; a refused texture throws with the call text
+//   "D3DXCreateTextureFromFileInMemoryEx(...)".
+// Bytes that cannot be decoded throw Platform::ImageError, which the caller turns into an error
+// that names the file.
+Platform::GfxResult createTexture(Platform::GfxDevice& device, const void* bytes, const unsigned* size,
+                                  tGfxTexturePtr& out, Platform::Pool pool, sImageInfo* info, int width,
+                                  int height);
+
+// Decodes JNG or PNG bytes (any format `Platform::decodeImage` reads) into a managed A8R8G8B8
+// texture of the picture's size; when the device refuses that size, of the smallest
+// power-of-two sides not below it, the picture in its top-left corner. Throws
+// Platform::ImageError for bad bytes and the device error when no texture can be made.
+bool decodeImageToTexture(Platform::GfxDevice& device, const void* bytes, size_t size, tGfxTexturePtr& out,
+                          sImageInfo* info);
+
+// As `decodeImageToTexture`, but false when the bytes are neither JNG nor PNG nor PVR. PVR
+// pictures are not supported: they throw Platform::ImageError.
+bool decodeImageOrPvrToTexture(Platform::GfxDevice& device, const void* bytes, size_t size,
+                               tGfxTexturePtr& out, sImageInfo* info);
+
+} // namespace Engine

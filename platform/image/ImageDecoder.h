@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/image/Image.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Platform
+{
+
+enum class ImageFormat
+{
+    Png,
+    Jng,
+    Jpeg,
+    Bmp,
+    Tga,
+    Dds,
+    Pvr,
+    Unknown
+};
+
+// The format the first bytes announce. TGA has no signature: it is recognised by a header
+// whose image type and pixel depth are ones a TGA file can have.
+ImageFormat detectImageFormat(const uint8_t* data, size_t size);
+// "PNG", "JNG", ... for messages.
+const char* imageFormatName(ImageFormat format);
+
+// True for the JNG and PNG signatures (the first four bytes).
+bool hasJngOrPngSignature(const uint8_t* data, size_t size);
+bool hasJngSignature(const uint8_t* data, size_t size);
+// A PVR file: more than 48 bytes with "PVR!" at offset 44.
+bool hasPvrSignature(const uint8_t* data, size_t size);
+
+// Decodes PNG, JNG, JPEG, BMP or TGA bytes; throws ImageError for anything else, for data that
+// is truncated or corrupt, and for pictures beyond the limits.
+Image decodeImage(const uint8_t* data, size_t size, const ImageLimits& limits = ImageLimits());
+
+} // namespace Platform

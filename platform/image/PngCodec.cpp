@@ -1,0 +1,204 @@
+#include "platform/image/PngCodec.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace Platform
+{
+
+namespace
+{
+
+// libpng reports a fatal error by calling our error function, which must not return. It jumps
+// back to the setjmp of the stage that was running; every stage function below therefore
+// holds no object with a destructor, and all C++ objects live in the caller's frame.
+struct PngState
+{
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    size_t pos = 0;
+    std::vector<uint8_t>* out = nullptr;
+    char message[256] = {};
+};
+
+void onPngError(png_structp png, png_const_charp text)
+{
+    PngState* state = static_cast<PngState*>(png_get_error_ptr(png));
+    std::snprintf(state->message, sizeof(state->message), "%s", text ? text : "unknown error");
+    png_longjmp(png, 1);
+}
+
+// Warnings (a damaged ancillary chunk, an unknown sRGB profile) leave the picture usable.
+void onPngWarning(png_structp, png_const_charp) {}
+
+void readFromMemory(png_structp png, png_bytep out, png_size_t count)
+{
+    PngState* state = static_cast<PngState*>(png_get_io_ptr(png));
+    if (count > state->size - state->pos)
+        png_error(png, "unexpected end of data");
+    std::memcpy(out, state->data + state->pos, count);
+    state->pos += count;
+}
+
+void writeToMemory(png_structp png, png_bytep data, png_size_t count)
+{
+    PngState* state = static_cast<PngState*>(png_get_io_ptr(png));
+    try
+    {
+        state->out->insert(state->out->end(), data, data + count);
+    }
+    catch (const std::bad_alloc&)
+    {
+        png_error(png, "out of memory");
+    }
+}
+
+void flushMemory(png_structp) {}
+
+bool readInfo(png_structp png, png_infop info, uint32_t maxSide, png_uint_32* width, png_uint_32* height,
+              size_t* rowBytes)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_set_user_limits(png, maxSide, maxSide);
+    png_read_info(png, info);
+    const int colorType = png_get_color_type(png, info);
+    const int depth = png_get_bit_depth(png, info);
+    if (colorType == PNG_COLOR_TYPE_PALETTE)
+        png_set_palette_to_rgb(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY && depth < 8)
+        png_set_expand_gray_1_2_4_to_8(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS))
+        png_set_tRNS_to_alpha(png);
+    if (depth == 16)
+        png_set_strip_16(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    *width = png_get_image_width(png, info);
+    *height = png_get_image_height(png, info);
+    *rowBytes = png_get_rowbytes(png, info);
+    return true;
+}
+
+bool readRows(png_structp png, png_infop info, png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_image(png, rows);
+    // Reads up to IEND, so a file cut after its pixel data is still found out.
+    png_read_end(png, info);
+    return true;
+}
+
+bool writeImage(png_structp png, png_infop info, uint32_t width, uint32_t height, png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_set_bgr(png);
+    png_write_image(png, rows);
+    png_write_end(png, nullptr);
+    return true;
+}
+
+class ReadGuard
+{
+public:
+    ReadGuard(png_structp png, png_infop info) : m_png(png), m_info(info) {}
+    ~ReadGuard() { png_destroy_read_struct(&m_png, &m_info, nullptr); }
+    ReadGuard(const ReadGuard&) = delete;
+    ReadGuard& operator=(const ReadGuard&) = delete;
+
+private:
+    png_structp m_png;
+    png_infop m_info;
+};
+
+class WriteGuard
+{
+public:
+    WriteGuard(png_structp png, png_infop info) : m_png(png), m_info(info) {}
+    ~WriteGuard() { png_destroy_write_struct(&m_png, &m_info); }
+    WriteGuard(const WriteGuard&) = delete;
+    WriteGuard& operator=(const WriteGuard&) = delete;
+
+private:
+    png_structp m_png;
+    png_infop m_info;
+};
+
+} // namespace
+
+Image decodePng(const uint8_t* data, size_t size, const ImageLimits& limits)
+{
+    PngState state;
+    state.data = data;
+    state.size = size;
+    if (size < 8 || png_sig_cmp(data, 0, 8) != 0)
+        throw ImageError("PNG: bad signature");
+
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, onPngError, onPngWarning);
+    if (!png)
+        throw ImageError("PNG: can't create the reader");
+    png_infop info = png_create_info_struct(png);
+    const ReadGuard guard(png, info);
+    if (!info)
+        throw ImageError("PNG: can't create the reader");
+    png_set_read_fn(png, &state, readFromMemory);
+
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    size_t rowBytes = 0;
+    if (!readInfo(png, info, limits.maxSide, &width, &height, &rowBytes))
+        throw ImageError(std::string("PNG: ") + state.message);
+    checkImageSize(width, height, limits);
+    if (rowBytes != static_cast<size_t>(width) * 4)
+        throw ImageError("PNG: unexpected row layout");
+
+    Image image;
+    image.width = width;
+    image.height = height;
+    image.pixels.resize(static_cast<size_t>(width) * height * 4);
+    std::vector<png_bytep> rows(height);
+    for (uint32_t y = 0; y < height; ++y)
+        rows[y] = image.row(y);
+    if (!readRows(png, info, rows.data()))
+        throw ImageError(std::string("PNG: ") + state.message);
+    return image;
+}
+
+std::vector<uint8_t> encodePng(const Image& image)
+{
+    if (image.width == 0 || image.height == 0 ||
+        image.pixels.size() != static_cast<size_t>(image.width) * image.height * 4)
+        throw ImageError("PNG: nothing to encode");
+    std::vector<uint8_t> bytes;
+    PngState state;
+    state.out = &bytes;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, onPngError, onPngWarning);
+    if (!png)
+        throw ImageError("PNG: can't create the writer");
+    png_infop info = png_create_info_struct(png);
+    const WriteGuard guard(png, info);
+    if (!info)
+        throw ImageError("PNG: can't create the writer");
+    png_set_write_fn(png, &state, writeToMemory, flushMemory);
+    std::vector<png_bytep> rows(image.height);
+    for (uint32_t y = 0; y < image.height; ++y)
+        rows[y] = const_cast<png_bytep>(image.row(y));
+    if (!writeImage(png, info, image.width, image.height, rows.data()))
+        throw ImageError(std::string("PNG: ") + state.message);
+    return bytes;
+}
+
+} // namespace Platform

@@ -1,0 +1,181 @@
+#include "engine/devices/cFont.h"
+
+#include "engine/core/ErrorText.h"
+#include "engine/core/cString.h"
+#include "platform/text/FontAtlas.h"
+#include "platform/text/FontRaster.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using Engine::cFont;
+using Engine::sGlyph;
+using Bytes = std::vector<char>;
+
+struct Range
+{
+    uint16_t first;
+    uint16_t last;
+    uint16_t glyph;
+};
+
+void put32(Bytes& b, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<char>(v >> (8 * i)));
+}
+
+void put16(Bytes& b, uint16_t v)
+{
+    b.push_back(static_cast<char>(v));
+    b.push_back(static_cast<char>(v >> 8));
+}
+
+void putFloat(Bytes& b, float f)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    put32(b, bits);
+}
+
+// A font file; glyph i has left = i, top = 2i, right = 3i, bottom = 4i and advance = 5i.
+Bytes makeFont(const std::vector<Range>& ranges, uint32_t glyphs)
+{
+    Bytes b;
+    put32(b, 0x666F6E74);
+    put32(b, static_cast<uint32_t>(ranges.size()));
+    for (const Range& r : ranges)
+    {
+        put16(b, r.first);
+        put16(b, r.last);
+        put16(b, r.glyph);
+    }
+    put32(b, glyphs);
+    for (uint32_t i = 0; i < glyphs; ++i)
+        for (int k = 1; k <= 5; ++k)
+            putFloat(b, static_cast<float>(i * static_cast<uint32_t>(k)));
+    return b;
+}
+
+std::string loadError(const Bytes& bytes)
+{
+    try
+    {
+        cFont font("fonts/test.fnt", bytes);
+    }
+    catch (const std::string& text)
+    {
+        EXPECT_EQ(Engine::getErrorString(), text);
+        return text;
+    }
+    return "no error";
+}
+
+TEST(Font, GlyphLookupThroughRanges)
+{
+    const cFont font("fonts/test.fnt", makeFont({{32, 126, 0}, {1040, 1103, 95}}, 159));
+    EXPECT_EQ(font.getType(), Engine::eResourceType::Font);
+    sGlyph glyph;
+    ASSERT_TRUE(font.getGlyph(65, glyph));
+    EXPECT_EQ(glyph.left, 33.0f);
+    EXPECT_EQ(glyph.advance, 165.0f);
+    ASSERT_TRUE(font.getGlyph(1040, glyph));
+    EXPECT_EQ(glyph.left, 95.0f);
+    ASSERT_TRUE(font.getGlyph(1103, glyph));
+    EXPECT_EQ(glyph.left, 158.0f);
+    EXPECT_FALSE(font.getGlyph(200, glyph));
+    EXPECT_FALSE(font.getGlyph(31, glyph));
+    EXPECT_FALSE(font.getGlyph(1104, glyph));
+    // Codes beyond the 16-bit units never alias a glyph.
+    EXPECT_FALSE(font.getGlyph(static_cast<wchar_t>(0x10041), glyph));
+    EXPECT_FALSE(font.getGlyph(static_cast<wchar_t>(-1), glyph));
+}
+
+TEST(Font, LaterRangeWithTheSameLastCodeReplacesTheEarlier)
+{
+    const cFont font("fonts/test.fnt", makeFont({{60, 70, 0}, {65, 70, 20}}, 30));
+    EXPECT_EQ(font.getRangeCount(), 1u);
+    sGlyph glyph;
+    EXPECT_FALSE(font.getGlyph(60, glyph));
+    ASSERT_TRUE(font.getGlyph(66, glyph));
+    EXPECT_EQ(glyph.left, 21.0f);
+}
+
+TEST(Font, BadFilesNameTheFile)
+{
+    // The tag's bytes are 74 6E 6F 66; "font" in reading order is not a font.
+    EXPECT_EQ(loadError({'f', 'o', 'n', 't', 0, 0, 0, 0, 0, 0, 0, 0}),
+              "Specified resourse (fonts/test.fnt) is not font.");
+    EXPECT_EQ(loadError({}), "Specified resourse (fonts/test.fnt) is not font.");
+
+    const Bytes good = makeFont({{32, 126, 0}}, 95);
+    for (size_t length = 4; length < good.size(); length += 7)
+        EXPECT_EQ(loadError(Bytes(good.begin(), good.begin() + static_cast<long>(length))),
+                  "Font (fonts/test.fnt) is damaged: unexpected end of source.")
+            << length;
+    // Counts that promise more than the file holds are refused before anything is allocated.
+    Bytes huge = makeFont({}, 0);
+    huge[8] = huge[9] = huge[10] = huge[11] = static_cast<char>(0xFF);
+    EXPECT_EQ(loadError(huge), "Font (fonts/test.fnt) is damaged: unexpected end of source.");
+
+    EXPECT_EQ(loadError(makeFont({{32, 126, 1}}, 95)),
+              "Font (fonts/test.fnt) is damaged: range 0 reaches past the 95 glyphs.");
+    EXPECT_EQ(loadError(makeFont({{50, 40, 0}}, 95)),
+              "Font (fonts/test.fnt) is damaged: range 0 ends before it starts.");
+}
+
+TEST(Font, BakedAtlasRoundTrip)
+{
+    const Platform::FontRaster raster(Platform::FontRaster::defaultFontPath(), 16);
+    // "A" to "C", "x" and Cyrillic "А": three runs of consecutive codes, three ranges. Codes beyond
+    // 16 bits cannot be stored and are left out.
+    const std::vector<char32_t> codes = {'A', 'B', 'C', 'x', 0x410, 0x1F600};
+    const Platform::FontAtlas atlas = Platform::bakeFontAtlas(raster, codes);
+    const Bytes file = cFont::encodeAtlas(atlas);
+    const cFont font("fonts/baked.fnt", file);
+    EXPECT_EQ(font.getRangeCount(), 3u);
+    EXPECT_EQ(font.getGlyphCount(), 5u);
+
+    const float w = static_cast<float>(atlas.image.width);
+    const float h = static_cast<float>(atlas.image.height);
+    for (const Platform::AtlasGlyph& cell : atlas.glyphs)
+    {
+        if (cell.code > 0xFFFF)
+            continue;
+        sGlyph glyph;
+        ASSERT_TRUE(font.getGlyph(static_cast<wchar_t>(cell.code), glyph));
+        EXPECT_FLOAT_EQ(glyph.left * w, static_cast<float>(cell.x));
+        EXPECT_FLOAT_EQ(glyph.right * w, static_cast<float>(cell.x + cell.width));
+        // Measured from the bottom: top above bottom, the height is top - bottom.
+        EXPECT_GT(glyph.top, glyph.bottom);
+        EXPECT_FLOAT_EQ((1.0f - glyph.top) * h, static_cast<float>(cell.y));
+        EXPECT_FLOAT_EQ((glyph.top - glyph.bottom) * h, static_cast<float>(atlas.cellHeight));
+        EXPECT_FLOAT_EQ(glyph.advance * w, static_cast<float>(cell.advance));
+    }
+    sGlyph none;
+    EXPECT_FALSE(font.getGlyph('D', none));
+}
+
+TEST(Font, ShippedFontLoads)
+{
+    const std::string path = std::string(QUILL_SOURCE_DIR) + "/data/fonts/default.fnt";
+    const std::string bytes = ::Test::readFile(path);
+    ASSERT_FALSE(bytes.empty()) << path;
+    const cFont font("fonts/default.fnt", Bytes(bytes.begin(), bytes.end()));
+    sGlyph glyph;
+    for (wchar_t c = 32; c < 127; ++c)
+        EXPECT_TRUE(font.getGlyph(c, glyph)) << static_cast<int>(c);
+    EXPECT_TRUE(font.getGlyph(0xE9, glyph));   // é
+    EXPECT_TRUE(font.getGlyph(0x416, glyph));  // Ж
+    EXPECT_TRUE(font.getGlyph(0x20AC, glyph)); // €
+    EXPECT_FALSE(font.getGlyph(0x4E00, glyph));
+}
+
+} // namespace

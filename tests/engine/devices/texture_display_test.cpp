@@ -1,0 +1,194 @@
+#include "engine/core/StringUtils.h"
+#include "engine/core/cFileSystem.h"
+#include "engine/devices/Screenshot.h"
+#include "engine/devices/cQuad.h"
+#include "engine/devices/cRender.h"
+#include "engine/devices/cRenderConfig.h"
+#include "engine/devices/cTexture.h"
+#include "platform/gfx/FakeDisplayWindow.h"
+#include "platform/gfx/GlGfxSystem.h"
+#include "platform/image/ImageDecoder.h"
+#include "platform/image/PngCodec.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/make_shared.hpp>
+#include <cstdlib>
+#include <memory>
+
+using namespace Engine;
+
+namespace
+{
+
+// A picture whose every pixel differs from its neighbours: red counts x, green counts y.
+Platform::Image testPicture(uint32_t width, uint32_t height)
+{
+    Platform::Image image;
+    image.width = width;
+    image.height = height;
+    image.pixels.resize(static_cast<size_t>(width) * height * 4);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+        {
+            uint8_t* p = image.row(y) + x * 4;
+            p[0] = static_cast<uint8_t>((x + y) * 3);
+            p[1] = static_cast<uint8_t>(y);
+            p[2] = static_cast<uint8_t>(x);
+            p[3] = 255;
+        }
+    return image;
+}
+
+// A data folder and shared folder of the test's own and a render device drawing offscreen on a
+// 1920 x 1080 desktop, in a window of 800 x 600 or in full screen.
+class TexturePixels : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (const char* old = std::getenv("XDG_DATA_HOME"))
+            m_oldDataHome = old;
+        ::setenv("XDG_DATA_HOME", (root.path() / "share").c_str(), 1);
+        root.write("Data/sys/constants.xml", "<constants><game app_directory=\"Shot Test\"/></constants>");
+        const std::vector<uint8_t> png = Platform::encodePng(testPicture(300, 200));
+        root.write("Data/ui/picture.png", std::string(png.begin(), png.end()));
+        m_files = std::make_unique<cFileSystem>(fromUtf8((root.path() / "Data").string()));
+    }
+    void TearDown() override
+    {
+        render.reset();
+        m_files.reset();
+        if (m_oldDataHome.empty())
+            ::unsetenv("XDG_DATA_HOME");
+        else
+            ::setenv("XDG_DATA_HOME", m_oldDataHome.c_str(), 1);
+    }
+
+    void start(bool fullscreen)
+    {
+        std::string error;
+        cRenderPlatform platform;
+        platform.system = Platform::GlGfxSystem::surfaceless(1920, 1080, error);
+        ASSERT_TRUE(platform.system) << error;
+        platform.window = std::make_unique<Platform::FakeDisplayWindow>();
+        auto config = std::make_unique<cMemoryRenderConfigSource>();
+        config->settings[{L"graphics", L"fullscreen"}] = fullscreen ? L"1" : L"0";
+        render = std::make_unique<cRender>(std::move(platform), std::move(config));
+        render->setScreenshotWriter(&writeScreenshot);
+    }
+
+    // A frame: the left half red, the right half blue and the picture at (100, 100) at its
+    // own size.
+    void drawFrame(const boost::shared_ptr<cTexture>& texture)
+    {
+        render->present();
+        cQuad quad;
+        quad.setColor(0xFFFF0000u);
+        quad.setRect(0, 0, 400, 600);
+        render->drawQuad(quad, std::string(), 0);
+        quad.setColor(0xFF0000FFu);
+        quad.setRect(400, 0, 800, 600);
+        render->drawQuad(quad, std::string(), 0);
+        quad.setColor(0xFFFFFFFFu);
+        quad.setRect(100, 100, 400, 300);
+        render->drawQuad(quad, texture, 0);
+        render->endFrame();
+    }
+
+    Platform::Image readScreenshot(const std::string& name)
+    {
+        const std::string bytes = ::Test::readFile(root.path() / "share" / "Shot Test" / name);
+        EXPECT_FALSE(bytes.empty()) << name;
+        return Platform::decodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    }
+
+    ::Test::TempDir root;
+    std::unique_ptr<cRender> render;
+
+private:
+    std::string m_oldDataHome;
+    std::unique_ptr<cFileSystem> m_files;
+};
+
+uint32_t argbAt(const Platform::Image& image, uint32_t x, uint32_t y)
+{
+    const uint8_t* p = image.row(y) + x * 4;
+    return static_cast<uint32_t>(p[3]) << 24 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[1]) << 8 | p[0];
+}
+
+int channelDistance(uint32_t a, uint32_t b)
+{
+    int worst = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+        worst = std::max(
+            worst, std::abs(static_cast<int>((a >> shift) & 255) - static_cast<int>((b >> shift) & 255)));
+    return worst;
+}
+
+TEST_F(TexturePixels, PaddedTextureDrawsThePictureTexelForPixel)
+{
+    start(false);
+    render->getDevice()->setPowerOfTwoOnly(true);
+    const auto texture = boost::make_shared<cTexture>("ui/picture.png");
+    ASSERT_EQ(texture->getTextureWidth(), 512);
+    ASSERT_EQ(texture->getTextureHeight(), 256);
+    drawFrame(texture);
+
+    std::vector<uint32_t> pixels;
+    ASSERT_EQ(render->getDevice()->readBackBuffer({100, 100, 400, 300}, pixels), 0);
+    const Platform::Image picture = testPicture(300, 200);
+    int wrong = 0;
+    for (uint32_t y = 0; y < 200; ++y)
+        for (uint32_t x = 0; x < 300; ++x)
+            wrong += (pixels[y * 300 + x] & 0xFFFFFFu) != (argbAt(picture, x, y) & 0xFFFFFFu);
+    EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(TexturePixels, ScreenshotDecodesToTheFrame)
+{
+    start(false);
+    const auto texture = boost::make_shared<cTexture>("ui/picture.png");
+    drawFrame(texture);
+    std::vector<uint32_t> frame;
+    ASSERT_EQ(render->getDevice()->readBackBuffer({0, 0, 800, 600}, frame), 0);
+
+    render->takeScreenshot(L"screenshot.jpg", 0, 0, 0, 0);
+    const Platform::Image shot = readScreenshot("screenshot.jpg");
+    ASSERT_EQ(shot.width, 800u);
+    ASSERT_EQ(shot.height, 600u);
+    // JPEG is lossy: away from sharp edges every pixel is within a few steps of the frame.
+    long total = 0;
+    for (uint32_t y = 0; y < 600; ++y)
+        for (uint32_t x = 0; x < 800; ++x)
+            total += channelDistance(argbAt(shot, x, y), frame[y * 800 + x]);
+    EXPECT_LT(static_cast<double>(total) / (800.0 * 600.0), 4.0);
+    EXPECT_LE(channelDistance(argbAt(shot, 50, 500), 0xFFFF0000u), 6);
+    EXPECT_LE(channelDistance(argbAt(shot, 700, 50), 0xFF0000FFu), 6);
+
+    // A part of the screen, in virtual units.
+    render->takeScreenshot(L"shots/part.jpg", 390, 10, 410, 30);
+    const Platform::Image part = readScreenshot("shots/part.jpg");
+    ASSERT_EQ(part.width, 20u);
+    ASSERT_EQ(part.height, 20u);
+    EXPECT_LE(channelDistance(argbAt(part, 2, 10), 0xFFFF0000u), 30);
+    EXPECT_LE(channelDistance(argbAt(part, 17, 10), 0xFF0000FFu), 30);
+}
+
+TEST_F(TexturePixels, FullScreenScreenshotIsTheLetterboxedPicture)
+{
+    start(true);
+    const auto texture = boost::make_shared<cTexture>("ui/picture.png");
+    drawFrame(texture);
+    render->takeScreenshot(L"screenshot.jpg", 0, 0, 0, 0);
+    const Platform::Image shot = readScreenshot("screenshot.jpg");
+    // 1920 x 1080: the 4:3 area is 1440 x 1080 from x = 240; no black bar is in the picture.
+    ASSERT_EQ(shot.width, 1440u);
+    ASSERT_EQ(shot.height, 1080u);
+    EXPECT_LE(channelDistance(argbAt(shot, 4, 540), 0xFFFF0000u), 6);
+    EXPECT_LE(channelDistance(argbAt(shot, 1435, 540), 0xFF0000FFu), 6);
+}
+
+} // namespace

@@ -1,0 +1,372 @@
+#include "engine/core/ErrorText.h"
+#include "engine/core/StringUtils.h"
+#include "engine/core/cFileSystem.h"
+#include "engine/core/cString.h"
+#include "engine/devices/cAlphaMask.h"
+#include "engine/devices/cDeviceFactory.h"
+#include "engine/devices/cResourceManager.h"
+#include "engine/devices/cTextTexture.h"
+#include "engine/devices/cTexture.h"
+#include "engine/devices/cTextureFile.h"
+#include "engine/devices/cTextureLoader.h"
+#include "platform/gfx/RecordingGfxDevice.h"
+#include "platform/image/PngCodec.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/make_shared.hpp>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+namespace
+{
+
+using namespace Engine;
+
+class TestFactory final : public cDeviceFactory
+{
+public:
+    explicit TestFactory(Platform::GfxDevice& device) : m_device(device) {}
+    Platform::GfxDevice* getDevice() const override { return &m_device; }
+
+private:
+    Platform::GfxDevice& m_device;
+};
+
+Platform::PresentParams params()
+{
+    Platform::PresentParams p;
+    p.backBufferWidth = 800;
+    p.backBufferHeight = 600;
+    return p;
+}
+
+// A picture whose pixel (x, y) is `argb(x, y)`.
+Platform::Image picture(uint32_t width, uint32_t height,
+                        const std::function<uint32_t(uint32_t, uint32_t)>& argb)
+{
+    Platform::Image image;
+    image.width = width;
+    image.height = height;
+    image.pixels.resize(static_cast<size_t>(width) * height * 4);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+        {
+            const uint32_t v = argb(x, y);
+            uint8_t* p = image.row(y) + x * 4;
+            p[0] = static_cast<uint8_t>(v);
+            p[1] = static_cast<uint8_t>(v >> 8);
+            p[2] = static_cast<uint8_t>(v >> 16);
+            p[3] = static_cast<uint8_t>(v >> 24);
+        }
+    return image;
+}
+
+std::string png(const Platform::Image& image)
+{
+    const std::vector<uint8_t> bytes = Platform::encodePng(image);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+uint32_t texel(const Platform::GfxTexture& texture, int x, int y)
+{
+    return texture
+        .pixels()[static_cast<size_t>(y) * static_cast<size_t>(texture.width()) + static_cast<size_t>(x)];
+}
+
+// A data folder and shared folder of the test's own, the file system, a recording device with
+// its factory, and the resource manager making real textures and fonts.
+class Textures : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (const char* old = std::getenv("XDG_DATA_HOME"))
+            m_oldDataHome = old;
+        ::setenv("XDG_DATA_HOME", (m_root.path() / "share").c_str(), 1);
+        data("sys/constants.xml", "<constants><game app_directory=\"Texture Test\"/></constants>");
+    }
+    void TearDown() override
+    {
+        m_manager.reset();
+        m_factory.reset();
+        m_files.reset();
+        if (m_oldDataHome.empty())
+            ::unsetenv("XDG_DATA_HOME");
+        else
+            ::setenv("XDG_DATA_HOME", m_oldDataHome.c_str(), 1);
+    }
+
+    void data(const std::string& path, const std::string& bytes) { m_root.write("Data/" + path, bytes); }
+
+    cResourceManager& start()
+    {
+        m_files = std::make_unique<cFileSystem>(fromUtf8((m_root.path() / "Data").string()));
+        m_factory = std::make_unique<TestFactory>(device);
+        m_manager = std::make_unique<cResourceManager>();
+        m_manager->setCreator(
+            eResourceType::Texture, [](const std::string& path)
+            { return boost::static_pointer_cast<cResource>(boost::make_shared<cTexture>(path)); });
+        return *m_manager;
+    }
+
+    Platform::RecordingGfxDevice device{params()};
+
+private:
+    ::Test::TempDir m_root;
+    std::string m_oldDataHome;
+    std::unique_ptr<cFileSystem> m_files;
+    std::unique_ptr<TestFactory> m_factory;
+    std::unique_ptr<cResourceManager> m_manager;
+};
+
+TEST_F(Textures, PictureOnAPowerOfTwoDevice)
+{
+    data("ui/panel.png",
+         png(picture(300, 200, [](uint32_t x, uint32_t y) { return 0xFF000000u | x << 8 | y; })));
+    start();
+    device.setPowerOfTwoOnly(true);
+    const cTexture texture("ui/panel.png");
+    EXPECT_EQ(texture.getType(), eResourceType::Texture);
+    EXPECT_EQ(texture.getTextureWidth(), 512);
+    EXPECT_EQ(texture.getTextureHeight(), 256);
+    EXPECT_EQ(texture.getImageWidth(), 300);
+    EXPECT_EQ(texture.getImageHeight(), 200);
+    EXPECT_FLOAT_EQ(texture.getUScale(), 300.0f / 512.0f);
+    EXPECT_FLOAT_EQ(texture.getVScale(), 200.0f / 256.0f);
+    EXPECT_FLOAT_EQ(texture.getHalfTexelU(), 0.5f / 512.0f);
+    EXPECT_FLOAT_EQ(texture.getHalfTexelV(), 0.5f / 256.0f);
+    const auto device = texture.getDeviceTexture();
+    ASSERT_TRUE(device);
+    EXPECT_EQ(device->pool(), Platform::Pool::Managed);
+    // The picture in the top-left corner, transparent black beyond it.
+    EXPECT_EQ(texel(*device, 0, 0), 0xFF000000u);
+    EXPECT_EQ(texel(*device, 299, 199), 0xFF000000u | 299u << 8 | 199u);
+    EXPECT_EQ(texel(*device, 300, 0), 0u);
+    EXPECT_EQ(texel(*device, 0, 200), 0u);
+}
+
+TEST_F(Textures, EveryFormatLoadsAtItsOwnSize)
+{
+    // A 2 x 1 24-bit bitmap and a 1 x 1 TGA.
+    std::string bmp = "BM" + std::string(52, '\0') + std::string("\x01\x02\x03\x04\x05\x06\0\0", 8);
+    bmp[10] = 54;
+    bmp[14] = 40;
+    bmp[18] = 2;
+    bmp[22] = 1;
+    bmp[26] = 1;
+    bmp[28] = 24;
+    data("a.bmp", bmp);
+    std::string tga(18, '\0');
+    tga[2] = 2;
+    tga[12] = 1;
+    tga[14] = 1;
+    tga[16] = 32;
+    data("b.tga", tga + "\x10\x20\x30\x40");
+    start();
+    const cTexture a("a.bmp");
+    EXPECT_EQ(a.getImageWidth(), 2);
+    EXPECT_FLOAT_EQ(a.getUScale(), 1.0f);
+    EXPECT_EQ(texel(*a.getDeviceTexture(), 1, 0), 0xFF060504u);
+    const cTexture b("b.tga");
+    EXPECT_EQ(texel(*b.getDeviceTexture(), 0, 0), 0x40302010u);
+}
+
+TEST_F(Textures, BadFilesNameTheFileAndAreNotCached)
+{
+    data("ui/broken.png", png(picture(4, 4, [](uint32_t, uint32_t) { return 0xFFFFFFFFu; })).substr(0, 50));
+    data("ui/empty.png", "");
+    data("ui/odd.pvr", std::string(44, 'x') + "PVR!" + std::string(8, 'x'));
+    cResourceManager& manager = start();
+    try
+    {
+        manager.getTexture("UI/Broken.png");
+        FAIL();
+    }
+    catch (const cString<std::string>& text)
+    {
+        EXPECT_EQ(text.rfind("Can't read image \"ui/broken.png\": PNG: ", 0), 0u) << text;
+        EXPECT_EQ(getErrorString(), text);
+    }
+    std::set<std::string> loaded;
+    manager.getLoadedPaths(loaded);
+    EXPECT_TRUE(loaded.empty());
+    EXPECT_THROW(manager.getTexture("ui/empty.png"), cString<std::string>);
+    EXPECT_THROW(manager.getTexture("ui/odd.pvr"), cString<std::string>);
+    // A missing file is the file system's error.
+    EXPECT_THROW(manager.getTexture("ui/missing.png"), std::string);
+}
+
+TEST_F(Textures, SharedByPathAndThroughAtlasEntries)
+{
+    data("atlases/ui0.png", png(picture(64, 32, [](uint32_t, uint32_t) { return 0xFF112233u; })));
+    data("atlases.xml", "<Atlases><Atlas Path='Atlases\\UI0.png' Map='atlases/ui0_map.xml'/></Atlases>");
+    data("atlases/ui0_map.xml",
+         "<Map><Entry Name='UI\\Ok.png'><Pos>4 8</Pos><Size>16 12</Size></Entry></Map>");
+    cResourceManager& manager = start();
+    const auto byPath = manager.getTexture("atlases/ui0.png");
+    EXPECT_EQ(byPath, manager.getTexture("ATLASES/UI0.PNG"));
+    EXPECT_FALSE(manager.isAtlasTexture(byPath));
+    const auto byEntry = manager.getTexture("ui/ok.png");
+    EXPECT_EQ(byEntry, byPath);
+    EXPECT_TRUE(manager.isAtlasTexture(byEntry));
+    const sAtlasEntry& entry = manager.getAtlasEntry("ui/ok.png");
+    EXPECT_EQ(entry.pos.x, 4.0f);
+    EXPECT_EQ(entry.size.y, 12.0f);
+    EXPECT_EQ(byEntry->getImageWidth(), 64);
+    // Device textures are released on request and the views then draw without them.
+    manager.releaseDeviceResources();
+    EXPECT_FALSE(byPath->getDeviceTexture());
+}
+
+TEST_F(Textures, ManagedTexturesSurviveADeviceReset)
+{
+    data("a.png", png(picture(2, 2, [](uint32_t, uint32_t) { return 0xFF808080u; })));
+    start();
+    const cTexture texture("a.png");
+    device.loseDevice();
+    device.allowReset();
+    EXPECT_EQ(device.reset(params()), Platform::GfxError::Ok);
+    ASSERT_TRUE(texture.getDeviceTexture());
+    EXPECT_EQ(texel(*texture.getDeviceTexture(), 1, 1), 0xFF808080u);
+}
+
+TEST_F(Textures, EmptyTexturesAndTheManagedPoolRetry)
+{
+    start();
+    tGfxTexturePtr texture;
+    device.setDefaultPoolExhausted(true);
+    EXPECT_EQ(createTexture(device, nullptr, nullptr, texture, Platform::Pool::Default, nullptr, 16, 8),
+              Platform::GfxError::Ok);
+    ASSERT_TRUE(texture);
+    EXPECT_EQ(texture->pool(), Platform::Pool::Managed);
+    EXPECT_EQ(texel(*texture, 15, 7), 0u);
+
+    device.setManagedPoolExhausted(true);
+    try
+    {
+        createTexture(device, nullptr, nullptr, texture, Platform::Pool::Default, nullptr, 16, 8);
+        FAIL();
+    }
+    catch (const cString<std::string>& text)
+    {
+        EXPECT_EQ(text, "Direct3D function call failed\nCreateTexture(...)\nD3DERR_OUTOFVIDEOMEMORY");
+    }
+    const std::vector<uint8_t> bytes =
+        Platform::encodePng(picture(2, 2, [](uint32_t, uint32_t) { return 0u; }));
+    const unsigned size = static_cast<unsigned>(bytes.size());
+    EXPECT_THROW(createTexture(device, bytes.data(), &size, texture, Platform::Pool::Managed, nullptr, 0, 0),
+                 cString<std::string>);
+}
+
+TEST_F(Textures, AlphaMaskAndPixelReaders)
+{
+    // Alpha 0 on the diagonal and in the last column, 1 elsewhere: even the faintest alpha
+    // counts as a hit.
+    data("mask.png",
+         png(picture(5, 3,
+                     [](uint32_t x, uint32_t y) { return (x == y || x == 4) ? 0x00FFFFFFu : 0x01102030u; })));
+    data("mask.pvr", std::string(44, '\0') + "PVR!" + "rest");
+    start();
+    cAlphaMask mask;
+    // Old bits beyond the new size must not survive.
+    mask.resize(40, 1);
+    for (size_t i = 0; i < 40; ++i)
+        mask.set(i, true);
+    ASSERT_TRUE(cTextureFile::readAlphaMask("mask.png", mask));
+    EXPECT_EQ(mask.getWidth(), 5u);
+    EXPECT_EQ(mask.getHeight(), 3u);
+    EXPECT_EQ(mask.getBitCount(), 15u);
+    ASSERT_EQ(mask.getWords().size(), 1u);
+    EXPECT_EQ(mask.getWords()[0] >> 15, 0u);
+    for (uint32_t y = 0; y < 3; ++y)
+        for (uint32_t x = 0; x < 5; ++x)
+            EXPECT_EQ(mask.test(x, y), !(x == y || x == 4)) << x << "," << y;
+
+    EXPECT_FALSE(cTextureFile::readAlphaMask("mask.pvr", mask));
+    EXPECT_EQ(mask.getWidth(), 5u);
+
+    std::vector<cColor> pixels;
+    uint32_t w = 0;
+    uint32_t h = 0;
+    ASSERT_TRUE(cTextureFile::readImagePixels("mask.png", pixels, w, h));
+    EXPECT_EQ(w, 5u);
+    EXPECT_EQ(h, 3u);
+    ASSERT_EQ(pixels.size(), 15u);
+    EXPECT_EQ(pixels[1], cColor(0x10 / 255.0f, 0x20 / 255.0f, 0x30 / 255.0f, 1 / 255.0f));
+    EXPECT_EQ(pixels[0], cColor(1.0f, 1.0f, 1.0f, 0.0f));
+}
+
+TEST(AlphaMask, SizingKeepsWordsAndClearsTheTail)
+{
+    cAlphaMask mask;
+    mask.resize(8, 8);
+    for (size_t i = 0; i < 64; ++i)
+        mask.set(i, true);
+    mask.resize(5, 7); // 35 bits: two words, the second keeps only its lowest 3 bits
+    ASSERT_EQ(mask.getWords().size(), 2u);
+    EXPECT_EQ(mask.getWords()[0], 0xFFFFFFFFu);
+    EXPECT_EQ(mask.getWords()[1], 0x7u);
+    EXPECT_FALSE(mask.test(35));
+    mask.set(100, true);
+    EXPECT_EQ(mask.getWords().size(), 2u);
+    mask.resize(0, 0);
+    EXPECT_TRUE(mask.getWords().empty());
+}
+
+TEST_F(Textures, TextTextureHoldsWhiteTextWithCoverageAlpha)
+{
+    start();
+    cTextTexture text(L"Hello");
+    EXPECT_EQ(text.getType(), eResourceType::TextTexture);
+    const auto texture = text.getDeviceTexture();
+    ASSERT_TRUE(texture);
+    EXPECT_GT(text.getImageWidth(), 20);
+    EXPECT_EQ(text.getTextureWidth(), text.getImageWidth());
+    EXPECT_FLOAT_EQ(text.getHalfTexelU(), 0.5f / static_cast<float>(text.getImageWidth()));
+    uint64_t ink = 0;
+    for (int y = 0; y < texture->height(); ++y)
+        for (int x = 0; x < texture->width(); ++x)
+        {
+            const uint32_t p = texel(*texture, x, y);
+            const uint32_t red = (p >> 16) & 255;
+            EXPECT_EQ(p >> 24, red);
+            EXPECT_EQ(p & 255, red);
+            ink += red;
+        }
+    EXPECT_GT(ink, 0u);
+
+    // The same text again still draws a new texture.
+    text.setText(L"Hello");
+    EXPECT_NE(text.getDeviceTexture(), texture);
+
+    text.setText(L"");
+    EXPECT_FALSE(text.getDeviceTexture());
+    EXPECT_EQ(text.getImageWidth(), 1);
+    EXPECT_EQ(text.getTextureHeight(), 1);
+    EXPECT_FLOAT_EQ(text.getHalfTexelU(), 0.5f);
+
+    text.setText(L"&");
+    EXPECT_TRUE(text.getDeviceTexture());
+    text.releaseDeviceData();
+    EXPECT_FALSE(text.getDeviceTexture());
+    text.reload();
+    EXPECT_TRUE(text.getDeviceTexture());
+}
+
+TEST(TextTexture, WithoutARenderDeviceTheFailureIsClear)
+{
+    try
+    {
+        cTextTexture text(L"x");
+        FAIL();
+    }
+    catch (const cString<std::string>& e)
+    {
+        EXPECT_EQ(e, "No render device to make the texture \"text texture\".");
+    }
+}
+
+} // namespace
