@@ -1,0 +1,223 @@
+#include "engine/devices/cSound.h"
+
+#include "engine/core/ErrorText.h"
+#include "engine/core/cFileSystem.h"
+#include "engine/core/cSettings.h"
+#include "engine/core/cStream.h"
+#include "engine/devices/cMatrix.h"
+#include "engine/devices/cSoundChannel.h"
+#include "engine/devices/cSoundSample.h"
+#include "platform/sound/SoundMixer.h"
+#include "platform/system/SystemInfo.h"
+
+#include <boost/make_shared.hpp>
+
+namespace Engine
+{
+
+namespace
+{
+
+const wchar_t* const SettingsGroup = L"Sound";
+const wchar_t* const MusicKey = L"Music";
+const wchar_t* const SoundKey = L"Sound";
+
+} // namespace
+
+cSound::cSound() : cSound(Platform::createSdlMixer()) {}
+
+cSound::cSound(std::unique_ptr<Platform::SoundMixer> mixer) : m_mixer(std::move(mixer))
+{
+    Platform::SoundSetup setup;
+    setup.sampleRate = 44100;
+    setup.bitsPerSample = 16;
+    setup.channels = 16;
+    if (m_mixer->init(setup) < 0)
+    {
+        // No audio device: the game goes on silently.
+        Platform::debugTrace("Sound is off. " + m_mixer->getLastError() + "\n");
+        m_mixer->free();
+        m_disabled = true;
+        return;
+    }
+    Platform::SoundFileCallbacks callbacks;
+    callbacks.open = &cSound::openFile;
+    callbacks.seek = &cSound::seekFile;
+    callbacks.read = &cSound::readFile;
+    callbacks.close = &cSound::closeFile;
+    if (m_mixer->setFileCallbacks(callbacks) < 0)
+    {
+        m_mixer->free();
+        throw L"Can't setup squall file callbacks.";
+    }
+    m_mixer->setListenerPreset(3);
+    if (cSettings* settings = cSettings::instance())
+    {
+        settings->get(SettingsGroup, MusicKey, m_musicVolume);
+        settings->get(SettingsGroup, SoundKey, m_soundVolume);
+    }
+    setMusicVolume(m_musicVolume);
+    setSoundVolume(m_soundVolume);
+}
+
+cSound::~cSound()
+{
+    if (!m_disabled)
+    {
+        if (cSettings* settings = cSettings::instance())
+        {
+            settings->set(SettingsGroup, MusicKey, m_musicVolume);
+            settings->set(SettingsGroup, SoundKey, m_soundVolume);
+        }
+        m_mixer->stopAll();
+        m_mixer->free();
+    }
+    m_files.clear();
+}
+
+int cSound::groupVolumeOf(unsigned volume)
+{
+    // 0 would be 0 times an overflowing guess (not a number): silence is simply 0.
+    if (volume == 0)
+        return 0;
+    const float x = static_cast<float>(volume) / 100.0f;
+    const float scaled = x * fastInvSqrt(x) * 100.0f;
+    return scaled >= 100.0f ? 100 : static_cast<int>(scaled);
+}
+
+void cSound::setSoundVolume(unsigned volume)
+{
+    m_soundVolume = volume;
+    m_soundGroupVolume = groupVolumeOf(volume);
+    if (!m_disabled)
+        m_mixer->setGroupVolume(SoundGroup, m_soundGroupVolume);
+}
+
+void cSound::setMusicVolume(unsigned volume)
+{
+    m_musicVolume = volume;
+    m_musicGroupVolume = groupVolumeOf(volume);
+    if (!m_disabled)
+        m_mixer->setGroupVolume(MusicGroup, m_musicGroupVolume);
+}
+
+int cSound::startSample(const cSoundSample& sample, bool loop, int group, bool start, int volume)
+{
+    const int id = sample.getId();
+    return m_mixer->playSample(id, loop, group, start, volume, m_mixer->getSampleFrequency(id), 50);
+}
+
+boost::shared_ptr<cSoundChannel> cSound::play(const boost::shared_ptr<cSoundSample>& sample, bool loop,
+                                              bool start)
+{
+    if (m_disabled || !sample)
+        return boost::shared_ptr<cSoundChannel>();
+    const int id = startSample(*sample, loop, SoundGroup, true, m_soundGroupVolume);
+    auto channel = boost::make_shared<cSoundChannel>(id, sample);
+    if (!start)
+        channel->pause();
+    channel->setGroup(SoundGroup);
+    return channel;
+}
+
+void cSound::playSound(const boost::shared_ptr<cSoundSample>& sample)
+{
+    if (m_disabled || !sample)
+        return;
+    // Nobody holds the channel: the sound plays to its end, and a failure to start it goes
+    // unheard.
+    startSample(*sample, false, SoundGroup, true, m_soundGroupVolume);
+}
+
+boost::shared_ptr<cSoundChannel> cSound::playMusic(const boost::shared_ptr<cSoundSample>& sample, bool loop,
+                                                   bool start)
+{
+    if (m_disabled || !sample)
+        return boost::shared_ptr<cSoundChannel>();
+    const int id = startSample(*sample, loop, MusicGroup, start, m_musicGroupVolume);
+    auto channel = boost::make_shared<cSoundChannel>(id, sample);
+    channel->setGroup(MusicGroup);
+    return channel;
+}
+
+void cSound::pauseAll(bool pause)
+{
+    if (pause == m_paused)
+        return;
+    m_paused = pause;
+    if (!m_disabled)
+        m_mixer->pauseAll(pause);
+}
+
+int cSound::loadSample(const std::string& path)
+{
+    if (m_disabled)
+        return 0;
+    const int id = m_mixer->loadSample(path.c_str());
+    if (id < 0)
+    {
+        std::string text = "Error loading sound file \"" + path + "\"";
+        getErrorString() = text + "\n" + m_mixer->getLastError();
+        throw text;
+    }
+    return id;
+}
+
+void cSound::unloadSample(int sample)
+{
+    if (!m_disabled)
+        m_mixer->unloadSample(sample);
+}
+
+int cSound::openFile(const char* name)
+{
+    cSound* sound = instance();
+    cFileSystem* files = cFileSystem::instance();
+    if (!sound || !files || !name || !files->isKnown(name))
+        return -1;
+    std::unique_ptr<cStream> stream = files->openFile(name);
+    if (!stream)
+        return -1;
+    const int handle = ++sound->m_lastHandle;
+    sound->m_files[handle] = std::move(stream);
+    return handle;
+}
+
+cStream& cSound::stream(int handle)
+{
+    const auto it = m_files.find(handle);
+    if (it == m_files.end())
+        throw L"Invalid handle.";
+    return *it->second;
+}
+
+int cSound::seekFile(int handle, int offset, int origin)
+{
+    cSound* sound = instance();
+    if (!sound)
+        throw L"Invalid handle.";
+    cStream& file = sound->stream(handle);
+    if (offset == 0 && origin == SeekEnd)
+        return static_cast<int>(file.size());
+    return 0;
+}
+
+int cSound::readFile(int handle, void* buffer, int size)
+{
+    cSound* sound = instance();
+    if (!sound)
+        throw L"Invalid handle.";
+    cStream& file = sound->stream(handle);
+    return size <= 0 ? 0 : file.read(buffer, static_cast<unsigned int>(size));
+}
+
+void cSound::closeFile(int handle)
+{
+    cSound* sound = instance();
+    if (!sound)
+        throw L"Invalid handle.";
+    sound->stream(handle);
+    sound->m_files.erase(handle);
+}
+
+} // namespace Engine

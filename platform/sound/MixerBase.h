@@ -1,0 +1,111 @@
+#pragma once
+
+#include "platform/sound/SoundMixer.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Platform
+{
+
+// A sound decoded into the form the output plays.
+class DecodedSound
+{
+public:
+    virtual ~DecodedSound() = default;
+};
+
+// What every mixer shares: reading sample files through the callbacks and checking them, the
+// channel ids and their owners, the choice of a channel, groups, volumes and the two kinds of
+// pause. A subclass supplies only the output: opening it, decoding, and driving the voices,
+// one voice per channel slot 0 .. channels - 1.
+//
+// A channel id is bound to a slot from its start until the slot is given to another sound or
+// the sound is stopped; everything asked about an id checks that binding first. A slot is free
+// when it has no voice that still plays (finished sounds free their slot by themselves).
+class MixerBase : public SoundMixer
+{
+public:
+    ~MixerBase() override;
+
+    int init(const SoundSetup& setup) override;
+    void free() override;
+    int setFileCallbacks(const SoundFileCallbacks& callbacks) override;
+    void setListenerPreset(int preset) override;
+    void setGroupVolume(int group, int volume) override;
+    int loadSample(const char* path) override;
+    void unloadSample(int sample) override;
+    int getSampleFrequency(int sample) override;
+    int playSample(int sample, bool loop, int group, bool start, int volume, int frequency, int pan) override;
+    int getChannelStatus(int channel) override;
+    void pauseChannel(int channel, bool pause) override;
+    void stopChannel(int channel) override;
+    void pauseAll(bool pause) override;
+    void stopAll() override;
+    int getChannelVolume(int channel) override;
+    int getChannelGroup(int channel) override;
+    const std::string& getLastError() const override { return m_lastError; }
+
+    bool isOpen() const { return m_open; }
+
+protected:
+    MixerBase() = default;
+
+    // Opens the output with `channels` voices; false with the reason in `error`.
+    virtual bool openOutput(const SoundSetup& setup, std::string& error) = 0;
+    virtual void closeOutput() = 0;
+    // Decodes file bytes that passed the checks; null with the reason in `error`.
+    virtual std::unique_ptr<DecodedSound> decode(const std::vector<unsigned char>& bytes,
+                                                 std::string& error) = 0;
+    // Starts a sound on a voice (replacing whatever it played). False when the output refuses.
+    virtual bool startVoice(int slot, DecodedSound& sound, bool loop, bool paused, int volume) = 0;
+    // True while the voice plays or waits paused; false once its sound has ended or stopped.
+    virtual bool isVoiceBusy(int slot) = 0;
+    virtual void pauseVoice(int slot, bool pause) = 0;
+    virtual void haltVoice(int slot) = 0;
+    virtual void setVoiceVolume(int slot, int volume) = 0;
+
+    // The slot a channel id is still bound to, or -1.
+    int slotOf(int channel) const;
+    int slotCount() const { return static_cast<int>(m_slots.size()); }
+
+private:
+    struct Slot
+    {
+        int channel = 0;
+        int sample = 0;
+        int group = 0;
+        int volume = 0;
+        bool pausedByUser = false;
+        // When its sound started: the smallest is the oldest.
+        uint64_t started = 0;
+    };
+    struct Sample
+    {
+        std::unique_ptr<DecodedSound> sound;
+        int frequency = 44100;
+    };
+
+    // A free slot, else the oldest of the group, else the oldest of all; -1 without slots.
+    int chooseSlot(int group);
+    bool readFile(const char* path, std::vector<unsigned char>& bytes);
+    // Keep the reason; -1 and false for the two kinds of caller.
+    int fail(std::string text);
+    bool failed(std::string text);
+    void release(int slot);
+
+    bool m_open = false;
+    bool m_paused = false;
+    SoundFileCallbacks m_callbacks;
+    std::vector<Slot> m_slots;
+    std::map<int, Sample> m_samples;
+    int m_nextSample = 1;
+    int m_nextChannel = 1;
+    uint64_t m_starts = 0;
+    std::string m_lastError;
+};
+
+} // namespace Platform

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/sound/MixerBase.h"
+
+namespace Platform
+{
+
+// The mixer over SDL2_mixer: 16-bit stereo output at the setup's rate, one mixer channel per
+// slot, samples decoded whole into memory (WAVE and Ogg Vorbis). SDL's audio subsystem is
+// started by `init` and stopped again by `free`; with no usable audio device (or a driver that
+// does not exist) `init` fails at once and nothing is left running.
+class SdlMixer final : public MixerBase
+{
+public:
+    SdlMixer() = default;
+    ~SdlMixer() override;
+    SdlMixer(const SdlMixer&) = delete;
+    SdlMixer& operator=(const SdlMixer&) = delete;
+
+protected:
+    bool openOutput(const SoundSetup& setup, std::string& error) override;
+    void closeOutput() override;
+    std::unique_ptr<DecodedSound> decode(const std::vector<unsigned char>& bytes,
+                                         std::string& error) override;
+    bool startVoice(int slot, DecodedSound& sound, bool loop, bool paused, int volume) override;
+    bool isVoiceBusy(int slot) override;
+    void pauseVoice(int slot, bool pause) override;
+    void haltVoice(int slot) override;
+    void setVoiceVolume(int slot, int volume) override;
+};
+
+} // namespace Platform

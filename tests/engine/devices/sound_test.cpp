@@ -1,0 +1,332 @@
+#include "engine/devices/cSound.h"
+
+#include "engine/core/ErrorText.h"
+#include "engine/core/StringUtils.h"
+#include "engine/core/cFileSystem.h"
+#include "engine/core/cSettings.h"
+#include "engine/core/cStream.h"
+#include "engine/core/cString.h"
+#include "engine/devices/cResourceManager.h"
+#include "engine/devices/cSoundChannel.h"
+#include "engine/devices/cSoundSample.h"
+#include "platform/sound/RecordingMixer.h"
+#include "platform/sound/SoundMixer.h"
+#include "tests/platform/sound_test_wave.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/make_shared.hpp>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace
+{
+
+using namespace Engine;
+using Platform::RecordingMixer;
+using SamplePtr = boost::shared_ptr<cSoundSample>;
+
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+        {
+            m_had = true;
+            m_old = old;
+        }
+        ::setenv(name, value, 1);
+    }
+    ~ScopedEnv()
+    {
+        if (m_had)
+            ::setenv(m_name, m_old.c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had = false;
+    std::string m_old;
+};
+
+// A data folder with sound files, the file system over it, and the resource manager; the
+// shared folder lives in the test's own temporary folder.
+class SoundDevice : public ::testing::Test
+{
+protected:
+    SoundDevice() : m_dataHome("XDG_DATA_HOME", (root.path() / "share").c_str())
+    {
+        root.write("Data/sys/constants.xml", "<constants><game app_directory=\"Sound Test\"/></constants>");
+        root.write("Data/sounds/tone.wav", ::SoundTest::makeWave(2.0));
+        root.write("Data/sounds/click.wav", ::SoundTest::makeWave(0.2, 22050));
+        root.write("Data/sounds/notes.wav", "These are not sounds.");
+        root.write("Data/sys/settings.xml", "<main><Sound Music=\"64\" Sound=\"1\"/></main>");
+        files = std::make_unique<cFileSystem>(fromUtf8((root.path() / "Data").string()));
+        resources = std::make_unique<cResourceManager>();
+        resources->setCreator(
+            eResourceType::Sound, [](const std::string& path)
+            { return boost::static_pointer_cast<cResource>(boost::make_shared<cSoundSample>(path)); });
+    }
+
+    // A sound object over a recording mixer (kept in `mixer`).
+    void makeRecorded(bool working = true)
+    {
+        auto recording = std::make_unique<RecordingMixer>();
+        recording->failInit(!working);
+        mixer = recording.get();
+        sound = std::make_unique<cSound>(std::move(recording));
+    }
+    SamplePtr sample(const char* path) { return resources->getSound(path); }
+
+    ::Test::TempDir root;
+    ScopedEnv m_dataHome;
+    std::unique_ptr<cFileSystem> files;
+    std::unique_ptr<cResourceManager> resources;
+    RecordingMixer* mixer = nullptr;
+    std::unique_ptr<cSound> sound;
+};
+
+TEST(SoundVolume, GroupVolumesFollowTheSquareRootOfTheSetting)
+{
+    EXPECT_EQ(cSound::groupVolumeOf(100), 100);
+    EXPECT_EQ(cSound::groupVolumeOf(0), 0);
+    EXPECT_EQ(cSound::groupVolumeOf(25), 50);
+    EXPECT_EQ(cSound::groupVolumeOf(64), 79);
+    EXPECT_EQ(cSound::groupVolumeOf(1), 9);
+    EXPECT_EQ(cSound::groupVolumeOf(400), 100);
+}
+
+TEST_F(SoundDevice, StartsTheMixerAndSetsBothGroupVolumes)
+{
+    makeRecorded();
+    const std::vector<std::string> expected = {"init 44100 16 16", "fileCallbacks", "preset 3",
+                                               "groupVolume 2 100", "groupVolume 1 100"};
+    EXPECT_EQ(mixer->log(), expected);
+
+    sound->setSoundVolume(25);
+    sound->setMusicVolume(0);
+    EXPECT_EQ(sound->getSoundVolume(), 25u);
+    EXPECT_EQ(sound->getMusicVolume(), 0u);
+    EXPECT_EQ(mixer->log().at(5), "groupVolume 1 50");
+    EXPECT_EQ(mixer->log().at(6), "groupVolume 2 0");
+}
+
+TEST_F(SoundDevice, VolumesComeFromTheSettingsAndGoBackToThem)
+{
+    {
+        cSettings settings("sys/settings.xml");
+        makeRecorded();
+        EXPECT_EQ(sound->getMusicVolume(), 64u);
+        EXPECT_EQ(sound->getMusicGroupVolume(), 79);
+        EXPECT_EQ(sound->getSoundGroupVolume(), 9);
+        sound->setSoundVolume(30);
+        sound.reset();
+        unsigned value = 0;
+        EXPECT_TRUE(settings.get(L"Sound", L"Sound", value));
+        EXPECT_EQ(value, 30u);
+        EXPECT_TRUE(settings.get(L"Sound", L"Music", value));
+        EXPECT_EQ(value, 64u);
+    }
+}
+
+TEST_F(SoundDevice, PlayAndPlayMusicGiveChannelsOfTheirGroupsAtTheGroupVolume)
+{
+    makeRecorded();
+    sound->setSoundVolume(25);
+    sound->setMusicVolume(64);
+    const SamplePtr tone = sample("sounds/tone.wav");
+    mixer->clearLog();
+
+    const auto effect = sound->play(tone, true, true);
+    ASSERT_TRUE(effect);
+    EXPECT_EQ(effect->getGroup(), 1);
+    EXPECT_EQ(effect->getSample(), tone);
+    EXPECT_EQ(mixer->getChannelVolume(effect->getId()), 50);
+
+    const auto music = sound->playMusic(tone, true, false);
+    ASSERT_TRUE(music);
+    EXPECT_EQ(music->getGroup(), 2);
+    EXPECT_EQ(music->getStatus(), Platform::ChannelPaused);
+    EXPECT_EQ(mixer->getChannelVolume(music->getId()), 79);
+    EXPECT_EQ(mixer->count("play 1 loop=1 group=2 start=0 volume=79 frequency=8000 pan=50"), 1);
+
+    sound->playSound(tone);
+    EXPECT_EQ(mixer->count("play 1 loop=0 group=1 start=1 volume=50"), 1);
+    EXPECT_FALSE(sound->playMusic(SamplePtr(), true, true));
+    EXPECT_FALSE(sound->play(SamplePtr(), true, true));
+}
+
+TEST_F(SoundDevice, PlayWithoutStartIsPausedAtOnceAndStaysPausedThroughPauseAll)
+{
+    makeRecorded();
+    const SamplePtr tone = sample("sounds/tone.wav");
+    const auto waiting = sound->play(tone, true, false);
+    EXPECT_EQ(waiting->getStatus(), Platform::ChannelPaused);
+    EXPECT_EQ(mixer->count("pauseChannel"), 1);
+
+    const auto running = sound->play(tone, true, true);
+    sound->pauseAll(true);
+    sound->pauseAll(true);
+    EXPECT_EQ(mixer->count("pauseAll 1"), 1);
+    EXPECT_TRUE(sound->isPaused());
+    EXPECT_EQ(running->getStatus(), Platform::ChannelPaused);
+
+    // Paused on its own while everything is paused: it stays paused when everything resumes.
+    const auto late = sound->play(tone, true, false);
+    sound->pauseAll(false);
+    EXPECT_EQ(running->getStatus(), Platform::ChannelPlaying);
+    EXPECT_EQ(waiting->getStatus(), Platform::ChannelPaused);
+    EXPECT_EQ(late->getStatus(), Platform::ChannelPaused);
+}
+
+TEST_F(SoundDevice, TheLastHolderOfAChannelStopsItAndTheSampleLivesAsLongAsTheChannel)
+{
+    makeRecorded();
+    SamplePtr tone = sample("sounds/tone.wav");
+    auto channel = sound->play(tone, true, true);
+    const int id = channel->getId();
+    resources->unload("sounds/tone.wav");
+    tone.reset();
+    EXPECT_EQ(mixer->count("unload"), 0);
+    channel.reset();
+    EXPECT_EQ(mixer->count("stopChannel " + std::to_string(id)), 1);
+    EXPECT_EQ(mixer->getChannelStatus(id), Platform::ChannelStopped);
+    EXPECT_EQ(mixer->count("unload 1"), 1);
+}
+
+TEST_F(SoundDevice, FileHandlesStartAtTwoAndUnknownHandlesAreRefused)
+{
+    makeRecorded();
+    const int first = cSound::openFile("sounds/click.wav");
+    const int second = cSound::openFile("sounds/tone.wav");
+    EXPECT_EQ(first, 2);
+    EXPECT_EQ(second, 3);
+    EXPECT_EQ(cSound::openFile("sounds/none.wav"), -1);
+
+    const std::string bytes = ::SoundTest::makeWave(0.2, 22050);
+    EXPECT_EQ(cSound::seekFile(first, 0, 2), static_cast<int>(bytes.size()));
+    // Any other seek answers 0 and leaves the stream where it was.
+    EXPECT_EQ(cSound::seekFile(first, 10, 0), 0);
+    char head[4] = {};
+    EXPECT_EQ(cSound::readFile(first, head, 4), 4);
+    EXPECT_EQ(std::string(head, 4), "RIFF");
+    cSound::closeFile(first);
+    cSound::closeFile(second);
+
+    for (int handle : {first, 99})
+    {
+        try
+        {
+            cSound::readFile(handle, head, 4);
+            ADD_FAILURE() << "no error for handle " << handle;
+        }
+        catch (const wchar_t* text)
+        {
+            EXPECT_EQ(std::wstring(text), L"Invalid handle.");
+        }
+        EXPECT_THROW(cSound::seekFile(handle, 0, 2), const wchar_t*);
+        EXPECT_THROW(cSound::closeFile(handle), const wchar_t*);
+    }
+    // The mixer's own loads take the next handles.
+    sample("sounds/tone.wav");
+    EXPECT_EQ(cSound::openFile("sounds/click.wav"), 5);
+    cSound::closeFile(5);
+}
+
+TEST_F(SoundDevice, FilesThatAreMissingOrNotSoundGiveTheLoadError)
+{
+    makeRecorded();
+    for (const char* path : {"sounds/notes.wav", "sounds/missing.ogg"})
+    {
+        try
+        {
+            sample(path);
+            ADD_FAILURE() << path << " loaded";
+        }
+        catch (const std::string& text)
+        {
+            EXPECT_EQ(text, std::string("Error loading sound file \"") + path + "\"");
+            EXPECT_EQ(getErrorString().compare(0, text.size(), text), 0);
+        }
+    }
+    EXPECT_NE(getErrorString().find("cannot be opened"), std::string::npos);
+    // Nothing is cached: a second request tries again.
+    EXPECT_THROW(sample("sounds/notes.wav"), std::string);
+}
+
+TEST_F(SoundDevice, ANegativeChannelIdIsAnEngineError)
+{
+    try
+    {
+        cSoundChannel channel(-3, SamplePtr());
+        ADD_FAILURE();
+    }
+    catch (const cString<std::string>& text)
+    {
+        EXPECT_EQ(text, "Error sound channel creating. Error code:-3");
+        EXPECT_EQ(getErrorString(), text);
+    }
+}
+
+TEST_F(SoundDevice, ADisabledSoundObjectPlaysNothingButKeepsItsSettings)
+{
+    makeRecorded(false);
+    EXPECT_TRUE(sound->isDisabled());
+    mixer->clearLog();
+    EXPECT_FALSE(sound->play(sample("sounds/tone.wav"), true, true));
+    EXPECT_FALSE(sound->playMusic(sample("sounds/tone.wav"), true, true));
+    sound->playSound(sample("sounds/tone.wav"));
+    EXPECT_EQ(sample("sounds/tone.wav")->getId(), 0);
+    sound->setSoundVolume(25);
+    EXPECT_EQ(sound->getSoundVolume(), 25u);
+    sound->pauseAll(true);
+    EXPECT_TRUE(mixer->log().empty());
+}
+
+TEST_F(SoundDevice, WithoutASoundObjectSamplesAreSilent)
+{
+    EXPECT_EQ(sample("sounds/notes.wav")->getId(), 0);
+}
+
+// The same through SDL2_mixer on the dummy audio driver.
+TEST_F(SoundDevice, OnTheMixerTheOldestEffectGivesWayAndStaleChannelsStopNothing)
+{
+    sound = std::make_unique<cSound>();
+    ASSERT_FALSE(sound->isDisabled());
+    const SamplePtr tone = sample("sounds/tone.wav");
+    const auto music = sound->playMusic(tone, true, true);
+    std::vector<boost::shared_ptr<cSoundChannel>> effects;
+    for (int i = 0; i < 15; ++i)
+        effects.push_back(sound->play(tone, true, true));
+    const auto extra = sound->play(tone, true, true);
+    EXPECT_EQ(extra->getStatus(), Platform::ChannelPlaying);
+    EXPECT_EQ(effects[0]->getStatus(), Platform::ChannelStopped);
+    EXPECT_EQ(music->getStatus(), Platform::ChannelPlaying);
+
+    // Dropping the channel that gave way stops nothing that plays now.
+    effects[0].reset();
+    EXPECT_EQ(extra->getStatus(), Platform::ChannelPlaying);
+
+    sound->pauseAll(true);
+    EXPECT_EQ(music->getStatus(), Platform::ChannelPaused);
+    sound->pauseAll(false);
+    EXPECT_EQ(music->getStatus(), Platform::ChannelPlaying);
+}
+
+TEST_F(SoundDevice, WithNoAudioDeviceTheGameRunsSilently)
+{
+    const ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
+    sound = std::make_unique<cSound>();
+    EXPECT_TRUE(sound->isDisabled());
+    EXPECT_EQ(sample("sounds/tone.wav")->getId(), 0);
+    EXPECT_FALSE(sound->playMusic(sample("sounds/tone.wav"), true, true));
+    sound.reset();
+    EXPECT_EQ(cSound::instance(), nullptr);
+}
+
+} // namespace

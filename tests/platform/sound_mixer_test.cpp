@@ -1,0 +1,323 @@
+#include "platform/sound/RecordingMixer.h"
+#include "platform/sound/SdlMixer.h"
+#include "platform/sound/SoundFileInfo.h"
+#include "tests/platform/sound_test_wave.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace
+{
+
+using namespace Platform;
+using SoundTest::makeWave;
+
+// The files the mixers read, by name, and the handles open on them.
+std::map<std::string, std::string> g_files;
+std::map<int, std::string> g_open;
+int g_lastHandle = 0;
+
+int openFile(const char* name)
+{
+    if (!g_files.count(name))
+        return -1;
+    g_open[++g_lastHandle] = name;
+    return g_lastHandle;
+}
+int seekFile(int handle, int offset, int origin)
+{
+    return offset == 0 && origin == 2 ? static_cast<int>(g_files.at(g_open.at(handle)).size()) : 0;
+}
+int readFile(int handle, void* buffer, int size)
+{
+    // Hands the bytes out in small pieces, as a packed file might.
+    const std::string& bytes = g_files.at(g_open.at(handle));
+    static std::map<int, size_t> position;
+    size_t& at = position[handle];
+    const size_t n = std::min<size_t>({static_cast<size_t>(size), bytes.size() - at, 1000});
+    std::memcpy(buffer, bytes.data() + at, n);
+    at += n;
+    return static_cast<int>(n);
+}
+void closeFile(int handle)
+{
+    g_open.erase(handle);
+}
+
+SoundFileCallbacks callbacks()
+{
+    return SoundFileCallbacks{&openFile, &seekFile, &readFile, &closeFile};
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+        {
+            m_had = true;
+            m_old = old;
+        }
+        ::setenv(name, value, 1);
+    }
+    ~ScopedEnv()
+    {
+        if (m_had)
+            ::setenv(m_name, m_old.c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had = false;
+    std::string m_old;
+};
+
+template <class Mixer> class MixerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        g_files = {{"tone.wav", makeWave(2.0)}, {"other.wav", makeWave(1.0, 22050)}, {"text.wav", "hello"}};
+        ASSERT_EQ(mixer.init(SoundSetup()), 0) << mixer.getLastError();
+        ASSERT_EQ(mixer.setFileCallbacks(callbacks()), 0);
+        tone = mixer.loadSample("tone.wav");
+        ASSERT_GT(tone, 0) << mixer.getLastError();
+    }
+    void TearDown() override
+    {
+        mixer.free();
+        EXPECT_TRUE(g_open.empty()) << "a file was left open";
+    }
+
+    Mixer mixer;
+    int tone = 0;
+};
+
+using Mixers = ::testing::Types<RecordingMixer, SdlMixer>;
+TYPED_TEST_SUITE(MixerTest, Mixers);
+
+TYPED_TEST(MixerTest, SamplesKnowTheirFileFrequency)
+{
+    EXPECT_EQ(this->mixer.getSampleFrequency(this->tone), 8000);
+    const int other = this->mixer.loadSample("other.wav");
+    ASSERT_GT(other, this->tone);
+    EXPECT_EQ(this->mixer.getSampleFrequency(other), 22050);
+}
+
+TYPED_TEST(MixerTest, FilesThatAreNotSoundAreRefusedWithAReason)
+{
+    EXPECT_LT(this->mixer.loadSample("text.wav"), 0);
+    EXPECT_NE(this->mixer.getLastError().find("\"text.wav\" is not a sound file"), std::string::npos)
+        << this->mixer.getLastError();
+    EXPECT_LT(this->mixer.loadSample("missing.wav"), 0);
+    EXPECT_NE(this->mixer.getLastError().find("cannot be opened"), std::string::npos);
+    // A well-formed header over nonsense sound data decodes or is refused, and never crashes.
+    std::string odd = makeWave(0.1);
+    odd[22] = 8; // eight channels over an odd number of bytes
+    g_files["odd.wav"] = odd;
+    this->mixer.loadSample("odd.wav");
+}
+
+TYPED_TEST(MixerTest, ChannelIdsAreNeverReusedSoAStaleIdStopsNothing)
+{
+    auto& mixer = this->mixer;
+    const int first = mixer.playSample(this->tone, true, 1, true, 100, 8000, 50);
+    ASSERT_GT(first, 0);
+    EXPECT_EQ(mixer.getChannelStatus(first), ChannelPlaying);
+    mixer.stopChannel(first);
+    EXPECT_EQ(mixer.getChannelStatus(first), ChannelStopped);
+
+    // The freed mixer channel goes to the next sound, under a new id.
+    const int second = mixer.playSample(this->tone, true, 1, true, 100, 8000, 50);
+    EXPECT_GT(second, first);
+    mixer.stopChannel(first);
+    mixer.pauseChannel(first, true);
+    EXPECT_EQ(mixer.getChannelStatus(second), ChannelPlaying);
+    EXPECT_EQ(mixer.getChannelVolume(first), -1);
+}
+
+TYPED_TEST(MixerTest, GroupsAndVolumes)
+{
+    auto& mixer = this->mixer;
+    const int effect = mixer.playSample(this->tone, true, 1, true, 50, 8000, 50);
+    const int music = mixer.playSample(this->tone, true, 2, true, 79, 8000, 50);
+    EXPECT_EQ(mixer.getChannelGroup(effect), 1);
+    EXPECT_EQ(mixer.getChannelGroup(music), 2);
+    EXPECT_EQ(mixer.getChannelVolume(effect), 50);
+    EXPECT_EQ(mixer.getChannelVolume(music), 79);
+
+    mixer.setGroupVolume(1, 0);
+    EXPECT_EQ(mixer.getChannelVolume(effect), 0);
+    EXPECT_EQ(mixer.getChannelVolume(music), 79);
+    EXPECT_EQ(mixer.getChannelStatus(effect), ChannelPlaying);
+    mixer.setGroupVolume(2, 250);
+    EXPECT_EQ(mixer.getChannelVolume(music), 100);
+}
+
+TYPED_TEST(MixerTest, PauseAllKeepsSoundsPausedOnTheirOwnPaused)
+{
+    auto& mixer = this->mixer;
+    const int running = mixer.playSample(this->tone, true, 1, true, 100, 8000, 50);
+    const int waiting = mixer.playSample(this->tone, true, 2, false, 100, 8000, 50);
+    EXPECT_EQ(mixer.getChannelStatus(waiting), ChannelPaused);
+
+    mixer.pauseAll(true);
+    EXPECT_EQ(mixer.getChannelStatus(running), ChannelPaused);
+    // A sound started meanwhile waits for the resume too.
+    const int later = mixer.playSample(this->tone, true, 1, true, 100, 8000, 50);
+    EXPECT_EQ(mixer.getChannelStatus(later), ChannelPaused);
+
+    mixer.pauseAll(false);
+    EXPECT_EQ(mixer.getChannelStatus(running), ChannelPlaying);
+    EXPECT_EQ(mixer.getChannelStatus(later), ChannelPlaying);
+    EXPECT_EQ(mixer.getChannelStatus(waiting), ChannelPaused);
+    mixer.pauseChannel(waiting, false);
+    EXPECT_EQ(mixer.getChannelStatus(waiting), ChannelPlaying);
+}
+
+TYPED_TEST(MixerTest, WhenEveryChannelIsBusyTheOldestOfTheGroupGivesWay)
+{
+    auto& mixer = this->mixer;
+    std::vector<int> ids;
+    ids.push_back(mixer.playSample(this->tone, true, 2, true, 100, 8000, 50));
+    for (int i = 1; i < 16; ++i)
+        ids.push_back(mixer.playSample(this->tone, true, 1, true, 100, 8000, 50));
+    for (int id : ids)
+        ASSERT_EQ(mixer.getChannelStatus(id), ChannelPlaying);
+
+    // The music (group 2) is the oldest of all, but the oldest effect gives way.
+    const int extra = mixer.playSample(this->tone, true, 1, true, 100, 8000, 50);
+    ASSERT_GT(extra, 0);
+    EXPECT_EQ(mixer.getChannelStatus(extra), ChannelPlaying);
+    EXPECT_EQ(mixer.getChannelStatus(ids[0]), ChannelPlaying);
+    EXPECT_EQ(mixer.getChannelStatus(ids[1]), ChannelStopped);
+    EXPECT_EQ(mixer.getChannelStatus(ids[2]), ChannelPlaying);
+
+    // A group with no channel takes the oldest of all.
+    const int music = mixer.playSample(this->tone, true, 3, true, 100, 8000, 50);
+    EXPECT_EQ(mixer.getChannelStatus(music), ChannelPlaying);
+    EXPECT_EQ(mixer.getChannelStatus(ids[0]), ChannelStopped);
+}
+
+TYPED_TEST(MixerTest, UnloadingASampleStopsItsSounds)
+{
+    auto& mixer = this->mixer;
+    const int other = mixer.loadSample("other.wav");
+    const int a = mixer.playSample(this->tone, true, 1, true, 100, 8000, 50);
+    const int b = mixer.playSample(other, true, 1, true, 100, 8000, 50);
+    mixer.unloadSample(this->tone);
+    EXPECT_EQ(mixer.getChannelStatus(a), ChannelStopped);
+    EXPECT_EQ(mixer.getChannelStatus(b), ChannelPlaying);
+    EXPECT_LT(mixer.playSample(this->tone, false, 1, true, 100, 8000, 50), 0);
+}
+
+TEST(RecordingMixer, SoundsEndAndFreeTheirChannel)
+{
+    g_files = {{"tone.wav", makeWave(0.5)}};
+    RecordingMixer mixer;
+    SoundSetup setup;
+    setup.channels = 1;
+    ASSERT_EQ(mixer.init(setup), 0);
+    mixer.setFileCallbacks(callbacks());
+    const int tone = mixer.loadSample("tone.wav");
+    const int a = mixer.playSample(tone, false, 1, true, 100, 8000, 50);
+    mixer.finish(a);
+    EXPECT_EQ(mixer.getChannelStatus(a), ChannelStopped);
+    const int b = mixer.playSample(tone, false, 2, true, 100, 8000, 50);
+    EXPECT_EQ(mixer.getChannelStatus(b), ChannelPlaying);
+    EXPECT_EQ(mixer.count("play "), 2);
+}
+
+TEST(SdlMixer, WithoutAnAudioDeviceInitFailsAtOnceAndFreeingIsHarmless)
+{
+    const ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
+    SdlMixer mixer;
+    EXPECT_LT(mixer.init(SoundSetup()), 0);
+    EXPECT_NE(mixer.getLastError().find("No sound output"), std::string::npos);
+    EXPECT_LT(mixer.loadSample("tone.wav"), 0);
+    EXPECT_LT(mixer.playSample(1, false, 1, true, 100, 8000, 50), 0);
+    mixer.free();
+    mixer.free();
+}
+
+TEST(SdlMixer, OpensAgainAfterBeingFreed)
+{
+    for (int round = 0; round < 2; ++round)
+    {
+        SdlMixer mixer;
+        ASSERT_EQ(mixer.init(SoundSetup()), 0) << mixer.getLastError();
+    }
+}
+
+TEST(SdlMixer, TheGamesOwnSoundsLoad)
+{
+    g_files.clear();
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(QUILL_SOURCE_DIR) / "data/sounds"))
+    {
+        const std::string extension = entry.path().extension().string();
+        if (extension == ".wav" || extension == ".ogg")
+            g_files[entry.path().filename().string()] = ::Test::readFile(entry.path());
+    }
+    ASSERT_FALSE(g_files.empty());
+    SdlMixer mixer;
+    ASSERT_EQ(mixer.init(SoundSetup()), 0);
+    mixer.setFileCallbacks(callbacks());
+    for (const auto& file : g_files)
+        EXPECT_GT(mixer.loadSample(file.first.c_str()), 0) << file.first << ": " << mixer.getLastError();
+}
+
+TEST(SoundFileInfo, WaveAndOggHeadersAreReadAndAnythingElseIsRefused)
+{
+    SoundFileInfo info;
+    std::string error;
+    const std::string wave = makeWave(0.01, 11025);
+    ASSERT_TRUE(
+        inspectSoundFile(reinterpret_cast<const unsigned char*>(wave.data()), wave.size(), info, error));
+    EXPECT_EQ(info.kind, SoundFileInfo::Wave);
+    EXPECT_EQ(info.frequency, 11025);
+    EXPECT_EQ(info.channels, 1);
+
+    // Every cut of the header before the data section is refused.
+    for (size_t n = 0; n < 44; ++n)
+        EXPECT_FALSE(inspectSoundFile(reinterpret_cast<const unsigned char*>(wave.data()), n, info, error))
+            << n;
+
+    // The first page of an Ogg Vorbis stream: the identification packet gives the rate.
+    std::string ogg = "OggS";
+    ogg += std::string(1, '\0') + std::string(1, '\2') + std::string(20, '\0');
+    ogg += std::string(1, '\1') + std::string(1, '\36');
+    std::string packet = std::string(1, '\1') + "vorbis";
+    SoundTest::putU32(packet, 0);
+    packet.push_back(2);
+    SoundTest::putU32(packet, 22050);
+    packet += std::string(30 - packet.size(), '\0');
+    ogg += packet;
+    ASSERT_TRUE(inspectSoundFile(reinterpret_cast<const unsigned char*>(ogg.data()), ogg.size(), info, error))
+        << error;
+    EXPECT_EQ(info.kind, SoundFileInfo::Ogg);
+    EXPECT_EQ(info.frequency, 22050);
+    EXPECT_EQ(info.channels, 2);
+    for (size_t n = 0; n < ogg.size() - 14; ++n)
+        EXPECT_FALSE(inspectSoundFile(reinterpret_cast<const unsigned char*>(ogg.data()), n, info, error))
+            << n;
+
+    const std::string text = "<?xml version=\"1.0\"?>";
+    EXPECT_FALSE(
+        inspectSoundFile(reinterpret_cast<const unsigned char*>(text.data()), text.size(), info, error));
+    EXPECT_EQ(error, "neither WAVE nor Ogg sound");
+    EXPECT_FALSE(inspectSoundFile(nullptr, 0, info, error));
+    EXPECT_EQ(error, "an empty file");
+}
+
+} // namespace

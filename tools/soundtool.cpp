@@ -1,0 +1,225 @@
+// Writes a sound file (16-bit mono PCM WAVE) from a text description of tones, so that the
+// game's own sounds are made here from nothing but numbers.
+//
+//   soundtool description.txt output.wav
+//
+// The description, one statement a line ("#" starts a comment):
+//   rate <samples per second>      8000 to 48000 (default 22050); before the first sound
+//   tone <seconds> <hertz> [to <hertz>] [volume <0..1>] [wave sine|square|triangle|noise]
+//        [decay <per second>]
+//                                  a tone gliding from the first pitch to the second (noise
+//                                  ignores the pitch), at the volume (default 0.5), dying away
+//                                  by the decay factor (0: none, the default); each tone fades
+//                                  in and out over 5 ms so that it never clicks
+//   mix                            the next tone is laid over the previous one instead of after it
+//   silence <seconds>
+// Noise comes from the engine's own seeded generator, so a description always gives the same
+// bytes.
+#include "engine/core/Random.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+struct Failure
+{
+    std::string text;
+};
+
+[[noreturn]] void fail(int line, const std::string& reason)
+{
+    throw Failure{"line " + std::to_string(line) + ": " + reason};
+}
+
+double number(std::istringstream& words, int line, const char* what, double low, double high)
+{
+    std::string word;
+    words >> word;
+    char* end = nullptr;
+    const double value = std::strtod(word.c_str(), &end);
+    if (word.empty() || *end != '\0' || !(value >= low && value <= high))
+        fail(line, std::string(what) + " must be a number from " + std::to_string(low) + " to " +
+                       std::to_string(high));
+    return value;
+}
+
+double wave(const std::string& kind, double phase)
+{
+    const double cycle = phase - std::floor(phase);
+    if (kind == "square")
+        return cycle < 0.5 ? 1.0 : -1.0;
+    if (kind == "triangle")
+        return cycle < 0.5 ? 4.0 * cycle - 1.0 : 3.0 - 4.0 * cycle;
+    if (kind == "noise")
+        return Engine::random15() / 16383.5 - 1.0;
+    return std::sin(2.0 * M_PI * cycle);
+}
+
+std::vector<double> render(const std::string& text, int& rate)
+{
+    rate = 22050;
+    std::vector<double> samples;
+    size_t cursor = 0;
+    bool mixNext = false;
+    Engine::seedRandom(1);
+    std::istringstream lines(text);
+    std::string lineText;
+    int line = 0;
+    while (std::getline(lines, lineText))
+    {
+        ++line;
+        std::istringstream words(lineText.substr(0, lineText.find('#')));
+        std::string word;
+        if (!(words >> word))
+            continue;
+        if (word == "rate")
+        {
+            if (!samples.empty())
+                fail(line, "the rate must come before the first sound");
+            rate = static_cast<int>(number(words, line, "the rate", 8000, 48000));
+        }
+        else if (word == "mix")
+            mixNext = true;
+        else if (word == "silence")
+        {
+            cursor = samples.size() + static_cast<size_t>(number(words, line, "the length", 0, 60) * rate);
+            samples.resize(cursor, 0.0);
+        }
+        else if (word == "tone")
+        {
+            const double seconds = number(words, line, "the length", 0.001, 60);
+            const double from = number(words, line, "the pitch", 1, 20000);
+            double to = from;
+            double volume = 0.5;
+            double decay = 0.0;
+            std::string kind = "sine";
+            while (words >> word)
+            {
+                if (word == "to")
+                    to = number(words, line, "the pitch", 1, 20000);
+                else if (word == "volume")
+                    volume = number(words, line, "the volume", 0, 1);
+                else if (word == "decay")
+                    decay = number(words, line, "the decay", 0, 1000);
+                else if (word == "wave")
+                {
+                    words >> kind;
+                    if (kind != "sine" && kind != "square" && kind != "triangle" && kind != "noise")
+                        fail(line, "unknown wave \"" + kind + "\"");
+                }
+                else
+                    fail(line, "unknown word \"" + word + "\"");
+            }
+            const size_t start = mixNext ? cursor : samples.size();
+            const size_t count = static_cast<size_t>(seconds * rate);
+            const size_t fade = std::max<size_t>(1, static_cast<size_t>(0.005 * rate));
+            samples.resize(std::max(samples.size(), start + count), 0.0);
+            double phase = 0.0;
+            for (size_t i = 0; i < count; ++i)
+            {
+                const double t = static_cast<double>(i) / rate;
+                const double pitch = from + (to - from) * (static_cast<double>(i) / count);
+                phase += pitch / rate;
+                const double edge = std::min({1.0, double(i) / fade, double(count - 1 - i) / fade});
+                samples[start + i] += volume * edge * std::exp(-decay * t) * wave(kind, phase);
+            }
+            cursor = start;
+            mixNext = false;
+        }
+        else
+            fail(line, "unknown statement \"" + word + "\"");
+    }
+    if (samples.empty())
+        fail(line, "the description makes no sound");
+    return samples;
+}
+
+void putU32(std::string& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+void putU16(std::string& out, uint16_t v)
+{
+    out.push_back(static_cast<char>(v & 0xFF));
+    out.push_back(static_cast<char>(v >> 8));
+}
+
+std::string waveFile(const std::vector<double>& samples, int rate)
+{
+    const uint32_t bytes = static_cast<uint32_t>(samples.size() * 2);
+    std::string out = "RIFF";
+    putU32(out, 36 + bytes);
+    out += "WAVEfmt ";
+    putU32(out, 16);
+    putU16(out, 1);
+    putU16(out, 1);
+    putU32(out, static_cast<uint32_t>(rate));
+    putU32(out, static_cast<uint32_t>(rate) * 2);
+    putU16(out, 2);
+    putU16(out, 16);
+    out += "data";
+    putU32(out, bytes);
+    for (double sample : samples)
+        putU16(out, static_cast<uint16_t>(
+                        static_cast<int16_t>(std::lround(std::clamp(sample, -1.0, 1.0) * 32767))));
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3)
+    {
+        std::cerr << "usage: soundtool description.txt output.wav\n";
+        return 2;
+    }
+    std::ifstream in(argv[1], std::ios::binary);
+    if (!in)
+    {
+        std::cerr << "soundtool: cannot read \"" << argv[1] << "\"\n";
+        return 1;
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes;
+    try
+    {
+        int rate = 0;
+        const std::vector<double> samples = render(text, rate);
+        bytes = waveFile(samples, rate);
+    }
+    catch (const Failure& failure)
+    {
+        std::cerr << "soundtool: " << argv[1] << ", " << failure.text << "\n";
+        return 1;
+    }
+    const std::string temporary = std::string(argv[2]) + ".part";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush())
+        {
+            std::cerr << "soundtool: cannot write \"" << temporary << "\"\n";
+            return 1;
+        }
+    }
+    if (std::rename(temporary.c_str(), argv[2]) != 0)
+    {
+        std::cerr << "soundtool: cannot write \"" << argv[2] << "\"\n";
+        return 1;
+    }
+    std::cout << argv[2] << ": " << bytes.size() << " bytes\n";
+    return 0;
+}
