@@ -9,6 +9,12 @@
 #include "engine/core/cXmlProperties.h"
 #include "engine/core/cXmlPropertiesPooled.h"
 #include "engine/core/xml/XmlText.h"
+#include "engine/devices/cAnimation.h"
+#include "engine/devices/cFont.h"
+#include "engine/devices/cMesh.h"
+#include "engine/devices/cSoundSample.h"
+#include "engine/devices/cTexture.h"
+#include "engine/devices/cVertexShader.h"
 
 #include <algorithm>
 #include <boost/make_shared.hpp>
@@ -168,6 +174,18 @@ cResourceManager::tResourcePtr cResourceManager::createResource(eResourceType ki
         return boost::make_shared<cXmlPropertiesPooled>(path);
     case eResourceType::XmlHeap:
         return boost::make_shared<cXmlProperties>(path);
+    case eResourceType::Texture:
+        return boost::make_shared<cTexture>(path);
+    case eResourceType::Font:
+        return boost::make_shared<cFont>(path);
+    case eResourceType::Sound:
+        return boost::make_shared<cSoundSample>(path);
+    case eResourceType::Mesh:
+        return cMesh::load(path);
+    case eResourceType::Animation:
+        return boost::make_shared<cAnimation>(path);
+    case eResourceType::VertexShader:
+        return boost::make_shared<cVertexShader>(path);
     default:
         throwError("No resource class for kind " + std::to_string(static_cast<int>(kind)) + " to load \"" +
                    path + "\".");

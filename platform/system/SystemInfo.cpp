@@ -1,5 +1,7 @@
 #include "platform/system/SystemInfo.h"
 
+#include "platform/system/TextCodec.h"
+
 #include <SDL.h>
 
 #include <cerrno>
@@ -15,35 +17,6 @@ namespace Platform
 {
 namespace
 {
-
-// UTF-8 of one code point; values that are no character become U+FFFD.
-void appendUtf8(std::string& out, uint32_t c)
-{
-    if ((c >= 0xD800u && c <= 0xDFFFu) || c > 0x10FFFFu)
-        c = 0xFFFDu;
-    if (c < 0x80u)
-    {
-        out += static_cast<char>(c);
-    }
-    else if (c < 0x800u)
-    {
-        out += static_cast<char>(0xC0u | (c >> 6));
-        out += static_cast<char>(0x80u | (c & 0x3Fu));
-    }
-    else if (c < 0x10000u)
-    {
-        out += static_cast<char>(0xE0u | (c >> 12));
-        out += static_cast<char>(0x80u | ((c >> 6) & 0x3Fu));
-        out += static_cast<char>(0x80u | (c & 0x3Fu));
-    }
-    else
-    {
-        out += static_cast<char>(0xF0u | (c >> 18));
-        out += static_cast<char>(0x80u | ((c >> 12) & 0x3Fu));
-        out += static_cast<char>(0x80u | ((c >> 6) & 0x3Fu));
-        out += static_cast<char>(0x80u | (c & 0x3Fu));
-    }
-}
 
 std::string homeFolder()
 {
@@ -119,10 +92,7 @@ void debugTrace(const wchar_t* text)
 {
     if (!text)
         return;
-    std::string utf8;
-    for (; *text; ++text)
-        appendUtf8(utf8, static_cast<uint32_t>(*text));
-    debugTrace(utf8);
+    debugTrace(utf8FromWide(text));
 }
 
 void globalCursorPos(int& x, int& y)

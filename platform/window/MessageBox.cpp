@@ -1,6 +1,6 @@
 #include "platform/window/MessageBox.h"
 
-#include "platform/window/TextCodec.h"
+#include "platform/system/TextCodec.h"
 
 #include <SDL.h>
 

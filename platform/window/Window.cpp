@@ -1,7 +1,7 @@
 #include "platform/window/Window.h"
 
 #include "platform/window/InstanceLock.h"
-#include "platform/window/TextCodec.h"
+#include "platform/system/TextCodec.h"
 #include "platform/window/VirtualKeys.h"
 
 #include <SDL.h>

@@ -1,6 +1,6 @@
 #include "platform/window/InstanceLock.h"
 #include "platform/window/MessageBox.h"
-#include "platform/window/TextCodec.h"
+#include "platform/system/TextCodec.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/Window.h"
 
@@ -23,10 +23,11 @@ TEST(WindowText, WideTitleToUtf8AndTypedTextToUtf16)
 
     EXPECT_EQ(Platform::utf16FromUtf8("a\xC3\xA9\xF0\x9D\x84\x9E"),
               (std::u16string{u'a', 0xE9, 0xD834, 0xDD1E}));
-    // Broken sequences, overlong forms and encoded surrogates each give U+FFFD.
+    // A cut-off sequence gives one U+FFFD; in overlong forms and encoded surrogates every byte
+    // that cannot continue a character gives one.
     EXPECT_EQ(Platform::utf16FromUtf8("\xC3"), std::u16string(1, 0xFFFD));
-    EXPECT_EQ(Platform::utf16FromUtf8("\xC0\xAFx"), (std::u16string{0xFFFD, u'x'}));
-    EXPECT_EQ(Platform::utf16FromUtf8("\xED\xA0\x80"), std::u16string(1, 0xFFFD));
+    EXPECT_EQ(Platform::utf16FromUtf8("\xC0\xAFx"), (std::u16string{0xFFFD, 0xFFFD, u'x'}));
+    EXPECT_EQ(Platform::utf16FromUtf8("\xED\xA0\x80"), std::u16string(3, 0xFFFD));
 }
 
 TEST(WindowKeys, VirtualKeyCodes)

@@ -144,7 +144,7 @@ TEST_F(ResourceManager, AnotherKindUnderACachedPathIsRefused)
               "Unknown resource.");
     EXPECT_EQ(wrong([&] { cXmlPropertiesPooled::createNode()->getPath(); }), "Unknown resource.");
     // A kind with no class to make it gives a clear error, and nothing is cached.
-    EXPECT_THROW(manager.getResource("m.mesh", eResourceType::Mesh), cString<std::string>);
+    EXPECT_THROW(manager.getResource("m.bin", eResourceType::Unknown), cString<std::string>);
     std::set<std::string> paths;
     manager.getLoadedPaths(paths);
     EXPECT_EQ(paths, (std::set<std::string>{"a.png", "ui/panel.xml"}));
