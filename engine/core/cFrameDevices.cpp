@@ -2,7 +2,10 @@
 
 #include "engine/core/SystemUtils.h"
 #include "engine/devices/cInput.h"
+#include "engine/devices/cParticleDrawInfo.h"
 #include "engine/devices/cRender.h"
+#include "engine/devices/cTexture.h"
+#include "engine/ui/cView.h"
 
 namespace Engine
 {
@@ -48,9 +51,11 @@ public:
             render->present();
     }
 
-    // What a view draws (its sprites, mesh or particle effect) comes with the view's drawing
-    // data; a view without it draws nothing.
-    void drawView(cView&) override {}
+    void drawView(cView& view) override
+    {
+        if (cRender* render = cSingleton<cRender>::instance())
+            Engine::drawView(*render, view);
+    }
 
     void endFrame() override
     {
@@ -66,6 +71,36 @@ public:
 };
 
 } // namespace
+
+void drawView(cRender& render, cView& view)
+{
+    // The particle view's kind.
+    constexpr int ParticleKind = 5;
+    if (view.getKind() == ParticleKind)
+    {
+        if (!view.isEffectivelyEnabled())
+            return;
+        if (cParticleDrawInfo* particles = view.getParticleDrawInfo())
+            render.openParticleBatch(particles);
+        return;
+    }
+    const int renderType = static_cast<int>(view.getRenderType());
+    if (view.getMesh())
+    {
+        render.openMeshBatch(&view.getMeshData(), renderType);
+        return;
+    }
+    const boost::shared_ptr<cBatchTexture> texture = view.getTexture();
+    if (view.getMultiSprites())
+    {
+        for (const cQuad& sprite : view.getSpriteList())
+            render.drawQuad(sprite, texture, renderType);
+        return;
+    }
+    render.drawQuad(view.getSprite(), texture, renderType);
+    if (view.getDoubleAnimRender())
+        render.drawQuad(view.getSecondSprite(), texture, renderType);
+}
 
 std::unique_ptr<cFrameDevices> makeEngineFrameDevices()
 {

@@ -11,6 +11,7 @@
 namespace Engine
 {
 
+class cRender;
 class cView;
 
 // What one frame of `cLogic` asks of the input and render devices. The engine's own
@@ -44,5 +45,12 @@ public:
 
 // The devices of the running engine.
 std::unique_ptr<cFrameDevices> makeEngineFrameDevices();
+
+// Hands one view of the render pass to the render device: a particle view that is enabled and
+// playing opens a particle batch with its draw record (a particle view that is not, draws
+// nothing); a view with a mesh opens a mesh batch with its mesh data; any other view draws its
+// quads with its texture and render type: the sprite list with "MultiSprites", else its sprite
+// and, with "DoubleAnimRender", its second sprite after it.
+void drawView(cRender& render, cView& view);
 
 } // namespace Engine
