@@ -256,6 +256,56 @@ TEST_F(ApplicationTest, AltEnterSwitchesTheModeSetting)
     EXPECT_FALSE(render().isResetPending());
 }
 
+// Alt+Enter through the message loop, as a player presses it: a later drawn frame switches the
+// device to full screen on the desktop's size, and a second Alt+Enter brings the 800 x 600
+// window back.
+struct ModeSwitcher
+{
+    Platform::Window* window = nullptr;
+    int frames = 0;
+    bool fullscreenAfterFirst = false;
+    int fullWidth = 0;
+    int fullHeight = 0;
+    bool fullscreenAfterSecond = true;
+    int width = 0;
+    int height = 0;
+
+    static void idle(void* self)
+    {
+        auto* s = static_cast<ModeSwitcher*>(self);
+        const Message altEnter{MessageKind::SysKeyDown, Platform::VirtualKey::Return};
+        ++s->frames;
+        if (s->frames == 1)
+            s->window->postMessage(altEnter);
+        else if (s->frames == 40)
+        {
+            s->fullscreenAfterFirst = render().isFullscreen() && s->window->isFullscreen();
+            s->window->drawableSize(s->fullWidth, s->fullHeight);
+            s->window->postMessage(altEnter);
+        }
+        else if (s->frames == 80)
+        {
+            s->fullscreenAfterSecond = render().isFullscreen() || s->window->isFullscreen();
+            s->window->clientSize(s->width, s->height);
+            Engine::cLogic::instance()->quit();
+        }
+    }
+};
+
+TEST_F(ApplicationTest, AltEnterInTheLoopGoesFullScreenAndBack)
+{
+    ModeSwitcher switcher;
+    switcher.window = &window();
+    application->setIdleCallback(&ModeSwitcher::idle, &switcher);
+    EXPECT_TRUE(application->run());
+    EXPECT_TRUE(switcher.fullscreenAfterFirst);
+    EXPECT_EQ(switcher.fullWidth, render().getDesktopMode().width);
+    EXPECT_EQ(switcher.fullHeight, render().getDesktopMode().height);
+    EXPECT_FALSE(switcher.fullscreenAfterSecond);
+    EXPECT_EQ(switcher.width, 800);
+    EXPECT_EQ(switcher.height, 600);
+}
+
 TEST_F(ApplicationTest, MaximisingGoesFullScreenOnce)
 {
     application->windowProc(Message{MessageKind::Maximize, 0});
