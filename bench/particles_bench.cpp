@@ -12,13 +12,12 @@
 #include "platform/gfx/GlGfxSystem.h"
 #include "platform/gfx/RecordingGfxDevice.h"
 #include "platform/particles/CPyroLibrary.h"
+#include "platform/particles/CPyroMemoryFile.h"
 #include "platform/particles/IPyroEffect.h"
 #include "platform/particles/IPyroEmitter.h"
-#include "platform/particles/IPyroFile.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,24 +37,6 @@ const char kEffect[] = R"(<PyroEffect>
            ColorStart="FFFFE080" ColorEnd="00FF4000"/>
 </PyroEffect>)";
 
-class cEffectFile final : public PyroParticles::IPyroFile
-{
-public:
-    int read(void* buffer, unsigned count) override
-    {
-        const size_t n = std::min<size_t>(count, sizeof(kEffect) - 1 - m_position);
-        std::memcpy(buffer, kEffect + m_position, n);
-        m_position += n;
-        return static_cast<int>(n);
-    }
-    int write(const void*, unsigned) override { return 0; }
-    int seek(int, int) override { return 0; }
-    int flush() override { return 0; }
-
-private:
-    size_t m_position = 0;
-};
-
 // The effect on a device, stepped as the particle view steps it.
 struct cParticleScene
 {
@@ -63,7 +44,7 @@ struct cParticleScene
         : gfx(device), pyro(device, library.getQuadCount()), batch(device)
     {
         library.setDevice(&pyro);
-        cEffectFile file;
+        PyroParticles::CPyroMemoryFile file(kEffect);
         PyroParticles::IPyroEffect* effect = library.loadEffect(file, "effects/fountain.xml");
         effect->prepare();
         info.emitter = effect->createEmitter("Fountain");

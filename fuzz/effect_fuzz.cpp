@@ -3,9 +3,9 @@
 // checks what it is given, so a described particle can never write past a buffer.
 #include "platform/particles/CPyroException.h"
 #include "platform/particles/CPyroLibrary.h"
+#include "platform/particles/CPyroMemoryFile.h"
 #include "platform/particles/IPyroEffect.h"
 #include "platform/particles/IPyroEmitter.h"
-#include "platform/particles/IPyroFile.h"
 #include "platform/particles/IPyroGraphicsDevice.h"
 #include "platform/particles/IPyroTexture.h"
 #include "platform/particles/IPyroVertexBuffer.h"
@@ -14,31 +14,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace
 {
-
-class cBytesFile final : public PyroParticles::IPyroFile
-{
-public:
-    cBytesFile(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    int read(void* buffer, unsigned count) override
-    {
-        const size_t n = count < m_size - m_position ? count : m_size - m_position;
-        std::memcpy(buffer, m_data + m_position, n);
-        m_position += n;
-        return static_cast<int>(n);
-    }
-    int write(const void*, unsigned) override { return 0; }
-    int seek(int, int) override { return 0; }
-    int flush() override { return 0; }
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_position = 0;
-};
 
 class cCheckingBuffer final : public PyroParticles::IPyroVertexBuffer
 {
@@ -117,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     cCheckingDevice device;
     PyroParticles::CPyroLibrary library(64);
     library.setDevice(&device);
-    cBytesFile file(data, size);
+    PyroParticles::CPyroMemoryFile file(std::string(reinterpret_cast<const char*>(data), size));
     try
     {
         PyroParticles::IPyroEffect* effect = library.loadEffect(file, "effects/fuzz.xml");

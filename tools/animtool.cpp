@@ -28,30 +28,13 @@
 //   key 2
 #include "engine/devices/cAnimation.h"
 #include "engine/devices/cAnimationWriter.h"
+#include "tools/DataFiles.h"
 
-#include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 
 namespace
 {
-
-int usage()
-{
-    std::cerr << "usage: animtool description.txt output.anim\n       animtool --check file.anim\n";
-    return 2;
-}
-
-bool readWhole(const std::string& path, std::string& out)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
-}
 
 // Reads the bytes back as the game does; the text of the failure, or empty.
 std::string check(const std::string& bytes, const std::string& name)
@@ -68,6 +51,7 @@ std::string check(const std::string& bytes, const std::string& name)
     }
     catch (const char* text)
     {
+        // Among others, tracks that hang from each other in a circle.
         return text;
     }
 }
@@ -76,54 +60,6 @@ std::string check(const std::string& bytes, const std::string& name)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3)
-        return usage();
-    const std::string first = argv[1];
-    const std::string inputPath = first == "--check" ? argv[2] : first;
-    std::string input;
-    if (!readWhole(inputPath, input))
-    {
-        std::cerr << "animtool: cannot read \"" << inputPath << "\"\n";
-        return 1;
-    }
-    if (first == "--check")
-    {
-        const std::string error = check(input, inputPath);
-        if (!error.empty())
-            std::cerr << "animtool: " << inputPath << ": " << error << "\n";
-        return error.empty() ? 0 : 1;
-    }
-    std::string bytes;
-    try
-    {
-        bytes = Engine::cAnimationWriter::fromText(input);
-    }
-    catch (const std::string& error)
-    {
-        std::cerr << "animtool: " << inputPath << ", " << error << "\n";
-        return 1;
-    }
-    const std::string error = check(bytes, argv[2]);
-    if (!error.empty())
-    {
-        // The tracks hang from each other in a circle.
-        std::cerr << "animtool: the animation would not load: " << error << "\n";
-        return 1;
-    }
-    const std::string temporary = std::string(argv[2]) + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush())
-        {
-            std::cerr << "animtool: cannot write \"" << temporary << "\"\n";
-            return 1;
-        }
-    }
-    if (std::rename(temporary.c_str(), argv[2]) != 0)
-    {
-        std::cerr << "animtool: cannot write \"" << argv[2] << "\"\n";
-        return 1;
-    }
-    return 0;
+    return Tools::describedFileTool(argc, argv, "animtool", "anim", "animation",
+                                    &Engine::cAnimationWriter::fromText, &check);
 }

@@ -29,30 +29,13 @@
 //   triangle 0 1 2
 #include "engine/devices/cMesh.h"
 #include "engine/devices/cMeshWriter.h"
+#include "tools/DataFiles.h"
 
-#include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 
 namespace
 {
-
-int usage()
-{
-    std::cerr << "usage: meshtool description.txt output.mesh\n       meshtool --check file.mesh\n";
-    return 2;
-}
-
-bool readWhole(const std::string& path, std::string& out)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
-}
 
 // Reads the bytes back as the game does; the text of the first failure, or empty.
 std::string check(const std::string& bytes, const std::string& name)
@@ -81,53 +64,6 @@ std::string check(const std::string& bytes, const std::string& name)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3)
-        return usage();
-    const std::string first = argv[1];
-    std::string input;
-    const std::string inputPath = first == "--check" ? argv[2] : first;
-    if (!readWhole(inputPath, input))
-    {
-        std::cerr << "meshtool: cannot read \"" << inputPath << "\"\n";
-        return 1;
-    }
-    if (first == "--check")
-    {
-        const std::string error = check(input, inputPath);
-        if (!error.empty())
-            std::cerr << "meshtool: " << inputPath << ": " << error << "\n";
-        return error.empty() ? 0 : 1;
-    }
-    std::string bytes;
-    try
-    {
-        bytes = Engine::cMeshWriter::fromText(input);
-    }
-    catch (const std::string& error)
-    {
-        std::cerr << "meshtool: " << inputPath << ", " << error << "\n";
-        return 1;
-    }
-    const std::string error = check(bytes, argv[2]);
-    if (!error.empty())
-    {
-        std::cerr << "meshtool: the mesh would not load: " << error << "\n";
-        return 1;
-    }
-    const std::string temporary = std::string(argv[2]) + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush())
-        {
-            std::cerr << "meshtool: cannot write \"" << temporary << "\"\n";
-            return 1;
-        }
-    }
-    if (std::rename(temporary.c_str(), argv[2]) != 0)
-    {
-        std::cerr << "meshtool: cannot write \"" << argv[2] << "\"\n";
-        return 1;
-    }
-    return 0;
+    return Tools::describedFileTool(argc, argv, "meshtool", "mesh", "mesh", &Engine::cMeshWriter::fromText,
+                                    &check);
 }

@@ -16,14 +16,14 @@
 // Noise comes from the engine's own seeded generator, so a description always gives the same
 // bytes.
 #include "engine/core/Random.h"
+#include "engine/devices/BinaryWriter.h"
+#include "engine/devices/cTextDescription.h"
+#include "tools/DataFiles.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,25 +31,14 @@
 namespace
 {
 
-struct Failure
+double number(Engine::cTextDescription& description, const char* what, double low, double high)
 {
-    std::string text;
-};
-
-[[noreturn]] void fail(int line, const std::string& reason)
-{
-    throw Failure{"line " + std::to_string(line) + ": " + reason};
-}
-
-double number(std::istringstream& words, int line, const char* what, double low, double high)
-{
-    std::string word;
-    words >> word;
+    const std::string word = description.readWord();
     char* end = nullptr;
     const double value = std::strtod(word.c_str(), &end);
     if (word.empty() || *end != '\0' || !(value >= low && value <= high))
-        fail(line, std::string(what) + " must be a number from " + std::to_string(low) + " to " +
-                       std::to_string(high));
+        description.fail(std::string(what) + " must be a number from " + std::to_string(low) + " to " +
+                         std::to_string(high));
     return value;
 }
 
@@ -72,33 +61,28 @@ std::vector<double> render(const std::string& text, int& rate)
     size_t cursor = 0;
     bool mixNext = false;
     Engine::seedRandom(1);
-    std::istringstream lines(text);
-    std::string lineText;
-    int line = 0;
-    while (std::getline(lines, lineText))
+    Engine::cTextDescription description(text);
+    std::istringstream& words = description.words();
+    std::string word;
+    while (description.next(word))
     {
-        ++line;
-        std::istringstream words(lineText.substr(0, lineText.find('#')));
-        std::string word;
-        if (!(words >> word))
-            continue;
         if (word == "rate")
         {
             if (!samples.empty())
-                fail(line, "the rate must come before the first sound");
-            rate = static_cast<int>(number(words, line, "the rate", 8000, 48000));
+                description.fail("the rate must come before the first sound");
+            rate = static_cast<int>(number(description, "the rate", 8000, 48000));
         }
         else if (word == "mix")
             mixNext = true;
         else if (word == "silence")
         {
-            cursor = samples.size() + static_cast<size_t>(number(words, line, "the length", 0, 60) * rate);
+            cursor = samples.size() + static_cast<size_t>(number(description, "the length", 0, 60) * rate);
             samples.resize(cursor, 0.0);
         }
         else if (word == "tone")
         {
-            const double seconds = number(words, line, "the length", 0.001, 60);
-            const double from = number(words, line, "the pitch", 1, 20000);
+            const double seconds = number(description, "the length", 0.001, 60);
+            const double from = number(description, "the pitch", 1, 20000);
             double to = from;
             double volume = 0.5;
             double decay = 0.0;
@@ -106,19 +90,19 @@ std::vector<double> render(const std::string& text, int& rate)
             while (words >> word)
             {
                 if (word == "to")
-                    to = number(words, line, "the pitch", 1, 20000);
+                    to = number(description, "the pitch", 1, 20000);
                 else if (word == "volume")
-                    volume = number(words, line, "the volume", 0, 1);
+                    volume = number(description, "the volume", 0, 1);
                 else if (word == "decay")
-                    decay = number(words, line, "the decay", 0, 1000);
+                    decay = number(description, "the decay", 0, 1000);
                 else if (word == "wave")
                 {
                     words >> kind;
                     if (kind != "sine" && kind != "square" && kind != "triangle" && kind != "noise")
-                        fail(line, "unknown wave \"" + kind + "\"");
+                        description.fail("unknown wave \"" + kind + "\"");
                 }
                 else
-                    fail(line, "unknown word \"" + word + "\"");
+                    description.fail("unknown word \"" + word + "\"");
             }
             const size_t start = mixNext ? cursor : samples.size();
             const size_t count = static_cast<size_t>(seconds * rate);
@@ -137,44 +121,33 @@ std::vector<double> render(const std::string& text, int& rate)
             mixNext = false;
         }
         else
-            fail(line, "unknown statement \"" + word + "\"");
+            description.fail("unknown statement \"" + word + "\"");
     }
     if (samples.empty())
-        fail(line, "the description makes no sound");
+        description.fail("the description makes no sound");
     return samples;
-}
-
-void putU32(std::string& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-void putU16(std::string& out, uint16_t v)
-{
-    out.push_back(static_cast<char>(v & 0xFF));
-    out.push_back(static_cast<char>(v >> 8));
 }
 
 std::string waveFile(const std::vector<double>& samples, int rate)
 {
     const uint32_t bytes = static_cast<uint32_t>(samples.size() * 2);
-    std::string out = "RIFF";
-    putU32(out, 36 + bytes);
-    out += "WAVEfmt ";
-    putU32(out, 16);
-    putU16(out, 1);
-    putU16(out, 1);
-    putU32(out, static_cast<uint32_t>(rate));
-    putU32(out, static_cast<uint32_t>(rate) * 2);
-    putU16(out, 2);
-    putU16(out, 16);
-    out += "data";
-    putU32(out, bytes);
+    Engine::BinaryWriter out;
+    out.writeBytes("RIFF");
+    out.writeU32(36 + bytes);
+    out.writeBytes("WAVEfmt ");
+    out.writeU32(16);
+    out.writeU16(1);
+    out.writeU16(1);
+    out.writeU32(static_cast<uint32_t>(rate));
+    out.writeU32(static_cast<uint32_t>(rate) * 2);
+    out.writeU16(2);
+    out.writeU16(16);
+    out.writeBytes("data");
+    out.writeU32(bytes);
     for (double sample : samples)
-        putU16(out, static_cast<uint16_t>(
-                        static_cast<int16_t>(std::lround(std::clamp(sample, -1.0, 1.0) * 32767))));
-    return out;
+        out.writeU16(
+            static_cast<uint16_t>(static_cast<int16_t>(std::lround(std::clamp(sample, -1.0, 1.0) * 32767))));
+    return out.bytes();
 }
 
 } // namespace
@@ -186,13 +159,12 @@ int main(int argc, char** argv)
         std::cerr << "usage: soundtool description.txt output.wav\n";
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    if (!in)
+    std::string text;
+    if (!Tools::readWholeFile(argv[1], text))
     {
         std::cerr << "soundtool: cannot read \"" << argv[1] << "\"\n";
         return 1;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::string bytes;
     try
     {
@@ -200,26 +172,13 @@ int main(int argc, char** argv)
         const std::vector<double> samples = render(text, rate);
         bytes = waveFile(samples, rate);
     }
-    catch (const Failure& failure)
+    catch (const std::string& failure)
     {
-        std::cerr << "soundtool: " << argv[1] << ", " << failure.text << "\n";
+        std::cerr << "soundtool: " << argv[1] << ", " << failure << "\n";
         return 1;
     }
-    const std::string temporary = std::string(argv[2]) + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush())
-        {
-            std::cerr << "soundtool: cannot write \"" << temporary << "\"\n";
-            return 1;
-        }
-    }
-    if (std::rename(temporary.c_str(), argv[2]) != 0)
-    {
-        std::cerr << "soundtool: cannot write \"" << argv[2] << "\"\n";
+    if (!Tools::writeWholeFile("soundtool", argv[2], bytes))
         return 1;
-    }
     std::cout << argv[2] << ": " << bytes.size() << " bytes\n";
     return 0;
 }

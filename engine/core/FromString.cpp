@@ -22,17 +22,6 @@ bool isDigit(wchar_t c)
     return c >= L'0' && c <= L'9';
 }
 
-int hexValue(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
 // Reads values one after the other from a wide text the way an input stream in the "C" locale
 // extracts them. The first failed read puts the reader into a failed state in which every
 // later read fails too, so the values after a bad one stay unchanged.
@@ -127,14 +116,14 @@ public:
         if (p != m_end && (*p == L'+' || *p == L'-'))
             negative = *p++ == L'-';
         if (base == 16 && m_end - p >= 3 && p[0] == L'0' && (p[1] == L'x' || p[1] == L'X') &&
-            hexValue(p[2]) >= 0)
+            hexDigitValue(p[2]) >= 0)
             p += 2;
         uint64_t magnitude = 0;
         bool overflow = false;
         const wchar_t* first = p;
         for (; p != m_end; ++p)
         {
-            const int d = base == 16 ? hexValue(*p) : (isDigit(*p) ? *p - L'0' : -1);
+            const int d = base == 16 ? hexDigitValue(*p) : (isDigit(*p) ? *p - L'0' : -1);
             if (d < 0)
                 break;
             const uint64_t limit = (std::numeric_limits<uint64_t>::max() - static_cast<uint64_t>(d)) /
@@ -208,6 +197,17 @@ template <class T> T& readIntInto(T& target, const std::wstring& text)
 }
 
 } // namespace
+
+int hexDigitValue(wchar_t c)
+{
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    if (c >= L'a' && c <= L'f')
+        return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F')
+        return c - L'A' + 10;
+    return -1;
+}
 
 template <> float& fromString<float>(float& target, const std::wstring& text)
 {

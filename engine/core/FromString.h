@@ -52,6 +52,9 @@ template <class T> T fromString(const std::wstring& text)
     return value;
 }
 
+// The value of a hexadecimal digit (either case), or -1.
+int hexDigitValue(wchar_t c);
+
 template <> float& fromString<float>(float& target, const std::wstring& text);
 template <> double& fromString<double>(double& target, const std::wstring& text);
 template <> bool& fromString<bool>(bool& target, const std::wstring& text);

@@ -35,17 +35,6 @@ bool getFromChild(const cProperties& node, const wchar_t* name, T& target, Conve
     return true;
 }
 
-int hexDigit(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
 // One hexadecimal number as a stream reads it: white space skipped, an optional "0x", digits up
 // to the first other character. False when there is no digit or the number passes 32 bits.
 bool readHex(const std::wstring& text, uint32_t& value)
@@ -54,13 +43,13 @@ bool readHex(const std::wstring& text, uint32_t& value)
     while (i < text.size() && std::iswspace(static_cast<wint_t>(text[i])))
         ++i;
     if (i + 2 < text.size() && text[i] == L'0' && (text[i + 1] == L'x' || text[i + 1] == L'X') &&
-        hexDigit(text[i + 2]) >= 0)
+        hexDigitValue(text[i + 2]) >= 0)
         i += 2;
     uint64_t v = 0;
     size_t digits = 0;
-    for (; i < text.size() && hexDigit(text[i]) >= 0; ++i, ++digits)
+    for (; i < text.size() && hexDigitValue(text[i]) >= 0; ++i, ++digits)
     {
-        v = v * 16 + static_cast<uint64_t>(hexDigit(text[i]));
+        v = v * 16 + static_cast<uint64_t>(hexDigitValue(text[i]));
         if (v > 0xFFFFFFFFull)
             return false;
     }

@@ -3,6 +3,7 @@
 #include "engine/core/ErrorText.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cString.h"
+#include "engine/devices/BinaryWriter.h"
 #include "platform/text/FontAtlas.h"
 
 #include <algorithm>
@@ -25,25 +26,6 @@ uint16_t readU16(const char* p)
 {
     const auto* b = reinterpret_cast<const unsigned char*>(p);
     return static_cast<uint16_t>(b[0] | b[1] << 8);
-}
-
-void appendU32(std::vector<char>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-void appendU16(std::vector<char>& out, uint16_t v)
-{
-    out.push_back(static_cast<char>(v & 0xFF));
-    out.push_back(static_cast<char>(v >> 8));
-}
-
-void appendF32(std::vector<char>& out, float v)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &v, sizeof(bits));
-    appendU32(out, bits);
 }
 
 float readF32(const char* p)
@@ -166,25 +148,25 @@ std::vector<char> cFont::encodeAtlas(const Platform::FontAtlas& atlas)
             ranges.push_back(sRange{glyphs[i].first, glyphs[i].first, static_cast<uint16_t>(i)});
     }
 
-    std::vector<char> bytes;
-    appendU32(bytes, Tag);
-    appendU32(bytes, static_cast<uint32_t>(ranges.size()));
+    BinaryWriter out;
+    out.writeU32(Tag);
+    out.writeU32(static_cast<uint32_t>(ranges.size()));
     for (const sRange& range : ranges)
     {
-        appendU16(bytes, range.first);
-        appendU16(bytes, range.last);
-        appendU16(bytes, range.glyph);
+        out.writeU16(range.first);
+        out.writeU16(range.last);
+        out.writeU16(range.glyph);
     }
-    appendU32(bytes, static_cast<uint32_t>(glyphs.size()));
+    out.writeU32(static_cast<uint32_t>(glyphs.size()));
     for (const auto& entry : glyphs)
     {
-        appendF32(bytes, entry.second.left);
-        appendF32(bytes, entry.second.top);
-        appendF32(bytes, entry.second.right);
-        appendF32(bytes, entry.second.bottom);
-        appendF32(bytes, entry.second.advance);
+        out.writeFloat(entry.second.left);
+        out.writeFloat(entry.second.top);
+        out.writeFloat(entry.second.right);
+        out.writeFloat(entry.second.bottom);
+        out.writeFloat(entry.second.advance);
     }
-    return bytes;
+    return std::vector<char>(out.bytes().begin(), out.bytes().end());
 }
 
 bool cFont::getGlyph(wchar_t code, sGlyph& glyph) const

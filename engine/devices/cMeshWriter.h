@@ -23,7 +23,7 @@ namespace Engine
 //   triangle <a> <b> <c>      three vertex numbers (from 0); the front of a triangle is the
 //                             side from which it runs clockwise on the screen (y down)
 //   bone <transform>...       the bind pose of the next bone (skinned meshes), the transforms
-//                             of `cAnimationWriter` applied in the order written
+//                             of `cTextDescription` applied in the order written
 // Texture v = 0 is the top row of the picture; +z points towards the viewer.
 class cMeshWriter
 {

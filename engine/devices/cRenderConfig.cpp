@@ -1,102 +1,10 @@
 #include "engine/devices/cRenderConfig.h"
 
-#include "engine/core/FromString.h"
 #include "engine/core/cConstants.h"
 #include "engine/core/cSettings.h"
 
 namespace Engine
 {
-
-// --- Texts in memory -------------------------------------------------------------------------
-
-template <class T>
-bool cMemoryRenderConfigSource::readSetting(const wchar_t* group, const wchar_t* key, T& value)
-{
-    const auto found = settings.find({group, key});
-    if (found == settings.end())
-        return false;
-    fromString(value, found->second);
-    return true;
-}
-
-template <class T>
-bool cMemoryRenderConfigSource::readConstant(const wchar_t* group, const wchar_t* key, T& value)
-{
-    std::wstring text;
-    if (!constantText(group, key, text))
-        return false;
-    fromString(value, text);
-    return true;
-}
-
-bool cMemoryRenderConfigSource::constantText(const wchar_t* group, const wchar_t* key, std::wstring& text)
-{
-    const auto found = constants.find({group, key});
-    if (found == constants.end())
-        return false;
-    text = found->second;
-    return true;
-}
-
-bool cMemoryRenderConfigSource::getSetting(const wchar_t* group, const wchar_t* key, int& value)
-{
-    return readSetting(group, key, value);
-}
-
-bool cMemoryRenderConfigSource::getSetting(const wchar_t* group, const wchar_t* key, unsigned& value)
-{
-    return readSetting(group, key, value);
-}
-
-bool cMemoryRenderConfigSource::getSetting(const wchar_t* group, const wchar_t* key, bool& value)
-{
-    return readSetting(group, key, value);
-}
-
-void cMemoryRenderConfigSource::setSetting(const wchar_t* group, const wchar_t* key, int value)
-{
-    settings[{group, key}] = std::to_wstring(value);
-}
-
-void cMemoryRenderConfigSource::setSetting(const wchar_t* group, const wchar_t* key, unsigned value)
-{
-    settings[{group, key}] = std::to_wstring(value);
-}
-
-void cMemoryRenderConfigSource::setSetting(const wchar_t* group, const wchar_t* key, bool value)
-{
-    settings[{group, key}] = value ? L"1" : L"0";
-}
-
-bool cMemoryRenderConfigSource::getConstant(const wchar_t* group, const wchar_t* key, int& value)
-{
-    return readConstant(group, key, value);
-}
-
-bool cMemoryRenderConfigSource::getConstant(const wchar_t* group, const wchar_t* key, unsigned& value)
-{
-    return readConstant(group, key, value);
-}
-
-bool cMemoryRenderConfigSource::getConstant(const wchar_t* group, const wchar_t* key, bool& value)
-{
-    return readConstant(group, key, value);
-}
-
-bool cMemoryRenderConfigSource::getConstant(const wchar_t* group, const wchar_t* key, float& value)
-{
-    return readConstant(group, key, value);
-}
-
-bool cMemoryRenderConfigSource::getConstant(const wchar_t* group, const wchar_t* key, cColor& value)
-{
-    return readConstant(group, key, value);
-}
-
-bool cMemoryRenderConfigSource::getConstant(const wchar_t* group, const wchar_t* key, cVector3& value)
-{
-    return readConstant(group, key, value);
-}
 
 // --- The engine's source ---------------------------------------------------------------------
 
@@ -105,80 +13,32 @@ namespace
 
 // The engine's settings and constants stores when they exist; the texts in memory otherwise
 // (tools and tests that run the device alone).
-class cEngineRenderConfigSource final : public cMemoryRenderConfigSource
+class cEngineRenderConfigSource final
+    : public cTypedRenderConfigSource<cEngineRenderConfigSource, cMemoryRenderConfigSource>
 {
-public:
-    bool getSetting(const wchar_t* group, const wchar_t* key, int& value) override
-    {
-        return setting(group, key, value);
-    }
-    bool getSetting(const wchar_t* group, const wchar_t* key, unsigned& value) override
-    {
-        return setting(group, key, value);
-    }
-    bool getSetting(const wchar_t* group, const wchar_t* key, bool& value) override
-    {
-        return setting(group, key, value);
-    }
-    void setSetting(const wchar_t* group, const wchar_t* key, int value) override
-    {
-        store(group, key, value);
-    }
-    void setSetting(const wchar_t* group, const wchar_t* key, unsigned value) override
-    {
-        store(group, key, value);
-    }
-    void setSetting(const wchar_t* group, const wchar_t* key, bool value) override
-    {
-        store(group, key, value);
-    }
-
-    bool getConstant(const wchar_t* group, const wchar_t* key, int& value) override
-    {
-        return constant(group, key, value);
-    }
-    bool getConstant(const wchar_t* group, const wchar_t* key, unsigned& value) override
-    {
-        return constant(group, key, value);
-    }
-    bool getConstant(const wchar_t* group, const wchar_t* key, bool& value) override
-    {
-        return constant(group, key, value);
-    }
-    bool getConstant(const wchar_t* group, const wchar_t* key, float& value) override
-    {
-        return constant(group, key, value);
-    }
-    bool getConstant(const wchar_t* group, const wchar_t* key, cColor& value) override
-    {
-        return constant(group, key, value);
-    }
-    bool getConstant(const wchar_t* group, const wchar_t* key, cVector3& value) override
-    {
-        return constant(group, key, value);
-    }
-
 private:
-    template <class T> bool setting(const wchar_t* group, const wchar_t* key, T& value)
+    friend class cTypedRenderConfigSource<cEngineRenderConfigSource, cMemoryRenderConfigSource>;
+
+    template <class T> bool readSetting(const wchar_t* group, const wchar_t* key, T& value)
     {
         if (cSettings* settings = cSettings::instance())
             return settings->get(group, key, value);
-        return cMemoryRenderConfigSource::getSetting(group, key, value);
+        return cMemoryRenderConfigSource::readSetting(group, key, value);
     }
 
-    template <class T> void store(const wchar_t* group, const wchar_t* key, T value)
+    template <class T> void writeSetting(const wchar_t* group, const wchar_t* key, T value)
     {
         if (cSettings* settings = cSettings::instance())
             settings->set(group, key, value);
         else
-            cMemoryRenderConfigSource::setSetting(group, key, value);
+            cMemoryRenderConfigSource::writeSetting(group, key, value);
     }
 
-    template <class T> bool constant(const wchar_t* group, const wchar_t* key, T& value)
+    template <class T> bool readConstant(const wchar_t* group, const wchar_t* key, T& value)
     {
         if (cConstants* constants = cConstants::instance())
             return constants->get(group, key, value);
-        return cMemoryRenderConfigSource::getConstant(group, key, value);
+        return cMemoryRenderConfigSource::readConstant(group, key, value);
     }
 };
 

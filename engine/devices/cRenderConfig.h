@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/core/FromString.h"
 #include "engine/core/cColor.h"
 #include "engine/core/cVector3.h"
 #include "engine/devices/LightConfig.h"
@@ -56,9 +57,67 @@ public:
     virtual bool getConstant(const wchar_t* group, const wchar_t* key, cVector3& value) = 0;
 };
 
+// Implements every typed getter and setter of `Base` with the member templates of `Derived`,
+// `readSetting`, `writeSetting` and `readConstant`, which serve all types alike.
+template <class Derived, class Base = cRenderConfigSource> class cTypedRenderConfigSource : public Base
+{
+public:
+    bool getSetting(const wchar_t* group, const wchar_t* key, int& value) override
+    {
+        return self().readSetting(group, key, value);
+    }
+    bool getSetting(const wchar_t* group, const wchar_t* key, unsigned& value) override
+    {
+        return self().readSetting(group, key, value);
+    }
+    bool getSetting(const wchar_t* group, const wchar_t* key, bool& value) override
+    {
+        return self().readSetting(group, key, value);
+    }
+    void setSetting(const wchar_t* group, const wchar_t* key, int value) override
+    {
+        self().writeSetting(group, key, value);
+    }
+    void setSetting(const wchar_t* group, const wchar_t* key, unsigned value) override
+    {
+        self().writeSetting(group, key, value);
+    }
+    void setSetting(const wchar_t* group, const wchar_t* key, bool value) override
+    {
+        self().writeSetting(group, key, value);
+    }
+    bool getConstant(const wchar_t* group, const wchar_t* key, int& value) override
+    {
+        return self().readConstant(group, key, value);
+    }
+    bool getConstant(const wchar_t* group, const wchar_t* key, unsigned& value) override
+    {
+        return self().readConstant(group, key, value);
+    }
+    bool getConstant(const wchar_t* group, const wchar_t* key, bool& value) override
+    {
+        return self().readConstant(group, key, value);
+    }
+    bool getConstant(const wchar_t* group, const wchar_t* key, float& value) override
+    {
+        return self().readConstant(group, key, value);
+    }
+    bool getConstant(const wchar_t* group, const wchar_t* key, cColor& value) override
+    {
+        return self().readConstant(group, key, value);
+    }
+    bool getConstant(const wchar_t* group, const wchar_t* key, cVector3& value) override
+    {
+        return self().readConstant(group, key, value);
+    }
+
+private:
+    Derived& self() { return static_cast<Derived&>(*this); }
+};
+
 // Settings and constants held as texts in memory, read with the engine's `fromString`. Tests
 // fill it.
-class cMemoryRenderConfigSource : public cRenderConfigSource
+class cMemoryRenderConfigSource : public cTypedRenderConfigSource<cMemoryRenderConfigSource>
 {
 public:
     using tKey = std::pair<std::wstring, std::wstring>;
@@ -66,24 +125,34 @@ public:
     std::map<tKey, std::wstring> settings;
     std::map<tKey, std::wstring> constants;
 
-    bool getSetting(const wchar_t* group, const wchar_t* key, int& value) override;
-    bool getSetting(const wchar_t* group, const wchar_t* key, unsigned& value) override;
-    bool getSetting(const wchar_t* group, const wchar_t* key, bool& value) override;
-    void setSetting(const wchar_t* group, const wchar_t* key, int value) override;
-    void setSetting(const wchar_t* group, const wchar_t* key, unsigned value) override;
-    void setSetting(const wchar_t* group, const wchar_t* key, bool value) override;
+protected:
+    friend class cTypedRenderConfigSource<cMemoryRenderConfigSource>;
 
-    bool getConstant(const wchar_t* group, const wchar_t* key, int& value) override;
-    bool getConstant(const wchar_t* group, const wchar_t* key, unsigned& value) override;
-    bool getConstant(const wchar_t* group, const wchar_t* key, bool& value) override;
-    bool getConstant(const wchar_t* group, const wchar_t* key, float& value) override;
-    bool getConstant(const wchar_t* group, const wchar_t* key, cColor& value) override;
-    bool getConstant(const wchar_t* group, const wchar_t* key, cVector3& value) override;
+    template <class T> bool readSetting(const wchar_t* group, const wchar_t* key, T& value)
+    {
+        return readText(settings, group, key, value);
+    }
+    // Numbers as decimal text, a bool as "1" or "0".
+    template <class T> void writeSetting(const wchar_t* group, const wchar_t* key, T value)
+    {
+        settings[{group, key}] = std::to_wstring(value);
+    }
+    template <class T> bool readConstant(const wchar_t* group, const wchar_t* key, T& value)
+    {
+        return readText(constants, group, key, value);
+    }
 
 private:
-    bool constantText(const wchar_t* group, const wchar_t* key, std::wstring& text);
-    template <class T> bool readSetting(const wchar_t* group, const wchar_t* key, T& value);
-    template <class T> bool readConstant(const wchar_t* group, const wchar_t* key, T& value);
+    template <class T>
+    static bool readText(const std::map<tKey, std::wstring>& texts, const wchar_t* group, const wchar_t* key,
+                         T& value)
+    {
+        const auto found = texts.find({group, key});
+        if (found == texts.end())
+            return false;
+        fromString(value, found->second);
+        return true;
+    }
 };
 
 // The source of the running engine: `cSettings` and `cConstants`, each while it exists; texts

@@ -278,25 +278,7 @@ void cResourceManager::preload(tPropertiesPtr list, unsigned first, unsigned end
         const std::string path = toNarrowString(item->getAttribute(L"Path"));
         int type = static_cast<int>(eResourceType::Unknown);
         fromString(type, item->getAttribute(L"Type"));
-        switch (static_cast<eResourceType>(type))
-        {
-        case eResourceType::Texture:
-            getTextureResource(path);
-            break;
-        case eResourceType::XmlPooled:
-        case eResourceType::XmlHeap:
-            getXml(path, true);
-            break;
-        case eResourceType::Font:
-        case eResourceType::VertexShader:
-        case eResourceType::Sound:
-        case eResourceType::Mesh:
-        case eResourceType::Animation:
-            getResource(path, static_cast<eResourceType>(type));
-            break;
-        default:
-            break;
-        }
+        loadKind(path, static_cast<eResourceType>(type));
     }
 }
 
@@ -329,13 +311,18 @@ void cResourceManager::loadByExtension(const std::string& path)
 {
     const size_t dot = path.rfind('.');
     const std::string extension = dot == std::string::npos ? std::string() : toLower(path.substr(dot + 1));
-    const eResourceType kind = typeOfExtension(extension);
+    loadKind(path, typeOfExtension(extension));
+}
+
+void cResourceManager::loadKind(const std::string& path, eResourceType kind)
+{
     switch (kind)
     {
     case eResourceType::Texture:
         getTextureResource(path);
         break;
     case eResourceType::XmlPooled:
+    case eResourceType::XmlHeap:
         getXml(path, true);
         break;
     case eResourceType::Font:

@@ -127,6 +127,9 @@ protected:
 private:
     // Takes a resource into both maps and, for device kinds, into the device resources.
     tResourcePtr findOrLoad(const std::string& key, eResourceType kind);
+    // Loads a file as a kind (either kind of document loads a hash-keyed one); nothing for a kind
+    // that is not loaded from a file.
+    void loadKind(const std::string& path, eResourceType kind);
     void readAtlases();
 
     using tWeakResources =

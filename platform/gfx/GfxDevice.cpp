@@ -14,23 +14,6 @@ bool isPowerOfTwo(int value)
     return value > 0 && (value & (value - 1)) == 0;
 }
 
-uint32_t elementSize(VertexElementType type)
-{
-    switch (type)
-    {
-    case VertexElementType::Float1:
-    case VertexElementType::Color:
-        return 4;
-    case VertexElementType::Float2:
-        return 8;
-    case VertexElementType::Float3:
-        return 12;
-    case VertexElementType::Float4:
-        return 16;
-    }
-    return 0;
-}
-
 } // namespace
 
 GfxDevice::GfxDevice(const PresentParams& params) : m_params(params)
@@ -366,7 +349,7 @@ GfxResult GfxDevice::createVertexShader(const std::vector<VertexElement>& declar
     if (declaration.empty() || (!code && size > 0))
         return GfxError::InvalidCall;
     for (const VertexElement& element : declaration)
-        if (elementSize(element.type) == 0 || element.reg >= 16)
+        if (vertexElementSize(element.type) == 0 || element.reg >= 16)
             return GfxError::InvalidCall;
     ShaderRecord shader;
     shader.declaration = declaration;
@@ -438,7 +421,7 @@ uint32_t GfxDevice::vertexStride() const
         uint32_t size = 0;
         if (shader)
             for (const VertexElement& element : shader->declaration)
-                size += elementSize(element.type);
+                size += vertexElementSize(element.type);
         return size;
     }
     return Fvf::vertexSize(m_state.vertexShader);

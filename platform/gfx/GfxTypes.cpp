@@ -39,6 +39,23 @@ uint32_t Fvf::vertexSize(uint32_t fvf)
     return size;
 }
 
+uint32_t vertexElementSize(VertexElementType type)
+{
+    switch (type)
+    {
+    case VertexElementType::Float1:
+    case VertexElementType::Color:
+        return 4;
+    case VertexElementType::Float2:
+        return 8;
+    case VertexElementType::Float3:
+        return 12;
+    case VertexElementType::Float4:
+        return 16;
+    }
+    return 0;
+}
+
 bool Matrix4::operator==(const Matrix4& o) const
 {
     return std::memcmp(m, o.m, sizeof(m)) == 0;

@@ -402,6 +402,9 @@ enum class VertexElementType : uint32_t
     Color
 };
 
+// Bytes of one element of a vertex declaration; 0 for a type that is none of the above.
+uint32_t vertexElementSize(VertexElementType type);
+
 struct VertexElement
 {
     uint32_t reg = 0;

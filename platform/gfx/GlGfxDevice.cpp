@@ -1,11 +1,12 @@
 #include "platform/gfx/GlGfxDevice.h"
 
+#include "platform/gfx/ExtensionList.h"
+
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace Platform
@@ -16,14 +17,7 @@ namespace
 
 bool hasExtension(const char* name)
 {
-    const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    if (!list)
-        return false;
-    const size_t length = std::strlen(name);
-    for (const char* p = list; (p = std::strstr(p, name)) != nullptr; p += length)
-        if ((p == list || p[-1] == ' ') && (p[length] == ' ' || p[length] == '\0'))
-            return true;
-    return false;
+    return Platform::hasExtension(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), name);
 }
 
 int glVersion()
@@ -385,34 +379,16 @@ bool GlGfxDevice::setupShaderArrays(const uint8_t* base, uint32_t stride)
     uint32_t offset = 0;
     for (const VertexElement& element : shader->declaration)
     {
-        GLint size = 0;
+        // Floats, one for every four bytes, or a colour's four bytes.
+        const uint32_t bytes = vertexElementSize(element.type);
+        GLint size = static_cast<GLint>(bytes / 4);
         GLenum type = GL_FLOAT;
         GLboolean normalised = GL_FALSE;
-        uint32_t bytes = 0;
-        switch (element.type)
+        if (element.type == VertexElementType::Color)
         {
-        case VertexElementType::Float1:
-            size = 1;
-            bytes = 4;
-            break;
-        case VertexElementType::Float2:
-            size = 2;
-            bytes = 8;
-            break;
-        case VertexElementType::Float3:
-            size = 3;
-            bytes = 12;
-            break;
-        case VertexElementType::Float4:
-            size = 4;
-            bytes = 16;
-            break;
-        case VertexElementType::Color:
             size = m_bgraArrays ? GL_BGRA : 4;
             type = GL_UNSIGNED_BYTE;
             normalised = GL_TRUE;
-            bytes = 4;
-            break;
         }
         const uint8_t* data = base + offset;
         // The usual bindings of the quad layout, and every register as a generic attribute.
@@ -474,19 +450,22 @@ void GlGfxDevice::finishArrays()
         }
 }
 
+bool GlGfxDevice::prepareDraw(const uint8_t* base, uint32_t available)
+{
+    const bool shader = isShaderHandle(m_state.vertexShader);
+    flushStates();
+    applyTransforms(!shader && (m_state.vertexShader & Fvf::PositionMask) == Fvf::XyzRhw);
+    const uint32_t stride = m_state.streamStride;
+    return shader ? setupShaderArrays(base, stride) : setupArrays(base, stride, available);
+}
+
 GfxResult GlGfxDevice::drawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount)
 {
     const GfxResult check = checkDraw(type, startVertex, primitiveCount);
     if (gfxFailed(check) || primitiveCount == 0)
         return check;
-    const bool shader = isShaderHandle(m_state.vertexShader);
-    flushStates();
-    applyTransforms(!shader && (m_state.vertexShader & Fvf::PositionMask) == Fvf::XyzRhw);
-    const uint32_t stride = m_state.streamStride;
     const uint32_t vertices = primitiveVertexCount(type, primitiveCount);
-    const uint8_t* base = m_state.stream->data();
-    const bool ready =
-        shader ? setupShaderArrays(base, stride) : setupArrays(base, stride, m_state.stream->size() / stride);
+    const bool ready = prepareDraw(m_state.stream->data(), m_state.stream->size() / m_state.streamStride);
     if (ready)
         glDrawArrays(primitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices));
     finishArrays();
@@ -500,13 +479,9 @@ GfxResult GlGfxDevice::drawIndexedPrimitive(PrimitiveType type, uint32_t, uint32
     const GfxResult check = checkIndexedDraw(type, startIndex, primitiveCount);
     if (gfxFailed(check) || primitiveCount == 0)
         return check;
-    const bool shader = isShaderHandle(m_state.vertexShader);
-    flushStates();
-    applyTransforms(!shader && (m_state.vertexShader & Fvf::PositionMask) == Fvf::XyzRhw);
     const uint32_t stride = m_state.streamStride;
     const uint8_t* base = m_state.stream->data() + static_cast<size_t>(m_state.baseVertex) * stride;
-    const uint32_t available = m_state.stream->size() / stride - m_state.baseVertex;
-    const bool ready = shader ? setupShaderArrays(base, stride) : setupArrays(base, stride, available);
+    const bool ready = prepareDraw(base, m_state.stream->size() / stride - m_state.baseVertex);
     if (ready)
     {
         const uint16_t* indices = reinterpret_cast<const uint16_t*>(m_state.indices->data()) + startIndex;

@@ -86,6 +86,9 @@ private:
     // cannot be drawn.
     bool setupArrays(const uint8_t* base, uint32_t stride, uint32_t vertexCount);
     bool setupShaderArrays(const uint8_t* base, uint32_t stride);
+    // Applies the states and transforms of a draw and points the arrays at the vertices from
+    // `base` (`available` of them in the stream); false when the vertex shader cannot draw.
+    bool prepareDraw(const uint8_t* base, uint32_t available);
     void finishArrays();
 
     // The vertex program functions, an extension the GL library does not export.

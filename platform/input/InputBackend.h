@@ -18,13 +18,27 @@ public:
 
     // The user's preference for exchanging the left and right mouse buttons. Answers false and
     // leaves `swapped` alone when no preference is recorded.
-    virtual bool querySwapMouseButtons(bool& swapped) const = 0;
+    bool querySwapMouseButtons(bool& swapped) const
+    {
+        if (!m_swapRecorded)
+            return false;
+        swapped = m_swapped;
+        return true;
+    }
     // Records (or, with `recorded` false, forgets) the preference.
-    virtual void setSwapMouseButtons(bool recorded, bool swapped) = 0;
+    void setSwapMouseButtons(bool recorded, bool swapped)
+    {
+        m_swapRecorded = recorded;
+        m_swapped = swapped;
+    }
 
     // The cursor shown over the window.
     virtual CursorHandle getCursor() const = 0;
     virtual void setCursor(CursorHandle cursor) = 0;
+
+private:
+    bool m_swapRecorded = false;
+    bool m_swapped = false;
 };
 
 } // namespace Platform

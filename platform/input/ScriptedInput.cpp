@@ -28,20 +28,6 @@ InputDevice* ScriptedInput::createDevice(DeviceKind kind)
     return nullptr;
 }
 
-bool ScriptedInput::querySwapMouseButtons(bool& swapped) const
-{
-    if (!m_swapRecorded)
-        return false;
-    swapped = m_swapped;
-    return true;
-}
-
-void ScriptedInput::setSwapMouseButtons(bool recorded, bool swapped)
-{
-    m_swapRecorded = recorded;
-    m_swapped = swapped;
-}
-
 void ScriptedInput::setCursor(CursorHandle cursor)
 {
     m_cursor = cursor;

@@ -16,8 +16,6 @@ public:
     explicit ScriptedInput(bool withJoystick = true);
 
     InputDevice* createDevice(DeviceKind kind) override;
-    bool querySwapMouseButtons(bool& swapped) const override;
-    void setSwapMouseButtons(bool recorded, bool swapped) override;
     CursorHandle getCursor() const override { return m_cursor; }
     void setCursor(CursorHandle cursor) override;
 
@@ -44,8 +42,6 @@ private:
     uint32_t m_time = 0;
     uint32_t m_sequence = 0;
     bool m_foreground = true;
-    bool m_swapRecorded = false;
-    bool m_swapped = false;
     CursorHandle m_cursor = nullptr;
     int m_cursorSets = 0;
     std::unique_ptr<InputDevice> m_keyboard;

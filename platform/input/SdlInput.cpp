@@ -201,20 +201,6 @@ void SdlInput::handleEvent(const void* sdlEvent)
     }
 }
 
-bool SdlInput::querySwapMouseButtons(bool& swapped) const
-{
-    if (!m_swapRecorded)
-        return false;
-    swapped = m_swapped;
-    return true;
-}
-
-void SdlInput::setSwapMouseButtons(bool recorded, bool swapped)
-{
-    m_swapRecorded = recorded;
-    m_swapped = swapped;
-}
-
 CursorHandle SdlInput::getCursor() const
 {
     return Platform::getCursor();

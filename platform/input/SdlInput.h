@@ -34,8 +34,6 @@ public:
     SdlInput& operator=(const SdlInput&) = delete;
 
     InputDevice* createDevice(DeviceKind kind) override;
-    bool querySwapMouseButtons(bool& swapped) const override;
-    void setSwapMouseButtons(bool recorded, bool swapped) override;
     CursorHandle getCursor() const override;
     void setCursor(CursorHandle cursor) override;
 
@@ -52,8 +50,6 @@ private:
     void* m_joystick = nullptr; // SDL_Joystick
     int32_t m_joystickId = -1;
     uint32_t m_sequence = 0;
-    bool m_swapRecorded = false;
-    bool m_swapped = false;
     std::unique_ptr<InputDevice> m_keyboard;
     std::unique_ptr<InputDevice> m_mouse;
     std::unique_ptr<InputDevice> m_joystickDevice;

@@ -451,23 +451,34 @@ private:
         throw CPyroException("Effect file \"" + m_fileName + "\": " + what);
     }
 
+    // The attributes of a <Texture> or <Emitter> (`tag`), told by its kind and "Name" once that
+    // is read: the name must be given and not empty.
+    cAttributes namedAttributes(const sElement& element, const char* tag, const char* kind,
+                                std::string& name) const
+    {
+        cAttributes a(element, tag, m_fileName);
+        const std::string* given = a.take("Name");
+        if (!given || given->empty())
+            a.fail("no \"Name\"");
+        name = *given;
+        cAttributes named(element, std::string(kind) + " \"" + name + "\"", m_fileName);
+        named.take("Name");
+        return named;
+    }
+
     void readTexture(const sElement& element)
     {
         if (m_effect.textures.size() >= kMaxTextures)
             fail("more than " + std::to_string(kMaxTextures) + " textures");
-        cAttributes a(element, "<Texture>", m_fileName);
-        const std::string* name = a.take("Name");
-        if (!name || name->empty())
-            a.fail("no \"Name\"");
-        cAttributes named(element, "texture \"" + *name + "\"", m_fileName);
-        named.take("Name");
-        if (m_textureIndex.count(*name) != 0)
+        std::string name;
+        cAttributes named = namedAttributes(element, "<Texture>", "texture", name);
+        if (m_textureIndex.count(name) != 0)
             named.fail("a second texture of that name");
         if (!element.children.empty())
             named.fail("a texture has no child elements");
 
         sTextureDesc texture;
-        texture.name = *name;
+        texture.name = name;
         const std::string* shape = named.take("Shape");
         const std::string* png = named.take("Png");
         const std::string* size = named.take("Size");
@@ -538,20 +549,16 @@ private:
     {
         if (m_effect.emitters.size() >= kMaxEmitters)
             fail("more than " + std::to_string(kMaxEmitters) + " emitters");
-        cAttributes a(element, "<Emitter>", m_fileName);
-        const std::string* name = a.take("Name");
-        if (!name || name->empty())
-            a.fail("no \"Name\"");
-        cAttributes named(element, "emitter \"" + *name + "\"", m_fileName);
-        named.take("Name");
+        std::string name;
+        cAttributes named = namedAttributes(element, "<Emitter>", "emitter", name);
         for (const sEmitterDesc& other : m_effect.emitters)
         {
-            if (other.name == *name)
+            if (other.name == name)
                 named.fail("a second emitter of that name");
         }
         sEmitterDesc emitter;
-        emitter.name = *name;
-        emitter.seed = hashName(*name);
+        emitter.name = name;
+        emitter.seed = hashName(name);
         if (const std::string* seed = named.take("Seed"))
             emitter.seed = named.integer("Seed", *seed, 0, 0xFFFFFFFFu);
 
@@ -573,7 +580,7 @@ private:
                 if (child.name != "Layer")
                     named.fail("unknown element <" + child.name + "> (line " + std::to_string(child.line) +
                                ")");
-                cAttributes la(child, "emitter \"" + *name + "\", layer " + std::to_string(i), m_fileName);
+                cAttributes la(child, "emitter \"" + name + "\", layer " + std::to_string(i), m_fileName);
                 sLayerSource layer = base;
                 readLayerAttributes(la, layer);
                 la.checkAllTaken();

@@ -4,7 +4,7 @@
 #include "platform/particles/CPyroException.h"
 #include "platform/particles/CPyroGraphicsException.h"
 #include "platform/particles/CPyroLibrary.h"
-#include "platform/particles/IPyroFile.h"
+#include "platform/particles/CPyroMemoryFile.h"
 #include "platform/particles/IPyroGraphicsDevice.h"
 #include "platform/particles/IPyroIndexBuffer.h"
 #include "platform/particles/IPyroParamRecord.h"
@@ -23,26 +23,6 @@ using namespace PyroParticles;
 
 namespace
 {
-
-class cStringFile final : public IPyroFile
-{
-public:
-    explicit cStringFile(std::string bytes) : m_bytes(std::move(bytes)) {}
-    int read(void* buffer, unsigned count) override
-    {
-        const size_t n = std::min<size_t>(count, m_bytes.size() - m_position);
-        std::memcpy(buffer, m_bytes.data() + m_position, n);
-        m_position += n;
-        return static_cast<int>(n);
-    }
-    int write(const void*, unsigned) override { return 0; }
-    int seek(int, int) override { return 0; }
-    int flush() override { return 0; }
-
-private:
-    std::string m_bytes;
-    size_t m_position = 0;
-};
 
 // A graphics device that keeps what the library hands it.
 class cRecordingDevice final : public IPyroGraphicsDevice
@@ -183,7 +163,7 @@ private:
 
 IPyroEffect* load(IPyroParticleLibrary& library, const std::string& body)
 {
-    cStringFile file("<PyroEffect>" + body + "</PyroEffect>");
+    CPyroMemoryFile file("<PyroEffect>" + body + "</PyroEffect>");
     return library.loadEffect(file, "effects/test.xml");
 }
 

@@ -2,11 +2,11 @@
 #include "platform/sound/SdlMixer.h"
 #include "platform/sound/SoundFileInfo.h"
 #include "tests/platform/sound_test_wave.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -55,32 +55,7 @@ SoundFileCallbacks callbacks()
     return SoundFileCallbacks{&openFile, &seekFile, &readFile, &closeFile};
 }
 
-// Sets an environment variable for the life of the object.
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-        {
-            m_had = true;
-            m_old = old;
-        }
-        ::setenv(name, value, 1);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            ::setenv(m_name, m_old.c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had = false;
-    std::string m_old;
-};
+using ::Test::ScopedEnv;
 
 template <class Mixer> class MixerTest : public ::testing::Test
 {

@@ -1,39 +1,18 @@
 #include "platform/system/Clock.h"
 #include "platform/system/FakeClock.h"
 #include "platform/system/SystemInfo.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <optional>
 
 namespace
 {
 
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnv()
-    {
-        if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using ::Test::ScopedEnv;
 
 TEST(SystemInfo, ExecutablePathAndName)
 {

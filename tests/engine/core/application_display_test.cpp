@@ -10,6 +10,7 @@
 #include "engine/devices/cRender.h"
 #include "engine/devices/cResourceManager.h"
 #include "platform/window/Window.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -40,9 +41,6 @@ protected:
     {
         m_data.write("sys/constants.xml", constants());
         m_data.write("sys/settings.xml", "<main><graphics fullscreen=\"0\"/></main>");
-        if (const char* old = std::getenv("XDG_DATA_HOME"))
-            m_oldDataHome = old;
-        setenv("XDG_DATA_HOME", (m_data.path() / "share").c_str(), 1);
         m_folder = m_data.path().string();
         params.dataFolderName = m_folder.c_str();
         params.singleInstance = false;
@@ -59,7 +57,6 @@ protected:
         EXPECT_EQ(Engine::cResourceManager::instance(), nullptr);
         EXPECT_EQ(Engine::cFileSystem::instance(), nullptr);
         EXPECT_EQ(cApplication::instance(), nullptr);
-        setenv("XDG_DATA_HOME", m_oldDataHome.c_str(), 1);
     }
 
     Platform::Window& window() { return *application->getWindow(); }
@@ -74,8 +71,8 @@ protected:
 
 private:
     ::Test::TempDir m_data;
+    ::Test::ScopedEnv m_dataHome{"XDG_DATA_HOME", (m_data.path() / "share").string()};
     std::string m_folder;
-    std::string m_oldDataHome;
 };
 
 // Stops the loop after a number of frames, whatever the window's activation.

@@ -6,16 +6,12 @@
 
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
-#include "engine/core/cFileSystem.h"
 #include "engine/core/cProps.h"
-#include "engine/devices/cResourceManager.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -45,9 +41,6 @@ class EngineFolders : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (const char* old = std::getenv("XDG_DATA_HOME"))
-            m_oldDataHome = old;
-        ::setenv("XDG_DATA_HOME", (m_root.path() / "share").c_str(), 1);
         constants("<game app_directory=\"Quill Test\" profiles=\"Profiles\"/>");
         Engine::cProps::clearAll();
     }
@@ -55,10 +48,6 @@ protected:
     {
         stop();
         Engine::cProps::clearAll();
-        if (m_oldDataHome.empty())
-            ::unsetenv("XDG_DATA_HOME");
-        else
-            ::setenv("XDG_DATA_HOME", m_oldDataHome.c_str(), 1);
     }
 
     // Replaces the data folder's "sys/constants.xml" (takes effect at the next `start`).
@@ -67,33 +56,28 @@ protected:
         data("sys/constants.xml",
              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<constants>" + groups + "</constants>\n");
     }
-    void data(const std::string& path, const std::string& bytes) const
-    {
-        m_root.write("Data/" + path, bytes);
-    }
+    void data(const std::string& path, const std::string& bytes) const { m_engine.data(path, bytes); }
     // A file of the shared folder as another program (or a crash) left it.
     void putShared(const std::string& path, const std::string& bytes) const
     {
-        m_root.write("share/Quill Test/" + path, bytes);
+        m_engine.sharedFile(path, bytes);
     }
-    std::string shared(const std::string& path) const { return m_root.read("share/Quill Test/" + path); }
+    std::string shared(const std::string& path) const { return ::Test::readFile(m_engine.shared(path)); }
     bool sharedExists(const std::string& path) const
     {
-        return std::filesystem::exists(m_root.path() / "share" / "Quill Test" / path);
+        return std::filesystem::exists(m_engine.shared(path));
     }
 
     // Makes the file system, the resource manager and the constants, as the start-up does.
     void start()
     {
-        m_files = std::make_unique<Engine::cFileSystem>(Engine::fromUtf8((m_root.path() / "Data").string()));
-        m_resources = std::make_unique<Engine::cResourceManager>();
+        m_engine.startResources();
         m_constants = std::make_unique<Engine::cConstants>("sys/constants.xml");
     }
     void stop()
     {
         m_constants.reset();
-        m_resources.reset();
-        m_files.reset();
+        m_engine.stopEngine();
     }
     void restart()
     {
@@ -102,10 +86,7 @@ protected:
     }
 
 private:
-    ::Test::TempDir m_root;
-    std::string m_oldDataHome;
-    std::unique_ptr<Engine::cFileSystem> m_files;
-    std::unique_ptr<Engine::cResourceManager> m_resources;
+    ::Test::EngineFixture m_engine{"Quill Test"};
     std::unique_ptr<Engine::cConstants> m_constants;
 };
 

@@ -5,12 +5,11 @@
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cString.h"
 #include "engine/devices/cResourceManager.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
 #include "tests/support/ZipWriter.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <list>
 #include <memory>
@@ -28,31 +27,14 @@ std::string constantsXml(const std::string& gameAttributes)
 
 // A data folder and a shared folder of its own for every test: XDG_DATA_HOME points into the
 // test's temporary folder while it runs.
-class FileSystem : public ::testing::Test
+class FileSystem : public ::testing::Test, protected ::Test::EngineFixture
 {
 protected:
-    void SetUp() override
+    FileSystem() : EngineFixture("Quill Test")
     {
-        if (const char* old = std::getenv("XDG_DATA_HOME"))
-            m_oldDataHome = old;
-        ::setenv("XDG_DATA_HOME", (root.path() / "share").c_str(), 1);
         data("sys/constants.xml", constantsXml("app_directory=\"Quill Test\" window_title=\"Title\""));
     }
-    void TearDown() override
-    {
-        if (m_oldDataHome.empty())
-            ::unsetenv("XDG_DATA_HOME");
-        else
-            ::setenv("XDG_DATA_HOME", m_oldDataHome.c_str(), 1);
-    }
 
-    std::filesystem::path dataFolder() const { return root.path() / "Data"; }
-    std::filesystem::path sharedFolder() const { return root.path() / "share" / "Quill Test"; }
-    void data(const std::string& path, const std::string& bytes) const { root.write("Data/" + path, bytes); }
-    void shared(const std::string& path, const std::string& bytes) const
-    {
-        root.write("share/Quill Test/" + path, bytes);
-    }
     // A pack with one member per (name, bytes) pair.
     void pack(const std::filesystem::path& path,
               std::initializer_list<std::pair<std::string, std::string>> members)
@@ -87,11 +69,6 @@ protected:
         ASSERT_EQ(out->write(bytes.data(), static_cast<unsigned int>(bytes.size())),
                   static_cast<int>(bytes.size()));
     }
-
-    ::Test::TempDir root;
-
-private:
-    std::string m_oldDataHome;
 };
 
 TEST_F(FileSystem, PacksHideLooseDataFilesAndLaterPacksHideEarlierOnes)
@@ -116,7 +93,7 @@ TEST_F(FileSystem, TheSharedFolderWinsOverTheDataSide)
     data("w.xml", "data loose");
     data("v.xml", "data loose");
     pack(dataFolder() / "z.pack", {{"u.xml", "data pack"}, {"w.xml", "data pack"}});
-    shared("v.xml", "shared loose");
+    sharedFile("v.xml", "shared loose");
     pack(sharedFolder() / "c.pack", {{"u.xml", "shared c"}, {"v.xml", "shared c"}, {"w.xml", "shared c"}});
     pack(sharedFolder() / "d.pack", {{"u.xml", "shared d"}});
     const auto fs = open();
@@ -162,7 +139,7 @@ TEST_F(FileSystem, WrittenFilesHideTheDataCopyUntilTheyAreRemoved)
 
 TEST_F(FileSystem, AWriteIsSeenOnlyOnceItIsComplete)
 {
-    shared("profiles/alice.xml", "old");
+    sharedFile("profiles/alice.xml", "old");
     const auto fs = open();
     {
         std::unique_ptr<Engine::cFileStream> out = fs->createFile("Profiles\\Alice.XML", true);
@@ -193,7 +170,7 @@ TEST_F(FileSystem, AWriteIsSeenOnlyOnceItIsComplete)
 TEST_F(FileSystem, NamesInAnyCaseOnDiskAndInPacksAreFound)
 {
     data("Textures/Hero.PNG", "hero");
-    shared("Saves/Alice.SAVE", "save");
+    sharedFile("Saves/Alice.SAVE", "save");
     pack(dataFolder() / "Win.Pack",
          {{"Sys\\Strings.XML", "strings"}, {"Fonts/", ""}, {"Fonts/Main.fnt", "font"}});
     const auto fs = open();

@@ -1,16 +1,13 @@
 #include "engine/core/ErrorText.h"
-#include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/xml/cXmlImage.h"
 #include "engine/devices/cResourceManager.h"
 #include "tests/engine/core/xml_test_tools.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
 
 namespace
 {
@@ -18,50 +15,12 @@ namespace
 using namespace Engine;
 
 // Documents read through the file system: a data folder and a shared folder of the test's own.
-class XmlFiles : public ::testing::Test
+class XmlFiles : public ::testing::Test, protected ::Test::EngineFixture
 {
 protected:
-    void SetUp() override
-    {
-        if (const char* old = std::getenv("XDG_DATA_HOME"))
-            m_oldDataHome = old;
-        ::setenv("XDG_DATA_HOME", (m_root.path() / "share").c_str(), 1);
-        data("sys/constants.xml", "<constants><game app_directory=\"Xml Test\"/></constants>");
-    }
-    void TearDown() override
-    {
-        m_manager.reset();
-        m_files.reset();
-        if (m_oldDataHome.empty())
-            ::unsetenv("XDG_DATA_HOME");
-        else
-            ::setenv("XDG_DATA_HOME", m_oldDataHome.c_str(), 1);
-    }
+    XmlFiles() : EngineFixture("Xml Test") {}
 
-    void data(const std::string& path, const std::string& bytes) { m_root.write("Data/" + path, bytes); }
-    std::filesystem::path shared(const std::string& path) const
-    {
-        return m_root.path() / "share" / "Xml Test" / path;
-    }
-    void sharedFile(const std::string& path, const std::string& bytes)
-    {
-        m_root.write("share/Xml Test/" + path, bytes);
-    }
-    void start()
-    {
-        // A new file system sees files written since the last one was made.
-        m_manager.reset();
-        m_files.reset();
-        m_files = std::make_unique<cFileSystem>(fromUtf8((m_root.path() / "Data").string()));
-        m_manager = std::make_unique<cResourceManager>();
-    }
-
-    ::Test::TempDir m_root;
-    std::unique_ptr<cFileSystem> m_files;
-    std::unique_ptr<cResourceManager> m_manager;
-
-private:
-    std::string m_oldDataHome;
+    void start() { startResources(); }
 };
 
 TEST_F(XmlFiles, AMalformedSharedCopyIsRemovedAndTheDataCopyRead)
@@ -69,13 +28,13 @@ TEST_F(XmlFiles, AMalformedSharedCopyIsRemovedAndTheDataCopyRead)
     data("sys/settings.xml", "<main><graphics width='800'/></main>");
     sharedFile("sys/settings.xml", "<main><graphics width='1024'></main>");
     start();
-    ASSERT_TRUE(m_files->isInCommon("sys/settings.xml"));
+    ASSERT_TRUE(files->isInCommon("sys/settings.xml"));
     const cXmlPropertiesPooled settings("sys/settings.xml");
     tPropertiesPtr graphics;
     ASSERT_TRUE(settings.getChild(L"graphics", graphics));
     EXPECT_EQ(graphics->getAttribute(L"width"), L"800");
     EXPECT_FALSE(std::filesystem::exists(shared("sys/settings.xml")));
-    EXPECT_FALSE(m_files->isInCommon("sys/settings.xml"));
+    EXPECT_FALSE(files->isInCommon("sys/settings.xml"));
 }
 
 TEST_F(XmlFiles, AMalformedFileWithNothingBehindItGivesItsOwnError)
@@ -126,12 +85,12 @@ TEST_F(XmlFiles, PreParsedImagesAndCopiesLoadThroughTheFileSystem)
     const cXmlPropertiesPooled image("ui/image.xml");
     EXPECT_TRUE(XmlTest::sameTree(image, *tree));
 
-    const tPropertiesPtr a = m_manager->getXml("UI/A.xml", false);
+    const tPropertiesPtr a = manager->getXml("UI/A.xml", false);
     const tPropertiesPtr button = XmlTest::child(a, L"Button");
     EXPECT_EQ(button->getAttribute(L"Color"), L"FF00FF00");
     EXPECT_EQ(button->getAttribute(L"Size"), L"3");
     EXPECT_EQ(XmlTest::child(button, L"Font")->getAttribute(L"Size"), L"14");
-    const tPropertiesPtr style = XmlTest::child(m_manager->getXml("base.xml", true), L"Style");
+    const tPropertiesPtr style = XmlTest::child(manager->getXml("base.xml", true), L"Style");
     EXPECT_EQ(XmlTest::child(style, L"Font")->getAttribute(L"Size"), L"12");
 }
 
@@ -141,10 +100,10 @@ TEST_F(XmlFiles, FilesThatCopyFromEachOtherAreRefused)
     data("q.xml", "<r><B copy='p.xml|A'/></r>");
     data("self.xml", "<r><A/><B copy='self.xml|A'/></r>");
     start();
-    EXPECT_THROW(m_manager->getXml("p.xml", true), cString<std::string>);
+    EXPECT_THROW(manager->getXml("p.xml", true), cString<std::string>);
     EXPECT_EQ(getErrorString(),
               "\"p.xml\" is loaded again while it loads (a copy that leads back to itself).");
-    EXPECT_THROW(m_manager->getXml("self.xml", true), cString<std::string>);
+    EXPECT_THROW(manager->getXml("self.xml", true), cString<std::string>);
 }
 
 } // namespace

@@ -1,14 +1,11 @@
 #include "engine/devices/cAnimation.h"
 
-#include "engine/core/StringUtils.h"
-#include "engine/core/cFileSystem.h"
 #include "engine/devices/cAnimationWriter.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -202,19 +199,13 @@ TEST(AnimationText, MistakesNameTheirLine)
 
 TEST(Animation, LoadsThroughTheFileSystem)
 {
-    ::Test::TempDir root;
-    const std::string previous = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
-    ::setenv("XDG_DATA_HOME", (root.path() / "share").c_str(), 1);
-    root.write("Data/sys/constants.xml", "<constants><game app_directory=\"Anim Test\"/></constants>");
-    root.write("Data/anims/slide.anim", cAnimationWriter::fromText(Slide));
-    {
-        cFileSystem files(fromUtf8((root.path() / "Data").string()));
-        cAnimation animation("anims/slide.anim");
-        EXPECT_EQ(animation.getTracks().size(), 1u);
-        EXPECT_EQ(animation.getDuration(), 2.0f);
-        EXPECT_THROW(cAnimation("anims/none.anim"), std::string);
-    }
-    ::setenv("XDG_DATA_HOME", previous.c_str(), 1);
+    ::Test::EngineFixture engine("Anim Test");
+    engine.data("anims/slide.anim", cAnimationWriter::fromText(Slide));
+    engine.startFiles();
+    cAnimation animation("anims/slide.anim");
+    EXPECT_EQ(animation.getTracks().size(), 1u);
+    EXPECT_EQ(animation.getDuration(), 2.0f);
+    EXPECT_THROW(cAnimation("anims/none.anim"), std::string);
 }
 
 } // namespace

@@ -1,20 +1,15 @@
-#include "engine/core/StringUtils.h"
-#include "engine/core/cFileSystem.h"
 #include "engine/devices/cDebugFont.h"
 #include "engine/devices/cFont.h"
 #include "engine/devices/cQuad.h"
 #include "engine/devices/cRender.h"
-#include "engine/devices/cRenderConfig.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cTexture.h"
-#include "platform/gfx/FakeDisplayWindow.h"
-#include "platform/gfx/GlGfxSystem.h"
 #include "platform/image/PngCodec.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
+#include "tests/support/OffscreenRender.h"
 
 #include <gtest/gtest.h>
 
-#include <boost/make_shared.hpp>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -26,45 +21,27 @@ namespace
 
 // The shipped bitmap font (baked by tools/fontbake) in a data folder of the test's own, a
 // render device drawing into an offscreen 800 x 600 back buffer, and the resource manager.
-class FontPixels : public ::testing::Test
+class FontPixels : public ::testing::Test, protected ::Test::EngineFixture
 {
 protected:
+    FontPixels() : EngineFixture("Font Test") {}
     void SetUp() override
     {
-        if (const char* old = std::getenv("XDG_DATA_HOME"))
-            m_oldDataHome = old;
-        ::setenv("XDG_DATA_HOME", (m_root.path() / "share").c_str(), 1);
-        m_root.write("Data/sys/constants.xml", "<constants><game app_directory=\"Font Test\"/></constants>");
         for (const char* name : {"default.fnt", "default.png"})
-            m_root.write(std::string("Data/fonts/") + name,
-                         ::Test::readFile(std::string(QUILL_SOURCE_DIR) + "/data/fonts/" + name));
-        m_files = std::make_unique<cFileSystem>(fromUtf8((m_root.path() / "Data").string()));
+            data(std::string("fonts/") + name,
+                 ::Test::readFile(std::string(QUILL_SOURCE_DIR) + "/data/fonts/" + name));
+        startFiles();
 
         std::string error;
-        cRenderPlatform platform;
-        platform.system = Platform::GlGfxSystem::surfaceless(1920, 1080, error);
-        ASSERT_TRUE(platform.system) << error;
-        platform.window = std::make_unique<Platform::FakeDisplayWindow>();
-        render =
-            std::make_unique<cRender>(std::move(platform), std::make_unique<cMemoryRenderConfigSource>());
+        render = ::Test::offscreenRender(error);
+        ASSERT_TRUE(render) << error;
 
-        m_manager = std::make_unique<cResourceManager>();
-        m_manager->setCreator(
-            eResourceType::Texture, [](const std::string& path)
-            { return boost::static_pointer_cast<cResource>(boost::make_shared<cTexture>(path)); });
-        m_manager->setCreator(
-            eResourceType::Font, [](const std::string& path)
-            { return boost::static_pointer_cast<cResource>(boost::make_shared<cFont>(path)); });
+        manager = std::make_unique<cResourceManager>();
     }
     void TearDown() override
     {
-        m_manager.reset();
+        manager.reset();
         render.reset();
-        m_files.reset();
-        if (m_oldDataHome.empty())
-            ::unsetenv("XDG_DATA_HOME");
-        else
-            ::setenv("XDG_DATA_HOME", m_oldDataHome.c_str(), 1);
     }
 
     std::vector<uint32_t> readBack()
@@ -74,21 +51,13 @@ protected:
         return pixels;
     }
 
-    cResourceManager& manager() { return *m_manager; }
-
     std::unique_ptr<cRender> render;
-
-private:
-    ::Test::TempDir m_root;
-    std::string m_oldDataHome;
-    std::unique_ptr<cFileSystem> m_files;
-    std::unique_ptr<cResourceManager> m_manager;
 };
 
 TEST_F(FontPixels, GlyphStringFromTheBakedFontMatchesItsAtlas)
 {
-    const auto font = manager().getFont("fonts/default.fnt");
-    const auto texture = manager().getTexture("fonts/default.png");
+    const auto font = manager->getFont("fonts/default.fnt");
+    const auto texture = manager->getTexture("fonts/default.png");
     const float texW = static_cast<float>(texture->getImageWidth()) * texture->getUScale();
     const float texH = static_cast<float>(texture->getImageHeight()) * texture->getVScale();
     const std::string atlasBytes =

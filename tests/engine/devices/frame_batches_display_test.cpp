@@ -6,12 +6,12 @@
 #include "engine/devices/cParticleDrawInfo.h"
 #include "engine/devices/cRender.h"
 #include "engine/devices/cRenderConfig.h"
-#include "platform/gfx/FakeDisplayWindow.h"
-#include "platform/gfx/GlGfxSystem.h"
+#include "platform/particles/CPyroMemoryFile.h"
 #include "platform/particles/IPyroEffect.h"
 #include "platform/particles/IPyroEmitter.h"
 #include "platform/particles/IPyroParticleLibrary.h"
 #include "tests/engine/devices/frame_batches_tools.h"
+#include "tests/support/OffscreenRender.h"
 
 #include <gtest/gtest.h>
 
@@ -54,18 +54,14 @@ struct FramePixels : ::testing::Test
     void SetUp() override
     {
         std::string error;
-        cRenderPlatform platform;
-        platform.system = Platform::GlGfxSystem::surfaceless(1920, 1080, error);
-        ASSERT_TRUE(platform.system) << error;
-        platform.window = std::make_unique<Platform::FakeDisplayWindow>();
-        auto config = std::make_unique<cMemoryRenderConfigSource>();
-        config->settings[{L"graphics", L"fullscreen"}] = L"0";
+        auto config = ::Test::screenConfig(false);
         config->constants[{L"lightConfig", L"count"}] = L"1";
         config->constants[{L"lights0", L"ambient"}] = L"FF000000";
-        render = std::make_unique<cRender>(std::move(platform), std::move(config));
+        render = ::Test::offscreenRender(error, std::move(config));
+        ASSERT_TRUE(render) << error;
 
         // Squares 20 units wide that stay where they are born.
-        FrameTest::cStringFile file(R"(<PyroEffect>
+        PyroParticles::CPyroMemoryFile file(R"(<PyroEffect>
             <Texture Name="sq" Shape="square" Size="4"/>
             <Emitter Name="red" Texture="sq" Rate="20" Life="100" SizeStart="20" SizeEnd="20"
                      ColorStart="FFFF0000" ColorEnd="FFFF0000"/>

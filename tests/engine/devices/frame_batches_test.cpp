@@ -7,6 +7,7 @@
 #include "engine/devices/cPyroDevice.h"
 #include "engine/devices/cPyroIndexBuffer.h"
 #include "engine/devices/cRender.h"
+#include "platform/particles/CPyroMemoryFile.h"
 #include "platform/particles/IPyroEffect.h"
 #include "platform/particles/IPyroEmitter.h"
 #include "platform/particles/IPyroParticleLibrary.h"
@@ -48,9 +49,9 @@ protected:
         // Two layers: five particles blended by alpha, three added.
         Pyro::IPyroParticleLibrary* library = render->getParticleLibrary();
         ASSERT_NE(library, nullptr);
-        FrameTest::cStringFile file("<PyroEffect><Emitter Name=\"e\" SizeStart=\"4\" SizeEnd=\"4\">"
-                                    "<Layer Burst=\"5\"/><Layer Burst=\"3\" Blend=\"add\"/>"
-                                    "</Emitter></PyroEffect>");
+        PyroParticles::CPyroMemoryFile file("<PyroEffect><Emitter Name=\"e\" SizeStart=\"4\" SizeEnd=\"4\">"
+                                            "<Layer Burst=\"5\"/><Layer Burst=\"3\" Blend=\"add\"/>"
+                                            "</Emitter></PyroEffect>");
         emitter = library->loadEffect(file, "effects/two.xml")->createEmitter("e");
         emitter->emit(0.0f, 0.05f, 100.0f, 80.0f, 0.0f, true);
         particles.positionX = 100.0f;

@@ -1,20 +1,16 @@
 #include "engine/devices/cMesh.h"
 
-#include "engine/core/StringUtils.h"
-#include "engine/core/cFileSystem.h"
 #include "engine/core/cString.h"
-#include "engine/devices/cDeviceFactory.h"
 #include "engine/devices/cMeshWriter.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cVertexShader.h"
 #include "platform/gfx/GfxBuffer.h"
 #include "platform/gfx/RecordingGfxDevice.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
+#include "tests/support/RecordingFactory.h"
 
 #include <gtest/gtest.h>
 
-#include <boost/make_shared.hpp>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -22,16 +18,6 @@ namespace
 {
 
 using namespace Engine;
-
-// The device factory over a recording device.
-class TestFactory final : public cDeviceFactory
-{
-public:
-    TestFactory() : device(Platform::PresentParams()) {}
-    Platform::GfxDevice* getDevice() const override { return &device; }
-
-    mutable Platform::RecordingGfxDevice device;
-};
 
 const char* const Quad = "format normaltex\n"
                          "vertex 0 0 0 0 0 1 0 0\n"
@@ -48,41 +34,24 @@ const char* const Program = "!!ARBvp1.0\n"
 
 // A data folder with a mesh and a vertex program, the file system, the resource manager with
 // the mesh and shader kinds, and a device factory.
-class MeshDevice : public ::testing::Test
+class MeshDevice : public ::testing::Test, protected ::Test::EngineFixture
 {
 protected:
-    MeshDevice()
+    MeshDevice() : EngineFixture("Mesh Device")
     {
-        if (const char* old = std::getenv("XDG_DATA_HOME"))
-            m_oldDataHome = old;
-        ::setenv("XDG_DATA_HOME", (root.path() / "share").c_str(), 1);
-        root.write("Data/sys/constants.xml", "<constants><game app_directory=\"Mesh Device\"/></constants>");
-        root.write("Data/models/quad.mesh", cMeshWriter::fromText(Quad));
-        root.write("Data/shaders/plain.vsh", Program);
-        files = std::make_unique<cFileSystem>(fromUtf8((root.path() / "Data").string()));
-        resources = std::make_unique<cResourceManager>();
-        resources->setCreator(eResourceType::Mesh, [](const std::string& path) { return cMesh::load(path); });
-        resources->setCreator(
-            eResourceType::VertexShader, [](const std::string& path)
-            { return boost::static_pointer_cast<cResource>(boost::make_shared<cVertexShader>(path)); });
+        data("models/quad.mesh", cMeshWriter::fromText(Quad));
+        data("shaders/plain.vsh", Program);
+        startResources();
     }
-    ~MeshDevice() override
-    {
-        resources.reset();
-        files.reset();
-        ::setenv("XDG_DATA_HOME", m_oldDataHome.c_str(), 1);
-    }
+    // The meshes and shaders let go of their buffers while the factory is there.
+    ~MeshDevice() override { manager.reset(); }
 
-    ::Test::TempDir root;
-    std::string m_oldDataHome;
-    std::unique_ptr<cFileSystem> files;
-    std::unique_ptr<cResourceManager> resources;
-    TestFactory factory;
+    ::Test::RecordingFactory factory;
 };
 
 TEST_F(MeshDevice, LoadingFillsAVertexAndAnIndexBufferWithTheFileBytes)
 {
-    const auto mesh = resources->getMesh("Models/Quad.mesh");
+    const auto mesh = manager->getMesh("Models/Quad.mesh");
     ASSERT_TRUE(mesh->getVertexBuffer());
     ASSERT_TRUE(mesh->getIndexBuffer());
     EXPECT_EQ(mesh->getVertexBuffer()->fvf(), 274u);
@@ -92,10 +61,10 @@ TEST_F(MeshDevice, LoadingFillsAVertexAndAnIndexBufferWithTheFileBytes)
     EXPECT_EQ(mesh->getIndexBuffer()->indexCount(), 6u);
     EXPECT_EQ(std::memcmp(mesh->getIndexBuffer()->data(), mesh->getIndexBytes().data(), 12), 0);
     EXPECT_FALSE(mesh->getVertexBuffer()->isLocked());
-    EXPECT_EQ(resources->getMesh("models/quad.mesh"), mesh);
+    EXPECT_EQ(manager->getMesh("models/quad.mesh"), mesh);
 
     // Releasing the device objects of all resources leaves the mesh without geometry.
-    resources->releaseDeviceResources();
+    manager->releaseDeviceResources();
     EXPECT_FALSE(mesh->getVertexBuffer());
     EXPECT_TRUE(mesh->getVertexBytes().empty());
 }
@@ -105,7 +74,7 @@ TEST_F(MeshDevice, ABufferTheDeviceCannotMakeIsADeviceError)
     factory.device.setManagedPoolExhausted(true);
     try
     {
-        resources->getMesh("models/quad.mesh");
+        manager->getMesh("models/quad.mesh");
         ADD_FAILURE() << "the mesh loaded";
     }
     catch (const cString<std::string>& text)
@@ -113,18 +82,18 @@ TEST_F(MeshDevice, ABufferTheDeviceCannotMakeIsADeviceError)
         EXPECT_EQ(text.find("Direct3D function call failed\nCreateIndexBuffer\n"), 0u) << text;
     }
     factory.device.setManagedPoolExhausted(false);
-    EXPECT_TRUE(resources->getMesh("models/quad.mesh")->getIndexBuffer());
+    EXPECT_TRUE(manager->getMesh("models/quad.mesh")->getIndexBuffer());
 }
 
 TEST_F(MeshDevice, VertexShadersAreMadeReleasedAndMadeAgain)
 {
-    auto shader = resources->getVertexShader("shaders/plain.vsh");
+    auto shader = manager->getVertexShader("shaders/plain.vsh");
     EXPECT_EQ(shader->getType(), eResourceType::VertexShader);
     EXPECT_EQ(std::string(shader->getBytes().begin(), shader->getBytes().end()), Program);
     const uint32_t handle = shader->getHandle();
     EXPECT_NE(handle, 0u);
 
-    resources->releaseDeviceResources();
+    manager->releaseDeviceResources();
     EXPECT_EQ(shader->getHandle(), 0u);
     // The device no longer knows the old shader.
     EXPECT_NE(factory.device.deleteVertexShader(handle), Platform::GfxError::Ok);
@@ -134,14 +103,14 @@ TEST_F(MeshDevice, VertexShadersAreMadeReleasedAndMadeAgain)
     shader->restoreDeviceData();
     const uint32_t again = shader->getHandle();
     // The last holder deletes the device shader.
-    resources.reset();
+    manager.reset();
     shader.reset();
     EXPECT_NE(factory.device.deleteVertexShader(again), Platform::GfxError::Ok);
 }
 
 TEST_F(MeshDevice, AMissingShaderFileIsTheFileSystemsError)
 {
-    EXPECT_THROW(resources->getVertexShader("shaders/none.vsh"), std::string);
+    EXPECT_THROW(manager->getVertexShader("shaders/none.vsh"), std::string);
 }
 
 } // namespace

@@ -3,11 +3,10 @@
 #include "engine/devices/cMesh.h"
 #include "engine/devices/cMeshRenderData.h"
 #include "engine/devices/cMeshRenderer.h"
-#include "engine/devices/cMeshWriter.h"
 #include "engine/devices/cRender.h"
 #include "engine/devices/cRenderConfig.h"
-#include "platform/gfx/FakeDisplayWindow.h"
-#include "platform/gfx/GlGfxSystem.h"
+#include "tests/engine/devices/frame_batches_tools.h"
+#include "tests/support/OffscreenRender.h"
 
 #include <gtest/gtest.h>
 
@@ -21,21 +20,6 @@ using namespace Engine;
 namespace
 {
 
-// A square of `size` units from (0, 0), at depth z, its triangles running clockwise on the
-// screen (their front) or, with `back`, counter-clockwise.
-std::string square(float size, float z, bool back = false)
-{
-    const std::string s = std::to_string(size);
-    const std::string d = std::to_string(z);
-    std::string text = "format normal\n";
-    text += "vertex 0 0 " + d + " 0 0 1\n";
-    text += "vertex " + s + " 0 " + d + " 0 0 1\n";
-    text += "vertex " + s + " " + s + " " + d + " 0 0 1\n";
-    text += "vertex 0 " + s + " " + d + " 0 0 1\n";
-    text += back ? "triangle 0 2 1\ntriangle 0 3 2\n" : "triangle 0 1 2\ntriangle 0 2 3\n";
-    return text;
-}
-
 // A render device drawing offscreen on a 1920 x 1080 "desktop".
 struct MeshPixels : ::testing::Test
 {
@@ -48,13 +32,8 @@ struct MeshPixels : ::testing::Test
     void start(bool fullscreen)
     {
         std::string error;
-        cRenderPlatform platform;
-        platform.system = Platform::GlGfxSystem::surfaceless(1920, 1080, error);
-        ASSERT_TRUE(platform.system) << error;
-        platform.window = std::make_unique<Platform::FakeDisplayWindow>();
-        auto config = std::make_unique<cMemoryRenderConfigSource>();
-        config->settings[{L"graphics", L"fullscreen"}] = fullscreen ? L"1" : L"0";
-        render = std::make_unique<cRender>(std::move(platform), std::move(config));
+        render = ::Test::offscreenRender(error, ::Test::screenConfig(fullscreen));
+        ASSERT_TRUE(render) << error;
         renderer = std::make_unique<cMeshRenderer>(*render->getDevice());
         // One configuration without lights and without ambient light: a lit mesh shows its
         // emissive colour alone.
@@ -71,12 +50,9 @@ struct MeshPixels : ::testing::Test
         render.reset();
     }
 
-    boost::shared_ptr<cMesh> mesh(const std::string& text)
+    static boost::shared_ptr<cMesh> mesh(const std::string& text)
     {
-        const std::string bytes = cMeshWriter::fromText(text);
-        boost::shared_ptr<cMesh> made = cMesh::fromBytes(bytes.data(), bytes.size(), "models/test.mesh");
-        made->createBuffers();
-        return made;
+        return FrameTest::meshOf(text, "models/test.mesh");
     }
 
     static cMeshRenderData lit(const boost::shared_ptr<cMesh>& mesh, float x, float y, float r, float g,
@@ -120,8 +96,8 @@ TEST_F(MeshPixels, TheNearerMeshWinsWhateverTheOrderAndBackFacesAreCulled)
 {
     start(false);
     // Quarter units keep the edges off the pixel centres.
-    const auto far = mesh(square(100.0f, 5.0f));
-    const auto near = mesh(square(100.0f, 10.0f));
+    const auto far = mesh(FrameTest::squareText(100.0f, 5.0f));
+    const auto near = mesh(FrameTest::squareText(100.0f, 10.0f));
     cMeshRenderData red = lit(near, 100.25f, 100.25f, 1, 0, 0);
     cMeshRenderData green = lit(far, 150.25f, 150.25f, 0, 1, 0);
 
@@ -135,14 +111,14 @@ TEST_F(MeshPixels, TheNearerMeshWinsWhateverTheOrderAndBackFacesAreCulled)
     EXPECT_EQ(at(pixels, 175, 175), 0xFF0000u); // and drawn second
 
     // Lifted above the red one, the green one covers the overlap.
-    const auto nearest = mesh(square(100.0f, 20.0f));
+    const auto nearest = mesh(FrameTest::squareText(100.0f, 20.0f));
     green.mesh = nearest;
     pixels = frame({&red, &green});
     EXPECT_EQ(at(pixels, 175, 175), 0x00FF00u);
 
     // A square seen from behind is culled; from the front it is drawn.
-    cMeshRenderData front = lit(mesh(square(50.0f, 0.0f)), 400.25f, 100.25f, 0, 0, 1);
-    cMeshRenderData behind = lit(mesh(square(50.0f, 0.0f, true)), 500.25f, 100.25f, 0, 0, 1);
+    cMeshRenderData front = lit(mesh(FrameTest::squareText(50.0f, 0.0f)), 400.25f, 100.25f, 0, 0, 1);
+    cMeshRenderData behind = lit(mesh(FrameTest::squareText(50.0f, 0.0f, true)), 500.25f, 100.25f, 0, 0, 1);
     pixels = frame({&front, &behind});
     EXPECT_EQ(at(pixels, 425, 125), 0x0000FFu);
     EXPECT_EQ(at(pixels, 525, 125), 0u);
@@ -157,7 +133,7 @@ TEST_F(MeshPixels, InFullScreenAStaticMeshIsScaledAndShiftedLikeTheQuads)
     start(true);
     ASSERT_TRUE(render->isFullscreen());
     // At world identity: a square from 100.25 to 200.25 virtual units.
-    cMeshRenderData white = lit(mesh(square(100.0f, 0.0f)), 0.0f, 0.0f, 1, 1, 1);
+    cMeshRenderData white = lit(mesh(FrameTest::squareText(100.0f, 0.0f)), 0.0f, 0.0f, 1, 1, 1);
     white.world = cMatrix::translation(100.25f, 100.25f, 0.0f);
     const std::vector<uint32_t> pixels = frame({&white});
     // × 1.8 + (240, 0): 420.45 to 600.45 across, 180.45 to 360.45 down.

@@ -2,12 +2,12 @@
 
 #include "engine/devices/cAnimation.h"
 #include "engine/devices/cAnimationWriter.h"
-#include "engine/devices/cDeviceFactory.h"
 #include "engine/devices/cMesh.h"
 #include "engine/devices/cMeshRenderData.h"
-#include "engine/devices/cMeshWriter.h"
 #include "platform/gfx/GfxBuffer.h"
 #include "platform/gfx/RecordingGfxDevice.h"
+#include "tests/engine/devices/frame_batches_tools.h"
+#include "tests/support/RecordingFactory.h"
 
 #include <gtest/gtest.h>
 
@@ -20,21 +20,9 @@ namespace
 using namespace Engine;
 using Platform::RenderState;
 
-class TestFactory final : public cDeviceFactory
-{
-public:
-    TestFactory() : device(Platform::PresentParams()) {}
-    Platform::GfxDevice* getDevice() const override { return &device; }
-
-    mutable Platform::RecordingGfxDevice device;
-};
-
 boost::shared_ptr<cMesh> meshOf(const std::string& text)
 {
-    const std::string bytes = cMeshWriter::fromText(text);
-    boost::shared_ptr<cMesh> mesh = cMesh::fromBytes(bytes.data(), bytes.size(), "models/test.mesh");
-    mesh->createBuffers();
-    return mesh;
+    return FrameTest::meshOf(text, "models/test.mesh");
 }
 
 boost::shared_ptr<cAnimation> animationOf(const std::string& text)
@@ -73,7 +61,7 @@ Platform::Light directional(float r)
 
 struct MeshDraw : ::testing::Test
 {
-    TestFactory factory;
+    ::Test::RecordingFactory factory;
     Platform::RecordingGfxDevice& gfx = factory.device;
     cMeshRenderer renderer{gfx};
     std::vector<cLightConfig> lights;

@@ -1,15 +1,12 @@
 #include "engine/devices/cMesh.h"
 
-#include "engine/core/StringUtils.h"
-#include "engine/core/cFileSystem.h"
 #include "engine/devices/BinaryReader.h"
 #include "engine/devices/cMeshWriter.h"
 #include "engine/devices/cSkinnedMesh.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -226,21 +223,15 @@ TEST(MeshText, MistakesNameTheirLine)
 
 TEST(Mesh, LoadsShareOneFileBufferAndKeepTheirOwnCopies)
 {
-    ::Test::TempDir root;
-    const std::string previous = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
-    ::setenv("XDG_DATA_HOME", (root.path() / "share").c_str(), 1);
-    root.write("Data/sys/constants.xml", "<constants><game app_directory=\"Mesh Test\"/></constants>");
-    root.write("Data/models/triangle.mesh", cMeshWriter::fromText(Triangle));
-    root.write("Data/models/skinned.mesh", cMeshWriter::fromText(Skinned));
-    {
-        cFileSystem files(fromUtf8((root.path() / "Data").string()));
-        const auto triangle = boost::static_pointer_cast<cMesh>(cMesh::load("models/triangle.mesh"));
-        const auto skinned = boost::static_pointer_cast<cMesh>(cMesh::load("models/skinned.mesh"));
-        EXPECT_EQ(triangle->getVertexFloat(1, 0), 100.0f);
-        EXPECT_EQ(skinned->getVertexFloat(2, 0), 7.0f);
-        EXPECT_THROW(cMesh::load("models/none.mesh"), std::string);
-    }
-    ::setenv("XDG_DATA_HOME", previous.c_str(), 1);
+    ::Test::EngineFixture engine("Mesh Test");
+    engine.data("models/triangle.mesh", cMeshWriter::fromText(Triangle));
+    engine.data("models/skinned.mesh", cMeshWriter::fromText(Skinned));
+    engine.startFiles();
+    const auto triangle = boost::static_pointer_cast<cMesh>(cMesh::load("models/triangle.mesh"));
+    const auto skinned = boost::static_pointer_cast<cMesh>(cMesh::load("models/skinned.mesh"));
+    EXPECT_EQ(triangle->getVertexFloat(1, 0), 100.0f);
+    EXPECT_EQ(skinned->getVertexFloat(2, 0), 7.0f);
+    EXPECT_THROW(cMesh::load("models/none.mesh"), std::string);
 }
 
 } // namespace

@@ -1,13 +1,12 @@
 #include "engine/devices/cParticleDrawInfo.h"
 #include "engine/devices/cPyroBatch.h"
 #include "engine/devices/cRender.h"
-#include "engine/devices/cRenderConfig.h"
-#include "platform/gfx/FakeDisplayWindow.h"
-#include "platform/gfx/GlGfxSystem.h"
+#include "platform/particles/CPyroMemoryFile.h"
 #include "platform/particles/IPyroEffect.h"
 #include "platform/particles/IPyroEmitter.h"
 #include "platform/particles/IPyroParticleLibrary.h"
 #include "tests/engine/devices/frame_batches_tools.h"
+#include "tests/support/OffscreenRender.h"
 
 #include <gtest/gtest.h>
 
@@ -32,17 +31,12 @@ struct PyroPixels : ::testing::Test
     void start(bool fullscreen)
     {
         std::string error;
-        cRenderPlatform platform;
-        platform.system = Platform::GlGfxSystem::surfaceless(1920, 1080, error);
-        ASSERT_TRUE(platform.system) << error;
-        platform.window = std::make_unique<Platform::FakeDisplayWindow>();
-        auto config = std::make_unique<cMemoryRenderConfigSource>();
-        config->settings[{L"graphics", L"fullscreen"}] = fullscreen ? L"1" : L"0";
-        render = std::make_unique<cRender>(std::move(platform), std::move(config));
+        render = ::Test::offscreenRender(error, ::Test::screenConfig(fullscreen));
+        ASSERT_TRUE(render) << error;
         ASSERT_EQ(render->isFullscreen(), fullscreen);
 
         // The render device's own library, on its own particle device.
-        FrameTest::cStringFile file(R"(<PyroEffect>
+        PyroParticles::CPyroMemoryFile file(R"(<PyroEffect>
             <Texture Name="sq" Shape="square" Size="4"/>
             <Emitter Name="red" Texture="sq" Rate="20" Life="100" SizeStart="10" SizeEnd="10"
                      ColorStart="FFFF0000" ColorEnd="FFFF0000"/>

@@ -1,8 +1,7 @@
 #include "engine/devices/RenderTypes.h"
 #include "engine/devices/cRender.h"
-#include "platform/gfx/FakeDisplayWindow.h"
-#include "platform/gfx/GlGfxSystem.h"
 #include "tests/engine/devices/render_test_tools.h"
+#include "tests/support/OffscreenRender.h"
 
 #include <gtest/gtest.h>
 
@@ -44,29 +43,14 @@ protected:
               const std::wstring& backColor = L"FF0000FF")
     {
         std::string error;
-        auto system = Platform::GlGfxSystem::surfaceless(desktopWidth, desktopHeight, error);
-        if (!system)
-            GTEST_SKIP() << "no OpenGL without a display here: " << error;
-        auto window = std::make_unique<Platform::FakeDisplayWindow>();
-        window->work = {0, 0, desktopWidth, desktopHeight};
-        auto config = std::make_unique<Engine::cMemoryRenderConfigSource>();
-        config->settings[{L"graphics", L"fullscreen"}] = fullscreen ? L"1" : L"0";
+        auto config = ::Test::screenConfig(fullscreen);
         config->constants[{L"graphics", L"back_color"}] = backColor;
-        Engine::cRenderPlatform platform;
-        platform.system = std::move(system);
-        platform.window = std::move(window);
-        render = std::make_unique<cRender>(std::move(platform), std::move(config));
+        render = ::Test::offscreenRender(error, std::move(config), desktopWidth, desktopHeight);
+        if (!render)
+            GTEST_SKIP() << "no OpenGL without a display here: " << error;
     }
 
-    std::vector<uint32_t> readBack(int& width)
-    {
-        const auto& params = render->getDevice()->presentParams();
-        width = params.backBufferWidth;
-        std::vector<uint32_t> pixels;
-        EXPECT_EQ(render->getDevice()->readBackBuffer({0, 0, width, params.backBufferHeight}, pixels),
-                  Platform::GfxError::Ok);
-        return pixels;
-    }
+    std::vector<uint32_t> readBack(int& width) { return RenderTest::readBack(*render, width); }
 
     std::unique_ptr<cRender> render;
 };

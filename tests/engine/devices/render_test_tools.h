@@ -7,10 +7,13 @@
 #include "platform/gfx/RecordingGfxDevice.h"
 #include "platform/gfx/RecordingGfxSystem.h"
 
+#include <gtest/gtest.h>
+
 #include <boost/make_shared.hpp>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace RenderTest
 {
@@ -81,6 +84,17 @@ inline Engine::cQuad quadAt(float left, float top, float right, float bottom, ui
     quad.setRect(left, top, right, bottom);
     quad.setColor(color);
     return quad;
+}
+
+// The back buffer of the render device's last frame, `width` pixels wide.
+inline std::vector<uint32_t> readBack(Engine::cRender& render, int& width)
+{
+    const auto& params = render.getDevice()->presentParams();
+    width = params.backBufferWidth;
+    std::vector<uint32_t> pixels;
+    EXPECT_EQ(render.getDevice()->readBackBuffer({0, 0, width, params.backBufferHeight}, pixels),
+              Platform::GfxError::Ok);
+    return pixels;
 }
 
 } // namespace RenderTest

@@ -58,12 +58,7 @@ protected:
         render->drawQuad(quad, std::string(), 0);
         render->endFrame();
         // The finished frame stays in the back buffer until the next present.
-        const auto& params = render->getDevice()->presentParams();
-        width = params.backBufferWidth;
-        std::vector<uint32_t> pixels;
-        EXPECT_EQ(render->getDevice()->readBackBuffer({0, 0, width, params.backBufferHeight}, pixels),
-                  Platform::GfxError::Ok);
-        return pixels;
+        return readBack(*render, width);
     }
 
     std::unique_ptr<Platform::Window> window;

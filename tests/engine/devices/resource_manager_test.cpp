@@ -1,16 +1,14 @@
-#include "engine/core/StringUtils.h"
 #include "engine/core/cFileStream.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cString.h"
 #include "engine/core/cXmlProperties.h"
 #include "engine/core/cXmlPropertiesPooled.h"
 #include "engine/devices/cResourceManager.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <boost/make_shared.hpp>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -36,56 +34,25 @@ private:
 
 // A data folder, a shared folder of the test's own (XDG_DATA_HOME), the file system over them
 // and the resource manager.
-class ResourceManager : public ::testing::Test
+class ResourceManager : public ::testing::Test, protected ::Test::EngineFixture
 {
 protected:
-    void SetUp() override
-    {
-        if (const char* old = std::getenv("XDG_DATA_HOME"))
-            m_oldDataHome = old;
-        ::setenv("XDG_DATA_HOME", (m_root.path() / "share").c_str(), 1);
-        data("sys/constants.xml", "<constants><game app_directory=\"RM Test\"/></constants>");
-        data("UI/Panel.xml", "<panel a='1'/>");
-    }
-    void TearDown() override
-    {
-        m_manager.reset();
-        m_files.reset();
-        if (m_oldDataHome.empty())
-            ::unsetenv("XDG_DATA_HOME");
-        else
-            ::setenv("XDG_DATA_HOME", m_oldDataHome.c_str(), 1);
-    }
+    ResourceManager() : EngineFixture("RM Test") { data("UI/Panel.xml", "<panel a='1'/>"); }
 
-    void data(const std::string& path, const std::string& bytes) { m_root.write("Data/" + path, bytes); }
-    std::filesystem::path shared(const std::string& path) const
-    {
-        return m_root.path() / "share" / "RM Test" / path;
-    }
     cResourceManager& start()
     {
         // A new file system sees files written since the last one was made.
-        m_manager.reset();
-        m_files.reset();
-        m_files = std::make_unique<cFileSystem>(fromUtf8((m_root.path() / "Data").string()));
-        m_manager = std::make_unique<cResourceManager>();
+        startResources();
         for (const eResourceType kind : {eResourceType::Texture, eResourceType::Font, eResourceType::Sound})
         {
-            m_manager->setCreator(kind,
-                                  [kind](const std::string& path) {
-                                      return boost::static_pointer_cast<cResource>(
-                                          boost::make_shared<FakeResource>(kind, path));
-                                  });
+            manager->setCreator(kind,
+                                [kind](const std::string& path) {
+                                    return boost::static_pointer_cast<cResource>(
+                                        boost::make_shared<FakeResource>(kind, path));
+                                });
         }
-        return *m_manager;
+        return *manager;
     }
-
-    ::Test::TempDir m_root;
-    std::unique_ptr<cFileSystem> m_files;
-    std::unique_ptr<cResourceManager> m_manager;
-
-private:
-    std::string m_oldDataHome;
 };
 
 std::string utf16(const std::string& ascii)
@@ -183,7 +150,7 @@ TEST_F(ResourceManager, UnloadForgetsOnlyTheExactPath)
 
     // Writing the file through the file system drops the cached copy: the next request reads it.
     {
-        std::unique_ptr<cFileStream> out = m_files->createFile("ui/panel.xml", true);
+        std::unique_ptr<cFileStream> out = files->createFile("ui/panel.xml", true);
         const std::string bytes = "<panel a='2'/>";
         out->write(bytes.data(), static_cast<unsigned>(bytes.size()));
     }
@@ -312,7 +279,7 @@ TEST_F(ResourceManager, ASecondManagerIsRefused)
 {
     start();
     EXPECT_THROW(cResourceManager(), const char*);
-    m_manager.reset();
+    manager.reset();
     EXPECT_EQ(cResourceManager::instance(), nullptr);
 }
 

@@ -1,8 +1,6 @@
 #include "engine/devices/cSound.h"
 
 #include "engine/core/ErrorText.h"
-#include "engine/core/StringUtils.h"
-#include "engine/core/cFileSystem.h"
 #include "engine/core/cSettings.h"
 #include "engine/core/cStream.h"
 #include "engine/core/cString.h"
@@ -12,12 +10,10 @@
 #include "platform/sound/RecordingMixer.h"
 #include "platform/sound/SoundMixer.h"
 #include "tests/platform/sound_test_wave.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <boost/make_shared.hpp>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -28,49 +24,18 @@ using namespace Engine;
 using Platform::RecordingMixer;
 using SamplePtr = boost::shared_ptr<cSoundSample>;
 
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-        {
-            m_had = true;
-            m_old = old;
-        }
-        ::setenv(name, value, 1);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            ::setenv(m_name, m_old.c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had = false;
-    std::string m_old;
-};
-
 // A data folder with sound files, the file system over it, and the resource manager; the
 // shared folder lives in the test's own temporary folder.
-class SoundDevice : public ::testing::Test
+class SoundDevice : public ::testing::Test, protected ::Test::EngineFixture
 {
 protected:
-    SoundDevice() : m_dataHome("XDG_DATA_HOME", (root.path() / "share").c_str())
+    SoundDevice() : EngineFixture("Sound Test")
     {
-        root.write("Data/sys/constants.xml", "<constants><game app_directory=\"Sound Test\"/></constants>");
-        root.write("Data/sounds/tone.wav", ::SoundTest::makeWave(2.0));
-        root.write("Data/sounds/click.wav", ::SoundTest::makeWave(0.2, 22050));
-        root.write("Data/sounds/notes.wav", "These are not sounds.");
-        root.write("Data/sys/settings.xml", "<main><Sound Music=\"64\" Sound=\"1\"/></main>");
-        files = std::make_unique<cFileSystem>(fromUtf8((root.path() / "Data").string()));
-        resources = std::make_unique<cResourceManager>();
-        resources->setCreator(
-            eResourceType::Sound, [](const std::string& path)
-            { return boost::static_pointer_cast<cResource>(boost::make_shared<cSoundSample>(path)); });
+        data("sounds/tone.wav", ::SoundTest::makeWave(2.0));
+        data("sounds/click.wav", ::SoundTest::makeWave(0.2, 22050));
+        data("sounds/notes.wav", "These are not sounds.");
+        data("sys/settings.xml", "<main><Sound Music=\"64\" Sound=\"1\"/></main>");
+        startResources();
     }
 
     // A sound object over a recording mixer (kept in `mixer`).
@@ -81,12 +46,8 @@ protected:
         mixer = recording.get();
         sound = std::make_unique<cSound>(std::move(recording));
     }
-    SamplePtr sample(const char* path) { return resources->getSound(path); }
+    SamplePtr sample(const char* path) { return manager->getSound(path); }
 
-    ::Test::TempDir root;
-    ScopedEnv m_dataHome;
-    std::unique_ptr<cFileSystem> files;
-    std::unique_ptr<cResourceManager> resources;
     RecordingMixer* mixer = nullptr;
     std::unique_ptr<cSound> sound;
 };
@@ -190,7 +151,7 @@ TEST_F(SoundDevice, TheLastHolderOfAChannelStopsItAndTheSampleLivesAsLongAsTheCh
     SamplePtr tone = sample("sounds/tone.wav");
     auto channel = sound->play(tone, true, true);
     const int id = channel->getId();
-    resources->unload("sounds/tone.wav");
+    manager->unload("sounds/tone.wav");
     tone.reset();
     EXPECT_EQ(mixer->count("unload"), 0);
     channel.reset();
@@ -320,7 +281,7 @@ TEST_F(SoundDevice, OnTheMixerTheOldestEffectGivesWayAndStaleChannelsStopNothing
 
 TEST_F(SoundDevice, WithNoAudioDeviceTheGameRunsSilently)
 {
-    const ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
+    const ::Test::ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
     sound = std::make_unique<cSound>();
     EXPECT_TRUE(sound->isDisabled());
     EXPECT_EQ(sample("sounds/tone.wav")->getId(), 0);

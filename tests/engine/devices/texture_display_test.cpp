@@ -1,15 +1,11 @@
-#include "engine/core/StringUtils.h"
-#include "engine/core/cFileSystem.h"
 #include "engine/devices/Screenshot.h"
 #include "engine/devices/cQuad.h"
 #include "engine/devices/cRender.h"
-#include "engine/devices/cRenderConfig.h"
 #include "engine/devices/cTexture.h"
-#include "platform/gfx/FakeDisplayWindow.h"
-#include "platform/gfx/GlGfxSystem.h"
 #include "platform/image/ImageDecoder.h"
-#include "platform/image/PngCodec.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
+#include "tests/support/OffscreenRender.h"
+#include "tests/support/Pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -25,57 +21,29 @@ namespace
 // A picture whose every pixel differs from its neighbours: red counts x, green counts y.
 Platform::Image testPicture(uint32_t width, uint32_t height)
 {
-    Platform::Image image;
-    image.width = width;
-    image.height = height;
-    image.pixels.resize(static_cast<size_t>(width) * height * 4);
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x)
-        {
-            uint8_t* p = image.row(y) + x * 4;
-            p[0] = static_cast<uint8_t>((x + y) * 3);
-            p[1] = static_cast<uint8_t>(y);
-            p[2] = static_cast<uint8_t>(x);
-            p[3] = 255;
-        }
-    return image;
+    return ::Test::picture(width, height,
+                           [](uint32_t x, uint32_t y) {
+                               return 0xFF000000u | (x & 255u) << 16 | (y & 255u) << 8 | ((x + y) * 3 & 255u);
+                           });
 }
 
 // A data folder and shared folder of the test's own and a render device drawing offscreen on a
 // 1920 x 1080 desktop, in a window of 800 x 600 or in full screen.
-class TexturePixels : public ::testing::Test
+class TexturePixels : public ::testing::Test, protected ::Test::EngineFixture
 {
 protected:
-    void SetUp() override
+    TexturePixels() : EngineFixture("Shot Test")
     {
-        if (const char* old = std::getenv("XDG_DATA_HOME"))
-            m_oldDataHome = old;
-        ::setenv("XDG_DATA_HOME", (root.path() / "share").c_str(), 1);
-        root.write("Data/sys/constants.xml", "<constants><game app_directory=\"Shot Test\"/></constants>");
-        const std::vector<uint8_t> png = Platform::encodePng(testPicture(300, 200));
-        root.write("Data/ui/picture.png", std::string(png.begin(), png.end()));
-        m_files = std::make_unique<cFileSystem>(fromUtf8((root.path() / "Data").string()));
+        data("ui/picture.png", ::Test::pngBytes(testPicture(300, 200)));
+        startFiles();
     }
-    void TearDown() override
-    {
-        render.reset();
-        m_files.reset();
-        if (m_oldDataHome.empty())
-            ::unsetenv("XDG_DATA_HOME");
-        else
-            ::setenv("XDG_DATA_HOME", m_oldDataHome.c_str(), 1);
-    }
+    void TearDown() override { render.reset(); }
 
     void start(bool fullscreen)
     {
         std::string error;
-        cRenderPlatform platform;
-        platform.system = Platform::GlGfxSystem::surfaceless(1920, 1080, error);
-        ASSERT_TRUE(platform.system) << error;
-        platform.window = std::make_unique<Platform::FakeDisplayWindow>();
-        auto config = std::make_unique<cMemoryRenderConfigSource>();
-        config->settings[{L"graphics", L"fullscreen"}] = fullscreen ? L"1" : L"0";
-        render = std::make_unique<cRender>(std::move(platform), std::move(config));
+        render = ::Test::offscreenRender(error, ::Test::screenConfig(fullscreen));
+        ASSERT_TRUE(render) << error;
         render->setScreenshotWriter(&writeScreenshot);
     }
 
@@ -99,17 +67,12 @@ protected:
 
     Platform::Image readScreenshot(const std::string& name)
     {
-        const std::string bytes = ::Test::readFile(root.path() / "share" / "Shot Test" / name);
+        const std::string bytes = ::Test::readFile(shared(name));
         EXPECT_FALSE(bytes.empty()) << name;
         return Platform::decodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     }
 
-    ::Test::TempDir root;
     std::unique_ptr<cRender> render;
-
-private:
-    std::string m_oldDataHome;
-    std::unique_ptr<cFileSystem> m_files;
 };
 
 uint32_t argbAt(const Platform::Image& image, uint32_t x, uint32_t y)

@@ -1,13 +1,10 @@
 #include "engine/devices/Screenshot.h"
 
-#include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
 #include "platform/image/ImageDecoder.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace
 {
@@ -108,14 +105,9 @@ TEST(Screenshot, SaveJpegChecksItsInput)
 
 TEST(Screenshot, WriterPutsAJpegIntoTheSharedFolder)
 {
-    const ::Test::TempDir root;
-    std::string oldHome;
-    if (const char* old = std::getenv("XDG_DATA_HOME"))
-        oldHome = old;
-    ::setenv("XDG_DATA_HOME", (root.path() / "share").c_str(), 1);
-    root.write("Data/sys/constants.xml", "<constants><game app_directory=\"Shot Test\"/></constants>");
+    ::Test::EngineFixture engine("Shot Test");
     {
-        cFileSystem files(fromUtf8((root.path() / "Data").string()));
+        cFileSystem& files = engine.startFiles();
         // 32 x 16: the left half blue, the right half yellow.
         std::vector<uint32_t> pixels(32 * 16);
         for (size_t i = 0; i < pixels.size(); ++i)
@@ -125,7 +117,7 @@ TEST(Screenshot, WriterPutsAJpegIntoTheSharedFolder)
         EXPECT_FALSE(files.isKnown("shot.jpg"));
         ASSERT_TRUE(writeScreenshot(L"Screenshot.jpg", 32, 16, pixels));
         EXPECT_TRUE(files.isInCommon("screenshot.jpg"));
-        const std::string file = ::Test::readFile(root.path() / "share" / "Shot Test" / "screenshot.jpg");
+        const std::string file = ::Test::readFile(engine.shared("screenshot.jpg"));
         const Platform::Image image =
             Platform::decodeImage(reinterpret_cast<const uint8_t*>(file.data()), file.size());
         ASSERT_EQ(image.width, 32u);
@@ -135,10 +127,6 @@ TEST(Screenshot, WriterPutsAJpegIntoTheSharedFolder)
         EXPECT_NEAR(image.row(8)[28 * 4], 0, 6);       // no blue
         EXPECT_NEAR(image.row(8)[28 * 4 + 1], 255, 6); // green
     }
-    if (oldHome.empty())
-        ::unsetenv("XDG_DATA_HOME");
-    else
-        ::setenv("XDG_DATA_HOME", oldHome.c_str(), 1);
 }
 
 } // namespace

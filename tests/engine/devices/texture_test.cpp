@@ -1,5 +1,4 @@
 #include "engine/core/ErrorText.h"
-#include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cString.h"
 #include "engine/devices/cAlphaMask.h"
@@ -11,13 +10,11 @@
 #include "engine/devices/cTextureLoader.h"
 #include "platform/gfx/RecordingGfxDevice.h"
 #include "platform/image/PngCodec.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
+#include "tests/support/Pictures.h"
 
 #include <gtest/gtest.h>
 
-#include <boost/make_shared.hpp>
-#include <cstdlib>
-#include <functional>
 #include <memory>
 
 namespace
@@ -43,32 +40,8 @@ Platform::PresentParams params()
     return p;
 }
 
-// A picture whose pixel (x, y) is `argb(x, y)`.
-Platform::Image picture(uint32_t width, uint32_t height,
-                        const std::function<uint32_t(uint32_t, uint32_t)>& argb)
-{
-    Platform::Image image;
-    image.width = width;
-    image.height = height;
-    image.pixels.resize(static_cast<size_t>(width) * height * 4);
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x)
-        {
-            const uint32_t v = argb(x, y);
-            uint8_t* p = image.row(y) + x * 4;
-            p[0] = static_cast<uint8_t>(v);
-            p[1] = static_cast<uint8_t>(v >> 8);
-            p[2] = static_cast<uint8_t>(v >> 16);
-            p[3] = static_cast<uint8_t>(v >> 24);
-        }
-    return image;
-}
-
-std::string png(const Platform::Image& image)
-{
-    const std::vector<uint8_t> bytes = Platform::encodePng(image);
-    return std::string(bytes.begin(), bytes.end());
-}
+using ::Test::picture;
+using ::Test::pngBytes;
 
 uint32_t texel(const Platform::GfxTexture& texture, int x, int y)
 {
@@ -78,54 +51,34 @@ uint32_t texel(const Platform::GfxTexture& texture, int x, int y)
 
 // A data folder and shared folder of the test's own, the file system, a recording device with
 // its factory, and the resource manager making real textures and fonts.
-class Textures : public ::testing::Test
+class Textures : public ::testing::Test, protected ::Test::EngineFixture
 {
 protected:
-    void SetUp() override
-    {
-        if (const char* old = std::getenv("XDG_DATA_HOME"))
-            m_oldDataHome = old;
-        ::setenv("XDG_DATA_HOME", (m_root.path() / "share").c_str(), 1);
-        data("sys/constants.xml", "<constants><game app_directory=\"Texture Test\"/></constants>");
-    }
+    Textures() : EngineFixture("Texture Test") {}
     void TearDown() override
     {
-        m_manager.reset();
+        manager.reset();
         m_factory.reset();
-        m_files.reset();
-        if (m_oldDataHome.empty())
-            ::unsetenv("XDG_DATA_HOME");
-        else
-            ::setenv("XDG_DATA_HOME", m_oldDataHome.c_str(), 1);
     }
-
-    void data(const std::string& path, const std::string& bytes) { m_root.write("Data/" + path, bytes); }
 
     cResourceManager& start()
     {
-        m_files = std::make_unique<cFileSystem>(fromUtf8((m_root.path() / "Data").string()));
+        startFiles();
         m_factory = std::make_unique<TestFactory>(device);
-        m_manager = std::make_unique<cResourceManager>();
-        m_manager->setCreator(
-            eResourceType::Texture, [](const std::string& path)
-            { return boost::static_pointer_cast<cResource>(boost::make_shared<cTexture>(path)); });
-        return *m_manager;
+        manager = std::make_unique<cResourceManager>();
+        return *manager;
     }
 
     Platform::RecordingGfxDevice device{params()};
 
 private:
-    ::Test::TempDir m_root;
-    std::string m_oldDataHome;
-    std::unique_ptr<cFileSystem> m_files;
     std::unique_ptr<TestFactory> m_factory;
-    std::unique_ptr<cResourceManager> m_manager;
 };
 
 TEST_F(Textures, PictureOnAPowerOfTwoDevice)
 {
     data("ui/panel.png",
-         png(picture(300, 200, [](uint32_t x, uint32_t y) { return 0xFF000000u | x << 8 | y; })));
+         pngBytes(picture(300, 200, [](uint32_t x, uint32_t y) { return 0xFF000000u | x << 8 | y; })));
     start();
     device.setPowerOfTwoOnly(true);
     const cTexture texture("ui/panel.png");
@@ -176,7 +129,8 @@ TEST_F(Textures, EveryFormatLoadsAtItsOwnSize)
 
 TEST_F(Textures, BadFilesNameTheFileAndAreNotCached)
 {
-    data("ui/broken.png", png(picture(4, 4, [](uint32_t, uint32_t) { return 0xFFFFFFFFu; })).substr(0, 50));
+    data("ui/broken.png",
+         pngBytes(picture(4, 4, [](uint32_t, uint32_t) { return 0xFFFFFFFFu; })).substr(0, 50));
     data("ui/empty.png", "");
     data("ui/odd.pvr", std::string(44, 'x') + "PVR!" + std::string(8, 'x'));
     cResourceManager& manager = start();
@@ -201,7 +155,7 @@ TEST_F(Textures, BadFilesNameTheFileAndAreNotCached)
 
 TEST_F(Textures, SharedByPathAndThroughAtlasEntries)
 {
-    data("atlases/ui0.png", png(picture(64, 32, [](uint32_t, uint32_t) { return 0xFF112233u; })));
+    data("atlases/ui0.png", pngBytes(picture(64, 32, [](uint32_t, uint32_t) { return 0xFF112233u; })));
     data("atlases.xml", "<Atlases><Atlas Path='Atlases\\UI0.png' Map='atlases/ui0_map.xml'/></Atlases>");
     data("atlases/ui0_map.xml",
          "<Map><Entry Name='UI\\Ok.png'><Pos>4 8</Pos><Size>16 12</Size></Entry></Map>");
@@ -223,7 +177,7 @@ TEST_F(Textures, SharedByPathAndThroughAtlasEntries)
 
 TEST_F(Textures, ManagedTexturesSurviveADeviceReset)
 {
-    data("a.png", png(picture(2, 2, [](uint32_t, uint32_t) { return 0xFF808080u; })));
+    data("a.png", pngBytes(picture(2, 2, [](uint32_t, uint32_t) { return 0xFF808080u; })));
     start();
     const cTexture texture("a.png");
     device.loseDevice();
@@ -266,8 +220,8 @@ TEST_F(Textures, AlphaMaskAndPixelReaders)
     // Alpha 0 on the diagonal and in the last column, 1 elsewhere: even the faintest alpha
     // counts as a hit.
     data("mask.png",
-         png(picture(5, 3,
-                     [](uint32_t x, uint32_t y) { return (x == y || x == 4) ? 0x00FFFFFFu : 0x01102030u; })));
+         pngBytes(picture(
+             5, 3, [](uint32_t x, uint32_t y) { return (x == y || x == 4) ? 0x00FFFFFFu : 0x01102030u; })));
     data("mask.pvr", std::string(44, '\0') + "PVR!" + "rest");
     start();
     cAlphaMask mask;

@@ -2,24 +2,19 @@
 // the transparency of a view's tree, and a picture loaded from a PNG file through the resource
 // manager, texel for pixel.
 
-#include "engine/core/StringUtils.h"
 #include "engine/core/cControl.h"
-#include "engine/core/cFileSystem.h"
 #include "engine/core/cLogic.h"
 #include "engine/core/cXmlProperties.h"
 #include "engine/devices/cRender.h"
-#include "engine/devices/cRenderConfig.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/ui/cPicture.h"
 #include "engine/ui/cView.h"
-#include "platform/gfx/FakeDisplayWindow.h"
-#include "platform/gfx/GlGfxSystem.h"
-#include "platform/image/PngCodec.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
+#include "tests/support/OffscreenRender.h"
+#include "tests/support/Pictures.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,20 +27,11 @@ using namespace Engine;
 // A picture whose every pixel differs from its neighbours: red counts x, green counts y.
 Platform::Image testPicture(uint32_t width, uint32_t height)
 {
-    Platform::Image image;
-    image.width = width;
-    image.height = height;
-    image.pixels.resize(static_cast<size_t>(width) * height * 4);
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x)
-        {
-            uint8_t* p = image.row(y) + x * 4;
-            p[0] = static_cast<uint8_t>(x * 3);
-            p[1] = static_cast<uint8_t>(y * 5);
-            p[2] = static_cast<uint8_t>(x + y);
-            p[3] = 255;
-        }
-    return image;
+    return ::Test::picture(width, height,
+                           [](uint32_t x, uint32_t y) {
+                               return 0xFF000000u | ((x + y) & 255u) << 16 | (y * 5 & 255u) << 8 |
+                                      (x * 3 & 255u);
+                           });
 }
 
 uint32_t rgbOf(const Platform::Image& image, uint32_t x, uint32_t y)
@@ -61,27 +47,18 @@ int channel(uint32_t argb, int shift)
 
 // A data folder of the test's own, the file system and resource manager over it, and a render
 // device drawing offscreen into an 800 x 600 window's back buffer.
-class ViewPixels : public ::testing::Test
+class ViewPixels : public ::testing::Test, protected ::Test::EngineFixture
 {
 protected:
+    ViewPixels() : EngineFixture("View Pixels") {}
     void SetUp() override
     {
-        if (const char* old = std::getenv("XDG_DATA_HOME"))
-            m_oldDataHome = old;
-        ::setenv("XDG_DATA_HOME", (root.path() / "share").c_str(), 1);
-        root.write("Data/sys/constants.xml", "<constants><game app_directory=\"View Pixels\"/></constants>");
-        const std::vector<uint8_t> png = Platform::encodePng(testPicture(64, 48));
-        root.write("Data/ui/picture.png", std::string(png.begin(), png.end()));
-        files = std::make_unique<cFileSystem>(fromUtf8((root.path() / "Data").string()));
-        manager = std::make_unique<cResourceManager>();
+        data("ui/picture.png", ::Test::pngBytes(testPicture(64, 48)));
+        startResources();
 
         std::string error;
-        cRenderPlatform platform;
-        platform.system = Platform::GlGfxSystem::surfaceless(1920, 1080, error);
-        ASSERT_TRUE(platform.system) << error;
-        platform.window = std::make_unique<Platform::FakeDisplayWindow>();
-        render =
-            std::make_unique<cRender>(std::move(platform), std::make_unique<cMemoryRenderConfigSource>());
+        render = ::Test::offscreenRender(error);
+        ASSERT_TRUE(render) << error;
         logic = std::make_unique<cLogic>();
     }
     void TearDown() override
@@ -91,11 +68,6 @@ protected:
         logic.reset();
         manager.reset();
         render.reset();
-        files.reset();
-        if (m_oldDataHome.empty())
-            ::unsetenv("XDG_DATA_HOME");
-        else
-            ::setenv("XDG_DATA_HOME", m_oldDataHome.c_str(), 1);
     }
 
     // A shown untextured square of `side` units centred at (x, y).
@@ -120,15 +92,9 @@ protected:
         return pixels.empty() ? 0u : pixels[0];
     }
 
-    ::Test::TempDir root;
-    std::unique_ptr<cFileSystem> files;
-    std::unique_ptr<cResourceManager> manager;
     std::unique_ptr<cRender> render;
     std::unique_ptr<cLogic> logic;
     std::vector<std::unique_ptr<cView>> views;
-
-private:
-    std::string m_oldDataHome;
 };
 
 TEST_F(ViewPixels, ALargerDeepIsDrawnOnTop)

@@ -7,11 +7,10 @@
 #include "engine/core/cXmlProperties.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cTexture.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
 
 #include <boost/make_shared.hpp>
 
-#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -44,7 +43,7 @@ public:
 // A data folder and shared folder of the test's own, the file system over them and the resource
 // manager, whose textures are sized stand-ins: `sizes` gives the image size of a path (and its
 // texture size, the same unless set), other paths fail as a missing file does.
-class cViewResources
+class cViewResources : public ::Test::EngineFixture
 {
 public:
     struct tSize
@@ -55,31 +54,17 @@ public:
         int textureHeight = 0;
     };
 
-    cViewResources()
-    {
-        if (const char* old = std::getenv("XDG_DATA_HOME"))
-            m_oldDataHome = old;
-        ::setenv("XDG_DATA_HOME", (root.path() / "share").c_str(), 1);
-        data("sys/constants.xml", "<constants><game app_directory=\"View Test\"/></constants>");
-    }
+    cViewResources() : EngineFixture("View Test") {}
     ~cViewResources()
     {
         Engine::cControl::deletePending();
-        manager.reset();
-        files.reset();
-        if (m_oldDataHome.empty())
-            ::unsetenv("XDG_DATA_HOME");
-        else
-            ::setenv("XDG_DATA_HOME", m_oldDataHome.c_str(), 1);
+        stopEngine();
     }
-
-    void data(const std::string& path, const std::string& bytes) { root.write("Data/" + path, bytes); }
 
     // Makes the file system and the resource manager over the files written so far.
     void start(bool realTextures = false)
     {
-        files = std::make_unique<Engine::cFileSystem>(Engine::fromUtf8((root.path() / "Data").string()));
-        manager = std::make_unique<Engine::cResourceManager>();
+        startResources();
         if (realTextures)
             return;
         manager->setCreator(Engine::eResourceType::Texture,
@@ -95,13 +80,7 @@ public:
                             });
     }
 
-    ::Test::TempDir root;
     std::map<std::string, tSize> sizes;
-    std::unique_ptr<Engine::cFileSystem> files;
-    std::unique_ptr<Engine::cResourceManager> manager;
-
-private:
-    std::string m_oldDataHome;
 };
 
 } // namespace ViewTest

@@ -9,13 +9,13 @@
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitTypeInfo.h"
 #include "game/world/cUnit.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <boost/make_shared.hpp>
 
-#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -31,18 +31,12 @@ GameConfig& defaultConfig()
     if (!config)
     {
         ::Test::TempDir home;
-        const char* old = std::getenv("XDG_DATA_HOME");
-        const std::string saved = old ? old : "";
-        setenv("XDG_DATA_HOME", home.path().c_str(), 1);
+        const ::Test::ScopedEnv dataHome("XDG_DATA_HOME", home.path().string());
         {
             Engine::cFileSystem files(std::wstring(QUILL_SOURCE_DIR L"/data/"));
             Engine::cResourceManager resources;
             config = &GameConfig::instance();
         }
-        if (old)
-            setenv("XDG_DATA_HOME", saved.c_str(), 1);
-        else
-            unsetenv("XDG_DATA_HOME");
     }
     return *config;
 }
@@ -214,9 +208,7 @@ TEST(DefaultData, GridCoversTheWindowOfTheSettings)
     const size_t typeCount = defaultConfig().getTypes().size();
     ::Test::TempDir data;
     ::Test::TempDir home;
-    const char* old = std::getenv("XDG_DATA_HOME");
-    const std::string saved = old ? old : "";
-    setenv("XDG_DATA_HOME", home.path().c_str(), 1);
+    const ::Test::ScopedEnv dataHome("XDG_DATA_HOME", home.path().string());
     for (const char* file : {"sys/constants.xml", "Game/Game.xml", "Units/StartPoint.xml",
                              "Resources/Resources.xml", "Units/Units.xml"})
         data.write(file, ::Test::readFile(std::string(QUILL_SOURCE_DIR "/data/") + file));
@@ -232,8 +224,4 @@ TEST(DefaultData, GridCoversTheWindowOfTheSettings)
         EXPECT_EQ(config.getConstants().MapSize, Engine::cPoint(53, 40));
         EXPECT_EQ(config.getTypes().size(), typeCount);
     }
-    if (old)
-        setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    else
-        unsetenv("XDG_DATA_HOME");
 }

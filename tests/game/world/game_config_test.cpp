@@ -6,11 +6,10 @@
 #include "engine/core/cString.h"
 #include "engine/core/cXmlProperties.h"
 #include "game/world/UnitTypeInfo.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace
@@ -54,29 +53,6 @@ template <class F> std::string thrownText(F&& call)
     }
     return "";
 }
-
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old, m_had = true;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            setenv(m_name, m_old.c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::string m_old;
-    bool m_had = false;
-};
 
 } // namespace
 
@@ -284,12 +260,10 @@ TEST(GameConfig, SavePath)
 
 TEST(GameConfig, SavedLevelFile)
 {
-    ::Test::TempDir data;
-    ::Test::TempDir home;
-    ScopedEnv xdg("XDG_DATA_HOME", home.path().string());
-    data.write("sys/constants.xml", "<constants><game app_directory=\"QuillmoorTest\" profiles=\"Profiles\"/>"
-                                    "</constants>");
-    Engine::cFileSystem files(data.path().wstring() + L"/");
+    ::Test::EngineFixture engine("QuillmoorTest");
+    engine.data("sys/constants.xml",
+                "<constants><game app_directory=\"QuillmoorTest\" profiles=\"Profiles\"/></constants>");
+    Engine::cFileSystem& files = engine.startFiles();
     GameConfig config(sources("<Game/>", "<Units/>"));
 
     EXPECT_EQ(thrownText([&] { config.savePath(); }), "ProfileID error.");

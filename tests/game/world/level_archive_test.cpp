@@ -3,7 +3,7 @@
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cString.h"
 #include "game/world/cUnit.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/EngineFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,6 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace
@@ -192,27 +191,16 @@ TEST(LevelArchive, UnitNumbers)
 
 TEST(LevelArchive, FilesOfTheFileSystem)
 {
-    ::Test::TempDir data;
-    ::Test::TempDir home;
-    const char* old = std::getenv("XDG_DATA_HOME");
-    const std::string saved = old ? old : "";
-    setenv("XDG_DATA_HOME", home.path().c_str(), 1);
-    data.write("sys/constants.xml", "<constants><game app_directory=\"QuillmoorTest\"/></constants>");
-    {
-        Engine::cFileSystem files(data.path().wstring() + L"/");
-        LevelArchive out;
-        out.write4(int32_t(3));
-        out.writeString(std::wstring(L"saved"));
-        out.writeFile("profiles/00000001.save");
-        EXPECT_TRUE(files.isInCommon("profiles/00000001.save"));
+    ::Test::EngineFixture engine("QuillmoorTest");
+    Engine::cFileSystem& files = engine.startFiles();
+    LevelArchive out;
+    out.write4(int32_t(3));
+    out.writeString(std::wstring(L"saved"));
+    out.writeFile("profiles/00000001.save");
+    EXPECT_TRUE(files.isInCommon("profiles/00000001.save"));
 
-        LevelArchive in = LevelArchive::readFile("profiles/00000001.save");
-        EXPECT_EQ(in.bytes(), out.bytes());
-        EXPECT_EQ(in.name(), "profiles/00000001.save");
-        EXPECT_THROW(LevelArchive::readFile("profiles/00000002.save"), std::string);
-    }
-    if (old)
-        setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    else
-        unsetenv("XDG_DATA_HOME");
+    LevelArchive in = LevelArchive::readFile("profiles/00000001.save");
+    EXPECT_EQ(in.bytes(), out.bytes());
+    EXPECT_EQ(in.name(), "profiles/00000001.save");
+    EXPECT_THROW(LevelArchive::readFile("profiles/00000002.save"), std::string);
 }
