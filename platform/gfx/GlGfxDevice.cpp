@@ -2,11 +2,13 @@
 
 #include "platform/gfx/ExtensionList.h"
 #include "platform/gfx/GlCallError.h"
+#include "platform/gfx/VertexLighting.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -333,7 +335,17 @@ bool GlGfxDevice::setupArrays(const uint8_t* base, uint32_t stride, uint32_t ver
         QUILL_GL(glDisableClientState(GL_NORMAL_ARRAY));
     if (fvf & Fvf::PointSize)
         offset += 4;
-    if (fvf & Fvf::Diffuse)
+    if (m_state[RenderState::Lighting] != 0 && position != Fvf::XyzRhw)
+    {
+        // Lit on the CPU, the way the classic pipeline lights: OpenGL's lights lack its range
+        // and inner cone.
+        lightVertices(m_state, m_state.world[0] * m_state.view, fvf, base, stride, vertexCount,
+                      m_colorScratch);
+        QUILL_GL(glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colorScratch.data()));
+        QUILL_GL(glEnableClientState(GL_COLOR_ARRAY));
+        offset += (fvf & Fvf::Diffuse) ? 4 : 0;
+    }
+    else if (fvf & Fvf::Diffuse)
     {
         if (m_bgraArrays)
             QUILL_GL(glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(stride), base + offset));
@@ -474,7 +486,7 @@ GfxResult GlGfxDevice::drawPrimitive(PrimitiveType type, uint32_t startVertex, u
     if (gfxFailed(check) || primitiveCount == 0)
         return check;
     const uint32_t vertices = primitiveVertexCount(type, primitiveCount);
-    const bool ready = prepareDraw(m_state.stream->data(), m_state.stream->size() / m_state.streamStride);
+    const bool ready = prepareDraw(m_state.stream->data(), startVertex + vertices);
     if (ready)
         QUILL_GL(glDrawArrays(primitiveMode(type), static_cast<GLint>(startVertex),
                               static_cast<GLsizei>(vertices)));
@@ -491,13 +503,15 @@ GfxResult GlGfxDevice::drawIndexedPrimitive(PrimitiveType type, uint32_t, uint32
         return check;
     const uint32_t stride = m_state.streamStride;
     const uint8_t* base = m_state.stream->data() + static_cast<size_t>(m_state.baseVertex) * stride;
-    const bool ready = prepareDraw(base, m_state.stream->size() / stride - m_state.baseVertex);
+    // Only the vertices the indices reach are read (and lit or recoloured).
+    const uint16_t* indices = reinterpret_cast<const uint16_t*>(m_state.indices->data()) + startIndex;
+    const uint32_t indexCount = primitiveVertexCount(type, primitiveCount);
+    const uint32_t used = *std::max_element(indices, indices + indexCount) + 1u;
+    const bool ready = prepareDraw(base, used);
     if (ready)
     {
-        const uint16_t* indices = reinterpret_cast<const uint16_t*>(m_state.indices->data()) + startIndex;
-        QUILL_GL(glDrawElements(primitiveMode(type),
-                                static_cast<GLsizei>(primitiveVertexCount(type, primitiveCount)),
-                                GL_UNSIGNED_SHORT, indices));
+        QUILL_GL(glDrawElements(primitiveMode(type), static_cast<GLsizei>(indexCount), GL_UNSIGNED_SHORT,
+                                indices));
     }
     finishArrays();
     return ready ? GfxError::Ok : GfxError::InvalidCall;

@@ -134,14 +134,6 @@ void setEnabled(GLenum capability, bool enabled)
         QUILL_GL(glDisable(capability));
 }
 
-void loadColor(const ColorValue& c, float out[4])
-{
-    out[0] = c.r;
-    out[1] = c.g;
-    out[2] = c.b;
-    out[3] = c.a;
-}
-
 // One combiner function (colour or alpha) of stage 0.
 void setCombiner(uint32_t op, uint32_t arg1, uint32_t arg2, GLenum combine, GLenum source0, GLenum source1,
                  GLenum scale)
@@ -192,7 +184,6 @@ void GlGfxDevice::flushStates()
     }
     applyCombiner(all);
     applyTexture();
-    applyMaterialAndLights(all);
     m_applied.render = m_state.render;
     m_applied.stages[0] = m_state.stages[0];
     m_appliedValid = true;
@@ -262,21 +253,9 @@ void GlGfxDevice::applyRasterStates(bool all)
                                                       ? GL_POINT
                                                       : (mode == FillMode::Wireframe ? GL_LINE : GL_FILL)));
     }
-    if (changed(RenderState::Lighting))
-        setEnabled(GL_LIGHTING, s[RenderState::Lighting] != 0);
-    if (changed(RenderState::Ambient))
-    {
-        const uint32_t argb = s[RenderState::Ambient];
-        const float k = 1.0f / 255.0f;
-        const float ambient[4] = {static_cast<float>((argb >> 16) & 255) * k,
-                                  static_cast<float>((argb >> 8) & 255) * k,
-                                  static_cast<float>(argb & 255) * k, static_cast<float>(argb >> 24) * k};
-        QUILL_GL(glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient));
-    }
+    // GL's lighting stays off: lit vertices get their colours from `lightVertices`.
     if (changed(RenderState::DitherEnable))
         setEnabled(GL_DITHER, s[RenderState::DitherEnable] != 0);
-    if (changed(RenderState::NormalizeNormals))
-        setEnabled(GL_NORMALIZE, s[RenderState::NormalizeNormals] != 0);
 }
 
 void GlGfxDevice::applyCombiner(bool all)
@@ -366,83 +345,6 @@ void GlGfxDevice::applySampler(GlTexture& texture)
     if (m_anisotropic && held.anisotropy != wanted.anisotropy)
         QUILL_GL(glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, wanted.anisotropy));
     held = wanted;
-}
-
-void GlGfxDevice::applyMaterialAndLights(bool all)
-{
-    if (all || m_applied.material != m_state.material ||
-        m_applied[RenderState::SpecularEnable] != m_state[RenderState::SpecularEnable])
-    {
-        const Material& m = m_state.material;
-        float color[4];
-        loadColor(m.diffuse, color);
-        QUILL_GL(glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, color));
-        loadColor(m.ambient, color);
-        QUILL_GL(glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, color));
-        loadColor(m.emissive, color);
-        QUILL_GL(glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, color));
-        // Specular light only counts while it is switched on.
-        ColorValue specular = m_state[RenderState::SpecularEnable] ? m.specular : ColorValue{};
-        loadColor(specular, color);
-        QUILL_GL(glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, color));
-        QUILL_GL(glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f)));
-        m_applied.material = m;
-    }
-    bool lightsChanged = all;
-    for (unsigned i = 0; i < GfxStateShadow::MaxLights && !lightsChanged; ++i)
-        lightsChanged = m_applied.lights[i].enabled != m_state.lights[i].enabled ||
-                        !(m_applied.lights[i].light == m_state.lights[i].light);
-    if (!lightsChanged)
-        return;
-    // Lights live in world space and the view is the identity: load them with an identity
-    // model-view so that GL keeps them where they are.
-    QUILL_GL(glMatrixMode(GL_MODELVIEW));
-    QUILL_GL(glPushMatrix());
-    QUILL_GL(glLoadIdentity());
-    for (unsigned i = 0; i < GfxStateShadow::MaxLights; ++i)
-    {
-        const GfxLightSlot& slot = m_state.lights[i];
-        const GLenum light = GL_LIGHT0 + i;
-        setEnabled(light, slot.enabled);
-        m_applied.lights[i] = slot;
-        if (!slot.enabled)
-            continue;
-        const Light& l = slot.light;
-        float color[4];
-        loadColor(l.diffuse, color);
-        QUILL_GL(glLightfv(light, GL_DIFFUSE, color));
-        loadColor(l.specular, color);
-        QUILL_GL(glLightfv(light, GL_SPECULAR, color));
-        loadColor(l.ambient, color);
-        QUILL_GL(glLightfv(light, GL_AMBIENT, color));
-        if (l.type == LightType::Directional)
-        {
-            // GL points at the light; the classic direction is where the light goes.
-            const float position[4] = {-l.direction.x, -l.direction.y, -l.direction.z, 0.0f};
-            QUILL_GL(glLightfv(light, GL_POSITION, position));
-            QUILL_GL(glLightf(light, GL_SPOT_CUTOFF, 180.0f));
-            QUILL_GL(glLightf(light, GL_CONSTANT_ATTENUATION, 1.0f));
-            QUILL_GL(glLightf(light, GL_LINEAR_ATTENUATION, 0.0f));
-            QUILL_GL(glLightf(light, GL_QUADRATIC_ATTENUATION, 0.0f));
-            continue;
-        }
-        const float position[4] = {l.position.x, l.position.y, l.position.z, 1.0f};
-        QUILL_GL(glLightfv(light, GL_POSITION, position));
-        QUILL_GL(glLightf(light, GL_CONSTANT_ATTENUATION, l.attenuation0));
-        QUILL_GL(glLightf(light, GL_LINEAR_ATTENUATION, l.attenuation1));
-        QUILL_GL(glLightf(light, GL_QUADRATIC_ATTENUATION, l.attenuation2));
-        if (l.type == LightType::Spot)
-        {
-            const float direction[3] = {l.direction.x, l.direction.y, l.direction.z};
-            QUILL_GL(glLightfv(light, GL_SPOT_DIRECTION, direction));
-            const float cutoff = std::clamp(l.phi * 0.5f * 57.2957795f, 0.0f, 90.0f);
-            QUILL_GL(glLightf(light, GL_SPOT_CUTOFF, cutoff));
-            QUILL_GL(glLightf(light, GL_SPOT_EXPONENT, std::clamp(l.falloff, 0.0f, 128.0f)));
-        }
-        else
-            QUILL_GL(glLightf(light, GL_SPOT_CUTOFF, 180.0f));
-    }
-    QUILL_GL(glPopMatrix());
 }
 
 void GlGfxDevice::applyTransforms(bool pretransformed)
