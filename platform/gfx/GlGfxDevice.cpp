@@ -203,7 +203,8 @@ bool GlGfxDevice::makeFramebuffer(int width, int height, std::string& error)
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, m_depthBuffer));
     QUILL_GL(glBindRenderbuffer(GL_RENDERBUFFER, 0));
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-    checkGlCall("glCheckFramebufferStatus");
+    if (GlCallsChecked)
+        checkGlCall("glCheckFramebufferStatus");
     if (status != GL_FRAMEBUFFER_COMPLETE)
     {
         error = "the framebuffer object for the back buffer is incomplete";
