@@ -1,5 +1,7 @@
 #include "platform/image/DdsDecoder.h"
 
+#include "platform/image/ByteOrder.h"
+
 #include <string>
 
 namespace Platform
@@ -25,17 +27,6 @@ constexpr uint32_t kLuminance = 0x20000;
 [[noreturn]] void fail(const std::string& text)
 {
     throw ImageError("DDS: " + text);
-}
-
-uint32_t readLE32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-uint16_t readLE16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
 }
 
 constexpr uint32_t fourCc(const char (&text)[5])
