@@ -8,6 +8,7 @@ find_package(OpenGL REQUIRED COMPONENTS OpenGL EGL)
 pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 pkg_check_modules(SDL2_MIXER REQUIRED IMPORTED_TARGET SDL2_mixer)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
+pkg_check_modules(VORBISENC REQUIRED IMPORTED_TARGET vorbisenc vorbis ogg)
 pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
 pkg_check_modules(ZLIB REQUIRED IMPORTED_TARGET zlib)
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
@@ -28,8 +29,10 @@ target_link_libraries(quill_dep_xml INTERFACE ${EXPATW_LIBRARY})
 add_library(quill_dep_zip INTERFACE)
 target_link_libraries(quill_dep_zip INTERFACE PkgConfig::MINIZIP PkgConfig::ZLIB)
 
+# SDL for the window, input and sound layers; the sound layer also encodes OGG Vorbis for the
+# sound tool.
 add_library(quill_dep_sdl INTERFACE)
-target_link_libraries(quill_dep_sdl INTERFACE PkgConfig::SDL2 PkgConfig::SDL2_MIXER)
+target_link_libraries(quill_dep_sdl INTERFACE PkgConfig::SDL2 PkgConfig::SDL2_MIXER PkgConfig::VORBISENC)
 
 add_library(quill_dep_gl INTERFACE)
 target_link_libraries(quill_dep_gl INTERFACE OpenGL::GL OpenGL::EGL)

@@ -6,11 +6,12 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config clang-14 libclang-rt-14-dev
   libboost-dev libexpat1-dev zlib1g-dev libminizip-dev libpng-dev libjpeg-dev
-  libfreetype-dev libsdl2-dev libsdl2-mixer-dev
+  libfreetype-dev libsdl2-dev libsdl2-mixer-dev libvorbis-dev
+  libfontconfig-dev libcairo2-dev libx11-dev
   libgl-dev libegl-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0
   xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-dejavu-core
+  fontconfig fonts-dejavu-core
 )
 
 missing=()

@@ -1,7 +1,8 @@
-// Writes a sound file (16-bit mono PCM WAVE) from a text description of tones, so that the
-// game's own sounds are made here from nothing but numbers.
+// Writes a sound file from a text description of tones, so that the game's own sounds and
+// music are made here from nothing but numbers: a 16-bit mono PCM WAVE file for effects, or an
+// Ogg Vorbis file (smaller, for music), chosen by the output's extension.
 //
-//   soundtool description.txt output.wav
+//   soundtool description.txt output.wav|output.ogg
 //
 // The description, one statement a line ("#" starts a comment):
 //   rate <samples per second>      8000 to 48000 (default 22050); before the first sound
@@ -13,11 +14,12 @@
 //                                  in and out over 5 ms so that it never clicks
 //   mix                            the next tone is laid over the previous one instead of after it
 //   silence <seconds>
-// Noise comes from the engine's own seeded generator, so a description always gives the same
-// bytes.
+// Noise comes from the engine's own generator started from a fixed value, and the Ogg stream has
+// a fixed serial number, so a description always gives the same bytes.
 #include "engine/core/Random.h"
 #include "engine/devices/BinaryWriter.h"
 #include "engine/devices/cTextDescription.h"
+#include "platform/sound/OggVorbisEncoder.h"
 #include "tools/DataFiles.h"
 
 #include <algorithm>
@@ -150,13 +152,26 @@ std::string waveFile(const std::vector<double>& samples, int rate)
     return out.bytes();
 }
 
+std::string oggFile(const std::vector<double>& samples, int rate)
+{
+    const std::vector<float> floats(samples.begin(), samples.end());
+    return Platform::encodeOggVorbis(floats, rate);
+}
+
+bool endsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3)
+    const std::string output = argc == 3 ? argv[2] : "";
+    const bool ogg = endsWith(output, ".ogg");
+    if (argc != 3 || (!ogg && !endsWith(output, ".wav")))
     {
-        std::cerr << "usage: soundtool description.txt output.wav\n";
+        std::cerr << "usage: soundtool description.txt output.wav|output.ogg\n";
         return 2;
     }
     std::string text;
@@ -170,11 +185,16 @@ int main(int argc, char** argv)
     {
         int rate = 0;
         const std::vector<double> samples = render(text, rate);
-        bytes = waveFile(samples, rate);
+        bytes = ogg ? oggFile(samples, rate) : waveFile(samples, rate);
     }
     catch (const std::string& failure)
     {
         std::cerr << "soundtool: " << argv[1] << ", " << failure << "\n";
+        return 1;
+    }
+    catch (const Platform::SoundEncodeError& failure)
+    {
+        std::cerr << "soundtool: " << argv[2] << ", " << failure.what() << "\n";
         return 1;
     }
     if (!Tools::writeWholeFile("soundtool", argv[2], bytes))

@@ -3,6 +3,7 @@
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
 #include "engine/core/cFileSystem.h"
+#include "engine/core/cLogManager.h"
 #include "engine/core/cLogic.h"
 #include "engine/core/cSettings.h"
 #include "engine/core/cStrings.h"
@@ -11,12 +12,15 @@
 #include "engine/devices/cRender.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cSound.h"
+#include "platform/image/ImageDecoder.h"
 #include "platform/system/SystemInfo.h"
 #include "platform/window/Cursor.h"
 #include "platform/window/InstanceLock.h"
 #include "platform/window/Window.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwctype>
 
 namespace Engine
@@ -40,6 +44,48 @@ template <class T> T setting(const wchar_t* group, const wchar_t* key, T fallbac
     if (cSettings* settings = cSettings::instance())
         settings->get(group, key, value);
     return value;
+}
+
+// The window's icon is "icon.png" of the data. It is only looks: a data set without one, or
+// with one that cannot be read, gets a line in the application log and the system's icon.
+void setWindowIcon(Platform::Window& window)
+{
+    const char* const path = "icon.png";
+    std::string problem = "the data has no such file";
+    try
+    {
+        cFileSystem* files = cFileSystem::instance();
+        if (files && files->isKnown(path))
+        {
+            std::vector<char> bytes;
+            files->readFile(path, bytes);
+            const Platform::Image image =
+                Platform::decodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+            std::vector<uint32_t> pixels(image.pixels.size() / 4);
+            std::memcpy(pixels.data(), image.pixels.data(), pixels.size() * 4);
+            window.setIcon(pixels.data(), static_cast<int>(image.width), static_cast<int>(image.height));
+            return;
+        }
+    }
+    catch (const std::exception& error)
+    {
+        problem = error.what();
+    }
+    catch (const std::string& error)
+    {
+        problem = error;
+    }
+    const std::string text = std::string("The window keeps the system's icon: \"") + path + "\": " + problem;
+    try
+    {
+        if (cLogManager* logs = cLogManager::instance())
+            return logs->getLog(L"application", false)->printf("%s", text.c_str());
+    }
+    catch (...)
+    {
+    }
+    // No log to write to, or its file cannot be opened.
+    std::fprintf(stderr, "%s\n", text.c_str());
 }
 
 } // namespace
@@ -171,6 +217,7 @@ Platform::Window* cApplication::createWindow(std::wstring& className)
     if (className.empty())
         className = title;
     m_ownedWindow = std::make_unique<Platform::Window>(title);
+    setWindowIcon(*m_ownedWindow);
     Platform::showCursor(constant(L"graphics", L"ShowSysCursor", true));
     return m_ownedWindow.get();
 }

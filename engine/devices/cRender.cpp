@@ -362,7 +362,10 @@ void cRender::resetDevice()
     m_batches.release();
     applyVideoMode();
     GfxResult result = m_device->reset(m_presentParams);
-    // A device that is still lost comes back after a while; anything else is a fault.
+    // A device that is still lost comes back after a while, so that is waited for. Any other
+    // failure (a default-pool object still alive, a back buffer that cannot be made) fails
+    // again at every try: waiting would freeze the game without a word, so it is thrown to the
+    // fatal error path instead.
     while (result == GfxError::DeviceLost)
     {
         Platform::sleepMs(100);
@@ -527,6 +530,8 @@ bool cRender::loadImagePixels(const std::string& path, std::vector<cColor>& pixe
 {
     return cTextureFile::readImagePixels(path, pixels, width, height);
 }
+
+void cRender::ignore(int) {}
 
 void cRender::setWireframe(bool wireframe)
 {

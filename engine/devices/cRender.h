@@ -123,6 +123,10 @@ public:
     // bottom in screen pixels). False when the window cannot tell.
     virtual bool getWindowRect(float rect[4]);
     virtual void setWireframe(bool wireframe);
+    // A slot kept in the device's interface for callers that hand it a value: it does nothing.
+    virtual void ignore(int value);
+    // A flag of the device's interface that nothing sets: always false.
+    virtual bool getReservedFlag() const { return false; }
     // The alpha mask and the pixels of an image file (see cTextureFile).
     virtual bool loadAlphaMask(const std::string& path, cAlphaMask& mask);
     virtual bool loadImagePixels(const std::string& path, std::vector<cColor>& pixels, uint32_t& width,

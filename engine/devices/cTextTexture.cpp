@@ -38,7 +38,6 @@ void cTextTexture::redraw()
 {
     m_texture.reset();
 
-    const std::string face = m_face.empty() ? Platform::FontRaster::defaultFontPath() : m_face;
     std::unique_ptr<Platform::FontRaster> raster;
     uint32_t width = 0;
     uint32_t height = 0;
@@ -46,6 +45,7 @@ void cTextTexture::redraw()
     {
         try
         {
+            const std::string face = m_face.empty() ? Platform::FontRaster::defaultFontPath() : m_face;
             raster = std::make_unique<Platform::FontRaster>(face, PixelHeight);
         }
         catch (const Platform::FontError& error)

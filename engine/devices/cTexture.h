@@ -15,7 +15,7 @@ class GfxDevice;
 namespace Engine
 {
 
-// A texture resource (kind 0): an image file (PNG, JNG, JPEG, BMP or TGA) as a device texture
+// A texture resource (kind 0): an image file (PNG, JNG, JPEG, BMP, TGA or DDS) as a device texture
 // in the managed pool, which survives device resets. When the device wanted a larger texture
 // (power-of-two sides) the picture sits in its top-left corner and the u and v scales (image
 // size / texture size) tell the views how much of the texture it covers.

@@ -34,7 +34,7 @@ using tGfxTexturePtr = std::shared_ptr<Platform::GfxTexture>;
 //   "Direct3D function call failed\nCreateTexture(...)\n<name>".
 // - JNG or PNG bytes: `decodeImageToTexture` (a managed texture).
 // - PVR bytes: `decodeImageOrPvrToTexture`, which refuses them.
-// - Anything else (JPEG, BMP, TGA): decoded into a texture of the file's size (or of width ×
+// - Anything else (JPEG, BMP, TGA, DDS): decoded into a texture of the file's size (or of width ×
 //   height when both are given, the picture cut or padded with transparent black) in `pool`,
 //   with the same retry; a refused texture throws with the call text
 //   "D3DXCreateTextureFromFileInMemoryEx(...)".

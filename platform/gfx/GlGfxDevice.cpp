@@ -1,11 +1,14 @@
 #include "platform/gfx/GlGfxDevice.h"
 
 #include "platform/gfx/ExtensionList.h"
+#include "platform/gfx/GlCallError.h"
+#include "platform/gfx/VertexLighting.h"
 
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -136,7 +139,7 @@ GlGfxDevice::~GlGfxDevice()
     for (const auto& program : m_programs)
     {
         GLuint name = program.second;
-        m_arb->deletePrograms(1, &name);
+        QUILL_GL_NOTHROW(m_arb->deletePrograms(1, &name));
     }
     releaseFramebuffer();
     m_shared.reset();
@@ -162,17 +165,17 @@ bool GlGfxDevice::initialise(std::string& error)
     m_arb = std::make_unique<ProgramFunctions>();
     m_vertexPrograms = hasExtension("GL_ARB_vertex_program") && m_arb->load(*m_context);
     GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    QUILL_GL(glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize));
     if (maxSize > 0)
         m_maxTextureSize = maxSize;
     if (m_offscreen && !makeFramebuffer(m_params.backBufferWidth, m_params.backBufferHeight, error))
         return false;
     m_context->setSwapInterval(m_params.interval == PresentInterval::Immediate ? 0 : 1);
     setViewport();
-    glActiveTexture(GL_TEXTURE0);
-    glClientActiveTexture(GL_TEXTURE0);
-    glDisable(GL_SCISSOR_TEST);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    QUILL_GL(glActiveTexture(GL_TEXTURE0));
+    QUILL_GL(glClientActiveTexture(GL_TEXTURE0));
+    QUILL_GL(glDisable(GL_SCISSOR_TEST));
+    QUILL_GL(glPixelStorei(GL_PACK_ALIGNMENT, 4));
     m_appliedValid = false;
     m_transformsValid = false;
     return true;
@@ -182,30 +185,34 @@ bool GlGfxDevice::makeFramebuffer(int width, int height, std::string& error)
 {
     releaseFramebuffer();
     GLuint names[2] = {0, 0};
-    glGenFramebuffers(1, names);
+    QUILL_GL(glGenFramebuffers(1, names));
     m_framebuffer = names[0];
-    glGenRenderbuffers(2, names);
+    QUILL_GL(glGenRenderbuffers(2, names));
     m_colorBuffer = names[0];
     m_depthBuffer = names[1];
-    glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
+    QUILL_GL(glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer));
     // No alpha in the back buffer: blending with the destination alpha reads 1, as with the
     // classic device's X8R8G8B8 back buffer.
-    glBindRenderbuffer(GL_RENDERBUFFER, m_colorBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colorBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, m_depthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_depthBuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, m_depthBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, 0);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+    QUILL_GL(glBindRenderbuffer(GL_RENDERBUFFER, m_colorBuffer));
+    QUILL_GL(glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height));
+    QUILL_GL(glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colorBuffer));
+    QUILL_GL(glBindRenderbuffer(GL_RENDERBUFFER, m_depthBuffer));
+    QUILL_GL(glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height));
+    QUILL_GL(glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, m_depthBuffer));
+    QUILL_GL(
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, m_depthBuffer));
+    QUILL_GL(glBindRenderbuffer(GL_RENDERBUFFER, 0));
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (GlCallsChecked)
+        checkGlCall("glCheckFramebufferStatus");
+    if (status != GL_FRAMEBUFFER_COMPLETE)
     {
         error = "the framebuffer object for the back buffer is incomplete";
         releaseFramebuffer();
         return false;
     }
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    QUILL_GL(glDrawBuffer(GL_COLOR_ATTACHMENT0));
+    QUILL_GL(glReadBuffer(GL_COLOR_ATTACHMENT0));
     return true;
 }
 
@@ -213,18 +220,19 @@ void GlGfxDevice::releaseFramebuffer()
 {
     if (m_framebuffer == 0)
         return;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    // Also run by the destructor, which must not throw.
+    QUILL_GL_NOTHROW(glBindFramebuffer(GL_FRAMEBUFFER, 0));
     GLuint framebuffer = m_framebuffer;
-    glDeleteFramebuffers(1, &framebuffer);
+    QUILL_GL_NOTHROW(glDeleteFramebuffers(1, &framebuffer));
     GLuint buffers[2] = {m_colorBuffer, m_depthBuffer};
-    glDeleteRenderbuffers(2, buffers);
+    QUILL_GL_NOTHROW(glDeleteRenderbuffers(2, buffers));
     m_framebuffer = m_colorBuffer = m_depthBuffer = 0;
 }
 
 void GlGfxDevice::setViewport()
 {
-    glViewport(0, 0, m_params.backBufferWidth, m_params.backBufferHeight);
-    glDepthRange(0.0, 1.0);
+    QUILL_GL(glViewport(0, 0, m_params.backBufferWidth, m_params.backBufferHeight));
+    QUILL_GL(glDepthRange(0.0, 1.0));
 }
 
 GfxResult GlGfxDevice::onReset(const PresentParams& params)
@@ -250,7 +258,7 @@ GfxResult GlGfxDevice::present()
     if (isInScene())
         return GfxError::InvalidCall;
     if (m_offscreen)
-        glFlush();
+        QUILL_GL(glFlush());
     else
         m_context->swapBuffers();
     return GfxError::Ok;
@@ -266,31 +274,32 @@ GfxResult GlGfxDevice::clear(uint32_t flags, uint32_t argb, float z, uint32_t st
     if (flags & ClearFlag::Target)
     {
         const float k = 1.0f / 255.0f;
-        glClearColor(static_cast<float>((argb >> 16) & 255) * k, static_cast<float>((argb >> 8) & 255) * k,
-                     static_cast<float>(argb & 255) * k, static_cast<float>(argb >> 24) * k);
+        QUILL_GL(glClearColor(static_cast<float>((argb >> 16) & 255) * k,
+                              static_cast<float>((argb >> 8) & 255) * k, static_cast<float>(argb & 255) * k,
+                              static_cast<float>(argb >> 24) * k));
         bits |= GL_COLOR_BUFFER_BIT;
     }
     if ((flags & ClearFlag::ZBuffer) && m_params.autoDepthStencil)
     {
-        glClearDepth(z);
+        QUILL_GL(glClearDepth(z));
         bits |= GL_DEPTH_BUFFER_BIT;
     }
     if ((flags & ClearFlag::Stencil) && m_params.autoDepthStencil)
     {
-        glClearStencil(static_cast<GLint>(stencil & 0xFF));
+        QUILL_GL(glClearStencil(static_cast<GLint>(stencil & 0xFF)));
         bits |= GL_STENCIL_BUFFER_BIT;
     }
     if (bits == 0)
         return GfxError::Ok;
     // GL's clear obeys the write masks; the classic clear does not.
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glDepthMask(GL_TRUE);
-    glStencilMask(0xFFFFFFFFu);
-    glClear(bits);
+    QUILL_GL(glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE));
+    QUILL_GL(glDepthMask(GL_TRUE));
+    QUILL_GL(glStencilMask(0xFFFFFFFFu));
+    QUILL_GL(glClear(bits));
     if (m_appliedValid)
     {
-        glDepthMask(m_applied[RenderState::ZWriteEnable] ? GL_TRUE : GL_FALSE);
-        glStencilMask(m_applied[RenderState::StencilWriteMask]);
+        QUILL_GL(glDepthMask(m_applied[RenderState::ZWriteEnable] ? GL_TRUE : GL_FALSE));
+        QUILL_GL(glStencilMask(m_applied[RenderState::StencilWriteMask]));
     }
     return GfxError::Ok;
 }
@@ -304,33 +313,43 @@ bool GlGfxDevice::setupArrays(const uint8_t* base, uint32_t stride, uint32_t ver
     const uint32_t position = fvf & Fvf::PositionMask;
     if (position == Fvf::XyzRhw)
     {
-        glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), base);
+        QUILL_GL(glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), base));
         offset = 16;
     }
     else if (position != 0)
     {
-        glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), base);
+        QUILL_GL(glVertexPointer(3, GL_FLOAT, static_cast<GLsizei>(stride), base));
         // Blend weights follow the position (skinning happens before the device sees them).
         offset = 12 + (position == Fvf::Xyz ? 0 : 4 * ((position - Fvf::XyzB1) / 2 + 1));
     }
     else
         return false;
-    glEnableClientState(GL_VERTEX_ARRAY);
+    QUILL_GL(glEnableClientState(GL_VERTEX_ARRAY));
 
     if (fvf & Fvf::Normal)
     {
-        glNormalPointer(GL_FLOAT, static_cast<GLsizei>(stride), base + offset);
-        glEnableClientState(GL_NORMAL_ARRAY);
+        QUILL_GL(glNormalPointer(GL_FLOAT, static_cast<GLsizei>(stride), base + offset));
+        QUILL_GL(glEnableClientState(GL_NORMAL_ARRAY));
         offset += 12;
     }
     else
-        glDisableClientState(GL_NORMAL_ARRAY);
+        QUILL_GL(glDisableClientState(GL_NORMAL_ARRAY));
     if (fvf & Fvf::PointSize)
         offset += 4;
-    if (fvf & Fvf::Diffuse)
+    if (m_state[RenderState::Lighting] != 0 && position != Fvf::XyzRhw)
+    {
+        // Lit on the CPU, the way the classic pipeline lights: OpenGL's lights lack its range
+        // and inner cone.
+        lightVertices(m_state, m_state.world[0] * m_state.view, fvf, base, stride, vertexCount,
+                      m_colorScratch);
+        QUILL_GL(glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colorScratch.data()));
+        QUILL_GL(glEnableClientState(GL_COLOR_ARRAY));
+        offset += (fvf & Fvf::Diffuse) ? 4 : 0;
+    }
+    else if (fvf & Fvf::Diffuse)
     {
         if (m_bgraArrays)
-            glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(stride), base + offset);
+            QUILL_GL(glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, static_cast<GLsizei>(stride), base + offset));
         else
         {
             m_colorScratch.resize(static_cast<size_t>(vertexCount) * 4);
@@ -343,26 +362,26 @@ bool GlGfxDevice::setupArrays(const uint8_t* base, uint32_t stride, uint32_t ver
                 to[2] = from[0];
                 to[3] = from[3];
             }
-            glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colorScratch.data());
+            QUILL_GL(glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colorScratch.data()));
         }
-        glEnableClientState(GL_COLOR_ARRAY);
+        QUILL_GL(glEnableClientState(GL_COLOR_ARRAY));
         offset += 4;
     }
     else
     {
         // Without vertex colours the diffuse colour is white.
-        glDisableClientState(GL_COLOR_ARRAY);
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        QUILL_GL(glDisableClientState(GL_COLOR_ARRAY));
+        QUILL_GL(glColor4f(1.0f, 1.0f, 1.0f, 1.0f));
     }
     if (fvf & Fvf::Specular)
         offset += 4;
     if (fvf & Fvf::TexCountMask)
     {
-        glTexCoordPointer(2, GL_FLOAT, static_cast<GLsizei>(stride), base + offset);
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        QUILL_GL(glTexCoordPointer(2, GL_FLOAT, static_cast<GLsizei>(stride), base + offset));
+        QUILL_GL(glEnableClientState(GL_TEXTURE_COORD_ARRAY));
     }
     else
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        QUILL_GL(glDisableClientState(GL_TEXTURE_COORD_ARRAY));
     return true;
 }
 
@@ -372,10 +391,10 @@ bool GlGfxDevice::setupShaderArrays(const uint8_t* base, uint32_t stride)
     const auto found = m_programs.find(m_state.vertexShader);
     if (!shader || found == m_programs.end())
         return false;
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
+    QUILL_GL(glDisableClientState(GL_NORMAL_ARRAY));
+    QUILL_GL(glDisableClientState(GL_COLOR_ARRAY));
+    QUILL_GL(glDisableClientState(GL_TEXTURE_COORD_ARRAY));
+    QUILL_GL(glDisableClientState(GL_VERTEX_ARRAY));
     uint32_t offset = 0;
     for (const VertexElement& element : shader->declaration)
     {
@@ -394,58 +413,61 @@ bool GlGfxDevice::setupShaderArrays(const uint8_t* base, uint32_t stride)
         // The usual bindings of the quad layout, and every register as a generic attribute.
         if (element.reg == 0)
         {
-            glVertexPointer(size == GL_BGRA ? 4 : size, type, static_cast<GLsizei>(stride), data);
-            glEnableClientState(GL_VERTEX_ARRAY);
+            QUILL_GL(glVertexPointer(size == GL_BGRA ? 4 : size, type, static_cast<GLsizei>(stride), data));
+            QUILL_GL(glEnableClientState(GL_VERTEX_ARRAY));
         }
         else if (element.reg == 5 && element.type == VertexElementType::Color)
         {
-            glColorPointer(size, type, static_cast<GLsizei>(stride), data);
-            glEnableClientState(GL_COLOR_ARRAY);
+            QUILL_GL(glColorPointer(size, type, static_cast<GLsizei>(stride), data));
+            QUILL_GL(glEnableClientState(GL_COLOR_ARRAY));
         }
         else if (element.reg == 7)
         {
-            glTexCoordPointer(size == GL_BGRA ? 4 : size, type, static_cast<GLsizei>(stride), data);
-            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            QUILL_GL(glTexCoordPointer(size == GL_BGRA ? 4 : size, type, static_cast<GLsizei>(stride), data));
+            QUILL_GL(glEnableClientState(GL_TEXTURE_COORD_ARRAY));
         }
         if (element.reg != 0)
         {
-            m_arb->vertexAttribPointer(element.reg, size, type, normalised, static_cast<GLsizei>(stride),
-                                       data);
-            m_arb->enableVertexAttribArray(element.reg);
+            QUILL_GL(m_arb->vertexAttribPointer(element.reg, size, type, normalised,
+                                                static_cast<GLsizei>(stride), data));
+            QUILL_GL(m_arb->enableVertexAttribArray(element.reg));
             m_enabledAttributes |= 1u << element.reg;
         }
         offset += bytes;
     }
-    glEnable(GL_VERTEX_PROGRAM_ARB);
+    QUILL_GL(glEnable(GL_VERTEX_PROGRAM_ARB));
     if (m_boundProgram != found->second)
     {
-        m_arb->bindProgram(GL_VERTEX_PROGRAM_ARB, found->second);
+        QUILL_GL(m_arb->bindProgram(GL_VERTEX_PROGRAM_ARB, found->second));
         m_boundProgram = found->second;
     }
     if (m_loadedConstants != m_state.shaderConstants)
     {
         for (unsigned i = 0; i < GfxStateShadow::MaxShaderConstants; ++i)
-            m_arb->programEnvParameter4fv(GL_VERTEX_PROGRAM_ARB, i, m_state.shaderConstants.data() + i * 4);
+            QUILL_GL(m_arb->programEnvParameter4fv(GL_VERTEX_PROGRAM_ARB, i,
+                                                   m_state.shaderConstants.data() + i * 4));
         m_loadedConstants = m_state.shaderConstants;
     }
     // Columns of the pixel-centre and depth correction.
     const float w = static_cast<float>(m_params.backBufferWidth);
     const float h = static_cast<float>(m_params.backBufferHeight);
-    m_arb->programLocalParameter4f(GL_VERTEX_PROGRAM_ARB, 0, 1.0f, 0.0f, 0.0f, PixelShift * 2.0f / w);
-    m_arb->programLocalParameter4f(GL_VERTEX_PROGRAM_ARB, 1, 0.0f, 1.0f, 0.0f, -PixelShift * 2.0f / h);
-    m_arb->programLocalParameter4f(GL_VERTEX_PROGRAM_ARB, 2, 0.0f, 0.0f, 2.0f, -1.0f);
-    m_arb->programLocalParameter4f(GL_VERTEX_PROGRAM_ARB, 3, 0.0f, 0.0f, 0.0f, 1.0f);
+    QUILL_GL(
+        m_arb->programLocalParameter4f(GL_VERTEX_PROGRAM_ARB, 0, 1.0f, 0.0f, 0.0f, PixelShift * 2.0f / w));
+    QUILL_GL(
+        m_arb->programLocalParameter4f(GL_VERTEX_PROGRAM_ARB, 1, 0.0f, 1.0f, 0.0f, -PixelShift * 2.0f / h));
+    QUILL_GL(m_arb->programLocalParameter4f(GL_VERTEX_PROGRAM_ARB, 2, 0.0f, 0.0f, 2.0f, -1.0f));
+    QUILL_GL(m_arb->programLocalParameter4f(GL_VERTEX_PROGRAM_ARB, 3, 0.0f, 0.0f, 0.0f, 1.0f));
     return true;
 }
 
 void GlGfxDevice::finishArrays()
 {
     if (isShaderHandle(m_state.vertexShader))
-        glDisable(GL_VERTEX_PROGRAM_ARB);
+        QUILL_GL(glDisable(GL_VERTEX_PROGRAM_ARB));
     for (unsigned reg = 0; m_enabledAttributes != 0; ++reg)
         if (m_enabledAttributes & (1u << reg))
         {
-            m_arb->disableVertexAttribArray(reg);
+            QUILL_GL(m_arb->disableVertexAttribArray(reg));
             m_enabledAttributes &= ~(1u << reg);
         }
 }
@@ -465,9 +487,10 @@ GfxResult GlGfxDevice::drawPrimitive(PrimitiveType type, uint32_t startVertex, u
     if (gfxFailed(check) || primitiveCount == 0)
         return check;
     const uint32_t vertices = primitiveVertexCount(type, primitiveCount);
-    const bool ready = prepareDraw(m_state.stream->data(), m_state.stream->size() / m_state.streamStride);
+    const bool ready = prepareDraw(m_state.stream->data(), startVertex + vertices);
     if (ready)
-        glDrawArrays(primitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(vertices));
+        QUILL_GL(glDrawArrays(primitiveMode(type), static_cast<GLint>(startVertex),
+                              static_cast<GLsizei>(vertices)));
     finishArrays();
     return ready ? GfxError::Ok : GfxError::InvalidCall;
 }
@@ -481,12 +504,15 @@ GfxResult GlGfxDevice::drawIndexedPrimitive(PrimitiveType type, uint32_t, uint32
         return check;
     const uint32_t stride = m_state.streamStride;
     const uint8_t* base = m_state.stream->data() + static_cast<size_t>(m_state.baseVertex) * stride;
-    const bool ready = prepareDraw(base, m_state.stream->size() / stride - m_state.baseVertex);
+    // Only the vertices the indices reach are read (and lit or recoloured).
+    const uint16_t* indices = reinterpret_cast<const uint16_t*>(m_state.indices->data()) + startIndex;
+    const uint32_t indexCount = primitiveVertexCount(type, primitiveCount);
+    const uint32_t used = *std::max_element(indices, indices + indexCount) + 1u;
+    const bool ready = prepareDraw(base, used);
     if (ready)
     {
-        const uint16_t* indices = reinterpret_cast<const uint16_t*>(m_state.indices->data()) + startIndex;
-        glDrawElements(primitiveMode(type), static_cast<GLsizei>(primitiveVertexCount(type, primitiveCount)),
-                       GL_UNSIGNED_SHORT, indices);
+        QUILL_GL(glDrawElements(primitiveMode(type), static_cast<GLsizei>(indexCount), GL_UNSIGNED_SHORT,
+                                indices));
     }
     finishArrays();
     return ready ? GfxError::Ok : GfxError::InvalidCall;
@@ -501,13 +527,13 @@ GfxResult GlGfxDevice::readBackBuffer(const PixelRect& rect, std::vector<uint32_
         rect.bottom > m_params.backBufferHeight)
         return GfxError::InvalidCall;
     if (!m_offscreen)
-        glReadBuffer(GL_BACK);
+        QUILL_GL(glReadBuffer(GL_BACK));
     std::vector<uint32_t> rows(static_cast<size_t>(width) * static_cast<size_t>(height));
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    QUILL_GL(glPixelStorei(GL_PACK_ALIGNMENT, 4));
+    QUILL_GL(glPixelStorei(GL_PACK_ROW_LENGTH, 0));
     // GL counts rows from the bottom.
-    glReadPixels(rect.left, m_params.backBufferHeight - rect.bottom, width, height, GL_BGRA,
-                 GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
+    QUILL_GL(glReadPixels(rect.left, m_params.backBufferHeight - rect.bottom, width, height, GL_BGRA,
+                          GL_UNSIGNED_INT_8_8_8_8_REV, rows.data()));
     pixels.resize(rows.size());
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
@@ -534,20 +560,24 @@ GfxResult GlGfxDevice::onCreateVertexShader(uint32_t handle, const ShaderRecord&
     if (!rewriteProgram(std::string(shader.code.begin(), shader.code.end()), program))
         return GfxError::InvalidData;
     GLuint name = 0;
-    m_arb->genPrograms(1, &name);
-    m_arb->bindProgram(GL_VERTEX_PROGRAM_ARB, name);
+    QUILL_GL(m_arb->genPrograms(1, &name));
+    QUILL_GL(m_arb->bindProgram(GL_VERTEX_PROGRAM_ARB, name));
+    // Release builds check no call: what an earlier one left must not be taken for the
+    // program's error.
     while (glGetError() != GL_NO_ERROR)
     {
     }
+    // GL refuses a program it cannot compile with an error and the error position: an answer
+    // read here, not a fault to stop at.
     m_arb->programString(GL_VERTEX_PROGRAM_ARB, GL_PROGRAM_FORMAT_ASCII_ARB,
                          static_cast<GLsizei>(program.size()), program.data());
     GLint errorPosition = -1;
     glGetIntegerv(GL_PROGRAM_ERROR_POSITION_ARB, &errorPosition);
     const bool failed = glGetError() != GL_NO_ERROR || errorPosition != -1;
-    m_arb->bindProgram(GL_VERTEX_PROGRAM_ARB, m_boundProgram);
+    QUILL_GL(m_arb->bindProgram(GL_VERTEX_PROGRAM_ARB, m_boundProgram));
     if (failed)
     {
-        m_arb->deletePrograms(1, &name);
+        QUILL_GL(m_arb->deletePrograms(1, &name));
         return GfxError::InvalidData;
     }
     m_programs[handle] = name;
@@ -562,10 +592,10 @@ void GlGfxDevice::onDeleteVertexShader(uint32_t handle)
     GLuint name = found->second;
     if (m_boundProgram == name)
     {
-        m_arb->bindProgram(GL_VERTEX_PROGRAM_ARB, 0);
+        QUILL_GL(m_arb->bindProgram(GL_VERTEX_PROGRAM_ARB, 0));
         m_boundProgram = 0;
     }
-    m_arb->deletePrograms(1, &name);
+    QUILL_GL(m_arb->deletePrograms(1, &name));
     m_programs.erase(found);
 }
 

@@ -22,7 +22,9 @@ namespace Platform
 //   so vertex data stay as the engine writes them;
 // - `clear` ignores the colour, depth and stencil write masks, as the classic clear does;
 // - sampler states belong to the stage, GL keeps them in the texture object: they are given to
-//   the bound texture whenever they differ from what it has.
+//   the bound texture whenever they differ from what it has;
+// - GL's lights have no range and no inner spot cone: lit vertices are coloured on the CPU as
+//   the classic pipeline lights them (`lightVertices`), and GL's own lighting stays off.
 // Vertex colours are 0xAARRGGBB in memory (bytes B, G, R, A) and are read as BGRA. Vertex shaders
 // are ARB vertex programs.
 //
@@ -77,7 +79,6 @@ private:
     void applyCombiner(bool all);
     void applyTexture();
     void applySampler(GlTexture& texture);
-    void applyMaterialAndLights(bool all);
     // Projection and model-view for the next draw; pretransformed vertices are in pixels.
     void applyTransforms(bool pretransformed);
 

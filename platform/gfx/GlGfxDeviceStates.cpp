@@ -1,6 +1,8 @@
 // The state half of GlGfxDevice: turning the shadow into GL state before a draw.
 #include "platform/gfx/GlGfxDevice.h"
 
+#include "platform/gfx/GlCallError.h"
+
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -127,17 +129,9 @@ GLenum combinerSource(uint32_t value)
 void setEnabled(GLenum capability, bool enabled)
 {
     if (enabled)
-        glEnable(capability);
+        QUILL_GL(glEnable(capability));
     else
-        glDisable(capability);
-}
-
-void loadColor(const ColorValue& c, float out[4])
-{
-    out[0] = c.r;
-    out[1] = c.g;
-    out[2] = c.b;
-    out[3] = c.a;
+        QUILL_GL(glDisable(capability));
 }
 
 // One combiner function (colour or alpha) of stage 0.
@@ -172,10 +166,10 @@ void setCombiner(uint32_t op, uint32_t arg1, uint32_t arg2, GLenum combine, GLen
         function = GL_ADD;
         break;
     }
-    glTexEnvi(GL_TEXTURE_ENV, combine, static_cast<GLint>(function));
-    glTexEnvi(GL_TEXTURE_ENV, source0, static_cast<GLint>(first));
-    glTexEnvi(GL_TEXTURE_ENV, source1, static_cast<GLint>(second));
-    glTexEnvf(GL_TEXTURE_ENV, scale, factor);
+    QUILL_GL(glTexEnvi(GL_TEXTURE_ENV, combine, static_cast<GLint>(function)));
+    QUILL_GL(glTexEnvi(GL_TEXTURE_ENV, source0, static_cast<GLint>(first)));
+    QUILL_GL(glTexEnvi(GL_TEXTURE_ENV, source1, static_cast<GLint>(second)));
+    QUILL_GL(glTexEnvf(GL_TEXTURE_ENV, scale, factor));
 }
 
 } // namespace
@@ -190,7 +184,6 @@ void GlGfxDevice::flushStates()
     }
     applyCombiner(all);
     applyTexture();
-    applyMaterialAndLights(all);
     m_applied.render = m_state.render;
     m_applied.stages[0] = m_state.stages[0];
     m_appliedValid = true;
@@ -205,37 +198,37 @@ void GlGfxDevice::applyBlendAndTests(bool all)
     if (changed(RenderState::AlphaBlendEnable))
         setEnabled(GL_BLEND, s[RenderState::AlphaBlendEnable] != 0);
     if (changed(RenderState::SrcBlend) || changed(RenderState::DestBlend))
-        glBlendFunc(blendFactor(s[RenderState::SrcBlend]), blendFactor(s[RenderState::DestBlend]));
+        QUILL_GL(glBlendFunc(blendFactor(s[RenderState::SrcBlend]), blendFactor(s[RenderState::DestBlend])));
     if (changed(RenderState::BlendOp))
-        glBlendEquation(blendEquation(s[RenderState::BlendOp]));
+        QUILL_GL(glBlendEquation(blendEquation(s[RenderState::BlendOp])));
 
     if (changed(RenderState::AlphaTestEnable))
         setEnabled(GL_ALPHA_TEST, s[RenderState::AlphaTestEnable] != 0);
     // The reference is a byte: alpha a passes GREATER r exactly when a / 255 > r / 255.
     if (changed(RenderState::AlphaFunc) || changed(RenderState::AlphaRef))
-        glAlphaFunc(compareFunction(s[RenderState::AlphaFunc]),
-                    static_cast<float>(s[RenderState::AlphaRef] & 0xFFu) / 255.0f);
+        QUILL_GL(glAlphaFunc(compareFunction(s[RenderState::AlphaFunc]),
+                             static_cast<float>(s[RenderState::AlphaRef] & 0xFFu) / 255.0f));
 
     if (changed(RenderState::ZEnable))
         setEnabled(GL_DEPTH_TEST, s[RenderState::ZEnable] != 0);
     if (changed(RenderState::ZWriteEnable))
-        glDepthMask(s[RenderState::ZWriteEnable] ? GL_TRUE : GL_FALSE);
+        QUILL_GL(glDepthMask(s[RenderState::ZWriteEnable] ? GL_TRUE : GL_FALSE));
     if (changed(RenderState::ZFunc))
-        glDepthFunc(compareFunction(s[RenderState::ZFunc]));
+        QUILL_GL(glDepthFunc(compareFunction(s[RenderState::ZFunc])));
 
     if (changed(RenderState::StencilEnable))
         setEnabled(GL_STENCIL_TEST, s[RenderState::StencilEnable] != 0);
     if (changed(RenderState::StencilFunc) || changed(RenderState::StencilRef) ||
         changed(RenderState::StencilMask))
-        glStencilFunc(compareFunction(s[RenderState::StencilFunc]),
-                      static_cast<GLint>(s[RenderState::StencilRef]), s[RenderState::StencilMask]);
+        QUILL_GL(glStencilFunc(compareFunction(s[RenderState::StencilFunc]),
+                               static_cast<GLint>(s[RenderState::StencilRef]), s[RenderState::StencilMask]));
     if (changed(RenderState::StencilWriteMask))
-        glStencilMask(s[RenderState::StencilWriteMask]);
+        QUILL_GL(glStencilMask(s[RenderState::StencilWriteMask]));
     if (changed(RenderState::StencilFail) || changed(RenderState::StencilZFail) ||
         changed(RenderState::StencilPass))
-        glStencilOp(stencilOperation(s[RenderState::StencilFail]),
-                    stencilOperation(s[RenderState::StencilZFail]),
-                    stencilOperation(s[RenderState::StencilPass]));
+        QUILL_GL(glStencilOp(stencilOperation(s[RenderState::StencilFail]),
+                             stencilOperation(s[RenderState::StencilZFail]),
+                             stencilOperation(s[RenderState::StencilPass])));
 }
 
 void GlGfxDevice::applyRasterStates(bool all)
@@ -250,30 +243,19 @@ void GlGfxDevice::applyRasterStates(bool all)
         // mirror the picture, so GL sees the same winding.
         const CullMode mode = static_cast<CullMode>(s[RenderState::CullMode]);
         setEnabled(GL_CULL_FACE, mode != CullMode::None);
-        glFrontFace(mode == CullMode::CounterClockwise ? GL_CW : GL_CCW);
-        glCullFace(GL_BACK);
+        QUILL_GL(glFrontFace(mode == CullMode::CounterClockwise ? GL_CW : GL_CCW));
+        QUILL_GL(glCullFace(GL_BACK));
     }
     if (changed(RenderState::FillMode))
     {
         const FillMode mode = static_cast<FillMode>(s[RenderState::FillMode]);
-        glPolygonMode(GL_FRONT_AND_BACK,
-                      mode == FillMode::Point ? GL_POINT : (mode == FillMode::Wireframe ? GL_LINE : GL_FILL));
+        QUILL_GL(glPolygonMode(GL_FRONT_AND_BACK, mode == FillMode::Point
+                                                      ? GL_POINT
+                                                      : (mode == FillMode::Wireframe ? GL_LINE : GL_FILL)));
     }
-    if (changed(RenderState::Lighting))
-        setEnabled(GL_LIGHTING, s[RenderState::Lighting] != 0);
-    if (changed(RenderState::Ambient))
-    {
-        const uint32_t argb = s[RenderState::Ambient];
-        const float k = 1.0f / 255.0f;
-        const float ambient[4] = {static_cast<float>((argb >> 16) & 255) * k,
-                                  static_cast<float>((argb >> 8) & 255) * k,
-                                  static_cast<float>(argb & 255) * k, static_cast<float>(argb >> 24) * k};
-        glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-    }
+    // GL's lighting stays off: lit vertices get their colours from `lightVertices`.
     if (changed(RenderState::DitherEnable))
         setEnabled(GL_DITHER, s[RenderState::DitherEnable] != 0);
-    if (changed(RenderState::NormalizeNormals))
-        setEnabled(GL_NORMALIZE, s[RenderState::NormalizeNormals] != 0);
 }
 
 void GlGfxDevice::applyCombiner(bool all)
@@ -287,15 +269,15 @@ void GlGfxDevice::applyCombiner(bool all)
         !changed(StageState::ColorArg2) && !changed(StageState::AlphaOp) && !changed(StageState::AlphaArg1) &&
         !changed(StageState::AlphaArg2))
         return;
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    QUILL_GL(glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE));
     setCombiner(value(StageState::ColorOp), value(StageState::ColorArg1), value(StageState::ColorArg2),
                 GL_COMBINE_RGB, GL_SRC0_RGB, GL_SRC1_RGB, GL_RGB_SCALE);
     setCombiner(value(StageState::AlphaOp), value(StageState::AlphaArg1), value(StageState::AlphaArg2),
                 GL_COMBINE_ALPHA, GL_SRC0_ALPHA, GL_SRC1_ALPHA, GL_ALPHA_SCALE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB, GL_SRC_COLOR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA, GL_SRC_ALPHA);
+    QUILL_GL(glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR));
+    QUILL_GL(glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB, GL_SRC_COLOR));
+    QUILL_GL(glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA));
+    QUILL_GL(glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA, GL_SRC_ALPHA));
 }
 
 void GlGfxDevice::applyTexture()
@@ -313,7 +295,7 @@ void GlGfxDevice::applyTexture()
         return;
     if (m_shared->boundTexture != texture->name())
     {
-        glBindTexture(GL_TEXTURE_2D, texture->name());
+        QUILL_GL(glBindTexture(GL_TEXTURE_2D, texture->name()));
         m_shared->boundTexture = texture->name();
     }
     applySampler(*texture);
@@ -353,93 +335,16 @@ void GlGfxDevice::applySampler(GlTexture& texture)
 
     GlTexture::Sampler& held = texture.sampler();
     if (held.magFilter != wanted.magFilter)
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, wanted.magFilter);
+        QUILL_GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, wanted.magFilter));
     if (held.minFilter != wanted.minFilter)
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, wanted.minFilter);
+        QUILL_GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, wanted.minFilter));
     if (held.wrapS != wanted.wrapS)
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wanted.wrapS);
+        QUILL_GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wanted.wrapS));
     if (held.wrapT != wanted.wrapT)
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wanted.wrapT);
+        QUILL_GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wanted.wrapT));
     if (m_anisotropic && held.anisotropy != wanted.anisotropy)
-        glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, wanted.anisotropy);
+        QUILL_GL(glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, wanted.anisotropy));
     held = wanted;
-}
-
-void GlGfxDevice::applyMaterialAndLights(bool all)
-{
-    if (all || m_applied.material != m_state.material ||
-        m_applied[RenderState::SpecularEnable] != m_state[RenderState::SpecularEnable])
-    {
-        const Material& m = m_state.material;
-        float color[4];
-        loadColor(m.diffuse, color);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, color);
-        loadColor(m.ambient, color);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, color);
-        loadColor(m.emissive, color);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, color);
-        // Specular light only counts while it is switched on.
-        ColorValue specular = m_state[RenderState::SpecularEnable] ? m.specular : ColorValue{};
-        loadColor(specular, color);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, color);
-        glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f));
-        m_applied.material = m;
-    }
-    bool lightsChanged = all;
-    for (unsigned i = 0; i < GfxStateShadow::MaxLights && !lightsChanged; ++i)
-        lightsChanged = m_applied.lights[i].enabled != m_state.lights[i].enabled ||
-                        !(m_applied.lights[i].light == m_state.lights[i].light);
-    if (!lightsChanged)
-        return;
-    // Lights live in world space and the view is the identity: load them with an identity
-    // model-view so that GL keeps them where they are.
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    for (unsigned i = 0; i < GfxStateShadow::MaxLights; ++i)
-    {
-        const GfxLightSlot& slot = m_state.lights[i];
-        const GLenum light = GL_LIGHT0 + i;
-        setEnabled(light, slot.enabled);
-        m_applied.lights[i] = slot;
-        if (!slot.enabled)
-            continue;
-        const Light& l = slot.light;
-        float color[4];
-        loadColor(l.diffuse, color);
-        glLightfv(light, GL_DIFFUSE, color);
-        loadColor(l.specular, color);
-        glLightfv(light, GL_SPECULAR, color);
-        loadColor(l.ambient, color);
-        glLightfv(light, GL_AMBIENT, color);
-        if (l.type == LightType::Directional)
-        {
-            // GL points at the light; the classic direction is where the light goes.
-            const float position[4] = {-l.direction.x, -l.direction.y, -l.direction.z, 0.0f};
-            glLightfv(light, GL_POSITION, position);
-            glLightf(light, GL_SPOT_CUTOFF, 180.0f);
-            glLightf(light, GL_CONSTANT_ATTENUATION, 1.0f);
-            glLightf(light, GL_LINEAR_ATTENUATION, 0.0f);
-            glLightf(light, GL_QUADRATIC_ATTENUATION, 0.0f);
-            continue;
-        }
-        const float position[4] = {l.position.x, l.position.y, l.position.z, 1.0f};
-        glLightfv(light, GL_POSITION, position);
-        glLightf(light, GL_CONSTANT_ATTENUATION, l.attenuation0);
-        glLightf(light, GL_LINEAR_ATTENUATION, l.attenuation1);
-        glLightf(light, GL_QUADRATIC_ATTENUATION, l.attenuation2);
-        if (l.type == LightType::Spot)
-        {
-            const float direction[3] = {l.direction.x, l.direction.y, l.direction.z};
-            glLightfv(light, GL_SPOT_DIRECTION, direction);
-            const float cutoff = std::clamp(l.phi * 0.5f * 57.2957795f, 0.0f, 90.0f);
-            glLightf(light, GL_SPOT_CUTOFF, cutoff);
-            glLightf(light, GL_SPOT_EXPONENT, std::clamp(l.falloff, 0.0f, 128.0f));
-        }
-        else
-            glLightf(light, GL_SPOT_CUTOFF, 180.0f);
-    }
-    glPopMatrix();
 }
 
 void GlGfxDevice::applyTransforms(bool pretransformed)
@@ -471,14 +376,14 @@ void GlGfxDevice::applyTransforms(bool pretransformed)
     }
     if (!m_transformsValid || projection != m_loadedProjection)
     {
-        glMatrixMode(GL_PROJECTION);
-        glLoadMatrixf(projection.m);
+        QUILL_GL(glMatrixMode(GL_PROJECTION));
+        QUILL_GL(glLoadMatrixf(projection.m));
         m_loadedProjection = projection;
     }
     if (!m_transformsValid || modelView != m_loadedModelView)
     {
-        glMatrixMode(GL_MODELVIEW);
-        glLoadMatrixf(modelView.m);
+        QUILL_GL(glMatrixMode(GL_MODELVIEW));
+        QUILL_GL(glLoadMatrixf(modelView.m));
         m_loadedModelView = modelView;
     }
     m_transformsValid = true;

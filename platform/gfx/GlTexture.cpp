@@ -1,5 +1,7 @@
 #include "platform/gfx/GlTexture.h"
 
+#include "platform/gfx/GlCallError.h"
+
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -14,21 +16,21 @@ GlTexture::GlTexture(int width, int height, Format format, Pool pool, uint32_t u
     if (pool == Pool::SystemMem)
         return;
     GLuint name = 0;
-    glGenTextures(1, &name);
+    QUILL_GL(glGenTextures(1, &name));
     m_name = name;
-    glBindTexture(GL_TEXTURE_2D, name);
+    QUILL_GL(glBindTexture(GL_TEXTURE_2D, name));
     shared->boundTexture = name;
     // One level: a mipmapping minification filter would leave the texture incomplete.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    QUILL_GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0));
+    QUILL_GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST));
+    QUILL_GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST));
     m_sampler.minFilter = GL_NEAREST;
     m_sampler.magFilter = GL_NEAREST;
     const GLint internal = format == Format::X8R8G8B8 ? GL_RGB8 : GL_RGBA8;
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, internal, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                 pixels());
+    QUILL_GL(glPixelStorei(GL_UNPACK_ALIGNMENT, 4));
+    QUILL_GL(glPixelStorei(GL_UNPACK_ROW_LENGTH, 0));
+    QUILL_GL(glTexImage2D(GL_TEXTURE_2D, 0, internal, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                          pixels()));
 }
 
 GlTexture::~GlTexture()
@@ -37,7 +39,7 @@ GlTexture::~GlTexture()
     if (!shared || m_name == 0)
         return;
     GLuint name = m_name;
-    glDeleteTextures(1, &name);
+    QUILL_GL_NOTHROW(glDeleteTextures(1, &name));
     if (shared->boundTexture == m_name)
         shared->boundTexture = 0;
 }
@@ -53,15 +55,15 @@ void GlTexture::upload(const PixelRect& rect)
     const std::shared_ptr<GlSharedState> shared = m_shared.lock();
     if (!shared)
         return;
-    glBindTexture(GL_TEXTURE_2D, m_name);
+    QUILL_GL(glBindTexture(GL_TEXTURE_2D, m_name));
     shared->boundTexture = m_name;
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, width());
+    QUILL_GL(glPixelStorei(GL_UNPACK_ALIGNMENT, 4));
+    QUILL_GL(glPixelStorei(GL_UNPACK_ROW_LENGTH, width()));
     const uint32_t* first = pixels() + static_cast<size_t>(rect.top) * static_cast<size_t>(width()) +
                             static_cast<size_t>(rect.left);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                    GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, first);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    QUILL_GL(glTexSubImage2D(GL_TEXTURE_2D, 0, rect.left, rect.top, rect.right - rect.left,
+                             rect.bottom - rect.top, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, first));
+    QUILL_GL(glPixelStorei(GL_UNPACK_ROW_LENGTH, 0));
 }
 
 } // namespace Platform

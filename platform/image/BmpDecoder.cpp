@@ -1,5 +1,7 @@
 #include "platform/image/BmpDecoder.h"
 
+#include "platform/image/ByteOrder.h"
+
 #include <string>
 
 namespace Platform
@@ -15,17 +17,6 @@ constexpr uint32_t kBitFields = 3;
 [[noreturn]] void fail(const std::string& text)
 {
     throw ImageError("BMP: " + text);
-}
-
-uint32_t readLE32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-uint16_t readLE16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
 }
 
 struct BmpHeader

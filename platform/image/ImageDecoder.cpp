@@ -1,6 +1,7 @@
 #include "platform/image/ImageDecoder.h"
 
 #include "platform/image/BmpDecoder.h"
+#include "platform/image/DdsDecoder.h"
 #include "platform/image/JngDecoder.h"
 #include "platform/image/JpegCodec.h"
 #include "platform/image/PngCodec.h"
@@ -97,12 +98,13 @@ Image decodeImage(const uint8_t* data, size_t size, const ImageLimits& limits)
     case ImageFormat::Tga:
         return decodeTga(data, size, limits);
     case ImageFormat::Dds:
+        return decodeDds(data, size, limits);
     case ImageFormat::Pvr:
         throw ImageError(std::string(imageFormatName(format)) + " images are not supported");
     case ImageFormat::Unknown:
         break;
     }
-    throw ImageError("the data is no image of a known format (PNG, JNG, JPEG, BMP or TGA)");
+    throw ImageError("the data is no image of a known format (PNG, JNG, JPEG, BMP, TGA or DDS)");
 }
 
 } // namespace Platform

@@ -32,8 +32,8 @@ bool hasJngSignature(const uint8_t* data, size_t size);
 // A PVR file: more than 48 bytes with "PVR!" at offset 44.
 bool hasPvrSignature(const uint8_t* data, size_t size);
 
-// Decodes PNG, JNG, JPEG, BMP or TGA bytes; throws ImageError for anything else, for data that
-// is truncated or corrupt, and for pictures beyond the limits.
+// Decodes PNG, JNG, JPEG, BMP, TGA or DDS bytes; throws ImageError for anything else (PVR among
+// them), for data that is truncated or corrupt, and for pictures beyond the limits.
 Image decodeImage(const uint8_t* data, size_t size, const ImageLimits& limits = ImageLimits());
 
 } // namespace Platform

@@ -1,5 +1,6 @@
 #include "platform/image/JngDecoder.h"
 
+#include "platform/image/ByteOrder.h"
 #include "platform/image/JpegCodec.h"
 
 #include <zlib.h>
@@ -45,12 +46,6 @@ struct JngChunks
 [[noreturn]] void fail(const std::string& text)
 {
     throw ImageError("JNG: " + text);
-}
-
-uint32_t readBE32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
-           static_cast<uint32_t>(p[2]) << 8 | static_cast<uint32_t>(p[3]);
 }
 
 bool isChunk(const uint8_t* type, const char* name)

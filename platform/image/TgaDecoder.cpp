@@ -1,5 +1,7 @@
 #include "platform/image/TgaDecoder.h"
 
+#include "platform/image/ByteOrder.h"
+
 #include <string>
 
 namespace Platform
@@ -18,11 +20,6 @@ constexpr uint8_t kTopToBottom = 0x20;
 [[noreturn]] void fail(const std::string& text)
 {
     throw ImageError("TGA: " + text);
-}
-
-uint16_t readLE16(const uint8_t* p)
-{
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <cstdio>
 
 namespace Platform
 {
@@ -18,9 +19,56 @@ int roundPixels(FT_Pos value)
 
 } // namespace
 
-const char* FontRaster::defaultFontPath()
+const char* FontRaster::defaultFontName()
 {
-    return "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+    return "DejaVu Sans Bold";
+}
+
+std::string FontRaster::findFontFile(const std::string& family, const std::string& style)
+{
+    // Asked through fontconfig's own program: linked in here, the fontconfig library would read
+    // its configuration with the UTF-16 build of Expat that the engine's XML loader links, and
+    // fail. The pattern is quoted for the shell, a quote in it closed and escaped.
+    const std::string pattern = family + ":style=" + style;
+    std::string quoted = "'";
+    for (const char c : pattern)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    quoted += "'";
+    const std::string command =
+        "fc-match --format='%{family[0]}\\n%{style[0]}\\n%{file}' " + quoted + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return std::string();
+    std::string answer;
+    char buffer[512];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        answer.append(buffer, n);
+    if (pclose(pipe) != 0)
+        return std::string();
+    // fontconfig always answers with its nearest face: only the asked family and style will do.
+    const std::string::size_type first = answer.find('\n');
+    const std::string::size_type second = first == std::string::npos ? first : answer.find('\n', first + 1);
+    if (second == std::string::npos || answer.compare(0, first, family) != 0 ||
+        answer.compare(first + 1, second - first - 1, style) != 0)
+        return std::string();
+    return answer.substr(second + 1);
+}
+
+std::string FontRaster::findDefaultFontFile()
+{
+    const std::string path = findFontFile("DejaVu Sans", "Bold");
+    if (path.empty())
+        throw FontError(std::string("The font \"") + defaultFontName() +
+                        "\" is not installed: fontconfig (fc-match) knows no such face (Debian "
+                        "packages fontconfig and fonts-dejavu-core).");
+    return path;
+}
+
+const std::string& FontRaster::defaultFontPath()
+{
+    // A failed lookup leaves the static unset, so the next call looks again.
+    static const std::string path = findDefaultFontFile();
+    return path;
 }
 
 FontRaster::FontRaster(const std::string& path, unsigned pixelHeight) : m_path(path)

@@ -38,8 +38,17 @@ struct GlyphBitmap
 class FontRaster
 {
 public:
-    // The engine's default face (Debian's fonts-dejavu-core).
-    static const char* defaultFontPath();
+    // The family and style of the engine's default face, for messages: "DejaVu Sans Bold".
+    static const char* defaultFontName();
+    // The file of the engine's default face (Debian's fonts-dejavu-core) as fontconfig finds it.
+    // Throws FontError naming the face and the package that brings it when fontconfig knows no
+    // such face (it would offer another one in its place).
+    static std::string findDefaultFontFile();
+    // `findDefaultFontFile`, looked up once and remembered.
+    static const std::string& defaultFontPath();
+    // The file fontconfig gives for `family` in `style`, or an empty text when it has no face of
+    // that family and style (its nearest other face does not count) or cannot be asked.
+    static std::string findFontFile(const std::string& family, const std::string& style);
 
     // Opens a font file at an em height of `pixelHeight` pixels; throws FontError.
     FontRaster(const std::string& path, unsigned pixelHeight);

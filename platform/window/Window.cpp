@@ -1,7 +1,7 @@
 #include "platform/window/Window.h"
 
-#include "platform/window/InstanceLock.h"
 #include "platform/system/TextCodec.h"
+#include "platform/window/InstanceLock.h"
 #include "platform/window/VirtualKeys.h"
 
 #include <SDL.h>
@@ -331,6 +331,19 @@ void Window::raise()
 void Window::setTitle(const std::wstring& title)
 {
     SDL_SetWindowTitle(m_window, utf8FromWide(title).c_str());
+}
+
+void Window::setIcon(const uint32_t* argb, int width, int height)
+{
+    if (!argb || width <= 0 || height <= 0)
+        throw std::runtime_error("Window::setIcon(): the picture is empty");
+    // The surface only borrows the pixels; SDL copies them into the icon.
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), width, height, 32,
+                                                              width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!surface)
+        throwSdlError("SDL_CreateRGBSurfaceWithFormatFrom");
+    SDL_SetWindowIcon(m_window, surface);
+    SDL_FreeSurface(surface);
 }
 
 std::string Window::title() const

@@ -132,6 +132,10 @@ public:
     void restore();
     void raise();
     void setTitle(const std::wstring& title);
+    // The picture the window system shows for the window (title bar, task bar, switcher):
+    // width x height pixels 0xAARRGGBB, rows top-down. The pixels are copied. Throws
+    // std::runtime_error for an empty picture or when SDL refuses it.
+    void setIcon(const uint32_t* argb, int width, int height);
     // The title as UTF-8.
     std::string title() const;
 
