@@ -2,13 +2,11 @@
 
 #include "engine/core/FromString.h"
 #include "engine/core/StringUtils.h"
+#include "engine/core/cDocumentCache.h"
 #include "engine/core/cLogManager.h"
 #include "engine/core/cProperties.h"
 #include "engine/core/cString.h"
-#include "engine/core/cXmlPropertiesPooled.h"
-#include "engine/devices/cResourceManager.h"
 
-#include <boost/make_shared.hpp>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -186,12 +184,7 @@ cConfigTable::~cConfigTable()
 void cConfigTable::loadFile(const std::string& path)
 {
     m_path = path;
-    tPropertiesPtr root;
-    if (cResourceManager* resources = cResourceManager::instance())
-        root = resources->getXml(path, false);
-    else
-        root = boost::make_shared<cXmlPropertiesPooled>(path);
-    readTable(*root);
+    readTable(*cDocumentCache::loadDocument(path, false));
 }
 
 void cConfigTable::readTable(const cProperties& root)

@@ -6,10 +6,10 @@
 #include "engine/core/StringUtils.h"
 #include "engine/core/SystemUtils.h"
 #include "engine/core/cAtomicFileStream.h"
+#include "engine/core/cDocumentCache.h"
 #include "engine/core/cPackStream.h"
 #include "engine/core/cString.h"
 #include "engine/core/cXmlPropertiesPooled.h"
-#include "engine/devices/cResourceManager.h"
 
 #include <boost/make_shared.hpp>
 
@@ -102,8 +102,7 @@ bool needsNormalizing(const std::string& path)
 // Drops the resource manager's cached copy of a file that has just changed.
 void dropCachedResource(const std::string& key)
 {
-    if (cResourceManager* resources = cResourceManager::instance())
-        resources->unload(key);
+    cDocumentCache::fileChanged(key);
 }
 
 } // namespace
