@@ -1,5 +1,6 @@
 #include "engine/core/cSettings.h"
 
+#include "engine/core/ErrorText.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
 

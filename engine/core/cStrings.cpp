@@ -1,5 +1,6 @@
 #include "engine/core/cStrings.h"
 
+#include "engine/core/ErrorText.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
