@@ -6,12 +6,22 @@
 #include "engine/core/cProperties.h"
 #include "engine/core/cString.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace Engine
 {
 namespace
 {
+
+const wchar_t* const CopyKey = L"copy";
+
+// The first attributes that the XML loader reads as instructions to reuse or remove elements.
+bool isLoaderInstruction(const std::wstring& key)
+{
+    return key == CopyKey || key == L"remove";
+}
 
 // A decimal read of an unsigned long: a stream reads "0x10" as 0 and stops at the x, where
 // `fromString<unsigned long>` would read hexadecimal.
@@ -55,20 +65,44 @@ void cConfigTable::readTable(const cProperties& root)
 std::wstring cConfigTable::toXml() const
 {
     std::wstring text = L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><main>";
+    std::vector<const tKeys::value_type*> keys;
     for (const auto& group : m_table)
     {
         if (!isXmlName(group.first))
             continue;
+        keys.clear();
+        for (const auto& key : group.second)
+        {
+            if (isXmlName(key.first))
+                keys.push_back(&key);
+        }
         text += L'<';
         text += group.first;
         text += L' ';
-        for (const auto& key : group.second)
+        // The loader takes a first attribute "copy" or "remove" as an instruction, never as a
+        // value: such a key goes behind the group's first ordinary key. A group of no other key
+        // opens with a copy of nothing ("/" names no element), after which "remove" is a value
+        // again; a "copy" key cannot be kept there.
+        if (!keys.empty() && isLoaderInstruction(keys.front()->first))
         {
-            if (!isXmlName(key.first))
-                continue;
-            text += key.first;
+            const auto ordinary = std::find_if(
+                keys.begin(), keys.end(), [](const auto* key) { return !isLoaderInstruction(key->first); });
+            if (ordinary != keys.end())
+                std::rotate(keys.begin(), ordinary, ordinary + 1);
+            else
+            {
+                keys.erase(std::remove_if(keys.begin(), keys.end(),
+                                          [](const auto* key) { return key->first == CopyKey; }),
+                           keys.end());
+                text += CopyKey;
+                text += L"=\"/\" ";
+            }
+        }
+        for (const auto* key : keys)
+        {
+            text += key->first;
             text += L"=\"";
-            text += xmlAttributeText(key.second);
+            text += xmlAttributeText(key->second);
             text += L"\" ";
         }
         text += L"/>";

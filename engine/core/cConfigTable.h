@@ -56,8 +56,10 @@ public:
     // overwrites). Texts and deeper elements are ignored.
     void readTable(const cProperties& root);
     // The whole table as the file text: the XML declaration, "<main>", one element per group
-    // with its keys as attributes, "</main>", on one line. Groups and keys that are no XML
-    // names are left out (the file would not load again).
+    // with its keys as attributes in table order, "</main>", on one line. Groups and keys that
+    // are no XML names are left out (the file would not load again), and a key "copy" or
+    // "remove" never stands first in its element, where the loader would take it for an
+    // instruction: what is read from a file writes back as a file that reads the same.
     std::wstring toXml() const;
     const tGroups& getTable() const { return m_table; }
     // The stored text of an entry, or null; adds nothing.
