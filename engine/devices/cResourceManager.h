@@ -110,6 +110,11 @@ public:
     tPropertiesPtr getDocument(const std::string& path, bool heap) override { return getXml(path, heap); }
     void forgetFile(const std::string& path) override { unload(path); }
 
+    // Whether a resource is cached under the path as given (cached paths are lower case, as
+    // with `unload`); loads and changes nothing.
+    virtual bool probe(const std::string& path) const;
+    bool probe(const char* path) const;
+
     bool isAtlasTexture(const tResourcePtr& texture) const;
     // Whether the text is one of the atlas image paths (exact, case-sensitive).
     bool isAtlasImage(const std::string& path) const;
