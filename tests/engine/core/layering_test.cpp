@@ -70,7 +70,9 @@ TEST(Layering, NoFileIncludesALayerAboveItsOwn)
         while (std::getline(in, line))
         {
             if (std::regex_search(line, match, include))
+            {
                 EXPECT_LT(layerOf(match[1]), 4) << file << " includes " << match[1];
+            }
         }
     }
 }
