@@ -45,16 +45,16 @@ bool readFloat(const tPropertiesPtr& node, const wchar_t* key, float& target)
 // ---------------------------------------------------------------------------------------------
 // Render registry
 
-bool cView::tDrawOrder::operator()(const cView* a, const cView* b) const
+bool cView::tDrawKey::operator<(const tDrawKey& other) const
 {
-    if (a->m_registeredDeep != b->m_registeredDeep)
-        return a->m_registeredDeep < b->m_registeredDeep;
-    return std::less<const cView*>()(a, b);
+    if (deep != other.deep)
+        return deep < other.deep;
+    return std::less<const cView*>()(view, other.view);
 }
 
-cView::tRegistry& cView::renderRegistry()
+cView::tRenderRegistry& cView::renderRegistry()
 {
-    static tRegistry registry;
+    static tRenderRegistry registry;
     return registry;
 }
 
@@ -64,9 +64,7 @@ void cView::joinRenderRegistry()
         return;
     // A deep that is not a number would break the registry's order; it sorts as 0.
     m_registeredDeep = std::isnan(m_deep) ? 0.0f : m_deep;
-    tRegistry& registry = renderRegistry();
-    registry.views.insert(this);
-    registry.orderStale = true;
+    renderRegistry().add(tDrawKey{m_registeredDeep, this});
     m_inRenderRegistry = true;
 }
 
@@ -74,36 +72,22 @@ void cView::leaveRenderRegistry()
 {
     if (!m_inRenderRegistry)
         return;
-    tRegistry& registry = renderRegistry();
-    registry.views.erase(this);
-    registry.orderStale = true;
+    renderRegistry().remove(tDrawKey{m_registeredDeep, this});
     m_inRenderRegistry = false;
 }
 
 void cView::renderPass(const boost::function<void(cView*)>& render)
 {
-    tRegistry& registry = renderRegistry();
-    if (registry.views.empty())
-        return;
-    if (registry.orderStale)
-    {
-        registry.order.assign(registry.views.begin(), registry.views.end());
-        registry.orderStale = false;
-    }
-    // A drawing hook may show, hide or re-sort views, which rebuilds the order: the walk goes
-    // over a copy of the order it began with.
-    const std::vector<cView*> walk(registry.order);
-    std::vector<cView*> hidden;
-    for (cView* view : walk)
-    {
-        if (view->isShown())
-            render(view);
-        else
-            hidden.push_back(view);
-    }
-    for (cView* view : hidden)
-        if (!view->isShown())
-            view->leaveRenderRegistry();
+    // A drawing hook may show, hide, re-sort or destroy views: the registry applies those
+    // changes once the walk is over, and skips a view that left during it.
+    renderRegistry().walk(
+        [&render](const tDrawKey& key)
+        {
+            if (key.view->isShown())
+                render(key.view);
+            else
+                key.view->leaveRenderRegistry();
+        });
 }
 
 bool cView::isInRenderRegistry(const cView* view)
@@ -113,13 +97,15 @@ bool cView::isInRenderRegistry(const cView* view)
 
 std::size_t cView::renderRegistrySize()
 {
-    return renderRegistry().views.size();
+    return renderRegistry().size();
 }
 
 std::vector<cView*> cView::getRenderOrder()
 {
-    const tRenderRegistry& views = renderRegistry().views;
-    return std::vector<cView*>(views.begin(), views.end());
+    std::vector<cView*> order;
+    for (const tDrawKey& key : renderRegistry().members())
+        order.push_back(key.view);
+    return order;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "engine/core/cColor.h"
 #include "engine/core/cControl.h"
+#include "engine/core/cDeferredRegistry.h"
 #include "engine/core/cVector2.h"
 #include "engine/core/cVector3.h"
 #include "engine/devices/cMeshRenderData.h"
@@ -181,9 +182,10 @@ public:
     // The draw record of a particle view while its effect plays; null for other views.
     virtual cParticleDrawInfo* getParticleDrawInfo() { return nullptr; }
 
-    // Walks the render registry: calls `render` for every shown view, then drops the views
-    // that are no longer shown (they join again when shown). Handlers run by `render` may
-    // show, hide or re-sort views; the walk covers the views registered when it began.
+    // Walks the render registry: calls `render` for every shown view and drops the views that
+    // are no longer shown (they join again when shown). Handlers run by `render` may show,
+    // hide, re-sort or destroy views; the walk covers the views registered when it began,
+    // less those that left during it, and the changes take effect when it ends.
     static void renderPass(const boost::function<void(cView*)>& render);
     static bool isInRenderRegistry(const cView* view);
     static std::size_t renderRegistrySize();
@@ -216,20 +218,15 @@ protected:
     bool m_dirty = true;
 
 private:
-    struct tDrawOrder
+    // A view's place in the render registry: the deep it joined with, then its address.
+    struct tDrawKey
     {
-        bool operator()(const cView* a, const cView* b) const;
+        float deep;
+        cView* view;
+        bool operator<(const tDrawKey& other) const;
     };
-    using tRenderRegistry = std::set<cView*, tDrawOrder>;
-
-    // The registry, and its views in order, rebuilt after the registry changed.
-    struct tRegistry
-    {
-        tRenderRegistry views;
-        std::vector<cView*> order;
-        bool orderStale = false;
-    };
-    static tRegistry& renderRegistry();
+    using tRenderRegistry = cDeferredRegistry<tDrawKey>;
+    static tRenderRegistry& renderRegistry();
     void joinRenderRegistry();
     void leaveRenderRegistry();
     // Stores `value` in `field` and sets dirty when they differ.
