@@ -33,6 +33,14 @@ void cButtonCaption::stopWave()
     m_moving = true;
 }
 
+void cButtonCaption::followButtonState(int state)
+{
+    if (state == 2)
+        startWave();
+    else
+        stopWave();
+}
+
 cColor cButtonCaption::getStateColor(int state) const
 {
     return m_stateColors[stateIndex(state)];

@@ -34,6 +34,8 @@ public:
 
     void startWave();
     void stopWave();
+    // The wave of a button's state: hover (2) starts it, any other state stops it.
+    void followButtonState(int state);
     bool isWaving() const { return m_wave; }
     bool isMoving() const { return m_moving; }
     float getOffset() const { return m_offset; }

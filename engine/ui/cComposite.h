@@ -20,6 +20,8 @@ class cComposite : public cPicture
 {
 public:
     explicit cComposite(cControl* parent = nullptr);
+    // A copy would point at the source's children (the parts) without having them.
+    cComposite(const cComposite&) = delete;
 
     void loadXML(const tPropertiesPtr& node) override;
     void setAlpha(float alpha) override;

@@ -18,6 +18,8 @@ class cForm : public cPicture
 {
 public:
     explicit cForm(cControl* parent = nullptr);
+    // A copy would point at the source's children (the parts) without having them.
+    cForm(const cForm&) = delete;
 
     // The picture's keys, then one control per child element (see
     // `cControlFactory::createFromElement`). An error names the element on the way to it.

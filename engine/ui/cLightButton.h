@@ -15,6 +15,8 @@ class cLightButton : public cButton
 {
 public:
     explicit cLightButton(cControl* parent = nullptr);
+    // A copy would point at the source's children (the light) without having them.
+    cLightButton(const cLightButton&) = delete;
 
     void loadXML(const tPropertiesPtr& node) override;
     // Refreshes the light's copy of the button before building.

@@ -24,6 +24,8 @@ class cMultiLineText : public cView
 {
 public:
     explicit cMultiLineText(cControl* parent = nullptr);
+    // A copy would point at the source's children (the template and the lines) without having them.
+    cMultiLineText(const cMultiLineText&) = delete;
 
     // The laid-out lines after a text change.
     void update() override;

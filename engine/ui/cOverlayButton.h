@@ -18,6 +18,8 @@ public:
     static constexpr cColor DefaultOverlayColor{189.0f / 255.0f, 189.0f / 255.0f, 1.0f, 189.0f / 255.0f};
 
     explicit cOverlayButton(cControl* parent = nullptr);
+    // A copy would point at the source's children (the overlay) without having them.
+    cOverlayButton(const cOverlayButton&) = delete;
 
     void loadXML(const tPropertiesPtr& node) override;
     // Keeps the overlay on the button before building.

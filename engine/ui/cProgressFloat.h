@@ -19,6 +19,8 @@ public:
     static constexpr uint32_t SideBottom = 3;
 
     explicit cProgressFloat(cControl* parent = nullptr);
+    // A copy would point at the source's children (the lid) without having them.
+    cProgressFloat(const cProgressFloat&) = delete;
 
     // The picture's keys, then "ProgressMaxValue", "ProgressCurrentValue", "Side" (0 when
     // missing) and the child "Lid".

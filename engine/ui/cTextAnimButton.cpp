@@ -28,10 +28,7 @@ void cTextAnimButton::setAlpha(float alpha)
 void cTextAnimButton::setState(int32_t state)
 {
     cAnimButton::setState(state);
-    if (state == StateHover)
-        m_caption->startWave();
-    else
-        m_caption->stopWave();
+    m_caption->followButtonState(state);
 }
 
 void cTextAnimButton::setCaptionText(const std::wstring& text)

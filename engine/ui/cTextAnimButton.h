@@ -16,6 +16,8 @@ class cTextAnimButton : public cAnimButton
 {
 public:
     explicit cTextAnimButton(cControl* parent = nullptr);
+    // A copy would point at the source's children (the caption) without having them.
+    cTextAnimButton(const cTextAnimButton&) = delete;
 
     void loadXML(const tPropertiesPtr& node) override;
     // The button's alpha and the caption's.

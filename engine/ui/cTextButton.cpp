@@ -24,10 +24,7 @@ void cTextButton::setAlpha(float alpha)
 void cTextButton::setState(int32_t state)
 {
     cButton::setState(state);
-    if (state == StateHover)
-        m_caption->startWave();
-    else
-        m_caption->stopWave();
+    m_caption->followButtonState(state);
 }
 
 namespace

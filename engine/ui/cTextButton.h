@@ -15,6 +15,8 @@ class cTextButton : public cButton
 {
 public:
     explicit cTextButton(cControl* parent = nullptr);
+    // A copy would point at the source's children (the caption) without having them.
+    cTextButton(const cTextButton&) = delete;
 
     void loadXML(const tPropertiesPtr& node) override;
     void setAlpha(float alpha) override;
