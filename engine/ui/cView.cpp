@@ -7,7 +7,8 @@
 #include "engine/devices/cAnimation.h"
 #include "engine/devices/cMesh.h"
 #include "engine/devices/cTexture.h"
-#include "platform/system/SystemInfo.h"
+#include "engine/ui/LayoutKeys.h"
+#include "engine/ui/cPyro.h"
 
 #include <algorithm>
 #include <cmath>
@@ -131,8 +132,7 @@ cView::cView(const cView& other)
 {
     renderRegistry();
     setTransparency(1.0f);
-    // The particle children are effect views of their own; copying them is the particle view's
-    // work (it knows its class), so a copy starts without any.
+    copyParticleChildren(other);
 }
 
 cView::~cView()
@@ -291,11 +291,64 @@ void cView::copyProperties(const cView& other)
     m_emissiveColor = other.m_emissiveColor;
     m_power = other.m_power;
     setDeep(other.m_deep);
-    // The old effects go at the end of the frame; the particle view copies the other's.
+    // The old effects go at the end of the frame; they leave the tree at once, so nothing
+    // reaches them meanwhile.
     for (cView* child : std::vector<cView*>(m_particleChildren))
+    {
+        child->hide();
+        child->setParent(nullptr);
         deleteLater(child);
+    }
     m_particleChildren.clear();
+    copyParticleChildren(other);
     m_dirty = true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Particle children
+
+void cView::loadParticleChildren(const tPropertiesPtr& effects)
+{
+    unsigned index = 0;
+    for (auto it = effects->childrenBegin(); it != effects->childrenEnd(); ++it, ++index)
+    {
+        try
+        {
+            const tPropertiesPtr& element = it->value();
+            auto* effect = new cPyro(this);
+            effect->loadXML(element);
+            effect->play(false, 0.0f);
+            bool useOffset = false;
+            readKey(element, L"UseOffset", useOffset);
+            if (useOffset)
+            {
+                // The effect keeps its place as the emitter's offset from the view.
+                effect->setEmitterPosition(effect->getPosition());
+                effect->setPosition(cVector2(0.0f, 0.0f));
+            }
+            addParticleChild(effect);
+        }
+        catch (...)
+        {
+            rethrowInLayout("\"PyroEffects\" element number " + std::to_string(index));
+        }
+    }
+}
+
+void cView::copyParticleChildren(const cView& other)
+{
+    for (const cView* child : other.m_particleChildren)
+    {
+        const cPyro* source = dynamic_cast<const cPyro*>(child);
+        if (!source)
+            continue;
+        auto* effect = new cPyro(*source);
+        effect->setParent(this);
+        // A copy of a playing effect plays too: the copied view looks like the other.
+        if (source->isRunning())
+            effect->play(false, 0.0f);
+        m_particleChildren.push_back(effect);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -358,7 +411,8 @@ void cView::setAnimation(const boost::shared_ptr<cAnimation>& animation)
 // "InverceY", "DoubleAnimRender", "MultiSprites"; "pitch" and "yaw" (degrees); "scale";
 // "LightingEnable", "LightTable", "AmbientColor", "SpecularColor", "EmissiveColor", "Power",
 // "AnimBlendTime", "IsAniblend"; the image keys (cImage). A single-frame picture whose size is
-// still 1 x 1 then takes the picture's own size in pixels.
+// still 1 x 1 then takes the picture's own size in pixels. Last, "PyroEffects": one particle view per
+// child element (see `loadParticleChildren`).
 void cView::loadXML(const tPropertiesPtr& node)
 {
     cControl::loadXML(node);
@@ -429,9 +483,8 @@ void cView::loadXML(const tPropertiesPtr& node)
     }
 
     tPropertiesPtr effects;
-    if (node->getChild(L"PyroEffects", effects) && effects && effects->getChildCount() > 0)
-        Platform::debugTrace("cView::loadXML(): the particle effects of \"PyroEffects\" are made by the "
-                             "particle view, which this program does not have; they are not shown\n");
+    if (node->getChild(L"PyroEffects", effects) && effects)
+        loadParticleChildren(effects);
 
     m_dirty = true;
 }

@@ -176,7 +176,9 @@ public:
     // The transparency the view is drawn with: that of the root of its tree.
     float getTreeTransparency() const;
 
-    // The effect views of the layout's "PyroEffects", children of this view.
+    // The effect views of the layout's "PyroEffects", children of this view. Copies of a view
+    // (the copy constructor, `copyProperties`) get copies of them; a copy of a playing effect
+    // plays.
     const std::vector<cView*>& getParticleChildren() const { return m_particleChildren; }
     void addParticleChild(cView* child);
     // The draw record of a particle view while its effect plays; null for other views.
@@ -239,6 +241,11 @@ private:
     }
     // The child views, in the order of the set of children.
     std::vector<cView*> childViews() const;
+    // One started particle view per child of the "PyroEffects" element; "UseOffset" 1 makes the
+    // effect's position its emitter's offset from this view.
+    void loadParticleChildren(const tPropertiesPtr& effects);
+    // Children of this view copying the particle children of `other`.
+    void copyParticleChildren(const cView& other);
 
     float m_angle = 0.0f;
     cVector2 m_position{0.0f, 0.0f};
