@@ -281,9 +281,17 @@ void Interpreter::executeOne(const Statement& statement, Drawing* drawing)
         }
         else if (keyword == "turn")
         {
-            // Counter-clockwise on screen, as the game's angles turn.
+            // Counter-clockwise on screen, as the game's angles turn; about a point when given.
             const double degrees = number(0);
-            target.each([&](cairo_t* cr) { cairo_rotate(cr, -degrees * 3.14159265358979323846 / 180.0); });
+            const double px = args.positional.size() > 1 ? number(1) : 0.0;
+            const double py = args.positional.size() > 1 ? number(2) : 0.0;
+            target.each(
+                [&](cairo_t* cr)
+                {
+                    cairo_translate(cr, px, py);
+                    cairo_rotate(cr, -degrees * 3.14159265358979323846 / 180.0);
+                    cairo_translate(cr, -px, -py);
+                });
         }
         else if (keyword == "scale")
         {
@@ -827,6 +835,30 @@ std::string Interpreter::resolveColour(const std::string& token) const
 
 std::string Interpreter::resolveColourFrom(const std::string& token, int depth) const
 {
+    // "wood+(i%2*8)": a change worked out from an expression in brackets.
+    const size_t open = token.find('(');
+    if (open != std::string::npos && open > 0 &&
+        (token[open - 1] == '+' || token[open - 1] == '-' || token[open - 1] == '@'))
+    {
+        int level = 0;
+        size_t close = open;
+        for (; close < token.size(); ++close)
+            if (token[close] == '(')
+                ++level;
+            else if (token[close] == ')' && --level == 0)
+                break;
+        if (close >= token.size())
+            throw std::runtime_error("\"" + token + "\" has no \")\"");
+        double amount = evaluateNumber(token.substr(open + 1, close - open - 1), m_variables);
+        std::string prefix = token.substr(0, open);
+        if (amount < 0.0 && prefix.back() != '@')
+        {
+            prefix.back() = prefix.back() == '+' ? '-' : '+';
+            amount = -amount;
+        }
+        return resolveColourFrom(prefix + Value::of(amount).text() + token.substr(close + 1), depth);
+    }
+
     size_t length = 0;
     while (length < token.size() && token[length] != '+' && token[length] != '-' && token[length] != '@')
         ++length;

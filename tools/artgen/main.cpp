@@ -2,7 +2,7 @@
 // data folder's art pack, the manifest of the pack, or contact sheets to look at.
 //
 //   artgen <art folder> [--pack <file.pack>] [--manifest <file>]
-//          [--contact <folder> [--zoom <n>] [--only <part of a path>]]
+//          [--contact <folder> [--zoom <n>] [--only <regular expression>]]
 //
 // The sources are the palette ("palette.txt"), the shared look ("style.art", read first) and
 // every other "*.art" file below the folder, read in path order. tools/art/README.md describes
@@ -23,6 +23,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -86,6 +87,7 @@ int run(const Options& options)
     std::vector<ArtGen::SheetInfo> sheets;
     std::vector<std::unique_ptr<ArtGen::SheetOutput>> kept;
     const bool looking = !options.contact.empty();
+    const std::regex only(options.only);
     interpreter.run(
         [&](ArtGen::SheetOutput& output)
         {
@@ -95,7 +97,7 @@ int run(const Options& options)
                 members[output.info.path] = std::string(png.begin(), png.end());
                 sheets.push_back(output.info);
             }
-            if (looking && output.info.path.find(options.only) != std::string::npos)
+            if (looking && std::regex_search(output.info.path, only))
                 kept.push_back(std::make_unique<ArtGen::SheetOutput>(output));
         },
         looking);
