@@ -3,6 +3,7 @@
 #include "tools/artgen/Canvas.h"
 #include "tools/artgen/Expression.h"
 #include "tools/artgen/Painter.h"
+#include "tools/artgen/Words.h"
 
 #include <algorithm>
 #include <cctype>
@@ -26,51 +27,6 @@ public:
 
 constexpr int kMaxDepth = 64;
 constexpr int kMaxSide = 4096;
-
-std::vector<std::string> splitWords(const std::string& text)
-{
-    std::istringstream in(text);
-    std::vector<std::string> words;
-    std::string word;
-    while (in >> word)
-        words.push_back(word);
-    return words;
-}
-
-bool isName(const std::string& text)
-{
-    if (text.empty() || !(std::isalpha(static_cast<unsigned char>(text[0])) || text[0] == '_'))
-        return false;
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
-}
-
-// "key=value" (not a comparison such as "a==b").
-bool splitOption(const std::string& token, std::string& key, std::string& value)
-{
-    const size_t equals = token.find('=');
-    if (equals == std::string::npos || equals == 0 || equals + 1 >= token.size() || token[equals + 1] == '=')
-        return false;
-    key = token.substr(0, equals);
-    if (!isName(key))
-        return false;
-    value = token.substr(equals + 1);
-    return true;
-}
-
-std::vector<std::string> splitCommas(const std::string& text)
-{
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (;;)
-    {
-        const size_t comma = text.find(',', start);
-        parts.push_back(text.substr(start, comma - start));
-        if (comma == std::string::npos)
-            return parts;
-        start = comma + 1;
-    }
-}
 
 void checkPath(const std::string& path)
 {
@@ -102,32 +58,7 @@ struct Interpreter::Drawing
     }
 };
 
-// The words of a statement: positional words in order and "key=value" options, each option to
-// be taken once; `finish` fails on any that no one took (a misspelt key).
-struct Interpreter::Arguments
-{
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> options;
-    std::set<std::string> taken;
-
-    bool has(const std::string& key) const { return options.count(key) != 0; }
-    const std::string* take(const std::string& key)
-    {
-        const auto found = options.find(key);
-        if (found == options.end())
-            return nullptr;
-        taken.insert(key);
-        return &found->second;
-    }
-    void finish() const
-    {
-        for (const auto& option : options)
-            if (!taken.count(option.first))
-                throw std::runtime_error("unknown option " + option.first + "=");
-    }
-};
-
-Interpreter::Interpreter(const Palette& palette) : m_palette(palette) {}
+Interpreter::Interpreter(const Palette& palette) : m_palette(palette), m_words(palette, m_variables) {}
 
 Interpreter::~Interpreter() = default;
 
@@ -138,8 +69,8 @@ void Interpreter::load(const std::string& text, const std::string& shownName)
     {
         if (statement.keyword != "part")
             continue;
-        const std::vector<std::string> words = splitWords(statement.rest);
-        if (words.empty() || !isName(words[0]))
+        const std::vector<std::string> words = Words::split(statement.rest);
+        if (words.empty() || !Words::isName(words[0]))
             throw std::runtime_error(statement.where() + "a part needs a name");
         if (m_parts.count(words[0]))
             throw std::runtime_error(statement.where() + "the part " + words[0] +
@@ -151,7 +82,7 @@ void Interpreter::load(const std::string& text, const std::string& shownName)
         {
             std::string key = words[i];
             std::string fallback;
-            if (!isName(key) && !splitOption(words[i], key, fallback))
+            if (!Words::isName(key) && !Words::splitOption(words[i], key, fallback))
                 throw std::runtime_error(statement.where() + "\"" + words[i] + "\" is not a parameter");
             if (m_palette.has(key))
                 throw std::runtime_error(statement.where() + "\"" + key +
@@ -198,8 +129,9 @@ void Interpreter::execute(const std::vector<Statement>& list, Drawing* drawing)
 void Interpreter::executeOne(const Statement& statement, Drawing* drawing)
 {
     // A part may be named through a variable ("icon_${resource}").
-    const std::string keyword =
-        statement.keyword.find('$') == std::string::npos ? statement.keyword : substitute(statement.keyword);
+    const std::string keyword = statement.keyword.find('$') == std::string::npos
+                                    ? statement.keyword
+                                    : m_words.substitute(statement.keyword);
     const auto needDrawing = [&]() -> Drawing&
     {
         if (!drawing)
@@ -214,21 +146,22 @@ void Interpreter::executeOne(const Statement& statement, Drawing* drawing)
     }
     if (keyword == "let")
     {
-        const std::string text = substitute(statement.rest);
+        const std::string text = m_words.substitute(statement.rest);
         const size_t space = text.find_first_of(" \t");
         const std::string name = text.substr(0, space);
         const std::string expression = space == std::string::npos ? "" : text.substr(space + 1);
-        if (!isName(name) || expression.find_first_not_of(" \t") == std::string::npos)
+        if (!Words::isName(name) || expression.find_first_not_of(" \t") == std::string::npos)
             throw std::runtime_error("write: let <name> <value>");
         if (m_palette.has(name))
             throw std::runtime_error("\"" + name + "\" is a palette colour and cannot name a variable");
-        const std::vector<std::string> words = splitWords(expression);
-        m_variables.set(name, words.size() == 1 ? argument(words[0]) : evaluate(expression, m_variables));
+        const std::vector<std::string> words = Words::split(expression);
+        m_variables.set(name,
+                        words.size() == 1 ? m_words.argument(words[0]) : evaluate(expression, m_variables));
         return;
     }
     if (keyword == "if")
     {
-        const bool yes = evaluateNumber(substitute(statement.rest), m_variables) != 0.0;
+        const bool yes = evaluateNumber(m_words.substitute(statement.rest), m_variables) != 0.0;
         execute(yes ? statement.body : statement.otherwise, drawing);
         return;
     }
@@ -264,7 +197,7 @@ void Interpreter::executeOne(const Statement& statement, Drawing* drawing)
         target.layer = before;
         return;
     }
-    Arguments args = arguments(statement.rest);
+    Words::Arguments args = m_words.arguments(statement.rest);
     const auto number = [&](size_t index)
     {
         if (index >= args.positional.size())
@@ -330,15 +263,15 @@ void Interpreter::executeOne(const Statement& statement, Drawing* drawing)
 
 void Interpreter::loop(const Statement& statement, Drawing* drawing)
 {
-    const std::vector<std::string> words = splitWords(substitute(statement.rest));
-    if (words.size() < 2 || !isName(words[0]))
+    const std::vector<std::string> words = Words::split(m_words.substitute(statement.rest));
+    if (words.size() < 2 || !Words::isName(words[0]))
         throw std::runtime_error("write: for <name> in <words...>, or for <name> from <a> to <b> [step <s>]");
     const std::string& name = words[0];
     if (words[1] == "in")
     {
         for (size_t i = 2; i < words.size(); ++i)
         {
-            m_variables.set(name, argument(words[i]));
+            m_variables.set(name, m_words.argument(words[i]));
             execute(statement.body, drawing);
         }
         return;
@@ -360,7 +293,7 @@ void Interpreter::loop(const Statement& statement, Drawing* drawing)
 
 void Interpreter::drawSheet(const Statement& statement, bool scene)
 {
-    Arguments args = arguments(statement.rest);
+    Words::Arguments args = m_words.arguments(statement.rest);
     if (args.positional.size() != 1)
         throw std::runtime_error("write: " + statement.keyword + " <path.png> size=<w>,<h> [options]");
     SheetInfo info;
@@ -372,7 +305,7 @@ void Interpreter::drawSheet(const Statement& statement, bool scene)
         const std::string* text = args.take(key);
         if (!text)
             return fallback;
-        const std::vector<std::string> parts = splitCommas(*text);
+        const std::vector<std::string> parts = Words::splitCommas(*text);
         if (parts.size() != count)
             throw std::runtime_error(std::string(key) + "= takes " + std::to_string(count) + " number(s)");
         std::vector<double> out;
@@ -411,12 +344,12 @@ void Interpreter::drawSheet(const Statement& statement, bool scene)
                                  " pixels a side");
 
     ShadowStyle shadow;
-    shadow.dx = style("shadow_dx", shadow.dx);
-    shadow.dy = style("shadow_dy", shadow.dy);
-    shadow.blur = style("shadow_blur", shadow.blur);
-    shadow.alpha = scene ? 0.0 : style("shadow_alpha", shadow.alpha);
+    shadow.dx = m_words.style("shadow_dx", shadow.dx);
+    shadow.dy = m_words.style("shadow_dy", shadow.dy);
+    shadow.blur = m_words.style("shadow_blur", shadow.blur);
+    shadow.alpha = scene ? 0.0 : m_words.style("shadow_alpha", shadow.alpha);
     if (const Value* colour = m_variables.find("shadow_colour"))
-        shadow.colour = m_palette.parse(resolveColour(colour->text()));
+        shadow.colour = m_palette.parse(m_words.resolveColour(colour->text()));
     if (const std::string* text = args.take("shadow"))
     {
         if (*text == "none")
@@ -474,7 +407,7 @@ void Interpreter::drawSheet(const Statement& statement, bool scene)
         m_drawn[info.path] = std::move(output);
 }
 
-void Interpreter::drawShape(const std::string& kind, Arguments& args, Drawing& drawing)
+void Interpreter::drawShape(const std::string& kind, Words::Arguments& args, Drawing& drawing)
 {
     std::string shape = kind;
     size_t first = 0;
@@ -490,11 +423,11 @@ void Interpreter::drawShape(const std::string& kind, Arguments& args, Drawing& d
     for (size_t i = first; i < args.positional.size(); ++i)
     {
         const std::string& token = args.positional[i];
-        if (isColour(token))
+        if (m_words.isColour(token))
         {
             if (!colourToken.empty())
                 throw std::runtime_error("two colours: " + colourToken + " and " + token);
-            colourToken = resolveColour(token);
+            colourToken = m_words.resolveColour(token);
         }
         else
         {
@@ -623,7 +556,7 @@ void Interpreter::drawShape(const std::string& kind, Arguments& args, Drawing& d
             cairo_save(drawing.cr());
             cairo_set_operator(drawing.cr(), CAIRO_OPERATOR_CLEAR);
             LineStyle line;
-            line.width = option("w", style("line_width", 1.5));
+            line.width = option("w", m_words.style("line_width", 1.5));
             cairo_set_line_width(drawing.cr(), line.width);
             cairo_set_line_cap(drawing.cr(), CAIRO_LINE_CAP_ROUND);
             cairo_stroke(drawing.cr());
@@ -638,9 +571,9 @@ void Interpreter::drawShape(const std::string& kind, Arguments& args, Drawing& d
     {
         LineStyle line;
         line.colour = colour;
-        line.width = option("w", style("line_width", 1.5));
+        line.width = option("w", m_words.style("line_width", 1.5));
         line.outline = option("out", 0.0);
-        line.outlineDark = option("dark", style("outline_dark", line.outlineDark));
+        line.outlineDark = option("dark", m_words.style("outline_dark", line.outlineDark));
         line.alpha = option("a", 1.0);
         args.finish();
         build(drawing.cr());
@@ -650,36 +583,36 @@ void Interpreter::drawShape(const std::string& kind, Arguments& args, Drawing& d
     FillStyle fill;
     fill.colour = colour;
     const bool flat = option("flat", 0.0) != 0.0;
-    fill.outline = option("out", style("outline", fill.outline));
-    fill.outlineDark = option("dark", style("outline_dark", fill.outlineDark));
-    fill.highlight = option("hi", flat ? 0.0 : style("highlight", fill.highlight));
-    fill.shade = option("shade", flat ? 0.0 : style("shade", fill.shade));
-    fill.rim = option("rim", style("rim", fill.rim));
-    fill.gradient = option("grad", flat ? 0.0 : style("gradient", fill.gradient));
+    fill.outline = option("out", m_words.style("outline", fill.outline));
+    fill.outlineDark = option("dark", m_words.style("outline_dark", fill.outlineDark));
+    fill.highlight = option("hi", flat ? 0.0 : m_words.style("highlight", fill.highlight));
+    fill.shade = option("shade", flat ? 0.0 : m_words.style("shade", fill.shade));
+    fill.rim = option("rim", m_words.style("rim", fill.rim));
+    fill.gradient = option("grad", flat ? 0.0 : m_words.style("gradient", fill.gradient));
     fill.alpha = option("a", 1.0);
     args.finish();
     build(drawing.cr());
     fillPath(drawing.cr(), fill);
 }
 
-void Interpreter::callPart(const Part& part, Arguments& args, Drawing& drawing)
+void Interpreter::callPart(const Part& part, Words::Arguments& args, Drawing& drawing)
 {
     if (m_depth >= kMaxDepth)
         throw std::runtime_error("parts call each other more than " + std::to_string(kMaxDepth) + " deep");
-    const std::string name = splitWords(part.statement->rest)[0];
+    const std::string name = Words::split(part.statement->rest)[0];
     if (args.positional.size() > part.parameters.size())
         throw std::runtime_error("the part " + name + " takes " + std::to_string(part.parameters.size()) +
                                  " value(s)");
     // The values are worked out where the part is called, before its own frame opens.
     std::vector<std::pair<bool, Value>> given(part.parameters.size(), {false, Value()});
     for (size_t i = 0; i < args.positional.size(); ++i)
-        given[i] = {true, argument(args.positional[i])};
+        given[i] = {true, m_words.argument(args.positional[i])};
     for (size_t i = 0; i < part.parameters.size(); ++i)
         if (const std::string* text = args.take(part.parameters[i]))
         {
             if (given[i].first)
                 throw std::runtime_error(part.parameters[i] + " is given twice");
-            given[i] = {true, argument(*text)};
+            given[i] = {true, m_words.argument(*text)};
         }
     for (const auto& option : args.options)
         if (!args.taken.count(option.first))
@@ -695,7 +628,7 @@ void Interpreter::callPart(const Part& part, Arguments& args, Drawing& drawing)
             if (given[i].first)
                 m_variables.set(part.parameters[i], given[i].second);
             else if (!part.defaults[i].empty())
-                m_variables.set(part.parameters[i], argument(part.defaults[i]));
+                m_variables.set(part.parameters[i], m_words.argument(part.defaults[i]));
             else
                 throw std::runtime_error("the part " + name + " needs " + part.parameters[i]);
         }
@@ -720,7 +653,7 @@ void Interpreter::callPart(const Part& part, Arguments& args, Drawing& drawing)
     m_variables.pop();
 }
 
-void Interpreter::stamp(Arguments& args, Drawing& drawing)
+void Interpreter::stamp(Words::Arguments& args, Drawing& drawing)
 {
     if (!m_keepDrawn)
         throw std::runtime_error("only a scene stamps pictures");
@@ -763,135 +696,6 @@ void Interpreter::stamp(Arguments& args, Drawing& drawing)
     cairo_paint(cr);
     cairo_restore(cr);
     cairo_surface_destroy(surface);
-}
-
-Interpreter::Arguments Interpreter::arguments(const std::string& rest) const
-{
-    Arguments args;
-    for (const std::string& token : splitWords(substitute(rest)))
-    {
-        std::string key;
-        std::string value;
-        if (splitOption(token, key, value))
-        {
-            if (args.options.count(key))
-                throw std::runtime_error(key + "= is given twice");
-            args.options[key] = value;
-        }
-        else
-            args.positional.push_back(token);
-    }
-    return args;
-}
-
-std::string Interpreter::substitute(const std::string& text) const
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i)
-    {
-        if (text[i] != '$')
-        {
-            out += text[i];
-            continue;
-        }
-        size_t start = i + 1;
-        size_t end = start;
-        const bool braced = start < text.size() && text[start] == '{';
-        if (braced)
-        {
-            // "${a_${b}}": the inside is put together first, so a name may be made of values.
-            int depth = 1;
-            start = end = start + 1;
-            while (end < text.size() && depth > 0)
-            {
-                if (text[end] == '{')
-                    ++depth;
-                else if (text[end] == '}' && --depth == 0)
-                    break;
-                ++end;
-            }
-            if (end >= text.size())
-                throw std::runtime_error("\"${\" has no \"}\"");
-        }
-        else
-            while (end < text.size() &&
-                   (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
-                ++end;
-        const std::string name =
-            braced ? substitute(text.substr(start, end - start)) : text.substr(start, end - start);
-        const Value* value = m_variables.find(name);
-        if (!value)
-            throw std::runtime_error("$" + name + " is not set");
-        out += value->text();
-        i = braced ? end : end - 1;
-    }
-    return out;
-}
-
-std::string Interpreter::resolveColour(const std::string& token) const
-{
-    return resolveColourFrom(token, 0);
-}
-
-std::string Interpreter::resolveColourFrom(const std::string& token, int depth) const
-{
-    // "wood+(i%2*8)": a change worked out from an expression in brackets.
-    const size_t open = token.find('(');
-    if (open != std::string::npos && open > 0 &&
-        (token[open - 1] == '+' || token[open - 1] == '-' || token[open - 1] == '@'))
-    {
-        int level = 0;
-        size_t close = open;
-        for (; close < token.size(); ++close)
-            if (token[close] == '(')
-                ++level;
-            else if (token[close] == ')' && --level == 0)
-                break;
-        if (close >= token.size())
-            throw std::runtime_error("\"" + token + "\" has no \")\"");
-        double amount = evaluateNumber(token.substr(open + 1, close - open - 1), m_variables);
-        std::string prefix = token.substr(0, open);
-        if (amount < 0.0 && prefix.back() != '@')
-        {
-            prefix.back() = prefix.back() == '+' ? '-' : '+';
-            amount = -amount;
-        }
-        return resolveColourFrom(prefix + Value::of(amount).text() + token.substr(close + 1), depth);
-    }
-
-    size_t length = 0;
-    while (length < token.size() && token[length] != '+' && token[length] != '-' && token[length] != '@')
-        ++length;
-    const std::string name = token.substr(0, length);
-    if (m_palette.has(name))
-        return token;
-    const Value* value = m_variables.find(name);
-    if (value && value->isWord && value->word != name && depth < kMaxDepth)
-        return resolveColourFrom(value->word, depth + 1) + token.substr(length);
-    return token;
-}
-
-bool Interpreter::isColour(const std::string& token) const
-{
-    if (token.empty() || !std::isalpha(static_cast<unsigned char>(token[0])))
-        return false;
-    return m_palette.isColourToken(resolveColour(token));
-}
-
-Value Interpreter::argument(const std::string& token) const
-{
-    // A word in quotes stays as it is written ("damageIdle,damageRepair").
-    if (token.size() >= 2 && token.front() == '"' && token.back() == '"')
-        return Value::ofWord(token.substr(1, token.size() - 2));
-    if (isColour(token))
-        return Value::ofWord(resolveColour(token));
-    return evaluate(token, m_variables);
-}
-
-double Interpreter::style(const char* name, double fallback) const
-{
-    const Value* value = m_variables.find(name);
-    return value ? value->asNumber() : fallback;
 }
 
 } // namespace ArtGen

@@ -4,6 +4,7 @@
 #include "tools/artgen/Palette.h"
 #include "tools/artgen/Script.h"
 #include "tools/artgen/Value.h"
+#include "tools/artgen/Words.h"
 
 #include <functional>
 #include <map>
@@ -69,28 +70,18 @@ private:
         std::vector<std::string> defaults;
     };
     struct Drawing;
-    struct Arguments;
 
     void execute(const std::vector<Statement>& list, Drawing* drawing);
     void executeOne(const Statement& statement, Drawing* drawing);
     void loop(const Statement& statement, Drawing* drawing);
     void drawSheet(const Statement& statement, bool scene);
-    void drawShape(const std::string& kind, Arguments& arguments, Drawing& drawing);
-    void callPart(const Part& part, Arguments& arguments, Drawing& drawing);
-    void stamp(Arguments& arguments, Drawing& drawing);
-
-    Arguments arguments(const std::string& rest) const;
-    // The words with "$name" and "${name}" replaced by the variables' values.
-    std::string substitute(const std::string& text) const;
-    // A palette colour, possibly named through a variable ("wall-20" with wall = "plaster").
-    std::string resolveColour(const std::string& token) const;
-    std::string resolveColourFrom(const std::string& token, int depth) const;
-    bool isColour(const std::string& token) const;
-    Value argument(const std::string& token) const;
-    double style(const char* name, double fallback) const;
+    void drawShape(const std::string& kind, Words::Arguments& arguments, Drawing& drawing);
+    void callPart(const Part& part, Words::Arguments& arguments, Drawing& drawing);
+    void stamp(Words::Arguments& arguments, Drawing& drawing);
 
     const Palette& m_palette;
     Variables m_variables;
+    Words m_words;
     std::vector<std::vector<Statement>> m_files;
     std::map<std::string, Part> m_parts;
     std::map<std::string, std::string> m_sheetSources;
