@@ -120,7 +120,9 @@ TEST(ArtPack, HoldsEveryListedPictureForEveryUnitType)
         // Textures of sides in powers of two, but for the 24 x 24 icons the interface asks for.
         const auto powerOfTwo = [](int n) { return n > 0 && (n & (n - 1)) == 0; };
         if (e.path.rfind("icons/", 0) != 0)
+        {
             EXPECT_TRUE(powerOfTwo(e.width) && powerOfTwo(e.height));
+        }
         EXPECT_EQ(e.frameWidth * e.columns, e.width);
         EXPECT_EQ(e.frameHeight * e.rows, e.height);
         EXPECT_GT(e.frames, (e.rows - 1) * e.columns);
@@ -143,8 +145,12 @@ TEST(ArtPack, HoldsEveryListedPictureForEveryUnitType)
     std::list<std::string> known;
     files.listKnown("", known, true);
     for (const std::string& path : known)
+    {
         if (path.size() > 4 && path.compare(path.size() - 4, 4, ".png") == 0 && path.rfind("fonts/", 0) != 0)
+        {
             EXPECT_TRUE(listed.count(path)) << path << " is in the data folder but not in the manifest";
+        }
+    }
 
     GameConfig config(GameConfig::loadSources());
     for (const auto& [typeId, info] : config.getTypes())
