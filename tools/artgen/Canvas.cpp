@@ -171,4 +171,26 @@ void Canvas::compose(Platform::Image& into, int x0, int y0, const ShadowStyle& s
     }
 }
 
+cairo_surface_t* surfaceOf(const Platform::Image& image, int left, int top, int width, int height)
+{
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    for (int row = 0; row < height; ++row)
+    {
+        const uint8_t* from = image.row(static_cast<uint32_t>(top + row)) + static_cast<size_t>(left) * 4;
+        auto* to = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(row) * static_cast<size_t>(stride));
+        for (int column = 0; column < width; ++column)
+        {
+            // Cairo keeps colours premultiplied by their alpha.
+            const uint8_t* p = from + static_cast<size_t>(column) * 4;
+            const uint32_t a = p[3];
+            const auto pre = [a](uint8_t c) { return static_cast<uint32_t>((c * a + 127) / 255); };
+            to[column] = (a << 24) | (pre(p[2]) << 16) | (pre(p[1]) << 8) | pre(p[0]);
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    return surface;
+}
+
 } // namespace ArtGen

@@ -55,4 +55,8 @@ private:
     std::array<cairo_t*, 3> m_contexts{};
 };
 
+// A new Cairo surface holding the part of a picture at (left, top), width x height; the caller
+// destroys it.
+cairo_surface_t* surfaceOf(const Platform::Image& image, int left, int top, int width, int height);
+
 } // namespace ArtGen

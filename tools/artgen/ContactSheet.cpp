@@ -1,5 +1,7 @@
 #include "tools/artgen/ContactSheet.h"
 
+#include "tools/artgen/Canvas.h"
+
 #include <cairo.h>
 
 #include <algorithm>
@@ -16,28 +18,6 @@ constexpr int kPageWidth = 1200;
 constexpr int kPageHeight = 900;
 constexpr int kGap = 14;
 constexpr int kLabel = 16;
-
-cairo_surface_t* surfaceOf(const Platform::Image& image)
-{
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(image.width),
-                                                          static_cast<int>(image.height));
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    for (uint32_t y = 0; y < image.height; ++y)
-    {
-        auto* to = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * static_cast<size_t>(stride));
-        const uint8_t* from = image.row(y);
-        for (uint32_t x = 0; x < image.width; ++x)
-        {
-            const uint8_t* p = from + static_cast<size_t>(x) * 4;
-            const uint32_t a = p[3];
-            const auto pre = [a](uint8_t c) { return static_cast<uint32_t>((c * a + 127) / 255); };
-            to[x] = (a << 24) | (pre(p[2]) << 16) | (pre(p[1]) << 8) | pre(p[0]);
-        }
-    }
-    cairo_surface_mark_dirty(surface);
-    return surface;
-}
 
 void save(cairo_surface_t* surface, const std::string& path, std::vector<std::string>& written)
 {
@@ -89,7 +69,8 @@ std::vector<std::string> writeContactSheets(const std::vector<const SheetOutput*
     const auto pagePath = [&]() { return folder + "/contact_" + std::to_string(number) + ".png"; };
     for (const SheetOutput* output : outputs)
     {
-        cairo_surface_t* picture = surfaceOf(output->image);
+        cairo_surface_t* picture = surfaceOf(output->image, 0, 0, static_cast<int>(output->image.width),
+                                             static_cast<int>(output->image.height));
         if (output->scene)
         {
             save(picture, folder + "/" + output->info.path, written);

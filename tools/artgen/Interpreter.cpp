@@ -673,23 +673,7 @@ void Interpreter::stamp(Words::Arguments& args, Drawing& drawing)
         throw std::runtime_error(info.path + " has no frame " + std::to_string(frame));
     const int left = (frame % info.columns) * info.frameWidth;
     const int top = (frame / info.columns) * info.frameHeight;
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, info.frameWidth, info.frameHeight);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    for (int row = 0; row < info.frameHeight; ++row)
-    {
-        const uint8_t* from = image.row(static_cast<uint32_t>(top + row)) + static_cast<size_t>(left) * 4;
-        auto* to = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(row) * static_cast<size_t>(stride));
-        for (int column = 0; column < info.frameWidth; ++column)
-        {
-            const uint8_t* p = from + static_cast<size_t>(column) * 4;
-            const uint32_t a = p[3];
-            const auto pre = [a](uint8_t c) { return static_cast<uint32_t>((c * a + 127) / 255); };
-            to[column] = (a << 24) | (pre(p[2]) << 16) | (pre(p[1]) << 8) | pre(p[0]);
-        }
-    }
-    cairo_surface_mark_dirty(surface);
+    cairo_surface_t* surface = surfaceOf(image, left, top, info.frameWidth, info.frameHeight);
     cairo_t* cr = drawing.cr();
     cairo_save(cr);
     cairo_set_source_surface(cr, surface, x - info.anchorX, y - info.anchorY);
