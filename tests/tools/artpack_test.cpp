@@ -130,16 +130,24 @@ TEST(ArtPack, HoldsEveryListedPictureForEveryUnitType)
         EXPECT_EQ(e.fps > 0.0, e.frames > 1);
         EXPECT_TRUE(e.anchorX >= 0.0 && e.anchorX <= e.frameWidth && e.anchorY >= 0.0 &&
                     e.anchorY <= e.frameHeight);
-        // Something is drawn in every frame.
+        // Something is drawn in every frame, and nothing is cut off at its edges.
         for (int frame = 0; frame < e.frames; ++frame)
         {
             const uint32_t left = static_cast<uint32_t>(frame % e.columns * e.frameWidth);
             const uint32_t top = static_cast<uint32_t>(frame / e.columns * e.frameHeight);
+            const uint32_t right = left + static_cast<uint32_t>(e.frameWidth) - 1;
+            const uint32_t bottom = top + static_cast<uint32_t>(e.frameHeight) - 1;
             int opaque = 0;
-            for (uint32_t y = top; y < top + static_cast<uint32_t>(e.frameHeight); ++y)
-                for (uint32_t x = left; x < left + static_cast<uint32_t>(e.frameWidth); ++x)
-                    opaque += image.row(y)[x * 4 + 3] > 128;
+            int edge = 0;
+            for (uint32_t y = top; y <= bottom; ++y)
+                for (uint32_t x = left; x <= right; ++x)
+                {
+                    const uint8_t alpha = image.row(y)[x * 4 + 3];
+                    opaque += alpha > 128;
+                    edge += (x == left || x == right || y == top || y == bottom) && alpha > 24;
+                }
             EXPECT_GT(opaque, 8) << "frame " << frame;
+            EXPECT_EQ(edge, 0) << "frame " << frame << " is cut off at its edge";
         }
     }
     std::list<std::string> known;
