@@ -95,6 +95,19 @@ void Game::reportError(const std::string& text)
     }
 }
 
+void Game::logLevelNote(const std::string& text)
+{
+    try
+    {
+        if (Engine::cLogManager* logs = Engine::cLogManager::instance())
+            logs->getLog(L"level", false)->printf("%s", text.c_str());
+    }
+    catch (const Engine::cStringW&)
+    {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
+}
+
 std::wstring Game::levelPath(int level)
 {
     return L"Levels/n" + std::to_wstring(level) + L".xml";

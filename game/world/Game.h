@@ -221,6 +221,8 @@ public:
     // Writes a failure that cannot be passed on to the standard error stream and the log
     // "error".
     static void reportError(const std::string& text);
+    // Writes what a level file leaves out, where that is allowed, to the log "level".
+    static void logLevelNote(const std::string& text);
 
 private:
     void setLevelFile(const std::wstring& path) { m_levelPath = path; }

@@ -98,6 +98,9 @@ void Game::readBuilding(LevelFileReader& reader, const boost::shared_ptr<Engine:
 {
     GameConfig& config = GameConfig::instance();
     const std::wstring typeName = node->getAttribute(L"Type");
+    if (typeName.empty())
+        logLevelNote("Level file \"" + Engine::toUtf8(m_levelPath) + "\", Buildings element " +
+                     std::to_string(index + 1) + ": no \"Type\"; the element is skipped.");
     if (typeName.empty() || typeName == L"BackGroundTree")
         return;
     const std::string where =

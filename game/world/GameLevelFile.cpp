@@ -61,6 +61,9 @@ void Game::loadLevel(int level)
     m_levelTypes.clear();
     registerUnitType(0);
     loadBuildings(root);
+    if (!m_base)
+        logLevelNote("Level file \"" + Engine::toUtf8(m_levelPath) +
+                     "\" has no unit of the category \"base\": no hero will come to this level.");
     m_ground.reset();
 
     cGameResources initial;

@@ -140,11 +140,12 @@ Engine::cVector2 Game::findObstacle(const cUnit::Ptr& target)
     const int result = m_ground.findPath(start, goal, path, closest);
     if (result == GridPathFinder::NoRoute || result == GridPathFinder::StartIsGoal)
         return nowhere;
+    // Heroes set out from inside the base: its own cells are never what blocks their way.
     std::set<int> covered;
     for (const auto& entry : m_unitsByType)
     {
         const cUnit::Ptr& unit = entry.second;
-        if (unit->getLevel() != 1 && unit->getFreeCells())
+        if (unit != m_base && unit->getLevel() != 1 && unit->getFreeCells())
             for (const auto& cell : *unit->getFreeCells())
                 covered.insert(cell.first);
     }

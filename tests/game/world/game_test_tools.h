@@ -6,10 +6,13 @@
 // folder.
 
 #include "engine/core/FileUtils.h"
+#include "engine/core/StringUtils.h"
+#include "engine/core/cConstants.h"
 #include "engine/core/cControl.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
+#include "engine/core/cString.h"
 #include "engine/core/cTimer.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cSound.h"
@@ -27,6 +30,7 @@
 #include "tests/support/TempDir.h"
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 namespace GameTest
@@ -51,14 +55,19 @@ inline int resourceId(const wchar_t* name)
     return GameConfig::instance().resourceNames().find(name);
 }
 
-// One free cell per cell of a rectangle, as a level's "FreeCells" lists them.
-inline std::string freeCells(int left, int top, int right, int bottom)
+// One entry per cell of a rectangle, as a level's "FreeCells" lists them.
+inline std::string cells(int left, int top, int right, int bottom)
 {
-    std::string cells = "<FreeCells>";
+    std::string list;
     for (int x = left; x <= right; ++x)
         for (int y = top; y <= bottom; ++y)
-            cells += "<Cell Pos=\"" + std::to_string(x) + ";" + std::to_string(y) + "\"/>";
-    return cells + "</FreeCells>";
+            list += "<Cell Pos=\"" + std::to_string(x) + ";" + std::to_string(y) + "\"/>";
+    return list;
+}
+
+inline std::string freeCells(int left, int top, int right, int bottom)
+{
+    return "<FreeCells>" + cells(left, top, right, bottom) + "</FreeCells>";
 }
 
 class GameFixture
@@ -69,6 +78,7 @@ public:
         Engine::cProps::clearAll();
         files = std::make_unique<Engine::cFileSystem>(std::wstring(QUILL_SOURCE_DIR L"/data/"));
         resources = std::make_unique<Engine::cResourceManager>();
+        constants = std::make_unique<Engine::cConstants>("sys/constants.xml");
         auto recording = std::make_unique<Platform::RecordingMixer>();
         mixer = recording.get();
         sound = std::make_unique<Engine::cSound>(std::move(recording));
@@ -91,6 +101,7 @@ public:
         profiles.reset();
         Engine::cProps::clearAll();
         sound.reset();
+        constants.reset();
         resources.reset();
         files.reset();
     }
@@ -119,10 +130,31 @@ public:
         return *game;
     }
 
+    // Loads a level written by the test; the engine's failure texts are thrown as exceptions
+    // gtest can show.
     Game& load(int level, const std::string& xml)
     {
         writeLevel(level, xml);
-        newGame().loadLevel(level);
+        try
+        {
+            newGame().loadLevel(level);
+        }
+        catch (const Engine::cStringA& text)
+        {
+            throw std::runtime_error(text);
+        }
+        catch (const std::string& text)
+        {
+            throw std::runtime_error(text);
+        }
+        catch (const std::wstring& text)
+        {
+            throw std::runtime_error(Engine::toUtf8(text));
+        }
+        catch (const char* text)
+        {
+            throw std::runtime_error(text);
+        }
         return *game;
     }
 
@@ -155,6 +187,7 @@ private:
 public:
     std::unique_ptr<Engine::cFileSystem> files;
     std::unique_ptr<Engine::cResourceManager> resources;
+    std::unique_ptr<Engine::cConstants> constants;
     Test::RecordingFactory factory;
     StepTimer timer;
     Platform::RecordingMixer* mixer = nullptr;

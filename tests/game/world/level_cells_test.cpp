@@ -105,10 +105,10 @@ TEST(LevelCells, TheLevelFileSetsTimesCellsAndCheatPoints)
                           "Pos=\"3;7\" Offset=\"9;9\"/>"
                           "</FreeCells><CheatPoints><Cell Pos=\"4;4\"/><Cell Pos=\"1;2\"/></CheatPoints>"
                           "<MetaData GoldTime=\"100\" SilverTime=\"110\"/></Level>");
-    // "GoldSilverDeltaParam" 0.25 of the game's rules: (110 - 100) / 110 < 0.25, so the silver
-    // time becomes 100 / 0.75.
+    // "GoldSilverDeltaParam" 0.2 of the game's rules: (110 - 100) / 110 < 0.2, so the silver
+    // time becomes 100 / 0.8.
     EXPECT_FLOAT_EQ(game.getGoldTime(), 100.0f);
-    EXPECT_FLOAT_EQ(game.getSilverTime(), 100.0f / 0.75f);
+    EXPECT_FLOAT_EQ(game.getSilverTime(), 125.0f);
     EXPECT_EQ(game.getFreeCellOffsets().size(), 2u);
     EXPECT_EQ(game.getFreeCellOffsets().at(3007), Engine::cPoint(2, -3)) << "the first entry's offset stays";
     EXPECT_EQ(game.getFreeCellOffsets().count(12), 1u);
@@ -116,6 +116,10 @@ TEST(LevelCells, TheLevelFileSetsTimesCellsAndCheatPoints)
     ASSERT_EQ(game.getCheatPoints().size(), 2u);
     EXPECT_EQ(game.getCheatPoints()[1], Engine::cPoint(1, 2));
 
+    // 130 lies far enough above the gold time.
+    EXPECT_FLOAT_EQ(
+        fixture.load(905, "<Level><MetaData GoldTime=\"100\" SilverTime=\"130\"/></Level>").getSilverTime(),
+        130.0f);
     // A root-only level keeps the default times.
     Game& empty = fixture.load(904, "<Level/>");
     EXPECT_FLOAT_EQ(empty.getGoldTime(), 60.0f);
