@@ -53,11 +53,16 @@ bool cTutorial::showTip(UnitTip* tip)
     return true;
 }
 
-void cTutorial::removeTip(UnitTip* tip)
+void cTutorial::forgetTip(UnitTip* tip)
 {
     m_timedTips.remove(tip);
-    // Polled tips are listed too: a tip deleted by its unit must not stay behind here.
     m_polledTips.remove(tip);
+}
+
+void cTutorial::removeTip(UnitTip* tip)
+{
+    // Polled tips are listed too: a tip deleted by its unit must not stay behind here.
+    forgetTip(tip);
     if (tip && tip->tipType == 2)
     {
         const auto pointed = getPointedUnit();

@@ -35,6 +35,8 @@ public:
     bool showTip(UnitTip* tip);
     // Takes the tip out of both lists; hides the pointer tip when it belonged to the same unit.
     void removeTip(UnitTip* tip);
+    // Takes a tip that is about to be deleted out of both lists, and nothing else.
+    void forgetTip(UnitTip* tip);
     // Level time: the first due timed tip whose unit lives is offered.
     void update(float dt);
     void hideTip();

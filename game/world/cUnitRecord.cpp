@@ -169,8 +169,8 @@ bool cUnit::showTip(int eventKind)
 void cUnit::removeTip(UnitTip* tip)
 {
     tips.remove(tip);
-    // The tutorial must not keep a tip that is deleted.
-    cTutorial::instance().removeTip(tip);
+    // The tutorial must not keep a tip that is deleted; a tip just shown stays shown.
+    cTutorial::instance().forgetTip(tip);
     delete tip;
 }
 
