@@ -12,6 +12,7 @@
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
+#include "engine/core/cSettings.h"
 #include "engine/core/cString.h"
 #include "engine/core/cTimer.h"
 #include "engine/devices/cResourceManager.h"
@@ -76,9 +77,13 @@ public:
     GameFixture() : m_dataHome("XDG_DATA_HOME", (m_home.path() / "share").string())
     {
         Engine::cProps::clearAll();
+        // The player's settings: the game's 1024 x 768 screen, a grid of 53 x 40 cells.
+        m_home.write("share/Quillmoor/sys/settings.xml",
+                     "<settings><graphics width=\"1024\" height=\"768\" fullscreen=\"0\"/></settings>");
         files = std::make_unique<Engine::cFileSystem>(std::wstring(QUILL_SOURCE_DIR L"/data/"));
         resources = std::make_unique<Engine::cResourceManager>();
         constants = std::make_unique<Engine::cConstants>("sys/constants.xml");
+        settings = std::make_unique<Engine::cSettings>("sys/settings.xml");
         auto recording = std::make_unique<Platform::RecordingMixer>();
         mixer = recording.get();
         sound = std::make_unique<Engine::cSound>(std::move(recording));
@@ -101,6 +106,7 @@ public:
         profiles.reset();
         Engine::cProps::clearAll();
         sound.reset();
+        settings.reset();
         constants.reset();
         resources.reset();
         files.reset();
@@ -188,6 +194,7 @@ public:
     std::unique_ptr<Engine::cFileSystem> files;
     std::unique_ptr<Engine::cResourceManager> resources;
     std::unique_ptr<Engine::cConstants> constants;
+    std::unique_ptr<Engine::cSettings> settings;
     Test::RecordingFactory factory;
     StepTimer timer;
     Platform::RecordingMixer* mixer = nullptr;
