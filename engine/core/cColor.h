@@ -27,6 +27,16 @@ struct cColor
                 static_cast<float>(argb & 255u) * k, static_cast<float>((argb >> 24) & 255u) * k};
     }
 
+    // Sets r, g and b from the bytes of 0xRRGGBB (each times 1/255); a stays as it is, and the
+    // top byte is ignored.
+    void fromRGB(uint32_t rgb)
+    {
+        const cColor unpacked = fromARGB(rgb);
+        r = unpacked.r;
+        g = unpacked.g;
+        b = unpacked.b;
+    }
+
     // One component to a byte: 1 or more gives 255, 0 or less gives 0, else rounded.
     static uint32_t toByte(float v)
     {

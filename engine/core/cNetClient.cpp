@@ -148,6 +148,11 @@ void cNetClient::serveFront()
     }
     if (!request.isAttached())
         request.attach(m_socket, now(), opened && request.tunnel() ? tunnelLine() : std::string());
+    if (!m_firstRequestDone)
+    {
+        serveFirst(request);
+        return;
+    }
     if (m_connectError != Platform::SocketError::None)
     {
         failFront(request.notifyOnLoss(), true);
@@ -157,6 +162,60 @@ void cNetClient::serveFront()
         sendFront(request);
     else
         readFront(request);
+}
+
+void cNetClient::serveFirst(cNetRequest& request)
+{
+    if (!m_connected)
+    {
+        // Until its bytes are out, a failed connect or send, or too long a wait, ends it.
+        bool failed = m_connectError != Platform::SocketError::None;
+        if (!failed && m_socket.isWritable(0, 0))
+        {
+            const int result = request.sendPending();
+            if (result == 1)
+            {
+                m_connected = true;
+                request.markSent(now());
+                return;
+            }
+            failed = result == -1 || isFailure(m_socket.error());
+        }
+        else if (!failed)
+            failed = isFailure(m_socket.error());
+        if (failed || now() - request.connectTime() >= kTimeoutSeconds)
+            finishFirst(-1);
+        return;
+    }
+    if (!m_socket.isReadable())
+    {
+        if (isFailure(m_socket.error()) || now() - request.sentTime() >= kTimeoutSeconds)
+            finishFirst(-1);
+        return;
+    }
+    cNetPacket& packet = request.packet();
+    const int result = packet.readPacket();
+    if (result == 1)
+    {
+        if (packet.size() == 0)
+            finishFirst(-1); // the server closed the connection instead of answering
+        else if (packet.kind() != 0)
+            push(packet);
+        else
+            finishFirst(1);
+        return;
+    }
+    if (result == -1 || isFailure(m_socket.error()))
+        finishFirst(-1);
+}
+
+void cNetClient::finishFirst(int status)
+{
+    m_firstRequestDone = true;
+    if (status == 1)
+        answerFront(false);
+    else
+        failFront(false, true);
 }
 
 void cNetClient::sendFront(cNetRequest& request)
@@ -208,7 +267,7 @@ void cNetClient::readFront(cNetRequest& request)
         else if (packet.kind() != 0)
             push(packet);
         else
-            answerFront();
+            answerFront(true);
         return;
     }
     if (result == -1 || isFailure(m_socket.error()))
@@ -232,12 +291,13 @@ std::unique_ptr<cNetRequest> cNetClient::popFront()
     return request;
 }
 
-void cNetClient::answerFront()
+void cNetClient::answerFront(bool withPacket)
 {
     const std::unique_ptr<cNetRequest> request = popFront();
     addAnswerSample(ageOf(*request));
     if (request->answerCallback())
-        request->answerCallback()(request->callerValue1(), request->callerValue2(), &request->packet(), 1);
+        request->answerCallback()(request->callerValue1(), request->callerValue2(),
+                                  withPacket ? &request->packet() : nullptr, 1);
 }
 
 void cNetClient::failFront(bool notify, bool sample)

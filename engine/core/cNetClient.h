@@ -27,6 +27,13 @@ namespace Engine
 // Every request that leaves the queue at the front has its answer callback called exactly
 // once: with the answer, or with -1 when it failed. The request is out of the queue by then,
 // so callbacks may queue new requests. Callbacks must not destroy the client.
+//
+// The first request of a client opens the connection, and its exchange ends more simply: an
+// answer gives status 1 without the packet (it only tells that the server answered), and
+// every failure (refused or lost connection, socket error, no answer within the timeout)
+// gives -1 and closes the connection, leaving the requests queued behind it to open a new
+// one; neither the loss nor the timeout notification is sent for it. From the second request
+// on, answers come with their packet, and losses and timeouts notify as each request asks.
 class cNetClient
 {
 public:
@@ -91,10 +98,12 @@ private:
     void closeSocket();
     void receiveIdle();
     void serveFront();
+    void serveFirst(cNetRequest& request);
+    void finishFirst(int status);
     void sendFront(cNetRequest& request);
     void readFront(cNetRequest& request);
     void push(cNetPacket& packet);
-    void answerFront();
+    void answerFront(bool withPacket);
     void failFront(bool notify, bool sample);
     void connectionError();
     std::unique_ptr<cNetRequest> popFront();
@@ -113,6 +122,8 @@ private:
     // The error of a connect that failed at once (a refused loopback connect may).
     Platform::SocketError m_connectError = Platform::SocketError::None;
     bool m_started = false;
+    // Set once the client's first request has been answered or has failed.
+    bool m_firstRequestDone = false;
     bool m_connected = false;
     // Set while the idle packet holds part of a message: it is read to its end before the
     // next request goes out.

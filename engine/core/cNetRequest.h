@@ -26,8 +26,9 @@ class cNetRequest
 {
 public:
     // (caller value 1, caller value 2, answer packet or null, status): status 1 with the
-    // packet for an answer; status -1 and no packet for every failure (refused or lost
-    // connection, timeout, socket error). The packet lives only during the call.
+    // packet for an answer (without it for a client's first request); status -1 and no
+    // packet for every failure (refused or lost connection, timeout, socket error). The
+    // packet lives only during the call.
     using AnswerCallback =
         boost::function<void(int value1, int value2, const cNetPacket* answer, int status)>;
 

@@ -197,13 +197,15 @@ int GridSearch::run(const Engine::cPoint& start, const Engine::cPoint& goal,
             const bool known = neighbour.inOpen || neighbour.inClosed;
             if (!known || newCost < neighbour.cost)
             {
+                const float oldTotal = neighbour.total;
                 neighbour.parent = current;
                 neighbour.cost = newCost;
                 neighbour.estimate = m_graph.heuristic(neighbour.cell, goal);
                 neighbour.total = sum(newCost, neighbour.estimate);
-                // A new node joins the open list; an open one whose total dropped moves
-                // behind the nodes of its new total. A closed one is not reopened.
-                if (!known || neighbour.inOpen)
+                // A new node joins the open list. An open one whose total dropped moves behind
+                // the nodes of its new total; one whose cost dropped too little to change the
+                // float total keeps its place among its equals. A closed one is not reopened.
+                if (!known || (neighbour.inOpen && neighbour.total < oldTotal))
                     push(entry.node);
             }
             if (neighbour.estimate < bestEstimate)

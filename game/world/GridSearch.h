@@ -15,7 +15,8 @@
 // Cached costs therefore stay as they were when the cell was first expanded.
 //
 // The open list pops the lowest total first and, among equal totals, the node that was
-// pushed (or whose total last dropped) earliest.
+// pushed (or whose total last dropped) earliest. A cheaper cost that leaves the float total
+// as it was does not move a node.
 class GridSearch
 {
 public:

@@ -200,6 +200,7 @@ public:
     std::uint16_t port() const { return m_port; }
     int connections() const { return m_connections; }
     const std::string& received() const { return m_received; }
+    void clearReceived() { m_received.clear(); }
     bool peerClosed() const { return m_peerClosed; }
 
     // Accepts a waiting connection and reads what has arrived on it. One connection at a
@@ -294,19 +295,25 @@ class NetClientTest : public ::testing::Test
 protected:
     NetClientTest() : client("127.0.0.1", server.port(), [this] { return now; })
     {
-        client.setPushCallback(
+        wire(client);
+        client.start();
+    }
+
+    // Records what the client's callbacks report.
+    void wire(Engine::cNetClient& target)
+    {
+        target.setPushCallback(
             [this](int kind, const Engine::cNetPacket& packet) {
                 pushes.push_back({kind, bodyOf(packet)});
             });
-        client.setConnectionLostCallback(
+        target.setConnectionLostCallback(
             [this](const Engine::cNetRequest& copy)
             {
                 lost.push_back(
                     std::string(reinterpret_cast<const char*>(copy.output().data()), copy.output().end()));
                 lostValues.push_back(copy.callerValue1());
             });
-        client.setSocketErrorCallback([this](SocketError error, int) { socketErrors.push_back(error); });
-        client.start();
+        target.setSocketErrorCallback([this](SocketError error, int) { socketErrors.push_back(error); });
     }
 
     std::unique_ptr<Engine::cNetRequest> request(const std::string& body, int value1 = 1, int value2 = 2)
@@ -324,11 +331,11 @@ protected:
 
     // Runs frames (and the server) until `done`, giving up after a few seconds of real time so
     // a broken exchange fails instead of hanging.
-    bool pump(const std::function<bool()>& done)
+    bool pump(const std::function<bool()>& done, Engine::cNetClient* target = nullptr)
     {
         for (int frame = 0; frame < 5000; ++frame)
         {
-            client.update(kFrame);
+            (target ? *target : client).update(kFrame);
             server.poll();
             if (done())
                 return true;
@@ -350,6 +357,19 @@ protected:
 
     bool serverHas(const std::string& bytes) { return server.received() == bytes; }
 
+    // Runs the client's first request, which opens the connection, to its answer; what the
+    // server received is cleared.
+    void openConnection()
+    {
+        client.queueRequest(request("hello"));
+        ASSERT_TRUE(pump([&] { return serverHas(packetBytes("hello")); }));
+        server.send(packetBytes(std::string("\0", 1)));
+        ASSERT_TRUE(pump([&] { return !answers.empty(); }));
+        ASSERT_EQ(answers[0].status, 1);
+        answers.clear();
+        server.clearReceived();
+    }
+
     std::int64_t now = 1000;
     LoopbackServer server;
     Engine::cNetClient client;
@@ -366,23 +386,30 @@ TEST_F(NetClientTest, RequestsAreAnsweredOverOneConnection)
     const std::string first = packetBytes("first");
     ASSERT_TRUE(pump([&] { return serverHas(first); }));
     EXPECT_TRUE(client.isConnected());
+
+    // A message pushed before the first answer is no answer: the request keeps waiting.
+    server.send(packetBytes("\x07news"));
+    ASSERT_TRUE(pump([&] { return !pushes.empty(); }));
+    EXPECT_EQ(pushes[0].first, 7);
     EXPECT_TRUE(answers.empty());
 
+    // The first request learns that it was answered, without the packet.
     server.send(packetBytes(std::string("\0one", 4)));
     ASSERT_TRUE(pump([&] { return !answers.empty(); }));
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0].status, 1);
-    EXPECT_TRUE(answers[0].hadPacket);
+    EXPECT_FALSE(answers[0].hadPacket);
     EXPECT_EQ(answers[0].value1, 5);
     EXPECT_EQ(answers[0].value2, 6);
-    EXPECT_EQ(answers[0].body, std::string("\0one", 4));
     EXPECT_EQ(client.queuedRequests(), 0u);
 
-    // The next request goes over the same connection.
+    // The next requests go over the same connection and get their answers.
     client.queueRequest(request("second"));
     ASSERT_TRUE(pump([&] { return serverHas(first + packetBytes("second")); }));
     server.send(packetBytes(std::string("\0two", 4)));
     ASSERT_TRUE(pump([&] { return answers.size() == 2; }));
+    EXPECT_EQ(answers[1].status, 1);
+    EXPECT_TRUE(answers[1].hadPacket);
     EXPECT_EQ(answers[1].body, std::string("\0two", 4));
     EXPECT_EQ(server.connections(), 1);
     EXPECT_TRUE(lost.empty());
@@ -391,6 +418,7 @@ TEST_F(NetClientTest, RequestsAreAnsweredOverOneConnection)
 
 TEST_F(NetClientTest, PushedMessagesReachThePushCallback)
 {
+    openConnection();
     client.queueRequest(request("ask"));
     ASSERT_TRUE(pump([&] { return serverHas(packetBytes("ask")); }));
 
@@ -405,6 +433,7 @@ TEST_F(NetClientTest, PushedMessagesReachThePushCallback)
     server.send(packetBytes(std::string("\0ok", 3)));
     ASSERT_TRUE(pump([&] { return !answers.empty(); }));
     EXPECT_EQ(answers[0].status, 1);
+    EXPECT_EQ(answers[0].body, std::string("\0ok", 3));
 
     // With no request queued, pushed messages still arrive; a stray answer is dropped.
     server.send(packetBytes(std::string("\0stray", 6)) + packetBytes("\x02later"));
@@ -435,6 +464,7 @@ TEST_F(NetClientTest, TunnelLineGoesFirstOnANewConnectionOnly)
 
 TEST_F(NetClientTest, AnswerSplitByteByByteIsReassembled)
 {
+    openConnection();
     client.queueRequest(request("q"));
     ASSERT_TRUE(pump([&] { return serverHas(packetBytes("q")); }));
     const std::string wire = packetBytes(std::string("\0split answer", 13));
@@ -451,55 +481,115 @@ TEST_F(NetClientTest, AnswerSplitByteByByteIsReassembled)
 TEST_F(NetClientTest, RefusedConnectionIsReportedAsLoss)
 {
     server.closeListener();
+    // The first request fails alone: no loss notice, the queue stays.
     auto first = request("a", 10);
     first->setNotifyOnLoss(true);
     client.queueRequest(std::move(first));
-    client.queueRequest(request("b", 20));
+    auto second = request("b", 20);
+    second->setNotifyOnLoss(true);
+    client.queueRequest(std::move(second));
+    client.queueRequest(request("c", 30));
     ASSERT_TRUE(pump([&] { return !answers.empty(); }));
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0].status, -1);
     EXPECT_FALSE(answers[0].hadPacket);
     EXPECT_EQ(answers[0].value1, 10);
-    // The loss callback gets a copy to queue again; the rest of the queue is dropped.
+    EXPECT_TRUE(lost.empty());
+    EXPECT_EQ(client.queuedRequests(), 2u);
+
+    // Later requests: the loss callback gets a copy to queue again; the rest of the queue is
+    // dropped.
+    ASSERT_TRUE(pump([&] { return answers.size() == 2; }));
+    EXPECT_EQ(answers[1].value1, 20);
+    EXPECT_EQ(answers[1].status, -1);
     ASSERT_EQ(lost.size(), 1u);
-    EXPECT_EQ(lost[0], packetBytes("a"));
-    EXPECT_EQ(lostValues[0], 10);
+    EXPECT_EQ(lost[0], packetBytes("b"));
+    EXPECT_EQ(lostValues[0], 20);
     EXPECT_EQ(client.queuedRequests(), 0u);
     EXPECT_FALSE(client.hasSocket());
 
     // Without the flag, the failed request leaves alone and the next one tries again.
-    client.queueRequest(request("c", 30));
     client.queueRequest(request("d", 40));
-    ASSERT_TRUE(pump([&] { return answers.size() == 3; }));
-    EXPECT_EQ(answers[1].value1, 30);
+    client.queueRequest(request("e", 50));
+    ASSERT_TRUE(pump([&] { return answers.size() == 4; }));
     EXPECT_EQ(answers[2].value1, 40);
-    EXPECT_EQ(answers[2].status, -1);
+    EXPECT_EQ(answers[3].value1, 50);
+    EXPECT_EQ(answers[3].status, -1);
     EXPECT_EQ(lost.size(), 1u);
+    EXPECT_TRUE(socketErrors.empty());
 }
 
 TEST_F(NetClientTest, SilentServerTimesOutAfterFifteenSeconds)
 {
-    auto waiting = request("hello?", 3);
-    waiting->setNotifyOnTimeout(true);
-    client.queueRequest(std::move(waiting));
-    ASSERT_TRUE(pump([&] { return serverHas(packetBytes("hello?")); }));
+    for (int value : {3, 4})
+    {
+        // The first request times out without a notice; the second one notifies.
+        auto waiting = request("hello?", value);
+        waiting->setNotifyOnTimeout(true);
+        client.queueRequest(std::move(waiting));
+        ASSERT_TRUE(pump([&] { return serverHas(packetBytes("hello?")); }));
 
-    now += 14;
-    frames(5);
-    EXPECT_TRUE(answers.empty());
+        now += 14;
+        frames(5);
+        EXPECT_TRUE(answers.empty());
 
-    now += 1;
-    ASSERT_TRUE(pump([&] { return !answers.empty(); }));
-    EXPECT_EQ(answers[0].status, -1);
-    EXPECT_FALSE(answers[0].hadPacket);
-    ASSERT_EQ(lost.size(), 1u);
-    EXPECT_EQ(lostValues[0], 3);
-    EXPECT_FALSE(client.hasSocket());
-    ASSERT_TRUE(pump([&] { return server.peerClosed(); }));
+        now += 1;
+        ASSERT_TRUE(pump([&] { return !answers.empty(); }));
+        EXPECT_EQ(answers[0].status, -1);
+        EXPECT_FALSE(answers[0].hadPacket);
+        EXPECT_EQ(answers[0].value1, value);
+        EXPECT_EQ(lost.size(), value == 3 ? 0u : 1u);
+        EXPECT_FALSE(client.hasSocket());
+        ASSERT_TRUE(pump([&] { return server.peerClosed(); }));
+        answers.clear();
+    }
+    EXPECT_EQ(lostValues, std::vector<int>{4});
+    EXPECT_EQ(server.connections(), 2);
+}
+
+TEST_F(NetClientTest, FirstRequestFailuresEndOnlyThatRequest)
+{
+    // The server hangs up, resets, or hangs up halfway through an answer: the first request
+    // gets -1, notifies nobody, and the one behind it goes out on a new connection.
+    const std::function<void()> failures[] = {
+        [&] { server.closePeer(); },
+        [&] { server.closePeer(true); },
+        [&]
+        {
+            server.send(std::string("\x10\x00\x00", 3));
+            frames(3);
+            server.closePeer();
+        },
+    };
+    for (const auto& fail : failures)
+    {
+        Engine::cNetClient fresh("127.0.0.1", server.port(), [this] { return now; });
+        wire(fresh);
+        fresh.start();
+        auto first = request("one", 1);
+        first->setNotifyOnLoss(true);
+        first->setNotifyOnTimeout(true);
+        fresh.queueRequest(std::move(first));
+        fresh.queueRequest(request("two", 2));
+        ASSERT_TRUE(pump([&] { return serverHas(packetBytes("one")); }, &fresh));
+        fail();
+        ASSERT_TRUE(pump([&] { return !answers.empty(); }, &fresh));
+        EXPECT_EQ(answers[0].status, -1);
+        EXPECT_FALSE(answers[0].hadPacket);
+        EXPECT_EQ(answers[0].value1, 1);
+        EXPECT_TRUE(lost.empty());
+        EXPECT_TRUE(socketErrors.empty());
+        EXPECT_EQ(fresh.queuedRequests(), 1u);
+        ASSERT_TRUE(pump([&] { return serverHas(packetBytes("two")); }, &fresh));
+        answers.clear();
+        server.closePeer();
+    }
+    EXPECT_EQ(server.connections(), 6);
 }
 
 TEST_F(NetClientTest, TimeoutWithoutTheNotifyFlagKeepsTheQueue)
 {
+    openConnection();
     client.queueRequest(request("x", 1));
     client.queueRequest(request("y", 2));
     ASSERT_TRUE(pump([&] { return serverHas(packetBytes("x")); }));
@@ -514,6 +604,7 @@ TEST_F(NetClientTest, TimeoutWithoutTheNotifyFlagKeepsTheQueue)
 
 TEST_F(NetClientTest, PeerClosingMidPacketIsLoss)
 {
+    openConnection();
     auto cut = request("give", 8);
     cut->setNotifyOnLoss(true);
     client.queueRequest(std::move(cut));
@@ -532,6 +623,7 @@ TEST_F(NetClientTest, PeerClosingMidPacketIsLoss)
 
 TEST_F(NetClientTest, ResetConnectionIsASocketError)
 {
+    openConnection();
     client.queueRequest(request("r", 4));
     client.queueRequest(request("s", 5));
     ASSERT_TRUE(pump([&] { return serverHas(packetBytes("r")); }));

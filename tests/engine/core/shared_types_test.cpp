@@ -1,8 +1,8 @@
+#include "engine/core/Random.h"
 #include "engine/core/cColor.h"
 #include "engine/core/cSingleton.h"
 #include "engine/core/cString.h"
 #include "engine/core/cVector2.h"
-#include "engine/core/Random.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +71,13 @@ TEST(Color, PacksWithClampingAndRounding)
     EXPECT_FLOAT_EQ(back.a, 128.0f / 255.0f);
     EXPECT_FLOAT_EQ(back.r, 1.0f);
     EXPECT_EQ(Engine::cColor::fromARGB(0x12345678u).toARGB(), 0x12345678u);
+
+    // Only the colour changes: the alpha stays, whatever the top byte holds.
+    Engine::cColor mixed(0.0f, 0.0f, 0.0f, 0.25f);
+    mixed.fromRGB(0xFF336699u);
+    EXPECT_EQ(mixed.toARGB(), 0x40336699u);
+    EXPECT_FLOAT_EQ(mixed.r, 0x33 / 255.0f);
+    EXPECT_FLOAT_EQ(mixed.a, 0.25f);
 }
 
 TEST(Random, IsFifteenBitAndRepeatableFromASeed)

@@ -198,6 +198,14 @@ TEST(GridPathFinder, EqualTotalsPopInPushOrder)
     EXPECT_EQ(path, (CellPath{{0, 0}, {1, 0}, {2, 1}, {2, 2}}));
     ASSERT_EQ(finder.findPath({2, 2}, {0, 0}, path, closest), GridPathFinder::Solved);
     EXPECT_EQ(path, (CellPath{{2, 2}, {1, 2}, {0, 1}, {0, 0}}));
+
+    // (2, 3) is first reached over (1, 2), then over (2, 2) for a cost lower only in the
+    // last bit (the same steps added in another order): its float total is unchanged, so it
+    // keeps its place ahead of the cells of that total pushed after it, and the route takes
+    // the new parent.
+    draw(finder, {".....", ".....", ".....", ".....", "....."});
+    ASSERT_EQ(finder.findPath({0, 0}, {2, 4}, path, closest), GridPathFinder::Solved);
+    EXPECT_EQ(path, (CellPath{{0, 0}, {1, 1}, {2, 2}, {2, 3}, {2, 4}}));
 }
 
 TEST(GridPathFinder, StartOutsideTheGrid)
