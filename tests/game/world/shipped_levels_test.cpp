@@ -57,7 +57,8 @@ TEST(ShippedLevels, EachLevelIsWrittenFromItsSource)
         const std::string output =
             run(kTools + "leveltool " QUILL_SOURCE_DIR "/tools/levels/" + name + ".txt " + written, status);
         ASSERT_EQ(status, 0) << output;
-        EXPECT_EQ(::Test::readFile(written), ::Test::readFile(QUILL_SOURCE_DIR "/data/Levels/" + name + ".xml"))
+        EXPECT_EQ(::Test::readFile(written),
+                  ::Test::readFile(QUILL_SOURCE_DIR "/data/Levels/" + name + ".xml"))
             << name << ": run leveltool on its source again";
     }
 }
@@ -94,8 +95,12 @@ TEST(ShippedLevels, LevelcheckLoadsEveryLevelAndTheyUseEveryCategoryAndGoal)
             GameConfig::instance().getTypeInfo(type)->categoryId));
     }
     for (const wchar_t* category : UnitCategory::all)
+    {
         if (std::wstring(category) != UnitCategory::attach)
+        {
             EXPECT_TRUE(categories.count(category)) << Engine::toUtf8(category);
+        }
+    }
     // Every kind of goal.
     for (const char* goal :
          {"\n    clear ", "\n    fulfil ", "\n    put out ", " to level 1 ", " to level 2 "})
