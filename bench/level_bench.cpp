@@ -13,13 +13,12 @@
 #include "engine/core/cSettings.h"
 #include "engine/core/cTimer.h"
 #include "engine/core/cXmlProperties.h"
-#include "engine/devices/cDeviceFactory.h"
 #include "engine/devices/cResourceManager.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
-#include "platform/gfx/RecordingGfxDevice.h"
+#include "tests/support/RecordingFactory.h"
 
 #include <benchmark/benchmark.h>
 
@@ -36,16 +35,6 @@ namespace
 {
 
 using Clock = std::chrono::steady_clock;
-
-class RecordingDevices final : public Engine::cDeviceFactory
-{
-public:
-    RecordingDevices() : m_device(Platform::PresentParams()) {}
-    Platform::GfxDevice* getDevice() const override { return &m_device; }
-
-private:
-    mutable Platform::RecordingGfxDevice m_device;
-};
 
 // A frame time of 1/60 s for every frame.
 class SteadyTimer final : public Engine::cTimer
@@ -72,7 +61,7 @@ void startEngine()
     new Engine::cResourceManager();
     new Engine::cConstants("sys/constants.xml");
     new Engine::cSettings("sys/settings.xml");
-    new RecordingDevices();
+    new Test::RecordingFactory();
     new SteadyTimer();
 }
 

@@ -12,12 +12,11 @@
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cSettings.h"
 #include "engine/core/cString.h"
-#include "engine/devices/cDeviceFactory.h"
 #include "engine/devices/cResourceManager.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
-#include "platform/gfx/RecordingGfxDevice.h"
+#include "tests/support/RecordingFactory.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -27,16 +26,6 @@
 
 namespace LevelFuzz
 {
-
-class RecordingDevices final : public Engine::cDeviceFactory
-{
-public:
-    RecordingDevices() : m_device(Platform::PresentParams()) {}
-    Platform::GfxDevice* getDevice() const override { return &m_device; }
-
-private:
-    mutable Platform::RecordingGfxDevice m_device;
-};
 
 inline void startEngine()
 {
@@ -58,7 +47,7 @@ inline void startEngine()
     new Engine::cResourceManager();
     new Engine::cConstants("sys/constants.xml");
     new Engine::cSettings("sys/settings.xml");
-    new RecordingDevices();
+    new Test::RecordingFactory();
     new Engine::cProfileManager(L"Fuzz");
 }
 

@@ -18,7 +18,6 @@
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cSettings.h"
 #include "engine/core/cString.h"
-#include "engine/devices/cDeviceFactory.h"
 #include "engine/devices/cResourceManager.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cCheats.h"
@@ -26,7 +25,7 @@
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitStates.h"
-#include "platform/gfx/RecordingGfxDevice.h"
+#include "tests/support/RecordingFactory.h"
 
 #include <unistd.h>
 
@@ -39,17 +38,6 @@
 
 namespace
 {
-
-// Textures are made on a device that records instead of drawing: no window is needed.
-class RecordingDevices final : public Engine::cDeviceFactory
-{
-public:
-    RecordingDevices() : m_device(Platform::PresentParams()) {}
-    Platform::GfxDevice* getDevice() const override { return &m_device; }
-
-private:
-    mutable Platform::RecordingGfxDevice m_device;
-};
 
 std::string text(const std::wstring& wide)
 {
@@ -213,7 +201,8 @@ int main(int argc, char** argv)
         Engine::cResourceManager resources;
         Engine::cConstants constants("sys/constants.xml");
         Engine::cSettings settings("sys/settings.xml");
-        RecordingDevices devices;
+        // Textures are made on a device that records instead of drawing: no window is needed.
+        Test::RecordingFactory devices;
         GameConfig& config = GameConfig::instance();
         if (levels.empty())
         {
