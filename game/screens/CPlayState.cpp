@@ -19,13 +19,10 @@ CPlayState& CPlayState::instance()
     return state;
 }
 
-CPlayState::~CPlayState()
-{
-    // The tree may be gone at process exit; the view is released before that by the game's
-    // shutdown, so only a view that is still alive in a live tree is deleted here.
-    if (m_playView && Engine::cControl::isAlive(m_playView))
-        delete m_playView;
-}
+// The object tree may be gone by the time function-local statics go at process exit: the
+// game's shutdown releases the play view before that (`releasePlayView`), and nothing of the
+// tree is touched here.
+CPlayState::~CPlayState() = default;
 
 Engine::cView* CPlayState::getPlayView()
 {
