@@ -118,7 +118,8 @@ TEST_F(Texts, ATextIsTranslatedOnceWhenItIsSet)
     EXPECT_FLOAT_EQ(std::max(first->getPosition().x, second->getPosition().x), 5.0f);
 
     // A multi-line text translates its whole text once; its lines take it as it is.
-    cMultiLineText& text = load<cMultiLineText>("<mt Visible=\"1\" Enable=\"1\" Text=\"a\" " + FontKeys + "/>");
+    cMultiLineText& text =
+        load<cMultiLineText>("<mt Visible=\"1\" Enable=\"1\" Text=\"a\" " + FontKeys + "/>");
     EXPECT_EQ(texts(text), (std::vector<std::wstring>{L"b"}));
 }
 
