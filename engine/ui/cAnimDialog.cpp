@@ -56,36 +56,22 @@ void cAnimDialog::showAnimated()
 
 void cAnimDialog::hideAnimated()
 {
-    switch (m_state)
-    {
-    case FadingIn:
-        m_timeLeft = (1.0f - share(m_timeLeft, m_showTime)) * m_hideTime;
-        break;
-    case FadingOut:
-    case FadingOutToDestroy:
-        break;
-    default:
-        m_timeLeft = m_level * m_hideTime;
-        break;
-    }
-    m_state = FadingOut;
+    startFadeOut(FadingOut, m_level * m_hideTime);
 }
 
 void cAnimDialog::hideAnimatedAndDestroy()
 {
-    switch (m_state)
-    {
-    case FadingIn:
+    startFadeOut(FadingOutToDestroy, m_hideTime);
+}
+
+void cAnimDialog::startFadeOut(int32_t state, float fromIdle)
+{
+    // A fade-in turns round where it is; a running fade-out goes on.
+    if (m_state == FadingIn)
         m_timeLeft = (1.0f - share(m_timeLeft, m_showTime)) * m_hideTime;
-        break;
-    case FadingOut:
-    case FadingOutToDestroy:
-        break;
-    default:
-        m_timeLeft = m_hideTime;
-        break;
-    }
-    m_state = FadingOutToDestroy;
+    else if (m_state == Idle)
+        m_timeLeft = fromIdle;
+    m_state = state;
 }
 
 void cAnimDialog::onHidden()

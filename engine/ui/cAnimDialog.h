@@ -48,6 +48,8 @@ public:
     float getLevel() const { return m_level; }
 
 private:
+    // Fades out into `state`; from idle the fade takes `fromIdle` seconds.
+    void startFadeOut(int32_t state, float fromIdle);
     // Sets the alpha of every child view.
     void setLevel(float level);
 

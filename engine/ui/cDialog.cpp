@@ -25,14 +25,7 @@ void cDialog::loadXML(const tPropertiesPtr& node)
     loadPartGroup<cPyro>(this, node, L"BackPyro",
                          [this](cPyro* effect, const tPropertiesPtr& element)
                          {
-                             effect->play(false, 0.0f);
-                             bool useOffset = false;
-                             readKey(element, L"UseOffset", useOffset);
-                             if (useOffset)
-                             {
-                                 effect->setEmitterPosition(effect->getPosition());
-                                 effect->setPosition(cVector2(0.0f, 0.0f));
-                             }
+                             effect->playAsPart(element);
                              m_parts.insert(effect);
                          });
 }
