@@ -233,28 +233,29 @@ void cSelectProfile::askDelete()
 {
     disable();
     hide();
-    // The question is a root of the tree: its answer queues it for deletion. The answers find
-    // this dialog through its instance, so a question outliving it is only deleted.
+    // The question is a root of the tree: its answer queues it for deletion.
     auto* question = new cYesNo(nullptr);
-    question->setYesHandler(
-        [](cYesNo* answered)
-        {
-            if (cSelectProfile* dialog = instance())
-                dialog->onDeleteConfirmed(answered);
-            else
-                deleteLater(answered);
-        });
-    question->setNoHandler(
-        [](cYesNo* answered)
-        {
-            if (cSelectProfile* dialog = instance())
-                dialog->onDeleteRefused(answered);
-            else
-                deleteLater(answered);
-        });
+    question->setYesHandler(&answerYes);
+    question->setNoHandler(&answerNo);
     question->setText(m_confirmText);
     question->show();
     question->enable();
+}
+
+void cSelectProfile::answerYes(cYesNo* question)
+{
+    if (cSelectProfile* dialog = instance())
+        dialog->onDeleteConfirmed(question);
+    else
+        deleteLater(question);
+}
+
+void cSelectProfile::answerNo(cYesNo* question)
+{
+    if (cSelectProfile* dialog = instance())
+        dialog->onDeleteRefused(question);
+    else
+        deleteLater(question);
 }
 
 void cSelectProfile::onDeleteConfirmed(cYesNo* question)

@@ -101,6 +101,10 @@ protected:
     void onDeleteRefused(cYesNo* question);
 
 private:
+    // The answers of the delete question reach the dialog through its instance, so a question
+    // that outlives it is only deleted.
+    static void answerYes(cYesNo* question);
+    static void answerNo(cYesNo* question);
     void onNameChanged();
     void onRowPicked(uint32_t index);
     // The row showing `name`, or -1.
