@@ -24,7 +24,7 @@ float& progressMaximum()
 
 cLoadScreen::cLoadScreen(const std::string& logName, const Callback& onLoaded, uint32_t entriesPerFrame,
                          int32_t)
-    : Engine::cComposite(nullptr), m_logName(logName), m_onLoaded(onLoaded),
+    : Engine::cDialog(nullptr), m_logName(logName), m_onLoaded(onLoaded),
       m_startLevel([] { CPlayState::instance().startLevel(); }), m_entriesPerFrame(entriesPerFrame),
       m_progress(new Engine::cProgressFloat(this))
 {
@@ -44,14 +44,13 @@ cLoadScreen::~cLoadScreen() = default;
 
 void cLoadScreen::loadXML(const Engine::tPropertiesPtr& node)
 {
-    Engine::cComposite::loadXML(node);
+    Engine::cDialog::loadXML(node);
     Engine::loadChildXML(m_progress, node, L"Progress", nullptr);
     m_progress->hide();
 }
 
 void cLoadScreen::update()
 {
-    Engine::cComposite::update();
     if (m_done)
         return;
     if (m_starting)

@@ -2,7 +2,7 @@
 
 #include "engine/core/cProperties.h"
 #include "engine/core/cSingleton.h"
-#include "engine/ui/cComposite.h"
+#include "engine/ui/cDialog.h"
 
 #include <boost/function.hpp>
 
@@ -19,9 +19,9 @@ class cProgressFloat;
 // runs listed in the resource log and that the level needs, moving its progress bar. When it
 // has gone through the log it calls back, hides itself and queues its own deletion.
 //
-// The screen is a root view (no parent) and updates itself in the enabled pass, so the layout's
-// root must be enabled. Only one exists at a time.
-class cLoadScreen : public Engine::cComposite, public Engine::cSingleton<cLoadScreen>
+// The screen has no parent and updates itself in the enabled pass, so the layout's root must be
+// enabled. Only one exists at a time.
+class cLoadScreen : public Engine::cDialog, public Engine::cSingleton<cLoadScreen>
 {
 public:
     using Callback = boost::function<void()>;
@@ -37,8 +37,8 @@ public:
     ~cLoadScreen() override;
 
     void update() override;
-    // The composite's keys, then the child "Progress" into the progress bar, which stays hidden
-    // until the level has started.
+    // The dialog's keys and parts, then the child "Progress" into the progress bar, which stays
+    // hidden until the level has started.
     void loadXML(const Engine::tPropertiesPtr& node) override;
 
     void setStartLevel(const Callback& start) { m_startLevel = start; }

@@ -2,6 +2,7 @@
 // the screen, input is pushed through the X server's test extension as a player's would come,
 // and what the program shows is read back from the screen. The program writes its state traces
 // to a file, which tells the test where the game is.
+#include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <dlfcn.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <sys/wait.h>
@@ -134,9 +136,9 @@ public:
             return pixels;
         for (unsigned row = 0; row < height; ++row)
             for (unsigned column = 0; column < width; ++column)
-                pixels.push_back(
-                    static_cast<uint32_t>(image->f.get_pixel(image, static_cast<int>(column), static_cast<int>(row))) &
-                    0xFFFFFFu);
+                pixels.push_back(static_cast<uint32_t>(image->f.get_pixel(image, static_cast<int>(column),
+                                                                          static_cast<int>(row))) &
+                                 0xFFFFFFu);
         image->f.destroy_image(image);
         return pixels;
     }
@@ -201,6 +203,20 @@ private:
     int m_left = 0;
     int m_top = 0;
 };
+
+// Keeps what the game shows for a look at full size: screenshots/game_<name>.png in the build
+// folder.
+void saveShot(GameScreen& screen, const std::string& name)
+{
+    const std::vector<uint32_t> pixels = screen.area(0, 0, 1024, 768);
+    if (pixels.size() != 1024u * 768u)
+        return;
+    const Platform::Image image = Test::picture(
+        1024, 768, [&](uint32_t px, uint32_t py) { return 0xFF000000u | pixels[py * 1024 + px]; });
+    std::filesystem::create_directories(std::string(QUILL_BINARY_DIR) + "/screenshots");
+    std::ofstream(std::string(QUILL_BINARY_DIR) + "/screenshots/game_" + name + ".png", std::ios::binary)
+        << Test::pngBytes(image);
+}
 
 // Whether two colours differ by at most `tolerance` in every channel.
 bool near(uint32_t a, uint32_t b, int tolerance = 12)
@@ -358,17 +374,20 @@ TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
     EXPECT_TRUE(near(screen.pixel(26, 84), 0xE8C547, 16))
         << std::hex << screen.pixel(26, 84) << " the goal row's button";
 
+    saveShot(screen, "level");
+
     // Escape: the menu over the level, and the clock stands still under it.
     screen.key(XK_Escape);
     ASSERT_TRUE(game.waitFor("CDialogState Init\n")) << game.traces();
     EXPECT_TRUE(until([&] { return near(screen.pixel(390, 570), 0xF4E9D0, 24); }, 5.0))
         << std::hex << screen.pixel(390, 570) << " the menu's panel";
-    const std::vector<uint32_t> clock = screen.area(900, 4, 80, 24);
+    const std::vector<uint32_t> clock = screen.area(680, 14, 90, 32);
+    saveShot(screen, "menu");
     GameScreen::pause(2200);
-    EXPECT_EQ(screen.area(900, 4, 80, 24), clock) << "the clock stands while the menu is open";
+    EXPECT_EQ(screen.area(680, 14, 90, 32), clock) << "the clock stands while the menu is open";
     screen.key(XK_Escape);
     ASSERT_TRUE(game.waitFor("CPlayState Resume\n", 2)) << game.traces();
-    EXPECT_TRUE(until([&] { return screen.area(900, 4, 80, 24) != clock; }, 5.0)) << "the clock runs again";
+    EXPECT_TRUE(until([&] { return screen.area(680, 14, 90, 32) != clock; }, 5.0)) << "the clock runs again";
 
     EXPECT_EQ(game.close(), 0) << game.traces();
     EXPECT_TRUE(game.waitFor("CPlayState Cleanup\n")) << game.traces();
