@@ -1,5 +1,7 @@
 #include "tools/artgen/Painter.h"
 
+#include "tools/artgen/Noise.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -234,6 +236,13 @@ void strokePath(cairo_t* cr, const LineStyle& style)
     cairo_new_path(cr);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    if (!style.dash.empty())
+    {
+        std::vector<double> dash;
+        for (const double piece : style.dash)
+            dash.push_back(piece * userScale(cr));
+        cairo_set_dash(cr, dash.data(), static_cast<int>(dash.size()), 0.0);
+    }
     cairo_push_group(cr);
     if (style.outline > 0.0)
     {
@@ -290,6 +299,55 @@ void paintTint(cairo_t* cr, const Colour& colour)
     setColour(cr, colour, 1.0);
     cairo_paint(cr);
     cairo_restore(cr);
+}
+
+void paintNoise(cairo_t* cr, const NoiseStyle& style)
+{
+    cairo_surface_t* target = cairo_get_target(cr);
+    const int surfaceWidth = cairo_image_surface_get_width(target);
+    const int surfaceHeight = cairo_image_surface_get_height(target);
+    cairo_matrix_t toUser;
+    cairo_get_matrix(cr, &toUser);
+    if (cairo_matrix_invert(&toUser) != CAIRO_STATUS_SUCCESS)
+        return;
+    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+    cairo_restore(cr);
+    const int left = std::max(0, static_cast<int>(std::floor(x1)));
+    const int top = std::max(0, static_cast<int>(std::floor(y1)));
+    const int right = std::min(surfaceWidth, static_cast<int>(std::ceil(x2)));
+    const int bottom = std::min(surfaceHeight, static_cast<int>(std::ceil(y2)));
+    if (right <= left || bottom <= top)
+        return;
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, right - left, bottom - top);
+    unsigned char* data = cairo_image_surface_get_data(mask);
+    const int stride = cairo_image_surface_get_stride(mask);
+    const double scale = style.scale > 0.0 ? style.scale : 1.0;
+    const double span = style.high - style.low;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+        {
+            double ux = x + 0.5;
+            double uy = y + 0.5;
+            cairo_matrix_transform_point(&toUser, &ux, &uy);
+            const double n = fractalNoise(ux / scale, uy / scale, style.octaves, style.start);
+            double t =
+                span > 1e-9 ? std::clamp((n - style.low) / span, 0.0, 1.0) : (n >= style.low ? 1.0 : 0.0);
+            t = t * t * (3.0 - 2.0 * t);
+            data[(y - top) * stride + (x - left)] =
+                static_cast<unsigned char>(std::lround(255.0 * std::clamp(t * style.alpha, 0.0, 1.0)));
+        }
+    cairo_surface_mark_dirty(mask);
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    if (style.keep)
+        cairo_set_operator(cr, CAIRO_OPERATOR_ATOP);
+    setColour(cr, style.colour, 1.0);
+    cairo_mask_surface(cr, mask, left, top);
+    cairo_restore(cr);
+    cairo_surface_destroy(mask);
 }
 
 } // namespace ArtGen
