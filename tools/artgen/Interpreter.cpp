@@ -270,6 +270,16 @@ void Interpreter::loop(const Statement& statement, Drawing* drawing)
     if (words.size() < 2 || !Words::isName(words[0]))
         throw std::runtime_error("write: for <name> in <words...>, or for <name> from <a> to <b> [step <s>]");
     const std::string& name = words[0];
+    // The loop's variable, and whatever its body sets, live until the loop ends: a loop at the
+    // top of one file leaves nothing behind that changes the words of another.
+    struct Scope
+    {
+        Variables& variables;
+        explicit Scope(Variables& v) : variables(v) { variables.push(); }
+        ~Scope() { variables.pop(); }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+    } scope(m_variables);
     if (words[1] == "in")
     {
         for (size_t i = 2; i < words.size(); ++i)

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 namespace ArtGen
 {
@@ -20,14 +19,25 @@ uint64_t mix(uint64_t value)
     return value;
 }
 
-// The gradient at a lattice point: one of sixteen directions around the circle.
-void gradient(int64_t x, int64_t y, uint64_t field, double& gx, double& gy)
+// Sixteen directions around the circle.
+struct Gradients
 {
-    const uint64_t h = mix(field ^ mix(static_cast<uint64_t>(x) * 0x9E3779B97F4A7C15ull ^
-                                       static_cast<uint64_t>(y) * 0xC2B2AE3D27D4EB4Full));
-    const double angle = static_cast<double>(h & 15u) * (3.14159265358979323846 / 8.0);
-    gx = std::cos(angle);
-    gy = std::sin(angle);
+    std::array<double, 16> x{};
+    std::array<double, 16> y{};
+    Gradients()
+    {
+        for (int i = 0; i < 16; ++i)
+        {
+            x[static_cast<size_t>(i)] = std::cos(i * 3.14159265358979323846 / 8.0);
+            y[static_cast<size_t>(i)] = std::sin(i * 3.14159265358979323846 / 8.0);
+        }
+    }
+};
+
+const Gradients& gradients()
+{
+    static const Gradients table;
+    return table;
 }
 
 double fade(double t)
@@ -35,23 +45,44 @@ double fade(double t)
     return t * t * t * (t * (t * 6.0 - 15.0) + 10.0);
 }
 
+} // namespace
+
+NoiseField::NoiseField(double start, int octaves)
+{
+    uint64_t state = mix(static_cast<uint64_t>(std::llround(start * 1000.0)) + 0x632BE59BD9B4E019ull);
+    for (int octave = 0; octave < std::max(1, octaves); ++octave)
+    {
+        // A shuffled order of 0..255, twice over, for the lattice's hash.
+        std::array<uint8_t, 512> order{};
+        for (int i = 0; i < 256; ++i)
+            order[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+        for (int i = 255; i > 0; --i)
+        {
+            state = mix(state + 0x9E3779B97F4A7C15ull);
+            std::swap(order[static_cast<size_t>(i)], order[state % static_cast<uint64_t>(i + 1)]);
+        }
+        std::copy(order.begin(), order.begin() + 256, order.begin() + 256);
+        m_orders.push_back(order);
+    }
+}
+
 // Gradient noise in about [-0.7, 0.7].
-double layer(double x, double y, uint64_t field)
+double NoiseField::layer(double x, double y, const std::array<uint8_t, 512>& order) const
 {
     const double fx = std::floor(x);
     const double fy = std::floor(y);
-    const auto ix = static_cast<int64_t>(fx);
-    const auto iy = static_cast<int64_t>(fy);
+    const auto ix = static_cast<int>(static_cast<int64_t>(fx) & 255);
+    const auto iy = static_cast<int>(static_cast<int64_t>(fy) & 255);
     const double dx = x - fx;
     const double dy = y - fy;
+    const Gradients& g = gradients();
     double corner[4];
     for (int i = 0; i < 4; ++i)
     {
         const int cx = i & 1;
         const int cy = i >> 1;
-        double gx = 0.0, gy = 0.0;
-        gradient(ix + cx, iy + cy, field, gx, gy);
-        corner[i] = gx * (dx - cx) + gy * (dy - cy);
+        const size_t h = order[static_cast<size_t>(order[static_cast<size_t>(ix + cx)] + iy + cy)] & 15u;
+        corner[i] = g.x[h] * (dx - cx) + g.y[h] * (dy - cy);
     }
     const double u = fade(dx);
     const double v = fade(dy);
@@ -60,18 +91,15 @@ double layer(double x, double y, uint64_t field)
     return top + (bottom - top) * v;
 }
 
-} // namespace
-
-double fractalNoise(double x, double y, int octaves, double start)
+double NoiseField::at(double x, double y) const
 {
-    const uint64_t field = mix(static_cast<uint64_t>(std::llround(start * 1000.0)) + 0x632BE59BD9B4E019ull);
     double sum = 0.0;
     double weight = 1.0;
     double total = 0.0;
     double frequency = 1.0;
-    for (int i = 0; i < std::max(1, octaves); ++i)
+    for (const auto& order : m_orders)
     {
-        sum += layer(x * frequency, y * frequency, field + static_cast<uint64_t>(i) * 0x9E37u) * weight;
+        sum += layer(x * frequency, y * frequency, order) * weight;
         total += weight;
         weight *= 0.5;
         frequency *= 2.0;
