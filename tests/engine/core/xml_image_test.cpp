@@ -101,7 +101,9 @@ TEST(XmlImageKeys, TheSameBytesGiveDifferentTreesInTheTwoClasses)
     ASSERT_EQ(pooled->getChildCount(L"A"), 1u);
     const std::string hashedError = loadError<cXmlProperties>(image);
     if (hashedError.empty())
+    {
         EXPECT_EQ(parse<cXmlProperties>(image)->getChildCount(L"A"), 0u);
+    }
 }
 
 } // namespace

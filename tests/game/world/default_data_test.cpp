@@ -78,7 +78,9 @@ TEST(DefaultData, EveryNameItMentionsExists)
             EXPECT_TRUE(config.isOfCategory(info->attachTypeId, UnitCategory::attach)) << name;
         }
         if (info->bringToTypeId != -1)
+        {
             EXPECT_TRUE(config.getTypeInfo(info->bringToTypeId)) << name;
+        }
     }
 
     // The categories are exactly the sixteen, each used at least once.

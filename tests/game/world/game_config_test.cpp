@@ -267,7 +267,8 @@ TEST(GameConfig, SavedLevelFile)
     GameConfig config(sources("<Game/>", "<Units/>"));
 
     EXPECT_EQ(thrownText([&] { config.savePath(); }), "ProfileID error.");
-    config.setProfileIdSource([] { return GameConfig::profileIdText(3); });
+    // A capture keeps GCC from taking the empty closure's storage for uninitialised.
+    config.setProfileIdSource([id = 3] { return GameConfig::profileIdText(id); });
     // Without the constants the file lies at the top of the shared folder.
     EXPECT_EQ(config.savePath(), "00000003.save");
     Engine::cConstants constants("sys/constants.xml");
