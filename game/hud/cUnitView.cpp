@@ -338,8 +338,10 @@ void cUnitView::update()
     }
     if (m_cycleCountdown > 0.0f)
     {
+        // Frame times that add up to the countdown exactly end it too: a countdown left at 0
+        // would hold the sequence for good.
         m_cycleCountdown -= dt;
-        if (m_cycleCountdown < 0.0f && m_unit)
+        if (m_cycleCountdown <= 0.0f && m_unit)
             applyState(m_unit);
         return;
     }
