@@ -26,6 +26,8 @@ cGameSounds::~cGameSounds()
 
 void cGameSounds::loadXML(const boost::shared_ptr<Engine::cProperties>& node)
 {
+    // The cooling list points into the records.
+    m_cooling.clear();
     m_sounds.clear();
     Engine::tPropertiesList children;
     node->getChildren(children);
