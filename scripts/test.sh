@@ -9,8 +9,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/test"
 echo "test: building with clang and the sanitizers in $build"
 "$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=Debug -DQUILL_SANITIZE=ON -DQUILL_BENCH=ON
-echo "test: building every target with GCC (Release) in $root/build/gcc"
+echo "test: built in ${SECONDS} s; building every target with GCC (Release) in $root/build/gcc"
 CC=gcc CXX=g++ "$root/scripts/build.sh" "$root/build/gcc" -DCMAKE_BUILD_TYPE=Release -DQUILL_BENCH=ON
+echo "test: both builds done after ${SECONDS} s; running the tests"
 cd "$build"
 export QUILLMOOR_HEADLESS=1 SDL_AUDIODRIVER=dummy
 exec xvfb-run -a -s "-screen 0 1920x1080x24" \
