@@ -63,6 +63,52 @@ template <class S> S lowerAscii(S text)
     return text;
 }
 
+// The position of a character in UTF-16 code-unit order; distinct characters get distinct
+// positions.
+uint64_t unitOrder(wchar_t ch)
+{
+    const uint64_t c = static_cast<uint32_t>(ch);
+    if (c < 0xD800)
+        return c;
+    if (c >= 0x10000)
+        return 0xD800 + (c - 0x10000); // a lead surrogate D800..DBFF comes first
+    if (c < 0xE000)
+        return (uint64_t(1) << 33) + c;
+    return (uint64_t(1) << 34) + c;
+}
+
+bool isXmlCharacter(wchar_t ch)
+{
+    const uint32_t c = static_cast<uint32_t>(ch);
+    if (c < 0x20)
+        return c == 0x9 || c == 0xA || c == 0xD;
+    if (c < 0xD800)
+        return true;
+    if (c < 0xE000)
+        return false;
+    if (c < 0x10000)
+        return c != 0xFFFE && c != 0xFFFF;
+    return c <= 0x10FFFF;
+}
+
+bool isNameStart(wchar_t ch)
+{
+    const uint32_t c = static_cast<uint32_t>(ch);
+    if (c < 0x80)
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
+    // Past ASCII: the letters of the Latin-1 block and everything above it that is a character
+    // at all (names the program reads were accepted by the parser already).
+    return c >= 0xC0 && c != 0xD7 && c != 0xF7 && isXmlCharacter(ch);
+}
+
+bool isNameCharacter(wchar_t ch)
+{
+    const uint32_t c = static_cast<uint32_t>(ch);
+    if (c < 0x80)
+        return isNameStart(ch) || (c >= '0' && c <= '9') || c == '.' || c == '-';
+    return c == 0xB7 || isNameStart(ch);
+}
+
 } // namespace
 
 std::wstring toStringFloating(double value)
@@ -143,6 +189,54 @@ std::wstring escapeXml(const std::wstring& text)
     replaceAll(out, L"<", L"&lt;");
     replaceAll(out, L"\"", L"&quot;");
     return out;
+}
+
+std::wstring replaceNonXmlCharacters(const std::wstring& text)
+{
+    std::wstring out = text;
+    for (wchar_t& ch : out)
+    {
+        if (!isXmlCharacter(ch))
+            ch = static_cast<wchar_t>(0xFFFD);
+    }
+    return out;
+}
+
+std::wstring xmlAttributeText(const std::wstring& text)
+{
+    std::wstring out = escapeXml(replaceNonXmlCharacters(text));
+    replaceAll(out, L"\t", L"&#9;");
+    replaceAll(out, L"\n", L"&#10;");
+    replaceAll(out, L"\r", L"&#13;");
+    return out;
+}
+
+std::wstring xmlContentText(const std::wstring& text)
+{
+    return escapeXml(replaceNonXmlCharacters(text));
+}
+
+bool isXmlName(const std::wstring& text)
+{
+    if (text.empty() || !isNameStart(text[0]))
+        return false;
+    for (const wchar_t ch : text)
+    {
+        if (!isNameCharacter(ch))
+            return false;
+    }
+    return true;
+}
+
+bool cUtf16Less::operator()(const std::wstring& a, const std::wstring& b) const
+{
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i)
+    {
+        if (a[i] != b[i])
+            return unitOrder(a[i]) < unitOrder(b[i]);
+    }
+    return a.size() < b.size();
 }
 
 void replaceAll(std::wstring& text, const std::wstring& find, const std::wstring& replacement)

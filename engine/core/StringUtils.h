@@ -54,6 +54,30 @@ uint32_t hashStrNoCase(const std::string& text);
 // A copy with & ' > < " replaced, in that order, by &amp; &apos; &gt; &lt; &quot;.
 std::wstring escapeXml(const std::wstring& text);
 
+// The text with every character that an XML file cannot hold (control characters other than
+// tab, line feed and carriage return, U+FFFE, U+FFFF, surrogates, values past U+10FFFF)
+// replaced by U+FFFD. A file written from such text would not load again.
+std::wstring replaceNonXmlCharacters(const std::wstring& text);
+// An attribute value as the engine writes it: non-XML characters replaced, then
+// `escapeXml`, then tab, line feed and carriage return as character references (the parser
+// would turn them into blanks otherwise). Plain text comes out as `escapeXml` gives it.
+std::wstring xmlAttributeText(const std::wstring& text);
+// Element text as the engine writes it: non-XML characters replaced, then `escapeXml`.
+std::wstring xmlContentText(const std::wstring& text);
+// True when the text can stand as an element or attribute name of a written file: a letter,
+// "_" or ":" first, then letters, digits, ".", "-", "_", ":"; characters past ASCII count as
+// letters when XML allows them at all.
+bool isXmlName(const std::wstring& text);
+
+// Orders wide texts as their UTF-16 code units compare, so that tables sort the way the files
+// the program writes (UTF-16) sort: a character past the Basic Plane, written as a surrogate
+// pair, comes before U+E000..U+FFFF. Every other text compares as its characters do, so
+// upper-case letters come before lower-case ones.
+struct cUtf16Less
+{
+    bool operator()(const std::wstring& a, const std::wstring& b) const;
+};
+
 // Replaces every occurrence of `find` in `text`; the search goes on after each inserted
 // replacement, so inserted text is never searched again. An empty `find` changes nothing.
 void replaceAll(std::wstring& text, const std::wstring& find, const std::wstring& replacement);

@@ -148,14 +148,10 @@ cApplication::~cApplication()
 void cApplication::createSingletons(cAppParams& params)
 {
     const std::wstring dataFolder = makeDataFolder(Platform::executablePath(), params.dataFolderName);
-    new cFileSystem(dataFolder, "pack", params.packFilter);
-    m_created.fileSystem = true;
-    new cResourceManager();
-    m_created.resourceManager = true;
-    new cConstants("sys/constants.xml");
-    m_created.constants = true;
-    new cSettings("sys/settings.xml");
-    m_created.settings = true;
+    m_fileSystem = std::make_unique<cFileSystem>(dataFolder, "pack", params.packFilter);
+    m_resourceManager = std::make_unique<cResourceManager>();
+    m_constants = std::make_unique<cConstants>("sys/constants.xml");
+    m_settings = std::make_unique<cSettings>("sys/settings.xml");
     if (!params.window)
     {
         m_window = createWindow(m_className);
@@ -164,50 +160,30 @@ void cApplication::createSingletons(cAppParams& params)
     m_window->setWindowProc([this](const Platform::Message& message) { return windowProc(message); });
     if (m_instanceLock)
         m_window->watchInstanceLock(m_instanceLock.get());
-    new cRender(params);
-    m_created.render = true;
-    new cInput(m_window);
-    m_created.input = true;
-    new cTimer(constant(L"Time", L"MinFps", cTimer::DefaultMinFps),
-               constant(L"Time", L"MaxFps", cTimer::DefaultMaxFps));
-    m_created.timer = true;
+    m_render = std::make_unique<cRender>(params);
+    m_input = std::make_unique<cInput>(m_window);
+    m_timer = std::make_unique<cTimer>(constant(L"Time", L"MinFps", cTimer::DefaultMinFps),
+                                       constant(L"Time", L"MaxFps", cTimer::DefaultMaxFps));
     if (!params.noSound)
-    {
-        new cSound();
-        m_created.sound = true;
-    }
-    new cLogic();
-    m_created.logic = true;
-    new cStrings();
-    m_created.strings = true;
+        m_sound = std::make_unique<cSound>();
+    m_logic = std::make_unique<cLogic>();
+    m_strings = std::make_unique<cStrings>();
 }
-
-namespace
-{
-
-template <class T> void destroyIf(bool& created)
-{
-    if (created)
-        delete cSingleton<T>::instance();
-    created = false;
-}
-
-} // namespace
 
 void cApplication::destroySingletons()
 {
     // Only what this object made: a singleton that existed before it (and made a creation
     // fail) stays with its owner. The settings write their file as they go.
-    destroyIf<cLogic>(m_created.logic);
-    destroyIf<cStrings>(m_created.strings);
-    destroyIf<cSound>(m_created.sound);
-    destroyIf<cTimer>(m_created.timer);
-    destroyIf<cInput>(m_created.input);
-    destroyIf<cRender>(m_created.render);
-    destroyIf<cSettings>(m_created.settings);
-    destroyIf<cConstants>(m_created.constants);
-    destroyIf<cResourceManager>(m_created.resourceManager);
-    destroyIf<cFileSystem>(m_created.fileSystem);
+    m_logic.reset();
+    m_strings.reset();
+    m_sound.reset();
+    m_timer.reset();
+    m_input.reset();
+    m_render.reset();
+    m_settings.reset();
+    m_constants.reset();
+    m_resourceManager.reset();
+    m_fileSystem.reset();
 }
 
 Platform::Window* cApplication::createWindow(std::wstring& className)

@@ -17,6 +17,22 @@ class Window;
 namespace Engine
 {
 
+class cConstants;
+class cFileSystem;
+class cInput;
+class cLogic;
+class cRender;
+class cResourceManager;
+class cSettings;
+class cSound;
+class cStrings;
+class cTimer;
+
+// The composition root of the engine, with `cFrameDevices`: it creates and wires every
+// subsystem, so cApplication.cpp and cFrameDevices.cpp are the only files of engine/core that
+// include the layers above it. Everything else in engine/core builds on the platform layer and
+// on itself alone; the resource cache reaches it through `cDocumentCache`.
+//
 // The program's application: makes sure only one copy runs, creates the engine singletons in
 // their order (each uses only those made before it), owns the main window and its message
 // loop, and handles the window's messages.
@@ -25,7 +41,8 @@ namespace Engine
 // window, the render device, the input, the timer, the sound (unless the record says no sound), the frame
 // driver and the strings. Shutdown deletes the frame driver first, then the strings, the sound, the timer,
 // the input, the render device, the settings (which write "sys/settings.xml"), the constants, the resource
-// manager and the file system, and the window last.
+// manager and the file system, and the window last. This object owns each singleton it made;
+// one that existed before it stays with its owner.
 class cApplication : public cApplicationBase
 {
 public:
@@ -70,22 +87,18 @@ private:
     bool hasRenderDevice() const;
     void requestVideoMode();
 
-    // The singletons this object made, deleted again in the shutdown order.
-    struct tCreated
-    {
-        bool fileSystem = false;
-        bool resourceManager = false;
-        bool constants = false;
-        bool settings = false;
-        bool render = false;
-        bool input = false;
-        bool timer = false;
-        bool sound = false;
-        bool logic = false;
-        bool strings = false;
-    };
-
-    tCreated m_created;
+    // The singletons, in the order of creation; `destroySingletons` resets them in the
+    // shutdown order.
+    std::unique_ptr<cFileSystem> m_fileSystem;
+    std::unique_ptr<cResourceManager> m_resourceManager;
+    std::unique_ptr<cConstants> m_constants;
+    std::unique_ptr<cSettings> m_settings;
+    std::unique_ptr<cRender> m_render;
+    std::unique_ptr<cInput> m_input;
+    std::unique_ptr<cTimer> m_timer;
+    std::unique_ptr<cSound> m_sound;
+    std::unique_ptr<cLogic> m_logic;
+    std::unique_ptr<cStrings> m_strings;
     void* m_instanceHandle = nullptr;
     Platform::Window* m_window = nullptr;
     std::wstring m_className;

@@ -2,66 +2,25 @@
 
 #include "engine/core/FromString.h"
 #include "engine/core/StringUtils.h"
-#include "engine/core/cLogManager.h"
+#include "engine/core/cDocumentCache.h"
 #include "engine/core/cProperties.h"
 #include "engine/core/cString.h"
-#include "engine/core/cXmlPropertiesPooled.h"
-#include "engine/devices/cResourceManager.h"
 
-#include <boost/make_shared.hpp>
-#include <cstdint>
+#include <algorithm>
 #include <cstdio>
-#include <exception>
+#include <vector>
 
 namespace Engine
 {
 namespace
 {
 
-// The position of a character in UTF-16 code-unit order; distinct characters get distinct
-// positions.
-uint64_t unitOrder(wchar_t ch)
-{
-    const uint64_t c = static_cast<uint32_t>(ch);
-    if (c < 0xD800)
-        return c;
-    if (c >= 0x10000)
-        return 0xD800 + (c - 0x10000); // a lead surrogate D800..DBFF comes first
-    if (c < 0xE000)
-        return (uint64_t(1) << 33) + c;
-    return (uint64_t(1) << 34) + c;
-}
+const wchar_t* const CopyKey = L"copy";
 
-bool isXmlCharacter(wchar_t ch)
+// The first attributes that the XML loader reads as instructions to reuse or remove elements.
+bool isLoaderInstruction(const std::wstring& key)
 {
-    const uint32_t c = static_cast<uint32_t>(ch);
-    if (c < 0x20)
-        return c == 0x9 || c == 0xA || c == 0xD;
-    if (c < 0xD800)
-        return true;
-    if (c < 0xE000)
-        return false;
-    if (c < 0x10000)
-        return c != 0xFFFE && c != 0xFFFF;
-    return c <= 0x10FFFF;
-}
-
-bool isNameStart(wchar_t ch)
-{
-    const uint32_t c = static_cast<uint32_t>(ch);
-    if (c < 0x80)
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
-    // Past ASCII: the letters of the Latin-1 block and everything above it that is a character
-    // at all (names the program reads were accepted by the parser already).
-    return c >= 0xC0 && c != 0xD7 && c != 0xF7 && isXmlCharacter(ch);
-}
-
-bool isNameCharacter(wchar_t ch)
-{
-    const uint32_t c = static_cast<uint32_t>(ch);
-    if (c < 0x80)
-        return isNameStart(ch) || (c >= '0' && c <= '9') || c == '.' || c == '-';
-    return c == 0xB7 || isNameStart(ch);
+    return key == CopyKey || key == L"remove";
 }
 
 // A decimal read of an unsigned long: a stream reads "0x10" as 0 and stops at the x, where
@@ -80,102 +39,6 @@ std::wstring withoutHexPrefix(const std::wstring& text)
 
 } // namespace
 
-bool cUtf16Less::operator()(const std::wstring& a, const std::wstring& b) const
-{
-    const size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < n; ++i)
-    {
-        if (a[i] != b[i])
-            return unitOrder(a[i]) < unitOrder(b[i]);
-    }
-    return a.size() < b.size();
-}
-
-std::wstring replaceNonXmlCharacters(const std::wstring& text)
-{
-    std::wstring out = text;
-    for (wchar_t& ch : out)
-    {
-        if (!isXmlCharacter(ch))
-            ch = static_cast<wchar_t>(0xFFFD);
-    }
-    return out;
-}
-
-std::wstring xmlAttributeText(const std::wstring& text)
-{
-    std::wstring out = escapeXml(replaceNonXmlCharacters(text));
-    replaceAll(out, L"\t", L"&#9;");
-    replaceAll(out, L"\n", L"&#10;");
-    replaceAll(out, L"\r", L"&#13;");
-    return out;
-}
-
-std::wstring xmlContentText(const std::wstring& text)
-{
-    return escapeXml(replaceNonXmlCharacters(text));
-}
-
-bool isXmlName(const std::wstring& text)
-{
-    if (text.empty() || !isNameStart(text[0]))
-        return false;
-    for (const wchar_t ch : text)
-    {
-        if (!isNameCharacter(ch))
-            return false;
-    }
-    return true;
-}
-
-std::string currentExceptionText()
-{
-    try
-    {
-        throw;
-    }
-    catch (const std::wstring& text)
-    {
-        return toUtf8(text);
-    }
-    catch (const std::string& text)
-    {
-        return text;
-    }
-    catch (const char* text)
-    {
-        return text ? text : "";
-    }
-    catch (const wchar_t* text)
-    {
-        return text ? toUtf8(text) : "";
-    }
-    catch (const std::exception& error)
-    {
-        return error.what();
-    }
-    catch (...)
-    {
-        return "unknown failure";
-    }
-}
-
-void reportProblem(const std::wstring& logName, const std::string& text)
-{
-    try
-    {
-        if (cLogManager* logs = cLogManager::instance())
-        {
-            logs->getLog(logName, false)->printf("%s", text.c_str());
-            return;
-        }
-    }
-    catch (...)
-    {
-    }
-    std::fprintf(stderr, "%s: %s\n", toUtf8(logName).c_str(), text.c_str());
-}
-
 cConfigTable::cConfigTable() = default;
 
 cConfigTable::~cConfigTable()
@@ -186,12 +49,7 @@ cConfigTable::~cConfigTable()
 void cConfigTable::loadFile(const std::string& path)
 {
     m_path = path;
-    tPropertiesPtr root;
-    if (cResourceManager* resources = cResourceManager::instance())
-        root = resources->getXml(path, false);
-    else
-        root = boost::make_shared<cXmlPropertiesPooled>(path);
-    readTable(*root);
+    readTable(*cDocumentCache::loadDocument(path, false));
 }
 
 void cConfigTable::readTable(const cProperties& root)
@@ -207,20 +65,44 @@ void cConfigTable::readTable(const cProperties& root)
 std::wstring cConfigTable::toXml() const
 {
     std::wstring text = L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><main>";
+    std::vector<const tKeys::value_type*> keys;
     for (const auto& group : m_table)
     {
         if (!isXmlName(group.first))
             continue;
+        keys.clear();
+        for (const auto& key : group.second)
+        {
+            if (isXmlName(key.first))
+                keys.push_back(&key);
+        }
         text += L'<';
         text += group.first;
         text += L' ';
-        for (const auto& key : group.second)
+        // The loader takes a first attribute "copy" or "remove" as an instruction, never as a
+        // value: such a key goes behind the group's first ordinary key. A group of no other key
+        // opens with a copy of nothing ("/" names no element), after which "remove" is a value
+        // again; a "copy" key cannot be kept there.
+        if (!keys.empty() && isLoaderInstruction(keys.front()->first))
         {
-            if (!isXmlName(key.first))
-                continue;
-            text += key.first;
+            const auto ordinary = std::find_if(
+                keys.begin(), keys.end(), [](const auto* key) { return !isLoaderInstruction(key->first); });
+            if (ordinary != keys.end())
+                std::rotate(keys.begin(), ordinary, ordinary + 1);
+            else
+            {
+                keys.erase(std::remove_if(keys.begin(), keys.end(),
+                                          [](const auto* key) { return key->first == CopyKey; }),
+                           keys.end());
+                text += CopyKey;
+                text += L"=\"/\" ";
+            }
+        }
+        for (const auto* key : keys)
+        {
+            text += key->first;
             text += L"=\"";
-            text += xmlAttributeText(key.second);
+            text += xmlAttributeText(key->second);
             text += L"\" ";
         }
         text += L"/>";

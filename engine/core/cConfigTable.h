@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/core/StringUtils.h"
 #include "engine/core/cColor.h"
 #include "engine/core/cVector3.h"
 
@@ -11,37 +12,6 @@ namespace Engine
 {
 
 class cProperties;
-
-// Orders wide texts as their UTF-16 code units compare, so that tables sort the way the files
-// the program writes (UTF-16) sort: a character past the Basic Plane, written as a surrogate
-// pair, comes before U+E000..U+FFFF. Every other text compares as its characters do, so
-// upper-case letters come before lower-case ones.
-struct cUtf16Less
-{
-    bool operator()(const std::wstring& a, const std::wstring& b) const;
-};
-
-// The text with every character that an XML file cannot hold (control characters other than
-// tab, line feed and carriage return, U+FFFE, U+FFFF, surrogates, values past U+10FFFF)
-// replaced by U+FFFD. A file written from such text would not load again.
-std::wstring replaceNonXmlCharacters(const std::wstring& text);
-// An attribute value as the engine writes it: non-XML characters replaced, then
-// `escapeXml`, then tab, line feed and carriage return as character references (the parser
-// would turn them into blanks otherwise). Plain text comes out as `escapeXml` gives it.
-std::wstring xmlAttributeText(const std::wstring& text);
-// Element text as the engine writes it: non-XML characters replaced, then `escapeXml`.
-std::wstring xmlContentText(const std::wstring& text);
-// True when the text can stand as an element or attribute name of a written file: a letter,
-// "_" or ":" first, then letters, digits, ".", "-", "_", ":"; characters past ASCII count as
-// letters when XML allows them at all.
-bool isXmlName(const std::wstring& text);
-
-// Writes one line to a named log (reports the engine cannot throw: a failed save in a
-// destructor, a damaged file it recovered from). When the log itself cannot be written the
-// line goes to stderr.
-void reportProblem(const std::wstring& logName, const std::string& text);
-// The text of the exception being handled; call only inside a catch block.
-std::string currentExceptionText();
 
 // The configuration table shared by `cConstants` and `cSettings`: text values addressed by a
 // group and a key, read from a document whose root holds one element per group with the keys
@@ -86,8 +56,10 @@ public:
     // overwrites). Texts and deeper elements are ignored.
     void readTable(const cProperties& root);
     // The whole table as the file text: the XML declaration, "<main>", one element per group
-    // with its keys as attributes, "</main>", on one line. Groups and keys that are no XML
-    // names are left out (the file would not load again).
+    // with its keys as attributes in table order, "</main>", on one line. Groups and keys that
+    // are no XML names are left out (the file would not load again), and a key "copy" or
+    // "remove" never stands first in its element, where the loader would take it for an
+    // instruction: what is read from a file writes back as a file that reads the same.
     std::wstring toXml() const;
     const tGroups& getTable() const { return m_table; }
     // The stored text of an entry, or null; adds nothing.

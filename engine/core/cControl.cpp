@@ -19,64 +19,6 @@ cControl::tTree& cControl::tree()
 // ---------------------------------------------------------------------------------------------
 // Registries with deferred changes
 
-void cControl::tDeferredRegistry::add(cControl* object)
-{
-    if (iterating)
-    {
-        pendingRemove.erase(object);
-        pendingAdd.insert(object);
-    }
-    else if (objects.insert(object).second)
-        orderStale = true;
-}
-
-void cControl::tDeferredRegistry::remove(cControl* object)
-{
-    if (iterating)
-    {
-        pendingAdd.erase(object);
-        pendingRemove.insert(object);
-    }
-    else if (objects.erase(object) != 0)
-        orderStale = true;
-}
-
-void cControl::tDeferredRegistry::end()
-{
-    if (!pendingAdd.empty() || !pendingRemove.empty())
-    {
-        objects.insert(pendingAdd.begin(), pendingAdd.end());
-        for (cControl* object : pendingRemove)
-            objects.erase(object);
-        pendingAdd.clear();
-        pendingRemove.clear();
-        orderStale = true;
-    }
-    iterating = false;
-}
-
-void cControl::tDeferredRegistry::pass(void (cControl::*op)())
-{
-    // The pass ends also when a handler throws, so the registry does not stay deferred.
-    struct tEnd
-    {
-        tDeferredRegistry& registry;
-        ~tEnd() { registry.end(); }
-    } ender{*this};
-    begin();
-    if (orderStale)
-    {
-        order.assign(objects.begin(), objects.end());
-        orderStale = false;
-    }
-    // The set does not change while the flag is up, so the copy stays right for the whole
-    // walk; an object that left during the walk (disabled, or destroyed) is among the pending
-    // removals.
-    for (cControl* object : order)
-        if (pendingRemove.empty() || pendingRemove.count(object) == 0)
-            (object->*op)();
-}
-
 void cControl::registerEnabled(cControl* object)
 {
     tree().enabled.add(object);
@@ -95,47 +37,47 @@ void cControl::unregisterActive(cControl* object)
 }
 void cControl::beginEnabledPass()
 {
-    tree().enabled.begin();
+    tree().enabled.beginWalk();
 }
 void cControl::endEnabledPass()
 {
-    tree().enabled.end();
+    tree().enabled.endWalk();
 }
 void cControl::beginActivePass()
 {
-    tree().active.begin();
+    tree().active.beginWalk();
 }
 void cControl::endActivePass()
 {
-    tree().active.end();
+    tree().active.endWalk();
 }
 
 bool cControl::isEnabledRegistered(const cControl* object)
 {
-    return tree().enabled.objects.count(const_cast<cControl*>(object)) != 0;
+    return tree().enabled.contains(const_cast<cControl*>(object));
 }
 
 bool cControl::isActiveRegistered(const cControl* object)
 {
-    return tree().active.objects.count(const_cast<cControl*>(object)) != 0;
+    return tree().active.contains(const_cast<cControl*>(object));
 }
 
 std::size_t cControl::enabledCount()
 {
-    return tree().enabled.objects.size();
+    return tree().enabled.size();
 }
 std::size_t cControl::activeCount()
 {
-    return tree().active.objects.size();
+    return tree().active.size();
 }
 
 void cControl::activePass()
 {
-    tree().active.pass(&cControl::updateActive);
+    tree().active.walk([](cControl* object) { object->updateActive(); });
 }
 void cControl::enabledPass()
 {
-    tree().enabled.pass(&cControl::update);
+    tree().enabled.walk([](cControl* object) { object->update(); });
 }
 
 bool cControl::isAlive(const cControl* object)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/cDeferredRegistry.h"
+
 #include <boost/shared_ptr.hpp>
 #include <boost/signals2/signal.hpp>
 
@@ -158,24 +160,7 @@ protected:
 
 private:
     using tRegistry = std::set<cControl*>;
-
-    struct tDeferredRegistry
-    {
-        tRegistry objects;
-        tRegistry pendingAdd;
-        tRegistry pendingRemove;
-        bool iterating = false;
-        // The objects in the set's order, rebuilt after the set changed: a pass walks this
-        // contiguous copy instead of the tree's nodes.
-        std::vector<cControl*> order;
-        bool orderStale = false;
-
-        void add(cControl* object);
-        void remove(cControl* object);
-        void begin() { iterating = true; }
-        void end();
-        void pass(void (cControl::*op)());
-    };
+    using tDeferredRegistry = cDeferredRegistry<cControl*>;
 
     void setTransparencyNotify(float value);
     void setInputLockedTree(bool locked);

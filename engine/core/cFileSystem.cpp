@@ -6,11 +6,12 @@
 #include "engine/core/StringUtils.h"
 #include "engine/core/SystemUtils.h"
 #include "engine/core/cAtomicFileStream.h"
+#include "engine/core/cDocumentCache.h"
 #include "engine/core/cPackStream.h"
 #include "engine/core/cString.h"
 #include "engine/core/cXmlPropertiesPooled.h"
-#include "engine/devices/cResourceManager.h"
 
+#include <boost/algorithm/string/split.hpp>
 #include <boost/make_shared.hpp>
 
 #include <algorithm>
@@ -102,8 +103,7 @@ bool needsNormalizing(const std::string& path)
 // Drops the resource manager's cached copy of a file that has just changed.
 void dropCachedResource(const std::string& key)
 {
-    if (cResourceManager* resources = cResourceManager::instance())
-        resources->unload(key);
+    cDocumentCache::fileChanged(key);
 }
 
 } // namespace
@@ -118,8 +118,7 @@ cFileSystem::cFileSystem(const std::wstring& dataFolder, const std::string& pack
     indexListing(listRelative(m_dataFolderOnDisk), "");
     indexPacks(m_dataFolderOnDisk, 1, m_index, filter);
 
-    std::wstring appDirectory = readAppDirectory();
-    replaceChar(appDirectory, L'\\', L'/');
+    const std::wstring appDirectory = readAppDirectory();
     m_commonFolder = asFolder(getCommonAppDataFolder()) + appDirectory + L"/";
     m_commonFolderOnDisk = toUtf8(m_commonFolder);
     createFolders(m_commonFolderOnDisk);
@@ -152,6 +151,18 @@ std::wstring cFileSystem::readAppDirectory() const
     // A constants file without a "game" element names no folder either.
     if (name.empty())
         throw "app_directory not defined.";
+    replaceChar(name, L'\\', L'/');
+    // The name is a folder (or folders) below the common application-data folder: a ".." would
+    // lead out of it, an empty part (a leading "/") would make it the common folder itself.
+    std::vector<std::wstring> parts;
+    boost::algorithm::split(parts, name, [](wchar_t c) { return c == L'/'; });
+    for (const std::wstring& part : parts)
+    {
+        if (part.empty() || part == L"." || part == L"..")
+            throw std::string("app_directory \"" + toUtf8(name) +
+                              "\" must name a folder inside the shared data folder: no \"..\", "
+                              "\".\" or empty parts, no leading \"/\".");
+    }
     return name;
 }
 
@@ -373,6 +384,22 @@ bool cFileSystem::isInCommon(const std::string& path) const
 {
     const Entry* entry = find(path);
     return entry && entry->root == CommonRoot;
+}
+
+bool cFileSystem::hasDataCopy(const std::string& path) const
+{
+    const Entry* entry = find(path);
+    if (entry && entry->root != CommonRoot)
+        return true;
+    return m_shadow.count(normalizePath(path)) != 0;
+}
+
+std::wstring cFileSystem::getPackPath(const std::string& path) const
+{
+    const Entry* entry = find(path);
+    if (!entry || entry->root.empty() || entry->root == CommonRoot)
+        return std::wstring();
+    return packPath(*entry);
 }
 
 void cFileSystem::listKnown(const std::string& prefix, std::list<std::string>& out, bool anyDepth) const

@@ -72,6 +72,11 @@ public:
     virtual bool existsOnDisk(const std::string& path) const;
     // True when the path is indexed as a loose file of the shared folder.
     virtual bool isInCommon(const std::string& path) const;
+    // True when the data folder or a pack has the path too (seen again once the shared
+    // folder's copy is removed).
+    bool hasDataCopy(const std::string& path) const;
+    // The pack on disk that the path is read from, or empty for a loose or unknown file.
+    std::wstring getPackPath(const std::string& path) const;
     // Appends every key that begins with `prefix` (anyDepth), or only a key equal to it.
     virtual void listKnown(const std::string& prefix, std::list<std::string>& out, bool anyDepth) const;
     // Appends the names of the files in a subfolder of the shared folder, packs left out.
@@ -96,7 +101,8 @@ private:
 
     void indexListing(const std::vector<std::string>& names, const std::string& root);
     void indexPacks(const std::string& folder, uint32_t inDataFolder, Index& into, PackFilter filter);
-    // The application directory name from "sys/constants.xml" of the data side.
+    // The application directory name from "sys/constants.xml" of the data side, "\\" turned
+    // into "/"; throws when it is missing or would lead outside the common folder.
     std::wstring readAppDirectory() const;
     // Relative names (UTF-8, "/" separators) of every file below a folder on disk.
     std::vector<std::string> listRelative(const std::string& folder) const;

@@ -102,6 +102,11 @@ void drawView(cRender& render, cView& view)
         render.drawQuad(view.getSecondSprite(), texture, renderType);
 }
 
+void cFrameDevices::drawViews()
+{
+    cView::renderPass([this](cView* view) { drawView(*view); });
+}
+
 std::unique_ptr<cFrameDevices> makeEngineFrameDevices()
 {
     return std::make_unique<cEngineFrameDevices>();

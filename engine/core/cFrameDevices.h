@@ -14,9 +14,13 @@ namespace Engine
 class cRender;
 class cView;
 
-// What one frame of `cLogic` asks of the input and render devices. The engine's own
-// implementation (`makeEngineFrameDevices`) forwards to `cInput` and `cRender` and skips a
+// What one frame of `cLogic` asks of the input and render devices and of the views. The engine's
+// own implementation (`makeEngineFrameDevices`) forwards to `cInput` and `cRender` and skips a
 // device that does not exist; tests hand `cLogic` a recording one.
+//
+// With `cApplication`, this is the composition root of the engine: the two are the only parts
+// of engine/core that include the layers above it (devices and views), here to hand the frame
+// to them. Everything else in engine/core builds on the platform layer and on itself alone.
 class cFrameDevices
 {
 public:
@@ -37,6 +41,8 @@ public:
     virtual void present() = 0;
     // Draws one view of the render pass.
     virtual void drawView(cView& view) = 0;
+    // The render pass: `drawView` for every shown view of the render registry, in drawing order.
+    void drawViews();
     // Clears, draws what the pass collected and closes the frame.
     virtual void endFrame() = 0;
     // Writes the screen to a JPEG file.

@@ -3,7 +3,6 @@
 #include "engine/core/cApplication.h"
 #include "engine/core/cControl.h"
 #include "engine/core/cTimer.h"
-#include "engine/ui/cView.h"
 
 #include <utility>
 
@@ -77,7 +76,7 @@ void cLogic::update()
 void cLogic::render()
 {
     m_devices->present();
-    cView::renderPass([this](cView* view) { renderObject(view); });
+    m_devices->drawViews();
     m_devices->endFrame();
 }
 

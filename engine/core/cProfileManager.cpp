@@ -1,12 +1,13 @@
 #include "engine/core/cProfileManager.h"
 
+#include "engine/core/ErrorText.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
+#include "engine/core/cDocumentCache.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cProps.h"
 #include "engine/core/cXmlProperties.h"
-#include "engine/devices/cResourceManager.h"
 
 #include <algorithm>
 #include <limits>
@@ -47,8 +48,7 @@ tPropertiesPtr parse(const std::string& bytes, const std::string& path)
 
 void forget(const std::string& path)
 {
-    if (cResourceManager* resources = cResourceManager::instance())
-        resources->unload(toLower(path));
+    cDocumentCache::fileChanged(toLower(path));
 }
 
 } // namespace

@@ -2,9 +2,9 @@
 
 #include "engine/core/cColor.h"
 #include "engine/core/cPoint.h"
+#include "engine/core/cResource.h"
 #include "engine/core/cVector2.h"
 #include "engine/core/xml/cPropertyName.h"
-#include "engine/devices/cResource.h"
 
 #include <boost/container/flat_map.hpp>
 #include <boost/shared_ptr.hpp>

@@ -1,6 +1,7 @@
 #include "engine/core/cProps.h"
 
 #include "engine/core/FromString.h"
+#include "engine/core/StringUtils.h"
 #include "engine/core/cProperties.h"
 
 #include <cstdio>

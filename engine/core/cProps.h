@@ -2,7 +2,6 @@
 
 #include "engine/core/StringUtils.h"
 #include "engine/core/cColor.h"
-#include "engine/core/cConfigTable.h"
 #include "engine/core/cVector2.h"
 
 #include <cstdint>

@@ -1,6 +1,8 @@
 #include "engine/core/cSettings.h"
 
+#include "engine/core/ErrorText.h"
 #include "engine/core/FileUtils.h"
+#include "engine/core/FromString.h"
 #include "engine/core/StringUtils.h"
 
 namespace Engine
@@ -9,6 +11,13 @@ namespace Engine
 cSettings::cSettings(const std::string& path)
 {
     loadFile(path);
+    for (const wchar_t* key : {L"width", L"height"})
+    {
+        const std::wstring* text = findText(L"graphics", key);
+        long long side = 0;
+        if (text && fromString(side, *text) > MaxWindowSide)
+            setText(L"graphics", key, std::to_wstring(MaxWindowSide));
+    }
 }
 
 cSettings::~cSettings()

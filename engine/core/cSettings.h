@@ -15,6 +15,11 @@ namespace Engine
 class cSettings : public cSingleton<cSettings>, public cConfigTable
 {
 public:
+    // The largest window width or height a display has. A larger "graphics"/"width" or
+    // "height" in the file is read as this size (and saved so), so that no window is asked for
+    // that no display can show and sizes derived from it stay within range.
+    static constexpr int MaxWindowSide = 16384;
+
     // Loads the document at `path`; throws the file system's or the XML loader's error.
     explicit cSettings(const std::string& path);
     // Saves first; a save that fails is reported in the log "settings" (a destructor cannot

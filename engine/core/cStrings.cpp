@@ -1,14 +1,12 @@
 #include "engine/core/cStrings.h"
 
+#include "engine/core/ErrorText.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
+#include "engine/core/cDocumentCache.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cProperties.h"
-#include "engine/core/cXmlProperties.h"
-#include "engine/devices/cResourceManager.h"
-
-#include <boost/make_shared.hpp>
 
 namespace Engine
 {
@@ -29,12 +27,7 @@ cStrings::cStrings()
     cFileSystem* files = cFileSystem::instance();
     if (!files || !files->isKnown(StringsPath))
         return;
-    tPropertiesPtr root;
-    if (cResourceManager* resources = cResourceManager::instance())
-        root = resources->getXml(StringsPath, true);
-    else
-        root = boost::make_shared<cXmlProperties>(StringsPath);
-    readTable(*root);
+    readTable(*cDocumentCache::loadDocument(StringsPath, true));
 }
 
 cStrings::~cStrings()

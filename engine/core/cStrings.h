@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/core/cConfigTable.h"
+#include "engine/core/StringUtils.h"
 #include "engine/core/cSingleton.h"
 
 #include <map>

@@ -2,7 +2,7 @@
 
 #include "engine/devices/cAnimTrack.h"
 #include "engine/devices/cMatrix.h"
-#include "engine/devices/cResource.h"
+#include "engine/core/cResource.h"
 
 #include <cstddef>
 #include <string>

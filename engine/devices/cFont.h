@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/devices/cResource.h"
+#include "engine/core/cResource.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -337,6 +337,16 @@ void cResourceManager::loadKind(const std::string& path, eResourceType kind)
     }
 }
 
+bool cResourceManager::probe(const std::string& path) const
+{
+    return m_byPath.count(path) != 0;
+}
+
+bool cResourceManager::probe(const char* path) const
+{
+    return probe(std::string(path ? path : ""));
+}
+
 bool cResourceManager::isAtlasTexture(const tResourcePtr& texture) const
 {
     return texture && m_atlasTextures.count(texture) > 0;

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "engine/core/cDocumentCache.h"
 #include "engine/core/cProperties.h"
+#include "engine/core/cResource.h"
 #include "engine/core/cSingleton.h"
-#include "engine/devices/cResource.h"
 #include "engine/devices/sAtlasEntry.h"
 
 #include <boost/function.hpp>
@@ -27,15 +28,17 @@ class cVertexShader;
 // Creates every file-backed resource on its first request and shares it afterwards: one
 // instance per path, whatever the letter case of the path. Reads the texture atlases
 // ("atlases.xml") when it is made, so that an image name can stand for a region of an atlas
-// image. All XML documents of the engine are loaded and cached here (`getXml`).
+// image. All XML documents of the engine are loaded and cached here (`getXml`); it is the
+// foundation's `cDocumentCache` while it exists.
 //
 // Each kind of resource is created by `createResource`; a kind whose class is not built into
 // it can be given a creation hook with `setCreator` (tests use this for stand-in kinds). The
 // typed getters are templates only so that they can name resource classes that are declared
 // here and defined elsewhere; callers write `getTexture(path)` as usual.
-class cResourceManager : public cSingleton<cResourceManager>
+class cResourceManager : public cSingleton<cResourceManager>, public cDocumentCache
 {
 public:
+    using cSingleton<cResourceManager>::instance;
     using tResourcePtr = boost::shared_ptr<cResource>;
     // Makes a resource from a lower-cased path; the constructor of the kind loads the file and
     // throws when it cannot.
@@ -89,7 +92,7 @@ public:
     // Calls `releaseDeviceData` of every live texture, mesh and vertex shader.
     virtual void releaseDeviceResources();
     // The path under which a resource is held; throws the C string "Unknown resource.".
-    virtual const std::string& getPath(const tResourcePtr& resource) const;
+    const std::string& getPath(const tResourcePtr& resource) const override;
     // Writes the resource log (UTF-16 little-endian, no byte-order mark) to a file of the
     // shared folder.
     virtual void dumpLog(const std::string& file) const;
@@ -102,6 +105,15 @@ public:
     // Loads a file as the kind its extension names ("xml": a hash-keyed document); nothing for
     // an unknown extension.
     virtual void loadByExtension(const std::string& path);
+
+    // The foundation's view of the cache: `getXml` and `unload`.
+    tPropertiesPtr getDocument(const std::string& path, bool heap) override { return getXml(path, heap); }
+    void forgetFile(const std::string& path) override { unload(path); }
+
+    // Whether a resource is cached under the path as given (cached paths are lower case, as
+    // with `unload`); loads and changes nothing.
+    virtual bool probe(const std::string& path) const;
+    bool probe(const char* path) const;
 
     bool isAtlasTexture(const tResourcePtr& texture) const;
     // Whether the text is one of the atlas image paths (exact, case-sensitive).

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/devices/cBatchShader.h"
-#include "engine/devices/cResource.h"
+#include "engine/core/cResource.h"
 
 #include <cstdint>
 #include <string>

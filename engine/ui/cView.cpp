@@ -7,7 +7,8 @@
 #include "engine/devices/cAnimation.h"
 #include "engine/devices/cMesh.h"
 #include "engine/devices/cTexture.h"
-#include "platform/system/SystemInfo.h"
+#include "engine/ui/LayoutKeys.h"
+#include "engine/ui/cPyro.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,16 +46,16 @@ bool readFloat(const tPropertiesPtr& node, const wchar_t* key, float& target)
 // ---------------------------------------------------------------------------------------------
 // Render registry
 
-bool cView::tDrawOrder::operator()(const cView* a, const cView* b) const
+bool cView::tDrawKey::operator<(const tDrawKey& other) const
 {
-    if (a->m_registeredDeep != b->m_registeredDeep)
-        return a->m_registeredDeep < b->m_registeredDeep;
-    return std::less<const cView*>()(a, b);
+    if (deep != other.deep)
+        return deep < other.deep;
+    return std::less<const cView*>()(view, other.view);
 }
 
-cView::tRegistry& cView::renderRegistry()
+cView::tRenderRegistry& cView::renderRegistry()
 {
-    static tRegistry registry;
+    static tRenderRegistry registry;
     return registry;
 }
 
@@ -64,9 +65,7 @@ void cView::joinRenderRegistry()
         return;
     // A deep that is not a number would break the registry's order; it sorts as 0.
     m_registeredDeep = std::isnan(m_deep) ? 0.0f : m_deep;
-    tRegistry& registry = renderRegistry();
-    registry.views.insert(this);
-    registry.orderStale = true;
+    renderRegistry().add(tDrawKey{m_registeredDeep, this});
     m_inRenderRegistry = true;
 }
 
@@ -74,36 +73,22 @@ void cView::leaveRenderRegistry()
 {
     if (!m_inRenderRegistry)
         return;
-    tRegistry& registry = renderRegistry();
-    registry.views.erase(this);
-    registry.orderStale = true;
+    renderRegistry().remove(tDrawKey{m_registeredDeep, this});
     m_inRenderRegistry = false;
 }
 
 void cView::renderPass(const boost::function<void(cView*)>& render)
 {
-    tRegistry& registry = renderRegistry();
-    if (registry.views.empty())
-        return;
-    if (registry.orderStale)
-    {
-        registry.order.assign(registry.views.begin(), registry.views.end());
-        registry.orderStale = false;
-    }
-    // A drawing hook may show, hide or re-sort views, which rebuilds the order: the walk goes
-    // over a copy of the order it began with.
-    const std::vector<cView*> walk(registry.order);
-    std::vector<cView*> hidden;
-    for (cView* view : walk)
-    {
-        if (view->isShown())
-            render(view);
-        else
-            hidden.push_back(view);
-    }
-    for (cView* view : hidden)
-        if (!view->isShown())
-            view->leaveRenderRegistry();
+    // A drawing hook may show, hide, re-sort or destroy views: the registry applies those
+    // changes once the walk is over, and skips a view that left during it.
+    renderRegistry().walk(
+        [&render](const tDrawKey& key)
+        {
+            if (key.view->isShown())
+                render(key.view);
+            else
+                key.view->leaveRenderRegistry();
+        });
 }
 
 bool cView::isInRenderRegistry(const cView* view)
@@ -113,13 +98,15 @@ bool cView::isInRenderRegistry(const cView* view)
 
 std::size_t cView::renderRegistrySize()
 {
-    return renderRegistry().views.size();
+    return renderRegistry().size();
 }
 
 std::vector<cView*> cView::getRenderOrder()
 {
-    const tRenderRegistry& views = renderRegistry().views;
-    return std::vector<cView*>(views.begin(), views.end());
+    std::vector<cView*> order;
+    for (const tDrawKey& key : renderRegistry().members())
+        order.push_back(key.view);
+    return order;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -145,8 +132,7 @@ cView::cView(const cView& other)
 {
     renderRegistry();
     setTransparency(1.0f);
-    // The particle children are effect views of their own; copying them is the particle view's
-    // work (it knows its class), so a copy starts without any.
+    copyParticleChildren(other);
 }
 
 cView::~cView()
@@ -305,11 +291,64 @@ void cView::copyProperties(const cView& other)
     m_emissiveColor = other.m_emissiveColor;
     m_power = other.m_power;
     setDeep(other.m_deep);
-    // The old effects go at the end of the frame; the particle view copies the other's.
+    // The old effects go at the end of the frame; they leave the tree at once, so nothing
+    // reaches them meanwhile.
     for (cView* child : std::vector<cView*>(m_particleChildren))
+    {
+        child->hide();
+        child->setParent(nullptr);
         deleteLater(child);
+    }
     m_particleChildren.clear();
+    copyParticleChildren(other);
     m_dirty = true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Particle children
+
+void cView::loadParticleChildren(const tPropertiesPtr& effects)
+{
+    unsigned index = 0;
+    for (auto it = effects->childrenBegin(); it != effects->childrenEnd(); ++it, ++index)
+    {
+        try
+        {
+            const tPropertiesPtr& element = it->value();
+            auto* effect = new cPyro(this);
+            effect->loadXML(element);
+            effect->play(false, 0.0f);
+            bool useOffset = false;
+            readKey(element, L"UseOffset", useOffset);
+            if (useOffset)
+            {
+                // The effect keeps its place as the emitter's offset from the view.
+                effect->setEmitterPosition(effect->getPosition());
+                effect->setPosition(cVector2(0.0f, 0.0f));
+            }
+            addParticleChild(effect);
+        }
+        catch (...)
+        {
+            rethrowInLayout("\"PyroEffects\" element number " + std::to_string(index));
+        }
+    }
+}
+
+void cView::copyParticleChildren(const cView& other)
+{
+    for (const cView* child : other.m_particleChildren)
+    {
+        const cPyro* source = dynamic_cast<const cPyro*>(child);
+        if (!source)
+            continue;
+        auto* effect = new cPyro(*source);
+        effect->setParent(this);
+        // A copy of a playing effect plays too: the copied view looks like the other.
+        if (source->isRunning())
+            effect->play(false, 0.0f);
+        m_particleChildren.push_back(effect);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -372,7 +411,8 @@ void cView::setAnimation(const boost::shared_ptr<cAnimation>& animation)
 // "InverceY", "DoubleAnimRender", "MultiSprites"; "pitch" and "yaw" (degrees); "scale";
 // "LightingEnable", "LightTable", "AmbientColor", "SpecularColor", "EmissiveColor", "Power",
 // "AnimBlendTime", "IsAniblend"; the image keys (cImage). A single-frame picture whose size is
-// still 1 x 1 then takes the picture's own size in pixels.
+// still 1 x 1 then takes the picture's own size in pixels. Last, "PyroEffects": one particle view per
+// child element (see `loadParticleChildren`).
 void cView::loadXML(const tPropertiesPtr& node)
 {
     cControl::loadXML(node);
@@ -443,9 +483,8 @@ void cView::loadXML(const tPropertiesPtr& node)
     }
 
     tPropertiesPtr effects;
-    if (node->getChild(L"PyroEffects", effects) && effects && effects->getChildCount() > 0)
-        Platform::debugTrace("cView::loadXML(): the particle effects of \"PyroEffects\" are made by the "
-                             "particle view, which this program does not have; they are not shown\n");
+    if (node->getChild(L"PyroEffects", effects) && effects)
+        loadParticleChildren(effects);
 
     m_dirty = true;
 }

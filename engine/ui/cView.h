@@ -2,6 +2,7 @@
 
 #include "engine/core/cColor.h"
 #include "engine/core/cControl.h"
+#include "engine/core/cDeferredRegistry.h"
 #include "engine/core/cVector2.h"
 #include "engine/core/cVector3.h"
 #include "engine/devices/cMeshRenderData.h"
@@ -175,15 +176,18 @@ public:
     // The transparency the view is drawn with: that of the root of its tree.
     float getTreeTransparency() const;
 
-    // The effect views of the layout's "PyroEffects", children of this view.
+    // The effect views of the layout's "PyroEffects", children of this view. Copies of a view
+    // (the copy constructor, `copyProperties`) get copies of them; a copy of a playing effect
+    // plays.
     const std::vector<cView*>& getParticleChildren() const { return m_particleChildren; }
     void addParticleChild(cView* child);
     // The draw record of a particle view while its effect plays; null for other views.
     virtual cParticleDrawInfo* getParticleDrawInfo() { return nullptr; }
 
-    // Walks the render registry: calls `render` for every shown view, then drops the views
-    // that are no longer shown (they join again when shown). Handlers run by `render` may
-    // show, hide or re-sort views; the walk covers the views registered when it began.
+    // Walks the render registry: calls `render` for every shown view and drops the views that
+    // are no longer shown (they join again when shown). Handlers run by `render` may show,
+    // hide, re-sort or destroy views; the walk covers the views registered when it began,
+    // less those that left during it, and the changes take effect when it ends.
     static void renderPass(const boost::function<void(cView*)>& render);
     static bool isInRenderRegistry(const cView* view);
     static std::size_t renderRegistrySize();
@@ -216,20 +220,15 @@ protected:
     bool m_dirty = true;
 
 private:
-    struct tDrawOrder
+    // A view's place in the render registry: the deep it joined with, then its address.
+    struct tDrawKey
     {
-        bool operator()(const cView* a, const cView* b) const;
+        float deep;
+        cView* view;
+        bool operator<(const tDrawKey& other) const;
     };
-    using tRenderRegistry = std::set<cView*, tDrawOrder>;
-
-    // The registry, and its views in order, rebuilt after the registry changed.
-    struct tRegistry
-    {
-        tRenderRegistry views;
-        std::vector<cView*> order;
-        bool orderStale = false;
-    };
-    static tRegistry& renderRegistry();
+    using tRenderRegistry = cDeferredRegistry<tDrawKey>;
+    static tRenderRegistry& renderRegistry();
     void joinRenderRegistry();
     void leaveRenderRegistry();
     // Stores `value` in `field` and sets dirty when they differ.
@@ -242,6 +241,11 @@ private:
     }
     // The child views, in the order of the set of children.
     std::vector<cView*> childViews() const;
+    // One started particle view per child of the "PyroEffects" element; "UseOffset" 1 makes the
+    // effect's position its emitter's offset from this view.
+    void loadParticleChildren(const tPropertiesPtr& effects);
+    // Children of this view copying the particle children of `other`.
+    void copyParticleChildren(const cView& other);
 
     float m_angle = 0.0f;
     cVector2 m_position{0.0f, 0.0f};

@@ -94,6 +94,12 @@ void cGameResources::clear()
     changed(this);
 }
 
+void cGameResources::insert(int id, int count)
+{
+    m_items.emplace(id, count);
+    changed(this);
+}
+
 bool cGameResources::isEmpty() const
 {
     for (const auto& entry : m_items)

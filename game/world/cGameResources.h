@@ -52,6 +52,8 @@ public:
     void assign(const cGameResources& other);
     // Removes every entry.
     void clear();
+    // Inserts one entry unless the id has one already.
+    void insert(int id, int count);
 
     bool isEmpty() const;
     // True when this set holds at least every non-zero count of the other set.

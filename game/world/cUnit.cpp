@@ -9,9 +9,11 @@
 
 cUnit::cUnit(int unitTypeId) : typeId(unitTypeId) {}
 
-// The tips are deleted by clearTips (first of all, once the tutorial that also lists them
-// exists); until then nothing creates any. The garbage pictures belong to the play view.
-cUnit::~cUnit() = default;
+// The garbage pictures belong to the play view.
+cUnit::~cUnit()
+{
+    clearTips();
+}
 
 void cUnit::setAngle(float value)
 {

@@ -28,7 +28,8 @@ class cUnitView;
 namespace Engine
 {
 class cPicture;
-}
+class cProperties;
+} // namespace Engine
 
 // One object on the level field: a hero, a building, a road piece, a barrier, a resource, an
 // animal, a quest or bonus object. Always owned through boost::shared_ptr: every change
@@ -109,9 +110,38 @@ public:
     // when none.
     Ptr getAttachedOfType() const;
 
-    // Still to join, with the views, the tutorial and the action chains: setAttachedVisible
-    // (shows or hides the first attached unit's view), snapToView, the building-record
-    // loaders and the tip and garbage operations.
+    // Shows or hides the view of the first attached unit (a hero's tool or load).
+    void setAttachedVisible(bool visible);
+    // A hero walking home takes a goal from where its view stands: the walk home is completed
+    // and dropped, and the cell and offset become those under the view.
+    void snapToView();
+
+    // --- The building's record from its level file ---
+    // "CameOffsetPoints": one route per child ("Pos"), one step per grandchild ("Pos", "Angle").
+    void loadCameOffsetPoints(const boost::shared_ptr<Engine::cProperties>& node);
+    // "Upgrades": the building's own copy of its type's level blocks with the resource lists
+    // and "UpgradeTime" of the file. The child count must equal the type's level count, else
+    // the wide string "cUnit::loadSpecificUpgrades(): ..." and the type name is thrown.
+    void loadSpecificUpgrades(const boost::shared_ptr<Engine::cProperties>& node);
+    // "FireUpgrades" of a burning building, over "FakeFireBarrier"'s blocks; nothing for a
+    // building that does not burn. "RepairRes" keeps the fake type's entries.
+    void loadFireUpgrades(const boost::shared_ptr<Engine::cProperties>& node);
+    // "RepairUpgrades" of a damaged building, over "FakeDamagedUnit"'s blocks.
+    void loadRepairUpgrades(const boost::shared_ptr<Engine::cProperties>& node);
+    // "Tutorial": one tip per child, registered with the tutorial.
+    void loadTutorial(const boost::shared_ptr<Engine::cProperties>& node);
+    // Offers the first tip of the event kind to the tutorial; a shown tip is removed.
+    bool showTip(int eventKind);
+    // Drops one tip (every entry of it) and deletes it.
+    void removeTip(UnitTip* tip);
+    // Takes every tip out of the tutorial and deletes it.
+    void clearTips();
+    // "Garbage": one copy of the level's garbage picture per child, at "Pos", hidden. Throws
+    // the C string "cUnit::loadGarbageList(): garbage list is not empty" when it has some.
+    void loadGarbageList(const boost::shared_ptr<Engine::cProperties>& node);
+    void showGarbage(bool visible);
+    // Hides the garbage pictures and queues them for deletion.
+    void clearGarbage();
 
     boost::shared_ptr<Goal> getGoal() const { return goal; }
     // Throws the C string "cUnit::setGoal(): goal is not 0" when a goal is set already.
@@ -165,8 +195,8 @@ public:
     bool hasOwnLevels = false;
     LevelList fireLevels;   // "FireUpgrades"
     LevelList repairLevels; // "RepairUpgrades"
-    // The building's "Tutorial" tips. The unit owns them; the building-record code that
-    // creates them also deletes them (clearTips, called first by the destructor).
+    // The building's "Tutorial" tips, owned (clearTips, called first by the destructor,
+    // deletes them).
     std::list<UnitTip*> tips;
     // Garbage pictures around the building, children of the play view (owned there).
     std::vector<Engine::cPicture*> garbage;

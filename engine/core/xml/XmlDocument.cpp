@@ -1,6 +1,7 @@
 #include "engine/core/xml/XmlDocument.h"
 
 #include "engine/core/ErrorText.h"
+#include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cStream.h"
 #include "engine/core/cString.h"
@@ -88,9 +89,12 @@ bool parseStream(cXmlNode& root, cStream& stream)
     return parseBytes(root, buffer->data(), size);
 }
 
-[[noreturn]] void throwLoadError(const std::string& path)
+// A member of a pack names the pack as well: the path alone does not say which file is broken.
+[[noreturn]] void throwLoadError(const std::string& path, const std::wstring& pack = std::wstring())
 {
     std::string text = getErrorString() + " filename: " + path;
+    if (!pack.empty())
+        text += " in the pack '" + toUtf8(pack) + "'";
     getErrorString() = text;
     throw cString<std::string>(std::move(text));
 }
@@ -105,14 +109,18 @@ void loadDocument(cXmlNode& root, const std::string& path)
     const bool inCommon = files->isInCommon(path);
     if (parseStream(root, *files->openFile(path)))
         return;
-    // A damaged copy in the shared folder gives way to the data-folder or pack copy.
-    if (inCommon && files->removeFile(path) && files->isKnown(path))
+    // A damaged copy in the shared folder gives way to the data-folder or pack copy. Without
+    // such a copy it stays where it is: it may be the only one of the player's data.
+    if (inCommon && files->hasDataCopy(path) && files->removeFile(path))
     {
+        reportProblem(L"files", "\"" + path + "\" in the shared folder could not be read (" +
+                                    getErrorString() +
+                                    "); it was removed and the data folder's copy is read instead.");
         root.clear();
         if (parseStream(root, *files->openFile(path)))
             return;
     }
-    throwLoadError(path);
+    throwLoadError(path, files->getPackPath(path));
 }
 
 void loadDocument(cXmlNode& root, const char* data, size_t size, const std::string& name)

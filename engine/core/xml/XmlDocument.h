@@ -13,10 +13,11 @@ namespace xml
 
 // Builds a document into its empty root from the file at `path`, read through the file system.
 // A file whose first byte is '>' is a pre-parsed image, any other is XML. When a copy in the
-// shared folder cannot be parsed, that copy is removed and the data-folder or pack copy is read
+// shared folder cannot be parsed and the data folder or a pack has the file too, the shared
+// copy is removed (a line in the log "files" says which and why) and the other one is read
 // instead, once. Throws the file system's errors, or "<last error text> filename: <path>" as
-// cString<std::string> (stored as the last error text too); errors of documents that a "copy"
-// loads pass through unchanged.
+// cString<std::string> (stored as the last error text too), followed by " in the pack '<pack>'"
+// for a member of a pack; errors of documents that a "copy" loads pass through unchanged.
 void loadDocument(cXmlNode& root, const std::string& path);
 // The same from bytes in memory; `name` stands for the path in error texts.
 void loadDocument(cXmlNode& root, const char* data, size_t size, const std::string& name);

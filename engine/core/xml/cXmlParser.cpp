@@ -2,8 +2,8 @@
 
 #include "engine/core/ErrorText.h"
 #include "engine/core/StringUtils.h"
+#include "engine/core/cDocumentCache.h"
 #include "engine/core/xml/cXmlNode.h"
-#include "engine/devices/cResourceManager.h"
 
 #include <algorithm>
 #include <boost/algorithm/string/classification.hpp>
@@ -341,10 +341,12 @@ cParseContext::cSource cParseContext::findSource(const tUnit* value)
         source.node = &m_root;
     else
     {
-        cResourceManager* resources = cResourceManager::instance();
-        if (!resources)
+        // Only the cache notices a document that copies from itself; without one the load
+        // would never end.
+        cDocumentCache* cache = cDocumentCache::instance();
+        if (!cache)
             fail("copy needs the resource manager to load \"" + toNarrowString(file) + "\"");
-        source.holder = resources->getXml(toNarrowString(file), true);
+        source.holder = cache->getDocument(toNarrowString(file), true);
         source.node = source.holder.get();
     }
     if (path.empty())

@@ -1,6 +1,6 @@
-#include "engine/devices/cResource.h"
+#include "engine/core/cResource.h"
 
-#include "engine/devices/cResourceManager.h"
+#include "engine/core/cDocumentCache.h"
 
 namespace Engine
 {
@@ -16,11 +16,11 @@ bool cResource::isPropertyTree() const
 
 const std::string& cResource::getPath() const
 {
-    cResourceManager* manager = cResourceManager::instance();
+    cDocumentCache* cache = cDocumentCache::instance();
     const boost::shared_ptr<const cResource> self = weak_from_this().lock();
-    if (!manager || !self)
+    if (!cache || !self)
         throw "Unknown resource.";
-    return manager->getPath(boost::const_pointer_cast<cResource>(self));
+    return cache->getPath(boost::const_pointer_cast<cResource>(self));
 }
 
 } // namespace Engine

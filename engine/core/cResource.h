@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/devices/eResourceType.h"
+#include "engine/core/eResourceType.h"
 
 #include <boost/enable_shared_from_this.hpp>
 #include <string>

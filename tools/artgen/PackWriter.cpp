@@ -1,24 +1,15 @@
-#pragma once
-
-// Writes the zip packs that the data tools make at build time (each tool is one program of its
-// own, so this is a header). A pack is the same, byte for byte, every time it is written from
-// the same members: members in name order, stored as they are, every date the same. It is
-// written to "<path>.<process id>.part" and renamed over `path` at the end, so that builds
-// running at once never see half a pack.
+#include "tools/artgen/PackWriter.h"
 
 #include <minizip/zip.h>
 
 #include <cstdio>
-#include <map>
 #include <stdexcept>
-#include <string>
 #include <unistd.h>
 
-namespace Tools
+namespace ArtGen
 {
 
-// Throws std::runtime_error naming the path when the pack cannot be written.
-inline void writePack(const std::string& path, const std::map<std::string, std::string>& members)
+void PackWriter::write(const std::string& path, const std::map<std::string, std::string>& members)
 {
     const std::string temporary = path + "." + std::to_string(getpid()) + ".part";
     zipFile zip = zipOpen64(temporary.c_str(), APPEND_STATUS_CREATE);
@@ -54,4 +45,4 @@ inline void writePack(const std::string& path, const std::map<std::string, std::
         fail("cannot rename " + temporary + " to " + path);
 }
 
-} // namespace Tools
+} // namespace ArtGen

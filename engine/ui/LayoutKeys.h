@@ -1,0 +1,55 @@
+#pragma once
+
+#include "engine/core/FromString.h"
+#include "engine/core/cProperties.h"
+
+#include <string>
+
+namespace Engine
+{
+
+class cControl;
+
+// Throws the text of the exception being handled with `context` and ": " in front, as the
+// engine's failure string (also stored as the last error text). Layout loaders call it from a
+// catch block, so that an error deep in a layout names every element on the way to it.
+[[noreturn]] void rethrowInLayout(const std::string& context);
+
+// Throws the engine's failure string "key "<key>" has the bad value "<text>"".
+[[noreturn]] void throwBadValue(const wchar_t* key, const std::wstring& text);
+
+// Reads the attribute `key` into `target` as `fromString` does. A missing or empty attribute
+// leaves the target and answers false; a text that does not convert as a whole (a word where a
+// number belongs, one component of two, "true" for a 0/1 flag) throws `throwBadValue`, so a
+// misspelt value is found instead of silently keeping the default.
+template <class T> bool readKey(const tPropertiesPtr& node, const wchar_t* key, T& target)
+{
+    const std::wstring& text = node->getAttribute(key);
+    if (text.empty())
+        return false;
+    // Two different starting values end equal only when the text set every part of the value.
+    T first{};
+    T second{};
+    fromString(second, L"1,1,1,1");
+    if (first == second)
+        fromString(second, L"2");
+    fromString(first, text);
+    fromString(second, text);
+    if (!(first == second))
+        throwBadValue(key, text);
+    target = first;
+    return true;
+}
+
+// A colour of six digits or fewer (RRGGBB) keeps the target's alpha.
+template <> bool readKey<cColor>(const tPropertiesPtr& node, const wchar_t* key, cColor& target);
+// The same for a text key: any text converts.
+template <> bool readKey<std::wstring>(const tPropertiesPtr& node, const wchar_t* key, std::wstring& target);
+template <> bool readKey<std::string>(const tPropertiesPtr& node, const wchar_t* key, std::string& target);
+
+// Loads the layout file at `path` (a hash-keyed document from the resource manager) into
+// `control` with its own loader. Any failure is thrown again naming the file:
+// "Layout "<path>": element "Ok" (class "btn"): File "ui/ok.png" not found.".
+void loadLayout(cControl& control, const std::string& path);
+
+} // namespace Engine

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "engine/ui/cView.h"
+
+#include <boost/shared_ptr.hpp>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace Engine
+{
+
+class cFont;
+class cGlyphView;
+class cTexture;
+
+// One line of text in a bitmap font: every character is a region of the font texture named by
+// "Texture", cut as the font file ("Font") says. Layouts create it as "textline", "text" or "t".
+//
+// A line loaded from a layout draws its letters as one batch of quads ("MultiSprites" on);
+// a line made in code draws one glyph view per letter until "MultiSprites" is set. Alignment:
+// 0 centred on the position, 1 starting at it, 2 ending at it. Texts are translated through
+// `cStrings` when the line is localized. Setters set dirty; the letters are laid out when the
+// line is next updated, drawn or measured.
+class cTextLine : public cView
+{
+public:
+    static constexpr uint32_t AlignCentre = 0;
+    static constexpr uint32_t AlignStart = 1;
+    static constexpr uint32_t AlignEnd = 2;
+
+    explicit cTextLine(cControl* parent = nullptr);
+    // A root line with the view, the names, the metrics, the alignment and the flags of
+    // `other`, sharing its font, and its text.
+    cTextLine(const cTextLine& other);
+    ~cTextLine() override;
+
+    // The view's step, then the layout when dirty.
+    void update() override;
+    // The view's keys, then "String" ("/n" is a line feed), "Texture", "Font", "SpaceWidth",
+    // "Multiplier", "Localized", "Intersymbol", "IgnoreRightToLeft", "Align" and "Color"; the
+    // line then draws as one batch.
+    void loadXML(const tPropertiesPtr& node) override;
+    void onShow() override;
+    void setAlpha(float alpha) override;
+    // Only a colour that packs differently changes the line.
+    void setColor(const cColor& color) override;
+    // The font texture while the letters are drawn as a batch, else the view's own.
+    boost::shared_ptr<cTexture> getTexture() const override;
+
+    // Sets the text (translated when localized); an equal text changes nothing.
+    virtual void setText(const std::wstring& text);
+    const std::wstring& getText() const { return m_text; }
+    // The font texture's file name, and setting it (an equal name changes nothing).
+    const std::string& getFontTextureName() const { return m_textureName; }
+    virtual void setTexture(const std::string& name);
+    // The font file.
+    const std::string& getFontName() const { return m_fontName; }
+    void setFont(const std::string& name);
+    virtual const float& getMultiplier() const { return m_multiplier; }
+    virtual void setMultiplier(float multiplier);
+    virtual const uint32_t& getAlign() const { return m_align; }
+    virtual void setAlign(uint32_t align);
+    // The laid-out line's width and height (laid out first when dirty).
+    virtual float getWidth();
+    virtual float getHeight();
+    virtual bool isLocalized() const { return m_localized; }
+    virtual void setLocalized(bool localized) { m_localized = localized; }
+    float getSpaceWidth() const { return m_spaceWidth; }
+    void setSpaceWidth(float width);
+    float getIntersymbol() const { return m_intersymbol; }
+    void setIntersymbol(float intersymbol);
+    // Whether the font has a glyph for the character.
+    bool isPrintable(wchar_t c) const;
+    // Width and height of characters in this line's font and size, without laying them out.
+    cVector2 measureText(const wchar_t* chars, size_t count) const;
+
+    // Places the glyph views (or, with "MultiSprites", rebuilds the batch); does nothing and
+    // stays dirty without a font and its texture.
+    virtual void layoutGlyphs();
+
+protected:
+    // The line itself draws no quad of its own: its letters are the batch or the glyph views.
+    void buildSprite(cQuad& sprite, uint32_t frame, float weight) override;
+    // One quad per letter, shifted by the alignment.
+    void buildSprites(std::vector<cQuad>& sprites, uint32_t frame, float weight) override;
+
+private:
+    // One letter as laid out: centre x relative to the line's start, size and texture region.
+    struct tGlyph
+    {
+        float centre = 0.0f;
+        float width = 0.0f;
+        float height = 0.0f;
+        float left = 0.0f;
+        float top = 0.0f;
+        float right = 0.0f;
+        float bottom = 0.0f;
+    };
+
+    // Lays the text out in font units. `batched` counts tabs as spaces and applies the
+    // intersymbol factor to the letters' advances, as the batch does. False without a font.
+    bool walk(const std::wstring& text, bool batched, std::vector<tGlyph>& glyphs, float& width,
+              float& height) const;
+    float alignOffset() const;
+    std::wstring translate(const std::wstring& text) const;
+    size_t drawableCount(const std::wstring& text) const;
+
+    std::vector<cGlyphView*> m_glyphViews;
+    std::wstring m_text;
+    std::string m_fontName;
+    std::string m_textureName;
+    float m_spaceWidth = 10.0f;
+    float m_multiplier = 1.0f;
+    float m_width = 0.0f;
+    float m_height = 0.0f;
+    float m_intersymbol = 1.0f;
+    uint32_t m_align = AlignCentre;
+    bool m_localized = true;
+    boost::shared_ptr<cFont> m_font;
+    boost::shared_ptr<cTexture> m_fontTexture;
+};
+
+} // namespace Engine

@@ -1,0 +1,13 @@
+#include "game/heroes/ActionItem.h"
+
+void ActionItem::start()
+{
+    m_active = true;
+    started(this);
+}
+
+void ActionItem::complete()
+{
+    m_active = false;
+    completed(this);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The best time of one level and the player who set it. A record taken from a level file's
+// "MetaData" "BestTime" carries the name " ".
+struct BestTimeRecord
+{
+    BestTimeRecord() = default;
+    BestTimeRecord(std::wstring playerName, uint32_t seconds) : name(std::move(playerName)), time(seconds) {}
+
+    bool isSet() const { return !name.empty() && time != 0; }
+
+    std::wstring name;
+    uint32_t time = 0;
+};
+
+// The best time of every level, read on first use from "besttimes.xml" (or, when that is
+// missing or empty, from each level file's "MetaData" "BestTime") and written back as the
+// UTF-16 file "BestTimes.xml" when it changed.
+class BestTimes
+{
+public:
+    static BestTimes& instance();
+
+    BestTimes(const BestTimes&) = delete;
+    BestTimes& operator=(const BestTimes&) = delete;
+    virtual ~BestTimes() = default;
+
+    // The level's record; the empty record for a level beyond the table.
+    BestTimeRecord getBestTime(int level) const;
+    // Replaces the level's record (the table grows to hold it) and marks the table changed.
+    void setBestTime(int level, const BestTimeRecord& record);
+    // Writes the table when it changed since it was last written.
+    void saveIfChanged();
+    bool isChanged() const { return m_changed; }
+    void save();
+    void load();
+    // The text written to "BestTimes.xml" (without the byte-order mark).
+    std::wstring fileText() const;
+
+private:
+    BestTimes();
+
+    std::vector<BestTimeRecord> m_records;
+    bool m_changed = false;
+};

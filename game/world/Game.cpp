@@ -1,0 +1,195 @@
+#include "game/world/Game.h"
+
+#include "engine/core/StringUtils.h"
+#include "engine/core/cLogFile.h"
+#include "engine/core/cLogManager.h"
+#include "engine/core/cString.h"
+#include "engine/devices/cResourceManager.h"
+#include "engine/ui/cPicture.h"
+#include "game/hud/TooltipManager.h"
+#include "game/hud/cPointerView.h"
+#include "game/screens/BestTimes.h"
+#include "game/screens/CPlayState.h"
+#include "game/world/GameConfig.h"
+#include "game/world/UnitTypeInfo.h"
+
+#include <boost/bind/bind.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <exception>
+
+using namespace boost::placeholders;
+
+namespace
+{
+
+Engine::tPropertiesPtr layout(const char* path)
+{
+    Engine::cResourceManager* resources = Engine::cResourceManager::instance();
+    if (!resources)
+        throw "Game: the level's views are read through the resource manager, which does not exist.";
+    return resources->getXml(path, true);
+}
+
+} // namespace
+
+Game::Game()
+{
+    const Engine::cPoint size = GameConfig::instance().getConstants().MapSize;
+    m_occupancy.setSize(size.x, size.y);
+    m_ground.setSize(size.x, size.y);
+    m_occupancy.setBonusFlags(&m_bonusSpeedHero, &m_bonusSpeedMan);
+    m_ground.setBonusFlags(&m_bonusSpeedHero, &m_bonusSpeedMan);
+
+    TooltipManager& tooltips = TooltipManager::instance();
+    m_controller.problemSignal.connect(boost::bind(&TooltipManager::showProblemTip, &tooltips, _1, _2));
+    m_controller.upgradeProblemSignal.connect(boost::bind(&TooltipManager::onUnitProblem, &tooltips, _1, _2));
+
+    m_garbageView = new Engine::cPicture(getPlayView());
+    m_garbageView->loadXML(layout("Effects/garbage.xml"));
+    m_garbageView->hide();
+
+    m_obstacleArrow = new cPointerView(getPlayView(), Engine::cVector2(0.0f, 0.0f));
+    m_obstacleArrow->loadXML(layout("Effects/ObstacleArrow.xml"));
+    m_obstacleArrow->hide();
+}
+
+Game::~Game()
+{
+    // A destructor cannot pass a failure on: a best-times table that cannot be written is
+    // reported instead.
+    try
+    {
+        BestTimes::instance().saveIfChanged();
+    }
+    catch (const Engine::cStringA& text)
+    {
+        reportError("The best times were not saved: " + text);
+    }
+    catch (const std::string& text)
+    {
+        reportError("The best times were not saved: " + text);
+    }
+    catch (const char* text)
+    {
+        reportError(std::string("The best times were not saved: ") + (text ? text : ""));
+    }
+    // The units may outlive the level in the hands of their views: none of their signals may
+    // reach this model or its planner any more.
+    for (auto& connection : m_unitConnections)
+        connection.disconnect();
+}
+
+void Game::reportError(const std::string& text)
+{
+    std::fprintf(stderr, "%s\n", text.c_str());
+    try
+    {
+        if (Engine::cLogManager* logs = Engine::cLogManager::instance())
+            logs->getLog(L"error", false)->printf("%s", text.c_str());
+    }
+    catch (const Engine::cStringW&)
+    {
+        // The log cannot be opened; the text went to the standard error stream above.
+    }
+}
+
+void Game::logLevelNote(const std::string& text)
+{
+    try
+    {
+        if (Engine::cLogManager* logs = Engine::cLogManager::instance())
+            logs->getLog(L"level", false)->printf("%s", text.c_str());
+    }
+    catch (const Engine::cStringW&)
+    {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
+}
+
+std::wstring Game::levelPath(int level)
+{
+    return L"Levels/n" + std::to_wstring(level) + L".xml";
+}
+
+void Game::registerUnitType(int typeId)
+{
+    m_levelTypes.insert(typeId);
+    GameConfig& config = GameConfig::instance();
+    // A type without a record has no "Attach" to follow.
+    const auto info = config.getTypeInfo(typeId);
+    if (!info || info->attachTypeId == -1)
+        return;
+    m_levelTypes.insert(info->attachTypeId);
+    const auto attach = config.getTypeInfo(info->attachTypeId);
+    if (attach && attach->attachTypeId != -1)
+        m_levelTypes.insert(attach->attachTypeId);
+}
+
+boost::signals2::connection Game::connectLevelFinished(const Slot& slot)
+{
+    return m_levelFinished.connect(slot);
+}
+
+std::vector<cUnit::Ptr> Game::unitsOf(const UnitMap& table)
+{
+    std::vector<cUnit::Ptr> units;
+    units.reserve(table.size());
+    for (const auto& entry : table)
+        units.push_back(entry.second);
+    return units;
+}
+
+std::vector<cUnit::Ptr> Game::unitsOfCategory(const wchar_t* category) const
+{
+    const int id = GameConfig::instance().getCategoryId(category);
+    std::vector<cUnit::Ptr> units;
+    const auto range = m_unitsByCategory.equal_range(id);
+    for (auto it = range.first; it != range.second; ++it)
+        units.push_back(it->second);
+    return units;
+}
+
+bool Game::isOfCategory(const cUnit::Ptr& unit, const wchar_t* category) const
+{
+    return unit && GameConfig::instance().isOfCategory(unit->getTypeId(), category);
+}
+
+bool Game::isResourceName(const std::wstring& name)
+{
+    return name == L"Money" || name == L"Steel" || name == L"Accum" || name == L"Cement" ||
+           name == L"Hardware" || name == L"Brick";
+}
+
+bool Game::mentionsLevelUnitType(std::string text) const
+{
+    const NameIdTable& names = GameConfig::instance().unitNames();
+    for (int typeId : m_levelTypes)
+    {
+        const std::string name = Engine::toUtf8(names.nameOf(typeId));
+        if (text.find(name) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+int angleToDirection(float angle, int directions)
+{
+    if (directions < 1)
+        return 0;
+    float a = angle;
+    if (angle < 0.0f)
+        a = angle + 360.0f;
+    const float width = 360.0f / static_cast<float>(directions);
+    const float half = width / 2.0f;
+    const bool below = a < half + 90.0f;
+    a = a - (half + 90.0f);
+    if (below)
+        a += 360.0f;
+    a = 360.0f - a;
+    const int sector = static_cast<int>(std::floor(a / width));
+    // Exactly on the upper edge of the last sector the formula gives one past it: that angle
+    // belongs to sector 0.
+    return sector >= directions ? 0 : sector;
+}

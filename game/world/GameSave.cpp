@@ -1,0 +1,473 @@
+// Game: the saved unfinished level, one ".save" file per player profile.
+//
+// The file is a plain stream of little-endian values with no header (see LevelArchive):
+//   level number, level clock (whole seconds), unit count, one record per unit (numbered in
+//   the order of the units by type), base point, the player's resources, the planner's block,
+//   the cheat cells, the help flag and, when it is set, the help resources.
+// A save comes from outside the program: the reader checks every count, number, cell and
+// value against what the level allows, and refuses a file that breaks any rule.
+#include "game/world/Game.h"
+
+#include "engine/core/StringUtils.h"
+#include "engine/core/cFileSystem.h"
+#include "engine/core/cProfileManager.h"
+#include "engine/core/cProps.h"
+#include "engine/core/cString.h"
+#include "engine/devices/cResourceManager.h"
+#include "engine/ui/cPicture.h"
+#include "game/screens/CPlayState.h"
+#include "game/screens/cTutorial.h"
+#include "game/world/GameConfig.h"
+#include "game/world/UnitLevelInfo.h"
+#include "game/world/UnitTip.h"
+#include "game/world/UnitTypeInfo.h"
+
+#include <boost/make_shared.hpp>
+
+#include <cmath>
+#include <exception>
+
+namespace
+{
+
+// The smallest records the file can hold, which bound the counts read.
+constexpr size_t kMinUnitBytes = 144;
+constexpr size_t kMinRouteBytes = 12;
+constexpr size_t kMinBlockBytes = 40;
+constexpr size_t kMinTipBytes = 33;
+
+void writeRoute(LevelArchive& archive, const UnitRoute& route)
+{
+    archive.write8(route.point);
+    archive.write4(static_cast<int32_t>(route.steps.size()));
+    for (const UnitRoute::Step& step : route.steps)
+    {
+        archive.write8(step.point);
+        archive.write4(step.angle);
+    }
+}
+
+// Coordinates far beyond any field, and values that are no numbers, are damage.
+void checkCoordinate(LevelArchive& archive, float value, const char* what)
+{
+    if (!std::isfinite(value) || std::fabs(value) > 1.0e6f)
+        archive.fail(std::string(what) + " is not a coordinate of the field");
+}
+
+void readVector(LevelArchive& archive, Engine::cVector2& value, const char* what)
+{
+    archive.read8(value);
+    checkCoordinate(archive, value.x, what);
+    checkCoordinate(archive, value.y, what);
+}
+
+UnitRoute readRoute(LevelArchive& archive)
+{
+    UnitRoute route;
+    readVector(archive, route.point, "a route's end point");
+    const int steps = archive.readCount(kMinRouteBytes);
+    route.steps.resize(static_cast<size_t>(steps));
+    for (UnitRoute::Step& step : route.steps)
+    {
+        readVector(archive, step.point, "a route's step");
+        archive.read4(step.angle);
+        checkCoordinate(archive, step.angle, "a route's angle");
+    }
+    return route;
+}
+
+} // namespace
+
+std::vector<uint8_t> Game::saveLevelBytes()
+{
+    LevelArchive archive;
+    writeLevel(archive);
+    return archive.bytes();
+}
+
+void Game::writeLevel(LevelArchive& archive)
+{
+    archive.write4(static_cast<int32_t>(Engine::cProps::get<int>(L"CurrentLevel")));
+    archive.write4(static_cast<int32_t>(m_levelTime));
+
+    UnitNumbering numbering;
+    const std::vector<cUnit::Ptr> units = unitsOf(m_unitsByType);
+    for (size_t i = 0; i < units.size(); ++i)
+        numbering[units[i]] = static_cast<int>(i);
+    archive.write4(static_cast<int32_t>(units.size()));
+    for (const cUnit::Ptr& unit : units)
+        saveUnit(archive, unit, numbering);
+
+    archive.write8(m_basePoint);
+    m_levelResources.save(archive);
+    m_controller.save(archive, numbering);
+    archive.write4(static_cast<int32_t>(m_cheatPoints.size()));
+    for (const Engine::cPoint& cell : m_cheatPoints)
+        archive.write8(cell);
+    archive.write4(static_cast<int32_t>(m_helpGiven ? 1 : 0));
+    if (m_helpGiven)
+        m_helpResources.save(archive);
+}
+
+void Game::saveLevel()
+{
+    if (!Engine::cProfileManager::instance())
+        return;
+    LevelArchive archive;
+    writeLevel(archive);
+    archive.writeFile(GameConfig::instance().savePath());
+}
+
+void Game::saveUnit(LevelArchive& archive, const cUnit::Ptr& unit, const UnitNumbering& numbering)
+{
+    archive.write4(static_cast<int32_t>(unit->getTypeId()));
+    archive.write4(static_cast<int32_t>(unit->getLevel()));
+    archive.write4(static_cast<int32_t>(unit->getMaxLevel()));
+    archive.write4(static_cast<int32_t>(unit->getState()));
+    archive.writeString(unit->getViewStateId());
+    archive.write4(unit->getAngle());
+    archive.write8(unitPos(unit));
+    archive.write4(unit->getFallOffset());
+    archive.write8(unit->getOffset());
+    archive.write8(unit->getCell());
+    const auto& cells = unit->getFreeCells();
+    archive.write4(static_cast<int32_t>(cells ? cells->size() : 0));
+    if (cells)
+        for (const auto& [key, cell] : *cells)
+        {
+            archive.write4(static_cast<int32_t>(key));
+            archive.write8(cell);
+        }
+    archive.write4(static_cast<int32_t>(unit->getTargetType()));
+    archive.write4(static_cast<int32_t>(unit->getTargetLevel()));
+    archive.write4(static_cast<int32_t>(unit->cameOffsetRoutes.size()));
+    for (const UnitRoute& route : unit->cameOffsetRoutes)
+        writeRoute(archive, route);
+    archive.write8(unit->getProductionOffset());
+    archive.write4(static_cast<int32_t>(unit->getStateTypeId()));
+    archive.write4(static_cast<int32_t>(unit->getAppearOnCataclysm()));
+    archive.write4(static_cast<int32_t>(unit->getDisappearOnCataclysm()));
+    archive.write4(static_cast<int32_t>(unit->getTriggerCataclysm()));
+    unit->resources.save(archive);
+    const cUnit::Ptr parent = unit->getParent();
+    archive.write4(static_cast<int32_t>(parent ? LevelArchive::findId(numbering, parent) : -1));
+    archive.write1(unit->locked);
+    archive.write4(static_cast<int32_t>(unit->lockId));
+    archive.write4(unit->fallingDelay);
+    archive.write1(unit->hasOwnLevels);
+    if (unit->hasOwnLevels)
+    {
+        archive.write4(static_cast<int32_t>(unit->ownLevels.size()));
+        for (const auto& block : unit->ownLevels)
+            block->save(archive);
+    }
+    archive.write1(unit->inFire);
+    archive.write1(unit->isDamaged);
+    const bool fireBlock = unit->inFire && !unit->fireLevels.empty();
+    archive.write4(static_cast<int32_t>(fireBlock ? 1 : 0));
+    if (fireBlock)
+        unit->fireLevels.front()->save(archive);
+    writeRoute(archive, unit->route);
+    archive.writeString(unit->breafId);
+    archive.writeString(unit->goalCategory);
+    archive.write4(static_cast<int32_t>(unit->tips.size()));
+    for (const UnitTip* tip : unit->tips)
+        tip->save(archive);
+    archive.write4(static_cast<int32_t>(unit->garbage.size()));
+    for (const Engine::cPicture* picture : unit->garbage)
+        archive.write8(picture->getPosition());
+}
+
+bool Game::restoreLevel()
+{
+    if (!Engine::cProfileManager::instance())
+        return false;
+    Engine::cFileSystem* files = Engine::cFileSystem::instance();
+    const std::string path = GameConfig::instance().savePath();
+    if (!files || !files->isKnown(path))
+        return false;
+    std::string failure;
+    try
+    {
+        const LevelArchive file = LevelArchive::readFile(path);
+        restoreLevelBytes(file.bytes(), path);
+        return true;
+    }
+    catch (const Engine::cStringA& text)
+    {
+        failure = text;
+    }
+    catch (const std::string& text)
+    {
+        failure = text;
+    }
+    catch (const std::wstring& text)
+    {
+        failure = Engine::toUtf8(text);
+    }
+    catch (const char* text)
+    {
+        failure = text ? text : "";
+    }
+    // So that "continue" never fails twice on the same file.
+    m_restoreError = "The saved level \"" + path + "\" cannot be continued and was deleted: " + failure;
+    reportError(m_restoreError);
+    files->removeFile(path);
+    return false;
+}
+
+void Game::restoreLevelBytes(const std::vector<uint8_t>& bytes, const std::string& name)
+{
+    LevelArchive archive(bytes, name);
+    m_levelTypes.clear();
+
+    int32_t level = 0;
+    archive.read4(level);
+    uint32_t clock = 0;
+    archive.read4(clock);
+    const std::wstring path = levelPath(level);
+    Engine::cFileSystem* files = Engine::cFileSystem::instance();
+    if (level < 0 || !files || !files->isKnown(Engine::toUtf8(path)))
+        archive.fail("level " + std::to_string(level) + " has no level file");
+    m_levelTime = static_cast<float>(clock);
+    const Engine::tPropertiesPtr root =
+        Engine::cResourceManager::instance()->getXml(Engine::toUtf8(path), true);
+    m_levelPath = path;
+    loadLevelSettings(root);
+    registerUnitType(0);
+
+    const int count = archive.readCount(kMinUnitBytes);
+    std::vector<cUnit::Ptr> units;
+    std::vector<int> parents;
+    for (int i = 0; i < count; ++i)
+    {
+        cUnit::Ptr unit;
+        parents.push_back(restoreUnit(archive, unit));
+        units.push_back(unit);
+    }
+    // Parents must be units of the file, and no unit may end up its own ancestor.
+    for (int i = 0; i < count; ++i)
+    {
+        int parent = parents[static_cast<size_t>(i)];
+        for (int steps = 0; parent != -1; ++steps)
+        {
+            if (parent < -1 || parent >= count || parent == i || steps > count)
+                archive.fail("unit " + std::to_string(i) + " has the parent " +
+                             std::to_string(parents[static_cast<size_t>(i)]));
+            parent = parents[static_cast<size_t>(parent)];
+        }
+    }
+    occupancyChanged();
+    for (int i = 0; i < count; ++i)
+        if (parents[static_cast<size_t>(i)] != -1)
+            units[static_cast<size_t>(parents[static_cast<size_t>(i)])]->attach(
+                units[static_cast<size_t>(i)]);
+
+    readVector(archive, m_basePoint, "the base point");
+    m_levelResources.load(archive);
+    loadResourceTexts();
+    m_controller.restore(archive, units);
+
+    const int cheats = archive.readCount(8);
+    m_cheatPoints.clear();
+    for (int i = 0; i < cheats; ++i)
+    {
+        Engine::cPoint cell;
+        archive.read8(cell);
+        if (!m_occupancy.inside(cell))
+            archive.fail("a cheat cell lies outside the grid");
+        m_cheatPoints.push_back(cell);
+    }
+    int32_t help = 0;
+    archive.read4(help);
+    m_helpGiven = help != 0;
+    m_helpResources.clear();
+    if (m_helpGiven)
+        m_helpResources.load(archive);
+    if (archive.remaining() != 0)
+        archive.fail(std::to_string(archive.remaining()) + " bytes follow the end of the level");
+
+    Engine::cProps::set<int>(L"CurrentLevel", level);
+    buildLevelGoals();
+    m_controller.showAllGarbage();
+}
+
+int Game::restoreUnit(LevelArchive& archive, cUnit::Ptr& unit)
+{
+    GameConfig& config = GameConfig::instance();
+    int32_t typeId = 0;
+    int32_t level = 0;
+    int32_t maxLevel = 0;
+    int32_t state = 0;
+    std::wstring viewStateId;
+    archive.read4(typeId);
+    archive.read4(level);
+    archive.read4(maxLevel);
+    archive.read4(state);
+    archive.readString(viewStateId);
+    const auto type = config.getTypeInfo(typeId);
+    if (!type)
+        archive.fail("a unit of the type " + std::to_string(typeId) +
+                     ", which \"Units/Units.xml\" does not define");
+    if (level < 0 || level >= type->levelCount())
+        archive.fail("a unit at level " + std::to_string(level) + " of a type with " +
+                     std::to_string(type->levelCount()) + " levels");
+    if (!isUnitState(state))
+        archive.fail("a unit in the state " + std::to_string(state));
+    registerUnitType(typeId);
+
+    float angle = 0.0f;
+    Engine::cVector2 position;
+    float fallOffset = 0.0f;
+    Engine::cVector2 offset;
+    Engine::cPoint cell;
+    archive.read4(angle);
+    checkCoordinate(archive, angle, "a unit's angle");
+    readVector(archive, position, "a unit's position");
+    archive.read4(fallOffset);
+    checkCoordinate(archive, fallOffset, "a unit's fall");
+    readVector(archive, offset, "a unit's offset");
+    archive.read8(cell);
+    if (!m_occupancy.inside(cell) || !m_occupancy.inside(posToCell(position)))
+        archive.fail("a unit stands outside the grid");
+
+    boost::shared_ptr<cUnit::CellMap> cells;
+    const int cellCount = archive.readCount(12);
+    if (cellCount != 0)
+    {
+        cells = boost::make_shared<cUnit::CellMap>();
+        for (int i = 0; i < cellCount; ++i)
+        {
+            int32_t key = 0;
+            Engine::cPoint freeCell;
+            archive.read4(key);
+            archive.read8(freeCell);
+            if (!m_occupancy.inside(freeCell))
+                archive.fail("a unit covers a cell outside the grid");
+            cells->emplace(key, freeCell);
+            m_occupancy.setCellFlags(freeCell, kCellBlocked);
+        }
+    }
+
+    unit =
+        addUnit(typeId, level, maxLevel, static_cast<eUnitState>(state), angle, position, cells, viewStateId);
+    unit->setFallOffset(fallOffset);
+    if (static_cast<eUnitState>(state) == eUnitState::hidden)
+        unit->setState(eUnitState::hidden, -1);
+
+    int32_t value = 0;
+    archive.read4(value);
+    unit->setTargetType(value);
+    archive.read4(value);
+    unit->setTargetLevel(value);
+    const int routes = archive.readCount(kMinRouteBytes);
+    unit->cameOffsetRoutes.clear();
+    for (int i = 0; i < routes; ++i)
+        unit->cameOffsetRoutes.push_back(readRoute(archive));
+
+    Engine::cVector2 productionOffset;
+    readVector(archive, productionOffset, "a unit's production offset");
+    unit->setProductionOffset(productionOffset);
+    archive.read4(value);
+    unit->stateTypeId = value;
+    archive.read4(value);
+    unit->setAppearOnCataclysm(value);
+    archive.read4(value);
+    unit->setDisappearOnCataclysm(value);
+    archive.read4(value);
+    unit->setTriggerCataclysm(value);
+    unit->setCell(cell, offset);
+
+    unit->resources.load(archive);
+    int32_t parent = -1;
+    archive.read4(parent);
+    unit->typeName = config.unitNames().nameOf(typeId);
+
+    archive.read1(unit->locked);
+    archive.read4(value);
+    unit->lockId = value;
+    archive.read4(unit->fallingDelay);
+    archive.read1(unit->hasOwnLevels);
+    if (unit->hasOwnLevels)
+    {
+        const int blocks = archive.readCount(kMinBlockBytes);
+        for (int i = 0; i < blocks; ++i)
+        {
+            auto block = boost::make_shared<UnitLevelInfo>();
+            block->load(archive);
+            unit->ownLevels.push_back(block);
+        }
+    }
+    archive.read1(unit->inFire);
+    archive.read1(unit->isDamaged);
+    if (unit->inFire)
+        registerUnitType(config.getTypeId(L"BarrierFireAttach"));
+    int32_t fireFlag = 0;
+    archive.read4(fireFlag);
+    if (fireFlag != 0 && (fireFlag != 1 || !unit->inFire))
+        archive.fail("a fire flag of " + std::to_string(fireFlag));
+    if (fireFlag == 1)
+    {
+        auto block = boost::make_shared<UnitLevelInfo>();
+        block->load(archive);
+        unit->fireLevels.clear();
+        unit->fireLevels.push_back(block);
+    }
+    unit->route = readRoute(archive);
+    archive.readString(unit->breafId);
+    archive.readString(unit->goalCategory);
+
+    const int tips = archive.readCount(kMinTipBytes);
+    if (tips != 0)
+    {
+        unit->clearTips();
+        for (int i = 0; i < tips; ++i)
+        {
+            auto* tip = new UnitTip(unit);
+            try
+            {
+                tip->load(archive);
+            }
+            catch (...)
+            {
+                delete tip;
+                throw;
+            }
+            const int tipType = tip->tipType;
+            if (tipType < 0 || tipType > 2)
+            {
+                delete tip;
+                archive.fail("a tip of the type " + std::to_string(tipType));
+            }
+            if (tip->done)
+            {
+                delete tip;
+                continue;
+            }
+            unit->tips.push_back(tip);
+            cTutorial::instance().addTip(tip);
+        }
+    }
+
+    const int garbage = archive.readCount(8);
+    if (garbage != 0)
+    {
+        unit->clearGarbage();
+        for (int i = 0; i < garbage; ++i)
+        {
+            Engine::cVector2 at;
+            readVector(archive, at, "a garbage picture's position");
+            auto* picture = new Engine::cPicture(*m_garbageView);
+            picture->setParent(getPlayView());
+            picture->setPosition(at);
+            picture->hide();
+            unit->garbage.push_back(picture);
+        }
+    }
+    if (unit->typeName == L"BarrierFlood")
+    {
+        m_floodBarrier = unit;
+        unit->refresh();
+    }
+    return parent;
+}

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "engine/core/cControl.h"
+#include "engine/core/cFrameDevices.h"
+#include "engine/core/cLogic.h"
+#include "engine/core/cTimer.h"
+#include "engine/devices/cInput.h"
+#include "platform/input/ScriptedInput.h"
+#include "platform/system/FakeClock.h"
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+
+namespace UiTest
+{
+
+// The bytes of a font file (see cFont) with one glyph per character: each glyph is `width`
+// texels wide and `height` high in a texture of `side` x `side`, advances by its width, and
+// sits in the texture's bottom row of cells, one cell per character in code order.
+inline std::string fontBytes(const std::wstring& characters, float width, float height, float side)
+{
+    std::string bytes;
+    const auto put = [&bytes](const void* data, size_t size)
+    { bytes.append(static_cast<const char*>(data), size); };
+    const auto put32 = [&put](uint32_t v) { put(&v, 4); };
+    const auto put16 = [&put](uint16_t v) { put(&v, 2); };
+    const auto putFloat = [&put](float f) { put(&f, 4); };
+    put32(0x666F6E74u);
+    put32(static_cast<uint32_t>(characters.size()));
+    for (size_t i = 0; i < characters.size(); ++i)
+    {
+        put16(static_cast<uint16_t>(characters[i]));
+        put16(static_cast<uint16_t>(characters[i]));
+        put16(static_cast<uint16_t>(i));
+    }
+    put32(static_cast<uint32_t>(characters.size()));
+    for (size_t i = 0; i < characters.size(); ++i)
+    {
+        const float left = static_cast<float>(i) * width / side;
+        putFloat(left);
+        putFloat(height / side);
+        putFloat(left + width / side);
+        putFloat(0.0f);
+        putFloat(width / side);
+    }
+    return bytes;
+}
+
+// The engine's own frame devices, except that the pointer is where the test puts it, in
+// virtual units.
+class cPointerDevices final : public Engine::cFrameDevices
+{
+public:
+    cPointerDevices() : m_engine(Engine::makeEngineFrameDevices()) {}
+
+    void pollInput() override { m_engine->pollInput(); }
+    boost::signals2::connection connectKey(int code, const boost::function<void()>& slot) override
+    {
+        return m_engine->connectKey(code, slot);
+    }
+    Engine::cVector2 cursorInWindow() override { return cursor; }
+    void screenToVirtual(Engine::cVector2&) override {}
+    void present() override { m_engine->present(); }
+    void drawView(Engine::cView& view) override { m_engine->drawView(view); }
+    void endFrame() override { m_engine->endFrame(); }
+    void takeScreenshot(const std::wstring& fileName) override { m_engine->takeScreenshot(fileName); }
+
+    Engine::cVector2 cursor{-1000.0f, -1000.0f};
+
+private:
+    std::unique_ptr<Engine::cFrameDevices> m_engine;
+};
+
+// A running frame: a fake clock, the frame timer, scripted input and the frame driver, so a
+// test moves and clicks the mouse through input events and runs whole frames.
+class cFrames
+{
+public:
+    cFrames()
+    {
+        auto backend = std::make_unique<Platform::ScriptedInput>(false);
+        script = backend.get();
+        input = std::make_unique<Engine::cInput>(std::move(backend));
+        auto devices = std::make_unique<cPointerDevices>();
+        pointer = devices.get();
+        logic = std::make_unique<Engine::cLogic>(std::move(devices));
+        // The first poll acquires the devices.
+        frame();
+    }
+    ~cFrames()
+    {
+        Engine::cControl::deletePending();
+        logic.reset();
+        input.reset();
+    }
+    cFrames(const cFrames&) = delete;
+    cFrames& operator=(const cFrames&) = delete;
+
+    // One frame of `ms` milliseconds.
+    void frame(uint32_t ms = 20)
+    {
+        clock.advance(ms);
+        logic->update();
+    }
+    // Puts the pointer at (x, y) with a movement event, and runs a frame.
+    void moveTo(float x, float y)
+    {
+        const Engine::cVector2 from = pointer->cursor;
+        pointer->cursor = Engine::cVector2(x, y);
+        const int dx = static_cast<int>(x - from.x);
+        script->mouseMove(dx == 0 ? 1 : dx, static_cast<int>(y - from.y));
+        frame();
+    }
+    // Presses or releases the primary button, and runs a frame.
+    void press()
+    {
+        script->mouseButton(0, true);
+        frame();
+    }
+    void release()
+    {
+        script->mouseButton(0, false);
+        frame();
+    }
+    void click()
+    {
+        press();
+        release();
+    }
+
+    Platform::FakeClock clock{1000};
+    Engine::cTimer timer;
+    Platform::ScriptedInput* script = nullptr;
+    std::unique_ptr<Engine::cInput> input;
+    cPointerDevices* pointer = nullptr;
+    std::unique_ptr<Engine::cLogic> logic;
+};
+
+} // namespace UiTest

@@ -1,0 +1,162 @@
+// The saved unfinished level: leaving writes it, restoring it and saving again gives the same
+// bytes, and a damaged file is refused, deleted and changes nothing of the player's.
+#include "engine/core/cProps.h"
+#include "game/screens/BestTimes.h"
+#include "game/screens/cTutorial.h"
+#include "game/world/LevelArchive.h"
+#include "game/world/UnitLevelInfo.h"
+#include "tests/game/world/game_test_tools.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace GameTest;
+
+namespace
+{
+
+// Every kind of record a unit can carry: parked heroes, own, fire and repair levels, tips,
+// garbage, a pile's load, a hidden flood.
+const std::string kLevel = GameFixture::levelXml(
+    "<Unit Type=\"TownHall\" Position=\"50;50\" Level=\"1\" BreafId=\"start\"><FreeCells><Cell Pos=\"2;2\"/>"
+    "</FreeCells><CameOffsetPoints><Route Pos=\"40;0\"><Step Pos=\"20;0\" Angle=\"45\"/></Route>"
+    "</CameOffsetPoints></Unit>"
+    "<Unit Type=\"Road\" Position=\"110;110\" MaxLevel=\"1\" TargetType=\"1\" TargetLevel=\"1\" "
+    "GoalCategory=\"roads\">"
+    "<FreeCells><Cell Pos=\"5;5\"/></FreeCells><Upgrades><Level UpgradeTime=\"9\"><UpIn><Res Name=\"Cement\" "
+    "Count=\"3\"/></UpIn></Level><Level/></Upgrades></Unit>"
+    "<Unit Type=\"Workshop\" Position=\"150;150\" InFire=\"1\"><FireUpgrades><Level><RepairRes>"
+    "<Res Name=\"Steel\" Count=\"2\"/></RepairRes></Level></FireUpgrades></Unit>"
+    "<Unit Type=\"Market\" Position=\"190;150\" IsDamaged=\"1\"><RepairUpgrades><Level/>"
+    "</RepairUpgrades></Unit>"
+    "<Unit Type=\"Rubble\" Position=\"250;110\" TargetType=\"2\" BreafId=\"cleared\"><Tutorial>"
+    "<Tip tip_type=\"0\" event_type=\"0\" start=\"30\" text=\"Clear the rubble\"/>"
+    "<Tip tip_type=\"2\" event_type=\"5\" text=\"Here\" target=\"10;20\"/>"
+    "<Tip tip_type=\"1\" event_type=\"3\" text=\"No way\"/></Tutorial>"
+    "<Garbage><Piece Pos=\"240;100\"/><Piece Pos=\"262;118\"/></Garbage></Unit>"
+    "<Unit Type=\"Money\" Position=\"330;110\" FallingCount=\"7\"/>"
+    "<Unit Type=\"BarrierFlood\" Position=\"410;210\" Angle=\"30\"/>",
+    "<CheatPoints><Cell Pos=\"20;15\"/></CheatPoints><MetaData GoldTime=\"5\" SilverTime=\"20\"/>"
+    "<InitialResources><Res Name=\"Money\" Count=\"12\"/></InitialResources>");
+
+std::vector<uint8_t> bytesOf(const std::string& text)
+{
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+} // namespace
+
+TEST(LevelSave, LeavingAnUnfinishedLevelWritesASaveThatRestoresToTheSameBytes)
+{
+    GameFixture fixture;
+    fixture.startProfile();
+    Engine::cProps::set<int>(L"CurrentLevel", 930);
+    Game& game = fixture.load(930, kLevel);
+    game.getController().init();
+    fixture.run(129, 0.1f); // 12.9 s, past the gold time: the help has fallen
+    ASSERT_TRUE(game.isHelpGiven());
+    const size_t units = game.getUnits().size();
+    game.leavePlay();
+
+    const std::string path = GameConfig::instance().savePath();
+    EXPECT_EQ(path, "profiles/00000001.save");
+    const std::string saved = fixture.readShared(path);
+    ASSERT_FALSE(saved.empty());
+    LevelArchive head(bytesOf(saved), path);
+    int32_t level = 0;
+    int32_t clock = 0;
+    head.read4(level);
+    head.read4(clock);
+    EXPECT_EQ(level, 930);
+    EXPECT_EQ(clock, 12) << "whole seconds";
+    EXPECT_EQ(GameConfig::instance().savedLevelNumber(), 930);
+
+    Engine::cProps::set<int>(L"CurrentLevel", 0);
+    cTutorial::instance().reset();
+    Game& restored = fixture.newGame();
+    ASSERT_TRUE(restored.restoreLevel()) << restored.getRestoreError();
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 930);
+    EXPECT_FLOAT_EQ(restored.getLevelTime(), 12.0f);
+    EXPECT_EQ(restored.getUnits().size(), units);
+    EXPECT_EQ(restored.saveLevelBytes(), bytesOf(saved)) << "restored and saved again, byte for byte";
+
+    // What the bytes stand for came back.
+    ASSERT_TRUE(restored.getBase());
+    EXPECT_EQ(restored.getBase()->getAttached().size(), 2u) << "the parked heroes";
+    ASSERT_TRUE(restored.getFloodBarrier());
+    EXPECT_EQ(restored.getFloodBarrier()->getState(), eUnitState::hidden);
+    EXPECT_TRUE(restored.getOccupancy().getCellFlags(Engine::cPoint(5, 5)) & kCellBlocked);
+    const cUnit::Ptr rubble = restored.getUnits().find(typeId(L"Rubble"))->second;
+    EXPECT_EQ(rubble->tips.size(), 3u);
+    EXPECT_EQ(cTutorial::instance().getTimedTips().size(), 1u);
+    EXPECT_EQ(cTutorial::instance().getPolledTips().size(), 1u);
+    EXPECT_EQ(rubble->garbage.size(), 2u);
+    const cUnit::Ptr road = restored.getUnits().find(typeId(L"Road"))->second;
+    ASSERT_TRUE(road->hasOwnLevels);
+    EXPECT_EQ(road->getLevelInfo()->upIn.getCount(resourceId(L"Cement")), 3);
+    const cUnit::Ptr workshop = restored.getUnits().find(typeId(L"Workshop"))->second;
+    ASSERT_EQ(workshop->fireLevels.size(), 1u);
+    // The fire block keeps the fake fire's cost and adds the level's.
+    EXPECT_EQ(workshop->getActiveLevelInfo()->repairRes.getCount(resourceId(L"Money")), 3);
+    EXPECT_EQ(workshop->getActiveLevelInfo()->repairRes.getCount(resourceId(L"Steel")), 2);
+    EXPECT_EQ(restored.getLevelGoals().size(), 2u);
+    EXPECT_EQ(restored.getResources().getCount(resourceId(L"Money")), 12);
+    EXPECT_TRUE(restored.isHelpGiven());
+}
+
+TEST(LevelSave, ADamagedSaveIsRefusedAndDeletedAndTheProfileKeepsItsValues)
+{
+    GameFixture fixture;
+    fixture.startProfile();
+    Engine::cProps::set<int>(L"CurrentLevel", 931);
+    Game& game = fixture.load(931, kLevel);
+    game.getController().init();
+    fixture.run(20, 0.1f);
+    const std::vector<uint8_t> good = game.saveLevelBytes();
+    const std::string path = GameConfig::instance().savePath();
+    BestTimes::instance().saveIfChanged();
+    const std::string bestTimes = fixture.readShared("besttimes.xml");
+
+    const std::vector<std::vector<uint8_t>> damaged = {
+        std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(good.size() / 2)), // cut short
+        std::vector<uint8_t>(good.begin(), good.begin() + 6),                                  // no clock
+        [&]
+        {
+            auto bytes = good;
+            bytes[8] = 0xFF; // a unit count no file can hold
+            return bytes;
+        }(),
+        [&]
+        {
+            auto bytes = good;
+            bytes[12] = 0x7F; // the first unit's type id, undefined
+            return bytes;
+        }(),
+        [&]
+        {
+            auto bytes = good;
+            bytes.push_back(0); // a byte after the end
+            return bytes;
+        }(),
+    };
+    Engine::cProps::set<int>(L"CurrentLevel", 4);
+    for (const auto& bytes : damaged)
+    {
+        Engine::writeWholeFile(path, bytes.data(), bytes.size());
+        ASSERT_TRUE(fixture.files->isKnown(path));
+        Game& restored = fixture.newGame();
+        EXPECT_FALSE(restored.restoreLevel());
+        EXPECT_NE(restored.getRestoreError().find(path), std::string::npos) << restored.getRestoreError();
+        EXPECT_FALSE(fixture.files->isKnown(path)) << "the damaged save is gone";
+        EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 4) << "the profile keeps its level";
+        fixture.game.reset();
+    }
+    EXPECT_EQ(fixture.readShared("besttimes.xml"), bestTimes);
+
+    // The level then starts afresh in a new model, and without a save there is nothing to restore.
+    EXPECT_FALSE(fixture.newGame().restoreLevel());
+    EXPECT_TRUE(fixture.game->getRestoreError().empty());
+    fixture.game->loadLevel(931);
+    EXPECT_FALSE(fixture.game->getUnits().empty());
+}

@@ -1,0 +1,115 @@
+// The game's own levels: each is written by leveltool from its source (and matches it), loads
+// through levelcheck without a window, and together they use every unit category and every
+// kind of goal. The sounds the game plays are all in the sound table.
+#include "engine/core/FileUtils.h"
+#include "engine/core/StringUtils.h"
+#include "engine/core/cFileSystem.h"
+#include "game/hud/cGameSounds.h"
+#include "game/world/SoundIds.h"
+#include "game/world/UnitCategories.h"
+#include "game/world/UnitTypeInfo.h"
+#include "tests/game/world/game_test_tools.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <regex>
+#include <set>
+#include <string>
+
+using namespace GameTest;
+
+namespace
+{
+
+const std::string kTools = QUILL_BINARY_DIR "/tools/";
+
+// Runs a command and returns its output (stdout and stderr) and exit status.
+std::string run(const std::string& command, int& status)
+{
+    std::string output;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+    {
+        status = -1;
+        return output;
+    }
+    char buffer[4096];
+    size_t read = 0;
+    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, read);
+    status = pclose(pipe);
+    return output;
+}
+
+} // namespace
+
+TEST(ShippedLevels, EachLevelIsWrittenFromItsSource)
+{
+    ::Test::TempDir out;
+    const int levels = 6;
+    for (int level = 0; level < levels; ++level)
+    {
+        const std::string name = "n" + std::to_string(level);
+        const std::string written = (out.path() / (name + ".xml")).string();
+        int status = 0;
+        const std::string output =
+            run(kTools + "leveltool " QUILL_SOURCE_DIR "/tools/levels/" + name + ".txt " + written, status);
+        ASSERT_EQ(status, 0) << output;
+        EXPECT_EQ(::Test::readFile(written),
+                  ::Test::readFile(QUILL_SOURCE_DIR "/data/Levels/" + name + ".xml"))
+            << name << ": run leveltool on its source again";
+    }
+}
+
+TEST(ShippedLevels, LevelcheckLoadsEveryLevelAndTheyUseEveryCategoryAndGoal)
+{
+    // The game's grid for its 1024 x 768 screen, as the player's settings give it.
+    ::Test::TempDir home;
+    home.write("Quillmoor/sys/settings.xml",
+               "<settings><graphics width=\"1024\" height=\"768\" fullscreen=\"0\"/></settings>");
+    int status = 0;
+    const std::string output = run("XDG_DATA_HOME=" + home.path().string() + " " + kTools +
+                                       "levelcheck --data " QUILL_SOURCE_DIR "/data",
+                                   status);
+    ASSERT_EQ(status, 0) << output;
+
+    GameFixture fixture;
+    const int count = GameConfig::instance().getConstants().LevelsCount;
+    for (int level = 0; level < count; ++level)
+        EXPECT_NE(
+            output.find("Level " + std::to_string(level) + ": Levels/n" + std::to_string(level) + ".xml"),
+            std::string::npos);
+    EXPECT_NE(output.find("grid 53 x 40"), std::string::npos);
+
+    // Every category among the units (tools are attached to heroes only while they work).
+    std::set<std::wstring> categories;
+    const std::regex unitLine(R"(\n    (\w+) cell \d+;\d+ level \d+ \w+)");
+    for (auto it = std::sregex_iterator(output.begin(), output.end(), unitLine); it != std::sregex_iterator();
+         ++it)
+    {
+        const int type = typeId(Engine::fromUtf8((*it)[1]).c_str());
+        ASSERT_NE(type, -1) << (*it)[1];
+        categories.insert(GameConfig::instance().categoryNames().nameOf(
+            GameConfig::instance().getTypeInfo(type)->categoryId));
+    }
+    for (const wchar_t* category : UnitCategory::all)
+    {
+        if (std::wstring(category) != UnitCategory::attach)
+        {
+            EXPECT_TRUE(categories.count(category)) << Engine::toUtf8(category);
+        }
+    }
+    // Every kind of goal.
+    for (const char* goal :
+         {"\n    clear ", "\n    fulfil ", "\n    put out ", " to level 1 ", " to level 2 "})
+        EXPECT_NE(output.find(goal), std::string::npos) << goal;
+}
+
+TEST(ShippedLevels, EverySoundTheGamePlaysIsInTheSoundTable)
+{
+    GameFixture fixture;
+    for (const char* id : SoundId::all)
+        EXPECT_TRUE(fixture.sounds->hasSound(id)) << id;
+}

@@ -1,0 +1,177 @@
+// The art tool run as the build runs it: pictures drawn from a small source of the test's own
+// and checked by their pixels, faults told with their file and line, and the shipped pack and
+// manifest made again from tools/art, byte for byte.
+#include "engine/core/Pack.h"
+#include "engine/core/StringUtils.h"
+#include "platform/image/ImageDecoder.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <minizip/unzip.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace
+{
+
+const std::string kArtgen = std::string(QUILL_BINARY_DIR) + "/tools/artgen/artgen";
+
+// Runs artgen with the arguments; gives its exit status and what it told on stderr.
+int runArtgen(const std::string& arguments, const ::Test::TempDir& temp, std::string* errors = nullptr)
+{
+    const std::filesystem::path log = temp.path() / "stderr.txt";
+    const int status = std::system((kArtgen + " " + arguments + " 2> " + log.string()).c_str());
+    if (errors)
+        *errors = ::Test::readFile(log);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string member(const std::filesystem::path& pack, const std::string& name)
+{
+    unzFile zip = Engine::openPackHandle(Engine::fromUtf8(pack.string()));
+    EXPECT_TRUE(zip);
+    if (!zip)
+        return {};
+    std::string bytes;
+    if (unzLocateFile(zip, name.c_str(), 1) == UNZ_OK && unzOpenCurrentFile(zip) == UNZ_OK)
+    {
+        char buffer[4096];
+        for (int got; (got = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0;)
+            bytes.append(buffer, static_cast<size_t>(got));
+        unzCloseCurrentFile(zip);
+    }
+    unzClose(zip);
+    return bytes;
+}
+
+struct Rgba
+{
+    int b, g, r, a;
+};
+
+Rgba at(const Platform::Image& image, uint32_t x, uint32_t y)
+{
+    const uint8_t* p = image.row(y) + x * 4;
+    return {p[0], p[1], p[2], p[3]};
+}
+
+int brightness(const Rgba& c)
+{
+    return c.r + c.g + c.b;
+}
+
+const char* const kStyle = "let shadow_dx 4\nlet shadow_dy 3\nlet shadow_blur 1\nlet shadow_alpha 0.4\n"
+                           "let shadow_colour ink\nlet outline 1.5\n";
+
+} // namespace
+
+// A square in one palette colour, lit from the upper left: the outline is a darker tone of the
+// same hue, the upper-left inside is lighter than the lower-right inside, the body casts a soft
+// shadow to the lower right and none to the upper left; a part drawn in a loop places what it
+// is told; the second frame shows the ball moved by the frame time.
+TEST(Artgen, DrawsTheHouseLookFromASource)
+{
+    ::Test::TempDir temp;
+    temp.write("art/palette.txt", "# test colours\nbrick #c04030 walls\nink #202028 shadow\ncream #f0e8d0 "
+                                  "ball\n");
+    temp.write("art/style.art", kStyle);
+    temp.write("art/parts/ball.art", "part ball x y r=3 colour=cream\n  circle x y r colour out=0\nend\n");
+    temp.write("art/sheets.art",
+               "sheet test/square.png size=64,64 frames=2 anchor=32,32 unit=Wall level=0,1\n"
+               "  rect -16 -16 32 32 brick\n"
+               "  over\n    ball -20+t*40 -26\n  end\n"
+               "end\n");
+    ASSERT_EQ(runArtgen((temp.path() / "art").string() + " --pack " + (temp.path() / "out.pack").string() +
+                            " --manifest " + (temp.path() / "manifest.txt").string(),
+                        temp),
+              0);
+    const std::string png = member(temp.path() / "out.pack", "test/square.png");
+    const Platform::Image image =
+        Platform::decodeImage(reinterpret_cast<const uint8_t*>(png.data()), png.size());
+    ASSERT_EQ(image.width, 128u);
+    ASSERT_EQ(image.height, 64u);
+
+    const Rgba middle = at(image, 32, 32);
+    EXPECT_EQ(middle.a, 255);
+    EXPECT_GT(middle.r, middle.g + 40);
+    const Rgba outline = at(image, 16, 32);
+    EXPECT_LT(brightness(outline), brightness(middle) - 60);
+    EXPECT_GT(outline.r, outline.g) << "the outline keeps the fill's hue";
+    EXPECT_GT(brightness(at(image, 18, 18)), brightness(at(image, 45, 45)) + 40) << "lit from the upper left";
+    const Rgba shadow = at(image, 50, 50);
+    EXPECT_GT(shadow.a, 60);
+    EXPECT_LT(shadow.a, 140);
+    EXPECT_LT(brightness(shadow), 150);
+    EXPECT_EQ(at(image, 13, 13).a, 0) << "no shadow to the upper left";
+    for (uint32_t y = 0; y < image.height; ++y)
+        for (uint32_t x = 0; x < image.width; ++x)
+        {
+            const Rgba c = at(image, x, y);
+            EXPECT_FALSE(c.a == 255 && (brightness(c) == 0 || brightness(c) == 765)) << "pure black or white";
+        }
+    // The ball: at x = -20 in the first frame, x = 0 in the second (64 pixels to the right).
+    EXPECT_GT(at(image, 12, 6).a, 200);
+    EXPECT_EQ(at(image, 32, 6).a, 0);
+    EXPECT_EQ(at(image, 64 + 12, 6).a, 0);
+    EXPECT_GT(at(image, 64 + 32, 6).a, 200);
+
+    const std::string listed = ::Test::readFile(temp.path() / "manifest.txt");
+    EXPECT_NE(listed.find("test/square.png  128x64  64x64  2x1   2"), std::string::npos) << listed;
+}
+
+// A fault names the source file, the line and what is wrong, and writes no pack.
+TEST(Artgen, TellsWhereASourceIsWrong)
+{
+    struct Case
+    {
+        const char* source;
+        const char* told;
+    };
+    const Case cases[] = {
+        {"sheet a.png size=8,8\n  rect 0 0 4 4 bricks\nend\n",
+         "sheets.art:2: \"bricks\" is neither a number nor"},
+        {"sheet a.png size=8,8\n  house 0 0\nend\n", "sheets.art:2: unknown statement or part \"house\""},
+        {"sheet a.png size=8,8\n  rect 0 0 4 brick\nend\n", "sheets.art:2: \"rect\" takes 4 numbers"},
+        {"sheet a.png size=8,8\n  circle 0 0 4 brick-200\nend\n", "percentage"},
+        {"sheet a.png size=8,8\n  circle 0 0 4 brick\n", "sheets.art:1: \"sheet\" has no \"end\""},
+        {"sheet A.png size=8,8\nend\n", "not a picture path"},
+        {"sheet a.png size=8,8\nend\nsheet a.png size=8,8\nend\n", "drawn twice"},
+        {"sheet a.png size=8,8\n  circle 0 0 4/(t-t) brick\nend\n", "division by zero"},
+        {"sheet a.png size=8,8 colour=brick\nend\n", "unknown option colour="},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.source);
+        ::Test::TempDir temp;
+        temp.write("art/palette.txt", "brick #c04030\nink #202028\n");
+        temp.write("art/style.art", kStyle);
+        temp.write("art/sheets.art", c.source);
+        std::string errors;
+        EXPECT_EQ(runArtgen((temp.path() / "art").string() + " --pack " + (temp.path() / "out.pack").string(),
+                            temp, &errors),
+                  1);
+        EXPECT_NE(errors.find(c.told), std::string::npos) << errors;
+        EXPECT_FALSE(std::filesystem::exists(temp.path() / "out.pack"));
+    }
+}
+
+// Drawing tools/art again gives the manifest that is kept beside the sources and the very bytes
+// of the pack that the build put into the data folder.
+TEST(Artgen, MakesTheShippedPackAndManifestAgain)
+{
+    ::Test::TempDir temp;
+    ASSERT_EQ(runArtgen(std::string(QUILL_SOURCE_DIR) + "/tools/art --pack " +
+                            (temp.path() / "art.pack").string() + " --manifest " +
+                            (temp.path() / "manifest.txt").string(),
+                        temp),
+              0);
+    EXPECT_TRUE(::Test::readFile(temp.path() / "manifest.txt") ==
+                ::Test::readFile(std::string(QUILL_SOURCE_DIR) + "/tools/art/manifest.txt"))
+        << "tools/art/manifest.txt is out of date: write it again with artgen tools/art --manifest "
+           "tools/art/manifest.txt";
+    EXPECT_TRUE(::Test::readFile(temp.path() / "art.pack") ==
+                ::Test::readFile(std::string(QUILL_SOURCE_DIR) + "/data/art.pack"))
+        << "the pack differs from the one the build drew";
+}

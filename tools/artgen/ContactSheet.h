@@ -1,0 +1,18 @@
+#pragma once
+
+#include "tools/artgen/Interpreter.h"
+
+#include <string>
+#include <vector>
+
+namespace ArtGen
+{
+
+// Pictures laid out for looking at them, never shipped: pages of every sheet, enlarged by
+// `zoom`, on a field-green ground with the path and frame count under each, written as
+// "<folder>/contact_<n>.png"; and each scene at its own size as "<folder>/<scene path>".
+// Returns the files written.
+std::vector<std::string> writeContactSheets(const std::vector<const SheetOutput*>& outputs,
+                                            const std::string& folder, int zoom);
+
+} // namespace ArtGen

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "platform/image/Image.h"
+#include "tools/artgen/Palette.h"
+#include "tools/artgen/Script.h"
+#include "tools/artgen/Value.h"
+#include "tools/artgen/Words.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace ArtGen
+{
+
+// What a sheet is and what it is for, as the manifest lists it.
+struct SheetInfo
+{
+    std::string path;
+    int frameWidth = 0;
+    int frameHeight = 0;
+    int frames = 1;
+    int columns = 1;
+    int rows = 1;
+    // Suggested frames per second; 0 for a still picture.
+    double rate = 0.0;
+    // Where the unit's cell centre lies in a frame.
+    double anchorX = 0.0;
+    double anchorY = 0.0;
+    // "-" where it does not apply.
+    std::string unit = "-";
+    std::string level = "-";
+    std::string look = "-";
+    std::string states = "-";
+    std::string angle = "-";
+    // "<file>:<line>" of the sheet statement.
+    std::string source;
+};
+
+struct SheetOutput
+{
+    SheetInfo info;
+    Platform::Image image;
+    // A preview scene: drawn for looking, never packed or listed.
+    bool scene = false;
+};
+
+// Runs the picture sources. Every source is loaded first, so a part may be used in any file;
+// then the top-level statements of the files run in load order and every "sheet" draws one
+// picture, frame by frame, with the origin at its anchor. Scenes run after every sheet (they
+// stamp sheets). The language is described in tools/art/README.md.
+class Interpreter
+{
+public:
+    explicit Interpreter(const Palette& palette);
+    ~Interpreter();
+
+    // Throws std::runtime_error "<file>:<line>: <reason>" for a source that cannot be read.
+    void load(const std::string& text, const std::string& shownName);
+    // Draws every sheet (and every scene when `withScenes`) and hands each to `onSheet` in
+    // order. Throws std::runtime_error "<file>:<line>: <reason>" at the first fault.
+    void run(const std::function<void(SheetOutput&)>& onSheet, bool withScenes);
+
+private:
+    struct Part
+    {
+        const Statement* statement = nullptr;
+        std::vector<std::string> parameters;
+        std::vector<std::string> defaults;
+    };
+    struct Drawing;
+
+    void execute(const std::vector<Statement>& list, Drawing* drawing);
+    void executeOne(const Statement& statement, Drawing* drawing);
+    void loop(const Statement& statement, Drawing* drawing);
+    void drawSheet(const Statement& statement, bool scene);
+    void drawShape(const std::string& kind, Words::Arguments& arguments, Drawing& drawing);
+    void callPart(const Part& part, Words::Arguments& arguments, Drawing& drawing);
+    void stamp(Words::Arguments& arguments, Drawing& drawing);
+
+    const Palette& m_palette;
+    Variables m_variables;
+    Words m_words;
+    std::vector<std::vector<Statement>> m_files;
+    std::map<std::string, Part> m_parts;
+    std::map<std::string, std::string> m_sheetSources;
+    std::map<std::string, SheetOutput> m_drawn;
+    std::vector<const Statement*> m_scenes;
+    std::function<void(SheetOutput&)> m_onSheet;
+    bool m_keepDrawn = false;
+    int m_depth = 0;
+};
+
+} // namespace ArtGen

@@ -1,0 +1,165 @@
+// Draws every picture of the game from the sources in tools/art and writes them into the
+// data folder's art pack, the manifest of the pack, or contact sheets to look at.
+//
+//   artgen <art folder> [--pack <file.pack>] [--manifest <file>]
+//          [--contact <folder> [--zoom <n>] [--only <regular expression>]]
+//
+// The sources are the palette ("palette.txt"), the shared look ("style.art", read first) and
+// every other "*.art" file below the folder, read in path order. tools/art/README.md describes
+// them. The pack and the manifest are the same bytes on every run.
+#include "platform/image/PngCodec.h"
+#include "tools/artgen/ContactSheet.h"
+#include "tools/artgen/Interpreter.h"
+#include "tools/artgen/Manifest.h"
+#include "tools/artgen/PackWriter.h"
+#include "tools/artgen/Palette.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <regex>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+struct Options
+{
+    std::string art;
+    std::string pack;
+    std::string manifest;
+    std::string contact;
+    std::string only;
+    int zoom = 2;
+};
+
+std::string readText(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error(path.string() + ": cannot be read");
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// "style.art" first, then every other source in path order.
+std::vector<std::filesystem::path> sources(const std::filesystem::path& folder)
+{
+    std::vector<std::filesystem::path> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file() && entry.path().extension() == ".art" &&
+            entry.path().filename() != "style.art")
+            found.push_back(entry.path());
+    std::sort(found.begin(), found.end());
+    found.insert(found.begin(), folder / "style.art");
+    return found;
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    const std::string temporary = path + ".part";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush())
+            throw std::runtime_error("cannot write " + temporary);
+    }
+    std::filesystem::rename(temporary, path);
+}
+
+int run(const Options& options)
+{
+    const std::filesystem::path folder(options.art);
+    ArtGen::Palette palette;
+    palette.load((folder / "palette.txt").string(), (folder / "palette.txt").string());
+    ArtGen::Interpreter interpreter(palette);
+    for (const std::filesystem::path& source : sources(folder))
+        interpreter.load(readText(source), source.string());
+
+    std::map<std::string, std::string> members;
+    std::vector<ArtGen::SheetInfo> sheets;
+    std::vector<std::unique_ptr<ArtGen::SheetOutput>> kept;
+    const bool looking = !options.contact.empty();
+    const std::regex only(options.only);
+    interpreter.run(
+        [&](ArtGen::SheetOutput& output)
+        {
+            if (!output.scene)
+            {
+                const std::vector<uint8_t> png = Platform::encodePng(output.image);
+                members[output.info.path] = std::string(png.begin(), png.end());
+                sheets.push_back(output.info);
+            }
+            if (looking && std::regex_search(output.info.path, only))
+                kept.push_back(std::make_unique<ArtGen::SheetOutput>(output));
+        },
+        looking);
+
+    if (!options.pack.empty())
+        ArtGen::PackWriter::write(options.pack, members);
+    if (!options.manifest.empty())
+        writeFile(options.manifest, ArtGen::manifestText(sheets));
+    if (looking)
+    {
+        std::vector<const ArtGen::SheetOutput*> outputs;
+        for (const auto& output : kept)
+            outputs.push_back(output.get());
+        for (const std::string& file : ArtGen::writeContactSheets(outputs, options.contact, options.zoom))
+            std::cout << file << "\n";
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    bool good = argc >= 3;
+    for (int i = 2; good && i < argc; i += 2)
+    {
+        const std::string key = argv[i];
+        if (i + 1 >= argc)
+            good = false;
+        else if (key == "--pack")
+            options.pack = argv[i + 1];
+        else if (key == "--manifest")
+            options.manifest = argv[i + 1];
+        else if (key == "--contact")
+            options.contact = argv[i + 1];
+        else if (key == "--only")
+            options.only = argv[i + 1];
+        else if (key == "--zoom")
+            options.zoom = std::max(1, std::min(8, std::atoi(argv[i + 1])));
+        else
+            good = false;
+    }
+    if (!good)
+    {
+        std::cerr
+            << "usage: artgen <art folder> [--pack <file.pack>] [--manifest <file>] [--contact <folder>]"
+               " [--zoom <n>]\n";
+        return 2;
+    }
+    options.art = argv[1];
+    int status = 1;
+    try
+    {
+        status = run(options);
+    }
+    catch (const std::exception& error)
+    {
+        std::cerr << "artgen: " << error.what() << "\n";
+    }
+    // Cairo keeps caches for the life of the process; giving them back lets the leak checker of
+    // the sanitizer build see a clean exit.
+    cairo_debug_reset_static_data();
+    return status;
+}

@@ -1,0 +1,420 @@
+// leveltool: writes a level file ("Levels/n<N>.xml") from a readable level source, so that
+// nobody types a level's hundreds of cells one by one.
+//
+//   leveltool <source.txt> <level.xml>
+//
+// The source draws the field as a grid of characters, one per cell (at most 51 columns and
+// 38 rows: the 1024 x 768 screen in cells of 20 units), and says in a legend which unit each
+// letter stands for:
+//
+//   # A comment.
+//   level AutoProduceTime="12"          attributes of the level's root element
+//   meta GoldTime="90" SilverTime="150"  the "MetaData" element
+//   resources Money=10 Brick=2          the player's starting resources
+//   grid
+//   ......HHH.......                     the field, row 0 first (see below)
+//   end
+//   unit H <Unit Type="TownHall" BreafId="start"/>
+//   unit m <Unit Type="Money"/>
+//   xml                                  lines copied into the root element as they are
+//   <BreafData>...</BreafData>
+//   end
+//
+// In the grid:
+//   '.'      a walkable cell
+//   'a'-'z'  a walkable cell with a unit standing on it: one unit per letter drawn
+//   'A'-'Z'  the cells a building covers (its "FreeCells"): one unit for all cells of a letter,
+//            placed at their middle
+//   '1'-'9'  a walkable cell where help resources fall ("CheatPoints", in the digits' order)
+//   anything else: scenery nobody walks on
+// A building without "CameOffsetPoints" gets one route to the walkable cell beside it that is
+// nearest its middle, preferring a cell the heroes can reach from the base at once, then one
+// they can reach once barriers are gone.
+
+#include "tools/DataFiles.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <queue>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+constexpr int kColumns = 51;
+constexpr int kRows = 38;
+constexpr int kCellWidth = 20;
+
+struct Cell
+{
+    int x = 0;
+    int y = 0;
+    bool operator<(const Cell& o) const { return x != o.x ? x < o.x : y < o.y; }
+    bool operator==(const Cell& o) const { return x == o.x && y == o.y; }
+};
+
+struct Source
+{
+    std::string rootAttributes;
+    std::string meta;
+    std::vector<std::pair<std::string, std::string>> resources;
+    std::vector<std::string> grid;
+    std::vector<std::pair<char, std::string>> units;
+    std::vector<std::string> xml;
+};
+
+[[noreturn]] void fail(const std::string& source, int line, const std::string& what)
+{
+    std::cerr << "leveltool: " << source << ":" << line << ": " << what << "\n";
+    std::exit(1);
+}
+
+std::string trim(const std::string& text)
+{
+    const size_t begin = text.find_first_not_of(" \t\r");
+    if (begin == std::string::npos)
+        return "";
+    return text.substr(begin, text.find_last_not_of(" \t\r") - begin + 1);
+}
+
+Source parse(const std::string& path, const std::string& text)
+{
+    Source source;
+    std::istringstream in(text);
+    std::string line;
+    int number = 0;
+    enum class Block
+    {
+        None,
+        Grid,
+        Xml,
+        Unit
+    } block = Block::None;
+    char unitLetter = 0;
+    std::string unitXml;
+    while (std::getline(in, line))
+    {
+        ++number;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (block == Block::Grid)
+        {
+            if (trim(line) == "end")
+                block = Block::None;
+            else if (static_cast<int>(line.size()) > kColumns)
+                fail(path, number, "a grid row wider than " + std::to_string(kColumns) + " cells");
+            else
+                source.grid.push_back(line);
+            continue;
+        }
+        if (block == Block::Xml || block == Block::Unit)
+        {
+            if (trim(line) != "end")
+            {
+                (block == Block::Xml ? source.xml.push_back(line) : void(unitXml += trim(line)));
+                continue;
+            }
+            if (block == Block::Unit)
+                source.units.emplace_back(unitLetter, unitXml);
+            block = Block::None;
+            continue;
+        }
+        const std::string content = trim(line);
+        if (content.empty() || content[0] == '#')
+            continue;
+        const std::string word = content.substr(0, content.find(' '));
+        const std::string rest = word.size() < content.size() ? trim(content.substr(word.size())) : "";
+        if (word == "level")
+            source.rootAttributes = rest;
+        else if (word == "meta")
+            source.meta = rest;
+        else if (word == "resources")
+        {
+            std::istringstream items(rest);
+            std::string item;
+            while (items >> item)
+            {
+                const size_t equals = item.find('=');
+                if (equals == std::string::npos)
+                    fail(path, number, "a resource is written Name=Count, not \"" + item + "\"");
+                source.resources.emplace_back(item.substr(0, equals), item.substr(equals + 1));
+            }
+        }
+        else if (word == "grid")
+            block = Block::Grid;
+        else if (word == "xml")
+            block = Block::Xml;
+        else if (word == "unit")
+        {
+            if (rest.empty() || !std::isalpha(static_cast<unsigned char>(rest[0])))
+                fail(path, number, "a unit line names its letter first");
+            unitLetter = rest[0];
+            unitXml = trim(rest.substr(1));
+            if (unitXml.empty())
+                block = Block::Unit;
+            else
+                source.units.emplace_back(unitLetter, unitXml);
+        }
+        else
+            fail(path, number, "unknown line \"" + content + "\"");
+    }
+    if (block != Block::None)
+        fail(path, number, "a block is not closed with \"end\"");
+    if (static_cast<int>(source.grid.size()) > kRows)
+        fail(path, number, "more than " + std::to_string(kRows) + " grid rows");
+    return source;
+}
+
+char at(const Source& source, const Cell& cell)
+{
+    if (cell.y < 0 || cell.y >= static_cast<int>(source.grid.size()) || cell.x < 0)
+        return ' ';
+    const std::string& row = source.grid[static_cast<size_t>(cell.y)];
+    return cell.x < static_cast<int>(row.size()) ? row[static_cast<size_t>(cell.x)] : ' ';
+}
+
+bool walkable(char c)
+{
+    return c == '.' || std::islower(static_cast<unsigned char>(c)) ||
+           std::isdigit(static_cast<unsigned char>(c));
+}
+
+// The cells reachable from `starts` over the cells `open` allows, four directions.
+template <class Open> std::set<Cell> reachable(const std::vector<Cell>& starts, Open open)
+{
+    std::set<Cell> seen(starts.begin(), starts.end());
+    std::queue<Cell> next;
+    for (const Cell& start : starts)
+        next.push(start);
+    while (!next.empty())
+    {
+        const Cell cell = next.front();
+        next.pop();
+        for (const Cell step : {Cell{1, 0}, Cell{-1, 0}, Cell{0, 1}, Cell{0, -1}})
+        {
+            const Cell to{cell.x + step.x, cell.y + step.y};
+            if (to.x < 0 || to.y < 0 || to.x >= kColumns || to.y >= kRows || seen.count(to) || !open(to))
+                continue;
+            seen.insert(to);
+            next.push(to);
+        }
+    }
+    return seen;
+}
+
+std::string number(float value)
+{
+    std::ostringstream out;
+    out << value;
+    return out.str();
+}
+
+// Puts an attribute at the end of the unit's start tag, unless it is there already.
+void addAttribute(std::string& xml, const std::string& name, const std::string& value)
+{
+    if (xml.find(" " + name + "=\"") != std::string::npos)
+        return;
+    size_t tagEnd = xml.find('>');
+    if (tagEnd > 0 && xml[tagEnd - 1] == '/')
+        --tagEnd;
+    xml.insert(tagEnd, " " + name + "=\"" + value + "\"");
+}
+
+// Puts child elements into the unit element.
+void addChildren(std::string& xml, const std::string& children)
+{
+    if (xml.size() >= 2 && xml.compare(xml.size() - 2, 2, "/>") == 0)
+    {
+        const size_t nameEnd = xml.find_first_of(" />", 1);
+        const std::string name = xml.substr(1, nameEnd - 1);
+        xml = xml.substr(0, xml.size() - 2) + ">" + children + "</" + name + ">";
+        return;
+    }
+    const size_t close = xml.rfind("</");
+    xml.insert(close, children);
+}
+
+std::string cellText(const Cell& cell)
+{
+    return std::to_string(cell.x) + ";" + std::to_string(cell.y);
+}
+
+std::string build(const std::string& path, const Source& source)
+{
+    std::map<char, std::vector<Cell>> letters;
+    std::vector<Cell> freeCells;
+    std::vector<std::pair<char, Cell>> cheats;
+    for (int y = 0; y < static_cast<int>(source.grid.size()); ++y)
+        for (int x = 0; x < kColumns; ++x)
+        {
+            const Cell cell{x, y};
+            const char c = at(source, cell);
+            if (walkable(c))
+                freeCells.push_back(cell);
+            if (std::isalpha(static_cast<unsigned char>(c)))
+                letters[c].push_back(cell);
+            if (std::isdigit(static_cast<unsigned char>(c)) && c != '0')
+                cheats.emplace_back(c, cell);
+        }
+    std::stable_sort(cheats.begin(), cheats.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    std::map<char, std::string> legend;
+    for (const auto& [letter, xml] : source.units)
+    {
+        if (legend.count(letter))
+            fail(path, 0, std::string("the letter ") + letter + " is defined twice");
+        legend[letter] = xml;
+    }
+    for (const auto& [letter, cells] : letters)
+        if (!legend.count(letter))
+            fail(path, 0, std::string("the letter ") + letter + " is drawn but no unit line defines it");
+
+    // Where the heroes come from: beside the base, which is the building whose unit line says
+    // "TownHall"; without one, every walkable cell counts as reachable.
+    std::set<Cell> footprints;
+    for (const auto& [letter, cells] : letters)
+        if (std::isupper(static_cast<unsigned char>(letter)))
+            footprints.insert(cells.begin(), cells.end());
+    std::set<Cell> now(freeCells.begin(), freeCells.end());
+    std::set<Cell> later = now;
+    for (const auto& [letter, xml] : source.units)
+        if (xml.find("Type=\"TownHall\"") != std::string::npos && letters.count(letter))
+        {
+            // The heroes step out of the base's cells onto the walkable cells beside them.
+            const std::vector<Cell>& hall = letters[letter];
+            const auto inHall = [&](const Cell& c)
+            { return std::find(hall.begin(), hall.end(), c) != hall.end(); };
+            now = reachable(hall, [&](const Cell& c) { return walkable(at(source, c)) || inHall(c); });
+            later = reachable(hall,
+                              [&](const Cell& c) { return walkable(at(source, c)) || footprints.count(c); });
+        }
+
+    std::vector<std::string> units;
+    for (const auto& [letter, definition] : source.units)
+    {
+        const auto found = letters.find(letter);
+        if (found == letters.end())
+            fail(path, 0, std::string("the unit of the letter ") + letter + " is not drawn in the grid");
+        const std::vector<Cell>& cells = found->second;
+        if (std::islower(static_cast<unsigned char>(letter)))
+        {
+            for (const Cell& cell : cells)
+            {
+                std::string xml = definition;
+                addAttribute(xml, "Position",
+                             std::to_string(cell.x * kCellWidth + kCellWidth / 2) + ";" +
+                                 std::to_string(cell.y * kCellWidth + kCellWidth / 2));
+                units.push_back(xml);
+            }
+            continue;
+        }
+        float cx = 0.0f;
+        float cy = 0.0f;
+        for (const Cell& cell : cells)
+        {
+            cx += static_cast<float>(cell.x * kCellWidth + kCellWidth / 2);
+            cy += static_cast<float>(cell.y * kCellWidth + kCellWidth / 2);
+        }
+        cx /= static_cast<float>(cells.size());
+        cy /= static_cast<float>(cells.size());
+        std::string xml = definition;
+        addAttribute(xml, "Position", number(cx) + ";" + number(cy));
+        std::string children = "<FreeCells>";
+        for (const Cell& cell : cells)
+            children += "<Cell Pos=\"" + cellText(cell) + "\"/>";
+        children += "</FreeCells>";
+        if (xml.find("<CameOffsetPoints") == std::string::npos)
+        {
+            // The walkable cell beside the building nearest its middle, reachable if possible.
+            const Cell* best = nullptr;
+            int bestRank = 3;
+            float bestDistance = 0.0f;
+            std::vector<Cell> beside;
+            for (const Cell& cell : cells)
+                for (const Cell step : {Cell{0, 1}, Cell{1, 0}, Cell{-1, 0}, Cell{0, -1}})
+                {
+                    const Cell to{cell.x + step.x, cell.y + step.y};
+                    if (walkable(at(source, to)))
+                        beside.push_back(to);
+                }
+            for (const Cell& cell : beside)
+            {
+                const int rank = now.count(cell) ? 0 : later.count(cell) ? 1 : 2;
+                const float dx = static_cast<float>(cell.x * kCellWidth + kCellWidth / 2) - cx;
+                const float dy = static_cast<float>(cell.y * kCellWidth + kCellWidth / 2) - cy;
+                const float distance = std::sqrt(dx * dx + dy * dy);
+                if (!best || rank < bestRank || (rank == bestRank && distance < bestDistance))
+                {
+                    best = &cell;
+                    bestRank = rank;
+                    bestDistance = distance;
+                }
+            }
+            if (best)
+                children += "<CameOffsetPoints><Route Pos=\"" +
+                            number(static_cast<float>(best->x * kCellWidth + kCellWidth / 2) - cx) + ";" +
+                            number(static_cast<float>(best->y * kCellWidth + kCellWidth / 2) - cy) +
+                            "\"/></CameOffsetPoints>";
+        }
+        addChildren(xml, children);
+        units.push_back(xml);
+    }
+
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    out += "<!-- Written by leveltool from its level source: change the source and run the tool again. -->\n";
+    out += "<Level" + (source.rootAttributes.empty() ? std::string() : " " + source.rootAttributes) + ">\n";
+    out += "\t<FreeCells>\n";
+    for (const Cell& cell : freeCells)
+        out += "\t\t<Cell Pos=\"" + cellText(cell) + "\"/>\n";
+    out += "\t</FreeCells>\n";
+    if (!cheats.empty())
+    {
+        out += "\t<CheatPoints>\n";
+        for (const auto& cheat : cheats)
+            out += "\t\t<Cell Pos=\"" + cellText(cheat.second) + "\"/>\n";
+        out += "\t</CheatPoints>\n";
+    }
+    if (!source.meta.empty())
+        out += "\t<MetaData " + source.meta + "/>\n";
+    for (const std::string& line : source.xml)
+        out += "\t" + line + "\n";
+    out += "\t<Buildings>\n";
+    for (const std::string& unit : units)
+        out += "\t\t" + unit + "\n";
+    out += "\t</Buildings>\n";
+    if (!source.resources.empty())
+    {
+        out += "\t<InitialResources>\n";
+        for (const auto& [name, count] : source.resources)
+            out += "\t\t<Res Name=\"" + name + "\" Count=\"" + count + "\"/>\n";
+        out += "\t</InitialResources>\n";
+    }
+    out += "</Level>\n";
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3)
+    {
+        std::cerr << "usage: leveltool <source.txt> <level.xml>\n";
+        return 2;
+    }
+    std::string text;
+    if (!Tools::readWholeFile(argv[1], text))
+    {
+        std::cerr << "leveltool: cannot read \"" << argv[1] << "\"\n";
+        return 1;
+    }
+    const std::string xml = build(argv[1], parse(argv[1], text));
+    return Tools::writeWholeFile("leveltool", argv[2], xml) ? 0 : 1;
+}
