@@ -2,6 +2,8 @@
 // its kind, so a file a tool wrote wrongly, or one added later, fails here before a player meets
 // it. A file of a kind nothing loads fails the walk too: either give it a loader here or, for a
 // source file a tool turns into game data, name its kind in kSourceKinds.
+#include "engine/core/ErrorText.h"
+#include "engine/core/Pack.h"
 #include "engine/core/cConfigTable.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cStream.h"
@@ -140,6 +142,21 @@ protected:
         library.shutdown();
     }
 
+    void loadOne(const std::string& path, const std::string& extension, std::map<std::string, int>& loaded)
+    {
+        try
+        {
+            if (load(path, extension))
+                ++loaded[extension];
+            else
+                ADD_FAILURE() << path << ": no loader for files of the kind \"" << extension << "\"";
+        }
+        catch (...)
+        {
+            ADD_FAILURE() << path << ": " << Engine::currentExceptionText();
+        }
+    }
+
     ::Test::TempDir home;
     ::Test::ScopedEnv dataHome;
     ::Test::RecordingFactory factory;
@@ -147,6 +164,17 @@ protected:
     Engine::cResourceManager manager;
     Engine::cSound sound;
 };
+
+std::vector<std::string> packMembers(const fs::path& pack)
+{
+    std::vector<std::string> members;
+    unzFile handle = Engine::openPack(pack.wstring());
+    std::string name;
+    for (bool more = Engine::packFirstFile(handle, name); more; more = Engine::packNextFile(handle, name))
+        members.push_back(name);
+    Engine::closePack(handle);
+    return members;
+}
 
 TEST_F(DataFolder, EveryFileLoadsThroughTheLoaderOfItsKind)
 {
@@ -168,17 +196,15 @@ TEST_F(DataFolder, EveryFileLoadsThroughTheLoaderOfItsKind)
             EXPECT_TRUE(made) << path << " has no file made from it beside it";
             continue;
         }
-        try
+        if (extension == "pack")
         {
-            if (load(path, extension))
-                ++loaded[extension];
-            else
-                ADD_FAILURE() << path << ": no loader for files of the kind \"" << extension << "\"";
+            // A pack built from sources: every member goes through the loader of its kind, read
+            // from the pack by the file system (which indexes the members under their own names).
+            for (const std::string& member : packMembers(entry.path()))
+                loadOne(member, extensionOf(fs::path(member)), loaded);
+            continue;
         }
-        catch (...)
-        {
-            ADD_FAILURE() << path << ": " << Engine::currentExceptionText();
-        }
+        loadOne(path, extension, loaded);
     }
     // The walk found the game's data: its rules, an effect, a font with its picture, a sound.
     for (const char* kind : {"xml", "pyro", "fnt", "png", "wav"})
