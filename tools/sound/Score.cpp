@@ -119,8 +119,7 @@ private:
     double m_tempo = 100.0;
     double m_meter = 4.0;
     double m_bars = 0.0;
-    double m_wet = 0.0;
-    double m_echo = 1.5;
+    Room m_room;
     std::map<std::string, Instrument> m_instruments;
     std::vector<std::string> m_order; // instruments in the order they were made
     std::map<std::string, std::vector<std::string>> m_phrases;
@@ -247,15 +246,8 @@ Sound ScoreReader::read()
                 m_description.fail("loop is yes or no");
             m_sound.loop = answer == "yes";
         }
-        else if (word == "rate")
-            m_sound.rate = static_cast<int>(readNumber(m_description, "the rate", 8000, 48000));
-        else if (word == "level")
-            m_sound.level = readNumber(m_description, "the level", -40, 0);
-        else if (word == "reverb")
-        {
-            m_wet = readNumber(m_description, "the reverb's share", 0, 1);
-            m_echo = readNumber(m_description, "the echo time", 0.05, 10);
-        }
+        else if (readSoundWord(m_description, word, m_sound, m_room))
+            continue;
         else if (word == "instrument")
             readInstrument();
         else if (word == "define")
@@ -340,10 +332,10 @@ Sound ScoreReader::render()
     }
     if (!m_sound.loop)
     {
-        frames += static_cast<size_t>(m_echo * rate);
+        frames += static_cast<size_t>(m_room.seconds * rate);
         out.resize(frames * 2, 0.0);
     }
-    addReverb(m_sound, send, m_wet, m_echo);
+    addReverb(m_sound, send, m_room.wet, m_room.seconds);
     if (!m_sound.loop)
         trimTail(m_sound);
     return m_sound;

@@ -162,6 +162,22 @@ double readNumber(Engine::cTextDescription& description, const char* what, doubl
     return value;
 }
 
+bool readSoundWord(Engine::cTextDescription& description, const std::string& word, Sound& sound, Room& room)
+{
+    if (word == "rate")
+        sound.rate = static_cast<int>(readNumber(description, "the rate", 8000, 48000));
+    else if (word == "level")
+        sound.level = readNumber(description, "the level", -40, 0);
+    else if (word == "reverb")
+    {
+        room.wet = readNumber(description, "the reverb's share", 0, 1);
+        room.seconds = readNumber(description, "the echo time", 0.05, 10);
+    }
+    else
+        return false;
+    return true;
+}
+
 bool readVoiceWord(Engine::cTextDescription& description, const std::string& word, VoiceSpec& spec)
 {
     if (word == "wave")

@@ -4,6 +4,8 @@
 // detuned copies), its envelope, pitch movement and filter. Effects and music describe their
 // voices with the same words, read by `readVoiceWord`.
 
+#include "tools/sound/Sound.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -106,6 +108,18 @@ private:
 // Reads the option starting with `word` (and its numbers) from the statement into `spec`;
 // false when `word` is no voice option. Fails through the description for bad numbers.
 bool readVoiceWord(Engine::cTextDescription& description, const std::string& word, VoiceSpec& spec);
+
+// A room around a whole sound: the share of its echo and the time the echo takes to fall by
+// 60 dB (no echo at a share of 0).
+struct Room
+{
+    double wet = 0.0;
+    double seconds = 1.5;
+};
+
+// Reads the statements that effects and music share ("rate", "level", "reverb") into the
+// sound and its room; false when `word` is none of them.
+bool readSoundWord(Engine::cTextDescription& description, const std::string& word, Sound& sound, Room& room);
 
 // Reads a number from `low` to `high`, failing through the description with `what`.
 double readNumber(Engine::cTextDescription& description, const char* what, double low, double high);

@@ -19,28 +19,18 @@ Sound renderTones(const std::string& text)
     size_t lastStart = 0;
     bool hasStart = false;
     size_t nextStart = 0;
-    double wet = 0.0;
-    double echo = 1.0;
+    Room room;
 
     Engine::cTextDescription description(text);
     std::istringstream& words = description.words();
     std::string word;
     while (description.next(word))
     {
-        if (word == "rate")
-        {
-            if (!samples.empty())
-                description.fail("the rate must come before the first sound");
-            sound.rate = static_cast<int>(readNumber(description, "the rate", 8000, 48000));
-        }
-        else if (word == "level")
-            sound.level = readNumber(description, "the level", -40, 0);
-        else if (word == "reverb")
-        {
-            wet = readNumber(description, "the reverb's share", 0, 1);
-            echo = readNumber(description, "the echo time", 0.05, 10);
-        }
-        else if (word == "voice")
+        if (word == "rate" && !samples.empty())
+            description.fail("the rate must come before the first sound");
+        if (readSoundWord(description, word, sound, room))
+            continue;
+        if (word == "voice")
         {
             const std::string name = description.readWord();
             if (name.empty())
@@ -100,11 +90,11 @@ Sound renderTones(const std::string& text)
     }
     if (samples.empty())
         description.fail("the description makes no sound");
-    if (wet > 0.0)
+    if (room.wet > 0.0)
     {
         const std::vector<double> dry = samples;
-        samples.resize(samples.size() + static_cast<size_t>(echo * sound.rate), 0.0);
-        addReverb(sound, dry, wet, echo);
+        samples.resize(samples.size() + static_cast<size_t>(room.seconds * sound.rate), 0.0);
+        addReverb(sound, dry, room.wet, room.seconds);
     }
     trimTail(sound);
     return sound;

@@ -8,7 +8,7 @@
 // listen to; --report prints each sound's length, peak and loudness. The pack is the same
 // bytes on every run.
 #include "tools/DataFiles.h"
-#include "tools/PackWriter.h"
+#include "tools/artgen/PackWriter.h"
 #include "tools/sound/Sound.h"
 
 #include <algorithm>
@@ -84,7 +84,7 @@ int run(const Options& options)
         }
     }
     if (!options.pack.empty())
-        Tools::writePack(options.pack, members);
+        ArtGen::PackWriter::write(options.pack, members);
     if (!options.out.empty())
         for (const auto& [name, bytes] : members)
         {
