@@ -166,14 +166,14 @@ TEST_F(UnitViews, TheUpgradeButtonAndTheIndicatorFollowLevelStateAndResources)
     // Indicator n: the town hall's level, a mill's level less one.
     market->setLevelAndState(2, eUnitState::idle, false);
     ASSERT_TRUE(view->getUpgradeIndicator());
-    EXPECT_EQ(view->getUpgradeIndicator()->getSize(), Engine::cVector2(8.0f, 8.0f)) << "indicator 1";
+    EXPECT_EQ(view->getUpgradeIndicator()->getTextureName(), "common/upgrade_indicator_1.png");
     EXPECT_FALSE(view->getUpgradeButton()->isShown()) << "the last level";
     cUnitView* hall = unit(game, L"TownHall")->getView();
     ASSERT_TRUE(hall->getUpgradeIndicator());
-    EXPECT_EQ(hall->getUpgradeIndicator()->getSize(), Engine::cVector2(16.0f, 8.0f)) << "indicator 2";
+    EXPECT_EQ(hall->getUpgradeIndicator()->getTextureName(), "common/upgrade_indicator_2.png");
     EXPECT_EQ(hall->getUpgradeIndicator()->getPosition(),
               hall->getPosition() + hall->getDescription()->getUpgradeIndicatorOffset());
-    market->setLevelAndState(5, eUnitState::idle, false);
+    market->setLevelAndState(6, eUnitState::idle, false);
     EXPECT_FALSE(view->getUpgradeIndicator()) << "a level past the indicators shows none";
 
     // The view goes with its unit; the level's resources no longer reach it.

@@ -10,6 +10,7 @@
 #include "engine/core/cTimer.h"
 #include "engine/devices/cRender.h"
 #include "engine/devices/cResourceManager.h"
+#include "engine/ui/cLightButton.h"
 #include "game/hud/TooltipManager.h"
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cUnitView.h"
@@ -125,8 +126,18 @@ protected:
         return unit->getView();
     }
 
+    // Draws a frame; the head-up pieces of the buildings, drawn over them, are left out so that
+    // the buildings' own pixels can be compared.
     void frame()
     {
+        for (const cUnit::Ptr& unit : units)
+        {
+            cUnitView* view = unit->getView();
+            if (view->getUpgradeButton())
+                view->getUpgradeButton()->hide();
+            if (view->getUpgradeIndicator())
+                view->getUpgradeIndicator()->hide();
+        }
         draws.clear();
         logic->render();
     }
