@@ -5,10 +5,13 @@
 // the saved record of an item written and read back through the factory.
 
 #include "engine/core/FileUtils.h"
+#include "engine/ui/cPyro.h"
 #include "game/heroes/ActionItem.h"
 #include "game/heroes/ActionItemFactory.h"
 #include "game/heroes/BaseActionsItem.h"
 #include "game/world/LevelArchive.h"
+#include "platform/particles/IPyroEffect.h"
+#include "platform/particles/IPyroEmitter.h"
 #include "tests/game/world/game_test_tools.h"
 
 #include <boost/bind/bind.hpp>
@@ -16,6 +19,7 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,7 +49,67 @@ inline void provideViewFiles(const std::vector<std::wstring>& types)
                     "<UpStatesMatrix><Level idle=\"look\"/></UpStatesMatrix></Unit>");
 }
 
-class ItemFixture : public GameFixture
+// An emitter that plays without drawing: the level runs on the recording render device, which
+// has no particle library.
+class QuietEmitter final : public PyroParticles::IPyroEmitter
+{
+public:
+    const char* getName() const override { return "quiet"; }
+    void move(float, float) override {}
+    void emit(float, float, float, float, float, bool) override {}
+    void setScale(float) override {}
+    void setPosition(float, float, float) override {}
+    void draw() override {}
+    void setSeed(uint32_t) override {}
+    void reset() override {}
+    uint32_t getParticleCount() const override { return 0; }
+    bool isPlaying() const override { return true; }
+};
+
+class QuietEffect final : public PyroParticles::IPyroEffect
+{
+public:
+    explicit QuietEffect(std::string name) : m_name(std::move(name)) {}
+    void prepare() override {}
+    void unprepare() override {}
+    bool isPrepared() const override { return true; }
+    uint32_t getEmitterCount() const override { return 1; }
+    PyroParticles::IPyroEmitter* getEmitter(uint32_t) override { return &m_first; }
+    PyroParticles::IPyroEmitter* createEmitter(const char*) override
+    {
+        m_made.push_back(std::make_unique<QuietEmitter>());
+        return m_made.back().get();
+    }
+    const char* getFileName() const override { return m_name.c_str(); }
+
+private:
+    std::string m_name;
+    QuietEmitter m_first;
+    std::vector<std::unique_ptr<QuietEmitter>> m_made;
+};
+
+// The effect files the items play, entered as quiet effects for as long as the level's views
+// may hold their emitters (a base of the fixture, so it goes after the level).
+class QuietEffectFiles
+{
+public:
+    QuietEffectFiles()
+    {
+        for (const char* name : {"Effects/Smoke.pyro", "Effects/Sparkle.pyro"})
+        {
+            m_effects.push_back(std::make_unique<QuietEffect>(name));
+            Engine::cPyro::addEffectFile(name, m_effects.back().get());
+        }
+    }
+    ~QuietEffectFiles() { Engine::cPyro::clearEffectFiles(); }
+    QuietEffectFiles(const QuietEffectFiles&) = delete;
+    QuietEffectFiles& operator=(const QuietEffectFiles&) = delete;
+
+private:
+    std::vector<std::unique_ptr<QuietEffect>> m_effects;
+};
+
+class ItemFixture : private QuietEffectFiles, public GameFixture
 {
 public:
     // A level with a free field of 31 x 21 cells and the given buildings; the planner starts
