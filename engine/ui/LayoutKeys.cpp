@@ -57,6 +57,22 @@ template <> bool readKey<std::string>(const tPropertiesPtr& node, const wchar_t*
     return true;
 }
 
+bool loadChildPart(cControl& part, const tPropertiesPtr& node, const wchar_t* name)
+{
+    tPropertiesPtr child;
+    if (!node || !node->getChild(name, child) || !child)
+        return false;
+    try
+    {
+        part.loadXML(child);
+    }
+    catch (...)
+    {
+        rethrowInLayout("child \"" + toUtf8(name) + "\"");
+    }
+    return true;
+}
+
 void loadLayout(cControl& control, const std::string& path)
 {
     try

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/FromString.h"
+#include "engine/core/StringUtils.h"
 #include "engine/core/cProperties.h"
 
 #include <string>
@@ -46,6 +47,36 @@ template <> bool readKey<cColor>(const tPropertiesPtr& node, const wchar_t* key,
 // The same for a text key: any text converts.
 template <> bool readKey<std::wstring>(const tPropertiesPtr& node, const wchar_t* key, std::wstring& target);
 template <> bool readKey<std::string>(const tPropertiesPtr& node, const wchar_t* key, std::string& target);
+
+// Loads the child element `name` of `node` into `part` with the part's own loader; a failure
+// is thrown again naming the child. False (nothing loaded) when there is no such child.
+bool loadChildPart(cControl& part, const tPropertiesPtr& node, const wchar_t* name);
+
+// Makes one `T` with `parent` as its parent from every child element of the group `name` of
+// `node`, in the tree's order, loads it from that element and hands both to `made` (part,
+// element). A failure is thrown again naming the group and the element's place in it.
+template <class T, class F>
+void loadPartGroup(cControl* parent, const tPropertiesPtr& node, const wchar_t* name, F made)
+{
+    tPropertiesPtr group;
+    if (!node || !node->getChild(name, group) || !group)
+        return;
+    unsigned index = 0;
+    for (auto it = group->childrenBegin(); it != group->childrenEnd(); ++it, ++index)
+    {
+        const tPropertiesPtr& element = it->value();
+        try
+        {
+            T* part = new T(parent);
+            part->loadXML(element);
+            made(part, element);
+        }
+        catch (...)
+        {
+            rethrowInLayout("\"" + toUtf8(name) + "\" element number " + std::to_string(index));
+        }
+    }
+}
 
 // Loads the layout file at `path` (a hash-keyed document from the resource manager) into
 // `control` with its own loader. Any failure is thrown again naming the file:

@@ -42,54 +42,26 @@ void setSubtreeAlpha(const cControl& control, float alpha)
 
 cComposite::cComposite(cControl* parent) : cPicture(parent) {}
 
-template <class T, class F>
-void cComposite::loadGroup(const tPropertiesPtr& node, const wchar_t* name, F made)
-{
-    tPropertiesPtr group;
-    if (!node->getChild(name, group) || !group)
-        return;
-    unsigned index = 0;
-    for (auto it = group->childrenBegin(); it != group->childrenEnd(); ++it, ++index)
-    {
-        const tPropertiesPtr& element = it->value();
-        try
-        {
-            T* part = new T(this);
-            part->loadXML(element);
-            made(part, element->getAttribute(L"Tag"));
-        }
-        catch (...)
-        {
-            rethrowInLayout("\"" + toUtf8(name) + "\" element number " + std::to_string(index));
-        }
-    }
-}
-
 void cComposite::loadXML(const tPropertiesPtr& node)
 {
     cPicture::loadXML(node);
     if (!node)
         return;
     // Pictures first, then text lines, multi-line texts and effects; the first of a tag stays.
-    loadGroup<cPicture>(node, L"SubPictures",
-                        [this](cPicture* part, const std::wstring& tag)
-                        {
-                            if (!tag.empty())
-                                m_pictures.emplace(tag, part);
-                        });
-    loadGroup<cTextLine>(node, L"SubTexts",
-                         [this](cTextLine* part, const std::wstring& tag)
-                         {
-                             if (!tag.empty())
-                                 m_texts.emplace(tag, part);
-                         });
-    loadGroup<cMultiLineText>(node, L"SubMultitexts",
-                              [this](cMultiLineText* part, const std::wstring& tag)
-                              {
-                                  if (!tag.empty())
-                                      m_multiTexts.emplace(tag, part);
-                              });
-    loadGroup<cPyro>(node, L"SubPyro", [](cPyro* part, const std::wstring&) { part->play(false, 0.0f); });
+    const auto tagged = [](auto& parts)
+    {
+        return [&parts](auto* part, const tPropertiesPtr& element)
+        {
+            const std::wstring& tag = element->getAttribute(L"Tag");
+            if (!tag.empty())
+                parts.emplace(tag, part);
+        };
+    };
+    loadPartGroup<cPicture>(this, node, L"SubPictures", tagged(m_pictures));
+    loadPartGroup<cTextLine>(this, node, L"SubTexts", tagged(m_texts));
+    loadPartGroup<cMultiLineText>(this, node, L"SubMultitexts", tagged(m_multiTexts));
+    loadPartGroup<cPyro>(this, node, L"SubPyro",
+                         [](cPyro* part, const tPropertiesPtr&) { part->play(false, 0.0f); });
 }
 
 void cComposite::setAlpha(float alpha)

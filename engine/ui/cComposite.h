@@ -38,10 +38,6 @@ public:
     const std::map<std::wstring, cMultiLineText*>& getMultiTexts() const { return m_multiTexts; }
 
 private:
-    // Makes a T under this composite from every child of the group `name`, loads it and hands it
-    // to `made`.
-    template <class T, class F> void loadGroup(const tPropertiesPtr& node, const wchar_t* name, F made);
-
     std::map<std::wstring, cMultiLineText*> m_multiTexts;
     std::map<std::wstring, cTextLine*> m_texts;
     std::map<std::wstring, cPicture*> m_pictures;

@@ -10,7 +10,31 @@
 namespace Engine
 {
 
-cMultiLineText::cMultiLineText(cControl* parent) : cView(parent), m_template(new cTextLine(this)) {}
+namespace
+{
+
+// The fit's searches stop once the interval is this narrow or the lines fit with less room
+// to spare than `Slack`.
+constexpr float Narrowest = 0.015f;
+constexpr float Slack = 5.0f;
+
+void replaceLineBreakMarks(std::wstring& text)
+{
+    for (size_t at = text.find(L"/n"); at != std::wstring::npos; at = text.find(L"/n", at + 1))
+        text.replace(at, 2, 1, L'\n');
+}
+
+bool isBlank(wchar_t c)
+{
+    return c == L' ' || c == L'\t';
+}
+
+} // namespace
+
+cMultiLineText::cMultiLineText(cControl* parent) : cView(parent), m_template(new cTextLine(this))
+{
+    m_textColor = m_template->getColor();
+}
 
 void cMultiLineText::onShow()
 {
@@ -27,6 +51,18 @@ void cMultiLineText::setAlpha(float alpha)
     cView::setAlpha(alpha);
     for (cTextLine* line : m_lines)
         line->setAlpha(alpha);
+}
+
+void cMultiLineText::setSize(const cVector2& size)
+{
+    m_baseSize = size;
+    setBox(size);
+}
+
+void cMultiLineText::setBox(const cVector2& size)
+{
+    cView::setSize(size);
+    m_template->setSize(size);
 }
 
 void cMultiLineText::setText(const std::wstring& text, bool now)
@@ -51,8 +87,11 @@ cTextLine* cMultiLineText::addLine()
 {
     auto* line = new cTextLine(*m_template);
     line->setParent(this);
+    // The text is translated once, before it is split into lines.
     line->setLocalized(false);
-    line->setPosition(getPosition());
+    const float index = static_cast<float>(m_lines.size());
+    line->setPosition({getPosition().x, getPosition().y + index * m_usedInterlinear});
+    line->setColor(m_textColor);
     line->setAlpha(getAlpha());
     line->show();
     line->enable();
@@ -60,36 +99,113 @@ cTextLine* cMultiLineText::addLine()
     return line;
 }
 
-void cMultiLineText::wrap(const std::wstring& paragraph, cTextLine* line, float& lineHeight)
+float cMultiLineText::measure(const cTextLine& line, const std::wstring& text, size_t from, size_t to) const
+{
+    return line.measureText(text.data() + from, to - from).x;
+}
+
+void cMultiLineText::wrapAtSpaces(const std::wstring& paragraph, cTextLine* line, float& lineHeight)
 {
     const float available = getSize().x;
-    size_t start = 0;
-    while (start < paragraph.size())
+    const size_t length = paragraph.size();
+    size_t lineStart = 0;
+    // The end of the last word on the line, and the width the line holds so far.
+    size_t wordStart = 0;
+    bool holdsWord = false;
+    float width = 0.0f;
+    const auto close = [&](size_t end)
     {
-        // The longest run of whole words from `start` that fits; at least one word.
-        size_t end = paragraph.find(L' ', start + 1);
-        size_t fitting = end == std::wstring::npos ? paragraph.size() : end;
-        while (end != std::wstring::npos)
-        {
-            const size_t next = paragraph.find(L' ', end + 1);
-            const size_t candidate = next == std::wstring::npos ? paragraph.size() : next;
-            if (line->measureText(paragraph.data() + start, candidate - start).x > available)
-                break;
-            fitting = candidate;
-            end = next;
-        }
-        if (line->measureText(paragraph.data() + start, fitting - start).x > available)
-        {
-            // Even the first word is too wide: it stays whole on its own line.
-            const size_t space = paragraph.find(L' ', start + 1);
-            fitting = space == std::wstring::npos ? paragraph.size() : space;
-        }
-        line->setText(paragraph.substr(start, fitting - start));
+        line->setText(paragraph.substr(lineStart, end - lineStart));
         lineHeight = std::max(lineHeight, line->getHeight());
-        start = paragraph.find_first_not_of(L' ', fitting);
-        if (start == std::wstring::npos)
+    };
+    while (wordStart < length)
+    {
+        // A word takes the spaces before it, up to the next space.
+        const size_t firstLetter = paragraph.find_first_not_of(L' ', wordStart);
+        if (firstLetter == std::wstring::npos)
             break;
+        size_t wordEnd = paragraph.find(L' ', firstLetter);
+        if (wordEnd == std::wstring::npos)
+            wordEnd = length;
+        const float wordWidth = measure(*line, paragraph, wordStart, wordEnd);
+        if (width + wordWidth <= available)
+        {
+            width += wordWidth;
+            holdsWord = true;
+            wordStart = wordEnd;
+            continue;
+        }
+        if (holdsWord)
+        {
+            // The line ends after the previous word; the word is tried again on a new line.
+            close(wordStart);
+            line = addLine();
+            lineStart = std::min(wordStart + 1, length);
+            wordStart = lineStart;
+            holdsWord = false;
+            width = 0.0f;
+            continue;
+        }
+        // A word wider than the box stays whole on a line of its own.
+        close(wordEnd);
+        lineStart = std::min(wordEnd + 1, length);
+        wordStart = lineStart;
+        if (paragraph.find_first_not_of(L' ', lineStart) == std::wstring::npos)
+            return;
         line = addLine();
+    }
+    close(length);
+}
+
+void cMultiLineText::wrapAtLastSpace(const std::wstring& paragraph, cTextLine* line, float& lineHeight)
+{
+    const float available = getSize().x;
+    std::wstring rest = paragraph;
+    if (rest.empty())
+        return;
+    while (true)
+    {
+        size_t cut = rest.size();
+        // Back to the last space before the cut until the line fits or no space is left.
+        while (measure(*line, rest, 0, cut) > available)
+        {
+            const size_t space = cut == 0 ? std::wstring::npos : rest.rfind(L' ', cut - 1);
+            if (space == std::wstring::npos || space == 0)
+                break;
+            cut = space;
+        }
+        if (measure(*line, rest, 0, cut) > available)
+        {
+            // Even the shortest cut at a space is too wide: the longest prefix that fits,
+            // and at least one character, so that every line takes some of the text.
+            size_t fits = 1;
+            size_t tooWide = std::max<size_t>(cut, 1);
+            while (tooWide > fits + 1)
+            {
+                const size_t middle = fits + (tooWide - fits) / 2;
+                if (measure(*line, rest, 0, middle) <= available)
+                    fits = middle;
+                else
+                    tooWide = middle;
+            }
+            cut = fits;
+        }
+        line->setText(rest.substr(0, cut));
+        lineHeight = std::max(lineHeight, line->getHeight());
+        const size_t next =
+            std::find_if_not(rest.begin() + static_cast<std::ptrdiff_t>(cut), rest.end(), isBlank) -
+            rest.begin();
+        size_t last = rest.size();
+        while (last > next && isBlank(rest[last - 1]))
+            --last;
+        if (next >= last)
+            return;
+        rest = rest.substr(next, last - next);
+        line = addLine();
+        line->setText(rest);
+        lineHeight = std::max(lineHeight, line->getHeight());
+        if (measure(*line, rest, 0, rest.size()) <= available)
+            return;
     }
 }
 
@@ -104,10 +220,8 @@ void cMultiLineText::layout(float multiplier, float interlinear, float& lineHeig
     }
     m_lines.clear();
     m_template->setMultiplier(multiplier);
-    const float saved = m_interlinear;
-    m_interlinear = interlinear;
-    for (size_t at = m_text.find(L"/n"); at != std::wstring::npos; at = m_text.find(L"/n", at + 1))
-        m_text.replace(at, 2, 1, L'\n');
+    m_usedInterlinear = interlinear;
+    replaceLineBreakMarks(m_text);
     cStrings* strings = m_localized ? cStrings::instance() : nullptr;
     const std::wstring text = strings ? strings->translate(m_text) : m_text;
     lineHeight = 0.0f;
@@ -117,33 +231,104 @@ void cMultiLineText::layout(float multiplier, float interlinear, float& lineHeig
         const size_t feed = text.find(L'\n', start);
         const std::wstring paragraph = text.substr(start, feed == std::wstring::npos ? feed : feed - start);
         cTextLine* line = addLine();
-        if (m_wrapText)
-        {
-            wrap(paragraph, line, lineHeight);
-        }
-        else
-        {
-            line->setText(paragraph);
-            lineHeight = std::max(lineHeight, line->getHeight());
-        }
+        line->setText(paragraph);
+        lineHeight = std::max(lineHeight, line->getHeight());
+        if (m_wrapText && m_wrapStyle == 0)
+            wrapAtSpaces(paragraph, line, lineHeight);
+        else if (m_wrapText)
+            wrapAtLastSpace(paragraph, line, lineHeight);
         if (feed == std::wstring::npos)
             break;
         start = feed + 1;
     }
-    // Lines made by the wrap are placed by their index.
-    for (size_t i = 0; i < m_lines.size(); ++i)
-        m_lines[i]->setPosition({getPosition().x, getPosition().y + static_cast<float>(i) * interlinear});
-    m_interlinear = saved;
     m_needsLayout = false;
+}
+
+float cMultiLineText::needed(float multiplier, float interlinear)
+{
+    float lineHeight = 0.0f;
+    layout(multiplier, interlinear, lineHeight);
+    return static_cast<float>(m_lines.size()) * interlinear;
 }
 
 void cMultiLineText::fit()
 {
-    float lineHeight = 0.0f;
-    const float d = m_interlinear;
-    layout(m_template->getMultiplier(), d, lineHeight);
+    // Every fit starts from the loaded box and size: a shorter text gets a smaller box again.
+    setBox(m_baseSize);
+    // A maximum below the box in either direction never lets it grow.
+    const cVector2 maxSize =
+        m_maxSize.x < m_baseSize.x || m_maxSize.y < m_baseSize.y ? m_baseSize : m_maxSize;
+    // A multiplier given to the template from outside since the last fit is the new start.
+    if (m_template->getMultiplier() != m_usedMultiplier)
+        m_normalMultiplier = m_template->getMultiplier();
+    float m = m_normalMultiplier;
+    float d = m_interlinear;
+    float need = needed(m, d);
+    const auto height = [this] { return getSize().y; };
+
+    if (!m_lines.empty() && height() < need)
+    {
+        // Grow the box towards the maximum size.
+        if (getSize() != maxSize)
+        {
+            float low = 0.0f;
+            float high = 1.0f;
+            float slack = 0.0f;
+            do
+            {
+                const float t = (low + high) * 0.5f;
+                setBox(m_baseSize + (maxSize - m_baseSize) * t);
+                need = needed(m, d);
+                if (height() > need)
+                {
+                    slack = height() - need;
+                    high = t;
+                }
+                else
+                {
+                    slack = Slack;
+                    low = t;
+                }
+            } while (high - low > Narrowest && slack >= Slack);
+        }
+        // Then shrink the line distance and the letters towards their minimums.
+        if (height() < need)
+        {
+            setBox(maxSize);
+            const bool shrinkDistance = m_minInterlinear > 0.0f && m_minInterlinear < d;
+            const bool shrinkLetters = m_minMultiplier > 0.0f && m_minMultiplier < m;
+            if (shrinkDistance || shrinkLetters)
+            {
+                if (m_minInterlinear == 0.0f)
+                    m_minInterlinear = d;
+                if (m_minMultiplier == 0.0f)
+                    m_minMultiplier = m;
+                float low = 0.0f;
+                float high = 1.0f;
+                float slack = 0.0f;
+                do
+                {
+                    const float t = (low + high) * 0.5f;
+                    m = m_minMultiplier + t * (m_normalMultiplier - m_minMultiplier);
+                    d = m_minInterlinear + t * (m_interlinear - m_minInterlinear);
+                    need = needed(m, d);
+                    if (height() > need)
+                    {
+                        slack = height() - need;
+                        low = t;
+                    }
+                    else
+                    {
+                        slack = Slack;
+                        high = t;
+                    }
+                } while (high - low > Narrowest && slack >= Slack);
+            }
+        }
+    }
+
+    // The block's place in the box.
     const float count = static_cast<float>(m_lines.size());
-    const float height = getSize().y;
     float shift = 0.0f;
     switch (m_verticalAlign)
     {
@@ -151,18 +336,21 @@ void cMultiLineText::fit()
         shift = d * 0.5f - count * d * 0.5f;
         break;
     case 1:
-        shift = d * 0.5f - height * 0.5f;
+        shift = d * 0.5f - height() * 0.5f;
         break;
     case 2:
-        shift = d * 0.5f + height * 0.5f - count * d;
+        shift = d * 0.5f + height() * 0.5f - count * d;
         break;
     default:
         break;
     }
     for (cTextLine* line : m_lines)
         line->setPosition(line->getPosition() + cVector2(0.0f, shift));
-    if (height < count * d)
-        setSize({getSize().x, count * d});
+    m_usedInterlinear = d;
+    m_usedMultiplier = m;
+    if (height() < need)
+        cView::setSize({getSize().x, need});
+    m_needsLayout = false;
 }
 
 void cMultiLineText::loadXML(const tPropertiesPtr& node)
@@ -176,6 +364,7 @@ void cMultiLineText::loadXML(const tPropertiesPtr& node)
     if (!node)
         return;
     m_template->loadXML(node);
+    m_normalMultiplier = m_template->getMultiplier();
     // A copy: moving this view moves the template, whose position the argument would be.
     const cVector2 position = m_template->getPosition();
     setPosition(position);
@@ -189,7 +378,9 @@ void cMultiLineText::loadXML(const tPropertiesPtr& node)
     if (readKey(node, L"size", size))
         setSize(size);
     readKey(node, L"maxSize", m_maxSize);
-    m_maxSize = cVector2(std::max(m_maxSize.x, getSize().x), std::max(m_maxSize.y, getSize().y));
+    // A maximum below the size in either direction is the size: the box never grows then.
+    if (m_maxSize.x < m_baseSize.x || m_maxSize.y < m_baseSize.y)
+        m_maxSize = m_baseSize;
     readKey(node, L"Localized", m_localized);
     readKey(node, L"Interlinear", m_interlinear);
     readKey(node, L"MinInterlinear", m_minInterlinear);
@@ -197,6 +388,7 @@ void cMultiLineText::loadXML(const tPropertiesPtr& node)
     readKey(node, L"WrapText", m_wrapText);
     readKey(node, L"VerticalAlign", m_verticalAlign);
     readKey(node, L"WrapStyle", m_wrapStyle);
+    m_textColor = cColor::fromARGB(m_template->getColor().toARGB());
     m_text = text;
     fit();
 }

@@ -11,15 +11,19 @@ namespace Engine
 
 class cTextLine;
 
-// A text of several lines in a box: split at line feeds, wrapped at spaces to the box's width
-// when "WrapText" is set, one text line per line at "Interlinear" units apart, the block placed
-// in the box by "VerticalAlign" (0 centred, 1 from the top, 2 from the bottom, else the first
-// line on the position). A hidden template line carries the font and the style of every line.
-// It draws nothing itself and stays out of the render registry. Layouts create it as "mt",
-// "mtext", "multilinetext" or "multietext".
+// A text of several lines in a box. Layouts create it as "mt", "mtext", "multilinetext" or
+// "multietext".
 //
-// A box too low for its lines grows to fit them; shrinking the lines into "maxSize" with
-// "MinInterlinear" and "MinMultiplier" is not done here.
+// The text is split at line feeds and, with "WrapText", each paragraph is wrapped to the box's
+// width: wrap style 0 breaks at spaces and keeps a word longer than the box whole; any other
+// style breaks at the last space that fits and cuts words that still do not. One text line per
+// line, copies of a hidden template line that carries the font and the style, stand
+// "Interlinear" units apart. When the lines do not fit the box's height, the box first grows
+// towards "maxSize" and then the line distance and the letters shrink towards
+// "MinInterlinear" and "MinMultiplier"; what still does not fit makes the box taller. The
+// block is placed in the box by "VerticalAlign" (0 centred, 1 from the top, 2 from the bottom,
+// else the first line on the position). The view draws nothing itself and stays out of the
+// render registry; only its lines are drawn.
 class cMultiLineText : public cView
 {
 public:
@@ -27,19 +31,21 @@ public:
     // A copy would point at the source's children (the template and the lines) without having them.
     cMultiLineText(const cMultiLineText&) = delete;
 
-    // The laid-out lines after a text change.
+    // The fit after a text change.
     void update() override;
     // The object's keys, the template's text-line keys, then "Text" (else "String"), "size",
     // "maxSize", "Localized", "Interlinear", "MinInterlinear", "MinMultiplier", "WrapText",
-    // "VerticalAlign" and "WrapStyle".
+    // "VerticalAlign" and "WrapStyle"; then the fit.
     void loadXML(const tPropertiesPtr& node) override;
     // Only the object's show and hide: the lines are drawn, not this view.
     void onShow() override;
     void onHide() override;
     void setAlpha(float alpha) override;
+    // The box the text is fitted to (the size the fit starts from).
+    void setSize(const cVector2& size) override;
 
     virtual const std::wstring& getText() const { return m_text; }
-    // Stores the text; lays it out at once with `now`, else in the next update.
+    // Stores the text; fits it at once with `now`, else in the next update.
     virtual void setText(const std::wstring& text, bool now = false);
     virtual bool isLocalized() const { return m_localized; }
     virtual void setLocalized(bool localized) { m_localized = localized; }
@@ -49,32 +55,53 @@ public:
     virtual void setWrapStyle(uint32_t style) { m_wrapStyle = style; }
     virtual uint32_t getVerticalAlign() const { return m_verticalAlign; }
     virtual void setVerticalAlign(uint32_t align) { m_verticalAlign = align; }
-    // Lays the lines out with a size multiplier and a line distance; `lineHeight` gets the
+    // Lays the lines out once with a size multiplier and a line distance; `lineHeight` gets the
     // tallest line's height.
     virtual void layout(float multiplier, float interlinear, float& lineHeight);
+    // Splits the text into lines, grows the box or shrinks the lines until they fit, and
+    // places them in the box.
+    void fit();
 
     float getInterlinear() const { return m_interlinear; }
     void setInterlinear(float interlinear) { m_interlinear = interlinear; }
+    void setMinInterlinear(float interlinear) { m_minInterlinear = interlinear; }
+    void setMinMultiplier(float multiplier) { m_minMultiplier = multiplier; }
+    // The multiplier the fit starts from (the template's when loaded).
+    void setNormalMultiplier(float multiplier) { m_normalMultiplier = multiplier; }
+    const cVector2& getMaxSize() const { return m_maxSize; }
+    void setMaxSize(const cVector2& size) { m_maxSize = size; }
+    // The line distance and the multiplier the last fit ended with.
+    float getUsedInterlinear() const { return m_usedInterlinear; }
+    float getUsedMultiplier() const { return m_usedMultiplier; }
     const std::vector<cTextLine*>& getLines() const { return m_lines; }
     cTextLine* getTemplate() const { return m_template; }
 
 private:
-    // Lays the text out with the template's multiplier and places the block in the box.
-    void fit();
     cTextLine* addLine();
-    // Splits a paragraph at spaces into lines no wider than the box, starting on `line`.
-    void wrap(const std::wstring& paragraph, cTextLine* line, float& lineHeight);
+    // Sets the box (this view's size and the template's) without changing the fit's start.
+    void setBox(const cVector2& size);
+    // Wraps one paragraph, already set on `line`, to the box's width.
+    void wrapAtSpaces(const std::wstring& paragraph, cTextLine* line, float& lineHeight);
+    void wrapAtLastSpace(const std::wstring& paragraph, cTextLine* line, float& lineHeight);
+    float measure(const cTextLine& line, const std::wstring& text, size_t from, size_t to) const;
+    // Lays out with (m, d) and answers the height the lines need.
+    float needed(float multiplier, float interlinear);
 
     std::vector<cTextLine*> m_lines;
     cTextLine* m_template;
+    cVector2 m_baseSize{1.0f, 1.0f};
     cVector2 m_maxSize{0.0f, 0.0f};
     std::wstring m_text;
     bool m_needsLayout = true;
     float m_interlinear = 40.0f;
+    float m_normalMultiplier = 1.0f;
     float m_minInterlinear = 0.0f;
     float m_minMultiplier = 0.0f;
+    float m_usedInterlinear = 40.0f;
+    float m_usedMultiplier = 1.0f;
     bool m_localized = true;
     uint32_t m_verticalAlign = 3;
+    cColor m_textColor{1.0f, 1.0f, 1.0f, 1.0f};
     bool m_wrapText = false;
     uint32_t m_wrapStyle = 0;
 };

@@ -217,6 +217,18 @@ void cPyro::play(bool deleteWhenDone, float time, const tFinishCallback& callbac
     }
 }
 
+void cPyro::playAsPart(const tPropertiesPtr& element)
+{
+    play(false, 0.0f);
+    bool useOffset = false;
+    readKey(element, L"UseOffset", useOffset);
+    if (useOffset)
+    {
+        setEmitterPosition(getPosition());
+        setPosition(cVector2(0.0f, 0.0f));
+    }
+}
+
 void cPyro::stop()
 {
     m_running = false;

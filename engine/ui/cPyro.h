@@ -62,6 +62,10 @@ public:
     // effect that deletes itself when done and has a finite life.
     void play(bool deleteWhenDone, float time, const tFinishCallback& callback = tFinishCallback(),
               uint32_t context = 0);
+    // Starts an effect that a view or a dialog made from a layout element as one of its parts;
+    // with the element's "UseOffset" 1 its loaded position becomes the emitter's offset and the
+    // view stands at (0, 0).
+    void playAsPart(const tPropertiesPtr& element);
     // Stops the effect where it is: no more steps, no callback, no deletion; the particles stay
     // as they are until the next `play`.
     void stop();

@@ -8,6 +8,13 @@ namespace Engine
 
 cTextButton::cTextButton(cControl* parent) : cButton(parent), m_caption(new cButtonCaption(this)) {}
 
+cTextButton::cTextButton(const cTextButton& other)
+    : cButton(other), m_useTextPosition(other.m_useTextPosition),
+      m_caption(new cButtonCaption(*other.m_caption))
+{
+    m_caption->setParent(this);
+}
+
 void cTextButton::loadXML(const tPropertiesPtr& node)
 {
     cButton::loadXML(node);

@@ -15,8 +15,9 @@ class cTextButton : public cButton
 {
 public:
     explicit cTextButton(cControl* parent = nullptr);
-    // A copy would point at the source's children (the caption) without having them.
-    cTextButton(const cTextButton&) = delete;
+    // A root button with the look of `other` and a copy of its caption as its own child (the
+    // list box's rows are copies of its row template).
+    cTextButton(const cTextButton& other);
 
     void loadXML(const tPropertiesPtr& node) override;
     void setAlpha(float alpha) override;

@@ -1,16 +1,22 @@
 #include "engine/ui/cTextLine.h"
 
+#include "engine/core/cConstants.h"
 #include "engine/core/cString.h"
 #include "engine/core/cStrings.h"
 #include "engine/devices/cFont.h"
 #include "engine/devices/cResourceManager.h"
+#include "engine/devices/cTextTexture.h"
 #include "engine/devices/cTexture.h"
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cControlFactory.h"
 #include "engine/ui/cGlyphView.h"
+#include "platform/text/FontRaster.h"
+
+#include <boost/make_shared.hpp>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace Engine
 {
@@ -28,6 +34,12 @@ bool isLineBreak(wchar_t c)
     return c == L'\n' || c == L'\r';
 }
 
+// Letters and digits that keep their reading order inside a right-to-left line.
+bool isLatinOrDigit(wchar_t c)
+{
+    return (c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
 // The texture's picture in units: its pixels times its scale factors.
 cVector2 textureUnits(const cTexture& texture)
 {
@@ -43,17 +55,37 @@ cResourceManager& manager()
     return *resources;
 }
 
+bool constant(const wchar_t* key)
+{
+    bool value = false;
+    if (cConstants* constants = cConstants::instance())
+        constants->get(L"game", key, value);
+    return value;
+}
+
+// The face that TrueType lines are measured with: the one their text textures are drawn with.
+const Platform::FontRaster& trueTypeRaster()
+{
+    static const std::unique_ptr<Platform::FontRaster> raster = std::make_unique<Platform::FontRaster>(
+        Platform::FontRaster::defaultFontPath(), cTextTexture::PixelHeight);
+    return *raster;
+}
+
 } // namespace
 
-cTextLine::cTextLine(cControl* parent) : cView(parent) {}
+cTextLine::cTextLine(cControl* parent)
+    : cView(parent), m_rightToLeft(constant(L"RightToLeftEnable")), m_trueType(constant(L"TTFUsage"))
+{
+}
 
 cTextLine::cTextLine(const cTextLine& other)
     : cView(other), m_fontName(other.m_fontName), m_textureName(other.m_textureName),
       m_spaceWidth(other.m_spaceWidth), m_multiplier(other.m_multiplier), m_intersymbol(other.m_intersymbol),
       m_align(other.m_align), m_localized(other.m_localized), m_font(other.m_font),
-      m_fontTexture(other.m_fontTexture)
+      m_fontTexture(other.m_fontTexture), m_rightToLeft(other.m_rightToLeft),
+      m_ignoreRightToLeft(other.m_ignoreRightToLeft), m_trueType(other.m_trueType)
 {
-    // The text is the source's already translated text: set as it stands.
+    // The source's text was translated when it was set: it is taken as it stands.
     const bool localized = m_localized;
     m_localized = false;
     setText(other.m_text);
@@ -66,6 +98,29 @@ std::wstring cTextLine::translate(const std::wstring& text) const
 {
     cStrings* strings = m_localized ? cStrings::instance() : nullptr;
     return strings ? strings->translate(text) : text;
+}
+
+std::wstring cTextLine::rightToLeftOrder(const std::wstring& text)
+{
+    std::wstring shown;
+    shown.reserve(text.size());
+    // A run of Latin letters and digits, met backwards and shown forwards.
+    size_t runEnd = text.size();
+    for (size_t i = text.size(); i-- > 0;)
+    {
+        if (isLatinOrDigit(text[i]))
+            continue;
+        shown.append(text, i + 1, runEnd - i - 1);
+        shown += text[i];
+        runEnd = i;
+    }
+    shown.append(text, 0, runEnd);
+    return shown;
+}
+
+std::wstring cTextLine::shownText() const
+{
+    return m_rightToLeft ? rightToLeftOrder(m_text) : m_text;
 }
 
 size_t cTextLine::drawableCount(const std::wstring& text) const
@@ -86,7 +141,7 @@ void cTextLine::setText(const std::wstring& text)
     const std::wstring translated = translate(text);
     if (translated == m_text)
         return;
-    if (!getMultiSprites())
+    if (!m_trueType && !getMultiSprites())
     {
         const size_t wanted = drawableCount(translated);
         while (m_glyphViews.size() > wanted)
@@ -101,9 +156,14 @@ void cTextLine::setText(const std::wstring& text)
     }
     m_text = translated;
     setDirty();
-    // A line that gets no update is laid out now; an updated one in its next update.
+    layoutWhenIdle();
+}
+
+void cTextLine::layoutWhenIdle()
+{
+    // An updated line is laid out in its next update; one that gets none, now.
     if (isShown() && !isEffectivelyEnabled())
-        layoutGlyphs();
+        layout();
 }
 
 void cTextLine::setTexture(const std::string& name)
@@ -156,6 +216,35 @@ void cTextLine::setIntersymbol(float intersymbol)
     setDirty();
 }
 
+void cTextLine::setRightToLeft(bool on)
+{
+    if (on == m_rightToLeft)
+        return;
+    m_rightToLeft = on;
+    setDirty();
+}
+
+void cTextLine::setTrueType(bool on)
+{
+    if (on == m_trueType)
+        return;
+    m_trueType = on;
+    // Glyph views belong to the bitmap way: they are made again for the text when it returns.
+    const std::wstring text = m_text;
+    m_text.clear();
+    for (cGlyphView* glyph : m_glyphViews)
+    {
+        glyph->hide();
+        deleteLater(glyph);
+    }
+    m_glyphViews.clear();
+    const bool localized = m_localized;
+    m_localized = false;
+    setText(text);
+    m_localized = localized;
+    setDirty();
+}
+
 void cTextLine::setAlpha(float alpha)
 {
     cView::setAlpha(alpha);
@@ -173,11 +262,15 @@ void cTextLine::setColor(const cColor& color)
 
 boost::shared_ptr<cTexture> cTextLine::getTexture() const
 {
+    if (m_trueType)
+        return m_textTexture;
     return getMultiSprites() ? m_fontTexture : cView::getTexture();
 }
 
 bool cTextLine::isPrintable(wchar_t c) const
 {
+    if (m_trueType)
+        return true;
     sGlyph glyph;
     return m_font && m_font->getGlyph(c, glyph);
 }
@@ -193,8 +286,9 @@ bool cTextLine::walk(const std::wstring& text, bool batched, std::vector<tGlyph>
     const cVector2 units = textureUnits(*m_fontTexture);
     float cursor = 0.0f;
     sGlyph glyph;
-    for (const wchar_t c : text)
+    for (size_t i = 0; i < text.size(); ++i)
     {
+        const wchar_t c = text[i];
         if (isLineBreak(c))
             continue;
         if (isSpace(c, batched))
@@ -207,6 +301,7 @@ bool cTextLine::walk(const std::wstring& text, bool batched, std::vector<tGlyph>
             continue;
         const float advance = glyph.advance * units.x * (batched ? m_intersymbol : 1.0f);
         tGlyph placed;
+        placed.character = i;
         placed.centre = m_multiplier * (cursor + advance * 0.5f);
         placed.width = m_multiplier * (glyph.right - glyph.left) * units.x;
         placed.height = m_multiplier * (glyph.top - glyph.bottom) * units.y;
@@ -224,6 +319,13 @@ bool cTextLine::walk(const std::wstring& text, bool batched, std::vector<tGlyph>
 
 cVector2 cTextLine::measureText(const wchar_t* chars, size_t count) const
 {
+    if (m_trueType)
+    {
+        uint32_t width = 0;
+        uint32_t height = 0;
+        trueTypeRaster().measure(std::wstring(chars, count), width, height);
+        return {static_cast<float>(width), static_cast<float>(height)};
+    }
     std::vector<tGlyph> glyphs;
     float width = 0.0f;
     float height = 0.0f;
@@ -240,6 +342,14 @@ float cTextLine::alignOffset() const
     return 0.0f;
 }
 
+void cTextLine::layout()
+{
+    if (m_trueType)
+        layoutTrueType();
+    else
+        layoutGlyphs();
+}
+
 void cTextLine::layoutGlyphs()
 {
     if (!isDirty())
@@ -250,7 +360,7 @@ void cTextLine::layoutGlyphs()
         return;
     }
     std::vector<tGlyph> glyphs;
-    if (!walk(m_text, false, glyphs, m_width, m_height))
+    if (!walk(shownText(), false, glyphs, m_width, m_height))
         return;
     const float offset = alignOffset();
     const cVector2& position = getPosition();
@@ -279,23 +389,65 @@ void cTextLine::layoutGlyphs()
     m_dirty = false;
 }
 
-void cTextLine::buildSprite(cQuad& sprite, uint32_t, float)
+void cTextLine::layoutTrueType()
 {
-    const cVector2& position = getPosition();
-    sprite.setRect(position.x, position.y, position.x, position.y);
-    sprite.setColor(0);
+    if (!isDirty())
+        return;
+    const std::wstring text = shownText();
+    if (m_textTexture)
+        m_textTexture->setText(text);
+    else
+        m_textTexture = boost::make_shared<cTextTexture>(text, std::string());
+    // An empty text draws nothing, whatever size its texture reports.
+    const bool empty = text.find_first_not_of(L"\r\n") == std::wstring::npos;
+    m_width = empty ? 0.0f : static_cast<float>(m_textTexture->getImageWidth());
+    m_height = empty ? 0.0f : static_cast<float>(m_textTexture->getImageHeight());
+    setSize({m_width, m_height});
+    updateGeometry();
 }
 
-void cTextLine::buildSprites(std::vector<cQuad>& sprites, uint32_t, float weight)
+void cTextLine::buildSprite(cQuad& sprite, uint32_t, float weight)
 {
+    const cVector2& position = getPosition();
+    if (!m_trueType)
+    {
+        sprite.setRect(position.x, position.y, position.x, position.y);
+        sprite.setColor(0);
+        return;
+    }
+    float centre = position.x;
+    if (m_align == AlignStart)
+        centre += m_width * 0.5f;
+    else if (m_align == AlignEnd)
+        centre -= m_width * 0.5f;
+    // Whole units put the text's texels on whole pixels.
+    const float left = std::round(centre - m_width * 0.5f);
+    const float top = std::round(position.y - m_height * 0.5f);
+    sprite.setRect(left, top, left + std::round(m_width), top + std::round(m_height));
+    const cColor& color = getColor();
+    sprite.setColor(cColor(color.r, color.g, color.b, color.a * getTreeTransparency() * weight).toARGB());
+    sprite.uvFrom = cVector2(0.0f, 0.0f);
+    sprite.uvTo = cVector2(1.0f, 1.0f);
+}
+
+void cTextLine::buildSprites(std::vector<cQuad>& sprites, uint32_t frame, float weight)
+{
+    m_batchCharacters.clear();
+    if (m_trueType)
+    {
+        sprites.resize(1);
+        buildSprite(sprites[0], frame, weight);
+        return;
+    }
     std::vector<tGlyph> glyphs;
-    walk(m_text, true, glyphs, m_width, m_height);
+    walk(shownText(), true, glyphs, m_width, m_height);
     const float offset = alignOffset();
     const cVector2& position = getPosition();
     const cColor& color = getColor();
     const uint32_t argb =
         cColor(color.r, color.g, color.b, color.a * getTreeTransparency() * weight).toARGB();
     sprites.resize(glyphs.size());
+    m_batchCharacters.reserve(glyphs.size());
     for (size_t i = 0; i < glyphs.size(); ++i)
     {
         const tGlyph& glyph = glyphs[i];
@@ -306,31 +458,38 @@ void cTextLine::buildSprites(std::vector<cQuad>& sprites, uint32_t, float weight
         quad.setColor(argb);
         quad.uvFrom = cVector2(glyph.left, glyph.top);
         quad.uvTo = cVector2(glyph.right, glyph.bottom);
+        m_batchCharacters.push_back(glyph.character);
     }
 }
 
 float cTextLine::getWidth()
 {
-    layoutGlyphs();
+    layout();
     return m_width;
 }
 
 float cTextLine::getHeight()
 {
-    layoutGlyphs();
+    layout();
     return m_height;
 }
 
 void cTextLine::update()
 {
     cView::update();
-    layoutGlyphs();
+    layout();
 }
 
 void cTextLine::onShow()
 {
+    layout();
     cView::onShow();
-    layoutGlyphs();
+}
+
+void cTextLine::onDisable()
+{
+    layout();
+    cView::onDisable();
 }
 
 void cTextLine::loadXML(const tPropertiesPtr& node)
@@ -354,8 +513,10 @@ void cTextLine::loadXML(const tPropertiesPtr& node)
     readKey(node, L"Multiplier", multiplier);
     readKey(node, L"Localized", m_localized);
     readKey(node, L"Intersymbol", intersymbol);
-    bool ignoreRightToLeft = false;
-    readKey(node, L"IgnoreRightToLeft", ignoreRightToLeft);
+    m_ignoreRightToLeft = false;
+    readKey(node, L"IgnoreRightToLeft", m_ignoreRightToLeft);
+    if (m_ignoreRightToLeft)
+        setRightToLeft(false);
     readKey(node, L"Align", align);
     cColor color = getColor();
     if (readKey(node, L"Color", color))
@@ -365,9 +526,20 @@ void cTextLine::loadXML(const tPropertiesPtr& node)
     setMultiplier(multiplier);
     setIntersymbol(intersymbol);
     setAlign(align);
+    m_text.clear();
+    if (m_trueType)
+    {
+        // The face is the text texture's; the bitmap font is only named, for a switch back.
+        m_textureName = textureName;
+        m_fontName = fontName;
+        setText(text);
+        setDirty();
+        layoutTrueType();
+        return;
+    }
     setTexture(textureName);
     setFont(fontName);
-    // A loaded line draws its letters as one batch, so the glyph views go.
+    // A loaded bitmap line draws its letters as one batch, so the glyph views go.
     for (cGlyphView* glyph : m_glyphViews)
     {
         glyph->hide();
@@ -375,7 +547,6 @@ void cTextLine::loadXML(const tPropertiesPtr& node)
     }
     m_glyphViews.clear();
     setMultiSprites(true);
-    m_text.clear();
     setText(text);
     setDirty();
     layoutGlyphs();

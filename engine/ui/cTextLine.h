@@ -13,16 +13,22 @@ namespace Engine
 
 class cFont;
 class cGlyphView;
+class cTextTexture;
 class cTexture;
 
-// One line of text in a bitmap font: every character is a region of the font texture named by
-// "Texture", cut as the font file ("Font") says. Layouts create it as "textline", "text" or "t".
+// One line of text. Layouts create it as "textline", "text" or "t".
 //
-// A line loaded from a layout draws its letters as one batch of quads ("MultiSprites" on);
-// a line made in code draws one glyph view per letter until "MultiSprites" is set. Alignment:
-// 0 centred on the position, 1 starting at it, 2 ending at it. Texts are translated through
-// `cStrings` when the line is localized. Setters set dirty; the letters are laid out when the
-// line is next updated, drawn or measured.
+// Two ways of drawing: a bitmap font, where every character is a region of the font texture
+// ("Texture") cut as the font file ("Font") says, or, with the constant "game"/"TTFUsage", a
+// TrueType face drawn into one text texture the size of the line. A bitmap line loaded from a
+// layout draws its letters as one batch of quads ("MultiSprites" on); a line made in code draws
+// one glyph view per letter until "MultiSprites" is set.
+//
+// Alignment: 0 centred on the position, 1 starting at it, 2 ending at it. Texts are translated
+// through `cStrings` once, when they are set, while the line is localized. With the constant
+// "game"/"RightToLeftEnable" (and no "IgnoreRightToLeft") the line is shown right to left: the
+// text reversed, with runs of Latin letters and digits kept in reading order. Setters set dirty;
+// the line is laid out when it is next updated, shown, disabled or measured.
 class cTextLine : public cView
 {
 public:
@@ -32,21 +38,25 @@ public:
 
     explicit cTextLine(cControl* parent = nullptr);
     // A root line with the view, the names, the metrics, the alignment and the flags of
-    // `other`, sharing its font, and its text.
+    // `other`, sharing its font, and its text as it stands (it was translated already).
     cTextLine(const cTextLine& other);
     ~cTextLine() override;
 
     // The view's step, then the layout when dirty.
     void update() override;
     // The view's keys, then "String" ("/n" is a line feed), "Texture", "Font", "SpaceWidth",
-    // "Multiplier", "Localized", "Intersymbol", "IgnoreRightToLeft", "Align" and "Color"; the
-    // line then draws as one batch.
+    // "Multiplier", "Localized", "Intersymbol", "IgnoreRightToLeft", "Align" and "Color". A
+    // bitmap line then draws as one batch.
     void loadXML(const tPropertiesPtr& node) override;
+    // Laid out first, so the line is drawn as it now reads.
     void onShow() override;
+    // A dirty line lays itself out before it stops being updated.
+    void onDisable() override;
     void setAlpha(float alpha) override;
     // Only a colour that packs differently changes the line.
     void setColor(const cColor& color) override;
-    // The font texture while the letters are drawn as a batch, else the view's own.
+    // The text texture of a TrueType line, the font texture while the letters are drawn as a
+    // batch, else the view's own.
     boost::shared_ptr<cTexture> getTexture() const override;
 
     // Sets the text (translated when localized); an equal text changes nothing.
@@ -71,7 +81,13 @@ public:
     void setSpaceWidth(float width);
     float getIntersymbol() const { return m_intersymbol; }
     void setIntersymbol(float intersymbol);
-    // Whether the font has a glyph for the character.
+    bool isRightToLeft() const { return m_rightToLeft; }
+    void setRightToLeft(bool on);
+    bool isTrueType() const { return m_trueType; }
+    // Switches between the bitmap font and the TrueType face; the next layout draws the other way.
+    void setTrueType(bool on);
+    // Whether the line can draw the character: always with TrueType, else when the font has
+    // a glyph for it.
     bool isPrintable(wchar_t c) const;
     // Width and height of characters in this line's font and size, without laying them out.
     cVector2 measureText(const wchar_t* chars, size_t count) const;
@@ -79,17 +95,34 @@ public:
     // Places the glyph views (or, with "MultiSprites", rebuilds the batch); does nothing and
     // stays dirty without a font and its texture.
     virtual void layoutGlyphs();
+    // Draws the text into the text texture and takes its size.
+    virtual void layoutTrueType();
+
+    // The order in which a right-to-left line shows `text`.
+    static std::wstring rightToLeftOrder(const std::wstring& text);
 
 protected:
-    // The line itself draws no quad of its own: its letters are the batch or the glyph views.
+    // A TrueType line's quad; a bitmap line draws none of its own (its letters are the batch
+    // or the glyph views).
     void buildSprite(cQuad& sprite, uint32_t frame, float weight) override;
     // One quad per letter, shifted by the alignment.
     void buildSprites(std::vector<cQuad>& sprites, uint32_t frame, float weight) override;
 
+    // The text as it is drawn (in right-to-left order when the line is right to left).
+    std::wstring shownText() const;
+    // For each quad of the last batch, the index in `shownText` of the character it draws.
+    const std::vector<size_t>& getBatchCharacters() const { return m_batchCharacters; }
+    const boost::shared_ptr<cFont>& getFont() const { return m_font; }
+    const boost::shared_ptr<cTexture>& getFontTexture() const { return m_fontTexture; }
+    // The width of the last layout, without laying out again.
+    float getLaidOutWidth() const { return m_width; }
+
 private:
-    // One letter as laid out: centre x relative to the line's start, size and texture region.
+    // One letter as laid out: the index of its character, its centre x relative to the line's
+    // start, size and texture region.
     struct tGlyph
     {
+        size_t character = 0;
         float centre = 0.0f;
         float width = 0.0f;
         float height = 0.0f;
@@ -103,9 +136,13 @@ private:
     // intersymbol factor to the letters' advances, as the batch does. False without a font.
     bool walk(const std::wstring& text, bool batched, std::vector<tGlyph>& glyphs, float& width,
               float& height) const;
+    // The layout of the current mode.
+    void layout();
     float alignOffset() const;
     std::wstring translate(const std::wstring& text) const;
     size_t drawableCount(const std::wstring& text) const;
+    // Lays out at once when nothing else would: the line is shown but gets no update.
+    void layoutWhenIdle();
 
     std::vector<cGlyphView*> m_glyphViews;
     std::wstring m_text;
@@ -120,6 +157,11 @@ private:
     bool m_localized = true;
     boost::shared_ptr<cFont> m_font;
     boost::shared_ptr<cTexture> m_fontTexture;
+    boost::shared_ptr<cTextTexture> m_textTexture;
+    bool m_rightToLeft = false;
+    bool m_ignoreRightToLeft = false;
+    bool m_trueType = false;
+    std::vector<size_t> m_batchCharacters;
 };
 
 } // namespace Engine

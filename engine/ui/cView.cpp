@@ -317,15 +317,7 @@ void cView::loadParticleChildren(const tPropertiesPtr& effects)
             const tPropertiesPtr& element = it->value();
             auto* effect = new cPyro(this);
             effect->loadXML(element);
-            effect->play(false, 0.0f);
-            bool useOffset = false;
-            readKey(element, L"UseOffset", useOffset);
-            if (useOffset)
-            {
-                // The effect keeps its place as the emitter's offset from the view.
-                effect->setEmitterPosition(effect->getPosition());
-                effect->setPosition(cVector2(0.0f, 0.0f));
-            }
+            effect->playAsPart(element);
             addParticleChild(effect);
         }
         catch (...)

@@ -7,14 +7,22 @@
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cAnimButton.h"
 #include "engine/ui/cButton.h"
+#include "engine/ui/cCheckButton.h"
 #include "engine/ui/cControlFactory.h"
 #include "engine/ui/cForm.h"
 #include "engine/ui/cLightButton.h"
+#include "engine/ui/cListBox.h"
+#include "engine/ui/cMeltingText.h"
+#include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cOverlayButton.h"
 #include "engine/ui/cPicture.h"
+#include "engine/ui/cPriceText.h"
 #include "engine/ui/cPyro.h"
+#include "engine/ui/cScrollBox.h"
+#include "engine/ui/cTextBox.h"
 #include "engine/ui/cTextButton.h"
 #include "engine/ui/cTextLine.h"
+#include "engine/ui/cTextMoney.h"
 #include "engine/ui/cTextStyleButton.h"
 #include "tests/engine/ui/view_test_tools.h"
 
@@ -79,6 +87,14 @@ TEST_F(Layouts, EveryClassNameMakesItsClass)
         {{L"textanimbutton", L"textanimbtn"}, &typeid(cTextStyleButton)},
         {{L"textline", L"text", L"t"}, &typeid(cTextLine)},
         {{L"textbutton", L"textbtn"}, &typeid(cTextButton)},
+        {{L"checkbutton", L"checkbtn"}, &typeid(cCheckButton)},
+        {{L"listbox"}, &typeid(cListBox)},
+        {{L"meltingtext"}, &typeid(cMeltingText)},
+        {{L"mt", L"mtext", L"multilinetext", L"multietext"}, &typeid(cMultiLineText)},
+        {{L"pricetext"}, &typeid(cPriceText)},
+        {{L"scrollbox"}, &typeid(cScrollBox)},
+        {{L"textbox"}, &typeid(cTextBox)},
+        {{L"textmoney"}, &typeid(cTextMoney)},
     };
     cPicture parent;
     for (const auto& [names, type] : classes)
@@ -135,7 +151,11 @@ TEST_F(Layouts, EveryClassNameMakesItsClass)
                                            L"textureanim"};
     std::set<uint32_t> keys;
     for (const std::wstring& name : all)
+    {
         keys.insert(cControlFactory::classKey(name));
+        EXPECT_TRUE(cControlFactory::instance().isRegistered(cControlFactory::classKey(name)))
+            << toUtf8(name);
+    }
     EXPECT_EQ(keys.size(), 39u);
 }
 
