@@ -1,6 +1,7 @@
 #include "game/heroes/MoveActionItem.h"
 
 #include "game/heroes/ActionItemFactory.h"
+#include "game/heroes/Goal.h"
 #include "game/hud/cUnitView.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
@@ -192,9 +193,8 @@ void MoveActionItem::complete()
     {
         Game* game = Game::instance();
         const Engine::cPoint cell = (*m_route)[static_cast<size_t>(m_index)];
-        const cUnitView* view = m_walker->getView();
-        const Engine::cVector2 where = view ? view->getPosition() : game->unitPos(m_walker);
-        m_walker->setCell(cell, where - game->cellToPos(cell));
+        // The view follows the unit at once: the unit's own place is where its view stands.
+        m_walker->setCell(cell, game->unitPos(m_walker) - game->cellToPos(cell));
     }
     ActionItem::complete();
 }
@@ -208,6 +208,10 @@ void MoveActionItem::arrive()
         if (routeSize() > 0)
             walker->setCell(m_route->back(), m_endOffset);
         walker->setState(eUnitState::idle, -1);
+        if (const boost::shared_ptr<Goal> goal = walker->getGoal())
+            if (const UnitPtr target = goal->getTarget())
+                if (cUnitView* view = target->getView())
+                    view->showGoalTick(false);
     }
     notifyFinished();
 }
@@ -271,6 +275,7 @@ void MoveActionItem::stepAlongCurve()
 
 void MoveActionItem::dragFollowers(const Engine::cVector2& lead)
 {
+    Game* game = Game::instance();
     // A copy: a follower's signals reach views and tooltips, which must not pull the list
     // from under the walk.
     const std::list<UnitPtr> followers = m_walker->getAttached();
@@ -279,7 +284,8 @@ void MoveActionItem::dragFollowers(const Engine::cVector2& lead)
         const cUnitView* view = follower->getView();
         if (!view || !view->isShown())
             continue;
-        const Engine::cVector2 at = view->getPosition();
+        // Field places, without the offset at which a view draws its unit.
+        const Engine::cVector2 at = game->unitPos(follower);
         Engine::cVector2 d = at - lead;
         const float length = std::sqrt(squared(d));
         const auto type = follower->getTypeInfo();

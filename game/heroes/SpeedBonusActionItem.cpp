@@ -5,7 +5,6 @@
 #include "engine/core/cProperties.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/ui/cPicture.h"
-#include "engine/ui/cProgressFloat.h"
 #include "game/heroes/ActionItemFactory.h"
 #include "game/heroes/BaseActionsItem.h"
 #include "game/heroes/GameController.h"
@@ -13,6 +12,7 @@
 #include "game/hud/UnitViewDescription.h"
 #include "game/hud/ViewState.h"
 #include "game/hud/cGameSounds.h"
+#include "game/hud/cUnitProgressView.h"
 #include "game/hud/cUnitView.h"
 #include "game/world/Game.h"
 #include "game/world/UnitLevelInfo.h"
@@ -56,7 +56,7 @@ SpeedBonusActionItem::~SpeedBonusActionItem()
 void SpeedBonusActionItem::buildViews()
 {
     m_icon = new Engine::cPicture();
-    m_bar = new Engine::cProgressFloat();
+    m_bar = new cUnitProgressView(nullptr, false);
     const std::string path = "Units/" + Engine::toUtf8(m_kind) + ".xml";
     Engine::cFileSystem* files = Engine::cFileSystem::instance();
     if (!files || !files->isKnown(path))

@@ -4,10 +4,11 @@
 
 #include <string>
 
+class cUnitProgressView;
+
 namespace Engine
 {
 class cPicture;
-class cProgressFloat;
 } // namespace Engine
 
 // A speed bonus, in two roles.
@@ -49,7 +50,7 @@ public:
     float getDuration() const { return m_duration; }
     const std::wstring& getKind() const { return m_kind; }
     Engine::cPicture* getIcon() const { return m_icon; }
-    Engine::cProgressFloat* getBar() const { return m_bar; }
+    cUnitProgressView* getBar() const { return m_bar; }
 
 private:
     void buildViews();
@@ -66,5 +67,5 @@ private:
     std::wstring m_kind;
     // Root views without a parent; the item hands them to the deferred deletion.
     Engine::cPicture* m_icon = nullptr;
-    Engine::cProgressFloat* m_bar = nullptr;
+    cUnitProgressView* m_bar = nullptr;
 };

@@ -29,26 +29,6 @@ namespace ItemTest
 
 using namespace GameTest;
 
-// A unit view description with one view state shown in every state, and the progress bar's
-// layout: the items need both for a unit they show a bar over. Written into the test's
-// shared folder only where the data folder has none.
-inline void provideViewFiles(const std::vector<std::wstring>& types)
-{
-    Engine::cFileSystem* files = Engine::cFileSystem::instance();
-    const auto provide = [&](const std::string& path, const std::string& xml)
-    {
-        if (!files->isKnown(path))
-            Engine::writeWholeFile(path, xml.data(), xml.size());
-    };
-    provide("ui/unitprogress.xml", "<Progress Visible=\"1\" ProgressMaxValue=\"100\" size=\"40;6\"/>");
-    provide("UI/autoProgress.xml", "<Progress Visible=\"1\" ProgressMaxValue=\"100\" size=\"200;8\"/>");
-    for (const std::wstring& type : types)
-        provide("Units/" + Engine::toUtf8(type) + ".xml",
-                "<Unit name=\"" + Engine::toUtf8(type) +
-                    "\"><ViewStates><State Name=\"look\"/></ViewStates>"
-                    "<UpStatesMatrix><Level idle=\"look\"/></UpStatesMatrix></Unit>");
-}
-
 // An emitter that plays without drawing: the level runs on the recording render device, which
 // has no particle library.
 class QuietEmitter final : public PyroParticles::IPyroEmitter

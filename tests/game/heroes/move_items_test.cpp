@@ -181,7 +181,7 @@ TEST(MoveItems, TheHerosFirstToolComesAlongAndTrailsItAtItsDistance)
 
     fixture.run(60, kDt);
     ASSERT_TRUE(move->isActive());
-    const Engine::cVector2 gap = hammer->getView()->getPosition() - hero->getView()->getPosition();
+    const Engine::cVector2 gap = game.unitPos(hammer) - game.unitPos(hero);
     EXPECT_LT(gap.x, 0.0f) << "the tool follows behind";
     EXPECT_LE(std::sqrt(gap.x * gap.x + gap.y * gap.y), distance + 4.0f);
     EXPECT_NEAR(hammer->getAngle(), 0.0f, 1e-3f);
@@ -198,7 +198,7 @@ TEST(MoveItems, ACompletedWalkLeavesTheWalkerWhereItStandsAndTheRestOfTheChainNe
     auto lock = boost::make_shared<LockUnitActionItem>(market, 1);
     auto chain = fixture.startChain({move, lock});
     fixture.run(70, kDt); // past the second cell
-    const Engine::cVector2 standing = hero->getView()->getPosition();
+    const Engine::cVector2 standing = game.unitPos(hero);
     ASSERT_EQ(move->getIndex(), 2);
 
     chain->complete();

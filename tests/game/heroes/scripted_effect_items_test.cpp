@@ -131,7 +131,6 @@ TEST(ScriptedEffectItems, ASpeedBonusRunsForItsUpgradeTimeAndScalesWorkWhileOn)
     // While it runs, work goes faster by kUpgradeBonusSpeed: a 4 s clearing takes 2 s.
     const float factor = GameConfig::instance().getConstants().kUpgradeBonusSpeed;
     const cUnit::Ptr rubble = fixture.add(L"Rubble", game.cellToPos(Engine::cPoint(10, 10)));
-    provideViewFiles({L"Rubble"});
     rubble->getActiveLevelInfo()->upgradeTime = 4.0f;
     auto clearing = boost::make_shared<DestroyActionItem>(cUnit::Ptr(), rubble, cUnit::Ptr());
     fixture.startRegistered(clearing);
