@@ -102,45 +102,20 @@ const std::map<std::string, std::string> kDisplayNames = {
     {"BarrierFireAttach", "Flames"},
 };
 
-// The sound of a type's own looks (idle, work, trapped ...): ids of "GameSounds.xml".
+// The sound of a type's own looks (idle, work, trapped ...): ids of "GameSounds.xml", by the
+// type's category, or by the type where its category has none or its own.
+const std::map<std::string, std::string> kCategorySounds = {
+    {"base", "hall_bell"},    {"resource", "resource_pile"}, {"mill", "mill_work"},
+    {"plant", "plant_work"},  {"service", "service_call"},   {"quest", "quest"},
+    {"bonus", "bonus_start"}, {"worker", "worker"},          {"transport", "transport"},
+};
 const std::map<std::string, std::string> kTypeSounds = {
-    {"TownHall", "hall_bell"},
-    {"Money", "resource_pile"},
-    {"Steel", "resource_pile"},
-    {"Accum", "resource_pile"},
-    {"Cement", "resource_pile"},
-    {"Hardware", "resource_pile"},
-    {"Brick", "resource_pile"},
-    {"Market", "mill_work"},
-    {"BrickKiln", "mill_work"},
-    {"CementMill", "mill_work"},
-    {"SteelWorks", "plant_work"},
-    {"PowerStation", "plant_work"},
-    {"Workshop", "plant_work"},
-    {"Hospital", "service_call"},
-    {"PipeStation", "quest"},
-    {"Rubble", "rubble"},
-    {"FallenTree", "fallen_tree"},
-    {"JunkPile", "junk"},
-    {"BarrierFlood", "flood_water"},
-    {"FakeFireBarrier", "fire"},
-    {"FakeDamagedUnit", "damaged"},
-    {"BrokenRoad", "rubble"},
-    {"BarrierFire", "fire"},
-    {"Puppy", "puppy"},
-    {"Kitten", "kitten"},
-    {"Duckling", "duckling"},
-    {"Well", "quest"},
-    {"Statue", "quest"},
-    {"BonusSpeedHero", "bonus_start"},
-    {"BonusSpeedMan", "bonus_start"},
-    {"BonusSpeedMills", "bonus_start"},
-    {"BonusSpeedUpgrades", "bonus_start"},
-    {"Mason", "worker"},
-    {"Postman", "worker"},
-    {"Cart", "transport"},
-    {"Truck", "transport"},
-    {"Pigeons", "birds"},
+    {"Rubble", "rubble"},        {"FallenTree", "fallen_tree"},
+    {"JunkPile", "junk"},        {"BarrierFlood", "flood_water"},
+    {"FakeFireBarrier", "fire"}, {"FakeDamagedUnit", "damaged"},
+    {"BrokenRoad", "rubble"},    {"BarrierFire", "fire"},
+    {"Puppy", "puppy"},          {"Kitten", "kitten"},
+    {"Duckling", "duckling"},    {"Pigeons", "birds"},
 };
 
 // Looks that sound the same whatever the type; an empty id is silent (walking crews would
@@ -308,13 +283,16 @@ std::string pictureKeys(const Sheet& sheet, const std::string& category)
     return keys + (category == "ambient" ? std::string() : std::string(" IsDeepProcessing=\"1\""));
 }
 
-std::string soundOf(const std::string& type, const std::string& look)
+std::string soundOf(const UnitType& type, const std::string& look)
 {
     const auto byLook = kLookSounds.find(look);
     if (byLook != kLookSounds.end())
         return byLook->second;
-    const auto byType = kTypeSounds.find(type);
-    return byType == kTypeSounds.end() ? std::string() : byType->second;
+    const auto byType = kTypeSounds.find(type.name);
+    if (byType != kTypeSounds.end())
+        return byType->second;
+    const auto byCategory = kCategorySounds.find(type.category);
+    return byCategory == kCategorySounds.end() ? std::string() : byCategory->second;
 }
 
 // One look of one level: the sheets that draw it (several for directions or by-id looks).
@@ -332,7 +310,7 @@ std::string stateElement(const UnitType& unit, const Look& look)
     const Sheet& first = *look.sheets.front();
     const std::string& category = unit.category;
     std::string head = "\t\t<State Name=\"" + look.stateName + "\"";
-    const std::string sound = soundOf(unit.name, look.name);
+    const std::string sound = soundOf(unit, look.name);
     if (!sound.empty())
         head += " sound_id=\"" + sound + "\"";
     if (look.byId)

@@ -1,92 +1,560 @@
 #include "game/hud/TooltipManager.h"
 
+#include "engine/core/StringUtils.h"
+#include "engine/core/cFileSystem.h"
+#include "engine/core/cStrings.h"
+#include "engine/core/cTimer.h"
+#include "engine/devices/cResourceManager.h"
+#include "engine/ui/cMultiLineText.h"
+#include "engine/ui/cPicture.h"
+#include "game/hud/UnitViewDescription.h"
+#include "game/hud/UnitViewLibrary.h"
+#include "game/hud/cTooltipView.h"
 #include "game/hud/cUnitView.h"
+#include "game/screens/CGameEngine.h"
+#include "game/screens/cTutorial.h"
+#include "game/world/Game.h"
+#include "game/world/GameConfig.h"
+#include "game/world/UnitCategories.h"
+#include "game/world/UnitLevelInfo.h"
+#include "game/world/UnitTypeInfo.h"
 #include "game/world/cUnit.h"
 
-TooltipManager& TooltipManager::instance()
+namespace
 {
-    static TooltipManager manager;
+
+const wchar_t* const WindowNames[TooltipManager::WindowCount] = {
+    L"ProduceTip",          L"MillTip",         L"PlaceTip",     L"UpgradeTip", L"NoWayTip",
+    L"NoBringToTooltipTip", L"NoFreeHeroesTip", L"NotEnoughTip", L"BarrierTip", L"ResourceTip",
+    L"GarbageResTip",       L"SaveTip",         L"BaseTip",      L"BonusTip",   L"InFireTip",
+    L"DamagedTip"};
+
+const wchar_t* const FragmentNames[6] = {L"Income", L"Place",        L"NotEnough",
+                                         L"NoWay",  L"NoFreeHeroes", L"Upgrade"};
+
+// The text put before the missing resources of a refused upgrade; the strings table may give
+// it in the player's language.
+const wchar_t* const MissingText = L"Не хватает: ";
+
+TooltipManager*& holder()
+{
+    static TooltipManager* manager = nullptr;
     return manager;
 }
 
-void TooltipManager::show(const boost::shared_ptr<cUnit>& unit, UnitProblem problem)
+std::wstring categoryOf(const cUnit& unit)
 {
-    if (!unit)
+    const auto type = unit.getTypeInfo();
+    return type ? GameConfig::instance().categoryNames().nameOf(type->categoryId) : std::wstring();
+}
+
+const cGameResources& emptySet()
+{
+    static const cGameResources empty;
+    return empty;
+}
+
+// The name a tip shows: the view description's, else the unit type's.
+std::wstring displayName(const cUnit& unit, const cUnitView* view)
+{
+    const auto description =
+        view ? view->getDescription() : UnitViewLibrary::instance().findOrLoad(unit.getTypeId());
+    if (description && !description->getName().empty())
+        return description->getName();
+    return GameConfig::instance().unitNames().nameOf(unit.getTypeId());
+}
+
+bool tutorialTipShown()
+{
+    return static_cast<bool>(cTutorial::instance().getPointedUnit());
+}
+
+} // namespace
+
+TooltipManager& TooltipManager::instance()
+{
+    TooltipManager*& manager = holder();
+    if (!manager)
+    {
+        manager = new TooltipManager();
+        CGameEngine::instance().atShutdown(&TooltipManager::shutdown);
+    }
+    return *manager;
+}
+
+void TooltipManager::shutdown()
+{
+    TooltipManager*& manager = holder();
+    delete manager;
+    manager = nullptr;
+}
+
+const wchar_t* TooltipManager::windowName(Window window)
+{
+    return WindowNames[window];
+}
+
+TooltipManager::TooltipManager() : Engine::cControl(nullptr), m_tipText(new Engine::cMultiLineText(nullptr))
+{
+    for (cTooltipView*& window : m_windows)
+        window = new cTooltipView(nullptr);
+    load();
+    m_soundDelay = 0.0f;
+    show();
+    enable();
+}
+
+TooltipManager::~TooltipManager()
+{
+    // The windows and pictures are roots of the tree: they go with the manager.
+    delete m_tipText;
+    for (cTooltipView* window : m_windows)
+        delete window;
+    for (const SelectionSet& set : m_selections)
+        for (Engine::cPicture* picture : set)
+            delete picture;
+}
+
+void TooltipManager::load()
+{
+    Engine::cResourceManager* resources = Engine::cResourceManager::instance();
+    if (!resources)
+        throw "TooltipManager: the tooltips are read through the resource manager, which does not exist.";
+    const Engine::tPropertiesPtr root = resources->getXml("UI/Tooltip.xml", true);
+    Engine::tPropertiesPtr strings;
+    if (root->getChild(L"Strings", strings))
+        for (size_t i = 0; i < m_fragments.size(); ++i)
+            m_fragments[i] = strings->getAttribute(FragmentNames[i]);
+    Engine::loadChildXML(m_tipText, root, L"tooltiptext", nullptr);
+    m_tipText->setDeep(TipDeep);
+    m_tipText->hide();
+    for (int i = 0; i < WindowCount; ++i)
+    {
+        Engine::loadChildXML(m_windows[i], root, WindowNames[i], nullptr);
+        m_windows[i]->setDeep(TipDeep);
+        m_windows[i]->show();
+        m_windows[i]->enable();
+        m_windows[i]->hide();
+    }
+    const Engine::cFileSystem* files = Engine::cFileSystem::instance();
+    if (!files || !files->isKnown("UI/selections.xml"))
         return;
-    m_current.unit = unit;
-    m_current.problem = problem;
-    m_shown = true;
-    ++m_showCount;
+    Engine::tPropertiesList styles;
+    resources->getXml("UI/selections.xml", true)->getChildren(styles);
+    for (const auto& style : styles)
+    {
+        SelectionSet set{};
+        static const wchar_t* const colours[ColourCount] = {L"Green", L"Red", L"Blue", L"Orange"};
+        for (int colour = 0; colour < ColourCount; ++colour)
+        {
+            set[colour] = new Engine::cPicture(nullptr);
+            Engine::loadChildXML(set[colour], style, colours[colour], nullptr);
+            set[colour]->hide();
+        }
+        m_selections.push_back(set);
+    }
 }
 
-void TooltipManager::onUnitProblem(boost::shared_ptr<cUnit> unit, UnitProblem problem)
+void TooltipManager::update()
 {
-    if (problem == NotEnoughResources)
-        show(unit, problem);
-    else
-        showProblemTip(unit, problem);
+    if (m_soundDelay <= 0.0f)
+        return;
+    const Engine::cTimer* timer = Engine::cTimer::instance();
+    m_soundDelay -= timer ? timer->getFrameTime() : 0.0f;
+    if (m_soundDelay > 0.0f)
+        return;
+    m_soundDelay = 0.0f;
+    const boost::shared_ptr<cUnit> unit = m_hoveredUnit.lock();
+    if (Game* game = Game::instance(); game && unit)
+        game->playUnitStateSound(unit);
 }
 
-void TooltipManager::showProblemTip(boost::shared_ptr<cUnit> unit, UnitProblem problem)
+int TooltipManager::problemOf(const boost::shared_ptr<cUnit>&) const
 {
-    if (problem >= NoProblem && problem <= Busy)
-        show(unit, problem);
+    // The planner does not refuse clicks ahead of them: every unit shows as servable.
+    return NoProblem;
+}
+
+void TooltipManager::showSelection(cUnitView* view, int problem)
+{
+    if (!view || !view->getUnit())
+        return;
+    boost::shared_ptr<cUnit> unit = view->getUnit();
+    const std::wstring category = categoryOf(*unit);
+    if (category == UnitCategory::hero || category == UnitCategory::ambient ||
+        category == UnitCategory::attach)
+        return;
+    if (category == UnitCategory::mill && !unit->isInFireOrDamaged() && unit->getLevel() > 0 &&
+        !unit->getAttached().empty())
+        return;
+    if (problem == 8)
+    {
+        if (!m_currentSelection || !m_selectedUnit)
+            return;
+        unit = m_selectedUnit;
+        problem = problemOf(unit);
+        view = unit->getView();
+        if (!view)
+            return;
+    }
+    const auto record = unit->inFire ? unit->getLevelInfo() : unit->getActiveLevelInfo();
+    const int number = record ? record->selection : 0;
+    // A number past the styles of "UI/selections.xml" has no picture.
+    if (number <= 0 || static_cast<size_t>(number) > m_selections.size())
+        return;
+    const int colour =
+        category == UnitCategory::base || problem < 0 || problem >= ColourCount ? Green : problem;
+    Engine::cPicture* picture = m_selections[static_cast<size_t>(number) - 1][static_cast<size_t>(colour)];
+    if (picture != m_currentSelection && m_currentSelection)
+        m_currentSelection->hide();
+    m_currentSelection = picture;
+    picture->setPosition(view->getPosition());
+    // Under the unit, above the ground it stands on.
+    picture->setDeep(view->getDeep() - 0.5f);
+    picture->show();
+    m_selectedUnit = unit;
+}
+
+void TooltipManager::hideSelection()
+{
+    if (!m_currentSelection)
+        return;
+    m_currentSelection->hide();
+    m_currentSelection = nullptr;
+    m_selectedUnit.reset();
 }
 
 void TooltipManager::onUnitViewHover(Engine::cView* view)
 {
-    if (auto* unitView = dynamic_cast<cUnitView*>(view))
-        show(unitView->getUnit(), NoProblem);
+    auto* unitView = dynamic_cast<cUnitView*>(view);
+    const Game* game = Game::instance();
+    if (!unitView || !unitView->getUnit() || !game || game->isLevelOver() || tutorialTipShown() ||
+        unitView->getUnit()->getState() == eUnitState::falling)
+        return;
+    showSelection(unitView, problemOf(unitView->getUnit()));
+    composeTip(unitView);
+    m_hoveredUnit = unitView->getUnit();
+    m_soundDelay = GameConfig::instance().getConstants().UnitSoundDelay;
 }
 
 void TooltipManager::onUnitViewLeave(Engine::cView*)
 {
-    m_shown = false;
+    hideTips();
+    hideSelection();
+    m_hoveredUnit.reset();
 }
 
-void TooltipManager::onUnitChanged(boost::shared_ptr<cUnit>)
+cTooltipView* TooltipManager::buildTip(Window which, bool named, const std::wstring& name,
+                                       const Engine::cVector2& at, const cGameResources& in,
+                                       const cGameResources& out)
 {
-    if (m_shown)
-        refresh();
+    cTooltipView* window = m_windows[which];
+    resetWindow(window);
+    if (named)
+        window->setText(L"UnitName", name);
+    window->place(at);
+    window->showTip();
+    Game* game = Game::instance();
+    const cGameResources& have = game ? game->getResources() : emptySet();
+    window->setLists(in, out, have);
+    const bool inUsed = which != MillTip && which != BaseTip;
+    const bool outUsed = which != PlaceTip && which != UpgradeTip;
+    if (inUsed)
+        window->showText(L"in", !in.isEmpty());
+    if (outUsed)
+        window->showText(L"out", !out.isEmpty());
+    return window;
+}
+
+cTooltipView* TooltipManager::buildBonusTip(const cUnit& unit, const Engine::cVector2& at)
+{
+    cTooltipView* window = m_windows[BonusTip];
+    resetWindow(window);
+    for (const wchar_t* tag :
+         {L"BonusSpeedHero", L"BonusSpeedMan", L"BonusSpeedMills", L"BonusSpeedUpgrades"})
+        window->showText(tag, false);
+    window->showText(unit.typeName, true);
+    const NameIdTable& names = GameConfig::instance().resourceNames();
+    int entry = 1;
+    if (const auto record = unit.getActiveLevelInfo())
+        for (const auto& [id, count] : record->resIn.getItems())
+        {
+            if (entry > 3)
+                break;
+            const std::wstring index = std::to_wstring(entry++);
+            window->setPicture(L"From" + index, "Units/Icons/" + Engine::toUtf8(names.nameOf(id)) + ".jpg");
+            window->setText(L"Num" + index, std::to_wstring(count));
+            window->showPicture(L"x" + index);
+        }
+    window->place(at);
+    window->showTip();
+    return window;
+}
+
+void TooltipManager::composeTip(cUnitView* view)
+{
+    const boost::shared_ptr<cUnit> unit = view->getUnit();
+    const std::wstring name = displayName(*unit, view);
+    const auto record = unit->getActiveLevelInfo();
+    if (!record)
+        return;
+    const Engine::cVector2 at = view->getPosition();
+    const std::wstring category = categoryOf(*unit);
+    const bool building = unit->getLevel() == 0;
+    cTooltipView* window = nullptr;
+    if (unit->inFire)
+        window = buildTip(InFireTip, false, name, at, record->resIn, record->resOut);
+    else if (unit->isDamaged)
+        window = buildTip(DamagedTip, true, name, at, record->repairRes, record->resOut);
+    else if (category == UnitCategory::hero || category == UnitCategory::ambient)
+        return;
+    else if (category == UnitCategory::mill)
+        window = building ? buildTip(PlaceTip, true, name, at, record->upIn, emptySet())
+                          : buildTip(MillTip, true, name, at, emptySet(), record->resOut);
+    else if (category == UnitCategory::plant)
+    {
+        if (building)
+            window = buildTip(PlaceTip, true, name, at, record->upIn, emptySet());
+        else
+        {
+            window = buildTip(ProduceTip, true, name, at, record->resIn, record->resOut);
+            if (!record->resIn.isEmpty() && !record->resOut.isEmpty())
+                window->showPicture(L"arrow");
+        }
+    }
+    else if (category == UnitCategory::barrier || category == UnitCategory::barrierroad)
+        window = buildTip(BarrierTip, true, name, at, record->resIn, record->resOut);
+    else if (category == UnitCategory::road)
+        window = building ? buildTip(PlaceTip, true, name, at, record->upIn, emptySet()) : nullptr;
+    else if (category == UnitCategory::resource)
+        window = buildTip(Game::isResourceName(unit->typeName) ? ResourceTip : GarbageResTip, true, name, at,
+                          record->resIn, unit->resources);
+    else if (category == UnitCategory::animal)
+        window = buildTip(SaveTip, true, name, at, record->resIn, record->resOut);
+    else if (category == UnitCategory::quest)
+        window = building ? buildTip(PlaceTip, true, name, at, record->upIn, emptySet())
+                          : buildTip(BaseTip, true, name, at, emptySet(), record->autoResOut);
+    else if (category == UnitCategory::base)
+        window = buildTip(BaseTip, true, name, at, emptySet(), record->autoResOut);
+    else if (category == UnitCategory::bonus)
+        window = buildBonusTip(*unit, at);
+    setCurrentWindow(window);
+}
+
+void TooltipManager::resetWindow(cTooltipView* window)
+{
+    for (int i = 1; i <= 4; ++i)
+    {
+        const std::wstring index = std::to_wstring(i);
+        window->hidePicture(L"From" + index);
+        window->hidePicture(L"x" + index);
+        window->setText(L"Num" + index, std::wstring());
+    }
+    window->hidePicture(L"What");
+    window->setText(L"WhatNum", std::wstring());
+}
+
+void TooltipManager::setCurrentWindow(cTooltipView* window)
+{
+    if (!window)
+        return;
+    if (m_currentWindow && m_currentWindow != window)
+    {
+        resetWindow(m_currentWindow);
+        m_currentWindow->hideTip();
+    }
+    m_currentWindow = window;
+}
+
+void TooltipManager::hideTips()
+{
+    m_tipText->hide();
+    for (cTooltipView* window : m_windows)
+        window->hideTip();
+}
+
+void TooltipManager::showProblemTip(boost::shared_ptr<cUnit> unit, UnitProblem problem)
+{
+    if (!unit || !unit->getView())
+        return;
+    const Engine::cVector2 at = unit->getView()->getPosition();
+    cTooltipView* window = nullptr;
+    switch (problem)
+    {
+    case NoRoute:
+    case NoFreeHero:
+    case NoDestination:
+        window = m_windows[problem == NoRoute      ? NoWayTip
+                           : problem == NoFreeHero ? NoFreeHeroesTip
+                                                   : NoBringToTooltipTip];
+        resetWindow(window);
+        window->place(at);
+        window->showTip();
+        break;
+    case NotEnoughResources:
+    {
+        const auto record = unit->getActiveLevelInfo();
+        Game* game = Game::instance();
+        if (!record || !game)
+            return;
+        const std::wstring category = categoryOf(*unit);
+        const cGameResources* cost = nullptr;
+        if (unit->inFire)
+            cost = &record->resIn;
+        else if (unit->isDamaged)
+            cost = &record->repairRes;
+        else if (category == UnitCategory::plant)
+            cost = unit->getLevel() > 0 ? &record->resIn : &record->upIn;
+        else if (category == UnitCategory::animal || category == UnitCategory::resource)
+            cost = &record->resIn;
+        else if (category == UnitCategory::mill || category == UnitCategory::barrier ||
+                 category == UnitCategory::road || category == UnitCategory::barrierroad ||
+                 category == UnitCategory::quest || category == UnitCategory::base)
+            cost = &record->upIn;
+        if (!cost)
+            return;
+        window = m_windows[NotEnoughTip];
+        resetWindow(window);
+        window->place(at);
+        window->showTip();
+        window->setLists(missing(game->getResources(), *cost), emptySet(), emptySet());
+        break;
+    }
+    default:
+        return;
+    }
+    setCurrentWindow(window);
+}
+
+void TooltipManager::onUnitProblem(boost::shared_ptr<cUnit> unit, UnitProblem problem)
+{
+    if (problem != NotEnoughResources)
+    {
+        showProblemTip(unit, problem);
+        return;
+    }
+    cUnitView* view = unit ? unit->getView() : nullptr;
+    const auto record = unit ? unit->getActiveLevelInfo() : nullptr;
+    if (!view || !record)
+        return;
+    std::wstring text;
+    appendMissingText(text, record->upIn);
+    m_tipText->setLocalized(false);
+    m_tipText->setText(text, true);
+    const float textHeight = m_tipText->getSize().y;
+    m_tipText->setPosition(view->getPosition() +
+                           Engine::cVector2(0.0f, -(view->getSize().y + textHeight) * 0.5f));
+    m_tipText->show();
+}
+
+cGameResources TooltipManager::missing(const cGameResources& have, const cGameResources& cost)
+{
+    cGameResources result;
+    for (const auto& [id, count] : cost.getItems())
+    {
+        if (count == 0)
+            continue;
+        const auto held = have.getItems().find(id);
+        if (held == have.getItems().end())
+            result.insert(id, count);
+        else if (count > held->second)
+            result.insert(id, count - held->second);
+    }
+    return result;
+}
+
+void TooltipManager::appendMissingText(std::wstring& text, const cGameResources& cost) const
+{
+    Game* game = Game::instance();
+    if (!game || game->getResources().contains(cost))
+        return;
+    std::wstring lead = MissingText;
+    if (Engine::cStrings* strings = Engine::cStrings::instance())
+        lead = strings->translate(lead);
+    text += L"\n" + lead + missing(game->getResources(), cost).toText(false);
+}
+
+void TooltipManager::onUpgradeButtonHover(Engine::cView*, cUnitView* view)
+{
+    if (tutorialTipShown() || !view || !view->getUnit())
+        return;
+    const boost::shared_ptr<cUnit> unit = view->getUnit();
+    const auto record = unit->getActiveLevelInfo();
+    if (!record)
+        return;
+    setCurrentWindow(
+        buildTip(UpgradeTip, true, displayName(*unit, view), view->getPosition(), record->upIn, emptySet()));
+}
+
+void TooltipManager::onUpgradeButtonLeave(Engine::cView*, cUnitView*)
+{
+    m_tipText->hide();
+    m_windows[UpgradeTip]->hideTip();
+}
+
+void TooltipManager::onResourceRowHover(Engine::cView* row, const std::wstring& name)
+{
+    if (tutorialTipShown() || !row)
+        return;
+    const int typeId = GameConfig::instance().unitNames().find(name);
+    const auto description = typeId >= 0 ? UnitViewLibrary::instance().findOrLoad(typeId) : nullptr;
+    showUnitTypeTip(description && !description->getName().empty() ? description->getName() : name,
+                    row->getPosition());
+}
+
+void TooltipManager::showUnitTypeTip(const std::wstring& name, const Engine::cVector2& at)
+{
+    cTooltipView* window = m_windows[ResourceTip];
+    resetWindow(window);
+    window->setText(L"UnitName", name);
+    window->place(at);
+    window->showTip();
+    window->setLists(emptySet(), emptySet(), emptySet());
+    window->showText(L"out", false);
+    setCurrentWindow(window);
+}
+
+void TooltipManager::onResourceRowLeave(Engine::cView*)
+{
+    hideTips();
+}
+
+void TooltipManager::onUnitChanged(boost::shared_ptr<cUnit> unit)
+{
+    if (m_currentSelection && m_currentSelection->isShown() && unit)
+        showSelection(unit->getView(), 8);
 }
 
 void TooltipManager::onUnitRemoved(boost::shared_ptr<cUnit> unit)
 {
-    if (unit && m_current.unit.lock() == unit)
+    if (unit && unit == m_selectedUnit)
+        hideSelection();
+    if (unit && unit == m_hoveredUnit.lock())
     {
-        m_current = Tip();
-        m_shown = false;
+        hideTips();
+        m_hoveredUnit.reset();
     }
-    if (!m_pending.empty() && m_pending.front().unit.lock() == unit)
-        m_pending.pop_front();
     refresh();
 }
 
 void TooltipManager::onUnitUpdated(boost::shared_ptr<cUnit>)
 {
-    if (m_shown)
-        refresh();
-}
-
-void TooltipManager::reset()
-{
-    m_shown = false;
-    m_current = Tip();
-    m_pending.clear();
+    refresh();
 }
 
 void TooltipManager::refresh()
 {
-    if (const auto unit = m_current.unit.lock(); unit && m_shown)
-        show(unit, m_current.problem);
-    while (!m_pending.empty())
-    {
-        const Tip next = m_pending.front();
-        m_pending.pop_front();
-        if (const auto unit = next.unit.lock())
-        {
-            show(unit, next.problem);
-            break;
-        }
-    }
+    if (m_selectedUnit)
+        showSelection(m_selectedUnit->getView(), 8);
+    if (const boost::shared_ptr<cUnit> unit = m_hoveredUnit.lock())
+        if (cUnitView* view = unit->getView())
+            composeTip(view);
+}
+
+void TooltipManager::reset()
+{
+    hideTips();
+    hideSelection();
+    m_hoveredUnit.reset();
+    m_currentWindow = nullptr;
 }

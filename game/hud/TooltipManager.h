@@ -1,69 +1,143 @@
 #pragma once
 
+#include "engine/core/cControl.h"
+#include "engine/core/cVector2.h"
 #include "game/heroes/UnitProblem.h"
 
 #include <boost/shared_ptr.hpp>
 #include <boost/weak_ptr.hpp>
 
-#include <list>
+#include <array>
+#include <string>
+#include <vector>
 
+class cGameResources;
+class cTooltipView;
 class cUnit;
+class cUnitView;
 
 namespace Engine
 {
+class cMultiLineText;
+class cPicture;
 class cView;
-}
+} // namespace Engine
 
-// The tips shown over units: why a clicked unit cannot be served, what a unit under the
-// pointer is and costs. One manager serves the whole run.
+// The feedback while the pointer rests on something of the level ("UI/Tooltip.xml",
+// "UI/selections.xml"). Over a unit it shows a coloured selection under the unit (green: a
+// click would be served; red: no way there; blue: no hero free; orange: not enough resources)
+// and a tip window naming the unit with rows of what it takes and gives. After a refused click
+// it shows why; over a unit's upgrade button and over the status panel's resources it shows
+// their tips. When the pointer has rested on a unit for a moment, the unit's state sound plays.
 //
-// This is the manager's bookkeeping: which unit's tip is shown, with which problem, and the
-// tips waiting behind it. The tooltip windows that show them join it with the game's views.
-class TooltipManager
+// One manager serves the whole run: a non-visual object of the tree without parent, built on
+// first use and shut down before the application goes.
+class TooltipManager : public Engine::cControl
 {
 public:
-    struct Tip
+    enum Window
     {
-        boost::weak_ptr<cUnit> unit;
-        UnitProblem problem = NoProblem;
+        ProduceTip,
+        MillTip,
+        PlaceTip,
+        UpgradeTip,
+        NoWayTip,
+        NoBringToTooltipTip,
+        NoFreeHeroesTip,
+        NotEnoughTip,
+        BarrierTip,
+        ResourceTip,
+        GarbageResTip,
+        SaveTip,
+        BaseTip,
+        BonusTip,
+        InFireTip,
+        DamagedTip,
+        WindowCount
     };
+    // The selection pictures of one "Selection" number, by colour.
+    enum Colour
+    {
+        Green,
+        Red,
+        Blue,
+        Orange,
+        ColourCount
+    };
+    using SelectionSet = std::array<Engine::cPicture*, ColourCount>;
+
+    static constexpr float TipDeep = 9000.0f;
 
     static TooltipManager& instance();
+    // Deletes the manager with its windows (the next `instance` builds it again).
+    static void shutdown();
+    static const wchar_t* windowName(Window window);
 
-    TooltipManager(const TooltipManager&) = delete;
-    TooltipManager& operator=(const TooltipManager&) = delete;
+    ~TooltipManager() override;
 
-    // Problem 3 gets its own tip over the unit; others go to showProblemTip.
-    void onUnitProblem(boost::shared_ptr<cUnit> unit, UnitProblem problem);
-    // Shows the tip of problems 0 to 5 at the unit; other problems show nothing.
-    void showProblemTip(boost::shared_ptr<cUnit> unit, UnitProblem problem);
-    // The pointer entered / left a unit view.
+    // The hovered unit's state sound once the pointer has rested on it for "UnitSoundDelay".
+    void update() override;
+
     void onUnitViewHover(Engine::cView* view);
     void onUnitViewLeave(Engine::cView* view);
-    // The base's attached units changed: a shown tip is shown again.
+    // The base's attached units changed: a shown selection follows its unit's problem.
     void onUnitChanged(boost::shared_ptr<cUnit> unit);
-    // A unit left the field: its tip goes, current or first waiting.
     void onUnitRemoved(boost::shared_ptr<cUnit> unit);
-    // A unit changed level: the shown tip is shown again.
     void onUnitUpdated(boost::shared_ptr<cUnit> unit);
-    // Hides the shown tip and drops the waiting ones.
-    void reset();
-    // Shows the current unit's tip again, then the first waiting one.
+    // A refused click: the tip of the problem at the unit.
+    void showProblemTip(boost::shared_ptr<cUnit> unit, UnitProblem problem);
+    // A refused upgrade: for missing resources a text listing them over the unit, else as
+    // showProblemTip.
+    void onUnitProblem(boost::shared_ptr<cUnit> unit, UnitProblem problem);
+    void onUpgradeButtonHover(Engine::cView* button, cUnitView* view);
+    void onUpgradeButtonLeave(Engine::cView* button, cUnitView* view);
+    void onResourceRowHover(Engine::cView* row, const std::wstring& name);
+    void onResourceRowLeave(Engine::cView* row);
+    // The shown selection and tip follow the level's changes.
     void refresh();
+    // Hides everything and forgets the hovered unit.
+    void reset();
 
-    bool isShown() const { return m_shown; }
-    boost::shared_ptr<cUnit> getCurrentUnit() const { return m_current.unit.lock(); }
-    UnitProblem getCurrentProblem() const { return m_current.problem; }
-    const std::list<Tip>& getPending() const { return m_pending; }
-    // How often a tip was (re)shown, for the views to follow.
-    int getShowCount() const { return m_showCount; }
+    cTooltipView* getWindow(Window window) const { return m_windows[window]; }
+    cTooltipView* getCurrentWindow() const { return m_currentWindow; }
+    Engine::cMultiLineText* getTipText() const { return m_tipText; }
+    Engine::cPicture* getCurrentSelection() const { return m_currentSelection; }
+    const std::vector<SelectionSet>& getSelectionSets() const { return m_selections; }
+    boost::shared_ptr<cUnit> getSelectedUnit() const { return m_selectedUnit; }
+    boost::shared_ptr<cUnit> getHoveredUnit() const { return m_hoveredUnit.lock(); }
+    float getSoundDelay() const { return m_soundDelay; }
+    const std::wstring& getTextFragment(size_t index) const { return m_fragments[index]; }
+
+    // The part of `cost` that `have` lacks.
+    static cGameResources missing(const cGameResources& have, const cGameResources& cost);
 
 private:
-    TooltipManager() = default;
-    void show(const boost::shared_ptr<cUnit>& unit, UnitProblem problem);
+    TooltipManager();
+    void load();
 
-    Tip m_current;
-    bool m_shown = false;
-    std::list<Tip> m_pending;
-    int m_showCount = 0;
+    void showSelection(cUnitView* view, int problem);
+    void hideSelection();
+    void composeTip(cUnitView* view);
+    void hideTips();
+    void resetWindow(cTooltipView* window);
+    void setCurrentWindow(cTooltipView* window);
+    // Resets, names, places and shows a window with its two rows.
+    cTooltipView* buildTip(Window window, bool named, const std::wstring& name, const Engine::cVector2& at,
+                           const cGameResources& in, const cGameResources& out);
+    cTooltipView* buildBonusTip(const cUnit& unit, const Engine::cVector2& at);
+    void showUnitTypeTip(const std::wstring& name, const Engine::cVector2& at);
+    void appendMissingText(std::wstring& text, const cGameResources& cost) const;
+    // The unit's problem as a click would meet it now.
+    int problemOf(const boost::shared_ptr<cUnit>& unit) const;
+
+    std::array<std::wstring, 6> m_fragments;
+    boost::weak_ptr<cUnit> m_hoveredUnit;
+    boost::shared_ptr<cUnit> m_selectedUnit;
+    // Owned: the tip text, the windows and the selection pictures have no parent.
+    Engine::cMultiLineText* m_tipText;
+    std::array<cTooltipView*, WindowCount> m_windows{};
+    cTooltipView* m_currentWindow = nullptr;
+    std::vector<SelectionSet> m_selections;
+    Engine::cPicture* m_currentSelection = nullptr;
+    float m_soundDelay = 0.0f;
 };

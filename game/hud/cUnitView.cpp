@@ -7,10 +7,12 @@
 #include "engine/ui/cLightButton.h"
 #include "engine/ui/cPicture.h"
 #include "engine/ui/cPyro.h"
+#include "game/hud/TooltipManager.h"
 #include "game/hud/UnitViewDescription.h"
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/ViewState.h"
 #include "game/hud/cGameSounds.h"
+#include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitCategories.h"
@@ -222,6 +224,9 @@ void cUnitView::applyState(const cUnit::Ptr& unit)
 void cUnitView::playStateSound(const ViewState& state) const
 {
     if (state.getSoundId().empty() || isOfCategory(UnitCategory::animal))
+        return;
+    // Nothing sounds while the level is being built or after it was left.
+    if (!CPlayState::instance().isRunning())
         return;
     if (cGameSounds* sounds = cGameSounds::instance())
         sounds->playSingle(state.getSoundId(), 0.2f, 0.0f);

@@ -3,8 +3,12 @@
 #include "engine/core/FileUtils.h"
 #include "engine/core/FromString.h"
 #include "engine/core/StringUtils.h"
+#include "engine/core/cConstants.h"
 #include "engine/core/cFileSystem.h"
+#include "engine/core/cLogFile.h"
+#include "engine/core/cLogManager.h"
 #include "engine/core/cProperties.h"
+#include "engine/core/cString.h"
 #include "engine/devices/cResourceManager.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
@@ -20,8 +24,16 @@ BestTimes& BestTimes::instance()
 
 BestTimes::BestTimes()
 {
-    m_records.resize(static_cast<size_t>(std::max(GameConfig::instance().getConstants().LevelsCount, 0)));
+    reload();
+}
+
+void BestTimes::reload()
+{
+    m_records.assign(static_cast<size_t>(std::max(GameConfig::instance().getConstants().LevelsCount, 0)),
+                     BestTimeRecord());
+    m_changed = false;
     load();
+    logAll();
 }
 
 BestTimeRecord BestTimes::getBestTime(int level) const
@@ -61,18 +73,14 @@ void BestTimes::load()
         files->readFile("besttimes.xml", bytes);
         if (!bytes.empty())
         {
-            const Engine::tPropertiesPtr root = resources->getXml("besttimes.xml", true);
-            Engine::tPropertiesList levels;
-            root->getChildren(levels);
-            for (size_t i = 0; i < std::min(levels.size(), m_records.size()); ++i)
+            if (readFile(*resources))
             {
-                m_records[i].name = levels[i]->getAttribute(L"name");
-                Engine::fromString(m_records[i].time, levels[i]->getAttribute(L"time"));
+                m_changed = true;
+                return;
             }
-            m_changed = true;
-            return;
         }
-        files->removeFile("besttimes.xml");
+        else
+            files->removeFile("besttimes.xml");
     }
     for (size_t i = 0; i < m_records.size(); ++i)
     {
@@ -88,6 +96,66 @@ void BestTimes::load()
     }
 }
 
+bool BestTimes::readFile(Engine::cResourceManager& resources)
+{
+    std::string failure;
+    try
+    {
+        const Engine::tPropertiesPtr root = resources.getXml("besttimes.xml", true);
+        Engine::tPropertiesList levels;
+        root->getChildren(levels);
+        std::vector<BestTimeRecord> records(m_records.size());
+        for (size_t i = 0; i < std::min(levels.size(), records.size()); ++i)
+        {
+            records[i].name = levels[i]->getAttribute(L"name");
+            Engine::fromString(records[i].time, levels[i]->getAttribute(L"time"));
+        }
+        m_records.swap(records);
+        return true;
+    }
+    catch (const Engine::cStringA& text)
+    {
+        failure = text;
+    }
+    catch (const std::string& text)
+    {
+        failure = text;
+    }
+    catch (const char* text)
+    {
+        failure = text ? text : "";
+    }
+    // A damaged table costs the player the times it held, never the game: the levels' own
+    // best times stand in, and the next save writes a sound file.
+    Game::reportError("The best times in \"besttimes.xml\" cannot be read; the levels' own times are used. " +
+                      failure);
+    return false;
+}
+
+void BestTimes::logAll() const
+{
+    bool logging = false;
+    if (Engine::cConstants* constants = Engine::cConstants::instance())
+        constants->get(L"game", L"LogReadingBestTimes", logging);
+    Engine::cLogManager* logs = Engine::cLogManager::instance();
+    if (!logging || !logs)
+        return;
+    const size_t count =
+        std::min(m_records.size(),
+                 static_cast<size_t>(std::max(GameConfig::instance().getConstants().LevelsCount, 0)));
+    for (size_t i = 0; i < count; ++i)
+    {
+        const BestTimeRecord& record = m_records[i];
+        if (record.isSet())
+            logs->getLog(L"BestTimes", false)
+                ->printf("level %zu: %s %s\n", i,
+                         Engine::toUtf8(Engine::timeToString(static_cast<float>(record.time))).c_str(),
+                         Engine::toUtf8(record.name).c_str());
+        else
+            logs->getLog(L"BestTimes", false)->printf("level %zu: no best time\n", i);
+    }
+}
+
 std::wstring BestTimes::fileText() const
 {
     std::wstring text = L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><BestTimes>";
@@ -96,7 +164,7 @@ std::wstring BestTimes::fileText() const
         // Names are escaped: a quote or an angle bracket in a player's name would make the
         // file unreadable.
         text += L"<level time=\"" + std::to_wstring(record.time) + L"\" name=\"" +
-                Engine::escapeXml(record.name) + L"\" />";
+                Engine::xmlAttributeText(record.name) + L"\" />";
     }
     text += L"</BestTimes>";
     return text;

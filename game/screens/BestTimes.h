@@ -4,6 +4,11 @@
 #include <string>
 #include <vector>
 
+namespace Engine
+{
+class cResourceManager;
+}
+
 // The best time of one level and the player who set it. A record taken from a level file's
 // "MetaData" "BestTime" carries the name " ".
 struct BestTimeRecord
@@ -38,11 +43,18 @@ public:
     bool isChanged() const { return m_changed; }
     void save();
     void load();
+    // Forgets the table and reads it again, as on first use.
+    void reload();
+    // With the constant "game"/"LogReadingBestTimes" on: every level's record to the log
+    // "BestTimes".
+    void logAll() const;
     // The text written to "BestTimes.xml" (without the byte-order mark).
     std::wstring fileText() const;
 
 private:
     BestTimes();
+    // The records of "besttimes.xml"; false, with a log line, when the file cannot be read.
+    bool readFile(Engine::cResourceManager& resources);
 
     std::vector<BestTimeRecord> m_records;
     bool m_changed = false;

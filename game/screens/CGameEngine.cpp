@@ -1,7 +1,193 @@
 #include "game/screens/CGameEngine.h"
 
+#include "engine/core/cAppParams.h"
+#include "engine/core/cApplication.h"
+#include "engine/core/cControl.h"
+#include "engine/core/cLogic.h"
+#include "engine/core/cProfileManager.h"
+#include "engine/ui/cPyro.h"
+#include "game/screens/CGameState.h"
+#include "platform/system/SystemInfo.h"
+
+#include <cstdlib>
+
+namespace
+{
+
+CGameEngine::TraceSink& traceSink()
+{
+    static CGameEngine::TraceSink sink;
+    return sink;
+}
+
+// Lower case by the ASCII letters only, so that the result does not hang on the locale.
+wchar_t lowerAscii(wchar_t c)
+{
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+} // namespace
+
 CGameEngine& CGameEngine::instance()
 {
     static CGameEngine engine;
     return engine;
+}
+
+// The application is deleted by Cleanup; at process exit nothing of the engine may be touched.
+CGameEngine::~CGameEngine() = default;
+
+Engine::cApplication* CGameEngine::Init(const std::wstring& commandLine, const char* dataFolderName,
+                                        bool singleInstance)
+{
+    m_commandLine = commandLine;
+    Engine::cAppParams params;
+    params.window = nullptr;
+    params.instance = nullptr;
+    params.noSound = false;
+    params.onInit = nullptr;
+    params.onExit = nullptr;
+    params.userData = &m_commandLine;
+    params.dataFolderName = dataFolderName;
+    params.singleInstance = singleInstance;
+    m_application = Engine::cApplication::create(params);
+    m_running = true;
+    return m_application;
+}
+
+void CGameEngine::Run()
+{
+    if (Engine::cLogic* logic = Engine::cLogic::instance())
+        logic->setFrameCallback([this] { Update(); });
+    if (m_application)
+        m_application->run();
+    m_running = false;
+}
+
+void CGameEngine::Cleanup()
+{
+    while (!m_states.empty())
+    {
+        CGameState* top = m_states.back();
+        top->Cleanup();
+        m_states.pop_back();
+    }
+    if (Engine::cLogic* logic = Engine::cLogic::instance())
+        logic->setFrameCallback({});
+    runShutdowns();
+    delete m_application;
+    m_application = nullptr;
+}
+
+void CGameEngine::runShutdowns()
+{
+    const std::vector<boost::function<void()>> shutdowns(m_shutdowns.rbegin(), m_shutdowns.rend());
+    m_shutdowns.clear();
+    for (const auto& shutdown : shutdowns)
+        shutdown();
+    // What the states and the managers released is deleted while the tree still exists.
+    Engine::cControl::deletePending();
+    // The loaded effect files belong to the render device's particle library.
+    Engine::cPyro::clearEffectFiles();
+}
+
+void CGameEngine::ChangeState(CGameState* state)
+{
+    if (!m_states.empty())
+    {
+        CGameState* top = m_states.back();
+        top->Cleanup();
+        m_states.pop_back();
+    }
+    if (Engine::cProfileManager* profiles = Engine::cProfileManager::instance())
+        profiles->save();
+    m_states.push_back(state);
+    state->Init();
+}
+
+void CGameEngine::PushState(CGameState* state)
+{
+    if (!m_states.empty())
+        m_states.back()->Pause();
+    m_states.push_back(state);
+    state->Init();
+}
+
+void CGameEngine::PopState()
+{
+    if (!m_states.empty())
+    {
+        CGameState* top = m_states.back();
+        top->Cleanup();
+        m_states.pop_back();
+    }
+    if (!m_states.empty())
+        m_states.back()->Resume();
+}
+
+void CGameEngine::Update()
+{
+    if (!m_states.empty())
+        m_states.back()->Update(this);
+}
+
+void CGameEngine::Quit()
+{
+    if (Engine::cLogic* logic = Engine::cLogic::instance())
+        logic->quit();
+    m_running = false;
+}
+
+CGameEngine& CGameEngine::setNewLevelIndex(const int& level)
+{
+    m_newLevelIndex = level;
+    return *this;
+}
+
+CGameEngine& CGameEngine::setContinueSavedLevel(const bool& on)
+{
+    m_continueSavedLevel = on;
+    return *this;
+}
+
+CGameEngine& CGameEngine::setEnteredFromMainMenu(const bool& on)
+{
+    m_enteredFromMainMenu = on;
+    return *this;
+}
+
+CGameEngine& CGameEngine::setLevelPath(const std::wstring& path)
+{
+    m_levelPath = path;
+    return *this;
+}
+
+std::wstring CGameEngine::levelPathFromCommandLine(const std::wstring& commandLine,
+                                                   const std::wstring& dataFolder)
+{
+    std::wstring path = commandLine;
+    for (wchar_t& c : path)
+        c = c == L'\\' ? L'/' : lowerAscii(c);
+    std::wstring folder = dataFolder;
+    for (wchar_t& c : folder)
+        c = c == L'\\' ? L'/' : lowerAscii(c);
+    // A relative path names a file of the data folder; one that climbs out of it names none.
+    if (!path.empty() && path[0] != L'/')
+        return path.find(L"..") == std::wstring::npos ? path : std::wstring();
+    if (folder.empty() || path.compare(0, folder.size(), folder) != 0)
+        return std::wstring();
+    return path.substr(folder.size());
+}
+
+void CGameEngine::trace(const wchar_t* line)
+{
+    if (const TraceSink& sink = traceSink())
+        sink(line);
+    else if (std::getenv("QUILLMOOR_TRACE"))
+        Platform::debugTrace(line);
+}
+
+void CGameEngine::setTraceSink(const TraceSink& sink)
+{
+    traceSink() = sink;
 }

@@ -1,35 +1,108 @@
 #pragma once
 
-#include <string>
+#include <boost/function.hpp>
 
-// The game's state machine and what it keeps for the whole run: the level file given on the
-// command line, the flag that the next level continues the player's saved level, and the
-// level just won for the first time.
+#include <string>
+#include <vector>
+
+class CGameState;
+
+namespace Engine
+{
+class cApplication;
+}
+
+// The game's state machine and what it keeps for the whole run.
 //
-// This is the part that the level model reads; the stack of states and the frame callback
-// join it with the game's screens.
+// It holds the stack of states (bottom first; the states are function-local statics it only
+// borrows) and the application it created. Only the top state gets the per-frame `Update`,
+// so everything below it stands still. `ChangeState` replaces the top state (saving the
+// player profiles in between), `PushState` pauses the top and puts a new one above it, and
+// `PopState` takes the top away and resumes the one below.
+//
+// Every state operation but `Update` writes a trace line; traces go to stderr while the
+// environment variable QUILLMOOR_TRACE is set, or to the sink a test installs.
 class CGameEngine
 {
 public:
+    using TraceSink = boost::function<void(const std::wstring&)>;
+
     static CGameEngine& instance();
 
     CGameEngine(const CGameEngine&) = delete;
     CGameEngine& operator=(const CGameEngine&) = delete;
+    virtual ~CGameEngine();
 
-    // The level file the program was started with (data-relative, "/" separators); empty when
-    // levels are chosen on the map.
-    const std::wstring& getLevelPath() const { return m_levelPath; }
-    void setLevelPath(const std::wstring& path) { m_levelPath = path; }
-    bool continueSavedLevel() const { return m_continueSavedLevel; }
-    void setContinueSavedLevel(bool on) { m_continueSavedLevel = on; }
+    // Creates the application with the start-up record of the game (sound on, the data
+    // folder "Data", the single-instance check on); the command line is the callbacks' user
+    // data. A second copy of the program ends the process in here.
+    Engine::cApplication* Init(const std::wstring& commandLine, const char* dataFolderName = "Data",
+                               bool singleInstance = true);
+    // Makes `Update` the frame callback and runs the message loop until the window closes.
+    void Run();
+    // Every state leaves, top first (no Resume in between), then the application goes with
+    // the engine singletons.
+    void Cleanup();
+    // The managers' shutdowns (see atShutdown), then the queued deletions.
+    void runShutdowns();
+    void ChangeState(CGameState* state);
+    void PushState(CGameState* state);
+    void PopState();
+    // The frame callback: Update of the top state.
+    void Update();
+    // Asks the main window to close; the loop ends and `Cleanup` follows.
+    void Quit();
+    size_t getStateCount() const { return m_states.size(); }
+    CGameState* topState() const { return m_states.empty() ? nullptr : m_states.back(); }
+    const std::vector<CGameState*>& getStates() const { return m_states; }
+    bool isRunning() const { return m_running; }
+    Engine::cApplication* getApplication() const { return m_application; }
+
     // The level won for the first time, for the map to celebrate; -1 when none.
-    int getNewLevelIndex() const { return m_newLevelIndex; }
-    void setNewLevelIndex(int level) { m_newLevelIndex = level; }
+    virtual int& newLevelIndex() { return m_newLevelIndex; }
+    virtual CGameEngine& setNewLevelIndex(const int& level);
+    // Set by the map when the player continues the saved level; read and cleared by the play
+    // state.
+    virtual bool& continueSavedLevel() { return m_continueSavedLevel; }
+    virtual CGameEngine& setContinueSavedLevel(const bool& on);
+    // Whether the map was entered from the main menu (true) or from the in-game menu.
+    virtual bool& enteredFromMainMenu() { return m_enteredFromMainMenu; }
+    virtual CGameEngine& setEnteredFromMainMenu(const bool& on);
+    // The level file the program was started with (data-relative, lower case, "/"); empty
+    // when levels are chosen on the map.
+    virtual std::wstring& levelPath() { return m_levelPath; }
+    const std::wstring& getLevelPath() const { return m_levelPath; }
+    virtual CGameEngine& setLevelPath(const std::wstring& path);
+
+    // The level path a command line names: "\" turned into "/", lower-cased, and the data
+    // folder `dataFolder` (lower case, "/", ending in "/") cut from its start. A path that
+    // does not begin with the data folder gives an empty path; a relative path is taken as
+    // relative to the data folder unless it climbs out of it ("..").
+    static std::wstring levelPathFromCommandLine(const std::wstring& commandLine,
+                                                 const std::wstring& dataFolder);
+
+    // Registers a manager's shutdown: Cleanup runs every one (the last registered first) after
+    // the states have left and before the application goes, so that no function-local static
+    // touches the object tree or a device after they are gone.
+    void atShutdown(const boost::function<void()>& shutdown) { m_shutdowns.push_back(shutdown); }
+
+    // Writes one trace line (the line ends in "\n").
+    static void trace(const wchar_t* line);
+    // Where trace lines go instead of stderr; an empty sink puts stderr back.
+    static void setTraceSink(const TraceSink& sink);
 
 private:
     CGameEngine() = default;
 
-    std::wstring m_levelPath;
-    bool m_continueSavedLevel = false;
+    std::vector<CGameState*> m_states;
+    bool m_running = false;
     int m_newLevelIndex = -1;
+    bool m_continueSavedLevel = false;
+    bool m_enteredFromMainMenu = true;
+    std::wstring m_levelPath;
+    // Owned: created by Init, deleted by Cleanup.
+    Engine::cApplication* m_application = nullptr;
+    std::vector<boost::function<void()>> m_shutdowns;
+    // The command line kept for the application's callbacks.
+    std::wstring m_commandLine;
 };

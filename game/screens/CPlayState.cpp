@@ -3,15 +3,26 @@
 #include "engine/core/cControl.h"
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
+#include "engine/devices/cInput.h"
+#include "engine/devices/cResourceManager.h"
+#include "engine/ui/cButtonPrototype.h"
 #include "engine/ui/cView.h"
+#include "game/hud/TooltipManager.h"
+#include "game/hud/UnitViewLibrary.h"
+#include "game/hud/cGameSounds.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/screens/BestTimes.h"
+#include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
+#include "game/screens/cGameMenu.h"
+#include "game/screens/cLevelFinishPanel.h"
+#include "game/screens/cLoadScreen.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 
 #include <string>
+#include <vector>
 
 CPlayState& CPlayState::instance()
 {
@@ -20,35 +31,197 @@ CPlayState& CPlayState::instance()
 }
 
 // The object tree may be gone by the time function-local statics go at process exit: the
-// game's shutdown releases the play view before that (`releasePlayView`), and nothing of the
-// tree is touched here.
+// game's shutdown takes the level down before that (Cleanup, `releasePlayView`), and nothing
+// of the tree is touched here.
 CPlayState::~CPlayState() = default;
 
-Engine::cView* CPlayState::getPlayView()
+Engine::cControl* CPlayState::getView() const
 {
-    if (!m_playView)
-    {
-        m_playView = new Engine::cView();
-        m_playView->show();
-        m_playView->enable();
-    }
     return m_playView;
 }
 
-void CPlayState::releasePlayView(bool now)
+void CPlayState::Init()
 {
-    if (!m_playView)
+    CGameEngine::trace(L"CPlayState Init\n");
+    if (Engine::cResourceManager* resources = Engine::cResourceManager::instance())
+        resources->releaseUnused();
+    releasePlayView();
+    getPlayView();
+    m_running = false;
+    new cLoadScreen(
+        "res_log.xml", [this] { onLoaded(); }, 3);
+}
+
+void CPlayState::startLevel()
+{
+    m_game.reset(new Game());
+    cTutorial::instance().reset();
+    m_statusPanel = new cStatusPanel(getPlayView());
+    if (auto* menu = m_statusPanel->find<Engine::cButtonPrototype>(L"MenuButton"))
+        menu->connectClickAction([this] { showGameMenu(); });
+    m_statusPanel->enable();
+    m_levelOver = false;
+    m_game->connectLevelFinished([this] { onLevelFinished(); });
+    const int level = Engine::cProps::get<int>(L"CurrentLevel");
+    CGameEngine& engine = CGameEngine::instance();
+    if (engine.continueSavedLevel())
+    {
+        engine.setContinueSavedLevel(false);
+        m_briefingPending = false;
+        if (m_game->restoreLevel())
+            return;
+        // The save could not be read (it is reported and gone): the level starts afresh in a
+        // new model, without what the failed restore left on the field.
+        m_game.reset();
+        for (Engine::cControl* child : std::vector<Engine::cControl*>(m_playView->getChildren().begin(),
+                                                                      m_playView->getChildren().end()))
+            if (child != m_statusPanel)
+                Engine::cControl::deleteLater(child);
+        m_game.reset(new Game());
+        m_game->connectLevelFinished([this] { onLevelFinished(); });
+    }
+    m_game->loadLevel(level);
+    m_briefingPending = true;
+}
+
+void CPlayState::onLoaded()
+{
+    Resume();
+    if (m_game)
+        if (const cUnit::Ptr flood = m_game->getFloodBarrier())
+        {
+            flood->setState(eUnitState::idle, -1);
+            flood->refresh();
+        }
+    m_running = true;
+}
+
+void CPlayState::Update(CGameEngine*)
+{
+    if (m_running && m_game)
+        m_game->update();
+}
+
+void CPlayState::Pause()
+{
+    CGameEngine::trace(L"CPlayState Pause\n");
+    if (m_playView)
+        m_playView->disable();
+    m_escape.disconnect();
+}
+
+void CPlayState::Resume()
+{
+    CGameEngine::trace(L"CPlayState Resume\n");
+    if (m_levelOver)
+    {
+        leaveLevel();
         return;
-    if (now)
-        delete m_playView;
-    else
-        Engine::cControl::deleteLater(m_playView);
-    m_playView = nullptr;
+    }
+    getPlayView()->show();
+    m_playView->enable();
+    if (m_briefingPending && m_game)
+    {
+        m_briefingPending = false;
+        // The level starts here: the heroes come into the base and the goals are listed, once
+        // per fresh level. The opening briefing ("BreafId" of the base) is recorded as started;
+        // no briefing is played over the level.
+        if (const cUnit::Ptr base = m_game->getBase(); base && !base->breafId.empty())
+            showBriefing(base->breafId);
+        m_game->getController().init();
+    }
+    if (m_statusPanel)
+        m_statusPanel->updateGoals();
+    m_escape.disconnect();
+    if (Engine::cInput* input = Engine::cInput::instance())
+        m_escape = input->connectKey(static_cast<Engine::eControl>(1), [this] { onEscape(); });
+    playLevelMusic();
+}
+
+void CPlayState::playLevelMusic()
+{
+    cGameSounds* sounds = cGameSounds::instance();
+    if (!sounds)
+        return;
+    switch (Engine::cProps::get<int>(L"CurrentMap"))
+    {
+    case 0:
+    case 3:
+        sounds->playMusic("winter_music", false);
+        break;
+    case 1:
+    case 4:
+        sounds->playMusic("town_music", false);
+        break;
+    case 2:
+    case 5:
+        sounds->playMusic("village_music", false);
+        break;
+    default:
+        break;
+    }
+}
+
+void CPlayState::onEscape()
+{
+    showGameMenu();
+}
+
+void CPlayState::showGameMenu()
+{
+    TooltipManager::instance().reset();
+    auto& menu = CDialogState<cGameMenu>::instance();
+    menu.setHideWhenPaused(false);
+    menu.setPopOnPanelClose(true);
+    CGameEngine::instance().PushState(&menu);
+}
+
+void CPlayState::onLevelFinished()
+{
+    m_levelOver = true;
+    if (cGameSounds* sounds = cGameSounds::instance())
+        sounds->stopMusic();
+    showLevelResults();
+}
+
+void CPlayState::showLevelResults()
+{
+    auto& results = CDialogState<cLevelFinishPanel>::instance();
+    results.setHideWhenPaused(false);
+    results.setPopOnPanelClose(true);
+    results.setCloseOnEscape(true);
+    CGameEngine::instance().PushState(&results);
+    if (const boost::shared_ptr<cLevelFinishPanel> panel = results.getPanel())
+        panel->showResults();
+}
+
+void CPlayState::leaveLevel()
+{
+    // The next level (or, for a level file named on the command line, the same file again)
+    // starts in a fresh play state; leaving records the win and moves "CurrentLevel" on.
+    CGameEngine::instance().ChangeState(this);
 }
 
 void CPlayState::showBriefing(const std::string& id)
 {
     m_briefing.start(id);
+}
+
+void CPlayState::Cleanup()
+{
+    CGameEngine::trace(L"CPlayState Cleanup\n");
+    Pause();
+    m_running = false;
+    if (m_game)
+        m_game->leavePlay();
+    m_game.reset();
+    cTutorial::instance().reset();
+    if (cGameSounds* sounds = cGameSounds::instance())
+        sounds->stopMusic();
+    TooltipManager::instance().reset();
+    releaseStatusPanel();
+    releasePlayView();
+    UnitViewLibrary::instance().clear();
 }
 
 void CPlayState::onLevelWon()
@@ -75,7 +248,10 @@ void CPlayState::onLevelWon()
         medal = -1;
     if (medal < 0)
         CGameEngine::instance().setNewLevelIndex(level);
-    const int won = cStatusPanel::medalFor(game->getLevelTime(), game->getGoldTime(), game->getSilverTime());
+    // The panel's medal is unset (-1) before its first frame; the level's times decide then.
+    int won = m_statusPanel && Game::instance() == m_game.get() ? m_statusPanel->getMedalState() : -1;
+    if (won < 0)
+        won = cStatusPanel::medalFor(game->getLevelTime(), game->getGoldTime(), game->getSilverTime());
     if (!(medal > -1 && medal <= won))
         Engine::cProps::set<int>(key, won);
 }
@@ -89,6 +265,38 @@ void CPlayState::advanceLevel()
     if (Engine::cProfileManager* profiles = Engine::cProfileManager::instance())
         profiles->save();
     cTutorial::instance().reset();
+}
+
+Engine::cView* CPlayState::getPlayView()
+{
+    if (!m_playView)
+    {
+        m_playView = new Engine::cView();
+        m_playView->show();
+        m_playView->enable();
+    }
+    return m_playView;
+}
+
+void CPlayState::releaseStatusPanel()
+{
+    if (!m_statusPanel)
+        return;
+    Engine::cControl::deleteLater(m_statusPanel);
+    m_statusPanel = nullptr;
+}
+
+void CPlayState::releasePlayView(bool now)
+{
+    // The panel is a child of the play view and goes with it.
+    m_statusPanel = nullptr;
+    if (!m_playView)
+        return;
+    if (now)
+        delete m_playView;
+    else
+        Engine::cControl::deleteLater(m_playView);
+    m_playView = nullptr;
 }
 
 Engine::cView* getPlayView()

@@ -1,52 +1,94 @@
 #pragma once
 
+#include "game/screens/CGameState.h"
 #include "game/screens/cBriefing.h"
 
+#include <boost/shared_ptr.hpp>
+#include <boost/signals2/connection.hpp>
+
 #include <string>
+
+class Game;
+class cStatusPanel;
 
 namespace Engine
 {
 class cView;
 }
 
-// The state in which a level is played: it owns the play view, the root of every view of the
-// level, and the briefing that plays over it, and it records a won level in the player's
-// profile.
+// The state in which a level is played.
 //
-// This is the part of the play state that the level model calls; the state operations (the
-// loading screen, the briefing and dialog states above it, the music) join it with the
-// game's screens.
-class CPlayState
+// Init prepares an empty play view (the root of every view of the level) and starts the
+// loading screen, which creates the level (`startLevel`) on its fifth frame and calls back
+// (`onLoaded`) once it has preloaded the level's resources. From then on `Update` drives the
+// level once per frame while this is the top state, so the level stands still under the
+// in-game menu, the results or any other state above it. When the level has ended and the
+// results are closed, the state leaves the level; Cleanup takes the level down (a level left
+// unfinished is saved, a won one recorded).
+class CPlayState : public CGameState
 {
 public:
     static CPlayState& instance();
 
-    CPlayState(const CPlayState&) = delete;
-    CPlayState& operator=(const CPlayState&) = delete;
-    ~CPlayState();
+    ~CPlayState() override;
 
-    // The play view: made on first use, a plain view without parent.
-    Engine::cView* getPlayView();
-    // Queues the play view and everything on it for deletion at the end of the frame (or now,
-    // outside a frame, with `now`).
-    void releasePlayView(bool now = false);
+    void Init() override;
+    void Cleanup() override;
+    void Pause() override;
+    void Resume() override;
+    void Update(CGameEngine* engine) override;
+    Engine::cControl* getView() const override;
 
-    cBriefing& getBriefing() { return m_briefing; }
-    // Starts the briefing of that id over the level.
+    // The loading screen's fifth frame: the level model, the status panel and the level file
+    // (or the player's saved level when the map chose to continue it).
+    void startLevel();
+    // The loading screen is done: the level's first Resume, then the clock runs.
+    void onLoaded();
+    // Escape and the status panel's menu button: the in-game menu above the level.
+    void onEscape();
+    void showGameMenu();
+    // The level model's level-finished signal: the results above the level.
+    void onLevelFinished();
+    void showLevelResults();
+    // A briefing the level asks for by id.
     void showBriefing(const std::string& id);
+    cBriefing& getBriefing() { return m_briefing; }
     // The won level's best time and medal: the best time (whole seconds, the player's name)
     // when there is none or it is shorter; the medal under "Level" + the level number unless
-    // an equal or better one is stored.
+    // an equal or better one is stored; the first win of a level is the engine's new level.
     void onLevelWon();
     // "CurrentLevel" + 1 unless that reaches the configuration's level count; then the
     // profiles are saved and the tutorial starts over.
     void advanceLevel();
 
+    // The play view: made on first use, a view without parent that draws nothing itself.
+    Engine::cView* getPlayView();
+    // Queues the play view and everything on it for deletion at the end of the frame (or now,
+    // outside a frame, with `now`).
+    void releasePlayView(bool now = false);
+    Game* getGame() const { return m_game.get(); }
+    cStatusPanel* getStatusPanel() const { return m_statusPanel; }
+    bool isRunning() const { return m_running; }
+    bool isLevelOver() const { return m_levelOver; }
+    bool isBriefingPending() const { return m_briefingPending; }
+
 private:
     CPlayState() = default;
 
+    // The level is over and its results closed: the state leaves the level.
+    void leaveLevel();
+    void playLevelMusic();
+    void releaseStatusPanel();
+
+    boost::signals2::connection m_escape;
     // Owned: deleted through the tree's deferred deletion.
     Engine::cView* m_playView = nullptr;
+    boost::shared_ptr<Game> m_game;
+    // A child of the play view.
+    cStatusPanel* m_statusPanel = nullptr;
+    bool m_running = false;
+    bool m_levelOver = false;
+    bool m_briefingPending = true;
     cBriefing m_briefing;
 };
 

@@ -1,11 +1,18 @@
-// The program's entry point: starts the application, runs its message loop and turns every
-// failure that escapes the run into the fatal report.
+// The program's entry point: starts the game's engine, enters the first state, runs the
+// message loop and turns every failure that escapes the run into the fatal report.
 
 #include "engine/core/ErrorText.h"
 #include "engine/core/FatalError.h"
 #include "engine/core/StringUtils.h"
-#include "engine/core/cApplication.h"
+#include "engine/core/cFileSystem.h"
+#include "engine/core/cProps.h"
 #include "engine/core/cString.h"
+#include "game/hud/UnitViewLibrary.h"
+#include "game/hud/cGameSounds.h"
+#include "game/screens/CGameEngine.h"
+#include "game/screens/CPlayState.h"
+#include "game/screens/cCheats.h"
+#include "game/screens/cTutorial.h"
 
 #include <cstdio>
 #include <exception>
@@ -36,28 +43,46 @@ void report(const std::string& message)
     Engine::reportFatal(text);
 }
 
-int runGame(std::wstring& levelPath)
+void runGame(const std::wstring& line)
 {
-    Engine::cAppParams params;
-    params.userData = &levelPath;
-    params.dataFolderName = "Data";
-    params.singleInstance = true;
-    Engine::cApplication* application = Engine::cApplication::create(params);
-    application->run();
-    delete application;
-    return 0;
+    CGameEngine& engine = CGameEngine::instance();
+    engine.Init(line);
+    // The game's sounds live as long as the process.
+    new cGameSounds();
+    Engine::cProps::set<int>(L"CurrentLevel", 0);
+    engine.setContinueSavedLevel(false);
+    // A level path plays that level file at once. Without one, or with a path outside the data
+    // folder, the game starts with the level of "CurrentLevel".
+    std::wstring path;
+    if (!line.empty())
+        if (const Engine::cFileSystem* files = Engine::cFileSystem::instance())
+            path = CGameEngine::levelPathFromCommandLine(line, files->getDataFolder());
+    engine.setLevelPath(path);
+    // The managers kept in function-local statics let go of the tree and the input before the
+    // application deletes the engine's singletons; the dialog states and the tooltips register
+    // their own shutdowns.
+    engine.atShutdown(
+        []
+        {
+            cCheats::instance().shutdown();
+            UnitViewLibrary::instance().clear();
+            cTutorial::instance().reset();
+            CPlayState::instance().releasePlayView();
+        });
+    engine.ChangeState(&CPlayState::instance());
+    engine.Run();
+    engine.Cleanup();
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::wstring levelPath = commandLine(argc, argv);
     // After a failure the application is left as it is (its settings are not written back);
     // the process ends right after the report.
     try
     {
-        return runGame(levelPath);
+        runGame(commandLine(argc, argv));
     }
     catch (const char* text)
     {
@@ -73,9 +98,13 @@ int main(int argc, char** argv)
     {
         report(text);
     }
+    catch (const wchar_t* text)
+    {
+        // Wide failure texts (layouts, file paths) keep their text, as UTF-8.
+        report(Engine::toUtf8(text ? text : L""));
+    }
     catch (const std::wstring& text)
     {
-        // Wide failure texts (file paths) keep their text as UTF-8.
         report(Engine::toUtf8(text));
     }
     catch (const std::exception& failure)

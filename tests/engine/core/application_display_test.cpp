@@ -363,6 +363,14 @@ protected:
             "Data/sys/constants.xml",
             "<constants><game app_directory=\"ProgramTest\" window_title=\"Program test\"/></constants>");
         m_folder.write("Data/sys/settings.xml", "<main/>");
+        // The game's own data beside the program's settings: the program starts a level.
+        for (const auto& entry :
+             std::filesystem::directory_iterator(std::filesystem::path(QUILL_SOURCE_DIR) / "data"))
+            if (entry.path().filename() != "sys")
+                std::filesystem::create_symlink(entry.path(),
+                                                m_folder.path() / "Data" / entry.path().filename());
+        std::filesystem::create_symlink(std::filesystem::path(QUILL_SOURCE_DIR) / "data/sys/strings.xml",
+                                        m_folder.path() / "Data/sys/strings.xml");
     }
 
     std::string environment() const

@@ -4,6 +4,7 @@
 #include "game/hud/cGameSounds.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/hud/cUnitView.h"
+#include "tests/game/screens/screen_test_tools.h"
 #include "tests/game/world/game_test_tools.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +44,7 @@ TEST(LevelViews, AUnitViewFollowsItsUnitAndGoesWithIt)
 
 TEST(LevelViews, TheStatusPanelShowsTheClockTheResourcesAndAGoalRowPerCategory)
 {
+    SilentEffects effects;
     GameFixture fixture;
     Game& game = fixture.load(
         951, GameFixture::levelXml(

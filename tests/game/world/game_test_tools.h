@@ -104,7 +104,7 @@ public:
         delete sounds;
         Engine::cControl::deletePending();
         cTutorial::instance().reset();
-        TooltipManager::instance().reset();
+        TooltipManager::shutdown();
         cCheats::instance().shutdown();
         profiles.reset();
         Engine::cProps::clearAll();

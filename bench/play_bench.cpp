@@ -1,0 +1,243 @@
+// The play state on the game's data with the render device drawing offscreen (OpenGL through
+// Mesa, 1024 x 768), each against a plain baseline measured in the same run:
+//   BM_PlayStart   from entering the play state to its first drawn frame of the running level
+//                  (the loading screen's frames, the level's start, the first draw) on the
+//                  largest shipped level, against parsing that level's XML alone;
+//                  counter "ratio" = start / parse.
+//   BM_PlayFrame   one frame of the running level (the enabled pass, the level's update and the
+//                  draw), against drawing its views alone; counter "ratio" = frame / draw.
+//   BM_PlayMemory  ten level starts one after another; counters: the peak resident memory after
+//                  the second and after the tenth start and "growth_kb" between them, which must
+//                  stay near 0 (a level start must not keep what the last one left).
+#include "engine/core/StringUtils.h"
+#include "engine/core/cConstants.h"
+#include "engine/core/cControl.h"
+#include "engine/core/cFileSystem.h"
+#include "engine/core/cLogic.h"
+#include "engine/core/cProps.h"
+#include "engine/core/cSettings.h"
+#include "engine/core/cTimer.h"
+#include "engine/core/cXmlProperties.h"
+#include "engine/devices/cRender.h"
+#include "engine/devices/cRenderConfig.h"
+#include "engine/devices/cResourceManager.h"
+#include "engine/ui/cView.h"
+#include "game/screens/CGameEngine.h"
+#include "game/screens/CPlayState.h"
+#include "game/world/Game.h"
+#include "game/world/GameConfig.h"
+#include "platform/gfx/FakeDisplayWindow.h"
+#include "platform/gfx/GlGfxSystem.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <sys/resource.h>
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+// A frame time of 1/60 s for every frame.
+class SteadyTimer final : public Engine::cTimer
+{
+public:
+    float getFrameTime() const override { return 1.0f / 60.0f; }
+};
+
+const std::filesystem::path kData = std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
+
+// The engine of the game over its data folder, a shared folder of the benchmark's own and a
+// render device drawing offscreen; null logic when there is no OpenGL.
+Engine::cLogic* startEngine(std::string& error)
+{
+    static Engine::cLogic* logic = nullptr;
+    static std::string failure;
+    static bool started = false;
+    if (started)
+    {
+        error = failure;
+        return logic;
+    }
+    started = true;
+    const std::filesystem::path home = std::filesystem::temp_directory_path() / "quillmoor-play-bench";
+    std::filesystem::remove_all(home);
+    std::filesystem::create_directories(home / "Quillmoor" / "sys");
+    std::ofstream(home / "Quillmoor" / "sys" / "settings.xml")
+        << "<settings><graphics width=\"1024\" height=\"768\"/></settings>";
+    setenv("XDG_DATA_HOME", home.string().c_str(), 1);
+    new Engine::cFileSystem(Engine::fromUtf8(kData.string() + "/"));
+    new Engine::cResourceManager();
+    new Engine::cConstants("sys/constants.xml");
+    new Engine::cSettings("sys/settings.xml");
+    Engine::cRenderPlatform platform;
+    platform.system = Platform::GlGfxSystem::surfaceless(1024, 768, failure);
+    if (!platform.system)
+    {
+        error = failure;
+        return nullptr;
+    }
+    platform.window = std::make_unique<Platform::FakeDisplayWindow>();
+    auto config = std::make_unique<Engine::cMemoryRenderConfigSource>();
+    config->settings[{L"graphics", L"width"}] = L"1024";
+    config->settings[{L"graphics", L"height"}] = L"768";
+    new Engine::cRender(std::move(platform), std::move(config));
+    new SteadyTimer();
+    logic = new Engine::cLogic();
+    return logic;
+}
+
+// The largest shipped level: its number and its bytes.
+int largestLevel(std::string& bytes)
+{
+    int largest = 0;
+    std::uintmax_t size = 0;
+    for (int level = 0; level < GameConfig::instance().getConstants().LevelsCount; ++level)
+    {
+        const auto file = kData / "Levels" / ("n" + std::to_string(level) + ".xml");
+        if (std::filesystem::exists(file) && std::filesystem::file_size(file) > size)
+        {
+            size = std::filesystem::file_size(file);
+            largest = level;
+        }
+    }
+    std::ifstream in(kData / "Levels" / ("n" + std::to_string(largest) + ".xml"), std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return largest;
+}
+
+// The engine for a benchmark, or null after marking the benchmark skipped.
+Engine::cLogic* engineFor(benchmark::State& state)
+{
+    std::string error;
+    Engine::cLogic* logic = startEngine(error);
+    if (!logic)
+        state.SkipWithError(error.c_str());
+    return logic;
+}
+
+void frame(Engine::cLogic& logic)
+{
+    Engine::cControl::enabledPass();
+    CGameEngine::instance().Update();
+    logic.render();
+    Engine::cControl::deletePending();
+}
+
+// Enters the play state on `level` and runs frames until the level runs and one frame of it
+// is drawn.
+void startLevel(Engine::cLogic& logic, int level)
+{
+    Engine::cProps::set<int>(L"CurrentLevel", level);
+    CGameEngine::instance().ChangeState(&CPlayState::instance());
+    for (int i = 0; i < 100 && !CPlayState::instance().isRunning(); ++i)
+        frame(logic);
+    frame(logic);
+}
+
+void leavePlay()
+{
+    CGameEngine& engine = CGameEngine::instance();
+    while (engine.getStateCount())
+        engine.PopState();
+    Engine::cControl::deletePending();
+}
+
+long peakResidentKb()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+void BM_PlayStart(benchmark::State& state)
+{
+    Engine::cLogic* logic = engineFor(state);
+    if (!logic)
+        return;
+    std::string bytes;
+    const int level = largestLevel(bytes);
+    double start = 0.0;
+    double parse = 0.0;
+    for (auto _ : state)
+    {
+        const auto t0 = Clock::now();
+        const auto tree = Engine::cXmlProperties::fromBuffer(bytes.data(), bytes.size(), "level");
+        benchmark::DoNotOptimize(tree);
+        const auto t1 = Clock::now();
+        startLevel(*logic, level);
+        const auto t2 = Clock::now();
+        leavePlay();
+        parse += std::chrono::duration<double, std::micro>(t1 - t0).count();
+        start += std::chrono::duration<double, std::micro>(t2 - t1).count();
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["level"] = level;
+    state.counters["start_us"] = start / n;
+    state.counters["parse_us"] = parse / n;
+    state.counters["ratio"] = parse > 0.0 ? start / parse : 0.0;
+}
+BENCHMARK(BM_PlayStart)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_PlayFrame(benchmark::State& state)
+{
+    Engine::cLogic* logic = engineFor(state);
+    if (!logic)
+        return;
+    std::string bytes;
+    startLevel(*logic, largestLevel(bytes));
+    double whole = 0.0;
+    double draw = 0.0;
+    for (auto _ : state)
+    {
+        const auto t0 = Clock::now();
+        frame(*logic);
+        const auto t1 = Clock::now();
+        logic->render();
+        const auto t2 = Clock::now();
+        whole += std::chrono::duration<double, std::micro>(t1 - t0).count();
+        draw += std::chrono::duration<double, std::micro>(t2 - t1).count();
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["views"] = static_cast<double>(Engine::cView::renderRegistrySize());
+    state.counters["frame_us"] = whole / n;
+    state.counters["draw_us"] = draw / n;
+    state.counters["ratio"] = draw > 0.0 ? whole / draw : 0.0;
+    leavePlay();
+}
+BENCHMARK(BM_PlayFrame)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+void BM_PlayMemory(benchmark::State& state)
+{
+    Engine::cLogic* logic = engineFor(state);
+    if (!logic)
+        return;
+    std::string bytes;
+    const int level = largestLevel(bytes);
+    long second = 0;
+    long tenth = 0;
+    for (auto _ : state)
+    {
+        for (int start = 1; start <= 10; ++start)
+        {
+            startLevel(*logic, level);
+            if (start == 2)
+                second = peakResidentKb();
+        }
+        tenth = peakResidentKb();
+        leavePlay();
+    }
+    state.counters["rss_second_kb"] = static_cast<double>(second);
+    state.counters["rss_tenth_kb"] = static_cast<double>(tenth);
+    state.counters["growth_kb"] = static_cast<double>(tenth - second);
+}
+BENCHMARK(BM_PlayMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace

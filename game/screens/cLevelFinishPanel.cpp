@@ -1,0 +1,155 @@
+#include "game/screens/cLevelFinishPanel.h"
+
+#include "engine/core/StringUtils.h"
+#include "engine/core/cProfileManager.h"
+#include "engine/core/cProps.h"
+#include "engine/ui/LayoutKeys.h"
+#include "engine/ui/cButtonPrototype.h"
+#include "engine/ui/cPyro.h"
+#include "engine/ui/cTextLine.h"
+#include "game/hud/cGameSounds.h"
+#include "game/hud/cStatusPanel.h"
+#include "game/world/Game.h"
+
+cLevelFinishPanel::cLevelFinishPanel(Engine::cControl* parent) : Engine::cForm(parent)
+{
+    Engine::loadLayout(*this, "UI/PanelLevelFinish.xml");
+    auto* ok = find<Engine::cButtonPrototype>(L"OkButton");
+    if (!ok)
+        throw std::string("Layout \"UI/PanelLevelFinish.xml\": the button \"OkButton\" is missing.");
+    ok->connectClickAction([this] { onOk(); });
+}
+
+void cLevelFinishPanel::loadXML(const Engine::tPropertiesPtr& node)
+{
+    Engine::cForm::loadXML(node);
+    Engine::readKey(node, L"JumpTime", m_jumpTime);
+    Engine::readKey(node, L"FlowTime", m_flowTime);
+    Engine::readKey(node, L"StartDelayTime", m_startDelayTime);
+    Engine::readKey(node, L"BestTimeDelayTime", m_bestTimeDelayTime);
+    Engine::tPropertiesPtr prizes;
+    if (!node->getChild(L"Prizes", prizes))
+        return;
+    for (unsigned i = 0; i < std::min(prizes->getChildCount(), 3u); ++i)
+    {
+        Engine::tPropertiesPtr prize;
+        prizes->getChildAt(i, prize);
+        m_prizePictures[i].loadXML(prize);
+        Engine::readKey(prize, L"Color", m_prizeColors[i]);
+        Engine::readKey(prize, L"Name", m_prizeNames[i]);
+    }
+}
+
+void cLevelFinishPanel::showResults()
+{
+    show();
+    enable();
+    m_complete = false;
+    m_prizeShown = false;
+    m_newBest = false;
+    const Game* game = Game::instance();
+    if (auto* name = find<Engine::cTextLine>(L"LevelNameText"); name && game)
+        name->setText(game->getLevelPath());
+    for (const wchar_t* tag : {L"PrizeProto", L"PrizeText"})
+        if (Engine::cControl* view = findControl(tag))
+            view->hide();
+
+    m_stored = BestTimes::instance().getBestTime(Engine::cProps::get<int>(L"CurrentLevel"));
+    auto* bestTime = find<Engine::cTextLine>(L"BestTimeTextValue");
+    auto* bestName = find<Engine::cTextLine>(L"BestNameTextValue");
+    if (m_stored.isSet())
+    {
+        // The holder's time is shown with the holder's name.
+        if (bestTime)
+        {
+            bestTime->setText(Engine::timeToString(static_cast<float>(m_stored.time)));
+            bestTime->show();
+        }
+        if (bestName)
+            bestName->setText(m_stored.name);
+    }
+    else if (bestTime)
+        bestTime->hide();
+
+    const cStatusPanel* panel = cStatusPanel::instance();
+    const int medal = panel ? panel->getMedalState() : -1;
+    // The medal is unset before the panel's first frame, and only 0, 1 and 2 have a prize.
+    m_shownMedal = medal == 0 || medal == 1 ? medal : 2;
+    if (cGameSounds* sounds = cGameSounds::instance())
+        sounds->play(m_shownMedal == 0   ? "gold_fanfars"
+                     : m_shownMedal == 1 ? "silver_fanfars"
+                                         : "simple_fanfars");
+    showPrize();
+    checkBestTime();
+    m_complete = true;
+}
+
+void cLevelFinishPanel::showPrize()
+{
+    if (m_prizeShown)
+        return;
+    m_prizeShown = true;
+    if (auto* prize = find<Engine::cView>(L"PrizeProto"))
+    {
+        *static_cast<Engine::cImage*>(prize) = m_prizePictures[m_shownMedal];
+        prize->invalidate();
+        prize->show();
+    }
+    if (auto* text = find<Engine::cTextLine>(L"PrizeText"))
+    {
+        text->setColor(m_prizeColors[m_shownMedal]);
+        text->setText(m_prizeNames[m_shownMedal]);
+        text->show();
+        text->enable();
+    }
+    if (m_shownMedal < 2)
+    {
+        playEffect("Effects/BonusEffect.xml", L"PrizeProto");
+        playEffect("Effects/BonusEffectGold.xml", L"PrizeProto");
+    }
+    // The player's own time.
+    if (auto* time = find<Engine::cTextLine>(L"TimeTextValue"))
+        time->setText(Engine::timeToString(Game::instance() ? Game::instance()->getLevelTime() : 0.0f));
+}
+
+void cLevelFinishPanel::checkBestTime()
+{
+    const Engine::cProfileManager* profiles = Engine::cProfileManager::instance();
+    const Game* game = Game::instance();
+    if (!profiles || !game)
+        return;
+    const uint32_t time = static_cast<uint32_t>(game->getLevelTime());
+    if (m_stored.isSet() && time >= m_stored.time)
+        return;
+    m_newBest = true;
+    if (auto* name = find<Engine::cTextLine>(L"BestNameTextValue"))
+        name->setText(profiles->currentUserName());
+    if (auto* value = find<Engine::cTextLine>(L"BestTimeTextValue"))
+    {
+        value->setText(Engine::timeToString(static_cast<float>(time)));
+        value->show();
+    }
+    playEffect("Effects/BonusEffectTime.xml", L"BestNameTextValue");
+}
+
+void cLevelFinishPanel::playEffect(const char* path, const wchar_t* above)
+{
+    auto* effect = new Engine::cPyro(this, path);
+    const auto* view = find<Engine::cView>(above);
+    effect->setDeep((view ? view->getDeep() : getDeep()) + 1.0f);
+    effect->show();
+    effect->enable();
+    effect->play(true, 0.0f);
+}
+
+void cLevelFinishPanel::onOk()
+{
+    if (m_complete)
+    {
+        hide();
+        return;
+    }
+    showPrize();
+    checkBestTime();
+    m_complete = true;
+}

@@ -1,0 +1,183 @@
+// The status panel over a loaded level: the medal marks as the clock passes the gold and the
+// silver time, the goal rows (order, counts, effects, too many categories) and the goal arrows.
+#include "engine/ui/cProgressFloat.h"
+#include "engine/ui/cPyro.h"
+#include "engine/ui/cTextLine.h"
+#include "game/hud/cGoalArrow.h"
+#include "game/hud/cStatusPanel.h"
+#include "tests/game/screens/screen_test_tools.h"
+#include "tests/game/world/game_test_tools.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+using namespace GameTest;
+
+namespace
+{
+
+cStatusPanel* makePanel(Game& game)
+{
+    auto* panel = new cStatusPanel(getPlayView());
+    panel->enable();
+    game.buildLevelGoals();
+    game.loadResourceTexts();
+    return panel;
+}
+
+bool shown(const cStatusPanel& panel, const wchar_t* tag)
+{
+    const Engine::cControl* view = panel.findControl(tag);
+    return view && view->isShown();
+}
+
+// The panel's effects beyond its three templates: the copies it played.
+size_t playedEffects(const cStatusPanel& panel)
+{
+    size_t count = 0;
+    for (const Engine::cControl* child : panel.getChildren())
+        if (dynamic_cast<const Engine::cPyro*>(child))
+            ++count;
+    return count - 3;
+}
+
+std::string road(int x, const std::string& category, int level = 0)
+{
+    return "<Unit Type=\"Road\" Position=\"" + std::to_string(x) + ";130\" Level=\"" + std::to_string(level) +
+           "\" TargetType=\"1\" TargetLevel=\"1\" GoalCategory=\"" + category + "\"/>";
+}
+
+TEST(StatusPanel, TheMedalMarksFollowTheClockPastGoldAndSilver)
+{
+    SilentEffects effects;
+    GameFixture fixture;
+    Game& game = fixture.load(
+        960, GameFixture::levelXml(road(110, "roads"), "<MetaData GoldTime=\"60\" SilverTime=\"100\"/>"));
+    cStatusPanel* panel = makePanel(game);
+    EXPECT_EQ(panel->getMedalState(), -1) << "unset before the first frame";
+    fixture.run(1, 60.0f);
+    EXPECT_EQ(panel->getMedalState(), 0) << "exactly at the gold time";
+    EXPECT_EQ(panel->getTimeText(), L"01:00");
+    EXPECT_TRUE(shown(*panel, L"PerfectGoldPicture"));
+    EXPECT_TRUE(shown(*panel, L"PerfectSilverPicture"));
+    auto* bar = panel->find<Engine::cProgressFloat>(L"TimeProgress");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_FLOAT_EQ(bar->getMaxValue(), 100.0f);
+    // The gold mark sits on the bar at 60/100 of its length from the left end.
+    const float left = bar->getPosition().x - bar->getSize().x * 0.5f;
+    EXPECT_NEAR(panel->find<Engine::cView>(L"PerfectGoldPicture")->getPosition().x,
+                left + 0.6f * bar->getSize().x, 0.01f);
+    EXPECT_EQ(panel->find<Engine::cTextLine>(L"PerfectGoldTimeText")->getText(), L"01:00");
+    EXPECT_EQ(panel->find<Engine::cTextLine>(L"PerfectSilverTimeText")->getText(), L"01:40");
+
+    fixture.run(1, 0.5f);
+    EXPECT_EQ(panel->getMedalState(), 1);
+    EXPECT_FALSE(shown(*panel, L"PerfectGoldPicture")) << "one step past gold the gold mark goes";
+    EXPECT_FALSE(shown(*panel, L"PerfectGoldTimeText"));
+    EXPECT_TRUE(shown(*panel, L"PerfectSilverTimeText"));
+    fixture.run(1, 40.0f);
+    EXPECT_EQ(panel->getMedalState(), 2);
+    EXPECT_FALSE(shown(*panel, L"PerfectSilverPicture"));
+    EXPECT_FLOAT_EQ(bar->getCurrentValue(), 0.0f) << "the bar is spent";
+}
+
+TEST(StatusPanel, ASilverTimeOfZeroPutsTheGoldMarkAtTheBarsEnd)
+{
+    SilentEffects effects;
+    GameFixture fixture;
+    Game& game = fixture.load(
+        961, GameFixture::levelXml(road(110, "roads"), "<MetaData GoldTime=\"0\" SilverTime=\"0\"/>"));
+    cStatusPanel* panel = makePanel(game);
+    panel->showMedal(0);
+    const float x = panel->find<Engine::cView>(L"PerfectGoldPicture")->getPosition().x;
+    auto* bar = panel->find<Engine::cProgressFloat>(L"TimeProgress");
+    EXPECT_TRUE(std::isfinite(x));
+    EXPECT_FLOAT_EQ(x, bar->getPosition().x + bar->getSize().x * 0.5f);
+}
+
+TEST(StatusPanel, GoalRowsCountEachCategoryInByteOrderAndCelebrateChanges)
+{
+    SilentEffects effects;
+    GameFixture fixture;
+    Game& game = fixture.load(962, GameFixture::levelXml(road(110, "works") + road(150, "works") +
+                                                         road(190, "clear") + road(230, "clear", 1)));
+    cStatusPanel* panel = makePanel(game);
+    ASSERT_EQ(panel->getRowCategories(), (std::vector<std::string>{"clear", "works"}));
+    EXPECT_EQ(playedEffects(*panel), 0u) << "the first update of a level plays nothing";
+    Engine::cForm* clear = panel->getRows()[0];
+    EXPECT_TRUE(clear->isShown());
+    EXPECT_EQ(clear->find<Engine::cTextLine>(L"Desc")->getText(), L"Clear the way");
+    EXPECT_EQ(clear->find<Engine::cTextLine>(L"Text")->getText(), L"1");
+    EXPECT_FALSE(clear->find<Engine::cView>(L"Ready")->isShown());
+    EXPECT_FALSE(panel->getRows()[2]->isShown()) << "rows past the categories stay hidden";
+    // The second row stands one step below the first.
+    EXPECT_FLOAT_EQ(panel->getRows()[1]->getPosition().y - clear->getPosition().y, 32.0f);
+
+    std::vector<cUnit::Ptr> works;
+    for (const auto& [type, unit] : game.getUnits())
+        if (unit->goalCategory == "works")
+            works.push_back(unit);
+    ASSERT_EQ(works.size(), 2u);
+    works[0]->setLevelAndState(1, eUnitState::idle, true);
+    game.checkLevelGoals();
+    EXPECT_EQ(playedEffects(*panel), 1u) << "a count that went down: the small effect";
+    EXPECT_EQ(panel->getGoalRows()[1].done, 1);
+    works[1]->setLevelAndState(1, eUnitState::idle, true);
+    game.checkLevelGoals();
+    EXPECT_EQ(playedEffects(*panel), 2u) << "the category is complete: the task effect";
+    EXPECT_TRUE(panel->getRows()[1]->find<Engine::cView>(L"Ready")->isShown());
+    game.checkLevelGoals();
+    EXPECT_EQ(playedEffects(*panel), 2u) << "no change, no effect";
+}
+
+TEST(StatusPanel, MoreCategoriesThanRowsShowTheFirstAndAnEmptyCategoryStopsTheRows)
+{
+    SilentEffects effects;
+    GameFixture fixture;
+    std::string units;
+    for (int i = 0; i < 8; ++i)
+        units += road(110 + 40 * i, "c" + std::to_string(i));
+    Game& game = fixture.load(963, GameFixture::levelXml(units));
+    cStatusPanel* panel = makePanel(game);
+    EXPECT_EQ(panel->getRowCategories().size(), panel->getRows().size());
+
+    Game& other = fixture.load(964, GameFixture::levelXml(road(110, "roads") + road(150, "")));
+    delete panel;
+    panel = makePanel(other);
+    EXPECT_TRUE(panel->getRowCategories().empty());
+    EXPECT_FALSE(panel->getRows()[0]->isShown());
+}
+
+TEST(StatusPanel, HoveringARowPointsAtItsOpenGoalsUntilTheyAreReached)
+{
+    SilentEffects effects;
+    GameFixture fixture;
+    Game& game = fixture.load(965, GameFixture::levelXml(road(110, "roads") + road(150, "roads") +
+                                                         road(190, "roads", 1) + road(230, "clear")));
+    cStatusPanel* panel = makePanel(game);
+    Engine::cView* button = panel->getRows()[1]->find<Engine::cView>(L"AimButton");
+    panel->onAimHover(button);
+    ASSERT_EQ(cGoalArrow::arrows().size(), 2u)
+        << "two open goals of the row's category; the done one gets none";
+    for (const auto& [arrow, same] : cGoalArrow::arrows())
+        EXPECT_EQ(arrow->getGoal()->goalCategory, "roads");
+
+    for (const auto& [type, unit] : game.getUnits())
+        if (unit->goalCategory == "roads")
+            unit->setLevelAndState(1, eUnitState::idle, true);
+    game.checkLevelGoals();
+    cGoalArrow::hideReached();
+    EXPECT_EQ(cGoalArrow::arrows().size(), 1u) << "one arrow per call";
+    cGoalArrow::hideReached();
+    EXPECT_TRUE(cGoalArrow::arrows().empty());
+
+    panel->onAimHover(panel->getRows()[0]->find<Engine::cView>(L"AimButton"));
+    EXPECT_EQ(cGoalArrow::arrows().size(), 1u);
+    panel->onAimLeave(button);
+    EXPECT_TRUE(cGoalArrow::arrows().empty());
+    Engine::cControl::deletePending();
+}
+
+} // namespace

@@ -1,0 +1,193 @@
+// The play state over the game's data with the recording render device: the loading screen's
+// frames, and one level from its loading screen through the in-game menu to the results and
+// the next level.
+#include "engine/devices/cInput.h"
+#include "engine/ui/cButtonPrototype.h"
+#include "engine/ui/cProgressFloat.h"
+#include "engine/ui/cTextLine.h"
+#include "game/hud/cStatusPanel.h"
+#include "game/screens/CDialogState.h"
+#include "game/screens/cGameMenu.h"
+#include "game/screens/cLevelFinishPanel.h"
+#include "game/screens/cLoadScreen.h"
+#include "platform/input/ScriptedInput.h"
+#include "tests/game/screens/screen_test_tools.h"
+#include "tests/game/world/game_test_tools.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace GameTest;
+
+namespace
+{
+
+const std::string kLevel = GameFixture::levelXml(
+    "<Unit Type=\"TownHall\" Position=\"50;50\" BreafId=\"start\"><FreeCells><Cell Pos=\"2;2\"/></FreeCells>"
+    "<CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>"
+    "<Unit Type=\"Road\" Position=\"150;130\" TargetType=\"1\" TargetLevel=\"1\" GoalCategory=\"roads\"/>",
+    "<MetaData GoldTime=\"30\" SilverTime=\"60\"/>");
+
+// One frame as the engine runs it: the enabled pass, the state's update, the deletions.
+void frame(GameFixture& fixture, float dt)
+{
+    fixture.timer.frameTime = dt;
+    Engine::cControl::enabledPass();
+    CGameEngine::instance().Update();
+    Engine::cControl::deletePending();
+}
+
+class PlayState : public ::testing::Test
+{
+protected:
+    PlayState()
+    {
+        auto backend = std::make_unique<Platform::ScriptedInput>(false);
+        script = backend.get();
+        input = std::make_unique<Engine::cInput>(std::move(backend));
+        // The first read acquires the devices.
+        input->update();
+        CGameEngine::setTraceSink([this](const std::wstring& line) { traces.push_back(line); });
+    }
+    ~PlayState() override
+    {
+        CGameEngine& engine = CGameEngine::instance();
+        while (engine.getStateCount())
+            engine.PopState();
+        engine.runShutdowns();
+        engine.setLevelPath(L"");
+        CGameEngine::setTraceSink({});
+    }
+    void key(uint8_t code)
+    {
+        script->keyDown(code);
+        script->keyUp(code);
+        input->update();
+    }
+
+    SilentEffects effects;
+    GameFixture fixture;
+    Platform::ScriptedInput* script = nullptr;
+    std::unique_ptr<Engine::cInput> input;
+    std::vector<std::wstring> traces;
+};
+
+TEST_F(PlayState, TheLoadingScreenStartsTheLevelOnItsFifthFrameAndPreloadsThreeEntriesAFrame)
+{
+    fixture.writeLevel(981, kLevel);
+    std::string log = "<ResLog>";
+    for (const char* path : {"fx/Road_a.xml", "", "fx/Rubble.xml", "fx/Road_b.xml", "fx/Road_c.xml",
+                             "fx/Other.xml", "fx/Road_d.xml"})
+        log += std::string("<Res") + (*path ? std::string(" Path=\"") + path + "\"" : std::string()) + "/>";
+    log += "</ResLog>";
+    Engine::writeWholeFile("res_log.xml", log.data(), log.size());
+    for (const char* path : {"fx/road_a.xml", "fx/road_b.xml", "fx/road_c.xml", "fx/road_d.xml"})
+        Engine::writeWholeFile(path, "<fx/>", 5);
+
+    int started = 0;
+    int loaded = 0;
+    auto* screen = new cLoadScreen(
+        "res_log.xml", [&] { ++loaded; }, 3);
+    screen->setStartLevel(
+        [&]
+        {
+            ++started;
+            fixture.load(981, kLevel);
+        });
+    EXPECT_THROW(cLoadScreen("res_log.xml", {}, 3), const char*) << "one loading screen at a time";
+    EXPECT_EQ(screen->getEntryCount(), 7u);
+    EXPECT_FALSE(screen->getProgress()->isVisible()) << "no bar before the level starts";
+    for (int i = 1; i <= 4; ++i)
+        frame(fixture, 0.02f);
+    EXPECT_EQ(started, 0) << "four frames to be drawn";
+    frame(fixture, 0.02f);
+    EXPECT_EQ(started, 1);
+    EXPECT_TRUE(screen->getProgress()->isVisible());
+    const float full = screen->getProgress()->getMaxValue();
+
+    const std::vector<uint32_t> next = {3, 6};
+    for (uint32_t expected : next)
+    {
+        frame(fixture, 0.02f);
+        EXPECT_EQ(screen->getNextEntry(), expected);
+        EXPECT_EQ(loaded, 0);
+    }
+    EXPECT_FLOAT_EQ(screen->getProgress()->getCurrentValue(), 3.0f * full / 7.0f);
+    EXPECT_EQ(screen->getPreloaded(),
+              (std::vector<std::string>{"fx/Road_a.xml", "fx/Road_b.xml", "fx/Road_c.xml"}))
+        << "entries without a path or naming no unit type of the level are skipped";
+    frame(fixture, 0.02f);
+    EXPECT_EQ(loaded, 1) << "entries 0-2, 3-5 and 6: done in the third frame";
+    EXPECT_EQ(cLoadScreen::instance(), nullptr) << "the screen deleted itself";
+}
+
+TEST_F(PlayState, ALevelRunsFromItsLoadingScreenThroughTheMenuToTheResultsAndTheNextLevel)
+{
+    fixture.startProfile();
+    Engine::cProps::set<int>(L"CurrentLevel", 2);
+    fixture.writeLevel(980, kLevel);
+    CGameEngine& engine = CGameEngine::instance();
+    engine.setLevelPath(L"levels/n980.xml");
+    CPlayState& play = CPlayState::instance();
+    engine.ChangeState(&play);
+    ASSERT_NE(cLoadScreen::instance(), nullptr);
+    for (int i = 0; i < 6; ++i)
+        frame(fixture, 0.02f);
+    ASSERT_TRUE(play.isRunning());
+    Game* game = play.getGame();
+    ASSERT_NE(game, nullptr);
+    EXPECT_EQ(cLoadScreen::instance(), nullptr);
+    EXPECT_EQ(traces, (std::vector<std::wstring>{L"CPlayState Init\n", L"CPlayState Resume\n"}));
+    EXPECT_EQ(game->getUnits().count(typeId(L"hero")), 1u) << "the level starts at once: the heroes come";
+    EXPECT_EQ(play.getBriefing().getStarted(), (std::vector<std::string>{"start"}));
+    ASSERT_NE(play.getStatusPanel(), nullptr);
+    EXPECT_EQ(play.getStatusPanel()->getRowCategories(), (std::vector<std::string>{"roads"}));
+
+    frame(fixture, 1.0f);
+    const float time = game->getLevelTime();
+    EXPECT_GT(time, 0.0f);
+    key(1);
+    ASSERT_EQ(engine.getStateCount(), 2u) << "Escape opens the menu";
+    EXPECT_TRUE(CDialogState<cGameMenu>::instance().getPanel()->isShown());
+    frame(fixture, 1.0f);
+    frame(fixture, 1.0f);
+    EXPECT_EQ(game->getLevelTime(), time) << "the clock stands under the menu";
+    key(28);
+    EXPECT_EQ(engine.getStateCount(), 1u) << "Return closes it";
+    frame(fixture, 1.0f);
+    EXPECT_GT(game->getLevelTime(), time);
+
+    // The goal is reached: the finish runs, then the results come over the level.
+    for (const auto& [type, unit] : game->getUnits())
+        if (unit->goalCategory == "roads")
+            unit->setLevelAndState(1, eUnitState::idle, true);
+    ASSERT_TRUE(game->checkLevelGoals());
+    for (int i = 0; i < 200 && engine.getStateCount() == 1; ++i)
+        frame(fixture, 0.1f);
+    ASSERT_EQ(engine.getStateCount(), 2u);
+    const boost::shared_ptr<cLevelFinishPanel> results =
+        CDialogState<cLevelFinishPanel>::instance().getPanel();
+    ASSERT_TRUE(results);
+    EXPECT_TRUE(results->isComplete());
+    EXPECT_EQ(results->getShownMedal(), 0) << "within the gold time";
+    EXPECT_TRUE(results->isNewBest()) << "faster than the level's own best time";
+    EXPECT_EQ(results->find<Engine::cTextLine>(L"BestNameTextValue")->getText(), L"Tester");
+    EXPECT_EQ(results->find<Engine::cTextLine>(L"TimeTextValue")->getText(),
+              std::wstring(Engine::timeToString(game->getLevelTime())));
+    EXPECT_TRUE(results->find<Engine::cView>(L"BestTimeTextValue")->isShown());
+
+    traces.clear();
+    results->find<Engine::cButtonPrototype>(L"OkButton")->clickSignal(nullptr);
+    EXPECT_EQ(traces, (std::vector<std::wstring>{L"CDialogState Cleanup\n", L"CPlayState Resume\n",
+                                                 L"CPlayState Cleanup\n", L"CPlayState Pause\n",
+                                                 L"CPlayState Init\n"}))
+        << "OK closes the results; the play state leaves the level and starts the next";
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 3);
+    EXPECT_EQ(Engine::cProps::get<int>(L"Level2"), 0) << "gold";
+    EXPECT_EQ(engine.newLevelIndex(), 2);
+    EXPECT_EQ(BestTimes::instance().getBestTime(2).name, L"Tester");
+}
+
+} // namespace

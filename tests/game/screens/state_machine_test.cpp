@@ -1,0 +1,184 @@
+// The game's state machine: the order of the state operations and their trace lines, the
+// dialog states' depths and closing, and the level path a command line names.
+#include "engine/core/cControl.h"
+#include "engine/devices/cInput.h"
+#include "engine/ui/cPicture.h"
+#include "game/screens/CDialogState.h"
+#include "game/screens/CGameEngine.h"
+#include "game/screens/CGameState.h"
+#include "platform/input/ScriptedInput.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+// Every call a state receives, in order, as "<name> <operation>".
+std::vector<std::string>& calls()
+{
+    static std::vector<std::string> list;
+    return list;
+}
+
+class RecordingState final : public CGameState
+{
+public:
+    explicit RecordingState(std::string name) : m_name(std::move(name)) {}
+    void Init() override { calls().push_back(m_name + " Init"); }
+    void Cleanup() override { calls().push_back(m_name + " Cleanup"); }
+    void Pause() override { calls().push_back(m_name + " Pause"); }
+    void Resume() override { calls().push_back(m_name + " Resume"); }
+    void Update(CGameEngine*) override { calls().push_back(m_name + " Update"); }
+
+private:
+    std::string m_name;
+};
+
+class TestPanel final : public Engine::cPicture
+{
+public:
+    explicit TestPanel(Engine::cControl* parent) : Engine::cPicture(parent) {}
+};
+
+class OtherPanel final : public Engine::cPicture
+{
+public:
+    explicit OtherPanel(Engine::cControl* parent) : Engine::cPicture(parent) {}
+};
+
+// An engine with an empty stack, the trace lines caught, and a scripted input for the keys.
+class StateMachine : public ::testing::Test
+{
+protected:
+    StateMachine() : input(makeInput())
+    {
+        calls().clear();
+        // The first read acquires the devices.
+        input->update();
+        CGameEngine::setTraceSink([this](const std::wstring& line) { traces.push_back(line); });
+    }
+    ~StateMachine() override
+    {
+        CGameEngine& engine = CGameEngine::instance();
+        while (engine.getStateCount())
+            engine.PopState();
+        engine.runShutdowns();
+        CGameEngine::setTraceSink({});
+    }
+
+    std::unique_ptr<Engine::cInput> makeInput()
+    {
+        auto backend = std::make_unique<Platform::ScriptedInput>(false);
+        script = backend.get();
+        return std::make_unique<Engine::cInput>(std::move(backend));
+    }
+    // Escape pressed and released, delivered by the input's step.
+    void pressEscape()
+    {
+        script->keyDown(1);
+        script->keyUp(1);
+        input->update();
+    }
+
+    Platform::ScriptedInput* script = nullptr;
+    std::unique_ptr<Engine::cInput> input;
+    std::vector<std::wstring> traces;
+};
+
+TEST_F(StateMachine, ChangePushAndPopRunTheStatesInOrderAndOnlyTheTopUpdates)
+{
+    CGameEngine& engine = CGameEngine::instance();
+    RecordingState menu("menu");
+    RecordingState map("map");
+    RecordingState dialog("dialog");
+    engine.ChangeState(&menu);
+    engine.ChangeState(&map);
+    engine.PushState(&dialog);
+    engine.Update();
+    EXPECT_EQ(engine.getStateCount(), 2u);
+    engine.PopState();
+    engine.Update();
+    engine.PopState();
+    EXPECT_EQ(engine.getStateCount(), 0u);
+    engine.PopState();
+    EXPECT_EQ(calls(), (std::vector<std::string>{"menu Init", "menu Cleanup", "map Init", "map Pause",
+                                                 "dialog Init", "dialog Update", "dialog Cleanup",
+                                                 "map Resume", "map Update", "map Cleanup"}))
+        << "the last pop resumes nobody, and a pop of an empty stack does nothing";
+
+    calls().clear();
+    engine.ChangeState(&menu);
+    engine.PushState(&map);
+    engine.PushState(&dialog);
+    engine.Cleanup();
+    EXPECT_EQ(calls(),
+              (std::vector<std::string>{"menu Init", "menu Pause", "map Init", "map Pause", "dialog Init",
+                                        "dialog Cleanup", "map Cleanup", "menu Cleanup"}))
+        << "shutdown cleans up from the top without resuming";
+}
+
+TEST_F(StateMachine, DialogsLieAboveTheirPusherAndPopOnceWhenTheirPanelHides)
+{
+    CGameEngine& engine = CGameEngine::instance();
+    RecordingState play("play");
+    engine.ChangeState(&play);
+    auto& first = CDialogState<TestPanel>::instance();
+    first.setHideWhenPaused(false);
+    first.setPopOnPanelClose(true);
+    first.setCloseOnEscape(true);
+    engine.PushState(&first);
+    const boost::shared_ptr<TestPanel> panel = first.getPanel();
+    ASSERT_TRUE(panel);
+    EXPECT_FLOAT_EQ(panel->getDeep(), 12000.0f);
+    EXPECT_TRUE(panel->isShown());
+    EXPECT_TRUE(panel->isEnabled());
+
+    auto& second = CDialogState<OtherPanel>::instance();
+    second.setCloseOnEscape(false);
+    engine.PushState(&second);
+    EXPECT_FLOAT_EQ(second.getPanel()->getDeep(), 13000.0f);
+    EXPECT_FALSE(panel->isEnabled()) << "the lower dialog is paused";
+    EXPECT_TRUE(panel->isShown()) << "but stays on the screen";
+    pressEscape();
+    EXPECT_EQ(engine.getStateCount(), 3u) << "the upper dialog does not close on Escape, the lower is paused";
+
+    second.getPanel()->hide();
+    EXPECT_EQ(engine.getStateCount(), 2u);
+    EXPECT_FALSE(second.getPanel()) << "every activation builds a fresh panel";
+    EXPECT_TRUE(panel->isEnabled());
+    pressEscape();
+    EXPECT_EQ(engine.getStateCount(), 1u) << "Escape hides the panel, whose hide pops the state";
+    EXPECT_FALSE(panel->isShown());
+    pressEscape();
+    EXPECT_EQ(engine.getStateCount(), 1u) << "exactly once";
+    EXPECT_EQ(calls().back(), "play Resume");
+    Engine::cControl::deletePending();
+    EXPECT_FALSE(Engine::cControl::isAlive(panel.get()) && panel.use_count() > 1);
+
+    const std::vector<std::wstring> expected = {L"CDialogState Init\n",   L"CDialogState Pause\n",
+                                                L"CDialogState Init\n",   L"CDialogState Cleanup\n",
+                                                L"CDialogState Resume\n", L"CDialogState Cleanup\n"};
+    EXPECT_EQ(traces, expected);
+}
+
+TEST(LevelPath, TheCommandLineNamesAFileOfTheDataFolder)
+{
+    const std::wstring folder = L"/home/ann/quillmoor/data/";
+    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"\\HOME\\Ann\\Quillmoor\\Data\\Levels\\n3.xml", folder),
+              L"levels/n3.xml");
+    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"/home/ann/Quillmoor/data/Levels/N3.XML", folder),
+              L"levels/n3.xml");
+    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"/tmp/home/ann/quillmoor/data/levels/n3.xml", folder),
+              L"")
+        << "the folder found elsewhere than at the start";
+    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"/etc/passwd", folder), L"");
+    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"Levels/n1.xml", folder), L"levels/n1.xml")
+        << "a relative path lies in the data folder";
+    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"../outside.xml", folder), L"");
+}
+
+} // namespace
