@@ -5,11 +5,13 @@
 #include "engine/ui/cPicture.h"
 #include "engine/ui/cProgressFloat.h"
 #include "engine/ui/cPyro.h"
+#include "game/heroes/BaseActionsItem.h"
 #include "game/heroes/CataclysmActionItem.h"
 #include "game/heroes/DestroyActionItem.h"
 #include "game/heroes/FallingUnitActionItem.h"
 #include "game/heroes/Goal.h"
 #include "game/heroes/SpeedBonusActionItem.h"
+#include "game/hud/cUnitProgressView.h"
 #include "game/hud/cUnitView.h"
 #include "game/world/UnitLevelInfo.h"
 #include "tests/game/heroes/item_test_tools.h"
@@ -121,6 +123,17 @@ TEST(ScriptedEffectItems, ASpeedBonusRunsForItsUpgradeTimeAndScalesWorkWhileOn)
     EXPECT_EQ(goal->getStatus(), Goal::Working);
     EXPECT_TRUE(game.bonusSpeedUpgrades());
     ASSERT_EQ(game.getController().runningChainCount(), 2u);
+    // The running bonus, in a chain of its own registered first: its icon and countdown from
+    // the bonus's file.
+    const auto chain =
+        boost::dynamic_pointer_cast<BaseActionsItem>(game.getController().getRunningChains().begin()->second);
+    ASSERT_TRUE(chain);
+    const auto running = boost::dynamic_pointer_cast<SpeedBonusActionItem>(chain->getCurrent());
+    ASSERT_TRUE(running);
+    EXPECT_EQ(running->getKind(), L"BonusSpeedUpgrades");
+    ASSERT_NE(running->getIcon(), nullptr);
+    EXPECT_TRUE(running->getIcon()->isShown());
+    EXPECT_EQ(running->getBar()->getMaxValue(), duration);
     fixture.run(1, kDt);
     EXPECT_TRUE(taking->isActive());
     fixture.run(1, kDt);
@@ -159,9 +172,12 @@ TEST(ScriptedEffectItems, ASpeedBonusRunsForItsUpgradeTimeAndScalesWorkWhileOn)
     // The flag goes off when the bonus ends, in the frame after its time ran out.
     fixture.run(static_cast<int>(std::ceil(duration / kDt)) - 4 - workFrames, kDt);
     EXPECT_TRUE(game.bonusSpeedUpgrades());
+    EXPECT_NEAR(running->getBar()->getCurrentValue(), duration - running->getTimeLeft(), 1e-3f);
+    EXPECT_GT(running->getBar()->getCurrentValue(), duration - 0.1f);
     const int plays = fixture.mixer->count("play");
     fixture.run(4, kDt);
     EXPECT_FALSE(game.bonusSpeedUpgrades());
+    EXPECT_EQ(running->getIcon(), nullptr);
     EXPECT_EQ(fixture.mixer->count("play"), plays + 1) << "bonus_finish";
     EXPECT_EQ(game.getController().runningChainCount(), 0u);
 }
