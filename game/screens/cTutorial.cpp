@@ -91,6 +91,11 @@ bool cTutorial::levelRuns()
     return play.isRunning() && CGameEngine::instance().topState() == &play;
 }
 
+bool cTutorial::levelCovered()
+{
+    return CGameEngine::instance().getStateCount() > 0 && !levelRuns();
+}
+
 bool cTutorial::showTip(const TipPtr& tip)
 {
     if (!tip)
@@ -107,6 +112,22 @@ bool cTutorial::showTip(const TipPtr& tip)
     const cUnit::Ptr unit = liveUnit(*tip);
     if (!unit)
         return false;
+    if (tip->tipType < 0 || tip->tipType > 2)
+        throw std::string("cTutorial::showTip(): unknown type of tip: ") + std::to_string(tip->tipType);
+    if ((tip->tipType == 1 && !levelRuns()) || levelCovered())
+    {
+        if (std::find(m_waitingTips.begin(), m_waitingTips.end(), tip) == m_waitingTips.end())
+            m_waitingTips.push_back(tip);
+        return true;
+    }
+    display(tip, unit);
+    return true;
+}
+
+bool cTutorial::display(const TipPtr& tip, const cUnit::Ptr& unit)
+{
+    if (tip->tipType == 2 && getPointedUnit())
+        return false;
     switch (tip->tipType)
     {
     case 0:
@@ -114,28 +135,18 @@ bool cTutorial::showTip(const TipPtr& tip)
         cMiniBriefing::showText(tip->text);
         break;
     case 1:
-        if (levelRuns())
-            showModal(tip);
-        else
-            m_waitingModals.push_back(tip);
+        m_lastMessage = tip->text;
+        CPlayState::instance().showModalTutor(*tip);
         break;
-    case 2:
+    default:
         m_pointedUnit = unit;
         tipView().showTip(*tip);
         break;
-    default:
-        throw std::string("cTutorial::showTip(): unknown type of tip: ") + std::to_string(tip->tipType);
     }
     if (tip->eventKind == 4)
         m_upgradeRestriction = true;
     cGoalArrow::hideAll();
     return true;
-}
-
-void cTutorial::showModal(const TipPtr& tip)
-{
-    m_lastMessage = tip->text;
-    CPlayState::instance().showModalTutor(*tip);
 }
 
 void cTutorial::forgetTip(const TipPtr& tip)
@@ -157,11 +168,13 @@ void cTutorial::onUnitClicked(const TipPtr& tip)
 
 void cTutorial::update(float dt)
 {
-    if (!m_waitingModals.empty() && levelRuns())
+    if (!m_waitingTips.empty() && levelRuns())
     {
-        const TipPtr tip = m_waitingModals.front();
-        m_waitingModals.pop_front();
-        showModal(tip);
+        // One waiting tip a frame; one whose unit has gone is dropped.
+        const TipPtr tip = m_waitingTips.front();
+        const cUnit::Ptr unit = liveUnit(*tip);
+        if (!unit || display(tip, unit))
+            m_waitingTips.pop_front();
         return;
     }
     if (getPointedUnit())
@@ -234,7 +247,7 @@ void cTutorial::reset()
     m_time = 0.0f;
     m_timedTips.clear();
     m_polledTips.clear();
-    m_waitingModals.clear();
+    m_waitingTips.clear();
     hideTip();
     m_pollCountdown = m_pollPeriod;
     m_lastMessage.clear();

@@ -23,7 +23,8 @@ class cUnit;
 //
 // The tip records are shared with their units: a unit that drops its tips takes them out of
 // the lists here (`onUnitClicked`). A modal message offered while the level is not running
-// (still loading, or under another screen) waits and shows once it runs.
+// (still loading, or under another screen) waits and shows once it runs; so does any tip
+// offered while the level starts or another screen (a briefing) lies above it.
 class cTutorial
 {
 public:
@@ -40,7 +41,7 @@ public:
     // Event kind 0: into the timed list, before the first tip whose start is the same or later.
     // Event kind 5: appended to the polled list. Other kinds are not kept.
     void addTip(const TipPtr& tip);
-    // True when the tip is shown now (or, a modal message, will be once the level runs). Throws
+    // True when the tip is shown now (or will be once the level runs). Throws
     // the narrow string "cTutorial::showTip(): unknown type of tip: " and the type for a type
     // other than 0, 1 and 2.
     bool showTip(const TipPtr& tip);
@@ -76,7 +77,7 @@ public:
     float getPollPeriod() const { return m_pollPeriod; }
     const std::list<TipPtr>& getTimedTips() const { return m_timedTips; }
     const std::list<TipPtr>& getPolledTips() const { return m_polledTips; }
-    const std::list<TipPtr>& getWaitingModals() const { return m_waitingModals; }
+    const std::list<TipPtr>& getWaitingTips() const { return m_waitingTips; }
     // The text of the last message tip shown (tip types 0 and 1).
     const std::wstring& getLastMessage() const { return m_lastMessage; }
     // The pointer tip's view; made on the first pointer tip.
@@ -88,7 +89,11 @@ private:
     cTutorTipView& tipView();
     // Whether the play state runs as the top state, so that a modal message can go above it.
     static bool levelRuns();
-    void showModal(const TipPtr& tip);
+    // Whether the program's states show something else than the running level (it is still
+    // starting, or its loading screen or a briefing lies above it).
+    static bool levelCovered();
+    // Puts the tip on the screen; false when another pointer tip holds it back.
+    bool display(const TipPtr& tip, const boost::shared_ptr<cUnit>& unit);
     // The polled tip the poll shows now, if any.
     bool poll();
 
@@ -102,7 +107,7 @@ private:
     std::list<TipPtr> m_polledTips;
     float m_pollPeriod = 0.2f;
     float m_pollCountdown = 0.2f;
-    std::list<TipPtr> m_waitingModals;
+    std::list<TipPtr> m_waitingTips;
     ProblemQuery m_problemQuery;
     std::wstring m_lastMessage;
     bool m_shutdownRegistered = false;

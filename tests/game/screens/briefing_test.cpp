@@ -7,12 +7,16 @@
 #include "engine/ui/cTextStyleButton.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/screens/cBriefingBubble.h"
+#include "game/screens/cTutorial.h"
+#include "game/world/UnitTip.h"
 #include "tests/game/screens/briefing_test_tools.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -194,6 +198,51 @@ TEST(Briefing, ALevelNamingABriefingItLacksIsLoggedAndStartsAtOnce)
               std::string::npos);
     EXPECT_NE(text.find("action 6 is left out: the speech has no text"), std::string::npos);
     EXPECT_NE(text.find("action 7 is left out: the target 2000;10 lies off the screen"), std::string::npos);
+}
+
+TEST(Briefing, EveryShippedLevelOpensWithItsBriefingAndTheFirstOnesTeachThroughTips)
+{
+    ScreenFixture screen;
+    screen.game.startProfile();
+    std::set<std::pair<int, int>> taught; // tip type and event kind, over the first three levels
+    for (int level = 0; level < 6; ++level)
+    {
+        SCOPED_TRACE("level " + std::to_string(level));
+        const std::string xml =
+            ::Test::readFile(QUILL_SOURCE_DIR "/data/Levels/n" + std::to_string(level) + ".xml");
+        screen.startLevel(level, xml);
+        ASSERT_EQ(CGameEngine::instance().topState(), &BriefState::instance())
+            << "the opening briefing plays";
+        const cBriefing& briefing = CPlayState::instance().getBriefing();
+        EXPECT_TRUE(briefing.isPlaying());
+        EXPECT_GE(briefing.actions().size(), 3u);
+        // Every action of the opening briefing is played, none is left out.
+        const size_t from = xml.find("<Brief id=\"start\">");
+        const size_t to = xml.find("</Brief>", from);
+        size_t actions = 0;
+        for (size_t at = xml.find("<Action ", from); at < to; at = xml.find("<Action ", at + 1))
+            ++actions;
+        EXPECT_EQ(briefing.actions().size(), actions);
+
+        // A tip offered during the briefing (the market's upgrade is paid for at once) waits
+        // for the level to run.
+        std::vector<UnitTip::Ptr> tips(cTutorial::instance().getWaitingTips().begin(),
+                                       cTutorial::instance().getWaitingTips().end());
+        for (const auto& [id, unit] : CPlayState::instance().getGame()->getUnits())
+            tips.insert(tips.end(), unit->tips.begin(), unit->tips.end());
+        if (level < 3)
+            for (const UnitTip::Ptr& tip : tips)
+                taught.insert({tip->tipType, tip->eventKind});
+        size_t written = 0;
+        for (size_t at = xml.find("<Tip "); at != std::string::npos; at = xml.find("<Tip ", at + 1))
+            ++written;
+        EXPECT_EQ(tips.size(), written);
+        CGameEngine::instance().PopState();
+    }
+    // What to click (a timed pointer), how to upgrade (the upgrade pointer), what a refused
+    // click means (messages after clicks that cannot be served), and a modal message.
+    for (const std::pair<int, int>& kind : {std::pair<int, int>{2, 0}, {2, 4}, {0, 2}, {0, 3}, {1, 0}})
+        EXPECT_TRUE(taught.count(kind)) << kind.first << " " << kind.second;
 }
 
 } // namespace

@@ -138,8 +138,9 @@ TEST(Tutorial, AnUpgradeTipPointsAtTheUpgradeButtonAndLetsOnlyItsClickThrough)
     const cUnit::Ptr hall = unitAt(game, L"TownHall", 500.0f);
     const cUnit::Ptr heap = unitAt(game, L"Rubble", 150.0f);
     ASSERT_TRUE(hall && heap && hall->getView() && hall->getView()->getUpgradeButton());
-    // The hall lands on the field first; standing idle with its upgrade paid for, it offers the tip.
-    fixture.run(10, 0.1f);
+    // Once the hall stands idle on the field (it falls in first) with its upgrade paid for, its
+    // upgrade button offers the tip.
+    hall->setState(eUnitState::idle, -1);
     hall->getView()->refreshUpgradeButtonState();
 
     ASSERT_EQ(tutorial.getPointedUnit(), hall) << "the hall's upgrade is paid for";
@@ -254,7 +255,7 @@ TEST(Tutorial, AModalTipWaitsForTheLevelToRunThenHoldsItUntilOk)
     ASSERT_EQ(engine.topState(), &BriefState::instance());
     const cUnit::Ptr heap = unitAt(*play.getGame(), L"Rubble", 450.0f);
     ASSERT_TRUE(heap->showTip(1)) << "taken while the level waits";
-    EXPECT_EQ(cTutorial::instance().getWaitingModals().size(), 1u);
+    EXPECT_EQ(cTutorial::instance().getWaitingTips().size(), 1u);
     EXPECT_EQ(engine.getStateCount(), 2u);
 
     screen.key(1);
