@@ -14,8 +14,11 @@
 #include "game/hud/cStatusPanel.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/BestTimes.h"
+#include "game/screens/BriefState.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
+#include "game/screens/ModalTutorState.h"
+#include "game/screens/cBriefing.h"
 #include "game/screens/cGameMenu.h"
 #include "game/screens/cLevelFinishPanel.h"
 #include "game/screens/cLoadScreen.h"
@@ -61,6 +64,17 @@ void CPlayState::startLevel()
     m_statusPanel = new cStatusPanel(getPlayView());
     if (auto* menu = m_statusPanel->find<Engine::cButtonPrototype>(L"MenuButton"))
         menu->connectClickAction([this] { showGameMenu(); });
+    // The briefing and the modal tutorial message are made once per run.
+    if (!m_briefState)
+    {
+        m_briefState = &BriefState::instance();
+        m_briefState->Create();
+    }
+    if (!m_modalTutorState)
+    {
+        m_modalTutorState = &ModalTutorState::instance();
+        m_modalTutorState->Create();
+    }
     m_statusPanel->enable();
     m_levelOver = false;
     m_game->connectLevelFinished([this] { onLevelFinished(); });
@@ -125,11 +139,16 @@ void CPlayState::Resume()
     if (m_briefingPending && m_game)
     {
         m_briefingPending = false;
-        // The level starts here: the heroes come into the base and the goals are listed, once
-        // per fresh level. The opening briefing ("BreafId" of the base) is recorded as started;
-        // no briefing is played over the level.
-        if (const cUnit::Ptr base = m_game->getBase(); base && !base->breafId.empty())
-            showBriefing(base->breafId);
+        // A fresh level starts its play once: after its opening briefing ("BreafId" of the
+        // base), or at once when it has none.
+        const cUnit::Ptr base = m_game->getBase();
+        if (base && !base->breafId.empty() && getBriefing().hasBriefing(base->breafId))
+        {
+            showBriefing(base->breafId, [this] { beginPlay(); });
+            return;
+        }
+        if (base && !base->breafId.empty())
+            getBriefing().start(base->breafId);
         m_game->getController().init();
     }
     if (m_statusPanel)
@@ -204,9 +223,41 @@ void CPlayState::leaveLevel()
     CGameEngine::instance().ChangeState(this);
 }
 
-void CPlayState::showBriefing(const std::string& id)
+void CPlayState::showBriefing(const std::string& id, const boost::function<void()>& then)
 {
-    m_briefing.start(id);
+    cBriefing& briefing = getBriefing();
+    CGameEngine& engine = CGameEngine::instance();
+    // A level driven without the state machine (a tool, a test of the level model) has no
+    // screen to show a briefing over: it is over at once.
+    if (briefing.hasBriefing(id) && engine.topState() != this)
+    {
+        briefing.pass(id, then);
+        return;
+    }
+    if (briefing.hasBriefing(id))
+        engine.PushState(&BriefState::instance());
+    briefing.start(id, then);
+}
+
+cBriefing& CPlayState::getBriefing()
+{
+    return BriefState::instance().getBriefing();
+}
+
+void CPlayState::beginPlay()
+{
+    if (!m_game)
+        return;
+    m_game->getController().init();
+    if (m_statusPanel)
+        m_statusPanel->updateGoals();
+}
+
+void CPlayState::showModalTutor(const UnitTip& tip)
+{
+    ModalTutorState& modal = ModalTutorState::instance();
+    CGameEngine::instance().PushState(&modal);
+    modal.showTip(tip);
 }
 
 void CPlayState::Cleanup()

@@ -3,12 +3,16 @@
 #include "game/screens/CGameState.h"
 #include "game/screens/cBriefing.h"
 
+#include <boost/function.hpp>
 #include <boost/shared_ptr.hpp>
 #include <boost/signals2/connection.hpp>
 
 #include <string>
 
+class BriefState;
 class Game;
+class ModalTutorState;
+class UnitTip;
 class cStatusPanel;
 
 namespace Engine
@@ -52,9 +56,14 @@ public:
     void showLevelResults();
     // Takes the shared views of the unit types' states off the level's unit views.
     void removeUnitViews();
-    // A briefing the level asks for by id.
-    void showBriefing(const std::string& id);
-    cBriefing& getBriefing() { return m_briefing; }
+    // A briefing the level asks for by id, above the level; `then` runs when it is over (the
+    // level's opening briefing starts the level's play). An id the level's briefings lack is
+    // logged and over at once.
+    void showBriefing(const std::string& id, const boost::function<void()>& then = {});
+    // The briefing state's view, which holds the level's briefings.
+    cBriefing& getBriefing();
+    // A modal tutorial message above the level.
+    void showModalTutor(const UnitTip& tip);
     // The won level's best time and medal: the best time (whole seconds, the player's name)
     // when there is none or it is shorter; the medal under "Level" + the level number unless
     // an equal or better one is stored; the first win of a level is the engine's new level.
@@ -79,6 +88,8 @@ private:
 
     // The level is over and its results closed: the state leaves the level.
     void leaveLevel();
+    // The level's play starts, once per fresh level: the heroes come, the goals are listed.
+    void beginPlay();
     void playLevelMusic();
     void releaseStatusPanel();
 
@@ -91,7 +102,9 @@ private:
     bool m_running = false;
     bool m_levelOver = false;
     bool m_briefingPending = true;
-    cBriefing m_briefing;
+    // Taken at the first level start of the run, when they make their views.
+    BriefState* m_briefState = nullptr;
+    ModalTutorState* m_modalTutorState = nullptr;
 };
 
 // The play state's view: the parent of every view the level model and the actions put over

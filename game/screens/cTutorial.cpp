@@ -1,5 +1,12 @@
 #include "game/screens/cTutorial.h"
 
+#include "engine/core/cControl.h"
+#include "engine/ui/LayoutKeys.h"
+#include "game/hud/cGoalArrow.h"
+#include "game/screens/CGameEngine.h"
+#include "game/screens/CPlayState.h"
+#include "game/screens/cMiniBriefing.h"
+#include "game/screens/cTutorTipView.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitTip.h"
 #include "game/world/cUnit.h"
@@ -7,65 +14,153 @@
 #include <algorithm>
 #include <string>
 
+namespace
+{
+
+// The tip's unit while it is on the field.
+cUnit::Ptr liveUnit(const UnitTip& tip)
+{
+    cUnit::Ptr unit = tip.unit.lock();
+    return unit && !unit->isRemoved() ? unit : cUnit::Ptr();
+}
+
+} // namespace
+
 cTutorial& cTutorial::instance()
 {
     static cTutorial tutorial;
     return tutorial;
 }
 
-void cTutorial::addTip(UnitTip* tip)
+boost::shared_ptr<cUnit> cTutorial::getPointedUnit() const
+{
+    const cUnit::Ptr unit = m_pointedUnit.lock();
+    return unit && !unit->isRemoved() ? unit : cUnit::Ptr();
+}
+
+cTutorTipView& cTutorial::tipView()
+{
+    if (m_tipView)
+        return *m_tipView;
+    auto* view = new cTutorTipView(nullptr);
+    try
+    {
+        Engine::loadLayout(*view, "UI/ModalTutorView.xml");
+    }
+    catch (...)
+    {
+        delete view;
+        throw;
+    }
+    view->hide();
+    m_tipView = view;
+    if (!m_shutdownRegistered)
+    {
+        m_shutdownRegistered = true;
+        CGameEngine::instance().atShutdown([this] { shutdown(); });
+    }
+    return *m_tipView;
+}
+
+void cTutorial::shutdown()
+{
+    m_shutdownRegistered = false;
+    reset();
+    if (m_tipView)
+        Engine::cControl::deleteLater(m_tipView);
+    m_tipView = nullptr;
+}
+
+void cTutorial::addTip(const TipPtr& tip)
 {
     if (!tip)
         return;
     if (tip->eventKind == 0)
     {
         const auto later = std::find_if(m_timedTips.begin(), m_timedTips.end(),
-                                        [tip](UnitTip* t) { return t->start >= tip->start; });
+                                        [&tip](const TipPtr& t) { return t->start >= tip->start; });
         m_timedTips.insert(later, tip);
     }
     else if (tip->eventKind == 5)
         m_polledTips.push_back(tip);
 }
 
-bool cTutorial::showTip(UnitTip* tip)
+bool cTutorial::levelRuns()
 {
-    if (!tip || getPointedUnit())
+    CPlayState& play = CPlayState::instance();
+    return play.isRunning() && CGameEngine::instance().topState() == &play;
+}
+
+bool cTutorial::levelCovered()
+{
+    return CGameEngine::instance().getStateCount() > 0 && !levelRuns();
+}
+
+bool cTutorial::showTip(const TipPtr& tip)
+{
+    if (!tip)
         return false;
+    // Failed clicks count while another pointer tip is shown too.
     const int clicksNeeded = GameConfig::instance().getConstants().TutorialClicksNumber;
     if (tip->eventKind == 2 && ++tip->failedResourceClicks < clicksNeeded)
         return false;
     if (tip->eventKind == 3 && ++tip->failedRouteClicks < clicksNeeded)
         return false;
-    switch (tip->tipType)
-    {
-    case 0:
-    case 1:
-        m_lastMessage = tip->text;
-        break;
-    case 2:
-        m_pointedUnit = tip->unit;
-        break;
-    default:
+    if (getPointedUnit())
+        return false;
+    // A tip whose unit has left the field is never shown.
+    const cUnit::Ptr unit = liveUnit(*tip);
+    if (!unit)
+        return false;
+    if (tip->tipType < 0 || tip->tipType > 2)
         throw std::string("cTutorial::showTip(): unknown type of tip: ") + std::to_string(tip->tipType);
+    if ((tip->tipType == 1 && !levelRuns()) || levelCovered())
+    {
+        if (std::find(m_waitingTips.begin(), m_waitingTips.end(), tip) == m_waitingTips.end())
+            m_waitingTips.push_back(tip);
+        return true;
     }
-    if (tip->eventKind == 4)
-        m_upgradeRestriction = true;
+    display(tip, unit);
     return true;
 }
 
-void cTutorial::forgetTip(UnitTip* tip)
+bool cTutorial::display(const TipPtr& tip, const cUnit::Ptr& unit)
+{
+    if (tip->tipType == 2 && getPointedUnit())
+        return false;
+    switch (tip->tipType)
+    {
+    case 0:
+        m_lastMessage = tip->text;
+        cMiniBriefing::showText(tip->text);
+        break;
+    case 1:
+        m_lastMessage = tip->text;
+        CPlayState::instance().showModalTutor(*tip);
+        break;
+    default:
+        m_pointedUnit = unit;
+        tipView().showTip(*tip);
+        break;
+    }
+    if (tip->eventKind == 4)
+        m_upgradeRestriction = true;
+    cGoalArrow::hideAll();
+    return true;
+}
+
+void cTutorial::forgetTip(const TipPtr& tip)
 {
     m_timedTips.remove(tip);
     m_polledTips.remove(tip);
 }
 
-void cTutorial::removeTip(UnitTip* tip)
+void cTutorial::onUnitClicked(const TipPtr& tip)
 {
-    // Polled tips are listed too: a tip deleted by its unit must not stay behind here.
     forgetTip(tip);
     if (tip && tip->tipType == 2)
     {
-        const auto pointed = getPointedUnit();
+        const cUnit::Ptr pointed = getPointedUnit();
         if (pointed && pointed == tip->unit.lock())
             hideTip();
     }
@@ -73,25 +168,78 @@ void cTutorial::removeTip(UnitTip* tip)
 
 void cTutorial::update(float dt)
 {
+    if (!m_waitingTips.empty() && levelRuns())
+    {
+        // One waiting tip a frame; one whose unit has gone is dropped.
+        const TipPtr tip = m_waitingTips.front();
+        const cUnit::Ptr unit = liveUnit(*tip);
+        if (!unit || display(tip, unit))
+            m_waitingTips.pop_front();
+        return;
+    }
     if (getPointedUnit())
         return;
+    // The unit of the pointer tip has left the field: the tip goes with it.
+    if (m_tipView && m_tipView->isVisible())
+        hideTip();
     m_time += dt;
-    for (UnitTip* tip : m_timedTips)
+    for (const TipPtr& tip : m_timedTips)
     {
-        if (tip->done || tip->start > m_time || tip->unit.expired())
+        if (tip->done || tip->start > m_time || !liveUnit(*tip))
             continue;
+        // The first due tip is offered; the next waits for a later frame.
         if (showTip(tip))
-        {
             tip->done = true;
-            return;
-        }
+        return;
     }
+    m_pollCountdown -= dt;
+    if (m_pollCountdown >= 0.0f)
+        return;
+    m_pollCountdown = m_pollPeriod;
+    poll();
+}
+
+bool cTutorial::poll()
+{
+    if (!m_problemQuery)
+        return false;
+    for (const TipPtr& tip : m_polledTips)
+    {
+        const cUnit::Ptr unit = liveUnit(*tip);
+        if (!unit || unit->inFire || unit->isDamaged)
+            continue;
+        const int problem = m_problemQuery(unit);
+        if ((problem != 0 && problem != 2) || !showTip(tip))
+            continue;
+        const TipPtr shown = tip;
+        m_polledTips.remove(shown);
+        unit->removeTip(shown);
+        return true;
+    }
+    return false;
+}
+
+bool cTutorial::allowsClick(const boost::shared_ptr<cUnit>& unit, bool upgradeClick)
+{
+    const cUnit::Ptr pointed = getPointedUnit();
+    if (!pointed)
+        return true;
+    if (upgradeClick && !m_upgradeRestriction)
+        return true;
+    if (!upgradeClick && m_upgradeRestriction)
+        return false;
+    if (unit != pointed)
+        return false;
+    hideTip();
+    return true;
 }
 
 void cTutorial::hideTip()
 {
     m_pointedUnit.reset();
     m_upgradeRestriction = false;
+    if (m_tipView)
+        m_tipView->hide();
 }
 
 void cTutorial::reset()
@@ -99,6 +247,8 @@ void cTutorial::reset()
     m_time = 0.0f;
     m_timedTips.clear();
     m_polledTips.clear();
+    m_waitingTips.clear();
     hideTip();
+    m_pollCountdown = m_pollPeriod;
     m_lastMessage.clear();
 }

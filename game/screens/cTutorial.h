@@ -1,27 +1,38 @@
 #pragma once
 
+#include <boost/function.hpp>
+#include <boost/shared_ptr.hpp>
 #include <boost/weak_ptr.hpp>
 
 #include <list>
 #include <string>
 
 class UnitTip;
+class cTutorTipView;
 class cUnit;
 
 // The level's tutorial: the tips that the level's units carry appear at a level time (event
-// kind 0), when the player's clicks on a unit fail, or when the unit reports an event. While a
-// pointer tip (tip type 2) points at a unit, no other tip appears and the tutorial clock
-// stands still.
+// kind 0), when a unit reports an event (1 a fall or a saved animal, 4 its upgrade became
+// available), on the "TutorialClicksNumber"-th click on a unit that fails for want of
+// resources (2) or of a route (3), or, polled every 0.2 s, once the unit can be served (5).
 //
-// The tutorial lists tips without owning them: their units own them and take them out of the
-// lists (removeTip) before deleting them.
+// A tip shows as a short message (tip type 0), a modal message that stops the level until the
+// player presses OK (1), or a pointer tip (2): a panel with an arrow at the unit, or at its
+// upgrade button for an upgrade tip. While a pointer tip is shown no other tip appears, the
+// tutorial clock stands still and the level's clicks are restricted (`allowsClick`).
 //
-// This is the part of the tutorial that the level model drives: its lists, its clock and the
-// decision whether a tip is shown. The tip views, the small briefing and the modal message
-// join it with the game's screens; until then a shown message tip is kept as the last message.
+// The tip records are shared with their units: a unit that drops its tips takes them out of
+// the lists here (`onUnitClicked`). A modal message offered while the level is not running
+// (still loading, or under another screen) waits and shows once it runs; so does any tip
+// offered while the level starts or another screen (a briefing) lies above it.
 class cTutorial
 {
 public:
+    using TipPtr = boost::shared_ptr<UnitTip>;
+    // The goal planner's answer whether a unit can be served now (its unit problem: 0 yes, 2
+    // yes once a hero is free, anything else no).
+    using ProblemQuery = boost::function<int(const boost::shared_ptr<cUnit>&)>;
+
     static cTutorial& instance();
 
     cTutorial(const cTutorial&) = delete;
@@ -29,36 +40,75 @@ public:
 
     // Event kind 0: into the timed list, before the first tip whose start is the same or later.
     // Event kind 5: appended to the polled list. Other kinds are not kept.
-    void addTip(UnitTip* tip);
-    // True when the tip is shown now; the caller deletes a shown tip at once. Throws the narrow
-    // string "cTutorial::showTip(): unknown type of tip: " and the type for a type beyond 2.
-    bool showTip(UnitTip* tip);
-    // Takes the tip out of both lists; hides the pointer tip when it belonged to the same unit.
-    void removeTip(UnitTip* tip);
-    // Takes a tip that is about to be deleted out of both lists, and nothing else.
-    void forgetTip(UnitTip* tip);
-    // Level time: the first due timed tip whose unit lives is offered.
+    void addTip(const TipPtr& tip);
+    // True when the tip is shown now (or will be once the level runs). Throws
+    // the narrow string "cTutorial::showTip(): unknown type of tip: " and the type for a type
+    // other than 0, 1 and 2.
+    bool showTip(const TipPtr& tip);
+    // The unit of the tip drops it: out of both lists, and a pointer tip of that unit goes.
+    void onUnitClicked(const TipPtr& tip);
+    // Takes the tip out of the timed and the polled list, and nothing else (an accepted modal
+    // message still shows).
+    void forgetTip(const TipPtr& tip);
+    // Level time: a waiting modal message, the first due timed tip whose unit lives, and every
+    // poll period the first polled tip whose unit can be served.
     void update(float dt);
     void hideTip();
-    // A new level: the clock, both lists, the shown tip and the click counters start over.
+    // A new level: the clock, the lists, the shown tip and the restriction start over.
     void reset();
+    // The tip views go (the game's shutdown, before the engine goes).
+    void shutdown();
 
-    // The unit a shown pointer tip points at (empty when none is shown).
-    boost::shared_ptr<cUnit> getPointedUnit() const { return m_pointedUnit.lock(); }
+    // Whether a click on the unit goes on while a pointer tip is shown. An ordinary click (also
+    // an animal's) is refused during an upgrade tip; else a click on the pointed unit hides the
+    // tip and goes on and any other is refused. An upgrade click is refused only during an
+    // upgrade tip, unless it is the pointed unit's, which hides the tip and goes on. Without a
+    // pointer tip every click goes on.
+    bool allowsClick(const boost::shared_ptr<cUnit>& unit, bool upgradeClick);
+
+    void setProblemQuery(const ProblemQuery& query) { m_problemQuery = query; }
+
+    // The unit a shown pointer tip points at (empty when none is shown, or when that unit has
+    // left the field).
+    boost::shared_ptr<cUnit> getPointedUnit() const;
     bool isUpgradeRestricted() const { return m_upgradeRestriction; }
     float getTime() const { return m_time; }
-    const std::list<UnitTip*>& getTimedTips() const { return m_timedTips; }
-    const std::list<UnitTip*>& getPolledTips() const { return m_polledTips; }
+    float getPollCountdown() const { return m_pollCountdown; }
+    float getPollPeriod() const { return m_pollPeriod; }
+    const std::list<TipPtr>& getTimedTips() const { return m_timedTips; }
+    const std::list<TipPtr>& getPolledTips() const { return m_polledTips; }
+    const std::list<TipPtr>& getWaitingTips() const { return m_waitingTips; }
     // The text of the last message tip shown (tip types 0 and 1).
     const std::wstring& getLastMessage() const { return m_lastMessage; }
+    // The pointer tip's view; made on the first pointer tip.
+    cTutorTipView* getTipView() const { return m_tipView; }
 
 private:
     cTutorial() = default;
 
+    cTutorTipView& tipView();
+    // Whether the play state runs as the top state, so that a modal message can go above it.
+    static bool levelRuns();
+    // Whether the program's states show something else than the running level (it is still
+    // starting, or its loading screen or a briefing lies above it).
+    static bool levelCovered();
+    // Puts the tip on the screen; false when another pointer tip holds it back.
+    bool display(const TipPtr& tip, const boost::shared_ptr<cUnit>& unit);
+    // The polled tip the poll shows now, if any.
+    bool poll();
+
     boost::weak_ptr<cUnit> m_pointedUnit;
     bool m_upgradeRestriction = false;
-    std::list<UnitTip*> m_timedTips;
+    std::list<TipPtr> m_timedTips;
     float m_time = 0.0f;
-    std::list<UnitTip*> m_polledTips;
+    // Owned: made on first use, released by `shutdown` (never at process exit, when the
+    // object tree may be gone).
+    cTutorTipView* m_tipView = nullptr;
+    std::list<TipPtr> m_polledTips;
+    float m_pollPeriod = 0.2f;
+    float m_pollCountdown = 0.2f;
+    std::list<TipPtr> m_waitingTips;
+    ProblemQuery m_problemQuery;
     std::wstring m_lastMessage;
+    bool m_shutdownRegistered = false;
 };

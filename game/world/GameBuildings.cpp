@@ -40,7 +40,8 @@ void checkRoutes(const LevelFileReader& reader, const Engine::tPropertiesPtr& no
     }
 }
 
-// "Tutorial": tips with "tip_type", "event_type", "start" and "target".
+// "Tutorial": tips with "tip_type", "event_type", "start" and "target" (numbers; a tip the
+// tutorial cannot show is left out by the unit, the level still loads).
 void checkTips(const LevelFileReader& reader, const Engine::tPropertiesPtr& node, const std::string& where)
 {
     Engine::tPropertiesList tips;
@@ -52,8 +53,6 @@ void checkTips(const LevelFileReader& reader, const Engine::tPropertiesPtr& node
         float start = 0.0f;
         Engine::cVector2 target;
         reader.read(tips[i], L"tip_type", number, tip);
-        if (number < 0 || number > 2)
-            reader.fail(tip, "\"tip_type\" is " + std::to_string(number) + ", not 0, 1 or 2");
         reader.read(tips[i], L"event_type", number, tip);
         reader.read(tips[i], L"start", start, tip);
         reader.read(tips[i], L"target", target, tip);

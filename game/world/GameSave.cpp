@@ -171,7 +171,7 @@ void Game::saveUnit(LevelArchive& archive, const cUnit::Ptr& unit, const UnitNum
     archive.writeString(unit->breafId);
     archive.writeString(unit->goalCategory);
     archive.write4(static_cast<int32_t>(unit->tips.size()));
-    for (const UnitTip* tip : unit->tips)
+    for (const UnitTip::Ptr& tip : unit->tips)
         tip->save(archive);
     archive.write4(static_cast<int32_t>(unit->garbage.size()));
     for (const Engine::cPicture* picture : unit->garbage)
@@ -423,27 +423,13 @@ int Game::restoreUnit(LevelArchive& archive, cUnit::Ptr& unit)
         unit->clearTips();
         for (int i = 0; i < tips; ++i)
         {
-            auto* tip = new UnitTip(unit);
-            try
-            {
-                tip->load(archive);
-            }
-            catch (...)
-            {
-                delete tip;
-                throw;
-            }
+            auto tip = boost::make_shared<UnitTip>(unit);
+            tip->load(archive);
             const int tipType = tip->tipType;
             if (tipType < 0 || tipType > 2)
-            {
-                delete tip;
                 archive.fail("a tip of the type " + std::to_string(tipType));
-            }
             if (tip->done)
-            {
-                delete tip;
                 continue;
-            }
             unit->tips.push_back(tip);
             cTutorial::instance().addTip(tip);
         }

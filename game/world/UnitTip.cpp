@@ -1,7 +1,9 @@
 #include "game/world/UnitTip.h"
 
 #include "engine/core/FromString.h"
+#include "engine/core/StringUtils.h"
 #include "engine/core/cProperties.h"
+#include "game/hud/cTooltipView.h"
 #include "game/world/LevelArchive.h"
 
 void UnitTip::loadXML(const boost::shared_ptr<Engine::cProperties>& node)
@@ -15,6 +17,22 @@ void UnitTip::loadXML(const boost::shared_ptr<Engine::cProperties>& node)
     Engine::fromString(start, node->getAttribute(L"start"));
     text = node->getAttribute(L"text");
     Engine::fromString(target, node->getAttribute(L"target"));
+}
+
+std::string UnitTip::problem() const
+{
+    if (tipType < 0 || tipType > 2)
+        return "the tip type " + std::to_string(tipType) + " is not 0, 1 or 2";
+    if (eventKind < 0 || eventKind > 5)
+        return "the event type " + std::to_string(eventKind) + " is not 0 to 5";
+    if (text.empty())
+        return "the tip has no text";
+    const Engine::cVector2 screen = cTooltipView::screenSize();
+    if (!(target.x >= 0.0f && target.x <= screen.x && target.y >= 0.0f && target.y <= screen.y))
+        return "the target " +
+               Engine::toUtf8(Engine::toString(target.x) + L";" + Engine::toString(target.y)) +
+               " lies off the screen";
+    return std::string();
 }
 
 void UnitTip::save(LevelArchive& archive) const

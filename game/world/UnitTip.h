@@ -15,8 +15,10 @@ namespace Engine
 class cProperties;
 }
 
-// One tutorial tip of a building ("Tutorial" in the level file). The unit owns its tips; the
-// tutorial lists the ones it times or waits on, without owning them.
+// One tutorial tip of a building ("Tutorial" in the level file). The record is shared: the
+// unit's tip list and the tutorial's lists (the tips it times or polls, a modal message that
+// waits for the level to run) each hold it, so neither side is left with a tip the other
+// deleted.
 //
 // The tutorial gives the numbers their meaning: the tip type says how the tip is shown (0 a
 // small briefing, 1 a modal tutorial screen, 2 an arrow pointing at `target`), the event kind
@@ -25,12 +27,18 @@ class cProperties;
 class UnitTip
 {
 public:
+    using Ptr = boost::shared_ptr<UnitTip>;
+
     explicit UnitTip(const boost::shared_ptr<cUnit>& owner) : unit(owner) {}
     UnitTip(const UnitTip&) = delete;
     UnitTip& operator=(const UnitTip&) = delete;
 
     // "tip_type" and "event_type" (0 when missing), "start", "text" (the whole text), "target".
     void loadXML(const boost::shared_ptr<Engine::cProperties>& node);
+    // Why the tutorial could not show the tip as the file gives it: a tip type other than 0,
+    // 1 or 2, an event kind other than 0 to 5, no text, or a target off the screen.
+    // Empty for a good tip.
+    std::string problem() const;
     // The saved-level record: tip type, event kind, start, text, target, the two click
     // counters and the shown flag.
     void save(LevelArchive& archive) const;

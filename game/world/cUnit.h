@@ -128,13 +128,14 @@ public:
     void loadFireUpgrades(const boost::shared_ptr<Engine::cProperties>& node);
     // "RepairUpgrades" of a damaged building, over "FakeDamagedUnit"'s blocks.
     void loadRepairUpgrades(const boost::shared_ptr<Engine::cProperties>& node);
-    // "Tutorial": one tip per child, registered with the tutorial.
+    // "Tutorial": one tip per child, registered with the tutorial. A tip the tutorial could not
+    // show (a bad type or event, no text, a target off the screen) is logged and left out.
     void loadTutorial(const boost::shared_ptr<Engine::cProperties>& node);
     // Offers the first tip of the event kind to the tutorial; a shown tip is removed.
     bool showTip(int eventKind);
-    // Drops one tip (every entry of it) and deletes it.
-    void removeTip(UnitTip* tip);
-    // Takes every tip out of the tutorial and deletes it.
+    // Drops one tip (every entry of it), from the tutorial's lists too.
+    void removeTip(const boost::shared_ptr<UnitTip>& tip);
+    // Takes every tip out of the tutorial and drops it.
     void clearTips();
     // "Garbage": one copy of the level's garbage picture per child, at "Pos", hidden. Throws
     // the C string "cUnit::loadGarbageList(): garbage list is not empty" when it has some.
@@ -210,9 +211,9 @@ public:
     bool hasOwnLevels = false;
     LevelList fireLevels;   // "FireUpgrades"
     LevelList repairLevels; // "RepairUpgrades"
-    // The building's "Tutorial" tips, owned (clearTips, called first by the destructor,
-    // deletes them).
-    std::list<UnitTip*> tips;
+    // The building's "Tutorial" tips, shared with the tutorial's lists (clearTips, called first
+    // by the destructor, takes them out of those).
+    std::list<boost::shared_ptr<UnitTip>> tips;
     // Garbage pictures around the building, children of the play view (owned there).
     std::vector<Engine::cPicture*> garbage;
 

@@ -3,6 +3,7 @@
 #include "game/world/cUnit.h"
 
 #include "engine/core/FromString.h"
+#include "engine/core/StringUtils.h"
 #include "engine/core/cProperties.h"
 #include "engine/ui/cPicture.h"
 #include "game/heroes/ActionItem.h"
@@ -144,10 +145,17 @@ void cUnit::loadTutorial(const boost::shared_ptr<Engine::cProperties>& node)
     clearTips();
     Engine::tPropertiesList children;
     node->getChildren(children);
-    for (const auto& child : children)
+    for (size_t i = 0; i < children.size(); ++i)
     {
-        auto* tip = new UnitTip(shared_from_this());
-        tip->loadXML(child);
+        auto tip = boost::make_shared<UnitTip>(shared_from_this());
+        tip->loadXML(children[i]);
+        const std::string problem = tip->problem();
+        if (!problem.empty())
+        {
+            Game::reportError("Tutorial tip " + std::to_string(i + 1) + " of " + Engine::toUtf8(typeName) +
+                              " is left out: " + problem);
+            continue;
+        }
         tips.push_back(tip);
         cTutorial::instance().addTip(tip);
     }
@@ -155,35 +163,34 @@ void cUnit::loadTutorial(const boost::shared_ptr<Engine::cProperties>& node)
 
 bool cUnit::showTip(int eventKind)
 {
-    const auto found = std::find_if(tips.begin(), tips.end(),
-                                    [eventKind](const UnitTip* tip) { return tip->eventKind == eventKind; });
+    const auto found =
+        std::find_if(tips.begin(), tips.end(),
+                     [eventKind](const UnitTip::Ptr& tip) { return tip->eventKind == eventKind; });
     if (found == tips.end())
         return false;
-    UnitTip* tip = *found;
+    const UnitTip::Ptr tip = *found;
     if (!cTutorial::instance().showTip(tip))
         return false;
     removeTip(tip);
     return true;
 }
 
-void cUnit::removeTip(UnitTip* tip)
+void cUnit::removeTip(const UnitTip::Ptr& tip)
 {
-    tips.remove(tip);
-    // The tutorial must not keep a tip that is deleted; a tip just shown stays shown.
-    cTutorial::instance().forgetTip(tip);
-    delete tip;
+    // A copy: the argument may be an entry of the list.
+    const UnitTip::Ptr kept = tip;
+    tips.remove(kept);
+    cTutorial::instance().forgetTip(kept);
 }
 
 void cUnit::clearTips()
 {
     // Both of the tutorial's lists may hold a tip (event kinds 0 and 5): it lets go of every
-    // one before the tips are deleted.
-    for (UnitTip* tip : tips)
-    {
-        cTutorial::instance().removeTip(tip);
-        delete tip;
-    }
+    // one, and a pointer tip of this unit goes from the screen.
+    const std::list<UnitTip::Ptr> dropped = std::move(tips);
     tips.clear();
+    for (const UnitTip::Ptr& tip : dropped)
+        cTutorial::instance().onUnitClicked(tip);
 }
 
 void cUnit::loadGarbageList(const boost::shared_ptr<Engine::cProperties>& node)

@@ -139,7 +139,9 @@ TEST_F(PlayState, ALevelRunsFromItsLoadingScreenThroughTheMenuToTheResultsAndThe
     Game* game = play.getGame();
     ASSERT_NE(game, nullptr);
     EXPECT_EQ(cLoadScreen::instance(), nullptr);
-    EXPECT_EQ(traces, (std::vector<std::wstring>{L"CPlayState Init\n", L"CPlayState Resume\n"}));
+    EXPECT_EQ(traces, (std::vector<std::wstring>{L"CPlayState Init\n", L"BriefState::Create()\n",
+                                                  L"ModalTutorState::Create()\n", L"CPlayState Resume\n"}))
+        << "the briefing and the tutorial's message are made at the first level start of the run";
     EXPECT_EQ(game->getUnits().count(typeId(L"hero")), 1u) << "the level starts at once: the heroes come";
     EXPECT_EQ(play.getBriefing().getStarted(), (std::vector<std::string>{"start"}));
     ASSERT_NE(play.getStatusPanel(), nullptr);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "game/screens/cTutorTipView.h"
+
+namespace Engine
+{
+class cTextStyleButton;
+}
+
+// The modal tutorial message: the pointer tip's panel and arrow with an "OkButton" that closes
+// it. Shown by the modal tutorial state, above the paused level.
+class cModalTutorStateView : public cTutorTipView
+{
+public:
+    explicit cModalTutorStateView(Engine::cControl* parent = nullptr);
+
+    void loadXML(const Engine::tPropertiesPtr& node) override;
+
+    Engine::cTextStyleButton* getOkButton() const { return m_okButton; }
+
+private:
+    // A child (owned by the tree).
+    Engine::cTextStyleButton* m_okButton;
+};

@@ -1,0 +1,122 @@
+#include "game/screens/cTutorTipView.h"
+
+#include "engine/core/cTimer.h"
+#include "engine/ui/LayoutKeys.h"
+#include "engine/ui/cLightButton.h"
+#include "engine/ui/cMultiLineText.h"
+#include "game/hud/cTooltipView.h"
+#include "game/hud/cUnitView.h"
+#include "game/world/UnitTip.h"
+#include "game/world/cUnit.h"
+
+#include <cmath>
+
+namespace
+{
+
+constexpr float kTwoPi = 6.28318530718f;
+
+} // namespace
+
+cTutorTipView::cTutorTipView(Engine::cControl* parent)
+    : Engine::cPicture(parent), m_textView(new Engine::cMultiLineText(this)),
+      m_pointer(new Engine::cPicture(this))
+{
+}
+
+void cTutorTipView::loadXML(const Engine::tPropertiesPtr& node)
+{
+    Engine::cPicture::loadXML(node);
+    if (!Engine::loadChildPart(*m_textView, node, L"Text"))
+        throw std::string("cTutorTipView: the layout has no \"Text\".");
+    if (!Engine::loadChildPart(*m_pointer, node, L"Pointer"))
+        throw std::string("cTutorTipView: the layout has no \"Pointer\".");
+    Engine::readKey(node, L"PointerLeftUp", m_leftUp);
+    Engine::readKey(node, L"PointerRightDown", m_rightDown);
+    Engine::readKey(node, L"PointerPeriod", m_period);
+    Engine::readKey(node, L"Offset", m_offset);
+    m_workLeftUp = m_leftUp;
+    m_workRightDown = m_rightDown;
+}
+
+Engine::cVector2 cTutorTipView::targetOf(const UnitTip& tip)
+{
+    const cUnit::Ptr unit = tip.unit.lock();
+    const cUnitView* view = unit ? unit->getView() : nullptr;
+    if (!view)
+        return tip.target;
+    if (tip.eventKind == 4)
+    {
+        if (const Engine::cLightButton* button = view->getUpgradeButton())
+            return button->getPosition();
+        return view->getPosition();
+    }
+    if (tip.target.x == 0.0f && tip.target.y == 0.0f)
+        return view->getPosition();
+    return tip.target;
+}
+
+void cTutorTipView::showTip(const UnitTip& tip)
+{
+    m_phase = 0.0f;
+    m_text = tip.text;
+    m_textView->setText(m_text, true);
+    setTarget(targetOf(tip));
+    m_pointer->show();
+    show();
+    enable();
+}
+
+void cTutorTipView::setTarget(const Engine::cVector2& point)
+{
+    m_target = point;
+    m_workLeftUp = m_leftUp;
+    m_workRightDown = m_rightDown;
+    const Engine::cVector2 screen = cTooltipView::screenSize();
+    const Engine::cVector2 size = getSize();
+    Engine::cVector2 place;
+    const bool right = point.x > screen.x * 0.5f;
+    m_pointer->setInverceX(right);
+    if (!right)
+        place.x = point.x + size.x * 0.5f + m_offset.x;
+    else
+    {
+        place.x = point.x - size.x * 0.5f - m_offset.x;
+        m_workLeftUp.x = -m_workLeftUp.x;
+        m_workRightDown.x = -m_workRightDown.x;
+    }
+    const bool below = point.y > screen.y * 0.5f;
+    m_pointer->setInverceY(below);
+    if (!below)
+        place.y = point.y + size.y * 0.5f + m_offset.y;
+    else
+    {
+        place.y = point.y - size.y * 0.5f - m_offset.y;
+        m_workLeftUp.y = -m_workLeftUp.y;
+        m_workRightDown.y = -m_workRightDown.y;
+    }
+    setPosition(place);
+    placePointer();
+}
+
+void cTutorTipView::placePointer()
+{
+    const float bob = m_period > 0.0f ? std::sin(kTwoPi * m_phase / m_period) : 0.0f;
+    m_pointer->setPosition(getPosition() + (m_workLeftUp + m_workRightDown) * 0.5f +
+                           (m_workRightDown - m_workLeftUp) * bob);
+}
+
+void cTutorTipView::update()
+{
+    Engine::cPicture::update();
+    if (!m_pointer->isVisible())
+        return;
+    const Engine::cTimer* timer = Engine::cTimer::instance();
+    if (m_period > 0.0f)
+    {
+        m_phase += timer ? timer->getFrameTime() : 0.0f;
+        if (m_phase > m_period)
+            m_phase -= m_period;
+    }
+    placePointer();
+}

@@ -1,0 +1,132 @@
+// The real program on a level with an opening briefing and tutorial tips, under the X server
+// of the test run: keys and clicks go through the X server as a player's would, and what the
+// screen shows is read back.
+#include "tests/support/GameProgram.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using Test::GameProgram;
+using Test::GameScreen;
+using Test::near;
+using Test::until;
+
+namespace
+{
+
+// The town hall up to the right, a rubble heap on the left that no route reaches (its cells
+// are walled off) and one that the heroes can clear. The briefing looks at the walled heap,
+// asks the player to go on, then looks at the other.
+std::string levelXml()
+{
+    std::string cells;
+    for (int cx = 6; cx <= 44; ++cx)
+        for (int cy = 10; cy <= 24; ++cy)
+            if (cx > 12)
+                cells += "<Cell Pos=\"" + std::to_string(cx) + ";" + std::to_string(cy) + "\"/>";
+    return "<Level><FreeCells>" + cells +
+           "</FreeCells><MetaData GoldTime=\"60\" SilverTime=\"90\"/><Buildings>"
+           "<Unit Type=\"TownHall\" Position=\"700;200\" BreafId=\"start\"/>"
+           "<Unit Type=\"Rubble\" Position=\"190;260\" TargetType=\"2\" GoalCategory=\"clear\"><Tutorial>"
+           "<Tip tip_type=\"0\" event_type=\"3\" text=\"No road leads there yet.\"/></Tutorial></Unit>"
+           "<Unit Type=\"Rubble\" Position=\"620;420\" TargetType=\"2\" GoalCategory=\"clear\"><Tutorial>"
+           "<Tip tip_type=\"0\" event_type=\"0\" start=\"1\" text=\"Click the rubble to clear it.\"/>"
+           "</Tutorial></Unit>"
+           "</Buildings><InitialResources><Res Name=\"Money\" Count=\"20\"/></InitialResources>"
+           "<BreafData><Brief id=\"start\">"
+           "<Action type=\"0\" start=\"0\" duration=\"0\" target=\"190;260\"/>"
+           "<Action type=\"1\" start=\"0.2\" duration=\"6\" text=\"The storm left rubble all over the town, "
+           "and some of it blocks the way.\"/>"
+           "<Action type=\"3\" start=\"6.5\" duration=\"0\"/>"
+           "<Action type=\"0\" start=\"6.6\" duration=\"0\" target=\"620;420\"/>"
+           "<Action type=\"1\" start=\"6.8\" duration=\"2\" text=\"Start with this heap.\"/>"
+           "</Brief></BreafData></Level>";
+}
+
+// Whether any pixel of an area differs from a colour.
+bool anyOtherThan(const std::vector<uint32_t>& pixels, uint32_t colour, int tolerance = 30)
+{
+    return std::any_of(pixels.begin(), pixels.end(), [&](uint32_t c) { return !near(c, colour, tolerance); });
+}
+
+TEST(Briefing, TheOpeningBriefingPlaysToItsEndThenTheLevelStartsAndItsTipsAppear)
+{
+    ASSERT_TRUE(::Test::xLibraryError().empty()) << ::Test::xLibraryError();
+    GameScreen screen;
+    ASSERT_TRUE(screen.open()) << "no X display";
+    ::Test::TempDir folder;
+    folder.write("share/Quillmoor/levels/brief.xml", levelXml());
+    GameProgram game(folder, "levels/brief.xml");
+    ASSERT_TRUE(game.started());
+    ASSERT_TRUE(game.waitFor("BriefState::Init()\n")) << game.traces();
+    ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << "the game's window";
+
+    // The camera looks at the left heap: the man on the right speaks, in the lower bubble,
+    // and his words appear letter by letter.
+    EXPECT_TRUE(until([&] { return near(screen.pixel(896, 560), 0xF0C8A0, 60); }, 10.0))
+        << std::hex << screen.pixel(896, 560) << " the man's face";
+    EXPECT_FALSE(near(screen.pixel(128, 560), 0xF0C8A0, 60)) << "the woman is silent";
+    const std::vector<uint32_t> hall = screen.area(640, 150, 120, 110);
+    EXPECT_TRUE(until([&] { return near(screen.pixel(512, 520), 0xF4E9D0, 30); }, 5.0))
+        << std::hex << screen.pixel(512, 520) << " the lower bubble";
+    const std::vector<uint32_t> early = screen.area(280, 530, 470, 100);
+    GameScreen::pause(700);
+    const std::vector<uint32_t> later = screen.area(280, 530, 470, 100);
+    EXPECT_NE(early, later) << "letters appear";
+    screen.saveShot("briefing_speech");
+
+    // A key: the whole speech at once, and the briefing waits for the player.
+    screen.key(XK_space);
+    GameScreen::pause(400);
+    const std::vector<uint32_t> whole = screen.area(280, 530, 470, 100);
+    GameScreen::pause(1500);
+    EXPECT_EQ(screen.area(280, 530, 470, 100), whole) << "nothing more to reveal";
+    // The wait: the camera stays on the left heap however long the player takes.
+    EXPECT_TRUE(until(
+        [&]
+        {
+            return anyOtherThan(screen.area(360, 440, 300, 30), 0x000000, 250) &&
+                   !near(screen.pixel(512, 455), screen.pixel(512, 200), 10);
+        },
+        8.0));
+    const std::vector<uint32_t> camera = screen.area(60, 160, 260, 200);
+    screen.saveShot("briefing_wait");
+    GameScreen::pause(2500);
+    EXPECT_EQ(screen.area(60, 160, 260, 200), camera) << "the camera holds while the briefing waits";
+    EXPECT_EQ(screen.area(640, 150, 120, 110), hall) << "no heroes yet";
+    screen.key(XK_Return);
+    EXPECT_TRUE(until([&] { return screen.area(60, 160, 260, 200) != camera; }, 5.0))
+        << "a key ends the wait and the camera moves on";
+    // The second speech looks at the other heap, low on the right: the woman speaks, in the
+    // upper bubble.
+    EXPECT_TRUE(until([&] { return near(screen.pixel(128, 560), 0xF0C8A0, 60); }, 5.0))
+        << std::hex << screen.pixel(128, 560) << " the woman's face";
+    EXPECT_TRUE(until([&] { return near(screen.pixel(512, 170), 0xF4E9D0, 30); }, 5.0))
+        << std::hex << screen.pixel(512, 170) << " the upper bubble";
+    GameScreen::pause(600);
+    screen.saveShot("briefing_second");
+    EXPECT_EQ(game.count("CPlayState Resume\n"), 1) << "the level waits for the briefing";
+
+    // The forward button ends the briefing; the level starts and its heroes come.
+    screen.click(512, 726);
+    ASSERT_TRUE(game.waitFor("BriefState::Cleanup()\n", 1, 10.0)) << game.traces();
+    ASSERT_TRUE(game.waitFor("CPlayState Resume\n", 2, 10.0)) << game.traces();
+    EXPECT_TRUE(until([&] { return screen.area(640, 150, 120, 110) != hall; }, 5.0))
+        << "the heroes at the hall";
+
+    // The timed tip, a second into the level.
+    EXPECT_TRUE(until([&] { return near(screen.pixel(560, 110), 0xF4E9D0, 30); }, 5.0))
+        << std::hex << screen.pixel(560, 110) << " the tip's bubble";
+    screen.saveShot("tutorial_tip");
+
+    EXPECT_EQ(game.close(), 0) << game.traces();
+}
+
+} // namespace
