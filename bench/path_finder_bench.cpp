@@ -1,6 +1,8 @@
 // The route search of the level grid against a plain Dijkstra over the same grid, with the
-// same eight directions and step costs, on the same routes in the same run. The search should
-// be no slower. A third figure times one route across a level grid of an 800 by 600 window.
+// same eight directions and step costs, on the same routes in the same run ("ratio": the
+// search's time over the Dijkstra's; it should be no more than 1). Two fields: a large open
+// grid and the level grid of a 1024 by 768 window.
+#include "bench/LoopTimer.h"
 #include "game/world/GridPathFinder.h"
 
 #include <benchmark/benchmark.h>
@@ -182,84 +184,94 @@ struct Field
     std::vector<std::pair<cPoint, cPoint>> routes;
 };
 
-const Field& largeField()
+Field makeField(int width, int height, double blockedShare, unsigned gridStart, int routeCount,
+                unsigned routeStart)
 {
-    static const Field field = []
+    Field field{makeGrid(width, height, blockedShare, gridStart), {}};
+    field.routes = makeRoutes(field.grid, routeCount, routeStart);
+    // Both contenders must agree on every route's cost, or the race means nothing.
+    std::unique_ptr<GridPathFinder> finder(makeFinder(field.grid));
+    PlainDijkstra dijkstra(field.grid);
+    for (const auto& [start, goal] : field.routes)
     {
-        Field f{makeGrid(200, 200, 0.30, 20240501u), {}};
-        f.routes = makeRoutes(f.grid, 16, 7u);
-        // Both contenders must agree on every route's cost, or the race means nothing.
-        std::unique_ptr<GridPathFinder> finder(makeFinder(f.grid));
-        PlainDijkstra dijkstra(f.grid);
-        for (const auto& [start, goal] : f.routes)
+        CellPath path;
+        float cost = 0.0f;
+        cPoint closest;
+        std::vector<cPoint> plain;
+        if (finder->search(start, goal, path, cost, closest) != GridPathFinder::Solved ||
+            std::fabs(cost - dijkstra.route(start, goal, plain)) > 1e-3f)
         {
-            CellPath path;
-            float cost = 0.0f;
-            cPoint closest;
-            std::vector<cPoint> plain;
-            if (finder->search(start, goal, path, cost, closest) != GridPathFinder::Solved ||
-                std::fabs(cost - dijkstra.route(start, goal, plain)) > 1e-3f)
-            {
-                std::fprintf(stderr, "the contenders disagree on a route\n");
-                std::abort();
-            }
+            std::fprintf(stderr, "the contenders disagree on a route\n");
+            std::abort();
         }
-        return f;
-    }();
+    }
     return field;
 }
 
-void BM_GridPathFinder_200x200(benchmark::State& state)
+// A large open grid, 30% of it blocked, routes from corner to opposite corner.
+const Field& largeField()
 {
-    const Field& field = largeField();
-    std::unique_ptr<GridPathFinder> finder(makeFinder(field.grid));
-    CellPath path;
-    cPoint closest;
-    size_t next = 0;
-    for (auto _ : state)
-    {
-        const auto& [start, goal] = field.routes[next++ % field.routes.size()];
-        benchmark::DoNotOptimize(finder->findPath(start, goal, path, closest));
-    }
-    state.SetLabel("one route per iteration");
+    static const Field field = makeField(200, 200, 0.30, 20240501u, 16, 7u);
+    return field;
 }
-BENCHMARK(BM_GridPathFinder_200x200)->Unit(benchmark::kMicrosecond);
 
-void BM_PlainDijkstra_200x200(benchmark::State& state)
+// The level grid of a 1024 by 768 window (53 by 40 cells of 20 units), a fifth of it blocked.
+const Field& levelField()
 {
-    const Field& field = largeField();
+    static const Field field = makeField(53, 40, 0.20, 99u, 8, 3u);
+    return field;
+}
+
+// One route per iteration, taking the field's routes in turn.
+void plainDijkstra(benchmark::State& state, const Field& field, const char* name)
+{
     PlainDijkstra dijkstra(field.grid);
     std::vector<cPoint> path;
     size_t next = 0;
+    Bench::LoopTimer timer(state);
     for (auto _ : state)
     {
         const auto& [start, goal] = field.routes[next++ % field.routes.size()];
         benchmark::DoNotOptimize(dijkstra.route(start, goal, path));
     }
-    state.SetLabel("baseline, same routes");
+    timer.baseline(name);
 }
-BENCHMARK(BM_PlainDijkstra_200x200)->Unit(benchmark::kMicrosecond);
 
-// A level grid for an 800 by 600 window (41 by 31 cells of 20 units), a fifth of it blocked,
-// one route from corner to corner.
-void BM_GridPathFinder_Level800x600(benchmark::State& state)
+void gridPathFinder(benchmark::State& state, const Field& field, const char* baseline)
 {
-    static Field field = []
-    {
-        Field f{makeGrid(41, 31, 0.20, 99u), {}};
-        f.routes = makeRoutes(f.grid, 8, 3u);
-        return f;
-    }();
     std::unique_ptr<GridPathFinder> finder(makeFinder(field.grid));
     CellPath path;
     cPoint closest;
     size_t next = 0;
+    Bench::LoopTimer timer(state);
     for (auto _ : state)
     {
         const auto& [start, goal] = field.routes[next++ % field.routes.size()];
         benchmark::DoNotOptimize(finder->findPath(start, goal, path, closest));
     }
+    timer.against(baseline);
 }
-BENCHMARK(BM_GridPathFinder_Level800x600)->Unit(benchmark::kMicrosecond);
+
+void BM_PlainDijkstra_200x200(benchmark::State& state)
+{
+    plainDijkstra(state, largeField(), "large");
+}
+void BM_GridPathFinder_200x200(benchmark::State& state)
+{
+    gridPathFinder(state, largeField(), "large");
+}
+void BM_PlainDijkstra_Level1024x768(benchmark::State& state)
+{
+    plainDijkstra(state, levelField(), "level");
+}
+void BM_GridPathFinder_Level1024x768(benchmark::State& state)
+{
+    gridPathFinder(state, levelField(), "level");
+}
+
+BENCHMARK(BM_PlainDijkstra_200x200)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GridPathFinder_200x200)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlainDijkstra_Level1024x768)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GridPathFinder_Level1024x768)->Unit(benchmark::kMicrosecond);
 
 } // namespace

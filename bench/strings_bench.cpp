@@ -1,5 +1,7 @@
 // The engine's text conversions against the plain library calls on the same inputs:
-// fromString<float> against strtof, and the name hash against std::hash.
+// fromString<float> against strtof, and the name hash against std::hash ("ratio": the
+// engine's time over the library's).
+#include "bench/LoopTimer.h"
 #include "engine/core/FromString.h"
 #include "engine/core/Random.h"
 #include "engine/core/StringUtils.h"
@@ -62,9 +64,24 @@ const Texts& nameTexts()
     return texts;
 }
 
+void BM_Strtof(benchmark::State& state)
+{
+    const auto& texts = numberTexts().narrow;
+    Bench::LoopTimer timer(state);
+    for (auto _ : state)
+    {
+        for (const auto& text : texts)
+            benchmark::DoNotOptimize(std::strtof(text.c_str(), nullptr));
+    }
+    timer.baseline("strtof");
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
+}
+BENCHMARK(BM_Strtof);
+
 void BM_FromStringFloat(benchmark::State& state)
 {
     const auto& texts = numberTexts().wide;
+    Bench::LoopTimer timer(state);
     for (auto _ : state)
     {
         for (const auto& text : texts)
@@ -73,70 +90,67 @@ void BM_FromStringFloat(benchmark::State& state)
             benchmark::DoNotOptimize(Engine::fromString(value, text));
         }
     }
+    timer.against("strtof");
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
 }
 BENCHMARK(BM_FromStringFloat);
-
-void BM_Strtof(benchmark::State& state)
-{
-    const auto& texts = numberTexts().narrow;
-    for (auto _ : state)
-    {
-        for (const auto& text : texts)
-            benchmark::DoNotOptimize(std::strtof(text.c_str(), nullptr));
-    }
-    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
-}
-BENCHMARK(BM_Strtof);
-
-void BM_HashWString(benchmark::State& state)
-{
-    const auto& texts = nameTexts().wide;
-    for (auto _ : state)
-    {
-        for (const auto& text : texts)
-            benchmark::DoNotOptimize(Engine::hashWString(text));
-    }
-    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
-}
-BENCHMARK(BM_HashWString);
 
 void BM_StdHashWString(benchmark::State& state)
 {
     const auto& texts = nameTexts().wide;
     const std::hash<std::wstring> hash;
+    Bench::LoopTimer timer(state);
     for (auto _ : state)
     {
         for (const auto& text : texts)
             benchmark::DoNotOptimize(hash(text));
     }
+    timer.baseline("std::hash<wstring>");
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
 }
 BENCHMARK(BM_StdHashWString);
 
-void BM_HashString(benchmark::State& state)
+void BM_HashWString(benchmark::State& state)
 {
-    const auto& texts = nameTexts().narrow;
+    const auto& texts = nameTexts().wide;
+    Bench::LoopTimer timer(state);
     for (auto _ : state)
     {
         for (const auto& text : texts)
-            benchmark::DoNotOptimize(Engine::hashString(text));
+            benchmark::DoNotOptimize(Engine::hashWString(text));
     }
+    timer.against("std::hash<wstring>");
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
 }
-BENCHMARK(BM_HashString);
+BENCHMARK(BM_HashWString);
 
 void BM_StdHashString(benchmark::State& state)
 {
     const auto& texts = nameTexts().narrow;
     const std::hash<std::string> hash;
+    Bench::LoopTimer timer(state);
     for (auto _ : state)
     {
         for (const auto& text : texts)
             benchmark::DoNotOptimize(hash(text));
     }
+    timer.baseline("std::hash<string>");
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
 }
 BENCHMARK(BM_StdHashString);
+
+void BM_HashString(benchmark::State& state)
+{
+    const auto& texts = nameTexts().narrow;
+    Bench::LoopTimer timer(state);
+    for (auto _ : state)
+    {
+        for (const auto& text : texts)
+            benchmark::DoNotOptimize(Engine::hashString(text));
+    }
+    timer.against("std::hash<string>");
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
+}
+BENCHMARK(BM_HashString);
 
 } // namespace

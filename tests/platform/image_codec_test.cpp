@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -284,13 +285,13 @@ TEST(ImageBmp, PaletteIndicesAreChecked)
 Bytes makeTga(uint8_t type, uint16_t width, uint16_t height, uint8_t depth, uint8_t descriptor,
               const Bytes& data)
 {
-    Bytes b(18, 0);
+    Bytes b(18 + data.size(), 0);
     b[2] = type;
     put16(b, 12, width);
     put16(b, 14, height);
     b[16] = depth;
     b[17] = descriptor;
-    b.insert(b.end(), data.begin(), data.end());
+    std::copy(data.begin(), data.end(), b.begin() + 18);
     return b;
 }
 

@@ -102,7 +102,9 @@ TEST(TextAtlas, CellsShareHeightAndHoldTheirInk)
         const auto& a = atlas.glyphs[i - 1];
         const auto& b = atlas.glyphs[i];
         if (a.y == b.y)
+        {
             EXPECT_GT(b.x, a.x + a.width);
+        }
     }
 }
 

@@ -88,11 +88,11 @@ TEST(Sleep, GoesThroughThePlatformClock)
     EXPECT_EQ(clock.now, 107u);
 }
 
-TEST(CursorPos, WorksBeforeAnyWindowExists)
+TEST(CursorPos, ReadsTheOriginBeforeAnyWindowExists)
 {
-    const Engine::cPoint pos = Engine::getCursorPos();
-    (void)pos;
-    SUCCEED();
+    // No test of this program starts the video subsystem: with no display to ask, the position
+    // is the one the input layer last recorded, which is none yet.
+    EXPECT_EQ(Engine::getCursorPos(), Engine::cPoint(0, 0));
 }
 
 } // namespace

@@ -89,19 +89,35 @@ TEST(XmlImageKeys, AnImageSuitsOneClassOnly)
 
 TEST(XmlImageKeys, TheSameBytesGiveDifferentTreesInTheTwoClasses)
 {
-    // Root: no attributes, one child keyed "A" (a string of one unit) or 0x00410001.
-    // Hashed reading: key 1 then a child image that starts at the unit 'A'.
+    // Nothing in an image says which class wrote it; these bytes load in both, as two trees.
+    // Name-keyed: the root's one child is named U+0001 U+0000 "AB" (a count of four units, then
+    // the units) and holds nothing.
+    // Hash-keyed: the child's key is the hash 4 (the name's count), and the child starts at the
+    // name's units, read as one attribute (1, 0) keyed 0x00420041 ("AB"), whose value is the
+    // empty text that the name-keyed child's attribute count spells.
     std::string image = ">";
-    image += std::string("\0\0\0\0", 4);                  // attributes
-    image += std::string("\1\0\0\0", 4);                  // one child
-    image += std::string("\1\0\0\0A\0", 6);               // key "A"
-    image += std::string("\0\0\0\0\0\0\0\0\0\0\0\0", 12); // empty child
-    image += std::string("\0\0\0\0", 4);                  // root text
+    image += std::string("\0\0\0\0", 4);                // root attributes
+    image += std::string("\1\0\0\0", 4);                // one child
+    image += std::string("\4\0\0\0\1\0\0\0A\0B\0", 12); // the name
+    image += std::string(12, '\0');                     // the child: attributes, children, text
+    image += std::string("\0\0\0\0", 4);                // root text
+
     const auto pooled = parse(image);
-    ASSERT_EQ(pooled->getChildCount(L"A"), 1u);
-    const std::string hashedError = loadError<cXmlProperties>(image);
-    if (hashedError.empty())
-        EXPECT_EQ(parse<cXmlProperties>(image)->getChildCount(L"A"), 0u);
+    ASSERT_EQ(pooled->getChildCount(), 1u);
+    const auto named = pooled->childrenBegin();
+    EXPECT_EQ(named.name(), std::wstring(L"\1\0AB", 4));
+    EXPECT_EQ(named.value()->getAttributeCount(), 0u);
+    EXPECT_EQ(named.value()->getChildCount(), 0u);
+
+    const auto hashed = parse<cXmlProperties>(image);
+    ASSERT_EQ(hashed->getChildCount(), 1u);
+    const auto keyed = hashed->childrenBegin();
+    EXPECT_EQ(keyed.hash(), 4u);
+    ASSERT_EQ(keyed.value()->getAttributeCount(), 1u);
+    const auto attribute = keyed.value()->attributesBegin();
+    EXPECT_EQ(attribute.hash(), 0x00420041u);
+    EXPECT_EQ(attribute.value(), L"");
+    EXPECT_EQ(keyed.value()->getChildCount(), 0u);
 }
 
 } // namespace

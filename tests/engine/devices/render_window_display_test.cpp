@@ -106,11 +106,15 @@ TEST_F(RenderWindowTest, DrawsIntoTheWindowAndLetterboxesInFullScreen)
     const int left = static_cast<int>(box.offsetX);
     const int middle = desktopHeight / 2;
     if (left > 0)
+    {
         EXPECT_EQ(pixels[middle * width + left - 1], 0xFF000000u);
+    }
     EXPECT_EQ(pixels[middle * width + left], 0xFFFFFFFFu);
     EXPECT_EQ(pixels[middle * width + left + box.fitWidth - 1], 0xFFFFFFFFu);
     if (left > 0)
+    {
         EXPECT_EQ(pixels[middle * width + left + box.fitWidth], 0xFF000000u);
+    }
 
     // And back into the window.
     render->getConfigSource().setSetting(L"graphics", L"fullscreen", false);

@@ -5,10 +5,12 @@
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cSettings.h"
 #include "engine/devices/cResourceManager.h"
+#include "engine/devices/cSound.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitTypeInfo.h"
 #include "game/world/cUnit.h"
+#include "platform/sound/RecordingMixer.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
@@ -16,6 +18,7 @@
 
 #include <boost/make_shared.hpp>
 
+#include <memory>
 #include <set>
 #include <string>
 
@@ -78,7 +81,9 @@ TEST(DefaultData, EveryNameItMentionsExists)
             EXPECT_TRUE(config.isOfCategory(info->attachTypeId, UnitCategory::attach)) << name;
         }
         if (info->bringToTypeId != -1)
+        {
             EXPECT_TRUE(config.getTypeInfo(info->bringToTypeId)) << name;
+        }
     }
 
     // The categories are exactly the sixteen, each used at least once.
@@ -203,20 +208,50 @@ TEST(DefaultData, UnitRulesComeFromTheirTypes)
     EXPECT_EQ(hero->getAttachedOfType(), shovel);
 }
 
-TEST(DefaultData, GridCoversTheWindowOfTheSettings)
+TEST(DefaultData, ShippedSettingsAreInRangeAndTheGridCoversTheirWindow)
 {
     const size_t typeCount = defaultConfig().getTypes().size();
     ::Test::TempDir data;
     ::Test::TempDir home;
     const ::Test::ScopedEnv dataHome("XDG_DATA_HOME", home.path().string());
-    for (const char* file : {"sys/constants.xml", "Game/Game.xml", "Units/StartPoint.xml",
+    for (const char* file : {"sys/constants.xml", "sys/settings.xml", "Game/Game.xml", "Units/StartPoint.xml",
                              "Resources/Resources.xml", "Units/Units.xml"})
         data.write(file, ::Test::readFile(std::string(QUILL_SOURCE_DIR "/data/") + file));
-    data.write("sys/settings.xml", "<main><graphics width=\"1024\" height=\"768\"/></main>");
     {
         Engine::cFileSystem files(data.path().wstring() + L"/");
         Engine::cResourceManager resources;
         Engine::cSettings settings("sys/settings.xml");
+
+        // A window of the game's virtual screen.
+        int width = 0;
+        int height = 0;
+        bool fullscreen = true;
+        EXPECT_TRUE(settings.get(L"graphics", L"width", width));
+        EXPECT_TRUE(settings.get(L"graphics", L"height", height));
+        EXPECT_TRUE(settings.get(L"graphics", L"fullscreen", fullscreen));
+        EXPECT_EQ(width, 1024);
+        EXPECT_EQ(height, 768);
+        EXPECT_FALSE(fullscreen);
+
+        // Volumes are whole numbers up to 100, and a first run is heard: a fraction such as "0.7"
+        // would read as silence.
+        unsigned music = 1000;
+        unsigned effects = 1000;
+        EXPECT_TRUE(settings.get(L"Sound", L"Music", music));
+        EXPECT_TRUE(settings.get(L"Sound", L"Sound", effects));
+        for (const unsigned volume : {music, effects})
+        {
+            EXPECT_GE(volume, 10u);
+            EXPECT_LE(volume, 100u);
+        }
+        {
+            // The sound object takes them as they are.
+            Engine::cSound sound(std::make_unique<Platform::RecordingMixer>());
+            EXPECT_EQ(sound.getMusicVolume(), music);
+            EXPECT_EQ(sound.getSoundVolume(), effects);
+            EXPECT_GT(sound.getMusicGroupVolume(), 0);
+        }
+
         const GameConfig::Sources sources = GameConfig::loadSources();
         EXPECT_EQ(sources.windowWidth, 1024);
         EXPECT_EQ(sources.windowHeight, 768);

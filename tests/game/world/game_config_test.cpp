@@ -267,7 +267,9 @@ TEST(GameConfig, SavedLevelFile)
     GameConfig config(sources("<Game/>", "<Units/>"));
 
     EXPECT_EQ(thrownText([&] { config.savePath(); }), "ProfileID error.");
-    config.setProfileIdSource([] { return GameConfig::profileIdText(3); });
+    // The lambda captures its id: GCC takes the empty buffer of a capture-less lambda held in a
+    // boost::function for uninitialised bytes when the function is copied.
+    config.setProfileIdSource([id = 3] { return GameConfig::profileIdText(id); });
     // Without the constants the file lies at the top of the shared folder.
     EXPECT_EQ(config.savePath(), "00000003.save");
     Engine::cConstants constants("sys/constants.xml");
