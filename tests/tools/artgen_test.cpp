@@ -10,6 +10,7 @@
 
 #include <minizip/unzip.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -121,6 +122,111 @@ TEST(Artgen, DrawsTheHouseLookFromASource)
     EXPECT_NE(listed.find("test/square.png  128x64  64x64  2x1   2"), std::string::npos) << listed;
 }
 
+// The lettering, the noise fields, dashed lines and JPEG pictures: words in quotes are drawn as
+// filled letters centred on their point; noise is painted only inside the clip, is sampled
+// where the drawing is moved to (so it moves with it) and keeps to what a layer holds when
+// asked; a dashed line has gaps; a ".jpg" picture is a JPEG; the manifest tells the nine-patch
+// corners, whether a picture reaches its edges, and its use as free text.
+TEST(Artgen, LettersNoiseDashesAndJpegPictures)
+{
+    ::Test::TempDir temp;
+    temp.write("art/palette.txt", "brick #c04030\nink #202028\ncream #f0e8d0\ngrass #70b040\n");
+    temp.write("art/style.art", kStyle);
+    temp.write("art/sheets.art",
+               "sheet test/words.png size=200,60 anchor=0,0 shadow=none use=\"the title # on the menu\"\n"
+               "  text 100 44 \"HI HI\" brick size=40 align=0.5\n"
+               "end\n"
+               "sheet test/noise.png size=64,64 frames=2 anchor=0,0 shadow=none slice=8,12\n"
+               "  move frame*16 0\n"
+               "  group\n    clip rect 8 0 48 64\n    noise brick scale=6 lo=0.45 hi=0.55\n  end\n"
+               "end\n"
+               "sheet test/grain.png size=32,32 anchor=0,0 shadow=none\n"
+               "  rect 8 8 16 16 cream out=0 flat=1\n  noise ink scale=2 keep=1\n"
+               "end\n"
+               "sheet test/dash.png size=64,8 anchor=0,4 shadow=none\n"
+               "  line 2 0 62 0 brick w=3 dash=6,6\n"
+               "end\n"
+               "sheet test/back.jpg size=32,16 anchor=0,0 shadow=none\n"
+               "  rect 0 0 32 16 grass out=0 flat=1\n"
+               "end\n");
+    ASSERT_EQ(runArtgen((temp.path() / "art").string() + " --pack " + (temp.path() / "out.pack").string() +
+                            " --manifest " + (temp.path() / "manifest.txt").string(),
+                        temp),
+              0);
+    const auto picture = [&](const std::string& name)
+    {
+        const std::string bytes = member(temp.path() / "out.pack", name);
+        return Platform::decodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    };
+
+    // "HI HI" centred on x = 100: the opaque columns lie as far left of it as right, a gap
+    // between the words, the letters' tops about 29 pixels above the baseline.
+    const Platform::Image words = picture("test/words.png");
+    int left = 200, right = -1, top = 60;
+    for (uint32_t y = 0; y < words.height; ++y)
+        for (uint32_t x = 0; x < words.width; ++x)
+            if (at(words, x, y).a > 128)
+            {
+                left = std::min(left, static_cast<int>(x));
+                right = std::max(right, static_cast<int>(x));
+                top = std::min(top, static_cast<int>(y));
+            }
+    EXPECT_NEAR((left + right) / 2.0, 100.0, 2.0);
+    EXPECT_GT(right - left, 80);
+    EXPECT_NEAR(top, 44 - 29, 3);
+    EXPECT_EQ(at(words, 100, 30).a, 0) << "the space between the words";
+    EXPECT_GT(at(words, 100, 30).a + at(words, left + 2, 30).a, 200);
+
+    // Noise only inside the clip (x 8 to 56), partly covering it, and moved with the drawing:
+    // the second frame is the first shifted 16 pixels to the right.
+    const Platform::Image noise = picture("test/noise.png");
+    int covered = 0, outside = 0, same = 0, compared = 0;
+    for (uint32_t y = 0; y < 64; ++y)
+        for (uint32_t x = 0; x < 64; ++x)
+        {
+            const int a = at(noise, x, y).a;
+            if (x < 8 || x >= 56)
+                outside += a > 0;
+            else
+                covered += a > 128;
+            if (x >= 8 && x < 40)
+            {
+                ++compared;
+                same += std::abs(a - at(noise, 64 + x + 16, y).a) < 8;
+            }
+        }
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(covered, 48 * 64 / 10);
+    EXPECT_LT(covered, 48 * 64 * 9 / 10);
+    EXPECT_GT(same, compared * 95 / 100);
+
+    const Platform::Image grain = picture("test/grain.png");
+    EXPECT_EQ(at(grain, 4, 4).a, 0) << "noise with keep=1 stays on the square";
+    int darker = 0;
+    for (uint32_t y = 8; y < 24; ++y)
+        for (uint32_t x = 8; x < 24; ++x)
+            darker += brightness(at(grain, x, y)) < 600;
+    EXPECT_GT(darker, 16);
+
+    const Platform::Image dash = picture("test/dash.png");
+    int gaps = 0;
+    for (uint32_t x = 3; x < 61; ++x)
+        gaps += at(dash, x, 4).a == 0 && at(dash, x - 1, 4).a > 0;
+    EXPECT_GE(gaps, 3);
+
+    const std::string jpeg = member(temp.path() / "out.pack", "test/back.jpg");
+    EXPECT_EQ(Platform::detectImageFormat(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size()),
+              Platform::ImageFormat::Jpeg);
+    const Platform::Image back = picture("test/back.jpg");
+    EXPECT_EQ(back.width, 32u);
+    EXPECT_GT(at(back, 16, 8).g, at(back, 16, 8).r + 40);
+
+    const std::string listed = ::Test::readFile(temp.path() / "manifest.txt");
+    EXPECT_NE(listed.find("8,12   free   -\n"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("bleed  -\n"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("free   the title # on the menu\n"), std::string::npos) << listed;
+}
+
 // A fault names the source file, the line and what is wrong, and writes no pack.
 TEST(Artgen, TellsWhereASourceIsWrong)
 {
@@ -140,6 +246,10 @@ TEST(Artgen, TellsWhereASourceIsWrong)
         {"sheet a.png size=8,8\nend\nsheet a.png size=8,8\nend\n", "drawn twice"},
         {"sheet a.png size=8,8\n  circle 0 0 4/(t-t) brick\nend\n", "division by zero"},
         {"sheet a.png size=8,8 colour=brick\nend\n", "unknown option colour="},
+        {"sheet a.png size=8,8\n  text 0 0 \"Hi brick size=4\nend\n", "a quote is not closed"},
+        {"sheet a.png size=8,8\n  text 0 0 brick size=4\nend\n", "sheets.art:2: write: text"},
+        {"sheet a.png size=8,8 slice=4,1\nend\n", "slice= takes"},
+        {"sheet a.jpg size=8,8\n  rect 0 0 4 4 brick\nend\n", "sheets.art:1: a.jpg is a JPEG and must cover"},
     };
     for (const Case& c : cases)
     {

@@ -1,6 +1,7 @@
 #include "tools/artgen/ContactSheet.h"
 
 #include "tools/artgen/Canvas.h"
+#include "tools/artgen/Lettering.h"
 
 #include <cairo.h>
 
@@ -41,8 +42,7 @@ struct Page
         cr = cairo_create(surface);
         cairo_set_source_rgb(cr, 0.49, 0.66, 0.33);
         cairo_paint(cr);
-        cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-        cairo_set_font_size(cr, 11.0);
+        Lettering::use(cr, false, 11.0);
         x = y = kGap;
         rowHeight = 0;
     }

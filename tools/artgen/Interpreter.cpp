@@ -2,6 +2,7 @@
 
 #include "tools/artgen/Canvas.h"
 #include "tools/artgen/Expression.h"
+#include "tools/artgen/Lettering.h"
 #include "tools/artgen/Painter.h"
 #include "tools/artgen/Words.h"
 
@@ -37,10 +38,12 @@ void checkPath(const std::string& path)
                                                 std::isdigit(static_cast<unsigned char>(c)) || c == '_' ||
                                                 c == '/' || c == '.' || c == '-';
                                      });
-    if (!allowed || path.size() < 5 || path.compare(path.size() - 4, 4, ".png") != 0 || path[0] == '/' ||
-        path.find("..") != std::string::npos || path.find("//") != std::string::npos)
+    const bool picture = path.size() >= 5 && (path.compare(path.size() - 4, 4, ".png") == 0 ||
+                                              path.compare(path.size() - 4, 4, ".jpg") == 0);
+    if (!allowed || !picture || path[0] == '/' || path.find("..") != std::string::npos ||
+        path.find("//") != std::string::npos)
         throw std::runtime_error("\"" + path +
-                                 "\" is not a picture path (lower case, \"/\", ending in .png)");
+                                 "\" is not a picture path (lower case, \"/\", ending in .png or .jpg)");
 }
 
 } // namespace
@@ -250,9 +253,9 @@ void Interpreter::executeOne(const Statement& statement, Drawing* drawing)
         callPart(part->second, args, needDrawing());
         return;
     }
-    static const std::set<std::string> shapes = {"rect",  "ellipse", "circle", "poly",  "blob",
-                                                 "wedge", "star",    "line",   "curve", "arc",
-                                                 "glow",  "tint",    "erase",  "clip"};
+    static const std::set<std::string> shapes = {"rect", "ellipse", "circle", "poly",  "blob", "wedge",
+                                                 "star", "text",    "line",   "curve", "arc",  "glow",
+                                                 "tint", "noise",   "erase",  "clip"};
     if (shapes.count(keyword))
     {
         drawShape(keyword, args, needDrawing());
@@ -267,6 +270,16 @@ void Interpreter::loop(const Statement& statement, Drawing* drawing)
     if (words.size() < 2 || !Words::isName(words[0]))
         throw std::runtime_error("write: for <name> in <words...>, or for <name> from <a> to <b> [step <s>]");
     const std::string& name = words[0];
+    // The loop's variable, and whatever its body sets, live until the loop ends: a loop at the
+    // top of one file leaves nothing behind that changes the words of another.
+    struct Scope
+    {
+        Variables& variables;
+        explicit Scope(Variables& v) : variables(v) { variables.push(); }
+        ~Scope() { variables.pop(); }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+    } scope(m_variables);
     if (words[1] == "in")
     {
         for (size_t i = 2; i < words.size(); ++i)
@@ -316,7 +329,9 @@ void Interpreter::drawSheet(const Statement& statement, bool scene)
     const auto word = [&](const char* key, std::string& into)
     {
         if (const std::string* text = args.take(key))
-            into = *text;
+            into = text->size() >= 2 && text->front() == '"' && text->back() == '"'
+                       ? text->substr(1, text->size() - 2)
+                       : *text;
     };
     if (!args.has("size"))
         throw std::runtime_error("a " + statement.keyword + " needs size=<w>,<h>");
@@ -334,6 +349,18 @@ void Interpreter::drawSheet(const Statement& statement, bool scene)
     word("look", info.look);
     word("states", info.states);
     word("angle", info.angle);
+    word("use", info.use);
+    const std::vector<double> slice = numbers("slice", 2, {});
+    if (!slice.empty())
+    {
+        if (slice[0] < 1.0 || slice[1] < 1.0 || slice[0] * 2.0 >= size[0] || slice[1] * 2.0 >= size[1])
+            throw std::runtime_error("slice= takes the corner's width and height, each at least 1 and below "
+                                     "half the frame's");
+        info.slice = Value::of(slice[0]).text() + "," + Value::of(slice[1]).text();
+    }
+    // A JPEG has nothing to see through, so it always reaches its edges.
+    info.bleed =
+        numbers("bleed", 1, {0.0})[0] != 0.0 || info.path.compare(info.path.size() - 4, 4, ".jpg") == 0;
     if (info.frameWidth < 1 || info.frameHeight < 1 || info.frames < 1 || info.columns < 1 ||
         info.columns > info.frames || info.rate < 0.0)
         throw std::runtime_error(
@@ -370,6 +397,8 @@ void Interpreter::drawSheet(const Statement& statement, bool scene)
     if (known != m_sheetSources.end())
         throw std::runtime_error(info.path + " is drawn twice (first at " + known->second + ")");
     m_sheetSources[info.path] = info.source;
+    if (m_wanted && !m_wanted(info.path))
+        return;
 
     SheetOutput output;
     output.scene = scene;
@@ -420,10 +449,19 @@ void Interpreter::drawShape(const std::string& kind, Words::Arguments& args, Dra
     }
     std::vector<double> numbers;
     std::string colourToken;
+    std::string words;
+    bool quoted = false;
     for (size_t i = first; i < args.positional.size(); ++i)
     {
         const std::string& token = args.positional[i];
-        if (m_words.isColour(token))
+        if (token.size() >= 2 && token.front() == '"' && token.back() == '"')
+        {
+            if (shape != "text" || quoted)
+                throw std::runtime_error("only \"text\" takes words in quotes, and one of them");
+            words = token.substr(1, token.size() - 2);
+            quoted = true;
+        }
+        else if (m_words.isColour(token))
         {
             if (!colourToken.empty())
                 throw std::runtime_error("two colours: " + colourToken + " and " + token);
@@ -471,6 +509,24 @@ void Interpreter::drawShape(const std::string& kind, Words::Arguments& args, Dra
         const Colour colour = needColour();
         args.finish();
         paintTint(drawing.cr(), colour);
+        return;
+    }
+    if (kind == "noise")
+    {
+        count(0);
+        NoiseStyle noise;
+        noise.colour = needColour();
+        noise.scale = option("scale", noise.scale);
+        noise.octaves = static_cast<int>(std::clamp(option("octaves", noise.octaves), 1.0, 10.0));
+        noise.start = option("start", noise.start);
+        noise.low = option("lo", noise.low);
+        noise.high = option("hi", noise.high);
+        noise.alpha = option("a", noise.alpha);
+        noise.keep = option("keep", 0.0) != 0.0;
+        args.finish();
+        if (noise.scale <= 0.0)
+            throw std::runtime_error("the noise's scale must be above 0");
+        paintNoise(drawing.cr(), noise);
         return;
     }
     if (kind == "glow")
@@ -522,6 +578,24 @@ void Interpreter::drawShape(const std::string& kind, Words::Arguments& args, Dra
         else
             build = [=](cairo_t* cr)
             { pathWedge(cr, numbers[0], numbers[1], numbers[2], numbers[3], numbers[4]); };
+    }
+    else if (shape == "text")
+    {
+        count(2);
+        if (!quoted)
+            throw std::runtime_error("write: text <x> <y> \"<words>\" <colour> size=<px> [align=<0..1>]");
+        const double size = option("size", 12.0);
+        const double align = option("align", 0.0);
+        const double spacing = option("spacing", 0.0);
+        const bool bold = option("bold", 1.0) != 0.0;
+        if (size <= 0.0)
+            throw std::runtime_error("the letters' size must be above 0");
+        build = [=](cairo_t* cr)
+        {
+            cairo_new_path(cr);
+            Lettering::use(cr, bold, size);
+            Lettering::appendText(cr, words, numbers[0], numbers[1], align, spacing);
+        };
     }
     else if (shape == "star")
     {
@@ -575,6 +649,13 @@ void Interpreter::drawShape(const std::string& kind, Words::Arguments& args, Dra
         line.outline = option("out", 0.0);
         line.outlineDark = option("dark", m_words.style("outline_dark", line.outlineDark));
         line.alpha = option("a", 1.0);
+        if (const std::string* dash = args.take("dash"))
+            for (const std::string& piece : Words::splitCommas(*dash))
+            {
+                line.dash.push_back(evaluateNumber(piece, m_variables));
+                if (line.dash.back() < 0.0)
+                    throw std::runtime_error("dash= takes lengths of 0 or more");
+            }
         args.finish();
         build(drawing.cr());
         strokePath(drawing.cr(), line);
@@ -661,7 +742,8 @@ void Interpreter::stamp(Words::Arguments& args, Drawing& drawing)
         throw std::runtime_error("write: stamp <path.png> <x> <y> [frame=<n>]");
     const auto found = m_drawn.find(args.positional[0]);
     if (found == m_drawn.end())
-        throw std::runtime_error(args.positional[0] + " is not a sheet");
+        throw std::runtime_error(args.positional[0] +
+                                 (m_wanted ? " is not a sheet drawn in this run" : " is not a sheet"));
     const SheetInfo& info = found->second.info;
     const Platform::Image& image = found->second.image;
     const double x = evaluateNumber(args.positional[1], m_variables);

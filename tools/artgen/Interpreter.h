@@ -34,6 +34,12 @@ struct SheetInfo
     std::string look = "-";
     std::string states = "-";
     std::string angle = "-";
+    // Nine-patch corner "<width>,<height>" (the same on the far sides), or "-".
+    std::string slice = "-";
+    // Drawn to the edges of its frame on purpose (a backdrop, a map page, a bar's fill).
+    bool bleed = false;
+    // Which screen and element it is for, or "-".
+    std::string use = "-";
     // "<file>:<line>" of the sheet statement.
     std::string source;
 };
@@ -61,6 +67,9 @@ public:
     // Draws every sheet (and every scene when `withScenes`) and hands each to `onSheet` in
     // order. Throws std::runtime_error "<file>:<line>: <reason>" at the first fault.
     void run(const std::function<void(SheetOutput&)>& onSheet, bool withScenes);
+    // Draws only the sheets and scenes whose path the test accepts (the rest are still read
+    // and checked): quicker looks at a few pictures. A scene may only stamp drawn sheets.
+    void setWanted(std::function<bool(const std::string&)> wanted) { m_wanted = std::move(wanted); }
 
 private:
     struct Part
@@ -88,6 +97,7 @@ private:
     std::map<std::string, SheetOutput> m_drawn;
     std::vector<const Statement*> m_scenes;
     std::function<void(SheetOutput&)> m_onSheet;
+    std::function<bool(const std::string&)> m_wanted;
     bool m_keepDrawn = false;
     int m_depth = 0;
 };

@@ -25,14 +25,14 @@ std::string manifestText(std::vector<SheetInfo> sheets)
               [](const SheetInfo& a, const SheetInfo& b) { return a.path < b.path; });
     std::vector<std::vector<std::string>> rows;
     rows.push_back({"#path", "size", "frame", "grid", "frames", "fps", "anchor", "unit", "level", "look",
-                    "states", "angle"});
+                    "states", "angle", "slice", "edge", "use"});
     for (const SheetInfo& s : sheets)
         rows.push_back(
             {s.path, std::to_string(s.frameWidth * s.columns) + "x" + std::to_string(s.frameHeight * s.rows),
              std::to_string(s.frameWidth) + "x" + std::to_string(s.frameHeight),
              std::to_string(s.columns) + "x" + std::to_string(s.rows), std::to_string(s.frames),
              number(s.rate), number(s.anchorX) + "," + number(s.anchorY), s.unit, s.level, s.look, s.states,
-             s.angle});
+             s.angle, s.slice, s.bleed ? "bleed" : "free", s.use});
     std::vector<size_t> widths(rows[0].size(), 0);
     for (const auto& row : rows)
         for (size_t i = 0; i < row.size(); ++i)
@@ -46,6 +46,7 @@ std::string manifestText(std::vector<SheetInfo> sheets)
         for (size_t i = 0; i < row.size(); ++i)
         {
             line += row[i];
+            // The last column, the use, is free text to the end of the line.
             if (i + 1 < row.size())
                 line += std::string(widths[i] - row[i].size() + 2, ' ');
         }

@@ -1,7 +1,10 @@
 #include "tools/artgen/Painter.h"
 
+#include "tools/artgen/Noise.h"
+
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace ArtGen
 {
@@ -37,6 +40,21 @@ void fillRim(cairo_t* cr, cairo_path_t* path, double dx, double dy, const Colour
     setColour(cr, colour, alpha);
     cairo_fill(cr);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+}
+
+// Narrows the clip to the pixels of the box (x1, y1)-(x2, y2) grown by `margin` and rounded out
+// to whole pixels, in device space: a group pushed after it is only as large as the shape, not
+// the whole frame, and a clip along pixel edges changes no pixel.
+void clipToBox(cairo_t* cr, double x1, double y1, double x2, double y2, double margin)
+{
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    const double left = std::floor(x1 - margin);
+    const double top = std::floor(y1 - margin);
+    cairo_new_path(cr);
+    cairo_rectangle(cr, left, top, std::ceil(x2 + margin) - left, std::ceil(y2 + margin) - top);
+    cairo_restore(cr);
+    cairo_clip(cr);
 }
 
 double userScale(cairo_t* cr)
@@ -182,6 +200,7 @@ void fillPath(cairo_t* cr, const FillStyle& style)
     if (x2 > x1 && y2 > y1)
     {
         const Colour& colour = style.colour;
+        clipToBox(cr, x1, y1, x2, y2, style.outline + 2.0);
         cairo_push_group(cr);
         cairo_append_path(cr, path);
         if (style.gradient > 0.0)
@@ -229,11 +248,34 @@ void fillPath(cairo_t* cr, const FillStyle& style)
 void strokePath(cairo_t* cr, const LineStyle& style)
 {
     cairo_save(cr);
-    const double width = style.width * userScale(cr);
+    const double scale = userScale(cr);
+    const double width = style.width * scale;
     cairo_path_t* path = devicePath(cr);
     cairo_new_path(cr);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    if (!style.dash.empty())
+    {
+        std::vector<double> dash;
+        for (const double piece : style.dash)
+            dash.push_back(piece * scale);
+        cairo_set_dash(cr, dash.data(), static_cast<int>(dash.size()), 0.0);
+    }
+    {
+        cairo_append_path(cr, path);
+        cairo_set_line_width(cr, width + 2.0 * style.outline);
+        double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+        cairo_stroke_extents(cr, &x1, &y1, &x2, &y2);
+        cairo_new_path(cr);
+        if (x2 <= x1 || y2 <= y1)
+        {
+            cairo_path_destroy(path);
+            cairo_restore(cr);
+            cairo_new_path(cr);
+            return;
+        }
+        clipToBox(cr, x1, y1, x2, y2, 2.0);
+    }
     cairo_push_group(cr);
     if (style.outline > 0.0)
     {
@@ -290,6 +332,96 @@ void paintTint(cairo_t* cr, const Colour& colour)
     setColour(cr, colour, 1.0);
     cairo_paint(cr);
     cairo_restore(cr);
+}
+
+namespace
+{
+
+// How many device pixels the smallest lattice step of the noise spans: the field's scale times
+// the smaller stretch of the transform, halved for every octave after the first.
+double finestStep(const cairo_matrix_t& toDevice, double scale, int octaves)
+{
+    const double a = toDevice.xx, b = toDevice.xy, c = toDevice.yx, d = toDevice.yy;
+    const double sum = a * a + b * b + c * c + d * d;
+    const double det = a * d - b * c;
+    const double smaller =
+        std::sqrt(std::max(0.0, (sum - std::sqrt(std::max(0.0, sum * sum - 4.0 * det * det))) / 2.0));
+    return scale * smaller / std::pow(2.0, std::max(0, octaves - 1));
+}
+
+} // namespace
+
+void paintNoise(cairo_t* cr, const NoiseStyle& style)
+{
+    cairo_surface_t* target = cairo_get_target(cr);
+    const int surfaceWidth = cairo_image_surface_get_width(target);
+    const int surfaceHeight = cairo_image_surface_get_height(target);
+    cairo_matrix_t toDevice;
+    cairo_get_matrix(cr, &toDevice);
+    cairo_matrix_t toUser = toDevice;
+    if (cairo_matrix_invert(&toUser) != CAIRO_STATUS_SUCCESS)
+        return;
+    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+    cairo_restore(cr);
+    const int left = std::max(0, static_cast<int>(std::floor(x1)));
+    const int top = std::max(0, static_cast<int>(std::floor(y1)));
+    const int right = std::min(surfaceWidth, static_cast<int>(std::ceil(x2)));
+    const int bottom = std::min(surfaceHeight, static_cast<int>(std::ceil(y2)));
+    if (right <= left || bottom <= top)
+        return;
+    const double scale = style.scale > 0.0 ? style.scale : 1.0;
+    const NoiseField field(style.start, style.octaves);
+    // A field whose finest waves span many pixels is sampled on a coarser grid and filled in
+    // between: the same picture for a fraction of the work.
+    const double finest = finestStep(toDevice, scale, style.octaves);
+    const int step = finest >= 12.0 ? 4 : finest >= 5.0 ? 2 : 1;
+    const int width = right - left;
+    const int height = bottom - top;
+    const int columns = width / step + 2;
+    const int rows = height / step + 2;
+    std::vector<double> grid(static_cast<size_t>(columns) * static_cast<size_t>(rows));
+    for (int j = 0; j < rows; ++j)
+        for (int i = 0; i < columns; ++i)
+        {
+            double ux = left + i * step + 0.5;
+            double uy = top + j * step + 0.5;
+            cairo_matrix_transform_point(&toUser, &ux, &uy);
+            grid[static_cast<size_t>(j) * static_cast<size_t>(columns) + static_cast<size_t>(i)] =
+                field.at(ux / scale, uy / scale);
+        }
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
+    unsigned char* data = cairo_image_surface_get_data(mask);
+    const int stride = cairo_image_surface_get_stride(mask);
+    const double span = style.high - style.low;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+        {
+            const int i = x / step;
+            const int j = y / step;
+            const double fx = static_cast<double>(x % step) / step;
+            const double fy = static_cast<double>(y % step) / step;
+            const double* row = &grid[static_cast<size_t>(j) * static_cast<size_t>(columns)];
+            const double* next = row + columns;
+            const double n = (row[i] * (1.0 - fx) + row[i + 1] * fx) * (1.0 - fy) +
+                             (next[i] * (1.0 - fx) + next[i + 1] * fx) * fy;
+            double t =
+                span > 1e-9 ? std::clamp((n - style.low) / span, 0.0, 1.0) : (n >= style.low ? 1.0 : 0.0);
+            t = t * t * (3.0 - 2.0 * t);
+            data[y * stride + x] =
+                static_cast<unsigned char>(std::lround(255.0 * std::clamp(t * style.alpha, 0.0, 1.0)));
+        }
+    cairo_surface_mark_dirty(mask);
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    if (style.keep)
+        cairo_set_operator(cr, CAIRO_OPERATOR_ATOP);
+    setColour(cr, style.colour, 1.0);
+    cairo_mask_surface(cr, mask, left, top);
+    cairo_restore(cr);
+    cairo_surface_destroy(mask);
 }
 
 } // namespace ArtGen

@@ -39,6 +39,24 @@ struct LineStyle
     double outline = 0.0;
     double outlineDark = 0.55;
     double alpha = 1.0;
+    // Lengths of the drawn and the left-out pieces, in turn; empty draws the whole line.
+    std::vector<double> dash;
+};
+
+// Fractal noise painted in one colour: its opacity at a point is how far the noise there lies
+// between `low` and `high` (smoothly), times `alpha`. The noise is sampled in the user space of
+// the drawing, `scale` units to a lattice step, so it moves and grows with the transform.
+struct NoiseStyle
+{
+    Colour colour;
+    double scale = 16.0;
+    int octaves = 4;
+    double start = 0.0;
+    double low = 0.0;
+    double high = 1.0;
+    double alpha = 1.0;
+    // Only over what the layer holds already (a grain on a panel), not over the empty parts.
+    bool keep = false;
 };
 
 struct Point
@@ -73,5 +91,7 @@ void clipPath(cairo_t* cr);
 void paintGlow(cairo_t* cr, double cx, double cy, double radius, const Colour& colour);
 // Lays the colour over everything already drawn on the layer, keeping its shape.
 void paintTint(cairo_t* cr, const Colour& colour);
+// Paints the noise over the clip of the context (the whole layer when nothing clips).
+void paintNoise(cairo_t* cr, const NoiseStyle& style);
 
 } // namespace ArtGen

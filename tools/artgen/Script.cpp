@@ -30,9 +30,15 @@ std::string trim(const std::string& text)
 
 std::string withoutComment(const std::string& text)
 {
+    bool quoted = false;
     for (size_t i = 0; i < text.size(); ++i)
-        if (text[i] == '#' && (i == 0 || std::isspace(static_cast<unsigned char>(text[i - 1]))))
+    {
+        if (text[i] == '"')
+            quoted = !quoted;
+        else if (!quoted && text[i] == '#' &&
+                 (i == 0 || std::isspace(static_cast<unsigned char>(text[i - 1]))))
             return text.substr(0, i);
+    }
     return text;
 }
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <sstream>
 #include <stdexcept>
 
 namespace ArtGen
@@ -40,10 +39,28 @@ Words::Words(const Palette& palette, const Variables& variables) : m_palette(pal
 
 std::vector<std::string> Words::split(const std::string& text)
 {
-    std::istringstream in(text);
     std::vector<std::string> words;
     std::string word;
-    while (in >> word)
+    bool inWord = false;
+    bool quoted = false;
+    for (const char c : text)
+    {
+        if (!quoted && std::isspace(static_cast<unsigned char>(c)))
+        {
+            if (inWord)
+                words.push_back(word);
+            word.clear();
+            inWord = false;
+            continue;
+        }
+        if (c == '"')
+            quoted = !quoted;
+        word += c;
+        inWord = true;
+    }
+    if (quoted)
+        throw std::runtime_error("a quote is not closed: " + text);
+    if (inWord)
         words.push_back(word);
     return words;
 }

@@ -46,6 +46,8 @@ public:
     // A number of the shared look ("outline", "shadow_dx", ...), `fallback` when not set.
     double style(const char* name, double fallback) const;
 
+    // Words between spaces; spaces inside double quotes belong to the word ("\"Play now\"").
+    // Throws for a quote that is not closed.
     static std::vector<std::string> split(const std::string& text);
     static bool isName(const std::string& text);
     // "key=value" (not a comparison such as "a==b").

@@ -4,17 +4,19 @@
 //   artgen <art folder> [--pack <file.pack>] [--manifest <file>]
 //          [--contact <folder> [--zoom <n>] [--only <regular expression>]]
 //
+// With --only and neither --pack nor --manifest, only the pictures whose path matches are drawn.
+//
 // The sources are the palette ("palette.txt"), the shared look ("style.art", read first) and
 // every other "*.art" file below the folder, read in path order. tools/art/README.md describes
 // them. The pack and the manifest are the same bytes on every run.
+#include "platform/image/JpegCodec.h"
 #include "platform/image/PngCodec.h"
 #include "tools/artgen/ContactSheet.h"
 #include "tools/artgen/Interpreter.h"
+#include "tools/artgen/Lettering.h"
 #include "tools/artgen/Manifest.h"
 #include "tools/artgen/PackWriter.h"
 #include "tools/artgen/Palette.h"
-
-#include <cairo.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -74,6 +76,33 @@ void writeFile(const std::string& path, const std::string& bytes)
     std::filesystem::rename(temporary, path);
 }
 
+// A ".jpg" picture is a JPEG of quality 90 (backdrops and map pages, which cover their whole
+// frame); anything else is a PNG.
+std::string encode(const ArtGen::SheetOutput& output)
+{
+    const Platform::Image& image = output.image;
+    const std::string& path = output.info.path;
+    if (path.compare(path.size() - 4, 4, ".jpg") != 0)
+    {
+        const std::vector<uint8_t> png = Platform::encodePng(image);
+        return std::string(png.begin(), png.end());
+    }
+    std::vector<uint8_t> rgb;
+    rgb.reserve(static_cast<size_t>(image.width) * image.height * 3);
+    for (uint32_t y = 0; y < image.height; ++y)
+        for (uint32_t x = 0; x < image.width; ++x)
+        {
+            const uint8_t* p = image.row(y) + x * 4;
+            if (p[3] != 255)
+                throw std::runtime_error(output.info.source + ": " + path +
+                                         " is a JPEG and must cover its whole frame; the pixel at " +
+                                         std::to_string(x) + "," + std::to_string(y) + " is not covered");
+            rgb.insert(rgb.end(), {p[2], p[1], p[0]});
+        }
+    const std::vector<uint8_t> jpeg = Platform::encodeJpeg(rgb.data(), image.width, image.height, 3, 90);
+    return std::string(jpeg.begin(), jpeg.end());
+}
+
 int run(const Options& options)
 {
     const std::filesystem::path folder(options.art);
@@ -88,13 +117,15 @@ int run(const Options& options)
     std::vector<std::unique_ptr<ArtGen::SheetOutput>> kept;
     const bool looking = !options.contact.empty();
     const std::regex only(options.only);
+    // Only looking at a few pictures: the others need not be drawn.
+    if (options.pack.empty() && options.manifest.empty() && !options.only.empty())
+        interpreter.setWanted([&](const std::string& path) { return std::regex_search(path, only); });
     interpreter.run(
         [&](ArtGen::SheetOutput& output)
         {
             if (!output.scene)
             {
-                const std::vector<uint8_t> png = Platform::encodePng(output.image);
-                members[output.info.path] = std::string(png.begin(), png.end());
+                members[output.info.path] = encode(output);
                 sheets.push_back(output.info);
             }
             if (looking && std::regex_search(output.info.path, only))
@@ -158,8 +189,6 @@ int main(int argc, char** argv)
     {
         std::cerr << "artgen: " << error.what() << "\n";
     }
-    // Cairo keeps caches for the life of the process; giving them back lets the leak checker of
-    // the sanitizer build see a clean exit.
-    cairo_debug_reset_static_data();
+    ArtGen::Lettering::shutDown();
     return status;
 }
