@@ -14,6 +14,7 @@
 #include "game/screens/BestTimes.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
+#include "game/screens/CMapState.h"
 #include "game/screens/cGameMenu.h"
 #include "game/screens/cLevelFinishPanel.h"
 #include "game/screens/cLoadScreen.h"
@@ -197,9 +198,9 @@ void CPlayState::showLevelResults()
 
 void CPlayState::leaveLevel()
 {
-    // The next level (or, for a level file named on the command line, the same file again)
-    // starts in a fresh play state; leaving records the win and moves "CurrentLevel" on.
-    CGameEngine::instance().ChangeState(this);
+    // Leaving records the win and moves the map's selection on; the player picks the next
+    // level on the map.
+    CGameEngine::instance().ChangeState(&CMapState::instance());
 }
 
 void CPlayState::showBriefing(const std::string& id)

@@ -9,6 +9,7 @@
 #include "engine/core/cString.h"
 #include "game/hud/cGameSounds.h"
 #include "game/screens/CGameEngine.h"
+#include "game/screens/CIntroState.h"
 #include "game/screens/CPlayState.h"
 
 #include <cstdio>
@@ -48,14 +49,17 @@ void runGame(const std::wstring& line)
     new cGameSounds();
     Engine::cProps::set<int>(L"CurrentLevel", 0);
     engine.setContinueSavedLevel(false);
-    // A level path plays that level file at once. Without one, or with a path outside the data
-    // folder, the game starts with the level of "CurrentLevel".
+    // Without a command line the game opens with its logos. A level path plays that level file
+    // at once; a path outside the data folder plays the level of "CurrentLevel".
     std::wstring path;
     if (!line.empty())
         if (const Engine::cFileSystem* files = Engine::cFileSystem::instance())
             path = CGameEngine::levelPathFromCommandLine(line, files->getDataFolder());
     engine.setLevelPath(path);
-    engine.ChangeState(&CPlayState::instance());
+    if (line.empty())
+        engine.ChangeState(&CIntroState::instance());
+    else
+        engine.ChangeState(&CPlayState::instance());
     engine.Run();
     engine.Cleanup();
 }
