@@ -14,6 +14,7 @@
 #include "engine/core/cTimer.h"
 #include "engine/core/cXmlProperties.h"
 #include "engine/devices/cResourceManager.h"
+#include "game/hud/UnitViewLibrary.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
@@ -69,6 +70,7 @@ void dropLevel(std::unique_ptr<Game>& game)
 {
     game.reset();
     CPlayState::instance().releasePlayView(true);
+    UnitViewLibrary::instance().clear();
     Engine::cControl::deletePending();
     CPlayState::instance().getBriefing().clear();
     cTutorial::instance().reset();

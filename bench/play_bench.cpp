@@ -113,6 +113,16 @@ int largestLevel(std::string& bytes)
     return largest;
 }
 
+// The engine for a benchmark, or null after marking the benchmark skipped.
+Engine::cLogic* engineFor(benchmark::State& state)
+{
+    std::string error;
+    Engine::cLogic* logic = startEngine(error);
+    if (!logic)
+        state.SkipWithError(error.c_str());
+    return logic;
+}
+
 void frame(Engine::cLogic& logic)
 {
     Engine::cControl::enabledPass();
@@ -149,13 +159,9 @@ long peakResidentKb()
 
 void BM_PlayStart(benchmark::State& state)
 {
-    std::string error;
-    Engine::cLogic* logic = startEngine(error);
+    Engine::cLogic* logic = engineFor(state);
     if (!logic)
-    {
-        state.SkipWithError(error.c_str());
         return;
-    }
     std::string bytes;
     const int level = largestLevel(bytes);
     double start = 0.0;
@@ -182,13 +188,9 @@ BENCHMARK(BM_PlayStart)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_PlayFrame(benchmark::State& state)
 {
-    std::string error;
-    Engine::cLogic* logic = startEngine(error);
+    Engine::cLogic* logic = engineFor(state);
     if (!logic)
-    {
-        state.SkipWithError(error.c_str());
         return;
-    }
     std::string bytes;
     startLevel(*logic, largestLevel(bytes));
     double whole = 0.0;
@@ -214,13 +216,9 @@ BENCHMARK(BM_PlayFrame)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 void BM_PlayMemory(benchmark::State& state)
 {
-    std::string error;
-    Engine::cLogic* logic = startEngine(error);
+    Engine::cLogic* logic = engineFor(state);
     if (!logic)
-    {
-        state.SkipWithError(error.c_str());
         return;
-    }
     std::string bytes;
     const int level = largestLevel(bytes);
     long second = 0;

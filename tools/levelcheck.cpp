@@ -19,6 +19,7 @@
 #include "engine/core/cSettings.h"
 #include "engine/core/cString.h"
 #include "engine/devices/cResourceManager.h"
+#include "game/hud/UnitViewLibrary.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cCheats.h"
 #include "game/screens/cTutorial.h"
@@ -229,6 +230,7 @@ int main(int argc, char** argv)
                 problems.push_back("level " + std::to_string(level) + ": " + failureText());
             }
             CPlayState::instance().releasePlayView(true);
+            UnitViewLibrary::instance().clear();
             Engine::cControl::deletePending();
         }
         cTutorial::instance().reset();

@@ -12,7 +12,6 @@
 cGameSounds::cGameSounds() : Engine::cControl(nullptr)
 {
     loadXML(Engine::cResourceManager::instance()->getXml("GameSounds.xml", true));
-    m_sound = Engine::cSound::instance();
     hide();
     disable();
     activate();
@@ -22,11 +21,13 @@ cGameSounds::~cGameSounds()
 {
     m_cooling.clear();
     m_sounds.clear();
-    m_music.reset();
+    stopMusic();
 }
 
 void cGameSounds::loadXML(const boost::shared_ptr<Engine::cProperties>& node)
 {
+    // The cooling list points into the records.
+    m_cooling.clear();
     m_sounds.clear();
     Engine::tPropertiesList children;
     node->getChildren(children);
@@ -59,8 +60,22 @@ float cGameSounds::getCooldown(const std::string& id) const
 void cGameSounds::play(const std::string& id)
 {
     const auto sample = getSample(id);
-    if (m_sound)
-        m_sound->playSound(sample);
+    if (Engine::cSound* sound = Engine::cSound::instance())
+        sound->playSound(sample);
+}
+
+boost::shared_ptr<Engine::cSoundChannel> cGameSounds::playLooped(const std::string& id)
+{
+    const auto sample = getSample(id);
+    Engine::cSound* sound = Engine::cSound::instance();
+    return sound ? sound->play(sample, true, true) : boost::shared_ptr<Engine::cSoundChannel>();
+}
+
+boost::shared_ptr<Engine::cSoundChannel> cGameSounds::playMusicLooped(const std::string& id)
+{
+    const auto sample = getSample(id);
+    Engine::cSound* sound = Engine::cSound::instance();
+    return sound ? sound->playMusic(sample, true, true) : boost::shared_ptr<Engine::cSoundChannel>();
 }
 
 void cGameSounds::playMusic(const std::string& id, bool force)
@@ -76,8 +91,8 @@ void cGameSounds::playSingle(const std::string& id, float delay, float extra)
     SoundRecord& record = *found->second;
     if (record.cooldown > 0.0f)
         return;
-    if (m_sound)
-        m_sound->playSound(record.sample);
+    if (Engine::cSound* sound = Engine::cSound::instance())
+        sound->playSound(record.sample);
     record.cooldown = delay + randomRange(0.0f, extra);
     m_cooling.push_back(&record);
 }
@@ -87,8 +102,8 @@ void cGameSounds::startMusic(const boost::shared_ptr<Engine::cSoundSample>& samp
     if (!force && m_music && m_music->getSample() == sample)
         return;
     m_music.reset();
-    if (m_sound)
-        m_music = m_sound->playMusic(sample, true, true);
+    if (Engine::cSound* sound = Engine::cSound::instance())
+        m_music = sound->playMusic(sample, true, true);
 }
 
 void cGameSounds::stopMusic()

@@ -3,6 +3,8 @@
 #include "engine/ui/LayoutKeys.h"
 #include "game/world/LevelGoal.h"
 
+#include <vector>
+
 cGoalArrow::cGoalArrow(const Engine::cVector2& position, Engine::cControl* parent, const LevelGoal* goal)
     : cPointerView(parent, position), m_goal(goal)
 {
@@ -24,12 +26,15 @@ cGoalArrow::ArrowSet& cGoalArrow::arrowSet()
 
 void cGoalArrow::hideAll()
 {
-    ArrowSet arrows;
-    arrows.swap(arrowSet());
-    for (const auto& entry : arrows)
+    // The set is emptied first: hiding runs handlers that could reach it.
+    std::vector<cGoalArrow*> arrows;
+    for (const auto& entry : arrowSet())
+        arrows.push_back(entry.second);
+    arrowSet().clear();
+    for (cGoalArrow* arrow : arrows)
     {
-        entry.second->hide();
-        Engine::cControl::deleteLater(entry.second);
+        arrow->hide();
+        Engine::cControl::deleteLater(arrow);
     }
 }
 

@@ -45,8 +45,7 @@ cStatusPanel::cStatusPanel(Engine::cControl* parent) : Engine::cForm(parent)
                 continue;
             row->highlightOnSignal.connect([name](Engine::cView* view)
                                            { TooltipManager::instance().onResourceRowHover(view, name); });
-            row->highlightOffSignal.connect([](Engine::cView* view)
-                                            { TooltipManager::instance().onResourceRowLeave(view); });
+            row->highlightOffSignal.connect([this](Engine::cView* view) { onResourceLeave(view); });
         }
     }
     show();
@@ -352,6 +351,11 @@ void cStatusPanel::onAimHover(Engine::cView* button)
         auto* arrow = new cGoalArrow(game->getUnitFieldPos(unit), this, &goal);
         arrow->update();
     }
+}
+
+void cStatusPanel::onResourceLeave(Engine::cView* row)
+{
+    TooltipManager::instance().onResourceRowLeave(row);
 }
 
 void cStatusPanel::onAimLeave(Engine::cView*)

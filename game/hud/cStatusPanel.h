@@ -85,6 +85,7 @@ public:
     Engine::cPyro* getSubTaskEffect() const { return m_subTaskEffect; }
 
 private:
+    void onResourceLeave(Engine::cView* row);
     Engine::cTextLine* resourceCount(const std::wstring& name) const;
     void playCopy(Engine::cPyro* effect, float deep, const Engine::cVector2& position);
 

@@ -21,6 +21,25 @@ Engine::cVector2 cTooltipView::screenSize()
     return Engine::cVector2(1024.0f, 768.0f);
 }
 
+template <class T, class Make>
+void cTooltipView::loadTagged(const Engine::tPropertiesPtr& node, const wchar_t* group,
+                              std::map<std::wstring, T*>& tagged, Make make)
+{
+    Engine::tPropertiesPtr children;
+    if (!node->getChild(group, children))
+        return;
+    Engine::tPropertiesList list;
+    children->getChildren(list);
+    for (const auto& child : list)
+    {
+        T* view = make(child);
+        // The first view of a tag keeps it.
+        const std::wstring& tag = child->getAttribute(L"Tag");
+        if (!tag.empty())
+            tagged.emplace(tag, view);
+    }
+}
+
 void cTooltipView::loadXML(const Engine::tPropertiesPtr& node)
 {
     Engine::readKey(node, L"ShowDelayTime", m_showDelay);
@@ -32,35 +51,22 @@ void cTooltipView::loadXML(const Engine::tPropertiesPtr& node)
         Engine::cPicture::loadXML(panel);
         Engine::readKey(panel, L"Offset", m_offset);
     }
-    Engine::tPropertiesPtr group;
-    if (node->getChild(L"Texts", group))
-    {
-        Engine::tPropertiesList children;
-        group->getChildren(children);
-        for (const auto& child : children)
-        {
-            auto* text = new Engine::cMultiLineText(this);
-            text->loadXML(child);
-            text->show();
-            text->enable();
-            const std::wstring& tag = child->getAttribute(L"Tag");
-            if (!tag.empty())
-                m_texts.emplace(tag, text);
-        }
-    }
-    if (node->getChild(L"Pics", group))
-    {
-        Engine::tPropertiesList children;
-        group->getChildren(children);
-        for (const auto& child : children)
-        {
-            auto* picture = new Engine::cPicture(this);
-            picture->loadXML(child);
-            const std::wstring& tag = child->getAttribute(L"Tag");
-            if (!tag.empty())
-                m_pictures.emplace(tag, picture);
-        }
-    }
+    loadTagged(node, L"Texts", m_texts,
+               [this](const Engine::tPropertiesPtr& child)
+               {
+                   auto* text = new Engine::cMultiLineText(this);
+                   text->loadXML(child);
+                   text->show();
+                   text->enable();
+                   return text;
+               });
+    loadTagged(node, L"Pics", m_pictures,
+               [this](const Engine::tPropertiesPtr& child)
+               {
+                   auto* picture = new Engine::cPicture(this);
+                   picture->loadXML(child);
+                   return picture;
+               });
     hide();
 }
 

@@ -60,6 +60,11 @@ public:
     static Engine::cVector2 screenSize();
 
 private:
+    // A view made by `make` for every child of the node's `group`, entered under its "Tag".
+    template <class T, class Make>
+    void loadTagged(const Engine::tPropertiesPtr& node, const wchar_t* group,
+                    std::map<std::wstring, T*>& tagged, Make make);
+
     Engine::cVector2 m_offset{0.0f, 0.0f};
     float m_direction = 0.0f;
     float m_showDelay = 0.0f;

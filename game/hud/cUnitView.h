@@ -7,37 +7,84 @@
 #include <boost/shared_ptr.hpp>
 #include <boost/signals2/connection.hpp>
 
+#include <set>
+#include <vector>
+
 class UnitViewDescription;
+class ViewState;
+
+namespace Engine
+{
+class cLightButton;
+class cPicture;
+} // namespace Engine
 
 // The on-field view of one unit: a button drawn in depth order that the player hovers and
-// clicks. It follows its unit through the unit's signals: it shows or hides itself with the
-// unit's state, places itself where the unit stands (deep: layer × 1000 + the unit's field y),
-// and deletes itself when the unit is removed.
+// clicks. It follows its unit through the unit's signals: whenever the unit's state, angle or
+// upgrade level changes it asks the unit type's description for the view state to show and
+// takes that state's look; whenever the unit moves it places itself (deep: layer × 1000 + the
+// unit's field y + the state's "deep_offset"); when the unit is removed it deletes itself.
 //
-// This is the part of the unit view that the level model relies on; the looks of the view
-// states, the head-up pieces (goal tick, upgrade button and indicator) and the timed looks
-// join it with the unit views.
+// It carries the unit's head-up pieces: the goal tick ("Common/goalTick.xml"), the upgrade
+// button of mills, plants and bases ("Common/upgradeButton.xml") and the upgrade-level
+// indicator (a child of "Common/upgradeIndicators.xml"). Timers in its frame update drive the
+// looks that change by themselves: random sub-states ("Rotate"), sub-states played for a
+// number of animation lengths ("PlayCycles") and backward playback ("PlayBack").
 class cUnitView : public Engine::cButton
 {
 public:
     explicit cUnitView(Engine::cControl* parent);
-    // Lets go of the unit's signals and of the unit's pointer back to this view.
+    cUnitView(const cUnitView&) = delete;
+    // Lets go of the unit's signals, of the unit's pointer back to this view and of the part
+    // views it borrowed from its description.
     ~cUnitView() override;
 
-    // Binds the view to its unit: its handlers go first on the unit's signals, it takes the
-    // unit's look and place, and the unit points back at it.
+    // The button's update, then the timers of the look.
+    void update() override;
+
+    // Binds the view to its unit: the six unit signals, the first look and head-up pieces, the
+    // place, and the unit's pointer back to this view.
     void setUnit(const cUnit::Ptr& unit);
     const cUnit::Ptr& getUnit() const { return m_unit; }
-    // 4 for roads, 5 for other units.
+    // Stores the layer (4 for roads, 5 for most units) and places the view again.
     void setDepthLayer(int layer);
     int getDepthLayer() const { return m_depthLayer; }
     // The unit type's view description; empty when the type has none.
     boost::shared_ptr<UnitViewDescription> getDescription() const;
 
-    // Shows the look that fits the unit now: visible unless the unit is hidden, and placed.
+    // Shows the view state that fits the unit now, shows or hides the view with the unit's
+    // state, places it and refreshes the head-up pieces.
     void applyState(const cUnit::Ptr& unit);
     // Deep and position from the unit.
     void updatePosition(const cUnit::Ptr& unit);
+    // Shows (creating it on first use) or hides the tick over a unit that is a goal.
+    void showGoalTick(bool show);
+    // The particle effects of the view fade out over `time` seconds, one `fadeStep` a frame.
+    void startFade(float time);
+    void fadeStep(float dt);
+
+    // Hides every child but the upgrade button and the indicator.
+    void hideStateChildren();
+    // Takes the look of a template button where the view stands: position and deep stay, and
+    // so do the children (parts, head-up pieces), while the template's effects come along at
+    // their places around it.
+    void copyLook(const Engine::cButton& source);
+    // Makes a part view of a composite look a child of this view; it goes back to its state
+    // (detached, hidden) when this view is deleted while holding it.
+    void adoptPart(Engine::cButton* part);
+
+    void refreshUpgradeButton();
+    void refreshUpgradeButtonState();
+    void refreshUpgradeIndicator();
+
+    Engine::cLightButton* getUpgradeButton() const { return m_upgradeButton; }
+    Engine::cPicture* getUpgradeIndicator() const { return m_upgradeIndicator; }
+    Engine::cPicture* getGoalTick() const { return m_goalTick; }
+    const Engine::cVector2& getViewOffset() const { return m_viewOffset; }
+    float getDeepOffset() const { return m_deepOffset; }
+    bool isReversed() const { return m_reverse; }
+    float getCycleCountdown() const { return m_cycleCountdown; }
+    float getRepickCountdown() const { return m_repickCountdown; }
 
 private:
     void onAngleChanged(const cUnit::Ptr& unit);
@@ -45,14 +92,43 @@ private:
     void onRemoved(const cUnit::Ptr& unit);
     void onRefresh(const cUnit::Ptr& unit);
 
-    boost::signals2::scoped_connection m_stateConnection;
-    boost::signals2::scoped_connection m_refreshConnection;
+    void showComplex(ViewState& state);
+    boost::shared_ptr<Engine::cButton> showDirectional(const cUnit::Ptr& unit, ViewState& state);
+    boost::shared_ptr<Engine::cButton> showById(const cUnit::Ptr& unit, ViewState& state);
+    void showRandomSubState();
+    void showNextSubState();
+    // The state's sound, unless the unit is an animal, the state has none or the level is not
+    // being played.
+    void playStateSound(const ViewState& state) const;
+    // The view state for the unit's level and state now; empty without one.
+    boost::shared_ptr<ViewState> currentState() const;
+    bool isOfCategory(const wchar_t* category) const;
+    void createUpgradeButton();
+
     boost::signals2::scoped_connection m_angleConnection;
+    boost::signals2::scoped_connection m_stateConnection;
     boost::signals2::scoped_connection m_positionConnection;
-    boost::signals2::scoped_connection m_removedConnection;
     boost::signals2::scoped_connection m_levelConnection;
+    boost::signals2::scoped_connection m_removedConnection;
+    boost::signals2::scoped_connection m_refreshConnection;
+    // The level's resource signal, which refreshes the upgrade button's look; it must not
+    // reach a deleted view.
+    boost::signals2::scoped_connection m_resourcesConnection;
     cUnit::Ptr m_unit;
+    // Children of this view (owned by the tree), null until first needed.
+    Engine::cLightButton* m_upgradeButton = nullptr;
+    Engine::cPicture* m_upgradeIndicator = nullptr;
     int m_depthLayer = 0;
     Engine::cVector2 m_viewOffset;
+    // -1 is off; drives "Rotate" states.
+    float m_repickCountdown = -1.0f;
+    // 0 or less is off; drives "PlayCycles" states.
+    float m_cycleCountdown = 0.0f;
+    int m_sequenceIndex = -1;
+    bool m_reverse = false;
     float m_deepOffset = 0.0f;
+    Engine::cPicture* m_goalTick = nullptr;
+    std::vector<float> m_fadeRates;
+    // Part views of composite looks lent to this view; their view states own them.
+    std::set<Engine::cButton*> m_borrowed;
 };

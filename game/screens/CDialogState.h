@@ -49,7 +49,7 @@ public:
         control->show();
         control->enable();
         if (m_popOnPanelClose)
-            control->hiddenSignal.connect([](Engine::cControl*) { CGameEngine::instance().PopState(); });
+            control->hiddenSignal.connect([this](Engine::cControl*) { onPanelHidden(); });
         if (m_closeOnEscape)
             connectEscape();
     }
@@ -134,6 +134,8 @@ private:
     {
         m_panel.reset(createDialogPanel<T>(), [](T* panel) { Engine::deleteLater(panel); });
     }
+
+    void onPanelHidden() { CGameEngine::instance().PopState(); }
 
     void registerShutdown()
     {

@@ -7,10 +7,13 @@
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cProps.h"
 #include "engine/core/cString.h"
+#include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cGameSounds.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CIntroState.h"
 #include "game/screens/CPlayState.h"
+#include "game/screens/cCheats.h"
+#include "game/screens/cTutorial.h"
 
 #include <cstdio>
 #include <exception>
@@ -56,6 +59,17 @@ void runGame(const std::wstring& line)
         if (const Engine::cFileSystem* files = Engine::cFileSystem::instance())
             path = CGameEngine::levelPathFromCommandLine(line, files->getDataFolder());
     engine.setLevelPath(path);
+    // The managers kept in function-local statics let go of the tree and the input before the
+    // application deletes the engine's singletons; the dialog states and the tooltips register
+    // their own shutdowns.
+    engine.atShutdown(
+        []
+        {
+            cCheats::instance().shutdown();
+            UnitViewLibrary::instance().clear();
+            cTutorial::instance().reset();
+            CPlayState::instance().releasePlayView();
+        });
     if (line.empty())
         engine.ChangeState(&CIntroState::instance());
     else

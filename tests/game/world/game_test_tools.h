@@ -18,6 +18,7 @@
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cSound.h"
 #include "game/hud/TooltipManager.h"
+#include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cGameSounds.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
@@ -98,6 +99,8 @@ public:
     {
         game.reset();
         CPlayState::instance().releasePlayView(true);
+        // The descriptions hold textures of this fixture's devices.
+        UnitViewLibrary::instance().clear();
         delete sounds;
         Engine::cControl::deletePending();
         cTutorial::instance().reset();
