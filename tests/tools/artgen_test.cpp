@@ -227,6 +227,28 @@ TEST(Artgen, LettersNoiseDashesAndJpegPictures)
     EXPECT_NE(listed.find("free   the title # on the menu\n"), std::string::npos) << listed;
 }
 
+// A loop's variable and what its body sets are gone when the loop ends, so a loop in one file
+// cannot change the words of another: "w" stays a word in the second file's directions.
+TEST(Artgen, LoopsKeepTheirVariablesToThemselves)
+{
+    ::Test::TempDir temp;
+    temp.write("art/palette.txt", "brick #c04030\nink #202028\n");
+    temp.write("art/style.art", kStyle);
+    temp.write("art/a.art", "for w from 1 to 3\n  let n w*2\nend\nlet k 0\nfor i in 1 2 3\n  let k k+i\nend\n"
+                            "sheet total_${k}.png size=8,8\n  rect -2 -2 4 4 brick\nend\n");
+    temp.write("art/b.art",
+               "for d in n w\n  sheet dir_${d}.png size=8,8\n    rect -2 -2 4 4 brick\n  end\nend\n");
+    ASSERT_EQ(
+        runArtgen((temp.path() / "art").string() + " --manifest " + (temp.path() / "manifest.txt").string(),
+                  temp),
+        0);
+    const std::string listed = ::Test::readFile(temp.path() / "manifest.txt");
+    EXPECT_NE(listed.find("dir_n.png"), std::string::npos) << listed;
+    EXPECT_NE(listed.find("dir_w.png"), std::string::npos) << listed;
+    // A variable set before the loop is changed by the loop's body only inside it.
+    EXPECT_NE(listed.find("total_0.png"), std::string::npos) << listed;
+}
+
 // A fault names the source file, the line and what is wrong, and writes no pack.
 TEST(Artgen, TellsWhereASourceIsWrong)
 {
