@@ -59,8 +59,8 @@ std::wstring displayName(const cUnit& unit, const cUnitView* view)
 {
     const auto description =
         view ? view->getDescription() : UnitViewLibrary::instance().findOrLoad(unit.getTypeId());
-    if (description && !description->name.empty())
-        return description->name;
+    if (description && !description->getName().empty())
+        return description->getName();
     return GameConfig::instance().unitNames().nameOf(unit.getTypeId());
 }
 
@@ -498,7 +498,7 @@ void TooltipManager::onResourceRowHover(Engine::cView* row, const std::wstring& 
         return;
     const int typeId = GameConfig::instance().unitNames().find(name);
     const auto description = typeId >= 0 ? UnitViewLibrary::instance().findOrLoad(typeId) : nullptr;
-    showUnitTypeTip(description && !description->name.empty() ? description->name : name, row->getPosition());
+    showUnitTypeTip(description && !description->getName().empty() ? description->getName() : name, row->getPosition());
 }
 
 void TooltipManager::showUnitTypeTip(const std::wstring& name, const Engine::cVector2& at)

@@ -242,16 +242,14 @@ TEST(FrontPanels, TheNameEntryTakesWhatItsFontDrawsAndOkFollowsTheName)
     EXPECT_FALSE(panel->getOkButton().isEnabled()) << "no name yet";
     front.key(Return);
     EXPECT_TRUE(panel->isShown()) << "Return without a name does nothing";
-    edit.onChar(L'Z');
+    front.type(L"Z");
     EXPECT_TRUE(panel->getOkButton().isEnabled());
-    edit.onChar(8);
+    front.type(L"\b");
     EXPECT_EQ(edit.getText(), L"");
     EXPECT_FALSE(panel->getOkButton().isEnabled());
     EXPECT_FALSE(panel->filterChar(L'\u4E2D')) << "no glyph in the font";
     EXPECT_TRUE(panel->filterChar(8));
-    for (wchar_t c : std::wstring(L" Zo\u00EB <&\"> \u0416 "))
-        edit.onChar(c);
-    edit.onChar(L'\u4E2D');
+    front.type(L" Zo\u00EB <&\"> \u4E2D\u0416 ");
     front.key(Return);
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(given, L" Zo\u00EB <&\"> \u0416 ") << "untrimmed, every drawable character kept";

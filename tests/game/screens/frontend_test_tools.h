@@ -117,6 +117,13 @@ public:
         script->keyUp(code);
         frame();
     }
+    // Characters typed, as the window hands them to the input, and a frame.
+    void type(const std::wstring& text)
+    {
+        for (wchar_t c : text)
+            input->queueChar(static_cast<uint16_t>(c));
+        frame();
+    }
     // Writes a file of the shared folder through the file system, which indexes it (and hides a
     // data file of that path).
     void writeShared(const std::string& path, const std::string& bytes)

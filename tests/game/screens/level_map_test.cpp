@@ -86,7 +86,7 @@ std::string mapXml(const MapParts& parts)
                ".jpg\"/></Page>";
         level += parts.nodes[k];
     }
-    xml += "</Maps><NodeButton size=\"72;72\"" + frames + "IsDeepProcessing=\"1\"/>";
+    xml += "</Maps><NodeButton size=\"84;84\"" + frames + "IsDeepProcessing=\"1\"/>";
     for (int i = 0; i < 6; ++i)
         xml += "<MapButton" + std::to_string(i) + " Visible=\"1\" Enable=\"1\" deep=\"30\" position=\"" +
                std::to_string(322 + 76 * i) + ";712\" size=\"72;72\" Picture=\"map/page_button_" +

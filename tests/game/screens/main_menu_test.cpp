@@ -57,8 +57,7 @@ TEST(MainMenu, AFirstStartAsksTheNameAndTheMenuThenOpensItsDialogsOneAtATime)
     front.click(screen->getPlayButton());
     EXPECT_EQ(engine.topState(), &CDialogState<cFirstUser>::instance()) << "the hidden menu takes no click";
 
-    for (wchar_t c : std::wstring(L"Ann"))
-        entry->getNameEdit().onChar(c);
+    front.type(L"Ann");
     front.key(Return);
     ASSERT_EQ(engine.getStateCount(), 1u);
     EXPECT_TRUE(screen->isShown());
