@@ -14,8 +14,12 @@ void CIntroState::Init()
 {
     CGameEngine::trace(L"CIntroState Init\n");
     m_logo.reset(new cLogo(), [](cLogo* logo) { Engine::deleteLater(logo); });
-    m_logo->hiddenSignal.connect([](Engine::cControl*)
-                                 { CGameEngine::instance().ChangeState(&CMenuState::instance()); });
+    m_logo->hiddenSignal.connect([this](Engine::cControl*) { onLogosDone(); });
+}
+
+void CIntroState::onLogosDone()
+{
+    CGameEngine::instance().ChangeState(&CMenuState::instance());
 }
 
 void CIntroState::Cleanup()

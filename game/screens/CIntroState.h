@@ -19,6 +19,8 @@ public:
     void Pause() override;
     void Resume() override;
     void Update(CGameEngine* engine) override;
+    // The last logo has gone: on to the main menu.
+    void onLogosDone();
 
     cLogo* getLogo() const { return m_logo.get(); }
 

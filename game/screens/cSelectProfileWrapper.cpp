@@ -9,18 +9,6 @@
 #include <algorithm>
 #include <limits>
 
-namespace
-{
-
-// The dialog of the running selection, for the answers of its delete question: a question
-// answered after the dialog went is only deleted.
-cSelectProfileWrapper* runningDialog()
-{
-    return dynamic_cast<cSelectProfileWrapper*>(Engine::cSelectProfile::instance());
-}
-
-} // namespace
-
 cSelectProfileWrapper::cSelectProfileWrapper(Engine::cControl* parent, bool loadNow)
     : Engine::cSelectProfile(false, loadNow)
 {
@@ -46,26 +34,33 @@ void cSelectProfileWrapper::askDelete()
 {
     disable();
     auto* question = new Engine::cYesNo(nullptr);
-    question->setYesHandler(
-        [](Engine::cYesNo* answered)
-        {
-            if (cSelectProfileWrapper* dialog = runningDialog())
-                dialog->onDeleteConfirmed(answered);
-            else
-                Engine::cControl::deleteLater(answered);
-        });
-    question->setNoHandler(
-        [](Engine::cYesNo* answered)
-        {
-            if (cSelectProfileWrapper* dialog = runningDialog())
-                dialog->onDeleteRefused(answered);
-            else
-                Engine::cControl::deleteLater(answered);
-        });
+    question->setYesHandler(&cSelectProfileWrapper::answerYes);
+    question->setNoHandler(&cSelectProfileWrapper::answerNo);
     m_deleteQuestion = getConfirmText();
     question->setText(m_deleteQuestion);
     question->show();
     question->enable();
+}
+
+cSelectProfileWrapper* cSelectProfileWrapper::runningDialog()
+{
+    return dynamic_cast<cSelectProfileWrapper*>(Engine::cSelectProfile::instance());
+}
+
+void cSelectProfileWrapper::answerYes(Engine::cYesNo* question)
+{
+    if (cSelectProfileWrapper* dialog = runningDialog())
+        dialog->onDeleteConfirmed(question);
+    else
+        Engine::cControl::deleteLater(question);
+}
+
+void cSelectProfileWrapper::answerNo(Engine::cYesNo* question)
+{
+    if (cSelectProfileWrapper* dialog = runningDialog())
+        dialog->onDeleteRefused(question);
+    else
+        Engine::cControl::deleteLater(question);
 }
 
 void cSelectProfileWrapper::close()

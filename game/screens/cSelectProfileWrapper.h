@@ -4,6 +4,11 @@
 
 #include <string>
 
+namespace Engine
+{
+class cYesNo;
+}
+
 // The player selection of the main menu: the engine's selection dialog living in a dialog
 // state. It ends by hiding itself (OK, Exit, Escape, Cancel), which pops its dialog state; the
 // state then lets it go. The delete question keeps the dialog on screen, disabled, behind it.
@@ -36,6 +41,11 @@ public:
     const std::wstring& getDeleteQuestion() const { return m_deleteQuestion; }
 
 private:
+    // The dialog of the running selection, for the answers of its delete question: a question
+    // answered after the dialog went is only deleted.
+    static cSelectProfileWrapper* runningDialog();
+    static void answerYes(Engine::cYesNo* question);
+    static void answerNo(Engine::cYesNo* question);
     void close();
 
     std::wstring m_deleteQuestion;
