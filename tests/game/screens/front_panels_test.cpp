@@ -1,6 +1,5 @@
 // The front end's panels and the logos over the game's own layouts: what a fault in their
 // timing, their keys or their buttons would change.
-#include "engine/core/ErrorText.h"
 #include "engine/core/cProfileManager.h"
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cPicture.h"
@@ -18,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <string>
 
 using namespace GameTest;
@@ -29,20 +27,6 @@ namespace
 constexpr uint8_t Escape = 1;
 constexpr uint8_t Return = 28;
 constexpr uint8_t Space = 57;
-
-// The text of what `run` throws; empty when it throws nothing.
-std::string failureOf(const std::function<void()>& run)
-{
-    try
-    {
-        run();
-    }
-    catch (...)
-    {
-        return Engine::currentExceptionText();
-    }
-    return std::string();
-}
 
 float distance(const Engine::cVector2& a, const Engine::cVector2& b)
 {

@@ -5,6 +5,7 @@
 // likes, the state machine as the frame callback, the views on the recording render device,
 // and the state traces collected.
 
+#include "engine/core/ErrorText.h"
 #include "engine/core/cControl.h"
 #include "engine/core/cFileStream.h"
 #include "engine/core/cFileSystem.h"
@@ -18,6 +19,7 @@
 #include "tests/game/screens/screen_test_tools.h"
 #include "tests/game/world/game_test_tools.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +50,20 @@ public:
 
     Engine::cVector2 cursor{-1000.0f, -1000.0f};
 };
+
+// The text of what `run` throws; empty when it throws nothing.
+inline std::string failureOf(const std::function<void()>& run)
+{
+    try
+    {
+        run();
+    }
+    catch (...)
+    {
+        return Engine::currentExceptionText();
+    }
+    return std::string();
+}
 
 class FrontEnd
 {

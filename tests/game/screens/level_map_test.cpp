@@ -1,7 +1,6 @@
 // The level map over the game's data (and maps of the test's own, written to the shared
 // folder, which hides the shipped one): which levels and pages are open, the node pictures,
 // the page slides and buttons, the selection, the clouds, and the map state's questions.
-#include "engine/core/ErrorText.h"
 #include "engine/core/cProps.h"
 #include "engine/core/cXmlProperties.h"
 #include "engine/devices/cTexture.h"
@@ -25,7 +24,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,19 +31,6 @@ using namespace GameTest;
 
 namespace
 {
-
-std::string failureOf(const std::function<void()>& run)
-{
-    try
-    {
-        run();
-    }
-    catch (...)
-    {
-        return Engine::currentExceptionText();
-    }
-    return std::string();
-}
 
 struct MapParts
 {
@@ -282,6 +267,16 @@ TEST_F(LevelMap, PageButtonsGrowAndShrinkInTheirTimeAndShowTheirLock)
     front.frame(0.1f);
     EXPECT_EQ(one->getScaleState(), cMapButton::Resting);
     EXPECT_EQ(one->getCurrentScale(), 1.0f);
+
+    // Equal scales have nothing to change: the button keeps its size, with no division by zero.
+    cMapButton even(0, nullptr);
+    const std::string layout = "<b SelectScale=\"1\" UnselectScale=\"1\" size=\"72;72\"/>";
+    even.loadXML(Engine::cXmlProperties::fromBuffer(layout.data(), layout.size(), "button.xml"));
+    even.select();
+    EXPECT_EQ(even.getTimeLeft(), 0.0f);
+    even.update();
+    EXPECT_EQ(even.getScaleState(), cMapButton::Resting);
+    EXPECT_EQ(even.getSize(), Engine::cVector2(72.0f, 72.0f));
 
     // The shown page's button keeps its normal frame under the pointer; a locked one its
     // disabled frame.
