@@ -135,6 +135,11 @@ const std::map<std::string, std::string> kLookSounds = {
 // Categories whose units get an upgrade button and an upgrade indicator.
 const std::set<std::string> kUpgradeCategories = {"mill", "plant", "base"};
 
+// The running speed bonuses' place on the screen, one row per kind down the right edge: the
+// bonus's "Icon" and, under it, its countdown bar ("Progress").
+const std::map<std::string, int> kBonusRows = {
+    {"BonusSpeedHero", 0}, {"BonusSpeedMan", 1}, {"BonusSpeedMills", 2}, {"BonusSpeedUpgrades", 3}};
+
 struct Sheet
 {
     std::string path;
@@ -450,7 +455,24 @@ std::string describe(const UnitType& type, const std::vector<Sheet>& all)
         }
         xml += "/>\n";
     }
-    xml += "\t</UpStatesMatrix>\n</View>\n";
+    xml += "\t</UpStatesMatrix>\n";
+    if (const auto row = kBonusRows.find(type.name); row != kBonusRows.end())
+    {
+        const float y = 60.0f + 84.0f * static_cast<float>(row->second);
+        // The icon stands on the screen, over the field: its depth is its own, not its place's.
+        std::string keys = pictureKeys(model, type.category);
+        const std::string byPlace = " IsDeepProcessing=\"1\"";
+        if (const size_t at = keys.find(byPlace); at != std::string::npos)
+            keys.erase(at, byPlace.size());
+        xml += "\t<Icon Visible=\"1\" " + keys + " position=\"" + vec(984.0f, y) + "\" deep=\"7500\"/>\n";
+        xml +=
+            "\t<Progress Visible=\"1\" Picture=\"ui/progress_fill.png\" size=\"48;8\" position=\"" +
+            vec(984.0f, y + 38.0f) +
+            "\" deep=\"7501\" Side=\"1\" ProgressMaxValue=\"100\" ProgressCurrentValue=\"0\">\n"
+            "\t\t<Substrate Visible=\"1\" Picture=\"ui/progress_frame.png\" size=\"50;14\" deep=\"7500\"/>\n"
+            "\t</Progress>\n";
+    }
+    xml += "</View>\n";
     return xml;
 }
 

@@ -5,7 +5,14 @@
 #include "game/world/GameConfig.h"
 #include "game/world/UnitCategories.h"
 
+#include "game/heroes/ActionItemFactory.h"
+
+#include <boost/bind/bind.hpp>
+#include <boost/make_shared.hpp>
+
 #include <string>
+
+using namespace boost::placeholders;
 
 GameController::~GameController() = default;
 
@@ -22,13 +29,15 @@ void GameController::init()
 
 void GameController::update()
 {
-    const std::map<int, ActionItem::Ptr> chains = m_chains;
-    for (const auto& [id, chain] : chains)
+    // Chains end and start during the step: a chain registered now is stepped from the next
+    // frame, one that ended is still visited but no longer active.
+    std::vector<ActionItem::Ptr> chains;
+    chains.reserve(m_chains.size());
+    for (const auto& entry : m_chains)
+        chains.push_back(entry.second);
+    for (const ActionItem::Ptr& chain : chains)
         if (chain->isActive())
             chain->update();
-    // A chain that is no longer active has ended.
-    for (auto it = m_chains.begin(); it != m_chains.end();)
-        it = it->second->isActive() ? std::next(it) : m_chains.erase(it);
 }
 
 void GameController::stopAllActions()
@@ -96,29 +105,75 @@ void GameController::showAllGarbage()
 
 void GameController::registerChain(const ActionItem::Ptr& chain)
 {
-    if (chain)
-        m_chains[m_nextChainId++] = chain;
+    if (!chain)
+        return;
+    const int id = ++m_chainCounter;
+    m_chains[id] = chain;
+    chain->finished.connect(boost::bind(&GameController::onChainDone, this, id, _1));
+    chain->completed.connect(boost::bind(&GameController::onChainDone, this, id, _1));
 }
+
+void GameController::onChainDone(int id, const ActionItem::Ptr&)
+{
+    m_chains.erase(id);
+}
+
+void GameController::removeGoal(const boost::shared_ptr<Goal>& goal)
+{
+    setGoalTick(goal->getTarget(), false);
+    m_goals.remove(goal);
+}
+
+void GameController::buildReturnChain(const cUnit::Ptr&) {}
 
 void GameController::save(LevelArchive& archive, const UnitNumbering& numbering) const
 {
     archive.write4(static_cast<int32_t>(m_chains.size()));
-    for (const auto& [id, chain] : m_chains)
-    {
-        archive.write4(chain->getTypeId());
-        chain->save(archive, numbering);
-    }
-    // The goal queue.
-    archive.write4(static_cast<int32_t>(0));
+    for (const auto& entry : m_chains)
+        entry.second->save(archive, numbering);
+    archive.write4(static_cast<int32_t>(m_goals.size()));
+    for (const boost::shared_ptr<Goal>& goal : m_goals)
+        goal->save(archive, numbering);
 }
 
-void GameController::restore(LevelArchive& archive, const std::vector<cUnit::Ptr>&)
+void GameController::restore(LevelArchive& archive, const std::vector<cUnit::Ptr>& units)
 {
-    // A saved chain or goal can only be read by the action it belongs to.
-    const int chains = archive.readCount(4);
-    if (chains != 0)
-        archive.fail(std::to_string(chains) + " running actions, which this game cannot resume");
-    const int goals = archive.readCount(4);
-    if (goals != 0)
-        archive.fail(std::to_string(goals) + " waiting goals, which this game cannot resume");
+    // An action record holds at least its type id and two flag bytes.
+    const int chains = archive.readCount(6);
+    for (int i = 0; i < chains; ++i)
+    {
+        int32_t typeId = -1;
+        archive.read4(typeId);
+        const ActionItem::Ptr chain = ActionItemFactory(typeId);
+        if (!chain)
+            archive.fail("an action of unknown type " + std::to_string(typeId));
+        chain->load(archive, units);
+        registerChain(chain);
+    }
+    // A goal record holds at least its target, hero, attach type, cost count, status and
+    // upgrade flag.
+    const int goals = archive.readCount(24);
+    for (int i = 0; i < goals; ++i)
+    {
+        auto goal = boost::make_shared<Goal>();
+        goal->load(archive, units);
+        restoreGoal(goal);
+    }
+}
+
+void GameController::restoreGoal(const boost::shared_ptr<Goal>& goal)
+{
+    m_goals.push_back(goal);
+    if (const cUnit::Ptr hero = goal->getHero())
+        hero->setGoal(goal);
+    if (goal->getStatus() == Goal::Waiting)
+        setGoalTick(goal->getTarget(), true);
+}
+
+void GameController::setGoalTick(const cUnit::Ptr& unit, bool visible)
+{
+    // The tick over a unit's view is drawn by the unit views; until they show one, a goal's
+    // place in the list is what marks it.
+    (void)unit;
+    (void)visible;
 }

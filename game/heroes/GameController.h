@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/heroes/ActionItem.h"
+#include "game/heroes/Goal.h"
 #include "game/heroes/UnitProblem.h"
 #include "game/world/LevelArchive.h"
 #include "game/world/cUnit.h"
@@ -8,6 +9,7 @@
 #include <boost/shared_ptr.hpp>
 #include <boost/signals2/signal.hpp>
 
+#include <list>
 #include <map>
 #include <vector>
 
@@ -65,17 +67,33 @@ public:
     // Shows the garbage pictures of every unit of the level.
     void showAllGarbage();
 
-    // Registers a started chain under a new id; it runs until it stops being active.
+    // Registers a started chain under the next id; it is stepped until it finishes or is
+    // completed.
     void registerChain(const ActionItem::Ptr& chain);
+    // A registered chain ended (finished or completed): it is forgotten.
+    void onChainDone(int id, const ActionItem::Ptr& chain);
     size_t runningChainCount() const { return m_chains.size(); }
+    const std::map<int, ActionItem::Ptr>& getRunningChains() const { return m_chains; }
+
+    // A finished goal leaves the list and its target's tick is hidden.
+    void removeGoal(const boost::shared_ptr<Goal>& goal);
+    const std::list<boost::shared_ptr<Goal>>& getPendingGoals() const { return m_goals; }
+    // Starts the chain that walks the hero back to the base and parks it.
+    void buildReturnChain(const cUnit::Ptr& hero);
 
     // The planner's block of the saved level: the running chains (each record beginning with
     // its type id, units written as their numbers), then the waiting goals.
     void save(LevelArchive& archive, const UnitNumbering& numbering) const;
     // Reads the block back; `units` are the restored units in number order.
     void restore(LevelArchive& archive, const std::vector<cUnit::Ptr>& units);
+    // A goal read back: into the list, to its hero, its tick shown while it waits.
+    void restoreGoal(const boost::shared_ptr<Goal>& goal);
 
 private:
+    // Shows or hides the goal tick over the unit's view.
+    static void setGoalTick(const cUnit::Ptr& unit, bool visible);
+
+    int m_chainCounter = 0;
     std::map<int, ActionItem::Ptr> m_chains;
-    int m_nextChainId = 1;
+    std::list<boost::shared_ptr<Goal>> m_goals;
 };

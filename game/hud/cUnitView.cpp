@@ -7,10 +7,12 @@
 #include "engine/ui/cLightButton.h"
 #include "engine/ui/cPicture.h"
 #include "engine/ui/cPyro.h"
+#include "game/hud/TooltipManager.h"
 #include "game/hud/UnitViewDescription.h"
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/ViewState.h"
 #include "game/hud/cGameSounds.h"
+#include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitCategories.h"
@@ -102,6 +104,15 @@ boost::shared_ptr<ViewState> cUnitView::currentState() const
     if (!description || !m_unit)
         return {};
     return description->getStateName(static_cast<unsigned>(m_unit->getLevel()), m_unit->getState());
+}
+
+const std::map<std::wstring, boost::shared_ptr<ViewState>>* cUnitView::currentSubStates() const
+{
+    const auto state = currentState();
+    // A "Rotate" or "PlayCycles" state without a sub-state has nothing to show: the look stays.
+    if (!state || state->getSubStates().empty())
+        return nullptr;
+    return &state->getSubStates();
 }
 
 bool cUnitView::isOfCategory(const wchar_t* category) const
@@ -223,6 +234,9 @@ void cUnitView::playStateSound(const ViewState& state) const
 {
     if (state.getSoundId().empty() || isOfCategory(UnitCategory::animal))
         return;
+    // Nothing sounds while the level is being built or after it was left.
+    if (!CPlayState::instance().isRunning())
+        return;
     if (cGameSounds* sounds = cGameSounds::instance())
         sounds->playSingle(state.getSoundId(), 0.2f, 0.0f);
 }
@@ -278,16 +292,11 @@ boost::shared_ptr<Engine::cButton> cUnitView::showById(const cUnit::Ptr& unit, V
 void cUnitView::showRandomSubState()
 {
     m_repickCountdown = -1.0f;
-    const auto state = currentState();
-    if (!state)
+    const ViewState::SubStates* subStates = currentSubStates();
+    if (!subStates)
         return;
-    const ViewState::SubStates& subStates = state->getSubStates();
-    // A "Rotate" state without a sub-state has nothing to pick from: the look stays.
-    if (subStates.empty())
-        return;
-    const int n = static_cast<int>(subStates.size());
-    auto chosen = subStates.begin();
-    std::advance(chosen, randomInt(0, n));
+    auto chosen = subStates->begin();
+    std::advance(chosen, randomInt(0, static_cast<int>(subStates->size())));
     const auto view = showDirectional(m_unit, *chosen->second);
     m_repickCountdown = (view ? view->anim_length : 0.0f) * static_cast<float>(randomInt(1, 3));
     if (m_repickCountdown == 0.0f)
@@ -296,17 +305,13 @@ void cUnitView::showRandomSubState()
 
 void cUnitView::showNextSubState()
 {
-    const auto state = currentState();
-    if (!state)
-        return;
-    const ViewState::SubStates& subStates = state->getSubStates();
-    // A "PlayCycles" state without a sub-state has nothing to play: the look stays.
-    if (subStates.empty())
+    const ViewState::SubStates* subStates = currentSubStates();
+    if (!subStates)
         return;
     ++m_sequenceIndex;
-    if (m_sequenceIndex >= static_cast<int>(subStates.size()) || m_sequenceIndex < 0)
+    if (m_sequenceIndex >= static_cast<int>(subStates->size()) || m_sequenceIndex < 0)
         m_sequenceIndex = 0;
-    auto next = subStates.begin();
+    auto next = subStates->begin();
     std::advance(next, m_sequenceIndex);
     ViewState& sub = *next->second;
     const auto view = showDirectional(m_unit, sub);

@@ -143,6 +143,21 @@ public:
     // Hides the garbage pictures and queues them for deletion.
     void clearGarbage();
 
+    // The taken flag: set while a goal holds or waits for the unit, with the code of the work
+    // (an eUnitState value) it is taken for; -1 while the goal that took it only waits.
+    void setTaken(int takenFor)
+    {
+        locked = true;
+        lockId = takenFor;
+    }
+    void clearTaken()
+    {
+        locked = false;
+        lockId = 0;
+    }
+    bool isTaken() const { return locked; }
+    int getTakenFor() const { return lockId; }
+
     boost::shared_ptr<Goal> getGoal() const { return goal; }
     // Throws the C string "cUnit::setGoal(): goal is not 0" when a goal is set already.
     void setGoal(const boost::shared_ptr<Goal>& value);

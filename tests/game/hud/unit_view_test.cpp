@@ -9,6 +9,7 @@
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/ViewState.h"
 #include "game/hud/cUnitView.h"
+#include "tests/game/screens/screen_test_tools.h"
 #include "tests/game/world/game_test_tools.h"
 
 #include <gtest/gtest.h>
@@ -166,14 +167,14 @@ TEST_F(UnitViews, TheUpgradeButtonAndTheIndicatorFollowLevelStateAndResources)
     // Indicator n: the town hall's level, a mill's level less one.
     market->setLevelAndState(2, eUnitState::idle, false);
     ASSERT_TRUE(view->getUpgradeIndicator());
-    EXPECT_EQ(view->getUpgradeIndicator()->getSize(), Engine::cVector2(8.0f, 8.0f)) << "indicator 1";
+    EXPECT_EQ(view->getUpgradeIndicator()->getTextureName(), "common/upgrade_indicator_1.png");
     EXPECT_FALSE(view->getUpgradeButton()->isShown()) << "the last level";
     cUnitView* hall = unit(game, L"TownHall")->getView();
     ASSERT_TRUE(hall->getUpgradeIndicator());
-    EXPECT_EQ(hall->getUpgradeIndicator()->getSize(), Engine::cVector2(16.0f, 8.0f)) << "indicator 2";
+    EXPECT_EQ(hall->getUpgradeIndicator()->getTextureName(), "common/upgrade_indicator_2.png");
     EXPECT_EQ(hall->getUpgradeIndicator()->getPosition(),
               hall->getPosition() + hall->getDescription()->getUpgradeIndicatorOffset());
-    market->setLevelAndState(5, eUnitState::idle, false);
+    market->setLevelAndState(6, eUnitState::idle, false);
     EXPECT_FALSE(view->getUpgradeIndicator()) << "a level past the indicators shows none";
 
     // The view goes with its unit; the level's resources no longer reach it.
@@ -256,36 +257,87 @@ TEST_F(UnitViews, ACompositeLookLendsItsPartsToTheLastUnitAndTakesThemBackWhenIt
     EXPECT_TRUE(left->isShown());
 }
 
-TEST_F(UnitViews, StateSoundsGoThroughTheCooldownAndAnimalsStaySilent)
+// The level run by the play state: from its loading screen to its clean-up.
+class UnitViewSounds : public ::testing::Test
 {
-    Game& game =
-        load("<Unit Type=\"Statue\" Position=\"200;310\"/><Unit Type=\"Puppy\" Position=\"300;300\"/>");
-    const cUnit::Ptr statue = unit(game, L"Statue");
-    // The cooldowns of the sounds played while the level was built run out.
-    const auto cool = [this](float seconds)
+protected:
+    UnitViewSounds() { Engine::writeWholeFile("units/statue.xml", kStatue.data(), kStatue.size()); }
+    ~UnitViewSounds() override
+    {
+        CGameEngine& engine = CGameEngine::instance();
+        while (engine.getStateCount())
+            engine.PopState();
+        engine.runShutdowns();
+        engine.setLevelPath(L"");
+    }
+
+    void frame(float dt)
+    {
+        fixture.timer.frameTime = dt;
+        Engine::cControl::enabledPass();
+        CGameEngine::instance().Update();
+        Engine::cControl::deletePending();
+    }
+    // The cooldowns run down without a frame of the level.
+    void cool(float seconds)
     {
         fixture.timer.frameTime = seconds;
         fixture.sounds->updateCooldowns();
-    };
-    cool(1.0f);
-    const int plays = fixture.mixer->count("play");
-    statue->setState(eUnitState::move, -1);
-    statue->setState(eUnitState::idle, -1);
-    EXPECT_EQ(fixture.mixer->count("play"), plays + 1);
-    statue->setState(eUnitState::move, -1);
-    statue->setState(eUnitState::idle, -1);
-    EXPECT_EQ(fixture.mixer->count("play"), plays + 1) << "within the cooldown";
-    cool(0.1f);
-    statue->setState(eUnitState::idle, -1);
-    EXPECT_EQ(fixture.mixer->count("play"), plays + 1);
-    cool(0.1f);
-    statue->setState(eUnitState::idle, -1);
-    EXPECT_EQ(fixture.mixer->count("play"), plays + 2);
+    }
+    int plays() const { return fixture.mixer->count("play"); }
 
-    const cUnit::Ptr puppy = unit(game, L"Puppy");
+    SilentEffects effects;
+    GameFixture fixture;
+};
+
+TEST_F(UnitViewSounds, StatesSoundOnlyWhileTheLevelRunsThroughTheCooldownAndNeverForAnimals)
+{
+    fixture.startProfile();
+    fixture.writeLevel(
+        961,
+        GameFixture::levelXml("<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/>"
+                              "</FreeCells><CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>"
+                              "<Unit Type=\"Statue\" Position=\"200;310\"/><Unit Type=\"Puppy\" "
+                              "Position=\"300;300\"/>"));
+    CGameEngine& engine = CGameEngine::instance();
+    engine.setLevelPath(L"levels/n961.xml");
+    CPlayState& play = CPlayState::instance();
+    const int before = plays();
+    engine.ChangeState(&play);
+    for (int i = 0; i < 6 && !play.isRunning(); ++i)
+    {
+        frame(0.02f);
+        if (!play.isRunning())
+        {
+            EXPECT_EQ(plays(), before) << "nothing sounds while the level loads";
+        }
+    }
+    ASSERT_TRUE(play.isRunning());
+    Game& game = *play.getGame();
+    const cUnit::Ptr statue = game.getUnits().find(typeId(L"Statue"))->second;
+
+    cool(1.0f);
+    const int start = plays();
+    statue->setState(eUnitState::move, -1);
+    statue->setState(eUnitState::idle, -1);
+    EXPECT_EQ(plays(), start + 1) << "the idle look's sound";
+    statue->setState(eUnitState::move, -1);
+    statue->setState(eUnitState::idle, -1);
+    EXPECT_EQ(plays(), start + 1) << "within the cooldown";
+    cool(0.1f);
+    statue->setState(eUnitState::idle, -1);
+    EXPECT_EQ(plays(), start + 1);
+    cool(0.1f);
+    statue->setState(eUnitState::idle, -1);
+    EXPECT_EQ(plays(), start + 2);
+
+    const cUnit::Ptr puppy = game.getUnits().find(typeId(L"Puppy"))->second;
     puppy->setState(eUnitState::upgrade, -1);
     puppy->setState(eUnitState::idle, -1);
-    EXPECT_EQ(fixture.mixer->count("play"), plays + 2) << "animals change looks in silence";
+    EXPECT_EQ(plays(), start + 2) << "animals change looks in silence";
+
+    engine.PopState();
+    EXPECT_FALSE(play.isRunning());
 }
 
 TEST_F(UnitViews, TheGoalTickSitsAtItsOffsetAndEffectsFadeOutStepByStep)
