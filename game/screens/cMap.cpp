@@ -1,6 +1,7 @@
 #include "game/screens/cMap.h"
 
 #include "engine/core/StringUtils.h"
+#include "engine/core/cFileSystem.h"
 #include "engine/core/cProps.h"
 #include "engine/core/cString.h"
 #include "engine/core/cTimer.h"
@@ -17,10 +18,12 @@
 #include "game/screens/cMapButton.h"
 #include "game/screens/cMapNodeButton.h"
 #include "game/screens/selectNextLevel.h"
+#include "game/world/Game.h"
 #include "game/world/MapPages.h"
 
 #include <algorithm>
 #include <cmath>
+#include <list>
 
 namespace
 {
@@ -49,6 +52,40 @@ float requiredFloat(const Engine::tPropertiesPtr& node, const wchar_t* key)
     if (!Engine::readKey(node, key, value))
         fail("the attribute \"" + Engine::toUtf8(key) + "\" is missing");
     return value;
+}
+
+// True when the level's file is shipped (or written to the shared folder). Without a file
+// system nothing can be looked up, and every place counts as a level.
+bool levelFileExists(int level)
+{
+    const Engine::cFileSystem* files = Engine::cFileSystem::instance();
+    return !files || files->isKnown(Engine::toUtf8(Game::levelPath(level)));
+}
+
+// The numbers of the level files "Levels/n<number>.xml" the game has.
+std::vector<int> levelFileNumbers()
+{
+    std::vector<int> numbers;
+    const Engine::cFileSystem* files = Engine::cFileSystem::instance();
+    if (!files)
+        return numbers;
+    const std::string prefix = "levels/n";
+    const std::string suffix = ".xml";
+    std::list<std::string> names;
+    files->listKnown(prefix, names, true);
+    for (const std::string& name : names)
+    {
+        if (name.size() <= prefix.size() + suffix.size() ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+        // At most nine digits: a number that fits, and no level the map could ever place is longer.
+        if (digits.size() > 9 ||
+            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        numbers.push_back(std::stoi(digits));
+    }
+    return numbers;
 }
 
 void playMapMusic()
@@ -161,6 +198,7 @@ void cMap::loadPages(const Engine::tPropertiesPtr& node)
     const Engine::tPropertiesPtr maps = requiredChild(node, L"Maps");
     const int pages = std::min(static_cast<int>(maps->getChildCount()), PageCount);
     int level = 0;
+    m_levelCount = 0;
     auto entry = maps->childrenBegin();
     for (int k = 0; k < PageCount; ++k)
     {
@@ -200,6 +238,12 @@ void cMap::loadPages(const Engine::tPropertiesPtr& node)
         {
             if (level >= kMapLevelLimit)
                 fail("the map holds more than " + std::to_string(kMapLevelLimit) + " levels");
+            // A place whose level is not shipped (yet) shows nothing.
+            if (!levelFileExists(level))
+            {
+                ++level;
+                continue;
+            }
             auto* levelNode = new cMapNodeButton(m_nodeLayer, level);
             try
             {
@@ -214,9 +258,23 @@ void cMap::loadPages(const Engine::tPropertiesPtr& node)
             levelNode->connectClickAction([this, levelNode] { onNodeClicked(levelNode); });
             page.nodes.push_back(levelNode);
             ++level;
+            ++m_levelCount;
         }
     }
-    m_levelCount = level;
+    reportUnplacedLevels(level);
+}
+
+void cMap::reportUnplacedLevels(int placeCount)
+{
+    std::vector<int> unplaced;
+    for (int number : levelFileNumbers())
+        if (number >= placeCount)
+            unplaced.push_back(number);
+    std::sort(unplaced.begin(), unplaced.end());
+    for (int number : unplaced)
+        Game::reportError("The level file \"" + Engine::toUtf8(Game::levelPath(number)) +
+                          "\" has no place on the map \"" + Layout + "\": the map shows " +
+                          std::to_string(placeCount) + " places; add one to a \"Nodes\" list there.");
 }
 
 void cMap::loadPictures(const Engine::tPropertiesPtr& node)
@@ -312,8 +370,8 @@ void cMap::updateNodes()
                 ++page.goldCount;
             continue;
         }
-        const bool open = j == 0 ? current == 0 || m_pages[static_cast<size_t>(current - 1)].allCompleted()
-                                 : page.nodes[j - 1]->isCompleted();
+        const cMapPage* before = j == 0 ? pageBefore(current) : nullptr;
+        const bool open = j == 0 ? !before || before->allCompleted() : page.nodes[j - 1]->isCompleted();
         if (open)
             node->setEnabled(true);
     }
@@ -325,9 +383,22 @@ bool cMap::isPageAvailable(int page) const
 {
     if (page < 0 || page >= PageCount)
         return false;
-    if (m_pages[static_cast<size_t>(page)].hasAvailableOrCompleted())
+    const cMapPage& shown = m_pages[static_cast<size_t>(page)];
+    // A page without a shipped level has nothing to show but the first page's picture.
+    if (shown.nodes.empty())
+        return page == 0;
+    if (shown.hasAvailableOrCompleted())
         return true;
-    return page == 0 || m_pages[static_cast<size_t>(page - 1)].lastCompleted();
+    const cMapPage* before = pageBefore(page);
+    return !before || before->lastCompleted();
+}
+
+const cMapPage* cMap::pageBefore(int page) const
+{
+    for (int k = page - 1; k >= 0; --k)
+        if (!m_pages[static_cast<size_t>(k)].nodes.empty())
+            return &m_pages[static_cast<size_t>(k)];
+    return nullptr;
 }
 
 void cMap::updateButtons()
@@ -380,6 +451,9 @@ void cMap::onNodeClicked(cMapNodeButton* node)
 
 void cMap::onPlay()
 {
+    // A selection left on a level the map does not show (its file is not shipped) starts nothing.
+    if (!findNode(getCurrentSelectedLevel()))
+        return;
     levelChosenSignal(getCurrentSelectedLevel());
 }
 

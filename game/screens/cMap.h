@@ -29,13 +29,15 @@ class cMapNodeButton;
 // to the next and the previous page and to each page, a play button and a button back to the
 // main menu (a form child tagged "MainMenuButton"), with clouds drifting over it.
 //
-// Levels are numbered in map order, page by page. A completed level (the player's value
-// "Level" + number: its medal) shows its medal; the first level, a level after a completed one
-// and the first level of a page after a completed page are open; the rest are locked. A page
-// can be shown once one of its levels is open or completed, or the last level of the page
-// before it is completed. Clicking an open node selects its level ("CurrentSelectedLevel");
-// clicking the selected node again, or play, raises `levelChosenSignal`. Pages slide in and out
-// sideways over "EffectTime" seconds; the shown page is "CurrentMap".
+// Levels are numbered in map order through the pages' node places; a place whose level file
+// ("Levels/n" + number + ".xml") is not shipped gets no node, and a level file without a place
+// is written to the error log. A completed level (the player's value "Level" + number: its
+// medal) shows its medal; the first level, a level after a completed one and the first level
+// of a page after a completed page are open; the rest are locked. A page can be shown once one
+// of its levels is open or completed, or the last level of the page before it with nodes is
+// completed. Clicking an open node selects its level ("CurrentSelectedLevel"); clicking the
+// selected node again, or play, raises `levelChosenSignal`. Pages slide in and out sideways
+// over "EffectTime" seconds; the shown page is "CurrentMap".
 //
 // One map exists at a time: a second construction throws "Object already exist.".
 class cMap : public Engine::cForm, public Engine::cSingleton<cMap>
@@ -80,6 +82,8 @@ public:
     void refresh();
     void updateNodes();
     void updateButtons();
+    // A page with a node is available once one of its nodes is open or completed, or the last
+    // node of the nearest page before it with nodes is completed.
     bool isPageAvailable(int page) const;
     void hidePageNodes();
 
@@ -112,11 +116,17 @@ public:
     float getEffectTime() const { return m_effectTime; }
     float getLeftX() const { return m_leftX; }
     float getRightX() const { return m_rightX; }
+    // The number of level nodes: places whose level file the game has.
     int getLevelCount() const { return m_levelCount; }
 
 private:
     void loadPages(const Engine::tPropertiesPtr& node);
     void loadPictures(const Engine::tPropertiesPtr& node);
+    // Writes every level file numbered past the map's places to the error log: the map cannot
+    // show it, yet the game goes on.
+    void reportUnplacedLevels(int placeCount);
+    // The nearest page before `page` that has nodes; null when there is none.
+    const cMapPage* pageBefore(int page) const;
     void goToPage(int page);
     void startSlide(int from, int to);
     void endSlide();

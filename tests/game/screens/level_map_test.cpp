@@ -24,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -101,10 +102,21 @@ class LevelMap : public ::testing::Test
 protected:
     LevelMap() { front.fixture.startProfile(); }
 
+    // The map, and a level file for each of its places that the game does not ship (the map
+    // shows a node only for a level it has; these levels are never started).
     void writeMap(const MapParts& parts = MapParts())
     {
         front.fixture.resources->unload("map/map.xml");
         front.writeShared("map/map.xml", mapXml(parts));
+        int places = 0;
+        for (int count : parts.nodes)
+            places += count;
+        for (int level = 0; level < std::min(places, 45); ++level)
+        {
+            const std::string path = "levels/n" + std::to_string(level) + ".xml";
+            if (!front.fixture.files->isKnown(path))
+                front.writeShared(path, "<Level/>");
+        }
     }
     cMap& enterMap()
     {
@@ -138,7 +150,10 @@ TEST_F(LevelMap, ANewPlayerHasTheFirstLevelOpenAndEveryOtherPageLocked)
 {
     // The shipped map: one node per shipped level.
     cMap& map = enterMap();
-    EXPECT_EQ(map.getLevelCount(), GameConfig::instance().getConstants().LevelsCount);
+    const int shipped = GameConfig::instance().getConstants().LevelsCount;
+    EXPECT_EQ(map.getLevelCount(), shipped);
+    for (int level = 0; level < shipped; ++level)
+        EXPECT_NE(map.findNode(level), nullptr) << level;
     EXPECT_TRUE(map.isShown());
     EXPECT_EQ(map.getCurrentPage(), 0);
     EXPECT_TRUE(map.getPagePicture(0)->isShown());
@@ -160,7 +175,53 @@ TEST_F(LevelMap, ANewPlayerHasTheFirstLevelOpenAndEveryOtherPageLocked)
     ASSERT_NE(first->getSelectionEffect(), nullptr);
     EXPECT_TRUE(first->getSelectionEffect()->isRunning());
     EXPECT_EQ(first->getSelectionEffect()->getDeep(), first->getDeep() - 0.01f);
-    EXPECT_EQ(mapPages()[5].startIndex, map.getLevelCount() - 1);
+    EXPECT_EQ(mapPages()[5].startIndex, 10) << "two places a page";
+    EXPECT_EQ(mapPages()[5].endIndex, 11);
+}
+
+TEST_F(LevelMap, APlaceWithoutItsLevelShowsNothingAndALevelWithoutAPlaceIsLogged)
+{
+    // The shipped levels fill page 0; of page 1's three places only the middle one has a level
+    // file, page 2 has three places and pages 3 to 5 one each without files. A level file
+    // numbered past the places is written to the error log, and the map works on.
+    const int shipped = GameConfig::instance().getConstants().LevelsCount;
+    MapParts parts;
+    parts.nodes = {shipped, 3, 3, 1, 1, 1};
+    front.fixture.resources->unload("map/map.xml");
+    front.writeShared("map/map.xml", mapXml(parts));
+    front.writeShared("levels/n" + std::to_string(shipped + 1) + ".xml", "<Level/>");
+    const std::string unplaced = "Levels/n" + std::to_string(shipped + 9) + ".xml";
+    front.writeShared("levels/n" + std::to_string(shipped + 9) + ".xml", "<Level/>");
+    for (int level = 0; level < shipped; ++level)
+        won(level, 1);
+    won(shipped + 1, 0);
+
+    testing::internal::CaptureStderr();
+    cMap& map = enterMap();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("The level file \"" + unplaced + "\" has no place on the map \"Map/Map.xml\""),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(errors.find("Levels/n" + std::to_string(shipped + 1) + ".xml"), std::string::npos)
+        << "a placed level is no error";
+
+    EXPECT_EQ(map.getLevelCount(), shipped + 1);
+    EXPECT_EQ(map.findNode(shipped), nullptr);
+    EXPECT_EQ(map.findNode(shipped + 2), nullptr);
+    ASSERT_NE(map.findNode(shipped + 1), nullptr);
+    EXPECT_EQ(map.getPage(1).nodes, std::vector<cMapNodeButton*>{map.findNode(shipped + 1)});
+    EXPECT_TRUE(map.isPageAvailable(1));
+    for (int page = 2; page < cMap::PageCount; ++page)
+    {
+        EXPECT_TRUE(map.getPage(page).nodes.empty()) << page;
+        EXPECT_FALSE(map.isPageAvailable(page)) << "a page without levels stays locked: " << page;
+        EXPECT_TRUE(map.getPageButton(page)->isLocked()) << page;
+    }
+
+    // A selection left on a place without a level starts nothing.
+    Engine::cProps::set<int>(L"CurrentSelectedLevel", shipped);
+    map.getPlayButton()->clickSignal(map.getPlayButton());
+    EXPECT_EQ(CGameEngine::instance().getStateCount(), 1u);
 }
 
 TEST_F(LevelMap, NodesOpenAfterCompletedOnesPagesAfterTheLastNodeOfThePageBefore)
