@@ -9,6 +9,7 @@
 //                 pass with the map's nodes, buttons, the selection effect and the drifting
 //                 clouds, and the draw), against drawing its views alone. Counter "ratio" =
 //                 frame / draw; "views" counts what is drawn.
+#include "bench/GameBenchEngine.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
 #include "engine/core/cControl.h"
@@ -50,56 +51,18 @@ namespace
 
 using Clock = std::chrono::steady_clock;
 
-// A frame time of 1/60 s for every frame.
-class SteadyTimer final : public Engine::cTimer
-{
-public:
-    float getFrameTime() const override { return 1.0f / 60.0f; }
-};
-
-const std::filesystem::path kData = std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
-
-// The engine of the game over its data folder, a shared folder of the benchmark's own with one
-// player, and a render device drawing offscreen; null when there is no OpenGL.
+// The game's engine with a known player who has won every level with gold.
 Engine::cLogic* startEngine(std::string& error)
 {
-    static Engine::cLogic* logic = nullptr;
-    static std::string failure;
-    static bool started = false;
-    if (started)
+    static bool playerMade = false;
+    Engine::cLogic* logic = GameBench::startEngine("quillmoor-frontend-bench", error);
+    if (logic && !playerMade)
     {
-        error = failure;
-        return logic;
+        playerMade = true;
+        new Engine::cProfileManager(L"Bencher");
+        for (int level = 0; level < GameConfig::instance().getConstants().LevelsCount; ++level)
+            Engine::cProps::set<int>(L"Level" + std::to_wstring(level), 0);
     }
-    started = true;
-    const std::filesystem::path home = std::filesystem::temp_directory_path() / "quillmoor-frontend-bench";
-    std::filesystem::remove_all(home);
-    std::filesystem::create_directories(home / "Quillmoor" / "sys");
-    std::ofstream(home / "Quillmoor" / "sys" / "settings.xml")
-        << "<settings><graphics width=\"1024\" height=\"768\"/></settings>";
-    setenv("XDG_DATA_HOME", home.string().c_str(), 1);
-    new Engine::cFileSystem(Engine::fromUtf8(kData.string() + "/"));
-    new Engine::cResourceManager();
-    new Engine::cConstants("sys/constants.xml");
-    new Engine::cSettings("sys/settings.xml");
-    Engine::cRenderPlatform platform;
-    platform.system = Platform::GlGfxSystem::surfaceless(1024, 768, failure);
-    if (!platform.system)
-    {
-        error = failure;
-        return nullptr;
-    }
-    platform.window = std::make_unique<Platform::FakeDisplayWindow>();
-    auto config = std::make_unique<Engine::cMemoryRenderConfigSource>();
-    config->settings[{L"graphics", L"width"}] = L"1024";
-    config->settings[{L"graphics", L"height"}] = L"768";
-    new Engine::cRender(std::move(platform), std::move(config));
-    new SteadyTimer();
-    logic = new Engine::cLogic();
-    // A known player who has won every level with gold.
-    new Engine::cProfileManager(L"Bencher");
-    for (int level = 0; level < GameConfig::instance().getConstants().LevelsCount; ++level)
-        Engine::cProps::set<int>(L"Level" + std::to_wstring(level), 0);
     return logic;
 }
 
