@@ -208,12 +208,13 @@ public:
         x().fakeButton(m_display, 1, False, 0);
         x().sync(m_display, False);
     }
-    void key(KeySym symbol)
+    // Presses a key and lets it go after `holdMs` milliseconds.
+    void key(KeySym symbol, int holdMs = 80)
     {
         const KeyCode code = x().keysymToKeycode(m_display, symbol);
         x().fakeKey(m_display, code, True, 0);
         x().sync(m_display, False);
-        pause(80);
+        pause(holdMs);
         x().fakeKey(m_display, code, False, 0);
         x().sync(m_display, False);
     }
