@@ -9,6 +9,7 @@
 //   BM_PlayMemory  ten level starts one after another; counters: the peak resident memory after
 //                  the second and after the tenth start and "growth_kb" between them, which must
 //                  stay near 0 (a level start must not keep what the last one left).
+#include "bench/GameBenchEngine.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
 #include "engine/core/cControl.h"
@@ -45,53 +46,11 @@ namespace
 
 using Clock = std::chrono::steady_clock;
 
-// A frame time of 1/60 s for every frame.
-class SteadyTimer final : public Engine::cTimer
-{
-public:
-    float getFrameTime() const override { return 1.0f / 60.0f; }
-};
+const std::filesystem::path kData = GameBench::dataFolder();
 
-const std::filesystem::path kData = std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
-
-// The engine of the game over its data folder, a shared folder of the benchmark's own and a
-// render device drawing offscreen; null logic when there is no OpenGL.
 Engine::cLogic* startEngine(std::string& error)
 {
-    static Engine::cLogic* logic = nullptr;
-    static std::string failure;
-    static bool started = false;
-    if (started)
-    {
-        error = failure;
-        return logic;
-    }
-    started = true;
-    const std::filesystem::path home = std::filesystem::temp_directory_path() / "quillmoor-play-bench";
-    std::filesystem::remove_all(home);
-    std::filesystem::create_directories(home / "Quillmoor" / "sys");
-    std::ofstream(home / "Quillmoor" / "sys" / "settings.xml")
-        << "<settings><graphics width=\"1024\" height=\"768\"/></settings>";
-    setenv("XDG_DATA_HOME", home.string().c_str(), 1);
-    new Engine::cFileSystem(Engine::fromUtf8(kData.string() + "/"));
-    new Engine::cResourceManager();
-    new Engine::cConstants("sys/constants.xml");
-    new Engine::cSettings("sys/settings.xml");
-    Engine::cRenderPlatform platform;
-    platform.system = Platform::GlGfxSystem::surfaceless(1024, 768, failure);
-    if (!platform.system)
-    {
-        error = failure;
-        return nullptr;
-    }
-    platform.window = std::make_unique<Platform::FakeDisplayWindow>();
-    auto config = std::make_unique<Engine::cMemoryRenderConfigSource>();
-    config->settings[{L"graphics", L"width"}] = L"1024";
-    config->settings[{L"graphics", L"height"}] = L"768";
-    new Engine::cRender(std::move(platform), std::move(config));
-    new SteadyTimer();
-    logic = new Engine::cLogic();
-    return logic;
+    return GameBench::startEngine("quillmoor-play-bench", error);
 }
 
 // The largest shipped level: its number and its bytes.

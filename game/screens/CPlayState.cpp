@@ -17,6 +17,7 @@
 #include "game/screens/BriefState.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
+#include "game/screens/CMapState.h"
 #include "game/screens/ModalTutorState.h"
 #include "game/screens/cBriefing.h"
 #include "game/screens/cGameMenu.h"
@@ -218,9 +219,9 @@ void CPlayState::showLevelResults()
 
 void CPlayState::leaveLevel()
 {
-    // The next level (or, for a level file named on the command line, the same file again)
-    // starts in a fresh play state; leaving records the win and moves "CurrentLevel" on.
-    CGameEngine::instance().ChangeState(this);
+    // Leaving records the win and moves the map's selection on; the player picks the next
+    // level on the map.
+    CGameEngine::instance().ChangeState(&CMapState::instance());
 }
 
 void CPlayState::showBriefing(const std::string& id, const boost::function<void()>& then)

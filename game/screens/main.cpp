@@ -10,6 +10,7 @@
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cGameSounds.h"
 #include "game/screens/CGameEngine.h"
+#include "game/screens/CIntroState.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cCheats.h"
 #include "game/screens/cTutorial.h"
@@ -51,8 +52,8 @@ void runGame(const std::wstring& line)
     new cGameSounds();
     Engine::cProps::set<int>(L"CurrentLevel", 0);
     engine.setContinueSavedLevel(false);
-    // A level path plays that level file at once. Without one, or with a path outside the data
-    // folder, the game starts with the level of "CurrentLevel".
+    // Without a command line the game opens with its logos. A level path plays that level file
+    // at once; a path outside the data folder plays the level of "CurrentLevel".
     std::wstring path;
     if (!line.empty())
         if (const Engine::cFileSystem* files = Engine::cFileSystem::instance())
@@ -69,7 +70,10 @@ void runGame(const std::wstring& line)
             cTutorial::instance().reset();
             CPlayState::instance().releasePlayView();
         });
-    engine.ChangeState(&CPlayState::instance());
+    if (line.empty())
+        engine.ChangeState(&CIntroState::instance());
+    else
+        engine.ChangeState(&CPlayState::instance());
     engine.Run();
     engine.Cleanup();
 }

@@ -1,13 +1,42 @@
 #include "game/screens/selectNextLevel.h"
 
 #include "engine/core/cProps.h"
+#include "game/world/GameConfig.h"
 #include "game/world/MapPages.h"
+
+#include <algorithm>
+
+int getCurrentSelectedLevel()
+{
+    int level = 0;
+    Engine::cProps::getIfPresent<int>(L"CurrentSelectedLevel", level);
+    return level;
+}
+
+int setCurrentSelectedLevel(int level)
+{
+    if (level >= kMapLevelLimit)
+        return kMapLevelLimit - 1;
+    Engine::cProps::set<int>(L"CurrentSelectedLevel", level);
+    return level;
+}
+
+void setCurrentMap(int page)
+{
+    Engine::cProps::set<int>(L"CurrentMap", page);
+}
+
+int mapIndexOfLevel(int level)
+{
+    return mapPageOfLevel(level);
+}
 
 void selectNextLevel()
 {
-    const int next = Engine::cProps::get<int>(L"CurrentSelectedLevel") + 1;
-    if (next < 45)
-        Engine::cProps::set<int>(L"CurrentSelectedLevel", next);
-    const int selected = Engine::cProps::get<int>(L"CurrentSelectedLevel");
-    Engine::cProps::set<int>(L"CurrentMap", mapPageOfLevel(selected));
+    const int current = getCurrentSelectedLevel();
+    int next = current + 1;
+    // Past the last level the game has there is nothing to select: the selection stays.
+    if (next >= GameConfig::instance().getConstants().LevelsCount)
+        next = std::max(current, 0);
+    setCurrentMap(mapIndexOfLevel(setCurrentSelectedLevel(next)));
 }

@@ -1,6 +1,20 @@
 #pragma once
 
-// After a won level: the profile value "CurrentSelectedLevel" moves to the next level (it
-// never reaches 45: the map holds levels 0 to 44), and "CurrentMap" becomes the map page that
-// shows it (0 when no page does).
+// The player's place on the level map, kept in the player's values: "CurrentSelectedLevel"
+// (the level selected on the map) and "CurrentMap" (the page shown). The map holds levels 0 to
+// 44 at most, so no value above 44 is ever stored. A player store must exist.
+
+constexpr int kMapLevelLimit = 45;
+
+// "CurrentSelectedLevel"; 0 when never set.
+int getCurrentSelectedLevel();
+// Stores the level and returns it; a level of 45 or more stores nothing and gives 44.
+int setCurrentSelectedLevel(int level);
+void setCurrentMap(int page);
+// The first page that shows the level; 0 when none does.
+int mapIndexOfLevel(int level);
+
+// After a won level: the selection moves to the next level and "CurrentMap" to its page. The
+// next level must be one the game has (the configuration's level count): after the last level
+// the selection stays where it is.
 void selectNextLevel();

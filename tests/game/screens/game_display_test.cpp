@@ -1,26 +1,18 @@
-// The real program on a test level under the X server of the test run: its window is found on
-// the screen, input is pushed through the X server's test extension as a player's would come,
-// and what the program shows is read back from the screen. The program writes its state traces
-// to a file, which tells the test where the game is.
-#include "tests/support/GameProgram.h"
-#include "tests/support/TempDir.h"
-
+// The real program on a test level under the X server of the test run, with input pushed as a
+// player's would come and what it shows read back from the screen.
 #include <gtest/gtest.h>
 
-#include <X11/keysym.h>
-
 #include <algorithm>
-#include <cstdint>
 #include <string>
 #include <vector>
 
-using Test::GameProgram;
-using Test::GameScreen;
-using Test::near;
-using Test::until;
+// After the test framework: Xlib's macros clash with its names.
+#include "tests/game/screens/display_test_tools.h"
 
 namespace
 {
+
+using namespace DisplayTest;
 
 // A level on the screen's middle: the town hall with its crew and a rubble heap to clear,
 // the one goal of the level.
@@ -39,7 +31,7 @@ std::string levelXml()
 
 TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
 {
-    ASSERT_TRUE(::Test::xLibraryError().empty()) << ::Test::xLibraryError();
+    ASSERT_TRUE(x().error.empty()) << x().error;
     GameScreen screen;
     ASSERT_TRUE(screen.open()) << "no X display";
     ::Test::TempDir folder;
@@ -84,7 +76,7 @@ TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
     screen.moveTo(600, 398);
     EXPECT_TRUE(until([&] { return near(screen.pixel(470, 330), 0xF4E9D0, 24); }, 5.0))
         << std::hex << screen.pixel(470, 330) << " the rubble's tip";
-    screen.saveShot("level");
+    saveShot(screen, "level");
     screen.moveTo(300, 650);
     EXPECT_TRUE(until([&] { return !near(screen.pixel(470, 330), 0xF4E9D0, 24); }, 5.0))
         << "the tip goes with the pointer";
@@ -95,7 +87,7 @@ TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
     EXPECT_TRUE(until([&] { return near(screen.pixel(390, 570), 0xF4E9D0, 24); }, 5.0))
         << std::hex << screen.pixel(390, 570) << " the menu's panel";
     const std::vector<uint32_t> clock = screen.area(680, 14, 90, 32);
-    screen.saveShot("menu");
+    saveShot(screen, "menu");
     GameScreen::pause(2200);
     EXPECT_EQ(screen.area(680, 14, 90, 32), clock) << "the clock stands while the menu is open";
     screen.key(XK_Escape);

@@ -1,6 +1,6 @@
 // The play state over the game's data with the recording render device: the loading screen's
 // frames, and one level from its loading screen through the in-game menu to the results and
-// the next level.
+// back to the map.
 #include "engine/devices/cInput.h"
 #include "engine/ui/cButtonPrototype.h"
 #include "engine/ui/cProgressFloat.h"
@@ -184,8 +184,8 @@ TEST_F(PlayState, ALevelRunsFromItsLoadingScreenThroughTheMenuToTheResultsAndThe
     results->find<Engine::cButtonPrototype>(L"OkButton")->clickSignal(nullptr);
     EXPECT_EQ(traces, (std::vector<std::wstring>{L"CDialogState Cleanup\n", L"CPlayState Resume\n",
                                                  L"CPlayState Cleanup\n", L"CPlayState Pause\n",
-                                                 L"CPlayState Init\n"}))
-        << "OK closes the results; the play state leaves the level and starts the next";
+                                                 L"CMapState Init\n", L"CMapState Resume\n"}))
+        << "OK closes the results; the play state leaves the level for the map";
     EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 3);
     EXPECT_EQ(Engine::cProps::get<int>(L"Level2"), 0) << "gold";
     EXPECT_EQ(engine.newLevelIndex(), 2);

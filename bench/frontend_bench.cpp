@@ -1,0 +1,170 @@
+// The front end on the game's data with the render device drawing offscreen (OpenGL through
+// Mesa, 1024 x 768), each against a plain baseline measured in the same run:
+//   BM_MenuStart  from entering the intro state (the program's first state, once the engine is
+//                 up) with the logos skipped as key presses skip them, to the first drawn frame of
+//                 the main menu of a known player, against loading the menu's two layouts
+//                 ("MainMenu/Back.xml", "MainMenu/MainScreen.xml") into their views alone; every
+//                 iteration starts with nothing cached. Counter "ratio" = start / layouts.
+//   BM_MapFrame   one frame of the level map of a player who has won every level (the enabled
+//                 pass with the map's nodes, buttons, the selection effect and the drifting
+//                 clouds, and the draw), against drawing its views alone. Counter "ratio" =
+//                 frame / draw; "views" counts what is drawn.
+#include "bench/GameBenchEngine.h"
+#include "engine/core/StringUtils.h"
+#include "engine/core/cConstants.h"
+#include "engine/core/cControl.h"
+#include "engine/core/cFileSystem.h"
+#include "engine/core/cLogic.h"
+#include "engine/core/cProfileManager.h"
+#include "engine/core/cProps.h"
+#include "engine/core/cSettings.h"
+#include "engine/core/cTimer.h"
+#include "engine/devices/cRender.h"
+#include "engine/devices/cRenderConfig.h"
+#include "engine/devices/cResourceManager.h"
+#include "engine/ui/LayoutKeys.h"
+#include "engine/ui/cComposite.h"
+#include "engine/ui/cView.h"
+#include "game/hud/cClouds.h"
+#include "game/screens/CGameEngine.h"
+#include "game/screens/CIntroState.h"
+#include "game/screens/CMapState.h"
+#include "game/screens/CMenuState.h"
+#include "game/screens/cLogo.h"
+#include "game/screens/cMainScreen.h"
+#include "game/screens/cMap.h"
+#include "game/world/GameConfig.h"
+#include "platform/gfx/FakeDisplayWindow.h"
+#include "platform/gfx/GlGfxSystem.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+// The game's engine with a known player who has won every level with gold.
+Engine::cLogic* startEngine(std::string& error)
+{
+    static bool playerMade = false;
+    Engine::cLogic* logic = GameBench::startEngine("quillmoor-frontend-bench", error);
+    if (logic && !playerMade)
+    {
+        playerMade = true;
+        new Engine::cProfileManager(L"Bencher");
+        for (int level = 0; level < GameConfig::instance().getConstants().LevelsCount; ++level)
+            Engine::cProps::set<int>(L"Level" + std::to_wstring(level), 0);
+    }
+    return logic;
+}
+
+Engine::cLogic* engineFor(benchmark::State& state)
+{
+    std::string error;
+    Engine::cLogic* logic = startEngine(error);
+    if (!logic)
+        state.SkipWithError(error.c_str());
+    return logic;
+}
+
+void frame(Engine::cLogic& logic)
+{
+    Engine::cControl::enabledPass();
+    CGameEngine::instance().Update();
+    logic.render();
+    Engine::cControl::deletePending();
+}
+
+// Every state leaves and nothing stays cached.
+void leaveAll()
+{
+    CGameEngine& engine = CGameEngine::instance();
+    while (engine.getStateCount())
+        engine.PopState();
+    Engine::cControl::deletePending();
+    Engine::cResourceManager::instance()->releaseUnused();
+}
+
+void BM_MenuStart(benchmark::State& state)
+{
+    Engine::cLogic* logic = engineFor(state);
+    if (!logic)
+        return;
+    double start = 0.0;
+    double layouts = 0.0;
+    for (auto _ : state)
+    {
+        leaveAll();
+        const auto t0 = Clock::now();
+        {
+            Engine::cComposite back(nullptr);
+            Engine::loadLayout(back, "MainMenu/Back.xml");
+            Engine::cComposite screen(nullptr);
+            Engine::loadLayout(screen, "MainMenu/MainScreen.xml");
+        }
+        const auto t1 = Clock::now();
+        leaveAll();
+        const auto t2 = Clock::now();
+        CGameEngine::instance().ChangeState(&CIntroState::instance());
+        for (int skip = 0; skip < 3 && CIntroState::instance().getLogo(); ++skip)
+        {
+            frame(*logic);
+            if (cLogo* logo = CIntroState::instance().getLogo())
+                logo->nextLogo();
+        }
+        frame(*logic);
+        const auto t3 = Clock::now();
+        if (!CMenuState::instance().getMainScreen() || !CMenuState::instance().getMainScreen()->isShown())
+            state.SkipWithError("the main menu did not come");
+        layouts += std::chrono::duration<double, std::micro>(t1 - t0).count();
+        start += std::chrono::duration<double, std::micro>(t3 - t2).count();
+    }
+    leaveAll();
+    const double n = static_cast<double>(state.iterations());
+    state.counters["start_us"] = start / n;
+    state.counters["layouts_us"] = layouts / n;
+    state.counters["ratio"] = layouts > 0.0 ? start / layouts : 0.0;
+}
+BENCHMARK(BM_MenuStart)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_MapFrame(benchmark::State& state)
+{
+    Engine::cLogic* logic = engineFor(state);
+    if (!logic)
+        return;
+    CGameEngine::instance().setEnteredFromMainMenu(false);
+    CGameEngine::instance().ChangeState(&CMapState::instance());
+    for (int i = 0; i < 60; ++i)
+        frame(*logic);
+    double whole = 0.0;
+    double draw = 0.0;
+    for (auto _ : state)
+    {
+        const auto t0 = Clock::now();
+        frame(*logic);
+        const auto t1 = Clock::now();
+        logic->render();
+        const auto t2 = Clock::now();
+        whole += std::chrono::duration<double, std::micro>(t1 - t0).count();
+        draw += std::chrono::duration<double, std::micro>(t2 - t1).count();
+    }
+    const double n = static_cast<double>(state.iterations());
+    const cMap* map = CMapState::instance().getMap();
+    state.counters["views"] = static_cast<double>(Engine::cView::renderRegistrySize());
+    state.counters["clouds"] = map ? static_cast<double>(map->getClouds()->getChildren().size()) : 0.0;
+    state.counters["frame_us"] = whole / n;
+    state.counters["draw_us"] = draw / n;
+    state.counters["ratio"] = draw > 0.0 ? whole / draw : 0.0;
+    leaveAll();
+}
+BENCHMARK(BM_MapFrame)->Unit(benchmark::kMillisecond)->Iterations(300);
+
+} // namespace

@@ -1,0 +1,159 @@
+#include "game/screens/CMapState.h"
+
+#include "engine/core/cProfileManager.h"
+#include "engine/core/cProps.h"
+#include "engine/core/cString.h"
+#include "engine/devices/cResourceManager.h"
+#include "engine/ui/cButtonPrototype.h"
+#include "game/screens/CDialogState.h"
+#include "game/screens/CGameEngine.h"
+#include "game/screens/CMenuState.h"
+#include "game/screens/CPlayState.h"
+#include "game/screens/cMap.h"
+#include "game/screens/cYesNoPanel.h"
+#include "game/world/GameConfig.h"
+
+#include <string>
+
+namespace
+{
+
+// The unfinished game belongs to the current player: without one (a store made for no name)
+// there is none.
+bool playerHasProfile()
+{
+    const Engine::cProfileManager* profiles = Engine::cProfileManager::instance();
+    return profiles && !profiles->currentUserName().empty();
+}
+
+bool hasSavedLevel()
+{
+    return playerHasProfile() && GameConfig::instance().hasSavedLevel();
+}
+
+void deleteSavedLevel()
+{
+    if (playerHasProfile())
+        GameConfig::instance().deleteSavedLevel();
+}
+
+// Pushes the yes/no question and fills it.
+boost::shared_ptr<cYesNoPanel> askQuestion(const std::wstring& question)
+{
+    auto& dialog = CDialogState<cYesNoPanel>::instance();
+    dialog.setPopOnPanelClose(true);
+    CGameEngine::instance().PushState(&dialog);
+    const boost::shared_ptr<cYesNoPanel> panel = dialog.getPanel();
+    if (panel)
+        panel->setText(question);
+    return panel;
+}
+
+} // namespace
+
+CMapState& CMapState::instance()
+{
+    static CMapState state;
+    return state;
+}
+
+Engine::cControl* CMapState::getView() const
+{
+    return m_map.get();
+}
+
+void CMapState::Init()
+{
+    CGameEngine::trace(L"CMapState Init\n");
+    m_map.reset(new cMap(nullptr), [](cMap* map) { Engine::deleteLater(map); });
+    auto* back = m_map->find<Engine::cButtonPrototype>(L"MainMenuButton");
+    if (!back)
+        throw Engine::cStringA(std::string("Layout \"") + cMap::Layout +
+                               "\": no button is tagged \"MainMenuButton\"");
+    back->connectClickAction([this] { onBack(); });
+    m_map->levelChosenSignal.connect([this](int32_t level) { onLevelChosen(level); });
+    if (CGameEngine::instance().enteredFromMainMenu() && hasSavedLevel())
+    {
+        m_map->show();
+        askContinueLevel();
+        return;
+    }
+    Resume();
+}
+
+void CMapState::Cleanup()
+{
+    CGameEngine::trace(L"CMapState Cleanup\n");
+    m_map.reset();
+}
+
+void CMapState::Pause()
+{
+    CGameEngine::trace(L"CMapState Pause\n");
+    if (m_map)
+        m_map->disable();
+}
+
+void CMapState::Resume()
+{
+    CGameEngine::trace(L"CMapState Resume\n");
+    if (Engine::cResourceManager* resources = Engine::cResourceManager::instance())
+        resources->releaseUnused();
+    if (m_map)
+    {
+        m_map->enable();
+        m_map->show();
+    }
+}
+
+void CMapState::Update(CGameEngine*) {}
+
+void CMapState::onBack()
+{
+    CGameEngine::instance().ChangeState(&CMenuState::instance());
+}
+
+void CMapState::onLevelChosen(int32_t level)
+{
+    Engine::cProps::set<int>(L"CurrentLevel", level);
+    if (hasSavedLevel() && GameConfig::instance().savedLevelNumber() == level)
+        askContinueLevel();
+    else
+        askBeginLevel();
+}
+
+void CMapState::askBeginLevel()
+{
+    if (const boost::shared_ptr<cYesNoPanel> panel = askQuestion(m_map ? m_map->getBeginQuestion() : L""))
+        panel->setYesAction([this] { onBeginYes(); });
+}
+
+void CMapState::onBeginYes()
+{
+    deleteSavedLevel();
+    if (m_map)
+        m_map->disable();
+    CGameEngine::instance().ChangeState(&CPlayState::instance());
+}
+
+void CMapState::askContinueLevel()
+{
+    if (const boost::shared_ptr<cYesNoPanel> panel = askQuestion(m_map ? m_map->getContinueQuestion() : L""))
+    {
+        panel->setYesAction([this] { onContinueYes(); });
+        panel->setNoAction([this] { onContinueNo(); });
+    }
+}
+
+void CMapState::onContinueYes()
+{
+    CGameEngine::instance().setContinueSavedLevel(true);
+    if (m_map)
+        m_map->disable();
+    CGameEngine::instance().ChangeState(&CPlayState::instance());
+}
+
+void CMapState::onContinueNo()
+{
+    deleteSavedLevel();
+}

@@ -1,0 +1,216 @@
+#include "game/screens/CMenuState.h"
+
+#include "engine/core/cProfileManager.h"
+#include "engine/core/cProps.h"
+#include "engine/devices/cResourceManager.h"
+#include "engine/devices/cSound.h"
+#include "engine/ui/LayoutKeys.h"
+#include "engine/ui/cComposite.h"
+#include "engine/ui/cTextStyleButton.h"
+#include "game/hud/cGameSounds.h"
+#include "game/screens/CDialogState.h"
+#include "game/screens/CGameEngine.h"
+#include "game/screens/CMapState.h"
+#include "game/screens/cCredits.h"
+#include "game/screens/cFirstUser.h"
+#include "game/screens/cMainScreen.h"
+#include "game/screens/cOptions.h"
+#include "game/screens/cSelectProfileWrapper.h"
+#include "game/screens/cYesNoExitPanel.h"
+
+#include <algorithm>
+
+namespace
+{
+
+constexpr unsigned DefaultVolume = 50;
+
+template <class T> void releaseLater(T* view)
+{
+    Engine::deleteLater(view);
+}
+
+// The player store the menu makes lives until the game ends: then it goes (which writes the
+// player's values) before the file system does.
+void keepProfilesUntilShutdown()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
+    CGameEngine::instance().atShutdown(
+        []
+        {
+            registered = false;
+            delete Engine::cProfileManager::instance();
+        });
+}
+
+} // namespace
+
+CMenuState& CMenuState::instance()
+{
+    static CMenuState state;
+    return state;
+}
+
+Engine::cControl* CMenuState::getView() const
+{
+    return m_mainScreen.get();
+}
+
+void CMenuState::Init()
+{
+    CGameEngine::trace(L"CMenuState Init\n");
+    m_background.reset(new Engine::cComposite(nullptr), &releaseLater<Engine::cComposite>);
+    Engine::loadLayout(*m_background, "MainMenu/Back.xml");
+    if (cGameSounds* sounds = cGameSounds::instance())
+        sounds->playMusic("main_menu_music", false);
+    m_mainScreen.reset(new cMainScreen(nullptr), &releaseLater<cMainScreen>);
+
+    CGameEngine& engine = CGameEngine::instance();
+    keepProfilesUntilShutdown();
+    if (!Engine::cProfileManager::profilesFileExists())
+    {
+        // The screen stays hidden until the name is given: the panel's close resumes the menu,
+        // then the name makes the player's profile store.
+        auto& firstUser = CDialogState<cFirstUser>::instance();
+        engine.PushState(&firstUser);
+        if (const boost::shared_ptr<cFirstUser> panel = firstUser.getPanel())
+            panel->setNameCallback([this](const std::wstring& name) { onFirstUserName(name); });
+    }
+    else
+    {
+        if (!Engine::cProfileManager::instance())
+            new Engine::cProfileManager(Engine::cProfileManager::readCurrentUser());
+        m_mainScreen->refreshUserName();
+        applyProfileVolumes();
+        Resume();
+    }
+
+    m_mainScreen->getPlayButton()->connectClickAction([this] { onPlay(); });
+    m_mainScreen->getExitButton()->connectClickAction([this] { onExit(); });
+    m_mainScreen->getChangeUserButton()->connectClickAction([this] { onChangeUser(); });
+    m_mainScreen->getOptionsButton()->connectClickAction([this] { onOptions(); });
+    m_mainScreen->getCreditsButton()->connectClickAction([this] { onCredits(); });
+}
+
+void CMenuState::Cleanup()
+{
+    CGameEngine::trace(L"CMenuState Cleanup\n");
+    m_mainScreen.reset();
+    m_background.reset();
+    if (cGameSounds* sounds = cGameSounds::instance())
+        sounds->stopMusic();
+}
+
+void CMenuState::Pause()
+{
+    CGameEngine::trace(L"CMenuState Pause\n");
+    if (m_mainScreen)
+    {
+        m_mainScreen->hide();
+        m_mainScreen->disable();
+    }
+}
+
+void CMenuState::Resume()
+{
+    CGameEngine::trace(L"CMenuState Resume\n");
+    if (Engine::cResourceManager* resources = Engine::cResourceManager::instance())
+        resources->releaseUnused();
+    if (m_mainScreen)
+    {
+        m_mainScreen->enable();
+        m_mainScreen->showAndEnable();
+    }
+}
+
+void CMenuState::Update(CGameEngine*) {}
+
+void CMenuState::onPlay()
+{
+    CGameEngine& engine = CGameEngine::instance();
+    engine.setEnteredFromMainMenu(true);
+    engine.ChangeState(&CMapState::instance());
+}
+
+void CMenuState::onExit()
+{
+    auto& exit = CDialogState<cYesNoExitPanel>::instance();
+    exit.setPopOnPanelClose(true);
+    CGameEngine::instance().PushState(&exit);
+    if (const boost::shared_ptr<cYesNoExitPanel> panel = exit.getPanel())
+        panel->setYesAction([] { CGameEngine::instance().Quit(); });
+}
+
+void CMenuState::onChangeUser()
+{
+    auto& selection = CDialogState<cSelectProfileWrapper>::instance();
+    selection.setHideWhenPaused(false);
+    selection.setPopOnPanelClose(true);
+    CGameEngine::instance().PushState(&selection);
+    if (const boost::shared_ptr<cSelectProfileWrapper> panel = selection.getPanel())
+    {
+        panel->setAcceptHook([this] { onProfileAccepted(); });
+        panel->setCloseHook([this] { onProfileDialogClosed(); });
+    }
+}
+
+void CMenuState::onOptions()
+{
+    auto& options = CDialogState<cOptions>::instance();
+    options.setHideWhenPaused(false);
+    options.setPopOnPanelClose(true);
+    options.setCloseOnEscape(true);
+    CGameEngine::instance().PushState(&options);
+}
+
+void CMenuState::onCredits()
+{
+    auto& credits = CDialogState<cCredits>::instance();
+    credits.setHideWhenPaused(false);
+    credits.setPopOnPanelClose(true);
+    CGameEngine::instance().PushState(&credits);
+}
+
+void CMenuState::onFirstUserName(const std::wstring& name)
+{
+    delete Engine::cProfileManager::instance();
+    new Engine::cProfileManager(name);
+    if (m_mainScreen)
+        m_mainScreen->refreshUserName();
+}
+
+void CMenuState::onProfileAccepted()
+{
+    if (m_mainScreen)
+        m_mainScreen->refreshUserName();
+    applyProfileVolumes();
+}
+
+void CMenuState::onProfileDialogClosed()
+{
+    if (m_mainScreen)
+        m_mainScreen->refreshUserName();
+}
+
+void CMenuState::applyProfileVolumes()
+{
+    if (!Engine::cProfileManager::instance())
+        return;
+    Engine::cSound* sound = Engine::cSound::instance();
+    if (!sound)
+        return;
+    bool saved = false;
+    if (Engine::cProps::getIfPresent<bool>(L"SaveSettings", saved) && saved)
+    {
+        const int music = Engine::cProps::get<int>(L"MusicVolume");
+        const int effects = Engine::cProps::get<int>(L"SoundVolume");
+        sound->setMusicVolume(static_cast<unsigned>(std::max(music, 0)));
+        sound->setSoundVolume(static_cast<unsigned>(std::max(effects, 0)));
+        return;
+    }
+    sound->setMusicVolume(DefaultVolume);
+    sound->setSoundVolume(DefaultVolume);
+}

@@ -1,0 +1,57 @@
+#include "game/screens/cMapNodeButton.h"
+
+#include "engine/devices/cTexture.h"
+#include "engine/ui/cPyro.h"
+#include "game/screens/cMap.h"
+#include "game/screens/selectNextLevel.h"
+
+cMapNodeButton::cMapNodeButton(Engine::cControl* parent, int32_t level)
+    : Engine::cTextStyleButton(parent), m_level(level)
+{
+}
+
+cMapNodeButton::~cMapNodeButton() = default;
+
+void cMapNodeButton::setEnabled(bool enabled)
+{
+    if (enabled)
+        enable();
+    else
+        disable();
+}
+
+bool cMapNodeButton::isAvailable() const
+{
+    return isVisible() && isEnabled();
+}
+
+void cMapNodeButton::refresh()
+{
+    if (m_effect)
+    {
+        m_effect->stop();
+        deleteLater(m_effect);
+        m_effect = nullptr;
+    }
+    const cMap* map = cMap::instance();
+    if (!map)
+        return;
+    int picture = -1;
+    if (m_level == getCurrentSelectedLevel())
+        picture = cMap::PictureSelected;
+    else if (!isEnabled())
+        picture = cMap::PictureDisabled;
+    else if (!m_completed)
+        picture = cMap::PictureNew;
+    else if (m_medal >= Gold && m_medal <= NoMedal)
+        picture = cMap::PictureGold + m_medal;
+    // Any other medal leaves the node without a picture.
+    setTexture(picture < 0 ? boost::shared_ptr<Engine::cTexture>() : map->getNodePicture(picture));
+    if (picture != cMap::PictureSelected || !map->getSelectionPrototype())
+        return;
+    m_effect = new Engine::cPyro(*map->getSelectionPrototype());
+    m_effect->setParent(this);
+    m_effect->setDeep(getDeep() - 0.01f);
+    m_effect->setPosition(getPosition());
+    m_effect->play(false, 0.0f);
+}

@@ -1,0 +1,35 @@
+#include "game/screens/cSystemMessage.h"
+
+#include "engine/ui/LayoutKeys.h"
+#include "engine/ui/cTextStyleButton.h"
+
+cSystemMessage::cSystemMessage(Engine::cControl* parent)
+    : Engine::cDialog(parent), m_ok(new Engine::cTextStyleButton(this))
+{
+    m_ok->connectClickAction([this] { onOk(); });
+    Engine::loadLayout(*this, Layout);
+}
+
+cSystemMessage::~cSystemMessage()
+{
+    // Going away is not closing: whoever waits for the hide is not told.
+    hiddenSignal.disconnect_all_slots();
+    disable();
+    hide();
+}
+
+void cSystemMessage::loadXML(const Engine::tPropertiesPtr& node)
+{
+    Engine::cDialog::loadXML(node);
+    Engine::loadChildPart(*m_ok, node, L"OkButton");
+    enable();
+}
+
+void cSystemMessage::onOk()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    closedSignal(this);
+    deleteLater(this);
+}

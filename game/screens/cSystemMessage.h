@@ -1,0 +1,37 @@
+#pragma once
+
+#include "engine/ui/cDialog.h"
+
+#include <boost/signals2/signal.hpp>
+
+namespace Engine
+{
+class cTextStyleButton;
+} // namespace Engine
+
+// A message with one OK button ("MainMenu/SystemMessage.xml": the dialog's background and
+// texts, and "OkButton"), shown without a dialog state. It is built hidden; its creator shows
+// and enables it and listens to `closedSignal`. The first OK raises the signal once and queues
+// the message for deletion; a second OK in the same frame raises nothing.
+class cSystemMessage : public Engine::cDialog
+{
+public:
+    static constexpr const char* Layout = "MainMenu/SystemMessage.xml";
+
+    boost::signals2::signal<void(cSystemMessage*)> closedSignal;
+
+    explicit cSystemMessage(Engine::cControl* parent);
+    ~cSystemMessage() override;
+
+    // The dialog's keys, then "OkButton"; the message ends enabled.
+    void loadXML(const Engine::tPropertiesPtr& node) override;
+    void onOk();
+
+    Engine::cTextStyleButton* getOkButton() const { return m_ok; }
+    bool isClosed() const { return m_closed; }
+
+private:
+    // A child of the message (owned by the tree).
+    Engine::cTextStyleButton* m_ok;
+    bool m_closed = false;
+};

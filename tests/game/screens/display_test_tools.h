@@ -1,0 +1,380 @@
+#pragma once
+
+// The real program under an X server of the test's own: its window is found on the screen,
+// input is pushed through the X server's test extension as a player's would come, and what the
+// program shows is read back from the screen. The program writes its state traces to a file,
+// which tells a test where the game is.
+
+#include "tests/support/Pictures.h"
+#include "tests/support/TempDir.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+// Xlib's macros (None, Bool, Status) clash with names of the test framework: include this
+// header after the test framework's.
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+namespace DisplayTest
+{
+
+// The calls of Xlib and of its test extension the test makes, loaded when it runs: the test
+// program itself does not link them.
+struct XCalls
+{
+    Display* (*openDisplay)(const char*) = nullptr;
+    int (*closeDisplay)(Display*) = nullptr;
+    Status (*queryTree)(Display*, Window, Window*, Window*, Window**, unsigned*) = nullptr;
+    Status (*fetchName)(Display*, Window, char**) = nullptr;
+    int (*freeMemory)(void*) = nullptr;
+    Status (*windowAttributes)(Display*, Window, XWindowAttributes*) = nullptr;
+    Bool (*translate)(Display*, Window, Window, int, int, int*, int*, Window*) = nullptr;
+    XImage* (*getImage)(Display*, Drawable, int, int, unsigned, unsigned, unsigned long, int) = nullptr;
+    KeyCode (*keysymToKeycode)(Display*, KeySym) = nullptr;
+    int (*sync)(Display*, Bool) = nullptr;
+    int (*fakeMotion)(Display*, int, int, int, unsigned long) = nullptr;
+    int (*fakeButton)(Display*, unsigned, Bool, unsigned long) = nullptr;
+    int (*fakeKey)(Display*, unsigned, Bool, unsigned long) = nullptr;
+
+    std::string error;
+
+    XCalls()
+    {
+        void* x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_GLOBAL);
+        void* xtst = dlopen("libXtst.so.6", RTLD_NOW | RTLD_GLOBAL);
+        if (!x11 || !xtst)
+        {
+            error = "libX11.so.6 and libXtst.so.6 (Debian: libx11-6, libxtst6) are needed to push input";
+            return;
+        }
+        load(x11, openDisplay, "XOpenDisplay");
+        load(x11, closeDisplay, "XCloseDisplay");
+        load(x11, queryTree, "XQueryTree");
+        load(x11, fetchName, "XFetchName");
+        load(x11, freeMemory, "XFree");
+        load(x11, windowAttributes, "XGetWindowAttributes");
+        load(x11, translate, "XTranslateCoordinates");
+        load(x11, getImage, "XGetImage");
+        load(x11, keysymToKeycode, "XKeysymToKeycode");
+        load(x11, sync, "XSync");
+        load(xtst, fakeMotion, "XTestFakeMotionEvent");
+        load(xtst, fakeButton, "XTestFakeButtonEvent");
+        load(xtst, fakeKey, "XTestFakeKeyEvent");
+    }
+
+    template <class F> void load(void* library, F& call, const char* name)
+    {
+        call = reinterpret_cast<F>(dlsym(library, name));
+        if (!call)
+            error += std::string("no ") + name + " ";
+    }
+};
+
+inline XCalls& x()
+{
+    static XCalls calls;
+    return calls;
+}
+
+// An X server of the test's own: the programs of two display tests running at once would
+// find each other's windows and take each other's input on one screen. It is started with the
+// screen of the test run and named in DISPLAY, which the game started later inherits; without
+// Xvfb the test keeps the server it was given.
+class PrivateServer
+{
+public:
+    PrivateServer()
+    {
+        int pipe[2];
+        if (::pipe(pipe) != 0)
+            return;
+        const std::string command = "exec Xvfb -displayfd " + std::to_string(pipe[1]) +
+                                    " -screen 0 1920x1080x24 -nolisten tcp 2>/dev/null";
+        m_pid = ::fork();
+        if (m_pid == 0)
+        {
+            ::close(pipe[0]);
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(pipe[1]);
+        // The server writes its display number once it takes connections.
+        std::string number;
+        char c = 0;
+        while (m_pid > 0 && ::read(pipe[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(pipe[0]);
+        if (!number.empty())
+            ::setenv("DISPLAY", (":" + number).c_str(), 1);
+    }
+    ~PrivateServer()
+    {
+        if (m_pid > 0)
+        {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    PrivateServer(const PrivateServer&) = delete;
+    PrivateServer& operator=(const PrivateServer&) = delete;
+
+private:
+    pid_t m_pid = -1;
+};
+
+// The game's window on the X screen: found by its title, its content's place on the root.
+class GameScreen
+{
+public:
+    GameScreen() : m_display(x().openDisplay(nullptr)) {}
+    ~GameScreen()
+    {
+        if (m_display)
+            x().closeDisplay(m_display);
+    }
+    GameScreen(const GameScreen&) = delete;
+    GameScreen& operator=(const GameScreen&) = delete;
+
+    bool open() const { return m_display != nullptr; }
+
+    // Looks for the window titled `title`; true once it is mapped with the game's size.
+    bool find(const std::string& title)
+    {
+        Window found = search(DefaultRootWindow(m_display), title);
+        if (!found)
+            return false;
+        XWindowAttributes attributes;
+        x().windowAttributes(m_display, found, &attributes);
+        if (attributes.map_state != IsViewable || attributes.width != 1024 || attributes.height != 768)
+            return false;
+        Window child;
+        x().translate(m_display, found, DefaultRootWindow(m_display), 0, 0, &m_left, &m_top, &child);
+        return true;
+    }
+
+    // The colour (0xRRGGBB) at a point of the game's 1024 x 768 screen.
+    uint32_t pixel(int px, int py)
+    {
+        XImage* image = x().getImage(m_display, DefaultRootWindow(m_display), m_left + px, m_top + py, 1, 1,
+                                     AllPlanes, ZPixmap);
+        if (!image)
+            return 0;
+        const uint32_t value = static_cast<uint32_t>(image->f.get_pixel(image, 0, 0)) & 0xFFFFFFu;
+        image->f.destroy_image(image);
+        return value;
+    }
+
+    // Every pixel of a rectangle, row by row.
+    std::vector<uint32_t> area(int px, int py, unsigned width, unsigned height)
+    {
+        std::vector<uint32_t> pixels;
+        XImage* image = x().getImage(m_display, DefaultRootWindow(m_display), m_left + px, m_top + py, width,
+                                     height, AllPlanes, ZPixmap);
+        if (!image)
+            return pixels;
+        for (unsigned row = 0; row < height; ++row)
+            for (unsigned column = 0; column < width; ++column)
+                pixels.push_back(static_cast<uint32_t>(image->f.get_pixel(image, static_cast<int>(column),
+                                                                          static_cast<int>(row))) &
+                                 0xFFFFFFu);
+        image->f.destroy_image(image);
+        return pixels;
+    }
+
+    void moveTo(int px, int py)
+    {
+        x().fakeMotion(m_display, -1, m_left + px, m_top + py, 0);
+        x().sync(m_display, False);
+    }
+    void click(int px, int py)
+    {
+        moveTo(px, py);
+        pause(100);
+        x().fakeButton(m_display, 1, True, 0);
+        x().sync(m_display, False);
+        pause(100);
+        x().fakeButton(m_display, 1, False, 0);
+        x().sync(m_display, False);
+    }
+    // Presses a key and lets it go after `holdMs` milliseconds.
+    void key(KeySym symbol, int holdMs = 80)
+    {
+        const KeyCode code = x().keysymToKeycode(m_display, symbol);
+        x().fakeKey(m_display, code, True, 0);
+        x().sync(m_display, False);
+        pause(holdMs);
+        x().fakeKey(m_display, code, False, 0);
+        x().sync(m_display, False);
+    }
+
+    static void pause(int milliseconds)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+
+private:
+    Window search(Window window, const std::string& title)
+    {
+        char* name = nullptr;
+        if (x().fetchName(m_display, window, &name) && name)
+        {
+            const bool same = title == name;
+            x().freeMemory(name);
+            if (same)
+                return window;
+        }
+        Window root = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        Window found = 0;
+        if (x().queryTree(m_display, window, &root, &parent, &children, &count))
+        {
+            for (unsigned i = 0; i < count && !found; ++i)
+                found = search(children[i], title);
+            if (children)
+                x().freeMemory(children);
+        }
+        return found;
+    }
+
+    PrivateServer m_server;
+    Display* m_display;
+    int m_left = 0;
+    int m_top = 0;
+};
+
+// Keeps what the game shows for a look at full size: screenshots/game_<name>.png in the build
+// folder.
+inline void saveShot(GameScreen& screen, const std::string& name)
+{
+    const std::vector<uint32_t> pixels = screen.area(0, 0, 1024, 768);
+    if (pixels.size() != 1024u * 768u)
+        return;
+    const Platform::Image image = Test::picture(
+        1024, 768, [&](uint32_t px, uint32_t py) { return 0xFF000000u | pixels[py * 1024 + px]; });
+    std::filesystem::create_directories(std::string(QUILL_BINARY_DIR) + "/screenshots");
+    std::ofstream(std::string(QUILL_BINARY_DIR) + "/screenshots/game_" + name + ".png", std::ios::binary)
+        << Test::pngBytes(image);
+}
+
+// Whether two colours differ by at most `tolerance` in every channel.
+inline bool near(uint32_t a, uint32_t b, int tolerance = 12)
+{
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) >
+            tolerance)
+            return false;
+    return true;
+}
+
+// The program started with a command line (a level path, or nothing), its shared folder in the
+// test's folder and its traces going to a file there (the file of an earlier run is replaced).
+class GameProgram
+{
+public:
+    GameProgram(const ::Test::TempDir& folder, const std::string& level)
+    {
+        const std::string root = folder.path().string();
+        m_traces = root + "/traces.txt";
+        const std::string argument = level.empty() ? std::string() : " '" + level + "'";
+        const std::string command = "XDG_DATA_HOME='" + root + "/share' XDG_RUNTIME_DIR='" + root +
+                                    "' QUILLMOOR_TRACE=1 exec '" + QUILL_EXECUTABLE + "'" + argument +
+                                    " 2>'" + m_traces + "'";
+        // Everything the child needs is made before the fork: it only calls exec.
+        m_pid = ::fork();
+        if (m_pid == 0)
+        {
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+    ~GameProgram()
+    {
+        if (m_pid > 0 && !m_ended)
+        {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    GameProgram(const GameProgram&) = delete;
+    GameProgram& operator=(const GameProgram&) = delete;
+
+    bool started() const { return m_pid > 0; }
+    std::string traces() const { return ::Test::readFile(m_traces); }
+    // Waits up to `seconds` for the traces to hold `text` `count` times.
+    bool waitFor(const std::string& text, int count = 1, double seconds = 60.0) const
+    {
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+             std::chrono::steady_clock::now() < end;)
+        {
+            const std::string all = traces();
+            int found = 0;
+            for (size_t at = all.find(text); at != std::string::npos; at = all.find(text, at + 1))
+                ++found;
+            if (found >= count)
+                return true;
+            if (ended())
+                return false;
+            GameScreen::pause(50);
+        }
+        return false;
+    }
+    bool ended() const
+    {
+        if (m_ended)
+            return true;
+        int status = 0;
+        if (::waitpid(m_pid, &status, WNOHANG) == m_pid)
+        {
+            m_ended = true;
+            m_status = status;
+        }
+        return m_ended;
+    }
+    // The exit code of a program that has ended; -2 when a signal ended it.
+    int exitCode() const { return WIFEXITED(m_status) ? WEXITSTATUS(m_status) : -2; }
+    // Asks the program to close, as the window's close box does, and waits for its exit code.
+    int close()
+    {
+        ::kill(m_pid, SIGTERM);
+        for (int i = 0; i < 600 && !ended(); ++i)
+            GameScreen::pause(50);
+        if (!m_ended)
+            return -1;
+        return exitCode();
+    }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_traces;
+    mutable bool m_ended = false;
+    mutable int m_status = 0;
+};
+
+// Waits until `check` holds, up to `seconds`.
+inline bool until(const std::function<bool()>& check, double seconds = 30.0)
+{
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+         std::chrono::steady_clock::now() < end;)
+    {
+        if (check())
+            return true;
+        GameScreen::pause(40);
+    }
+    return false;
+}
+
+} // namespace DisplayTest

@@ -1,0 +1,175 @@
+// The real program from an empty shared folder under an X server of the test's own, driven as a
+// first-time player would: the logos skipped, a name typed, the main menu with that name, the
+// music volume set in the options, the map with only the first level open, the begin question
+// starting the level; then a second start that remembers the player and the volume and ends
+// through the exit question.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// After the test framework: Xlib's macros clash with its names.
+#include "tests/game/screens/display_test_tools.h"
+
+namespace
+{
+
+using namespace DisplayTest;
+
+// Places on the 1024 x 768 screen, from the layouts.
+constexpr int kBoardX = 820;
+constexpr int kNameY = 274;
+constexpr int kPlayY = 360;
+constexpr int kOptionsY = 432;
+constexpr int kCreditsY = 576;
+constexpr int kSliderY = 288;
+
+// How many pixels of an area are near a colour.
+int countNear(const std::vector<uint32_t>& pixels, uint32_t colour, int tolerance)
+{
+    int count = 0;
+    for (uint32_t pixel : pixels)
+        count += near(pixel, colour, tolerance) ? 1 : 0;
+    return count;
+}
+
+// A text as the profile files hold it: UTF-16, little end first.
+std::string utf16(const std::string& ascii)
+{
+    std::string bytes;
+    for (char c : ascii)
+    {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+// Skips the logos with key presses (each press and release skips one): the menu must come
+// well before the twelve seconds the three logos take by themselves. The pointer stands on the
+// window, which has the keys without a window manager; a key is held long enough for a slow
+// frame of a loaded machine to see it.
+bool skipLogos(GameScreen& screen, const GameProgram& game)
+{
+    screen.moveTo(512, 384);
+    for (int i = 0; i < 7; ++i)
+    {
+        // Once the intro has gone, a key would reach the menu.
+        if (game.waitFor("CIntroState Cleanup\n", 1, 0.8))
+            break;
+        screen.key(XK_space, 200);
+    }
+    return game.waitFor("CMenuState Init\n", 1, 2.0);
+}
+
+TEST(FrontEndProgram, AFirstPlayerIsAskedTheNameSetsTheMusicAndStartsTheFirstLevelFromTheMap)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen;
+    ASSERT_TRUE(screen.open()) << "no X display";
+    ::Test::TempDir folder;
+    std::vector<uint32_t> namePlate;
+    std::vector<uint32_t> slider;
+    {
+        GameProgram game(folder, "");
+        ASSERT_TRUE(game.started());
+        ASSERT_TRUE(game.waitFor("CIntroState Init\n")) << game.traces();
+        ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << "the game's window";
+        EXPECT_TRUE(
+            until([&] { return countNear(screen.area(0, 0, 1024, 768), 0x000000, 8) < 1024 * 768 / 2; }, 5.0))
+            << "a logo fading in";
+        saveShot(screen, "logo");
+        ASSERT_TRUE(skipLogos(screen, game)) << game.traces();
+
+        // No player yet: the name first, over the menu's backdrop.
+        ASSERT_TRUE(game.waitFor("CDialogState Init\n")) << game.traces();
+        GameScreen::pause(500);
+        saveShot(screen, "first_user");
+        for (char c : std::string("tester7"))
+            screen.key(static_cast<KeySym>(c));
+        GameScreen::pause(300);
+        saveShot(screen, "first_user_typed");
+        screen.key(XK_Return);
+        ASSERT_TRUE(game.waitFor("CMenuState Resume\n")) << game.traces();
+        GameScreen::pause(500);
+        saveShot(screen, "main_menu");
+        namePlate = screen.area(kBoardX - 140, kNameY - 16, 280, 32);
+        EXPECT_GT(countNear(namePlate, 0xF4E9D0, 30), 40) << "the name in light letters on the plate";
+        const std::string profiles =
+            ::Test::readFile(folder.path() / "share/Quillmoor/profiles/profiles.xml");
+        EXPECT_NE(profiles.find(utf16("CurrentUser=\"tester7\"")), std::string::npos) << profiles;
+
+        // Options: the music slider a third of the way.
+        screen.click(kBoardX, kOptionsY);
+        ASSERT_TRUE(game.waitFor("CDialogState Init\n", 2)) << game.traces();
+        GameScreen::pause(400);
+        screen.click(412 + 96, kSliderY);
+        GameScreen::pause(400);
+        saveShot(screen, "options");
+        slider = screen.area(400, kSliderY - 24, 350, 48);
+        screen.click(512, 534);
+        ASSERT_TRUE(game.waitFor("CMenuState Resume\n", 2)) << game.traces();
+
+        // The map: only level 0 open, the other pages locked.
+        GameScreen::pause(300);
+        screen.click(kBoardX, kPlayY);
+        ASSERT_TRUE(game.waitFor("CMapState Resume\n")) << game.traces();
+        GameScreen::pause(1500);
+        saveShot(screen, "map");
+        const std::vector<uint32_t> pageZero = screen.area(322 - 10, 712 - 10, 20, 20);
+        const std::vector<uint32_t> pageOne = screen.area(398 - 10, 712 - 10, 20, 20);
+        const std::vector<uint32_t> pageTwo = screen.area(474 - 10, 712 - 10, 20, 20);
+        EXPECT_EQ(pageOne, pageTwo) << "locked pages look alike";
+        EXPECT_NE(pageZero, pageOne) << "the shown page is not locked";
+        // The strip under the buttons, where no cloud passes, would move with a slide.
+        const std::vector<uint32_t> strip = screen.area(0, 752, 1024, 16);
+        screen.click(794, 712);
+        GameScreen::pause(1200);
+        EXPECT_EQ(screen.area(0, 752, 1024, 16), strip) << "the next page is not open: no slide";
+        screen.click(200, 560);
+        ASSERT_TRUE(game.waitFor("CDialogState Init\n", 3)) << "the selected level asks to begin";
+        GameScreen::pause(500);
+        saveShot(screen, "begin_question");
+        screen.key(XK_Return);
+        ASSERT_TRUE(game.waitFor("CPlayState Init\n")) << game.traces();
+        ASSERT_TRUE(game.waitFor("CPlayState Resume\n")) << game.traces();
+        GameScreen::pause(500);
+        saveShot(screen, "first_level");
+        EXPECT_EQ(game.close(), 0) << game.traces();
+    }
+
+    // The second start: no name asked, the same player and volume; the exit question ends it.
+    GameProgram game(folder, "");
+    ASSERT_TRUE(game.waitFor("CIntroState Init\n")) << game.traces();
+    ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << "the game's window";
+    ASSERT_TRUE(skipLogos(screen, game)) << game.traces();
+    ASSERT_TRUE(game.waitFor("CMenuState Resume\n")) << game.traces();
+    EXPECT_EQ(game.traces().find("CDialogState Init\n"), std::string::npos) << "no name asked";
+    GameScreen::pause(500);
+    EXPECT_EQ(screen.area(kBoardX - 140, kNameY - 16, 280, 32), namePlate) << "the same player's name";
+    screen.click(kBoardX, kOptionsY);
+    ASSERT_TRUE(game.waitFor("CDialogState Init\n")) << game.traces();
+    GameScreen::pause(400);
+    EXPECT_EQ(screen.area(400, kSliderY - 24, 350, 48), slider) << "the music volume kept";
+    screen.key(XK_Escape);
+    ASSERT_TRUE(game.waitFor("CMenuState Resume\n", 2)) << "Escape closes the options";
+    GameScreen::pause(300);
+    screen.click(kBoardX, kCreditsY);
+    ASSERT_TRUE(game.waitFor("CDialogState Init\n", 2)) << game.traces();
+    GameScreen::pause(500);
+    saveShot(screen, "credits");
+    screen.click(512, 640);
+    ASSERT_TRUE(game.waitFor("CMenuState Resume\n", 3)) << "the credits fade out and the menu comes back";
+    GameScreen::pause(300);
+    screen.key(XK_Escape);
+    ASSERT_TRUE(game.waitFor("CDialogState Init\n", 3)) << "Escape asks whether to leave";
+    GameScreen::pause(500);
+    saveShot(screen, "exit_question");
+    screen.click(402, 512);
+    for (int i = 0; i < 200 && !game.ended(); ++i)
+        GameScreen::pause(50);
+    ASSERT_TRUE(game.ended()) << "yes ends the program";
+    EXPECT_EQ(game.exitCode(), 0) << game.traces();
+}
+
+} // namespace

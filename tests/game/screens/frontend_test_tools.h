@@ -1,0 +1,166 @@
+#pragma once
+
+// The game's front end over its own data folder, run frame by frame as the engine runs it: the
+// real frame of `Engine::cLogic` with scripted input and a pointer the test puts where it
+// likes, the state machine as the frame callback, the views on the recording render device,
+// and the state traces collected.
+
+#include "engine/core/ErrorText.h"
+#include "engine/core/cControl.h"
+#include "engine/core/cFileStream.h"
+#include "engine/core/cFileSystem.h"
+#include "engine/core/cFrameDevices.h"
+#include "engine/core/cLogic.h"
+#include "engine/devices/cInput.h"
+#include "engine/ui/cButtonPrototype.h"
+#include "engine/ui/cView.h"
+#include "game/screens/CGameEngine.h"
+#include "platform/input/ScriptedInput.h"
+#include "tests/game/screens/screen_test_tools.h"
+#include "tests/game/world/game_test_tools.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace GameTest
+{
+
+// The frame's devices: input through the engine's input object, the pointer where the test put
+// it (in virtual units), no drawing.
+class PointerDevices final : public Engine::cFrameDevices
+{
+public:
+    void pollInput() override
+    {
+        if (Engine::cInput* input = Engine::cInput::instance())
+            input->update();
+    }
+    boost::signals2::connection connectKey(int code, const boost::function<void()>& slot) override
+    {
+        return Engine::cInput::instance()->connectKey(static_cast<Engine::eControl>(code), slot);
+    }
+    Engine::cVector2 cursorInWindow() override { return cursor; }
+    void screenToVirtual(Engine::cVector2&) override {}
+    void present() override {}
+    void drawView(Engine::cView&) override {}
+    void endFrame() override {}
+    void takeScreenshot(const std::wstring&) override {}
+
+    Engine::cVector2 cursor{-1000.0f, -1000.0f};
+};
+
+// The text of what `run` throws; empty when it throws nothing.
+inline std::string failureOf(const std::function<void()>& run)
+{
+    try
+    {
+        run();
+    }
+    catch (...)
+    {
+        return Engine::currentExceptionText();
+    }
+    return std::string();
+}
+
+class FrontEnd
+{
+public:
+    FrontEnd()
+    {
+        auto backend = std::make_unique<Platform::ScriptedInput>(false);
+        script = backend.get();
+        input = std::make_unique<Engine::cInput>(std::move(backend));
+        auto devices = std::make_unique<PointerDevices>();
+        pointer = devices.get();
+        logic = std::make_unique<Engine::cLogic>(std::move(devices));
+        logic->setFrameCallback([] { CGameEngine::instance().Update(); });
+        CGameEngine::setTraceSink([this](const std::wstring& line) { traces.push_back(line); });
+        CGameEngine::instance().setEnteredFromMainMenu(true);
+        // The first poll acquires the devices.
+        frame();
+    }
+    ~FrontEnd()
+    {
+        CGameEngine& engine = CGameEngine::instance();
+        while (engine.getStateCount())
+            engine.PopState();
+        engine.runShutdowns();
+        CGameEngine::setTraceSink({});
+        Engine::cControl::deletePending();
+        logic.reset();
+        input.reset();
+    }
+    FrontEnd(const FrontEnd&) = delete;
+    FrontEnd& operator=(const FrontEnd&) = delete;
+
+    // One frame of `dt` seconds.
+    void frame(float dt = 0.02f)
+    {
+        fixture.timer.frameTime = dt;
+        logic->update();
+    }
+    void frames(int count, float dt = 0.02f)
+    {
+        for (int i = 0; i < count; ++i)
+            frame(dt);
+    }
+    // Puts the pointer at a place with a movement, and runs a frame.
+    void moveTo(const Engine::cVector2& place)
+    {
+        const Engine::cVector2 from = pointer->cursor;
+        pointer->cursor = place;
+        const int dx = static_cast<int>(place.x - from.x);
+        script->mouseMove(dx == 0 ? 1 : dx, static_cast<int>(place.y - from.y));
+        frame();
+    }
+    // A press and a release of the primary button at a place, a frame each.
+    void clickAt(const Engine::cVector2& place)
+    {
+        moveTo(place);
+        script->mouseButton(0, true);
+        frame();
+        script->mouseButton(0, false);
+        frame();
+    }
+    void click(const Engine::cView* view) { clickAt(view->getPosition()); }
+    // A key pressed and released in one frame (control codes: 1 Escape, 28 Return, 57 Space).
+    void key(uint8_t code)
+    {
+        script->keyDown(code);
+        script->keyUp(code);
+        frame();
+    }
+    // Characters typed, as the window hands them to the input, and a frame.
+    void type(const std::wstring& text)
+    {
+        for (wchar_t c : text)
+            input->queueChar(static_cast<uint16_t>(c));
+        frame();
+    }
+    // Writes a file of the shared folder through the file system, which indexes it (and hides a
+    // data file of that path).
+    void writeShared(const std::string& path, const std::string& bytes)
+    {
+        fixture.files->createFile(path, true)->write(bytes.data(), static_cast<unsigned>(bytes.size()));
+    }
+    // The traces so far, then forgotten.
+    std::vector<std::wstring> takeTraces()
+    {
+        std::vector<std::wstring> taken;
+        taken.swap(traces);
+        return taken;
+    }
+
+    SilentEffects effects;
+    GameFixture fixture;
+    Platform::ScriptedInput* script = nullptr;
+    std::unique_ptr<Engine::cInput> input;
+    PointerDevices* pointer = nullptr;
+    std::unique_ptr<Engine::cLogic> logic;
+    std::vector<std::wstring> traces;
+};
+
+} // namespace GameTest
