@@ -1,22 +1,17 @@
-// The real program on a level with an opening briefing and tutorial tips, under the X server
-// of the test run: keys and clicks go through the X server as a player's would, and what the
+// The real program on a level with an opening briefing and tutorial tips, under an X server of
+// the test's own: keys and clicks go through the X server as a player's would, and what the
 // screen shows is read back.
-#include "tests/support/GameProgram.h"
-#include "tests/support/TempDir.h"
-
 #include <gtest/gtest.h>
-
-#include <X11/keysym.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-using Test::GameProgram;
-using Test::GameScreen;
-using Test::near;
-using Test::until;
+// After the test framework: Xlib's macros clash with its names.
+#include "tests/game/screens/display_test_tools.h"
+
+using namespace DisplayTest;
 
 namespace
 {
@@ -58,7 +53,7 @@ bool anyOtherThan(const std::vector<uint32_t>& pixels, uint32_t colour, int tole
 
 TEST(Briefing, TheOpeningBriefingPlaysToItsEndThenTheLevelStartsAndItsTipsAppear)
 {
-    ASSERT_TRUE(::Test::xLibraryError().empty()) << ::Test::xLibraryError();
+    ASSERT_TRUE(x().error.empty()) << x().error;
     GameScreen screen;
     ASSERT_TRUE(screen.open()) << "no X display";
     ::Test::TempDir folder;
@@ -80,7 +75,7 @@ TEST(Briefing, TheOpeningBriefingPlaysToItsEndThenTheLevelStartsAndItsTipsAppear
     GameScreen::pause(700);
     const std::vector<uint32_t> later = screen.area(280, 530, 470, 100);
     EXPECT_NE(early, later) << "letters appear";
-    screen.saveShot("briefing_speech");
+    saveShot(screen, "briefing_speech");
 
     // A key: the whole speech at once, and the briefing waits for the player.
     screen.key(XK_space);
@@ -97,7 +92,7 @@ TEST(Briefing, TheOpeningBriefingPlaysToItsEndThenTheLevelStartsAndItsTipsAppear
         },
         8.0));
     const std::vector<uint32_t> camera = screen.area(60, 160, 260, 200);
-    screen.saveShot("briefing_wait");
+    saveShot(screen, "briefing_wait");
     GameScreen::pause(2500);
     EXPECT_EQ(screen.area(60, 160, 260, 200), camera) << "the camera holds while the briefing waits";
     EXPECT_EQ(screen.area(640, 150, 120, 110), hall) << "no heroes yet";
@@ -111,7 +106,7 @@ TEST(Briefing, TheOpeningBriefingPlaysToItsEndThenTheLevelStartsAndItsTipsAppear
     EXPECT_TRUE(until([&] { return near(screen.pixel(512, 170), 0xF4E9D0, 30); }, 5.0))
         << std::hex << screen.pixel(512, 170) << " the upper bubble";
     GameScreen::pause(600);
-    screen.saveShot("briefing_second");
+    saveShot(screen, "briefing_second");
     EXPECT_EQ(game.count("CPlayState Resume\n"), 1) << "the level waits for the briefing";
 
     // The forward button ends the briefing; the level starts and its heroes come.
@@ -124,7 +119,7 @@ TEST(Briefing, TheOpeningBriefingPlaysToItsEndThenTheLevelStartsAndItsTipsAppear
     // The timed tip, a second into the level.
     EXPECT_TRUE(until([&] { return near(screen.pixel(560, 110), 0xF4E9D0, 30); }, 5.0))
         << std::hex << screen.pixel(560, 110) << " the tip's bubble";
-    screen.saveShot("tutorial_tip");
+    saveShot(screen, "tutorial_tip");
 
     EXPECT_EQ(game.close(), 0) << game.traces();
 }

@@ -314,17 +314,22 @@ public:
 
     bool started() const { return m_pid > 0; }
     std::string traces() const { return ::Test::readFile(m_traces); }
-    // Waits up to `seconds` for the traces to hold `text` `count` times.
-    bool waitFor(const std::string& text, int count = 1, double seconds = 60.0) const
+    // How often the traces hold `text` now.
+    int count(const std::string& text) const
+    {
+        const std::string all = traces();
+        int found = 0;
+        for (size_t at = all.find(text); at != std::string::npos; at = all.find(text, at + 1))
+            ++found;
+        return found;
+    }
+    // Waits up to `seconds` for the traces to hold `text` `times` times.
+    bool waitFor(const std::string& text, int times = 1, double seconds = 60.0) const
     {
         for (auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
              std::chrono::steady_clock::now() < end;)
         {
-            const std::string all = traces();
-            int found = 0;
-            for (size_t at = all.find(text); at != std::string::npos; at = all.find(text, at + 1))
-                ++found;
-            if (found >= count)
+            if (count(text) >= times)
                 return true;
             if (ended())
                 return false;
