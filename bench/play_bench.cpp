@@ -23,6 +23,7 @@
 #include "engine/devices/cRenderConfig.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/ui/cView.h"
+#include "game/screens/BriefState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
@@ -90,23 +91,29 @@ void frame(Engine::cLogic& logic)
     Engine::cControl::deletePending();
 }
 
-// Enters the play state on `level` and runs frames until the level runs and one frame of it
-// is drawn.
-void startLevel(Engine::cLogic& logic, int level)
-{
-    Engine::cProps::set<int>(L"CurrentLevel", level);
-    CGameEngine::instance().ChangeState(&CPlayState::instance());
-    for (int i = 0; i < 100 && !CPlayState::instance().isRunning(); ++i)
-        frame(logic);
-    frame(logic);
-}
-
 void leavePlay()
 {
     CGameEngine& engine = CGameEngine::instance();
     while (engine.getStateCount())
         engine.PopState();
     Engine::cControl::deletePending();
+}
+
+// Enters the play state on `level` (leaving whatever level ran before), skips its opening
+// briefing as the forward button would, and runs frames until the level runs and one frame of
+// it is drawn.
+void startLevel(Engine::cLogic& logic, int level)
+{
+    leavePlay();
+    Engine::cProps::set<int>(L"CurrentLevel", level);
+    CGameEngine::instance().ChangeState(&CPlayState::instance());
+    for (int i = 0; i < 100 && !CPlayState::instance().isRunning(); ++i)
+    {
+        frame(logic);
+        if (CGameEngine::instance().topState() == &BriefState::instance())
+            BriefState::instance().end();
+    }
+    frame(logic);
 }
 
 long peakResidentKb()

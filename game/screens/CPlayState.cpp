@@ -60,6 +60,8 @@ void CPlayState::Init()
 
 void CPlayState::startLevel()
 {
+    // The level of an earlier start goes first: there is one game at a time.
+    m_game.reset();
     m_game.reset(new Game());
     cTutorial::instance().reset();
     m_statusPanel = new cStatusPanel(getPlayView());
