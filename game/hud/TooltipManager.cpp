@@ -208,7 +208,15 @@ void TooltipManager::showSelection(cUnitView* view, int problem)
     if (picture != m_currentSelection && m_currentSelection)
         m_currentSelection->hide();
     m_currentSelection = picture;
-    picture->setPosition(view->getPosition());
+    // The description places the picture of each selection number under its unit.
+    Engine::cVector2 offset(0.0f, 0.0f);
+    if (const auto description = view->getDescription())
+    {
+        const auto found = description->getSelectionOffsets().find(number);
+        if (found != description->getSelectionOffsets().end())
+            offset = found->second;
+    }
+    picture->setPosition(view->getPosition() + offset);
     // Under the unit, above the ground it stands on.
     picture->setDeep(view->getDeep() - 0.5f);
     picture->show();

@@ -106,6 +106,15 @@ boost::shared_ptr<ViewState> cUnitView::currentState() const
     return description->getStateName(static_cast<unsigned>(m_unit->getLevel()), m_unit->getState());
 }
 
+const std::map<std::wstring, boost::shared_ptr<ViewState>>* cUnitView::currentSubStates() const
+{
+    const auto state = currentState();
+    // A "Rotate" or "PlayCycles" state without a sub-state has nothing to show: the look stays.
+    if (!state || state->getSubStates().empty())
+        return nullptr;
+    return &state->getSubStates();
+}
+
 bool cUnitView::isOfCategory(const wchar_t* category) const
 {
     return m_unit && GameConfig::instance().isOfCategory(m_unit->getTypeId(), category);
@@ -283,16 +292,11 @@ boost::shared_ptr<Engine::cButton> cUnitView::showById(const cUnit::Ptr& unit, V
 void cUnitView::showRandomSubState()
 {
     m_repickCountdown = -1.0f;
-    const auto state = currentState();
-    if (!state)
+    const ViewState::SubStates* subStates = currentSubStates();
+    if (!subStates)
         return;
-    const ViewState::SubStates& subStates = state->getSubStates();
-    // A "Rotate" state without a sub-state has nothing to pick from: the look stays.
-    if (subStates.empty())
-        return;
-    const int n = static_cast<int>(subStates.size());
-    auto chosen = subStates.begin();
-    std::advance(chosen, randomInt(0, n));
+    auto chosen = subStates->begin();
+    std::advance(chosen, randomInt(0, static_cast<int>(subStates->size())));
     const auto view = showDirectional(m_unit, *chosen->second);
     m_repickCountdown = (view ? view->anim_length : 0.0f) * static_cast<float>(randomInt(1, 3));
     if (m_repickCountdown == 0.0f)
@@ -301,17 +305,13 @@ void cUnitView::showRandomSubState()
 
 void cUnitView::showNextSubState()
 {
-    const auto state = currentState();
-    if (!state)
-        return;
-    const ViewState::SubStates& subStates = state->getSubStates();
-    // A "PlayCycles" state without a sub-state has nothing to play: the look stays.
-    if (subStates.empty())
+    const ViewState::SubStates* subStates = currentSubStates();
+    if (!subStates)
         return;
     ++m_sequenceIndex;
-    if (m_sequenceIndex >= static_cast<int>(subStates.size()) || m_sequenceIndex < 0)
+    if (m_sequenceIndex >= static_cast<int>(subStates->size()) || m_sequenceIndex < 0)
         m_sequenceIndex = 0;
-    auto next = subStates.begin();
+    auto next = subStates->begin();
     std::advance(next, m_sequenceIndex);
     ViewState& sub = *next->second;
     const auto view = showDirectional(m_unit, sub);

@@ -7,7 +7,9 @@
 #include <boost/shared_ptr.hpp>
 #include <boost/signals2/connection.hpp>
 
+#include <map>
 #include <set>
+#include <string>
 #include <vector>
 
 class UnitViewDescription;
@@ -102,6 +104,9 @@ private:
     void playStateSound(const ViewState& state) const;
     // The view state for the unit's level and state now; empty without one.
     boost::shared_ptr<ViewState> currentState() const;
+    // The sub-states of the current view state, in name order; null when it has none. The
+    // description keeps them.
+    const std::map<std::wstring, boost::shared_ptr<ViewState>>* currentSubStates() const;
     bool isOfCategory(const wchar_t* category) const;
     void createUpgradeButton();
 

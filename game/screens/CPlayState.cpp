@@ -8,9 +8,11 @@
 #include "engine/ui/cButtonPrototype.h"
 #include "engine/ui/cView.h"
 #include "game/hud/TooltipManager.h"
+#include "game/hud/UnitViewDescription.h"
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cGameSounds.h"
 #include "game/hud/cStatusPanel.h"
+#include "game/hud/cUnitView.h"
 #include "game/screens/BestTimes.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
@@ -212,6 +214,7 @@ void CPlayState::Cleanup()
     CGameEngine::trace(L"CPlayState Cleanup\n");
     Pause();
     m_running = false;
+    removeUnitViews();
     if (m_game)
         m_game->leavePlay();
     m_game.reset();
@@ -222,6 +225,21 @@ void CPlayState::Cleanup()
     releaseStatusPanel();
     releasePlayView();
     UnitViewLibrary::instance().clear();
+}
+
+void CPlayState::removeUnitViews()
+{
+    if (!m_game)
+        return;
+    // The views of a unit type's states are shared by its units' views: they leave the unit
+    // views before those are deleted with the play view, and wait hidden for the next level.
+    for (const auto& entry : m_game->getUnits())
+        if (const cUnitView* view = entry.second->getView())
+            if (const auto description = view->getDescription())
+            {
+                description->detachStates();
+                description->hideStates();
+            }
 }
 
 void CPlayState::onLevelWon()

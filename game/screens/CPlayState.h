@@ -50,6 +50,8 @@ public:
     // The level model's level-finished signal: the results above the level.
     void onLevelFinished();
     void showLevelResults();
+    // Takes the shared views of the unit types' states off the level's unit views.
+    void removeUnitViews();
     // A briefing the level asks for by id.
     void showBriefing(const std::string& id);
     cBriefing& getBriefing() { return m_briefing; }

@@ -5,9 +5,9 @@
 #include "engine/core/cProps.h"
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cButtonPrototype.h"
-#include "engine/ui/cPyro.h"
 #include "engine/ui/cTextLine.h"
 #include "game/hud/cGameSounds.h"
+#include "game/hud/cPathEffect.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/world/Game.h"
 
@@ -134,12 +134,10 @@ void cLevelFinishPanel::checkBestTime()
 
 void cLevelFinishPanel::playEffect(const char* path, const wchar_t* above)
 {
-    auto* effect = new Engine::cPyro(this, path);
+    // The effect's path is written in screen points: it starts from (0, 0).
+    auto* effect = new cPathEffect(this, Engine::cVector2(0.0f, 0.0f), path);
     const auto* view = find<Engine::cView>(above);
     effect->setDeep((view ? view->getDeep() : getDeep()) + 1.0f);
-    effect->show();
-    effect->enable();
-    effect->play(true, 0.0f);
 }
 
 void cLevelFinishPanel::onOk()

@@ -11,6 +11,7 @@
 #include "game/hud/ViewState.h"
 #include "game/hud/cFinishLevelSaluts.h"
 #include "game/hud/cFlyingIconText.h"
+#include "game/hud/cGoalArrow.h"
 #include "game/hud/cGameSounds.h"
 #include "game/hud/cPointerView.h"
 #include "game/hud/cStatusPanel.h"
@@ -272,6 +273,7 @@ bool Game::checkLevelGoals()
     const int open = countOpenGoals();
     if (cStatusPanel* panel = cStatusPanel::instance())
         panel->updateGoals();
+    cGoalArrow::hideReached();
     m_levelOver = open == 0;
     m_finishPending = m_levelOver;
     return m_levelOver;

@@ -168,8 +168,8 @@ TEST(StatusPanel, HoveringARowPointsAtItsOpenGoalsUntilTheyAreReached)
         if (unit->goalCategory == "roads")
             unit->setLevelAndState(1, eUnitState::idle, true);
     game.checkLevelGoals();
-    cGoalArrow::hideReached();
-    EXPECT_EQ(cGoalArrow::arrows().size(), 1u) << "one arrow per call";
+    EXPECT_EQ(cGoalArrow::arrows().size(), 1u)
+        << "the level's check takes one arrow of a reached goal per call";
     cGoalArrow::hideReached();
     EXPECT_TRUE(cGoalArrow::arrows().empty());
 

@@ -1,15 +1,11 @@
 // Units built in code on a level model, drawn by the frame driver into a real OpenGL back
 // buffer and read back: each view draws the picture and the frame its state, level and angle
 // call for, in the order of its depth, as the recorded draw calls and the pixels show.
-#include "engine/core/cConstants.h"
 #include "engine/core/cControl.h"
-#include "engine/core/cFileSystem.h"
 #include "engine/core/cFrameDevices.h"
 #include "engine/core/cLogic.h"
-#include "engine/core/cSettings.h"
 #include "engine/core/cTimer.h"
 #include "engine/devices/cRender.h"
-#include "engine/devices/cResourceManager.h"
 #include "engine/ui/cLightButton.h"
 #include "game/hud/TooltipManager.h"
 #include "game/hud/UnitViewLibrary.h"
@@ -19,9 +15,8 @@
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "platform/image/ImageDecoder.h"
+#include "tests/game/hud/hud_test_tools.h"
 #include "tests/support/OffscreenRender.h"
-#include "tests/support/ScopedEnv.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -83,19 +78,9 @@ private:
 class UnitViewPixels : public ::testing::Test
 {
 protected:
-    UnitViewPixels() : dataHome("XDG_DATA_HOME", (home.path() / "share").string()) {}
-
     void SetUp() override
     {
-        home.write("share/Quillmoor/sys/settings.xml",
-                   "<settings><graphics width=\"1024\" height=\"768\" fullscreen=\"0\"/></settings>");
-        files = std::make_unique<Engine::cFileSystem>(std::wstring(QUILL_SOURCE_DIR L"/data/"));
-        constants = std::make_unique<Engine::cConstants>("sys/constants.xml");
-        settings = std::make_unique<Engine::cSettings>("sys/settings.xml");
-        std::string error;
-        render = ::Test::offscreenRender(error);
-        ASSERT_TRUE(render) << error;
-        resources = std::make_unique<Engine::cResourceManager>();
+        ASSERT_TRUE(engine.render) << renderError;
         logic = std::make_unique<Engine::cLogic>(std::make_unique<RecordingFrame>(draws));
         cTutorial::instance().reset();
         TooltipManager::instance().reset();
@@ -111,11 +96,6 @@ protected:
         cTutorial::instance().reset();
         TooltipManager::instance().reset();
         logic.reset();
-        resources.reset();
-        render.reset();
-        settings.reset();
-        constants.reset();
-        files.reset();
     }
 
     cUnitView* add(const wchar_t* type, int level, eUnitState state, float angle, float x, float y)
@@ -149,7 +129,7 @@ protected:
         if (found == sheets.end())
         {
             std::vector<char> bytes;
-            files->readFile(path, bytes);
+            engine.files->readFile(path, bytes);
             found = sheets
                         .emplace(path, Platform::decodeImage(reinterpret_cast<const uint8_t*>(bytes.data()),
                                                              bytes.size()))
@@ -169,7 +149,8 @@ protected:
         const int left = static_cast<int>(view->getPosition().x) - width / 2;
         const int top = static_cast<int>(view->getPosition().y) - height / 2;
         std::vector<uint32_t> pixels;
-        EXPECT_EQ(render->getDevice()->readBackBuffer({left, top, left + width, top + height}, pixels), 0);
+        EXPECT_EQ(engine.render->getDevice()->readBackBuffer({left, top, left + width, top + height}, pixels),
+                  0);
         if (pixels.size() != static_cast<size_t>(width * height))
             return 0.0;
         const int cellX = static_cast<int>(frameIndex) % columns * width;
@@ -204,13 +185,8 @@ protected:
         return nullptr;
     }
 
-    ::Test::TempDir home;
-    ::Test::ScopedEnv dataHome;
-    std::unique_ptr<Engine::cFileSystem> files;
-    std::unique_ptr<Engine::cConstants> constants;
-    std::unique_ptr<Engine::cSettings> settings;
-    std::unique_ptr<Engine::cRender> render;
-    std::unique_ptr<Engine::cResourceManager> resources;
+    std::string renderError;
+    HudTest::GameDataEngine engine{[this] { return ::Test::offscreenRender(renderError); }};
     StepTimer timer;
     std::vector<DrawRecord> draws;
     std::unique_ptr<Engine::cLogic> logic;

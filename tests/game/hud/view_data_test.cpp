@@ -3,16 +3,9 @@
 // the sound of each, and the head-up layouts and effect files the unit views and the level
 // read. A forgotten picture, sound id, child or flag fails here, naming the file.
 #include "engine/core/ErrorText.h"
-#include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
-#include "engine/core/cConstants.h"
 #include "engine/core/cControl.h"
-#include "engine/core/cFileSystem.h"
 #include "engine/core/cProperties.h"
-#include "engine/core/cSettings.h"
-#include "engine/devices/cRender.h"
-#include "engine/devices/cRenderConfig.h"
-#include "engine/devices/cResourceManager.h"
 #include "engine/devices/cSound.h"
 #include "engine/ui/cButton.h"
 #include "engine/ui/cLightButton.h"
@@ -27,11 +20,8 @@
 #include "game/hud/cPointerView.h"
 #include "game/hud/cUnitProgressView.h"
 #include "game/world/GameConfig.h"
-#include "platform/gfx/FakeDisplayWindow.h"
-#include "platform/gfx/RecordingGfxSystem.h"
 #include "platform/sound/RecordingMixer.h"
-#include "tests/support/ScopedEnv.h"
-#include "tests/support/TempDir.h"
+#include "tests/game/hud/hud_test_tools.h"
 
 #include <gtest/gtest.h>
 
@@ -45,19 +35,8 @@ namespace
 class ViewData : public ::testing::Test
 {
 protected:
-    ViewData() : dataHome("XDG_DATA_HOME", (home.path() / "share").string())
+    ViewData()
     {
-        home.write("share/Quillmoor/sys/settings.xml",
-                   "<settings><graphics width=\"1024\" height=\"768\" fullscreen=\"0\"/></settings>");
-        files = std::make_unique<Engine::cFileSystem>(std::wstring(QUILL_SOURCE_DIR L"/data/"));
-        constants = std::make_unique<Engine::cConstants>("sys/constants.xml");
-        settings = std::make_unique<Engine::cSettings>("sys/settings.xml");
-        Engine::cRenderPlatform platform;
-        platform.system = std::make_unique<Platform::RecordingGfxSystem>();
-        platform.window = std::make_unique<Platform::FakeDisplayWindow>();
-        render = std::make_unique<Engine::cRender>(std::move(platform),
-                                                   std::make_unique<Engine::cMemoryRenderConfigSource>());
-        resources = std::make_unique<Engine::cResourceManager>();
         sound = std::make_unique<Engine::cSound>(std::make_unique<Platform::RecordingMixer>());
         sounds = std::make_unique<cGameSounds>();
     }
@@ -68,12 +47,6 @@ protected:
         Engine::cControl::deletePending();
         sounds.reset();
         sound.reset();
-        resources.reset();
-        Engine::cPyro::clearEffectFiles();
-        render.reset();
-        settings.reset();
-        constants.reset();
-        files.reset();
     }
 
     // Parses a state and everything below it, and checks its sound and its views' pictures.
@@ -113,7 +86,7 @@ protected:
     {
         std::set<std::wstring> ids;
         Engine::tPropertiesPtr states;
-        if (!resources->getXml(path, true)->getChild(L"ViewStates", states))
+        if (!engine.resources->getXml(path, true)->getChild(L"ViewStates", states))
             return ids;
         Engine::tPropertiesList list;
         states->getChildren(list);
@@ -129,15 +102,9 @@ protected:
         return ids;
     }
 
-    Engine::tPropertiesPtr layout(const char* path) { return resources->getXml(path, true); }
+    Engine::tPropertiesPtr layout(const char* path) { return engine.resources->getXml(path, true); }
 
-    ::Test::TempDir home;
-    ::Test::ScopedEnv dataHome;
-    std::unique_ptr<Engine::cFileSystem> files;
-    std::unique_ptr<Engine::cConstants> constants;
-    std::unique_ptr<Engine::cSettings> settings;
-    std::unique_ptr<Engine::cRender> render;
-    std::unique_ptr<Engine::cResourceManager> resources;
+    HudTest::GameDataEngine engine{HudTest::recordingRender};
     std::unique_ptr<Engine::cSound> sound;
     std::unique_ptr<cGameSounds> sounds;
 };

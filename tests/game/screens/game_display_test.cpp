@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -374,7 +375,19 @@ TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
     EXPECT_TRUE(near(screen.pixel(26, 84), 0xE8C547, 16))
         << std::hex << screen.pixel(26, 84) << " the goal row's button";
 
+    const std::vector<uint32_t> rubble = screen.area(580, 385, 40, 25);
+    EXPECT_TRUE(std::any_of(rubble.begin(), rubble.end(), [](uint32_t c) { return !near(c, 0x000000, 40); }))
+        << "the rubble on the field";
+
+    // The pointer on the rubble: its tip opens beside it, towards the screen's centre (up and
+    // to the left of a unit right of and below the centre).
+    screen.moveTo(600, 398);
+    EXPECT_TRUE(until([&] { return near(screen.pixel(470, 330), 0xF4E9D0, 24); }, 5.0))
+        << std::hex << screen.pixel(470, 330) << " the rubble's tip";
     saveShot(screen, "level");
+    screen.moveTo(300, 650);
+    EXPECT_TRUE(until([&] { return !near(screen.pixel(470, 330), 0xF4E9D0, 24); }, 5.0))
+        << "the tip goes with the pointer";
 
     // Escape: the menu over the level, and the clock stands still under it.
     screen.key(XK_Escape);
