@@ -41,6 +41,8 @@
 #include "engine/devices/cSound.h"
 #include "game/heroes/GameController.h"
 #include "game/hud/TooltipManager.h"
+#include "game/hud/UnitViewDescription.h"
+#include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cGameSounds.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/hud/cUnitView.h"
@@ -387,7 +389,15 @@ public:
     float clock() const { return m_game ? m_game->getLevelTime() : m_lastClock; }
     Game* game() const { return m_game.get(); }
 
-    void finish() { dropGame(); }
+    void finish()
+    {
+        dropGame();
+        UnitViewLibrary::instance().clear();
+        Engine::cControl::deletePending();
+    }
+    ~Player() { finish(); }
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
 
 private:
     void newGame()
@@ -408,6 +418,15 @@ private:
         if (!m_game)
             return;
         m_game->getController().stopAllActions();
+        // The views of a unit type's states are shared by its units' views: they leave them
+        // before those are deleted with the play view, as the play state's cleanup does.
+        for (const auto& entry : m_game->getUnits())
+            if (const cUnitView* view = entry.second->getView())
+                if (const auto description = view->getDescription())
+                {
+                    description->detachStates();
+                    description->hideStates();
+                }
         m_game.reset();
         CPlayState::instance().releasePlayView(true);
         Engine::cControl::deletePending();
