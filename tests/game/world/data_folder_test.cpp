@@ -111,6 +111,16 @@ protected:
             loadEffect(path);
             return true;
         }
+        if (extension == "play")
+        {
+            // A script of clicks that wins its level under levelplay, beside that level; the
+            // names it clicks are checked with the level's other names.
+            EXPECT_TRUE(fs::exists(kDataFolder / fs::path(path).replace_extension("xml")))
+                << path << " has no level beside it";
+            EXPECT_NE(::Test::readFile((kDataFolder / path).string()).find("at "), std::string::npos)
+                << path << " plays nothing";
+            return true;
+        }
         return false;
     }
 
