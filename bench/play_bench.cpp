@@ -9,90 +9,28 @@
 //   BM_PlayMemory  ten level starts one after another; counters: the peak resident memory after
 //                  the second and after the tenth start and "growth_kb" between them, which must
 //                  stay near 0 (a level start must not keep what the last one left).
-#include "engine/core/StringUtils.h"
-#include "engine/core/cConstants.h"
-#include "engine/core/cControl.h"
-#include "engine/core/cFileSystem.h"
-#include "engine/core/cLogic.h"
-#include "engine/core/cProps.h"
-#include "engine/core/cSettings.h"
-#include "engine/core/cTimer.h"
+#include "bench/PlayEngine.h"
 #include "engine/core/cXmlProperties.h"
-#include "engine/devices/cRender.h"
-#include "engine/devices/cRenderConfig.h"
-#include "engine/devices/cResourceManager.h"
 #include "engine/ui/cView.h"
-#include "game/screens/CGameEngine.h"
-#include "game/screens/CPlayState.h"
-#include "game/world/Game.h"
 #include "game/world/GameConfig.h"
-#include "platform/gfx/FakeDisplayWindow.h"
-#include "platform/gfx/GlGfxSystem.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
-#include <sys/resource.h>
 
 namespace
 {
 
 using Clock = std::chrono::steady_clock;
+using Bench::leavePlay;
+using Bench::peakResidentKb;
+using Bench::startLevel;
 
-// A frame time of 1/60 s for every frame.
-class SteadyTimer final : public Engine::cTimer
-{
-public:
-    float getFrameTime() const override { return 1.0f / 60.0f; }
-};
-
-const std::filesystem::path kData = std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
-
-// The engine of the game over its data folder, a shared folder of the benchmark's own and a
-// render device drawing offscreen; null logic when there is no OpenGL.
-Engine::cLogic* startEngine(std::string& error)
-{
-    static Engine::cLogic* logic = nullptr;
-    static std::string failure;
-    static bool started = false;
-    if (started)
-    {
-        error = failure;
-        return logic;
-    }
-    started = true;
-    const std::filesystem::path home = std::filesystem::temp_directory_path() / "quillmoor-play-bench";
-    std::filesystem::remove_all(home);
-    std::filesystem::create_directories(home / "Quillmoor" / "sys");
-    std::ofstream(home / "Quillmoor" / "sys" / "settings.xml")
-        << "<settings><graphics width=\"1024\" height=\"768\"/></settings>";
-    setenv("XDG_DATA_HOME", home.string().c_str(), 1);
-    new Engine::cFileSystem(Engine::fromUtf8(kData.string() + "/"));
-    new Engine::cResourceManager();
-    new Engine::cConstants("sys/constants.xml");
-    new Engine::cSettings("sys/settings.xml");
-    Engine::cRenderPlatform platform;
-    platform.system = Platform::GlGfxSystem::surfaceless(1024, 768, failure);
-    if (!platform.system)
-    {
-        error = failure;
-        return nullptr;
-    }
-    platform.window = std::make_unique<Platform::FakeDisplayWindow>();
-    auto config = std::make_unique<Engine::cMemoryRenderConfigSource>();
-    config->settings[{L"graphics", L"width"}] = L"1024";
-    config->settings[{L"graphics", L"height"}] = L"768";
-    new Engine::cRender(std::move(platform), std::move(config));
-    new SteadyTimer();
-    logic = new Engine::cLogic();
-    return logic;
-}
+const std::filesystem::path& kData = Bench::dataFolder();
 
 // The largest shipped level: its number and its bytes.
 int largestLevel(std::string& bytes)
@@ -117,44 +55,10 @@ int largestLevel(std::string& bytes)
 Engine::cLogic* engineFor(benchmark::State& state)
 {
     std::string error;
-    Engine::cLogic* logic = startEngine(error);
+    Engine::cLogic* logic = Bench::startPlayEngine(error, "quillmoor-play-bench");
     if (!logic)
         state.SkipWithError(error.c_str());
     return logic;
-}
-
-void frame(Engine::cLogic& logic)
-{
-    Engine::cControl::enabledPass();
-    CGameEngine::instance().Update();
-    logic.render();
-    Engine::cControl::deletePending();
-}
-
-// Enters the play state on `level` and runs frames until the level runs and one frame of it
-// is drawn.
-void startLevel(Engine::cLogic& logic, int level)
-{
-    Engine::cProps::set<int>(L"CurrentLevel", level);
-    CGameEngine::instance().ChangeState(&CPlayState::instance());
-    for (int i = 0; i < 100 && !CPlayState::instance().isRunning(); ++i)
-        frame(logic);
-    frame(logic);
-}
-
-void leavePlay()
-{
-    CGameEngine& engine = CGameEngine::instance();
-    while (engine.getStateCount())
-        engine.PopState();
-    Engine::cControl::deletePending();
-}
-
-long peakResidentKb()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 void BM_PlayStart(benchmark::State& state)
@@ -198,7 +102,7 @@ void BM_PlayFrame(benchmark::State& state)
     for (auto _ : state)
     {
         const auto t0 = Clock::now();
-        frame(*logic);
+        Bench::runFrame(*logic);
         const auto t1 = Clock::now();
         logic->render();
         const auto t2 = Clock::now();
