@@ -31,7 +31,10 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <regex>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -113,15 +116,30 @@ protected:
         }
         if (extension == "play")
         {
-            // A script of clicks that wins its level under levelplay, beside that level; the
-            // names it clicks are checked with the level's other names.
-            EXPECT_TRUE(fs::exists(kDataFolder / fs::path(path).replace_extension("xml")))
-                << path << " has no level beside it";
-            EXPECT_NE(::Test::readFile((kDataFolder / path).string()).find("at "), std::string::npos)
-                << path << " plays nothing";
+            checkScript(path);
             return true;
         }
         return false;
+    }
+
+    // A level's winning script (levelplay reads it): comments and "at T VERB ..." lines only.
+    void checkScript(const std::string& path)
+    {
+        std::vector<char> bytes;
+        files.readFile(path, bytes);
+        std::istringstream text(std::string(bytes.begin(), bytes.end()));
+        static const std::regex line(
+            R"(\s*(#.*)?|at [0-9.]+ ((click|upgrade) [A-Za-z]+(#[0-9]+)?|cancel|save|restore)\s*(#.*)?)");
+        std::string row;
+        int number = 0;
+        while (std::getline(text, row))
+        {
+            ++number;
+            EXPECT_TRUE(std::regex_match(row, line)) << path << ":" << number << ": " << row;
+        }
+        EXPECT_GT(number, 0) << path;
+        EXPECT_TRUE(fs::exists(kDataFolder / fs::path(path).replace_extension("xml")))
+            << path << " has no level beside it";
     }
 
     // Every emitter of an effect file emits and draws for half a second.
