@@ -9,7 +9,7 @@
 //                 pass with the map's nodes, buttons, the selection effect and the drifting
 //                 clouds, and the draw), against drawing its views alone. Counter "ratio" =
 //                 frame / draw; "views" counts what is drawn.
-#include "bench/GameBenchEngine.h"
+#include "bench/PlayEngine.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
 #include "engine/core/cControl.h"
@@ -55,7 +55,7 @@ using Clock = std::chrono::steady_clock;
 Engine::cLogic* startEngine(std::string& error)
 {
     static bool playerMade = false;
-    Engine::cLogic* logic = GameBench::startEngine("quillmoor-frontend-bench", error);
+    Engine::cLogic* logic = Bench::startPlayEngine(error, "quillmoor-frontend-bench");
     if (logic && !playerMade)
     {
         playerMade = true;

@@ -9,50 +9,28 @@
 //   BM_PlayMemory  ten level starts one after another; counters: the peak resident memory after
 //                  the second and after the tenth start and "growth_kb" between them, which must
 //                  stay near 0 (a level start must not keep what the last one left).
-#include "bench/GameBenchEngine.h"
-#include "engine/core/StringUtils.h"
-#include "engine/core/cConstants.h"
-#include "engine/core/cControl.h"
-#include "engine/core/cFileSystem.h"
-#include "engine/core/cLogic.h"
-#include "engine/core/cProps.h"
-#include "engine/core/cSettings.h"
-#include "engine/core/cTimer.h"
+#include "bench/PlayEngine.h"
 #include "engine/core/cXmlProperties.h"
-#include "engine/devices/cRender.h"
-#include "engine/devices/cRenderConfig.h"
-#include "engine/devices/cResourceManager.h"
 #include "engine/ui/cView.h"
-#include "game/screens/BriefState.h"
-#include "game/screens/CGameEngine.h"
-#include "game/screens/CPlayState.h"
-#include "game/world/Game.h"
 #include "game/world/GameConfig.h"
-#include "platform/gfx/FakeDisplayWindow.h"
-#include "platform/gfx/GlGfxSystem.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
-#include <sys/resource.h>
 
 namespace
 {
 
 using Clock = std::chrono::steady_clock;
+using Bench::leavePlay;
+using Bench::peakResidentKb;
+using Bench::startLevel;
 
-const std::filesystem::path kData = GameBench::dataFolder();
-
-Engine::cLogic* startEngine(std::string& error)
-{
-    return GameBench::startEngine("quillmoor-play-bench", error);
-}
+const std::filesystem::path& kData = Bench::dataFolder();
 
 // The largest shipped level: its number and its bytes.
 int largestLevel(std::string& bytes)
@@ -77,50 +55,10 @@ int largestLevel(std::string& bytes)
 Engine::cLogic* engineFor(benchmark::State& state)
 {
     std::string error;
-    Engine::cLogic* logic = startEngine(error);
+    Engine::cLogic* logic = Bench::startPlayEngine(error, "quillmoor-play-bench");
     if (!logic)
         state.SkipWithError(error.c_str());
     return logic;
-}
-
-void frame(Engine::cLogic& logic)
-{
-    Engine::cControl::enabledPass();
-    CGameEngine::instance().Update();
-    logic.render();
-    Engine::cControl::deletePending();
-}
-
-void leavePlay()
-{
-    CGameEngine& engine = CGameEngine::instance();
-    while (engine.getStateCount())
-        engine.PopState();
-    Engine::cControl::deletePending();
-}
-
-// Enters the play state on `level` (leaving whatever level ran before), skips its opening
-// briefing as the forward button would, and runs frames until the level runs and one frame of
-// it is drawn.
-void startLevel(Engine::cLogic& logic, int level)
-{
-    leavePlay();
-    Engine::cProps::set<int>(L"CurrentLevel", level);
-    CGameEngine::instance().ChangeState(&CPlayState::instance());
-    for (int i = 0; i < 100 && !CPlayState::instance().isRunning(); ++i)
-    {
-        frame(logic);
-        if (CGameEngine::instance().topState() == &BriefState::instance())
-            BriefState::instance().end();
-    }
-    frame(logic);
-}
-
-long peakResidentKb()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 void BM_PlayStart(benchmark::State& state)
@@ -164,7 +102,7 @@ void BM_PlayFrame(benchmark::State& state)
     for (auto _ : state)
     {
         const auto t0 = Clock::now();
-        frame(*logic);
+        Bench::runFrame(*logic);
         const auto t1 = Clock::now();
         logic->render();
         const auto t2 = Clock::now();

@@ -138,6 +138,8 @@ protected:
             EXPECT_TRUE(std::regex_match(row, line)) << path << ":" << number << ": " << row;
         }
         EXPECT_GT(number, 0) << path;
+        EXPECT_TRUE(fs::exists(kDataFolder / fs::path(path).replace_extension("xml")))
+            << path << " has no level beside it";
     }
 
     // Every emitter of an effect file emits and draws for half a second.

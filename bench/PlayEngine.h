@@ -1,0 +1,144 @@
+#pragma once
+
+// The game's engine for the benchmarks that play levels: the game's data folder, a shared
+// folder of the benchmark's own holding the player's settings (the 1024 x 768 screen), and a
+// render device drawing offscreen with OpenGL through Mesa (no window, no X server), with the
+// frame timer steady at 1/60 s. Made once per program; the engine's singletons live until the
+// program ends.
+
+#include "engine/core/StringUtils.h"
+#include "engine/core/cConstants.h"
+#include "engine/core/cControl.h"
+#include "engine/core/cFileSystem.h"
+#include "engine/core/cLogic.h"
+#include "engine/core/cProps.h"
+#include "engine/core/cSettings.h"
+#include "engine/core/cTimer.h"
+#include "engine/devices/cRender.h"
+#include "engine/devices/cRenderConfig.h"
+#include "engine/devices/cResourceManager.h"
+#include "game/screens/BriefState.h"
+#include "game/screens/CGameEngine.h"
+#include "game/screens/CPlayState.h"
+#include "platform/gfx/FakeDisplayWindow.h"
+#include "platform/gfx/GlGfxSystem.h"
+
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace Bench
+{
+
+inline const std::filesystem::path& dataFolder()
+{
+    static const std::filesystem::path folder =
+        std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
+    return folder;
+}
+
+// A frame time of 1/60 s for every frame.
+class SteadyTimer final : public Engine::cTimer
+{
+public:
+    float getFrameTime() const override { return 1.0f / 60.0f; }
+};
+
+// Makes the render device over the OpenGL platform; a benchmark may give its own kind.
+using RenderMaker =
+    std::function<Engine::cRender*(Engine::cRenderPlatform, std::unique_ptr<Engine::cRenderConfigSource>)>;
+
+inline Engine::cRender* plainRender(Engine::cRenderPlatform platform,
+                                    std::unique_ptr<Engine::cRenderConfigSource> config)
+{
+    return new Engine::cRender(std::move(platform), std::move(config));
+}
+
+// The engine, made by the first call (with `makeRender`, under the shared folder `homeName` in
+// the temporary folder); null logic with the reason in `error` where there is no OpenGL.
+inline Engine::cLogic* startPlayEngine(std::string& error, const std::string& homeName,
+                                       const RenderMaker& makeRender = plainRender)
+{
+    static Engine::cLogic* logic = nullptr;
+    static std::string failure;
+    static bool started = false;
+    if (started)
+    {
+        error = failure;
+        return logic;
+    }
+    started = true;
+    const std::filesystem::path home = std::filesystem::temp_directory_path() / homeName;
+    std::filesystem::remove_all(home);
+    std::filesystem::create_directories(home / "Quillmoor" / "sys");
+    std::ofstream(home / "Quillmoor" / "sys" / "settings.xml")
+        << "<settings><graphics width=\"1024\" height=\"768\"/></settings>";
+    setenv("XDG_DATA_HOME", home.string().c_str(), 1);
+    new Engine::cFileSystem(Engine::fromUtf8(dataFolder().string() + "/"));
+    new Engine::cResourceManager();
+    new Engine::cConstants("sys/constants.xml");
+    new Engine::cSettings("sys/settings.xml");
+    Engine::cRenderPlatform platform;
+    platform.system = Platform::GlGfxSystem::surfaceless(1024, 768, failure);
+    if (!platform.system)
+    {
+        error = failure;
+        return nullptr;
+    }
+    platform.window = std::make_unique<Platform::FakeDisplayWindow>();
+    auto config = std::make_unique<Engine::cMemoryRenderConfigSource>();
+    config->settings[{L"graphics", L"width"}] = L"1024";
+    config->settings[{L"graphics", L"height"}] = L"768";
+    makeRender(std::move(platform), std::move(config));
+    new SteadyTimer();
+    logic = new Engine::cLogic();
+    return logic;
+}
+
+// One frame of the game: the enabled pass, the state machine's update, the draw, the views
+// deleted during it.
+inline void runFrame(Engine::cLogic& logic)
+{
+    Engine::cControl::enabledPass();
+    CGameEngine::instance().Update();
+    logic.render();
+    Engine::cControl::deletePending();
+}
+
+inline void leavePlay()
+{
+    CGameEngine& engine = CGameEngine::instance();
+    while (engine.getStateCount())
+        engine.PopState();
+    Engine::cControl::deletePending();
+}
+
+// Enters the play state on `level` (leaving whatever level ran before), skips its opening
+// briefing as the forward button would, and runs frames until the level runs and one frame of
+// it is drawn.
+inline void startLevel(Engine::cLogic& logic, int level)
+{
+    leavePlay();
+    Engine::cProps::set<int>(L"CurrentLevel", level);
+    CGameEngine::instance().ChangeState(&CPlayState::instance());
+    for (int i = 0; i < 100 && !CPlayState::instance().isRunning(); ++i)
+    {
+        runFrame(logic);
+        if (CGameEngine::instance().topState() == &BriefState::instance())
+            BriefState::instance().end();
+    }
+    runFrame(logic);
+}
+
+inline long peakResidentKb(int who = RUSAGE_SELF)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace Bench
