@@ -55,6 +55,12 @@ TEST(BestTimes, TheFileIsUtf16WithEscapedNamesAndReadsBackTheSame)
     GameFixture fixture;
     BestTimes& times = BestTimes::instance();
     times.reload();
+    // The shipped levels past the first two keep their own times under a blank name.
+    std::string others;
+    for (int level = 2; times.getBestTime(level).isSet(); ++level)
+        others += "<level time=\"" + std::to_string(times.getBestTime(level).time) + "\" name=\" \" />";
+    ASSERT_FALSE(others.empty());
+    const unsigned third = times.getBestTime(2).time;
     times.setBestTime(0, BestTimeRecord(L"Ann \"<Q&A>\" O'Neil", 95));
     times.setBestTime(1, BestTimeRecord(L"", 0));
     times.saveIfChanged();
@@ -62,9 +68,8 @@ TEST(BestTimes, TheFileIsUtf16WithEscapedNamesAndReadsBackTheSame)
     const std::string expected =
         utf16File("<?xml version=\"1.0\" encoding=\"UTF-16\"?><BestTimes>"
                   "<level time=\"95\" name=\"Ann &quot;&lt;Q&amp;A&gt;&quot; O&apos;Neil\" />"
-                  "<level time=\"0\" name=\"\" />"
-                  "<level time=\"340\" name=\" \" /><level time=\"260\" name=\" \" />"
-                  "<level time=\"320\" name=\" \" /><level time=\"360\" name=\" \" /></BestTimes>");
+                  "<level time=\"0\" name=\"\" />" +
+                  others + "</BestTimes>");
     EXPECT_EQ(fixture.readShared("besttimes.xml"), expected);
 
     restartResources(fixture);
@@ -72,7 +77,7 @@ TEST(BestTimes, TheFileIsUtf16WithEscapedNamesAndReadsBackTheSame)
     EXPECT_EQ(times.getBestTime(0).name, L"Ann \"<Q&A>\" O'Neil") << "an odd name survives the round trip";
     EXPECT_EQ(times.getBestTime(0).time, 95u);
     EXPECT_FALSE(times.getBestTime(1).isSet());
-    EXPECT_EQ(times.getBestTime(2).time, 340u);
+    EXPECT_EQ(times.getBestTime(2).time, third);
 }
 
 TEST(BestTimes, ADamagedFileFallsBackToTheLevelsAndAnEmptyOneGoes)
