@@ -41,6 +41,8 @@
 #include "engine/devices/cSound.h"
 #include "game/heroes/GameController.h"
 #include "game/hud/TooltipManager.h"
+#include "game/hud/UnitViewDescription.h"
+#include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cGameSounds.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/hud/cUnitView.h"
@@ -350,10 +352,18 @@ public:
         cUnitView* view = unit->getView();
         if (!view)
             return;
+        GameController& controller = m_game->getController();
+        const size_t goalsBefore = controller.getPendingGoals().size();
+        m_refused = false;
         if (upgrade)
-            m_game->getController().onUnitViewClick(view);
+            controller.onUnitViewClick(view);
         else
             view->clickSignal(view);
+        // A click the planner passes over without a problem: the waiting goals fill the list,
+        // or the unit takes no goal.
+        if (!m_refused && controller.getPendingGoals().size() == goalsBefore)
+            std::cout << "at " << clock() << " s: " << m_clicked << " made no goal ("
+                      << controller.countWaitingGoals() << " goals waiting)\n";
         m_clicked.clear();
     }
 
@@ -387,7 +397,15 @@ public:
     float clock() const { return m_game ? m_game->getLevelTime() : m_lastClock; }
     Game* game() const { return m_game.get(); }
 
-    void finish() { dropGame(); }
+    void finish()
+    {
+        dropGame();
+        UnitViewLibrary::instance().clear();
+        Engine::cControl::deletePending();
+    }
+    ~Player() { finish(); }
+    Player(const Player&) = delete;
+    Player& operator=(const Player&) = delete;
 
 private:
     void newGame()
@@ -408,6 +426,15 @@ private:
         if (!m_game)
             return;
         m_game->getController().stopAllActions();
+        // The views of a unit type's states are shared by its units' views: they leave them
+        // before those are deleted with the play view, as the play state's cleanup does.
+        for (const auto& entry : m_game->getUnits())
+            if (const cUnitView* view = entry.second->getView())
+                if (const auto description = view->getDescription())
+                {
+                    description->detachStates();
+                    description->hideStates();
+                }
         m_game.reset();
         CPlayState::instance().releasePlayView(true);
         Engine::cControl::deletePending();
@@ -425,9 +452,12 @@ private:
         return cUnit::Ptr();
     }
 
+public:
     // TYPE#K of a unit, as the script names it.
     std::string label(const cUnit::Ptr& unit) const
     {
+        if (!unit || !m_game)
+            return "?";
         const auto range = m_game->getUnits().equal_range(unit->getTypeId());
         int seen = 0;
         for (auto it = range.first; it != range.second; ++it)
@@ -440,10 +470,12 @@ private:
         return Engine::toUtf8(unit->typeName) + "#" + std::to_string(seen);
     }
 
+private:
     void onProblem(const cUnit::Ptr& unit, UnitProblem problem)
     {
         if (problem == NoProblem)
             return;
+        m_refused = true;
         std::cout << "at " << clock() << " s: " << (m_clicked.empty() ? label(unit) : m_clicked)
                   << " refused: problem " << static_cast<int>(problem) << " " << problemName(problem) << "\n";
     }
@@ -451,22 +483,26 @@ private:
     // Reports the goals that were queued, taken by a hero or left the list since the last frame.
     void reportGoals()
     {
-        std::map<const Goal*, int> now;
+        std::map<const Goal*, std::pair<int, std::string>> now;
         for (const GameController::GoalPtr& goal : m_game->getController().getPendingGoals())
         {
             const int status = goal->getStatus();
-            now[goal.get()] = status;
             const auto before = m_goals.find(goal.get());
-            const std::string target = label(goal->getTarget());
+            const std::string target =
+                before == m_goals.end() ? label(goal->getTarget()) : before->second.second;
+            now[goal.get()] = {status, target};
             if (before == m_goals.end())
                 std::cout << "at " << clock() << " s: goal " << target << " queued\n";
-            if (status == Goal::Assigned && (before == m_goals.end() || before->second == Goal::Waiting))
+            if (status == Goal::Assigned &&
+                (before == m_goals.end() || before->second.first == Goal::Waiting))
                 std::cout << "at " << clock() << " s: goal " << target << " taken by "
                           << label(goal->getHero()) << "\n";
         }
-        for (const auto& [goal, status] : m_goals)
+        for (const auto& [goal, entry] : m_goals)
             if (!now.count(goal))
-                std::cout << "at " << clock() << " s: a goal left the list (done or cancelled)\n";
+                std::cout << "at " << clock() << " s: goal " << entry.second
+                          << " left the list (done or cancelled); resources "
+                          << Engine::toUtf8(m_game->getResources().toText(false)) << "\n";
         m_goals.swap(now);
     }
 
@@ -474,8 +510,10 @@ private:
     int m_levelNumber;
     std::string m_keepSaves;
     std::unique_ptr<Game> m_game;
-    std::map<const Goal*, int> m_goals;
+    // The goals seen in the last frame: their status and the label of their target.
+    std::map<const Goal*, std::pair<int, std::string>> m_goals;
     std::string m_clicked;
+    bool m_refused = false;
     int m_saves = 0;
     float m_lastClock = 0.0f;
 };
@@ -662,6 +700,10 @@ int play(const Options& options)
     const float clock = player.clock();
     Game* game = player.game();
     const int open = game ? game->countOpenGoals() : -1;
+    if (game && !won)
+        for (const LevelGoal& goal : game->getLevelGoals())
+            if (!goal.done)
+                std::cout << "open goal: " << player.label(goal.target.lock()) << "\n";
     const char* medal = "none";
     if (won)
     {

@@ -225,6 +225,8 @@ public:
     static void logLevelNote(const std::string& text);
 
 private:
+    // Drops the goal and the walk home of the unit and of the units attached to it.
+    static void releaseUnitLinks(const cUnit::Ptr& unit);
     void setLevelFile(const std::wstring& path) { m_levelPath = path; }
     void readBuilding(LevelFileReader& reader, const boost::shared_ptr<Engine::cProperties>& node, int index);
     // Checks a resource list of the level file: known names, whole counts.
