@@ -217,6 +217,8 @@ public:
     const std::string& getRestoreError() const { return m_restoreError; }
     void saveUnit(LevelArchive& archive, const cUnit::Ptr& unit, const UnitNumbering& numbering);
     int restoreUnit(LevelArchive& archive, cUnit::Ptr& unit);
+    // Frees the cells of every building of the level file before the saved units come back.
+    void freeBuildingCells(const boost::shared_ptr<Engine::cProperties>& root);
 
     // Writes a failure that cannot be passed on to the standard error stream and the log
     // "error".
