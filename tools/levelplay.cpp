@@ -373,10 +373,14 @@ public:
             return;
         const cGameResources before = m_game->getResources();
         m_game->onCancelClick();
-        cGameResources refund = m_game->getResources();
-        refund.subtractClamped(before);
-        std::cout << "at " << clock() << " s: cancel, refund "
-                  << (refund.isEmpty() ? std::string("nothing") : Engine::toUtf8(refund.toText(false)))
+        // What came back: the counts that grew, as NAME:COUNT.
+        std::string refund;
+        for (const auto& [id, count] : m_game->getResources().getItems())
+            if (count > before.getCount(id))
+                refund += (refund.empty() ? "" : " ") +
+                          Engine::toUtf8(GameConfig::instance().resourceNames().nameOf(id)) + ":" +
+                          std::to_string(count - before.getCount(id));
+        std::cout << "at " << clock() << " s: cancel, refund " << (refund.empty() ? "nothing" : refund)
                   << "\n";
     }
 

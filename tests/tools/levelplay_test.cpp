@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <regex>
@@ -19,15 +20,15 @@ namespace
 const std::string kLevelplay = QUILL_BINARY_DIR "/tools/levelplay";
 const std::string kData = QUILL_SOURCE_DIR "/data";
 
-struct Run
+struct PlayRun
 {
     std::string output;
     int status = -1;
 };
 
-Run levelplay(const std::string& arguments)
+PlayRun levelplay(const std::string& arguments)
 {
-    Run run;
+    PlayRun run;
     FILE* pipe = popen((kLevelplay + " --data " + kData + " " + arguments + " 2>&1").c_str(), "r");
     if (!pipe)
         return run;
@@ -105,7 +106,7 @@ TEST_P(ShippedLevel, IsWonByItsScriptAlsoWhenLeftAndContinuedOnTheWay)
 {
     const int n = GetParam();
     const std::string script = kData + "/Levels/n" + std::to_string(n) + ".play";
-    const Run plain = levelplay(level(n) + " " + script);
+    const PlayRun plain = levelplay(level(n) + " " + script);
     ASSERT_EQ(plain.status, 0) << plain.output;
     EXPECT_NE(plain.output.find("won=1"), std::string::npos) << plain.output;
     EXPECT_NE(plain.output.find("open_goals=0"), std::string::npos) << plain.output;
@@ -113,22 +114,22 @@ TEST_P(ShippedLevel, IsWonByItsScriptAlsoWhenLeftAndContinuedOnTheWay)
     ASSERT_GT(clock, 0.0f);
 
     // Left and continued at a quarter, half and three quarters of the way: still won, and a
-    // level continued and left again at once saves the very same bytes.
+    // level continued and left again at once saves the very same bytes. The saved clock holds
+    // whole seconds, so the level is left on a whole second.
     const std::vector<Line> lines = readScript(script);
     ::Test::TempDir folder;
     std::vector<Line> extra;
     for (float part : {0.25f, 0.5f, 0.75f})
     {
-        const std::string t = std::to_string(clock * part);
-        extra.push_back({clock * part, "at " + t + " save"});
-        extra.push_back({clock * part, "at " + t + " restore"});
-        extra.push_back({clock * part, "at " + t + " save"});
-        extra.push_back({clock * part, "at " + t + " restore"});
+        const float at = std::floor(clock * part);
+        const std::string t = std::to_string(static_cast<int>(at));
+        for (const char* verb : {" save", " restore", " save", " restore"})
+            extra.push_back({at, "at " + t + verb});
     }
     const std::string saving = (folder.path() / "saving.play").string();
     std::ofstream(saving) << withCommands(lines, extra);
     const std::string saves = (folder.path() / "saves").string();
-    const Run resumed = levelplay("--keep-saves " + saves + " " + level(n) + " " + saving);
+    const PlayRun resumed = levelplay("--keep-saves " + saves + " " + level(n) + " " + saving);
     ASSERT_EQ(resumed.status, 0) << resumed.output;
     EXPECT_NE(resumed.output.find("won=1"), std::string::npos) << resumed.output;
     for (int pair = 0; pair < 3; ++pair)
@@ -147,7 +148,7 @@ TEST(Levelplay, AnEmptyScriptWinsNothingAndRefusalsAndCancelsAreReported)
     ::Test::TempDir folder;
     const std::string empty = (folder.path() / "empty.play").string();
     std::ofstream(empty) << "# nothing\n";
-    const Run idle = levelplay("--max-time 60 " + level(0) + " " + empty);
+    const PlayRun idle = levelplay("--max-time 60 " + level(0) + " " + empty);
     EXPECT_EQ(idle.status, 1) << idle.output;
     EXPECT_NE(idle.output.find("won=0 clock=60"), std::string::npos) << idle.output;
     EXPECT_NE(idle.output.find("medal=none"), std::string::npos);
@@ -156,7 +157,7 @@ TEST(Levelplay, AnEmptyScriptWinsNothingAndRefusalsAndCancelsAreReported)
     // given back by a cancel before a hero reaches it.
     const std::string refused = (folder.path() / "refused.play").string();
     std::ofstream(refused) << "at 0.5 click Road\nat 1 click Rubble  # queued\nat 1.5 cancel\n";
-    const Run run = levelplay("--max-time 5 " + level(0) + " " + refused);
+    const PlayRun run = levelplay("--max-time 5 " + level(0) + " " + refused);
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_NE(run.output.find("Road#1 refused: problem 1 NoRoute"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("goal Rubble#1 queued"), std::string::npos) << run.output;
@@ -168,7 +169,7 @@ TEST(Levelplay, ABadScriptOrSaveIsRefusedWithItsName)
     ::Test::TempDir folder;
     const std::string script = (folder.path() / "bad.play").string();
     std::ofstream(script) << "at 1 click Rubble\nat 2 jump\n";
-    Run run = levelplay(level(0) + " " + script);
+    PlayRun run = levelplay(level(0) + " " + script);
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.output.find("bad.play:2: unknown verb \"jump\""), std::string::npos) << run.output;
 

@@ -6,6 +6,8 @@
 #include "game/heroes/BaseActionsItem.h"
 #include "game/heroes/DestroyActionItem.h"
 #include "game/heroes/RepairActionItem.h"
+#include "game/heroes/UnitStateActionItem.h"
+#include "game/world/cUnit.h"
 
 #include <boost/make_shared.hpp>
 #include <gtest/gtest.h>
@@ -148,15 +150,14 @@ TEST(ActionChain, TheFactoryMakesEveryTypeAndTheDoneFlagHoldsAnItem)
 
 TEST(ActionChain, ASavedChainKeepsItsQueueAndResumesTheRunningChildWithoutStartingIt)
 {
-    // Three destroy items without units: a work item without a target is never started here,
-    // only written and read.
+    // Three waits without units: written and read, never started here.
     auto chain = boost::make_shared<BaseActionsItem>();
     for (int i = 0; i < 3; ++i)
-        chain->add(boost::make_shared<RepairActionItem>());
+        chain->add(boost::make_shared<UnitStateActionItem>(cUnit::Ptr(), eUnitState::idle, 1.0f + i));
     LevelArchive out;
     chain->save(out, UnitNumbering());
-    // Header, count 3, three work records of 51 bytes.
-    ASSERT_EQ(out.bytes().size(), 6u + 4u + 3u * 51u);
+    // Header, count 3, three records of 22 bytes (header, unit, elapsed, duration, state).
+    ASSERT_EQ(out.bytes().size(), 6u + 4u + 3u * 22u);
 
     LevelArchive in(out.bytes(), "chain");
     int32_t type = -1;

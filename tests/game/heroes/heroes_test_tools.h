@@ -1,7 +1,7 @@
 #pragma once
 
-// The level fixture of the world's tests, with what the action items need of the views: a
-// progress bar layout and view descriptions for the unit types a test works on, written into
+// The level fixture of the world's tests, with what the action items need of the views: silent
+// particle effects and view descriptions for the unit types a test works on, written into
 // the test's shared folder (read before the data folder).
 
 #include "engine/core/FileUtils.h"
@@ -25,8 +25,6 @@ struct HeroesEffects
 class HeroesFixture : private HeroesEffects, public GameFixture
 {
 public:
-    HeroesFixture() { write("ui/unitprogress.xml", "<Progress ProgressMaxValue=\"100\" Visible=\"1\"/>"); }
-
     static void write(const std::string& path, const std::string& text)
     {
         Engine::writeWholeFile(path, text.data(), text.size());
@@ -49,6 +47,12 @@ public:
     }
 
     GameController& controller() { return game->getController(); }
+
+    // Runs frames until the chains the level started with (the base dropping in) are over.
+    void settle()
+    {
+        runUntil([this] { return game->getController().runningChainCount() == 0; }, 5.0f);
+    }
 
     // Runs frames of `dt` until `done` holds or `seconds` have passed; the frames run.
     template <class Predicate> int runUntil(Predicate done, float seconds, float dt = 1.0f / 64.0f)
