@@ -27,6 +27,7 @@
 #include "game/world/GameConfig.h"
 #include "game/world/UnitStates.h"
 #include "tests/support/RecordingFactory.h"
+#include "tests/support/SilentParticles.h"
 
 #include <unistd.h>
 
@@ -162,6 +163,18 @@ std::string failureText()
     }
 }
 
+// The effect files of the data folder, relative to it.
+std::vector<std::string> effectFileNames(const std::filesystem::path& data)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator it(data, error), end; !error && it != end;
+         it.increment(error))
+        if (it->path().extension() == ".pyro")
+            names.push_back(it->path().lexically_relative(data).generic_string());
+    return names;
+}
+
 std::filesystem::path dataFolder(const char* program)
 {
     std::error_code error;
@@ -204,6 +217,8 @@ int main(int argc, char** argv)
         Engine::cSettings settings("sys/settings.xml");
         // Textures are made on a device that records instead of drawing: no window is needed.
         Test::RecordingFactory devices;
+        // The falling base raises dust at the start: its effect runs silently.
+        const Test::SilentParticles particles(effectFileNames(data));
         GameConfig& config = GameConfig::instance();
         if (levels.empty())
         {
