@@ -28,6 +28,7 @@
 #include "game/world/UnitStates.h"
 #include "tests/support/RecordingFactory.h"
 #include "tests/support/SilentParticles.h"
+#include "tools/DataFiles.h"
 
 #include <unistd.h>
 
@@ -163,18 +164,6 @@ std::string failureText()
     }
 }
 
-// The effect files of the data folder, relative to it.
-std::vector<std::string> effectFileNames(const std::filesystem::path& data)
-{
-    std::vector<std::string> names;
-    std::error_code error;
-    for (std::filesystem::recursive_directory_iterator it(data, error), end; !error && it != end;
-         it.increment(error))
-        if (it->path().extension() == ".pyro")
-            names.push_back(it->path().lexically_relative(data).generic_string());
-    return names;
-}
-
 std::filesystem::path dataFolder(const char* program)
 {
     std::error_code error;
@@ -218,7 +207,7 @@ int main(int argc, char** argv)
         // Textures are made on a device that records instead of drawing: no window is needed.
         Test::RecordingFactory devices;
         // The falling base raises dust at the start: its effect runs silently.
-        const Test::SilentParticles particles(effectFileNames(data));
+        const Test::SilentParticles particles(Tools::effectFileNames(data));
         GameConfig& config = GameConfig::instance();
         if (levels.empty())
         {

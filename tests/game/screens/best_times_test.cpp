@@ -64,7 +64,10 @@ TEST(BestTimes, TheFileIsUtf16WithEscapedNamesAndReadsBackTheSame)
                   "<level time=\"95\" name=\"Ann &quot;&lt;Q&amp;A&gt;&quot; O&apos;Neil\" />"
                   "<level time=\"0\" name=\"\" />"
                   "<level time=\"340\" name=\" \" /><level time=\"260\" name=\" \" />"
-                  "<level time=\"320\" name=\" \" /><level time=\"360\" name=\" \" /></BestTimes>");
+                  "<level time=\"320\" name=\" \" /><level time=\"360\" name=\" \" />"
+                  "<level time=\"320\" name=\" \" /><level time=\"330\" name=\" \" />"
+                  "<level time=\"300\" name=\" \" /><level time=\"330\" name=\" \" />"
+                  "<level time=\"290\" name=\" \" /><level time=\"400\" name=\" \" /></BestTimes>");
     EXPECT_EQ(fixture.readShared("besttimes.xml"), expected);
 
     restartResources(fixture);
