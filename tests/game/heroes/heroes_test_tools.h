@@ -1,14 +1,12 @@
 #pragma once
 
-// The level fixture of the world's tests, with what the action items need of the views: silent
-// particle effects and view descriptions for the unit types a test works on, written into
-// the test's shared folder (read before the data folder).
+// The level fixture of the world's tests, with view descriptions for the unit types a test
+// works on, written into the test's shared folder (read before the data folder).
 
 #include "engine/core/FileUtils.h"
 #include "game/heroes/ActionItem.h"
 #include "game/heroes/GameController.h"
 #include "tests/game/world/game_test_tools.h"
-#include "tests/support/SilentParticles.h"
 
 #include <initializer_list>
 #include <string>
@@ -16,13 +14,7 @@
 namespace GameTest
 {
 
-// The effect files the items play, silent (a base of the fixture, so it goes after the level).
-struct HeroesEffects
-{
-    Test::SilentParticles particles{"Effects/Smoke.pyro", "Effects/Sparkle.pyro"};
-};
-
-class HeroesFixture : private HeroesEffects, public GameFixture
+class HeroesFixture : public GameFixture
 {
 public:
     static void write(const std::string& path, const std::string& text)
