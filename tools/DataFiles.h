@@ -5,13 +5,11 @@
 // description or check one.
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
 #include <iterator>
 #include <string>
-#include <vector>
 
 namespace Tools
 {
@@ -24,18 +22,6 @@ inline bool readWholeFile(const std::string& path, std::string& out)
         return false;
     out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return true;
-}
-
-// The particle effect files (".pyro") below a data folder, as paths relative to it with "/".
-inline std::vector<std::string> effectFileNames(const std::filesystem::path& data)
-{
-    std::vector<std::string> names;
-    std::error_code error;
-    for (std::filesystem::recursive_directory_iterator it(data, error), end; !error && it != end;
-         it.increment(error))
-        if (it->path().extension() == ".pyro")
-            names.push_back(it->path().lexically_relative(data).generic_string());
-    return names;
 }
 
 // Writes a file through "<path>.part", renamed over `path` once complete, so that a failed write

@@ -27,8 +27,6 @@
 #include "game/world/GameConfig.h"
 #include "game/world/UnitStates.h"
 #include "tests/support/RecordingFactory.h"
-#include "tests/support/SilentParticles.h"
-#include "tools/DataFiles.h"
 
 #include <unistd.h>
 
@@ -206,8 +204,6 @@ int main(int argc, char** argv)
         Engine::cSettings settings("sys/settings.xml");
         // Textures are made on a device that records instead of drawing: no window is needed.
         Test::RecordingFactory devices;
-        // The falling base raises dust at the start: its effect runs silently.
-        const Test::SilentParticles particles(Tools::effectFileNames(data));
         GameConfig& config = GameConfig::instance();
         if (levels.empty())
         {

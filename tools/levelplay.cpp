@@ -55,7 +55,6 @@
 #include "platform/sound/RecordingMixer.h"
 #include "tests/support/RecordingFactory.h"
 #include "tests/support/SilentParticles.h"
-#include "tools/DataFiles.h"
 
 #include <boost/bind/bind.hpp>
 
@@ -584,6 +583,18 @@ Options readOptions(int argc, char** argv)
     return options;
 }
 
+// The effect files of the data folder, named as the game names them.
+std::vector<std::string> effectFileNames(const std::filesystem::path& data)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator it(data, error), end; !error && it != end;
+         it.increment(error))
+        if (it->path().extension() == ".pyro")
+            names.push_back(it->path().lexically_relative(data).generic_string());
+    return names;
+}
+
 // A folder of its own for the saves and settings of the run, removed at the end.
 class ScratchHome
 {
@@ -617,7 +628,7 @@ int play(const Options& options)
     Engine::cSettings settings("sys/settings.xml");
     Test::RecordingFactory devices;
     // Nothing is drawn: the level's particle effects play without particles.
-    const Test::SilentParticles particles(Tools::effectFileNames(options.data));
+    const Test::SilentParticles particles(effectFileNames(options.data));
     Engine::cSound sound(std::make_unique<Platform::RecordingMixer>());
     FixedTimer timer(options.dt);
     Engine::seedRandom(options.seed);

@@ -222,13 +222,6 @@ TEST_F(DataFolder, EveryFileLoadsThroughTheLoaderOfItsKind)
             EXPECT_TRUE(made) << path << " has no file made from it beside it";
             continue;
         }
-        if (extension == "play")
-        {
-            // A level's winning script, played by levelplay's test: its level lies beside it.
-            EXPECT_TRUE(fs::exists(fs::path(entry.path()).replace_extension("xml")))
-                << path << " plays no level";
-            continue;
-        }
         if (extension == "pack")
         {
             // A pack built from sources: every member goes through the loader of its kind, read
