@@ -141,7 +141,7 @@ TEST_P(ShippedLevel, IsWonByItsScriptAlsoWhenLeftAndContinuedOnTheWay)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levelplay, ShippedLevel, ::testing::Range(0, 6));
+INSTANTIATE_TEST_SUITE_P(Levelplay, ShippedLevel, ::testing::Range(0, 12));
 
 TEST(Levelplay, AnEmptyScriptWinsNothingAndRefusalsAndCancelsAreReported)
 {

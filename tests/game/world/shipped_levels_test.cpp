@@ -48,7 +48,8 @@ std::string run(const std::string& command, int& status)
 TEST(ShippedLevels, EachLevelIsWrittenFromItsSource)
 {
     ::Test::TempDir out;
-    const int levels = 6;
+    GameFixture fixture;
+    const int levels = GameConfig::instance().getConstants().LevelsCount;
     for (int level = 0; level < levels; ++level)
     {
         const std::string name = "n" + std::to_string(level);
