@@ -2,6 +2,8 @@
 #include "game/heroes/ActionItemFactory.h"
 #include "game/heroes/GameController.h"
 #include "game/heroes/Goal.h"
+#include "game/hud/TooltipManager.h"
+#include "game/hud/cUnitView.h"
 #include "game/world/Game.h"
 #include "game/world/cUnit.h"
 namespace
@@ -46,13 +48,19 @@ void CollectResourcesActionItem::finish()
     Game* game = Game::instance();
     m_carrier->resources.add(m_source->resources);
     m_carrier->setState(eUnitState::carry, -1);
+    const cUnitView* view = m_source->getView();
+    game->showFlyingIconText(view ? view->getPosition() : game->getUnitFieldPos(m_source), m_source->resources);
     game->addResources(m_source->resources);
     const UnitPtr parent = m_source->getParent();
     if (parent && parent->getTakenFor() == -1)
         parent->clearTaken();
     else
         m_source->clearGarbage();
+    // A pile with a falling time is sent again: a copy of it drops in its place after that time.
+    if (m_source->fallingDelay > 0.0f)
+        game->getController().dropUnit(game->cloneUnit(m_source), m_source->fallingDelay, m_source->fallingDelay);
     m_source->destroy();
+    TooltipManager::instance().refresh();
     updateActiveGoal(m_carrier, false);
     notifyFinished();
 }

@@ -1,5 +1,6 @@
 // Resources moving between heroes, units and the level's stock, and animals saved and
 // delivered.
+#include "game/heroes/CollectResourcesActionItem.h"
 #include "game/heroes/Goal.h"
 #include "game/heroes/ReturnAnimalActionItem.h"
 #include "game/heroes/TakeResourcesActionItem.h"
@@ -103,4 +104,49 @@ TEST(ResourceAndAnimalItems, ADeliveredAnimalCountsForTheGoalsAndLeavesTheLevel)
     EXPECT_FALSE(restored->isActive());
     EXPECT_TRUE(hero->resources.isEmpty());
     EXPECT_FALSE(hero->getGoal());
+}
+
+TEST(ResourceAndAnimalItems, ACollectedPileWithAFallingTimeIsSentAgainAndAPlainOneIsNot)
+{
+    ItemFixture fixture;
+    Game& game = fixture.level("<Unit Type=\"Money\" Position=\"110;110\" FallingDelay=\"3\"/>"
+                               "<Unit Type=\"Brick\" Position=\"170;110\"/>");
+    // The unit of a type still on the field, if any.
+    const auto onField = [&](const wchar_t* type)
+    {
+        const auto range = game.getUnits().equal_range(typeId(type));
+        for (auto it = range.first; it != range.second; ++it)
+            if (!it->second->isRemoved())
+                return it->second;
+        return cUnit::Ptr();
+    };
+    const cUnit::Ptr crate = onField(L"Money");
+    const cUnit::Ptr brick = onField(L"Brick");
+    ASSERT_TRUE(crate && brick);
+    const cUnit::Ptr hero = fixture.add(L"hero", game.cellToPos(Engine::cPoint(3, 3)));
+    const int money = game.getResources().getCount(resourceId(L"Money"));
+    const int carried = crate->resources.getCount(resourceId(L"Money"));
+    ASSERT_GT(carried, 0);
+    // The hero collects each pile for a goal of its own, as the planner sends it.
+    for (const cUnit::Ptr& pile : {crate, brick})
+    {
+        auto goal = boost::make_shared<Goal>(pile, cGameResources());
+        goal->setHero(hero);
+        game.getController().restoreGoal(goal);
+        fixture.startChain({boost::make_shared<CollectResourcesActionItem>(hero, pile, cUnit::Ptr())});
+        fixture.run(2, kDt);
+    }
+    EXPECT_TRUE(crate->isRemoved());
+    EXPECT_TRUE(brick->isRemoved());
+    EXPECT_EQ(game.getResources().getCount(resourceId(L"Money")), money + carried);
+
+    const cUnit::Ptr again = onField(L"Money");
+    ASSERT_TRUE(again) << "a copy of the crate is on its way";
+    EXPECT_NE(again, crate);
+    EXPECT_EQ(again->getState(), eUnitState::hidden) << "it waits its falling time";
+    EXPECT_EQ(again->getCell(), crate->getCell());
+    EXPECT_EQ(again->resources.getCount(resourceId(L"Money")), carried);
+    fixture.run(static_cast<int>(8.0f / kDt), kDt);
+    EXPECT_NE(again->getState(), eUnitState::hidden) << "and lands in the crate's place";
+    EXPECT_FALSE(onField(L"Brick")) << "a pile without a falling time is gone for good";
 }
