@@ -2,9 +2,10 @@
 
 #include "engine/core/cTimer.h"
 #include "engine/devices/cResourceManager.h"
-#include "engine/ui/cProgressFloat.h"
 #include "game/heroes/GameController.h"
 #include "game/heroes/Goal.h"
+#include "game/hud/UnitViewDescription.h"
+#include "game/hud/cUnitProgressView.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
@@ -32,15 +33,17 @@ void ActionItem::load(LevelArchive& archive, const Units&)
 void ActionItem::progressOn(const UnitPtr& unit)
 {
     cUnitView* view = unit ? unit->getView() : nullptr;
-    if (!view || !view->getDescription())
+    const boost::shared_ptr<UnitViewDescription> description =
+        view ? view->getDescription() : boost::shared_ptr<UnitViewDescription>();
+    if (!description)
         throw "ActionItem::progressOn(): unit's view type is not defined";
     // A second bar for the same item would be left behind on the field.
     progressOff();
-    auto* bar = new Engine::cProgressFloat(getPlayView());
+    auto* bar = new cUnitProgressView(getPlayView(), false);
     m_progressView = bar;
     bar->loadXML(Engine::cResourceManager::instance()->getXml("ui/unitprogress.xml", true));
     if (const Game* game = Game::instance())
-        bar->setPosition(game->unitPos(unit));
+        bar->setPosition(game->unitPos(unit) + description->getProgressOffset());
     bar->show();
 }
 
@@ -49,7 +52,8 @@ void ActionItem::setProgress(float percent)
     if (!m_progressView)
         return;
     const float maximum = m_progressView->getMaxValue();
-    m_progressView->setCurrentValue(std::min(std::max(percent, 0.0f), maximum));
+    const float value = std::min(std::max(percent, 0.0f), maximum);
+    m_progressView->setCurrentValue(m_progressView->isReversed() ? maximum - value : value);
 }
 
 void ActionItem::progressOff()

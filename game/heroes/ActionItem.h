@@ -12,10 +12,7 @@
 
 class cUnit;
 
-namespace Engine
-{
-class cProgressFloat;
-}
+class cUnitProgressView;
 
 // The type ids of the action classes: the key of the factory and the first field of every
 // saved action record. The numbers are part of the saved-level format.
@@ -105,7 +102,7 @@ public:
     bool isActive() const { return m_active; }
     bool isDone() const { return m_done; }
     int32_t getTypeId() const { return m_typeId; }
-    Engine::cProgressFloat* getProgressView() const { return m_progressView; }
+    cUnitProgressView* getProgressView() const { return m_progressView; }
 
     Signal started;
     Signal finished;
@@ -126,7 +123,7 @@ protected:
 private:
     int32_t m_typeId;
     // Owned by the view tree; the action only creates it and queues it for deletion.
-    Engine::cProgressFloat* m_progressView = nullptr;
+    cUnitProgressView* m_progressView = nullptr;
 };
 
 // The first item registered with the level's planner (in ascending registration id) whose

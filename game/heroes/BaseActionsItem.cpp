@@ -62,11 +62,8 @@ void BaseActionsItem::start()
 
 void BaseActionsItem::stop()
 {
-    if (m_current)
-    {
-        m_current->stop();
-        m_current.reset();
-    }
+    if (const Ptr current = takeCurrent())
+        current->stop();
     // Stopping a child may reach code that looks at this chain: empty the queue first.
     std::deque<Ptr> children;
     children.swap(m_children);
@@ -86,17 +83,31 @@ void BaseActionsItem::update()
 
 void BaseActionsItem::complete()
 {
-    if (const Ptr current = m_current)
-    {
-        disconnectCurrent();
-        m_current.reset();
+    if (const Ptr current = takeCurrent())
         current->complete();
-    }
+    dropRestAndComplete();
+}
+
+void BaseActionsItem::dropRestAndComplete()
+{
     std::deque<Ptr> children;
     children.swap(m_children);
     for (const Ptr& child : children)
         child->stop();
     ActionItem::complete();
+}
+
+ActionItem::Ptr BaseActionsItem::takeCurrent()
+{
+    const Ptr current = m_current;
+    if (!current)
+        return current;
+    disconnectCurrent();
+    m_current.reset();
+    // The running child heads the queue until it finishes.
+    if (!m_children.empty() && m_children.front() == current)
+        m_children.pop_front();
+    return current;
 }
 
 void BaseActionsItem::add(const Ptr& child)
@@ -132,7 +143,9 @@ void BaseActionsItem::onChildFinished(const Ptr& child)
 
 void BaseActionsItem::onChildCompleted(const Ptr&)
 {
-    complete();
+    // The child completed itself: it is not completed a second time.
+    takeCurrent();
+    dropRestAndComplete();
 }
 
 void BaseActionsItem::connectCurrent()

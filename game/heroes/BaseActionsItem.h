@@ -45,6 +45,10 @@ private:
     void onChildCompleted(const Ptr& child);
     void connectCurrent();
     void disconnectCurrent();
+    // Detaches the running child from the chain and the queue; null when none runs.
+    Ptr takeCurrent();
+    // Stops the queued children and raises the chain's completed signal.
+    void dropRestAndComplete();
 
     std::deque<Ptr> m_children;
     Ptr m_current;

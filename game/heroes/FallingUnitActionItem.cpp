@@ -63,9 +63,6 @@ void FallingUnitActionItem::buildViews()
     m_parachuteDepth = m_parachute->getDeep();
     // Shown when the fall starts, over the unit: a unit waits hidden before it falls.
     m_parachute->hide();
-    m_dust = new Engine::cPyro(parent);
-    Engine::loadChildXML(m_dust, root, L"BaseDust", nullptr);
-    m_dust->hide();
 }
 
 void FallingUnitActionItem::save(LevelArchive& archive, const UnitNumbering& numbering) const
@@ -154,14 +151,16 @@ void FallingUnitActionItem::finish()
         m_unit->showTip(1);
         if (cGameSounds* sounds = cGameSounds::instance())
             sounds->play("base_fall");
+        // The dust is made only when a base lands: a level whose base drops in at its start
+        // loads without a particle library.
+        m_dust = new Engine::cPyro(getPlayView());
+        Engine::loadChildXML(m_dust, Engine::cResourceManager::instance()->getXml("Effects/Fall.xml", true),
+                             L"BaseDust", nullptr);
         if (const cUnitView* view = m_unit->getView())
             m_dust->setPosition(view->getPosition());
         m_dust->play(true, 0.0f);
         m_dust->show();
     }
-    else
-        Engine::cControl::deleteLater(m_dust);
-    m_dust = nullptr;
     m_unit->setAttachedVisible(true);
     m_shadow->hide();
     Engine::cControl::deleteLater(m_shadow);

@@ -37,6 +37,8 @@ public:
     float getFallingSpeed() const { return m_fallingSpeed; }
     Engine::cPicture* getShadow() const { return m_shadow; }
     Engine::cPicture* getParachute() const { return m_parachute; }
+    // The dust of a landed base (owned by the play view, valid while its effect plays); null
+    // before it lands.
     Engine::cPyro* getDust() const { return m_dust; }
 
 private:

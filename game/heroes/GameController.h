@@ -1,9 +1,13 @@
 #pragma once
 
+#include "engine/core/cPoint.h"
+#include "engine/core/cVector2.h"
 #include "game/heroes/ActionItem.h"
 #include "game/heroes/Goal.h"
 #include "game/heroes/UnitProblem.h"
+#include "game/world/GridPathFinder.h"
 #include "game/world/LevelArchive.h"
+#include "game/world/cGameResources.h"
 #include "game/world/cUnit.h"
 
 #include <boost/shared_ptr.hpp>
@@ -13,87 +17,165 @@
 #include <map>
 #include <vector>
 
+class BaseActionsItem;
+
 namespace Engine
 {
 class cView;
 }
 
-// The goal planner of a level: the player's clicks on units become goals, each goal goes to
-// the nearest free hero as a chain of actions, and the running chains are stepped once per
-// frame. One planner is a member of the level model and lives as long as it.
+// The goal planner of a level. The player's clicks on units become goals; each waiting goal,
+// in the order queued, goes to the nearest free hero as a chain of actions built for the kind
+// of its target; the running chains are stepped once per frame; goals not yet worked on are
+// cancelled on the cancel input with their cost refunded. It also starts the chains no hero
+// goal needs: production, the level's automatic production, falling units, the animals'
+// growth, cataclysms and the flood's removal. Its goals and chains are saved with the
+// unfinished level. One planner is a member of the level model and lives as long as it.
 //
-// This is the part of the planner that the level model drives: its problem signals, the
-// level start, the table of running chains (stepped, stopped, saved), the start of a unit's
-// fall, hero parking on a base upgrade and the garbage pictures. The goal queue, the chain
-// builders and the actions themselves join it with the heroes' work.
+// Its operations live in several source files by theme: GameController.cpp (the queue,
+// assignment and running chains), GameControllerStart.cpp (unit problems and the start-up
+// chains), GameControllerChains.cpp (the goal chain builders), GameControllerClicks.cpp (the
+// click handlers) and GameControllerSave.cpp (the saved level).
 class GameController
 {
 public:
     using ProblemSignal = boost::signals2::signal<void(cUnit::Ptr, UnitProblem)>;
+    using GoalPtr = boost::shared_ptr<Goal>;
+    using Route = boost::shared_ptr<CellPath>;
+
+    // What the collect and save-animal builders hand back: the chain (not yet started), the
+    // hero, the route cells and the end offset of the walk.
+    struct ChainPlan
+    {
+        boost::shared_ptr<BaseActionsItem> chain;
+        cUnit::Ptr hero;
+        Route route;
+        Engine::cVector2 endOffset;
+    };
 
     // Raised by the unit click handlers when a clicked unit cannot be served.
     ProblemSignal problemSignal;
     // Raised by the upgrade button of a unit view.
     ProblemSignal upgradeProblemSignal;
 
-    GameController() = default;
+    GameController();
     GameController(const GameController&) = delete;
     GameController& operator=(const GameController&) = delete;
     ~GameController();
 
-    // The level start after the opening briefing: the heroes move into the base, the goal
-    // list is built, the resource texts and the level's input start, and the garbage shows.
+    // --- Queue, assignment and running chains (GameController.cpp) ---
+    // The level start: heroes, goal list, resource texts, automatic production, the
+    // animals' growth, cataclysms, garbage; the goal list is emptied.
     void init();
-    // One frame: every active chain of a copy of the running-chain table is stepped, so
-    // chains that end or start during the step do not disturb the walk.
-    void update();
-    // Stops every running chain (the level is won or left).
-    void stopAllActions();
-    // Gives waiting goals to free heroes; a hero that just parked takes one at once.
-    void assignGoals();
-    // Withdraws every goal that has not started.
-    void cancelGoals();
-    // Brings a unit onto the field by falling: the unit is hidden at once and appears when
-    // its fall begins, `delay` seconds later, taking `fallingTime` seconds.
-    void dropUnit(const cUnit::Ptr& unit, float fallingTime, float delay);
-
-    // Click handlers of the unit views; the animal's runs first.
-    void onUnitClick(Engine::cView* view);
-    void onAnimalClick(Engine::cView* view);
-    // Connected to every unit's level signal: a base that changes level houses one more hero.
-    void handleHeroUnit(const cUnit::Ptr& unit);
-    // Connected to every unit's removed signal.
-    void handleUnit(const cUnit::Ptr& unit);
-    // Shows the garbage pictures of every unit of the level.
     void showAllGarbage();
-
-    // Registers a started chain under the next id; it is stepped until it finishes or is
-    // completed.
+    // Registers a started chain under the next id (the started signal of every top-level
+    // chain leads here); it is stepped until it finishes or is completed.
     void registerChain(const ActionItem::Ptr& chain);
-    // A registered chain ended (finished or completed): it is forgotten.
+    // A registered chain finished or was completed: it is forgotten.
     void onChainDone(int id, const ActionItem::Ptr& chain);
-    size_t runningChainCount() const { return m_chains.size(); }
-    const std::map<int, ActionItem::Ptr>& getRunningChains() const { return m_chains; }
-
+    // One frame: every active chain, in ascending id, of the chains registered before it.
+    void update();
+    // Stops every running chain (the level is won or left); they stay registered.
+    void stopAllActions();
+    // Queues a clicked unit unless the waiting goals fill the list: the cost is taken from
+    // the level at once, the unit taken, its tick shown, and free heroes assigned.
+    void addGoal(cUnit::Ptr target, cGameResources cost, bool upgrade);
+    unsigned countWaitingGoals() const;
+    // Gives each waiting goal, in queue order, to the nearest free hero.
+    void assignGoals();
+    // Builds and starts the goal's chain for the hero; false for a target no builder serves.
+    bool assignGoal(cUnit::Ptr hero, GoalPtr goal);
     // A finished goal leaves the list and its target's tick is hidden.
-    void removeGoal(const boost::shared_ptr<Goal>& goal);
-    const std::list<boost::shared_ptr<Goal>>& getPendingGoals() const { return m_goals; }
-    // Starts the chain that walks the hero back to the base and parks it.
-    void buildReturnChain(const cUnit::Ptr& hero);
+    void removeGoal(GoalPtr goal);
+    // Withdraws every goal whose work has not begun, refunding its cost; heroes on their way
+    // walk home.
+    void cancelGoals();
+    // The level's automatic production ended a period: mills, quests and the base give.
+    void onAutoProduced();
+    void startCataclysm(float delay, int index);
+    void startLinkedCataclysms(cUnit::Ptr unit);
+    // Connected to every unit's level signal: a base that changes level houses one more hero.
+    void handleHeroUnit(cUnit::Ptr unit);
+    // Connected to every unit's removed signal.
+    void handleUnit(cUnit::Ptr unit);
+    // The pipe station is built: the flood goes.
+    void removeFlood();
+    bool hasAutoOutputMill() const;
+    void resumeAutoProduction();
 
-    // The planner's block of the saved level: the running chains (each record beginning with
-    // its type id, units written as their numbers), then the waiting goals.
+    // --- Unit problems and start-up chains (GameControllerStart.cpp) ---
+    // Whether the unit can be served now and what it costs; `blocked` receives the reached
+    // cell nearest to an unreachable unit.
+    UnitProblem getUnitProblem(cUnit::Ptr unit, cGameResources& cost, Engine::cPoint& blocked);
+    UnitProblem checkGoal(cUnit::Ptr unit, const cGameResources& cost, bool checkState,
+                          Engine::cPoint& blocked);
+    UnitProblem checkUpgradeGoal(cUnit::Ptr unit, const cGameResources& cost, bool checkState,
+                                 Engine::cPoint& blocked);
+    // A plant that received its input produces.
+    void startProduction(cUnit::Ptr unit);
+    void startAutoProduction();
+    // Brings a unit onto the field by falling: hidden at once, falling after `delay` seconds
+    // for `fallingTime` seconds.
+    void dropUnit(cUnit::Ptr unit, float fallingTime, float delay);
+    void startAnimalUpgrades();
+    void scheduleCataclysms();
+
+    // --- Goal chain builders (GameControllerChains.cpp) ---
+    Route tryGoAndUpgrade(GoalPtr goal, cUnit::Ptr hero, cUnit::Ptr target, bool unused);
+    void assignMillGoal(cUnit::Ptr hero, GoalPtr goal);
+    void assignPlantGoal(cUnit::Ptr hero, GoalPtr goal);
+    void assignBarrierGoal(cUnit::Ptr hero, GoalPtr goal);
+    void assignRoadGoal(cUnit::Ptr hero, GoalPtr goal);
+    void assignResourceGoal(cUnit::Ptr hero, GoalPtr goal);
+    void assignAnimalGoal(cUnit::Ptr hero, GoalPtr goal);
+    void assignQuestGoal(cUnit::Ptr hero, GoalPtr goal);
+    void assignUpgradeGoal(cUnit::Ptr hero, GoalPtr goal);
+    void assignBonusGoal(cUnit::Ptr hero, GoalPtr goal);
+    void assignFireGoal(cUnit::Ptr hero, GoalPtr goal);
+    void assignRepairGoal(cUnit::Ptr hero, GoalPtr goal);
+    // The hero freed an animal: it carries it to the hospital, or walks home without one.
+    void assignReturnAnimalGoal(cUnit::Ptr hero);
+    ChainPlan buildCollectResourcesChain(cUnit::Ptr hero, cUnit::Ptr target);
+    ChainPlan buildSaveAnimalChain(cUnit::Ptr hero, cUnit::Ptr target);
+    // Walks the hero home and parks it; the chain becomes the hero's walk home.
+    void buildReturnChain(cUnit::Ptr hero);
+    // The same, unloading what the hero carries before it parks.
+    void buildReturnChainWithUnload(cUnit::Ptr hero);
+
+    // --- Click handlers (GameControllerClicks.cpp) ---
+    // The category handler of units whose click needs nothing before onUnitClick.
+    void ignoreUnit(Engine::cView* view);
+    void onUnitClick(Engine::cView* view);
+    // Runs before onUnitClick for animals.
+    void onAnimalClick(Engine::cView* view);
+    // The upgrade button of a unit view.
+    void onUnitViewClick(Engine::cView* view);
+
+    // --- The saved level (GameControllerSave.cpp) ---
+    // The running chains in ascending id, then the goals front first, each list after its
+    // 4-byte count.
     void save(LevelArchive& archive, const UnitNumbering& numbering) const;
-    // Reads the block back; `units` are the restored units in number order.
+    // Reads the block back into this new planner; throws the archive's error for records
+    // that do not fit the level.
     void restore(LevelArchive& archive, const std::vector<cUnit::Ptr>& units);
     // A goal read back: into the list, to its hero, its tick shown while it waits.
-    void restoreGoal(const boost::shared_ptr<Goal>& goal);
+    void restoreGoal(GoalPtr goal);
+
+    size_t runningChainCount() const { return m_runningChains.size(); }
+    const std::map<int, ActionItem::Ptr>& getRunningChains() const { return m_runningChains; }
+    const std::list<GoalPtr>& getPendingGoals() const { return m_pendingGoals; }
+    const ActionItem::Ptr& getAutoProductionItem() const { return m_autoProductionItem; }
 
 private:
+    // After a restore: the walks home back on their heroes, the goals' chains on the goals.
+    void relinkRestoredChains();
+    // Connects the chain's started signal to the registration and starts it.
+    void startChain(const ActionItem::Ptr& chain);
     // Shows or hides the goal tick over the unit's view.
     static void setGoalTick(const cUnit::Ptr& unit, bool visible);
 
     int m_chainCounter = 0;
-    std::map<int, ActionItem::Ptr> m_chains;
-    std::list<boost::shared_ptr<Goal>> m_goals;
+    std::map<int, ActionItem::Ptr> m_runningChains;
+    ActionItem::Ptr m_autoProductionItem;
+    std::list<GoalPtr> m_pendingGoals;
 };

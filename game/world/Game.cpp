@@ -6,6 +6,7 @@
 #include "engine/core/cString.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/ui/cPicture.h"
+#include "game/heroes/Goal.h"
 #include "game/hud/TooltipManager.h"
 #include "game/hud/cPointerView.h"
 #include "game/screens/BestTimes.h"
@@ -79,6 +80,26 @@ Game::~Game()
     // reach this model or its planner any more.
     for (auto& connection : m_unitConnections)
         connection.disconnect();
+    // A unit holds its goal and its walk home, and they hold the unit: a level left while
+    // heroes work would keep every unit they reach alive.
+    for (const auto& entry : m_unitsByType)
+        releaseUnitLinks(entry.second);
+    for (const auto& goal : m_controller.getPendingGoals())
+    {
+        releaseUnitLinks(goal->getTarget());
+        releaseUnitLinks(goal->getHero());
+    }
+}
+
+void Game::releaseUnitLinks(const cUnit::Ptr& unit)
+{
+    if (!unit)
+        return;
+    if (unit->getGoal())
+        unit->resetGoal();
+    unit->homeChain.reset();
+    for (const cUnit::Ptr& child : unit->getAttached())
+        releaseUnitLinks(child);
 }
 
 void Game::reportError(const std::string& text)

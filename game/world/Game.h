@@ -217,6 +217,8 @@ public:
     const std::string& getRestoreError() const { return m_restoreError; }
     void saveUnit(LevelArchive& archive, const cUnit::Ptr& unit, const UnitNumbering& numbering);
     int restoreUnit(LevelArchive& archive, cUnit::Ptr& unit);
+    // Frees the cells of every building of the level file before the saved units come back.
+    void freeBuildingCells(const boost::shared_ptr<Engine::cProperties>& root);
 
     // Writes a failure that cannot be passed on to the standard error stream and the log
     // "error".
@@ -225,6 +227,8 @@ public:
     static void logLevelNote(const std::string& text);
 
 private:
+    // Drops the goal and the walk home of the unit and of the units attached to it.
+    static void releaseUnitLinks(const cUnit::Ptr& unit);
     void setLevelFile(const std::wstring& path) { m_levelPath = path; }
     void readBuilding(LevelFileReader& reader, const boost::shared_ptr<Engine::cProperties>& node, int index);
     // Checks a resource list of the level file: known names, whole counts.

@@ -18,6 +18,7 @@
 #include "game/screens/CPlayState.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelFileReader.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTip.h"
 #include "game/world/UnitTypeInfo.h"
@@ -235,6 +236,7 @@ void Game::restoreLevelBytes(const std::vector<uint8_t>& bytes, const std::strin
     m_levelPath = path;
     loadLevelSettings(root);
     registerUnitType(0);
+    freeBuildingCells(root);
 
     const int count = archive.readCount(kMinUnitBytes);
     std::vector<cUnit::Ptr> units;
@@ -290,6 +292,30 @@ void Game::restoreLevelBytes(const std::vector<uint8_t>& bytes, const std::strin
     Engine::cProps::set<int>(L"CurrentLevel", level);
     buildLevelGoals();
     m_controller.showAllGarbage();
+}
+
+void Game::freeBuildingCells(const boost::shared_ptr<Engine::cProperties>& root)
+{
+    // The cells of the level file's buildings start free, as a destroyed building leaves them;
+    // the saved units block theirs again. A barrier cleared before the save stays cleared.
+    Engine::tPropertiesPtr buildings;
+    if (!root->getChild(L"Buildings", buildings))
+        return;
+    const LevelFileReader reader(m_levelPath);
+    Engine::tPropertiesList children;
+    buildings->getChildren(children);
+    for (size_t i = 0; i < children.size(); ++i)
+    {
+        Engine::tPropertiesPtr list;
+        if (!children[i]->getChild(L"FreeCells", list))
+            continue;
+        Engine::tPropertiesList cells;
+        list->getChildren(cells);
+        const std::string where = "Buildings, unit " + std::to_string(i + 1) + ", FreeCells";
+        for (const auto& cell : cells)
+            m_occupancy.setCellFlags(reader.readCell(cell, L"Pos", m_occupancy, where), 0);
+    }
+    occupancyChanged();
 }
 
 int Game::restoreUnit(LevelArchive& archive, cUnit::Ptr& unit)
@@ -428,10 +454,11 @@ int Game::restoreUnit(LevelArchive& archive, cUnit::Ptr& unit)
             const int tipType = tip->tipType;
             if (tipType < 0 || tipType > 2)
                 archive.fail("a tip of the type " + std::to_string(tipType));
-            if (tip->done)
-                continue;
+            // A tip shown already stays with its unit, so that the level saved again holds
+            // the same bytes, but the tutorial never shows it again.
             unit->tips.push_back(tip);
-            cTutorial::instance().addTip(tip);
+            if (!tip->done)
+                cTutorial::instance().addTip(tip);
         }
     }
 

@@ -91,9 +91,11 @@ TEST(ScriptedEffectItems, AUnitFallsFromItsDrawnHeightAtTheDrawnSpeedAndABaseLan
     EXPECT_GE(drop->getFallingSpeed(), heights.x / baseTimes.y - 1e-3f);
     fixture.startChain({drop});
     EXPECT_FALSE(drop->getParachute()->isShown());
-    Engine::cPyro* dust = drop->getDust();
+    EXPECT_EQ(drop->getDust(), nullptr) << "made when the base lands";
     const int plays = fixture.mixer->count("play");
     ASSERT_GT(fixture.runUntilDone(drop, kDt, 1000), 0);
+    Engine::cPyro* dust = drop->getDust();
+    ASSERT_NE(dust, nullptr);
     EXPECT_EQ(fixture.mixer->count("play"), plays + 1) << "base_fall";
     EXPECT_TRUE(dust->isShown());
     EXPECT_TRUE(dust->isRunning());

@@ -1,10 +1,10 @@
 // Work at a target: the hero and its tool stand at the target's work points, the bar fills
 // once the tool has prepared, and the work's effect lands at its end; the 51-byte work
 // record goes on where it stopped.
-#include "engine/ui/cProgressFloat.h"
 #include "game/heroes/DestroyActionItem.h"
 #include "game/heroes/FireActionItem.h"
 #include "game/heroes/Goal.h"
+#include "game/hud/cUnitProgressView.h"
 #include "game/hud/cUnitView.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"

@@ -31,7 +31,10 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <regex>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -111,7 +114,30 @@ protected:
             loadEffect(path);
             return true;
         }
+        if (extension == "play")
+        {
+            checkScript(path);
+            return true;
+        }
         return false;
+    }
+
+    // A level's winning script (levelplay reads it): comments and "at T VERB ..." lines only.
+    void checkScript(const std::string& path)
+    {
+        std::vector<char> bytes;
+        files.readFile(path, bytes);
+        std::istringstream text(std::string(bytes.begin(), bytes.end()));
+        static const std::regex line(
+            R"(\s*(#.*)?|at [0-9.]+ ((click|upgrade) [A-Za-z]+(#[0-9]+)?|cancel|save|restore)\s*(#.*)?)");
+        std::string row;
+        int number = 0;
+        while (std::getline(text, row))
+        {
+            ++number;
+            EXPECT_TRUE(std::regex_match(row, line)) << path << ":" << number << ": " << row;
+        }
+        EXPECT_GT(number, 0) << path;
     }
 
     // Every emitter of an effect file emits and draws for half a second.

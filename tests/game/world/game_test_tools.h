@@ -29,6 +29,7 @@
 #include "platform/sound/RecordingMixer.h"
 #include "tests/support/RecordingFactory.h"
 #include "tests/support/ScopedEnv.h"
+#include "tests/support/SilentParticles.h"
 #include "tests/support/TempDir.h"
 
 #include <memory>
@@ -190,6 +191,8 @@ public:
     }
 
 private:
+    // The level's actions play these effects; the recording device has no particle library.
+    Test::SilentParticles m_particles{"Effects/Smoke.pyro", "Effects/Sparkle.pyro", "Effects/Firework.pyro"};
     Test::TempDir m_home;
     Test::ScopedEnv m_dataHome;
 

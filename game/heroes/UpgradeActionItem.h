@@ -1,0 +1,13 @@
+#pragma once
+#include "game/heroes/WorkActionItem.h"
+class UpgradeActionItem final : public WorkActionItem
+{
+public:
+    UpgradeActionItem();
+    UpgradeActionItem(const UnitPtr& hero, const UnitPtr& target, const UnitPtr& attachUnit);
+    void start() override;
+    void update() override;
+
+protected:
+    void finish() override;
+};

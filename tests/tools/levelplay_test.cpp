@@ -1,0 +1,200 @@
+// levelplay over the game's own levels: each is won by the script beside it, also when the
+// player leaves the level and continues it at several times; a level left and continued saves
+// the same bytes again; an empty script wins nothing; a refused click names its problem; a
+// cancel gives the cost back; and a bad script or save file is refused with its name.
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+const std::string kLevelplay = QUILL_BINARY_DIR "/tools/levelplay";
+const std::string kData = QUILL_SOURCE_DIR "/data";
+
+struct PlayRun
+{
+    std::string output;
+    int status = -1;
+};
+
+PlayRun levelplay(const std::string& arguments)
+{
+    PlayRun run;
+    FILE* pipe = popen((kLevelplay + " --data " + kData + " " + arguments + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    size_t read = 0;
+    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.output.append(buffer, read);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string level(int n)
+{
+    return kData + "/Levels/n" + std::to_string(n) + ".xml";
+}
+
+// The level clock of the last line, -1 without one.
+float clockOf(const std::string& output)
+{
+    std::smatch match;
+    static const std::regex last("won=(\\d) clock=([0-9.]+) medal=(\\w+) frames=(\\d+) open_goals=(-?\\d+)");
+    if (!std::regex_search(output, match, last))
+        return -1.0f;
+    return std::stof(match[2]);
+}
+
+struct Line
+{
+    float time;
+    std::string text;
+};
+
+// The script's commands with their times, comments dropped.
+std::vector<Line> readScript(const std::string& path)
+{
+    std::ifstream in(path);
+    std::vector<Line> lines;
+    std::string text;
+    while (std::getline(in, text))
+    {
+        std::istringstream words(text);
+        std::string at;
+        float time = 0.0f;
+        if (words >> at && at == "at" && words >> time)
+            lines.push_back({time, text});
+    }
+    return lines;
+}
+
+// The script with more commands put in at their times.
+std::string withCommands(const std::vector<Line>& script, const std::vector<Line>& extra)
+{
+    std::vector<Line> all = script;
+    for (const Line& line : extra)
+    {
+        auto at = all.begin();
+        while (at != all.end() && at->time <= line.time)
+            ++at;
+        all.insert(at, line);
+    }
+    std::string text;
+    for (const Line& line : all)
+        text += line.text + "\n";
+    return text;
+}
+
+class ShippedLevel : public ::testing::TestWithParam<int>
+{
+};
+
+} // namespace
+
+TEST_P(ShippedLevel, IsWonByItsScriptAlsoWhenLeftAndContinuedOnTheWay)
+{
+    const int n = GetParam();
+    const std::string script = kData + "/Levels/n" + std::to_string(n) + ".play";
+    const PlayRun plain = levelplay(level(n) + " " + script);
+    ASSERT_EQ(plain.status, 0) << plain.output;
+    EXPECT_NE(plain.output.find("won=1"), std::string::npos) << plain.output;
+    EXPECT_NE(plain.output.find("open_goals=0"), std::string::npos) << plain.output;
+    const float clock = clockOf(plain.output);
+    ASSERT_GT(clock, 0.0f);
+
+    // Left and continued at a quarter, half and three quarters of the way: still won, and a
+    // level continued and left again at once saves the very same bytes. The saved clock holds
+    // whole seconds, so the level is left on a whole second.
+    const std::vector<Line> lines = readScript(script);
+    ::Test::TempDir folder;
+    std::vector<Line> extra;
+    for (float part : {0.25f, 0.5f, 0.75f})
+    {
+        const float at = std::floor(clock * part);
+        const std::string t = std::to_string(static_cast<int>(at));
+        for (const char* verb : {" save", " restore", " save", " restore"})
+            extra.push_back({at, "at " + t + verb});
+    }
+    const std::string saving = (folder.path() / "saving.play").string();
+    std::ofstream(saving) << withCommands(lines, extra);
+    const std::string saves = (folder.path() / "saves").string();
+    const PlayRun resumed = levelplay("--keep-saves " + saves + " " + level(n) + " " + saving);
+    ASSERT_EQ(resumed.status, 0) << resumed.output;
+    EXPECT_NE(resumed.output.find("won=1"), std::string::npos) << resumed.output;
+    for (int pair = 0; pair < 3; ++pair)
+    {
+        const std::string first = ::Test::readFile(saves + "/save-" + std::to_string(2 * pair + 1) + ".bin");
+        const std::string second = ::Test::readFile(saves + "/save-" + std::to_string(2 * pair + 2) + ".bin");
+        ASSERT_FALSE(first.empty());
+        EXPECT_EQ(first, second) << "save " << 2 * pair + 1 << " restored and saved again";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Levelplay, ShippedLevel, ::testing::Range(0, 6));
+
+TEST(Levelplay, AnEmptyScriptWinsNothingAndRefusalsAndCancelsAreReported)
+{
+    ::Test::TempDir folder;
+    const std::string empty = (folder.path() / "empty.play").string();
+    std::ofstream(empty) << "# nothing\n";
+    const PlayRun idle = levelplay("--max-time 60 " + level(0) + " " + empty);
+    EXPECT_EQ(idle.status, 1) << idle.output;
+    EXPECT_NE(idle.output.find("won=0 clock=60"), std::string::npos) << idle.output;
+    EXPECT_NE(idle.output.find("medal=none"), std::string::npos);
+
+    // The road lies behind the rubble: refused for want of a route. The rubble costs 2 Money,
+    // given back by a cancel before a hero reaches it.
+    const std::string refused = (folder.path() / "refused.play").string();
+    std::ofstream(refused) << "at 0.5 click Road\nat 1 click Rubble  # queued\nat 1.5 cancel\n";
+    const PlayRun run = levelplay("--max-time 5 " + level(0) + " " + refused);
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("Road#1 refused: problem 1 NoRoute"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("goal Rubble#1 queued"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("cancel, refund Money:2"), std::string::npos) << run.output;
+}
+
+TEST(Levelplay, ABadScriptOrSaveIsRefusedWithItsName)
+{
+    ::Test::TempDir folder;
+    const std::string script = (folder.path() / "bad.play").string();
+    std::ofstream(script) << "at 1 click Rubble\nat 2 jump\n";
+    PlayRun run = levelplay(level(0) + " " + script);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("bad.play:2: unknown verb \"jump\""), std::string::npos) << run.output;
+
+    std::ofstream(script) << "at 1 click Dragon\n";
+    run = levelplay(level(0) + " " + script);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("bad.play:1:"), std::string::npos) << run.output;
+
+    run = levelplay(kData + "/Levels/n99.xml " + script);
+    EXPECT_EQ(run.status, 2) << run.output;
+
+    // A save whose planner block names units the level does not have.
+    const std::string saves = (folder.path() / "saves").string();
+    std::ofstream(script) << "at 3 click Rubble\nat 4 save\n";
+    run = levelplay("--keep-saves " + saves + " " + level(0) + " " + script);
+    std::string bytes = ::Test::readFile(saves + "/save-1.bin");
+    ASSERT_GT(bytes.size(), 64u);
+    // The level's resources end with the planner's block; its last goal names its target
+    // first: an unknown unit there.
+    const std::string broken = (folder.path() / "broken.bin").string();
+    for (size_t i = bytes.size() - 40; i < bytes.size() - 8; ++i)
+        bytes[i] = static_cast<char>(0x7F);
+    std::ofstream(broken, std::ios::binary) << bytes;
+    std::ofstream(script) << "";
+    run = levelplay("--restore " + broken + " " + level(0) + " " + script);
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_NE(run.output.find("cannot be continued"), std::string::npos) << run.output;
+}
