@@ -53,6 +53,7 @@
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "platform/sound/RecordingMixer.h"
+#include "tests/support/LevelScript.h"
 #include "tests/support/RecordingFactory.h"
 #include "tests/support/SilentParticles.h"
 
@@ -133,94 +134,35 @@ const char* problemName(UnitProblem problem)
     return index >= 0 && index < 8 ? names[index] : "?";
 }
 
-// One line of the script.
-struct Command
+// One line of the script, its unit type named as the game names types.
+struct Command : Test::ScriptLine
 {
-    enum Verb
-    {
-        Click,
-        Upgrade,
-        Cancel,
-        Save,
-        Restore
-    };
-    float time = 0.0f;
-    Verb verb = Click;
-    std::wstring type;
-    int index = 1;
-    int line = 0;
+    std::wstring unitType;
 };
 
 std::vector<Command> readScript(const std::string& path)
 {
-    std::ifstream file(path);
-    if (!file)
-        throw BadInput{path + ": cannot be read"};
-    std::vector<Command> commands;
-    std::string text;
-    int line = 0;
-    float last = 0.0f;
-    while (std::getline(file, text))
+    std::vector<Test::ScriptLine> lines;
+    try
     {
-        ++line;
-        // A "#" starts a comment unless it follows a type name (TYPE#K).
-        std::string content;
-        for (size_t i = 0; i < text.size(); ++i)
-        {
-            if (text[i] == '#' && (i == 0 || std::isspace(static_cast<unsigned char>(text[i - 1]))))
-                break;
-            content += text[i];
-        }
-        std::istringstream words(content);
-        std::string at;
-        if (!(words >> at))
-            continue;
-        const auto bad = [&](const std::string& why)
-        { return BadInput{path + ":" + std::to_string(line) + ": " + why}; };
+        lines = Test::readLevelScript(path);
+    }
+    catch (const std::runtime_error& failure)
+    {
+        throw BadInput{failure.what()};
+    }
+    std::vector<Command> commands;
+    for (const Test::ScriptLine& line : lines)
+    {
         Command command;
-        command.line = line;
-        std::string time;
-        std::string verb;
-        if (at != "at" || !(words >> time >> verb))
-            throw bad("expected \"at TIME VERB ...\"");
-        char* end = nullptr;
-        command.time = std::strtof(time.c_str(), &end);
-        if (end == time.c_str() || *end != '\0' || !std::isfinite(command.time) || command.time < 0.0f)
-            throw bad("\"" + time + "\" is no time in seconds");
-        if (command.time < last)
-            throw bad("the times must not go back");
-        last = command.time;
-        if (verb == "click" || verb == "upgrade")
+        static_cast<Test::ScriptLine&>(command) = line;
+        if (line.verb == Test::ScriptLine::Click || line.verb == Test::ScriptLine::Upgrade)
         {
-            command.verb = verb == "click" ? Command::Click : Command::Upgrade;
-            std::string unit;
-            if (!(words >> unit))
-                throw bad(verb + " needs a unit type");
-            const size_t hash = unit.find('#');
-            if (hash != std::string::npos)
-            {
-                const std::string number = unit.substr(hash + 1);
-                if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos ||
-                    number.size() > 6 || std::stoi(number) < 1)
-                    throw bad("\"" + unit + "\": the number after # counts from 1");
-                command.index = std::stoi(number);
-                unit.erase(hash);
-            }
-            command.type = Engine::fromUtf8(unit);
-            if (GameConfig::instance().unitNames().find(command.type) < 0)
-                throw bad("\"" + unit + "\" is no unit type of \"Units/Units.xml\"");
+            command.unitType = Engine::fromUtf8(line.type);
+            if (GameConfig::instance().unitNames().find(command.unitType) < 0)
+                throw BadInput{path + ":" + std::to_string(line.line) + ": \"" + line.type +
+                               "\" is no unit type of \"Units/Units.xml\""};
         }
-        else if (verb == "cancel")
-            command.verb = Command::Cancel;
-        else if (verb == "save")
-            command.verb = Command::Save;
-        else if (verb == "restore")
-            command.verb = Command::Restore;
-        else
-            throw bad("unknown verb \"" + verb + "\"");
-        std::string extra;
-        if (words >> extra)
-            throw bad("\"" + extra + "\" follows the command");
         commands.push_back(command);
     }
     return commands;
@@ -340,12 +282,12 @@ public:
 
     void click(const Command& command, bool upgrade)
     {
-        const cUnit::Ptr unit = find(command.type, command.index);
+        const cUnit::Ptr unit = find(command.unitType, command.index);
         if (!unit)
         {
-            std::cout << "at " << clock() << " s: no " << Engine::toUtf8(command.type) << "#" << command.index
-                      << " to " << (upgrade ? "upgrade" : "click") << " (script line " << command.line
-                      << ")\n";
+            std::cout << "at " << clock() << " s: no " << Engine::toUtf8(command.unitType) << "#"
+                      << command.index << " to " << (upgrade ? "upgrade" : "click") << " (script line "
+                      << command.line << ")\n";
             return;
         }
         m_clicked = label(unit);

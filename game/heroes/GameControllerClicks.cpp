@@ -33,33 +33,6 @@ cUnit::Ptr unitOf(Engine::cView* view)
     return unitView ? unitView->getUnit() : cUnit::Ptr();
 }
 
-// While the tutorial points at a unit, only that unit may be clicked (and none while its tip
-// waits for an upgrade); a click on it hides the tip. True when the click goes on.
-bool passesTutorialForClick(const cUnit::Ptr& unit)
-{
-    cTutorial& tutorial = cTutorial::instance();
-    const cUnit::Ptr pointed = tutorial.getPointedUnit();
-    if (!pointed)
-        return true;
-    if (tutorial.isUpgradeRestricted() || pointed != unit)
-        return false;
-    tutorial.hideTip();
-    return true;
-}
-
-// While the tutorial waits for an upgrade, only the pointed unit's button works.
-bool passesTutorialForUpgrade(const cUnit::Ptr& unit)
-{
-    cTutorial& tutorial = cTutorial::instance();
-    const cUnit::Ptr pointed = tutorial.getPointedUnit();
-    if (!pointed || !tutorial.isUpgradeRestricted())
-        return true;
-    if (pointed != unit)
-        return false;
-    tutorial.hideTip();
-    return true;
-}
-
 bool isQueueable(UnitProblem problem)
 {
     return problem == NoProblem || problem == NoFreeHero;
@@ -100,7 +73,7 @@ void GameController::onUnitClick(Engine::cView* view)
     game->playUnitStateSound(unit);
     if (isOfCategory(unit, UnitCategory::animal))
         return;
-    if (!passesTutorialForClick(unit))
+    if (!cTutorial::instance().allowsClick(unit, false))
         return;
     if (unit->typeName == L"BarrierFlood")
         return;
@@ -130,7 +103,7 @@ void GameController::onAnimalClick(Engine::cView* view)
     if (!game || !unit || unit->isRemoved())
         return;
     const auto type = unit->getTypeInfo();
-    if (!passesTutorialForClick(unit))
+    if (!cTutorial::instance().allowsClick(unit, false))
         return;
     cGameResources cost;
     Engine::cPoint blocked = kNoCell;
@@ -166,7 +139,7 @@ void GameController::onUnitViewClick(Engine::cView* view)
     const auto info = unit->getActiveLevelInfo();
     if (!info)
         return;
-    if (!passesTutorialForUpgrade(unit))
+    if (!cTutorial::instance().allowsClick(unit, true))
         return;
     Engine::cPoint blocked = kNoCell;
     if (isOfCategory(unit, UnitCategory::mill) || isOfCategory(unit, UnitCategory::plant))

@@ -432,7 +432,10 @@ void cUnitView::refreshUpgradeButtonState()
     if (affordable && m_unit->getState() == eUnitState::idle)
     {
         m_upgradeButton->setShowDisabled(false);
-        m_unit->showTip(4);
+        // The upgrade pointer points at a button the player sees: a building not yet built
+        // (or at its last level) has none, and its pointer would hold every other click.
+        if (m_upgradeButton->isVisible())
+            m_unit->showTip(4);
     }
     else
     {

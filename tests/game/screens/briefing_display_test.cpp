@@ -17,8 +17,8 @@ namespace
 {
 
 // The town hall up to the right, a rubble heap on the left that no route reaches (its cells
-// are walled off) and one that the heroes can clear. The briefing looks at the walled heap,
-// asks the player to go on, then looks at the other.
+// are walled off; its tip tells why clicks on it are refused) and one that the heroes can clear. The briefing
+// looks at the walled heap, asks the player to go on, then looks at the other.
 std::string levelXml()
 {
     std::string cells;
@@ -51,7 +51,7 @@ bool anyOtherThan(const std::vector<uint32_t>& pixels, uint32_t colour, int tole
     return std::any_of(pixels.begin(), pixels.end(), [&](uint32_t c) { return !near(c, colour, tolerance); });
 }
 
-TEST(Briefing, TheOpeningBriefingPlaysToItsEndThenTheLevelStartsAndItsTipsAppear)
+TEST(Briefing, TheOpeningBriefingPlaysToItsEndThenTheLevelStartsAndItsTimedAndRefusedClickTipsAppear)
 {
     ASSERT_TRUE(x().error.empty()) << x().error;
     GameScreen screen;
@@ -120,6 +120,18 @@ TEST(Briefing, TheOpeningBriefingPlaysToItsEndThenTheLevelStartsAndItsTipsAppear
     EXPECT_TRUE(until([&] { return near(screen.pixel(560, 110), 0xF4E9D0, 30); }, 5.0))
         << std::hex << screen.pixel(560, 110) << " the tip's bubble";
     saveShot(screen, "tutorial_tip");
+
+    // Clicks on the walled heap are refused for want of a way: the first passes quietly, the
+    // second brings the heap's tip in the same bubble once the timed one has gone.
+    EXPECT_TRUE(until([&] { return !near(screen.pixel(560, 110), 0xF4E9D0, 30); }, 10.0))
+        << "the timed tip goes after its time";
+    screen.click(190, 252);
+    GameScreen::pause(1500);
+    EXPECT_FALSE(near(screen.pixel(560, 110), 0xF4E9D0, 30)) << "no tip after one refused click";
+    screen.click(190, 252);
+    EXPECT_TRUE(until([&] { return near(screen.pixel(560, 110), 0xF4E9D0, 30); }, 5.0))
+        << std::hex << screen.pixel(560, 110) << " the tip after the second refused click";
+    saveShot(screen, "tutorial_refused_tip");
 
     EXPECT_EQ(game.close(), 0) << game.traces();
 }

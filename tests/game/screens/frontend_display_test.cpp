@@ -45,23 +45,6 @@ std::string utf16(const std::string& ascii)
     return bytes;
 }
 
-// Skips the logos with key presses (each press and release skips one): the menu must come
-// well before the twelve seconds the three logos take by themselves. The pointer stands on the
-// window, which has the keys without a window manager; a key is held long enough for a slow
-// frame of a loaded machine to see it.
-bool skipLogos(GameScreen& screen, const GameProgram& game)
-{
-    screen.moveTo(512, 384);
-    for (int i = 0; i < 7; ++i)
-    {
-        // Once the intro has gone, a key would reach the menu.
-        if (game.waitFor("CIntroState Cleanup\n", 1, 0.8))
-            break;
-        screen.key(XK_space, 200);
-    }
-    return game.waitFor("CMenuState Init\n", 1, 2.0);
-}
-
 TEST(FrontEndProgram, AFirstPlayerIsAskedTheNameSetsTheMusicAndStartsTheFirstLevelFromTheMap)
 {
     ASSERT_TRUE(x().error.empty()) << x().error;

@@ -1,0 +1,446 @@
+// The whole game played through the real program, from an empty shared folder, under an X
+// server of the test's own: keys and clicks go through the X server as a player's would, the
+// level is won by the clicks of its play script (data/Levels/n<N>.play), and every screen the
+// run passes is kept as screenshots/game_e2e_*.png in the build folder.
+#include <gtest/gtest.h>
+
+#include "engine/core/FromString.h"
+#include "engine/core/StringUtils.h"
+#include "engine/core/cVector2.h"
+#include "engine/core/cXmlPropertiesPooled.h"
+#include "tests/support/LevelScript.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+// After the test framework: Xlib's macros clash with its names.
+#include "tests/game/screens/display_test_tools.h"
+
+namespace
+{
+
+using namespace DisplayTest;
+
+const std::string kData = std::string(QUILL_SOURCE_DIR) + "/data/";
+
+// Places on the 1024 x 768 screen, from the layouts.
+constexpr int kMenuPlayX = 820;
+constexpr int kMenuPlayY = 360;
+constexpr int kResultsOkX = 512;
+constexpr int kResultsOkY = 554;
+// The first page's two level nodes ("Map/Map.xml").
+constexpr int kNodeX[2] = {200, 824};
+constexpr int kNodeY = 560;
+
+Engine::tPropertiesPtr readXml(const std::string& relative)
+{
+    const std::string bytes = ::Test::readFile(kData + relative);
+    if (bytes.empty())
+        throw std::runtime_error(kData + relative + ": cannot be read");
+    return Engine::cXmlPropertiesPooled::fromBuffer(bytes.data(), bytes.size(), relative);
+}
+
+// Where the player clicks the units a script names: a unit's view stands at the unit's place
+// in the level file, moved by the offset of the view state its type shows when idle at its
+// first level ("Units/<Type>.xml").
+class UnitPlaces
+{
+public:
+    explicit UnitPlaces(int level)
+    {
+        const Engine::tPropertiesPtr root = readXml("Levels/n" + std::to_string(level) + ".xml");
+        Engine::tPropertiesPtr buildings;
+        if (!root->getChild(L"Buildings", buildings))
+            return;
+        Engine::tPropertiesList units;
+        buildings->getChildren(L"Unit", units);
+        for (const Engine::tPropertiesPtr& unit : units)
+        {
+            const std::string type = Engine::toUtf8(unit->getAttribute(L"Type"));
+            Engine::cVector2 position;
+            Engine::fromString(position, unit->getAttribute(L"Position"));
+            m_places[type].push_back(position + idleOffset(type));
+        }
+    }
+
+    // The screen point of the `index`-th unit (from 1) of a type; false when the level has none.
+    bool find(const std::string& type, int index, Engine::cVector2& place) const
+    {
+        const auto found = m_places.find(type);
+        if (found == m_places.end() || index < 1 || static_cast<size_t>(index) > found->second.size())
+            return false;
+        place = found->second[static_cast<size_t>(index) - 1];
+        return true;
+    }
+
+private:
+    static Engine::cVector2 idleOffset(const std::string& type)
+    {
+        const Engine::tPropertiesPtr view = readXml("Units/" + type + ".xml");
+        std::wstring idle = L"idle";
+        Engine::tPropertiesPtr matrix;
+        Engine::tPropertiesPtr first;
+        if (view->getChild(L"UpStatesMatrix", matrix) && matrix->getChildAt(0, first) &&
+            !first->getAttribute(L"idle").empty())
+            idle = first->getAttribute(L"idle");
+        Engine::tPropertiesPtr states;
+        Engine::tPropertiesList list;
+        if (view->getChild(L"ViewStates", states))
+            states->getChildren(L"State", list);
+        Engine::cVector2 offset;
+        for (const Engine::tPropertiesPtr& state : list)
+            if (state->getAttribute(L"Name") == idle)
+                Engine::fromString(offset, state->getAttribute(L"posoffset"));
+        return offset;
+    }
+
+    std::map<std::string, std::vector<Engine::cVector2>> m_places;
+};
+
+// Waits for the traces to hold `text` once more than they do now, after `action`.
+bool after(const GameProgram& game, const std::string& text, const std::function<void()>& action,
+           double seconds = 60.0)
+{
+    const int before = game.count(text);
+    action();
+    return game.waitFor(text, before + 1, seconds);
+}
+
+// Plays a running level by its script as a player would: each click when the level's clock
+// reaches the line's time (a level continued from a save starts at the clock it was left at,
+// the lines before it played then). The clock runs while the level is the top state (a briefing, a tip
+// or a panel over it stops it), which the play state's traces tell; a frame of a slow machine
+// moves the clock less than the time it takes, so each click comes a little late rather than
+// early. A briefing that opens on the way is read to its end with key presses.
+class ScriptedPlay
+{
+public:
+    ScriptedPlay(GameScreen& screen, const GameProgram& game, int level, float clock)
+        : m_screen(screen), m_game(game), m_places(level),
+          m_lines(::Test::readLevelScript(kData + "Levels/n" + std::to_string(level) + ".play")),
+          m_clock(clock), m_resumes(game.count("CPlayState Resume\n")),
+          m_pauses(game.count("CPlayState Pause\n")), m_briefings(game.count("BriefState::Init()\n")),
+          m_last(std::chrono::steady_clock::now())
+    {
+        m_running = m_resumes > m_pauses;
+        // A continued level: the lines up to the clock it was left at were played before.
+        while (clock > 0.0f && m_next < m_lines.size() && m_lines[m_next].time <= clock)
+            ++m_next;
+    }
+
+    float clock() const { return m_clock; }
+
+    // Runs the script's lines up to the level clock `until` (all of them when negative), then
+    // waits for that clock; false with `why` set when the level cannot go on.
+    bool playUntil(float until, std::string& why)
+    {
+        while (m_next < m_lines.size() && (until < 0.0f || m_lines[m_next].time <= until))
+        {
+            const ::Test::ScriptLine& line = m_lines[m_next];
+            if (!waitForClock(line.time * 1.1f + 0.5f, why))
+                return false;
+            if (line.verb != ::Test::ScriptLine::Click)
+            {
+                why = "line " + std::to_string(line.line) + ": only clicks are played on the screen";
+                return false;
+            }
+            Engine::cVector2 place;
+            if (!m_places.find(line.type, line.index, place))
+            {
+                why = "line " + std::to_string(line.line) + ": no " + line.type + "#" +
+                      std::to_string(line.index) + " in the level";
+                return false;
+            }
+            m_screen.click(static_cast<int>(place.x), static_cast<int>(place.y));
+            ++m_next;
+        }
+        return until < 0.0f || waitForClock(until, why);
+    }
+
+    // Plays the rest of the script and waits for the level to end, the results panel on top.
+    bool playToTheEnd(std::string& why)
+    {
+        const int panels = m_game.count("CDialogState Init\n");
+        if (!playUntil(-1.0f, why))
+            return false;
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(150);
+             std::chrono::steady_clock::now() < end;)
+        {
+            if (m_game.count("CDialogState Init\n") > panels)
+                return true;
+            if (!step(why))
+                return false;
+        }
+        why = "the level was not won by " + std::to_string(m_clock) + " s of its clock";
+        return false;
+    }
+
+private:
+    bool waitForClock(float clock, std::string& why)
+    {
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(150);
+             std::chrono::steady_clock::now() < end;)
+        {
+            if (m_clock >= clock)
+                return true;
+            if (!step(why))
+                return false;
+        }
+        why = "the level clock stood at " + std::to_string(m_clock) + " s";
+        return false;
+    }
+
+    // One look at the program: the clock moves on while the level runs; a briefing over the
+    // level is read to its end.
+    bool step(std::string& why)
+    {
+        if (m_game.ended())
+        {
+            why = "the program ended";
+            return false;
+        }
+        GameScreen::pause(40);
+        const auto now = std::chrono::steady_clock::now();
+        if (m_running)
+            m_clock += std::chrono::duration<float>(now - m_last).count();
+        m_last = now;
+        m_resumes = m_game.count("CPlayState Resume\n");
+        m_pauses = m_game.count("CPlayState Pause\n");
+        m_running = m_resumes > m_pauses;
+        if (m_game.count("BriefState::Init()\n") > m_briefings)
+        {
+            ++m_briefings;
+            if (!readBriefing(m_screen, m_game))
+            {
+                why = "a briefing in the level did not end";
+                return false;
+            }
+            m_last = std::chrono::steady_clock::now();
+        }
+        return true;
+    }
+
+public:
+    // Reads the briefing on top to its end: a key shows a speech at once, ends a wait and, at
+    // the end, works the forward button.
+    static bool readBriefing(GameScreen& screen, const GameProgram& game)
+    {
+        const int ends = game.count("BriefState::Cleanup()\n");
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+             std::chrono::steady_clock::now() < end;)
+        {
+            screen.key(XK_space, 120);
+            if (game.waitFor("BriefState::Cleanup()\n", ends + 1, 0.6))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    GameScreen& m_screen;
+    const GameProgram& m_game;
+    UnitPlaces m_places;
+    std::vector<::Test::ScriptLine> m_lines;
+    size_t m_next = 0;
+    float m_clock;
+    int m_resumes;
+    int m_pauses;
+    int m_briefings;
+    bool m_running = false;
+    std::chrono::steady_clock::time_point m_last;
+};
+
+// A first start: the logos skipped, `name` (small letters: no shift key is pressed) typed on the first-user
+// panel, the main menu.
+void firstStart(GameScreen& screen, const GameProgram& game, const std::string& name,
+                const std::string& shots)
+{
+    ASSERT_TRUE(game.waitFor("CIntroState Init\n")) << game.traces();
+    ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << "the game's window";
+    if (!shots.empty())
+    {
+        // The first logo fading in.
+        EXPECT_TRUE(until(
+            [&]
+            {
+                const std::vector<uint32_t> all = screen.area(0, 0, 1024, 768);
+                return std::count_if(all.begin(), all.end(),
+                                     [](uint32_t c) { return !near(c, 0x000000, 8); }) > 1024 * 768 / 2;
+            },
+            5.0));
+        saveShot(screen, shots + "logo");
+    }
+    ASSERT_TRUE(skipLogos(screen, game)) << game.traces();
+    ASSERT_TRUE(game.waitFor("CDialogState Init\n")) << "the first-user panel\n" << game.traces();
+    GameScreen::pause(500);
+    for (char c : name)
+        screen.key(static_cast<KeySym>(c));
+    GameScreen::pause(300);
+    if (!shots.empty())
+        saveShot(screen, shots + "first_user");
+    screen.key(XK_Return);
+    ASSERT_TRUE(game.waitFor("CMenuState Resume\n")) << game.traces();
+    GameScreen::pause(500);
+}
+
+// From the main menu to the map.
+void openMap(GameScreen& screen, const GameProgram& game)
+{
+    ASSERT_TRUE(after(game, "CMapState Resume\n", [&] { screen.click(kMenuPlayX, kMenuPlayY); }))
+        << game.traces();
+    // The map's fade-in.
+    GameScreen::pause(1500);
+}
+
+// The node of a level on the first page, clicked: its question opens.
+void pickLevel(GameScreen& screen, const GameProgram& game, int level)
+{
+    ASSERT_TRUE(after(
+        game, "CDialogState Init\n", [&] { screen.click(kNodeX[level], kNodeY); }, 10.0))
+        << "the level's question\n"
+        << game.traces();
+    GameScreen::pause(500);
+}
+
+// The medal the profile holds for a level ("Level<N>" in the player's values): -1 without one.
+int storedMedal(const ::Test::TempDir& folder, int level)
+{
+    std::string all;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(folder.path() / "share/Quillmoor/profiles"))
+        if (entry.is_regular_file())
+            all += ::Test::readFile(entry.path());
+    // The profile files hold UTF-16 text: keep the low bytes.
+    std::string text;
+    for (char c : all)
+        if (c != '\0')
+            text += c;
+    const std::string key = "Level" + std::to_string(level) + "\"";
+    const size_t at = text.find(key);
+    if (at == std::string::npos)
+        return -1;
+    const size_t value = text.find_first_of("0123456789-", at + key.size());
+    return value == std::string::npos ? -1 : std::atoi(text.c_str() + value);
+}
+
+// The unfinished levels kept in the shared folder (profiles/<player>.save).
+int savedLevels(const ::Test::TempDir& folder)
+{
+    int count = 0;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder.path() / "share/Quillmoor/profiles", error), end;
+         !error && it != end; it.increment(error))
+        count += it->path().extension() == ".save" ? 1 : 0;
+    return count;
+}
+
+TEST(WholeGame, AFirstStartGoesFromTheNameToTheFirstLevelWonByItsScriptAndTheSecondLevelOpen)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen;
+    ASSERT_TRUE(screen.open()) << "no X display";
+    ::Test::TempDir folder;
+    GameProgram game(folder, "");
+    ASSERT_TRUE(game.started());
+    ASSERT_NO_FATAL_FAILURE(firstStart(screen, game, "ada", "e2e_first_"));
+    saveShot(screen, "e2e_first_main_menu");
+
+    ASSERT_NO_FATAL_FAILURE(openMap(screen, game));
+    saveShot(screen, "e2e_first_map");
+    const std::vector<uint32_t> lockedNode = screen.area(kNodeX[1] - 20, kNodeY - 20, 40, 40);
+    ASSERT_NO_FATAL_FAILURE(pickLevel(screen, game, 0));
+    saveShot(screen, "e2e_first_begin_question");
+    ASSERT_TRUE(after(game, "CPlayState Init\n", [&] { screen.key(XK_Return); })) << game.traces();
+
+    // The opening briefing over the loaded level, read to its end; then the level runs.
+    ASSERT_TRUE(game.waitFor("BriefState::Init()\n")) << game.traces();
+    GameScreen::pause(1500);
+    saveShot(screen, "e2e_first_briefing");
+    ASSERT_TRUE(ScriptedPlay::readBriefing(screen, game)) << game.traces();
+    ASSERT_TRUE(game.waitFor("CPlayState Resume\n", 2, 10.0)) << game.traces();
+
+    ScriptedPlay play(screen, game, 0, 0.0f);
+    std::string why;
+    ASSERT_TRUE(play.playUntil(6.0f, why)) << why << "\n" << game.traces();
+    saveShot(screen, "e2e_first_level");
+    ASSERT_TRUE(play.playToTheEnd(why)) << why << "\n" << game.traces();
+    GameScreen::pause(3000);
+    saveShot(screen, "e2e_first_results");
+
+    ASSERT_TRUE(after(game, "CMapState Resume\n", [&] { screen.click(kResultsOkX, kResultsOkY); }))
+        << game.traces();
+    GameScreen::pause(1500);
+    saveShot(screen, "e2e_first_map_after");
+    EXPECT_NE(screen.area(kNodeX[1] - 20, kNodeY - 20, 40, 40), lockedNode) << "the second level is open";
+    ASSERT_NO_FATAL_FAILURE(pickLevel(screen, game, 1));
+    saveShot(screen, "e2e_first_second_level_question");
+    EXPECT_EQ(game.close(), 0) << game.traces();
+    const int medal = storedMedal(folder, 0);
+    EXPECT_TRUE(medal == 0 || medal == 1) << "a gold or silver medal kept for the level: " << medal;
+    EXPECT_EQ(savedLevels(folder), 0) << "a level won leaves nothing to continue";
+}
+
+TEST(WholeGame, ALevelLeftHalfPlayedIsContinuedAfterARestartAndWon)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen;
+    ASSERT_TRUE(screen.open()) << "no X display";
+    ::Test::TempDir folder;
+    // The level clock the level is left at: the script's lines up to it are played before.
+    float leftAt = 0.0f;
+    {
+        GameProgram game(folder, "");
+        ASSERT_TRUE(game.started());
+        ASSERT_NO_FATAL_FAILURE(firstStart(screen, game, "bo", ""));
+        ASSERT_NO_FATAL_FAILURE(openMap(screen, game));
+        ASSERT_NO_FATAL_FAILURE(pickLevel(screen, game, 0));
+        ASSERT_TRUE(after(game, "CPlayState Init\n", [&] { screen.key(XK_Return); })) << game.traces();
+        ASSERT_TRUE(game.waitFor("BriefState::Init()\n")) << game.traces();
+        ASSERT_TRUE(ScriptedPlay::readBriefing(screen, game)) << game.traces();
+        ASSERT_TRUE(game.waitFor("CPlayState Resume\n", 2, 10.0)) << game.traces();
+        ScriptedPlay play(screen, game, 0, 0.0f);
+        std::string why;
+        ASSERT_TRUE(play.playUntil(5.0f, why)) << why << "\n" << game.traces();
+        saveShot(screen, "e2e_continue_left");
+        leftAt = 5.0f;
+        // The window's close box: the unfinished level is kept.
+        EXPECT_EQ(game.close(), 0) << game.traces();
+        ASSERT_EQ(savedLevels(folder), 1) << "the unfinished level kept";
+    }
+
+    GameProgram game(folder, "");
+    ASSERT_TRUE(game.waitFor("CIntroState Init\n")) << game.traces();
+    ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << "the game's window";
+    ASSERT_TRUE(skipLogos(screen, game)) << game.traces();
+    ASSERT_TRUE(game.waitFor("CMenuState Resume\n")) << game.traces();
+    GameScreen::pause(500);
+    // The map, entered from the menu, asks at once whether to continue the unfinished level.
+    ASSERT_TRUE(after(game, "CDialogState Init\n", [&] { screen.click(kMenuPlayX, kMenuPlayY); }))
+        << game.traces();
+    ASSERT_EQ(game.count("CMapState Init\n"), 1) << game.traces();
+    GameScreen::pause(1500);
+    saveShot(screen, "e2e_continue_question");
+    ASSERT_TRUE(after(game, "CPlayState Resume\n", [&] { screen.key(XK_Return); })) << game.traces();
+    GameScreen::pause(800);
+    saveShot(screen, "e2e_continue_restored");
+
+    ScriptedPlay play(screen, game, 0, leftAt);
+    std::string why;
+    ASSERT_TRUE(play.playToTheEnd(why)) << why << "\n" << game.traces();
+    GameScreen::pause(3000);
+    saveShot(screen, "e2e_continue_results");
+    ASSERT_TRUE(after(game, "CMapState Resume\n", [&] { screen.click(kResultsOkX, kResultsOkY); }))
+        << game.traces();
+    GameScreen::pause(1500);
+    saveShot(screen, "e2e_continue_map_after");
+    EXPECT_EQ(game.close(), 0) << game.traces();
+    const int medal = storedMedal(folder, 0);
+    EXPECT_TRUE(medal == 0 || medal == 1) << "a gold or silver medal kept for the level: " << medal;
+    EXPECT_EQ(savedLevels(folder), 0) << "the level won is no longer kept to continue";
+}
+
+} // namespace
