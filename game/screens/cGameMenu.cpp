@@ -3,8 +3,13 @@
 #include "engine/devices/cInput.h"
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cTextStyleButton.h"
+#include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
+#include "game/screens/CMapState.h"
+#include "game/screens/CMenuState.h"
 #include "game/screens/CPlayState.h"
+#include "game/screens/cOptions.h"
+#include "game/screens/cYesNoPanel.h"
 
 cGameMenu::cGameMenu(Engine::cControl* parent)
     : Engine::cComposite(parent), m_resume(new Engine::cTextStyleButton(this)),
@@ -13,9 +18,10 @@ cGameMenu::cGameMenu(Engine::cControl* parent)
 {
     Engine::loadLayout(*this, "UI/GameMenu.xml");
     m_resume->connectClickAction([this] { hide(); });
-    m_restart->connectClickAction([this] { onRestart(); });
-    for (Engine::cTextStyleButton* button : {m_mainMenu, m_map, m_options})
-        button->disable();
+    m_restart->connectClickAction([this] { confirm([this] { onRestart(); }); });
+    m_mainMenu->connectClickAction([this] { confirm([this] { onMainMenu(); }); });
+    m_map->connectClickAction([this] { confirm([this] { onMap(); }); });
+    m_options->connectClickAction([this] { onOptions(); });
 }
 
 cGameMenu::~cGameMenu()
@@ -54,11 +60,58 @@ void cGameMenu::onDisable()
     m_enter.disconnect();
 }
 
+void cGameMenu::confirm(const std::function<void()>& yes)
+{
+    // The panel hides itself on either answer, which pops its state and gives the menu back;
+    // "no" leaves the menu open over the paused level.
+    auto& dialog = CDialogState<cYesNoPanel>::instance();
+    dialog.setPopOnPanelClose(true);
+    CGameEngine::instance().PushState(&dialog);
+    if (const boost::shared_ptr<cYesNoPanel> panel = dialog.getPanel())
+    {
+        panel->setYesAction(yes);
+        panel->setNoAction([] {});
+        panel->setText(m_question);
+    }
+}
+
+namespace
+{
+
+// The menu's state goes (the play state resumes), then the play state changes to `next`: its
+// cleanup saves the unfinished level on the way.
+void leaveLevelFor(CGameState* next)
+{
+    CGameEngine& engine = CGameEngine::instance();
+    if (engine.topState() != &CPlayState::instance())
+        engine.PopState();
+    if (engine.topState() == &CPlayState::instance())
+        engine.ChangeState(next);
+}
+
+} // namespace
+
 void cGameMenu::onRestart()
 {
-    // Hiding pops the menu's state, which resumes the level; then the level starts afresh.
-    hide();
-    CGameEngine& engine = CGameEngine::instance();
-    if (engine.topState() == &CPlayState::instance())
-        engine.ChangeState(&CPlayState::instance());
+    leaveLevelFor(&CPlayState::instance());
+}
+
+void cGameMenu::onMainMenu()
+{
+    leaveLevelFor(&CMenuState::instance());
+}
+
+void cGameMenu::onMap()
+{
+    CGameEngine::instance().setEnteredFromMainMenu(false);
+    leaveLevelFor(&CMapState::instance());
+}
+
+void cGameMenu::onOptions()
+{
+    auto& options = CDialogState<cOptions>::instance();
+    options.setHideWhenPaused(false);
+    options.setPopOnPanelClose(true);
+    options.setCloseOnEscape(true);
+    CGameEngine::instance().PushState(&options);
 }

@@ -4,6 +4,7 @@
 
 #include <boost/signals2/connection.hpp>
 
+#include <functional>
 #include <string>
 
 namespace Engine
@@ -20,8 +21,8 @@ class cView;
 // "MainMenuButton", "MapButton" and "OptionsButton" load the five buttons; the root's
 // "ExitCurrentGameString" is the question a confirmation would ask.
 //
-// The program has no main menu, map or options screen to go to: those three buttons stay
-// disabled, and restart starts the level afresh at once.
+// Restart, main menu and map ask the menu's question first (a yes/no panel above it); options
+// opens the options panel above it.
 class cGameMenu : public Engine::cComposite
 {
 public:
@@ -33,9 +34,13 @@ public:
     void onEnable() override;
     void onDisable() override;
 
-    // The level afresh: the menu and the play state go, and the play state starts the same
-    // "CurrentLevel" again (the level left unfinished is saved on the way).
+    // The answers of "yes": the menu goes and the play state changes, its cleanup saving the
+    // level left unfinished: the same "CurrentLevel" afresh, the main menu, or the map.
     void onRestart();
+    void onMainMenu();
+    void onMap();
+    // The options panel above the menu.
+    void onOptions();
 
     Engine::cTextStyleButton* getResumeButton() const { return m_resume; }
     Engine::cTextStyleButton* getRestartButton() const { return m_restart; }
@@ -45,6 +50,9 @@ public:
     const std::wstring& getQuestion() const { return m_question; }
 
 private:
+    // Asks the menu's question; `yes` runs on "yes".
+    void confirm(const std::function<void()>& yes);
+
     boost::signals2::connection m_enter;
     boost::signals2::connection m_escape;
     // Children of the menu (owned by the tree).

@@ -8,6 +8,12 @@
 #include "game/hud/cStatusPanel.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/cGameMenu.h"
+#include "engine/ui/cTextStyleButton.h"
+#include "engine/ui/cMultiLineText.h"
+#include "game/world/GameConfig.h"
+#include "game/screens/cYesNoPanel.h"
+#include "game/screens/cOptions.h"
+#include "game/screens/CMapState.h"
 #include "game/screens/cLevelFinishPanel.h"
 #include "game/screens/cLoadScreen.h"
 #include "platform/input/ScriptedInput.h"
@@ -190,6 +196,54 @@ TEST_F(PlayState, ALevelRunsFromItsLoadingScreenThroughTheMenuToTheResultsAndThe
     EXPECT_EQ(Engine::cProps::get<int>(L"Level2"), 0) << "gold";
     EXPECT_EQ(engine.newLevelIndex(), 2);
     EXPECT_EQ(BestTimes::instance().getBestTime(2).name, L"Tester");
+}
+
+TEST_F(PlayState, TheMenusWaysOutAskFirstAndLeaveTheLevelSavedForTheMapOrTheMainMenu)
+{
+    fixture.startProfile();
+    Engine::cProps::set<int>(L"CurrentLevel", 2);
+    fixture.writeLevel(980, kLevel);
+    CGameEngine& engine = CGameEngine::instance();
+    engine.setLevelPath(L"levels/n980.xml");
+    CPlayState& play = CPlayState::instance();
+    engine.ChangeState(&play);
+    for (int i = 0; i < 6; ++i)
+        frame(fixture, 0.02f);
+    ASSERT_TRUE(play.isRunning());
+    frame(fixture, 1.0f);
+
+    // A question over the menu for each way out; "no" leaves menu and level as they were.
+    const auto openMenu = [&]
+    {
+        key(1);
+        return CDialogState<cGameMenu>::instance().getPanel();
+    };
+    boost::shared_ptr<cGameMenu> menu = openMenu();
+    ASSERT_TRUE(menu);
+    for (Engine::cTextStyleButton* way : {menu->getRestartButton(), menu->getMainMenuButton(), menu->getMapButton()})
+    {
+        way->clickSignal(nullptr);
+        ASSERT_EQ(engine.getStateCount(), 3u) << "a question over the menu";
+        const boost::shared_ptr<cYesNoPanel> question = CDialogState<cYesNoPanel>::instance().getPanel();
+        ASSERT_TRUE(question);
+        EXPECT_EQ(question->getText()->getText(), menu->getQuestion());
+        question->getNoButton()->clickSignal(nullptr);
+        EXPECT_EQ(engine.getStateCount(), 2u) << "no: the menu stays over the paused level";
+        EXPECT_EQ(engine.topState(), &CDialogState<cGameMenu>::instance());
+    }
+    menu->getOptionsButton()->clickSignal(nullptr);
+    EXPECT_EQ(engine.topState(), &CDialogState<cOptions>::instance()) << "options open over the menu";
+    key(1);
+    EXPECT_EQ(engine.topState(), &CDialogState<cGameMenu>::instance());
+
+    // Yes to the map: the level is left, saved for later, and the map comes.
+    menu->getMapButton()->clickSignal(nullptr);
+    CDialogState<cYesNoPanel>::instance().getPanel()->getYesButton()->clickSignal(nullptr);
+    EXPECT_EQ(engine.getStateCount(), 1u);
+    EXPECT_EQ(engine.topState(), &CMapState::instance());
+    EXPECT_EQ(play.getGame(), nullptr);
+    EXPECT_TRUE(GameConfig::instance().hasSavedLevel()) << "the level left unfinished is kept";
+    EXPECT_EQ(GameConfig::instance().savedLevelNumber(), 2);
 }
 
 } // namespace
