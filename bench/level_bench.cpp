@@ -20,6 +20,7 @@
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "tests/support/RecordingFactory.h"
+#include "tests/support/SilentParticles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -64,6 +65,8 @@ void startEngine()
     new Engine::cSettings("sys/settings.xml");
     new Test::RecordingFactory();
     new SteadyTimer();
+    // Nothing is drawn: the actions' effects (the base's landing dust) play without particles.
+    new Test::SilentParticles({"Effects/Smoke.pyro", "Effects/Sparkle.pyro", "Effects/Firework.pyro"});
 }
 
 void dropLevel(std::unique_ptr<Game>& game)

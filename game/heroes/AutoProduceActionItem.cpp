@@ -36,7 +36,9 @@ void AutoProduceActionItem::startWithTime(float time)
 }
 void AutoProduceActionItem::update()
 {
-    if (isDone())
+    // Without a period there is no production: a period of 0 (a level without the key, or a
+    // damaged record) would yield every frame.
+    if (isDone() || !(m_period > 0.0f))
         return;
     float dt = frameTime();
     if (Game::instance()->bonusSpeedMills())

@@ -82,8 +82,13 @@ void ProduceActionItem::finish()
         progressOff();
     }
     const auto info = m_unit->getActiveLevelInfo();
+    // A level that yields nothing still ends its cycle: otherwise the item would finish again
+    // every frame and its chain would never end.
     if (!info || info->resOut.isEmpty())
+    {
+        notifyFinished();
         return;
+    }
     const cGameResources out(info->resOut);
     const int type = config.getTypeId(config.resourceNames().nameOf(out.getItems().begin()->first));
     UnitPtr heap;
