@@ -27,6 +27,8 @@
 //            placed at their middle
 //   '1'-'9'  a walkable cell where help resources fall ("CheatPoints", in the digits' order)
 //   anything else: scenery nobody walks on
+// Every level gets its ground ("BackGround"): the meadow picture over the whole screen and a
+// paving tile on every walkable cell, each in a layer of its own below every unit.
 // A building without "CameOffsetPoints" gets one route to the walkable cell beside it that is
 // nearest its middle, preferring a cell the heroes can reach from the base at once, then one
 // they can reach once barriers are gone.
@@ -50,6 +52,14 @@ namespace
 constexpr int kColumns = 51;
 constexpr int kRows = 38;
 constexpr int kCellWidth = 20;
+constexpr int kScreenWidth = 1024;
+constexpr int kScreenHeight = 768;
+// The ground's two layers take fixed deeps below every unit's (units stand at their y and
+// above), the meadow under the paving.
+constexpr const char* kGroundPicture = "levels/ground.jpg";
+constexpr const char* kPavingPicture = "levels/paving.png";
+constexpr const char* kGroundDeep = "-2000";
+constexpr const char* kPavingDeep = "-1000";
 
 struct Cell
 {
@@ -245,6 +255,30 @@ std::string cellText(const Cell& cell)
     return std::to_string(cell.x) + ";" + std::to_string(cell.y);
 }
 
+std::string cellCentre(const Cell& cell)
+{
+    return std::to_string(cell.x * kCellWidth + kCellWidth / 2) + ";" +
+           std::to_string(cell.y * kCellWidth + kCellWidth / 2);
+}
+
+// The level's ground: one layer with the meadow at the screen's centre, one with a paving
+// tile at the centre of every walkable cell (one texture, so the renderer draws them together).
+std::string background(const std::vector<Cell>& walkableCells)
+{
+    std::string out = "\t<BackGround>\n";
+    out += std::string("\t\t<Layer deep=\"") + kGroundDeep + "\">\n";
+    out += std::string("\t\t\t<Picture Visible=\"1\" position=\"") + std::to_string(kScreenWidth / 2) + ";" +
+           std::to_string(kScreenHeight / 2) + "\" Picture=\"" + kGroundPicture + "\"/>\n";
+    out += "\t\t</Layer>\n";
+    out += std::string("\t\t<Layer deep=\"") + kPavingDeep + "\">\n";
+    for (const Cell& cell : walkableCells)
+        out += "\t\t\t<Picture Visible=\"1\" position=\"" + cellCentre(cell) + "\" Picture=\"" +
+               kPavingPicture + "\"/>\n";
+    out += "\t\t</Layer>\n";
+    out += "\t</BackGround>\n";
+    return out;
+}
+
 std::string build(const std::string& path, const Source& source)
 {
     std::map<char, std::vector<Cell>> letters;
@@ -264,6 +298,11 @@ std::string build(const std::string& path, const Source& source)
         }
     std::stable_sort(cheats.begin(), cheats.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
+
+    // A second "BackGround" element would re-open the first instead of adding layers.
+    for (const std::string& line : source.xml)
+        if (line.find("<BackGround") != std::string::npos)
+            fail(path, 0, "the ground (\"BackGround\") is written by the tool, not in the xml block");
 
     std::map<char, std::string> legend;
     for (const auto& [letter, xml] : source.units)
@@ -308,9 +347,7 @@ std::string build(const std::string& path, const Source& source)
             for (const Cell& cell : cells)
             {
                 std::string xml = definition;
-                addAttribute(xml, "Position",
-                             std::to_string(cell.x * kCellWidth + kCellWidth / 2) + ";" +
-                                 std::to_string(cell.y * kCellWidth + kCellWidth / 2));
+                addAttribute(xml, "Position", cellCentre(cell));
                 units.push_back(xml);
             }
             continue;
@@ -385,6 +422,7 @@ std::string build(const std::string& path, const Source& source)
         out += "\t<MetaData " + source.meta + "/>\n";
     for (const std::string& line : source.xml)
         out += "\t" + line + "\n";
+    out += background(freeCells);
     out += "\t<Buildings>\n";
     for (const std::string& unit : units)
         out += "\t\t" + unit + "\n";

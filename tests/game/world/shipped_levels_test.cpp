@@ -5,6 +5,7 @@
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
 #include "game/hud/cGameSounds.h"
+#include "game/hud/cUnitView.h"
 #include "game/world/SoundIds.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitTypeInfo.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <regex>
 #include <set>
@@ -113,4 +115,47 @@ TEST(ShippedLevels, EverySoundTheGamePlaysIsInTheSoundTable)
     GameFixture fixture;
     for (const char* id : SoundId::all)
         EXPECT_TRUE(fixture.sounds->hasSound(id)) << id;
+}
+
+TEST(ShippedLevels, TheGroundLiesUnderEveryUnitWithAPavingTileOnEveryWalkableCell)
+{
+    GameFixture fixture;
+    const std::string xml = ::Test::readFile(QUILL_SOURCE_DIR "/data/Levels/n0.xml");
+    const size_t cellsBegin = xml.find("\t<FreeCells>\n");
+    const size_t cellsEnd = xml.find("\t</FreeCells>\n");
+    ASSERT_NE(cellsBegin, std::string::npos);
+    ASSERT_NE(cellsEnd, std::string::npos);
+    size_t walkable = 0;
+    for (size_t at = xml.find("<Cell ", cellsBegin); at < cellsEnd; at = xml.find("<Cell ", at + 1))
+        ++walkable;
+    ASSERT_GT(walkable, 0u);
+
+    Game& game = fixture.load(0, xml);
+    std::vector<const Engine::cView*> ground;
+    for (const Engine::cControl* child : game.getBackgroundContainer()->getChildren())
+        if (const auto* view = dynamic_cast<const Engine::cView*>(child))
+            ground.push_back(view);
+    ASSERT_EQ(ground.size(), walkable + 1);
+    const auto lowest = std::min_element(ground.begin(), ground.end(),
+                                         [](const Engine::cView* a, const Engine::cView* b)
+                                         { return a->getDeep() < b->getDeep(); });
+    // The meadow, drawn first, covers the screen; every tile is one cell of the pack's paving.
+    EXPECT_EQ((*lowest)->getSize(), Engine::cVector2(1024.0f, 768.0f));
+    float highest = (*lowest)->getDeep();
+    for (const Engine::cView* view : ground)
+    {
+        if (view == *lowest)
+            continue;
+        EXPECT_GT(view->getDeep(), (*lowest)->getDeep());
+        EXPECT_EQ(view->getSize(), Engine::cVector2(20.0f, 20.0f));
+        highest = std::max(highest, view->getDeep());
+    }
+    size_t units = 0;
+    for (const auto& entry : game.getUnits())
+        if (entry.second->getView())
+        {
+            ++units;
+            EXPECT_LT(highest, entry.second->getView()->getDeep());
+        }
+    EXPECT_GT(units, 0u);
 }
