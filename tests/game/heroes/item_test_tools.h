@@ -5,14 +5,12 @@
 // the saved record of an item written and read back through the factory.
 
 #include "engine/core/FileUtils.h"
-#include "engine/ui/cPyro.h"
 #include "game/heroes/ActionItem.h"
 #include "game/heroes/ActionItemFactory.h"
 #include "game/heroes/BaseActionsItem.h"
 #include "game/world/LevelArchive.h"
-#include "platform/particles/IPyroEffect.h"
-#include "platform/particles/IPyroEmitter.h"
 #include "tests/game/world/game_test_tools.h"
+#include "tests/support/SilentParticles.h"
 
 #include <boost/bind/bind.hpp>
 #include <boost/make_shared.hpp>
@@ -29,64 +27,12 @@ namespace ItemTest
 
 using namespace GameTest;
 
-// An emitter that plays without drawing: the level runs on the recording render device, which
-// has no particle library.
-class QuietEmitter final : public PyroParticles::IPyroEmitter
-{
-public:
-    const char* getName() const override { return "quiet"; }
-    void move(float, float) override {}
-    void emit(float, float, float, float, float, bool) override {}
-    void setScale(float) override {}
-    void setPosition(float, float, float) override {}
-    void draw() override {}
-    void setSeed(uint32_t) override {}
-    void reset() override {}
-    uint32_t getParticleCount() const override { return 0; }
-    bool isPlaying() const override { return true; }
-};
-
-class QuietEffect final : public PyroParticles::IPyroEffect
-{
-public:
-    explicit QuietEffect(std::string name) : m_name(std::move(name)) {}
-    void prepare() override {}
-    void unprepare() override {}
-    bool isPrepared() const override { return true; }
-    uint32_t getEmitterCount() const override { return 1; }
-    PyroParticles::IPyroEmitter* getEmitter(uint32_t) override { return &m_first; }
-    PyroParticles::IPyroEmitter* createEmitter(const char*) override
-    {
-        m_made.push_back(std::make_unique<QuietEmitter>());
-        return m_made.back().get();
-    }
-    const char* getFileName() const override { return m_name.c_str(); }
-
-private:
-    std::string m_name;
-    QuietEmitter m_first;
-    std::vector<std::unique_ptr<QuietEmitter>> m_made;
-};
-
-// The effect files the items play, entered as quiet effects for as long as the level's views
+// The effect files the items play, entered as silent effects for as long as the level's views
 // may hold their emitters (a base of the fixture, so it goes after the level).
-class QuietEffectFiles
+class QuietEffectFiles : public Test::SilentParticles
 {
 public:
-    QuietEffectFiles()
-    {
-        for (const char* name : {"Effects/Smoke.pyro", "Effects/Sparkle.pyro"})
-        {
-            m_effects.push_back(std::make_unique<QuietEffect>(name));
-            Engine::cPyro::addEffectFile(name, m_effects.back().get());
-        }
-    }
-    ~QuietEffectFiles() { Engine::cPyro::clearEffectFiles(); }
-    QuietEffectFiles(const QuietEffectFiles&) = delete;
-    QuietEffectFiles& operator=(const QuietEffectFiles&) = delete;
-
-private:
-    std::vector<std::unique_ptr<QuietEffect>> m_effects;
+    QuietEffectFiles() : Test::SilentParticles({"Effects/Smoke.pyro", "Effects/Sparkle.pyro"}) {}
 };
 
 class ItemFixture : private QuietEffectFiles, public GameFixture
