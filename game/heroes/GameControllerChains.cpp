@@ -214,9 +214,11 @@ cUnit::Ptr workTool(const cUnit::Ptr& hero, const boost::shared_ptr<UnitTypeInfo
     return tool;
 }
 
-} // namespace
-
-void GameController::assignFireGoal(cUnit::Ptr hero, GoalPtr goal)
+// The chain of a hero's work with a tool on a target: out of the base, the target locked, the
+// walk to it, the work `Work` with the tool `toolRecord` names, the target unlocked.
+template <class Work>
+boost::shared_ptr<BaseActionsItem> toolWorkChain(const cUnit::Ptr& hero, const GameController::GoalPtr& goal,
+                                                 const boost::shared_ptr<UnitTypeInfo>& toolRecord)
 {
     const cUnit::Ptr target = goal->getTarget();
     const RoutePlan plan = Game::instance()->findRoute(hero, target);
@@ -225,25 +227,24 @@ void GameController::assignFireGoal(cUnit::Ptr hero, GoalPtr goal)
     chain->add(boost::make_shared<UnParkActionItem>(hero));
     chain->add(makeLock(target, eUnitState::destroy));
     chain->add(makeMove(hero, plan.path, eUnitState::move, plan.endOffset, eUnitState::moveTo));
-    const cUnit::Ptr tool = workTool(hero, GameConfig::instance().getFakeFireBarrier());
-    chain->add(boost::make_shared<FireActionItem>(hero, target, tool));
+    const cUnit::Ptr tool = workTool(hero, toolRecord);
+    chain->add(boost::make_shared<Work>(hero, target, tool));
     chain->add(boost::make_shared<UnlockUnitActionItem>(target));
+    return chain;
+}
+
+} // namespace
+
+void GameController::assignFireGoal(cUnit::Ptr hero, GoalPtr goal)
+{
+    const auto chain = toolWorkChain<FireActionItem>(hero, goal, GameConfig::instance().getFakeFireBarrier());
     startChain(chain);
     goal->setAction(chain);
 }
 
 void GameController::assignRepairGoal(cUnit::Ptr hero, GoalPtr goal)
 {
-    const cUnit::Ptr target = goal->getTarget();
-    const RoutePlan plan = Game::instance()->findRoute(hero, target);
-    goal->setRoute(plan.path);
-    auto chain = boost::make_shared<BaseActionsItem>();
-    chain->add(boost::make_shared<UnParkActionItem>(hero));
-    chain->add(makeLock(target, eUnitState::destroy));
-    chain->add(makeMove(hero, plan.path, eUnitState::move, plan.endOffset, eUnitState::moveTo));
-    const cUnit::Ptr tool = workTool(hero, GameConfig::instance().getFakeDamagedUnit());
-    chain->add(boost::make_shared<RepairActionItem>(hero, target, tool));
-    chain->add(boost::make_shared<UnlockUnitActionItem>(target));
+    const auto chain = toolWorkChain<RepairActionItem>(hero, goal, GameConfig::instance().getFakeDamagedUnit());
     startChain(chain);
     goal->setAction(chain);
 }
