@@ -32,16 +32,28 @@ constexpr int kMenuPlayX = 820;
 constexpr int kMenuPlayY = 360;
 constexpr int kResultsOkX = 512;
 constexpr int kResultsOkY = 554;
-// The first page's two level nodes ("Map/Map.xml").
-constexpr int kNodeX[2] = {200, 824};
-constexpr int kNodeY = 560;
-
 Engine::tPropertiesPtr readXml(const std::string& relative)
 {
     const std::string bytes = ::Test::readFile(kData + relative);
     if (bytes.empty())
         throw std::runtime_error(kData + relative + ": cannot be read");
     return Engine::cXmlPropertiesPooled::fromBuffer(bytes.data(), bytes.size(), relative);
+}
+
+// Where the node of a level of the map's first page stands ("Map/Map.xml", list "Nodes0").
+Engine::cVector2 nodeOf(int level)
+{
+    Engine::tPropertiesPtr nodes;
+    if (!readXml("Map/Map.xml")->getChild(L"Nodes0", nodes) || !nodes)
+        throw std::runtime_error("Map/Map.xml has no first page");
+    auto place = nodes->childrenBegin();
+    for (int i = 0; i < level && place != nodes->childrenEnd(); ++i)
+        ++place;
+    if (place == nodes->childrenEnd())
+        throw std::runtime_error("Map/Map.xml has no place for level " + std::to_string(level));
+    Engine::cVector2 position;
+    Engine::fromString(position, place->value()->getAttribute(L"pos"));
+    return position;
 }
 
 // Where the player clicks the units a script names: a unit's view stands at the unit's place
@@ -300,7 +312,8 @@ void openMap(GameScreen& screen, const GameProgram& game)
 void pickLevel(GameScreen& screen, const GameProgram& game, int level)
 {
     ASSERT_TRUE(after(
-        game, "CDialogState Init\n", [&] { screen.click(kNodeX[level], kNodeY); }, 10.0))
+        game, "CDialogState Init\n",
+        [&] { screen.click(static_cast<int>(nodeOf(level).x), static_cast<int>(nodeOf(level).y)); }, 10.0))
         << "the level's question\n"
         << game.traces();
     GameScreen::pause(500);
@@ -351,7 +364,10 @@ TEST(WholeGame, AFirstStartGoesFromTheNameToTheFirstLevelWonByItsScriptAndTheSec
 
     ASSERT_NO_FATAL_FAILURE(openMap(screen, game));
     saveShot(screen, "e2e_first_map");
-    const std::vector<uint32_t> lockedNode = screen.area(kNodeX[1] - 20, kNodeY - 20, 40, 40);
+    const Engine::cVector2 second = nodeOf(1);
+    const auto secondNode = [&]
+    { return screen.area(static_cast<int>(second.x) - 20, static_cast<int>(second.y) - 20, 40, 40); };
+    const std::vector<uint32_t> lockedNode = secondNode();
     ASSERT_NO_FATAL_FAILURE(pickLevel(screen, game, 0));
     saveShot(screen, "e2e_first_begin_question");
     ASSERT_TRUE(after(game, "CPlayState Init\n", [&] { screen.key(XK_Return); })) << game.traces();
@@ -375,7 +391,7 @@ TEST(WholeGame, AFirstStartGoesFromTheNameToTheFirstLevelWonByItsScriptAndTheSec
         << game.traces();
     GameScreen::pause(1500);
     saveShot(screen, "e2e_first_map_after");
-    EXPECT_NE(screen.area(kNodeX[1] - 20, kNodeY - 20, 40, 40), lockedNode) << "the second level is open";
+    EXPECT_NE(secondNode(), lockedNode) << "the second level is open";
     ASSERT_NO_FATAL_FAILURE(pickLevel(screen, game, 1));
     saveShot(screen, "e2e_first_second_level_question");
     EXPECT_EQ(game.close(), 0) << game.traces();
