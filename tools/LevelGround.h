@@ -250,20 +250,26 @@ private:
         return m_kinds[y][x] == kind || (kind == Kind::Street && m_joins.count({x, y}));
     }
 
-    void needPicture(const std::string& picture) const
+    // A picture named without an extension is a PNG.
+    static std::string fileOf(const std::string& picture)
     {
-        if (!m_art.count(picture))
-            throw std::runtime_error("the picture \"" + picture + "\" is not in the art pack's manifest");
+        return picture.find('.') == std::string::npos ? picture + ".png" : picture;
+    }
+
+    const ArtPicture& needPicture(const std::string& picture) const
+    {
+        const auto found = m_art.find(fileOf(picture));
+        if (found == m_art.end())
+            throw std::runtime_error("the picture \"" + fileOf(picture) +
+                                     "\" is not in the art pack's manifest");
+        return found->second;
     }
 
     // A picture with its foot (its anchor) at (x, y); a tile or the ground is placed by its middle.
     std::string pictureXml(const std::string& path, float x, float y, bool byMiddle) const
     {
-        const std::string file = path.find('.') == std::string::npos ? path + ".png" : path;
-        const auto found = m_art.find(file);
-        if (found == m_art.end())
-            throw std::runtime_error("the picture \"" + file + "\" is not in the art pack's manifest");
-        const ArtPicture& art = found->second;
+        const std::string file = fileOf(path);
+        const ArtPicture& art = needPicture(file);
         if (!byMiddle)
         {
             x += static_cast<float>(art.frameWidth) / 2.0f - static_cast<float>(art.anchorX);
