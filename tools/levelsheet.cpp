@@ -4,9 +4,11 @@
 //   levelsheet [--data DIR] [--out DIR] [--columns N] [--max-blank SHARE] [LEVEL ...]
 //
 // Each level is started by the real play state (loading screen, level, status panel, the
-// opening briefing, which is skipped with keys as a player skips it) and drawn by the real
-// views into an OpenGL back buffer without a window (Mesa's surfaceless platform), then read
-// back. Written into --out (the folder "level-sheet" by default):
+// opening briefing, which is skipped with keys as a player skips it), run until the town hall
+// has landed (a tip that holds the game is closed with a key, and the tutorial's tips are left
+// out: the picture shows the field) and drawn by the real views into an OpenGL back buffer
+// without a window (Mesa's surfaceless platform), then read back. Written into --out (the folder
+// "level-sheet" by default):
 //
 //   level_n<K>.png   the whole screen of level K
 //   levels.png       every level at a quarter of its size, N a row (5 by default), in level
@@ -313,6 +315,15 @@ void startLevel(OffscreenGame& engine, int level)
     };
     for (int i = 0; i < 3 || (i < 250 && falling()); ++i)
         engine.frame();
+    // A tip that holds the game until it is read is read and closed, as a player closes it;
+    // the tutorial's tips over the field are left out of the picture, which shows the field.
+    for (int i = 0; i < 200 && states.topState() != &CPlayState::instance(); ++i)
+        if (i % 4 == 0)
+            engine.key(28);
+        else
+            engine.frame();
+    cTutorial::instance().hideTip();
+    engine.frame();
 }
 
 // The ground picture of the level (its background's first picture), as drawn on the screen.

@@ -111,6 +111,43 @@ TEST(ShippedLevels, LevelcheckLoadsEveryLevelAndTheyUseEveryCategoryAndGoal)
         EXPECT_NE(output.find(goal), std::string::npos) << goal;
 }
 
+TEST(ShippedLevels, EachLevelHasAPlaceOnTheMapAndTheGameHasEveryPictureItNames)
+{
+    GameFixture fixture;
+    const std::string map = ::Test::readFile(QUILL_SOURCE_DIR "/data/Map/Map.xml");
+    size_t places = 0;
+    for (size_t at = map.find("<n pos="); at != std::string::npos; at = map.find("<n pos=", at + 1))
+        ++places;
+    const int count = GameConfig::instance().getConstants().LevelsCount;
+    EXPECT_LE(static_cast<size_t>(count), places) << "Map/Map.xml: every level needs a place on a page";
+    EXPECT_EQ(places, 45u);
+
+    const std::regex picture(R"re(Picture="([^"]+)")re");
+    const std::regex look(R"re(<Unit Type="(\w+)"[^>]* ViewStateId="([^"]+)")re");
+    for (int level = 0; level < count; ++level)
+    {
+        const std::string path = "Levels/n" + std::to_string(level) + ".xml";
+        const std::string xml = ::Test::readFile(QUILL_SOURCE_DIR "/data/" + path);
+        ASSERT_FALSE(xml.empty()) << path;
+        std::set<std::string> named;
+        for (auto it = std::sregex_iterator(xml.begin(), xml.end(), picture); it != std::sregex_iterator();
+             ++it)
+            named.insert((*it)[1]);
+        EXPECT_FALSE(named.empty()) << path << ": no ground";
+        for (const std::string& name : named)
+            EXPECT_TRUE(fixture.files->isKnown(name))
+                << path << ": the picture \"" << name << "\" is missing";
+        // A look a unit asks for by its id is one its type's view has.
+        for (auto it = std::sregex_iterator(xml.begin(), xml.end(), look); it != std::sregex_iterator(); ++it)
+        {
+            const std::string view =
+                ::Test::readFile(QUILL_SOURCE_DIR "/data/Units/" + (*it)[1].str() + ".xml");
+            EXPECT_NE(view.find("<Look Id=\"" + (*it)[2].str() + "\""), std::string::npos)
+                << path << ": Units/" << (*it)[1] << ".xml has no look \"" << (*it)[2] << "\"";
+        }
+    }
+}
+
 TEST(ShippedLevels, EverySoundTheGamePlaysIsInTheSoundTable)
 {
     GameFixture fixture;
