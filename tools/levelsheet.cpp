@@ -19,8 +19,9 @@
 // upper, middle or lower band) where only the ground shows: nothing stands, lies or is paved
 // there. With --max-blank the exit status is 1 when a level's share is above SHARE.
 //
-// Without level numbers it draws levels 0 to "LevelsCount" - 1 of "Game/Game.xml". The
-// player's settings go to a temporary folder, removed at the end. Exit status 2: a level or an
+// Without level numbers it draws levels 0 to "LevelsCount" - 1 of "Game/Game.xml". The data
+// folder is "Data" beside the program or one folder up (the build's link to the data), unless
+// given. The player's settings go to a temporary folder, removed at the end. Exit status 2: a level or an
 // argument that cannot be used, or no OpenGL.
 
 #include "engine/core/ErrorText.h"
@@ -113,11 +114,11 @@ std::filesystem::path defaultDataFolder(const char* program)
     std::error_code error;
     const std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", error);
     const std::filesystem::path beside = (error ? std::filesystem::path(program) : self).parent_path();
-    for (const auto& candidate :
-         {beside / "data", beside.parent_path() / "data", beside.parent_path().parent_path() / "data"})
-        if (std::filesystem::is_regular_file(candidate / "Game" / "Game.xml"))
-            return candidate;
-    return beside / "data";
+    for (const auto& folder : {beside, beside.parent_path()})
+        for (const char* name : {"Data", "data"})
+            if (std::filesystem::is_regular_file(folder / name / "Game" / "Game.xml"))
+                return folder / name;
+    return beside / "Data";
 }
 
 Options readOptions(int argc, char** argv)
