@@ -163,10 +163,11 @@ TEST(Levelplay, AnEmptyScriptWinsNothingAndRefusalsAndCancelsAreReported)
     EXPECT_NE(idle.output.find("won=0 clock=60"), std::string::npos) << idle.output;
     EXPECT_NE(idle.output.find("medal=none"), std::string::npos);
 
-    // The road lies behind the rubble: refused for want of a route. The rubble costs 2 Money,
-    // given back by a cancel before a hero reaches it.
+    // The road lies behind the rubble: refused for want of a route (once the rubble, which the
+    // level's first tip points at, has been clicked). The rubble costs 2 Money, given back by a
+    // cancel before a hero reaches it.
     const std::string refused = (folder.path() / "refused.play").string();
-    std::ofstream(refused) << "at 0.5 click Road\nat 1 click Rubble  # queued\nat 1.5 cancel\n";
+    std::ofstream(refused) << "at 0.5 click Rubble  # queued\nat 1 click Road\nat 1.5 cancel\n";
     const PlayRun run = levelplay("--max-time 5 " + level(0) + " " + refused);
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_NE(run.output.find("Road#1 refused: problem 1 NoRoute"), std::string::npos) << run.output;
