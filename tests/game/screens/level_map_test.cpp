@@ -450,6 +450,55 @@ TEST_F(LevelMap, ABrokenMapNamesItsFileAndWhatIsWrong)
     EXPECT_EQ(cMap::instance(), nullptr);
 }
 
+TEST_F(LevelMap, LevelsAddedPageByPageOpenInTheShippedMap)
+{
+    // Nine more level files than the game ships, as the next authors add them: the shipped map
+    // shows them on their places, opens them in turn and wears their medals; the places past
+    // them stay locked.
+    const int shipped = GameConfig::instance().getConstants().LevelsCount;
+    const int added = shipped + 9;
+    for (int level = shipped; level < added; ++level)
+        front.writeShared("levels/n" + std::to_string(level) + ".xml", "<Level/>");
+    for (int level = 0; level < added - 2; ++level)
+        won(level, level % 2);
+    Engine::cProps::set<int>(L"CurrentSelectedLevel", added - 2);
+    cMap& map = enterMap();
+    EXPECT_EQ(map.getLevelCount(), added);
+    EXPECT_EQ(map.getPlaceCount(), 45);
+
+    // The page of the last levels: the medals won, the next level open (and selected), the one
+    // after it locked until that is won, the places without a level locked for good.
+    const int page = mapPageOfLevel(added - 1);
+    map.getPageButton(page)->onPress();
+    slideOver();
+    ASSERT_EQ(map.getCurrentPage(), page);
+    for (const cMapNodeButton* node : map.getPage(page).nodes)
+    {
+        const int level = node->getLevel();
+        SCOPED_TRACE(level);
+        EXPECT_TRUE(node->isShown());
+        if (level < added - 2)
+        {
+            EXPECT_EQ(pictureOf(map, level), level % 2 == 0 ? cMap::PictureGold : cMap::PictureSilver);
+            EXPECT_TRUE(node->isEnabled());
+        }
+        else if (level == added - 2)
+        {
+            EXPECT_EQ(pictureOf(map, level), cMap::PictureSelected);
+            EXPECT_TRUE(node->isEnabled());
+        }
+        else
+        {
+            EXPECT_EQ(pictureOf(map, level), cMap::PictureDisabled);
+            EXPECT_FALSE(node->isEnabled());
+            EXPECT_EQ(node->isShipped(), level < added);
+        }
+    }
+    // A click on the selected node through the pointer asks whether to begin it.
+    front.clickAt(map.findNode(added - 2)->getPosition());
+    EXPECT_EQ(CGameEngine::instance().getStateCount(), 2u) << "the begin question";
+}
+
 TEST_F(LevelMap, EveryNodeStandsOnAClearingOfItsPagesPicture)
 {
     // The art manifest lists the clearings each page picture draws ("node spots at (x, y), ...");
