@@ -7,6 +7,7 @@
 #include "engine/ui/cLightButton.h"
 #include "engine/ui/cPicture.h"
 #include "engine/ui/cPyro.h"
+#include "game/heroes/GameController.h"
 #include "game/hud/TooltipManager.h"
 #include "game/hud/UnitViewDescription.h"
 #include "game/hud/UnitViewLibrary.h"
@@ -387,6 +388,19 @@ void cUnitView::createUpgradeButton()
     if (Game* game = Game::instance())
         m_resourcesConnection =
             game->getResources().changed.connect(boost::bind(&cUnitView::refreshUpgradeButtonState, this));
+    TooltipManager& tooltips = TooltipManager::instance();
+    m_upgradeButton->highlightOnSignal.connect(
+        boost::bind(&TooltipManager::onUpgradeButtonHover, &tooltips, _1, this));
+    m_upgradeButton->highlightOffSignal.connect(
+        boost::bind(&TooltipManager::onUpgradeButtonLeave, &tooltips, _1, this));
+    // The planner is asked when the button is pressed: the button (a child of this view) may
+    // outlive the level model that made it, until the play view goes.
+    m_upgradeButton->connectClick(
+        [this](Engine::cView*)
+        {
+            if (Game* game = Game::instance())
+                game->getController().onUnitViewClick(this);
+        });
 }
 
 void cUnitView::refreshUpgradeButton()
