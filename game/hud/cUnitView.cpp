@@ -13,6 +13,7 @@
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/ViewState.h"
 #include "game/hud/cGameSounds.h"
+#include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
@@ -21,6 +22,9 @@
 #include "game/world/UnitTypeInfo.h"
 
 #include <boost/bind/bind.hpp>
+
+#include <cmath>
+#include <string>
 
 using namespace boost::placeholders;
 
@@ -424,6 +428,7 @@ void cUnitView::refreshUpgradeButton()
     if (!shown)
     {
         m_upgradeButton->hide();
+        traceArrow();
         return;
     }
     m_upgradeButton->show();
@@ -433,6 +438,7 @@ void cUnitView::refreshUpgradeButton()
                                         ? positions[static_cast<size_t>(level)]
                                         : description->getUpgradeButtonOffset();
     m_upgradeButton->setPosition(getPosition() + offset);
+    traceArrow();
 }
 
 void cUnitView::refreshUpgradeButtonState()
@@ -455,6 +461,21 @@ void cUnitView::refreshUpgradeButtonState()
     {
         m_upgradeButton->setShowDisabled(true);
     }
+    traceArrow();
+}
+
+void cUnitView::traceArrow()
+{
+    const bool lit = m_upgradeButton && m_upgradeButton->isShown() && !m_upgradeButton->getShowDisabled();
+    if (lit && !m_arrowLit && m_unit)
+    {
+        const Engine::cVector2& at = m_upgradeButton->getPosition();
+        CGameEngine::trace((L"Upgrade arrow lit: " + m_unit->typeName + L" at " +
+                            std::to_wstring(static_cast<int>(std::lround(at.x))) + L";" +
+                            std::to_wstring(static_cast<int>(std::lround(at.y))) + L"\n")
+                               .c_str());
+    }
+    m_arrowLit = lit;
 }
 
 void cUnitView::refreshUpgradeIndicator()
