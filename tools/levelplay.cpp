@@ -68,6 +68,7 @@
 #include "tools/levelplay/LevelRun.h"
 #include "tools/levelplay/PlayerHand.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

@@ -428,7 +428,7 @@ void cUnitView::refreshUpgradeButton()
     if (!shown)
     {
         m_upgradeButton->hide();
-        traceArrow();
+        m_arrowLit = false;
         return;
     }
     m_upgradeButton->show();
@@ -438,7 +438,6 @@ void cUnitView::refreshUpgradeButton()
                                         ? positions[static_cast<size_t>(level)]
                                         : description->getUpgradeButtonOffset();
     m_upgradeButton->setPosition(getPosition() + offset);
-    traceArrow();
 }
 
 void cUnitView::refreshUpgradeButtonState()

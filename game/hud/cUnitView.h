@@ -109,8 +109,8 @@ private:
     const std::map<std::wstring, boost::shared_ptr<ViewState>>* currentSubStates() const;
     bool isOfCategory(const wchar_t* category) const;
     void createUpgradeButton();
-    // Traces the arrow when it comes up lit ("Upgrade arrow lit: <type> at <x>;<y>"), so that
-    // whoever watches the program knows where a press would raise the building.
+    // Traces the arrow when its state refresh finds it newly lit ("Upgrade arrow lit: <type> at
+    // <x>;<y>"), so that whoever watches the program knows where a press raises the building.
     void traceArrow();
 
     boost::signals2::scoped_connection m_angleConnection;
