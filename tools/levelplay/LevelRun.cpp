@@ -140,6 +140,10 @@ void LevelRun::frame()
         m_hand.key(PlayerHand::Escape);
     else
         m_hand.frame();
+    // A level that stands still under a screen no key here closes would never reach its time.
+    m_stillFrames = running() || !inLevel() ? 0 : m_stillFrames + 1;
+    if (m_stillFrames > kScreenFrames)
+        throw BadInput{"the level stands still under a screen that does not close"};
 }
 
 void LevelRun::frameUntil(const std::function<bool()>& done, const std::string& why)

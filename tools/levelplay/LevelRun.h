@@ -110,6 +110,8 @@ private:
     bool m_refused = false;
     bool m_accepted = false;
     int m_saves = 0;
+    // Frames in a row in which the level was in play but did not run.
+    int m_stillFrames = 0;
     float m_lastClock = 0.0f;
 };
 
