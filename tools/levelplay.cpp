@@ -329,10 +329,12 @@ int play(const Options& options)
             CPlayState::instance().releasePlayView();
         });
 
-    // The level is the one the player chose on the map.
+    // The level is the one the player chose on the map, open there: the levels before it won.
     const int level = options.level.empty() ? 0 : placeLevel(options.level, options.data, files);
     engine.setLevelPath(L"");
     Engine::cProps::set<int>(L"CurrentLevel", level);
+    for (int won = 0; won < std::min(level, kMapLevelLimit); ++won)
+        Engine::cProps::set<int>(L"Level" + std::to_wstring(won), 0);
     setCurrentMap(mapIndexOfLevel(setCurrentSelectedLevel(level)));
     const std::vector<Command> script = readScript(options.script);
 
