@@ -9,11 +9,12 @@
 #include "engine/core/cVector2.h"
 #include "engine/core/cXmlPropertiesPooled.h"
 #include "tests/support/LevelScript.h"
+#include "tests/support/UnitPlaces.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -32,19 +33,16 @@ constexpr int kMenuPlayX = 820;
 constexpr int kMenuPlayY = 360;
 constexpr int kResultsOkX = 512;
 constexpr int kResultsOkY = 554;
-Engine::tPropertiesPtr readXml(const std::string& relative)
-{
-    const std::string bytes = ::Test::readFile(kData + relative);
-    if (bytes.empty())
-        throw std::runtime_error(kData + relative + ": cannot be read");
-    return Engine::cXmlPropertiesPooled::fromBuffer(bytes.data(), bytes.size(), relative);
-}
-
 // Where the node of a level of the map's first page stands ("Map/Map.xml", list "Nodes0").
 Engine::cVector2 nodeOf(int level)
 {
+    const std::string bytes = ::Test::readFile(kData + "Map/Map.xml");
+    if (bytes.empty())
+        throw std::runtime_error(kData + "Map/Map.xml: cannot be read");
+    const Engine::tPropertiesPtr map =
+        Engine::cXmlPropertiesPooled::fromBuffer(bytes.data(), bytes.size(), "Map/Map.xml");
     Engine::tPropertiesPtr nodes;
-    if (!readXml("Map/Map.xml")->getChild(L"Nodes0", nodes) || !nodes)
+    if (!map->getChild(L"Nodes0", nodes) || !nodes)
         throw std::runtime_error("Map/Map.xml has no first page");
     auto place = nodes->childrenBegin();
     for (int i = 0; i < level && place != nodes->childrenEnd(); ++i)
@@ -55,63 +53,6 @@ Engine::cVector2 nodeOf(int level)
     Engine::fromString(position, place->value()->getAttribute(L"pos"));
     return position;
 }
-
-// Where the player clicks the units a script names: a unit's view stands at the unit's place
-// in the level file, moved by the offset of the view state its type shows when idle at its
-// first level ("Units/<Type>.xml").
-class UnitPlaces
-{
-public:
-    explicit UnitPlaces(int level)
-    {
-        const Engine::tPropertiesPtr root = readXml("Levels/n" + std::to_string(level) + ".xml");
-        Engine::tPropertiesPtr buildings;
-        if (!root->getChild(L"Buildings", buildings))
-            return;
-        Engine::tPropertiesList units;
-        buildings->getChildren(L"Unit", units);
-        for (const Engine::tPropertiesPtr& unit : units)
-        {
-            const std::string type = Engine::toUtf8(unit->getAttribute(L"Type"));
-            Engine::cVector2 position;
-            Engine::fromString(position, unit->getAttribute(L"Position"));
-            m_places[type].push_back(position + idleOffset(type));
-        }
-    }
-
-    // The screen point of the `index`-th unit (from 1) of a type; false when the level has none.
-    bool find(const std::string& type, int index, Engine::cVector2& place) const
-    {
-        const auto found = m_places.find(type);
-        if (found == m_places.end() || index < 1 || static_cast<size_t>(index) > found->second.size())
-            return false;
-        place = found->second[static_cast<size_t>(index) - 1];
-        return true;
-    }
-
-private:
-    static Engine::cVector2 idleOffset(const std::string& type)
-    {
-        const Engine::tPropertiesPtr view = readXml("Units/" + type + ".xml");
-        std::wstring idle = L"idle";
-        Engine::tPropertiesPtr matrix;
-        Engine::tPropertiesPtr first;
-        if (view->getChild(L"UpStatesMatrix", matrix) && matrix->getChildAt(0, first) &&
-            !first->getAttribute(L"idle").empty())
-            idle = first->getAttribute(L"idle");
-        Engine::tPropertiesPtr states;
-        Engine::tPropertiesList list;
-        if (view->getChild(L"ViewStates", states))
-            states->getChildren(L"State", list);
-        Engine::cVector2 offset;
-        for (const Engine::tPropertiesPtr& state : list)
-            if (state->getAttribute(L"Name") == idle)
-                Engine::fromString(offset, state->getAttribute(L"posoffset"));
-        return offset;
-    }
-
-    std::map<std::string, std::vector<Engine::cVector2>> m_places;
-};
 
 // Waits for the traces to hold `text` once more than they do now, after `action`.
 bool after(const GameProgram& game, const std::string& text, const std::function<void()>& action,
@@ -132,7 +73,7 @@ class ScriptedPlay
 {
 public:
     ScriptedPlay(GameScreen& screen, const GameProgram& game, int level, float clock)
-        : m_screen(screen), m_game(game), m_places(level),
+        : m_screen(screen), m_game(game), m_places(kData, level),
           m_lines(::Test::readLevelScript(kData + "Levels/n" + std::to_string(level) + ".play")),
           m_clock(clock), m_resumes(game.count("CPlayState Resume\n")),
           m_pauses(game.count("CPlayState Pause\n")), m_briefings(game.count("BriefState::Init()\n")),
@@ -255,7 +196,7 @@ public:
 private:
     GameScreen& m_screen;
     const GameProgram& m_game;
-    UnitPlaces m_places;
+    ::Test::UnitPlaces m_places;
     std::vector<::Test::ScriptLine> m_lines;
     size_t m_next = 0;
     float m_clock;
