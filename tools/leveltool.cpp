@@ -47,7 +47,9 @@
 // over all of them ("ViewStateId" h<N> or v<N>, given by the tool).
 // A building without "CameOffsetPoints" gets one route to the walkable cell beside it that is
 // nearest its middle, preferring a cell the heroes can reach from the base at once, then one
-// they can reach once barriers are gone.
+// they can reach once barriers are gone. The town hall's heroes set out from the cell that holds
+// its middle, so its route goes to a walkable cell beside that very cell (a source without one
+// is refused).
 
 #include "tools/DataFiles.h"
 #include "tools/LevelGround.h"
@@ -529,6 +531,10 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
         if (xml.find("<CameOffsetPoints") == std::string::npos)
         {
             // The walkable cell beside the building nearest its middle, reachable if possible.
+            // The game plans the town hall's routes from the cell of its middle: a door beside
+            // another of its cells would leave the heroes shut in.
+            const bool base = typeOf(xml) == "TownHall";
+            const Cell middle{static_cast<int>(cx) / kCellWidth, static_cast<int>(cy) / kCellWidth};
             const Cell* best = nullptr;
             int bestRank = 3;
             float bestDistance = 0.0f;
@@ -537,9 +543,14 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
                 for (const Cell step : {Cell{0, 1}, Cell{1, 0}, Cell{-1, 0}, Cell{0, -1}})
                 {
                     const Cell to{cell.x + step.x, cell.y + step.y};
-                    if (walkable(at(source, to)))
+                    if (walkable(at(source, to)) &&
+                        (!base || std::abs(to.x - middle.x) + std::abs(to.y - middle.y) == 1))
                         beside.push_back(to);
                 }
+            if (base && beside.empty())
+                fail(path, 0,
+                     "the town hall has no street cell beside the cell of its middle (" + cellText(middle) +
+                         "), where its heroes step out");
             for (const Cell& cell : beside)
             {
                 const int rank = now.count(cell) ? 0 : later.count(cell) ? 1 : 2;

@@ -231,4 +231,8 @@ TEST(Leveltool, AFaultySourceIsRefusedWithItsNameAndWhatIsWrong)
     refused("decor ^\n" + grid({" ^"}), "a decor line names its pictures");
     refused("picture 300 test/tree.png\n" + grid({" ."}), "write: picture <x>;<y> <picture> [flat]");
     refused("ground levels/nowhere.jpg\n" + grid({" ."}), "the picture \"levels/nowhere.jpg\"");
+    // The heroes leave the town hall from the cell of its middle (2;2): a street only beside its
+    // other cells would shut them in.
+    refused("unit H <Unit Type=\"TownHall\"/>\n" + grid({"", " HHH.", " HHH.", " .  "}),
+            "the town hall has no street cell beside the cell of its middle (2;2)");
 }
