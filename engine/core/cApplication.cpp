@@ -225,10 +225,19 @@ bool cApplication::run()
         }
         else
         {
-            if (cLogic* logic = cLogic::instance())
+            cLogic* logic = cLogic::instance();
+            if (logic)
                 logic->update();
             if (m_idle)
                 m_idle(m_idleArgument);
+            // Nothing is drawn while minimised: without the wait the loop would spin.
+            if (logic && logic->isMinimized())
+            {
+                if (m_messageWait)
+                    m_messageWait(MinimizedWaitMs);
+                else
+                    m_window->waitMessage(MinimizedWaitMs);
+            }
         }
     }
     return onExit();

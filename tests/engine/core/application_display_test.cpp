@@ -150,6 +150,38 @@ TEST_F(ApplicationTest, TheCallbacksFrameTheLoop)
     EXPECT_EQ(calls, (std::vector<std::string>{"init level.xml", "exit"}));
 }
 
+// The window manager minimises the window: no frame is updated or drawn, and each turn of the
+// loop waits for the next message instead of coming straight back.
+TEST_F(ApplicationTest, AMinimisedGameWaitsForMessagesAndRunsNoFrame)
+{
+    Engine::cLogic& logic = *Engine::cLogic::instance();
+    int updates = 0;
+    logic.setFrameCallback([&] { ++updates; });
+    std::vector<int> waits;
+    std::vector<int> updatesAtWait;
+    application->setMessageWait(
+        [&](int timeoutMs)
+        {
+            waits.push_back(timeoutMs);
+            updatesAtWait.push_back(updates);
+            if (waits.size() == 3)
+                window().postMessage(Message{MessageKind::Restore, 0});
+        });
+    // What the window system sent on showing the window goes first.
+    application->drainMessages();
+    const float timeBefore = Engine::cTimer::instance()->getTime();
+    window().postMessage(Message{MessageKind::Minimize, 0});
+    FrameCounter counter;
+    counter.stopAfter = 6;
+    application->setIdleCallback(&FrameCounter::idle, &counter);
+    EXPECT_TRUE(application->run());
+    EXPECT_EQ(waits, (std::vector<int>(3, cApplication::MinimizedWaitMs))) << "one wait per turn, none after";
+    EXPECT_EQ(updatesAtWait, (std::vector<int>{0, 0, 0})) << "no frame ran while minimised";
+    EXPECT_EQ(updates, 3) << "the frames after the restore ran";
+    EXPECT_GT(Engine::cTimer::instance()->getTime(), timeBefore);
+    EXPECT_FALSE(logic.isMinimized());
+}
+
 TEST_F(ApplicationTest, TheWindowProcedureDrivesTheFrameFlags)
 {
     Engine::cLogic& logic = *Engine::cLogic::instance();
