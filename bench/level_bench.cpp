@@ -1,10 +1,14 @@
 // The level model's frame and its loading, each against a plain baseline of the same size in
 // the same run:
-//   BM_LevelUpdate  one Game::update of a level of 40 units (four heroes parked, piles,
-//                   barriers, mills), against one walk of its unit table reading every unit;
-//                   counter "ratio" = update / walk.
+//   BM_LevelUpdate  one Game::update of the busiest shipped level half a minute into its play
+//                   script (its heroes walking, its mills producing: counters "walking" and
+//                   "producing" average the units doing so), for ten seconds of the level,
+//                   against one walk of its unit table reading every unit; counter "ratio" =
+//                   update / walk (processor time).
 //   BM_LevelLoad    loading the largest shipped level into a new level model, against parsing
 //                   its XML alone; counter "ratio" = load / parse.
+#include "bench/BenchHome.h"
+#include "bench/Measures.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
@@ -15,10 +19,14 @@
 #include "engine/core/cXmlProperties.h"
 #include "engine/devices/cResourceManager.h"
 #include "game/hud/UnitViewLibrary.h"
+#include "game/hud/cUnitView.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/UnitStates.h"
+#include "game/world/cUnit.h"
+#include "tests/support/LevelScript.h"
 #include "tests/support/RecordingFactory.h"
 #include "tests/support/SilentParticles.h"
 
@@ -54,11 +62,7 @@ void startEngine()
     if (started)
         return;
     started = true;
-    const std::filesystem::path home = std::filesystem::temp_directory_path() / "quillmoor-level-bench";
-    std::filesystem::create_directories(home / "Quillmoor" / "sys");
-    std::ofstream(home / "Quillmoor" / "sys" / "settings.xml")
-        << "<settings><graphics width=\"1024\" height=\"768\"/></settings>";
-    setenv("XDG_DATA_HOME", home.string().c_str(), 1);
+    Bench::makeBenchHome("quillmoor-level-bench");
     new Engine::cFileSystem(Engine::fromUtf8(kData.string() + "/"));
     new Engine::cResourceManager();
     new Engine::cConstants("sys/constants.xml");
@@ -79,62 +83,117 @@ void dropLevel(std::unique_ptr<Game>& game)
     cTutorial::instance().reset();
 }
 
-// A level of 40 units: a town hall at level 3 with its four heroes, and piles, barriers,
-// roads and mills along a street.
-std::string fortyUnits()
+// The shipped level with the most units, and its play script.
+int busiestLevel(std::string& script)
 {
-    std::string xml = "<Level><FreeCells>";
-    for (int x = 1; x < 50; ++x)
-        for (int y = 14; y < 24; ++y)
-            xml += "<Cell Pos=\"" + std::to_string(x) + ";" + std::to_string(y) + "\"/>";
-    xml +=
-        "</FreeCells><MetaData GoldTime=\"100000\"/><Buildings>"
-        "<Unit Type=\"TownHall\" Position=\"110;250\" Level=\"3\"><FreeCells><Cell Pos=\"5;12\"/></FreeCells>"
-        "<CameOffsetPoints><Route Pos=\"0;40\"/></CameOffsetPoints></Unit>";
-    const char* types[] = {"Money", "Brick", "Rubble", "Road", "Market", "Steel", "JunkPile"};
-    for (int i = 0; i < 35; ++i)
+    int busiest = 0;
+    size_t most = 0;
+    for (int level = 0; level < GameConfig::instance().getConstants().LevelsCount; ++level)
     {
-        const int x = 2 + i % 45;
-        const int y = 15 + (i / 45) * 4 + (i % 3) * 2;
-        xml += std::string("<Unit Type=\"") + types[i % 7] + "\" Position=\"" + std::to_string(x * 20 + 10) +
-               ";" + std::to_string(y * 20 + 10) + "\"><FreeCells><Cell Pos=\"" + std::to_string(x) + ";" +
-               std::to_string(y) + "\"/></FreeCells></Unit>";
+        std::ifstream in(kData / "Levels" / ("n" + std::to_string(level) + ".xml"), std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        size_t units = 0;
+        for (size_t at = text.find("<Unit "); at != std::string::npos; at = text.find("<Unit ", at + 1))
+            ++units;
+        if (units > most)
+        {
+            most = units;
+            busiest = level;
+        }
     }
-    return xml + "</Buildings></Level>";
+    std::ifstream in(kData / "Levels" / ("n" + std::to_string(busiest) + ".play"), std::ios::binary);
+    script.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return busiest;
+}
+
+// The K-th unit of a type still on the field, as a play script names it.
+cUnit::Ptr findUnit(Game& game, const std::string& type, int index)
+{
+    const auto range = game.getUnits().equal_range(GameConfig::instance().getTypeId(Engine::fromUtf8(type)));
+    int seen = 0;
+    for (auto it = range.first; it != range.second; ++it)
+        if (!it->second->isRemoved() && ++seen == index)
+            return it->second;
+    return cUnit::Ptr();
+}
+
+// The level's frames up to its clock `until`, its script's clicks given to the units' views
+// on their time, as a player's clicks reach them.
+void playUntil(Game& game, const std::vector<Test::ScriptLine>& script, size_t& next, float until)
+{
+    while (game.getLevelTime() < until && !game.isLevelOver())
+    {
+        for (; next < script.size() && script[next].time <= game.getLevelTime(); ++next)
+        {
+            const Test::ScriptLine& line = script[next];
+            if (line.verb != Test::ScriptLine::Click && line.verb != Test::ScriptLine::Upgrade)
+                continue;
+            const cUnit::Ptr unit = findUnit(game, line.type, line.index);
+            cUnitView* view = unit ? unit->getView() : nullptr;
+            if (!view)
+                continue;
+            if (line.verb == Test::ScriptLine::Upgrade)
+                game.getController().onUnitViewClick(view);
+            else
+                view->clickSignal(view);
+        }
+        Engine::cControl::activePass();
+        Engine::cControl::enabledPass();
+        game.update();
+        Engine::cControl::deletePending();
+    }
 }
 
 void BM_LevelUpdate(benchmark::State& state)
 {
     startEngine();
-    const std::string xml = fortyUnits();
-    Engine::writeWholeFile("levels/n90.xml", xml.data(), xml.size());
+    std::string text;
+    const int level = busiestLevel(text);
+    const std::vector<Test::ScriptLine> script = Test::parseLevelScript(text, "level script");
     auto game = std::make_unique<Game>();
-    game->loadLevel(90);
+    game->loadLevel(level);
     game->getController().init();
+    // Half a minute of the level by its script: heroes walk to their goals, mills produce.
+    size_t next = 0;
+    playUntil(*game, script, next, 30.0f);
     const Game::UnitMap& units = game->getUnits();
     double update = 0.0;
     double walk = 0.0;
+    double walking = 0.0;
+    double producing = 0.0;
     long checksum = 0;
     for (auto _ : state)
     {
-        const auto t0 = Clock::now();
+        const double t0 = Bench::processCpuSeconds();
         game->update();
-        const auto t1 = Clock::now();
+        const double t1 = Bench::processCpuSeconds();
         for (const auto& entry : units)
             checksum += static_cast<long>(entry.second->getState()) + entry.second->getLevel();
-        const auto t2 = Clock::now();
-        update += std::chrono::duration<double, std::nano>(t1 - t0).count();
-        walk += std::chrono::duration<double, std::nano>(t2 - t1).count();
+        const double t2 = Bench::processCpuSeconds();
+        update += t1 - t0;
+        walk += t2 - t1;
+        for (const auto& entry : units)
+        {
+            const eUnitState unitState = entry.second->getState();
+            walking += unitState == eUnitState::move || unitState == eUnitState::moveTo ||
+                       unitState == eUnitState::moveBack || unitState == eUnitState::carry;
+            producing += unitState == eUnitState::produce;
+        }
+        // The script goes on: new goals as the level's clock reaches them.
+        playUntil(*game, script, next, game->getLevelTime());
     }
     benchmark::DoNotOptimize(checksum);
     const double n = static_cast<double>(state.iterations());
+    state.counters["level"] = level;
     state.counters["units"] = static_cast<double>(units.size());
-    state.counters["update_ns"] = update / n;
-    state.counters["walk_ns"] = walk / n;
+    state.counters["walking"] = walking / n;
+    state.counters["producing"] = producing / n;
+    state.counters["update_ns"] = update / n * 1e9;
+    state.counters["walk_ns"] = walk / n * 1e9;
     state.counters["ratio"] = walk > 0.0 ? update / walk : 0.0;
     dropLevel(game);
 }
-BENCHMARK(BM_LevelUpdate);
+BENCHMARK(BM_LevelUpdate)->Iterations(600);
 
 void BM_LevelLoad(benchmark::State& state)
 {

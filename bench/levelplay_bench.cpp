@@ -6,6 +6,7 @@
 //   BM_ControllerFrame        one GameController::update with four heroes at work and twenty
 //                             open goals, against one walk of the level's unit table
 //                             reading every unit; counter "ratio" = update / walk.
+#include "bench/BenchHome.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
@@ -128,11 +129,7 @@ void startEngine()
     if (started)
         return;
     started = true;
-    const std::filesystem::path home = std::filesystem::temp_directory_path() / "quillmoor-levelplay-bench";
-    std::filesystem::create_directories(home / "Quillmoor" / "sys");
-    std::ofstream(home / "Quillmoor" / "sys" / "settings.xml")
-        << "<settings><graphics width=\"1024\" height=\"768\"/></settings>";
-    setenv("XDG_DATA_HOME", home.string().c_str(), 1);
+    Bench::makeBenchHome("quillmoor-levelplay-bench");
     new Engine::cFileSystem(Engine::fromUtf8(kData.string() + "/"));
     new Engine::cResourceManager();
     new Engine::cConstants("sys/constants.xml");
