@@ -92,10 +92,13 @@ tGfxTexturePtr createUndecoded(Platform::GfxDevice& device, const uint8_t* data,
     texture->setPendingPicture(
         [bytes, name](uint32_t* pixels, int textureWidth, int textureHeight)
         {
-            Platform::Image image;
+            uint32_t decodedWidth = 0;
+            uint32_t decodedHeight = 0;
             try
             {
-                image = Platform::decodeImage(bytes->data(), bytes->size());
+                Platform::decodeImageInto(bytes->data(), bytes->size(), pixels,
+                                          static_cast<uint32_t>(textureWidth),
+                                          static_cast<uint32_t>(textureHeight), decodedWidth, decodedHeight);
             }
             catch (const Platform::ImageError& error)
             {
@@ -104,12 +107,6 @@ tGfxTexturePtr createUndecoded(Platform::GfxDevice& device, const uint8_t* data,
                     throw;
                 cTextureFile::throwImageError(name, error.what());
             }
-            const uint32_t rows = std::min<uint32_t>(image.height, static_cast<uint32_t>(textureHeight));
-            const size_t rowBytes =
-                static_cast<size_t>(std::min<uint32_t>(image.width, static_cast<uint32_t>(textureWidth))) * 4;
-            for (uint32_t y = 0; y < rows; ++y)
-                std::memcpy(pixels + static_cast<size_t>(y) * static_cast<size_t>(textureWidth), image.row(y),
-                            rowBytes);
         });
     if (info)
     {

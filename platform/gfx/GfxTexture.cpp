@@ -1,5 +1,6 @@
 #include "platform/gfx/GfxTexture.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace Platform
@@ -24,31 +25,40 @@ GfxResult GfxTexture::getLevelDesc(unsigned level, SurfaceDesc& out) const
     return GfxError::Ok;
 }
 
-void GfxTexture::makePixels() const
+void GfxTexture::makePixels(bool fromBackEnd) const
 {
-    if (!m_pixels.empty() || m_desc.width <= 0 || m_desc.height <= 0)
+    if (m_pixels || m_desc.width <= 0 || m_desc.height <= 0)
         return;
-    m_pixels.assign(static_cast<size_t>(m_desc.width) * static_cast<size_t>(m_desc.height), 0u);
+    m_pixels.reset(new uint32_t[pixelCount()]);
     if (m_pending)
     {
-        // Taken first: a fill that fails is not tried again with half-made pixels.
+        // Taken first: a fill that fails is not tried again.
         const PictureFill fill = std::move(m_pending);
         m_pending = nullptr;
-        fill(m_pixels.data(), m_desc.width, m_desc.height);
+        try
+        {
+            fill(m_pixels.get(), m_desc.width, m_desc.height);
+        }
+        catch (...)
+        {
+            dropPixels();
+            throw;
+        }
+        return;
     }
+    if (!fromBackEnd || !readBack(m_pixels.get()))
+        std::fill_n(m_pixels.get(), pixelCount(), 0u);
 }
 
 const uint32_t* GfxTexture::pixels() const
 {
-    if (m_pixels.empty() && !readBack(m_pixels))
-        makePixels();
-    return m_pixels.data();
+    makePixels(true);
+    return m_pixels.get();
 }
 
 void GfxTexture::setPendingPicture(PictureFill fill)
 {
-    m_pixels.clear();
-    m_pixels.shrink_to_fit();
+    dropPixels();
     m_pending = std::move(fill);
 }
 
@@ -56,14 +66,11 @@ void GfxTexture::realize()
 {
     if (!m_pending || m_locked)
         return;
-    makePixels();
+    makePixels(false);
     ++m_version;
     onUnlock(PixelRect{0, 0, m_desc.width, m_desc.height});
     if (!keepsPixels())
-    {
-        m_pixels.clear();
-        m_pixels.shrink_to_fit();
-    }
+        dropPixels();
 }
 
 GfxResult GfxTexture::lockRect(unsigned level, LockedRect& out, const PixelRect* rect, uint32_t flags)
@@ -82,14 +89,11 @@ GfxResult GfxTexture::lockRect(unsigned level, LockedRect& out, const PixelRect*
     m_readOnlyLock = (flags & Lock::ReadOnly) != 0;
     // A reader gets what the texture shows; a writer gets a buffer of which only the locked
     // part is passed on.
-    if (m_readOnlyLock)
-        pixels();
-    else
-        makePixels();
+    makePixels(m_readOnlyLock);
     m_locked = true;
     m_lockedRect = area;
     out.pitch = m_desc.width * 4;
-    out.bits = m_pixels.data() + static_cast<size_t>(area.top) * static_cast<size_t>(m_desc.width) +
+    out.bits = m_pixels.get() + static_cast<size_t>(area.top) * static_cast<size_t>(m_desc.width) +
                static_cast<size_t>(area.left);
     return GfxError::Ok;
 }
@@ -103,23 +107,15 @@ GfxResult GfxTexture::unlockRect(unsigned level)
     {
         ++m_version;
         onUnlock(m_lockedRect);
-        if (!keepsPixels())
-        {
-            m_pixels.clear();
-            m_pixels.shrink_to_fit();
-        }
     }
-    else if (m_readOnlyLock && !keepsPixels())
-    {
-        m_pixels.clear();
-        m_pixels.shrink_to_fit();
-    }
+    if (!keepsPixels())
+        dropPixels();
     return GfxError::Ok;
 }
 
 void GfxTexture::onUnlock(const PixelRect&) {}
 
-bool GfxTexture::readBack(std::vector<uint32_t>&) const
+bool GfxTexture::readBack(uint32_t*) const
 {
     return false;
 }

@@ -3,9 +3,10 @@
 #include "platform/gfx/GfxResult.h"
 #include "platform/gfx/GfxTypes.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <vector>
+#include <memory>
 
 namespace Platform
 {
@@ -23,7 +24,8 @@ namespace Platform
 class GfxTexture
 {
 public:
-    // Fills the width x height pixels (rows top-down, pitch width) when they are first needed.
+    // Fills every one of the width x height pixels (rows top-down, pitch width) when they are
+    // first needed.
     using PictureFill = std::function<void(uint32_t* pixels, int width, int height)>;
 
     GfxTexture(int width, int height, Format format, Pool pool, uint32_t usage);
@@ -46,7 +48,7 @@ public:
     // The pixels, rows top-down, made when they are not held (see above).
     const uint32_t* pixels() const;
     // Whether the pixels are held in memory now.
-    bool holdsPixels() const { return !m_pixels.empty(); }
+    bool holdsPixels() const { return m_pixels != nullptr; }
     // Leaves the picture to `fill` until the pixels are first needed: when the texture is first
     // drawn (`realize`) or read. A picture that is never drawn is never decoded. Replaces any
     // pixels held.
@@ -65,14 +67,22 @@ protected:
     // a copy of its own.
     virtual bool keepsPixels() const { return true; }
     // Reads the back end's copy into `pixels` (width x height); false when there is none.
-    virtual bool readBack(std::vector<uint32_t>& pixels) const;
+    virtual bool readBack(uint32_t* pixels) const;
 
 private:
-    void makePixels() const;
+    size_t pixelCount() const
+    {
+        return static_cast<size_t>(m_desc.width) * static_cast<size_t>(m_desc.height);
+    }
+    // Makes the pixels: the pending picture, else what the back end holds (`readBack`), else
+    // transparent black.
+    void makePixels(bool fromBackEnd) const;
+    void dropPixels() const { m_pixels.reset(); }
 
     SurfaceDesc m_desc;
-    // Empty until needed, and again once the back end holds the only copy.
-    mutable std::vector<uint32_t> m_pixels;
+    // Null until needed, and again once the back end holds the only copy. Not cleared when
+    // made: whatever makes them writes every pixel.
+    mutable std::unique_ptr<uint32_t[]> m_pixels;
     mutable PictureFill m_pending;
     PixelRect m_lockedRect;
     bool m_locked = false;

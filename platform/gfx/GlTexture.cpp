@@ -26,10 +26,7 @@ GlTexture::GlTexture(int width, int height, Format format, Pool pool, uint32_t u
     QUILL_GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST));
     m_sampler.minFilter = GL_NEAREST;
     m_sampler.magFilter = GL_NEAREST;
-    const GLint internal = format == Format::X8R8G8B8 ? GL_RGB8 : GL_RGBA8;
-    // Storage only: the first upload fills all of it.
-    QUILL_GL(glTexImage2D(GL_TEXTURE_2D, 0, internal, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                          nullptr));
+    m_internalFormat = format == Format::X8R8G8B8 ? GL_RGB8 : GL_RGBA8;
 }
 
 GlTexture::~GlTexture()
@@ -47,21 +44,33 @@ void GlTexture::onUnlock(const PixelRect& changed)
 {
     if (m_name == 0)
         return;
-    upload(m_filled ? changed : PixelRect{0, 0, width(), height()});
+    if (m_filled)
+    {
+        upload(changed);
+        return;
+    }
+    const std::shared_ptr<GlSharedState> shared = m_shared.lock();
+    if (!shared)
+        return;
+    QUILL_GL(glBindTexture(GL_TEXTURE_2D, m_name));
+    shared->boundTexture = m_name;
+    QUILL_GL(glPixelStorei(GL_UNPACK_ALIGNMENT, 4));
+    QUILL_GL(glPixelStorei(GL_UNPACK_ROW_LENGTH, 0));
+    QUILL_GL(glTexImage2D(GL_TEXTURE_2D, 0, m_internalFormat, width(), height(), 0, GL_BGRA,
+                          GL_UNSIGNED_INT_8_8_8_8_REV, pixels()));
     m_filled = true;
 }
 
-bool GlTexture::readBack(std::vector<uint32_t>& pixels) const
+bool GlTexture::readBack(uint32_t* pixels) const
 {
     const std::shared_ptr<GlSharedState> shared = m_shared.lock();
     if (!shared || m_name == 0 || !m_filled)
         return false;
-    pixels.resize(static_cast<size_t>(width()) * static_cast<size_t>(height()));
     QUILL_GL(glBindTexture(GL_TEXTURE_2D, m_name));
     shared->boundTexture = m_name;
     QUILL_GL(glPixelStorei(GL_PACK_ALIGNMENT, 4));
     QUILL_GL(glPixelStorei(GL_PACK_ROW_LENGTH, 0));
-    QUILL_GL(glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data()));
+    QUILL_GL(glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels));
     return true;
 }
 

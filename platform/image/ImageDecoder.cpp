@@ -7,6 +7,7 @@
 #include "platform/image/PngCodec.h"
 #include "platform/image/TgaDecoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace Platform
@@ -169,6 +170,35 @@ Image decodeImage(const uint8_t* data, size_t size, const ImageLimits& limits)
         break;
     }
     throw ImageError("the data is no image of a known format (PNG, JNG, JPEG, BMP, TGA or DDS)");
+}
+
+void decodeImageInto(const uint8_t* data, size_t size, uint32_t* pixels, uint32_t width, uint32_t height,
+                     uint32_t& pictureWidth, uint32_t& pictureHeight)
+{
+    uint32_t rows = 0;
+    uint32_t columns = 0;
+    if (detectImageFormat(data, size) == ImageFormat::Png &&
+        decodePngInto(data, size, reinterpret_cast<uint8_t*>(pixels), width, height, pictureWidth,
+                      pictureHeight))
+    {
+        rows = pictureHeight;
+        columns = pictureWidth;
+    }
+    else
+    {
+        const Image image = decodeImage(data, size);
+        pictureWidth = image.width;
+        pictureHeight = image.height;
+        rows = std::min(image.height, height);
+        columns = std::min(image.width, width);
+        for (uint32_t y = 0; y < rows; ++y)
+            std::memcpy(pixels + static_cast<size_t>(y) * width, image.row(y),
+                        static_cast<size_t>(columns) * 4);
+    }
+    for (uint32_t y = 0; y < rows; ++y)
+        std::fill(pixels + static_cast<size_t>(y) * width + columns,
+                  pixels + static_cast<size_t>(y + 1) * width, 0u);
+    std::fill(pixels + static_cast<size_t>(rows) * width, pixels + static_cast<size_t>(height) * width, 0u);
 }
 
 void readImageSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& height,
