@@ -230,8 +230,10 @@ bool cApplication::run()
                 logic->update();
             if (m_idle)
                 m_idle(m_idleArgument);
-            // Nothing is drawn while minimised: without the wait the loop would spin.
-            if (logic && logic->isMinimized())
+            // Nothing is seen of a minimised or hidden window: without the wait the loop
+            // would spin (minimised, a frame does nothing but its deletions).
+            const bool hidden = !m_window->isVisible() && !m_window->isDestroyed();
+            if ((logic && logic->isMinimized()) || hidden)
             {
                 if (m_messageWait)
                     m_messageWait(MinimizedWaitMs);

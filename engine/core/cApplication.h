@@ -56,8 +56,9 @@ public:
     static cApplication* create(cAppParams& params) { return new cApplication(params); }
     static cApplication* instance() { return static_cast<cApplication*>(cApplicationBase::instance()); }
 
-    // How the loop waits while the game is minimised: until a message comes or `timeoutMs`
-    // milliseconds pass. By default the main window's `waitMessage`; tests give their own.
+    // How the loop waits while the game is minimised or its window hidden: until a message
+    // comes or `timeoutMs` milliseconds pass. By default the main window's `waitMessage`;
+    // tests give their own.
     using tMessageWait = std::function<void(int timeoutMs)>;
     // The longest wait: another copy of the program asking this one to come forward is seen
     // within it (its request does not wake the window).
@@ -65,8 +66,8 @@ public:
 
     // Takes one message per turn, runs a frame on every turn that finds the queue empty, and
     // returns the finish callback's result once the quit message is taken. While the game is
-    // minimised a frame only deletes what is queued, and the turn then waits for the next
-    // message instead of coming back at once.
+    // minimised (a frame then only deletes what is queued) or its window hidden, the turn then
+    // waits for the next message instead of coming back at once.
     bool run() override;
     void setMessageWait(tMessageWait wait) { m_messageWait = std::move(wait); }
     // Alt+Enter: switches between window and full screen unless the constants keep the game

@@ -182,6 +182,27 @@ TEST_F(ApplicationTest, AMinimisedGameWaitsForMessagesAndRunsNoFrame)
     EXPECT_FALSE(logic.isMinimized());
 }
 
+// A window the window manager hides (another desktop, say) is not drawn to the screen either:
+// each turn waits for a message too, until the window shows again.
+TEST_F(ApplicationTest, AHiddenWindowWaitsForMessagesToo)
+{
+    std::vector<int> waits;
+    application->setMessageWait(
+        [&](int timeoutMs)
+        {
+            waits.push_back(timeoutMs);
+            if (waits.size() == 2)
+                window().show();
+        });
+    application->drainMessages();
+    window().hide();
+    FrameCounter counter;
+    counter.stopAfter = 4;
+    application->setIdleCallback(&FrameCounter::idle, &counter);
+    EXPECT_TRUE(application->run());
+    EXPECT_EQ(waits.size(), 2u) << "a wait on each turn while hidden, none once shown";
+}
+
 TEST_F(ApplicationTest, TheWindowProcedureDrivesTheFrameFlags)
 {
     Engine::cLogic& logic = *Engine::cLogic::instance();
