@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <vector>
@@ -218,7 +219,9 @@ TEST(WindowDisplay, WaitingForAMessageSleepsUntilOneComes)
     const auto postedAt = std::chrono::steady_clock::now();
     EXPECT_TRUE(window.waitMessage(5000));
     EXPECT_LT(std::chrono::steady_clock::now() - postedAt, std::chrono::seconds(2));
-    EXPECT_EQ(drain(window), (std::vector<Message>{{MessageKind::Char, 'w'}}));
+    // Other windows of the screen may move the focus meanwhile: the character is among what came.
+    const std::vector<Message> taken = drain(window);
+    EXPECT_NE(std::find(taken.begin(), taken.end(), Message{MessageKind::Char, 'w'}), taken.end());
 
     // Nothing comes: the thread sleeps (an event of the X server may end the wait early, but
     // nothing spins meanwhile).
