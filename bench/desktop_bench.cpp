@@ -141,14 +141,24 @@ void printResult(double cpu, const std::vector<std::string>& pictures)
     std::set<std::string> loaded;
     Engine::cResourceManager::instance()->getLoadedPaths(loaded);
     size_t loadedPictures = 0;
+    size_t decodedPictures = 0;
     for (const std::string& path : loaded)
     {
         const std::string extension = path.substr(path.find_last_of('.') + 1);
-        if (extension == "png" || extension == "jpg")
-            ++loadedPictures;
+        if (extension != "png" && extension != "jpg")
+            continue;
+        ++loadedPictures;
+        const std::shared_ptr<Platform::GfxTexture> texture =
+            Engine::cResourceManager::instance()->getTexture(path)->getDeviceTexture();
+        if (texture && !texture->isPending())
+        {
+            ++decodedPictures;
+            if (std::getenv("QUILL_BENCH_LIST"))
+                std::cerr << "decoded " << path << "\n";
+        }
     }
     std::cout << "cpu=" << cpu << "\nrss_kb=" << Bench::residentKb() << "\npictures=" << pictures.size()
-              << "\nloaded_pictures=" << loadedPictures << "\n";
+              << "\nloaded_pictures=" << loadedPictures << "\ndecoded_pictures=" << decodedPictures << "\n";
     for (const std::string& path : pictures)
         std::cout << "picture:" << path << "\n";
     std::cout.flush();
@@ -378,6 +388,7 @@ void compareStarts(benchmark::State& state, const std::string& name, const std::
     std::vector<double> baseRss;
     double pictures = 0.0;
     double loadedPictures = 0.0;
+    double decodedPictures = 0.0;
     for (auto _ : state)
     {
         const Bench::ChildRun run = probe(name, argument);
@@ -406,6 +417,7 @@ void compareStarts(benchmark::State& state, const std::string& name, const std::
         baseRss.push_back(bare.number("rss_kb"));
         pictures = run.number("pictures");
         loadedPictures = run.number("loaded_pictures");
+        decodedPictures = run.number("decoded_pictures");
     }
     const double start = Bench::median(cpu);
     const double base = Bench::median(baseCpu);
@@ -418,6 +430,7 @@ void compareStarts(benchmark::State& state, const std::string& name, const std::
         Bench::median(baseRss) > 0.0 ? Bench::median(rss) / Bench::median(baseRss) : 0.0;
     state.counters["pictures"] = pictures;
     state.counters["loaded_pictures"] = loadedPictures;
+    state.counters["decoded_pictures"] = decodedPictures;
 }
 
 void BM_StartToMenu(benchmark::State& state)
