@@ -3,8 +3,10 @@
 // The game's engine for the benchmarks that play levels: the game's data folder, a shared
 // folder of the benchmark's own holding the player's settings (the 1024 x 768 screen; removed
 // when the program ends), a render device drawing offscreen with OpenGL through Mesa (no
-// window, no X server), the sound device and the game's sounds, with the frame timer steady at
-// 1/60 s. Made once per program; the engine's singletons live until the program ends.
+// window, no X server), the sound device and the game's sounds, the frame timer steady at
+// 1/60 s, and a keyboard and mouse driven by the benchmark through the input device, as a
+// player's would be. Made once per program; the engine's singletons live until the program
+// ends.
 
 #include "bench/BenchHome.h"
 #include "bench/Measures.h"
@@ -16,6 +18,7 @@
 #include "engine/core/cProps.h"
 #include "engine/core/cSettings.h"
 #include "engine/core/cTimer.h"
+#include "engine/devices/cInput.h"
 #include "engine/devices/cRender.h"
 #include "engine/devices/cRenderConfig.h"
 #include "engine/devices/cResourceManager.h"
@@ -28,6 +31,7 @@
 #include "game/screens/CPlayState.h"
 #include "platform/gfx/FakeDisplayWindow.h"
 #include "platform/gfx/GlGfxSystem.h"
+#include "platform/input/ScriptedInput.h"
 
 #include <sys/resource.h>
 
@@ -72,6 +76,13 @@ inline Engine::cRender* plainRender(Engine::cRenderPlatform platform,
 
 // The engine, made by the first call (with `makeRender`, under the shared folder `homeName` in
 // the temporary folder); null logic with the reason in `error` where there is no OpenGL.
+// The input the benchmark drives, as a player's keyboard and mouse.
+inline Platform::ScriptedInput*& playerInput()
+{
+    static Platform::ScriptedInput* input = nullptr;
+    return input;
+}
+
 inline Engine::cLogic* startPlayEngine(std::string& error, const std::string& homeName,
                                        const RenderMaker& makeRender = plainRender)
 {
@@ -102,6 +113,9 @@ inline Engine::cLogic* startPlayEngine(std::string& error, const std::string& ho
     config->settings[{L"graphics", L"height"}] = L"768";
     makeRender(std::move(platform), std::move(config));
     new SteadyTimer();
+    auto input = std::make_unique<Platform::ScriptedInput>(false);
+    playerInput() = input.get();
+    new Engine::cInput(std::move(input));
     // The sound device as the program has it (SDL's dummy driver where none is named), with
     // the game's sounds: a start loads them.
     setenv("SDL_AUDIODRIVER", "dummy", 0);
@@ -111,10 +125,12 @@ inline Engine::cLogic* startPlayEngine(std::string& error, const std::string& ho
     return logic;
 }
 
-// One frame of the game: the enabled pass, the state machine's update, the draw, the views
-// deleted during it.
+// One frame of the game: the input step, the enabled pass, the state machine's update, the
+// draw, the views deleted during it.
 inline void runFrame(Engine::cLogic& logic)
 {
+    if (Engine::cInput* input = Engine::cInput::instance())
+        input->update();
     Engine::cControl::enabledPass();
     CGameEngine::instance().Update();
     logic.render();
@@ -129,19 +145,25 @@ inline void leavePlay()
     Engine::cControl::deletePending();
 }
 
-// Enters the play state on `level` (leaving whatever level ran before), skips its opening
-// briefing as the forward button would, and runs frames until the level runs and one frame of
+// Enters the play state on `level` (leaving whatever level ran before), closes its opening
+// briefing with Escape as a player may, and runs frames until the level runs and one frame of
 // it is drawn.
 inline void startLevel(Engine::cLogic& logic, int level)
 {
     leavePlay();
     Engine::cProps::set<int>(L"CurrentLevel", level);
     CGameEngine::instance().ChangeState(&CPlayState::instance());
-    for (int i = 0; i < 100 && !CPlayState::instance().isRunning(); ++i)
+    CGameEngine& engine = CGameEngine::instance();
+    CPlayState& play = CPlayState::instance();
+    for (int i = 0; i < 1000 && !(play.isRunning() && engine.topState() == &play); ++i)
     {
+        if (engine.topState() == &BriefState::instance() && playerInput())
+        {
+            constexpr uint8_t Escape = 1;
+            playerInput()->keyDown(Escape);
+            playerInput()->keyUp(Escape);
+        }
         runFrame(logic);
-        if (CGameEngine::instance().topState() == &BriefState::instance())
-            BriefState::instance().end();
     }
     runFrame(logic);
 }
