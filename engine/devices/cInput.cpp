@@ -286,6 +286,21 @@ void cInput::disconnectJoystick(boost::signals2::connection connection)
     connection.disconnect();
 }
 
+boost::signals2::connection cInput::connectPointer(const tPointerSlot& slot)
+{
+    return m_pointerSignal.connect(slot);
+}
+
+bool cInput::getPointer(cVector2& windowPoint) const
+{
+    int32_t x = 0;
+    int32_t y = 0;
+    if (!m_mouse->pointerPosition(x, y))
+        return false;
+    windowPoint = cVector2(static_cast<float>(x), static_cast<float>(y));
+    return true;
+}
+
 // --- Queues -----------------------------------------------------------------------------------
 
 void cInput::queueChar(uint16_t unit)
@@ -432,6 +447,8 @@ void cInput::readMouse(bool& anyRaised)
             else if (code == CONTROL_MOUSE_PRESSED || code == CONTROL_MOUSE_PRESSED + 1)
                 code = 2 * CONTROL_MOUSE_PRESSED + 1 - code;
         }
+        if (record.placed)
+            m_pointerSignal(cVector2(static_cast<float>(record.x), static_cast<float>(record.y)));
         raise(code);
         if (!anyRaised)
         {
