@@ -68,18 +68,11 @@ public:
     // Whether the map was entered from the main menu (true) or from the in-game menu.
     virtual bool& enteredFromMainMenu() { return m_enteredFromMainMenu; }
     virtual CGameEngine& setEnteredFromMainMenu(const bool& on);
-    // The level file the program was started with (data-relative, lower case, "/"); empty
-    // when levels are chosen on the map.
+    // The level file the program was started with (see LevelLocation: a path in the data
+    // folder, or an absolute path on the disk); empty when levels are chosen on the map.
     virtual std::wstring& levelPath() { return m_levelPath; }
     const std::wstring& getLevelPath() const { return m_levelPath; }
     virtual CGameEngine& setLevelPath(const std::wstring& path);
-
-    // The level path a command line names: "\" turned into "/", lower-cased, and the data
-    // folder `dataFolder` (lower case, "/", ending in "/") cut from its start. A path that
-    // does not begin with the data folder gives an empty path; a relative path is taken as
-    // relative to the data folder unless it climbs out of it ("..").
-    static std::wstring levelPathFromCommandLine(const std::wstring& commandLine,
-                                                 const std::wstring& dataFolder);
 
     // Registers a manager's shutdown: Cleanup runs every one (the last registered first) after
     // the states have left and before the application goes, so that no function-local static

@@ -165,20 +165,4 @@ TEST_F(StateMachine, DialogsLieAboveTheirPusherAndPopOnceWhenTheirPanelHides)
     EXPECT_EQ(traces, expected);
 }
 
-TEST(LevelPath, TheCommandLineNamesAFileOfTheDataFolder)
-{
-    const std::wstring folder = L"/home/ann/quillmoor/data/";
-    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"\\HOME\\Ann\\Quillmoor\\Data\\Levels\\n3.xml", folder),
-              L"levels/n3.xml");
-    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"/home/ann/Quillmoor/data/Levels/N3.XML", folder),
-              L"levels/n3.xml");
-    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"/tmp/home/ann/quillmoor/data/levels/n3.xml", folder),
-              L"")
-        << "the folder found elsewhere than at the start";
-    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"/etc/passwd", folder), L"");
-    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"Levels/n1.xml", folder), L"levels/n1.xml")
-        << "a relative path lies in the data folder";
-    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"../outside.xml", folder), L"");
-}
-
 } // namespace
