@@ -58,11 +58,7 @@ void runGame(const std::wstring& line)
     engine.setLevelPath(L"");
     if (!line.empty())
         if (const Engine::cFileSystem* files = Engine::cFileSystem::instance())
-        {
-            const LevelLocation level = LevelLocation::fromPath(Engine::toUtf8(line), *files);
-            engine.setLevelPath(level.path);
-            Engine::cProps::set<int>(L"CurrentLevel", level.number);
-        }
+            LevelLocation::fromPath(Engine::toUtf8(line), *files).select();
     // The managers kept in function-local statics let go of the tree and the input before the
     // application deletes the engine's singletons; the dialog states and the tooltips register
     // their own shutdowns.

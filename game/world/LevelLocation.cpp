@@ -2,6 +2,8 @@
 
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
+#include "engine/core/cProps.h"
+#include "game/screens/CGameEngine.h"
 #include "game/world/Game.h"
 
 #include <algorithm>
@@ -71,4 +73,10 @@ LevelLocation LevelLocation::fromNumber(int number)
     location.path = Game::levelPath(number);
     location.number = number;
     return location;
+}
+
+void LevelLocation::select() const
+{
+    CGameEngine::instance().setLevelPath(path);
+    Engine::cProps::set<int>(L"CurrentLevel", number);
 }

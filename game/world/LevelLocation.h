@@ -28,6 +28,11 @@ struct LevelLocation
     // The game's own level `number` ("Levels/n<number>.xml").
     static LevelLocation fromNumber(int number);
 
+    // Makes this the level the game plays next, as the program's command line does: the path
+    // becomes the engine's level path and the number the profile's "CurrentLevel", and
+    // `Game::loadLevel` with that number loads it.
+    void select() const;
+
     // Whether `path` is read from the disk rather than through the game's files.
     static bool isOnDisk(const std::wstring& path) { return !path.empty() && path[0] == L'/'; }
 

@@ -127,8 +127,8 @@ TEST(LevelLocation, ALevelFromTheDiskPlaysAndLeavesThePlayersSavedLevelAlone)
         GameFixture::levelXml(hall + "<Unit Type=\"Rubble\" Position=\"250;110\" TargetType=\"2\"/>"));
     const LevelLocation level =
         LevelLocation::fromPath((folder.path() / "Market Square.xml").string(), *fixture.files);
-    CGameEngine::instance().setLevelPath(level.path);
-    Engine::cProps::set<int>(L"CurrentLevel", level.number);
+    level.select();
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), LevelLocation::kUnnumbered);
     Game& game = fixture.newGame();
     game.loadLevel(level.number);
     EXPECT_EQ(game.getLevelPath(), level.path);
