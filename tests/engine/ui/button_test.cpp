@@ -203,6 +203,21 @@ TEST_F(ButtonInput, AClickIsTakenWhereItsEventHappenedNotWhereTheFrameFoundThePo
         << ::testing::PrintToString(moved);
 }
 
+TEST_F(ButtonInput, AMoveAndAClickInOneFrameReachADeepButton)
+{
+    // A deep button takes a press only once the pointer's hover has claimed it.
+    button("b", 600, 300, 1.0f, true);
+    frames.script->pointerTo(200, 300);
+    frames.frame();
+    takeLog();
+    frames.script->pointerTo(600, 300);
+    frames.script->mouseButton(0, true);
+    frames.frame();
+    frames.script->mouseButton(0, false);
+    frames.frame();
+    EXPECT_EQ(takeLog(), (Log{"b off", "b press", "b on", "b click"}));
+}
+
 TEST_F(ButtonInput, TheFirstClickAfterTheWindowComesToTheFrontLandsWhereThePointerStands)
 {
     button("a", 200, 300, 1.0f, false);
@@ -219,7 +234,7 @@ TEST_F(ButtonInput, TheFirstClickAfterTheWindowComesToTheFrontLandsWhereThePoint
     EXPECT_EQ(frames.logic->getMousePosition(), cVector2(600.0f, 300.0f));
     takeLog();
     frames.click();
-    EXPECT_EQ(takeLog(), (Log{"b off", "b press", "b on", "b click"}));
+    EXPECT_EQ(takeLog(), (Log{"a off", "b on", "b off", "b press", "b on", "b click"}));
 }
 
 TEST_F(ButtonInput, DisablingAHoveredButtonShowsItDisabledWithoutLeaving)
