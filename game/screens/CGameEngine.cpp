@@ -123,6 +123,16 @@ void CGameEngine::Update()
 {
     if (!m_states.empty())
         m_states.back()->Update(this);
+    if (m_quietFrames < 0)
+        return;
+    // A fade (a panel or a screen coming or going) starts the count again.
+    if (Engine::cControl::isFading())
+        m_quietFrames = 0;
+    else if (++m_quietFrames >= kSettleFrames)
+    {
+        trace(L"Screen settled\n");
+        m_quietFrames = -1;
+    }
 }
 
 void CGameEngine::Quit()
@@ -158,6 +168,8 @@ CGameEngine& CGameEngine::setLevelPath(const std::wstring& path)
 
 void CGameEngine::trace(const wchar_t* line)
 {
+    // Whatever is traced changes what the screen shows: it settles anew.
+    instance().m_quietFrames = 0;
     if (const TraceSink& sink = traceSink())
         sink(line);
     else if (std::getenv("QUILLMOOR_TRACE"))

@@ -21,7 +21,9 @@ class cApplication;
 // `PopState` takes the top away and resumes the one below.
 //
 // Every state operation but `Update` writes a trace line; traces go to stderr while the
-// environment variable QUILLMOOR_TRACE is set, or to the sink a test installs.
+// environment variable QUILLMOOR_TRACE is set, or to the sink a test installs. After any trace
+// line, "Screen settled" follows once the top state has run for a few whole frames with no fade
+// running: what the line told of is drawn, shown and takes input.
 class CGameEngine
 {
 public:
@@ -48,7 +50,7 @@ public:
     void ChangeState(CGameState* state);
     void PushState(CGameState* state);
     void PopState();
-    // The frame callback: Update of the top state.
+    // The frame callback: Update of the top state, then the settling of the screen.
     void Update();
     // Asks the main window to close; the loop ends and `Cleanup` follows.
     void Quit();
@@ -84,6 +86,10 @@ public:
     // Where trace lines go instead of stderr; an empty sink puts stderr back.
     static void setTraceSink(const TraceSink& sink);
 
+    // Frames the top state runs after a trace line before the screen counts as settled: one to
+    // run, one drawn, one shown.
+    static constexpr int kSettleFrames = 3;
+
 private:
     CGameEngine() = default;
 
@@ -93,6 +99,8 @@ private:
     bool m_continueSavedLevel = false;
     bool m_enteredFromMainMenu = true;
     std::wstring m_levelPath;
+    // Frames without a fade since the last trace line; -1 once the screen settled.
+    int m_quietFrames = -1;
     // Owned: created by Init, deleted by Cleanup.
     Engine::cApplication* m_application = nullptr;
     std::vector<boost::function<void()>> m_shutdowns;

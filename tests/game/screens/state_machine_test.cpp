@@ -89,6 +89,42 @@ protected:
     std::vector<std::wstring> traces;
 };
 
+TEST_F(StateMachine, TheScreenSettlesAfterEveryTraceOnceItsFramesRunWithoutAFade)
+{
+    CGameEngine& engine = CGameEngine::instance();
+    RecordingState menu("menu");
+    RecordingState dialog("dialog");
+    const auto frames = [&engine](int count)
+    {
+        for (int i = 0; i < count; ++i)
+            engine.Update();
+    };
+    engine.ChangeState(&menu);
+    engine.PushState(&dialog);
+    CGameEngine::trace(L"The dialog came\n");
+    traces.clear();
+    frames(CGameEngine::kSettleFrames - 1);
+    EXPECT_TRUE(traces.empty());
+    frames(1);
+    EXPECT_EQ(traces, (std::vector<std::wstring>{L"Screen settled\n"}));
+    frames(10);
+    EXPECT_EQ(traces.size(), 1u) << "once, until the next line";
+
+    // A fade holds the settling back until it ends.
+    traces.clear();
+    {
+        Engine::cControl fading;
+        fading.show();
+        fading.fadeOut();
+        engine.PopState();
+        CGameEngine::trace(L"The dialog went\n");
+        frames(CGameEngine::kSettleFrames + 2);
+        EXPECT_EQ(traces, (std::vector<std::wstring>{L"The dialog went\n"})) << "not while a fade runs";
+    }
+    frames(CGameEngine::kSettleFrames);
+    EXPECT_EQ(traces, (std::vector<std::wstring>{L"The dialog went\n", L"Screen settled\n"}));
+}
+
 TEST_F(StateMachine, ChangePushAndPopRunTheStatesInOrderAndOnlyTheTopUpdates)
 {
     CGameEngine& engine = CGameEngine::instance();
