@@ -218,6 +218,50 @@ TEST_F(ButtonInput, AMoveAndAClickInOneFrameReachADeepButton)
     EXPECT_EQ(takeLog(), (Log{"b off", "b press", "b on", "b click"}));
 }
 
+TEST_F(ButtonInput, APressAndItsReleaseInOneFrameClickADeepButton)
+{
+    button("b", 600, 300, 1.0f, true);
+    frames.script->pointerTo(600, 300);
+    frames.frame();
+    takeLog();
+    frames.script->mouseButton(0, true);
+    frames.script->mouseButton(0, false);
+    frames.frame();
+    EXPECT_EQ(takeLog(), (Log{"b off", "b press", "b on", "b click"}));
+    EXPECT_EQ(cButtonPrototype::pendingAction, 0) << "nothing left for the update";
+
+    // A move, a press and a release in one frame, as a quick hand on a slow frame makes them.
+    frames.script->pointerTo(200, 300);
+    frames.frame();
+    takeLog();
+    frames.script->pointerTo(600, 300);
+    frames.script->mouseButton(0, true);
+    frames.script->mouseButton(0, false);
+    frames.frame();
+    const Log log = takeLog();
+    EXPECT_NE(std::find(log.begin(), log.end(), "b click"), log.end()) << ::testing::PrintToString(log);
+}
+
+TEST_F(ButtonInput, ADeepButtonThePointerLeftHoldsItNoLonger)
+{
+    // b hears the pointer first; a holds it when the pointer jumps onto b and clicks there, all
+    // in one frame.
+    button("b", 600, 300, 1.0f, true);
+    button("a", 200, 300, 1.0f, true);
+    frames.script->pointerTo(200, 300);
+    frames.frame();
+    frames.frame();
+    ASSERT_EQ(cButtonPrototype::buttonUnderPointer, buttons[1].get());
+    takeLog();
+    frames.script->pointerTo(600, 300);
+    frames.script->mouseButton(0, true);
+    frames.script->mouseButton(0, false);
+    frames.frame();
+    const Log log = takeLog();
+    EXPECT_NE(std::find(log.begin(), log.end(), "b click"), log.end()) << ::testing::PrintToString(log);
+    EXPECT_NE(std::find(log.begin(), log.end(), "a off"), log.end()) << ::testing::PrintToString(log);
+}
+
 TEST_F(ButtonInput, TheFirstClickAfterTheWindowComesToTheFrontLandsWhereThePointerStands)
 {
     button("a", 200, 300, 1.0f, false);

@@ -21,8 +21,8 @@ void playsAtOnce(const std::string& level, const std::string& workingFolder, con
     ::Test::TempDir folder;
     GameProgram game(folder, level, workingFolder);
     ASSERT_TRUE(game.started());
-    ASSERT_TRUE(game.waitFor(loaded)) << "awaited the trace \"" << loaded << "\"\n" << game.traces();
-    ASSERT_TRUE(game.waitFor("CPlayState Resume\n")) << game.traces();
+    ASSERT_TRUE(game.expectTrace(loaded));
+    ASSERT_TRUE(game.expectTrace("CPlayState Resume\n"));
     EXPECT_EQ(game.traces().find("CIntroState Init\n"), std::string::npos) << "no logos: the level at once";
     EXPECT_EQ(game.count(" loaded from "), 1) << game.traces();
     EXPECT_EQ(game.close(), 0) << game.traces();
