@@ -113,8 +113,7 @@ class ScriptedPlay
 public:
     ScriptedPlay(GameScreen& screen, const GameProgram& game, int level, float clock)
         : m_screen(screen), m_game(game), m_places(level),
-          m_lines(::Test::readLevelScript(kData + "Levels/n" + std::to_string(level) + ".play")),
-          m_briefings(game.count("BriefState::Init()\n"))
+          m_lines(::Test::readLevelScript(kData + "Levels/n" + std::to_string(level) + ".play"))
     {
         // A continued level: the lines up to the clock it was left at were played before.
         while (clock > 0.0f && m_next < m_lines.size() && m_lines[m_next].time <= clock)
@@ -194,9 +193,9 @@ private:
                 why = "the program ended";
                 return false;
             }
-            if (m_game.count("BriefState::Init()\n") > m_briefings)
+            // A briefing over the level (it may have opened before this play began).
+            if (m_game.count("BriefState::Init()\n") > m_game.count("BriefState::Cleanup()\n"))
             {
-                ++m_briefings;
                 if (!readBriefing(m_screen, m_game))
                 {
                     why = "a briefing in the level did not end";
@@ -255,7 +254,6 @@ private:
     UnitPlaces m_places;
     std::vector<::Test::ScriptLine> m_lines;
     size_t m_next = 0;
-    int m_briefings;
 };
 
 // A first start: the logos skipped, `name` (small letters: no shift key is pressed) typed on the first-user
