@@ -275,7 +275,6 @@ bool Game::checkLevelGoals()
     const int open = countOpenGoals();
     if (cStatusPanel* panel = cStatusPanel::instance())
         panel->updateGoals();
-    cGoalArrow::hideReached();
     m_levelOver = open == 0;
     m_finishPending = m_levelOver;
     return m_levelOver;
@@ -375,9 +374,10 @@ void Game::leavePlay()
             if (Engine::cProfileManager::instance())
                 GameConfig::instance().deleteSavedLevel();
             CPlayState& playState = CPlayState::instance();
+            const int levelWon = Engine::cProps::get<int>(L"CurrentLevel");
             playState.onLevelWon();
             playState.advanceLevel();
-            selectNextLevel();
+            selectNextLevel(levelWon);
             if (Engine::cProfileManager* profiles = Engine::cProfileManager::instance())
                 profiles->save();
         }
