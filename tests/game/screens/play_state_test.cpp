@@ -151,10 +151,12 @@ TEST_F(PlayState, ALevelRunsFromItsLoadingScreenThroughTheMenuToTheResultsAndThe
     Game* game = play.getGame();
     ASSERT_NE(game, nullptr);
     EXPECT_EQ(cLoadScreen::instance(), nullptr);
-    EXPECT_EQ(traces, (std::vector<std::wstring>{
-                          L"CPlayState Init\n", L"BriefState::Create()\n", L"ModalTutorState::Create()\n",
-                          L"Level 2 loaded from levels/n980.xml\n", L"CPlayState Resume\n"}))
-        << "the briefing and the tutorial's message are made at the first level start of the run";
+    EXPECT_EQ(traces, (std::vector<std::wstring>{L"CPlayState Init\n", L"BriefState::Create()\n",
+                                                 L"ModalTutorState::Create()\n",
+                                                 L"Level 2 loaded from levels/n980.xml\n",
+                                                 L"CPlayState Resume\n", L"Level clock 0\n"}))
+        << "the briefing and the tutorial's message are made at the first level start of the run; the "
+           "running level traces its clock";
     EXPECT_EQ(game->getUnits().count(typeId(L"hero")), 1u) << "the level starts at once: the heroes come";
     EXPECT_EQ(play.getBriefing().getStarted(), (std::vector<std::string>{"start"}));
     ASSERT_NE(play.getStatusPanel(), nullptr);
