@@ -31,10 +31,11 @@
 #include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelLocation.h"
 #include "game/world/LevelReachCheck.h"
 #include "game/world/UnitStates.h"
 #include "tests/support/RecordingFactory.h"
-#include "tools/LevelArgument.h"
+#include "tools/DataFiles.h"
 
 #include <unistd.h>
 
@@ -227,7 +228,8 @@ int main(int argc, char** argv)
         GameConfig& config = GameConfig::instance();
         std::vector<LevelLocation> levels;
         for (const std::string& argument : arguments)
-            levels.push_back(Tools::levelFromArgument(argument, files));
+            levels.push_back(
+                LevelLocation::fromPath(Tools::levelArgument(argument, data).file.string(), files));
         if (arguments.empty())
         {
             for (int level = 0; level < config.getConstants().LevelsCount; ++level)
