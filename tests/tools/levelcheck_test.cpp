@@ -53,7 +53,9 @@ public:
     ToolRun make(const std::string& name, const std::string& source) const
     {
         m_folder.write(name + ".txt", source);
-        return run(kTools + "leveltool " + name + ".txt " + name + ".xml", path());
+        return run(kTools + "leveltool --art " QUILL_SOURCE_DIR "/tools/art/manifest.txt " + name + ".txt " +
+                       name + ".xml",
+                   path());
     }
 
     ToolRun check(const std::string& arguments, const std::string& folder = "") const
@@ -67,7 +69,9 @@ private:
     ::Test::TempDir m_folder;
 };
 
+// The walls ("#") are trees; the base's opening briefing.
 const std::string kBriefing =
+    "decor # units/tree_round.png\n"
     "xml\n<BreafData><Brief id=\"start\"><Action type=\"1\" start=\"0\" duration=\"1\" "
     "text=\"Go.\"/></Brief></BreafData>\nend\n";
 

@@ -109,8 +109,9 @@ TEST(FrontEndProgram, AFirstPlayerIsAskedTheNameSetsTheMusicAndStartsTheFirstLev
         // The locked page's arrow, then the first level: the program takes the clicks in turn, so
         // once the level asks to begin, the arrow's click has been taken too.
         screen.click(794, 712);
+        // The first level's node: the first place of the map's first page ("Map/Map.xml").
         ASSERT_TRUE(traceAfter(
-            game, "CDialogState Init\n", [&] { screen.click(200, 560); }, true))
+            game, "CDialogState Init\n", [&] { screen.click(105, 560); }, true))
             << "the selected level asks to begin";
         EXPECT_EQ(game.count("Map slides to page"), 0) << "the next page is not open: no slide";
         EXPECT_EQ(screen.area(0, 752, 1024, 16), strip) << "no slide";
