@@ -46,6 +46,8 @@ public:
 
     // Lower-case, "/" separators, ending in "/".
     virtual std::wstring getDataFolder() const;
+    // The data folder as the disk spells it (UTF-8, "/" separators, ending in "/").
+    const std::string& getDataFolderOnDisk() const { return m_dataFolderOnDisk; }
     // The shared folder: the common application-data folder + the application directory + "/".
     virtual std::wstring getCommonFolder() const;
 

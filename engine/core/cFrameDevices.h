@@ -34,6 +34,13 @@ public:
     // The cursor in screen pixels relative to the window (the whole window in full screen,
     // else the client area).
     virtual cVector2 cursorInWindow() = 0;
+    // Connects a handler that learns where the pointer stood (window pixels, as
+    // `cursorInWindow`) when a mouse button changed, before that button's signal is raised.
+    // Devices that cannot tell connect nothing.
+    virtual boost::signals2::connection connectPointer(const boost::function<void(const cVector2&)>&)
+    {
+        return {};
+    }
     // Converts a window point to virtual screen units in place.
     virtual void screenToVirtual(cVector2& point) = 0;
 

@@ -22,7 +22,8 @@ class cView;
 //  1. while the window is minimised, only the queued deletions;
 //  2. the mouse position in virtual screen units;
 //  3. the timer step, which holds the frame rate and yields the frame time;
-//  4. the input poll, whose handlers run at once;
+//  4. the input poll, whose handlers run at once; a mouse button whose event told where the
+//     pointer stood moves the mouse position there before its handlers run;
 //  5. unless the window is inactive: the active and the enabled pass (skipped while any fade
 //     runs), the fade pass and the frame callback;
 //  6. the frames-per-second figure, refreshed every 0.2 s;
@@ -63,9 +64,13 @@ public:
     cFrameDevices& getDevices() { return *m_devices; }
 
 private:
+    // Sets the mouse position from a point in window pixels.
+    void placeMouse(cVector2 windowPoint);
+
     std::unique_ptr<cFrameDevices> m_devices;
     float m_fps = 0.0f;
     std::vector<boost::signals2::scoped_connection> m_keyConnections;
+    boost::signals2::scoped_connection m_pointerConnection;
     boost::function<void()> m_frameCallback;
     bool m_inactive = false;
     bool m_minimized = false;

@@ -71,10 +71,11 @@ std::vector<Message> drain(Window& window)
     return taken;
 }
 
-// Lets the X server and the window settle until `done` holds, for at most about two seconds.
+// Lets the X server and the window settle until `done` holds, polling, for at most twenty
+// seconds (a busy machine's X server may take a while).
 template <class Done> void settle(Window& window, Done done)
 {
-    for (int i = 0; i < 200 && !done(); ++i)
+    for (const Uint64 end = SDL_GetTicks64() + 20000; !done() && SDL_GetTicks64() < end;)
     {
         drain(window);
         SDL_Delay(10);

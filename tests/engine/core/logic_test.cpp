@@ -43,6 +43,11 @@ public:
         m_log.push_back("cursor");
         return cursor;
     }
+    boost::signals2::connection
+    connectPointer(const boost::function<void(const Engine::cVector2&)>& slot) override
+    {
+        return pointer.connect(slot);
+    }
     void screenToVirtual(Engine::cVector2& point) override { point = point * 0.5f; }
     void beginFrame() override { m_log.push_back("begin"); }
     void drawView(cView& view) override { m_log.push_back("draw " + std::to_string(view.getDeep())); }
@@ -55,6 +60,7 @@ public:
     }
 
     std::map<int, boost::signals2::signal<void()>> keys;
+    boost::signals2::signal<void(const Engine::cVector2&)> pointer;
     std::vector<std::wstring> screenshots;
     Engine::cVector2 cursor{100.0f, 60.0f};
     std::function<void()> onPoll;
@@ -123,6 +129,23 @@ TEST_F(LogicTest, OneFrameRunsItsStepsInOrder)
                                                "begin",  "draw 3.000000", "end",      "present",  "delete w"};
     EXPECT_EQ(log, expected);
     EXPECT_EQ(logic->getMousePosition(), Engine::cVector2(50.0f, 30.0f));
+}
+
+TEST_F(LogicTest, AButtonsPlaceMovesTheMousePositionConvertedAsThePolledOne)
+{
+    // The poll finds the pointer at (100, 60); a button of the frame happened at (300, 200):
+    // its handlers see that place, in virtual units as the poll's (halved here).
+    Engine::cVector2 atButton;
+    devices->onPoll = [this, &atButton]
+    {
+        devices->pointer(Engine::cVector2(300.0f, 200.0f));
+        atButton = logic->getMousePosition();
+    };
+    frame();
+    EXPECT_EQ(atButton, Engine::cVector2(150.0f, 100.0f));
+    devices->onPoll = nullptr;
+    frame();
+    EXPECT_EQ(logic->getMousePosition(), Engine::cVector2(50.0f, 30.0f)) << "the next frame's poll";
 }
 
 TEST_F(LogicTest, MinimisedFramesOnlyDelete)

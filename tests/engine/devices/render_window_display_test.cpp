@@ -37,10 +37,10 @@ protected:
         window.reset();
     }
 
-    // Lets the X server catch up with the window's size.
+    // Lets the X server catch up with the window's size, polling for at most twenty seconds.
     void settle(int width, int height)
     {
-        for (int i = 0; i < 200; ++i)
+        for (const Uint64 end = SDL_GetTicks64() + 20000; SDL_GetTicks64() < end;)
         {
             SDL_PumpEvents();
             int w = 0;
