@@ -52,6 +52,9 @@ public:
     void Update();
     // Asks the main window to close; the loop ends and `Cleanup` follows.
     void Quit();
+    // Tells the player over everything that progress cannot be saved (a system message). From
+    // `Init` to `Cleanup` the first write of the run that fails calls it; the game goes on.
+    static void tellSaveFailure();
     size_t getStateCount() const { return m_states.size(); }
     CGameState* topState() const { return m_states.empty() ? nullptr : m_states.back(); }
     const std::vector<CGameState*>& getStates() const { return m_states; }

@@ -3,7 +3,6 @@
 #include "game/world/Game.h"
 
 #include "engine/core/Random.h"
-#include "engine/core/cProfileManager.h"
 #include "engine/core/cTimer.h"
 #include "engine/ui/cPicture.h"
 #include "game/hud/TooltipManager.h"
@@ -11,14 +10,13 @@
 #include "game/hud/ViewState.h"
 #include "game/hud/cFinishLevelSaluts.h"
 #include "game/hud/cFlyingIconText.h"
-#include "game/hud/cGoalArrow.h"
 #include "game/hud/cGameSounds.h"
+#include "game/hud/cGoalArrow.h"
 #include "game/hud/cPointerView.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cTutorial.h"
-#include "game/screens/selectNextLevel.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
@@ -276,6 +274,8 @@ bool Game::checkLevelGoals()
     cGoalArrow::hideReached();
     m_levelOver = open == 0;
     m_finishPending = m_levelOver;
+    if (m_levelOver)
+        recordWin();
     return m_levelOver;
 }
 
@@ -362,20 +362,24 @@ void Game::playUnitStateSound(cUnit::Ptr unit)
         sounds->playSingle(state->soundId, 2.0f, 0.0f);
 }
 
+void Game::recordWin()
+{
+    if (m_winRecorded)
+        return;
+    m_winRecorded = true;
+    CPlayState::instance().recordWin();
+}
+
 void Game::leavePlay()
 {
     if (m_levelTime > 0.0f)
     {
         if (m_levelOver || m_finishPending)
         {
-            if (Engine::cProfileManager::instance())
-                GameConfig::instance().deleteSavedLevel();
-            CPlayState& playState = CPlayState::instance();
-            playState.onLevelWon();
-            playState.advanceLevel();
-            selectNextLevel();
-            if (Engine::cProfileManager* profiles = Engine::cProfileManager::instance())
-                profiles->save();
+            // Recorded when the goals were done already; the next level starts its tutorial
+            // afresh.
+            recordWin();
+            cTutorial::instance().reset();
         }
         else
             saveLevel();

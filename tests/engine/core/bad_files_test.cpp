@@ -100,7 +100,10 @@ TEST_F(BadFiles, ADamagedSharedFileIsLoggedAndGivesWayToTheDataCopyOnly)
         log.find("\"sys/settings.xml\" in the shared folder could not be read (unclosed token line 1 char"),
         std::string::npos)
         << log;
-    EXPECT_NE(log.find("it was removed and the data folder's copy is read instead."), std::string::npos);
+    EXPECT_NE(
+        log.find("it is kept as \"sys/settings.xml.damaged\" and the data folder's copy is read instead."),
+        std::string::npos);
+    EXPECT_EQ(shared(SettingsPath + ".damaged"), damaged);
 
     // A file only the shared folder has is the player's only copy: it fails and stays.
     EXPECT_THROW(Engine::cDocumentCache::loadDocument("besttimes.xml", true), Engine::cString<std::string>);
