@@ -222,8 +222,9 @@ public:
     // The longest level clock a save holds (seconds): far beyond any play, and exact in the
     // clock's float.
     static constexpr uint32_t MaxSavedClock = 0xFFFFFF;
-    // True when the current player may play the level: the first level, a level won before or
-    // the one after a level won.
+    // True when the current player may play the level: one up to "CurrentLevel" (the level
+    // the map let the player choose, or the one after a win), a level won before or the one
+    // after a level won.
     static bool isLevelOpened(int level);
     const std::string& getRestoreError() const { return m_restoreError; }
     void saveUnit(LevelArchive& archive, const cUnit::Ptr& unit, const UnitNumbering& numbering);

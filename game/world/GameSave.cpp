@@ -134,9 +134,11 @@ bool Game::saveLevel()
 
 bool Game::isLevelOpened(int level)
 {
-    int medal = 0;
-    return level == 0 || Engine::cProps::getIfPresent<int>(L"Level" + std::to_wstring(level), medal) ||
-           (level > 0 && Engine::cProps::getIfPresent<int>(L"Level" + std::to_wstring(level - 1), medal));
+    // "CurrentLevel" is a level the map let the player choose or the one after a win.
+    int value = 0;
+    return level <= Engine::cProps::get<int>(L"CurrentLevel") ||
+           Engine::cProps::getIfPresent<int>(L"Level" + std::to_wstring(level), value) ||
+           (level > 0 && Engine::cProps::getIfPresent<int>(L"Level" + std::to_wstring(level - 1), value));
 }
 
 void Game::saveUnit(LevelArchive& archive, const cUnit::Ptr& unit, const UnitNumbering& numbering)

@@ -72,7 +72,9 @@ TEST(LevelSave, LeavingAnUnfinishedLevelWritesASaveThatRestoresToTheSameBytes)
     EXPECT_EQ(clock, 12) << "whole seconds";
     EXPECT_EQ(GameConfig::instance().savedLevelNumber(), 930);
 
+    // The player is on another level now; the saved one is open (the level before it won).
     Engine::cProps::set<int>(L"CurrentLevel", 0);
+    Engine::cProps::set<int>(L"Level929", 1);
     cTutorial::instance().reset();
     Game& restored = fixture.newGame();
     ASSERT_TRUE(restored.restoreLevel()) << restored.getRestoreError();
