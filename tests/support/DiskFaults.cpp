@@ -17,7 +17,8 @@ DiskFaults::DiskFaults(std::vector<Fault> faults) : m_faults(std::move(faults))
         {
             for (const Fault& fault : m_faults)
                 if (fault.step == step && path.size() >= fault.pathEnd.size() &&
-                    path.compare(path.size() - fault.pathEnd.size(), fault.pathEnd.size(), fault.pathEnd) == 0)
+                    path.compare(path.size() - fault.pathEnd.size(), fault.pathEnd.size(), fault.pathEnd) ==
+                        0)
                 {
                     ++m_hits;
                     return fault.error;

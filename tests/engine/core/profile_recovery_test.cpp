@@ -117,7 +117,8 @@ TEST_F(ProfileRecovery, EveryDamagedListIsSetAsideAndItsPlayersComeBack)
         {"zeroed", zeroed()},
         {"random", randomBytes()},
         {"huge", std::string(17u << 20, '<')},
-        {"cut short before Bob", whole.substr(0, whole.find(ConfigTest::utf16(L"<Profile Name=\"Bob", false)))},
+        {"cut short before Bob",
+         whole.substr(0, whole.find(ConfigTest::utf16(L"<Profile Name=\"Bob", false)))},
         {"cut short in the root", whole.substr(0, 60)},
     };
     for (const auto& damage : damages)
@@ -207,7 +208,8 @@ TEST_F(ProfileRecovery, ProfileFilesNoEntryNamesAreListedByTheirId)
     putShared("profiles/00000005.save", "a level left by a player the list forgot");
     const std::string whole = shared(List);
     damageList(whole.substr(0, whole.find(ConfigTest::utf16(L"<Profile Name=\"Bob", false))));
-    EXPECT_EQ(cProfileManager::readProfileNames(), (std::list<std::wstring>{L"00000002", L"00000005", L"Ann"}));
+    EXPECT_EQ(cProfileManager::readProfileNames(),
+              (std::list<std::wstring>{L"00000002", L"00000005", L"Ann"}));
     choose(L"00000002");
     EXPECT_EQ(idOf(L"00000002"), 2u);
     EXPECT_EQ(cProps::get<int>(L"CurrentLevel"), 7) << "Bob's values, under his ID";
