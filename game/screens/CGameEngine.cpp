@@ -55,9 +55,14 @@ Engine::cApplication* CGameEngine::Init(const std::wstring& commandLine, const c
     params.singleInstance = singleInstance;
     Engine::resetSaveFailures();
     m_application = Engine::cApplication::create(params);
-    Engine::setSaveFailureListener([](const std::string&) { tellSaveFailure(); });
+    watchSaveFailures();
     m_running = true;
     return m_application;
+}
+
+void CGameEngine::watchSaveFailures()
+{
+    Engine::setSaveFailureListener([](const std::string&) { tellSaveFailure(); });
 }
 
 void CGameEngine::tellSaveFailure()
