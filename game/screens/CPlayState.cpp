@@ -342,6 +342,7 @@ void CPlayState::recordWin()
 {
     if (!Game::instance())
         return;
+    CGameEngine::trace(L"win recorded\n");
     m_bestBeforeWin = BestTimes::instance().getBestTime(Engine::cProps::get<int>(L"CurrentLevel"));
     m_winRecorded = true;
     onLevelWon();
@@ -350,7 +351,6 @@ void CPlayState::recordWin()
     Engine::cProfileManager* profiles = Engine::cProfileManager::instance();
     if (!profiles || profiles->currentUserName().empty())
         return;
-    CGameEngine::trace(L"win recorded\n");
     if (profiles->save())
         GameConfig::instance().deleteSavedLevel();
 }
