@@ -343,11 +343,12 @@ void CPlayState::recordWin()
     if (!Game::instance())
         return;
     CGameEngine::trace(L"win recorded\n");
-    m_bestBeforeWin = BestTimes::instance().getBestTime(Engine::cProps::get<int>(L"CurrentLevel"));
+    const int levelWon = Engine::cProps::get<int>(L"CurrentLevel");
+    m_bestBeforeWin = BestTimes::instance().getBestTime(levelWon);
     m_winRecorded = true;
     onLevelWon();
     advanceLevel();
-    selectNextLevel();
+    selectNextLevel(levelWon);
     Engine::cProfileManager* profiles = Engine::cProfileManager::instance();
     if (!profiles || profiles->currentUserName().empty())
         return;

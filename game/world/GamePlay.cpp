@@ -271,7 +271,6 @@ bool Game::checkLevelGoals()
     const int open = countOpenGoals();
     if (cStatusPanel* panel = cStatusPanel::instance())
         panel->updateGoals();
-    cGoalArrow::hideReached();
     m_levelOver = open == 0;
     m_finishPending = m_levelOver;
     if (m_levelOver)

@@ -1,6 +1,6 @@
 // The stock dialogs as the game ships them ("UI/YesNo.xml", "UI/SelectUser.xml" and the baked
 // fonts), drawn offscreen at 1024 x 768 and driven by key, character and mouse events: the
-// yes/no question's answers and fades, and players created, picked, renamed and deleted
+// yes/no question's answers and fades, and players created, picked and deleted
 // through the selection dialog with their files appearing and disappearing in the shared
 // folder. Screenshots of both are left in the test's working folder.
 
@@ -260,7 +260,7 @@ TEST_F(DialogsOnScreen, AYesNoQuestionFadesInAndIsAnsweredByKeysAndClicks)
     EXPECT_TRUE(frameUntil([question] { return !cControl::isAlive(question); }));
 }
 
-TEST_F(DialogsOnScreen, PlayersAreCreatedPickedRenamedAndDeletedWithTheirFiles)
+TEST_F(DialogsOnScreen, PlayersAreCreatedPickedAndDeletedWithTheirFiles)
 {
     // No player yet: Escape does nothing, a space, an apostrophe and an accented letter cannot
     // be typed, and a new name offers to create the player.
@@ -297,23 +297,20 @@ TEST_F(DialogsOnScreen, PlayersAreCreatedPickedRenamedAndDeletedWithTheirFiles)
     EXPECT_TRUE(lists(profileList(), L"\u0411\u043E\u0440\u0438\u0441"));
     ASSERT_TRUE(frameUntil([] { return cSelectProfile::instance() == nullptr; }));
 
-    // Picking a row makes that player current at once; a new name then renames the player,
-    // whose files keep their ID.
+    // Picking a row makes that player current at once; a name typed after it is a new player
+    // for OK, and nothing else can be done with it: there is no way to rename a player.
     dialog = &openSelection();
     EXPECT_EQ(rows(*dialog), (std::vector<std::wstring>{L"Ann", L"\u0411\u043E\u0440\u0438\u0441"}));
     clickAt(512, 246);
     EXPECT_EQ(cProfileManager::instance()->currentUserName(), L"Ann");
     EXPECT_EQ(dialog->getSelectedIndex(), 0);
     EXPECT_EQ(dialog->getNameEdit()->getText(), L"Ann");
-    EXPECT_FALSE(dialog->getRenameButton()->isShown());
     type(L"a");
-    ASSERT_TRUE(dialog->getRenameButton()->isShown());
+    EXPECT_EQ(okCaption(*dialog), L"Create");
     clickAt(437, 584);
-    EXPECT_EQ(rows(*dialog), (std::vector<std::wstring>{L"Anna", L"\u0411\u043E\u0440\u0438\u0441"}));
-    EXPECT_EQ(cProfileManager::instance()->currentUserName(), L"Anna");
-    EXPECT_TRUE(lists(profileList(), L"Anna"));
-    EXPECT_FALSE(lists(profileList(), L"Ann"));
-    EXPECT_TRUE(sharedHas("00000001.xml"));
+    EXPECT_EQ(rows(*dialog), (std::vector<std::wstring>{L"Ann", L"\u0411\u043E\u0440\u0438\u0441"}));
+    EXPECT_EQ(cProfileManager::instance()->currentUserName(), L"Ann");
+    type(L"\b");
     EXPECT_EQ(okCaption(*dialog), L"OK");
     EXPECT_TRUE(dialog->getDeleteButton()->isShown());
     screenshot("select_user.png");
@@ -329,7 +326,7 @@ TEST_F(DialogsOnScreen, PlayersAreCreatedPickedRenamedAndDeletedWithTheirFiles)
     key(Return);
     EXPECT_TRUE(dialog->isShown());
     EXPECT_FALSE(sharedHas("00000001.xml"));
-    EXPECT_FALSE(lists(profileList(), L"Anna"));
+    EXPECT_FALSE(lists(profileList(), L"Ann"));
     EXPECT_EQ(rows(*dialog), std::vector<std::wstring>{L"\u0411\u043E\u0440\u0438\u0441"});
     EXPECT_EQ(cProfileManager::instance()->currentUserName(), L"\u0411\u043E\u0440\u0438\u0441");
 
