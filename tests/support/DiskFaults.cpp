@@ -53,6 +53,11 @@ SmallDisk::~SmallDisk()
         ::umount2(m_folder.c_str(), MNT_DETACH);
 }
 
+bool SmallDisk::makeReadOnly() const
+{
+    return m_mounted && ::mount("tmpfs", m_folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
 void SmallDisk::fill() const
 {
     const int fd = ::open((m_folder / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

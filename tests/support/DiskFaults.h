@@ -40,7 +40,8 @@ private:
 bool permissionsAreIgnored();
 
 // A small file system of its own at `folder` (a tmpfs of `bytes`), for a disk that is really
-// full; `mounted` is false (with the reason in `why`) where mounting is not allowed.
+// full or read-only; `mounted` is false (with the reason in `why`) where mounting is not
+// allowed.
 class SmallDisk
 {
 public:
@@ -53,6 +54,8 @@ public:
     const std::string& why() const { return m_why; }
     // Fills what is left of the disk with one file.
     void fill() const;
+    // Mounts the disk again, read-only: nothing on it can be created, changed or removed.
+    bool makeReadOnly() const;
 
 private:
     std::filesystem::path m_folder;

@@ -2,8 +2,8 @@
 // removal it makes while a level is left and while one is won: at every such point the player
 // keeps the win or the save, and every file on disk still reads. The program stops itself
 // before the chosen file step (QUILLMOOR_STOP_AT_FILE_STEP) and says so in its traces; the
-// test kills it there. Started on a full disk: it tells the player once and plays on, and
-// nothing on the disk changes.
+// test kills it there. Started on a full or read-only disk: it tells the player once and plays
+// on, and nothing on the disk changes.
 #include "engine/core/FileUtils.h"
 #include "engine/core/ProfileFiles.h"
 #include "engine/core/StringUtils.h"
@@ -314,7 +314,12 @@ TEST(KilledAtEveryFileStep, ALevelWonKeepsTheWinOrTheSave)
     }
 }
 
-TEST(FullDisk, TheGameStartsTellsThePlayerOnceAndKeepsEveryFile)
+// The player's shared folder on a disk that is full, or mounted read-only.
+class DiskThatTakesNothing : public ::testing::TestWithParam<bool>
+{
+};
+
+TEST_P(DiskThatTakesNothing, TheGameStartsTellsThePlayerOnceAndKeepsEveryFile)
 {
     ASSERT_TRUE(x().error.empty()) << x().error;
     ::Test::TempDir folder;
@@ -326,7 +331,10 @@ TEST(FullDisk, TheGameStartsTellsThePlayerOnceAndKeepsEveryFile)
     ASSERT_TRUE(screen.open()) << "no X display";
     const PlayerFolder player;
     player.putInto(shared);
-    disk.fill();
+    if (GetParam())
+        ASSERT_TRUE(disk.makeReadOnly());
+    else
+        disk.fill();
     std::vector<std::pair<fs::path, std::string>> before;
     for (const auto& entry : fs::recursive_directory_iterator(shared))
         if (entry.is_regular_file() && entry.path().filename() != "filler")
@@ -344,5 +352,9 @@ TEST(FullDisk, TheGameStartsTellsThePlayerOnceAndKeepsEveryFile)
     for (const auto& entry : fs::recursive_directory_iterator(shared))
         EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
 }
+
+INSTANTIATE_TEST_SUITE_P(FullOrReadOnly, DiskThatTakesNothing, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info)
+                         { return info.param ? "ReadOnly" : "Full"; });
 
 } // namespace
