@@ -10,10 +10,12 @@
 #include "engine/core/cXmlProperties.h"
 #include "game/world/LevelArchive.h"
 #include "tests/support/DiskFaults.h"
+#include "tests/support/LevelScript.h"
 #include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -52,20 +54,24 @@ void writeFile(const fs::path& path, const std::string& bytes)
 }
 
 // The player "ada" (ID 1) on the first level, with a save of it taken a few seconds before its
-// goals are done: levelplay plays the level's own script up to there and leaves it.
+// goals are done: levelplay plays the level's own script (data/Levels/n0.play) once to learn
+// when it is won, then again up to a little before that, and leaves the level there.
 class PlayerFolder
 {
 public:
     PlayerFolder()
     {
-        const std::string script = (m_made.path() / "n0.play").string();
-        writeFile(script, "at 0 click Rubble\nat 12 click Brick\nat 12 click Road\nat 38 save\n");
-        const std::string command =
-            "QUILLMOOR_HEADLESS=1 SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 '" +
-            std::string(QUILL_BINARY_DIR) + "/tools/levelplay' --keep-saves '" +
-            (m_made.path() / "saves").string() + "' '" + QUILL_SOURCE_DIR + "/data/Levels/n0.xml' '" +
-            script + "' >/dev/null 2>&1";
-        std::system(command.c_str());
+        const std::string script = ::Test::readFile(std::string(QUILL_SOURCE_DIR) + "/data/Levels/n0.play");
+        const std::string won = levelplay(script);
+        const size_t clock = won.find("won=1 clock=");
+        if (clock == std::string::npos)
+            return;
+        // After the script's last click: the rest is the heroes' walking and work.
+        float last = 0.0f;
+        for (const ::Test::ScriptLine& line : ::Test::parseLevelScript(script, "n0.play"))
+            last = std::max(last, line.time);
+        const float end = std::stof(won.substr(clock + 12));
+        levelplay(script + "\nat " + std::to_string(std::max(last + 1.0f, end - 4.0f)) + " save\n");
         save = ::Test::readFile(m_made.path() / "saves" / "save-1.bin");
     }
 
@@ -86,6 +92,20 @@ public:
     std::string save;
 
 private:
+    // Runs levelplay on the first level with a script; what it printed.
+    std::string levelplay(const std::string& script) const
+    {
+        const fs::path path = m_made.path() / "n0.play";
+        writeFile(path, script);
+        const fs::path out = m_made.path() / "out.txt";
+        const std::string command =
+            "QUILLMOOR_HEADLESS=1 SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 '" +
+            std::string(QUILL_BINARY_DIR) + "/tools/levelplay' --keep-saves '" +
+            (m_made.path() / "saves").string() + "' 0 '" + path.string() + "' >'" + out.string() + "' 2>&1";
+        std::system(command.c_str());
+        return ::Test::readFile(out);
+    }
+
     ::Test::TempDir m_made;
 };
 
