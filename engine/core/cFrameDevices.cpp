@@ -45,10 +45,10 @@ public:
             render->screenToVirtual(point, point);
     }
 
-    void present() override
+    void beginFrame() override
     {
         if (cRender* render = cSingleton<cRender>::instance())
-            render->present();
+            render->beginFrame();
     }
 
     void drawView(cView& view) override
@@ -61,6 +61,12 @@ public:
     {
         if (cRender* render = cSingleton<cRender>::instance())
             render->endFrame();
+    }
+
+    void present() override
+    {
+        if (cRender* render = cSingleton<cRender>::instance())
+            render->present();
     }
 
     void takeScreenshot(const std::wstring& fileName) override

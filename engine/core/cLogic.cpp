@@ -75,9 +75,17 @@ void cLogic::update()
 
 void cLogic::render()
 {
-    m_devices->present();
+    m_devices->beginFrame();
     m_devices->drawViews();
     m_devices->endFrame();
+    // The screenshot shows the frame the player sees, read before it is handed to the screen
+    // (a presented back buffer holds nothing reliable).
+    if (m_screenshotPending)
+    {
+        m_screenshotPending = false;
+        m_devices->takeScreenshot(L"screenshot.jpg");
+    }
+    m_devices->present();
 }
 
 void cLogic::renderObject(cView* view)
@@ -94,7 +102,7 @@ void cLogic::updateMousePosition()
 
 void cLogic::takeScreenshot()
 {
-    m_devices->takeScreenshot(L"screenshot.jpg");
+    m_screenshotPending = true;
 }
 
 void cLogic::quit()

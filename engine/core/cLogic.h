@@ -26,8 +26,12 @@ class cView;
 //  5. unless the window is inactive: the active and the enabled pass (skipped while any fade
 //     runs), the fade pass and the frame callback;
 //  6. the frames-per-second figure, refreshed every 0.2 s;
-//  7. the drawing, when the timer says a frame is due;
+//  7. the drawing, when the timer says a frame is due: the frame is opened, drawn, closed and
+//     presented at once, so the screen shows the frame of this update;
 //  8. the queued deletions. Objects are deleted only in steps 1 and 8.
+//
+// A minimised window runs step 1 only; the application's loop then waits for the next message
+// instead of coming back at once.
 class cLogic : public cSingleton<cLogic>
 {
 public:
@@ -51,6 +55,8 @@ public:
 
     // Updated frames per second.
     float getFps() const { return m_fps; }
+    // The screenshot key: "screenshot.jpg" is written from the next drawn frame, before it is
+    // presented.
     void takeScreenshot();
     void updateMousePosition();
     void renderObject(cView* view);
@@ -63,6 +69,7 @@ private:
     boost::function<void()> m_frameCallback;
     bool m_inactive = false;
     bool m_minimized = false;
+    bool m_screenshotPending = false;
     cVector2 m_mousePosition;
     double m_lastFpsTime = 0.0;
     uint32_t m_frameCount = 0;

@@ -63,6 +63,7 @@ public:
     }
     Engine::cVector2 cursorInWindow() override { return cursor; }
     void screenToVirtual(Engine::cVector2&) override {}
+    void beginFrame() override { m_engine->beginFrame(); }
     void present() override { m_engine->present(); }
     void drawView(Engine::cView& view) override { m_engine->drawView(view); }
     void endFrame() override { m_engine->endFrame(); }
