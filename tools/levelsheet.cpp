@@ -320,7 +320,7 @@ void startLevel(OffscreenGame& engine, int level)
     // the tutorial's tips over the field are left out of the picture, which shows the field.
     for (int i = 0; i < 200 && states.topState() != &CPlayState::instance(); ++i)
         if (i % 4 == 0)
-            engine.key(28);
+            engine.key(1);
         else
             engine.frame();
     cTutorial::instance().hideTip();
