@@ -76,7 +76,6 @@ TEST(Levelsheet, DrawsEachLevelAndTheSheetAndTheShowcaseLevelLeavesNoThirdBare)
     EXPECT_EQ(levelsheet("--out " + out.path().string() + " --max-blank 0 0").status, 1);
 }
 
-<<<<<<< HEAD
 TEST(Levelsheet, ATipThatHoldsTheGameWhileTheTownHallFallsIsClosedBeforeThePicture)
 {
     // Level 1's first tip, a message that stops the level, comes at its first second, while
@@ -89,7 +88,8 @@ TEST(Levelsheet, ATipThatHoldsTheGameWhileTheTownHallFallsIsClosedBeforeThePictu
     const size_t closed = run.output.find("ModalTutorState::Cleanup()", shown);
     ASSERT_NE(closed, std::string::npos) << run.output;
     EXPECT_EQ(run.output.find("ModalTutorState::Init()", closed), std::string::npos) << run.output;
-=======
+}
+
 // Level 7 opens with the steel works' tip that holds the game until it is read (its first
 // second): the picture is of the field, the tip read and closed as a player closes it. Its
 // paper would cover the middle of the screen, where the works yard's paving lies.
@@ -110,7 +110,6 @@ TEST(Levelsheet, ATipThatHoldsTheGameIsClosedBeforeTheFieldIsDrawn)
             paper += pixel[2] > 220 && pixel[1] > 205 && pixel[0] > 165 && pixel[2] > pixel[0] + 25 ? 1 : 0;
         }
     EXPECT_LT(paper * 5, all) << "the tip's paper lies over the field";
->>>>>>> lv-b
 }
 
 TEST(Levelsheet, ALevelThatDoesNotExistIsRefused)
