@@ -47,9 +47,10 @@
 // over all of them ("ViewStateId" h<N> or v<N>, given by the tool).
 // A building without "CameOffsetPoints" gets one route to the walkable cell beside it that is
 // nearest its middle, preferring a cell the heroes can reach from the base at once, then one
-// they can reach once barriers are gone. The town hall's heroes set out from the cell that holds
-// its middle, so its route goes to a walkable cell beside that very cell (a source without one
-// is refused).
+// they can reach once the other buildings' cells are open (barriers cleared, roads built), never
+// over the building's own cells. The town hall's heroes set out from the cell that holds its
+// middle, so its route goes to a walkable cell beside that very cell, straight or diagonally (a
+// source without one is refused).
 
 #include "tools/DataFiles.h"
 #include "tools/LevelGround.h"
@@ -477,18 +478,27 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
         if (std::isupper(static_cast<unsigned char>(letter)))
             footprints.insert(cells.begin(), cells.end());
     std::set<Cell> now(freeCells.begin(), freeCells.end());
-    std::set<Cell> later = now;
+    const std::vector<Cell>* hall = nullptr;
     for (const auto& [letter, xml] : source.units)
         if (xml.find("Type=\"TownHall\"") != std::string::npos && letters.count(letter))
         {
             // The heroes step out of the base's cells onto the walkable cells beside them.
-            const std::vector<Cell>& hall = letters[letter];
+            hall = &letters[letter];
             const auto inHall = [&](const Cell& c)
-            { return std::find(hall.begin(), hall.end(), c) != hall.end(); };
-            now = reachable(hall, [&](const Cell& c) { return walkable(at(source, c)) || inHall(c); });
-            later = reachable(hall,
-                              [&](const Cell& c) { return walkable(at(source, c)) || footprints.count(c); });
+            { return std::find(hall->begin(), hall->end(), c) != hall->end(); };
+            now = reachable(*hall, [&](const Cell& c) { return walkable(at(source, c)) || inHall(c); });
         }
+    // Where the heroes get once the other buildings' cells are open: a unit is worked from
+    // outside, so its own cells never lead to its approach (a road's far end is not reached
+    // over the road before it is built).
+    const auto reachableLater = [&](const std::vector<Cell>& own)
+    {
+        if (!hall)
+            return std::set<Cell>(freeCells.begin(), freeCells.end());
+        const std::set<Cell> ownCells(own.begin(), own.end());
+        return reachable(*hall, [&](const Cell& c)
+                         { return walkable(at(source, c)) || (footprints.count(c) && !ownCells.count(c)); });
+    };
 
     std::vector<std::string> units;
     for (const auto& [letter, definition] : source.units)
@@ -531,8 +541,10 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
         if (xml.find("<CameOffsetPoints") == std::string::npos)
         {
             // The walkable cell beside the building nearest its middle, reachable if possible.
-            // The game plans the town hall's routes from the cell of its middle: a door beside
-            // another of its cells would leave the heroes shut in.
+            const std::set<Cell> later = reachableLater(cells);
+            // The game plans the town hall's routes from the cell of its middle, in steps along
+            // and across the grid: a door that is no neighbour of that cell, straight or
+            // diagonal, would leave the heroes shut in.
             const bool base = typeOf(xml) == "TownHall";
             const Cell middle{static_cast<int>(cx) / kCellWidth, static_cast<int>(cy) / kCellWidth};
             const Cell* best = nullptr;
@@ -544,13 +556,13 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
                 {
                     const Cell to{cell.x + step.x, cell.y + step.y};
                     if (walkable(at(source, to)) &&
-                        (!base || std::abs(to.x - middle.x) + std::abs(to.y - middle.y) == 1))
+                        (!base || std::max(std::abs(to.x - middle.x), std::abs(to.y - middle.y)) == 1))
                         beside.push_back(to);
                 }
             if (base && beside.empty())
                 fail(path, 0,
-                     "the town hall has no street cell beside the cell of its middle (" + cellText(middle) +
-                         "), where its heroes step out");
+                     "the town hall has no street cell beside or across from the cell of its middle (" +
+                         cellText(middle) + "), where its heroes step out");
             for (const Cell& cell : beside)
             {
                 const int rank = now.count(cell) ? 0 : later.count(cell) ? 1 : 2;

@@ -231,8 +231,13 @@ TEST(Leveltool, AFaultySourceIsRefusedWithItsNameAndWhatIsWrong)
     refused("decor ^\n" + grid({" ^"}), "a decor line names its pictures");
     refused("picture 300 test/tree.png\n" + grid({" ."}), "write: picture <x>;<y> <picture> [flat]");
     refused("ground levels/nowhere.jpg\n" + grid({" ."}), "the picture \"levels/nowhere.jpg\"");
-    // The heroes leave the town hall from the cell of its middle (2;2): a street only beside its
-    // other cells would shut them in.
-    refused("unit H <Unit Type=\"TownHall\"/>\n" + grid({"", " HHH.", " HHH.", " .  "}),
-            "the town hall has no street cell beside the cell of its middle (2;2)");
+    // The heroes leave the town hall from the cell of its middle (2;2), in straight or diagonal
+    // steps: a street only beside its other cells would shut them in.
+    refused("unit H <Unit Type=\"TownHall\"/>\n" + grid({"", ".HHH.", ".HHH.", "     "}),
+            "the town hall has no street cell beside or across from the cell of its middle (2;2)");
+    const Result diagonal =
+        leveltool("unit H <Unit Type=\"TownHall\"/>\n" + grid({"", " HHH", " HHH", "   ."}));
+    ASSERT_EQ(diagonal.status, 0) << diagonal.errors;
+    EXPECT_NE(diagonal.xml.find("<CameOffsetPoints><Route Pos=\"20;30\"/>"), std::string::npos)
+        << "the door across the corner of the middle cell: " << diagonal.xml;
 }
