@@ -254,11 +254,15 @@ void cButtonPrototype::onControl(eControl, long)
         onHover();
         return;
     }
-    // The deepest button keeps the pointer; among equal depths the one that has it.
+    // The deepest button keeps the pointer; among equal depths the one that has it. An owner
+    // that the pointer has left keeps nothing: in one input step a button may take its turn
+    // before the owner it was moved onto from has left (the buttons of a menu lie side by
+    // side at one depth), and it would be left without the pointer, its clicks ignored,
+    // until the pointer moved again.
     cButtonPrototype* current = buttonUnderPointer;
-    if (current && getDeep() <= current->getDeep())
+    if (current && current != this && current->pointerInside() && getDeep() <= current->getDeep())
         return;
-    if (current)
+    if (current && current != this)
         current->onLeave();
     buttonUnderPointer = this;
     pendingAction = HoverAction;

@@ -56,16 +56,17 @@ TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
         << "the loading screen's backdrop";
     ASSERT_TRUE(game.waitFor("CPlayState Resume\n")) << game.traces();
 
-    // The level: the head-up bar along the top with its coin icon, the menu button, the goal
-    // row, and the field's views.
+    // The level: the head-up display on the kit's plates (the clock plate at the top left, the
+    // resource plate with the coin in its first well, the round menu button at the top right,
+    // the goal row with its blue button), and the field's views.
     EXPECT_TRUE(until([&] { return !near(screen.pixel(20, 700), 0x283040); }, 10.0))
         << "the loading screen went";
-    EXPECT_TRUE(near(screen.pixel(300, 5), 0x202830, 24)) << std::hex << screen.pixel(300, 5);
-    EXPECT_TRUE(near(screen.pixel(28, 30), 0xE8C547, 60)) << std::hex << screen.pixel(28, 30) << " the coin";
-    EXPECT_TRUE(near(screen.pixel(930, 750), 0x6A4A30, 16))
-        << std::hex << screen.pixel(930, 750) << " the menu button";
-    EXPECT_TRUE(near(screen.pixel(26, 84), 0xE8C547, 16))
-        << std::hex << screen.pixel(26, 84) << " the goal row's button";
+    EXPECT_TRUE(near(screen.pixel(240, 24), 0xF4E9D0, 40)) << std::hex << screen.pixel(240, 24) << " the clock plate";
+    EXPECT_TRUE(near(screen.pixel(374, 30), 0xE8C547, 70)) << std::hex << screen.pixel(374, 30) << " the coin";
+    EXPECT_TRUE(near(screen.pixel(992, 20), 0xF5A830, 70))
+        << std::hex << screen.pixel(992, 20) << " the menu button";
+    EXPECT_TRUE(near(screen.pixel(17, 146), 0x7090C8, 70))
+        << std::hex << screen.pixel(17, 146) << " the goal row's button";
 
     const std::vector<uint32_t> rubble = screen.area(580, 385, 40, 25);
     EXPECT_TRUE(std::any_of(rubble.begin(), rubble.end(), [](uint32_t c) { return !near(c, 0x000000, 40); }))
@@ -84,15 +85,15 @@ TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
     // Escape: the menu over the level, and the clock stands still under it.
     screen.key(XK_Escape);
     ASSERT_TRUE(game.waitFor("CDialogState Init\n")) << game.traces();
-    EXPECT_TRUE(until([&] { return near(screen.pixel(390, 570), 0xF4E9D0, 24); }, 5.0))
-        << std::hex << screen.pixel(390, 570) << " the menu's panel";
-    const std::vector<uint32_t> clock = screen.area(680, 14, 90, 32);
+    EXPECT_TRUE(until([&] { return near(screen.pixel(360, 580), 0xF4E9D0, 40); }, 5.0))
+        << std::hex << screen.pixel(360, 580) << " the menu's panel";
+    const std::vector<uint32_t> clock = screen.area(150, 10, 90, 32);
     saveShot(screen, "menu");
     GameScreen::pause(2200);
-    EXPECT_EQ(screen.area(680, 14, 90, 32), clock) << "the clock stands while the menu is open";
+    EXPECT_EQ(screen.area(150, 10, 90, 32), clock) << "the clock stands while the menu is open";
     screen.key(XK_Escape);
     ASSERT_TRUE(game.waitFor("CPlayState Resume\n", 2)) << game.traces();
-    EXPECT_TRUE(until([&] { return screen.area(680, 14, 90, 32) != clock; }, 5.0)) << "the clock runs again";
+    EXPECT_TRUE(until([&] { return screen.area(150, 10, 90, 32) != clock; }, 5.0)) << "the clock runs again";
 
     EXPECT_EQ(game.close(), 0) << game.traces();
     EXPECT_TRUE(game.waitFor("CPlayState Cleanup\n")) << game.traces();
