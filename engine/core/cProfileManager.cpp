@@ -178,24 +178,6 @@ void cProfileManager::deleteProfile(const std::wstring& name)
     }
 }
 
-bool cProfileManager::renameProfile(const std::wstring& oldName, const std::wstring& name)
-{
-    const std::wstring newName = replaceNonXmlCharacters(name);
-    const auto found = m_profiles.find(oldName);
-    if (found == m_profiles.end() || newName.empty() || m_profiles.count(newName) != 0)
-        return false;
-    const uint32_t id = found->second;
-    m_profiles.erase(found);
-    m_profiles.emplace(newName, id);
-    if (m_currentUser == oldName)
-        m_currentUser = newName;
-    if (m_storedCurrentUser == oldName)
-        m_storedCurrentUser = newName;
-    m_dirty = true;
-    writeProfiles();
-    return true;
-}
-
 void cProfileManager::load()
 {
     if (m_currentUser.empty())

@@ -62,9 +62,6 @@ public:
     // saves: the caller deletes it and makes a new one for the remaining current user. Nothing
     // happens for a name not in the list.
     void deleteProfile(const std::wstring& name);
-    // Gives a profile a new name, keeping its ID and so its files. False (nothing changed) when
-    // the old name is not in the list, or the new name is empty or taken already.
-    bool renameProfile(const std::wstring& oldName, const std::wstring& newName);
 
     // The ID the next new profile receives (at least; IDs that have files are passed over).
     uint32_t getNextId() const { return m_nextId; }

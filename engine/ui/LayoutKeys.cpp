@@ -17,46 +17,6 @@ void rethrowInLayout(const std::string& context)
     throw cStringA(std::move(text));
 }
 
-void throwBadValue(const wchar_t* key, const std::wstring& text)
-{
-    std::string message = "key \"" + toUtf8(key) + "\" has the bad value \"" + toUtf8(text) + "\"";
-    getErrorString() = message;
-    throw cStringA(std::move(message));
-}
-
-template <> bool readKey<cColor>(const tPropertiesPtr& node, const wchar_t* key, cColor& target)
-{
-    const std::wstring& text = node->getAttribute(key);
-    if (text.empty())
-        return false;
-    cColor first(0.0f, 0.0f, 0.0f, target.a);
-    cColor second(0.5f, 0.5f, 0.5f, target.a);
-    fromString(first, text);
-    fromString(second, text);
-    if (first != second)
-        throwBadValue(key, text);
-    target = first;
-    return true;
-}
-
-template <> bool readKey<std::wstring>(const tPropertiesPtr& node, const wchar_t* key, std::wstring& target)
-{
-    const std::wstring& text = node->getAttribute(key);
-    if (text.empty())
-        return false;
-    target = text;
-    return true;
-}
-
-template <> bool readKey<std::string>(const tPropertiesPtr& node, const wchar_t* key, std::string& target)
-{
-    const std::wstring& text = node->getAttribute(key);
-    if (text.empty())
-        return false;
-    fromString(target, text);
-    return true;
-}
-
 bool loadChildPart(cControl& part, const tPropertiesPtr& node, const wchar_t* name)
 {
     tPropertiesPtr child;

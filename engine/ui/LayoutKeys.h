@@ -16,37 +16,18 @@ class cControl;
 // catch block, so that an error deep in a layout names every element on the way to it.
 [[noreturn]] void rethrowInLayout(const std::string& context);
 
-// Throws the engine's failure string "key "<key>" has the bad value "<text>"".
-[[noreturn]] void throwBadValue(const wchar_t* key, const std::wstring& text);
-
-// Reads the attribute `key` into `target` as `fromString` does. A missing or empty attribute
-// leaves the target and answers false; a text that does not convert as a whole (a word where a
-// number belongs, one component of two, "true" for a 0/1 flag) throws `throwBadValue`, so a
-// misspelt value is found instead of silently keeping the default.
+// Reads the attribute `key` into `target` as `fromString` does: a number is read as far as it
+// goes ("12abc" gives 12), and a text that does not begin with a value of the target's type
+// ("true" for a 0/1 flag, a word where a number belongs) leaves the target as it was, as does
+// a missing or empty attribute. True when the attribute has a text.
 template <class T> bool readKey(const tPropertiesPtr& node, const wchar_t* key, T& target)
 {
     const std::wstring& text = node->getAttribute(key);
     if (text.empty())
         return false;
-    // Two different starting values end equal only when the text set every part of the value.
-    T first{};
-    T second{};
-    fromString(second, L"1,1,1,1");
-    if (first == second)
-        fromString(second, L"2");
-    fromString(first, text);
-    fromString(second, text);
-    if (!(first == second))
-        throwBadValue(key, text);
-    target = first;
+    fromString(target, text);
     return true;
 }
-
-// A colour of six digits or fewer (RRGGBB) keeps the target's alpha.
-template <> bool readKey<cColor>(const tPropertiesPtr& node, const wchar_t* key, cColor& target);
-// The same for a text key: any text converts.
-template <> bool readKey<std::wstring>(const tPropertiesPtr& node, const wchar_t* key, std::wstring& target);
-template <> bool readKey<std::string>(const tPropertiesPtr& node, const wchar_t* key, std::string& target);
 
 // Loads the child element `name` of `node` into `part` with the part's own loader; a failure
 // is thrown again naming the child. False (nothing loaded) when there is no such child.

@@ -139,6 +139,12 @@ void cButtonPrototype::refreshLook()
         showState(StateDisabled);
 }
 
+void cButtonPrototype::setNormalLock(bool on)
+{
+    m_normalLock = on;
+    showState(on ? StateNormal : m_state);
+}
+
 void cButtonPrototype::setShowDisabled(const bool& on)
 {
     m_showDisabled = on;

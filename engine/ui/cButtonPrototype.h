@@ -81,6 +81,9 @@ public:
     virtual void setSoundsEnabled(const bool& on) { m_soundsEnabled = on; }
     virtual const bool& getIsDeepProcessing() const { return m_isDeepProcessing; }
     virtual void setIsDeepProcessing(const bool& on) { m_isDeepProcessing = on; }
+    virtual const bool& getNormalLock() const { return m_normalLock; }
+    // Stores the flag, then shows the normal look when it is set, else the current state's.
+    virtual void setNormalLock(bool on);
     virtual const bool& getShowDisabled() const { return m_showDisabled; }
     // Keeps the disabled look while the button still hovers: press and click are refused.
     virtual void setShowDisabled(const bool& on);
@@ -131,6 +134,7 @@ private:
     bool m_soundOnUnclick = false;
     bool m_isDeepProcessing = false;
     bool m_showDisabled = false;
+    bool m_normalLock = false;
 };
 
 } // namespace Engine

@@ -78,13 +78,10 @@ cControl* cControlFactory::createFromElement(cView* parent, const cChildIterator
         (className.empty() ? std::string() : " (class \"" + toUtf8(className) + "\")");
 
     const cControlFactory& factory = instance();
+    // An element that names no registered class creates nothing, and the rest of the layout
+    // loads.
     if (!factory.isRegistered(key))
-    {
-        if (className.empty())
-            return nullptr;
-        std::string text = context + ": no control class has that name";
-        throw cStringA(std::move(text));
-    }
+        return nullptr;
     // The parent owns the control once it exists; a failed load deletes it with the parent, or
     // here when there is none.
     cControl* control = nullptr;

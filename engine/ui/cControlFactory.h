@@ -50,7 +50,8 @@ public:
     // else "class" (either lower-cased), else the element's own name key, so an element named
     // "picture" makes a picture. The control is made, reads "Tag" into `tag` and loads itself
     // from the element. An element without a class attribute whose name is no class (a data
-    // child such as "PyroEffects") gives null; a class attribute naming no known class throws.
+    // child such as "PyroEffects") gives null, and so does a class attribute naming no known
+    // class.
     // A failure while loading is thrown again naming the element and its class.
     //   element   the child's entry in its parent's child table (its name key and node)
     //   index     its position there, which names it when the tree keeps no names

@@ -87,15 +87,13 @@ cSelectProfile::cSelectProfile(bool hideExit, bool loadNow)
     : cDialog(nullptr), m_userList(new cListBox(this)), m_nameEdit(new cTextBox(this)),
       m_okButton(new cTextStyleButton(this)), m_exitButton(new cTextStyleButton(this)),
       m_deleteButton(new cTextStyleButton(this)), m_cancelButton(new cTextStyleButton(this)),
-      m_renameButton(new cTextStyleButton(this)), m_background(new cPicture(this)),
-      m_bigLogo(new cPicture(this)), m_nameUnderlay(new cPicture(this)), m_enterNameText(new cTextLine(this)),
-      m_hideExit(hideExit)
+      m_background(new cPicture(this)), m_bigLogo(new cPicture(this)), m_nameUnderlay(new cPicture(this)),
+      m_enterNameText(new cTextLine(this)), m_hideExit(hideExit)
 {
     m_okButton->connectClickAction([this] { accept(); });
     m_exitButton->connectClickAction([this] { exit(); });
     m_deleteButton->connectClickAction([this] { askDelete(); });
     m_cancelButton->connectClickAction([this] { cancel(); });
-    m_renameButton->connectClickAction([this] { rename(); });
     m_nameEdit->changedSignal.connect([this](cTextBox*) { onNameChanged(); });
     m_nameEdit->connect([this](wchar_t c) { return acceptNameChar(c); });
     m_userList->selectionSignal.connect([this](uint32_t index, cListBox*) { onRowPicked(index); });
@@ -170,12 +168,6 @@ void cSelectProfile::onNameChanged()
         m_deleteButton->hide();
         m_cancelButton->show();
     }
-    const cProfileManager* profiles = cProfileManager::instance();
-    const bool current = profiles && rowOf(profiles->currentUserName()) >= 0;
-    if (!name.empty() && !listed && current)
-        m_renameButton->show();
-    else
-        m_renameButton->hide();
 }
 
 void cSelectProfile::onRowPicked(uint32_t index)
@@ -190,7 +182,6 @@ void cSelectProfile::onRowPicked(uint32_t index)
     m_okButton->show();
     m_okButton->setCaptionText(m_okText);
     m_cancelButton->hide();
-    m_renameButton->hide();
 }
 
 void cSelectProfile::accept()
@@ -219,18 +210,6 @@ void cSelectProfile::cancel()
     disable();
     fadeOutAndDestroy();
     callCloseHook();
-}
-
-void cSelectProfile::rename()
-{
-    cProfileManager* profiles = cProfileManager::instance();
-    const std::wstring name = m_nameEdit->getText();
-    if (!profiles || name.empty() || rowOf(name) >= 0 ||
-        !profiles->renameProfile(profiles->currentUserName(), name))
-        return;
-    fillList();
-    m_selectedIndex = rowOf(name);
-    onNameChanged();
 }
 
 void cSelectProfile::askDelete()
@@ -360,8 +339,6 @@ void cSelectProfile::loadXML(const tPropertiesPtr& node)
     m_deleteButton->hide();
     loadChildPart(*m_cancelButton, node, L"CancelButton");
     m_cancelButton->hide();
-    loadChildPart(*m_renameButton, node, L"RenameButton");
-    m_renameButton->hide();
     if (loadChildPart(*m_userList, node, L"UserList"))
         fillList();
 }

@@ -31,9 +31,6 @@ class cYesNo;
 // Names take only the hyphen, digits, Latin and Russian letters, as far as the field's font
 // draws them, and as many as fit the field.
 //
-// A layout may add a "RenameButton": it shows while a name that is in no row is typed and a
-// current player exists, and renames that player to it, keeping the player's files.
-//
 // One dialog exists at a time: a second construction throws "Object already exist.".
 class cSelectProfile : public cSingleton<cSelectProfile>, public cDialog
 {
@@ -61,14 +58,12 @@ public:
     virtual void cancel();
     // The list anew from the player store (from the profile list itself while there is none).
     virtual void fillList();
-    // Renames the current player to the typed name.
-    virtual void rename();
 
     // Keeps the OK button enabled exactly while a name is typed.
     void update() override;
     // The dialog's parts, then the texts "StringOK", "StringNew", "StringConfirm" and the
     // children "Background", "BigLogo", "PodlogkaPodImia", "EnterNameText", "NameEdit",
-    // "OkButton", "ExitButton", "DeleteButton", "CancelButton", "RenameButton" and "UserList".
+    // "OkButton", "ExitButton", "DeleteButton", "CancelButton" and "UserList".
     void loadXML(const tPropertiesPtr& node) override;
     // Connects Return and Escape and shows the current player's name.
     void onEnable() override;
@@ -88,7 +83,6 @@ public:
     cTextStyleButton* getExitButton() const { return m_exitButton; }
     cTextStyleButton* getDeleteButton() const { return m_deleteButton; }
     cTextStyleButton* getCancelButton() const { return m_cancelButton; }
-    cTextStyleButton* getRenameButton() const { return m_renameButton; }
     int32_t getSelectedIndex() const { return m_selectedIndex; }
     const std::wstring& getOkText() const { return m_okText; }
     const std::wstring& getNewText() const { return m_newText; }
@@ -117,7 +111,6 @@ private:
     cTextStyleButton* m_exitButton;
     cTextStyleButton* m_deleteButton;
     cTextStyleButton* m_cancelButton;
-    cTextStyleButton* m_renameButton;
     cPicture* m_background;
     cPicture* m_bigLogo;
     cPicture* m_nameUnderlay;

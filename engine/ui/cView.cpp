@@ -124,11 +124,12 @@ cView::cView(const cView& other)
       m_size(other.m_size), m_tile(other.m_tile), m_renderType(other.m_renderType),
       m_animTime(other.m_animTime), m_userValue(other.m_userValue), m_inverceX(other.m_inverceX),
       m_inverceY(other.m_inverceY), m_doubleAnimRender(other.m_doubleAnimRender),
-      m_multiSprites(other.m_multiSprites), m_lightingEnable(other.m_lightingEnable), m_scale(other.m_scale),
-      m_yaw(other.m_yaw), m_pitch(other.m_pitch), m_lightTable(other.m_lightTable),
-      m_ambientColor(other.m_ambientColor), m_specularColor(other.m_specularColor),
-      m_emissiveColor(other.m_emissiveColor), m_power(other.m_power), m_color(other.m_color),
-      m_animBlendTime(other.m_animBlendTime), m_isAniblend(other.m_isAniblend), m_deep(other.m_deep)
+      m_multiSprites(other.m_multiSprites), m_background(other.m_background),
+      m_lightingEnable(other.m_lightingEnable), m_scale(other.m_scale), m_yaw(other.m_yaw),
+      m_pitch(other.m_pitch), m_lightTable(other.m_lightTable), m_ambientColor(other.m_ambientColor),
+      m_specularColor(other.m_specularColor), m_emissiveColor(other.m_emissiveColor), m_power(other.m_power),
+      m_color(other.m_color), m_animBlendTime(other.m_animBlendTime), m_isAniblend(other.m_isAniblend),
+      m_deep(other.m_deep)
 {
     renderRegistry();
     setTransparency(1.0f);

@@ -95,6 +95,9 @@ public:
     virtual void setDoubleAnimRender(bool on) { change(m_doubleAnimRender, on); }
     virtual const bool& getMultiSprites() const { return m_multiSprites; }
     virtual void setMultiSprites(bool on) { change(m_multiSprites, on); }
+    // A plain stored drawing option that the level's background pictures switch on.
+    virtual const bool& getBackground() const { return m_background; }
+    virtual void setBackground(bool on) { m_background = on; }
     virtual const cColor& getColor() const { return m_color; }
     virtual void setColor(const cColor& color) { change(m_color, color); }
     // The scale, yaw and pitch (radians) and the lighting place and light a mesh.
@@ -263,6 +266,7 @@ private:
     bool m_inverceY = false;
     bool m_doubleAnimRender = false;
     bool m_multiSprites = false;
+    bool m_background = false;
     bool m_lightingEnable = false;
     cVector3 m_scale{1.0f, 1.0f, 1.0f};
     float m_yaw = 0.0f;

@@ -37,14 +37,20 @@ void ActionItem::progressOn(const UnitPtr& unit)
         view ? view->getDescription() : boost::shared_ptr<UnitViewDescription>();
     if (!description)
         throw "ActionItem::progressOn(): unit's view type is not defined";
+    cUnitProgressView* bar = makeProgressView("ui/unitprogress.xml");
+    if (const Game* game = Game::instance())
+        bar->setPosition(game->unitPos(unit) + description->getProgressOffset());
+    bar->show();
+}
+
+cUnitProgressView* ActionItem::makeProgressView(const std::string& path)
+{
     // A second bar for the same item would be left behind on the field.
     progressOff();
     auto* bar = new cUnitProgressView(getPlayView(), false);
     m_progressView = bar;
-    bar->loadXML(Engine::cResourceManager::instance()->getXml("ui/unitprogress.xml", true));
-    if (const Game* game = Game::instance())
-        bar->setPosition(game->unitPos(unit) + description->getProgressOffset());
-    bar->show();
+    bar->loadXML(Engine::cResourceManager::instance()->getXml(path, true));
+    return bar;
 }
 
 void ActionItem::setProgress(float percent)

@@ -8,6 +8,7 @@
 #include <boost/signals2/signal.hpp>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class cUnit;
@@ -111,6 +112,9 @@ public:
 protected:
     explicit ActionItem(int32_t typeId);
 
+    // A new bar from the layout at `path`, a child of the play view, as the action's bar (the
+    // one it had goes); the caller places and shows it.
+    cUnitProgressView* makeProgressView(const std::string& path);
     // The frame time of the engine's timer (0 without one).
     static float frameTime();
     // Unit references in records: the unit's number, -1 for an empty reference.

@@ -1,6 +1,8 @@
 #include "game/heroes/AutoProduceActionItem.h"
 #include "game/heroes/ActionItemFactory.h"
 #include "game/heroes/GameController.h"
+#include "game/hud/cUnitProgressView.h"
+#include "game/hud/cUnitView.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitLevelInfo.h"
@@ -8,7 +10,13 @@
 namespace
 {
 const ActionItemRegistration registration(AutoProduceAction, &createActionItem<AutoProduceActionItem>);
+
+float autoProduceTimeOf(const cUnit& unit)
+{
+    const auto info = unit.getActiveLevelInfo();
+    return info ? info->autoProduceTime : 0.0f;
 }
+} // namespace
 AutoProduceActionItem::AutoProduceActionItem() : ActionItem(AutoProduceAction) {}
 AutoProduceActionItem::AutoProduceActionItem(const UnitPtr& unit)
     : ActionItem(AutoProduceAction), m_unit(unit)
@@ -27,11 +35,22 @@ void AutoProduceActionItem::load(LevelArchive& a, const Units& u)
     m_unit = readUnit(a, u);
     a.read4(m_elapsed);
     a.read4(m_period);
+    progressOn(m_unit);
+}
+void AutoProduceActionItem::progressOn(const UnitPtr&)
+{
+    makeProgressView("UI/autoProgress.xml")->show();
 }
 void AutoProduceActionItem::startWithTime(float time)
 {
     m_elapsed = 0;
-    m_period = time;
+    if (m_unit)
+        m_period = autoProduceTimeOf(*m_unit);
+    else
+    {
+        m_period = time;
+        progressOn(m_unit);
+    }
     ActionItem::start();
 }
 void AutoProduceActionItem::update()
@@ -44,10 +63,14 @@ void AutoProduceActionItem::update()
     if (Game::instance()->bonusSpeedMills())
         dt *= GameConfig::instance().getConstants().kMillBonusSpeed;
     m_elapsed += dt;
+    setProgress(m_elapsed / m_period * 100.0f);
     if (m_elapsed >= m_period)
     {
         produce();
         m_elapsed = 0;
+        // The period follows the unit's upgrade level.
+        if (m_unit)
+            m_period = autoProduceTimeOf(*m_unit);
     }
 }
 void AutoProduceActionItem::produce()
@@ -61,5 +84,9 @@ void AutoProduceActionItem::produce()
     const auto info = m_unit->getActiveLevelInfo();
     if (!info || info->autoResOut.isEmpty())
         return;
-    game->addResources(info->autoResOut);
+    // A copy: the yield must not change with the unit's record while it is shown.
+    const cGameResources yield(info->autoResOut);
+    game->addResources(yield);
+    const cUnitView* view = m_unit->getView();
+    game->showFlyingIconText(view ? view->getPosition() : game->getUnitFieldPos(m_unit), yield);
 }

@@ -27,6 +27,8 @@ void CollectResourcesActionItem::load(LevelArchive& a, const Units& u)
     ActionItem::load(a, u);
     m_carrier = readUnit(a, u);
     m_source = readUnit(a, u);
+    if (!m_carrier || !m_source)
+        a.fail("resources collected without a carrier or a source");
 }
 void CollectResourcesActionItem::start()
 {
@@ -49,7 +51,8 @@ void CollectResourcesActionItem::finish()
     m_carrier->resources.add(m_source->resources);
     m_carrier->setState(eUnitState::carry, -1);
     const cUnitView* view = m_source->getView();
-    game->showFlyingIconText(view ? view->getPosition() : game->getUnitFieldPos(m_source), m_source->resources);
+    game->showFlyingIconText(view ? view->getPosition() : game->getUnitFieldPos(m_source),
+                             m_source->resources);
     game->addResources(m_source->resources);
     const UnitPtr parent = m_source->getParent();
     if (parent && parent->getTakenFor() == -1)
@@ -58,7 +61,8 @@ void CollectResourcesActionItem::finish()
         m_source->clearGarbage();
     // A pile with a falling time is sent again: a copy of it drops in its place after that time.
     if (m_source->fallingDelay > 0.0f)
-        game->getController().dropUnit(game->cloneUnit(m_source), m_source->fallingDelay, m_source->fallingDelay);
+        game->getController().dropUnit(game->cloneUnit(m_source), m_source->fallingDelay,
+                                       m_source->fallingDelay);
     m_source->destroy();
     TooltipManager::instance().refresh();
     updateActiveGoal(m_carrier, false);

@@ -275,35 +275,40 @@ void GameController::removeGoal(GoalPtr goal)
 
 void GameController::cancelGoals()
 {
-    Game* game = Game::instance();
     const std::list<GoalPtr> goals = m_pendingGoals;
     for (const GoalPtr& goal : goals)
+        cancelGoal(goal);
+}
+
+bool GameController::cancelGoal(GoalPtr goal)
+{
+    if (goal->getStatus() == Goal::Working ||
+        std::find(m_pendingGoals.begin(), m_pendingGoals.end(), goal) == m_pendingGoals.end())
+        return false;
+    Game* game = Game::instance();
+    const cUnit::Ptr target = goal->getTarget();
+    target->clearTaken();
+    setGoalTick(target, false);
+    if (isOfCategory(target, UnitCategory::mill))
+        for (const cUnit::Ptr& unit : target->getAttached())
+            if (isOfCategory(unit, UnitCategory::resource))
+            {
+                unit->clearTaken();
+                setGoalTick(unit, false);
+            }
+    game->addResources(goal->getResources());
+    m_pendingGoals.remove(goal);
+    if (goal->getStatus() != Goal::Assigned)
+        return true;
+    goal->releaseAction();
+    if (const cUnit::Ptr hero = goal->getHero())
     {
-        if (goal->getStatus() == Goal::Working)
-            continue;
-        const cUnit::Ptr target = goal->getTarget();
-        target->clearTaken();
-        setGoalTick(target, false);
-        if (isOfCategory(target, UnitCategory::mill))
-            for (const cUnit::Ptr& unit : target->getAttached())
-                if (isOfCategory(unit, UnitCategory::resource))
-                {
-                    unit->clearTaken();
-                    setGoalTick(unit, false);
-                }
-        game->addResources(goal->getResources());
-        m_pendingGoals.remove(goal);
-        if (goal->getStatus() != Goal::Assigned)
-            continue;
-        goal->releaseAction();
-        if (const cUnit::Ptr hero = goal->getHero())
-        {
-            // The hero stops where it stands before it turns home.
-            if (hero->getGoal() == goal)
-                hero->resetGoal();
-            buildReturnChain(hero);
-        }
+        // The hero stops where it stands before it turns home.
+        if (hero->getGoal() == goal)
+            hero->resetGoal();
+        buildReturnChain(hero);
     }
+    return true;
 }
 
 void GameController::onAutoProduced()

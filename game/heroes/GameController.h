@@ -90,6 +90,9 @@ public:
     // Withdraws every goal whose work has not begun, refunding its cost; heroes on their way
     // walk home.
     void cancelGoals();
+    // Withdraws one waiting goal as `cancelGoals` does; false for a goal that is not waiting
+    // (not in the list, or its work has begun).
+    bool cancelGoal(GoalPtr goal);
     // The level's automatic production ended a period: mills, quests and the base give.
     void onAutoProduced();
     void startCataclysm(float delay, int index);

@@ -165,7 +165,7 @@ void GameController::onUnitViewClick(Engine::cView* view)
         if (auto* unitView = dynamic_cast<cUnitView*>(view))
         {
             unitView->enable();
-            unitView->showState(0);
+            unitView->setNormalLock(true);
         }
         return;
     }

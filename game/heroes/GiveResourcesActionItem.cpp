@@ -27,6 +27,8 @@ void GiveResourcesActionItem::load(LevelArchive& a, const Units& u)
     ActionItem::load(a, u);
     m_carrier = readUnit(a, u);
     m_receiver = readUnit(a, u);
+    if (!m_carrier || !m_receiver)
+        a.fail("resources given without a carrier or a receiver");
 }
 void GiveResourcesActionItem::update()
 {

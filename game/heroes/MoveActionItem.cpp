@@ -1,6 +1,7 @@
 #include "game/heroes/MoveActionItem.h"
 
 #include "game/heroes/ActionItemFactory.h"
+#include "game/heroes/GameController.h"
 #include "game/heroes/Goal.h"
 #include "game/hud/cUnitView.h"
 #include "game/world/Game.h"
@@ -123,10 +124,12 @@ void MoveActionItem::load(LevelArchive& archive, const Units& units)
     // The grid may have changed since the save: the walk goes on along the route found now.
     // One too short for the saved step ends at its next update (see update).
     m_route = boost::make_shared<CellPath>();
+    m_lastCell = last;
     if (Game* game = Game::instance())
     {
         Engine::cPoint closest = kNoCell;
-        game->getOccupancy().findPath(first, last, *m_route, closest);
+        m_wayLost = first != last &&
+                    game->getOccupancy().findPath(first, last, *m_route, closest) == GridPathFinder::NoRoute;
     }
 }
 
@@ -164,6 +167,12 @@ void MoveActionItem::update()
 {
     if (isDone() || !m_walker)
         return;
+    if (m_wayLost)
+    {
+        m_wayLost = false;
+        if (!findWayOn())
+            return;
+    }
     // A restored walk whose route was searched again may be shorter than the saved step, or
     // have no cells at all: it cannot go on, so it ends where the new route ends.
     if (static_cast<size_t>(m_index) + 1 >= routeSize())
@@ -185,6 +194,40 @@ void MoveActionItem::update()
         beginSegment();
     }
     stepAlongCurve();
+}
+
+bool MoveActionItem::findWayOn()
+{
+    Game* game = Game::instance();
+    const UnitPtr walker = m_walker;
+    const Engine::cVector2 at = game->unitPos(walker);
+    const Engine::cPoint cell = game->posToCell(at);
+    walker->setCell(cell, at - game->cellToPos(cell));
+    GameController& controller = game->getController();
+    if (const boost::shared_ptr<Goal> goal = walker->getGoal())
+        if (controller.cancelGoal(goal))
+        {
+            // The goal's chain, this walk with it, has been completed; a chain the goal did
+            // not hold ends here.
+            if (isActive())
+                complete();
+            return false;
+        }
+    auto route = boost::make_shared<CellPath>();
+    Engine::cPoint closest = kNoCell;
+    if (game->getOccupancy().findPath(cell, m_lastCell, *route, closest) == GridPathFinder::NoRoute ||
+        route->size() <= 1)
+    {
+        arrive();
+        return false;
+    }
+    m_route = route;
+    m_index = 0;
+    m_elapsed = 0.0f;
+    m_startCellCentre = game->cellToPos(route->front());
+    beginSegment();
+    walker->setState(m_walkingState, -1);
+    return true;
 }
 
 void MoveActionItem::complete()

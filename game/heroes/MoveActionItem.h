@@ -16,7 +16,7 @@
 // The record (98 bytes): the header, the walker's number, the route's first and last cells,
 // the end offset, the index, the walking state, the curve, elapsed, duration, the heading
 // point and the start cell's centre. The route between the two cells is searched again when
-// the record is read.
+// the record is read; when the way has been closed since the save, see `findWayOn`.
 class MoveActionItem final : public ActionItem
 {
 public:
@@ -66,6 +66,11 @@ private:
     void beginSegment();
     void stepAlongCurve();
     void dragFollowers(const Engine::cVector2& lead);
+    // A restored walk whose way has been closed since the save (rubble thrown down by a quake)
+    // does not jump: the walker stays where it stands. A goal whose work has not begun is
+    // withdrawn and the hero walks home by route; any other walk (home, or to the hospital)
+    // searches a way to its last cell from there and walks it. True when this walk goes on.
+    bool findWayOn();
     size_t routeSize() const { return m_route ? m_route->size() : 0; }
 
     UnitPtr m_walker;
@@ -80,4 +85,7 @@ private:
     SplineSegment m_curve;
     eUnitState m_attachState = eUnitState::move;
     Engine::cVector2 m_startCellCentre;
+    // Restored without a way from its first cell to this one.
+    bool m_wayLost = false;
+    Engine::cPoint m_lastCell;
 };

@@ -2,6 +2,7 @@
 
 #include "game/heroes/ActionItemFactory.h"
 #include "game/heroes/GameController.h"
+#include "game/hud/cGoalArrow.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitCategories.h"
@@ -80,5 +81,6 @@ void ReturnAnimalActionItem::finish()
         if (!m_hero->getGoal())
             returnToBase();
     }
+    cGoalArrow::hideReached();
     notifyFinished();
 }

@@ -1,8 +1,14 @@
 #include "game/heroes/SaveAnimalActionItem.h"
+#include "engine/ui/cPyro.h"
 #include "game/heroes/ActionItemFactory.h"
 #include "game/heroes/GameController.h"
 #include "game/heroes/Goal.h"
+#include "game/heroes/UpgradeActionItem.h"
+#include "game/hud/cGameSounds.h"
+#include "game/hud/cUnitView.h"
+#include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
+#include "game/world/SoundIds.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/cUnit.h"
 namespace
@@ -13,6 +19,12 @@ SaveAnimalActionItem::SaveAnimalActionItem() : SaveAnimalActionItem(UnitPtr(), U
 SaveAnimalActionItem::SaveAnimalActionItem(const UnitPtr& h, const UnitPtr& a, const UnitPtr& t)
     : WorkActionItem(SaveAnimalAction, h, a, t)
 {
+}
+void SaveAnimalActionItem::load(LevelArchive& archive, const Units& units)
+{
+    WorkActionItem::load(archive, units);
+    if (!m_hero)
+        archive.fail("an animal freed by no hero");
 }
 void SaveAnimalActionItem::start()
 {
@@ -32,19 +44,27 @@ void SaveAnimalActionItem::update()
 }
 void SaveAnimalActionItem::finish()
 {
-    const auto info = m_target->getActiveLevelInfo();
-    if (info)
+    if (cGameSounds* sounds = cGameSounds::instance())
+        sounds->play(SoundId::saveAnimal);
+    // The sparkle over the freed animal ends by itself.
+    auto* sparkle = new Engine::cPyro(getPlayView(), "Effects/SaveAnimalEffect.xml");
+    if (const cUnitView* view = m_target->getView())
+        sparkle->setPosition(view->getPosition());
+    sparkle->play(true, 0.0f);
+    sparkle->show();
+    m_target->showTip(1);
+    if (const auto info = m_target->getActiveLevelInfo())
         m_hero->resources.add(info->resOut);
-    const UnitPtr target = m_target;
-    const Ptr upgrade = findFirstOfKind(target, UpgradeAction,
-                                        [](const Ptr& item)
-                                        {
-                                            const auto* work =
-                                                dynamic_cast<const WorkActionItem*>(item.get());
-                                            return work ? work->getTarget() : UnitPtr();
-                                        });
-    if (upgrade)
-        upgrade->complete();
+    // The animal's countdown ends as if its time had run out: its level rises and its bar goes.
+    const Ptr countdown = findFirstOfKind(m_target, UpgradeAction,
+                                          [](const Ptr& item)
+                                          {
+                                              const auto* work =
+                                                  dynamic_cast<const WorkActionItem*>(item.get());
+                                              return work ? work->getTarget() : UnitPtr();
+                                          });
+    if (const auto upgrade = boost::dynamic_pointer_cast<UpgradeActionItem>(countdown))
+        upgrade->finish();
     m_target->setState(eUnitState::hidden, -1);
     m_hero->setState(eUnitState::carry, -1);
     m_hero->attach(m_target);

@@ -40,6 +40,9 @@ void UpgradeActionItem::update()
                 m_tool->setState(eUnitState::upgrade, -1);
             m_working = true;
         }
+        // The flames die down while the hero works.
+        if (m_working && m_target->getView())
+            m_target->getView()->fadeStep(frameTime());
     }
     else
         beginWorkAfterDelay(eUnitState::upgrade, eUnitState::upgrade);

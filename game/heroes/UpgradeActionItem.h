@@ -7,7 +7,6 @@ public:
     UpgradeActionItem(const UnitPtr& hero, const UnitPtr& target, const UnitPtr& attachUnit);
     void start() override;
     void update() override;
-
-protected:
+    // The level rises by one. Public: freeing an animal ends its running countdown at once.
     void finish() override;
 };

@@ -2,6 +2,7 @@
 
 #include "game/heroes/GameController.h"
 #include "game/heroes/Goal.h"
+#include "game/hud/cGoalArrow.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitLevelInfo.h"
@@ -151,6 +152,9 @@ void WorkActionItem::finish()
         updateActiveGoal(m_hero, keepHeroIdle);
     }
     m_target->clearGarbage();
+    // Also after work without a hero (a flood drained, the base upgraded, an animal's
+    // countdown): an arrow whose goal is now done goes.
+    cGoalArrow::hideReached();
 }
 
 void WorkActionItem::interrupt()

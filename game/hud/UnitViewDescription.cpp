@@ -106,17 +106,9 @@ void UnitViewDescription::loadStates(const boost::shared_ptr<Engine::cProperties
                 const std::wstring& stateName = children[level]->getAttribute(unitStateName(state));
                 if (stateName.empty())
                     continue;
+                // A name no view state has gives an empty entry: the view keeps its look.
                 const auto found = m_states.find(stateName);
-                if (found == m_states.end())
-                {
-                    std::string text = "\"" + m_source + "\": level " + std::to_string(level) +
-                                       " of \"UpStatesMatrix\" shows \"" +
-                                       Engine::toUtf8(unitStateName(state)) + "\" as the view state \"" +
-                                       Engine::toUtf8(stateName) + "\", which \"ViewStates\" does not define";
-                    Engine::getErrorString() = text;
-                    throw Engine::cStringA(std::move(text));
-                }
-                (*row)[state] = found->second;
+                (*row)[state] = found == m_states.end() ? StatePtr() : found->second;
             }
             m_rows.push_back(row);
         }

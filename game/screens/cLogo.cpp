@@ -64,12 +64,12 @@ void cLogo::nextLogo()
 {
     if (m_step >= 0 && m_step < 3)
     {
-        // A logo that cannot be had is passed over, the last one too: the game goes on to its
-        // menu without it.
+        // A missing or empty first or second logo is passed over. The last one is put up
+        // without a look: a failure to load it is the program's failure, told as such.
         const std::string path = LogoFiles[m_step];
         ++m_step;
         m_alphaSpeed = FadeInSpeed;
-        if (usable(path))
+        if (m_step == 3 || usable(path))
             putUp(path);
         else
             nextLogo();

@@ -215,6 +215,7 @@ void cMap::loadPages(const Engine::tPropertiesPtr& node)
         MapPageInfo& info = mapPages()[static_cast<size_t>(k)];
         Engine::readKey(record, L"StartIndex", info.startIndex);
         Engine::readKey(record, L"EndIndex", info.endIndex);
+        mapPagesFilled() = true;
         const int last = level + static_cast<int>(page.placements.size()) - 1;
         // The page table must name the levels the nodes get, or the map would look for a level
         // on the wrong page.
@@ -451,8 +452,10 @@ void cMap::onNodeClicked(cMapNodeButton* node)
 
 void cMap::onPlay()
 {
-    // A selection left on a level the map does not show (its file is not shipped) starts nothing.
-    if (!findNode(getCurrentSelectedLevel()))
+    // Only a level the player may play starts: a selection left on a level the map does not
+    // show, or on one still locked, starts nothing.
+    const cMapNodeButton* node = findNode(getCurrentSelectedLevel());
+    if (!node || !node->isEnabled())
         return;
     levelChosenSignal(getCurrentSelectedLevel());
 }

@@ -1,28 +1,22 @@
 // The program's entry point: starts the game's engine, enters the first state, runs the
 // message loop and turns every failure that escapes the run into the fatal report.
 
-#include "engine/core/ErrorText.h"
-#include "engine/core/FatalError.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cProps.h"
-#include "engine/core/cString.h"
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cGameSounds.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CIntroState.h"
 #include "game/screens/CPlayState.h"
+#include "game/screens/EscapedFailure.h"
 #include "game/screens/cCheats.h"
 #include "game/screens/cTutorial.h"
 
-#include <cstdio>
-#include <exception>
 #include <string>
 
 namespace
 {
-
-const char* const RestartText = "\nRestart the game please.";
 
 // The whole command line: the path of a level file to play at once, or empty.
 std::wstring commandLine(int argc, char** argv)
@@ -35,13 +29,6 @@ std::wstring commandLine(int argc, char** argv)
         line += argv[i];
     }
     return Engine::fromUtf8(line);
-}
-
-void report(const std::string& message)
-{
-    const std::string text = message + RestartText;
-    Engine::getErrorString() = text;
-    Engine::reportFatal(text);
 }
 
 void runGame(const std::wstring& line)
@@ -88,36 +75,9 @@ int main(int argc, char** argv)
     {
         runGame(commandLine(argc, argv));
     }
-    catch (const char* text)
-    {
-        char buffer[4096];
-        std::snprintf(buffer, sizeof(buffer), "%s", text ? text : "");
-        report(buffer);
-    }
-    catch (const Engine::cString<std::string>& text)
-    {
-        report(text);
-    }
-    catch (const std::string& text)
-    {
-        report(text);
-    }
-    catch (const wchar_t* text)
-    {
-        // Wide failure texts (layouts, file paths) keep their text, as UTF-8.
-        report(Engine::toUtf8(text ? text : L""));
-    }
-    catch (const std::wstring& text)
-    {
-        report(Engine::toUtf8(text));
-    }
-    catch (const std::exception& failure)
-    {
-        report(failure.what());
-    }
     catch (...)
     {
-        report(std::string());
+        reportEscapedFailure();
     }
     return 0;
 }

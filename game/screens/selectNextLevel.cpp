@@ -28,15 +28,16 @@ void setCurrentMap(int page)
 
 int mapIndexOfLevel(int level)
 {
+    fillMapPagesFromFile();
     return mapPageOfLevel(level);
 }
 
-void selectNextLevel()
+void selectNextLevel(int levelWon)
 {
-    const int current = getCurrentSelectedLevel();
-    int next = current + 1;
-    // Past the last level the game has there is nothing to select: the selection stays.
+    int next = levelWon + 1;
+    // Past the last level the game has there is nothing to select: the selection stays on the
+    // level won.
     if (next >= GameConfig::instance().getConstants().LevelsCount)
-        next = std::max(current, 0);
+        next = std::max(levelWon, 0);
     setCurrentMap(mapIndexOfLevel(setCurrentSelectedLevel(next)));
 }

@@ -14,7 +14,8 @@ void setCurrentMap(int page);
 // The first page that shows the level; 0 when none does.
 int mapIndexOfLevel(int level);
 
-// After a won level: the selection moves to the next level and "CurrentMap" to its page. The
-// next level must be one the game has (the configuration's level count): after the last level
-// the selection stays where it is.
-void selectNextLevel();
+// After a won level: the selection moves to the level after the one won and "CurrentMap" to
+// its page. It starts from the level won, not from the selection: the player may have selected
+// another level on the map before continuing an unfinished one. The next level must be one the
+// game has (the configuration's level count): after the last level the selection stays on it.
+void selectNextLevel(int levelWon);

@@ -231,14 +231,6 @@ private:
     static void releaseUnitLinks(const cUnit::Ptr& unit);
     void setLevelFile(const std::wstring& path) { m_levelPath = path; }
     void readBuilding(LevelFileReader& reader, const boost::shared_ptr<Engine::cProperties>& node, int index);
-    // Checks a resource list of the level file: known names, whole counts.
-    static void readResourceList(const LevelFileReader& reader,
-                                 const boost::shared_ptr<Engine::cProperties>& node,
-                                 const std::string& where);
-    // Checks the level blocks of "Upgrades", "FireUpgrades" or "RepairUpgrades".
-    static void checkLevelBlocks(const LevelFileReader& reader,
-                                 const boost::shared_ptr<Engine::cProperties>& node,
-                                 const std::string& where);
     void writeLevel(LevelArchive& archive);
     void giveHelpResources();
     void finishStep(float dt);

@@ -1,6 +1,7 @@
 // Game: the buildings of a level file, the units standing on the field when the level begins.
 #include "game/world/Game.h"
 
+#include "engine/core/FromString.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cProperties.h"
 #include "game/world/GameConfig.h"
@@ -19,46 +20,6 @@ std::string quoted(const std::wstring& text)
     return "\"" + Engine::toUtf8(text) + "\"";
 }
 
-// "CameOffsetPoints": routes with "Pos", steps with "Pos" and "Angle".
-void checkRoutes(const LevelFileReader& reader, const Engine::tPropertiesPtr& node, const std::string& where)
-{
-    Engine::tPropertiesList routes;
-    node->getChildren(routes);
-    for (size_t r = 0; r < routes.size(); ++r)
-    {
-        const std::string route = where + ", CameOffsetPoints route " + std::to_string(r + 1);
-        Engine::cVector2 point;
-        reader.read(routes[r], L"Pos", point, route);
-        Engine::tPropertiesList steps;
-        routes[r]->getChildren(steps);
-        for (const auto& step : steps)
-        {
-            float angle = 0.0f;
-            reader.read(step, L"Pos", point, route);
-            reader.read(step, L"Angle", angle, route);
-        }
-    }
-}
-
-// "Tutorial": tips with "tip_type", "event_type", "start" and "target" (numbers; a tip the
-// tutorial cannot show is left out by the unit, the level still loads).
-void checkTips(const LevelFileReader& reader, const Engine::tPropertiesPtr& node, const std::string& where)
-{
-    Engine::tPropertiesList tips;
-    node->getChildren(tips);
-    for (size_t i = 0; i < tips.size(); ++i)
-    {
-        const std::string tip = where + ", Tutorial tip " + std::to_string(i + 1);
-        int number = 0;
-        float start = 0.0f;
-        Engine::cVector2 target;
-        reader.read(tips[i], L"tip_type", number, tip);
-        reader.read(tips[i], L"event_type", number, tip);
-        reader.read(tips[i], L"start", start, tip);
-        reader.read(tips[i], L"target", target, tip);
-    }
-}
-
 } // namespace
 
 void Game::loadBuildings(const boost::shared_ptr<Engine::cProperties>& root)
@@ -71,25 +32,6 @@ void Game::loadBuildings(const boost::shared_ptr<Engine::cProperties>& root)
     buildings->getChildren(children);
     for (size_t i = 0; i < children.size(); ++i)
         readBuilding(reader, children[i], static_cast<int>(i));
-}
-
-void Game::checkLevelBlocks(const LevelFileReader& reader, const boost::shared_ptr<Engine::cProperties>& node,
-                            const std::string& where)
-{
-    Engine::tPropertiesList levels;
-    node->getChildren(levels);
-    for (size_t i = 0; i < levels.size(); ++i)
-    {
-        const std::string level = where + " level " + std::to_string(i);
-        float time = 0.0f;
-        reader.read(levels[i], L"UpgradeTime", time, level);
-        for (const wchar_t* name : {L"UpIn", L"ResIn", L"ResOut", L"AutoResOut", L"RepairRes"})
-        {
-            Engine::tPropertiesPtr list;
-            if (levels[i]->getChild(name, list))
-                readResourceList(reader, list, level + " " + Engine::toUtf8(name));
-        }
-    }
 }
 
 void Game::readBuilding(LevelFileReader& reader, const boost::shared_ptr<Engine::cProperties>& node,
@@ -121,15 +63,15 @@ void Game::readBuilding(LevelFileReader& reader, const boost::shared_ptr<Engine:
     int disappearOnCataclysm = -1;
     int triggerCataclysm = -1;
     float angle = 0.0f;
-    reader.read(node, L"Position", position, where);
-    reader.read(node, L"Level", level, where);
-    reader.read(node, L"MaxLevel", maxLevel, where);
-    reader.read(node, L"TargetLevel", targetLevel, where);
-    reader.read(node, L"TargetType", targetType, where);
-    reader.read(node, L"AppearOnCataclysm", appearOnCataclysm, where);
-    reader.read(node, L"DisappearOnCataclysm", disappearOnCataclysm, where);
-    reader.read(node, L"TriggerCataclysm", triggerCataclysm, where);
-    reader.read(node, L"Angle", angle, where);
+    Engine::fromString(position, node->getAttribute(L"Position"));
+    Engine::fromString(level, node->getAttribute(L"Level"));
+    Engine::fromString(maxLevel, node->getAttribute(L"MaxLevel"));
+    Engine::fromString(targetLevel, node->getAttribute(L"TargetLevel"));
+    Engine::fromString(targetType, node->getAttribute(L"TargetType"));
+    Engine::fromString(appearOnCataclysm, node->getAttribute(L"AppearOnCataclysm"));
+    Engine::fromString(disappearOnCataclysm, node->getAttribute(L"DisappearOnCataclysm"));
+    Engine::fromString(triggerCataclysm, node->getAttribute(L"TriggerCataclysm"));
+    Engine::fromString(angle, node->getAttribute(L"Angle"));
     std::wstring viewStateId = node->getAttribute(L"ViewStateId");
     if (typeName == L"BarrierFlood" && viewStateId.empty())
         viewStateId = m_floodViewId;
@@ -144,9 +86,9 @@ void Game::readBuilding(LevelFileReader& reader, const boost::shared_ptr<Engine:
     int fallingTime = -1;
     int fallingCount = 1;
     int fallingDelay = 0;
-    reader.read(node, L"FallingTime", fallingTime, where);
-    reader.read(node, L"FallingCount", fallingCount, where);
-    reader.read(node, L"FallingDelay", fallingDelay, where);
+    Engine::fromString(fallingTime, node->getAttribute(L"FallingTime"));
+    Engine::fromString(fallingCount, node->getAttribute(L"FallingCount"));
+    Engine::fromString(fallingDelay, node->getAttribute(L"FallingDelay"));
     const float fallDelay = fallingDelay == 0 ? 0.0f : static_cast<float>(fallingDelay);
 
     boost::shared_ptr<cUnit::CellMap> cells;
@@ -164,28 +106,13 @@ void Game::readBuilding(LevelFileReader& reader, const boost::shared_ptr<Engine:
         }
     }
     Engine::cVector2 productionOffset;
-    reader.read(node, L"ProductionOffset", productionOffset, where);
+    Engine::fromString(productionOffset, node->getAttribute(L"ProductionOffset"));
     bool inFire = false;
     bool isDamaged = false;
-    reader.read(node, L"InFire", inFire, where);
-    reader.read(node, L"IsDamaged", isDamaged, where);
+    Engine::fromString(inFire, node->getAttribute(L"InFire"));
+    Engine::fromString(isDamaged, node->getAttribute(L"IsDamaged"));
     if (inFire && config.unitNames().find(L"BarrierFireAttach") == -1)
         reader.fail(where, "a burning building needs the unit type \"BarrierFireAttach\"");
-    if (node->getChild(L"CameOffsetPoints", list))
-        checkRoutes(reader, list, where);
-    for (const wchar_t* name : {L"Upgrades", L"FireUpgrades", L"RepairUpgrades"})
-        if (node->getChild(name, list))
-            checkLevelBlocks(reader, list, where + ", " + Engine::toUtf8(name));
-    if (node->getChild(L"Tutorial", list))
-        checkTips(reader, list, where);
-    if (node->getChild(L"Garbage", list))
-    {
-        Engine::tPropertiesList pieces;
-        list->getChildren(pieces);
-        Engine::cVector2 place;
-        for (const auto& piece : pieces)
-            reader.read(piece, L"Pos", place, where + ", Garbage");
-    }
 
     const cUnit::Ptr unit =
         addUnit(typeId, level, maxLevel, eUnitState::idle, angle, position, cells, viewStateId);

@@ -69,39 +69,17 @@ void Game::loadLevel(int level)
     cGameResources initial;
     Engine::tPropertiesPtr list;
     if (root->getChild(L"InitialResources", list))
-    {
-        readResourceList(LevelFileReader(m_levelPath), list, "InitialResources");
         initial.loadXML(list);
-    }
     addResources(initial);
     m_finishCountdown = 0.0f;
     m_finishStarted = false;
 }
 
-void Game::readResourceList(const LevelFileReader& reader, const boost::shared_ptr<Engine::cProperties>& node,
-                            const std::string& where)
-{
-    const NameIdTable& names = GameConfig::instance().resourceNames();
-    Engine::tPropertiesList entries;
-    node->getChildren(entries);
-    for (size_t i = 0; i < entries.size(); ++i)
-    {
-        const std::string entry = where + ", " + element("resource", i);
-        const std::wstring& name = entries[i]->getAttribute(L"Name");
-        if (!name.empty() && names.find(name) == -1)
-            reader.fail(entry,
-                        "\"" + Engine::toUtf8(name) + "\" is not a resource of \"Resources/Resources.xml\"");
-        int count = 0;
-        reader.read(entries[i], L"Count", count, entry);
-    }
-}
-
 void Game::loadLevelSettings(const boost::shared_ptr<Engine::cProperties>& root)
 {
-    const LevelFileReader reader(m_levelPath);
-    reader.read(root, L"FieldOffset", m_fieldOffset, "the root element");
-    reader.read(root, L"AutoProduceTime", m_autoProduceTime, "the root element");
-    reader.read(root, L"AutomaticWater", m_automaticWater, "the root element");
+    Engine::fromString(m_fieldOffset, root->getAttribute(L"FieldOffset"));
+    Engine::fromString(m_autoProduceTime, root->getAttribute(L"AutoProduceTime"));
+    Engine::fromString(m_automaticWater, root->getAttribute(L"AutomaticWater"));
     m_floodViewId = root->getAttribute(L"FloodId");
 
     loadFreeCells(root);
@@ -110,8 +88,8 @@ void Game::loadLevelSettings(const boost::shared_ptr<Engine::cProperties>& root)
     Engine::tPropertiesPtr metaData;
     if (root->getChild(L"MetaData", metaData))
     {
-        reader.read(metaData, L"GoldTime", m_goldTime, "MetaData");
-        reader.read(metaData, L"SilverTime", m_silverTime, "MetaData");
+        Engine::fromString(m_goldTime, metaData->getAttribute(L"GoldTime"));
+        Engine::fromString(m_silverTime, metaData->getAttribute(L"SilverTime"));
         // The silver time lies at least the share p above the gold time, measured against the
         // silver time. A share of 1 or more would make it infinite or negative: only a share
         // in [0, 1) applies.
@@ -138,7 +116,7 @@ void Game::loadFreeCells(const boost::shared_ptr<Engine::cProperties>& root)
             const std::string where = element("FreeCells", i);
             const Engine::cPoint cell = reader.readCell(cells[i], L"Pos", m_occupancy, where);
             Engine::cPoint offset;
-            reader.read(cells[i], L"Offset", offset, where);
+            Engine::fromString(offset, cells[i]->getAttribute(L"Offset"));
             m_freeCellOffsets.emplace(cell.x * 1000 + cell.y, offset);
             m_occupancy.setCellFlags(cell, 0);
             m_ground.setCellFlags(cell, 0);
@@ -182,7 +160,6 @@ void Game::loadWaves(const boost::shared_ptr<Engine::cProperties>& root)
         }
     }
 
-    const LevelFileReader reader(m_levelPath);
     Engine::tPropertiesPtr background;
     if (!root->getChild(L"BackGround", background))
         return;
@@ -191,7 +168,7 @@ void Game::loadWaves(const boost::shared_ptr<Engine::cProperties>& root)
     for (size_t layer = 0; layer < layers.size(); ++layer)
     {
         float deep = 0.0f;
-        reader.read(layers[layer], L"deep", deep, element("BackGround", layer));
+        Engine::fromString(deep, layers[layer]->getAttribute(L"deep"));
         Engine::tPropertiesList pictures;
         layers[layer]->getChildren(pictures);
         for (const auto& picture : pictures)
@@ -203,6 +180,7 @@ void Game::addBackgroundPicture(const boost::shared_ptr<Engine::cProperties>& no
 {
     auto* picture = new Engine::cPicture(m_background);
     picture->loadXML(node);
+    picture->setBackground(true);
     if (deep == 0.0f)
     {
         const float y = picture->getPosition().y;
@@ -230,22 +208,11 @@ void Game::loadCataclysms(const boost::shared_ptr<Engine::cProperties>& root)
     Engine::tPropertiesPtr list;
     if (!root->getChild(L"Cataclysmes", list))
         return;
-    const LevelFileReader reader(m_levelPath);
     Engine::tPropertiesList records;
     list->getChildren(records);
     m_cataclysms.assign(records.size(), CataclysmInfo());
     for (size_t i = 0; i < records.size(); ++i)
-    {
-        // Checked strictly first; the record then reads itself.
-        const std::string where = element("Cataclysmes", i);
-        int number = 0;
-        for (const wchar_t* key : {L"Type", L"StartTime", L"Duration", L"RichterPoints"})
-            reader.read(records[i], key, number, where);
-        Engine::cPoint cell;
-        reader.read(records[i], L"TopLeft", cell, where);
-        reader.read(records[i], L"BottomRight", cell, where);
         m_cataclysms[i].loadXML(records[i]);
-    }
 }
 
 void Game::loadBriefingData(const boost::shared_ptr<Engine::cProperties>& root)

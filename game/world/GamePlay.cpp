@@ -4,6 +4,7 @@
 
 #include "engine/core/Random.h"
 #include "engine/core/cProfileManager.h"
+#include "engine/core/cProps.h"
 #include "engine/core/cTimer.h"
 #include "engine/ui/cPicture.h"
 #include "game/hud/TooltipManager.h"
@@ -11,7 +12,6 @@
 #include "game/hud/ViewState.h"
 #include "game/hud/cFinishLevelSaluts.h"
 #include "game/hud/cFlyingIconText.h"
-#include "game/hud/cGoalArrow.h"
 #include "game/hud/cGameSounds.h"
 #include "game/hud/cPointerView.h"
 #include "game/hud/cStatusPanel.h"
@@ -273,7 +273,6 @@ bool Game::checkLevelGoals()
     const int open = countOpenGoals();
     if (cStatusPanel* panel = cStatusPanel::instance())
         panel->updateGoals();
-    cGoalArrow::hideReached();
     m_levelOver = open == 0;
     m_finishPending = m_levelOver;
     return m_levelOver;
@@ -371,9 +370,10 @@ void Game::leavePlay()
             if (Engine::cProfileManager::instance())
                 GameConfig::instance().deleteSavedLevel();
             CPlayState& playState = CPlayState::instance();
+            const int levelWon = Engine::cProps::get<int>(L"CurrentLevel");
             playState.onLevelWon();
             playState.advanceLevel();
-            selectNextLevel();
+            selectNextLevel(levelWon);
             if (Engine::cProfileManager* profiles = Engine::cProfileManager::instance())
                 profiles->save();
         }

@@ -297,7 +297,9 @@ void Game::restoreLevelBytes(const std::vector<uint8_t>& bytes, const std::strin
 void Game::freeBuildingCells(const boost::shared_ptr<Engine::cProperties>& root)
 {
     // The cells of the level file's buildings start free, as a destroyed building leaves them;
-    // the saved units block theirs again. A barrier cleared before the save stays cleared.
+    // the saved units block theirs again. A barrier cleared before the save stays cleared. The
+    // ground grid, which the obstacle arrow searches, opens them as the level file did: it
+    // never changes while the level runs.
     Engine::tPropertiesPtr buildings;
     if (!root->getChild(L"Buildings", buildings))
         return;
@@ -313,9 +315,14 @@ void Game::freeBuildingCells(const boost::shared_ptr<Engine::cProperties>& root)
         list->getChildren(cells);
         const std::string where = "Buildings, unit " + std::to_string(i + 1) + ", FreeCells";
         for (const auto& cell : cells)
-            m_occupancy.setCellFlags(reader.readCell(cell, L"Pos", m_occupancy, where), 0);
+        {
+            const Engine::cPoint at = reader.readCell(cell, L"Pos", m_occupancy, where);
+            m_occupancy.setCellFlags(at, 0);
+            m_ground.setCellFlags(at, 0);
+        }
     }
     occupancyChanged();
+    m_ground.reset();
 }
 
 int Game::restoreUnit(LevelArchive& archive, cUnit::Ptr& unit)

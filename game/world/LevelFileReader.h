@@ -14,13 +14,13 @@ namespace Engine
 class cProperties;
 }
 
-// Reads the values of a level file strictly. A level file comes from outside the program, and
-// a value that the engine's lenient conversions would quietly turn into a default ("12abc",
-// "true" for a flag, a cell beyond the grid) would make a different level than its author
-// meant. Each read names the file and the element, so a bad value throws an Engine::cStringA
-// such as:
-//   Level file "Levels/n3.xml", Buildings element 4 ("Rubble"): "Level" is "x", not a whole number.
-// A missing or empty value keeps the target's default, as in every data file.
+// The level file's values are read with the engine's text conversions (`Engine::fromString`): a
+// number as far as it goes ("12abc" gives 12), a flag from 0 or 1, and a text that does not
+// begin with a value, like a missing or empty one, keeps the target's default. What would reach
+// outside the level's grid is refused here: a cell must lie inside the grid. A refusal names the
+// file and the element and throws an Engine::cStringA such as:
+//   Level file "Levels/n3.xml", Buildings element 4 ("Rubble"), FreeCells: the cell 60;2 lies
+//   outside the grid of 53 by 40 cells.
 class LevelFileReader
 {
 public:
@@ -28,30 +28,11 @@ public:
 
     const std::wstring& path() const { return m_path; }
 
-    void read(const boost::shared_ptr<Engine::cProperties>& node, const wchar_t* key, int& target,
-              const std::string& where) const;
-    void read(const boost::shared_ptr<Engine::cProperties>& node, const wchar_t* key, float& target,
-              const std::string& where) const;
-    // "0" or "1".
-    void read(const boost::shared_ptr<Engine::cProperties>& node, const wchar_t* key, bool& target,
-              const std::string& where) const;
-    // Two whole numbers separated by one character ("3;4").
-    void read(const boost::shared_ptr<Engine::cProperties>& node, const wchar_t* key, Engine::cPoint& target,
-              const std::string& where) const;
-    // Two numbers separated by one character ("3.5;-4").
-    void read(const boost::shared_ptr<Engine::cProperties>& node, const wchar_t* key,
-              Engine::cVector2& target, const std::string& where) const;
     // A cell that must lie inside the grid.
     Engine::cPoint readCell(const boost::shared_ptr<Engine::cProperties>& node, const wchar_t* key,
                             const GridPathFinder& grid, const std::string& where) const;
 
     [[noreturn]] void fail(const std::string& where, const std::string& what) const;
-
-    // The text is a whole number / a decimal number, with blanks around it allowed.
-    static bool isInteger(const std::wstring& text);
-    static bool isNumber(const std::wstring& text);
-    // Two numbers separated by exactly one character.
-    static bool isPair(const std::wstring& text, bool integers);
 
 private:
     std::wstring m_path;

@@ -27,8 +27,10 @@ std::string UnitTip::problem() const
         return "the event type " + std::to_string(eventKind) + " is not 0 to 5";
     if (text.empty())
         return "the tip has no text";
+    // Only a pointer tip (type 2) points at its target; the other types ignore it.
     const Engine::cVector2 screen = cTooltipView::screenSize();
-    if (!(target.x >= 0.0f && target.x <= screen.x && target.y >= 0.0f && target.y <= screen.y))
+    if (tipType == 2 &&
+        !(target.x >= 0.0f && target.x <= screen.x && target.y >= 0.0f && target.y <= screen.y))
         return "the target " +
                Engine::toUtf8(Engine::toString(target.x) + L";" + Engine::toString(target.y)) +
                " lies off the screen";

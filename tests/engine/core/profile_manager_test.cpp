@@ -189,23 +189,6 @@ TEST_F(Profiles, AnEmptyNameReadsAndWritesNothing)
     EXPECT_EQ(list(), before);
 }
 
-TEST_F(Profiles, RenameKeepsTheIdAndTheValues)
-{
-    choose(L"Ann");
-    cProps::set<int>(L"CurrentLevel", 6);
-    choose(L"Bob");
-    EXPECT_FALSE(m_manager->renameProfile(L"Ann", L"Bob"));
-    EXPECT_FALSE(m_manager->renameProfile(L"Ann", L""));
-    EXPECT_FALSE(m_manager->renameProfile(L"Nobody", L"Eve"));
-    EXPECT_TRUE(m_manager->renameProfile(L"Ann", L"Anna"));
-    EXPECT_TRUE(m_manager->renameProfile(L"Bob", L"Robert"));
-    EXPECT_EQ(m_manager->currentUserName(), L"Robert");
-    choose(L"Anna");
-    EXPECT_EQ(idOf(L"Anna"), 1u);
-    EXPECT_EQ(cProps::get<int>(L"CurrentLevel"), 6);
-    EXPECT_EQ(names(), (std::list<std::wstring>{L"Anna", L"Robert"}));
-}
-
 // A hand-edited NextID at or below an ID in use must not give a new profile that ID.
 TEST_F(Profiles, ALowNextIdIsRaisedAboveTheIdsInUse)
 {

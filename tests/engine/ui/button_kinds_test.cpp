@@ -61,6 +61,22 @@ protected:
 
 const std::string Place = " Tag=\"it\" Visible=\"1\" Enable=\"1\" position=\"400,300\" deep=\"10\" ";
 
+TEST_F(ButtonKinds, TheNormalLockShowsTheNormalLookNotTheDisabledOne)
+{
+    auto* b = load<cButton>("<b" + Place + "Picture=\"ui/normal.png\" texture_disabled=\"ui/off.png\"/>");
+    const auto normal = b->getTexture();
+    b->showState(cButtonPrototype::StateDisabled);
+    ASSERT_EQ(b->getTexture(), resources.manager->getTexture("ui/off.png"));
+    b->setNormalLock(true);
+    EXPECT_TRUE(b->getNormalLock());
+    EXPECT_EQ(b->getTexture(), normal) << "the normal look (state 1), not state 0";
+    // Let go, the button shows its own state again.
+    b->disable();
+    b->setNormalLock(false);
+    EXPECT_FALSE(b->getNormalLock());
+    EXPECT_EQ(b->getTexture(), resources.manager->getTexture("ui/off.png"));
+}
+
 TEST_F(ButtonKinds, APictureButtonShowsItsStateTextures)
 {
     auto* b = load<cButton>("<b" + Place +

@@ -1,6 +1,6 @@
 // The stock dialogs as the game ships them ("UI/YesNo.xml", "UI/SelectUser.xml" and the baked
 // fonts), drawn offscreen at 1024 x 768 and driven by key, character and mouse events: the
-// yes/no question's answers and fades, and players created, picked, renamed and deleted
+// yes/no question's answers and fades, and players created, picked and deleted
 // through the selection dialog with their files appearing and disappearing in the shared
 // folder. Screenshots of both are left in the test's working folder.
 
@@ -42,9 +42,10 @@ constexpr float YesX = 402.0f;
 constexpr float NoX = 622.0f;
 constexpr float AnswerY = 478.0f;
 constexpr float ButtonsX = 702.0f;
-constexpr float OkY = 304.0f;
-constexpr float RenameY = 376.0f;
-constexpr float DeleteY = 448.0f;
+constexpr float OkY = 324.0f;
+constexpr float DeleteY = 396.0f;
+// Below the buttons, where nothing answers a click.
+constexpr float BesideY = 540.0f;
 constexpr float RowX = 426.0f;
 constexpr float FirstRowY = 306.0f;
 constexpr float SecondRowY = 342.0f;
@@ -283,7 +284,7 @@ TEST_F(DialogsOnScreen, AYesNoQuestionFadesInAndIsAnsweredByKeysAndClicks)
     EXPECT_TRUE(frameUntil([question] { return !cControl::isAlive(question); }));
 }
 
-TEST_F(DialogsOnScreen, PlayersAreCreatedPickedRenamedAndDeletedWithTheirFiles)
+TEST_F(DialogsOnScreen, PlayersAreCreatedPickedAndDeletedWithTheirFiles)
 {
     // No player yet: Escape does nothing, a space, an apostrophe and an accented letter cannot
     // be typed, and a new name offers to create the player.
@@ -320,8 +321,8 @@ TEST_F(DialogsOnScreen, PlayersAreCreatedPickedRenamedAndDeletedWithTheirFiles)
     EXPECT_TRUE(lists(profileList(), L"\u0411\u043E\u0440\u0438\u0441"));
     ASSERT_TRUE(frameUntil([] { return cSelectProfile::instance() == nullptr; }));
 
-    // Picking a row makes that player current at once; a new name then renames the player,
-    // whose files keep their ID.
+    // Picking a row makes that player current at once; a name typed after it is a new player
+    // for OK, and nothing else can be done with it: there is no way to rename a player.
     dialog = &openSelection();
     EXPECT_EQ(rows(*dialog), (std::vector<std::wstring>{L"Ann", L"\u0411\u043E\u0440\u0438\u0441"}));
     EXPECT_EQ(dialog->getUserList()->getSelection(), 1) << "the current player's row is the chosen one";
@@ -339,15 +340,12 @@ TEST_F(DialogsOnScreen, PlayersAreCreatedPickedRenamedAndDeletedWithTheirFiles)
     EXPECT_LT(static_cast<int>(chosen & 255u), static_cast<int>(other & 255u) - 40)
         << std::hex << chosen << " " << other << ": the yellow bar under the first row, not the second";
     EXPECT_EQ(dialog->getNameEdit()->getText(), L"Ann");
-    EXPECT_FALSE(dialog->getRenameButton()->isShown());
     type(L"a");
-    ASSERT_TRUE(dialog->getRenameButton()->isShown());
-    clickAt(ButtonsX, RenameY);
-    EXPECT_EQ(rows(*dialog), (std::vector<std::wstring>{L"Anna", L"\u0411\u043E\u0440\u0438\u0441"}));
-    EXPECT_EQ(cProfileManager::instance()->currentUserName(), L"Anna");
-    EXPECT_TRUE(lists(profileList(), L"Anna"));
-    EXPECT_FALSE(lists(profileList(), L"Ann"));
-    EXPECT_TRUE(sharedHas("00000001.xml"));
+    EXPECT_EQ(okCaption(*dialog), L"Create");
+    clickAt(ButtonsX, BesideY);
+    EXPECT_EQ(rows(*dialog), (std::vector<std::wstring>{L"Ann", L"\u0411\u043E\u0440\u0438\u0441"}));
+    EXPECT_EQ(cProfileManager::instance()->currentUserName(), L"Ann");
+    type(L"\b");
     EXPECT_EQ(okCaption(*dialog), L"OK");
     EXPECT_TRUE(dialog->getDeleteButton()->isShown());
     screenshot("select_user.png");
@@ -363,7 +361,7 @@ TEST_F(DialogsOnScreen, PlayersAreCreatedPickedRenamedAndDeletedWithTheirFiles)
     key(Return);
     EXPECT_TRUE(dialog->isShown());
     EXPECT_FALSE(sharedHas("00000001.xml"));
-    EXPECT_FALSE(lists(profileList(), L"Anna"));
+    EXPECT_FALSE(lists(profileList(), L"Ann"));
     EXPECT_EQ(rows(*dialog), std::vector<std::wstring>{L"\u0411\u043E\u0440\u0438\u0441"});
     EXPECT_EQ(cProfileManager::instance()->currentUserName(), L"\u0411\u043E\u0440\u0438\u0441");
 

@@ -50,21 +50,6 @@ protected:
         resources.start();
     }
 
-    // The text of what loading `xml` into a form throws.
-    std::string failure(const std::string& xml)
-    {
-        cForm form;
-        try
-        {
-            form.loadXML(element(xml));
-        }
-        catch (const std::string& text)
-        {
-            return text;
-        }
-        return "nothing thrown";
-    }
-
     ViewTest::cViewResources resources;
 };
 
@@ -209,10 +194,14 @@ TEST_F(Layouts, AFormsAlphaReachesOnlyItsDirectChildren)
 
 TEST_F(Layouts, ErrorsNameTheFileTheElementAndTheKey)
 {
-    EXPECT_EQ(failure("<f><ok Class=\"wobble\" Tag=\"ok\"/></f>"),
-              "element with Tag \"ok\" (class \"wobble\"): no control class has that name");
-    EXPECT_EQ(failure("<f><ok Class=\"btn\" IsDeepProcessing=\"yes\"/></f>"),
-              "element number 0 (class \"btn\"): key \"IsDeepProcessing\" has the bad value \"yes\"");
+    // A class no one registered makes nothing, and the rest of the layout loads.
+    {
+        cForm form;
+        form.loadXML(element("<f><ok Class=\"wobble\" Tag=\"ok\"/><p Tag=\"after\"/></f>"));
+        EXPECT_EQ(form.findControl(L"ok"), nullptr);
+        EXPECT_NE(form.find<cPicture>(L"after"), nullptr);
+        EXPECT_EQ(form.getChildren().size(), 1u);
+    }
 
     resources.data("ui/panel.xml",
                    "<Panel><Frame Class=\"form\" Tag=\"frame\"><Ok Class=\"btn\" Tag=\"ok\" "
@@ -231,20 +220,35 @@ TEST_F(Layouts, ErrorsNameTheFileTheElementAndTheKey)
                   "\"ok\" (class \"btn\"): File \"ui/missing.png\" not found.");
     }
 
-    // Values are read whole.
+    // Values are read as the text conversions read them: a number as far as it goes, a text
+    // that begins with no value leaves the target; a bad value is no error.
     float value = 3.0f;
-    const tPropertiesPtr node = element("<v a=\"1.5\" c=\"\" v=\"3\" w=\"3,4\" t=\"true\"/>");
+    const tPropertiesPtr node =
+        element("<v a=\"1.5\" c=\"\" v=\"3\" w=\"3,4\" t=\"true\" n=\"12abc\" f=\"1x\"/>");
     EXPECT_TRUE(readKey(node, L"a", value));
     EXPECT_EQ(value, 1.5f);
     EXPECT_FALSE(readKey(node, L"c", value));
     EXPECT_EQ(value, 1.5f);
-    EXPECT_THROW(readKey(node, L"t", value), cStringA);
-    cVector2 vector;
-    EXPECT_THROW(readKey(node, L"v", vector), cStringA);
+    EXPECT_TRUE(readKey(node, L"t", value));
+    EXPECT_EQ(value, 1.5f) << "a word leaves the number";
+    int whole = 0;
+    EXPECT_TRUE(readKey(node, L"n", whole));
+    EXPECT_EQ(whole, 12);
+    cVector2 vector(7, 8);
+    EXPECT_TRUE(readKey(node, L"v", vector));
+    EXPECT_EQ(vector, cVector2(3, 8)) << "one component of two";
     EXPECT_TRUE(readKey(node, L"w", vector));
     EXPECT_EQ(vector, cVector2(3, 4));
     bool flag = false;
-    EXPECT_THROW(readKey(node, L"t", flag), cStringA);
+    EXPECT_TRUE(readKey(node, L"t", flag));
+    EXPECT_FALSE(flag);
+    EXPECT_TRUE(readKey(node, L"f", flag));
+    EXPECT_TRUE(flag) << "1 followed by more";
+    // A button with a misspelt flag loads, its flag as it was.
+    cForm misspelt;
+    misspelt.loadXML(element("<f><ok Class=\"btn\" Tag=\"ok\" IsDeepProcessing=\"yes\"/></f>"));
+    ASSERT_NE(misspelt.find<cButton>(L"ok"), nullptr);
+    EXPECT_FALSE(misspelt.find<cButton>(L"ok")->getIsDeepProcessing());
 }
 
 } // namespace

@@ -1,8 +1,12 @@
 // Production: a plant's cycle lasts its produce time (shorter under the mills bonus), fills one
 // heap beside it and ends idle, also when its level yields nothing; automatic production runs
 // on its period and yields nothing without one.
+#include "engine/devices/cSoundSample.h"
 #include "game/heroes/AutoProduceActionItem.h"
 #include "game/heroes/ProduceActionItem.h"
+#include "game/hud/cFlyingIconText.h"
+#include "game/hud/cUnitProgressView.h"
+#include "game/hud/cUnitView.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "tests/game/heroes/item_test_tools.h"
@@ -12,7 +16,10 @@
 #include <boost/bind/bind.hpp>
 #include <boost/make_shared.hpp>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 using namespace ItemTest;
 
@@ -29,6 +36,16 @@ std::vector<cUnit::Ptr> heapsOf(const cUnit::Ptr& unit)
         if (GameConfig::instance().isOfCategory(attached->getTypeId(), UnitCategory::resource))
             heaps.push_back(attached);
     return heaps;
+}
+
+// The flying texts on the play view.
+int flyingTexts()
+{
+    int count = 0;
+    for (Engine::cControl* child : getPlayView()->getChildren())
+        if (dynamic_cast<cFlyingIconText*>(child))
+            ++count;
+    return count;
 }
 
 // Starts automatic production as the planner does: registered when it starts.
@@ -116,4 +133,56 @@ TEST(AuditProduction, AutomaticProductionYieldsOnItsPeriodAndNeverWithoutOne)
     fixture.run(64, kDt);
     EXPECT_EQ(game.getResources().getCount(money), before + 2 * yield);
     timed->stop();
+}
+
+TEST(AuditProduction, TheLevelsClockShowsItsBarOnTheScreenAndAUnitsYieldFliesAndFollowsItsLevel)
+{
+    ItemFixture fixture;
+    Game& game = fixture.level("");
+    const cUnit::Ptr market = fixture.add(L"Market", game.cellToPos(Engine::cPoint(10, 10)), 1);
+
+    // The level's own clock: its bar stands where "UI/autoProgress.xml" puts it and fills
+    // over the period.
+    auto clock = boost::make_shared<AutoProduceActionItem>(cUnit::Ptr());
+    startTimed(game, clock, 2.0f);
+    cUnitProgressView* bar = clock->getProgressView();
+    ASSERT_NE(bar, nullptr) << "the screen bar";
+    EXPECT_TRUE(bar->isShown());
+    EXPECT_EQ(bar->getPosition(), Engine::cVector2(612.0f, 30.0f));
+    EXPECT_EQ(bar->getParent(), getPlayView());
+    fixture.run(64, kDt);
+    EXPECT_NEAR(bar->getCurrentValue(), 50.0f, 0.1f) << "half of the period";
+    clock->complete();
+
+    // A unit-bound item runs for the unit's own "AutoProduceTime", whatever it is given; each
+    // yield flies up from the unit with the sound of resources given.
+    const auto info = market->getActiveLevelInfo();
+    const float period = info->autoProduceTime;
+    ASSERT_GT(period, 0.0f);
+    auto own = boost::make_shared<AutoProduceActionItem>(market);
+    startTimed(game, own, 99.0f);
+    EXPECT_FLOAT_EQ(own->getPeriod(), period);
+    EXPECT_EQ(own->getProgressView(), nullptr) << "no screen bar for a unit";
+    const int money = resourceId(L"Money");
+    const int before = game.getResources().getCount(money);
+    const int texts = flyingTexts();
+    fixture.mixer->clearLog();
+    market->setLevelAndState(2, eUnitState::idle, true);
+    const float nextPeriod = market->getActiveLevelInfo()->autoProduceTime;
+    ASSERT_NE(nextPeriod, period);
+    fixture.run(static_cast<int>(std::ceil(period / kDt)), kDt);
+    EXPECT_EQ(game.getResources().getCount(money),
+              before + market->getActiveLevelInfo()->autoResOut.getCount(money));
+    EXPECT_EQ(flyingTexts(), texts + 1) << "the yield flies up";
+    const std::string sound =
+        "play " + std::to_string(fixture.sounds->getSample("give_resource")->getId()) + " ";
+    EXPECT_EQ(fixture.mixer->count(sound), 1) << "\"give_resource\"";
+    EXPECT_FLOAT_EQ(own->getPeriod(), nextPeriod) << "the period follows the unit's level";
+    own->complete();
+
+    // Read back, every item shows the screen bar, unit-bound or not.
+    const ActionItem::Ptr restored = fixture.restore(fixture.record(own));
+    ASSERT_NE(restored->getProgressView(), nullptr);
+    EXPECT_EQ(restored->getProgressView()->getPosition(), Engine::cVector2(612.0f, 30.0f));
+    restored->progressOff();
 }

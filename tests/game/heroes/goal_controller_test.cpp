@@ -3,6 +3,7 @@
 // saved record with its route searched again.
 #include "game/heroes/BaseActionsItem.h"
 #include "game/heroes/Goal.h"
+#include "game/hud/cUnitView.h"
 #include "tests/game/heroes/heroes_test_tools.h"
 
 #include <boost/make_shared.hpp>
@@ -229,4 +230,25 @@ TEST(GoalController, AGoalIsSavedWithItsRouteEndsAndFindsItsRouteAgain)
     LevelArchive bad(bytes, "bad.save");
     Goal broken;
     EXPECT_THROW(broken.load(bad, units), Engine::cStringA);
+}
+
+TEST(GoalController, AnUpgradeOrderLeavesTheUnitInItsNormalLook)
+{
+    HeroesFixture fixture;
+    Game& game = fixture.load(
+        950, GameFixture::levelXml(
+                 base(0) + "<Unit Type=\"Market\" Position=\"210;170\" Level=\"1\" MaxLevel=\"2\"/>",
+                 "<InitialResources><Res Name=\"Money\" Count=\"20\"/><Res Name=\"Cement\" "
+                 "Count=\"4\"/></InitialResources>"));
+    game.getController().init();
+    fixture.settle();
+    const cUnit::Ptr market = fixture.first(L"Market");
+    cUnitView* view = market->getView();
+    ASSERT_TRUE(view);
+    ASSERT_FALSE(view->getNormalLock());
+    fixture.controller().onUnitViewClick(view);
+    ASSERT_EQ(fixture.controller().getPendingGoals().size(), 1u);
+    EXPECT_TRUE(fixture.controller().getPendingGoals().front()->isUpgrade());
+    EXPECT_TRUE(view->isEnabled());
+    EXPECT_TRUE(view->getNormalLock()) << "the unit's view shows its normal look, not the disabled one";
 }

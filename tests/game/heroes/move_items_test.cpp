@@ -1,6 +1,9 @@
 // Lock, unlock and walk: a walk lasts the sum of its step costs at the walker's speeds, ends on
 // its last cell, drags the hero's tool along, stops where it stands when completed, and goes on
-// from its saved record (also when the route found again is shorter than the saved step).
+// from its saved record (also when the route found again is shorter than the saved step); a
+// walk whose way was closed since the save turns home by route instead of jumping.
+#include "game/heroes/DestroyActionItem.h"
+#include "game/heroes/Goal.h"
 #include "game/heroes/LockUnitActionItem.h"
 #include "game/heroes/MoveActionItem.h"
 #include "game/heroes/UnlockUnitActionItem.h"
@@ -13,6 +16,8 @@
 #include <boost/make_shared.hpp>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 using namespace ItemTest;
 
@@ -256,4 +261,72 @@ TEST(MoveItems, ASavedWalkGoesOnFromItsRecordAlongTheRouteFoundAgain)
     EXPECT_EQ(fixture.runUntilDone(back, kDt, 10), 1);
     EXPECT_EQ(hero->getCell(), Engine::cPoint(8, 2));
     EXPECT_EQ(hero->getState(), eUnitState::idle);
+}
+
+TEST(MoveItems, ARestoredWalkWhoseWayWasClosedSinceTheSaveTurnsHomeByRouteWithoutAJump)
+{
+    ItemFixture fixture;
+    fixture.startProfile();
+    Engine::cProps::set<int>(L"CurrentLevel", 961); // the level the fixture writes
+    const int cw = GameConfig::instance().getConstants().CellWidth;
+    const auto at = [cw](int x, int y)
+    { return std::to_string(x * cw + cw / 2) + ";" + std::to_string(y * cw + cw / 2); };
+    // The base on the left; rubble to clear on the right, behind a wall of rubble across the
+    // whole field (thrown down by a quake while the hero was on its way).
+    Game& game = fixture.level("<Unit Type=\"TownHall\" Position=\"" + at(3, 10) +
+                               "\"><CameOffsetPoints><Route Pos=\"" + std::to_string(cw) +
+                               ";0\"/></CameOffsetPoints></Unit>"
+                               "<Unit Type=\"Rubble\" Position=\"" +
+                               at(24, 10) + "\"/><Unit Type=\"Rubble\" Position=\"" + at(14, 10) +
+                               "\"><FreeCells>" + cells(14, 0, 14, 20) + "</FreeCells></Unit>");
+    fixture.run(static_cast<int>(6.0f / kDt), kDt);
+    ASSERT_TRUE(game.getBase());
+    ASSERT_EQ(game.getController().runningChainCount(), 0u) << "the base has landed";
+    cUnit::Ptr target;
+    for (const auto& [type, unit] : game.getUnits())
+        if (unit->getTypeId() == typeId(L"Rubble") && unit->getCell().x > 20)
+            target = unit;
+    ASSERT_TRUE(target);
+
+    // The hero set out before the wall fell: its route goes straight through it.
+    const cUnit::Ptr hero = fixture.add(L"hero", game.cellToPos(Engine::cPoint(5, 10)));
+    const auto route = row(10, 5, 23);
+    cGameResources cost;
+    cost.insert(resourceId(L"Money"), 2);
+    auto goal = boost::make_shared<Goal>(target, cost);
+    goal->setHero(hero);
+    goal->setStatus(Goal::Assigned);
+    goal->setRoute(route);
+    target->setTaken(6);
+    auto chain = fixture.startChain(
+        {walk(hero, route), boost::make_shared<DestroyActionItem>(hero, target, cUnit::Ptr())});
+    goal->setAction(chain);
+    game.getController().restoreGoal(goal);
+    fixture.run(64, kDt);
+    const std::vector<uint8_t> bytes = game.saveLevelBytes();
+    const Engine::cVector2 standing = game.unitPos(hero);
+    const int money = game.getResources().getCount(resourceId(L"Money"));
+
+    Game& restored = fixture.newGame();
+    restored.restoreLevelBytes(bytes, "the test's save");
+    cUnit::Ptr walker;
+    for (const auto& [type, unit] : restored.getUnits())
+        if (unit->getTypeId() == typeId(L"hero"))
+            walker = unit;
+    ASSERT_TRUE(walker);
+    EXPECT_EQ(restored.unitPos(walker), standing);
+    fixture.run(1, kDt);
+    const float moved =
+        std::hypot(restored.unitPos(walker).x - standing.x, restored.unitPos(walker).y - standing.y);
+    EXPECT_LT(moved, static_cast<float>(cw)) << "no jump";
+    EXPECT_TRUE(restored.getController().getPendingGoals().empty()) << "the goal is withdrawn";
+    EXPECT_EQ(restored.getResources().getCount(resourceId(L"Money")), money + 2) << "its cost given back";
+    EXPECT_FALSE(walker->getGoal());
+    ASSERT_TRUE(walker->homeChain) << "the hero walks home";
+    EXPECT_EQ(walker->getState(), eUnitState::move);
+    for (const auto& [type, unit] : restored.getUnits())
+        if (unit->getTypeId() == typeId(L"Rubble"))
+            EXPECT_FALSE(unit->isTaken());
+    fixture.run(static_cast<int>(10.0f / kDt), kDt);
+    EXPECT_TRUE(restored.isParked(walker)) << "and is back in the base";
 }

@@ -1,13 +1,25 @@
 // Resources moving between heroes, units and the level's stock, and animals saved and
 // delivered.
+#include "engine/devices/cSoundSample.h"
+#include "engine/ui/cPyro.h"
 #include "game/heroes/CollectResourcesActionItem.h"
+#include "game/heroes/GiveResourcesActionItem.h"
 #include "game/heroes/Goal.h"
 #include "game/heroes/ReturnAnimalActionItem.h"
+#include "game/heroes/SaveAnimalActionItem.h"
 #include "game/heroes/TakeResourcesActionItem.h"
 #include "game/heroes/UnloadResourcesActionItem.h"
+#include "game/heroes/UpgradeActionItem.h"
+#include "game/hud/cUnitView.h"
+#include "game/world/UnitLevelInfo.h"
+#include "game/world/UnitTypeInfo.h"
 #include "tests/game/heroes/item_test_tools.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include <boost/make_shared.hpp>
 
@@ -23,6 +35,16 @@ cGameResources resources(const wchar_t* name, int count)
     cGameResources set;
     set.insert(resourceId(name), count);
     return set;
+}
+
+// The particle views on the play view that play the effect file `pyro`.
+std::vector<Engine::cPyro*> effectsPlaying(const std::string& pyro)
+{
+    std::vector<Engine::cPyro*> found;
+    for (Engine::cControl* child : getPlayView()->getChildren())
+        if (auto* effect = dynamic_cast<Engine::cPyro*>(child); effect && effect->getPyroFile() == pyro)
+            found.push_back(effect);
+    return found;
 }
 
 } // namespace
@@ -149,4 +171,96 @@ TEST(ResourceAndAnimalItems, ACollectedPileWithAFallingTimeIsSentAgainAndAPlainO
     fixture.run(static_cast<int>(8.0f / kDt), kDt);
     EXPECT_NE(again->getState(), eUnitState::hidden) << "and lands in the crate's place";
     EXPECT_FALSE(onField(L"Brick")) << "a pile without a falling time is gone for good";
+}
+
+TEST(ResourceAndAnimalItems, AFreedAnimalSparklesSoundsShowsItsTipAndItsCountdownEndsWithItsLevelRisen)
+{
+    ItemFixture fixture;
+    // A countdown long enough to be running when the hero arrives.
+    const auto puppyType = GameConfig::instance().getTypeInfo(typeId(L"Puppy"));
+    const float countdown = puppyType->levels.front()->upgradeTime;
+    puppyType->levels.front()->upgradeTime = 30.0f;
+    Game& game = fixture.level("<Unit Type=\"Hospital\" Position=\"250;150\"/>"
+                               "<Unit Type=\"Puppy\" Position=\"110;110\" TargetType=\"3\"><Tutorial>"
+                               "<Tip tip_type=\"0\" event_type=\"1\" text=\"Saved!\"/></Tutorial></Unit>");
+    const cUnit::Ptr puppy = fixture.first(L"Puppy");
+    game.getController().startAnimalUpgrades();
+    fixture.run(64, kDt);
+    const ActionItem::Ptr running = findFirstOfKind(puppy, UpgradeAction,
+                                                    [](const ActionItem::Ptr& item)
+                                                    {
+                                                        const auto* work =
+                                                            dynamic_cast<const WorkActionItem*>(item.get());
+                                                        return work ? work->getTarget() : cUnit::Ptr();
+                                                    });
+    ASSERT_TRUE(running);
+    ASSERT_NE(running->getProgressView(), nullptr) << "the countdown's bar over the puppy";
+    bool finished = false;
+    bool completed = false;
+    running->finished.connect([&](const ActionItem::Ptr&) { finished = true; });
+    running->completed.connect([&](const ActionItem::Ptr&) { completed = true; });
+
+    const cUnit::Ptr hero = fixture.add(L"hero", game.unitPos(puppy));
+    auto goal = boost::make_shared<Goal>(puppy, cGameResources());
+    goal->setHero(hero);
+    game.getController().restoreGoal(goal);
+    fixture.mixer->clearLog();
+    const Engine::cVector2 at = puppy->getView()->getPosition();
+    fixture.startChain({boost::make_shared<SaveAnimalActionItem>(hero, puppy, cUnit::Ptr())});
+    fixture.run(1, kDt);
+    puppyType->levels.front()->upgradeTime = countdown;
+
+    EXPECT_TRUE(finished) << "the countdown finishes at once";
+    EXPECT_FALSE(completed);
+    EXPECT_EQ(puppy->getLevel(), 1) << "and the animal's level rises";
+    EXPECT_EQ(running->getProgressView(), nullptr) << "its bar goes";
+    const std::string sound =
+        "play " + std::to_string(fixture.sounds->getSample("save_animal")->getId()) + " ";
+    EXPECT_EQ(fixture.mixer->count(sound), 1) << "the \"save_animal\" sound";
+    const std::vector<Engine::cPyro*> sparkles = effectsPlaying("Effects/Sparkle.pyro");
+    ASSERT_EQ(sparkles.size(), 1u) << "the \"Effects/SaveAnimalEffect.xml\" effect";
+    EXPECT_EQ(sparkles.front()->getPosition(), at) << "over the animal";
+    EXPECT_TRUE(sparkles.front()->isShown());
+    EXPECT_TRUE(puppy->tips.empty()) << "the tip of event 1 was shown";
+    EXPECT_EQ(puppy->getState(), eUnitState::hidden);
+    EXPECT_EQ(hero->getState(), eUnitState::carry);
+    ASSERT_TRUE(hero->getGoal());
+    EXPECT_EQ(hero->getGoal()->getTarget(), fixture.first(L"Hospital")) << "off to the hospital";
+}
+
+TEST(ResourceAndAnimalItems, ARecordThatNamesNoUnitWhereOneIsNeededIsRefused)
+{
+    ItemFixture fixture;
+    fixture.level("<Unit Type=\"Puppy\" Position=\"110;110\"/><Unit Type=\"Money\" Position=\"170;110\"/>");
+    const cUnit::Ptr puppy = fixture.first(L"Puppy");
+    const cUnit::Ptr money = fixture.first(L"Money");
+    const cUnit::Ptr hero = fixture.add(L"hero", Engine::cVector2(50.0f, 50.0f));
+    const auto refused = [&](const ActionItem::Ptr& item, size_t unitField)
+    {
+        std::vector<uint8_t> bytes = fixture.record(item);
+        EXPECT_NO_THROW(fixture.restore(bytes));
+        for (size_t i = 0; i < 4; ++i)
+            bytes.at(unitField + i) = 0xFF; // unit -1
+        try
+        {
+            fixture.restore(bytes);
+        }
+        catch (...)
+        {
+            return true;
+        }
+        return false;
+    };
+    // The header is 6 bytes; the collect and give records name their carrier, then the other
+    // unit; the work record of the freeing names the hero first.
+    const auto collect = boost::make_shared<CollectResourcesActionItem>(hero, money, cUnit::Ptr());
+    EXPECT_TRUE(refused(collect, 6)) << "a collect without its carrier";
+    EXPECT_TRUE(refused(collect, 10)) << "a collect without its source";
+    const auto give = boost::make_shared<GiveResourcesActionItem>(hero, puppy);
+    EXPECT_TRUE(refused(give, 6)) << "a give without its carrier";
+    EXPECT_TRUE(refused(give, 10)) << "a give without its receiver";
+    const auto save = boost::make_shared<SaveAnimalActionItem>(hero, puppy, cUnit::Ptr());
+    EXPECT_TRUE(refused(save, 6)) << "an animal freed by no hero";
+    EXPECT_TRUE(refused(save, 10)) << "an animal freed without the animal";
+    EXPECT_FALSE(refused(save, 14)) << "the attach unit may be missing";
 }

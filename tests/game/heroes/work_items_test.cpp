@@ -1,9 +1,12 @@
 // Work at a target: the hero and its tool stand at the target's work points, the bar fills
 // once the tool has prepared, and the work's effect lands at its end; the 51-byte work
 // record goes on where it stopped.
+#include "engine/ui/cPyro.h"
 #include "game/heroes/DestroyActionItem.h"
 #include "game/heroes/FireActionItem.h"
 #include "game/heroes/Goal.h"
+#include "game/heroes/UpgradeActionItem.h"
+#include "game/hud/cGoalArrow.h"
 #include "game/hud/cUnitProgressView.h"
 #include "game/hud/cUnitView.h"
 #include "game/world/UnitLevelInfo.h"
@@ -15,6 +18,7 @@
 #include <boost/make_shared.hpp>
 
 #include <cmath>
+#include <string>
 
 using namespace ItemTest;
 
@@ -142,4 +146,74 @@ TEST(WorkItems, AFireIsPutOutOnceTheToolHasPreparedAndADamagedUnitStaysDamaged)
     EXPECT_EQ(int32At(bare, 6), -1);
     EXPECT_EQ(int32At(bare, 14), -1);
     EXPECT_EQ(int32At(bare, 18), -1);
+}
+
+TEST(WorkItems, TheFlamesOfAFireAcrossTheRoadDieDownWhileTheHeroWorks)
+{
+    ItemFixture fixture;
+    // A look with a particle effect, for the flames to fade (the test's shared folder hides the
+    // shipped look).
+    const std::string look =
+        "<View name=\"BarrierFire\"><ViewStates><S Name=\"idle\" size=\"8;8\"><PyroEffects>"
+        "<E Visible=\"1\" Enable=\"1\"/></PyroEffects></S></ViewStates></View>";
+    Engine::writeWholeFile("units/barrierfire.xml", look.data(), look.size());
+    Game& game = fixture.level("<Unit Type=\"BarrierFire\" Position=\"210;150\"/>");
+    const cUnit::Ptr fire = fixture.first(L"BarrierFire");
+    ASSERT_FALSE(fire->getView()->getParticleChildren().empty());
+    auto* flames = dynamic_cast<Engine::cPyro*>(fire->getView()->getParticleChildren().back());
+    ASSERT_TRUE(flames);
+    const float full = flames->getPyroScale();
+    ASSERT_GT(full, 0.0f);
+    const cUnit::Ptr hero = fixture.add(L"hero", game.cellToPos(Engine::cPoint(3, 3)));
+    TypeChange extinguisher(L"Extinguisher");
+    (*extinguisher).levels.front()->upgradeTime = 1.0f;
+    const cUnit::Ptr tool = game.attachTool(hero, fire);
+    ASSERT_TRUE(tool);
+    const float duration = fire->getActiveLevelInfo()->upgradeTime;
+    ASSERT_GT(duration, 0.0f);
+    auto work = boost::make_shared<UpgradeActionItem>(hero, fire, tool);
+    fixture.startChain({work});
+
+    // While the tool prepares the flames burn on; then they shrink with the work.
+    fixture.run(framesPast(1.0f) - 1, kDt);
+    EXPECT_FLOAT_EQ(flames->getPyroScale(), full);
+    fixture.run(1, kDt);
+    ASSERT_TRUE(work->isWorking());
+    const int half = static_cast<int>(duration / 2.0f / kDt);
+    fixture.run(half, kDt);
+    EXPECT_NEAR(flames->getPyroScale(), full / 2.0f, full * 0.02f)
+        << "half burnt down halfway through the work";
+    fixture.run(half - 2, kDt);
+    EXPECT_LT(flames->getPyroScale(), full * 0.02f) << "nearly out at the end";
+    EXPECT_TRUE(work->isActive());
+}
+
+TEST(WorkItems, WorkDoneWithoutAHeroHidesTheArrowOfAReachedGoal)
+{
+    ItemFixture fixture;
+    Game& game = fixture.level(
+        "<Unit Type=\"Road\" Position=\"110;110\" TargetType=\"1\" TargetLevel=\"1\" GoalCategory=\"roads\"/>"
+        "<Unit Type=\"Road\" Position=\"190;110\" TargetType=\"1\" TargetLevel=\"1\" "
+        "GoalCategory=\"roads\"/>");
+    game.buildLevelGoals();
+    ASSERT_EQ(game.getLevelGoals().size(), 2u);
+    for (const LevelGoal& goal : game.getLevelGoals())
+        new cGoalArrow(game.getUnitFieldPos(goal.target.lock()), getPlayView(), &goal);
+    ASSERT_EQ(cGoalArrow::arrows().size(), 2u);
+    // The first road is reached (its goal judged done); its arrow still shows.
+    const cUnit::Ptr first = game.getLevelGoals()[0].target.lock();
+    const cUnit::Ptr second = game.getLevelGoals()[1].target.lock();
+    first->setLevelAndState(1, eUnitState::idle, true);
+    game.countOpenGoals();
+    ASSERT_EQ(cGoalArrow::arrows().size(), 2u);
+
+    // Work without a hero on the second road (as a base is upgraded, a flood drained or an
+    // animal's countdown runs out): when it ends, the reached goal's arrow goes.
+    auto work = boost::make_shared<UpgradeActionItem>(cUnit::Ptr(), second, cUnit::Ptr());
+    fixture.startRegistered(work);
+    ASSERT_GT(fixture.runUntilDone(work, kDt, 1000), 0);
+    EXPECT_EQ(second->getLevel(), 1);
+    ASSERT_EQ(cGoalArrow::arrows().size(), 1u);
+    EXPECT_EQ(cGoalArrow::arrows().begin()->second->getGoal()->target.lock(), second);
+    cGoalArrow::hideAll();
 }

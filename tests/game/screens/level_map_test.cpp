@@ -364,13 +364,12 @@ TEST_F(LevelMap, TheSelectionStopsAtTheLastLevelAndNeverPasses44)
     EXPECT_EQ(setCurrentSelectedLevel(44), 44);
     EXPECT_EQ(getCurrentSelectedLevel(), 44);
 
-    setCurrentSelectedLevel(2);
-    selectNextLevel();
+    selectNextLevel(2);
     EXPECT_EQ(getCurrentSelectedLevel(), 3);
     EXPECT_EQ(Engine::cProps::get<int>(L"CurrentMap"), 1) << "the page that shows level 3";
     const int last = GameConfig::instance().getConstants().LevelsCount - 1;
-    setCurrentSelectedLevel(last);
-    selectNextLevel();
+    setCurrentSelectedLevel(1);
+    selectNextLevel(last);
     EXPECT_EQ(getCurrentSelectedLevel(), last) << "there is no level after the last";
     EXPECT_EQ(Engine::cProps::get<int>(L"CurrentMap"), mapIndexOfLevel(last));
 }
@@ -521,6 +520,28 @@ TEST_F(LevelMap, TheQuestionsBeginOrContinueTheChosenLevel)
     for (int i = 0; i < 50 && cLoadScreen::instance(); ++i)
         front.frame();
     EXPECT_TRUE(CPlayState::instance().isRunning()) << "the level has loaded";
+}
+
+TEST_F(LevelMap, PlayStartsOnlyALevelThePlayerMayPlay)
+{
+    writeMap();
+    won(0, 0);
+    // A selection left on a locked level, as a level won from an older selection used to leave it.
+    setCurrentSelectedLevel(2);
+    CGameEngine& engine = CGameEngine::instance();
+    cMap& map = enterMap();
+    ASSERT_FALSE(map.findNode(2)->isEnabled());
+    front.click(map.getPlayButton());
+    EXPECT_EQ(engine.getStateCount(), 1u) << "a locked level does not start";
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 0);
+
+    // The open level next to it does.
+    front.click(map.findNode(1));
+    EXPECT_EQ(getCurrentSelectedLevel(), 1);
+    front.click(map.getPlayButton());
+    ASSERT_EQ(engine.getStateCount(), 2u) << "play asks";
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 1);
+    front.key(1);
 }
 
 TEST_F(LevelMap, EnteredFromTheMainMenuWithAnUnfinishedGameTheMapAsksAtOnce)

@@ -201,17 +201,19 @@ TEST(Tutorial, PolledTipsAreTriedEveryPollPeriodOnlyForUnitsThatCanBeServed)
 TEST(Tutorial, TipRecordsAreSharedWithTheirUnitsAndTipsThatCannotShowAreLeftOut)
 {
     GameFixture fixture;
-    Game& game =
-        fixture.load(964, GameFixture::levelXml(rubble(
-                              150, "<Tip tip_type=\"4\" text=\"bad type\"/>"
-                                   "<Tip event_type=\"9\" text=\"bad event\"/>"
-                                   "<Tip start=\"1\"/>"
-                                   "<Tip tip_type=\"2\" event_type=\"2\" text=\"far\" target=\"3000;10\"/>"
-                                   "<Tip start=\"3\" text=\"timed\"/>"
-                                   "<Tip event_type=\"5\" text=\"polled\"/>"
-                                   "<Tip tip_type=\"2\" event_type=\"3\" text=\"point\"/>")));
+    Game& game = fixture.load(
+        964, GameFixture::levelXml(
+                 rubble(150, "<Tip tip_type=\"4\" text=\"bad type\"/>"
+                             "<Tip event_type=\"9\" text=\"bad event\"/>"
+                             "<Tip start=\"1\"/>"
+                             "<Tip tip_type=\"2\" event_type=\"2\" text=\"far\" target=\"3000;10\"/>"
+                             "<Tip start=\"3\" text=\"timed\"/>"
+                             "<Tip event_type=\"5\" text=\"polled\"/>"
+                             "<Tip tip_type=\"2\" event_type=\"3\" text=\"point\"/>"
+                             "<Tip tip_type=\"1\" event_type=\"3\" text=\"modal\" target=\"3000;10\"/>")));
     const cUnit::Ptr heap = unitAt(game, L"Rubble", 150.0f);
-    EXPECT_EQ(heap->tips.size(), 3u);
+    EXPECT_EQ(heap->tips.size(), 4u) << "only a pointer tip needs its target on the screen";
+    EXPECT_EQ(heap->tips.back()->text, L"modal");
     std::ifstream log("error.log");
     const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
     for (const char* reason :

@@ -111,8 +111,11 @@ TEST(DefaultData, TheTypesTheCodeNames)
         EXPECT_TRUE(config.getTypeInfo(config.getTypeId(name))) << std::string(name, name + wcslen(name));
     EXPECT_NE(config.getFakeFireBarrier()->attachTypeId, -1);
     EXPECT_NE(config.getFakeDamagedUnit()->attachTypeId, -1);
-    EXPECT_FALSE(config.getFakeFireBarrier()->levels.front()->repairRes.isEmpty());
-    EXPECT_FALSE(config.getFakeDamagedUnit()->levels.front()->repairRes.isEmpty());
+    EXPECT_FALSE(config.getFakeFireBarrier()->levels.front()->resIn.isEmpty()) << "putting a fire out costs";
+    // A repair costs the damaged building's own level: the buildings the levels damage list it.
+    for (const wchar_t* name : {L"Market", L"Workshop"})
+        EXPECT_FALSE(config.getTypeInfo(config.getTypeId(name))->levels.back()->repairRes.isEmpty())
+            << std::string(name, name + wcslen(name));
 
     // A pile type per resource, giving that resource.
     for (int id = 0; id < 6; ++id)

@@ -1,5 +1,6 @@
-// Buildings read from a level file, and level files that break the rules: each gives a clear
-// error naming the file and the element, never a crash.
+// Buildings read from a level file, its values read as the text conversions read them, and
+// level files that would reach outside the level: each gives a clear error naming the file and
+// the element, never a crash.
 #include "engine/core/cFileSystem.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cTutorial.h"
@@ -143,23 +144,13 @@ TEST(LevelFile, ABadLevelFileNamesTheFileAndTheElement)
          "lies outside the grid"},
         {"<Level><FreeCells><Cell Pos=\"-1;3\"/></FreeCells></Level>",
          "FreeCells element 1: the cell -1;3 lies outside"},
-        {"<Level><CheatPoints><Cell Pos=\"3\"/></CheatPoints></Level>",
-         "\"Pos\" is \"3\", not two whole numbers"},
-        {GameFixture::levelXml("<Unit Type=\"Road\" Level=\"x\"/>"),
-         "\"Level\" is \"x\", not a whole number"},
+        {"<Level><CheatPoints><Cell Pos=\"3;-4\"/></CheatPoints></Level>",
+         "CheatPoints element 1: the cell 3;-4 lies outside"},
         {GameFixture::levelXml("<Unit Type=\"Road\" Level=\"2\"/>"),
          "\"Level\" is 2, but the type has the levels 0 to 1"},
-        {GameFixture::levelXml("<Unit Type=\"Road\" InFire=\"true\"/>"),
-         "\"InFire\" is \"true\", not 0 or 1"},
         {GameFixture::levelXml("<Unit Type=\"Road\" Position=\"5000;10\"/>"), "lies outside the field"},
-        {"<Level><MetaData GoldTime=\"12abc\"/></Level>",
-         "MetaData: \"GoldTime\" is \"12abc\", not a number"},
-        {"<Level><InitialResources><Res Name=\"Gold\" Count=\"3\"/></InitialResources></Level>",
-         "\"Gold\" is not a resource"},
         {GameFixture::levelXml("<Unit Type=\"Road\"><Upgrades><Level/></Upgrades></Unit>"),
          "cUnit::loadSpecificUpgrades(): на уровне задано неправильное число апгрейдов для юнита: Road"},
-        {GameFixture::levelXml("<Unit Type=\"Road\"><Tutorial><Tip tip_type=\"x\"/></Tutorial></Unit>"),
-         "\"tip_type\" is \"x\""},
     };
     for (const auto& c : cases)
     {
@@ -173,4 +164,45 @@ TEST(LevelFile, ABadLevelFileNamesTheFileAndTheElement)
     const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
     EXPECT_NE(text.find("Buildings element 1: no \"Type\"; the element is skipped."), std::string::npos);
     EXPECT_NE(text.find("has no unit of the category \"base\""), std::string::npos);
+}
+
+TEST(LevelFile, ValuesAreReadAsTheTextConversionsReadThem)
+{
+    GameFixture fixture;
+    const int names = GameConfig::instance().resourceNames().size();
+    std::string xml = GameFixture::levelXml(
+        "<Unit Type=\"Road\" Position=\"150;110\" Level=\"x\" MaxLevel=\"1abc\" InFire=\"true\"/>"
+        "<Unit Type=\"Rubble\" Position=\"190;110\" IsDamaged=\"1 \"><Tutorial><Tip tip_type=\"x\" "
+        "text=\"kept\"/></Tutorial></Unit>",
+        "<CheatPoints><Cell Pos=\"3\"/></CheatPoints><MetaData GoldTime=\"12abc\" SilverTime=\"soon\"/>"
+        "<BackGround><Layer deep=\"5x\"><Picture position=\"30;40\" size=\"8;8\"/></Layer></BackGround>"
+        "<InitialResources><Res Name=\"Money\" Count=\"7 coins\"/><Res Name=\"Gold\" Count=\"3\"/>"
+        "</InitialResources>");
+    xml.replace(0, 7, "<Level AutoProduceTime=\"20s\" AutomaticWater=\"2\">");
+    Game& game = fixture.load(943, xml);
+    const cUnit::Ptr road = first(game, L"Road");
+    EXPECT_EQ(road->getLevel(), 0) << "a word keeps the default";
+    EXPECT_EQ(road->getMaxLevel(), 1) << "a number as far as it goes";
+    EXPECT_FALSE(road->inFire) << "a flag is 0 or 1";
+    EXPECT_TRUE(first(game, L"Rubble")->isDamaged);
+    ASSERT_EQ(first(game, L"Rubble")->tips.size(), 1u);
+    EXPECT_EQ(first(game, L"Rubble")->tips.front()->tipType, 0);
+    ASSERT_EQ(game.getCheatPoints().size(), 1u);
+    EXPECT_EQ(game.getCheatPoints().front(), Engine::cPoint(3, 0)) << "one number of two";
+    EXPECT_FLOAT_EQ(game.getGoldTime(), 12.0f);
+    EXPECT_FLOAT_EQ(game.getSilverTime(), 120.0f);
+    EXPECT_FLOAT_EQ(game.getAutoProduceTime(), 20.0f);
+    EXPECT_FALSE(game.getAutomaticWater());
+    EXPECT_EQ(game.getResources().getCount(resourceId(L"Money")), 7);
+    // A resource the game does not name takes the next id, as every resource list does.
+    EXPECT_EQ(GameConfig::instance().resourceNames().find(L"Gold"), names);
+    EXPECT_EQ(game.getResources().getCount(names), 3);
+
+    // The background picture: its layer's deep as far as it reads, and the background option on.
+    ASSERT_EQ(game.getBackgroundContainer()->getChildren().size(), 1u);
+    const auto* background =
+        dynamic_cast<const Engine::cView*>(*game.getBackgroundContainer()->getChildren().begin());
+    ASSERT_NE(background, nullptr);
+    EXPECT_TRUE(background->getBackground());
+    EXPECT_EQ(background->getDeep(), 5.0f);
 }

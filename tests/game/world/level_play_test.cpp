@@ -164,6 +164,8 @@ TEST(LevelPlay, LeavingAWonLevelRecordsItAndMovesOn)
     GameFixture fixture;
     fixture.startProfile();
     Engine::cProps::set<int>(L"CurrentLevel", 2);
+    // The player had selected another level on the map before this one was continued.
+    Engine::cProps::set<int>(L"CurrentSelectedLevel", 1);
     Game& game =
         fixture.load(2, GameFixture::levelXml(kBase, "<MetaData GoldTime=\"30\" SilverTime=\"60\"/>"));
     fixture.run(1, 42.0f);
@@ -175,6 +177,9 @@ TEST(LevelPlay, LeavingAWonLevelRecordsItAndMovesOn)
     EXPECT_EQ(Engine::cProps::get<int>(L"Level2"), 1) << "silver";
     EXPECT_EQ(BestTimes::instance().getBestTime(2).time, 42u);
     EXPECT_EQ(BestTimes::instance().getBestTime(2).name, L"Tester");
-    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentSelectedLevel"), 1);
+    // The map's selection moves to the level after the one won, whatever was selected before,
+    // and the map page to the one that shows it: the map file tells, though no map was shown.
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentSelectedLevel"), 3);
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentMap"), 1);
     EXPECT_FALSE(fixture.files->isKnown(GameConfig::instance().savePath())) << "a won level leaves no save";
 }

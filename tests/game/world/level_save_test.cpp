@@ -3,12 +3,14 @@
 #include "engine/core/cProps.h"
 #include "game/screens/BestTimes.h"
 #include "game/screens/cTutorial.h"
+#include "game/world/GridPathFinder.h"
 #include "game/world/LevelArchive.h"
 #include "game/world/UnitLevelInfo.h"
 #include "tests/game/world/game_test_tools.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using namespace GameTest;
@@ -97,8 +99,8 @@ TEST(LevelSave, LeavingAnUnfinishedLevelWritesASaveThatRestoresToTheSameBytes)
     EXPECT_EQ(road->getLevelInfo()->upIn.getCount(resourceId(L"Cement")), 3);
     const cUnit::Ptr workshop = restored.getUnits().find(typeId(L"Workshop"))->second;
     ASSERT_EQ(workshop->fireLevels.size(), 1u);
-    // The fire block keeps the fake fire's cost and adds the level's.
-    EXPECT_EQ(workshop->getActiveLevelInfo()->repairRes.getCount(resourceId(L"Money")), 3);
+    // The fire block came back: the level's lists in place of the fake fire's cost.
+    EXPECT_TRUE(workshop->getActiveLevelInfo()->resIn.isEmpty());
     EXPECT_EQ(workshop->getActiveLevelInfo()->repairRes.getCount(resourceId(L"Steel")), 2);
     EXPECT_EQ(restored.getLevelGoals().size(), 2u);
     EXPECT_EQ(restored.getResources().getCount(resourceId(L"Money")), 12);
@@ -159,4 +161,47 @@ TEST(LevelSave, ADamagedSaveIsRefusedAndDeletedAndTheProfileKeepsItsValues)
     EXPECT_TRUE(fixture.game->getRestoreError().empty());
     fixture.game->loadLevel(931);
     EXPECT_FALSE(fixture.game->getUnits().empty());
+}
+
+TEST(LevelSave, EveryShippedLevelContinuesWithItsGroundGridAndItsObstacleAnswers)
+{
+    GameFixture fixture;
+    fixture.startProfile();
+    const int levels = GameConfig::instance().getConstants().LevelsCount;
+    for (int level = 0; level < levels; ++level)
+    {
+        Engine::cProps::set<int>(L"CurrentLevel", level);
+        Game& game = fixture.newGame();
+        game.loadLevel(level);
+        game.getController().init();
+        fixture.run(10, 0.1f);
+        // Where the obstacle arrow would point for each unit, in the order the level holds them.
+        const auto answers = [](Game& model)
+        {
+            std::vector<Engine::cVector2> found;
+            for (const auto& entry : model.getUnits())
+                found.push_back(model.findObstacle(entry.second));
+            return found;
+        };
+        const auto ground = [](Game& model)
+        {
+            std::vector<int> cells;
+            GridPathFinder& grid = model.getGround();
+            for (int x = 0; x < grid.getWidth(); ++x)
+                for (int y = 0; y < grid.getHeight(); ++y)
+                    cells.push_back(static_cast<int>(grid.getCellFlags(Engine::cPoint(x, y))));
+            return cells;
+        };
+        const std::vector<Engine::cVector2> before = answers(game);
+        const std::vector<int> groundBefore = ground(game);
+        const std::vector<uint8_t> bytes = game.saveLevelBytes();
+
+        cTutorial::instance().reset();
+        Game& restored = fixture.newGame();
+        restored.restoreLevelBytes(bytes, "level " + std::to_string(level));
+        EXPECT_EQ(ground(restored), groundBefore) << "level " << level << ": the ground grid";
+        EXPECT_EQ(answers(restored), before) << "level " << level << ": the obstacle answers";
+        fixture.game.reset();
+        cTutorial::instance().reset();
+    }
 }

@@ -4,10 +4,12 @@
 #include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
+#include "game/heroes/GameController.h"
 #include "game/hud/cGameSounds.h"
 #include "game/hud/cUnitView.h"
 #include "game/world/SoundIds.h"
 #include "game/world/UnitCategories.h"
+#include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
 #include "tests/game/world/game_test_tools.h"
 #include "tests/support/TempDir.h"
@@ -16,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 #include <regex>
 #include <set>
 #include <string>
@@ -158,4 +161,64 @@ TEST(ShippedLevels, TheGroundLiesUnderEveryUnitWithAPavingTileOnEveryWalkableCel
             EXPECT_LT(highest, entry.second->getView()->getDeep());
         }
     EXPECT_GT(units, 0u);
+}
+
+// What putting out a fire, a repair and freeing an animal cost in the shipped levels, as their
+// scripts count it: the fire's own rules, the building's repair list, and every level of an
+// animal (its countdown raises its level before a hero comes).
+TEST(ShippedLevels, FiresRepairsAndAnimalsCostWhatTheScriptsCount)
+{
+    GameFixture fixture;
+    const auto costOf = [](Game& game, const wchar_t* type) -> std::wstring
+    {
+        const auto found = game.getUnits().find(typeId(type));
+        if (found == game.getUnits().end())
+            return L"no unit";
+        cGameResources cost;
+        Engine::cPoint blocked = kNoCell;
+        game.getController().getUnitProblem(found->second, cost, blocked);
+        return cost.toText(false);
+    };
+    const auto text = [](std::initializer_list<std::pair<const wchar_t*, int>> items)
+    {
+        cGameResources set;
+        for (const auto& [name, count] : items)
+            set.insert(resourceId(name), count);
+        return set.toText(false);
+    };
+
+    Game& n11 = fixture.newGame();
+    n11.loadLevel(11);
+    EXPECT_EQ(costOf(n11, L"Workshop"), text({{L"Money", 3}})) << "the workshop's fire";
+    // The click takes the cost from the level's stock.
+    const cUnit::Ptr workshop = n11.getUnits().find(typeId(L"Workshop"))->second;
+    n11.getController().init();
+    const int money = n11.getResources().getCount(resourceId(L"Money"));
+    fixture.run(60, 0.1f);
+    n11.getController().onUnitClick(workshop->getView());
+    EXPECT_EQ(n11.getResources().getCount(resourceId(L"Money")), money - 3);
+    // Put out, it is still damaged: mending it costs its own level's repair list.
+    workshop->inFire = false;
+    workshop->setState(eUnitState::damageIdle, -1);
+    workshop->clearTaken();
+    EXPECT_EQ(costOf(n11, L"Workshop"), text({{L"Hardware", 1}, {L"Money", 2}})) << "mending the workshop";
+
+    Game& n8 = fixture.newGame();
+    n8.loadLevel(8);
+    EXPECT_EQ(costOf(n8, L"Market"), text({{L"Hardware", 1}, {L"Money", 2}})) << "the market's repair";
+
+    Game& n4 = fixture.newGame();
+    n4.loadLevel(4);
+    EXPECT_EQ(costOf(n4, L"Workshop"), text({{L"Money", 3}})) << "the workshop's fire";
+
+    for (const wchar_t* animal : {L"Puppy", L"Kitten", L"Duckling"})
+    {
+        const auto type = GameConfig::instance().getTypeInfo(typeId(animal));
+        ASSERT_TRUE(type);
+        for (const auto& level : type->levels)
+            EXPECT_EQ(level->resIn.toText(false), type->levels.front()->resIn.toText(false))
+                << Engine::toUtf8(animal) << ": the same at every level";
+    }
+    EXPECT_EQ(GameConfig::instance().getTypeInfo(typeId(L"Duckling"))->levels.back()->resIn.toText(false),
+              text({{L"Cement", 1}}));
 }

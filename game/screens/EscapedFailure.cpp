@@ -1,0 +1,74 @@
+#include "game/screens/EscapedFailure.h"
+
+#include "engine/core/ErrorText.h"
+#include "engine/core/FatalError.h"
+#include "engine/core/StringUtils.h"
+#include "engine/core/cString.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+namespace
+{
+
+const char* const RestartText = "\nRestart the game please.";
+
+// `shown` is what the message box says; `logged` what the log "error" keeps.
+void report(const std::string& shown, const std::string& logged)
+{
+    Engine::getErrorString() = shown;
+    Engine::reportFatal(logged);
+}
+
+void reportOwnText(const std::string& text)
+{
+    const std::string shown = text + RestartText;
+    report(shown, shown);
+}
+
+void reportHiddenText(const std::string& text)
+{
+    report(RestartText, text + RestartText);
+}
+
+} // namespace
+
+void reportEscapedFailure()
+{
+    try
+    {
+        throw;
+    }
+    catch (const char* text)
+    {
+        // The text is cut to the message buffer's 4095 characters.
+        char buffer[4096];
+        std::snprintf(buffer, sizeof(buffer), "%s", text ? text : "");
+        reportOwnText(buffer);
+    }
+    catch (const Engine::cString<std::string>& text)
+    {
+        reportOwnText(text);
+    }
+    catch (const std::string& text)
+    {
+        reportOwnText(text);
+    }
+    catch (const wchar_t* text)
+    {
+        reportHiddenText(Engine::toUtf8(text ? text : L""));
+    }
+    catch (const std::wstring& text)
+    {
+        reportHiddenText(Engine::toUtf8(text));
+    }
+    catch (const std::exception& failure)
+    {
+        reportHiddenText(failure.what());
+    }
+    catch (...)
+    {
+        reportHiddenText(std::string());
+    }
+}
