@@ -351,6 +351,7 @@ TEST(Panels, WithoutASoundDeviceTheVolumeSlidersAreDisabledGreyedAndStill)
     {
         EXPECT_FALSE(slider->isEnabled());
         EXPECT_EQ(slider->getTextureName(), "ui/slider_track_disabled.png") << "the track is greyed";
+        EXPECT_EQ(slider->getValue(), 0.0f) << "without a device the volumes read 0";
         const float before = slider->getValue();
         front.clickAt(slider->getPosition() + Engine::cVector2(slider->getSize().x * 0.3f, 0.0f));
         EXPECT_EQ(slider->getValue(), before) << "the pointer moves nothing";
