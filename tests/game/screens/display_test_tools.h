@@ -292,8 +292,8 @@ public:
         m_traces = root + "/traces.txt";
         const std::string argument = level.empty() ? std::string() : " '" + level + "'";
         const std::string command = "XDG_DATA_HOME='" + root + "/share' XDG_RUNTIME_DIR='" + root +
-                                    "' QUILLMOOR_TRACE=1 " + environment + " exec '" + QUILL_EXECUTABLE + "'" + argument +
-                                    " 2>'" + m_traces + "'";
+                                    "' QUILLMOOR_TRACE=1 " + environment + " exec '" + QUILL_EXECUTABLE +
+                                    "'" + argument + " 2>'" + m_traces + "'";
         // Everything the child needs is made before the fork: it only calls exec.
         m_pid = ::fork();
         if (m_pid == 0)

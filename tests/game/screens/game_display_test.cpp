@@ -61,8 +61,10 @@ TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
     // the goal row with its blue button), and the field's views.
     EXPECT_TRUE(until([&] { return !near(screen.pixel(20, 700), 0x283040); }, 10.0))
         << "the loading screen went";
-    EXPECT_TRUE(near(screen.pixel(240, 24), 0xF4E9D0, 40)) << std::hex << screen.pixel(240, 24) << " the clock plate";
-    EXPECT_TRUE(near(screen.pixel(374, 30), 0xE8C547, 70)) << std::hex << screen.pixel(374, 30) << " the coin";
+    EXPECT_TRUE(near(screen.pixel(240, 24), 0xF4E9D0, 40))
+        << std::hex << screen.pixel(240, 24) << " the clock plate";
+    EXPECT_TRUE(near(screen.pixel(374, 30), 0xE8C547, 70))
+        << std::hex << screen.pixel(374, 30) << " the coin";
     EXPECT_TRUE(near(screen.pixel(992, 20), 0xF5A830, 70))
         << std::hex << screen.pixel(992, 20) << " the menu button";
     EXPECT_TRUE(near(screen.pixel(17, 146), 0x7090C8, 70))

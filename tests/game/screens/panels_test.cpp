@@ -15,6 +15,9 @@
 #include "engine/ui/cTextLine.h"
 #include "engine/ui/cTextStyleButton.h"
 #include "engine/ui/cYesNo.h"
+#include "game/hud/TooltipManager.h"
+#include "game/hud/cResourceList.h"
+#include "game/hud/cTooltipView.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CMapState.h"
@@ -437,6 +440,48 @@ TEST(Panels, AUnitDroppingInCastsASoftShadowAndHangsFromAParachute)
             ((picture->getColor().toARGB() >> 24) & 0xFF) > 0)
             ADD_FAILURE() << "a flat patch of " << picture->getSize().x << " x " << picture->getSize().y
                           << " on the field";
+}
+
+TEST(Panels, TheHoverTellsWhatAClickOnTheUnitDoes)
+{
+    FrontEnd front;
+    front.fixture.writeLevel(
+        981, GameFixture::levelXml("<Unit Type=\"TownHall\" Position=\"110;120\"/>"
+                                   "<Unit Type=\"Market\" MaxLevel=\"2\" Position=\"300;260\"/>"
+                                   "<Unit Type=\"Money\" Position=\"520;300\"/>"));
+    startLevel(front, L"levels/n981.xml");
+    front.frames(150, 0.05f);
+    Game* game = CPlayState::instance().getGame();
+    ASSERT_NE(game, nullptr);
+    const auto unitOf = [game](const wchar_t* type) -> cUnit::Ptr
+    {
+        for (const auto& [id, unit] : game->getUnits())
+            if (unit->typeName == type)
+                return unit;
+        return nullptr;
+    };
+    TooltipManager& tips = TooltipManager::instance();
+
+    // The market's ruin: a click has it built, for what its next level asks.
+    const cUnit::Ptr market = unitOf(L"Market");
+    ASSERT_TRUE(market && market->getView());
+    front.moveTo(market->getView()->getPosition());
+    front.frames(10);
+    cTooltipView* place = tips.getWindow(TooltipManager::PlaceTip);
+    ASSERT_EQ(tips.getCurrentWindow(), place);
+    EXPECT_EQ(place->findText(L"in")->getText(), L"Build for");
+    ASSERT_EQ(place->getInList()->getItemCount(), 1u);
+    EXPECT_EQ(place->getInList()->getTotal(), 3) << "three bricks, the market's first level";
+
+    // A pile: a click sends a hero to pick it up.
+    const cUnit::Ptr pile = unitOf(L"Money");
+    ASSERT_TRUE(pile && pile->getView());
+    front.moveTo(pile->getView()->getPosition());
+    front.frames(10);
+    cTooltipView* resource = tips.getWindow(TooltipManager::ResourceTip);
+    ASSERT_EQ(tips.getCurrentWindow(), resource);
+    EXPECT_EQ(resource->findText(L"out")->getText(), L"Pick up");
+    EXPECT_EQ(resource->getOutList()->getTotal(), 5) << "the pile's coins";
 }
 
 } // namespace
