@@ -150,8 +150,9 @@ void writeScreenSheet(const std::vector<std::string>& screens, const std::string
         }
         const int x = kGap + static_cast<int>(i % columns) * (tileWidth + kGap);
         const int y = kGap + static_cast<int>(i / columns) * (tileHeight + kLabel + kGap);
-        const double scale = std::min(static_cast<double>(tileWidth) / cairo_image_surface_get_width(screen),
-                                      static_cast<double>(tileHeight) / cairo_image_surface_get_height(screen));
+        const double scale =
+            std::min(static_cast<double>(tileWidth) / cairo_image_surface_get_width(screen),
+                     static_cast<double>(tileHeight) / cairo_image_surface_get_height(screen));
         cairo_save(cr);
         cairo_translate(cr, x, y);
         cairo_scale(cr, scale, scale);

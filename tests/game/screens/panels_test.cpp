@@ -17,6 +17,7 @@
 #include "engine/ui/cYesNo.h"
 #include "game/hud/TooltipManager.h"
 #include "game/hud/cResourceList.h"
+#include "game/hud/cStatusPanel.h"
 #include "game/hud/cTooltipView.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/CDialogState.h"
@@ -203,7 +204,11 @@ TEST(Panels, ThePauseMenusCaptionsStayInsideTheirButtonsAndEachButtonTakesTheFir
     front.fixture.writeLevel(980, GameFixture::levelXml("<Unit Type=\"TownHall\" Position=\"50;50\"/>"));
     startLevel(front, L"levels/n980.xml");
     CGameEngine& engine = CGameEngine::instance();
-    front.key(Escape);
+    // The round menu button at the top right opens the menu.
+    auto* button = CPlayState::instance().getStatusPanel()->find<Engine::cButtonPrototype>(L"MenuButton");
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->getTexture()) << "the kit's round button";
+    front.click(button);
     auto menu = CDialogState<cGameMenu>::instance().getPanel();
     ASSERT_TRUE(menu);
     const std::vector<Engine::cTextStyleButton*> buttons = {menu->getResumeButton(), menu->getRestartButton(),
