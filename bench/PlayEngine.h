@@ -1,9 +1,10 @@
 #pragma once
 
 // The game's engine for the benchmarks that play levels: the game's data folder, a shared
-// folder of the benchmark's own holding the player's settings (the 1024 x 768 screen), and a
-// render device drawing offscreen with OpenGL through Mesa (no window, no X server), with the
-// frame timer steady at 1/60 s. Made once per program; the engine's singletons live until the
+// folder of the benchmark's own holding the player's settings (the 1024 x 768 screen), a
+// render device drawing offscreen with OpenGL through Mesa (no window, no X server), the frame
+// timer steady at 1/60 s, and a keyboard and mouse driven by the benchmark through the input
+// device, as a player's would be. Made once per program; the engine's singletons live until the
 // program ends.
 
 #include "engine/core/StringUtils.h"
@@ -14,6 +15,7 @@
 #include "engine/core/cProps.h"
 #include "engine/core/cSettings.h"
 #include "engine/core/cTimer.h"
+#include "engine/devices/cInput.h"
 #include "engine/devices/cRender.h"
 #include "engine/devices/cRenderConfig.h"
 #include "engine/devices/cResourceManager.h"
@@ -22,6 +24,7 @@
 #include "game/screens/CPlayState.h"
 #include "platform/gfx/FakeDisplayWindow.h"
 #include "platform/gfx/GlGfxSystem.h"
+#include "platform/input/ScriptedInput.h"
 
 #include <sys/resource.h>
 
@@ -60,6 +63,13 @@ inline Engine::cRender* plainRender(Engine::cRenderPlatform platform,
 
 // The engine, made by the first call (with `makeRender`, under the shared folder `homeName` in
 // the temporary folder); null logic with the reason in `error` where there is no OpenGL.
+// The input the benchmark drives, as a player's keyboard and mouse.
+inline Platform::ScriptedInput*& playerInput()
+{
+    static Platform::ScriptedInput* input = nullptr;
+    return input;
+}
+
 inline Engine::cLogic* startPlayEngine(std::string& error, const std::string& homeName,
                                        const RenderMaker& makeRender = plainRender)
 {
@@ -95,14 +105,19 @@ inline Engine::cLogic* startPlayEngine(std::string& error, const std::string& ho
     config->settings[{L"graphics", L"height"}] = L"768";
     makeRender(std::move(platform), std::move(config));
     new SteadyTimer();
+    auto input = std::make_unique<Platform::ScriptedInput>(false);
+    playerInput() = input.get();
+    new Engine::cInput(std::move(input));
     logic = new Engine::cLogic();
     return logic;
 }
 
-// One frame of the game: the enabled pass, the state machine's update, the draw, the views
-// deleted during it.
+// One frame of the game: the input step, the enabled pass, the state machine's update, the
+// draw, the views deleted during it.
 inline void runFrame(Engine::cLogic& logic)
 {
+    if (Engine::cInput* input = Engine::cInput::instance())
+        input->update();
     Engine::cControl::enabledPass();
     CGameEngine::instance().Update();
     logic.render();
@@ -117,19 +132,25 @@ inline void leavePlay()
     Engine::cControl::deletePending();
 }
 
-// Enters the play state on `level` (leaving whatever level ran before), skips its opening
-// briefing as the forward button would, and runs frames until the level runs and one frame of
+// Enters the play state on `level` (leaving whatever level ran before), closes its opening
+// briefing with Escape as a player may, and runs frames until the level runs and one frame of
 // it is drawn.
 inline void startLevel(Engine::cLogic& logic, int level)
 {
     leavePlay();
     Engine::cProps::set<int>(L"CurrentLevel", level);
     CGameEngine::instance().ChangeState(&CPlayState::instance());
-    for (int i = 0; i < 100 && !CPlayState::instance().isRunning(); ++i)
+    CGameEngine& engine = CGameEngine::instance();
+    CPlayState& play = CPlayState::instance();
+    for (int i = 0; i < 1000 && !(play.isRunning() && engine.topState() == &play); ++i)
     {
+        if (engine.topState() == &BriefState::instance() && playerInput())
+        {
+            constexpr uint8_t Escape = 1;
+            playerInput()->keyDown(Escape);
+            playerInput()->keyUp(Escape);
+        }
         runFrame(logic);
-        if (CGameEngine::instance().topState() == &BriefState::instance())
-            BriefState::instance().end();
     }
     runFrame(logic);
 }

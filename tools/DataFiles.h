@@ -4,7 +4,9 @@
 // and writing whole files, and the body of the tools that write an engine file from a text
 // description or check one.
 
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iostream>
@@ -22,6 +24,36 @@ inline bool readWholeFile(const std::string& path, std::string& out)
         return false;
     out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return true;
+}
+
+// A level named on a tool's command line: a number N stands for the data folder's level file
+// "Levels/n<N>.xml"; anything else is the path of a level file, relative to the current folder or
+// absolute, under any name.
+struct LevelArgument
+{
+    std::filesystem::path file;
+    // The level's number: N of a number or of a file named "n<N>.xml"; -1 for another name.
+    int number = -1;
+};
+
+inline LevelArgument levelArgument(const std::string& argument, const std::filesystem::path& dataFolder)
+{
+    // At most nine digits: a number that fits, as the game numbers its level files.
+    const auto digits = [](const std::string& text) {
+        return !text.empty() && text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos;
+    };
+    LevelArgument level;
+    if (digits(argument))
+    {
+        level.number = std::stoi(argument);
+        level.file = dataFolder / "Levels" / ("n" + std::to_string(level.number) + ".xml");
+        return level;
+    }
+    level.file = std::filesystem::absolute(argument);
+    const std::string stem = level.file.stem().string();
+    if (stem.size() > 1 && std::tolower(static_cast<unsigned char>(stem[0])) == 'n' && digits(stem.substr(1)))
+        level.number = std::stoi(stem.substr(1));
+    return level;
 }
 
 // Writes a file through "<path>.part", renamed over `path` once complete, so that a failed write

@@ -1,22 +1,33 @@
-// levelplay: plays a level of the game without a window and without a sound device, by a
-// script of clicks, and tells whether it was won.
+// levelplay: plays a level of the game by a script of clicks, as a player plays it, without a
+// window and without a sound device, and tells whether it was won.
 //
 //   levelplay [--data DIR] [--seed N] [--dt SECONDS] [--max-time SECONDS]
-//             [--keep-saves DIR] [--restore SAVEFILE] LEVEL.xml SCRIPT
+//             [--keep-saves DIR] [--restore SAVEFILE] LEVEL SCRIPT
 //
-// The level is loaded as the play state loads it and started as the end of its opening
-// briefing starts it; then frames of a fixed length (--dt, 1/64 s by default) run with the
-// level's real views on a device that records instead of drawing. The script's lines act when
-// the level clock reaches their time:
+// LEVEL is a level number N (the data folder's "Levels/n<N>.xml") or the path of a level file
+// under any name; a file named n<N>.xml plays as level N, any other as level 0.
 //
-//   at T click TYPE[#K]     clicks the K-th unit of that type (from 1, in the order the level
-//                           holds them; 1 when left out)
-//   at T upgrade TYPE[#K]   presses that unit's upgrade button
-//   at T cancel             the cancel input (mouse button 1)
-//   at T save               leaves the level as the player does: the unfinished level is
-//                           written (with --keep-saves a copy goes to DIR/save-N.bin, N from 1)
-//   at T restore            continues the level from that save
+// The program's own play state runs the level, with its views on a graphics device that
+// records instead of drawing, its tooltips, tutorial and briefings, in frames of a fixed length
+// (--dt, 1/64 s by default). Every order reaches the game as a player's input does: the pointer
+// is put at a place of the 1024 x 768 screen and the scripted mouse's button pressed there, and
+// the keys go through the same input device. A briefing and a modal tip are closed with Escape. The script's
+// lines act when the level clock reaches their time:
+//
+//   at T click TYPE[#K]     the pointer to the middle of the K-th unit's view of that type (from
+//                           1, in the order the level holds them; 1 when left out) and a click
+//   at T upgrade TYPE[#K]   a click on that unit's upgrade button, where it is drawn
+//   at T cancel             the cancel input (the secondary mouse button)
+//   at T save               leaves the level as the player does (Escape, the menu's map button,
+//                           yes): the unfinished level is written (with --keep-saves a copy goes
+//                           to DIR/save-N.bin, N from 1)
+//   at T restore            continues the level from the map (its play button, yes)
 //   # ...                   a comment, also after a line
+//
+// A click that a player could not make goes nowhere, as the player's would: the unit hidden,
+// the button not shown, another view taking the pointer. The run goes on and says what lay
+// under the pointer. A click that reached the unit but made no goal says why (the waiting goals,
+// or a tutorial tip holding every other click).
 //
 // It prints the goals taken and done and the refused clicks with their problem code, and ends
 // with one line: won=0|1 clock=SECONDS medal=gold|silver|none frames=N open_goals=N. The exit
@@ -39,48 +50,41 @@
 #include "engine/core/cTimer.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cSound.h"
-#include "game/heroes/GameController.h"
-#include "game/hud/TooltipManager.h"
-#include "game/hud/UnitViewDescription.h"
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cGameSounds.h"
 #include "game/hud/cStatusPanel.h"
-#include "game/hud/cUnitView.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cCheats.h"
 #include "game/screens/cTutorial.h"
+#include "game/screens/selectNextLevel.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "platform/sound/RecordingMixer.h"
 #include "tests/support/LevelScript.h"
 #include "tests/support/RecordingFactory.h"
 #include "tests/support/SilentParticles.h"
+#include "tools/DataFiles.h"
+#include "tools/levelplay/LevelRun.h"
+#include "tools/levelplay/PlayerHand.h"
 
-#include <boost/bind/bind.hpp>
-
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-using namespace boost::placeholders;
-
 namespace
 {
 
-// A file or argument that cannot be used: exit status 2.
-struct BadInput
-{
-    std::string text;
-};
+using LevelPlay::BadInput;
+using LevelPlay::Command;
 
 // A failure thrown by the game: its text, whatever type carried it.
 std::string failureText()
@@ -125,20 +129,6 @@ std::string readDiskFile(const std::string& path)
     bytes << file.rdbuf();
     return bytes.str();
 }
-
-const char* problemName(UnitProblem problem)
-{
-    static const char* const names[] = {"NoProblem",    "NoRoute", "NoFreeHero",    "NotEnoughResources",
-                                        "AlreadyTaken", "Busy",    "NoDestination", "NotServiceable"};
-    const int index = static_cast<int>(problem);
-    return index >= 0 && index < 8 ? names[index] : "?";
-}
-
-// One line of the script, its unit type named as the game names types.
-struct Command : Test::ScriptLine
-{
-    std::wstring unitType;
-};
 
 std::vector<Command> readScript(const std::string& path)
 {
@@ -193,277 +183,6 @@ std::filesystem::path defaultDataFolder(const char* program)
     return beside / "Data";
 }
 
-// The level number of "Levels/n<N>.xml": the saved level records it.
-int levelNumberOf(const std::string& path)
-{
-    const std::string name = std::filesystem::path(path).stem().string();
-    if (name.size() < 2 || (name[0] != 'n' && name[0] != 'N') ||
-        name.find_first_not_of("0123456789", 1) != std::string::npos || name.size() > 7)
-        throw BadInput{path + ": a level file is named n<number>.xml"};
-    return std::stoi(name.substr(1));
-}
-
-// The path of a level file inside the data folder, as the game names it.
-std::string dataRelative(const std::filesystem::path& data, const std::string& level)
-{
-    std::error_code error;
-    const std::filesystem::path full = std::filesystem::weakly_canonical(level, error);
-    const std::filesystem::path root = std::filesystem::weakly_canonical(data, error);
-    const std::filesystem::path relative = full.lexically_relative(root);
-    if (!relative.empty() && *relative.begin() != "..")
-        return relative.generic_string();
-    return std::filesystem::path(level).generic_string();
-}
-
-// One play of a level by its script.
-class Player
-{
-public:
-    Player(std::string levelFile, int levelNumber, std::string keepSaves)
-        : m_levelFile(std::move(levelFile)), m_levelNumber(levelNumber), m_keepSaves(std::move(keepSaves))
-    {
-    }
-
-    void startFresh()
-    {
-        newGame();
-        try
-        {
-            m_game->loadLevel(m_levelNumber);
-        }
-        catch (...)
-        {
-            throw BadInput{m_levelFile + ": " + failureText()};
-        }
-        // The play state: the flood stands still until the level starts.
-        if (const cUnit::Ptr flood = m_game->getFloodBarrier())
-        {
-            flood->setState(eUnitState::idle, -1);
-            flood->refresh();
-        }
-        m_game->getController().init();
-    }
-
-    // Continues the player's saved level; a save that cannot be read is removed and refused.
-    void restore()
-    {
-        newGame();
-        if (!m_game->restoreLevel())
-        {
-            const std::string error = m_game->getRestoreError();
-            m_game.reset();
-            throw BadInput{error.empty() ? "there is no saved level to continue" : error};
-        }
-        std::cout << "restored at " << clock() << " s\n";
-    }
-
-    void save()
-    {
-        if (!m_game)
-            return;
-        m_game->leavePlay();
-        ++m_saves;
-        std::cout << "saved at " << clock() << " s\n";
-        if (!m_keepSaves.empty())
-        {
-            const std::string from = GameConfig::instance().savePath();
-            std::vector<char> bytes;
-            Engine::cFileSystem::instance()->readFile(from, bytes);
-            const std::filesystem::path to =
-                std::filesystem::path(m_keepSaves) / ("save-" + std::to_string(m_saves) + ".bin");
-            std::ofstream out(to, std::ios::binary);
-            out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            if (!out)
-                throw BadInput{to.string() + ": cannot be written"};
-        }
-        m_lastClock = m_game->getLevelTime();
-        dropGame();
-    }
-
-    void click(const Command& command, bool upgrade)
-    {
-        const cUnit::Ptr unit = find(command.unitType, command.index);
-        if (!unit)
-        {
-            std::cout << "at " << clock() << " s: no " << Engine::toUtf8(command.unitType) << "#"
-                      << command.index << " to " << (upgrade ? "upgrade" : "click") << " (script line "
-                      << command.line << ")\n";
-            return;
-        }
-        m_clicked = label(unit);
-        cUnitView* view = unit->getView();
-        if (!view)
-            return;
-        GameController& controller = m_game->getController();
-        const size_t goalsBefore = controller.getPendingGoals().size();
-        m_refused = false;
-        if (upgrade)
-            controller.onUnitViewClick(view);
-        else
-            view->clickSignal(view);
-        // A click the planner passes over without a problem: the waiting goals fill the list,
-        // or the unit takes no goal.
-        if (!m_refused && controller.getPendingGoals().size() == goalsBefore)
-            std::cout << "at " << clock() << " s: " << m_clicked << " made no goal ("
-                      << controller.countWaitingGoals() << " goals waiting)\n";
-        m_clicked.clear();
-    }
-
-    void cancel()
-    {
-        if (!m_game)
-            return;
-        const cGameResources before = m_game->getResources();
-        m_game->onCancelClick();
-        // What came back: the counts that grew, as NAME:COUNT.
-        std::string refund;
-        for (const auto& [id, count] : m_game->getResources().getItems())
-            if (count > before.getCount(id))
-                refund += (refund.empty() ? "" : " ") +
-                          Engine::toUtf8(GameConfig::instance().resourceNames().nameOf(id)) + ":" +
-                          std::to_string(count - before.getCount(id));
-        std::cout << "at " << clock() << " s: cancel, refund " << (refund.empty() ? "nothing" : refund)
-                  << "\n";
-    }
-
-    // One frame: the views' step, the level's step, the deletions the frame queued.
-    void frame()
-    {
-        if (!m_game)
-            return;
-        Engine::cControl::activePass();
-        Engine::cControl::enabledPass();
-        m_game->update();
-        Engine::cControl::deletePending();
-        reportGoals();
-    }
-
-    bool running() const { return static_cast<bool>(m_game); }
-    bool won() const { return m_game && (m_game->isLevelOver() || m_game->isFinishPending()); }
-    float clock() const { return m_game ? m_game->getLevelTime() : m_lastClock; }
-    Game* game() const { return m_game.get(); }
-
-    void finish()
-    {
-        dropGame();
-        UnitViewLibrary::instance().clear();
-        Engine::cControl::deletePending();
-    }
-    ~Player() { finish(); }
-    Player(const Player&) = delete;
-    Player& operator=(const Player&) = delete;
-
-private:
-    void newGame()
-    {
-        dropGame();
-        CPlayState::instance().getBriefing().clear();
-        cTutorial::instance().reset();
-        TooltipManager::instance().reset();
-        m_game = std::make_unique<Game>();
-        GameController& controller = m_game->getController();
-        controller.problemSignal.connect(boost::bind(&Player::onProblem, this, _1, _2));
-        controller.upgradeProblemSignal.connect(boost::bind(&Player::onProblem, this, _1, _2));
-        m_goals.clear();
-    }
-
-    void dropGame()
-    {
-        if (!m_game)
-            return;
-        m_game->getController().stopAllActions();
-        // The views of a unit type's states are shared by its units' views: they leave them
-        // before those are deleted with the play view, as the play state's cleanup does.
-        for (const auto& entry : m_game->getUnits())
-            if (const cUnitView* view = entry.second->getView())
-                if (const auto description = view->getDescription())
-                {
-                    description->detachStates();
-                    description->hideStates();
-                }
-        m_game.reset();
-        CPlayState::instance().releasePlayView(true);
-        Engine::cControl::deletePending();
-    }
-
-    cUnit::Ptr find(const std::wstring& type, int index) const
-    {
-        if (!m_game)
-            return cUnit::Ptr();
-        const auto range = m_game->getUnits().equal_range(GameConfig::instance().getTypeId(type));
-        int seen = 0;
-        for (auto it = range.first; it != range.second; ++it)
-            if (!it->second->isRemoved() && ++seen == index)
-                return it->second;
-        return cUnit::Ptr();
-    }
-
-public:
-    // TYPE#K of a unit, as the script names it.
-    std::string label(const cUnit::Ptr& unit) const
-    {
-        if (!unit || !m_game)
-            return "?";
-        const auto range = m_game->getUnits().equal_range(unit->getTypeId());
-        int seen = 0;
-        for (auto it = range.first; it != range.second; ++it)
-            if (!it->second->isRemoved())
-            {
-                ++seen;
-                if (it->second == unit)
-                    break;
-            }
-        return Engine::toUtf8(unit->typeName) + "#" + std::to_string(seen);
-    }
-
-private:
-    void onProblem(const cUnit::Ptr& unit, UnitProblem problem)
-    {
-        if (problem == NoProblem)
-            return;
-        m_refused = true;
-        std::cout << "at " << clock() << " s: " << (m_clicked.empty() ? label(unit) : m_clicked)
-                  << " refused: problem " << static_cast<int>(problem) << " " << problemName(problem) << "\n";
-    }
-
-    // Reports the goals that were queued, taken by a hero or left the list since the last frame.
-    void reportGoals()
-    {
-        std::map<const Goal*, std::pair<int, std::string>> now;
-        for (const GameController::GoalPtr& goal : m_game->getController().getPendingGoals())
-        {
-            const int status = goal->getStatus();
-            const auto before = m_goals.find(goal.get());
-            const std::string target =
-                before == m_goals.end() ? label(goal->getTarget()) : before->second.second;
-            now[goal.get()] = {status, target};
-            if (before == m_goals.end())
-                std::cout << "at " << clock() << " s: goal " << target << " queued\n";
-            if (status == Goal::Assigned &&
-                (before == m_goals.end() || before->second.first == Goal::Waiting))
-                std::cout << "at " << clock() << " s: goal " << target << " taken by "
-                          << label(goal->getHero()) << "\n";
-        }
-        for (const auto& [goal, entry] : m_goals)
-            if (!now.count(goal))
-                std::cout << "at " << clock() << " s: goal " << entry.second
-                          << " left the list (done or cancelled); resources "
-                          << Engine::toUtf8(m_game->getResources().toText(false)) << "\n";
-        m_goals.swap(now);
-    }
-
-    std::string m_levelFile;
-    int m_levelNumber;
-    std::string m_keepSaves;
-    std::unique_ptr<Game> m_game;
-    // The goals seen in the last frame: their status and the label of their target.
-    std::map<const Goal*, std::pair<int, std::string>> m_goals;
-    std::string m_clicked;
-    bool m_refused = false;
-    int m_saves = 0;
-    float m_lastClock = 0.0f;
-};
-
 struct Options
 {
     std::filesystem::path data;
@@ -517,7 +236,7 @@ Options readOptions(int argc, char** argv)
     }
     if (files.size() != 2)
         throw BadInput{"usage: levelplay [--data DIR] [--seed N] [--dt SECONDS] [--max-time SECONDS] "
-                       "[--keep-saves DIR] [--restore SAVEFILE] LEVEL.xml SCRIPT"};
+                       "[--keep-saves DIR] [--restore SAVEFILE] LEVEL SCRIPT"};
     options.level = files[0];
     options.script = files[1];
     if (options.data.empty())
@@ -561,6 +280,27 @@ private:
     std::filesystem::path m_path;
 };
 
+// The level file, put where the game finds level `number`: the data folder's own file stays
+// where it is; any other is copied into the run's shared folder as "Levels/n<number>.xml", which
+// the game reads before the data folder.
+int placeLevel(const std::string& argument, const std::filesystem::path& data, Engine::cFileSystem& files)
+{
+    const Tools::LevelArgument level = Tools::levelArgument(argument, data);
+    std::error_code error;
+    const std::filesystem::path shipped = std::filesystem::weakly_canonical(
+        data / "Levels" / ("n" + std::to_string(level.number) + ".xml"), error);
+    if (level.number >= 0 && std::filesystem::weakly_canonical(level.file, error) == shipped)
+    {
+        if (!files.isKnown(Engine::toUtf8(Game::levelPath(level.number))))
+            throw BadInput{argument + ": no such level file in " + data.string()};
+        return level.number;
+    }
+    const std::string bytes = readDiskFile(level.file.string());
+    const int number = std::max(level.number, 0);
+    Engine::writeWholeFile(Engine::toUtf8(Game::levelPath(number)), bytes.data(), bytes.size());
+    return number;
+}
+
 int play(const Options& options)
 {
     ScratchHome home;
@@ -577,93 +317,110 @@ int play(const Options& options)
     auto sounds = std::make_unique<cGameSounds>();
     Engine::cProps::clearAll();
     Engine::cProfileManager profiles(L"levelplay");
+    CGameEngine& engine = CGameEngine::instance();
+    // As the program does: the managers kept in function-local statics let go of the tree and
+    // the input before the engine's singletons go.
+    engine.atShutdown(
+        []
+        {
+            cCheats::instance().shutdown();
+            UnitViewLibrary::instance().clear();
+            cTutorial::instance().reset();
+            CPlayState::instance().releasePlayView();
+        });
 
-    const std::string levelFile = dataRelative(options.data, options.level);
-    const int levelNumber = levelNumberOf(levelFile);
-    if (!files.isKnown(levelFile))
-        throw BadInput{options.level + ": no such level file in " + options.data.string()};
-    CGameEngine::instance().setLevelPath(Engine::fromUtf8(levelFile));
-    Engine::cProps::set<int>(L"CurrentLevel", levelNumber);
+    // The level is the one the player chose on the map, open there: the levels before it won.
+    const int level = options.level.empty() ? 0 : placeLevel(options.level, options.data, files);
+    engine.setLevelPath(L"");
+    Engine::cProps::set<int>(L"CurrentLevel", level);
+    for (int won = 0; won < std::min(level, kMapLevelLimit); ++won)
+        Engine::cProps::set<int>(L"Level" + std::to_wstring(won), 0);
+    setCurrentMap(mapIndexOfLevel(setCurrentSelectedLevel(level)));
     const std::vector<Command> script = readScript(options.script);
 
     if (!options.keepSaves.empty())
         std::filesystem::create_directories(options.keepSaves);
-    Player player(levelFile, levelNumber, options.keepSaves);
-    if (!options.restore.empty())
+    LevelPlay::PlayerHand hand;
+    LevelPlay::LevelRun run(hand, options.keepSaves);
+    try
     {
-        const std::string bytes = readDiskFile(options.restore);
-        const std::string savePath = GameConfig::instance().savePath();
-        Engine::writeWholeFile(savePath, bytes.data(), bytes.size());
-        player.restore();
-    }
-    else
-        player.startFresh();
-
-    size_t next = 0;
-    long frames = 0;
-    while (!player.won() && player.clock() < options.maxTime)
-    {
-        // The input step comes before the level's step, as in the game's frame.
-        while (next < script.size() && script[next].time <= player.clock())
+        if (!options.restore.empty())
         {
-            const Command& command = script[next++];
-            switch (command.verb)
-            {
-            case Command::Click:
-            case Command::Upgrade:
-                if (player.running())
-                    player.click(command, command.verb == Command::Upgrade);
-                break;
-            case Command::Cancel:
-                player.cancel();
-                break;
-            case Command::Save:
-                player.save();
-                break;
-            case Command::Restore:
-                player.restore();
-                break;
-            }
+            const std::string bytes = readDiskFile(options.restore);
+            const std::string savePath = GameConfig::instance().savePath();
+            Engine::writeWholeFile(savePath, bytes.data(), bytes.size());
+            run.continueSaved();
         }
-        if (!player.running())
+        else
+            run.startFresh();
+
+        size_t next = 0;
+        while (!run.won() && run.clock() < options.maxTime)
         {
-            // A level that was left does not move on: the next line acts at once.
-            if (next >= script.size())
-                break;
-            if (script[next].verb != Command::Restore)
+            // The script's lines act before the frame's input step, as a player's hand would.
+            while (next < script.size() && script[next].time <= run.clock() && !run.won())
             {
+                const Command& command = script[next++];
+                switch (command.verb)
+                {
+                case Command::Click:
+                case Command::Upgrade:
+                    if (run.inLevel())
+                        run.click(command, command.verb == Command::Upgrade);
+                    break;
+                case Command::Cancel:
+                    run.cancel();
+                    break;
+                case Command::Save:
+                    run.save();
+                    break;
+                case Command::Restore:
+                    run.continueSaved();
+                    break;
+                }
+            }
+            if (!run.inLevel())
+            {
+                // A level that was left does not move on: the next line acts at once.
+                if (next >= script.size())
+                    break;
+                if (script[next].verb != Command::Restore)
+                {
+                    ++next;
+                    continue;
+                }
+                run.continueSaved();
                 ++next;
                 continue;
             }
-            player.restore();
-            ++next;
-            continue;
+            run.frame();
         }
-        player.frame();
-        ++frames;
     }
-    const bool won = player.won();
-    const float clock = player.clock();
-    Game* game = player.game();
+    catch (...)
+    {
+        run.finish();
+        throw;
+    }
+    const bool won = run.won();
+    const float clock = run.clock();
+    Game* game = run.game();
     const int open = game ? game->countOpenGoals() : -1;
     if (game && !won)
         for (const LevelGoal& goal : game->getLevelGoals())
             if (!goal.done)
-                std::cout << "open goal: " << player.label(goal.target.lock()) << "\n";
+                std::cout << "open goal: " << run.label(goal.target.lock()) << "\n";
     const char* medal = "none";
     if (won)
     {
         const int kind = cStatusPanel::medalFor(clock, game->getGoldTime(), game->getSilverTime());
         medal = kind == 0 ? "gold" : kind == 1 ? "silver" : "none";
     }
-    player.finish();
+    const long frames = hand.frames();
+    run.finish();
     char line[160];
     std::snprintf(line, sizeof line, "won=%d clock=%.3f medal=%s frames=%ld open_goals=%d", won ? 1 : 0,
                   static_cast<double>(clock), medal, frames, open);
     std::cout << line << std::endl;
-    cTutorial::instance().reset();
-    TooltipManager::instance().reset();
-    cCheats::instance().shutdown();
     return won ? 0 : 1;
 }
 

@@ -7,6 +7,7 @@
 #include "engine/devices/cResourceManager.h"
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cPicture.h"
+#include "game/heroes/GameController.h"
 #include "game/hud/UnitViewDescription.h"
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cTooltipView.h"
@@ -15,6 +16,7 @@
 #include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/GridPathFinder.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
@@ -169,10 +171,15 @@ void TooltipManager::update()
         game->playUnitStateSound(unit);
 }
 
-int TooltipManager::problemOf(const boost::shared_ptr<cUnit>&) const
+int TooltipManager::problemOf(const boost::shared_ptr<cUnit>& unit) const
 {
-    // The planner does not refuse clicks ahead of them: every unit shows as servable.
-    return NoProblem;
+    Game* game = Game::instance();
+    if (!game || !unit)
+        return NoProblem;
+    // The planner's own answer, so that the colour tells what a click would meet.
+    cGameResources cost;
+    Engine::cPoint blocked = kNoCell;
+    return game->getController().getUnitProblem(unit, cost, blocked);
 }
 
 void TooltipManager::showSelection(cUnitView* view, int problem)

@@ -7,11 +7,13 @@
 #include "engine/ui/cLightButton.h"
 #include "engine/ui/cPicture.h"
 #include "engine/ui/cPyro.h"
+#include "game/heroes/GameController.h"
 #include "game/hud/TooltipManager.h"
 #include "game/hud/UnitViewDescription.h"
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/ViewState.h"
 #include "game/hud/cGameSounds.h"
+#include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
@@ -20,6 +22,9 @@
 #include "game/world/UnitTypeInfo.h"
 
 #include <boost/bind/bind.hpp>
+
+#include <cmath>
+#include <string>
 
 using namespace boost::placeholders;
 
@@ -387,6 +392,19 @@ void cUnitView::createUpgradeButton()
     if (Game* game = Game::instance())
         m_resourcesConnection =
             game->getResources().changed.connect(boost::bind(&cUnitView::refreshUpgradeButtonState, this));
+    TooltipManager& tooltips = TooltipManager::instance();
+    m_upgradeButton->highlightOnSignal.connect(
+        boost::bind(&TooltipManager::onUpgradeButtonHover, &tooltips, _1, this));
+    m_upgradeButton->highlightOffSignal.connect(
+        boost::bind(&TooltipManager::onUpgradeButtonLeave, &tooltips, _1, this));
+    // The planner is asked when the button is pressed: the button (a child of this view) may
+    // outlive the level model that made it, until the play view goes.
+    m_upgradeButton->connectClick(
+        [this](Engine::cView*)
+        {
+            if (Game* game = Game::instance())
+                game->getController().onUnitViewClick(this);
+        });
 }
 
 void cUnitView::refreshUpgradeButton()
@@ -410,6 +428,7 @@ void cUnitView::refreshUpgradeButton()
     if (!shown)
     {
         m_upgradeButton->hide();
+        m_arrowLit = false;
         return;
     }
     m_upgradeButton->show();
@@ -441,6 +460,21 @@ void cUnitView::refreshUpgradeButtonState()
     {
         m_upgradeButton->setShowDisabled(true);
     }
+    traceArrow();
+}
+
+void cUnitView::traceArrow()
+{
+    const bool lit = m_upgradeButton && m_upgradeButton->isShown() && !m_upgradeButton->getShowDisabled();
+    if (lit && !m_arrowLit && m_unit)
+    {
+        const Engine::cVector2& at = m_upgradeButton->getPosition();
+        CGameEngine::trace((L"Upgrade arrow lit: " + m_unit->typeName + L" at " +
+                            std::to_wstring(static_cast<int>(std::lround(at.x))) + L";" +
+                            std::to_wstring(static_cast<int>(std::lround(at.y))) + L"\n")
+                               .c_str());
+    }
+    m_arrowLit = lit;
 }
 
 void cUnitView::refreshUpgradeIndicator()

@@ -109,6 +109,9 @@ private:
     const std::map<std::wstring, boost::shared_ptr<ViewState>>* currentSubStates() const;
     bool isOfCategory(const wchar_t* category) const;
     void createUpgradeButton();
+    // Traces the arrow when its state refresh finds it newly lit ("Upgrade arrow lit: <type> at
+    // <x>;<y>"), so that whoever watches the program knows where a press raises the building.
+    void traceArrow();
 
     boost::signals2::scoped_connection m_angleConnection;
     boost::signals2::scoped_connection m_stateConnection;
@@ -123,6 +126,8 @@ private:
     // Children of this view (owned by the tree), null until first needed.
     Engine::cLightButton* m_upgradeButton = nullptr;
     Engine::cPicture* m_upgradeIndicator = nullptr;
+    // The arrow was shown lit at its last refresh.
+    bool m_arrowLit = false;
     int m_depthLayer = 0;
     Engine::cVector2 m_viewOffset;
     // -1 is off; drives "Rotate" states.

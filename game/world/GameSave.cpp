@@ -292,6 +292,9 @@ void Game::restoreLevelBytes(const std::vector<uint8_t>& bytes, const std::strin
     Engine::cProps::set<int>(L"CurrentLevel", level);
     buildLevelGoals();
     m_controller.showAllGarbage();
+    // A loaded set raises nothing: what shows the stock (the status panel, the arrows that
+    // grey while the stock lacks their cost) hears of it once the whole level is back.
+    m_levelResources.changed(&m_levelResources);
 }
 
 void Game::freeBuildingCells(const boost::shared_ptr<Engine::cProperties>& root)

@@ -4,16 +4,14 @@
 // run passes is kept as screenshots/game_e2e_*.png in the build folder.
 #include <gtest/gtest.h>
 
-#include "engine/core/FromString.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cVector2.h"
-#include "engine/core/cXmlPropertiesPooled.h"
 #include "tests/support/LevelScript.h"
+#include "tests/support/UnitPlaces.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -36,71 +34,6 @@ constexpr int kResultsOkY = 554;
 constexpr int kNodeX[2] = {200, 824};
 constexpr int kNodeY = 560;
 
-Engine::tPropertiesPtr readXml(const std::string& relative)
-{
-    const std::string bytes = ::Test::readFile(kData + relative);
-    if (bytes.empty())
-        throw std::runtime_error(kData + relative + ": cannot be read");
-    return Engine::cXmlPropertiesPooled::fromBuffer(bytes.data(), bytes.size(), relative);
-}
-
-// Where the player clicks the units a script names: a unit's view stands at the unit's place
-// in the level file, moved by the offset of the view state its type shows when idle at its
-// first level ("Units/<Type>.xml").
-class UnitPlaces
-{
-public:
-    explicit UnitPlaces(int level)
-    {
-        const Engine::tPropertiesPtr root = readXml("Levels/n" + std::to_string(level) + ".xml");
-        Engine::tPropertiesPtr buildings;
-        if (!root->getChild(L"Buildings", buildings))
-            return;
-        Engine::tPropertiesList units;
-        buildings->getChildren(L"Unit", units);
-        for (const Engine::tPropertiesPtr& unit : units)
-        {
-            const std::string type = Engine::toUtf8(unit->getAttribute(L"Type"));
-            Engine::cVector2 position;
-            Engine::fromString(position, unit->getAttribute(L"Position"));
-            m_places[type].push_back(position + idleOffset(type));
-        }
-    }
-
-    // The screen point of the `index`-th unit (from 1) of a type; false when the level has none.
-    bool find(const std::string& type, int index, Engine::cVector2& place) const
-    {
-        const auto found = m_places.find(type);
-        if (found == m_places.end() || index < 1 || static_cast<size_t>(index) > found->second.size())
-            return false;
-        place = found->second[static_cast<size_t>(index) - 1];
-        return true;
-    }
-
-private:
-    static Engine::cVector2 idleOffset(const std::string& type)
-    {
-        const Engine::tPropertiesPtr view = readXml("Units/" + type + ".xml");
-        std::wstring idle = L"idle";
-        Engine::tPropertiesPtr matrix;
-        Engine::tPropertiesPtr first;
-        if (view->getChild(L"UpStatesMatrix", matrix) && matrix->getChildAt(0, first) &&
-            !first->getAttribute(L"idle").empty())
-            idle = first->getAttribute(L"idle");
-        Engine::tPropertiesPtr states;
-        Engine::tPropertiesList list;
-        if (view->getChild(L"ViewStates", states))
-            states->getChildren(L"State", list);
-        Engine::cVector2 offset;
-        for (const Engine::tPropertiesPtr& state : list)
-            if (state->getAttribute(L"Name") == idle)
-                Engine::fromString(offset, state->getAttribute(L"posoffset"));
-        return offset;
-    }
-
-    std::map<std::string, std::vector<Engine::cVector2>> m_places;
-};
-
 // Waits for the traces to hold `text` once more than they do now, after `action`.
 bool after(const GameProgram& game, const std::string& text, const std::function<void()>& action,
            double seconds = 60.0)
@@ -120,7 +53,7 @@ class ScriptedPlay
 {
 public:
     ScriptedPlay(GameScreen& screen, const GameProgram& game, int level, float clock)
-        : m_screen(screen), m_game(game), m_places(level),
+        : m_screen(screen), m_game(game), m_places(kData, level),
           m_lines(::Test::readLevelScript(kData + "Levels/n" + std::to_string(level) + ".play")),
           m_clock(clock), m_resumes(game.count("CPlayState Resume\n")),
           m_pauses(game.count("CPlayState Pause\n")), m_briefings(game.count("BriefState::Init()\n")),
@@ -243,7 +176,7 @@ public:
 private:
     GameScreen& m_screen;
     const GameProgram& m_game;
-    UnitPlaces m_places;
+    ::Test::UnitPlaces m_places;
     std::vector<::Test::ScriptLine> m_lines;
     size_t m_next = 0;
     float m_clock;

@@ -9,7 +9,6 @@
 #include "engine/core/cControl.h"
 #include "engine/core/cFileStream.h"
 #include "engine/core/cFileSystem.h"
-#include "engine/core/cFrameDevices.h"
 #include "engine/core/cLogic.h"
 #include "engine/devices/cInput.h"
 #include "engine/ui/cButtonPrototype.h"
@@ -18,6 +17,7 @@
 #include "platform/input/ScriptedInput.h"
 #include "tests/game/screens/screen_test_tools.h"
 #include "tests/game/world/game_test_tools.h"
+#include "tests/support/PointerDevices.h"
 
 #include <functional>
 #include <memory>
@@ -27,29 +27,7 @@
 namespace GameTest
 {
 
-// The frame's devices: input through the engine's input object, the pointer where the test put
-// it (in virtual units), no drawing.
-class PointerDevices final : public Engine::cFrameDevices
-{
-public:
-    void pollInput() override
-    {
-        if (Engine::cInput* input = Engine::cInput::instance())
-            input->update();
-    }
-    boost::signals2::connection connectKey(int code, const boost::function<void()>& slot) override
-    {
-        return Engine::cInput::instance()->connectKey(static_cast<Engine::eControl>(code), slot);
-    }
-    Engine::cVector2 cursorInWindow() override { return cursor; }
-    void screenToVirtual(Engine::cVector2&) override {}
-    void present() override {}
-    void drawView(Engine::cView&) override {}
-    void endFrame() override {}
-    void takeScreenshot(const std::wstring&) override {}
-
-    Engine::cVector2 cursor{-1000.0f, -1000.0f};
-};
+using Test::PointerDevices;
 
 // The text of what `run` throws; empty when it throws nothing.
 inline std::string failureOf(const std::function<void()>& run)

@@ -1,6 +1,8 @@
 // The saved unfinished level: leaving writes it, restoring it and saving again gives the same
 // bytes, and a damaged file is refused, deleted and changes nothing of the player's.
 #include "engine/core/cProps.h"
+#include "engine/ui/cLightButton.h"
+#include "game/hud/cUnitView.h"
 #include "game/screens/BestTimes.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/GridPathFinder.h"
@@ -105,6 +107,32 @@ TEST(LevelSave, LeavingAnUnfinishedLevelWritesASaveThatRestoresToTheSameBytes)
     EXPECT_EQ(restored.getLevelGoals().size(), 2u);
     EXPECT_EQ(restored.getResources().getCount(resourceId(L"Money")), 12);
     EXPECT_TRUE(restored.isHelpGiven());
+}
+
+TEST(LevelSave, AContinuedLevelsArrowsAnswerTheRestoredStock)
+{
+    GameFixture fixture;
+    fixture.startProfile();
+    Engine::cProps::set<int>(L"CurrentLevel", 931);
+    Game& game = fixture.load(
+        931, GameFixture::levelXml("<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/>"
+                                   "</FreeCells></Unit><Unit Type=\"Market\" Level=\"1\" MaxLevel=\"2\" "
+                                   "Position=\"330;310\"/>",
+                                   "<InitialResources><Res Name=\"Money\" Count=\"10\"/>"
+                                   "<Res Name=\"Cement\" Count=\"2\"/></InitialResources>"));
+    const auto arrowOf = [](Game& level)
+    { return level.getUnits().find(typeId(L"Market"))->second->getView()->getUpgradeButton(); };
+    ASSERT_TRUE(arrowOf(game));
+    ASSERT_FALSE(arrowOf(game)->getShowDisabled()) << "the stock covers the market's next level";
+    game.getController().init();
+    fixture.run(10, 0.1f);
+    game.leavePlay();
+
+    Game& restored = fixture.newGame();
+    ASSERT_TRUE(restored.restoreLevel()) << restored.getRestoreError();
+    ASSERT_TRUE(arrowOf(restored));
+    EXPECT_TRUE(arrowOf(restored)->isShown());
+    EXPECT_FALSE(arrowOf(restored)->getShowDisabled()) << "the arrow heard of the stock that came back";
 }
 
 TEST(LevelSave, ADamagedSaveIsRefusedAndDeletedAndTheProfileKeepsItsValues)
