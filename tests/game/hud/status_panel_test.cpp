@@ -113,7 +113,7 @@ TEST(StatusPanel, GoalRowsCountEachCategoryInByteOrderAndCelebrateChanges)
     EXPECT_FALSE(clear->find<Engine::cView>(L"Ready")->isShown());
     EXPECT_FALSE(panel->getRows()[2]->isShown()) << "rows past the categories stay hidden";
     // The second row stands one step below the first.
-    EXPECT_FLOAT_EQ(panel->getRows()[1]->getPosition().y - clear->getPosition().y, 52.0f);
+    EXPECT_FLOAT_EQ(panel->getRows()[1]->getPosition().y - clear->getPosition().y, 32.0f);
 
     std::vector<cUnit::Ptr> works;
     for (const auto& [type, unit] : game.getUnits())
