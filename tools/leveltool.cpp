@@ -1,7 +1,7 @@
 // leveltool: writes a level file ("Levels/n<N>.xml") from a readable level source, so that
 // nobody types a level's hundreds of cells one by one.
 //
-//   leveltool <source.txt> <level.xml>
+//   leveltool [--art <manifest.txt>] <source.txt> <level.xml>
 //
 // The source draws the field as a grid of characters, one per cell (at most 51 columns and
 // 38 rows: the 1024 x 768 screen in cells of 20 units), and says in a legend which unit each
@@ -16,6 +16,14 @@
 //   end
 //   unit H <Unit Type="TownHall" BreafId="start"/>
 //   unit m <Unit Type="Money"/>
+//   place 312;248 <Unit Type="ChimneySmoke"/>   a unit at a field position, on no cell
+//   ground levels/ground.jpg            the picture under the whole field (this one when left out)
+//   decor ^ units/tree_round.png units/tree_fir.png   scenery of a grid character: one of the
+//                                        pictures on each of its cells, chosen by the cell
+//   decor # decor/house_red.png block   one picture on each block of the character's cells,
+//                                        standing on the block's middle
+//   decor " decor/flowerbed.png flat    flat on the ground (else it stands among the units)
+//   picture 512;700 decor/pond.png [flat]   a picture with its foot at a field position
 //   xml                                  lines copied into the root element as they are
 //   <BreafData>...</BreafData>
 //   end
@@ -26,14 +34,23 @@
 //   'A'-'Z'  the cells a building covers (its "FreeCells"): one unit for all cells of a letter,
 //            placed at their middle
 //   '1'-'9'  a walkable cell where help resources fall ("CheatPoints", in the digits' order)
-//   anything else: scenery nobody walks on
-// Every level gets its ground ("BackGround"): the meadow picture over the whole screen and a
-// paving tile on every walkable cell, each in a layer of its own below every unit.
+//   '~'      a canal: water between stone banks
+//   ' '      the meadow
+//   another character: scenery nobody walks on, which a "decor" line draws
+// Every level gets its ground ("BackGround", tools/LevelGround.h): the ground picture over the
+// whole screen; street tiles on the walkable cells and under the units that stand on a street
+// (roads, broken roads, fires across a road, rubble, junk, fallen trees, floods), so that a
+// built road or a cleared barrier leaves street; canal tiles under '~' and bridges; each tile
+// with the curbs or banks its neighbours call for; then the scenery. Pictures are named as the
+// art pack's manifest lists them (by default tools/art/manifest.txt beside the source's folder).
+// A road of several cells is a straight row or column of them (at most 12): its plan shows
+// over all of them ("ViewStateId" h<N> or v<N>, given by the tool).
 // A building without "CameOffsetPoints" gets one route to the walkable cell beside it that is
 // nearest its middle, preferring a cell the heroes can reach from the base at once, then one
 // they can reach once barriers are gone.
 
 #include "tools/DataFiles.h"
+#include "tools/LevelGround.h"
 
 #include <algorithm>
 #include <cmath>
@@ -52,14 +69,12 @@ namespace
 constexpr int kColumns = 51;
 constexpr int kRows = 38;
 constexpr int kCellWidth = 20;
-constexpr int kScreenWidth = 1024;
-constexpr int kScreenHeight = 768;
-// The ground's two layers take fixed deeps below every unit's (units stand at their y and
-// above), the meadow under the paving.
 constexpr const char* kGroundPicture = "levels/ground.jpg";
-constexpr const char* kPavingPicture = "levels/paving.png";
-constexpr const char* kGroundDeep = "-2000";
-constexpr const char* kPavingDeep = "-1000";
+// The unit types that stand on a street: the street runs on under them.
+const std::set<std::string> kStreetTypes = {"Road",     "BrokenRoad", "BarrierFire", "Rubble",
+                                            "JunkPile", "FallenTree", "BarrierFlood"};
+// A road's plan covers at most this many cells in a row.
+constexpr int kLongestRoad = 12;
 
 struct Cell
 {
@@ -77,7 +92,20 @@ struct Source
     std::vector<std::string> grid;
     std::vector<std::pair<char, std::string>> units;
     std::vector<std::string> xml;
+    std::string ground = kGroundPicture;
+    std::map<char, Tools::LevelGround::Decor> decors;
+    std::vector<Tools::LevelGround::Placed> pictures;
+    // Units placed by position: the position, the unit element.
+    std::vector<std::pair<std::string, std::string>> placedUnits;
 };
+
+// A position written x;y, or false.
+bool readPosition(const std::string& text, float& x, float& y)
+{
+    char separator = 0;
+    std::istringstream in(text);
+    return static_cast<bool>(in >> x >> separator >> y) && separator == ';' && in.eof();
+}
 
 [[noreturn]] void fail(const std::string& source, int line, const std::string& what)
 {
@@ -154,6 +182,60 @@ Source parse(const std::string& path, const std::string& text)
                 if (equals == std::string::npos)
                     fail(path, number, "a resource is written Name=Count, not \"" + item + "\"");
                 source.resources.emplace_back(item.substr(0, equals), item.substr(equals + 1));
+            }
+        }
+        else if (word == "ground")
+            source.ground = rest;
+        else if (word == "decor")
+        {
+            std::istringstream items(rest);
+            std::string letter;
+            items >> letter;
+            if (letter.size() != 1 || std::isalnum(static_cast<unsigned char>(letter[0])) || letter == "." ||
+                letter == "~")
+                fail(path, number,
+                     "a decor line names a grid character that is no letter, digit, '.' or '~'");
+            Tools::LevelGround::Decor decor;
+            for (std::string item; items >> item;)
+            {
+                if (item == "block")
+                    decor.block = true;
+                else if (item == "flat")
+                    decor.flat = true;
+                else
+                    decor.pictures.push_back(item);
+            }
+            if (decor.pictures.empty())
+                fail(path, number, "a decor line names its pictures");
+            if (!source.decors.emplace(letter[0], decor).second)
+                fail(path, number, "the decor of \"" + letter + "\" is defined twice");
+        }
+        else if (word == "picture" || word == "place")
+        {
+            const std::string at = rest.substr(0, rest.find(' '));
+            const std::string what = at.size() < rest.size() ? trim(rest.substr(at.size())) : "";
+            float x = 0.0f;
+            float y = 0.0f;
+            if (!readPosition(at, x, y) || what.empty())
+                fail(path, number,
+                     "write: " + word + " <x>;<y> " + (word == "place" ? "<Unit .../>" : "<picture> [flat]"));
+            if (word == "place")
+                source.placedUnits.emplace_back(at, what);
+            else
+            {
+                Tools::LevelGround::Placed placed;
+                placed.x = x;
+                placed.y = y;
+                std::istringstream items(what);
+                items >> placed.picture;
+                for (std::string item; items >> item;)
+                {
+                    if (item != "flat")
+                        fail(path, number,
+                             "a picture line ends in \"flat\" or nothing, not \"" + item + "\"");
+                    placed.flat = true;
+                }
+                source.pictures.push_back(placed);
             }
         }
         else if (word == "grid")
@@ -261,25 +343,96 @@ std::string cellCentre(const Cell& cell)
            std::to_string(cell.y * kCellWidth + kCellWidth / 2);
 }
 
-// The level's ground: one layer with the meadow at the screen's centre, one with a paving
-// tile at the centre of every walkable cell (one texture, so the renderer draws them together).
-std::string background(const std::vector<Cell>& walkableCells)
+// The unit type a unit element names.
+std::string typeOf(const std::string& xml)
 {
-    std::string out = "\t<BackGround>\n";
-    out += std::string("\t\t<Layer deep=\"") + kGroundDeep + "\">\n";
-    out += std::string("\t\t\t<Picture Visible=\"1\" position=\"") + std::to_string(kScreenWidth / 2) + ";" +
-           std::to_string(kScreenHeight / 2) + "\" Picture=\"" + kGroundPicture + "\"/>\n";
-    out += "\t\t</Layer>\n";
-    out += std::string("\t\t<Layer deep=\"") + kPavingDeep + "\">\n";
-    for (const Cell& cell : walkableCells)
-        out += "\t\t\t<Picture Visible=\"1\" position=\"" + cellCentre(cell) + "\" Picture=\"" +
-               kPavingPicture + "\"/>\n";
-    out += "\t\t</Layer>\n";
-    out += "\t</BackGround>\n";
-    return out;
+    const size_t at = xml.find(" Type=\"");
+    if (at == std::string::npos)
+        return std::string();
+    const size_t begin = at + 7;
+    return xml.substr(begin, xml.find('"', begin) - begin);
 }
 
-std::string build(const std::string& path, const Source& source)
+// The look of a road's plan that covers its cells: "h<N>" along a row, "v<N>" down a column,
+// nothing for one cell.
+std::string roadLook(const std::string& path, char letter, const std::vector<Cell>& cells)
+{
+    int left = kColumns;
+    int right = -1;
+    int top = kRows;
+    int bottom = -1;
+    for (const Cell& cell : cells)
+    {
+        left = std::min(left, cell.x);
+        right = std::max(right, cell.x);
+        top = std::min(top, cell.y);
+        bottom = std::max(bottom, cell.y);
+    }
+    const int width = right - left + 1;
+    const int height = bottom - top + 1;
+    if ((width > 1 && height > 1) || static_cast<int>(cells.size()) != width * height)
+        fail(path, 0, std::string("the road ") + letter + " is no straight row or column of cells");
+    if (std::max(width, height) > kLongestRoad)
+        fail(path, 0,
+             std::string("the road ") + letter + " is longer than " + std::to_string(kLongestRoad) +
+                 " cells: make it two roads");
+    if (width > 1)
+        return "h" + std::to_string(width);
+    return height > 1 ? "v" + std::to_string(height) : std::string();
+}
+
+// The level's ground: the streets, canals and scenery of the grid, and the placed pictures.
+std::string ground(const std::string& path, const Source& source,
+                   const std::map<char, std::vector<Cell>>& letters,
+                   std::map<std::string, Tools::ArtPicture> art)
+{
+    try
+    {
+        Tools::LevelGround ground(std::move(art), source.ground);
+        for (const auto& [letter, decor] : source.decors)
+            ground.checkDecor(decor);
+        for (int y = 0; y < kRows; ++y)
+            for (int x = 0; x < kColumns; ++x)
+            {
+                const char c = at(source, Cell{x, y});
+                if (walkable(c))
+                    ground.setKind(x, y, Tools::LevelGround::Kind::Street);
+                else if (c == '~')
+                    ground.setKind(x, y, Tools::LevelGround::Kind::Canal);
+                else if (c != ' ' && !std::isalpha(static_cast<unsigned char>(c)))
+                {
+                    const auto decor = source.decors.find(c);
+                    if (decor == source.decors.end())
+                        fail(path, 0, std::string("the grid character \"") + c + "\" has no decor line");
+                    ground.addDecor(x, y, c, decor->second);
+                }
+            }
+        for (const auto& [letter, xml] : source.units)
+        {
+            const auto cells = letters.find(letter);
+            if (cells == letters.end() || !std::isupper(static_cast<unsigned char>(letter)))
+                continue;
+            const std::string type = typeOf(xml);
+            for (const Cell& cell : cells->second)
+                if (kStreetTypes.count(type))
+                    ground.setKind(cell.x, cell.y, Tools::LevelGround::Kind::Street);
+                else if (type == "Bridge")
+                {
+                    ground.setKind(cell.x, cell.y, Tools::LevelGround::Kind::Canal);
+                    ground.joinStreet(cell.x, cell.y);
+                }
+        }
+        for (const Tools::LevelGround::Placed& placed : source.pictures)
+            ground.place(placed);
+        return ground.xml();
+    }
+    catch (const std::runtime_error& failure)
+    {
+        fail(path, 0, failure.what());
+    }
+}
+
+std::string build(const std::string& path, const Source& source, std::map<std::string, Tools::ArtPicture> art)
 {
     std::map<char, std::vector<Cell>> letters;
     std::vector<Cell> freeCells;
@@ -363,6 +516,12 @@ std::string build(const std::string& path, const Source& source)
         cy /= static_cast<float>(cells.size());
         std::string xml = definition;
         addAttribute(xml, "Position", number(cx) + ";" + number(cy));
+        if (typeOf(xml) == "Road")
+        {
+            const std::string look = roadLook(path, letter, cells);
+            if (!look.empty())
+                addAttribute(xml, "ViewStateId", look);
+        }
         std::string children = "<FreeCells>";
         for (const Cell& cell : cells)
             children += "<Cell Pos=\"" + cellText(cell) + "\"/>";
@@ -404,6 +563,13 @@ std::string build(const std::string& path, const Source& source)
         units.push_back(xml);
     }
 
+    for (const auto& [position, definition] : source.placedUnits)
+    {
+        std::string xml = definition;
+        addAttribute(xml, "Position", position);
+        units.push_back(xml);
+    }
+
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     out += "<!-- Written by leveltool from its level source: change the source and run the tool again. -->\n";
     out += "<Level" + (source.rootAttributes.empty() ? std::string() : " " + source.rootAttributes) + ">\n";
@@ -422,7 +588,7 @@ std::string build(const std::string& path, const Source& source)
         out += "\t<MetaData " + source.meta + "/>\n";
     for (const std::string& line : source.xml)
         out += "\t" + line + "\n";
-    out += background(freeCells);
+    out += ground(path, source, letters, std::move(art));
     out += "\t<Buildings>\n";
     for (const std::string& unit : units)
         out += "\t\t" + unit + "\n";
@@ -442,17 +608,42 @@ std::string build(const std::string& path, const Source& source)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3)
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    std::string manifest;
+    if (arguments.size() == 4 && arguments[0] == "--art")
     {
-        std::cerr << "usage: leveltool <source.txt> <level.xml>\n";
+        manifest = arguments[1];
+        arguments.erase(arguments.begin(), arguments.begin() + 2);
+    }
+    if (arguments.size() != 2)
+    {
+        std::cerr << "usage: leveltool [--art <manifest.txt>] <source.txt> <level.xml>\n";
         return 2;
     }
+    const std::string& sourcePath = arguments[0];
     std::string text;
-    if (!Tools::readWholeFile(argv[1], text))
+    if (!Tools::readWholeFile(sourcePath, text))
     {
-        std::cerr << "leveltool: cannot read \"" << argv[1] << "\"\n";
+        std::cerr << "leveltool: cannot read \"" << sourcePath << "\"\n";
         return 1;
     }
-    const std::string xml = build(argv[1], parse(argv[1], text));
-    return Tools::writeWholeFile("leveltool", argv[2], xml) ? 0 : 1;
+    // The art pack's manifest beside the sources' folder: tools/levels/nK.txt, tools/art/manifest.txt.
+    if (manifest.empty())
+    {
+        const size_t slash = sourcePath.find_last_of('/');
+        manifest = (slash == std::string::npos ? std::string(".") : sourcePath.substr(0, slash)) +
+                   "/../art/manifest.txt";
+    }
+    std::map<std::string, Tools::ArtPicture> art;
+    try
+    {
+        art = Tools::readArtManifest(manifest);
+    }
+    catch (const std::runtime_error& failure)
+    {
+        std::cerr << "leveltool: " << failure.what() << "\n";
+        return 1;
+    }
+    const std::string xml = build(sourcePath, parse(sourcePath, text), std::move(art));
+    return Tools::writeWholeFile("leveltool", arguments[1], xml) ? 0 : 1;
 }

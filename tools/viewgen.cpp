@@ -132,6 +132,10 @@ const std::map<std::string, std::string> kLookSounds = {
     {"move", ""},
 };
 
+// Types drawn nearer the viewer than their position says: chimney smoke, placed at the top of a
+// chimney, drifts over the roof of the house below it.
+const std::map<std::string, int> kDeepOffsets = {{"ChimneySmoke", 100}};
+
 // Categories whose units get an upgrade button and an upgrade indicator.
 const std::set<std::string> kUpgradeCategories = {"mill", "plant", "base"};
 
@@ -318,6 +322,9 @@ std::string stateElement(const UnitType& unit, const Look& look)
     const std::string sound = soundOf(unit, look.name);
     if (!sound.empty())
         head += " sound_id=\"" + sound + "\"";
+    const auto deepOffset = kDeepOffsets.find(unit.name);
+    if (deepOffset != kDeepOffsets.end())
+        head += " deep_offset=\"" + std::to_string(deepOffset->second) + "\"";
     if (look.byId)
     {
         std::string xml = head + " ById=\"1\">\n";

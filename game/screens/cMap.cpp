@@ -239,13 +239,9 @@ void cMap::loadPages(const Engine::tPropertiesPtr& node)
         {
             if (level >= kMapLevelLimit)
                 fail("the map holds more than " + std::to_string(kMapLevelLimit) + " levels");
-            // A place whose level is not shipped (yet) shows nothing.
-            if (!levelFileExists(level))
-            {
-                ++level;
-                continue;
-            }
             auto* levelNode = new cMapNodeButton(m_nodeLayer, level);
+            // A place whose level is not shipped (yet) shows a node that stays locked.
+            levelNode->setShipped(levelFileExists(level));
             try
             {
                 levelNode->loadXML(nodeButton);
@@ -259,7 +255,8 @@ void cMap::loadPages(const Engine::tPropertiesPtr& node)
             levelNode->connectClickAction([this, levelNode] { onNodeClicked(levelNode); });
             page.nodes.push_back(levelNode);
             ++level;
-            ++m_levelCount;
+            if (levelNode->isShipped())
+                ++m_levelCount;
         }
     }
     reportUnplacedLevels(level);
@@ -322,6 +319,14 @@ cMapNodeButton* cMap::findNode(int level) const
     return nullptr;
 }
 
+int cMap::getPlaceCount() const
+{
+    int count = 0;
+    for (const cMapPage& page : m_pages)
+        count += static_cast<int>(page.nodes.size());
+    return count;
+}
+
 int cMap::getCurrentPage() const
 {
     int page = 0;
@@ -335,7 +340,10 @@ void cMap::loadLevelStates()
         for (cMapNodeButton* node : page.nodes)
         {
             int medal = 0;
-            if (Engine::cProps::getIfPresent<int>(L"Level" + std::to_wstring(node->getLevel()), medal))
+            // A level the game does not ship shows locked, whatever medal the player's values
+            // hold for it (a profile of another version of the game keeps it).
+            if (node->isShipped() &&
+                Engine::cProps::getIfPresent<int>(L"Level" + std::to_wstring(node->getLevel()), medal))
             {
                 node->setCompleted(true);
                 node->setMedal(medal);
@@ -385,7 +393,7 @@ bool cMap::isPageAvailable(int page) const
     if (page < 0 || page >= PageCount)
         return false;
     const cMapPage& shown = m_pages[static_cast<size_t>(page)];
-    // A page without a shipped level has nothing to show but the first page's picture.
+    // A page without places has nothing to show but the first page's picture.
     if (shown.nodes.empty())
         return page == 0;
     if (shown.hasAvailableOrCompleted())
@@ -441,6 +449,8 @@ void cMap::hidePageNodes()
 
 void cMap::onNodeClicked(cMapNodeButton* node)
 {
+    if (!node->isShipped())
+        return;
     if (node->getLevel() != getCurrentSelectedLevel())
     {
         setCurrentSelectedLevel(node->getLevel());
@@ -453,7 +463,7 @@ void cMap::onNodeClicked(cMapNodeButton* node)
 void cMap::onPlay()
 {
     // Only a level the player may play starts: a selection left on a level the map does not
-    // show, or on one still locked, starts nothing.
+    // show, on one still locked, or on one the game does not ship (never open), starts nothing.
     const cMapNodeButton* node = findNode(getCurrentSelectedLevel());
     if (!node || !node->isEnabled())
         return;

@@ -29,9 +29,10 @@ class cMapNodeButton;
 // to the next and the previous page and to each page, a play button and a button back to the
 // main menu (a form child tagged "MainMenuButton"), with clouds drifting over it.
 //
-// Levels are numbered in map order through the pages' node places; a place whose level file
-// ("Levels/n" + number + ".xml") is not shipped gets no node, and a level file without a place
-// is written to the error log. A completed level (the player's value "Level" + number: its
+// Levels are numbered in map order through the pages' node places; every place has a node, and
+// the node of a place whose level file ("Levels/n" + number + ".xml") is not shipped stays
+// locked, so that levels can be added to the map page by page. A level file without a place is
+// written to the error log. A completed level (the player's value "Level" + number: its
 // medal) shows its medal; the first level, a level after a completed one and the first level
 // of a page after a completed page are open; the rest are locked. A page can be shown once one
 // of its levels is open or completed, or the last level of the page before it with nodes is
@@ -116,8 +117,10 @@ public:
     float getEffectTime() const { return m_effectTime; }
     float getLeftX() const { return m_leftX; }
     float getRightX() const { return m_rightX; }
-    // The number of level nodes: places whose level file the game has.
+    // The number of shipped levels among the nodes: places whose level file the game has.
     int getLevelCount() const { return m_levelCount; }
+    // The number of nodes: every place of the map.
+    int getPlaceCount() const;
 
 private:
     void loadPages(const Engine::tPropertiesPtr& node);

@@ -14,9 +14,16 @@ cMapNodeButton::~cMapNodeButton() = default;
 
 void cMapNodeButton::setEnabled(bool enabled)
 {
-    if (enabled)
+    if (enabled && m_shipped)
         enable();
     else
+        disable();
+}
+
+void cMapNodeButton::setShipped(bool shipped)
+{
+    m_shipped = shipped;
+    if (!shipped)
         disable();
 }
 
@@ -37,7 +44,7 @@ void cMapNodeButton::refresh()
     if (!map)
         return;
     int picture = -1;
-    if (m_level == getCurrentSelectedLevel())
+    if (m_level == getCurrentSelectedLevel() && m_shipped)
         picture = cMap::PictureSelected;
     else if (!isEnabled())
         picture = cMap::PictureDisabled;

@@ -12,7 +12,8 @@ class cPyro;
 // One level on a page of the level map (every node loads the map's "NodeButton" layout): its
 // level number, whether the player completed it and the medal won (0 gold, 1 silver, 2 none).
 // Its picture tells the selected level, a locked one, a new one and the medal of a completed
-// one; the selected node also carries a copy of the map's selection effect.
+// one; the selected node also carries a copy of the map's selection effect. The node of a level
+// the game does not ship (a place of the map whose level file is missing) is always locked.
 class cMapNodeButton : public Engine::cTextStyleButton
 {
 public:
@@ -32,7 +33,10 @@ public:
     void setCompleted(bool completed) { m_completed = completed; }
     int32_t getMedal() const { return m_medal; }
     void setMedal(int32_t medal) { m_medal = medal; }
+    // A level the game does not ship never opens: its node stays disabled (locked).
     void setEnabled(bool enabled);
+    bool isShipped() const { return m_shipped; }
+    void setShipped(bool shipped);
     // Shown and enabled.
     bool isAvailable() const;
 
@@ -47,6 +51,7 @@ private:
     int32_t m_level;
     int32_t m_medal = NoMedal;
     bool m_completed = false;
+    bool m_shipped = true;
     // A child of the node (owned by the tree), or null.
     Engine::cPyro* m_effect = nullptr;
 };

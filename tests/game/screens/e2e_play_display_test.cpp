@@ -4,14 +4,17 @@
 // run passes is kept as screenshots/game_e2e_*.png in the build folder.
 #include <gtest/gtest.h>
 
+#include "engine/core/FromString.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cVector2.h"
+#include "engine/core/cXmlPropertiesPooled.h"
 #include "tests/support/LevelScript.h"
 #include "tests/support/UnitPlaces.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -30,9 +33,26 @@ constexpr int kMenuPlayX = 820;
 constexpr int kMenuPlayY = 360;
 constexpr int kResultsOkX = 512;
 constexpr int kResultsOkY = 554;
-// The first page's two level nodes ("Map/Map.xml").
-constexpr int kNodeX[2] = {200, 824};
-constexpr int kNodeY = 560;
+// Where the node of a level of the map's first page stands ("Map/Map.xml", list "Nodes0").
+Engine::cVector2 nodeOf(int level)
+{
+    const std::string bytes = ::Test::readFile(kData + "Map/Map.xml");
+    if (bytes.empty())
+        throw std::runtime_error(kData + "Map/Map.xml: cannot be read");
+    const Engine::tPropertiesPtr map =
+        Engine::cXmlPropertiesPooled::fromBuffer(bytes.data(), bytes.size(), "Map/Map.xml");
+    Engine::tPropertiesPtr nodes;
+    if (!map->getChild(L"Nodes0", nodes) || !nodes)
+        throw std::runtime_error("Map/Map.xml has no first page");
+    auto place = nodes->childrenBegin();
+    for (int i = 0; i < level && place != nodes->childrenEnd(); ++i)
+        ++place;
+    if (place == nodes->childrenEnd())
+        throw std::runtime_error("Map/Map.xml has no place for level " + std::to_string(level));
+    Engine::cVector2 position;
+    Engine::fromString(position, place->value()->getAttribute(L"pos"));
+    return position;
+}
 
 // Waits for the traces to hold `text` once more than they do now, after `action`.
 bool after(const GameProgram& game, const std::string& text, const std::function<void()>& action,
@@ -233,7 +253,8 @@ void openMap(GameScreen& screen, const GameProgram& game)
 void pickLevel(GameScreen& screen, const GameProgram& game, int level)
 {
     ASSERT_TRUE(after(
-        game, "CDialogState Init\n", [&] { screen.click(kNodeX[level], kNodeY); }, 10.0))
+        game, "CDialogState Init\n",
+        [&] { screen.click(static_cast<int>(nodeOf(level).x), static_cast<int>(nodeOf(level).y)); }, 10.0))
         << "the level's question\n"
         << game.traces();
     GameScreen::pause(500);
@@ -284,7 +305,10 @@ TEST(WholeGame, AFirstStartGoesFromTheNameToTheFirstLevelWonByItsScriptAndTheSec
 
     ASSERT_NO_FATAL_FAILURE(openMap(screen, game));
     saveShot(screen, "e2e_first_map");
-    const std::vector<uint32_t> lockedNode = screen.area(kNodeX[1] - 20, kNodeY - 20, 40, 40);
+    const Engine::cVector2 second = nodeOf(1);
+    const auto secondNode = [&]
+    { return screen.area(static_cast<int>(second.x) - 20, static_cast<int>(second.y) - 20, 40, 40); };
+    const std::vector<uint32_t> lockedNode = secondNode();
     ASSERT_NO_FATAL_FAILURE(pickLevel(screen, game, 0));
     saveShot(screen, "e2e_first_begin_question");
     ASSERT_TRUE(after(game, "CPlayState Init\n", [&] { screen.key(XK_Return); })) << game.traces();
@@ -308,7 +332,7 @@ TEST(WholeGame, AFirstStartGoesFromTheNameToTheFirstLevelWonByItsScriptAndTheSec
         << game.traces();
     GameScreen::pause(1500);
     saveShot(screen, "e2e_first_map_after");
-    EXPECT_NE(screen.area(kNodeX[1] - 20, kNodeY - 20, 40, 40), lockedNode) << "the second level is open";
+    EXPECT_NE(secondNode(), lockedNode) << "the second level is open";
     ASSERT_NO_FATAL_FAILURE(pickLevel(screen, game, 1));
     saveShot(screen, "e2e_first_second_level_question");
     EXPECT_EQ(game.close(), 0) << game.traces();

@@ -118,7 +118,8 @@ TEST(FrontEndProgram, AFirstPlayerIsAskedTheNameSetsTheMusicAndStartsTheFirstLev
         screen.click(794, 712);
         GameScreen::pause(1200);
         EXPECT_EQ(screen.area(0, 752, 1024, 16), strip) << "the next page is not open: no slide";
-        screen.click(200, 560);
+        // The first level's node: the first place of the map's first page ("Map/Map.xml").
+        screen.click(105, 560);
         ASSERT_TRUE(game.waitFor("CDialogState Init\n", 3)) << "the selected level asks to begin";
         GameScreen::pause(500);
         saveShot(screen, "begin_question");

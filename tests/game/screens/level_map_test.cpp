@@ -21,11 +21,13 @@
 #include "game/screens/selectNextLevel.h"
 #include "game/world/MapPages.h"
 #include "tests/game/screens/frontend_test_tools.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -149,12 +151,26 @@ protected:
 
 TEST_F(LevelMap, ANewPlayerHasTheFirstLevelOpenAndEveryOtherPageLocked)
 {
-    // The shipped map: one node per shipped level.
+    // The shipped map: 45 places on six pages, eight on each of the first three and seven on
+    // each of the last three; a node for every place, the levels not shipped yet locked.
     cMap& map = enterMap();
     const int shipped = GameConfig::instance().getConstants().LevelsCount;
+    EXPECT_EQ(map.getPlaceCount(), 45);
     EXPECT_EQ(map.getLevelCount(), shipped);
-    for (int level = 0; level < shipped; ++level)
-        EXPECT_NE(map.findNode(level), nullptr) << level;
+    const int perPage[cMap::PageCount] = {8, 8, 8, 7, 7, 7};
+    int start = 0;
+    for (int page = 0; page < cMap::PageCount; ++page)
+    {
+        EXPECT_EQ(map.getPage(page).nodes.size(), static_cast<size_t>(perPage[page])) << page;
+        EXPECT_EQ(mapPages()[static_cast<size_t>(page)].startIndex, start) << page;
+        EXPECT_EQ(mapPages()[static_cast<size_t>(page)].endIndex, start + perPage[page] - 1) << page;
+        start += perPage[page];
+    }
+    for (int level = 0; level < 45; ++level)
+    {
+        ASSERT_NE(map.findNode(level), nullptr) << level;
+        EXPECT_EQ(map.findNode(level)->isShipped(), level < shipped) << level;
+    }
     EXPECT_TRUE(map.isShown());
     EXPECT_EQ(map.getCurrentPage(), 0);
     EXPECT_TRUE(map.getPagePicture(0)->isShown());
@@ -176,11 +192,9 @@ TEST_F(LevelMap, ANewPlayerHasTheFirstLevelOpenAndEveryOtherPageLocked)
     ASSERT_NE(first->getSelectionEffect(), nullptr);
     EXPECT_TRUE(first->getSelectionEffect()->isRunning());
     EXPECT_EQ(first->getSelectionEffect()->getDeep(), first->getDeep() - 0.01f);
-    EXPECT_EQ(mapPages()[5].startIndex, 10) << "two places a page";
-    EXPECT_EQ(mapPages()[5].endIndex, 11);
 }
 
-TEST_F(LevelMap, APlaceWithoutItsLevelShowsNothingAndALevelWithoutAPlaceIsLogged)
+TEST_F(LevelMap, APlaceWithoutItsLevelShowsALockedNodeAndALevelWithoutAPlaceIsLogged)
 {
     // The shipped levels fill page 0; of page 1's three places only the middle one has a level
     // file, page 2 has three places and pages 3 to 5 one each without files. A level file
@@ -195,7 +209,8 @@ TEST_F(LevelMap, APlaceWithoutItsLevelShowsNothingAndALevelWithoutAPlaceIsLogged
     front.writeShared("levels/n" + std::to_string(shipped + 9) + ".xml", "<Level/>");
     for (int level = 0; level < shipped; ++level)
         won(level, 1);
-    won(shipped + 1, 0);
+    // A medal of a level that is not shipped (a profile of another version of the game).
+    won(shipped + 2, 0);
 
     testing::internal::CaptureStderr();
     cMap& map = enterMap();
@@ -206,21 +221,43 @@ TEST_F(LevelMap, APlaceWithoutItsLevelShowsNothingAndALevelWithoutAPlaceIsLogged
     EXPECT_EQ(errors.find("Levels/n" + std::to_string(shipped + 1) + ".xml"), std::string::npos)
         << "a placed level is no error";
 
+    // Every place has its node; the levels without a file stay locked, whatever came before
+    // them or whatever the player's values say.
+    EXPECT_EQ(map.getPlaceCount(), shipped + 9);
     EXPECT_EQ(map.getLevelCount(), shipped + 1);
-    EXPECT_EQ(map.findNode(shipped), nullptr);
-    EXPECT_EQ(map.findNode(shipped + 2), nullptr);
+    for (int level : {shipped, shipped + 2})
+    {
+        cMapNodeButton* node = map.findNode(level);
+        ASSERT_NE(node, nullptr) << level;
+        EXPECT_FALSE(node->isShipped()) << level;
+        node->setEnabled(true);
+        EXPECT_FALSE(node->isEnabled()) << "a level that is not shipped never opens: " << level;
+    }
     ASSERT_NE(map.findNode(shipped + 1), nullptr);
-    EXPECT_EQ(map.getPage(1).nodes, std::vector<cMapNodeButton*>{map.findNode(shipped + 1)});
-    EXPECT_TRUE(map.isPageAvailable(1));
+    EXPECT_TRUE(map.findNode(shipped + 1)->isShipped());
+    EXPECT_EQ(map.getPage(1).nodes.size(), 3u);
+    EXPECT_TRUE(map.isPageAvailable(1)) << "the last level of page 0 is completed";
     for (int page = 2; page < cMap::PageCount; ++page)
     {
-        EXPECT_TRUE(map.getPage(page).nodes.empty()) << page;
-        EXPECT_FALSE(map.isPageAvailable(page)) << "a page without levels stays locked: " << page;
+        EXPECT_FALSE(map.isPageAvailable(page)) << "a page of levels not shipped stays locked: " << page;
         EXPECT_TRUE(map.getPageButton(page)->isLocked()) << page;
     }
 
-    // A selection left on a place without a level starts nothing.
+    // Shown, page 1's unshipped nodes wear the locked picture, also the selected one, and a
+    // click on one through the pointer starts nothing.
     Engine::cProps::set<int>(L"CurrentSelectedLevel", shipped);
+    map.getPageButton(1)->onPress();
+    slideOver();
+    ASSERT_EQ(map.getCurrentPage(), 1);
+    EXPECT_EQ(pictureOf(map, shipped), cMap::PictureDisabled);
+    EXPECT_EQ(pictureOf(map, shipped + 2), cMap::PictureDisabled);
+    EXPECT_TRUE(map.findNode(shipped)->isShown());
+    front.clickAt(map.findNode(shipped)->getPosition());
+    front.clickAt(map.findNode(shipped)->getPosition());
+    EXPECT_EQ(CGameEngine::instance().getStateCount(), 1u);
+    EXPECT_EQ(getCurrentSelectedLevel(), shipped);
+
+    // Nor does the play button with the selection left on it.
     map.getPlayButton()->clickSignal(map.getPlayButton());
     EXPECT_EQ(CGameEngine::instance().getStateCount(), 1u);
 }
@@ -411,6 +448,79 @@ TEST_F(LevelMap, ABrokenMapNamesItsFileAndWhatIsWrong)
     EXPECT_NE(failure(parts).find("map/no_cloud.png"), std::string::npos) << "a missing picture is named";
     front.frame();
     EXPECT_EQ(cMap::instance(), nullptr);
+}
+
+TEST_F(LevelMap, LevelsAddedPageByPageOpenInTheShippedMap)
+{
+    // Nine more level files than the game ships, as the next authors add them: the shipped map
+    // shows them on their places, opens them in turn and wears their medals; the places past
+    // them stay locked.
+    const int shipped = GameConfig::instance().getConstants().LevelsCount;
+    const int added = shipped + 9;
+    for (int level = shipped; level < added; ++level)
+        front.writeShared("levels/n" + std::to_string(level) + ".xml", "<Level/>");
+    for (int level = 0; level < added - 2; ++level)
+        won(level, level % 2);
+    Engine::cProps::set<int>(L"CurrentSelectedLevel", added - 2);
+    cMap& map = enterMap();
+    EXPECT_EQ(map.getLevelCount(), added);
+    EXPECT_EQ(map.getPlaceCount(), 45);
+
+    // The page of the last levels: the medals won, the next level open (and selected), the one
+    // after it locked until that is won, the places without a level locked for good.
+    const int page = mapPageOfLevel(added - 1);
+    map.getPageButton(page)->onPress();
+    slideOver();
+    ASSERT_EQ(map.getCurrentPage(), page);
+    for (const cMapNodeButton* node : map.getPage(page).nodes)
+    {
+        const int level = node->getLevel();
+        SCOPED_TRACE(level);
+        EXPECT_TRUE(node->isShown());
+        if (level < added - 2)
+        {
+            EXPECT_EQ(pictureOf(map, level), level % 2 == 0 ? cMap::PictureGold : cMap::PictureSilver);
+            EXPECT_TRUE(node->isEnabled());
+        }
+        else if (level == added - 2)
+        {
+            EXPECT_EQ(pictureOf(map, level), cMap::PictureSelected);
+            EXPECT_TRUE(node->isEnabled());
+        }
+        else
+        {
+            EXPECT_EQ(pictureOf(map, level), cMap::PictureDisabled);
+            EXPECT_FALSE(node->isEnabled());
+            EXPECT_EQ(node->isShipped(), level < added);
+        }
+    }
+    // A click on the selected node through the pointer asks whether to begin it.
+    front.clickAt(map.findNode(added - 2)->getPosition());
+    EXPECT_EQ(CGameEngine::instance().getStateCount(), 2u) << "the begin question";
+}
+
+TEST_F(LevelMap, EveryNodeStandsOnAClearingOfItsPagesPicture)
+{
+    // The art manifest lists the clearings each page picture draws ("node spots at (x, y), ...");
+    // the shipped map's places are those, page by page, in order.
+    const std::string manifest = ::Test::readFile(QUILL_SOURCE_DIR "/tools/art/manifest.txt");
+    cMap& map = enterMap();
+    for (int page = 0; page < cMap::PageCount; ++page)
+    {
+        const std::string path = "map/page_" + std::to_string(page) + ".jpg";
+        const size_t line = manifest.find("\n" + path + " ");
+        ASSERT_NE(line, std::string::npos) << path;
+        const std::string text = manifest.substr(line, manifest.find('\n', line + 1) - line);
+        std::vector<Engine::cVector2> spots;
+        const std::regex spot(R"(\((\d+), (\d+)\))");
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), spot); it != std::sregex_iterator();
+             ++it)
+            spots.emplace_back(std::stof((*it)[1]), std::stof((*it)[2]));
+        const std::vector<cMapNodeButton*>& nodes = map.getPage(page).nodes;
+        ASSERT_EQ(nodes.size(), spots.size()) << path;
+        for (size_t j = 0; j < nodes.size(); ++j)
+            EXPECT_EQ(nodes[j]->getPosition(), spots[j]) << path << " clearing " << j;
+    }
 }
 
 TEST_F(LevelMap, CloudsDriftOneWayStartScatteredAndComeInTheirPeriods)

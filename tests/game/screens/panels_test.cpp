@@ -376,8 +376,8 @@ TEST(Panels, TheMapsQuestionsNameTheLevel)
     engine.ChangeState(&CMapState::instance());
     front.frames(60);
     // The first level's node ("Map/Map.xml"): a click selects it, a second one chooses it.
-    front.clickAt({200.0f, 560.0f});
-    front.clickAt({200.0f, 560.0f});
+    front.clickAt({105.0f, 560.0f});
+    front.clickAt({105.0f, 560.0f});
     auto question = CDialogState<cYesNoPanel>::instance().getPanel();
     ASSERT_TRUE(question);
     EXPECT_EQ(question->getText()->getText(), L"Begin level 1, First street?");

@@ -163,23 +163,24 @@ TEST(LevelPlay, LeavingAWonLevelRecordsItAndMovesOn)
 {
     GameFixture fixture;
     fixture.startProfile();
-    Engine::cProps::set<int>(L"CurrentLevel", 2);
+    Engine::cProps::set<int>(L"CurrentLevel", 7);
     // The player had selected another level on the map before this one was continued.
     Engine::cProps::set<int>(L"CurrentSelectedLevel", 1);
     Game& game =
-        fixture.load(2, GameFixture::levelXml(kBase, "<MetaData GoldTime=\"30\" SilverTime=\"60\"/>"));
+        fixture.load(7, GameFixture::levelXml(kBase, "<MetaData GoldTime=\"30\" SilverTime=\"60\"/>"));
     fixture.run(1, 42.0f);
     game.buildLevelGoals();
     ASSERT_TRUE(game.checkLevelGoals()) << "a level without goals is won at the first check";
     fixture.run(1, 0.1f);
     game.leavePlay();
-    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 3);
-    EXPECT_EQ(Engine::cProps::get<int>(L"Level2"), 1) << "silver";
-    EXPECT_EQ(BestTimes::instance().getBestTime(2).time, 42u);
-    EXPECT_EQ(BestTimes::instance().getBestTime(2).name, L"Tester");
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 8);
+    EXPECT_EQ(Engine::cProps::get<int>(L"Level7"), 1) << "silver";
+    EXPECT_EQ(BestTimes::instance().getBestTime(7).time, 42u);
+    EXPECT_EQ(BestTimes::instance().getBestTime(7).name, L"Tester");
     // The map's selection moves to the level after the one won, whatever was selected before,
-    // and the map page to the one that shows it: the map file tells, though no map was shown.
-    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentSelectedLevel"), 3);
+    // and the map page to the one that shows it (level 8 opens the second page): the map file
+    // tells, though no map was shown.
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentSelectedLevel"), 8);
     EXPECT_EQ(Engine::cProps::get<int>(L"CurrentMap"), 1);
     EXPECT_FALSE(fixture.files->isKnown(GameConfig::instance().savePath())) << "a won level leaves no save";
 }

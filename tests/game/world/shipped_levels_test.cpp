@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <initializer_list>
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
@@ -113,6 +114,43 @@ TEST(ShippedLevels, LevelcheckLoadsEveryLevelAndTheyUseEveryCategoryAndGoal)
         EXPECT_NE(output.find(goal), std::string::npos) << goal;
 }
 
+TEST(ShippedLevels, EachLevelHasAPlaceOnTheMapAndTheGameHasEveryPictureItNames)
+{
+    GameFixture fixture;
+    const std::string map = ::Test::readFile(QUILL_SOURCE_DIR "/data/Map/Map.xml");
+    size_t places = 0;
+    for (size_t at = map.find("<n pos="); at != std::string::npos; at = map.find("<n pos=", at + 1))
+        ++places;
+    const int count = GameConfig::instance().getConstants().LevelsCount;
+    EXPECT_LE(static_cast<size_t>(count), places) << "Map/Map.xml: every level needs a place on a page";
+    EXPECT_EQ(places, 45u);
+
+    const std::regex picture(R"re(Picture="([^"]+)")re");
+    const std::regex look(R"re(<Unit Type="(\w+)"[^>]* ViewStateId="([^"]+)")re");
+    for (int level = 0; level < count; ++level)
+    {
+        const std::string path = "Levels/n" + std::to_string(level) + ".xml";
+        const std::string xml = ::Test::readFile(QUILL_SOURCE_DIR "/data/" + path);
+        ASSERT_FALSE(xml.empty()) << path;
+        std::set<std::string> named;
+        for (auto it = std::sregex_iterator(xml.begin(), xml.end(), picture); it != std::sregex_iterator();
+             ++it)
+            named.insert((*it)[1]);
+        EXPECT_FALSE(named.empty()) << path << ": no ground";
+        for (const std::string& name : named)
+            EXPECT_TRUE(fixture.files->isKnown(name))
+                << path << ": the picture \"" << name << "\" is missing";
+        // A look a unit asks for by its id is one its type's view has.
+        for (auto it = std::sregex_iterator(xml.begin(), xml.end(), look); it != std::sregex_iterator(); ++it)
+        {
+            const std::string view =
+                ::Test::readFile(QUILL_SOURCE_DIR "/data/Units/" + (*it)[1].str() + ".xml");
+            EXPECT_NE(view.find("<Look Id=\"" + (*it)[2].str() + "\""), std::string::npos)
+                << path << ": Units/" << (*it)[1] << ".xml has no look \"" << (*it)[2] << "\"";
+        }
+    }
+}
+
 TEST(ShippedLevels, EverySoundTheGamePlaysIsInTheSoundTable)
 {
     GameFixture fixture;
@@ -120,7 +158,7 @@ TEST(ShippedLevels, EverySoundTheGamePlaysIsInTheSoundTable)
         EXPECT_TRUE(fixture.sounds->hasSound(id)) << id;
 }
 
-TEST(ShippedLevels, TheGroundLiesUnderEveryUnitWithAPavingTileOnEveryWalkableCell)
+TEST(ShippedLevels, TheStreetLiesUnderEveryUnitAndUnderTheRoadsAndBarriersStandingOnIt)
 {
     GameFixture fixture;
     const std::string xml = ::Test::readFile(QUILL_SOURCE_DIR "/data/Levels/n0.xml");
@@ -128,37 +166,69 @@ TEST(ShippedLevels, TheGroundLiesUnderEveryUnitWithAPavingTileOnEveryWalkableCel
     const size_t cellsEnd = xml.find("\t</FreeCells>\n");
     ASSERT_NE(cellsBegin, std::string::npos);
     ASSERT_NE(cellsEnd, std::string::npos);
-    size_t walkable = 0;
-    for (size_t at = xml.find("<Cell ", cellsBegin); at < cellsEnd; at = xml.find("<Cell ", at + 1))
-        ++walkable;
-    ASSERT_GT(walkable, 0u);
+    std::set<std::pair<int, int>> walkable;
+    const std::regex cell(R"re(<Cell Pos="(\d+);(\d+)"/>)re");
+    const std::string cells = xml.substr(cellsBegin, cellsEnd - cellsBegin);
+    for (auto it = std::sregex_iterator(cells.begin(), cells.end(), cell); it != std::sregex_iterator(); ++it)
+        walkable.insert({std::stoi((*it)[1]), std::stoi((*it)[2])});
+    ASSERT_FALSE(walkable.empty());
 
     Game& game = fixture.load(0, xml);
-    std::vector<const Engine::cView*> ground;
+    // The ground's pictures by the cell they lie on; the meadow, drawn first, covers the screen.
+    std::map<std::pair<int, int>, std::string> tiles;
+    const Engine::cView* meadow = nullptr;
+    float highestFlat = -1.0e9f;
     for (const Engine::cControl* child : game.getBackgroundContainer()->getChildren())
-        if (const auto* view = dynamic_cast<const Engine::cView*>(child))
-            ground.push_back(view);
-    ASSERT_EQ(ground.size(), walkable + 1);
-    const auto lowest = std::min_element(ground.begin(), ground.end(),
-                                         [](const Engine::cView* a, const Engine::cView* b)
-                                         { return a->getDeep() < b->getDeep(); });
-    // The meadow, drawn first, covers the screen; every tile is one cell of the pack's paving.
-    EXPECT_EQ((*lowest)->getSize(), Engine::cVector2(1024.0f, 768.0f));
-    float highest = (*lowest)->getDeep();
-    for (const Engine::cView* view : ground)
     {
-        if (view == *lowest)
+        const auto* view = dynamic_cast<const Engine::cView*>(child);
+        if (!view)
             continue;
-        EXPECT_GT(view->getDeep(), (*lowest)->getDeep());
-        EXPECT_EQ(view->getSize(), Engine::cVector2(20.0f, 20.0f));
-        highest = std::max(highest, view->getDeep());
+        const std::string name = view->getTextureName();
+        if (name == "levels/ground.jpg")
+        {
+            meadow = view;
+            continue;
+        }
+        if (view->getDeep() < 0.0f)
+            highestFlat = std::max(highestFlat, view->getDeep());
+        if (name.rfind("levels/street_", 0) == 0)
+        {
+            EXPECT_EQ(view->getSize(), Engine::cVector2(20.0f, 20.0f)) << name;
+            tiles[{static_cast<int>(view->getPosition().x) / 20,
+                   static_cast<int>(view->getPosition().y) / 20}] = name;
+        }
     }
+    ASSERT_NE(meadow, nullptr);
+    EXPECT_EQ(meadow->getSize(), Engine::cVector2(1024.0f, 768.0f));
+    for (const auto& walk : walkable)
+        EXPECT_TRUE(tiles.count(walk))
+            << "no street under the walkable cell " << walk.first << ";" << walk.second;
+
+    // The rubble and the road stand on street: cleared or built, they leave street that joins
+    // the street around it.
+    size_t onStreet = 0;
+    for (const auto& entry : game.getUnits())
+    {
+        const cUnit::Ptr& unit = entry.second;
+        if ((unit->typeName != L"Rubble" && unit->typeName != L"Road") || !unit->getFreeCells())
+            continue;
+        for (const auto& [key, point] : *unit->getFreeCells())
+        {
+            ++onStreet;
+            EXPECT_TRUE(tiles.count({point.x, point.y}))
+                << Engine::toUtf8(unit->typeName) << " at " << point.x << ";" << point.y;
+        }
+    }
+    EXPECT_GT(onStreet, 0u);
+
+    // Every unit stands over the ground, the tiles and what lies flat on them.
     size_t units = 0;
     for (const auto& entry : game.getUnits())
         if (entry.second->getView())
         {
             ++units;
-            EXPECT_LT(highest, entry.second->getView()->getDeep());
+            EXPECT_LT(highestFlat, entry.second->getView()->getDeep());
+            EXPECT_LT(meadow->getDeep(), entry.second->getView()->getDeep());
         }
     EXPECT_GT(units, 0u);
 }

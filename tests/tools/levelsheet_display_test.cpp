@@ -1,0 +1,83 @@
+// levelsheet over the shipped levels: the first frame of play drawn offscreen at 1024 x 768 for
+// each level asked for, the sheet of all of them at a quarter size, the share of bare ground in
+// the worst third of the field, and a level that does not exist refused.
+#include "platform/image/ImageDecoder.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <regex>
+#include <string>
+
+namespace
+{
+
+const std::string kLevelsheet = QUILL_BINARY_DIR "/tools/levelsheet";
+
+struct SheetRun
+{
+    int status = -1;
+    std::string output;
+};
+
+SheetRun levelsheet(const std::string& arguments)
+{
+    SheetRun run;
+    FILE* pipe =
+        popen((kLevelsheet + " --data " QUILL_SOURCE_DIR "/data " + arguments + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    size_t read = 0;
+    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.output.append(buffer, read);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+Platform::Image picture(const std::filesystem::path& path)
+{
+    const std::string bytes = ::Test::readFile(path);
+    if (bytes.empty())
+        return Platform::Image();
+    return Platform::decodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+} // namespace
+
+TEST(Levelsheet, DrawsEachLevelAndTheSheetAndTheShowcaseLevelLeavesNoThirdBare)
+{
+    ::Test::TempDir out;
+    const SheetRun run = levelsheet("--out " + out.path().string() + " --columns 2 0 1");
+    ASSERT_EQ(run.status, 0) << run.output;
+    for (int level : {0, 1})
+    {
+        const Platform::Image shot = picture(out.path() / ("level_n" + std::to_string(level) + ".png"));
+        EXPECT_EQ(shot.width, 1024u) << level;
+        EXPECT_EQ(shot.height, 768u) << level;
+    }
+    // Two levels side by side at a quarter size, with gaps and a line for the numbers.
+    const Platform::Image sheet = picture(out.path() / "levels.png");
+    EXPECT_EQ(sheet.width, 8u + 2u * (256u + 8u));
+    EXPECT_EQ(sheet.height, 8u + 192u + 22u + 8u);
+
+    // The first level is the showcase: its town fills the field below the status panel.
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(run.output, match, std::regex(R"(n0 blank ([0-9.]+) \(([a-z ]+)\))")))
+        << run.output;
+    EXPECT_LT(std::stod(match[1]), 1.0 / 3.0) << "the " << match[2] << " of level 0 is bare";
+    EXPECT_NE(run.output.find("n1 blank "), std::string::npos) << run.output;
+
+    // With a limit on the bare share a level above it fails the run.
+    EXPECT_EQ(levelsheet("--out " + out.path().string() + " --max-blank 0 0").status, 1);
+}
+
+TEST(Levelsheet, ALevelThatDoesNotExistIsRefused)
+{
+    ::Test::TempDir out;
+    const SheetRun run = levelsheet("--out " + out.path().string() + " 999");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("n999.xml: no such level"), std::string::npos) << run.output;
+}
