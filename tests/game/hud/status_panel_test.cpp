@@ -97,6 +97,25 @@ TEST(StatusPanel, ASilverTimeOfZeroPutsTheGoldMarkAtTheBarsEnd)
     EXPECT_FLOAT_EQ(x, bar->getPosition().x + bar->getSize().x * 0.5f);
 }
 
+TEST(StatusPanel, AGoldTimeCloseToTheSilverTimeStandsBesideItNotOverIt)
+{
+    SilentEffects effects;
+    GameFixture fixture;
+    // Silver a third above gold, as the shipped levels set them: the marks stand 58 px apart.
+    Game& game = fixture.load(
+        963, GameFixture::levelXml(road(110, "roads"), "<MetaData GoldTime=\"45\" SilverTime=\"60\"/>"));
+    cStatusPanel* panel = makePanel(game);
+    panel->showMedal(0);
+    auto* gold = panel->find<Engine::cTextLine>(L"PerfectGoldTimeText");
+    auto* silver = panel->find<Engine::cTextLine>(L"PerfectSilverTimeText");
+    ASSERT_TRUE(gold && silver);
+    EXPECT_EQ(gold->getText(), L"00:45");
+    const float goldRight = gold->getPosition().x + gold->getWidth() * 0.5f;
+    const float silverLeft = silver->getPosition().x - silver->getWidth() * 0.5f;
+    EXPECT_GT(gold->getWidth(), 0.0f);
+    EXPECT_LT(goldRight, silverLeft) << "the gold time ends before the silver time begins";
+}
+
 TEST(StatusPanel, GoalRowsCountEachCategoryInByteOrderAndCelebrateChanges)
 {
     SilentEffects effects;
