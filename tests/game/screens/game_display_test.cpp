@@ -51,17 +51,16 @@ TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
     ASSERT_TRUE(game.waitFor("CPlayState Init\n")) << game.traces();
     ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << "the game's window";
 
-    // The loading screen: its backdrop and the bar filling on it.
     // The loading screen: the town in the morning, the bar's wooden frame on the board below.
     EXPECT_TRUE(until([&] { return near(screen.pixel(310, 704), 0x8A5E36, 60); }, 20.0))
         << std::hex << screen.pixel(310, 704) << " the loading screen's bar";
     saveShot(screen, "loading");
+    const uint32_t sky = screen.pixel(20, 20);
     ASSERT_TRUE(game.waitFor("CPlayState Resume\n")) << game.traces();
 
     // The level: the head-up display on the kit's plates (the clock plate at the top left, the
     // resource plate with the coin in its first well, the round menu button at the top right,
     // the goal row with its blue button), and the field's views.
-    const uint32_t sky = screen.pixel(20, 20);
     EXPECT_TRUE(until([&] { return !near(screen.pixel(20, 20), sky, 30); }, 10.0))
         << "the loading screen went";
     EXPECT_TRUE(near(screen.pixel(240, 24), 0xF4E9D0, 40))
