@@ -2,11 +2,11 @@
 
 #include "engine/core/ErrorText.h"
 #include "engine/core/FileUtils.h"
-#include "engine/core/Pack.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/SystemUtils.h"
 #include "engine/core/cAtomicFileStream.h"
 #include "engine/core/cDocumentCache.h"
+#include "engine/core/cPackArchive.h"
 #include "engine/core/cPackStream.h"
 #include "engine/core/cString.h"
 #include "engine/core/cXmlPropertiesPooled.h"
@@ -174,7 +174,7 @@ void cFileSystem::indexListing(const std::vector<std::string>& names, const std:
         if (getFileExtension(name) == m_packExtension)
             m_packs.insert(name);
         else
-            m_index[normalizePath(name)] = Entry{root, inDataFolder, name};
+            m_index[normalizePath(name)] = Entry{root, inDataFolder, name, nullptr, 0};
     }
 }
 
@@ -184,24 +184,15 @@ void cFileSystem::indexPacks(const std::string& folder, uint32_t inDataFolder, I
     {
         if (filter && !filter(packName))
             continue;
-        unzFile pack = openPack(fromUtf8(folder + packName));
-        try
+        const std::shared_ptr<cPackArchive> pack = cPackArchive::mount(fromUtf8(folder + packName));
+        for (size_t index = 0; index < pack->memberCount(); ++index)
         {
-            std::string member;
-            for (bool more = packFirstFile(pack, member); more; more = packNextFile(pack, member))
-            {
-                // Folder entries; packs made on Windows may separate names with "\".
-                if (member.empty() || member.back() == '/' || member.back() == '\\')
-                    continue;
-                into[normalizePath(member)] = Entry{packName, inDataFolder, member};
-            }
+            const std::string& member = pack->member(index).name;
+            // Folder entries; packs made on Windows may separate names with "\".
+            if (member.empty() || member.back() == '/' || member.back() == '\\')
+                continue;
+            into[normalizePath(member)] = Entry{packName, inDataFolder, member, pack, index};
         }
-        catch (...)
-        {
-            unzClose(pack);
-            throw;
-        }
-        closePack(pack);
     }
 }
 
@@ -290,7 +281,7 @@ std::unique_ptr<cStream> cFileSystem::openFile(const std::string& path) const
     if (entry->root.empty() || entry->root == CommonRoot)
         return std::make_unique<cFileStream>(loosePath(*entry), cFileStream::AccessRead,
                                              cFileStream::OpenExisting);
-    return std::make_unique<cPackStream>(packPath(*entry), entry->name);
+    return std::make_unique<cPackStream>(entry->archive, entry->member);
 }
 
 unsigned int cFileSystem::readFile(const std::string& path, std::vector<char>& out) const
@@ -352,7 +343,7 @@ std::unique_ptr<cFileStream> cFileSystem::createFile(const std::string& path, bo
 
 void cFileSystem::noteWritten(const std::string& key, const std::string& name)
 {
-    m_index[key] = Entry{CommonRoot, 0, name};
+    m_index[key] = Entry{CommonRoot, 0, name, nullptr, 0};
     dropCachedResource(key);
 }
 

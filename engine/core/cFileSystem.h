@@ -15,6 +15,7 @@ namespace Engine
 
 class cStream;
 class cFileStream;
+class cPackArchive;
 
 // The one place through which the program finds, reads, writes, moves and removes its files.
 //
@@ -23,6 +24,9 @@ class cFileStream;
 // then a member of a shared-folder pack (the later pack by name), then a member of a data-folder
 // pack (the later by name), then the data folder's loose file. A file written to the shared
 // folder hides the data copy until it is removed again.
+//
+// Each pack is opened once, when it is indexed, and stays open: its members are read by their
+// index in it (see cPackArchive).
 //
 // Index keys are lower-case with "/" separators. The disk is case-sensitive and data made on
 // Windows comes with any case (and packs with "\" in member names), so each entry keeps the real
@@ -42,6 +46,8 @@ public:
 
     // Lower-case, "/" separators, ending in "/".
     virtual std::wstring getDataFolder() const;
+    // The data folder as the disk spells it (UTF-8, "/" separators, ending in "/").
+    const std::string& getDataFolderOnDisk() const { return m_dataFolderOnDisk; }
     // The shared folder: the common application-data folder + the application directory + "/".
     virtual std::wstring getCommonFolder() const;
 
@@ -96,6 +102,9 @@ private:
         uint32_t inDataFolder = 1;
         // The real relative name on disk, or the member's real name in its pack.
         std::string name;
+        // The mounted pack holding the member, and the member's index in it.
+        std::shared_ptr<cPackArchive> archive;
+        size_t member = 0;
     };
     using Index = std::map<std::string, Entry>;
 

@@ -20,12 +20,6 @@ CGameEngine::TraceSink& traceSink()
     return sink;
 }
 
-// Lower case by the ASCII letters only, so that the result does not hang on the locale.
-wchar_t lowerAscii(wchar_t c)
-{
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
 } // namespace
 
 CGameEngine& CGameEngine::instance()
@@ -129,6 +123,16 @@ void CGameEngine::Update()
 {
     if (!m_states.empty())
         m_states.back()->Update(this);
+    if (m_quietFrames < 0)
+        return;
+    // A fade (a panel or a screen coming or going) starts the count again.
+    if (Engine::cControl::isFading())
+        m_quietFrames = 0;
+    else if (++m_quietFrames >= kSettleFrames)
+    {
+        trace(L"Screen settled\n");
+        m_quietFrames = -1;
+    }
 }
 
 void CGameEngine::Quit()
@@ -162,25 +166,10 @@ CGameEngine& CGameEngine::setLevelPath(const std::wstring& path)
     return *this;
 }
 
-std::wstring CGameEngine::levelPathFromCommandLine(const std::wstring& commandLine,
-                                                   const std::wstring& dataFolder)
-{
-    std::wstring path = commandLine;
-    for (wchar_t& c : path)
-        c = c == L'\\' ? L'/' : lowerAscii(c);
-    std::wstring folder = dataFolder;
-    for (wchar_t& c : folder)
-        c = c == L'\\' ? L'/' : lowerAscii(c);
-    // A relative path names a file of the data folder; one that climbs out of it names none.
-    if (!path.empty() && path[0] != L'/')
-        return path.find(L"..") == std::wstring::npos ? path : std::wstring();
-    if (folder.empty() || path.compare(0, folder.size(), folder) != 0)
-        return std::wstring();
-    return path.substr(folder.size());
-}
-
 void CGameEngine::trace(const wchar_t* line)
 {
+    // Whatever is traced changes what the screen shows: it settles anew.
+    instance().m_quietFrames = 0;
     if (const TraceSink& sink = traceSink())
         sink(line);
     else if (std::getenv("QUILLMOOR_TRACE"))

@@ -87,6 +87,7 @@ void CPlayState::startLevel()
     }
     m_statusPanel->enable();
     m_levelOver = false;
+    m_tracedSecond = -1;
     m_game->connectLevelFinished([this] { onLevelFinished(); });
     const int level = Engine::cProps::get<int>(L"CurrentLevel");
     CGameEngine& engine = CGameEngine::instance();
@@ -124,8 +125,18 @@ void CPlayState::onLoaded()
 
 void CPlayState::Update(CGameEngine*)
 {
-    if (m_running && m_game)
-        m_game->update();
+    if (!m_running || !m_game)
+        return;
+    m_game->update();
+    // The level clock in whole seconds, once each, for those who watch the level from outside.
+    if (!m_game)
+        return;
+    const int second = static_cast<int>(m_game->getLevelTime());
+    if (second != m_tracedSecond)
+    {
+        m_tracedSecond = second;
+        CGameEngine::trace((L"Level clock " + std::to_wstring(second) + L"\n").c_str());
+    }
 }
 
 void CPlayState::Pause()

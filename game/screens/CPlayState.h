@@ -105,6 +105,8 @@ private:
     // A child of the play view.
     cStatusPanel* m_statusPanel = nullptr;
     bool m_running = false;
+    // The level clock's whole seconds last traced; -1 before the level's first.
+    int m_tracedSecond = -1;
     bool m_levelOver = false;
     bool m_briefingPending = true;
     // Taken at the first level start of the run, when they make their views.

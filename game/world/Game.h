@@ -173,6 +173,9 @@ public:
     cUnit::Ptr routeToUnitOfType(int typeId, const Engine::cPoint& start, bool idleOnly,
                                  boost::shared_ptr<CellPath>& path, Engine::cVector2& endOffset);
     Engine::cVector2 findObstacle(const cUnit::Ptr& target);
+    // The cells a hero walks to for work on the unit, one per approach route ("CameOffsetPoints";
+    // the unit's own cell without any), in the order `planRoute` tries them.
+    std::vector<Engine::cPoint> approachCells(const cUnit::Ptr& target) const;
     cUnit::Ptr attachTool(const cUnit::Ptr& hero, const cUnit::Ptr& target);
     void placeParkedHeroes();
     static float pathLength(const boost::shared_ptr<CellPath>& route);

@@ -13,6 +13,7 @@
 #include "game/hud/cFinishLevelSaluts.h"
 #include "game/hud/cFlyingIconText.h"
 #include "game/hud/cGameSounds.h"
+#include "game/hud/cGoalArrow.h"
 #include "game/hud/cPointerView.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/hud/cUnitView.h"
@@ -20,6 +21,7 @@
 #include "game/screens/cTutorial.h"
 #include "game/screens/selectNextLevel.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelLocation.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
@@ -363,7 +365,9 @@ void Game::playUnitStateSound(cUnit::Ptr unit)
 
 void Game::leavePlay()
 {
-    if (m_levelTime > 0.0f)
+    // A level without a number (a file of its own given on the command line) is none of the
+    // map's: it neither records a win nor takes the place of the player's saved level.
+    if (m_levelTime > 0.0f && Engine::cProps::get<int>(L"CurrentLevel") != LevelLocation::kUnnumbered)
     {
         if (m_levelOver || m_finishPending)
         {
