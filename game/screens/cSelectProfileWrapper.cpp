@@ -5,6 +5,7 @@
 #include "engine/ui/cTextBox.h"
 #include "engine/ui/cTextStyleButton.h"
 #include "engine/ui/cYesNo.h"
+#include "game/screens/CGameEngine.h"
 
 cSelectProfileWrapper::cSelectProfileWrapper(Engine::cControl* parent, bool loadNow)
     : Engine::cSelectProfile(false, loadNow)
@@ -48,6 +49,7 @@ void cSelectProfileWrapper::askDelete()
     question->setDeep(getDeep() + QuestionLift);
     question->show();
     question->enable();
+    CGameEngine::trace(L"Delete question shown\n");
 }
 
 cSelectProfileWrapper* cSelectProfileWrapper::runningDialog()

@@ -97,6 +97,10 @@ TEST(FrontEndProgram, AFirstPlayerIsAskedTheNameSetsTheMusicAndStartsTheFirstLev
         EXPECT_TRUE(until([&] { return screen.area(400, kSliderY - 24, 350, 48) != before; }))
             << "the slider moves to the click";
         saveShot(screen, "options");
+        // The knob lit under the pointer goes back to its look at rest once the pointer leaves.
+        const std::vector<uint32_t> lit = screen.area(400, kSliderY - 24, 350, 48);
+        screen.moveTo(kBoardX, kOptionsY);
+        until([&] { return screen.area(400, kSliderY - 24, 350, 48) != lit; }, 5.0);
         slider = screen.area(400, kSliderY - 24, 350, 48);
         ASSERT_TRUE(traceAfter(
             game, "CMenuState Resume\n", [&] { screen.click(512, 534); }, true));

@@ -19,9 +19,16 @@ class ScreenSheet
 public:
     explicit ScreenSheet(std::string run) : m_run(std::move(run)) {}
 
-    // Saves what the screen shows now as the run's screen `name`.
-    void keep(GameScreen& screen, const std::string& name)
+    // Saves the screen the program shows now as the run's screen `name`, once it shows
+    // something else than the screen kept before (a panel may be drawn a frame after its state
+    // settled); a picture for a look, so it is kept whether or not that comes.
+    void keep(GameScreen& screen, const std::string& name) { keep(screen, name, m_last); }
+    // The same, once the screen shows something else than `before` (what it showed before the
+    // action that leads to this screen).
+    void keep(GameScreen& screen, const std::string& name, const std::vector<uint32_t>& before)
     {
+        until([&] { return screen.area(0, 0, 1024, 768) != before; }, 10.0);
+        m_last = screen.area(0, 0, 1024, 768);
         const std::string shot = m_run + "_" + name;
         saveShot(screen, shot);
         m_files.push_back(std::string(QUILL_BINARY_DIR) + "/screenshots/game_" + shot + ".png");
@@ -45,6 +52,7 @@ public:
 private:
     std::string m_run;
     std::vector<std::string> m_files;
+    std::vector<uint32_t> m_last;
 };
 
 } // namespace DisplayTest
