@@ -1,5 +1,7 @@
 #include "game/screens/CGameEngine.h"
 
+#include "engine/core/ErrorText.h"
+#include "engine/core/SaveFailures.h"
 #include "engine/core/cAppParams.h"
 #include "engine/core/cApplication.h"
 #include "engine/core/cControl.h"
@@ -7,6 +9,7 @@
 #include "engine/core/cProfileManager.h"
 #include "engine/ui/cPyro.h"
 #include "game/screens/CGameState.h"
+#include "game/screens/cSystemMessage.h"
 #include "platform/system/SystemInfo.h"
 
 #include <cstdlib>
@@ -44,9 +47,33 @@ Engine::cApplication* CGameEngine::Init(const std::wstring& commandLine, const c
     params.userData = &m_commandLine;
     params.dataFolderName = dataFolderName;
     params.singleInstance = singleInstance;
+    Engine::resetSaveFailures();
     m_application = Engine::cApplication::create(params);
+    watchSaveFailures();
     m_running = true;
     return m_application;
+}
+
+void CGameEngine::watchSaveFailures()
+{
+    Engine::setSaveFailureListener([](const std::string&) { tellSaveFailure(); });
+}
+
+void CGameEngine::tellSaveFailure()
+{
+    trace(L"CGameEngine save failure told\n");
+    try
+    {
+        // Without a parent: it stays over every state until the player closes it.
+        auto* message = new cSystemMessage(nullptr, cSystemMessage::SaveFailedLayout);
+        message->show();
+        message->enable();
+    }
+    catch (...)
+    {
+        Engine::reportProblem(L"files", "The player could not be told that progress cannot be saved: " +
+                                            Engine::currentExceptionText());
+    }
 }
 
 void CGameEngine::Run()
@@ -60,6 +87,8 @@ void CGameEngine::Run()
 
 void CGameEngine::Cleanup()
 {
+    // What fails to be written from now on is only logged: no screen is left to tell it on.
+    Engine::setSaveFailureListener({});
     while (!m_states.empty())
     {
         CGameState* top = m_states.back();

@@ -54,6 +54,11 @@ public:
     void Update();
     // Asks the main window to close; the loop ends and `Cleanup` follows.
     void Quit();
+    // From now to `Cleanup` (`Init` calls it), the first write of the run that fails is told to
+    // the player over everything: progress cannot be saved (a system message, traced as
+    // "CGameEngine save failure told"). The game goes on.
+    void watchSaveFailures();
+    static void tellSaveFailure();
     size_t getStateCount() const { return m_states.size(); }
     CGameState* topState() const { return m_states.empty() ? nullptr : m_states.back(); }
     const std::vector<CGameState*>& getStates() const { return m_states; }

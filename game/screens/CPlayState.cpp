@@ -24,6 +24,7 @@
 #include "game/screens/cLevelFinishPanel.h"
 #include "game/screens/cLoadScreen.h"
 #include "game/screens/cTutorial.h"
+#include "game/screens/selectNextLevel.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 
@@ -88,6 +89,7 @@ void CPlayState::startLevel()
     m_statusPanel->enable();
     m_levelOver = false;
     m_tracedSecond = -1;
+    m_winRecorded = false;
     m_game->connectLevelFinished([this] { onLevelFinished(); });
     const int level = Engine::cProps::get<int>(L"CurrentLevel");
     CGameEngine& engine = CGameEngine::instance();
@@ -363,9 +365,31 @@ void CPlayState::advanceLevel()
     if (next == GameConfig::instance().getConstants().LevelsCount)
         return;
     Engine::cProps::set<int>(L"CurrentLevel", next);
-    if (Engine::cProfileManager* profiles = Engine::cProfileManager::instance())
-        profiles->save();
-    cTutorial::instance().reset();
+}
+
+void CPlayState::recordWin()
+{
+    if (!Game::instance())
+        return;
+    CGameEngine::trace(L"win recorded\n");
+    const int levelWon = Engine::cProps::get<int>(L"CurrentLevel");
+    m_bestBeforeWin = BestTimes::instance().getBestTime(levelWon);
+    m_winRecorded = true;
+    onLevelWon();
+    advanceLevel();
+    selectNextLevel(levelWon);
+    Engine::cProfileManager* profiles = Engine::cProfileManager::instance();
+    if (!profiles || profiles->currentUserName().empty())
+        return;
+    if (profiles->save())
+        GameConfig::instance().deleteSavedLevel();
+}
+
+BestTimeRecord CPlayState::bestTimeBeforeWin() const
+{
+    if (m_winRecorded)
+        return m_bestBeforeWin;
+    return BestTimes::instance().getBestTime(Engine::cProps::get<int>(L"CurrentLevel"));
 }
 
 Engine::cView* CPlayState::getPlayView()

@@ -3,7 +3,6 @@
 #include "game/world/Game.h"
 
 #include "engine/core/Random.h"
-#include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
 #include "engine/core/cTimer.h"
 #include "engine/ui/cPicture.h"
@@ -19,7 +18,6 @@
 #include "game/hud/cUnitView.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cTutorial.h"
-#include "game/screens/selectNextLevel.h"
 #include "game/world/GameConfig.h"
 #include "game/world/LevelLocation.h"
 #include "game/world/UnitCategories.h"
@@ -277,6 +275,8 @@ bool Game::checkLevelGoals()
         panel->updateGoals();
     m_levelOver = open == 0;
     m_finishPending = m_levelOver;
+    if (m_levelOver)
+        recordWin();
     return m_levelOver;
 }
 
@@ -363,6 +363,17 @@ void Game::playUnitStateSound(cUnit::Ptr unit)
         sounds->playSingle(state->soundId, 2.0f, 0.0f);
 }
 
+void Game::recordWin()
+{
+    if (m_winRecorded)
+        return;
+    m_winRecorded = true;
+    // A level without a number (a file of its own given on the command line) is none of the
+    // map's: it earns no medal, best time or next level.
+    if (Engine::cProps::get<int>(L"CurrentLevel") != LevelLocation::kUnnumbered)
+        CPlayState::instance().recordWin();
+}
+
 void Game::leavePlay()
 {
     // A level without a number (a file of its own given on the command line) is none of the
@@ -371,15 +382,10 @@ void Game::leavePlay()
     {
         if (m_levelOver || m_finishPending)
         {
-            if (Engine::cProfileManager::instance())
-                GameConfig::instance().deleteSavedLevel();
-            CPlayState& playState = CPlayState::instance();
-            const int levelWon = Engine::cProps::get<int>(L"CurrentLevel");
-            playState.onLevelWon();
-            playState.advanceLevel();
-            selectNextLevel(levelWon);
-            if (Engine::cProfileManager* profiles = Engine::cProfileManager::instance())
-                profiles->save();
+            // Recorded when the goals were done already; the next level starts its tutorial
+            // afresh.
+            recordWin();
+            cTutorial::instance().reset();
         }
         else
             saveLevel();

@@ -328,6 +328,7 @@ public:
     GameProgram& operator=(const GameProgram&) = delete;
 
     bool started() const { return m_pid > 0; }
+    pid_t pid() const { return m_pid; }
     std::string traces() const { return ::Test::readFile(m_traces); }
     // How often the traces hold `text` now.
     int count(const std::string& text) const
