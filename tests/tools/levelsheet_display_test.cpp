@@ -21,11 +21,13 @@ struct SheetRun
     std::string output;
 };
 
-SheetRun levelsheet(const std::string& arguments)
+// Runs levelsheet with the arguments; `environment` ("NAME=value ") goes before the command.
+SheetRun levelsheet(const std::string& arguments, const std::string& environment = "")
 {
     SheetRun run;
-    FILE* pipe =
-        popen((kLevelsheet + " --data " QUILL_SOURCE_DIR "/data " + arguments + " 2>&1").c_str(), "r");
+    FILE* pipe = popen(
+        (environment + kLevelsheet + " --data " QUILL_SOURCE_DIR "/data " + arguments + " 2>&1").c_str(),
+        "r");
     if (!pipe)
         return run;
     char buffer[4096];
@@ -72,6 +74,20 @@ TEST(Levelsheet, DrawsEachLevelAndTheSheetAndTheShowcaseLevelLeavesNoThirdBare)
 
     // With a limit on the bare share a level above it fails the run.
     EXPECT_EQ(levelsheet("--out " + out.path().string() + " --max-blank 0 0").status, 1);
+}
+
+TEST(Levelsheet, ATipThatHoldsTheGameWhileTheTownHallFallsIsClosedBeforeThePicture)
+{
+    // Level 1's first tip, a message that stops the level, comes at its first second, while
+    // the town hall still falls: the sheet closes it as a player does and lets the hall land.
+    ::Test::TempDir out;
+    const SheetRun run = levelsheet("--out " + out.path().string() + " 1", "QUILLMOOR_TRACE=1 ");
+    ASSERT_EQ(run.status, 0) << run.output;
+    const size_t shown = run.output.find("ModalTutorState::Init()");
+    ASSERT_NE(shown, std::string::npos) << run.output;
+    const size_t closed = run.output.find("ModalTutorState::Cleanup()", shown);
+    ASSERT_NE(closed, std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("ModalTutorState::Init()", closed), std::string::npos) << run.output;
 }
 
 TEST(Levelsheet, ALevelThatDoesNotExistIsRefused)
