@@ -7,6 +7,7 @@
 #include "engine/devices/cSound.h"
 #include "engine/ui/cBorder.h"
 #include "engine/ui/cButtonCaption.h"
+#include "engine/ui/cLightButton.h"
 #include "engine/ui/cListBox.h"
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cScrollBox.h"
@@ -285,6 +286,30 @@ TEST(Panels, EscapeAtTheEndOfABriefingEndsItAndOpensNoMenu)
     EXPECT_EQ(engine.topState(), &CDialogState<cGameMenu>::instance()) << "a new Escape opens the menu";
 }
 
+TEST(Panels, EscapeInTheMiddleOfABriefingEndsItAndOpensNoMenu)
+{
+    FrontEnd front;
+    startLevel(front, L"levels/n0.xml");
+    CGameEngine& engine = CGameEngine::instance();
+    cBriefing& briefing = CPlayState::instance().getBriefing();
+    ASSERT_TRUE(briefing.isPlaying());
+    front.frames(10, 0.1f);
+    ASSERT_FALSE(briefing.isFinished()) << "the first speech is still being said";
+    front.takeTraces();
+    front.script->keyDown(Escape);
+    front.frame();
+    front.script->keyUp(Escape);
+    front.frames(3);
+    const std::vector<std::wstring> traces = front.takeTraces();
+    EXPECT_NE(std::find(traces.begin(), traces.end(), L"BriefState::Cleanup()\n"), traces.end())
+        << "Escape skips the briefing";
+    EXPECT_FALSE(briefing.isPlaying());
+    EXPECT_EQ(std::find(traces.begin(), traces.end(), L"CDialogState Init\n"), traces.end()) << "no menu";
+    EXPECT_EQ(engine.topState(), &CPlayState::instance());
+    front.key(Escape);
+    EXPECT_EQ(engine.topState(), &CDialogState<cGameMenu>::instance()) << "a new Escape opens the menu";
+}
+
 TEST(Panels, ANameTypedTooLongEndsWhereItRanOutOfRoomAndFitsWhereverItIsShown)
 {
     FrontEnd front;
@@ -451,9 +476,11 @@ TEST(Panels, TheHoverTellsWhatAClickOnTheUnitDoes)
 {
     FrontEnd front;
     front.fixture.writeLevel(
-        981, GameFixture::levelXml("<Unit Type=\"TownHall\" Position=\"110;120\"/>"
-                                   "<Unit Type=\"Market\" MaxLevel=\"2\" Position=\"300;260\"/>"
-                                   "<Unit Type=\"Money\" Position=\"520;300\"/>"));
+        981,
+        GameFixture::levelXml("<Unit Type=\"TownHall\" Position=\"110;120\"/>"
+                              "<Unit Type=\"Market\" MaxLevel=\"2\" Position=\"300;260\"/>"
+                              "<Unit Type=\"Money\" Position=\"520;300\"/>"
+                              "<Unit Type=\"Market\" Level=\"1\" MaxLevel=\"2\" Position=\"700;260\"/>"));
     startLevel(front, L"levels/n981.xml");
     front.frames(150, 0.05f);
     Game* game = CPlayState::instance().getGame();
@@ -487,6 +514,30 @@ TEST(Panels, TheHoverTellsWhatAClickOnTheUnitDoes)
     ASSERT_EQ(tips.getCurrentWindow(), resource);
     EXPECT_EQ(resource->findText(L"out")->getText(), L"Pick up");
     EXPECT_EQ(resource->getOutList()->getTotal(), 5) << "the pile's coins";
+
+    // A built market tells what it makes; its arrow tells what its next level asks for, as the
+    // tutorial says.
+    cUnit::Ptr built;
+    for (const auto& [id, unit] : game->getUnits())
+        if (unit->typeName == L"Market" && unit->getLevel() == 1)
+            built = unit;
+    ASSERT_TRUE(built && built->getView());
+    front.moveTo(built->getView()->getPosition());
+    front.frames(10);
+    cTooltipView* mill = tips.getWindow(TooltipManager::MillTip);
+    ASSERT_EQ(tips.getCurrentWindow(), mill);
+    EXPECT_EQ(mill->findText(L"out")->getText(), L"Makes");
+    EXPECT_EQ(mill->getOutList()->getTotal(), 4) << "the market's coins";
+    const Engine::cLightButton* arrow = built->getView()->getUpgradeButton();
+    ASSERT_TRUE(arrow && arrow->isShown()) << "the arrow for the next level";
+    front.moveTo(arrow->getPosition());
+    front.frames(10);
+    cTooltipView* upgrade = tips.getWindow(TooltipManager::UpgradeTip);
+    ASSERT_EQ(tips.getCurrentWindow(), upgrade);
+    EXPECT_TRUE(upgrade->isShown());
+    EXPECT_EQ(upgrade->findText(L"in")->getText(), L"Upgrade for");
+    EXPECT_EQ(upgrade->getInList()->getItemCount(), 2u);
+    EXPECT_EQ(upgrade->getInList()->getTotal(), 12) << "ten coins and two sacks of cement";
 }
 
 } // namespace
