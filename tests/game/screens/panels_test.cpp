@@ -331,9 +331,13 @@ TEST(Panels, ANameTypedTooLongEndsWhereItRanOutOfRoomAndFitsWhereverItIsShown)
     entry.reset();
     front.key(Return);
     front.frame();
+    // The main menu's plate (the kit's title plate, 268 wide with its nails at the ends).
+    constexpr float plateRoom = 268.0f - 2.0f * 20.0f;
+    cMainScreen* screen = CMenuState::instance().getMainScreen();
+    EXPECT_EQ(screen->getUserNameText()->getText(), name.substr(0, name.size() - 1) + L"i");
+    EXPECT_LE(screen->getUserNameText()->getWidth(), plateRoom) << "the plate holds the name";
 
     // The widest letters the names take, to the end of the room.
-    cMainScreen* screen = CMenuState::instance().getMainScreen();
     front.click(screen->getChangeUserButton());
     auto selection = CDialogState<cSelectProfileWrapper>::instance().getPanel();
     ASSERT_TRUE(selection);
@@ -341,6 +345,8 @@ TEST(Panels, ANameTypedTooLongEndsWhereItRanOutOfRoomAndFitsWhereverItIsShown)
     const std::wstring wide = selection->getNameEdit()->getText();
     front.key(Return);
     selection.reset();
+    EXPECT_EQ(screen->getUserNameText()->getText(), wide);
+    EXPECT_LE(screen->getUserNameText()->getWidth(), plateRoom) << "the plate holds the widest name";
     front.click(screen->getChangeUserButton());
     selection = CDialogState<cSelectProfileWrapper>::instance().getPanel();
     Engine::cListBox* list = selection->getUserList();
@@ -353,13 +359,9 @@ TEST(Panels, ANameTypedTooLongEndsWhereItRanOutOfRoomAndFitsWhereverItIsShown)
     front.key(Escape);
     selection.reset();
 
-    // The main menu's plate (the kit's title plate, 268 wide with its nails at the ends), and the
-    // results' well for the best time's holder (196 wide).
+    // The results' well for the best time's holder (196 wide).
     for (const std::wstring& shown : {name, wide})
     {
-        Engine::cTextLine* plate = screen->getUserNameText();
-        plate->setText(shown);
-        EXPECT_LE(plate->getWidth(), 268.0f - 2.0f * 20.0f) << Engine::toUtf8(shown);
         cLevelFinishPanel results(nullptr);
         auto* holder = results.find<Engine::cTextLine>(L"BestNameTextValue");
         ASSERT_NE(holder, nullptr);
