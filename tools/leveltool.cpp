@@ -49,8 +49,8 @@
 // nearest its middle, preferring a cell the heroes can reach from the base at once, then one
 // they can reach once the other buildings' cells are open (barriers cleared, roads built), never
 // over the building's own cells. The town hall's heroes set out from the cell that holds its
-// middle, so its route goes to a walkable cell beside that very cell, straight or diagonally (a
-// source without one is refused).
+// middle, so its route goes to a walkable cell beside that very cell, straight or diagonally,
+// where there is one.
 
 #include "tools/DataFiles.h"
 #include "tools/LevelGround.h"
@@ -542,30 +542,27 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
         {
             // The walkable cell beside the building nearest its middle, reachable if possible.
             const std::set<Cell> later = reachableLater(cells);
-            // The game plans the town hall's routes from the cell of its middle, in steps along
-            // and across the grid: a door that is no neighbour of that cell, straight or
-            // diagonal, would leave the heroes shut in.
+            // The game plans the town hall's routes from the cell of its middle: its door is
+            // best a neighbour of that cell, straight or diagonal, where the heroes step out.
             const bool base = typeOf(xml) == "TownHall";
             const Cell middle{static_cast<int>(cx) / kCellWidth, static_cast<int>(cy) / kCellWidth};
             const Cell* best = nullptr;
-            int bestRank = 3;
+            int bestRank = 6;
             float bestDistance = 0.0f;
             std::vector<Cell> beside;
             for (const Cell& cell : cells)
                 for (const Cell step : {Cell{0, 1}, Cell{1, 0}, Cell{-1, 0}, Cell{0, -1}})
                 {
                     const Cell to{cell.x + step.x, cell.y + step.y};
-                    if (walkable(at(source, to)) &&
-                        (!base || std::max(std::abs(to.x - middle.x), std::abs(to.y - middle.y)) == 1))
+                    if (walkable(at(source, to)))
                         beside.push_back(to);
                 }
-            if (base && beside.empty())
-                fail(path, 0,
-                     "the town hall has no street cell beside or across from the cell of its middle (" +
-                         cellText(middle) + "), where its heroes step out");
             for (const Cell& cell : beside)
             {
-                const int rank = now.count(cell) ? 0 : later.count(cell) ? 1 : 2;
+                const bool byMiddle = std::max(std::abs(cell.x - middle.x), std::abs(cell.y - middle.y)) == 1;
+                const int rank = (base && !byMiddle ? 3 : 0) + (now.count(cell)     ? 0
+                                                                : later.count(cell) ? 1
+                                                                                    : 2);
                 const float dx = static_cast<float>(cell.x * kCellWidth + kCellWidth / 2) - cx;
                 const float dy = static_cast<float>(cell.y * kCellWidth + kCellWidth / 2) - cy;
                 const float distance = std::sqrt(dx * dx + dy * dy);

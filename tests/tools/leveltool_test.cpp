@@ -231,13 +231,20 @@ TEST(Leveltool, AFaultySourceIsRefusedWithItsNameAndWhatIsWrong)
     refused("decor ^\n" + grid({" ^"}), "a decor line names its pictures");
     refused("picture 300 test/tree.png\n" + grid({" ."}), "write: picture <x>;<y> <picture> [flat]");
     refused("ground levels/nowhere.jpg\n" + grid({" ."}), "the picture \"levels/nowhere.jpg\"");
-    // The heroes leave the town hall from the cell of its middle (2;2), in straight or diagonal
-    // steps: a street only beside its other cells would shut them in.
-    refused("unit H <Unit Type=\"TownHall\"/>\n" + grid({"", ".HHH.", ".HHH.", "     "}),
-            "the town hall has no street cell beside or across from the cell of its middle (2;2)");
+}
+
+TEST(Leveltool, TheTownHallsDoorIsBesideTheCellOfItsMiddle)
+{
+    // The heroes leave the town hall from the cell of its middle (2;2): a street beside it,
+    // straight or across a corner, is the door before a nearer street beside another cell.
     const Result diagonal =
-        leveltool("unit H <Unit Type=\"TownHall\"/>\n" + grid({"", " HHH", " HHH", "   ."}));
+        leveltool("unit H <Unit Type=\"TownHall\"/>\n" + grid({"", " HHH.", " HHH", "   ."}));
     ASSERT_EQ(diagonal.status, 0) << diagonal.errors;
     EXPECT_NE(diagonal.xml.find("<CameOffsetPoints><Route Pos=\"20;30\"/>"), std::string::npos)
         << "the door across the corner of the middle cell: " << diagonal.xml;
+    // With no street by the middle cell the nearest street beside the hall is the door.
+    const Result aside =
+        leveltool("unit H <Unit Type=\"TownHall\"/>\n" + grid({"", " HHH.", " HHH", "    "}));
+    ASSERT_EQ(aside.status, 0) << aside.errors;
+    EXPECT_NE(aside.xml.find("<CameOffsetPoints><Route Pos=\"40;-10\"/>"), std::string::npos) << aside.xml;
 }
