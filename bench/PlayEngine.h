@@ -1,12 +1,15 @@
 #pragma once
 
 // The game's engine for the benchmarks that play levels: the game's data folder, a shared
-// folder of the benchmark's own holding the player's settings (the 1024 x 768 screen), a
-// render device drawing offscreen with OpenGL through Mesa (no window, no X server), the frame
-// timer steady at 1/60 s, and a keyboard and mouse driven by the benchmark through the input
-// device, as a player's would be. Made once per program; the engine's singletons live until the
-// program ends.
+// folder of the benchmark's own holding the player's settings (the 1024 x 768 screen; removed
+// when the program ends), a render device drawing offscreen with OpenGL through Mesa (no
+// window, no X server), the sound device and the game's sounds, the frame timer steady at
+// 1/60 s, and a keyboard and mouse driven by the benchmark through the input device, as a
+// player's would be. Made once per program; the engine's singletons live until the program
+// ends.
 
+#include "bench/BenchHome.h"
+#include "bench/Measures.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
 #include "engine/core/cControl.h"
@@ -19,6 +22,10 @@
 #include "engine/devices/cRender.h"
 #include "engine/devices/cRenderConfig.h"
 #include "engine/devices/cResourceManager.h"
+#include "engine/devices/cSound.h"
+#include "engine/devices/cTexture.h"
+#include "engine/ui/cView.h"
+#include "game/hud/cGameSounds.h"
 #include "game/screens/BriefState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
@@ -28,11 +35,17 @@
 
 #include <sys/resource.h>
 
+#include <cstdlib>
+#include <ctime>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace Bench
 {
@@ -82,12 +95,7 @@ inline Engine::cLogic* startPlayEngine(std::string& error, const std::string& ho
         return logic;
     }
     started = true;
-    const std::filesystem::path home = std::filesystem::temp_directory_path() / homeName;
-    std::filesystem::remove_all(home);
-    std::filesystem::create_directories(home / "Quillmoor" / "sys");
-    std::ofstream(home / "Quillmoor" / "sys" / "settings.xml")
-        << "<settings><graphics width=\"1024\" height=\"768\"/></settings>";
-    setenv("XDG_DATA_HOME", home.string().c_str(), 1);
+    makeBenchHome(homeName);
     new Engine::cFileSystem(Engine::fromUtf8(dataFolder().string() + "/"));
     new Engine::cResourceManager();
     new Engine::cConstants("sys/constants.xml");
@@ -108,6 +116,11 @@ inline Engine::cLogic* startPlayEngine(std::string& error, const std::string& ho
     auto input = std::make_unique<Platform::ScriptedInput>(false);
     playerInput() = input.get();
     new Engine::cInput(std::move(input));
+    // The sound device as the program has it (SDL's dummy driver where none is named), with
+    // the game's sounds: a start loads them.
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    new Engine::cSound();
+    new cGameSounds();
     logic = new Engine::cLogic();
     return logic;
 }
@@ -153,6 +166,28 @@ inline void startLevel(Engine::cLogic& logic, int level)
         runFrame(logic);
     }
     runFrame(logic);
+}
+
+// The picture files of the views the last frame drew (drawn text and effects are no files).
+inline std::vector<std::string> drawnPictures()
+{
+    std::set<std::string> paths;
+    Engine::cView::renderPass(
+        [&paths](Engine::cView* view)
+        {
+            const boost::shared_ptr<Engine::cTexture> texture = view->getTexture();
+            if (!texture)
+                return;
+            try
+            {
+                paths.insert(texture->getPath());
+            }
+            catch (const char*)
+            {
+                // A texture the resource manager does not hold: drawn text.
+            }
+        });
+    return std::vector<std::string>(paths.begin(), paths.end());
 }
 
 inline long peakResidentKb(int who = RUSAGE_SELF)

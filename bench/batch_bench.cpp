@@ -85,10 +85,11 @@ void runFrames(benchmark::State& state, bool gl, bool oneQuadPerCall)
     Bench::LoopTimer timer(state);
     for (auto _ : state)
     {
-        render->present();
+        render->beginFrame();
         for (int i = 0; i < QuadCount; ++i)
             render->drawQuad(quads[i], textures[oneQuadPerCall ? i % 2 : 0], 0);
         render->endFrame();
+        render->present();
         // Waits for the frame to be drawn.
         if (gl)
             device.readBackBuffer({0, 0, 1, 1}, pixel);

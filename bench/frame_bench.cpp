@@ -40,6 +40,7 @@ public:
     }
     Engine::cVector2 cursorInWindow() override { return Engine::cVector2(); }
     void screenToVirtual(Engine::cVector2&) override {}
+    void beginFrame() override {}
     void present() override {}
     void drawView(Engine::cView& view) override { benchmark::DoNotOptimize(&view); }
     void endFrame() override {}

@@ -177,10 +177,11 @@ void BM_FrameAgainstPlainLoop(benchmark::State& state)
         logic.update();
         const Clock::time_point framed = Clock::now();
         frameDraws += scene.device().drawCallCount() - drawsBefore;
-        scene.render->present();
+        scene.render->beginFrame();
         for (const auto& [quad, texture] : quads)
             scene.render->drawQuad(quad, texture, 0);
         scene.render->endFrame();
+        scene.render->present();
         const Clock::time_point looped = Clock::now();
         frame += seconds(framed - start);
         plain += seconds(looped - framed);

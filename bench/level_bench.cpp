@@ -1,10 +1,15 @@
 // The level model's frame and its loading, each against a plain baseline of the same size in
 // the same run:
-//   BM_LevelUpdate  one Game::update of a level of 40 units (four heroes parked, piles,
-//                   barriers, mills), against one walk of its unit table reading every unit;
-//                   counter "ratio" = update / walk.
+//   BM_LevelUpdate  one Game::update of the busiest shipped level that, half a minute into its
+//                   play script, has heroes walking and mills producing on their own, for ten
+//                   seconds of the level as its script goes on (counters "walking": units on
+//                   their way, "chains": the chains of actions running, both averaged),
+//                   against one walk of its unit table reading every unit; counter "ratio" =
+//                   update / walk (processor time).
 //   BM_LevelLoad    loading the largest shipped level into a new level model, against parsing
 //                   its XML alone; counter "ratio" = load / parse.
+#include "bench/BenchHome.h"
+#include "bench/Measures.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
@@ -15,16 +20,19 @@
 #include "engine/core/cXmlProperties.h"
 #include "engine/devices/cResourceManager.h"
 #include "game/hud/UnitViewLibrary.h"
+#include "game/hud/cUnitView.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/UnitStates.h"
+#include "game/world/cUnit.h"
+#include "tests/support/LevelScript.h"
 #include "tests/support/RecordingFactory.h"
 #include "tests/support/SilentParticles.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -35,8 +43,6 @@
 
 namespace
 {
-
-using Clock = std::chrono::steady_clock;
 
 // A frame time of 1/60 s for every frame.
 class SteadyTimer final : public Engine::cTimer
@@ -54,11 +60,7 @@ void startEngine()
     if (started)
         return;
     started = true;
-    const std::filesystem::path home = std::filesystem::temp_directory_path() / "quillmoor-level-bench";
-    std::filesystem::create_directories(home / "Quillmoor" / "sys");
-    std::ofstream(home / "Quillmoor" / "sys" / "settings.xml")
-        << "<settings><graphics width=\"1024\" height=\"768\"/></settings>";
-    setenv("XDG_DATA_HOME", home.string().c_str(), 1);
+    Bench::makeBenchHome("quillmoor-level-bench");
     new Engine::cFileSystem(Engine::fromUtf8(kData.string() + "/"));
     new Engine::cResourceManager();
     new Engine::cConstants("sys/constants.xml");
@@ -79,62 +81,144 @@ void dropLevel(std::unique_ptr<Game>& game)
     cTutorial::instance().reset();
 }
 
-// A level of 40 units: a town hall at level 3 with its four heroes, and piles, barriers,
-// roads and mills along a street.
-std::string fortyUnits()
+// The shipped levels with their play scripts, the busiest (most units) first.
+std::vector<std::pair<int, std::string>> levelsByUnits()
 {
-    std::string xml = "<Level><FreeCells>";
-    for (int x = 1; x < 50; ++x)
-        for (int y = 14; y < 24; ++y)
-            xml += "<Cell Pos=\"" + std::to_string(x) + ";" + std::to_string(y) + "\"/>";
-    xml +=
-        "</FreeCells><MetaData GoldTime=\"100000\"/><Buildings>"
-        "<Unit Type=\"TownHall\" Position=\"110;250\" Level=\"3\"><FreeCells><Cell Pos=\"5;12\"/></FreeCells>"
-        "<CameOffsetPoints><Route Pos=\"0;40\"/></CameOffsetPoints></Unit>";
-    const char* types[] = {"Money", "Brick", "Rubble", "Road", "Market", "Steel", "JunkPile"};
-    for (int i = 0; i < 35; ++i)
+    std::vector<std::pair<size_t, std::pair<int, std::string>>> found;
+    for (int level = 0; level < GameConfig::instance().getConstants().LevelsCount; ++level)
     {
-        const int x = 2 + i % 45;
-        const int y = 15 + (i / 45) * 4 + (i % 3) * 2;
-        xml += std::string("<Unit Type=\"") + types[i % 7] + "\" Position=\"" + std::to_string(x * 20 + 10) +
-               ";" + std::to_string(y * 20 + 10) + "\"><FreeCells><Cell Pos=\"" + std::to_string(x) + ";" +
-               std::to_string(y) + "\"/></FreeCells></Unit>";
+        std::ifstream in(kData / "Levels" / ("n" + std::to_string(level) + ".xml"), std::ios::binary);
+        std::ifstream script(kData / "Levels" / ("n" + std::to_string(level) + ".play"), std::ios::binary);
+        if (!in || !script)
+            continue;
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        size_t units = 0;
+        for (size_t at = text.find("<Unit "); at != std::string::npos; at = text.find("<Unit ", at + 1))
+            ++units;
+        found.push_back({units,
+                         {level, std::string((std::istreambuf_iterator<char>(script)),
+                                             std::istreambuf_iterator<char>())}});
     }
-    return xml + "</Buildings></Level>";
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<std::pair<int, std::string>> levels;
+    for (const auto& entry : found)
+        levels.push_back(entry.second);
+    return levels;
+}
+
+int walkingUnits(Game& game)
+{
+    int walking = 0;
+    for (const auto& entry : game.getUnits())
+    {
+        const eUnitState unitState = entry.second->getState();
+        walking += unitState == eUnitState::move || unitState == eUnitState::moveTo ||
+                   unitState == eUnitState::moveBack || unitState == eUnitState::carry;
+    }
+    return walking;
+}
+
+// The K-th unit of a type still on the field, as a play script names it.
+cUnit::Ptr findUnit(Game& game, const std::string& type, int index)
+{
+    const auto range = game.getUnits().equal_range(GameConfig::instance().getTypeId(Engine::fromUtf8(type)));
+    int seen = 0;
+    for (auto it = range.first; it != range.second; ++it)
+        if (!it->second->isRemoved() && ++seen == index)
+            return it->second;
+    return cUnit::Ptr();
+}
+
+// The level's frames up to its clock `until`, its script's clicks given to the units' views
+// on their time, as a player's clicks reach them.
+void playUntil(Game& game, const std::vector<Test::ScriptLine>& script, size_t& next, float until)
+{
+    while (game.getLevelTime() < until && !game.isLevelOver())
+    {
+        for (; next < script.size() && script[next].time <= game.getLevelTime(); ++next)
+        {
+            const Test::ScriptLine& line = script[next];
+            if (line.verb != Test::ScriptLine::Click && line.verb != Test::ScriptLine::Upgrade)
+                continue;
+            const cUnit::Ptr unit = findUnit(game, line.type, line.index);
+            cUnitView* view = unit ? unit->getView() : nullptr;
+            if (!view)
+                continue;
+            if (line.verb == Test::ScriptLine::Upgrade)
+                game.getController().onUnitViewClick(view);
+            else
+                view->clickSignal(view);
+        }
+        Engine::cControl::activePass();
+        Engine::cControl::enabledPass();
+        game.update();
+        Engine::cControl::deletePending();
+    }
 }
 
 void BM_LevelUpdate(benchmark::State& state)
 {
     startEngine();
-    const std::string xml = fortyUnits();
-    Engine::writeWholeFile("levels/n90.xml", xml.data(), xml.size());
-    auto game = std::make_unique<Game>();
-    game->loadLevel(90);
-    game->getController().init();
+    // The busiest shipped level that, half a minute into its script, has heroes walking and
+    // mills producing on their own.
+    std::unique_ptr<Game> game;
+    std::vector<Test::ScriptLine> script;
+    size_t next = 0;
+    int level = -1;
+    for (const auto& [number, text] : levelsByUnits())
+    {
+        script = Test::parseLevelScript(text, "level script");
+        game = std::make_unique<Game>();
+        game->loadLevel(number);
+        game->getController().init();
+        next = 0;
+        playUntil(*game, script, next, 30.0f);
+        if (walkingUnits(*game) > 0 && game->getController().hasAutoOutputMill())
+        {
+            level = number;
+            break;
+        }
+        dropLevel(game);
+    }
+    if (level < 0)
+    {
+        state.SkipWithError("no shipped level has heroes walking and mills producing half a minute in");
+        return;
+    }
     const Game::UnitMap& units = game->getUnits();
     double update = 0.0;
     double walk = 0.0;
+    double walking = 0.0;
+    double chains = 0.0;
     long checksum = 0;
     for (auto _ : state)
     {
-        const auto t0 = Clock::now();
+        const double t0 = Bench::processCpuSeconds();
         game->update();
-        const auto t1 = Clock::now();
+        const double t1 = Bench::processCpuSeconds();
         for (const auto& entry : units)
             checksum += static_cast<long>(entry.second->getState()) + entry.second->getLevel();
-        const auto t2 = Clock::now();
-        update += std::chrono::duration<double, std::nano>(t1 - t0).count();
-        walk += std::chrono::duration<double, std::nano>(t2 - t1).count();
+        const double t2 = Bench::processCpuSeconds();
+        update += t1 - t0;
+        walk += t2 - t1;
+        walking += walkingUnits(*game);
+        chains += static_cast<double>(game->getController().runningChainCount());
+        // The script goes on: new goals as the level's clock reaches them.
+        playUntil(*game, script, next, game->getLevelTime());
     }
     benchmark::DoNotOptimize(checksum);
     const double n = static_cast<double>(state.iterations());
+    state.counters["level"] = level;
     state.counters["units"] = static_cast<double>(units.size());
-    state.counters["update_ns"] = update / n;
-    state.counters["walk_ns"] = walk / n;
+    state.counters["walking"] = walking / n;
+    state.counters["chains"] = chains / n;
+    state.counters["update_ns"] = update / n * 1e9;
+    state.counters["walk_ns"] = walk / n * 1e9;
     state.counters["ratio"] = walk > 0.0 ? update / walk : 0.0;
     dropLevel(game);
 }
-BENCHMARK(BM_LevelUpdate);
+BENCHMARK(BM_LevelUpdate)->Iterations(600);
 
 void BM_LevelLoad(benchmark::State& state)
 {
@@ -158,18 +242,18 @@ void BM_LevelLoad(benchmark::State& state)
     double parse = 0.0;
     for (auto _ : state)
     {
-        const auto t0 = Clock::now();
+        const double t0 = Bench::processCpuSeconds();
         const auto tree = Engine::cXmlProperties::fromBuffer(bytes.data(), bytes.size(), path.c_str());
         benchmark::DoNotOptimize(tree);
-        const auto t1 = Clock::now();
+        const double t1 = Bench::processCpuSeconds();
         // The document is read again, not taken from the cache.
         Engine::cResourceManager::instance()->unload(Engine::toLower(path));
         auto game = std::make_unique<Game>();
         game->loadLevel(largest);
-        const auto t2 = Clock::now();
+        const double t2 = Bench::processCpuSeconds();
         dropLevel(game);
-        parse += std::chrono::duration<double, std::nano>(t1 - t0).count();
-        load += std::chrono::duration<double, std::nano>(t2 - t1).count();
+        parse += (t1 - t0) * 1e9;
+        load += (t2 - t1) * 1e9;
     }
     const double n = static_cast<double>(state.iterations());
     state.counters["level"] = largest;

@@ -1,11 +1,17 @@
 // The game's rules run without a window, each against a plain baseline in the same run:
-//   BM_LevelplayLargestLevel  levelplay winning the largest shipped level by its script (a
-//                             program of its own, as the tests run it); counters
-//                             "level_s_per_cpu_s" = simulated level seconds per second of the
-//                             program's processor time, and "frames".
+//   BM_LevelplayEveryLevel    levelplay winning every shipped level by its script (a program of
+//                             its own, as the tests run it; the median of three runs each);
+//                             counters for the slowest level: "level_s_per_cpu_s" = simulated
+//                             level seconds per second of the program's processor time, its
+//                             start included, which must reach 1000 ("rate_to_target" = rate /
+//                             1000), and the processor time of the whole run and of levelplay
+//                             only starting the level ("start_cpu_ms").
 //   BM_ControllerFrame        one GameController::update with four heroes at work and twenty
 //                             open goals, against one walk of the level's unit table
 //                             reading every unit; counter "ratio" = update / walk.
+#include "bench/BenchHome.h"
+#include "bench/ChildProcess.h"
+#include "bench/Measures.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
@@ -26,11 +32,6 @@
 #include <benchmark/benchmark.h>
 #include <boost/make_shared.hpp>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -41,8 +42,6 @@
 namespace
 {
 
-using Clock = std::chrono::steady_clock;
-
 const std::filesystem::path kData = std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
 
 std::filesystem::path levelplayProgram()
@@ -52,68 +51,74 @@ std::filesystem::path levelplayProgram()
     return self.parent_path().parent_path() / "tools" / "levelplay";
 }
 
-double childCpuSeconds()
+// One levelplay run: its own processor time and its output.
+Bench::ChildRun levelplay(const std::string& level, const std::vector<std::string>& options)
 {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    std::vector<std::string> arguments = {"--data", kData.string()};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    arguments.push_back((kData / "Levels" / (level + ".xml")).string());
+    arguments.push_back((kData / "Levels" / (level + ".play")).string());
+    return Bench::runChild(levelplayProgram().string(), arguments);
 }
 
-void BM_LevelplayLargestLevel(benchmark::State& state)
+void BM_LevelplayEveryLevel(benchmark::State& state)
 {
-    int largest = 0;
-    std::uintmax_t size = 0;
-    for (int level = 0; std::filesystem::exists(kData / "Levels" / ("n" + std::to_string(level) + ".xml"));
-         ++level)
+    if (!std::filesystem::exists(levelplayProgram()))
     {
-        const auto file = kData / "Levels" / ("n" + std::to_string(level) + ".xml");
-        if (std::filesystem::file_size(file) > size)
-        {
-            size = std::filesystem::file_size(file);
-            largest = level;
-        }
+        state.SkipWithError("no levelplay program beside the benchmarks");
+        return;
     }
-    const std::string name = "n" + std::to_string(largest);
-    const std::string command = levelplayProgram().string() + " --data " + kData.string() + " " +
-                                (kData / "Levels" / (name + ".xml")).string() + " " +
-                                (kData / "Levels" / (name + ".play")).string();
-    double simulated = 0.0;
-    double cpu = 0.0;
-    double frames = 0.0;
+    double slowest = 0.0;
+    double slowestLevel = -1.0;
+    double slowestStart = 0.0;
+    double slowestRun = 0.0;
+    int levels = 0;
     for (auto _ : state)
     {
-        const double before = childCpuSeconds();
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe)
+        slowest = 0.0;
+        levels = 0;
+        for (int level = 0;
+             std::filesystem::exists(kData / "Levels" / ("n" + std::to_string(level) + ".play")); ++level)
         {
-            state.SkipWithError("levelplay cannot be started");
-            return;
+            const std::string name = "n" + std::to_string(level);
+            std::vector<double> runs;
+            std::vector<double> starts;
+            double simulated = 0.0;
+            for (int round = 0; round < 3; ++round)
+            {
+                const Bench::ChildRun run = levelplay(name, {});
+                std::smatch match;
+                static const std::regex last("won=1 clock=([0-9.]+)");
+                if (run.status != 0 || !std::regex_search(run.output, match, last))
+                {
+                    state.SkipWithError(("levelplay did not win " + name).c_str());
+                    return;
+                }
+                simulated = std::stod(match[1]);
+                runs.push_back(run.cpuSeconds);
+                starts.push_back(levelplay(name, {"--max-time", "0"}).cpuSeconds);
+            }
+            ++levels;
+            const double run = Bench::median(runs);
+            const double rate = run > 0.0 ? simulated / run : 0.0;
+            if (slowestLevel < 0.0 || rate < slowest)
+            {
+                slowest = rate;
+                slowestLevel = level;
+                slowestStart = Bench::median(starts);
+                slowestRun = run;
+            }
         }
-        std::string output;
-        char buffer[4096];
-        size_t read = 0;
-        while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            output.append(buffer, read);
-        const int status = pclose(pipe);
-        cpu += childCpuSeconds() - before;
-        std::smatch match;
-        static const std::regex last("won=1 clock=([0-9.]+) medal=\\w+ frames=(\\d+)");
-        if (status != 0 || !std::regex_search(output, match, last))
-        {
-            state.SkipWithError("levelplay did not win the level");
-            return;
-        }
-        simulated += std::stod(match[1]);
-        frames += std::stod(match[2]);
     }
-    const double n = static_cast<double>(state.iterations());
-    state.counters["level"] = largest;
-    state.counters["frames"] = frames / n;
-    state.counters["level_s"] = simulated / n;
-    state.counters["level_s_per_cpu_s"] = cpu > 0.0 ? simulated / cpu : 0.0;
+    state.counters["levels"] = levels;
+    state.counters["slowest_level"] = slowestLevel;
+    state.counters["level_s_per_cpu_s"] = slowest;
+    state.counters["run_cpu_ms"] = slowestRun * 1000.0;
+    state.counters["start_cpu_ms"] = slowestStart * 1000.0;
+    // At least 1000 level seconds a second of processor time, the start included.
+    state.counters["rate_to_target"] = slowest / 1000.0;
 }
-BENCHMARK(BM_LevelplayLargestLevel)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LevelplayEveryLevel)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // A frame time of 1/64 s for every frame.
 class SteadyTimer final : public Engine::cTimer
@@ -128,11 +133,7 @@ void startEngine()
     if (started)
         return;
     started = true;
-    const std::filesystem::path home = std::filesystem::temp_directory_path() / "quillmoor-levelplay-bench";
-    std::filesystem::create_directories(home / "Quillmoor" / "sys");
-    std::ofstream(home / "Quillmoor" / "sys" / "settings.xml")
-        << "<settings><graphics width=\"1024\" height=\"768\"/></settings>";
-    setenv("XDG_DATA_HOME", home.string().c_str(), 1);
+    Bench::makeBenchHome("quillmoor-levelplay-bench");
     new Engine::cFileSystem(Engine::fromUtf8(kData.string() + "/"));
     new Engine::cResourceManager();
     new Engine::cConstants("sys/constants.xml");
@@ -206,14 +207,14 @@ void BM_ControllerFrame(benchmark::State& state)
     long checksum = 0;
     for (auto _ : state)
     {
-        const auto t0 = Clock::now();
+        const double t0 = Bench::processCpuSeconds();
         controller.update();
-        const auto t1 = Clock::now();
+        const double t1 = Bench::processCpuSeconds();
         for (const auto& entry : units)
             checksum += static_cast<long>(entry.second->getState()) + entry.second->getLevel();
-        const auto t2 = Clock::now();
-        update += std::chrono::duration<double, std::nano>(t1 - t0).count();
-        walk += std::chrono::duration<double, std::nano>(t2 - t1).count();
+        const double t2 = Bench::processCpuSeconds();
+        update += (t1 - t0) * 1e9;
+        walk += (t2 - t1) * 1e9;
     }
     benchmark::DoNotOptimize(checksum);
     const double n = static_cast<double>(state.iterations());

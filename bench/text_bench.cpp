@@ -163,9 +163,10 @@ void BM_LayOutAndDrawText(benchmark::State& state)
         measure += seconds(measured - laidOut);
 
         const unsigned before = scene.device().drawCallCount();
-        scene.render->present();
+        scene.render->beginFrame();
         Engine::cView::renderPass([&scene](Engine::cView* view) { Engine::drawView(*scene.render, *view); });
         scene.render->endFrame();
+        scene.render->present();
         draws += scene.device().drawCallCount() - before;
         lines = text.getLines().size();
         quads = 0;

@@ -7,6 +7,7 @@
 //   BM_UnitViewField   one frame of the field; counters "draws/frame" (draw calls of a frame:
 //                      views sharing a texture and depth are batched) and "ratio" (its time
 //                      against the baseline's).
+#include "bench/BenchHome.h"
 #include "bench/LoopTimer.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
@@ -67,11 +68,7 @@ void startEngine()
     if (started)
         return;
     started = true;
-    const std::filesystem::path home = std::filesystem::temp_directory_path() / "quillmoor-unit-views-bench";
-    std::filesystem::create_directories(home / "Quillmoor" / "sys");
-    std::ofstream(home / "Quillmoor" / "sys" / "settings.xml")
-        << "<settings><graphics width=\"1024\" height=\"768\"/></settings>";
-    setenv("XDG_DATA_HOME", home.string().c_str(), 1);
+    Bench::makeBenchHome("quillmoor-unit-views-bench");
     new Engine::cFileSystem(Engine::fromUtf8(kData.string() + "/"));
     new Engine::cConstants("sys/constants.xml");
     new Engine::cSettings("sys/settings.xml");

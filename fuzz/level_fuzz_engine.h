@@ -2,20 +2,28 @@
 
 // The engine a level model needs, made once per fuzz process over the game's own data folder
 // (beside this source): the file system, the resource manager, the constants, the settings of
-// a 1024 x 768 screen, a recording render device and a player profile. Everything the level
-// writes goes to the shared folder, which the fuzz run points at a folder of its own.
+// a 1024 x 768 screen, a recording render device and a player profile who has won every level
+// (so a save of any level is the player's to continue). Everything the level writes goes to the
+// shared folder, which the fuzz run points at a folder of its own, without waiting for the
+// disk. At exit the level views go as the game's shutdown takes them, so that the leak check
+// sees what a level really leaves.
 
+#include "engine/core/FileSteps.h"
+#include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
 #include "engine/core/cControl.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cProfileManager.h"
+#include "engine/core/cProps.h"
 #include "engine/core/cSettings.h"
 #include "engine/core/cString.h"
 #include "engine/devices/cResourceManager.h"
+#include "game/hud/UnitViewLibrary.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
+#include "game/world/GameConfig.h"
 #include "tests/support/RecordingFactory.h"
 
 #include <cstdlib>
@@ -23,9 +31,43 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace LevelFuzz
 {
+
+// What the game's shutdown does to the level's views before the process ends.
+inline void stopEngine()
+{
+    CPlayState::instance().releasePlayView(true);
+    UnitViewLibrary::instance().clear();
+    Engine::cControl::deletePending();
+    CPlayState::instance().getBriefing().clear();
+    cTutorial::instance().reset();
+    Engine::cControl::deletePending();
+}
+
+// The shipped levels without their background pictures, in the shared folder where they hide
+// the data's: a save is read against the level's units and grid, and the pictures (most of a
+// level's load) would only slow every input down.
+inline void stripLevelLooks()
+{
+    Engine::cFileSystem* files = Engine::cFileSystem::instance();
+    for (int level = 0;; ++level)
+    {
+        const std::string path = "levels/n" + std::to_string(level) + ".xml";
+        if (!files->isKnown(path))
+            break;
+        std::vector<char> bytes;
+        files->readFile(path, bytes);
+        std::string text(bytes.begin(), bytes.end());
+        const size_t start = text.find("<BackGround");
+        const size_t end = text.find("</BackGround>");
+        if (start != std::string::npos && end != std::string::npos && end > start)
+            text.erase(start, end + std::string("</BackGround>").size() - start);
+        Engine::writeWholeFile(path, text.data(), text.size());
+    }
+}
 
 inline void startEngine()
 {
@@ -33,6 +75,7 @@ inline void startEngine()
     if (started)
         return;
     started = true;
+    Engine::setSyncToDisk(false);
     // The player's settings: the game's screen.
     if (const char* home = std::getenv("XDG_DATA_HOME"))
     {
@@ -48,7 +91,24 @@ inline void startEngine()
     new Engine::cConstants("sys/constants.xml");
     new Engine::cSettings("sys/settings.xml");
     new Test::RecordingFactory();
+    stripLevelLooks();
     new Engine::cProfileManager(L"Fuzz");
+    for (int level = 0; level < GameConfig::instance().getConstants().LevelsCount; ++level)
+        Engine::cProps::set<int>(L"Level" + std::to_wstring(level), 0);
+    // The managers the exit handler uses are made first, so that they go after it runs.
+    Engine::cControl::liveCount();
+    UnitViewLibrary::instance();
+    CPlayState::instance().getBriefing();
+    cTutorial::instance();
+    std::atexit(stopEngine);
+}
+
+// A refused save is set aside; the copy goes too, so the next refused one takes its name.
+inline void dropSetAside(const std::string& path)
+{
+    Engine::cFileSystem* files = Engine::cFileSystem::instance();
+    if (files->isKnown(path + ".damaged"))
+        files->removeFile(path + ".damaged");
 }
 
 // The level and its views go; the next input starts from nothing.

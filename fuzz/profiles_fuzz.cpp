@@ -3,6 +3,7 @@
 // two profiles share an ID, the current user is listed, the list written loads again and
 // names exactly the profiles the manager holds. The reading and salvaging of the list are
 // also run on the raw bytes.
+#include "engine/core/FileSteps.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/ProfileFiles.h"
 #include "engine/core/StringUtils.h"
@@ -34,6 +35,8 @@ void startEngine()
     static std::unique_ptr<Engine::cConstants> constants;
     if (files)
         return;
+    // Thousands of lists are written that nobody reads after the run.
+    Engine::setSyncToDisk(false);
     std::filesystem::create_directories("data/sys");
     std::ofstream("data/sys/constants.xml")
         << "<constants><game app_directory=\"Profiles Fuzz\" profiles=\"profiles\"/></constants>";

@@ -2,15 +2,20 @@
 // each holds: its units (type, cell, state), free cells, base point, cheat points, gold and
 // silver times, goals and briefings.
 //
-//   levelcheck [--data <folder>] [level number ...]
+//   levelcheck [--data <folder>] [LEVEL ...]
 //
-// Without numbers it checks every level the game plays ("LevelsCount" of "Game/Game.xml"). The
-// data folder is "Data" beside the program or one folder up (the build's link to the data),
-// unless given. The grid is the game's: its size follows the settings, read as the game reads
-// them (the shared folder's copy first).
+// A LEVEL is a level number or a level file at any path, relative to the current folder or
+// absolute, under any name (as the game's own command line takes one). Without levels it checks
+// every level the game plays ("LevelsCount" of "Game/Game.xml"). The data folder is "Data" beside
+// the program or one folder up (the build's link to the data), unless given. The grid is the
+// game's: its size follows the settings, read as the game reads them (the shared folder's copy
+// first).
 //
 // A level fails when it cannot be loaded, has no base, or its base names no briefing of the
-// level's "BreafData"; the exit status is then 1.
+// level's "BreafData", and when its ways do not lead where its play needs them: a goal's unit
+// that the heroes cannot reach from the base, a barrier, road or bridge without an approach cell
+// a hero can stand on or that cannot be reached (see LevelReachCheck; the unit and the cell are
+// named). The exit status is then 1.
 
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
@@ -20,13 +25,17 @@
 #include "engine/core/cString.h"
 #include "engine/devices/cResourceManager.h"
 #include "game/hud/UnitViewLibrary.h"
+#include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cCheats.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelLocation.h"
+#include "game/world/LevelReachCheck.h"
 #include "game/world/UnitStates.h"
 #include "tests/support/RecordingFactory.h"
+#include "tools/DataFiles.h"
 
 #include <unistd.h>
 
@@ -75,11 +84,20 @@ const char* goalKind(int kind)
     }
 }
 
+// "level 3", or the file of a level without a number.
+std::string levelName(const LevelLocation& level)
+{
+    return level.number == LevelLocation::kUnnumbered ? text(level.path)
+                                                      : "level " + std::to_string(level.number);
+}
+
 // Prints one loaded level; the problems found go to `problems`.
-void describe(Game& game, int level, std::vector<std::string>& problems)
+void describe(Game& game, const LevelLocation& level, std::vector<std::string>& problems)
 {
     GameConfig& config = GameConfig::instance();
-    std::cout << "Level " << level << ": " << text(game.getLevelPath()) << "\n";
+    std::cout << "Level "
+              << (level.number == LevelLocation::kUnnumbered ? "file" : std::to_string(level.number)) << ": "
+              << text(game.getLevelPath()) << "\n";
     int freeCells = 0;
     GridPathFinder& grid = game.getOccupancy();
     for (int x = 0; x < grid.getWidth(); ++x)
@@ -128,10 +146,12 @@ void describe(Game& game, int level, std::vector<std::string>& problems)
 
     const cUnit::Ptr base = game.getBase();
     if (!base)
-        problems.push_back("level " + std::to_string(level) + " has no base");
+        problems.push_back(levelName(level) + " has no base");
     else if (base->breafId.empty() || !briefing.hasBriefing(base->breafId))
-        problems.push_back("level " + std::to_string(level) + ": the base's briefing \"" + base->breafId +
+        problems.push_back(levelName(level) + ": the base's briefing \"" + base->breafId +
                            "\" is not in the level's BreafData");
+    for (const std::string& problem : LevelReachCheck(game).run())
+        problems.push_back(levelName(level) + ": " + problem);
 }
 
 std::string failureText()
@@ -178,17 +198,18 @@ std::filesystem::path dataFolder(const char* program)
 int main(int argc, char** argv)
 {
     std::filesystem::path data;
-    std::vector<int> levels;
+    std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
     {
         const std::string argument = argv[i];
         if (argument == "--data" && i + 1 < argc)
             data = argv[++i];
-        else if (!argument.empty() && argument.find_first_not_of("0123456789") == std::string::npos)
-            levels.push_back(std::stoi(argument));
+        else if (!argument.empty() && argument[0] != '-')
+            arguments.push_back(argument);
         else
         {
-            std::cerr << "usage: levelcheck [--data <folder>] [level number ...]\n";
+            std::cerr
+                << "usage: levelcheck [--data <folder>] [LEVEL ...]   (a level number or a level file)\n";
             return 2;
         }
     }
@@ -205,34 +226,40 @@ int main(int argc, char** argv)
         // Textures are made on a device that records instead of drawing: no window is needed.
         Test::RecordingFactory devices;
         GameConfig& config = GameConfig::instance();
-        if (levels.empty())
+        std::vector<LevelLocation> levels;
+        for (const std::string& argument : arguments)
+            levels.push_back(
+                LevelLocation::fromPath(Tools::levelArgument(argument, data).file.string(), files));
+        if (arguments.empty())
         {
             for (int level = 0; level < config.getConstants().LevelsCount; ++level)
-                levels.push_back(level);
+                levels.push_back(LevelLocation::fromNumber(level));
             const std::string extra = text(Game::levelPath(config.getConstants().LevelsCount));
             if (files.isKnown(extra))
                 problems.push_back("\"" + extra + "\" exists, but \"LevelsCount\" is " +
                                    std::to_string(config.getConstants().LevelsCount));
         }
-        for (int level : levels)
+        for (const LevelLocation& level : levels)
         {
             CPlayState::instance().getBriefing().clear();
             cTutorial::instance().reset();
             try
             {
+                level.select();
                 auto game = std::make_unique<Game>();
-                game->loadLevel(level);
+                game->loadLevel(level.number);
                 game->getController().init();
                 describe(*game, level, problems);
             }
             catch (...)
             {
-                problems.push_back("level " + std::to_string(level) + ": " + failureText());
+                problems.push_back(levelName(level) + ": " + failureText());
             }
             CPlayState::instance().releasePlayView(true);
             UnitViewLibrary::instance().clear();
             Engine::cControl::deletePending();
         }
+        CGameEngine::instance().setLevelPath(L"");
         cTutorial::instance().reset();
         cCheats::instance().shutdown();
     }

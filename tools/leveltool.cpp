@@ -47,7 +47,8 @@
 // over all of them ("ViewStateId" h<N> or v<N>, given by the tool).
 // A building without "CameOffsetPoints" gets one route to the walkable cell beside it that is
 // nearest its middle, preferring a cell the heroes can reach from the base at once (over the
-// roads and bridges the level places built), then one they can reach once barriers are gone.
+// roads and bridges the level places built), then one they can reach once the other buildings'
+// cells are open (barriers cleared, roads built), never over the building's own cells.
 
 #include "tools/DataFiles.h"
 #include "tools/LevelGround.h"
@@ -495,19 +496,28 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
                 opened.insert(cells.begin(), cells.end());
         }
     std::set<Cell> now(freeCells.begin(), freeCells.end());
-    std::set<Cell> later = now;
+    const std::vector<Cell>* hall = nullptr;
     for (const auto& [letter, xml] : source.units)
         if (xml.find("Type=\"TownHall\"") != std::string::npos && letters.count(letter))
         {
             // The heroes step out of the base's cells onto the walkable cells beside them.
-            const std::vector<Cell>& hall = letters[letter];
+            hall = &letters[letter];
             const auto inHall = [&](const Cell& c)
-            { return std::find(hall.begin(), hall.end(), c) != hall.end(); };
-            now = reachable(hall, [&](const Cell& c)
+            { return std::find(hall->begin(), hall->end(), c) != hall->end(); };
+            now = reachable(*hall, [&](const Cell& c)
                             { return walkable(at(source, c)) || inHall(c) || opened.count(c); });
-            later = reachable(hall,
-                              [&](const Cell& c) { return walkable(at(source, c)) || footprints.count(c); });
         }
+    // Where the heroes get once the other buildings' cells are open: a unit is worked from
+    // outside, so its own cells never lead to its approach (a road's far end is not reached
+    // over the road before it is built).
+    const auto reachableLater = [&](const std::vector<Cell>& own)
+    {
+        if (!hall)
+            return std::set<Cell>(freeCells.begin(), freeCells.end());
+        const std::set<Cell> ownCells(own.begin(), own.end());
+        return reachable(*hall, [&](const Cell& c)
+                         { return walkable(at(source, c)) || (footprints.count(c) && !ownCells.count(c)); });
+    };
 
     std::vector<std::string> units;
     for (const auto& [letter, definition] : source.units)
@@ -550,6 +560,7 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
         if (xml.find("<CameOffsetPoints") == std::string::npos)
         {
             // The walkable cell beside the building nearest its middle, reachable if possible.
+            const std::set<Cell> later = reachableLater(cells);
             const Cell* best = nullptr;
             int bestRank = 3;
             float bestDistance = 0.0f;

@@ -64,11 +64,19 @@ std::string normalizePath(std::string path)
 
 size_t writeWholeFile(const std::string& path, const void* data, size_t size)
 {
-    const std::string failure = "Can't write file \"" + path + "\".";
+    std::string failure = "Can't write file \"" + path + "\".";
     cFileSystem* fileSystem = cFileSystem::instance();
     if (!fileSystem)
         throw failure;
-    const std::unique_ptr<cFileStream> stream = fileSystem->createFile(path, true);
+    std::unique_ptr<cFileStream> stream;
+    try
+    {
+        stream = fileSystem->createFile(path, true);
+    }
+    catch (const std::string& reason)
+    {
+        throw failure + " " + reason;
+    }
     const char* bytes = static_cast<const char*>(data);
     size_t done = 0;
     while (done < size)
@@ -82,7 +90,12 @@ size_t writeWholeFile(const std::string& path, const void* data, size_t size)
     stream->close();
     const auto* atomic = dynamic_cast<const cAtomicFileStream*>(stream.get());
     if (done != size || (atomic && !atomic->committed()))
+    {
+        // The system's reason (a full disk, a folder that cannot be written) goes with it.
+        if (atomic && !atomic->failureText().empty())
+            failure.insert(failure.size() - 1, ": " + atomic->failureText());
         throw failure;
+    }
     return size;
 }
 

@@ -26,7 +26,8 @@ std::string normalizePath(std::string path);
 
 // Writes a whole file into the shared folder through `cFileSystem::createFile`: the old file is
 // replaced only once every byte is on the disk. Returns `size`; throws std::string
-// "Can't write file \"<path>\"." when the file could not be written (the old file is kept).
+// "Can't write file \"<path>\"." (with the system's reason before the full stop, when there is
+// one) when the file could not be written (the old file is kept).
 size_t writeWholeFile(const std::string& path, const void* data, size_t size);
 
 // Writes a text file in UTF-16 (little-endian, the byte-order mark FF FE first, no terminator)

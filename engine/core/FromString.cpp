@@ -166,6 +166,13 @@ public:
         return true;
     }
 
+    // True when only blanks are left.
+    bool atEnd()
+    {
+        skipSpace();
+        return !m_failed && m_pos == m_end;
+    }
+
 private:
     void skipSpace()
     {
@@ -196,7 +203,36 @@ template <class T> T& readIntInto(T& target, const std::wstring& text)
     return target;
 }
 
+template <class T> bool readExactInt(T& target, const std::wstring& text)
+{
+    // A sign an unsigned type would wrap is no number of it.
+    if constexpr (std::is_unsigned_v<T>)
+        if (text.find(L'-') != std::wstring::npos)
+            return false;
+    cTextReader reader(text);
+    T value{};
+    if (!reader.readInt(value) || !reader.atEnd())
+        return false;
+    target = value;
+    return true;
+}
+
 } // namespace
+
+bool fromStringExact(int& target, const std::wstring& text)
+{
+    return readExactInt(target, text);
+}
+
+bool fromStringExact(unsigned int& target, const std::wstring& text)
+{
+    return readExactInt(target, text);
+}
+
+bool fromStringExact(long long& target, const std::wstring& text)
+{
+    return readExactInt(target, text);
+}
 
 int hexDigitValue(wchar_t c)
 {

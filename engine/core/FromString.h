@@ -52,6 +52,14 @@ template <class T> T fromString(const std::wstring& text)
     return value;
 }
 
+// Reads the whole text as one decimal integer of the type, for values a file must hold exactly
+// (a time, a size): blanks may stand around it and a "-" before it for a signed type, nothing
+// else. False, with the target unchanged, for a text that holds anything more or less
+// ("12abc", "1e400", "", "-100" for an unsigned type) or a number the type cannot hold.
+bool fromStringExact(int& target, const std::wstring& text);
+bool fromStringExact(unsigned int& target, const std::wstring& text);
+bool fromStringExact(long long& target, const std::wstring& text);
+
 // The value of a hexadecimal digit (either case), or -1.
 int hexDigitValue(wchar_t c);
 

@@ -78,19 +78,35 @@ voidpf ZCALLBACK packOpenFileCallback(voidpf /*opaque*/, const void* filename, i
     return std::fopen(static_cast<const char*>(filename), openMode);
 }
 
-unzFile openPackHandle(const std::wstring& path)
+unzFile openPackHandle(const std::wstring& path, FILE** file)
 {
     zlib_filefunc64_def callbacks;
     fill_fopen64_filefunc(&callbacks);
     callbacks.zopen64_file = packOpenFileCallback;
+    if (file)
+    {
+        *file = nullptr;
+        // The library opens the pack once, in unzOpen2_64; the opaque pointer is not kept
+        // beyond that call by the standard callbacks.
+        callbacks.opaque = file;
+        callbacks.zopen64_file = [](voidpf opaque, const void* filename, int mode) -> voidpf
+        {
+            voidpf opened = packOpenFileCallback(nullptr, filename, mode);
+            *static_cast<FILE**>(opaque) = static_cast<FILE*>(opened);
+            return opened;
+        };
+    }
     const std::string utf8 = toUtf8(path);
-    return unzOpen2_64(utf8.c_str(), &callbacks);
+    unzFile pack = unzOpen2_64(utf8.c_str(), &callbacks);
+    if (!pack && file)
+        *file = nullptr;
+    return pack;
 }
 
-unzFile openPack(const std::wstring& path)
+unzFile openPack(const std::wstring& path, FILE** file)
 {
     errno = 0;
-    unzFile pack = openPackHandle(path);
+    unzFile pack = openPackHandle(path, file);
     if (pack)
         return pack;
     const int code = errno;

@@ -2,6 +2,7 @@
 
 #include <minizip/unzip.h>
 
+#include <cstdio>
 #include <string>
 
 // Zip packs: enumeration of the members (used while the file system builds its index) and the
@@ -10,14 +11,15 @@ namespace Engine
 {
 
 // Opens a pack through the zip library with its standard file callbacks, except that files are
-// opened by `packOpenFileCallback`. Returns null when the pack cannot be opened.
-unzFile openPackHandle(const std::wstring& path);
+// opened by `packOpenFileCallback`. Returns null when the pack cannot be opened. With `file`,
+// the stream the library reads through is stored there (for positioned reads of its own).
+unzFile openPackHandle(const std::wstring& path, FILE** file = nullptr);
 
 // Opens a pack for enumeration. When it cannot be opened, shows two messages (the path followed
 // by " cannot be opened.", then the system's error code) and throws that wide text. A pack
 // without members, which the zip library cannot open, gives a null handle that the functions
-// below take for an empty pack.
-unzFile openPack(const std::wstring& path);
+// below take for an empty pack. `file` as for `openPackHandle`.
+unzFile openPack(const std::wstring& path, FILE** file = nullptr);
 
 // Moves to the first member and stores its name; false for a pack without members. Throws a C
 // string when the pack is damaged or a name does not fit in 255 bytes.

@@ -2,11 +2,11 @@
 
 #include "engine/core/FromString.h"
 #include "engine/core/StringUtils.h"
+#include "engine/core/XmlSalvage.h"
 #include "engine/core/cProperties.h"
 
 #include <climits>
 #include <cstdio>
-#include <cwchar>
 
 namespace Engine
 {
@@ -22,135 +22,6 @@ bool readId(const std::wstring& text, uint32_t& out)
         return false;
     out = static_cast<uint32_t>(value);
     return true;
-}
-
-bool isBlank(wchar_t c)
-{
-    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r';
-}
-
-// Replaces the five entities and character references the writer produces; anything else
-// stays as it is.
-std::wstring unescape(const std::wstring& text)
-{
-    static const struct
-    {
-        const wchar_t* entity;
-        wchar_t ch;
-    } entities[] = {
-        {L"&amp;", L'&'}, {L"&apos;", L'\''}, {L"&gt;", L'>'}, {L"&lt;", L'<'}, {L"&quot;", L'"'}};
-    std::wstring out;
-    out.reserve(text.size());
-    size_t i = 0;
-    while (i < text.size())
-    {
-        if (text[i] != L'&')
-        {
-            out += text[i++];
-            continue;
-        }
-        bool done = false;
-        for (const auto& e : entities)
-        {
-            if (text.compare(i, std::wcslen(e.entity), e.entity) == 0)
-            {
-                out += e.ch;
-                i += std::wcslen(e.entity);
-                done = true;
-                break;
-            }
-        }
-        if (!done && i + 2 < text.size() && text[i + 1] == L'#')
-        {
-            const bool hex = text[i + 2] == L'x';
-            size_t j = i + (hex ? 3 : 2);
-            uint32_t value = 0;
-            const size_t first = j;
-            while (j < text.size() && j - first < 8)
-            {
-                const wchar_t c = text[j];
-                int digit = -1;
-                if (c >= L'0' && c <= L'9')
-                    digit = c - L'0';
-                else if (hex && c >= L'a' && c <= L'f')
-                    digit = c - L'a' + 10;
-                else if (hex && c >= L'A' && c <= L'F')
-                    digit = c - L'A' + 10;
-                if (digit < 0)
-                    break;
-                value = value * (hex ? 16 : 10) + static_cast<uint32_t>(digit);
-                ++j;
-            }
-            if (j > first && j < text.size() && text[j] == L';' && value > 0 && value <= 0x10FFFF)
-            {
-                out += static_cast<wchar_t>(value);
-                i = j + 1;
-                done = true;
-            }
-        }
-        if (!done)
-            out += text[i++];
-    }
-    return replaceNonXmlCharacters(out);
-}
-
-// One tag of a damaged file: its name and the attributes that were complete.
-struct sTag
-{
-    std::wstring name;
-    std::map<std::wstring, std::wstring> attributes;
-};
-
-// Reads the tag that starts after the "<" at `p`; `p` ends past the tag (or at the next "<"
-// when the tag is cut short, so no later tag is lost).
-sTag readTag(const std::wstring& text, size_t& p)
-{
-    sTag tag;
-    while (p < text.size() && !isBlank(text[p]) && text[p] != L'/' && text[p] != L'>' && text[p] != L'<')
-        tag.name += text[p++];
-    for (;;)
-    {
-        while (p < text.size() && isBlank(text[p]))
-            ++p;
-        if (p >= text.size() || text[p] == L'<')
-            return tag;
-        if (text[p] == L'>' || text[p] == L'/')
-        {
-            ++p;
-            if (p < text.size() && text[p - 1] == L'/' && text[p] == L'>')
-                ++p;
-            return tag;
-        }
-        std::wstring name;
-        while (p < text.size() && !isBlank(text[p]) && text[p] != L'=' && text[p] != L'>' &&
-               text[p] != L'<' && text[p] != L'/')
-            name += text[p++];
-        while (p < text.size() && isBlank(text[p]))
-            ++p;
-        if (name.empty())
-        {
-            ++p; // a stray "=" or quote: step over it
-            continue;
-        }
-        if (p >= text.size() || text[p] != L'=')
-            continue;
-        ++p;
-        while (p < text.size() && isBlank(text[p]))
-            ++p;
-        if (p >= text.size() || (text[p] != L'"' && text[p] != L'\''))
-            continue;
-        const wchar_t quote = text[p++];
-        const size_t close = text.find(quote, p);
-        const size_t nextTag = text.find(L'<', p);
-        // A value may not hold "<": an open quote that runs into the next tag was cut short.
-        if (close == std::wstring::npos || (nextTag != std::wstring::npos && nextTag < close))
-        {
-            p = nextTag == std::wstring::npos ? text.size() : nextTag;
-            return tag;
-        }
-        tag.attributes[name] = unescape(text.substr(p, close - p));
-        p = close + 1;
-    }
 }
 
 } // namespace
@@ -174,35 +45,24 @@ void readProfilesFile(const cProperties& root, sProfilesFile& out)
 
 void salvageProfilesFile(const std::string& bytes, sProfilesFile& out)
 {
-    const std::wstring text = decodeTextFile(bytes);
     bool rootSeen = false;
-    size_t p = 0;
-    while ((p = text.find(L'<', p)) != std::wstring::npos)
+    for (const sSalvagedTag& tag : salvageTags(decodeTextFile(bytes)))
     {
-        ++p;
-        if (p < text.size() && (text[p] == L'?' || text[p] == L'!' || text[p] == L'/'))
-            continue;
-        const sTag tag = readTag(text, p);
-        const auto attribute = [&tag](const wchar_t* name) -> std::wstring
-        {
-            const auto found = tag.attributes.find(name);
-            return found == tag.attributes.end() ? std::wstring() : found->second;
-        };
         if (!rootSeen && tag.name == L"Profiles")
         {
             rootSeen = true;
-            out.hasNextId = readId(attribute(L"NextID"), out.nextId);
+            out.hasNextId = readId(tag.attribute(L"NextID"), out.nextId);
             if (!out.hasNextId)
                 out.nextId = 1;
-            out.currentUser = attribute(L"CurrentUser");
-            fromString(out.nowPlaying, attribute(L"NowPlaying"));
+            out.currentUser = tag.attribute(L"CurrentUser");
+            fromString(out.nowPlaying, tag.attribute(L"NowPlaying"));
             continue;
         }
         if (tag.attributes.count(L"Name") == 0)
             continue;
         sProfilesFile::sEntry entry;
-        entry.name = attribute(L"Name");
-        entry.hasId = readId(attribute(L"ID"), entry.id);
+        entry.name = tag.attribute(L"Name");
+        entry.hasId = readId(tag.attribute(L"ID"), entry.id);
         out.entries.push_back(entry);
     }
 }
@@ -236,33 +96,25 @@ bool isProfileFileName(const std::string& fileName, const std::string& idText)
     return fileName.size() == idText.size() || fileName[idText.size()] == '.';
 }
 
-std::wstring decodeTextFile(const std::string& bytes)
+bool isProfileDataFileName(const std::string& fileName, uint32_t& id)
 {
-    const auto byte = [&bytes](size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    size_t start = 0;
-    bool utf16 = false;
-    bool bigEndian = false;
-    if (bytes.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE)
-        start = 2, utf16 = true;
-    else if (bytes.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF)
-        start = 2, utf16 = true, bigEndian = true;
-    else if (bytes.size() >= 2 && byte(1) == 0)
-        utf16 = true;
-    if (!utf16)
+    const size_t dot = fileName.find('.');
+    if (dot == std::string::npos || (fileName.compare(dot, std::string::npos, ".xml") != 0 &&
+                                     fileName.compare(dot, std::string::npos, ".save") != 0))
+        return false;
+    uint64_t value = 0;
+    for (size_t i = 0; i < dot; ++i)
     {
-        if (bytes.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF)
-            start = 3;
-        return fromUtf8(bytes.substr(start));
+        if (fileName[i] < '0' || fileName[i] > '9' || value > 0xFFFFFFFFu)
+            return false;
+        value = value * 10 + static_cast<uint64_t>(fileName[i] - '0');
     }
-    std::u16string units;
-    units.reserve((bytes.size() - start) / 2);
-    for (size_t i = start; i + 1 < bytes.size(); i += 2)
-    {
-        const unsigned lo = bigEndian ? byte(i + 1) : byte(i);
-        const unsigned hi = bigEndian ? byte(i) : byte(i + 1);
-        units += static_cast<char16_t>(lo | hi << 8);
-    }
-    return fromUtf16(units);
+    // Only the ID text the program writes: "00000007", not "7" or "000000007".
+    if (value == 0 || value > 0xFFFFFFFFu ||
+        profileIdText(static_cast<uint32_t>(value)) != fileName.substr(0, dot))
+        return false;
+    id = static_cast<uint32_t>(value);
+    return true;
 }
 
 } // namespace Engine

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/StringUtils.h"
+#include "engine/core/XmlSalvage.h"
 
 #include <cstdint>
 #include <map>
@@ -60,9 +61,9 @@ std::string profileIdText(uint32_t id);
 // ID text: the ID text alone or followed by "." ("00000001.xml", "00000001.save").
 bool isProfileFileName(const std::string& fileName, const std::string& idText);
 
-// The text of a file's bytes: UTF-16 little- or big-endian after its byte-order mark,
-// UTF-16 little-endian when the second byte is 0, else UTF-8 (an UTF-8 byte-order mark is
-// skipped). A last odd byte of UTF-16 is dropped.
-std::wstring decodeTextFile(const std::string& bytes);
+// True when `fileName` is the values file ("<ID text>.xml") or the unfinished level
+// ("<ID text>.save") of a profile, with that profile's ID in `id`: the files that hold what a
+// player made.
+bool isProfileDataFileName(const std::string& fileName, uint32_t& id);
 
 } // namespace Engine

@@ -225,10 +225,21 @@ bool cApplication::run()
         }
         else
         {
-            if (cLogic* logic = cLogic::instance())
+            cLogic* logic = cLogic::instance();
+            if (logic)
                 logic->update();
             if (m_idle)
                 m_idle(m_idleArgument);
+            // Nothing is seen of a minimised or hidden window: without the wait the loop
+            // would spin (minimised, a frame does nothing but its deletions).
+            const bool hidden = !m_window->isVisible() && !m_window->isDestroyed();
+            if ((logic && logic->isMinimized()) || hidden)
+            {
+                if (m_messageWait)
+                    m_messageWait(MinimizedWaitMs);
+                else
+                    m_window->waitMessage(MinimizedWaitMs);
+            }
         }
     }
     return onExit();

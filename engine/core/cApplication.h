@@ -5,6 +5,7 @@
 #include "platform/window/Message.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -55,9 +56,20 @@ public:
     static cApplication* create(cAppParams& params) { return new cApplication(params); }
     static cApplication* instance() { return static_cast<cApplication*>(cApplicationBase::instance()); }
 
+    // How the loop waits while the game is minimised or its window hidden: until a message
+    // comes or `timeoutMs` milliseconds pass. By default the main window's `waitMessage`;
+    // tests give their own.
+    using tMessageWait = std::function<void(int timeoutMs)>;
+    // The longest wait: another copy of the program asking this one to come forward is seen
+    // within it (its request does not wake the window).
+    static constexpr int MinimizedWaitMs = 250;
+
     // Takes one message per turn, runs a frame on every turn that finds the queue empty, and
-    // returns the finish callback's result once the quit message is taken.
+    // returns the finish callback's result once the quit message is taken. While the game is
+    // minimised (a frame then only deletes what is queued) or its window hidden, the turn then
+    // waits for the next message instead of coming back at once.
     bool run() override;
+    void setMessageWait(tMessageWait wait) { m_messageWait = std::move(wait); }
     // Alt+Enter: switches between window and full screen unless the constants keep the game
     // windowed.
     virtual void toggleFullscreen();
@@ -104,6 +116,7 @@ private:
     std::wstring m_className;
     std::unique_ptr<Platform::Window> m_ownedWindow;
     std::unique_ptr<Platform::InstanceLock> m_instanceLock;
+    tMessageWait m_messageWait;
 };
 
 } // namespace Engine

@@ -1,7 +1,10 @@
 #include "engine/core/cAtomicFileStream.h"
 
+#include "engine/core/FileSteps.h"
+
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <fcntl.h>
 #include <unistd.h>
@@ -16,6 +19,8 @@ namespace
 // leaves a complete file either way.
 void syncFolderOf(const std::string& path)
 {
+    if (!syncToDisk())
+        return;
     const std::string::size_type slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -25,18 +30,31 @@ void syncFolderOf(const std::string& path)
     ::close(fd);
 }
 
+// The temporary file's path, once a test's fault for its creation has been asked.
+std::string temporaryPath(const std::string& path)
+{
+    if (const int error = checkFileStep(eFileStep::create, path))
+    {
+        errno = error;
+        throw std::string("Can't open file \"") + path + "\": " + std::strerror(error) + ".";
+    }
+    return path + ".tmp";
+}
+
 } // namespace
 
 cAtomicFileStream::cAtomicFileStream(const std::string& path, CommitHook onCommit)
-try : cFileStream(path + ".tmp", AccessRead | AccessWrite, CreateAlways), m_path(path),
+try : cFileStream(temporaryPath(path), AccessRead | AccessWrite, CreateAlways), m_path(path),
     m_temporaryPath(path + ".tmp"), m_onCommit(std::move(onCommit)),
     m_exceptionsAtStart(std::uncaught_exceptions())
 {
 }
 catch (const std::string&)
 {
-    // The caller knows the file by its final name.
-    throw std::string("Can't open file \"") + path + "\".";
+    // The caller knows the file by its final name; the system's reason goes with it.
+    const int error = errno;
+    throw std::string("Can't open file \"") + path + "\"" +
+        (error ? std::string(": ") + std::strerror(error) : "") + ".";
 }
 
 cAtomicFileStream::~cAtomicFileStream()
@@ -56,13 +74,33 @@ cAtomicFileStream::~cAtomicFileStream()
     }
 }
 
+std::string cAtomicFileStream::failureText() const
+{
+    if (!m_failed)
+        return std::string();
+    return m_error ? std::strerror(m_error) : "the file was not written whole";
+}
+
+void cAtomicFileStream::fail(int error)
+{
+    if (!m_failed)
+        m_error = error;
+    m_failed = true;
+}
+
 int cAtomicFileStream::write(const void* buffer, unsigned int count)
 {
     if (!isOpen())
         return 0;
+    if (const int error = checkFileStep(eFileStep::write, m_path))
+    {
+        fail(error);
+        return 0;
+    }
+    errno = 0;
     const int written = cFileStream::write(buffer, count);
     if (written != static_cast<int>(count))
-        m_failed = true;
+        fail(errno ? errno : ENOSPC);
     return written;
 }
 
@@ -75,20 +113,28 @@ void cAtomicFileStream::finish(bool keep)
 {
     if (!isOpen())
         return;
-    if (keep && !m_failed && ::fsync(descriptor()) != 0)
-        m_failed = true;
-    if (!closeDescriptor())
-        m_failed = true;
-    if (keep && !m_failed && std::rename(m_temporaryPath.c_str(), m_path.c_str()) == 0)
+    if (keep && !m_failed)
     {
-        m_committed = true;
-        syncFolderOf(m_path);
-        if (m_onCommit)
-            m_onCommit();
-        return;
+        if (const int error = checkFileStep(eFileStep::sync, m_path))
+            fail(error);
+        else if (syncToDisk() && ::fsync(descriptor()) != 0)
+            fail(errno);
     }
-    if (keep)
-        m_failed = true;
+    if (!closeDescriptor())
+        fail(errno);
+    if (keep && !m_failed)
+    {
+        const int error = checkFileStep(eFileStep::rename, m_path);
+        if (error == 0 && std::rename(m_temporaryPath.c_str(), m_path.c_str()) == 0)
+        {
+            m_committed = true;
+            syncFolderOf(m_path);
+            if (m_onCommit)
+                m_onCommit();
+            return;
+        }
+        fail(error ? error : errno);
+    }
     const int savedErrno = errno;
     ::unlink(m_temporaryPath.c_str());
     errno = savedErrno;

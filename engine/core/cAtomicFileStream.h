@@ -35,10 +35,13 @@ public:
     bool committed() const { return m_committed; }
     // True when a write was short or the commit failed; the old file is then left as it was.
     bool failed() const { return m_failed; }
+    // What the system said of the failure (its errno text), or "" while nothing failed.
+    std::string failureText() const;
     const std::string& path() const { return m_path; }
 
 private:
     void finish(bool keep);
+    void fail(int error);
 
     std::string m_path;
     std::string m_temporaryPath;
@@ -46,6 +49,7 @@ private:
     int m_exceptionsAtStart;
     bool m_failed = false;
     bool m_committed = false;
+    int m_error = 0;
 };
 
 } // namespace Engine

@@ -1,12 +1,13 @@
 #include "engine/core/cFileSystem.h"
 
 #include "engine/core/ErrorText.h"
+#include "engine/core/FileSteps.h"
 #include "engine/core/FileUtils.h"
-#include "engine/core/Pack.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/SystemUtils.h"
 #include "engine/core/cAtomicFileStream.h"
 #include "engine/core/cDocumentCache.h"
+#include "engine/core/cPackArchive.h"
 #include "engine/core/cPackStream.h"
 #include "engine/core/cString.h"
 #include "engine/core/cXmlPropertiesPooled.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -127,7 +129,9 @@ cFileSystem::cFileSystem(const std::wstring& dataFolder, const std::string& pack
     // copy of a file brings it back.
     m_packs.clear();
     m_index.swap(m_shadow);
-    indexListing(listRelative(m_commonFolderOnDisk), CommonRoot);
+    std::vector<std::string> common = listRelative(m_commonFolderOnDisk);
+    removeStrayTemporaries(common);
+    indexListing(common, CommonRoot);
     indexPacks(m_commonFolderOnDisk, 0, m_shadow, filter);
     for (const auto& entry : m_shadow)
         m_index.insert(entry);
@@ -174,7 +178,7 @@ void cFileSystem::indexListing(const std::vector<std::string>& names, const std:
         if (getFileExtension(name) == m_packExtension)
             m_packs.insert(name);
         else
-            m_index[normalizePath(name)] = Entry{root, inDataFolder, name};
+            m_index[normalizePath(name)] = Entry{root, inDataFolder, name, nullptr, 0};
     }
 }
 
@@ -184,25 +188,43 @@ void cFileSystem::indexPacks(const std::string& folder, uint32_t inDataFolder, I
     {
         if (filter && !filter(packName))
             continue;
-        unzFile pack = openPack(fromUtf8(folder + packName));
-        try
+        const std::shared_ptr<cPackArchive> pack = cPackArchive::mount(fromUtf8(folder + packName));
+        for (size_t index = 0; index < pack->memberCount(); ++index)
         {
-            std::string member;
-            for (bool more = packFirstFile(pack, member); more; more = packNextFile(pack, member))
-            {
-                // Folder entries; packs made on Windows may separate names with "\".
-                if (member.empty() || member.back() == '/' || member.back() == '\\')
-                    continue;
-                into[normalizePath(member)] = Entry{packName, inDataFolder, member};
-            }
+            const std::string& member = pack->member(index).name;
+            // Folder entries; packs made on Windows may separate names with "\".
+            if (member.empty() || member.back() == '/' || member.back() == '\\')
+                continue;
+            into[normalizePath(member)] = Entry{packName, inDataFolder, member, pack, index};
         }
-        catch (...)
-        {
-            unzClose(pack);
-            throw;
-        }
-        closePack(pack);
     }
+}
+
+void cFileSystem::removeStrayTemporaries(std::vector<std::string>& names)
+{
+    // Every file is written as "<path>.tmp" and renamed over its path once complete: a ".tmp"
+    // that is still there was cut short (the old file it was to replace is intact), and no
+    // other file of the program ends so.
+    const std::string suffix = ".tmp";
+    std::vector<std::string> kept;
+    for (const std::string& name : names)
+    {
+        const bool temporary = name.size() > suffix.size() &&
+                               name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+        if (!temporary)
+        {
+            kept.push_back(name);
+            continue;
+        }
+        const std::string full = m_commonFolderOnDisk + name;
+        if (::unlink(full.c_str()) == 0)
+            reportProblem(L"files", "\"" + full + "\", left by a write that did not end, was removed.");
+        else
+            reportProblem(L"files", "\"" + full +
+                                        "\", left by a write that did not end, cannot be removed: " +
+                                        std::strerror(errno));
+    }
+    names.swap(kept);
 }
 
 std::vector<std::string> cFileSystem::listRelative(const std::string& folder) const
@@ -287,10 +309,40 @@ std::unique_ptr<cStream> cFileSystem::openFile(const std::string& path) const
     const Entry* entry = find(path);
     if (!entry)
         throw std::string("File \"") + path + "\" not found.";
-    if (entry->root.empty() || entry->root == CommonRoot)
-        return std::make_unique<cFileStream>(loosePath(*entry), cFileStream::AccessRead,
-                                             cFileStream::OpenExisting);
-    return std::make_unique<cPackStream>(packPath(*entry), entry->name);
+    return openEntry(path, *entry);
+}
+
+std::unique_ptr<cStream> cFileSystem::openDataCopy(const std::string& path) const
+{
+    const Entry* entry = find(path);
+    if (entry && entry->root == CommonRoot)
+    {
+        const auto shadow = m_shadow.find(normalizePath(path));
+        entry = shadow == m_shadow.end() ? nullptr : &shadow->second;
+    }
+    if (!entry)
+        throw std::string("File \"") + path + "\" not found.";
+    return openEntry(path, *entry);
+}
+
+std::unique_ptr<cStream> cFileSystem::openEntry(const std::string& path, const Entry& entry) const
+{
+    if (!entry.root.empty() && entry.root != CommonRoot)
+        return std::make_unique<cPackStream>(entry.archive, entry.member);
+    const std::string full = loosePath(entry);
+    int error = entry.root == CommonRoot ? checkFileStep(eFileStep::read, path) : 0;
+    if (error == 0)
+    {
+        try
+        {
+            return std::make_unique<cFileStream>(full, cFileStream::AccessRead, cFileStream::OpenExisting);
+        }
+        catch (const std::string&)
+        {
+            error = errno;
+        }
+    }
+    throw std::string("Can't open file \"") + full + "\": " + std::strerror(error) + ".";
 }
 
 unsigned int cFileSystem::readFile(const std::string& path, std::vector<char>& out) const
@@ -352,7 +404,7 @@ std::unique_ptr<cFileStream> cFileSystem::createFile(const std::string& path, bo
 
 void cFileSystem::noteWritten(const std::string& key, const std::string& name)
 {
-    m_index[key] = Entry{CommonRoot, 0, name};
+    m_index[key] = Entry{CommonRoot, 0, name, nullptr, 0};
     dropCachedResource(key);
 }
 
@@ -361,18 +413,53 @@ bool cFileSystem::removeFile(const std::string& path)
     const std::string key = normalizePath(path);
     const auto found = m_index.find(key);
     const bool inCommon = found != m_index.end() && found->second.root == CommonRoot;
-    if (::unlink((m_commonFolderOnDisk + (inCommon ? found->second.name : key)).c_str()) != 0)
+    const std::string full = m_commonFolderOnDisk + (inCommon ? found->second.name : key);
+    if (const int error = checkFileStep(eFileStep::remove, full))
+    {
+        errno = error;
         return false;
+    }
+    if (::unlink(full.c_str()) != 0)
+        return false;
+    forgetCommon(key);
+    return true;
+}
+
+void cFileSystem::forgetCommon(const std::string& key)
+{
     // A cached copy of the removed file would hide the copy that is visible again.
     dropCachedResource(key);
-    if (!inCommon)
-        return true;
+    const auto found = m_index.find(key);
+    if (found == m_index.end() || found->second.root != CommonRoot)
+        return;
     const auto shadow = m_shadow.find(key);
     if (shadow != m_shadow.end())
         found->second = shadow->second;
     else
         m_index.erase(found);
-    return true;
+}
+
+std::string cFileSystem::setAside(const std::string& path, const std::string& copyPath)
+{
+    const std::string key = normalizePath(path);
+    const auto found = m_index.find(key);
+    if (found == m_index.end() || found->second.root != CommonRoot)
+        throw std::string("\"" + path + "\" is no file of the shared folder and cannot be set aside.");
+    const std::string source = m_commonFolderOnDisk + found->second.name;
+    const std::string base = normalizePath(copyPath.empty() ? path + ".damaged" : copyPath);
+    std::string target = base;
+    struct stat status;
+    for (int n = 2; ::lstat((m_commonFolderOnDisk + target).c_str(), &status) == 0; ++n)
+        target = base + "-" + std::to_string(n);
+    int error = checkFileStep(eFileStep::remove, source);
+    if (error == 0 && std::rename(source.c_str(), (m_commonFolderOnDisk + target).c_str()) != 0)
+        error = errno;
+    if (error != 0)
+        throw std::string("\"" + source + "\" cannot be set aside as \"" + target +
+                          "\": " + std::strerror(error) + ".");
+    forgetCommon(key);
+    noteWritten(target, target);
+    return target;
 }
 
 bool cFileSystem::isKnown(const std::string& path) const

@@ -15,6 +15,7 @@ namespace Engine
 
 class cStream;
 class cFileStream;
+class cPackArchive;
 
 // The one place through which the program finds, reads, writes, moves and removes its files.
 //
@@ -23,6 +24,9 @@ class cFileStream;
 // then a member of a shared-folder pack (the later pack by name), then a member of a data-folder
 // pack (the later by name), then the data folder's loose file. A file written to the shared
 // folder hides the data copy until it is removed again.
+//
+// Each pack is opened once, when it is indexed, and stays open: its members are read by their
+// index in it (see cPackArchive).
 //
 // Index keys are lower-case with "/" separators. The disk is case-sensitive and data made on
 // Windows comes with any case (and packs with "\" in member names), so each entry keeps the real
@@ -42,6 +46,8 @@ public:
 
     // Lower-case, "/" separators, ending in "/".
     virtual std::wstring getDataFolder() const;
+    // The data folder as the disk spells it (UTF-8, "/" separators, ending in "/").
+    const std::string& getDataFolderOnDisk() const { return m_dataFolderOnDisk; }
     // The shared folder: the common application-data folder + the application directory + "/".
     virtual std::wstring getCommonFolder() const;
 
@@ -60,14 +66,24 @@ public:
     virtual void moveFile(const std::wstring& source, const std::wstring& target);
 
     // A new stream reading the file; throws std::string "File \"<path>\" not found." when the
-    // path is not indexed.
+    // path is not indexed, and "Can't open file ..." with the system's reason when it cannot
+    // be opened.
     virtual std::unique_ptr<cStream> openFile(const std::string& path) const;
+    // A stream reading the data folder's or a pack's copy of a path the shared folder hides;
+    // throws like `openFile` when there is no such copy.
+    std::unique_ptr<cStream> openDataCopy(const std::string& path) const;
     // Creates a file in the shared folder (the path lower-cased) and indexes it there. With
     // `truncate` (every caller) the file is replaced whole when the stream is closed.
     virtual std::unique_ptr<cFileStream> createFile(const std::string& path, bool truncate);
     // Deletes the shared folder's copy; the data-folder or pack copy, if any, is seen again.
     // False (nothing changed) when the shared folder has no such file.
     virtual bool removeFile(const std::string& path);
+    // Sets a file of the shared folder that could be read but not used aside: it is renamed to
+    // `copyPath` (a path of the shared folder, "<path>.damaged" when empty), or to
+    // "<copyPath>-2", "-3"... when that name is taken, so an earlier copy is never replaced.
+    // The path shows its data-folder or pack copy again, if any. Returns the copy's path;
+    // throws std::string with the system's reason when the file cannot be renamed.
+    std::string setAside(const std::string& path, const std::string& copyPath = std::string());
     virtual bool isKnown(const std::string& path) const;
     virtual bool existsOnDisk(const std::string& path) const;
     // True when the path is indexed as a loose file of the shared folder.
@@ -84,6 +100,7 @@ public:
     virtual void moveFile(const std::string& source, const std::string& target);
     // Reads a whole file into `out` (resized to the file) and returns the number of bytes;
     // throws like `openFile`, and cString<std::string> when a pack member is damaged.
+    // A file that is no longer there, or a folder in its place, cannot be opened.
     virtual unsigned int readFile(const std::string& path, std::vector<char>& out) const;
 
 private:
@@ -96,6 +113,9 @@ private:
         uint32_t inDataFolder = 1;
         // The real relative name on disk, or the member's real name in its pack.
         std::string name;
+        // The mounted pack holding the member, and the member's index in it.
+        std::shared_ptr<cPackArchive> archive;
+        size_t member = 0;
     };
     using Index = std::map<std::string, Entry>;
 
@@ -107,6 +127,12 @@ private:
     // Relative names (UTF-8, "/" separators) of every file below a folder on disk.
     std::vector<std::string> listRelative(const std::string& folder) const;
     const Entry* find(const std::string& path) const;
+    std::unique_ptr<cStream> openEntry(const std::string& path, const Entry& entry) const;
+    // Forgets the shared folder's loose file of a key: the data side's entry, if any, is seen
+    // again.
+    void forgetCommon(const std::string& key);
+    // Removes the temporary files a write cut short by a crash left in the shared folder.
+    void removeStrayTemporaries(std::vector<std::string>& names);
     std::string loosePath(const Entry& entry) const;
     std::wstring packPath(const Entry& entry) const;
     void noteWritten(const std::string& key, const std::string& name);

@@ -30,13 +30,24 @@ public:
         return input ? input->connectKey(static_cast<eControl>(code), slot) : boost::signals2::connection();
     }
 
+    // Where the mouse's events placed the pointer; without such a place (no event yet, or the
+    // pointer outside the window) the desktop's pointer, moved into the window.
     cVector2 cursorInWindow() override
     {
+        cVector2 placed;
+        if (cInput* input = cInput::instance(); input && input->getPointer(placed))
+            return placed;
         cVector2 cursor(getCursorPos());
         float rect[4] = {0.0f, 0.0f, 0.0f, 0.0f};
         if (cRender* render = cSingleton<cRender>::instance(); render && render->getWindowRect(rect))
             cursor -= cVector2(rect[0], rect[1]);
         return cursor;
+    }
+
+    boost::signals2::connection connectPointer(const boost::function<void(const cVector2&)>& slot) override
+    {
+        cInput* input = cInput::instance();
+        return input ? input->connectPointer(slot) : boost::signals2::connection();
     }
 
     void screenToVirtual(cVector2& point) override
@@ -45,10 +56,10 @@ public:
             render->screenToVirtual(point, point);
     }
 
-    void present() override
+    void beginFrame() override
     {
         if (cRender* render = cSingleton<cRender>::instance())
-            render->present();
+            render->beginFrame();
     }
 
     void drawView(cView& view) override
@@ -61,6 +72,12 @@ public:
     {
         if (cRender* render = cSingleton<cRender>::instance())
             render->endFrame();
+    }
+
+    void present() override
+    {
+        if (cRender* render = cSingleton<cRender>::instance())
+            render->present();
     }
 
     void takeScreenshot(const std::wstring& fileName) override

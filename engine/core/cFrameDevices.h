@@ -34,18 +34,27 @@ public:
     // The cursor in screen pixels relative to the window (the whole window in full screen,
     // else the client area).
     virtual cVector2 cursorInWindow() = 0;
+    // Connects a handler that learns where the pointer stood (window pixels, as
+    // `cursorInWindow`) when a mouse button changed, before that button's signal is raised.
+    // Devices that cannot tell connect nothing.
+    virtual boost::signals2::connection connectPointer(const boost::function<void(const cVector2&)>&)
+    {
+        return {};
+    }
     // Converts a window point to virtual screen units in place.
     virtual void screenToVirtual(cVector2& point) = 0;
 
-    // Presents the previous frame and opens the next one.
-    virtual void present() = 0;
+    // Opens a frame (recovering a lost device, applying a mode change).
+    virtual void beginFrame() = 0;
     // Draws one view of the render pass.
     virtual void drawView(cView& view) = 0;
     // The render pass: `drawView` for every shown view of the render registry, in drawing order.
     void drawViews();
     // Clears, draws what the pass collected and closes the frame.
     virtual void endFrame() = 0;
-    // Writes the screen to a JPEG file.
+    // Shows the frame just closed.
+    virtual void present() = 0;
+    // Writes the frame just closed (not yet presented) to a JPEG file.
     virtual void takeScreenshot(const std::wstring& fileName) = 0;
 };
 

@@ -17,12 +17,14 @@ cLogic::cLogic(std::unique_ptr<cFrameDevices> devices)
     // they never count as unhandled keys.
     for (int code : {0x38, 0xB8, 0x138, 0x1B8})
         m_keyConnections.emplace_back(m_devices->connectKey(code, [] {}));
+    m_pointerConnection = m_devices->connectPointer([this](const cVector2& point) { placeMouse(point); });
 }
 
 cLogic::~cLogic()
 {
     m_frameCallback.clear();
     m_keyConnections.clear();
+    m_pointerConnection.disconnect();
 }
 
 void cLogic::setFrameCallback(boost::function<void()> callback)
@@ -75,9 +77,17 @@ void cLogic::update()
 
 void cLogic::render()
 {
-    m_devices->present();
+    m_devices->beginFrame();
     m_devices->drawViews();
     m_devices->endFrame();
+    // The screenshot shows the frame the player sees, read before it is handed to the screen
+    // (a presented back buffer holds nothing reliable).
+    if (m_screenshotPending)
+    {
+        m_screenshotPending = false;
+        m_devices->takeScreenshot(L"screenshot.jpg");
+    }
+    m_devices->present();
 }
 
 void cLogic::renderObject(cView* view)
@@ -87,14 +97,18 @@ void cLogic::renderObject(cView* view)
 
 void cLogic::updateMousePosition()
 {
-    cVector2 position = m_devices->cursorInWindow();
-    m_devices->screenToVirtual(position);
-    m_mousePosition = position;
+    placeMouse(m_devices->cursorInWindow());
+}
+
+void cLogic::placeMouse(cVector2 windowPoint)
+{
+    m_devices->screenToVirtual(windowPoint);
+    m_mousePosition = windowPoint;
 }
 
 void cLogic::takeScreenshot()
 {
-    m_devices->takeScreenshot(L"screenshot.jpg");
+    m_screenshotPending = true;
 }
 
 void cLogic::quit()

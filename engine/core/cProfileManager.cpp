@@ -2,15 +2,18 @@
 
 #include "engine/core/ErrorText.h"
 #include "engine/core/FileUtils.h"
+#include "engine/core/SaveFailures.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
 #include "engine/core/cDocumentCache.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cProps.h"
+#include "engine/core/cStream.h"
 #include "engine/core/cXmlProperties.h"
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace Engine
@@ -51,6 +54,160 @@ void forget(const std::string& path)
     cDocumentCache::fileChanged(toLower(path));
 }
 
+// No list of players comes near this size: a larger file is damage, not read whole.
+constexpr unsigned MaxListBytes = 16u << 20;
+
+// The list as found in the profiles folder, before the manager checks it.
+struct sListReading
+{
+    enum eState
+    {
+        Missing,
+        Good,
+        // Read and refused: empty, not XML, cut short, too large.
+        Damaged,
+        // Could not be opened or read.
+        Unreadable,
+    };
+    eState state = Missing;
+    std::string problem;
+    // Merged: what the list gives, then what was recovered.
+    sProfilesFile file;
+    // The lines the manager reports.
+    std::vector<std::string> notes;
+};
+
+// The bytes of the list or its copy: throws when the file cannot be read, and marks a file
+// that is too large as damaged without reading it.
+bool readListBytes(cFileSystem& files, const std::string& path, std::string& bytes, std::string& problem)
+{
+    const std::unique_ptr<cStream> stream = files.openFile(path);
+    if (stream->size() > MaxListBytes)
+    {
+        problem = std::to_string(stream->size()) + " bytes, more than any list of players";
+        return false;
+    }
+    bytes = readBytes(files, path);
+    return true;
+}
+
+// Reads one list file: true when it loads; otherwise what can still be read of it is in
+// `out` and `state` tells why.
+void readOneList(cFileSystem& files, const std::string& path, sProfilesFile& out, sListReading::eState& state,
+                 std::string& problem)
+{
+    std::string bytes;
+    try
+    {
+        if (!readListBytes(files, path, bytes, problem))
+        {
+            state = sListReading::Damaged;
+            return;
+        }
+    }
+    catch (...)
+    {
+        state = sListReading::Unreadable;
+        problem = currentExceptionText();
+        return;
+    }
+    try
+    {
+        readProfilesFile(*parse(bytes, path), out);
+        state = sListReading::Good;
+    }
+    catch (...)
+    {
+        state = sListReading::Damaged;
+        problem = currentExceptionText();
+        out = sProfilesFile();
+        salvageProfilesFile(bytes, out);
+    }
+}
+
+bool names(const sProfilesFile& file, const std::wstring& name)
+{
+    return !name.empty() && std::any_of(file.entries.begin(), file.entries.end(),
+                                        [&name](const sProfilesFile::sEntry& e) { return e.name == name; });
+}
+
+bool namesId(const sProfilesFile& file, uint32_t id)
+{
+    return std::any_of(file.entries.begin(), file.entries.end(),
+                       [id](const sProfilesFile::sEntry& e) { return e.hasId && e.id == id; });
+}
+
+// The list of the profiles folder, recovered when it is missing, damaged, unreadable or
+// names nobody: the entries that can be read, then those of the last good list that are not
+// there, then a profile for every ID whose files no entry names.
+sListReading readList(const std::string& folder)
+{
+    sListReading reading;
+    cFileSystem* files = cFileSystem::instance();
+    if (!files)
+        return reading;
+    const std::string path = folder + ListName;
+    if (files->isKnown(path))
+        readOneList(*files, path, reading.file, reading.state, reading.problem);
+    if (reading.state == sListReading::Good && !reading.file.entries.empty())
+        return reading;
+
+    sProfilesFile& file = reading.file;
+    const std::string backupPath = path + ".bak";
+    if (files->isKnown(backupPath))
+    {
+        sProfilesFile backup;
+        sListReading::eState state = sListReading::Missing;
+        std::string problem;
+        readOneList(*files, backupPath, backup, state, problem);
+        for (const sProfilesFile::sEntry& entry : backup.entries)
+        {
+            if (entry.name.empty() || names(file, entry.name) || !entry.hasId || namesId(file, entry.id))
+                continue;
+            file.entries.push_back(entry);
+            reading.notes.push_back("The profile " + quoted(entry.name) + " (ID " + profileIdText(entry.id) +
+                                    ") is taken from the last good list \"" + backupPath + "\".");
+        }
+        if (!names(file, file.currentUser) && names(file, backup.currentUser))
+            file.currentUser = backup.currentUser;
+        if (backup.hasNextId && (!file.hasNextId || backup.nextId > file.nextId))
+        {
+            file.hasNextId = true;
+            file.nextId = backup.nextId;
+        }
+    }
+
+    std::list<std::string> fileNames;
+    files->listCommonFolder(folder, fileNames);
+    for (const std::string& fileName : fileNames)
+    {
+        uint32_t id = 0;
+        if (!isProfileDataFileName(fileName, id) || namesId(file, id))
+            continue;
+        sProfilesFile::sEntry entry;
+        entry.name = fromUtf8(profileIdText(id));
+        for (int n = 2; names(file, entry.name); ++n)
+            entry.name = fromUtf8(profileIdText(id)) + L" (" + std::to_wstring(n) + L")";
+        entry.hasId = true;
+        entry.id = id;
+        file.entries.push_back(entry);
+        reading.notes.push_back("The files of ID " + profileIdText(id) +
+                                " belong to no listed profile; they are listed as the profile " +
+                                quoted(entry.name) + ".");
+    }
+
+    if (!names(file, file.currentUser))
+    {
+        // The first name in the list's own order.
+        std::wstring first;
+        for (const sProfilesFile::sEntry& entry : file.entries)
+            if (!entry.name.empty() && (first.empty() || cUtf16Less()(entry.name, first)))
+                first = entry.name;
+        file.currentUser = first;
+    }
+    return reading;
+}
+
 } // namespace
 
 // A name that holds characters no XML file can is stored with them replaced (U+FFFD), so the
@@ -67,15 +224,7 @@ cProfileManager::~cProfileManager()
     {
         m_nowPlaying = false;
         m_dirty = true;
-        try
-        {
-            writeProfiles();
-            saveProperties();
-        }
-        catch (...)
-        {
-            report("The profile " + quoted(m_currentUser) + " was not saved: " + currentExceptionText());
-        }
+        writeAll();
     }
     cProps::clearAll();
 }
@@ -100,24 +249,16 @@ bool cProfileManager::profilesFileExists()
 
 std::wstring cProfileManager::readCurrentUser()
 {
-    cFileSystem* files = cFileSystem::instance();
-    const std::string path = profilesFolder() + ListName;
-    if (!files || !files->isKnown(path))
-        return std::wstring();
-    std::string bytes;
-    sProfilesFile file;
-    try
-    {
-        bytes = readBytes(*files, path);
-        readProfilesFile(*parse(bytes, path), file);
-    }
-    catch (...)
-    {
-        // The manager made with this name reports the damage when it reads the list.
-        file = sProfilesFile();
-        salvageProfilesFile(bytes, file);
-    }
-    return file.currentUser;
+    return replaceNonXmlCharacters(readList(profilesFolder()).file.currentUser);
+}
+
+std::list<std::wstring> cProfileManager::readProfileNames()
+{
+    std::set<std::wstring, cUtf16Less> sorted;
+    for (const sProfilesFile::sEntry& entry : readList(profilesFolder()).file.entries)
+        if (!entry.name.empty())
+            sorted.insert(replaceNonXmlCharacters(entry.name));
+    return std::list<std::wstring>(sorted.begin(), sorted.end());
 }
 
 void cProfileManager::getProfileNames(std::list<std::wstring>& out) const
@@ -141,13 +282,39 @@ std::string cProfileManager::getCurrentProfileId() const
     return id;
 }
 
-void cProfileManager::save()
+bool cProfileManager::save()
 {
     if (m_noSaveAtExit || m_currentUser.empty())
-        return;
+        return true;
     m_dirty = true;
-    writeProfiles();
-    saveProperties();
+    return writeAll();
+}
+
+bool cProfileManager::writeAll()
+{
+    // A file that must not be written over was not written either.
+    bool written = !m_listLocked && !m_valuesLocked;
+    try
+    {
+        writeProfiles();
+    }
+    catch (...)
+    {
+        written = false;
+        reportSaveFailure("The profile list of " + quoted(m_currentUser) +
+                          " was not saved: " + currentExceptionText());
+    }
+    try
+    {
+        saveProperties();
+    }
+    catch (...)
+    {
+        written = false;
+        reportSaveFailure("The values of the profile " + quoted(m_currentUser) +
+                          " were not saved: " + currentExceptionText());
+    }
+    return written;
 }
 
 void cProfileManager::deleteProfile(const std::wstring& name)
@@ -160,8 +327,18 @@ void cProfileManager::deleteProfile(const std::wstring& name)
     m_currentUser = m_profiles.empty() ? std::wstring() : m_profiles.begin()->first;
     m_storedCurrentUser = m_currentUser;
     m_dirty = true;
-    writeProfiles();
     m_noSaveAtExit = true;
+    try
+    {
+        writeProfiles();
+    }
+    catch (...)
+    {
+        // The list still names the profile: its files stay with it.
+        reportSaveFailure("The profile list without " + quoted(name) +
+                          " was not saved: " + currentExceptionText());
+        return;
+    }
 
     cFileSystem* files = cFileSystem::instance();
     if (!files)
@@ -182,47 +359,56 @@ void cProfileManager::load()
 {
     if (m_currentUser.empty())
         return;
-    const cFileSystem* files = cFileSystem::instance();
-    const std::string path = profilesFolder() + ListName;
-    if (!files || !files->isKnown(path))
+    readProfiles(profilesFolder() + ListName);
+    if (m_storedCurrentUser != m_currentUser)
+    {
+        m_storedCurrentUser = m_currentUser;
+        m_dirty = true;
+    }
+    if (m_profiles.find(m_currentUser) == m_profiles.end())
         addProfile();
     else
-    {
-        readProfiles(path);
-        if (m_storedCurrentUser != m_currentUser)
-        {
-            m_storedCurrentUser = m_currentUser;
-            m_dirty = true;
-        }
-        if (m_profiles.find(m_currentUser) == m_profiles.end())
-            addProfile();
-        else
-            loadProperties();
-    }
+        loadProperties();
     m_nowPlaying = true;
     m_dirty = true;
-    writeProfiles();
+    try
+    {
+        writeProfiles();
+    }
+    catch (...)
+    {
+        reportSaveFailure("The profile list was not saved: " + currentExceptionText());
+    }
 }
 
 void cProfileManager::readProfiles(const std::string& path)
 {
-    cFileSystem& files = *cFileSystem::instance();
-    std::string bytes;
-    sProfilesFile file;
-    try
+    sListReading reading = readList(profilesFolder());
+    switch (reading.state)
     {
-        bytes = readBytes(files, path);
-        readProfilesFile(*parse(bytes, path), file);
+    case sListReading::Missing:
+        if (!reading.file.entries.empty())
+            report("The profile list \"" + path + "\" is missing; the profiles are recovered.");
+        break;
+    case sListReading::Good:
+        if (reading.file.entries.empty())
+            report("The profile list \"" + path + "\" names no profile; the profiles are recovered.");
+        break;
+    case sListReading::Damaged:
+        report("The profile list \"" + path + "\" is damaged (" + reading.problem +
+               "); the profiles that can still be read from it are kept, the others are recovered.");
+        if (!setAside(path, path + ".damaged"))
+            m_listLocked = true;
+        break;
+    case sListReading::Unreadable:
+        m_listLocked = true;
+        reportSaveFailure("The profile list \"" + path + "\" cannot be read (" + reading.problem +
+                          "); it is left as it is and not written in this run; the profiles are recovered.");
+        break;
     }
-    catch (...)
-    {
-        report("The profile list \"" + path + "\" is damaged (" + currentExceptionText() +
-               "); the profiles that can still be read from it are kept.");
-        keepDamaged(path, bytes, path + ".damaged");
-        file = sProfilesFile();
-        salvageProfilesFile(bytes, file);
-    }
-    takeProfiles(file);
+    for (const std::string& note : reading.notes)
+        report(note);
+    takeProfiles(reading.file);
 }
 
 void cProfileManager::takeProfiles(const sProfilesFile& file)
@@ -324,16 +510,57 @@ void cProfileManager::writeProfiles()
 {
     if (!m_dirty)
         return;
+    m_dirty = false;
+    if (m_listLocked)
+        return;
     const std::string path = profilesFolder() + ListName;
     if (m_profiles.empty())
     {
-        forget(path);
-        if (cFileSystem* files = cFileSystem::instance())
-            files->removeFile(path);
+        // No profile is left: neither is a list to recover them from.
+        for (const std::string& file : {path, path + ".bak"})
+        {
+            forget(file);
+            if (cFileSystem* files = cFileSystem::instance())
+                files->removeFile(file);
+        }
+        return;
     }
-    else
+    keepLastGoodList(path);
+    try
+    {
         writeUnicodeFile(path, profilesFileText(m_nextId, m_currentUser, m_nowPlaying, m_profiles));
-    m_dirty = false;
+    }
+    catch (...)
+    {
+        m_dirty = true;
+        throw;
+    }
+}
+
+void cProfileManager::keepLastGoodList(const std::string& path)
+{
+    cFileSystem* files = cFileSystem::instance();
+    if (!files || !files->isKnown(path))
+        return;
+    const std::string backupPath = path + ".bak";
+    try
+    {
+        std::string bytes;
+        std::string problem;
+        if (!readListBytes(*files, path, bytes, problem))
+            return;
+        sProfilesFile file;
+        readProfilesFile(*parse(bytes, path), file);
+        if (file.entries.empty() || (files->isKnown(backupPath) && readBytes(*files, backupPath) == bytes))
+            return;
+        writeWholeFile(backupPath, bytes.data(), bytes.size());
+    }
+    catch (...)
+    {
+        // The list itself may still be written; the copy before it stays as it was.
+        report("The last good profile list was not kept as \"" + backupPath +
+               "\": " + currentExceptionText());
+    }
 }
 
 std::string cProfileManager::propertyFilePath() const
@@ -343,7 +570,7 @@ std::string cProfileManager::propertyFilePath() const
 
 void cProfileManager::saveProperties()
 {
-    if (m_currentUser.empty())
+    if (m_currentUser.empty() || m_valuesLocked)
         return;
     writeUnicodeFile(propertyFilePath(), cProps::fileText());
 }
@@ -358,6 +585,18 @@ void cProfileManager::loadProperties()
     try
     {
         bytes = readBytes(*files, path);
+    }
+    catch (...)
+    {
+        cProps::clearAll();
+        m_valuesLocked = true;
+        reportSaveFailure("The values of the profile " + quoted(m_currentUser) + " in \"" + path +
+                          "\" cannot be read (" + currentExceptionText() +
+                          "); the file is left as it is and not written in this run.");
+        return;
+    }
+    try
+    {
         cProps::readFile(*parse(bytes, path));
     }
     catch (...)
@@ -365,23 +604,25 @@ void cProfileManager::loadProperties()
         cProps::clearAll();
         report("The values of the profile " + quoted(m_currentUser) + " in \"" + path + "\" are damaged (" +
                currentExceptionText() + "); the profile starts with empty values.");
-        keepDamaged(path, bytes, profilesFolder() + getCurrentProfileId() + ".damaged");
+        if (!setAside(path, profilesFolder() + getCurrentProfileId() + ".damaged"))
+            m_valuesLocked = true;
     }
 }
 
-void cProfileManager::keepDamaged(const std::string& path, const std::string& bytes,
-                                  const std::string& copyPath)
+bool cProfileManager::setAside(const std::string& path, const std::string& copyPath)
 {
-    if (bytes.empty())
-        return;
+    forget(path);
     try
     {
-        writeWholeFile(copyPath, bytes.data(), bytes.size());
-        report("The damaged \"" + path + "\" is kept as \"" + copyPath + "\".");
+        const std::string kept = cFileSystem::instance()->setAside(path, copyPath);
+        report("The damaged \"" + path + "\" is kept as \"" + kept + "\".");
+        return true;
     }
     catch (...)
     {
-        report("The damaged \"" + path + "\" could not be kept: " + currentExceptionText());
+        reportSaveFailure("The damaged \"" + path + "\" could not be set aside (" + currentExceptionText() +
+                          "); it is left as it is and not written in this run.");
+        return false;
     }
 }
 

@@ -25,23 +25,34 @@ struct sProfilesFile;
 // use, one ID given twice, an ID missing, files left by a profile the list no longer names)
 // gives the profile that would share files a fresh ID, and a new profile never takes an ID
 // that has files. Every problem is reported in the log "profiles".
+//
+// Nothing a player made is lost to a damaged file. Before the list is replaced, the list on
+// disk, when it reads, is kept as "profiles.xml.bak". A list that is missing, empty, damaged or
+// cannot be read is recovered from what can be read of it, from that last good list, and from
+// the profiles' own files: a values file or unfinished level that no entry names is listed
+// under its ID text. A damaged file is set aside as ".damaged" before it is replaced; a file
+// that cannot be opened (or set aside) is never written over in this run. A write that fails
+// is reported (`reportSaveFailure`) and the game goes on.
 class cProfileManager : public cSingleton<cProfileManager>
 {
 public:
     // Makes `currentUser` the current user (a name not in the list becomes a new profile),
     // reads the list and the user's values and writes the list. An empty name reads and
     // writes nothing. Characters that no XML file can hold are replaced by U+FFFD in the name.
-    // Throws std::string when the list cannot be written.
+    // A list that cannot be written is reported; the manager works on.
     explicit cProfileManager(const std::wstring& currentUser);
     // Saves (NowPlaying written as 0) unless the profile was deleted, then clears every typed
-    // value. A failed save is reported in the log "profiles".
+    // value. A failed save is reported.
     virtual ~cProfileManager();
 
     // True when the file system knows the profiles folder + "profiles.xml".
     static bool profilesFileExists();
-    // The CurrentUser of "profiles.xml"; empty when there is no such file. A damaged file
-    // gives what can still be read of it.
+    // The player to start with: the CurrentUser of "profiles.xml", or, when the list is
+    // missing, damaged or cannot be read, the player recovered as the manager recovers the
+    // list. Empty only when no player can be recovered. Reads only; reports nothing.
     static std::wstring readCurrentUser();
+    // The names of the list, recovered the same way, in ascending order.
+    static std::list<std::wstring> readProfileNames();
     // The profiles folder: the constant "game"/"profiles", lower-cased with "/" separators and
     // ending in "/", or "" when the constant is empty.
     static std::string profilesFolder();
@@ -55,8 +66,9 @@ public:
     std::string getCurrentProfileId() const;
     // Writes "profiles.xml" and the current user's property file. Does nothing for a manager
     // made with an empty name, and after `deleteProfile` (the values held then are the deleted
-    // profile's and must not land in another profile's file).
-    void save();
+    // profile's and must not land in another profile's file). False when a file could not be
+    // written (reported; the file on disk is left as it was).
+    bool save();
     // Removes a profile and its files (property file, unfinished level, anything named after
     // its ID); the first remaining name becomes the current user. The manager then no longer
     // saves: the caller deletes it and makes a new one for the remaining current user. Nothing
@@ -69,20 +81,26 @@ public:
 
 private:
     void load();
-    // Reads "profiles.xml"; a damaged file is kept aside and what can be read of it is used.
+    // Reads "profiles.xml" and recovers what it lacks; a damaged file is set aside.
     void readProfiles(const std::string& path);
     // Takes the list read from the file, giving each profile that would share an ID a new one.
     void takeProfiles(const sProfilesFile& file);
     void addProfile();
+    // Throws std::string when the list cannot be written.
     void writeProfiles();
+    // Copies the list on disk, when it reads, to "profiles.xml.bak" before it is replaced.
+    void keepLastGoodList(const std::string& path);
     void saveProperties();
     void loadProperties();
+    // Writes the list and the values; false (reported) when one of them failed.
+    bool writeAll();
     // A free ID from the next ID on: not 0, not in the list, and without files.
     uint32_t allocateId();
     std::string propertyFilePath() const;
-    // Keeps the bytes of a file that could not be read beside it ("<path>.damaged" or, for a
-    // profile's file, "<ID text>.damaged"), so they can still be recovered by hand.
-    void keepDamaged(const std::string& path, const std::string& bytes, const std::string& copyPath);
+    // Sets a file whose bytes were refused aside ("<path>.damaged" or, for a profile's values,
+    // "<ID text>.damaged"), so they can still be recovered by hand; false (reported) when it
+    // could not be, and the file must then not be written over.
+    bool setAside(const std::string& path, const std::string& copyPath);
 
     bool m_nowPlaying = false;
     std::wstring m_storedCurrentUser;
@@ -94,6 +112,9 @@ private:
     std::set<uint32_t> m_reservedIds;
     bool m_dirty = false;
     bool m_noSaveAtExit = false;
+    // The list or the values file could not be read (nor set aside): never written this run.
+    bool m_listLocked = false;
+    bool m_valuesLocked = false;
 };
 
 } // namespace Engine

@@ -3,21 +3,58 @@
 #include "engine/core/ErrorText.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/FromString.h"
+#include "engine/core/SaveFailures.h"
 #include "engine/core/StringUtils.h"
+#include "engine/core/cFileSystem.h"
+#include "engine/core/cStream.h"
 
 namespace Engine
 {
 
 cSettings::cSettings(const std::string& path)
 {
+    if (cFileSystem* files = cFileSystem::instance(); files && files->isInCommon(path))
+    {
+        try
+        {
+            files->openFile(path);
+        }
+        catch (...)
+        {
+            // The loader reads the data copy; the player's file stays as it is.
+            m_keepFile = true;
+            reportProblem(L"settings", "The settings \"" + path + "\" cannot be read (" +
+                                           currentExceptionText() + "); they are not written in this run.");
+        }
+    }
     loadFile(path);
-    for (const wchar_t* key : {L"width", L"height"})
+    checkWindowSize();
+}
+
+void cSettings::checkWindowSize()
+{
+    const wchar_t* const keys[2] = {L"width", L"height"};
+    const int defaults[2] = {DefaultWindowWidth, DefaultWindowHeight};
+    bool valid = true;
+    for (const wchar_t* key : keys)
     {
         const std::wstring* text = findText(L"graphics", key);
         long long side = 0;
-        if (text && fromString(side, *text) > MaxWindowSide)
+        if (!text)
+            continue;
+        if (!fromStringExact(side, *text) || side < MinWindowSide)
+            valid = false;
+        else if (side > MaxWindowSide)
             setText(L"graphics", key, std::to_wstring(MaxWindowSide));
     }
+    if (valid)
+        return;
+    reportProblem(L"settings",
+                  "The window size in the settings is no size a window can have; the game's own " +
+                      std::to_string(DefaultWindowWidth) + " x " + std::to_string(DefaultWindowHeight) +
+                      " is taken.");
+    for (int i = 0; i < 2; ++i)
+        setText(L"graphics", keys[i], std::to_wstring(defaults[i]));
 }
 
 cSettings::~cSettings()
@@ -28,48 +65,66 @@ cSettings::~cSettings()
     }
     catch (...)
     {
-        reportProblem(L"settings", "The settings were not saved: " + currentExceptionText());
+        reportSaveFailure("The settings were not saved: " + currentExceptionText());
     }
 }
 
 void cSettings::save() const
 {
+    if (m_keepFile)
+        return;
     writeUnicodeFile(getPath(), toXml());
+}
+
+void cSettings::change(const std::wstring& group, const std::wstring& key, const std::wstring& text)
+{
+    const std::wstring* old = findText(group, key);
+    if (old && *old == text)
+        return;
+    setText(group, key, text);
+    try
+    {
+        save();
+    }
+    catch (...)
+    {
+        reportSaveFailure("The settings were not saved: " + currentExceptionText());
+    }
 }
 
 void cSettings::set(const std::wstring& group, const std::wstring& key, const cColor& value)
 {
-    setText(group, key, colorText(value));
+    change(group, key, colorText(value));
 }
 
 void cSettings::set(const std::wstring& group, const std::wstring& key, const std::wstring& value)
 {
-    setText(group, key, value);
+    change(group, key, value);
 }
 
 void cSettings::set(const std::wstring& group, const std::wstring& key, const std::string& value)
 {
-    setText(group, key, fromUtf8(value));
+    change(group, key, fromUtf8(value));
 }
 
 void cSettings::set(const std::wstring& group, const std::wstring& key, const cVector3& value)
 {
-    setText(group, key, vectorText(value));
+    change(group, key, vectorText(value));
 }
 
 void cSettings::set(const std::wstring& group, const std::wstring& key, float value)
 {
-    setText(group, key, floatText(value));
+    change(group, key, floatText(value));
 }
 
 void cSettings::set(const std::wstring& group, const std::wstring& key, unsigned long value)
 {
-    setText(group, key, std::to_wstring(value));
+    change(group, key, std::to_wstring(value));
 }
 
 void cSettings::set(const std::wstring& group, const std::wstring& key, long value)
 {
-    setText(group, key, std::to_wstring(value));
+    change(group, key, std::to_wstring(value));
 }
 
 void cSettings::set(const std::wstring& group, const std::wstring& key, unsigned int value)
@@ -79,12 +134,12 @@ void cSettings::set(const std::wstring& group, const std::wstring& key, unsigned
 
 void cSettings::set(const std::wstring& group, const std::wstring& key, int value)
 {
-    setText(group, key, std::to_wstring(value));
+    change(group, key, std::to_wstring(value));
 }
 
 void cSettings::set(const std::wstring& group, const std::wstring& key, bool value)
 {
-    setText(group, key, value ? L"1" : L"0");
+    change(group, key, value ? L"1" : L"0");
 }
 
 } // namespace Engine

@@ -10,8 +10,10 @@ namespace Engine
 
 // The user's settings by group and key ("sys/settings.xml"): window size, full screen,
 // volumes. Read when made; the whole table is written back to the same path (in the shared
-// folder) when the object is destroyed, keys that were asked for but missing included, with
-// an empty text.
+// folder) whenever a setter changes a value, so that a crash loses no choice of the player,
+// and again when the object is destroyed, keys that were asked for but missing included, with
+// an empty text. A copy in the shared folder that cannot be opened is read from the data
+// folder instead and never written over in that run.
 class cSettings : public cSingleton<cSettings>, public cConfigTable
 {
 public:
@@ -19,10 +21,15 @@ public:
     // "height" in the file is read as this size (and saved so), so that no window is asked for
     // that no display can show and sizes derived from it stay within range.
     static constexpr int MaxWindowSide = 16384;
+    // The smallest window side that is taken; a smaller one, or a size that is no whole
+    // number, is no size at all: the window takes the size the game ships with.
+    static constexpr int MinWindowSide = 240;
+    static constexpr int DefaultWindowWidth = 1024;
+    static constexpr int DefaultWindowHeight = 768;
 
     // Loads the document at `path`; throws the file system's or the XML loader's error.
     explicit cSettings(const std::string& path);
-    // Saves first; a save that fails is reported in the log "settings" (a destructor cannot
+    // Saves first; a save that fails is reported (`reportSaveFailure`; a destructor cannot
     // throw), and the file on disk is then left as it was.
     ~cSettings() override;
 
@@ -63,7 +70,16 @@ public:
 
     // Writes the table to its path now (UTF-16 with the byte-order mark, replacing the old file
     // only once the new one is complete). Throws std::string when the file cannot be written.
+    // Writes nothing when the shared folder's copy could not be read.
     void save() const;
+
+private:
+    // Stores the text; a changed value is written at once (a failure is reported).
+    void change(const std::wstring& group, const std::wstring& key, const std::wstring& text);
+    // Bounds "graphics"/"width" and "height" (see MaxWindowSide and MinWindowSide).
+    void checkWindowSize();
+
+    bool m_keepFile = false;
 };
 
 } // namespace Engine

@@ -286,6 +286,21 @@ void cInput::disconnectJoystick(boost::signals2::connection connection)
     connection.disconnect();
 }
 
+boost::signals2::connection cInput::connectPointer(const tPointerSlot& slot)
+{
+    return m_pointerSignal.connect(slot);
+}
+
+bool cInput::getPointer(cVector2& windowPoint) const
+{
+    int32_t x = 0;
+    int32_t y = 0;
+    if (!m_mouse->pointerPosition(x, y))
+        return false;
+    windowPoint = cVector2(static_cast<float>(x), static_cast<float>(y));
+    return true;
+}
+
 // --- Queues -----------------------------------------------------------------------------------
 
 void cInput::queueChar(uint16_t unit)
@@ -366,6 +381,7 @@ void cInput::update()
     {
         m_emulateMove = false;
         m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
+        m_placeTold = getPointer(m_toldPlace);
     }
     readMouseState();
     if (m_joystick)
@@ -432,6 +448,8 @@ void cInput::readMouse(bool& anyRaised)
             else if (code == CONTROL_MOUSE_PRESSED || code == CONTROL_MOUSE_PRESSED + 1)
                 code = 2 * CONTROL_MOUSE_PRESSED + 1 - code;
         }
+        if (record.placed)
+            announcePlace(cVector2(static_cast<float>(record.x), static_cast<float>(record.y)));
         raise(code);
         if (!anyRaised)
         {
@@ -439,6 +457,19 @@ void cInput::readMouse(bool& anyRaised)
             raise(CONTROL_ANY);
         }
     }
+}
+
+void cInput::announcePlace(const cVector2& place)
+{
+    m_pointerSignal(place);
+    // What follows the pointer learns of its moves from the movement signal (a button's hover,
+    // which a deep button needs before it takes a press). A button at a place that signal has
+    // not told yet (the move came in this frame, or no move came at all) is announced as a
+    // movement of no amount first, as an emulated move is.
+    if (!m_placeTold || !(place == m_toldPlace))
+        m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
+    m_placeTold = true;
+    m_toldPlace = place;
 }
 
 void cInput::readJoystick(bool& anyRaised)
@@ -490,6 +521,8 @@ void cInput::readMouseState()
             m_mouseSignal(CONTROL_MOUSE_Y, state.y);
         if (state.z != 0)
             m_mouseSignal(CONTROL_MOUSE_WHEEL, state.z);
+        if (state.x != 0 || state.y != 0)
+            m_placeTold = getPointer(m_toldPlace);
         return;
     default:
         return;

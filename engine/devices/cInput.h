@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/cSingleton.h"
+#include "engine/core/cVector2.h"
 #include "engine/devices/eControl.h"
 #include "platform/input/InputBackend.h"
 
@@ -27,6 +28,12 @@ namespace Engine
 // for typed characters, key-down messages, mouse axes and joystick axes; handlers run at once,
 // inside `update`. The window procedure feeds `queueChar` (typed characters) and `queueKey`
 // (key-down messages) and calls `acquire`/`unacquire` as the window gains and loses activation.
+//
+// Where the pointer stands comes with the mouse's events (window pixels): `getPointer` answers
+// the latest place, and a button whose event told its place raises the pointer signal with it
+// just before its own code, so that a click is taken where it happened, not where the pointer
+// stood when the frame began. A place the movement signal has not told yet comes with a
+// movement of no amount (530, 0) before the button's code.
 class cInput : public cSingleton<cInput>
 {
 public:
@@ -34,6 +41,7 @@ public:
     using tCharSlot = boost::function<void(wchar_t)>;
     using tKeyDownSlot = boost::function<void(uint32_t)>;
     using tAxisSlot = boost::function<void(eControl, long)>;
+    using tPointerSlot = boost::function<void(const cVector2&)>;
 
     static constexpr uint32_t kQueueSize = 1024;
     static constexpr uint32_t kBufferSize = 1024;
@@ -57,6 +65,13 @@ public:
     virtual void disconnectKeyDown(boost::signals2::connection connection);
     virtual boost::signals2::connection connectJoystick(const tAxisSlot& slot);
     virtual void disconnectJoystick(boost::signals2::connection connection);
+    // The place (window pixels) of each mouse button event that has one, raised before the
+    // button's code.
+    virtual boost::signals2::connection connectPointer(const tPointerSlot& slot);
+
+    // Where the mouse's events last placed the pointer, in window pixels; false when none has
+    // (or the pointer left the window).
+    virtual bool getPointer(cVector2& windowPoint) const;
 
     // Appends a typed UTF-16 code unit; dropped when 1024 are queued.
     virtual void queueChar(uint16_t unit);
@@ -101,6 +116,9 @@ private:
     void readMouse(bool& anyRaised);
     void readJoystick(bool& anyRaised);
     void readMouseState();
+    // Tells where a button happened: the pointer signal, and the movement signal when the
+    // place is news to its handlers.
+    void announcePlace(const cVector2& place);
     void readJoystickState();
 
     std::unique_ptr<Platform::InputBackend> m_backend;
@@ -121,6 +139,7 @@ private:
     boost::signals2::signal<void(wchar_t)> m_charSignal;
     boost::signals2::signal<void(uint32_t)> m_keyDownSignal;
     boost::signals2::signal<void(eControl, long)> m_joystickSignal;
+    boost::signals2::signal<void(const cVector2&)> m_pointerSignal;
 
     std::array<uint8_t, 256> m_keyState{};
     bool m_keyStateRead = false;
@@ -131,6 +150,10 @@ private:
     Platform::CursorHandle m_defaultCursor = nullptr;
     bool m_emulateClick = false;
     bool m_emulateMove = false;
+    // The place the movement signal's handlers last learnt (the pointer after a move, or a
+    // button's place).
+    bool m_placeTold = false;
+    cVector2 m_toldPlace;
 };
 
 } // namespace Engine

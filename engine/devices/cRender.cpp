@@ -382,29 +382,33 @@ void cRender::resetDevice()
 
 // --- The frame -----------------------------------------------------------------------------------
 
-void cRender::present()
+void cRender::beginFrame()
 {
-    if (!m_presented)
+    if (m_deviceLost)
     {
-        const GfxResult result = m_device->present();
-        if (result == GfxError::DeviceLost)
+        if (m_device->testCooperativeLevel() != GfxError::DeviceNotReset)
         {
-            if (m_device->testCooperativeLevel() != GfxError::DeviceNotReset)
-            {
-                // Skip the frame until the device can be reset.
-                Platform::sleepMs(10);
-                return;
-            }
-            resetDevice();
+            // Skip the frame until the device can be reset.
+            Platform::sleepMs(10);
+            return;
         }
-        else
-            m_presented = true;
+        resetDevice();
+        m_deviceLost = false;
     }
     if (m_resetPending && (!m_fullscreen || fitsWorkArea()))
         resetDevice();
     m_batches.beginFrame();
     m_sceneOpen = true;
     updateFramesPerSecond();
+}
+
+void cRender::present()
+{
+    if (m_presented)
+        return;
+    m_presented = true;
+    if (m_device->present() == GfxError::DeviceLost)
+        m_deviceLost = true;
 }
 
 void cRender::updateFramesPerSecond()

@@ -61,11 +61,12 @@ cRenderPlatform makeWindowRenderPlatform(Platform::Window& window);
 // The particle library is made with the device, on a `cPyroDevice` of its own; everything the
 // library makes lives in the managed pool, so a device reset leaves it alone.
 //
-// Each drawn frame runs `present` (shows the previous frame, recovers a lost device, applies a
-// pending mode change and opens the next frame), then the render pass hands over quads, meshes
-// and particle effects, then `endFrame` clears, draws the batches in submission order, the
-// letterbox bars and the statistics overlay, and closes the frame. Its second face,
-// `cDeviceFactory`, makes the device objects of resources.
+// Each drawn frame runs `beginFrame` (recovers a lost device, applies a pending mode change and
+// opens the frame), then the render pass hands over quads, meshes and particle effects, then
+// `endFrame` clears, draws the batches in submission order, the letterbox bars and the
+// statistics overlay, and closes the frame, and `present` shows it at once: the picture on the
+// screen is the frame just drawn, never the one before it. Its second face, `cDeviceFactory`,
+// makes the device objects of resources.
 class cRender : public cSingleton<cRender>, public cDeviceFactory
 {
 public:
@@ -98,11 +99,16 @@ public:
 
     // The particle library the particle views load their effects through.
     virtual PyroParticles::IPyroParticleLibrary* getParticleLibrary() const { return m_particles.get(); }
-    virtual void present();
+    // Recovers a lost device when it can be reset (else the frame is skipped), applies a
+    // pending mode change and opens the frame.
+    virtual void beginFrame();
     virtual void endFrame();
+    // Shows the frame `endFrame` closed; nothing when there is none. A device lost on the way
+    // is recovered by the next `beginFrame`.
+    virtual void present();
     virtual int getHeight() const { return m_config.height; }
     virtual int getWidth() const { return m_config.width; }
-    // Asks for the video mode to be applied again from the settings at the next `present`.
+    // Asks for the video mode to be applied again from the settings at the next `beginFrame`.
     virtual void setResetPending(bool pending) { m_resetPending = pending; }
     virtual bool isResetPending() const { return m_resetPending; }
     virtual unsigned getSpriteReserve() const { return m_batches.getReserve(); }
@@ -199,6 +205,8 @@ private:
     bool m_resetPending = false;
     // True when the last scene has been presented (nothing to present).
     bool m_presented = true;
+    // Set when a present found the device lost; the next frame waits for its reset.
+    bool m_deviceLost = false;
     bool m_sceneOpen = false;
     bool m_deviceRecreated = true;
     bool m_wireframe = false;

@@ -12,6 +12,9 @@
 
 #include <boost/make_shared.hpp>
 
+#include <algorithm>
+#include <climits>
+
 namespace Engine
 {
 
@@ -21,6 +24,29 @@ namespace
 const wchar_t* const SettingsGroup = L"Sound";
 const wchar_t* const MusicKey = L"Music";
 const wchar_t* const SoundKey = L"Sound";
+
+// A file of the file system as the mixer streams it: a stream of its own, which only the
+// mixer's sound thread reads once it is handed over.
+class cMixerStream final : public Platform::SoundStream
+{
+public:
+    explicit cMixerStream(std::unique_ptr<cStream> stream) : m_stream(std::move(stream)) {}
+
+    int64_t size() override { return m_stream->size(); }
+    int64_t seek(int64_t offset, int origin) override
+    {
+        if (offset < INT_MIN || offset > INT_MAX)
+            return -1;
+        return m_stream->seek(static_cast<int>(offset), origin);
+    }
+    long read(void* buffer, size_t count) override
+    {
+        return m_stream->read(buffer, static_cast<unsigned int>(std::min<size_t>(count, INT_MAX)));
+    }
+
+private:
+    std::unique_ptr<cStream> m_stream;
+};
 
 } // namespace
 
@@ -45,6 +71,7 @@ cSound::cSound(std::unique_ptr<Platform::SoundMixer> mixer) : m_mixer(std::move(
     callbacks.seek = &cSound::seekFile;
     callbacks.read = &cSound::readFile;
     callbacks.close = &cSound::closeFile;
+    callbacks.openStream = &cSound::openStream;
     if (m_mixer->setFileCallbacks(callbacks) < 0)
     {
         m_mixer->free();
@@ -134,7 +161,8 @@ boost::shared_ptr<cSoundChannel> cSound::playMusic(const boost::shared_ptr<cSoun
 {
     if (m_disabled || !sample)
         return boost::shared_ptr<cSoundChannel>();
-    const int id = startSample(*sample, loop, MusicGroup, start, m_musicGroupVolume);
+    // Music is long: it plays as its file is read instead of being decoded whole.
+    const int id = m_mixer->playStream(sample->getId(), loop, MusicGroup, start, m_musicGroupVolume);
     auto channel = boost::make_shared<cSoundChannel>(id, sample);
     channel->setGroup(MusicGroup);
     return channel;
@@ -181,6 +209,17 @@ int cSound::openFile(const char* name)
     const int handle = ++sound->m_lastHandle;
     sound->m_files[handle] = std::move(stream);
     return handle;
+}
+
+std::unique_ptr<Platform::SoundStream> cSound::openStream(const char* name)
+{
+    cFileSystem* files = cFileSystem::instance();
+    if (!files || !name || !files->isKnown(name))
+        return nullptr;
+    std::unique_ptr<cStream> stream = files->openFile(name);
+    if (!stream)
+        return nullptr;
+    return std::make_unique<cMixerStream>(std::move(stream));
 }
 
 cStream& cSound::stream(int handle)

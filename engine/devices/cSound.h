@@ -10,7 +10,8 @@
 namespace Platform
 {
 class SoundMixer;
-}
+class SoundStream;
+} // namespace Platform
 
 namespace Engine
 {
@@ -22,7 +23,8 @@ class cStream;
 // Sound effects and music. Samples are read through the engine's file system (the mixer calls
 // the file callbacks below); sounds play in two channel groups, 1 for effects and 2 for music,
 // each at a volume the player sets from 0 to 100 (kept in the settings "Sound"/"Sound" and
-// "Sound"/"Music").
+// "Sound"/"Music"). Loading a sample only checks its file; an effect is decoded the first time
+// it plays, and music is streamed from its file while it plays, never decoded whole.
 //
 // A sound object whose mixer cannot be opened (no audio device) is disabled from the start:
 // it loads and plays nothing, quietly, and the game runs silently.
@@ -46,7 +48,8 @@ public:
                                                   bool start);
     // Plays the sample once in the effects group, nobody holding its channel.
     virtual void playSound(const boost::shared_ptr<cSoundSample>& sample);
-    // A channel of the music group; null when disabled or without a sample.
+    // A channel of the music group, streaming the sample's file; null when disabled or without
+    // a sample.
     virtual boost::shared_ptr<cSoundChannel> playMusic(const boost::shared_ptr<cSoundSample>& sample,
                                                        bool loop, bool start);
     virtual bool isDisabled() const { return m_disabled; }
@@ -79,6 +82,8 @@ public:
     static int seekFile(int handle, int offset, int origin);
     static int readFile(int handle, void* buffer, int size);
     static void closeFile(int handle);
+    // The mixer's stream callback: a stream of the named file of its own, or null.
+    static std::unique_ptr<Platform::SoundStream> openStream(const char* name);
 
 private:
     cStream& stream(int handle);

@@ -72,7 +72,7 @@ void cTexture::load(const std::string& path, Platform::GfxDevice& device)
     sImageInfo info;
     try
     {
-        createTexture(device, buffer.data(), &size, m_texture, Platform::Pool::Managed, &info, 0, 0);
+        createTexture(device, buffer.data(), &size, m_texture, Platform::Pool::Managed, &info, 0, 0, path);
     }
     catch (const Platform::ImageError& error)
     {

@@ -1,11 +1,14 @@
 #include "engine/devices/cTextureLoader.h"
 
 #include "engine/devices/D3DError.h"
+#include "engine/devices/cTextureFile.h"
 #include "platform/gfx/GfxDevice.h"
 #include "platform/image/ImageDecoder.h"
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace Engine
 {
@@ -71,11 +74,59 @@ bool fitsInt(uint32_t v)
     return v <= static_cast<uint32_t>(1 << 30);
 }
 
+// A texture of the size the picture's header gives (or of width x height when both are
+// given), whose pixels are decoded from a copy of the bytes when it is first drawn or read.
+tGfxTexturePtr createUndecoded(Platform::GfxDevice& device, const uint8_t* data, size_t size,
+                               Platform::Pool pool, int width, int height, const char* call, sImageInfo* info,
+                               const std::string& name)
+{
+    uint32_t pictureWidth = 0;
+    uint32_t pictureHeight = 0;
+    Platform::readImageSize(data, size, pictureWidth, pictureHeight);
+    if (!fitsInt(pictureWidth) || !fitsInt(pictureHeight))
+        throw Platform::ImageError("the picture is too large");
+    const int w = width > 0 ? width : static_cast<int>(pictureWidth);
+    const int h = height > 0 ? height : static_cast<int>(pictureHeight);
+    tGfxTexturePtr texture = createForPicture(device, w, h, pool, call);
+    auto bytes = std::make_shared<const std::vector<uint8_t>>(data, data + size);
+    texture->setPendingPicture(
+        [bytes, name](uint32_t* pixels, int textureWidth, int textureHeight)
+        {
+            uint32_t decodedWidth = 0;
+            uint32_t decodedHeight = 0;
+            try
+            {
+                Platform::decodeImageInto(bytes->data(), bytes->size(), pixels,
+                                          static_cast<uint32_t>(textureWidth),
+                                          static_cast<uint32_t>(textureHeight), decodedWidth, decodedHeight);
+            }
+            catch (const Platform::ImageError& error)
+            {
+                // Found when the picture is first drawn: the failure names its file.
+                if (name.empty())
+                    throw;
+                cTextureFile::throwImageError(name, error.what());
+            }
+        });
+    if (info)
+    {
+        info->width = pictureWidth;
+        info->height = pictureHeight;
+    }
+    return texture;
+}
+
 } // namespace
 
 bool decodeImageToTexture(Platform::GfxDevice& device, const void* bytes, size_t size, tGfxTexturePtr& out,
-                          sImageInfo* info)
+                          sImageInfo* info, const std::string& name)
 {
+    if (!device.decodesPicturesOnLoad())
+    {
+        out = createUndecoded(device, static_cast<const uint8_t*>(bytes), size, Platform::Pool::Managed, 0, 0,
+                              "CreateTexture(...)", info, name);
+        return true;
+    }
     const Platform::Image image = Platform::decodeImage(static_cast<const uint8_t*>(bytes), size);
     if (!fitsInt(image.width) || !fitsInt(image.height))
         throw Platform::ImageError("the picture is too large");
@@ -93,18 +144,19 @@ bool decodeImageToTexture(Platform::GfxDevice& device, const void* bytes, size_t
 }
 
 bool decodeImageOrPvrToTexture(Platform::GfxDevice& device, const void* bytes, size_t size,
-                               tGfxTexturePtr& out, sImageInfo* info)
+                               tGfxTexturePtr& out, sImageInfo* info, const std::string& name)
 {
     const auto* data = static_cast<const uint8_t*>(bytes);
     if (Platform::hasPvrSignature(data, size))
         throw Platform::ImageError("PVR images are not supported");
     if (!Platform::hasJngOrPngSignature(data, size))
         return false;
-    return decodeImageToTexture(device, bytes, size, out, info);
+    return decodeImageToTexture(device, bytes, size, out, info, name);
 }
 
 GfxResult createTexture(Platform::GfxDevice& device, const void* bytes, const unsigned* size,
-                        tGfxTexturePtr& out, Platform::Pool pool, sImageInfo* info, int width, int height)
+                        tGfxTexturePtr& out, Platform::Pool pool, sImageInfo* info, int width, int height,
+                        const std::string& name)
 {
     out.reset();
     if (!bytes)
@@ -128,15 +180,21 @@ GfxResult createTexture(Platform::GfxDevice& device, const void* bytes, const un
     const size_t count = size ? *size : 0;
     if (Platform::hasJngOrPngSignature(data, count))
     {
-        decodeImageToTexture(device, bytes, count, out, info);
+        decodeImageToTexture(device, bytes, count, out, info, name);
         return GfxError::Ok;
     }
     if (Platform::hasPvrSignature(data, count))
     {
-        decodeImageOrPvrToTexture(device, bytes, count, out, info);
+        decodeImageOrPvrToTexture(device, bytes, count, out, info, name);
         return GfxError::Ok;
     }
 
+    if (!device.decodesPicturesOnLoad())
+    {
+        out = createUndecoded(device, data, count, pool, width, height,
+                              "D3DXCreateTextureFromFileInMemoryEx(...)", info, name);
+        return GfxError::Ok;
+    }
     const Platform::Image image = Platform::decodeImage(data, count);
     if (!fitsInt(image.width) || !fitsInt(image.height))
         throw Platform::ImageError("the picture is too large");

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace Platform
 {
@@ -39,21 +40,26 @@ using tGfxTexturePtr = std::shared_ptr<Platform::GfxTexture>;
 //   with the same retry; a refused texture throws with the call text
 //   "D3DXCreateTextureFromFileInMemoryEx(...)".
 // Bytes that cannot be decoded throw Platform::ImageError, which the caller turns into an error
-// that names the file.
+// that names the file. Unless the device asks for pictures at once (`decodesPicturesOnLoad`),
+// only the picture's header is read: the texture gets the size it gives and decodes the picture
+// when it is first drawn or its pixels are read, so a start decodes only what it shows, and a
+// device that shows nothing decodes nothing. Data broken past its header is found only then,
+// with the engine's failure naming `name` ("Can't read image ...").
 Platform::GfxResult createTexture(Platform::GfxDevice& device, const void* bytes, const unsigned* size,
                                   tGfxTexturePtr& out, Platform::Pool pool, sImageInfo* info, int width,
-                                  int height);
+                                  int height, const std::string& name = std::string());
 
 // Decodes JNG or PNG bytes (any format `Platform::decodeImage` reads) into a managed A8R8G8B8
 // texture of the picture's size; when the device refuses that size, of the smallest
 // power-of-two sides not below it, the picture in its top-left corner. Throws
 // Platform::ImageError for bad bytes and the device error when no texture can be made.
 bool decodeImageToTexture(Platform::GfxDevice& device, const void* bytes, size_t size, tGfxTexturePtr& out,
-                          sImageInfo* info);
+                          sImageInfo* info, const std::string& name = std::string());
 
 // As `decodeImageToTexture`, but false when the bytes are neither JNG nor PNG nor PVR. PVR
 // pictures are not supported: they throw Platform::ImageError.
 bool decodeImageOrPvrToTexture(Platform::GfxDevice& device, const void* bytes, size_t size,
-                               tGfxTexturePtr& out, sImageInfo* info);
+                               tGfxTexturePtr& out, sImageInfo* info,
+                               const std::string& name = std::string());
 
 } // namespace Engine

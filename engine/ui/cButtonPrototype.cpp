@@ -238,6 +238,13 @@ void cButtonPrototype::onMouseDown()
 
 void cButtonPrototype::onMouseUp()
 {
+    // A press still waiting for this frame's update (a deep button) is taken first: a click
+    // whose press and release come in one frame is a click all the same.
+    if (m_isDeepProcessing && buttonUnderPointer == this && pendingAction == PressAction)
+    {
+        pendingAction = NoAction;
+        onPress();
+    }
     if (m_state == StatePressed)
         onClick();
 }
@@ -260,9 +267,10 @@ void cButtonPrototype::onControl(eControl, long)
         onHover();
         return;
     }
-    // The deepest button keeps the pointer; among equal depths the one that has it.
+    // The deepest button keeps the pointer; among equal depths the one that has it. A button
+    // the pointer has left keeps nothing, though its own handler may not have run yet.
     cButtonPrototype* current = buttonUnderPointer;
-    if (current && getDeep() <= current->getDeep())
+    if (current && current->pointerInside() && getDeep() <= current->getDeep())
         return;
     if (current)
         current->onLeave();

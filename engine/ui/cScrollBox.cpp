@@ -28,7 +28,7 @@ public:
     void onClick() override
     {
         cButton::onClick();
-        m_slider->endDrag();
+        m_slider->releaseDrag();
     }
     void onHide() override
     {
@@ -78,10 +78,16 @@ void cScrollBox::onPress()
         startDrag();
 }
 
+void cScrollBox::releaseDrag()
+{
+    followPointer();
+    endDrag();
+}
+
 void cScrollBox::onClick()
 {
     cButton::onClick();
-    endDrag();
+    releaseDrag();
 }
 
 void cScrollBox::track(float& start, float& end) const
@@ -140,6 +146,11 @@ void cScrollBox::updateThumb()
 void cScrollBox::update()
 {
     cButton::update();
+    followPointer();
+}
+
+void cScrollBox::followPointer()
+{
     if (!m_dragging)
         return;
     const cLogic* logic = cLogic::instance();

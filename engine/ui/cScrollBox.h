@@ -56,8 +56,13 @@ public:
     // Called by the thumb.
     void startDrag();
     void endDrag();
+    // The press ends: the value follows the pointer to where it was let go (a press and its
+    // release may come in one frame, with no update between them), and the drag ends.
+    void releaseDrag();
 
 private:
+    // While dragging, the value of the pointer's place.
+    void followPointer();
     // The track's ends along its axis, in screen units.
     void track(float& start, float& end) const;
 

@@ -1,9 +1,6 @@
 #include "engine/ui/cSelectProfile.h"
 
-#include "engine/core/ProfileFiles.h"
-#include "engine/core/cFileSystem.h"
 #include "engine/core/cProfileManager.h"
-#include "engine/core/cXmlProperties.h"
 #include "engine/devices/cInput.h"
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cButtonCaption.h"
@@ -15,8 +12,6 @@
 #include "engine/ui/cYesNo.h"
 
 #include <list>
-#include <set>
-#include <vector>
 
 namespace Engine
 {
@@ -37,35 +32,6 @@ void switchPlayer(const std::wstring& name)
     delete cProfileManager::instance();
     if (!name.empty())
         new cProfileManager(name);
-}
-
-// The names of the profile list while no store is open, read as the store reads them (what
-// can still be read of a damaged list included), in the store's order.
-std::list<std::wstring> listedProfiles()
-{
-    std::list<std::wstring> names;
-    cFileSystem* files = cFileSystem::instance();
-    const std::string path = cProfileManager::profilesFolder() + "profiles.xml";
-    if (!files || !cProfileManager::profilesFileExists())
-        return names;
-    std::vector<char> bytes;
-    sProfilesFile file;
-    try
-    {
-        files->readFile(path, bytes);
-        readProfilesFile(*cXmlProperties::fromBuffer(bytes.data(), bytes.size(), path), file);
-    }
-    catch (...)
-    {
-        file = sProfilesFile();
-        salvageProfilesFile(std::string(bytes.begin(), bytes.end()), file);
-    }
-    std::set<std::wstring, cUtf16Less> sorted;
-    for (const sProfilesFile::sEntry& entry : file.entries)
-        if (!entry.name.empty())
-            sorted.insert(replaceNonXmlCharacters(entry.name));
-    names.assign(sorted.begin(), sorted.end());
-    return names;
 }
 
 } // namespace
@@ -133,7 +99,7 @@ void cSelectProfile::fillList()
     if (const cProfileManager* profiles = cProfileManager::instance())
         profiles->getProfileNames(names);
     else
-        names = listedProfiles();
+        names = cProfileManager::readProfileNames();
     for (const std::wstring& name : names)
         m_userList->addItem(name);
 }

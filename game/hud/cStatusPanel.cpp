@@ -199,6 +199,16 @@ void cStatusPanel::showMedal(int32_t state)
             goldText->update();
         }
         showSilver();
+        // The two times are centred under their marks; a gold mark close to the silver one
+        // would lay its time over the silver time, so it stands left of it instead.
+        if (goldText && silverText)
+        {
+            const float gap = 6.0f;
+            const float limit =
+                silverText->getPosition().x - (goldText->getWidth() + silverText->getWidth()) * 0.5f - gap;
+            if (goldText->getPosition().x > limit)
+                goldText->setPosition(Engine::cVector2(limit, goldText->getPosition().y));
+        }
     }
     else if (state == 1)
     {

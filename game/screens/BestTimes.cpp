@@ -1,20 +1,31 @@
 #include "game/screens/BestTimes.h"
 
+#include "engine/core/ErrorText.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/FromString.h"
+#include "engine/core/SaveFailures.h"
 #include "engine/core/StringUtils.h"
+#include "engine/core/XmlSalvage.h"
 #include "engine/core/cConstants.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cLogFile.h"
 #include "engine/core/cLogManager.h"
 #include "engine/core/cProperties.h"
 #include "engine/core/cString.h"
+#include "engine/core/cXmlProperties.h"
 #include "engine/devices/cResourceManager.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 
 #include <algorithm>
 #include <vector>
+
+namespace
+{
+
+const char* const FileName = "besttimes.xml";
+
+} // namespace
 
 BestTimes& BestTimes::instance()
 {
@@ -55,10 +66,8 @@ void BestTimes::setBestTime(int level, const BestTimeRecord& record)
 
 void BestTimes::saveIfChanged()
 {
-    if (!m_changed)
-        return;
-    save();
-    m_changed = false;
+    if (m_changed && save())
+        m_changed = false;
 }
 
 void BestTimes::load()
@@ -67,28 +76,22 @@ void BestTimes::load()
     Engine::cResourceManager* resources = Engine::cResourceManager::instance();
     if (!files || !resources)
         return;
-    if (files->isKnown("besttimes.xml"))
-    {
-        std::vector<char> bytes;
-        files->readFile("besttimes.xml", bytes);
-        if (!bytes.empty())
-        {
-            if (readFile(*resources))
-            {
-                m_changed = true;
-                return;
-            }
-        }
-        else
-            files->removeFile("besttimes.xml");
-    }
+    m_keepFile = false;
+    readLevelTimes(*resources);
+    if (files->isKnown(FileName))
+        readFile();
+}
+
+void BestTimes::readLevelTimes(Engine::cResourceManager& resources)
+{
+    const Engine::cFileSystem* files = Engine::cFileSystem::instance();
     for (size_t i = 0; i < m_records.size(); ++i)
     {
         const std::string path = Engine::toUtf8(Game::levelPath(static_cast<int>(i)));
         if (!files->isKnown(path))
             continue;
         Engine::tPropertiesPtr metaData;
-        if (!resources->getXml(path, true)->getChild(L"MetaData", metaData))
+        if (!resources.getXml(path, true)->getChild(L"MetaData", metaData))
             continue;
         m_records[i].name = L" ";
         Engine::fromString(m_records[i].time, metaData->getAttribute(L"BestTime"));
@@ -96,40 +99,80 @@ void BestTimes::load()
     }
 }
 
-bool BestTimes::readFile(Engine::cResourceManager& resources)
+void BestTimes::readFile()
 {
-    std::string failure;
+    Engine::cFileSystem& files = *Engine::cFileSystem::instance();
+    std::string bytes;
     try
     {
-        const Engine::tPropertiesPtr root = resources.getXml("besttimes.xml", true);
-        Engine::tPropertiesList levels;
-        root->getChildren(levels);
-        std::vector<BestTimeRecord> records(m_records.size());
-        for (size_t i = 0; i < std::min(levels.size(), records.size()); ++i)
+        std::vector<char> data;
+        files.readFile(FileName, data);
+        bytes.assign(data.begin(), data.end());
+    }
+    catch (...)
+    {
+        m_keepFile = true;
+        Engine::reportSaveFailure("The best times in \"" + std::string(FileName) + "\" cannot be read (" +
+                                  Engine::currentExceptionText() +
+                                  "); the file is left as it is and not written in this run.");
+        return;
+    }
+
+    // The records in file order: the i-th "level" element is level i.
+    std::vector<std::pair<std::wstring, std::wstring>> levels;
+    std::string problem;
+    try
+    {
+        const Engine::tPropertiesPtr root =
+            Engine::cXmlProperties::fromBuffer(bytes.data(), bytes.size(), FileName);
+        Engine::tPropertiesList children;
+        root->getChildren(children);
+        for (const Engine::tPropertiesPtr& child : children)
+            levels.emplace_back(child->getAttribute(L"name"), child->getAttribute(L"time"));
+    }
+    catch (...)
+    {
+        problem = Engine::currentExceptionText();
+        levels.clear();
+        for (const Engine::sSalvagedTag& tag : Engine::salvageTags(Engine::decodeTextFile(bytes)))
+            if (tag.name == L"level" && tag.complete)
+                levels.emplace_back(tag.attribute(L"name"), tag.attribute(L"time"));
+    }
+
+    size_t refused = 0;
+    for (size_t i = 0; i < std::min(levels.size(), m_records.size()); ++i)
+    {
+        uint32_t time = 0;
+        if (!Engine::fromStringExact(time, levels[i].second))
         {
-            records[i].name = levels[i]->getAttribute(L"name");
-            Engine::fromString(records[i].time, levels[i]->getAttribute(L"time"));
+            ++refused;
+            continue;
         }
-        m_records.swap(records);
-        return true;
+        m_records[i] = BestTimeRecord(levels[i].first, time);
     }
-    catch (const Engine::cStringA& text)
+    m_changed = true;
+    if (problem.empty() && refused == 0)
+        return;
+
+    // A damaged table costs the player no time that can still be read, never the game.
+    std::string text = "The best times in \"" + std::string(FileName) + "\" are damaged";
+    if (!problem.empty())
+        text += " (" + problem + ")";
+    if (refused != 0)
+        text += "; " + std::to_string(refused) + " times are no numbers of seconds";
+    text += "; the levels' own times stand in for what cannot be read.";
+    Game::reportError(text);
+    try
     {
-        failure = text;
+        const std::string kept = files.setAside(FileName);
+        Game::reportError("The damaged \"" + std::string(FileName) + "\" is kept as \"" + kept + "\".");
     }
-    catch (const std::string& text)
+    catch (...)
     {
-        failure = text;
+        m_keepFile = true;
+        Engine::reportSaveFailure("The damaged \"" + std::string(FileName) + "\" could not be set aside (" +
+                                  Engine::currentExceptionText() + "); it is not written over in this run.");
     }
-    catch (const char* text)
-    {
-        failure = text ? text : "";
-    }
-    // A damaged table costs the player the times it held, never the game: the levels' own
-    // best times stand in, and the next save writes a sound file.
-    Game::reportError("The best times in \"besttimes.xml\" cannot be read; the levels' own times are used. " +
-                      failure);
-    return false;
 }
 
 void BestTimes::logAll() const
@@ -170,7 +213,18 @@ std::wstring BestTimes::fileText() const
     return text;
 }
 
-void BestTimes::save()
+bool BestTimes::save()
 {
-    Engine::writeUnicodeFile("BestTimes.xml", fileText());
+    if (m_keepFile)
+        return false;
+    try
+    {
+        Engine::writeUnicodeFile("BestTimes.xml", fileText());
+        return true;
+    }
+    catch (...)
+    {
+        Engine::reportSaveFailure("The best times were not saved: " + Engine::currentExceptionText());
+        return false;
+    }
 }

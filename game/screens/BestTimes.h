@@ -22,9 +22,11 @@ struct BestTimeRecord
     uint32_t time = 0;
 };
 
-// The best time of every level, read on first use from "besttimes.xml" (or, when that is
-// missing or empty, from each level file's "MetaData" "BestTime") and written back as the
-// UTF-16 file "BestTimes.xml" when it changed.
+// The best time of every level, read on first use from "besttimes.xml" (a level the file does
+// not give, or gives damaged, keeps its level file's "MetaData" "BestTime") and written back as
+// the UTF-16 file "BestTimes.xml" when it changed. A damaged file gives what can still be read
+// of it and is set aside as "besttimes.xml.damaged"; one that cannot be opened is left as it is
+// and not written over in that run.
 class BestTimes
 {
 public:
@@ -38,10 +40,12 @@ public:
     BestTimeRecord getBestTime(int level) const;
     // Replaces the level's record (the table grows to hold it) and marks the table changed.
     void setBestTime(int level, const BestTimeRecord& record);
-    // Writes the table when it changed since it was last written.
+    // Writes the table when it changed since it was last written (and it stays changed when
+    // the write failed).
     void saveIfChanged();
     bool isChanged() const { return m_changed; }
-    void save();
+    // False when the file was not written: the failure is reported, the old file stays.
+    bool save();
     void load();
     // Forgets the table and reads it again, as on first use.
     void reload();
@@ -53,9 +57,13 @@ public:
 
 private:
     BestTimes();
-    // The records of "besttimes.xml"; false, with a log line, when the file cannot be read.
-    bool readFile(Engine::cResourceManager& resources);
+    // The levels' own times.
+    void readLevelTimes(Engine::cResourceManager& resources);
+    // The records of "besttimes.xml" that read, over the levels' times.
+    void readFile();
 
     std::vector<BestTimeRecord> m_records;
     bool m_changed = false;
+    // The file could not be read (nor set aside): it is not written over.
+    bool m_keepFile = false;
 };

@@ -1,5 +1,7 @@
 #include "game/screens/CGameEngine.h"
 
+#include "engine/core/ErrorText.h"
+#include "engine/core/SaveFailures.h"
 #include "engine/core/cAppParams.h"
 #include "engine/core/cApplication.h"
 #include "engine/core/cControl.h"
@@ -7,6 +9,7 @@
 #include "engine/core/cProfileManager.h"
 #include "engine/ui/cPyro.h"
 #include "game/screens/CGameState.h"
+#include "game/screens/cSystemMessage.h"
 #include "platform/system/SystemInfo.h"
 
 #include <cstdlib>
@@ -18,12 +21,6 @@ CGameEngine::TraceSink& traceSink()
 {
     static CGameEngine::TraceSink sink;
     return sink;
-}
-
-// Lower case by the ASCII letters only, so that the result does not hang on the locale.
-wchar_t lowerAscii(wchar_t c)
-{
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
 } // namespace
@@ -50,9 +47,33 @@ Engine::cApplication* CGameEngine::Init(const std::wstring& commandLine, const c
     params.userData = &m_commandLine;
     params.dataFolderName = dataFolderName;
     params.singleInstance = singleInstance;
+    Engine::resetSaveFailures();
     m_application = Engine::cApplication::create(params);
+    watchSaveFailures();
     m_running = true;
     return m_application;
+}
+
+void CGameEngine::watchSaveFailures()
+{
+    Engine::setSaveFailureListener([](const std::string&) { tellSaveFailure(); });
+}
+
+void CGameEngine::tellSaveFailure()
+{
+    trace(L"CGameEngine save failure told\n");
+    try
+    {
+        // Without a parent: it stays over every state until the player closes it.
+        auto* message = new cSystemMessage(nullptr, cSystemMessage::SaveFailedLayout);
+        message->show();
+        message->enable();
+    }
+    catch (...)
+    {
+        Engine::reportProblem(L"files", "The player could not be told that progress cannot be saved: " +
+                                            Engine::currentExceptionText());
+    }
 }
 
 void CGameEngine::Run()
@@ -66,6 +87,8 @@ void CGameEngine::Run()
 
 void CGameEngine::Cleanup()
 {
+    // What fails to be written from now on is only logged: no screen is left to tell it on.
+    Engine::setSaveFailureListener({});
     while (!m_states.empty())
     {
         CGameState* top = m_states.back();
@@ -129,6 +152,16 @@ void CGameEngine::Update()
 {
     if (!m_states.empty())
         m_states.back()->Update(this);
+    if (m_quietFrames < 0)
+        return;
+    // A fade (a panel or a screen coming or going) starts the count again.
+    if (Engine::cControl::isFading())
+        m_quietFrames = 0;
+    else if (++m_quietFrames >= kSettleFrames)
+    {
+        trace(L"Screen settled\n");
+        m_quietFrames = -1;
+    }
 }
 
 void CGameEngine::Quit()
@@ -162,25 +195,10 @@ CGameEngine& CGameEngine::setLevelPath(const std::wstring& path)
     return *this;
 }
 
-std::wstring CGameEngine::levelPathFromCommandLine(const std::wstring& commandLine,
-                                                   const std::wstring& dataFolder)
-{
-    std::wstring path = commandLine;
-    for (wchar_t& c : path)
-        c = c == L'\\' ? L'/' : lowerAscii(c);
-    std::wstring folder = dataFolder;
-    for (wchar_t& c : folder)
-        c = c == L'\\' ? L'/' : lowerAscii(c);
-    // A relative path names a file of the data folder; one that climbs out of it names none.
-    if (!path.empty() && path[0] != L'/')
-        return path.find(L"..") == std::wstring::npos ? path : std::wstring();
-    if (folder.empty() || path.compare(0, folder.size(), folder) != 0)
-        return std::wstring();
-    return path.substr(folder.size());
-}
-
 void CGameEngine::trace(const wchar_t* line)
 {
+    // Whatever is traced changes what the screen shows: it settles anew.
+    instance().m_quietFrames = 0;
     if (const TraceSink& sink = traceSink())
         sink(line);
     else if (std::getenv("QUILLMOOR_TRACE"))

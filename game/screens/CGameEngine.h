@@ -21,7 +21,9 @@ class cApplication;
 // `PopState` takes the top away and resumes the one below.
 //
 // Every state operation but `Update` writes a trace line; traces go to stderr while the
-// environment variable QUILLMOOR_TRACE is set, or to the sink a test installs.
+// environment variable QUILLMOOR_TRACE is set, or to the sink a test installs. After any trace
+// line, "Screen settled" follows once the top state has run for a few whole frames with no fade
+// running: what the line told of is drawn, shown and takes input.
 class CGameEngine
 {
 public:
@@ -48,10 +50,15 @@ public:
     void ChangeState(CGameState* state);
     void PushState(CGameState* state);
     void PopState();
-    // The frame callback: Update of the top state.
+    // The frame callback: Update of the top state, then the settling of the screen.
     void Update();
     // Asks the main window to close; the loop ends and `Cleanup` follows.
     void Quit();
+    // From now to `Cleanup` (`Init` calls it), the first write of the run that fails is told to
+    // the player over everything: progress cannot be saved (a system message, traced as
+    // "CGameEngine save failure told"). The game goes on.
+    void watchSaveFailures();
+    static void tellSaveFailure();
     size_t getStateCount() const { return m_states.size(); }
     CGameState* topState() const { return m_states.empty() ? nullptr : m_states.back(); }
     const std::vector<CGameState*>& getStates() const { return m_states; }
@@ -68,18 +75,11 @@ public:
     // Whether the map was entered from the main menu (true) or from the in-game menu.
     virtual bool& enteredFromMainMenu() { return m_enteredFromMainMenu; }
     virtual CGameEngine& setEnteredFromMainMenu(const bool& on);
-    // The level file the program was started with (data-relative, lower case, "/"); empty
-    // when levels are chosen on the map.
+    // The level file the program was started with (see LevelLocation: a path in the data
+    // folder, or an absolute path on the disk); empty when levels are chosen on the map.
     virtual std::wstring& levelPath() { return m_levelPath; }
     const std::wstring& getLevelPath() const { return m_levelPath; }
     virtual CGameEngine& setLevelPath(const std::wstring& path);
-
-    // The level path a command line names: "\" turned into "/", lower-cased, and the data
-    // folder `dataFolder` (lower case, "/", ending in "/") cut from its start. A path that
-    // does not begin with the data folder gives an empty path; a relative path is taken as
-    // relative to the data folder unless it climbs out of it ("..").
-    static std::wstring levelPathFromCommandLine(const std::wstring& commandLine,
-                                                 const std::wstring& dataFolder);
 
     // Registers a manager's shutdown: Cleanup runs every one (the last registered first) after
     // the states have left and before the application goes, so that no function-local static
@@ -91,6 +91,10 @@ public:
     // Where trace lines go instead of stderr; an empty sink puts stderr back.
     static void setTraceSink(const TraceSink& sink);
 
+    // Frames the top state runs after a trace line before the screen counts as settled: one to
+    // run, one drawn, one shown.
+    static constexpr int kSettleFrames = 3;
+
 private:
     CGameEngine() = default;
 
@@ -100,6 +104,8 @@ private:
     bool m_continueSavedLevel = false;
     bool m_enteredFromMainMenu = true;
     std::wstring m_levelPath;
+    // Frames without a fade since the last trace line; -1 once the screen settled.
+    int m_quietFrames = -1;
     // Owned: created by Init, deleted by Cleanup.
     Engine::cApplication* m_application = nullptr;
     std::vector<boost::function<void()>> m_shutdowns;

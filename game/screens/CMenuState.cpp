@@ -70,7 +70,12 @@ void CMenuState::Init()
 
     CGameEngine& engine = CGameEngine::instance();
     keepProfilesUntilShutdown();
-    if (!Engine::cProfileManager::profilesFileExists())
+    // The player of the list, or one recovered from a damaged or lost list: a name is asked
+    // for only when there is no player at all.
+    Engine::cProfileManager* profiles = Engine::cProfileManager::instance();
+    const bool playing = profiles && !profiles->currentUserName().empty();
+    const std::wstring player = playing ? std::wstring() : Engine::cProfileManager::readCurrentUser();
+    if (!playing && player.empty())
     {
         // The screen stays hidden until the name is given: the panel's close resumes the menu,
         // then the name makes the player's profile store.
@@ -81,8 +86,11 @@ void CMenuState::Init()
     }
     else
     {
-        if (!Engine::cProfileManager::instance())
-            new Engine::cProfileManager(Engine::cProfileManager::readCurrentUser());
+        if (!playing)
+        {
+            delete profiles;
+            new Engine::cProfileManager(player);
+        }
         m_mainScreen->refreshUserName();
         applyProfileVolumes();
         Resume();

@@ -24,6 +24,7 @@
 #include "game/screens/cLevelFinishPanel.h"
 #include "game/screens/cLoadScreen.h"
 #include "game/screens/cTutorial.h"
+#include "game/screens/selectNextLevel.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 
@@ -80,6 +81,8 @@ void CPlayState::startLevel()
     }
     m_statusPanel->enable();
     m_levelOver = false;
+    m_tracedSecond = -1;
+    m_winRecorded = false;
     m_game->connectLevelFinished([this] { onLevelFinished(); });
     const int level = Engine::cProps::get<int>(L"CurrentLevel");
     CGameEngine& engine = CGameEngine::instance();
@@ -117,8 +120,18 @@ void CPlayState::onLoaded()
 
 void CPlayState::Update(CGameEngine*)
 {
-    if (m_running && m_game)
-        m_game->update();
+    if (!m_running || !m_game)
+        return;
+    m_game->update();
+    // The level clock in whole seconds, once each, for those who watch the level from outside.
+    if (!m_game)
+        return;
+    const int second = static_cast<int>(m_game->getLevelTime());
+    if (second != m_tracedSecond)
+    {
+        m_tracedSecond = second;
+        CGameEngine::trace((L"Level clock " + std::to_wstring(second) + L"\n").c_str());
+    }
 }
 
 void CPlayState::Pause()
@@ -334,9 +347,31 @@ void CPlayState::advanceLevel()
     if (next == GameConfig::instance().getConstants().LevelsCount)
         return;
     Engine::cProps::set<int>(L"CurrentLevel", next);
-    if (Engine::cProfileManager* profiles = Engine::cProfileManager::instance())
-        profiles->save();
-    cTutorial::instance().reset();
+}
+
+void CPlayState::recordWin()
+{
+    if (!Game::instance())
+        return;
+    CGameEngine::trace(L"win recorded\n");
+    const int levelWon = Engine::cProps::get<int>(L"CurrentLevel");
+    m_bestBeforeWin = BestTimes::instance().getBestTime(levelWon);
+    m_winRecorded = true;
+    onLevelWon();
+    advanceLevel();
+    selectNextLevel(levelWon);
+    Engine::cProfileManager* profiles = Engine::cProfileManager::instance();
+    if (!profiles || profiles->currentUserName().empty())
+        return;
+    if (profiles->save())
+        GameConfig::instance().deleteSavedLevel();
+}
+
+BestTimeRecord CPlayState::bestTimeBeforeWin() const
+{
+    if (m_winRecorded)
+        return m_bestBeforeWin;
+    return BestTimes::instance().getBestTime(Engine::cProps::get<int>(L"CurrentLevel"));
 }
 
 Engine::cView* CPlayState::getPlayView()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/screens/BestTimes.h"
 #include "game/screens/CGameState.h"
 #include "game/screens/cBriefing.h"
 
@@ -68,9 +69,17 @@ public:
     // when there is none or it is shorter; the medal under "Level" + the level number unless
     // an equal or better one is stored; the first win of a level is the engine's new level.
     void onLevelWon();
-    // "CurrentLevel" + 1 unless that reaches the configuration's level count; then the
-    // profiles are saved and the tutorial starts over.
+    // "CurrentLevel" + 1 unless that reaches the configuration's level count.
     void advanceLevel();
+    // Makes the win of the running level the player's as soon as its goals are done: best
+    // time and medal (onLevelWon), the next level (advanceLevel, the map's selection) and the
+    // profile are written, and only then is the level's save removed, so that a crash at any
+    // moment leaves the win or the save. A save is kept when the profile could not be written.
+    void recordWin();
+    // The best time of the level as it was before its win was recorded, which the results
+    // show; the stored best time of "CurrentLevel" when no win was recorded since the level
+    // started.
+    BestTimeRecord bestTimeBeforeWin() const;
 
     // The play view: made on first use, a view without parent that draws nothing itself.
     Engine::cView* getPlayView();
@@ -100,8 +109,12 @@ private:
     // A child of the play view.
     cStatusPanel* m_statusPanel = nullptr;
     bool m_running = false;
+    // The level clock's whole seconds last traced; -1 before the level's first.
+    int m_tracedSecond = -1;
     bool m_levelOver = false;
     bool m_briefingPending = true;
+    bool m_winRecorded = false;
+    BestTimeRecord m_bestBeforeWin;
     // Taken at the first level start of the run, when they make their views.
     BriefState* m_briefState = nullptr;
     ModalTutorState* m_modalTutorState = nullptr;

@@ -13,6 +13,7 @@
 #include "game/hud/cStatusPanel.h"
 #include "game/hud/cTooltipView.h"
 #include "game/screens/BriefState.h"
+#include "game/screens/CGameEngine.h"
 #include "game/screens/cBriefingBubble.h"
 #include "game/world/Game.h"
 
@@ -359,6 +360,7 @@ void cBriefing::showFinished(float value)
     if (m_finishedShown)
         return;
     m_finishedShown = true;
+    CGameEngine::trace(L"Briefing at its end\n");
     m_forward->setCaptionText(m_nextCaption);
     m_pressAnyKey->hide();
     // The next key ends the briefing.
@@ -395,6 +397,8 @@ void cBriefing::stepActions()
 
 void cBriefing::sayEverything()
 {
+    if (m_visibleLetters != -1)
+        CGameEngine::trace(L"Briefing speech said whole\n");
     m_visibleLetters = -1;
     m_textDown->setVisibleLetters(-1);
     m_textUp->setVisibleLetters(-1);
@@ -422,6 +426,7 @@ void cBriefing::beginAction(const Action& action)
         m_visibleLetters = 0;
         text->setVisibleLetters(0);
         m_lipTimer = randomRange(m_lipTimeMin, m_lipTimeMax);
+        CGameEngine::trace(L"Briefing speaks\n");
         break;
     }
     case kPointerMove:
@@ -430,6 +435,7 @@ void cBriefing::beginAction(const Action& action)
     case kWait:
         m_waiting = true;
         m_pressAnyKey->show();
+        CGameEngine::trace(L"Briefing waits\n");
         break;
     default:
         return;
@@ -501,6 +507,7 @@ void cBriefing::onKey()
         m_pointer->hide();
         m_waiting = false;
         hideBubbles();
+        CGameEngine::trace(L"Briefing goes on\n");
     }
     if (const Action* speech = m_active[kSpeech])
         endAction(*speech);

@@ -9,6 +9,7 @@
 #include "game/hud/cGameSounds.h"
 #include "game/hud/cPathEffect.h"
 #include "game/hud/cStatusPanel.h"
+#include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
 
 cLevelFinishPanel::cLevelFinishPanel(Engine::cControl* parent) : Engine::cForm(parent)
@@ -54,7 +55,8 @@ void cLevelFinishPanel::showResults()
         if (Engine::cControl* view = findControl(tag))
             view->hide();
 
-    m_stored = BestTimes::instance().getBestTime(Engine::cProps::get<int>(L"CurrentLevel"));
+    // The win is recorded already: the record to beat is the one from before it.
+    m_stored = CPlayState::instance().bestTimeBeforeWin();
     auto* bestTime = find<Engine::cTextLine>(L"BestTimeTextValue");
     auto* bestName = find<Engine::cTextLine>(L"BestNameTextValue");
     if (m_stored.isSet())

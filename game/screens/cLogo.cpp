@@ -5,6 +5,7 @@
 #include "engine/core/cTimer.h"
 #include "engine/devices/cInput.h"
 #include "engine/devices/cTexture.h"
+#include "game/screens/CGameEngine.h"
 
 #include <memory>
 
@@ -52,6 +53,7 @@ bool cLogo::usable(const std::string& path)
 
 void cLogo::putUp(const std::string& path)
 {
+    CGameEngine::trace(L"Logo shown\n");
     m_elapsed = 0.0f;
     m_picture.setAlpha(0.0f);
     m_picture.setTexture(path);
@@ -86,8 +88,10 @@ void cLogo::nextLogo()
 void cLogo::onInput()
 {
     inputToggle = !inputToggle;
-    if (!inputToggle)
-        nextLogo();
+    if (inputToggle || m_step == Finished)
+        return;
+    CGameEngine::trace(L"Logo skipped\n");
+    nextLogo();
 }
 
 void cLogo::update()

@@ -15,6 +15,7 @@
 #include "engine/ui/cTextStyleButton.h"
 #include "game/hud/cClouds.h"
 #include "game/hud/cGameSounds.h"
+#include "game/screens/CGameEngine.h"
 #include "game/screens/cMapButton.h"
 #include "game/screens/cMapNodeButton.h"
 #include "game/screens/selectNextLevel.h"
@@ -24,6 +25,7 @@
 #include <algorithm>
 #include <cmath>
 #include <list>
+#include <string>
 
 namespace
 {
@@ -500,6 +502,7 @@ void cMap::selectPage(int page)
 
 void cMap::startSlide(int from, int to)
 {
+    CGameEngine::trace((L"Map slides to page " + std::to_wstring(to) + L"\n").c_str());
     m_sliding = true;
     m_slideFrom = from;
     m_slideTo = to;
@@ -513,6 +516,7 @@ void cMap::startSlide(int from, int to)
 
 void cMap::endSlide()
 {
+    CGameEngine::trace((L"Map shows page " + std::to_wstring(m_slideTo) + L"\n").c_str());
     m_sliding = false;
     m_nodeLayer->enable();
     refresh();

@@ -3,11 +3,11 @@
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cTextStyleButton.h"
 
-cSystemMessage::cSystemMessage(Engine::cControl* parent)
+cSystemMessage::cSystemMessage(Engine::cControl* parent, const char* layout)
     : Engine::cDialog(parent), m_ok(new Engine::cTextStyleButton(this))
 {
     m_ok->connectClickAction([this] { onOk(); });
-    Engine::loadLayout(*this, Layout);
+    Engine::loadLayout(*this, layout);
 }
 
 cSystemMessage::~cSystemMessage()

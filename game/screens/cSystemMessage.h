@@ -17,10 +17,12 @@ class cSystemMessage : public Engine::cDialog
 {
 public:
     static constexpr const char* Layout = "MainMenu/SystemMessage.xml";
+    // The same message telling that the player's progress cannot be saved.
+    static constexpr const char* SaveFailedLayout = "MainMenu/SaveFailedMessage.xml";
 
     boost::signals2::signal<void(cSystemMessage*)> closedSignal;
 
-    explicit cSystemMessage(Engine::cControl* parent);
+    explicit cSystemMessage(Engine::cControl* parent, const char* layout = Layout);
     ~cSystemMessage() override;
 
     // The dialog's keys, then "OkButton"; the message ends enabled.

@@ -102,6 +102,8 @@ bool cTutorial::showTip(const TipPtr& tip)
         return false;
     // Failed clicks count while another pointer tip is shown too.
     const int clicksNeeded = GameConfig::instance().getConstants().TutorialClicksNumber;
+    if (tip->eventKind == 2 || tip->eventKind == 3)
+        CGameEngine::trace(L"Tutorial counts a refused click\n");
     if (tip->eventKind == 2 && ++tip->failedResourceClicks < clicksNeeded)
         return false;
     if (tip->eventKind == 3 && ++tip->failedRouteClicks < clicksNeeded)
@@ -146,6 +148,7 @@ bool cTutorial::display(const TipPtr& tip, const cUnit::Ptr& unit)
     if (tip->eventKind == 4)
         m_upgradeRestriction = true;
     cGoalArrow::hideAll();
+    CGameEngine::trace(L"Tutorial tip shown\n");
     return true;
 }
 

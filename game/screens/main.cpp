@@ -12,6 +12,7 @@
 #include "game/screens/EscapedFailure.h"
 #include "game/screens/cCheats.h"
 #include "game/screens/cTutorial.h"
+#include "game/world/LevelLocation.h"
 
 #include <string>
 
@@ -39,13 +40,12 @@ void runGame(const std::wstring& line)
     new cGameSounds();
     Engine::cProps::set<int>(L"CurrentLevel", 0);
     engine.setContinueSavedLevel(false);
-    // Without a command line the game opens with its logos. A level path plays that level file
-    // at once; a path outside the data folder plays the level of "CurrentLevel".
-    std::wstring path;
+    // Without a command line the game opens with its logos. A command line is the path of a
+    // level file, relative to the current folder or absolute, which is played at once.
+    engine.setLevelPath(L"");
     if (!line.empty())
         if (const Engine::cFileSystem* files = Engine::cFileSystem::instance())
-            path = CGameEngine::levelPathFromCommandLine(line, files->getDataFolder());
-    engine.setLevelPath(path);
+            LevelLocation::fromPath(Engine::toUtf8(line), *files).select();
     // The managers kept in function-local statics let go of the tree and the input before the
     // application deletes the engine's singletons; the dialog states and the tooltips register
     // their own shutdowns.

@@ -173,6 +173,9 @@ public:
     cUnit::Ptr routeToUnitOfType(int typeId, const Engine::cPoint& start, bool idleOnly,
                                  boost::shared_ptr<CellPath>& path, Engine::cVector2& endOffset);
     Engine::cVector2 findObstacle(const cUnit::Ptr& target);
+    // The cells a hero walks to for work on the unit, one per approach route ("CameOffsetPoints";
+    // the unit's own cell without any), in the order `planRoute` tries them.
+    std::vector<Engine::cPoint> approachCells(const cUnit::Ptr& target) const;
     cUnit::Ptr attachTool(const cUnit::Ptr& hero, const cUnit::Ptr& target);
     void placeParkedHeroes();
     static float pathLength(const boost::shared_ptr<CellPath>& route);
@@ -201,19 +204,31 @@ public:
     bool mentionsLevelUnitType(std::string text) const;
     // A won level records the win and moves on; an unfinished one is saved.
     void leavePlay();
+    // Records the win of this level once (CPlayState::recordWin): when its goals are done.
+    void recordWin();
 
     // --- The saved unfinished level (GameSave.cpp) ---
-    // Writes the current profile's ".save" file; nothing without a profile manager.
-    void saveLevel();
+    // Writes the current profile's ".save" file; nothing without a profile manager. False when
+    // it could not be written: the failure is reported and the old file stays.
+    bool saveLevel();
     // The saved level's bytes, as saveLevel writes them.
     std::vector<uint8_t> saveLevelBytes();
     // Reads the current profile's ".save" back into this fresh level model. False when there
-    // is none, and false when it cannot be read: then the file is deleted, the profile's
+    // is none, and false when it cannot be used: a file that cannot be opened is left as it is,
+    // one whose bytes are refused is set aside as "<name>.damaged". Then the profile's
     // "CurrentLevel" is left as it was, the reason is in `getRestoreError` and written to the
     // log "error", and this model must be dropped (the level starts afresh in a new one).
     bool restoreLevel();
-    // Restores from bytes (the ".save" file's content); throws the archive's error.
+    // Restores from bytes (the ".save" file's content); throws the archive's error. With a
+    // player's profile, a level the player has not opened yet is refused.
     void restoreLevelBytes(const std::vector<uint8_t>& bytes, const std::string& name);
+    // The longest level clock a save holds (seconds): far beyond any play, and exact in the
+    // clock's float.
+    static constexpr uint32_t MaxSavedClock = 0xFFFFFF;
+    // True when the current player may play the level: one up to "CurrentLevel" (the level
+    // the map let the player choose, or the one after a win), a level won before or the one
+    // after a level won.
+    static bool isLevelOpened(int level);
     const std::string& getRestoreError() const { return m_restoreError; }
     void saveUnit(LevelArchive& archive, const cUnit::Ptr& unit, const UnitNumbering& numbering);
     int restoreUnit(LevelArchive& archive, cUnit::Ptr& unit);
@@ -274,6 +289,7 @@ private:
     float m_goldTime = 60.0f;
     float m_silverTime = 120.0f;
     bool m_levelOver = false;
+    bool m_winRecorded = false;
     std::wstring m_levelPath;
     bool m_bonusSpeedHero = false;
     bool m_bonusSpeedMan = false;

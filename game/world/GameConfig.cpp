@@ -81,8 +81,8 @@ void GameConfig::loadGame(const tPropertiesPtr& root, int windowWidth, int windo
     // The grid covers the window; the file's "MapSize" has no effect.
     if (windowWidth <= 0 || windowHeight <= 0)
     {
-        windowWidth = 800;
-        windowHeight = 600;
+        windowWidth = Engine::cSettings::DefaultWindowWidth;
+        windowHeight = Engine::cSettings::DefaultWindowHeight;
     }
     c.MapSize = mapSizeFor(windowWidth, windowHeight, c.CellWidth);
 

@@ -4,7 +4,9 @@
 
 #include "engine/core/FromString.h"
 #include "engine/core/StringUtils.h"
+#include "engine/core/cFileStream.h"
 #include "engine/core/cProperties.h"
+#include "engine/core/cXmlProperties.h"
 #include "engine/devices/cInput.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/ui/cPicture.h"
@@ -16,6 +18,9 @@
 #include "game/screens/cCheats.h"
 #include "game/world/GameConfig.h"
 #include "game/world/LevelFileReader.h"
+#include "game/world/LevelLocation.h"
+
+#include <vector>
 
 namespace
 {
@@ -31,6 +36,24 @@ Engine::cResourceManager& resourceManager()
 std::string element(const char* list, size_t index)
 {
     return std::string(list) + " element " + std::to_string(index + 1);
+}
+
+// A level file outside the game's files, read from the disk as it is spelt there (the resource
+// manager would take its path for one of the data folder, in lower case).
+Engine::tPropertiesPtr readDiskLevel(const std::wstring& path)
+{
+    const std::string name = Engine::toUtf8(path);
+    Engine::cFileStream stream(name, Engine::cFileStream::AccessRead, Engine::cFileStream::OpenExisting);
+    std::vector<char> bytes(stream.size());
+    unsigned int done = 0;
+    while (done < bytes.size())
+    {
+        const int got = stream.read(bytes.data() + done, static_cast<unsigned int>(bytes.size()) - done);
+        if (got <= 0)
+            throw std::string("Can't read file \"") + name + "\".";
+        done += static_cast<unsigned int>(got);
+    }
+    return Engine::cXmlProperties::fromBuffer(bytes.data(), bytes.size(), name);
 }
 
 } // namespace
@@ -55,7 +78,9 @@ void Game::loadLevel(int level)
     std::wstring path = CGameEngine::instance().getLevelPath();
     if (path.empty())
         path = levelPath(level);
-    const Engine::tPropertiesPtr root = resourceManager().getXml(Engine::toUtf8(path), true);
+    const Engine::tPropertiesPtr root = LevelLocation::isOnDisk(path)
+                                            ? readDiskLevel(path)
+                                            : resourceManager().getXml(Engine::toUtf8(path), true);
     m_levelPath = path;
     loadLevelSettings(root);
     m_levelTypes.clear();
@@ -73,6 +98,7 @@ void Game::loadLevel(int level)
     addResources(initial);
     m_finishCountdown = 0.0f;
     m_finishStarted = false;
+    CGameEngine::trace((L"Level " + std::to_wstring(level) + L" loaded from " + m_levelPath + L"\n").c_str());
 }
 
 void Game::loadLevelSettings(const boost::shared_ptr<Engine::cProperties>& root)

@@ -3,7 +3,6 @@
 #include "game/world/Game.h"
 
 #include "engine/core/Random.h"
-#include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
 #include "engine/core/cTimer.h"
 #include "engine/ui/cPicture.h"
@@ -13,13 +12,14 @@
 #include "game/hud/cFinishLevelSaluts.h"
 #include "game/hud/cFlyingIconText.h"
 #include "game/hud/cGameSounds.h"
+#include "game/hud/cGoalArrow.h"
 #include "game/hud/cPointerView.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cTutorial.h"
-#include "game/screens/selectNextLevel.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelLocation.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
@@ -275,6 +275,8 @@ bool Game::checkLevelGoals()
         panel->updateGoals();
     m_levelOver = open == 0;
     m_finishPending = m_levelOver;
+    if (m_levelOver)
+        recordWin();
     return m_levelOver;
 }
 
@@ -361,21 +363,29 @@ void Game::playUnitStateSound(cUnit::Ptr unit)
         sounds->playSingle(state->soundId, 2.0f, 0.0f);
 }
 
+void Game::recordWin()
+{
+    if (m_winRecorded)
+        return;
+    m_winRecorded = true;
+    // A level without a number (a file of its own given on the command line) is none of the
+    // map's: it earns no medal, best time or next level.
+    if (Engine::cProps::get<int>(L"CurrentLevel") != LevelLocation::kUnnumbered)
+        CPlayState::instance().recordWin();
+}
+
 void Game::leavePlay()
 {
-    if (m_levelTime > 0.0f)
+    // A level without a number (a file of its own given on the command line) is none of the
+    // map's: it neither records a win nor takes the place of the player's saved level.
+    if (m_levelTime > 0.0f && Engine::cProps::get<int>(L"CurrentLevel") != LevelLocation::kUnnumbered)
     {
         if (m_levelOver || m_finishPending)
         {
-            if (Engine::cProfileManager::instance())
-                GameConfig::instance().deleteSavedLevel();
-            CPlayState& playState = CPlayState::instance();
-            const int levelWon = Engine::cProps::get<int>(L"CurrentLevel");
-            playState.onLevelWon();
-            playState.advanceLevel();
-            selectNextLevel(levelWon);
-            if (Engine::cProfileManager* profiles = Engine::cProfileManager::instance())
-                profiles->save();
+            // Recorded when the goals were done already; the next level starts its tutorial
+            // afresh.
+            recordWin();
+            cTutorial::instance().reset();
         }
         else
             saveLevel();

@@ -155,6 +155,19 @@ Engine::cVector2 Game::findObstacle(const cUnit::Ptr& target)
     return Engine::cVector2();
 }
 
+std::vector<Engine::cPoint> Game::approachCells(const cUnit::Ptr& target) const
+{
+    std::vector<Engine::cPoint> cells;
+    for (const UnitRoute& route : approachRoutes(*target))
+    {
+        Engine::cPoint cell;
+        Engine::cVector2 offset;
+        posToCellAndOffset(unitPos(target) + route.point, cell, offset);
+        cells.push_back(cell);
+    }
+    return cells;
+}
+
 cUnit::Ptr Game::attachTool(const cUnit::Ptr& hero, const cUnit::Ptr& target)
 {
     if (const cUnit::Ptr tool = hero->getAttachedOfType())

@@ -8,6 +8,8 @@
 // value against what the level allows, and refuses a file that breaks any rule.
 #include "game/world/Game.h"
 
+#include "engine/core/ErrorText.h"
+#include "engine/core/SaveFailures.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cProfileManager.h"
@@ -25,6 +27,7 @@
 
 #include <boost/make_shared.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -89,7 +92,8 @@ std::vector<uint8_t> Game::saveLevelBytes()
 void Game::writeLevel(LevelArchive& archive)
 {
     archive.write4(static_cast<int32_t>(Engine::cProps::get<int>(L"CurrentLevel")));
-    archive.write4(static_cast<int32_t>(m_levelTime));
+    // The clock read back is bounded; one played on past that bound is saved at it.
+    archive.write4(static_cast<uint32_t>(std::clamp(m_levelTime, 0.0f, static_cast<float>(MaxSavedClock))));
 
     UnitNumbering numbering;
     const std::vector<cUnit::Ptr> units = unitsOf(m_unitsByType);
@@ -110,13 +114,31 @@ void Game::writeLevel(LevelArchive& archive)
         m_helpResources.save(archive);
 }
 
-void Game::saveLevel()
+bool Game::saveLevel()
 {
     if (!Engine::cProfileManager::instance())
-        return;
+        return true;
     LevelArchive archive;
     writeLevel(archive);
-    archive.writeFile(GameConfig::instance().savePath());
+    try
+    {
+        archive.writeFile(GameConfig::instance().savePath());
+        return true;
+    }
+    catch (...)
+    {
+        Engine::reportSaveFailure(Engine::currentExceptionText());
+        return false;
+    }
+}
+
+bool Game::isLevelOpened(int level)
+{
+    // "CurrentLevel" is a level the map let the player choose or the one after a win.
+    int value = 0;
+    return level <= Engine::cProps::get<int>(L"CurrentLevel") ||
+           Engine::cProps::getIfPresent<int>(L"Level" + std::to_wstring(level), value) ||
+           (level > 0 && Engine::cProps::getIfPresent<int>(L"Level" + std::to_wstring(level - 1), value));
 }
 
 void Game::saveUnit(LevelArchive& archive, const cUnit::Ptr& unit, const UnitNumbering& numbering)
@@ -187,33 +209,39 @@ bool Game::restoreLevel()
     const std::string path = GameConfig::instance().savePath();
     if (!files || !files->isKnown(path))
         return false;
-    std::string failure;
+    std::vector<uint8_t> bytes;
     try
     {
-        const LevelArchive file = LevelArchive::readFile(path);
-        restoreLevelBytes(file.bytes(), path);
+        bytes = LevelArchive::readFile(path).bytes();
+    }
+    catch (...)
+    {
+        // Nothing was read: the file is the player's still, and stays.
+        m_restoreError = "The saved level \"" + path + "\" cannot be read (" +
+                         Engine::currentExceptionText() + "); it is left as it is.";
+        reportError(m_restoreError);
+        return false;
+    }
+    try
+    {
+        restoreLevelBytes(bytes, path);
         return true;
     }
-    catch (const Engine::cStringA& text)
+    catch (...)
     {
-        failure = text;
+        m_restoreError =
+            "The saved level \"" + path + "\" cannot be continued: " + Engine::currentExceptionText();
     }
-    catch (const std::string& text)
+    // So that "continue" never fails twice on the same file, its bytes go aside.
+    try
     {
-        failure = text;
+        m_restoreError += " It is kept as \"" + files->setAside(path) + "\".";
     }
-    catch (const std::wstring& text)
+    catch (...)
     {
-        failure = Engine::toUtf8(text);
+        m_restoreError += " It is left as it is: " + Engine::currentExceptionText();
     }
-    catch (const char* text)
-    {
-        failure = text ? text : "";
-    }
-    // So that "continue" never fails twice on the same file.
-    m_restoreError = "The saved level \"" + path + "\" cannot be continued and was deleted: " + failure;
     reportError(m_restoreError);
-    files->removeFile(path);
     return false;
 }
 
@@ -230,6 +258,10 @@ void Game::restoreLevelBytes(const std::vector<uint8_t>& bytes, const std::strin
     Engine::cFileSystem* files = Engine::cFileSystem::instance();
     if (level < 0 || !files || !files->isKnown(Engine::toUtf8(path)))
         archive.fail("level " + std::to_string(level) + " has no level file");
+    if (Engine::cProfileManager::instance() && !isLevelOpened(level))
+        archive.fail("level " + std::to_string(level) + " is not open to the player yet");
+    if (clock > MaxSavedClock)
+        archive.fail("a level clock of " + std::to_string(clock) + " seconds");
     m_levelTime = static_cast<float>(clock);
     const Engine::tPropertiesPtr root =
         Engine::cResourceManager::instance()->getXml(Engine::toUtf8(path), true);

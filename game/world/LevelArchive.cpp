@@ -1,9 +1,8 @@
 #include "game/world/LevelArchive.h"
 
 #include "engine/core/ErrorText.h"
+#include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
-#include "engine/core/cAtomicFileStream.h"
-#include "engine/core/cFileStream.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cString.h"
 
@@ -47,19 +46,15 @@ LevelArchive LevelArchive::readFile(const std::string& path)
 
 void LevelArchive::writeFile(const std::string& path) const
 {
-    Engine::cFileSystem* files = Engine::cFileSystem::instance();
-    if (!files)
+    if (!Engine::cFileSystem::instance())
         throw Engine::cStringA("LevelArchive: no file system to write \"" + path + "\" to.");
-    const std::unique_ptr<Engine::cFileStream> stream = files->createFile(path, true);
-    const int written =
-        m_bytes.empty() ? 0 : stream->write(m_bytes.data(), static_cast<unsigned>(m_bytes.size()));
-    const bool whole = written == static_cast<int>(m_bytes.size());
-    // Closing puts the new file in place, or discards it after a short write.
-    stream->close();
-    const auto* atomic = dynamic_cast<const Engine::cAtomicFileStream*>(stream.get());
-    if (!whole || (atomic && !atomic->committed()))
+    try
     {
-        std::string text = "The level could not be saved to \"" + path + "\".";
+        Engine::writeWholeFile(path, m_bytes.data(), m_bytes.size());
+    }
+    catch (const std::string& reason)
+    {
+        std::string text = "The level could not be saved to \"" + path + "\": " + reason;
         Engine::getErrorString() = text;
         throw Engine::cStringA(text);
     }

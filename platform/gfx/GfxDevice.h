@@ -124,6 +124,13 @@ public:
                                          size_t size, uint32_t& handle, uint32_t usage);
     virtual GfxResult deleteVertexShader(uint32_t handle);
 
+    // Whether pictures loaded into textures are decoded at once. By default they are not: a
+    // texture takes the picture's size from the file's header and decodes it when it is first
+    // drawn (a device that shows nothing never draws it) or its pixels are read. Tests of the
+    // decoding ask for it at once.
+    bool decodesPicturesOnLoad() const { return m_decodeOnLoad; }
+    void setPicturesDecodedOnLoad(bool decode) { m_decodeOnLoad = decode; }
+
     int maxTextureSize() const { return m_maxTextureSize; }
     bool powerOfTwoOnly() const { return m_powerOfTwoOnly; }
     // Makes the device refuse textures whose sides are not powers of two, as older cards do.
@@ -181,6 +188,7 @@ protected:
     bool m_inScene = false;
     int m_maxTextureSize = 16384;
     bool m_powerOfTwoOnly = false;
+    bool m_decodeOnLoad = false;
 
 private:
     void trackDefaultPool(const std::shared_ptr<void>& resource);

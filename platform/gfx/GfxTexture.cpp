@@ -1,10 +1,12 @@
 #include "platform/gfx/GfxTexture.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace Platform
 {
 
 GfxTexture::GfxTexture(int width, int height, Format format, Pool pool, uint32_t usage)
-    : m_pixels(static_cast<size_t>(width) * static_cast<size_t>(height), 0u)
 {
     m_desc.format = format;
     m_desc.pool = pool;
@@ -23,6 +25,54 @@ GfxResult GfxTexture::getLevelDesc(unsigned level, SurfaceDesc& out) const
     return GfxError::Ok;
 }
 
+void GfxTexture::makePixels(bool fromBackEnd) const
+{
+    if (m_pixels || m_desc.width <= 0 || m_desc.height <= 0)
+        return;
+    m_pixels.reset(new uint32_t[pixelCount()]);
+    if (m_pending)
+    {
+        // Taken first: a fill that fails is not tried again.
+        const PictureFill fill = std::move(m_pending);
+        m_pending = nullptr;
+        try
+        {
+            fill(m_pixels.get(), m_desc.width, m_desc.height);
+        }
+        catch (...)
+        {
+            dropPixels();
+            throw;
+        }
+        return;
+    }
+    if (!fromBackEnd || !readBack(m_pixels.get()))
+        std::fill_n(m_pixels.get(), pixelCount(), 0u);
+}
+
+const uint32_t* GfxTexture::pixels() const
+{
+    makePixels(true);
+    return m_pixels.get();
+}
+
+void GfxTexture::setPendingPicture(PictureFill fill)
+{
+    dropPixels();
+    m_pending = std::move(fill);
+}
+
+void GfxTexture::realize()
+{
+    if (!m_pending || m_locked)
+        return;
+    makePixels(false);
+    ++m_version;
+    onUnlock(PixelRect{0, 0, m_desc.width, m_desc.height});
+    if (!keepsPixels())
+        dropPixels();
+}
+
 GfxResult GfxTexture::lockRect(unsigned level, LockedRect& out, const PixelRect* rect, uint32_t flags)
 {
     out = LockedRect{};
@@ -36,11 +86,14 @@ GfxResult GfxTexture::lockRect(unsigned level, LockedRect& out, const PixelRect*
             return GfxError::InvalidCall;
         area = *rect;
     }
-    m_locked = true;
     m_readOnlyLock = (flags & Lock::ReadOnly) != 0;
+    // A reader gets what the texture shows; a writer gets a buffer of which only the locked
+    // part is passed on.
+    makePixels(m_readOnlyLock);
+    m_locked = true;
     m_lockedRect = area;
     out.pitch = m_desc.width * 4;
-    out.bits = m_pixels.data() + static_cast<size_t>(area.top) * static_cast<size_t>(m_desc.width) +
+    out.bits = m_pixels.get() + static_cast<size_t>(area.top) * static_cast<size_t>(m_desc.width) +
                static_cast<size_t>(area.left);
     return GfxError::Ok;
 }
@@ -55,9 +108,16 @@ GfxResult GfxTexture::unlockRect(unsigned level)
         ++m_version;
         onUnlock(m_lockedRect);
     }
+    if (!keepsPixels())
+        dropPixels();
     return GfxError::Ok;
 }
 
 void GfxTexture::onUnlock(const PixelRect&) {}
+
+bool GfxTexture::readBack(uint32_t*) const
+{
+    return false;
+}
 
 } // namespace Platform

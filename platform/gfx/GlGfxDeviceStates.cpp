@@ -293,6 +293,8 @@ void GlGfxDevice::applyTexture()
     }
     if (!enabled)
         return;
+    // A picture is decoded and uploaded when it is first drawn.
+    texture->realize();
     if (m_shared->boundTexture != texture->name())
     {
         QUILL_GL(glBindTexture(GL_TEXTURE_2D, texture->name()));

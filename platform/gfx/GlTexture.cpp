@@ -26,11 +26,7 @@ GlTexture::GlTexture(int width, int height, Format format, Pool pool, uint32_t u
     QUILL_GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST));
     m_sampler.minFilter = GL_NEAREST;
     m_sampler.magFilter = GL_NEAREST;
-    const GLint internal = format == Format::X8R8G8B8 ? GL_RGB8 : GL_RGBA8;
-    QUILL_GL(glPixelStorei(GL_UNPACK_ALIGNMENT, 4));
-    QUILL_GL(glPixelStorei(GL_UNPACK_ROW_LENGTH, 0));
-    QUILL_GL(glTexImage2D(GL_TEXTURE_2D, 0, internal, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                          pixels()));
+    m_internalFormat = format == Format::X8R8G8B8 ? GL_RGB8 : GL_RGBA8;
 }
 
 GlTexture::~GlTexture()
@@ -46,8 +42,36 @@ GlTexture::~GlTexture()
 
 void GlTexture::onUnlock(const PixelRect& changed)
 {
-    if (m_name != 0)
+    if (m_name == 0)
+        return;
+    if (m_filled)
+    {
         upload(changed);
+        return;
+    }
+    const std::shared_ptr<GlSharedState> shared = m_shared.lock();
+    if (!shared)
+        return;
+    QUILL_GL(glBindTexture(GL_TEXTURE_2D, m_name));
+    shared->boundTexture = m_name;
+    QUILL_GL(glPixelStorei(GL_UNPACK_ALIGNMENT, 4));
+    QUILL_GL(glPixelStorei(GL_UNPACK_ROW_LENGTH, 0));
+    QUILL_GL(glTexImage2D(GL_TEXTURE_2D, 0, m_internalFormat, width(), height(), 0, GL_BGRA,
+                          GL_UNSIGNED_INT_8_8_8_8_REV, pixels()));
+    m_filled = true;
+}
+
+bool GlTexture::readBack(uint32_t* pixels) const
+{
+    const std::shared_ptr<GlSharedState> shared = m_shared.lock();
+    if (!shared || m_name == 0 || !m_filled)
+        return false;
+    QUILL_GL(glBindTexture(GL_TEXTURE_2D, m_name));
+    shared->boundTexture = m_name;
+    QUILL_GL(glPixelStorei(GL_PACK_ALIGNMENT, 4));
+    QUILL_GL(glPixelStorei(GL_PACK_ROW_LENGTH, 0));
+    QUILL_GL(glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels));
+    return true;
 }
 
 void GlTexture::upload(const PixelRect& rect)

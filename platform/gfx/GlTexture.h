@@ -15,7 +15,11 @@ struct GlSharedState
 };
 
 // A texture with a GL texture object (none in the system-memory pool): RGBA8 storage, uploaded
-// from the pixels as BGRA whenever a writing lock ends.
+// from the pixels as BGRA whenever a writing lock ends. The GL object is the copy that counts:
+// the pixels in memory are let go after each upload (a read-only lock reads them back). The
+// object gets its storage with the first upload, which passes the whole level (what the lock
+// left untouched is transparent black as the texture was made): a picture that is never drawn
+// takes no video memory.
 class GlTexture final : public GfxTexture
 {
 public:
@@ -39,6 +43,8 @@ public:
 
 protected:
     void onUnlock(const PixelRect& changed) override;
+    bool keepsPixels() const override { return m_name == 0; }
+    bool readBack(uint32_t* pixels) const override;
 
 private:
     void upload(const PixelRect& rect);
@@ -46,6 +52,9 @@ private:
     // Expires with the device: a texture that outlives it has nothing left to delete.
     std::weak_ptr<GlSharedState> m_shared;
     unsigned m_name = 0;
+    // Set by the first upload, which makes the storage from the whole level.
+    bool m_filled = false;
+    int m_internalFormat = 0;
     Sampler m_sampler;
 };
 

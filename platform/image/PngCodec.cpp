@@ -137,9 +137,10 @@ private:
     png_infop m_info;
 };
 
-} // namespace
-
-Image decodePng(const uint8_t* data, size_t size, const ImageLimits& limits)
+// Reads the header and sets up the transforms to B, G, R, A; `target` is told the picture's
+// size and points the rows where they go, or answers false to have nothing decoded. False then.
+template <class Target>
+bool decodePngRows(const uint8_t* data, size_t size, const ImageLimits& limits, Target target)
 {
     PngState state;
     state.data = data;
@@ -165,16 +166,46 @@ Image decodePng(const uint8_t* data, size_t size, const ImageLimits& limits)
     if (rowBytes != static_cast<size_t>(width) * 4)
         throw ImageError("PNG: unexpected row layout");
 
-    Image image;
-    image.width = width;
-    image.height = height;
-    image.pixels.resize(static_cast<size_t>(width) * height * 4);
     std::vector<png_bytep> rows(height);
-    for (uint32_t y = 0; y < height; ++y)
-        rows[y] = image.row(y);
+    if (!target(width, height, rows))
+        return false;
     if (!readRows(png, info, rows.data()))
         throw ImageError(std::string("PNG: ") + state.message);
+    return true;
+}
+
+} // namespace
+
+Image decodePng(const uint8_t* data, size_t size, const ImageLimits& limits)
+{
+    Image image;
+    decodePngRows(data, size, limits,
+                  [&image](uint32_t width, uint32_t height, std::vector<png_bytep>& rows)
+                  {
+                      image.width = width;
+                      image.height = height;
+                      image.pixels.resize(static_cast<size_t>(width) * height * 4);
+                      for (uint32_t y = 0; y < height; ++y)
+                          rows[y] = image.row(y);
+                      return true;
+                  });
     return image;
+}
+
+bool decodePngInto(const uint8_t* data, size_t size, uint8_t* pixels, uint32_t width, uint32_t height,
+                   uint32_t& pictureWidth, uint32_t& pictureHeight, const ImageLimits& limits)
+{
+    return decodePngRows(data, size, limits,
+                         [&](uint32_t w, uint32_t h, std::vector<png_bytep>& rows)
+                         {
+                             pictureWidth = w;
+                             pictureHeight = h;
+                             if (w > width || h > height)
+                                 return false;
+                             for (uint32_t y = 0; y < h; ++y)
+                                 rows[y] = pixels + static_cast<size_t>(y) * width * 4;
+                             return true;
+                         });
 }
 
 std::vector<uint8_t> encodePng(const Image& image)

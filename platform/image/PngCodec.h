@@ -13,6 +13,13 @@ namespace Platform
 // picture without alpha gets alpha 255. Throws ImageError.
 Image decodePng(const uint8_t* data, size_t size, const ImageLimits& limits = ImageLimits());
 
+// Decodes PNG bytes straight into the top-left corner of a buffer of `width` x `height` pixels
+// (rows of `width` x 4 bytes) when the picture fits in it; false, the buffer untouched, when it
+// does not. Throws ImageError like `decodePng`.
+bool decodePngInto(const uint8_t* data, size_t size, uint8_t* pixels, uint32_t width, uint32_t height,
+                   uint32_t& pictureWidth, uint32_t& pictureHeight,
+                   const ImageLimits& limits = ImageLimits());
+
 // Encodes B, G, R, A pixels as an 8-bit RGBA PNG file. Throws ImageError.
 std::vector<uint8_t> encodePng(const Image& image);
 

@@ -146,7 +146,7 @@ InputResult InputDevice::getJoystickState(JoystickState& state)
     return InputResult::Ok;
 }
 
-void InputDevice::addRecord(uint32_t offset, uint32_t data, uint32_t timeStamp)
+void InputDevice::addRecord(uint32_t offset, uint32_t data, uint32_t timeStamp, bool placed)
 {
     if (!m_acquired)
         return;
@@ -161,6 +161,9 @@ void InputDevice::addRecord(uint32_t offset, uint32_t data, uint32_t timeStamp)
     record.data = data;
     record.timeStamp = timeStamp;
     record.sequence = ++m_sequence;
+    record.placed = placed;
+    record.x = placed ? m_pointerX : 0;
+    record.y = placed ? m_pointerY : 0;
     ++m_count;
 }
 
@@ -185,6 +188,25 @@ void InputDevice::buttonEvent(uint32_t button, bool down, uint32_t timeStamp)
         m_joystick.buttons[button] = value;
         addRecord(kJoystickButton0 + button, value, timeStamp);
     }
+}
+
+void InputDevice::buttonEventAt(uint32_t button, bool down, uint32_t timeStamp, int32_t x, int32_t y)
+{
+    if (m_kind != DeviceKind::Mouse || button >= kMouseButtonCount)
+        return;
+    placePointer(x, y);
+    const uint8_t value = down ? 0x80 : 0;
+    m_mouse.buttons[button] = value;
+    addRecord(kMouseButton0 + button, value, timeStamp, true);
+}
+
+void InputDevice::placePointer(int32_t x, int32_t y)
+{
+    if (m_kind != DeviceKind::Mouse)
+        return;
+    m_pointerPlaced = true;
+    m_pointerX = x;
+    m_pointerY = y;
 }
 
 void InputDevice::mouseMotion(int32_t dx, int32_t dy, int32_t dz)

@@ -49,6 +49,11 @@ struct DeviceRecord
     uint32_t data = 0;
     uint32_t timeStamp = 0; // milliseconds
     uint32_t sequence = 0;  // ascending over all devices of one backend
+    // A mouse button's record from a backend that tells where the pointer stood in the window
+    // when the button changed (`placed`): x and y in window pixels.
+    bool placed = false;
+    int32_t x = 0;
+    int32_t y = 0;
 };
 
 // Relative movement since the last read (x, y, wheel) and the buttons held (0x80).
@@ -123,7 +128,25 @@ public:
     void loseForeground();
     void keyEvent(uint8_t key, bool down, uint32_t timeStamp);
     void buttonEvent(uint32_t button, bool down, uint32_t timeStamp);
+    // A mouse button that changed with the pointer at (x, y) in the window: the record keeps
+    // the place, and the pointer is placed there.
+    void buttonEventAt(uint32_t button, bool down, uint32_t timeStamp, int32_t x, int32_t y);
     void mouseMotion(int32_t dx, int32_t dy, int32_t dz);
+    // The pointer stands at (x, y) in the window (pixels of the client area, which is the whole
+    // window in full screen), as an event told it: a movement over the window, the pointer
+    // entering it, the window gaining the focus. Kept whether the device is acquired or not.
+    void placePointer(int32_t x, int32_t y);
+    // The pointer left the window: no event tells where it stands until it comes back.
+    void losePointer() { m_pointerPlaced = false; }
+    // Where the last event placed the pointer; false before any did and after it left.
+    bool pointerPosition(int32_t& x, int32_t& y) const
+    {
+        if (!m_pointerPlaced)
+            return false;
+        x = m_pointerX;
+        y = m_pointerY;
+        return true;
+    }
     // Axis 0..5 are x, y, z, rx, ry, rz; 6 and 7 the sliders. `raw` is -32768..32767.
     void joystickAxis(uint32_t axis, int32_t raw);
     void joystickHat(uint32_t hat, uint32_t direction);
@@ -136,7 +159,7 @@ public:
     int acquisitions() const { return m_acquisitions; }
 
 private:
-    void addRecord(uint32_t offset, uint32_t data, uint32_t timeStamp);
+    void addRecord(uint32_t offset, uint32_t data, uint32_t timeStamp, bool placed = false);
     bool readBlocked(InputResult& result);
     void notifyExclusive();
 
@@ -159,6 +182,9 @@ private:
     JoystickState m_joystick;
     int m_acquireCalls = 0;
     int m_acquisitions = 0;
+    bool m_pointerPlaced = false;
+    int32_t m_pointerX = 0;
+    int32_t m_pointerY = 0;
 };
 
 } // namespace Platform

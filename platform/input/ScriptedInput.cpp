@@ -37,6 +37,8 @@ void ScriptedInput::setCursor(CursorHandle cursor)
 void ScriptedInput::setForeground(bool foreground)
 {
     m_foreground = foreground;
+    if (foreground && m_pointerKnown)
+        m_mouse->placePointer(m_pointerX, m_pointerY);
     if (!foreground)
         for (InputDevice* device : {m_keyboard.get(), m_mouse.get(), m_joystick.get()})
             if (device)
@@ -55,12 +57,29 @@ void ScriptedInput::keyUp(uint8_t key)
 
 void ScriptedInput::mouseButton(uint32_t button, bool down)
 {
-    m_mouse->buttonEvent(button, down, ++m_time);
+    if (m_pointerKnown)
+        m_mouse->buttonEventAt(button, down, ++m_time, m_pointerX, m_pointerY);
+    else
+        m_mouse->buttonEvent(button, down, ++m_time);
 }
 
 void ScriptedInput::mouseMove(int32_t dx, int32_t dy, int32_t wheel)
 {
     m_mouse->mouseMotion(dx, dy, wheel);
+}
+
+void ScriptedInput::pointerTo(int32_t x, int32_t y)
+{
+    m_mouse->mouseMotion(x - m_pointerX, y - m_pointerY, 0);
+    warpPointer(x, y);
+    m_mouse->placePointer(x, y);
+}
+
+void ScriptedInput::warpPointer(int32_t x, int32_t y)
+{
+    m_pointerKnown = true;
+    m_pointerX = x;
+    m_pointerY = y;
 }
 
 void ScriptedInput::joystickButton(uint32_t button, bool down)

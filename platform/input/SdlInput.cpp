@@ -1,6 +1,7 @@
 #include "platform/input/SdlInput.h"
 
 #include "platform/input/KeyCodes.h"
+#include "platform/system/SystemInfo.h"
 #include "platform/window/Window.h"
 
 #include <SDL.h>
@@ -147,6 +148,15 @@ void SdlInput::handleEvent(const void* sdlEvent)
         if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
         {
             m_focused = true;
+            placePointerFromDesktop();
+        }
+        else if (event.window.event == SDL_WINDOWEVENT_ENTER)
+        {
+            placePointerFromDesktop();
+        }
+        else if (event.window.event == SDL_WINDOWEVENT_LEAVE)
+        {
+            m_mouse->losePointer();
         }
         else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
         {
@@ -167,13 +177,20 @@ void SdlInput::handleEvent(const void* sdlEvent)
     case SDL_MOUSEBUTTONUP:
     {
         const int button = mouseButton(event.button.button);
-        if (button >= 0)
-            m_mouse->buttonEvent(static_cast<uint32_t>(button), event.type == SDL_MOUSEBUTTONDOWN,
-                                 event.button.timestamp);
+        if (button < 0)
+            break;
+        const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+        if (isOurs(event.button.windowID))
+            m_mouse->buttonEventAt(static_cast<uint32_t>(button), down, event.button.timestamp,
+                                   event.button.x, event.button.y);
+        else
+            m_mouse->buttonEvent(static_cast<uint32_t>(button), down, event.button.timestamp);
         break;
     }
     case SDL_MOUSEMOTION:
         m_mouse->mouseMotion(event.motion.xrel, event.motion.yrel, 0);
+        if (isOurs(event.motion.windowID))
+            m_mouse->placePointer(event.motion.x, event.motion.y);
         break;
     case SDL_MOUSEWHEEL:
     {
@@ -199,6 +216,17 @@ void SdlInput::handleEvent(const void* sdlEvent)
     default:
         break;
     }
+}
+
+void SdlInput::placePointerFromDesktop()
+{
+    if (!m_window)
+        return;
+    int x = 0;
+    int y = 0;
+    globalCursorPos(x, y);
+    const WindowRect client = m_window->clientRect();
+    m_mouse->placePointer(x - client.left, y - client.top);
 }
 
 CursorHandle SdlInput::getCursor() const

@@ -16,7 +16,11 @@ class Window;
 //
 // - Keyboard: a key going down (not its auto-repeats) or up, by key code (KeyCodes.h).
 // - Mouse: buttons left, right, middle, first and second extra as 0 to 4; movement and wheel
-//   (120 per notch) add up until the state is read.
+//   (120 per notch) add up until the state is read. Over the window, where the pointer stands
+//   comes with the events themselves: a button's record keeps the place of its event, and a
+//   movement places the pointer. Events say nothing while the pointer is outside the window, so
+//   entering the window and gaining the focus place it where the desktop's pointer is; leaving
+//   the window forgets the place.
 // - Joystick: the first joystick attached when the backend starts (a virtual one included);
 //   SDL's axes 0 to 5 are x, y, z, rx, ry, rz and 6, 7 the sliders; hats in hundredths of a degree.
 // - Devices can be acquired only while `window` has the keyboard focus (any time without a
@@ -42,6 +46,10 @@ public:
 
 private:
     void openJoystick();
+    // Whether an event of that window id happened over the program's window.
+    bool isOurs(uint32_t windowId) const { return m_window && windowId == m_windowId; }
+    // Places the pointer where the desktop's pointer stands, in the window's pixels.
+    void placePointerFromDesktop();
 
     Window* m_window;
     uint32_t m_windowId = 0;

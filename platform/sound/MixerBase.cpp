@@ -64,7 +64,8 @@ int MixerBase::init(const SoundSetup& setup)
         return fail("No sound output: " + error);
     m_open = true;
     m_paused = false;
-    m_slots.assign(static_cast<size_t>(setup.channels), Slot());
+    // The setup's channels and the stream's.
+    m_slots.assign(static_cast<size_t>(setup.channels) + 1, Slot());
     return 0;
 }
 
@@ -115,7 +116,7 @@ bool MixerBase::failed(std::string text)
     return false;
 }
 
-bool MixerBase::readFile(const char* path, std::vector<unsigned char>& bytes)
+bool MixerBase::readFile(const char* path, std::vector<unsigned char>& bytes, size_t limit)
 {
     const std::string name = path ? path : "";
     if (!m_callbacks.open)
@@ -127,7 +128,7 @@ bool MixerBase::readFile(const char* path, std::vector<unsigned char>& bytes)
     const int size = m_callbacks.seek(handle, 0, 2);
     if (size < 0)
         return failed("\"" + name + "\": its size cannot be read.");
-    bytes.resize(static_cast<size_t>(size));
+    bytes.resize(std::min(static_cast<size_t>(size), limit));
     size_t got = 0;
     while (got < bytes.size())
     {
@@ -146,20 +147,40 @@ int MixerBase::loadSample(const char* path)
 {
     if (!m_open)
         return fail("The mixer is not open.");
+    // The head of a file tells what it holds: the format and data sections of a WAVE file, the
+    // first page of an Ogg stream.
+    constexpr size_t HeadSize = 4096;
     std::vector<unsigned char> bytes;
-    if (!readFile(path, bytes))
+    if (!readFile(path, bytes, HeadSize))
         return -1;
     SoundFileInfo info;
     std::string error;
     const std::string name = path ? path : "";
     if (!inspectSoundFile(bytes.data(), bytes.size(), info, error))
         return fail("\"" + name + "\" is not a sound file: it is " + error + ".");
-    std::unique_ptr<DecodedSound> sound = decode(bytes, error);
-    if (!sound)
-        return fail("\"" + name + "\" cannot be decoded: " + error);
     const int id = m_nextSample++;
-    m_samples[id] = Sample{std::move(sound), info.frequency};
+    m_samples[id] = Sample{name, nullptr, info.frequency};
     return id;
+}
+
+bool MixerBase::decodeSample(Sample& sample)
+{
+    if (sample.sound)
+        return true;
+    std::vector<unsigned char> bytes;
+    if (!readFile(sample.path.c_str(), bytes))
+        return false;
+    std::string error;
+    sample.sound = decode(bytes, error);
+    if (!sample.sound)
+        return failed("\"" + sample.path + "\" cannot be decoded: " + error);
+    return true;
+}
+
+bool MixerBase::isDecoded(int sample) const
+{
+    const auto it = m_samples.find(sample);
+    return it != m_samples.end() && it->second.sound != nullptr;
 }
 
 void MixerBase::unloadSample(int sample)
@@ -184,7 +205,7 @@ int MixerBase::chooseSlot(int group)
 {
     int oldestOfGroup = -1;
     int oldest = -1;
-    for (int slot = 0; slot < slotCount(); ++slot)
+    for (int slot = 0; slot < streamSlot(); ++slot)
     {
         const Slot& s = m_slots[static_cast<size_t>(slot)];
         if (s.channel == 0 || !isVoiceBusy(slot))
@@ -205,6 +226,8 @@ int MixerBase::playSample(int sample, bool loop, int group, bool start, int volu
     const auto it = m_samples.find(sample);
     if (it == m_samples.end())
         return fail("Sample " + std::to_string(sample) + " is not loaded.");
+    if (!decodeSample(it->second))
+        return -1;
     const int slot = chooseSlot(group);
     if (slot < 0)
         return fail("The mixer has no channels.");
@@ -213,6 +236,33 @@ int MixerBase::playSample(int sample, bool loop, int group, bool start, int volu
     // While everything is paused a new sound waits too, and starts when everything resumes.
     if (!startVoice(slot, *it->second.sound, loop, !start || m_paused, volume))
         return fail("The output refused to play sample " + std::to_string(sample) + ".");
+    return bind(slot, sample, group, start, volume);
+}
+
+int MixerBase::playStream(int sample, bool loop, int group, bool start, int volume)
+{
+    if (!m_open)
+        return fail("The mixer is not open.");
+    const auto it = m_samples.find(sample);
+    if (it == m_samples.end())
+        return fail("Sample " + std::to_string(sample) + " is not loaded.");
+    if (!m_callbacks.openStream)
+        return playSample(sample, loop, group, start, volume, it->second.frequency, 50);
+    const std::string& path = it->second.path;
+    std::unique_ptr<SoundStream> stream = m_callbacks.openStream(path.c_str());
+    if (!stream)
+        return fail("\"" + path + "\" cannot be opened.");
+    const int slot = streamSlot();
+    release(slot);
+    volume = clampVolume(volume);
+    std::string error;
+    if (!startStream(slot, std::move(stream), loop, !start || m_paused, volume, error))
+        return fail("\"" + path + "\" cannot be played: " + error);
+    return bind(slot, sample, group, start, volume);
+}
+
+int MixerBase::bind(int slot, int sample, int group, bool start, int volume)
+{
     Slot& s = m_slots[static_cast<size_t>(slot)];
     s.channel = m_nextChannel++;
     s.sample = sample;

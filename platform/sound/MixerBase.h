@@ -2,6 +2,7 @@
 
 #include "platform/sound/SoundMixer.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -21,7 +22,9 @@ public:
 // What every mixer shares: reading sample files through the callbacks and checking them, the
 // channel ids and their owners, the choice of a channel, groups, volumes and the two kinds of
 // pause. A subclass supplies only the output: opening it, decoding, and driving the voices,
-// one voice per channel slot 0 .. channels - 1.
+// one voice per channel slot 0 .. channels - 1, and slot `channels` for the stream.
+//
+// A sample is decoded the first time it plays and kept until it is unloaded.
 //
 // A channel id is bound to a slot from its start until the slot is given to another sound or
 // the sound is stopped; everything asked about an id checks that binding first. A slot is free
@@ -40,6 +43,7 @@ public:
     void unloadSample(int sample) override;
     int getSampleFrequency(int sample) override;
     int playSample(int sample, bool loop, int group, bool start, int volume, int frequency, int pan) override;
+    int playStream(int sample, bool loop, int group, bool start, int volume) override;
     int getChannelStatus(int channel) override;
     void pauseChannel(int channel, bool pause) override;
     void stopChannel(int channel) override;
@@ -50,6 +54,8 @@ public:
     const std::string& getLastError() const override { return m_lastError; }
 
     bool isOpen() const { return m_open; }
+    // Whether the sample has been decoded (it has played once).
+    bool isDecoded(int sample) const;
 
 protected:
     MixerBase() = default;
@@ -62,6 +68,10 @@ protected:
                                                  std::string& error) = 0;
     // Starts a sound on a voice (replacing whatever it played). False when the output refuses.
     virtual bool startVoice(int slot, DecodedSound& sound, bool loop, bool paused, int volume) = 0;
+    // Starts the stream voice (`streamSlot`) on an opened file, replacing what it played. False
+    // with the reason in `error` when the file cannot be played.
+    virtual bool startStream(int slot, std::unique_ptr<SoundStream> stream, bool loop, bool paused,
+                             int volume, std::string& error) = 0;
     // True while the voice plays or waits paused; false once its sound has ended or stopped.
     virtual bool isVoiceBusy(int slot) = 0;
     virtual void pauseVoice(int slot, bool pause) = 0;
@@ -71,6 +81,8 @@ protected:
     // The slot a channel id is still bound to, or -1.
     int slotOf(int channel) const;
     int slotCount() const { return static_cast<int>(m_slots.size()); }
+    // The slot of the stream voice, after the channels of the setup.
+    int streamSlot() const { return slotCount() - 1; }
 
 private:
     struct Slot
@@ -85,13 +97,21 @@ private:
     };
     struct Sample
     {
+        std::string path;
+        // Null until the sample first plays.
         std::unique_ptr<DecodedSound> sound;
         int frequency = 44100;
     };
 
-    // A free slot, else the oldest of the group, else the oldest of all; -1 without slots.
+    // A free slot of the setup's channels, else the oldest of the group, else the oldest of all;
+    // -1 without slots.
     int chooseSlot(int group);
-    bool readFile(const char* path, std::vector<unsigned char>& bytes);
+    // Reads the whole file, or its first `limit` bytes.
+    bool readFile(const char* path, std::vector<unsigned char>& bytes, size_t limit = SIZE_MAX);
+    // Decodes the sample unless it is decoded already; false with the reason kept.
+    bool decodeSample(Sample& sample);
+    // Binds the slot to a new channel id of the sample and group.
+    int bind(int slot, int sample, int group, bool start, int volume);
     // Keep the reason; -1 and false for the two kinds of caller.
     int fail(std::string text);
     bool failed(std::string text);

@@ -92,6 +92,13 @@ int RecordingMixer::playSample(int sample, bool loop, int group, bool start, int
     return MixerBase::playSample(sample, loop, group, start, volume, frequency, pan);
 }
 
+int RecordingMixer::playStream(int sample, bool loop, int group, bool start, int volume)
+{
+    record("stream " + std::to_string(sample) + " loop=" + flag(loop) + " group=" + std::to_string(group) +
+           " start=" + flag(start) + " volume=" + std::to_string(volume));
+    return MixerBase::playStream(sample, loop, group, start, volume);
+}
+
 int RecordingMixer::getChannelStatus(int channel)
 {
     record("status " + std::to_string(channel));
@@ -129,7 +136,9 @@ bool RecordingMixer::openOutput(const SoundSetup& setup, std::string& error)
         error = "no audio device (recording mixer told to fail)";
         return false;
     }
-    m_voices.assign(static_cast<size_t>(setup.channels), Voice());
+    // The setup's channels and the stream's.
+    m_voices.clear();
+    m_voices.resize(static_cast<size_t>(setup.channels) + 1);
     return true;
 }
 
@@ -145,8 +154,20 @@ std::unique_ptr<DecodedSound> RecordingMixer::decode(const std::vector<unsigned 
 
 bool RecordingMixer::startVoice(int slot, DecodedSound&, bool, bool paused, int)
 {
-    m_voices[static_cast<size_t>(slot)] = Voice{true, paused};
+    m_voices[static_cast<size_t>(slot)] = Voice{true, paused, nullptr};
     return true;
+}
+
+bool RecordingMixer::startStream(int slot, std::unique_ptr<SoundStream> stream, bool, bool paused, int,
+                                 std::string&)
+{
+    m_voices[static_cast<size_t>(slot)] = Voice{true, paused, std::move(stream)};
+    return true;
+}
+
+SoundStream* RecordingMixer::playingStream() const
+{
+    return m_voices.empty() ? nullptr : m_voices.back().stream.get();
 }
 
 bool RecordingMixer::isVoiceBusy(int slot)

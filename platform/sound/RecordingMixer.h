@@ -10,9 +10,10 @@ namespace Platform
 
 // A mixer without any output, for tests: every call that the engine makes is written to a log
 // ("init 44100 16 16", "groupVolume 1 50", "play 1 loop=0 group=1 start=1 volume=100",
-// "pauseAll 1", ...), and the voices are simulated: a sound plays until it is stopped or the
-// test ends it with `finish`. Files are read through the callbacks and checked like the real
-// mixer's; anything that passes the checks decodes.
+// "stream 2 loop=1 group=2 start=1 volume=100", "pauseAll 1", ...), and the voices are
+// simulated: a sound plays until it is stopped or the test ends it with `finish`. Files are read
+// through the callbacks and checked like the real mixer's; anything that passes the checks
+// decodes. A stream is opened and kept until its voice stops; nothing reads it.
 class RecordingMixer final : public MixerBase
 {
 public:
@@ -27,6 +28,8 @@ public:
     void clearLog() { m_log.clear(); }
     // How many log lines begin with `prefix`.
     int count(const std::string& prefix) const;
+    // The stream the stream voice holds; null when it plays none.
+    SoundStream* playingStream() const;
 
     int init(const SoundSetup& setup) override;
     void free() override;
@@ -37,6 +40,7 @@ public:
     void unloadSample(int sample) override;
     int getSampleFrequency(int sample) override;
     int playSample(int sample, bool loop, int group, bool start, int volume, int frequency, int pan) override;
+    int playStream(int sample, bool loop, int group, bool start, int volume) override;
     int getChannelStatus(int channel) override;
     void pauseChannel(int channel, bool pause) override;
     void stopChannel(int channel) override;
@@ -49,6 +53,8 @@ protected:
     std::unique_ptr<DecodedSound> decode(const std::vector<unsigned char>& bytes,
                                          std::string& error) override;
     bool startVoice(int slot, DecodedSound& sound, bool loop, bool paused, int volume) override;
+    bool startStream(int slot, std::unique_ptr<SoundStream> stream, bool loop, bool paused, int volume,
+                     std::string& error) override;
     bool isVoiceBusy(int slot) override;
     void pauseVoice(int slot, bool pause) override;
     void haltVoice(int slot) override;
@@ -59,6 +65,7 @@ private:
     {
         bool busy = false;
         bool paused = false;
+        std::unique_ptr<SoundStream> stream;
     };
 
     void record(std::string line) { m_log.push_back(std::move(line)); }

@@ -28,6 +28,51 @@ int toMixVolume(int volume)
     return volume * MIX_MAX_VOLUME / 100;
 }
 
+SoundStream& streamOf(SDL_RWops* context)
+{
+    return *static_cast<SoundStream*>(context->hidden.unknown.data1);
+}
+
+// SDL's reading interface over a stream; closing it deletes the stream.
+SDL_RWops* makeReader(std::unique_ptr<SoundStream> stream)
+{
+    SDL_RWops* reader = SDL_AllocRW();
+    if (!reader)
+        return nullptr;
+    reader->type = SDL_RWOPS_UNKNOWN;
+    reader->hidden.unknown.data1 = stream.release();
+    reader->size = [](SDL_RWops* context) -> Sint64 { return streamOf(context).size(); };
+    reader->seek = [](SDL_RWops* context, Sint64 offset, int whence) -> Sint64
+    { return streamOf(context).seek(offset, whence); };
+    reader->read = [](SDL_RWops* context, void* buffer, size_t size, size_t count) -> size_t
+    {
+        if (size == 0 || count == 0)
+            return 0;
+        SoundStream& stream = streamOf(context);
+        const size_t wanted = size * count;
+        size_t done = 0;
+        while (done < wanted)
+        {
+            const long got = stream.read(static_cast<char*>(buffer) + done, wanted - done);
+            if (got <= 0)
+                break;
+            done += static_cast<size_t>(got);
+        }
+        // Only whole objects count as read; the bytes of a part of one are read again.
+        if (done % size != 0)
+            stream.seek(-static_cast<int64_t>(done % size), RW_SEEK_CUR);
+        return done / size;
+    };
+    reader->write = [](SDL_RWops*, const void*, size_t, size_t) -> size_t { return 0; };
+    reader->close = [](SDL_RWops* context) -> int
+    {
+        delete &streamOf(context);
+        SDL_FreeRW(context);
+        return 0;
+    };
+    return reader;
+}
+
 } // namespace
 
 std::unique_ptr<SoundMixer> createSdlMixer()
@@ -63,6 +108,7 @@ bool SdlMixer::openOutput(const SoundSetup& setup, std::string& error)
 
 void SdlMixer::closeOutput()
 {
+    freeMusic();
     Mix_HaltChannel(-1);
     Mix_CloseAudio();
     Mix_Quit();
@@ -101,13 +147,65 @@ bool SdlMixer::startVoice(int slot, DecodedSound& sound, bool loop, bool paused,
     return true;
 }
 
+bool SdlMixer::startStream(int slot, std::unique_ptr<SoundStream> stream, bool loop, bool paused, int volume,
+                           std::string& error)
+{
+    haltVoice(slot);
+    SDL_RWops* reader = makeReader(std::move(stream));
+    if (!reader)
+    {
+        error = SDL_GetError();
+        return false;
+    }
+    // The music closes its reader when it is freed (or at once when it cannot be made).
+    m_music = Mix_LoadMUS_RW(reader, 1);
+    if (!m_music)
+    {
+        error = Mix_GetError();
+        return false;
+    }
+    // Silent until it is paused or given its volume, so music that waits is never heard.
+    Mix_VolumeMusic(0);
+    if (Mix_PlayMusic(m_music, loop ? -1 : 1) != 0)
+    {
+        error = Mix_GetError();
+        freeMusic();
+        return false;
+    }
+    if (paused)
+        Mix_PauseMusic();
+    Mix_VolumeMusic(toMixVolume(volume));
+    return true;
+}
+
+void SdlMixer::freeMusic()
+{
+    if (!m_music)
+        return;
+    Mix_HaltMusic();
+    Mix_FreeMusic(m_music);
+    m_music = nullptr;
+}
+
 bool SdlMixer::isVoiceBusy(int slot)
 {
+    if (slot == streamSlot())
+        return m_music && Mix_PlayingMusic() != 0;
     return Mix_Playing(slot) != 0;
 }
 
 void SdlMixer::pauseVoice(int slot, bool pause)
 {
+    if (slot == streamSlot())
+    {
+        if (!m_music)
+            return;
+        if (pause)
+            Mix_PauseMusic();
+        else
+            Mix_ResumeMusic();
+        return;
+    }
     if (pause)
         Mix_Pause(slot);
     else
@@ -116,12 +214,18 @@ void SdlMixer::pauseVoice(int slot, bool pause)
 
 void SdlMixer::haltVoice(int slot)
 {
-    Mix_HaltChannel(slot);
+    if (slot == streamSlot())
+        freeMusic();
+    else
+        Mix_HaltChannel(slot);
 }
 
 void SdlMixer::setVoiceVolume(int slot, int volume)
 {
-    Mix_Volume(slot, toMixVolume(volume));
+    if (slot == streamSlot())
+        Mix_VolumeMusic(toMixVolume(volume));
+    else
+        Mix_Volume(slot, toMixVolume(volume));
 }
 
 } // namespace Platform

@@ -1,10 +1,26 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
 namespace Platform
 {
+
+// A sample file opened for a sound that plays while it is read (music). The mixer's sound thread
+// reads it and moves about in it; nothing else touches it meanwhile.
+class SoundStream
+{
+public:
+    virtual ~SoundStream() = default;
+    virtual int64_t size() = 0;
+    // Moves to `offset` from the start (origin 0), the current place (1) or the end (2); answers
+    // the new place, or -1.
+    virtual int64_t seek(int64_t offset, int origin) = 0;
+    // Reads up to `count` bytes: the number read, 0 at the end, negative for a damaged file.
+    virtual long read(void* buffer, size_t count) = 0;
+};
 
 // How a mixer reads sample files: through the program's own file system. Plain functions, so
 // that the mixer never needs to know who answers them.
@@ -17,6 +33,9 @@ struct SoundFileCallbacks
     // Reads up to `size` bytes from the start on, answering the number read (0 at the end).
     int (*read)(int handle, void* buffer, int size) = nullptr;
     void (*close)(int handle) = nullptr;
+    // Opens the named file as a stream of its own for `playStream`; null when it cannot be
+    // opened. Optional: without it streams are decoded whole like any sample.
+    std::unique_ptr<SoundStream> (*openStream)(const char* name) = nullptr;
 };
 
 // What the mixer is opened with.
@@ -39,6 +58,10 @@ enum ChannelStatus
 
 // A sound mixer of the shape the engine's sound device calls: samples loaded through file
 // callbacks, sounds played on channels in groups, group volumes, pause and stop.
+//
+// - Loading a sample reads only the head of its file, to check that it holds sound; the sound
+//   is decoded the first time it plays, so a game with many sounds starts without decoding any.
+//   Music is never decoded whole: `playStream` plays it as its file is read.
 //
 // - Channel ids are positive and never reused: an id stays bound to the one sound it started,
 //   so asking about or stopping a sound that has ended can never touch a newer one.
@@ -64,8 +87,8 @@ public:
     // The volume of every sound of the group, those playing and those to come.
     virtual void setGroupVolume(int group, int volume) = 0;
 
-    // Reads a sample file through the callbacks and decodes it. A sample id (positive), or a
-    // negative value when the file cannot be read or holds no sound (`getLastError` says why).
+    // Opens a sample file through the callbacks and checks its head. A sample id (positive), or
+    // a negative value when the file cannot be read or holds no sound (`getLastError` says why).
     virtual int loadSample(const char* path) = 0;
     // Stops the sounds playing the sample and frees it.
     virtual void unloadSample(int sample) = 0;
@@ -78,6 +101,10 @@ public:
     // sample or a mixer that is not open.
     virtual int playSample(int sample, bool loop, int group, bool start, int volume, int frequency,
                            int pan) = 0;
+    // Plays the sample's file as it is read, on a channel of its own beside the setup's: one
+    // stream plays at a time, a new one stops the one before. Otherwise like `playSample`;
+    // negative when the file cannot be opened or played.
+    virtual int playStream(int sample, bool loop, int group, bool start, int volume) = 0;
     virtual int getChannelStatus(int channel) = 0;
     // Pauses (true) or resumes (false) one sound. A sound paused this way stays paused when
     // everything is resumed.

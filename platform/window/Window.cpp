@@ -148,6 +148,24 @@ bool Window::peekMessage(Message& out)
     return false;
 }
 
+bool Window::waitMessage(int timeoutMs)
+{
+    if (!m_pending.empty())
+        return true;
+    SDL_Event event;
+    while (SDL_WaitEventTimeout(&event, timeoutMs) != 0)
+    {
+        if (event.type == SDL_POLLSENTINEL)
+            continue;
+        // A translated event waits in the queue of messages; one that stands for none still
+        // counts as a turn of the loop, which then comes back here.
+        if (!translateEvent(&event))
+            m_pending.push_back(Message{});
+        return true;
+    }
+    return false;
+}
+
 void Window::answerRaiseRequest(Message& out)
 {
     out = Message{};

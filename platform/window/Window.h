@@ -97,6 +97,10 @@ public:
     // empty and another copy of the program has asked (see `watchInstanceLock`), a minimised
     // window yields `Restore`, any other is raised and focused and `Other` is returned.
     bool peekMessage(Message& out);
+    // Sleeps until an event arrives or `timeoutMs` milliseconds pass, whichever comes first;
+    // the event then waits for `peekMessage`. True when a message is waiting. Nothing is drawn
+    // meanwhile, so a minimised game costs no processor time.
+    bool waitMessage(int timeoutMs);
     // For `KeyDown` of Backspace, Tab, Enter or Escape, posts `Char` 8, 9, 13 or 27 so that it
     // is the next message taken. Other messages: nothing.
     void translateMessage(const Message& message);

@@ -122,6 +122,77 @@ TEST(InputDevice, MouseMovementAddsUpUntilRead)
     EXPECT_EQ(state.z, 0);
 }
 
+TEST(InputDevice, AButtonRecordKeepsWhereThePointerStoodWhenItChanged)
+{
+    uint32_t sequence = 0;
+    InputDevice mouse(DeviceKind::Mouse, sequence);
+    mouse.setBufferSize(8);
+    int32_t x = -1;
+    int32_t y = -1;
+    EXPECT_FALSE(mouse.pointerPosition(x, y)) << "no event has placed the pointer";
+    // Placed while not acquired: the place is kept, the window's events tell it all the same.
+    mouse.placePointer(40, 30);
+    ASSERT_TRUE(mouse.pointerPosition(x, y));
+    EXPECT_EQ(x, 40);
+    EXPECT_EQ(y, 30);
+    mouse.acquire();
+    mouse.buttonEventAt(0, true, 1, 500, 300);
+    mouse.placePointer(10, 20);
+    mouse.buttonEvent(0, false, 2);
+    DeviceRecord records[4];
+    uint32_t count = 4;
+    ASSERT_EQ(mouse.getDeviceData(records, count), InputResult::Ok);
+    ASSERT_EQ(count, 2u);
+    EXPECT_TRUE(records[0].placed);
+    EXPECT_EQ(records[0].x, 500);
+    EXPECT_EQ(records[0].y, 300);
+    EXPECT_EQ(records[0].data, 0x80u);
+    EXPECT_FALSE(records[1].placed) << "a button without a place keeps none";
+    ASSERT_TRUE(mouse.pointerPosition(x, y));
+    EXPECT_EQ(x, 10) << "the latest place";
+    mouse.losePointer();
+    EXPECT_FALSE(mouse.pointerPosition(x, y)) << "the pointer left the window";
+
+    InputDevice keyboard(DeviceKind::Keyboard, sequence);
+    keyboard.placePointer(1, 1);
+    EXPECT_FALSE(keyboard.pointerPosition(x, y)) << "only a mouse has a pointer";
+}
+
+TEST(InputDevice, TheScriptedPointerPlacesButtonsAndComesBackWithTheFront)
+{
+    Platform::ScriptedInput script(false);
+    InputDevice& mouse = script.mouse();
+    mouse.setBufferSize(8);
+    mouse.acquire();
+    script.mouseButton(0, true);
+    script.pointerTo(100, 80);
+    script.mouseButton(0, false);
+    Platform::MouseState state;
+    ASSERT_EQ(mouse.getMouseState(state), InputResult::Ok);
+    EXPECT_EQ(state.x, 100) << "the move counts as movement too";
+    EXPECT_EQ(state.y, 80);
+    // Away from the front the pointer moves without an event; the front brings its place back.
+    script.setForeground(false);
+    script.warpPointer(300, 200);
+    int32_t x = 0;
+    int32_t y = 0;
+    ASSERT_TRUE(mouse.pointerPosition(x, y));
+    EXPECT_EQ(x, 100) << "no event told the program";
+    script.setForeground(true);
+    ASSERT_TRUE(mouse.pointerPosition(x, y));
+    EXPECT_EQ(x, 300);
+    EXPECT_EQ(y, 200);
+    mouse.acquire();
+    script.mouseButton(0, true);
+    DeviceRecord records[4];
+    uint32_t count = 4;
+    ASSERT_EQ(mouse.getDeviceData(records, count), InputResult::Ok);
+    ASSERT_EQ(count, 1u);
+    EXPECT_TRUE(records[0].placed);
+    EXPECT_EQ(records[0].x, 300);
+    EXPECT_EQ(records[0].y, 200);
+}
+
 TEST(InputDevice, JoystickPositionsAreScaledToTheRange)
 {
     uint32_t sequence = 0;

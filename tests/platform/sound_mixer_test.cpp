@@ -249,7 +249,15 @@ TEST(SdlMixer, TheGamesOwnSoundsLoad)
     ASSERT_EQ(mixer.init(SoundSetup()), 0);
     mixer.setFileCallbacks(callbacks());
     for (const auto& file : g_files)
-        EXPECT_GT(mixer.loadSample(file.first.c_str()), 0) << file.first << ": " << mixer.getLastError();
+    {
+        const int sample = mixer.loadSample(file.first.c_str());
+        EXPECT_GT(sample, 0) << file.first << ": " << mixer.getLastError();
+        EXPECT_FALSE(mixer.isDecoded(sample));
+        // Playing it decodes it.
+        EXPECT_GT(mixer.playSample(sample, false, 1, true, 0, 44100, 50), 0)
+            << file.first << ": " << mixer.getLastError();
+        EXPECT_TRUE(mixer.isDecoded(sample));
+    }
 }
 
 TEST(SoundFileInfo, WaveAndOggHeadersAreReadAndAnythingElseIsRefused)

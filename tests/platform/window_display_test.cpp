@@ -6,6 +6,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <vector>
 
 namespace Platform
@@ -68,10 +71,11 @@ std::vector<Message> drain(Window& window)
     return taken;
 }
 
-// Lets the X server and the window settle until `done` holds, for at most about two seconds.
+// Lets the X server and the window settle until `done` holds, polling, for at most twenty
+// seconds (a busy machine's X server may take a while).
 template <class Done> void settle(Window& window, Done done)
 {
-    for (int i = 0; i < 200 && !done(); ++i)
+    for (const Uint64 end = SDL_GetTicks64() + 20000; !done() && SDL_GetTicks64() < end;)
     {
         drain(window);
         SDL_Delay(10);
@@ -195,6 +199,50 @@ TEST(WindowDisplay, WindowEventsBecomeMessagesAndCloseEndsTheLoop)
     quit.type = SDL_QUIT;
     SDL_PushEvent(&quit);
     EXPECT_TRUE(drain(window).empty());
+}
+
+double threadCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
+
+TEST(WindowDisplay, WaitingForAMessageSleepsUntilOneComes)
+{
+    Window window(L"wait");
+    window.show();
+    settle(window, [&] { return window.hasFocus(); });
+    drain(window);
+
+    // A message already waiting ends the wait at once, and is taken next.
+    window.postMessage(Message{MessageKind::Char, 'w'});
+    const auto postedAt = std::chrono::steady_clock::now();
+    EXPECT_TRUE(window.waitMessage(5000));
+    EXPECT_LT(std::chrono::steady_clock::now() - postedAt, std::chrono::seconds(2));
+    // Other windows of the screen may move the focus meanwhile: the character is among what came.
+    const std::vector<Message> taken = drain(window);
+    EXPECT_NE(std::find(taken.begin(), taken.end(), Message{MessageKind::Char, 'w'}), taken.end());
+
+    // Nothing comes: the thread sleeps (an event of the X server may end the wait early, but
+    // nothing spins meanwhile).
+    double cpu = 0.0;
+    std::chrono::steady_clock::duration waited{};
+    for (int i = 0; i < 5; ++i)
+    {
+        drain(window);
+        const double cpuBefore = threadCpuMs();
+        const auto before = std::chrono::steady_clock::now();
+        const bool woken = window.waitMessage(100);
+        cpu += threadCpuMs() - cpuBefore;
+        waited += std::chrono::steady_clock::now() - before;
+        if (!woken)
+        {
+            EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(95));
+        }
+    }
+    const double wall = std::chrono::duration<double, std::milli>(waited).count();
+    EXPECT_LT(cpu, 0.1 * wall + 5.0) << cpu << " ms of processor time in " << wall << " ms of waiting";
 }
 
 TEST(WindowDisplay, FullScreenCoversTheDesktopAndWindowedGetsItsSizeBack)

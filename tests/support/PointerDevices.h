@@ -27,6 +27,7 @@ public:
     }
     Engine::cVector2 cursorInWindow() override { return cursor; }
     void screenToVirtual(Engine::cVector2&) override {}
+    void beginFrame() override {}
     void present() override {}
     void drawView(Engine::cView&) override {}
     void endFrame() override {}

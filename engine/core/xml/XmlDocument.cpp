@@ -107,18 +107,49 @@ void loadDocument(cXmlNode& root, const std::string& path)
     if (!files)
         throw std::string("File \"" + path + "\" not found.");
     const bool inCommon = files->isInCommon(path);
-    if (parseStream(root, *files->openFile(path)))
-        return;
-    // A damaged copy in the shared folder gives way to the data-folder or pack copy. Without
-    // such a copy it stays where it is: it may be the only one of the player's data.
-    if (inCommon && files->hasDataCopy(path) && files->removeFile(path))
+    std::unique_ptr<cStream> stream;
+    try
     {
-        reportProblem(L"files", "\"" + path + "\" in the shared folder could not be read (" +
-                                    getErrorString() +
-                                    "); it was removed and the data folder's copy is read instead.");
-        root.clear();
-        if (parseStream(root, *files->openFile(path)))
+        stream = files->openFile(path);
+    }
+    catch (const std::string& text)
+    {
+        // A copy in the shared folder that cannot be opened is left as it is; the data folder's
+        // or pack's copy is read in its place.
+        if (!inCommon || !files->hasDataCopy(path))
+            throw;
+        reportProblem(L"files", "\"" + path + "\" in the shared folder cannot be read (" + text +
+                                    "); it is left as it is and the data folder's copy is read instead.");
+        if (parseStream(root, *files->openDataCopy(path)))
             return;
+        throwLoadError(path, files->getPackPath(path));
+    }
+    if (parseStream(root, *stream))
+        return;
+    stream.reset();
+    // A damaged copy in the shared folder gives way to the data-folder or pack copy; its bytes
+    // are kept beside it as "<path>.damaged". Without a data copy it stays where it is: it may
+    // be the only one of the player's data.
+    if (inCommon && files->hasDataCopy(path))
+    {
+        const std::string problem = getErrorString();
+        try
+        {
+            const std::string kept = files->setAside(path);
+            reportProblem(L"files", "\"" + path + "\" in the shared folder could not be read (" + problem +
+                                        "); it is kept as \"" + kept +
+                                        "\" and the data folder's copy is read instead.");
+            root.clear();
+            if (parseStream(root, *files->openFile(path)))
+                return;
+        }
+        catch (const std::string& text)
+        {
+            reportProblem(L"files", text);
+            root.clear();
+            if (parseStream(root, *files->openDataCopy(path)))
+                return;
+        }
     }
     throwLoadError(path, files->getPackPath(path));
 }

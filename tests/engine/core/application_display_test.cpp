@@ -13,6 +13,7 @@
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -60,6 +61,16 @@ protected:
     }
 
     Platform::Window& window() { return *application->getWindow(); }
+    // Takes what the window system sends while the new window gets the focus, until it has it.
+    void settleWindow()
+    {
+        for (int i = 0; i < 200 && !window().hasFocus(); ++i)
+        {
+            application->drainMessages();
+            SDL_Delay(10);
+        }
+        application->drainMessages();
+    }
     virtual const char* constants() const
     {
         return "<constants><game app_directory=\"AppTest\" window_title=\"Application test\"/>"
@@ -148,6 +159,59 @@ TEST_F(ApplicationTest, TheCallbacksFrameTheLoop)
     application->setIdleCallback(&FrameCounter::idle, &counter);
     EXPECT_FALSE(application->run()) << "run returns the finish callback's result";
     EXPECT_EQ(calls, (std::vector<std::string>{"init level.xml", "exit"}));
+}
+
+// The window manager minimises the window: no frame is updated or drawn, and each turn of the
+// loop waits for the next message instead of coming straight back.
+TEST_F(ApplicationTest, AMinimisedGameWaitsForMessagesAndRunsNoFrame)
+{
+    Engine::cLogic& logic = *Engine::cLogic::instance();
+    const Engine::cTimer& timer = *Engine::cTimer::instance();
+    // The frame clock stands still while no frame runs (other windows of the screen may take
+    // the focus meanwhile: the frame callback is no witness).
+    std::vector<int> waits;
+    std::vector<double> clockAtWait;
+    application->setMessageWait(
+        [&](int timeoutMs)
+        {
+            waits.push_back(timeoutMs);
+            clockAtWait.push_back(timer.getPreciseTime());
+            if (waits.size() == 3)
+                window().postMessage(Message{MessageKind::Restore, 0});
+        });
+    // What the window system sends on showing the window (the focus) goes first.
+    settleWindow();
+    window().postMessage(Message{MessageKind::Minimize, 0});
+    FrameCounter counter;
+    counter.stopAfter = 6;
+    application->setIdleCallback(&FrameCounter::idle, &counter);
+    EXPECT_TRUE(application->run());
+    EXPECT_EQ(waits, (std::vector<int>(3, cApplication::MinimizedWaitMs))) << "one wait per turn, none after";
+    ASSERT_EQ(clockAtWait.size(), 3u);
+    EXPECT_EQ(clockAtWait[2], clockAtWait[0]) << "no frame ran while minimised";
+    EXPECT_GT(timer.getPreciseTime(), clockAtWait[2]) << "the frames after the restore ran";
+    EXPECT_FALSE(logic.isMinimized());
+}
+
+// A window the window manager hides (another desktop, say) is not drawn to the screen either:
+// each turn waits for a message too, until the window shows again.
+TEST_F(ApplicationTest, AHiddenWindowWaitsForMessagesToo)
+{
+    std::vector<int> waits;
+    application->setMessageWait(
+        [&](int timeoutMs)
+        {
+            waits.push_back(timeoutMs);
+            if (waits.size() == 2)
+                window().show();
+        });
+    settleWindow();
+    window().hide();
+    FrameCounter counter;
+    counter.stopAfter = 4;
+    application->setIdleCallback(&FrameCounter::idle, &counter);
+    EXPECT_TRUE(application->run());
+    EXPECT_EQ(waits.size(), 2u) << "a wait on each turn while hidden, none once shown";
 }
 
 TEST_F(ApplicationTest, TheWindowProcedureDrivesTheFrameFlags)

@@ -63,6 +63,7 @@ protected:
         m_engine.sharedFile(path, bytes);
     }
     std::string shared(const std::string& path) const { return ::Test::readFile(m_engine.shared(path)); }
+    std::filesystem::path sharedFolder() const { return m_engine.sharedFolder(); }
     bool sharedExists(const std::string& path) const
     {
         return std::filesystem::exists(m_engine.shared(path));

@@ -161,7 +161,7 @@ TEST(AtomicFileStream, AFolderThatCannotBeWrittenGivesTheFinalName)
     }
     catch (const std::string& text)
     {
-        EXPECT_EQ(text, "Can't open file \"" + path + "\".");
+        EXPECT_EQ(text, "Can't open file \"" + path + "\": No such file or directory.");
     }
 }
 

@@ -196,6 +196,71 @@ TEST_F(FileSystem, NamesInAnyCaseOnDiskAndInPacksAreFound)
     EXPECT_FALSE(fs->isKnown("saves/alice.save"));
 }
 
+// How many descriptors of this process are open on `path`.
+int openDescriptorsOn(const std::filesystem::path& path)
+{
+    int count = 0;
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error))
+        if (std::filesystem::read_symlink(entry.path(), error) == target)
+            ++count;
+    return count;
+}
+
+// The pack is opened once, when it is indexed; every member is read from that one file by its
+// place in the index, in any case, deflated or stored, by several streams at once.
+TEST_F(FileSystem, APackIsOpenedOnceAndItsMembersAreReadByTheirIndex)
+{
+    std::string big;
+    for (int i = 0; big.size() < 100000; ++i)
+        big += "line " + std::to_string(i * 7919 % 1000) + " of a long member\n";
+    const std::filesystem::path path = dataFolder() / "art.pack";
+    {
+        ::Test::ZipWriter zip(path);
+        zip.add("Units/Mill.XML", big);
+        zip.add("units/stored.bin", big.substr(0, 5000), false);
+        zip.add("sounds/tune.ogg", big.substr(100, 70000), false);
+        for (int i = 0; i < 50; ++i)
+            zip.add("many/m" + std::to_string(i) + ".txt", std::string(static_cast<size_t>(i), 'a' + i % 26));
+    }
+    const auto fs = open();
+    EXPECT_EQ(openDescriptorsOn(path), 1);
+    EXPECT_EQ(read(*fs, "units/mill.xml"), big);
+    EXPECT_EQ(read(*fs, "UNITS/Mill.xml"), big);
+    EXPECT_EQ(read(*fs, "Units\\Stored.BIN"), big.substr(0, 5000));
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(read(*fs, "many/M" + std::to_string(i) + ".txt"),
+                  std::string(static_cast<size_t>(i), 'a' + i % 26));
+
+    // Two streams of the pack read in turns keep their own places.
+    const std::unique_ptr<Engine::cStream> first = fs->openFile("units/mill.xml");
+    const std::unique_ptr<Engine::cStream> second = fs->openFile("sounds/tune.ogg");
+    std::string a;
+    std::string b;
+    char buffer[3001];
+    for (int got = 1; got > 0;)
+    {
+        got = first->read(buffer, sizeof buffer);
+        if (got > 0)
+            a.append(buffer, static_cast<size_t>(got));
+        const int other = second->read(buffer, 1000);
+        if (other > 0)
+            b.append(buffer, static_cast<size_t>(other));
+    }
+    EXPECT_EQ(a, big);
+    EXPECT_GT(b.size(), 30000u);
+    EXPECT_EQ(b, big.substr(100, b.size()));
+    // Back and forth in a stored member, as a streamed tune seeks.
+    second->seek(60000, Engine::SeekBegin);
+    ASSERT_EQ(second->read(buffer, 10), 10);
+    EXPECT_EQ(std::string(buffer, 10), big.substr(60100, 10));
+    second->seek(5, Engine::SeekBegin);
+    ASSERT_EQ(second->read(buffer, 10), 10);
+    EXPECT_EQ(std::string(buffer, 10), big.substr(105, 10));
+    EXPECT_EQ(openDescriptorsOn(path), 1) << "no member opened the pack again";
+}
+
 TEST_F(FileSystem, ChangedFilesAreReadAgainByTheResourceManager)
 {
     data("sys/settings.xml", "<settings v=\"data\"/>");

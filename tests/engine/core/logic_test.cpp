@@ -43,13 +43,24 @@ public:
         m_log.push_back("cursor");
         return cursor;
     }
+    boost::signals2::connection
+    connectPointer(const boost::function<void(const Engine::cVector2&)>& slot) override
+    {
+        return pointer.connect(slot);
+    }
     void screenToVirtual(Engine::cVector2& point) override { point = point * 0.5f; }
-    void present() override { m_log.push_back("present"); }
+    void beginFrame() override { m_log.push_back("begin"); }
     void drawView(cView& view) override { m_log.push_back("draw " + std::to_string(view.getDeep())); }
     void endFrame() override { m_log.push_back("end"); }
-    void takeScreenshot(const std::wstring& fileName) override { screenshots.push_back(fileName); }
+    void present() override { m_log.push_back("present"); }
+    void takeScreenshot(const std::wstring& fileName) override
+    {
+        m_log.push_back("screenshot");
+        screenshots.push_back(fileName);
+    }
 
     std::map<int, boost::signals2::signal<void()>> keys;
+    boost::signals2::signal<void(const Engine::cVector2&)> pointer;
     std::vector<std::wstring> screenshots;
     Engine::cVector2 cursor{100.0f, 60.0f};
     std::function<void()> onPoll;
@@ -113,10 +124,28 @@ TEST_F(LogicTest, OneFrameRunsItsStepsInOrder)
     cControl::deleteLater(worker);
 
     frame();
-    const std::vector<std::string> expected = {"cursor",  "input",         "active w", "update w", "callback",
-                                               "present", "draw 3.000000", "end",      "delete w"};
+    // The frame drawn in this update is presented in it.
+    const std::vector<std::string> expected = {"cursor", "input",         "active w", "update w", "callback",
+                                               "begin",  "draw 3.000000", "end",      "present",  "delete w"};
     EXPECT_EQ(log, expected);
     EXPECT_EQ(logic->getMousePosition(), Engine::cVector2(50.0f, 30.0f));
+}
+
+TEST_F(LogicTest, AButtonsPlaceMovesTheMousePositionConvertedAsThePolledOne)
+{
+    // The poll finds the pointer at (100, 60); a button of the frame happened at (300, 200):
+    // its handlers see that place, in virtual units as the poll's (halved here).
+    Engine::cVector2 atButton;
+    devices->onPoll = [this, &atButton]
+    {
+        devices->pointer(Engine::cVector2(300.0f, 200.0f));
+        atButton = logic->getMousePosition();
+    };
+    frame();
+    EXPECT_EQ(atButton, Engine::cVector2(150.0f, 100.0f));
+    devices->onPoll = nullptr;
+    frame();
+    EXPECT_EQ(logic->getMousePosition(), Engine::cVector2(50.0f, 30.0f)) << "the next frame's poll";
 }
 
 TEST_F(LogicTest, MinimisedFramesOnlyDelete)
@@ -143,8 +172,8 @@ TEST_F(LogicTest, InactiveFramesSkipTheObjectsButDrawAndDelete)
     logic->setInactive(true);
     cControl::deleteLater(worker);
     frame();
-    const std::vector<std::string> expected = {"cursor",        "input", "present",
-                                               "draw 0.000000", "end",   "delete w"};
+    const std::vector<std::string> expected = {"cursor", "input",   "begin",   "draw 0.000000",
+                                               "end",    "present", "delete w"};
     EXPECT_EQ(log, expected);
 }
 
@@ -196,6 +225,7 @@ TEST_F(LogicTest, DrawingFollowsTheTimer)
     for (int i = 0; i < 100; ++i)
         frame();
     const auto drawn = std::count(log.begin(), log.end(), "present");
+    EXPECT_EQ(std::count(log.begin(), log.end(), "begin"), drawn);
     EXPECT_EQ(std::count(log.begin(), log.end(), "end"), drawn);
     EXPECT_GE(drawn, 50);
     EXPECT_LE(drawn, 61);
@@ -216,11 +246,24 @@ TEST_F(LogicTest, FpsCountsUpdatedFramesOverMoreThanAFifthOfASecond)
     EXPECT_EQ(logic->getFps(), 0.0f);
 }
 
-TEST_F(LogicTest, PrintScreenReleasedTakesAScreenshot)
+TEST_F(LogicTest, PrintScreenReleasedTakesAScreenshotOfTheNextDrawnFrameBeforeItIsPresented)
 {
     devices->keys[cLogic::ScreenshotKey]();
+    EXPECT_TRUE(devices->screenshots.empty()) << "the last frame is on the screen already";
+    timer.exchangeDrawDue(false);
+    logic->setMinimized(true);
+    frame();
+    EXPECT_TRUE(devices->screenshots.empty()) << "no frame was drawn";
+    logic->setMinimized(false);
+    timer.exchangeDrawDue(true);
+    log.clear();
+    frame();
     ASSERT_EQ(devices->screenshots.size(), 1u);
     EXPECT_EQ(devices->screenshots[0], L"screenshot.jpg");
+    const std::vector<std::string> drawing(std::find(log.begin(), log.end(), "begin"), log.end());
+    EXPECT_EQ(drawing, (std::vector<std::string>{"begin", "end", "screenshot", "present"}));
+    frame(100);
+    EXPECT_EQ(devices->screenshots.size(), 1u) << "one key, one screenshot";
     EXPECT_EQ(devices->keys[0x38].num_slots(), 1u);
     EXPECT_EQ(devices->keys[0x1B8].num_slots(), 1u);
 }
@@ -236,9 +279,9 @@ TEST_F(LogicTest, TheRenderPassDrawsInDeepOrderAndDropsHiddenViews)
     front->show();
     back->show();
     frame();
-    const std::vector<std::string> expected = {"present", "draw -2.000000", "draw 0.000000", "draw 5.000000",
-                                               "end"};
-    std::vector<std::string> drawing(std::find(log.begin(), log.end(), "present"), log.end());
+    const std::vector<std::string> expected = {"begin", "draw -2.000000", "draw 0.000000", "draw 5.000000",
+                                               "end",   "present"};
+    std::vector<std::string> drawing(std::find(log.begin(), log.end(), "begin"), log.end());
     EXPECT_EQ(drawing, expected);
 
     root.hide();

@@ -40,7 +40,7 @@ protected:
     // Draws one frame: `pass` hands over the quads.
     template <class Pass> void frame(Pass pass)
     {
-        render->present();
+        render->beginFrame();
         pass();
         device->clearRecords();
         render->endFrame();
@@ -75,7 +75,7 @@ TEST_F(BatchTest, AThousandQuadsOfOneTextureAndRenderTypeAreOneDrawCall)
 
 TEST_F(BatchTest, ATextureChangeStartsABatchAfterTheOthersVertices)
 {
-    render->present();
+    render->beginFrame();
     render->drawQuad(quadAt(0, 0, 10, 10), textureA, 0);
     render->drawQuad(quadAt(10, 0, 20, 10), textureA, 0);
     const Engine::cBatch first = batches().getCurrentBatch();
@@ -176,7 +176,7 @@ TEST_F(BatchTest, GridTwoWritesNineVerticesAndGridZeroDrawsNothing)
     quad.corners[1].color = 0xFFFF0000u;
     quad.corners[2].color = 0xFF00FF00u;
     quad.corners[3].color = 0xFF0000FFu;
-    render->present();
+    render->beginFrame();
     render->drawQuad(quad, textureA, 0);
     EXPECT_EQ(batches().getVertexTotal(), 9u);
     EXPECT_EQ(batches().getIndexTotal(), 24u);
@@ -212,7 +212,7 @@ TEST_F(BatchTest, MeshAndParticleBatchesKeepTheirPlaceAndSplitQuads)
     Engine::cParticleDrawInfo particleInfo;
     auto* mesh = &meshData;
     auto* particles = &particleInfo;
-    render->present();
+    render->beginFrame();
     // An empty quad batch is replaced, not kept.
     render->openMeshBatch(mesh, RT::Linear);
     EXPECT_TRUE(batches().getBatches().empty());
@@ -237,7 +237,7 @@ TEST_F(BatchTest, MeshAndParticleBatchesKeepTheirPlaceAndSplitQuads)
 
 TEST_F(BatchTest, QuadPositionsInAWindowAndInFullScreen)
 {
-    render->present();
+    render->beginFrame();
     render->drawQuad(quadAt(0, 0, 800, 600), textureA, 0);
     const Engine::cQuadVertex* v = batches().getVertices(0);
     EXPECT_FLOAT_EQ(v[0].x, -0.5f);
@@ -249,7 +249,7 @@ TEST_F(BatchTest, QuadPositionsInAWindowAndInFullScreen)
     cRenderParts parts;
     parts.setting(L"fullscreen", L"1");
     start(std::move(parts));
-    render->present();
+    render->beginFrame();
     render->drawQuad(quadAt(0, 0, 800, 600), textureA, 0);
     v = batches().getVertices(0);
     EXPECT_FLOAT_EQ(v[0].x, 240.0f);
@@ -265,7 +265,7 @@ TEST_F(BatchTest, TextureCoordinatesAreScaledForPaddedImages)
     cQuad quad = quadAt(0, 0, 1, 1);
     quad.uvFrom = Engine::cVector2(0.5f, 0.0f);
     quad.uvTo = Engine::cVector2(1.0f, 1.0f);
-    render->present();
+    render->beginFrame();
     render->drawQuad(quad, textureA, 0);
     const Engine::cQuadVertex* v = batches().getVertices(0);
     EXPECT_FLOAT_EQ(v[0].u, 0.25f);
@@ -413,7 +413,7 @@ TEST_F(BatchTest, QuadsOutsideAFrameAreIgnored)
 {
     render->drawQuad(quadAt(0, 0, 1, 1), textureA, 0);
     EXPECT_EQ(batches().getVertexTotal(), 0u);
-    render->present();
+    render->beginFrame();
     render->endFrame();
     render->drawQuad(quadAt(0, 0, 1, 1), textureA, 0);
     EXPECT_EQ(batches().getVertexTotal(), 0u);

@@ -72,7 +72,7 @@ TEST_F(FontPixels, GlyphStringFromTheBakedFontMatchesItsAtlas)
     const float lineX = 100.0f;
     const float lineY = 300.0f;
     float cursor = 0.0f;
-    render->present();
+    render->beginFrame();
     for (const wchar_t c : text)
     {
         sGlyph glyph;
@@ -124,7 +124,7 @@ TEST_F(FontPixels, DebugFontDrawsRedLinesInTheTopLeftCornerAndRestoresStates)
 {
     Platform::GfxDevice& device = *render->getDevice();
     cDebugFont debugFont(device);
-    render->present();
+    render->beginFrame();
     render->endFrame();
     const Platform::GfxStateShadow before = device.state();
 

@@ -80,7 +80,7 @@ struct FramePixels : ::testing::Test
     // One frame: `pass` hands over what is drawn; the finished frame is read back.
     template <class Pass> void frame(Pass pass)
     {
-        render->present();
+        render->beginFrame();
         pass();
         render->endFrame();
         int height = 0;

@@ -66,7 +66,7 @@ protected:
     // One frame: `pass` hands over the quads, effects and meshes; only the frame end is recorded.
     template <class Pass> void frame(Pass pass)
     {
-        render->present();
+        render->beginFrame();
         pass();
         device->clearRecords();
         render->endFrame();
@@ -189,7 +189,7 @@ TEST_F(FrameBatches, AnEmitterIsPlacedAgainWhenItsViewChangesOrTheDeviceWasReset
     // A reset keeps the library and everything it made, and places every emitter again.
     Pyro::IPyroParticleLibrary* library = render->getParticleLibrary();
     render->setResetPending(true);
-    render->present();
+    render->beginFrame();
     EXPECT_EQ(device->resetCount(), 1u);
     EXPECT_TRUE(render->isDeviceRecreated());
     render->openParticleBatch(&particles);

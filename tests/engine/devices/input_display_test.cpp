@@ -131,6 +131,39 @@ protected:
         SDL_PushEvent(&event);
     }
 
+    // A button over the program's window, at (x, y) in it.
+    void pushButtonAt(uint32_t type, uint8_t button, int x, int y)
+    {
+        SDL_Event event{};
+        event.type = type;
+        event.button.windowID = SDL_GetWindowID(window->sdlWindow());
+        event.button.button = button;
+        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.button.x = x;
+        event.button.y = y;
+        SDL_PushEvent(&event);
+    }
+
+    void pushMotionAt(int x, int y)
+    {
+        SDL_Event event{};
+        event.type = SDL_MOUSEMOTION;
+        event.motion.windowID = SDL_GetWindowID(window->sdlWindow());
+        event.motion.x = x;
+        event.motion.y = y;
+        SDL_PushEvent(&event);
+    }
+
+    // Where the desktop's pointer is, in the window's pixels.
+    Engine::cVector2 desktopPointerInWindow() const
+    {
+        int x = 0;
+        int y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        const Platform::WindowRect client = window->clientRect();
+        return Engine::cVector2(static_cast<float>(x - client.left), static_cast<float>(y - client.top));
+    }
+
     static void pushText(const char* utf8)
     {
         SDL_Event event{};
@@ -197,6 +230,44 @@ TEST_F(InputDisplayTest, MouseButtonsWheelAndMovement)
     pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
     frame();
     EXPECT_EQ(codes, (std::vector<int>{521, 1100, 520, 513}));
+}
+
+TEST_F(InputDisplayTest, ButtonsOverTheWindowCarryTheirPlaceAndTheFocusFindsThePointer)
+{
+    std::vector<Engine::cVector2> places;
+    input->connectPointer([&places](const Engine::cVector2& place) { places.push_back(place); });
+    pushButtonAt(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 120, 80);
+    pushMotionAt(130, 90);
+    pushButtonAt(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 140, 95);
+    frame();
+    EXPECT_EQ(codes, (std::vector<int>{520, 1100, 512}));
+    EXPECT_EQ(places, (std::vector<Engine::cVector2>{{120.0f, 80.0f}, {140.0f, 95.0f}}));
+    Engine::cVector2 pointer;
+    ASSERT_TRUE(input->getPointer(pointer));
+    EXPECT_EQ(pointer, Engine::cVector2(140.0f, 95.0f));
+
+    // The pointer leaves: no event tells where it goes.
+    pushWindowEvent(SDL_WINDOWEVENT_LEAVE);
+    frame();
+    EXPECT_FALSE(input->getPointer(pointer));
+
+    // It moves while the window is away and comes back with the focus: the desktop tells where.
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    frame();
+    SDL_WarpMouseGlobal(300, 200);
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    frame();
+    ASSERT_TRUE(input->getPointer(pointer));
+    EXPECT_EQ(pointer, desktopPointerInWindow());
+    const Engine::cVector2 atFocus = pointer;
+    // And when it enters the window.
+    pushWindowEvent(SDL_WINDOWEVENT_LEAVE);
+    SDL_WarpMouseGlobal(340, 260);
+    pushWindowEvent(SDL_WINDOWEVENT_ENTER);
+    frame();
+    ASSERT_TRUE(input->getPointer(pointer));
+    EXPECT_EQ(pointer, desktopPointerInWindow());
+    EXPECT_EQ(pointer - atFocus, Engine::cVector2(40.0f, 60.0f)) << "the pointer's own move";
 }
 
 TEST_F(InputDisplayTest, VirtualJoystickButtonsAxesAndHat)

@@ -125,6 +125,43 @@ TEST_F(InputTest, MouseMovementAndEmulation)
     EXPECT_TRUE(codes.empty() && mouse.empty());
 }
 
+TEST_F(InputTest, EachPlacedButtonTellsItsPlaceJustBeforeItsCode)
+{
+    // The place of each button goes into the same log as the codes, as a negative pair x, y.
+    input->connectPointer(
+        [this](const Engine::cVector2& place)
+        {
+            codes.push_back(-static_cast<int>(place.x));
+            codes.push_back(-static_cast<int>(place.y));
+        });
+    Engine::cVector2 pointer;
+    EXPECT_FALSE(input->getPointer(pointer)) << "no event has placed the pointer yet";
+    script->mouseButton(0, true);
+    input->update();
+    EXPECT_EQ(codes, (std::vector<int>{520, 1100})) << "a button without a place";
+
+    clear();
+    script->pointerTo(300, 200);
+    script->mouseButton(0, true);
+    script->warpPointer(310, 210);
+    script->mouseButton(0, false);
+    script->pointerTo(700, 500);
+    input->update();
+    EXPECT_EQ(codes, (std::vector<int>{-300, -200, 520, 1100, -310, -210, 512}));
+    ASSERT_TRUE(input->getPointer(pointer));
+    EXPECT_EQ(pointer, Engine::cVector2(700.0f, 500.0f)) << "the latest place";
+    // Each place news to the movement signal first comes as a movement of no amount; the jump
+    // without an event is no movement.
+    EXPECT_EQ(mouse, (Pairs{{530, 0}, {530, 0}, {528, 690}, {529, 490}}));
+
+    // Once the movement told the place, a button there brings no movement of its own.
+    clear();
+    script->mouseButton(0, true);
+    input->update();
+    EXPECT_EQ(codes, (std::vector<int>{-700, -500, 520, 1100}));
+    EXPECT_TRUE(mouse.empty());
+}
+
 TEST_F(InputTest, JoystickAxesEveryFrameAndHatsOnlyWhenNotCentred)
 {
     input->update();

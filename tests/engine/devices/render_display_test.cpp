@@ -59,7 +59,7 @@ TEST_F(RenderGlTest, AQuadFrom10To20CoversPixels10To19InAWindow)
 {
     make(1920, 1080, false);
     ASSERT_TRUE(render);
-    render->present();
+    render->beginFrame();
     render->drawQuad(quadAt(10, 10, 20, 20, 0xFFFFFFFFu), std::string(), 0);
     render->drawQuad(quadAt(0, 0, 800, 600, 0x00000000u), std::string(), 0); // fully transparent
     render->endFrame();
@@ -85,7 +85,7 @@ TEST_F(RenderGlTest, StencilMaskedBatchesDrawOnlyInsideTheMask)
         boost::make_shared<cPixelTexture>(device, 2, 1, std::vector<uint32_t>{0xFFFFFFFFu, 0x00FFFFFFu});
     for (int frame = 0; frame < 2; ++frame)
     {
-        render->present();
+        render->beginFrame();
         render->drawQuad(quadAt(0, 0, 800, 300), mask, RT::StencilMask);
         render->drawQuad(quadAt(0, 0, 800, 600, 0xFFFF0000u), std::string(), RT::StencilMasked);
         render->drawQuad(quadAt(700, 500, 800, 600, 0xFF00FF00u), std::string(), 0);
@@ -103,7 +103,7 @@ TEST_F(RenderGlTest, BlendModesThroughRenderTypes)
 {
     make(1920, 1080, false, L"FF804020");
     ASSERT_TRUE(render);
-    render->present();
+    render->beginFrame();
     render->drawQuad(quadAt(0, 0, 10, 10, 0x80FF8000u), std::string(), 0);
     render->drawQuad(quadAt(10, 0, 20, 10, 0x80FF8000u), std::string(), RT::Additive);
     render->drawQuad(quadAt(20, 0, 30, 10, 0x80FF8000u), std::string(), RT::Multiply);
@@ -130,7 +130,7 @@ TEST_F(RenderGlTest, FullScreenOnA1920x1080DesktopLetterboxes800x600At240)
     make(1920, 1080, true);
     ASSERT_TRUE(render);
     ASSERT_TRUE(render->isFullscreen());
-    render->present();
+    render->beginFrame();
     render->drawQuad(quadAt(100, 100, 200, 200, 0xFFFFFFFFu), std::string(), 0);
     render->endFrame();
     int width = 0;
@@ -169,7 +169,7 @@ TEST_F(RenderGlTest, A1280x1024DesktopHasBarsAboveAndBelow)
 {
     make(1280, 1024, true);
     ASSERT_TRUE(render);
-    render->present();
+    render->beginFrame();
     render->endFrame();
     int width = 0;
     const auto pixels = readBack(width);
@@ -186,7 +186,7 @@ TEST_F(RenderGlTest, SwitchingModesResizesTheBackBuffer)
     ASSERT_TRUE(render);
     render->getConfigSource().setSetting(L"graphics", L"fullscreen", true);
     render->setResetPending(true);
-    render->present();
+    render->beginFrame();
     render->endFrame();
     int width = 0;
     auto pixels = readBack(width);
@@ -194,7 +194,7 @@ TEST_F(RenderGlTest, SwitchingModesResizesTheBackBuffer)
     EXPECT_EQ(pixels[540 * width + 100], 0xFF000000u);
     render->getConfigSource().setSetting(L"graphics", L"fullscreen", false);
     render->setResetPending(true);
-    render->present();
+    render->beginFrame();
     render->drawQuad(quadAt(0, 0, 800, 600, 0xFFFFFFFFu), std::string(), 0);
     render->endFrame();
     pixels = readBack(width);

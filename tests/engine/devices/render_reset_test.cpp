@@ -20,7 +20,7 @@ TEST(RenderReset, ARefusedResetIsAFatalErrorNotAnEndlessWait)
     render->setResetPending(true);
     try
     {
-        render->present();
+        render->beginFrame();
         FAIL() << "the refused reset went unnoticed";
     }
     catch (const cString<std::string>& text)
@@ -32,7 +32,7 @@ TEST(RenderReset, ARefusedResetIsAFatalErrorNotAnEndlessWait)
 
     // Once the buffer is given up the reset goes through.
     held.reset();
-    render->present();
+    render->beginFrame();
     EXPECT_FALSE(render->isResetPending());
     render->endFrame();
 }

@@ -135,7 +135,7 @@ TEST(Render, TheBarsFillTheSidesOfA1920x1080Desktop)
     parts.setting(L"fullscreen", L"1");
     auto render = parts.make();
     auto& device = recording(*render);
-    render->present();
+    render->beginFrame();
     device.clearRecords();
     render->endFrame();
     ASSERT_EQ(device.drawCallCount(), 1u);
@@ -162,7 +162,7 @@ TEST(Render, NoBordersLeavesTheBarsEmpty)
     parts.constant(L"graphics", L"no_borders", L"1");
     auto render = parts.make();
     auto& device = recording(*render);
-    render->present();
+    render->beginFrame();
     device.clearRecords();
     render->endFrame();
     ASSERT_EQ(device.drawCallCount(), 1u);
@@ -187,7 +187,7 @@ TEST(Render, AWindowThatDoesNotFitStartsInFullScreenAndSaysSo)
     // A pending switch back into the window stays pending while the window cannot fit.
     config->settings[{L"graphics", L"fullscreen"}] = L"0";
     render->setResetPending(true);
-    render->present();
+    render->beginFrame();
     render->endFrame();
     EXPECT_TRUE(render->isResetPending());
     EXPECT_EQ(recording(*render).resetCount(), 0u);
@@ -202,7 +202,7 @@ TEST(Render, APendingResetSwitchesBetweenWindowAndFullScreen)
     auto& device = recording(*render);
     config->setSetting(L"graphics", L"fullscreen", true);
     render->setResetPending(true);
-    render->present();
+    render->beginFrame();
     EXPECT_FALSE(render->isResetPending());
     EXPECT_TRUE(render->isFullscreen());
     EXPECT_TRUE(window->fullscreen);
@@ -213,7 +213,7 @@ TEST(Render, APendingResetSwitchesBetweenWindowAndFullScreen)
 
     config->setSetting(L"graphics", L"fullscreen", false);
     render->setResetPending(true);
-    render->present();
+    render->beginFrame();
     render->endFrame();
     EXPECT_FALSE(render->isFullscreen());
     EXPECT_EQ(device.presentParams().backBufferWidth, 800);
@@ -228,25 +228,29 @@ TEST(Render, ALostDeviceSkipsFramesUntilItCanBeReset)
     RenderTest::cTestTexture texture(device);
     auto draw = [&] { render->drawQuad(quadAt(0, 0, 10, 10), boost::make_shared<cTestTexture>(device), 0); };
 
-    render->present();
+    render->beginFrame();
     draw();
     render->endFrame();
     device.loseDevice();
+    // The present finds the device lost.
+    render->present();
     device.clearRecords();
     for (int i = 0; i < 2; ++i)
     {
-        render->present();
+        render->beginFrame();
         draw();
         render->endFrame();
+        render->present();
     }
     // Nothing drawn or presented while lost, and nothing written into the buffers.
     EXPECT_EQ(device.drawCallCount(), 0u);
     EXPECT_EQ(device.beginSceneCount(), 0u);
+    EXPECT_EQ(device.presentCount(), 0u);
     EXPECT_FALSE(render->getBatchRenderer().isFrameOpen());
     EXPECT_EQ(render->getBatchRenderer().getVertexTotal(), 4u); // still the last drawn frame's
 
     device.allowReset();
-    render->present();
+    render->beginFrame();
     EXPECT_TRUE(render->isDeviceRecreated());
     draw();
     render->endFrame();
@@ -256,9 +260,11 @@ TEST(Render, ALostDeviceSkipsFramesUntilItCanBeReset)
     EXPECT_EQ(device.invalidCallCount(), 0u);
     // The states are set again after the reset.
     EXPECT_EQ(device.renderState(Platform::RenderState::Lighting), 0u);
+    EXPECT_EQ(device.presentCount(), 0u);
     render->present();
-    EXPECT_EQ(device.presentCount(), 1u);
-    render->endFrame();
+    EXPECT_EQ(device.presentCount(), 1u) << "the frame is shown as soon as it is drawn";
+    render->present();
+    EXPECT_EQ(device.presentCount(), 1u) << "a frame is shown once";
 }
 
 TEST(Render, QuadBuffersFallBackToTheManagedPool)
@@ -270,7 +276,7 @@ TEST(Render, QuadBuffersFallBackToTheManagedPool)
     render->reserveSprites(64);
     EXPECT_EQ(render->getSpriteReserve(), 64u);
     EXPECT_EQ(device.failedCreationCount(), 2u); // index and vertex buffer once each
-    render->present();
+    render->beginFrame();
     render->drawQuad(quadAt(0, 0, 1, 1), std::string(), 0);
     render->endFrame();
     EXPECT_EQ(device.drawCallCount(), 1u);
@@ -350,7 +356,7 @@ TEST(Render, ClearsWithTheBackColourAndBlackWhenTrianglesAreShown)
     auto& device = recording(*render);
     // The clear ignores write masks that are off.
     device.setRenderState(Platform::RenderState::StencilWriteMask, 0u);
-    render->present();
+    render->beginFrame();
     render->endFrame();
     ASSERT_EQ(device.clears().size(), 1u);
     EXPECT_EQ(device.clears()[0].color, 0xFF336699u);
@@ -363,7 +369,7 @@ TEST(Render, ClearsWithTheBackColourAndBlackWhenTrianglesAreShown)
     black.constant(L"graphics", L"show_triangles", L"1");
     render.reset();
     render = black.make();
-    render->present();
+    render->beginFrame();
     render->endFrame();
     EXPECT_EQ(recording(*render).clears()[0].color, 0xFF000000u);
 }
@@ -381,11 +387,11 @@ TEST(Render, TheStatisticsOverlayFollowsTheDebugText)
             drawn.push_back(text);
             EXPECT_EQ(color, 0xFFFF0000u);
         });
-    render->present();
+    render->beginFrame();
     render->addDebugText(L"hello");
     render->drawQuad(quadAt(0, 0, 1, 1), std::string(), 0);
     render->endFrame();
-    render->present();
+    render->beginFrame();
     render->endFrame();
     ASSERT_EQ(drawn.size(), 2u);
     EXPECT_EQ(drawn[0], L"hello\nFPS: 0\nPPS: 0\nTPS: 0\nTriangles: 2\n\n");
@@ -397,7 +403,7 @@ TEST(Render, AnEmptyDebugTextDrawsNothing)
     auto render = cRenderParts().make();
     int calls = 0;
     render->setDebugTextDrawer([&](const std::wstring&, uint32_t) { ++calls; });
-    render->present();
+    render->beginFrame();
     render->endFrame();
     EXPECT_EQ(calls, 0);
 }

@@ -37,10 +37,10 @@ protected:
         window.reset();
     }
 
-    // Lets the X server catch up with the window's size.
+    // Lets the X server catch up with the window's size, polling for at most twenty seconds.
     void settle(int width, int height)
     {
-        for (int i = 0; i < 200; ++i)
+        for (const Uint64 end = SDL_GetTicks64() + 20000; SDL_GetTicks64() < end;)
         {
             SDL_PumpEvents();
             int w = 0;
@@ -54,11 +54,13 @@ protected:
 
     std::vector<uint32_t> frameWithQuad(const Engine::cQuad& quad, int& width)
     {
-        render->present();
+        render->beginFrame();
         render->drawQuad(quad, std::string(), 0);
         render->endFrame();
-        // The finished frame stays in the back buffer until the next present.
-        return readBack(*render, width);
+        // The finished frame is in the back buffer until it is presented.
+        std::vector<uint32_t> pixels = readBack(*render, width);
+        render->present();
+        return pixels;
     }
 
     std::unique_ptr<Platform::Window> window;
@@ -85,11 +87,12 @@ TEST_F(RenderWindowTest, DrawsIntoTheWindowAndLetterboxesInFullScreen)
     ASSERT_TRUE(render->getWindowRect(rect));
     EXPECT_FLOAT_EQ(rect[2] - rect[0], 800.0f);
 
-    // Alt+Enter: the setting, then a reset at the next present.
+    // Alt+Enter: the setting, then a reset when the next frame begins.
     render->getConfigSource().setSetting(L"graphics", L"fullscreen", true);
     render->setResetPending(true);
-    render->present();
+    render->beginFrame();
     render->endFrame();
+    render->present();
     ASSERT_TRUE(render->isFullscreen());
     int desktopWidth = 0;
     int desktopHeight = 0;
@@ -119,8 +122,9 @@ TEST_F(RenderWindowTest, DrawsIntoTheWindowAndLetterboxesInFullScreen)
     // And back into the window.
     render->getConfigSource().setSetting(L"graphics", L"fullscreen", false);
     render->setResetPending(true);
-    render->present();
+    render->beginFrame();
     render->endFrame();
+    render->present();
     EXPECT_FALSE(render->isFullscreen());
     settle(800, 600);
     int clientWidth = 0;

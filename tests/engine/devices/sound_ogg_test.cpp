@@ -2,6 +2,7 @@
 #include "engine/devices/cSound.h"
 #include "engine/devices/cSoundChannel.h"
 #include "engine/devices/cSoundSample.h"
+#include "platform/sound/MixerBase.h"
 #include "platform/sound/OggVorbisEncoder.h"
 #include "platform/sound/SoundFileInfo.h"
 #include "platform/sound/SoundMixer.h"
@@ -84,4 +85,29 @@ TEST(OggMusic, AGeneratedOggFilePlaysThroughTheMixerToItsEnd)
     const double played = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     EXPECT_EQ(channel->getStatus(), 0) << "the music never ended";
     EXPECT_GT(played, 0.3) << "the music ended before it could have been heard";
+}
+
+// Looped music streams from its file again and again: it plays on well past its length, and its
+// sample is never decoded whole.
+TEST(OggMusic, LoopedMusicPlaysOnFromItsFile)
+{
+    const std::string ogg = Platform::encodeOggVorbis(tone(0.2, 22050), 22050);
+    ::Test::EngineFixture engine("Ogg Loop Test");
+    engine.data("music/loop.ogg", ogg);
+    Engine::cResourceManager& manager = engine.startResources();
+    Engine::cSound sound;
+    if (sound.isDisabled())
+        GTEST_SKIP() << "no audio output here (SDL_AUDIODRIVER=dummy gives one)";
+    const boost::shared_ptr<Engine::cSoundSample> sample = manager.getSound("music/loop.ogg");
+    const boost::shared_ptr<Engine::cSoundChannel> channel = sound.playMusic(sample, true, true);
+    ASSERT_TRUE(channel);
+    // The sound thread plays in real time: three lengths of the tune have to pass.
+    const auto started = std::chrono::steady_clock::now();
+    while (channel->getStatus() == 1 &&
+           std::chrono::steady_clock::now() - started < std::chrono::milliseconds(700))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(channel->getStatus(), 1) << "the looped music ended";
+    const auto* mixer = dynamic_cast<const Platform::MixerBase*>(sound.getMixer());
+    ASSERT_NE(mixer, nullptr);
+    EXPECT_FALSE(mixer->isDecoded(sample->getId()));
 }

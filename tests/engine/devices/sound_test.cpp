@@ -114,7 +114,7 @@ TEST_F(SoundDevice, PlayAndPlayMusicGiveChannelsOfTheirGroupsAtTheGroupVolume)
     EXPECT_EQ(music->getGroup(), 2);
     EXPECT_EQ(music->getStatus(), Platform::ChannelPaused);
     EXPECT_EQ(mixer->getChannelVolume(music->getId()), 79);
-    EXPECT_EQ(mixer->count("play 1 loop=1 group=2 start=0 volume=79 frequency=8000 pan=50"), 1);
+    EXPECT_EQ(mixer->count("stream 1 loop=1 group=2 start=0 volume=79"), 1);
 
     sound->playSound(tone);
     EXPECT_EQ(mixer->count("play 1 loop=0 group=1 start=1 volume=50"), 1);
@@ -158,6 +158,56 @@ TEST_F(SoundDevice, TheLastHolderOfAChannelStopsItAndTheSampleLivesAsLongAsTheCh
     EXPECT_EQ(mixer->count("stopChannel " + std::to_string(id)), 1);
     EXPECT_EQ(mixer->getChannelStatus(id), Platform::ChannelStopped);
     EXPECT_EQ(mixer->count("unload 1"), 1);
+}
+
+TEST_F(SoundDevice, ASampleIsCheckedWhenLoadedAndDecodedTheFirstTimeItPlays)
+{
+    makeRecorded();
+    const SamplePtr tone = sample("sounds/tone.wav");
+    const SamplePtr click = sample("sounds/click.wav");
+    EXPECT_FALSE(mixer->isDecoded(tone->getId()));
+    EXPECT_FALSE(mixer->isDecoded(click->getId()));
+    EXPECT_EQ(sound->getMixer()->getSampleFrequency(click->getId()), 22050) << "the header was read";
+
+    sound->playSound(tone);
+    EXPECT_TRUE(mixer->isDecoded(tone->getId()));
+    EXPECT_FALSE(mixer->isDecoded(click->getId()));
+    const auto again = sound->play(tone, false, true);
+    EXPECT_EQ(again->getStatus(), Platform::ChannelPlaying);
+}
+
+// Music plays from a stream of its own that the mixer reads (on SDL's sound thread) while it
+// plays; the sample is never decoded, and the stream closes with the music.
+TEST_F(SoundDevice, MusicPlaysFromItsFileAsItIsRead)
+{
+    makeRecorded();
+    const SamplePtr tone = sample("sounds/tone.wav");
+    auto music = sound->playMusic(tone, true, true);
+    ASSERT_TRUE(music);
+    EXPECT_FALSE(mixer->isDecoded(tone->getId()));
+    Platform::SoundStream* stream = mixer->playingStream();
+    ASSERT_NE(stream, nullptr);
+    const std::string bytes = ::SoundTest::makeWave(2.0);
+    EXPECT_EQ(stream->size(), static_cast<int64_t>(bytes.size()));
+    char head[4] = {};
+    EXPECT_EQ(stream->read(head, 4), 4);
+    EXPECT_EQ(std::string(head, 4), "RIFF");
+    // It moves about as a decoder needs: to the end and back to the start for a loop.
+    EXPECT_EQ(stream->seek(-4, 2), static_cast<int64_t>(bytes.size()) - 4);
+    char tail[4] = {};
+    EXPECT_EQ(stream->read(tail, 4), 4);
+    EXPECT_EQ(std::string(tail, 4), bytes.substr(bytes.size() - 4));
+    EXPECT_EQ(stream->seek(0, 0), 0);
+    EXPECT_EQ(stream->read(head, 4), 4);
+    EXPECT_EQ(std::string(head, 4), "RIFF");
+
+    // A second music replaces the first: one stream plays at a time.
+    const SamplePtr click = sample("sounds/click.wav");
+    auto next = sound->playMusic(click, true, true);
+    EXPECT_EQ(music->getStatus(), Platform::ChannelStopped);
+    EXPECT_EQ(next->getStatus(), Platform::ChannelPlaying);
+    next.reset();
+    EXPECT_EQ(mixer->playingStream(), nullptr);
 }
 
 TEST_F(SoundDevice, FileHandlesStartAtTwoAndUnknownHandlesAreRefused)
@@ -262,7 +312,8 @@ TEST_F(SoundDevice, OnTheMixerTheOldestEffectGivesWayAndStaleChannelsStopNothing
     const SamplePtr tone = sample("sounds/tone.wav");
     const auto music = sound->playMusic(tone, true, true);
     std::vector<boost::shared_ptr<cSoundChannel>> effects;
-    for (int i = 0; i < 15; ++i)
+    // Music streams on a channel of its own: sixteen effects fill the others.
+    for (int i = 0; i < 16; ++i)
         effects.push_back(sound->play(tone, true, true));
     const auto extra = sound->play(tone, true, true);
     EXPECT_EQ(extra->getStatus(), Platform::ChannelPlaying);

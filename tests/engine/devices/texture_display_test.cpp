@@ -1,4 +1,5 @@
 #include "engine/devices/Screenshot.h"
+#include "engine/devices/cAlphaMask.h"
 #include "engine/devices/cQuad.h"
 #include "engine/devices/cRender.h"
 #include "engine/devices/cTexture.h"
@@ -35,6 +36,10 @@ protected:
     TexturePixels() : EngineFixture("Shot Test")
     {
         data("ui/picture.png", ::Test::pngBytes(testPicture(300, 200)));
+        // Opaque in its left half: a hit mask.
+        data("ui/half.png",
+             ::Test::pngBytes(::Test::picture(
+                 40, 20, [](uint32_t x, uint32_t) { return x < 20 ? 0xFF00FF00u : 0x00000000u; })));
         startFiles();
     }
     void TearDown() override { render.reset(); }
@@ -51,7 +56,7 @@ protected:
     // own size.
     void drawFrame(const boost::shared_ptr<cTexture>& texture)
     {
-        render->present();
+        render->beginFrame();
         cQuad quad;
         quad.setColor(0xFFFF0000u);
         quad.setRect(0, 0, 400, 600);
@@ -138,6 +143,43 @@ TEST_F(TexturePixels, ScreenshotDecodesToTheFrame)
     ASSERT_EQ(part.height, 20u);
     EXPECT_LE(channelDistance(argbAt(part, 2, 10), 0xFFFF0000u), 30);
     EXPECT_LE(channelDistance(argbAt(part, 17, 10), 0xFF0000FFu), 30);
+}
+
+// A picture is decoded when it is first drawn and then lives in video memory only: the texture
+// lets its pixels go, still draws them, and reads them back when asked; the hit mask of a
+// button on it is a bit per pixel of its own, which still answers.
+TEST_F(TexturePixels, AnUploadedPictureKeepsNoCopyAndStillDrawsAndAnswersItsMask)
+{
+    start(false);
+    const auto texture = boost::make_shared<cTexture>("ui/picture.png");
+    const std::shared_ptr<Platform::GfxTexture> device = texture->getDeviceTexture();
+    ASSERT_TRUE(device);
+    EXPECT_TRUE(device->isPending()) << "decoded before it was drawn";
+    drawFrame(texture);
+    EXPECT_FALSE(device->isPending());
+    EXPECT_FALSE(device->holdsPixels()) << "the pixels were kept beside the GL copy";
+    std::vector<uint32_t> pixels;
+    ASSERT_EQ(render->getDevice()->readBackBuffer({100, 100, 400, 300}, pixels), 0);
+    const Platform::Image picture = testPicture(300, 200);
+    int wrong = 0;
+    for (uint32_t y = 0; y < 200; ++y)
+        for (uint32_t x = 0; x < 300; ++x)
+            wrong += (pixels[y * 300 + x] & 0xFFFFFFu) != (argbAt(picture, x, y) & 0xFFFFFFu);
+    EXPECT_EQ(wrong, 0);
+    // Read back from video memory when asked.
+    const uint32_t* texels = device->pixels();
+    EXPECT_EQ(texels[0], argbAt(picture, 0, 0));
+    EXPECT_EQ(texels[199 * 300 + 299], argbAt(picture, 299, 199));
+
+    cAlphaMask mask;
+    ASSERT_TRUE(render->loadAlphaMask("ui/half.png", mask));
+    const auto half = boost::make_shared<cTexture>("ui/half.png");
+    EXPECT_FALSE(half->getDeviceTexture()->holdsPixels());
+    EXPECT_EQ(mask.getWords().size(), (40u * 20u + 31u) / 32u) << "one bit a pixel";
+    EXPECT_TRUE(mask.test(0, 0));
+    EXPECT_TRUE(mask.test(19, 19));
+    EXPECT_FALSE(mask.test(20, 0));
+    EXPECT_FALSE(mask.test(39, 19));
 }
 
 TEST_F(TexturePixels, FullScreenScreenshotIsTheLetterboxedPicture)

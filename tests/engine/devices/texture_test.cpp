@@ -9,6 +9,7 @@
 #include "engine/devices/cTextureFile.h"
 #include "engine/devices/cTextureLoader.h"
 #include "platform/gfx/RecordingGfxDevice.h"
+#include "platform/image/JpegCodec.h"
 #include "platform/image/PngCodec.h"
 #include "tests/support/EngineFixture.h"
 #include "tests/support/Pictures.h"
@@ -134,6 +135,8 @@ TEST_F(Textures, BadFilesNameTheFileAndAreNotCached)
     data("ui/empty.png", "");
     data("ui/odd.pvr", std::string(44, 'x') + "PVR!" + std::string(8, 'x'));
     cResourceManager& manager = start();
+    // As a device that shows pictures decodes them: at once.
+    device.setPicturesDecodedOnLoad(true);
     try
     {
         manager.getTexture("UI/Broken.png");
@@ -151,6 +154,52 @@ TEST_F(Textures, BadFilesNameTheFileAndAreNotCached)
     EXPECT_THROW(manager.getTexture("ui/odd.pvr"), cString<std::string>);
     // A missing file is the file system's error.
     EXPECT_THROW(manager.getTexture("ui/missing.png"), std::string);
+}
+
+// A texture takes its picture's size from the header and decodes it only when it is drawn or its
+// pixels are read: a device that shows nothing (tools, tests) decodes nothing.
+TEST_F(Textures, APictureIsDecodedOnlyWhenItsPixelsAreNeeded)
+{
+    const Platform::Image panel =
+        picture(300, 200, [](uint32_t x, uint32_t y) { return 0xFF000000u | x << 8 | y; });
+    data("ui/panel.png", pngBytes(panel));
+    const Platform::Image photo =
+        picture(33, 17, [](uint32_t x, uint32_t) { return x < 16 ? 0xFF000000u : ~0u; });
+    std::vector<uint8_t> rgb;
+    for (uint32_t y = 0; y < photo.height; ++y)
+        for (uint32_t x = 0; x < photo.width; ++x)
+            rgb.insert(rgb.end(), 3, photo.row(y)[x * 4]);
+    const std::vector<uint8_t> jpeg = Platform::encodeJpeg(rgb.data(), photo.width, photo.height, 3, 90);
+    data("ui/photo.jpg", std::string(jpeg.begin(), jpeg.end()));
+    data("ui/cut.png", pngBytes(panel).substr(0, 60));
+    start();
+    ASSERT_FALSE(device.decodesPicturesOnLoad());
+
+    const cTexture texture("ui/panel.png");
+    EXPECT_EQ(texture.getImageWidth(), 300);
+    EXPECT_EQ(texture.getImageHeight(), 200);
+    const auto pixels = texture.getDeviceTexture();
+    EXPECT_FALSE(pixels->holdsPixels());
+    EXPECT_EQ(texel(*pixels, 299, 199), 0xFF000000u | 299u << 8 | 199u) << "decoded when read";
+    EXPECT_TRUE(pixels->holdsPixels());
+
+    const cTexture jpegTexture("ui/photo.jpg");
+    EXPECT_EQ(jpegTexture.getImageWidth(), 33);
+    EXPECT_EQ(jpegTexture.getImageHeight(), 17);
+    EXPECT_LT(texel(*jpegTexture.getDeviceTexture(), 2, 8) & 0xFFu, 40u);
+
+    // Damage past the header is found when the pixels are read, and named.
+    const cTexture cut("ui/cut.png");
+    EXPECT_EQ(cut.getImageWidth(), 300);
+    try
+    {
+        cut.getDeviceTexture()->pixels();
+        ADD_FAILURE() << "a cut picture was decoded";
+    }
+    catch (const cString<std::string>& text)
+    {
+        EXPECT_EQ(text.rfind("Can't read image \"ui/cut.png\": PNG: ", 0), 0u) << text;
+    }
 }
 
 TEST_F(Textures, SharedByPathAndThroughAtlasEntries)

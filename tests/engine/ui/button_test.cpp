@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -171,6 +172,113 @@ TEST_F(ButtonInput, PressDragOutAndReleaseEndsThePressWithoutAClick)
     takeLog();
     frames.click();
     EXPECT_TRUE(takeLog().empty());
+}
+
+TEST_F(ButtonInput, AClickIsTakenWhereItsEventHappenedNotWhereTheFrameFoundThePointer)
+{
+    button("a", 200, 300, 1.0f, false);
+    button("b", 600, 300, 1.0f, false);
+    frames.moveTo(200, 300);
+    takeLog();
+    // The pointer jumps onto b and clicks there before any movement reaches the program: the
+    // frames still find it on a, but each button event says where it happened.
+    frames.script->warpPointer(600, 300);
+    frames.press();
+    frames.release();
+    const Log log = takeLog();
+    EXPECT_NE(std::find(log.begin(), log.end(), "b click"), log.end()) << ::testing::PrintToString(log);
+    EXPECT_EQ(std::find(log.begin(), log.end(), "a press"), log.end()) << ::testing::PrintToString(log);
+    EXPECT_EQ(frames.logic->getMousePosition(), cVector2(600.0f, 300.0f));
+
+    // Pressed on b and let go on a within one frame: the release is taken on a, so b's press
+    // ends without a click.
+    frames.script->mouseButton(0, true);
+    frames.script->pointerTo(200, 300);
+    frames.script->mouseButton(0, false);
+    frames.frame();
+    const Log moved = takeLog();
+    EXPECT_NE(std::find(moved.begin(), moved.end(), "b press"), moved.end())
+        << ::testing::PrintToString(moved);
+    EXPECT_EQ(std::find(moved.begin(), moved.end(), "b click"), moved.end())
+        << ::testing::PrintToString(moved);
+}
+
+TEST_F(ButtonInput, AMoveAndAClickInOneFrameReachADeepButton)
+{
+    // A deep button takes a press only once the pointer's hover has claimed it.
+    button("b", 600, 300, 1.0f, true);
+    frames.script->pointerTo(200, 300);
+    frames.frame();
+    takeLog();
+    frames.script->pointerTo(600, 300);
+    frames.script->mouseButton(0, true);
+    frames.frame();
+    frames.script->mouseButton(0, false);
+    frames.frame();
+    EXPECT_EQ(takeLog(), (Log{"b off", "b press", "b on", "b click"}));
+}
+
+TEST_F(ButtonInput, APressAndItsReleaseInOneFrameClickADeepButton)
+{
+    button("b", 600, 300, 1.0f, true);
+    frames.script->pointerTo(600, 300);
+    frames.frame();
+    takeLog();
+    frames.script->mouseButton(0, true);
+    frames.script->mouseButton(0, false);
+    frames.frame();
+    EXPECT_EQ(takeLog(), (Log{"b off", "b press", "b on", "b click"}));
+    EXPECT_EQ(cButtonPrototype::pendingAction, 0) << "nothing left for the update";
+
+    // A move, a press and a release in one frame, as a quick hand on a slow frame makes them.
+    frames.script->pointerTo(200, 300);
+    frames.frame();
+    takeLog();
+    frames.script->pointerTo(600, 300);
+    frames.script->mouseButton(0, true);
+    frames.script->mouseButton(0, false);
+    frames.frame();
+    const Log log = takeLog();
+    EXPECT_NE(std::find(log.begin(), log.end(), "b click"), log.end()) << ::testing::PrintToString(log);
+}
+
+TEST_F(ButtonInput, ADeepButtonThePointerLeftHoldsItNoLonger)
+{
+    // b hears the pointer first; a holds it when the pointer jumps onto b and clicks there, all
+    // in one frame.
+    button("b", 600, 300, 1.0f, true);
+    button("a", 200, 300, 1.0f, true);
+    frames.script->pointerTo(200, 300);
+    frames.frame();
+    frames.frame();
+    ASSERT_EQ(cButtonPrototype::buttonUnderPointer, buttons[1].get());
+    takeLog();
+    frames.script->pointerTo(600, 300);
+    frames.script->mouseButton(0, true);
+    frames.script->mouseButton(0, false);
+    frames.frame();
+    const Log log = takeLog();
+    EXPECT_NE(std::find(log.begin(), log.end(), "b click"), log.end()) << ::testing::PrintToString(log);
+    EXPECT_NE(std::find(log.begin(), log.end(), "a off"), log.end()) << ::testing::PrintToString(log);
+}
+
+TEST_F(ButtonInput, TheFirstClickAfterTheWindowComesToTheFrontLandsWhereThePointerStands)
+{
+    button("a", 200, 300, 1.0f, false);
+    button("b", 600, 300, 1.0f, false);
+    frames.script->pointerTo(200, 300);
+    frames.frame();
+    // Away from the front the pointer moves to b unseen; coming back places it there, and the
+    // first frame already finds it on b.
+    frames.script->setForeground(false);
+    frames.frame();
+    frames.script->warpPointer(600, 300);
+    frames.script->setForeground(true);
+    frames.frame();
+    EXPECT_EQ(frames.logic->getMousePosition(), cVector2(600.0f, 300.0f));
+    takeLog();
+    frames.click();
+    EXPECT_EQ(takeLog(), (Log{"a off", "b on", "b off", "b press", "b on", "b click"}));
 }
 
 TEST_F(ButtonInput, DisablingAHoveredButtonShowsItDisabledWithoutLeaving)

@@ -350,14 +350,14 @@ TEST_F(DialogsOnScreen, PlayersAreCreatedPickedAndDeletedWithTheirFiles)
 
 TEST_F(DialogsOnScreen, TheSelectionShowsThePlayersADamagedListStillHolds)
 {
-    // Cut short, the list has lost its current player; the players it still names are shown,
-    // and picking one brings the whole list back.
+    // Cut short, the list has lost its current player: the first player it still names stands
+    // in; the players are shown, and picking one brings the whole list back.
     sharedFile("profiles/profiles.xml",
                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Profiles NextID=\"3\">\n"
                "<Profile Name=\"Ann\" ID=\"1\" />\n<Profile Name=\"Boris\" ID=\"2\" />\n"
                "<Profi");
     start();
-    EXPECT_EQ(cProfileManager::readCurrentUser(), L"");
+    EXPECT_EQ(cProfileManager::readCurrentUser(), L"Ann");
     cSelectProfile& dialog = openSelection();
     EXPECT_EQ(rows(dialog), (std::vector<std::wstring>{L"Ann", L"Boris"}));
     clickAt(512, 282);

@@ -168,6 +168,15 @@ TEST_F(InputControls, ASliderMapsThePointerOntoItsRangeAndStopsAtItsEnds)
     EXPECT_EQ(drags, (std::vector<bool>{true, false}));
     EXPECT_EQ(values, (std::vector<float>{0.0f, -1.0f, 3.0f}));
 
+    // A press and its release in one frame, on the track: the value of that place all the same.
+    frames.script->pointerTo(350, 100);
+    frames.script->mouseButton(0, true);
+    frames.script->mouseButton(0, false);
+    frames.frame();
+    EXPECT_FLOAT_EQ(slider.getValue(), 2.0f);
+    EXPECT_FALSE(slider.isDragging());
+    EXPECT_EQ(drags, (std::vector<bool>{true, false, true, false}));
+
     // Equal ends, or a track without length, hold the minimum instead of dividing by zero.
     slider.setRange(2.0f, 2.0f);
     EXPECT_EQ(slider.valueAt({350.0f, 100.0f}), 2.0f);

@@ -49,8 +49,9 @@ inline std::string fontBytes(const std::wstring& characters, float width, float 
     return bytes;
 }
 
-// The engine's own frame devices, except that the pointer is where the test puts it, in
-// virtual units.
+// The engine's own frame devices, except that the desktop's pointer is where the test puts it
+// (`cursor`, in virtual units): it stands for the pointer as long as no mouse event has placed
+// it, and may be stale, as a poll of the desktop can be.
 class cPointerDevices final : public Engine::cFrameDevices
 {
 public:
@@ -61,8 +62,19 @@ public:
     {
         return m_engine->connectKey(code, slot);
     }
-    Engine::cVector2 cursorInWindow() override { return cursor; }
+    boost::signals2::connection
+    connectPointer(const boost::function<void(const Engine::cVector2&)>& slot) override
+    {
+        return m_engine->connectPointer(slot);
+    }
+    Engine::cVector2 cursorInWindow() override
+    {
+        Engine::cVector2 placed;
+        const Engine::cInput* input = Engine::cInput::instance();
+        return input && input->getPointer(placed) ? m_engine->cursorInWindow() : cursor;
+    }
     void screenToVirtual(Engine::cVector2&) override {}
+    void beginFrame() override { m_engine->beginFrame(); }
     void present() override { m_engine->present(); }
     void drawView(Engine::cView& view) override { m_engine->drawView(view); }
     void endFrame() override { m_engine->endFrame(); }

@@ -326,7 +326,9 @@ TEST(MoveItems, ARestoredWalkWhoseWayWasClosedSinceTheSaveTurnsHomeByRouteWithou
     EXPECT_EQ(walker->getState(), eUnitState::move);
     for (const auto& [type, unit] : restored.getUnits())
         if (unit->getTypeId() == typeId(L"Rubble"))
+        {
             EXPECT_FALSE(unit->isTaken());
+        }
     fixture.run(static_cast<int>(10.0f / kDt), kDt);
     EXPECT_TRUE(restored.isParked(walker)) << "and is back in the base";
 }

@@ -61,6 +61,7 @@ public:
     }
     Engine::cVector2 cursorInWindow() override { return Engine::cVector2(-1000.0f, -1000.0f); }
     void screenToVirtual(Engine::cVector2&) override {}
+    void beginFrame() override { m_engine->beginFrame(); }
     void present() override { m_engine->present(); }
     void drawView(Engine::cView& view) override
     {

@@ -1,11 +1,15 @@
 // The best times: read from the shared "besttimes.xml" or the levels' own times, written back
 // byte for byte as UTF-16, and never lost to a damaged file.
+#include "engine/core/SaveFailures.h"
 #include "game/screens/BestTimes.h"
 #include "tests/game/world/game_test_tools.h"
+#include "tests/support/DiskFaults.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
+#include <utility>
 
 using namespace GameTest;
 
@@ -97,7 +101,86 @@ TEST(BestTimes, ADamagedFileFallsBackToTheLevelsAndAnEmptyOneGoes)
     restartResources(fixture);
     times.reload();
     EXPECT_EQ(times.getBestTime(3).time, 260u);
-    EXPECT_FALSE(Engine::cFileSystem::instance()->isInCommon("besttimes.xml")) << "an empty file is deleted";
+    EXPECT_FALSE(Engine::cFileSystem::instance()->isInCommon("besttimes.xml"))
+        << "an empty file is set aside";
+    EXPECT_TRUE(Engine::cFileSystem::instance()->isInCommon("besttimes.xml.damaged-2"));
+}
+
+// The table as the game writes it, for levels 0 to 11 with times 100 + level.
+std::string twelveTimes()
+{
+    std::string table = "<?xml version=\"1.0\" encoding=\"UTF-16\"?><BestTimes>";
+    for (int level = 0; level < 12; ++level)
+        table +=
+            "<level time=\"" + std::to_string(100 + level) + "\" name=\"P" + std::to_string(level) + "\" />";
+    return table + "</BestTimes>";
+}
+
+TEST(BestTimes, AHalfCutTableKeepsEveryTimeThatReads)
+{
+    GameFixture fixture;
+    BestTimes& times = BestTimes::instance();
+    const std::string whole = utf16File(twelveTimes());
+    // Cut in the name of the sixth level: five whole records are left.
+    const std::string cut = whole.substr(0, whole.find(utf16File("P5").substr(2)) + 2);
+    Engine::writeWholeFile("besttimes.xml", cut.data(), cut.size());
+    restartResources(fixture);
+    times.reload();
+    for (int level = 0; level < 5; ++level)
+    {
+        EXPECT_EQ(times.getBestTime(level).time, 100u + static_cast<unsigned>(level)) << level;
+        EXPECT_EQ(times.getBestTime(level).name, L"P" + std::to_wstring(level));
+    }
+    EXPECT_EQ(times.getBestTime(5).name, L" ") << "the level's own time";
+    EXPECT_EQ(fixture.readShared("besttimes.xml.damaged"), cut);
+    times.saveIfChanged();
+    EXPECT_NE(fixture.readShared("besttimes.xml").find(utf16File("name=\"P4\"").substr(2)),
+              std::string::npos);
+}
+
+TEST(BestTimes, TimesAreWholeNumbersOfSecondsOrNothing)
+{
+    GameFixture fixture;
+    BestTimes& times = BestTimes::instance();
+    std::string table = twelveTimes();
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"\"101\"", "\"-100\""},
+                                   {"\"102\"", "\"1e400\""},
+                                   {"\"103\"", "\"12abc\""}})
+        table.replace(table.find(from), from.size(), to);
+    const std::string bytes = utf16File(table);
+    Engine::writeWholeFile("besttimes.xml", bytes.data(), bytes.size());
+    restartResources(fixture);
+    times.reload();
+    EXPECT_EQ(times.getBestTime(0).time, 100u);
+    for (int level : {1, 2, 3})
+    {
+        EXPECT_EQ(times.getBestTime(level).name, L" ") << "level " << level << " keeps its own time";
+        EXPECT_LT(times.getBestTime(level).time, 100000u);
+    }
+    EXPECT_EQ(times.getBestTime(4).time, 104u);
+    EXPECT_EQ(fixture.readShared("besttimes.xml.damaged"), bytes) << "the refused numbers are kept";
+}
+
+TEST(BestTimes, ATableThatCannotBeReadIsNeverWrittenOver)
+{
+    GameFixture fixture;
+    BestTimes& times = BestTimes::instance();
+    const std::string bytes = utf16File(twelveTimes());
+    Engine::writeWholeFile("besttimes.xml", bytes.data(), bytes.size());
+    restartResources(fixture);
+    Engine::resetSaveFailures();
+    {
+        ::Test::DiskFaults disk({{Engine::eFileStep::read, "besttimes.xml", EIO}});
+        EXPECT_NO_THROW(times.reload());
+        EXPECT_EQ(times.getBestTime(0).name, L" ");
+        times.setBestTime(0, BestTimeRecord(L"New", 5));
+        times.saveIfChanged();
+    }
+    EXPECT_EQ(fixture.readShared("besttimes.xml"), bytes);
+    EXPECT_EQ(Engine::saveFailureCount(), 1);
+    restartResources(fixture);
+    times.reload();
+    EXPECT_EQ(times.getBestTime(0).name, L"P0");
 }
 
 } // namespace

@@ -60,76 +60,75 @@ TEST(Briefing, TheOpeningBriefingPlaysToItsEndThenTheLevelStartsAndItsTimedAndRe
     folder.write("share/Quillmoor/levels/brief.xml", levelXml());
     GameProgram game(folder, "levels/brief.xml");
     ASSERT_TRUE(game.started());
-    ASSERT_TRUE(game.waitFor("BriefState::Init()\n")) << game.traces();
+    ASSERT_TRUE(game.expectTrace("BriefState::Init()\n"));
     ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << "the game's window";
 
     // The camera looks at the left heap: the man on the right speaks, in the lower bubble,
     // and his words appear letter by letter.
-    EXPECT_TRUE(until([&] { return near(screen.pixel(896, 560), 0xF0C8A0, 60); }, 10.0))
+    EXPECT_TRUE(until([&] { return near(screen.pixel(896, 560), 0xF0C8A0, 60); }))
         << std::hex << screen.pixel(896, 560) << " the man's face";
     EXPECT_FALSE(near(screen.pixel(128, 560), 0xF0C8A0, 60)) << "the woman is silent";
     const std::vector<uint32_t> hall = screen.area(640, 150, 120, 110);
-    EXPECT_TRUE(until([&] { return near(screen.pixel(512, 520), 0xF4E9D0, 30); }, 5.0))
+    EXPECT_TRUE(until([&] { return near(screen.pixel(512, 520), 0xF4E9D0, 30); }))
         << std::hex << screen.pixel(512, 520) << " the lower bubble";
     const std::vector<uint32_t> early = screen.area(280, 530, 470, 100);
-    GameScreen::pause(700);
-    const std::vector<uint32_t> later = screen.area(280, 530, 470, 100);
-    EXPECT_NE(early, later) << "letters appear";
+    EXPECT_TRUE(until([&] { return screen.area(280, 530, 470, 100) != early; })) << "letters appear";
     saveShot(screen, "briefing_speech");
 
     // A key: the whole speech at once, and the briefing waits for the player.
-    screen.key(XK_space);
-    GameScreen::pause(400);
+    ASSERT_TRUE(traceAfter(
+        game, "Briefing speech said whole\n", [&] { screen.key(XK_space); }, true));
     const std::vector<uint32_t> whole = screen.area(280, 530, 470, 100);
-    GameScreen::pause(1500);
+    observe(1.5);
     EXPECT_EQ(screen.area(280, 530, 470, 100), whole) << "nothing more to reveal";
+    ASSERT_TRUE(game.expectSettled("Briefing waits\n", 1));
     // The wait: the camera stays on the left heap however long the player takes.
     EXPECT_TRUE(until(
         [&]
         {
             return anyOtherThan(screen.area(360, 440, 300, 30), 0x000000, 250) &&
                    !near(screen.pixel(512, 455), screen.pixel(512, 200), 10);
-        },
-        8.0));
+        }));
     const std::vector<uint32_t> camera = screen.area(60, 160, 260, 200);
     saveShot(screen, "briefing_wait");
-    GameScreen::pause(2500);
+    observe(2.5);
     EXPECT_EQ(screen.area(60, 160, 260, 200), camera) << "the camera holds while the briefing waits";
     EXPECT_EQ(screen.area(640, 150, 120, 110), hall) << "no heroes yet";
-    screen.key(XK_Return);
-    EXPECT_TRUE(until([&] { return screen.area(60, 160, 260, 200) != camera; }, 5.0))
+    ASSERT_TRUE(traceAfter(game, "Briefing goes on\n", [&] { screen.key(XK_Return); }));
+    EXPECT_TRUE(until([&] { return screen.area(60, 160, 260, 200) != camera; }))
         << "a key ends the wait and the camera moves on";
     // The second speech looks at the other heap, low on the right: the woman speaks, in the
     // upper bubble.
-    EXPECT_TRUE(until([&] { return near(screen.pixel(128, 560), 0xF0C8A0, 60); }, 5.0))
+    ASSERT_TRUE(game.expectSettled("Briefing speaks\n", 2));
+    EXPECT_TRUE(until([&] { return near(screen.pixel(128, 560), 0xF0C8A0, 60); }))
         << std::hex << screen.pixel(128, 560) << " the woman's face";
-    EXPECT_TRUE(until([&] { return near(screen.pixel(512, 170), 0xF4E9D0, 30); }, 5.0))
+    EXPECT_TRUE(until([&] { return near(screen.pixel(512, 170), 0xF4E9D0, 30); }))
         << std::hex << screen.pixel(512, 170) << " the upper bubble";
-    GameScreen::pause(600);
     saveShot(screen, "briefing_second");
     EXPECT_EQ(game.count("CPlayState Resume\n"), 1) << "the level waits for the briefing";
 
     // The forward button ends the briefing; the level starts and its heroes come.
-    screen.click(512, 726);
-    ASSERT_TRUE(game.waitFor("BriefState::Cleanup()\n", 1, 10.0)) << game.traces();
-    ASSERT_TRUE(game.waitFor("CPlayState Resume\n", 2, 10.0)) << game.traces();
-    EXPECT_TRUE(until([&] { return screen.area(640, 150, 120, 110) != hall; }, 5.0))
-        << "the heroes at the hall";
+    ASSERT_TRUE(traceAfter(game, "BriefState::Cleanup()\n", [&] { screen.click(512, 726); }));
+    ASSERT_TRUE(game.expectTrace("CPlayState Resume\n", 2));
+    EXPECT_TRUE(until([&] { return screen.area(640, 150, 120, 110) != hall; })) << "the heroes at the hall";
 
     // The timed tip, a second into the level.
-    EXPECT_TRUE(until([&] { return near(screen.pixel(560, 110), 0xF4E9D0, 30); }, 5.0))
+    ASSERT_TRUE(game.expectSettled("Tutorial tip shown\n", 1));
+    EXPECT_TRUE(until([&] { return near(screen.pixel(560, 110), 0xF4E9D0, 30); }))
         << std::hex << screen.pixel(560, 110) << " the tip's bubble";
     saveShot(screen, "tutorial_tip");
 
     // Clicks on the walled heap are refused for want of a way: the first passes quietly, the
     // second brings the heap's tip in the same bubble once the timed one has gone.
-    EXPECT_TRUE(until([&] { return !near(screen.pixel(560, 110), 0xF4E9D0, 30); }, 10.0))
+    EXPECT_TRUE(until([&] { return !near(screen.pixel(560, 110), 0xF4E9D0, 30); }))
         << "the timed tip goes after its time";
-    screen.click(190, 252);
-    GameScreen::pause(1500);
+    ASSERT_TRUE(traceAfter(
+        game, "Tutorial counts a refused click\n", [&] { screen.click(190, 252); }, true));
+    EXPECT_EQ(game.count("Tutorial tip shown\n"), 1) << "no tip after one refused click";
     EXPECT_FALSE(near(screen.pixel(560, 110), 0xF4E9D0, 30)) << "no tip after one refused click";
-    screen.click(190, 252);
-    EXPECT_TRUE(until([&] { return near(screen.pixel(560, 110), 0xF4E9D0, 30); }, 5.0))
+    ASSERT_TRUE(traceAfter(
+        game, "Tutorial tip shown\n", [&] { screen.click(190, 252); }, true));
+    EXPECT_TRUE(until([&] { return near(screen.pixel(560, 110), 0xF4E9D0, 30); }))
         << std::hex << screen.pixel(560, 110) << " the tip after the second refused click";
     saveShot(screen, "tutorial_refused_tip");
 

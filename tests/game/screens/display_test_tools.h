@@ -4,6 +4,14 @@
 // input is pushed through the X server's test extension as a player's would come, and what the
 // program shows is read back from the screen. The program writes its state traces to a file,
 // which tells a test where the game is.
+//
+// A test never waits a fixed time for the program: the machine may be busy. It waits for a
+// trace line (`GameProgram::expectTrace`, or `traceAfter` around an action), then for the screen
+// to have settled after it (`GameProgram::expectSettled`: the program traces "Screen settled"
+// once its top state has run a few whole frames with no fade after its latest line, so the
+// screen shows what the line told of and takes input). Every wait has a generous limit
+// (`kPatience`) and fails naming what it awaited. Where a test watches that something does not
+// change, it watches for a while: that is an observation, not a wait.
 
 #include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
@@ -29,6 +37,9 @@
 
 namespace DisplayTest
 {
+
+// How long a display test waits for what it awaits before it fails.
+constexpr double kPatience = 60.0;
 
 // The calls of Xlib and of its test extension the test makes, loaded when it runs: the test
 // program itself does not link them.
@@ -198,27 +209,27 @@ public:
         x().fakeMotion(m_display, -1, m_left + px, m_top + py, 0);
         x().sync(m_display, False);
     }
+    // The pointer moved there and the primary button pressed and let go at once: the program
+    // takes a button where its event happened, whichever frame it reads it in.
     void click(int px, int py)
     {
         moveTo(px, py);
-        pause(100);
         x().fakeButton(m_display, 1, True, 0);
         x().sync(m_display, False);
-        pause(100);
         x().fakeButton(m_display, 1, False, 0);
         x().sync(m_display, False);
     }
-    // Presses a key and lets it go after `holdMs` milliseconds.
-    void key(KeySym symbol, int holdMs = 80)
+    // Presses a key and lets it go: the program reads both from its buffered keyboard.
+    void key(KeySym symbol)
     {
         const KeyCode code = x().keysymToKeycode(m_display, symbol);
         x().fakeKey(m_display, code, True, 0);
         x().sync(m_display, False);
-        pause(holdMs);
         x().fakeKey(m_display, code, False, 0);
         x().sync(m_display, False);
     }
 
+    // The step of a polling loop (never a wait on the program by itself).
     static void pause(int milliseconds)
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
@@ -282,15 +293,18 @@ inline bool near(uint32_t a, uint32_t b, int tolerance = 12)
 
 // The program started with a command line (a level path, or nothing), its shared folder in the
 // test's folder and its traces going to a file there (the file of an earlier run is replaced).
+// It runs in `workingFolder` when one is given, else in the test's.
 class GameProgram
 {
 public:
-    GameProgram(const ::Test::TempDir& folder, const std::string& level)
+    GameProgram(const ::Test::TempDir& folder, const std::string& level,
+                const std::string& workingFolder = "")
     {
         const std::string root = folder.path().string();
         m_traces = root + "/traces.txt";
         const std::string argument = level.empty() ? std::string() : " '" + level + "'";
-        const std::string command = "XDG_DATA_HOME='" + root + "/share' XDG_RUNTIME_DIR='" + root +
+        const std::string enter = workingFolder.empty() ? std::string() : "cd '" + workingFolder + "' && ";
+        const std::string command = enter + "XDG_DATA_HOME='" + root + "/share' XDG_RUNTIME_DIR='" + root +
                                     "' QUILLMOOR_TRACE=1 exec '" + QUILL_EXECUTABLE + "'" + argument +
                                     " 2>'" + m_traces + "'";
         // Everything the child needs is made before the fork: it only calls exec.
@@ -313,6 +327,7 @@ public:
     GameProgram& operator=(const GameProgram&) = delete;
 
     bool started() const { return m_pid > 0; }
+    pid_t pid() const { return m_pid; }
     std::string traces() const { return ::Test::readFile(m_traces); }
     // How often the traces hold `text` now.
     int count(const std::string& text) const
@@ -324,7 +339,7 @@ public:
         return found;
     }
     // Waits up to `seconds` for the traces to hold `text` `times` times.
-    bool waitFor(const std::string& text, int times = 1, double seconds = 60.0) const
+    bool waitFor(const std::string& text, int times = 1, double seconds = kPatience) const
     {
         for (auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
              std::chrono::steady_clock::now() < end;)
@@ -337,6 +352,46 @@ public:
         }
         return false;
     }
+    // The same as a test's check: the failure names the awaited trace, how often it came, and
+    // shows the traces.
+    ::testing::AssertionResult expectTrace(const std::string& text, int times = 1,
+                                           double seconds = kPatience) const
+    {
+        if (waitFor(text, times, seconds))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "awaited the trace \"" << printable(text) << "\" " << times << " time(s) for " << seconds
+               << " s, found it " << count(text) << " time(s)" << (ended() ? "; the program ended" : "")
+               << "\n--- traces ---\n"
+               << traces();
+    }
+    // Waits for the traces to hold `text` `times` times (its latest time when `times` is 0) and
+    // for the screen to have settled after it: a "Screen settled" line follows it.
+    ::testing::AssertionResult expectSettled(const std::string& text, int times = 0,
+                                             double seconds = kPatience) const
+    {
+        if (times > 0)
+            if (::testing::AssertionResult found = expectTrace(text, times, seconds); !found)
+                return found;
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+             std::chrono::steady_clock::now() < end;)
+        {
+            const std::string all = traces();
+            size_t at = std::string::npos;
+            for (int seen = 0, wanted = times > 0 ? times : count(text); seen < wanted; ++seen)
+                at = all.find(text, at == std::string::npos ? 0 : at + 1);
+            if (at != std::string::npos && all.find(kSettled, at + text.size()) != std::string::npos)
+                return ::testing::AssertionSuccess();
+            if (ended())
+                break;
+            GameScreen::pause(40);
+        }
+        return ::testing::AssertionFailure() << "awaited the trace \"" << printable(kSettled) << "\" after \""
+                                             << printable(text) << "\" for " << seconds << " s"
+                                             << (ended() ? "; the program ended" : "") << "\n--- traces ---\n"
+                                             << traces();
+    }
+
     bool ended() const
     {
         if (m_ended)
@@ -362,15 +417,44 @@ public:
         return exitCode();
     }
 
+    // The line the program traces once its screen settled.
+    static constexpr const char* kSettled = "Screen settled\n";
+
 private:
+    static std::string printable(std::string text)
+    {
+        if (!text.empty() && text.back() == '\n')
+            text.back() = ' ', text += "(line end)";
+        return text;
+    }
+
     pid_t m_pid = -1;
     std::string m_traces;
     mutable bool m_ended = false;
     mutable int m_status = 0;
 };
 
-// Waits until `check` holds, up to `seconds`.
-inline bool until(const std::function<bool()>& check, double seconds = 30.0)
+// Runs `action` (a click, a key), then waits for the traces to hold `text` once more than
+// before it, and with `settled` for the screen to have settled after that line.
+inline ::testing::AssertionResult traceAfter(const GameProgram& game, const std::string& text,
+                                             const std::function<void()>& action, bool settled = false,
+                                             double seconds = kPatience)
+{
+    const int before = game.count(text);
+    action();
+    return settled ? game.expectSettled(text, before + 1, seconds)
+                   : game.expectTrace(text, before + 1, seconds);
+}
+
+// Watches the program for a while, for a check that something does not change meanwhile: an
+// observation, never a wait for the program to get somewhere.
+inline void observe(double seconds)
+{
+    GameScreen::pause(static_cast<int>(seconds * 1000.0));
+}
+
+// Waits until `check` (on what the screen shows) holds, up to `seconds`.
+inline bool until(const std::function<bool()>& check, double seconds = kPatience)
 {
     for (auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
          std::chrono::steady_clock::now() < end;)
@@ -382,21 +466,31 @@ inline bool until(const std::function<bool()>& check, double seconds = 30.0)
     return false;
 }
 
-// Skips the logos with key presses (each press and release skips one): the menu must come
-// well before the twelve seconds the three logos take by themselves. The pointer stands on the
-// window, which has the keys without a window manager; a key is held long enough for a slow
-// frame of a loaded machine to see it.
-inline bool skipLogos(GameScreen& screen, const GameProgram& game)
+// Skips the logos with key presses (a press and its release skip the logo that is up; one may
+// also go by itself on a slow machine) and waits for the main menu to come and settle. The
+// pointer stands on the window, which has the keys without a window manager.
+inline ::testing::AssertionResult skipLogos(GameScreen& screen, const GameProgram& game)
 {
     screen.moveTo(512, 384);
-    for (int i = 0; i < 7; ++i)
+    const auto introOver = [&] { return game.count("CIntroState Cleanup\n") > 0; };
+    for (int skipped = 0; !introOver(); ++skipped)
     {
-        // Once the intro has gone, a key would reach the menu.
-        if (game.waitFor("CIntroState Cleanup\n", 1, 0.8))
+        if (skipped == 3)
+            return ::testing::AssertionFailure() << "three logos skipped, and the intro goes on\n"
+                                                 << game.traces();
+        // A logo up that no key has skipped yet.
+        if (!until([&] { return game.count("Logo shown\n") > skipped || introOver(); }))
+            return ::testing::AssertionFailure()
+                   << "awaited the trace \"Logo shown\" " << skipped + 1 << " time(s)\n"
+                   << game.traces();
+        if (introOver())
             break;
-        screen.key(XK_space, 200);
+        if (::testing::AssertionResult taken = traceAfter(
+                game, "Logo skipped\n", [&] { screen.key(XK_space); }, true);
+            !taken)
+            return taken;
     }
-    return game.waitFor("CMenuState Init\n", 1, 2.0);
+    return game.expectSettled("CMenuState Init\n", 1);
 }
 
 } // namespace DisplayTest

@@ -57,12 +57,14 @@ TEST(FrontPanels, TheLogosFadeInStayFourSecondsEachAndAKeyPressAndReleaseSkipsOn
     EXPECT_EQ(logo->getPicture().getTextureName(), "logo/logo2.jpg");
 
     // A press and its release are two input signals: one step.
+    front.takeTraces();
     front.script->keyDown(Space);
     front.frame();
     EXPECT_EQ(logo->getStep(), 2);
     front.script->keyUp(Space);
     front.frame();
     EXPECT_EQ(logo->getStep(), 3);
+    EXPECT_EQ(front.takeTraces(), (std::vector<std::wstring>{L"Logo skipped\n", L"Logo shown\n"}));
     EXPECT_EQ(logo->getPicture().getTextureName(), "logo/logo3.jpg");
     EXPECT_LT(logo->getPicture().getAlpha(), 0.1f) << "each logo fades in from nothing";
 
@@ -70,9 +72,10 @@ TEST(FrontPanels, TheLogosFadeInStayFourSecondsEachAndAKeyPressAndReleaseSkipsOn
     front.key(Return);
     EXPECT_FALSE(Engine::cControl::isAlive(logo)) << "the intro is over, its logo gone";
     const std::vector<std::wstring> traces = front.takeTraces();
-    ASSERT_GE(traces.size(), 2u);
-    EXPECT_EQ(traces[0], L"CIntroState Cleanup\n");
-    EXPECT_EQ(traces[1], L"CMenuState Init\n") << "the last logo leads to the main menu";
+    ASSERT_GE(traces.size(), 3u);
+    EXPECT_EQ(traces[0], L"Logo skipped\n");
+    EXPECT_EQ(traces[1], L"CIntroState Cleanup\n");
+    EXPECT_EQ(traces[2], L"CMenuState Init\n") << "the last logo leads to the main menu";
 }
 
 TEST(FrontPanels, AMissingFirstLogoIsPassedOverButTheLastOneIsLoadedWithoutALook)

@@ -48,18 +48,17 @@ TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
 
     GameProgram game(folder, "levels/test.xml");
     ASSERT_TRUE(game.started());
-    ASSERT_TRUE(game.waitFor("CPlayState Init\n")) << game.traces();
+    ASSERT_TRUE(game.expectTrace("CPlayState Init\n"));
     ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << "the game's window";
 
     // The loading screen: its backdrop and the bar filling on it.
-    EXPECT_TRUE(until([&] { return near(screen.pixel(20, 700), 0x283040); }, 20.0))
+    EXPECT_TRUE(until([&] { return near(screen.pixel(20, 700), 0x283040); }))
         << "the loading screen's backdrop";
-    ASSERT_TRUE(game.waitFor("CPlayState Resume\n")) << game.traces();
+    ASSERT_TRUE(game.expectSettled("CPlayState Resume\n", 1));
 
     // The level: the head-up bar along the top with its coin icon, the menu button, the goal
     // row, and the field's views.
-    EXPECT_TRUE(until([&] { return !near(screen.pixel(20, 700), 0x283040); }, 10.0))
-        << "the loading screen went";
+    EXPECT_TRUE(until([&] { return !near(screen.pixel(20, 700), 0x283040); })) << "the loading screen went";
     EXPECT_TRUE(near(screen.pixel(300, 5), 0x202830, 24)) << std::hex << screen.pixel(300, 5);
     EXPECT_TRUE(near(screen.pixel(28, 30), 0xE8C547, 60)) << std::hex << screen.pixel(28, 30) << " the coin";
     EXPECT_TRUE(near(screen.pixel(930, 750), 0x6A4A30, 16))
@@ -74,28 +73,30 @@ TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
     // The pointer on the rubble: its tip opens beside it, towards the screen's centre (up and
     // to the left of a unit right of and below the centre).
     screen.moveTo(600, 398);
-    EXPECT_TRUE(until([&] { return near(screen.pixel(470, 330), 0xF4E9D0, 24); }, 5.0))
+    EXPECT_TRUE(until([&] { return near(screen.pixel(470, 330), 0xF4E9D0, 24); }))
         << std::hex << screen.pixel(470, 330) << " the rubble's tip";
     saveShot(screen, "level");
     screen.moveTo(300, 650);
-    EXPECT_TRUE(until([&] { return !near(screen.pixel(470, 330), 0xF4E9D0, 24); }, 5.0))
+    EXPECT_TRUE(until([&] { return !near(screen.pixel(470, 330), 0xF4E9D0, 24); }))
         << "the tip goes with the pointer";
 
     // Escape: the menu over the level, and the clock stands still under it.
-    screen.key(XK_Escape);
-    ASSERT_TRUE(game.waitFor("CDialogState Init\n")) << game.traces();
-    EXPECT_TRUE(until([&] { return near(screen.pixel(390, 570), 0xF4E9D0, 24); }, 5.0))
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }, true));
+    EXPECT_TRUE(until([&] { return near(screen.pixel(390, 570), 0xF4E9D0, 24); }))
         << std::hex << screen.pixel(390, 570) << " the menu's panel";
     const std::vector<uint32_t> clock = screen.area(680, 14, 90, 32);
+    const int seconds = game.count("Level clock ");
     saveShot(screen, "menu");
-    GameScreen::pause(2200);
+    observe(2.2);
     EXPECT_EQ(screen.area(680, 14, 90, 32), clock) << "the clock stands while the menu is open";
-    screen.key(XK_Escape);
-    ASSERT_TRUE(game.waitFor("CPlayState Resume\n", 2)) << game.traces();
-    EXPECT_TRUE(until([&] { return screen.area(680, 14, 90, 32) != clock; }, 5.0)) << "the clock runs again";
+    EXPECT_EQ(game.count("Level clock "), seconds) << "the level's own clock too";
+    ASSERT_TRUE(traceAfter(game, "CPlayState Resume\n", [&] { screen.key(XK_Escape); }));
+    ASSERT_TRUE(game.expectTrace("Level clock ", seconds + 1)) << "the clock runs again";
+    EXPECT_TRUE(until([&] { return screen.area(680, 14, 90, 32) != clock; })) << "the shown clock runs again";
 
     EXPECT_EQ(game.close(), 0) << game.traces();
-    EXPECT_TRUE(game.waitFor("CPlayState Cleanup\n")) << game.traces();
+    EXPECT_TRUE(game.expectTrace("CPlayState Cleanup\n"));
 }
 
 } // namespace

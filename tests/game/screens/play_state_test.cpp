@@ -3,19 +3,19 @@
 // back to the map.
 #include "engine/devices/cInput.h"
 #include "engine/ui/cButtonPrototype.h"
+#include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cProgressFloat.h"
 #include "engine/ui/cTextLine.h"
+#include "engine/ui/cTextStyleButton.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/screens/CDialogState.h"
-#include "game/screens/cGameMenu.h"
-#include "engine/ui/cTextStyleButton.h"
-#include "engine/ui/cMultiLineText.h"
-#include "game/world/GameConfig.h"
-#include "game/screens/cYesNoPanel.h"
-#include "game/screens/cOptions.h"
 #include "game/screens/CMapState.h"
+#include "game/screens/cGameMenu.h"
 #include "game/screens/cLevelFinishPanel.h"
 #include "game/screens/cLoadScreen.h"
+#include "game/screens/cOptions.h"
+#include "game/screens/cYesNoPanel.h"
+#include "game/world/GameConfig.h"
 #include "platform/input/ScriptedInput.h"
 #include "tests/game/screens/screen_test_tools.h"
 #include "tests/game/world/game_test_tools.h"
@@ -55,7 +55,13 @@ protected:
         input = std::make_unique<Engine::cInput>(std::move(backend));
         // The first read acquires the devices.
         input->update();
-        CGameEngine::setTraceSink([this](const std::wstring& line) { traces.push_back(line); });
+        // The states' own lines; the screen's settling has a test of its own.
+        CGameEngine::setTraceSink(
+            [this](const std::wstring& line)
+            {
+                if (line != L"Screen settled\n")
+                    traces.push_back(line);
+            });
     }
     ~PlayState() override
     {
@@ -146,8 +152,11 @@ TEST_F(PlayState, ALevelRunsFromItsLoadingScreenThroughTheMenuToTheResultsAndThe
     ASSERT_NE(game, nullptr);
     EXPECT_EQ(cLoadScreen::instance(), nullptr);
     EXPECT_EQ(traces, (std::vector<std::wstring>{L"CPlayState Init\n", L"BriefState::Create()\n",
-                                                  L"ModalTutorState::Create()\n", L"CPlayState Resume\n"}))
-        << "the briefing and the tutorial's message are made at the first level start of the run";
+                                                 L"ModalTutorState::Create()\n",
+                                                 L"Level 2 loaded from levels/n980.xml\n",
+                                                 L"CPlayState Resume\n", L"Level clock 0\n"}))
+        << "the briefing and the tutorial's message are made at the first level start of the run; the "
+           "running level traces its clock";
     EXPECT_EQ(game->getUnits().count(typeId(L"hero")), 1u) << "the level starts at once: the heroes come";
     EXPECT_EQ(play.getBriefing().getStarted(), (std::vector<std::string>{"start"}));
     ASSERT_NE(play.getStatusPanel(), nullptr);
@@ -220,7 +229,8 @@ TEST_F(PlayState, TheMenusWaysOutAskFirstAndLeaveTheLevelSavedForTheMapOrTheMain
     };
     boost::shared_ptr<cGameMenu> menu = openMenu();
     ASSERT_TRUE(menu);
-    for (Engine::cTextStyleButton* way : {menu->getRestartButton(), menu->getMainMenuButton(), menu->getMapButton()})
+    for (Engine::cTextStyleButton* way :
+         {menu->getRestartButton(), menu->getMainMenuButton(), menu->getMapButton()})
     {
         way->clickSignal(nullptr);
         ASSERT_EQ(engine.getStateCount(), 3u) << "a question over the menu";

@@ -89,6 +89,42 @@ protected:
     std::vector<std::wstring> traces;
 };
 
+TEST_F(StateMachine, TheScreenSettlesAfterEveryTraceOnceItsFramesRunWithoutAFade)
+{
+    CGameEngine& engine = CGameEngine::instance();
+    RecordingState menu("menu");
+    RecordingState dialog("dialog");
+    const auto frames = [&engine](int count)
+    {
+        for (int i = 0; i < count; ++i)
+            engine.Update();
+    };
+    engine.ChangeState(&menu);
+    engine.PushState(&dialog);
+    CGameEngine::trace(L"The dialog came\n");
+    traces.clear();
+    frames(CGameEngine::kSettleFrames - 1);
+    EXPECT_TRUE(traces.empty());
+    frames(1);
+    EXPECT_EQ(traces, (std::vector<std::wstring>{L"Screen settled\n"}));
+    frames(10);
+    EXPECT_EQ(traces.size(), 1u) << "once, until the next line";
+
+    // A fade holds the settling back until it ends.
+    traces.clear();
+    {
+        Engine::cControl fading;
+        fading.show();
+        fading.fadeOut();
+        engine.PopState();
+        CGameEngine::trace(L"The dialog went\n");
+        frames(CGameEngine::kSettleFrames + 2);
+        EXPECT_EQ(traces, (std::vector<std::wstring>{L"The dialog went\n"})) << "not while a fade runs";
+    }
+    frames(CGameEngine::kSettleFrames);
+    EXPECT_EQ(traces, (std::vector<std::wstring>{L"The dialog went\n", L"Screen settled\n"}));
+}
+
 TEST_F(StateMachine, ChangePushAndPopRunTheStatesInOrderAndOnlyTheTopUpdates)
 {
     CGameEngine& engine = CGameEngine::instance();
@@ -163,22 +199,6 @@ TEST_F(StateMachine, DialogsLieAboveTheirPusherAndPopOnceWhenTheirPanelHides)
                                                 L"CDialogState Init\n",   L"CDialogState Cleanup\n",
                                                 L"CDialogState Resume\n", L"CDialogState Cleanup\n"};
     EXPECT_EQ(traces, expected);
-}
-
-TEST(LevelPath, TheCommandLineNamesAFileOfTheDataFolder)
-{
-    const std::wstring folder = L"/home/ann/quillmoor/data/";
-    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"\\HOME\\Ann\\Quillmoor\\Data\\Levels\\n3.xml", folder),
-              L"levels/n3.xml");
-    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"/home/ann/Quillmoor/data/Levels/N3.XML", folder),
-              L"levels/n3.xml");
-    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"/tmp/home/ann/quillmoor/data/levels/n3.xml", folder),
-              L"")
-        << "the folder found elsewhere than at the start";
-    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"/etc/passwd", folder), L"");
-    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"Levels/n1.xml", folder), L"levels/n1.xml")
-        << "a relative path lies in the data folder";
-    EXPECT_EQ(CGameEngine::levelPathFromCommandLine(L"../outside.xml", folder), L"");
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The saved unfinished level: leaving writes it, restoring it and saving again gives the same
-// bytes, and a damaged file is refused, deleted and changes nothing of the player's.
+// bytes, and a damaged file is refused, set aside and changes nothing of the player's.
 #include "engine/core/cProps.h"
 #include "engine/ui/cLightButton.h"
 #include "game/hud/cUnitView.h"
@@ -76,7 +76,9 @@ TEST(LevelSave, LeavingAnUnfinishedLevelWritesASaveThatRestoresToTheSameBytes)
     EXPECT_EQ(clock, 12) << "whole seconds";
     EXPECT_EQ(GameConfig::instance().savedLevelNumber(), 930);
 
+    // The player is on another level now; the saved one is open (the level before it won).
     Engine::cProps::set<int>(L"CurrentLevel", 0);
+    Engine::cProps::set<int>(L"Level929", 1);
     cTutorial::instance().reset();
     Game& restored = fixture.newGame();
     ASSERT_TRUE(restored.restoreLevel()) << restored.getRestoreError();
@@ -135,7 +137,7 @@ TEST(LevelSave, AContinuedLevelsArrowsAnswerTheRestoredStock)
     EXPECT_FALSE(arrowOf(restored)->getShowDisabled()) << "the arrow heard of the stock that came back";
 }
 
-TEST(LevelSave, ADamagedSaveIsRefusedAndDeletedAndTheProfileKeepsItsValues)
+TEST(LevelSave, ADamagedSaveIsRefusedAndSetAsideAndTheProfileKeepsItsValues)
 {
     GameFixture fixture;
     fixture.startProfile();
@@ -170,15 +172,25 @@ TEST(LevelSave, ADamagedSaveIsRefusedAndDeletedAndTheProfileKeepsItsValues)
             return bytes;
         }(),
     };
+    // The player is on another level; the saved one is open.
     Engine::cProps::set<int>(L"CurrentLevel", 4);
-    for (const auto& bytes : damaged)
+    Engine::cProps::set<int>(L"Level930", 2);
+    std::string copy = path + ".damaged";
+    for (size_t i = 0; i < damaged.size(); ++i)
     {
+        const std::vector<uint8_t>& bytes = damaged[i];
         Engine::writeWholeFile(path, bytes.data(), bytes.size());
         ASSERT_TRUE(fixture.files->isKnown(path));
         Game& restored = fixture.newGame();
         EXPECT_FALSE(restored.restoreLevel());
         EXPECT_NE(restored.getRestoreError().find(path), std::string::npos) << restored.getRestoreError();
-        EXPECT_FALSE(fixture.files->isKnown(path)) << "the damaged save is gone";
+        EXPECT_EQ(restored.getRestoreError().find("not open"), std::string::npos)
+            << restored.getRestoreError();
+        EXPECT_FALSE(fixture.files->isKnown(path)) << "continue does not fail twice on it";
+        EXPECT_NE(restored.getRestoreError().find("It is kept as \"" + copy + "\""), std::string::npos)
+            << restored.getRestoreError();
+        EXPECT_EQ(fixture.readShared(copy), std::string(bytes.begin(), bytes.end())) << "its bytes are kept";
+        copy = path + ".damaged-" + std::to_string(i + 2);
         EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 4) << "the profile keeps its level";
         fixture.game.reset();
     }

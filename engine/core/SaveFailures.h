@@ -1,0 +1,25 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace Engine
+{
+
+// A write of the player's files that did not happen (a full disk, a folder that cannot be
+// written, a file that must not be replaced): the text goes to the log "files", and the first
+// one of the run goes to the listener, which tells the player. The program goes on either way,
+// and the files already on disk stay as they were.
+void reportSaveFailure(const std::string& text);
+
+// Sets who hears of the first failure (at once when it came before); an empty function takes
+// the listener away.
+void setSaveFailureListener(std::function<void(const std::string& text)> listener);
+
+// The failures reported in this run.
+int saveFailureCount();
+
+// Starts the count again, as at the start of a run (tests run many in one process).
+void resetSaveFailures();
+
+} // namespace Engine

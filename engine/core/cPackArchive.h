@@ -1,0 +1,84 @@
+#pragma once
+
+#include <minizip/unzip.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace Engine
+{
+
+// A zip pack opened once, with its directory read into memory: the file system mounts each pack
+// at start-up and every member is then read by its index, without opening the pack again or
+// searching its directory.
+//
+// The zip library walks the directory and checks a member's local header the first time the
+// member is opened; the data itself is read with positioned reads of the one open file, so
+// streams of several members (a tune the sound thread plays while the game reads a layout) never
+// share a read position.
+class cPackArchive
+{
+public:
+    struct Member
+    {
+        // The name as the pack spells it.
+        std::string name;
+        uint64_t size = 0;
+        uint64_t compressedSize = 0;
+        uint32_t crc = 0;
+        // 0: stored; 8: deflated; anything else cannot be read.
+        int method = 0;
+        // Where the zip library finds the member's directory entry again.
+        unz64_file_pos entry{};
+    };
+
+    // Opens a pack for the file system. When it cannot be opened, shows two messages (the path
+    // followed by " cannot be opened.", then the system's error code) and throws that wide text;
+    // a damaged directory throws the enumeration's C strings (see Pack.h). A pack without
+    // members, which the zip library cannot open, mounts empty.
+    static std::shared_ptr<cPackArchive> mount(const std::wstring& path);
+    // The same without messages: null when the pack cannot be opened.
+    static std::shared_ptr<cPackArchive> open(const std::wstring& path);
+
+    ~cPackArchive();
+    cPackArchive(const cPackArchive&) = delete;
+    cPackArchive& operator=(const cPackArchive&) = delete;
+
+    const std::wstring& path() const { return m_path; }
+    // The pack file's size in bytes.
+    uint64_t fileSize() const { return m_fileSize; }
+    size_t memberCount() const { return m_members.size(); }
+    const Member& member(size_t index) const { return m_members[index]; }
+    // The member named exactly so, else the first whose name differs only in case; -1 for none.
+    int find(const std::string& name) const;
+
+    // Where the member's data begins in the pack; -1 when its local header is damaged. Found
+    // the first time it is asked for, then kept.
+    int64_t dataOffset(size_t index);
+    // Reads up to `count` bytes at `offset` of the pack file; the number read, or -1. Any thread.
+    long readAt(uint64_t offset, void* buffer, size_t count) const;
+
+private:
+    struct OpenedFile;
+    cPackArchive(std::wstring path, unzFile zip, std::unique_ptr<OpenedFile> file);
+    static std::shared_ptr<cPackArchive> openWith(const std::wstring& path, bool withMessages);
+    void readDirectory();
+
+    std::wstring m_path;
+    unzFile m_zip = nullptr;
+    std::unique_ptr<OpenedFile> m_file;
+    uint64_t m_fileSize = 0;
+    std::vector<Member> m_members;
+    std::unordered_map<std::string, size_t> m_exact;
+    std::unordered_map<std::string, size_t> m_folded;
+    // The zip library's handle is used by one caller at a time.
+    std::mutex m_zipLock;
+    std::vector<int64_t> m_dataOffsets;
+};
+
+} // namespace Engine

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+namespace Engine
+{
+class cFileSystem;
+}
+
+// A level file named by a path, as the game reads it: the path `Game::loadLevel` loads and the
+// level number it plays as.
+//
+// - A file inside the data folder is read by its path there, as the game reads its own levels
+//   (the shared folder's copies and the packs come first, as for every data file); "Levels/n<K>.xml"
+//   there plays as level K, with the medal, best time and saved game of level K.
+// - Any other file, under any name, is read from the disk by its absolute path and plays as a
+//   level without a number: nothing of it is kept as a level of the map (no saved game to
+//   continue, no medal, no best time), so that it never takes the place of the player's own.
+struct LevelLocation
+{
+    // The number of a level that is none of the map's levels.
+    static constexpr int kUnnumbered = -1;
+
+    // A file at `path`: relative to the current folder or absolute, "\" read as "/". A relative
+    // path that names no file from the current folder, but one the game's files know, names that
+    // one (a path in the data folder).
+    static LevelLocation fromPath(const std::string& path, const Engine::cFileSystem& files);
+    // The game's own level `number` ("Levels/n<number>.xml").
+    static LevelLocation fromNumber(int number);
+
+    // Makes this the level the game plays next, as the program's command line does: the path
+    // becomes the engine's level path and the number the profile's "CurrentLevel", and
+    // `Game::loadLevel` with that number loads it.
+    void select() const;
+
+    // Whether `path` is read from the disk rather than through the game's files.
+    static bool isOnDisk(const std::wstring& path) { return !path.empty() && path[0] == L'/'; }
+
+    std::wstring path;
+    int number = kUnnumbered;
+};

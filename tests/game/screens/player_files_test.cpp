@@ -1,0 +1,220 @@
+// What the game does with the player's files around play: a damaged player list starts the menu
+// with the recovered player and asks no name, a win is on disk as soon as the level's goals are
+// done and only then does its save go, and a disk that takes nothing is told to the player once
+// while the game goes on.
+#include "engine/core/FileSteps.h"
+#include "engine/core/FileUtils.h"
+#include "engine/core/SaveFailures.h"
+#include "engine/core/cProfileManager.h"
+#include "engine/core/cProps.h"
+#include "engine/ui/cTextLine.h"
+#include "game/hud/cStatusPanel.h"
+#include "game/screens/CDialogState.h"
+#include "game/screens/CMapState.h"
+#include "game/screens/CMenuState.h"
+#include "game/screens/CPlayState.h"
+#include "game/screens/cFirstUser.h"
+#include "game/screens/cLevelFinishPanel.h"
+#include "game/screens/cMainScreen.h"
+#include "game/screens/cSystemMessage.h"
+#include "tests/game/screens/frontend_test_tools.h"
+#include "tests/support/DiskFaults.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace GameTest;
+
+namespace
+{
+
+const std::string kLevel = GameFixture::levelXml(
+    "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/></FreeCells>"
+    "<CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>"
+    "<Unit Type=\"Road\" Position=\"150;130\" TargetType=\"1\" TargetLevel=\"1\" GoalCategory=\"roads\"/>",
+    "<MetaData GoldTime=\"30\" SilverTime=\"60\"/>");
+
+// The bytes of a file of the shared folder on disk; empty when it is not there.
+std::string onDisk(const std::string& path)
+{
+    return ::Test::readFile(
+        std::filesystem::path(Engine::toUtf8(Engine::cFileSystem::instance()->getCommonFolder())) / path);
+}
+
+void putOnDisk(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(std::filesystem::path(Engine::toUtf8(Engine::cFileSystem::instance()->getCommonFolder())) /
+                      path,
+                  std::ios::binary)
+        << bytes;
+}
+
+// The UTF-16 text of a player's file made readable: its low bytes.
+std::string text(const std::string& utf16)
+{
+    std::string out;
+    for (char c : utf16)
+        if (c != '\0')
+            out += c;
+    return out;
+}
+
+std::wstring shownName()
+{
+    return CMenuState::instance().getMainScreen()->getUserNameText()->getText();
+}
+
+TEST(PlayerFiles, ADamagedPlayerListStartsTheMenuWithTheRecoveredPlayer)
+{
+    FrontEnd front;
+    delete new Engine::cProfileManager(L"Ann");
+    delete new Engine::cProfileManager(L"Bob");
+    // The list the last start wrote, and one write before it kept as the last good one.
+    delete new Engine::cProfileManager(L"Bob");
+    putOnDisk("profiles/profiles.xml", std::string(2048, '\0'));
+
+    CGameEngine& engine = CGameEngine::instance();
+    engine.ChangeState(&CMenuState::instance());
+    EXPECT_EQ(engine.getStateCount(), 1u) << "no name is asked for";
+    EXPECT_EQ(shownName(), L"Bob");
+    std::list<std::wstring> names;
+    Engine::cProfileManager::instance()->getProfileNames(names);
+    EXPECT_EQ(names, (std::list<std::wstring>{L"Ann", L"Bob"}));
+    EXPECT_EQ(onDisk("profiles/profiles.xml.damaged"), std::string(2048, '\0'));
+    front.frame();
+    front.click(CMenuState::instance().getMainScreen()->getPlayButton());
+    EXPECT_EQ(engine.topState(), &CMapState::instance()) << "the game goes on";
+}
+
+TEST(PlayerFiles, ANameIsAskedForWhenNoPlayerCanBeRecovered)
+{
+    FrontEnd front;
+    front.writeShared("profiles/profiles.xml", std::string(100, 'x'));
+    CGameEngine& engine = CGameEngine::instance();
+    engine.ChangeState(&CMenuState::instance());
+    ASSERT_EQ(engine.getStateCount(), 2u);
+    EXPECT_EQ(engine.topState(), &CDialogState<cFirstUser>::instance());
+    front.type(L"Eve");
+    front.key(28);
+    EXPECT_EQ(shownName(), L"Eve");
+    EXPECT_EQ(onDisk("profiles/profiles.xml.damaged"), std::string(100, 'x'));
+}
+
+class WinOnDisk : public ::testing::Test
+{
+protected:
+    WinOnDisk()
+    {
+        front.fixture.startProfile();
+        Engine::cProps::set<int>(L"CurrentLevel", 2);
+        front.fixture.profiles->save();
+        front.fixture.writeLevel(980, kLevel);
+        savePath = GameConfig::instance().savePath();
+        front.writeShared(savePath, "the save of an earlier visit");
+        CGameEngine& engine = CGameEngine::instance();
+        engine.setLevelPath(L"levels/n980.xml");
+        engine.ChangeState(&CPlayState::instance());
+        for (int i = 0; i < 6 && !CPlayState::instance().isRunning(); ++i)
+            front.frame();
+        front.frame(1.0f);
+    }
+    ~WinOnDisk() override
+    {
+        Engine::setFileFault({});
+        CGameEngine::instance().setLevelPath(L"");
+    }
+
+    // The level's goal is reached.
+    bool win()
+    {
+        Game* game = CPlayState::instance().getGame();
+        for (const auto& [type, unit] : game->getUnits())
+            if (unit->goalCategory == "roads")
+                unit->setLevelAndState(1, eUnitState::idle, true);
+        return game->checkLevelGoals();
+    }
+    std::string values() const { return text(onDisk("profiles/00000001.xml")); }
+
+    FrontEnd front;
+    std::string savePath;
+};
+
+TEST_F(WinOnDisk, TheWinIsWrittenWhenTheGoalsAreDoneAndTheSaveGoesLast)
+{
+    std::vector<std::string> steps;
+    Engine::setFileFault(
+        [&](Engine::eFileStep step, const std::string& path)
+        {
+            if (step == Engine::eFileStep::rename || step == Engine::eFileStep::remove)
+                steps.push_back(Engine::getFileName(path));
+            return 0;
+        });
+    ASSERT_TRUE(win());
+    // Before the finish and the results: a crash from here on keeps the win.
+    EXPECT_NE(values().find("\"Level2\" Val=\"0\""), std::string::npos) << values();
+    EXPECT_NE(values().find("\"CurrentLevel\" Val=\"3\""), std::string::npos) << values();
+    EXPECT_NE(text(onDisk("besttimes.xml")).find("name=\"Tester\""), std::string::npos);
+    EXPECT_FALSE(front.fixture.files->isKnown(savePath));
+    const auto at = [&](const std::string& name)
+    { return std::find(steps.begin(), steps.end(), name) - steps.begin(); };
+    ASSERT_LT(at("00000001.xml"), static_cast<long>(steps.size()));
+    EXPECT_LT(at("00000001.xml"), at("00000001.save")) << "the save goes after the win is written";
+    EXPECT_EQ(steps.back(), "00000001.save");
+
+    CGameEngine& engine = CGameEngine::instance();
+    for (int i = 0; i < 200 && engine.getStateCount() == 1; ++i)
+        front.frame(0.1f);
+    const boost::shared_ptr<cLevelFinishPanel> results =
+        CDialogState<cLevelFinishPanel>::instance().getPanel();
+    ASSERT_TRUE(results);
+    EXPECT_TRUE(results->isNewBest()) << "measured against the best time from before the win";
+    front.frames(60, 0.1f);
+    front.click(results->find<Engine::cView>(L"OkButton"));
+    EXPECT_EQ(engine.topState(), &CMapState::instance());
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 3) << "the win moves the player on once";
+    EXPECT_EQ(Engine::cProps::get<int>(L"Level2"), 0);
+}
+
+TEST_F(WinOnDisk, TheSaveStaysWhenTheWinCannotBeWritten)
+{
+    {
+        ::Test::DiskFaults disk({{Engine::eFileStep::write, "00000001.xml", ENOSPC}});
+        ASSERT_TRUE(win());
+    }
+    EXPECT_EQ(values().find("Level2"), std::string::npos);
+    EXPECT_EQ(onDisk(savePath), "the save of an earlier visit") << "the level can still be continued";
+}
+
+TEST(PlayerFiles, ADiskThatTakesNothingIsToldOnceAndTheGameGoesOn)
+{
+    FrontEnd front;
+    Engine::resetSaveFailures();
+    CGameEngine& engine = CGameEngine::instance();
+    engine.watchSaveFailures();
+    {
+        ::Test::DiskFaults disk({{Engine::eFileStep::create, "", EROFS}});
+        engine.ChangeState(&CMenuState::instance());
+        front.type(L"Ann");
+        front.key(28);
+        EXPECT_EQ(shownName(), L"Ann") << "the player plays without a list on disk";
+        front.frame();
+        front.click(CMenuState::instance().getMainScreen()->getPlayButton());
+        EXPECT_EQ(engine.topState(), &CMapState::instance());
+        EXPECT_GT(Engine::saveFailureCount(), 1);
+    }
+    Engine::setSaveFailureListener({});
+    const auto traces = front.takeTraces();
+    EXPECT_EQ(std::count(traces.begin(), traces.end(), L"CGameEngine save failure told\n"), 1);
+    EXPECT_FALSE(Engine::cFileSystem::instance()->isKnown("profiles/profiles.xml"));
+    // The message's OK, where the layout puts it, closes it.
+    front.clickAt(Engine::cVector2(512.0f, 472.0f));
+    front.frame();
+}
+
+} // namespace

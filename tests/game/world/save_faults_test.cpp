@@ -1,0 +1,164 @@
+// The player's saved level against the disk and against saves no play makes: a save that
+// cannot be opened stays as it is, a clock no play reaches and a level the player has not
+// opened are refused, and leaving a level on a disk that cannot take the save keeps the old
+// one and the game going.
+#include "engine/core/FileUtils.h"
+#include "engine/core/SaveFailures.h"
+#include "engine/core/cProps.h"
+#include "game/world/LevelArchive.h"
+#include "tests/game/world/game_test_tools.h"
+#include "tests/support/DiskFaults.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+using namespace GameTest;
+
+namespace
+{
+
+const std::string kLevel = GameFixture::levelXml(
+    "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/></FreeCells>"
+    "<CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>"
+    "<Unit Type=\"Road\" Position=\"150;130\" TargetType=\"1\" TargetLevel=\"1\" GoalCategory=\"roads\"/>",
+    "<MetaData GoldTime=\"30\" SilverTime=\"60\"/>");
+
+class SaveFaults : public ::testing::Test
+{
+protected:
+    SaveFaults()
+    {
+        Engine::resetSaveFailures();
+        fixture.startProfile();
+        Engine::cProps::set<int>(L"CurrentLevel", 940);
+        Game& game = fixture.load(940, kLevel);
+        game.getController().init();
+        fixture.run(30, 0.1f);
+        saved = game.saveLevelBytes();
+        fixture.game.reset();
+        path = GameConfig::instance().savePath();
+    }
+
+    void put(const std::vector<uint8_t>& bytes) const
+    {
+        Engine::writeWholeFile(path, bytes.data(), bytes.size());
+    }
+    std::string onDisk() const { return fixture.readShared(path); }
+    std::filesystem::path diskPath() const
+    {
+        return std::filesystem::path(Engine::toUtf8(fixture.files->getCommonFolder())) / path;
+    }
+
+    GameFixture fixture;
+    std::vector<uint8_t> saved;
+    std::string path;
+};
+
+TEST_F(SaveFaults, ASaveThatCannotBeOpenedIsLeftAsItIs)
+{
+    put(saved);
+    {
+        ::Test::DiskFaults disk({{Engine::eFileStep::read, ".save", EACCES}});
+        Game& game = fixture.newGame();
+        EXPECT_FALSE(game.restoreLevel());
+        EXPECT_NE(game.getRestoreError().find("cannot be read"), std::string::npos) << game.getRestoreError();
+        EXPECT_NE(game.getRestoreError().find("it is left as it is"), std::string::npos);
+        EXPECT_NE(game.getRestoreError().find("Permission denied"), std::string::npos);
+        fixture.game.reset();
+    }
+    EXPECT_TRUE(fixture.files->isKnown(path));
+    EXPECT_EQ(onDisk(), std::string(saved.begin(), saved.end()));
+    EXPECT_FALSE(fixture.files->isKnown(path + ".damaged"));
+    // Readable again, it is continued.
+    EXPECT_TRUE(fixture.newGame().restoreLevel()) << fixture.game->getRestoreError();
+}
+
+TEST_F(SaveFaults, ASaveUnreadableByItsPermissionsIsLeftAsItIs)
+{
+    if (::Test::permissionsAreIgnored())
+        GTEST_SKIP() << "running as root, which reads a file whatever its permissions; the injected "
+                        "read failure stands in for it";
+    put(saved);
+    ::chmod(diskPath().c_str(), 0);
+    EXPECT_FALSE(fixture.newGame().restoreLevel());
+    ::chmod(diskPath().c_str(), 0644);
+    EXPECT_EQ(onDisk(), std::string(saved.begin(), saved.end()));
+}
+
+TEST_F(SaveFaults, AClockNoPlayReachesIsRefusedOnReading)
+{
+    std::vector<uint8_t> bytes = saved;
+    for (size_t i = 4; i < 8; ++i)
+        bytes[i] = 0xFF;
+    put(bytes);
+    Game& game = fixture.newGame();
+    EXPECT_FALSE(game.restoreLevel());
+    EXPECT_NE(game.getRestoreError().find("a level clock of 4294967295 seconds"), std::string::npos)
+        << game.getRestoreError();
+    EXPECT_EQ(fixture.readShared(path + ".damaged"), std::string(bytes.begin(), bytes.end()));
+
+    // The longest clock a save holds is taken and saved again as it is.
+    bytes = saved;
+    const uint32_t longest = Game::MaxSavedClock;
+    for (size_t i = 0; i < 4; ++i)
+        bytes[4 + i] = static_cast<uint8_t>(longest >> (8 * i));
+    fixture.game.reset();
+    Game& again = fixture.newGame();
+    ASSERT_NO_THROW(again.restoreLevelBytes(bytes, path));
+    EXPECT_EQ(again.saveLevelBytes(), bytes);
+}
+
+TEST_F(SaveFaults, ASaveOfALevelThePlayerHasNotOpenedIsRefused)
+{
+    put(saved);
+    Engine::cProps::set<int>(L"CurrentLevel", 0);
+    Engine::cProps::set<int>(L"Level0", 1);
+    Game& game = fixture.newGame();
+    EXPECT_FALSE(game.restoreLevel());
+    EXPECT_NE(game.getRestoreError().find("level 940 is not open to the player yet"), std::string::npos)
+        << game.getRestoreError();
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 0) << "the player's progress does not move";
+    fixture.game.reset();
+
+    // Once the level before it is won, the same save is continued.
+    Engine::cProps::set<int>(L"Level939", 1);
+    const std::vector<char> kept = [&]
+    {
+        std::vector<char> bytes;
+        fixture.files->readFile(path + ".damaged", bytes);
+        return bytes;
+    }();
+    Engine::writeWholeFile(path, kept.data(), kept.size());
+    EXPECT_TRUE(fixture.newGame().restoreLevel()) << fixture.game->getRestoreError();
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 940);
+}
+
+TEST_F(SaveFaults, LeavingALevelOnAFullDiskKeepsTheOldSaveAndTheGameGoesOn)
+{
+    put(saved);
+    Game& game = fixture.newGame();
+    ASSERT_TRUE(game.restoreLevel()) << game.getRestoreError();
+    fixture.run(40, 0.1f);
+    int told = 0;
+    Engine::setSaveFailureListener([&](const std::string&) { ++told; });
+    {
+        ::Test::DiskFaults disk({{Engine::eFileStep::write, ".save", ENOSPC}});
+        EXPECT_NO_THROW(game.leavePlay());
+        EXPECT_FALSE(game.saveLevel());
+    }
+    Engine::setSaveFailureListener({});
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(Engine::saveFailureCount(), 2);
+    EXPECT_EQ(onDisk(), std::string(saved.begin(), saved.end())) << "the save from before is whole";
+    EXPECT_FALSE(std::filesystem::exists(diskPath().string() + ".tmp"));
+    // With room again, the level is saved.
+    EXPECT_TRUE(game.saveLevel());
+    EXPECT_NE(onDisk(), std::string(saved.begin(), saved.end()));
+}
+
+} // namespace

@@ -1,0 +1,187 @@
+// levelcheck on levels made by hand with leveltool: a level takes a number or a file at any path;
+// a goal the heroes cannot reach from the base, and a road whose only approach lies beyond it or
+// on its own cells, are refused with the unit and the cell named; leveltool puts a road's
+// approach on the end the heroes come from.
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace
+{
+
+const std::string kTools = QUILL_BINARY_DIR "/tools/";
+const std::string kData = QUILL_SOURCE_DIR "/data";
+
+struct ToolRun
+{
+    std::string output;
+    int status = -1;
+};
+
+// Runs a command in `folder` (stdout and stderr together).
+ToolRun run(const std::string& command, const std::string& folder = ".")
+{
+    ToolRun result;
+    FILE* pipe = popen(("cd '" + folder + "' && " + command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return result;
+    char buffer[4096];
+    size_t read = 0;
+    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        result.output.append(buffer, read);
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+// A folder with the game's settings (its 1024 x 768 screen) and the levels of a test.
+class Levels
+{
+public:
+    Levels()
+    {
+        m_folder.write("share/Quillmoor/sys/settings.xml",
+                       "<settings><graphics width=\"1024\" height=\"768\" fullscreen=\"0\"/></settings>");
+    }
+
+    std::string path() const { return m_folder.path().string(); }
+
+    // Writes a level source and the level leveltool makes of it (`name`.xml).
+    ToolRun make(const std::string& name, const std::string& source) const
+    {
+        m_folder.write(name + ".txt", source);
+        return run(kTools + "leveltool --art " QUILL_SOURCE_DIR "/tools/art/manifest.txt " + name + ".txt " +
+                       name + ".xml",
+                   path());
+    }
+
+    ToolRun check(const std::string& arguments, const std::string& folder = "") const
+    {
+        return run("XDG_DATA_HOME='" + path() + "/share' " + kTools + "levelcheck --data " + kData + " " +
+                       arguments,
+                   folder.empty() ? path() : folder);
+    }
+
+private:
+    ::Test::TempDir m_folder;
+};
+
+// The walls ("#") are trees; the base's opening briefing.
+const std::string kBriefing =
+    "decor # units/tree_round.png\n"
+    "xml\n<BreafData><Brief id=\"start\"><Action type=\"1\" start=\"0\" duration=\"1\" "
+    "text=\"Go.\"/></Brief></BreafData>\nend\n";
+
+// A road across a wall, and beyond it the rubble to clear; the town hall stands in a pocket
+// that a rubble heap closes, so the heroes reach neither end of the road at once.
+std::string roadLevel(const std::string& roadExtra = "")
+{
+    return "grid\n"
+           "#####################\n"
+           "#..............a....#\n"
+           "##########R##########\n"
+           "##########R##########\n"
+           "##########R##########\n"
+           "#...................#\n"
+           "######B##############\n"
+           "#...................#\n"
+           "#..HHH..............#\n"
+           "#..HHH..............#\n"
+           "#####################\n"
+           "end\n"
+           "unit H <Unit Type=\"TownHall\" BreafId=\"start\"/>\n"
+           "unit B <Unit Type=\"Rubble\"/>\n"
+           "unit R <Unit Type=\"Road\" MaxLevel=\"1\" TargetType=\"1\" TargetLevel=\"1\" "
+           "GoalCategory=\"roads\"" +
+           (roadExtra.empty() ? "/>" : ">" + roadExtra + "</Unit>") +
+           "\n"
+           "unit a <Unit Type=\"Rubble\" TargetType=\"2\" GoalCategory=\"clear\"/>\n" +
+           kBriefing;
+}
+
+TEST(Levelcheck, ATownHallWhoseOpenSideFacesAwayLeavesItsGoalUnreachable)
+{
+    Levels levels;
+    const ToolRun made =
+        levels.make("away", "grid\n"
+                            "###########\n"
+                            "#.........#\n"
+                            "#....a....#\n"
+                            "###########\n"
+                            "#####HHH###\n"
+                            "#####HHH###\n"
+                            "#####...###\n"
+                            "###########\n"
+                            "end\n"
+                            "unit H <Unit Type=\"TownHall\" BreafId=\"start\"/>\n"
+                            "unit a <Unit Type=\"Market\" TargetType=\"1\" TargetLevel=\"1\"/>\n" +
+                                kBriefing);
+    ASSERT_EQ(made.status, 0) << made.output;
+    const ToolRun checked = levels.check("away.xml");
+    EXPECT_EQ(checked.status, 1) << checked.output;
+    EXPECT_NE(
+        checked.output.find("levelcheck: " + levels.path() +
+                            "/away.xml: the goal's unit Market#1 at cell 5;2 cannot be reached from the "
+                            "base's route start at cell 6;"),
+        std::string::npos)
+        << checked.output;
+}
+
+TEST(Levelcheck, ARoadIsApproachedFromTheEndTheHeroesComeFrom)
+{
+    Levels levels;
+    // leveltool: the near end, below the road, though the far end above comes first.
+    ToolRun made = levels.make("road", roadLevel());
+    ASSERT_EQ(made.status, 0) << made.output;
+    EXPECT_NE(::Test::readFile(levels.path() + "/road.xml").find("<CameOffsetPoints><Route Pos=\"0;40\"/>"),
+              std::string::npos);
+    ToolRun checked = levels.check("road.xml");
+    EXPECT_EQ(checked.status, 0) << checked.output;
+
+    // Approached from the far end, reached only over the road itself: neither the road nor the
+    // rubble beyond it can be reached.
+    made = levels.make("far", roadLevel("<CameOffsetPoints><Route Pos=\"0;-40\"/></CameOffsetPoints>"));
+    ASSERT_EQ(made.status, 0) << made.output;
+    checked = levels.check("far.xml");
+    EXPECT_EQ(checked.status, 1) << checked.output;
+    EXPECT_NE(
+        checked.output.find("far.xml: Road#1 at cell 10;3 cannot be reached from the base's route start "
+                            "at cell 4;9 (approach cell 10;1)"),
+        std::string::npos)
+        << checked.output;
+    EXPECT_NE(checked.output.find("far.xml: Rubble#2 at cell 15;1 cannot be reached"), std::string::npos)
+        << checked.output;
+
+    // Approached on one of its own cells, which no hero stands on before the road is built.
+    made = levels.make("own", roadLevel("<CameOffsetPoints><Route Pos=\"0;20\"/></CameOffsetPoints>"));
+    ASSERT_EQ(made.status, 0) << made.output;
+    checked = levels.check("own.xml");
+    EXPECT_EQ(checked.status, 1) << checked.output;
+    EXPECT_NE(checked.output.find("own.xml: Road#1 at cell 10;3 has no approach cell a hero can stand on: "
+                                  "approach cell 10;4 is one of its own cells"),
+              std::string::npos)
+        << checked.output;
+}
+
+TEST(Levelcheck, LevelsAreNumbersOrFilesAtAnyPath)
+{
+    Levels levels;
+    ToolRun made = levels.make("road", roadLevel());
+    ASSERT_EQ(made.status, 0) << made.output;
+    const ToolRun checked =
+        levels.check("0 data/Levels/n1.xml " + levels.path() + "/road.xml", QUILL_SOURCE_DIR);
+    EXPECT_EQ(checked.status, 0) << checked.output;
+    EXPECT_NE(checked.output.find("Level 0: Levels/n0.xml\n"), std::string::npos) << checked.output;
+    EXPECT_NE(checked.output.find("Level 1: Levels/n1.xml\n"), std::string::npos) << checked.output;
+    EXPECT_NE(checked.output.find("Level file: " + levels.path() + "/road.xml\n"), std::string::npos)
+        << checked.output;
+
+    const ToolRun missing = levels.check("gone.xml");
+    EXPECT_EQ(missing.status, 1) << missing.output;
+    EXPECT_NE(missing.output.find("gone.xml"), std::string::npos) << missing.output;
+}
+
+} // namespace
