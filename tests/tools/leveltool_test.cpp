@@ -167,8 +167,8 @@ TEST(Leveltool, ABarrierIsApproachedFromTheSideTheHeroesReachFirstAlsoOverABuilt
 {
     // The town hall west of a canal; a bridge over it, built from the start, and rubble on the
     // street beyond with street on both of its sides. The heroes come over the bridge, so they
-    // reach the rubble from the west; a bridge still to be built leaves both sides for later,
-    // and the nearer first one found is taken.
+    // reach the rubble from the west; a bridge still to be built leaves the west side for
+    // later, and the east side lies beyond the rubble itself, so the west side is taken too.
     const std::string rows = grid({"", "  HH  ~", "  HH  ~", " .....E..R...", "      ~"});
     const Result built = leveltool("unit H <Unit Type=\"TownHall\"/>\n"
                                    "unit E <Unit Type=\"Bridge\" Level=\"1\"/>\n"
@@ -185,7 +185,7 @@ TEST(Leveltool, ABarrierIsApproachedFromTheSideTheHeroesReachFirstAlsoOverABuilt
                                      rows);
     ASSERT_EQ(planned.status, 0) << planned.errors;
     EXPECT_NE(planned.xml.find("Position=\"190;70\"><FreeCells><Cell Pos=\"9;3\"/></FreeCells>"
-                               "<CameOffsetPoints><Route Pos=\"20;0\"/>"),
+                               "<CameOffsetPoints><Route Pos=\"-20;0\"/>"),
               std::string::npos)
         << planned.xml;
     // The bridge itself is approached from the hall's side either way.
