@@ -1,7 +1,11 @@
 #pragma once
 
+#include "engine/core/xml/cXmlParser.h"
+
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace Engine
 {
@@ -21,6 +25,12 @@ namespace xml
 void loadDocument(cXmlNode& root, const std::string& path);
 // The same from bytes in memory; `name` stands for the path in error texts.
 void loadDocument(cXmlNode& root, const char* data, size_t size, const std::string& name);
+
+// The attributes of the root's child named `name` in the file at `path` (see `scanTopElement`),
+// read without building the document. Undecided too for a pre-parsed image and for a file that
+// cannot be read: `loadDocument` tells what is wrong with it.
+eScan scanDocumentTop(const std::string& path, const char* name,
+                      std::vector<std::pair<std::wstring, std::wstring>>& attributes);
 
 } // namespace xml
 } // namespace Engine

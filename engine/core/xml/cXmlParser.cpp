@@ -457,7 +457,80 @@ void cParseContext::stop()
     XML_StopParser(m_parser, XML_FALSE);
 }
 
+// The state of `scanTopElement`: the depth of the open element and what the root's children
+// of the name held.
+class cScanContext
+{
+public:
+    cScanContext(const char* name, std::vector<std::pair<std::wstring, std::wstring>>& attributes)
+        : m_name(name), m_attributes(attributes)
+    {
+    }
+
+    eScan run(const char* data, size_t size)
+    {
+        if (size > static_cast<size_t>(INT_MAX))
+            return eScan::Undecided;
+        std::unique_ptr<XML_ParserStruct, cParserDeleter> parser(XML_ParserCreate(nullptr));
+        if (!parser)
+            throw std::bad_alloc();
+        m_parser = parser.get();
+        XML_SetUserData(m_parser, this);
+        XML_SetElementHandler(m_parser, &cScanContext::onStart, &cScanContext::onEnd);
+        if (XML_Parse(m_parser, data, static_cast<int>(size), XML_TRUE) != XML_STATUS_OK || m_undecided)
+            return eScan::Undecided;
+        return m_found ? eScan::Found : eScan::Missing;
+    }
+
+private:
+    static void XMLCALL onStart(void* self, const XML_Char* name, const XML_Char** attributes)
+    {
+        static_cast<cScanContext*>(self)->start(name, attributes);
+    }
+    static void XMLCALL onEnd(void* self, const XML_Char*) { --static_cast<cScanContext*>(self)->m_depth; }
+
+    void start(const tUnit* name, const tUnit** attributes)
+    {
+        const size_t depth = m_depth++;
+        if (depth > kMaxDepth)
+            return undecided();
+        if (depth > 1)
+            return;
+        if (attributes[0] && (equalUnits(attributes[0], "copy") || equalUnits(attributes[0], "remove")))
+            return undecided();
+        if (depth == 0 || !equalUnits(name, m_name))
+            return;
+        if (m_found)
+            return undecided();
+        m_found = true;
+        for (; attributes[0]; attributes += 2)
+            m_attributes.emplace_back(toWide(attributes[0], unitLength(attributes[0])),
+                                      toWide(attributes[1], unitLength(attributes[1])));
+    }
+
+    void undecided()
+    {
+        m_undecided = true;
+        XML_StopParser(m_parser, XML_FALSE);
+    }
+
+    const char* m_name;
+    std::vector<std::pair<std::wstring, std::wstring>>& m_attributes;
+    XML_Parser m_parser = nullptr;
+    size_t m_depth = 0;
+    bool m_found = false;
+    bool m_undecided = false;
+};
+
 } // namespace
+
+eScan scanTopElement(const char* data, size_t size, const char* name,
+                     std::vector<std::pair<std::wstring, std::wstring>>& attributes)
+{
+    attributes.clear();
+    cScanContext context(name, attributes);
+    return context.run(data, size);
+}
 
 bool parseXml(cXmlNode& root, const char* data, size_t size)
 {
