@@ -178,7 +178,7 @@ eScan scanDocumentTop(const std::string& path, const char* name,
     }
     if (bytes.empty() || bytes[0] == kImageMark)
         return eScan::Undecided;
-    return scanTopElement(bytes.data(), bytes.size(), name, attributes);
+    return scanTopElement(bytes.data(), bytes.size(), name, attributes, files->isInCommon(path));
 }
 
 } // namespace Engine::xml

@@ -28,7 +28,9 @@ void loadDocument(cXmlNode& root, const char* data, size_t size, const std::stri
 
 // The attributes of the root's child named `name` in the file at `path` (see `scanTopElement`),
 // read without building the document. Undecided too for a pre-parsed image and for a file that
-// cannot be read: `loadDocument` tells what is wrong with it.
+// cannot be read: `loadDocument` tells what is wrong with it. A copy in the shared folder is
+// read whole, so that a damaged one is found (and set aside by `loadDocument`) as a whole read
+// finds it; the data folder's and the packs' files are read up to the element.
 eScan scanDocumentTop(const std::string& path, const char* name,
                       std::vector<std::pair<std::wstring, std::wstring>>& attributes);
 

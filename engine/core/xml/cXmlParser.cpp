@@ -12,6 +12,7 @@
 #include <exception>
 #include <expat.h>
 #include <memory>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -462,8 +463,9 @@ void cParseContext::stop()
 class cScanContext
 {
 public:
-    cScanContext(const char* name, std::vector<std::pair<std::wstring, std::wstring>>& attributes)
-        : m_name(name), m_attributes(attributes)
+    cScanContext(const char* name, std::vector<std::pair<std::wstring, std::wstring>>& attributes,
+                 bool wholeText)
+        : m_name(name), m_attributes(attributes), m_wholeText(wholeText)
     {
     }
 
@@ -471,13 +473,16 @@ public:
     {
         if (size > static_cast<size_t>(INT_MAX))
             return eScan::Undecided;
+        m_data = data;
+        m_size = size;
         std::unique_ptr<XML_ParserStruct, cParserDeleter> parser(XML_ParserCreate(nullptr));
         if (!parser)
             throw std::bad_alloc();
         m_parser = parser.get();
         XML_SetUserData(m_parser, this);
         XML_SetElementHandler(m_parser, &cScanContext::onStart, &cScanContext::onEnd);
-        if (XML_Parse(m_parser, data, static_cast<int>(size), XML_TRUE) != XML_STATUS_OK || m_undecided)
+        const bool parsed = XML_Parse(m_parser, data, static_cast<int>(size), XML_TRUE) == XML_STATUS_OK;
+        if (m_undecided || (!parsed && !m_stoppedEarly))
             return eScan::Undecided;
         return m_found ? eScan::Found : eScan::Missing;
     }
@@ -506,6 +511,25 @@ private:
         for (; attributes[0]; attributes += 2)
             m_attributes.emplace_back(toWide(attributes[0], unitLength(attributes[0])),
                                       toWide(attributes[1], unitLength(attributes[1])));
+        // When no later element can name the element, copy or remove (the words are nowhere in
+        // the rest of an 8-bit text), the rest is not read unless it must be well-formed.
+        if (!m_wholeText && restCannotMatter())
+        {
+            m_stoppedEarly = true;
+            XML_StopParser(m_parser, XML_FALSE);
+        }
+    }
+
+    bool restCannotMatter() const
+    {
+        if (m_size < 2 || m_data[0] == 0 || m_data[1] == 0 || static_cast<unsigned char>(m_data[0]) >= 0xFE)
+            return false;
+        const XML_Index at = XML_GetCurrentByteIndex(m_parser) + XML_GetCurrentByteCount(m_parser);
+        if (at < 0 || static_cast<size_t>(at) > m_size)
+            return false;
+        const std::string_view rest(m_data + at, m_size - static_cast<size_t>(at));
+        return rest.find(m_name) == std::string_view::npos && rest.find("copy") == std::string_view::npos &&
+               rest.find("remove") == std::string_view::npos;
     }
 
     void undecided()
@@ -517,18 +541,22 @@ private:
     const char* m_name;
     std::vector<std::pair<std::wstring, std::wstring>>& m_attributes;
     XML_Parser m_parser = nullptr;
+    const char* m_data = nullptr;
+    size_t m_size = 0;
     size_t m_depth = 0;
+    const bool m_wholeText;
     bool m_found = false;
     bool m_undecided = false;
+    bool m_stoppedEarly = false;
 };
 
 } // namespace
 
 eScan scanTopElement(const char* data, size_t size, const char* name,
-                     std::vector<std::pair<std::wstring, std::wstring>>& attributes)
+                     std::vector<std::pair<std::wstring, std::wstring>>& attributes, bool wholeText)
 {
     attributes.clear();
-    cScanContext context(name, attributes);
+    cScanContext context(name, attributes, wholeText);
     return context.run(data, size);
 }
 

@@ -83,8 +83,9 @@ TEST(XmlScan, LeavesToTheWholeParseWhatARuleOrAnErrorDecides)
              std::string("<Level><MetaData remove='1'/></Level>"),
              std::string("<Level><Other copy='a.xml|T'/><MetaData BestTime='1'/></Level>"),
              std::string("<Level copy='a.xml|T'><MetaData BestTime='1'/></Level>"),
-             // Broken after the element, or empty.
+             // Broken after the element (whether or not the rest can name it), or empty.
              std::string("<Level><MetaData BestTime='1'/><Open></Level>"),
+             std::string("<Level><MetaData BestTime='1'/><X a='copy'></Level>"),
              std::string(),
          })
     {
@@ -92,15 +93,43 @@ TEST(XmlScan, LeavesToTheWholeParseWhatARuleOrAnErrorDecides)
         EXPECT_EQ(scan(text, attributes), xml::eScan::Undecided) << text;
     }
 
-    std::string deep = "<Level><MetaData BestTime='1'/>";
+    std::string deep = "<Level>";
     for (unsigned i = 0; i < xml::kMaxDepth + 1; ++i)
         deep += "<d>";
     for (unsigned i = 0; i < xml::kMaxDepth + 1; ++i)
         deep += "</d>";
-    deep += "</Level>";
+    deep += "<MetaData BestTime='1'/></Level>";
     Attributes attributes;
     EXPECT_EQ(scan(deep, attributes), xml::eScan::Undecided) << "the whole parse refuses it";
     EXPECT_FALSE(XmlTest::loadError<cXmlProperties>(deep).empty());
+}
+
+TEST(XmlScan, ReadingThatMayStopAtTheElementStopsWhereTheRestCannotMatter)
+{
+    const std::string broken = "<Level><MetaData BestTime='1'/><Open></Level>";
+    Attributes attributes;
+    EXPECT_EQ(xml::scanTopElement(broken.data(), broken.size(), "MetaData", attributes, false),
+              xml::eScan::Found);
+    EXPECT_EQ(attributes, (Attributes{{L"BestTime", L"1"}}));
+    EXPECT_EQ(xml::scanTopElement(broken.data(), broken.size(), "MetaData", attributes, true),
+              xml::eScan::Undecided);
+
+    // A later word that could name, copy or remove the element keeps the reading going.
+    for (const std::string& text :
+         {std::string("<Level><MetaData BestTime='1'/><X a='copy'></Level>"),
+          std::string("<Level><MetaData BestTime='1'/><X/><MetaData BestTime='2'/></Level>"),
+          std::string("<Level><MetaData BestTime='1'/><MetaData remove='1'/></Level>")})
+        EXPECT_EQ(xml::scanTopElement(text.data(), text.size(), "MetaData", attributes, false),
+                  xml::eScan::Undecided)
+            << text;
+
+    // UTF-16 is read whole.
+    const std::string ascii = "<Level><MetaData BestTime='77'/><Open></Level>";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : ascii)
+        utf16 += std::string{c, '\0'};
+    EXPECT_EQ(xml::scanTopElement(utf16.data(), utf16.size(), "MetaData", attributes, false),
+              xml::eScan::Undecided);
 }
 
 } // namespace
