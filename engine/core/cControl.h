@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/cDeferredRegistry.h"
+#include "engine/core/cLazySignal.h"
 
 #include <boost/shared_ptr.hpp>
 #include <boost/signals2/signal.hpp>
@@ -28,7 +29,7 @@ class cProperties;
 class cControl
 {
 public:
-    using tSignal = boost::signals2::signal<void(cControl*)>;
+    using tSignal = cLazySignal<void(cControl*)>;
 
     enum eFade
     {

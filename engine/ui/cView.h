@@ -3,6 +3,7 @@
 #include "engine/core/cColor.h"
 #include "engine/core/cControl.h"
 #include "engine/core/cDeferredRegistry.h"
+#include "engine/core/cLazySignal.h"
 #include "engine/core/cVector2.h"
 #include "engine/core/cVector3.h"
 #include "engine/devices/cMeshRenderData.h"
@@ -39,7 +40,7 @@ struct cParticleDrawInfo;
 class cView : public cControl, public cImage
 {
 public:
-    using tPositionSignal = boost::signals2::signal<void(cView*)>;
+    using tPositionSignal = cLazySignal<void(cView*)>;
 
     // The quads a view draws, for range-for.
     struct tSprites
