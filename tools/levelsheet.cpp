@@ -314,15 +314,25 @@ void startLevel(OffscreenGame& engine, int level)
                 return true;
         return false;
     };
-    for (int i = 0; i < 3 || (i < 250 && falling()); ++i)
+    // A tip that holds the game until it is read (it may come while the town hall still falls,
+    // and the hall stands still under it) is closed with Escape, as a player closes it.
+    for (int i = 0; i < 600; ++i)
+    {
+        if (states.topState() != &CPlayState::instance())
+        {
+            if (i % 4 == 0)
+                engine.key(1);
+            else
+                engine.frame();
+            continue;
+        }
+        if (i >= 3 && !falling())
+            break;
         engine.frame();
-    // A tip that holds the game until it is read is read and closed, as a player closes it;
-    // the tutorial's tips over the field are left out of the picture, which shows the field.
-    for (int i = 0; i < 200 && states.topState() != &CPlayState::instance(); ++i)
-        if (i % 4 == 0)
-            engine.key(28);
-        else
-            engine.frame();
+    }
+    if (states.topState() != &CPlayState::instance())
+        throw BadInput{"level " + std::to_string(level) + ": a tip that holds the game stayed open"};
+    // The tutorial's tips over the field are left out of the picture, which shows the field.
     cTutorial::instance().hideTip();
     engine.frame();
 }

@@ -21,11 +21,13 @@ struct SheetRun
     std::string output;
 };
 
-SheetRun levelsheet(const std::string& arguments)
+// Runs levelsheet with the arguments; `environment` ("NAME=value ") goes before the command.
+SheetRun levelsheet(const std::string& arguments, const std::string& environment = "")
 {
     SheetRun run;
-    FILE* pipe =
-        popen((kLevelsheet + " --data " QUILL_SOURCE_DIR "/data " + arguments + " 2>&1").c_str(), "r");
+    FILE* pipe = popen(
+        (environment + kLevelsheet + " --data " QUILL_SOURCE_DIR "/data " + arguments + " 2>&1").c_str(),
+        "r");
     if (!pipe)
         return run;
     char buffer[4096];
@@ -72,6 +74,42 @@ TEST(Levelsheet, DrawsEachLevelAndTheSheetAndTheShowcaseLevelLeavesNoThirdBare)
 
     // With a limit on the bare share a level above it fails the run.
     EXPECT_EQ(levelsheet("--out " + out.path().string() + " --max-blank 0 0").status, 1);
+}
+
+TEST(Levelsheet, ATipThatHoldsTheGameWhileTheTownHallFallsIsClosedBeforeThePicture)
+{
+    // Level 1's first tip, a message that stops the level, comes at its first second, while
+    // the town hall still falls: the sheet closes it as a player does and lets the hall land.
+    ::Test::TempDir out;
+    const SheetRun run = levelsheet("--out " + out.path().string() + " 1", "QUILLMOOR_TRACE=1 ");
+    ASSERT_EQ(run.status, 0) << run.output;
+    const size_t shown = run.output.find("ModalTutorState::Init()");
+    ASSERT_NE(shown, std::string::npos) << run.output;
+    const size_t closed = run.output.find("ModalTutorState::Cleanup()", shown);
+    ASSERT_NE(closed, std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("ModalTutorState::Init()", closed), std::string::npos) << run.output;
+}
+
+// Level 7 opens with the steel works' tip that holds the game until it is read (its first
+// second): the picture is of the field, the tip read and closed as a player closes it. Its
+// paper would cover the middle of the screen, where the works yard's paving lies.
+TEST(Levelsheet, ATipThatHoldsTheGameIsClosedBeforeTheFieldIsDrawn)
+{
+    ::Test::TempDir out;
+    const SheetRun run = levelsheet("--out " + out.path().string() + " 7");
+    ASSERT_EQ(run.status, 0) << run.output;
+    const Platform::Image shot = picture(out.path() / "level_n7.png");
+    ASSERT_EQ(shot.width, 1024u);
+    size_t paper = 0;
+    size_t all = 0;
+    for (uint32_t y = 400; y < 480; ++y)
+        for (uint32_t x = 300; x < 560; ++x, ++all)
+        {
+            // B, G, R, A. The tip's paper: a light beige, warmer than the grey paving.
+            const uint8_t* pixel = shot.row(y) + x * 4;
+            paper += pixel[2] > 220 && pixel[1] > 205 && pixel[0] > 165 && pixel[2] > pixel[0] + 25 ? 1 : 0;
+        }
+    EXPECT_LT(paper * 5, all) << "the tip's paper lies over the field";
 }
 
 TEST(Levelsheet, ALevelThatDoesNotExistIsRefused)

@@ -83,6 +83,36 @@ TEST(StatusPanel, TheMedalMarksFollowTheClockPastGoldAndSilver)
     EXPECT_FLOAT_EQ(bar->getCurrentValue(), 0.0f) << "the bar is spent";
 }
 
+TEST(StatusPanel, TheGoldAndSilverTimesStandApartWhenSilverIsAThirdMoreThanGold)
+{
+    // The levels' medal times: silver about a third more than gold. The gold time ends at its
+    // mark, the silver time stands at the bar's end: the two read as two times.
+    SilentEffects effects;
+    GameFixture fixture;
+    Game& game = fixture.load(
+        963, GameFixture::levelXml(road(110, "roads"), "<MetaData GoldTime=\"101\" SilverTime=\"135\"/>"));
+    cStatusPanel* panel = makePanel(game);
+    fixture.run(1, 1.0f);
+    ASSERT_EQ(panel->getMedalState(), 0);
+    auto* gold = panel->find<Engine::cTextLine>(L"PerfectGoldTimeText");
+    auto* silver = panel->find<Engine::cTextLine>(L"PerfectSilverTimeText");
+    ASSERT_NE(gold, nullptr);
+    ASSERT_NE(silver, nullptr);
+    ASSERT_GT(gold->getWidth(), 0.0f);
+    ASSERT_GT(silver->getWidth(), 0.0f);
+    const auto left = [](Engine::cTextLine* text)
+    {
+        const float x = text->getPosition().x;
+        return text->getAlign() == Engine::cTextLine::AlignCentre ? x - text->getWidth() * 0.5f
+               : text->getAlign() == Engine::cTextLine::AlignEnd  ? x - text->getWidth()
+                                                                  : x;
+    };
+    EXPECT_LT(left(gold) + gold->getWidth(), left(silver)) << "01:41 and 02:15 run together";
+    EXPECT_LE(left(gold) + gold->getWidth(),
+              panel->find<Engine::cView>(L"PerfectGoldPicture")->getPosition().x)
+        << "the gold time ends at its mark";
+}
+
 TEST(StatusPanel, ASilverTimeOfZeroPutsTheGoldMarkAtTheBarsEnd)
 {
     SilentEffects effects;
