@@ -117,6 +117,7 @@ cView::cView(cControl* parent) : cControl(parent)
     // Built before the first view is complete, so the registry outlives every view.
     renderRegistry();
     setTransparency(1.0f);
+    setIsView(true);
 }
 
 cView::cView(const cView& other)
@@ -133,6 +134,7 @@ cView::cView(const cView& other)
 {
     renderRegistry();
     setTransparency(1.0f);
+    setIsView(true);
     copyParticleChildren(other);
 }
 
@@ -141,6 +143,8 @@ cView::~cView()
     // A view queued for deletion is detached first, and detaching shows it again; leaving
     // here keeps the render pass from meeting freed memory.
     leaveRenderRegistry();
+    // What is left of the object from here on is no view.
+    setIsView(false);
 }
 
 void cView::onShow()
@@ -182,9 +186,10 @@ void cView::addParticleChild(cView* child)
 std::vector<cView*> cView::childViews() const
 {
     std::vector<cView*> views;
+    views.reserve(getChildren().size());
     for (cControl* child : getChildren())
-        if (cView* view = dynamic_cast<cView*>(child))
-            views.push_back(view);
+        if (child->isView())
+            views.push_back(static_cast<cView*>(child));
     return views;
 }
 
