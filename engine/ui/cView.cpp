@@ -183,10 +183,9 @@ void cView::addParticleChild(cView* child)
     m_particleChildren.push_back(child);
 }
 
-std::vector<cView*> cView::childViews() const
+boost::container::small_vector<cView*, 8> cView::childViews() const
 {
-    std::vector<cView*> views;
-    views.reserve(getChildren().size());
+    boost::container::small_vector<cView*, 8> views;
     for (cControl* child : getChildren())
         if (child->isView())
             views.push_back(static_cast<cView*>(child));
@@ -228,10 +227,14 @@ void cView::setDeep(float deep)
     for (cView* child : childViews())
         child->setDeep(child->getDeep() + delta);
     const bool shown = isShown();
-    if (shown || m_inRenderRegistry)
+    // A view that stays where it is in the registry (unit views follow their units every frame,
+    // mostly at the same depth) is not taken out and put back.
+    const bool keepsPlace =
+        shown && m_inRenderRegistry && m_registeredDeep == (std::isnan(deep) ? 0.0f : deep);
+    if (!keepsPlace && (shown || m_inRenderRegistry))
         leaveRenderRegistry();
     m_deep = deep;
-    if (shown)
+    if (shown && !keepsPlace)
         joinRenderRegistry();
     m_dirty = true;
 }

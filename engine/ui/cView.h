@@ -10,6 +10,7 @@
 #include "engine/devices/cQuad.h"
 #include "engine/ui/cImage.h"
 
+#include <boost/container/small_vector.hpp>
 #include <boost/function.hpp>
 #include <boost/signals2/signal.hpp>
 
@@ -243,8 +244,10 @@ private:
         field = value;
         m_dirty = true;
     }
-    // The child views, in the order of the set of children.
-    std::vector<cView*> childViews() const;
+    // The child views, in the order of the set of children: a list of their own, so that a
+    // step over them survives children that come and go. Most views have few children, so the
+    // list seldom needs the heap.
+    boost::container::small_vector<cView*, 8> childViews() const;
     // One started particle view per child of the "PyroEffects" element; "UseOffset" 1 makes the
     // effect's position its emitter's offset from this view.
     void loadParticleChildren(const tPropertiesPtr& effects);
