@@ -552,10 +552,164 @@ private:
 
 } // namespace
 
+namespace
+{
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// The quick way of `scanTopElement` for an 8-bit text of plain markup: the tags before the
+// element are followed only as far as their nesting, the element's own tag is read by the
+// parser on its own, and the rest is not read when it cannot matter. Anything it does not
+// know (a document type, character data with references, an encoding other than UTF-8, a tag
+// it cannot follow) leaves the question to the parser: Undecided.
+eScan quickScan(std::string_view text, std::string_view name,
+                std::vector<std::pair<std::wstring, std::wstring>>& attributes)
+{
+    if (text.size() < 2 || text[0] == 0 || text[1] == 0 || static_cast<unsigned char>(text[0]) >= 0xFE)
+        return eScan::Undecided;
+    size_t at = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    std::vector<std::string_view> open;
+    while (true)
+    {
+        const size_t tag = text.find('<', at);
+        if (tag == std::string_view::npos)
+            return eScan::Undecided;
+        const std::string_view between = text.substr(at, tag - at);
+        if (between.find('&') != std::string_view::npos ||
+            (open.empty() && !std::all_of(between.begin(), between.end(), isSpace)))
+            return eScan::Undecided;
+        const std::string_view rest = text.substr(tag);
+        if (rest.compare(0, 4, "<!--") == 0)
+        {
+            const size_t end = rest.find("-->", 4);
+            if (end == std::string_view::npos)
+                return eScan::Undecided;
+            at = tag + end + 3;
+            continue;
+        }
+        if (rest.compare(0, 2, "<?") == 0)
+        {
+            const size_t end = rest.find("?>", 2);
+            if (end == std::string_view::npos)
+                return eScan::Undecided;
+            const std::string_view instruction = rest.substr(0, end);
+            const size_t encoding = instruction.find("encoding");
+            if (encoding != std::string_view::npos)
+            {
+                const std::string_view value = instruction.substr(encoding);
+                if (value.find("\"UTF-8\"") == std::string_view::npos &&
+                    value.find("'UTF-8'") == std::string_view::npos &&
+                    value.find("\"utf-8\"") == std::string_view::npos &&
+                    value.find("'utf-8'") == std::string_view::npos)
+                    return eScan::Undecided;
+            }
+            at = tag + end + 2;
+            continue;
+        }
+        if (rest.compare(0, 2, "<!") == 0)
+            return eScan::Undecided;
+        if (rest.compare(0, 2, "</") == 0)
+        {
+            const size_t end = rest.find('>');
+            if (end == std::string_view::npos || open.empty())
+                return eScan::Undecided;
+            std::string_view closed = rest.substr(2, end - 2);
+            while (!closed.empty() && isSpace(closed.back()))
+                closed.remove_suffix(1);
+            // The root closed before the element: the parser tells what follows.
+            if (closed != open.back() || open.size() == 1)
+                return eScan::Undecided;
+            open.pop_back();
+            at = tag + end + 1;
+            continue;
+        }
+        // A start tag: its name, then attributes with quoted values, up to '>' or "/>".
+        size_t i = 1;
+        while (i < rest.size() && !isSpace(rest[i]) && rest[i] != '/' && rest[i] != '>')
+            ++i;
+        const std::string_view tagName = rest.substr(1, i - 1);
+        if (tagName.empty() || open.size() >= kMaxDepth)
+            return eScan::Undecided;
+        size_t firstAttribute = std::string_view::npos;
+        bool empty = false;
+        while (true)
+        {
+            while (i < rest.size() && isSpace(rest[i]))
+                ++i;
+            if (i >= rest.size())
+                return eScan::Undecided;
+            if (rest[i] == '>')
+                break;
+            if (rest.compare(i, 2, "/>") == 0)
+            {
+                empty = true;
+                ++i;
+                break;
+            }
+            const size_t equals = rest.find('=', i);
+            if (equals == std::string_view::npos || equals == i ||
+                rest.substr(i, equals - i).find_first_of("<>/\"'") != std::string_view::npos)
+                return eScan::Undecided;
+            if (firstAttribute == std::string_view::npos)
+                firstAttribute = i;
+            size_t quote = equals + 1;
+            while (quote < rest.size() && isSpace(rest[quote]))
+                ++quote;
+            if (quote >= rest.size() || (rest[quote] != '"' && rest[quote] != '\''))
+                return eScan::Undecided;
+            const size_t close = rest.find(rest[quote], quote + 1);
+            if (close == std::string_view::npos ||
+                rest.substr(quote + 1, close - quote - 1).find('<') != std::string_view::npos)
+                return eScan::Undecided;
+            i = close + 1;
+            if (i < rest.size() && !isSpace(rest[i]) && rest[i] != '/' && rest[i] != '>')
+                return eScan::Undecided;
+        }
+        const std::string_view whole = rest.substr(0, i + 1);
+        if (open.size() <= 1 && firstAttribute != std::string_view::npos &&
+            (rest.compare(firstAttribute, 4, "copy") == 0 || rest.compare(firstAttribute, 6, "remove") == 0))
+            return eScan::Undecided;
+        if (open.size() == 1 && tagName == name)
+        {
+            // Nothing later may name, copy or remove the element.
+            const std::string_view after = text.substr(tag + whole.size());
+            if (after.find(name) != std::string_view::npos || after.find("copy") != std::string_view::npos ||
+                after.find("remove") != std::string_view::npos)
+                return eScan::Undecided;
+            // The tag alone, read by the parser: its references and spaces read as they do in place.
+            std::string alone = "<r>";
+            alone += whole;
+            if (!empty)
+                alone += "</" + std::string(name) + ">";
+            alone += "</r>";
+            const std::string nameText(name);
+            cScanContext context(nameText.c_str(), attributes, true);
+            return context.run(alone.data(), alone.size()) == eScan::Found ? eScan::Found : eScan::Undecided;
+        }
+        if (!empty)
+            open.push_back(tagName);
+        else if (open.empty())
+            return eScan::Undecided;
+        at = tag + whole.size();
+    }
+}
+
+} // namespace
+
 eScan scanTopElement(const char* data, size_t size, const char* name,
                      std::vector<std::pair<std::wstring, std::wstring>>& attributes, bool wholeText)
 {
     attributes.clear();
+    if (!wholeText)
+    {
+        const eScan quick = quickScan(std::string_view(data, size), name, attributes);
+        if (quick != eScan::Undecided)
+            return quick;
+        attributes.clear();
+    }
     cScanContext context(name, attributes, wholeText);
     return context.run(data, size);
 }

@@ -43,16 +43,30 @@ Attributes sorted(Attributes attributes)
 
 TEST(XmlScan, FindsTheRootsChildAsTheWholeParseDoes)
 {
-    for (const std::string& text :
-         {std::string("<Level><A x='1'/><MetaData GoldTime='45' BestTime='200'/><B/></Level>"),
-          std::string("<?xml version='1.0' encoding='UTF-8'?><!-- c --><Level><F><MetaData BestTime='9'/></F>"
-                      "<MetaData BestTime='&#x32;0'/></Level>"),
-          std::string("<Level><A><B><C/></B></A><MetaData SilverTime='3'></MetaData></Level>")})
-    {
-        Attributes attributes;
-        ASSERT_EQ(scan(text, attributes), xml::eScan::Found) << text;
-        EXPECT_EQ(sorted(attributes), sorted(parsed(text))) << text;
-    }
+    // Read whole, or read up to the element (the quick way, or the parser where the quick way
+    // does not know the markup): the same answer.
+    for (const bool whole : {true, false})
+        for (const std::string& text :
+             {std::string("<Level><A x='1'/><MetaData GoldTime='45' BestTime='200'/><B/></Level>"),
+              std::string(
+                  "<?xml version='1.0' encoding='UTF-8'?><!-- c --><Level><F><MetaData BestTime='9'/></F>"
+                  "<MetaData BestTime='&#x32;0'/></Level>"),
+              std::string("<Level><A><B><C/></B></A><MetaData SilverTime='3'></MetaData></Level>"),
+              std::string(
+                  "\xEF\xBB\xBF<Level>\n\t<A b = \"x>y\" c='2'>\n</A >\n<MetaData\n BestTime=\"1\n2\" "
+                  "GoldTime='&lt;4'><X/></MetaData></Level>"),
+              std::string("<!DOCTYPE Level><Level><MetaData BestTime='5'/></Level>"),
+              std::string("<Level><A>a &amp; b<![CDATA[<MetaData BestTime='6'/>]]></A><MetaData "
+                          "BestTime='7'/></Level>"),
+              std::string(
+                  "<?xml version='1.0' encoding='ISO-8859-1'?><Level><MetaData BestTime='8\xE9'/></Level>")})
+        {
+            Attributes attributes;
+            ASSERT_EQ(xml::scanTopElement(text.data(), text.size(), "MetaData", attributes, whole),
+                      xml::eScan::Found)
+                << text;
+            EXPECT_EQ(sorted(attributes), sorted(parsed(text))) << text;
+        }
 
     // UTF-16 with its byte-order mark, as the game writes files.
     const std::string ascii = "<Level><MetaData BestTime='77'/></Level>";
