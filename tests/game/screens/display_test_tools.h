@@ -293,20 +293,21 @@ inline bool near(uint32_t a, uint32_t b, int tolerance = 12)
 
 // The program started with a command line (a level path, or nothing), its shared folder in the
 // test's folder and its traces going to a file there (the file of an earlier run is replaced).
-// It runs in `workingFolder` when one is given, else in the test's.
+// It runs in `workingFolder` when one is given, else in the test's; `environment` adds
+// variables ("NAME='value' ...") to the program's.
 class GameProgram
 {
 public:
     GameProgram(const ::Test::TempDir& folder, const std::string& level,
-                const std::string& workingFolder = "")
+                const std::string& workingFolder = "", const std::string& environment = "")
     {
         const std::string root = folder.path().string();
         m_traces = root + "/traces.txt";
         const std::string argument = level.empty() ? std::string() : " '" + level + "'";
         const std::string enter = workingFolder.empty() ? std::string() : "cd '" + workingFolder + "' && ";
         const std::string command = enter + "XDG_DATA_HOME='" + root + "/share' XDG_RUNTIME_DIR='" + root +
-                                    "' QUILLMOOR_TRACE=1 exec '" + QUILL_EXECUTABLE + "'" + argument +
-                                    " 2>'" + m_traces + "'";
+                                    "' QUILLMOOR_TRACE=1 " + environment + " exec '" + QUILL_EXECUTABLE +
+                                    "'" + argument + " 2>'" + m_traces + "'";
         // Everything the child needs is made before the fork: it only calls exec.
         m_pid = ::fork();
         if (m_pid == 0)
@@ -491,6 +492,37 @@ inline ::testing::AssertionResult skipLogos(GameScreen& screen, const GameProgra
             return taken;
     }
     return game.expectSettled("CMenuState Init\n", 1);
+}
+
+// The steps the briefing on top traced so far.
+inline int briefingMovesOf(const GameProgram& game)
+{
+    return game.count("Briefing speech said whole\n") + game.count("Briefing goes on\n") +
+           game.count("Briefing speaks\n") + game.count("Briefing waits\n") +
+           game.count("Briefing at its end\n");
+}
+
+// Reads the briefing on top to its end: a key shows a speech at once, ends a wait and, at the
+// end, works the forward button.
+inline bool readBriefing(GameScreen& screen, const GameProgram& game)
+{
+    const int ends = game.count("BriefState::Cleanup()\n");
+    // Each key says the speech whole, ends a wait or, at the end, works the forward button;
+    // the next key comes once the briefing has moved on. A key that finds the briefing
+    // between its steps moves nothing: it is pressed again after a while.
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(2 * kPatience);
+         std::chrono::steady_clock::now() < end;)
+    {
+        const int moves = briefingMovesOf(game);
+        screen.key(XK_space);
+        until([&] { return briefingMovesOf(game) > moves || game.count("BriefState::Cleanup()\n") > ends; },
+              5.0);
+        if (game.count("BriefState::Cleanup()\n") > ends)
+            return true;
+        if (game.ended())
+            return false;
+    }
+    return false;
 }
 
 } // namespace DisplayTest
