@@ -1,7 +1,7 @@
 // levelplay over the game's own levels, played through the play state by the pointer and the
-// keys: each is won by the script beside it, also when the player leaves the level and
-// continues it at several times; a level left and continued is the same level again; a level
-// file is played from any folder under any name, or by its number; an empty script wins
+// keys: each is won with gold by the script beside it, and a sample of them also when the
+// player leaves the level and continues it at several times; a level left and continued is the same level
+// again; a level file is played from any folder under any name, or by its number; an empty script wins
 // nothing; a refused click names its problem; a click a player could not make goes nowhere and
 // says what lay there; a cancel gives the cost back; and a bad script or save file is refused
 // with its name.
@@ -110,15 +110,56 @@ int shippedLevels()
     return std::stoi(match[1]);
 }
 
-class ShippedLevel : public ::testing::TestWithParam<int>
+// The medal times a level file gives, in seconds.
+struct MedalTimes
+{
+    float gold = -1.0f;
+    float silver = -1.0f;
+};
+
+MedalTimes medalTimesOf(int n)
+{
+    const std::string xml = ::Test::readFile(level(n));
+    std::smatch match;
+    MedalTimes times;
+    if (std::regex_search(xml, match, std::regex(R"re(GoldTime="([0-9.]+)")re")))
+        times.gold = std::stof(match[1]);
+    if (std::regex_search(xml, match, std::regex(R"re(SilverTime="([0-9.]+)")re")))
+        times.silver = std::stof(match[1]);
+    return times;
+}
+
+// Every level is played; a sample of them is also left and continued on the way, which takes
+// twice as long: every fourth level, the first with an upgrade and the last.
+struct ShippedRun
+{
+    int level;
+    bool leftAndContinued;
+};
+
+void PrintTo(const ShippedRun& run, std::ostream* out)
+{
+    *out << "level " << run.level << (run.leftAndContinued ? ", left and continued" : "");
+}
+
+std::vector<ShippedRun> shippedRuns()
+{
+    const int count = shippedLevels();
+    std::vector<ShippedRun> runs;
+    for (int n = 0; n < count; ++n)
+        runs.push_back({n, n % 4 == 0 || n == 1 || n == count - 1});
+    return runs;
+}
+
+class ShippedLevel : public ::testing::TestWithParam<ShippedRun>
 {
 };
 
 } // namespace
 
-TEST_P(ShippedLevel, IsWonByItsScriptAlsoWhenLeftAndContinuedOnTheWay)
+TEST_P(ShippedLevel, IsWonWithGoldByItsScript)
 {
-    const int n = GetParam();
+    const int n = GetParam().level;
     const std::string script = kData + "/Levels/n" + std::to_string(n) + ".play";
     const PlayRun plain = levelplay(level(n) + " " + script);
     ASSERT_EQ(plain.status, 0) << plain.output;
@@ -126,6 +167,17 @@ TEST_P(ShippedLevel, IsWonByItsScriptAlsoWhenLeftAndContinuedOnTheWay)
     EXPECT_NE(plain.output.find("open_goals=0"), std::string::npos) << plain.output;
     const float clock = clockOf(plain.output);
     ASSERT_GT(clock, 0.0f);
+
+    // The medal times follow the script: a player who plays as well as it gets gold, and gold
+    // is not given away; silver is about a third more.
+    EXPECT_NE(plain.output.find("medal=gold"), std::string::npos) << plain.output;
+    const MedalTimes medals = medalTimesOf(n);
+    EXPECT_LE(medals.gold, clock * 1.2f + 5.0f)
+        << "the gold time of level " << n << " is far above its script's " << clock << " s";
+    EXPECT_GE(medals.silver, medals.gold * 1.2f) << "level " << n;
+    EXPECT_LE(medals.silver, medals.gold * 1.5f) << "level " << n;
+    if (!GetParam().leftAndContinued)
+        return;
 
     // Left and continued at a quarter, half and three quarters of the way: still won, and a
     // level continued and left again at once saves the same level again. The saved clock holds
@@ -173,7 +225,12 @@ TEST_P(ShippedLevel, IsWonByItsScriptAlsoWhenLeftAndContinuedOnTheWay)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levelplay, ShippedLevel, ::testing::Range(0, shippedLevels()));
+INSTANTIATE_TEST_SUITE_P(Levelplay, ShippedLevel, ::testing::ValuesIn(shippedRuns()),
+                         [](const ::testing::TestParamInfo<ShippedRun>& info)
+                         {
+                             return "n" + std::to_string(info.param.level) +
+                                    (info.param.leftAndContinued ? "_LeftAndContinued" : "");
+                         });
 
 TEST(Levelplay, AnEmptyScriptWinsNothingAndRefusalsAndCancelsAreReported)
 {
