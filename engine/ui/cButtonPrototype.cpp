@@ -272,7 +272,7 @@ void cButtonPrototype::onControl(eControl, long)
     cButtonPrototype* current = buttonUnderPointer;
     if (current && current->pointerInside() && getDeep() <= current->getDeep())
         return;
-    if (current)
+    if (current && current != this)
         current->onLeave();
     buttonUnderPointer = this;
     pendingAction = HoverAction;

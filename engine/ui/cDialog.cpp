@@ -6,6 +6,8 @@
 #include "engine/ui/cPyro.h"
 #include "engine/ui/cTextLine.h"
 
+#include <algorithm>
+
 namespace Engine
 {
 
@@ -28,6 +30,29 @@ void cDialog::loadXML(const tPropertiesPtr& node)
                              effect->playAsPart(element);
                              m_parts.insert(effect);
                          });
+}
+
+float cDialog::getDeep() const
+{
+    float lowest = 0.0f;
+    bool any = false;
+    for (cControl* child : getChildren())
+    {
+        const auto* view = dynamic_cast<const cView*>(child);
+        if (!view || !view->isVisible())
+            continue;
+        lowest = any ? std::min(lowest, view->getDeep()) : view->getDeep();
+        any = true;
+    }
+    return lowest;
+}
+
+void cDialog::setDeep(float deep)
+{
+    const float delta = deep - getDeep();
+    for (cControl* child : getChildren())
+        if (auto* view = dynamic_cast<cView*>(child))
+            view->setDeep(view->getDeep() + delta);
 }
 
 void cDialog::removeChild(cControl* child)

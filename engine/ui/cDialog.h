@@ -28,6 +28,13 @@ public:
 
     const std::set<cView*>& getParts() const { return m_parts; }
 
+    // A dialog has no depth of its own: its depth is that of its lowest visible view, and
+    // `setDeep` lifts every view of it by the same amount, so that the lowest visible one lies
+    // at `deep` and the others keep their places above it. A view the layout left hidden (a
+    // part it does not use, standing at depth 0) takes no part in the measure.
+    float getDeep() const;
+    void setDeep(float deep);
+
 private:
     std::set<cView*> m_parts;
 };

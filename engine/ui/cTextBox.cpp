@@ -70,10 +70,18 @@ void cTextBox::onChar(wchar_t c)
                     getFontTexture()->getUScale();
             drawable = true;
         }
-        if (drawable && m_cursorWidth + getWidth() + width < m_maxLength)
-            setText(getText() + c);
+        if (drawable && !m_full && m_cursorWidth + getWidth() + width < m_maxLength)
+            cTextLine::setText(getText() + c);
+        else if (drawable)
+            m_full = true;
     }
     changedSignal(this);
+}
+
+void cTextBox::setText(const std::wstring& text)
+{
+    m_full = false;
+    cTextLine::setText(text);
 }
 
 void cTextBox::update()

@@ -13,7 +13,10 @@ class cGlyphView;
 
 // The one-line text entry: a bitmap-font text line that, while enabled, takes the characters
 // the player types, appends them while the text stays narrower than "MaxLength" units,
-// removes the last one on backspace (8) and ignores line feeds and carriage returns. A
+// removes the last one on backspace (8) and ignores line feeds and carriage returns. Once a
+// character has been refused for want of room, the text is full: later characters are refused
+// too, however narrow, until a backspace or a new text makes room (a name typed too long ends
+// where it ran out of room, with no letter missing from its middle). A
 // blinking underscore follows the text. Every character event that the filter lets through
 // raises `changedSignal`, whether or not the text changed. Typed text is never translated.
 // Layouts create it as "textbox"; they set "MaxLength" (a width in units; the default of 10
@@ -50,6 +53,10 @@ public:
     void connect(const tFilter& filter);
     // One typed character (UTF-16 code unit).
     void onChar(wchar_t c);
+    // The line's text; the box has room again.
+    void setText(const std::wstring& text) override;
+    // A character has been refused for want of room since the last backspace or new text.
+    bool isFull() const { return m_full; }
 
     float getMaxLength() const { return m_maxLength; }
     void setMaxLength(float length) { m_maxLength = length; }
@@ -65,6 +72,7 @@ private:
     boost::signals2::scoped_connection m_input;
     tFilter m_filter;
     float m_maxLength = 10.0f;
+    bool m_full = false;
     float m_blinkingPeriod = 0.7f;
     bool m_cursorVisible = true;
     float m_blinkTime = 0.0f;

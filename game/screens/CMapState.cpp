@@ -1,8 +1,10 @@
 #include "game/screens/CMapState.h"
 
+#include "engine/core/StringUtils.h"
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
 #include "engine/core/cString.h"
+#include "engine/core/cStrings.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/ui/cButtonPrototype.h"
 #include "game/screens/CDialogState.h"
@@ -11,6 +13,7 @@
 #include "game/screens/CPlayState.h"
 #include "game/screens/cMap.h"
 #include "game/screens/cYesNoPanel.h"
+#include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 
 #include <string>
@@ -37,7 +40,20 @@ void deleteSavedLevel()
         GameConfig::instance().deleteSavedLevel();
 }
 
-// Pushes the yes/no question and fills it.
+// A question about the chosen level, with the level named in it: "{number}" becomes its number
+// as the player counts (from 1), "{name}" its name, the display text of its level file.
+std::wstring aboutLevel(std::wstring question)
+{
+    const int level = Engine::cProps::get<int>(L"CurrentLevel");
+    std::wstring name = Game::levelPath(level);
+    if (Engine::cStrings* strings = Engine::cStrings::instance())
+        name = strings->translate(name);
+    Engine::replaceAll(question, L"{number}", std::to_wstring(level + 1));
+    Engine::replaceAll(question, L"{name}", name);
+    return question;
+}
+
+// Pushes the yes/no question about the chosen level and fills it.
 boost::shared_ptr<cYesNoPanel> askQuestion(const std::wstring& question)
 {
     auto& dialog = CDialogState<cYesNoPanel>::instance();
@@ -45,7 +61,7 @@ boost::shared_ptr<cYesNoPanel> askQuestion(const std::wstring& question)
     CGameEngine::instance().PushState(&dialog);
     const boost::shared_ptr<cYesNoPanel> panel = dialog.getPanel();
     if (panel)
-        panel->setText(question);
+        panel->setText(aboutLevel(question));
     return panel;
 }
 

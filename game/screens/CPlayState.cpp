@@ -31,6 +31,13 @@
 #include <string>
 #include <vector>
 
+namespace
+{
+
+constexpr uint32_t EscapeKey = 1;
+
+} // namespace
+
 CPlayState& CPlayState::instance()
 {
     static CPlayState state;
@@ -140,6 +147,7 @@ void CPlayState::Pause()
     if (m_playView)
         m_playView->disable();
     m_escape.disconnect();
+    m_escapePress.disconnect();
 }
 
 void CPlayState::Resume()
@@ -170,8 +178,18 @@ void CPlayState::Resume()
     if (m_statusPanel)
         m_statusPanel->updateGoals();
     m_escape.disconnect();
+    m_escapePress.disconnect();
+    m_escapePressed = false;
     if (Engine::cInput* input = Engine::cInput::instance())
-        m_escape = input->connectKey(static_cast<Engine::eControl>(1), [this] { onEscape(); });
+    {
+        m_escapePress = input->connectKey(Engine::keyPressed(EscapeKey), [this] { m_escapePressed = true; });
+        m_escape = input->connectKey(Engine::keyReleased(EscapeKey),
+                                     [this]
+                                     {
+                                         if (m_escapePressed)
+                                             onEscape();
+                                     });
+    }
     playLevelMusic();
 }
 

@@ -102,7 +102,12 @@ private:
     void playLevelMusic();
     void releaseStatusPanel();
 
+    // Escape opens the menu on its release, when its press came while the level listened: the
+    // release of an Escape pressed under a briefing or a panel (whose press closed it) is not
+    // a second Escape.
     boost::signals2::connection m_escape;
+    boost::signals2::connection m_escapePress;
+    bool m_escapePressed = false;
     // Owned: deleted through the tree's deferred deletion.
     Engine::cView* m_playView = nullptr;
     boost::shared_ptr<Game> m_game;

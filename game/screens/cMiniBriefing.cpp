@@ -33,6 +33,7 @@ void cMiniBriefing::loadXML(const Engine::tPropertiesPtr& node)
     Engine::readKey(node, L"ShowTime", m_showTime);
     if (!Engine::loadChildPart(*m_text, node, L"Text"))
         throw std::string("cMiniBriefing: the layout has no \"Text\".");
+    m_fit.load(*this, node, *m_text);
 }
 
 void cMiniBriefing::showMessage(const std::wstring& text)
@@ -41,6 +42,7 @@ void cMiniBriefing::showMessage(const std::wstring& text)
     show();
     enable();
     m_text->setText(text, true);
+    m_fit.fit();
 }
 
 void cMiniBriefing::update()

@@ -15,4 +15,5 @@ void cModalTutorStateView::loadXML(const Engine::tPropertiesPtr& node)
     cTutorTipView::loadXML(node);
     if (!Engine::loadChildPart(*m_okButton, node, L"OkButton"))
         throw std::string("cModalTutorStateView: the layout has no \"OkButton\".");
+    noteLayout();
 }

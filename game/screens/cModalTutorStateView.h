@@ -18,6 +18,10 @@ public:
 
     Engine::cTextStyleButton* getOkButton() const { return m_okButton; }
 
+protected:
+    // The panel's bottom holds the button.
+    float unusedRoom() const override { return 0.0f; }
+
 private:
     // A child (owned by the tree).
     Engine::cTextStyleButton* m_okButton;

@@ -79,9 +79,9 @@ cOptions::cOptions(Engine::cControl* parent)
         m_musicVolume->disable();
         m_soundVolume->disable();
     }
-    const Engine::cSound* volumes = Engine::cSound::instance();
-    const float music = volumes ? static_cast<float>(volumes->getMusicVolume()) : 0.0f;
-    const float effects = volumes ? static_cast<float>(volumes->getSoundVolume()) : 0.0f;
+    // Without a sound device the volumes read 0: the greyed sliders stand at their start.
+    const float music = sound ? static_cast<float>(sound->getMusicVolume()) : 0.0f;
+    const float effects = sound ? static_cast<float>(sound->getSoundVolume()) : 0.0f;
     m_musicVolume->setValue(music);
     m_musicVolume->updateThumb();
     m_soundVolume->setValue(effects);

@@ -5,9 +5,7 @@
 #include "engine/ui/cTextBox.h"
 #include "engine/ui/cTextStyleButton.h"
 #include "engine/ui/cYesNo.h"
-
-#include <algorithm>
-#include <limits>
+#include "game/screens/CGameEngine.h"
 
 cSelectProfileWrapper::cSelectProfileWrapper(Engine::cControl* parent, bool loadNow)
     : Engine::cSelectProfile(false, loadNow)
@@ -17,6 +15,14 @@ cSelectProfileWrapper::cSelectProfileWrapper(Engine::cControl* parent, bool load
 }
 
 cSelectProfileWrapper::~cSelectProfileWrapper() = default;
+
+namespace
+{
+
+// Dialog states lie 1000 apart; the question takes the middle of this dialog's band.
+constexpr float QuestionLift = 500.0f;
+
+} // namespace
 
 void cSelectProfileWrapper::accept()
 {
@@ -38,8 +44,12 @@ void cSelectProfileWrapper::askDelete()
     question->setNoHandler(&cSelectProfileWrapper::answerNo);
     m_deleteQuestion = getConfirmText();
     question->setText(m_deleteQuestion);
+    // The question is a dialog of its own, made after this one: it lies above this dialog,
+    // wherever its dialog state put it, and below a dialog state pushed over this one.
+    question->setDeep(getDeep() + QuestionLift);
     question->show();
     question->enable();
+    CGameEngine::trace(L"Delete question shown\n");
 }
 
 cSelectProfileWrapper* cSelectProfileWrapper::runningDialog()
@@ -83,25 +93,4 @@ void cSelectProfileWrapper::cancel()
     if (getUserList()->getItemCount() == 0)
         return;
     close();
-}
-
-float cSelectProfileWrapper::getDeep() const
-{
-    float lowest = std::numeric_limits<float>::max();
-    bool any = false;
-    for (Engine::cControl* child : getChildren())
-        if (const auto* view = dynamic_cast<const Engine::cView*>(child))
-        {
-            lowest = std::min(lowest, view->getDeep());
-            any = true;
-        }
-    return any ? lowest : 0.0f;
-}
-
-void cSelectProfileWrapper::setDeep(float deep)
-{
-    const float delta = deep - getDeep();
-    for (Engine::cControl* child : getChildren())
-        if (auto* view = dynamic_cast<Engine::cView*>(child))
-            view->setDeep(view->getDeep() + delta);
 }

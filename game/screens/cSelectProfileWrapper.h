@@ -12,9 +12,6 @@ class cYesNo;
 // The player selection of the main menu: the engine's selection dialog living in a dialog
 // state. It ends by hiding itself (OK, Exit, Escape, Cancel), which pops its dialog state; the
 // state then lets it go. The delete question keeps the dialog on screen, disabled, behind it.
-//
-// A dialog has no depth of its own: `setDeep` lifts every part of it so that the lowest lies at
-// that depth and the others keep their places above it.
 class cSelectProfileWrapper : public Engine::cSelectProfile
 {
 public:
@@ -33,10 +30,6 @@ public:
     // exit button is enabled and shown).
     void exit() override;
     void cancel() override;
-
-    void setDeep(float deep);
-    // The depth of the lowest part.
-    float getDeep() const;
 
     const std::wstring& getDeleteQuestion() const { return m_deleteQuestion; }
 

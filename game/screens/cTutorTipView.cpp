@@ -35,8 +35,20 @@ void cTutorTipView::loadXML(const Engine::tPropertiesPtr& node)
     Engine::readKey(node, L"PointerRightDown", m_rightDown);
     Engine::readKey(node, L"PointerPeriod", m_period);
     Engine::readKey(node, L"Offset", m_offset);
+    Engine::readKey(node, L"ButtonRoom", m_buttonRoom);
     m_workLeftUp = m_leftUp;
     m_workRightDown = m_rightDown;
+    m_fit.load(*this, node, *m_textView, m_pointer);
+}
+
+void cTutorTipView::noteLayout()
+{
+    m_fit.notePlaces(m_pointer);
+}
+
+void cTutorTipView::fitToText()
+{
+    m_fitShift = m_fit.fit(unusedRoom());
 }
 
 Engine::cVector2 cTutorTipView::targetOf(const UnitTip& tip)
@@ -61,6 +73,7 @@ void cTutorTipView::showTip(const UnitTip& tip)
     m_phase = 0.0f;
     m_text = tip.text;
     m_textView->setText(m_text, true);
+    fitToText();
     setTarget(targetOf(tip));
     m_pointer->show();
     show();
@@ -70,8 +83,11 @@ void cTutorTipView::showTip(const UnitTip& tip)
 void cTutorTipView::setTarget(const Engine::cVector2& point)
 {
     m_target = point;
-    m_workLeftUp = m_leftUp;
-    m_workRightDown = m_rightDown;
+    // The arrow's ends are given from the middle of the panel at its full height: from the
+    // fitted panel's middle they lie as far from its top edge as they did.
+    const Engine::cVector2 shift(0.0f, m_fitShift);
+    m_workLeftUp = m_leftUp + shift;
+    m_workRightDown = m_rightDown + shift;
     const Engine::cVector2 screen = cTooltipView::screenSize();
     const Engine::cVector2 size = getSize();
     Engine::cVector2 place;

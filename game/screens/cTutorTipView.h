@@ -2,6 +2,7 @@
 
 #include "engine/core/cVector2.h"
 #include "engine/ui/cPicture.h"
+#include "game/screens/TipPanelFit.h"
 
 #include <string>
 
@@ -17,7 +18,9 @@ class cMultiLineText;
 // "UI/ModalTutorView.xml": the picture's keys, "Text" (multi-line), "Pointer", "PointerLeftUp"
 // and "PointerRightDown" (the arrow's two ends of its bob, from the panel's centre, for a
 // target up and to the left), "PointerPeriod" (seconds of one bob; 0 holds the arrow still)
-// and "Offset" (the gap between the target and the panel's corner).
+// and "Offset" (the gap between the target and the panel's corner). The panel takes the height
+// its text needs ("Frame" and "Badge": see TipPanelFit); the arrow keeps its place from the
+// panel's edge nearest the target.
 //
 // The panel always sits towards the screen's centre from its target: on a target in the right
 // half it goes to the left and the arrow is mirrored, likewise on the vertical axis.
@@ -45,15 +48,26 @@ public:
     Engine::cMultiLineText* getTextView() const { return m_textView; }
     Engine::cPicture* getPointer() const { return m_pointer; }
     const Engine::cVector2& getTarget() const { return m_target; }
+    const TipPanelFit& getFit() const { return m_fit; }
 
 protected:
     void placePointer();
+    // Fits the panel to the text it shows now.
+    void fitToText();
+    // Notes the places of the panel's views again, for views loaded after this class's loader.
+    void noteLayout();
+    // The room at the panel's bottom this view does not use: the button's, which it lacks.
+    virtual float unusedRoom() const { return m_buttonRoom; }
 
 private:
     // Children (owned by the tree).
     Engine::cMultiLineText* m_textView;
     Engine::cPicture* m_pointer;
     std::wstring m_text;
+    TipPanelFit m_fit;
+    // How far the fitted panel's middle lies above the layout's, from its top edge.
+    float m_fitShift = 0.0f;
+    float m_buttonRoom = 0.0f;
     Engine::cVector2 m_leftUp;
     Engine::cVector2 m_rightDown;
     Engine::cVector2 m_workLeftUp;

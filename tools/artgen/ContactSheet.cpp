@@ -125,4 +125,58 @@ std::vector<std::string> writeContactSheets(const std::vector<const SheetOutput*
     return written;
 }
 
+void writeScreenSheet(const std::vector<std::string>& screens, const std::string& path)
+{
+    constexpr int columns = 4;
+    constexpr int tileWidth = 256;
+    constexpr int tileHeight = 192;
+    const int rows = std::max(1, static_cast<int>((screens.size() + columns - 1) / columns));
+    const int width = columns * tileWidth + (columns + 1) * kGap;
+    const int height = rows * (tileHeight + kLabel) + (rows + 1) * kGap;
+    cairo_surface_t* sheet = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    cairo_t* cr = cairo_create(sheet);
+    cairo_set_source_rgb(cr, 0.2, 0.2, 0.22);
+    cairo_paint(cr);
+    Lettering::use(cr, false, 11.0);
+    for (size_t i = 0; i < screens.size(); ++i)
+    {
+        cairo_surface_t* screen = cairo_image_surface_create_from_png(screens[i].c_str());
+        if (cairo_surface_status(screen) != CAIRO_STATUS_SUCCESS)
+        {
+            cairo_surface_destroy(screen);
+            cairo_destroy(cr);
+            cairo_surface_destroy(sheet);
+            throw std::runtime_error("cannot read " + screens[i]);
+        }
+        const int x = kGap + static_cast<int>(i % columns) * (tileWidth + kGap);
+        const int y = kGap + static_cast<int>(i / columns) * (tileHeight + kLabel + kGap);
+        const double scale =
+            std::min(static_cast<double>(tileWidth) / cairo_image_surface_get_width(screen),
+                     static_cast<double>(tileHeight) / cairo_image_surface_get_height(screen));
+        cairo_save(cr);
+        cairo_translate(cr, x, y);
+        cairo_scale(cr, scale, scale);
+        cairo_set_source_surface(cr, screen, 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+        cairo_paint(cr);
+        cairo_restore(cr);
+        cairo_set_source_rgb(cr, 0.92, 0.9, 0.85);
+        cairo_move_to(cr, x, y + tileHeight + 12);
+        cairo_show_text(cr, std::filesystem::path(screens[i]).filename().string().c_str());
+        cairo_surface_destroy(screen);
+    }
+    cairo_destroy(cr);
+    std::vector<std::string> written;
+    try
+    {
+        save(sheet, path, written);
+    }
+    catch (...)
+    {
+        cairo_surface_destroy(sheet);
+        throw;
+    }
+    cairo_surface_destroy(sheet);
+}
+
 } // namespace ArtGen

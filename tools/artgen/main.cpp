@@ -3,6 +3,10 @@
 //
 //   artgen <art folder> [--pack <file.pack>] [--manifest <file>]
 //          [--contact <folder> [--zoom <n>] [--only <regular expression>]]
+//   artgen --screens <sheet.png> <screen.png>...
+//
+// The second form lays screens a run of the game saved side by side on one sheet, to compare
+// their look.
 //
 // With --only and neither --pack nor --manifest, only the pictures whose path matches are drawn.
 //
@@ -152,6 +156,26 @@ int run(const Options& options)
 
 int main(int argc, char** argv)
 {
+    if (argc >= 2 && std::string(argv[1]) == "--screens")
+    {
+        if (argc < 4)
+        {
+            std::cerr << "usage: artgen --screens <sheet.png> <screen.png>...\n";
+            return 2;
+        }
+        int status = 1;
+        try
+        {
+            ArtGen::writeScreenSheet(std::vector<std::string>(argv + 3, argv + argc), argv[2]);
+            status = 0;
+        }
+        catch (const std::exception& error)
+        {
+            std::cerr << "artgen: " << error.what() << "\n";
+        }
+        ArtGen::Lettering::shutDown();
+        return status;
+    }
     Options options;
     bool good = argc >= 3;
     for (int i = 2; good && i < argc; i += 2)

@@ -12,8 +12,10 @@
 #include "engine/ui/cButtonCaption.h"
 #include "engine/ui/cListBox.h"
 #include "engine/ui/cMultiLineText.h"
+#include "engine/ui/cPicture.h"
 #include "engine/ui/cSelectProfile.h"
 #include "engine/ui/cTextBox.h"
+#include "engine/ui/cTextButton.h"
 #include "engine/ui/cTextStyleButton.h"
 #include "engine/ui/cYesNo.h"
 #include "platform/image/PngCodec.h"
@@ -34,7 +36,19 @@ namespace
 
 using namespace Engine;
 
-constexpr uint32_t Paper = 0xEFE4CCu;
+// The places of the shipped layouts: the question's buttons, the selection's buttons and its
+// first two rows.
+constexpr float YesX = 402.0f;
+constexpr float NoX = 622.0f;
+constexpr float AnswerY = 478.0f;
+constexpr float ButtonsX = 702.0f;
+constexpr float OkY = 324.0f;
+constexpr float DeleteY = 396.0f;
+// Below the buttons, where nothing answers a click.
+constexpr float BesideY = 540.0f;
+constexpr float RowX = 426.0f;
+constexpr float FirstRowY = 306.0f;
+constexpr float SecondRowY = 342.0f;
 constexpr uint8_t Escape = 1;
 constexpr uint8_t Return = 28;
 constexpr uint8_t Space = 57;
@@ -42,6 +56,15 @@ constexpr uint8_t Space = 57;
 int red(uint32_t rgb)
 {
     return static_cast<int>((rgb >> 16) & 255u);
+}
+
+// The kit's paper: light and warm.
+bool paper(uint32_t rgb)
+{
+    const int r = red(rgb);
+    const int g = static_cast<int>((rgb >> 8) & 255u);
+    const int b = static_cast<int>(rgb & 255u);
+    return r > 200 && g > 180 && b > 130 && r >= g && g >= b;
 }
 
 class DialogsOnScreen : public ::testing::Test, protected ::Test::EngineFixture
@@ -52,9 +75,9 @@ protected:
     void SetUp() override
     {
         const std::string source = std::string(QUILL_SOURCE_DIR) + "/data/";
-        for (const char* file :
-             {"UI/YesNo.xml", "UI/SelectUser.xml", "sys/strings.xml", "fonts/sans18.fnt", "fonts/sans18.png",
-              "fonts/sans24.fnt", "fonts/sans24.png", "fonts/sans32.fnt", "fonts/sans32.png"})
+        for (const char* file : {"UI/YesNo.xml", "UI/SelectUser.xml", "sys/strings.xml", "fonts/sans18.fnt",
+                                 "fonts/sans18.png", "fonts/sans24.fnt", "fonts/sans24.png",
+                                 "fonts/sans32.fnt", "fonts/sans32.png", "art.pack", "sound.pack"})
             data(file, ::Test::readFile(source + file));
         data("sys/constants.xml",
              "<constants><game app_directory=\"Dialogs On Screen\" profiles=\"Profiles\"/></constants>");
@@ -215,11 +238,12 @@ TEST_F(DialogsOnScreen, AYesNoQuestionFadesInAndIsAnsweredByKeysAndClicks)
     const int half = red(pixel(300, 290));
     for (int i = 0; i < 10; ++i)
         frames->frame();
+    const uint32_t shown = pixel(300, 290);
     EXPECT_LT(early, 40) << "the fade-in has only begun";
-    // The paper and the frame under it both at alpha 0.48, over black.
-    EXPECT_NEAR(half, red(Paper) * 0.48 + 0x5A * 0.48 * 0.52, 6) << "half way through a quarter of a second";
-    EXPECT_EQ(pixel(300, 290), Paper) << "fully shown";
-    EXPECT_EQ(pixel(512 - 226 + 2, 384), 0x5A4632u) << "the frame around the paper";
+    EXPECT_TRUE(paper(shown)) << std::hex << shown << " fully shown: the question's paper";
+    // The panel at alpha 0.48, over black.
+    EXPECT_NEAR(half, red(shown) * 0.48, 8) << "half way through a quarter of a second";
+    EXPECT_LT(red(pixel(512 - 246 + 3, 384)), red(shown) - 40) << "the wooden frame around the paper";
     ASSERT_GT(question->getText()->getLines().size(), 1u) << "the question is wrapped";
     screenshot("yes_no.png");
 
@@ -228,7 +252,7 @@ TEST_F(DialogsOnScreen, AYesNoQuestionFadesInAndIsAnsweredByKeysAndClicks)
     EXPECT_EQ(answers, std::vector<std::string>{"yes"});
     frames->frame();
     const int fading = red(pixel(300, 290));
-    EXPECT_LT(fading, red(Paper) - 20);
+    EXPECT_LT(fading, red(shown) - 20);
     EXPECT_GT(fading, 60);
     EXPECT_TRUE(frameUntil([question] { return !cControl::isAlive(question); }));
     EXPECT_EQ(pixel(300, 290), 0u);
@@ -249,12 +273,12 @@ TEST_F(DialogsOnScreen, AYesNoQuestionFadesInAndIsAnsweredByKeysAndClicks)
     // The mouse: the No button, then the Yes button, whose caption lights up under the pointer.
     question = ask();
     frameUntil([question] { return question->getState() == cAnimDialog::Idle; });
-    clickAt(592, 442);
+    clickAt(NoX, AnswerY);
     EXPECT_EQ(answers.back(), "no");
     question = ask();
     frameUntil([question] { return question->getState() == cAnimDialog::Idle; });
-    frames->moveTo(432, 442);
-    EXPECT_EQ(question->getYesButton()->getCaption()->getColor().toARGB(), 0xFFFFD27Au);
+    frames->moveTo(YesX, AnswerY);
+    EXPECT_EQ(question->getYesButton()->getCaption()->getColor().toARGB(), 0xFF1E140Cu);
     frames->click();
     EXPECT_EQ(answers, (std::vector<std::string>{"yes", "yes", "no", "no", "yes"}));
     EXPECT_TRUE(frameUntil([question] { return !cControl::isAlive(question); }));
@@ -273,7 +297,7 @@ TEST_F(DialogsOnScreen, PlayersAreCreatedPickedAndDeletedWithTheirFiles)
     EXPECT_EQ(dialog->getNameEdit()->getText(), L"Ann");
     EXPECT_EQ(okCaption(*dialog), L"Create");
     EXPECT_TRUE(dialog->getOkButton()->isEnabled());
-    EXPECT_EQ(pixel(230, 620), Paper);
+    EXPECT_TRUE(paper(pixel(260, 650))) << "the selection's panel";
     key(Return);
     EXPECT_EQ(hooks, std::vector<std::string>{"accept"});
     ASSERT_NE(cProfileManager::instance(), nullptr);
@@ -290,7 +314,7 @@ TEST_F(DialogsOnScreen, PlayersAreCreatedPickedAndDeletedWithTheirFiles)
     type(L"\b\b\b\u0411\u043E\u0440\u0438\u0441");
     EXPECT_EQ(okCaption(*dialog), L"Create");
     EXPECT_FALSE(dialog->getDeleteButton()->isShown());
-    clickAt(287, 584);
+    clickAt(ButtonsX, OkY);
     EXPECT_EQ(cProfileManager::instance()->currentUserName(), L"\u0411\u043E\u0440\u0438\u0441");
     EXPECT_TRUE(sharedHas("00000001.xml"));
     EXPECT_TRUE(lists(profileList(), L"Ann"));
@@ -301,13 +325,24 @@ TEST_F(DialogsOnScreen, PlayersAreCreatedPickedAndDeletedWithTheirFiles)
     // for OK, and nothing else can be done with it: there is no way to rename a player.
     dialog = &openSelection();
     EXPECT_EQ(rows(*dialog), (std::vector<std::wstring>{L"Ann", L"\u0411\u043E\u0440\u0438\u0441"}));
-    clickAt(512, 246);
+    EXPECT_EQ(dialog->getUserList()->getSelection(), 1) << "the current player's row is the chosen one";
+    clickAt(RowX, FirstRowY);
     EXPECT_EQ(cProfileManager::instance()->currentUserName(), L"Ann");
     EXPECT_EQ(dialog->getSelectedIndex(), 0);
+    // The chosen row lies on the selection bar.
+    const cPicture* bar = dialog->getUserList()->getSelectionPicture();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isShown());
+    EXPECT_EQ(bar->getPosition(), dialog->getUserList()->getRow(0)->getPosition());
+    frames->moveTo(100.0f, 100.0f);
+    const uint32_t chosen = pixel(static_cast<int>(RowX) - 120, static_cast<int>(FirstRowY));
+    const uint32_t other = pixel(static_cast<int>(RowX) - 120, static_cast<int>(SecondRowY));
+    EXPECT_LT(static_cast<int>(chosen & 255u), static_cast<int>(other & 255u) - 40)
+        << std::hex << chosen << " " << other << ": the yellow bar under the first row, not the second";
     EXPECT_EQ(dialog->getNameEdit()->getText(), L"Ann");
     type(L"a");
     EXPECT_EQ(okCaption(*dialog), L"Create");
-    clickAt(437, 584);
+    clickAt(ButtonsX, BesideY);
     EXPECT_EQ(rows(*dialog), (std::vector<std::wstring>{L"Ann", L"\u0411\u043E\u0440\u0438\u0441"}));
     EXPECT_EQ(cProfileManager::instance()->currentUserName(), L"Ann");
     type(L"\b");
@@ -316,13 +351,13 @@ TEST_F(DialogsOnScreen, PlayersAreCreatedPickedAndDeletedWithTheirFiles)
     screenshot("select_user.png");
 
     // Delete asks first: Escape keeps the player, Return deletes it and its files.
-    clickAt(737, 584);
+    clickAt(ButtonsX, DeleteY);
     EXPECT_FALSE(dialog->isShown()) << "hidden behind the question";
-    EXPECT_EQ(pixel(300, 290), Paper) << "the question";
+    EXPECT_TRUE(paper(pixel(300, 290))) << "the question";
     key(Escape);
     EXPECT_TRUE(dialog->isShown());
     EXPECT_TRUE(sharedHas("00000001.xml"));
-    clickAt(737, 584);
+    clickAt(ButtonsX, DeleteY);
     key(Return);
     EXPECT_TRUE(dialog->isShown());
     EXPECT_FALSE(sharedHas("00000001.xml"));
@@ -333,8 +368,8 @@ TEST_F(DialogsOnScreen, PlayersAreCreatedPickedAndDeletedWithTheirFiles)
     // Deleting the last player, answered with the mouse, leaves an empty list with Cancel
     // shown but disabled, and no player store.
     EXPECT_EQ(dialog->getNameEdit()->getText(), L"\u0411\u043E\u0440\u0438\u0441");
-    clickAt(737, 584);
-    clickAt(432, 442);
+    clickAt(ButtonsX, DeleteY);
+    clickAt(YesX, AnswerY);
     EXPECT_TRUE(rows(*dialog).empty());
     EXPECT_FALSE(sharedHas("profiles.xml"));
     EXPECT_FALSE(sharedHas("00000002.xml"));
@@ -343,7 +378,7 @@ TEST_F(DialogsOnScreen, PlayersAreCreatedPickedAndDeletedWithTheirFiles)
     EXPECT_TRUE(dialog->getCancelButton()->isShown());
     EXPECT_FALSE(dialog->getCancelButton()->isEnabled());
     key(Escape);
-    clickAt(737, 584);
+    clickAt(ButtonsX, DeleteY);
     EXPECT_TRUE(dialog->isEnabled()) << "Exit and Cancel do nothing without a player";
     EXPECT_EQ(hooks, (std::vector<std::string>{"accept", "accept"}));
 }
@@ -360,7 +395,7 @@ TEST_F(DialogsOnScreen, TheSelectionShowsThePlayersADamagedListStillHolds)
     EXPECT_EQ(cProfileManager::readCurrentUser(), L"Ann");
     cSelectProfile& dialog = openSelection();
     EXPECT_EQ(rows(dialog), (std::vector<std::wstring>{L"Ann", L"Boris"}));
-    clickAt(512, 282);
+    clickAt(RowX, SecondRowY);
     ASSERT_NE(cProfileManager::instance(), nullptr);
     EXPECT_EQ(cProfileManager::instance()->currentUserName(), L"Boris");
     delete cProfileManager::instance();

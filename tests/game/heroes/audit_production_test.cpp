@@ -148,7 +148,7 @@ TEST(AuditProduction, TheLevelsClockShowsItsBarOnTheScreenAndAUnitsYieldFliesAnd
     cUnitProgressView* bar = clock->getProgressView();
     ASSERT_NE(bar, nullptr) << "the screen bar";
     EXPECT_TRUE(bar->isShown());
-    EXPECT_EQ(bar->getPosition(), Engine::cVector2(612.0f, 30.0f));
+    EXPECT_EQ(bar->getPosition(), Engine::cVector2(648.0f, 72.0f));
     EXPECT_EQ(bar->getParent(), getPlayView());
     fixture.run(64, kDt);
     EXPECT_NEAR(bar->getCurrentValue(), 50.0f, 0.1f) << "half of the period";
@@ -183,6 +183,6 @@ TEST(AuditProduction, TheLevelsClockShowsItsBarOnTheScreenAndAUnitsYieldFliesAnd
     // Read back, every item shows the screen bar, unit-bound or not.
     const ActionItem::Ptr restored = fixture.restore(fixture.record(own));
     ASSERT_NE(restored->getProgressView(), nullptr);
-    EXPECT_EQ(restored->getProgressView()->getPosition(), Engine::cVector2(612.0f, 30.0f));
+    EXPECT_EQ(restored->getProgressView()->getPosition(), Engine::cVector2(648.0f, 72.0f));
     restored->progressOff();
 }

@@ -293,20 +293,21 @@ inline bool near(uint32_t a, uint32_t b, int tolerance = 12)
 
 // The program started with a command line (a level path, or nothing), its shared folder in the
 // test's folder and its traces going to a file there (the file of an earlier run is replaced).
-// It runs in `workingFolder` when one is given, else in the test's.
+// It runs in `workingFolder` when one is given, else in the test's; `environment` adds
+// variables ("NAME='value' ...") to the program's.
 class GameProgram
 {
 public:
     GameProgram(const ::Test::TempDir& folder, const std::string& level,
-                const std::string& workingFolder = "")
+                const std::string& workingFolder = "", const std::string& environment = "")
     {
         const std::string root = folder.path().string();
         m_traces = root + "/traces.txt";
         const std::string argument = level.empty() ? std::string() : " '" + level + "'";
         const std::string enter = workingFolder.empty() ? std::string() : "cd '" + workingFolder + "' && ";
         const std::string command = enter + "XDG_DATA_HOME='" + root + "/share' XDG_RUNTIME_DIR='" + root +
-                                    "' QUILLMOOR_TRACE=1 exec '" + QUILL_EXECUTABLE + "'" + argument +
-                                    " 2>'" + m_traces + "'";
+                                    "' QUILLMOOR_TRACE=1 " + environment + " exec '" + QUILL_EXECUTABLE +
+                                    "'" + argument + " 2>'" + m_traces + "'";
         // Everything the child needs is made before the fork: it only calls exec.
         m_pid = ::fork();
         if (m_pid == 0)

@@ -1,7 +1,9 @@
 // The whole game played through the real program, from an empty shared folder, under an X
 // server of the test's own: keys and clicks go through the X server as a player's would, the
 // level is won by the clicks of its play script (data/Levels/n<N>.play), and every screen the
-// run passes is kept as screenshots/game_e2e_*.png in the build folder.
+// run passes is kept as screenshots/game_e2e_*.png in the build folder, with a contact sheet of
+// them side by side (screenshots/e2e_first_contact_sheet.png, e2e_continue_contact_sheet.png)
+// to compare their look.
 #include <gtest/gtest.h>
 
 #include "engine/core/FromString.h"
@@ -22,6 +24,7 @@
 
 // After the test framework: Xlib's macros clash with its names.
 #include "tests/game/screens/display_test_tools.h"
+#include "tests/game/screens/screen_sheet_tools.h"
 
 namespace
 {
@@ -35,6 +38,16 @@ constexpr int kMenuPlayX = 820;
 constexpr int kMenuPlayY = 360;
 constexpr int kResultsOkX = 512;
 constexpr int kResultsOkY = 554;
+constexpr int kMenuOptionsY = 432;
+constexpr int kMenuPlayerY = 504;
+constexpr int kMenuCreditsY = 576;
+constexpr int kCreditsBackX = 512;
+constexpr int kCreditsBackY = 640;
+// The player selection's delete button, the pause menu's restart button.
+constexpr int kDeleteX = 702;
+constexpr int kDeleteY = 396;
+constexpr int kRestartX = 512;
+constexpr int kRestartY = 330;
 // Where the node of a level of the map's first page stands ("Map/Map.xml", list "Nodes0").
 Engine::cVector2 nodeOf(int level)
 {
@@ -209,14 +222,14 @@ private:
     size_t m_next = 0;
 };
 
-// A first start: the logos skipped, `name` (small letters: no shift key is pressed) typed on the first-user
-// panel, the main menu.
-void firstStart(GameScreen& screen, const GameProgram& game, const std::string& name,
-                const std::string& shots)
+// A first start: the logos skipped, `name` (small letters: no shift key is pressed) typed on the
+// first-user panel, the main menu; the logo and the first-user panel kept in `sheet` when one is
+// given.
+void firstStart(GameScreen& screen, const GameProgram& game, const std::string& name, ScreenSheet* sheet)
 {
     ASSERT_TRUE(game.expectTrace("CIntroState Init\n"));
     ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << "the game's window";
-    if (!shots.empty())
+    if (sheet)
     {
         // The first logo fading in.
         ASSERT_TRUE(game.expectTrace("Logo shown\n"));
@@ -227,21 +240,70 @@ void firstStart(GameScreen& screen, const GameProgram& game, const std::string& 
                 return std::count_if(all.begin(), all.end(),
                                      [](uint32_t c) { return !near(c, 0x000000, 8); }) > 1024 * 768 / 2;
             }));
-        saveShot(screen, shots + "logo");
+        sheet->keep(screen, "logo");
     }
     ASSERT_TRUE(skipLogos(screen, game));
     ASSERT_TRUE(game.expectSettled("CDialogState Init\n", 1)) << "the first-user panel";
     const std::vector<uint32_t> empty = screen.area(0, 0, 1024, 768);
     for (char c : name)
         screen.key(static_cast<KeySym>(c));
-    if (!shots.empty())
+    if (sheet)
     {
         // The typed name shows; a picture for a look, so no failure when it does not.
         until([&] { return screen.area(0, 0, 1024, 768) != empty; }, 10.0);
-        saveShot(screen, shots + "first_user");
+        sheet->keep(screen, "first_user");
     }
     ASSERT_TRUE(traceAfter(
         game, "CMenuState Resume\n", [&] { screen.key(XK_Return); }, true));
+}
+
+// The main menu's dialogs, each opened by its button, kept, and closed again: the options, the
+// player selection with its delete question (answered No), the credits.
+void visitMenuDialogs(GameScreen& screen, const GameProgram& game, ScreenSheet& sheet)
+{
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Init\n", [&] { screen.click(kMenuPlayX, kMenuOptionsY); }, true));
+    sheet.keep(screen, "options");
+    ASSERT_TRUE(traceAfter(
+        game, "CMenuState Resume\n", [&] { screen.key(XK_Escape); }, true));
+
+    const std::vector<uint32_t> menu = screen.area(0, 0, 1024, 768);
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Init\n", [&] { screen.click(kMenuPlayX, kMenuPlayerY); }, true));
+    sheet.keep(screen, "player_selection", menu);
+    // The question is drawn over the selection.
+    const std::vector<uint32_t> selection = screen.area(280, 270, 290, 250);
+    ASSERT_TRUE(traceAfter(
+        game, "Delete question shown\n", [&] { screen.click(kDeleteX, kDeleteY); }, true));
+    EXPECT_TRUE(until([&] { return screen.area(280, 270, 290, 250) != selection; }))
+        << "the delete question shows";
+    sheet.keep(screen, "delete_question");
+    screen.key(XK_Escape);
+    EXPECT_TRUE(until([&] { return screen.area(280, 270, 290, 250) == selection; })) << "No keeps the player";
+    ASSERT_TRUE(traceAfter(
+        game, "CMenuState Resume\n", [&] { screen.key(XK_Escape); }, true));
+
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Init\n", [&] { screen.click(kMenuPlayX, kMenuCreditsY); }, true));
+    sheet.keep(screen, "credits");
+    ASSERT_TRUE(traceAfter(
+        game, "CMenuState Resume\n", [&] { screen.click(kCreditsBackX, kCreditsBackY); }, true));
+}
+
+// The pause menu over the running level and the question of its restart button, kept; No and
+// Escape give the level back.
+void visitPauseMenu(GameScreen& screen, const GameProgram& game, ScreenSheet& sheet)
+{
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }, true));
+    sheet.keep(screen, "pause_menu");
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Init\n", [&] { screen.click(kRestartX, kRestartY); }, true));
+    sheet.keep(screen, "restart_question");
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Resume\n", [&] { screen.key(XK_Escape); }, true));
+    ASSERT_TRUE(traceAfter(
+        game, "CPlayState Resume\n", [&] { screen.key(XK_Escape); }, true));
 }
 
 // From the main menu to the map.
@@ -301,40 +363,47 @@ TEST(WholeGame, AFirstStartGoesFromTheNameToTheFirstLevelWonByItsScriptAndTheSec
     ::Test::TempDir folder;
     GameProgram game(folder, "");
     ASSERT_TRUE(game.started());
-    ASSERT_NO_FATAL_FAILURE(firstStart(screen, game, "ada", "e2e_first_"));
-    saveShot(screen, "e2e_first_main_menu");
+    ScreenSheet sheet("e2e_first");
+    ASSERT_NO_FATAL_FAILURE(firstStart(screen, game, "ada", &sheet));
+    sheet.keep(screen, "main_menu");
+    ASSERT_NO_FATAL_FAILURE(visitMenuDialogs(screen, game, sheet));
 
     ASSERT_NO_FATAL_FAILURE(openMap(screen, game));
-    saveShot(screen, "e2e_first_map");
+    sheet.keep(screen, "map");
     const Engine::cVector2 second = nodeOf(1);
     const auto secondNode = [&]
     { return screen.area(static_cast<int>(second.x) - 20, static_cast<int>(second.y) - 20, 40, 40); };
     const std::vector<uint32_t> lockedNode = secondNode();
     ASSERT_NO_FATAL_FAILURE(pickLevel(screen, game, 0));
-    saveShot(screen, "e2e_first_begin_question");
+    sheet.keep(screen, "begin_question");
     ASSERT_TRUE(traceAfter(game, "CPlayState Init\n", [&] { screen.key(XK_Return); }));
 
     // The opening briefing over the loaded level, read to its end; then the level runs.
     ASSERT_TRUE(game.expectTrace("BriefState::Init()\n"));
     ASSERT_TRUE(game.expectSettled("Briefing speaks\n", 1));
-    saveShot(screen, "e2e_first_briefing");
+    sheet.keep(screen, "briefing");
     ASSERT_TRUE(ScriptedPlay::readBriefing(screen, game)) << game.traces();
     ASSERT_TRUE(game.expectTrace("CPlayState Resume\n", 2));
 
     ScriptedPlay play(screen, game, 0, 0.0f);
     std::string why;
-    ASSERT_TRUE(play.playUntil(6.0f, why)) << why << "\n" << game.traces();
-    saveShot(screen, "e2e_first_level");
+    // The rubble is cleared about 9 s into the level and its briefing read on the way: the
+    // pause menu is opened over the running level, not over that briefing (whose end Escape is).
+    ASSERT_TRUE(play.playUntil(12.0f, why)) << why << "\n" << game.traces();
+    ASSERT_EQ(game.count("BriefState::Init()\n"), game.count("BriefState::Cleanup()\n")) << game.traces();
+    sheet.keep(screen, "level");
+    ASSERT_NO_FATAL_FAILURE(visitPauseMenu(screen, game, sheet));
     ASSERT_TRUE(play.playToTheEnd(why)) << why << "\n" << game.traces();
     ASSERT_TRUE(game.expectSettled("CDialogState Init\n"));
-    saveShot(screen, "e2e_first_results");
+    sheet.keep(screen, "results");
 
     ASSERT_TRUE(traceAfter(
         game, "CMapState Resume\n", [&] { screen.click(kResultsOkX, kResultsOkY); }, true));
-    saveShot(screen, "e2e_first_map_after");
+    sheet.keep(screen, "map_after");
     EXPECT_NE(secondNode(), lockedNode) << "the second level is open";
     ASSERT_NO_FATAL_FAILURE(pickLevel(screen, game, 1));
-    saveShot(screen, "e2e_first_second_level_question");
+    sheet.keep(screen, "second_level_question");
+    EXPECT_TRUE(sheet.write(why)) << why;
     EXPECT_EQ(game.close(), 0) << game.traces();
     const int medal = storedMedal(folder, 0);
     EXPECT_TRUE(medal == 0 || medal == 1) << "a gold or silver medal kept for the level: " << medal;
@@ -349,10 +418,11 @@ TEST(WholeGame, ALevelLeftHalfPlayedIsContinuedAfterARestartAndWon)
     ::Test::TempDir folder;
     // The level clock the level is left at: the script's lines up to it are played before.
     float leftAt = 0.0f;
+    ScreenSheet sheet("e2e_continue");
     {
         GameProgram game(folder, "");
         ASSERT_TRUE(game.started());
-        ASSERT_NO_FATAL_FAILURE(firstStart(screen, game, "bo", ""));
+        ASSERT_NO_FATAL_FAILURE(firstStart(screen, game, "bo", nullptr));
         ASSERT_NO_FATAL_FAILURE(openMap(screen, game));
         ASSERT_NO_FATAL_FAILURE(pickLevel(screen, game, 0));
         ASSERT_TRUE(traceAfter(game, "CPlayState Init\n", [&] { screen.key(XK_Return); }));
@@ -362,7 +432,7 @@ TEST(WholeGame, ALevelLeftHalfPlayedIsContinuedAfterARestartAndWon)
         ScriptedPlay play(screen, game, 0, 0.0f);
         std::string why;
         ASSERT_TRUE(play.playUntil(5.0f, why)) << why << "\n" << game.traces();
-        saveShot(screen, "e2e_continue_left");
+        sheet.keep(screen, "left");
         leftAt = 5.0f;
         // The window's close box: the unfinished level is kept.
         EXPECT_EQ(game.close(), 0) << game.traces();
@@ -377,19 +447,20 @@ TEST(WholeGame, ALevelLeftHalfPlayedIsContinuedAfterARestartAndWon)
     ASSERT_TRUE(traceAfter(
         game, "CDialogState Init\n", [&] { screen.click(kMenuPlayX, kMenuPlayY); }, true));
     ASSERT_EQ(game.count("CMapState Init\n"), 1) << game.traces();
-    saveShot(screen, "e2e_continue_question");
+    sheet.keep(screen, "question");
     ASSERT_TRUE(traceAfter(
         game, "CPlayState Resume\n", [&] { screen.key(XK_Return); }, true));
-    saveShot(screen, "e2e_continue_restored");
+    sheet.keep(screen, "restored");
 
     ScriptedPlay play(screen, game, 0, leftAt);
     std::string why;
     ASSERT_TRUE(play.playToTheEnd(why)) << why << "\n" << game.traces();
     ASSERT_TRUE(game.expectSettled("CDialogState Init\n"));
-    saveShot(screen, "e2e_continue_results");
+    sheet.keep(screen, "results");
     ASSERT_TRUE(traceAfter(
         game, "CMapState Resume\n", [&] { screen.click(kResultsOkX, kResultsOkY); }, true));
-    saveShot(screen, "e2e_continue_map_after");
+    sheet.keep(screen, "map_after");
+    EXPECT_TRUE(sheet.write(why)) << why;
     EXPECT_EQ(game.close(), 0) << game.traces();
     const int medal = storedMedal(folder, 0);
     EXPECT_TRUE(medal == 0 || medal == 1) << "a gold or silver medal kept for the level: " << medal;

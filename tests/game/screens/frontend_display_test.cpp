@@ -23,6 +23,12 @@ constexpr int kPlayY = 360;
 constexpr int kOptionsY = 432;
 constexpr int kCreditsY = 576;
 constexpr int kSliderY = 288;
+constexpr int kSoundSliderY = 360;
+
+// SDL's sound driver that plays to no device: the game has sound, so its sliders work on any
+// machine; and a driver that does not exist, as on a machine without a sound device.
+const std::string kDummySound = "SDL_AUDIODRIVER=dummy";
+const std::string kNoSound = "SDL_AUDIODRIVER=none-here";
 
 // How many pixels of an area are near a colour.
 int countNear(const std::vector<uint32_t>& pixels, uint32_t colour, int tolerance)
@@ -54,7 +60,7 @@ TEST(FrontEndProgram, AFirstPlayerIsAskedTheNameSetsTheMusicAndStartsTheFirstLev
     std::vector<uint32_t> namePlate;
     std::vector<uint32_t> slider;
     {
-        GameProgram game(folder, "");
+        GameProgram game(folder, "", "", kDummySound);
         ASSERT_TRUE(game.started());
         ASSERT_TRUE(game.expectTrace("CIntroState Init\n"));
         ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << "the game's window";
@@ -91,6 +97,10 @@ TEST(FrontEndProgram, AFirstPlayerIsAskedTheNameSetsTheMusicAndStartsTheFirstLev
         EXPECT_TRUE(until([&] { return screen.area(400, kSliderY - 24, 350, 48) != before; }))
             << "the slider moves to the click";
         saveShot(screen, "options");
+        // The knob lit under the pointer goes back to its look at rest once the pointer leaves.
+        const std::vector<uint32_t> lit = screen.area(400, kSliderY - 24, 350, 48);
+        screen.moveTo(kBoardX, kOptionsY);
+        until([&] { return screen.area(400, kSliderY - 24, 350, 48) != lit; }, 5.0);
         slider = screen.area(400, kSliderY - 24, 350, 48);
         ASSERT_TRUE(traceAfter(
             game, "CMenuState Resume\n", [&] { screen.click(512, 534); }, true));
@@ -123,7 +133,7 @@ TEST(FrontEndProgram, AFirstPlayerIsAskedTheNameSetsTheMusicAndStartsTheFirstLev
     }
 
     // The second start: no name asked, the same player and volume; the exit question ends it.
-    GameProgram game(folder, "");
+    GameProgram game(folder, "", "", kDummySound);
     ASSERT_TRUE(game.expectTrace("CIntroState Init\n"));
     ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << "the game's window";
     ASSERT_TRUE(skipLogos(screen, game));
@@ -149,6 +159,39 @@ TEST(FrontEndProgram, AFirstPlayerIsAskedTheNameSetsTheMusicAndStartsTheFirstLev
     screen.click(402, 512);
     ASSERT_TRUE(until([&] { return game.ended(); })) << "yes ends the program";
     EXPECT_EQ(game.exitCode(), 0) << game.traces();
+}
+
+TEST(FrontEndProgram, WithoutASoundDeviceTheVolumeSlidersAreGreyAndStayWhereTheyAre)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen;
+    ASSERT_TRUE(screen.open()) << "no X display";
+    ::Test::TempDir folder;
+    GameProgram game(folder, "", "", kNoSound);
+    ASSERT_TRUE(game.expectTrace("CIntroState Init\n"));
+    ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << "the game's window";
+    ASSERT_TRUE(skipLogos(screen, game));
+    ASSERT_TRUE(game.expectSettled("CDialogState Init\n", 1));
+    for (char c : std::string("mute"))
+        screen.key(static_cast<KeySym>(c));
+    ASSERT_TRUE(traceAfter(
+        game, "CMenuState Resume\n", [&] { screen.key(XK_Return); }, true));
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Init\n", [&] { screen.click(kBoardX, kOptionsY); }, true));
+    saveShot(screen, "options_without_sound");
+    for (int y : {kSliderY, kSoundSliderY})
+    {
+        // The groove is grey, not the wood of a working slider: no red above its green and blue.
+        const uint32_t groove = screen.pixel(572 + 100, y - 6);
+        const int red = static_cast<int>((groove >> 16) & 0xFF);
+        const int blue = static_cast<int>(groove & 0xFF);
+        EXPECT_LT(red - blue, 24) << std::hex << groove << " a greyed slider";
+        const std::vector<uint32_t> still = screen.area(400, y - 24, 350, 48);
+        screen.click(572 + 60, y);
+        observe(1.0);
+        EXPECT_EQ(screen.area(400, y - 24, 350, 48), still) << "a click moves nothing";
+    }
+    EXPECT_EQ(game.close(), 0) << game.traces();
 }
 
 } // namespace

@@ -51,20 +51,25 @@ TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
     ASSERT_TRUE(game.expectTrace("CPlayState Init\n"));
     ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << "the game's window";
 
-    // The loading screen: its backdrop and the bar filling on it.
-    EXPECT_TRUE(until([&] { return near(screen.pixel(20, 700), 0x283040); }))
-        << "the loading screen's backdrop";
+    // The loading screen: the town in the morning, the bar's wooden frame on the board below.
+    EXPECT_TRUE(until([&] { return near(screen.pixel(310, 704), 0x8A5E36, 60); }))
+        << std::hex << screen.pixel(310, 704) << " the loading screen's bar";
+    saveShot(screen, "loading");
+    const uint32_t sky = screen.pixel(20, 20);
     ASSERT_TRUE(game.expectSettled("CPlayState Resume\n", 1));
 
-    // The level: the head-up bar along the top with its coin icon, the menu button, the goal
-    // row, and the field's views.
-    EXPECT_TRUE(until([&] { return !near(screen.pixel(20, 700), 0x283040); })) << "the loading screen went";
-    EXPECT_TRUE(near(screen.pixel(300, 5), 0x202830, 24)) << std::hex << screen.pixel(300, 5);
-    EXPECT_TRUE(near(screen.pixel(28, 30), 0xE8C547, 60)) << std::hex << screen.pixel(28, 30) << " the coin";
-    EXPECT_TRUE(near(screen.pixel(930, 750), 0x6A4A30, 16))
-        << std::hex << screen.pixel(930, 750) << " the menu button";
-    EXPECT_TRUE(near(screen.pixel(26, 84), 0xE8C547, 16))
-        << std::hex << screen.pixel(26, 84) << " the goal row's button";
+    // The level: the head-up display on the kit's plates (the clock plate at the top left, the
+    // resource plate with the coin in its first well, the round menu button at the top right,
+    // the goal row with its blue button), and the field's views.
+    EXPECT_TRUE(until([&] { return !near(screen.pixel(20, 20), sky, 30); })) << "the loading screen went";
+    EXPECT_TRUE(near(screen.pixel(240, 24), 0xF4E9D0, 40))
+        << std::hex << screen.pixel(240, 24) << " the clock plate";
+    EXPECT_TRUE(near(screen.pixel(374, 30), 0xE8C547, 70))
+        << std::hex << screen.pixel(374, 30) << " the coin";
+    EXPECT_TRUE(near(screen.pixel(992, 20), 0xF5A830, 70))
+        << std::hex << screen.pixel(992, 20) << " the menu button";
+    EXPECT_TRUE(near(screen.pixel(775, 86), 0x7090C8, 70))
+        << std::hex << screen.pixel(775, 86) << " the goal row's button";
 
     const std::vector<uint32_t> rubble = screen.area(580, 385, 40, 25);
     EXPECT_TRUE(std::any_of(rubble.begin(), rubble.end(), [](uint32_t c) { return !near(c, 0x000000, 40); }))
@@ -83,17 +88,17 @@ TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
     // Escape: the menu over the level, and the clock stands still under it.
     ASSERT_TRUE(traceAfter(
         game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }, true));
-    EXPECT_TRUE(until([&] { return near(screen.pixel(390, 570), 0xF4E9D0, 24); }))
-        << std::hex << screen.pixel(390, 570) << " the menu's panel";
-    const std::vector<uint32_t> clock = screen.area(680, 14, 90, 32);
+    EXPECT_TRUE(until([&] { return near(screen.pixel(360, 580), 0xF4E9D0, 40); }))
+        << std::hex << screen.pixel(360, 580) << " the menu's panel";
+    const std::vector<uint32_t> clock = screen.area(150, 10, 90, 32);
     const int seconds = game.count("Level clock ");
     saveShot(screen, "menu");
     observe(2.2);
-    EXPECT_EQ(screen.area(680, 14, 90, 32), clock) << "the clock stands while the menu is open";
+    EXPECT_EQ(screen.area(150, 10, 90, 32), clock) << "the clock stands while the menu is open";
     EXPECT_EQ(game.count("Level clock "), seconds) << "the level's own clock too";
     ASSERT_TRUE(traceAfter(game, "CPlayState Resume\n", [&] { screen.key(XK_Escape); }));
     ASSERT_TRUE(game.expectTrace("Level clock ", seconds + 1)) << "the clock runs again";
-    EXPECT_TRUE(until([&] { return screen.area(680, 14, 90, 32) != clock; })) << "the shown clock runs again";
+    EXPECT_TRUE(until([&] { return screen.area(150, 10, 90, 32) != clock; })) << "the shown clock runs again";
 
     EXPECT_EQ(game.close(), 0) << game.traces();
     EXPECT_TRUE(game.expectTrace("CPlayState Cleanup\n"));
