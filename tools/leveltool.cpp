@@ -48,7 +48,9 @@
 // A building without "CameOffsetPoints" gets one route to the walkable cell beside it that is
 // nearest its middle, preferring a cell the heroes can reach from the base at once, then one
 // they can reach once the other buildings' cells are open (barriers cleared, roads built), never
-// over the building's own cells.
+// over the building's own cells. The town hall's heroes set out from the cell that holds its
+// middle, so its route goes to a walkable cell beside that very cell, straight or diagonally,
+// where there is one.
 
 #include "tools/DataFiles.h"
 #include "tools/LevelGround.h"
@@ -540,8 +542,12 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
         {
             // The walkable cell beside the building nearest its middle, reachable if possible.
             const std::set<Cell> later = reachableLater(cells);
+            // The game plans the town hall's routes from the cell of its middle: its door is
+            // best a neighbour of that cell, straight or diagonal, where the heroes step out.
+            const bool base = typeOf(xml) == "TownHall";
+            const Cell middle{static_cast<int>(cx) / kCellWidth, static_cast<int>(cy) / kCellWidth};
             const Cell* best = nullptr;
-            int bestRank = 3;
+            int bestRank = 6;
             float bestDistance = 0.0f;
             std::vector<Cell> beside;
             for (const Cell& cell : cells)
@@ -553,7 +559,10 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
                 }
             for (const Cell& cell : beside)
             {
-                const int rank = now.count(cell) ? 0 : later.count(cell) ? 1 : 2;
+                const bool byMiddle = std::max(std::abs(cell.x - middle.x), std::abs(cell.y - middle.y)) == 1;
+                const int rank = (base && !byMiddle ? 3 : 0) + (now.count(cell)     ? 0
+                                                                : later.count(cell) ? 1
+                                                                                    : 2);
                 const float dx = static_cast<float>(cell.x * kCellWidth + kCellWidth / 2) - cx;
                 const float dy = static_cast<float>(cell.y * kCellWidth + kCellWidth / 2) - cy;
                 const float distance = std::sqrt(dx * dx + dy * dy);

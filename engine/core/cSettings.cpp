@@ -8,12 +8,16 @@
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cStream.h"
 
+#include <utility>
+
 namespace Engine
 {
 
 cSettings::cSettings(const std::string& path)
 {
-    if (cFileSystem* files = cFileSystem::instance(); files && files->isInCommon(path))
+    cFileSystem* files = cFileSystem::instance();
+    const bool players = files && files->isInCommon(path);
+    if (players)
     {
         try
         {
@@ -28,6 +32,10 @@ cSettings::cSettings(const std::string& path)
         }
     }
     loadFile(path);
+    // The player's own file holds this table; a table read from the data copy is written once,
+    // at exit at the latest, so that the player's file exists.
+    if (players && !m_keepFile)
+        m_written = toXml();
     checkWindowSize();
 }
 
@@ -61,7 +69,10 @@ cSettings::~cSettings()
 {
     try
     {
-        save();
+        // A change was written when it was made: only what the file does not hold yet (a change
+        // whose write failed, a window size put right, an entry asked for) is written now.
+        if (toXml() != m_written)
+            save();
     }
     catch (...)
     {
@@ -73,7 +84,9 @@ void cSettings::save() const
 {
     if (m_keepFile)
         return;
-    writeUnicodeFile(getPath(), toXml());
+    std::wstring text = toXml();
+    writeUnicodeFile(getPath(), text);
+    m_written = std::move(text);
 }
 
 void cSettings::change(const std::wstring& group, const std::wstring& key, const std::wstring& text)

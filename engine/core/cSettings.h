@@ -29,8 +29,9 @@ public:
 
     // Loads the document at `path`; throws the file system's or the XML loader's error.
     explicit cSettings(const std::string& path);
-    // Saves first; a save that fails is reported (`reportSaveFailure`; a destructor cannot
-    // throw), and the file on disk is then left as it was.
+    // Saves first when the table differs from what was last written (or read from the player's
+    // file); a save that fails is reported (`reportSaveFailure`; a destructor cannot throw), and
+    // the file on disk is then left as it was.
     ~cSettings() override;
 
     using cConfigTable::get;
@@ -80,6 +81,9 @@ private:
     void checkWindowSize();
 
     bool m_keepFile = false;
+    // The table as the player's file holds it: read from it, or last written; empty while the
+    // player has no file of their own.
+    mutable std::wstring m_written;
 };
 
 } // namespace Engine

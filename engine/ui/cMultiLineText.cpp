@@ -163,35 +163,62 @@ void cMultiLineText::wrapAtLastSpace(const std::wstring& paragraph, cTextLine* l
     std::wstring rest = paragraph;
     if (rest.empty())
         return;
+    // A longer part of a text is never narrower: a line costs what it holds, not what the rest
+    // of the paragraph holds, when the parts measured grow from the line's start.
+    const auto fitsTo = [&](size_t length) { return measure(*line, rest, 0, length) <= available; };
     while (true)
     {
-        size_t cut = rest.size();
-        // Back to the last space before the cut until the line fits or no space is left.
-        while (measure(*line, rest, 0, cut) > available)
+        // Parts twice as long each time, up to the whole rest or one that is too wide.
+        size_t fits = 1;
+        size_t tooWide = 0;
+        for (size_t length = 1;; length = std::min(length * 2, rest.size()))
         {
-            const size_t space = cut == 0 ? std::wstring::npos : rest.rfind(L' ', cut - 1);
-            if (space == std::wstring::npos || space == 0)
-                break;
-            cut = space;
-        }
-        if (measure(*line, rest, 0, cut) > available)
-        {
-            // Even the shortest cut at a space is too wide: the longest prefix that fits,
-            // and at least one character, so that every line takes some of the text.
-            size_t fits = 1;
-            size_t tooWide = std::max<size_t>(cut, 1);
-            while (tooWide > fits + 1)
+            if (!fitsTo(length))
             {
-                const size_t middle = fits + (tooWide - fits) / 2;
-                if (measure(*line, rest, 0, middle) <= available)
-                    fits = middle;
-                else
-                    tooWide = middle;
+                tooWide = length;
+                break;
             }
-            cut = fits;
+            fits = length;
+            if (length == rest.size())
+                break;
+        }
+        size_t cut = rest.size();
+        if (tooWide != 0)
+        {
+            // The line ends at the last space (not the first character) before which it fits;
+            // when not even the first space fits, the cut stands there.
+            bool lineFits = false;
+            for (size_t space = rest.find(L' ', 1); space != std::wstring::npos;
+                 space = rest.find(L' ', space + 1))
+            {
+                const bool spaceFits = space < tooWide && fitsTo(space);
+                if (spaceFits || !lineFits)
+                    cut = space;
+                if (!spaceFits)
+                    break;
+                lineFits = true;
+            }
+            if (!lineFits)
+            {
+                // Even the shortest cut at a space is too wide: the longest part that fits,
+                // and at least one character, so that every line takes some of the text.
+                fits = std::min(fits, std::max<size_t>(cut, 1));
+                tooWide = std::min(tooWide, std::max<size_t>(cut, 1));
+                while (tooWide > fits + 1)
+                {
+                    const size_t middle = fits + (tooWide - fits) / 2;
+                    if (fitsTo(middle))
+                        fits = middle;
+                    else
+                        tooWide = middle;
+                }
+                cut = std::max<size_t>(fits, 1);
+            }
         }
         line->setText(rest.substr(0, cut));
         lineHeight = std::max(lineHeight, line->getHeight());
+        if (cut == rest.size())
+            return;
         const size_t next =
             std::find_if_not(rest.begin() + static_cast<std::ptrdiff_t>(cut), rest.end(), isBlank) -
             rest.begin();
@@ -202,10 +229,6 @@ void cMultiLineText::wrapAtLastSpace(const std::wstring& paragraph, cTextLine* l
             return;
         rest = rest.substr(next, last - next);
         line = addLine();
-        line->setText(rest);
-        lineHeight = std::max(lineHeight, line->getHeight());
-        if (measure(*line, rest, 0, rest.size()) <= available)
-            return;
     }
 }
 

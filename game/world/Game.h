@@ -162,8 +162,8 @@ public:
     void updateUnitCells(const cUnit::Ptr& unit, bool forceFree);
     // The hidden overlay of the occupancy grid's free cells, rebuilt from the grid now.
     void buildFreeCellOverlay();
-    // The overlay, rebuilt first when the grid changed since it was built; null before the
-    // level's resource texts are loaded.
+    // The overlay, built on the first call and rebuilt when the grid changed since; null before
+    // the level's resource texts are loaded.
     Engine::cControl* getFreeCellOverlay();
 
     // --- Routes and parking (GameRoutes.cpp) ---
@@ -271,6 +271,8 @@ private:
     std::set<int> m_levelTypes;
     Engine::cControl* m_overlay = nullptr;
     bool m_overlayStale = false;
+    // The level's resource texts are loaded: the overlay may be built.
+    bool m_overlayWanted = false;
     Engine::cView* m_background = nullptr;
     Engine::cTextLine* m_resourceTexts[2] = {nullptr, nullptr};
     std::vector<Engine::cTextureAnimation*> m_waveViews;

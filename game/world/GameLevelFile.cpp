@@ -264,7 +264,10 @@ void Game::addHero()
 
 void Game::loadResourceTexts()
 {
-    buildFreeCellOverlay();
+    // The free-cell overlay is a hidden aid of a picture per free cell: it is built when first
+    // asked for, not with every level.
+    m_overlayWanted = true;
+    m_overlayStale = true;
     cCheats::instance();
 
     auto* first = new Engine::cTextLine(getPlayView());

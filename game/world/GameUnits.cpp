@@ -263,7 +263,9 @@ void Game::buildFreeCellOverlay()
 
 Engine::cControl* Game::getFreeCellOverlay()
 {
-    if (m_overlay && m_overlayStale)
+    if (!m_overlayWanted)
+        return nullptr;
+    if (!m_overlay || m_overlayStale)
         buildFreeCellOverlay();
     return m_overlay;
 }

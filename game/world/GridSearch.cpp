@@ -24,17 +24,29 @@ void GridSearch::resize(int width, int height)
     m_width = std::max(width, 0);
     m_height = std::max(height, 0);
     m_nodes.assign(static_cast<size_t>(m_width) * static_cast<size_t>(m_height) + 1, Node());
-    reset();
-}
-
-void GridSearch::reset()
-{
-    for (Node& node : m_nodes)
-        node = Node();
     m_cache.clear();
     m_open.clear();
     m_stamp = 0;
     m_sequence = 0;
+    m_stale = false;
+}
+
+void GridSearch::reset()
+{
+    // A level's restore resets the grid once per unit whose cells change, with no search in
+    // between: the nodes are forgotten when the next search starts.
+    m_cache.clear();
+    m_open.clear();
+    m_stale = true;
+}
+
+void GridSearch::forgetNodes()
+{
+    for (Node& node : m_nodes)
+        node = Node();
+    m_stamp = 0;
+    m_sequence = 0;
+    m_stale = false;
 }
 
 int GridSearch::nodeIndex(const Engine::cPoint& cell) const
@@ -164,6 +176,8 @@ int GridSearch::run(const Engine::cPoint& start, const Engine::cPoint& goal,
     cost = 0.0f;
     if (start == goal)
         return 2;
+    if (m_stale)
+        forgetNodes();
     if (++m_stamp == 0)
     {
         // After four billion searches the stamps wrap: forget them all once.

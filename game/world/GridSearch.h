@@ -65,6 +65,7 @@ private:
         float cost;
     };
 
+    void forgetNodes();
     int nodeIndex(const Engine::cPoint& cell) const;
     int lookup(const Engine::cPoint& cell, float cost, float estimate, int parent);
     void initialise(Node& node, const Engine::cPoint& cell, float cost, float estimate, int parent);
@@ -84,4 +85,6 @@ private:
     std::vector<CacheEntry> m_neighbours;
     uint32_t m_stamp = 0;
     uint32_t m_sequence = 0;
+    // Reset since the last search: the nodes still hold what that search knew.
+    bool m_stale = false;
 };

@@ -3,6 +3,7 @@
 #include "platform/system/TextCodec.h"
 #include "platform/window/InstanceLock.h"
 #include "platform/window/VirtualKeys.h"
+#include "platform/window/XErrorFilter.h"
 
 #include <SDL.h>
 
@@ -43,6 +44,7 @@ bool isControlCharacterKey(uint32_t vk)
 
 Window::Window(const std::wstring& title, int width, int height, bool openGL)
 {
+    installXErrorFilter();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         throwSdlError("SDL_InitSubSystem(SDL_INIT_VIDEO)");
     if (openGL)

@@ -232,3 +232,19 @@ TEST(Leveltool, AFaultySourceIsRefusedWithItsNameAndWhatIsWrong)
     refused("picture 300 test/tree.png\n" + grid({" ."}), "write: picture <x>;<y> <picture> [flat]");
     refused("ground levels/nowhere.jpg\n" + grid({" ."}), "the picture \"levels/nowhere.jpg\"");
 }
+
+TEST(Leveltool, TheTownHallsDoorIsBesideTheCellOfItsMiddle)
+{
+    // The heroes leave the town hall from the cell of its middle (2;2): a street beside it,
+    // straight or across a corner, is the door before a nearer street beside another cell.
+    const Result diagonal =
+        leveltool("unit H <Unit Type=\"TownHall\"/>\n" + grid({"", " HHH.", " HHH", "   ."}));
+    ASSERT_EQ(diagonal.status, 0) << diagonal.errors;
+    EXPECT_NE(diagonal.xml.find("<CameOffsetPoints><Route Pos=\"20;30\"/>"), std::string::npos)
+        << "the door across the corner of the middle cell: " << diagonal.xml;
+    // With no street by the middle cell the nearest street beside the hall is the door.
+    const Result aside =
+        leveltool("unit H <Unit Type=\"TownHall\"/>\n" + grid({"", " HHH.", " HHH", "    "}));
+    ASSERT_EQ(aside.status, 0) << aside.errors;
+    EXPECT_NE(aside.xml.find("<CameOffsetPoints><Route Pos=\"40;-10\"/>"), std::string::npos) << aside.xml;
+}

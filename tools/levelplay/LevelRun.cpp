@@ -208,7 +208,8 @@ void LevelRun::continueSaved()
     }
     m_hand.key(PlayerHand::Return);
     frameUntil([this] { return running(); }, "the continued level did not start");
-    // A save that cannot be read is told, put away and the level starts afresh.
+    // A save the game read and refused is told and set aside as "<name>.damaged" (kept, not
+    // removed), and the level starts afresh: no saved level is left.
     if (!GameConfig::instance().hasSavedLevel())
         throw BadInput{"the saved level cannot be continued"};
     std::cout << "restored at " << clock() << " s\n";

@@ -258,6 +258,56 @@ TEST_F(FileFaults, ASettingIsWrittenWhenItChanges)
     EXPECT_NE(shared(SettingsPath).find(ConfigTest::utf16(L"fullscreen=\"1\"", false)), std::string::npos);
 }
 
+// The player's settings as the game would not write them (blanks of its own): a file that
+// keeps them was not written again.
+std::string handWrittenSettings(bool fullscreen)
+{
+    return ConfigTest::utf16(
+        std::wstring(L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><main><graphics  fullscreen=\"") +
+        (fullscreen ? L"1" : L"0") + L"\"  height=\"768\" width=\"1024\"/></main>");
+}
+
+TEST_F(FileFaults, SettingsAreWrittenAtExitOnlyWhenTheFileLacksAChange)
+{
+    settingsFile("<graphics width=\"1024\" height=\"768\" fullscreen=\"0\"/>");
+    putShared(SettingsPath, handWrittenSettings(true));
+    start();
+    // Nothing changed: the player's file is not written.
+    {
+        cSettings settings(SettingsPath);
+        int width = 0;
+        settings.get(L"graphics", L"width", width);
+    }
+    EXPECT_EQ(shared(SettingsPath), handWrittenSettings(true));
+    stop();
+
+    // Written when it changed, and not again at exit.
+    start();
+    {
+        cSettings settings(SettingsPath);
+        settings.set(L"graphics", L"fullscreen", false);
+        EXPECT_NE(shared(SettingsPath).find(ConfigTest::utf16(L"fullscreen=\"0\"", false)),
+                  std::string::npos);
+        putShared(SettingsPath, handWrittenSettings(false));
+    }
+    EXPECT_EQ(shared(SettingsPath), handWrittenSettings(false)) << "not written again at exit";
+    stop();
+
+    // A change whose write failed is written at exit.
+    putShared(SettingsPath, handWrittenSettings(true));
+    start();
+    {
+        cSettings settings(SettingsPath);
+        {
+            ::Test::DiskFaults disk({{eFileStep::write, "settings.xml", ENOSPC}});
+            settings.set(L"graphics", L"fullscreen", false);
+        }
+        EXPECT_EQ(shared(SettingsPath), handWrittenSettings(true));
+    }
+    EXPECT_NE(shared(SettingsPath).find(ConfigTest::utf16(L"fullscreen=\"0\"", false)), std::string::npos)
+        << "the change the disk did not take is written at exit";
+}
+
 TEST(FromStringExact, OnlyAWholeNumberOfTheType)
 {
     unsigned time = 7;

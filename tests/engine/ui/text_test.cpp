@@ -181,6 +181,9 @@ TEST_F(Texts, WrapStylesBreakAtSpacesOrInsideWordsAndAlwaysEnd)
         << "a word wider than the box stays whole";
     EXPECT_EQ(texts(load<cMultiLineText>(box + "size=\"45,500\" WrapStyle=\"1\" Text=\"ab abcdefg cd\"/>")),
               (std::vector<std::wstring>{L"ab", L"abcd", L"efg", L"cd"}));
+    EXPECT_EQ(texts(load<cMultiLineText>(box + "size=\"45,500\" WrapStyle=\"1\" Text=\"a b c d e\"/>")),
+              (std::vector<std::wstring>{L"a b", L"c d", L"e"}))
+        << "a line ends at the last space before which it fits";
     // A box narrower than any letter (no "size": 1 unit) takes one letter a line, and ends.
     EXPECT_EQ(texts(load<cMultiLineText>(box + "WrapStyle=\"1\" Text=\"abc d\"/>")),
               (std::vector<std::wstring>{L"a", L"b", L"c", L"d"}));

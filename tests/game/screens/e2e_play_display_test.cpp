@@ -184,34 +184,9 @@ private:
     }
 
 public:
-    // The steps the briefing traced so far.
-    static int movesOf(const GameProgram& game)
-    {
-        return game.count("Briefing speech said whole\n") + game.count("Briefing goes on\n") +
-               game.count("Briefing speaks\n") + game.count("Briefing waits\n") +
-               game.count("Briefing at its end\n");
-    }
-
-    // Reads the briefing on top to its end: a key shows a speech at once, ends a wait and, at
-    // the end, works the forward button.
     static bool readBriefing(GameScreen& screen, const GameProgram& game)
     {
-        const int ends = game.count("BriefState::Cleanup()\n");
-        // Each key says the speech whole, ends a wait or, at the end, works the forward button;
-        // the next key comes once the briefing has moved on. A key that finds the briefing
-        // between its steps moves nothing: it is pressed again after a while.
-        for (auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(2 * kPatience);
-             std::chrono::steady_clock::now() < end;)
-        {
-            const int moves = movesOf(game);
-            screen.key(XK_space);
-            until([&] { return movesOf(game) > moves || game.count("BriefState::Cleanup()\n") > ends; }, 5.0);
-            if (game.count("BriefState::Cleanup()\n") > ends)
-                return true;
-            if (game.ended())
-                return false;
-        }
-        return false;
+        return DisplayTest::readBriefing(screen, game);
     }
 
 private:
