@@ -46,11 +46,11 @@
 // A road of several cells is a straight row or column of them (at most 12): its plan shows
 // over all of them ("ViewStateId" h<N> or v<N>, given by the tool).
 // A building without "CameOffsetPoints" gets one route to the walkable cell beside it that is
-// nearest its middle, preferring a cell the heroes can reach from the base at once, then one
-// they can reach once the other buildings' cells are open (barriers cleared, roads built), never
-// over the building's own cells. The town hall's heroes set out from the cell that holds its
-// middle, so its route goes to a walkable cell beside that very cell, straight or diagonally,
-// where there is one.
+// nearest its middle, preferring a cell the heroes can reach from the base at once (over the
+// roads and bridges the level places built), then one they can reach once the other buildings'
+// cells are open (barriers cleared, roads built), never over the building's own cells. The town
+// hall's heroes set out from the cell that holds its middle, so its route goes to a walkable cell
+// beside that very cell, straight or diagonally, where there is one.
 
 #include "tools/DataFiles.h"
 #include "tools/LevelGround.h"
@@ -76,6 +76,8 @@ constexpr const char* kGroundPicture = "levels/ground.jpg";
 // The unit types that stand on a street: the street runs on under them.
 const std::set<std::string> kStreetTypes = {"Road",     "BrokenRoad", "BarrierFire", "Rubble",
                                             "JunkPile", "FallenTree", "BarrierFlood"};
+// The unit types whose cells are open to the heroes once built or cleared (level 1).
+const std::set<std::string> kOpenWhenBuilt = {"Road", "Bridge", "BrokenRoad", "BarrierFire"};
 // A road's plan covers at most this many cells in a row.
 constexpr int kLongestRoad = 12;
 
@@ -356,6 +358,13 @@ std::string typeOf(const std::string& xml)
     return xml.substr(begin, xml.find('"', begin) - begin);
 }
 
+// The "Level" a unit element gives, 0 when it gives none.
+int levelOf(const std::string& xml)
+{
+    const size_t at = xml.find(" Level=\"");
+    return at == std::string::npos ? 0 : std::atoi(xml.c_str() + at + 8);
+}
+
 // The look of a road's plan that covers its cells: "h<N>" along a row, "v<N>" down a column,
 // nothing for one cell.
 std::string roadLook(const std::string& path, char letter, const std::vector<Cell>& cells)
@@ -473,10 +482,21 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
 
     // Where the heroes come from: beside the base, which is the building whose unit line says
     // "TownHall"; without one, every walkable cell counts as reachable.
+    // A road, bridge or barrier on a road that the level places already built or cleared
+    // ("Level" 1) opens its cells from the start: the heroes walk over it at once.
     std::set<Cell> footprints;
+    std::set<Cell> opened;
     for (const auto& [letter, cells] : letters)
         if (std::isupper(static_cast<unsigned char>(letter)))
+        {
             footprints.insert(cells.begin(), cells.end());
+            const char drawn = letter;
+            const auto unit = std::find_if(source.units.begin(), source.units.end(),
+                                           [drawn](const auto& u) { return u.first == drawn; });
+            if (unit != source.units.end() && kOpenWhenBuilt.count(typeOf(unit->second)) &&
+                levelOf(unit->second) >= 1)
+                opened.insert(cells.begin(), cells.end());
+        }
     std::set<Cell> now(freeCells.begin(), freeCells.end());
     const std::vector<Cell>* hall = nullptr;
     for (const auto& [letter, xml] : source.units)
@@ -486,7 +506,8 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
             hall = &letters[letter];
             const auto inHall = [&](const Cell& c)
             { return std::find(hall->begin(), hall->end(), c) != hall->end(); };
-            now = reachable(*hall, [&](const Cell& c) { return walkable(at(source, c)) || inHall(c); });
+            now = reachable(*hall, [&](const Cell& c)
+                            { return walkable(at(source, c)) || inHall(c) || opened.count(c); });
         }
     // Where the heroes get once the other buildings' cells are open: a unit is worked from
     // outside, so its own cells never lead to its approach (a road's far end is not reached

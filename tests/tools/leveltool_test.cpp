@@ -163,6 +163,37 @@ TEST(Leveltool, RoadsAndBarriersStandOnStreetBridgesOnTheCanal)
     EXPECT_EQ(r.xml.find("Position=\"330;110\" ViewStateId"), std::string::npos) << r.xml;
 }
 
+TEST(Leveltool, ABarrierIsApproachedFromTheSideTheHeroesReachFirstAlsoOverABuiltBridge)
+{
+    // The town hall west of a canal; a bridge over it, built from the start, and rubble on the
+    // street beyond with street on both of its sides. The heroes come over the bridge, so they
+    // reach the rubble from the west; a bridge still to be built leaves the west side for
+    // later, and the east side lies beyond the rubble itself, so the west side is taken too.
+    const std::string rows = grid({"", "  HH  ~", "  HH  ~", " .....E..R...", "      ~"});
+    const Result built = leveltool("unit H <Unit Type=\"TownHall\"/>\n"
+                                   "unit E <Unit Type=\"Bridge\" Level=\"1\"/>\n"
+                                   "unit R <Unit Type=\"Rubble\" TargetType=\"2\"/>\n" +
+                                   rows);
+    ASSERT_EQ(built.status, 0) << built.errors;
+    EXPECT_NE(built.xml.find("Position=\"190;70\"><FreeCells><Cell Pos=\"9;3\"/></FreeCells>"
+                             "<CameOffsetPoints><Route Pos=\"-20;0\"/>"),
+              std::string::npos)
+        << built.xml;
+    const Result planned = leveltool("unit H <Unit Type=\"TownHall\"/>\n"
+                                     "unit E <Unit Type=\"Bridge\" TargetType=\"1\" TargetLevel=\"1\"/>\n"
+                                     "unit R <Unit Type=\"Rubble\" TargetType=\"2\"/>\n" +
+                                     rows);
+    ASSERT_EQ(planned.status, 0) << planned.errors;
+    EXPECT_NE(planned.xml.find("Position=\"190;70\"><FreeCells><Cell Pos=\"9;3\"/></FreeCells>"
+                               "<CameOffsetPoints><Route Pos=\"-20;0\"/>"),
+              std::string::npos)
+        << planned.xml;
+    // The bridge itself is approached from the hall's side either way.
+    EXPECT_NE(planned.xml.find("<Cell Pos=\"6;3\"/></FreeCells><CameOffsetPoints><Route Pos=\"-20;0\"/>"),
+              std::string::npos)
+        << planned.xml;
+}
+
 TEST(Leveltool, SceneryStandsOnItsCellsAndBlocksAndPlacedThingsOnTheirPositions)
 {
     const Result r = leveltool("decor ^ test/tree.png\n"
