@@ -24,11 +24,13 @@ void showMessage(const std::wstring& caption, const std::wstring& text)
     Platform::showMessageBox(caption, text);
 }
 
-// The current member's name; false when the library cannot give it whole.
-bool currentName(unzFile pack, std::string& name)
+// The current member's name (and its entry, when `entry` is given); false when the library
+// cannot give the name whole.
+bool currentName(unzFile pack, std::string& name, unz_file_info64* entry)
 {
     char buffer[NameBufferSize];
-    unz_file_info64 info;
+    unz_file_info64 local;
+    unz_file_info64& info = entry ? *entry : local;
     if (unzGetCurrentFileInfo64(pack, &info, buffer, sizeof buffer, nullptr, 0, nullptr, 0) != UNZ_OK)
         return false;
     // The library cuts a longer name to the buffer without saying so.
@@ -119,7 +121,7 @@ unzFile openPack(const std::wstring& path, FILE** file)
     throw text;
 }
 
-bool packFirstFile(unzFile pack, std::string& name)
+bool packFirstFile(unzFile pack, std::string& name, unz_file_info64* info)
 {
     if (!pack)
         return false;
@@ -132,12 +134,12 @@ bool packFirstFile(unzFile pack, std::string& name)
         return false;
     if (result != UNZ_OK)
         throw "Pack finder raise error during begin of search.";
-    if (!currentName(pack, name))
+    if (!currentName(pack, name, info))
         throw "Pack finder raise error during begin of search. (File name can't be obtained.)";
     return true;
 }
 
-bool packNextFile(unzFile pack, std::string& name)
+bool packNextFile(unzFile pack, std::string& name, unz_file_info64* info)
 {
     if (!pack)
         return false;
@@ -146,7 +148,7 @@ bool packNextFile(unzFile pack, std::string& name)
         return false;
     if (result != UNZ_OK)
         throw "Pack finder raise error during search.";
-    if (!currentName(pack, name))
+    if (!currentName(pack, name, info))
         throw "Pack finder raise error during search. (File name can't be obtained.)";
     return true;
 }

@@ -21,12 +21,13 @@ unzFile openPackHandle(const std::wstring& path, FILE** file = nullptr);
 // below take for an empty pack. `file` as for `openPackHandle`.
 unzFile openPack(const std::wstring& path, FILE** file = nullptr);
 
-// Moves to the first member and stores its name; false for a pack without members. Throws a C
-// string when the pack is damaged or a name does not fit in 255 bytes.
-bool packFirstFile(unzFile pack, std::string& name);
+// Moves to the first member and stores its name (and its entry in `info` when given); false for
+// a pack without members. Throws a C string when the pack is damaged or a name does not fit in
+// 255 bytes.
+bool packFirstFile(unzFile pack, std::string& name, unz_file_info64* info = nullptr);
 // Moves to the next member and stores its name; false after the last one. Throws like
 // `packFirstFile`.
-bool packNextFile(unzFile pack, std::string& name);
+bool packNextFile(unzFile pack, std::string& name, unz_file_info64* info = nullptr);
 // Closes a pack opened by `openPack`; throws `cString<std::string>` when the library fails.
 void closePack(unzFile pack);
 

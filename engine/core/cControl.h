@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/cDeferredRegistry.h"
+#include "engine/core/cLazySignal.h"
 
 #include <boost/shared_ptr.hpp>
 #include <boost/signals2/signal.hpp>
@@ -28,7 +29,7 @@ class cProperties;
 class cControl
 {
 public:
-    using tSignal = boost::signals2::signal<void(cControl*)>;
+    using tSignal = cLazySignal<void(cControl*)>;
 
     enum eFade
     {
@@ -97,6 +98,9 @@ public:
     bool isParentEnabled() const { return m_parentEnabled; }
     bool isEffectivelyEnabled() const { return m_enabled && m_parentEnabled; }
     bool isActive() const { return m_active; }
+    // Whether the object is a view of the user interface layer: the walks over a view's child
+    // views ask this instead of casting every child.
+    bool isView() const { return m_isView; }
     bool isParentActive() const { return m_parentActive; }
 
     float getTransparency() const { return m_transparency; }
@@ -150,6 +154,9 @@ public:
     static bool isInFadeSet(const cControl* object);
 
 protected:
+    // Set by the view class while the object is a view.
+    void setIsView(bool view) { m_isView = view; }
+
     // The subtree steps: a parent passes its visible, enabled and active states down.
     void gainParentVisible();
     void loseParentVisible();
@@ -192,6 +199,7 @@ private:
     bool m_active = false;
     bool m_parentActive = true;
     bool m_inputLocked = false;
+    bool m_isView = false;
 };
 
 // Queues a tree object for deletion at the end of the frame; also the deleter of shared

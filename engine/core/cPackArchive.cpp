@@ -71,20 +71,17 @@ std::shared_ptr<cPackArchive> cPackArchive::openWith(const std::wstring& path, b
 void cPackArchive::readDirectory()
 {
     std::string name;
-    for (bool more = packFirstFile(m_zip, name); more; more = packNextFile(m_zip, name))
+    // Each entry is read once for its name and its sizes together: the library reads an entry
+    // a few bytes at a time.
+    unz_file_info64 info;
+    for (bool more = packFirstFile(m_zip, name, &info); more; more = packNextFile(m_zip, name, &info))
     {
-        unz_file_info64 info;
         Member member;
         member.name = name;
-        if (unzGetCurrentFileInfo64(m_zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) == UNZ_OK)
-        {
-            member.size = info.uncompressed_size;
-            member.compressedSize = info.compressed_size;
-            member.crc = static_cast<uint32_t>(info.crc);
-            member.method = static_cast<int>(info.compression_method);
-        }
-        else
-            member.method = -1;
+        member.size = info.uncompressed_size;
+        member.compressedSize = info.compressed_size;
+        member.crc = static_cast<uint32_t>(info.crc);
+        member.method = static_cast<int>(info.compression_method);
         if (unzGetFilePos64(m_zip, &member.entry) != UNZ_OK)
             member.method = -1;
         const size_t index = m_members.size();

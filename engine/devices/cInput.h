@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/core/cLazySignal.h"
 #include "engine/core/cSingleton.h"
 #include "engine/core/cVector2.h"
 #include "engine/devices/eControl.h"
@@ -134,7 +135,8 @@ private:
     std::array<uint32_t, kQueueSize> m_keys{};
     uint32_t m_keyCount = 0;
 
-    std::array<boost::signals2::signal<void()>, CONTROL_COUNT> m_signals;
+    // One signal per control code, most of which nothing ever connects to.
+    std::array<cLazySignal<void()>, CONTROL_COUNT> m_signals;
     boost::signals2::signal<void(eControl, long)> m_mouseSignal;
     boost::signals2::signal<void(wchar_t)> m_charSignal;
     boost::signals2::signal<void(uint32_t)> m_keyDownSignal;

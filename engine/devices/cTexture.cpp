@@ -63,8 +63,14 @@ Platform::GfxDevice& cTexture::factoryDevice(const std::string& forPath)
 void cTexture::load(const std::string& path, Platform::GfxDevice& device)
 {
     // Shared by every texture loaded from a file and kept for the whole run: loading many
-    // textures does not allocate a buffer per file.
-    static std::vector<char> buffer(1048576, 0);
+    // textures does not allocate a buffer per file. It grows to the largest file read.
+    // Never without storage: an empty file still hands over a pointer, as a picture's bytes.
+    static std::vector<char> buffer = []
+    {
+        std::vector<char> storage;
+        storage.reserve(65536);
+        return storage;
+    }();
     cFileSystem* files = cFileSystem::instance();
     if (!files)
         cTextureFile::throwImageError(path, "there is no file system");

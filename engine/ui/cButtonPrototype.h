@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/core/cLazySignal.h"
 #include "engine/devices/cAlphaMask.h"
 #include "engine/devices/eControl.h"
 #include "engine/ui/cPicture.h"
@@ -39,7 +40,7 @@ public:
         StatePressed = 3,
     };
 
-    using tViewSignal = boost::signals2::signal<void(cView*)>;
+    using tViewSignal = cLazySignal<void(cView*)>;
 
     // A press released over the button.
     tViewSignal clickSignal;

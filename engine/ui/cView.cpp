@@ -117,6 +117,7 @@ cView::cView(cControl* parent) : cControl(parent)
     // Built before the first view is complete, so the registry outlives every view.
     renderRegistry();
     setTransparency(1.0f);
+    setIsView(true);
 }
 
 cView::cView(const cView& other)
@@ -133,6 +134,7 @@ cView::cView(const cView& other)
 {
     renderRegistry();
     setTransparency(1.0f);
+    setIsView(true);
     copyParticleChildren(other);
 }
 
@@ -141,6 +143,8 @@ cView::~cView()
     // A view queued for deletion is detached first, and detaching shows it again; leaving
     // here keeps the render pass from meeting freed memory.
     leaveRenderRegistry();
+    // What is left of the object from here on is no view.
+    setIsView(false);
 }
 
 void cView::onShow()
@@ -179,12 +183,12 @@ void cView::addParticleChild(cView* child)
     m_particleChildren.push_back(child);
 }
 
-std::vector<cView*> cView::childViews() const
+boost::container::small_vector<cView*, 8> cView::childViews() const
 {
-    std::vector<cView*> views;
+    boost::container::small_vector<cView*, 8> views;
     for (cControl* child : getChildren())
-        if (cView* view = dynamic_cast<cView*>(child))
-            views.push_back(view);
+        if (child->isView())
+            views.push_back(static_cast<cView*>(child));
     return views;
 }
 
@@ -223,10 +227,14 @@ void cView::setDeep(float deep)
     for (cView* child : childViews())
         child->setDeep(child->getDeep() + delta);
     const bool shown = isShown();
-    if (shown || m_inRenderRegistry)
+    // A view that stays where it is in the registry (unit views follow their units every frame,
+    // mostly at the same depth) is not taken out and put back.
+    const bool keepsPlace =
+        shown && m_inRenderRegistry && m_registeredDeep == (std::isnan(deep) ? 0.0f : deep);
+    if (!keepsPlace && (shown || m_inRenderRegistry))
         leaveRenderRegistry();
     m_deep = deep;
-    if (shown)
+    if (shown && !keepsPlace)
         joinRenderRegistry();
     m_dirty = true;
 }

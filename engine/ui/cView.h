@@ -3,12 +3,14 @@
 #include "engine/core/cColor.h"
 #include "engine/core/cControl.h"
 #include "engine/core/cDeferredRegistry.h"
+#include "engine/core/cLazySignal.h"
 #include "engine/core/cVector2.h"
 #include "engine/core/cVector3.h"
 #include "engine/devices/cMeshRenderData.h"
 #include "engine/devices/cQuad.h"
 #include "engine/ui/cImage.h"
 
+#include <boost/container/small_vector.hpp>
 #include <boost/function.hpp>
 #include <boost/signals2/signal.hpp>
 
@@ -39,7 +41,7 @@ struct cParticleDrawInfo;
 class cView : public cControl, public cImage
 {
 public:
-    using tPositionSignal = boost::signals2::signal<void(cView*)>;
+    using tPositionSignal = cLazySignal<void(cView*)>;
 
     // The quads a view draws, for range-for.
     struct tSprites
@@ -242,8 +244,10 @@ private:
         field = value;
         m_dirty = true;
     }
-    // The child views, in the order of the set of children.
-    std::vector<cView*> childViews() const;
+    // The child views, in the order of the set of children: a list of their own, so that a
+    // step over them survives children that come and go. Most views have few children, so the
+    // list seldom needs the heap.
+    boost::container::small_vector<cView*, 8> childViews() const;
     // One started particle view per child of the "PyroEffects" element; "UseOffset" 1 makes the
     // effect's position its emitter's offset from this view.
     void loadParticleChildren(const tPropertiesPtr& effects);

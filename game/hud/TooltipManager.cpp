@@ -383,7 +383,9 @@ void TooltipManager::setCurrentWindow(cTooltipView* window)
 
 void TooltipManager::hideTips()
 {
-    m_tipText->hide();
+    // As a tip window does (`hideTip`), a hidden text is not hidden again.
+    if (m_tipText->isVisible() || m_tipText->getTransparency() != 0.0f)
+        m_tipText->hide();
     for (cTooltipView* window : m_windows)
         window->hideTip();
 }

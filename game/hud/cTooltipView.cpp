@@ -128,6 +128,10 @@ void cTooltipView::showTip()
 void cTooltipView::hideTip()
 {
     m_direction = -1.0f;
+    // The tips are hidden whenever the pointer leaves a unit, which a moving unit makes it do
+    // every frame: hiding a hidden tip again would change nothing but walk all its parts.
+    if (!isVisible() && getTransparency() == 0.0f)
+        return;
     hide();
 }
 

@@ -127,7 +127,31 @@ bool cUnitView::isOfCategory(const wchar_t* category) const
 
 void cUnitView::onAngleChanged(const cUnit::Ptr& unit)
 {
+    // A walk turns its walker a little nearly every frame; the look is made again only when
+    // the new heading shows another picture.
+    if (turnKeepsLook(*unit))
+        return;
     applyState(unit);
+}
+
+bool cUnitView::turnKeepsLook(const cUnit& unit) const
+{
+    if (!m_applied.valid || m_reverse || !isWalking(unit.getState()) || unit.getLevel() != m_applied.level ||
+        unit.getState() != m_applied.state || unit.getStateTypeId() != m_applied.stateTypeId)
+        return false;
+    const auto description = getDescription();
+    if (!description)
+        return false;
+    boost::shared_ptr<ViewState> state =
+        description->getStateName(static_cast<unsigned>(unit.getLevel()), unit.getState());
+    if (!state || state->isComplex() || state->isPlayCycles() || state->isRotate() || state->isById())
+        return false;
+    if (unit.getStateTypeId() != -1)
+        state = state->getSubState(GameConfig::instance().unitNames().nameOf(unit.getStateTypeId()));
+    if (!state || !state->getSubStates().empty() || !state->getSoundId().empty())
+        return false;
+    return state->getViewByAngle(unit.getAngle()) == state->getViewByAngle(m_applied.angle) &&
+           state->getOffsetByAngle(unit.getAngle()) == state->getOffsetByAngle(m_applied.angle);
 }
 
 void cUnitView::onLevelChanged(const cUnit::Ptr& unit)
@@ -154,6 +178,11 @@ void cUnitView::onRefresh(const cUnit::Ptr&)
 
 void cUnitView::applyState(const cUnit::Ptr& unit)
 {
+    m_applied.valid = true;
+    m_applied.level = unit->getLevel();
+    m_applied.state = unit->getState();
+    m_applied.stateTypeId = unit->getStateTypeId();
+    m_applied.angle = unit->getAngle();
     const auto description = getDescription();
     const float t0 = getAnimTime();
     const bool x0 = getInverceX();

@@ -90,6 +90,10 @@ public:
 
 private:
     void onAngleChanged(const cUnit::Ptr& unit);
+    // Whether applying the unit's state again would show what is shown: the unit walks in the
+    // plain directional state last applied (no sub-states, no sound) and its new heading picks
+    // the same picture and offset as the heading it was shown at.
+    bool turnKeepsLook(const cUnit& unit) const;
     void onLevelChanged(const cUnit::Ptr& unit);
     void onRemoved(const cUnit::Ptr& unit);
     void onRefresh(const cUnit::Ptr& unit);
@@ -139,6 +143,16 @@ private:
     float m_deepOffset = 0.0f;
     Engine::cPicture* m_goalTick = nullptr;
     std::vector<float> m_fadeRates;
+    // What the last `applyState` showed the look for.
+    struct sApplied
+    {
+        bool valid = false;
+        int level = 0;
+        eUnitState state = eUnitState::idle;
+        int stateTypeId = -1;
+        float angle = 0.0f;
+    };
+    sApplied m_applied;
     // Part views of composite looks lent to this view; their view states own them.
     std::set<Engine::cButton*> m_borrowed;
 };

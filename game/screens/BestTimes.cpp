@@ -13,6 +13,7 @@
 #include "engine/core/cProperties.h"
 #include "engine/core/cString.h"
 #include "engine/core/cXmlProperties.h"
+#include "engine/core/xml/XmlDocument.h"
 #include "engine/devices/cResourceManager.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
@@ -90,11 +91,30 @@ void BestTimes::readLevelTimes(Engine::cResourceManager& resources)
         const std::string path = Engine::toUtf8(Game::levelPath(static_cast<int>(i)));
         if (!files->isKnown(path))
             continue;
-        Engine::tPropertiesPtr metaData;
-        if (!resources.getXml(path, true)->getChild(L"MetaData", metaData))
+        // Only the "MetaData" element is wanted: the level is read whole (and kept) only when
+        // a quick look cannot tell what a whole read would give.
+        std::wstring bestTime;
+        std::vector<std::pair<std::wstring, std::wstring>> attributes;
+        switch (Engine::xml::scanDocumentTop(path, "MetaData", attributes))
+        {
+        case Engine::xml::eScan::Missing:
             continue;
+        case Engine::xml::eScan::Found:
+            for (const auto& attribute : attributes)
+                if (attribute.first == L"BestTime")
+                    bestTime = attribute.second;
+            break;
+        case Engine::xml::eScan::Undecided:
+        {
+            Engine::tPropertiesPtr metaData;
+            if (!resources.getXml(path, true)->getChild(L"MetaData", metaData))
+                continue;
+            bestTime = metaData->getAttribute(L"BestTime");
+            break;
+        }
+        }
         m_records[i].name = L" ";
-        Engine::fromString(m_records[i].time, metaData->getAttribute(L"BestTime"));
+        Engine::fromString(m_records[i].time, bestTime);
         m_changed = true;
     }
 }

@@ -160,4 +160,25 @@ void loadDocument(cXmlNode& root, const char* data, size_t size, const std::stri
         throwLoadError(name);
 }
 
+eScan scanDocumentTop(const std::string& path, const char* name,
+                      std::vector<std::pair<std::wstring, std::wstring>>& attributes)
+{
+    attributes.clear();
+    const cFileSystem* files = cFileSystem::instance();
+    if (!files)
+        return eScan::Undecided;
+    std::vector<char> bytes;
+    try
+    {
+        files->readFile(path, bytes);
+    }
+    catch (...)
+    {
+        return eScan::Undecided;
+    }
+    if (bytes.empty() || bytes[0] == kImageMark)
+        return eScan::Undecided;
+    return scanTopElement(bytes.data(), bytes.size(), name, attributes, files->isInCommon(path));
+}
+
 } // namespace Engine::xml

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "engine/core/xml/cXmlParser.h"
+
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace Engine
 {
@@ -21,6 +25,14 @@ namespace xml
 void loadDocument(cXmlNode& root, const std::string& path);
 // The same from bytes in memory; `name` stands for the path in error texts.
 void loadDocument(cXmlNode& root, const char* data, size_t size, const std::string& name);
+
+// The attributes of the root's child named `name` in the file at `path` (see `scanTopElement`),
+// read without building the document. Undecided too for a pre-parsed image and for a file that
+// cannot be read: `loadDocument` tells what is wrong with it. A copy in the shared folder is
+// read whole, so that a damaged one is found (and set aside by `loadDocument`) as a whole read
+// finds it; the data folder's and the packs' files are read up to the element.
+eScan scanDocumentTop(const std::string& path, const char* name,
+                      std::vector<std::pair<std::wstring, std::wstring>>& attributes);
 
 } // namespace xml
 } // namespace Engine

@@ -12,6 +12,7 @@
 #include <exception>
 #include <expat.h>
 #include <memory>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -457,7 +458,261 @@ void cParseContext::stop()
     XML_StopParser(m_parser, XML_FALSE);
 }
 
+// The state of `scanTopElement`: the depth of the open element and what the root's children
+// of the name held.
+class cScanContext
+{
+public:
+    cScanContext(const char* name, std::vector<std::pair<std::wstring, std::wstring>>& attributes,
+                 bool wholeText)
+        : m_name(name), m_attributes(attributes), m_wholeText(wholeText)
+    {
+    }
+
+    eScan run(const char* data, size_t size)
+    {
+        if (size > static_cast<size_t>(INT_MAX))
+            return eScan::Undecided;
+        m_data = data;
+        m_size = size;
+        std::unique_ptr<XML_ParserStruct, cParserDeleter> parser(XML_ParserCreate(nullptr));
+        if (!parser)
+            throw std::bad_alloc();
+        m_parser = parser.get();
+        XML_SetUserData(m_parser, this);
+        XML_SetElementHandler(m_parser, &cScanContext::onStart, &cScanContext::onEnd);
+        const bool parsed = XML_Parse(m_parser, data, static_cast<int>(size), XML_TRUE) == XML_STATUS_OK;
+        if (m_undecided || (!parsed && !m_stoppedEarly))
+            return eScan::Undecided;
+        return m_found ? eScan::Found : eScan::Missing;
+    }
+
+private:
+    static void XMLCALL onStart(void* self, const XML_Char* name, const XML_Char** attributes)
+    {
+        static_cast<cScanContext*>(self)->start(name, attributes);
+    }
+    static void XMLCALL onEnd(void* self, const XML_Char*) { --static_cast<cScanContext*>(self)->m_depth; }
+
+    void start(const tUnit* name, const tUnit** attributes)
+    {
+        const size_t depth = m_depth++;
+        if (depth > kMaxDepth)
+            return undecided();
+        if (depth > 1)
+            return;
+        if (attributes[0] && (equalUnits(attributes[0], "copy") || equalUnits(attributes[0], "remove")))
+            return undecided();
+        if (depth == 0 || !equalUnits(name, m_name))
+            return;
+        if (m_found)
+            return undecided();
+        m_found = true;
+        for (; attributes[0]; attributes += 2)
+            m_attributes.emplace_back(toWide(attributes[0], unitLength(attributes[0])),
+                                      toWide(attributes[1], unitLength(attributes[1])));
+        // When no later element can name the element, copy or remove (the words are nowhere in
+        // the rest of an 8-bit text), the rest is not read unless it must be well-formed.
+        if (!m_wholeText && restCannotMatter())
+        {
+            m_stoppedEarly = true;
+            XML_StopParser(m_parser, XML_FALSE);
+        }
+    }
+
+    bool restCannotMatter() const
+    {
+        if (m_size < 2 || m_data[0] == 0 || m_data[1] == 0 || static_cast<unsigned char>(m_data[0]) >= 0xFE)
+            return false;
+        const XML_Index at = XML_GetCurrentByteIndex(m_parser) + XML_GetCurrentByteCount(m_parser);
+        if (at < 0 || static_cast<size_t>(at) > m_size)
+            return false;
+        const std::string_view rest(m_data + at, m_size - static_cast<size_t>(at));
+        return rest.find(m_name) == std::string_view::npos && rest.find("copy") == std::string_view::npos &&
+               rest.find("remove") == std::string_view::npos;
+    }
+
+    void undecided()
+    {
+        m_undecided = true;
+        XML_StopParser(m_parser, XML_FALSE);
+    }
+
+    const char* m_name;
+    std::vector<std::pair<std::wstring, std::wstring>>& m_attributes;
+    XML_Parser m_parser = nullptr;
+    const char* m_data = nullptr;
+    size_t m_size = 0;
+    size_t m_depth = 0;
+    const bool m_wholeText;
+    bool m_found = false;
+    bool m_undecided = false;
+    bool m_stoppedEarly = false;
+};
+
 } // namespace
+
+namespace
+{
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// The quick way of `scanTopElement` for an 8-bit text of plain markup: the tags before the
+// element are followed only as far as their nesting, the element's own tag is read by the
+// parser on its own, and the rest is not read when it cannot matter. Anything it does not
+// know (a document type, character data with references, an encoding other than UTF-8, a tag
+// it cannot follow) leaves the question to the parser: Undecided.
+eScan quickScan(std::string_view text, std::string_view name,
+                std::vector<std::pair<std::wstring, std::wstring>>& attributes)
+{
+    if (text.size() < 2 || text[0] == 0 || text[1] == 0 || static_cast<unsigned char>(text[0]) >= 0xFE)
+        return eScan::Undecided;
+    size_t at = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    std::vector<std::string_view> open;
+    while (true)
+    {
+        const size_t tag = text.find('<', at);
+        if (tag == std::string_view::npos)
+            return eScan::Undecided;
+        const std::string_view between = text.substr(at, tag - at);
+        if (between.find('&') != std::string_view::npos ||
+            (open.empty() && !std::all_of(between.begin(), between.end(), isSpace)))
+            return eScan::Undecided;
+        const std::string_view rest = text.substr(tag);
+        if (rest.compare(0, 4, "<!--") == 0)
+        {
+            const size_t end = rest.find("-->", 4);
+            if (end == std::string_view::npos)
+                return eScan::Undecided;
+            at = tag + end + 3;
+            continue;
+        }
+        if (rest.compare(0, 2, "<?") == 0)
+        {
+            const size_t end = rest.find("?>", 2);
+            if (end == std::string_view::npos)
+                return eScan::Undecided;
+            const std::string_view instruction = rest.substr(0, end);
+            const size_t encoding = instruction.find("encoding");
+            if (encoding != std::string_view::npos)
+            {
+                const std::string_view value = instruction.substr(encoding);
+                if (value.find("\"UTF-8\"") == std::string_view::npos &&
+                    value.find("'UTF-8'") == std::string_view::npos &&
+                    value.find("\"utf-8\"") == std::string_view::npos &&
+                    value.find("'utf-8'") == std::string_view::npos)
+                    return eScan::Undecided;
+            }
+            at = tag + end + 2;
+            continue;
+        }
+        if (rest.compare(0, 2, "<!") == 0)
+            return eScan::Undecided;
+        if (rest.compare(0, 2, "</") == 0)
+        {
+            const size_t end = rest.find('>');
+            if (end == std::string_view::npos || open.empty())
+                return eScan::Undecided;
+            std::string_view closed = rest.substr(2, end - 2);
+            while (!closed.empty() && isSpace(closed.back()))
+                closed.remove_suffix(1);
+            // The root closed before the element: the parser tells what follows.
+            if (closed != open.back() || open.size() == 1)
+                return eScan::Undecided;
+            open.pop_back();
+            at = tag + end + 1;
+            continue;
+        }
+        // A start tag: its name, then attributes with quoted values, up to '>' or "/>".
+        size_t i = 1;
+        while (i < rest.size() && !isSpace(rest[i]) && rest[i] != '/' && rest[i] != '>')
+            ++i;
+        const std::string_view tagName = rest.substr(1, i - 1);
+        if (tagName.empty() || open.size() >= kMaxDepth)
+            return eScan::Undecided;
+        size_t firstAttribute = std::string_view::npos;
+        bool empty = false;
+        while (true)
+        {
+            while (i < rest.size() && isSpace(rest[i]))
+                ++i;
+            if (i >= rest.size())
+                return eScan::Undecided;
+            if (rest[i] == '>')
+                break;
+            if (rest.compare(i, 2, "/>") == 0)
+            {
+                empty = true;
+                ++i;
+                break;
+            }
+            const size_t equals = rest.find('=', i);
+            if (equals == std::string_view::npos || equals == i ||
+                rest.substr(i, equals - i).find_first_of("<>/\"'") != std::string_view::npos)
+                return eScan::Undecided;
+            if (firstAttribute == std::string_view::npos)
+                firstAttribute = i;
+            size_t quote = equals + 1;
+            while (quote < rest.size() && isSpace(rest[quote]))
+                ++quote;
+            if (quote >= rest.size() || (rest[quote] != '"' && rest[quote] != '\''))
+                return eScan::Undecided;
+            const size_t close = rest.find(rest[quote], quote + 1);
+            if (close == std::string_view::npos ||
+                rest.substr(quote + 1, close - quote - 1).find('<') != std::string_view::npos)
+                return eScan::Undecided;
+            i = close + 1;
+            if (i < rest.size() && !isSpace(rest[i]) && rest[i] != '/' && rest[i] != '>')
+                return eScan::Undecided;
+        }
+        const std::string_view whole = rest.substr(0, i + 1);
+        if (open.size() <= 1 && firstAttribute != std::string_view::npos &&
+            (rest.compare(firstAttribute, 4, "copy") == 0 || rest.compare(firstAttribute, 6, "remove") == 0))
+            return eScan::Undecided;
+        if (open.size() == 1 && tagName == name)
+        {
+            // Nothing later may name, copy or remove the element.
+            const std::string_view after = text.substr(tag + whole.size());
+            if (after.find(name) != std::string_view::npos || after.find("copy") != std::string_view::npos ||
+                after.find("remove") != std::string_view::npos)
+                return eScan::Undecided;
+            // The tag alone, read by the parser: its references and spaces read as they do in place.
+            std::string alone = "<r>";
+            alone += whole;
+            if (!empty)
+                alone += "</" + std::string(name) + ">";
+            alone += "</r>";
+            const std::string nameText(name);
+            cScanContext context(nameText.c_str(), attributes, true);
+            return context.run(alone.data(), alone.size()) == eScan::Found ? eScan::Found : eScan::Undecided;
+        }
+        if (!empty)
+            open.push_back(tagName);
+        else if (open.empty())
+            return eScan::Undecided;
+        at = tag + whole.size();
+    }
+}
+
+} // namespace
+
+eScan scanTopElement(const char* data, size_t size, const char* name,
+                     std::vector<std::pair<std::wstring, std::wstring>>& attributes, bool wholeText)
+{
+    attributes.clear();
+    if (!wholeText)
+    {
+        const eScan quick = quickScan(std::string_view(data, size), name, attributes);
+        if (quick != eScan::Undecided)
+            return quick;
+        attributes.clear();
+    }
+    cScanContext context(name, attributes, wholeText);
+    return context.run(data, size);
+}
 
 bool parseXml(cXmlNode& root, const char* data, size_t size)
 {

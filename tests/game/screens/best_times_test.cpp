@@ -186,4 +186,28 @@ TEST(BestTimes, ATableThatCannotBeReadIsNeverWrittenOver)
     EXPECT_EQ(times.getBestTime(0).name, L"P0");
 }
 
+TEST(BestTimes, ALevelsOwnTimeIsWhatTheWholeLevelFileSays)
+{
+    GameFixture fixture;
+    BestTimes& times = BestTimes::instance();
+    // Read at a glance; a later element of the name re-opens the first and changes its time; a
+    // level without the element has no time of its own; a broken copy in the shared folder
+    // gives way to the shipped level, as the level's load does.
+    fixture.writeLevel(0, "<Level><FreeCells/><MetaData GoldTime='4' BestTime='55'/><Buildings/></Level>");
+    fixture.writeLevel(1, "<Level><MetaData BestTime='50'/><FreeCells/><MetaData BestTime='61'/></Level>");
+    fixture.writeLevel(2, "<Level><FreeCells><MetaData BestTime='9'/></FreeCells></Level>");
+    restartResources(fixture);
+    times.reload();
+    EXPECT_EQ(times.getBestTime(0).time, 55u);
+    EXPECT_EQ(times.getBestTime(1).time, 61u);
+    EXPECT_FALSE(times.getBestTime(2).isSet());
+    EXPECT_EQ(times.getBestTime(3).time, 260u) << "the shipped Levels/n3.xml";
+
+    fixture.writeLevel(2, "<Level><MetaData BestTime='9'/><FreeCells>");
+    restartResources(fixture);
+    times.reload();
+    EXPECT_EQ(times.getBestTime(2).time, 360u) << "the shipped Levels/n2.xml";
+    EXPECT_FALSE(fixture.readShared("levels/n2.xml.damaged").empty()) << "the broken copy is kept aside";
+}
+
 } // namespace

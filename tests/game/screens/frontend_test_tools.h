@@ -46,7 +46,7 @@ inline std::string failureOf(const std::function<void()>& run)
 class FrontEnd
 {
 public:
-    FrontEnd()
+    explicit FrontEnd(const std::wstring& data = QUILL_SOURCE_DIR L"/data/") : fixture(data)
     {
         auto backend = std::make_unique<Platform::ScriptedInput>(false);
         script = backend.get();

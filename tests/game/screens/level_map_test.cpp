@@ -1,6 +1,7 @@
 // The level map over the game's data (and maps of the test's own, written to the shared
 // folder, which hides the shipped one): which levels and pages are open, the node pictures,
 // the page slides and buttons, the selection, the clouds, and the map state's questions.
+#include "engine/core/StringUtils.h"
 #include "engine/core/cProps.h"
 #include "engine/core/cXmlProperties.h"
 #include "engine/devices/cTexture.h"
@@ -27,6 +28,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <regex>
 #include <string>
 #include <vector>
@@ -103,7 +105,10 @@ std::string mapXml(const MapParts& parts)
 class LevelMap : public ::testing::Test
 {
 protected:
-    LevelMap() { front.fixture.startProfile(); }
+    explicit LevelMap(const std::wstring& data = QUILL_SOURCE_DIR L"/data/") : front(data)
+    {
+        front.fixture.startProfile();
+    }
 
     // The map, and a level file for each of its places that the game does not ship (the map
     // shows a node only for a level it has; these levels are never started).
@@ -194,12 +199,48 @@ TEST_F(LevelMap, ANewPlayerHasTheFirstLevelOpenAndEveryOtherPageLocked)
     EXPECT_EQ(first->getSelectionEffect()->getDeep(), first->getDeep() - 0.01f);
 }
 
-TEST_F(LevelMap, APlaceWithoutItsLevelShowsALockedNodeAndALevelWithoutAPlaceIsLogged)
+// The game's data with only its first twelve level files: every other entry of the data folder
+// is a link to the shipped one. A game that ships every level the map has a place for leaves
+// no place without its level, so a map over fewer levels shows what such a place looks like.
+class LevelMapOfTwelveLevels : public LevelMap
 {
-    // The shipped levels fill page 0; of page 1's three places only the middle one has a level
+protected:
+    static constexpr int kShipped = 12;
+    LevelMapOfTwelveLevels() : LevelMap(data()) {}
+
+private:
+    static std::wstring data()
+    {
+        namespace fs = std::filesystem;
+        static const ::Test::TempDir folder;
+        static const bool linked = []
+        {
+            const fs::path shipped = QUILL_SOURCE_DIR "/data";
+            for (const fs::directory_entry& entry : fs::directory_iterator(shipped))
+                if (entry.path().filename() != "Levels")
+                    fs::create_directory_symlink(entry.path(), folder.path() / entry.path().filename());
+            fs::create_directory(folder.path() / "Levels");
+            static const std::regex levelFile(R"(n(\d+)\.xml)");
+            for (const fs::directory_entry& entry : fs::directory_iterator(shipped / "Levels"))
+            {
+                std::smatch number;
+                const std::string name = entry.path().filename().string();
+                if (!std::regex_match(name, number, levelFile) || std::stoi(number[1]) < kShipped)
+                    fs::create_symlink(entry.path(), folder.path() / "Levels" / name);
+            }
+            return true;
+        }();
+        static_cast<void>(linked);
+        return Engine::fromUtf8(folder.path().string() + "/");
+    }
+};
+
+TEST_F(LevelMapOfTwelveLevels, APlaceWithoutItsLevelShowsALockedNodeAndALevelWithoutAPlaceIsLogged)
+{
+    // The twelve levels fill page 0; of page 1's three places only the middle one has a level
     // file, page 2 has three places and pages 3 to 5 one each without files. A level file
     // numbered past the places is written to the error log, and the map works on.
-    const int shipped = GameConfig::instance().getConstants().LevelsCount;
+    const int shipped = kShipped;
     MapParts parts;
     parts.nodes = {shipped, 3, 3, 1, 1, 1};
     front.fixture.resources->unload("map/map.xml");

@@ -76,13 +76,15 @@ inline std::string freeCells(int left, int top, int right, int bottom)
 class GameFixture
 {
 public:
-    GameFixture() : m_dataHome("XDG_DATA_HOME", (m_home.path() / "share").string())
+    // The game over a data folder: the shipped one, or a test's own (a folder ending in "/").
+    explicit GameFixture(const std::wstring& data = QUILL_SOURCE_DIR L"/data/")
+        : m_dataHome("XDG_DATA_HOME", (m_home.path() / "share").string())
     {
         Engine::cProps::clearAll();
         // The player's settings: the game's 1024 x 768 screen, a grid of 53 x 40 cells.
         m_home.write("share/Quillmoor/sys/settings.xml",
                      "<settings><graphics width=\"1024\" height=\"768\" fullscreen=\"0\"/></settings>");
-        files = std::make_unique<Engine::cFileSystem>(std::wstring(QUILL_SOURCE_DIR L"/data/"));
+        files = std::make_unique<Engine::cFileSystem>(data);
         resources = std::make_unique<Engine::cResourceManager>();
         constants = std::make_unique<Engine::cConstants>("sys/constants.xml");
         settings = std::make_unique<Engine::cSettings>("sys/settings.xml");
