@@ -294,6 +294,20 @@ TEST(Levelplay, AClickAPlayerCouldNotMakeGoesNowhereAndATutorialTipHoldsTheOther
     EXPECT_NE(run.output.find("goal Market#1 queued"), std::string::npos) << "the arrow's press";
 }
 
+TEST(Levelplay, AClickIsToldAsAGoalWhenAnotherGoalLeavesTheListInTheSameFrame)
+{
+    // On level 33 the brick a hero fetched comes in at 12.06 s, the frame the fire on the lower
+    // lane is clicked: the list is as long after the press as before it, and the fire's goal
+    // is still the press's own.
+    ::Test::TempDir folder;
+    const std::string script = (folder.path() / "frame.play").string();
+    std::ofstream(script) << "at 0 click FallenTree#2\nat 0 click Money#1\nat 1 click Brick#1\n"
+                             "at 2 click FallenTree#1\nat 12 click BarrierFire\n";
+    const PlayRun run = levelplay("--max-time 14 " + level(33) + " " + script);
+    EXPECT_NE(run.output.find("goal BarrierFire#1 queued"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("BarrierFire#1 made no goal"), std::string::npos) << run.output;
+}
+
 TEST(Levelplay, ABadScriptOrSaveIsRefusedWithItsName)
 {
     ::Test::TempDir folder;

@@ -28,6 +28,7 @@
 
 #include <cxxabi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -291,7 +292,11 @@ void LevelRun::click(const Command& command, bool upgrade)
         return;
     }
     GameController& controller = game()->getController();
-    const size_t goalsBefore = controller.getPendingGoals().size();
+    // The goals waiting before the press: a goal that leaves the list in the frame of the press
+    // must not hide the one the press adds, so the goals are compared, not counted (and held,
+    // so that a new goal cannot take the place of one that left).
+    const std::vector<GameController::GoalPtr> goalsBefore(controller.getPendingGoals().begin(),
+                                                           controller.getPendingGoals().end());
     m_refused = false;
     m_accepted = false;
     if (!target->isShown())
@@ -309,7 +314,12 @@ void LevelRun::click(const Command& command, bool upgrade)
                   << " went nowhere: something else took the pointer; under the pointer: "
                   << describeAt(at, true) << " (script line " << command.line << ")\n";
     }
-    else if (!m_refused && !m_accepted && game() && controller.getPendingGoals().size() == goalsBefore)
+    else if (!m_refused && !m_accepted && game() &&
+             std::all_of(controller.getPendingGoals().begin(), controller.getPendingGoals().end(),
+                         [&goalsBefore](const GameController::GoalPtr& goal) {
+                             return std::find(goalsBefore.begin(), goalsBefore.end(), goal) !=
+                                    goalsBefore.end();
+                         }))
         std::cout << "at " << clock() << " s: " << m_clicked << " made no goal ("
                   << noGoalReason(unit, upgrade) << ")\n";
     m_clicked.clear();
