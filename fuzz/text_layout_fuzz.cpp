@@ -142,7 +142,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             shown += line->getText();
             for (const Engine::cQuad& quad : line->getSpriteList())
                 (void)quad.corners[3].x;
-            if (wrapStyle != 0 && line->getText().size() > 1 && line->getWidth() > width)
+            // The wrap measures a part of the text by one sum of advances and the line lays its
+            // glyphs out by another: the two may differ in the last bits of a float.
+            if (wrapStyle != 0 && line->getText().size() > 1 && line->getWidth() > width + 0.01f)
                 std::abort();
         }
         std::wstring expected = text;
