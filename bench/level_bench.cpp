@@ -19,6 +19,7 @@
 #include "engine/core/cTimer.h"
 #include "engine/core/cXmlProperties.h"
 #include "engine/devices/cResourceManager.h"
+#include "engine/ui/cLightButton.h"
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/CPlayState.h"
@@ -145,10 +146,11 @@ void playUntil(Game& game, const std::vector<Test::ScriptLine>& script, size_t& 
             cUnitView* view = unit ? unit->getView() : nullptr;
             if (!view)
                 continue;
-            if (line.verb == Test::ScriptLine::Upgrade)
-                game.getController().onUnitViewClick(view);
-            else
+            // The view's signals, as its picture and its arrow raise them under a press.
+            if (line.verb != Test::ScriptLine::Upgrade)
                 view->clickSignal(view);
+            else if (Engine::cLightButton* arrow = view->getUpgradeButton())
+                arrow->clickSignal(arrow);
         }
         Engine::cControl::activePass();
         Engine::cControl::enabledPass();
