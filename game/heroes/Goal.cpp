@@ -69,6 +69,10 @@ void Goal::load(LevelArchive& archive, const std::vector<UnitPtr>& units)
         m_route = boost::make_shared<CellPath>();
         if (Game* game = Game::instance())
         {
+            // A saved route runs between cells of the grid (the hero's own cell when none was
+            // planned): any other pair is a damaged save, and no search may start from it.
+            if (!game->getOccupancy().inside(start) || !game->getOccupancy().inside(end))
+                archive.fail("a goal whose route leaves the grid");
             Engine::cPoint closest = kNoCell;
             game->getOccupancy().findPath(start, end, *m_route, closest);
         }

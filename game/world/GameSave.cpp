@@ -396,7 +396,10 @@ int Game::restoreUnit(LevelArchive& archive, cUnit::Ptr& unit)
     checkCoordinate(archive, fallOffset, "a unit's fall");
     readVector(archive, offset, "a unit's offset");
     archive.read8(cell);
-    if (!m_occupancy.inside(cell) || !m_occupancy.inside(posToCell(position)))
+    // The unit stands at its cell plus its offset once continued, and is saved from there: the
+    // three must all lie on the grid, or the next save of the level could not be read back.
+    if (!m_occupancy.inside(cell) || !m_occupancy.inside(posToCell(position)) ||
+        !m_occupancy.inside(posToCell(cellOffsetToPos(cell, offset))))
         archive.fail("a unit stands outside the grid");
 
     boost::shared_ptr<cUnit::CellMap> cells;
