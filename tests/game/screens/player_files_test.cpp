@@ -34,11 +34,7 @@ using namespace GameTest;
 namespace
 {
 
-const std::string kLevel = GameFixture::levelXml(
-    "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/></FreeCells>"
-    "<CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>"
-    "<Unit Type=\"Road\" Position=\"150;130\" TargetType=\"1\" TargetLevel=\"1\" GoalCategory=\"roads\"/>",
-    "<MetaData GoldTime=\"30\" SilverTime=\"60\"/>");
+const std::string kLevel = GameFixture::roadLevelXml();
 
 // The bytes of a file of the shared folder on disk; empty when it is not there.
 std::string onDisk(const std::string& path)

@@ -134,6 +134,17 @@ public:
         return "<Level>" + freeCells(0, 0, 30, 20) + extra + "<Buildings>" + buildings +
                "</Buildings></Level>";
     }
+    // A level of the town hall and one road to build, gold at 30 s and silver at 60 s: the
+    // smallest level a save, a win and a player's files can be made of.
+    static std::string roadLevelXml()
+    {
+        return levelXml(
+            "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/></FreeCells>"
+            "<CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>"
+            "<Unit Type=\"Road\" Position=\"150;130\" TargetType=\"1\" TargetLevel=\"1\" "
+            "GoalCategory=\"roads\"/>",
+            "<MetaData GoldTime=\"30\" SilverTime=\"60\"/>");
+    }
 
     Game& newGame()
     {
