@@ -5,6 +5,8 @@
 // the engine's code. Whatever a start costs beyond this (and beyond making the window and its
 // context) is the engine's own.
 
+#include <cstdio>
+// jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 #include <minizip/unzip.h>
 #include <png.h>

@@ -15,6 +15,13 @@ function(quill_object_library name dir)
   endif()
   add_library(${name} OBJECT ${sources})
   target_link_libraries(${name} PUBLIC quill_common quill_dep_boost)
+  # Precompiled headers for the engine and game sources only. Each target gets its own, some
+  # 130 MB with GCC; given to every test, tool and benchmark program as well they filled ten
+  # gigabytes of the Release build folder for a few minutes of compile time saved.
+  target_precompile_headers(${name} PRIVATE
+    <string> <vector> <map> <set> <memory> <functional> <algorithm>
+    <boost/shared_ptr.hpp> <boost/make_shared.hpp> <boost/function.hpp>
+    <boost/bind/bind.hpp> <boost/signals2.hpp>)
 endfunction()
 
 # Links every engine and game object library into `target`.

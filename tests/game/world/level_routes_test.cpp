@@ -3,6 +3,7 @@
 #include "game/world/UnitTypeInfo.h"
 #include "tests/game/world/game_test_tools.h"
 
+#include <boost/make_shared.hpp>
 #include <gtest/gtest.h>
 
 using namespace GameTest;
