@@ -358,6 +358,8 @@ void cRender::reserveSprites(unsigned count)
 void cRender::resetDevice()
 {
     m_deviceRecreated = true;
+    m_backBufferHoldsFrame = false;
+    m_renderedFrame.forget();
     m_borders.reset();
     m_batches.release();
     applyVideoMode();
@@ -407,6 +409,8 @@ void cRender::present()
     if (m_presented)
         return;
     m_presented = true;
+    // What a swap leaves in the back buffer is undefined.
+    m_backBufferHoldsFrame = false;
     if (m_device->present() == GfxError::DeviceLost)
         m_deviceLost = true;
 }
@@ -432,11 +436,39 @@ void cRender::endFrame()
 {
     if (!m_sceneOpen)
         return;
-    Platform::GfxDevice& d = *m_device;
     m_batches.endFrame();
-    const uint32_t clearColor = m_config.showTriangles ? 0xFF000000u : m_config.backColor;
+    m_sceneOpen = false;
+    // A frame that would draw the picture already drawn is not drawn again, and not shown
+    // again once shown: with a software rasteriser every drawn frame costs tens of
+    // milliseconds, and a still screen would redraw the same picture at the full frame rate.
+    // A new or reset device and a window whose picture the window system lost (an exposure,
+    // a new size) draw it all the same; a debug text, a mesh or a particle effect always draw.
+    const bool damaged = m_window->takeDamage();
+    if (m_deviceRecreated || damaged)
+        m_renderedFrame.forget();
+    const bool comparable =
+        m_debugText.empty() && !m_config.showFps && !m_config.showTriangles && !m_config.showCursorPos;
+    if (!comparable)
+        m_renderedFrame.forget();
+    else if (m_renderedFrame.repeats(m_batches, clearColor(), m_wireframe))
+    {
+        ++m_repeatedFrames;
+        return;
+    }
+    drawFrame();
+    m_presented = false;
+}
+
+uint32_t cRender::clearColor() const
+{
+    return m_config.showTriangles ? 0xFF000000u : m_config.backColor;
+}
+
+void cRender::drawFrame()
+{
+    Platform::GfxDevice& d = *m_device;
     d.clear(Platform::ClearFlag::Target | Platform::ClearFlag::ZBuffer | Platform::ClearFlag::Stencil,
-            clearColor, 0.0f, 0);
+            clearColor(), 0.0f, 0);
     d.beginScene();
     m_triangles += m_batches.drawBatches(m_viewProjectionT, m_deviceRecreated);
     m_deviceRecreated = false;
@@ -461,8 +493,13 @@ void cRender::endFrame()
     m_debugText.clear();
 
     d.endScene();
-    m_sceneOpen = false;
-    m_presented = false;
+    ++m_drawnFrames;
+    m_backBufferHoldsFrame = true;
+}
+
+void cRender::redrawNextFrame()
+{
+    m_renderedFrame.forget();
 }
 
 std::wstring cRender::statisticsText() const
@@ -610,6 +647,10 @@ bool cRender::captureScreen(float left, float top, float right, float bottom, in
     rect.bottom = std::min(m_presentParams.backBufferHeight, static_cast<int>(std::lround(to.y)));
     if (rect.right <= rect.left || rect.bottom <= rect.top)
         return false;
+    // A frame that was not drawn because it repeated the last one is drawn now: the back
+    // buffer may hold nothing since that one was shown.
+    if (!m_backBufferHoldsFrame && !m_sceneOpen && !m_deviceLost && m_renderedFrame.isRecorded())
+        drawFrame();
     if (Platform::gfxFailed(m_device->readBackBuffer(rect, pixels)))
         return false;
     width = rect.right - rect.left;

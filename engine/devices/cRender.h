@@ -9,6 +9,7 @@
 #include "engine/devices/cMatrix.h"
 #include "engine/devices/cQuad.h"
 #include "engine/devices/cRenderConfig.h"
+#include "engine/devices/cRenderedFrame.h"
 #include "platform/gfx/DisplayWindow.h"
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/GfxSystem.h"
@@ -65,7 +66,10 @@ cRenderPlatform makeWindowRenderPlatform(Platform::Window& window);
 // opens the frame), then the render pass hands over quads, meshes and particle effects, then
 // `endFrame` clears, draws the batches in submission order, the letterbox bars and the
 // statistics overlay, and closes the frame, and `present` shows it at once: the picture on the
-// screen is the frame just drawn, never the one before it. Its second face, `cDeviceFactory`,
+// screen is the frame just drawn, never the one before it. A frame that would draw exactly the
+// picture of the last drawn one is neither drawn nor presented (a still screen costs next to
+// nothing); an exposure, a size change, a reset and a screenshot draw it all the same. Its
+// second face, `cDeviceFactory`,
 // makes the device objects of resources.
 class cRender : public cSingleton<cRender>, public cDeviceFactory
 {
@@ -102,7 +106,13 @@ public:
     // Recovers a lost device when it can be reset (else the frame is skipped), applies a
     // pending mode change and opens the frame.
     virtual void beginFrame();
+    // Closes the frame and draws it, unless it would draw the picture the last drawn frame
+    // left (see `cRenderedFrame`): then nothing is drawn and nothing is presented, since the
+    // screen shows that picture already.
     virtual void endFrame();
+    // Draws the next frame whatever it holds (the picture on the screen was lost or must be
+    // drawn anew).
+    virtual void redrawNextFrame();
     // Shows the frame `endFrame` closed; nothing when there is none. A device lost on the way
     // is recovered by the next `beginFrame`.
     virtual void present();
@@ -165,6 +175,10 @@ public:
     void saveSettings();
     // Gives up the device objects, applies the video mode and resets the device.
     void resetDevice();
+    // Frames drawn into the back buffer, and frames not drawn because they repeated the last
+    // drawn one, since the device was made.
+    uint64_t getDrawnFrameCount() const { return m_drawnFrames; }
+    uint64_t getRepeatedFrameCount() const { return m_repeatedFrames; }
     // Set when the device was made or reset, cleared at the end of the next drawn frame.
     bool isDeviceRecreated() const { return m_deviceRecreated; }
     float getFps() const { return m_fps; }
@@ -191,6 +205,10 @@ private:
     void applyDeviceStates();
     void createParticleLibrary();
     void createBorderQuads();
+    // Clears the back buffer and draws the closed frame's batches, the letterbox bars and the
+    // debug text into it.
+    void drawFrame();
+    uint32_t clearColor() const;
     std::wstring statisticsText() const;
     void updateFramesPerSecond();
 
@@ -210,6 +228,9 @@ private:
     bool m_sceneOpen = false;
     bool m_deviceRecreated = true;
     bool m_wireframe = false;
+    // The back buffer holds the picture of the last closed frame (false after a present, whose
+    // swap leaves it undefined, and after a reset).
+    bool m_backBufferHoldsFrame = false;
 
     cRenderConfig m_config;
 
@@ -228,6 +249,9 @@ private:
     Platform::Material m_material;
 
     cBatchRenderer m_batches;
+    cRenderedFrame m_renderedFrame;
+    uint64_t m_drawnFrames = 0;
+    uint64_t m_repeatedFrames = 0;
     std::shared_ptr<Platform::GfxVertexBuffer> m_borders;
 
     // Statistics.

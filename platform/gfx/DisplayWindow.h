@@ -30,6 +30,9 @@ public:
     // In full screen the window's rectangle, in a window the client area's, in screen pixels;
     // false when the window cannot tell.
     virtual bool getRect(bool fullscreen, WindowRect& rect) = 0;
+    // Whether the window system lost what the window showed (it was uncovered, resized or
+    // shown again) since the last call: the picture must be drawn anew.
+    virtual bool takeDamage() { return false; }
 };
 
 } // namespace Platform

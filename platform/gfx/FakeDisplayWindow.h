@@ -2,6 +2,8 @@
 
 #include "platform/gfx/DisplayWindow.h"
 
+#include <utility>
+
 namespace Platform
 {
 
@@ -24,6 +26,8 @@ public:
     int restoreCount = 0;
     int placeCount = 0;
     bool rectAvailable = true;
+    // Set by a test as an exposure would; taken by the render device.
+    bool damaged = false;
 
     WindowRect workArea() override { return work; }
     void frameSize(int& left, int& top, int& right, int& bottom) override;
@@ -32,6 +36,7 @@ public:
     void show() override;
     void restoreAndActivate() override { ++restoreCount; }
     bool getRect(bool fullscreen, WindowRect& rect) override;
+    bool takeDamage() override { return std::exchange(damaged, false); }
 };
 
 } // namespace Platform

@@ -7,6 +7,39 @@
 namespace Platform
 {
 
+SdlDisplayWindow::SdlDisplayWindow(Window& window) : m_window(window)
+{
+    SDL_AddEventWatch(&SdlDisplayWindow::watchEvents, this);
+}
+
+SdlDisplayWindow::~SdlDisplayWindow()
+{
+    SDL_DelEventWatch(&SdlDisplayWindow::watchEvents, this);
+}
+
+int SdlDisplayWindow::watchEvents(void* self, SDL_Event* event)
+{
+    auto& display = *static_cast<SdlDisplayWindow*>(self);
+    if (event->type != SDL_WINDOWEVENT || display.m_window.isDestroyed() ||
+        SDL_GetWindowFromID(event->window.windowID) != display.m_window.sdlWindow())
+        return 1;
+    switch (event->window.event)
+    {
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_RESIZED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        display.m_damaged = true;
+        break;
+    default:
+        break;
+    }
+    // A watch only looks: the event stays queued.
+    return 1;
+}
+
 WindowRect SdlDisplayWindow::workArea()
 {
     return m_window.workArea();

@@ -2,6 +2,10 @@
 
 #include "platform/gfx/DisplayWindow.h"
 
+#include <atomic>
+
+union SDL_Event;
+
 namespace Platform
 {
 
@@ -12,7 +16,10 @@ class SdlDisplayWindow final : public DisplayWindow
 {
 public:
     // Borrows the window; it must outlive this object.
-    explicit SdlDisplayWindow(Window& window) : m_window(window) {}
+    explicit SdlDisplayWindow(Window& window);
+    ~SdlDisplayWindow() override;
+    SdlDisplayWindow(const SdlDisplayWindow&) = delete;
+    SdlDisplayWindow& operator=(const SdlDisplayWindow&) = delete;
 
     WindowRect workArea() override;
     void frameSize(int& left, int& top, int& right, int& bottom) override;
@@ -21,9 +28,15 @@ public:
     void show() override;
     void restoreAndActivate() override;
     bool getRect(bool fullscreen, WindowRect& rect) override;
+    // Exposures, size changes and the window shown or restored, seen by an SDL event watch as
+    // the events are queued (the window's own message loop has no message for them).
+    bool takeDamage() override { return m_damaged.exchange(false); }
 
 private:
+    static int watchEvents(void* self, SDL_Event* event);
+
     Window& m_window;
+    std::atomic<bool> m_damaged{false};
 };
 
 } // namespace Platform

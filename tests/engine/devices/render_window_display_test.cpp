@@ -149,4 +149,49 @@ TEST_F(RenderWindowTest, AHiddenWindowCanDrawIntoAnOffscreenBackBuffer)
     EXPECT_EQ(pixels[589 * width + 789], 0xFF000000u);
 }
 
+TEST_F(RenderWindowTest, AStillPictureIsDrawnOnceAndAgainWhenTheWindowIsExposed)
+{
+    Engine::cAppParams params;
+    params.window = window.get();
+    render = std::make_unique<cRender>(params);
+    settle(800, 600);
+    auto stillFrame = [&]
+    {
+        render->beginFrame();
+        render->drawQuad(quadAt(10, 10, 20, 20, 0xFF00FF00u), std::string(), 0);
+        render->endFrame();
+        render->present();
+    };
+    // The window's own events (shown, exposed) are taken first.
+    SDL_PumpEvents();
+    stillFrame();
+    const uint64_t drawn = render->getDrawnFrameCount();
+    stillFrame();
+    stillFrame();
+    EXPECT_EQ(render->getDrawnFrameCount(), drawn);
+    EXPECT_EQ(render->getRepeatedFrameCount(), 2u);
+
+    // The screen shows the picture; a screenshot of it reads it even though the swap left the
+    // back buffer undefined.
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    ASSERT_TRUE(render->captureScreen(0, 0, 0, 0, width, height, pixels));
+    ASSERT_EQ(width, 800);
+    EXPECT_EQ(pixels[15 * width + 15], 0xFF00FF00u);
+    EXPECT_EQ(pixels[15 * width + 25], 0xFF000000u);
+
+    // The window system says the window was uncovered: its picture is drawn again.
+    SDL_Event exposed{};
+    exposed.type = SDL_WINDOWEVENT;
+    exposed.window.event = SDL_WINDOWEVENT_EXPOSED;
+    exposed.window.windowID = SDL_GetWindowID(window->sdlWindow());
+    ASSERT_EQ(SDL_PushEvent(&exposed), 1);
+    const uint64_t beforeExposure = render->getDrawnFrameCount();
+    stillFrame();
+    EXPECT_EQ(render->getDrawnFrameCount(), beforeExposure + 1);
+    stillFrame();
+    EXPECT_EQ(render->getDrawnFrameCount(), beforeExposure + 1);
+}
+
 } // namespace
