@@ -60,7 +60,9 @@ void CPlayState::Init()
     if (Engine::cResourceManager* resources = Engine::cResourceManager::instance())
         resources->releaseUnused();
     releasePlayView();
-    getPlayView();
+    // The level is set up under the loading screen, which covers the whole screen: it stays
+    // hidden, so that no frame draws it unseen, until the screen is done (`Resume` shows it).
+    getPlayView()->hide();
     m_running = false;
     new cLoadScreen(
         "res_log.xml", [this] { onLoaded(); }, 3);

@@ -7,6 +7,7 @@
 #include "engine/ui/cProgressFloat.h"
 #include "engine/ui/cTextLine.h"
 #include "engine/ui/cTextStyleButton.h"
+#include "engine/ui/cView.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CMapState.h"
@@ -133,6 +134,55 @@ TEST_F(PlayState, TheLoadingScreenStartsTheLevelOnItsFifthFrameAndPreloadsThreeE
     frame(fixture, 0.02f);
     EXPECT_EQ(loaded, 1) << "entries 0-2, 3-5 and 6: done in the third frame";
     EXPECT_EQ(cLoadScreen::instance(), nullptr) << "the screen deleted itself";
+}
+
+// The views the render pass would draw now: those of the loading screen and those of the play
+// view, counted apart.
+struct tDrawnViews
+{
+    int loadingScreen = 0;
+    int level = 0;
+};
+tDrawnViews drawnViews(const Engine::cControl* playView)
+{
+    tDrawnViews drawn;
+    Engine::cView::renderPass(
+        [&](Engine::cView* view)
+        {
+            for (const Engine::cControl* up = view; up; up = up->getParent())
+                if (up == cLoadScreen::instance() || up == playView)
+                {
+                    ++(up == playView ? drawn.level : drawn.loadingScreen);
+                    break;
+                }
+        });
+    return drawn;
+}
+
+TEST_F(PlayState, TheLevelIsSetUpUnseenUnderTheLoadingScreenAndDrawnOnceTheScreenIsDone)
+{
+    fixture.startProfile();
+    Engine::cProps::set<int>(L"CurrentLevel", 2);
+    fixture.writeLevel(980, kLevel);
+    CGameEngine& engine = CGameEngine::instance();
+    engine.setLevelPath(L"levels/n980.xml");
+    CPlayState& play = CPlayState::instance();
+    engine.ChangeState(&play);
+    for (int i = 1; i <= cLoadScreen::WaitFrames; ++i)
+    {
+        frame(fixture, 0.02f);
+        const tDrawnViews drawn = drawnViews(play.getView());
+        EXPECT_GT(drawn.loadingScreen, 0) << i;
+        // The screen covers the whole screen: a level drawn under it would cost a frame's
+        // drawing that nobody sees.
+        EXPECT_EQ(drawn.level, 0) << i;
+    }
+    ASSERT_NE(play.getGame(), nullptr) << "the level started on the fifth frame";
+    frame(fixture, 0.02f);
+    ASSERT_TRUE(play.isRunning());
+    const tDrawnViews drawn = drawnViews(play.getView());
+    EXPECT_EQ(drawn.loadingScreen, 0);
+    EXPECT_GT(drawn.level, 0) << "the level is shown once the screen is done";
 }
 
 TEST_F(PlayState, ALevelRunsFromItsLoadingScreenThroughTheMenuToTheResultsAndTheNextLevel)
