@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -10,6 +11,9 @@ namespace Platform
 {
 namespace
 {
+
+// SDL's table once it is filled, for the callers that only want it when it is there.
+std::atomic<const SdlLibrary::Sdl*> g_sdlLoaded{nullptr};
 
 std::string loaderError()
 {
@@ -33,11 +37,13 @@ void* SdlLibrary::find(void* handle, const char* library, const char* function)
     dlerror();
     void* address = dlsym(handle, function);
     if (!address)
-        throw std::runtime_error(std::string(library) + " has no function " + function + ": " + loaderError());
+        throw std::runtime_error(std::string(library) + " has no function " + function + ": " +
+                                 loaderError());
     return address;
 }
 
-#define QUILL_SDL_TABLE_FILL(name) table.name = reinterpret_cast<decltype(&::name)>(find(handle, library, #name));
+#define QUILL_SDL_TABLE_FILL(name)                                                                           \
+    table.name = reinterpret_cast<decltype(&::name)>(find(handle, library, #name));
 
 const SdlLibrary::Sdl& SdlLibrary::sdl()
 {
@@ -52,6 +58,7 @@ const SdlLibrary::Sdl& SdlLibrary::sdl()
                        Sdl table;
                        QUILL_SDL_FUNCTIONS(QUILL_SDL_TABLE_FILL)
                        loaded = table;
+                       g_sdlLoaded.store(&loaded);
                    });
     return loaded;
 }
@@ -78,12 +85,21 @@ const SdlLibrary::Mixer& SdlLibrary::mixer()
 
 const SdlLibrary::Sdl* SdlLibrary::sdlIfLoaded()
 {
-    void* handle = dlopen(kSdlName, RTLD_NOW | RTLD_NOLOAD);
-    if (!handle)
-        return nullptr;
-    // Only the reference just taken is given back; the library stays.
-    dlclose(handle);
-    return &sdl();
+    // Asked every frame by some callers: one load once the table is there.
+    if (const Sdl* table = g_sdlLoaded.load())
+        return table;
+    // A program that links SDL itself (a test driving it) has it from the start; anything else
+    // brings it in only through the table above.
+    static const bool linked = []
+    {
+        void* handle = dlopen(kSdlName, RTLD_NOW | RTLD_NOLOAD);
+        if (!handle)
+            return false;
+        // Only the reference just taken is given back; the library stays.
+        dlclose(handle);
+        return true;
+    }();
+    return linked ? &sdl() : nullptr;
 }
 
 } // namespace Platform

@@ -15,97 +15,97 @@
 // A function missing from these lists does not link (the programs no longer link SDL), so a new
 // call is added here first. The types come from SDL's own headers.
 
-#define QUILL_SDL_FUNCTIONS(X)                                                                              \
-    X(SDL_AddEventWatch)                                                                                    \
-    X(SDL_AllocRW)                                                                                          \
-    X(SDL_CreateRGBSurfaceWithFormatFrom)                                                                   \
-    X(SDL_CreateWindow)                                                                                     \
-    X(SDL_DelEventWatch)                                                                                    \
-    X(SDL_DestroyWindow)                                                                                    \
-    X(SDL_FreeRW)                                                                                           \
-    X(SDL_FreeSurface)                                                                                      \
-    X(SDL_GL_CreateContext)                                                                                 \
-    X(SDL_GL_DeleteContext)                                                                                 \
-    X(SDL_GL_GetDrawableSize)                                                                               \
-    X(SDL_GL_GetProcAddress)                                                                                \
-    X(SDL_GL_MakeCurrent)                                                                                   \
-    X(SDL_GL_ResetAttributes)                                                                               \
-    X(SDL_GL_SetAttribute)                                                                                  \
-    X(SDL_GL_SetSwapInterval)                                                                               \
-    X(SDL_GL_SwapWindow)                                                                                    \
-    X(SDL_GetCursor)                                                                                        \
-    X(SDL_GetDefaultCursor)                                                                                 \
-    X(SDL_GetDesktopDisplayMode)                                                                            \
-    X(SDL_GetDisplayBounds)                                                                                 \
-    X(SDL_GetDisplayUsableBounds)                                                                           \
-    X(SDL_GetError)                                                                                         \
-    X(SDL_GetGlobalMouseState)                                                                              \
-    X(SDL_GetWindowBordersSize)                                                                             \
-    X(SDL_GetWindowDisplayIndex)                                                                            \
-    X(SDL_GetWindowFlags)                                                                                   \
-    X(SDL_GetWindowID)                                                                                      \
-    X(SDL_GetWindowPosition)                                                                                \
-    X(SDL_GetWindowSize)                                                                                    \
-    X(SDL_GetWindowTitle)                                                                                   \
-    X(SDL_HideWindow)                                                                                       \
-    X(SDL_InitSubSystem)                                                                                    \
-    X(SDL_JoystickClose)                                                                                    \
-    X(SDL_JoystickGetAxis)                                                                                  \
-    X(SDL_JoystickGetHat)                                                                                   \
-    X(SDL_JoystickInstanceID)                                                                               \
-    X(SDL_JoystickNumAxes)                                                                                  \
-    X(SDL_JoystickNumHats)                                                                                  \
-    X(SDL_JoystickOpen)                                                                                     \
-    X(SDL_LogWarn)                                                                                          \
-    X(SDL_NumJoysticks)                                                                                     \
-    X(SDL_PeepEvents)                                                                                       \
-    X(SDL_PumpEvents)                                                                                       \
-    X(SDL_PushEvent)                                                                                        \
-    X(SDL_QuitSubSystem)                                                                                    \
-    X(SDL_RWFromConstMem)                                                                                   \
-    X(SDL_RaiseWindow)                                                                                      \
-    X(SDL_RegisterEvents)                                                                                   \
-    X(SDL_RestoreWindow)                                                                                    \
-    X(SDL_SetCursor)                                                                                        \
-    X(SDL_SetHint)                                                                                          \
-    X(SDL_SetRelativeMouseMode)                                                                             \
-    X(SDL_SetWindowAlwaysOnTop)                                                                             \
-    X(SDL_SetWindowBordered)                                                                                \
-    X(SDL_SetWindowFullscreen)                                                                              \
-    X(SDL_SetWindowIcon)                                                                                    \
-    X(SDL_SetWindowInputFocus)                                                                              \
-    X(SDL_SetWindowPosition)                                                                                \
-    X(SDL_SetWindowSize)                                                                                    \
-    X(SDL_SetWindowTitle)                                                                                   \
-    X(SDL_ShowCursor)                                                                                       \
-    X(SDL_ShowSimpleMessageBox)                                                                             \
-    X(SDL_ShowWindow)                                                                                       \
-    X(SDL_StartTextInput)                                                                                   \
-    X(SDL_StopTextInput)                                                                                    \
+#define QUILL_SDL_FUNCTIONS(X)                                                                               \
+    X(SDL_AddEventWatch)                                                                                     \
+    X(SDL_AllocRW)                                                                                           \
+    X(SDL_CreateRGBSurfaceWithFormatFrom)                                                                    \
+    X(SDL_CreateWindow)                                                                                      \
+    X(SDL_DelEventWatch)                                                                                     \
+    X(SDL_DestroyWindow)                                                                                     \
+    X(SDL_FreeRW)                                                                                            \
+    X(SDL_FreeSurface)                                                                                       \
+    X(SDL_GL_CreateContext)                                                                                  \
+    X(SDL_GL_DeleteContext)                                                                                  \
+    X(SDL_GL_GetDrawableSize)                                                                                \
+    X(SDL_GL_GetProcAddress)                                                                                 \
+    X(SDL_GL_MakeCurrent)                                                                                    \
+    X(SDL_GL_ResetAttributes)                                                                                \
+    X(SDL_GL_SetAttribute)                                                                                   \
+    X(SDL_GL_SetSwapInterval)                                                                                \
+    X(SDL_GL_SwapWindow)                                                                                     \
+    X(SDL_GetCursor)                                                                                         \
+    X(SDL_GetDefaultCursor)                                                                                  \
+    X(SDL_GetDesktopDisplayMode)                                                                             \
+    X(SDL_GetDisplayBounds)                                                                                  \
+    X(SDL_GetDisplayUsableBounds)                                                                            \
+    X(SDL_GetError)                                                                                          \
+    X(SDL_GetGlobalMouseState)                                                                               \
+    X(SDL_GetWindowBordersSize)                                                                              \
+    X(SDL_GetWindowDisplayIndex)                                                                             \
+    X(SDL_GetWindowFlags)                                                                                    \
+    X(SDL_GetWindowID)                                                                                       \
+    X(SDL_GetWindowPosition)                                                                                 \
+    X(SDL_GetWindowSize)                                                                                     \
+    X(SDL_GetWindowTitle)                                                                                    \
+    X(SDL_HideWindow)                                                                                        \
+    X(SDL_InitSubSystem)                                                                                     \
+    X(SDL_JoystickClose)                                                                                     \
+    X(SDL_JoystickGetAxis)                                                                                   \
+    X(SDL_JoystickGetHat)                                                                                    \
+    X(SDL_JoystickInstanceID)                                                                                \
+    X(SDL_JoystickNumAxes)                                                                                   \
+    X(SDL_JoystickNumHats)                                                                                   \
+    X(SDL_JoystickOpen)                                                                                      \
+    X(SDL_LogWarn)                                                                                           \
+    X(SDL_NumJoysticks)                                                                                      \
+    X(SDL_PeepEvents)                                                                                        \
+    X(SDL_PumpEvents)                                                                                        \
+    X(SDL_PushEvent)                                                                                         \
+    X(SDL_QuitSubSystem)                                                                                     \
+    X(SDL_RWFromConstMem)                                                                                    \
+    X(SDL_RaiseWindow)                                                                                       \
+    X(SDL_RegisterEvents)                                                                                    \
+    X(SDL_RestoreWindow)                                                                                     \
+    X(SDL_SetCursor)                                                                                         \
+    X(SDL_SetHint)                                                                                           \
+    X(SDL_SetRelativeMouseMode)                                                                              \
+    X(SDL_SetWindowAlwaysOnTop)                                                                              \
+    X(SDL_SetWindowBordered)                                                                                 \
+    X(SDL_SetWindowFullscreen)                                                                               \
+    X(SDL_SetWindowIcon)                                                                                     \
+    X(SDL_SetWindowInputFocus)                                                                               \
+    X(SDL_SetWindowPosition)                                                                                 \
+    X(SDL_SetWindowSize)                                                                                     \
+    X(SDL_SetWindowTitle)                                                                                    \
+    X(SDL_ShowCursor)                                                                                        \
+    X(SDL_ShowSimpleMessageBox)                                                                              \
+    X(SDL_ShowWindow)                                                                                        \
+    X(SDL_StartTextInput)                                                                                    \
+    X(SDL_StopTextInput)                                                                                     \
     X(SDL_WaitEventTimeout)
 
 // SDL_mixer's errors are SDL's (Mix_GetError is SDL_GetError).
-#define QUILL_SDL_MIXER_FUNCTIONS(X)                                                                        \
-    X(Mix_AllocateChannels)                                                                                 \
-    X(Mix_CloseAudio)                                                                                       \
-    X(Mix_FreeChunk)                                                                                        \
-    X(Mix_FreeMusic)                                                                                        \
-    X(Mix_HaltChannel)                                                                                      \
-    X(Mix_HaltMusic)                                                                                        \
-    X(Mix_Init)                                                                                             \
-    X(Mix_LoadMUS_RW)                                                                                       \
-    X(Mix_LoadWAV_RW)                                                                                       \
-    X(Mix_OpenAudio)                                                                                        \
-    X(Mix_Pause)                                                                                            \
-    X(Mix_PauseMusic)                                                                                       \
-    X(Mix_PlayChannel)                                                                                      \
-    X(Mix_PlayMusic)                                                                                        \
-    X(Mix_Playing)                                                                                          \
-    X(Mix_PlayingMusic)                                                                                     \
-    X(Mix_Quit)                                                                                             \
-    X(Mix_Resume)                                                                                           \
-    X(Mix_ResumeMusic)                                                                                      \
-    X(Mix_Volume)                                                                                           \
+#define QUILL_SDL_MIXER_FUNCTIONS(X)                                                                         \
+    X(Mix_AllocateChannels)                                                                                  \
+    X(Mix_CloseAudio)                                                                                        \
+    X(Mix_FreeChunk)                                                                                         \
+    X(Mix_FreeMusic)                                                                                         \
+    X(Mix_HaltChannel)                                                                                       \
+    X(Mix_HaltMusic)                                                                                         \
+    X(Mix_Init)                                                                                              \
+    X(Mix_LoadMUS_RW)                                                                                        \
+    X(Mix_LoadWAV_RW)                                                                                        \
+    X(Mix_OpenAudio)                                                                                         \
+    X(Mix_Pause)                                                                                             \
+    X(Mix_PauseMusic)                                                                                        \
+    X(Mix_PlayChannel)                                                                                       \
+    X(Mix_PlayMusic)                                                                                         \
+    X(Mix_Playing)                                                                                           \
+    X(Mix_PlayingMusic)                                                                                      \
+    X(Mix_Quit)                                                                                              \
+    X(Mix_Resume)                                                                                            \
+    X(Mix_ResumeMusic)                                                                                       \
+    X(Mix_Volume)                                                                                            \
     X(Mix_VolumeMusic)
 
 namespace Platform
@@ -136,8 +136,9 @@ public:
     static const Sdl& sdl();
     // The same for SDL_mixer (which opens SDL2 too).
     static const Mixer& mixer();
-    // SDL2's functions when the library is already in the process, else null: what asks only
-    // about a window or device that cannot exist without SDL need not load it.
+    // SDL2's functions when the library is already in the process (linked into the program or
+    // opened through this class), else null: what asks only about a window or device that cannot
+    // exist without SDL need not load it.
     static const Sdl* sdlIfLoaded();
 
     // The parts the tables are built from, for the tests: opens `library` (a soname) or throws
