@@ -8,19 +8,19 @@ namespace Platform
 
 SdlDisplayWindow::SdlDisplayWindow(Window& window) : m_window(window)
 {
-    SDL_AddEventWatch(&SdlDisplayWindow::watchEvents, this);
+    sdl().SDL_AddEventWatch(&SdlDisplayWindow::watchEvents, this);
 }
 
 SdlDisplayWindow::~SdlDisplayWindow()
 {
-    SDL_DelEventWatch(&SdlDisplayWindow::watchEvents, this);
+    sdl().SDL_DelEventWatch(&SdlDisplayWindow::watchEvents, this);
 }
 
 int SdlDisplayWindow::watchEvents(void* self, SDL_Event* event)
 {
     auto& display = *static_cast<SdlDisplayWindow*>(self);
     if (event->type != SDL_WINDOWEVENT || display.m_window.isDestroyed() ||
-        SDL_GetWindowFromID(event->window.windowID) != display.m_window.sdlWindow())
+        event->window.windowID != sdl().SDL_GetWindowID(display.m_window.sdlWindow()))
         return 1;
     switch (event->window.event)
     {
