@@ -3,26 +3,23 @@
 #include "engine/core/Pack.h"
 #include "engine/core/StringUtils.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace Engine
 {
 
 struct cPackArchive::OpenedFile
 {
-    // The stream the zip library reads the directory through; its descriptor serves the
-    // positioned reads of the members' data.
-    FILE* file = nullptr;
+    // The descriptor the zip library reads the directory through; it serves the positioned
+    // reads of the members' data too, and closes with the library's handle.
+    int fd = -1;
 };
 
 cPackArchive::cPackArchive(std::wstring path, unzFile zip, std::unique_ptr<OpenedFile> file)
     : m_path(std::move(path)), m_zip(zip), m_file(std::move(file))
 {
     struct stat status;
-    if (m_file->file && ::fstat(fileno(m_file->file), &status) == 0)
+    if (m_file->fd >= 0 && ::fstat(m_file->fd, &status) == 0)
         m_fileSize = static_cast<uint64_t>(status.st_size);
 }
 
@@ -56,10 +53,10 @@ std::shared_ptr<cPackArchive> cPackArchive::openWith(const std::wstring& path, b
     auto file = std::make_unique<OpenedFile>();
     unzFile zip = nullptr;
     if (withMessages)
-        zip = openPack(path, &file->file);
+        zip = openPack(path, &file->fd);
     else
     {
-        zip = openPackHandle(path, &file->file);
+        zip = openPackHandle(path, &file->fd);
         if (!zip)
             return nullptr;
     }
@@ -121,23 +118,7 @@ int64_t cPackArchive::dataOffset(size_t index)
 
 long cPackArchive::readAt(uint64_t offset, void* buffer, size_t count) const
 {
-    if (!m_file->file)
-        return -1;
-    const int fd = fileno(m_file->file);
-    size_t done = 0;
-    while (done < count)
-    {
-        const ssize_t got =
-            ::pread(fd, static_cast<char*>(buffer) + done, count - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return -1;
-        if (got == 0)
-            break;
-        done += static_cast<size_t>(got);
-    }
-    return static_cast<long>(done);
+    return m_file->fd < 0 ? -1 : readPackAt(m_file->fd, offset, buffer, count);
 }
 
 } // namespace Engine
