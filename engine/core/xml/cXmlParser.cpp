@@ -6,11 +6,14 @@
 #include "engine/core/xml/cXmlNode.h"
 
 #include <algorithm>
+#include <array>
 #include <boost/algorithm/string/classification.hpp>
 #include <boost/algorithm/string/split.hpp>
 #include <climits>
+#include <cstring>
 #include <exception>
 #include <expat.h>
+#include <initializer_list>
 #include <memory>
 #include <string_view>
 #include <type_traits>
@@ -458,6 +461,43 @@ void cParseContext::stop()
     XML_StopParser(m_parser, XML_FALSE);
 }
 
+// Whether any of `words` appears in `text`. A word is looked for by the byte of it that is
+// rarest in the start of the text, and compared whole only where that byte stands: a level
+// file is full of the letters markup words start with, and a search led by a word's first
+// byte stops at nearly every tag.
+bool containsAnyWord(std::string_view text, std::initializer_list<std::string_view> words)
+{
+    std::array<unsigned, 256> counts{};
+    for (const char c : text.substr(0, 4096))
+        ++counts[static_cast<unsigned char>(c)];
+    for (const std::string_view word : words)
+    {
+        if (word.empty())
+            return true;
+        if (word.size() > text.size())
+            continue;
+        size_t anchor = 0;
+        for (size_t i = 1; i < word.size(); ++i)
+            if (counts[static_cast<unsigned char>(word[i])] <
+                counts[static_cast<unsigned char>(word[anchor])])
+                anchor = i;
+        const char* const end = text.data() + text.size();
+        for (const char* at = text.data() + anchor; at < end;)
+        {
+            const char* found =
+                static_cast<const char*>(std::memchr(at, word[anchor], static_cast<size_t>(end - at)));
+            if (!found)
+                break;
+            const char* start = found - anchor;
+            if (static_cast<size_t>(end - start) >= word.size() &&
+                std::memcmp(start, word.data(), word.size()) == 0)
+                return true;
+            at = found + 1;
+        }
+    }
+    return false;
+}
+
 // The state of `scanTopElement`: the depth of the open element and what the root's children
 // of the name held.
 class cScanContext
@@ -528,8 +568,7 @@ private:
         if (at < 0 || static_cast<size_t>(at) > m_size)
             return false;
         const std::string_view rest(m_data + at, m_size - static_cast<size_t>(at));
-        return rest.find(m_name) == std::string_view::npos && rest.find("copy") == std::string_view::npos &&
-               rest.find("remove") == std::string_view::npos;
+        return !containsAnyWord(rest, {m_name, "copy", "remove"});
     }
 
     void undecided()
@@ -676,8 +715,7 @@ eScan quickScan(std::string_view text, std::string_view name,
         {
             // Nothing later may name, copy or remove the element.
             const std::string_view after = text.substr(tag + whole.size());
-            if (after.find(name) != std::string_view::npos || after.find("copy") != std::string_view::npos ||
-                after.find("remove") != std::string_view::npos)
+            if (containsAnyWord(after, {name, "copy", "remove"}))
                 return eScan::Undecided;
             // The tag alone, read by the parser: its references and spaces read as they do in place.
             std::string alone = "<r>";
