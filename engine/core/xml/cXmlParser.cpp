@@ -462,14 +462,19 @@ void cParseContext::stop()
 }
 
 // Whether any of `words` appears in `text`. A word is looked for by the byte of it that is
-// rarest in the start of the text, and compared whole only where that byte stands: a level
+// rarest in a sample of the text, and compared whole only where that byte stands: a level
 // file is full of the letters markup words start with, and a search led by a word's first
 // byte stops at nearly every tag.
 bool containsAnyWord(std::string_view text, std::initializer_list<std::string_view> words)
 {
+    // The sample: sixteen slices spread over the text, whose parts may differ (a level file
+    // starts with a long list of cells).
     std::array<unsigned, 256> counts{};
-    for (const char c : text.substr(0, 4096))
-        ++counts[static_cast<unsigned char>(c)];
+    constexpr size_t Slices = 16;
+    constexpr size_t SliceLength = 256;
+    for (size_t slice = 0; slice < Slices; ++slice)
+        for (const char c : text.substr(text.size() / Slices * slice, SliceLength))
+            ++counts[static_cast<unsigned char>(c)];
     for (const std::string_view word : words)
     {
         if (word.empty())
@@ -621,7 +626,10 @@ eScan quickScan(std::string_view text, std::string_view name,
             (open.empty() && !std::all_of(between.begin(), between.end(), isSpace)))
             return eScan::Undecided;
         const std::string_view rest = text.substr(tag);
-        if (rest.compare(0, 4, "<!--") == 0)
+        // Most tags are start tags: the byte after '<' tells which kind it is before any
+        // comparison of words.
+        const char kind = rest.size() > 1 ? rest[1] : '\0';
+        if (kind == '!' && rest.compare(0, 4, "<!--") == 0)
         {
             const size_t end = rest.find("-->", 4);
             if (end == std::string_view::npos)
@@ -629,7 +637,7 @@ eScan quickScan(std::string_view text, std::string_view name,
             at = tag + end + 3;
             continue;
         }
-        if (rest.compare(0, 2, "<?") == 0)
+        if (kind == '?')
         {
             const size_t end = rest.find("?>", 2);
             if (end == std::string_view::npos)
@@ -648,9 +656,9 @@ eScan quickScan(std::string_view text, std::string_view name,
             at = tag + end + 2;
             continue;
         }
-        if (rest.compare(0, 2, "<!") == 0)
+        if (kind == '!')
             return eScan::Undecided;
-        if (rest.compare(0, 2, "</") == 0)
+        if (kind == '/')
         {
             const size_t end = rest.find('>');
             if (end == std::string_view::npos || open.empty())
@@ -682,7 +690,7 @@ eScan quickScan(std::string_view text, std::string_view name,
                 return eScan::Undecided;
             if (rest[i] == '>')
                 break;
-            if (rest.compare(i, 2, "/>") == 0)
+            if (rest[i] == '/' && rest.compare(i, 2, "/>") == 0)
             {
                 empty = true;
                 ++i;
