@@ -257,8 +257,12 @@ GfxResult GlGfxDevice::present()
 {
     if (isInScene())
         return GfxError::InvalidCall;
+    // Offscreen the frame is waited for, as a swap waits for the frames before it: with only a
+    // flush a software rasteriser queues frame after frame, holding every queued frame's vertex
+    // data and the pictures it draws, and memory climbs by tens of megabytes over a few level
+    // starts.
     if (m_offscreen)
-        QUILL_GL(glFlush());
+        QUILL_GL(glFinish());
     else
         m_context->swapBuffers();
     return GfxError::Ok;
