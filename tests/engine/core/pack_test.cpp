@@ -307,6 +307,51 @@ TEST_F(Pack, LargeDirectoriesAndLongCommentsReadAcrossBlocks)
     }
 }
 
+// A plain directory is read whole; what it gives is what the zip library's walk gives, and a
+// pack the quick reading does not take (bytes before the zip) is walked by the library.
+TEST_F(Pack, TheDirectoryReadWholeGivesWhatTheLibrarysWalkGives)
+{
+    {
+        ::Test::ZipWriter zip(dir.path() / "a.pack");
+        zip.add("Sys/Deflated.XML", Text);
+        zip.add("stored.bin", Text, false);
+        zip.add("empty.txt", "");
+        zip.add(std::string(255, 'n'), Text);
+    }
+    dir.write("prefixed.pack", "some bytes before the zip" + ::Test::readFile(dir.path() / "a.pack"));
+    for (const char* pack : {"a.pack", "prefixed.pack"})
+    {
+        SCOPED_TRACE(pack);
+        const std::shared_ptr<Engine::cPackArchive> archive = Engine::cPackArchive::open(packPath(pack));
+        ASSERT_TRUE(archive);
+        const std::unique_ptr<void, void (*)(unzFile)> handle(Engine::openPack(packPath(pack)),
+                                                              Engine::closePack);
+        std::string name;
+        unz_file_info64 info;
+        size_t index = 0;
+        for (bool more = Engine::packFirstFile(handle.get(), name, &info); more;
+             more = Engine::packNextFile(handle.get(), name, &info), ++index)
+        {
+            ASSERT_LT(index, archive->memberCount());
+            const Engine::cPackArchive::Member& member = archive->member(index);
+            EXPECT_EQ(member.name, name);
+            EXPECT_EQ(member.size, info.uncompressed_size);
+            EXPECT_EQ(member.compressedSize, info.compressed_size);
+            EXPECT_EQ(member.crc, info.crc);
+            EXPECT_EQ(member.method, static_cast<int>(info.compression_method));
+            // The data starts where the library's opening of the member finds it.
+            ASSERT_EQ(unzOpenCurrentFile(handle.get()), UNZ_OK);
+            EXPECT_EQ(archive->dataOffset(index),
+                      static_cast<int64_t>(unzGetCurrentFileZStreamPos64(handle.get())))
+                << name;
+            unzCloseCurrentFile(handle.get());
+            cPackStream stream(archive, index);
+            EXPECT_EQ(readAll(stream), name == "empty.txt" ? "" : Text) << name;
+        }
+        EXPECT_EQ(index, archive->memberCount());
+    }
+}
+
 TEST_F(Pack, AMemberWhoseLocalHeaderIsDamagedIsRefusedByName)
 {
     {
