@@ -17,10 +17,10 @@ namespace Engine
 // at start-up and every member is then read by its index, without opening the pack again or
 // searching its directory.
 //
-// A plain directory is read in one read and a member's local header checked the first time
-// the member is opened (the zip library walks any other directory and checks its headers); the data itself is
-// read with positioned reads of the one open file, so streams of several members (a tune the sound thread
-// plays while the game reads a layout) never share a read position.
+// A plain directory is read in one read and a member's local header checked the first time the
+// member is opened (the zip library walks any other directory and checks its headers); the data
+// itself is read with positioned reads of the one open file, so streams of several members (a
+// tune the sound thread plays while the game reads a layout) never share a read position.
 class cPackArchive
 {
 public:
