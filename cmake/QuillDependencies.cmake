@@ -29,10 +29,18 @@ target_link_libraries(quill_dep_xml INTERFACE ${EXPATW_LIBRARY})
 add_library(quill_dep_zip INTERFACE)
 target_link_libraries(quill_dep_zip INTERFACE PkgConfig::MINIZIP PkgConfig::ZLIB)
 
-# SDL for the window, input and sound layers; the sound layer also encodes OGG Vorbis for the
-# sound tool.
+# SDL for the window, input and sound layers: its headers only, since platform/system/SdlLibrary
+# opens SDL2 and SDL_mixer when a window, input or sound first needs them, and a program that
+# needs none never pays for loading them. The sound layer also encodes OGG Vorbis for the sound
+# tool.
 add_library(quill_dep_sdl INTERFACE)
-target_link_libraries(quill_dep_sdl INTERFACE PkgConfig::SDL2 PkgConfig::SDL2_MIXER PkgConfig::VORBISENC)
+target_include_directories(quill_dep_sdl SYSTEM INTERFACE ${SDL2_INCLUDE_DIRS} ${SDL2_MIXER_INCLUDE_DIRS})
+target_compile_options(quill_dep_sdl INTERFACE ${SDL2_CFLAGS_OTHER} ${SDL2_MIXER_CFLAGS_OTHER})
+target_link_libraries(quill_dep_sdl INTERFACE PkgConfig::VORBISENC ${CMAKE_DL_LIBS})
+
+# SDL linked as usual, for the tests and benchmarks that call it themselves.
+add_library(quill_dep_sdl_linked INTERFACE)
+target_link_libraries(quill_dep_sdl_linked INTERFACE PkgConfig::SDL2 PkgConfig::SDL2_MIXER)
 
 add_library(quill_dep_gl INTERFACE)
 target_link_libraries(quill_dep_gl INTERFACE OpenGL::GL OpenGL::EGL)

@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config clang-14 libclang-rt-14-dev
   libboost-dev libexpat1-dev zlib1g-dev libminizip-dev libpng-dev libjpeg-dev
   libfreetype-dev libsdl2-dev libsdl2-mixer-dev libvorbis-dev
+  libsdl2-2.0-0 libsdl2-mixer-2.0-0  # opened at run time (platform/system/SdlLibrary), not linked
   libfontconfig-dev libcairo2-dev libx11-dev
   libgl-dev libegl-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0
   xvfb xauth

@@ -1,8 +1,7 @@
 #include "platform/gfx/SdlDisplayWindow.h"
 
+#include "platform/system/SdlLibrary.h"
 #include "platform/window/Window.h"
-
-#include <SDL.h>
 
 namespace Platform
 {
@@ -25,12 +24,12 @@ void SdlDisplayWindow::enterFullscreen(int desktopWidth, int desktopHeight)
     // nothing (the window would keep its old size while its buffers are said to have the
     // desktop's).
     SDL_Window* window = m_window.sdlWindow();
-    const int display = SDL_GetWindowDisplayIndex(window);
+    const int display = sdl().SDL_GetWindowDisplayIndex(window);
     SDL_Rect bounds{0, 0, desktopWidth, desktopHeight};
-    if (display < 0 || SDL_GetDisplayBounds(display, &bounds) != 0)
+    if (display < 0 || sdl().SDL_GetDisplayBounds(display, &bounds) != 0)
         bounds = SDL_Rect{0, 0, desktopWidth, desktopHeight};
     m_window.setBordered(false);
-    SDL_SetWindowAlwaysOnTop(window, SDL_TRUE);
+    sdl().SDL_SetWindowAlwaysOnTop(window, SDL_TRUE);
     m_window.setPosition(bounds.x, bounds.y);
     m_window.setClientSize(desktopWidth, desktopHeight);
     m_window.setFullscreen(true);
@@ -39,7 +38,7 @@ void SdlDisplayWindow::enterFullscreen(int desktopWidth, int desktopHeight)
 void SdlDisplayWindow::placeWindow(int clientLeft, int clientTop, int width, int height)
 {
     m_window.setFullscreen(false);
-    SDL_SetWindowAlwaysOnTop(m_window.sdlWindow(), SDL_FALSE);
+    sdl().SDL_SetWindowAlwaysOnTop(m_window.sdlWindow(), SDL_FALSE);
     m_window.setBordered(true);
     // Only what changes: every request is a round trip to the window system and comes back as
     // window events.

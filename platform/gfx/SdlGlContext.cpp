@@ -1,8 +1,7 @@
 #include "platform/gfx/SdlGlContext.h"
 
+#include "platform/system/SdlLibrary.h"
 #include "platform/window/Window.h"
-
-#include <SDL.h>
 
 namespace Platform
 {
@@ -35,7 +34,7 @@ void SdlGlContext::swapBuffers()
 
 void* SdlGlContext::procAddress(const char* name)
 {
-    return SDL_GL_GetProcAddress(name);
+    return sdl().SDL_GL_GetProcAddress(name);
 }
 
 void SdlGlContext::setSwapInterval(int interval)

@@ -1,10 +1,9 @@
 #include "platform/input/SdlInput.h"
 
 #include "platform/input/KeyCodes.h"
+#include "platform/system/SdlLibrary.h"
 #include "platform/system/SystemInfo.h"
 #include "platform/window/Window.h"
-
-#include <SDL.h>
 
 #include <algorithm>
 
@@ -65,16 +64,16 @@ uint32_t hatDirection(uint8_t hat)
 
 SdlInput::SdlInput(Window* window) : m_window(window)
 {
-    if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0)
-        SDL_LogWarn(SDL_LOG_CATEGORY_INPUT, "SDL events unavailable: %s", SDL_GetError());
+    if (sdl().SDL_InitSubSystem(SDL_INIT_EVENTS) != 0)
+        sdl().SDL_LogWarn(SDL_LOG_CATEGORY_INPUT, "SDL events unavailable: %s", sdl().SDL_GetError());
     // SDL would drop joystick events while no window of the program has the focus as SDL sees it;
     // the devices apply their own foreground rule instead.
-    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    sdl().SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     // Without the joystick subsystem there is simply no joystick.
-    m_joystickReady = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+    m_joystickReady = sdl().SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
     if (m_window)
     {
-        m_windowId = SDL_GetWindowID(m_window->sdlWindow());
+        m_windowId = sdl().SDL_GetWindowID(m_window->sdlWindow());
         m_focused = m_window->hasFocus();
     }
     m_keyboard = std::make_unique<InputDevice>(DeviceKind::Keyboard, m_sequence);
@@ -85,19 +84,19 @@ SdlInput::SdlInput(Window* window) : m_window(window)
         [this](bool exclusive)
         {
             if (m_window)
-                SDL_SetRelativeMouseMode(exclusive ? SDL_TRUE : SDL_FALSE);
+                sdl().SDL_SetRelativeMouseMode(exclusive ? SDL_TRUE : SDL_FALSE);
         });
-    SDL_AddEventWatch(eventWatch, this);
+    sdl().SDL_AddEventWatch(eventWatch, this);
 }
 
 SdlInput::~SdlInput()
 {
-    SDL_DelEventWatch(eventWatch, this);
+    sdl().SDL_DelEventWatch(eventWatch, this);
     if (m_joystick)
-        SDL_JoystickClose(static_cast<SDL_Joystick*>(m_joystick));
+        sdl().SDL_JoystickClose(static_cast<SDL_Joystick*>(m_joystick));
     if (m_joystickReady)
-        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-    SDL_QuitSubSystem(SDL_INIT_EVENTS);
+        sdl().SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    sdl().SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
 
 InputDevice* SdlInput::createDevice(DeviceKind kind)
@@ -118,23 +117,23 @@ InputDevice* SdlInput::createDevice(DeviceKind kind)
 
 void SdlInput::openJoystick()
 {
-    if (!m_joystickReady || SDL_NumJoysticks() <= 0)
+    if (!m_joystickReady || sdl().SDL_NumJoysticks() <= 0)
         return;
-    SDL_Joystick* joystick = SDL_JoystickOpen(0);
+    SDL_Joystick* joystick = sdl().SDL_JoystickOpen(0);
     if (!joystick)
         return;
     m_joystick = joystick;
-    m_joystickId = SDL_JoystickInstanceID(joystick);
+    m_joystickId = sdl().SDL_JoystickInstanceID(joystick);
     m_joystickDevice = std::make_unique<InputDevice>(DeviceKind::Joystick, m_sequence);
     m_joystickDevice->setForegroundRule([this] { return m_focused; });
     // Start from the stick's present position; later changes arrive as events.
-    const int axes = std::min<int>(SDL_JoystickNumAxes(joystick), kJoystickAxisCount);
+    const int axes = std::min<int>(sdl().SDL_JoystickNumAxes(joystick), kJoystickAxisCount);
     for (int i = 0; i < axes; ++i)
-        m_joystickDevice->joystickAxis(static_cast<uint32_t>(i), SDL_JoystickGetAxis(joystick, i));
-    const int hats = std::min<int>(SDL_JoystickNumHats(joystick), kJoystickHatCount);
+        m_joystickDevice->joystickAxis(static_cast<uint32_t>(i), sdl().SDL_JoystickGetAxis(joystick, i));
+    const int hats = std::min<int>(sdl().SDL_JoystickNumHats(joystick), kJoystickHatCount);
     for (int i = 0; i < hats; ++i)
         m_joystickDevice->joystickHat(static_cast<uint32_t>(i),
-                                      hatDirection(SDL_JoystickGetHat(joystick, i)));
+                                      hatDirection(sdl().SDL_JoystickGetHat(joystick, i)));
 }
 
 void SdlInput::handleEvent(const void* sdlEvent)

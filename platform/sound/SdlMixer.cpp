@@ -1,7 +1,8 @@
 #include "platform/sound/SdlMixer.h"
 
-#include <SDL.h>
-#include <SDL_mixer.h>
+#include "platform/system/SdlLibrary.h"
+
+#include <exception>
 
 namespace Platform
 {
@@ -13,7 +14,7 @@ class SdlSound final : public DecodedSound
 {
 public:
     explicit SdlSound(Mix_Chunk* chunk) : m_chunk(chunk) {}
-    ~SdlSound() override { Mix_FreeChunk(m_chunk); }
+    ~SdlSound() override { sdlMixer().Mix_FreeChunk(m_chunk); }
     SdlSound(const SdlSound&) = delete;
     SdlSound& operator=(const SdlSound&) = delete;
 
@@ -36,7 +37,7 @@ SoundStream& streamOf(SDL_RWops* context)
 // SDL's reading interface over a stream; closing it deletes the stream.
 SDL_RWops* makeReader(std::unique_ptr<SoundStream> stream)
 {
-    SDL_RWops* reader = SDL_AllocRW();
+    SDL_RWops* reader = sdl().SDL_AllocRW();
     if (!reader)
         return nullptr;
     reader->type = SDL_RWOPS_UNKNOWN;
@@ -67,10 +68,25 @@ SDL_RWops* makeReader(std::unique_ptr<SoundStream> stream)
     reader->close = [](SDL_RWops* context) -> int
     {
         delete &streamOf(context);
-        SDL_FreeRW(context);
+        sdl().SDL_FreeRW(context);
         return 0;
     };
     return reader;
+}
+
+// Opens SDL_mixer on first use; false with the loader's words when it cannot.
+bool mixerLoaded(std::string& error)
+{
+    try
+    {
+        sdlMixer();
+        return true;
+    }
+    catch (const std::exception& failure)
+    {
+        error = failure.what();
+        return false;
+    }
 }
 
 } // namespace
@@ -87,46 +103,50 @@ SdlMixer::~SdlMixer()
 
 bool SdlMixer::openOutput(const SoundSetup& setup, std::string& error)
 {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    if (!mixerLoaded(error))
+        return false;
+    if (sdl().SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
     {
-        error = SDL_GetError();
+        error = sdl().SDL_GetError();
         return false;
     }
     // Vorbis may be built into the library, so a failure here is no reason to go silent.
-    Mix_Init(MIX_INIT_OGG);
-    if (Mix_OpenAudio(setup.sampleRate, AUDIO_S16SYS, 2, 1024) != 0)
+    sdlMixer().Mix_Init(MIX_INIT_OGG);
+    if (sdlMixer().Mix_OpenAudio(setup.sampleRate, AUDIO_S16SYS, 2, 1024) != 0)
     {
-        error = Mix_GetError();
-        Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        error = sdl().SDL_GetError();
+        sdlMixer().Mix_Quit();
+        sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
-    Mix_AllocateChannels(setup.channels);
-    Mix_HaltChannel(-1);
+    sdlMixer().Mix_AllocateChannels(setup.channels);
+    sdlMixer().Mix_HaltChannel(-1);
     return true;
 }
 
 void SdlMixer::closeOutput()
 {
     freeMusic();
-    Mix_HaltChannel(-1);
-    Mix_CloseAudio();
-    Mix_Quit();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sdlMixer().Mix_HaltChannel(-1);
+    sdlMixer().Mix_CloseAudio();
+    sdlMixer().Mix_Quit();
+    sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 std::unique_ptr<DecodedSound> SdlMixer::decode(const std::vector<unsigned char>& bytes, std::string& error)
 {
-    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    if (!mixerLoaded(error))
+        return nullptr;
+    SDL_RWops* source = sdl().SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
     if (!source)
     {
-        error = SDL_GetError();
+        error = sdl().SDL_GetError();
         return nullptr;
     }
-    Mix_Chunk* chunk = Mix_LoadWAV_RW(source, 1);
+    Mix_Chunk* chunk = sdlMixer().Mix_LoadWAV_RW(source, 1);
     if (!chunk)
     {
-        error = Mix_GetError();
+        error = sdl().SDL_GetError();
         return nullptr;
     }
     return std::make_unique<SdlSound>(chunk);
@@ -134,16 +154,16 @@ std::unique_ptr<DecodedSound> SdlMixer::decode(const std::vector<unsigned char>&
 
 bool SdlMixer::startVoice(int slot, DecodedSound& sound, bool loop, bool paused, int volume)
 {
-    Mix_HaltChannel(slot);
+    sdlMixer().Mix_HaltChannel(slot);
     // Silent until it is paused or given its volume, so a sound that waits is never heard.
-    Mix_Volume(slot, 0);
-    if (Mix_PlayChannel(slot, static_cast<SdlSound&>(sound).chunk(), loop ? -1 : 0) != slot)
+    sdlMixer().Mix_Volume(slot, 0);
+    if (sdlMixer().Mix_PlayChannel(slot, static_cast<SdlSound&>(sound).chunk(), loop ? -1 : 0) != slot)
         return false;
     if (paused)
-        Mix_Pause(slot);
+        sdlMixer().Mix_Pause(slot);
     else
-        Mix_Resume(slot);
-    Mix_Volume(slot, toMixVolume(volume));
+        sdlMixer().Mix_Resume(slot);
+    sdlMixer().Mix_Volume(slot, toMixVolume(volume));
     return true;
 }
 
@@ -154,27 +174,27 @@ bool SdlMixer::startStream(int slot, std::unique_ptr<SoundStream> stream, bool l
     SDL_RWops* reader = makeReader(std::move(stream));
     if (!reader)
     {
-        error = SDL_GetError();
+        error = sdl().SDL_GetError();
         return false;
     }
     // The music closes its reader when it is freed (or at once when it cannot be made).
-    m_music = Mix_LoadMUS_RW(reader, 1);
+    m_music = sdlMixer().Mix_LoadMUS_RW(reader, 1);
     if (!m_music)
     {
-        error = Mix_GetError();
+        error = sdl().SDL_GetError();
         return false;
     }
     // Silent until it is paused or given its volume, so music that waits is never heard.
-    Mix_VolumeMusic(0);
-    if (Mix_PlayMusic(m_music, loop ? -1 : 1) != 0)
+    sdlMixer().Mix_VolumeMusic(0);
+    if (sdlMixer().Mix_PlayMusic(m_music, loop ? -1 : 1) != 0)
     {
-        error = Mix_GetError();
+        error = sdl().SDL_GetError();
         freeMusic();
         return false;
     }
     if (paused)
-        Mix_PauseMusic();
-    Mix_VolumeMusic(toMixVolume(volume));
+        sdlMixer().Mix_PauseMusic();
+    sdlMixer().Mix_VolumeMusic(toMixVolume(volume));
     return true;
 }
 
@@ -182,16 +202,16 @@ void SdlMixer::freeMusic()
 {
     if (!m_music)
         return;
-    Mix_HaltMusic();
-    Mix_FreeMusic(m_music);
+    sdlMixer().Mix_HaltMusic();
+    sdlMixer().Mix_FreeMusic(m_music);
     m_music = nullptr;
 }
 
 bool SdlMixer::isVoiceBusy(int slot)
 {
     if (slot == streamSlot())
-        return m_music && Mix_PlayingMusic() != 0;
-    return Mix_Playing(slot) != 0;
+        return m_music && sdlMixer().Mix_PlayingMusic() != 0;
+    return sdlMixer().Mix_Playing(slot) != 0;
 }
 
 void SdlMixer::pauseVoice(int slot, bool pause)
@@ -201,15 +221,15 @@ void SdlMixer::pauseVoice(int slot, bool pause)
         if (!m_music)
             return;
         if (pause)
-            Mix_PauseMusic();
+            sdlMixer().Mix_PauseMusic();
         else
-            Mix_ResumeMusic();
+            sdlMixer().Mix_ResumeMusic();
         return;
     }
     if (pause)
-        Mix_Pause(slot);
+        sdlMixer().Mix_Pause(slot);
     else
-        Mix_Resume(slot);
+        sdlMixer().Mix_Resume(slot);
 }
 
 void SdlMixer::haltVoice(int slot)
@@ -217,15 +237,15 @@ void SdlMixer::haltVoice(int slot)
     if (slot == streamSlot())
         freeMusic();
     else
-        Mix_HaltChannel(slot);
+        sdlMixer().Mix_HaltChannel(slot);
 }
 
 void SdlMixer::setVoiceVolume(int slot, int volume)
 {
     if (slot == streamSlot())
-        Mix_VolumeMusic(toMixVolume(volume));
+        sdlMixer().Mix_VolumeMusic(toMixVolume(volume));
     else
-        Mix_Volume(slot, toMixVolume(volume));
+        sdlMixer().Mix_Volume(slot, toMixVolume(volume));
 }
 
 } // namespace Platform

@@ -1,8 +1,7 @@
 #include "platform/system/SystemInfo.h"
 
+#include "platform/system/SdlLibrary.h"
 #include "platform/system/TextCodec.h"
-
-#include <SDL.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -99,7 +98,10 @@ void globalCursorPos(int& x, int& y)
 {
     x = 0;
     y = 0;
-    SDL_GetGlobalMouseState(&x, &y);
+    // Without SDL in the process no video subsystem runs and SDL would answer (0, 0); loading
+    // it only to hear that costs a tool its start.
+    if (const SdlLibrary::Sdl* functions = SdlLibrary::sdlIfLoaded())
+        functions->SDL_GetGlobalMouseState(&x, &y);
 }
 
 } // namespace Platform

@@ -31,7 +31,7 @@ void debugTrace(const std::string& utf8);
 void debugTrace(const wchar_t* text);
 
 // The cursor position on the whole screen (desktop coordinates). With no video subsystem
-// running it reports the last position SDL knows, (0, 0) at first.
+// running it reports the last position SDL knows, (0, 0) at first (and before SDL is loaded).
 void globalCursorPos(int& x, int& y);
 
 } // namespace Platform

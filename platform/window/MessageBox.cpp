@@ -1,10 +1,10 @@
 #include "platform/window/MessageBox.h"
 
+#include "platform/system/SdlLibrary.h"
 #include "platform/system/TextCodec.h"
 
-#include <SDL.h>
-
 #include <cstdio>
+#include <exception>
 #include <cstdlib>
 
 namespace Platform
@@ -47,7 +47,20 @@ void showMessageBox(const std::string& caption, const std::string& text, Message
         flags = SDL_MESSAGEBOX_ERROR;
     else if (icon == MessageBoxIcon::Information)
         flags = SDL_MESSAGEBOX_INFORMATION;
-    if (SDL_ShowSimpleMessageBox(flags, caption.c_str(), text.c_str(), nullptr) != 0)
+    // The box often reports a failure of its own: SDL missing is one more reason for stderr,
+    // which then carries the loader's words as well.
+    const SdlLibrary::Sdl* functions = nullptr;
+    try
+    {
+        functions = &sdl();
+    }
+    catch (const std::exception& error)
+    {
+        writeToStderr(caption, text);
+        writeToStderr(caption, error.what());
+        return;
+    }
+    if (functions->SDL_ShowSimpleMessageBox(flags, caption.c_str(), text.c_str(), nullptr) != 0)
         writeToStderr(caption, text);
 }
 

@@ -1,11 +1,10 @@
 #include "platform/window/Window.h"
 
+#include "platform/system/SdlLibrary.h"
 #include "platform/system/TextCodec.h"
 #include "platform/window/InstanceLock.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/XErrorFilter.h"
-
-#include <SDL.h>
 
 #include <stdexcept>
 
@@ -16,22 +15,22 @@ namespace
 
 [[noreturn]] void throwSdlError(const char* call)
 {
-    throw std::runtime_error(std::string(call) + " failed: " + SDL_GetError());
+    throw std::runtime_error(std::string(call) + " failed: " + sdl().SDL_GetError());
 }
 
 void setGLAttributes()
 {
-    SDL_GL_ResetAttributes();
+    sdl().SDL_GL_ResetAttributes();
     // 2.1 with no profile mask: a compatibility context with the fixed-function pipeline.
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    sdl().SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    sdl().SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    sdl().SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, 0);
+    sdl().SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    sdl().SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    sdl().SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    sdl().SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    sdl().SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    sdl().SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
 }
 
 bool isControlCharacterKey(uint32_t vk)
@@ -45,74 +44,75 @@ bool isControlCharacterKey(uint32_t vk)
 Window::Window(const std::wstring& title, int width, int height, bool openGL)
 {
     installXErrorFilter();
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        throwSdlError("SDL_InitSubSystem(SDL_INIT_VIDEO)");
+    if (sdl().SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        throwSdlError("sdl().SDL_InitSubSystem(SDL_INIT_VIDEO)");
     if (openGL)
         setGLAttributes();
-    m_window = SDL_CreateWindow(utf8FromWide(title).c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                width, height, SDL_WINDOW_HIDDEN | (openGL ? SDL_WINDOW_OPENGL : 0));
+    m_window =
+        sdl().SDL_CreateWindow(utf8FromWide(title).c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                               width, height, SDL_WINDOW_HIDDEN | (openGL ? SDL_WINDOW_OPENGL : 0));
     if (!m_window)
     {
-        const std::string error = SDL_GetError();
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        const std::string error = sdl().SDL_GetError();
+        sdl().SDL_QuitSubSystem(SDL_INIT_VIDEO);
         throw std::runtime_error("SDL_CreateWindow failed: " + error);
     }
-    m_postedEvent = SDL_RegisterEvents(1);
+    m_postedEvent = sdl().SDL_RegisterEvents(1);
     if (m_postedEvent == static_cast<uint32_t>(-1))
     {
-        SDL_DestroyWindow(m_window);
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        sdl().SDL_DestroyWindow(m_window);
+        sdl().SDL_QuitSubSystem(SDL_INIT_VIDEO);
         throw std::runtime_error("SDL_RegisterEvents failed: no event type left");
     }
     m_windowedWidth = width;
     m_windowedHeight = height;
     // Typed text arrives as SDL_TEXTINPUT only while text input runs.
-    SDL_StartTextInput();
+    sdl().SDL_StartTextInput();
 }
 
 Window::~Window()
 {
-    SDL_StopTextInput();
-    SDL_DestroyWindow(m_window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    sdl().SDL_StopTextInput();
+    sdl().SDL_DestroyWindow(m_window);
+    sdl().SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 // --- OpenGL context ---------------------------------------------------------------------------
 
 void* Window::createGLContext()
 {
-    return SDL_GL_CreateContext(m_window);
+    return sdl().SDL_GL_CreateContext(m_window);
 }
 
 void Window::deleteGLContext(void* context)
 {
     if (context)
-        SDL_GL_DeleteContext(context);
+        sdl().SDL_GL_DeleteContext(context);
 }
 
 bool Window::makeCurrent(void* context)
 {
-    return SDL_GL_MakeCurrent(m_window, context) == 0;
+    return sdl().SDL_GL_MakeCurrent(m_window, context) == 0;
 }
 
 void Window::swapBuffers()
 {
-    SDL_GL_SwapWindow(m_window);
+    sdl().SDL_GL_SwapWindow(m_window);
 }
 
 bool Window::setSwapInterval(int interval)
 {
-    return SDL_GL_SetSwapInterval(interval) == 0;
+    return sdl().SDL_GL_SetSwapInterval(interval) == 0;
 }
 
 void Window::drawableSize(int& width, int& height) const
 {
-    SDL_GL_GetDrawableSize(m_window, &width, &height);
+    sdl().SDL_GL_GetDrawableSize(m_window, &width, &height);
 }
 
 std::string Window::lastError()
 {
-    return SDL_GetError();
+    return sdl().SDL_GetError();
 }
 
 // --- Messages ---------------------------------------------------------------------------------
@@ -127,9 +127,9 @@ bool Window::peekMessage(Message& out)
     }
     // Pump and peek rather than SDL_PollEvent: a poll cycle ends at a sentinel event, so an event
     // pushed during the cycle (a posted quit) would wait behind a turn that looks empty.
-    SDL_PumpEvents();
+    sdl().SDL_PumpEvents();
     SDL_Event event;
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
+    while (sdl().SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
     {
         if (event.type == SDL_POLLSENTINEL)
             continue;
@@ -155,7 +155,7 @@ bool Window::waitMessage(int timeoutMs)
     if (!m_pending.empty())
         return true;
     SDL_Event event;
-    while (SDL_WaitEventTimeout(&event, timeoutMs) != 0)
+    while (sdl().SDL_WaitEventTimeout(&event, timeoutMs) != 0)
     {
         if (event.type == SDL_POLLSENTINEL)
             continue;
@@ -201,7 +201,7 @@ bool Window::translateEvent(const void* sdlEvent)
         m_pending.push_back({MessageKind::Close, 0});
         return true;
     case SDL_WINDOWEVENT:
-        if (event.window.windowID != SDL_GetWindowID(m_window))
+        if (event.window.windowID != sdl().SDL_GetWindowID(m_window))
             return false;
         switch (event.window.event)
         {
@@ -273,7 +273,7 @@ intptr_t Window::defWindowProc(const Message& message)
         break;
     case MessageKind::Restore:
         if (!m_destroyed && isMinimized())
-            SDL_RestoreWindow(m_window);
+            sdl().SDL_RestoreWindow(m_window);
         break;
     default:
         break;
@@ -289,7 +289,7 @@ void Window::postMessage(const Message& message)
     event.user.data1 = reinterpret_cast<void*>(static_cast<uintptr_t>(message.wparam));
     // SDL refuses only when its queue (65535 events) is full; the message then still has to
     // arrive, so it goes behind the messages of the current event.
-    if (SDL_PushEvent(&event) != 1)
+    if (sdl().SDL_PushEvent(&event) != 1)
         m_pending.push_back(message);
 }
 
@@ -303,7 +303,7 @@ void Window::destroyWindow()
     if (m_destroyed)
         return;
     m_destroyed = true;
-    SDL_HideWindow(m_window);
+    sdl().SDL_HideWindow(m_window);
     sendMessage({MessageKind::Destroy, 0});
 }
 
@@ -311,46 +311,46 @@ void Window::destroyWindow()
 
 void Window::show()
 {
-    SDL_ShowWindow(m_window);
+    sdl().SDL_ShowWindow(m_window);
     raise();
 }
 
 void Window::hide()
 {
-    SDL_HideWindow(m_window);
+    sdl().SDL_HideWindow(m_window);
 }
 
 bool Window::isVisible() const
 {
-    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_SHOWN) != 0;
+    return (sdl().SDL_GetWindowFlags(m_window) & SDL_WINDOW_SHOWN) != 0;
 }
 
 bool Window::isMinimized() const
 {
-    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_MINIMIZED) != 0;
+    return (sdl().SDL_GetWindowFlags(m_window) & SDL_WINDOW_MINIMIZED) != 0;
 }
 
 bool Window::hasFocus() const
 {
-    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    return (sdl().SDL_GetWindowFlags(m_window) & SDL_WINDOW_INPUT_FOCUS) != 0;
 }
 
 void Window::restore()
 {
-    SDL_RestoreWindow(m_window);
+    sdl().SDL_RestoreWindow(m_window);
 }
 
 void Window::raise()
 {
-    SDL_RaiseWindow(m_window);
+    sdl().SDL_RaiseWindow(m_window);
     // Without a window manager nobody hands out the focus; asking for it is harmless with one.
     if (isVisible())
-        SDL_SetWindowInputFocus(m_window);
+        sdl().SDL_SetWindowInputFocus(m_window);
 }
 
 void Window::setTitle(const std::wstring& title)
 {
-    SDL_SetWindowTitle(m_window, utf8FromWide(title).c_str());
+    sdl().SDL_SetWindowTitle(m_window, utf8FromWide(title).c_str());
 }
 
 void Window::setIcon(const uint32_t* argb, int width, int height)
@@ -358,27 +358,27 @@ void Window::setIcon(const uint32_t* argb, int width, int height)
     if (!argb || width <= 0 || height <= 0)
         throw std::runtime_error("Window::setIcon(): the picture is empty");
     // The surface only borrows the pixels; SDL copies them into the icon.
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), width, height, 32,
-                                                              width * 4, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* surface = sdl().SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(argb), width, height, 32, width * 4, SDL_PIXELFORMAT_ARGB8888);
     if (!surface)
         throwSdlError("SDL_CreateRGBSurfaceWithFormatFrom");
-    SDL_SetWindowIcon(m_window, surface);
-    SDL_FreeSurface(surface);
+    sdl().SDL_SetWindowIcon(m_window, surface);
+    sdl().SDL_FreeSurface(surface);
 }
 
 std::string Window::title() const
 {
-    return SDL_GetWindowTitle(m_window);
+    return sdl().SDL_GetWindowTitle(m_window);
 }
 
 void Window::clientSize(int& width, int& height) const
 {
-    SDL_GetWindowSize(m_window, &width, &height);
+    sdl().SDL_GetWindowSize(m_window, &width, &height);
 }
 
 void Window::setClientSize(int width, int height)
 {
-    SDL_SetWindowSize(m_window, width, height);
+    sdl().SDL_SetWindowSize(m_window, width, height);
     if (!isFullscreen())
     {
         m_windowedWidth = width;
@@ -388,12 +388,12 @@ void Window::setClientSize(int width, int height)
 
 void Window::position(int& x, int& y) const
 {
-    SDL_GetWindowPosition(m_window, &x, &y);
+    sdl().SDL_GetWindowPosition(m_window, &x, &y);
 }
 
 void Window::setPosition(int x, int y)
 {
-    SDL_SetWindowPosition(m_window, x, y);
+    sdl().SDL_SetWindowPosition(m_window, x, y);
 }
 
 WindowRect Window::clientRect() const
@@ -425,13 +425,13 @@ WindowRect Window::frameRect() const
 
 void Window::bordersSize(int& top, int& left, int& bottom, int& right) const
 {
-    if (SDL_GetWindowBordersSize(m_window, &top, &left, &bottom, &right) != 0)
+    if (sdl().SDL_GetWindowBordersSize(m_window, &top, &left, &bottom, &right) != 0)
         top = left = bottom = right = 0;
 }
 
 void Window::setBordered(bool bordered)
 {
-    SDL_SetWindowBordered(m_window, bordered ? SDL_TRUE : SDL_FALSE);
+    sdl().SDL_SetWindowBordered(m_window, bordered ? SDL_TRUE : SDL_FALSE);
 }
 
 void Window::setFullscreen(bool fullscreen)
@@ -441,26 +441,26 @@ void Window::setFullscreen(bool fullscreen)
     if (fullscreen)
     {
         clientSize(m_windowedWidth, m_windowedHeight);
-        SDL_SetWindowFullscreen(m_window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        sdl().SDL_SetWindowFullscreen(m_window, SDL_WINDOW_FULLSCREEN_DESKTOP);
         return;
     }
-    SDL_SetWindowFullscreen(m_window, 0);
+    sdl().SDL_SetWindowFullscreen(m_window, 0);
     // Without a window manager the window keeps the desktop's size until it is set again.
-    SDL_SetWindowSize(m_window, m_windowedWidth, m_windowedHeight);
+    sdl().SDL_SetWindowSize(m_window, m_windowedWidth, m_windowedHeight);
 }
 
 bool Window::isFullscreen() const
 {
-    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    return (sdl().SDL_GetWindowFlags(m_window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
 }
 
 void Window::desktopSize(int& width, int& height) const
 {
-    int display = SDL_GetWindowDisplayIndex(m_window);
+    int display = sdl().SDL_GetWindowDisplayIndex(m_window);
     if (display < 0)
         display = 0;
     SDL_DisplayMode mode{};
-    if (SDL_GetDesktopDisplayMode(display, &mode) != 0)
+    if (sdl().SDL_GetDesktopDisplayMode(display, &mode) != 0)
         throwSdlError("SDL_GetDesktopDisplayMode");
     width = mode.w;
     height = mode.h;
@@ -468,11 +468,11 @@ void Window::desktopSize(int& width, int& height) const
 
 WindowRect Window::workArea() const
 {
-    int display = SDL_GetWindowDisplayIndex(m_window);
+    int display = sdl().SDL_GetWindowDisplayIndex(m_window);
     if (display < 0)
         display = 0;
     SDL_Rect bounds{};
-    if (SDL_GetDisplayUsableBounds(display, &bounds) != 0)
+    if (sdl().SDL_GetDisplayUsableBounds(display, &bounds) != 0)
         throwSdlError("SDL_GetDisplayUsableBounds");
     return {bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
 }

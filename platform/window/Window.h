@@ -63,7 +63,8 @@ public:
     // With `openGL` false the window has no GL drawable: SDL's "dummy" video driver (hint
     // SDL_VIDEODRIVER) can then stand in for a display, so the message loop runs in tests
     // without one.
-    // Throws std::runtime_error naming the failing SDL call and SDL's error text.
+    // Throws std::runtime_error naming the failing SDL call and SDL's error text, or SDL's
+    // library and the loader's error when SDL cannot be loaded (platform/system/SdlLibrary).
     explicit Window(const std::wstring& title, int width = 800, int height = 600, bool openGL = true);
     ~Window();
     Window(const Window&) = delete;
