@@ -34,8 +34,9 @@
 // status is 0 when the level was won, 1 when it was not won by --max-time (900 s by default)
 // and 2 for a level, script or save file that cannot be used.
 //
-// Saves and settings go to a temporary folder, removed at the end. --seed starts the game's
-// random generator (1 by default), so a run is the same every time.
+// Saves and settings go to a temporary folder (under TMPDIR, else /dev/shm), removed at the
+// end. --seed starts the game's random generator (1 by default), so a run is the same every
+// time.
 
 #include "engine/core/FileUtils.h"
 #include "engine/core/Random.h"
@@ -78,6 +79,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace
@@ -256,13 +258,26 @@ std::vector<std::string> effectFileNames(const std::filesystem::path& data)
     return names;
 }
 
+// Where the run's own folder goes: the folder TMPDIR names, else the memory-backed /dev/shm when
+// there is one to write to, else the system's temporary folder. The run's saves are written as
+// the game writes them (whole, then synced to the disk) and thrown away at the end: on a disk
+// that costs more than the start of a level.
+std::filesystem::path scratchParent()
+{
+    const char* chosen = std::getenv("TMPDIR");
+    if ((!chosen || !*chosen) && ::access("/dev/shm", W_OK | X_OK) == 0 &&
+        std::filesystem::is_directory("/dev/shm"))
+        return "/dev/shm";
+    return std::filesystem::temp_directory_path();
+}
+
 // A folder of its own for the saves and settings of the run, removed at the end.
 class ScratchHome
 {
 public:
     ScratchHome()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "levelplay-XXXXXX").string();
+        std::string pattern = (scratchParent() / "levelplay-XXXXXX").string();
         if (!mkdtemp(pattern.data()))
             throw BadInput{"cannot make a temporary folder"};
         m_path = pattern;

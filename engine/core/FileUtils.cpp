@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <sys/stat.h>
+#include <vector>
 
 namespace Engine
 {
@@ -99,7 +100,11 @@ size_t writeWholeFile(const std::string& path, const void* data, size_t size)
     return size;
 }
 
-unsigned int writeUnicodeFile(const std::string& path, const std::wstring& text)
+namespace
+{
+
+// The bytes of a UTF-16 text file: the byte-order mark, then the text little-endian.
+std::string unicodeFileBytes(const std::wstring& text)
 {
     const std::u16string units = toUtf16(text);
     std::string bytes;
@@ -111,7 +116,43 @@ unsigned int writeUnicodeFile(const std::string& path, const std::wstring& text)
         bytes += static_cast<char>(unit & 0xFF);
         bytes += static_cast<char>(unit >> 8);
     }
+    return bytes;
+}
+
+// True when the shared folder's copy of `path` reads and holds exactly `bytes`.
+bool sharedFileHolds(const std::string& path, const std::string& bytes)
+{
+    const cFileSystem* files = cFileSystem::instance();
+    if (!files || !files->isInCommon(path))
+        return false;
+    std::vector<char> held;
+    try
+    {
+        files->readFile(path, held);
+    }
+    catch (...)
+    {
+        // A file that cannot be read is written over, as it would be without the look.
+        return false;
+    }
+    return held.size() == bytes.size() && std::equal(held.begin(), held.end(), bytes.begin());
+}
+
+} // namespace
+
+unsigned int writeUnicodeFile(const std::string& path, const std::wstring& text)
+{
+    const std::string bytes = unicodeFileBytes(text);
     return static_cast<unsigned int>(writeWholeFile(path, bytes.data(), bytes.size()));
+}
+
+bool writeUnicodeFileIfChanged(const std::string& path, const std::wstring& text)
+{
+    const std::string bytes = unicodeFileBytes(text);
+    if (sharedFileHolds(path, bytes))
+        return false;
+    writeWholeFile(path, bytes.data(), bytes.size());
+    return true;
 }
 
 } // namespace Engine

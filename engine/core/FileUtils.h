@@ -33,5 +33,8 @@ size_t writeWholeFile(const std::string& path, const void* data, size_t size);
 // Writes a text file in UTF-16 (little-endian, the byte-order mark FF FE first, no terminator)
 // through `writeWholeFile`, and returns the number of bytes written: 2 + 2 × the UTF-16 units.
 unsigned int writeUnicodeFile(const std::string& path, const std::wstring& text);
+// The same, unless the shared folder's file holds these bytes already: writing them again would
+// change nothing and cost a wait for the disk. True when the file was written.
+bool writeUnicodeFileIfChanged(const std::string& path, const std::wstring& text);
 
 } // namespace Engine

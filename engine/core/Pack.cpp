@@ -4,12 +4,35 @@
 #include "engine/core/cString.h"
 #include "platform/window/MessageBox.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace Engine
 {
+
+long readPackAt(int fd, uint64_t offset, void* buffer, size_t count)
+{
+    size_t done = 0;
+    while (done < count)
+    {
+        const ssize_t got =
+            ::pread(fd, static_cast<char*>(buffer) + done, count - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += static_cast<size_t>(got);
+    }
+    return static_cast<long>(done);
+}
 
 namespace
 {
@@ -62,6 +85,135 @@ bool isEmptyZip(const std::string& path)
     return size == static_cast<long>(sizeof record) + commentLength;
 }
 
+// The pack file as the zip library reads it. The library walks the directory and a member's
+// local header a few bytes at a time, seeking before nearly every read: through a stdio stream
+// each seek is a system call and drops the stream's buffer. Here a seek only moves a position
+// and reads are served from one block of the file, read again by a positioned read when a read
+// leaves it.
+struct PackFile
+{
+    static constexpr size_t BlockSize = 32768;
+    static constexpr size_t SmallBlockSize = 1024;
+
+    // Opened by `packOpenFileCallback`; its descriptor is read directly, never its buffer.
+    FILE* stream = nullptr;
+    int fd = -1;
+    uint64_t size = 0;
+    uint64_t position = 0;
+    std::vector<unsigned char> block;
+    uint64_t blockStart = 0;
+    bool failed = false;
+
+    size_t read(void* into, size_t count)
+    {
+        auto* out = static_cast<unsigned char*>(into);
+        size_t done = 0;
+        while (done < count)
+        {
+            if (position >= blockStart && position < blockStart + block.size())
+            {
+                const size_t at = static_cast<size_t>(position - blockStart);
+                const size_t step = std::min(count - done, block.size() - at);
+                std::memcpy(out + done, block.data() + at, step);
+                done += step;
+                position += step;
+                continue;
+            }
+            if (count - done >= BlockSize)
+            {
+                // A long read goes straight to the caller.
+                const long got = readPackAt(fd, position, out + done, count - done);
+                if (got < 0)
+                    failed = true;
+                if (got > 0)
+                {
+                    done += static_cast<size_t>(got);
+                    position += static_cast<uint64_t>(got);
+                }
+                break;
+            }
+            if (position >= size)
+                break;
+            // A read near the last block (the library searches for the directory's end
+            // backwards, a kilobyte at a time, and walks the directory forwards) fills a large
+            // block, one that jumps (to a member's local header) a small one. A block starts at
+            // a multiple of half its size, so that a read across a half's end still falls in
+            // one block.
+            const bool near = !block.empty() && position + BlockSize >= blockStart &&
+                              position < blockStart + block.size() + BlockSize;
+            const uint64_t length = near ? BlockSize : SmallBlockSize;
+            blockStart = position / (length / 2) * (length / 2);
+            block.resize(static_cast<size_t>(std::min<uint64_t>(length, size - blockStart)));
+            const long got = readPackAt(fd, blockStart, block.data(), block.size());
+            block.resize(got > 0 ? static_cast<size_t>(got) : 0);
+            if (got < 0)
+                failed = true;
+            if (position >= blockStart + block.size())
+                break;
+        }
+        return done;
+    }
+};
+
+voidpf ZCALLBACK packFileOpen(voidpf opaque, const void* filename, int mode)
+{
+    FILE* stream = static_cast<FILE*>(packOpenFileCallback(nullptr, filename, mode));
+    if (!stream)
+        return nullptr;
+    auto* file = new PackFile;
+    file->stream = stream;
+    file->fd = fileno(stream);
+    struct stat status;
+    if (::fstat(file->fd, &status) == 0)
+        file->size = static_cast<uint64_t>(status.st_size);
+    if (opaque)
+        *static_cast<int*>(opaque) = file->fd;
+    return file;
+}
+
+uLong ZCALLBACK packFileRead(voidpf, voidpf stream, void* buffer, uLong size)
+{
+    return static_cast<uLong>(static_cast<PackFile*>(stream)->read(buffer, size));
+}
+
+uLong ZCALLBACK packFileWrite(voidpf, voidpf, const void*, uLong)
+{
+    return 0;
+}
+
+ZPOS64_T ZCALLBACK packFileTell(voidpf, voidpf stream)
+{
+    return static_cast<PackFile*>(stream)->position;
+}
+
+long ZCALLBACK packFileSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin)
+{
+    auto* file = static_cast<PackFile*>(stream);
+    uint64_t base = 0;
+    if (origin == ZLIB_FILEFUNC_SEEK_CUR)
+        base = file->position;
+    else if (origin == ZLIB_FILEFUNC_SEEK_END)
+        base = file->size;
+    else if (origin != ZLIB_FILEFUNC_SEEK_SET)
+        return -1;
+    // The library passes a negative step from the end as its unsigned wrap-around.
+    file->position = base + offset;
+    return 0;
+}
+
+int ZCALLBACK packFileClose(voidpf, voidpf stream)
+{
+    auto* file = static_cast<PackFile*>(stream);
+    const int result = std::fclose(file->stream);
+    delete file;
+    return result;
+}
+
+int ZCALLBACK packFileError(voidpf, voidpf stream)
+{
+    return static_cast<PackFile*>(stream)->failed ? 1 : 0;
+}
+
 } // namespace
 
 voidpf ZCALLBACK packOpenFileCallback(voidpf /*opaque*/, const void* filename, int mode)
@@ -80,35 +232,32 @@ voidpf ZCALLBACK packOpenFileCallback(voidpf /*opaque*/, const void* filename, i
     return std::fopen(static_cast<const char*>(filename), openMode);
 }
 
-unzFile openPackHandle(const std::wstring& path, FILE** file)
+unzFile openPackHandle(const std::wstring& path, int* fd)
 {
     zlib_filefunc64_def callbacks;
-    fill_fopen64_filefunc(&callbacks);
-    callbacks.zopen64_file = packOpenFileCallback;
-    if (file)
-    {
-        *file = nullptr;
-        // The library opens the pack once, in unzOpen2_64; the opaque pointer is not kept
-        // beyond that call by the standard callbacks.
-        callbacks.opaque = file;
-        callbacks.zopen64_file = [](voidpf opaque, const void* filename, int mode) -> voidpf
-        {
-            voidpf opened = packOpenFileCallback(nullptr, filename, mode);
-            *static_cast<FILE**>(opaque) = static_cast<FILE*>(opened);
-            return opened;
-        };
-    }
+    callbacks.zopen64_file = packFileOpen;
+    callbacks.zread_file = packFileRead;
+    callbacks.zwrite_file = packFileWrite;
+    callbacks.ztell64_file = packFileTell;
+    callbacks.zseek64_file = packFileSeek;
+    callbacks.zclose_file = packFileClose;
+    callbacks.zerror_file = packFileError;
+    // The library opens the pack once, in unzOpen2_64, and keeps the opaque pointer only for
+    // the other callbacks, which do not use it.
+    if (fd)
+        *fd = -1;
+    callbacks.opaque = fd;
     const std::string utf8 = toUtf8(path);
     unzFile pack = unzOpen2_64(utf8.c_str(), &callbacks);
-    if (!pack && file)
-        *file = nullptr;
+    if (!pack && fd)
+        *fd = -1;
     return pack;
 }
 
-unzFile openPack(const std::wstring& path, FILE** file)
+unzFile openPack(const std::wstring& path, int* fd)
 {
     errno = 0;
-    unzFile pack = openPackHandle(path, file);
+    unzFile pack = openPackHandle(path, fd);
     if (pack)
         return pack;
     const int code = errno;

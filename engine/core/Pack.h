@@ -2,6 +2,7 @@
 
 #include <minizip/unzip.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -10,16 +11,21 @@
 namespace Engine
 {
 
-// Opens a pack through the zip library with its standard file callbacks, except that files are
-// opened by `packOpenFileCallback`. Returns null when the pack cannot be opened. With `file`,
-// the stream the library reads through is stored there (for positioned reads of its own).
-unzFile openPackHandle(const std::wstring& path, FILE** file = nullptr);
+// Opens a pack through the zip library, which reads it by positioned reads through a block kept
+// in memory (its many small reads and seeks cost no system call each). Returns null when the
+// pack cannot be opened. With `fd`, the descriptor the library reads is stored there (for
+// positioned reads of its own; it stays open until the handle is closed).
+unzFile openPackHandle(const std::wstring& path, int* fd = nullptr);
+
+// Reads up to `count` bytes at `offset` of an open pack file by positioned reads (retried when
+// a signal cuts one short): the number read, or -1. Any thread.
+long readPackAt(int fd, uint64_t offset, void* buffer, size_t count);
 
 // Opens a pack for enumeration. When it cannot be opened, shows two messages (the path followed
 // by " cannot be opened.", then the system's error code) and throws that wide text. A pack
 // without members, which the zip library cannot open, gives a null handle that the functions
-// below take for an empty pack. `file` as for `openPackHandle`.
-unzFile openPack(const std::wstring& path, FILE** file = nullptr);
+// below take for an empty pack. `fd` as for `openPackHandle`.
+unzFile openPack(const std::wstring& path, int* fd = nullptr);
 
 // Moves to the first member and stores its name (and its entry in `info` when given); false for
 // a pack without members. Throws a C string when the pack is damaged or a name does not fit in
@@ -31,7 +37,7 @@ bool packNextFile(unzFile pack, std::string& name, unz_file_info64* info = nullp
 // Closes a pack opened by `openPack`; throws `cString<std::string>` when the library fails.
 void closePack(unzFile pack);
 
-// The zip library's open callback: `filename` is a UTF-8 path; the mode bits choose "rb",
+// A zip library open callback over stdio: `filename` is a UTF-8 path; the mode bits choose "rb",
 // "r+b" or "wb" as the library's own callback does. Returns a FILE*, or null.
 voidpf ZCALLBACK packOpenFileCallback(voidpf opaque, const void* filename, int mode);
 

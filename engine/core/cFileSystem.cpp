@@ -66,15 +66,23 @@ void listFolder(const std::string& folder, std::vector<std::string>& out, bool r
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
         return;
-    std::vector<std::string> names;
+    // With the entry's type as the folder gives it: a regular file needs no look of its own,
+    // a folder, a link or an entry of unknown type is looked at (a link to a folder may lead
+    // back up the tree).
+    std::vector<std::pair<std::string, unsigned char>> names;
     while (const dirent* entry = ::readdir(dir))
         if (entry->d_name[0] != '.')
-            names.emplace_back(entry->d_name);
+            names.emplace_back(entry->d_name, entry->d_type);
     ::closedir(dir);
     std::sort(names.begin(), names.end());
-    for (const std::string& name : names)
+    for (const auto& [name, type] : names)
     {
         const std::string full = folder + name;
+        if (type == DT_REG)
+        {
+            out.push_back(full);
+            continue;
+        }
         struct stat status;
         if (::stat(full.c_str(), &status) != 0)
             continue;

@@ -17,10 +17,10 @@ namespace Engine
 // at start-up and every member is then read by its index, without opening the pack again or
 // searching its directory.
 //
-// The zip library walks the directory and checks a member's local header the first time the
-// member is opened; the data itself is read with positioned reads of the one open file, so
-// streams of several members (a tune the sound thread plays while the game reads a layout) never
-// share a read position.
+// A plain directory is read in one read and a member's local header checked the first time the
+// member is opened (the zip library walks any other directory and checks its headers); the data
+// itself is read with positioned reads of the one open file, so streams of several members (a
+// tune the sound thread plays while the game reads a layout) never share a read position.
 class cPackArchive
 {
 public:
@@ -35,6 +35,11 @@ public:
         int method = 0;
         // Where the zip library finds the member's directory entry again.
         unz64_file_pos entry{};
+        // Where its local header begins when the directory was read whole; -1 when the zip
+        // library walked it (and checks the header through `entry`).
+        int64_t localHeader = -1;
+        // The name's length in the directory, which the local header repeats.
+        uint16_t nameLength = 0;
     };
 
     // Opens a pack for the file system. When it cannot be opened, shows two messages (the path
@@ -68,6 +73,13 @@ private:
     cPackArchive(std::wstring path, unzFile zip, std::unique_ptr<OpenedFile> file);
     static std::shared_ptr<cPackArchive> openWith(const std::wstring& path, bool withMessages);
     void readDirectory();
+    // Reads a plain directory (no zip64 records, no bytes before the zip, names under 256
+    // bytes) in one read and checks each entry's signature; false, with nothing added, for
+    // any other, which the zip library then walks.
+    bool readWholeDirectory();
+    // The member's data offset from its local header as the zip library checks it; -1 when
+    // the header does not match the directory.
+    int64_t checkLocalHeader(const Member& member) const;
 
     std::wstring m_path;
     unzFile m_zip = nullptr;

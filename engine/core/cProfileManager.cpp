@@ -528,7 +528,8 @@ void cProfileManager::writeProfiles()
     keepLastGoodList(path);
     try
     {
-        writeUnicodeFile(path, profilesFileText(m_nextId, m_currentUser, m_nowPlaying, m_profiles));
+        // The list is saved with every change of screen: an unchanged one stays as it is.
+        writeUnicodeFileIfChanged(path, profilesFileText(m_nextId, m_currentUser, m_nowPlaying, m_profiles));
     }
     catch (...)
     {
@@ -572,7 +573,7 @@ void cProfileManager::saveProperties()
 {
     if (m_currentUser.empty() || m_valuesLocked)
         return;
-    writeUnicodeFile(propertyFilePath(), cProps::fileText());
+    writeUnicodeFileIfChanged(propertyFilePath(), cProps::fileText());
 }
 
 void cProfileManager::loadProperties()

@@ -12,8 +12,10 @@
 
 #include <boost/make_shared.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <list>
+#include <vector>
 
 namespace
 {
@@ -47,6 +49,48 @@ void bSpline(float p0, float p1, float p2, float p3, float (&a)[4])
 float cubic(const float (&a)[4], float t)
 {
     return ((a[3] * t + a[2]) * t + a[1]) * t + a[0];
+}
+
+// The values a cubic takes for t in [0, 1]: at the ends and where its slope is zero inside.
+std::vector<float> cubicValues(const float (&a)[4])
+{
+    std::vector<float> values = {cubic(a, 0.0f), cubic(a, 1.0f)};
+    // The slope 3 a3 t^2 + 2 a2 t + a1.
+    const double qa = 3.0 * a[3];
+    const double qb = 2.0 * a[2];
+    const double qc = a[1];
+    std::vector<double> roots;
+    if (std::fabs(qa) < 1e-12)
+    {
+        if (std::fabs(qb) > 1e-12)
+            roots.push_back(-qc / qb);
+    }
+    else
+    {
+        const double discriminant = qb * qb - 4.0 * qa * qc;
+        if (discriminant >= 0.0)
+        {
+            const double root = std::sqrt(discriminant);
+            roots.push_back((-qb - root) / (2.0 * qa));
+            roots.push_back((-qb + root) / (2.0 * qa));
+        }
+    }
+    for (double t : roots)
+        if (t > 0.0 && t < 1.0)
+            values.push_back(cubic(a, static_cast<float>(t)));
+    return values;
+}
+
+float cubicLow(const float (&a)[4])
+{
+    const std::vector<float> values = cubicValues(a);
+    return *std::min_element(values.begin(), values.end());
+}
+
+float cubicHigh(const float (&a)[4])
+{
+    const std::vector<float> values = cubicValues(a);
+    return *std::max_element(values.begin(), values.end());
 }
 
 } // namespace
@@ -127,10 +171,40 @@ void MoveActionItem::load(LevelArchive& archive, const Units& units)
     m_lastCell = last;
     if (Game* game = Game::instance())
     {
+        checkOnTheField(archive, *game, first, last);
         Engine::cPoint closest = kNoCell;
         m_wayLost = first != last &&
                     game->getOccupancy().findPath(first, last, *m_route, closest) == GridPathFinder::NoRoute;
     }
+}
+
+void MoveActionItem::checkOnTheField(LevelArchive& archive, Game& game, const Engine::cPoint& first,
+                                     const Engine::cPoint& last)
+{
+    const GridPathFinder& grid = game.getOccupancy();
+    const auto coordinate = [](float value) { return std::isfinite(value) && std::fabs(value) <= 1.0e6f; };
+    const auto onTheField = [&](const Engine::cVector2& position)
+    { return coordinate(position.x) && coordinate(position.y) && grid.inside(game.posToCell(position)); };
+    for (int i = 0; i < 4; ++i)
+        if (!coordinate(m_curve.x[i]) || !coordinate(m_curve.y[i]))
+            archive.fail("a walk whose curve is no curve of the field");
+    if (!coordinate(m_elapsed) || !coordinate(m_duration) || m_elapsed < 0.0f || m_duration < 0.0f)
+        archive.fail("a walk timed " + std::to_string(m_elapsed) + " of " + std::to_string(m_duration) +
+                     " s");
+    if (!grid.inside(first) || !grid.inside(last) || !onTheField(game.cellOffsetToPos(last, m_endOffset)) ||
+        !onTheField(m_heading) || !onTheField(m_startCellCentre))
+        archive.fail("a walk that leaves the grid");
+    // The curve is relative to the point its segment began at, which is not saved: the walker
+    // stands on the curve at the saved time, so that point is where it stands less the curve's
+    // way so far. The whole segment must keep to the field, or the walker would be saved again
+    // where no reader takes it back.
+    const float t = m_duration > 0.0f ? std::min(m_elapsed / m_duration, 1.0f) : 1.0f;
+    m_splineOrigin = game.unitPos(m_walker) - Engine::cVector2(cubic(m_curve.x, t), cubic(m_curve.y, t));
+    const Engine::cVector2 low = m_splineOrigin + Engine::cVector2(cubicLow(m_curve.x), cubicLow(m_curve.y));
+    const Engine::cVector2 high =
+        m_splineOrigin + Engine::cVector2(cubicHigh(m_curve.x), cubicHigh(m_curve.y));
+    if (!onTheField(low) || !onTheField(high))
+        archive.fail("a walk that leaves the grid");
 }
 
 void MoveActionItem::start()

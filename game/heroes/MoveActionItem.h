@@ -5,6 +5,8 @@
 #include "game/world/GridPathFinder.h"
 #include "game/world/UnitStates.h"
 
+class Game;
+
 // A unit walks a route of grid cells, frame by frame, on a uniform cubic B-spline through the
 // cells' positions. Each step from cell to cell takes the path finder's step cost (the cells'
 // speeds, hero or man speed, the level's walking bonuses), fixed when the step begins. The
@@ -64,6 +66,10 @@ public:
 private:
     // The curve and the duration of the step from route[index] to route[index + 1].
     void beginSegment();
+    // Refuses a restored walk that would take its walker off the field, and finds the point
+    // its saved curve is relative to.
+    void checkOnTheField(LevelArchive& archive, Game& game, const Engine::cPoint& first,
+                         const Engine::cPoint& last);
     void stepAlongCurve();
     void dragFollowers(const Engine::cVector2& lead);
     // A restored walk whose way has been closed since the save (rubble thrown down by a quake)

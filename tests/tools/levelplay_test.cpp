@@ -30,10 +30,12 @@ struct PlayRun
     int status = -1;
 };
 
-PlayRun levelplay(const std::string& arguments)
+// `environment` is put before the command, as "NAME='value' ".
+PlayRun levelplay(const std::string& arguments, const std::string& environment = std::string())
 {
     PlayRun run;
-    FILE* pipe = popen((kLevelplay + " --data " + kData + " " + arguments + " 2>&1").c_str(), "r");
+    FILE* pipe =
+        popen((environment + kLevelplay + " --data " + kData + " " + arguments + " 2>&1").c_str(), "r");
     if (!pipe)
         return run;
     char buffer[4096];
@@ -252,6 +254,27 @@ TEST(Levelplay, AnEmptyScriptWinsNothingAndRefusalsAndCancelsAreReported)
     EXPECT_NE(run.output.find("Road#1 refused: problem 1 NoRoute"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("goal Rubble#1 queued"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("cancel, refund Money:2"), std::string::npos) << run.output;
+}
+
+// The run's saves and settings go to a folder of their own under TMPDIR when it names one, and
+// the folder is gone at the end; a TMPDIR that cannot hold it stops the run with a message.
+TEST(Levelplay, TheRunsFolderGoesUnderTmpdirAndIsRemovedAtTheEnd)
+{
+    ::Test::TempDir folder;
+    const std::string script = (folder.path() / "leave.play").string();
+    std::ofstream(script) << "at 1 save\n";
+    const std::filesystem::path scratch = folder.path() / "scratch";
+    std::filesystem::create_directories(scratch);
+    const PlayRun run =
+        levelplay("--max-time 2 " + level(0) + " " + script, "TMPDIR='" + scratch.string() + "' ");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("saved at"), std::string::npos) << run.output;
+    EXPECT_TRUE(std::filesystem::is_empty(scratch)) << "the run's folder was left behind";
+
+    const PlayRun nowhere = levelplay("--max-time 2 " + level(0) + " " + script,
+                                      "TMPDIR='" + (folder.path() / "missing").string() + "' ");
+    EXPECT_EQ(nowhere.status, 2) << nowhere.output;
+    EXPECT_EQ(nowhere.output.rfind("levelplay: ", 0), 0u) << nowhere.output;
 }
 
 TEST(Levelplay, ALevelFileIsPlayedFromAnyFolderUnderAnyNameOrByItsNumber)

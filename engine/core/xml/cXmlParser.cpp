@@ -6,11 +6,14 @@
 #include "engine/core/xml/cXmlNode.h"
 
 #include <algorithm>
+#include <array>
 #include <boost/algorithm/string/classification.hpp>
 #include <boost/algorithm/string/split.hpp>
 #include <climits>
+#include <cstring>
 #include <exception>
 #include <expat.h>
+#include <initializer_list>
 #include <memory>
 #include <string_view>
 #include <type_traits>
@@ -458,6 +461,48 @@ void cParseContext::stop()
     XML_StopParser(m_parser, XML_FALSE);
 }
 
+// Whether any of `words` appears in `text`. A word is looked for by the byte of it that is
+// rarest in a sample of the text, and compared whole only where that byte stands: a level
+// file is full of the letters markup words start with, and a search led by a word's first
+// byte stops at nearly every tag.
+bool containsAnyWord(std::string_view text, std::initializer_list<std::string_view> words)
+{
+    // The sample: sixteen slices spread over the text, whose parts may differ (a level file
+    // starts with a long list of cells).
+    std::array<unsigned, 256> counts{};
+    constexpr size_t Slices = 16;
+    constexpr size_t SliceLength = 256;
+    for (size_t slice = 0; slice < Slices; ++slice)
+        for (const char c : text.substr(text.size() / Slices * slice, SliceLength))
+            ++counts[static_cast<unsigned char>(c)];
+    for (const std::string_view word : words)
+    {
+        if (word.empty())
+            return true;
+        if (word.size() > text.size())
+            continue;
+        size_t anchor = 0;
+        for (size_t i = 1; i < word.size(); ++i)
+            if (counts[static_cast<unsigned char>(word[i])] <
+                counts[static_cast<unsigned char>(word[anchor])])
+                anchor = i;
+        const char* const end = text.data() + text.size();
+        for (const char* at = text.data() + anchor; at < end;)
+        {
+            const char* found =
+                static_cast<const char*>(std::memchr(at, word[anchor], static_cast<size_t>(end - at)));
+            if (!found)
+                break;
+            const char* start = found - anchor;
+            if (static_cast<size_t>(end - start) >= word.size() &&
+                std::memcmp(start, word.data(), word.size()) == 0)
+                return true;
+            at = found + 1;
+        }
+    }
+    return false;
+}
+
 // The state of `scanTopElement`: the depth of the open element and what the root's children
 // of the name held.
 class cScanContext
@@ -528,8 +573,7 @@ private:
         if (at < 0 || static_cast<size_t>(at) > m_size)
             return false;
         const std::string_view rest(m_data + at, m_size - static_cast<size_t>(at));
-        return rest.find(m_name) == std::string_view::npos && rest.find("copy") == std::string_view::npos &&
-               rest.find("remove") == std::string_view::npos;
+        return !containsAnyWord(rest, {m_name, "copy", "remove"});
     }
 
     void undecided()
@@ -582,7 +626,10 @@ eScan quickScan(std::string_view text, std::string_view name,
             (open.empty() && !std::all_of(between.begin(), between.end(), isSpace)))
             return eScan::Undecided;
         const std::string_view rest = text.substr(tag);
-        if (rest.compare(0, 4, "<!--") == 0)
+        // Most tags are start tags: the byte after '<' tells which kind it is before any
+        // comparison of words.
+        const char kind = rest.size() > 1 ? rest[1] : '\0';
+        if (kind == '!' && rest.compare(0, 4, "<!--") == 0)
         {
             const size_t end = rest.find("-->", 4);
             if (end == std::string_view::npos)
@@ -590,7 +637,7 @@ eScan quickScan(std::string_view text, std::string_view name,
             at = tag + end + 3;
             continue;
         }
-        if (rest.compare(0, 2, "<?") == 0)
+        if (kind == '?')
         {
             const size_t end = rest.find("?>", 2);
             if (end == std::string_view::npos)
@@ -609,9 +656,9 @@ eScan quickScan(std::string_view text, std::string_view name,
             at = tag + end + 2;
             continue;
         }
-        if (rest.compare(0, 2, "<!") == 0)
+        if (kind == '!')
             return eScan::Undecided;
-        if (rest.compare(0, 2, "</") == 0)
+        if (kind == '/')
         {
             const size_t end = rest.find('>');
             if (end == std::string_view::npos || open.empty())
@@ -643,7 +690,7 @@ eScan quickScan(std::string_view text, std::string_view name,
                 return eScan::Undecided;
             if (rest[i] == '>')
                 break;
-            if (rest.compare(i, 2, "/>") == 0)
+            if (rest[i] == '/' && rest.compare(i, 2, "/>") == 0)
             {
                 empty = true;
                 ++i;
@@ -676,8 +723,7 @@ eScan quickScan(std::string_view text, std::string_view name,
         {
             // Nothing later may name, copy or remove the element.
             const std::string_view after = text.substr(tag + whole.size());
-            if (after.find(name) != std::string_view::npos || after.find("copy") != std::string_view::npos ||
-                after.find("remove") != std::string_view::npos)
+            if (containsAnyWord(after, {name, "copy", "remove"}))
                 return eScan::Undecided;
             // The tag alone, read by the parser: its references and spaces read as they do in place.
             std::string alone = "<r>";

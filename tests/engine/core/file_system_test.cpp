@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <list>
 #include <memory>
+#include <sys/stat.h>
 
 namespace
 {
@@ -378,6 +379,36 @@ TEST_F(FileSystem, UnicodeFilesAreUtf16WithAByteOrderMark)
     EXPECT_TRUE(fs->isInCommon("sys/settings.xml"));
     EXPECT_EQ(Engine::writeUnicodeFile("sys/settings.xml", L""), 2u);
     EXPECT_EQ(read(*fs, "sys/settings.xml"), "\xFF\xFE");
+}
+
+// A file written only when it changes: the same bytes leave the file as it is (the same file
+// on the disk), other bytes replace it, and a data-folder copy with the same text is no reason
+// to leave the shared folder without its own.
+TEST_F(FileSystem, AnUnchangedUnicodeFileIsNotWrittenAgain)
+{
+    data("sys/settings.xml", std::string("\xFF\xFE"
+                                         "A\0",
+                                         4));
+    const auto fs = open();
+    EXPECT_TRUE(Engine::writeUnicodeFileIfChanged("sys/settings.xml", L"A"));
+    EXPECT_TRUE(fs->isInCommon("sys/settings.xml"));
+    const std::filesystem::path onDisk = sharedFolder() / "sys" / "settings.xml";
+    struct stat before;
+    ASSERT_EQ(::stat(onDisk.c_str(), &before), 0);
+    EXPECT_FALSE(Engine::writeUnicodeFileIfChanged("sys/settings.xml", L"A"));
+    struct stat after;
+    ASSERT_EQ(::stat(onDisk.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "the file was replaced";
+
+    EXPECT_TRUE(Engine::writeUnicodeFileIfChanged("sys/settings.xml", L"AB"));
+    EXPECT_EQ(read(*fs, "sys/settings.xml"), std::string("\xFF\xFE"
+                                                         "A\0B\0",
+                                                         6));
+    // A longer file that starts with the same bytes is no match either.
+    EXPECT_TRUE(Engine::writeUnicodeFileIfChanged("sys/settings.xml", L"A"));
+    EXPECT_EQ(read(*fs, "sys/settings.xml"), std::string("\xFF\xFE"
+                                                         "A\0",
+                                                         4));
 }
 
 TEST_F(FileSystem, MovedFilesJoinTheIndexOnlyInsideTheSharedFolder)

@@ -1,6 +1,7 @@
 #include "engine/core/ErrorText.h"
 #include "engine/core/Pack.h"
 #include "engine/core/StringUtils.h"
+#include "engine/core/cPackArchive.h"
 #include "engine/core/cPackStream.h"
 #include "engine/core/cString.h"
 #include "tests/support/TempDir.h"
@@ -262,6 +263,113 @@ TEST_F(Pack, MembersThatLieAboutTheirSizeNeverPassForWhole)
               "File 'huge.xml' in the '" + packText("a.pack") + "' pack is damaged.");
     cPackStream honest(packPath("a.pack"), "true.xml");
     EXPECT_EQ(readAll(honest), Text);
+}
+
+// The library reads a pack through blocks of it kept in memory: a directory longer than a
+// block, members on both sides of a block's end, a long comment the directory's end is searched
+// back through, and a member's local header far from the directory read as the file holds them.
+TEST_F(Pack, LargeDirectoriesAndLongCommentsReadAcrossBlocks)
+{
+    std::vector<std::string> contents;
+    {
+        ::Test::ZipWriter zip(dir.path() / "big.pack");
+        for (int i = 0; i < 900; ++i)
+        {
+            // Names of many lengths make the entries straddle every block boundary.
+            std::string content(static_cast<size_t>(i * 37 % 3000), static_cast<char>('a' + i % 26));
+            content += std::to_string(i);
+            zip.add("folder/" + std::string(static_cast<size_t>(i % 50), 'n') + std::to_string(i) + ".txt",
+                    content, i % 3 == 0);
+            contents.push_back(content);
+        }
+    }
+    std::string bytes = ::Test::readFile(dir.path() / "big.pack");
+    // A comment of 40000 bytes after the end record, its length in the record's last field.
+    const size_t end = bytes.rfind(std::string("PK\x05\x06", 4));
+    ASSERT_EQ(end + 22, bytes.size());
+    bytes[end + 20] = static_cast<char>(40000 & 0xFF);
+    bytes[end + 21] = static_cast<char>(40000 >> 8);
+    bytes += std::string(40000, 'c');
+    dir.write("big.pack", bytes);
+
+    const std::vector<std::string> names = members(packPath("big.pack"));
+    ASSERT_EQ(names.size(), contents.size());
+    const std::shared_ptr<Engine::cPackArchive> archive = Engine::cPackArchive::open(packPath("big.pack"));
+    ASSERT_TRUE(archive);
+    // Read in an order that jumps between the start of the pack and its end.
+    for (size_t k = 0; k < names.size(); ++k)
+    {
+        const size_t i = k % 2 ? names.size() - 1 - k / 2 : k / 2;
+        const int index = archive->find(names[i]);
+        ASSERT_GE(index, 0) << names[i];
+        cPackStream stream(archive, static_cast<size_t>(index));
+        EXPECT_EQ(readAll(stream), contents[i]) << names[i];
+    }
+}
+
+// A plain directory is read whole; what it gives is what the zip library's walk gives, and a
+// pack the quick reading does not take (bytes before the zip) is walked by the library.
+TEST_F(Pack, TheDirectoryReadWholeGivesWhatTheLibrarysWalkGives)
+{
+    {
+        ::Test::ZipWriter zip(dir.path() / "a.pack");
+        zip.add("Sys/Deflated.XML", Text);
+        zip.add("stored.bin", Text, false);
+        zip.add("empty.txt", "");
+        zip.add(std::string(255, 'n'), Text);
+    }
+    dir.write("prefixed.pack", "some bytes before the zip" + ::Test::readFile(dir.path() / "a.pack"));
+    for (const char* pack : {"a.pack", "prefixed.pack"})
+    {
+        SCOPED_TRACE(pack);
+        const std::shared_ptr<Engine::cPackArchive> archive = Engine::cPackArchive::open(packPath(pack));
+        ASSERT_TRUE(archive);
+        const std::unique_ptr<void, void (*)(unzFile)> handle(Engine::openPack(packPath(pack)),
+                                                              Engine::closePack);
+        std::string name;
+        unz_file_info64 info;
+        size_t index = 0;
+        for (bool more = Engine::packFirstFile(handle.get(), name, &info); more;
+             more = Engine::packNextFile(handle.get(), name, &info), ++index)
+        {
+            ASSERT_LT(index, archive->memberCount());
+            const Engine::cPackArchive::Member& member = archive->member(index);
+            EXPECT_EQ(member.name, name);
+            EXPECT_EQ(member.size, info.uncompressed_size);
+            EXPECT_EQ(member.compressedSize, info.compressed_size);
+            EXPECT_EQ(member.crc, info.crc);
+            EXPECT_EQ(member.method, static_cast<int>(info.compression_method));
+            // The data starts where the library's opening of the member finds it.
+            ASSERT_EQ(unzOpenCurrentFile(handle.get()), UNZ_OK);
+            EXPECT_EQ(archive->dataOffset(index),
+                      static_cast<int64_t>(unzGetCurrentFileZStreamPos64(handle.get())))
+                << name;
+            unzCloseCurrentFile(handle.get());
+            cPackStream stream(archive, index);
+            EXPECT_EQ(readAll(stream), name == "empty.txt" ? "" : Text) << name;
+        }
+        EXPECT_EQ(index, archive->memberCount());
+    }
+}
+
+TEST_F(Pack, AMemberWhoseLocalHeaderIsDamagedIsRefusedByName)
+{
+    {
+        ::Test::ZipWriter zip(dir.path() / "a.pack");
+        zip.add("a.xml", Text);
+        zip.add("b.xml", Text);
+    }
+    std::string bytes = ::Test::readFile(dir.path() / "a.pack");
+    // The second local header loses its signature; the directory still names the member.
+    const size_t second = bytes.find(std::string("PK\x03\x04", 4), 1);
+    ASSERT_NE(second, std::string::npos);
+    bytes[second + 3] = 'X';
+    dir.write("a.pack", bytes);
+    EXPECT_EQ(members(packPath("a.pack")), (std::vector<std::string>{"a.xml", "b.xml"}));
+    cPackStream first(packPath("a.pack"), "a.xml");
+    EXPECT_EQ(readAll(first), Text);
+    EXPECT_EQ(failureOf([&] { cPackStream(packPath("a.pack"), "b.xml"); }),
+              "Cant't open file 'b.xml' in the '" + packText("a.pack") + "' pack.");
 }
 
 TEST(PackCallback, ModesFollowTheLibrarysOwnChoice)

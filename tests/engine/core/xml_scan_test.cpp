@@ -137,6 +137,31 @@ TEST(XmlScan, ReadingThatMayStopAtTheElementStopsWhereTheRestCannotMatter)
                   xml::eScan::Undecided)
             << text;
 
+    // The words are found wherever they stand in a long rest (broken at its end, so that a
+    // reading that went on says Undecided): at its very end, past a start full of their letters
+    // (each is looked for by its rarest byte there), or at once.
+    std::string cells;
+    for (int i = 0; i < 600; ++i)
+        cells += "<Cell Pos='" + std::to_string(i) + ";4' Name='cop remov MetaDat'/>";
+    for (const std::string word : {"copy", "remove", "MetaData"})
+    {
+        for (const std::string& text :
+             {"<Level>" + cells + "<MetaData BestTime='1'/>" + cells + "<X a='" + word + "'/><Open></Level>",
+              "<Level><MetaData BestTime='1'/>" + cells + "<Open></Level><!--" + word + "-->",
+              "<Level><MetaData BestTime='1'/><X a='" + word + "'/>" + cells + "<Open></Level>"})
+            EXPECT_EQ(xml::scanTopElement(text.data(), text.size(), "MetaData", attributes, false),
+                      xml::eScan::Undecided)
+                << word << " at " << text.find(word, text.find("BestTime"));
+        // A word cut by one letter is no word: the reading stops at the element.
+        std::string cut = word;
+        cut.insert(1, "x");
+        const std::string text =
+            "<Level><MetaData BestTime='1'/>" + cells + "<X a='" + cut + "'/><Open></Level>";
+        EXPECT_EQ(xml::scanTopElement(text.data(), text.size(), "MetaData", attributes, false),
+                  xml::eScan::Found)
+            << cut;
+    }
+
     // UTF-16 is read whole.
     const std::string ascii = "<Level><MetaData BestTime='77'/><Open></Level>";
     std::string utf16 = "\xFF\xFE";

@@ -16,6 +16,7 @@
 #include <boost/make_shared.hpp>
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -261,6 +262,44 @@ TEST(MoveItems, ASavedWalkGoesOnFromItsRecordAlongTheRouteFoundAgain)
     EXPECT_EQ(fixture.runUntilDone(back, kDt, 10), 1);
     EXPECT_EQ(hero->getCell(), Engine::cPoint(8, 2));
     EXPECT_EQ(hero->getState(), eUnitState::idle);
+}
+
+TEST(MoveItems, ARestoredWalkGoesOnFromWhereItsWalkerStandsAndOneThatWouldLeaveTheFieldIsRefused)
+{
+    ItemFixture fixture;
+    Game& game = fixture.level("");
+    const float cw = static_cast<float>(GameConfig::instance().getConstants().CellWidth);
+    const cUnit::Ptr hero = fixture.add(L"hero", game.cellToPos(Engine::cPoint(2, 2)));
+    const auto move = walk(hero, row(2, 2, 6));
+    fixture.startChain({move});
+    fixture.run(20, kDt);
+    const Engine::cVector2 standing = game.unitPos(hero);
+    const std::vector<uint8_t> bytes = fixture.record(move);
+    game.getController().stopAllActions();
+
+    // The segment's curve is relative to a point the record does not hold: the walker goes on
+    // from where it stands, not from the field's corner.
+    const ActionItem::Ptr restored = fixture.restore(bytes);
+    game.getController().registerChain(restored);
+    fixture.run(1, kDt);
+    const Engine::cVector2 now = game.unitPos(hero);
+    EXPECT_LT(std::hypot(now.x - standing.x, now.y - standing.y), cw / 4.0f) << "no jump";
+    EXPECT_GT(now.x, standing.x) << "on its way right";
+    game.getController().stopAllActions();
+
+    // A damaged record whose curve, heading or end would carry the walker off the field.
+    const auto damaged = [&bytes](size_t at, float value)
+    {
+        std::vector<uint8_t> changed = bytes;
+        std::memcpy(changed.data() + at, &value, sizeof value);
+        return changed;
+    };
+    EXPECT_ANY_THROW(fixture.restore(damaged(46, -5000.0f))) << "the curve's slope";
+    EXPECT_ANY_THROW(fixture.restore(damaged(42, 1.0e9f))) << "the curve's start";
+    EXPECT_ANY_THROW(fixture.restore(damaged(82, -400.0f))) << "the heading point";
+    EXPECT_ANY_THROW(fixture.restore(damaged(26, 1.0e5f))) << "the end offset";
+    EXPECT_ANY_THROW(fixture.restore(damaged(78, std::nanf("")))) << "the duration";
+    EXPECT_NO_THROW(fixture.restore(bytes));
 }
 
 TEST(MoveItems, ARestoredWalkWhoseWayWasClosedSinceTheSaveTurnsHomeByRouteWithoutAJump)
