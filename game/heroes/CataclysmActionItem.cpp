@@ -14,6 +14,9 @@
 
 #include <boost/make_shared.hpp>
 
+#include <cmath>
+#include <cstdlib>
+
 namespace
 {
 
@@ -78,6 +81,18 @@ void CataclysmActionItem::load(LevelArchive& archive, const Units& units)
     if (m_index < 0 || static_cast<size_t>(m_index) >= game->getCataclysms().size())
         archive.fail("cataclysm " + std::to_string(m_index) + " of " +
                      std::to_string(game->getCataclysms().size()));
+    // The shaking grows towards three times the quake's strength (overshooting it a little on
+    // the way), and its time runs from 0 up to its length: anything else is a damaged save,
+    // and a wild amplitude would throw the views off by more than any number holds.
+    const float strongest =
+        6.0f * static_cast<float>(
+                   std::abs(game->getCataclysms().at(static_cast<size_t>(m_index)).RichterPoints)) +
+        1.0f;
+    const auto time = [](float value) { return std::isfinite(value) && value >= 0.0f && value <= 1.0e6f; };
+    if (!std::isfinite(m_amplitude) || std::fabs(m_amplitude) > strongest || !time(m_elapsed) ||
+        !time(m_duration))
+        archive.fail("a quake shaking " + std::to_string(m_amplitude) + " at " + std::to_string(m_elapsed) +
+                     " of " + std::to_string(m_duration) + " s");
     if (m_active)
         setUp();
 }

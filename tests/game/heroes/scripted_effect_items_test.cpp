@@ -21,6 +21,7 @@
 #include <boost/make_shared.hpp>
 
 #include <cmath>
+#include <cstring>
 
 using namespace ItemTest;
 
@@ -290,6 +291,17 @@ TEST(ScriptedEffectItems, ACataclysmShakesTheFieldThenRemovesAndBringsInItsUnits
     game.getController().registerChain(restored);
     EXPECT_EQ(fixture.runUntilDone(restored, kDt, 1000), 64);
     EXPECT_EQ(market->getView()->getPosition(), marketPlace);
+
+    // A damaged record: a shaking far beyond the quake's strength, or a time that is no time.
+    const auto damaged = [&bytes](size_t at, float value)
+    {
+        std::vector<uint8_t> changed = bytes;
+        std::memcpy(changed.data() + at, &value, sizeof value);
+        return changed;
+    };
+    EXPECT_ANY_THROW(fixture.restore(damaged(18, 1.0e31f))) << "the amplitude";
+    EXPECT_ANY_THROW(fixture.restore(damaged(10, std::nanf("")))) << "the time so far";
+    EXPECT_ANY_THROW(fixture.restore(damaged(14, -1.0f))) << "the length";
 
     // No strength: nothing moves, and its units still come in at the end.
     auto calm = boost::make_shared<CataclysmActionItem>(1);
