@@ -12,6 +12,7 @@
 #include <boost/make_shared.hpp>
 
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -81,6 +82,21 @@ void GameController::restore(LevelArchive& archive, const std::vector<cUnit::Ptr
         restoreGoal(goal);
     }
     relinkRestoredChains();
+    // A hero taken out of the base sets out on its goal's route: a chain that still has to
+    // take out a hero without a goal is a damaged save (playing on would stop the game).
+    for (const auto& entry : m_runningChains)
+    {
+        std::vector<ActionItem::Ptr> items = {entry.second};
+        if (const auto* chain = dynamic_cast<const BaseActionsItem*>(entry.second.get()))
+        {
+            items.push_back(chain->getCurrent());
+            items.insert(items.end(), chain->getChildren().begin(), chain->getChildren().end());
+        }
+        for (const ActionItem::Ptr& item : items)
+            if (const auto* unpark = dynamic_cast<const UnParkActionItem*>(item.get()))
+                if (!unpark->isDone() && !unpark->getHero()->getGoal())
+                    archive.fail("a hero to set out from the base without a goal");
+    }
 }
 
 void GameController::relinkRestoredChains()

@@ -155,3 +155,40 @@ TEST(StateAndParkItems, AHeroLeavesTheBaseOntoItsRouteAndParksAgainWithoutItsToo
         EXPECT_STREQ(text, "UnParkActionItem::finish(): hero has not active goal");
     }
 }
+
+TEST(StateAndParkItems, AContinuedLevelWhoseChainWouldTakeOutAHeroWithoutAGoalIsRefused)
+{
+    ItemFixture fixture;
+    fixture.startProfile();
+    Engine::cProps::set<int>(L"CurrentLevel", 961); // the level the fixture writes
+    Game& game = fixture.level(kBase);
+    game.addHero();
+    const cUnit::Ptr hero = fixture.first(L"hero");
+    ASSERT_TRUE(game.isParked(hero));
+    const cUnit::Ptr market = fixture.add(L"Market", game.cellToPos(Engine::cPoint(12, 8)));
+
+    // Saved as the hero's goal sends it out: continued, the hero sets out.
+    auto goal = boost::make_shared<Goal>(market, cGameResources());
+    goal->setHero(hero);
+    goal->setStatus(Goal::Assigned);
+    goal->setRoute(boost::make_shared<CellPath>(CellPath{{3, 3}, {4, 3}, {5, 3}}));
+    game.getController().restoreGoal(goal);
+    goal->setAction(fixture.startChain({boost::make_shared<UnParkActionItem>(hero)}));
+    const std::vector<uint8_t> sent = game.saveLevelBytes();
+
+    // The same chain for a second hero, which holds no goal: refused when read, not a fatal
+    // error when the hero would set out.
+    game.addHero();
+    cUnit::Ptr idle;
+    for (const auto& [type, unit] : game.getUnits())
+        if (unit->getTypeId() == hero->getTypeId() && unit != hero)
+            idle = unit;
+    ASSERT_TRUE(idle);
+    ASSERT_FALSE(idle->getGoal());
+    fixture.startChain({boost::make_shared<UnParkActionItem>(idle)});
+    const std::vector<uint8_t> lost = game.saveLevelBytes();
+    Game& refused = fixture.newGame();
+    EXPECT_ANY_THROW(refused.restoreLevelBytes(lost, "the test's save"));
+    Game& continued = fixture.newGame();
+    EXPECT_NO_THROW(continued.restoreLevelBytes(sent, "the test's save"));
+}
