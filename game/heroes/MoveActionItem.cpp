@@ -414,6 +414,15 @@ void MoveActionItem::dragFollowers(const Engine::cVector2& lead)
         const Engine::cVector2 pulled = place - at;
         if (squared(pulled) > kFollowerTurnSquared)
             follower->setAngle(walkHeading(pulled));
-        follower->setOffset(place - m_startCellCentre);
+        // Followers are dragged by offsets from the centre of the route's first cell, the cell
+        // the walk's start gives them. One that stands on another cell (a route found again, a
+        // record read back) is moved onto it, or the offset would throw it off by the cells
+        // between the two.
+        const Engine::cPoint front = m_route->front();
+        const Engine::cVector2 offset = place - game->cellToPos(front);
+        if (follower->getCell() != front)
+            follower->setCell(front, offset);
+        else
+            follower->setOffset(offset);
     }
 }

@@ -192,6 +192,18 @@ TEST(MoveItems, TheHerosFirstToolComesAlongAndTrailsItAtItsDistance)
     EXPECT_LE(std::sqrt(gap.x * gap.x + gap.y * gap.y), distance + 4.0f);
     EXPECT_NEAR(hammer->getAngle(), 0.0f, 1e-3f);
     EXPECT_EQ(saw->getCell(), Engine::cPoint(9, 12)) << "a hidden follower is not dragged";
+
+    // Read back with the tool standing on another cell (where it stands unchanged): it trails
+    // the hero all the same, not the cells between the two away.
+    const std::vector<uint8_t> bytes = fixture.record(move);
+    game.getController().stopAllActions();
+    const Engine::cVector2 toolAt = game.unitPos(hammer);
+    hammer->setCell(Engine::cPoint(9, 9), toolAt - game.cellToPos(Engine::cPoint(9, 9)));
+    const ActionItem::Ptr restored = fixture.restore(bytes);
+    game.getController().registerChain(restored);
+    fixture.run(4, kDt);
+    const Engine::cVector2 after = game.unitPos(hammer) - game.unitPos(hero);
+    EXPECT_LE(std::sqrt(after.x * after.x + after.y * after.y), distance + 4.0f);
 }
 
 TEST(MoveItems, ACompletedWalkLeavesTheWalkerWhereItStandsAndTheRestOfTheChainNeverRuns)
