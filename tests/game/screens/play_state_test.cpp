@@ -73,6 +73,17 @@ protected:
         engine.setLevelPath(L"");
         CGameEngine::setTraceSink({});
     }
+    // The player's profile on level 2, and the play state entered on the test's level 980.
+    CPlayState& enterTestLevel()
+    {
+        fixture.startProfile();
+        Engine::cProps::set<int>(L"CurrentLevel", 2);
+        fixture.writeLevel(980, kLevel);
+        CGameEngine::instance().setLevelPath(L"levels/n980.xml");
+        CPlayState& play = CPlayState::instance();
+        CGameEngine::instance().ChangeState(&play);
+        return play;
+    }
     void key(uint8_t code)
     {
         script->keyDown(code);
@@ -161,13 +172,7 @@ tDrawnViews drawnViews(const Engine::cControl* playView)
 
 TEST_F(PlayState, TheLevelIsSetUpUnseenUnderTheLoadingScreenAndDrawnOnceTheScreenIsDone)
 {
-    fixture.startProfile();
-    Engine::cProps::set<int>(L"CurrentLevel", 2);
-    fixture.writeLevel(980, kLevel);
-    CGameEngine& engine = CGameEngine::instance();
-    engine.setLevelPath(L"levels/n980.xml");
-    CPlayState& play = CPlayState::instance();
-    engine.ChangeState(&play);
+    CPlayState& play = enterTestLevel();
     for (int i = 1; i <= cLoadScreen::WaitFrames; ++i)
     {
         frame(fixture, 0.02f);
@@ -187,13 +192,8 @@ TEST_F(PlayState, TheLevelIsSetUpUnseenUnderTheLoadingScreenAndDrawnOnceTheScree
 
 TEST_F(PlayState, ALevelRunsFromItsLoadingScreenThroughTheMenuToTheResultsAndTheNextLevel)
 {
-    fixture.startProfile();
-    Engine::cProps::set<int>(L"CurrentLevel", 2);
-    fixture.writeLevel(980, kLevel);
+    CPlayState& play = enterTestLevel();
     CGameEngine& engine = CGameEngine::instance();
-    engine.setLevelPath(L"levels/n980.xml");
-    CPlayState& play = CPlayState::instance();
-    engine.ChangeState(&play);
     ASSERT_NE(cLoadScreen::instance(), nullptr);
     for (int i = 0; i < 6; ++i)
         frame(fixture, 0.02f);
@@ -259,13 +259,8 @@ TEST_F(PlayState, ALevelRunsFromItsLoadingScreenThroughTheMenuToTheResultsAndThe
 
 TEST_F(PlayState, TheMenusWaysOutAskFirstAndLeaveTheLevelSavedForTheMapOrTheMainMenu)
 {
-    fixture.startProfile();
-    Engine::cProps::set<int>(L"CurrentLevel", 2);
-    fixture.writeLevel(980, kLevel);
+    CPlayState& play = enterTestLevel();
     CGameEngine& engine = CGameEngine::instance();
-    engine.setLevelPath(L"levels/n980.xml");
-    CPlayState& play = CPlayState::instance();
-    engine.ChangeState(&play);
     for (int i = 0; i < 6; ++i)
         frame(fixture, 0.02f);
     ASSERT_TRUE(play.isRunning());
