@@ -1,10 +1,18 @@
 #include "platform/gfx/GfxTexture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 namespace Platform
 {
+
+namespace
+{
+
+std::atomic<uint64_t> g_decodedBytes{0};
+
+} // namespace
 
 GfxTexture::GfxTexture(int width, int height, Format format, Pool pool, uint32_t usage)
 {
@@ -67,10 +75,16 @@ void GfxTexture::realize()
     if (!m_pending || m_locked)
         return;
     makePixels(false);
+    g_decodedBytes += pixelCount() * 4;
     ++m_version;
     onUnlock(PixelRect{0, 0, m_desc.width, m_desc.height});
     if (!keepsPixels())
         dropPixels();
+}
+
+uint64_t GfxTexture::decodedBytes()
+{
+    return g_decodedBytes.load();
 }
 
 GfxResult GfxTexture::lockRect(unsigned level, LockedRect& out, const PixelRect* rect, uint32_t flags)

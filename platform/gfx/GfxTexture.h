@@ -57,6 +57,9 @@ public:
     // Makes a pending picture and passes it to the back end, as a writing unlock of the whole
     // level would. A device calls it before it draws with the texture.
     void realize();
+    // The bytes of all the pictures `realize` has decoded in the process so far (their decoding
+    // buffers were let go again).
+    static uint64_t decodedBytes();
     // Grows with every unlock that may have changed pixels.
     uint64_t version() const { return m_version; }
 
