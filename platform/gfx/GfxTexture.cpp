@@ -64,10 +64,11 @@ const uint32_t* GfxTexture::pixels() const
     return m_pixels.get();
 }
 
-void GfxTexture::setPendingPicture(PictureFill fill)
+void GfxTexture::setPendingPicture(PictureFill fill, bool covers)
 {
     dropPixels();
     m_pending = std::move(fill);
+    m_coversAll = covers;
 }
 
 void GfxTexture::realize()
@@ -119,6 +120,8 @@ GfxResult GfxTexture::unlockRect(unsigned level)
     m_locked = false;
     if (!m_readOnlyLock && m_desc.width > 0 && m_desc.height > 0)
     {
+        // What was written may be see-through.
+        m_coversAll = false;
         ++m_version;
         onUnlock(m_lockedRect);
     }
