@@ -209,6 +209,7 @@ void cResourceManager::unload(const std::string& path)
     m_byPath.erase(it);
     m_paths.erase(resource);
     m_deviceResources.erase(resource);
+    m_atlasTextures.erase(resource);
 }
 
 void cResourceManager::unload(const char* path)
@@ -225,6 +226,7 @@ void cResourceManager::unloadResource(const tResourcePtr& resource)
     m_byPath.erase(it->second);
     m_paths.erase(it);
     m_deviceResources.erase(held);
+    m_atlasTextures.erase(held);
 }
 
 void cResourceManager::releaseDeviceResources()
@@ -297,6 +299,10 @@ void cResourceManager::releaseUnused()
         const tResourcePtr resource = std::move(it->second);
         m_byPath.erase(it);
         m_paths.erase(resource);
+        // A weak reference kept after the resource goes would hold its memory (made in one
+        // piece with its count) for as long as the program runs.
+        m_deviceResources.erase(resource);
+        m_atlasTextures.erase(resource);
     }
 }
 
