@@ -450,6 +450,24 @@ void cBatchRenderer::setBlend(uint32_t type)
     d.changeRenderState(RenderState::AlphaTestEnable, alpha);
 }
 
+bool cBatchRenderer::coversWhatIsUnder(const cBatch& batch) const
+{
+    // Blending a fully covered picture with opaque colours over the usual blend gives the
+    // picture itself: drawn without blending (and without the alpha test, which every pixel
+    // passes), the same pixels cost a software rasteriser much less.
+    constexpr uint32_t otherBlends =
+        eRenderType::DestColor | eRenderType::DestColorBlend | eRenderType::Additive | eRenderType::Multiply |
+        eRenderType::StencilMask | eRenderType::StencilMasked | eRenderType::AlphaRef160;
+    if (!batch.isQuadBatch() || batch.shaderHandle != 0 || (batch.renderType & otherBlends) ||
+        !batch.texture || !batch.texture->coversAll() || m_wireframe)
+        return false;
+    const cQuadVertex* vertices = getVertices(batch.buffer);
+    if (!vertices)
+        return false;
+    return std::all_of(vertices + batch.firstVertex, vertices + batch.firstVertex + batch.vertexCount,
+                       [](const cQuadVertex& vertex) { return (vertex.color >> 24) == 0xFFu; });
+}
+
 void cBatchRenderer::setSampling(const cBatch& batch)
 {
     Platform::GfxDevice& d = *m_device;
@@ -527,7 +545,7 @@ uint32_t cBatchRenderer::drawBatches(const cMatrix& viewProjectionT, bool device
         if (d.getTexture(0) != texture)
             d.setTexture(0, texture);
         setStencilAndAlphaRef(batch, triangles, deviceRecreated);
-        setBlend(batch.renderType);
+        setBlend(coversWhatIsUnder(batch) ? batch.renderType | eRenderType::Opaque : batch.renderType);
         if (batch.mesh)
         {
             // The mesh renderer puts the two-dimensional states back; the quad buffers are ours.

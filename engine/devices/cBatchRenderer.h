@@ -143,6 +143,8 @@ private:
     void drawParticleBatch(const cBatch& batch, bool deviceRecreated);
     void setBlend(uint32_t renderType);
     void setSampling(const cBatch& batch);
+    // Whether the batch's quads cover what lies under them (see the definition).
+    bool coversWhatIsUnder(const cBatch& batch) const;
     void setShader(const cBatch& batch, const cMatrix& viewProjectionT);
     void drawQuadBatch(const cBatch& batch);
 

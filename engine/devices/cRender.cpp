@@ -14,6 +14,7 @@
 #include "platform/particles/IPyroParticleLibrary.h"
 #include "platform/particles/PyroTypes.h"
 #include "platform/system/Clock.h"
+#include "platform/system/SystemInfo.h"
 
 #include <algorithm>
 #include <cmath>
@@ -41,6 +42,10 @@ namespace
 {
 
 constexpr uint32_t QuadFvf = cBatchRenderer::QuadFvf;
+// Decoded picture bytes after which a presented frame hands the free heap back to the system:
+// more than a loading screen decodes (5 MB), less than the first frame of a level or the main
+// menu (8 to 10 MB).
+constexpr uint64_t kReturnMemoryAfterDecodedBytes = 6u << 20;
 
 cRenderPlatform windowPlatform(cAppParams& params)
 {
@@ -413,6 +418,16 @@ void cRender::present()
     m_backBufferHoldsFrame = false;
     if (m_device->present() == GfxError::DeviceLost)
         m_deviceLost = true;
+    // Decoding many pictures (a new screen or level) has let their decoding buffers go again,
+    // and the pictures of the screen before were released as it opened: the free memory goes
+    // back to the system, so that the program's size follows what it holds rather than what its
+    // busiest start once needed.
+    const uint64_t decoded = Platform::GfxTexture::decodedBytes();
+    if (decoded - m_decodedAtMemoryReturn >= kReturnMemoryAfterDecodedBytes)
+    {
+        m_decodedAtMemoryReturn = decoded;
+        Platform::returnFreeMemory();
+    }
 }
 
 void cRender::updateFramesPerSecond()

@@ -231,6 +231,8 @@ private:
     // The back buffer holds the picture of the last closed frame (false after a present, whose
     // swap leaves it undefined, and after a reset).
     bool m_backBufferHoldsFrame = false;
+    // `Platform::GfxTexture::decodedBytes()` when the free memory last went back to the system.
+    uint64_t m_decodedAtMemoryReturn = 0;
 
     cRenderConfig m_config;
 

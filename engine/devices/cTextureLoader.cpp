@@ -89,6 +89,11 @@ tGfxTexturePtr createUndecoded(Platform::GfxDevice& device, const uint8_t* data,
     const int h = height > 0 ? height : static_cast<int>(pictureHeight);
     tGfxTexturePtr texture = createForPicture(device, w, h, pool, call);
     auto bytes = std::make_shared<const std::vector<uint8_t>>(data, data + size);
+    // A JPEG has no transparency: its picture covers the whole texture when it fills it (a
+    // device that made the texture larger leaves transparent edges).
+    const bool covers = Platform::detectImageFormat(data, size) == Platform::ImageFormat::Jpeg &&
+                        texture->width() == static_cast<int>(pictureWidth) &&
+                        texture->height() == static_cast<int>(pictureHeight);
     texture->setPendingPicture(
         [bytes, name](uint32_t* pixels, int textureWidth, int textureHeight)
         {
@@ -107,7 +112,8 @@ tGfxTexturePtr createUndecoded(Platform::GfxDevice& device, const uint8_t* data,
                     throw;
                 cTextureFile::throwImageError(name, error.what());
             }
-        });
+        },
+        covers);
     if (info)
     {
         info->width = pictureWidth;

@@ -1,10 +1,18 @@
 #include "platform/gfx/GfxTexture.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 namespace Platform
 {
+
+namespace
+{
+
+std::atomic<uint64_t> g_decodedBytes{0};
+
+} // namespace
 
 GfxTexture::GfxTexture(int width, int height, Format format, Pool pool, uint32_t usage)
 {
@@ -56,10 +64,11 @@ const uint32_t* GfxTexture::pixels() const
     return m_pixels.get();
 }
 
-void GfxTexture::setPendingPicture(PictureFill fill)
+void GfxTexture::setPendingPicture(PictureFill fill, bool covers)
 {
     dropPixels();
     m_pending = std::move(fill);
+    m_coversAll = covers;
 }
 
 void GfxTexture::realize()
@@ -67,10 +76,16 @@ void GfxTexture::realize()
     if (!m_pending || m_locked)
         return;
     makePixels(false);
+    g_decodedBytes += pixelCount() * 4;
     ++m_version;
     onUnlock(PixelRect{0, 0, m_desc.width, m_desc.height});
     if (!keepsPixels())
         dropPixels();
+}
+
+uint64_t GfxTexture::decodedBytes()
+{
+    return g_decodedBytes.load();
 }
 
 GfxResult GfxTexture::lockRect(unsigned level, LockedRect& out, const PixelRect* rect, uint32_t flags)
@@ -105,6 +120,8 @@ GfxResult GfxTexture::unlockRect(unsigned level)
     m_locked = false;
     if (!m_readOnlyLock && m_desc.width > 0 && m_desc.height > 0)
     {
+        // What was written may be see-through.
+        m_coversAll = false;
         ++m_version;
         onUnlock(m_lockedRect);
     }

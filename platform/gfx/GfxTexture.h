@@ -52,11 +52,18 @@ public:
     // Leaves the picture to `fill` until the pixels are first needed: when the texture is first
     // drawn (`realize`) or read. A picture that is never drawn is never decoded. Replaces any
     // pixels held.
-    void setPendingPicture(PictureFill fill);
+    // `covers`: the picture covers every pixel (a format without transparency, like JPEG).
+    void setPendingPicture(PictureFill fill, bool covers = false);
+    // Whether every pixel of the picture is fully covered, as its format says: a draw over a
+    // covered picture with opaque vertex colours need not blend.
+    bool coversAll() const { return m_coversAll; }
     bool isPending() const { return static_cast<bool>(m_pending); }
     // Makes a pending picture and passes it to the back end, as a writing unlock of the whole
     // level would. A device calls it before it draws with the texture.
     void realize();
+    // The bytes of all the pictures `realize` has decoded in the process so far (their decoding
+    // buffers were let go again).
+    static uint64_t decodedBytes();
     // Grows with every unlock that may have changed pixels.
     uint64_t version() const { return m_version; }
 
@@ -84,6 +91,7 @@ private:
     // made: whatever makes them writes every pixel.
     mutable std::unique_ptr<uint32_t[]> m_pixels;
     mutable PictureFill m_pending;
+    bool m_coversAll = false;
     PixelRect m_lockedRect;
     bool m_locked = false;
     bool m_readOnlyLock = false;

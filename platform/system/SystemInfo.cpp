@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <malloc.h>
 #include <pwd.h>
 #include <system_error>
 #include <unistd.h>
@@ -64,6 +65,11 @@ std::string dataHomeFolder()
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     return folder;
+}
+
+void returnFreeMemory()
+{
+    malloc_trim(0);
 }
 
 int lastErrorCode()

@@ -19,6 +19,10 @@ std::string executableFileName();
 // with the user's default permissions when missing. No trailing "/".
 std::string dataHomeFolder();
 
+// Hands the heap's free memory back to the system (what the allocator keeps for later
+// allocations), so that the process's size follows what it holds. Costs a walk of the heap.
+void returnFreeMemory();
+
 // The calling thread's last error code (errno).
 int lastErrorCode();
 

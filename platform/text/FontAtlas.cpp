@@ -19,14 +19,6 @@ struct Placed
     int penOffset = 0;
 };
 
-uint32_t nextPowerOfTwo(uint32_t v)
-{
-    uint32_t p = 1;
-    while (p < v)
-        p *= 2;
-    return p;
-}
-
 // Places the cells in rows of at most `width` pixels; the height the rows need, or 0 when a
 // cell is wider than the row.
 uint32_t layoutRows(std::vector<Placed>& glyphs, uint32_t width, uint32_t cellHeight, uint32_t padding)
@@ -83,7 +75,9 @@ FontAtlas bakeFontAtlas(const FontRaster& raster, const std::vector<char32_t>& c
     for (Placed& glyph : glyphs)
         glyph.cell.height = atlas.cellHeight;
 
-    // The smallest power-of-two picture that holds every row.
+    // The smallest picture that holds every row: a power of two wide, as high as its rows
+    // (rounded up to four pixels). A picture no larger than its glyphs decodes and uploads
+    // faster than one padded to a power of two.
     uint32_t bestWidth = 0;
     uint32_t bestHeight = 0;
     for (uint32_t width = 16; width <= maxSide; width *= 2)
@@ -91,7 +85,7 @@ FontAtlas bakeFontAtlas(const FontRaster& raster, const std::vector<char32_t>& c
         const uint32_t rows = layoutRows(glyphs, width, atlas.cellHeight, padding);
         if (rows == 0)
             continue;
-        const uint32_t height = nextPowerOfTwo(rows);
+        const uint32_t height = (rows + 3u) & ~3u;
         if (height > maxSide)
             continue;
         // The smallest area; of equal areas the squarest.

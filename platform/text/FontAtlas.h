@@ -25,7 +25,8 @@ struct AtlasGlyph
 };
 
 // The glyphs of a face packed into one picture: white pixels whose alpha is the glyph's
-// coverage, transparent elsewhere. The picture's sides are powers of two.
+// coverage, transparent elsewhere. The picture is a power of two wide and as high as its rows (a multiple of
+// four).
 struct FontAtlas
 {
     Image image;

@@ -11,7 +11,9 @@
 #include <minizip/unzip.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace
@@ -272,6 +274,14 @@ TEST(Artgen, TellsWhereASourceIsWrong)
         {"sheet a.png size=8,8\n  text 0 0 brick size=4\nend\n", "sheets.art:2: write: text"},
         {"sheet a.png size=8,8 slice=4,1\nend\n", "slice= takes"},
         {"sheet a.jpg size=8,8\n  rect 0 0 4 4 brick\nend\n", "sheets.art:1: a.jpg is a JPEG and must cover"},
+        {"atlas x.png map=x.xml of=tiles/\nsheet a.png size=8,8\nend\n",
+         "sheets.art:1: the atlas x.png gathers no picture"},
+        {"sheet a.png size=8,8\n  atlas x.png map=x.xml of=a\nend\n",
+         "sheets.art:2: an atlas is declared at the top"},
+        {"atlas x.jpg map=x.xml of=a\n", "sheets.art:1: an atlas is a PNG"},
+        {"atlas x.png of=a\n", "sheets.art:1: write: atlas <path.png> map=<path.xml>"},
+        {"atlas x.png map=x.xml of=a\nsheet a.png size=8,8\nend\nsheet x.png size=8,8\nend\n",
+         "x.png or x.xml is also drawn by a sheet"},
     };
     for (const Case& c : cases)
     {
@@ -287,6 +297,72 @@ TEST(Artgen, TellsWhereASourceIsWrong)
         EXPECT_NE(errors.find(c.told), std::string::npos) << errors;
         EXPECT_FALSE(std::filesystem::exists(temp.path() / "out.pack"));
     }
+}
+
+// An atlas lays the pictures it gathers (a picture of frames whole) side by side on one sheet,
+// each framed by a copy of its own edge, and writes the map the game reads: every entry's region
+// holds exactly its picture. The pictures stay in the pack by their own paths; the manifest lists
+// the sheet.
+TEST(Artgen, AnAtlasGathersPicturesOntoOneSheetWithTheirMap)
+{
+    ::Test::TempDir temp;
+    temp.write("art/palette.txt", "brick #c04030\nink #202028\ncream #f0e8d0\ngrass #70b040\n");
+    temp.write("art/style.art", kStyle);
+    temp.write("art/atlases.art", "atlas test/field.png map=test/field.xml of=tiles/,trees/\n");
+    temp.write(
+        "art/sheets.art",
+        "sheet tiles/a.png size=20,20 shadow=none\n  rect -10 -10 20 20 brick out=0 flat=1\n"
+        "  rect -10 -10 10 10 cream out=0 flat=1\nend\n"
+        "sheet trees/b.png size=16,24 frames=2 shadow=none\n  rect -8 -12 16 24 grass out=0 flat=1\nend\n"
+        "sheet other/c.png size=8,8 shadow=none\n  rect -4 -4 8 8 ink out=0 flat=1\nend\n");
+    ASSERT_EQ(runArtgen((temp.path() / "art").string() + " --pack " + (temp.path() / "out.pack").string() +
+                            " --manifest " + (temp.path() / "manifest.txt").string(),
+                        temp),
+              0);
+    const std::filesystem::path pack = temp.path() / "out.pack";
+    const std::string map = member(pack, "test/field.xml");
+    EXPECT_NE(map.find("<Entry Name=\"tiles/a.png\"><Pos>"), std::string::npos) << map;
+    EXPECT_NE(map.find("<Entry Name=\"trees/b.png\"><Pos>"), std::string::npos) << map;
+    EXPECT_EQ(map.find("other/c.png"), std::string::npos) << "a picture no prefix names stays off the sheet";
+    EXPECT_FALSE(member(pack, "tiles/a.png").empty()) << "the pictures stay in the pack";
+
+    const auto decode = [&](const std::string& name)
+    {
+        const std::string bytes = member(pack, name);
+        return Platform::decodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    };
+    const Platform::Image sheet = decode("test/field.png");
+    EXPECT_EQ(sheet.width, 256u);
+    for (const std::string name : {"tiles/a.png", "trees/b.png"})
+    {
+        SCOPED_TRACE(name);
+        const Platform::Image picture = decode(name);
+        const size_t entry = map.find("<Entry Name=\"" + name + "\">");
+        ASSERT_NE(entry, std::string::npos);
+        unsigned left = 0, top = 0, width = 0, height = 0;
+        ASSERT_EQ(std::sscanf(map.c_str() + entry,
+                              "<Entry Name=\"%*[^\"]\"><Pos>%u;%u</Pos><Size>%u;%u</Size>", &left, &top,
+                              &width, &height),
+                  4);
+        EXPECT_EQ(width, picture.width);
+        EXPECT_EQ(height, picture.height);
+        ASSERT_LE(left + width + 1, sheet.width);
+        ASSERT_LE(top + height + 1, sheet.height);
+        bool same = true;
+        for (uint32_t y = 0; y < height; ++y)
+            for (uint32_t x = 0; x < width; ++x)
+                same =
+                    same && std::memcmp(sheet.row(top + y) + (left + x) * 4, picture.row(y) + x * 4, 4) == 0;
+        EXPECT_TRUE(same) << "the region holds the picture";
+        // The frame around it repeats the picture's edge, corners included.
+        EXPECT_EQ(std::memcmp(sheet.row(top - 1) + (left - 1) * 4, picture.row(0), 4), 0);
+        EXPECT_EQ(std::memcmp(sheet.row(top + 3) + (left + width) * 4, picture.row(3) + (width - 1) * 4, 4),
+                  0);
+        EXPECT_EQ(std::memcmp(sheet.row(top + height) + (left + 5) * 4, picture.row(height - 1) + 5 * 4, 4),
+                  0);
+    }
+    const std::string listed = ::Test::readFile(temp.path() / "manifest.txt");
+    EXPECT_NE(listed.find("test/field.png"), std::string::npos) << listed;
 }
 
 // Drawing tools/art again gives the manifest that is kept beside the sources and the very bytes

@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <regex>
+#include <sstream>
 #include <string>
 
 namespace
@@ -22,12 +25,12 @@ struct SheetRun
 };
 
 // Runs levelsheet with the arguments; `environment` ("NAME=value ") goes before the command.
-SheetRun levelsheet(const std::string& arguments, const std::string& environment = "")
+SheetRun levelsheet(const std::string& arguments, const std::string& environment = "",
+                    const std::string& data = QUILL_SOURCE_DIR "/data")
 {
     SheetRun run;
-    FILE* pipe = popen(
-        (environment + kLevelsheet + " --data " QUILL_SOURCE_DIR "/data " + arguments + " 2>&1").c_str(),
-        "r");
+    FILE* pipe =
+        popen((environment + kLevelsheet + " --data " + data + " " + arguments + " 2>&1").c_str(), "r");
     if (!pipe)
         return run;
     char buffer[4096];
@@ -110,6 +113,44 @@ TEST(Levelsheet, ATipThatHoldsTheGameIsClosedBeforeTheFieldIsDrawn)
             paper += pixel[2] > 220 && pixel[1] > 205 && pixel[0] > 165 && pixel[2] > pixel[0] + 25 ? 1 : 0;
         }
     EXPECT_LT(paper * 5, all) << "the tip's paper lies over the field";
+}
+
+// The pictures of a level's field lie on one sheet (levels/field.png, named in atlases.xml) so that
+// the field draws with few texture changes. Drawn from the sheet or from their own files, the
+// first frame of a level with streets, canals, trees and scenery is the same to the pixel.
+TEST(Levelsheet, TheFieldSheetChangesNoPixelOfALevel)
+{
+    const std::filesystem::path data = QUILL_SOURCE_DIR "/data";
+    const std::string atlases = ::Test::readFile(data / "atlases.xml");
+    ASSERT_NE(atlases.find("levels/field.png"), std::string::npos);
+    // The same data folder without the field's sheet: every member linked, atlases.xml without it.
+    ::Test::TempDir plain;
+    for (const auto& entry : std::filesystem::directory_iterator(data))
+        if (entry.path().filename() != "atlases.xml")
+            std::filesystem::create_symlink(entry.path(), plain.path() / entry.path().filename());
+    std::string without;
+    std::istringstream lines(atlases);
+    for (std::string line; std::getline(lines, line);)
+        if (line.find("levels/field.png") == std::string::npos)
+            without += line + "\n";
+    plain.write("atlases.xml", without);
+
+    ::Test::TempDir sheetOut;
+    ::Test::TempDir plainOut;
+    const SheetRun fromSheet = levelsheet("--out " + sheetOut.path().string() + " 27");
+    ASSERT_EQ(fromSheet.status, 0) << fromSheet.output;
+    const SheetRun fromFiles =
+        levelsheet("--out " + plainOut.path().string() + " 27", "", plain.path().string());
+    ASSERT_EQ(fromFiles.status, 0) << fromFiles.output;
+    const Platform::Image a = picture(sheetOut.path() / "level_n27.png");
+    const Platform::Image b = picture(plainOut.path() / "level_n27.png");
+    ASSERT_EQ(a.width, 1024u);
+    ASSERT_EQ(b.width, a.width);
+    ASSERT_EQ(b.height, a.height);
+    size_t differing = 0;
+    for (size_t i = 0; i < a.pixels.size(); i += 4)
+        differing += std::memcmp(&a.pixels[i], &b.pixels[i], 4) != 0 ? 1 : 0;
+    EXPECT_EQ(differing, 0u);
 }
 
 TEST(Levelsheet, ALevelThatDoesNotExistIsRefused)

@@ -102,6 +102,7 @@ void Interpreter::run(const std::function<void(SheetOutput&)>& onSheet, bool wit
     m_onSheet = onSheet;
     m_keepDrawn = withScenes;
     m_scenes.clear();
+    m_atlases.clear();
     for (const std::vector<Statement>& file : m_files)
         execute(file, nullptr);
     if (withScenes)
@@ -181,6 +182,13 @@ void Interpreter::executeOne(const Statement& statement, Drawing* drawing)
             m_scenes.push_back(&statement);
         else
             drawSheet(statement, false);
+        return;
+    }
+    if (keyword == "atlas")
+    {
+        if (drawing || m_depth > 0)
+            throw std::runtime_error("an atlas is declared at the top of a file");
+        declareAtlas(statement);
         return;
     }
     if (keyword == "group")
@@ -302,6 +310,42 @@ void Interpreter::loop(const Statement& statement, Drawing* drawing)
         m_variables.set(name, Value::of(value));
         execute(statement.body, drawing);
     }
+}
+
+bool AtlasInfo::gathers(const std::string& picture) const
+{
+    return picture != path && std::any_of(prefixes.begin(), prefixes.end(),
+                                          [&](const std::string& prefix)
+                                          { return picture.compare(0, prefix.size(), prefix) == 0; });
+}
+
+void Interpreter::declareAtlas(const Statement& statement)
+{
+    Words::Arguments args = m_words.arguments(statement.rest);
+    const std::string* map = args.take("map");
+    const std::string* of = args.take("of");
+    if (args.positional.size() != 1 || !map || !of)
+        throw std::runtime_error(
+            "write: atlas <path.png> map=<path.xml> of=<path prefix>[,<path prefix>...]");
+    args.finish();
+    AtlasInfo atlas;
+    atlas.path = args.positional[0];
+    checkPath(atlas.path);
+    if (atlas.path.compare(atlas.path.size() - 4, 4, ".png") != 0)
+        throw std::runtime_error("an atlas is a PNG: its pictures keep their see-through parts");
+    atlas.map = *map;
+    if (atlas.map.size() < 5 || atlas.map.compare(atlas.map.size() - 4, 4, ".xml") != 0 ||
+        atlas.map[0] == '/' || atlas.map.find("..") != std::string::npos)
+        throw std::runtime_error("\"" + atlas.map + "\" is not the path of an atlas map (ending in .xml)");
+    atlas.prefixes = Words::splitCommas(*of);
+    if (atlas.prefixes.empty() || std::any_of(atlas.prefixes.begin(), atlas.prefixes.end(),
+                                              [](const std::string& p) { return p.empty(); }))
+        throw std::runtime_error("of= names the path prefixes of the pictures the atlas gathers");
+    for (const AtlasInfo& other : m_atlases)
+        if (other.path == atlas.path || other.map == atlas.map)
+            throw std::runtime_error("the atlas " + atlas.path + " is declared twice");
+    atlas.source = statement.file + ":" + std::to_string(statement.line);
+    m_atlases.push_back(std::move(atlas));
 }
 
 void Interpreter::drawSheet(const Statement& statement, bool scene)

@@ -44,6 +44,21 @@ struct SheetInfo
     std::string source;
 };
 
+// A sheet that gathers the pictures other sheets draw, so that the game draws them all from one
+// texture: "atlas <path.png> map=<path.xml> of=<path prefix>[,<path prefix>...]". The pictures
+// stay in the pack as well; the map (an atlas map the game's "atlases.xml" names) says where
+// each lies on the sheet.
+struct AtlasInfo
+{
+    std::string path;
+    std::string map;
+    std::vector<std::string> prefixes;
+    // "<file>:<line>" of the atlas statement.
+    std::string source;
+
+    bool gathers(const std::string& picture) const;
+};
+
 struct SheetOutput
 {
     SheetInfo info;
@@ -70,6 +85,8 @@ public:
     // Draws only the sheets and scenes whose path the test accepts (the rest are still read
     // and checked): quicker looks at a few pictures. A scene may only stamp drawn sheets.
     void setWanted(std::function<bool(const std::string&)> wanted) { m_wanted = std::move(wanted); }
+    // The atlas statements the last run met, in source order.
+    const std::vector<AtlasInfo>& atlases() const { return m_atlases; }
 
 private:
     struct Part
@@ -84,6 +101,7 @@ private:
     void executeOne(const Statement& statement, Drawing* drawing);
     void loop(const Statement& statement, Drawing* drawing);
     void drawSheet(const Statement& statement, bool scene);
+    void declareAtlas(const Statement& statement);
     void drawShape(const std::string& kind, Words::Arguments& arguments, Drawing& drawing);
     void callPart(const Part& part, Words::Arguments& arguments, Drawing& drawing);
     void stamp(Words::Arguments& arguments, Drawing& drawing);
@@ -96,6 +114,7 @@ private:
     std::map<std::string, std::string> m_sheetSources;
     std::map<std::string, SheetOutput> m_drawn;
     std::vector<const Statement*> m_scenes;
+    std::vector<AtlasInfo> m_atlases;
     std::function<void(SheetOutput&)> m_onSheet;
     std::function<bool(const std::string&)> m_wanted;
     bool m_keepDrawn = false;

@@ -15,6 +15,7 @@
 // them. The pack and the manifest are the same bytes on every run.
 #include "platform/image/JpegCodec.h"
 #include "platform/image/PngCodec.h"
+#include "tools/artgen/AtlasSheet.h"
 #include "tools/artgen/ContactSheet.h"
 #include "tools/artgen/Interpreter.h"
 #include "tools/artgen/Lettering.h"
@@ -124,6 +125,9 @@ int run(const Options& options)
     // Only looking at a few pictures: the others need not be drawn.
     if (options.pack.empty() && options.manifest.empty() && !options.only.empty())
         interpreter.setWanted([&](const std::string& path) { return std::regex_search(path, only); });
+    // The pictures the atlases gather (an atlas is declared before the sheets it gathers).
+    std::map<std::string, Platform::Image> drawn;
+    const bool packing = !options.pack.empty() || !options.manifest.empty();
     interpreter.run(
         [&](ArtGen::SheetOutput& output)
         {
@@ -131,11 +135,41 @@ int run(const Options& options)
             {
                 members[output.info.path] = encode(output);
                 sheets.push_back(output.info);
+                for (const ArtGen::AtlasInfo& atlas : interpreter.atlases())
+                    if (packing && atlas.gathers(output.info.path))
+                        drawn[output.info.path] = output.image;
             }
             if (looking && std::regex_search(output.info.path, only))
                 kept.push_back(std::make_unique<ArtGen::SheetOutput>(output));
         },
         looking);
+
+    if (packing)
+        for (const ArtGen::AtlasInfo& atlas : interpreter.atlases())
+        {
+            std::map<std::string, Platform::Image> gathered;
+            for (const auto& [path, image] : drawn)
+                if (atlas.gathers(path))
+                    gathered[path] = image;
+            const ArtGen::AtlasSheet sheet = ArtGen::layAtlas(atlas, gathered);
+            if (members.count(atlas.path) || members.count(atlas.map))
+                throw std::runtime_error(atlas.source + ": " + atlas.path + " or " + atlas.map +
+                                         " is also drawn by a sheet");
+            const std::vector<uint8_t> png = Platform::encodePng(sheet.image);
+            members[atlas.path] = std::string(png.begin(), png.end());
+            members[atlas.map] = sheet.map;
+            ArtGen::SheetInfo info;
+            info.path = atlas.path;
+            info.frameWidth = static_cast<int>(sheet.image.width);
+            info.frameHeight = static_cast<int>(sheet.image.height);
+            info.anchorX = info.frameWidth / 2.0;
+            info.anchorY = info.frameHeight / 2.0;
+            info.bleed = true;
+            info.use = "the " + std::to_string(gathered.size()) + " pictures of " + atlas.map +
+                       " on one sheet, drawn in their place by their own names (data/atlases.xml)";
+            info.source = atlas.source;
+            sheets.push_back(info);
+        }
 
     if (!options.pack.empty())
         ArtGen::PackWriter::write(options.pack, members);

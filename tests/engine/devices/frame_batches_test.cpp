@@ -273,3 +273,41 @@ TEST_F(FrameBatches, AParticleBatchHasRenderTypeZeroSoItIsNeverMaskedNorMasking)
     }
     EXPECT_EQ(render->getBatchRenderer().getBatches().back().renderType, 0u);
 }
+
+// A picture whose format covers every pixel (a JPEG), drawn with opaque colours over the usual
+// blend, replaces what lies under it: it is drawn without blending and without the alpha test.
+// The same picture faded, added, or another picture that may be see-through still blends.
+TEST_F(FrameBatches, ACoveredPictureWithOpaqueColoursIsDrawnWithoutBlending)
+{
+    const auto covered = boost::make_shared<cTestTexture>(*device);
+    covered->getDeviceTexture()->setPendingPicture([](uint32_t* pixels, int width, int height)
+                                                   { std::fill_n(pixels, width * height, 0xFF336699u); },
+                                                   true);
+    frame(
+        [&]
+        {
+            render->drawQuad(quadAt(0, 0, 100, 100), covered, 0);
+            render->drawQuad(quadAt(0, 0, 10, 10), texture, 0);
+            render->drawQuad(quadAt(0, 0, 100, 100, 0x80FFFFFFu), covered, 0);
+            render->drawQuad(quadAt(0, 0, 100, 100), covered, RT::Additive);
+        });
+    const auto& draws = device->draws();
+    ASSERT_EQ(draws.size(), 4u);
+    EXPECT_EQ(draws[0].state(RenderState::AlphaBlendEnable), 0u);
+    EXPECT_EQ(draws[0].state(RenderState::AlphaTestEnable), 0u);
+    for (int i : {1, 2, 3})
+    {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(draws[i].state(RenderState::AlphaBlendEnable), 1u);
+        EXPECT_EQ(draws[i].state(RenderState::AlphaTestEnable), 1u);
+    }
+    EXPECT_EQ(draws[3].state(RenderState::DestBlend), value(Blend::One));
+
+    // A writing lock may leave see-through pixels: the picture blends from then on.
+    Platform::LockedRect locked;
+    ASSERT_EQ(covered->getDeviceTexture()->lockRect(0, locked, nullptr, 0), Platform::GfxError::Ok);
+    covered->getDeviceTexture()->unlockRect(0);
+    frame([&] { render->drawQuad(quadAt(0, 0, 100, 100), covered, 0); });
+    ASSERT_EQ(device->draws().size(), 1u);
+    EXPECT_EQ(device->draws()[0].state(RenderState::AlphaBlendEnable), 1u);
+}
