@@ -21,6 +21,7 @@
 #include "game/screens/cTutorial.h"
 #include "game/world/GameConfig.h"
 #include "game/world/LevelFileReader.h"
+#include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTip.h"
 #include "game/world/UnitTypeInfo.h"
@@ -444,6 +445,11 @@ int Game::restoreUnit(LevelArchive& archive, cUnit::Ptr& unit)
     archive.read4(value);
     unit->setAppearOnCataclysm(value);
     archive.read4(value);
+    // Heroes and their tools come from the base and the work, never with the number of a quake
+    // that takes them off the field: one taken away at work would leave its walk or work
+    // holding a unit the level no longer has, and the level saved then could not be read back.
+    if (value != -1 && (isOfCategory(unit, UnitCategory::hero) || isOfCategory(unit, UnitCategory::attach)))
+        archive.fail("a hero or tool that quake " + std::to_string(value) + " takes off the field");
     unit->setDisappearOnCataclysm(value);
     archive.read4(value);
     unit->setTriggerCataclysm(value);

@@ -205,6 +205,59 @@ TEST(LevelSave, ADamagedSaveIsRefusedAndSetAsideAndTheProfileKeepsItsValues)
     EXPECT_FALSE(fixture.game->getUnits().empty());
 }
 
+TEST(LevelSave, AHeroOrToolThatAQuakeWouldTakeAwayIsRefusedWhileTheQuakesOwnUnitsGoOn)
+{
+    GameFixture fixture;
+    fixture.startProfile();
+    Engine::cProps::set<int>(L"CurrentLevel", 932);
+    Game& game = fixture.load(
+        932, GameFixture::levelXml(
+                 "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/></FreeCells>"
+                 "<CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>"
+                 "<Unit Type=\"Rubble\" Position=\"250;110\" DisappearOnCataclysm=\"0\"/>",
+                 "<Cataclysmes><Quake Type=\"1\" StartTime=\"1\" Duration=\"2\" RichterPoints=\"2\"/>"
+                 "</Cataclysmes>"));
+    game.getController().init();
+    fixture.run(20, 0.1f); // 2 s: the quake is shaking
+    const std::vector<uint8_t> shaking = game.saveLevelBytes();
+
+    // Damaged saves: a parked hero, or a tool, that the running quake would take off the field.
+    ASSERT_FALSE(game.getBase()->getAttached().empty());
+    const cUnit::Ptr hero = game.getBase()->getAttached().front();
+    hero->setDisappearOnCataclysm(0);
+    const std::vector<uint8_t> heroTaken = game.saveLevelBytes();
+    hero->setDisappearOnCataclysm(-1);
+    const cUnit::Ptr tool = game.addUnit(typeId(L"Shovel"), 0, -1, eUnitState::idle, 0.0f,
+                                         Engine::cVector2(130.0f, 90.0f), {}, L"");
+    tool->setDisappearOnCataclysm(0);
+    const std::vector<uint8_t> toolTaken = game.saveLevelBytes();
+
+    const std::string path = GameConfig::instance().savePath();
+    for (const std::vector<uint8_t>* bytes : {&heroTaken, &toolTaken})
+    {
+        Engine::writeWholeFile(path, bytes->data(), bytes->size());
+        Game& refused = fixture.newGame();
+        EXPECT_FALSE(refused.restoreLevel());
+        EXPECT_NE(refused.getRestoreError().find("a hero or tool that quake 0 takes off the field"),
+                  std::string::npos)
+            << refused.getRestoreError();
+        EXPECT_FALSE(fixture.files->isKnown(path)) << "set aside";
+        fixture.files->removeFile(path + ".damaged");
+    }
+
+    // The level's own unit that the quake takes away is continued, and goes with the quake;
+    // the level saved after it reads back.
+    Game& continued = fixture.newGame();
+    ASSERT_NO_THROW(continued.restoreLevelBytes(shaking, path));
+    EXPECT_EQ(continued.getUnits().count(typeId(L"Rubble")), 1u);
+    fixture.run(20, 0.1f);
+    EXPECT_EQ(continued.getUnits().count(typeId(L"Rubble")), 0u);
+    const std::vector<uint8_t> after = continued.saveLevelBytes();
+    Game& again = fixture.newGame();
+    ASSERT_NO_THROW(again.restoreLevelBytes(after, path));
+    EXPECT_EQ(again.saveLevelBytes(), after);
+}
+
 // The shipped levels in runs of nine, each run a test of its own: under the sanitizers a level
 // takes a few seconds, and all of them together would pass a test's time.
 class ShippedLevelsContinued : public ::testing::TestWithParam<int>
