@@ -49,6 +49,22 @@ std::string member(const std::filesystem::path& pack, const std::string& name)
     return bytes;
 }
 
+// Draws the folder's "art" sources into its "out.pack" and "manifest.txt", as the build does;
+// gives artgen's exit status.
+int drawPackAndManifest(const ::Test::TempDir& temp)
+{
+    return runArtgen((temp.path() / "art").string() + " --pack " + (temp.path() / "out.pack").string() +
+                         " --manifest " + (temp.path() / "manifest.txt").string(),
+                     temp);
+}
+
+// A picture of the pack, decoded.
+Platform::Image picture(const std::filesystem::path& pack, const std::string& name)
+{
+    const std::string bytes = member(pack, name);
+    return Platform::decodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
 struct Rgba
 {
     int b, g, r, a;
@@ -86,13 +102,8 @@ TEST(Artgen, DrawsTheHouseLookFromASource)
                "  rect -16 -16 32 32 brick\n"
                "  over\n    ball -20+t*40 -26\n  end\n"
                "end\n");
-    ASSERT_EQ(runArtgen((temp.path() / "art").string() + " --pack " + (temp.path() / "out.pack").string() +
-                            " --manifest " + (temp.path() / "manifest.txt").string(),
-                        temp),
-              0);
-    const std::string png = member(temp.path() / "out.pack", "test/square.png");
-    const Platform::Image image =
-        Platform::decodeImage(reinterpret_cast<const uint8_t*>(png.data()), png.size());
+    ASSERT_EQ(drawPackAndManifest(temp), 0);
+    const Platform::Image image = picture(temp.path() / "out.pack", "test/square.png");
     ASSERT_EQ(image.width, 128u);
     ASSERT_EQ(image.height, 64u);
 
@@ -151,19 +162,12 @@ TEST(Artgen, LettersNoiseDashesAndJpegPictures)
                "sheet test/back.jpg size=32,16 anchor=0,0 shadow=none\n"
                "  rect 0 0 32 16 grass out=0 flat=1\n"
                "end\n");
-    ASSERT_EQ(runArtgen((temp.path() / "art").string() + " --pack " + (temp.path() / "out.pack").string() +
-                            " --manifest " + (temp.path() / "manifest.txt").string(),
-                        temp),
-              0);
-    const auto picture = [&](const std::string& name)
-    {
-        const std::string bytes = member(temp.path() / "out.pack", name);
-        return Platform::decodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    };
+    ASSERT_EQ(drawPackAndManifest(temp), 0);
+    const auto decoded = [&](const std::string& name) { return picture(temp.path() / "out.pack", name); };
 
     // "HI HI" centred on x = 100: the opaque columns lie as far left of it as right, a gap
     // between the words, the letters' tops about 29 pixels above the baseline.
-    const Platform::Image words = picture("test/words.png");
+    const Platform::Image words = decoded("test/words.png");
     int left = 200, right = -1, top = 60;
     for (uint32_t y = 0; y < words.height; ++y)
         for (uint32_t x = 0; x < words.width; ++x)
@@ -181,7 +185,7 @@ TEST(Artgen, LettersNoiseDashesAndJpegPictures)
 
     // Noise only inside the clip (x 8 to 56), partly covering it, and moved with the drawing:
     // the second frame is the first shifted 16 pixels to the right.
-    const Platform::Image noise = picture("test/noise.png");
+    const Platform::Image noise = decoded("test/noise.png");
     int covered = 0, outside = 0, same = 0, compared = 0;
     for (uint32_t y = 0; y < 64; ++y)
         for (uint32_t x = 0; x < 64; ++x)
@@ -202,7 +206,7 @@ TEST(Artgen, LettersNoiseDashesAndJpegPictures)
     EXPECT_LT(covered, 48 * 64 * 9 / 10);
     EXPECT_GT(same, compared * 95 / 100);
 
-    const Platform::Image grain = picture("test/grain.png");
+    const Platform::Image grain = decoded("test/grain.png");
     EXPECT_EQ(at(grain, 4, 4).a, 0) << "noise with keep=1 stays on the square";
     int darker = 0;
     for (uint32_t y = 8; y < 24; ++y)
@@ -210,7 +214,7 @@ TEST(Artgen, LettersNoiseDashesAndJpegPictures)
             darker += brightness(at(grain, x, y)) < 600;
     EXPECT_GT(darker, 16);
 
-    const Platform::Image dash = picture("test/dash.png");
+    const Platform::Image dash = decoded("test/dash.png");
     int gaps = 0;
     for (uint32_t x = 3; x < 61; ++x)
         gaps += at(dash, x, 4).a == 0 && at(dash, x - 1, 4).a > 0;
@@ -219,7 +223,7 @@ TEST(Artgen, LettersNoiseDashesAndJpegPictures)
     const std::string jpeg = member(temp.path() / "out.pack", "test/back.jpg");
     EXPECT_EQ(Platform::detectImageFormat(reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size()),
               Platform::ImageFormat::Jpeg);
-    const Platform::Image back = picture("test/back.jpg");
+    const Platform::Image back = decoded("test/back.jpg");
     EXPECT_EQ(back.width, 32u);
     EXPECT_GT(at(back, 16, 8).g, at(back, 16, 8).r + 40);
 
@@ -315,10 +319,7 @@ TEST(Artgen, AnAtlasGathersPicturesOntoOneSheetWithTheirMap)
         "  rect -10 -10 10 10 cream out=0 flat=1\nend\n"
         "sheet trees/b.png size=16,24 frames=2 shadow=none\n  rect -8 -12 16 24 grass out=0 flat=1\nend\n"
         "sheet other/c.png size=8,8 shadow=none\n  rect -4 -4 8 8 ink out=0 flat=1\nend\n");
-    ASSERT_EQ(runArtgen((temp.path() / "art").string() + " --pack " + (temp.path() / "out.pack").string() +
-                            " --manifest " + (temp.path() / "manifest.txt").string(),
-                        temp),
-              0);
+    ASSERT_EQ(drawPackAndManifest(temp), 0);
     const std::filesystem::path pack = temp.path() / "out.pack";
     const std::string map = member(pack, "test/field.xml");
     EXPECT_NE(map.find("<Entry Name=\"tiles/a.png\"><Pos>"), std::string::npos) << map;
@@ -326,11 +327,7 @@ TEST(Artgen, AnAtlasGathersPicturesOntoOneSheetWithTheirMap)
     EXPECT_EQ(map.find("other/c.png"), std::string::npos) << "a picture no prefix names stays off the sheet";
     EXPECT_FALSE(member(pack, "tiles/a.png").empty()) << "the pictures stay in the pack";
 
-    const auto decode = [&](const std::string& name)
-    {
-        const std::string bytes = member(pack, name);
-        return Platform::decodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    };
+    const auto decode = [&](const std::string& name) { return picture(pack, name); };
     const Platform::Image sheet = decode("test/field.png");
     EXPECT_EQ(sheet.width, 256u);
     for (const std::string name : {"tiles/a.png", "trees/b.png"})
