@@ -177,9 +177,12 @@ void decodeImageInto(const uint8_t* data, size_t size, uint32_t* pixels, uint32_
 {
     uint32_t rows = 0;
     uint32_t columns = 0;
-    if (detectImageFormat(data, size) == ImageFormat::Png &&
-        decodePngInto(data, size, reinterpret_cast<uint8_t*>(pixels), width, height, pictureWidth,
-                      pictureHeight))
+    const ImageFormat format = detectImageFormat(data, size);
+    uint8_t* const bytes = reinterpret_cast<uint8_t*>(pixels);
+    if ((format == ImageFormat::Png &&
+         decodePngInto(data, size, bytes, width, height, pictureWidth, pictureHeight)) ||
+        (format == ImageFormat::Jpeg &&
+         decodeJpegInto(data, size, bytes, width, height, pictureWidth, pictureHeight)))
     {
         rows = pictureHeight;
         columns = pictureWidth;

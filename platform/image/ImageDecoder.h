@@ -39,9 +39,9 @@ void readImageSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& 
                    const ImageLimits& limits = ImageLimits());
 
 // Decodes a picture into the top-left corner of a buffer of `width` x `height` pixels (pitch
-// `width`), transparent black beyond it; a picture larger than the buffer is cut. A PNG picture
-// that fits is decoded straight into the buffer. Stores the picture's own size. Throws like
-// `decodeImage`.
+// `width`), transparent black beyond it; a picture larger than the buffer is cut. A PNG or JPEG
+// picture that fits is decoded straight into the buffer. Stores the picture's own size. Throws
+// like `decodeImage`.
 void decodeImageInto(const uint8_t* data, size_t size, uint32_t* pixels, uint32_t width, uint32_t height,
                      uint32_t& pictureWidth, uint32_t& pictureHeight);
 

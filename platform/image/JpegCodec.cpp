@@ -169,6 +169,17 @@ Image decodeJpeg(const uint8_t* data, size_t size, const ImageLimits& limits)
     return image;
 }
 
+bool decodeJpegInto(const uint8_t* data, size_t size, uint8_t* pixels, uint32_t width, uint32_t height,
+                    uint32_t& pictureWidth, uint32_t& pictureHeight, const ImageLimits& limits)
+{
+    Decompressor decompressor;
+    decompressor.open(data, size, JCS_EXT_BGRA, limits, pictureWidth, pictureHeight);
+    if (pictureWidth > width || pictureHeight > height)
+        return false;
+    decompressor.read(pixels, static_cast<size_t>(width) * 4);
+    return true;
+}
+
 std::vector<uint8_t> decodeJpegGrey(const uint8_t* data, size_t size, const ImageLimits& limits,
                                     uint32_t& width, uint32_t& height)
 {

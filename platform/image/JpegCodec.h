@@ -14,6 +14,13 @@ namespace Platform
 // libjpeg would only warn about, is an error here. Throws ImageError.
 Image decodeJpeg(const uint8_t* data, size_t size, const ImageLimits& limits = ImageLimits());
 
+// Decodes JPEG bytes straight into the top-left corner of a buffer of `width` x `height` pixels
+// (rows of `width` x 4 bytes) when the picture fits in it; false, the buffer untouched, when it
+// does not. Throws ImageError like `decodeJpeg`.
+bool decodeJpegInto(const uint8_t* data, size_t size, uint8_t* pixels, uint32_t width, uint32_t height,
+                    uint32_t& pictureWidth, uint32_t& pictureHeight,
+                    const ImageLimits& limits = ImageLimits());
+
 // Decodes JPEG bytes to one grey byte per pixel (the alpha channel of a JNG file).
 std::vector<uint8_t> decodeJpegGrey(const uint8_t* data, size_t size, const ImageLimits& limits,
                                     uint32_t& width, uint32_t& height);

@@ -201,6 +201,48 @@ TEST(ImageJpeg, TruncatedOrCorruptStreamsFailInsteadOfTurningGrey)
     expectCorruptionIsHandled(file);
 }
 
+// A texture's buffer may be larger than its picture (a device that wants power-of-two sides)
+// or smaller (the picture is cut): the picture lands in the top-left corner, the rest is
+// transparent black, for PNG and JPEG alike.
+TEST(ImageInto, PicturesLandInTheCornerOfLargerOrSmallerBuffers)
+{
+    Bytes rgb(24 * 8 * 3);
+    for (size_t i = 0; i < rgb.size(); i += 3)
+    {
+        rgb[i] = 200;
+        rgb[i + 1] = 100;
+        rgb[i + 2] = 50;
+    }
+    const Bytes jpeg = Platform::encodeJpeg(rgb.data(), 24, 8, 3, 95);
+    const Bytes png = Platform::encodePng(makeImage(24, 8, std::vector<uint32_t>(24 * 8, 0x80C86432u)));
+    for (const Bytes* file : {&jpeg, &png})
+    {
+        const Image whole = Platform::decodeImage(file->data(), file->size());
+        for (const uint32_t side : {32u, 16u})
+        {
+            std::vector<uint32_t> buffer(side * side, 0xDEADBEEFu);
+            uint32_t width = 0;
+            uint32_t height = 0;
+            Platform::decodeImageInto(file->data(), file->size(), buffer.data(), side, side, width, height);
+            EXPECT_EQ(width, 24u);
+            EXPECT_EQ(height, 8u);
+            for (uint32_t y = 0; y < side; ++y)
+                for (uint32_t x = 0; x < side; ++x)
+                {
+                    const uint32_t expected = (x < 24 && y < 8) ? pixel(whole, x, y) : 0u;
+                    ASSERT_EQ(buffer[y * side + x], expected) << "side " << side << " at " << x << "," << y;
+                }
+        }
+        Bytes damaged(*file);
+        damaged.resize(damaged.size() / 2);
+        std::vector<uint32_t> buffer(32 * 32);
+        uint32_t width = 0;
+        uint32_t height = 0;
+        EXPECT_THROW(Platform::decodeImageInto(damaged.data(), damaged.size(), buffer.data(), 32, 32, width, height),
+                     ImageError);
+    }
+}
+
 TEST(ImageJpeg, WriterReportsBadInputAndUnwritablePaths)
 {
     const Bytes rgb(3 * 4, 0x80);
