@@ -36,6 +36,7 @@ void cBatchRenderer::setDevice(Platform::GfxDevice* device)
     if (device == m_device)
         return;
     m_meshes.reset();
+    m_white.reset();
     m_device = device;
     if (m_device)
         m_meshes = std::make_unique<cMeshRenderer>(*m_device);
@@ -468,6 +469,31 @@ bool cBatchRenderer::coversWhatIsUnder(const cBatch& batch) const
                        [](const cQuadVertex& vertex) { return (vertex.color >> 24) == 0xFFu; });
 }
 
+std::shared_ptr<Platform::GfxTexture> cBatchRenderer::textureFor(const cBatch& batch)
+{
+    if (m_wireframe)
+        return nullptr;
+    if (batch.texture || !batch.isQuadBatch() || batch.shaderHandle != 0)
+        return batch.texture;
+    // A quad without a picture (a veil, a plain rectangle) is its vertex colour. The stage
+    // modulates the texture by the vertex colour, so a white pixel gives the same colour and
+    // alpha, and the quad is drawn with the same pipeline as the pictures around it: a software
+    // rasteriser builds no second shader for it.
+    if (!m_white)
+    {
+        std::shared_ptr<Platform::GfxTexture> white;
+        Platform::LockedRect locked;
+        if (Platform::gfxFailed(m_device->createTexture(1, 1, 1, 0, Platform::Format::A8R8G8B8,
+                                                        Platform::Pool::Managed, white)) ||
+            !white || Platform::gfxFailed(white->lockRect(0, locked, nullptr, 0)))
+            return nullptr;
+        *static_cast<uint32_t*>(locked.bits) = 0xFFFFFFFFu;
+        white->unlockRect(0);
+        m_white = white;
+    }
+    return m_white;
+}
+
 void cBatchRenderer::setSampling(const cBatch& batch)
 {
     Platform::GfxDevice& d = *m_device;
@@ -541,7 +567,7 @@ uint32_t cBatchRenderer::drawBatches(const cMatrix& viewProjectionT, bool device
             bindBuffers(batch.buffer);
             bound = batch.buffer;
         }
-        const std::shared_ptr<Platform::GfxTexture> texture = m_wireframe ? nullptr : batch.texture;
+        const std::shared_ptr<Platform::GfxTexture> texture = textureFor(batch);
         if (d.getTexture(0) != texture)
             d.setTexture(0, texture);
         setStencilAndAlphaRef(batch, triangles, deviceRecreated);

@@ -147,6 +147,8 @@ private:
     bool coversWhatIsUnder(const cBatch& batch) const;
     void setShader(const cBatch& batch, const cMatrix& viewProjectionT);
     void drawQuadBatch(const cBatch& batch);
+    // The texture a batch is drawn with (see the definition).
+    std::shared_ptr<Platform::GfxTexture> textureFor(const cBatch& batch);
 
     Platform::GfxDevice* m_device = nullptr;
     tPlacement m_placement;
@@ -156,6 +158,8 @@ private:
     const std::vector<cLightConfig>* m_lights = nullptr;
     // Made with the device.
     std::unique_ptr<cMeshRenderer> m_meshes;
+    // One opaque white pixel, made when a quad batch without a picture is first drawn.
+    std::shared_ptr<Platform::GfxTexture> m_white;
     unsigned m_reserve = 0;
     std::vector<tBuffers> m_buffers;
     unsigned m_active = 0;

@@ -111,7 +111,12 @@ TEST_F(BatchTest, RenderTypeShaderConstantsAndUntexturedQuadsBreakBatches)
         });
     ASSERT_EQ(device->drawCallCount(), 4u);
     EXPECT_EQ(device->draws()[1].primitiveCount, 4u);
-    EXPECT_EQ(device->draws()[3].texture, nullptr);
+    // Quads without a picture are drawn with one white pixel: their vertex colour, unchanged.
+    const Platform::GfxTexture* white = device->draws()[3].texture;
+    ASSERT_NE(white, nullptr);
+    EXPECT_EQ(white->width(), 1);
+    EXPECT_EQ(white->height(), 1);
+    EXPECT_EQ(white->pixels()[0], 0xFFFFFFFFu);
     EXPECT_EQ(device->draws()[3].primitiveCount, 4u);
 }
 

@@ -161,7 +161,9 @@ TEST_F(FrameBatches, QuadsParticlesAndAMeshDrawInSubmissionOrderAndLeaveTheQuadS
     EXPECT_EQ(draws[4].stageState(Platform::StageState::MagFilter),
               static_cast<uint32_t>(Platform::TextureFilter::Linear));
     EXPECT_EQ(draws[5].startIndex, 12u);
-    EXPECT_EQ(draws[5].texture, nullptr);
+    ASSERT_NE(draws[5].texture, nullptr) << "a quad without a picture is drawn with a white pixel";
+    EXPECT_EQ(draws[5].texture->width(), 1);
+    EXPECT_EQ(draws[5].texture->pixels()[0], 0xFFFFFFFFu);
     Platform::Matrix4 world;
     device->getTransform(Platform::TransformType::World, world);
     EXPECT_EQ(world, Platform::Matrix4::identity());
