@@ -3,9 +3,12 @@
 
 #include "game/heroes/ActionItemFactory.h"
 #include "game/heroes/BaseActionsItem.h"
+#include "game/heroes/CollectResourcesActionItem.h"
+#include "game/heroes/GiveResourcesActionItem.h"
 #include "game/heroes/MoveActionItem.h"
 #include "game/heroes/ParkActionItem.h"
 #include "game/heroes/UnParkActionItem.h"
+#include "game/heroes/WorkActionItem.h"
 #include "game/world/Game.h"
 #include "game/world/cUnit.h"
 
@@ -46,6 +49,19 @@ bool walks(const BaseActionsItem& chain, const cUnit::Ptr& hero)
     return false;
 }
 
+// The hero whose goal an item ends when it finishes (taking resources, handing them over,
+// work): the item stops the game when that hero has no goal.
+cUnit::Ptr heroWhoseGoalEnds(const ActionItem& item)
+{
+    if (const auto* collect = dynamic_cast<const CollectResourcesActionItem*>(&item))
+        return collect->getCarrier();
+    if (const auto* give = dynamic_cast<const GiveResourcesActionItem*>(&item))
+        return give->getCarrier();
+    if (const auto* work = dynamic_cast<const WorkActionItem*>(&item))
+        return work->getHero();
+    return cUnit::Ptr();
+}
+
 } // namespace
 
 void GameController::save(LevelArchive& archive, const UnitNumbering& numbering) const
@@ -82,8 +98,9 @@ void GameController::restore(LevelArchive& archive, const std::vector<cUnit::Ptr
         restoreGoal(goal);
     }
     relinkRestoredChains();
-    // A hero taken out of the base sets out on its goal's route: a chain that still has to
-    // take out a hero without a goal is a damaged save (playing on would stop the game).
+    // A hero taken out of the base sets out on its goal's route, and a hero's work ends its
+    // goal: a chain that still has to do either for a hero without a goal is a damaged save
+    // (playing on would stop the game).
     for (const auto& entry : m_runningChains)
     {
         std::vector<ActionItem::Ptr> items = {entry.second};
@@ -93,9 +110,16 @@ void GameController::restore(LevelArchive& archive, const std::vector<cUnit::Ptr
             items.insert(items.end(), chain->getChildren().begin(), chain->getChildren().end());
         }
         for (const ActionItem::Ptr& item : items)
+        {
+            if (!item || item->isDone())
+                continue;
             if (const auto* unpark = dynamic_cast<const UnParkActionItem*>(item.get()))
-                if (!unpark->isDone() && !unpark->getHero()->getGoal())
+                if (!unpark->getHero()->getGoal())
                     archive.fail("a hero to set out from the base without a goal");
+            if (const cUnit::Ptr hero = heroWhoseGoalEnds(*item))
+                if (!hero->getGoal())
+                    archive.fail("a hero's work without a goal");
+        }
     }
 }
 

@@ -10,6 +10,7 @@ public:
     void update() override;
     void returnToBase() override;
     void finish();
+    const UnitPtr& getCarrier() const { return m_carrier; }
 
 private:
     UnitPtr m_carrier;

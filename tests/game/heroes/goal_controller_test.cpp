@@ -252,3 +252,45 @@ TEST(GoalController, AnUpgradeOrderLeavesTheUnitInItsNormalLook)
     EXPECT_TRUE(view->isEnabled());
     EXPECT_TRUE(view->getNormalLock()) << "the unit's view shows its normal look, not the disabled one";
 }
+
+// A hero's work ends its goal: a save whose chain still has that work to do for a hero without
+// a goal is refused (playing on would stop the game); with its goal the save plays on.
+TEST(GoalController, ASavedWorkWithoutItsHerosGoalIsRefusedAndWithItPlaysOn)
+{
+    HeroesFixture fixture;
+    fixture.startProfile();
+    HeroesFixture::describe({"Rubble"});
+    Engine::cProps::set<int>(L"CurrentLevel", 930);
+    Game& game = fixture.load(930, GameFixture::levelXml(base(0) + rubble(10, 2), kMoney));
+    game.addHero();
+    fixture.settle();
+    GameController& controller = fixture.controller();
+    const cUnit::Ptr target = fixture.first(L"Rubble");
+    cGameResources cost;
+    Engine::cPoint blocked;
+    ASSERT_EQ(controller.getUnitProblem(target, cost, blocked), NoProblem);
+    controller.addGoal(target, cost, false);
+    fixture.runUntil([&] { return target->getState() == eUnitState::destroy; }, 10.0f);
+    ASSERT_EQ(target->getState(), eUnitState::destroy) << "the hero is at work";
+    const std::vector<uint8_t> working = game.saveLevelBytes();
+    const GameController::GoalPtr goal = controller.getPendingGoals().front();
+    const cUnit::Ptr hero = goal->getHero();
+    ASSERT_TRUE(hero);
+    controller.removeGoal(goal);
+    hero->resetGoal();
+    const std::vector<uint8_t> goalless = game.saveLevelBytes();
+
+    const std::string path = GameConfig::instance().savePath();
+    Engine::writeWholeFile(path, goalless.data(), goalless.size());
+    Game& refused = fixture.newGame();
+    EXPECT_FALSE(refused.restoreLevel());
+    EXPECT_NE(refused.getRestoreError().find("a hero's work without a goal"), std::string::npos)
+        << refused.getRestoreError();
+    EXPECT_FALSE(fixture.files->isKnown(path)) << "set aside";
+    fixture.files->removeFile(path + ".damaged");
+
+    Game& continued = fixture.newGame();
+    ASSERT_NO_THROW(continued.restoreLevelBytes(working, path));
+    fixture.settle();
+    EXPECT_EQ(continued.getUnits().count(typeId(L"Rubble")), 0u) << "the rubble is cleared";
+}
