@@ -238,8 +238,9 @@ TEST(ImageInto, PicturesLandInTheCornerOfLargerOrSmallerBuffers)
         std::vector<uint32_t> buffer(32 * 32);
         uint32_t width = 0;
         uint32_t height = 0;
-        EXPECT_THROW(Platform::decodeImageInto(damaged.data(), damaged.size(), buffer.data(), 32, 32, width, height),
-                     ImageError);
+        EXPECT_THROW(
+            Platform::decodeImageInto(damaged.data(), damaged.size(), buffer.data(), 32, 32, width, height),
+            ImageError);
     }
 }
 
