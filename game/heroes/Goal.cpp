@@ -84,6 +84,10 @@ void Goal::load(LevelArchive& archive, const std::vector<UnitPtr>& units)
     archive.read4(value);
     if (value < Waiting || value > Working)
         archive.fail("a goal of status " + std::to_string(value));
+    // A goal is given its hero as it leaves the waiting list: a waiting goal that names one
+    // would be handed to a second hero while the first still works on it.
+    if (value == Waiting && m_hero)
+        archive.fail("a waiting goal with a hero");
     m_status = value;
     archive.read4(value);
     m_upgrade = value != 0;

@@ -230,6 +230,23 @@ TEST(GoalController, AGoalIsSavedWithItsRouteEndsAndFindsItsRouteAgain)
     LevelArchive bad(bytes, "bad.save");
     Goal broken;
     EXPECT_THROW(broken.load(bad, units), Engine::cStringA);
+
+    // So is a goal still waiting for a hero that names one: the next free hero would be given
+    // it while the named one works on it too.
+    taken.setStatus(Goal::Waiting);
+    LevelArchive d;
+    taken.save(d, numbering);
+    LevelArchive waitingWithHero(d.bytes(), "bad.save");
+    Goal refused;
+    try
+    {
+        refused.load(waitingWithHero, units);
+        ADD_FAILURE() << "a waiting goal with a hero was read";
+    }
+    catch (const Engine::cStringA& error)
+    {
+        EXPECT_NE(error.find("a waiting goal with a hero"), std::string::npos) << error;
+    }
 }
 
 TEST(GoalController, AnUpgradeOrderLeavesTheUnitInItsNormalLook)
