@@ -69,7 +69,7 @@ unsigned cXmlNodeImpl<Derived, Keys>::getChildren(const wchar_t* name, tProperti
 }
 
 template <class Derived, class Keys>
-bool cXmlNodeImpl<Derived, Keys>::getChild(const wchar_t* name, tPropertiesPtr& child) const
+bool cXmlNodeImpl<Derived, Keys>::findChild(const cNameKey& name, tPropertiesPtr& child) const
 {
     // lower_bound: the first of several children with that name.
     const auto key = Keys::lookup(name);
@@ -103,14 +103,7 @@ bool cXmlNodeImpl<Derived, Keys>::getChildAt(unsigned index, tPropertiesPtr& chi
 }
 
 template <class Derived, class Keys>
-const std::wstring& cXmlNodeImpl<Derived, Keys>::getAttribute(const wchar_t* name) const
-{
-    const auto it = m_attributes.find(Keys::lookup(name));
-    return it == m_attributes.end() ? emptyText() : it->second;
-}
-
-template <class Derived, class Keys>
-const std::wstring& cXmlNodeImpl<Derived, Keys>::getAttribute(const std::wstring& name) const
+const std::wstring& cXmlNodeImpl<Derived, Keys>::findAttribute(const cNameKey& name) const
 {
     const auto it = m_attributes.find(Keys::lookup(name));
     return it == m_attributes.end() ? emptyText() : it->second;
