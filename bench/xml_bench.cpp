@@ -3,7 +3,8 @@
 // the bare parse of the same encoding; reading the pre-parsed image is set against the bare
 // parse of the UTF-8 text it replaces. BM_SmallDocuments loads the game's unit descriptions
 // (data/Units, about a kilobyte each, a parser and a tree per file as a level start loads
-// them) against BM_ExpatSmallDocuments, the bare parse of each.
+// them) against BM_ExpatSmallDocuments, the bare parse of each; BM_LevelDocument the largest
+// shipped level file against BM_ExpatLevelDocument.
 #include "bench/LoopTimer.h"
 #include "engine/core/cXmlProperties.h"
 #include "engine/core/cXmlPropertiesPooled.h"
@@ -183,6 +184,59 @@ const std::vector<std::string>& smallDocuments()
     return files;
 }
 
+// The bytes of the largest shipped level file.
+const std::string& levelDocument()
+{
+    static const std::string bytes = []
+    {
+        std::string largest;
+        const auto folder = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "Levels";
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+        {
+            if (entry.path().extension() != ".xml")
+                continue;
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            if (text.size() > largest.size())
+                largest = std::move(text);
+        }
+        return largest;
+    }();
+    return bytes;
+}
+
+void BM_ExpatLevelDocument(benchmark::State& state)
+{
+    const std::string& bytes = levelDocument();
+    Bench::LoopTimer timer(state);
+    for (auto _ : state)
+    {
+        Counter counter;
+        XML_Parser parser = XML_ParserCreate(nullptr);
+        XML_SetUserData(parser, &counter);
+        XML_SetElementHandler(parser, onStart, onEnd);
+        XML_SetCharacterDataHandler(parser, onText);
+        if (XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) != XML_STATUS_OK)
+            std::abort();
+        XML_ParserFree(parser);
+        benchmark::DoNotOptimize(counter.events);
+    }
+    timer.baseline("Expat level document");
+}
+
+void BM_LevelDocument(benchmark::State& state)
+{
+    const std::string& bytes = levelDocument();
+    Bench::LoopTimer timer(state);
+    for (auto _ : state)
+    {
+        auto root = Engine::cXmlProperties::fromBuffer(bytes.data(), bytes.size(), "level.xml");
+        benchmark::DoNotOptimize(root.get());
+        dropTree(timer, root);
+    }
+    timer.against("Expat level document");
+}
+
 void BM_ExpatSmallDocuments(benchmark::State& state)
 {
     const auto& files = smallDocuments();
@@ -227,6 +281,8 @@ BENCHMARK_TEMPLATE(BM_Tree, Engine::cXmlPropertiesPooled)->Arg(0)->Arg(1)->Unit(
 BENCHMARK_TEMPLATE(BM_Tree, Engine::cXmlProperties)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_Image, Engine::cXmlPropertiesPooled)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_Image, Engine::cXmlProperties)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExpatLevelDocument)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LevelDocument)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ExpatSmallDocuments)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SmallDocuments)->Unit(benchmark::kMicrosecond);
 
