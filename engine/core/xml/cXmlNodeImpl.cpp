@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <tuple>
+#include <utility>
 
 namespace Engine
 {
@@ -182,10 +184,13 @@ template <class Derived, class Keys>
 void cXmlNodeImpl<Derived, Keys>::setAttribute(const xml::cXmlName& name, std::wstring_view value)
 {
     const auto& key = Keys::key(name);
-    auto it = m_attributes.lower_bound(key);
+    const auto it = m_attributes.lower_bound(key);
+    // A new value is made from the text at once, not made empty and then assigned.
     if (it == m_attributes.end() || m_attributes.key_comp()(key, it->first))
-        it = m_attributes.emplace_hint(it, Keys::key(name), std::wstring());
-    it->second.assign(value);
+        m_attributes.emplace_hint(it, std::piecewise_construct, std::forward_as_tuple(key),
+                                  std::forward_as_tuple(value));
+    else
+        it->second.assign(value);
 }
 
 template <class Derived, class Keys> tPropertiesPtr cXmlNodeImpl<Derived, Keys>::createEmpty() const
