@@ -48,8 +48,11 @@ struct cNameKey
     std::wstring_view text;
     uint32_t hash = 0;
 
-    explicit cNameKey(std::wstring_view name) : text(name), hash(propertyNameHash(name)) {}
-    explicit cNameKey(const wchar_t* name) : cNameKey(name ? std::wstring_view(name) : std::wstring_view()) {}
+    constexpr explicit cNameKey(std::wstring_view name) : text(name), hash(propertyNameHash(name)) {}
+    constexpr explicit cNameKey(const wchar_t* name)
+        : cNameKey(name ? std::wstring_view(name) : std::wstring_view())
+    {
+    }
 };
 
 // A position in the attribute or child table of either node class.
