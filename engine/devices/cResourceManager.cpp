@@ -137,7 +137,7 @@ cResourceManager::tResourcePtr cResourceManager::getResourceByKey(const std::str
 
 cResourceManager::tResourcePtr cResourceManager::getTextureResource(const std::string& path)
 {
-    std::string key = toLower(path);
+    const std::string key = toLower(path);
     const auto entry = m_atlasEntries.find(key);
     if (entry == m_atlasEntries.end())
         return getResourceByKey(key, eResourceType::Texture);
