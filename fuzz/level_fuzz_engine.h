@@ -29,6 +29,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -121,27 +122,32 @@ inline void dropLevel(std::unique_ptr<Game>& game)
     cTutorial::instance().reset();
 }
 
-// True for the failures a damaged file may end in: each a text that names what is wrong.
+// True for the failures a damaged file may end in: each a text that names what is wrong. The
+// text goes to the error stream, so that a target that aborts on such a failure says why.
 template <class Run> bool failsCleanly(Run&& run)
 {
     try
     {
         run();
     }
-    catch (const Engine::cStringA&)
+    catch (const Engine::cStringA& error)
     {
+        std::cerr << "failed: " << error.c_str() << "\n";
         return true;
     }
-    catch (const std::string&)
+    catch (const std::string& error)
     {
+        std::cerr << "failed: " << error << "\n";
         return true;
     }
-    catch (const std::wstring&)
+    catch (const std::wstring& error)
     {
+        std::cerr << "failed: " << Engine::toUtf8(error) << "\n";
         return true;
     }
-    catch (const char*)
+    catch (const char* error)
     {
+        std::cerr << "failed: " << error << "\n";
         return true;
     }
     return false;

@@ -216,6 +216,13 @@ void MoveActionItem::start()
         return;
     }
     Game* game = Game::instance();
+    // The walk places its walker by offsets from the route's first cell. A walker standing on
+    // another cell (set down elsewhere than where its route was searched from) is moved onto
+    // that cell at the place where it stands, or the offsets would throw it off by the cells
+    // between the two, off the field at worst.
+    const Engine::cPoint first = m_route->front();
+    if (m_walker->getCell() != first)
+        m_walker->setCell(first, game->unitPos(m_walker) - game->cellToPos(first));
     m_index = 0;
     m_elapsed = 0.0f;
     beginSegment();
@@ -377,7 +384,11 @@ void MoveActionItem::beginSegment()
 void MoveActionItem::stepAlongCurve()
 {
     Game* game = Game::instance();
-    const float t = m_duration > 0.0f ? m_elapsed / m_duration : 1.0f;
+    // One segment boundary is passed per frame, so a long frame (a slow one, or steps made
+    // short by a speed bonus) can leave more than a step's time over. The walker then waits
+    // at the segment's end: the cubic beyond 1 would throw it off its route, even off the
+    // field, where a level saved at that moment could not be read back.
+    const float t = m_duration > 0.0f ? std::min(m_elapsed / m_duration, 1.0f) : 1.0f;
     const Engine::cVector2 q = m_splineOrigin + Engine::cVector2(cubic(m_curve.x, t), cubic(m_curve.y, t));
     const Engine::cVector2 oldHeading = m_heading;
     const Engine::cVector2 moved = q - m_heading;

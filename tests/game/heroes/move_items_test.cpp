@@ -104,6 +104,64 @@ TEST(MoveItems, AWalkLastsTheSumOfItsStepCostsAtTheWalkersSpeeds)
     EXPECT_NEAR(hero->getAngle(), 90.0f, 1e-3f);
 }
 
+// A frame longer than two steps (a slow frame, or steps made short by the speed bonus) passes
+// one cell boundary and carries the rest over: the walker waits at the end of its segment, never
+// beyond it, and arrives as many frames later as it has boundaries left.
+TEST(MoveItems, FramesLongerThanTheStepsKeepTheWalkerOnItsRoute)
+{
+    ItemFixture fixture;
+    Game& game = fixture.level("");
+    game.setBonusSpeedHero(true);
+    const cUnit::Ptr hero = fixture.add(L"hero", game.cellToPos(Engine::cPoint(2, 2)));
+    const auto route = row(2, 2, 8);
+    const auto heroWalk = walk(hero, route);
+    fixture.startChain({heroWalk});
+    const float left = game.cellToPos(route->front()).x;
+    const float right = game.cellToPos(route->back()).x;
+    const float y = game.unitPos(hero).y;
+    int frames = 0;
+    while (heroWalk->isActive() && frames < 100)
+    {
+        fixture.run(1, 0.5f);
+        ++frames;
+        const Engine::cVector2 at = game.unitPos(hero);
+        ASSERT_GE(at.x, left - 0.01f) << "frame " << frames;
+        ASSERT_LE(at.x, right + 0.01f) << "frame " << frames;
+        ASSERT_NEAR(at.y, y, 0.01f) << "frame " << frames;
+    }
+    EXPECT_FALSE(heroWalk->isActive());
+    EXPECT_EQ(frames, static_cast<int>(route->size()) - 1) << "one boundary a frame";
+    EXPECT_EQ(hero->getCell(), route->back());
+}
+
+// A walker set down on another cell than the one its route starts from (a hero let out of the
+// base where the goal's route does not begin) sets out from where it stands: no jump at the start,
+// never off the stretch between its place and the route, and it ends on the route's last cell.
+TEST(MoveItems, AWalkerStandingOffItsRoutesFirstCellSetsOutFromWhereItStands)
+{
+    ItemFixture fixture;
+    Game& game = fixture.level("");
+    const cUnit::Ptr hero = fixture.add(L"hero", game.cellToPos(Engine::cPoint(12, 2)));
+    const Engine::cVector2 start = game.unitPos(hero);
+    const auto route = row(2, 2, 5);
+    const auto heroWalk = walk(hero, route);
+    fixture.startChain({heroWalk});
+    EXPECT_EQ(hero->getCell(), route->front());
+    EXPECT_NEAR(game.unitPos(hero).x, start.x, 0.01f) << "the walker stays where it stands";
+    const float left = game.cellToPos(route->front()).x;
+    int frames = 0;
+    while (heroWalk->isActive() && frames < 1000)
+    {
+        fixture.run(1, kDt);
+        ++frames;
+        const float x = game.unitPos(hero).x;
+        ASSERT_GE(x, left - 0.01f) << "frame " << frames;
+        ASSERT_LE(x, start.x + 0.01f) << "frame " << frames;
+    }
+    EXPECT_FALSE(heroWalk->isActive());
+    EXPECT_EQ(hero->getCell(), route->back());
+}
+
 TEST(MoveItems, ShortRoutesEndAtOnceAndLocksTakeEffectOneFrameAfterTheyStart)
 {
     ItemFixture fixture;
