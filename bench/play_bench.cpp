@@ -9,6 +9,11 @@
 //                  (medians).
 //   BM_PlayFrame   one frame of the running level, its update (the enabled pass and the level's
 //                  step) and its draw timed apart; "update_to_draw" = update / draw.
+//   BM_LevelSetUp  the level's set-up alone (the play state's `startLevel`, run by the loading
+//                  screen's fifth frame: the level model, its views and the status panel) of
+//                  the shipped level with the most units, nothing cached, against Expat's bare
+//                  parse of that level's file (handlers that only count); counter "ratio" =
+//                  set-up / parse (medians).
 //   BM_PlayMemory  ten level starts one after another; counters: the resident memory after the
 //                  second and after the tenth start and "growth_kb" between them, which must
 //                  stay under 2 MB ("growth_to_limit" below 1): a level start must not keep
@@ -18,9 +23,12 @@
 #include "engine/core/cXmlProperties.h"
 #include "engine/ui/cView.h"
 #include "game/screens/CGameEngine.h"
+#include "game/screens/cLoadScreen.h"
+#include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 
 #include <benchmark/benchmark.h>
+#include <expat.h>
 
 #include <chrono>
 #include <filesystem>
@@ -144,6 +152,111 @@ void BM_PlayFrame(benchmark::State& state)
     leavePlay();
 }
 BENCHMARK(BM_PlayFrame)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+// The shipped level with the most units (children of "Buildings"): its number and its bytes.
+int busiestLevel(std::string& bytes)
+{
+    int busiest = 0;
+    unsigned most = 0;
+    for (int level = 0; level < GameConfig::instance().getConstants().LevelsCount; ++level)
+    {
+        const auto file = kData / Engine::toUtf8(Game::levelPath(level));
+        if (!std::filesystem::exists(file))
+            continue;
+        std::ifstream in(file, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const auto root = Engine::cXmlProperties::fromBuffer(text.data(), text.size(), file.string());
+        Engine::tPropertiesPtr buildings;
+        const unsigned units = root->getChild(L"Buildings", buildings) ? buildings->getChildCount() : 0;
+        if (units > most)
+        {
+            most = units;
+            busiest = level;
+            bytes = text;
+        }
+    }
+    return busiest;
+}
+
+void XMLCALL countStart(void* events, const XML_Char*, const XML_Char**)
+{
+    ++*static_cast<long*>(events);
+}
+void XMLCALL countEnd(void* events, const XML_Char*)
+{
+    ++*static_cast<long*>(events);
+}
+void XMLCALL countText(void* events, const XML_Char*, int)
+{
+    ++*static_cast<long*>(events);
+}
+
+void BM_LevelSetUp(benchmark::State& state)
+{
+    Engine::cLogic* logic = engineFor(state);
+    if (!logic)
+        return;
+    std::string bytes;
+    const int level = busiestLevel(bytes);
+    std::vector<double> setUp;
+    std::vector<double> parse;
+    for (auto _ : state)
+    {
+        Engine::cResourceManager::instance()->releaseUnused();
+        leavePlay();
+        Engine::cProps::set<int>(L"CurrentLevel", level);
+        CGameEngine& engine = CGameEngine::instance();
+        CPlayState& play = CPlayState::instance();
+        engine.ChangeState(&play);
+        double spent = 0.0;
+        if (cLoadScreen* screen = cLoadScreen::instance())
+            screen->setStartLevel(
+                [&spent, &play]
+                {
+                    const double t0 = Bench::processCpuSeconds();
+                    play.startLevel();
+                    spent = Bench::processCpuSeconds() - t0;
+                });
+        // The start runs on to the level's first frame, as a player's does (the opening
+        // briefing closed with Escape): the next start finds no loading screen left.
+        for (int i = 0; i < 1000 && !(play.isRunning() && engine.topState() == &play); ++i)
+        {
+            if (engine.topState() == &BriefState::instance() && Bench::playerInput())
+            {
+                constexpr uint8_t Escape = 1;
+                Bench::playerInput()->keyDown(Escape);
+                Bench::playerInput()->keyUp(Escape);
+            }
+            Bench::runFrame(*logic);
+        }
+        const double t0 = Bench::processCpuSeconds();
+        long events = 0;
+        XML_Parser parser = XML_ParserCreate(nullptr);
+        XML_SetUserData(parser, &events);
+        XML_SetElementHandler(parser, countStart, countEnd);
+        XML_SetCharacterDataHandler(parser, countText);
+        const bool parsed =
+            XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) == XML_STATUS_OK;
+        XML_ParserFree(parser);
+        const double t1 = Bench::processCpuSeconds();
+        benchmark::DoNotOptimize(events);
+        if (!parsed || spent == 0.0)
+        {
+            state.SkipWithError(parsed ? "the level did not start" : "the level file is not well-formed");
+            break;
+        }
+        setUp.push_back(spent);
+        parse.push_back(t1 - t0);
+    }
+    leavePlay();
+    const double setUpMs = Bench::median(setUp) * 1000.0;
+    const double parseMs = Bench::median(parse) * 1000.0;
+    state.counters["level"] = level;
+    state.counters["setup_ms"] = setUpMs;
+    state.counters["parse_ms"] = parseMs;
+    state.counters["ratio"] = parseMs > 0.0 ? setUpMs / parseMs : 0.0;
+}
+BENCHMARK(BM_LevelSetUp)->Unit(benchmark::kMillisecond)->Iterations(15);
 
 void BM_PlayMemory(benchmark::State& state)
 {

@@ -1,7 +1,10 @@
 // Loading a large XML document into each node class, against Expat's bare parse of the same
 // bytes (handlers that only count). The figure to read is "ratio": each tree load's time over
 // the bare parse of the same encoding; reading the pre-parsed image is set against the bare
-// parse of the UTF-8 text it replaces.
+// parse of the UTF-8 text it replaces. BM_SmallDocuments loads the game's unit descriptions
+// (data/Units, about a kilobyte each, a parser and a tree per file as a level start loads
+// them) against BM_ExpatSmallDocuments, the bare parse of each; BM_LevelDocument the largest
+// shipped level file against BM_ExpatLevelDocument.
 #include "bench/LoopTimer.h"
 #include "engine/core/cXmlProperties.h"
 #include "engine/core/cXmlPropertiesPooled.h"
@@ -11,7 +14,11 @@
 
 #include <cstdlib>
 #include <expat.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -158,11 +165,125 @@ template <class T> void BM_Image(benchmark::State& state)
     timer.against(bareParseOf(false));
 }
 
+// The bytes of every unit description in the data folder.
+const std::vector<std::string>& smallDocuments()
+{
+    static const std::vector<std::string> files = []
+    {
+        std::vector<std::string> texts;
+        const auto folder = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "Units";
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+        {
+            if (entry.path().extension() != ".xml")
+                continue;
+            std::ifstream in(entry.path(), std::ios::binary);
+            texts.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        return texts;
+    }();
+    return files;
+}
+
+// The bytes of the largest shipped level file.
+const std::string& levelDocument()
+{
+    static const std::string bytes = []
+    {
+        std::string largest;
+        const auto folder = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "Levels";
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+        {
+            if (entry.path().extension() != ".xml")
+                continue;
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            if (text.size() > largest.size())
+                largest = std::move(text);
+        }
+        return largest;
+    }();
+    return bytes;
+}
+
+void BM_ExpatLevelDocument(benchmark::State& state)
+{
+    const std::string& bytes = levelDocument();
+    Bench::LoopTimer timer(state);
+    for (auto _ : state)
+    {
+        Counter counter;
+        XML_Parser parser = XML_ParserCreate(nullptr);
+        XML_SetUserData(parser, &counter);
+        XML_SetElementHandler(parser, onStart, onEnd);
+        XML_SetCharacterDataHandler(parser, onText);
+        if (XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) != XML_STATUS_OK)
+            std::abort();
+        XML_ParserFree(parser);
+        benchmark::DoNotOptimize(counter.events);
+    }
+    timer.baseline("Expat level document");
+}
+
+void BM_LevelDocument(benchmark::State& state)
+{
+    const std::string& bytes = levelDocument();
+    Bench::LoopTimer timer(state);
+    for (auto _ : state)
+    {
+        auto root = Engine::cXmlProperties::fromBuffer(bytes.data(), bytes.size(), "level.xml");
+        benchmark::DoNotOptimize(root.get());
+        dropTree(timer, root);
+    }
+    timer.against("Expat level document");
+}
+
+void BM_ExpatSmallDocuments(benchmark::State& state)
+{
+    const auto& files = smallDocuments();
+    Bench::LoopTimer timer(state);
+    for (auto _ : state)
+    {
+        for (const std::string& bytes : files)
+        {
+            Counter counter;
+            XML_Parser parser = XML_ParserCreate(nullptr);
+            XML_SetUserData(parser, &counter);
+            XML_SetElementHandler(parser, onStart, onEnd);
+            XML_SetCharacterDataHandler(parser, onText);
+            if (XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) != XML_STATUS_OK)
+                std::abort();
+            XML_ParserFree(parser);
+            benchmark::DoNotOptimize(counter.events);
+        }
+    }
+    timer.baseline("Expat small documents");
+    state.counters["files"] = static_cast<double>(files.size());
+}
+
+void BM_SmallDocuments(benchmark::State& state)
+{
+    const auto& files = smallDocuments();
+    Bench::LoopTimer timer(state);
+    for (auto _ : state)
+    {
+        for (const std::string& bytes : files)
+        {
+            auto root = Engine::cXmlProperties::fromBuffer(bytes.data(), bytes.size(), "unit.xml");
+            benchmark::DoNotOptimize(root.get());
+        }
+    }
+    timer.against("Expat small documents");
+}
+
 // Argument: 0 UTF-8 document, 1 the same as UTF-16.
 BENCHMARK(BM_ExpatBareParse)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_Tree, Engine::cXmlPropertiesPooled)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_Tree, Engine::cXmlProperties)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_Image, Engine::cXmlPropertiesPooled)->Unit(benchmark::kMillisecond);
 BENCHMARK_TEMPLATE(BM_Image, Engine::cXmlProperties)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExpatLevelDocument)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LevelDocument)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExpatSmallDocuments)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SmallDocuments)->Unit(benchmark::kMicrosecond);
 
 } // namespace

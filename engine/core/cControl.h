@@ -8,6 +8,7 @@
 
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace Engine
@@ -177,7 +178,8 @@ private:
     // derived from this class.
     struct tTree
     {
-        tRegistry live;
+        // Asked for every show, hide, enable and activation: a hashed set, never walked.
+        std::unordered_set<cControl*> live;
         tDeferredRegistry enabled;
         tDeferredRegistry active;
         tRegistry fades;

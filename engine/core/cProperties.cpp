@@ -8,14 +8,6 @@
 namespace Engine
 {
 
-uint32_t propertyNameHash(std::wstring_view name)
-{
-    uint32_t seed = 0;
-    for (const wchar_t c : name)
-        seed ^= static_cast<uint32_t>(c) + 0x9E3779B9u + (seed << 6) + (seed >> 2);
-    return seed;
-}
-
 namespace
 {
 

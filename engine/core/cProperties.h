@@ -31,8 +31,29 @@ using tHashedAttributes = boost::container::flat_map<uint32_t, std::wstring>;
 using tNamedChildren = std::multimap<cPropertyName, tPropertiesPtr, cPropertyNameLess>;
 using tHashedChildren = std::multimap<uint32_t, tPropertiesPtr>;
 
-// The hash that keys the hash-keyed tables.
-uint32_t propertyNameHash(std::wstring_view name);
+// The hash that keys the hash-keyed tables. Inline, so that the hash of a name written in the
+// code is worked out where the name is written, not at each lookup.
+constexpr uint32_t propertyNameHash(std::wstring_view name)
+{
+    uint32_t seed = 0;
+    for (const wchar_t c : name)
+        seed ^= static_cast<uint32_t>(c) + 0x9E3779B9u + (seed << 6) + (seed >> 2);
+    return seed;
+}
+
+// A name to look up in either node class: its text (for the name-keyed class) and its hash
+// (for the hash-keyed class). A null name is the empty name.
+struct cNameKey
+{
+    std::wstring_view text;
+    uint32_t hash = 0;
+
+    constexpr explicit cNameKey(std::wstring_view name) : text(name), hash(propertyNameHash(name)) {}
+    constexpr explicit cNameKey(const wchar_t* name)
+        : cNameKey(name ? std::wstring_view(name) : std::wstring_view())
+    {
+    }
+};
 
 // A position in the attribute or child table of either node class.
 template <class Named, class Hashed> class cPropertiesTableIterator
@@ -122,7 +143,11 @@ public:
     // Appends the children with that name in their order; returns how many there are.
     virtual unsigned getChildren(const wchar_t* name, tPropertiesList& list) const = 0;
     // True and the first child with that name, or false and `child` emptied.
-    virtual bool getChild(const wchar_t* name, tPropertiesPtr& child) const = 0;
+    bool getChild(const wchar_t* name, tPropertiesPtr& child) const
+    {
+        return findChild(cNameKey(name), child);
+    }
+    virtual bool findChild(const cNameKey& name, tPropertiesPtr& child) const = 0;
     // True and the child at that position of the child table, or false and `child` emptied when
     // index >= the child count. The name-keyed class writes the child's name through `name`
     // when it is not null; the hash-keyed class never writes it.
@@ -167,8 +192,9 @@ public:
     virtual bool asBool() const;
 
     // The attribute's value, or a static empty text when the node has no such attribute.
-    virtual const std::wstring& getAttribute(const wchar_t* name) const = 0;
-    virtual const std::wstring& getAttribute(const std::wstring& name) const = 0;
+    const std::wstring& getAttribute(const wchar_t* name) const { return findAttribute(cNameKey(name)); }
+    const std::wstring& getAttribute(const std::wstring& name) const { return findAttribute(cNameKey(name)); }
+    virtual const std::wstring& findAttribute(const cNameKey& name) const = 0;
     virtual unsigned getChildCount() const = 0;
     virtual unsigned getChildCount(const wchar_t* name) const = 0;
     virtual unsigned getAttributeCount() const = 0;

@@ -120,7 +120,11 @@ tPropertiesPtr cResourceManager::getProperties(const std::string& path, bool hea
 
 cResourceManager::tResourcePtr cResourceManager::getResource(const std::string& path, eResourceType kind)
 {
-    const std::string key = toLower(path);
+    return getResourceByKey(toLower(path), kind);
+}
+
+cResourceManager::tResourcePtr cResourceManager::getResourceByKey(const std::string& key, eResourceType kind)
+{
     const auto it = m_byPath.find(key);
     if (it == m_byPath.end())
         return findOrLoad(key, kind);
@@ -133,9 +137,10 @@ cResourceManager::tResourcePtr cResourceManager::getResource(const std::string& 
 
 cResourceManager::tResourcePtr cResourceManager::getTextureResource(const std::string& path)
 {
-    const auto entry = m_atlasEntries.find(toLower(path));
+    const std::string key = toLower(path);
+    const auto entry = m_atlasEntries.find(key);
     if (entry == m_atlasEntries.end())
-        return getResource(path, eResourceType::Texture);
+        return getResourceByKey(key, eResourceType::Texture);
     // The whole atlas image, loaded by its file path (never through another entry name).
     const std::string& image = m_atlasImages.at(static_cast<size_t>(entry->second.imageIndex));
     tResourcePtr texture = getResource(image, eResourceType::Texture);
@@ -370,14 +375,20 @@ bool cResourceManager::isAtlasEntry(const tResourcePtr& resource) const
 
 bool cResourceManager::hasAtlasEntry(const std::string& name) const
 {
-    return m_atlasEntries.count(toLower(name)) > 0;
+    return findAtlasEntry(name) != nullptr;
 }
 
 const sAtlasEntry& cResourceManager::getAtlasEntry(const std::string& name) const
 {
     static const sAtlasEntry none;
+    const sAtlasEntry* entry = findAtlasEntry(name);
+    return entry ? *entry : none;
+}
+
+const sAtlasEntry* cResourceManager::findAtlasEntry(const std::string& name) const
+{
     const auto it = m_atlasEntries.find(toLower(name));
-    return it == m_atlasEntries.end() ? none : it->second;
+    return it == m_atlasEntries.end() ? nullptr : &it->second;
 }
 
 eResourceType cResourceManager::typeOfExtension(const std::string& extension)

@@ -13,6 +13,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace Engine
@@ -122,6 +123,8 @@ public:
     bool hasAtlasEntry(const std::string& name) const;
     // The entry of a name; a name that is no entry gives an entry of zeros.
     const sAtlasEntry& getAtlasEntry(const std::string& name) const;
+    // The entry of a name, or null for a name that is no entry: one lookup for both questions.
+    const sAtlasEntry* findAtlasEntry(const std::string& name) const;
 
     // Find or load: the cached resource of the lower-cased path, or a new one of that kind.
     tResourcePtr getResource(const std::string& path, eResourceType kind);
@@ -137,6 +140,8 @@ protected:
     virtual tResourcePtr createResource(eResourceType kind, const std::string& path);
 
 private:
+    // `getResource` of a path already lower-cased.
+    tResourcePtr getResourceByKey(const std::string& key, eResourceType kind);
     // Takes a resource into both maps and, for device kinds, into the device resources.
     tResourcePtr findOrLoad(const std::string& key, eResourceType kind);
     // Loads a file as a kind (either kind of document loads a hash-keyed one); nothing for a kind
@@ -152,7 +157,8 @@ private:
     std::map<tResourcePtr, std::string> m_paths;
     tWeakResources m_deviceResources;
     std::vector<std::string> m_atlasImages;
-    std::map<std::string, sAtlasEntry> m_atlasEntries;
+    // Looked up for every picture a view loads; never walked in order.
+    std::unordered_map<std::string, sAtlasEntry> m_atlasEntries;
     // Textures handed out through an atlas entry name.
     tWeakResources m_atlasTextures;
     std::map<eResourceType, tCreator> m_creators;

@@ -32,7 +32,10 @@ cResourceManager& resourceManager(const std::string& forName)
 std::string resourceName(const tPropertiesPtr& node, const wchar_t* key)
 {
     std::string name;
-    fromString(name, node->getAttribute(key));
+    // Most views name no mesh and no animation: an absent key needs no conversion.
+    const std::wstring& text = node->getAttribute(key);
+    if (!text.empty())
+        fromString(name, text);
     return name;
 }
 
@@ -125,11 +128,12 @@ void cImage::refreshFrame()
     // Only a name that is an atlas entry has a region: the atlas image itself, asked for by its
     // file path, is an ordinary whole texture.
     const cResourceManager* manager = cResourceManager::instance();
-    if (m_texture && !m_textureName.empty() && manager && manager->hasAtlasEntry(m_textureName))
+    const sAtlasEntry* entry =
+        m_texture && !m_textureName.empty() && manager ? manager->findAtlasEntry(m_textureName) : nullptr;
+    if (entry)
     {
-        const sAtlasEntry& entry = manager->getAtlasEntry(m_textureName);
-        m_atlasIndex = entry.imageIndex;
-        m_frameRect = {entry.pos.x, entry.pos.y, entry.size.x, entry.size.y};
+        m_atlasIndex = entry->imageIndex;
+        m_frameRect = {entry->pos.x, entry->pos.y, entry->size.x, entry->size.y};
     }
     else
     {

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "engine/core/cLazySignal.h"
+
 #include <boost/shared_ptr.hpp>
-#include <boost/signals2/signal.hpp>
 
 #include <map>
 #include <string>
@@ -35,7 +36,8 @@ public:
     // Reads a record and inserts each pair unless its id is present; no signal.
     virtual void load(LevelArchive& archive);
 
-    boost::signals2::signal<void(cGameResources*)> changed;
+    // Made on its first connection: most sets (a unit's costs and outputs) are never watched.
+    Engine::cLazySignal<void(cGameResources*)> changed;
 
     // count[id] += n for every entry of the other set.
     void add(const cGameResources& other);

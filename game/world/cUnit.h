@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/core/cLazySignal.h"
 #include "engine/core/cPoint.h"
 #include "engine/core/cVector2.h"
 #include "game/world/UnitRoute.h"
@@ -218,8 +219,9 @@ public:
     std::vector<Engine::cPicture*> garbage;
 
 private:
-    using UnitSignal = boost::signals2::signal<void(Ptr)>;
-    using TransitionSignal = boost::signals2::signal<void(Ptr, eUnitState, eUnitState)>;
+    // Most of a unit's signals are never connected: their state is made on the first connection.
+    using UnitSignal = Engine::cLazySignal<void(Ptr)>;
+    using TransitionSignal = Engine::cLazySignal<void(Ptr, eUnitState, eUnitState)>;
 
     // The saved-level reader restores these directly.
     friend class Game;

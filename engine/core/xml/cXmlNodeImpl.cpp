@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <tuple>
+#include <utility>
 
 namespace Engine
 {
@@ -69,7 +71,7 @@ unsigned cXmlNodeImpl<Derived, Keys>::getChildren(const wchar_t* name, tProperti
 }
 
 template <class Derived, class Keys>
-bool cXmlNodeImpl<Derived, Keys>::getChild(const wchar_t* name, tPropertiesPtr& child) const
+bool cXmlNodeImpl<Derived, Keys>::findChild(const cNameKey& name, tPropertiesPtr& child) const
 {
     // lower_bound: the first of several children with that name.
     const auto key = Keys::lookup(name);
@@ -103,14 +105,7 @@ bool cXmlNodeImpl<Derived, Keys>::getChildAt(unsigned index, tPropertiesPtr& chi
 }
 
 template <class Derived, class Keys>
-const std::wstring& cXmlNodeImpl<Derived, Keys>::getAttribute(const wchar_t* name) const
-{
-    const auto it = m_attributes.find(Keys::lookup(name));
-    return it == m_attributes.end() ? emptyText() : it->second;
-}
-
-template <class Derived, class Keys>
-const std::wstring& cXmlNodeImpl<Derived, Keys>::getAttribute(const std::wstring& name) const
+const std::wstring& cXmlNodeImpl<Derived, Keys>::findAttribute(const cNameKey& name) const
 {
     const auto it = m_attributes.find(Keys::lookup(name));
     return it == m_attributes.end() ? emptyText() : it->second;
@@ -189,10 +184,13 @@ template <class Derived, class Keys>
 void cXmlNodeImpl<Derived, Keys>::setAttribute(const xml::cXmlName& name, std::wstring_view value)
 {
     const auto& key = Keys::key(name);
-    auto it = m_attributes.lower_bound(key);
+    const auto it = m_attributes.lower_bound(key);
+    // A new value is made from the text at once, not made empty and then assigned.
     if (it == m_attributes.end() || m_attributes.key_comp()(key, it->first))
-        it = m_attributes.emplace_hint(it, Keys::key(name), std::wstring());
-    it->second.assign(value);
+        m_attributes.emplace_hint(it, std::piecewise_construct, std::forward_as_tuple(key),
+                                  std::forward_as_tuple(value));
+    else
+        it->second.assign(value);
 }
 
 template <class Derived, class Keys> tPropertiesPtr cXmlNodeImpl<Derived, Keys>::createEmpty() const

@@ -18,7 +18,7 @@ struct cNameKeys
     {
         return name ? std::wstring_view(name) : std::wstring_view();
     }
-    static std::wstring_view lookup(const std::wstring& name) { return name; }
+    static std::wstring_view lookup(const cNameKey& name) { return name.text; }
     static const cPropertyName& key(const cXmlName& name) { return name.shared(); }
 };
 
@@ -30,7 +30,7 @@ struct cHashKeys
     static constexpr bool kHashed = true;
 
     static uint32_t lookup(const wchar_t* name) { return name ? propertyNameHash(name) : 0; }
-    static uint32_t lookup(const std::wstring& name) { return propertyNameHash(name); }
+    static uint32_t lookup(const cNameKey& name) { return name.hash; }
     static uint32_t key(const cXmlName& name) { return name.hash(); }
 };
 
@@ -46,10 +46,9 @@ template <class Derived, class Keys> class cXmlNodeImpl : public cXmlNode
 public:
     unsigned getChildren(tPropertiesList& list) const override;
     unsigned getChildren(const wchar_t* name, tPropertiesList& list) const override;
-    bool getChild(const wchar_t* name, tPropertiesPtr& child) const override;
+    bool findChild(const cNameKey& name, tPropertiesPtr& child) const override;
     bool getChildAt(unsigned index, tPropertiesPtr& child, std::wstring* name = nullptr) const override;
-    const std::wstring& getAttribute(const wchar_t* name) const override;
-    const std::wstring& getAttribute(const std::wstring& name) const override;
+    const std::wstring& findAttribute(const cNameKey& name) const override;
     unsigned getChildCount() const override;
     unsigned getChildCount(const wchar_t* name) const override;
     unsigned getAttributeCount() const override;

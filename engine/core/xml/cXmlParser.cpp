@@ -15,6 +15,7 @@
 #include <expat.h>
 #include <initializer_list>
 #include <memory>
+#include <random>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -46,6 +47,35 @@ struct cParserDeleter
 {
     void operator()(XML_ParserStruct* parser) const { XML_ParserFree(parser); }
 };
+
+using tParser = std::unique_ptr<XML_ParserStruct, cParserDeleter>;
+
+// A new parser with the salt of its name tables drawn once per process: left to itself the
+// library asks the system for random bytes for every document (a system call each), and a salt
+// that nothing outside the process can see guards the tables as well as a new one each time.
+tParser makeParser()
+{
+    static const unsigned long salt = []
+    {
+        // 0 leaves the drawing to the library, document by document: so it is when the system
+        // has no random device to offer here.
+        try
+        {
+            std::random_device device;
+            const unsigned long drawn = (static_cast<unsigned long>(device()) << 16 << 16) ^ device();
+            return drawn;
+        }
+        catch (const std::exception&)
+        {
+            return 0UL;
+        }
+    }();
+    tParser parser(XML_ParserCreate(nullptr));
+    if (!parser)
+        throw std::bad_alloc();
+    XML_SetHashSalt(parser.get(), salt);
+    return parser;
+}
 
 // The state of one parse: the open elements from the root down and, per open element, the run
 // of its children (the name of its previous child element and how many of them came in a row).
@@ -133,9 +163,7 @@ bool cParseContext::run(const char* data, size_t size)
         getErrorString() = "file too large";
         return false;
     }
-    std::unique_ptr<XML_ParserStruct, cParserDeleter> parser(XML_ParserCreate(nullptr));
-    if (!parser)
-        throw std::bad_alloc();
+    const tParser parser = makeParser();
     m_parser = parser.get();
     XML_SetUserData(m_parser, this);
     XML_SetElementHandler(m_parser, &cParseContext::onStart, &cParseContext::onEnd);
@@ -520,9 +548,7 @@ public:
             return eScan::Undecided;
         m_data = data;
         m_size = size;
-        std::unique_ptr<XML_ParserStruct, cParserDeleter> parser(XML_ParserCreate(nullptr));
-        if (!parser)
-            throw std::bad_alloc();
+        const tParser parser = makeParser();
         m_parser = parser.get();
         XML_SetUserData(m_parser, this);
         XML_SetElementHandler(m_parser, &cScanContext::onStart, &cScanContext::onEnd);

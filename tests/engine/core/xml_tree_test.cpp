@@ -106,6 +106,31 @@ TEST(XmlText, TheTreesNameHashIsTheEnginesNameHash)
     for (const std::wstring name : {L"", L"a", L"Unit", L"\u00E9t\u00E9", L"\U0001D11E x"})
         EXPECT_EQ(propertyNameHash(name), hashWString(name));
     EXPECT_EQ(propertyNameHash(L"a"), 0x9E377A1Au);
+    // Lookups by a name written in the code take its hash as the compiler works it out.
+    static_assert(propertyNameHash(L"a") == 0x9E377A1Au);
+    static_assert(cNameKey(L"").hash == 0 && cNameKey(static_cast<const wchar_t*>(nullptr)).hash == 0);
+}
+
+TEST(XmlLookup, EveryWayOfNamingFindsTheSameEntryInBothClasses)
+{
+    const auto check = [](const tPropertiesPtr& root)
+    {
+        const std::wstring name = L"Pos";
+        EXPECT_EQ(root->getAttribute(L"Pos"), L"1;2");
+        EXPECT_EQ(root->getAttribute(name), L"1;2");
+        EXPECT_EQ(root->getAttribute(name.c_str()), L"1;2");
+        EXPECT_EQ(root->getAttribute(L"pos"), L"");
+        // A null name is the empty name, which no attribute has.
+        EXPECT_EQ(root->getAttribute(static_cast<const wchar_t*>(nullptr)), L"");
+        tPropertiesPtr child;
+        EXPECT_TRUE(root->getChild(L"Cell", child));
+        EXPECT_TRUE(child);
+        EXPECT_TRUE(root->getChild(std::wstring(L"Cell").c_str(), child));
+        EXPECT_FALSE(root->getChild(nullptr, child));
+        EXPECT_FALSE(child);
+    };
+    check(parse<cXmlProperties>("<r Pos='1;2'><Cell/></r>"));
+    check(parse("<r Pos='1;2'><Cell/></r>"));
 }
 
 TEST(XmlOrder, PooledChildrenComeOutSortedByNameWithTheirNames)

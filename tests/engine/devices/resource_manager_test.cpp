@@ -238,6 +238,11 @@ TEST_F(ResourceManager, AtlasEntriesStandForTheirAtlasImage)
     EXPECT_EQ(manager.getAtlasEntry("ui/bare.png").pos, cVector2(5, 6));
     EXPECT_EQ(manager.getAtlasEntry("ui/first.png").imageIndex, 1);
     EXPECT_EQ(manager.getAtlasEntry("ui/first.png").pos, cVector2());
+    // One lookup answers both: the entry itself, found whatever the case, or none.
+    ASSERT_NE(manager.findAtlasEntry("UI/Button.PNG"), nullptr);
+    EXPECT_EQ(manager.findAtlasEntry("UI/Button.PNG"), &button);
+    EXPECT_EQ(manager.findAtlasEntry("nothing.png"), nullptr);
+    EXPECT_EQ(manager.findAtlasEntry("atlases/ui0.png"), nullptr);
     const sAtlasEntry& none = manager.getAtlasEntry("nothing.png");
     EXPECT_EQ(none.imageIndex, 0);
     EXPECT_EQ(none.pos, cVector2());
