@@ -2,6 +2,8 @@
 
 #include "game/heroes/ActionItem.h"
 #include "game/world/Game.h"
+#include "game/world/GameConfig.h"
+#include "game/world/UnitCategories.h"
 #include "game/world/cUnit.h"
 
 #include <boost/make_shared.hpp>
@@ -60,6 +62,10 @@ void Goal::load(LevelArchive& archive, const std::vector<UnitPtr>& units)
         archive.fail("a goal without a target");
     archive.read4(number);
     m_hero = archive.unitAt(units, number);
+    // Goals are given to heroes: a building holding one would be sent home and parked in the
+    // base when its work ends, the base under itself at worst.
+    if (m_hero && !GameConfig::instance().isOfCategory(m_hero->getTypeId(), UnitCategory::hero))
+        archive.fail("a goal held by a unit that is no hero");
     if (m_hero)
     {
         Engine::cPoint start;

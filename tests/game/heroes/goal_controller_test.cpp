@@ -231,6 +231,16 @@ TEST(GoalController, AGoalIsSavedWithItsRouteEndsAndFindsItsRouteAgain)
     Goal broken;
     EXPECT_THROW(broken.load(bad, units), Engine::cStringA);
 
+    // So is a goal held by a unit that is no hero (it would be sent home and parked in the base).
+    Goal byRubble(target, cGameResources());
+    byRubble.setHero(target);
+    byRubble.setStatus(Goal::Assigned);
+    LevelArchive e;
+    byRubble.save(e, numbering);
+    LevelArchive heldByRubble(e.bytes(), "bad.save");
+    Goal notAHero;
+    EXPECT_THROW(notAHero.load(heldByRubble, units), Engine::cStringA);
+
     // So is a goal still waiting for a hero that names one: the next free hero would be given
     // it while the named one works on it too.
     taken.setStatus(Goal::Waiting);
