@@ -18,6 +18,7 @@
 #include "engine/core/cProps.h"
 #include "engine/core/cSettings.h"
 #include "engine/core/cTimer.h"
+#include "engine/core/cXmlProperties.h"
 #include "engine/devices/cInput.h"
 #include "engine/devices/cRender.h"
 #include "engine/devices/cRenderConfig.h"
@@ -29,6 +30,8 @@
 #include "game/screens/BriefState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
+#include "game/world/Game.h"
+#include "game/world/GameConfig.h"
 #include "platform/gfx/FakeDisplayWindow.h"
 #include "platform/gfx/GlGfxSystem.h"
 #include "platform/input/ScriptedInput.h"
@@ -42,6 +45,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
@@ -55,6 +59,33 @@ inline const std::filesystem::path& dataFolder()
     static const std::filesystem::path folder =
         std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
     return folder;
+}
+
+// The shipped level with the most units (children of "Buildings"): its number, and its file's
+// bytes through `bytes` when given.
+inline int busiestLevel(std::string* bytes = nullptr)
+{
+    int busiest = 0;
+    unsigned most = 0;
+    for (int level = 0; level < GameConfig::instance().getConstants().LevelsCount; ++level)
+    {
+        const std::filesystem::path file = dataFolder() / Engine::toUtf8(Game::levelPath(level));
+        if (!std::filesystem::exists(file))
+            continue;
+        std::ifstream in(file, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const auto root = Engine::cXmlProperties::fromBuffer(text.data(), text.size(), file.string());
+        Engine::tPropertiesPtr buildings;
+        const unsigned units = root->getChild(L"Buildings", buildings) ? buildings->getChildCount() : 0;
+        if (units > most)
+        {
+            most = units;
+            busiest = level;
+            if (bytes)
+                *bytes = std::move(text);
+        }
+    }
+    return busiest;
 }
 
 // A frame time of 1/60 s for every frame.

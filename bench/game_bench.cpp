@@ -83,41 +83,12 @@ Engine::cLogic* engineFor(benchmark::State& state)
     return logic;
 }
 
-std::string readBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// The shipped level with the most units in its file.
-int busiestLevel()
-{
-    int busiest = 0;
-    unsigned most = 0;
-    for (int level = 0; level < GameConfig::instance().getConstants().LevelsCount; ++level)
-    {
-        const fs::path file = Bench::dataFolder() / Engine::toUtf8(Game::levelPath(level));
-        if (!fs::exists(file))
-            continue;
-        const std::string bytes = readBytes(file);
-        const auto root = Engine::cXmlProperties::fromBuffer(bytes.data(), bytes.size(), file.string());
-        Engine::tPropertiesPtr buildings;
-        const unsigned units = root->getChild(L"Buildings", buildings) ? buildings->getChildCount() : 0;
-        if (units > most)
-        {
-            most = units;
-            busiest = level;
-        }
-    }
-    return busiest;
-}
-
 void BM_BusiestLevelFrame(benchmark::State& state)
 {
     Engine::cLogic* logic = engineFor(state);
     if (!logic)
         return;
-    const int level = busiestLevel();
+    const int level = Bench::busiestLevel();
     Bench::startLevel(*logic, level);
     // Ten seconds of the level: its automatic production, falling units and cataclysms start.
     for (int i = 0; i < 600; ++i)

@@ -18,6 +18,7 @@
 //                  second and after the tenth start and "growth_kb" between them, which must
 //                  stay under 2 MB ("growth_to_limit" below 1): a level start must not keep
 //                  what the last one left.
+#include "bench/BareParse.h"
 #include "bench/PlainPictures.h"
 #include "bench/PlayEngine.h"
 #include "engine/core/cXmlProperties.h"
@@ -28,7 +29,6 @@
 #include "game/world/GameConfig.h"
 
 #include <benchmark/benchmark.h>
-#include <expat.h>
 
 #include <chrono>
 #include <filesystem>
@@ -153,51 +153,13 @@ void BM_PlayFrame(benchmark::State& state)
 }
 BENCHMARK(BM_PlayFrame)->Unit(benchmark::kMillisecond)->Iterations(200);
 
-// The shipped level with the most units (children of "Buildings"): its number and its bytes.
-int busiestLevel(std::string& bytes)
-{
-    int busiest = 0;
-    unsigned most = 0;
-    for (int level = 0; level < GameConfig::instance().getConstants().LevelsCount; ++level)
-    {
-        const auto file = kData / Engine::toUtf8(Game::levelPath(level));
-        if (!std::filesystem::exists(file))
-            continue;
-        std::ifstream in(file, std::ios::binary);
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        const auto root = Engine::cXmlProperties::fromBuffer(text.data(), text.size(), file.string());
-        Engine::tPropertiesPtr buildings;
-        const unsigned units = root->getChild(L"Buildings", buildings) ? buildings->getChildCount() : 0;
-        if (units > most)
-        {
-            most = units;
-            busiest = level;
-            bytes = text;
-        }
-    }
-    return busiest;
-}
-
-void XMLCALL countStart(void* events, const XML_Char*, const XML_Char**)
-{
-    ++*static_cast<long*>(events);
-}
-void XMLCALL countEnd(void* events, const XML_Char*)
-{
-    ++*static_cast<long*>(events);
-}
-void XMLCALL countText(void* events, const XML_Char*, int)
-{
-    ++*static_cast<long*>(events);
-}
-
 void BM_LevelSetUp(benchmark::State& state)
 {
     Engine::cLogic* logic = engineFor(state);
     if (!logic)
         return;
     std::string bytes;
-    const int level = busiestLevel(bytes);
+    const int level = Bench::busiestLevel(&bytes);
     std::vector<double> setUp;
     std::vector<double> parse;
     for (auto _ : state)
@@ -230,16 +192,8 @@ void BM_LevelSetUp(benchmark::State& state)
             Bench::runFrame(*logic);
         }
         const double t0 = Bench::processCpuSeconds();
-        long events = 0;
-        XML_Parser parser = XML_ParserCreate(nullptr);
-        XML_SetUserData(parser, &events);
-        XML_SetElementHandler(parser, countStart, countEnd);
-        XML_SetCharacterDataHandler(parser, countText);
-        const bool parsed =
-            XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) == XML_STATUS_OK;
-        XML_ParserFree(parser);
+        const bool parsed = Bench::bareParse(bytes);
         const double t1 = Bench::processCpuSeconds();
-        benchmark::DoNotOptimize(events);
         if (!parsed || spent == 0.0)
         {
             state.SkipWithError(parsed ? "the level did not start" : "the level file is not well-formed");

@@ -5,6 +5,7 @@
 // (data/Units, about a kilobyte each, a parser and a tree per file as a level start loads
 // them) against BM_ExpatSmallDocuments, the bare parse of each; BM_LevelDocument the largest
 // shipped level file against BM_ExpatLevelDocument.
+#include "bench/BareParse.h"
 #include "bench/LoopTimer.h"
 #include "engine/core/cXmlProperties.h"
 #include "engine/core/cXmlPropertiesPooled.h"
@@ -13,7 +14,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <expat.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -73,39 +73,6 @@ const std::string& document(bool utf16)
     return utf16 ? wide : utf8;
 }
 
-struct Counter
-{
-    long events = 0;
-};
-
-void XMLCALL onStart(void* user, const XML_Char*, const XML_Char**)
-{
-    ++static_cast<Counter*>(user)->events;
-}
-void XMLCALL onEnd(void* user, const XML_Char*)
-{
-    ++static_cast<Counter*>(user)->events;
-}
-void XMLCALL onText(void* user, const XML_Char*, int)
-{
-    ++static_cast<Counter*>(user)->events;
-}
-
-// The baseline of each encoding.
-// Expat's parse of the bytes with handlers that only count: what any tree load has to do.
-void bareParse(const std::string& bytes)
-{
-    Counter counter;
-    XML_Parser parser = XML_ParserCreate(nullptr);
-    XML_SetUserData(parser, &counter);
-    XML_SetElementHandler(parser, onStart, onEnd);
-    XML_SetCharacterDataHandler(parser, onText);
-    if (XML_Parse(parser, bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) != XML_STATUS_OK)
-        std::abort();
-    XML_ParserFree(parser);
-    benchmark::DoNotOptimize(counter.events);
-}
-
 std::string bareParseOf(bool utf16)
 {
     return utf16 ? "Expat UTF-16" : "Expat UTF-8";
@@ -118,7 +85,8 @@ void BM_ExpatBareParse(benchmark::State& state)
     Bench::LoopTimer timer(state);
     for (auto _ : state)
     {
-        bareParse(bytes);
+        if (!Bench::bareParse(bytes))
+            std::abort();
     }
     timer.baseline(bareParseOf(utf16));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
@@ -217,7 +185,8 @@ void BM_ExpatLevelDocument(benchmark::State& state)
     Bench::LoopTimer timer(state);
     for (auto _ : state)
     {
-        bareParse(bytes);
+        if (!Bench::bareParse(bytes))
+            std::abort();
     }
     timer.baseline("Expat level document");
 }
@@ -243,7 +212,8 @@ void BM_ExpatSmallDocuments(benchmark::State& state)
     {
         for (const std::string& bytes : files)
         {
-            bareParse(bytes);
+            if (!Bench::bareParse(bytes))
+                std::abort();
         }
     }
     timer.baseline("Expat small documents");
