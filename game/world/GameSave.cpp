@@ -291,6 +291,13 @@ void Game::restoreLevelBytes(const std::vector<uint8_t>& bytes, const std::strin
                              std::to_string(parents[static_cast<size_t>(i)]));
             parent = parents[static_cast<size_t>(parent)];
         }
+        // A hero hangs under nothing but the base, where it is parked. Under another unit it
+        // would be destroyed with that unit's load when the other unit is parked, its own walk
+        // or work left without it.
+        parent = parents[static_cast<size_t>(i)];
+        if (parent != -1 && isOfCategory(units[static_cast<size_t>(i)], UnitCategory::hero) &&
+            !isOfCategory(units[static_cast<size_t>(parent)], UnitCategory::base))
+            archive.fail("a hero carried by unit " + std::to_string(parent));
     }
     occupancyChanged();
     for (int i = 0; i < count; ++i)

@@ -314,3 +314,38 @@ TEST_P(ShippedLevelsContinued, WithTheirGroundGridAndTheirObstacleAnswers)
 
 // Five runs of nine hold the 45 places of the map.
 INSTANTIATE_TEST_SUITE_P(LevelSave, ShippedLevelsContinued, ::testing::Range(0, 5));
+
+TEST(LevelSave, AHeroHangsUnderNothingButTheBase)
+{
+    GameFixture fixture;
+    fixture.startProfile();
+    Engine::cProps::set<int>(L"CurrentLevel", 933);
+    Game& game = fixture.load(
+        933, GameFixture::levelXml("<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/></FreeCells>"
+                                   "<CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>"
+                                   "<Unit Type=\"Rubble\" Position=\"250;110\"/>"));
+    game.getController().init();
+    ASSERT_FALSE(game.getBase()->getAttached().empty());
+    const cUnit::Ptr hero = game.getBase()->getAttached().front();
+    const std::vector<uint8_t> parked = game.saveLevelBytes();
+
+    // Damaged: the hero hangs under the rubble. Parking the rubble's carrier would destroy it
+    // with the load, and its walk would be left without it.
+    const cUnit::Ptr rubble = game.getUnits().find(typeId(L"Rubble"))->second;
+    game.getBase()->detach(hero);
+    rubble->attach(hero);
+    const std::vector<uint8_t> carried = game.saveLevelBytes();
+
+    const std::string path = GameConfig::instance().savePath();
+    Engine::writeWholeFile(path, carried.data(), carried.size());
+    Game& refused = fixture.newGame();
+    EXPECT_FALSE(refused.restoreLevel());
+    EXPECT_NE(refused.getRestoreError().find("a hero carried by unit"), std::string::npos)
+        << refused.getRestoreError();
+    EXPECT_FALSE(fixture.files->isKnown(path)) << "set aside";
+
+    // Parked under the base, the same hero reads back.
+    Game& continued = fixture.newGame();
+    ASSERT_NO_THROW(continued.restoreLevelBytes(parked, path));
+    EXPECT_EQ(continued.saveLevelBytes(), parked);
+}
