@@ -10,6 +10,9 @@
 //                       pictures decoded, and both sides' figures.
 //   BM_StartToLevel     the same for the program started on the busiest shipped level, to the
 //                       first drawn frame of the running level (its opening briefing over it).
+//                       Its phases as counters too: the engine with its window, the loading
+//                       screen's first frame, the level's set-up, the level's first frame and,
+//                       after the measured start, the next frame alone.
 //   BM_MinimizedLoad    the share of a core the whole process takes over 30 s minimised at the
 //                       main menu, against a bare window waiting for events as long.
 //   BM_StillMenuLoad    the share of a core the main thread takes over 10 s on the main menu
@@ -56,6 +59,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -199,9 +203,13 @@ int probeMenu()
 int probeLevel(const std::string& level)
 {
     CGameEngine& engine = startGame();
+    const double engineMade = Bench::processCpuSeconds();
     engine.setLevelPath(Engine::fromUtf8(level));
     engine.ChangeState(&CPlayState::instance());
-    // The level runs once it is loaded; its opening briefing shows over it.
+    // The loading screen's first frame is drawn; the level runs once it is loaded, its opening
+    // briefing over it.
+    drawnTurn();
+    const double loadingShown = Bench::processCpuSeconds();
     for (int i = 0; i < 10000 && !CPlayState::instance().isRunning(); ++i)
         turn();
     if (!CPlayState::instance().isRunning())
@@ -211,10 +219,13 @@ int probeLevel(const std::string& level)
     const double cpu = Bench::processCpuSeconds();
     const std::vector<std::string> pictures = Bench::drawnPictures();
     printResult(cpu, pictures);
-    // What the first frame took, and the next one (its shaders made, its pictures decoded).
+    // Where the time went: the engine with its window, the loading screen's first frame, the
+    // level's set-up behind it, the level's first frame (its pictures decoded and uploaded) and
+    // the next one (drawing alone).
     drawnTurn();
-    std::cout << "first_frame_cpu=" << cpu - before << "\nnext_frame_cpu=" << Bench::processCpuSeconds() - cpu
-              << "\n";
+    std::cout << "engine_cpu=" << engineMade << "\nloading_frame_cpu=" << loadingShown - engineMade
+              << "\nlevel_setup_cpu=" << before - loadingShown << "\nfirst_frame_cpu=" << cpu - before
+              << "\nnext_frame_cpu=" << Bench::processCpuSeconds() - cpu << "\n";
     return 0;
 }
 
@@ -378,7 +389,8 @@ bool prepare(benchmark::State& state)
 }
 
 // Runs the start probe and its baseline side by side `rounds` times; medians as counters.
-void compareStarts(benchmark::State& state, const std::string& name, const std::string& argument)
+void compareStarts(benchmark::State& state, const std::string& name, const std::string& argument,
+                   const std::vector<std::string>& phaseNames = {})
 {
     if (!prepare(state))
         return;
@@ -389,6 +401,7 @@ void compareStarts(benchmark::State& state, const std::string& name, const std::
     double pictures = 0.0;
     double loadedPictures = 0.0;
     double decodedPictures = 0.0;
+    std::map<std::string, std::vector<double>> phases;
     for (auto _ : state)
     {
         const Bench::ChildRun run = probe(name, argument);
@@ -415,6 +428,8 @@ void compareStarts(benchmark::State& state, const std::string& name, const std::
         rss.push_back(run.number("rss_kb"));
         baseCpu.push_back(bare.number("cpu"));
         baseRss.push_back(bare.number("rss_kb"));
+        for (const std::string& phase : phaseNames)
+            phases[phase].push_back(run.number(phase + "_cpu"));
         pictures = run.number("pictures");
         loadedPictures = run.number("loaded_pictures");
         decodedPictures = run.number("decoded_pictures");
@@ -428,6 +443,8 @@ void compareStarts(benchmark::State& state, const std::string& name, const std::
     state.counters["baseline_rss_kb"] = Bench::median(baseRss);
     state.counters["rss_ratio"] =
         Bench::median(baseRss) > 0.0 ? Bench::median(rss) / Bench::median(baseRss) : 0.0;
+    for (const auto& phase : phases)
+        state.counters[phase.first + "_ms"] = Bench::median(phase.second) * 1000.0;
     state.counters["pictures"] = pictures;
     state.counters["loaded_pictures"] = loadedPictures;
     state.counters["decoded_pictures"] = decodedPictures;
@@ -467,7 +484,7 @@ void BM_StartToLevel(benchmark::State& state)
 {
     const std::string level = busiestLevel();
     state.SetLabel(level);
-    compareStarts(state, "level", level);
+    compareStarts(state, "level", level, {"engine", "loading_frame", "level_setup", "first_frame", "next_frame"});
 }
 BENCHMARK(BM_StartToLevel)->Unit(benchmark::kMillisecond)->Iterations(5);
 
