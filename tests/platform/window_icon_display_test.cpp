@@ -133,6 +133,9 @@ TEST(WindowIcon, TheApplicationShowsTheDataIconOrLogsItsAbsence)
 
     const Platform::Image image = iconPicture();
     data.write("icon.png", ::Test::pngBytes(image));
+    const std::string logBeforeIcon = ::Test::readFile(logPath);
     const auto application = start();
-    EXPECT_EQ(iconProperty(*application->getWindow()), expectedProperty(image));
+    // Should the icon be missing, what the application logged while it started says why.
+    EXPECT_EQ(iconProperty(*application->getWindow()), expectedProperty(image))
+        << ::Test::readFile(logPath).substr(logBeforeIcon.size());
 }
