@@ -274,38 +274,47 @@ GfxResult GlGfxDevice::clear(uint32_t flags, uint32_t argb, float z, uint32_t st
     // setting the viewport makes GL look at their size again. A frame begins with a clear.
     if (!m_offscreen)
         setViewport();
-    GLbitfield bits = 0;
-    if (flags & ClearFlag::Target)
-    {
-        const float k = 1.0f / 255.0f;
-        QUILL_GL(glClearColor(static_cast<float>((argb >> 16) & 255) * k,
-                              static_cast<float>((argb >> 8) & 255) * k, static_cast<float>(argb & 255) * k,
-                              static_cast<float>(argb >> 24) * k));
-        bits |= GL_COLOR_BUFFER_BIT;
-    }
+    // Depth and stencil are cleared when a draw first tests them: nothing else reads them, and
+    // most frames of a two-dimensional game never do, while a software rasteriser clears and
+    // carries both buffers through every tile of a frame that asks for it.
     if ((flags & ClearFlag::ZBuffer) && m_params.autoDepthStencil)
     {
-        QUILL_GL(glClearDepth(z));
-        bits |= GL_DEPTH_BUFFER_BIT;
+        m_pendingClear.bits |= GL_DEPTH_BUFFER_BIT;
+        m_pendingClear.z = z;
     }
     if ((flags & ClearFlag::Stencil) && m_params.autoDepthStencil)
     {
-        QUILL_GL(glClearStencil(static_cast<GLint>(stencil & 0xFF)));
-        bits |= GL_STENCIL_BUFFER_BIT;
+        m_pendingClear.bits |= GL_STENCIL_BUFFER_BIT;
+        m_pendingClear.stencil = stencil & 0xFF;
     }
-    if (bits == 0)
+    if (!(flags & ClearFlag::Target))
         return GfxError::Ok;
+    const float k = 1.0f / 255.0f;
+    QUILL_GL(glClearColor(static_cast<float>((argb >> 16) & 255) * k, static_cast<float>((argb >> 8) & 255) * k,
+                          static_cast<float>(argb & 255) * k, static_cast<float>(argb >> 24) * k));
     // GL's clear obeys the write masks; the classic clear does not.
     QUILL_GL(glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE));
+    QUILL_GL(glClear(GL_COLOR_BUFFER_BIT));
+    return GfxError::Ok;
+}
+
+void GlGfxDevice::clearDepthStencilWhenTested()
+{
+    if (m_pendingClear.bits == 0 || (!m_state[RenderState::ZEnable] && !m_state[RenderState::StencilEnable]))
+        return;
+    if (m_pendingClear.bits & GL_DEPTH_BUFFER_BIT)
+        QUILL_GL(glClearDepth(m_pendingClear.z));
+    if (m_pendingClear.bits & GL_STENCIL_BUFFER_BIT)
+        QUILL_GL(glClearStencil(static_cast<GLint>(m_pendingClear.stencil)));
     QUILL_GL(glDepthMask(GL_TRUE));
     QUILL_GL(glStencilMask(0xFFFFFFFFu));
-    QUILL_GL(glClear(bits));
+    QUILL_GL(glClear(m_pendingClear.bits));
+    m_pendingClear.bits = 0;
     if (m_appliedValid)
     {
         QUILL_GL(glDepthMask(m_applied[RenderState::ZWriteEnable] ? GL_TRUE : GL_FALSE));
         QUILL_GL(glStencilMask(m_applied[RenderState::StencilWriteMask]));
     }
-    return GfxError::Ok;
 }
 
 // --- Drawing -------------------------------------------------------------------------------------
@@ -480,6 +489,7 @@ bool GlGfxDevice::prepareDraw(const uint8_t* base, uint32_t available)
 {
     const bool shader = isShaderHandle(m_state.vertexShader);
     flushStates();
+    clearDepthStencilWhenTested();
     applyTransforms(!shader && (m_state.vertexShader & Fvf::PositionMask) == Fvf::XyzRhw);
     const uint32_t stride = m_state.streamStride;
     return shader ? setupShaderArrays(base, stride) : setupArrays(base, stride, available);

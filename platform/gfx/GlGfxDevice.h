@@ -90,6 +90,9 @@ private:
     // Applies the states and transforms of a draw and points the arrays at the vertices from
     // `base` (`available` of them in the stream); false when the vertex shader cannot draw.
     bool prepareDraw(const uint8_t* base, uint32_t available);
+    // Carries out the depth and stencil clear asked for since the last one, once a draw tests
+    // either buffer.
+    void clearDepthStencilWhenTested();
     void finishArrays();
 
     // The vertex program functions, an extension the GL library does not export.
@@ -102,6 +105,14 @@ private:
     unsigned m_framebuffer = 0;
     unsigned m_colorBuffer = 0;
     unsigned m_depthBuffer = 0;
+    // The depth and stencil clear waiting for a draw that tests them (GL clear bits).
+    struct PendingClear
+    {
+        unsigned bits = 0;
+        float z = 0.0f;
+        uint32_t stencil = 0;
+    };
+    PendingClear m_pendingClear;
 
     // Extensions.
     bool m_bgraArrays = false;
