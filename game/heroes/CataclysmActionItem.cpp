@@ -201,7 +201,10 @@ void CataclysmActionItem::finish()
         if (unit->isRemoved())
             continue;
         if (unit->getDisappearOnCataclysm() == m_index)
+        {
+            game->getController().endGoalsOn(unit);
             unit->destroy();
+        }
         if (!unit->isRemoved() && unit->getAppearOnCataclysm() == m_index)
             unit->setState(eUnitState::idle, -1);
     }

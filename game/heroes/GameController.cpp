@@ -287,6 +287,21 @@ bool GameController::cancelGoal(GoalPtr goal)
     if (goal->getStatus() == Goal::Working ||
         std::find(m_pendingGoals.begin(), m_pendingGoals.end(), goal) == m_pendingGoals.end())
         return false;
+    withdrawGoal(goal);
+    return true;
+}
+
+void GameController::endGoalsOn(const cUnit::Ptr& unit)
+{
+    const std::list<GoalPtr> goals = m_pendingGoals;
+    for (const GoalPtr& goal : goals)
+        if (goal->getTarget() == unit &&
+            std::find(m_pendingGoals.begin(), m_pendingGoals.end(), goal) != m_pendingGoals.end())
+            withdrawGoal(goal);
+}
+
+void GameController::withdrawGoal(const GoalPtr& goal)
+{
     Game* game = Game::instance();
     const cUnit::Ptr target = goal->getTarget();
     target->clearTaken();
@@ -300,8 +315,13 @@ bool GameController::cancelGoal(GoalPtr goal)
             }
     game->addResources(goal->getResources());
     m_pendingGoals.remove(goal);
-    if (goal->getStatus() != Goal::Assigned)
-        return true;
+    if (goal->getStatus() == Goal::Waiting)
+        return;
+    // Work under way ends where it stands: the bar goes, the hero and its tool stand idle.
+    if (goal->getStatus() == Goal::Working)
+        if (const auto* chain = dynamic_cast<const BaseActionsItem*>(goal->getAction().get()))
+            if (const ActionItem::Ptr current = chain->getCurrent())
+                current->stop();
     goal->releaseAction();
     if (const cUnit::Ptr hero = goal->getHero())
     {
@@ -310,7 +330,6 @@ bool GameController::cancelGoal(GoalPtr goal)
             hero->resetGoal();
         buildReturnChain(hero);
     }
-    return true;
 }
 
 void GameController::onAutoProduced()

@@ -93,6 +93,10 @@ public:
     // Withdraws one waiting goal as `cancelGoals` does; false for a goal that is not waiting
     // (not in the list, or its work has begun).
     bool cancelGoal(GoalPtr goal);
+    // A quake takes the unit off the field: every goal on it ends as a withdrawn one does, a
+    // goal being worked on too, so that no walk or work goes on for a unit the level no longer
+    // has (a level saved then could not be read back).
+    void endGoalsOn(const cUnit::Ptr& unit);
     // The level's automatic production ended a period: mills, quests and the base give.
     void onAutoProduced();
     void startCataclysm(float delay, int index);
@@ -172,6 +176,9 @@ public:
 private:
     // After a restore: the walks home back on their heroes, the goals' chains on the goals.
     void relinkRestoredChains();
+    // Withdraws a goal of the list whatever its status: its cost refunded, its chain ended, its
+    // hero sent home.
+    void withdrawGoal(const GoalPtr& goal);
     // Connects the chain's started signal to the registration and starts it.
     void startChain(const ActionItem::Ptr& chain);
     // Shows or hides the goal tick over the unit's view.

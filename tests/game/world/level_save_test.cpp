@@ -349,3 +349,49 @@ TEST(LevelSave, AHeroHangsUnderNothingButTheBase)
     ASSERT_NO_THROW(continued.restoreLevelBytes(parked, path));
     EXPECT_EQ(continued.saveLevelBytes(), parked);
 }
+
+// A quake may take away a unit that a hero is on its way to or working on. The goal ends as a
+// withdrawn one does (its cost back, the hero home); a walk or work left holding the unit
+// would be saved without it, and the level saved then could not be read back.
+TEST(LevelSave, AGoalWhoseUnitAQuakeTakesAwayEndsAndTheLevelSavedThenReadsBack)
+{
+    for (const float quakeAt : {1.0f, 5.0f}) // the hero on its way; the hero at work
+    {
+        SCOPED_TRACE(quakeAt);
+        GameFixture fixture;
+        fixture.startProfile();
+        Engine::cProps::set<int>(L"CurrentLevel", 934);
+        Game& game = fixture.load(
+            934, GameFixture::levelXml(
+                     "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/></FreeCells>"
+                     "<CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>"
+                     "<Unit Type=\"Rubble\" Position=\"250;110\" DisappearOnCataclysm=\"0\"/>",
+                     "<Cataclysmes><Quake Type=\"1\" StartTime=\"" + std::to_string(quakeAt) +
+                         "\" Duration=\"1\" RichterPoints=\"2\"/></Cataclysmes>"
+                         "<InitialResources><Res Name=\"Money\" Count=\"12\"/></InitialResources>"));
+        game.getController().init();
+        const cUnit::Ptr rubble = game.getUnits().find(typeId(L"Rubble"))->second;
+        game.getController().onUnitClick(rubble->getView());
+        ASSERT_EQ(game.getController().getPendingGoals().size(), 1u);
+        const cUnit::Ptr hero = game.getController().getPendingGoals().front()->getHero();
+        ASSERT_TRUE(hero);
+        EXPECT_EQ(game.getResources().getCount(resourceId(L"Money")), 10);
+        fixture.run(static_cast<int>(quakeAt * 10.0f), 0.1f); // the quake begins
+        ASSERT_EQ(game.getController().getPendingGoals().size(), 1u);
+        EXPECT_EQ(game.getController().getPendingGoals().front()->getStatus(),
+                  quakeAt > 1.0f ? Goal::Working : Goal::Assigned);
+        fixture.run(15, 0.1f); // it is over
+        EXPECT_EQ(game.getUnits().count(typeId(L"Rubble")), 0u);
+        EXPECT_TRUE(game.getController().getPendingGoals().empty());
+        EXPECT_EQ(game.getResources().getCount(resourceId(L"Money")), 12) << "the cost comes back";
+        EXPECT_FALSE(hero->getGoal());
+
+        const std::vector<uint8_t> after = game.saveLevelBytes();
+        const std::string path = GameConfig::instance().savePath();
+        Game& again = fixture.newGame();
+        ASSERT_NO_THROW(again.restoreLevelBytes(after, path));
+        EXPECT_EQ(again.saveLevelBytes(), after);
+        fixture.run(100, 0.1f); // the hero walks home and is parked
+        EXPECT_EQ(again.getBase()->getAttached().size(), 1u);
+    }
+}
