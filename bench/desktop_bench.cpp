@@ -484,7 +484,8 @@ void BM_StartToLevel(benchmark::State& state)
 {
     const std::string level = busiestLevel();
     state.SetLabel(level);
-    compareStarts(state, "level", level, {"engine", "loading_frame", "level_setup", "first_frame", "next_frame"});
+    compareStarts(state, "level", level,
+                  {"engine", "loading_frame", "level_setup", "first_frame", "next_frame"});
 }
 BENCHMARK(BM_StartToLevel)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -290,8 +290,9 @@ GfxResult GlGfxDevice::clear(uint32_t flags, uint32_t argb, float z, uint32_t st
     if (!(flags & ClearFlag::Target))
         return GfxError::Ok;
     const float k = 1.0f / 255.0f;
-    QUILL_GL(glClearColor(static_cast<float>((argb >> 16) & 255) * k, static_cast<float>((argb >> 8) & 255) * k,
-                          static_cast<float>(argb & 255) * k, static_cast<float>(argb >> 24) * k));
+    QUILL_GL(glClearColor(static_cast<float>((argb >> 16) & 255) * k,
+                          static_cast<float>((argb >> 8) & 255) * k, static_cast<float>(argb & 255) * k,
+                          static_cast<float>(argb >> 24) * k));
     // GL's clear obeys the write masks; the classic clear does not.
     QUILL_GL(glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE));
     QUILL_GL(glClear(GL_COLOR_BUFFER_BIT));

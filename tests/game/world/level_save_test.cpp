@@ -46,6 +46,22 @@ const std::string kLevel = GameFixture::levelXml(
     "<CheatPoints><Cell Pos=\"20;15\"/></CheatPoints><MetaData GoldTime=\"5\" SilverTime=\"20\"/>"
     "<InitialResources><Res Name=\"Money\" Count=\"12\"/></InitialResources>");
 
+// The town hall heroes come from and a rubble to clear, with `extra` in the level: loaded as
+// the level `number` of a started profile.
+Game& loadRubbleLevel(GameFixture& fixture, int number, const std::string& rubble,
+                      const std::string& extra = "")
+{
+    fixture.startProfile();
+    Engine::cProps::set<int>(L"CurrentLevel", number);
+    return fixture.load(
+        number,
+        GameFixture::levelXml("<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/>"
+                              "</FreeCells><CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>"
+                              "<Unit Type=\"Rubble\" Position=\"250;110\"" +
+                                  rubble + "/>",
+                              extra));
+}
+
 std::vector<uint8_t> bytesOf(const std::string& text)
 {
     return std::vector<uint8_t>(text.begin(), text.end());
@@ -208,15 +224,10 @@ TEST(LevelSave, ADamagedSaveIsRefusedAndSetAsideAndTheProfileKeepsItsValues)
 TEST(LevelSave, AHeroOrToolThatAQuakeWouldTakeAwayIsRefusedWhileTheQuakesOwnUnitsGoOn)
 {
     GameFixture fixture;
-    fixture.startProfile();
-    Engine::cProps::set<int>(L"CurrentLevel", 932);
-    Game& game = fixture.load(
-        932, GameFixture::levelXml(
-                 "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/></FreeCells>"
-                 "<CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>"
-                 "<Unit Type=\"Rubble\" Position=\"250;110\" DisappearOnCataclysm=\"0\"/>",
-                 "<Cataclysmes><Quake Type=\"1\" StartTime=\"1\" Duration=\"2\" RichterPoints=\"2\"/>"
-                 "</Cataclysmes>"));
+    Game& game =
+        loadRubbleLevel(fixture, 932, " DisappearOnCataclysm=\"0\"",
+                        "<Cataclysmes><Quake Type=\"1\" StartTime=\"1\" Duration=\"2\" RichterPoints=\"2\"/>"
+                        "</Cataclysmes>");
     game.getController().init();
     fixture.run(20, 0.1f); // 2 s: the quake is shaking
     const std::vector<uint8_t> shaking = game.saveLevelBytes();
@@ -318,12 +329,7 @@ INSTANTIATE_TEST_SUITE_P(LevelSave, ShippedLevelsContinued, ::testing::Range(0, 
 TEST(LevelSave, AHeroHangsUnderNothingButTheBase)
 {
     GameFixture fixture;
-    fixture.startProfile();
-    Engine::cProps::set<int>(L"CurrentLevel", 933);
-    Game& game = fixture.load(
-        933, GameFixture::levelXml("<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/></FreeCells>"
-                                   "<CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>"
-                                   "<Unit Type=\"Rubble\" Position=\"250;110\"/>"));
+    Game& game = loadRubbleLevel(fixture, 933, "");
     game.getController().init();
     ASSERT_FALSE(game.getBase()->getAttached().empty());
     const cUnit::Ptr hero = game.getBase()->getAttached().front();
@@ -359,16 +365,11 @@ TEST(LevelSave, AGoalWhoseUnitAQuakeTakesAwayEndsAndTheLevelSavedThenReadsBack)
     {
         SCOPED_TRACE(quakeAt);
         GameFixture fixture;
-        fixture.startProfile();
-        Engine::cProps::set<int>(L"CurrentLevel", 934);
-        Game& game = fixture.load(
-            934, GameFixture::levelXml(
-                     "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/></FreeCells>"
-                     "<CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>"
-                     "<Unit Type=\"Rubble\" Position=\"250;110\" DisappearOnCataclysm=\"0\"/>",
-                     "<Cataclysmes><Quake Type=\"1\" StartTime=\"" + std::to_string(quakeAt) +
-                         "\" Duration=\"1\" RichterPoints=\"2\"/></Cataclysmes>"
-                         "<InitialResources><Res Name=\"Money\" Count=\"12\"/></InitialResources>"));
+        Game& game =
+            loadRubbleLevel(fixture, 934, " DisappearOnCataclysm=\"0\"",
+                            "<Cataclysmes><Quake Type=\"1\" StartTime=\"" + std::to_string(quakeAt) +
+                                "\" Duration=\"1\" RichterPoints=\"2\"/></Cataclysmes>"
+                                "<InitialResources><Res Name=\"Money\" Count=\"12\"/></InitialResources>");
         game.getController().init();
         const cUnit::Ptr rubble = game.getUnits().find(typeId(L"Rubble"))->second;
         game.getController().onUnitClick(rubble->getView());
