@@ -308,13 +308,7 @@ TEST(GoalController, ASavedWorkWithoutItsHerosGoalIsRefusedAndWithItPlaysOn)
     const std::vector<uint8_t> goalless = game.saveLevelBytes();
 
     const std::string path = GameConfig::instance().savePath();
-    Engine::writeWholeFile(path, goalless.data(), goalless.size());
-    Game& refused = fixture.newGame();
-    EXPECT_FALSE(refused.restoreLevel());
-    EXPECT_NE(refused.getRestoreError().find("a hero's work without a goal"), std::string::npos)
-        << refused.getRestoreError();
-    EXPECT_FALSE(fixture.files->isKnown(path)) << "set aside";
-    fixture.files->removeFile(path + ".damaged");
+    fixture.expectRefused(goalless, "a hero's work without a goal");
 
     Game& continued = fixture.newGame();
     ASSERT_NO_THROW(continued.restoreLevelBytes(working, path));

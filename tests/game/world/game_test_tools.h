@@ -32,9 +32,12 @@
 #include "tests/support/SilentParticles.h"
 #include "tests/support/TempDir.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace GameTest
 {
@@ -151,6 +154,19 @@ public:
         game.reset();
         game.reset(new Game());
         return *game;
+    }
+
+    // Written as the player's saved level, `bytes` are refused by a new level model with an
+    // error naming `reason` and set aside; the set-aside copy is then removed.
+    void expectRefused(const std::vector<uint8_t>& bytes, const std::string& reason)
+    {
+        const std::string path = GameConfig::instance().savePath();
+        Engine::writeWholeFile(path, bytes.data(), bytes.size());
+        Game& refused = newGame();
+        EXPECT_FALSE(refused.restoreLevel());
+        EXPECT_NE(refused.getRestoreError().find(reason), std::string::npos) << refused.getRestoreError();
+        EXPECT_FALSE(files->isKnown(path)) << "set aside";
+        files->removeFile(path + ".damaged");
     }
 
     // Loads a level written by the test; the engine's failure texts are thrown as exceptions

@@ -245,16 +245,7 @@ TEST(LevelSave, AHeroOrToolThatAQuakeWouldTakeAwayIsRefusedWhileTheQuakesOwnUnit
 
     const std::string path = GameConfig::instance().savePath();
     for (const std::vector<uint8_t>* bytes : {&heroTaken, &toolTaken})
-    {
-        Engine::writeWholeFile(path, bytes->data(), bytes->size());
-        Game& refused = fixture.newGame();
-        EXPECT_FALSE(refused.restoreLevel());
-        EXPECT_NE(refused.getRestoreError().find("a hero or tool that quake 0 takes off the field"),
-                  std::string::npos)
-            << refused.getRestoreError();
-        EXPECT_FALSE(fixture.files->isKnown(path)) << "set aside";
-        fixture.files->removeFile(path + ".damaged");
-    }
+        fixture.expectRefused(*bytes, "a hero or tool that quake 0 takes off the field");
 
     // The level's own unit that the quake takes away is continued, and goes with the quake;
     // the level saved after it reads back.
@@ -342,17 +333,11 @@ TEST(LevelSave, AHeroHangsUnderNothingButTheBase)
     rubble->attach(hero);
     const std::vector<uint8_t> carried = game.saveLevelBytes();
 
-    const std::string path = GameConfig::instance().savePath();
-    Engine::writeWholeFile(path, carried.data(), carried.size());
-    Game& refused = fixture.newGame();
-    EXPECT_FALSE(refused.restoreLevel());
-    EXPECT_NE(refused.getRestoreError().find("a hero carried by unit"), std::string::npos)
-        << refused.getRestoreError();
-    EXPECT_FALSE(fixture.files->isKnown(path)) << "set aside";
+    fixture.expectRefused(carried, "a hero carried by unit");
 
     // Parked under the base, the same hero reads back.
     Game& continued = fixture.newGame();
-    ASSERT_NO_THROW(continued.restoreLevelBytes(parked, path));
+    ASSERT_NO_THROW(continued.restoreLevelBytes(parked, GameConfig::instance().savePath()));
     EXPECT_EQ(continued.saveLevelBytes(), parked);
 }
 
