@@ -168,6 +168,7 @@ bool GlGfxDevice::initialise(std::string& error)
     QUILL_GL(glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize));
     if (maxSize > 0)
         m_maxTextureSize = maxSize;
+    chooseTextureStorage();
     if (m_offscreen && !makeFramebuffer(m_params.backBufferWidth, m_params.backBufferHeight, error))
         return false;
     m_context->setSwapInterval(m_params.interval == PresentInterval::Immediate ? 0 : 1);
@@ -179,6 +180,35 @@ bool GlGfxDevice::initialise(std::string& error)
     m_appliedValid = false;
     m_transformsValid = false;
     return true;
+}
+
+// Textures are uploaded as BGRA. Asked for RGBA8, a driver may keep its own channel order and
+// turn every uploaded pixel round: Mesa's software rasteriser does, and then takes five times as
+// long over an upload as over a copy. Asked for the unsized RGBA, it keeps the order given.
+// Unsized formats leave the precision to the driver, so the unsized one is taken only where a
+// probe upload shows eight bits in every channel.
+void GlGfxDevice::chooseTextureStorage()
+{
+    m_shared->alphaStorage = GL_RGBA8;
+    GLuint probe = 0;
+    QUILL_GL(glGenTextures(1, &probe));
+    QUILL_GL(glBindTexture(GL_TEXTURE_2D, probe));
+    const uint32_t pixel = 0x80402010u;
+    QUILL_GL(glPixelStorei(GL_UNPACK_ALIGNMENT, 4));
+    QUILL_GL(glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &pixel));
+    bool eightBits = true;
+    for (const GLenum channel :
+         {GL_TEXTURE_RED_SIZE, GL_TEXTURE_GREEN_SIZE, GL_TEXTURE_BLUE_SIZE, GL_TEXTURE_ALPHA_SIZE})
+    {
+        GLint bits = 0;
+        QUILL_GL(glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, channel, &bits));
+        eightBits = eightBits && bits == 8;
+    }
+    QUILL_GL(glDeleteTextures(1, &probe));
+    QUILL_GL(glBindTexture(GL_TEXTURE_2D, 0));
+    m_shared->boundTexture = 0;
+    if (eightBits)
+        m_shared->alphaStorage = GL_RGBA;
 }
 
 bool GlGfxDevice::makeFramebuffer(int width, int height, std::string& error)

@@ -68,6 +68,7 @@ private:
     GlGfxDevice(const PresentParams& params, std::unique_ptr<GlContext> context, bool offscreen);
 
     bool initialise(std::string& error);
+    void chooseTextureStorage();
     bool makeFramebuffer(int width, int height, std::string& error);
     void releaseFramebuffer();
     void setViewport();

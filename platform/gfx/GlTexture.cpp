@@ -26,7 +26,8 @@ GlTexture::GlTexture(int width, int height, Format format, Pool pool, uint32_t u
     QUILL_GL(glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST));
     m_sampler.minFilter = GL_NEAREST;
     m_sampler.magFilter = GL_NEAREST;
-    m_internalFormat = format == Format::X8R8G8B8 ? GL_RGB8 : GL_RGBA8;
+    m_internalFormat =
+        format == Format::X8R8G8B8 ? GL_RGB8 : (shared->alphaStorage ? shared->alphaStorage : GL_RGBA8);
 }
 
 GlTexture::~GlTexture()

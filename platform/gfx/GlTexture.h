@@ -12,9 +12,12 @@ namespace Platform
 struct GlSharedState
 {
     unsigned boundTexture = 0;
+    // The internal format of textures with alpha: GL_RGBA8, or the unsized GL_RGBA where that
+    // keeps eight bits a channel (see GlGfxDevice::chooseTextureStorage).
+    int alphaStorage = 0;
 };
 
-// A texture with a GL texture object (none in the system-memory pool): RGBA8 storage, uploaded
+// A texture with a GL texture object (none in the system-memory pool): 8-bit RGBA storage, uploaded
 // from the pixels as BGRA whenever a writing lock ends. The GL object is the copy that counts:
 // the pixels in memory are let go after each upload (a read-only lock reads them back). The
 // object gets its storage with the first upload, which passes the whole level (what the lock

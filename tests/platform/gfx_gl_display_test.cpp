@@ -246,6 +246,30 @@ TEST_F(GlDeviceTest, TexturesFromRawPixelsAndPointVersusLinearFiltering)
     EXPECT_EQ(at(pixels, 51, 11), 0xFFFF0000u);
 }
 
+// The GL texture is the only copy of an uploaded picture: what a read-only lock reads back and
+// what a draw shows must be the pixels given, every channel at full precision and in its place.
+TEST_F(GlDeviceTest, ATextureKeepsEveryChannelOfItsPixels)
+{
+    const std::vector<uint32_t> given = {0x80123456u, 0x01FEDCBAu, 0xFF00FF01u, 0x7F7F807Fu};
+    const auto picture = texture(2, 2, given);
+    LockedRect rect;
+    ASSERT_EQ(picture->lockRect(0, rect, nullptr, Lock::ReadOnly), GfxError::Ok);
+    const auto* read = static_cast<const uint32_t*>(rect.bits);
+    EXPECT_EQ(std::vector<uint32_t>(read, read + 4), given);
+    picture->unlockRect(0);
+
+    device->setRenderState(RenderState::AlphaBlendEnable, 0u);
+    device->setRenderState(RenderState::AlphaTestEnable, 0u);
+    device->setTexture(0, picture);
+    device->clear(ClearFlag::Target, 0xFF000000u, 0.0f, 0);
+    drawQuad(10, 10, 12, 12, 0xFFFFFFFFu);
+    const auto pixels = readBack();
+    EXPECT_EQ(at(pixels, 10, 10) & 0xFFFFFFu, 0x123456u);
+    EXPECT_EQ(at(pixels, 11, 10) & 0xFFFFFFu, 0xFEDCBAu);
+    EXPECT_EQ(at(pixels, 10, 11) & 0xFFFFFFu, 0x00FF01u);
+    EXPECT_EQ(at(pixels, 11, 11) & 0xFFFFFFu, 0x7F807Fu);
+}
+
 TEST_F(GlDeviceTest, ClampVersusMirror)
 {
     device->setTexture(0, texture(2, 1, {0xFFFF0000u, 0xFF00FF00u}));
