@@ -20,7 +20,7 @@ bool decodePngInto(const uint8_t* data, size_t size, uint8_t* pixels, uint32_t w
                    uint32_t& pictureWidth, uint32_t& pictureHeight,
                    const ImageLimits& limits = ImageLimits());
 
-// Encodes B, G, R, A pixels as an 8-bit RGBA PNG file. Throws ImageError.
+// Encodes B, G, R, A pixels as an 8-bit RGBA PNG file with unfiltered rows. Throws ImageError.
 std::vector<uint8_t> encodePng(const Image& image);
 
 } // namespace Platform

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <string>
@@ -116,6 +117,38 @@ TEST(ImagePng, RoundTripKeepsEveryChannel)
     ASSERT_EQ(decoded.width, 3u);
     ASSERT_EQ(decoded.height, 2u);
     EXPECT_EQ(decoded.pixels, source.pixels);
+}
+
+// The writer leaves every row unfiltered, so that the game's pictures decode without undoing a
+// filter: checked on a gradient, where libpng's own choice would filter every row.
+TEST(ImagePng, TheWriterLeavesEveryRowUnfiltered)
+{
+    constexpr uint32_t Width = 40;
+    constexpr uint32_t Height = 24;
+    std::vector<uint32_t> gradient;
+    for (uint32_t y = 0; y < Height; ++y)
+        for (uint32_t x = 0; x < Width; ++x)
+            gradient.push_back(0xFF000000u | (x * 6) << 16 | (y * 10) << 8 | ((x + y) * 4));
+    const Image source = makeImage(Width, Height, gradient);
+    const Bytes file = Platform::encodePng(source);
+    Bytes compressed;
+    for (size_t at = 8; at + 12 <= file.size();)
+    {
+        const size_t length = static_cast<size_t>(file[at]) << 24 | static_cast<size_t>(file[at + 1]) << 16 |
+                              static_cast<size_t>(file[at + 2]) << 8 | file[at + 3];
+        if (std::string(file.begin() + static_cast<long>(at) + 4, file.begin() + static_cast<long>(at) + 8) ==
+            "IDAT")
+            compressed.insert(compressed.end(), file.begin() + static_cast<long>(at) + 8,
+                              file.begin() + static_cast<long>(at + 8 + length));
+        at += 12 + length;
+    }
+    Bytes rows(Height * (1 + Width * 4));
+    uLongf size = static_cast<uLongf>(rows.size());
+    ASSERT_EQ(uncompress(rows.data(), &size, compressed.data(), static_cast<uLong>(compressed.size())), Z_OK);
+    ASSERT_EQ(size, rows.size());
+    for (uint32_t y = 0; y < Height; ++y)
+        EXPECT_EQ(rows[y * (1 + Width * 4)], 0) << "row " << y;
+    EXPECT_EQ(Platform::decodePng(file.data(), file.size()).pixels, source.pixels);
 }
 
 TEST(ImagePng, GreyAndRgbFilesAreOpaque)
