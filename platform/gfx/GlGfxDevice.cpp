@@ -189,7 +189,6 @@ bool GlGfxDevice::initialise(std::string& error)
 // probe upload shows eight bits in every channel.
 void GlGfxDevice::chooseTextureStorage()
 {
-    m_shared->alphaStorage = GL_RGBA8;
     GLuint probe = 0;
     QUILL_GL(glGenTextures(1, &probe));
     QUILL_GL(glBindTexture(GL_TEXTURE_2D, probe));
@@ -207,8 +206,7 @@ void GlGfxDevice::chooseTextureStorage()
     QUILL_GL(glDeleteTextures(1, &probe));
     QUILL_GL(glBindTexture(GL_TEXTURE_2D, 0));
     m_shared->boundTexture = 0;
-    if (eightBits)
-        m_shared->alphaStorage = GL_RGBA;
+    m_shared->unsizedAlphaStorage = eightBits;
 }
 
 bool GlGfxDevice::makeFramebuffer(int width, int height, std::string& error)

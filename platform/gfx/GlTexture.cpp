@@ -27,7 +27,7 @@ GlTexture::GlTexture(int width, int height, Format format, Pool pool, uint32_t u
     m_sampler.minFilter = GL_NEAREST;
     m_sampler.magFilter = GL_NEAREST;
     m_internalFormat =
-        format == Format::X8R8G8B8 ? GL_RGB8 : (shared->alphaStorage ? shared->alphaStorage : GL_RGBA8);
+        format == Format::X8R8G8B8 ? GL_RGB8 : (shared->unsizedAlphaStorage ? GL_RGBA : GL_RGBA8);
 }
 
 GlTexture::~GlTexture()

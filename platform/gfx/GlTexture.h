@@ -12,9 +12,10 @@ namespace Platform
 struct GlSharedState
 {
     unsigned boundTexture = 0;
-    // The internal format of textures with alpha: GL_RGBA8, or the unsized GL_RGBA where that
-    // keeps eight bits a channel (see GlGfxDevice::chooseTextureStorage).
-    int alphaStorage = 0;
+    // Textures with alpha are stored as the unsized GL_RGBA, which keeps the upload's channel
+    // order, rather than GL_RGBA8 (set where that keeps eight bits a channel, see
+    // GlGfxDevice::chooseTextureStorage).
+    bool unsizedAlphaStorage = false;
 };
 
 // A texture with a GL texture object (none in the system-memory pool): 8-bit RGBA storage, uploaded
