@@ -107,6 +107,39 @@ Bytes writePngWithLibpng(uint32_t width, uint32_t height, uint32_t format, const
     return out;
 }
 
+// A PNG file's chunks: where each one's data starts, its length and its type.
+struct PngChunk
+{
+    size_t data = 0;
+    size_t length = 0;
+    std::string type;
+};
+
+std::vector<PngChunk> chunksOf(const Bytes& file)
+{
+    std::vector<PngChunk> chunks;
+    for (size_t at = 8; at + 12 <= file.size();)
+    {
+        PngChunk chunk;
+        chunk.length = static_cast<size_t>(file[at]) << 24 | static_cast<size_t>(file[at + 1]) << 16 |
+                       static_cast<size_t>(file[at + 2]) << 8 | file[at + 3];
+        chunk.type.assign(file.begin() + static_cast<long>(at) + 4, file.begin() + static_cast<long>(at) + 8);
+        chunk.data = at + 8;
+        chunks.push_back(chunk);
+        at += 12 + chunk.length;
+    }
+    return chunks;
+}
+
+// Writes the CRC-32 of a chunk's type and data after its data.
+void sealChunk(Bytes& file, const PngChunk& chunk)
+{
+    const uint32_t crc =
+        static_cast<uint32_t>(crc32(0, file.data() + chunk.data - 4, static_cast<uInt>(chunk.length + 4)));
+    for (size_t i = 0; i < 4; ++i)
+        file[chunk.data + chunk.length + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+}
+
 TEST(ImagePng, RoundTripKeepsEveryChannel)
 {
     const Image source =
@@ -132,16 +165,10 @@ TEST(ImagePng, TheWriterLeavesEveryRowUnfiltered)
     const Image source = makeImage(Width, Height, gradient);
     const Bytes file = Platform::encodePng(source);
     Bytes compressed;
-    for (size_t at = 8; at + 12 <= file.size();)
-    {
-        const size_t length = static_cast<size_t>(file[at]) << 24 | static_cast<size_t>(file[at + 1]) << 16 |
-                              static_cast<size_t>(file[at + 2]) << 8 | file[at + 3];
-        if (std::string(file.begin() + static_cast<long>(at) + 4, file.begin() + static_cast<long>(at) + 8) ==
-            "IDAT")
-            compressed.insert(compressed.end(), file.begin() + static_cast<long>(at) + 8,
-                              file.begin() + static_cast<long>(at + 8 + length));
-        at += 12 + length;
-    }
+    for (const PngChunk& chunk : chunksOf(file))
+        if (chunk.type == "IDAT")
+            compressed.insert(compressed.end(), file.begin() + static_cast<long>(chunk.data),
+                              file.begin() + static_cast<long>(chunk.data + chunk.length));
     Bytes rows(Height * (1 + Width * 4));
     uLongf size = static_cast<uLongf>(rows.size());
     ASSERT_EQ(uncompress(rows.data(), &size, compressed.data(), static_cast<uLong>(compressed.size())), Z_OK);
@@ -149,6 +176,39 @@ TEST(ImagePng, TheWriterLeavesEveryRowUnfiltered)
     for (uint32_t y = 0; y < Height; ++y)
         EXPECT_EQ(rows[y * (1 + Width * 4)], 0) << "row " << y;
     EXPECT_EQ(Platform::decodePng(file.data(), file.size()).pixels, source.pixels);
+}
+
+// The compressed pixels are guarded by their chunk's CRC-32, which is always checked. The zlib
+// stream's Adler-32 over the same bytes is not read again.
+TEST(ImagePng, DamagedPixelsAreFoundByTheirChunkChecksum)
+{
+    std::vector<uint32_t> gradient;
+    for (uint32_t i = 0; i < 16 * 8; ++i)
+        gradient.push_back(0xFF000000u | i * 0x010203u);
+    const Image source = makeImage(16, 8, gradient);
+    const Bytes file = Platform::encodePng(source);
+    const std::vector<PngChunk> chunks = chunksOf(file);
+    const auto idat =
+        std::find_if(chunks.begin(), chunks.end(), [](const PngChunk& c) { return c.type == "IDAT"; });
+    ASSERT_NE(idat, chunks.end());
+
+    Bytes damaged = file;
+    damaged[idat->data + idat->length / 2] ^= 0x40;
+    try
+    {
+        Platform::decodePng(damaged.data(), damaged.size());
+        FAIL() << "damaged pixels were decoded";
+    }
+    catch (const ImageError& e)
+    {
+        EXPECT_NE(std::string(e.what()).find("CRC"), std::string::npos) << e.what();
+    }
+
+    // Only the stream's own checksum (its last four bytes) differs, under a valid chunk CRC.
+    Bytes restamped = file;
+    restamped[idat->data + idat->length - 1] ^= 0x5A;
+    sealChunk(restamped, *idat);
+    EXPECT_EQ(Platform::decodePng(restamped.data(), restamped.size()).pixels, source.pixels);
 }
 
 TEST(ImagePng, GreyAndRgbFilesAreOpaque)
