@@ -1,4 +1,5 @@
 #include "platform/image/BmpDecoder.h"
+#include "platform/image/ByteOrder.h"
 #include "platform/image/ImageDecoder.h"
 #include "platform/image/JpegCodec.h"
 #include "platform/image/PngCodec.h"
@@ -121,8 +122,7 @@ std::vector<PngChunk> chunksOf(const Bytes& file)
     for (size_t at = 8; at + 12 <= file.size();)
     {
         PngChunk chunk;
-        chunk.length = static_cast<size_t>(file[at]) << 24 | static_cast<size_t>(file[at + 1]) << 16 |
-                       static_cast<size_t>(file[at + 2]) << 8 | file[at + 3];
+        chunk.length = Platform::readBE32(file.data() + at);
         chunk.type.assign(file.begin() + static_cast<long>(at) + 4, file.begin() + static_cast<long>(at) + 8);
         chunk.data = at + 8;
         chunks.push_back(chunk);
