@@ -146,4 +146,39 @@ TEST(MainMenu, AFirstStartAsksTheNameAndTheMenuThenOpensItsDialogsOneAtATime)
     EXPECT_EQ(front.takeTraces().at(0), L"CMenuState Cleanup\n");
 }
 
+// A list that names no current player. With players in it, the menu starts with the first of
+// them; without any, the name is asked as on a first start. A store made for no name (as the
+// original did) would keep nothing the player then wins, and would record a best time under no
+// name, which the table takes for no record at all.
+TEST(MainMenu, AListThatNamesNoCurrentPlayerStartsWithAPlayerWhoKeepsWhatIsWon)
+{
+    const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                             "<Profiles NextID=\"3\" CurrentUser=\"\" NowPlaying=\"0\" >\n";
+    {
+        FrontEnd front;
+        front.writeShared(
+            "profiles/profiles.xml",
+            head + "<Profile Name=\"Bob\" ID=\"2\" />\n<Profile Name=\"Ann\" ID=\"1\" />\n</Profiles>");
+        CGameEngine& engine = CGameEngine::instance();
+        engine.ChangeState(&CMenuState::instance());
+        EXPECT_EQ(engine.getStateCount(), 1u) << "no name is asked for";
+        EXPECT_EQ(shownName(), L"Ann");
+        ASSERT_NE(Engine::cProfileManager::instance(), nullptr);
+        EXPECT_EQ(Engine::cProfileManager::instance()->getCurrentProfileId(), "00000001");
+    }
+    {
+        FrontEnd front;
+        front.writeShared("profiles/profiles.xml", head + "</Profiles>");
+        CGameEngine& engine = CGameEngine::instance();
+        engine.ChangeState(&CMenuState::instance());
+        ASSERT_EQ(engine.getStateCount(), 2u);
+        EXPECT_EQ(engine.topState(), &CDialogState<cFirstUser>::instance());
+        front.type(L"Eve");
+        front.key(Return);
+        EXPECT_EQ(engine.getStateCount(), 1u);
+        EXPECT_EQ(shownName(), L"Eve");
+        EXPECT_EQ(Engine::cProfileManager::instance()->getCurrentProfileId(), "00000003");
+    }
+}
+
 } // namespace
