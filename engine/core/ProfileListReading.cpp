@@ -1,6 +1,7 @@
 #include "engine/core/ProfileListReading.h"
 
 #include "engine/core/ErrorText.h"
+#include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cStream.h"
@@ -279,6 +280,12 @@ sProfileListReading readProfileList(const std::string& folder)
     const std::string path = folder + ListName;
     if (files->isKnown(path))
         readOneList(*files, path, reading.file, reading.state, reading.problem);
+    else if (const std::string irregular = irregularSharedFile(path); !irregular.empty())
+    {
+        // Never opened: a named pipe would block, a device never ends.
+        reading.state = sProfileListReading::Unreadable;
+        reading.problem = irregular + " is in its place, not a regular file";
+    }
     sProfilesFile& file = reading.file;
 
     sProfilesFile lastGood;

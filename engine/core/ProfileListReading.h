@@ -29,7 +29,7 @@ struct sProfileListReading
         Good,
         // Read and refused: empty, not XML, cut short, too large.
         Damaged,
-        // Could not be opened or read.
+        // Could not be opened or read, or no regular file stands in its place.
         Unreadable,
     };
     eState state = Missing;

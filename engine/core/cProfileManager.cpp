@@ -358,6 +358,9 @@ uint32_t cProfileManager::allocateId()
         bool hasFiles = files && files->isKnown(folder + idText + ".xml");
         for (const std::string& name : names)
             hasFiles = hasFiles || isProfileFileName(name, idText);
+        // Something no file in the place of one of its files is not the new profile's either.
+        for (const char* type : {".xml", ".save"})
+            hasFiles = hasFiles || !irregularSharedFile(folder + idText + type).empty();
         if (hasFiles)
         {
             report("The files of ID " + idText + " belong to no listed profile; they are left alone.");
@@ -467,8 +470,22 @@ void cProfileManager::loadProperties()
 {
     cFileSystem* files = cFileSystem::instance();
     const std::string path = propertyFilePath();
-    if (!files || !files->isKnown(path))
+    if (!files)
         return;
+    if (!files->isKnown(path))
+    {
+        const std::string irregular = irregularSharedFile(path);
+        if (irregular.empty())
+            return;
+        // Never opened (a named pipe would block, a device never ends), never replaced.
+        cProps::clearAll();
+        m_valuesLocked = true;
+        reportSaveFailure("The values of the profile " + quoted(m_currentUser) + " in \"" + path +
+                          "\" cannot be read (" + irregular +
+                          " is in its place, not a regular file); it is left as it is and not written in "
+                          "this run.");
+        return;
+    }
     std::string bytes;
     try
     {

@@ -34,7 +34,8 @@ struct sProfilesFile;
 // from what can be read of it, from that last good list, and from the profiles' own files: a
 // values file or unfinished level that no entry names is listed under its ID text. A damaged
 // file is set aside as ".damaged" before it is replaced; a file that cannot be opened (or set
-// aside) is never written over in this run. A write that fails is reported (`reportSaveFailure`) and the game goes on.
+// aside), or something that is no regular file in the place of one, is never written over in
+// this run. A write that fails is reported (`reportSaveFailure`) and the game goes on.
 class cProfileManager : public cSingleton<cProfileManager>
 {
 public:

@@ -1,7 +1,7 @@
 // What the game does with the player's files around play: a damaged player list starts the menu
-// with the recovered player and asks no name, a win is on disk as soon as the level's goals are
-// done and only then does its save go, and a disk that takes nothing is told to the player once
-// while the game goes on.
+// with the recovered player and asks no name, best times that are no regular file are told and
+// never replaced, a win is on disk as soon as the level's goals are done and only then does its
+// save go, and a disk that takes nothing is told to the player once while the game goes on.
 #include "engine/core/FileSteps.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/SaveFailures.h"
@@ -9,6 +9,7 @@
 #include "engine/core/cProps.h"
 #include "engine/ui/cTextLine.h"
 #include "game/hud/cStatusPanel.h"
+#include "game/screens/BestTimes.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CMapState.h"
 #include "game/screens/CMenuState.h"
@@ -100,6 +101,26 @@ TEST(PlayerFiles, ANameIsAskedForWhenNoPlayerCanBeRecovered)
     front.key(28);
     EXPECT_EQ(shownName(), L"Eve");
     EXPECT_EQ(onDisk("profiles/profiles.xml.damaged"), std::string(100, 'x'));
+}
+
+TEST(PlayerFiles, BestTimesThatAreNoRegularFileAreToldAndNeverReplaced)
+{
+    FrontEnd front;
+    const std::filesystem::path at =
+        std::filesystem::path(Engine::toUtf8(Engine::cFileSystem::instance()->getCommonFolder())) /
+        "besttimes.xml";
+    std::filesystem::create_symlink("/dev/zero", at);
+    BestTimes& times = BestTimes::instance();
+    Engine::resetSaveFailures();
+    times.reload();
+    EXPECT_EQ(Engine::saveFailureCount(), 1) << "told when read";
+    times.setBestTime(0, BestTimeRecord(L"Ann", 30));
+    EXPECT_FALSE(times.save());
+    EXPECT_TRUE(std::filesystem::is_symlink(at));
+    EXPECT_EQ(std::filesystem::read_symlink(at), "/dev/zero");
+    EXPECT_EQ(times.getBestTime(0).name, L"Ann") << "the game goes on with the time";
+    std::filesystem::remove(at);
+    times.reload();
 }
 
 class WinOnDisk : public ::testing::Test

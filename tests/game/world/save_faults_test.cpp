@@ -1,7 +1,7 @@
 // The player's saved level against the disk and against saves no play makes: a save that
-// cannot be opened stays as it is, a clock no play reaches and a level the player has not
-// opened are refused, and leaving a level on a disk that cannot take the save keeps the old
-// one and the game going.
+// cannot be opened or that is no regular file stays as it is, a clock no play reaches and a
+// level the player has not opened are refused, and leaving a level on a disk that cannot take
+// the save keeps the old one and the game going.
 #include "engine/core/FileUtils.h"
 #include "engine/core/SaveFailures.h"
 #include "engine/core/cProps.h"
@@ -84,6 +84,19 @@ TEST_F(SaveFaults, ASaveUnreadableByItsPermissionsIsLeftAsItIs)
     EXPECT_FALSE(fixture.newGame().restoreLevel());
     ::chmod(diskPath().c_str(), 0644);
     EXPECT_EQ(onDisk(), std::string(saved.begin(), saved.end()));
+}
+
+TEST_F(SaveFaults, ASaveThatIsNoRegularFileIsNeverReplaced)
+{
+    std::filesystem::create_symlink("/dev/zero", diskPath());
+    EXPECT_FALSE(GameConfig::instance().hasSavedLevel());
+    Game& game = fixture.load(940, kLevel);
+    game.getController().init();
+    fixture.run(10, 0.1f);
+    EXPECT_FALSE(game.saveLevel());
+    EXPECT_TRUE(std::filesystem::is_symlink(diskPath()));
+    EXPECT_EQ(std::filesystem::read_symlink(diskPath()), "/dev/zero");
+    EXPECT_EQ(Engine::saveFailureCount(), 1);
 }
 
 TEST_F(SaveFaults, AClockNoPlayReachesIsRefusedOnReading)
