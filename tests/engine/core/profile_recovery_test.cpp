@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <list>
 #include <memory>
 #include <random>
@@ -108,20 +109,24 @@ TEST_F(ProfileRecovery, AListThatCannotBeReadIsLeftAloneAndNeverWrittenOver)
 
 TEST_F(ProfileRecovery, AListUnreadableByItsPermissionsIsLeftAlone)
 {
-    if (::Test::permissionsAreIgnored())
-        GTEST_SKIP() << "running as root, which reads a file whatever its permissions; the injected "
-                        "read failure and the folder in place of the list stand in for it";
     twoPlayers();
     const std::filesystem::path path = sharedFolder() / List;
     const std::string before = shared(List);
-    ::chmod(path.c_str(), 0);
-    restart();
-    EXPECT_EQ(cProfileManager::readCurrentUser(), L"Bob");
-    choose(L"Bob");
-    expectBothPlayers();
-    close();
-    ::chmod(path.c_str(), 0644);
-    EXPECT_EQ(shared(List), before);
+    // As root (in CI) the test runs as an unprivileged user: root reads any file.
+    ::Test::runUnprivileged(testFolder(),
+                            [&]
+                            {
+                                ::chmod(path.c_str(), 0);
+                                ASSERT_FALSE(std::ifstream(path).is_open()) << "the permissions hold";
+                                restart();
+                                EXPECT_EQ(cProfileManager::readCurrentUser(), L"Bob");
+                                choose(L"Bob");
+                                expectBothPlayers();
+                                close();
+                                ::chmod(path.c_str(), 0644);
+                                EXPECT_EQ(shared(List), before);
+                                EXPECT_GE(Engine::saveFailureCount(), 1);
+                            });
 }
 
 TEST_F(ProfileRecovery, AFolderInPlaceOfTheListIsLeftAlone)
