@@ -358,7 +358,7 @@ uint32_t cProfileManager::allocateId()
         bool hasFiles = files && files->isKnown(folder + idText + ".xml");
         for (const std::string& name : names)
             hasFiles = hasFiles || isProfileFileName(name, idText);
-        // Something no file in the place of one of its files is not the new profile's either.
+        // Nor is an ID with something that is no regular file in the place of one of its files.
         for (const char* type : {".xml", ".save"})
             hasFiles = hasFiles || !irregularSharedFile(folder + idText + type).empty();
         if (hasFiles)
