@@ -10,8 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <string>
+#include <vector>
 
 using namespace GameTest;
 
@@ -226,6 +229,48 @@ TEST(StatusPanel, HoveringARowPointsAtItsOpenGoalsUntilTheyAreReached)
     panel->onAimHover(panel->getRows()[0]->find<Engine::cView>(L"AimButton"));
     EXPECT_EQ(cGoalArrow::arrows().size(), 1u);
     panel->onAimLeave(button);
+    EXPECT_TRUE(cGoalArrow::arrows().empty());
+    Engine::cControl::deletePending();
+}
+
+TEST(StatusPanel, AnArrowKeepsToItsOwnGoalWhenTheGoalsAreBuiltAgainAndOutlivesItsLevel)
+{
+    SilentEffects effects;
+    GameFixture fixture;
+    Game& game = fixture.load(968, GameFixture::levelXml(road(110, "roads") + road(150, "roads")));
+    cStatusPanel* panel = makePanel(game);
+    panel->onAimHover(panel->getRows()[0]->find<Engine::cView>(L"AimButton"));
+    ASSERT_EQ(cGoalArrow::arrows().size(), 2u);
+    const auto targetOf = [](const cGoalArrow* arrow)
+    {
+        const LevelGoal* goal = arrow->getGoal();
+        return goal ? goal->target.lock() : cUnit::Ptr();
+    };
+    std::map<const cGoalArrow*, cUnit::Ptr> pointedAt;
+    for (const auto& [arrow, same] : cGoalArrow::arrows())
+        pointedAt[arrow] = targetOf(arrow);
+
+    // A goal of a type listed before the roads joins, and the list is built again: it grows
+    // and its records move.
+    const cUnit::Ptr rubble = game.addUnit(typeId(L"Rubble"), 0, -1, eUnitState::idle, 0.0f,
+                                           Engine::cVector2(300.0f, 130.0f), {}, L"");
+    rubble->setTargetType(2);
+    game.buildLevelGoals();
+    ASSERT_EQ(game.getLevelGoals().size(), 3u);
+    for (const auto& [arrow, same] : cGoalArrow::arrows())
+    {
+        ASSERT_TRUE(pointedAt[arrow]);
+        EXPECT_EQ(targetOf(arrow), pointedAt[arrow]) << "each arrow still stands for its own road";
+    }
+    cGoalArrow::hideReached();
+    EXPECT_EQ(cGoalArrow::arrows().size(), 2u) << "the rubble's goal, done or not, is none of theirs";
+
+    // The level goes while the arrows stand: they no longer point at a goal, and go.
+    fixture.newGame();
+    for (const auto& [arrow, same] : cGoalArrow::arrows())
+        EXPECT_EQ(arrow->getGoal(), nullptr);
+    cGoalArrow::hideReached();
+    cGoalArrow::hideReached();
     EXPECT_TRUE(cGoalArrow::arrows().empty());
     Engine::cControl::deletePending();
 }
