@@ -112,6 +112,10 @@ public:
     // Connects to the level-finished signal, raised once when the finish countdown of a won
     // level ends.
     boost::signals2::connection connectLevelFinished(const Slot& slot);
+    using ResourcesSlot = boost::function<void(const cGameResources&)>;
+    // Connects to the signal raised when the level gains resources, as their flying texts rise
+    // (the head-up counts flash with them).
+    boost::signals2::connection connectResourcesGained(const ResourcesSlot& slot);
 
     // --- The level file (GameLevelFile.cpp, GameBuildings.cpp) ---
     // Loads "Levels/n<level>.xml", or the level file the program was started with. A file
@@ -257,6 +261,7 @@ private:
     bool isOfCategory(const cUnit::Ptr& unit, const wchar_t* category) const;
 
     boost::signals2::signal<void()> m_levelFinished;
+    boost::signals2::signal<void(const cGameResources&)> m_resourcesGained;
     bool m_helpGiven = false;
     cGameResources m_helpResources;
     Engine::cPicture* m_garbageView = nullptr;

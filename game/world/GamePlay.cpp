@@ -323,6 +323,8 @@ void Game::showFlyingIconText(const Engine::cVector2& position, const cGameResou
     }
     if (cGameSounds* sounds = cGameSounds::instance())
         sounds->playSingle("give_resource", 0.1f, 0.0f);
+    if (!resources.isEmpty())
+        m_resourcesGained(resources);
 }
 
 void Game::parkUnit(cUnit::Ptr unit)
