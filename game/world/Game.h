@@ -236,6 +236,13 @@ public:
     const std::string& getRestoreError() const { return m_restoreError; }
     void saveUnit(LevelArchive& archive, const cUnit::Ptr& unit, const UnitNumbering& numbering);
     int restoreUnit(LevelArchive& archive, cUnit::Ptr& unit);
+    // The goals' section at the end of the saved level (GameGoalsSave.cpp): every goal with its
+    // unit's number (-1 for a unit that has left the field) and its done flag. Read back, the
+    // goals are built from the restored units as at a level start, keep the done flags saved,
+    // and the goals whose units had gone come back as they were. A save without the section
+    // (written before it existed) builds the goals from the units alone.
+    void writeLevelGoals(LevelArchive& archive, const UnitNumbering& numbering) const;
+    void readLevelGoals(LevelArchive& archive, const std::vector<cUnit::Ptr>& units);
     // Frees the cells of every building of the level file before the saved units come back.
     void freeBuildingCells(const boost::shared_ptr<Engine::cProperties>& root);
 
