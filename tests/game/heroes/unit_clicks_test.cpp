@@ -53,6 +53,7 @@ TEST(UnitClicks, APointerTipHoldsOtherUnitsClicksButNotTheArrowsAndItsOwnClickEn
                                                 "<Unit Type=\"Rubble\" Position=\"250;50\"><Tutorial>"
                                                 "<Tip tip_type=\"2\" text=\"Clear me.\"/></Tutorial></Unit>"
                                                 "<Unit Type=\"Rubble\" Position=\"410;130\"/>"
+                                                "<Unit Type=\"Puppy\" Position=\"490;50\"/>"
                                                 "<Unit Type=\"Market\" Level=\"1\" MaxLevel=\"2\" "
                                                 "Position=\"330;310\"/>",
                                             resources(30, 0, 4)));
@@ -65,6 +66,9 @@ TEST(UnitClicks, APointerTipHoldsOtherUnitsClicksButNotTheArrowsAndItsOwnClickEn
 
     played.click(other);
     EXPECT_EQ(played.goalsFor(other), 0) << "another unit's click is held";
+    const cUnit::Ptr puppy = played.unit(L"Puppy");
+    played.click(puppy);
+    EXPECT_EQ(played.goalsFor(puppy), 0) << "an animal's click too";
     Engine::cLightButton* arrow = market->getView()->getUpgradeButton();
     ASSERT_TRUE(arrow && arrow->isShown());
     played.front.clickAt(arrow->getPosition());
@@ -76,6 +80,8 @@ TEST(UnitClicks, APointerTipHoldsOtherUnitsClicksButNotTheArrowsAndItsOwnClickEn
     EXPECT_EQ(played.goalsFor(pointed), 1) << "and is taken";
     played.click(other);
     EXPECT_EQ(played.goalsFor(other), 1);
+    played.click(puppy);
+    EXPECT_EQ(played.goalsFor(puppy), 1) << "the level has no hospital: the puppy is taken at once";
 }
 
 TEST(UnitClicks, ATipAtAnArrowHoldsEvenItsOwnUnitsClick)
