@@ -86,6 +86,14 @@ void Game::readLevelGoals(LevelArchive& archive, const std::vector<cUnit::Ptr>& 
     }
 
     buildLevelGoals();
+    if (saved.empty())
+        return;
+    // The goals come back in the saved order, so that the level saved again holds the same
+    // bytes; a goal the restored units give besides (a save made before the goals were built)
+    // follows them.
+    std::vector<LevelGoal> built;
+    built.swap(m_levelGoals);
+    std::vector<bool> taken(built.size(), false);
     for (const SavedGoal& goal : saved)
     {
         if (goal.unit == -1)
@@ -100,10 +108,18 @@ void Game::readLevelGoals(LevelArchive& archive, const std::vector<cUnit::Ptr>& 
             m_levelGoals.push_back(gone);
             continue;
         }
-        // A goal met stays met, as it does while the level runs.
         const cUnit::Ptr& unit = units[static_cast<size_t>(goal.unit)];
-        for (LevelGoal& built : m_levelGoals)
-            if (built.target.lock() == unit)
-                built.done = built.done || goal.done;
+        for (size_t i = 0; i < built.size(); ++i)
+            if (!taken[i] && built[i].target.lock() == unit)
+            {
+                taken[i] = true;
+                // A goal met stays met, as it does while the level runs.
+                built[i].done = built[i].done || goal.done;
+                m_levelGoals.push_back(built[i]);
+                break;
+            }
     }
+    for (size_t i = 0; i < built.size(); ++i)
+        if (!taken[i])
+            m_levelGoals.push_back(built[i]);
 }
