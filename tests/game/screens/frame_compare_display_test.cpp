@@ -157,6 +157,39 @@ public:
         logic->update();
     }
 
+    // As the program takes the game down: the states left, the game's managers shut down,
+    // then the engine in the reverse order of its making.
+    ~PlayedGame()
+    {
+        if (!render)
+            return;
+        CGameEngine& engine = CGameEngine::instance();
+        while (engine.getStateCount())
+            engine.PopState();
+        engine.runShutdowns();
+        cCheats::instance().shutdown();
+        UnitViewLibrary::instance().clear();
+        cTutorial::instance().reset();
+        CPlayState::instance().releasePlayView(true);
+        TooltipManager::shutdown();
+        delete cGameSounds::instance();
+        Engine::cControl::deletePending();
+        logic.reset();
+        input.reset();
+        profiles.reset();
+        Engine::cProps::clearAll();
+        strings.reset();
+        sound.reset();
+        resources.reset();
+        Engine::cPyro::clearEffectFiles();
+        render.reset();
+        settings.reset();
+        constants.reset();
+        files.reset();
+    }
+    PlayedGame(const PlayedGame&) = delete;
+    PlayedGame& operator=(const PlayedGame&) = delete;
+
     bool ready() const { return render != nullptr; }
 
     void frame() { logic->update(); }
@@ -212,13 +245,33 @@ public:
     std::unique_ptr<Engine::cLogic> logic;
 };
 
+PlayedGame*& playedGame()
+{
+    static PlayedGame* made = nullptr;
+    return made;
+}
+
+// Made for the first test that plays, taken down after the last test (before the game's
+// function-local managers go with the process).
 PlayedGame& game()
 {
-    // Never taken down: the game's function-local managers hold on to parts of it, and the
-    // process ends after the tests.
-    static PlayedGame* made = new PlayedGame();
-    return *made;
+    if (!playedGame())
+        playedGame() = new PlayedGame();
+    return *playedGame();
 }
+
+class TakeTheGameDown final : public ::testing::Environment
+{
+public:
+    void TearDown() override
+    {
+        delete playedGame();
+        playedGame() = nullptr;
+    }
+};
+
+const ::testing::Environment* const kTakeTheGameDown =
+    ::testing::AddGlobalTestEnvironment(new TakeTheGameDown);
 
 int levelCount()
 {
