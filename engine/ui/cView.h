@@ -225,10 +225,15 @@ protected:
     bool m_dirty = true;
 
 private:
-    // A view's place in the render registry: the deep it joined with, then its address.
+    static uint64_t nextSerial();
+    // Which view this is in the order views were made.
+    uint64_t m_serial = nextSerial();
+    // A view's place in the render registry: the deep it joined with, then the order in which
+    // the views were made (an order the same on every run, unlike their addresses).
     struct tDrawKey
     {
         float deep;
+        uint64_t serial;
         cView* view;
         bool operator<(const tDrawKey& other) const;
     };
