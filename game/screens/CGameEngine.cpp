@@ -63,7 +63,7 @@ Engine::cApplication* CGameEngine::Init(const std::wstring& commandLine, const c
     params.singleInstance = singleInstance;
     Engine::resetSaveFailures();
     m_application = Engine::cApplication::create(params);
-    m_application->windowRefusedSignal.connect([] { tellWindowRefused(); });
+    m_application->windowRefusedSignal.connect(&CGameEngine::tellWindowRefused);
     watchSaveFailures();
     m_running = true;
     return m_application;

@@ -43,13 +43,18 @@ void openPlayer(const std::wstring& name)
     new Engine::cProfileManager(name);
 }
 
+void closePlayer()
+{
+    delete Engine::cProfileManager::instance();
+}
+
 // A command line names the first level played, nothing more: the level is the current player's
 // as if chosen on the map (the player's profile, medal and best time), and after it the run is
 // the player's ordinary game. A first start asks the player's name before the level.
 void startInLevel(const std::wstring& line)
 {
     CGameEngine& engine = CGameEngine::instance();
-    engine.atShutdown([] { delete Engine::cProfileManager::instance(); });
+    engine.atShutdown(&closePlayer);
     const Engine::cFileSystem* files = Engine::cFileSystem::instance();
     if (!files)
         return;
