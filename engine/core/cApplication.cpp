@@ -286,6 +286,13 @@ void cApplication::toggleFullscreen()
     // A game kept windowed by its constants can only leave full screen.
     if (onlyWindowed && !fullscreen)
         return;
+    // A window that would not fit the screen is refused: the game stays in full screen, and the
+    // settings go on saying so.
+    if (fullscreen && !cSingleton<cRender>::instance()->fitsWorkArea())
+    {
+        windowRefusedSignal();
+        return;
+    }
     settings->set(L"graphics", L"fullscreen", !fullscreen);
     requestVideoMode();
 }
@@ -322,6 +329,7 @@ intptr_t cApplication::windowProc(const Platform::Message& message)
             if (sound)
                 sound->pauseAll(false);
         }
+        activationSignal(message.wparam != 0);
         break;
     case MessageKind::KeyDown:
         if (input)

@@ -213,6 +213,7 @@ void cRender::applyVideoMode()
         left = std::max(left, m_workArea.left);
         top = std::max(top, m_workArea.top);
         m_window->placeWindow(left + frameLeft, top + frameTop, m_config.width, m_config.height);
+        m_placedFrame = {frameLeft, frameTop, frameRight, frameBottom};
         p.backBufferWidth = m_config.width;
         p.backBufferHeight = m_config.height;
         p.backBufferFormat = mode.format;
@@ -402,7 +403,18 @@ void cRender::beginFrame()
         resetDevice();
         m_deviceLost = false;
     }
-    if (m_resetPending && (!m_fullscreen || fitsWorkArea()))
+    // A window's frame is known only once the window manager has framed it: a window placed
+    // for another frame is placed again, and one whose frame does not fit goes full screen.
+    if (!m_fullscreen && !m_resetPending)
+    {
+        Platform::WindowRect frame;
+        m_window->frameSize(frame.left, frame.top, frame.right, frame.bottom);
+        m_resetPending = frame.left != m_placedFrame.left || frame.top != m_placedFrame.top ||
+                         frame.right != m_placedFrame.right || frame.bottom != m_placedFrame.bottom;
+    }
+    // A switch to a window that does not fit is not left pending: the reset keeps full screen
+    // and writes it back to the settings, so that the settings say what the screen shows.
+    if (m_resetPending)
         resetDevice();
     m_batches.beginFrame();
     m_sceneOpen = true;

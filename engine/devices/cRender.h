@@ -110,7 +110,10 @@ public:
     // The particle library the particle views load their effects through.
     virtual PyroParticles::IPyroParticleLibrary* getParticleLibrary() const { return m_particles.get(); }
     // Recovers a lost device when it can be reset (else the frame is skipped), applies a
-    // pending mode change and opens the frame.
+    // pending mode change and opens the frame. A window is placed again once the window
+    // manager's frame around it is known, and goes full screen when that frame does not fit
+    // the work area; a switch to a window that does not fit keeps full screen and writes
+    // "fullscreen" back to the settings.
     virtual void beginFrame();
     // Closes the frame and draws it, unless it would draw the picture the last drawn frame
     // left (see `cRenderedFrame`): then nothing is drawn and nothing is presented, since the
@@ -251,6 +254,8 @@ private:
     // Desktop.
     Platform::DisplayMode m_desktop;
     Platform::WindowRect m_workArea;
+    // The frame (by side) the window was last placed for.
+    Platform::WindowRect m_placedFrame;
     Platform::Format m_fullscreenDepth = Platform::Format::D24S8;
     Platform::Format m_windowDepth = Platform::Format::D24S8;
     tLetterbox m_letterbox;

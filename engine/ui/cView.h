@@ -221,6 +221,9 @@ protected:
     // The sprite list: one quad here; views of several quads override it.
     virtual void buildSprites(std::vector<cQuad>& sprites, uint32_t frame, float weight);
     void onImageChanged() override { m_dirty = true; }
+    // The view's place among the drawn (a view that draws nothing itself keeps out of it).
+    void joinRenderRegistry();
+    void leaveRenderRegistry();
 
     bool m_dirty = true;
 
@@ -239,8 +242,6 @@ private:
     };
     using tRenderRegistry = cDeferredRegistry<tDrawKey>;
     static tRenderRegistry& renderRegistry();
-    void joinRenderRegistry();
-    void leaveRenderRegistry();
     // Stores `value` in `field` and sets dirty when they differ.
     template <class T> void change(T& field, const T& value)
     {

@@ -44,6 +44,9 @@ bool isControlCharacterKey(uint32_t vk)
 Window::Window(const std::wstring& title, int width, int height, bool openGL)
 {
     installXErrorFilter();
+    // The click that brings the window to the front (a window manager focuses a window on it and
+    // hands it on) is the player's: SDL would drop a click that comes within moments of a focus.
+    sdl().SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (sdl().SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         throwSdlError("sdl().SDL_InitSubSystem(SDL_INIT_VIDEO)");
     if (openGL)
