@@ -74,6 +74,15 @@ void CPlayState::startLevel()
     m_game.reset();
     m_game.reset(new Game());
     cTutorial::instance().reset();
+    // Polled tips wait for their unit to be served: the level's planner tells.
+    cTutorial::instance().setProblemQuery(
+        [](const cUnit::Ptr& unit)
+        {
+            cGameResources cost;
+            Engine::cPoint blocked = kNoCell;
+            Game* game = Game::instance();
+            return game ? static_cast<int>(game->getController().getUnitProblem(unit, cost, blocked)) : -1;
+        });
     m_statusPanel = new cStatusPanel(getPlayView());
     if (auto* menu = m_statusPanel->find<Engine::cButtonPrototype>(L"MenuButton"))
         menu->connectClickAction([this] { showGameMenu(); });
