@@ -192,8 +192,10 @@ TEST_F(BriefingPlayer, TheFirstBriefingSpeaksOfNoBuildingBeforeItStandsOnTheFiel
              const bool standing = hall->getView()->isShown() && hall->getState() != eUnitState::hidden &&
                                    hall->getState() != eUnitState::falling;
              if (!standing)
+             {
                  EXPECT_EQ(lower(speech->text).find(L"hall"), std::wstring::npos)
                      << Engine::toUtf8(speech->text) << ": the town hall has not come down yet";
+             }
          });
     EXPECT_GE(speeches, 4);
 }

@@ -759,7 +759,9 @@ TEST_F(LevelMap, TheCloudsDriftUnderTheLevelPlacesTheCurrentOneToo)
                 for (const Engine::cControl* part : node->getChildren())
                     if (const auto* effect = dynamic_cast<const Engine::cView*>(part);
                         effect && effect->isShown())
+                    {
                         EXPECT_LT(drawnAt(cloud), drawnAt(effect)) << "over the current level's mark";
+                    }
             }
         }
     }
