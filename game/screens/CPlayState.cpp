@@ -39,6 +39,15 @@ namespace
 
 constexpr uint32_t EscapeKey = 1;
 
+// The problem a click on the unit would meet now, as the level's planner sees it.
+int unitProblemNow(const cUnit::Ptr& unit)
+{
+    cGameResources cost;
+    Engine::cPoint blocked = kNoCell;
+    Game* game = Game::instance();
+    return game ? static_cast<int>(game->getController().getUnitProblem(unit, cost, blocked)) : -1;
+}
+
 } // namespace
 
 CPlayState& CPlayState::instance()
@@ -77,6 +86,8 @@ void CPlayState::startLevel()
     m_game.reset();
     m_game.reset(new Game());
     cTutorial::instance().reset();
+    // Polled tips wait for their unit to be served: the level's planner tells.
+    cTutorial::instance().setProblemQuery(&unitProblemNow);
     m_statusPanel = new cStatusPanel(getPlayView());
     Engine::requiredControl<Engine::cButtonPrototype>(*m_statusPanel, L"MenuButton", "UI/PanelStatus.xml",
                                                       "button")

@@ -768,3 +768,50 @@ TEST_F(LevelMap, TheContinueQuestionNamesTheSavedLevelAndNoToBeginLeavesTheProfi
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(LevelMap, TheCloudsDriftUnderTheLevelPlacesTheCurrentOneToo)
+{
+    cMap& map = enterMap();
+    const Engine::cVector2 screen(1024.0f, 768.0f);
+    int passes = 0;
+    // A few minutes of drifting clouds over the first page, its first level the current one.
+    for (int step = 0; step < 400; ++step)
+    {
+        front.frame(0.5f);
+        std::vector<Engine::cView*> order;
+        Engine::cView::renderPass([&](Engine::cView* view) { order.push_back(view); });
+        const auto drawnAt = [&](const Engine::cView* view)
+        { return std::find(order.begin(), order.end(), view) - order.begin(); };
+        for (Engine::cControl* child : map.getClouds()->getChildren())
+        {
+            const auto* cloud = dynamic_cast<const cCloud*>(child);
+            if (!cloud || !cloud->isShown())
+                continue;
+            const Engine::cVector2 c = cloud->getPosition();
+            const Engine::cVector2 half = cloud->getSize() * 0.5f;
+            for (const cMapNodeButton* node : map.getPage(0).nodes)
+            {
+                const Engine::cVector2 n = node->getPosition();
+                const Engine::cVector2 reach = half + node->getSize() * 0.5f;
+                if (std::fabs(c.x - n.x) >= reach.x || std::fabs(c.y - n.y) >= reach.y || c.x < -half.x ||
+                    c.x > screen.x + half.x)
+                    continue;
+                ++passes;
+                ASSERT_LT(drawnAt(cloud), drawnAt(node))
+                    << "a cloud drawn over the place of level " << node->getLevel();
+                for (const Engine::cControl* part : node->getChildren())
+                    if (const auto* effect = dynamic_cast<const Engine::cView*>(part);
+                        effect && effect->isShown())
+                    {
+                        EXPECT_LT(drawnAt(cloud), drawnAt(effect)) << "over the current level's mark";
+                    }
+            }
+        }
+    }
+    EXPECT_GT(passes, 0) << "a cloud passed over a place";
+}
+
+} // namespace

@@ -152,7 +152,8 @@ TEST(Panels, TheDeleteQuestionStandsAboveThePlayerSelectionAndAnswersByKeyOrPoin
     front.frames(20);
     Engine::cYesNo* question = shownQuestion();
     ASSERT_NE(question, nullptr) << "Delete asks";
-    EXPECT_EQ(question->getText()->getText(), selection->getConfirmText());
+    EXPECT_EQ(question->getText()->getText(), L"Delete Bob and all of their progress?")
+        << "it names the player";
     EXPECT_TRUE(selection->isShown()) << "the selection stays on screen behind the question";
     EXPECT_FALSE(selection->isEnabled());
     float panelTop = std::numeric_limits<float>::lowest();
