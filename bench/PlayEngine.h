@@ -54,13 +54,6 @@
 namespace Bench
 {
 
-inline const std::filesystem::path& dataFolder()
-{
-    static const std::filesystem::path folder =
-        std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
-    return folder;
-}
-
 // The shipped level with the most units (children of "Buildings"): its number, and its file's
 // bytes through `bytes` when given.
 inline int busiestLevel(std::string* bytes = nullptr)

@@ -42,7 +42,7 @@
 namespace
 {
 
-const std::filesystem::path kData = std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
+const std::filesystem::path& kData = Bench::dataFolder();
 
 std::filesystem::path levelplayProgram()
 {
