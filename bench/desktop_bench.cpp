@@ -23,6 +23,7 @@
 #include "bench/ChildProcess.h"
 #include "bench/PlainPictures.h"
 #include "bench/PlayEngine.h"
+#include "bench/Targets.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cApplication.h"
 #include "engine/core/cLogic.h"
@@ -535,10 +536,8 @@ int main(int argc, char** argv)
         std::cout.flush();
         std::_Exit(code);
     }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int status = Bench::runBenchmarks(argc, argv);
     std::error_code error;
     fs::remove_all(homeFolder(), error);
-    return 0;
+    return status;
 }
