@@ -10,6 +10,7 @@
 
 #include "bench/BenchHome.h"
 #include "bench/Measures.h"
+#include "bench/PlainFrame.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
 #include "engine/core/cControl.h"
@@ -212,6 +213,59 @@ inline std::vector<std::string> drawnPictures()
             }
         });
     return std::vector<std::string>(paths.begin(), paths.end());
+}
+
+// The quads the last frame drew, in drawing order, each with its picture file (drawn text,
+// particle effects and meshes are left out: they are no picture files).
+inline std::vector<FrameQuad> drawnQuads()
+{
+    std::vector<FrameQuad> quads;
+    Engine::cView::renderPass(
+        [&quads](Engine::cView* view)
+        {
+            constexpr int ParticleKind = 5;
+            if (view->getKind() == ParticleKind || view->getMesh())
+                return;
+            std::string picture;
+            if (const boost::shared_ptr<Engine::cTexture> texture = view->getTexture())
+            {
+                try
+                {
+                    picture = texture->getPath();
+                }
+                catch (const char*)
+                {
+                    return;
+                }
+            }
+            const auto add = [&quads, &picture, view](const Engine::cQuad& sprite)
+            {
+                FrameQuad quad;
+                quad.picture = picture;
+                quad.renderType = view->getRenderType();
+                for (int i = 0; i < 4; ++i)
+                {
+                    quad.x[i] = sprite.corners[i].x;
+                    quad.y[i] = sprite.corners[i].y;
+                    quad.color[i] = sprite.corners[i].color;
+                }
+                quad.u0 = sprite.uvFrom.x;
+                quad.v0 = sprite.uvFrom.y;
+                quad.u1 = sprite.uvTo.x;
+                quad.v1 = sprite.uvTo.y;
+                quads.push_back(quad);
+            };
+            if (view->getMultiSprites())
+            {
+                for (const Engine::cQuad& sprite : view->getSpriteList())
+                    add(sprite);
+                return;
+            }
+            add(view->getSprite());
+            if (view->getDoubleAnimRender())
+                add(view->getSecondSprite());
+        });
+    return quads;
 }
 
 inline long peakResidentKb(int who = RUSAGE_SELF)
