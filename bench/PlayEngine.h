@@ -150,13 +150,20 @@ inline Engine::cLogic* startPlayEngine(std::string& error, const std::string& ho
     return logic;
 }
 
-// One frame of the game: the input step, the enabled pass, the state machine's update, the
-// draw, the views deleted during it.
+// One frame of the game as the engine's loop runs it, without its pacing: the pointer's place
+// and the input step, the active and enabled passes (held while a fade runs), the fades, the
+// state machine's update, the draw, the views deleted during it.
 inline void runFrame(Engine::cLogic& logic)
 {
+    logic.updateMousePosition();
     if (Engine::cInput* input = Engine::cInput::instance())
         input->update();
-    Engine::cControl::enabledPass();
+    if (!Engine::cControl::isFading())
+    {
+        Engine::cControl::activePass();
+        Engine::cControl::enabledPass();
+    }
+    Engine::cControl::fadePass();
     CGameEngine::instance().Update();
     logic.render();
     Engine::cControl::deletePending();
@@ -170,14 +177,10 @@ inline void leavePlay()
     Engine::cControl::deletePending();
 }
 
-// Enters the play state on `level` (leaving whatever level ran before), closes its opening
-// briefing with Escape as a player may, and runs frames until the level runs and one frame of
-// it is drawn.
-inline void startLevel(Engine::cLogic& logic, int level)
+// Runs frames until the level of the play state runs with nothing over it, closing its opening
+// briefing with Escape as a player may; false when it does not come to that.
+inline bool runUntilPlaying(Engine::cLogic& logic)
 {
-    leavePlay();
-    Engine::cProps::set<int>(L"CurrentLevel", level);
-    CGameEngine::instance().ChangeState(&CPlayState::instance());
     CGameEngine& engine = CGameEngine::instance();
     CPlayState& play = CPlayState::instance();
     for (int i = 0; i < 1000 && !(play.isRunning() && engine.topState() == &play); ++i)
@@ -190,6 +193,33 @@ inline void startLevel(Engine::cLogic& logic, int level)
         }
         runFrame(logic);
     }
+    return play.isRunning() && engine.topState() == &play;
+}
+
+// Enters the play state on `level` (leaving whatever level ran before), closes its opening
+// briefing with Escape as a player may, and runs frames until the level runs and one frame of
+// it is drawn.
+inline void startLevel(Engine::cLogic& logic, int level)
+{
+    leavePlay();
+    Engine::cProps::set<int>(L"CurrentLevel", level);
+    CGameEngine::instance().ChangeState(&CPlayState::instance());
+    runUntilPlaying(logic);
+    runFrame(logic);
+}
+
+// A player's click at a place of the 1024 x 768 screen: the pointer moves there, the primary
+// button goes down and up, a frame each.
+inline void clickAt(Engine::cLogic& logic, const Engine::cVector2& place)
+{
+    Platform::ScriptedInput* input = playerInput();
+    if (!input)
+        return;
+    input->pointerTo(static_cast<int32_t>(place.x), static_cast<int32_t>(place.y));
+    runFrame(logic);
+    input->mouseButton(0, true);
+    runFrame(logic);
+    input->mouseButton(0, false);
     runFrame(logic);
 }
 
