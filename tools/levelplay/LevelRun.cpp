@@ -127,6 +127,12 @@ bool LevelRun::won() const
     return level && (level->isLevelOver() || level->isFinishPending());
 }
 
+bool LevelRun::idle() const
+{
+    Game* level = game();
+    return !level || level->getController().getPendingGoals().empty();
+}
+
 float LevelRun::clock() const
 {
     Game* level = game();

@@ -79,6 +79,10 @@ public:
     Game* game() const;
     // TYPE#K of a unit, as the script names it.
     std::string label(const cUnit::Ptr& unit) const;
+    // The unit a script line names, as it names it now; empty when there is none.
+    cUnit::Ptr unitOf(const Command& command) const { return find(command.unitType, command.index); }
+    // Nothing waits to be done: no goal queued or under way.
+    bool idle() const;
     // Every state left and the game's shutdowns run.
     void finish();
 
