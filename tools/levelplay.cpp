@@ -357,14 +357,21 @@ std::string judge(Game& game)
 }
 
 // The script again, each line that acted at the time it acted (to the hundredth of a second
-// below it: played again without the pace, it acts in the same frame).
-void writeScript(const std::string& from, const std::vector<float>& actedAt,
-                 const std::vector<Command>& script, const std::string& to)
+// below it: played again without the pace, it acts in the same frame). A line that never acted
+// (the level was won or left before it) keeps its time, moved up to the line before it.
+void writeScript(const std::string& from, const std::vector<float>& actedAt, const std::vector<Command>& script,
+                 const std::string& to)
 {
-    std::map<int, float> times;
+    std::map<int, double> times;
+    double last = 0.0;
     for (size_t i = 0; i < script.size(); ++i)
-        if (actedAt[i] >= 0.0f)
-            times[script[i].line] = actedAt[i];
+    {
+        const double time = actedAt[i] >= 0.0f
+                                ? std::floor(static_cast<double>(actedAt[i]) * 100.0 + 1e-6) / 100.0
+                                : std::max(last, static_cast<double>(script[i].time));
+        times[script[i].line] = time;
+        last = time;
+    }
     std::istringstream in(readDiskFile(from));
     std::ostringstream out;
     std::string row;
@@ -377,8 +384,7 @@ void writeScript(const std::string& from, const std::vector<float>& actedAt,
             const size_t begin = row.find_first_not_of(' ', at + 3);
             const size_t end = row.find(' ', begin);
             char time[32];
-            std::snprintf(time, sizeof time, "%.2f",
-                          std::floor(static_cast<double>(found->second) * 100.0 + 1e-6) / 100.0);
+            std::snprintf(time, sizeof time, "%.2f", found->second);
             std::string text = time;
             // A time of a whole second loses its decimals.
             if (text.size() > 3 && text.compare(text.size() - 3, 3, ".00") == 0)
@@ -439,6 +445,8 @@ int play(const Options& options)
         pace = std::make_unique<LevelPlay::PaceKeeper>(run, options.patience);
     // The clock at which each line acted; -1 for a line that never did.
     std::vector<float> actedAt(script.size(), -1.0f);
+    std::vector<int> retries(script.size(), 0);
+    constexpr int kRetries = 5;
     std::string judgement;
     try
     {
@@ -469,8 +477,11 @@ int play(const Options& options)
                 {
                 case Command::Click:
                 case Command::Upgrade:
-                    if (run.inLevel())
-                        run.click(command, command.verb == Command::Upgrade);
+                    // At a person's pace, a press that something else took (a hero walking
+                    // over a pile as the pointer came) is made again, as the person would.
+                    if (run.inLevel() && !run.click(command, command.verb == Command::Upgrade) && pace &&
+                        retries[next - 1]++ < kRetries)
+                        --next;
                     break;
                 case Command::Cancel:
                     run.cancel();

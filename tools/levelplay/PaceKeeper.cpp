@@ -9,6 +9,7 @@
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
+#include "tools/levelplay/PlayerHand.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,6 +60,26 @@ bool heldByTip(const cUnit::Ptr& unit, bool upgrade, std::string& why)
     return held;
 }
 
+// Another button that takes the pointer at the middle of the target (a hero walking over a
+// pile): the player waits for the target to be seen. Of the buttons that compete for the
+// pointer the deepest takes it; the others hear the press as well.
+bool covered(const LevelRun& run, const Engine::cButtonPrototype& target, std::string& why)
+{
+    if (!target.getIsDeepProcessing())
+        return false;
+    for (const Engine::cView* view : PlayerHand::viewsAt(target.getPosition()))
+    {
+        const auto* button = dynamic_cast<const Engine::cButtonPrototype*>(view);
+        if (button && button != &target && button->isEnabled() && button->getIsDeepProcessing() &&
+            button->getDeep() > target.getDeep())
+        {
+            why = "under the pointer: " + run.describeAt(target.getPosition(), false);
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 PaceKeeper::PaceKeeper(LevelRun& run, float patience) : m_run(run), m_patience(patience) {}
@@ -77,10 +98,13 @@ PaceKeeper::Click PaceKeeper::clickable(const Command& command, std::string& why
 {
     Game* game = m_run.game();
     const cUnit::Ptr unit = m_run.unitOf(command);
-    if (!game || !unit)
-    {
-        why = "no such unit";
+    if (!game)
         return Click::Never;
+    if (!unit)
+    {
+        // What a plant or a quake brings comes later.
+        why = "no such unit yet";
+        return Click::Later;
     }
     cUnitView* view = unit->getView();
     if (!view)
@@ -117,7 +141,7 @@ PaceKeeper::Click PaceKeeper::clickable(const Command& command, std::string& why
             return Click::Never;
         if (problem != NoProblem && problem != NoFreeHero)
             return Click::Later;
-        return heldByTip(unit, true, why) ? Click::Later : Click::Now;
+        return heldByTip(unit, true, why) || covered(m_run, *button, why) ? Click::Later : Click::Now;
     }
     if (!view->isShown())
     {
@@ -131,7 +155,7 @@ PaceKeeper::Click PaceKeeper::clickable(const Command& command, std::string& why
         return Click::Never;
     if (problem != NoProblem && problem != NoFreeHero)
         return Click::Later;
-    if (heldByTip(unit, false, why))
+    if (heldByTip(unit, false, why) || covered(m_run, *view, why))
         return Click::Later;
     if (isOf(unit, UnitCategory::mill) && unit->getAttached().empty() && !unit->isInFireOrDamaged() &&
         (unit->getLevel() > 0 || (info && !info->resOut.isEmpty())))

@@ -11,11 +11,12 @@ namespace LevelPlay
 // and no sooner than 1 s after what it clicks became clickable (its view shown, reached by the
 // heroes, its cost in stock; for a built mill, something lying at it), as a person who sees
 // the screen change and then moves the mouse. A script line's time is then the earliest its
-// click may come. What is not clickable yet: a hidden view, a unit the heroes cannot reach, a
-// cost the stock does not cover, a unit busy or already a goal, a click a tutorial tip holds
-// (the player follows the tip first). A click whose unit cannot become clickable by waiting
-// (gone, at its last level, nothing to do there) comes at once and goes where it goes; one that
-// stays unclickable longer than the patience comes then, and the wait is told.
+// click may come. What is not clickable yet: a unit not there yet (what a plant makes), a
+// hidden view or one that something lies over, a unit the heroes cannot reach, a cost the stock
+// does not cover, a unit busy or already a goal, a click a tutorial tip holds (the player
+// follows the tip first). A click whose unit cannot become clickable by waiting (at its last
+// level, nothing to do there) comes at once and goes where it goes; one that stays unclickable
+// longer than the patience comes then, and the wait is told.
 class PaceKeeper
 {
 public:
