@@ -47,6 +47,7 @@
 #include "tools/DataFiles.h"
 #include "tools/levelplay/DeadEndSearch.h"
 #include "tools/levelplay/LevelModel.h"
+#include "tools/levelplay/WinCheck.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -196,6 +197,8 @@ void searchDeadEnds(Game& game, const LevelLocation& level, const std::string& a
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     char took[32];
     std::snprintf(took, sizeof took, "%.2f s", seconds);
+    const std::string scarce = LevelPlay::WinCheck(model).scarce(model.start());
+    std::cout << "  scarce: " << (scarce.empty() ? "nothing" : scarce) << "\n";
     std::cout << "  dead-end search: " << result.orders << " orders, " << result.states << " states, "
               << (result.found ? "a dead end" : "no dead end") << (result.cutShort ? " (cut short)" : "")
               << ", " << took << "\n";
@@ -208,9 +211,11 @@ void searchDeadEnds(Game& game, const LevelLocation& level, const std::string& a
         std::cout << "    " << line << "\n";
     std::string told;
     const bool confirmed = playOrder(settings, argument, script, told);
-    problems.push_back(levelName(level) + ": a dead end: after the order " +
-                       LevelPlay::DeadEndSearch::describe(model, result.moves) +
-                       " the level can no longer be won: " + result.why +
+    const std::string order = LevelPlay::DeadEndSearch::describe(model, result.moves);
+    problems.push_back(levelName(level) + ": a dead end: " +
+                       (order.empty() ? "from its start the level cannot be won: "
+                                      : "after the order " + order + " the level can no longer be won: ") +
+                       result.why +
                        (confirmed
                             ? " (played at a person's pace, the game comes to it too)"
                             : " (but played at a person's pace, the game did not come to it: " + told + ")"));

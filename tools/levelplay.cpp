@@ -359,8 +359,8 @@ std::string judge(Game& game)
 // The script again, each line that acted at the time it acted (to the hundredth of a second
 // below it: played again without the pace, it acts in the same frame). A line that never acted
 // (the level was won or left before it) keeps its time, moved up to the line before it.
-void writeScript(const std::string& from, const std::vector<float>& actedAt, const std::vector<Command>& script,
-                 const std::string& to)
+void writeScript(const std::string& from, const std::vector<float>& actedAt,
+                 const std::vector<Command>& script, const std::string& to)
 {
     std::map<int, double> times;
     double last = 0.0;

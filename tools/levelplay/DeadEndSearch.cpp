@@ -1,7 +1,6 @@
 #include "tools/levelplay/DeadEndSearch.h"
 
 #include <algorithm>
-#include <deque>
 #include <unordered_set>
 
 namespace LevelPlay
@@ -17,13 +16,6 @@ using State = LevelModel::State;
 constexpr int kKinds = LevelModel::kKinds;
 // The longest order played out: every level is won or stuck long before.
 constexpr int kLongestOrder = 400;
-
-std::string fullKey(const State& state)
-{
-    std::string key = state.statusKey();
-    key.append(reinterpret_cast<const char*>(state.stock.data()), sizeof(int) * state.stock.size());
-    return key;
-}
 
 unsigned next(unsigned& seed)
 {
@@ -84,48 +76,71 @@ std::vector<Move> DeadEndSearch::choices(const State& state) const
     return found;
 }
 
-bool DeadEndSearch::judge(const Node& node, Result& result)
+bool DeadEndSearch::judge(const State& state, const std::function<std::vector<Move>()>& order, Result& result)
 {
     ++result.states;
-    if (m_check.winnable(node.state))
+    if (m_check.winnable(state))
         return false;
     result.found = true;
-    result.moves = node.moves;
+    result.moves = order();
     // The piles taken after the last choice change nothing: they are left out of the order.
     while (!result.moves.empty() && result.moves.back().act == Act::Collect &&
            !m_model.parts()[static_cast<size_t>(result.moves.back().part)].regenerating)
         result.moves.pop_back();
-    result.why = m_check.whyNot(node.state);
+    result.why = m_check.whyNot(state);
     return true;
 }
 
 void DeadEndSearch::breadthFirst(const Options& options, Result& result)
 {
-    Node first;
-    first.state = takePiles(m_model.start(), first.moves);
-    std::unordered_set<std::string> seen{fullKey(first.state)};
-    std::deque<Node> queue{first};
-    ++result.orders;
-    if (judge(first, result))
-        return;
-    while (!queue.empty() && seen.size() < options.breadth)
+    // The states found, each with the one it came from and the choice that led from there.
+    struct Step
     {
-        const Node node = queue.front();
-        queue.pop_front();
-        if (m_model.won(node.state))
-            continue;
-        for (const Move& move : choices(node.state))
+        State state;
+        int from = -1;
+        Move choice;
+    };
+    std::vector<Step> steps;
+    steps.reserve(options.breadth + 1);
+    // The whole order to a state: its choices, and the piles taken after each (again).
+    const auto orderTo = [this, &steps](int index)
+    {
+        std::vector<Move> choices;
+        for (int at = index; steps[static_cast<size_t>(at)].from >= 0;
+             at = steps[static_cast<size_t>(at)].from)
+            choices.push_back(steps[static_cast<size_t>(at)].choice);
+        std::vector<Move> moves;
+        State state = takePiles(m_model.start(), moves);
+        for (auto it = choices.rbegin(); it != choices.rend(); ++it)
         {
-            Node child;
-            child.moves = node.moves;
-            child.moves.push_back(move);
-            child.state = takePiles(m_model.apply(node.state, move, true), child.moves);
-            if (!seen.insert(fullKey(child.state)).second)
+            moves.push_back(*it);
+            state = takePiles(m_model.apply(state, *it, true), moves);
+        }
+        return moves;
+    };
+    std::vector<Move> ignored;
+    steps.push_back(Step{takePiles(m_model.start(), ignored), -1, Move()});
+    std::unordered_set<uint64_t> seen{steps.front().state.whole()};
+    ++result.orders;
+    if (judge(
+            steps.front().state, [&] { return orderTo(0); }, result))
+        return;
+    for (size_t next = 0; next < steps.size() && steps.size() < options.breadth; ++next)
+    {
+        if (m_model.won(steps[next].state))
+            continue;
+        for (const Move& move : choices(steps[next].state))
+        {
+            std::vector<Move> taken;
+            State child = takePiles(m_model.apply(steps[next].state, move, true), taken);
+            if (!seen.insert(child.whole()).second)
                 continue;
-            if (judge(child, result))
+            steps.push_back(Step{std::move(child), static_cast<int>(next), move});
+            const int index = static_cast<int>(steps.size()) - 1;
+            if (judge(
+                    steps.back().state, [&] { return orderTo(index); }, result))
                 return;
-            queue.push_back(std::move(child));
-            if (seen.size() >= options.breadth)
+            if (steps.size() >= options.breadth)
                 break;
         }
     }
@@ -138,7 +153,9 @@ void DeadEndSearch::playOut(Policy policy, unsigned& seed, Result& result)
     node.state = takePiles(m_model.start(), node.moves);
     for (int step = 0; step < kLongestOrder; ++step)
     {
-        if (judge(node, result) || m_model.won(node.state))
+        if (judge(
+                node.state, [&node] { return node.moves; }, result) ||
+            m_model.won(node.state))
             return;
         const std::vector<Move> moves = choices(node.state);
         if (moves.empty())

@@ -4,6 +4,7 @@
 #include "tools/levelplay/WinCheck.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,7 +68,10 @@ private:
 
     // The state with every pile within reach taken, the takes added to `moves`.
     LevelModel::State takePiles(const LevelModel::State& state, std::vector<LevelModel::Move>& moves) const;
-    bool judge(const Node& node, Result& result);
+    // Whether the state is a dead end; when it is, the result takes the order to it (`order`
+    // is asked only then) and what ran out.
+    bool judge(const LevelModel::State& state, const std::function<std::vector<LevelModel::Move>()>& order,
+               Result& result);
     void breadthFirst(const Options& options, Result& result);
     void playOut(Policy policy, unsigned& seed, Result& result);
     // Moves worth trying in an order: not a pile (taken by itself), no plant or pile making more

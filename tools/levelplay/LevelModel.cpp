@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <stdexcept>
 
 namespace LevelPlay
 {
@@ -77,12 +78,32 @@ bool roleOf(GameConfig& config, const cUnit& unit, LevelModel::Role& role)
 
 } // namespace
 
-std::string LevelModel::State::statusKey() const
+namespace
 {
-    std::string key(level.begin(), level.end());
-    key.append(flags.begin(), flags.end());
-    key.append(reinterpret_cast<const char*>(&fired), sizeof fired);
-    return key;
+
+// FNV-1a over bytes, going on from `hash`.
+uint64_t mix(uint64_t hash, const void* data, size_t size)
+{
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    for (size_t i = 0; i < size; ++i)
+        hash = (hash ^ bytes[i]) * 1099511628211ull;
+    return hash;
+}
+
+constexpr uint64_t kHashStart = 14695981039346656037ull;
+
+} // namespace
+
+uint64_t LevelModel::State::status() const
+{
+    uint64_t hash = mix(kHashStart, level.data(), count);
+    hash = mix(hash, flags.data(), count);
+    return mix(hash, &fired, sizeof fired);
+}
+
+uint64_t LevelModel::State::whole() const
+{
+    return mix(status(), stock.data(), sizeof(int) * stock.size());
 }
 
 const char* LevelModel::roleName(Role role)
@@ -223,9 +244,13 @@ void LevelModel::readParts(Game& game)
             flags |= Reached;
         if (!part.cells.empty())
             m_openers.push_back(static_cast<int>(m_parts.size()));
-        m_start.level.push_back(static_cast<uint8_t>(std::clamp(unit->getLevel(), 0, 255)));
-        m_start.flags.push_back(flags);
+        if (m_parts.size() >= kMostParts)
+            throw std::runtime_error("the level has more than " + std::to_string(kMostParts) +
+                                     " units its play can change");
+        m_start.level[m_parts.size()] = static_cast<uint8_t>(std::clamp(unit->getLevel(), 0, 255));
+        m_start.flags[m_parts.size()] = flags;
         m_parts.push_back(part);
+        m_start.count = m_parts.size();
     }
     m_start.stock = amountsOf(game.getResources());
 
@@ -339,12 +364,14 @@ const std::vector<uint8_t>& LevelModel::region(const State& state) const
 {
     if (state.reached)
         return *state.reached;
-    std::string key(m_openers.size(), '\0');
+    // The closing parts, as a hash of their places in the list of openers.
+    uint64_t key = kHashStart;
+    std::array<uint8_t, kMostParts> closing{};
     for (size_t i = 0; i < m_openers.size(); ++i)
     {
         const int p = m_openers[i];
-        const bool closes = present(state, p) && step(p, state.level[static_cast<size_t>(p)]).freeCell == 0;
-        key[i] = closes ? '1' : '0';
+        closing[i] = present(state, p) && step(p, state.level[static_cast<size_t>(p)]).freeCell == 0;
+        key = mix(key, &closing[i], 1);
     }
     const auto found = m_regions.find(key);
     if (found != m_regions.end())
@@ -355,7 +382,7 @@ const std::vector<uint8_t>& LevelModel::region(const State& state) const
 
     std::vector<uint8_t> blocked = m_blocked;
     for (size_t i = 0; i < m_openers.size(); ++i)
-        if (key[i] == '1')
+        if (closing[i])
             for (int cell : m_parts[static_cast<size_t>(m_openers[i])].cells)
                 blocked[static_cast<size_t>(cell)] = 1;
     // The cells the route search reaches from the start: free neighbours in eight directions

@@ -64,14 +64,19 @@ public:
         Reached = 16 // its goal is fulfilled (a barrier cleared, an animal taken home)
     };
 
+    // The most units a state follows: a level has a few dozen.
+    static constexpr size_t kMostParts = 256;
+
     struct State
     {
-        std::vector<uint8_t> level;
-        std::vector<uint8_t> flags;
+        std::array<uint8_t, kMostParts> level{};
+        std::array<uint8_t, kMostParts> flags{};
+        size_t count = 0; // the parts in use
         Amounts stock{};
         uint32_t fired = 0; // cataclysms that have struck
-        // Everything but the stock.
-        std::string statusKey() const;
+        // A hash of everything but the stock, and of everything.
+        uint64_t status() const;
+        uint64_t whole() const;
         // To be called after a level or a flag changed: what was worked out from them goes.
         void changed()
         {
@@ -231,7 +236,7 @@ private:
     std::vector<uint8_t> m_blocked;
     std::vector<int> m_openers;
     // The cells reached from the start, by the set of closing parts.
-    mutable std::unordered_map<std::string, std::vector<uint8_t>> m_regions;
+    mutable std::unordered_map<uint64_t, std::vector<uint8_t>> m_regions;
 };
 
 } // namespace LevelPlay

@@ -141,10 +141,21 @@ bool WinCheck::winnable(const State& state)
 
 bool WinCheck::search(const State& given, int depth)
 {
-    const State state = settle(given, nullptr);
+    // A state asked about before, as it was given, has its answer.
+    const uint64_t asked = given.whole();
+    const auto answered = m_answers.find(asked);
+    if (answered != m_answers.end())
+        return answered->second;
+    const bool won = searchSettled(settle(given, nullptr), depth);
+    m_answers[asked] = won;
+    return won;
+}
+
+bool WinCheck::searchSettled(const State& state, int depth)
+{
     if (m_model.won(state))
         return true;
-    const std::string status = state.statusKey();
+    const uint64_t status = state.status();
     const Amounts stock = stockKey(state);
     Known& known = m_known[status];
     for (const Amounts& win : known.wins)

@@ -35,6 +35,10 @@ public:
     // The moves made at once from a state, and the state they leave.
     LevelModel::State settle(const LevelModel::State& state, std::vector<LevelModel::Move>* made) const;
 
+    // The resources the goals need that nothing in the level makes without end, however it is
+    // played, as "Cement (the goals need 3 of 4)": what the goals' own work costs of what the
+    // stock and everything the level can give come to. Empty when there are none.
+    std::string scarce(const LevelModel::State& state) const;
     // The most of each resource that all the work left could ask: more is never needed.
     const LevelModel::Amounts& wanted() const { return m_wanted; }
     size_t statesJudged() const { return m_judged; }
@@ -52,9 +56,13 @@ private:
     {
         bool possible = true;
         std::vector<std::string> why;
+        // The resources that became unlimited, and all that could be gained of the others.
+        unsigned free = 0;
+        Amounts kept{};
     };
 
     bool search(const LevelModel::State& state, int depth);
+    bool searchSettled(const LevelModel::State& state, int depth);
     Relaxed relax(const LevelModel::State& state, bool explain) const;
     // Work that brings the level nearer its goals (and not the base's or a mill's upgrade that
     // no goal asks for).
@@ -68,7 +76,10 @@ private:
     size_t m_judged = 0;
     bool m_cutShort = false;
     Amounts m_wanted{};
-    std::unordered_map<std::string, Known> m_known;
+    // By the hash of a state's units (its status).
+    std::unordered_map<uint64_t, Known> m_known;
+    // The answers for the states as they were asked about, by the hash of the whole state.
+    std::unordered_map<uint64_t, bool> m_answers;
 };
 
 } // namespace LevelPlay

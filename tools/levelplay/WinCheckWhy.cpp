@@ -89,6 +89,8 @@ WinCheck::Relaxed WinCheck::relax(const State& state, bool explain) const
     }
     now.stock = kept;
     const unsigned free = m_model.unlimited(now, &reach) | plenty;
+    result.free = free;
+    result.kept = kept;
 
     // The goals' own costs against the stock and everything still to be gained.
     const Amounts costs = goalCosts(state);
@@ -121,10 +123,11 @@ WinCheck::Relaxed WinCheck::relax(const State& state, bool explain) const
                 named[static_cast<size_t>(goal.part)] = 1;
             }
         }
+        // What would give more: the mills and plants that make it, the piles out of reach.
         std::string sources;
         for (size_t p = 0; p < parts.size(); ++p)
-            if (parts[p].role != Role::Pile && m_model.present(state, static_cast<int>(p)) &&
-                makes(m_model, static_cast<int>(p), kind))
+            if (m_model.present(state, static_cast<int>(p)) && makes(m_model, static_cast<int>(p), kind) &&
+                (parts[p].role != Role::Pile || !reach[p]))
                 sources += std::string(sources.empty() ? "" : ", ") +
                            m_model.label(state, static_cast<int>(p)) +
                            (reach[p] ? ", which cannot be made to work" : ", which cannot be reached");
@@ -132,7 +135,7 @@ WinCheck::Relaxed WinCheck::relax(const State& state, bool explain) const
                              std::to_string(costs[k]) + " (" + who + "), the stock holds " +
                              std::to_string(state.stock[k]) + " and all that can still be gained comes to " +
                              std::to_string(kept[k]) +
-                             (sources.empty() ? "" : "; it is made only by " + sources));
+                             (sources.empty() ? "" : "; more comes only from " + sources));
     }
 
     // Goals the relaxed play could not do: those behind the same unit told together.
@@ -179,6 +182,19 @@ WinCheck::Relaxed WinCheck::relax(const State& state, bool explain) const
         result.why.push_back(goals + " can no longer be reached" +
                              (blocker.empty() ? "" : ": the way leads past " + blocker));
     return result;
+}
+
+std::string WinCheck::scarce(const State& state) const
+{
+    const Amounts needs = goalCosts(state);
+    const Relaxed relaxed = relax(state, false);
+    std::string text;
+    for (int kind = 0; kind < kKinds; ++kind)
+        if (needs[static_cast<size_t>(kind)] > 0 && !(relaxed.free & (1u << kind)))
+            text += (text.empty() ? "" : ", ") + m_model.resourceName(kind) + " (the goals need " +
+                    std::to_string(needs[static_cast<size_t>(kind)]) + " of " +
+                    std::to_string(relaxed.kept[static_cast<size_t>(kind)]) + ")";
+    return text;
 }
 
 std::string WinCheck::whyNot(const State& state)
