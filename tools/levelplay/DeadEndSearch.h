@@ -19,13 +19,17 @@ namespace LevelPlay
 // as a careless player might, one move after another to the end: the move that spends most of
 // the scarcest resource first, the goal farthest from the base first, and orders at random
 // (a fixed seed: the search finds the same every time). Piles are taken as soon as they are
-// reached, in every order.
+// reached, in every order. The orders are orders a script can play: only what comes into the
+// stock by itself is paid without counting; a crate that falls again is taken and a plant fed
+// by moves of the order (while what they give is short of what the work could ask).
 class DeadEndSearch
 {
 public:
     struct Options
     {
         size_t breadth = 3000; // states tried shortest order first
+        // Orders played out to the end: by turns the scarcest resource first, the farthest
+        // goal first, and two at random.
         int randomOrders = 48;
         unsigned seed = 1;
     };
