@@ -12,8 +12,16 @@
 namespace Engine
 {
 
+namespace
+{
+
+bool fatalErrorReported = false;
+
+} // namespace
+
 void fatalError(const std::string& text)
 {
+    fatalErrorReported = true;
     // The report goes on when the log cannot be written: the message box is what the player
     // sees, and the reason the log failed goes where the box would.
     try
@@ -25,7 +33,16 @@ void fatalError(const std::string& text)
     {
         std::fputs("The log \"error\" could not be written.\n", stderr);
     }
-    Platform::showMessageBox("Error", getErrorString(), Platform::MessageBoxIcon::Warning);
+    const std::string& shown = getErrorString();
+    // Without a box the shown text goes to stderr; when the log keeps more than the box says
+    // (a failure whose own words the box leaves out), that goes there too: a run without a
+    // display still says what failed where it was started.
+    if (!Platform::showMessageBox("Error", shown, Platform::MessageBoxIcon::Warning) && text != shown)
+    {
+        std::fwrite(text.data(), 1, text.size(), stderr);
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
+    }
     if (cApplication* application = cApplication::instance())
     {
         if (Platform::Window* window = application->getWindow())
@@ -37,6 +54,11 @@ void fatalError(const std::string& text)
 void reportFatal(const std::string& text)
 {
     fatalError(text);
+}
+
+int exitStatus()
+{
+    return fatalErrorReported ? 1 : 0;
 }
 
 } // namespace Engine
