@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -89,6 +90,41 @@ TEST(Zip64Pack, APackWithZip64RecordsLoadsWhole)
     // Its own stream over the pack finds the members by name too.
     Engine::cPackStream field(Engine::fromUtf8(path.string()), "levels/field.xml");
     EXPECT_EQ(readAll(field), FieldXml);
+}
+
+std::string le(uint64_t value, int bytes)
+{
+    std::string out;
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    return out;
+}
+
+// The zip64 field holds only the values its entry marks, in a fixed order, among other fields.
+TEST(Zip64Pack, TheZip64FieldGivesTheMarkedValuesInOrder)
+{
+    const auto read = [](const std::string& extra, uint64_t& size, uint64_t& compressed, uint64_t& offset)
+    {
+        return Engine::readZip64Extra(reinterpret_cast<const unsigned char*>(extra.data()), extra.size(),
+                                      size, compressed, offset);
+    };
+    constexpr uint64_t Marked = 0xFFFFFFFFu;
+    const std::string other = le(0x5455, 2) + le(5, 2) + le(3, 1) + "abcd";
+    uint64_t size = Marked, compressed = 35, offset = Marked;
+    ASSERT_TRUE(read(other + le(1, 2) + le(16, 2) + le(5000000000ull, 8) + le(6000000000ull, 8), size,
+                     compressed, offset));
+    EXPECT_EQ(size, 5000000000ull);
+    EXPECT_EQ(compressed, 35u) << "not marked: not in the field";
+    EXPECT_EQ(offset, 6000000000ull);
+
+    size = Marked, compressed = Marked, offset = 7;
+    EXPECT_FALSE(read(le(1, 2) + le(8, 2) + le(1, 8), size, compressed, offset)) << "a marked value missing";
+    size = Marked;
+    EXPECT_FALSE(read(le(1, 2) + le(16, 2) + le(1, 8), size, compressed, offset)) << "runs past the fields";
+    size = Marked;
+    EXPECT_FALSE(read(other, size, compressed, offset)) << "no zip64 field";
+    size = 10, compressed = 20, offset = 30;
+    EXPECT_TRUE(read(other, size, compressed, offset)) << "nothing marked, nothing needed";
 }
 
 // The same through the real tool where it is installed, over more files than fit one block of
