@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <iterator>
 #include <string>
@@ -158,7 +159,8 @@ bool showInBoxProcess(const std::string& caption, const std::string& text, Messa
     const pid_t parent = ::getpid();
     std::vector<std::string> variables;
     for (char** entry = environ; entry && *entry; ++entry)
-        variables.emplace_back(*entry);
+        if (std::strncmp(*entry, BoxVariable, std::strlen(BoxVariable)) != 0)
+            variables.emplace_back(*entry);
     variables.push_back(std::string(BoxVariable) + "=" + std::to_string(sdlFlags(icon)));
     variables.push_back(std::string(CaptionVariable) + "=" + caption);
     variables.push_back(std::string(TextVariable) + "=" + text);
