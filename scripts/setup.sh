@@ -13,6 +13,7 @@ packages=(
   xvfb xauth
   libgtest-dev libgmock-dev libbenchmark-dev
   fontconfig fonts-dejavu-core
+  zip  # the pack tests also read packs the real zip tool makes (zip64 among them)
 )
 
 missing=()
