@@ -33,16 +33,7 @@ void fatalError(const std::string& text)
     {
         std::fputs("The log \"error\" could not be written.\n", stderr);
     }
-    const std::string& shown = getErrorString();
-    // Without a box the shown text goes to stderr; when the log keeps more than the box says
-    // (a failure whose own words the box leaves out), that goes there too: a run without a
-    // display still says what failed where it was started.
-    if (!Platform::showMessageBox("Error", shown, Platform::MessageBoxIcon::Warning) && text != shown)
-    {
-        std::fwrite(text.data(), 1, text.size(), stderr);
-        std::fputc('\n', stderr);
-        std::fflush(stderr);
-    }
+    Platform::showMessageBox("Error", getErrorString(), Platform::MessageBoxIcon::Warning);
     if (cApplication* application = cApplication::instance())
     {
         if (Platform::Window* window = application->getWindow())

@@ -7,8 +7,8 @@ namespace Engine
 
 // The end of a failed run: writes `text` to the log "error", shows the last error text
 // (getErrorString) in a message box captioned "Error" (on stderr in a run without a display,
-// never blocking, followed by `text` when it says more), posts the quit message and dispatches
-// what is still queued, so that the caller can return at once. From then on `exitStatus` is 1.
+// never blocking), posts the quit message and dispatches what is still queued, so that the
+// caller can return at once. From then on `exitStatus` is 1.
 void fatalError(const std::string& text);
 
 // The entry point's report of an escaped failure; calls fatalError.

@@ -228,17 +228,15 @@ bool messageBoxesAreHeadless()
     return !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY");
 }
 
-bool showMessageBox(const std::string& caption, const std::string& text, MessageBoxIcon icon)
+void showMessageBox(const std::string& caption, const std::string& text, MessageBoxIcon icon)
 {
-    if (!messageBoxesAreHeadless() && showInBoxProcess(caption, text, icon))
-        return true;
-    writeToStderr(caption, text);
-    return false;
+    if (messageBoxesAreHeadless() || !showInBoxProcess(caption, text, icon))
+        writeToStderr(caption, text);
 }
 
-bool showMessageBox(const std::wstring& caption, const std::wstring& text, MessageBoxIcon icon)
+void showMessageBox(const std::wstring& caption, const std::wstring& text, MessageBoxIcon icon)
 {
-    return showMessageBox(utf8FromWide(caption), utf8FromWide(text), icon);
+    showMessageBox(utf8FromWide(caption), utf8FromWide(text), icon);
 }
 
 } // namespace Platform

@@ -19,11 +19,10 @@ enum class MessageBoxIcon
 // the box cannot be shown, writes "caption: text" (the text alone when the caption repeats it)
 // and a line break to stderr instead and returns at once, so a run without a person in front of
 // it never blocks.
-// True when a box was shown, false when the text went to stderr.
-bool showMessageBox(const std::string& caption, const std::string& text,
+void showMessageBox(const std::string& caption, const std::string& text,
                     MessageBoxIcon icon = MessageBoxIcon::Warning);
 // The same with wide texts (converted to UTF-8).
-bool showMessageBox(const std::wstring& caption, const std::wstring& text,
+void showMessageBox(const std::wstring& caption, const std::wstring& text,
                     MessageBoxIcon icon = MessageBoxIcon::Warning);
 
 // True when message boxes go to stderr (QUILLMOOR_HEADLESS set or no display).
