@@ -85,7 +85,7 @@ inline void startEngine()
         std::ofstream(sys / "settings.xml")
             << "<settings><graphics width=\"1024\" height=\"768\"/></settings>";
     }
-    const std::filesystem::path data = std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
+    const std::filesystem::path data = std::filesystem::path(QUILL_SOURCE_DIR) / "data";
     // Made once and kept to the end of the process, as the game keeps its engine.
     new Engine::cFileSystem(Engine::fromUtf8(data.string() + "/"));
     new Engine::cResourceManager();

@@ -11,8 +11,10 @@ packages=(
   libfontconfig-dev libcairo2-dev libx11-dev
   libgl-dev libegl-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0
   xvfb xauth
+  openbox  # a light window manager: the display tests of full screen and focus start it
   libgtest-dev libgmock-dev libbenchmark-dev
   fontconfig fonts-dejavu-core
+  zip  # the pack tests also read packs the real zip tool makes (zip64 among them)
 )
 
 missing=()

@@ -14,6 +14,9 @@
 //   levels.png       every level at a quarter of its size, N a row (5 by default), in level
 //                    order, each with its number under it
 //
+// A level's picture is the same on every run, whichever levels are drawn with it: the game's
+// random draws start from the level's own seed.
+//
 // For every level it prints one line: "n<K> blank <share> (<where>)": the largest share of
 // one third of the field below the status panel (the left, middle or right third, or the
 // upper, middle or lower band) where only the ground shows: nothing stands, lies or is paved
@@ -25,6 +28,7 @@
 // argument that cannot be used, or no OpenGL.
 
 #include "engine/core/ErrorText.h"
+#include "engine/core/Random.h"
 #include "engine/core/cConstants.h"
 #include "engine/core/cControl.h"
 #include "engine/core/cFileSystem.h"
@@ -287,6 +291,9 @@ public:
 // screen, then the opening briefing, skipped with the space bar.
 void startLevel(OffscreenGame& engine, int level)
 {
+    // The game's random draws start from the level's own seed, so that a level's picture is the
+    // same whichever levels were drawn before it.
+    Engine::seedRandom(static_cast<unsigned>(level) + 1u);
     Engine::cProps::set<int>(L"CurrentLevel", level);
     CGameEngine& states = CGameEngine::instance();
     states.setContinueSavedLevel(false);

@@ -63,12 +63,58 @@ std::string normalizePath(std::string path)
     return path;
 }
 
+namespace
+{
+
+const char* kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    if (S_ISFIFO(mode))
+        return "a named pipe";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "no regular file";
+}
+
+} // namespace
+
+std::string irregularSharedFile(const std::string& path)
+{
+    const cFileSystem* fileSystem = cFileSystem::instance();
+    if (!fileSystem)
+        return std::string();
+    // Where `cFileSystem::createFile` would write a path it does not know.
+    const std::string full = toUtf8(fileSystem->getCommonFolder()) + normalizePath(path);
+    struct stat status;
+    if (::lstat(full.c_str(), &status) != 0 || S_ISREG(status.st_mode))
+        return std::string();
+    if (!S_ISLNK(status.st_mode))
+        return kindOf(status.st_mode);
+    if (::stat(full.c_str(), &status) != 0)
+        return "a link that leads nowhere";
+    if (S_ISREG(status.st_mode))
+        return std::string();
+    return std::string("a link to ") + kindOf(status.st_mode);
+}
+
 size_t writeWholeFile(const std::string& path, const void* data, size_t size)
 {
     std::string failure = "Can't write file \"" + path + "\".";
     cFileSystem* fileSystem = cFileSystem::instance();
     if (!fileSystem)
         throw failure;
+    if (!fileSystem->isInCommon(path))
+    {
+        const std::string irregular = irregularSharedFile(path);
+        if (!irregular.empty())
+            throw failure.insert(failure.size() - 1,
+                                 ": " + irregular + " is in its place, not a regular file");
+    }
     std::unique_ptr<cFileStream> stream;
     try
     {

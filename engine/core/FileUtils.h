@@ -24,10 +24,19 @@ void replaceChar(std::wstring& text, wchar_t from, wchar_t to);
 // The index key of a path: "\" turned into "/" and A to Z lower-cased.
 std::string normalizePath(std::string path);
 
+// What stands in the shared folder at `path` (a path of the file system) when it is no regular
+// file: "a folder", "a character device", "a named pipe", "a link to a character device" (a
+// link to /dev/zero), "a link that leads nowhere"... Empty when nothing is there or a regular
+// file (also behind a link). The file system indexes regular files only, so such a thing is not
+// known to it: a reader of the player's files asks this before taking a file for missing, and
+// never opens it (a named pipe would block, a device never ends).
+std::string irregularSharedFile(const std::string& path);
+
 // Writes a whole file into the shared folder through `cFileSystem::createFile`: the old file is
 // replaced only once every byte is on the disk. Returns `size`; throws std::string
 // "Can't write file \"<path>\"." (with the system's reason before the full stop, when there is
-// one) when the file could not be written (the old file is kept).
+// one) when the file could not be written (the old file is kept). Something that is no regular
+// file (`irregularSharedFile`) is never replaced: what it is, or leads to, is not the program's.
 size_t writeWholeFile(const std::string& path, const void* data, size_t size);
 
 // Writes a text file in UTF-16 (little-endian, the byte-order mark FF FE first, no terminator)

@@ -5,7 +5,6 @@
 #include "engine/core/XmlSalvage.h"
 #include "engine/core/cProperties.h"
 
-#include <climits>
 #include <cstdio>
 
 namespace Engine
@@ -13,12 +12,34 @@ namespace Engine
 namespace
 {
 
-// An unsigned number that fits 32 bits, read as the loaders read "NextID" and "ID".
+// A profile ID or NextID: the whole text one number (decimal, or hexadecimal after "0x") from
+// 1 to 2^32 - 1. The program writes plain decimal; anything else is damage, and a number read
+// from the front of a damaged text ("12" cut or flipped to "1q") would name another player's
+// files.
 bool readId(const std::wstring& text, uint32_t& out)
 {
-    unsigned long value = ULONG_MAX;
-    fromString(value, text);
-    if (value > 0xFFFFFFFFul)
+    const bool hex = text.size() > 2 && text[0] == L'0' && text[1] == L'x';
+    const size_t first = hex ? 2 : 0;
+    if (text.size() <= first)
+        return false;
+    uint64_t value = 0;
+    for (size_t i = first; i < text.size(); ++i)
+    {
+        const wchar_t c = text[i];
+        int digit = -1;
+        if (c >= L'0' && c <= L'9')
+            digit = c - L'0';
+        else if (hex && c >= L'a' && c <= L'f')
+            digit = c - L'a' + 10;
+        else if (hex && c >= L'A' && c <= L'F')
+            digit = c - L'A' + 10;
+        if (digit < 0)
+            return false;
+        value = value * (hex ? 16 : 10) + static_cast<uint64_t>(digit);
+        if (value > 0xFFFFFFFFu)
+            return false;
+    }
+    if (value == 0)
         return false;
     out = static_cast<uint32_t>(value);
     return true;

@@ -24,12 +24,15 @@ struct sProfilesFile
     struct sEntry
     {
         std::wstring name;
-        // False when the entry has no ID that fits 32 bits.
+        // False when the entry has no usable ID: none, 0, more than 32 bits, or a text that is
+        // not wholly a number.
         bool hasId = false;
         uint32_t id = 0;
+        // The entry gave an ID another entry holds, and lost it to that one.
+        bool idShared = false;
     };
 
-    // False when "NextID" is missing or holds no number that fits 32 bits.
+    // False when "NextID" is missing or holds no usable number (as for an ID).
     bool hasNextId = false;
     uint32_t nextId = 1;
     std::wstring currentUser;

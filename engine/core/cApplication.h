@@ -4,6 +4,8 @@
 #include "engine/core/cApplicationBase.h"
 #include "platform/window/Message.h"
 
+#include <boost/signals2/signal.hpp>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -71,13 +73,22 @@ public:
     bool run() override;
     void setMessageWait(tMessageWait wait) { m_messageWait = std::move(wait); }
     // Alt+Enter: switches between window and full screen unless the constants keep the game
-    // windowed.
+    // windowed. A window that would not fit the screen's work area with its frame is refused
+    // (`windowRefusedSignal`): the game stays in full screen.
     virtual void toggleFullscreen();
     // Dispatches messages without frames until the quit message is taken.
     virtual void drainMessages();
     virtual Platform::Window* getWindow() const { return m_window; }
     void* getInstanceHandle() const { return m_instanceHandle; }
     const std::wstring& getClassName() const { return m_className; }
+
+    // Raised when the window has gone to the back (false) or come to the front (true), after
+    // the input, the frame driver and the sound were told: while it is at the back the game
+    // stands still, which the game may want to show.
+    boost::signals2::signal<void(bool active)> activationSignal;
+    // Raised when Alt+Enter asked for a window that does not fit the screen: the game may tell
+    // the player why it stays in full screen.
+    boost::signals2::signal<void()> windowRefusedSignal;
 
     // The window procedure.
     intptr_t windowProc(const Platform::Message& message);
@@ -90,6 +101,9 @@ public:
     static std::wstring makeDataFolder(const std::string& executablePath, const char* folderName);
 
 private:
+    // The single-instance lock for the class name; ends the process (exit code 0) when another
+    // copy holds it.
+    void takeInstanceLock();
     void createSingletons(cAppParams& params);
     void destroySingletons();
     Platform::Window* createWindow(std::wstring& className);

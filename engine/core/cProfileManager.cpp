@@ -2,6 +2,7 @@
 
 #include "engine/core/ErrorText.h"
 #include "engine/core/FileUtils.h"
+#include "engine/core/ProfileListReading.h"
 #include "engine/core/SaveFailures.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
@@ -54,160 +55,6 @@ void forget(const std::string& path)
     cDocumentCache::fileChanged(toLower(path));
 }
 
-// No list of players comes near this size: a larger file is damage, not read whole.
-constexpr unsigned MaxListBytes = 16u << 20;
-
-// The list as found in the profiles folder, before the manager checks it.
-struct sListReading
-{
-    enum eState
-    {
-        Missing,
-        Good,
-        // Read and refused: empty, not XML, cut short, too large.
-        Damaged,
-        // Could not be opened or read.
-        Unreadable,
-    };
-    eState state = Missing;
-    std::string problem;
-    // Merged: what the list gives, then what was recovered.
-    sProfilesFile file;
-    // The lines the manager reports.
-    std::vector<std::string> notes;
-};
-
-// The bytes of the list or its copy: throws when the file cannot be read, and marks a file
-// that is too large as damaged without reading it.
-bool readListBytes(cFileSystem& files, const std::string& path, std::string& bytes, std::string& problem)
-{
-    const std::unique_ptr<cStream> stream = files.openFile(path);
-    if (stream->size() > MaxListBytes)
-    {
-        problem = std::to_string(stream->size()) + " bytes, more than any list of players";
-        return false;
-    }
-    bytes = readBytes(files, path);
-    return true;
-}
-
-// Reads one list file: true when it loads; otherwise what can still be read of it is in
-// `out` and `state` tells why.
-void readOneList(cFileSystem& files, const std::string& path, sProfilesFile& out, sListReading::eState& state,
-                 std::string& problem)
-{
-    std::string bytes;
-    try
-    {
-        if (!readListBytes(files, path, bytes, problem))
-        {
-            state = sListReading::Damaged;
-            return;
-        }
-    }
-    catch (...)
-    {
-        state = sListReading::Unreadable;
-        problem = currentExceptionText();
-        return;
-    }
-    try
-    {
-        readProfilesFile(*parse(bytes, path), out);
-        state = sListReading::Good;
-    }
-    catch (...)
-    {
-        state = sListReading::Damaged;
-        problem = currentExceptionText();
-        out = sProfilesFile();
-        salvageProfilesFile(bytes, out);
-    }
-}
-
-bool names(const sProfilesFile& file, const std::wstring& name)
-{
-    return !name.empty() && std::any_of(file.entries.begin(), file.entries.end(),
-                                        [&name](const sProfilesFile::sEntry& e) { return e.name == name; });
-}
-
-bool namesId(const sProfilesFile& file, uint32_t id)
-{
-    return std::any_of(file.entries.begin(), file.entries.end(),
-                       [id](const sProfilesFile::sEntry& e) { return e.hasId && e.id == id; });
-}
-
-// The list of the profiles folder, recovered when it is missing, damaged, unreadable or
-// names nobody: the entries that can be read, then those of the last good list that are not
-// there, then a profile for every ID whose files no entry names.
-sListReading readList(const std::string& folder)
-{
-    sListReading reading;
-    cFileSystem* files = cFileSystem::instance();
-    if (!files)
-        return reading;
-    const std::string path = folder + ListName;
-    if (files->isKnown(path))
-        readOneList(*files, path, reading.file, reading.state, reading.problem);
-    if (reading.state == sListReading::Good && !reading.file.entries.empty())
-        return reading;
-
-    sProfilesFile& file = reading.file;
-    const std::string backupPath = path + ".bak";
-    if (files->isKnown(backupPath))
-    {
-        sProfilesFile backup;
-        sListReading::eState state = sListReading::Missing;
-        std::string problem;
-        readOneList(*files, backupPath, backup, state, problem);
-        for (const sProfilesFile::sEntry& entry : backup.entries)
-        {
-            if (entry.name.empty() || names(file, entry.name) || !entry.hasId || namesId(file, entry.id))
-                continue;
-            file.entries.push_back(entry);
-            reading.notes.push_back("The profile " + quoted(entry.name) + " (ID " + profileIdText(entry.id) +
-                                    ") is taken from the last good list \"" + backupPath + "\".");
-        }
-        if (!names(file, file.currentUser) && names(file, backup.currentUser))
-            file.currentUser = backup.currentUser;
-        if (backup.hasNextId && (!file.hasNextId || backup.nextId > file.nextId))
-        {
-            file.hasNextId = true;
-            file.nextId = backup.nextId;
-        }
-    }
-
-    std::list<std::string> fileNames;
-    files->listCommonFolder(folder, fileNames);
-    for (const std::string& fileName : fileNames)
-    {
-        uint32_t id = 0;
-        if (!isProfileDataFileName(fileName, id) || namesId(file, id))
-            continue;
-        sProfilesFile::sEntry entry;
-        entry.name = fromUtf8(profileIdText(id));
-        for (int n = 2; names(file, entry.name); ++n)
-            entry.name = fromUtf8(profileIdText(id)) + L" (" + std::to_wstring(n) + L")";
-        entry.hasId = true;
-        entry.id = id;
-        file.entries.push_back(entry);
-        reading.notes.push_back("The files of ID " + profileIdText(id) +
-                                " belong to no listed profile; they are listed as the profile " +
-                                quoted(entry.name) + ".");
-    }
-
-    if (!names(file, file.currentUser))
-    {
-        // The first name in the list's own order.
-        std::wstring first;
-        for (const sProfilesFile::sEntry& entry : file.entries)
-            if (!entry.name.empty() && (first.empty() || cUtf16Less()(entry.name, first)))
-                first = entry.name;
-        file.currentUser = first;
-    }
-    return reading;
-}
-
 } // namespace
 
 // A name that holds characters no XML file can is stored with them replaced (U+FFFD), so the
@@ -249,13 +96,13 @@ bool cProfileManager::profilesFileExists()
 
 std::wstring cProfileManager::readCurrentUser()
 {
-    return replaceNonXmlCharacters(readList(profilesFolder()).file.currentUser);
+    return replaceNonXmlCharacters(readProfileList(profilesFolder()).file.currentUser);
 }
 
 std::list<std::wstring> cProfileManager::readProfileNames()
 {
     std::set<std::wstring, cUtf16Less> sorted;
-    for (const sProfilesFile::sEntry& entry : readList(profilesFolder()).file.entries)
+    for (const sProfilesFile::sEntry& entry : readProfileList(profilesFolder()).file.entries)
         if (!entry.name.empty())
             sorted.insert(replaceNonXmlCharacters(entry.name));
     return std::list<std::wstring>(sorted.begin(), sorted.end());
@@ -339,6 +186,21 @@ void cProfileManager::deleteProfile(const std::wstring& name)
                           " was not saved: " + currentExceptionText());
         return;
     }
+    if (!m_listLocked && !m_profiles.empty())
+    {
+        // The last good list still names the profile: it would bring it back.
+        const std::string backupPath = profilesFolder() + ListName + ".bak";
+        try
+        {
+            writeUnicodeFileIfChanged(backupPath,
+                                      profilesFileText(m_nextId, m_currentUser, m_nowPlaying, m_profiles));
+        }
+        catch (...)
+        {
+            report("The last good profile list \"" + backupPath + "\" still names " + quoted(name) + ": " +
+                   currentExceptionText());
+        }
+    }
 
     cFileSystem* files = cFileSystem::instance();
     if (!files)
@@ -383,24 +245,24 @@ void cProfileManager::load()
 
 void cProfileManager::readProfiles(const std::string& path)
 {
-    sListReading reading = readList(profilesFolder());
+    sProfileListReading reading = readProfileList(profilesFolder());
     switch (reading.state)
     {
-    case sListReading::Missing:
+    case sProfileListReading::Missing:
         if (!reading.file.entries.empty())
             report("The profile list \"" + path + "\" is missing; the profiles are recovered.");
         break;
-    case sListReading::Good:
+    case sProfileListReading::Good:
         if (reading.file.entries.empty())
             report("The profile list \"" + path + "\" names no profile; the profiles are recovered.");
         break;
-    case sListReading::Damaged:
+    case sProfileListReading::Damaged:
         report("The profile list \"" + path + "\" is damaged (" + reading.problem +
                "); the profiles that can still be read from it are kept, the others are recovered.");
         if (!setAside(path, path + ".damaged"))
             m_listLocked = true;
         break;
-    case sListReading::Unreadable:
+    case sProfileListReading::Unreadable:
         m_listLocked = true;
         reportSaveFailure("The profile list \"" + path + "\" cannot be read (" + reading.problem +
                           "); it is left as it is and not written in this run; the profiles are recovered.");
@@ -439,7 +301,8 @@ void cProfileManager::takeProfiles(const sProfilesFile& file)
         else if (!entry.hasId || used.count(entry.id) != 0)
         {
             report("The profile " + quoted(entry.name) +
-                   (entry.hasId ? " has the ID of another profile" : " has no ID") + "; it gets a new one.");
+                   (entry.hasId || entry.idShared ? " has the ID of another profile" : " has no ID") +
+                   "; it gets a new one.");
             m_profiles.emplace(entry.name, 0);
             needId.push_back(entry.name);
         }
@@ -495,6 +358,9 @@ uint32_t cProfileManager::allocateId()
         bool hasFiles = files && files->isKnown(folder + idText + ".xml");
         for (const std::string& name : names)
             hasFiles = hasFiles || isProfileFileName(name, idText);
+        // Nor is an ID with something that is no regular file in the place of one of its files.
+        for (const char* type : {".xml", ".save"})
+            hasFiles = hasFiles || !irregularSharedFile(folder + idText + type).empty();
         if (hasFiles)
         {
             report("The files of ID " + idText + " belong to no listed profile; they are left alone.");
@@ -548,12 +414,36 @@ void cProfileManager::keepLastGoodList(const std::string& path)
     {
         std::string bytes;
         std::string problem;
-        if (!readListBytes(*files, path, bytes, problem))
+        if (!readProfileListBytes(*files, path, bytes, problem))
             return;
         sProfilesFile file;
         readProfilesFile(*parse(bytes, path), file);
-        if (file.entries.empty() || (files->isKnown(backupPath) && readBytes(*files, backupPath) == bytes))
+        if (file.entries.empty())
             return;
+        if (files->isKnown(backupPath))
+        {
+            std::string kept;
+            sProfilesFile lastGood;
+            try
+            {
+                if (readProfileListBytes(*files, backupPath, kept, problem))
+                    readProfilesFile(*parse(kept, backupPath), lastGood);
+            }
+            catch (...)
+            {
+                // A copy that does not read is no good one: the list replaces it.
+                lastGood = sProfilesFile();
+            }
+            if (kept == bytes)
+                return;
+            // The copy may be the one place left that ties a player to the files.
+            if (!keepsEveryId(file, lastGood))
+            {
+                report("The profile list \"" + path + "\" lost an ID that the last good list \"" +
+                       backupPath + "\" gives a player; that list is kept as it is.");
+                return;
+            }
+        }
         writeWholeFile(backupPath, bytes.data(), bytes.size());
     }
     catch (...)
@@ -580,8 +470,22 @@ void cProfileManager::loadProperties()
 {
     cFileSystem* files = cFileSystem::instance();
     const std::string path = propertyFilePath();
-    if (!files || !files->isKnown(path))
+    if (!files)
         return;
+    if (!files->isKnown(path))
+    {
+        const std::string irregular = irregularSharedFile(path);
+        if (irregular.empty())
+            return;
+        // Never opened (a named pipe would block, a device never ends), never replaced.
+        cProps::clearAll();
+        m_valuesLocked = true;
+        reportSaveFailure("The values of the profile " + quoted(m_currentUser) + " in \"" + path +
+                          "\" cannot be read (" + irregular +
+                          " is in its place, not a regular file); it is left as it is and not written in "
+                          "this run.");
+        return;
+    }
     std::string bytes;
     try
     {

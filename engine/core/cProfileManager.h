@@ -21,18 +21,21 @@ struct sProfilesFile;
 // one current user: the game chooses, creates or switches a profile by deleting the manager
 // (which saves) and making a new one with the player's name.
 //
-// A profile's ID is never shared: a damaged or hand-edited list (a NextID at or below an ID in
-// use, one ID given twice, an ID missing, files left by a profile the list no longer names)
-// gives the profile that would share files a fresh ID, and a new profile never takes an ID
-// that has files. Every problem is reported in the log "profiles".
+// A profile's ID is never shared, and a player keeps the ID that names the player's files: a
+// damaged or hand-edited list (an entry whose ID is missing or changed, one ID given twice, a
+// NextID at or below an ID in use, files left by a profile the list no longer names) gets the
+// player's ID back from the last good list or from the files only that player can hold
+// (`readProfileList`); a profile that would still share an ID gets a fresh one, and a new
+// profile never takes an ID that has files. Every problem is reported in the log "profiles".
 //
 // Nothing a player made is lost to a damaged file. Before the list is replaced, the list on
-// disk, when it reads, is kept as "profiles.xml.bak". A list that is missing, empty, damaged or
-// cannot be read is recovered from what can be read of it, from that last good list, and from
-// the profiles' own files: a values file or unfinished level that no entry names is listed
-// under its ID text. A damaged file is set aside as ".damaged" before it is replaced; a file
-// that cannot be opened (or set aside) is never written over in this run. A write that fails
-// is reported (`reportSaveFailure`) and the game goes on.
+// disk, when it reads and holds every ID the copy before it holds, is kept as
+// "profiles.xml.bak". A list that is missing, empty, damaged or cannot be read is recovered
+// from what can be read of it, from that last good list, and from the profiles' own files: a
+// values file or unfinished level that no entry names is listed under its ID text. A damaged
+// file is set aside as ".damaged" before it is replaced; a file that cannot be opened (or set
+// aside), or something that is no regular file in the place of one, is never written over in
+// this run. A write that fails is reported (`reportSaveFailure`) and the game goes on.
 class cProfileManager : public cSingleton<cProfileManager>
 {
 public:
@@ -70,8 +73,8 @@ public:
     // written (reported; the file on disk is left as it was).
     bool save();
     // Removes a profile and its files (property file, unfinished level, anything named after
-    // its ID); the first remaining name becomes the current user. The manager then no longer
-    // saves: the caller deletes it and makes a new one for the remaining current user. Nothing
+    // its ID), also from the last good list; the first remaining name becomes the current user. The manager
+    // then no longer saves: the caller deletes it and makes a new one for the remaining current user. Nothing
     // happens for a name not in the list.
     void deleteProfile(const std::wstring& name);
 
@@ -88,7 +91,8 @@ private:
     void addProfile();
     // Throws std::string when the list cannot be written.
     void writeProfiles();
-    // Copies the list on disk, when it reads, to "profiles.xml.bak" before it is replaced.
+    // Copies the list on disk to "profiles.xml.bak" before it is replaced, when it reads and
+    // lost no ID the copy there gives a player.
     void keepLastGoodList(const std::string& path);
     void saveProperties();
     void loadProperties();

@@ -31,6 +31,13 @@ cSettings::cSettings(const std::string& path)
                                            currentExceptionText() + "); they are not written in this run.");
         }
     }
+    else if (const std::string irregular = files ? irregularSharedFile(path) : std::string(); !irregular.empty())
+    {
+        // Never opened (a named pipe would block, a device never ends), never replaced.
+        m_keepFile = true;
+        reportSaveFailure("The settings \"" + path + "\" cannot be read (" + irregular +
+                          " is in its place, not a regular file); they are not written in this run.");
+    }
     loadFile(path);
     // The player's own file holds this table; a table read from the data copy is written once,
     // at exit at the latest, so that the player's file exists.

@@ -81,7 +81,10 @@ void cBatchRenderer::release()
 {
     m_frameOpen = false;
     m_buffers.clear();
+    m_selection.reset();
+    m_selectionCapacity = 0;
     m_batches.clear();
+    m_spans.clear();
     m_current = cBatch();
     m_active = 0;
     m_vertexTotal = 0;
@@ -137,6 +140,7 @@ void cBatchRenderer::beginFrame()
 {
     m_frameOpen = false;
     m_batches.clear();
+    m_spans.clear();
     m_current = cBatch();
     m_active = 0;
     m_vertexTotal = 0;
@@ -342,6 +346,35 @@ void cBatchRenderer::writeQuad(const cQuad& quad, unsigned grid, const cVector2&
 
     const uint32_t vertices = (grid + 1) * (grid + 1);
     const uint32_t indices = 6 * grid * grid;
+    if (indices > 0)
+    {
+        // The batch being filled is the next one `getBatches` will hold.
+        tQuadSpan span;
+        span.batch = static_cast<uint32_t>(m_batches.size());
+        span.firstVertex = first;
+        span.vertexCount = vertices;
+        span.firstIndex = buffers.indexCount;
+        span.indexCount = indices;
+        if (quad.vertexShader)
+            span.bounds = wholePlane();
+        else
+        {
+            const cQuadVertex* written = buffers.lockedVertices + first;
+            float left = written->x;
+            float right = written->x;
+            float top = written->y;
+            float bottom = written->y;
+            for (uint32_t k = 1; k < vertices; ++k)
+            {
+                left = std::min(left, written[k].x);
+                right = std::max(right, written[k].x);
+                top = std::min(top, written[k].y);
+                bottom = std::max(bottom, written[k].y);
+            }
+            span.bounds = pixelBounds(left, top, right, bottom);
+        }
+        m_spans.push_back(span);
+    }
     buffers.vertexCount += vertices;
     buffers.indexCount += indices;
     m_vertexTotal += vertices;
@@ -365,7 +398,8 @@ void cBatchRenderer::drawQuadBatch(const cBatch& batch)
                                    batch.vertexCount, batch.firstIndex, batch.triangleCount);
 }
 
-void cBatchRenderer::setStencilAndAlphaRef(const cBatch& batch, uint32_t& triangles, bool deviceRecreated)
+void cBatchRenderer::setStencilAndAlphaRef(size_t index, const cBatch& batch, uint32_t& triangles,
+                                           bool deviceRecreated)
 {
     Platform::GfxDevice& d = *m_device;
     const uint32_t type = batch.renderType;
@@ -393,7 +427,7 @@ void cBatchRenderer::setStencilAndAlphaRef(const cBatch& batch, uint32_t& triang
         d.changeRenderState(RenderState::DestBlend, Blend::One);
         d.changeRenderState(RenderState::AlphaBlendEnable, 1u);
         d.changeRenderState(RenderState::AlphaTestEnable, 1u);
-        drawMask(batch, triangles, deviceRecreated);
+        drawMask(index, batch, triangles, deviceRecreated);
         d.changeRenderState(RenderState::AlphaRef, 0u);
         d.changeRenderState(RenderState::StencilEnable, 0u);
     }
@@ -406,18 +440,15 @@ void cBatchRenderer::setStencilAndAlphaRef(const cBatch& batch, uint32_t& triang
     }
 }
 
-void cBatchRenderer::drawMask(const cBatch& batch, uint32_t& triangles, bool deviceRecreated)
+void cBatchRenderer::drawMask(size_t index, const cBatch& batch, uint32_t& triangles, bool deviceRecreated)
 {
     if (batch.mesh)
         // Without lights and material; the visible draw that follows sets up the mesh again.
-        triangles += m_meshes->drawMask(*batch.mesh, m_screen);
+        drawClipped(batch, deviceRecreated, [&] { triangles += m_meshes->drawMask(*batch.mesh, m_screen); });
     else if (batch.particle)
-        drawParticleBatch(batch, deviceRecreated);
+        drawClipped(batch, deviceRecreated, [&] { drawParticleBatch(batch, deviceRecreated); });
     else
-    {
-        drawQuadBatch(batch);
-        triangles += batch.triangleCount;
-    }
+        triangles += drawQuadsOf(index, batch);
 }
 
 void cBatchRenderer::drawParticleBatch(const cBatch& batch, bool deviceRecreated)
@@ -548,18 +579,23 @@ void cBatchRenderer::setQuadStates()
         d.setVertexShader(QuadFvf);
 }
 
-uint32_t cBatchRenderer::drawBatches(const cMatrix& viewProjectionT, bool deviceRecreated)
+uint32_t cBatchRenderer::drawBatches(const cMatrix& viewProjectionT, bool deviceRecreated,
+                                     const std::vector<Platform::PixelRect>* clip)
 {
     if (!m_device || m_buffers.empty())
         return 0;
     Platform::GfxDevice& d = *m_device;
+    m_clip = clip;
+    if (m_clip)
+        findBatchSpans();
     setQuadStates();
     uint32_t triangles = 0;
     bindBuffers(0);
     unsigned bound = 0;
     const cMeshRenderer::tContext meshContext{m_screen, m_lights, m_material};
-    for (const cBatch& batch : m_batches)
+    for (size_t index = 0; index < m_batches.size(); ++index)
     {
+        const cBatch& batch = m_batches[index];
         if (batch.isQuadBatch() && batch.triangleCount == 0)
             continue;
         if (batch.buffer != bound)
@@ -570,12 +606,13 @@ uint32_t cBatchRenderer::drawBatches(const cMatrix& viewProjectionT, bool device
         const std::shared_ptr<Platform::GfxTexture> texture = textureFor(batch);
         if (d.getTexture(0) != texture)
             d.setTexture(0, texture);
-        setStencilAndAlphaRef(batch, triangles, deviceRecreated);
+        setStencilAndAlphaRef(index, batch, triangles, deviceRecreated);
         setBlend(coversWhatIsUnder(batch) ? batch.renderType | eRenderType::Opaque : batch.renderType);
         if (batch.mesh)
         {
             // The mesh renderer puts the two-dimensional states back; the quad buffers are ours.
-            triangles += m_meshes->draw(*batch.mesh, batch.renderType, meshContext);
+            drawClipped(batch, deviceRecreated,
+                        [&] { triangles += m_meshes->draw(*batch.mesh, batch.renderType, meshContext); });
             bindBuffers(batch.buffer);
             continue;
         }
@@ -593,12 +630,14 @@ uint32_t cBatchRenderer::drawBatches(const cMatrix& viewProjectionT, bool device
         }
         if (batch.particle)
         {
-            drawParticleBatch(batch, deviceRecreated);
+            drawClipped(batch, deviceRecreated, [&] { drawParticleBatch(batch, deviceRecreated); });
             continue;
         }
-        drawQuadBatch(batch);
-        triangles += batch.triangleCount;
+        triangles += drawQuadsOf(index, batch);
     }
+    if (m_clip)
+        d.setClipRect(nullptr);
+    m_clip = nullptr;
     return triangles;
 }
 

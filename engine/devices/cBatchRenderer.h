@@ -9,6 +9,7 @@
 #include "platform/gfx/GfxDevice.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -40,6 +41,11 @@ static_assert(sizeof(cQuadVertex) == 24, "the quad vertex is 24 bytes");
 // A frame may hold more quads than one buffer: when the buffer is full the batch ends and the
 // frame goes on in a further buffer pair (made once and kept), so nothing is ever written past a
 // buffer and the 16-bit indices always address their own buffer.
+//
+// Each quad's place in its batch and the back-buffer pixels it may touch are kept as well
+// (`tQuadSpan`), so that a frame can be drawn inside a few rectangles only: every batch sets
+// its states as in a whole frame, and draws just its quads that reach a rectangle, clipped to
+// it (cBatchRendererClip.cpp).
 class cBatchRenderer
 {
 public:
@@ -58,6 +64,27 @@ public:
         float offsetX = 0.0f;
         float offsetY = 0.0f;
     };
+
+    // One quad of the frame with triangles: its batch (a position in `getBatches`), where its
+    // vertices and indices lie in that batch's buffer, and the pixels of the back buffer it may
+    // touch (its vertices' extent with a pixel to spare, or `wholePlane` when a vertex shader
+    // places it).
+    struct tQuadSpan
+    {
+        uint32_t batch = 0;
+        uint32_t firstVertex = 0;
+        uint32_t vertexCount = 0;
+        uint32_t firstIndex = 0;
+        uint32_t indexCount = 0;
+        Platform::PixelRect bounds;
+    };
+
+    // A rectangle that holds every back buffer.
+    static Platform::PixelRect wholePlane();
+    // The pixels a shape whose vertices span [left, right] x [top, bottom] of the back buffer may
+    // touch: what GL's pixel centres and a one-pixel line reach, with a pixel to spare.
+    static Platform::PixelRect pixelBounds(float left, float top, float right, float bottom);
+    static bool overlaps(const Platform::PixelRect& a, const Platform::PixelRect& b);
 
     cBatchRenderer();
     ~cBatchRenderer();
@@ -97,9 +124,22 @@ public:
 
     // Draws the closed batches; `viewProjectionT` is loaded into the first four constant
     // registers of a shader. `deviceRecreated` (the device was made or reset since the last drawn
-    // frame) places every particle emitter again. Returns the triangles drawn: quads and meshes,
-    // mask passes included; particles are not counted.
-    uint32_t drawBatches(const cMatrix& viewProjectionT, bool deviceRecreated = false);
+    // frame) places every particle emitter again. With `clip`, only inside those rectangles
+    // (which must not overlap): each batch draws its quads, its particles or its mesh that reach
+    // a rectangle, clipped to it. Returns the triangles drawn: quads and meshes, mask passes
+    // included; particles are not counted.
+    uint32_t drawBatches(const cMatrix& viewProjectionT, bool deviceRecreated = false,
+                         const std::vector<Platform::PixelRect>* clip = nullptr);
+
+    // The pixels a mesh or particle batch may touch: the emitter's particles, placed as the draw
+    // will place them (`deviceRecreated` as for `drawBatches`); `wholePlane` for a mesh. False
+    // when it draws nothing.
+    bool batchBounds(const cBatch& batch, bool deviceRecreated, Platform::PixelRect& bounds) const;
+    // The alpha reference the device holds now: what a batch that keeps it (a masked batch
+    // without its own mask) draws with when it comes first.
+    uint32_t getDeviceAlphaRef() const;
+    // The sampling states the device holds now as the first batch's mask pass would find them.
+    void appendDeviceSampling(std::vector<uint8_t>& bytes) const;
 
     // --- The frame's contents, for tests -------------------------------------------------------
     const std::vector<cBatch>& getBatches() const { return m_batches; }
@@ -110,6 +150,8 @@ public:
     unsigned getBufferCount() const { return static_cast<unsigned>(m_buffers.size()); }
     const cQuadVertex* getVertices(unsigned buffer) const;
     const uint16_t* getIndices(unsigned buffer) const;
+    // The frame's quads in submission order.
+    const std::vector<tQuadSpan>& getQuadSpans() const { return m_spans; }
 
 private:
     struct tBuffers
@@ -137,9 +179,9 @@ private:
     // The two-dimensional states every frame's batches start from.
     void setQuadStates();
     void bindBuffers(unsigned buffer);
-    void setStencilAndAlphaRef(const cBatch& batch, uint32_t& triangles, bool deviceRecreated);
-    // The mask pass's drawing of one batch of any kind.
-    void drawMask(const cBatch& batch, uint32_t& triangles, bool deviceRecreated);
+    void setStencilAndAlphaRef(size_t index, const cBatch& batch, uint32_t& triangles, bool deviceRecreated);
+    // The mask pass's drawing of one batch (at `index` of the batches) of any kind.
+    void drawMask(size_t index, const cBatch& batch, uint32_t& triangles, bool deviceRecreated);
     void drawParticleBatch(const cBatch& batch, bool deviceRecreated);
     void setBlend(uint32_t renderType);
     void setSampling(const cBatch& batch);
@@ -147,6 +189,17 @@ private:
     bool coversWhatIsUnder(const cBatch& batch) const;
     void setShader(const cBatch& batch, const cMatrix& viewProjectionT);
     void drawQuadBatch(const cBatch& batch);
+
+    // --- Drawing inside rectangles (cBatchRendererClip.cpp) ----------------------------------
+    // Where each batch's quads begin in `m_spans` (one more entry than batches).
+    void findBatchSpans();
+    // The quads of the batch (all of them, or those that reach a clip rectangle); returns the
+    // triangles drawn.
+    uint32_t drawQuadsOf(size_t batchIndex, const cBatch& batch);
+    // A particle or mesh batch's drawing, once, or once per clip rectangle it reaches.
+    void drawClipped(const cBatch& batch, bool deviceRecreated, const std::function<void()>& draw);
+    // Draws the given quads of one batch from the selection buffer.
+    void drawSelection(const cBatch& batch, const std::vector<uint16_t>& indices);
     // The texture a batch is drawn with (see the definition).
     std::shared_ptr<Platform::GfxTexture> textureFor(const cBatch& batch);
 
@@ -168,6 +221,16 @@ private:
     std::vector<cBatch> m_batches;
     uint32_t m_vertexTotal = 0;
     uint32_t m_indexTotal = 0;
+    std::vector<tQuadSpan> m_spans;
+
+    // The drawing inside rectangles: the rectangles of this drawing (null: everything), where
+    // each batch's quads begin, the indices of the quads chosen and the buffer they are drawn
+    // from.
+    const std::vector<Platform::PixelRect>* m_clip = nullptr;
+    std::vector<size_t> m_batchSpans;
+    std::vector<uint16_t> m_chosen;
+    std::shared_ptr<Platform::GfxIndexBuffer> m_selection;
+    uint32_t m_selectionCapacity = 0;
 };
 
 } // namespace Engine

@@ -213,6 +213,7 @@ void cRender::applyVideoMode()
         left = std::max(left, m_workArea.left);
         top = std::max(top, m_workArea.top);
         m_window->placeWindow(left + frameLeft, top + frameTop, m_config.width, m_config.height);
+        m_placedFrame = {frameLeft, frameTop, frameRight, frameBottom};
         p.backBufferWidth = m_config.width;
         p.backBufferHeight = m_config.height;
         p.backBufferFormat = mode.format;
@@ -402,7 +403,18 @@ void cRender::beginFrame()
         resetDevice();
         m_deviceLost = false;
     }
-    if (m_resetPending && (!m_fullscreen || fitsWorkArea()))
+    // A window's frame is known only once the window manager has framed it: a window placed
+    // for another frame is placed again, and one whose frame does not fit goes full screen.
+    if (!m_fullscreen && !m_resetPending)
+    {
+        Platform::WindowRect frame;
+        m_window->frameSize(frame.left, frame.top, frame.right, frame.bottom);
+        m_resetPending = frame.left != m_placedFrame.left || frame.top != m_placedFrame.top ||
+                         frame.right != m_placedFrame.right || frame.bottom != m_placedFrame.bottom;
+    }
+    // A switch to a window that does not fit is not left pending: the reset keeps full screen
+    // and writes it back to the settings, so that the settings say what the screen shows.
+    if (m_resetPending)
         resetDevice();
     m_batches.beginFrame();
     m_sceneOpen = true;
@@ -414,8 +426,8 @@ void cRender::present()
     if (m_presented)
         return;
     m_presented = true;
-    // What a swap leaves in the back buffer is undefined.
-    m_backBufferHoldsFrame = false;
+    // What a swap leaves in the back buffer is undefined, unless the device keeps the frame.
+    m_backBufferHoldsFrame = m_backBufferHoldsFrame && m_device->keepsFrame();
     if (m_device->present() == GfxError::DeviceLost)
         m_deviceLost = true;
     // Decoding many pictures (a new screen or level) has let their decoding buffers go again,
@@ -453,11 +465,12 @@ void cRender::endFrame()
         return;
     m_batches.endFrame();
     m_sceneOpen = false;
-    // A frame that would draw the picture already drawn is not drawn again, and not shown
-    // again once shown: with a software rasteriser every drawn frame costs tens of
-    // milliseconds, and a still screen would redraw the same picture at the full frame rate.
+    // Only what changed since the last drawn frame is drawn, over that frame as the device kept
+    // it; a frame that would draw the picture already drawn is not drawn again, and not shown
+    // again once shown. With a software rasteriser every pixel drawn costs, and most of a
+    // level's screen stands still from frame to frame.
     // A new or reset device and a window whose picture the window system lost (an exposure,
-    // a new size) draw it all the same; a debug text, a mesh or a particle effect always draw.
+    // a new size) draw it whole all the same; so does a frame with debug text.
     const bool damaged = m_window->takeDamage();
     if (m_deviceRecreated || damaged)
         m_renderedFrame.forget();
@@ -465,12 +478,22 @@ void cRender::endFrame()
         m_debugText.empty() && !m_config.showFps && !m_config.showTriangles && !m_config.showCursorPos;
     if (!comparable)
         m_renderedFrame.forget();
-    else if (m_renderedFrame.repeats(m_batches, clearColor(), m_wireframe))
+    cRenderedFrame::tSettings settings;
+    settings.clearColor = clearColor();
+    settings.wireframe = m_wireframe;
+    settings.width = m_presentParams.backBufferWidth;
+    settings.height = m_presentParams.backBufferHeight;
+    const bool partial = m_device->keepsFrame() && m_backBufferHoldsFrame && !m_fullRedraw;
+    const cRenderedFrame::tChange& change =
+        m_renderedFrame.compare(m_batches, settings, partial, m_deviceRecreated);
+    if (!comparable)
+        m_renderedFrame.forget();
+    if (change.none)
     {
         ++m_repeatedFrames;
         return;
     }
-    drawFrame();
+    drawFrame(change.whole ? nullptr : &change.rects);
     m_presented = false;
 }
 
@@ -479,15 +502,31 @@ uint32_t cRender::clearColor() const
     return m_config.showTriangles ? 0xFF000000u : m_config.backColor;
 }
 
-void cRender::drawFrame()
+void cRender::drawFrame(const std::vector<Platform::PixelRect>* clip)
 {
     Platform::GfxDevice& d = *m_device;
-    d.clear(Platform::ClearFlag::Target | Platform::ClearFlag::ZBuffer | Platform::ClearFlag::Stencil,
-            clearColor(), 0.0f, 0);
+    const uint32_t clearFlags =
+        Platform::ClearFlag::Target | Platform::ClearFlag::ZBuffer | Platform::ClearFlag::Stencil;
+    if (!clip)
+        d.clear(clearFlags, clearColor(), 0.0f, 0);
+    else
+        for (const Platform::PixelRect& rect : *clip)
+        {
+            d.setClipRect(&rect);
+            d.clear(clearFlags, clearColor(), 0.0f, 0);
+        }
+    d.setClipRect(nullptr);
     d.beginScene();
-    m_triangles += m_batches.drawBatches(m_viewProjectionT, m_deviceRecreated);
+    m_triangles += m_batches.drawBatches(m_viewProjectionT, m_deviceRecreated, clip);
     m_deviceRecreated = false;
     d.changeRenderState(RenderState::StencilEnable, 0u);
+    ++m_drawnFrames;
+    if (clip)
+    {
+        ++m_partFrames;
+        for (const Platform::PixelRect& rect : *clip)
+            m_partPixels += static_cast<uint64_t>(rect.right - rect.left) * (rect.bottom - rect.top);
+    }
 
     if (m_fullscreen && m_borders)
     {
@@ -496,7 +535,15 @@ void cRender::drawFrame()
         d.setVertexShader(QuadFvf);
         d.setTexture(0, nullptr);
         d.setStreamSource(0, m_borders, sizeof(cQuadVertex));
-        d.drawPrimitive(Platform::PrimitiveType::TriangleList, 0, 4);
+        if (!clip)
+            d.drawPrimitive(Platform::PrimitiveType::TriangleList, 0, 4);
+        else
+            for (const Platform::PixelRect& rect : *clip)
+            {
+                d.setClipRect(&rect);
+                d.drawPrimitive(Platform::PrimitiveType::TriangleList, 0, 4);
+            }
+        d.setClipRect(nullptr);
     }
 
     const std::wstring statistics = statisticsText();
@@ -508,13 +555,17 @@ void cRender::drawFrame()
     m_debugText.clear();
 
     d.endScene();
-    ++m_drawnFrames;
     m_backBufferHoldsFrame = true;
 }
 
 void cRender::redrawNextFrame()
 {
     m_renderedFrame.forget();
+}
+
+void cRender::setFullRedraw(bool full)
+{
+    m_fullRedraw = full;
 }
 
 std::wstring cRender::statisticsText() const
@@ -665,7 +716,7 @@ bool cRender::captureScreen(float left, float top, float right, float bottom, in
     // A frame that was not drawn because it repeated the last one is drawn now: the back
     // buffer may hold nothing since that one was shown.
     if (!m_backBufferHoldsFrame && !m_sceneOpen && !m_deviceLost && m_renderedFrame.isRecorded())
-        drawFrame();
+        drawFrame(nullptr);
     if (Platform::gfxFailed(m_device->readBackBuffer(rect, pixels)))
         return false;
     width = rect.right - rect.left;

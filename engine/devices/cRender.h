@@ -66,11 +66,17 @@ cRenderPlatform makeWindowRenderPlatform(Platform::Window& window);
 // opens the frame), then the render pass hands over quads, meshes and particle effects, then
 // `endFrame` clears, draws the batches in submission order, the letterbox bars and the
 // statistics overlay, and closes the frame, and `present` shows it at once: the picture on the
-// screen is the frame just drawn, never the one before it. A frame that would draw exactly the
-// picture of the last drawn one is neither drawn nor presented (a still screen costs next to
-// nothing); an exposure, a size change, a reset and a screenshot draw it all the same. Its
-// second face, `cDeviceFactory`,
-// makes the device objects of resources.
+// screen is the frame just drawn, never the one before it.
+//
+// The device keeps the last drawn frame in its back buffer (an offscreen target the window is
+// shown from), so a frame is drawn only where it differs from that one (see `cRenderedFrame`):
+// those rectangles are cleared and everything that reaches them is drawn again, in the usual
+// order, clipped to them. A frame that would draw exactly the picture of the last drawn one is
+// neither drawn nor presented (a still screen costs next to nothing). A new or reset device
+// (a lost device, a new mode or size), an exposure of the window, a frame with debug text and a
+// device that does not keep its frame draw it whole. A screenshot reads the kept frame.
+//
+// Its second face, `cDeviceFactory`, makes the device objects of resources.
 class cRender : public cSingleton<cRender>, public cDeviceFactory
 {
 public:
@@ -104,15 +110,21 @@ public:
     // The particle library the particle views load their effects through.
     virtual PyroParticles::IPyroParticleLibrary* getParticleLibrary() const { return m_particles.get(); }
     // Recovers a lost device when it can be reset (else the frame is skipped), applies a
-    // pending mode change and opens the frame.
+    // pending mode change and opens the frame. A window is placed again once the window
+    // manager's frame around it is known, and goes full screen when that frame does not fit
+    // the work area; a switch to a window that does not fit keeps full screen and writes
+    // "fullscreen" back to the settings.
     virtual void beginFrame();
     // Closes the frame and draws it, unless it would draw the picture the last drawn frame
     // left (see `cRenderedFrame`): then nothing is drawn and nothing is presented, since the
     // screen shows that picture already.
     virtual void endFrame();
-    // Draws the next frame whatever it holds (the picture on the screen was lost or must be
-    // drawn anew).
+    // Draws the next frame whole whatever it holds (the picture on the screen was lost or must
+    // be drawn anew).
     virtual void redrawNextFrame();
+    // Draws every changed frame whole, as frames were drawn before only their changes were:
+    // for comparing the two ways.
+    void setFullRedraw(bool full);
     // Shows the frame `endFrame` closed; nothing when there is none. A device lost on the way
     // is recovered by the next `beginFrame`.
     virtual void present();
@@ -179,6 +191,9 @@ public:
     // drawn one, since the device was made.
     uint64_t getDrawnFrameCount() const { return m_drawnFrames; }
     uint64_t getRepeatedFrameCount() const { return m_repeatedFrames; }
+    // Of the drawn frames, those drawn only in part, and the pixels they drew over.
+    uint64_t getPartFrameCount() const { return m_partFrames; }
+    uint64_t getPartPixelCount() const { return m_partPixels; }
     // Set when the device was made or reset, cleared at the end of the next drawn frame.
     bool isDeviceRecreated() const { return m_deviceRecreated; }
     float getFps() const { return m_fps; }
@@ -206,8 +221,8 @@ private:
     void createParticleLibrary();
     void createBorderQuads();
     // Clears the back buffer and draws the closed frame's batches, the letterbox bars and the
-    // debug text into it.
-    void drawFrame();
+    // debug text into it; with `clip`, only inside those rectangles (not overlapping).
+    void drawFrame(const std::vector<Platform::PixelRect>* clip);
     uint32_t clearColor() const;
     std::wstring statisticsText() const;
     void updateFramesPerSecond();
@@ -228,8 +243,8 @@ private:
     bool m_sceneOpen = false;
     bool m_deviceRecreated = true;
     bool m_wireframe = false;
-    // The back buffer holds the picture of the last closed frame (false after a present, whose
-    // swap leaves it undefined, and after a reset).
+    // The back buffer holds the picture of the last drawn frame (false after a reset, and after
+    // a present of a device that does not keep its frame).
     bool m_backBufferHoldsFrame = false;
     // `Platform::GfxTexture::decodedBytes()` when the free memory last went back to the system.
     uint64_t m_decodedAtMemoryReturn = 0;
@@ -239,6 +254,8 @@ private:
     // Desktop.
     Platform::DisplayMode m_desktop;
     Platform::WindowRect m_workArea;
+    // The frame (by side) the window was last placed for.
+    Platform::WindowRect m_placedFrame;
     Platform::Format m_fullscreenDepth = Platform::Format::D24S8;
     Platform::Format m_windowDepth = Platform::Format::D24S8;
     tLetterbox m_letterbox;
@@ -254,6 +271,9 @@ private:
     cRenderedFrame m_renderedFrame;
     uint64_t m_drawnFrames = 0;
     uint64_t m_repeatedFrames = 0;
+    uint64_t m_partFrames = 0;
+    uint64_t m_partPixels = 0;
+    bool m_fullRedraw = false;
     std::shared_ptr<Platform::GfxVertexBuffer> m_borders;
 
     // Statistics.

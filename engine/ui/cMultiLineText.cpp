@@ -46,6 +46,12 @@ void cMultiLineText::onHide()
     cControl::onHide();
 }
 
+void cMultiLineText::setDeep(float deep)
+{
+    cView::setDeep(deep);
+    leaveRenderRegistry();
+}
+
 void cMultiLineText::setAlpha(float alpha)
 {
     cView::setAlpha(alpha);

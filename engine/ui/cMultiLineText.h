@@ -41,6 +41,9 @@ public:
     void onShow() override;
     void onHide() override;
     void setAlpha(float alpha) override;
+    // The lines move with the depth; the view itself stays out of the drawing (a panel that
+    // sets its depth would otherwise draw the text's box as a plain quad under its lines).
+    void setDeep(float deep) override;
     // The box the text is fitted to (the size the fit starts from).
     void setSize(const cVector2& size) override;
 

@@ -1,6 +1,8 @@
 #include "engine/ui/cSelectProfile.h"
 
+#include "engine/core/StringUtils.h"
 #include "engine/core/cProfileManager.h"
+#include "engine/core/cStrings.h"
 #include "engine/devices/cInput.h"
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cButtonCaption.h"
@@ -186,9 +188,18 @@ void cSelectProfile::askDelete()
     auto* question = new cYesNo(nullptr);
     question->setYesHandler(&answerYes);
     question->setNoHandler(&answerNo);
-    question->setText(m_confirmText);
+    question->setText(deleteQuestion());
     question->show();
     question->enable();
+}
+
+std::wstring cSelectProfile::deleteQuestion() const
+{
+    std::wstring question = m_confirmText;
+    if (cStrings* strings = cStrings::instance())
+        question = strings->translate(question);
+    replaceAll(question, L"{name}", m_nameEdit->getText());
+    return question;
 }
 
 void cSelectProfile::answerYes(cYesNo* question)

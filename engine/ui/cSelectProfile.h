@@ -87,6 +87,9 @@ public:
     const std::wstring& getOkText() const { return m_okText; }
     const std::wstring& getNewText() const { return m_newText; }
     const std::wstring& getConfirmText() const { return m_confirmText; }
+    // The delete question about the player named in the name field: the confirm text in the
+    // player's language, its "{name}" replaced by the name.
+    std::wstring deleteQuestion() const;
 
 protected:
     // The answers to the delete question: the typed player deleted (or not), the question queued

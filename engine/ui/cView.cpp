@@ -50,7 +50,13 @@ bool cView::tDrawKey::operator<(const tDrawKey& other) const
 {
     if (deep != other.deep)
         return deep < other.deep;
-    return std::less<const cView*>()(view, other.view);
+    return serial < other.serial;
+}
+
+uint64_t cView::nextSerial()
+{
+    static uint64_t made = 0;
+    return ++made;
 }
 
 cView::tRenderRegistry& cView::renderRegistry()
@@ -65,7 +71,7 @@ void cView::joinRenderRegistry()
         return;
     // A deep that is not a number would break the registry's order; it sorts as 0.
     m_registeredDeep = std::isnan(m_deep) ? 0.0f : m_deep;
-    renderRegistry().add(tDrawKey{m_registeredDeep, this});
+    renderRegistry().add(tDrawKey{m_registeredDeep, m_serial, this});
     m_inRenderRegistry = true;
 }
 
@@ -73,7 +79,7 @@ void cView::leaveRenderRegistry()
 {
     if (!m_inRenderRegistry)
         return;
-    renderRegistry().remove(tDrawKey{m_registeredDeep, this});
+    renderRegistry().remove(tDrawKey{m_registeredDeep, m_serial, this});
     m_inRenderRegistry = false;
 }
 

@@ -221,21 +221,27 @@ protected:
     // The sprite list: one quad here; views of several quads override it.
     virtual void buildSprites(std::vector<cQuad>& sprites, uint32_t frame, float weight);
     void onImageChanged() override { m_dirty = true; }
+    // The view's place among the drawn (a view that draws nothing itself keeps out of it).
+    void joinRenderRegistry();
+    void leaveRenderRegistry();
 
     bool m_dirty = true;
 
 private:
-    // A view's place in the render registry: the deep it joined with, then its address.
+    static uint64_t nextSerial();
+    // Which view this is in the order views were made.
+    uint64_t m_serial = nextSerial();
+    // A view's place in the render registry: the deep it joined with, then the order in which
+    // the views were made (an order the same on every run, unlike their addresses).
     struct tDrawKey
     {
         float deep;
+        uint64_t serial;
         cView* view;
         bool operator<(const tDrawKey& other) const;
     };
     using tRenderRegistry = cDeferredRegistry<tDrawKey>;
     static tRenderRegistry& renderRegistry();
-    void joinRenderRegistry();
-    void leaveRenderRegistry();
     // Stores `value` in `field` and sets dirty when they differ.
     template <class T> void change(T& field, const T& value)
     {

@@ -34,7 +34,8 @@ class cView;
 //
 // Its operations live in several source files by theme: GameController.cpp (the queue,
 // assignment and running chains), GameControllerStart.cpp (unit problems and the start-up
-// chains), GameControllerChains.cpp (the goal chain builders), GameControllerClicks.cpp (the
+// chains), GameControllerChains.cpp (the goal chain builders), GameControllerExtras.cpp (the
+// one-unit variants and handlers the level does not call yet), GameControllerClicks.cpp (the
 // click handlers) and GameControllerSave.cpp (the saved level).
 class GameController
 {
@@ -148,6 +149,24 @@ public:
     void buildReturnChain(cUnit::Ptr hero);
     // The same, unloading what the hero carries before it parks.
     void buildReturnChainWithUnload(cUnit::Ptr hero);
+
+    // --- Operations the level does not call yet (GameControllerExtras.cpp) ---
+    // One unit's own automatic production: its "AutoResOut" every "AutoProduceTime" of its
+    // current level, for as long as the level lasts. Nothing (an empty pointer) for a unit
+    // whose level has no period.
+    ActionItem::Ptr startAutoProduction(cUnit::Ptr unit);
+    // One animal's countdown, as the level start gives every animal one; the animal's state
+    // is left as it is.
+    ActionItem::Ptr startAnimalUpgrades(cUnit::Ptr unit);
+    // Handlers for an item's signals (the item that raised it is not used): the unit leaves
+    // the field; the given item, while it still runs, is completed.
+    static void onDestroyUnit(ActionItem::Ptr raised, cUnit::Ptr unit);
+    static void onCompleteItem(ActionItem::Ptr raised, ActionItem::Ptr item);
+    // The unit waits "HeroAttachDelay" seconds, then walks the route in the walking state to
+    // the end offset; when `until` finishes first, the chain is completed where it stands.
+    // Registered and started.
+    ActionItem::Ptr buildStateMoveChain(cUnit::Ptr unit, Route route, eUnitState walking,
+                                        const Engine::cVector2& endOffset, ActionItem::Ptr until);
 
     // --- Click handlers (GameControllerClicks.cpp) ---
     // The category handler of units whose click needs nothing before onUnitClick.

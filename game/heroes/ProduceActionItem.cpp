@@ -1,5 +1,6 @@
 #include "game/heroes/ProduceActionItem.h"
 #include "game/heroes/ActionItemFactory.h"
+#include "game/heroes/GameController.h"
 #include "game/heroes/WorkActionItem.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
@@ -98,13 +99,17 @@ void ProduceActionItem::finish()
             heap = a;
             break;
         }
-    if (!heap)
+    Game* game = Game::instance();
+    const bool newHeap = !heap;
+    if (newHeap)
     {
-        Game* game = Game::instance();
         heap = game->addUnit(type, 0, -1, eUnitState::idle, 0.0f,
                              game->unitPos(m_unit) + m_unit->getProductionOffset(), {}, L"");
         m_unit->attach(heap);
     }
     heap->resources.add(out);
+    // A goal at this mill that had nothing to fetch waited for a heap; now there is one.
+    if (newHeap)
+        game->getController().assignGoals();
     notifyFinished();
 }

@@ -22,7 +22,7 @@ SaveAnimalActionItem::SaveAnimalActionItem(const UnitPtr& h, const UnitPtr& a, c
 }
 void SaveAnimalActionItem::load(LevelArchive& archive, const Units& units)
 {
-    WorkActionItem::load(archive, units);
+    readWorkRecord(archive, units);
     if (!m_hero)
         archive.fail("an animal freed by no hero");
 }
@@ -70,4 +70,11 @@ void SaveAnimalActionItem::finish()
     m_hero->attach(m_target);
     Game::instance()->getController().assignReturnAnimalGoal(m_hero);
     notifyFinished();
+}
+void SaveAnimalActionItem::interrupt()
+{
+    if (m_hero)
+        m_hero->setState(eUnitState::idle, -1);
+    if (m_attachUnit)
+        m_attachUnit->setState(eUnitState::idle, -1);
 }

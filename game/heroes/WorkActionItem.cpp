@@ -45,6 +45,13 @@ void WorkActionItem::save(LevelArchive& archive, const UnitNumbering& numbering)
 
 void WorkActionItem::load(LevelArchive& archive, const Units& units)
 {
+    readWorkRecord(archive, units);
+    if (m_active && (!m_attachUnit || m_working))
+        progressOn(m_target);
+}
+
+void WorkActionItem::readWorkRecord(LevelArchive& archive, const Units& units)
+{
     ActionItem::load(archive, units);
     m_hero = readUnit(archive, units);
     m_target = readUnit(archive, units);
@@ -58,8 +65,6 @@ void WorkActionItem::load(LevelArchive& archive, const Units& units)
     archive.read8(m_savedPosition);
     if (!m_target)
         archive.fail("a work action without a target");
-    if (m_active && (!m_attachUnit || m_working))
-        progressOn(m_target);
 }
 
 void WorkActionItem::start()

@@ -47,6 +47,9 @@ protected:
     virtual void finish();
     // Puts the hero back on its cell, sets hero and attach unit idle, removes bar and tool.
     virtual void interrupt();
+    // The fields of the record after the header; throws the archive's error for a record
+    // without a target. `load` shows the bar besides.
+    void readWorkRecord(LevelArchive& archive, const Units& units);
 
     // At the start: the hero's working state (with the target's type id) and, without an
     // attach unit, the bar and the target's working state at once.

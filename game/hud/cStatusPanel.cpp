@@ -48,7 +48,17 @@ cStatusPanel::cStatusPanel(Engine::cControl* parent) : Engine::cForm(parent)
             row->highlightOffSignal.connect([this](Engine::cView* view) { onResourceLeave(view); });
         }
     }
+    followLevel();
     show();
+}
+
+void cStatusPanel::followLevel()
+{
+    Game* game = Game::instance();
+    if (!game || m_gainConnection.connected())
+        return;
+    m_gainConnection =
+        game->connectResourcesGained([this](const cGameResources& gained) { flashResources(gained); });
 }
 
 cStatusPanel::~cStatusPanel()
@@ -106,6 +116,7 @@ void cStatusPanel::loadXML(const Engine::tPropertiesPtr& node)
 
 void cStatusPanel::update()
 {
+    followLevel();
     if (isEffectivelyEnabled())
     {
         updateTime();
@@ -186,9 +197,9 @@ void cStatusPanel::showMedal(int32_t state)
             const float share = silver > 0.0f ? gold / silver : 1.0f;
             const Engine::cVector2 mark(at.x + width * 0.5f - (1.0f - share) * width, at.y);
             if (goldPicture)
-                goldPicture->setPosition(Engine::cVector2(mark.x, goldPicture->getPosition().y));
+                goldPicture->setPosition(mark);
             if (goldText)
-                goldText->setPosition(Engine::cVector2(mark.x, goldText->getPosition().y));
+                goldText->setPosition(mark);
         }
         showView(goldPicture, true);
         showView(goldText, true);
@@ -199,16 +210,6 @@ void cStatusPanel::showMedal(int32_t state)
             goldText->update();
         }
         showSilver();
-        // The two times are centred under their marks; a gold mark close to the silver one
-        // would lay its time over the silver time, so it stands left of it instead.
-        if (goldText && silverText)
-        {
-            const float gap = 6.0f;
-            const float limit =
-                silverText->getPosition().x - (goldText->getWidth() + silverText->getWidth()) * 0.5f - gap;
-            if (goldText->getPosition().x > limit)
-                goldText->setPosition(Engine::cVector2(limit, goldText->getPosition().y));
-        }
     }
     else if (state == 1)
     {

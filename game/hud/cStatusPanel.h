@@ -4,6 +4,8 @@
 #include "engine/core/cVector2.h"
 #include "engine/ui/cForm.h"
 
+#include <boost/signals2/connection.hpp>
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -26,8 +28,8 @@ class cView;
 // unit whose goal of that category is still open.
 //
 // One exists while a level is played, a child of the play view, built by the play state; the
-// level tells it when resources and goals change, and the clock and the medal follow the level
-// every frame while it is enabled.
+// level tells it when resources and goals change, its counts flash as the level gains
+// resources, and the clock and the medal follow the level every frame while it is enabled.
 //
 // The form's children used by tag: "TimeText", "TimeProgress", "PerfectGoldPicture",
 // "PerfectGoldTimeText", "PerfectSilverPicture", "PerfectSilverTimeText", "Resources" (a form
@@ -85,6 +87,9 @@ public:
     Engine::cPyro* getSubTaskEffect() const { return m_subTaskEffect; }
 
 private:
+    // Listens to the level for the resources it gains, once per level model: a level made
+    // after the panel (a save that could not be continued starts the level afresh) is heard too.
+    void followLevel();
     void onResourceLeave(Engine::cView* row);
     Engine::cTextLine* resourceCount(const std::wstring& name) const;
     void playCopy(Engine::cPyro* effect, float deep, const Engine::cVector2& position);
@@ -104,4 +109,6 @@ private:
     Engine::cPyro* m_subTaskEffect = nullptr;
     std::map<std::string, std::wstring> m_categoryTexts;
     bool m_tooManyCategoriesLogged = false;
+    // To the level's resources-gained signal; it goes with the level.
+    boost::signals2::scoped_connection m_gainConnection;
 };

@@ -81,6 +81,15 @@ void BestTimes::load()
     readLevelTimes(*resources);
     if (files->isKnown(FileName))
         readFile();
+    else if (const std::string irregular = Engine::irregularSharedFile(FileName); !irregular.empty())
+    {
+        // Never opened (a named pipe would block, a device never ends), never replaced.
+        m_keepFile = true;
+        Engine::reportSaveFailure(
+            "The best times in \"" + std::string(FileName) + "\" cannot be read (" + irregular +
+            " is in its place, not a regular file); it is left as it is and not written "
+            "in this run.");
+    }
 }
 
 void BestTimes::readLevelTimes(Engine::cResourceManager& resources)

@@ -25,8 +25,8 @@ struct BestTimeRecord
 // The best time of every level, read on first use from "besttimes.xml" (a level the file does
 // not give, or gives damaged, keeps its level file's "MetaData" "BestTime") and written back as
 // the UTF-16 file "BestTimes.xml" when it changed. A damaged file gives what can still be read
-// of it and is set aside as "besttimes.xml.damaged"; one that cannot be opened is left as it is
-// and not written over in that run.
+// of it and is set aside as "besttimes.xml.damaged"; one that cannot be opened, or something
+// that is no regular file in its place, is left as it is and not written over in that run.
 class BestTimes
 {
 public:

@@ -68,7 +68,12 @@ public:
             static_cast<Engine::cControl*>(m_panel.get())->disable();
         m_escape.disconnect();
         if (m_panel && m_hideWhenPaused)
+        {
+            // Stepping aside for the state above is not closing: the hide pops nothing.
+            m_pausing = true;
             static_cast<Engine::cControl*>(m_panel.get())->hide();
+            m_pausing = false;
+        }
     }
 
     void Resume() override
@@ -135,7 +140,11 @@ private:
         m_panel.reset(createDialogPanel<T>(), [](T* panel) { Engine::deleteLater(panel); });
     }
 
-    void onPanelHidden() { CGameEngine::instance().PopState(); }
+    void onPanelHidden()
+    {
+        if (!m_pausing)
+            CGameEngine::instance().PopState();
+    }
 
     void registerShutdown()
     {
@@ -158,4 +167,6 @@ private:
     bool m_closeOnEscape = false;
     boost::shared_ptr<T> m_panel;
     bool m_registered = false;
+    // Set while Pause hides the panel.
+    bool m_pausing = false;
 };

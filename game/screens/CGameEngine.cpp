@@ -23,6 +23,20 @@ CGameEngine::TraceSink& traceSink()
     return sink;
 }
 
+// Runs a state's clean-up with the tree's removal flag raised, as the deferred deletion raises it:
+// what the state lets go of may ask whether it is being removed. The flag is put back as it was,
+// also when the clean-up throws.
+void cleanUp(CGameState& state)
+{
+    struct RaisedFlag
+    {
+        const bool before = Engine::cControl::getRemovalFlag();
+        RaisedFlag() { Engine::cControl::setRemovalFlag(true); }
+        ~RaisedFlag() { Engine::cControl::setRemovalFlag(before); }
+    } raised;
+    state.Cleanup();
+}
+
 } // namespace
 
 CGameEngine& CGameEngine::instance()
@@ -49,6 +63,7 @@ Engine::cApplication* CGameEngine::Init(const std::wstring& commandLine, const c
     params.singleInstance = singleInstance;
     Engine::resetSaveFailures();
     m_application = Engine::cApplication::create(params);
+    m_application->windowRefusedSignal.connect(&CGameEngine::tellWindowRefused);
     watchSaveFailures();
     m_running = true;
     return m_application;
@@ -76,6 +91,24 @@ void CGameEngine::tellSaveFailure()
     }
 }
 
+void CGameEngine::tellWindowRefused()
+{
+    trace(L"CGameEngine window refused\n");
+    try
+    {
+        // Over every state until the player closes it, as the options panel shows it.
+        auto* message = new cSystemMessage(nullptr);
+        message->show();
+        message->enable();
+    }
+    catch (...)
+    {
+        Engine::reportProblem(L"game",
+                              "The player could not be told that a window does not fit the screen: " +
+                                  Engine::currentExceptionText());
+    }
+}
+
 void CGameEngine::Run()
 {
     if (Engine::cLogic* logic = Engine::cLogic::instance())
@@ -92,7 +125,7 @@ void CGameEngine::Cleanup()
     while (!m_states.empty())
     {
         CGameState* top = m_states.back();
-        top->Cleanup();
+        cleanUp(*top);
         m_states.pop_back();
     }
     if (Engine::cLogic* logic = Engine::cLogic::instance())
@@ -119,7 +152,7 @@ void CGameEngine::ChangeState(CGameState* state)
     if (!m_states.empty())
     {
         CGameState* top = m_states.back();
-        top->Cleanup();
+        cleanUp(*top);
         m_states.pop_back();
     }
     if (Engine::cProfileManager* profiles = Engine::cProfileManager::instance())
@@ -141,7 +174,7 @@ void CGameEngine::PopState()
     if (!m_states.empty())
     {
         CGameState* top = m_states.back();
-        top->Cleanup();
+        cleanUp(*top);
         m_states.pop_back();
     }
     if (!m_states.empty())

@@ -59,6 +59,9 @@ public:
     // "CGameEngine save failure told"). The game goes on.
     void watchSaveFailures();
     static void tellSaveFailure();
+    // Alt+Enter asked for a window that does not fit the screen: the options panel's message
+    // that the game stays in full screen (traced as "CGameEngine window refused").
+    static void tellWindowRefused();
     size_t getStateCount() const { return m_states.size(); }
     CGameState* topState() const { return m_states.empty() ? nullptr : m_states.back(); }
     const std::vector<CGameState*>& getStates() const { return m_states; }

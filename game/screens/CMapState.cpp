@@ -6,6 +6,7 @@
 #include "engine/core/cString.h"
 #include "engine/core/cStrings.h"
 #include "engine/devices/cResourceManager.h"
+#include "engine/ui/RequiredControl.h"
 #include "engine/ui/cButtonPrototype.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
@@ -16,6 +17,7 @@
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 
+#include <algorithm>
 #include <string>
 
 namespace
@@ -40,11 +42,10 @@ void deleteSavedLevel()
         GameConfig::instance().deleteSavedLevel();
 }
 
-// A question about the chosen level, with the level named in it: "{number}" becomes its number
-// as the player counts (from 1), "{name}" its name, the display text of its level file.
-std::wstring aboutLevel(std::wstring question)
+// A question about a level, with the level named in it: "{number}" becomes its number as the
+// player counts (from 1), "{name}" its name, the display text of its level file.
+std::wstring aboutLevel(std::wstring question, int level)
 {
-    const int level = Engine::cProps::get<int>(L"CurrentLevel");
     std::wstring name = Game::levelPath(level);
     if (Engine::cStrings* strings = Engine::cStrings::instance())
         name = strings->translate(name);
@@ -53,16 +54,25 @@ std::wstring aboutLevel(std::wstring question)
     return question;
 }
 
-// Pushes the yes/no question about the chosen level and fills it.
-boost::shared_ptr<cYesNoPanel> askQuestion(const std::wstring& question)
+// Pushes the yes/no question about a level and fills it.
+boost::shared_ptr<cYesNoPanel> askQuestion(const std::wstring& question, int level)
 {
     auto& dialog = CDialogState<cYesNoPanel>::instance();
     dialog.setPopOnPanelClose(true);
     CGameEngine::instance().PushState(&dialog);
     const boost::shared_ptr<cYesNoPanel> panel = dialog.getPanel();
     if (panel)
-        panel->setText(aboutLevel(question));
+        panel->setText(aboutLevel(question, level));
     return panel;
+}
+
+// The level of the player's unfinished game, when it is one of the game's levels; -1 otherwise.
+int savedLevel()
+{
+    if (!hasSavedLevel())
+        return -1;
+    const int level = GameConfig::instance().savedLevelNumber();
+    return level >= 0 && level < GameConfig::instance().getConstants().LevelsCount ? level : -1;
 }
 
 } // namespace
@@ -81,12 +91,12 @@ Engine::cControl* CMapState::getView() const
 void CMapState::Init()
 {
     CGameEngine::trace(L"CMapState Init\n");
+    // A level named on the command line was the first level played: from the map on, the
+    // player chooses.
+    CGameEngine::instance().setLevelPath(L"");
     m_map.reset(new cMap(nullptr), [](cMap* map) { Engine::deleteLater(map); });
-    auto* back = m_map->find<Engine::cButtonPrototype>(L"MainMenuButton");
-    if (!back)
-        throw Engine::cStringA(std::string("Layout \"") + cMap::Layout +
-                               "\": no button is tagged \"MainMenuButton\"");
-    back->connectClickAction([this] { onBack(); });
+    Engine::requiredControl<Engine::cButtonPrototype>(*m_map, L"MainMenuButton", cMap::Layout, "button")
+        .connectClickAction([this] { onBack(); });
     m_map->levelChosenSignal.connect([this](int32_t level) { onLevelChosen(level); });
     if (CGameEngine::instance().enteredFromMainMenu() && hasSavedLevel())
     {
@@ -131,7 +141,9 @@ void CMapState::onBack()
 
 void CMapState::onLevelChosen(int32_t level)
 {
-    Engine::cProps::set<int>(L"CurrentLevel", level);
+    // The choice becomes the player's "CurrentLevel" only with a Yes: a No leaves the profile
+    // as it was.
+    m_chosenLevel = level;
     if (hasSavedLevel() && GameConfig::instance().savedLevelNumber() == level)
         askContinueLevel();
     else
@@ -140,12 +152,14 @@ void CMapState::onLevelChosen(int32_t level)
 
 void CMapState::askBeginLevel()
 {
-    if (const boost::shared_ptr<cYesNoPanel> panel = askQuestion(m_map ? m_map->getBeginQuestion() : L""))
+    if (const boost::shared_ptr<cYesNoPanel> panel =
+            askQuestion(m_map ? m_map->getBeginQuestion() : L"", m_chosenLevel))
         panel->setYesAction([this] { onBeginYes(); });
 }
 
 void CMapState::onBeginYes()
 {
+    Engine::cProps::set<int>(L"CurrentLevel", m_chosenLevel);
     deleteSavedLevel();
     if (m_map)
         m_map->disable();
@@ -154,7 +168,9 @@ void CMapState::onBeginYes()
 
 void CMapState::askContinueLevel()
 {
-    if (const boost::shared_ptr<cYesNoPanel> panel = askQuestion(m_map ? m_map->getContinueQuestion() : L""))
+    // The question names the level the save holds, whichever node was clicked.
+    if (const boost::shared_ptr<cYesNoPanel> panel =
+            askQuestion(m_map ? m_map->getContinueQuestion() : L"", std::max(savedLevel(), 0)))
     {
         panel->setYesAction([this] { onContinueYes(); });
         panel->setNoAction([this] { onContinueNo(); });
@@ -163,6 +179,9 @@ void CMapState::askContinueLevel()
 
 void CMapState::onContinueYes()
 {
+    // The level continued is the saved one; should it not read, that level starts afresh.
+    if (const int level = savedLevel(); level >= 0)
+        Engine::cProps::set<int>(L"CurrentLevel", level);
     CGameEngine::instance().setContinueSavedLevel(true);
     if (m_map)
         m_map->disable();

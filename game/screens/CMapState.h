@@ -10,8 +10,9 @@ class cMap;
 
 // The level map as a state: the player picks a level on `cMap`, is asked whether to begin it
 // (or, when the player's unfinished game is of that level, whether to continue it), and the
-// state changes to the play state. Entered from the main menu with an unfinished game, it asks
-// about continuing at once. The map's back button returns to the main menu.
+// state changes to the play state. A level given on the command line was played before: the
+// map forgets it, and from here on every level is the one the player chooses. Entered from the main menu with
+// an unfinished game, it asks about continuing at once. The map's back button returns to the main menu.
 class CMapState : public CGameState
 {
 public:
@@ -28,12 +29,15 @@ public:
     Engine::cControl* getView() const override;
 
     void onBack();
-    // "CurrentLevel" becomes the level; then the continue question when the player's
-    // unfinished game is of that level, else the begin question.
+    // The continue question when the player's unfinished game is of that level, else the begin
+    // question about it.
     void onLevelChosen(int32_t level);
     void askBeginLevel();
+    // The chosen level becomes "CurrentLevel", the unfinished game goes, and the level starts.
     void onBeginYes();
+    // Asks about the level the unfinished game holds.
     void askContinueLevel();
+    // "CurrentLevel" becomes the saved level, which the play state restores.
     void onContinueYes();
     // The unfinished game is deleted; the player stays on the map.
     void onContinueNo();
@@ -44,4 +48,6 @@ private:
     CMapState() = default;
 
     boost::shared_ptr<cMap> m_map;
+    // The level last chosen on the map, asked about.
+    int32_t m_chosenLevel = 0;
 };

@@ -15,8 +15,10 @@ class cComposite;
 
 // The main menu: a backdrop ("MainMenu/Back.xml"), the main screen with the player's name, and
 // the menu music. Play changes to the level map; exit, change player, options and credits open
-// their panels as dialog states above the menu. On the first start (no profiles file yet) the
-// first player's name is asked before the main screen shows.
+// their panels as dialog states above the menu. The menu starts with the player the profiles
+// file names, or else the one of its players the profile store recovers; only when there is no
+// player at all is the first player's name asked, before the main screen shows. It never plays
+// under a store made for no name, which would keep nothing the player wins.
 //
 // While a dialog lies above it the main screen is hidden and disabled, so neither its buttons
 // nor its Escape key act under the dialog.

@@ -1,10 +1,12 @@
 #include "game/screens/CPlayState.h"
 
+#include "engine/core/cApplication.h"
 #include "engine/core/cControl.h"
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
 #include "engine/devices/cInput.h"
 #include "engine/devices/cResourceManager.h"
+#include "engine/ui/RequiredControl.h"
 #include "engine/ui/cButtonPrototype.h"
 #include "engine/ui/cView.h"
 #include "game/hud/TooltipManager.h"
@@ -23,6 +25,7 @@
 #include "game/screens/cGameMenu.h"
 #include "game/screens/cLevelFinishPanel.h"
 #include "game/screens/cLoadScreen.h"
+#include "game/screens/cSystemMessage.h"
 #include "game/screens/cTutorial.h"
 #include "game/screens/selectNextLevel.h"
 #include "game/world/Game.h"
@@ -35,6 +38,15 @@ namespace
 {
 
 constexpr uint32_t EscapeKey = 1;
+
+// The problem a click on the unit would meet now, as the level's planner sees it.
+int unitProblemNow(const cUnit::Ptr& unit)
+{
+    cGameResources cost;
+    Engine::cPoint blocked = kNoCell;
+    Game* game = Game::instance();
+    return game ? static_cast<int>(game->getController().getUnitProblem(unit, cost, blocked)) : -1;
+}
 
 } // namespace
 
@@ -74,9 +86,12 @@ void CPlayState::startLevel()
     m_game.reset();
     m_game.reset(new Game());
     cTutorial::instance().reset();
+    // Polled tips wait for their unit to be served: the level's planner tells.
+    cTutorial::instance().setProblemQuery(&unitProblemNow);
     m_statusPanel = new cStatusPanel(getPlayView());
-    if (auto* menu = m_statusPanel->find<Engine::cButtonPrototype>(L"MenuButton"))
-        menu->connectClickAction([this] { showGameMenu(); });
+    Engine::requiredControl<Engine::cButtonPrototype>(*m_statusPanel, L"MenuButton", "UI/PanelStatus.xml",
+                                                      "button")
+        .connectClickAction([this] { showGameMenu(); });
     // The briefing and the modal tutorial message are made once per run.
     if (!m_briefState)
     {
@@ -101,8 +116,10 @@ void CPlayState::startLevel()
         m_briefingPending = false;
         if (m_game->restoreLevel())
             return;
-        // The save could not be read (it is reported and gone): the level starts afresh in a
-        // new model, without what the failed restore left on the field.
+        // The save could not be read (it is reported and set aside): the level starts afresh in
+        // a new model, without what the failed restore left on the field, and the player is
+        // told before it starts.
+        m_tellDamagedSave = !m_game->getRestoreError().empty();
         m_game.reset();
         for (Engine::cControl* child : std::vector<Engine::cControl*>(m_playView->getChildren().begin(),
                                                                       m_playView->getChildren().end()))
@@ -117,6 +134,12 @@ void CPlayState::startLevel()
 
 void CPlayState::onLoaded()
 {
+    if (m_tellDamagedSave)
+    {
+        m_tellDamagedSave = false;
+        tellDamagedSave();
+        return;
+    }
     Resume();
     if (m_game)
         if (const cUnit::Ptr flood = m_game->getFloodBarrier())
@@ -125,6 +148,27 @@ void CPlayState::onLoaded()
             flood->refresh();
         }
     m_running = true;
+}
+
+void CPlayState::tellDamagedSave()
+{
+    // The level shows under the message and waits: its clock, its briefing and its input start
+    // when the player has read it.
+    getPlayView()->show();
+    m_playView->disable();
+    auto* message = new cSystemMessage(nullptr, cSystemMessage::SaveDamagedLayout);
+    m_message = message;
+    message->show();
+    message->enable();
+    message->closedSignal.connect(
+        [this](cSystemMessage*)
+        {
+            // The message deletes itself.
+            m_message = nullptr;
+            if (m_game && !m_running)
+                onLoaded();
+        });
+    CGameEngine::trace(L"CPlayState damaged save told\n");
 }
 
 void CPlayState::Update(CGameEngine*)
@@ -150,6 +194,7 @@ void CPlayState::Pause()
         m_playView->disable();
     m_escape.disconnect();
     m_escapePress.disconnect();
+    m_focus.disconnect();
 }
 
 void CPlayState::Resume()
@@ -192,6 +237,19 @@ void CPlayState::Resume()
                                              onEscape();
                                      });
     }
+    // A window sent to the back stops the level's clock: the pause menu says so, and the level
+    // goes on when the player resumes it.
+    m_focus.disconnect();
+    if (Engine::cApplication* application = CGameEngine::instance().getApplication())
+        m_focus = application->activationSignal.connect(
+            [this](bool active)
+            {
+                if (!active && m_running && CGameEngine::instance().topState() == this)
+                {
+                    CGameEngine::trace(L"CPlayState paused: the window went to the back\n");
+                    showGameMenu();
+                }
+            });
     playLevelMusic();
 }
 
@@ -309,6 +367,10 @@ void CPlayState::Cleanup()
     if (cGameSounds* sounds = cGameSounds::instance())
         sounds->stopMusic();
     TooltipManager::instance().reset();
+    // A message still open goes with the level it was about.
+    if (m_message && Engine::cControl::isAlive(m_message))
+        Engine::cControl::deleteLater(m_message);
+    m_message = nullptr;
     releaseStatusPanel();
     releasePlayView();
     UnitViewLibrary::instance().clear();
@@ -338,13 +400,13 @@ void CPlayState::onLevelWon()
     const uint32_t time = static_cast<uint32_t>(game->getLevelTime());
     BestTimes& bestTimes = BestTimes::instance();
     const BestTimeRecord stored = bestTimes.getBestTime(level);
-    if (!stored.isSet() || time < stored.time)
-    {
-        std::wstring player;
-        if (Engine::cProfileManager* profiles = Engine::cProfileManager::instance())
-            player = profiles->currentUserName();
+    std::wstring player;
+    if (Engine::cProfileManager* profiles = Engine::cProfileManager::instance())
+        player = profiles->currentUserName();
+    // A record carries the name of the player who set it: without a player the stored record
+    // stays.
+    if (!player.empty() && (!stored.isSet() || time < stored.time))
         bestTimes.setBestTime(level, BestTimeRecord(player, time));
-    }
     bestTimes.saveIfChanged();
 
     const std::wstring key = L"Level" + std::to_wstring(level);

@@ -18,8 +18,9 @@ class cStatusPanel;
 
 namespace Engine
 {
+class cControl;
 class cView;
-}
+} // namespace Engine
 
 // The state in which a level is played.
 //
@@ -47,7 +48,9 @@ public:
     // The loading screen's fifth frame: the level model, the status panel and the level file
     // (or the player's saved level when the map chose to continue it).
     void startLevel();
-    // The loading screen is done: the level's first Resume, then the clock runs.
+    // The loading screen is done: the level's first Resume, then the clock runs. When the
+    // player's saved level could not be continued, the player is told first and the level
+    // waits under the message until its OK.
     void onLoaded();
     // Escape and the status panel's menu button: the in-game menu above the level.
     void onEscape();
@@ -100,6 +103,8 @@ private:
     // The level's play starts, once per fresh level: the heroes come, the goals are listed.
     void beginPlay();
     void playLevelMusic();
+    // "Your unfinished level could not be read; it starts again.", over the waiting level.
+    void tellDamagedSave();
     void releaseStatusPanel();
 
     // Escape opens the menu on its release, when its press came while the level listened: the
@@ -108,6 +113,8 @@ private:
     boost::signals2::connection m_escape;
     boost::signals2::connection m_escapePress;
     bool m_escapePressed = false;
+    // While the level listens: the window going to the back opens the pause menu.
+    boost::signals2::connection m_focus;
     // Owned: deleted through the tree's deferred deletion.
     Engine::cView* m_playView = nullptr;
     boost::shared_ptr<Game> m_game;
@@ -119,6 +126,10 @@ private:
     bool m_levelOver = false;
     bool m_briefingPending = true;
     bool m_winRecorded = false;
+    // The saved level could not be continued: told once the level has loaded.
+    bool m_tellDamagedSave = false;
+    // That message while it is open (it deletes itself when closed).
+    Engine::cControl* m_message = nullptr;
     BestTimeRecord m_bestBeforeWin;
     // Taken at the first level start of the run, when they make their views.
     BriefState* m_briefState = nullptr;

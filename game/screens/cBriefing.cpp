@@ -356,7 +356,12 @@ void cBriefing::update()
 
 void cBriefing::showFinished(float value)
 {
-    m_forward->getCaption()->setColor(Engine::cColor(value, value, value, value));
+    // The caption pulses in its own colour (a grey of the pulse's value would vanish into the
+    // button's light face): the pulse goes into its opacity.
+    Engine::cButtonCaption* caption = m_forward->getCaption();
+    Engine::cColor pulse = caption->getStateColor(m_forward->getState());
+    pulse.a *= value;
+    caption->setColor(pulse);
     if (m_finishedShown)
         return;
     m_finishedShown = true;

@@ -1,6 +1,7 @@
 #include "game/screens/cCredits.h"
 
 #include "engine/ui/LayoutKeys.h"
+#include "engine/ui/RequiredControl.h"
 
 cCredits::cCredits(Engine::cControl* parent) : Engine::cComposite(parent), m_return(this)
 {
@@ -13,7 +14,7 @@ cCredits::~cCredits() = default;
 void cCredits::loadXML(const Engine::tPropertiesPtr& node)
 {
     Engine::cComposite::loadXML(node);
-    Engine::loadChildPart(m_return, node, L"ReturnButton");
+    Engine::loadRequiredPart(m_return, node, L"ReturnButton");
 }
 
 void cCredits::onReturn()

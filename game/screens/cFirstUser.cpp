@@ -2,6 +2,7 @@
 
 #include "engine/devices/cInput.h"
 #include "engine/ui/LayoutKeys.h"
+#include "engine/ui/RequiredControl.h"
 
 namespace
 {
@@ -33,8 +34,8 @@ cFirstUser::~cFirstUser()
 void cFirstUser::loadXML(const Engine::tPropertiesPtr& node)
 {
     Engine::cComposite::loadXML(node);
-    Engine::loadChildPart(m_nameEdit, node, L"NameEdit");
-    Engine::loadChildPart(m_ok, node, L"OkButton");
+    Engine::loadRequiredPart(m_nameEdit, node, L"NameEdit");
+    Engine::loadRequiredPart(m_ok, node, L"OkButton");
 }
 
 void cFirstUser::onEnable()

@@ -2,6 +2,7 @@
 
 #include "engine/devices/cInput.h"
 #include "engine/ui/LayoutKeys.h"
+#include "engine/ui/RequiredControl.h"
 #include "engine/ui/cTextStyleButton.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
@@ -34,11 +35,11 @@ void cGameMenu::loadXML(const Engine::tPropertiesPtr& node)
 {
     Engine::cComposite::loadXML(Engine::cProperties::getChildRequired(node, L"Style", L"Style"));
     Engine::readKey(node, L"ExitCurrentGameString", m_question);
-    Engine::loadChildXML(m_resume, node, L"ResumeButton", nullptr);
-    Engine::loadChildXML(m_restart, node, L"RestartButton", nullptr);
-    Engine::loadChildXML(m_mainMenu, node, L"MainMenuButton", nullptr);
-    Engine::loadChildXML(m_map, node, L"MapButton", nullptr);
-    Engine::loadChildXML(m_options, node, L"OptionsButton", nullptr);
+    Engine::loadRequiredPart(*m_resume, node, L"ResumeButton");
+    Engine::loadRequiredPart(*m_restart, node, L"RestartButton");
+    Engine::loadRequiredPart(*m_mainMenu, node, L"MainMenuButton");
+    Engine::loadRequiredPart(*m_map, node, L"MapButton");
+    Engine::loadRequiredPart(*m_options, node, L"OptionsButton");
 }
 
 void cGameMenu::onEnable()
@@ -64,6 +65,8 @@ void cGameMenu::confirm(const std::function<void()>& yes)
 {
     // The panel hides itself on either answer, which pops its state and gives the menu back;
     // "no" leaves the menu open over the paused level.
+    // The question is asked over the menu, which stays in sight.
+    CDialogState<cGameMenu>::instance().setHideWhenPaused(false);
     auto& dialog = CDialogState<cYesNoPanel>::instance();
     dialog.setPopOnPanelClose(true);
     CGameEngine::instance().PushState(&dialog);
@@ -109,6 +112,10 @@ void cGameMenu::onMap()
 
 void cGameMenu::onOptions()
 {
+    // The options are a panel of their own, with their own heading: the menu (its "Paused"
+    // plate lies where theirs does) steps aside while they are open and comes back with them
+    // closed.
+    CDialogState<cGameMenu>::instance().setHideWhenPaused(true);
     auto& options = CDialogState<cOptions>::instance();
     options.setHideWhenPaused(false);
     options.setPopOnPanelClose(true);

@@ -4,21 +4,39 @@
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
 #include "engine/ui/LayoutKeys.h"
+#include "engine/ui/RequiredControl.h"
 #include "engine/ui/cButtonPrototype.h"
 #include "engine/ui/cTextLine.h"
 #include "game/hud/cGameSounds.h"
 #include "game/hud/cPathEffect.h"
 #include "game/hud/cStatusPanel.h"
+#include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
+#include "game/world/LevelLocation.h"
+
+#include <filesystem>
+#include <string>
+
+namespace
+{
+
+// The results' title: a level of the data folder by its path, which the strings turn into the
+// level's name; a level file from anywhere else by its own name, without folder or extension.
+std::wstring levelTitle(const std::wstring& path)
+{
+    if (!LevelLocation::isOnDisk(path))
+        return path;
+    return std::filesystem::path(path).stem().wstring();
+}
+
+} // namespace
 
 cLevelFinishPanel::cLevelFinishPanel(Engine::cControl* parent) : Engine::cForm(parent)
 {
     Engine::loadLayout(*this, "UI/PanelLevelFinish.xml");
-    auto* ok = find<Engine::cButtonPrototype>(L"OkButton");
-    if (!ok)
-        throw std::string("Layout \"UI/PanelLevelFinish.xml\": the button \"OkButton\" is missing.");
-    ok->connectClickAction([this] { onOk(); });
+    Engine::requiredControl<Engine::cButtonPrototype>(*this, L"OkButton", "UI/PanelLevelFinish.xml", "button")
+        .connectClickAction([this] { onOk(); });
 }
 
 void cLevelFinishPanel::loadXML(const Engine::tPropertiesPtr& node)
@@ -50,7 +68,10 @@ void cLevelFinishPanel::showResults()
     m_newBest = false;
     const Game* game = Game::instance();
     if (auto* name = find<Engine::cTextLine>(L"LevelNameText"); name && game)
-        name->setText(game->getLevelPath());
+    {
+        name->setText(levelTitle(game->getLevelPath()));
+        CGameEngine::trace((L"Results of " + name->getText() + L"\n").c_str());
+    }
     for (const wchar_t* tag : {L"PrizeProto", L"PrizeText"})
         if (Engine::cControl* view = findControl(tag))
             view->hide();

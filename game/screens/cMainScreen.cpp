@@ -3,6 +3,7 @@
 #include "engine/core/cProfileManager.h"
 #include "engine/devices/cInput.h"
 #include "engine/ui/LayoutKeys.h"
+#include "engine/ui/RequiredControl.h"
 #include "engine/ui/cTextLine.h"
 #include "engine/ui/cTextStyleButton.h"
 
@@ -32,11 +33,12 @@ cMainScreen::~cMainScreen()
 void cMainScreen::loadXML(const Engine::tPropertiesPtr& node)
 {
     Engine::cComposite::loadXML(node);
-    Engine::loadChildPart(*m_play, node, L"PlayButton");
-    Engine::loadChildPart(*m_exit, node, L"ExitButton");
-    Engine::loadChildPart(*m_changeUser, node, L"ChangeUserButton");
-    Engine::loadChildPart(*m_options, node, L"Options");
-    Engine::loadChildPart(*m_credits, node, L"CreditsButton");
+    // The menu's buttons are its ways on: without one the layout is wrong.
+    Engine::loadRequiredPart(*m_play, node, L"PlayButton");
+    Engine::loadRequiredPart(*m_exit, node, L"ExitButton");
+    Engine::loadRequiredPart(*m_changeUser, node, L"ChangeUserButton");
+    Engine::loadRequiredPart(*m_options, node, L"Options");
+    Engine::loadRequiredPart(*m_credits, node, L"CreditsButton");
     Engine::loadChildPart(*m_userName, node, L"UserNameText");
 }
 

@@ -4,14 +4,33 @@
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cView.h"
+#include "game/hud/cTooltipView.h"
 #include "game/screens/CPlayState.h"
+
+#include <algorithm>
+
+namespace
+{
+
+// The room left between a message and what it moved away from.
+constexpr float kClearance = 8.0f;
+
+} // namespace
+
+cMiniBriefing* cMiniBriefing::s_shown = nullptr;
 
 cMiniBriefing::cMiniBriefing(Engine::cControl* parent)
     : Engine::cPicture(parent), m_text(new Engine::cMultiLineText(this))
 {
 }
 
-cMiniBriefing* cMiniBriefing::showText(const std::wstring& text)
+cMiniBriefing::~cMiniBriefing()
+{
+    if (s_shown == this)
+        s_shown = nullptr;
+}
+
+cMiniBriefing* cMiniBriefing::showText(const std::wstring& text, const TipPlacement::Box& avoid)
 {
     auto* message = new cMiniBriefing(getPlayView());
     try
@@ -23,7 +42,11 @@ cMiniBriefing* cMiniBriefing::showText(const std::wstring& text)
         delete message;
         throw;
     }
+    if (s_shown)
+        s_shown->dismiss();
     message->showMessage(text);
+    message->keepClearOf(avoid);
+    s_shown = message;
     return message;
 }
 
@@ -31,6 +54,7 @@ void cMiniBriefing::loadXML(const Engine::tPropertiesPtr& node)
 {
     Engine::cPicture::loadXML(node);
     Engine::readKey(node, L"ShowTime", m_showTime);
+    Engine::readKey(node, L"LetterTime", m_letterTime);
     if (!Engine::loadChildPart(*m_text, node, L"Text"))
         throw std::string("cMiniBriefing: the layout has no \"Text\".");
     m_fit.load(*this, node, *m_text);
@@ -38,11 +62,31 @@ void cMiniBriefing::loadXML(const Engine::tPropertiesPtr& node)
 
 void cMiniBriefing::showMessage(const std::wstring& text)
 {
-    m_countdown = m_showTime;
+    // A long text stays up long enough to be read.
+    m_countdown = std::max(m_showTime, m_letterTime * static_cast<float>(text.size()));
     show();
     enable();
     m_text->setText(text, true);
     m_fit.fit();
+}
+
+void cMiniBriefing::keepClearOf(const TipPlacement::Box& avoid)
+{
+    const Engine::cVector2 place = getPosition();
+    const Engine::cVector2 clear =
+        TipPlacement::awayFrom(avoid, place, getSize(), cTooltipView::screenSize(), kClearance);
+    // The message's views move with it.
+    if (clear.x != place.x || clear.y != place.y)
+        setPosition(clear);
+}
+
+void cMiniBriefing::dismiss()
+{
+    if (s_shown == this)
+        s_shown = nullptr;
+    hide();
+    disable();
+    Engine::cControl::deleteLater(this);
 }
 
 void cMiniBriefing::update()
@@ -55,7 +99,5 @@ void cMiniBriefing::update()
     if (m_countdown >= 0.0f)
         return;
     m_countdown = 0.0f;
-    hide();
-    disable();
-    Engine::cControl::deleteLater(this);
+    dismiss();
 }

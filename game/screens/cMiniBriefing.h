@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ui/cPicture.h"
+#include "game/hud/TipPlacement.h"
 #include "game/screens/TipPanelFit.h"
 
 #include <string>
@@ -10,24 +11,35 @@ namespace Engine
 class cMultiLineText;
 }
 
-// A short tutorial message ("UI/MiniBreafing.xml": a picture with "ShowTime" seconds and the
+// A short tutorial message ("UI/MiniBreafing.xml": a picture with "ShowTime" seconds, at least,
+// "LetterTime" seconds a letter of its text, for a long text to be read to its end, and the
 // multi-line text "Text") that shows itself for its time and then deletes itself. Each message
 // is a view of its own on the play view: it belongs to the level, goes with it, and its time
 // stands still while the level is paused. The message takes the height its text needs
 // ("Frame" and "Badge": see TipPanelFit).
+//
+// One message is up at a time: a new one takes the place of the one shown, which goes at once
+// (two texts in one place cannot be read). A message stands at its layout's place unless that
+// covers what it speaks of; then it moves beside it.
 class cMiniBriefing : public Engine::cPicture
 {
 public:
     explicit cMiniBriefing(Engine::cControl* parent = nullptr);
+    ~cMiniBriefing() override;
 
-    // A new message with the text on the play view, shown at once.
-    static cMiniBriefing* showText(const std::wstring& text);
+    // A new message with the text on the play view, shown at once and kept off `avoid` (the
+    // box of what the message speaks of; none when empty).
+    static cMiniBriefing* showText(const std::wstring& text, const TipPlacement::Box& avoid = {});
+    // The message up now, if any.
+    static cMiniBriefing* shown() { return s_shown; }
 
     void loadXML(const Engine::tPropertiesPtr& node) override;
     // The countdown; once it runs out the message hides and queues itself for deletion.
     void update() override;
 
     void showMessage(const std::wstring& text);
+    // Moves the message off the box, if it covers it.
+    void keepClearOf(const TipPlacement::Box& avoid);
     float getCountdown() const { return m_countdown; }
     Engine::cMultiLineText* getText() const { return m_text; }
     const TipPanelFit& getFit() const { return m_fit; }
@@ -38,4 +50,10 @@ private:
     TipPanelFit m_fit;
     float m_countdown = 0.0f;
     float m_showTime = 3.0f;
+    float m_letterTime = 0.0f;
+
+    static cMiniBriefing* s_shown;
+
+    // Hides the message and queues it for deletion.
+    void dismiss();
 };

@@ -6,18 +6,25 @@
 #include "engine/devices/cRender.h"
 #include "engine/devices/cSound.h"
 #include "engine/ui/LayoutKeys.h"
+#include "engine/ui/RequiredControl.h"
 #include "engine/ui/cCheckButton.h"
 #include "engine/ui/cProgressFloat.h"
 #include "engine/ui/cScrollBox.h"
 #include "engine/ui/cTextLine.h"
 #include "engine/ui/cTextStyleButton.h"
+#include "game/screens/CGameEngine.h"
 #include "game/screens/cSystemMessage.h"
+
+#include <algorithm>
+#include <string>
 
 namespace
 {
 
 const wchar_t* const GraphicsGroup = L"graphics";
 const wchar_t* const FullScreenKey = L"fullscreen";
+// The volumes of a player who never set them, as the main menu applies them.
+constexpr unsigned DefaultVolume = 50;
 
 // The sound device, while it plays.
 Engine::cSound* workingSound()
@@ -29,6 +36,21 @@ Engine::cSound* workingSound()
 unsigned volumeOf(float value)
 {
     return value > 0.0f ? static_cast<unsigned>(value) : 0u;
+}
+
+// The volume the panel shows: the sound object's (which keeps the player's volumes also when no
+// device plays them); without a sound object the one stored in the player's profile, or the
+// menu's default.
+unsigned shownVolume(const wchar_t* key)
+{
+    if (const Engine::cSound* sound = Engine::cSound::instance())
+        return std::wstring(key) == L"MusicVolume" ? sound->getMusicVolume() : sound->getSoundVolume();
+    bool saved = false;
+    int stored = 0;
+    if (Engine::cProfileManager::instance() && Engine::cProps::getIfPresent<bool>(L"SaveSettings", saved) &&
+        saved && Engine::cProps::getIfPresent<int>(key, stored))
+        return static_cast<unsigned>(std::clamp(stored, 0, 100));
+    return DefaultVolume;
 }
 
 bool fullScreenSetting()
@@ -73,15 +95,14 @@ cOptions::cOptions(Engine::cControl* parent)
     m_ok->connectClickAction([this] { onOk(); });
     Engine::loadLayout(*this, Layout);
 
-    const Engine::cSound* sound = workingSound();
-    if (!sound)
+    if (!workingSound())
     {
         m_musicVolume->disable();
         m_soundVolume->disable();
     }
-    // Without a sound device the volumes read 0: the greyed sliders stand at their start.
-    const float music = sound ? static_cast<float>(sound->getMusicVolume()) : 0.0f;
-    const float effects = sound ? static_cast<float>(sound->getSoundVolume()) : 0.0f;
+    // Greyed, the sliders still show the volumes the player set.
+    const float music = static_cast<float>(shownVolume(L"MusicVolume"));
+    const float effects = static_cast<float>(shownVolume(L"SoundVolume"));
     m_musicVolume->setValue(music);
     m_musicVolume->updateThumb();
     m_soundVolume->setValue(effects);
@@ -100,38 +121,49 @@ cOptions::~cOptions()
     Engine::cProfileManager* profiles = Engine::cProfileManager::instance();
     if (!profiles)
         return;
+    // Without a sound object the sliders could not move: what the player stored stays.
     const Engine::cSound* sound = Engine::cSound::instance();
+    if (!sound)
+        return;
     Engine::cProps::set<bool>(L"SaveSettings", true);
-    Engine::cProps::set<int>(L"MusicVolume", sound ? static_cast<int>(sound->getMusicVolume()) : 0);
-    Engine::cProps::set<int>(L"SoundVolume", sound ? static_cast<int>(sound->getSoundVolume()) : 0);
+    Engine::cProps::set<int>(L"MusicVolume", static_cast<int>(sound->getMusicVolume()));
+    Engine::cProps::set<int>(L"SoundVolume", static_cast<int>(sound->getSoundVolume()));
     profiles->save();
 }
 
 void cOptions::loadXML(const Engine::tPropertiesPtr& node)
 {
     Engine::cComposite::loadXML(Engine::cProperties::getChildRequired(node, L"StyleCommon", L"Style"));
-    Engine::loadChildPart(*m_soundVolume, node, L"SoundVolume");
-    Engine::loadChildPart(*m_musicVolume, node, L"MusicVolume");
+    Engine::loadRequiredPart(*m_soundVolume, node, L"SoundVolume");
+    Engine::loadRequiredPart(*m_musicVolume, node, L"MusicVolume");
     Engine::loadChildPart(*m_soundFloat, node, L"SoundFloat");
     Engine::loadChildPart(*m_musicFloat, node, L"MusicFloat");
-    Engine::loadChildPart(*m_fullScreen, node, L"FullScreen");
+    Engine::loadRequiredPart(*m_fullScreen, node, L"FullScreen");
     Engine::loadChildPart(*m_fullScreenText, node, L"FullScreenText");
     Engine::loadChildPart(*m_musicText, node, L"MusicText");
     Engine::loadChildPart(*m_soundText, node, L"SoundText");
     Engine::loadChildPart(*m_captionText, node, L"CaptionText");
-    Engine::loadChildPart(*m_ok, node, L"OkButton");
+    Engine::loadRequiredPart(*m_ok, node, L"OkButton");
 }
 
 void cOptions::syncFullScreen()
 {
-    m_fullScreen->setChecked(fullScreenSetting());
+    const bool on = fullScreenSetting();
+    if (!m_synced || m_fullScreen->getChecked() != on)
+        CGameEngine::trace(on ? L"Options full screen ticked\n" : L"Options full screen not ticked\n");
+    m_synced = true;
+    m_fullScreen->setChecked(on);
 }
 
 void cOptions::update()
 {
     syncFullScreen();
-    if (!windowFitsScreen())
+    // A window that does not fit is no choice: the screen is made to show full screen too.
+    if (!windowFitsScreen() && !fullScreenSetting())
+    {
         setFullScreenSetting(true);
+        requestVideoMode();
+    }
     Engine::cComposite::update();
 }
 

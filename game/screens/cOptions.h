@@ -47,7 +47,8 @@ public:
     void onFullScreen(bool on);
     void onOk();
     void onMessageClosed();
-    // The check box shows the setting (without raising its signal).
+    // The check box shows the setting (without raising its signal). What it shows is traced
+    // when the panel opens and whenever it changes.
     void syncFullScreen();
 
     Engine::cScrollBox* getSoundSlider() const { return m_soundVolume; }
@@ -71,4 +72,5 @@ private:
     Engine::cTextStyleButton* m_ok;
     // The full-screen message's close, let go when the panel goes first.
     boost::signals2::scoped_connection m_messageClosed;
+    bool m_synced = false;
 };

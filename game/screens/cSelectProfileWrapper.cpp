@@ -42,7 +42,7 @@ void cSelectProfileWrapper::askDelete()
     auto* question = new Engine::cYesNo(nullptr);
     question->setYesHandler(&cSelectProfileWrapper::answerYes);
     question->setNoHandler(&cSelectProfileWrapper::answerNo);
-    m_deleteQuestion = getConfirmText();
+    m_deleteQuestion = deleteQuestion();
     question->setText(m_deleteQuestion);
     // The question is a dialog of its own, made after this one: it lies above this dialog,
     // wherever its dialog state put it, and below a dialog state pushed over this one.

@@ -1,7 +1,9 @@
 #include "game/screens/cSystemMessage.h"
 
 #include "engine/ui/LayoutKeys.h"
+#include "engine/ui/RequiredControl.h"
 #include "engine/ui/cTextStyleButton.h"
+#include "game/screens/CGameEngine.h"
 
 cSystemMessage::cSystemMessage(Engine::cControl* parent, const char* layout)
     : Engine::cDialog(parent), m_ok(new Engine::cTextStyleButton(this))
@@ -21,7 +23,7 @@ cSystemMessage::~cSystemMessage()
 void cSystemMessage::loadXML(const Engine::tPropertiesPtr& node)
 {
     Engine::cDialog::loadXML(node);
-    Engine::loadChildPart(*m_ok, node, L"OkButton");
+    Engine::loadRequiredPart(*m_ok, node, L"OkButton");
     enable();
 }
 
@@ -30,6 +32,7 @@ void cSystemMessage::onOk()
     if (m_closed)
         return;
     m_closed = true;
+    CGameEngine::trace(L"System message closed\n");
     closedSignal(this);
     deleteLater(this);
 }

@@ -19,6 +19,8 @@ public:
     static constexpr const char* Layout = "MainMenu/SystemMessage.xml";
     // The same message telling that the player's progress cannot be saved.
     static constexpr const char* SaveFailedLayout = "MainMenu/SaveFailedMessage.xml";
+    // The same message telling that the player's unfinished level could not be read.
+    static constexpr const char* SaveDamagedLayout = "MainMenu/SaveDamagedMessage.xml";
 
     boost::signals2::signal<void(cSystemMessage*)> closedSignal;
 

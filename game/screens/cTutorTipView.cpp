@@ -4,11 +4,13 @@
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cLightButton.h"
 #include "engine/ui/cMultiLineText.h"
+#include "game/hud/TipPlacement.h"
 #include "game/hud/cTooltipView.h"
 #include "game/hud/cUnitView.h"
 #include "game/world/UnitTip.h"
 #include "game/world/cUnit.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -74,7 +76,7 @@ void cTutorTipView::showTip(const UnitTip& tip)
     m_text = tip.text;
     m_textView->setText(m_text, true);
     fitToText();
-    setTarget(targetOf(tip));
+    placeBeside(targetOf(tip), extentOf(tip));
     m_pointer->show();
     show();
     enable();
@@ -82,43 +84,80 @@ void cTutorTipView::showTip(const UnitTip& tip)
 
 void cTutorTipView::setTarget(const Engine::cVector2& point)
 {
-    m_target = point;
+    placeBeside(point, Engine::cVector2(0.0f, 0.0f));
+}
+
+Engine::cVector2 cTutorTipView::extentOf(const UnitTip& tip)
+{
+    const cUnit::Ptr unit = tip.unit.lock();
+    const cUnitView* view = unit ? unit->getView() : nullptr;
+    if (!view)
+        return Engine::cVector2(0.0f, 0.0f);
+    if (tip.eventKind == 4)
+    {
+        if (const Engine::cLightButton* button = view->getUpgradeButton())
+            return button->getSize() * 0.5f;
+        return view->getSize() * 0.5f;
+    }
+    if (tip.target.x == 0.0f && tip.target.y == 0.0f)
+        return view->getSize() * 0.5f;
+    return Engine::cVector2(0.0f, 0.0f);
+}
+
+void cTutorTipView::placeBeside(const Engine::cVector2& point, const Engine::cVector2& extent)
+{
+    const Engine::cVector2 screen = cTooltipView::screenSize();
+    // A target off the screen (a level's "target" may lie anywhere) is shown at the nearest
+    // point of its edge: the panel stays where the player can read it.
+    const Engine::cVector2 at(std::clamp(point.x, 0.0f, screen.x), std::clamp(point.y, 0.0f, screen.y));
+    m_target = at;
     // The arrow's ends are given from the middle of the panel at its full height: from the
     // fitted panel's middle they lie as far from its top edge as they did.
     const Engine::cVector2 shift(0.0f, m_fitShift);
     m_workLeftUp = m_leftUp + shift;
     m_workRightDown = m_rightDown + shift;
-    const Engine::cVector2 screen = cTooltipView::screenSize();
     const Engine::cVector2 size = getSize();
     Engine::cVector2 place;
-    const bool right = point.x > screen.x * 0.5f;
+    const bool right = at.x > screen.x * 0.5f;
     m_pointer->setInverceX(right);
     if (!right)
-        place.x = point.x + size.x * 0.5f + m_offset.x;
+        place.x = at.x + size.x * 0.5f + m_offset.x;
     else
     {
-        place.x = point.x - size.x * 0.5f - m_offset.x;
+        place.x = at.x - size.x * 0.5f - m_offset.x;
         m_workLeftUp.x = -m_workLeftUp.x;
         m_workRightDown.x = -m_workRightDown.x;
     }
-    const bool below = point.y > screen.y * 0.5f;
+    // The panel keeps its gap from the edge of what it points at, not from its middle, so
+    // that it never covers it; it opens towards the screen's middle unless only the other side
+    // has the room for it.
+    const auto placeY = [&](bool up) {
+        return up ? at.y - extent.y - size.y * 0.5f - m_offset.y
+                  : at.y + extent.y + size.y * 0.5f + m_offset.y;
+    };
+    const auto fits = [&](float y) { return y - size.y * 0.5f >= 0.0f && y + size.y * 0.5f <= screen.y; };
+    bool below = at.y > screen.y * 0.5f;
+    if (!fits(placeY(below)) && fits(placeY(!below)))
+        below = !below;
     m_pointer->setInverceY(below);
-    if (!below)
-        place.y = point.y + size.y * 0.5f + m_offset.y;
-    else
+    place.y = placeY(below);
+    if (below)
     {
-        place.y = point.y - size.y * 0.5f - m_offset.y;
         m_workLeftUp.y = -m_workLeftUp.y;
         m_workRightDown.y = -m_workRightDown.y;
     }
-    setPosition(place);
+    // The arrow stays at the target even where the panel has to move to stay on the screen.
+    m_arrowAnchor = place;
+    const Engine::cVector2 kept = TipPlacement::onScreen(place, size, screen);
+    const TipPlacement::Box target = TipPlacement::boxAt(at, extent * 2.0f);
+    setPosition(TipPlacement::awayFrom(target, kept, size, screen, 0.0f));
     placePointer();
 }
 
 void cTutorTipView::placePointer()
 {
     const float bob = m_period > 0.0f ? std::sin(kTwoPi * m_phase / m_period) : 0.0f;
-    m_pointer->setPosition(getPosition() + (m_workLeftUp + m_workRightDown) * 0.5f +
+    m_pointer->setPosition(m_arrowAnchor + (m_workLeftUp + m_workRightDown) * 0.5f +
                            (m_workRightDown - m_workLeftUp) * bob);
 }
 

@@ -22,8 +22,10 @@ class cMultiLineText;
 // its text needs ("Frame" and "Badge": see TipPanelFit); the arrow keeps its place from the
 // panel's edge nearest the target.
 //
-// The panel always sits towards the screen's centre from its target: on a target in the right
-// half it goes to the left and the arrow is mirrored, likewise on the vertical axis.
+// The panel sits towards the screen's centre from its target: on a target in the right half it
+// goes to the left and the arrow is mirrored, likewise on the vertical axis, unless the panel
+// only fits on the screen on the other side. It keeps "Offset" from the edge of what it points
+// at (the unit's view, the upgrade button), never covers it, and stays wholly on the screen.
 class cTutorTipView : public Engine::cPicture
 {
 public:
@@ -43,6 +45,9 @@ public:
 
     // The point a tip's arrow shows.
     static Engine::cVector2 targetOf(const UnitTip& tip);
+    // Half the size of what stands at that point (the unit's view, its upgrade button); nothing
+    // for a point the level gives.
+    static Engine::cVector2 extentOf(const UnitTip& tip);
 
     const std::wstring& getText() const { return m_text; }
     Engine::cMultiLineText* getTextView() const { return m_textView; }
@@ -51,6 +56,9 @@ public:
     const TipPanelFit& getFit() const { return m_fit; }
 
 protected:
+    // Places the panel beside the point, clear of the box of half size `extent` around it,
+    // and turns the arrow towards it.
+    void placeBeside(const Engine::cVector2& point, const Engine::cVector2& extent);
     void placePointer();
     // Fits the panel to the text it shows now.
     void fitToText();
@@ -76,4 +84,7 @@ private:
     float m_phase = 0.0f;
     Engine::cVector2 m_offset;
     Engine::cVector2 m_target;
+    // Where the arrow is placed from: the panel's place beside the target before the screen's
+    // edges moved the panel.
+    Engine::cVector2 m_arrowAnchor;
 };

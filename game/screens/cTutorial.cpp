@@ -2,7 +2,9 @@
 
 #include "engine/core/cControl.h"
 #include "engine/ui/LayoutKeys.h"
+#include "engine/ui/cLightButton.h"
 #include "game/hud/cGoalArrow.h"
+#include "game/hud/cUnitView.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cMiniBriefing.h"
@@ -116,6 +118,13 @@ bool cTutorial::showTip(const TipPtr& tip)
         return false;
     if (tip->tipType < 0 || tip->tipType > 2)
         throw std::string("cTutorial::showTip(): unknown type of tip: ") + std::to_string(tip->tipType);
+    // A tip without words has nothing to say (and a pointer tip would hold the level's clicks
+    // behind an empty panel): it counts as shown and goes.
+    if (tip->text.empty())
+    {
+        CGameEngine::trace(L"Tutorial tip without text passed over\n");
+        return true;
+    }
     if ((tip->tipType == 1 && !levelRuns()) || levelCovered())
     {
         if (std::find(m_waitingTips.begin(), m_waitingTips.end(), tip) == m_waitingTips.end())
@@ -134,7 +143,7 @@ bool cTutorial::display(const TipPtr& tip, const cUnit::Ptr& unit)
     {
     case 0:
         m_lastMessage = tip->text;
-        cMiniBriefing::showText(tip->text);
+        cMiniBriefing::showText(tip->text, coveredBy(*tip));
         break;
     case 1:
         m_lastMessage = tip->text;
@@ -150,6 +159,24 @@ bool cTutorial::display(const TipPtr& tip, const cUnit::Ptr& unit)
     cGoalArrow::hideAll();
     CGameEngine::trace(L"Tutorial tip shown\n");
     return true;
+}
+
+TipPlacement::Box cTutorial::coveredBy(const UnitTip& tip)
+{
+    const cUnit::Ptr unit = liveUnit(tip);
+    const cUnitView* view = unit ? unit->getView() : nullptr;
+    if (!view)
+        return {};
+    // The unit the message speaks of, and its upgrade button when the message is about that.
+    TipPlacement::Box box = TipPlacement::boxOf(*view);
+    if (tip.eventKind == 4)
+        if (const Engine::cLightButton* button = view->getUpgradeButton())
+        {
+            const TipPlacement::Box arrow = TipPlacement::boxOf(*button);
+            box = {std::min(box.left, arrow.left), std::min(box.top, arrow.top),
+                   std::max(box.right, arrow.right), std::max(box.bottom, arrow.bottom)};
+        }
+    return box;
 }
 
 void cTutorial::forgetTip(const TipPtr& tip)
@@ -186,6 +213,10 @@ void cTutorial::update(float dt)
     if (m_tipView && m_tipView->isVisible())
         hideTip();
     m_time += dt;
+    // A message on the screen holds the next tip back until it has gone: two texts are never
+    // drawn at once, and each stays up for its time.
+    if (cMiniBriefing::shown())
+        return;
     for (const TipPtr& tip : m_timedTips)
     {
         if (tip->done || tip->start > m_time || !liveUnit(*tip))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/hud/TipPlacement.h"
+
 #include <boost/function.hpp>
 #include <boost/shared_ptr.hpp>
 #include <boost/weak_ptr.hpp>
@@ -24,7 +26,9 @@ class cUnit;
 // The tip records are shared with their units: a unit that drops its tips takes them out of
 // the lists here (`onUnitClicked`). A modal message offered while the level is not running
 // (still loading, or under another screen) waits and shows once it runs; so does any tip
-// offered while the level starts or another screen (a briefing) lies above it.
+// offered while the level starts or another screen (a briefing) lies above it. While a short
+// message is up the clock runs but no timed or polled tip comes: the message has its time, and
+// two texts are never drawn at once. A tip without text is passed over.
 class cTutorial
 {
 public:
@@ -96,6 +100,9 @@ private:
     bool display(const TipPtr& tip, const boost::shared_ptr<cUnit>& unit);
     // The polled tip the poll shows now, if any.
     bool poll();
+    // The box on the screen that a tip speaks of: its unit's view (with the upgrade button for
+    // an upgrade tip); empty when the unit has no view.
+    static TipPlacement::Box coveredBy(const UnitTip& tip);
 
     boost::weak_ptr<cUnit> m_pointedUnit;
     bool m_upgradeRestriction = false;

@@ -4,6 +4,7 @@
 #include "engine/core/cTimer.h"
 #include "engine/devices/cInput.h"
 #include "engine/ui/LayoutKeys.h"
+#include "engine/ui/RequiredControl.h"
 #include "engine/ui/cTextStyleButton.h"
 
 #include <algorithm>
@@ -53,8 +54,8 @@ cYesNoExitPanel::~cYesNoExitPanel() = default;
 void cYesNoExitPanel::loadXML(const Engine::tPropertiesPtr& node)
 {
     Engine::cComposite::loadXML(node);
-    Engine::loadChildPart(*m_yes, node, L"YesButton");
-    Engine::loadChildPart(*m_no, node, L"NoButton");
+    Engine::loadRequiredPart(*m_yes, node, L"YesButton");
+    Engine::loadRequiredPart(*m_no, node, L"NoButton");
     Engine::loadChildPart(m_logos[LogoNormal], node, L"LogoNormal");
     Engine::loadChildPart(m_logos[LogoGloomy], node, L"LogoGloomy");
     Engine::loadChildPart(m_logos[LogoGlad], node, L"LogoGlad");

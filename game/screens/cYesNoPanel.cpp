@@ -4,6 +4,7 @@
 #include "engine/devices/cInput.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/ui/LayoutKeys.h"
+#include "engine/ui/RequiredControl.h"
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cTextStyleButton.h"
 
@@ -33,9 +34,9 @@ void cYesNoPanel::loadXML(const Engine::tPropertiesPtr& node)
 {
     Engine::cComposite::loadXML(
         Engine::cProperties::getChildRequired(node, L"StyleCommon", L"the child \"StyleCommon\" is missing"));
-    Engine::loadChildPart(*m_yes, node, L"YesButton");
-    Engine::loadChildPart(*m_no, node, L"NoButton");
-    Engine::loadChildPart(*m_text, node, L"Text");
+    Engine::loadRequiredPart(*m_yes, node, L"YesButton");
+    Engine::loadRequiredPart(*m_no, node, L"NoButton");
+    Engine::loadRequiredPart(*m_text, node, L"Text");
 }
 
 void cYesNoPanel::connectKeys()

@@ -1,16 +1,20 @@
 // The program's entry point: starts the game's engine, enters the first state, runs the
 // message loop and turns every failure that escapes the run into the fatal report.
 
+#include "engine/core/FatalError.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
+#include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cGameSounds.h"
+#include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CIntroState.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/EscapedFailure.h"
 #include "game/screens/cCheats.h"
+#include "game/screens/cFirstUser.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/LevelLocation.h"
 
@@ -32,6 +36,54 @@ std::wstring commandLine(int argc, char** argv)
     return Engine::fromUtf8(line);
 }
 
+// The player store of a run that starts in a level: made here as the main menu makes it, and
+// deleted (which writes the player's values) before the application goes.
+void openPlayer(const std::wstring& name)
+{
+    delete Engine::cProfileManager::instance();
+    new Engine::cProfileManager(name);
+}
+
+void closePlayer()
+{
+    delete Engine::cProfileManager::instance();
+}
+
+// A command line names the first level played, nothing more: the level is the current player's
+// as if chosen on the map (the player's profile, medal and best time), and after it the run is
+// the player's ordinary game. A first start asks the player's name before the level.
+void startInLevel(const std::wstring& line)
+{
+    CGameEngine& engine = CGameEngine::instance();
+    engine.atShutdown(&closePlayer);
+    const Engine::cFileSystem* files = Engine::cFileSystem::instance();
+    if (!files)
+        return;
+    const LevelLocation level = LevelLocation::fromPath(Engine::toUtf8(line), *files);
+    const std::wstring player = Engine::cProfileManager::readCurrentUser();
+    if (!player.empty())
+    {
+        openPlayer(player);
+        level.select();
+        engine.ChangeState(&CPlayState::instance());
+        return;
+    }
+    // The name panel alone on the stack: its OK makes the player, then the level starts in its
+    // place.
+    auto& firstUser = CDialogState<cFirstUser>::instance();
+    firstUser.setPopOnPanelClose(false);
+    engine.ChangeState(&firstUser);
+    if (const boost::shared_ptr<cFirstUser> panel = firstUser.getPanel())
+        panel->setNameCallback(
+            [level](const std::wstring& name)
+            {
+                openPlayer(name);
+                CDialogState<cFirstUser>::instance().setPopOnPanelClose(true);
+                level.select();
+                CGameEngine::instance().ChangeState(&CPlayState::instance());
+            });
+}
+
 void runGame(const std::wstring& line)
 {
     CGameEngine& engine = CGameEngine::instance();
@@ -40,12 +92,7 @@ void runGame(const std::wstring& line)
     new cGameSounds();
     Engine::cProps::set<int>(L"CurrentLevel", 0);
     engine.setContinueSavedLevel(false);
-    // Without a command line the game opens with its logos. A command line is the path of a
-    // level file, relative to the current folder or absolute, which is played at once.
     engine.setLevelPath(L"");
-    if (!line.empty())
-        if (const Engine::cFileSystem* files = Engine::cFileSystem::instance())
-            LevelLocation::fromPath(Engine::toUtf8(line), *files).select();
     // The managers kept in function-local statics let go of the tree and the input before the
     // application deletes the engine's singletons; the dialog states and the tooltips register
     // their own shutdowns.
@@ -57,10 +104,12 @@ void runGame(const std::wstring& line)
             cTutorial::instance().reset();
             CPlayState::instance().releasePlayView();
         });
+    // Without a command line the game opens with its logos. A command line is the path of a
+    // level file, relative to the current folder or absolute, which is played at once.
     if (line.empty())
         engine.ChangeState(&CIntroState::instance());
     else
-        engine.ChangeState(&CPlayState::instance());
+        startInLevel(line);
     engine.Run();
     engine.Cleanup();
 }
@@ -70,7 +119,7 @@ void runGame(const std::wstring& line)
 int main(int argc, char** argv)
 {
     // After a failure the application is left as it is (its settings are not written back);
-    // the process ends right after the report.
+    // the process ends right after the report, with an exit status that says it failed.
     try
     {
         runGame(commandLine(argc, argv));
@@ -79,5 +128,5 @@ int main(int argc, char** argv)
     {
         reportEscapedFailure();
     }
-    return 0;
+    return Engine::exitStatus();
 }

@@ -153,6 +153,11 @@ boost::signals2::connection Game::connectLevelFinished(const Slot& slot)
     return m_levelFinished.connect(slot);
 }
 
+boost::signals2::connection Game::connectResourcesGained(const ResourcesSlot& slot)
+{
+    return m_resourcesGained.connect(slot);
+}
+
 std::vector<cUnit::Ptr> Game::unitsOf(const UnitMap& table)
 {
     std::vector<cUnit::Ptr> units;

@@ -112,6 +112,10 @@ public:
     // Connects to the level-finished signal, raised once when the finish countdown of a won
     // level ends.
     boost::signals2::connection connectLevelFinished(const Slot& slot);
+    using ResourcesSlot = boost::function<void(const cGameResources&)>;
+    // Connects to the signal raised when the level gains resources, as their flying texts rise
+    // (the head-up counts flash with them).
+    boost::signals2::connection connectResourcesGained(const ResourcesSlot& slot);
 
     // --- The level file (GameLevelFile.cpp, GameBuildings.cpp) ---
     // Loads "Levels/n<level>.xml", or the level file the program was started with. A file
@@ -232,6 +236,13 @@ public:
     const std::string& getRestoreError() const { return m_restoreError; }
     void saveUnit(LevelArchive& archive, const cUnit::Ptr& unit, const UnitNumbering& numbering);
     int restoreUnit(LevelArchive& archive, cUnit::Ptr& unit);
+    // The goals' section at the end of the saved level (GameGoalsSave.cpp): every goal with its
+    // unit's number (-1 for a unit that has left the field) and its done flag. Read back, the
+    // goals are built from the restored units as at a level start, keep the done flags saved,
+    // and the goals whose units had gone come back as they were. A save without the section
+    // (written before it existed) builds the goals from the units alone.
+    void writeLevelGoals(LevelArchive& archive, const UnitNumbering& numbering) const;
+    void readLevelGoals(LevelArchive& archive, const std::vector<cUnit::Ptr>& units);
     // Frees the cells of every building of the level file before the saved units come back.
     void freeBuildingCells(const boost::shared_ptr<Engine::cProperties>& root);
 
@@ -257,6 +268,7 @@ private:
     bool isOfCategory(const cUnit::Ptr& unit, const wchar_t* category) const;
 
     boost::signals2::signal<void()> m_levelFinished;
+    boost::signals2::signal<void(const cGameResources&)> m_resourcesGained;
     bool m_helpGiven = false;
     cGameResources m_helpResources;
     Engine::cPicture* m_garbageView = nullptr;

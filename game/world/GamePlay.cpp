@@ -94,7 +94,10 @@ void Game::giveHelpResources()
         if (typeId == -1 || !config.getTypeInfo(typeId))
             continue;
         const Engine::cPoint cell = m_cheatPoints[point++];
-        const Engine::cVector2 offset(randomRange(-10.0f, 10.0f), randomRange(-10.0f, 10.0f));
+        // Two statements: the draws of one expression may run in either order.
+        const float offsetX = randomRange(-10.0f, 10.0f);
+        const float offsetY = randomRange(-10.0f, 10.0f);
+        const Engine::cVector2 offset(offsetX, offsetY);
         const cUnit::Ptr unit =
             addUnit(typeId, 0, -1, eUnitState::idle, 0.0f, cellToPos(cell) + offset, {}, L"");
         unit->setCell(cell, offset);
@@ -320,6 +323,8 @@ void Game::showFlyingIconText(const Engine::cVector2& position, const cGameResou
     }
     if (cGameSounds* sounds = cGameSounds::instance())
         sounds->playSingle("give_resource", 0.1f, 0.0f);
+    if (!resources.isEmpty())
+        m_resourcesGained(resources);
 }
 
 void Game::parkUnit(cUnit::Ptr unit)

@@ -3,7 +3,8 @@
 // The file is a plain stream of little-endian values with no header (see LevelArchive):
 //   level number, level clock (whole seconds), unit count, one record per unit (numbered in
 //   the order of the units by type), base point, the player's resources, the planner's block,
-//   the cheat cells, the help flag and, when it is set, the help resources.
+//   the cheat cells, the help flag and, when it is set, the help resources; then the goals'
+//   section (GameGoalsSave.cpp), which a save written before it existed does not have.
 // A save comes from outside the program: the reader checks every count, number, cell and
 // value against what the level allows, and refuses a file that breaks any rule.
 #include "game/world/Game.h"
@@ -113,6 +114,7 @@ void Game::writeLevel(LevelArchive& archive)
     archive.write4(static_cast<int32_t>(m_helpGiven ? 1 : 0));
     if (m_helpGiven)
         m_helpResources.save(archive);
+    writeLevelGoals(archive, numbering);
 }
 
 bool Game::saveLevel()
@@ -326,11 +328,11 @@ void Game::restoreLevelBytes(const std::vector<uint8_t>& bytes, const std::strin
     m_helpResources.clear();
     if (m_helpGiven)
         m_helpResources.load(archive);
+    readLevelGoals(archive, units);
     if (archive.remaining() != 0)
         archive.fail(std::to_string(archive.remaining()) + " bytes follow the end of the level");
 
     Engine::cProps::set<int>(L"CurrentLevel", level);
-    buildLevelGoals();
     m_controller.showAllGarbage();
     // A loaded set raises nothing: what shows the stock (the status panel, the arrows that
     // grey while the stock lacks their cost) hears of it once the whole level is back.

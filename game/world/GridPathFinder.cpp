@@ -75,12 +75,10 @@ float GridPathFinder::cellSpeed(const Engine::cPoint& cell, bool man) const
         speed = man ? m_speeds.manSlow : m_speeds.heroSlow;
     else
         speed = man ? m_speeds.man : m_speeds.hero;
-    // Each walker takes the bonus of its own kind.
-    if (man)
-    {
-        if (m_manBonus && *m_manBonus)
-            speed *= m_speeds.manBonus;
-    }
+    // A carrying hero takes the man bonus while it is on, and the hero bonus otherwise: the
+    // hero bonus speeds every walker the man bonus does not.
+    if (man && m_manBonus && *m_manBonus)
+        speed *= m_speeds.manBonus;
     else if (m_heroBonus && *m_heroBonus)
         speed *= m_speeds.heroBonus;
     return speed;

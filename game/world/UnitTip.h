@@ -36,9 +36,8 @@ public:
     // "tip_type" and "event_type" (0 when missing), "start", "text" (the whole text), "target".
     void loadXML(const boost::shared_ptr<Engine::cProperties>& node);
     // Why the tutorial could not show the tip as the file gives it: a tip type other than 0,
-    // 1 or 2, an event kind other than 0 to 5, no text, or a pointer tip (type 2) whose
-    // target lies off the screen.
-    // Empty for a good tip.
+    // 1 or 2. Empty for a tip it can show, also one without text, of an event kind no unit
+    // reports, or pointing off the screen.
     std::string problem() const;
     // The saved-level record: tip type, event kind, start, text, target, the two click
     // counters and the shown flag.

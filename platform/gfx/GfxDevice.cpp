@@ -39,6 +39,7 @@ GfxResult GfxDevice::reset(const PresentParams& params)
     defaults.reset(params.autoDepthStencil);
     m_state = defaults;
     m_stateBlocks.clear();
+    setClipRect(nullptr);
     if (hasLiveDefaultPoolResources())
         return GfxError::InvalidCall;
     const GfxResult result = onReset(params);
@@ -60,6 +61,15 @@ GfxResult GfxDevice::endScene()
     if (!m_inScene)
         return GfxError::InvalidCall;
     m_inScene = false;
+    return GfxError::Ok;
+}
+
+GfxResult GfxDevice::setClipRect(const PixelRect* rect)
+{
+    if (rect && (rect->right <= rect->left || rect->bottom <= rect->top))
+        return GfxError::InvalidCall;
+    m_clipped = rect != nullptr;
+    m_clip = rect ? *rect : PixelRect();
     return GfxError::Ok;
 }
 

@@ -46,9 +46,20 @@ public:
     virtual GfxResult beginScene();
     virtual GfxResult endScene();
     bool isInScene() const { return m_inScene; }
-    // Clears the whole back buffer: colour (0xAARRGGBB), depth and stencil as `flags` say. The
-    // write masks do not limit it.
+    // Clears the back buffer (only the clip rectangle while one is set): colour (0xAARRGGBB),
+    // depth and stencil as `flags` say. The write masks do not limit it.
     virtual GfxResult clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) = 0;
+    // Whether the back buffer still holds its pixels after `present`, so that the next frame may
+    // draw over the last one only where they differ. A reset loses them.
+    virtual bool keepsFrame() const { return false; }
+
+    // --- Clipping ----------------------------------------------------------------------------
+    // Limits every clear and draw to a rectangle of the back buffer (pixels, rows top-down,
+    // right and bottom excluded); null lifts the limit. It is no state of the shadow: state
+    // blocks leave it alone, a reset lifts it. InvalidCall for an empty or inverted rectangle.
+    virtual GfxResult setClipRect(const PixelRect* rect);
+    bool isClipped() const { return m_clipped; }
+    const PixelRect& clipRect() const { return m_clip; }
 
     // --- States ------------------------------------------------------------------------------
     virtual GfxResult setRenderState(RenderState state, uint32_t value);
@@ -186,6 +197,8 @@ protected:
     GfxStateShadow m_state;
     PresentParams m_params;
     bool m_inScene = false;
+    bool m_clipped = false;
+    PixelRect m_clip;
     int m_maxTextureSize = 16384;
     bool m_powerOfTwoOnly = false;
     bool m_decodeOnLoad = false;

@@ -11,10 +11,12 @@ namespace
 {
 
 std::atomic<uint64_t> g_decodedBytes{0};
+std::atomic<uint64_t> g_serials{0};
 
 } // namespace
 
 GfxTexture::GfxTexture(int width, int height, Format format, Pool pool, uint32_t usage)
+    : m_serial(++g_serials)
 {
     m_desc.format = format;
     m_desc.pool = pool;

@@ -66,6 +66,9 @@ public:
     static uint64_t decodedBytes();
     // Grows with every unlock that may have changed pixels.
     uint64_t version() const { return m_version; }
+    // A number no other texture of the process has had, so that the serial and the version
+    // name a picture even after the texture is gone and another took its memory.
+    uint64_t serial() const { return m_serial; }
 
 protected:
     // Called by a writing unlock with the locked rectangle.
@@ -96,6 +99,7 @@ private:
     bool m_locked = false;
     bool m_readOnlyLock = false;
     uint64_t m_version = 0;
+    uint64_t m_serial = 0;
 };
 
 } // namespace Platform

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace Platform
@@ -169,7 +170,7 @@ bool GlGfxDevice::initialise(std::string& error)
     if (maxSize > 0)
         m_maxTextureSize = maxSize;
     chooseTextureStorage();
-    if (m_offscreen && !makeFramebuffer(m_params.backBufferWidth, m_params.backBufferHeight, error))
+    if (!chooseBackBuffer(error))
         return false;
     m_context->setSwapInterval(m_params.interval == PresentInterval::Immediate ? 0 : 1);
     setViewport();
@@ -244,6 +245,47 @@ bool GlGfxDevice::makeFramebuffer(int width, int height, std::string& error)
     return true;
 }
 
+bool GlGfxDevice::chooseBackBuffer(std::string& error)
+{
+    m_direct = !m_offscreen && windowKeepsBackBuffer();
+    if (m_direct)
+    {
+        releaseFramebuffer();
+        return true;
+    }
+    return makeFramebuffer(m_params.backBufferWidth, m_params.backBufferHeight, error);
+}
+
+bool GlGfxDevice::windowKeepsBackBuffer()
+{
+    // Two marks, each cleared into the corner pixel and swapped: a back buffer that keeps its
+    // pixels shows the second mark afterwards; one that is swapped with the front buffer shows
+    // the first, and an undefined one most likely neither.
+    releaseFramebuffer();
+    QUILL_GL(glBindFramebuffer(GL_FRAMEBUFFER, 0));
+    QUILL_GL(glDrawBuffer(GL_BACK));
+    QUILL_GL(glReadBuffer(GL_BACK));
+    QUILL_GL(glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE));
+    QUILL_GL(glScissor(0, 0, 1, 1));
+    QUILL_GL(glEnable(GL_SCISSOR_TEST));
+    const uint8_t marks[2][3] = {{40, 120, 200}, {200, 40, 120}};
+    for (const auto& mark : marks)
+    {
+        QUILL_GL(glClearColor(mark[0] / 255.0f, mark[1] / 255.0f, mark[2] / 255.0f, 1.0f));
+        QUILL_GL(glClear(GL_COLOR_BUFFER_BIT));
+        m_context->swapBuffers();
+    }
+    uint8_t pixel[4] = {0, 0, 0, 0};
+    QUILL_GL(glPixelStorei(GL_PACK_ALIGNMENT, 1));
+    QUILL_GL(glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel));
+    QUILL_GL(glPixelStorei(GL_PACK_ALIGNMENT, 4));
+    applyClip();
+    bool kept = true;
+    for (int c = 0; c < 3; ++c)
+        kept = kept && std::abs(static_cast<int>(pixel[c]) - static_cast<int>(marks[1][c])) <= 2;
+    return kept;
+}
+
 void GlGfxDevice::releaseFramebuffer()
 {
     if (m_framebuffer == 0)
@@ -265,16 +307,15 @@ void GlGfxDevice::setViewport()
 
 GfxResult GlGfxDevice::onReset(const PresentParams& params)
 {
-    if (m_offscreen && (params.backBufferWidth != m_params.backBufferWidth ||
-                        params.backBufferHeight != m_params.backBufferHeight || m_framebuffer == 0))
-    {
-        std::string error;
-        if (!makeFramebuffer(params.backBufferWidth, params.backBufferHeight, error))
-            return GfxError::NotAvailable;
-    }
     m_params = params;
+    // A new mode may bring the window another back buffer: whether it keeps its pixels is
+    // found out again.
+    std::string error;
+    if (!chooseBackBuffer(error))
+        return GfxError::NotAvailable;
     m_context->setSwapInterval(params.interval == PresentInterval::Immediate ? 0 : 1);
     setViewport();
+    applyClip();
     // Everything is pushed again at the next draw.
     m_appliedValid = false;
     m_transformsValid = false;
@@ -290,17 +331,56 @@ GfxResult GlGfxDevice::present()
     // data and the pictures it draws, and memory climbs by tens of megabytes over a few level
     // starts.
     if (m_offscreen)
+    {
         QUILL_GL(glFinish());
-    else
+        return GfxError::Ok;
+    }
+    if (m_direct)
+    {
         m_context->swapBuffers();
+        return GfxError::Ok;
+    }
+    // The kept frame is copied into the window's back buffer, which the swap then shows; what
+    // the swap leaves behind there is never read. The copy is not clipped.
+    if (m_clipped)
+        QUILL_GL(glDisable(GL_SCISSOR_TEST));
+    QUILL_GL(glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0));
+    QUILL_GL(glBlitFramebuffer(0, 0, m_params.backBufferWidth, m_params.backBufferHeight, 0, 0,
+                               m_params.backBufferWidth, m_params.backBufferHeight, GL_COLOR_BUFFER_BIT,
+                               GL_NEAREST));
+    QUILL_GL(glBindFramebuffer(GL_DRAW_FRAMEBUFFER, m_framebuffer));
+    if (m_clipped)
+        QUILL_GL(glEnable(GL_SCISSOR_TEST));
+    m_context->swapBuffers();
     return GfxError::Ok;
+}
+
+GfxResult GlGfxDevice::setClipRect(const PixelRect* rect)
+{
+    const GfxResult result = GfxDevice::setClipRect(rect);
+    if (!gfxFailed(result))
+        applyClip();
+    return result;
+}
+
+void GlGfxDevice::applyClip()
+{
+    if (!m_clipped)
+    {
+        QUILL_GL(glDisable(GL_SCISSOR_TEST));
+        return;
+    }
+    // GL counts rows from the bottom.
+    QUILL_GL(glScissor(m_clip.left, m_params.backBufferHeight - m_clip.bottom, m_clip.right - m_clip.left,
+                       m_clip.bottom - m_clip.top));
+    QUILL_GL(glEnable(GL_SCISSOR_TEST));
 }
 
 GfxResult GlGfxDevice::clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil)
 {
     // The window system resizes the window's buffers when it gets round to it after a reset;
     // setting the viewport makes GL look at their size again. A frame begins with a clear.
-    if (!m_offscreen)
+    if (m_direct)
         setViewport();
     // Depth and stencil are cleared when a draw first tests them: nothing else reads them, and
     // most frames of a two-dimensional game never do, while a software rasteriser clears and
@@ -337,7 +417,13 @@ void GlGfxDevice::clearDepthStencilWhenTested()
         QUILL_GL(glClearStencil(static_cast<GLint>(m_pendingClear.stencil)));
     QUILL_GL(glDepthMask(GL_TRUE));
     QUILL_GL(glStencilMask(0xFFFFFFFFu));
+    // Cleared whole, whatever the clip: the clip may change before the next test, and only what
+    // is drawn reads these buffers.
+    if (m_clipped)
+        QUILL_GL(glDisable(GL_SCISSOR_TEST));
     QUILL_GL(glClear(m_pendingClear.bits));
+    if (m_clipped)
+        QUILL_GL(glEnable(GL_SCISSOR_TEST));
     m_pendingClear.bits = 0;
     if (m_appliedValid)
     {
@@ -569,7 +655,7 @@ GfxResult GlGfxDevice::readBackBuffer(const PixelRect& rect, std::vector<uint32_
     if (rect.left < 0 || rect.top < 0 || width <= 0 || height <= 0 || rect.right > m_params.backBufferWidth ||
         rect.bottom > m_params.backBufferHeight)
         return GfxError::InvalidCall;
-    if (!m_offscreen)
+    if (m_direct)
         QUILL_GL(glReadBuffer(GL_BACK));
     std::vector<uint32_t> rows(static_cast<size_t>(width) * static_cast<size_t>(height));
     QUILL_GL(glPixelStorei(GL_PACK_ALIGNMENT, 4));

@@ -28,8 +28,14 @@ namespace Platform
 // Vertex colours are 0xAARRGGBB in memory (bytes B, G, R, A) and are read as BGRA. Vertex shaders
 // are ARB vertex programs.
 //
-// With `offscreen` (or a context without a window) the back buffer is a framebuffer object of
-// the back buffer's size, so pixel tests can read back exactly what was drawn.
+// The back buffer keeps the frame after a present (`keepsFrame`), so that the next frame need
+// only draw what changed, and a screenshot reads exactly what was drawn. Where the window's
+// own back buffer keeps its pixels across a swap (as a software rasteriser's does, which
+// copies it to the window), the device draws straight into it and `present` swaps; this is
+// found out when the device is made and at every reset. Otherwise, and with `offscreen` (or a
+// context without a window), the back buffer is a framebuffer object of its size: with a
+// window `present` copies it into the window's buffer and swaps, offscreen it only waits for
+// the drawing, so that pixel tests read back exactly what was drawn.
 class GlGfxDevice final : public GfxDevice
 {
 public:
@@ -52,8 +58,12 @@ public:
     GfxResult drawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, uint32_t vertexCount,
                                    uint32_t startIndex, uint32_t primitiveCount) override;
     GfxResult readBackBuffer(const PixelRect& rect, std::vector<uint32_t>& pixels) override;
+    bool keepsFrame() const override { return true; }
+    GfxResult setClipRect(const PixelRect* rect) override;
 
     bool isOffscreen() const { return m_offscreen; }
+    // Whether it draws straight into the window's back buffer (see above).
+    bool drawsIntoWindow() const { return m_direct; }
     // The GL name of the program behind a shader handle (0 for none).
     unsigned programName(uint32_t handle) const;
 
@@ -69,9 +79,15 @@ private:
 
     bool initialise(std::string& error);
     void chooseTextureStorage();
+    // Draws into the window's back buffer when it keeps its pixels across a swap, else makes
+    // the framebuffer object.
+    bool chooseBackBuffer(std::string& error);
+    bool windowKeepsBackBuffer();
     bool makeFramebuffer(int width, int height, std::string& error);
     void releaseFramebuffer();
     void setViewport();
+    // Puts the clip rectangle into GL's scissor test.
+    void applyClip();
 
     // --- States (GlGfxDeviceStates.cpp) ------------------------------------------------------
     void flushStates();
@@ -103,6 +119,7 @@ private:
     std::unique_ptr<GlContext> m_context;
     std::shared_ptr<GlSharedState> m_shared;
     bool m_offscreen = false;
+    bool m_direct = false;
     unsigned m_framebuffer = 0;
     unsigned m_colorBuffer = 0;
     unsigned m_depthBuffer = 0;

@@ -62,6 +62,8 @@ GfxResult RecordingGfxDevice::clear(uint32_t flags, uint32_t argb, float z, uint
         clear.stencil = stencil;
         clear.stencilWriteMask = renderState(RenderState::StencilWriteMask);
         clear.zWriteEnable = renderState(RenderState::ZWriteEnable) != 0;
+        clear.clipped = isClipped();
+        clear.clip = clipRect();
         m_clears.push_back(clear);
     }
     return GfxError::Ok;
@@ -158,7 +160,15 @@ void RecordingGfxDevice::record(bool indexed, PrimitiveType type, uint32_t start
     draw.indices = indexed ? m_state.indices.get() : nullptr;
     draw.render = m_state.render;
     draw.stage0 = m_state.stages[0];
-    m_draws.push_back(draw);
+    draw.clipped = isClipped();
+    draw.clip = clipRect();
+    if (indexed)
+    {
+        // The checks before passed: the indices are there.
+        const auto* indices = reinterpret_cast<const uint16_t*>(m_state.indices->data()) + startIndex;
+        draw.drawnIndices.assign(indices, indices + primitiveVertexCount(type, primitiveCount));
+    }
+    m_draws.push_back(std::move(draw));
 }
 
 GfxResult RecordingGfxDevice::drawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount)

@@ -31,6 +31,11 @@ public:
         const GfxIndexBuffer* indices = nullptr;
         std::array<uint32_t, RenderStateCount> render{};
         std::array<uint32_t, StageStateCount> stage0{};
+        // The clip rectangle in force, if any.
+        bool clipped = false;
+        PixelRect clip;
+        // The 16-bit indices an indexed draw read, as they were then.
+        std::vector<uint16_t> drawnIndices;
 
         uint32_t state(RenderState s) const { return render[static_cast<unsigned>(s)]; }
         uint32_t stageState(StageState s) const { return stage0[static_cast<unsigned>(s)]; }
@@ -45,6 +50,9 @@ public:
         // The write masks in force; a clear ignores them.
         uint32_t stencilWriteMask = 0;
         bool zWriteEnable = false;
+        // The clip rectangle in force, if any: the clear is limited to it.
+        bool clipped = false;
+        PixelRect clip;
     };
 
     explicit RecordingGfxDevice(const PresentParams& params) : GfxDevice(params) {}
@@ -56,6 +64,10 @@ public:
     GfxResult present() override;
     GfxResult beginScene() override;
     GfxResult clear(uint32_t flags, uint32_t argb, float z, uint32_t stencil) override;
+    // Like the OpenGL device, by default; `setKeepsFrame(false)` plays a device whose back buffer
+    // holds nothing reliable after a present.
+    bool keepsFrame() const override { return m_keepsFrame; }
+    void setKeepsFrame(bool keeps) { m_keepsFrame = keeps; }
     GfxResult setRenderState(RenderState state, uint32_t value) override;
     GfxResult setTextureStageState(unsigned stage, StageState state, uint32_t value) override;
     GfxResult setTexture(unsigned stage, const std::shared_ptr<GfxTexture>& texture) override;
@@ -120,6 +132,7 @@ private:
     unsigned m_invalidCalls = 0;
     unsigned m_failedCreations = 0;
     bool m_keepRecords = true;
+    bool m_keepsFrame = true;
     bool m_lost = false;
     bool m_resetAllowed = false;
     bool m_defaultExhausted = false;

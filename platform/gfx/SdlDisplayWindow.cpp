@@ -46,7 +46,20 @@ WindowRect SdlDisplayWindow::workArea()
 
 void SdlDisplayWindow::frameSize(int& left, int& top, int& right, int& bottom)
 {
-    m_window.bordersSize(top, left, bottom, right);
+    if (m_framed)
+    {
+        int t = 0;
+        int l = 0;
+        int b = 0;
+        int r = 0;
+        m_window.bordersSize(t, l, b, r);
+        if (t != 0 || l != 0 || b != 0 || r != 0)
+            m_frame = WindowRect{l, t, r, b};
+    }
+    left = m_frame.left;
+    top = m_frame.top;
+    right = m_frame.right;
+    bottom = m_frame.bottom;
 }
 
 void SdlDisplayWindow::enterFullscreen(int desktopWidth, int desktopHeight)
@@ -61,6 +74,8 @@ void SdlDisplayWindow::enterFullscreen(int desktopWidth, int desktopHeight)
     SDL_Rect bounds{0, 0, desktopWidth, desktopHeight};
     if (display < 0 || sdl().SDL_GetDisplayBounds(display, &bounds) != 0)
         bounds = SDL_Rect{0, 0, desktopWidth, desktopHeight};
+    frameSize(m_frame.left, m_frame.top, m_frame.right, m_frame.bottom);
+    m_framed = false;
     m_window.setBordered(false);
     sdl().SDL_SetWindowAlwaysOnTop(window, SDL_TRUE);
     m_window.setPosition(bounds.x, bounds.y);
@@ -73,6 +88,7 @@ void SdlDisplayWindow::placeWindow(int clientLeft, int clientTop, int width, int
     m_window.setFullscreen(false);
     sdl().SDL_SetWindowAlwaysOnTop(m_window.sdlWindow(), SDL_FALSE);
     m_window.setBordered(true);
+    m_framed = true;
     // Only what changes: every request is a round trip to the window system and comes back as
     // window events.
     int currentWidth = 0;

@@ -22,6 +22,10 @@ public:
     SdlDisplayWindow& operator=(const SdlDisplayWindow&) = delete;
 
     WindowRect workArea() override;
+    // The frame the window manager puts around the framed window, as it last told it: a
+    // borderless or full-screen window has none now, and a window only just framed again has
+    // not been told its frame yet, but either is given the frame it gets as a window. 0 before
+    // the window manager framed the window once, and without a window manager.
     void frameSize(int& left, int& top, int& right, int& bottom) override;
     void enterFullscreen(int desktopWidth, int desktopHeight) override;
     void placeWindow(int clientLeft, int clientTop, int width, int height) override;
@@ -37,6 +41,9 @@ private:
 
     Window& m_window;
     std::atomic<bool> m_damaged{false};
+    // Whether the window is framed (not borderless); the frame last told, by side.
+    bool m_framed = true;
+    WindowRect m_frame;
 };
 
 } // namespace Platform

@@ -78,8 +78,11 @@ SdlInput::SdlInput(Window* window) : m_window(window)
     }
     m_keyboard = std::make_unique<InputDevice>(DeviceKind::Keyboard, m_sequence);
     m_mouse = std::make_unique<InputDevice>(DeviceKind::Mouse, m_sequence);
-    for (InputDevice* device : {m_keyboard.get(), m_mouse.get()})
-        device->setForegroundRule([this] { return m_focused; });
+    m_keyboard->setForegroundRule([this] { return m_focused; });
+    // A button pressed on the window brings it to the front for the pointer at once: the
+    // keyboard focus a window manager gives on that click comes later (SDL holds a focus back
+    // for a moment), and the click is the player's all the same.
+    m_mouse->setForegroundRule([this] { return m_focused || m_clickedIn; });
     m_mouse->setExclusiveHook(
         [this](bool exclusive)
         {
@@ -148,6 +151,13 @@ void SdlInput::handleEvent(const void* sdlEvent)
         {
             m_focused = true;
             placePointerFromDesktop();
+            // The events that come with the focus (a window manager focuses a window on the
+            // click it then hands on, and hands the focus back after it reparents a window)
+            // are watched in the same pump, before the engine can acquire anything: a device
+            // the engine has asked for is taken back at once, so that they are kept.
+            for (InputDevice* device : {m_keyboard.get(), m_mouse.get(), m_joystickDevice.get()})
+                if (device && device->acquireCalls() > 0)
+                    device->acquire();
         }
         else if (event.window.event == SDL_WINDOWEVENT_ENTER)
         {
@@ -160,6 +170,7 @@ void SdlInput::handleEvent(const void* sdlEvent)
         else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
         {
             m_focused = false;
+            m_clickedIn = false;
             for (InputDevice* device : {m_keyboard.get(), m_mouse.get(), m_joystickDevice.get()})
                 if (device)
                     device->loseForeground();
@@ -179,6 +190,12 @@ void SdlInput::handleEvent(const void* sdlEvent)
         if (button < 0)
             break;
         const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+        if (down && isOurs(event.button.windowID) && !m_focused && !m_clickedIn)
+        {
+            m_clickedIn = true;
+            if (m_mouse->acquireCalls() > 0)
+                m_mouse->acquire();
+        }
         if (isOurs(event.button.windowID))
             m_mouse->buttonEventAt(static_cast<uint32_t>(button), down, event.button.timestamp,
                                    event.button.x, event.button.y);

@@ -25,6 +25,10 @@ class Window;
 //   SDL's axes 0 to 5 are x, y, z, rx, ry, rz and 6, 7 the sliders; hats in hundredths of a degree.
 // - Devices can be acquired only while `window` has the keyboard focus (any time without a
 //   window); losing the focus unacquires them, and events that arrive meanwhile are lost.
+//   Gaining it acquires again every device the engine has asked for, before the events that
+//   came with the focus are recorded. A button pressed on the window (the click a window
+//   manager focuses the window on, which arrives before the focus) brings the mouse back at
+//   once, and that click is recorded.
 // - An exclusive, acquired mouse switches SDL to relative mouse mode.
 // - The swap preference is not recorded until `setSwapMouseButtons` is called: the X server
 //   already applies a left-handed button mapping before SDL sees the buttons.
@@ -54,6 +58,8 @@ private:
     Window* m_window;
     uint32_t m_windowId = 0;
     bool m_focused = true;
+    // A button was pressed on the window since it lost the focus: the pointer is the game's.
+    bool m_clickedIn = false;
     bool m_joystickReady = false;
     void* m_joystick = nullptr; // SDL_Joystick
     int32_t m_joystickId = -1;

@@ -193,6 +193,34 @@ void CPyroEmitter::draw()
     device->endDraw();
 }
 
+bool CPyroEmitter::getBounds(float bounds[4]) const
+{
+    bool any = false;
+    for (const sLayer& layer : m_layers)
+        for (const sParticle& p : layer.particles)
+        {
+            // As `writeVertices` places the corners; a turned square reaches at most its half
+            // diagonal from its centre.
+            const float t = std::min(1.0f, p.age / p.life);
+            const float half = std::fabs(0.5f * m_scale * (p.sizeStart + (p.sizeEnd - p.sizeStart) * t));
+            const float reach = half * 1.41422f;
+            const float cx = m_x + m_scale * p.x;
+            const float cy = m_y + m_scale * p.y;
+            const float box[4] = {cx - reach, cy - reach, cx + reach, cy + reach};
+            if (!any)
+                std::copy(box, box + 4, bounds);
+            else
+            {
+                bounds[0] = std::min(bounds[0], box[0]);
+                bounds[1] = std::min(bounds[1], box[1]);
+                bounds[2] = std::max(bounds[2], box[2]);
+                bounds[3] = std::max(bounds[3], box[3]);
+            }
+            any = true;
+        }
+    return any;
+}
+
 void CPyroEmitter::drawLayer(sLayer& layer)
 {
     IPyroGraphicsDevice& device = *m_effect.getLibrary().getDevice();

@@ -44,6 +44,7 @@ public:
     void setScale(float scale) override;
     void setPosition(float x, float y, float z) override;
     void draw() override;
+    bool getBounds(float bounds[4]) const override;
     void setSeed(uint32_t seed) override;
     void reset() override;
     uint32_t getParticleCount() const override;

@@ -24,6 +24,15 @@ public:
     virtual void setPosition(float x, float y, float z) = 0;
     // Draws the living particles through the library's graphics device.
     virtual void draw() = 0;
+    // A rectangle (left, top, right, bottom) that holds every particle `draw` would draw now;
+    // false when no particle lives. An emitter that cannot tell gives the whole plane.
+    virtual bool getBounds(float bounds[4]) const
+    {
+        const float far = 1e30f;
+        bounds[0] = bounds[1] = -far;
+        bounds[2] = bounds[3] = far;
+        return true;
+    }
 
     // Restarts the random sequence; an emitter starts with the seed of its effect file.
     virtual void setSeed(uint32_t seed) = 0;

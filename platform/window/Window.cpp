@@ -1,5 +1,6 @@
 #include "platform/window/Window.h"
 
+#include "platform/system/GraphicsDrivers.h"
 #include "platform/system/SdlLibrary.h"
 #include "platform/system/TextCodec.h"
 #include "platform/window/InstanceLock.h"
@@ -44,6 +45,9 @@ bool isControlCharacterKey(uint32_t vk)
 Window::Window(const std::wstring& title, int width, int height, bool openGL)
 {
     installXErrorFilter();
+    // The click that brings the window to the front (a window manager focuses a window on it and
+    // hands it on) is the player's: SDL would drop a click that comes within moments of a focus.
+    sdl().SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (sdl().SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         throwSdlError("sdl().SDL_InitSubSystem(SDL_INIT_VIDEO)");
     if (openGL)
@@ -57,6 +61,8 @@ Window::Window(const std::wstring& title, int width, int height, bool openGL)
         sdl().SDL_QuitSubSystem(SDL_INIT_VIDEO);
         throw std::runtime_error("SDL_CreateWindow failed: " + error);
     }
+    if (openGL)
+        keepGraphicsDriversLoaded();
     m_postedEvent = sdl().SDL_RegisterEvents(1);
     if (m_postedEvent == static_cast<uint32_t>(-1))
     {

@@ -57,7 +57,8 @@ public:
     using WindowProc = std::function<intptr_t(const Message&)>;
 
     // Creates the main window hidden, not resizable, with a client area of width x height at a
-    // position the system chooses, titled with the UTF-8 of `title`. The window asks for an
+    // position the system chooses, titled with the UTF-8 of `title`. A click that focuses the
+    // window is handed on as every other click. The window asks for an
     // OpenGL 2.1 compatibility context (double buffered, 8-bit RGB, 24-bit depth, 8-bit stencil);
     // `createGLContext` makes it. Starts SDL's video subsystem and text input.
     // With `openGL` false the window has no GL drawable: SDL's "dummy" video driver (hint

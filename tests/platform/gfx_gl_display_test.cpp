@@ -364,3 +364,53 @@ TEST_F(GlDeviceTest, AResetResizesTheBackBufferAndRestoresTheDefaults)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(GlDeviceTest, TheClipRectangleLimitsClearsAndDrawsAndAPresentKeepsTheFrame)
+{
+    EXPECT_TRUE(device->keepsFrame());
+    device->clear(ClearFlag::Target, 0xFF000000u, 0.0f, 0);
+    drawQuad(0, 0, 64, 32, 0xFF0000FFu);
+    ASSERT_EQ(device->present(), GfxError::Ok);
+    // Rows top-down: 8..16 x 4..12 cleared red, 20..30 x 0..32 drawn green.
+    const PixelRect cleared{8, 4, 16, 12};
+    ASSERT_EQ(device->setClipRect(&cleared), GfxError::Ok);
+    device->clear(ClearFlag::Target, 0xFFFF0000u, 0.0f, 0);
+    const PixelRect drawn{20, 0, 30, 32};
+    ASSERT_EQ(device->setClipRect(&drawn), GfxError::Ok);
+    drawQuad(0, 0, 64, 32, 0xFF00FF00u);
+    // The stencil is cleared whole when first tested, whatever the clip, and masks as usual.
+    device->clear(ClearFlag::Stencil, 0, 0.0f, 0);
+    device->setRenderState(RenderState::StencilEnable, 1u);
+    device->setRenderState(RenderState::StencilFunc, Compare::Equal);
+    device->setRenderState(RenderState::StencilRef, 0u);
+    const PixelRect masked{40, 0, 44, 32};
+    ASSERT_EQ(device->setClipRect(&masked), GfxError::Ok);
+    drawQuad(0, 0, 64, 32, 0xFFFFFFFFu);
+    device->setRenderState(RenderState::StencilEnable, 0u);
+    ASSERT_EQ(device->setClipRect(nullptr), GfxError::Ok);
+    const PixelRect empty{5, 5, 5, 9};
+    EXPECT_EQ(device->setClipRect(&empty), GfxError::InvalidCall);
+    EXPECT_FALSE(device->isClipped());
+    const auto pixels = readBack();
+    EXPECT_EQ(at(pixels, 8, 4), 0xFFFF0000u);
+    EXPECT_EQ(at(pixels, 15, 11), 0xFFFF0000u);
+    EXPECT_EQ(at(pixels, 16, 11), 0xFF0000FFu);
+    EXPECT_EQ(at(pixels, 15, 12), 0xFF0000FFu);
+    EXPECT_EQ(at(pixels, 7, 4), 0xFF0000FFu);
+    EXPECT_EQ(at(pixels, 20, 31), 0xFF00FF00u);
+    EXPECT_EQ(at(pixels, 29, 0), 0xFF00FF00u);
+    EXPECT_EQ(at(pixels, 19, 0), 0xFF0000FFu);
+    EXPECT_EQ(at(pixels, 30, 0), 0xFF0000FFu);
+    EXPECT_EQ(at(pixels, 41, 16), 0xFFFFFFFFu);
+    EXPECT_EQ(at(pixels, 45, 16), 0xFF0000FFu);
+    // A reset lifts the clip.
+    ASSERT_EQ(device->setClipRect(&cleared), GfxError::Ok);
+    PresentParams params = device->presentParams();
+    ASSERT_EQ(device->reset(params), GfxError::Ok);
+    EXPECT_FALSE(device->isClipped());
+}
+
+} // namespace

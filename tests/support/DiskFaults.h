@@ -3,6 +3,7 @@
 #include "engine/core/FileSteps.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,14 @@ private:
 // True when this process ignores file permissions (it runs as root, as in CI): a file made
 // unreadable with chmod is still read, so a test needs another way to make it unreadable.
 bool permissionsAreIgnored();
+
+// Runs `body` where file permissions hold, so that a file made unreadable with chmod cannot be
+// read. In a process that is not root, in place. As root (CI runs so, with no standard input),
+// in a child process that gives up root for the unprivileged user "nobody" (its groups
+// dropped, its user and group IDs all set) after `folder`, the test's own temporary folder, is
+// handed to that user; the child's failures are printed as they happen and fail the calling
+// test, and the child ends without running the tear-down, which stays with the caller.
+void runUnprivileged(const std::filesystem::path& folder, const std::function<void()>& body);
 
 // A small file system of its own at `folder` (a tmpfs of `bytes`), for a disk that is really
 // full or read-only; `mounted` is false (with the reason in `why`) where mounting is not

@@ -7,12 +7,14 @@
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
 #include "tests/engine/core/config_test_tools.h"
+#include "tests/engine/core/profile_test_tools.h"
 #include "tests/support/DiskFaults.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <list>
 #include <memory>
 #include <random>
@@ -26,69 +28,9 @@ using Engine::cProfileManager;
 using Engine::cProps;
 using Engine::eFileStep;
 
-const std::wstring Declaration = L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>";
-const std::string List = "profiles/profiles.xml";
-
-class ProfileRecovery : public ConfigTest::EngineFolders
-{
-protected:
-    void SetUp() override
-    {
-        EngineFolders::SetUp();
-        Engine::resetSaveFailures();
-        start();
-    }
-    void TearDown() override
-    {
-        close();
-        EngineFolders::TearDown();
-    }
-
-    cProfileManager& choose(const std::wstring& name)
-    {
-        m_manager.reset();
-        m_manager = std::make_unique<cProfileManager>(name);
-        return *m_manager;
-    }
-    void close() { m_manager.reset(); }
-
-    // Ann (ID 1, level 2) and Bob (ID 2, level 7) played; Bob played last. The list has been
-    // replaced since Bob came, so the last good list names both.
-    void twoPlayers()
-    {
-        choose(L"Ann");
-        cProps::set<int>(L"CurrentLevel", 2);
-        choose(L"Bob");
-        cProps::set<int>(L"CurrentLevel", 7);
-        m_manager->save();
-        close();
-        ASSERT_TRUE(sharedExists(List + ".bak"));
-    }
-    // The list as a crash, a disk or another program left it; the file system sees it anew.
-    void damageList(const std::string& bytes)
-    {
-        close();
-        putShared(List, bytes);
-        restart();
-    }
-    std::list<std::wstring> names() const
-    {
-        std::list<std::wstring> out;
-        m_manager->getProfileNames(out);
-        return out;
-    }
-    uint32_t idOf(const std::wstring& name) const { return m_manager->getProfiles().at(name); }
-    // Both players are there with their IDs and values.
-    void expectBothPlayers()
-    {
-        EXPECT_EQ(names(), (std::list<std::wstring>{L"Ann", L"Bob"}));
-        EXPECT_EQ(idOf(L"Ann"), 1u);
-        EXPECT_EQ(idOf(L"Bob"), 2u);
-        EXPECT_EQ(cProps::get<int>(L"CurrentLevel"), m_manager->currentUserName() == L"Bob" ? 7 : 2);
-    }
-
-    std::unique_ptr<cProfileManager> m_manager;
-};
+using ProfileTest::Declaration;
+using ProfileTest::List;
+using ProfileRecovery = ProfileTest::PlayerFiles;
 
 std::string zeroed()
 {
@@ -167,20 +109,24 @@ TEST_F(ProfileRecovery, AListThatCannotBeReadIsLeftAloneAndNeverWrittenOver)
 
 TEST_F(ProfileRecovery, AListUnreadableByItsPermissionsIsLeftAlone)
 {
-    if (::Test::permissionsAreIgnored())
-        GTEST_SKIP() << "running as root, which reads a file whatever its permissions; the injected "
-                        "read failure and the folder in place of the list stand in for it";
     twoPlayers();
     const std::filesystem::path path = sharedFolder() / List;
     const std::string before = shared(List);
-    ::chmod(path.c_str(), 0);
-    restart();
-    EXPECT_EQ(cProfileManager::readCurrentUser(), L"Bob");
-    choose(L"Bob");
-    expectBothPlayers();
-    close();
-    ::chmod(path.c_str(), 0644);
-    EXPECT_EQ(shared(List), before);
+    // As root (in CI) the test runs as an unprivileged user: root reads any file.
+    ::Test::runUnprivileged(testFolder(),
+                            [&]
+                            {
+                                ::chmod(path.c_str(), 0);
+                                ASSERT_FALSE(std::ifstream(path).is_open()) << "the permissions hold";
+                                restart();
+                                EXPECT_EQ(cProfileManager::readCurrentUser(), L"Bob");
+                                choose(L"Bob");
+                                expectBothPlayers();
+                                close();
+                                ::chmod(path.c_str(), 0644);
+                                EXPECT_EQ(shared(List), before);
+                                EXPECT_GE(Engine::saveFailureCount(), 1);
+                            });
 }
 
 TEST_F(ProfileRecovery, AFolderInPlaceOfTheListIsLeftAlone)

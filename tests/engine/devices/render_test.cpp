@@ -184,13 +184,37 @@ TEST(Render, AWindowThatDoesNotFitStartsInFullScreenAndSaysSo)
     EXPECT_EQ((config->settings[{L"graphics", L"fullscreen"}]), L"1");
     EXPECT_FALSE(render->fitsWorkArea());
 
-    // A pending switch back into the window stays pending while the window cannot fit.
+    // A switch back into the window is refused while the window cannot fit: full screen stays,
+    // and the settings say so again rather than wait with a mode the screen does not show.
     config->settings[{L"graphics", L"fullscreen"}] = L"0";
     render->setResetPending(true);
     render->beginFrame();
     render->endFrame();
-    EXPECT_TRUE(render->isResetPending());
-    EXPECT_EQ(recording(*render).resetCount(), 0u);
+    EXPECT_FALSE(render->isResetPending());
+    EXPECT_TRUE(render->isFullscreen());
+    EXPECT_EQ((config->settings[{L"graphics", L"fullscreen"}]), L"1");
+}
+
+TEST(Render, AWindowIsPlacedAgainOnceItsFrameIsKnownAndGoesFullScreenWhenItThenDoesNotFit)
+{
+    // A window manager tells the frame only once it has framed the window.
+    cRenderParts parts;
+    parts.desktop(1024, 780);
+    parts.setting(L"width", L"1024");
+    parts.setting(L"height", L"768");
+    auto* config = parts.configView;
+    auto render = parts.make();
+    ASSERT_FALSE(render->isFullscreen()) << "no frame told yet: the window seems to fit";
+    render->beginFrame();
+    render->endFrame();
+    EXPECT_EQ(recording(*render).resetCount(), 0u) << "nothing changed: nothing is done";
+
+    parts.windowView->frameTop = 20;
+    render->beginFrame();
+    render->endFrame();
+    EXPECT_TRUE(render->isFullscreen()) << "768 rows and a title bar of 20 do not fit 780";
+    EXPECT_EQ((config->settings[{L"graphics", L"fullscreen"}]), L"1");
+    EXPECT_EQ(recording(*render).resetCount(), 1u);
 }
 
 TEST(Render, APendingResetSwitchesBetweenWindowAndFullScreen)

@@ -194,4 +194,40 @@ TEST_F(RenderWindowTest, AStillPictureIsDrawnOnceAndAgainWhenTheWindowIsExposed)
     EXPECT_EQ(render->getDrawnFrameCount(), beforeExposure + 1);
 }
 
+TEST_F(RenderWindowTest, AFrameDrawnInPartOverTheKeptOneShowsWhatAWholeFrameWould)
+{
+    Engine::cAppParams params;
+    params.window = window.get();
+    render = std::make_unique<cRender>(params);
+    settle(800, 600);
+    SDL_PumpEvents();
+    auto frame = [&](float x)
+    {
+        render->beginFrame();
+        render->drawQuad(quadAt(0, 0, 800, 600, 0xFF203040u), std::string(), 0);
+        render->drawQuad(quadAt(x, 100, x + 30, 140, 0xC0FF8000u), std::string(), 0);
+        render->drawQuad(quadAt(600, 500, 700, 550, 0xFF00FF00u), std::string(), 0);
+        render->endFrame();
+        int width = 0;
+        std::vector<uint32_t> pixels = readBack(*render, width);
+        render->present();
+        return pixels;
+    };
+    frame(100.0f);
+    const uint64_t parts = render->getPartFrameCount();
+    // Whether the window's back buffer keeps its pixels across a swap or a framebuffer object
+    // stands in for it, the frames after the first draw only around the moving quad.
+    std::vector<uint32_t> moved;
+    for (float x = 110.0f; x < 200.0f; x += 10.0f)
+        moved = frame(x);
+    EXPECT_GT(render->getPartFrameCount(), parts);
+    render->redrawNextFrame();
+    const std::vector<uint32_t> whole = frame(190.0f);
+    ASSERT_EQ(moved.size(), whole.size());
+    EXPECT_TRUE(moved == whole) << "the frame drawn in part differs from the frame drawn whole";
+    const int width = 800;
+    EXPECT_EQ(moved[120 * width + 105], 0xFF203040u) << "the quad's first place is cleared";
+    EXPECT_EQ(moved[520 * width + 650], 0xFF00FF00u) << "what stood still is still there";
+}
+
 } // namespace

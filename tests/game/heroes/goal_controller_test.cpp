@@ -315,3 +315,61 @@ TEST(GoalController, ASavedWorkWithoutItsHerosGoalIsRefusedAndWithItPlaysOn)
     fixture.settle();
     EXPECT_EQ(continued.getUnits().count(typeId(L"Rubble")), 0u) << "the rubble is cleared";
 }
+
+TEST(GoalController, AMillGoalWaitingForItsHeapSetsOutWhenTheHeapAppears)
+{
+    HeroesFixture fixture;
+    HeroesFixture::describe({"Market", "Money"});
+    const std::string market = "<Unit Type=\"Market\" Level=\"1\" Position=\"210;50\"><FreeCells>"
+                               "<Cell Pos=\"10;2\"/></FreeCells><CameOffsetPoints><Route Pos=\"-20;0\"/>"
+                               "</CameOffsetPoints></Unit>";
+    Game& game =
+        fixture.load(931, GameFixture::levelXml(base(0) + market + rubble(14, 8) +
+                                                    "<Unit Type=\"Market\" Level=\"1\" Position=\"410;50\"/>"
+                                                    // A goal left open: the level goes on.
+                                                    "<Unit Type=\"Road\" Position=\"590;390\" "
+                                                    "TargetType=\"1\" TargetLevel=\"1\"/>",
+                                                kMoney));
+    game.addHero();
+    game.buildLevelGoals();
+    fixture.settle();
+    GameController& controller = fixture.controller();
+    const cUnit::Ptr hero = game.getBase()->getAttached().front();
+
+    const cUnit::Ptr mill = fixture.first(L"Market");
+    controller.onAutoProduced();
+    ASSERT_EQ(mill->getAttached().size(), 1u) << "a heap lies at the market";
+    const cUnit::Ptr heap = mill->getAttached().front();
+    // The heap, then the market, are queued while the one hero is out; the heap's own goal
+    // comes first, so the market's goal waits for a heap that is no longer there.
+    controller.addGoal(fixture.first(L"Rubble", 1), cGameResources(), false);
+    controller.addGoal(heap, cGameResources(), false);
+    controller.addGoal(mill, cGameResources(), false);
+    const GameController::GoalPtr millGoal = controller.getPendingGoals().back();
+    ASSERT_EQ(millGoal->getStatus(), Goal::Waiting);
+    fixture.runUntil([&] { return heap->isRemoved(); }, 60.0f);
+    ASSERT_TRUE(heap->isRemoved());
+    fixture.runUntil([&] { return game.isParked(hero); }, 60.0f);
+    ASSERT_TRUE(game.isParked(hero));
+    ASSERT_EQ(millGoal->getStatus(), Goal::Waiting) << "no heap: the hero stays at the base";
+
+    // The level's automatic production puts a new heap there: the goal is given at once.
+    controller.onAutoProduced();
+    ASSERT_EQ(mill->getAttached().size(), 1u);
+    EXPECT_EQ(millGoal->getStatus(), Goal::Assigned) << "the new heap is fetched";
+    EXPECT_EQ(hero->getGoal(), millGoal);
+    fixture.runUntil([&] { return controller.getPendingGoals().empty(); }, 60.0f);
+    EXPECT_TRUE(controller.getPendingGoals().empty());
+
+    // A heap made by a production cycle does the same.
+    const cUnit::Ptr other = fixture.first(L"Market", 2);
+    fixture.runUntil([&] { return game.isParked(hero); }, 60.0f);
+    for (const cUnit::Ptr& unit : std::list<cUnit::Ptr>(other->getAttached()))
+        unit->destroy();
+    controller.addGoal(other, cGameResources(), false);
+    const GameController::GoalPtr otherGoal = controller.getPendingGoals().back();
+    ASSERT_EQ(otherGoal->getStatus(), Goal::Waiting);
+    controller.startProduction(other);
+    fixture.run(2, 1.0f / 16.0f);
+    EXPECT_EQ(otherGoal->getStatus(), Goal::Assigned);
+}

@@ -102,6 +102,20 @@ TEST(MoveItems, AWalkLastsTheSumOfItsStepCostsAtTheWalkersSpeeds)
     const float bonusTime = 2.0f / (k.HeroSpeed * k.kHeroBonusSpeed);
     EXPECT_EQ(fixture.runUntilDone(bonusWalk, kDt, 1000), framesFor(bonusTime));
     EXPECT_NEAR(hero->getAngle(), 90.0f, 1e-3f);
+
+    // A carrying hero walks with the heroes' bonus too while the men's bonus is off; the men's
+    // bonus, once on, takes its place.
+    auto manUp = boost::make_shared<CellPath>(CellPath{{5, 6}, {5, 5}, {5, 4}});
+    const auto manBonusWalk = walk(man, manUp);
+    fixture.startChain({manBonusWalk});
+    EXPECT_EQ(fixture.runUntilDone(manBonusWalk, kDt, 1000),
+              framesFor(2.0f / (k.HeroSpeedMan * k.kHeroBonusSpeed)));
+    game.setBonusSpeedMan(true);
+    auto manDown = boost::make_shared<CellPath>(CellPath{{5, 4}, {5, 5}, {5, 6}});
+    const auto manOwnBonusWalk = walk(man, manDown);
+    fixture.startChain({manOwnBonusWalk});
+    EXPECT_EQ(fixture.runUntilDone(manOwnBonusWalk, kDt, 1000),
+              framesFor(2.0f / (k.HeroSpeedMan * k.kManBonusSpeed)));
 }
 
 // A frame longer than two steps (a slow frame, or steps made short by the speed bonus) passes

@@ -228,6 +228,40 @@ TEST(ResourceAndAnimalItems, AFreedAnimalSparklesSoundsShowsItsTipAndItsCountdow
     EXPECT_EQ(hero->getGoal()->getTarget(), fixture.first(L"Hospital")) << "off to the hospital";
 }
 
+TEST(ResourceAndAnimalItems, AFreeingSavedOrStoppedBeforeItsFrameLeavesNoBarAndTheHeroWhereItStands)
+{
+    ItemFixture fixture;
+    Game& game = fixture.level("<Unit Type=\"Puppy\" Position=\"110;110\"/>");
+    const cUnit::Ptr puppy = fixture.first(L"Puppy");
+    // The approach the hero came by: work points beside the animal.
+    puppy->route.steps.push_back({Engine::cVector2(-20.0f, 0.0f), 0.0f});
+    const cUnit::Ptr hero = fixture.add(L"hero", game.cellToPos(Engine::cPoint(6, 8)));
+    const Engine::cPoint cell = hero->getCell();
+    const Engine::cVector2 offset = hero->getOffset();
+    auto goal = boost::make_shared<Goal>(puppy, cGameResources());
+    goal->setHero(hero);
+    game.getController().restoreGoal(goal);
+
+    // Saved in the frame the freeing runs: read back, it shows no bar, and it ends in its
+    // first frame as the freeing does.
+    const auto freeing = boost::make_shared<SaveAnimalActionItem>(hero, puppy, cUnit::Ptr());
+    fixture.startChain({freeing});
+    ASSERT_TRUE(freeing->isActive());
+    EXPECT_EQ(freeing->getProgressView(), nullptr) << "the freeing shows no bar";
+    const ActionItem::Ptr restored = fixture.restore(fixture.record(freeing));
+    EXPECT_EQ(restored->getProgressView(), nullptr) << "read back, it shows none either";
+
+    // Stopped before its frame (a quake takes the goal, the level is left): the hero stands
+    // where it stood, not on the first cell of the field.
+    freeing->stop();
+    EXPECT_EQ(hero->getCell(), cell);
+    EXPECT_EQ(hero->getOffset(), offset);
+    EXPECT_EQ(hero->getState(), eUnitState::idle);
+    restored->stop();
+    EXPECT_EQ(hero->getCell(), cell);
+    EXPECT_EQ(hero->getOffset(), offset);
+}
+
 TEST(ResourceAndAnimalItems, ARecordThatNamesNoUnitWhereOneIsNeededIsRefused)
 {
     ItemFixture fixture;

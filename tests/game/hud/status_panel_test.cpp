@@ -1,5 +1,6 @@
 // The status panel over a loaded level: the medal marks as the clock passes the gold and the
-// silver time, the goal rows (order, counts, effects, too many categories) and the goal arrows.
+// silver time, the counts flashing as resources come in, the goal rows (order, counts,
+// effects, too many categories) and the goal arrows.
 #include "engine/ui/cProgressFloat.h"
 #include "engine/ui/cPyro.h"
 #include "engine/ui/cTextLine.h"
@@ -10,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <string>
+#include <vector>
 
 using namespace GameTest;
 
@@ -146,6 +150,68 @@ TEST(StatusPanel, AGoldTimeCloseToTheSilverTimeStandsBesideItNotOverIt)
     EXPECT_LT(goldRight, silverLeft) << "the gold time ends before the silver time begins";
 }
 
+TEST(StatusPanel, TheGoldMarkAndItsTimeStandOnTheBarAtTheGoldTime)
+{
+    // Gold just short of silver: the gold mark and its time stand on the bar's line, the
+    // silver time where the layout put it, on a line of its own below the bar.
+    SilentEffects effects;
+    GameFixture fixture;
+    Game& game = fixture.load(
+        966, GameFixture::levelXml(road(110, "roads"), "<MetaData GoldTime=\"58\" SilverTime=\"60\"/>"));
+    cStatusPanel* panel = makePanel(game);
+    auto* silver = panel->find<Engine::cTextLine>(L"PerfectSilverTimeText");
+    ASSERT_NE(silver, nullptr);
+    const Engine::cVector2 silverPlace = silver->getPosition();
+    fixture.run(1, 1.0f);
+    ASSERT_EQ(panel->getMedalState(), 0);
+    auto* bar = panel->find<Engine::cProgressFloat>(L"TimeProgress");
+    auto* goldPicture = panel->find<Engine::cView>(L"PerfectGoldPicture");
+    auto* gold = panel->find<Engine::cTextLine>(L"PerfectGoldTimeText");
+    ASSERT_TRUE(bar && goldPicture && gold);
+    // The level may set silver further from gold than the file does.
+    const float silverTime = game.getSilverTime();
+    ASSERT_GT(silverTime, 58.0f);
+    const Engine::cVector2 mark(bar->getPosition().x + bar->getSize().x * 0.5f -
+                                    (1.0f - 58.0f / silverTime) * bar->getSize().x,
+                                bar->getPosition().y);
+    EXPECT_NEAR(goldPicture->getPosition().x, mark.x, 0.01f);
+    EXPECT_FLOAT_EQ(goldPicture->getPosition().y, mark.y) << "the mark on the bar's line";
+    EXPECT_NEAR(gold->getPosition().x, mark.x, 0.01f) << "the gold time is not pushed aside";
+    EXPECT_FLOAT_EQ(gold->getPosition().y, mark.y) << "the gold time on the bar's line";
+    EXPECT_EQ(silver->getPosition(), silverPlace);
+    EXPECT_EQ(gold->getText(), L"00:58");
+}
+
+TEST(StatusPanel, TheCountsFlashAsTheLevelGainsResources)
+{
+    SilentEffects effects;
+    GameFixture fixture;
+    Game& game = fixture.load(967, GameFixture::levelXml(road(110, "roads")));
+    cStatusPanel* panel = makePanel(game);
+    const size_t before = panel->getChildren().size();
+    cGameResources gained;
+    gained.insert(resourceId(L"Money"), 3);
+    gained.insert(resourceId(L"Brick"), 2);
+    game.showFlyingIconText(Engine::cVector2(100.0f, 200.0f), gained);
+    std::vector<Engine::cVector2> flashes;
+    for (const Engine::cControl* child : panel->getChildren())
+        if (const auto* effect = dynamic_cast<const Engine::cPyro*>(child);
+            effect && effect != panel->getTaskEffect() && effect != panel->getSubTaskEffect() &&
+            effect->isShown())
+            flashes.push_back(effect->getEmitterPosition());
+    ASSERT_EQ(panel->getChildren().size(), before + 2) << "one flash per resource gained";
+    const auto* resources = panel->find<Engine::cForm>(L"Resources");
+    ASSERT_NE(resources, nullptr);
+    const Engine::cVector2 money = resources->find<Engine::cTextLine>(L"MoneyCount")->getPosition();
+    const Engine::cVector2 brick = resources->find<Engine::cTextLine>(L"BrickCount")->getPosition();
+    EXPECT_NE(std::find(flashes.begin(), flashes.end(), money), flashes.end()) << "over the Money count";
+    EXPECT_NE(std::find(flashes.begin(), flashes.end(), brick), flashes.end()) << "over the Brick count";
+
+    // Nothing gained, nothing flashes.
+    game.showFlyingIconText(Engine::cVector2(100.0f, 200.0f), cGameResources());
+    EXPECT_EQ(panel->getChildren().size(), before + 2);
+}
+
 TEST(StatusPanel, GoalRowsCountEachCategoryInByteOrderAndCelebrateChanges)
 {
     SilentEffects effects;
@@ -226,6 +292,48 @@ TEST(StatusPanel, HoveringARowPointsAtItsOpenGoalsUntilTheyAreReached)
     panel->onAimHover(panel->getRows()[0]->find<Engine::cView>(L"AimButton"));
     EXPECT_EQ(cGoalArrow::arrows().size(), 1u);
     panel->onAimLeave(button);
+    EXPECT_TRUE(cGoalArrow::arrows().empty());
+    Engine::cControl::deletePending();
+}
+
+TEST(StatusPanel, AnArrowKeepsToItsOwnGoalWhenTheGoalsAreBuiltAgainAndOutlivesItsLevel)
+{
+    SilentEffects effects;
+    GameFixture fixture;
+    Game& game = fixture.load(968, GameFixture::levelXml(road(110, "roads") + road(150, "roads")));
+    cStatusPanel* panel = makePanel(game);
+    panel->onAimHover(panel->getRows()[0]->find<Engine::cView>(L"AimButton"));
+    ASSERT_EQ(cGoalArrow::arrows().size(), 2u);
+    const auto targetOf = [](const cGoalArrow* arrow)
+    {
+        const LevelGoal* goal = arrow->getGoal();
+        return goal ? goal->target.lock() : cUnit::Ptr();
+    };
+    std::map<const cGoalArrow*, cUnit::Ptr> pointedAt;
+    for (const auto& [arrow, same] : cGoalArrow::arrows())
+        pointedAt[arrow] = targetOf(arrow);
+
+    // A goal of a type listed before the roads joins, and the list is built again: it grows
+    // and its records move.
+    const cUnit::Ptr rubble = game.addUnit(typeId(L"Rubble"), 0, -1, eUnitState::idle, 0.0f,
+                                           Engine::cVector2(300.0f, 130.0f), {}, L"");
+    rubble->setTargetType(2);
+    game.buildLevelGoals();
+    ASSERT_EQ(game.getLevelGoals().size(), 3u);
+    for (const auto& [arrow, same] : cGoalArrow::arrows())
+    {
+        ASSERT_TRUE(pointedAt[arrow]);
+        EXPECT_EQ(targetOf(arrow), pointedAt[arrow]) << "each arrow still stands for its own road";
+    }
+    cGoalArrow::hideReached();
+    EXPECT_EQ(cGoalArrow::arrows().size(), 2u) << "the rubble's goal, done or not, is none of theirs";
+
+    // The level goes while the arrows stand: they no longer point at a goal, and go.
+    fixture.newGame();
+    for (const auto& [arrow, same] : cGoalArrow::arrows())
+        EXPECT_EQ(arrow->getGoal(), nullptr);
+    cGoalArrow::hideReached();
+    cGoalArrow::hideReached();
     EXPECT_TRUE(cGoalArrow::arrows().empty());
     Engine::cControl::deletePending();
 }

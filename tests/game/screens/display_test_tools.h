@@ -58,6 +58,10 @@ struct XCalls
     int (*fakeMotion)(Display*, int, int, int, unsigned long) = nullptr;
     int (*fakeButton)(Display*, unsigned, Bool, unsigned long) = nullptr;
     int (*fakeKey)(Display*, unsigned, Bool, unsigned long) = nullptr;
+    Atom (*internAtom)(Display*, const char*, Bool) = nullptr;
+    Window (*selectionOwner)(Display*, Atom) = nullptr;
+    int (*setInputFocus)(Display*, Window, int, Time) = nullptr;
+    int (*getInputFocus)(Display*, Window*, int*) = nullptr;
 
     std::string error;
 
@@ -80,6 +84,10 @@ struct XCalls
         load(x11, getImage, "XGetImage");
         load(x11, keysymToKeycode, "XKeysymToKeycode");
         load(x11, sync, "XSync");
+        load(x11, internAtom, "XInternAtom");
+        load(x11, selectionOwner, "XGetSelectionOwner");
+        load(x11, setInputFocus, "XSetInputFocus");
+        load(x11, getInputFocus, "XGetInputFocus");
         load(xtst, fakeMotion, "XTestFakeMotionEvent");
         load(xtst, fakeButton, "XTestFakeButtonEvent");
         load(xtst, fakeKey, "XTestFakeKeyEvent");
@@ -101,18 +109,18 @@ inline XCalls& x()
 
 // An X server of the test's own: the programs of two display tests running at once would
 // find each other's windows and take each other's input on one screen. It is started with the
-// screen of the test run and named in DISPLAY, which the game started later inherits; without
-// Xvfb the test keeps the server it was given.
+// screen of the test run (or the one given, "WIDTHxHEIGHTxDEPTH") and named in DISPLAY, which
+// the game started later inherits; without Xvfb the test keeps the server it was given.
 class PrivateServer
 {
 public:
-    PrivateServer()
+    explicit PrivateServer(const std::string& screen = "1920x1080x24")
     {
         int pipe[2];
         if (::pipe(pipe) != 0)
             return;
-        const std::string command = "exec Xvfb -displayfd " + std::to_string(pipe[1]) +
-                                    " -screen 0 1920x1080x24 -nolisten tcp 2>/dev/null";
+        const std::string command = "exec Xvfb -displayfd " + std::to_string(pipe[1]) + " -screen 0 " +
+                                    screen + " -nolisten tcp 2>/dev/null";
         m_pid = ::fork();
         if (m_pid == 0)
         {
@@ -149,7 +157,11 @@ private:
 class GameScreen
 {
 public:
-    GameScreen() : m_display(x().openDisplay(nullptr)) {}
+    // On a server with a screen of the test's own size ("WIDTHxHEIGHTxDEPTH").
+    explicit GameScreen(const std::string& size = "1920x1080x24")
+        : m_server(size), m_display(x().openDisplay(nullptr))
+    {
+    }
     ~GameScreen()
     {
         if (m_display)
@@ -219,6 +231,92 @@ public:
         x().fakeButton(m_display, 1, False, 0);
         x().sync(m_display, False);
     }
+    // Holds `modifier` down while `symbol` is pressed and let go (Alt+Enter).
+    void chord(KeySym modifier, KeySym symbol)
+    {
+        const KeyCode held = x().keysymToKeycode(m_display, modifier);
+        x().fakeKey(m_display, held, True, 0);
+        x().sync(m_display, False);
+        key(symbol);
+        x().fakeKey(m_display, held, False, 0);
+        x().sync(m_display, False);
+    }
+    // Takes the keyboard focus from every window: the game's window goes to the back.
+    void dropFocus()
+    {
+        x().setInputFocus(m_display, None, RevertToNone, CurrentTime);
+        x().sync(m_display, False);
+    }
+    Display* display() const { return m_display; }
+
+    // Where a window stands on the screen: its content, and the frame a window manager put
+    // around it (the content itself when none did). Right and bottom are one past the last pixel.
+    struct Placement
+    {
+        int left = 0;
+        int top = 0;
+        int right = 0;
+        int bottom = 0;
+        int frameLeft = 0;
+        int frameTop = 0;
+        int frameRight = 0;
+        int frameBottom = 0;
+
+        int width() const { return right - left; }
+        int height() const { return bottom - top; }
+    };
+    // The placement of the mapped window titled `title`; false while there is none.
+    bool placement(const std::string& title, Placement& out)
+    {
+        const Window root = DefaultRootWindow(m_display);
+        const Window found = search(root, title);
+        if (!found)
+            return false;
+        XWindowAttributes attributes;
+        if (!x().windowAttributes(m_display, found, &attributes) || attributes.map_state != IsViewable)
+            return false;
+        Window child = 0;
+        x().translate(m_display, found, root, 0, 0, &out.left, &out.top, &child);
+        out.right = out.left + attributes.width;
+        out.bottom = out.top + attributes.height;
+        // The window's top-level ancestor: the frame, or the window itself.
+        Window top = found;
+        for (;;)
+        {
+            Window rootOut = 0;
+            Window parent = 0;
+            Window* children = nullptr;
+            unsigned count = 0;
+            if (!x().queryTree(m_display, top, &rootOut, &parent, &children, &count))
+                return false;
+            if (children)
+                x().freeMemory(children);
+            if (parent == root || parent == 0)
+                break;
+            top = parent;
+        }
+        XWindowAttributes frame;
+        if (!x().windowAttributes(m_display, top, &frame))
+            return false;
+        out.frameLeft = frame.x;
+        out.frameTop = frame.y;
+        out.frameRight = frame.x + frame.width + 2 * frame.border_width;
+        out.frameBottom = frame.y + frame.height + 2 * frame.border_width;
+        return true;
+    }
+    int screenWidth() const { return WidthOfScreen(DefaultScreenOfDisplay(m_display)); }
+    int screenHeight() const { return HeightOfScreen(DefaultScreenOfDisplay(m_display)); }
+    // Moves the pointer to a point of the root window and clicks there.
+    void clickOnScreen(int px, int py)
+    {
+        x().fakeMotion(m_display, -1, px, py, 0);
+        x().sync(m_display, False);
+        x().fakeButton(m_display, 1, True, 0);
+        x().sync(m_display, False);
+        x().fakeButton(m_display, 1, False, 0);
+        x().sync(m_display, False);
+    }
+
     // Presses a key and lets it go: the program reads both from its buffered keyboard.
     void key(KeySym symbol)
     {

@@ -24,6 +24,7 @@
 
 // After the test framework: Xlib's macros clash with its names.
 #include "tests/game/screens/display_test_tools.h"
+#include "tests/game/screens/e2e_play_tools.h"
 #include "tests/game/screens/screen_sheet_tools.h"
 
 namespace
@@ -31,13 +32,9 @@ namespace
 
 using namespace DisplayTest;
 
-const std::string kData = std::string(QUILL_SOURCE_DIR) + "/data/";
-
 // Places on the 1024 x 768 screen, from the layouts.
 constexpr int kMenuPlayX = 820;
 constexpr int kMenuPlayY = 360;
-constexpr int kResultsOkX = 512;
-constexpr int kResultsOkY = 554;
 constexpr int kMenuOptionsY = 432;
 constexpr int kMenuPlayerY = 504;
 constexpr int kMenuCreditsY = 576;
@@ -48,154 +45,6 @@ constexpr int kDeleteX = 702;
 constexpr int kDeleteY = 396;
 constexpr int kRestartX = 512;
 constexpr int kRestartY = 330;
-// Where the node of a level of the map's first page stands ("Map/Map.xml", list "Nodes0").
-Engine::cVector2 nodeOf(int level)
-{
-    const std::string bytes = ::Test::readFile(kData + "Map/Map.xml");
-    if (bytes.empty())
-        throw std::runtime_error(kData + "Map/Map.xml: cannot be read");
-    const Engine::tPropertiesPtr map =
-        Engine::cXmlPropertiesPooled::fromBuffer(bytes.data(), bytes.size(), "Map/Map.xml");
-    Engine::tPropertiesPtr nodes;
-    if (!map->getChild(L"Nodes0", nodes) || !nodes)
-        throw std::runtime_error("Map/Map.xml has no first page");
-    auto place = nodes->childrenBegin();
-    for (int i = 0; i < level && place != nodes->childrenEnd(); ++i)
-        ++place;
-    if (place == nodes->childrenEnd())
-        throw std::runtime_error("Map/Map.xml has no place for level " + std::to_string(level));
-    Engine::cVector2 position;
-    Engine::fromString(position, place->value()->getAttribute(L"pos"));
-    return position;
-}
-
-// Plays a running level by its script as a player would: each click once the level's clock,
-// which the program traces in whole seconds, has reached the line's time (so a click comes at
-// most a second late, never early). A level continued from a save starts at the clock it was
-// left at, the lines before it played then. A briefing that opens on the way is read to its
-// end with key presses.
-class ScriptedPlay
-{
-public:
-    ScriptedPlay(GameScreen& screen, const GameProgram& game, int level, float clock)
-        : m_screen(screen), m_game(game), m_places(kData, level),
-          m_lines(::Test::readLevelScript(kData + "Levels/n" + std::to_string(level) + ".play"))
-    {
-        // A continued level: the lines up to the clock it was left at were played before.
-        while (clock > 0.0f && m_next < m_lines.size() && m_lines[m_next].time <= clock)
-            ++m_next;
-    }
-
-    // The level clock the program traced last ("Level clock <seconds>"), -1 before any.
-    int clock() const
-    {
-        const std::string all = m_game.traces();
-        const std::string mark = "Level clock ";
-        const size_t at = all.rfind(mark);
-        return at == std::string::npos ? -1 : std::atoi(all.c_str() + at + mark.size());
-    }
-
-    // Runs the script's lines up to the level clock `until` (all of them when negative), then
-    // waits for that clock; false with `why` set when the level cannot go on.
-    bool playUntil(float until, std::string& why)
-    {
-        while (m_next < m_lines.size() && (until < 0.0f || m_lines[m_next].time <= until))
-        {
-            const ::Test::ScriptLine& line = m_lines[m_next];
-            if (!waitForClock(line.time, why))
-                return false;
-            if (line.verb != ::Test::ScriptLine::Click)
-            {
-                why = "line " + std::to_string(line.line) + ": only clicks are played on the screen";
-                return false;
-            }
-            Engine::cVector2 place;
-            if (!m_places.find(line.type, line.index, place))
-            {
-                why = "line " + std::to_string(line.line) + ": no " + line.type + "#" +
-                      std::to_string(line.index) + " in the level";
-                return false;
-            }
-            m_screen.click(static_cast<int>(place.x), static_cast<int>(place.y));
-            ++m_next;
-        }
-        return until < 0.0f || waitForClock(until, why);
-    }
-
-    // Plays the rest of the script and waits for the level to end, the results panel on top:
-    // the level's clock may run up to a minute past the script's last line.
-    bool playToTheEnd(std::string& why)
-    {
-        const int panels = m_game.count("CDialogState Init\n");
-        if (!playUntil(-1.0f, why))
-            return false;
-        const float last = m_lines.empty() ? 0.0f : m_lines.back().time;
-        const auto ended = [&] { return m_game.count("CDialogState Init\n") > panels; };
-        if (!waitForClock(last + 60.0f, why, ended))
-            return false;
-        if (ended())
-            return true;
-        why = "the level was not won by " + std::to_string(clock()) +
-              " s of its clock (see screenshots/game_e2e_not_won.png)";
-        saveShot(m_screen, "e2e_not_won");
-        return false;
-    }
-
-private:
-    // Waits for the traced level clock to reach `seconds` (or for `done`), reading the briefings
-    // that come on the way. The clock stands while a briefing, a tip or a panel is over the
-    // level; the wait fails when the clock stands still for a whole `kPatience`.
-    bool waitForClock(float seconds, std::string& why, const std::function<bool()>& done = {})
-    {
-        int seen = clock();
-        auto still = std::chrono::steady_clock::now();
-        for (;;)
-        {
-            const int now = clock();
-            if (static_cast<float>(now) >= seconds || (done && done()))
-                return true;
-            if (m_game.ended())
-            {
-                why = "the program ended";
-                return false;
-            }
-            // A briefing over the level (it may have opened before this play began).
-            if (m_game.count("BriefState::Init()\n") > m_game.count("BriefState::Cleanup()\n"))
-            {
-                if (!readBriefing(m_screen, m_game))
-                {
-                    why = "a briefing in the level did not end";
-                    return false;
-                }
-            }
-            if (now != seen)
-            {
-                seen = now;
-                still = std::chrono::steady_clock::now();
-            }
-            else if (std::chrono::steady_clock::now() - still > std::chrono::duration<double>(kPatience))
-            {
-                why = "awaited the level clock at " + std::to_string(seconds) + " s; it stood at " +
-                      std::to_string(now) + " s for " + std::to_string(kPatience) + " s";
-                return false;
-            }
-            GameScreen::pause(40);
-        }
-    }
-
-public:
-    static bool readBriefing(GameScreen& screen, const GameProgram& game)
-    {
-        return DisplayTest::readBriefing(screen, game);
-    }
-
-private:
-    GameScreen& m_screen;
-    const GameProgram& m_game;
-    ::Test::UnitPlaces m_places;
-    std::vector<::Test::ScriptLine> m_lines;
-    size_t m_next = 0;
-};
 
 // A first start: the logos skipped, `name` (small letters: no shift key is pressed) typed on the
 // first-user panel, the main menu; the logo and the first-user panel kept in `sheet` when one is

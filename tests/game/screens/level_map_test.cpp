@@ -45,6 +45,8 @@ struct MapParts
     bool fadeEffect = true;
     int shiftStartIndex = 0;
     std::string clouds;
+    std::string beginQuestion = "Begin?";
+    std::string continueQuestion = "Continue?";
 };
 
 // A map of the test's own, with the shipped pictures: `nodes[k]` nodes on page k.
@@ -54,8 +56,9 @@ std::string mapXml(const MapParts& parts)
         " frames_count=\"4\" anim_columns=\"2\" anim_rows=\"2\" frame_normal=\"0\" frame_hover=\"1\""
         " frame_pressed=\"2\" frame_disabled=\"3\" ";
     std::string xml = "<Map EffectTime=\"" + parts.effectTime +
-                      "\" LeftXOffset=\"-512\" RightXOffset=\"1536\" BeginGameString=\"Begin?\""
-                      " ContinueGameString=\"Continue?\" PictureGold=\"map/node_gold.png\""
+                      "\" LeftXOffset=\"-512\" RightXOffset=\"1536\" BeginGameString=\"" +
+                      parts.beginQuestion + "\" ContinueGameString=\"" + parts.continueQuestion +
+                      "\" PictureGold=\"map/node_gold.png\""
                       " PictureSilver=\"map/node_silver.png\" PictureCompleted=\"map/node_completed.png\""
                       " PictureNew=\"map/node_new.png\" PictureSelected=\"map/node_selected.png\""
                       " PictureDisabled=\"map/node_locked.png\">";
@@ -693,8 +696,9 @@ TEST_F(LevelMap, PlayStartsOnlyALevelThePlayerMayPlay)
     EXPECT_EQ(getCurrentSelectedLevel(), 1);
     front.click(map.getPlayButton());
     ASSERT_EQ(engine.getStateCount(), 2u) << "play asks";
-    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 1);
-    front.key(1);
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 0) << "asked about, not chosen yet";
+    front.key(28);
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 1) << "yes chooses it";
 }
 
 TEST_F(LevelMap, EnteredFromTheMainMenuWithAnUnfinishedGameTheMapAsksAtOnce)
@@ -719,6 +723,95 @@ TEST_F(LevelMap, EnteredFromTheMainMenuWithAnUnfinishedGameTheMapAsksAtOnce)
     EXPECT_EQ(engine.getStateCount(), 1u);
     EXPECT_FALSE(GameConfig::instance().hasSavedLevel()) << "no: the unfinished game goes";
     EXPECT_TRUE(map->isEffectivelyEnabled());
+}
+
+TEST_F(LevelMap, TheContinueQuestionNamesTheSavedLevelAndNoToBeginLeavesTheProfile)
+{
+    MapParts parts;
+    parts.beginQuestion = "Begin level {number}?";
+    parts.continueQuestion = "Level {number} is unfinished. Continue?";
+    writeMap(parts);
+    won(0, 0);
+    Engine::cProps::set<int>(L"CurrentLevel", 0);
+    front.fixture.profiles->save();
+    CGameEngine& engine = CGameEngine::instance();
+    cMap& map = enterMap();
+
+    // The second level chosen with two clicks on its node, and No.
+    front.click(map.findNode(1));
+    front.click(map.findNode(1));
+    ASSERT_EQ(engine.getStateCount(), 2u);
+    EXPECT_EQ(CDialogState<cYesNoPanel>::instance().getPanel()->getText()->getText(), L"Begin level 2?");
+    front.click(CDialogState<cYesNoPanel>::instance().getPanel()->getNoButton());
+    EXPECT_EQ(engine.getStateCount(), 1u);
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 0) << "No leaves the profile as it was";
+
+    // The player's unfinished game is of the first level: the map entered from the main menu
+    // asks about that one.
+    front.writeShared(GameConfig::instance().savePath(), std::string(4, '\0'));
+    engine.PopState();
+    front.frame();
+    engine.ChangeState(&CMapState::instance());
+    front.frame();
+    ASSERT_EQ(engine.getStateCount(), 2u);
+    EXPECT_EQ(CDialogState<cYesNoPanel>::instance().getPanel()->getText()->getText(),
+              L"Level 1 is unfinished. Continue?");
+    EXPECT_FALSE(
+        Engine::cView::isInRenderRegistry(CDialogState<cYesNoPanel>::instance().getPanel()->getText()))
+        << "the question's box draws nothing itself: only its lines, over the panel's parchment";
+    front.takeTraces();
+    front.click(CDialogState<cYesNoPanel>::instance().getPanel()->getYesButton());
+    EXPECT_EQ(engine.topState(), &CPlayState::instance());
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 0) << "the saved level is the one continued";
+    for (int i = 0; i < 50 && cLoadScreen::instance(); ++i)
+        front.frame();
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(LevelMap, TheCloudsDriftUnderTheLevelPlacesTheCurrentOneToo)
+{
+    cMap& map = enterMap();
+    const Engine::cVector2 screen(1024.0f, 768.0f);
+    int passes = 0;
+    // A few minutes of drifting clouds over the first page, its first level the current one.
+    for (int step = 0; step < 400; ++step)
+    {
+        front.frame(0.5f);
+        std::vector<Engine::cView*> order;
+        Engine::cView::renderPass([&](Engine::cView* view) { order.push_back(view); });
+        const auto drawnAt = [&](const Engine::cView* view)
+        { return std::find(order.begin(), order.end(), view) - order.begin(); };
+        for (Engine::cControl* child : map.getClouds()->getChildren())
+        {
+            const auto* cloud = dynamic_cast<const cCloud*>(child);
+            if (!cloud || !cloud->isShown())
+                continue;
+            const Engine::cVector2 c = cloud->getPosition();
+            const Engine::cVector2 half = cloud->getSize() * 0.5f;
+            for (const cMapNodeButton* node : map.getPage(0).nodes)
+            {
+                const Engine::cVector2 n = node->getPosition();
+                const Engine::cVector2 reach = half + node->getSize() * 0.5f;
+                if (std::fabs(c.x - n.x) >= reach.x || std::fabs(c.y - n.y) >= reach.y || c.x < -half.x ||
+                    c.x > screen.x + half.x)
+                    continue;
+                ++passes;
+                ASSERT_LT(drawnAt(cloud), drawnAt(node))
+                    << "a cloud drawn over the place of level " << node->getLevel();
+                for (const Engine::cControl* part : node->getChildren())
+                    if (const auto* effect = dynamic_cast<const Engine::cView*>(part);
+                        effect && effect->isShown())
+                    {
+                        EXPECT_LT(drawnAt(cloud), drawnAt(effect)) << "over the current level's mark";
+                    }
+            }
+        }
+    }
+    EXPECT_GT(passes, 0) << "a cloud passed over a place";
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "game/screens/cOptions.h"
 #include "game/screens/cSelectProfileWrapper.h"
 #include "game/screens/cYesNoExitPanel.h"
+#include "platform/sound/RecordingMixer.h"
 #include "tests/game/screens/frontend_test_tools.h"
 
 #include <gtest/gtest.h>
@@ -144,6 +145,109 @@ TEST(MainMenu, AFirstStartAsksTheNameAndTheMenuThenOpensItsDialogsOneAtATime)
     EXPECT_EQ(engine.topState(), &CMapState::instance());
     EXPECT_TRUE(engine.enteredFromMainMenu());
     EXPECT_EQ(front.takeTraces().at(0), L"CMenuState Cleanup\n");
+}
+
+// A list that names no current player. With players in it, the menu starts with the first of
+// them; without any, the name is asked as on a first start. A store made for no name would keep
+// nothing the player then wins, and would record a best time under no name, which the table
+// takes for no record at all.
+TEST(MainMenu, AListThatNamesNoCurrentPlayerStartsWithAPlayerWhoKeepsWhatIsWon)
+{
+    const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                             "<Profiles NextID=\"3\" CurrentUser=\"\" NowPlaying=\"0\" >\n";
+    {
+        FrontEnd front;
+        front.writeShared(
+            "profiles/profiles.xml",
+            head + "<Profile Name=\"Bob\" ID=\"2\" />\n<Profile Name=\"Ann\" ID=\"1\" />\n</Profiles>");
+        CGameEngine& engine = CGameEngine::instance();
+        engine.ChangeState(&CMenuState::instance());
+        EXPECT_EQ(engine.getStateCount(), 1u) << "no name is asked for";
+        EXPECT_EQ(shownName(), L"Ann");
+        ASSERT_NE(Engine::cProfileManager::instance(), nullptr);
+        EXPECT_EQ(Engine::cProfileManager::instance()->getCurrentProfileId(), "00000001");
+    }
+    {
+        FrontEnd front;
+        front.writeShared("profiles/profiles.xml", head + "</Profiles>");
+        CGameEngine& engine = CGameEngine::instance();
+        engine.ChangeState(&CMenuState::instance());
+        ASSERT_EQ(engine.getStateCount(), 2u);
+        EXPECT_EQ(engine.topState(), &CDialogState<cFirstUser>::instance());
+        front.type(L"Eve");
+        front.key(Return);
+        EXPECT_EQ(engine.getStateCount(), 1u);
+        EXPECT_EQ(shownName(), L"Eve");
+        EXPECT_EQ(Engine::cProfileManager::instance()->getCurrentProfileId(), "00000003");
+    }
+}
+
+// The volumes a player stored, set on a sound object whose mixer found no device.
+void storeVolumes(FrontEnd& front, int music, int effects)
+{
+    (void)front;
+    // Written by an earlier run; the menu makes the player's store from the list.
+    auto* profiles = new Engine::cProfileManager(L"Ann");
+    Engine::cProps::set<bool>(L"SaveSettings", true);
+    Engine::cProps::set<int>(L"MusicVolume", music);
+    Engine::cProps::set<int>(L"SoundVolume", effects);
+    delete profiles;
+}
+
+// Opens the options from the main menu with the pointer, as a player does.
+boost::shared_ptr<cOptions> openOptions(FrontEnd& front)
+{
+    CGameEngine& engine = CGameEngine::instance();
+    engine.ChangeState(&CMenuState::instance());
+    front.frame();
+    front.click(CMenuState::instance().getMainScreen()->getOptionsButton());
+    EXPECT_EQ(engine.topState(), &CDialogState<cOptions>::instance());
+    return CDialogState<cOptions>::instance().getPanel();
+}
+
+TEST(MainMenu, WithoutASoundDeviceTheGreyedSlidersShowTheStoredVolumesAndKeepThem)
+{
+    FrontEnd front;
+    auto silent = std::make_unique<Platform::RecordingMixer>();
+    silent->failInit(true);
+    front.fixture.sound.reset();
+    front.fixture.sound = std::make_unique<Engine::cSound>(std::move(silent));
+    ASSERT_TRUE(front.fixture.sound->isDisabled());
+    storeVolumes(front, 30, 70);
+
+    boost::shared_ptr<cOptions> options = openOptions(front);
+    ASSERT_TRUE(options);
+    EXPECT_FALSE(options->getMusicSlider()->isEnabled());
+    EXPECT_FALSE(options->getSoundSlider()->isEnabled());
+    EXPECT_FLOAT_EQ(options->getMusicSlider()->getValue(), 30.0f);
+    EXPECT_FLOAT_EQ(options->getSoundSlider()->getValue(), 70.0f);
+    EXPECT_FLOAT_EQ(options->getMusicBar()->getCurrentValue(), 30.0f);
+    EXPECT_FLOAT_EQ(options->getSoundBar()->getCurrentValue(), 70.0f);
+    // A click on the greyed slider moves nothing.
+    Engine::cScrollBox* slider = options->getMusicSlider();
+    front.clickAt(slider->getPosition() + Engine::cVector2(slider->getSize().x * 0.4f, 0.0f));
+    options.reset();
+    front.key(Escape);
+    front.frame();
+    EXPECT_EQ(Engine::cProps::get<int>(L"MusicVolume"), 30);
+    EXPECT_EQ(Engine::cProps::get<int>(L"SoundVolume"), 70);
+}
+
+TEST(MainMenu, WithSoundOffTheOptionsShowAndKeepThePlayersVolumes)
+{
+    FrontEnd front;
+    // No sound object at all, as a start with sound off makes it.
+    front.fixture.sound.reset();
+    storeVolumes(front, 20, 90);
+    boost::shared_ptr<cOptions> options = openOptions(front);
+    ASSERT_TRUE(options);
+    EXPECT_FLOAT_EQ(options->getMusicSlider()->getValue(), 20.0f);
+    EXPECT_FLOAT_EQ(options->getSoundSlider()->getValue(), 90.0f);
+    options.reset();
+    front.key(Escape);
+    front.frame();
+    EXPECT_EQ(Engine::cProps::get<int>(L"MusicVolume"), 20) << "closing the options loses nothing";
+    EXPECT_EQ(Engine::cProps::get<int>(L"SoundVolume"), 90);
 }
 
 } // namespace

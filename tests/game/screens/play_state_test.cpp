@@ -288,8 +288,14 @@ TEST_F(PlayState, TheMenusWaysOutAskFirstAndLeaveTheLevelSavedForTheMapOrTheMain
     }
     menu->getOptionsButton()->clickSignal(nullptr);
     EXPECT_EQ(engine.topState(), &CDialogState<cOptions>::instance()) << "options open over the menu";
+    EXPECT_FALSE(menu->isShown()) << "the menu's heading does not lie under the options' heading";
     key(1);
     EXPECT_EQ(engine.topState(), &CDialogState<cGameMenu>::instance());
+    EXPECT_TRUE(menu->isShown()) << "the menu comes back with the options closed";
+    // A question leaves the menu in sight.
+    menu->getRestartButton()->clickSignal(nullptr);
+    EXPECT_TRUE(menu->isShown());
+    CDialogState<cYesNoPanel>::instance().getPanel()->getNoButton()->clickSignal(nullptr);
 
     // Yes to the map: the level is left, saved for later, and the map comes.
     menu->getMapButton()->clickSignal(nullptr);

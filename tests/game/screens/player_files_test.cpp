@@ -1,14 +1,18 @@
 // What the game does with the player's files around play: a damaged player list starts the menu
-// with the recovered player and asks no name, a win is on disk as soon as the level's goals are
-// done and only then does its save go, and a disk that takes nothing is told to the player once
-// while the game goes on.
+// with the recovered player and asks no name, best times that are no regular file are told and
+// never replaced, a win is on disk as soon as the level's goals are done and only then does its
+// save go, and a disk that takes nothing is told to the player once while the game goes on.
 #include "engine/core/FileSteps.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/SaveFailures.h"
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
+#include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cTextLine.h"
+#include "engine/ui/cView.h"
 #include "game/hud/cStatusPanel.h"
+#include "game/screens/BestTimes.h"
+#include "game/screens/BriefState.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CMapState.h"
 #include "game/screens/CMenuState.h"
@@ -100,6 +104,26 @@ TEST(PlayerFiles, ANameIsAskedForWhenNoPlayerCanBeRecovered)
     front.key(28);
     EXPECT_EQ(shownName(), L"Eve");
     EXPECT_EQ(onDisk("profiles/profiles.xml.damaged"), std::string(100, 'x'));
+}
+
+TEST(PlayerFiles, BestTimesThatAreNoRegularFileAreToldAndNeverReplaced)
+{
+    FrontEnd front;
+    const std::filesystem::path at =
+        std::filesystem::path(Engine::toUtf8(Engine::cFileSystem::instance()->getCommonFolder())) /
+        "besttimes.xml";
+    std::filesystem::create_symlink("/dev/zero", at);
+    BestTimes& times = BestTimes::instance();
+    Engine::resetSaveFailures();
+    times.reload();
+    EXPECT_EQ(Engine::saveFailureCount(), 1) << "told when read";
+    times.setBestTime(0, BestTimeRecord(L"Ann", 30));
+    EXPECT_FALSE(times.save());
+    EXPECT_TRUE(std::filesystem::is_symlink(at));
+    EXPECT_EQ(std::filesystem::read_symlink(at), "/dev/zero");
+    EXPECT_EQ(times.getBestTime(0).name, L"Ann") << "the game goes on with the time";
+    std::filesystem::remove(at);
+    times.reload();
 }
 
 class WinOnDisk : public ::testing::Test
@@ -211,6 +235,61 @@ TEST(PlayerFiles, ADiskThatTakesNothingIsToldOnceAndTheGameGoesOn)
     // The message's OK, where the layout puts it, closes it.
     front.clickAt(Engine::cVector2(512.0f, 472.0f));
     front.frame();
+}
+
+// The text of the system message shown now; empty when none shows. Its text is drawn by the
+// lines of a multi-line text that is one of the message's parts.
+std::wstring shownMessage()
+{
+    for (Engine::cView* view : Engine::cView::getRenderOrder())
+    {
+        if (!view->isShown())
+            continue;
+        const Engine::cMultiLineText* text = nullptr;
+        for (Engine::cControl* up = view; up; up = up->getParent())
+        {
+            if (auto* multi = dynamic_cast<Engine::cMultiLineText*>(up))
+                text = multi;
+            if (auto* message = dynamic_cast<cSystemMessage*>(up); message && text && message->isShown())
+                return text->getText();
+        }
+    }
+    return std::wstring();
+}
+
+TEST(PlayerFiles, AnUnfinishedLevelThatCannotBeReadIsToldOnceAndTheLevelWaitsForTheOk)
+{
+    FrontEnd front;
+    front.fixture.startProfile();
+    front.fixture.profiles->save();
+    // The unfinished game of the first level, cut short after its level number.
+    const std::string save = GameConfig::instance().savePath();
+    front.writeShared(save, std::string("\0\0\0\0\x05", 5));
+    CGameEngine& engine = CGameEngine::instance();
+    engine.setEnteredFromMainMenu(true);
+    engine.ChangeState(&CMapState::instance());
+    front.frame();
+    ASSERT_EQ(engine.getStateCount(), 2u) << "the map asks about the unfinished level";
+    front.key(28);
+    ASSERT_EQ(engine.topState(), &CPlayState::instance());
+    for (int i = 0; i < 60 && shownMessage().empty(); ++i)
+        front.frame();
+    EXPECT_EQ(shownMessage(), L"Your unfinished level could not be read; it starts again.")
+        << ::testing::PrintToString(front.traces);
+    EXPECT_FALSE(CPlayState::instance().isRunning()) << "the level waits for the player";
+    EXPECT_FALSE(front.fixture.files->isKnown(save));
+    EXPECT_EQ(onDisk(save + ".damaged"), std::string("\0\0\0\0\x05", 5)) << "the bytes are kept aside";
+    const auto traces = front.takeTraces();
+    EXPECT_EQ(std::count(traces.begin(), traces.end(), L"CPlayState damaged save told\n"), 1);
+
+    // The message's OK, where the layout puts it: the level starts with its opening briefing.
+    front.clickAt(Engine::cVector2(512.0f, 472.0f));
+    front.frame();
+    EXPECT_TRUE(shownMessage().empty());
+    EXPECT_TRUE(CPlayState::instance().isRunning());
+    EXPECT_EQ(engine.topState(), &BriefState::instance()) << "a fresh level: its briefing first";
+    const auto after = front.takeTraces();
+    EXPECT_EQ(std::count(after.begin(), after.end(), L"CPlayState damaged save told\n"), 0) << "told once";
 }
 
 } // namespace

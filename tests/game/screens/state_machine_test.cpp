@@ -29,12 +29,14 @@ class RecordingState final : public CGameState
 public:
     explicit RecordingState(std::string name) : m_name(std::move(name)) {}
     void Init() override { calls().push_back(m_name + " Init"); }
-    void Cleanup() override { calls().push_back(m_name + " Cleanup"); }
-    void Pause() override { calls().push_back(m_name + " Pause"); }
-    void Resume() override { calls().push_back(m_name + " Resume"); }
+    void Cleanup() override { calls().push_back(m_name + " Cleanup" + removing()); }
+    void Pause() override { calls().push_back(m_name + " Pause" + removing()); }
+    void Resume() override { calls().push_back(m_name + " Resume" + removing()); }
     void Update(CGameEngine*) override { calls().push_back(m_name + " Update"); }
 
 private:
+    static std::string removing() { return Engine::cControl::getRemovalFlag() ? " (removing)" : ""; }
+
     std::string m_name;
 };
 
@@ -141,20 +143,24 @@ TEST_F(StateMachine, ChangePushAndPopRunTheStatesInOrderAndOnlyTheTopUpdates)
     engine.PopState();
     EXPECT_EQ(engine.getStateCount(), 0u);
     engine.PopState();
-    EXPECT_EQ(calls(), (std::vector<std::string>{"menu Init", "menu Cleanup", "map Init", "map Pause",
-                                                 "dialog Init", "dialog Update", "dialog Cleanup",
-                                                 "map Resume", "map Update", "map Cleanup"}))
+    // Every clean-up runs with the tree's removal flag raised, and only the clean-up.
+    EXPECT_EQ(calls(),
+              (std::vector<std::string>{"menu Init", "menu Cleanup (removing)", "map Init", "map Pause",
+                                        "dialog Init", "dialog Update", "dialog Cleanup (removing)",
+                                        "map Resume", "map Update", "map Cleanup (removing)"}))
         << "the last pop resumes nobody, and a pop of an empty stack does nothing";
+    EXPECT_FALSE(Engine::cControl::getRemovalFlag()) << "put back after each clean-up";
 
     calls().clear();
     engine.ChangeState(&menu);
     engine.PushState(&map);
     engine.PushState(&dialog);
     engine.Cleanup();
-    EXPECT_EQ(calls(),
-              (std::vector<std::string>{"menu Init", "menu Pause", "map Init", "map Pause", "dialog Init",
-                                        "dialog Cleanup", "map Cleanup", "menu Cleanup"}))
+    EXPECT_EQ(calls(), (std::vector<std::string>{"menu Init", "menu Pause", "map Init", "map Pause",
+                                                 "dialog Init", "dialog Cleanup (removing)",
+                                                 "map Cleanup (removing)", "menu Cleanup (removing)"}))
         << "shutdown cleans up from the top without resuming";
+    EXPECT_FALSE(Engine::cControl::getRemovalFlag());
 }
 
 TEST_F(StateMachine, DialogsLieAboveTheirPusherAndPopOnceWhenTheirPanelHides)
@@ -199,6 +205,32 @@ TEST_F(StateMachine, DialogsLieAboveTheirPusherAndPopOnceWhenTheirPanelHides)
                                                 L"CDialogState Init\n",   L"CDialogState Cleanup\n",
                                                 L"CDialogState Resume\n", L"CDialogState Cleanup\n"};
     EXPECT_EQ(traces, expected);
+}
+
+TEST_F(StateMachine, ADialogThatStepsAsideForTheOneAboveIsHiddenNotClosed)
+{
+    CGameEngine& engine = CGameEngine::instance();
+    RecordingState play("play");
+    engine.ChangeState(&play);
+    auto& lower = CDialogState<TestPanel>::instance();
+    lower.setPopOnPanelClose(true);
+    lower.setHideWhenPaused(true);
+    lower.setCloseOnEscape(false);
+    engine.PushState(&lower);
+    const boost::shared_ptr<TestPanel> panel = lower.getPanel();
+    auto& upper = CDialogState<OtherPanel>::instance();
+    upper.setCloseOnEscape(true);
+    engine.PushState(&upper);
+    EXPECT_EQ(engine.getStateCount(), 3u) << "hidden while paused, the lower dialog stays";
+    EXPECT_EQ(engine.topState(), &upper);
+    EXPECT_FALSE(panel->isShown());
+    pressEscape();
+    EXPECT_EQ(engine.topState(), &lower);
+    EXPECT_TRUE(panel->isShown()) << "shown again when the upper one closes";
+    panel->hide();
+    EXPECT_EQ(engine.getStateCount(), 1u) << "its own hide still closes it";
+    lower.setHideWhenPaused(false);
+    upper.setCloseOnEscape(false);
 }
 
 } // namespace

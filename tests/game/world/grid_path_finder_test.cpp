@@ -76,7 +76,8 @@ TEST(GridPathFinder, SpeedsAndStepCosts)
     EXPECT_FLOAT_EQ(finder.stepCost({0, 0}, {1, 1}, false), kDiagonal / 2.0f + kDiagonal / 2.0f);
     EXPECT_FLOAT_EQ(finder.heuristic({0, 0}, {3, 4}), 2.5f);
 
-    // Each walker takes the bonus of its own kind.
+    // The man bonus speeds only a carrying hero; the hero bonus speeds every walker the man
+    // bonus does not, a carrying hero too.
     WalkSpeeds speeds;
     speeds.heroBonus = 2.0f;
     speeds.manBonus = 4.0f;
@@ -87,11 +88,17 @@ TEST(GridPathFinder, SpeedsAndStepCosts)
     bool manBonus = false;
     bonus.setBonusFlags(&heroBonus, &manBonus);
     EXPECT_FLOAT_EQ(bonus.cellSpeed({0, 0}, false), 4.0f);
-    EXPECT_FLOAT_EQ(bonus.cellSpeed({0, 0}, true), 1.0f);
+    EXPECT_FLOAT_EQ(bonus.cellSpeed({0, 0}, true), 2.0f) << "a carrying hero takes the hero bonus";
     manBonus = true;
     heroBonus = false;
     EXPECT_FLOAT_EQ(bonus.cellSpeed({0, 0}, false), 2.0f);
     EXPECT_FLOAT_EQ(bonus.cellSpeed({0, 0}, true), 4.0f);
+    heroBonus = true;
+    EXPECT_FLOAT_EQ(bonus.cellSpeed({0, 0}, false), 4.0f);
+    EXPECT_FLOAT_EQ(bonus.cellSpeed({0, 0}, true), 4.0f) << "the man bonus alone, never both";
+    heroBonus = false;
+    manBonus = false;
+    EXPECT_FLOAT_EQ(bonus.cellSpeed({0, 0}, true), 1.0f);
     // The estimate ignores flags and bonuses.
     EXPECT_FLOAT_EQ(bonus.heuristic({0, 0}, {0, 4}), 2.0f);
 }

@@ -381,3 +381,74 @@ TEST(LevelSave, AGoalWhoseUnitAQuakeTakesAwayEndsAndTheLevelSavedThenReadsBack)
         EXPECT_EQ(again.getBase()->getAttached().size(), 1u);
     }
 }
+
+TEST(LevelSave, GoalsMetBeforeTheSaveComeBackMetInTheirOrderAndAnOlderSaveBuildsThemFromItsUnits)
+{
+    GameFixture fixture;
+    fixture.startProfile();
+    Engine::cProps::set<int>(L"CurrentLevel", 936);
+    Game& game = fixture.load(
+        936,
+        GameFixture::levelXml(
+            "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/></FreeCells></Unit>"
+            "<Unit Type=\"Road\" Position=\"110;110\" TargetType=\"1\" TargetLevel=\"1\" "
+            "GoalCategory=\"roads\"/>"
+            "<Unit Type=\"Rubble\" Position=\"150;110\" TargetType=\"2\" GoalCategory=\"clear\" "
+            "BreafId=\"cleared\"/>"
+            "<Unit Type=\"Workshop\" Position=\"190;150\" InFire=\"1\" TargetType=\"4\" "
+            "GoalCategory=\"fire\"/>"
+            "<Unit Type=\"Puppy\" Position=\"230;110\" TargetType=\"3\" GoalCategory=\"pets\"/>"));
+    game.getController().init();
+    const auto goalsOf = [](const Game& level)
+    {
+        std::vector<std::string> goals;
+        for (const LevelGoal& goal : level.getLevelGoals())
+            goals.push_back(goal.goalCategory + (goal.done ? " done" : " open") +
+                            (goal.target.lock() && !goal.target.lock()->isRemoved() ? "" : " gone"));
+        return goals;
+    };
+    // The rubble is cleared away and the fire put out; the road and the puppy wait.
+    game.getUnits().find(typeId(L"Rubble"))->second->destroy();
+    game.getUnits().find(typeId(L"Workshop"))->second->inFire = false;
+    ASSERT_FALSE(game.checkLevelGoals());
+    const std::vector<std::string> before = goalsOf(game);
+    ASSERT_EQ(before.size(), 4u);
+    const std::vector<uint8_t> bytes = game.saveLevelBytes();
+
+    const size_t briefings = CPlayState::instance().getBriefing().getStarted().size();
+    cTutorial::instance().reset();
+    Game& restored = fixture.newGame();
+    ASSERT_NO_THROW(restored.restoreLevelBytes(bytes, "goals"));
+    EXPECT_EQ(goalsOf(restored), before) << "the met goals, the gone one too, in their places";
+    EXPECT_EQ(restored.saveLevelBytes(), bytes) << "saved again, byte for byte";
+    EXPECT_EQ(restored.countOpenGoals(), 2);
+    EXPECT_EQ(CPlayState::instance().getBriefing().getStarted().size(), briefings)
+        << "a goal met before the save does not show its briefing again";
+
+    // A save written before the goals were kept ends after the help resources: its goals are
+    // built from its units alone, and the gone rubble has none.
+    const std::vector<uint8_t> tag = {'G', 'O', 'A', 'L'};
+    const size_t section =
+        static_cast<size_t>(std::search(bytes.begin(), bytes.end(), tag.begin(), tag.end()) - bytes.begin());
+    ASSERT_LT(section, bytes.size());
+    const std::vector<uint8_t> older(bytes.begin(), bytes.begin() + static_cast<long>(section));
+    cTutorial::instance().reset();
+    Game& old = fixture.newGame();
+    ASSERT_NO_THROW(old.restoreLevelBytes(older, "older goals"));
+    EXPECT_EQ(old.getLevelGoals().size(), 3u);
+
+    // A goal section naming a unit the level does not have is damage.
+    std::vector<uint8_t> damaged = bytes;
+    // The tag, the count, the first goal's kind, then its unit number.
+    damaged.at(section + 12) = 0x70;
+    cTutorial::instance().reset();
+    Game& refused = fixture.newGame();
+    try
+    {
+        refused.restoreLevelBytes(damaged, "damaged goals");
+        ADD_FAILURE() << "a goal of unit 112 was taken";
+    }
+    catch (...)
+    {
+    }
+}

@@ -1,7 +1,8 @@
 // The player's saved level against the disk and against saves no play makes: a save that
-// cannot be opened stays as it is, a clock no play reaches and a level the player has not
-// opened are refused, and leaving a level on a disk that cannot take the save keeps the old
-// one and the game going.
+// cannot be opened (also by its permissions, proven as an unprivileged user where the tests
+// run as root) or that is no regular file stays as it is, a clock no play reaches and a level
+// the player has not opened are refused, and leaving a level on a disk that cannot take the
+// save keeps the old one and the game going.
 #include "engine/core/FileUtils.h"
 #include "engine/core/SaveFailures.h"
 #include "engine/core/cProps.h"
@@ -13,6 +14,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -76,14 +78,39 @@ TEST_F(SaveFaults, ASaveThatCannotBeOpenedIsLeftAsItIs)
 
 TEST_F(SaveFaults, ASaveUnreadableByItsPermissionsIsLeftAsItIs)
 {
-    if (::Test::permissionsAreIgnored())
-        GTEST_SKIP() << "running as root, which reads a file whatever its permissions; the injected "
-                        "read failure stands in for it";
     put(saved);
-    ::chmod(diskPath().c_str(), 0);
-    EXPECT_FALSE(fixture.newGame().restoreLevel());
-    ::chmod(diskPath().c_str(), 0644);
-    EXPECT_EQ(onDisk(), std::string(saved.begin(), saved.end()));
+    // As root (in CI) the test runs as an unprivileged user: root reads any file.
+    const std::filesystem::path home = std::filesystem::path(Engine::toUtf8(fixture.files->getCommonFolder()))
+                                           .parent_path()
+                                           .parent_path()
+                                           .parent_path();
+    ::Test::runUnprivileged(home,
+                            [&]
+                            {
+                                ::chmod(diskPath().c_str(), 0);
+                                ASSERT_FALSE(std::ifstream(diskPath()).is_open()) << "the permissions hold";
+                                Game& game = fixture.newGame();
+                                EXPECT_FALSE(game.restoreLevel());
+                                EXPECT_NE(game.getRestoreError().find("Permission denied"), std::string::npos)
+                                    << game.getRestoreError();
+                                fixture.game.reset();
+                                ::chmod(diskPath().c_str(), 0644);
+                                EXPECT_EQ(onDisk(), std::string(saved.begin(), saved.end()));
+                                EXPECT_FALSE(fixture.files->isKnown(path + ".damaged"));
+                            });
+}
+
+TEST_F(SaveFaults, ASaveThatIsNoRegularFileIsNeverReplaced)
+{
+    std::filesystem::create_symlink("/dev/zero", diskPath());
+    EXPECT_FALSE(GameConfig::instance().hasSavedLevel());
+    Game& game = fixture.load(940, kLevel);
+    game.getController().init();
+    fixture.run(10, 0.1f);
+    EXPECT_FALSE(game.saveLevel());
+    EXPECT_TRUE(std::filesystem::is_symlink(diskPath()));
+    EXPECT_EQ(std::filesystem::read_symlink(diskPath()), "/dev/zero");
+    EXPECT_EQ(Engine::saveFailureCount(), 1);
 }
 
 TEST_F(SaveFaults, AClockNoPlayReachesIsRefusedOnReading)

@@ -1,0 +1,208 @@
+// What a click on a unit, or on the arrow beside a building, does, played as a player plays:
+// the scripted mouse clicks where the views are drawn. A pointer tip of the tutorial holds
+// every click but its own unit's (a tip at an arrow holds even that unit's click); the flood
+// is never ordered; an animal no open hospital can take is refused; a producing mill is
+// ordered only when something lies at it or it burns; the town hall's arrow raises the hall
+// at once, without a hero.
+#include "engine/ui/cLightButton.h"
+#include "engine/ui/cPicture.h"
+#include "game/screens/cTutorial.h"
+#include "game/world/UnitLevelInfo.h"
+#include "tests/game/world/played_level_tools.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace GameTest;
+
+namespace
+{
+
+const std::string kTownHall = "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/>"
+                              "</FreeCells><CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>";
+
+std::string resources(int money, int brick = 0, int cement = 0)
+{
+    return "<InitialResources><Res Name=\"Money\" Count=\"" + std::to_string(money) +
+           "\"/><Res Name=\"Brick\" Count=\"" + std::to_string(brick) + "\"/><Res Name=\"Cement\" Count=\"" +
+           std::to_string(cement) + "\"/></InitialResources>";
+}
+
+// The problems the planner reported for clicked units.
+struct Problems
+{
+    explicit Problems(Game& game)
+    {
+        connection = game.getController().problemSignal.connect(
+            [this](cUnit::Ptr unit, UnitProblem problem) {
+                seen.push_back({unit, problem});
+            });
+    }
+    std::vector<std::pair<cUnit::Ptr, UnitProblem>> seen;
+    boost::signals2::scoped_connection connection;
+};
+
+} // namespace
+
+TEST(UnitClicks, APointerTipHoldsOtherUnitsClicksButNotTheArrowsAndItsOwnClickEndsIt)
+{
+    PlayedLevel played;
+    played.enter(990, GameFixture::levelXml(kTownHall +
+                                                "<Unit Type=\"Rubble\" Position=\"250;50\"><Tutorial>"
+                                                "<Tip tip_type=\"2\" text=\"Clear me.\"/></Tutorial></Unit>"
+                                                "<Unit Type=\"Rubble\" Position=\"410;130\"/>"
+                                                "<Unit Type=\"Puppy\" Position=\"490;50\"/>"
+                                                "<Unit Type=\"Market\" Level=\"1\" MaxLevel=\"2\" "
+                                                "Position=\"330;310\"/>",
+                                            resources(30, 0, 4)));
+    const cUnit::Ptr pointed = played.unit(L"Rubble");
+    const cUnit::Ptr other = played.unit(L"Rubble", 2);
+    const cUnit::Ptr market = played.unit(L"Market");
+    cTutorial& tutorial = cTutorial::instance();
+    ASSERT_TRUE(played.playUntil([&] { return tutorial.getPointedUnit() == pointed; }, 50));
+    ASSERT_FALSE(tutorial.isUpgradeRestricted());
+
+    played.click(other);
+    EXPECT_EQ(played.goalsFor(other), 0) << "another unit's click is held";
+    const cUnit::Ptr puppy = played.unit(L"Puppy");
+    played.click(puppy);
+    EXPECT_EQ(played.goalsFor(puppy), 0) << "an animal's click too";
+    Engine::cLightButton* arrow = market->getView()->getUpgradeButton();
+    ASSERT_TRUE(arrow && arrow->isShown());
+    played.front.clickAt(arrow->getPosition());
+    EXPECT_EQ(played.goalsFor(market, true), 1) << "an arrow is not held by a tip that is no arrow's";
+    EXPECT_EQ(tutorial.getPointedUnit(), pointed) << "and the tip stays";
+
+    played.click(pointed);
+    EXPECT_FALSE(tutorial.getPointedUnit()) << "the pointed unit's click ends the tip";
+    EXPECT_EQ(played.goalsFor(pointed), 1) << "and is taken";
+    played.click(other);
+    EXPECT_EQ(played.goalsFor(other), 1);
+    played.click(puppy);
+    EXPECT_EQ(played.goalsFor(puppy), 1) << "the level has no hospital: the puppy is taken at once";
+}
+
+TEST(UnitClicks, ATipAtAnArrowHoldsEvenItsOwnUnitsClick)
+{
+    PlayedLevel played;
+    played.enter(991, GameFixture::levelXml(
+                          kTownHall + "<Unit Type=\"Market\" Level=\"1\" MaxLevel=\"2\" Position=\"330;310\">"
+                                      "<Tutorial><Tip tip_type=\"2\" event_type=\"4\" text=\"Raise it.\"/>"
+                                      "</Tutorial></Unit>",
+                          resources(30, 0, 4)));
+    const cUnit::Ptr market = played.unit(L"Market");
+    cTutorial& tutorial = cTutorial::instance();
+    ASSERT_EQ(tutorial.getPointedUnit(), market);
+    ASSERT_TRUE(tutorial.isUpgradeRestricted());
+    // A heap at the market makes its click worth an order: still held.
+    played.game().getController().onAutoProduced();
+    ASSERT_FALSE(market->getAttached().empty());
+    played.click(market);
+    EXPECT_EQ(played.goalsFor(market), 0) << "the market's own click is held by the tip at its arrow";
+    EXPECT_EQ(tutorial.getPointedUnit(), market);
+    played.front.clickAt(market->getView()->getUpgradeButton()->getPosition());
+    EXPECT_EQ(played.goalsFor(market, true), 1);
+    EXPECT_FALSE(tutorial.getPointedUnit());
+}
+
+TEST(UnitClicks, TheFloodIsNeverOrderedAndAnAnimalNoOpenHospitalTakesIsRefused)
+{
+    PlayedLevel played;
+    Game& game = played.enter(
+        992, GameFixture::levelXml(kTownHall + "<Unit Type=\"BarrierFlood\" Position=\"450;210\"/>"
+                                               "<Unit Type=\"Puppy\" Position=\"250;50\"/>"
+                                               "<Unit Type=\"Hospital\" Position=\"330;130\"/>",
+                                   resources(30, 0, 0) + "<MetaData GoldTime=\"300\" SilverTime=\"400\"/>"));
+    Problems problems(game);
+    const cUnit::Ptr flood = played.unit(L"BarrierFlood");
+    ASSERT_TRUE(flood && flood->getView() && flood->getView()->isShown());
+    played.click(flood);
+    EXPECT_EQ(played.goalsFor(flood), 0);
+    EXPECT_TRUE(problems.seen.empty()) << "the flood's click is no refusal either";
+
+    // The hospital is not open yet (level 0): the puppy has nowhere to go.
+    const cUnit::Ptr puppy = played.unit(L"Puppy");
+    const int money = game.getResources().getCount(resourceId(L"Money"));
+    played.click(puppy);
+    EXPECT_EQ(played.goalsFor(puppy), 0);
+    ASSERT_EQ(problems.seen.size(), 1u);
+    EXPECT_EQ(problems.seen.front().first, puppy);
+    EXPECT_EQ(problems.seen.front().second, NoDestination);
+    EXPECT_EQ(game.getResources().getCount(resourceId(L"Money")), money) << "nothing was paid";
+
+    // Opened, it takes the puppy.
+    played.unit(L"Hospital")->setLevelAndState(1, eUnitState::idle, false);
+    played.click(puppy);
+    EXPECT_EQ(played.goalsFor(puppy), 1);
+}
+
+TEST(UnitClicks, AnAnimalWhoseHospitalTheLevelLacksIsOrderedAtOnce)
+{
+    PlayedLevel played;
+    played.enter(993,
+                 GameFixture::levelXml(kTownHall + "<Unit Type=\"Kitten\" Position=\"250;50\"/>",
+                                       resources(5) + "<MetaData GoldTime=\"300\" SilverTime=\"400\"/>"));
+    const cUnit::Ptr kitten = played.unit(L"Kitten");
+    played.click(kitten);
+    EXPECT_EQ(played.goalsFor(kitten), 1);
+}
+
+TEST(UnitClicks, AProducingMillIsOrderedOnlyWhenSomethingLiesAtItOrItBurns)
+{
+    PlayedLevel played;
+    Game& game = played.enter(
+        994, GameFixture::levelXml(kTownHall + "<Unit Type=\"Market\" Level=\"1\" Position=\"250;50\"/>"
+                                               "<Unit Type=\"Market\" Level=\"1\" InFire=\"1\" "
+                                               "Position=\"450;130\"/>",
+                                   resources(30)));
+    const cUnit::Ptr market = played.unit(L"Market");
+    const cUnit::Ptr burning = played.unit(L"Market", 2);
+    played.click(market);
+    EXPECT_EQ(played.goalsFor(market), 0) << "nothing lies at the market: nothing to fetch";
+
+    played.click(burning);
+    EXPECT_EQ(played.goalsFor(burning), 1) << "a burning market is ordered: the fire is put out";
+
+    // The level's automatic production puts a heap at the market.
+    game.getController().onAutoProduced();
+    ASSERT_EQ(market->getAttached().size(), 1u);
+    const cUnit::Ptr heap = market->getAttached().front();
+    played.click(market);
+    EXPECT_EQ(played.goalsFor(market), 1) << "the heap lying there is fetched";
+    ASSERT_NE(heap->getView()->getGoalTick(), nullptr);
+    EXPECT_TRUE(heap->getView()->getGoalTick()->isShown()) << "the tick stands on the heap";
+}
+
+TEST(UnitClicks, TheTownHallsArrowRaisesTheHallAtOnceWithoutAHero)
+{
+    PlayedLevel played;
+    std::string townHall = kTownHall;
+    townHall.insert(townHall.find(" Position"), " MaxLevel=\"3\"");
+    Game& game = played.enter(995, GameFixture::levelXml(townHall, resources(12, 4)));
+    const cUnit::Ptr hall = played.unit(L"TownHall");
+    std::vector<UnitProblem> answers;
+    boost::signals2::scoped_connection listen = game.getController().upgradeProblemSignal.connect(
+        [&](cUnit::Ptr, UnitProblem problem) { answers.push_back(problem); });
+    Engine::cLightButton* arrow = hall->getView()->getUpgradeButton();
+    ASSERT_TRUE(arrow);
+    // The hall drops onto the field as the level begins; its arrow shows once it stands.
+    ASSERT_TRUE(played.playUntil([&] { return arrow->isShown() && !arrow->getShowDisabled(); }, 200))
+        << "lit: the stock covers the next level";
+
+    const size_t heroes = game.getUnits().count(typeId(L"hero"));
+    played.front.clickAt(arrow->getPosition());
+    ASSERT_EQ(answers, std::vector<UnitProblem>{NoProblem});
+    EXPECT_EQ(game.getResources().getCount(resourceId(L"Money")), 0) << "paid at once";
+    EXPECT_EQ(game.getResources().getCount(resourceId(L"Brick")), 0);
+    EXPECT_TRUE(game.getController().getPendingGoals().empty()) << "no goal: no hero goes";
+    EXPECT_FALSE(arrow->isShown()) << "no second press while the hall is raised";
+    EXPECT_TRUE(played.playUntil([&] { return hall->getLevel() == 1; }, 300));
+    EXPECT_EQ(game.getUnits().count(typeId(L"hero")), heroes + 1) << "the raised hall houses one more hero";
+    // A stock that does not cover the next level greys the arrow: it takes no press.
+    ASSERT_TRUE(played.playUntil([&] { return arrow->isShown(); }, 50));
+    EXPECT_TRUE(arrow->getShowDisabled());
+    played.front.clickAt(arrow->getPosition());
+    EXPECT_EQ(answers.size(), 1u);
+}

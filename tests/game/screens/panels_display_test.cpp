@@ -1,0 +1,106 @@
+// The panels of a run as the real program draws them, under an X server of the test's own: the
+// yes/no question is drawn from the kit's parchment wherever it comes (over the level's menu, and
+// as the map's continue question after the level was left), and the options opened from the
+// level's menu do not lay their heading over the menu's.
+#include <gtest/gtest.h>
+
+#include "tests/support/TempDir.h"
+
+#include <string>
+#include <vector>
+
+// After the test framework: Xlib's macros clash with its names.
+#include "tests/game/screens/display_test_tools.h"
+
+namespace
+{
+
+using namespace DisplayTest;
+
+// Places on the game's 1024 x 768 screen, from the layouts.
+constexpr int kPauseMainMenuX = 512;
+constexpr int kPauseMainMenuY = 458;
+constexpr int kPauseOptionsX = 512;
+constexpr int kPauseOptionsY = 522;
+constexpr int kMenuPlayX = 820;
+constexpr int kMenuPlayY = 360;
+// Inside the yes/no panel ("Common/PanelYesNo.xml"): in the question's box, clear of its
+// letters (the box runs from (302, 284) to (718, 424)).
+constexpr int kParchmentX = 308;
+constexpr int kParchmentY = 290;
+// The band of the pause menu's heading ("Paused", "UI/GameMenu.xml").
+constexpr int kHeadingLeft = 312;
+constexpr int kHeadingTop = 124;
+
+void startInTheFirstLevel(GameScreen& screen, ::Test::TempDir& folder, std::unique_ptr<GameProgram>& game)
+{
+    folder.write("share/Quillmoor/profiles/profiles.xml",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Profiles NextID=\"2\" CurrentUser=\"Ada\">"
+                 "<Profile Name=\"Ada\" ID=\"1\"/></Profiles>");
+    game = std::make_unique<GameProgram>(folder, "data/Levels/n0.xml", QUILL_SOURCE_DIR);
+    ASSERT_TRUE(game->started());
+    ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); }));
+    ASSERT_TRUE(game->expectTrace("BriefState::Init()\n"));
+    screen.moveTo(512, 384);
+    ASSERT_TRUE(readBriefing(screen, *game)) << game->traces();
+    ASSERT_TRUE(game->expectTrace("Level clock 1\n"));
+}
+
+TEST(PanelsOnScreen, TheMapsContinueQuestionAfterALevelWasLeftIsDrawnFromTheKit)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen;
+    ASSERT_TRUE(screen.open()) << "no X display";
+    ::Test::TempDir folder;
+    std::unique_ptr<GameProgram> game;
+    ASSERT_NO_FATAL_FAILURE(startInTheFirstLevel(screen, folder, game));
+
+    // The pause menu, its main-menu button: the question, drawn over the menu.
+    ASSERT_TRUE(traceAfter(
+        *game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }, true));
+    ASSERT_TRUE(traceAfter(
+        *game, "CDialogState Init\n", [&] { screen.click(kPauseMainMenuX, kPauseMainMenuY); }, true));
+    const uint32_t parchment = screen.pixel(kParchmentX, kParchmentY);
+    EXPECT_FALSE(near(parchment, 0xFFFFFF, 24)) << std::hex << parchment;
+    ASSERT_TRUE(traceAfter(
+        *game, "CMenuState Init\n", [&] { screen.key(XK_Return); }, true));
+
+    // The main menu's Play: the map asks at once about the level left.
+    ASSERT_TRUE(traceAfter(
+        *game, "CDialogState Init\n", [&] { screen.click(kMenuPlayX, kMenuPlayY); }, true));
+    ASSERT_EQ(game->count("CMapState Init\n"), 1) << game->traces();
+    const uint32_t question = screen.pixel(kParchmentX, kParchmentY);
+    EXPECT_FALSE(near(question, 0xFFFFFF, 24)) << std::hex << question;
+    EXPECT_TRUE(near(question, parchment))
+        << std::hex << question << " where the kit's parchment is " << parchment;
+    saveShot(screen, "continue_question_after_a_level");
+    EXPECT_EQ(game->close(), 0) << game->traces();
+}
+
+TEST(PanelsOnScreen, OptionsOpenedFromThePauseMenuDoNotLieOverItsHeading)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen;
+    ASSERT_TRUE(screen.open()) << "no X display";
+    ::Test::TempDir folder;
+    std::unique_ptr<GameProgram> game;
+    ASSERT_NO_FATAL_FAILURE(startInTheFirstLevel(screen, folder, game));
+    const std::vector<uint32_t> level = screen.area(kHeadingLeft, kHeadingTop, 400, 30);
+    ASSERT_TRUE(traceAfter(
+        *game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }, true));
+    const std::vector<uint32_t> paused = screen.area(kHeadingLeft, kHeadingTop, 400, 30);
+    EXPECT_NE(paused, level) << "the menu's heading shows";
+
+    ASSERT_TRUE(traceAfter(
+        *game, "CDialogState Init\n", [&] { screen.click(kPauseOptionsX, kPauseOptionsY); }, true));
+    saveShot(screen, "options_over_the_pause_menu");
+    // Above the options' own panel (from y 160) nothing of the menu is left: the band where the
+    // menu's panel and heading plate begin shows something else now.
+    EXPECT_NE(screen.area(kHeadingLeft, kHeadingTop, 400, 30), paused);
+    ASSERT_TRUE(traceAfter(
+        *game, "CDialogState Resume\n", [&] { screen.key(XK_Escape); }, true));
+    EXPECT_EQ(screen.area(kHeadingLeft, kHeadingTop, 400, 30), paused) << "the menu comes back";
+    EXPECT_EQ(game->close(), 0) << game->traces();
+}
+
+} // namespace

@@ -1,0 +1,278 @@
+// The tutorial's tips as a player meets them in the play state, the level played with the
+// scripted pointer and keys: a polled tip that comes once its unit can be served, panels that
+// never cover what they speak of and stay on the screen, one message at a time, and tips the
+// level's data gives without words or aimed off the screen.
+#include "engine/ui/cMultiLineText.h"
+#include "engine/ui/cTextStyleButton.h"
+#include "game/hud/TipPlacement.h"
+#include "game/hud/cTooltipView.h"
+#include "game/hud/cUnitView.h"
+#include "game/screens/BriefState.h"
+#include "game/screens/CPlayState.h"
+#include "game/screens/ModalTutorState.h"
+#include "game/screens/cMiniBriefing.h"
+#include "game/screens/cModalTutorStateView.h"
+#include "game/screens/cTutorTipView.h"
+#include "game/screens/cTutorial.h"
+#include "game/world/UnitTip.h"
+#include "tests/game/screens/frontend_test_tools.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/make_shared.hpp>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace GameTest;
+
+namespace
+{
+
+constexpr uint8_t Space = 57;
+
+// The town hall the heroes come from, at the left of a street of free cells.
+const std::string kTownHall = "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/>"
+                              "</FreeCells><CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>";
+
+class TutorialTips : public ::testing::Test
+{
+protected:
+    ~TutorialTips() override { CGameEngine::instance().setLevelPath(L""); }
+
+    // The level at `path` entered by the play state, its opening briefing read away with keys,
+    // until the level runs on top.
+    Game& enter(const std::wstring& path)
+    {
+        CGameEngine& engine = CGameEngine::instance();
+        front.fixture.startProfile();
+        engine.setLevelPath(path);
+        CPlayState& play = CPlayState::instance();
+        engine.ChangeState(&play);
+        for (int i = 0; i < 3000 && !(play.isRunning() && engine.topState() == &play && play.getGame() &&
+                                      play.getGame()->getLevelTime() > 0.0f);
+             ++i)
+        {
+            // A key now and then reads the briefing on: a speech whole, a wait over.
+            if (engine.topState() == &BriefState::instance() && i % 5 == 0)
+                front.key(Space);
+            else
+                front.frame(0.05f);
+        }
+        EXPECT_TRUE(play.isRunning());
+        return *play.getGame();
+    }
+    Game& enter(int number, const std::string& xml)
+    {
+        front.fixture.writeLevel(number, xml);
+        return enter(L"levels/n" + std::to_wstring(number) + L".xml");
+    }
+
+    static cUnit::Ptr unit(const wchar_t* type, int index = 1)
+    {
+        Game& game = *CPlayState::instance().getGame();
+        auto range = game.getUnits().equal_range(typeId(type));
+        for (auto it = range.first; it != range.second; ++it)
+            if (--index == 0)
+                return it->second;
+        return cUnit::Ptr();
+    }
+
+    // Runs frames of level time until `done` holds, for at most `seconds`.
+    bool playUntil(const std::function<bool()>& done, float seconds, float dt = 0.05f)
+    {
+        for (float t = 0.0f; t < seconds; t += dt)
+        {
+            if (done())
+                return true;
+            front.frame(dt);
+        }
+        return done();
+    }
+
+    // The short messages on the play view that a frame draws.
+    static std::vector<cMiniBriefing*> messages()
+    {
+        std::vector<cMiniBriefing*> shown;
+        for (Engine::cControl* child : getPlayView()->getChildren())
+            if (auto* message = dynamic_cast<cMiniBriefing*>(child))
+                if (message->isShown() && !Engine::cControl::isQueuedForDeletion(message))
+                    shown.push_back(message);
+        return shown;
+    }
+
+    static bool onScreen(const TipPlacement::Box& box)
+    {
+        const Engine::cVector2 screen = cTooltipView::screenSize();
+        return box.left >= -0.5f && box.top >= -0.5f && box.right <= screen.x + 0.5f &&
+               box.bottom <= screen.y + 0.5f;
+    }
+
+    FrontEnd front;
+};
+
+TEST_F(TutorialTips, APolledTipComesOnceTheWayToItsUnitIsOpen)
+{
+    // "Paws": the fallen tree blocks the way to the puppy; the puppy's tip is polled.
+    enter(L"levels/n3.xml");
+    cTutorial& tutorial = cTutorial::instance();
+    const cUnit::Ptr tree = unit(L"FallenTree");
+    const cUnit::Ptr puppy = unit(L"Puppy");
+    ASSERT_TRUE(tree && puppy && tree->getView() && puppy->getView());
+    ASSERT_EQ(tutorial.getPolledTips().size(), 1u);
+    ASSERT_TRUE(playUntil([&] { return tutorial.getPointedUnit() == tree; }, 5.0f))
+        << "the tree's own tip points at it from the start";
+    // Level time passes and the way stays shut: the puppy's tip waits.
+    front.frames(40, 0.05f);
+    EXPECT_EQ(tutorial.getPointedUnit(), tree);
+
+    front.click(tree->getView());
+    EXPECT_NE(tutorial.getPointedUnit(), tree) << "the tree's click takes its tip away";
+    ASSERT_TRUE(playUntil([&] { return tutorial.getPointedUnit() == puppy; }, 60.0f))
+        << "once a hero has cleared the tree, the polled tip points at the puppy";
+    EXPECT_TRUE(tutorial.getPolledTips().empty());
+    cTutorTipView* view = tutorial.getTipView();
+    ASSERT_TRUE(view && view->isShown());
+    EXPECT_NE(view->getTextView()->getText().find(L"puppy"), std::wstring::npos);
+    EXPECT_FALSE(TipPlacement::boxOf(*view).overlaps(TipPlacement::boxOf(*puppy->getView())))
+        << "the panel leaves the puppy in sight";
+
+    // The player follows the tip: the puppy's click goes through and the tip goes.
+    front.click(puppy->getView());
+    EXPECT_FALSE(tutorial.getPointedUnit());
+}
+
+TEST_F(TutorialTips, APanelNeverCoversTheBuildingItSpeaksOfAndStaysOnTheScreen)
+{
+    // "The works" points at the steel works as it starts.
+    enter(L"levels/n2.xml");
+    cTutorial& tutorial = cTutorial::instance();
+    const cUnit::Ptr works = unit(L"SteelWorks");
+    ASSERT_TRUE(playUntil([&] { return tutorial.getPointedUnit() == works; }, 5.0f))
+        << "time " << tutorial.getTime() << " timed " << tutorial.getTimedTips().size() << " message "
+        << (cMiniBriefing::shown() != nullptr) << " pointed " << (tutorial.getPointedUnit() != nullptr)
+        << " waiting " << tutorial.getWaitingTips().size() << " level "
+        << CPlayState::instance().getGame()->getLevelTime();
+    cTutorTipView* view = tutorial.getTipView();
+    const TipPlacement::Box panel = TipPlacement::boxOf(*view);
+    EXPECT_FALSE(panel.overlaps(TipPlacement::boxOf(*works->getView())));
+    EXPECT_TRUE(onScreen(panel));
+    // The arrow stays between the panel and the building, pointing at it.
+    const Engine::cVector2 arrow = view->getPointer()->getPosition();
+    const TipPlacement::Box building = TipPlacement::boxOf(*works->getView());
+    EXPECT_GE(arrow.y, building.bottom - 1.0f);
+    EXPECT_LE(arrow.y, panel.top + 1.0f);
+
+    // Targets anywhere on the screen, a tall view round them: the panel never covers the view
+    // and never leaves the screen.
+    const Engine::cVector2 screen = cTooltipView::screenSize();
+    for (float x : {30.0f, 300.0f, 512.0f, 700.0f, 990.0f})
+        for (float y : {40.0f, 200.0f, 384.0f, 500.0f, 740.0f})
+        {
+            UnitTip tip{cUnit::Ptr()};
+            tip.tipType = 2;
+            tip.text = L"A tip of a few words.";
+            tip.target = Engine::cVector2(x, y);
+            view->showTip(tip);
+            const TipPlacement::Box placed = TipPlacement::boxOf(*view);
+            EXPECT_TRUE(onScreen(placed)) << x << ";" << y;
+            EXPECT_FALSE(placed.overlaps(TipPlacement::boxAt(Engine::cVector2(x, y), {2.0f, 2.0f})))
+                << x << ";" << y << " under the panel";
+        }
+    (void)screen;
+    tutorial.hideTip();
+}
+
+TEST_F(TutorialTips, TheModalMessageOfTheMarketLeavesTheMarketInSight)
+{
+    // "Market day": a message at one second that holds the level until OK.
+    enter(L"levels/n1.xml");
+    const cUnit::Ptr market = unit(L"Market");
+    CGameEngine& engine = CGameEngine::instance();
+    ModalTutorState& modal = ModalTutorState::instance();
+    ASSERT_TRUE(playUntil([&] { return engine.topState() == &modal; }, 10.0f));
+    cModalTutorStateView* view = modal.getTutorView();
+    ASSERT_TRUE(view->isShown());
+    EXPECT_FALSE(TipPlacement::boxOf(*view).overlaps(TipPlacement::boxOf(*market->getView())));
+    EXPECT_TRUE(onScreen(TipPlacement::boxOf(*view)));
+    front.click(view->getOkButton());
+    EXPECT_EQ(engine.topState(), &CPlayState::instance());
+}
+
+TEST_F(TutorialTips, MessagesComeOneAtATimeEachForItsTimeAndBesideWhatTheySpeakOf)
+{
+    // Two timed messages half a second apart, and a rubble heap right under the place where
+    // messages stand.
+    enter(990, GameFixture::levelXml(kTownHall +
+                                     "<Unit Type=\"Rubble\" Position=\"560;150\"><Tutorial>"
+                                     "<Tip start=\"1\" text=\"The first message, about the heap.\"/>"
+                                     "<Tip start=\"1.5\" text=\"The second message, about the heap too.\"/>"
+                                     "</Tutorial></Unit>"));
+    const cUnit::Ptr heap = unit(L"Rubble");
+    ASSERT_TRUE(playUntil([] { return !messages().empty(); }, 3.0f));
+    cMiniBriefing* first = messages().front();
+    EXPECT_EQ(first->getText()->getText(), L"The first message, about the heap.");
+    EXPECT_FALSE(TipPlacement::boxOf(*first).overlaps(TipPlacement::boxOf(*heap->getView())))
+        << "the message moved off the heap";
+    EXPECT_TRUE(onScreen(TipPlacement::boxOf(*first)));
+    const float shownAt = CPlayState::instance().getGame()->getLevelTime();
+    float secondAt = -1.0f;
+    for (int i = 0; i < 400 && secondAt < 0.0f; ++i)
+    {
+        front.frame(0.05f);
+        const std::vector<cMiniBriefing*> shown = messages();
+        ASSERT_LE(shown.size(), 1u) << "two texts at once";
+        if (!shown.empty() && shown.front()->getText()->getText() != L"The first message, about the heap.")
+            secondAt = CPlayState::instance().getGame()->getLevelTime();
+    }
+    ASSERT_GE(secondAt, 0.0f) << "the second message comes after the first";
+    EXPECT_GE(secondAt - shownAt, 4.9f) << "the first stays up for its time";
+}
+
+TEST_F(TutorialTips, TipsWithoutWordsOrAimedOffTheScreenNeitherStopNorHideTheLevel)
+{
+    enter(991, GameFixture::levelXml(kTownHall + "<Unit Type=\"Rubble\" Position=\"450;300\"/>"));
+    cTutorial& tutorial = cTutorial::instance();
+    const cUnit::Ptr heap = unit(L"Rubble");
+    const auto offer = [&](int tipType, int eventKind, const std::wstring& text, Engine::cVector2 target)
+    {
+        auto tip = boost::make_shared<UnitTip>(heap);
+        tip->tipType = tipType;
+        tip->eventKind = eventKind;
+        tip->text = text;
+        tip->target = target;
+        heap->tips.push_back(tip);
+        tutorial.addTip(tip);
+        return tip;
+    };
+    // No words: a timed message, a modal message raised by the unit, a pointer tip of a
+    // refused click; an event no unit raises.
+    offer(0, 0, L"", Engine::cVector2(0.0f, 0.0f));
+    offer(1, 1, L"", Engine::cVector2(0.0f, 0.0f));
+    offer(0, 9, L"never raised", Engine::cVector2(0.0f, 0.0f));
+    front.frames(20, 0.1f);
+    EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(heap->showTip(1));
+    front.frames(5, 0.1f);
+    EXPECT_EQ(CGameEngine::instance().topState(), &CPlayState::instance())
+        << "no empty message holds the level";
+    EXPECT_FALSE(tutorial.getPointedUnit());
+
+    // A pointer tip aimed off the screen: its panel and arrow stay on it.
+    offer(2, 3, L"Over there.", Engine::cVector2(3000.0f, -400.0f));
+    EXPECT_FALSE(heap->showTip(3));
+    EXPECT_TRUE(heap->showTip(3));
+    ASSERT_EQ(tutorial.getPointedUnit(), heap);
+    cTutorTipView* view = tutorial.getTipView();
+    EXPECT_TRUE(onScreen(TipPlacement::boxOf(*view)));
+    const Engine::cVector2 screen = cTooltipView::screenSize();
+    EXPECT_LE(view->getTarget().x, screen.x);
+    EXPECT_GE(view->getTarget().y, 0.0f);
+    front.frames(10, 0.1f);
+    // The player clicks the heap the tip is about, and plays on.
+    front.click(heap->getView());
+    EXPECT_FALSE(tutorial.getPointedUnit());
+}
+
+} // namespace

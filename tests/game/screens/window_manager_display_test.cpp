@@ -1,0 +1,256 @@
+// The real program under a window manager (Debian's openbox, started by the test on an X server
+// of the test's own size): full screen switched with Alt+Enter on a screen where a window of the
+// game's size fits with its frame and on one where it does not, the first click after the window
+// went to the back and came to the front again, and a level that stops when its window goes to
+// the back and says so.
+#include <gtest/gtest.h>
+
+#include "tests/support/TempDir.h"
+
+#include <algorithm>
+#include <csignal>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+// After the test framework: Xlib's macros clash with its names.
+#include "tests/game/screens/display_test_tools.h"
+
+namespace
+{
+
+using namespace DisplayTest;
+
+// Where the main menu's options button stands on the game's 1024 x 768 screen.
+constexpr int kOptionsX = 820;
+constexpr int kOptionsY = 432;
+// The OK of the message that a window does not fit.
+constexpr int kMessageOkX = 512;
+constexpr int kMessageOkY = 472;
+
+// openbox on the screen's server, running until the object goes.
+class WindowManager
+{
+public:
+    explicit WindowManager(GameScreen& screen)
+    {
+        m_pid = ::fork();
+        if (m_pid == 0)
+        {
+            ::execl("/bin/sh", "sh", "-c", "exec openbox --sm-disable >/dev/null 2>&1",
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // A window manager owns the screen's manager selection once it runs.
+        const Atom selection = x().internAtom(screen.display(), "WM_S0", False);
+        m_running = m_pid > 0 && until([&] { return x().selectionOwner(screen.display(), selection) != 0; });
+    }
+    ~WindowManager()
+    {
+        if (m_pid > 0)
+        {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    WindowManager(const WindowManager&) = delete;
+    WindowManager& operator=(const WindowManager&) = delete;
+
+    bool running() const { return m_running; }
+
+private:
+    pid_t m_pid = -1;
+    bool m_running = false;
+};
+
+bool fullScreen(GameScreen& screen)
+{
+    GameScreen::Placement place;
+    return screen.placement("Quillmoor", place) && place.left == 0 && place.top == 0 &&
+           place.right == screen.screenWidth() && place.bottom == screen.screenHeight();
+}
+
+// A window of the game's size whose frame lies wholly on the screen.
+bool windowOnScreen(GameScreen& screen)
+{
+    GameScreen::Placement place;
+    return screen.placement("Quillmoor", place) && place.width() == 1024 && place.height() == 768 &&
+           place.frameLeft >= 0 && place.frameTop >= 0 && place.frameRight <= screen.screenWidth() &&
+           place.frameBottom <= screen.screenHeight() && place.frameTop < place.top;
+}
+
+std::string placementText(GameScreen& screen)
+{
+    GameScreen::Placement p;
+    if (!screen.placement("Quillmoor", p))
+        return "no window";
+    return "content " + std::to_string(p.left) + "," + std::to_string(p.top) + " " +
+           std::to_string(p.width()) + "x" + std::to_string(p.height()) + ", frame " +
+           std::to_string(p.frameLeft) + "," + std::to_string(p.frameTop) + " to " +
+           std::to_string(p.frameRight) + "," + std::to_string(p.frameBottom);
+}
+
+// Clicks a point of the game's 1024 x 768 screen wherever the game shows it: in a window, or
+// scaled into the largest 4:3 area of the screen in full screen.
+void clickGame(GameScreen& screen, int vx, int vy)
+{
+    GameScreen::Placement p;
+    ASSERT_TRUE(screen.placement("Quillmoor", p));
+    const double scale = std::min(p.width() / 1024.0, p.height() / 768.0);
+    const double left = p.left + (p.width() - 1024.0 * scale) / 2.0;
+    const double top = p.top + (p.height() - 768.0 * scale) / 2.0;
+    screen.clickOnScreen(static_cast<int>(left + vx * scale), static_cast<int>(top + vy * scale));
+}
+
+// Opens the options from the main menu and reads whether full screen is ticked; Escape closes
+// them again.
+void expectOption(GameScreen& screen, const GameProgram& game, bool ticked)
+{
+    const std::string line = ticked ? "Options full screen ticked\n" : "Options full screen not ticked\n";
+    const int before = game.count(line);
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Init\n", [&] { clickGame(screen, kOptionsX, kOptionsY); }, true));
+    EXPECT_EQ(game.count(line), before + 1) << game.traces();
+    ASSERT_TRUE(traceAfter(
+        game, "CMenuState Resume\n", [&] { screen.key(XK_Escape); }, true));
+}
+
+// A player who played before, so that no name is asked.
+void writePlayer(const ::Test::TempDir& folder)
+{
+    folder.write("share/Quillmoor/profiles/profiles.xml",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Profiles NextID=\"2\" CurrentUser=\"Ada\">"
+                 "<Profile Name=\"Ada\" ID=\"1\"/></Profiles>");
+}
+
+// The game started for a player of an earlier run, its logos skipped: the main menu.
+void toTheMenu(GameScreen& screen, const GameProgram& game)
+{
+    ASSERT_TRUE(game.expectTrace("CIntroState Init\n"));
+    ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << placementText(screen);
+    ASSERT_TRUE(skipLogos(screen, game));
+}
+
+std::string settingsOf(const ::Test::TempDir& folder)
+{
+    std::string text;
+    for (char c : ::Test::readFile(folder.path() / "share/Quillmoor/sys/settings.xml"))
+        if (c != '\0')
+            text += c;
+    return text;
+}
+
+TEST(WindowManager, OnAScreenWhereTheWindowDoesNotFitTheGameStaysFullScreenAndSaysSo)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen("1024x768x24");
+    ASSERT_TRUE(screen.open()) << "no X display";
+    WindowManager manager(screen);
+    ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
+    ::Test::TempDir folder;
+    writePlayer(folder);
+    {
+        GameProgram game(folder, "");
+        ASSERT_TRUE(game.started());
+        ASSERT_NO_FATAL_FAILURE(toTheMenu(screen, game));
+        // Framed, the window would not fit: the game is in full screen.
+        EXPECT_TRUE(until([&] { return fullScreen(screen); })) << placementText(screen);
+        ASSERT_NO_FATAL_FAILURE(expectOption(screen, game, true));
+        for (int press = 0; press < 2; ++press)
+        {
+            ASSERT_TRUE(traceAfter(
+                game, "CGameEngine window refused\n", [&] { screen.chord(XK_Alt_L, XK_Return); }, true));
+            EXPECT_TRUE(fullScreen(screen)) << placementText(screen);
+            ASSERT_TRUE(traceAfter(
+                game, "System message closed\n", [&] { clickGame(screen, kMessageOkX, kMessageOkY); }, true));
+            ASSERT_NO_FATAL_FAILURE(expectOption(screen, game, true));
+            EXPECT_TRUE(fullScreen(screen)) << placementText(screen);
+        }
+        EXPECT_EQ(game.close(), 0) << game.traces();
+    }
+    EXPECT_NE(settingsOf(folder).find("fullscreen=\"1\""), std::string::npos) << settingsOf(folder);
+}
+
+TEST(WindowManager, OnALargerScreenAltEnterSwitchesToFullScreenAndBackToAWindowOnTheScreen)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen("1280x1024x24");
+    ASSERT_TRUE(screen.open()) << "no X display";
+    WindowManager manager(screen);
+    ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
+    ::Test::TempDir folder;
+    writePlayer(folder);
+    {
+        GameProgram game(folder, "");
+        ASSERT_TRUE(game.started());
+        ASSERT_NO_FATAL_FAILURE(toTheMenu(screen, game));
+        EXPECT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
+        ASSERT_NO_FATAL_FAILURE(expectOption(screen, game, false));
+
+        screen.chord(XK_Alt_L, XK_Return);
+        EXPECT_TRUE(until([&] { return fullScreen(screen); })) << placementText(screen);
+        ASSERT_NO_FATAL_FAILURE(expectOption(screen, game, true));
+
+        screen.chord(XK_Alt_L, XK_Return);
+        EXPECT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
+        ASSERT_NO_FATAL_FAILURE(expectOption(screen, game, false));
+        EXPECT_EQ(game.close(), 0) << game.traces();
+    }
+    EXPECT_NE(settingsOf(folder).find("fullscreen=\"0\""), std::string::npos) << settingsOf(folder);
+}
+
+TEST(WindowManager, TheClickThatBringsTheWindowBackToTheFrontIsNotLost)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen("1280x1024x24");
+    ASSERT_TRUE(screen.open()) << "no X display";
+    WindowManager manager(screen);
+    ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
+    ::Test::TempDir folder;
+    writePlayer(folder);
+    GameProgram game(folder, "");
+    ASSERT_TRUE(game.started());
+    ASSERT_NO_FATAL_FAILURE(toTheMenu(screen, game));
+    ASSERT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
+    for (int round = 0; round < 3; ++round)
+    {
+        // The window goes to the back; one click on the options button brings it to the front
+        // and opens them.
+        screen.dropFocus();
+        ASSERT_TRUE(traceAfter(
+            game, "CDialogState Init\n", [&] { clickGame(screen, kOptionsX, kOptionsY); }, true))
+            << "round " << round;
+        ASSERT_TRUE(traceAfter(
+            game, "CMenuState Resume\n", [&] { screen.key(XK_Escape); }, true));
+    }
+    EXPECT_EQ(game.close(), 0) << game.traces();
+}
+
+TEST(WindowManager, ALevelWhoseWindowGoesToTheBackStopsAndShowsThePauseMenu)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen;
+    ASSERT_TRUE(screen.open()) << "no X display";
+    ::Test::TempDir folder;
+    writePlayer(folder);
+    GameProgram game(folder, "data/Levels/n0.xml", QUILL_SOURCE_DIR);
+    ASSERT_TRUE(game.started());
+    ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); }));
+    ASSERT_TRUE(game.expectTrace("BriefState::Init()\n"));
+    screen.moveTo(512, 384);
+    ASSERT_TRUE(readBriefing(screen, game)) << game.traces();
+    ASSERT_TRUE(game.expectTrace("Level clock 2\n"));
+    const std::vector<uint32_t> running = screen.area(312, 140, 400, 80);
+
+    screen.dropFocus();
+    ASSERT_TRUE(game.expectTrace("CPlayState paused: the window went to the back\n"));
+    ASSERT_TRUE(game.expectTrace("CDialogState Init\n"));
+    EXPECT_TRUE(until([&] { return screen.area(312, 140, 400, 80) != running; })) << "the pause menu shows";
+    const int clock = game.count("Level clock ");
+    observe(1.5);
+    EXPECT_EQ(game.count("Level clock "), clock) << "the level's clock stands";
+    EXPECT_EQ(game.close(), 0) << game.traces();
+}
+
+} // namespace
