@@ -139,7 +139,7 @@ int levelsCount()
 {
     std::smatch m;
     const std::string game = ::Test::readFile(kData + "Game/Game.xml");
-    return std::regex_search(game, m, std::regex(R"x(LevelsCount="([0-9]+)")x")) ? std::stoi(m[1]) : 0;
+    return std::regex_search(game, m, std::regex(R"x(LevelsCount>([0-9]+)<)x")) ? std::stoi(m[1]) : 0;
 }
 
 std::string levelFile(int level)
