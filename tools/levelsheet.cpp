@@ -13,6 +13,9 @@
 //   level_n<K>.png   the whole screen of level K
 //   levels.png       every level at a quarter of its size, N a row (5 by default), in level
 //                    order, each with its number under it
+//   pages.png        beside it, the first level of each page of the map that was drawn (the
+//                    "StartIndex" of the pages of "Map/Map.xml"), three a row: the six
+//                    landscapes side by side, as a reviewer compares them
 //
 // A level's picture is the same on every run, whichever levels are drawn with it: the game's
 // random draws start from the level's own seed.
@@ -70,6 +73,7 @@
 #include <iostream>
 #include <iterator>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -504,6 +508,22 @@ Platform::Image sheetOf(const std::vector<std::pair<int, Platform::Image>>& shot
     return sheet;
 }
 
+// The first level of every page of the map: the "StartIndex" of each page of "Map/Map.xml", in
+// page order. A map that cannot be read gives none, and the sheet of pages is left out.
+std::vector<int> pageOpenings(const std::filesystem::path& data)
+{
+    std::ifstream file(data / "Map" / "Map.xml", std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string map = text.str();
+    const std::regex start(R"x(StartIndex="([0-9]+)")x");
+    std::vector<int> openings;
+    for (auto match = std::sregex_iterator(map.begin(), map.end(), start); match != std::sregex_iterator();
+         ++match)
+        openings.push_back(std::stoi((*match)[1]));
+    return openings;
+}
+
 int run(const Options& options)
 {
     if (!std::filesystem::is_regular_file(options.data / "Game" / "Game.xml"))
@@ -545,7 +565,15 @@ int run(const Options& options)
         shots.emplace_back(level, std::move(screen));
     }
     writePng(options.out / "levels.png", sheetOf(shots, options.columns));
-    std::cout << "wrote " << shots.size() << " levels and levels.png into " << options.out.string() << "\n";
+    std::vector<std::pair<int, Platform::Image>> pages;
+    for (int opening : pageOpenings(options.data))
+        for (const auto& shot : shots)
+            if (shot.first == opening)
+                pages.push_back(shot);
+    if (!pages.empty())
+        writePng(options.out / "pages.png", sheetOf(pages, 3));
+    std::cout << "wrote " << shots.size() << " levels and levels.png" << (pages.empty() ? "" : ", pages.png")
+              << " into " << options.out.string() << "\n";
     return tooBlank ? 1 : 0;
 }
 

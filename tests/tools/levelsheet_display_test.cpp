@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -159,4 +162,48 @@ TEST(Levelsheet, ALevelThatDoesNotExistIsRefused)
     const SheetRun run = levelsheet("--out " + out.path().string() + " 999");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.output.find("n999.xml: no such level"), std::string::npos) << run.output;
+}
+
+// Beside the sheet of all levels, the first level of each page of the map side by side, three a
+// row: at a quarter size the six landscapes tell apart by the colour of their fields. A run
+// without any page's first level writes no such sheet.
+TEST(Levelsheet, TheSheetOfThePagesFirstLevelsTellsTheSixLandscapesApart)
+{
+    ::Test::TempDir out;
+    const SheetRun run = levelsheet("--out " + out.path().string() + " 38 0 8 16 24 31 5");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("pages.png"), std::string::npos) << run.output;
+    const Platform::Image pages = picture(out.path() / "pages.png");
+    ASSERT_EQ(pages.width, 8u + 3u * (256u + 8u));
+    ASSERT_EQ(pages.height, 8u + 2u * (192u + 22u + 8u));
+    // The mean colour of each thumbnail's field below the status panel, in page order (the
+    // order of the map, whatever the order of the levels asked for).
+    std::vector<std::array<double, 3>> means;
+    for (int i = 0; i < 6; ++i)
+    {
+        const uint32_t left = 8u + static_cast<uint32_t>(i % 3) * (256u + 8u);
+        const uint32_t top = 8u + static_cast<uint32_t>(i / 3) * (192u + 22u + 8u);
+        std::array<double, 3> sum{0.0, 0.0, 0.0};
+        double count = 0.0;
+        for (uint32_t y = top + 40u; y < top + 192u; ++y)
+            for (uint32_t x = left; x < left + 256u; ++x, count += 1.0)
+                for (uint32_t c = 0; c < 3; ++c)
+                    sum[c] += pages.row(y)[x * 4 + c];
+        for (double& channel : sum)
+            channel /= count;
+        means.push_back(sum);
+    }
+    for (size_t a = 0; a < means.size(); ++a)
+        for (size_t b = a + 1; b < means.size(); ++b)
+        {
+            const double distance =
+                std::sqrt(std::pow(means[a][0] - means[b][0], 2) + std::pow(means[a][1] - means[b][1], 2) +
+                          std::pow(means[a][2] - means[b][2], 2));
+            EXPECT_GE(distance, 12.0) << "pages " << a << " and " << b << " look alike at a quarter size";
+        }
+
+    ::Test::TempDir none;
+    const SheetRun without = levelsheet("--out " + none.path().string() + " 1");
+    ASSERT_EQ(without.status, 0) << without.output;
+    EXPECT_FALSE(std::filesystem::exists(none.path() / "pages.png"));
 }
