@@ -13,10 +13,10 @@
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/ViewState.h"
 #include "game/hud/cGameSounds.h"
-#include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/GameTrace.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
@@ -498,10 +498,10 @@ void cUnitView::traceArrow()
     if (lit && !m_arrowLit && m_unit)
     {
         const Engine::cVector2& at = m_upgradeButton->getPosition();
-        CGameEngine::trace((L"Upgrade arrow lit: " + m_unit->typeName + L" at " +
-                            std::to_wstring(static_cast<int>(std::lround(at.x))) + L";" +
-                            std::to_wstring(static_cast<int>(std::lround(at.y))) + L"\n")
-                               .c_str());
+        GameTrace::write((L"Upgrade arrow lit: " + m_unit->typeName + L" at " +
+                          std::to_wstring(static_cast<int>(std::lround(at.x))) + L";" +
+                          std::to_wstring(static_cast<int>(std::lround(at.y))) + L"\n")
+                             .c_str());
     }
     m_arrowLit = lit;
 }

@@ -15,7 +15,6 @@
 #include "game/hud/cGameSounds.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/hud/cUnitView.h"
-#include "game/screens/BestTimes.h"
 #include "game/screens/BriefState.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
@@ -28,6 +27,7 @@
 #include "game/screens/cSystemMessage.h"
 #include "game/screens/cTutorial.h"
 #include "game/screens/selectNextLevel.h"
+#include "game/world/BestTimes.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "game/screens/BestTimes.h"
 #include "game/screens/CGameState.h"
 #include "game/screens/cBriefing.h"
+#include "game/world/BestTimes.h"
 
 #include <boost/function.hpp>
 #include <boost/shared_ptr.hpp>

@@ -12,10 +12,10 @@
 #include "game/screens/CIntroState.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/EscapedFailure.h"
-#include "game/screens/cCheats.h"
 #include "game/screens/cFirstUser.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/LevelLocation.h"
+#include "game/world/cCheats.h"
 
 #include <string>
 

@@ -9,8 +9,8 @@
 #include "game/heroes/Goal.h"
 #include "game/hud/TooltipManager.h"
 #include "game/hud/cPointerView.h"
-#include "game/screens/BestTimes.h"
 #include "game/screens/CPlayState.h"
+#include "game/world/BestTimes.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitTypeInfo.h"
 

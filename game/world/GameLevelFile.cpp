@@ -1,6 +1,7 @@
 // Game: reading a level file (its settings, free cells, views, times, cataclysms and
 // briefings) and the two steps of the level start.
 #include "game/world/Game.h"
+#include "game/world/GameTrace.h"
 
 #include "engine/core/FromString.h"
 #include "engine/core/StringUtils.h"
@@ -13,12 +14,11 @@
 #include "engine/ui/cTextLine.h"
 #include "engine/ui/cTextureAnimation.h"
 #include "game/hud/cStatusPanel.h"
-#include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
-#include "game/screens/cCheats.h"
 #include "game/world/GameConfig.h"
 #include "game/world/LevelFileReader.h"
 #include "game/world/LevelLocation.h"
+#include "game/world/cCheats.h"
 
 #include <vector>
 
@@ -75,7 +75,7 @@ void CataclysmInfo::loadXML(const boost::shared_ptr<Engine::cProperties>& node)
 
 void Game::loadLevel(int level)
 {
-    std::wstring path = CGameEngine::instance().getLevelPath();
+    std::wstring path = LevelLocation::selectedPath();
     if (path.empty())
         path = levelPath(level);
     const Engine::tPropertiesPtr root = LevelLocation::isOnDisk(path)
@@ -98,7 +98,7 @@ void Game::loadLevel(int level)
     addResources(initial);
     m_finishCountdown = 0.0f;
     m_finishStarted = false;
-    CGameEngine::trace((L"Level " + std::to_wstring(level) + L" loaded from " + m_levelPath + L"\n").c_str());
+    GameTrace::write((L"Level " + std::to_wstring(level) + L" loaded from " + m_levelPath + L"\n").c_str());
 }
 
 void Game::loadLevelSettings(const boost::shared_ptr<Engine::cProperties>& root)
