@@ -9,6 +9,15 @@
 namespace Bench
 {
 
+// The game's data folder of this source tree. The build names the tree (QUILL_SOURCE_DIR): the
+// path of a source file as the compiler saw it may be relative to the build folder (compiler
+// caches rewrite it so), and the program does not run from there.
+inline const std::filesystem::path& dataFolder()
+{
+    static const std::filesystem::path folder = std::filesystem::path(QUILL_SOURCE_DIR) / "data";
+    return folder;
+}
+
 // A folder of the benchmark's own in the temporary folder, emptied when it is made and removed
 // when the program ends, with the player's settings of a 1024 x 768 screen; XDG_DATA_HOME names
 // it, so the engine's shared folder lies inside it.

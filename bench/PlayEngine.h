@@ -10,6 +10,7 @@
 
 #include "bench/BenchHome.h"
 #include "bench/Measures.h"
+#include "bench/PlainFrame.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
 #include "engine/core/cControl.h"
@@ -53,13 +54,6 @@
 
 namespace Bench
 {
-
-inline const std::filesystem::path& dataFolder()
-{
-    static const std::filesystem::path folder =
-        std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
-    return folder;
-}
 
 // The shipped level with the most units (children of "Buildings"): its number, and its file's
 // bytes through `bytes` when given.
@@ -156,13 +150,20 @@ inline Engine::cLogic* startPlayEngine(std::string& error, const std::string& ho
     return logic;
 }
 
-// One frame of the game: the input step, the enabled pass, the state machine's update, the
-// draw, the views deleted during it.
+// One frame of the game as the engine's loop runs it, without its pacing: the pointer's place
+// and the input step, the active and enabled passes (held while a fade runs), the fades, the
+// state machine's update, the draw, the views deleted during it.
 inline void runFrame(Engine::cLogic& logic)
 {
+    logic.updateMousePosition();
     if (Engine::cInput* input = Engine::cInput::instance())
         input->update();
-    Engine::cControl::enabledPass();
+    if (!Engine::cControl::isFading())
+    {
+        Engine::cControl::activePass();
+        Engine::cControl::enabledPass();
+    }
+    Engine::cControl::fadePass();
     CGameEngine::instance().Update();
     logic.render();
     Engine::cControl::deletePending();
@@ -176,14 +177,10 @@ inline void leavePlay()
     Engine::cControl::deletePending();
 }
 
-// Enters the play state on `level` (leaving whatever level ran before), closes its opening
-// briefing with Escape as a player may, and runs frames until the level runs and one frame of
-// it is drawn.
-inline void startLevel(Engine::cLogic& logic, int level)
+// Runs frames until the level of the play state runs with nothing over it, closing its opening
+// briefing with Escape as a player may; false when it does not come to that.
+inline bool runUntilPlaying(Engine::cLogic& logic)
 {
-    leavePlay();
-    Engine::cProps::set<int>(L"CurrentLevel", level);
-    CGameEngine::instance().ChangeState(&CPlayState::instance());
     CGameEngine& engine = CGameEngine::instance();
     CPlayState& play = CPlayState::instance();
     for (int i = 0; i < 1000 && !(play.isRunning() && engine.topState() == &play); ++i)
@@ -196,6 +193,33 @@ inline void startLevel(Engine::cLogic& logic, int level)
         }
         runFrame(logic);
     }
+    return play.isRunning() && engine.topState() == &play;
+}
+
+// Enters the play state on `level` (leaving whatever level ran before), closes its opening
+// briefing with Escape as a player may, and runs frames until the level runs and one frame of
+// it is drawn.
+inline void startLevel(Engine::cLogic& logic, int level)
+{
+    leavePlay();
+    Engine::cProps::set<int>(L"CurrentLevel", level);
+    CGameEngine::instance().ChangeState(&CPlayState::instance());
+    runUntilPlaying(logic);
+    runFrame(logic);
+}
+
+// A player's click at a place of the 1024 x 768 screen: the pointer moves there, the primary
+// button goes down and up, a frame each.
+inline void clickAt(Engine::cLogic& logic, const Engine::cVector2& place)
+{
+    Platform::ScriptedInput* input = playerInput();
+    if (!input)
+        return;
+    input->pointerTo(static_cast<int32_t>(place.x), static_cast<int32_t>(place.y));
+    runFrame(logic);
+    input->mouseButton(0, true);
+    runFrame(logic);
+    input->mouseButton(0, false);
     runFrame(logic);
 }
 
@@ -219,6 +243,59 @@ inline std::vector<std::string> drawnPictures()
             }
         });
     return std::vector<std::string>(paths.begin(), paths.end());
+}
+
+// The quads the last frame drew, in drawing order, each with its picture file (drawn text,
+// particle effects and meshes are left out: they are no picture files).
+inline std::vector<FrameQuad> drawnQuads()
+{
+    std::vector<FrameQuad> quads;
+    Engine::cView::renderPass(
+        [&quads](Engine::cView* view)
+        {
+            constexpr int ParticleKind = 5;
+            if (view->getKind() == ParticleKind || view->getMesh())
+                return;
+            std::string picture;
+            if (const boost::shared_ptr<Engine::cTexture> texture = view->getTexture())
+            {
+                try
+                {
+                    picture = texture->getPath();
+                }
+                catch (const char*)
+                {
+                    return;
+                }
+            }
+            const auto add = [&quads, &picture, view](const Engine::cQuad& sprite)
+            {
+                FrameQuad quad;
+                quad.picture = picture;
+                quad.renderType = view->getRenderType();
+                for (int i = 0; i < 4; ++i)
+                {
+                    quad.x[i] = sprite.corners[i].x;
+                    quad.y[i] = sprite.corners[i].y;
+                    quad.color[i] = sprite.corners[i].color;
+                }
+                quad.u0 = sprite.uvFrom.x;
+                quad.v0 = sprite.uvFrom.y;
+                quad.u1 = sprite.uvTo.x;
+                quad.v1 = sprite.uvTo.y;
+                quads.push_back(quad);
+            };
+            if (view->getMultiSprites())
+            {
+                for (const Engine::cQuad& sprite : view->getSpriteList())
+                    add(sprite);
+                return;
+            }
+            add(view->getSprite());
+            if (view->getDoubleAnimRender())
+                add(view->getSecondSprite());
+        });
+    return quads;
 }
 
 inline long peakResidentKb(int who = RUSAGE_SELF)

@@ -52,7 +52,7 @@ public:
     float getFrameTime() const override { return 1.0f / 60.0f; }
 };
 
-const std::filesystem::path kData = std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
+const std::filesystem::path& kData = Bench::dataFolder();
 
 // The engine of the game over its data folder, with a shared folder of the benchmark's own.
 void startEngine()

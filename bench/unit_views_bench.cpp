@@ -54,7 +54,7 @@ public:
     float getFrameTime() const override { return 1.0f / 60.0f; }
 };
 
-const std::filesystem::path kData = std::filesystem::path(__FILE__).parent_path().parent_path() / "data";
+const std::filesystem::path& kData = Bench::dataFolder();
 
 Platform::RecordingGfxDevice& device()
 {

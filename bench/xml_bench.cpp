@@ -6,6 +6,7 @@
 // them) against BM_ExpatSmallDocuments, the bare parse of each; BM_LevelDocument the largest
 // shipped level file against BM_ExpatLevelDocument.
 #include "bench/BareParse.h"
+#include "bench/BenchHome.h"
 #include "bench/LoopTimer.h"
 #include "engine/core/cXmlProperties.h"
 #include "engine/core/cXmlPropertiesPooled.h"
@@ -145,7 +146,7 @@ const std::vector<std::string>& smallDocuments()
     static const std::vector<std::string> files = []
     {
         std::vector<std::string> texts;
-        const auto folder = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "Units";
+        const auto folder = Bench::dataFolder() / "Units";
         for (const auto& entry : std::filesystem::directory_iterator(folder))
         {
             if (entry.path().extension() != ".xml")
@@ -164,7 +165,7 @@ const std::string& levelDocument()
     static const std::string bytes = []
     {
         std::string largest;
-        const auto folder = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "Levels";
+        const auto folder = Bench::dataFolder() / "Levels";
         for (const auto& entry : std::filesystem::directory_iterator(folder))
         {
             if (entry.path().extension() != ".xml")

@@ -1,12 +1,15 @@
 // Zip packs from outside: enumerating the members and reading each one whole, in small reads and
-// after seeks must end in data or a clear error, never a crash or an out-of-bounds read.
+// after seeks, by name and by its place in the directory, must end in data or a clear error,
+// never a crash or an out-of-bounds read.
 #include "engine/core/Pack.h"
 #include "engine/core/StringUtils.h"
+#include "engine/core/cPackArchive.h"
 #include "engine/core/cPackStream.h"
 #include "engine/core/cString.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -68,6 +71,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     unzClose(handle);
     for (const std::string& member : members)
         readMember(pack, member);
+    // The file system's way in: the pack opened once, its directory read whole (zip64 records
+    // included) where it can be, every member read by its place.
+    if (const std::shared_ptr<Engine::cPackArchive> archive = Engine::cPackArchive::open(pack))
+    {
+        for (size_t index = 0; index < archive->memberCount() && index < 64; ++index)
+        {
+            try
+            {
+                Engine::cPackStream stream(archive, index);
+                std::vector<char> buffer(4096);
+                while (stream.read(buffer.data(), static_cast<unsigned int>(buffer.size())) > 0)
+                {
+                }
+            }
+            catch (const Engine::cString<std::string>&)
+            {
+            }
+        }
+    }
     // A member that is not there.
     readMember(pack, "no/such/member.xml");
     return 0;

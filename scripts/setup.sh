@@ -14,6 +14,7 @@ packages=(
   openbox  # a light window manager: the display tests of full screen and focus start it
   libgtest-dev libgmock-dev libbenchmark-dev
   fontconfig fonts-dejavu-core
+  zip  # the pack tests also read packs the real zip tool makes (zip64 among them)
 )
 
 missing=()

@@ -2,7 +2,7 @@
 // each holds: its units (type, cell, state), free cells, base point, cheat points, gold and
 // silver times, goals and briefings.
 //
-//   levelcheck [--data <folder>] [LEVEL ...]
+//   levelcheck [--data <folder>] [--no-search] [LEVEL ...]
 //
 // A LEVEL is a level number or a level file at any path, relative to the current folder or
 // absolute, under any name (as the game's own command line takes one). Without levels it checks
@@ -16,6 +16,15 @@
 // that the heroes cannot reach from the base, a barrier, road or bridge without an approach cell
 // a hero can stand on or that cannot be reached (see LevelReachCheck; the unit and the cell are
 // named). The exit status is then 1.
+//
+// It also fails when some order of the player's clicks leaves the level where it can no longer
+// be won (a dead end; --no-search leaves this out): the dead-end search (DeadEndSearch, over the
+// level's LevelModel) plays many orders of the level's clicks from its start, the quakes of its
+// timetable among them, and judges each state it reaches. A dead end is told with its order of
+// clicks, as a script names them, and what ran out or can no longer be reached; the order is
+// printed as a levelplay script and played through levelplay (beside this program) at a
+// person's pace, which judges where the real game comes to: the problem says whether the game
+// comes to the dead end too.
 
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
@@ -36,13 +45,20 @@
 #include "game/world/cCheats.h"
 #include "tests/support/RecordingFactory.h"
 #include "tools/DataFiles.h"
+#include "tools/levelplay/DeadEndSearch.h"
+#include "tools/levelplay/LevelModel.h"
+#include "tools/levelplay/WinCheck.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -91,8 +107,123 @@ std::string levelName(const LevelLocation& level)
                                                       : "level " + std::to_string(level.number);
 }
 
+// How the dead-end search runs: off with --no-search; a dead end it finds is played through
+// levelplay (beside this program) to see that the real game comes to it too.
+struct SearchSettings
+{
+    bool on = true;
+    std::filesystem::path data;
+    std::filesystem::path levelplay;
+};
+
+// Runs a command; its standard output and error, and its exit status (-1 when it did not end).
+std::pair<std::string, int> runCommand(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return {output, -1};
+    char buffer[4096];
+    size_t read = 0;
+    while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, read);
+    const int status = pclose(pipe);
+    return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+std::string shellQuoted(const std::string& text)
+{
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// Plays the order at a person's pace and judges the level where it leaves it: the text of the
+// judgement when the game comes to the dead end too, else why not (the end of the run).
+bool playOrder(const SearchSettings& settings, const std::string& level, const std::string& script,
+               std::string& told)
+{
+    if (!std::filesystem::exists(settings.levelplay))
+    {
+        told = "it could not be played: no " + settings.levelplay.string();
+        return false;
+    }
+    // The script and whatever the run leaves in its working folder (its logs) go to a folder
+    // of their own, removed afterwards.
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/levelcheck-order-XXXXXX";
+    if (!mkdtemp(folder.data()))
+    {
+        told = "it could not be played: no temporary folder";
+        return false;
+    }
+    const std::string path = folder + "/order.play";
+    std::ofstream(path, std::ios::binary) << script;
+    const std::pair<std::string, int> run = runCommand(
+        "cd " + shellQuoted(folder) + " && " + shellQuoted(settings.levelplay.string()) + " --data " +
+        shellQuoted(settings.data.string()) + " --pace --judge --patience 60 --max-time 900 " +
+        shellQuoted(level) + " " + shellQuoted(path));
+    std::error_code error;
+    std::filesystem::remove_all(folder, error);
+    const std::string& output = run.first;
+    const size_t judged = output.rfind("judge: ");
+    if (judged != std::string::npos && output.compare(judged, 17, "judge: dead end: ") == 0)
+    {
+        told = output.substr(judged + 17, output.find('\n', judged) - judged - 17);
+        return true;
+    }
+    // The last lines of the run say where it went otherwise.
+    size_t from = output.size();
+    for (int lines = 0; lines < 4 && from > 0; ++lines)
+        from = output.rfind('\n', from - 2);
+    told = output.substr(from == std::string::npos ? 0 : from + 1);
+    while (!told.empty() && told.back() == '\n')
+        told.pop_back();
+    for (char& c : told)
+        if (c == '\n')
+            c = ';';
+    return false;
+}
+
+// The search for an order of clicks after which the level can no longer be won.
+void searchDeadEnds(Game& game, const LevelLocation& level, const std::string& argument,
+                    const SearchSettings& settings, std::vector<std::string>& problems)
+{
+    const auto began = std::chrono::steady_clock::now();
+    const LevelPlay::LevelModel model(game);
+    LevelPlay::DeadEndSearch search(model);
+    const LevelPlay::DeadEndSearch::Result result = search.run(LevelPlay::DeadEndSearch::Options());
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    char took[32];
+    std::snprintf(took, sizeof took, "%.2f s", seconds);
+    const std::string scarce = LevelPlay::WinCheck(model).scarce(model.start());
+    std::cout << "  scarce: " << (scarce.empty() ? "nothing" : scarce) << "\n";
+    std::cout << "  dead-end search: " << result.orders << " orders, " << result.states << " states, "
+              << (result.found ? "a dead end" : "no dead end") << (result.cutShort ? " (cut short)" : "")
+              << ", " << took << "\n";
+    if (!result.found)
+        return;
+    const std::string script = LevelPlay::DeadEndSearch::script(model, result.moves);
+    std::cout << "  the order, as a levelplay script:\n";
+    std::istringstream lines(script);
+    for (std::string line; std::getline(lines, line);)
+        std::cout << "    " << line << "\n";
+    std::string told;
+    const bool confirmed = playOrder(settings, argument, script, told);
+    const std::string order = LevelPlay::DeadEndSearch::describe(model, result.moves);
+    problems.push_back(levelName(level) + ": a dead end: " +
+                       (order.empty() ? "from its start the level cannot be won: "
+                                      : "after the order " + order + " the level can no longer be won: ") +
+                       result.why +
+                       (confirmed
+                            ? " (played at a person's pace, the game comes to it too)"
+                            : " (but played at a person's pace, the game did not come to it: " + told + ")"));
+}
+
 // Prints one loaded level; the problems found go to `problems`.
-void describe(Game& game, const LevelLocation& level, std::vector<std::string>& problems)
+void describe(Game& game, const LevelLocation& level, const std::string& argument,
+              const SearchSettings& settings, std::vector<std::string>& problems)
 {
     GameConfig& config = GameConfig::instance();
     std::cout << "Level "
@@ -150,6 +281,8 @@ void describe(Game& game, const LevelLocation& level, std::vector<std::string>& 
     else if (base->breafId.empty() || !briefing.hasBriefing(base->breafId))
         problems.push_back(levelName(level) + ": the base's briefing \"" + base->breafId +
                            "\" is not in the level's BreafData");
+    if (base && settings.on)
+        searchDeadEnds(game, level, argument, settings, problems);
     for (const std::string& problem : LevelReachCheck(game).run())
         problems.push_back(levelName(level) + ": " + problem);
 }
@@ -182,11 +315,16 @@ std::string failureText()
     }
 }
 
-std::filesystem::path dataFolder(const char* program)
+std::filesystem::path programFolder(const char* program)
 {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", error);
-    const std::filesystem::path beside = (error ? std::filesystem::path(program) : self).parent_path();
+    return (error ? std::filesystem::absolute(program) : self).parent_path();
+}
+
+std::filesystem::path dataFolder(const char* program)
+{
+    const std::filesystem::path beside = programFolder(program);
     for (const auto& candidate : {beside / "Data", beside.parent_path() / "Data"})
         if (std::filesystem::is_directory(candidate))
             return candidate;
@@ -199,22 +337,28 @@ int main(int argc, char** argv)
 {
     std::filesystem::path data;
     std::vector<std::string> arguments;
+    SearchSettings search;
     for (int i = 1; i < argc; ++i)
     {
         const std::string argument = argv[i];
         if (argument == "--data" && i + 1 < argc)
             data = argv[++i];
+        else if (argument == "--no-search")
+            search.on = false;
         else if (!argument.empty() && argument[0] != '-')
             arguments.push_back(argument);
         else
         {
-            std::cerr
-                << "usage: levelcheck [--data <folder>] [LEVEL ...]   (a level number or a level file)\n";
+            std::cerr << "usage: levelcheck [--data <folder>] [--no-search] [LEVEL ...]   (a level number or "
+                         "a level "
+                         "file)\n";
             return 2;
         }
     }
     if (data.empty())
         data = dataFolder(argv[0]);
+    search.data = std::filesystem::absolute(data);
+    search.levelplay = programFolder(argv[0]) / "levelplay";
 
     std::vector<std::string> problems;
     try
@@ -226,20 +370,24 @@ int main(int argc, char** argv)
         // Textures are made on a device that records instead of drawing: no window is needed.
         Test::RecordingFactory devices;
         GameConfig& config = GameConfig::instance();
-        std::vector<LevelLocation> levels;
+        // Each level, and how levelplay is told of it.
+        std::vector<std::pair<LevelLocation, std::string>> levels;
         for (const std::string& argument : arguments)
-            levels.push_back(
-                LevelLocation::fromPath(Tools::levelArgument(argument, data).file.string(), files));
+        {
+            const std::filesystem::path file = Tools::levelArgument(argument, data).file;
+            levels.emplace_back(LevelLocation::fromPath(file.string(), files),
+                                std::filesystem::absolute(file).string());
+        }
         if (arguments.empty())
         {
             for (int level = 0; level < config.getConstants().LevelsCount; ++level)
-                levels.push_back(LevelLocation::fromNumber(level));
+                levels.emplace_back(LevelLocation::fromNumber(level), std::to_string(level));
             const std::string extra = text(Game::levelPath(config.getConstants().LevelsCount));
             if (files.isKnown(extra))
                 problems.push_back("\"" + extra + "\" exists, but \"LevelsCount\" is " +
                                    std::to_string(config.getConstants().LevelsCount));
         }
-        for (const LevelLocation& level : levels)
+        for (const auto& [level, argument] : levels)
         {
             CPlayState::instance().getBriefing().clear();
             cTutorial::instance().reset();
@@ -249,7 +397,7 @@ int main(int argc, char** argv)
                 auto game = std::make_unique<Game>();
                 game->loadLevel(level.number);
                 game->getController().init();
-                describe(*game, level, problems);
+                describe(*game, level, argument, search, problems);
             }
             catch (...)
             {

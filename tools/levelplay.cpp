@@ -2,7 +2,8 @@
 // window and without a sound device, and tells whether it was won.
 //
 //   levelplay [--data DIR] [--seed N] [--dt SECONDS] [--max-time SECONDS]
-//             [--keep-saves DIR] [--restore SAVEFILE] LEVEL SCRIPT
+//             [--keep-saves DIR] [--restore SAVEFILE] [--pace] [--patience SECONDS]
+//             [--write-script FILE] [--judge] LEVEL SCRIPT
 //
 // LEVEL is a level number N (the data folder's "Levels/n<N>.xml") or the path of a level file
 // under any name; a file named n<N>.xml plays as level N, any other as level 0.
@@ -23,6 +24,18 @@
 //                           to DIR/save-N.bin, N from 1)
 //   at T restore            continues the level from the map (its play button, yes)
 //   # ...                   a comment, also after a line
+//
+// With --pace the script is played at a person's pace: a line's time is the earliest its click
+// comes, a click comes no sooner than 1.5 s after the click before it and no sooner than 1 s
+// after what it clicks became clickable (see PaceKeeper; --patience, 120 s by default, is the
+// longest a click waits for that). A won level then also prints the medal times that pace
+// gives: gold 10% above the clock, silver a third above gold, as the level's "meta" line takes
+// them. --write-script writes the script again with the times its lines acted at (comments
+// kept): played without --pace, it makes the same clicks at the same times.
+//
+// With --judge, once the script's last line has acted and nothing waits to be done, the level
+// is judged as it stands: "judge: can still be won", or "judge: dead end: " and what ran out or
+// can no longer be reached (the model of LevelModel, as levelcheck's search uses it).
 //
 // A click that a player could not make goes nowhere, as the player's would: the unit hidden,
 // the button not shown, another view taking the pointer. The run goes on and says what lay
@@ -66,8 +79,11 @@
 #include "tests/support/RecordingFactory.h"
 #include "tests/support/SilentParticles.h"
 #include "tools/DataFiles.h"
+#include "tools/levelplay/LevelModel.h"
 #include "tools/levelplay/LevelRun.h"
+#include "tools/levelplay/PaceKeeper.h"
 #include "tools/levelplay/PlayerHand.h"
+#include "tools/levelplay/WinCheck.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,6 +92,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -193,6 +210,10 @@ struct Options
     float maxTime = 900.0f;
     std::string keepSaves;
     std::string restore;
+    bool pace = false;
+    float patience = 120.0f;
+    std::string writeScript;
+    bool judge = false;
     std::string level;
     std::string script;
 };
@@ -231,6 +252,14 @@ Options readOptions(int argc, char** argv)
             options.keepSaves = argv[++i];
         else if (argument == "--restore" && i + 1 < argc)
             options.restore = argv[++i];
+        else if (argument == "--pace")
+            options.pace = true;
+        else if (argument == "--patience")
+            options.patience = static_cast<float>(number(i, argument));
+        else if (argument == "--write-script" && i + 1 < argc)
+            options.writeScript = argv[++i];
+        else if (argument == "--judge")
+            options.judge = true;
         else if (!argument.empty() && argument[0] == '-')
             throw BadInput{"unknown option " + argument};
         else
@@ -238,7 +267,8 @@ Options readOptions(int argc, char** argv)
     }
     if (files.size() != 2)
         throw BadInput{"usage: levelplay [--data DIR] [--seed N] [--dt SECONDS] [--max-time SECONDS] "
-                       "[--keep-saves DIR] [--restore SAVEFILE] LEVEL SCRIPT"};
+                       "[--keep-saves DIR] [--restore SAVEFILE] [--pace] [--patience SECONDS] "
+                       "[--write-script FILE] [--judge] LEVEL SCRIPT"};
     options.level = files[0];
     options.script = files[1];
     if (options.data.empty())
@@ -316,6 +346,59 @@ int placeLevel(const std::string& argument, const std::filesystem::path& data, E
     return number;
 }
 
+// Whether the level can still be won as it stands, and if not, why.
+std::string judge(Game& game)
+{
+    const LevelPlay::LevelModel model(game);
+    LevelPlay::WinCheck check(model);
+    if (check.winnable(model.start()))
+        return "can still be won";
+    return "dead end: " + check.whyNot(model.start());
+}
+
+// The script again, each line that acted at the time it acted (to the hundredth of a second
+// below it: played again without the pace, it acts in the same frame). A line that never acted
+// (the level was won or left before it) keeps its time, moved up to the line before it.
+void writeScript(const std::string& from, const std::vector<float>& actedAt,
+                 const std::vector<Command>& script, const std::string& to)
+{
+    std::map<int, double> times;
+    double last = 0.0;
+    for (size_t i = 0; i < script.size(); ++i)
+    {
+        const double time = actedAt[i] >= 0.0f
+                                ? std::floor(static_cast<double>(actedAt[i]) * 100.0 + 1e-6) / 100.0
+                                : std::max(last, static_cast<double>(script[i].time));
+        times[script[i].line] = time;
+        last = time;
+    }
+    std::istringstream in(readDiskFile(from));
+    std::ostringstream out;
+    std::string row;
+    for (int number = 1; std::getline(in, row); ++number)
+    {
+        const auto found = times.find(number);
+        const size_t at = row.find("at ");
+        if (found != times.end() && at != std::string::npos)
+        {
+            const size_t begin = row.find_first_not_of(' ', at + 3);
+            const size_t end = row.find(' ', begin);
+            char time[32];
+            std::snprintf(time, sizeof time, "%.2f", found->second);
+            std::string text = time;
+            // A time of a whole second loses its decimals.
+            if (text.size() > 3 && text.compare(text.size() - 3, 3, ".00") == 0)
+                text.erase(text.size() - 3);
+            row = row.substr(0, begin) + text + row.substr(end);
+        }
+        out << row << "\n";
+    }
+    std::ofstream file(to, std::ios::binary);
+    file << out.str();
+    if (!file)
+        throw BadInput{to + ": cannot be written"};
+}
+
 int play(const Options& options)
 {
     ScratchHome home;
@@ -357,6 +440,14 @@ int play(const Options& options)
         std::filesystem::create_directories(options.keepSaves);
     LevelPlay::PlayerHand hand;
     LevelPlay::LevelRun run(hand, options.keepSaves);
+    std::unique_ptr<LevelPlay::PaceKeeper> pace;
+    if (options.pace)
+        pace = std::make_unique<LevelPlay::PaceKeeper>(run, options.patience);
+    // The clock at which each line acted; -1 for a line that never did.
+    std::vector<float> actedAt(script.size(), -1.0f);
+    std::vector<int> retries(script.size(), 0);
+    constexpr int kRetries = 5;
+    std::string judgement;
     try
     {
         if (!options.restore.empty())
@@ -370,18 +461,27 @@ int play(const Options& options)
             run.startFresh();
 
         size_t next = 0;
+        // Frames in a row with the script done and nothing waiting to be done.
+        int idleFrames = 0;
         while (!run.won() && run.clock() < options.maxTime)
         {
             // The script's lines act before the frame's input step, as a player's hand would.
-            while (next < script.size() && script[next].time <= run.clock() && !run.won())
+            while (next < script.size() && !run.won() &&
+                   (pace ? pace->ready(script[next]) : script[next].time <= run.clock()))
             {
-                const Command& command = script[next++];
+                const Command& command = script[next];
+                actedAt[next++] = run.clock();
+                if (pace)
+                    pace->acted(command);
                 switch (command.verb)
                 {
                 case Command::Click:
                 case Command::Upgrade:
-                    if (run.inLevel())
-                        run.click(command, command.verb == Command::Upgrade);
+                    // At a person's pace, a press that something else took (a hero walking
+                    // over a pile as the pointer came) is made again, as the person would.
+                    if (run.inLevel() && !run.click(command, command.verb == Command::Upgrade) && pace &&
+                        retries[next - 1]++ < kRetries)
+                        --next;
                     break;
                 case Command::Cancel:
                     run.cancel();
@@ -401,12 +501,22 @@ int play(const Options& options)
                     break;
                 if (script[next].verb != Command::Restore)
                 {
+                    actedAt[next] = run.clock();
                     ++next;
                     continue;
                 }
+                actedAt[next] = run.clock();
                 run.continueSaved();
                 ++next;
                 continue;
+            }
+            // Judged once the script is done and the work it started has ended (a second of
+            // frames with nothing waiting).
+            idleFrames = next >= script.size() && run.idle() ? idleFrames + 1 : 0;
+            if (options.judge && idleFrames > static_cast<int>(1.0f / options.dt))
+            {
+                judgement = judge(*run.game());
+                break;
             }
             run.frame();
         }
@@ -424,14 +534,24 @@ int play(const Options& options)
         for (const LevelGoal& goal : game->getLevelGoals())
             if (!goal.done)
                 std::cout << "open goal: " << run.label(goal.target.lock()) << "\n";
+    if (options.judge && !won)
+        std::cout << "judge: " << (judgement.empty() && game ? judge(*game) : judgement) << "\n";
     const char* medal = "none";
     if (won)
     {
         const int kind = cStatusPanel::medalFor(clock, game->getGoldTime(), game->getSilverTime());
         medal = kind == 0 ? "gold" : kind == 1 ? "silver" : "none";
+        if (pace)
+        {
+            const int gold = LevelPlay::PaceKeeper::goldFor(clock);
+            std::printf("paced clock %.3f s: medal times at this pace GoldTime=\"%d\" SilverTime=\"%d\"\n",
+                        static_cast<double>(clock), gold, LevelPlay::PaceKeeper::silverFor(gold));
+        }
     }
     const long frames = hand.frames();
     run.finish();
+    if (!options.writeScript.empty())
+        writeScript(options.script, actedAt, script, options.writeScript);
     char line[160];
     std::snprintf(line, sizeof line, "won=%d clock=%.3f medal=%s frames=%ld open_goals=%d", won ? 1 : 0,
                   static_cast<double>(clock), medal, frames, open);

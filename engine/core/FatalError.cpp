@@ -12,8 +12,16 @@
 namespace Engine
 {
 
+namespace
+{
+
+bool fatalErrorReported = false;
+
+} // namespace
+
 void fatalError(const std::string& text)
 {
+    fatalErrorReported = true;
     // The report goes on when the log cannot be written: the message box is what the player
     // sees, and the reason the log failed goes where the box would.
     try
@@ -37,6 +45,11 @@ void fatalError(const std::string& text)
 void reportFatal(const std::string& text)
 {
     fatalError(text);
+}
+
+int exitStatus()
+{
+    return fatalErrorReported ? 1 : 0;
 }
 
 } // namespace Engine

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -256,17 +257,26 @@ unzFile openPackHandle(const std::wstring& path, int* fd)
 
 unzFile openPack(const std::wstring& path, int* fd)
 {
-    errno = 0;
     unzFile pack = openPackHandle(path, fd);
     if (pack)
         return pack;
-    const int code = errno;
-    if (isEmptyZip(toUtf8(path)))
+    const std::string file = toUtf8(path);
+    if (isEmptyZip(file))
         return nullptr;
     const std::wstring text = path + L" cannot be opened.";
     showMessage(text, text);
-    const std::wstring codeText = std::to_wstring(code);
-    showMessage(codeText, codeText);
+    // The system's error code says why a file cannot be opened. A file that opens has none (the
+    // library merely found no zip directory in it): then the second message says so instead.
+    std::wstring reason;
+    const int opened = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (opened < 0)
+        reason = std::to_wstring(errno);
+    else
+    {
+        ::close(opened);
+        reason = path + L" is not a zip pack, or it is damaged: its directory cannot be found.";
+    }
+    showMessage(reason, reason);
     throw text;
 }
 

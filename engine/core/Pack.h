@@ -22,7 +22,8 @@ unzFile openPackHandle(const std::wstring& path, int* fd = nullptr);
 long readPackAt(int fd, uint64_t offset, void* buffer, size_t count);
 
 // Opens a pack for enumeration. When it cannot be opened, shows two messages (the path followed
-// by " cannot be opened.", then the system's error code) and throws that wide text. A pack
+// by " cannot be opened.", then the system's error code, or for a file that opens but holds no
+// zip directory the path and that reason) and throws the first one's wide text. A pack
 // without members, which the zip library cannot open, gives a null handle that the functions
 // below take for an empty pack. `fd` as for `openPackHandle`.
 unzFile openPack(const std::wstring& path, int* fd = nullptr);

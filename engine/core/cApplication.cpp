@@ -1,5 +1,6 @@
 #include "engine/core/cApplication.h"
 
+#include "engine/core/ErrorText.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
 #include "engine/core/cFileSystem.h"
@@ -22,6 +23,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwctype>
+#include <stdexcept>
+#include <vector>
 
 namespace Engine
 {
@@ -118,13 +121,7 @@ cApplication::cApplication(cAppParams& params)
     m_className = makeClassName(Platform::executableFileName());
 
     if (params.singleInstance && !m_className.empty())
-    {
-        // The lock is held for the whole run; a second copy finds it taken, has already asked
-        // the first one to come forward, and ends here.
-        m_instanceLock = Platform::InstanceLock::acquire(toUtf8(m_className));
-        if (!m_instanceLock)
-            std::exit(0);
-    }
+        takeInstanceLock();
 
     try
     {
@@ -137,6 +134,28 @@ cApplication::cApplication(cAppParams& params)
         releaseWindow();
         throw;
     }
+}
+
+void cApplication::takeInstanceLock()
+{
+    // The lock is held for the whole run; a second copy finds it taken, has already asked the
+    // first one to come forward, and ends here. A folder that cannot take the lock file (a
+    // shared folder that is read-only, or a file) is passed over: the game starts all the same.
+    std::vector<std::string> passedOver;
+    try
+    {
+        m_instanceLock = Platform::InstanceLock::acquire(toUtf8(m_className), passedOver);
+    }
+    catch (const std::runtime_error& failure)
+    {
+        reportProblem(L"application",
+                      std::string(failure.what()) + "\nThe game runs without the single-instance check.");
+        return;
+    }
+    for (const std::string& line : passedOver)
+        reportProblem(L"application", "The single-instance lock is kept elsewhere: " + line);
+    if (!m_instanceLock)
+        std::exit(0);
 }
 
 cApplication::~cApplication()

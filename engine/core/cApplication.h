@@ -101,6 +101,9 @@ public:
     static std::wstring makeDataFolder(const std::string& executablePath, const char* folderName);
 
 private:
+    // The single-instance lock for the class name; ends the process (exit code 0) when another
+    // copy holds it.
+    void takeInstanceLock();
     void createSingletons(cAppParams& params);
     void destroySingletons();
     Platform::Window* createWindow(std::wstring& className);

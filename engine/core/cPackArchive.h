@@ -13,6 +13,12 @@
 namespace Engine
 {
 
+// Reads the zip64 extra field among a directory entry's extra fields (`length` bytes): each of
+// `size`, `compressedSize` and `localHeader` that holds the zip64 marker 0xFFFFFFFF is replaced
+// by its value there. False when a marked value is not there or the fields run past `length`.
+bool readZip64Extra(const unsigned char* extra, size_t length, uint64_t& size, uint64_t& compressedSize,
+                    uint64_t& localHeader);
+
 // A zip pack opened once, with its directory read into memory: the file system mounts each pack
 // at start-up and every member is then read by its index, without opening the pack again or
 // searching its directory.
@@ -43,9 +49,10 @@ public:
     };
 
     // Opens a pack for the file system. When it cannot be opened, shows two messages (the path
-    // followed by " cannot be opened.", then the system's error code) and throws that wide text;
-    // a damaged directory throws the enumeration's C strings (see Pack.h). A pack without
-    // members, which the zip library cannot open, mounts empty.
+    // followed by " cannot be opened.", then why) and throws that wide text; a damaged directory
+    // throws the enumeration's text (see Pack.h) naming the pack and where the damage is, as a
+    // `cString<std::string>` stored as the last error text. A pack without members, which the
+    // zip library cannot open, mounts empty.
     static std::shared_ptr<cPackArchive> mount(const std::wstring& path);
     // The same without messages: null when the pack cannot be opened.
     static std::shared_ptr<cPackArchive> open(const std::wstring& path);
@@ -73,10 +80,17 @@ private:
     cPackArchive(std::wstring path, unzFile zip, std::unique_ptr<OpenedFile> file);
     static std::shared_ptr<cPackArchive> openWith(const std::wstring& path, bool withMessages);
     void readDirectory();
-    // Reads a plain directory (no zip64 records, no bytes before the zip, names under 256
-    // bytes) in one read and checks each entry's signature; false, with nothing added, for
-    // any other, which the zip library then walks.
+    // The first (or next) member of the zip library's walk; false after the last. A damaged
+    // directory throws as `mount` says.
+    bool walk(bool first, std::string& name, unz_file_info64& info);
+    // Reads a directory that lies where its end record says (no bytes before the zip), zip64
+    // records and entries included, with names under 256 bytes, in one read and checks each
+    // entry's signature; false, with nothing added, for any other, which the zip library then
+    // walks.
     bool readWholeDirectory();
+    // The sizes of the library's current entry from its zip64 extra field; a member whose
+    // sizes cannot be found there cannot be read (method -1).
+    void readZip64Sizes(Member& member);
     // The member's data offset from its local header as the zip library checks it; -1 when
     // the header does not match the directory.
     int64_t checkLocalHeader(const Member& member) const;

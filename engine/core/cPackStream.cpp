@@ -40,7 +40,7 @@ cPackStream::cPackStream(const std::wstring& packPath, const std::string& member
     : m_archive(cPackArchive::open(packPath)), m_name(member)
 {
     if (!m_archive)
-        fail("Cant't open pack file '" + toUtf8(packPath) + "'");
+        fail("Cant't open pack file '" + toUtf8(packPath) + "' (to read its member '" + member + "')");
     const int index = m_archive->find(member);
     if (index < 0)
         fail("Cant't find file '" + member + "' in the '" + toUtf8(packPath) + "' pack.");

@@ -131,7 +131,24 @@ void cSound::setMusicVolume(unsigned volume)
 int cSound::startSample(const cSoundSample& sample, bool loop, int group, bool start, int volume)
 {
     const int id = sample.getId();
-    return m_mixer->playSample(id, loop, group, start, volume, m_mixer->getSampleFrequency(id), 50);
+    return playable(sample,
+                    m_mixer->playSample(id, loop, group, start, volume, m_mixer->getSampleFrequency(id), 50));
+}
+
+int cSound::playable(const cSoundSample& sample, int channel)
+{
+    if (channel >= 0)
+        return channel;
+    // A sound file damaged past what loading checked fails when it first plays. The game goes
+    // on without that sound; the mixer remembers the failure, so the file is not read again,
+    // and the log hears of it once.
+    if (m_unplayable.insert(sample.getId()).second)
+    {
+        const std::string& reason = m_mixer->getLastError();
+        const bool ended = !reason.empty() && reason.back() == '.';
+        reportProblem(L"sound", reason + (ended ? " " : ". ") + "The game plays on without this sound.");
+    }
+    return cSoundChannel::NoSound;
 }
 
 boost::shared_ptr<cSoundChannel> cSound::play(const boost::shared_ptr<cSoundSample>& sample, bool loop,
@@ -151,8 +168,7 @@ void cSound::playSound(const boost::shared_ptr<cSoundSample>& sample)
 {
     if (m_disabled || !sample)
         return;
-    // Nobody holds the channel: the sound plays to its end, and a failure to start it goes
-    // unheard.
+    // Nobody holds the channel: the sound plays to its end.
     startSample(*sample, false, SoundGroup, true, m_soundGroupVolume);
 }
 
@@ -162,7 +178,8 @@ boost::shared_ptr<cSoundChannel> cSound::playMusic(const boost::shared_ptr<cSoun
     if (m_disabled || !sample)
         return boost::shared_ptr<cSoundChannel>();
     // Music is long: it plays as its file is read instead of being decoded whole.
-    const int id = m_mixer->playStream(sample->getId(), loop, MusicGroup, start, m_musicGroupVolume);
+    const int id =
+        playable(*sample, m_mixer->playStream(sample->getId(), loop, MusicGroup, start, m_musicGroupVolume));
     auto channel = boost::make_shared<cSoundChannel>(id, sample);
     channel->setGroup(MusicGroup);
     return channel;
@@ -193,6 +210,7 @@ int cSound::loadSample(const std::string& path)
 
 void cSound::unloadSample(int sample)
 {
+    m_unplayable.erase(sample);
     if (!m_disabled)
         m_mixer->unloadSample(sample);
 }

@@ -5,6 +5,7 @@
 #include <boost/shared_ptr.hpp>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace Platform
@@ -25,6 +26,10 @@ class cStream;
 // each at a volume the player sets from 0 to 100 (kept in the settings "Sound"/"Sound" and
 // "Sound"/"Music"). Loading a sample only checks its file; an effect is decoded the first time
 // it plays, and music is streamed from its file while it plays, never decoded whole.
+//
+// A sound that cannot be played (its file damaged past what loading checks) is written once to
+// the log "sound", naming its file; its channels are silent ones that read as stopped, and the
+// game plays on without it.
 //
 // A sound object whose mixer cannot be opened (no audio device) is disabled from the start:
 // it loads and plays nothing, quietly, and the game runs silently.
@@ -87,8 +92,11 @@ public:
 
 private:
     cStream& stream(int handle);
-    // The mixer's channel id for the sample (negative when it cannot play).
+    // The mixer's channel id for the sample; `cSoundChannel::NoSound` when it cannot play.
     int startSample(const cSoundSample& sample, bool loop, int group, bool start, int volume);
+    // The channel id the mixer gave, or `cSoundChannel::NoSound` for a failure, which is logged
+    // the first time the sample fails.
+    int playable(const cSoundSample& sample, int channel);
 
     bool m_paused = false;
     std::map<int, std::unique_ptr<cStream>> m_files;
@@ -99,6 +107,8 @@ private:
     bool m_disabled = false;
     int m_lastHandle = 1;
     std::unique_ptr<Platform::SoundMixer> m_mixer;
+    // The samples whose failure to play has been logged.
+    std::set<int> m_unplayable;
 };
 
 } // namespace Engine

@@ -13,6 +13,9 @@ class cSoundSample;
 class cSoundChannel
 {
 public:
+    // The id of a channel whose sound could not start: it is silent and reads as stopped.
+    static constexpr int NoSound = 0;
+
     // Throws "Error sound channel creating. Error code:" + the id (an engine string, also the
     // last error text) when the id is negative.
     cSoundChannel(int id, const boost::shared_ptr<cSoundSample>& sample);

@@ -75,6 +75,7 @@ void cButtonPrototype::copyButtonFrom(const cButtonPrototype& other)
     m_soundOnUnclick = other.m_soundOnUnclick;
     m_isDeepProcessing = other.m_isDeepProcessing;
     m_showDisabled = other.m_showDisabled;
+    m_normalLock = other.m_normalLock;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -124,31 +125,42 @@ void cButtonPrototype::setState(int32_t state)
     if (state == m_state)
         return;
     showState(state);
-    if (m_showDisabled)
-        showState(StateDisabled);
+    showLocks();
     m_state = state;
 }
 
 void cButtonPrototype::showState(int32_t) {}
 
+void cButtonPrototype::showLocks()
+{
+    // The disabled look is shown last: it also refuses presses, so it must not be hidden.
+    if (m_normalLock)
+        showState(StateNormal);
+    if (m_showDisabled)
+        showState(StateDisabled);
+}
+
 void cButtonPrototype::refreshLook()
 {
     if (m_state != StateNone)
         showState(m_state);
-    if (m_showDisabled)
-        showState(StateDisabled);
+    showLocks();
 }
 
 void cButtonPrototype::setNormalLock(bool on)
 {
     m_normalLock = on;
-    showState(on ? StateNormal : m_state);
+    if (!on && m_state != StateNone)
+        showState(m_state);
+    showLocks();
 }
 
 void cButtonPrototype::setShowDisabled(const bool& on)
 {
     m_showDisabled = on;
-    showState(on ? StateDisabled : m_state);
+    if (!on && m_state != StateNone)
+        showState(m_state);
+    showLocks();
 }
 
 void cButtonPrototype::onHover()
@@ -156,8 +168,7 @@ void cButtonPrototype::onHover()
     if (isInputLocked())
         return;
     setState(StateHover);
-    if (m_showDisabled)
-        showState(StateDisabled);
+    showLocks();
     highlightOnSignal(this);
     // A handler may have changed the state: the sound belongs to a hover that lasted.
     if (m_soundsEnabled && m_hoverSound && m_state == StateHover)
@@ -172,8 +183,7 @@ void cButtonPrototype::onLeave()
         buttonUnderPointer = nullptr;
     setState(StateNormal);
     highlightOffSignal(this);
-    if (m_showDisabled)
-        showState(StateDisabled);
+    showLocks();
 }
 
 void cButtonPrototype::onPress()
@@ -304,8 +314,7 @@ void cButtonPrototype::onEnable()
     if (!pointerInside())
     {
         setState(StateNormal);
-        if (m_showDisabled)
-            showState(StateDisabled);
+        showLocks();
     }
 }
 

@@ -83,7 +83,8 @@ public:
     virtual const bool& getIsDeepProcessing() const { return m_isDeepProcessing; }
     virtual void setIsDeepProcessing(const bool& on) { m_isDeepProcessing = on; }
     virtual const bool& getNormalLock() const { return m_normalLock; }
-    // Stores the flag, then shows the normal look when it is set, else the current state's.
+    // While set, the button keeps its normal look whatever state it passes through (hover,
+    // press, disable); it still reacts as ever. Cleared, it shows its current state's look.
     virtual void setNormalLock(bool on);
     virtual const bool& getShowDisabled() const { return m_showDisabled; }
     // Keeps the disabled look while the button still hovers: press and click are refused.
@@ -118,6 +119,8 @@ protected:
     // been set while the element was still being read (enabling connects the mouse and takes
     // the pointer's state), before the keys of the state's look were known.
     void refreshLook();
+    // Shows the looks that override the state's: the normal lock's, then the disabled one.
+    void showLocks();
 
 private:
     void playSound(const boost::shared_ptr<cSoundSample>& sound) const;

@@ -70,18 +70,11 @@ void cTextBox::onChar(wchar_t c)
                     getFontTexture()->getUScale();
             drawable = true;
         }
-        if (drawable && !m_full && m_cursorWidth + getWidth() + width < m_maxLength)
-            cTextLine::setText(getText() + c);
-        else if (drawable)
-            m_full = true;
+        // Only the character that does not fit is refused: a narrower one may still fit.
+        if (drawable && m_cursorWidth + getWidth() + width < m_maxLength)
+            setText(getText() + c);
     }
     changedSignal(this);
-}
-
-void cTextBox::setText(const std::wstring& text)
-{
-    m_full = false;
-    cTextLine::setText(text);
 }
 
 void cTextBox::update()

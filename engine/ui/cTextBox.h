@@ -13,14 +13,12 @@ class cGlyphView;
 
 // The one-line text entry: a bitmap-font text line that, while enabled, takes the characters
 // the player types, appends them while the text stays narrower than "MaxLength" units,
-// removes the last one on backspace (8) and ignores line feeds and carriage returns. Once a
-// character has been refused for want of room, the text is full: later characters are refused
-// too, however narrow, until a backspace or a new text makes room (a name typed too long ends
-// where it ran out of room, with no letter missing from its middle). A
-// blinking underscore follows the text. Every character event that the filter lets through
-// raises `changedSignal`, whether or not the text changed. Typed text is never translated.
-// Layouts create it as "textbox"; they set "MaxLength" (a width in units; the default of 10
-// takes almost nothing) and name a font with "_".
+// removes the last one on backspace (8) and ignores line feeds and carriage returns. A
+// character that would pass the width is refused alone: a narrower one typed after it may
+// still fit. A blinking underscore follows the text. Every character event that the filter
+// lets through raises `changedSignal`, whether or not the text changed. Typed text is never
+// translated. Layouts create it as "textbox"; they set "MaxLength" (a width in units; the
+// default of 10 takes almost nothing) and name a font with "_".
 //
 // Every enabled text box takes every typed character. While the line is right to left and the
 // player types in Hebrew, the cursor stands at the text's left end.
@@ -53,10 +51,6 @@ public:
     void connect(const tFilter& filter);
     // One typed character (UTF-16 code unit).
     void onChar(wchar_t c);
-    // The line's text; the box has room again.
-    void setText(const std::wstring& text) override;
-    // A character has been refused for want of room since the last backspace or new text.
-    bool isFull() const { return m_full; }
 
     float getMaxLength() const { return m_maxLength; }
     void setMaxLength(float length) { m_maxLength = length; }
@@ -72,7 +66,6 @@ private:
     boost::signals2::scoped_connection m_input;
     tFilter m_filter;
     float m_maxLength = 10.0f;
-    bool m_full = false;
     float m_blinkingPeriod = 0.7f;
     bool m_cursorVisible = true;
     float m_blinkTime = 0.0f;

@@ -1,5 +1,7 @@
 #include "engine/ui/cTextureAnimation.h"
 
+#include "engine/core/ErrorText.h"
+#include "engine/core/StringUtils.h"
 #include "engine/core/cTimer.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cTexture.h"
@@ -29,7 +31,23 @@ void cTextureAnimation::loadXML(const tPropertiesPtr& node)
         readKey(node, key.c_str(), name);
         if (name.empty())
             break;
-        m_frames.push_back({manager->getTexture(name), name});
+        boost::shared_ptr<cTexture> texture;
+        try
+        {
+            texture = manager->getTexture(name);
+        }
+        catch (...)
+        {
+            // A frame that cannot be loaded ends the list, as an empty name does: the frames
+            // before it still play. The author learns which one from the log.
+            reportProblem(L"error", "\"" + name + "\" (" + toUtf8(key) +
+                                        " of a texture animation) cannot be loaded, so the animation "
+                                        "ends before it: " +
+                                        currentExceptionText());
+        }
+        if (!texture)
+            break;
+        m_frames.push_back({texture, name});
     }
 }
 

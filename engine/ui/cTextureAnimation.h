@@ -13,7 +13,8 @@ namespace Engine
 class cTexture;
 
 // A picture that plays a list of whole textures: "Picture", then "Picture1", "Picture2", ...
-// up to the first number that is missing, spread over "anim_length" while "PlayAnimation" is
+// up to the first number that is missing or names a texture that cannot be loaded (written to
+// the log "error"), spread over "anim_length" while "PlayAnimation" is
 // set. Layouts create it as "textureanimation" or "textureanim".
 //
 // Its time advances twice per frame (once to choose the texture, once more as a picture), so
@@ -26,7 +27,7 @@ public:
 
     // While shown, enabled, not fading and playing: the next texture, then the picture's step.
     void update() override;
-    // The picture's keys, then the numbered textures; a name that cannot be loaded is an error.
+    // The picture's keys, then the numbered textures up to the first that cannot be loaded.
     void loadXML(const tPropertiesPtr& node) override;
 
     std::size_t getFrameCount() const { return m_frames.size(); }

@@ -19,6 +19,10 @@ class cProgressFloat;
 // runs listed in the resource log and that the level needs, moving its progress bar. When it
 // has gone through the log it calls back, hides itself and queues its own deletion.
 //
+// Its first frame and the frame in which it is done are drawn whatever the drawing pace says:
+// the screen is seen before the level's start blocks the loop, and the level as soon as it is
+// ready. Its layout and pictures stay loaded until the game shuts down, for the next level start.
+//
 // The screen has no parent and updates itself in the enabled pass, so the layout's root must be
 // enabled. Only one exists at a time.
 class cLoadScreen : public Engine::cDialog, public Engine::cSingleton<cLoadScreen>

@@ -1,6 +1,7 @@
 // The program's entry point: starts the game's engine, enters the first state, runs the
 // message loop and turns every failure that escapes the run into the fatal report.
 
+#include "engine/core/FatalError.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cProfileManager.h"
@@ -118,7 +119,7 @@ void runGame(const std::wstring& line)
 int main(int argc, char** argv)
 {
     // After a failure the application is left as it is (its settings are not written back);
-    // the process ends right after the report.
+    // the process ends right after the report, with an exit status that says it failed.
     try
     {
         runGame(commandLine(argc, argv));
@@ -127,5 +128,5 @@ int main(int argc, char** argv)
     {
         reportEscapedFailure();
     }
-    return 0;
+    return Engine::exitStatus();
 }

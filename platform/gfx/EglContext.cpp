@@ -1,6 +1,7 @@
 #include "platform/gfx/EglContext.h"
 
 #include "platform/gfx/ExtensionList.h"
+#include "platform/system/GraphicsDrivers.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
@@ -31,6 +32,7 @@ std::unique_ptr<EglContext> EglContext::create(std::string& error)
         error = "eglInitialize failed";
         return nullptr;
     }
+    keepGraphicsDriversLoaded();
     const char* displayExtensions = eglQueryString(display, EGL_EXTENSIONS);
     if (!hasExtension(displayExtensions, "EGL_KHR_no_config_context") ||
         !hasExtension(displayExtensions, "EGL_KHR_surfaceless_context") || !eglBindAPI(EGL_OPENGL_API))

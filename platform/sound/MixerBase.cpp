@@ -159,7 +159,7 @@ int MixerBase::loadSample(const char* path)
     if (!inspectSoundFile(bytes.data(), bytes.size(), info, error))
         return fail("\"" + name + "\" is not a sound file: it is " + error + ".");
     const int id = m_nextSample++;
-    m_samples[id] = Sample{name, nullptr, info.frequency};
+    m_samples[id] = Sample{name, nullptr, std::string(), info.frequency};
     return id;
 }
 
@@ -167,20 +167,40 @@ bool MixerBase::decodeSample(Sample& sample)
 {
     if (sample.sound)
         return true;
+    if (!sample.damage.empty())
+        return failed(sample.damage);
     std::vector<unsigned char> bytes;
     if (!readFile(sample.path.c_str(), bytes))
+    {
+        sample.damage = m_lastError;
         return false;
+    }
     std::string error;
     sample.sound = decode(bytes, error);
     if (!sample.sound)
-        return failed("\"" + sample.path + "\" cannot be decoded: " + error);
+    {
+        sample.damage = "\"" + sample.path + "\" cannot be decoded: " + error;
+        return failed(sample.damage);
+    }
     return true;
+}
+
+int MixerBase::damaged(Sample& sample)
+{
+    sample.damage = m_lastError;
+    return -1;
 }
 
 bool MixerBase::isDecoded(int sample) const
 {
     const auto it = m_samples.find(sample);
     return it != m_samples.end() && it->second.sound != nullptr;
+}
+
+bool MixerBase::isDamaged(int sample) const
+{
+    const auto it = m_samples.find(sample);
+    return it != m_samples.end() && !it->second.damage.empty();
 }
 
 void MixerBase::unloadSample(int sample)
@@ -248,16 +268,25 @@ int MixerBase::playStream(int sample, bool loop, int group, bool start, int volu
         return fail("Sample " + std::to_string(sample) + " is not loaded.");
     if (!m_callbacks.openStream)
         return playSample(sample, loop, group, start, volume, it->second.frequency, 50);
-    const std::string& path = it->second.path;
+    Sample& played = it->second;
+    if (!played.damage.empty())
+        return fail(played.damage);
+    const std::string& path = played.path;
     std::unique_ptr<SoundStream> stream = m_callbacks.openStream(path.c_str());
     if (!stream)
-        return fail("\"" + path + "\" cannot be opened.");
+    {
+        fail("\"" + path + "\" cannot be opened.");
+        return damaged(played);
+    }
     const int slot = streamSlot();
     release(slot);
     volume = clampVolume(volume);
     std::string error;
     if (!startStream(slot, std::move(stream), loop, !start || m_paused, volume, error))
-        return fail("\"" + path + "\" cannot be played: " + error);
+    {
+        fail("\"" + path + "\" cannot be played: " + error);
+        return damaged(played);
+    }
     return bind(slot, sample, group, start, volume);
 }
 

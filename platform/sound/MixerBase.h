@@ -24,7 +24,10 @@ public:
 // pause. A subclass supplies only the output: opening it, decoding, and driving the voices,
 // one voice per channel slot 0 .. channels - 1, and slot `channels` for the stream.
 //
-// A sample is decoded the first time it plays and kept until it is unloaded.
+// A sample is decoded the first time it plays and kept until it is unloaded. A sample that
+// cannot be decoded (a file damaged past the head that loading checked), or whose stream cannot
+// be played, keeps the reason: every later play fails at once with it, without reading the file
+// again.
 //
 // A channel id is bound to a slot from its start until the slot is given to another sound or
 // the sound is stopped; everything asked about an id checks that binding first. A slot is free
@@ -56,6 +59,8 @@ public:
     bool isOpen() const { return m_open; }
     // Whether the sample has been decoded (it has played once).
     bool isDecoded(int sample) const;
+    // Whether the sample failed to decode or to stream; it plays no more.
+    bool isDamaged(int sample) const;
 
 protected:
     MixerBase() = default;
@@ -100,6 +105,8 @@ private:
         std::string path;
         // Null until the sample first plays.
         std::unique_ptr<DecodedSound> sound;
+        // Why the sample cannot be played; empty while it can.
+        std::string damage;
         int frequency = 44100;
     };
 
@@ -108,8 +115,11 @@ private:
     int chooseSlot(int group);
     // Reads the whole file, or its first `limit` bytes.
     bool readFile(const char* path, std::vector<unsigned char>& bytes, size_t limit = SIZE_MAX);
-    // Decodes the sample unless it is decoded already; false with the reason kept.
+    // Decodes the sample unless it is decoded already; false with the reason kept, in the
+    // sample too.
     bool decodeSample(Sample& sample);
+    // Marks the sample unplayable for the reason of the last failure; -1.
+    int damaged(Sample& sample);
     // Binds the slot to a new channel id of the sample and group.
     int bind(int slot, int sample, int group, bool start, int volume);
     // Keep the reason; -1 and false for the two kinds of caller.

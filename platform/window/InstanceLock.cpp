@@ -20,15 +20,12 @@ namespace Platform
 namespace
 {
 
-std::string lockFolder()
+bool isFolder(const char* path)
 {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     struct stat info
     {
     };
-    if (runtime && runtime[0] == '/' && ::stat(runtime, &info) == 0 && S_ISDIR(info.st_mode))
-        return runtime;
-    return dataHomeFolder();
+    return path && path[0] == '/' && ::stat(path, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // The channel's address in the abstract namespace: the user id and a hash of the lock file's
@@ -94,15 +91,84 @@ void askToComeForward(const std::string& lockPath)
 
 } // namespace
 
+std::vector<std::string> InstanceLock::lockFolders(const std::string& sharedFolder)
+{
+    std::vector<std::string> folders;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (isFolder(runtime))
+        folders.emplace_back(runtime);
+    if (!sharedFolder.empty())
+        folders.push_back(sharedFolder);
+    // Made only when asked for: most runs never need it.
+    folders.emplace_back();
+    return folders;
+}
+
+std::string InstanceLock::userTempFolder()
+{
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = isFolder(tmp) ? std::string(tmp) : std::string("/tmp");
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    const uid_t user = ::getuid();
+    folder += "/quillmoor-" + std::to_string(user);
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return std::string();
+    // Whatever was there already must be this user's own folder, not a link to somewhere else.
+    struct stat info
+    {
+    };
+    if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != user ||
+        (info.st_mode & 077) != 0)
+        return std::string();
+    return folder;
+}
+
+std::unique_ptr<InstanceLock> InstanceLock::acquire(const std::string& name,
+                                                    std::vector<std::string>& passedOver)
+{
+    return acquireFirst(lockFolders(dataHomeFolder()), name, passedOver);
+}
+
 std::unique_ptr<InstanceLock> InstanceLock::acquire(const std::string& name)
 {
-    return acquireIn(lockFolder(), name);
+    std::vector<std::string> passedOver;
+    return acquire(name, passedOver);
+}
+
+std::unique_ptr<InstanceLock> InstanceLock::acquireFirst(const std::vector<std::string>& folders,
+                                                         const std::string& name,
+                                                         std::vector<std::string>& passedOver)
+{
+    for (const std::string& given : folders)
+    {
+        // An empty entry stands for the user's folder under /tmp, made when it is reached.
+        const std::string folder = given.empty() ? userTempFolder() : given;
+        if (folder.empty())
+        {
+            passedOver.push_back("No folder of this user's own could be made under the temporary folder.");
+            continue;
+        }
+        try
+        {
+            return acquireIn(folder, name);
+        }
+        catch (const std::runtime_error& failure)
+        {
+            passedOver.emplace_back(failure.what());
+        }
+    }
+    std::string text = "No folder takes the single-instance lock:";
+    for (const std::string& line : passedOver)
+        text += "\n" + line;
+    throw std::runtime_error(text);
 }
 
 std::unique_ptr<InstanceLock> InstanceLock::acquireIn(const std::string& folder, const std::string& name)
 {
     const std::string path = folder + "/" + name + ".lock";
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // A link in the lock's place is never followed: it could lead anywhere.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         throw std::runtime_error("Can't open the lock file \"" + path + "\": " + std::strerror(errno));
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)

@@ -1,5 +1,6 @@
 #include "platform/window/Window.h"
 
+#include "platform/system/GraphicsDrivers.h"
 #include "platform/system/SdlLibrary.h"
 #include "platform/system/TextCodec.h"
 #include "platform/window/InstanceLock.h"
@@ -60,6 +61,8 @@ Window::Window(const std::wstring& title, int width, int height, bool openGL)
         sdl().SDL_QuitSubSystem(SDL_INIT_VIDEO);
         throw std::runtime_error("SDL_CreateWindow failed: " + error);
     }
+    if (openGL)
+        keepGraphicsDriversLoaded();
     m_postedEvent = sdl().SDL_RegisterEvents(1);
     if (m_postedEvent == static_cast<uint32_t>(-1))
     {

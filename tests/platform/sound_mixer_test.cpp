@@ -234,6 +234,37 @@ TEST(SdlMixer, OpensAgainAfterBeingFreed)
     }
 }
 
+// Loading reads only a file's head: a file damaged behind it loads, and fails when it first
+// plays. The failure names the file, and it is kept: later plays fail at once, without reading
+// the file again.
+TEST(SdlMixer, ASoundDamagedBehindItsHeadFailsToPlayOnceAndForAll)
+{
+    g_files = {{"sounds/damaged.wav", SoundTest::makeDamagedAdpcmWave()}, {"tone.wav", makeWave(0.5)}};
+    ASSERT_GT(g_files["sounds/damaged.wav"].size(), 6000u);
+    SdlMixer mixer;
+    ASSERT_EQ(mixer.init(SoundSetup()), 0) << mixer.getLastError();
+    mixer.setFileCallbacks(callbacks());
+    const int damaged = mixer.loadSample("sounds/damaged.wav");
+    ASSERT_GT(damaged, 0) << mixer.getLastError();
+    EXPECT_FALSE(mixer.isDamaged(damaged));
+
+    const int opened = g_lastHandle;
+    EXPECT_LT(mixer.playSample(damaged, false, 1, true, 100, 22050, 50), 0);
+    const std::string reason = mixer.getLastError();
+    EXPECT_NE(reason.find("\"sounds/damaged.wav\" cannot be decoded"), std::string::npos) << reason;
+    EXPECT_TRUE(mixer.isDamaged(damaged));
+    EXPECT_EQ(g_lastHandle, opened + 1) << "the whole file was read once";
+
+    EXPECT_LT(mixer.playSample(damaged, true, 1, true, 100, 22050, 50), 0);
+    EXPECT_LT(mixer.playStream(damaged, true, 2, true, 100), 0);
+    EXPECT_EQ(mixer.getLastError(), reason);
+    EXPECT_EQ(g_lastHandle, opened + 1) << "the file is not read again";
+
+    // The other sounds play on.
+    const int tone = mixer.loadSample("tone.wav");
+    EXPECT_GT(mixer.playSample(tone, false, 1, true, 100, 8000, 50), 0) << mixer.getLastError();
+}
+
 TEST(SdlMixer, TheGamesOwnSoundsLoad)
 {
     g_files.clear();

@@ -1,15 +1,22 @@
+#include "platform/system/TextCodec.h"
 #include "platform/window/InstanceLock.h"
 #include "platform/window/MessageBox.h"
-#include "platform/system/TextCodec.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/Window.h"
 
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -150,6 +157,85 @@ TEST_F(WindowWithoutDisplay, QuitComesAfterEverythingQueuedAndNoTurnIsEmptyBefor
 TEST(WindowInstanceLock, UnwritableFolderIsAnError)
 {
     EXPECT_THROW(Platform::InstanceLock::acquireIn("/nonexistent-folder/sub", "kelvask_x"),
+                 std::runtime_error);
+}
+
+// The lock goes to the first folder that takes its file; one that cannot (a file where a folder
+// should be, a folder that is not there) is passed over with a line that names it, and a second
+// copy looking in the same folders finds the first.
+TEST(WindowInstanceLock, FoldersThatCannotTakeTheLockArePassedOver)
+{
+    ::Test::TempDir folder;
+    const std::string file = folder.write("share", "not a folder").string();
+    const std::string missing = (folder.path() / "none").string();
+    const std::string good = (folder.path() / "good").string();
+    std::filesystem::create_directories(good);
+    const std::vector<std::string> folders = {file, missing, good};
+    std::vector<std::string> passedOver;
+    auto first = Platform::InstanceLock::acquireFirst(folders, "kelvask_quillmoor", passedOver);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->lockPath(), good + "/kelvask_quillmoor.lock");
+    ASSERT_EQ(passedOver.size(), 2u);
+    EXPECT_NE(passedOver[0].find(file + "/kelvask_quillmoor.lock"), std::string::npos) << passedOver[0];
+    EXPECT_NE(passedOver[1].find(missing), std::string::npos) << passedOver[1];
+
+    std::vector<std::string> again;
+    EXPECT_EQ(Platform::InstanceLock::acquireFirst(folders, "kelvask_quillmoor", again), nullptr);
+    EXPECT_TRUE(first->takeRaiseRequest());
+
+    // No folder at all: an error that names each.
+    std::vector<std::string> none;
+    try
+    {
+        Platform::InstanceLock::acquireFirst({file, missing}, "kelvask_quillmoor", none);
+        FAIL() << "a lock without a folder";
+    }
+    catch (const std::runtime_error& failure)
+    {
+        EXPECT_NE(std::string(failure.what()).find(file), std::string::npos) << failure.what();
+        EXPECT_NE(std::string(failure.what()).find(missing), std::string::npos) << failure.what();
+    }
+}
+
+// $XDG_RUNTIME_DIR first when it is a folder, then the shared folder, then the user's own
+// folder under the temporary folder, which is made for its owner alone and refused when
+// something else stands in its place.
+TEST(WindowInstanceLock, TheRuntimeFolderComesFirstAndTheTemporaryFolderLast)
+{
+    ::Test::TempDir folder;
+    const std::string runtime = folder.path().string();
+    {
+        const ::Test::ScopedEnv set("XDG_RUNTIME_DIR", runtime);
+        EXPECT_EQ(Platform::InstanceLock::lockFolders("/shared"),
+                  (std::vector<std::string>{runtime, "/shared", ""}));
+    }
+    for (const char* unusable : {"relative/run", "/no/such/run"})
+    {
+        const ::Test::ScopedEnv set("XDG_RUNTIME_DIR", unusable);
+        EXPECT_EQ(Platform::InstanceLock::lockFolders("/shared"), (std::vector<std::string>{"/shared", ""}));
+    }
+
+    const ::Test::ScopedEnv tmp("TMPDIR", runtime);
+    const std::string own = runtime + "/quillmoor-" + std::to_string(::getuid());
+    EXPECT_EQ(Platform::InstanceLock::userTempFolder(), own);
+    struct stat info
+    {
+    };
+    ASSERT_EQ(::lstat(own.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(Platform::InstanceLock::userTempFolder(), own) << "made once, then found";
+    std::vector<std::string> passedOver;
+    EXPECT_NE(Platform::InstanceLock::acquireFirst({""}, "kelvask_quillmoor", passedOver), nullptr);
+    EXPECT_TRUE(std::filesystem::exists(own + "/kelvask_quillmoor.lock"));
+
+    // Open to others, or a link to another folder: not this user's own.
+    ASSERT_EQ(::chmod(own.c_str(), 0777), 0);
+    EXPECT_EQ(Platform::InstanceLock::userTempFolder(), "");
+    std::filesystem::remove_all(own);
+    std::filesystem::create_directories(runtime + "/elsewhere");
+    std::filesystem::create_directory_symlink(runtime + "/elsewhere", own);
+    EXPECT_EQ(Platform::InstanceLock::userTempFolder(), "");
+    EXPECT_THROW(Platform::InstanceLock::acquireFirst({""}, "kelvask_quillmoor", passedOver),
                  std::runtime_error);
 }
 

@@ -1,12 +1,16 @@
 // levelcheck on levels made by hand with leveltool: a level takes a number or a file at any path;
 // a goal the heroes cannot reach from the base, and a road whose only approach lies beyond it or
 // on its own cells, are refused with the unit and the cell named; leveltool puts a road's
-// approach on the end the heroes come from.
+// approach on the end the heroes come from. The dead-end search refuses a level where some order
+// of clicks leaves it unwinnable, naming the order and what ran out, and sees the game come to
+// it too; every shipped level passes it.
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <regex>
 #include <string>
 
 namespace
@@ -76,10 +80,12 @@ const std::string kBriefing =
     "text=\"Go.\"/></Brief></BreafData>\nend\n";
 
 // A road across a wall, and beyond it the rubble to clear; the town hall stands in a pocket
-// that a rubble heap closes, so the heroes reach neither end of the road at once.
+// that a rubble heap closes, so the heroes reach neither end of the road at once. The stock pays
+// for both heaps and the road.
 std::string roadLevel(const std::string& roadExtra = "")
 {
-    return "grid\n"
+    return "resources Money=4 Brick=1\n"
+           "grid\n"
            "#####################\n"
            "#..............a....#\n"
            "##########R##########\n"
@@ -182,6 +188,112 @@ TEST(Levelcheck, LevelsAreNumbersOrFilesAtAnyPath)
     const ToolRun missing = levels.check("gone.xml");
     EXPECT_EQ(missing.status, 1) << missing.output;
     EXPECT_NE(missing.output.find("gone.xml"), std::string::npos) << missing.output;
+}
+
+// A corridor with a rubble heap at either end, both goals, and money for one: the money pile lies
+// at the far end, behind the west heap (`pileFirst` puts it in front of the heap). Clearing the
+// east heap first spends the money that the west one, and the pile behind it, needed.
+std::string corridor(bool pileFirst)
+{
+    return std::string("resources Money=2\n"
+                       "grid\n"
+                       "##############\n") +
+           (pileFirst ? "#..A.m.....B.#\n" : "#m.A.......B.#\n") +
+           "######....####\n"
+           "######....####\n"
+           "######.HHH####\n"
+           "######.HHH####\n"
+           "##############\n"
+           "end\n"
+           "unit H <Unit Type=\"TownHall\" BreafId=\"start\"/>\n"
+           "unit A <Unit Type=\"Rubble\" TargetType=\"2\" GoalCategory=\"clear\"/>\n"
+           "unit B <Unit Type=\"Rubble\" TargetType=\"2\" GoalCategory=\"clear\"/>\n"
+           "unit m <Unit Type=\"Money\"/>\n" +
+           kBriefing;
+}
+
+TEST(Levelcheck, AnOrderThatSpendsWhatAnotherGoalNeedsIsADeadEnd)
+{
+    Levels levels;
+    ToolRun made = levels.make("corridor", corridor(false));
+    ASSERT_EQ(made.status, 0) << made.output;
+    ToolRun checked = levels.check("corridor.xml");
+    EXPECT_EQ(checked.status, 1) << checked.output;
+    // The order, as a script names its clicks, what ran out, and the way that stays shut.
+    EXPECT_NE(checked.output.find("corridor.xml: a dead end: after the order click Rubble#2 the level can no "
+                                  "longer be won: Money ran out: the goals left need 2 (Rubble#1 2), the "
+                                  "stock holds 0"),
+              std::string::npos)
+        << checked.output;
+    EXPECT_NE(
+        checked.output.find("stock holds 0 and all that can still be gained comes to 0; more comes only "
+                            "from Money#1 (cell 1;1), which cannot be reached"),
+        std::string::npos)
+        << checked.output;
+    // Played through levelplay, the game comes to it too; the order is printed as a script.
+    EXPECT_NE(checked.output.find("(played at a person's pace, the game comes to it too)"), std::string::npos)
+        << checked.output;
+    EXPECT_NE(checked.output.find("  the order, as a levelplay script:\n"), std::string::npos)
+        << checked.output;
+    EXPECT_NE(checked.output.find("    at 0 click Rubble#2\n"), std::string::npos) << checked.output;
+
+    // Left out on request; and with the money in front of the heaps, every order wins.
+    checked = levels.check("--no-search corridor.xml");
+    EXPECT_EQ(checked.status, 0) << checked.output;
+    EXPECT_EQ(checked.output.find("dead-end search"), std::string::npos) << checked.output;
+    made = levels.make("open", corridor(true));
+    ASSERT_EQ(made.status, 0) << made.output;
+    checked = levels.check("open.xml");
+    EXPECT_EQ(checked.status, 0) << checked.output;
+    EXPECT_NE(checked.output.find("no dead end"), std::string::npos) << checked.output;
+}
+
+TEST(Levelcheck, KilnHillWithOneCementForThreeBendsIsADeadEnd)
+{
+    // Level 20 as it was: 1 cement, three broken bends that take 1 each, and the cement mill
+    // behind the east bend. Mending the west bend first spends the cement for good.
+    Levels levels;
+    const ToolRun checked = levels.check(QUILL_SOURCE_DIR "/tests/tools/data/kiln_hill_one_cement.xml");
+    EXPECT_EQ(checked.status, 1) << checked.output;
+    EXPECT_NE(checked.output.find("kiln_hill_one_cement.xml: a dead end: after the order"), std::string::npos)
+        << checked.output;
+    EXPECT_NE(
+        checked.output.find("click BrokenRoad#2 the level can no longer be won: Cement ran out: the goals "
+                            "left need 2 (BrokenRoad#1 1, BrokenRoad#3 1), the stock holds 0"),
+        std::string::npos)
+        << checked.output;
+    EXPECT_NE(checked.output.find("more comes only from CementMill#1 (cell 30;28), which cannot be reached"),
+              std::string::npos)
+        << checked.output;
+    EXPECT_NE(
+        checked.output.find("CementMill#1 (cell 30;28) and Rubble#2 (cell 24;31) can no longer be "
+                            "reached: the way leads past BrokenRoad#1 (cell 37;26), which needs 1 Cement "
+                            "2 Brick"),
+        std::string::npos)
+        << checked.output;
+    EXPECT_NE(checked.output.find("(played at a person's pace, the game comes to it too)"), std::string::npos)
+        << checked.output;
+}
+
+TEST(Levelcheck, NoShippedLevelHasADeadEnd)
+{
+    Levels levels;
+    const auto began = std::chrono::steady_clock::now();
+    const ToolRun checked = levels.check("", QUILL_SOURCE_DIR);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    ASSERT_EQ(checked.status, 0) << checked.output;
+    const std::regex searched(R"(\n  dead-end search: \d+ orders, \d+ states, no dead end, [0-9.]+ s\n)");
+    const auto count = std::distance(
+        std::sregex_iterator(checked.output.begin(), checked.output.end(), searched), std::sregex_iterator());
+    const std::regex levelLine(R"((^|\n)Level \d+: )");
+    const auto levelCount =
+        std::distance(std::sregex_iterator(checked.output.begin(), checked.output.end(), levelLine),
+                      std::sregex_iterator());
+    EXPECT_GE(levelCount, 45);
+    EXPECT_EQ(count, levelCount) << checked.output;
+    // A search that ran past its budget could have missed one.
+    EXPECT_EQ(checked.output.find("cut short"), std::string::npos) << checked.output;
+    std::printf("levelcheck searched every shipped level in %.1f s\n", seconds);
 }
 
 } // namespace

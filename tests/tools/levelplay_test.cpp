@@ -1,9 +1,11 @@
 // levelplay over the game's own levels, played through the play state by the pointer and the
-// keys: each is won with gold by the script beside it, and a sample of them also when the
-// player leaves the level and continues it at several times; a level left and continued is the same level
-// again; a level file is played from any folder under any name, or by its number; an empty script wins
-// nothing; a refused click names its problem; a click a player could not make goes nowhere and
-// says what lay there; a cancel gives the cost back; and a bad script or save file is refused
+// keys: each is won with gold by the script beside it at a person's pace, and a sample of them
+// also when the player leaves the level and continues it at several times; at a person's pace a
+// click waits for the click before it and for what it clicks, the script is written again with
+// the times its clicks came at, and the level is judged where the script leaves it; a level left and
+// continued is the same level again; a level file is played from any folder under any name, or by its number;
+// an empty script wins nothing; a refused click names its problem; a click a player could not make goes
+// nowhere and says what lay there; a cancel gives the cost back; and a bad script or save file is refused
 // with its name.
 #include "tests/support/TempDir.h"
 
@@ -159,20 +161,20 @@ class ShippedLevel : public ::testing::TestWithParam<ShippedRun>
 
 } // namespace
 
-TEST_P(ShippedLevel, IsWonWithGoldByItsScript)
+TEST_P(ShippedLevel, IsWonWithGoldByItsScriptAtAPersonsPace)
 {
     const int n = GetParam().level;
     const std::string script = kData + "/Levels/n" + std::to_string(n) + ".play";
-    const PlayRun plain = levelplay(level(n) + " " + script);
-    ASSERT_EQ(plain.status, 0) << plain.output;
-    EXPECT_NE(plain.output.find("won=1"), std::string::npos) << plain.output;
-    EXPECT_NE(plain.output.find("open_goals=0"), std::string::npos) << plain.output;
-    const float clock = clockOf(plain.output);
+    const PlayRun paced = levelplay("--pace " + level(n) + " " + script);
+    ASSERT_EQ(paced.status, 0) << paced.output;
+    EXPECT_NE(paced.output.find("won=1"), std::string::npos) << paced.output;
+    EXPECT_NE(paced.output.find("open_goals=0"), std::string::npos) << paced.output;
+    const float clock = clockOf(paced.output);
     ASSERT_GT(clock, 0.0f);
 
-    // The medal times follow the script: a player who plays as well as it gets gold, and gold
-    // is not given away; silver is about a third more.
-    EXPECT_NE(plain.output.find("medal=gold"), std::string::npos) << plain.output;
+    // The medal times follow the script at a person's pace: a player who plays as well as it at
+    // that pace gets gold, and gold is not given away; silver is about a third more.
+    EXPECT_NE(paced.output.find("medal=gold"), std::string::npos) << paced.output;
     const MedalTimes medals = medalTimesOf(n);
     EXPECT_LE(medals.gold, clock * 1.2f + 5.0f)
         << "the gold time of level " << n << " is far above its script's " << clock << " s";
@@ -364,4 +366,92 @@ TEST(Levelplay, ABadScriptOrSaveIsRefusedWithItsName)
     run = levelplay("--restore " + broken + " " + level(0) + " " + script);
     EXPECT_EQ(run.status, 2) << run.output;
     EXPECT_NE(run.output.find("cannot be continued"), std::string::npos) << run.output;
+}
+
+// When a unit's goal was queued, from "at T s: goal UNIT queued"; -1 when it never was.
+float queuedAt(const std::string& output, const std::string& unit)
+{
+    std::smatch match;
+    if (!std::regex_search(output, match, std::regex("at ([0-9.]+) s: goal " + unit + " queued")))
+        return -1.0f;
+    return std::stof(match[1]);
+}
+
+float doneAt(const std::string& output, const std::string& unit)
+{
+    std::smatch match;
+    if (!std::regex_search(output, match, std::regex("at ([0-9.]+) s: goal " + unit + " left the list")))
+        return -1.0f;
+    return std::stof(match[1]);
+}
+
+TEST(Levelplay, AtAPersonsPaceAClickWaitsForTheOneBeforeAndForWhatItClicks)
+{
+    // Level 0: the rubble, the bricks beside the town hall, and the road behind the rubble, all
+    // asked for at once. A click is a press and a release after the pointer has come: its goal is
+    // queued four frames after the click began.
+    ::Test::TempDir folder;
+    const std::string script = (folder.path() / "rush.play").string();
+    std::ofstream(script) << "at 0 click Rubble\nat 0 click Brick\nat 0 click Road\n";
+    const float frames = 4.0f / 64.0f + 0.001f;
+
+    // Without the pace the three come one after the other, and the road has no way yet.
+    const PlayRun rushed = levelplay("--max-time 3 " + level(0) + " " + script);
+    EXPECT_NE(rushed.output.find("Road#1 refused: problem 1 NoRoute (script line 3)"), std::string::npos)
+        << rushed.output;
+
+    const std::string written = (folder.path() / "written.play").string();
+    const PlayRun paced = levelplay("--pace --write-script " + written + " " + level(0) + " " + script);
+    ASSERT_EQ(paced.status, 0) << paced.output;
+    const float rubble = queuedAt(paced.output, "Rubble#1");
+    const float brick = queuedAt(paced.output, "Brick#1");
+    const float road = queuedAt(paced.output, "Road#1");
+    const float cleared = doneAt(paced.output, "Rubble#1");
+    ASSERT_GT(rubble, 0.0f) << paced.output;
+    // The rubble can be clicked from the start: a second after it.
+    EXPECT_GE(rubble, 1.0f) << paced.output;
+    EXPECT_LE(rubble, 1.0f + frames + 0.02f) << paced.output;
+    // 1.5 s after the click before.
+    EXPECT_NEAR(brick - rubble, 1.5f, 0.02f) << paced.output;
+    // The road only once the rubble is gone, and a second after that.
+    ASSERT_GT(cleared, brick) << paced.output;
+    EXPECT_GE(road, cleared + 1.0f) << paced.output;
+    EXPECT_LE(road, cleared + 1.0f + frames + 0.02f) << paced.output;
+    EXPECT_EQ(paced.output.find("refused"), std::string::npos) << paced.output;
+
+    // The medal times that pace gives: gold 10% above the clock, silver a third above gold.
+    const float clock = clockOf(paced.output);
+    const int gold = static_cast<int>(std::ceil(clock * 1.1f - 0.001f));
+    EXPECT_NE(paced.output.find("medal times at this pace GoldTime=\"" + std::to_string(gold) +
+                                "\" SilverTime=\"" + std::to_string((gold * 4 + 2) / 3) + "\""),
+              std::string::npos)
+        << paced.output;
+
+    // Written with the times its clicks came at, the script makes the same clicks without the
+    // pace and wins at the same clock.
+    const std::string again = ::Test::readFile(written);
+    EXPECT_NE(again.find("at 1.01 click Rubble\n"), std::string::npos) << again;
+    EXPECT_NE(again.find("at 2.51 click Brick\n"), std::string::npos) << again;
+    const PlayRun replayed = levelplay(level(0) + " " + written);
+    EXPECT_EQ(replayed.status, 0) << replayed.output;
+    EXPECT_EQ(clockOf(replayed.output), clock) << replayed.output;
+}
+
+TEST(Levelplay, ALevelIsJudgedWhereTheScriptLeavesIt)
+{
+    ::Test::TempDir folder;
+    const std::string script = (folder.path() / "west.play").string();
+    std::ofstream(script) << "at 0 click BrokenRoad#2  # the west bend first\n";
+    // Kiln Hill as it was, with one cement: the west bend takes it, and the mill that makes
+    // more lies behind the east bend.
+    const PlayRun stuck =
+        levelplay("--pace --judge " QUILL_SOURCE_DIR "/tests/tools/data/kiln_hill_one_cement.xml " + script);
+    EXPECT_EQ(stuck.status, 1) << stuck.output;
+    EXPECT_NE(stuck.output.find("goal BrokenRoad#2 left the list"), std::string::npos) << stuck.output;
+    EXPECT_NE(stuck.output.find("judge: dead end: Cement ran out: the goals left need 2"), std::string::npos)
+        << stuck.output;
+    // The level as it ships has a cement for each bend.
+    const PlayRun mended = levelplay("--pace --judge " + level(20) + " " + script);
+    EXPECT_EQ(mended.status, 1) << mended.output;
+    EXPECT_NE(mended.output.find("judge: can still be won"), std::string::npos) << mended.output;
 }

@@ -127,6 +127,12 @@ bool LevelRun::won() const
     return level && (level->isLevelOver() || level->isFinishPending());
 }
 
+bool LevelRun::idle() const
+{
+    Game* level = game();
+    return !level || level->getController().getPendingGoals().empty();
+}
+
 float LevelRun::clock() const
 {
     Game* level = game();
@@ -266,7 +272,7 @@ void LevelRun::finish()
 // ---------------------------------------------------------------------------------------------
 // The player's orders
 
-void LevelRun::click(const Command& command, bool upgrade)
+bool LevelRun::click(const Command& command, bool upgrade)
 {
     const char* verb = upgrade ? "upgrade" : "click";
     frameUntil([this] { return running() || !inLevel(); }, "the level does not run");
@@ -275,9 +281,10 @@ void LevelRun::click(const Command& command, bool upgrade)
     {
         std::cout << "at " << clock() << " s: no " << Engine::toUtf8(command.unitType) << "#" << command.index
                   << " to " << verb << " (script line " << command.line << ")\n";
-        return;
+        return true;
     }
     m_clicked = label(unit);
+    m_clickedLine = command.line;
     m_clickedUnit = unit;
     cUnitView* view = unit->getView();
     Engine::cButtonPrototype* target = view;
@@ -289,7 +296,7 @@ void LevelRun::click(const Command& command, bool upgrade)
                   << (view ? "no upgrade button" : "no view") << " (script line " << command.line << ")\n";
         m_clicked.clear();
         m_clickedUnit.reset();
-        return;
+        return true;
     }
     GameController& controller = game()->getController();
     // The goals waiting before the press: a goal that leaves the list in the frame of the press
@@ -299,6 +306,7 @@ void LevelRun::click(const Command& command, bool upgrade)
                                                            controller.getPendingGoals().end());
     m_refused = false;
     m_accepted = false;
+    bool reached = true;
     if (!target->isShown())
     {
         // Nothing to aim at: the player sees no such thing where it would be.
@@ -309,6 +317,7 @@ void LevelRun::click(const Command& command, bool upgrade)
     }
     else if (!m_hand.press(*target, false))
     {
+        reached = false;
         const Engine::cVector2 at = m_hand.pointer();
         std::cout << "at " << clock() << " s: " << verb << " " << m_clicked << " at " << place(at)
                   << " went nowhere: something else took the pointer; under the pointer: "
@@ -321,9 +330,10 @@ void LevelRun::click(const Command& command, bool upgrade)
                                     goalsBefore.end();
                          }))
         std::cout << "at " << clock() << " s: " << m_clicked << " made no goal ("
-                  << noGoalReason(unit, upgrade) << ")\n";
+                  << noGoalReason(unit, upgrade) << ") (script line " << command.line << ")\n";
     m_clicked.clear();
     m_clickedUnit.reset();
+    return reached;
 }
 
 std::string LevelRun::noGoalReason(const cUnit::Ptr& unit, bool upgrade) const
@@ -444,7 +454,10 @@ void LevelRun::onProblem(const cUnit::Ptr& unit, UnitProblem problem)
     m_refused = true;
     // The clicked unit under the name the script gave it, even when the click took it away.
     std::cout << "at " << clock() << " s: " << (unit == m_clickedUnit ? m_clicked : label(unit))
-              << " refused: problem " << static_cast<int>(problem) << " " << problemName(problem) << "\n";
+              << " refused: problem " << static_cast<int>(problem) << " " << problemName(problem);
+    if (unit == m_clickedUnit && m_clickedLine > 0)
+        std::cout << " (script line " << m_clickedLine << ")";
+    std::cout << "\n";
 }
 
 void LevelRun::reportGoals()

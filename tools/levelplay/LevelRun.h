@@ -64,7 +64,8 @@ public:
     // Leaves the level as the player does: Escape, the menu's map button and "yes". The play
     // state writes the unfinished level.
     void save();
-    void click(const Command& command, bool upgrade);
+    // False when another view took the pointer: the press never reached the unit.
+    bool click(const Command& command, bool upgrade);
     // The cancel input: the secondary mouse button.
     void cancel();
     // One frame; a briefing or a modal tip over the level is closed with Escape.
@@ -79,6 +80,13 @@ public:
     Game* game() const;
     // TYPE#K of a unit, as the script names it.
     std::string label(const cUnit::Ptr& unit) const;
+    // The unit a script line names, as it names it now; empty when there is none.
+    cUnit::Ptr unitOf(const Command& command) const { return find(command.unitType, command.index); }
+    // Nothing waits to be done: no goal queued or under way.
+    bool idle() const;
+    // What lies under a place of the screen, the topmost first.
+    // With `pointerThere`, also the button that holds the pointer standing there.
+    std::string describeAt(const Engine::cVector2& place, bool pointerThere) const;
     // Every state left and the game's shutdowns run.
     void finish();
 
@@ -89,9 +97,6 @@ private:
     void onProblem(const cUnit::Ptr& unit, UnitProblem problem);
     void reportGoals();
     cUnit::Ptr find(const std::wstring& type, int index) const;
-    // What lies under a place of the screen, the topmost first.
-    // With `pointerThere`, also the button that holds the pointer standing there.
-    std::string describeAt(const Engine::cVector2& place, bool pointerThere) const;
     std::string nameOf(const Engine::cView* view) const;
     // Why a click that reached the unit made no goal: the waiting goals, or a tutorial tip.
     std::string noGoalReason(const cUnit::Ptr& unit, bool upgrade) const;
@@ -107,6 +112,8 @@ private:
     std::map<const Goal*, std::pair<int, std::string>> m_goals;
     std::string m_clicked;
     cUnit::Ptr m_clickedUnit;
+    // The script line of the click under way, for what is told of it.
+    int m_clickedLine = 0;
     bool m_refused = false;
     bool m_accepted = false;
     int m_saves = 0;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <memory>
 #include <vector>
 
@@ -130,7 +131,8 @@ TEST_F(Pack, OpenFailuresAreStoredAndThrown)
     }
     Engine::getErrorString().clear();
     const std::string missingPack = failureOf([&] { cPackStream(packPath("none.pack"), "x.xml"); });
-    EXPECT_EQ(missingPack, "Cant't open pack file '" + packText("none.pack") + "'");
+    EXPECT_EQ(missingPack,
+              "Cant't open pack file '" + packText("none.pack") + "' (to read its member 'x.xml')");
     EXPECT_EQ(Engine::getErrorString(), missingPack);
     const std::string missingMember = failureOf([&] { cPackStream(packPath("a.pack"), "y.xml"); });
     EXPECT_EQ(missingMember, "Cant't find file 'y.xml' in the '" + packText("a.pack") + "' pack.");
@@ -206,7 +208,7 @@ TEST_F(Pack, TruncatedOrGarbagePacksCannotBeOpened)
             EXPECT_EQ(text, packPath(name) + L" cannot be opened.");
         }
         EXPECT_EQ(failureOf([&] { cPackStream(packPath(name), "a.xml"); }),
-                  "Cant't open pack file '" + packText(name) + "'");
+                  "Cant't open pack file '" + packText(name) + "' (to read its member 'a.xml')");
     }
 }
 
@@ -232,6 +234,61 @@ TEST_F(Pack, ABrokenCentralDirectoryStopsTheEnumeration)
     {
         EXPECT_STREQ(text, "Pack finder raise error during search.");
     }
+}
+
+// The file system mounts packs through the same walk: a damaged directory is an error that
+// names the pack and the member the damage follows, kept as the last error text for the fatal
+// report.
+TEST_F(Pack, ADamagedDirectoryNamesThePackAndWhereTheDamageIs)
+{
+    {
+        ::Test::ZipWriter zip(dir.path() / "a.pack");
+        zip.add("a.xml", Text);
+        zip.add("b.xml", Text);
+        zip.add("c.xml", Text);
+    }
+    const std::string whole = ::Test::readFile(dir.path() / "a.pack");
+    const size_t first = whole.find(std::string("PK\x01\x02", 4));
+    const size_t second = whole.find(std::string("PK\x01\x02", 4), first + 1);
+    ASSERT_NE(second, std::string::npos);
+    for (const size_t flipped : {first, second})
+    {
+        std::string bytes = whole;
+        bytes[flipped + 2] = static_cast<char>(bytes[flipped + 2] ^ 0x5A);
+        dir.write("a.pack", bytes);
+        const std::string text = failureOf([&] { Engine::cPackArchive::mount(packPath("a.pack")); });
+        const std::string expected = flipped == first
+                                         ? "Pack finder raise error during begin of search. (the pack '" +
+                                               packText("a.pack") + "', its first member)"
+                                         : "Pack finder raise error during search. (the pack '" +
+                                               packText("a.pack") + "', the member after 'a.xml')";
+        EXPECT_EQ(text, expected);
+        EXPECT_EQ(Engine::getErrorString(), text);
+        EXPECT_FALSE(Engine::cPackArchive::open(packPath("a.pack"))) << "the quiet opening gives none";
+    }
+}
+
+// A pack that cannot be opened is told in two messages, which a run without a display writes
+// to stderr: the path, then why. A file that opens but holds no zip directory has no system
+// error code to show: the second message says what is wrong with it instead.
+TEST_F(Pack, APackThatCannotBeOpenedSaysWhichAndWhyOnce)
+{
+    {
+        ::Test::ZipWriter zip(dir.path() / "whole.pack");
+        zip.add("a.xml", Text);
+    }
+    const std::string whole = ::Test::readFile(dir.path() / "whole.pack");
+    dir.write("cut.pack", whole.substr(0, whole.size() / 2));
+    const auto told = [this](const char* name)
+    {
+        testing::internal::CaptureStderr();
+        EXPECT_THROW(Engine::openPack(packPath(name)), std::wstring);
+        return testing::internal::GetCapturedStderr();
+    };
+    EXPECT_EQ(told("cut.pack"), packText("cut.pack") + " cannot be opened.\n" + packText("cut.pack") +
+                                    " is not a zip pack, or it is damaged: its directory cannot be found.\n");
+    EXPECT_EQ(told("missing.pack"),
+              packText("missing.pack") + " cannot be opened.\n" + std::to_string(ENOENT) + "\n");
 }
 
 TEST_F(Pack, MembersThatLieAboutTheirSizeNeverPassForWhole)

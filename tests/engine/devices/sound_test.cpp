@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -328,6 +329,44 @@ TEST_F(SoundDevice, OnTheMixerTheOldestEffectGivesWayAndStaleChannelsStopNothing
     EXPECT_EQ(music->getStatus(), Platform::ChannelPaused);
     sound->pauseAll(false);
     EXPECT_EQ(music->getStatus(), Platform::ChannelPlaying);
+}
+
+// A sound file damaged behind the head that loading checks: its first play finds the damage.
+// The game plays on without the sound: no failure is thrown, its channels are silent and read
+// as stopped, the log "sound" names the file once, and the file is not read again.
+TEST_F(SoundDevice, ASoundThatCannotBeDecodedIsLoggedOnceAndTheGamePlaysOnWithoutIt)
+{
+    data("sounds/damaged.wav", ::SoundTest::makeDamagedAdpcmWave());
+    startResources();
+    sound = std::make_unique<cSound>();
+    ASSERT_FALSE(sound->isDisabled());
+    const std::string logBefore = ::Test::readFile(std::filesystem::current_path() / "sound.log");
+    const SamplePtr damaged = sample("sounds/damaged.wav");
+    const SamplePtr tone = sample("sounds/tone.wav");
+
+    boost::shared_ptr<cSoundChannel> looped;
+    ASSERT_NO_THROW(looped = sound->play(damaged, true, true));
+    ASSERT_TRUE(looped);
+    EXPECT_EQ(looped->getStatus(), Platform::ChannelStopped);
+    const int nextHandle = cSound::openFile("sounds/tone.wav");
+    cSound::closeFile(nextHandle);
+    ASSERT_NO_THROW(sound->playSound(damaged));
+    const auto paused = sound->play(damaged, false, false);
+    EXPECT_EQ(paused->getStatus(), Platform::ChannelStopped);
+    EXPECT_EQ(cSound::openFile("sounds/tone.wav"), nextHandle + 1) << "the damaged file was read again";
+    cSound::closeFile(nextHandle + 1);
+
+    const std::string log =
+        ::Test::readFile(std::filesystem::current_path() / "sound.log").substr(logBefore.size());
+    const std::string told = "\"sounds/damaged.wav\" cannot be decoded";
+    const size_t first = log.find(told);
+    EXPECT_NE(first, std::string::npos) << log;
+    EXPECT_EQ(log.find("sounds/damaged.wav", first + told.size()), std::string::npos) << "told once: " << log;
+
+    const auto playing = sound->play(tone, true, true);
+    EXPECT_EQ(playing->getStatus(), Platform::ChannelPlaying) << "the other sounds play on";
+    looped.reset();
+    EXPECT_EQ(playing->getStatus(), Platform::ChannelPlaying) << "a silent channel stops nothing";
 }
 
 TEST_F(SoundDevice, WithNoAudioDeviceTheGameRunsSilently)

@@ -77,6 +77,39 @@ TEST_F(ButtonKinds, TheNormalLockShowsTheNormalLookNotTheDisabledOne)
     EXPECT_EQ(b->getTexture(), resources.manager->getTexture("ui/off.png"));
 }
 
+// The lock holds the normal look while the pointer hovers, presses and releases and while the
+// button is disabled; the button still clicks. Let go, it shows its state again.
+TEST_F(ButtonKinds, TheNormalLockLastsThroughEveryStateTheButtonPasses)
+{
+    auto* b = load<cButton>("<b" + Place +
+                            "Picture=\"ui/normal.png\" texture_hover=\"ui/hover.png\" "
+                            "texture_pressed=\"ui/pressed.png\" texture_disabled=\"ui/off.png\"/>");
+    const auto normal = b->getTexture();
+    int clicks = 0;
+    b->connectClickAction([&clicks] { ++clicks; });
+    b->setNormalLock(true);
+    frames.moveTo(400, 300);
+    EXPECT_EQ(b->getState(), cButtonPrototype::StateHover);
+    EXPECT_EQ(b->getTexture(), normal) << "hovered";
+    frames.press();
+    EXPECT_EQ(b->getState(), cButtonPrototype::StatePressed);
+    EXPECT_EQ(b->getTexture(), normal) << "pressed";
+    frames.release();
+    EXPECT_EQ(clicks, 1) << "the lock changes the look only";
+    frames.moveTo(10, 10);
+    EXPECT_EQ(b->getTexture(), normal) << "left";
+    b->disable();
+    EXPECT_EQ(b->getTexture(), normal) << "disabled";
+    b->enable();
+    frames.moveTo(400, 300);
+    EXPECT_EQ(b->getTexture(), normal) << "hovered again";
+
+    b->setNormalLock(false);
+    EXPECT_EQ(b->getTexture(), resources.manager->getTexture("ui/hover.png")) << "its own state's look";
+    frames.press();
+    EXPECT_EQ(b->getTexture(), resources.manager->getTexture("ui/pressed.png"));
+}
+
 TEST_F(ButtonKinds, APictureButtonShowsItsStateTextures)
 {
     auto* b = load<cButton>("<b" + Place +

@@ -15,10 +15,12 @@
 #include "platform/system/FakeClock.h"
 #include "tests/engine/ui/ui_test_tools.h"
 #include "tests/engine/ui/view_test_tools.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <vector>
 
 namespace
@@ -114,8 +116,26 @@ TEST_F(PictureKinds, ATextureAnimationPlaysItsNumberedTexturesAtDoubleSpeed)
     view.anim_length = 0.0f;
     frame(400);
     EXPECT_EQ(view.getTexture(), view.getFrameTexture(1));
-    EXPECT_THROW(view.loadXML(element("<textureanim Picture=\"ui/f0.png\" Picture1=\"ui/none.png\"/>")),
-                 std::string);
+}
+
+// A numbered texture that cannot be loaded ends the list there, as a missing number does: the
+// layout loads with the frames before it, and the log "error" names the file.
+TEST_F(PictureKinds, ATextureAnimationEndsItsListAtATextureThatCannotBeLoaded)
+{
+    const std::filesystem::path logPath = std::filesystem::current_path() / "error.log";
+    const size_t logBefore = ::Test::readFile(logPath).size();
+    cTextureAnimation view;
+    ASSERT_NO_THROW(view.loadXML(element("<textureanim Picture=\"ui/f0.png\" Picture1=\"ui/f1.png\" "
+                                         "Picture2=\"ui/none.png\" Picture3=\"ui/f2.png\"/>")));
+    EXPECT_EQ(view.getFrameCount(), 2u);
+    EXPECT_EQ(view.getFrameTexture(1), resources.manager->getTexture("ui/f1.png"));
+    const std::string log = ::Test::readFile(logPath).substr(logBefore);
+    EXPECT_NE(log.find("\"ui/none.png\" (Picture2 of a texture animation)"), std::string::npos) << log;
+
+    // Without its first texture the animation keeps its one empty frame.
+    cTextureAnimation bare;
+    ASSERT_NO_THROW(bare.loadXML(element("<textureanim Picture1=\"ui/none.png\"/>")));
+    EXPECT_EQ(bare.getFrameCount(), 1u);
 }
 
 TEST_F(PictureKinds, ABorderFitsItsChildrenAndRepeatsItsPatches)

@@ -363,6 +363,32 @@ TEST_F(Texts, TextBoxesTakeTypedCharactersWithinTheirWidthAndFilter)
     EXPECT_EQ(box.getText(), L"ad");
 }
 
+// A character too wide for the room left is refused alone: a narrower one typed after it still
+// goes in, without a backspace first.
+TEST_F(Texts, ATextBoxRefusesOnlyTheCharacterThatDoesNotFit)
+{
+    UiTest::cFrames frames;
+    const auto type = [&frames](const std::wstring& characters)
+    {
+        for (const wchar_t c : characters)
+            frames.input->queueChar(static_cast<uint16_t>(c));
+        frames.frame();
+    };
+    // The cursor takes 10 of the 36 units, each letter 10 and a space 4: two letters and a
+    // space fit, a third letter does not.
+    cTextBox& box = load<cTextBox>("<textbox Visible=\"1\" Enable=\"1\" Align=\"1\" MaxLength=\"36\" "
+                                   "IgnoreRightToLeft=\"1\" Font=\"fonts/t.fnt\" Texture=\"fonts/t.png\" "
+                                   "SpaceWidth=\"4\"/>");
+    type(L"abc");
+    EXPECT_EQ(box.getText(), L"ab");
+    type(L" ");
+    EXPECT_EQ(box.getText(), L"ab ") << "the narrow space after a refused letter fits";
+    type(L"d ");
+    EXPECT_EQ(box.getText(), L"ab ") << "nothing more fits";
+    type(L"\b\bc");
+    EXPECT_EQ(box.getText(), L"ac");
+}
+
 TEST_F(Texts, HebrewTypingPutsTheCursorLeftOfARightToLeftText)
 {
     UiTest::cFrames frames;
