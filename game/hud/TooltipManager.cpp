@@ -15,8 +15,8 @@
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cTooltipView.h"
 #include "game/hud/cUnitView.h"
-#include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
+#include "game/world/LevelTutor.h"
 #include "game/world/GameConfig.h"
 #include "game/world/GameTrace.h"
 #include "game/world/GridPathFinder.h"
@@ -72,7 +72,7 @@ std::wstring displayName(const cUnit& unit, const cUnitView* view)
 
 bool tutorialTipShown()
 {
-    return static_cast<bool>(cTutorial::instance().getPointedUnit());
+    return static_cast<bool>(LevelTutor::instance().getPointedUnit());
 }
 
 } // namespace

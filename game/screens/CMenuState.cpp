@@ -7,7 +7,7 @@
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cComposite.h"
 #include "engine/ui/cTextStyleButton.h"
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CMapState.h"

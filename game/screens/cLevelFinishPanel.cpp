@@ -7,7 +7,7 @@
 #include "engine/ui/RequiredControl.h"
 #include "engine/ui/cButtonPrototype.h"
 #include "engine/ui/cTextLine.h"
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 #include "game/hud/cPathEffect.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/screens/CGameEngine.h"

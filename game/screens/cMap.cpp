@@ -14,7 +14,7 @@
 #include "engine/ui/cPyro.h"
 #include "engine/ui/cTextStyleButton.h"
 #include "game/hud/cClouds.h"
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/cMapButton.h"
 #include "game/screens/cMapNodeButton.h"

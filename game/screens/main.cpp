@@ -7,7 +7,7 @@
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
 #include "game/hud/UnitViewLibrary.h"
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CIntroState.h"

@@ -14,7 +14,7 @@
 #include "engine/devices/cSound.h"
 #include "engine/devices/cSoundSample.h"
 #include "engine/devices/cTexture.h"
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitTypeInfo.h"

@@ -8,7 +8,7 @@
 #include "engine/ui/cTextLine.h"
 #include "game/hud/cFinishLevelSaluts.h"
 #include "game/hud/cFlyingIconText.h"
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 #include "game/hud/cPathEffect.h"
 #include "game/hud/cPointerView.h"
 #include "game/hud/cUnitProgressView.h"

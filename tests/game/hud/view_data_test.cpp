@@ -16,7 +16,7 @@
 #include "game/hud/ViewState.h"
 #include "game/hud/cFinishLevelSaluts.h"
 #include "game/hud/cFlyingIconText.h"
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 #include "game/hud/cPointerView.h"
 #include "game/hud/cUnitProgressView.h"
 #include "game/world/GameConfig.h"

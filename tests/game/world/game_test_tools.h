@@ -19,7 +19,7 @@
 #include "engine/devices/cSound.h"
 #include "game/hud/TooltipManager.h"
 #include "game/hud/UnitViewLibrary.h"
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cTutorial.h"

@@ -5,7 +5,7 @@
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
 #include "game/heroes/GameController.h"
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 #include "game/hud/cUnitView.h"
 #include "game/world/SoundIds.h"
 #include "game/world/UnitCategories.h"
