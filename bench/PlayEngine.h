@@ -27,7 +27,7 @@
 #include "engine/devices/cSound.h"
 #include "engine/devices/cTexture.h"
 #include "engine/ui/cView.h"
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 #include "game/screens/BriefState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"

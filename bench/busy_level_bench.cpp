@@ -36,7 +36,7 @@
 #include "engine/devices/RenderTypes.h"
 #include "engine/devices/cRender.h"
 #include "engine/ui/cLightButton.h"
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/BriefState.h"
 #include "game/screens/CGameEngine.h"

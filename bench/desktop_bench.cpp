@@ -42,7 +42,7 @@
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cTexture.h"
 #include "engine/ui/cView.h"
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CIntroState.h"
 #include "game/screens/CMenuState.h"

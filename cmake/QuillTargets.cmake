@@ -1,15 +1,20 @@
 # Helpers that turn the source folders into targets. Sources are found by glob so that a new
 # class is one header/source pair and nothing else.
 
-# An object library from every .cpp below `dir` (main.cpp, the program's entry, excluded).
-function(quill_object_library name dir)
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
-       ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+# An object library from every .cpp below the folders given after the name (main.cpp, the
+# program's entry, excluded): one per layer of the source tree.
+function(quill_object_library name)
+  set(sources)
+  foreach(dir IN LISTS ARGN)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS
+         ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND sources ${found})
+  endforeach()
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   if(NOT sources)
     set(empty ${CMAKE_BINARY_DIR}/empty/${name}.cpp)
     if(NOT EXISTS ${empty})
-      file(WRITE ${empty} "// ${dir} has no sources yet.\n")
+      file(WRITE ${empty} "// ${ARGN} has no sources yet.\n")
     endif()
     set(sources ${empty})
   endif()

@@ -65,7 +65,7 @@
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cSound.h"
 #include "game/hud/UnitViewLibrary.h"
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
