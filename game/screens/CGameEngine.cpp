@@ -14,6 +14,8 @@
 #include "game/world/LevelLocation.h"
 #include "game/world/ManagerShutdowns.h"
 
+#include <algorithm>
+
 namespace
 {
 
@@ -82,10 +84,7 @@ void CGameEngine::tellSaveFailure()
     trace(L"CGameEngine save failure told\n");
     try
     {
-        // Without a parent: it stays over every state until the player closes it.
-        auto* message = new cSystemMessage(nullptr, cSystemMessage::SaveFailedLayout);
-        message->show();
-        message->enable();
+        instance().showOverEverything(new cSystemMessage(nullptr, cSystemMessage::SaveFailedLayout));
     }
     catch (...)
     {
@@ -99,10 +98,8 @@ void CGameEngine::tellWindowRefused()
     trace(L"CGameEngine window refused\n");
     try
     {
-        // Over every state until the player closes it, as the options panel shows it.
-        auto* message = new cSystemMessage(nullptr);
-        message->show();
-        message->enable();
+        // As the options panel shows it.
+        instance().showOverEverything(new cSystemMessage(nullptr));
     }
     catch (...)
     {
@@ -110,6 +107,19 @@ void CGameEngine::tellWindowRefused()
                               "The player could not be told that a window does not fit the screen: " +
                                   Engine::currentExceptionText());
     }
+}
+
+void CGameEngine::showOverEverything(cSystemMessage* message)
+{
+    m_openMessages.push_back(message);
+    message->closedSignal.connect(
+        [this](cSystemMessage* closed)
+        {
+            m_openMessages.erase(std::remove(m_openMessages.begin(), m_openMessages.end(), closed),
+                                 m_openMessages.end());
+        });
+    message->show();
+    message->enable();
 }
 
 void CGameEngine::Run()
@@ -133,6 +143,9 @@ void CGameEngine::Cleanup()
     }
     if (Engine::cLogic* logic = Engine::cLogic::instance())
         logic->setFrameCallback({});
+    for (cSystemMessage* message : m_openMessages)
+        Engine::cControl::deleteLater(message);
+    m_openMessages.clear();
     runShutdowns();
     delete m_application;
     m_application = nullptr;

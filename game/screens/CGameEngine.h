@@ -6,6 +6,7 @@
 #include <vector>
 
 class CGameState;
+class cSystemMessage;
 
 namespace Engine
 {
@@ -62,6 +63,9 @@ public:
     // Alt+Enter asked for a window that does not fit the screen: the options panel's message
     // that the game stays in full screen (traced as "CGameEngine window refused").
     static void tellWindowRefused();
+    // Shows a message made without a parent over every state, enabled, until the player closes
+    // it or the engine ends.
+    void showOverEverything(cSystemMessage* message);
     size_t getStateCount() const { return m_states.size(); }
     CGameState* topState() const { return m_states.empty() ? nullptr : m_states.back(); }
     const std::vector<CGameState*>& getStates() const { return m_states; }
@@ -112,6 +116,9 @@ private:
     int m_quietFrames = -1;
     // Owned: created by Init, deleted by Cleanup.
     Engine::cApplication* m_application = nullptr;
+    // The messages shown over every state (no parent owns them) that the player has not closed
+    // yet: the engine deletes them when it ends.
+    std::vector<cSystemMessage*> m_openMessages;
     // The command line kept for the application's callbacks.
     std::wstring m_commandLine;
 };

@@ -97,10 +97,12 @@ cOptions::cOptions(Engine::cControl* parent)
 
     if (!workingSound())
     {
+        // Greyed: the green fill goes, the knobs still stand at the volumes the player set.
         m_musicVolume->disable();
         m_soundVolume->disable();
+        m_musicFloat->hide();
+        m_soundFloat->hide();
     }
-    // Greyed, the sliders still show the volumes the player set.
     const float music = static_cast<float>(shownVolume(L"MusicVolume"));
     const float effects = static_cast<float>(shownVolume(L"SoundVolume"));
     m_musicVolume->setValue(music);

@@ -131,13 +131,6 @@ bool cTutorial::showTip(const TipPtr& tip)
         return false;
     if (tip->tipType < 0 || tip->tipType > 2)
         throw std::string("cTutorial::showTip(): unknown type of tip: ") + std::to_string(tip->tipType);
-    // A tip without words has nothing to say (and a pointer tip would hold the level's clicks
-    // behind an empty panel): it counts as shown and goes.
-    if (tip->text.empty())
-    {
-        CGameEngine::trace(L"Tutorial tip without text passed over\n");
-        return true;
-    }
     if ((tip->tipType == 1 && !levelRuns()) || levelCovered())
     {
         if (std::find(m_waitingTips.begin(), m_waitingTips.end(), tip) == m_waitingTips.end())

@@ -23,7 +23,7 @@ namespace
 
 // The icon the X server holds for a window (_NET_WM_ICON: width, height, then one 0xAARRGGBB
 // value per pixel), read the way a task bar reads it. Xlib is loaded by the SDL and GL
-// libraries already; its functions are looked up there.
+// libraries already; its functions are looked up in it.
 std::vector<unsigned long> iconProperty(const Platform::Window& window)
 {
     SDL_SysWMinfo info;
@@ -34,9 +34,14 @@ std::vector<unsigned long> iconProperty(const Platform::Window& window)
     using GetWindowProperty = int (*)(Display*, ::Window, Atom, long, long, Bool, Atom, Atom*, int*,
                                       unsigned long*, unsigned long*, unsigned char**);
     using Free = int (*)(void*);
-    const auto internAtom = reinterpret_cast<InternAtom>(dlsym(RTLD_DEFAULT, "XInternAtom"));
-    const auto getProperty = reinterpret_cast<GetWindowProperty>(dlsym(RTLD_DEFAULT, "XGetWindowProperty"));
-    const auto free = reinterpret_cast<Free>(dlsym(RTLD_DEFAULT, "XFree"));
+    // SDL may have loaded Xlib privately: the library is asked for by name, never loaded anew.
+    void* const x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+    if (!x11)
+        return {};
+    const auto internAtom = reinterpret_cast<InternAtom>(dlsym(x11, "XInternAtom"));
+    const auto getProperty = reinterpret_cast<GetWindowProperty>(dlsym(x11, "XGetWindowProperty"));
+    const auto free = reinterpret_cast<Free>(dlsym(x11, "XFree"));
+    dlclose(x11);
     if (!internAtom || !getProperty || !free)
         return {};
     Display* display = info.info.x11.display;

@@ -58,6 +58,7 @@ TEST(Briefing, TheOpeningBriefingPlaysToItsEndThenTheLevelStartsAndItsTimedAndRe
     ASSERT_TRUE(screen.open()) << "no X display";
     ::Test::TempDir folder;
     folder.write("share/Quillmoor/levels/brief.xml", levelXml());
+    playedBefore(folder);
     GameProgram game(folder, "levels/brief.xml");
     ASSERT_TRUE(game.started());
     ASSERT_TRUE(game.expectTrace("BriefState::Init()\n"));

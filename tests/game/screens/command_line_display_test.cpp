@@ -16,20 +16,13 @@ namespace
 
 using namespace DisplayTest;
 
-// A player list of one player, Ada, who plays now.
-std::string playerList()
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Profiles NextID=\"2\" CurrentUser=\"Ada\">"
-           "<Profile Name=\"Ada\" ID=\"1\"/></Profiles>";
-}
-
 // Starts the program on `level` in `workingFolder`, waits until `loaded` is traced and the level
 // runs, and closes it.
 void playsAtOnce(const std::string& level, const std::string& workingFolder, const std::string& loaded)
 {
     ::Test::TempDir folder;
     // A player who played before.
-    folder.write("share/Quillmoor/profiles/profiles.xml", playerList());
+    playedBefore(folder);
     GameProgram game(folder, level, workingFolder);
     ASSERT_TRUE(game.started());
     ASSERT_TRUE(game.expectTrace(loaded));
@@ -127,7 +120,7 @@ TEST(CommandLine, ALevelFileOfItsOwnIsTitledByItsNameAndRecordsNothing)
     const std::filesystem::path copy = copies.path() / "First Street.xml";
     std::filesystem::copy_file(kData + "Levels/n0.xml", copy);
     ::Test::TempDir folder;
-    folder.write("share/Quillmoor/profiles/profiles.xml", playerList());
+    playedBefore(folder);
     GameProgram game(folder, copy.string());
     ASSERT_TRUE(game.started());
     ASSERT_TRUE(game.expectTrace("Level -1 loaded from " + copy.generic_string() + "\n"));

@@ -81,6 +81,7 @@ TEST(MouseGame, TheSecondLevelIsWonWithTheMouseTheMarketRaisedByItsArrow)
     // The level file as the data folder beside the program holds it.
     const std::string level =
         (std::filesystem::path(QUILL_EXECUTABLE).parent_path() / "Data" / "Levels" / "n1.xml").string();
+    playedBefore(folder);
     GameProgram game(folder, level);
     ASSERT_TRUE(game.started());
     ASSERT_TRUE(game.waitFor("CPlayState Init\n")) << game.traces();

@@ -46,6 +46,7 @@ TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
     }
     folder.write("share/Quillmoor/res_log.xml", log + "</ResLog>");
 
+    playedBefore(folder);
     GameProgram game(folder, "levels/test.xml");
     ASSERT_TRUE(game.started());
     ASSERT_TRUE(game.expectTrace("CPlayState Init\n"));

@@ -34,9 +34,7 @@ constexpr int kHeadingTop = 124;
 
 void startInTheFirstLevel(GameScreen& screen, ::Test::TempDir& folder, std::unique_ptr<GameProgram>& game)
 {
-    folder.write("share/Quillmoor/profiles/profiles.xml",
-                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Profiles NextID=\"2\" CurrentUser=\"Ada\">"
-                 "<Profile Name=\"Ada\" ID=\"1\"/></Profiles>");
+    playedBefore(folder);
     game = std::make_unique<GameProgram>(folder, "data/Levels/n0.xml", QUILL_SOURCE_DIR);
     ASSERT_TRUE(game->started());
     ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); }));

@@ -116,14 +116,6 @@ void expectOption(GameScreen& screen, const GameProgram& game, bool ticked)
         game, "CMenuState Resume\n", [&] { screen.key(XK_Escape); }, true));
 }
 
-// A player who played before, so that no name is asked.
-void writePlayer(const ::Test::TempDir& folder)
-{
-    folder.write("share/Quillmoor/profiles/profiles.xml",
-                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Profiles NextID=\"2\" CurrentUser=\"Ada\">"
-                 "<Profile Name=\"Ada\" ID=\"1\"/></Profiles>");
-}
-
 // The game started for a player of an earlier run, its logos skipped: the main menu.
 void toTheMenu(GameScreen& screen, const GameProgram& game)
 {
@@ -149,7 +141,7 @@ TEST(WindowManager, OnAScreenWhereTheWindowDoesNotFitTheGameStaysFullScreenAndSa
     WindowManager manager(screen);
     ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
     ::Test::TempDir folder;
-    writePlayer(folder);
+    playedBefore(folder);
     {
         GameProgram game(folder, "");
         ASSERT_TRUE(game.started());
@@ -180,7 +172,7 @@ TEST(WindowManager, OnALargerScreenAltEnterSwitchesToFullScreenAndBackToAWindowO
     WindowManager manager(screen);
     ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
     ::Test::TempDir folder;
-    writePlayer(folder);
+    playedBefore(folder);
     {
         GameProgram game(folder, "");
         ASSERT_TRUE(game.started());
@@ -208,7 +200,7 @@ TEST(WindowManager, TheClickThatBringsTheWindowBackToTheFrontIsNotLost)
     WindowManager manager(screen);
     ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
     ::Test::TempDir folder;
-    writePlayer(folder);
+    playedBefore(folder);
     GameProgram game(folder, "");
     ASSERT_TRUE(game.started());
     ASSERT_NO_FATAL_FAILURE(toTheMenu(screen, game));
@@ -233,7 +225,7 @@ TEST(WindowManager, ALevelWhoseWindowGoesToTheBackStopsAndShowsThePauseMenu)
     GameScreen screen;
     ASSERT_TRUE(screen.open()) << "no X display";
     ::Test::TempDir folder;
-    writePlayer(folder);
+    playedBefore(folder);
     GameProgram game(folder, "data/Levels/n0.xml", QUILL_SOURCE_DIR);
     ASSERT_TRUE(game.started());
     ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); }));
