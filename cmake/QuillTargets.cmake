@@ -20,6 +20,9 @@ function(quill_object_library name)
   endif()
   add_library(${name} OBJECT ${sources})
   target_link_libraries(${name} PUBLIC quill_common quill_dep_boost)
+  # The engine's and the game's own code also keeps names unshadowed, destructors virtual where
+  # a class is used through its bases, and every override marked.
+  target_compile_options(${name} PRIVATE -Wshadow -Wnon-virtual-dtor -Wsuggest-override)
   # Precompiled headers for the engine and game sources only. Each target gets its own, some
   # 130 MB with GCC; given to every test, tool and benchmark program as well they filled ten
   # gigabytes of the Release build folder for a few minutes of compile time saved.

@@ -6,9 +6,9 @@
 #include "game/heroes/GameController.h"
 #include "game/heroes/Goal.h"
 #include "game/world/Game.h"
-#include "game/world/cUnit.h"
 #include "game/world/LevelViews.h"
 #include "game/world/UnitView.h"
+#include "game/world/cUnit.h"
 
 #include <algorithm>
 

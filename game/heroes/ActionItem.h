@@ -109,8 +109,7 @@ public:
     int32_t getTypeId() const { return m_typeId; }
     // The action's bar as the class the views make it (cUnitProgressView, see
     // LevelViews::makeProgressBar), for the views, tools and tests above the rules.
-    template <class Bar = cUnitProgressView>
-    Bar* getProgressView() const
+    template <class Bar = cUnitProgressView> Bar* getProgressView() const
     {
         return static_cast<Bar*>(m_progressView);
     }

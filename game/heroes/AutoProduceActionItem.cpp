@@ -6,8 +6,8 @@
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitLevelInfo.h"
-#include "game/world/cUnit.h"
 #include "game/world/UnitView.h"
+#include "game/world/cUnit.h"
 namespace
 {
 const ActionItemRegistration registration(AutoProduceAction, &createActionItem<AutoProduceActionItem>);

@@ -6,13 +6,13 @@
 #include "engine/ui/cPicture.h"
 #include "engine/ui/cPyro.h"
 #include "game/heroes/ActionItemFactory.h"
-#include "game/world/cGameSounds.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
-#include "game/world/UnitCategories.h"
-#include "game/world/cUnit.h"
 #include "game/world/LevelViews.h"
+#include "game/world/UnitCategories.h"
 #include "game/world/UnitView.h"
+#include "game/world/cGameSounds.h"
+#include "game/world/cUnit.h"
 
 namespace
 {

@@ -2,8 +2,8 @@
 
 #include "game/heroes/ActionItemFactory.h"
 #include "game/world/Game.h"
-#include "game/world/cUnit.h"
 #include "game/world/UnitView.h"
+#include "game/world/cUnit.h"
 
 namespace
 {

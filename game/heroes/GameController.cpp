@@ -8,7 +8,6 @@
 #include "game/heroes/DestroyActionItem.h"
 #include "game/heroes/ProduceActionItem.h"
 #include "game/heroes/UnitStateActionItem.h"
-#include "game/world/cGameSounds.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/GameTrace.h"
@@ -16,6 +15,7 @@
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
 #include "game/world/UnitView.h"
+#include "game/world/cGameSounds.h"
 
 #include <boost/bind/bind.hpp>
 #include <boost/make_shared.hpp>

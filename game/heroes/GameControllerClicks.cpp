@@ -7,10 +7,10 @@
 #include "game/heroes/UpgradeActionItem.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelTutor.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
-#include "game/world/LevelTutor.h"
 #include "game/world/UnitView.h"
 
 #include <boost/make_shared.hpp>

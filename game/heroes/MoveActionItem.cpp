@@ -7,8 +7,8 @@
 #include "game/world/GameConfig.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitTypeInfo.h"
-#include "game/world/cUnit.h"
 #include "game/world/UnitView.h"
+#include "game/world/cUnit.h"
 
 #include <boost/make_shared.hpp>
 

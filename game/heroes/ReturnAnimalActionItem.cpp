@@ -4,9 +4,9 @@
 #include "game/heroes/GameController.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelViews.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/cUnit.h"
-#include "game/world/LevelViews.h"
 
 namespace
 {

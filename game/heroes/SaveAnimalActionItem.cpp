@@ -4,13 +4,13 @@
 #include "game/heroes/GameController.h"
 #include "game/heroes/Goal.h"
 #include "game/heroes/UpgradeActionItem.h"
-#include "game/world/cGameSounds.h"
 #include "game/world/Game.h"
+#include "game/world/LevelViews.h"
 #include "game/world/SoundIds.h"
 #include "game/world/UnitLevelInfo.h"
-#include "game/world/cUnit.h"
-#include "game/world/LevelViews.h"
 #include "game/world/UnitView.h"
+#include "game/world/cGameSounds.h"
+#include "game/world/cUnit.h"
 namespace
 {
 const ActionItemRegistration registration(SaveAnimalAction, &createActionItem<SaveAnimalActionItem>);

@@ -1,5 +1,5 @@
-#include "engine/ui/cProgressFloat.h"
 #include "game/heroes/SpeedBonusActionItem.h"
+#include "engine/ui/cProgressFloat.h"
 
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
@@ -10,12 +10,12 @@
 #include "game/heroes/BaseActionsItem.h"
 #include "game/heroes/GameController.h"
 #include "game/heroes/Goal.h"
-#include "game/world/cGameSounds.h"
 #include "game/world/Game.h"
-#include "game/world/UnitLevelInfo.h"
-#include "game/world/cUnit.h"
 #include "game/world/LevelViews.h"
+#include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitView.h"
+#include "game/world/cGameSounds.h"
+#include "game/world/cUnit.h"
 
 #include <boost/bind/bind.hpp>
 #include <boost/make_shared.hpp>

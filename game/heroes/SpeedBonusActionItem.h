@@ -52,11 +52,7 @@ public:
     const std::wstring& getKind() const { return m_kind; }
     Engine::cPicture* getIcon() const { return m_icon; }
     // The bar as the class the views make it (cUnitProgressView).
-    template <class Bar = cUnitProgressView>
-    Bar* getBar() const
-    {
-        return static_cast<Bar*>(m_bar);
-    }
+    template <class Bar = cUnitProgressView> Bar* getBar() const { return static_cast<Bar*>(m_bar); }
 
 private:
     void buildViews();

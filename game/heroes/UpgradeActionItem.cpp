@@ -4,8 +4,8 @@
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitCategories.h"
-#include "game/world/cUnit.h"
 #include "game/world/UnitView.h"
+#include "game/world/cUnit.h"
 namespace
 {
 const ActionItemRegistration registration(UpgradeAction, &createActionItem<UpgradeActionItem>);

@@ -4,10 +4,10 @@
 #include "game/heroes/Goal.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelViews.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
 #include "game/world/cUnit.h"
-#include "game/world/LevelViews.h"
 
 namespace
 {

@@ -10,8 +10,8 @@
 #include "game/hud/TooltipManager.h"
 #include "game/hud/cGoalArrow.h"
 #include "game/world/Game.h"
-#include "game/world/LevelTutor.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelTutor.h"
 
 #include <cmath>
 #include <string>

@@ -12,7 +12,6 @@
 #include "game/hud/UnitViewDescription.h"
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/ViewState.h"
-#include "game/world/cGameSounds.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/GameTrace.h"
@@ -20,6 +19,7 @@
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
+#include "game/world/cGameSounds.h"
 
 #include <boost/bind/bind.hpp>
 

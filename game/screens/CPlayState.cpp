@@ -12,7 +12,6 @@
 #include "game/hud/TooltipManager.h"
 #include "game/hud/UnitViewDescription.h"
 #include "game/hud/UnitViewLibrary.h"
-#include "game/world/cGameSounds.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/BriefState.h"
@@ -31,6 +30,7 @@
 #include "game/world/BestTimes.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/cGameSounds.h"
 
 #include <string>
 #include <vector>

@@ -7,7 +7,6 @@
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
 #include "game/hud/UnitViewLibrary.h"
-#include "game/world/cGameSounds.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CIntroState.h"
@@ -17,6 +16,7 @@
 #include "game/screens/cTutorial.h"
 #include "game/world/LevelLocation.h"
 #include "game/world/cCheats.h"
+#include "game/world/cGameSounds.h"
 
 #include <string>
 

@@ -6,15 +6,15 @@
 #include "engine/core/cProps.h"
 #include "engine/core/cTimer.h"
 #include "engine/ui/cPicture.h"
-#include "game/world/cGameSounds.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelLocation.h"
 #include "game/world/LevelTutor.h"
 #include "game/world/LevelViews.h"
-#include "game/world/LevelLocation.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
 #include "game/world/UnitView.h"
+#include "game/world/cGameSounds.h"
 
 #include <algorithm>
 

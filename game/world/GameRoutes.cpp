@@ -1,10 +1,10 @@
 // Game: routes to units for the goal planner, tools for the heroes, and hero parking.
 #include "game/world/Game.h"
 
-#include "game/world/UnitView.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitTypeInfo.h"
+#include "game/world/UnitView.h"
 
 #include <boost/make_shared.hpp>
 

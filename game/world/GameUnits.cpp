@@ -69,8 +69,7 @@ cUnit::Ptr Game::addUnit(int typeId, int level, int maxLevel, eUnitState state, 
     if (isOfCategory(unit, UnitCategory::base))
     {
         m_base = unit;
-        connections.push_back(
-            unit->connectAttached(boost::bind(&LevelViews::onUnitChanged, &m_views, _1)));
+        connections.push_back(unit->connectAttached(boost::bind(&LevelViews::onUnitChanged, &m_views, _1)));
     }
     connections.push_back(view->connectClick(boost::bind(&GameController::onUnitClick, &m_controller, _1)));
 
@@ -78,8 +77,7 @@ cUnit::Ptr Game::addUnit(int typeId, int level, int maxLevel, eUnitState state, 
         unit->connectLevelChanged(boost::bind(&GameController::handleHeroUnit, &m_controller, _1)));
     connections.push_back(unit->connectRemoved(boost::bind(&GameController::handleUnit, &m_controller, _1)));
     connections.push_back(unit->connectRemoved(boost::bind(&LevelViews::onUnitRemoved, &m_views, _1)));
-    connections.push_back(
-        unit->connectLevelChanged(boost::bind(&LevelViews::onUnitUpdated, &m_views, _1)));
+    connections.push_back(unit->connectLevelChanged(boost::bind(&LevelViews::onUnitUpdated, &m_views, _1)));
     connections.push_back(unit->connectLevelChanged(boost::bind(&Game::onUnitLevelChanged, this, _1)));
     connections.push_back(
         unit->connectStateTransition(boost::bind(&Game::onUnitStateChanged, this, _1, _2, _3)));

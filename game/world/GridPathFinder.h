@@ -27,7 +27,11 @@ using CellPath = std::vector<Engine::cPoint>;
 class GridPathFinder : public SearchGraph
 {
 public:
-    // Results of findPath and search.
+    // Results of findPath and search. `NoRoute` is also the unit problem of the same meaning
+    // (UnitProblem::NoRoute, also 1); inside the finder it names the finder's own result, which
+    // is what the shadowing gives.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
     enum
     {
         Solved = 0,
@@ -35,6 +39,7 @@ public:
         StartIsGoal = 2,
         ClosestReached = 3, // findPath only: the path leads to the closest cell
     };
+#pragma GCC diagnostic pop
 
     // Walks at the speeds of the game configuration.
     GridPathFinder();

@@ -65,11 +65,7 @@ public:
     UnitView* getUnitView() const { return view; }
     // The same view as the class the views above the rules make it (cUnitView): only they and
     // the tools and tests over them, which know that class, call it.
-    template <class View = cUnitView>
-    View* getView() const
-    {
-        return static_cast<View*>(view);
-    }
+    template <class View = cUnitView> View* getView() const { return static_cast<View*>(view); }
     // The view stores itself here when it is bound to the unit; not owned.
     void setView(UnitView* unitView) { view = unitView; }
     std::list<Ptr>& getAttached() { return attached; }

@@ -22,8 +22,9 @@ constexpr int kGameRules = 4;
 int layerOf(const std::string& path)
 {
     static const std::vector<std::pair<std::string, int>> layers = {
-        {"platform/", 0},           {"engine/core/", 1},        {"engine/devices/", 2}, {"engine/ui/", 3},
-        {"game/world/", kGameRules}, {"game/heroes/", kGameRules}, {"game/hud/", 5},       {"game/screens/", 6}};
+        {"platform/", 0},  {"engine/core/", 1},         {"engine/devices/", 2},
+        {"engine/ui/", 3}, {"game/world/", kGameRules}, {"game/heroes/", kGameRules},
+        {"game/hud/", 5},  {"game/screens/", 6}};
     for (const auto& [prefix, layer] : layers)
     {
         if (path.compare(0, prefix.size(), prefix) == 0)
@@ -40,7 +41,8 @@ const std::regex& includeLine()
 
 const std::set<std::string>& compositionRoot()
 {
-    static const std::set<std::string> files = {"engine/core/cApplication.cpp", "engine/core/cFrameDevices.cpp"};
+    static const std::set<std::string> files = {"engine/core/cApplication.cpp",
+                                                "engine/core/cFrameDevices.cpp"};
     return files;
 }
 
@@ -112,7 +114,8 @@ protected:
     void SetUp() override
     {
         m_root = fs::temp_directory_path() /
-                 ("quill_layering_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                 ("quill_layering_" +
+                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(m_root);
     }
     void TearDown() override { fs::remove_all(m_root); }
@@ -131,21 +134,23 @@ protected:
 
 TEST_F(LayeringTree, EveryBackEdgeBetweenTheGamesLayersIsFound)
 {
-    write("game/world/Level.cpp", {"game/world/Level.h", "game/heroes/Action.h", "engine/ui/cButton.h",
-                                   "game/hud/UnitPicture.h"});
+    write("game/world/Level.cpp",
+          {"game/world/Level.h", "game/heroes/Action.h", "engine/ui/cButton.h", "game/hud/UnitPicture.h"});
     write("game/heroes/Action.cpp", {"game/world/Level.h", "game/screens/PlayScreen.h"});
     write("game/hud/UnitPicture.cpp", {"game/world/Level.h", "game/screens/PlayScreen.h"});
-    write("game/screens/PlayScreen.cpp", {"game/hud/UnitPicture.h", "game/world/Level.h", "game/heroes/Action.h"});
+    write("game/screens/PlayScreen.cpp",
+          {"game/hud/UnitPicture.h", "game/world/Level.h", "game/heroes/Action.h"});
     write("engine/ui/cButton.cpp", {"engine/core/cVector2.h", "game/world/Level.h"});
 
     const Scan scan = scanTree(m_root);
     EXPECT_EQ(scan.files, 5u);
     std::vector<std::string> breaches = scan.breaches;
     std::sort(breaches.begin(), breaches.end());
-    EXPECT_EQ(breaches, (std::vector<std::string>{"engine/ui/cButton.cpp includes game/world/Level.h",
-                                                  "game/heroes/Action.cpp includes game/screens/PlayScreen.h",
-                                                  "game/hud/UnitPicture.cpp includes game/screens/PlayScreen.h",
-                                                  "game/world/Level.cpp includes game/hud/UnitPicture.h"}));
+    EXPECT_EQ(breaches,
+              (std::vector<std::string>{"engine/ui/cButton.cpp includes game/world/Level.h",
+                                        "game/heroes/Action.cpp includes game/screens/PlayScreen.h",
+                                        "game/hud/UnitPicture.cpp includes game/screens/PlayScreen.h",
+                                        "game/world/Level.cpp includes game/hud/UnitPicture.h"}));
 }
 
 TEST_F(LayeringTree, TheRulesAreOneLayerAndEachLayerMayIncludeThoseBelow)
