@@ -21,17 +21,18 @@ constexpr Engine::cPoint kNoCell(-1, -1);
 
 using CellPath = std::vector<Engine::cPoint>;
 
+// The finder's result `NoRoute` has the name of the unit problem of the same meaning
+// (UnitProblem's `NoRoute`, also 1): inside the finder it names the finder's own result, which
+// is what the shadowing gives.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
 // A level's walkability grid and the route search over it: the time a hero needs to walk
 // from cell to cell in eight directions. Diagonal steps need nothing of the two cells beside
 // them, so a route may pass between two blocked cells that touch at a corner.
 class GridPathFinder : public SearchGraph
 {
 public:
-    // Results of findPath and search. `NoRoute` is also the unit problem of the same meaning
-    // (UnitProblem::NoRoute, also 1); inside the finder it names the finder's own result, which
-    // is what the shadowing gives.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wshadow"
+    // Results of findPath and search.
     enum
     {
         Solved = 0,
@@ -39,7 +40,6 @@ public:
         StartIsGoal = 2,
         ClosestReached = 3, // findPath only: the path leads to the closest cell
     };
-#pragma GCC diagnostic pop
 
     // Walks at the speeds of the game configuration.
     GridPathFinder();
@@ -96,3 +96,4 @@ private:
     const bool* m_manBonus = nullptr;
     GridSearch m_search;
 };
+#pragma GCC diagnostic pop
