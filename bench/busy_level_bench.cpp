@@ -36,13 +36,13 @@
 #include "engine/devices/RenderTypes.h"
 #include "engine/devices/cRender.h"
 #include "engine/ui/cLightButton.h"
-#include "game/hud/cGameSounds.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/BriefState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/cGameSounds.h"
 #include "platform/window/Window.h"
 #include "tests/support/LevelScript.h"
 
@@ -649,10 +649,10 @@ void BM_BusyLevel(benchmark::State& state)
         state.counters["drawn_share"] = level.number("drawn_share");
         state.counters["whole_frames_per_second"] = whole.number("frames_per_second");
         state.counters["level_clock"] = level.number("level_clock");
-        const std::string measured = "the level drawing what changed: " +
-                                     Bench::figureText(share, 1) + "% of a core at 60 frames a second";
-        const std::string baseline = "a plain GL program drawing the same frame whole: " +
-                                     Bench::figureText(plainShare, 1) + "%";
+        const std::string measured = "the level drawing what changed: " + Bench::figureText(share, 1) +
+                                     "% of a core at 60 frames a second";
+        const std::string baseline =
+            "a plain GL program drawing the same frame whole: " + Bench::figureText(plainShare, 1) + "%";
         Bench::checkTarget(state, "core_percent", share, Bench::Bound::AtMost, kMaxCorePercent, measured,
                            baseline);
         Bench::checkTarget(state, "ratio", ratio, Bench::Bound::AtMost, kMaxRatio, measured, baseline);

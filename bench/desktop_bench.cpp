@@ -42,7 +42,6 @@
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cTexture.h"
 #include "engine/ui/cView.h"
-#include "game/hud/cGameSounds.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CIntroState.h"
 #include "game/screens/CMenuState.h"
@@ -50,6 +49,7 @@
 #include "game/screens/cLogo.h"
 #include "game/screens/cMainScreen.h"
 #include "game/world/Game.h"
+#include "game/world/cGameSounds.h"
 #include "platform/window/Window.h"
 
 #include <SDL.h>

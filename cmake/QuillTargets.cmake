@@ -1,20 +1,28 @@
 # Helpers that turn the source folders into targets. Sources are found by glob so that a new
 # class is one header/source pair and nothing else.
 
-# An object library from every .cpp below `dir` (main.cpp, the program's entry, excluded).
-function(quill_object_library name dir)
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
-       ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+# An object library from every .cpp below the folders given after the name (main.cpp, the
+# program's entry, excluded): one per layer of the source tree.
+function(quill_object_library name)
+  set(sources)
+  foreach(dir IN LISTS ARGN)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS
+         ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND sources ${found})
+  endforeach()
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   if(NOT sources)
     set(empty ${CMAKE_BINARY_DIR}/empty/${name}.cpp)
     if(NOT EXISTS ${empty})
-      file(WRITE ${empty} "// ${dir} has no sources yet.\n")
+      file(WRITE ${empty} "// ${ARGN} has no sources yet.\n")
     endif()
     set(sources ${empty})
   endif()
   add_library(${name} OBJECT ${sources})
   target_link_libraries(${name} PUBLIC quill_common quill_dep_boost)
+  # The engine's and the game's own code also keeps names unshadowed, destructors virtual where
+  # a class is used through its bases, and every override marked.
+  target_compile_options(${name} PRIVATE -Wshadow -Wnon-virtual-dtor -Wsuggest-override)
   # Precompiled headers for the engine and game sources only. Each target gets its own, some
   # 130 MB with GCC; given to every test, tool and benchmark program as well they filled ten
   # gigabytes of the Release build folder for a few minutes of compile time saved.

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config clang-14 libclang-rt-14-dev
+  clang-format-14  # scripts/check-format.sh
   libboost-dev libexpat1-dev zlib1g-dev libminizip-dev libpng-dev libjpeg-dev
   libfreetype-dev libsdl2-dev libsdl2-mixer-dev libvorbis-dev
   libsdl2-2.0-0 libsdl2-mixer-2.0-0  # opened at run time (platform/system/SdlLibrary), not linked

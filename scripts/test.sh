@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets everything up and builds every target twice (each program linking the code as one shared
+# Sets everything up, checks the layout of the sources (scripts/check-format.sh) and builds
+# every target twice (each program linking the code as one shared
 # library, which keeps the build folders small), warnings being errors in both: the tests
 # with clang and the sanitizers (build/test), and a Release build with GCC (build/gcc), whose
 # optimiser finds other faults than clang's. Then runs every test of the sanitizer build: unit,
@@ -7,6 +8,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
+"$root/scripts/check-format.sh"
 build="$root/build/test"
 echo "test: building with clang and the sanitizers in $build"
 "$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=Debug -DQUILL_SANITIZE=ON -DQUILL_BENCH=ON -DQUILL_SHARED_CODE=ON

@@ -35,8 +35,8 @@ public:
     }
 
 protected:
-    cApplicationBase(tCallback onInit, tCallback onExit, void* userData)
-        : m_onInit(onInit), m_onExit(onExit), m_userData(userData)
+    cApplicationBase(tCallback initCallback, tCallback exitCallback, void* userData)
+        : m_onInit(initCallback), m_onExit(exitCallback), m_userData(userData)
     {
     }
 

@@ -31,7 +31,8 @@ cSettings::cSettings(const std::string& path)
                                            currentExceptionText() + "); they are not written in this run.");
         }
     }
-    else if (const std::string irregular = files ? irregularSharedFile(path) : std::string(); !irregular.empty())
+    else if (const std::string irregular = files ? irregularSharedFile(path) : std::string();
+             !irregular.empty())
     {
         // Never opened (a named pipe would block, a device never ends), never replaced.
         m_keepFile = true;

@@ -6,8 +6,7 @@ namespace Engine
 // Base of every object that exists once at a time. Constructing a second instance throws
 // the C string "Object already exist."; the destructor clears the instance, so `instance`
 // answers null before construction and after destruction.
-template <class T>
-class cSingleton
+template <class T> class cSingleton
 {
 public:
     static T* instance() { return static_cast<T*>(s_instance); }

@@ -8,8 +8,7 @@ namespace Engine
 
 // The engine's string: a standard narrow or wide string with the engine's own type, so a
 // thrown engine failure (`cString<std::string>`) can be told apart from other strings.
-template <class S>
-class cString : public S
+template <class S> class cString : public S
 {
 public:
     using S::S;

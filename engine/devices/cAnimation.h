@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/core/cResource.h"
 #include "engine/devices/cAnimTrack.h"
 #include "engine/devices/cMatrix.h"
-#include "engine/core/cResource.h"
 
 #include <cstddef>
 #include <string>

@@ -81,8 +81,8 @@ GfxResult cDeviceFactory::createBlankTexture(int width, int height, Pool pool,
 }
 
 GfxResult cDeviceFactory::createTexture(const void* bytes, const unsigned* size,
-                                        std::shared_ptr<Platform::GfxTexture>& out, Pool pool, sImageInfo* info,
-                                        int width, int height)
+                                        std::shared_ptr<Platform::GfxTexture>& out, Pool pool,
+                                        sImageInfo* info, int width, int height)
 {
     Platform::GfxDevice* device = getDevice();
     if (!device)

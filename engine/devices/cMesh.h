@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/devices/cMatrix.h"
 #include "engine/core/cResource.h"
+#include "engine/devices/cMatrix.h"
 
 #include <boost/shared_ptr.hpp>
 #include <cstddef>

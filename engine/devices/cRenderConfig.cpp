@@ -21,23 +21,23 @@ private:
 
     template <class T> bool readSetting(const wchar_t* group, const wchar_t* key, T& value)
     {
-        if (cSettings* settings = cSettings::instance())
-            return settings->get(group, key, value);
+        if (cSettings* stored = cSettings::instance())
+            return stored->get(group, key, value);
         return cMemoryRenderConfigSource::readSetting(group, key, value);
     }
 
     template <class T> void writeSetting(const wchar_t* group, const wchar_t* key, T value)
     {
-        if (cSettings* settings = cSettings::instance())
-            settings->set(group, key, value);
+        if (cSettings* stored = cSettings::instance())
+            stored->set(group, key, value);
         else
             cMemoryRenderConfigSource::writeSetting(group, key, value);
     }
 
     template <class T> bool readConstant(const wchar_t* group, const wchar_t* key, T& value)
     {
-        if (cConstants* constants = cConstants::instance())
-            return constants->get(group, key, value);
+        if (cConstants* table = cConstants::instance())
+            return table->get(group, key, value);
         return cMemoryRenderConfigSource::readConstant(group, key, value);
     }
 };

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/devices/cBatchTexture.h"
 #include "engine/core/cResource.h"
+#include "engine/devices/cBatchTexture.h"
 #include "engine/devices/cTextureLoader.h"
 
 #include <memory>

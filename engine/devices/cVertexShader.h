@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/devices/cBatchShader.h"
 #include "engine/core/cResource.h"
+#include "engine/devices/cBatchShader.h"
 
 #include <cstdint>
 #include <string>

@@ -2,13 +2,12 @@
 
 #include "engine/core/cTimer.h"
 #include "engine/devices/cResourceManager.h"
+#include "engine/ui/cProgressFloat.h"
 #include "game/heroes/GameController.h"
 #include "game/heroes/Goal.h"
-#include "game/hud/UnitViewDescription.h"
-#include "game/hud/cUnitProgressView.h"
-#include "game/hud/cUnitView.h"
-#include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
+#include "game/world/LevelViews.h"
+#include "game/world/UnitView.h"
 #include "game/world/cUnit.h"
 
 #include <algorithm>
@@ -32,22 +31,21 @@ void ActionItem::load(LevelArchive& archive, const Units&)
 
 void ActionItem::progressOn(const UnitPtr& unit)
 {
-    cUnitView* view = unit ? unit->getView() : nullptr;
-    const boost::shared_ptr<UnitViewDescription> description =
-        view ? view->getDescription() : boost::shared_ptr<UnitViewDescription>();
-    if (!description)
+    const UnitView* view = unit ? unit->getUnitView() : nullptr;
+    if (!view || !view->isDescribed())
         throw "ActionItem::progressOn(): unit's view type is not defined";
-    cUnitProgressView* bar = makeProgressView("ui/unitprogress.xml");
+    Engine::cProgressFloat* bar = makeProgressView("ui/unitprogress.xml");
     if (const Game* game = Game::instance())
-        bar->setPosition(game->unitPos(unit) + description->getProgressOffset());
+        bar->setPosition(game->unitPos(unit) + view->getProgressOffset());
     bar->show();
 }
 
-cUnitProgressView* ActionItem::makeProgressView(const std::string& path)
+Engine::cProgressFloat* ActionItem::makeProgressView(const std::string& path)
 {
     // A second bar for the same item would be left behind on the field.
     progressOff();
-    auto* bar = new cUnitProgressView(getPlayView(), false);
+    LevelViews& views = levelViews();
+    Engine::cProgressFloat* bar = views.makeProgressBar(views.playView());
     m_progressView = bar;
     bar->loadXML(Engine::cResourceManager::instance()->getXml(path, true));
     return bar;
@@ -59,7 +57,8 @@ void ActionItem::setProgress(float percent)
         return;
     const float maximum = m_progressView->getMaxValue();
     const float value = std::min(std::max(percent, 0.0f), maximum);
-    m_progressView->setCurrentValue(m_progressView->isReversed() ? maximum - value : value);
+    // The bars are made unreversed (LevelViews::makeProgressBar).
+    m_progressView->setCurrentValue(value);
 }
 
 void ActionItem::progressOff()

@@ -12,8 +12,12 @@
 #include <vector>
 
 class cUnit;
-
 class cUnitProgressView;
+
+namespace Engine
+{
+class cProgressFloat;
+} // namespace Engine
 
 // The type ids of the action classes: the key of the factory and the first field of every
 // saved action record. The numbers are part of the saved-level format.
@@ -103,7 +107,12 @@ public:
     bool isActive() const { return m_active; }
     bool isDone() const { return m_done; }
     int32_t getTypeId() const { return m_typeId; }
-    cUnitProgressView* getProgressView() const { return m_progressView; }
+    // The action's bar as the class the views make it (cUnitProgressView, see
+    // LevelViews::makeProgressBar), for the views, tools and tests above the rules.
+    template <class Bar = cUnitProgressView> Bar* getProgressView() const
+    {
+        return static_cast<Bar*>(m_progressView);
+    }
 
     Signal started;
     Signal finished;
@@ -114,7 +123,7 @@ protected:
 
     // A new bar from the layout at `path`, a child of the play view, as the action's bar (the
     // one it had goes); the caller places and shows it.
-    cUnitProgressView* makeProgressView(const std::string& path);
+    Engine::cProgressFloat* makeProgressView(const std::string& path);
     // The frame time of the engine's timer (0 without one).
     static float frameTime();
     // Unit references in records: the unit's number, -1 for an empty reference.
@@ -127,7 +136,7 @@ protected:
 private:
     int32_t m_typeId;
     // Owned by the view tree; the action only creates it and queues it for deletion.
-    cUnitProgressView* m_progressView = nullptr;
+    Engine::cProgressFloat* m_progressView = nullptr;
 };
 
 // The first item registered with the level's planner (in ascending registration id) whose

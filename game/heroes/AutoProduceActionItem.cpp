@@ -1,11 +1,12 @@
 #include "game/heroes/AutoProduceActionItem.h"
+
+#include "engine/ui/cProgressFloat.h"
 #include "game/heroes/ActionItemFactory.h"
 #include "game/heroes/GameController.h"
-#include "game/hud/cUnitProgressView.h"
-#include "game/hud/cUnitView.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitLevelInfo.h"
+#include "game/world/UnitView.h"
 #include "game/world/cUnit.h"
 namespace
 {
@@ -87,6 +88,6 @@ void AutoProduceActionItem::produce()
     // A copy: the yield must not change with the unit's record while it is shown.
     const cGameResources yield(info->autoResOut);
     game->addResources(yield);
-    const cUnitView* view = m_unit->getView();
+    const UnitView* view = m_unit->getUnitView();
     game->showFlyingIconText(view ? view->getPosition() : game->getUnitFieldPos(m_unit), yield);
 }

@@ -6,10 +6,10 @@
 #include "engine/ui/cView.h"
 #include "game/heroes/ActionItemFactory.h"
 #include "game/heroes/TweenPosition.h"
-#include "game/hud/cUnitView.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitCategories.h"
+#include "game/world/UnitView.h"
 #include "game/world/cUnit.h"
 
 #include <boost/make_shared.hpp>
@@ -116,8 +116,8 @@ void CataclysmActionItem::setUp()
             continue;
         if (unit->getDisappearOnCataclysm() == m_index)
             unit->setState(eUnitState::destroy, -1);
-        if (standsStill(*unit) && unit->getView())
-            shake(unit->getView(), unit);
+        if (standsStill(*unit) && unit->getUnitView())
+            shake(unit->getUnitView(), unit);
     }
     if (Engine::cView* background = game->getBackgroundContainer())
         shake(background, cUnit::Ptr());

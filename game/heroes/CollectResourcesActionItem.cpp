@@ -2,9 +2,9 @@
 #include "game/heroes/ActionItemFactory.h"
 #include "game/heroes/GameController.h"
 #include "game/heroes/Goal.h"
-#include "game/hud/TooltipManager.h"
-#include "game/hud/cUnitView.h"
 #include "game/world/Game.h"
+#include "game/world/LevelViews.h"
+#include "game/world/UnitView.h"
 #include "game/world/cUnit.h"
 namespace
 {
@@ -50,7 +50,7 @@ void CollectResourcesActionItem::finish()
     Game* game = Game::instance();
     m_carrier->resources.add(m_source->resources);
     m_carrier->setState(eUnitState::carry, -1);
-    const cUnitView* view = m_source->getView();
+    const UnitView* view = m_source->getUnitView();
     game->showFlyingIconText(view ? view->getPosition() : game->getUnitFieldPos(m_source),
                              m_source->resources);
     game->addResources(m_source->resources);
@@ -64,7 +64,7 @@ void CollectResourcesActionItem::finish()
         game->getController().dropUnit(game->cloneUnit(m_source), m_source->fallingDelay,
                                        m_source->fallingDelay);
     m_source->destroy();
-    TooltipManager::instance().refresh();
+    levelViews().refreshTips();
     updateActiveGoal(m_carrier, false);
     notifyFinished();
 }

@@ -6,12 +6,12 @@
 #include "engine/ui/cPicture.h"
 #include "engine/ui/cPyro.h"
 #include "game/heroes/ActionItemFactory.h"
-#include "game/hud/cGameSounds.h"
-#include "game/hud/cUnitView.h"
-#include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelViews.h"
 #include "game/world/UnitCategories.h"
+#include "game/world/UnitView.h"
+#include "game/world/cGameSounds.h"
 #include "game/world/cUnit.h"
 
 namespace
@@ -135,7 +135,7 @@ void FallingUnitActionItem::update()
 void FallingUnitActionItem::placeViews(float offset)
 {
     Game* game = Game::instance();
-    const cUnitView* view = m_unit->getView();
+    const UnitView* view = m_unit->getUnitView();
     m_parachute->setPosition(game->getUnitFieldPos(m_unit) + m_parachuteOffset);
     m_parachute->setDeep((view ? view->getDeep() : 0.0f) + m_parachuteDepth);
     m_shadow->setDeep(m_parachute->getDeep() - 1.0f);
@@ -156,7 +156,7 @@ void FallingUnitActionItem::finish()
         m_dust = new Engine::cPyro(getPlayView());
         Engine::loadChildXML(m_dust, Engine::cResourceManager::instance()->getXml("Effects/Fall.xml", true),
                              L"BaseDust", nullptr);
-        if (const cUnitView* view = m_unit->getView())
+        if (const UnitView* view = m_unit->getUnitView())
             m_dust->setPosition(view->getPosition());
         m_dust->play(true, 0.0f);
         m_dust->show();

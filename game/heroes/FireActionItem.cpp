@@ -1,8 +1,8 @@
 #include "game/heroes/FireActionItem.h"
 
 #include "game/heroes/ActionItemFactory.h"
-#include "game/hud/cUnitView.h"
 #include "game/world/Game.h"
+#include "game/world/UnitView.h"
 #include "game/world/cUnit.h"
 
 namespace
@@ -32,7 +32,7 @@ void FireActionItem::update()
 {
     if (isDone())
         return;
-    cUnitView* view = m_target->getView();
+    UnitView* view = m_target->getUnitView();
     // A record read back may lack the tool: the work then begins at once.
     if (!m_working && m_elapsed >= m_delay)
     {

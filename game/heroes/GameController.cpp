@@ -8,14 +8,14 @@
 #include "game/heroes/DestroyActionItem.h"
 #include "game/heroes/ProduceActionItem.h"
 #include "game/heroes/UnitStateActionItem.h"
-#include "game/hud/cGameSounds.h"
-#include "game/hud/cUnitView.h"
-#include "game/screens/CGameEngine.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/GameTrace.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
+#include "game/world/UnitView.h"
+#include "game/world/cGameSounds.h"
 
 #include <boost/bind/bind.hpp>
 #include <boost/make_shared.hpp>
@@ -145,7 +145,7 @@ void GameController::addGoal(cUnit::Ptr target, cGameResources cost, bool upgrad
         sounds->play("add_unit_goal");
     auto goal = boost::make_shared<Goal>(target, cost);
     m_pendingGoals.push_back(goal);
-    CGameEngine::trace((L"Goal queued: " + target->typeName + (upgrade ? L" upgrade\n" : L"\n")).c_str());
+    GameTrace::write((L"Goal queued: " + target->typeName + (upgrade ? L" upgrade\n" : L"\n")).c_str());
     target->setTaken(-1);
 
     int attachType = attachTypeOf(target->getTypeInfo());
@@ -419,6 +419,6 @@ void GameController::setGoalTick(const cUnit::Ptr& unit, bool visible)
 {
     if (!unit)
         return;
-    if (cUnitView* view = unit->getView())
+    if (UnitView* view = unit->getUnitView())
         view->showGoalTick(visible);
 }

@@ -244,7 +244,8 @@ void GameController::assignFireGoal(cUnit::Ptr hero, GoalPtr goal)
 
 void GameController::assignRepairGoal(cUnit::Ptr hero, GoalPtr goal)
 {
-    const auto chain = toolWorkChain<RepairActionItem>(hero, goal, GameConfig::instance().getFakeDamagedUnit());
+    const auto chain =
+        toolWorkChain<RepairActionItem>(hero, goal, GameConfig::instance().getFakeDamagedUnit());
     startChain(chain);
     goal->setAction(chain);
 }

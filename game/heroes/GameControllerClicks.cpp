@@ -5,13 +5,13 @@
 #include "game/heroes/LockUnitActionItem.h"
 #include "game/heroes/UnlockUnitActionItem.h"
 #include "game/heroes/UpgradeActionItem.h"
-#include "game/hud/cUnitView.h"
-#include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelTutor.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
+#include "game/world/UnitView.h"
 
 #include <boost/make_shared.hpp>
 
@@ -29,7 +29,7 @@ bool isOfCategory(const cUnit::Ptr& unit, const wchar_t* category)
 
 cUnit::Ptr unitOf(Engine::cView* view)
 {
-    const auto* unitView = dynamic_cast<const cUnitView*>(view);
+    const auto* unitView = dynamic_cast<const UnitView*>(view);
     return unitView ? unitView->getUnit() : cUnit::Ptr();
 }
 
@@ -73,7 +73,7 @@ void GameController::onUnitClick(Engine::cView* view)
     game->playUnitStateSound(unit);
     if (isOfCategory(unit, UnitCategory::animal))
         return;
-    if (!cTutorial::instance().allowsClick(unit, false))
+    if (!LevelTutor::instance().allowsClick(unit, false))
         return;
     if (unit->typeName == L"BarrierFlood")
         return;
@@ -103,7 +103,7 @@ void GameController::onAnimalClick(Engine::cView* view)
     if (!game || !unit || unit->isRemoved())
         return;
     const auto type = unit->getTypeInfo();
-    if (!cTutorial::instance().allowsClick(unit, false))
+    if (!LevelTutor::instance().allowsClick(unit, false))
         return;
     cGameResources cost;
     Engine::cPoint blocked = kNoCell;
@@ -139,7 +139,7 @@ void GameController::onUnitViewClick(Engine::cView* view)
     const auto info = unit->getActiveLevelInfo();
     if (!info)
         return;
-    if (!cTutorial::instance().allowsClick(unit, true))
+    if (!LevelTutor::instance().allowsClick(unit, true))
         return;
     Engine::cPoint blocked = kNoCell;
     if (isOfCategory(unit, UnitCategory::mill) || isOfCategory(unit, UnitCategory::plant))
@@ -162,7 +162,7 @@ void GameController::onUnitViewClick(Engine::cView* view)
             return;
         }
         addGoal(unit, cost, true);
-        if (auto* unitView = dynamic_cast<cUnitView*>(view))
+        if (auto* unitView = dynamic_cast<UnitView*>(view))
         {
             unitView->enable();
             unitView->setNormalLock(true);

@@ -3,11 +3,11 @@
 #include "game/heroes/ActionItemFactory.h"
 #include "game/heroes/GameController.h"
 #include "game/heroes/Goal.h"
-#include "game/hud/cUnitView.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitTypeInfo.h"
+#include "game/world/UnitView.h"
 #include "game/world/cUnit.h"
 
 #include <boost/make_shared.hpp>
@@ -334,7 +334,7 @@ void MoveActionItem::arrive()
         walker->setState(eUnitState::idle, -1);
         if (const boost::shared_ptr<Goal> goal = walker->getGoal())
             if (const UnitPtr target = goal->getTarget())
-                if (cUnitView* view = target->getView())
+                if (UnitView* view = target->getUnitView())
                     view->showGoalTick(false);
     }
     notifyFinished();
@@ -409,7 +409,7 @@ void MoveActionItem::dragFollowers(const Engine::cVector2& lead)
     const std::list<UnitPtr> followers = m_walker->getAttached();
     for (const UnitPtr& follower : followers)
     {
-        const cUnitView* view = follower->getView();
+        const UnitView* view = follower->getUnitView();
         if (!view || !view->isShown())
             continue;
         // Field places, without the offset at which a view draws its unit.

@@ -2,9 +2,9 @@
 
 #include "game/heroes/ActionItemFactory.h"
 #include "game/heroes/GameController.h"
-#include "game/hud/cGoalArrow.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelViews.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/cUnit.h"
 
@@ -81,6 +81,6 @@ void ReturnAnimalActionItem::finish()
         if (!m_hero->getGoal())
             returnToBase();
     }
-    cGoalArrow::hideReached();
+    levelViews().hideReachedGoalArrows();
     notifyFinished();
 }

@@ -4,12 +4,12 @@
 #include "game/heroes/GameController.h"
 #include "game/heroes/Goal.h"
 #include "game/heroes/UpgradeActionItem.h"
-#include "game/hud/cGameSounds.h"
-#include "game/hud/cUnitView.h"
-#include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
+#include "game/world/LevelViews.h"
 #include "game/world/SoundIds.h"
 #include "game/world/UnitLevelInfo.h"
+#include "game/world/UnitView.h"
+#include "game/world/cGameSounds.h"
 #include "game/world/cUnit.h"
 namespace
 {
@@ -48,7 +48,7 @@ void SaveAnimalActionItem::finish()
         sounds->play(SoundId::saveAnimal);
     // The sparkle over the freed animal ends by itself.
     auto* sparkle = new Engine::cPyro(getPlayView(), "Effects/SaveAnimalEffect.xml");
-    if (const cUnitView* view = m_target->getView())
+    if (const UnitView* view = m_target->getUnitView())
         sparkle->setPosition(view->getPosition());
     sparkle->play(true, 0.0f);
     sparkle->show();

@@ -1,4 +1,5 @@
 #include "game/heroes/SpeedBonusActionItem.h"
+#include "engine/ui/cProgressFloat.h"
 
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
@@ -9,13 +10,11 @@
 #include "game/heroes/BaseActionsItem.h"
 #include "game/heroes/GameController.h"
 #include "game/heroes/Goal.h"
-#include "game/hud/UnitViewDescription.h"
-#include "game/hud/ViewState.h"
-#include "game/hud/cGameSounds.h"
-#include "game/hud/cUnitProgressView.h"
-#include "game/hud/cUnitView.h"
 #include "game/world/Game.h"
+#include "game/world/LevelViews.h"
 #include "game/world/UnitLevelInfo.h"
+#include "game/world/UnitView.h"
+#include "game/world/cGameSounds.h"
 #include "game/world/cUnit.h"
 
 #include <boost/bind/bind.hpp>
@@ -56,7 +55,7 @@ SpeedBonusActionItem::~SpeedBonusActionItem()
 void SpeedBonusActionItem::buildViews()
 {
     m_icon = new Engine::cPicture();
-    m_bar = new cUnitProgressView(nullptr, false);
+    m_bar = levelViews().makeProgressBar(nullptr);
     const std::string path = "Units/" + Engine::toUtf8(m_kind) + ".xml";
     Engine::cFileSystem* files = Engine::cFileSystem::instance();
     if (!files || !files->isKnown(path))
@@ -142,14 +141,13 @@ void SpeedBonusActionItem::start()
                                            boost::placeholders::_1));
         chain->start();
         m_timeLeft = kTakingTime;
-        const cUnitView* view = m_bonusUnit->getView();
-        const auto description = view ? view->getDescription() : boost::shared_ptr<UnitViewDescription>();
-        const auto state = description
-                               ? description->getStateName(m_bonusUnit->getLevel(), m_bonusUnit->getState())
-                               : boost::shared_ptr<ViewState>();
-        if (state && !state->soundId.empty())
+        const UnitView* view = m_bonusUnit->getUnitView();
+        const std::string sound = view && view->isDescribed()
+                                      ? view->getStateSound(m_bonusUnit->getLevel(), m_bonusUnit->getState())
+                                      : std::string();
+        if (!sound.empty())
             if (cGameSounds* sounds = cGameSounds::instance())
-                sounds->playSingle(state->soundId, 0.2f, 0.0f);
+                sounds->playSingle(sound, 0.2f, 0.0f);
         return;
     }
     switchFlag(true);

@@ -9,6 +9,7 @@ class cUnitProgressView;
 namespace Engine
 {
 class cPicture;
+class cProgressFloat;
 } // namespace Engine
 
 // A speed bonus, in two roles.
@@ -50,7 +51,8 @@ public:
     float getDuration() const { return m_duration; }
     const std::wstring& getKind() const { return m_kind; }
     Engine::cPicture* getIcon() const { return m_icon; }
-    cUnitProgressView* getBar() const { return m_bar; }
+    // The bar as the class the views make it (cUnitProgressView).
+    template <class Bar = cUnitProgressView> Bar* getBar() const { return static_cast<Bar*>(m_bar); }
 
 private:
     void buildViews();
@@ -67,5 +69,5 @@ private:
     std::wstring m_kind;
     // Root views without a parent; the item hands them to the deferred deletion.
     Engine::cPicture* m_icon = nullptr;
-    cUnitProgressView* m_bar = nullptr;
+    Engine::cProgressFloat* m_bar = nullptr;
 };

@@ -1,10 +1,10 @@
 #include "game/heroes/UpgradeActionItem.h"
 #include "game/heroes/ActionItemFactory.h"
 #include "game/heroes/GameController.h"
-#include "game/hud/cUnitView.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitCategories.h"
+#include "game/world/UnitView.h"
 #include "game/world/cUnit.h"
 namespace
 {
@@ -34,15 +34,15 @@ void UpgradeActionItem::update()
         {
             progressOn(m_target);
             m_attachUnit->setState(eUnitState::upgrade, -1);
-            if (m_target->getView())
-                m_target->getView()->startFade(m_duration);
+            if (m_target->getUnitView())
+                m_target->getUnitView()->startFade(m_duration);
             if (m_tool)
                 m_tool->setState(eUnitState::upgrade, -1);
             m_working = true;
         }
         // The flames die down while the hero works.
-        if (m_working && m_target->getView())
-            m_target->getView()->fadeStep(frameTime());
+        if (m_working && m_target->getUnitView())
+            m_target->getUnitView()->fadeStep(frameTime());
     }
     else
         beginWorkAfterDelay(eUnitState::upgrade, eUnitState::upgrade);

@@ -2,9 +2,9 @@
 
 #include "game/heroes/GameController.h"
 #include "game/heroes/Goal.h"
-#include "game/hud/cGoalArrow.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelViews.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
 #include "game/world/cUnit.h"
@@ -159,7 +159,7 @@ void WorkActionItem::finish()
     m_target->clearGarbage();
     // Also after work without a hero (a flood drained, the base upgraded, an animal's
     // countdown): an arrow whose goal is now done goes.
-    cGoalArrow::hideReached();
+    levelViews().hideReachedGoalArrows();
 }
 
 void WorkActionItem::interrupt()

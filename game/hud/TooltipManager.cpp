@@ -15,11 +15,12 @@
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cTooltipView.h"
 #include "game/hud/cUnitView.h"
-#include "game/screens/CGameEngine.h"
-#include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/GameTrace.h"
 #include "game/world/GridPathFinder.h"
+#include "game/world/LevelTutor.h"
+#include "game/world/ManagerShutdowns.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
@@ -71,7 +72,7 @@ std::wstring displayName(const cUnit& unit, const cUnitView* view)
 
 bool tutorialTipShown()
 {
-    return static_cast<bool>(cTutorial::instance().getPointedUnit());
+    return static_cast<bool>(LevelTutor::instance().getPointedUnit());
 }
 
 } // namespace
@@ -82,7 +83,7 @@ TooltipManager& TooltipManager::instance()
     if (!manager)
     {
         manager = new TooltipManager();
-        CGameEngine::instance().atShutdown(&TooltipManager::shutdown);
+        ManagerShutdowns::add(&TooltipManager::shutdown);
     }
     return *manager;
 }
@@ -284,7 +285,7 @@ void TooltipManager::holdProblemTip()
 {
     m_problemHold = m_problemShowTime;
     m_heldBack = false;
-    CGameEngine::trace(L"Problem tip shown\n");
+    GameTrace::write(L"Problem tip shown\n");
 }
 
 void TooltipManager::releaseProblemTip()

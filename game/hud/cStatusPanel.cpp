@@ -9,9 +9,9 @@
 #include "engine/ui/cTextLine.h"
 #include "game/hud/TooltipManager.h"
 #include "game/hud/cGoalArrow.h"
-#include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelTutor.h"
 
 #include <cmath>
 #include <string>
@@ -345,7 +345,7 @@ void cStatusPanel::flashResources(const cGameResources& resources)
 
 void cStatusPanel::onAimHover(Engine::cView* button)
 {
-    if (cTutorial::instance().getPointedUnit())
+    if (LevelTutor::instance().getPointedUnit())
         return;
     const Game* game = Game::instance();
     const size_t row = button ? button->getAlphaField() : m_rowCategories.size();

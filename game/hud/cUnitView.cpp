@@ -12,14 +12,14 @@
 #include "game/hud/UnitViewDescription.h"
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/ViewState.h"
-#include "game/hud/cGameSounds.h"
-#include "game/screens/CGameEngine.h"
-#include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/GameTrace.h"
+#include "game/world/LevelViews.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
+#include "game/world/cGameSounds.h"
 
 #include <boost/bind/bind.hpp>
 
@@ -54,7 +54,7 @@ Engine::tPropertiesPtr layout(const char* path)
 
 } // namespace
 
-cUnitView::cUnitView(Engine::cControl* parent) : Engine::cButton(parent) {}
+cUnitView::cUnitView(Engine::cControl* parent) : UnitView(parent) {}
 
 cUnitView::~cUnitView()
 {
@@ -101,6 +101,25 @@ boost::shared_ptr<UnitViewDescription> cUnitView::getDescription() const
 {
     return m_unit ? UnitViewLibrary::instance().findOrLoad(m_unit->getTypeId())
                   : boost::shared_ptr<UnitViewDescription>();
+}
+
+bool cUnitView::isDescribed() const
+{
+    return static_cast<bool>(getDescription());
+}
+
+Engine::cVector2 cUnitView::getProgressOffset() const
+{
+    const auto description = getDescription();
+    return description ? description->getProgressOffset() : Engine::cVector2();
+}
+
+std::string cUnitView::getStateSound(int level, eUnitState state) const
+{
+    const auto description = getDescription();
+    const auto shown = description ? description->getStateName(static_cast<unsigned>(level), state)
+                                   : boost::shared_ptr<ViewState>();
+    return shown ? shown->soundId : std::string();
 }
 
 boost::shared_ptr<ViewState> cUnitView::currentState() const
@@ -269,7 +288,7 @@ void cUnitView::playStateSound(const ViewState& state) const
     if (state.getSoundId().empty() || isOfCategory(UnitCategory::animal))
         return;
     // Nothing sounds while the level is being built or after it was left.
-    if (!CPlayState::instance().isRunning())
+    if (!levelViews().isLevelRunning())
         return;
     if (cGameSounds* sounds = cGameSounds::instance())
         sounds->playSingle(state.getSoundId(), 0.2f, 0.0f);
@@ -498,10 +517,10 @@ void cUnitView::traceArrow()
     if (lit && !m_arrowLit && m_unit)
     {
         const Engine::cVector2& at = m_upgradeButton->getPosition();
-        CGameEngine::trace((L"Upgrade arrow lit: " + m_unit->typeName + L" at " +
-                            std::to_wstring(static_cast<int>(std::lround(at.x))) + L";" +
-                            std::to_wstring(static_cast<int>(std::lround(at.y))) + L"\n")
-                               .c_str());
+        GameTrace::write((L"Upgrade arrow lit: " + m_unit->typeName + L" at " +
+                          std::to_wstring(static_cast<int>(std::lround(at.x))) + L";" +
+                          std::to_wstring(static_cast<int>(std::lround(at.y))) + L"\n")
+                             .c_str());
     }
     m_arrowLit = lit;
 }

@@ -2,6 +2,7 @@
 
 #include "engine/core/cVector2.h"
 #include "engine/ui/cButton.h"
+#include "game/world/UnitView.h"
 #include "game/world/cUnit.h"
 
 #include <boost/shared_ptr.hpp>
@@ -32,7 +33,7 @@ class cPicture;
 // indicator (a child of "Common/upgradeIndicators.xml"). Timers in its frame update drive the
 // looks that change by themselves: random sub-states ("Rotate"), sub-states played for a
 // number of animation lengths ("PlayCycles") and backward playback ("PlayBack").
-class cUnitView : public Engine::cButton
+class cUnitView : public UnitView
 {
 public:
     explicit cUnitView(Engine::cControl* parent);
@@ -47,12 +48,15 @@ public:
     // Binds the view to its unit: the six unit signals, the first look and head-up pieces, the
     // place, and the unit's pointer back to this view.
     void setUnit(const cUnit::Ptr& unit);
-    const cUnit::Ptr& getUnit() const { return m_unit; }
+    const cUnit::Ptr& getUnit() const override { return m_unit; }
     // Stores the layer (4 for roads, 5 for most units) and places the view again.
     void setDepthLayer(int layer);
     int getDepthLayer() const { return m_depthLayer; }
     // The unit type's view description; empty when the type has none.
     boost::shared_ptr<UnitViewDescription> getDescription() const;
+    bool isDescribed() const override;
+    Engine::cVector2 getProgressOffset() const override;
+    std::string getStateSound(int level, eUnitState state) const override;
 
     // Shows the view state that fits the unit now, shows or hides the view with the unit's
     // state, places it and refreshes the head-up pieces.
@@ -60,10 +64,10 @@ public:
     // Deep and position from the unit.
     void updatePosition(const cUnit::Ptr& unit);
     // Shows (creating it on first use) or hides the tick over a unit that is a goal.
-    void showGoalTick(bool show);
+    void showGoalTick(bool show) override;
     // The particle effects of the view fade out over `time` seconds, one `fadeStep` a frame.
-    void startFade(float time);
-    void fadeStep(float dt);
+    void startFade(float time) override;
+    void fadeStep(float dt) override;
 
     // Hides every child but the upgrade button and the indicator.
     void hideStateChildren();

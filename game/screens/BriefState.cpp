@@ -1,6 +1,6 @@
 #include "game/screens/BriefState.h"
 
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 
 BriefState& BriefState::instance()
 {

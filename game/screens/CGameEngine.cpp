@@ -10,19 +10,14 @@
 #include "engine/ui/cPyro.h"
 #include "game/screens/CGameState.h"
 #include "game/screens/cSystemMessage.h"
-#include "platform/system/SystemInfo.h"
+#include "game/world/GameTrace.h"
+#include "game/world/LevelLocation.h"
+#include "game/world/ManagerShutdowns.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace
 {
-
-CGameEngine::TraceSink& traceSink()
-{
-    static CGameEngine::TraceSink sink;
-    return sink;
-}
 
 // Runs a state's clean-up with the tree's removal flag raised, as the deferred deletion raises it:
 // what the state lets go of may ask whether it is being removed. The flag is put back as it was,
@@ -46,8 +41,17 @@ CGameEngine& CGameEngine::instance()
     return engine;
 }
 
+CGameEngine::CGameEngine()
+{
+    // Whatever is traced changes what the screen shows: it settles anew.
+    GameTrace::setListener([this] { m_quietFrames = 0; });
+}
+
 // The application is deleted by Cleanup; at process exit nothing of the engine may be touched.
-CGameEngine::~CGameEngine() = default;
+CGameEngine::~CGameEngine()
+{
+    GameTrace::setListener({});
+}
 
 Engine::cApplication* CGameEngine::Init(const std::wstring& commandLine, const char* dataFolderName,
                                         bool singleInstance)
@@ -149,10 +153,7 @@ void CGameEngine::Cleanup()
 
 void CGameEngine::runShutdowns()
 {
-    const std::vector<boost::function<void()>> shutdowns(m_shutdowns.rbegin(), m_shutdowns.rend());
-    m_shutdowns.clear();
-    for (const auto& shutdown : shutdowns)
-        shutdown();
+    ManagerShutdowns::runAll();
     // What the states and the managers released is deleted while the tree still exists.
     Engine::cControl::deletePending();
     // The loaded effect files belong to the render device's particle library.
@@ -234,23 +235,35 @@ CGameEngine& CGameEngine::setEnteredFromMainMenu(const bool& on)
     return *this;
 }
 
+std::wstring& CGameEngine::levelPath()
+{
+    return LevelLocation::selectedPathSlot();
+}
+
+const std::wstring& CGameEngine::getLevelPath() const
+{
+    return LevelLocation::selectedPath();
+}
+
 CGameEngine& CGameEngine::setLevelPath(const std::wstring& path)
 {
-    m_levelPath = path;
+    LevelLocation::setSelectedPath(path);
     return *this;
+}
+
+void CGameEngine::atShutdown(const boost::function<void()>& shutdown)
+{
+    ManagerShutdowns::add(shutdown);
 }
 
 void CGameEngine::trace(const wchar_t* line)
 {
-    // Whatever is traced changes what the screen shows: it settles anew.
-    instance().m_quietFrames = 0;
-    if (const TraceSink& sink = traceSink())
-        sink(line);
-    else if (std::getenv("QUILLMOOR_TRACE"))
-        Platform::debugTrace(line);
+    // The engine is made on first use, as every other call makes it: it listens from then on.
+    instance();
+    GameTrace::write(line);
 }
 
 void CGameEngine::setTraceSink(const TraceSink& sink)
 {
-    traceSink() = sink;
+    GameTrace::setSink(sink);
 }

@@ -84,16 +84,17 @@ public:
     virtual CGameEngine& setEnteredFromMainMenu(const bool& on);
     // The level file the program was started with (see LevelLocation: a path in the data
     // folder, or an absolute path on the disk); empty when levels are chosen on the map.
-    virtual std::wstring& levelPath() { return m_levelPath; }
-    const std::wstring& getLevelPath() const { return m_levelPath; }
+    virtual std::wstring& levelPath();
+    // The level file given instead of a level number's (LevelLocation::selectedPath).
+    const std::wstring& getLevelPath() const;
     virtual CGameEngine& setLevelPath(const std::wstring& path);
 
-    // Registers a manager's shutdown: Cleanup runs every one (the last registered first) after
-    // the states have left and before the application goes, so that no function-local static
-    // touches the object tree or a device after they are gone.
-    void atShutdown(const boost::function<void()>& shutdown) { m_shutdowns.push_back(shutdown); }
+    // Registers a manager's shutdown (ManagerShutdowns): Cleanup runs every one (the last
+    // registered first) after the states have left and before the application goes, so that no
+    // function-local static touches the object tree or a device after they are gone.
+    void atShutdown(const boost::function<void()>& shutdown);
 
-    // Writes one trace line (the line ends in "\n").
+    // Writes one trace line (the line ends in "\n"), through GameTrace.
     static void trace(const wchar_t* line);
     // Where trace lines go instead of stderr; an empty sink puts stderr back.
     static void setTraceSink(const TraceSink& sink);
@@ -103,19 +104,18 @@ public:
     static constexpr int kSettleFrames = 3;
 
 private:
-    CGameEngine() = default;
+    // Listens to the trace: a line restarts the settling of the screen.
+    CGameEngine();
 
     std::vector<CGameState*> m_states;
     bool m_running = false;
     int m_newLevelIndex = -1;
     bool m_continueSavedLevel = false;
     bool m_enteredFromMainMenu = true;
-    std::wstring m_levelPath;
     // Frames without a fade since the last trace line; -1 once the screen settled.
     int m_quietFrames = -1;
     // Owned: created by Init, deleted by Cleanup.
     Engine::cApplication* m_application = nullptr;
-    std::vector<boost::function<void()>> m_shutdowns;
     // The messages shown over every state (no parent owns them) that the player has not closed
     // yet: the engine deletes them when it ends.
     std::vector<cSystemMessage*> m_openMessages;

@@ -7,7 +7,6 @@
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cComposite.h"
 #include "engine/ui/cTextStyleButton.h"
-#include "game/hud/cGameSounds.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CMapState.h"
@@ -17,6 +16,7 @@
 #include "game/screens/cOptions.h"
 #include "game/screens/cSelectProfileWrapper.h"
 #include "game/screens/cYesNoExitPanel.h"
+#include "game/world/cGameSounds.h"
 
 #include <algorithm>
 

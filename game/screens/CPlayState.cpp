@@ -12,15 +12,14 @@
 #include "game/hud/TooltipManager.h"
 #include "game/hud/UnitViewDescription.h"
 #include "game/hud/UnitViewLibrary.h"
-#include "game/hud/cGameSounds.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/hud/cUnitView.h"
-#include "game/screens/BestTimes.h"
 #include "game/screens/BriefState.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CMapState.h"
 #include "game/screens/ModalTutorState.h"
+#include "game/screens/PlayViews.h"
 #include "game/screens/cBriefing.h"
 #include "game/screens/cGameMenu.h"
 #include "game/screens/cLevelFinishPanel.h"
@@ -28,8 +27,10 @@
 #include "game/screens/cSystemMessage.h"
 #include "game/screens/cTutorial.h"
 #include "game/screens/selectNextLevel.h"
+#include "game/world/BestTimes.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/cGameSounds.h"
 
 #include <string>
 #include <vector>
@@ -84,7 +85,7 @@ void CPlayState::startLevel()
 {
     // The level of an earlier start goes first: there is one game at a time.
     m_game.reset();
-    m_game.reset(new Game());
+    m_game.reset(new Game(PlayViews::instance()));
     cTutorial::instance().reset();
     // Polled tips wait for their unit to be served: the level's planner tells.
     cTutorial::instance().setProblemQuery(&unitProblemNow);
@@ -125,7 +126,7 @@ void CPlayState::startLevel()
                                                                       m_playView->getChildren().end()))
             if (child != m_statusPanel)
                 Engine::cControl::deleteLater(child);
-        m_game.reset(new Game());
+        m_game.reset(new Game(PlayViews::instance()));
         m_game->connectLevelFinished([this] { onLevelFinished(); });
     }
     m_game->loadLevel(level);
@@ -486,9 +487,4 @@ void CPlayState::releasePlayView(bool now)
     else
         Engine::cControl::deleteLater(m_playView);
     m_playView = nullptr;
-}
-
-Engine::cView* getPlayView()
-{
-    return CPlayState::instance().getPlayView();
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "game/screens/BestTimes.h"
 #include "game/screens/CGameState.h"
 #include "game/screens/cBriefing.h"
+#include "game/world/BestTimes.h"
+#include "game/world/LevelViews.h"
 
 #include <boost/function.hpp>
 #include <boost/shared_ptr.hpp>
@@ -135,7 +136,3 @@ private:
     BriefState* m_briefState = nullptr;
     ModalTutorState* m_modalTutorState = nullptr;
 };
-
-// The play state's view: the parent of every view the level model and the actions put over
-// the field.
-Engine::cView* getPlayView();

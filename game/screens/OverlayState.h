@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/devices/cInput.h"
 #include "engine/core/cControl.h"
+#include "engine/devices/cInput.h"
 #include "game/hud/TooltipManager.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CGameState.h"
@@ -14,8 +14,7 @@
 // run (the derived state's Create hands it over through `adopt`) and released by the game's
 // shutdown, since at process exit the control tree may be gone. While the state is on top,
 // Escape runs its `onEscape`; paused, the view takes no input.
-template <class View>
-class OverlayState : public CGameState
+template <class View> class OverlayState : public CGameState
 {
 public:
     OverlayState(const OverlayState&) = delete;

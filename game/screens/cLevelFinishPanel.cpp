@@ -7,13 +7,13 @@
 #include "engine/ui/RequiredControl.h"
 #include "engine/ui/cButtonPrototype.h"
 #include "engine/ui/cTextLine.h"
-#include "game/hud/cGameSounds.h"
 #include "game/hud/cPathEffect.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
 #include "game/world/Game.h"
 #include "game/world/LevelLocation.h"
+#include "game/world/cGameSounds.h"
 
 #include <filesystem>
 #include <string>

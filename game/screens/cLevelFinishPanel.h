@@ -4,7 +4,7 @@
 #include "engine/core/cSingleton.h"
 #include "engine/ui/cForm.h"
 #include "engine/ui/cImage.h"
-#include "game/screens/BestTimes.h"
+#include "game/world/BestTimes.h"
 
 #include <string>
 

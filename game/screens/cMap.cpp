@@ -14,13 +14,13 @@
 #include "engine/ui/cPyro.h"
 #include "engine/ui/cTextStyleButton.h"
 #include "game/hud/cClouds.h"
-#include "game/hud/cGameSounds.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/cMapButton.h"
 #include "game/screens/cMapNodeButton.h"
 #include "game/screens/selectNextLevel.h"
 #include "game/world/Game.h"
 #include "game/world/MapPages.h"
+#include "game/world/cGameSounds.h"
 
 #include <algorithm>
 #include <cmath>

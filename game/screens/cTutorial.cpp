@@ -28,6 +28,19 @@ cUnit::Ptr liveUnit(const UnitTip& tip)
 
 } // namespace
 
+namespace
+{
+
+// The rules and the head-up display reach the tutorial as their LevelTutor.
+LevelTutor& tutor()
+{
+    return cTutorial::instance();
+}
+
+const bool installed = (LevelTutor::setSource(&tutor), true);
+
+} // namespace
+
 cTutorial& cTutorial::instance()
 {
     static cTutorial tutorial;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/hud/TipPlacement.h"
+#include "game/world/LevelTutor.h"
 
 #include <boost/function.hpp>
 #include <boost/shared_ptr.hpp>
@@ -29,7 +30,7 @@ class cUnit;
 // offered while the level starts or another screen (a briefing) lies above it. While a short
 // message is up the clock runs but no timed or polled tip comes: the message has its time, and
 // two texts are never drawn at once. A tip without text is passed over.
-class cTutorial
+class cTutorial final : public LevelTutor
 {
 public:
     using TipPtr = boost::shared_ptr<UnitTip>;
@@ -44,22 +45,22 @@ public:
 
     // Event kind 0: into the timed list, before the first tip whose start is the same or later.
     // Event kind 5: appended to the polled list. Other kinds are not kept.
-    void addTip(const TipPtr& tip);
+    void addTip(const TipPtr& tip) override;
     // True when the tip is shown now (or will be once the level runs). Throws
     // the narrow string "cTutorial::showTip(): unknown type of tip: " and the type for a type
     // other than 0, 1 and 2.
-    bool showTip(const TipPtr& tip);
+    bool showTip(const TipPtr& tip) override;
     // The unit of the tip drops it: out of both lists, and a pointer tip of that unit goes.
-    void onUnitClicked(const TipPtr& tip);
+    void onUnitClicked(const TipPtr& tip) override;
     // Takes the tip out of the timed and the polled list, and nothing else (an accepted modal
     // message still shows).
-    void forgetTip(const TipPtr& tip);
+    void forgetTip(const TipPtr& tip) override;
     // Level time: a waiting modal message, the first due timed tip whose unit lives, and every
     // poll period the first polled tip whose unit can be served.
-    void update(float dt);
+    void update(float dt) override;
     void hideTip();
     // A new level: the clock, the lists, the shown tip and the restriction start over.
-    void reset();
+    void reset() override;
     // The tip views go (the game's shutdown, before the engine goes).
     void shutdown();
 
@@ -68,13 +69,13 @@ public:
     // tip and goes on and any other is refused. An upgrade click is refused only during an
     // upgrade tip, unless it is the pointed unit's, which hides the tip and goes on. Without a
     // pointer tip every click goes on.
-    bool allowsClick(const boost::shared_ptr<cUnit>& unit, bool upgradeClick);
+    bool allowsClick(const boost::shared_ptr<cUnit>& unit, bool upgradeClick) override;
 
     void setProblemQuery(const ProblemQuery& query) { m_problemQuery = query; }
 
     // The unit a shown pointer tip points at (empty when none is shown, or when that unit has
     // left the field).
-    boost::shared_ptr<cUnit> getPointedUnit() const;
+    boost::shared_ptr<cUnit> getPointedUnit() const override;
     bool isUpgradeRestricted() const { return m_upgradeRestriction; }
     float getTime() const { return m_time; }
     float getPollCountdown() const { return m_pollCountdown; }

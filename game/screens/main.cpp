@@ -7,16 +7,16 @@
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
 #include "game/hud/UnitViewLibrary.h"
-#include "game/hud/cGameSounds.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CIntroState.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/EscapedFailure.h"
-#include "game/screens/cCheats.h"
 #include "game/screens/cFirstUser.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/LevelLocation.h"
+#include "game/world/cCheats.h"
+#include "game/world/cGameSounds.h"
 
 #include <string>
 

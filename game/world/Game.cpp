@@ -7,11 +7,9 @@
 #include "engine/devices/cResourceManager.h"
 #include "engine/ui/cPicture.h"
 #include "game/heroes/Goal.h"
-#include "game/hud/TooltipManager.h"
-#include "game/hud/cPointerView.h"
-#include "game/screens/BestTimes.h"
-#include "game/screens/CPlayState.h"
+#include "game/world/BestTimes.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelViews.h"
 #include "game/world/UnitTypeInfo.h"
 
 #include <boost/bind/bind.hpp>
@@ -35,7 +33,9 @@ Engine::tPropertiesPtr layout(const char* path)
 
 } // namespace
 
-Game::Game()
+Game::Game() : Game(LevelViews::standard()) {}
+
+Game::Game(LevelViews& views) : m_views(views)
 {
     const Engine::cPoint size = GameConfig::instance().getConstants().MapSize;
     m_occupancy.setSize(size.x, size.y);
@@ -43,17 +43,14 @@ Game::Game()
     m_occupancy.setBonusFlags(&m_bonusSpeedHero, &m_bonusSpeedMan);
     m_ground.setBonusFlags(&m_bonusSpeedHero, &m_bonusSpeedMan);
 
-    TooltipManager& tooltips = TooltipManager::instance();
-    m_controller.problemSignal.connect(boost::bind(&TooltipManager::showProblemTip, &tooltips, _1, _2));
-    m_controller.upgradeProblemSignal.connect(boost::bind(&TooltipManager::onUnitProblem, &tooltips, _1, _2));
+    m_controller.problemSignal.connect(boost::bind(&LevelViews::onProblem, &m_views, _1, _2));
+    m_controller.upgradeProblemSignal.connect(boost::bind(&LevelViews::onUpgradeProblem, &m_views, _1, _2));
 
     m_garbageView = new Engine::cPicture(getPlayView());
     m_garbageView->loadXML(layout("Effects/garbage.xml"));
     m_garbageView->hide();
 
-    m_obstacleArrow = new cPointerView(getPlayView(), Engine::cVector2(0.0f, 0.0f));
-    m_obstacleArrow->loadXML(layout("Effects/ObstacleArrow.xml"));
-    m_obstacleArrow->hide();
+    m_obstacleArrow = m_views.makeObstacleArrow();
 }
 
 Game::~Game()

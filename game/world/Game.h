@@ -31,7 +31,7 @@ class cTextureAnimation;
 class cView;
 } // namespace Engine
 
-class cPointerView;
+class LevelViews;
 class LevelFileReader;
 
 // The model of the one level being played: its units (by type and by category), the two
@@ -41,7 +41,8 @@ class LevelFileReader;
 // arrow, the resource texts). One exists while a level is played; everything in the level
 // reaches it through `instance`.
 //
-// The level's views are children of the play view (getPlayView), which owns them.
+// The level's views are children of the play view (getPlayView), which owns them; the level
+// makes and tells them through its LevelViews.
 //
 // The class is large; its operations live in several source files by theme: Game.cpp (life,
 // accessors, services), GameLevelFile.cpp (the level file), GameBuildings.cpp (its buildings),
@@ -54,8 +55,11 @@ public:
     using CellOffsets = std::map<int, Engine::cPoint>;
     using Slot = boost::function<void()>;
 
-    // Throws "Object already exist." while another level model lives.
+    // Throws "Object already exist." while another level model lives. The level's views are
+    // made and told through `views` (LevelViews::standard() when none is given); they outlive
+    // the level.
     Game();
+    explicit Game(LevelViews& views);
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
     virtual ~Game();
@@ -97,7 +101,9 @@ public:
     const std::set<int>& getLevelTypes() const { return m_levelTypes; }
     GridPathFinder& getOccupancy() { return m_occupancy; }
     GridPathFinder& getGround() { return m_ground; }
-    cPointerView* getObstacleArrow() const { return m_obstacleArrow; }
+    // The views and screens above the level (see LevelViews).
+    LevelViews& views() const { return m_views; }
+    Engine::cControl* getObstacleArrow() const { return m_obstacleArrow; }
     // The hidden picture the garbage around buildings is copied from ("Effects/garbage.xml").
     const Engine::cPicture* getGarbagePattern() const { return m_garbageView; }
     const std::vector<Engine::cTextureAnimation*>& getWaveViews() const { return m_waveViews; }
@@ -253,6 +259,8 @@ public:
     static void logLevelNote(const std::string& text);
 
 private:
+    LevelViews& m_views;
+
     // Drops the goal and the walk home of the unit and of the units attached to it.
     static void releaseUnitLinks(const cUnit::Ptr& unit);
     void setLevelFile(const std::wstring& path) { m_levelPath = path; }
@@ -315,7 +323,7 @@ private:
     bool m_finishPending = false;
     bool m_finishStarted = false;
     float m_finishCountdown = 0.0f;
-    cPointerView* m_obstacleArrow = nullptr;
+    Engine::cControl* m_obstacleArrow = nullptr;
     float m_obstacleArrowTimer = 0.0f;
     std::string m_restoreError;
     // The handlers this model and its planner connected to units and their views.

@@ -1,6 +1,7 @@
 // Game: reading a level file (its settings, free cells, views, times, cataclysms and
 // briefings) and the two steps of the level start.
 #include "game/world/Game.h"
+#include "game/world/GameTrace.h"
 
 #include "engine/core/FromString.h"
 #include "engine/core/StringUtils.h"
@@ -12,13 +13,11 @@
 #include "engine/ui/cPicture.h"
 #include "engine/ui/cTextLine.h"
 #include "engine/ui/cTextureAnimation.h"
-#include "game/hud/cStatusPanel.h"
-#include "game/screens/CGameEngine.h"
-#include "game/screens/CPlayState.h"
-#include "game/screens/cCheats.h"
 #include "game/world/GameConfig.h"
 #include "game/world/LevelFileReader.h"
 #include "game/world/LevelLocation.h"
+#include "game/world/LevelViews.h"
+#include "game/world/cCheats.h"
 
 #include <vector>
 
@@ -75,7 +74,7 @@ void CataclysmInfo::loadXML(const boost::shared_ptr<Engine::cProperties>& node)
 
 void Game::loadLevel(int level)
 {
-    std::wstring path = CGameEngine::instance().getLevelPath();
+    std::wstring path = LevelLocation::selectedPath();
     if (path.empty())
         path = levelPath(level);
     const Engine::tPropertiesPtr root = LevelLocation::isOnDisk(path)
@@ -98,7 +97,7 @@ void Game::loadLevel(int level)
     addResources(initial);
     m_finishCountdown = 0.0f;
     m_finishStarted = false;
-    CGameEngine::trace((L"Level " + std::to_wstring(level) + L" loaded from " + m_levelPath + L"\n").c_str());
+    GameTrace::write((L"Level " + std::to_wstring(level) + L" loaded from " + m_levelPath + L"\n").c_str());
 }
 
 void Game::loadLevelSettings(const boost::shared_ptr<Engine::cProperties>& root)
@@ -123,8 +122,7 @@ void Game::loadLevelSettings(const boost::shared_ptr<Engine::cProperties>& root)
         if (p >= 0.0f && p < 1.0f && p > (m_silverTime - m_goldTime) / m_silverTime)
             m_silverTime = m_goldTime / (1.0f - p);
     }
-    if (cStatusPanel* panel = cStatusPanel::instance())
-        panel->updateTime();
+    m_views.showTime();
     loadCataclysms(root);
     loadBriefingData(root);
 }
@@ -245,7 +243,7 @@ void Game::loadBriefingData(const boost::shared_ptr<Engine::cProperties>& root)
 {
     Engine::tPropertiesPtr data;
     if (root->getChild(L"BreafData", data))
-        CPlayState::instance().getBriefing().parseBriefings(data);
+        m_views.loadBriefings(data);
 }
 
 void Game::addHero()
@@ -286,8 +284,7 @@ void Game::loadResourceTexts()
     onResourcesChanged(&m_levelResources);
     m_resourcesConnection =
         m_levelResources.changed.connect([this](cGameResources* set) { onResourcesChanged(set); });
-    if (cStatusPanel* panel = cStatusPanel::instance())
-        panel->updateGoals();
+    m_views.showGoals();
 
     // The handler reaches the level through its instance: a press after the level has gone
     // does nothing (the connection goes with the level model too).

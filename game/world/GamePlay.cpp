@@ -6,23 +6,15 @@
 #include "engine/core/cProps.h"
 #include "engine/core/cTimer.h"
 #include "engine/ui/cPicture.h"
-#include "game/hud/TooltipManager.h"
-#include "game/hud/UnitViewDescription.h"
-#include "game/hud/ViewState.h"
-#include "game/hud/cFinishLevelSaluts.h"
-#include "game/hud/cFlyingIconText.h"
-#include "game/hud/cGameSounds.h"
-#include "game/hud/cGoalArrow.h"
-#include "game/hud/cPointerView.h"
-#include "game/hud/cStatusPanel.h"
-#include "game/hud/cUnitView.h"
-#include "game/screens/CPlayState.h"
-#include "game/screens/cTutorial.h"
 #include "game/world/GameConfig.h"
 #include "game/world/LevelLocation.h"
+#include "game/world/LevelTutor.h"
+#include "game/world/LevelViews.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
+#include "game/world/UnitView.h"
+#include "game/world/cGameSounds.h"
 
 #include <algorithm>
 
@@ -33,7 +25,7 @@ void Game::update()
     if (!m_levelOver)
     {
         m_levelTime += dt;
-        cTutorial::instance().update(dt);
+        LevelTutor::instance().update(dt);
         updateObstacleArrow(dt);
         if (!m_helpGiven && m_levelTime >= m_goldTime)
             giveHelpResources();
@@ -121,8 +113,8 @@ void Game::finishStep(float dt)
             sounds->play("finish_level");
         }
         m_finishCountdown = GameConfig::instance().getConstants().FinishLevelTime;
-        TooltipManager::instance().reset();
-        new cFinishLevelSaluts(getPlayView(), "Effects/FinishLevelSaluts.xml");
+        m_views.resetTips();
+        m_views.showFinishSaluts();
         gatherHeroesForFinish();
         return;
     }
@@ -140,9 +132,9 @@ void Game::finishStep(float dt)
 void Game::gatherHeroesForFinish()
 {
     const cUnit::Ptr base = m_base;
-    if (!base || !base->getView())
+    if (!base || !base->getUnitView())
         return;
-    const cUnitView* baseView = base->getView();
+    const UnitView* baseView = base->getUnitView();
     Engine::cVector2 start = baseView->getPosition() + m_basePoint;
     start.x = baseView->getPosition().x - baseView->getSize().x * 0.25f;
     const Engine::cVector2 step = GameConfig::instance().getConstants().FunHeroesOffset;
@@ -151,7 +143,7 @@ void Game::gatherHeroesForFinish()
     {
         if (hero->getLevel() == 2)
             continue;
-        cUnitView* view = hero->getView();
+        UnitView* view = hero->getUnitView();
         if (isParked(hero))
         {
             base->detach(hero);
@@ -170,7 +162,7 @@ void Game::gatherHeroesForFinish()
                 continue;
             const cUnit::Ptr twin = addUnit(heroType, 2, -1, eUnitState::idle, 0.0f,
                                             view->getPosition() + Engine::cVector2(0.0f, 10.0f), {}, L"");
-            if (cUnitView* twinView = twin->getView())
+            if (UnitView* twinView = twin->getUnitView())
             {
                 twinView->setDeep(view->getDeep() + 1000.0f);
                 twinView->setAnimTime(randomRange(0.0f, twinView->anim_length));
@@ -182,16 +174,13 @@ void Game::gatherHeroesForFinish()
 void Game::resetHeroAnimations()
 {
     for (const cUnit::Ptr& hero : unitsOfCategory(UnitCategory::hero))
-        if (cUnitView* view = hero->getView())
+        if (UnitView* view = hero->getUnitView())
             view->setAnimTime(0.0f);
 }
 
 void Game::showObstacleArrow(const Engine::cVector2& position)
 {
-    m_obstacleArrow->basePoint = position;
-    m_obstacleArrow->phaseTime = 0.0f;
-    m_obstacleArrow->update();
-    m_obstacleArrow->show();
+    m_views.pointArrow(m_obstacleArrow, position);
     m_obstacleArrowTimer = GameConfig::instance().getConstants().ObstacleShowTime;
 }
 
@@ -266,7 +255,7 @@ int Game::countOpenGoals()
         if (!goal.done)
             ++open;
         else if (!goal.breafId.empty())
-            CPlayState::instance().showBriefing(goal.breafId);
+            m_views.showBriefing(goal.breafId);
     }
     return open;
 }
@@ -274,8 +263,7 @@ int Game::countOpenGoals()
 bool Game::checkLevelGoals()
 {
     const int open = countOpenGoals();
-    if (cStatusPanel* panel = cStatusPanel::instance())
-        panel->updateGoals();
+    m_views.showGoals();
     m_levelOver = open == 0;
     m_finishPending = m_levelOver;
     if (m_levelOver)
@@ -291,7 +279,7 @@ void Game::onCancelClick()
 void Game::addResources(const cGameResources& resources)
 {
     m_levelResources.add(resources);
-    TooltipManager::instance().refresh();
+    m_views.refreshTips();
 }
 
 void Game::subtractResources(cGameResources resources)
@@ -308,7 +296,7 @@ void Game::giveUnitResources(const cUnit::Ptr& unit)
     if (output.isEmpty())
         return;
     addResources(output);
-    const cUnitView* view = unit->getView();
+    const UnitView* view = unit->getUnitView();
     showFlyingIconText(view ? view->getPosition() : getUnitFieldPos(unit), output);
 }
 
@@ -317,8 +305,7 @@ void Game::showFlyingIconText(const Engine::cVector2& position, const cGameResou
     Engine::cVector2 at = position;
     for (const auto& [id, count] : resources.getItems())
     {
-        new cFlyingIconText(getPlayView(), at, L"+" + std::to_wstring(count), id, false,
-                            "Effects/FlyingIconText.xml");
+        m_views.showFlyingCount(at, L"+" + std::to_wstring(count), id);
         at.x += 50.0f;
     }
     if (cGameSounds* sounds = cGameSounds::instance())
@@ -357,15 +344,14 @@ void Game::playUnitStateSound(cUnit::Ptr unit)
     if (isOfCategory(unit, UnitCategory::attach) || isOfCategory(unit, UnitCategory::hero) ||
         isOfCategory(unit, UnitCategory::bonus))
         return;
-    const cUnitView* view = unit->getView();
-    const auto description = view ? view->getDescription() : boost::shared_ptr<UnitViewDescription>();
-    if (!description)
+    const UnitView* view = unit->getUnitView();
+    if (!view || !view->isDescribed())
         return;
-    const auto state = description->getStateName(unit->getLevel(), unit->getState());
-    if (!state || state->soundId.empty())
+    const std::string sound = view->getStateSound(unit->getLevel(), unit->getState());
+    if (sound.empty())
         return;
     if (cGameSounds* sounds = cGameSounds::instance())
-        sounds->playSingle(state->soundId, 2.0f, 0.0f);
+        sounds->playSingle(sound, 2.0f, 0.0f);
 }
 
 void Game::recordWin()
@@ -376,7 +362,7 @@ void Game::recordWin()
     // A level without a number (a file of its own given on the command line) is none of the
     // map's: it earns no medal, best time or next level.
     if (Engine::cProps::get<int>(L"CurrentLevel") != LevelLocation::kUnnumbered)
-        CPlayState::instance().recordWin();
+        m_views.recordWin();
 }
 
 void Game::leavePlay()
@@ -390,7 +376,7 @@ void Game::leavePlay()
             // Recorded when the goals were done already; the next level starts its tutorial
             // afresh.
             recordWin();
-            cTutorial::instance().reset();
+            LevelTutor::instance().reset();
         }
         else
             saveLevel();

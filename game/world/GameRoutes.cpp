@@ -1,10 +1,10 @@
 // Game: routes to units for the goal planner, tools for the heroes, and hero parking.
 #include "game/world/Game.h"
 
-#include "game/hud/cUnitView.h"
 #include "game/world/GameConfig.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitTypeInfo.h"
+#include "game/world/UnitView.h"
 
 #include <boost/make_shared.hpp>
 
@@ -80,8 +80,8 @@ RoutePlan Game::findRoute(const cUnit::Ptr& walker, const cUnit::Ptr& target)
 {
     Engine::cPoint start = walker->getCell();
     // A hero on its way home starts from where its view stands.
-    if (walker->homeChain && walker->getView())
-        start = posToCell(walker->getView()->getPosition());
+    if (walker->homeChain && walker->getUnitView())
+        start = posToCell(walker->getUnitView()->getPosition());
     Engine::cPoint closest = kNoCell;
     const RoutePlan plan = planRoute(target, start, closest);
     target->route = plan.route;

@@ -18,10 +18,10 @@
 #include "engine/core/cString.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/ui/cPicture.h"
-#include "game/screens/CPlayState.h"
-#include "game/screens/cTutorial.h"
 #include "game/world/GameConfig.h"
 #include "game/world/LevelFileReader.h"
+#include "game/world/LevelTutor.h"
+#include "game/world/LevelViews.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTip.h"
@@ -518,7 +518,7 @@ int Game::restoreUnit(LevelArchive& archive, cUnit::Ptr& unit)
             // the same bytes, but the tutorial never shows it again.
             unit->tips.push_back(tip);
             if (!tip->done)
-                cTutorial::instance().addTip(tip);
+                LevelTutor::instance().addTip(tip);
         }
     }
 

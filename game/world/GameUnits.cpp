@@ -6,13 +6,11 @@
 #include "engine/core/cString.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/ui/cPicture.h"
-#include "game/hud/TooltipManager.h"
-#include "game/hud/cStatusPanel.h"
-#include "game/hud/cUnitView.h"
-#include "game/screens/CPlayState.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelViews.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitTypeInfo.h"
+#include "game/world/UnitView.h"
 
 #include <boost/bind/bind.hpp>
 #include <boost/make_shared.hpp>
@@ -62,13 +60,8 @@ cUnit::Ptr Game::addUnit(int typeId, int level, int maxLevel, eUnitState state, 
     m_unitsByType.emplace(typeId, unit);
     m_unitsByCategory.emplace(type->categoryId, unit);
 
-    auto* view = new cUnitView(getPlayView());
-    view->setDepthLayer(depthLayer);
-    view->setUnit(unit);
-    view->enable();
-    view->show();
+    UnitView* view = m_views.makeUnitView(unit, depthLayer);
 
-    TooltipManager& tooltips = TooltipManager::instance();
     auto& connections = m_unitConnections;
     if (isOfCategory(unit, UnitCategory::animal))
         connections.push_back(
@@ -76,17 +69,15 @@ cUnit::Ptr Game::addUnit(int typeId, int level, int maxLevel, eUnitState state, 
     if (isOfCategory(unit, UnitCategory::base))
     {
         m_base = unit;
-        connections.push_back(
-            unit->connectAttached(boost::bind(&TooltipManager::onUnitChanged, &tooltips, _1)));
+        connections.push_back(unit->connectAttached(boost::bind(&LevelViews::onUnitChanged, &m_views, _1)));
     }
     connections.push_back(view->connectClick(boost::bind(&GameController::onUnitClick, &m_controller, _1)));
 
     connections.push_back(
         unit->connectLevelChanged(boost::bind(&GameController::handleHeroUnit, &m_controller, _1)));
     connections.push_back(unit->connectRemoved(boost::bind(&GameController::handleUnit, &m_controller, _1)));
-    connections.push_back(unit->connectRemoved(boost::bind(&TooltipManager::onUnitRemoved, &tooltips, _1)));
-    connections.push_back(
-        unit->connectLevelChanged(boost::bind(&TooltipManager::onUnitUpdated, &tooltips, _1)));
+    connections.push_back(unit->connectRemoved(boost::bind(&LevelViews::onUnitRemoved, &m_views, _1)));
+    connections.push_back(unit->connectLevelChanged(boost::bind(&LevelViews::onUnitUpdated, &m_views, _1)));
     connections.push_back(unit->connectLevelChanged(boost::bind(&Game::onUnitLevelChanged, this, _1)));
     connections.push_back(
         unit->connectStateTransition(boost::bind(&Game::onUnitStateChanged, this, _1, _2, _3)));
@@ -100,9 +91,9 @@ cUnit::Ptr Game::addUnit(int typeId, int level, int maxLevel, eUnitState state, 
     if (!quiet)
     {
         connections.push_back(
-            view->highlightOnSignal.connect(boost::bind(&TooltipManager::onUnitViewHover, &tooltips, _1)));
+            view->highlightOnSignal.connect(boost::bind(&LevelViews::onUnitViewHover, &m_views, _1)));
         connections.push_back(
-            view->highlightOffSignal.connect(boost::bind(&TooltipManager::onUnitViewLeave, &tooltips, _1)));
+            view->highlightOffSignal.connect(boost::bind(&LevelViews::onUnitViewLeave, &m_views, _1)));
     }
     return unit;
 }
@@ -129,8 +120,7 @@ void Game::onUnitRemoved(const cUnit::Ptr& unit)
 
 void Game::onResourcesChanged(cGameResources*)
 {
-    if (cStatusPanel* panel = cStatusPanel::instance())
-        panel->updateResources();
+    m_views.showResources();
 }
 
 void Game::stopInput(const cUnit::Ptr&)

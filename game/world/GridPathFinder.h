@@ -21,6 +21,11 @@ constexpr Engine::cPoint kNoCell(-1, -1);
 
 using CellPath = std::vector<Engine::cPoint>;
 
+// The finder's result `NoRoute` has the name of the unit problem of the same meaning
+// (UnitProblem's `NoRoute`, also 1): inside the finder it names the finder's own result, which
+// is what the shadowing gives.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
 // A level's walkability grid and the route search over it: the time a hero needs to walk
 // from cell to cell in eight directions. Diagonal steps need nothing of the two cells beside
 // them, so a route may pass between two blocked cells that touch at a corner.
@@ -91,3 +96,4 @@ private:
     const bool* m_manBonus = nullptr;
     GridSearch m_search;
 };
+#pragma GCC diagnostic pop

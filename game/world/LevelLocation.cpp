@@ -3,7 +3,6 @@
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cProps.h"
-#include "game/screens/CGameEngine.h"
 #include "game/world/Game.h"
 
 #include <algorithm>
@@ -14,6 +13,12 @@ namespace
 {
 
 namespace fs = std::filesystem;
+
+std::wstring& selected()
+{
+    static std::wstring path;
+    return path;
+}
 
 // A file in the data folder, by its path there ("/" separators).
 LevelLocation inDataFolder(const std::string& relative)
@@ -77,6 +82,21 @@ LevelLocation LevelLocation::fromNumber(int number)
 
 void LevelLocation::select() const
 {
-    CGameEngine::instance().setLevelPath(path);
+    setSelectedPath(path);
     Engine::cProps::set<int>(L"CurrentLevel", number);
+}
+
+const std::wstring& LevelLocation::selectedPath()
+{
+    return selected();
+}
+
+void LevelLocation::setSelectedPath(const std::wstring& path)
+{
+    selected() = path;
+}
+
+std::wstring& LevelLocation::selectedPathSlot()
+{
+    return selected();
 }

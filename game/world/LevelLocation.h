@@ -29,9 +29,17 @@ struct LevelLocation
     static LevelLocation fromNumber(int number);
 
     // Makes this the level the game plays next, as the program's command line does: the path
-    // becomes the engine's level path and the number the profile's "CurrentLevel", and
+    // becomes the selected path and the number the profile's "CurrentLevel", and
     // `Game::loadLevel` with that number loads it.
     void select() const;
+
+    // The level file `Game::loadLevel` reads instead of the level number's (the command line's,
+    // or one a test or tool gives); empty when the number's own file is read. It is the state
+    // machine's level path (CGameEngine::getLevelPath) and lasts for the run.
+    static const std::wstring& selectedPath();
+    static void setSelectedPath(const std::wstring& path);
+    // The selected path itself, for the state machine's accessor that hands it out to change.
+    static std::wstring& selectedPathSlot();
 
     // Whether `path` is read from the disk rather than through the game's files.
     static bool isOnDisk(const std::wstring& path) { return !path.empty() && path[0] == L'/'; }

@@ -24,6 +24,7 @@ class Goal;
 class UnitLevelInfo;
 class UnitTip;
 class UnitTypeInfo;
+class UnitView;
 class cUnitView;
 
 namespace Engine
@@ -60,9 +61,13 @@ public:
     const Engine::cPoint& getCell() const { return cell; }
     const Engine::cVector2& getOffset() const { return offset; }
     float getFallOffset() const { return fallOffset; }
-    cUnitView* getView() const { return view; }
+    // The unit's view as the rules see it (see UnitView); null while it has none.
+    UnitView* getUnitView() const { return view; }
+    // The same view as the class the views above the rules make it (cUnitView): only they and
+    // the tools and tests over them, which know that class, call it.
+    template <class View = cUnitView> View* getView() const { return static_cast<View*>(view); }
     // The view stores itself here when it is bound to the unit; not owned.
-    void setView(cUnitView* unitView) { view = unitView; }
+    void setView(UnitView* unitView) { view = unitView; }
     std::list<Ptr>& getAttached() { return attached; }
     const std::list<Ptr>& getAttached() const { return attached; }
     Ptr getParent() const { return parent.lock(); }
@@ -243,7 +248,7 @@ private:
     int disappearOnCataclysm = -1;
     int triggerCataclysm = -1;
     boost::weak_ptr<cUnit> parent;
-    cUnitView* view = nullptr;
+    UnitView* view = nullptr;
     boost::shared_ptr<CellMap> freeCells;
     std::wstring viewStateId;
     boost::shared_ptr<Goal> goal;

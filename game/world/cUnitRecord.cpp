@@ -7,14 +7,14 @@
 #include "engine/core/cProperties.h"
 #include "engine/ui/cPicture.h"
 #include "game/heroes/ActionItem.h"
-#include "game/hud/cUnitView.h"
-#include "game/screens/CPlayState.h"
-#include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelTutor.h"
+#include "game/world/LevelViews.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTip.h"
 #include "game/world/UnitTypeInfo.h"
+#include "game/world/UnitView.h"
 
 #include <boost/make_shared.hpp>
 
@@ -62,7 +62,7 @@ void cUnit::setAttachedVisible(bool visible)
 {
     if (attached.empty())
         return;
-    if (cUnitView* attachedView = attached.front()->getView())
+    if (UnitView* attachedView = attached.front()->getUnitView())
     {
         if (visible)
             attachedView->show();
@@ -157,7 +157,7 @@ void cUnit::loadTutorial(const boost::shared_ptr<Engine::cProperties>& node)
             continue;
         }
         tips.push_back(tip);
-        cTutorial::instance().addTip(tip);
+        LevelTutor::instance().addTip(tip);
     }
 }
 
@@ -169,7 +169,7 @@ bool cUnit::showTip(int eventKind)
     if (found == tips.end())
         return false;
     const UnitTip::Ptr tip = *found;
-    if (!cTutorial::instance().showTip(tip))
+    if (!LevelTutor::instance().showTip(tip))
         return false;
     removeTip(tip);
     return true;
@@ -180,7 +180,7 @@ void cUnit::removeTip(const UnitTip::Ptr& tip)
     // A copy: the argument may be an entry of the list.
     const UnitTip::Ptr kept = tip;
     tips.remove(kept);
-    cTutorial::instance().forgetTip(kept);
+    LevelTutor::instance().forgetTip(kept);
 }
 
 void cUnit::clearTips()
@@ -190,7 +190,7 @@ void cUnit::clearTips()
     const std::list<UnitTip::Ptr> dropped = std::move(tips);
     tips.clear();
     for (const UnitTip::Ptr& tip : dropped)
-        cTutorial::instance().onUnitClicked(tip);
+        LevelTutor::instance().onUnitClicked(tip);
 }
 
 void cUnit::loadGarbageList(const boost::shared_ptr<Engine::cProperties>& node)

@@ -49,19 +49,19 @@ SDL_RWops* makeReader(std::unique_ptr<SoundStream> stream)
     {
         if (size == 0 || count == 0)
             return 0;
-        SoundStream& stream = streamOf(context);
+        SoundStream& source = streamOf(context);
         const size_t wanted = size * count;
         size_t done = 0;
         while (done < wanted)
         {
-            const long got = stream.read(static_cast<char*>(buffer) + done, wanted - done);
+            const long got = source.read(static_cast<char*>(buffer) + done, wanted - done);
             if (got <= 0)
                 break;
             done += static_cast<size_t>(got);
         }
         // Only whole objects count as read; the bytes of a part of one are read again.
         if (done % size != 0)
-            stream.seek(-static_cast<int64_t>(done % size), RW_SEEK_CUR);
+            source.seek(-static_cast<int64_t>(done % size), RW_SEEK_CUR);
         return done / size;
     };
     reader->write = [](SDL_RWops*, const void*, size_t, size_t) -> size_t { return 0; };

@@ -56,8 +56,8 @@ struct Interpreter::Drawing
     cairo_t* cr() const { return canvas->context(layer); }
     void each(const std::function<void(cairo_t*)>& action) const
     {
-        for (int layer = Canvas::Ground; layer <= Canvas::Top; ++layer)
-            action(canvas->context(static_cast<Canvas::Layer>(layer)));
+        for (int at = Canvas::Ground; at <= Canvas::Top; ++at)
+            action(canvas->context(static_cast<Canvas::Layer>(at)));
     }
 };
 

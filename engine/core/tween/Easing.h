@@ -15,11 +15,12 @@ public:
 protected:
     // The equations are stateless objects built at compile time and never deleted through a base
     // pointer; a trivial destructor lets them be constant-initialised, so `ease` works even from
-    // other static initialisers.
+    // other static initialisers. The equations are final, so no class can hold one as a base
+    // it might be deleted through either.
     ~Easing() = default;
 };
 
-class Linear : public Easing
+class Linear final : public Easing
 {
 public:
     float easeIn(float t, float b, float c, float d) const override;
@@ -27,7 +28,7 @@ public:
     float easeInOut(float t, float b, float c, float d) const override;
 };
 
-class Sine : public Easing
+class Sine final : public Easing
 {
 public:
     float easeIn(float t, float b, float c, float d) const override;
@@ -35,7 +36,7 @@ public:
     float easeInOut(float t, float b, float c, float d) const override;
 };
 
-class Quint : public Easing
+class Quint final : public Easing
 {
 public:
     float easeIn(float t, float b, float c, float d) const override;
@@ -43,7 +44,7 @@ public:
     float easeInOut(float t, float b, float c, float d) const override;
 };
 
-class Quart : public Easing
+class Quart final : public Easing
 {
 public:
     float easeIn(float t, float b, float c, float d) const override;
@@ -51,7 +52,7 @@ public:
     float easeInOut(float t, float b, float c, float d) const override;
 };
 
-class Quad : public Easing
+class Quad final : public Easing
 {
 public:
     float easeIn(float t, float b, float c, float d) const override;
@@ -59,7 +60,7 @@ public:
     float easeInOut(float t, float b, float c, float d) const override;
 };
 
-class Expo : public Easing
+class Expo final : public Easing
 {
 public:
     float easeIn(float t, float b, float c, float d) const override;
@@ -67,7 +68,7 @@ public:
     float easeInOut(float t, float b, float c, float d) const override;
 };
 
-class Elastic : public Easing
+class Elastic final : public Easing
 {
 public:
     float easeIn(float t, float b, float c, float d) const override;
@@ -75,7 +76,7 @@ public:
     float easeInOut(float t, float b, float c, float d) const override;
 };
 
-class Cubic : public Easing
+class Cubic final : public Easing
 {
 public:
     float easeIn(float t, float b, float c, float d) const override;
@@ -83,7 +84,7 @@ public:
     float easeInOut(float t, float b, float c, float d) const override;
 };
 
-class Circ : public Easing
+class Circ final : public Easing
 {
 public:
     float easeIn(float t, float b, float c, float d) const override;
@@ -92,7 +93,7 @@ public:
 };
 
 // easeIn and easeInOut are built from the object's own easeIn and easeOut (virtual calls).
-class Bounce : public Easing
+class Bounce final : public Easing
 {
 public:
     float easeIn(float t, float b, float c, float d) const override;
@@ -101,7 +102,7 @@ public:
 };
 
 // Overshoots by about a tenth of the change (s = 1.70158).
-class Back : public Easing
+class Back final : public Easing
 {
 public:
     float easeIn(float t, float b, float c, float d) const override;

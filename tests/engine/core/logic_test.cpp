@@ -87,9 +87,9 @@ class LogicTest : public ::testing::Test
 protected:
     LogicTest()
     {
-        auto devices = std::make_unique<RecordingDevices>(log);
-        this->devices = devices.get();
-        logic = std::make_unique<cLogic>(std::move(devices));
+        auto made = std::make_unique<RecordingDevices>(log);
+        devices = made.get();
+        logic = std::make_unique<cLogic>(std::move(made));
         logic->setFrameCallback([this] { log.push_back("callback"); });
     }
     ~LogicTest() override

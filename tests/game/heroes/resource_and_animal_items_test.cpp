@@ -10,6 +10,7 @@
 #include "game/heroes/TakeResourcesActionItem.h"
 #include "game/heroes/UnloadResourcesActionItem.h"
 #include "game/heroes/UpgradeActionItem.h"
+#include "game/hud/cUnitProgressView.h"
 #include "game/hud/cUnitView.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"

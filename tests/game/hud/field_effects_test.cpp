@@ -8,10 +8,10 @@
 #include "engine/ui/cTextLine.h"
 #include "game/hud/cFinishLevelSaluts.h"
 #include "game/hud/cFlyingIconText.h"
-#include "game/hud/cGameSounds.h"
 #include "game/hud/cPathEffect.h"
 #include "game/hud/cPointerView.h"
 #include "game/hud/cUnitProgressView.h"
+#include "game/world/cGameSounds.h"
 #include "tests/game/world/game_test_tools.h"
 
 #include <gtest/gtest.h>

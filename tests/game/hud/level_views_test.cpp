@@ -1,9 +1,9 @@
 // The views and the sound table the level drives: unit views following their units, the
 // status panel's rows and clock, and the game sounds' cooldowns.
 #include "engine/core/cXmlProperties.h"
-#include "game/hud/cGameSounds.h"
 #include "game/hud/cStatusPanel.h"
 #include "game/hud/cUnitView.h"
+#include "game/world/cGameSounds.h"
 #include "tests/game/screens/screen_test_tools.h"
 #include "tests/game/world/game_test_tools.h"
 

@@ -16,10 +16,10 @@
 #include "game/hud/ViewState.h"
 #include "game/hud/cFinishLevelSaluts.h"
 #include "game/hud/cFlyingIconText.h"
-#include "game/hud/cGameSounds.h"
 #include "game/hud/cPointerView.h"
 #include "game/hud/cUnitProgressView.h"
 #include "game/world/GameConfig.h"
+#include "game/world/cGameSounds.h"
 #include "platform/sound/RecordingMixer.h"
 #include "tests/game/hud/hud_test_tools.h"
 

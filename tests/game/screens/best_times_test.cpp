@@ -1,7 +1,7 @@
 // The best times: read from the shared "besttimes.xml" or the levels' own times, written back
 // byte for byte as UTF-16, and never lost to a damaged file.
 #include "engine/core/SaveFailures.h"
-#include "game/screens/BestTimes.h"
+#include "game/world/BestTimes.h"
 #include "game/world/GameConfig.h"
 #include "tests/game/world/game_test_tools.h"
 #include "tests/support/DiskFaults.h"

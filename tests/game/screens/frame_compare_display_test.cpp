@@ -30,15 +30,15 @@
 #include "engine/ui/cPyro.h"
 #include "game/hud/TooltipManager.h"
 #include "game/hud/UnitViewLibrary.h"
-#include "game/hud/cGameSounds.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/BriefState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
-#include "game/screens/cCheats.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/cCheats.h"
+#include "game/world/cGameSounds.h"
 #include "platform/gfx/FakeDisplayWindow.h"
 #include "platform/gfx/GlGfxSystem.h"
 #include "platform/input/ScriptedInput.h"
@@ -429,13 +429,13 @@ protected:
         {
             if (during)
                 during(i);
-            Game* level = CPlayState::instance().getGame();
-            if (level && states.topState() == &CPlayState::instance())
-                while (next < script.size() && script[next].time <= level->getLevelTime())
+            Game* playing = CPlayState::instance().getGame();
+            if (playing && states.topState() == &CPlayState::instance())
+                while (next < script.size() && script[next].time <= playing->getLevelTime())
                 {
                     const ::Test::ScriptLine& line = script[next++];
                     if (line.verb == ::Test::ScriptLine::Click || line.verb == ::Test::ScriptLine::Upgrade)
-                        clickUnit(played, *level, line);
+                        clickUnit(played, *playing, line);
                 }
             // A tip that holds the game is closed as a player closes it.
             if (states.topState() != &CPlayState::instance() && i % 4 == 0)

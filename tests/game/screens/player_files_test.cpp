@@ -11,7 +11,6 @@
 #include "engine/ui/cTextLine.h"
 #include "engine/ui/cView.h"
 #include "game/hud/cStatusPanel.h"
-#include "game/screens/BestTimes.h"
 #include "game/screens/BriefState.h"
 #include "game/screens/CDialogState.h"
 #include "game/screens/CMapState.h"
@@ -21,6 +20,7 @@
 #include "game/screens/cLevelFinishPanel.h"
 #include "game/screens/cMainScreen.h"
 #include "game/screens/cSystemMessage.h"
+#include "game/world/BestTimes.h"
 #include "tests/game/screens/frontend_test_tools.h"
 #include "tests/support/DiskFaults.h"
 

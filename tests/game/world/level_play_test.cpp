@@ -4,8 +4,8 @@
 #include "engine/core/cProps.h"
 #include "game/hud/cFinishLevelSaluts.h"
 #include "game/hud/cUnitView.h"
-#include "game/screens/BestTimes.h"
 #include "game/screens/CPlayState.h"
+#include "game/world/BestTimes.h"
 #include "tests/game/world/game_test_tools.h"
 
 #include <gtest/gtest.h>

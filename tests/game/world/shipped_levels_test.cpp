@@ -5,12 +5,12 @@
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
 #include "game/heroes/GameController.h"
-#include "game/hud/cGameSounds.h"
 #include "game/hud/cUnitView.h"
 #include "game/world/SoundIds.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTypeInfo.h"
+#include "game/world/cGameSounds.h"
 #include "tests/game/world/game_test_tools.h"
 #include "tests/support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "game/hud/cGameSounds.h"
+#include "game/world/cGameSounds.h"
 
 #include "engine/core/Random.h"
 #include "engine/core/StringUtils.h"

@@ -1,4 +1,4 @@
-#include "game/screens/BestTimes.h"
+#include "game/world/BestTimes.h"
 
 #include "engine/core/ErrorText.h"
 #include "engine/core/FileUtils.h"

@@ -1,4 +1,4 @@
-#include "game/screens/cCheats.h"
+#include "game/world/cCheats.h"
 
 #include "engine/devices/cInput.h"
 
