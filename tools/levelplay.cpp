@@ -427,6 +427,8 @@ int play(const Options& options)
     Engine::cConstants constants("sys/constants.xml");
     Engine::cSettings settings("sys/settings.xml");
     Test::RecordingFactory devices;
+    // Nothing is shown: a picture file is read only if its pixels are (a click's hit test).
+    devices.device.setPicturesReadWhenDecoded(true);
     // Nothing is drawn: the level's particle effects play without particles.
     const Test::SilentParticles particles(effectFileNames(options.data));
     Engine::cSound sound(std::make_unique<Platform::RecordingMixer>());
