@@ -313,10 +313,13 @@ public:
         m_path = pattern;
         setenv("XDG_DATA_HOME", (m_path / "share").c_str(), 1);
     }
-    ~ScratchHome()
+    ~ScratchHome() { remove(); }
+    void remove()
     {
         std::error_code error;
-        std::filesystem::remove_all(m_path, error);
+        if (!m_path.empty())
+            std::filesystem::remove_all(m_path, error);
+        m_path.clear();
     }
     ScratchHome(const ScratchHome&) = delete;
     ScratchHome& operator=(const ScratchHome&) = delete;
@@ -324,6 +327,23 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// Whether the run ends without letting go of the game piece by piece. Built with the
+// sanitizers, the whole game is torn down at the end, so that their leak check still proves the
+// teardown; otherwise the process just ends once everything is told and the run's folder is
+// removed: the teardown writes nothing that outlives the run and costs a tenth of its time.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kTearDown = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(leak_sanitizer) || __has_feature(thread_sanitizer) ||  \
+    __has_feature(memory_sanitizer)
+constexpr bool kTearDown = true;
+#else
+constexpr bool kTearDown = false;
+#endif
+#else
+constexpr bool kTearDown = false;
+#endif
 
 // The level file, put where the game finds level `number`: the data folder's own file stays
 // where it is; any other is copied into the run's shared folder as "Levels/n<number>.xml", which
@@ -407,6 +427,8 @@ int play(const Options& options)
     Engine::cConstants constants("sys/constants.xml");
     Engine::cSettings settings("sys/settings.xml");
     Test::RecordingFactory devices;
+    // Nothing is shown: a picture file is read only if its pixels are (a click's hit test).
+    devices.device.setPicturesReadWhenDecoded(true);
     // Nothing is drawn: the level's particle effects play without particles.
     const Test::SilentParticles particles(effectFileNames(options.data));
     Engine::cSound sound(std::make_unique<Platform::RecordingMixer>());
@@ -549,14 +571,23 @@ int play(const Options& options)
         }
     }
     const long frames = hand.frames();
-    run.finish();
+    if (kTearDown)
+        run.finish();
     if (!options.writeScript.empty())
         writeScript(options.script, actedAt, script, options.writeScript);
     char line[160];
     std::snprintf(line, sizeof line, "won=%d clock=%.3f medal=%s frames=%ld open_goals=%d", won ? 1 : 0,
                   static_cast<double>(clock), medal, frames, open);
     std::cout << line << std::endl;
-    return won ? 0 : 1;
+    const int status = won ? 0 : 1;
+    if (!kTearDown)
+    {
+        home.remove();
+        std::cout.flush();
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }
 
 } // namespace

@@ -2,11 +2,14 @@
 
 #include "engine/core/ErrorText.h"
 #include "engine/core/cFileSystem.h"
+#include "engine/core/cStream.h"
 #include "engine/core/cString.h"
 #include "engine/devices/cDeviceFactory.h"
 #include "engine/devices/cTextureFile.h"
 #include "platform/gfx/GfxDevice.h"
 #include "platform/image/Image.h"
+
+#include <algorithm>
 
 namespace Engine
 {
@@ -74,8 +77,14 @@ void cTexture::load(const std::string& path, Platform::GfxDevice& device)
     cFileSystem* files = cFileSystem::instance();
     if (!files)
         cTextureFile::throwImageError(path, "there is no file system");
-    const unsigned size = files->readFile(path, buffer);
     sImageInfo info;
+    if (device.readsPicturesWhenDecoded() && !device.decodesPicturesOnLoad() &&
+        loadHeader(path, device, info))
+    {
+        setSizes(info);
+        return;
+    }
+    const unsigned size = files->readFile(path, buffer);
     try
     {
         createTexture(device, buffer.data(), &size, m_texture, Platform::Pool::Managed, &info, 0, 0, path);
@@ -84,6 +93,40 @@ void cTexture::load(const std::string& path, Platform::GfxDevice& device)
     {
         cTextureFile::throwImageError(path, error.what());
     }
+    setSizes(info);
+}
+
+bool cTexture::loadHeader(const std::string& path, Platform::GfxDevice& device, sImageInfo& info)
+{
+    // Enough for the header of a PNG or JNG and for the markers before the frame of most JPEGs.
+    constexpr unsigned HeaderBytes = 4096;
+    const std::unique_ptr<cStream> stream = cFileSystem::instance()->openFile(path);
+    const unsigned size = stream->size();
+    char header[HeaderBytes];
+    const unsigned wanted = std::min(size, HeaderBytes);
+    unsigned done = 0;
+    while (done < wanted)
+    {
+        const int got = stream->read(header + done, wanted - done);
+        if (got <= 0)
+            return false;
+        done += static_cast<unsigned>(got);
+    }
+    // A file read whole here is made as any other.
+    if (done == size)
+        return false;
+    try
+    {
+        return createTextureFromHeader(device, header, done, path, m_texture, &info);
+    }
+    catch (const Platform::ImageError& error)
+    {
+        cTextureFile::throwImageError(path, error.what());
+    }
+}
+
+void cTexture::setSizes(const sImageInfo& info)
+{
     Platform::SurfaceDesc desc;
     m_texture->getLevelDesc(0, desc);
     m_textureWidth = desc.width;

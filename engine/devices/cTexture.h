@@ -56,6 +56,11 @@ protected:
 
     // Reads the file into the texture loaders' shared buffer and makes the texture.
     void load(const std::string& path, Platform::GfxDevice& device);
+    // For a device that reads pictures when it decodes them: the texture made from the file's
+    // header alone; false when the file is to be read whole.
+    bool loadHeader(const std::string& path, Platform::GfxDevice& device, sImageInfo& info);
+    // The sizes and scales of the texture made for a picture of `info`'s size.
+    void setSizes(const sImageInfo& info);
     // The device of the render device's factory; throws when there is none.
     static Platform::GfxDevice& factoryDevice(const std::string& forPath);
 

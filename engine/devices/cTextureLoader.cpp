@@ -1,5 +1,6 @@
 #include "engine/devices/cTextureLoader.h"
 
+#include "engine/core/cFileSystem.h"
 #include "engine/devices/D3DError.h"
 #include "engine/devices/cTextureFile.h"
 #include "platform/gfx/GfxDevice.h"
@@ -123,6 +124,66 @@ tGfxTexturePtr createUndecoded(Platform::GfxDevice& device, const uint8_t* data,
 }
 
 } // namespace
+
+bool createTextureFromHeader(Platform::GfxDevice& device, const void* header, size_t size,
+                             const std::string& path, tGfxTexturePtr& out, sImageInfo* info)
+{
+    const auto* data = static_cast<const uint8_t*>(header);
+    if (Platform::hasPvrSignature(data, size))
+        throw Platform::ImageError("PVR images are not supported");
+    const Platform::ImageFormat format = Platform::detectImageFormat(data, size);
+    const bool pngOrJng = Platform::hasJngOrPngSignature(data, size);
+    if (!pngOrJng && format != Platform::ImageFormat::Jpeg)
+        return false;
+    uint32_t pictureWidth = 0;
+    uint32_t pictureHeight = 0;
+    try
+    {
+        Platform::readImageSize(data, size, pictureWidth, pictureHeight);
+    }
+    catch (const Platform::ImageError&)
+    {
+        return false;
+    }
+    if (!fitsInt(pictureWidth) || !fitsInt(pictureHeight))
+        throw Platform::ImageError("the picture is too large");
+    // As the whole file would make it: the same texture in the same pool.
+    tGfxTexturePtr texture = createForPicture(
+        device, static_cast<int>(pictureWidth), static_cast<int>(pictureHeight), Platform::Pool::Managed,
+        pngOrJng ? "CreateTexture(...)" : "D3DXCreateTextureFromFileInMemoryEx(...)");
+    const bool covers = format == Platform::ImageFormat::Jpeg &&
+                        texture->width() == static_cast<int>(pictureWidth) &&
+                        texture->height() == static_cast<int>(pictureHeight);
+    texture->setPendingPicture(
+        [path](uint32_t* pixels, int textureWidth, int textureHeight)
+        {
+            const cFileSystem* files = cFileSystem::instance();
+            if (!files)
+                cTextureFile::throwImageError(path, "there is no file system");
+            std::vector<char> bytes;
+            files->readFile(path, bytes);
+            uint32_t decodedWidth = 0;
+            uint32_t decodedHeight = 0;
+            try
+            {
+                Platform::decodeImageInto(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                          pixels, static_cast<uint32_t>(textureWidth),
+                                          static_cast<uint32_t>(textureHeight), decodedWidth, decodedHeight);
+            }
+            catch (const Platform::ImageError& error)
+            {
+                cTextureFile::throwImageError(path, error.what());
+            }
+        },
+        covers);
+    if (info)
+    {
+        info->width = pictureWidth;
+        info->height = pictureHeight;
+    }
+    out = std::move(texture);
+    return true;
+}
 
 bool decodeImageToTexture(Platform::GfxDevice& device, const void* bytes, size_t size, tGfxTexturePtr& out,
                           sImageInfo* info, const std::string& name)

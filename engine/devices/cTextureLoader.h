@@ -49,6 +49,14 @@ Platform::GfxResult createTexture(Platform::GfxDevice& device, const void* bytes
                                   tGfxTexturePtr& out, Platform::Pool pool, sImageInfo* info, int width,
                                   int height, const std::string& name = std::string());
 
+// For a device that reads pictures when it decodes them (`readsPicturesWhenDecoded`): a
+// texture of the size that `header`, the first bytes of the file at `path`, gives, which reads
+// the whole file through the file system when the picture is first drawn or its pixels are
+// read. For PNG, JNG and JPEG files; false for any other format and for a header that does not
+// tell the size, whose file the caller reads whole. A PVR file throws Platform::ImageError.
+bool createTextureFromHeader(Platform::GfxDevice& device, const void* header, size_t size,
+                             const std::string& path, tGfxTexturePtr& out, sImageInfo* info);
+
 // Decodes JNG or PNG bytes (any format `Platform::decodeImage` reads) into a managed A8R8G8B8
 // texture of the picture's size; when the device refuses that size, of the smallest
 // power-of-two sides not below it, the picture in its top-left corner. Throws

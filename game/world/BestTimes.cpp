@@ -43,6 +43,7 @@ void BestTimes::reload()
 {
     m_records.assign(static_cast<size_t>(std::max(GameConfig::instance().getConstants().LevelsCount, 0)),
                      BestTimeRecord());
+    m_levelTimePending.assign(m_records.size(), false);
     m_changed = false;
     load();
     logAll();
@@ -52,6 +53,7 @@ BestTimeRecord BestTimes::getBestTime(int level) const
 {
     if (level < 0 || static_cast<size_t>(level) >= m_records.size())
         return {};
+    readLevelTime(static_cast<size_t>(level));
     return m_records[static_cast<size_t>(level)];
 }
 
@@ -61,13 +63,22 @@ void BestTimes::setBestTime(int level, const BestTimeRecord& record)
         return;
     if (static_cast<size_t>(level) >= m_records.size())
         m_records.resize(static_cast<size_t>(level) + 1);
+    if (static_cast<size_t>(level) < m_levelTimePending.size())
+        m_levelTimePending[static_cast<size_t>(level)] = false;
     m_records[static_cast<size_t>(level)] = record;
     m_changed = true;
 }
 
+bool BestTimes::isChanged() const
+{
+    if (!m_changed)
+        readLevelTimesLeft();
+    return m_changed;
+}
+
 void BestTimes::saveIfChanged()
 {
-    if (m_changed && save())
+    if (isChanged() && save())
         m_changed = false;
 }
 
@@ -92,40 +103,57 @@ void BestTimes::load()
     }
 }
 
-void BestTimes::readLevelTimes(Engine::cResourceManager& resources)
+void BestTimes::readLevelTimes(Engine::cResourceManager& /*resources*/)
 {
+    // A level's own time is read from its file when its record is first wanted: a won level
+    // asks for its own record only, and reading every level file would cost more than the rest
+    // of the win.
     const Engine::cFileSystem* files = Engine::cFileSystem::instance();
+    m_levelTimePending.assign(m_records.size(), false);
     for (size_t i = 0; i < m_records.size(); ++i)
+        m_levelTimePending[i] = files->isKnown(Engine::toUtf8(Game::levelPath(static_cast<int>(i))));
+}
+
+void BestTimes::readLevelTime(size_t level) const
+{
+    if (level >= m_levelTimePending.size() || level >= m_records.size() || !m_levelTimePending[level])
+        return;
+    m_levelTimePending[level] = false;
+    Engine::cResourceManager* resources = Engine::cResourceManager::instance();
+    if (!resources || !Engine::cFileSystem::instance())
+        return;
+    const std::string path = Engine::toUtf8(Game::levelPath(static_cast<int>(level)));
+    // Only the "MetaData" element is wanted: the level is read whole (and kept) only when
+    // a quick look cannot tell what a whole read would give.
+    std::wstring bestTime;
+    std::vector<std::pair<std::wstring, std::wstring>> attributes;
+    switch (Engine::xml::scanDocumentTop(path, "MetaData", attributes))
     {
-        const std::string path = Engine::toUtf8(Game::levelPath(static_cast<int>(i)));
-        if (!files->isKnown(path))
-            continue;
-        // Only the "MetaData" element is wanted: the level is read whole (and kept) only when
-        // a quick look cannot tell what a whole read would give.
-        std::wstring bestTime;
-        std::vector<std::pair<std::wstring, std::wstring>> attributes;
-        switch (Engine::xml::scanDocumentTop(path, "MetaData", attributes))
-        {
-        case Engine::xml::eScan::Missing:
-            continue;
-        case Engine::xml::eScan::Found:
-            for (const auto& attribute : attributes)
-                if (attribute.first == L"BestTime")
-                    bestTime = attribute.second;
-            break;
-        case Engine::xml::eScan::Undecided:
-        {
-            Engine::tPropertiesPtr metaData;
-            if (!resources.getXml(path, true)->getChild(L"MetaData", metaData))
-                continue;
-            bestTime = metaData->getAttribute(L"BestTime");
-            break;
-        }
-        }
-        m_records[i].name = L" ";
-        Engine::fromString(m_records[i].time, bestTime);
-        m_changed = true;
+    case Engine::xml::eScan::Missing:
+        return;
+    case Engine::xml::eScan::Found:
+        for (const auto& attribute : attributes)
+            if (attribute.first == L"BestTime")
+                bestTime = attribute.second;
+        break;
+    case Engine::xml::eScan::Undecided:
+    {
+        Engine::tPropertiesPtr metaData;
+        if (!resources->getXml(path, true)->getChild(L"MetaData", metaData))
+            return;
+        bestTime = metaData->getAttribute(L"BestTime");
+        break;
     }
+    }
+    m_records[level].name = L" ";
+    Engine::fromString(m_records[level].time, bestTime);
+    m_changed = true;
+}
+
+void BestTimes::readLevelTimesLeft() const
+{
+    for (size_t i = 0; i < m_levelTimePending.size(); ++i)
+        readLevelTime(i);
 }
 
 void BestTimes::readFile()
@@ -178,6 +206,7 @@ void BestTimes::readFile()
             continue;
         }
         m_records[i] = BestTimeRecord(levels[i].first, time);
+        m_levelTimePending[i] = false;
     }
     m_changed = true;
     if (problem.empty() && refused == 0)
@@ -212,6 +241,7 @@ void BestTimes::logAll() const
     Engine::cLogManager* logs = Engine::cLogManager::instance();
     if (!logging || !logs)
         return;
+    readLevelTimesLeft();
     const size_t count =
         std::min(m_records.size(),
                  static_cast<size_t>(std::max(GameConfig::instance().getConstants().LevelsCount, 0)));
@@ -230,6 +260,7 @@ void BestTimes::logAll() const
 
 std::wstring BestTimes::fileText() const
 {
+    readLevelTimesLeft();
     std::wstring text = L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><BestTimes>";
     for (const BestTimeRecord& record : m_records)
     {

@@ -43,7 +43,7 @@ public:
     // Writes the table when it changed since it was last written (and it stays changed when
     // the write failed).
     void saveIfChanged();
-    bool isChanged() const { return m_changed; }
+    bool isChanged() const;
     // False when the file was not written: the failure is reported, the old file stays.
     bool save();
     void load();
@@ -57,13 +57,19 @@ public:
 
 private:
     BestTimes();
-    // The levels' own times.
+    // Notes the levels whose own time is read when their record is first wanted.
     void readLevelTimes(Engine::cResourceManager& resources);
+    // The level's own time, when it is still to be read.
+    void readLevelTime(size_t level) const;
+    void readLevelTimesLeft() const;
     // The records of "besttimes.xml" that read, over the levels' times.
     void readFile();
 
-    std::vector<BestTimeRecord> m_records;
-    bool m_changed = false;
+    // The levels' own times are read on demand, hence mutable.
+    mutable std::vector<BestTimeRecord> m_records;
+    // The levels whose file's own time is still to be read into their record.
+    mutable std::vector<bool> m_levelTimePending;
+    mutable bool m_changed = false;
     // The file could not be read (nor set aside): it is not written over.
     bool m_keepFile = false;
 };

@@ -141,6 +141,12 @@ public:
     // decoding ask for it at once.
     bool decodesPicturesOnLoad() const { return m_decodeOnLoad; }
     void setPicturesDecodedOnLoad(bool decode) { m_decodeOnLoad = decode; }
+    // Whether a texture's picture file is read only when the picture is decoded, its header
+    // alone (for the size) read at load. Off by default: a picture is read whole as it loads,
+    // so a damaged pack member is found while loading. A device that shows nothing and is used
+    // where files do not change (levelplay's) turns it on and reads nearly no picture at all.
+    bool readsPicturesWhenDecoded() const { return m_readOnDecode; }
+    void setPicturesReadWhenDecoded(bool read) { m_readOnDecode = read; }
 
     int maxTextureSize() const { return m_maxTextureSize; }
     bool powerOfTwoOnly() const { return m_powerOfTwoOnly; }
@@ -202,6 +208,7 @@ protected:
     int m_maxTextureSize = 16384;
     bool m_powerOfTwoOnly = false;
     bool m_decodeOnLoad = false;
+    bool m_readOnDecode = false;
 
 private:
     void trackDefaultPool(const std::shared_ptr<void>& resource);
