@@ -202,6 +202,79 @@ TEST_F(Textures, APictureIsDecodedOnlyWhenItsPixelsAreNeeded)
     }
 }
 
+// A device that shows nothing and asks for it reads a PNG or JPEG file's header alone at load,
+// and the whole file only when the pixels are wanted; other formats are read whole at load.
+TEST_F(Textures, ADeviceThatShowsNothingReadsAPictureFileOnlyForItsPixels)
+{
+    // Noise, so that the file is far longer than the header read.
+    const auto noise = [](uint32_t seed)
+    {
+        return picture(120, 90,
+                       [seed](uint32_t x, uint32_t y)
+                       {
+                           uint32_t v = (x * 73856093u) ^ (y * 19349663u) ^ seed;
+                           v ^= v >> 13;
+                           v *= 0x5bd1e995u;
+                           return 0xFF000000u | (v & 0xFFFFFFu);
+                       });
+    };
+    const std::string first = pngBytes(noise(1));
+    ASSERT_GT(first.size(), 8192u);
+    data("ui/noise.png", first);
+    std::string bmp = "BM" + std::string(52, '\0') + std::string("\x01\x02\x03\x04\x05\x06\0\0", 8);
+    bmp[10] = 54;
+    bmp[14] = 40;
+    bmp[18] = 2;
+    bmp[22] = 1;
+    bmp[26] = 1;
+    bmp[28] = 24;
+    data("ui/small.bmp", bmp + std::string(8192, '\0'));
+    data("ui/odd.pvr", std::string(44, 'x') + "PVR!" + std::string(8192, 'x'));
+    cResourceManager& manager = start();
+    const cTexture whole("ui/noise.png");
+    device.setPicturesReadWhenDecoded(true);
+    const cTexture lazy("ui/noise.png");
+    EXPECT_EQ(lazy.getImageWidth(), 120);
+    EXPECT_EQ(lazy.getImageHeight(), 90);
+    EXPECT_EQ(lazy.getTextureWidth(), whole.getTextureWidth());
+    EXPECT_FLOAT_EQ(lazy.getUScale(), whole.getUScale());
+    EXPECT_EQ(lazy.getDeviceTexture()->pool(), Platform::Pool::Managed);
+    EXPECT_FALSE(lazy.getDeviceTexture()->holdsPixels());
+    EXPECT_EQ(texel(*lazy.getDeviceTexture(), 77, 55), texel(*whole.getDeviceTexture(), 77, 55));
+    EXPECT_EQ(texel(*lazy.getDeviceTexture(), 119, 89), texel(*whole.getDeviceTexture(), 119, 89));
+
+    // The file is read when the pixels are: a file changed after the load gives its new picture.
+    const cTexture later("ui/noise.png");
+    data("ui/noise.png", pngBytes(noise(2)));
+    device.setPicturesReadWhenDecoded(false);
+    const cTexture changed("ui/noise.png");
+    device.setPicturesReadWhenDecoded(true);
+    EXPECT_EQ(texel(*later.getDeviceTexture(), 5, 5), texel(*changed.getDeviceTexture(), 5, 5));
+    EXPECT_NE(texel(*later.getDeviceTexture(), 5, 5), texel(*whole.getDeviceTexture(), 5, 5));
+
+    // A bitmap is read whole as it loads, and keeps what it read.
+    const cTexture bitmap("ui/small.bmp");
+    data("ui/small.bmp", std::string(bmp.size() + 8192, '\0'));
+    EXPECT_EQ(texel(*bitmap.getDeviceTexture(), 1, 0), 0xFF060504u);
+
+    // A PVR file is refused at load, naming the file, as before.
+    EXPECT_THROW(manager.getTexture("ui/odd.pvr"), cString<std::string>);
+
+    // Damage past the header is found when the pixels are read, and named.
+    data("ui/noise.png", first.substr(0, 6000));
+    const cTexture cut("ui/noise.png");
+    EXPECT_EQ(cut.getImageWidth(), 120);
+    try
+    {
+        cut.getDeviceTexture()->pixels();
+        ADD_FAILURE() << "a cut picture was decoded";
+    }
+    catch (const cString<std::string>& text)
+    {
+        EXPECT_EQ(text.rfind("Can't read image \"ui/noise.png\": PNG: ", 0), 0u) << text;
+    }
+}
+
 TEST_F(Textures, SharedByPathAndThroughAtlasEntries)
 {
     data("atlases/ui0.png", pngBytes(picture(64, 32, [](uint32_t, uint32_t) { return 0xFF112233u; })));

@@ -210,4 +210,37 @@ TEST(BestTimes, ALevelsOwnTimeIsWhatTheWholeLevelFileSays)
     EXPECT_FALSE(fixture.readShared("levels/n2.xml.damaged").empty()) << "the broken copy is kept aside";
 }
 
+TEST(BestTimes, ATableAskedForOneLevelIsWrittenWithEveryLevelsOwnTime)
+{
+    GameFixture fixture;
+    BestTimes& times = BestTimes::instance();
+    fixture.writeLevel(4, "<Level><FreeCells/><MetaData BestTime='77'/></Level>");
+    restartResources(fixture);
+    times.reload();
+    // A won level asks for its own record; the levels never asked for are written all the same.
+    EXPECT_EQ(times.getBestTime(0).time, 200u);
+    times.setBestTime(1, BestTimeRecord(L"Di", 30));
+    times.saveIfChanged();
+    EXPECT_FALSE(times.isChanged());
+    const std::string file = fixture.readShared("besttimes.xml");
+    EXPECT_NE(file.find(utf16File("<level time=\"77\" name=\" \" />").substr(2)), std::string::npos);
+
+    // Read back, the file's time stands over the level's new one.
+    fixture.writeLevel(4, "<Level><FreeCells/><MetaData BestTime='88'/></Level>");
+    restartResources(fixture);
+    times.reload();
+    EXPECT_EQ(times.getBestTime(4).time, 77u);
+    EXPECT_EQ(times.getBestTime(1).name, L"Di");
+
+    // Nothing asked and no file: the first save still writes the levels' own times.
+    fixture.files->removeFile("besttimes.xml");
+    restartResources(fixture);
+    times.reload();
+    EXPECT_TRUE(times.isChanged());
+    times.saveIfChanged();
+    EXPECT_NE(
+        fixture.readShared("besttimes.xml").find(utf16File("<level time=\"88\" name=\" \" />").substr(2)),
+        std::string::npos);
+}
+
 } // namespace
