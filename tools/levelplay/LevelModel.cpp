@@ -149,25 +149,18 @@ const std::vector<uint8_t>& LevelModel::region(const State& state) const
     {
         const int cell = stack.back();
         stack.pop_back();
-        const int x = cell / m_height;
-        const int y = cell % m_height;
-        for (int dx = -1; dx <= 1; ++dx)
-            for (int dy = -1; dy <= 1; ++dy)
-            {
-                const int nx = x + dx;
-                const int ny = y + dy;
-                if ((dx == 0 && dy == 0) || nx < 0 || nx >= m_width || ny < 0 || ny >= m_height)
-                    continue;
-                const int next = nx * m_height + ny;
-                if (blocked[static_cast<size_t>(next)])
-                    continue;
-                reached[static_cast<size_t>(next)] = 1;
-                if (!seen[static_cast<size_t>(next)])
-                {
-                    seen[static_cast<size_t>(next)] = 1;
-                    stack.push_back(next);
-                }
-            }
+        forEachNeighbour(cell,
+                         [&](int next)
+                         {
+                             if (blocked[static_cast<size_t>(next)])
+                                 return;
+                             reached[static_cast<size_t>(next)] = 1;
+                             if (!seen[static_cast<size_t>(next)])
+                             {
+                                 seen[static_cast<size_t>(next)] = 1;
+                                 stack.push_back(next);
+                             }
+                         });
     }
     // (The map's values stay where they are when it grows.)
     state.reached = &m_regions.emplace(key, std::move(reached)).first->second;

@@ -222,6 +222,21 @@ private:
     int actsOf(const State& state, int part, Act acts[3]) const;
     const std::vector<uint8_t>& region(const State& state) const;
     bool reachedIn(const std::vector<uint8_t>& region, int part) const;
+    // Calls `visit` with each of the up to eight cells around `cell` on the field (cells are
+    // numbered column by column).
+    template <class Visit> void forEachNeighbour(int cell, Visit visit) const
+    {
+        const int x = cell / m_height;
+        const int y = cell % m_height;
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+            {
+                const int nx = x + dx;
+                const int ny = y + dy;
+                if ((dx != 0 || dy != 0) && nx >= 0 && nx < m_width && ny >= 0 && ny < m_height)
+                    visit(nx * m_height + ny);
+            }
+    }
 
     std::vector<Part> m_parts;
     std::vector<Goal> m_goals;

@@ -206,21 +206,15 @@ void LevelModel::readParts(Game& game)
     {
         const int cell = queue.front();
         queue.pop_front();
-        const int x = cell / m_height;
-        const int y = cell % m_height;
-        for (int dx = -1; dx <= 1; ++dx)
-            for (int dy = -1; dy <= 1; ++dy)
-            {
-                const int nx = x + dx;
-                const int ny = y + dy;
-                if (nx < 0 || nx >= m_width || ny < 0 || ny >= m_height)
-                    continue;
-                const int next = nx * m_height + ny;
-                if (steps[static_cast<size_t>(next)] != -1 || m_blocked[static_cast<size_t>(next)])
-                    continue;
-                steps[static_cast<size_t>(next)] = steps[static_cast<size_t>(cell)] + 1;
-                queue.push_back(next);
-            }
+        forEachNeighbour(cell,
+                         [&](int next)
+                         {
+                             if (steps[static_cast<size_t>(next)] != -1 ||
+                                 m_blocked[static_cast<size_t>(next)])
+                                 return;
+                             steps[static_cast<size_t>(next)] = steps[static_cast<size_t>(cell)] + 1;
+                             queue.push_back(next);
+                         });
     }
     for (Part& part : m_parts)
         for (int cell : part.near)
