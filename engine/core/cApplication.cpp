@@ -330,8 +330,10 @@ intptr_t cApplication::windowProc(const Platform::Message& message)
     case MessageKind::Activate:
         if (message.wparam == 0)
         {
-            if (input)
-                input->unacquire();
+            // The devices are not unacquired here: the input layer lets them go at the moment
+            // the focus went, in the order of the events. This message is handled after the
+            // whole pump, and a click that brings the window back in that pump (a window
+            // manager focuses a window on the click it then hands on) has been taken by then.
             if (logic)
                 logic->setInactive(true);
             if (sound)

@@ -255,6 +255,40 @@ TEST_F(ApplicationTest, KeysAndCharactersGoToTheInput)
     EXPECT_EQ(chars, std::wstring(L"q\b"));
 }
 
+// A window manager focuses a window at the back on the click it then hands on; SDL may tell the
+// focus went and that click in one pump, and the focus back only later. The click is the
+// player's: handling the window's messages after the pump does not throw it away.
+TEST_F(ApplicationTest, TheClickThatBringsTheWindowBackIsKept)
+{
+    settleWindow();
+    Engine::cInput& input = *Engine::cInput::instance();
+    std::vector<Engine::cVector2> clicks;
+    const boost::signals2::scoped_connection pointerConnection =
+        input.connectPointer([&](const Engine::cVector2& place) { clicks.push_back(place); });
+    input.update();
+    const Uint32 ours = SDL_GetWindowID(window().sdlWindow());
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = ours;
+    event.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    for (const Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP})
+    {
+        event = SDL_Event{};
+        event.type = type;
+        event.button.windowID = ours;
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.button.x = 120;
+        event.button.y = 80;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+    application->drainMessages();
+    input.update();
+    EXPECT_EQ(clicks, (std::vector<Engine::cVector2>{{120.0f, 80.0f}, {120.0f, 80.0f}}))
+        << "the press and the release of the click";
+}
+
 TEST_F(ApplicationTest, QuitClosesTheWindowAndEndsTheLoop)
 {
     Engine::cLogic::instance()->quit();

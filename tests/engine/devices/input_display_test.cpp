@@ -52,7 +52,8 @@ protected:
                 switch (message.kind)
                 {
                 case MessageKind::Activate:
-                    message.wparam ? input->acquire() : input->unacquire();
+                    if (message.wparam)
+                        input->acquire();
                     break;
                 case MessageKind::KeyDown:
                     input->queueKey(message.wparam);

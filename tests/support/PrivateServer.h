@@ -1,0 +1,62 @@
+#pragma once
+
+#include <csignal>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace Test
+{
+
+// An X server of the test's own: the programs of two display tests running at once would
+// find each other's windows (which come and go while a test reads them) and take each other's
+// input on one screen. It is started with the screen of the test run (or the one given,
+// "WIDTHxHEIGHTxDEPTH") and named in DISPLAY, which the programs started later inherit; without
+// Xvfb the test keeps the server it was given.
+class PrivateServer
+{
+public:
+    explicit PrivateServer(const std::string& screen = "1920x1080x24")
+    {
+        int pipe[2];
+        if (::pipe(pipe) != 0)
+            return;
+        const std::string command = "exec Xvfb -displayfd " + std::to_string(pipe[1]) + " -screen 0 " +
+                                    screen + " -nolisten tcp 2>/dev/null";
+        m_pid = ::fork();
+        if (m_pid == 0)
+        {
+            ::close(pipe[0]);
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(pipe[1]);
+        // The server writes its display number once it takes connections.
+        std::string number;
+        char c = 0;
+        while (m_pid > 0 && ::read(pipe[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(pipe[0]);
+        if (!number.empty())
+            ::setenv("DISPLAY", (":" + number).c_str(), 1);
+    }
+    ~PrivateServer()
+    {
+        if (m_pid > 0)
+        {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    PrivateServer(const PrivateServer&) = delete;
+    PrivateServer& operator=(const PrivateServer&) = delete;
+
+    // The server's process; -1 when none was started.
+    pid_t pid() const { return m_pid; }
+
+private:
+    pid_t m_pid = -1;
+};
+
+} // namespace Test
