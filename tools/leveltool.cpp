@@ -614,6 +614,10 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     out += "<!-- Written by leveltool from its level source: change the source and run the tool again. -->\n";
     out += "<Level" + (source.rootAttributes.empty() ? std::string() : " " + source.rootAttributes) + ">\n";
+    // The medal times first: the best-times table reads them from every level's head without
+    // reading the rest.
+    if (!source.meta.empty())
+        out += "\t<MetaData " + source.meta + "/>\n";
     out += "\t<FreeCells>\n";
     for (const Cell& cell : freeCells)
         out += "\t\t<Cell Pos=\"" + cellText(cell) + "\"/>\n";
@@ -625,8 +629,6 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
             out += "\t\t<Cell Pos=\"" + cellText(cheat.second) + "\"/>\n";
         out += "\t</CheatPoints>\n";
     }
-    if (!source.meta.empty())
-        out += "\t<MetaData " + source.meta + "/>\n";
     for (const std::string& line : source.xml)
         out += "\t" + line + "\n";
     out += ground(path, source, letters, std::move(art));
