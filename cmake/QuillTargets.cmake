@@ -1,6 +1,13 @@
 # Helpers that turn the source folders into targets. Sources are found by glob so that a new
 # class is one header/source pair and nothing else.
 
+# The engine's and the game's code, the tools, benchmarks and fuzz targets also keep names
+# unshadowed, destructors virtual where a class is used through its bases, and every override
+# marked.
+function(quill_strict_warnings target)
+  target_compile_options(${target} PRIVATE -Wshadow -Wnon-virtual-dtor -Wsuggest-override)
+endfunction()
+
 # An object library from every .cpp below the folders given after the name (main.cpp, the
 # program's entry, excluded): one per layer of the source tree.
 function(quill_object_library name)
@@ -20,9 +27,7 @@ function(quill_object_library name)
   endif()
   add_library(${name} OBJECT ${sources})
   target_link_libraries(${name} PUBLIC quill_common quill_dep_boost)
-  # The engine's and the game's own code also keeps names unshadowed, destructors virtual where
-  # a class is used through its bases, and every override marked.
-  target_compile_options(${name} PRIVATE -Wshadow -Wnon-virtual-dtor -Wsuggest-override)
+  quill_strict_warnings(${name})
   # Precompiled headers for the engine and game sources only. Each target gets its own, some
   # 130 MB with GCC; given to every test, tool and benchmark program as well they filled ten
   # gigabytes of the Release build folder for a few minutes of compile time saved.
