@@ -105,132 +105,132 @@ TYPED_TEST(MixerTest, FilesThatAreNotSoundAreRefusedWithAReason)
 
 TYPED_TEST(MixerTest, ChannelIdsAreNeverReusedSoAStaleIdStopsNothing)
 {
-    auto& mixer = this->mixer;
-    const int first = mixer.playSample(this->tone, true, 1, true, 100, 8000, 50);
+    auto& played = this->mixer;
+    const int first = played.playSample(this->tone, true, 1, true, 100, 8000, 50);
     ASSERT_GT(first, 0);
-    EXPECT_EQ(mixer.getChannelStatus(first), ChannelPlaying);
-    mixer.stopChannel(first);
-    EXPECT_EQ(mixer.getChannelStatus(first), ChannelStopped);
+    EXPECT_EQ(played.getChannelStatus(first), ChannelPlaying);
+    played.stopChannel(first);
+    EXPECT_EQ(played.getChannelStatus(first), ChannelStopped);
 
     // The freed mixer channel goes to the next sound, under a new id.
-    const int second = mixer.playSample(this->tone, true, 1, true, 100, 8000, 50);
+    const int second = played.playSample(this->tone, true, 1, true, 100, 8000, 50);
     EXPECT_GT(second, first);
-    mixer.stopChannel(first);
-    mixer.pauseChannel(first, true);
-    EXPECT_EQ(mixer.getChannelStatus(second), ChannelPlaying);
-    EXPECT_EQ(mixer.getChannelVolume(first), -1);
+    played.stopChannel(first);
+    played.pauseChannel(first, true);
+    EXPECT_EQ(played.getChannelStatus(second), ChannelPlaying);
+    EXPECT_EQ(played.getChannelVolume(first), -1);
 }
 
 TYPED_TEST(MixerTest, GroupsAndVolumes)
 {
-    auto& mixer = this->mixer;
-    const int effect = mixer.playSample(this->tone, true, 1, true, 50, 8000, 50);
-    const int music = mixer.playSample(this->tone, true, 2, true, 79, 8000, 50);
-    EXPECT_EQ(mixer.getChannelGroup(effect), 1);
-    EXPECT_EQ(mixer.getChannelGroup(music), 2);
-    EXPECT_EQ(mixer.getChannelVolume(effect), 50);
-    EXPECT_EQ(mixer.getChannelVolume(music), 79);
+    auto& played = this->mixer;
+    const int effect = played.playSample(this->tone, true, 1, true, 50, 8000, 50);
+    const int music = played.playSample(this->tone, true, 2, true, 79, 8000, 50);
+    EXPECT_EQ(played.getChannelGroup(effect), 1);
+    EXPECT_EQ(played.getChannelGroup(music), 2);
+    EXPECT_EQ(played.getChannelVolume(effect), 50);
+    EXPECT_EQ(played.getChannelVolume(music), 79);
 
-    mixer.setGroupVolume(1, 0);
-    EXPECT_EQ(mixer.getChannelVolume(effect), 0);
-    EXPECT_EQ(mixer.getChannelVolume(music), 79);
-    EXPECT_EQ(mixer.getChannelStatus(effect), ChannelPlaying);
-    mixer.setGroupVolume(2, 250);
-    EXPECT_EQ(mixer.getChannelVolume(music), 100);
+    played.setGroupVolume(1, 0);
+    EXPECT_EQ(played.getChannelVolume(effect), 0);
+    EXPECT_EQ(played.getChannelVolume(music), 79);
+    EXPECT_EQ(played.getChannelStatus(effect), ChannelPlaying);
+    played.setGroupVolume(2, 250);
+    EXPECT_EQ(played.getChannelVolume(music), 100);
 }
 
 TYPED_TEST(MixerTest, PauseAllKeepsSoundsPausedOnTheirOwnPaused)
 {
-    auto& mixer = this->mixer;
-    const int running = mixer.playSample(this->tone, true, 1, true, 100, 8000, 50);
-    const int waiting = mixer.playSample(this->tone, true, 2, false, 100, 8000, 50);
-    EXPECT_EQ(mixer.getChannelStatus(waiting), ChannelPaused);
+    auto& played = this->mixer;
+    const int running = played.playSample(this->tone, true, 1, true, 100, 8000, 50);
+    const int waiting = played.playSample(this->tone, true, 2, false, 100, 8000, 50);
+    EXPECT_EQ(played.getChannelStatus(waiting), ChannelPaused);
 
-    mixer.pauseAll(true);
-    EXPECT_EQ(mixer.getChannelStatus(running), ChannelPaused);
+    played.pauseAll(true);
+    EXPECT_EQ(played.getChannelStatus(running), ChannelPaused);
     // A sound started meanwhile waits for the resume too.
-    const int later = mixer.playSample(this->tone, true, 1, true, 100, 8000, 50);
-    EXPECT_EQ(mixer.getChannelStatus(later), ChannelPaused);
+    const int later = played.playSample(this->tone, true, 1, true, 100, 8000, 50);
+    EXPECT_EQ(played.getChannelStatus(later), ChannelPaused);
 
-    mixer.pauseAll(false);
-    EXPECT_EQ(mixer.getChannelStatus(running), ChannelPlaying);
-    EXPECT_EQ(mixer.getChannelStatus(later), ChannelPlaying);
-    EXPECT_EQ(mixer.getChannelStatus(waiting), ChannelPaused);
-    mixer.pauseChannel(waiting, false);
-    EXPECT_EQ(mixer.getChannelStatus(waiting), ChannelPlaying);
+    played.pauseAll(false);
+    EXPECT_EQ(played.getChannelStatus(running), ChannelPlaying);
+    EXPECT_EQ(played.getChannelStatus(later), ChannelPlaying);
+    EXPECT_EQ(played.getChannelStatus(waiting), ChannelPaused);
+    played.pauseChannel(waiting, false);
+    EXPECT_EQ(played.getChannelStatus(waiting), ChannelPlaying);
 }
 
 TYPED_TEST(MixerTest, WhenEveryChannelIsBusyTheOldestOfTheGroupGivesWay)
 {
-    auto& mixer = this->mixer;
+    auto& played = this->mixer;
     std::vector<int> ids;
-    ids.push_back(mixer.playSample(this->tone, true, 2, true, 100, 8000, 50));
+    ids.push_back(played.playSample(this->tone, true, 2, true, 100, 8000, 50));
     for (int i = 1; i < 16; ++i)
-        ids.push_back(mixer.playSample(this->tone, true, 1, true, 100, 8000, 50));
+        ids.push_back(played.playSample(this->tone, true, 1, true, 100, 8000, 50));
     for (int id : ids)
-        ASSERT_EQ(mixer.getChannelStatus(id), ChannelPlaying);
+        ASSERT_EQ(played.getChannelStatus(id), ChannelPlaying);
 
     // The music (group 2) is the oldest of all, but the oldest effect gives way.
-    const int extra = mixer.playSample(this->tone, true, 1, true, 100, 8000, 50);
+    const int extra = played.playSample(this->tone, true, 1, true, 100, 8000, 50);
     ASSERT_GT(extra, 0);
-    EXPECT_EQ(mixer.getChannelStatus(extra), ChannelPlaying);
-    EXPECT_EQ(mixer.getChannelStatus(ids[0]), ChannelPlaying);
-    EXPECT_EQ(mixer.getChannelStatus(ids[1]), ChannelStopped);
-    EXPECT_EQ(mixer.getChannelStatus(ids[2]), ChannelPlaying);
+    EXPECT_EQ(played.getChannelStatus(extra), ChannelPlaying);
+    EXPECT_EQ(played.getChannelStatus(ids[0]), ChannelPlaying);
+    EXPECT_EQ(played.getChannelStatus(ids[1]), ChannelStopped);
+    EXPECT_EQ(played.getChannelStatus(ids[2]), ChannelPlaying);
 
     // A group with no channel takes the oldest of all.
-    const int music = mixer.playSample(this->tone, true, 3, true, 100, 8000, 50);
-    EXPECT_EQ(mixer.getChannelStatus(music), ChannelPlaying);
-    EXPECT_EQ(mixer.getChannelStatus(ids[0]), ChannelStopped);
+    const int music = played.playSample(this->tone, true, 3, true, 100, 8000, 50);
+    EXPECT_EQ(played.getChannelStatus(music), ChannelPlaying);
+    EXPECT_EQ(played.getChannelStatus(ids[0]), ChannelStopped);
 }
 
 TYPED_TEST(MixerTest, UnloadingASampleStopsItsSounds)
 {
-    auto& mixer = this->mixer;
-    const int other = mixer.loadSample("other.wav");
-    const int a = mixer.playSample(this->tone, true, 1, true, 100, 8000, 50);
-    const int b = mixer.playSample(other, true, 1, true, 100, 8000, 50);
-    mixer.unloadSample(this->tone);
-    EXPECT_EQ(mixer.getChannelStatus(a), ChannelStopped);
-    EXPECT_EQ(mixer.getChannelStatus(b), ChannelPlaying);
-    EXPECT_LT(mixer.playSample(this->tone, false, 1, true, 100, 8000, 50), 0);
+    auto& played = this->mixer;
+    const int other = played.loadSample("other.wav");
+    const int a = played.playSample(this->tone, true, 1, true, 100, 8000, 50);
+    const int b = played.playSample(other, true, 1, true, 100, 8000, 50);
+    played.unloadSample(this->tone);
+    EXPECT_EQ(played.getChannelStatus(a), ChannelStopped);
+    EXPECT_EQ(played.getChannelStatus(b), ChannelPlaying);
+    EXPECT_LT(played.playSample(this->tone, false, 1, true, 100, 8000, 50), 0);
 }
 
 TEST(RecordingMixer, SoundsEndAndFreeTheirChannel)
 {
     g_files = {{"tone.wav", makeWave(0.5)}};
-    RecordingMixer mixer;
+    RecordingMixer played;
     SoundSetup setup;
     setup.channels = 1;
-    ASSERT_EQ(mixer.init(setup), 0);
-    mixer.setFileCallbacks(callbacks());
-    const int tone = mixer.loadSample("tone.wav");
-    const int a = mixer.playSample(tone, false, 1, true, 100, 8000, 50);
-    mixer.finish(a);
-    EXPECT_EQ(mixer.getChannelStatus(a), ChannelStopped);
-    const int b = mixer.playSample(tone, false, 2, true, 100, 8000, 50);
-    EXPECT_EQ(mixer.getChannelStatus(b), ChannelPlaying);
-    EXPECT_EQ(mixer.count("play "), 2);
+    ASSERT_EQ(played.init(setup), 0);
+    played.setFileCallbacks(callbacks());
+    const int tone = played.loadSample("tone.wav");
+    const int a = played.playSample(tone, false, 1, true, 100, 8000, 50);
+    played.finish(a);
+    EXPECT_EQ(played.getChannelStatus(a), ChannelStopped);
+    const int b = played.playSample(tone, false, 2, true, 100, 8000, 50);
+    EXPECT_EQ(played.getChannelStatus(b), ChannelPlaying);
+    EXPECT_EQ(played.count("play "), 2);
 }
 
 TEST(SdlMixer, WithoutAnAudioDeviceInitFailsAtOnceAndFreeingIsHarmless)
 {
     const ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
-    SdlMixer mixer;
-    EXPECT_LT(mixer.init(SoundSetup()), 0);
-    EXPECT_NE(mixer.getLastError().find("No sound output"), std::string::npos);
-    EXPECT_LT(mixer.loadSample("tone.wav"), 0);
-    EXPECT_LT(mixer.playSample(1, false, 1, true, 100, 8000, 50), 0);
-    mixer.free();
-    mixer.free();
+    SdlMixer played;
+    EXPECT_LT(played.init(SoundSetup()), 0);
+    EXPECT_NE(played.getLastError().find("No sound output"), std::string::npos);
+    EXPECT_LT(played.loadSample("tone.wav"), 0);
+    EXPECT_LT(played.playSample(1, false, 1, true, 100, 8000, 50), 0);
+    played.free();
+    played.free();
 }
 
 TEST(SdlMixer, OpensAgainAfterBeingFreed)
 {
     for (int round = 0; round < 2; ++round)
     {
-        SdlMixer mixer;
-        ASSERT_EQ(mixer.init(SoundSetup()), 0) << mixer.getLastError();
+        SdlMixer played;
+        ASSERT_EQ(played.init(SoundSetup()), 0) << played.getLastError();
     }
 }
 
@@ -241,28 +241,28 @@ TEST(SdlMixer, ASoundDamagedBehindItsHeadFailsToPlayOnceAndForAll)
 {
     g_files = {{"sounds/damaged.wav", SoundTest::makeDamagedAdpcmWave()}, {"tone.wav", makeWave(0.5)}};
     ASSERT_GT(g_files["sounds/damaged.wav"].size(), 6000u);
-    SdlMixer mixer;
-    ASSERT_EQ(mixer.init(SoundSetup()), 0) << mixer.getLastError();
-    mixer.setFileCallbacks(callbacks());
-    const int damaged = mixer.loadSample("sounds/damaged.wav");
-    ASSERT_GT(damaged, 0) << mixer.getLastError();
-    EXPECT_FALSE(mixer.isDamaged(damaged));
+    SdlMixer played;
+    ASSERT_EQ(played.init(SoundSetup()), 0) << played.getLastError();
+    played.setFileCallbacks(callbacks());
+    const int damaged = played.loadSample("sounds/damaged.wav");
+    ASSERT_GT(damaged, 0) << played.getLastError();
+    EXPECT_FALSE(played.isDamaged(damaged));
 
     const int opened = g_lastHandle;
-    EXPECT_LT(mixer.playSample(damaged, false, 1, true, 100, 22050, 50), 0);
-    const std::string reason = mixer.getLastError();
+    EXPECT_LT(played.playSample(damaged, false, 1, true, 100, 22050, 50), 0);
+    const std::string reason = played.getLastError();
     EXPECT_NE(reason.find("\"sounds/damaged.wav\" cannot be decoded"), std::string::npos) << reason;
-    EXPECT_TRUE(mixer.isDamaged(damaged));
+    EXPECT_TRUE(played.isDamaged(damaged));
     EXPECT_EQ(g_lastHandle, opened + 1) << "the whole file was read once";
 
-    EXPECT_LT(mixer.playSample(damaged, true, 1, true, 100, 22050, 50), 0);
-    EXPECT_LT(mixer.playStream(damaged, true, 2, true, 100), 0);
-    EXPECT_EQ(mixer.getLastError(), reason);
+    EXPECT_LT(played.playSample(damaged, true, 1, true, 100, 22050, 50), 0);
+    EXPECT_LT(played.playStream(damaged, true, 2, true, 100), 0);
+    EXPECT_EQ(played.getLastError(), reason);
     EXPECT_EQ(g_lastHandle, opened + 1) << "the file is not read again";
 
     // The other sounds play on.
-    const int tone = mixer.loadSample("tone.wav");
-    EXPECT_GT(mixer.playSample(tone, false, 1, true, 100, 8000, 50), 0) << mixer.getLastError();
+    const int tone = played.loadSample("tone.wav");
+    EXPECT_GT(played.playSample(tone, false, 1, true, 100, 8000, 50), 0) << played.getLastError();
 }
 
 TEST(SdlMixer, TheGamesOwnSoundsLoad)
@@ -276,18 +276,18 @@ TEST(SdlMixer, TheGamesOwnSoundsLoad)
             g_files[entry.path().filename().string()] = ::Test::readFile(entry.path());
     }
     ASSERT_FALSE(g_files.empty());
-    SdlMixer mixer;
-    ASSERT_EQ(mixer.init(SoundSetup()), 0);
-    mixer.setFileCallbacks(callbacks());
+    SdlMixer played;
+    ASSERT_EQ(played.init(SoundSetup()), 0);
+    played.setFileCallbacks(callbacks());
     for (const auto& file : g_files)
     {
-        const int sample = mixer.loadSample(file.first.c_str());
-        EXPECT_GT(sample, 0) << file.first << ": " << mixer.getLastError();
-        EXPECT_FALSE(mixer.isDecoded(sample));
+        const int sample = played.loadSample(file.first.c_str());
+        EXPECT_GT(sample, 0) << file.first << ": " << played.getLastError();
+        EXPECT_FALSE(played.isDecoded(sample));
         // Playing it decodes it.
-        EXPECT_GT(mixer.playSample(sample, false, 1, true, 0, 44100, 50), 0)
-            << file.first << ": " << mixer.getLastError();
-        EXPECT_TRUE(mixer.isDecoded(sample));
+        EXPECT_GT(played.playSample(sample, false, 1, true, 0, 44100, 50), 0)
+            << file.first << ": " << played.getLastError();
+        EXPECT_TRUE(played.isDecoded(sample));
     }
 }
 

@@ -230,10 +230,10 @@ TEST_P(ShippedLevel, IsWonWithGoldByItsScriptAtAPersonsPace)
 }
 
 INSTANTIATE_TEST_SUITE_P(Levelplay, ShippedLevel, ::testing::ValuesIn(shippedRuns()),
-                         [](const ::testing::TestParamInfo<ShippedRun>& info)
+                         [](const ::testing::TestParamInfo<ShippedRun>& test)
                          {
-                             return "n" + std::to_string(info.param.level) +
-                                    (info.param.leftAndContinued ? "_LeftAndContinued" : "");
+                             return "n" + std::to_string(test.param.level) +
+                                    (test.param.leftAndContinued ? "_LeftAndContinued" : "");
                          });
 
 TEST(Levelplay, AnEmptyScriptWinsNothingAndRefusalsAndCancelsAreReported)

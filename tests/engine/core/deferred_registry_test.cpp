@@ -88,7 +88,7 @@ TEST(DeferredRegistry, AnObjectDestroyedDuringTheWalkIsNotVisited)
 {
     struct Object
     {
-        explicit Object(cDeferredRegistry<Object*>& registry, int id) : registry(registry), id(id)
+        explicit Object(cDeferredRegistry<Object*>& owner, int number) : registry(owner), id(number)
         {
             registry.add(this);
         }

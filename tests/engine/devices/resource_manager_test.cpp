@@ -68,29 +68,29 @@ std::string utf16(const std::string& ascii)
 
 TEST_F(ResourceManager, OnePathWhateverItsCaseGivesOneInstance)
 {
-    cResourceManager& manager = start();
-    EXPECT_EQ(cResourceManager::instance(), &manager);
-    const tPropertiesPtr upper = manager.getXml("UI/PANEL.XML", false);
+    cResourceManager& resources = start();
+    EXPECT_EQ(cResourceManager::instance(), &resources);
+    const tPropertiesPtr upper = resources.getXml("UI/PANEL.XML", false);
     EXPECT_EQ(upper->getType(), eResourceType::XmlPooled);
     // A cached document is returned whichever class was asked for.
-    EXPECT_EQ(manager.getProperties("ui/panel.xml", true), upper);
+    EXPECT_EQ(resources.getProperties("ui/panel.xml", true), upper);
     tPropertiesPtr out;
-    manager.getXml(out, "Ui/Panel.xml", true);
+    resources.getXml(out, "Ui/Panel.xml", true);
     EXPECT_EQ(out, upper);
-    EXPECT_EQ(manager.getPath(upper), "ui/panel.xml");
+    EXPECT_EQ(resources.getPath(upper), "ui/panel.xml");
     EXPECT_EQ(upper->getPath(), "ui/panel.xml");
     // A path with backslashes is another entry.
-    EXPECT_NE(manager.getXml("ui\\panel.xml", true), upper);
+    EXPECT_NE(resources.getXml("ui\\panel.xml", true), upper);
 
-    const auto font = manager.getResource("Fonts/Main.FNT", eResourceType::Font);
-    EXPECT_EQ(manager.getResource("fonts/main.fnt", eResourceType::Font), font);
+    const auto font = resources.getResource("Fonts/Main.FNT", eResourceType::Font);
+    EXPECT_EQ(resources.getResource("fonts/main.fnt", eResourceType::Font), font);
 }
 
 TEST_F(ResourceManager, AnotherKindUnderACachedPathIsRefused)
 {
-    cResourceManager& manager = start();
-    manager.getResource("a.png", eResourceType::Texture);
-    manager.getXml("ui/panel.xml", true);
+    cResourceManager& resources = start();
+    resources.getResource("a.png", eResourceType::Texture);
+    resources.getXml("ui/panel.xml", true);
     auto wrong = [](auto call)
     {
         try
@@ -103,28 +103,28 @@ TEST_F(ResourceManager, AnotherKindUnderACachedPathIsRefused)
         }
         return std::string();
     };
-    EXPECT_EQ(wrong([&] { manager.getResource("a.png", eResourceType::Font); }), "Wrong resource type.");
-    EXPECT_EQ(wrong([&] { manager.getXml("A.PNG", true); }), "Wrong resource type.");
-    EXPECT_EQ(wrong([&] { manager.getResource("ui/panel.xml", eResourceType::Sound); }),
+    EXPECT_EQ(wrong([&] { resources.getResource("a.png", eResourceType::Font); }), "Wrong resource type.");
+    EXPECT_EQ(wrong([&] { resources.getXml("A.PNG", true); }), "Wrong resource type.");
+    EXPECT_EQ(wrong([&] { resources.getResource("ui/panel.xml", eResourceType::Sound); }),
               "Wrong resource type.");
-    EXPECT_EQ(wrong([&] { manager.getPath(boost::make_shared<FakeResource>(eResourceType::Font, "x")); }),
+    EXPECT_EQ(wrong([&] { resources.getPath(boost::make_shared<FakeResource>(eResourceType::Font, "x")); }),
               "Unknown resource.");
     EXPECT_EQ(wrong([&] { cXmlPropertiesPooled::createNode()->getPath(); }), "Unknown resource.");
     // A kind with no class to make it gives a clear error, and nothing is cached.
-    EXPECT_THROW(manager.getResource("m.bin", eResourceType::Unknown), cString<std::string>);
+    EXPECT_THROW(resources.getResource("m.bin", eResourceType::Unknown), cString<std::string>);
     std::set<std::string> paths;
-    manager.getLoadedPaths(paths);
+    resources.getLoadedPaths(paths);
     EXPECT_EQ(paths, (std::set<std::string>{"a.png", "ui/panel.xml"}));
 }
 
 TEST_F(ResourceManager, FailedLoadsAreNotCachedAndTheNextRequestTriesAgain)
 {
     data("Bad.xml", "<r><oops></r>");
-    cResourceManager& manager = start();
-    EXPECT_THROW(manager.getXml("missing.xml", true), std::string);
+    cResourceManager& resources = start();
+    EXPECT_THROW(resources.getXml("missing.xml", true), std::string);
     try
     {
-        manager.getXml("bad.xml", true);
+        resources.getXml("bad.xml", true);
         FAIL();
     }
     catch (const cString<std::string>& error)
@@ -132,20 +132,20 @@ TEST_F(ResourceManager, FailedLoadsAreNotCachedAndTheNextRequestTriesAgain)
         EXPECT_EQ(error, "mismatched tag line 1 char 11 filename: bad.xml");
     }
     std::set<std::string> paths;
-    manager.getLoadedPaths(paths);
+    resources.getLoadedPaths(paths);
     EXPECT_TRUE(paths.empty());
     data("Bad.xml", "<r fixed='1'/>");
-    EXPECT_EQ(manager.getXml("bad.xml", true)->getAttribute(L"fixed"), L"1");
+    EXPECT_EQ(resources.getXml("bad.xml", true)->getAttribute(L"fixed"), L"1");
 }
 
 TEST_F(ResourceManager, UnloadForgetsOnlyTheExactPath)
 {
-    cResourceManager& manager = start();
-    const tPropertiesPtr first = manager.getXml("ui/panel.xml", true);
-    manager.unload("UI/PANEL.XML");
-    EXPECT_EQ(manager.getXml("ui/panel.xml", true), first);
-    manager.unload("ui/panel.xml");
-    EXPECT_NE(manager.getXml("ui/panel.xml", true), first);
+    cResourceManager& resources = start();
+    const tPropertiesPtr first = resources.getXml("ui/panel.xml", true);
+    resources.unload("UI/PANEL.XML");
+    EXPECT_EQ(resources.getXml("ui/panel.xml", true), first);
+    resources.unload("ui/panel.xml");
+    EXPECT_NE(resources.getXml("ui/panel.xml", true), first);
     EXPECT_EQ(first->getAttribute(L"a"), L"1");
 
     // Writing the file through the file system drops the cached copy: the next request reads it.
@@ -154,57 +154,57 @@ TEST_F(ResourceManager, UnloadForgetsOnlyTheExactPath)
         const std::string bytes = "<panel a='2'/>";
         out->write(bytes.data(), static_cast<unsigned>(bytes.size()));
     }
-    EXPECT_EQ(manager.getXml("ui/panel.xml", true)->getAttribute(L"a"), L"2");
+    EXPECT_EQ(resources.getXml("ui/panel.xml", true)->getAttribute(L"a"), L"2");
 
-    const auto resource = manager.getResource("t.png", eResourceType::Texture);
-    manager.unloadResource(resource);
-    manager.unloadResource(boost::make_shared<FakeResource>(eResourceType::Texture, "x"));
-    EXPECT_NE(manager.getResource("t.png", eResourceType::Texture), resource);
+    const auto resource = resources.getResource("t.png", eResourceType::Texture);
+    resources.unloadResource(resource);
+    resources.unloadResource(boost::make_shared<FakeResource>(eResourceType::Texture, "x"));
+    EXPECT_NE(resources.getResource("t.png", eResourceType::Texture), resource);
 }
 
 TEST_F(ResourceManager, ReleaseUnusedKeepsWhatOthersHold)
 {
-    cResourceManager& manager = start();
-    const tPropertiesPtr held = manager.getXml("ui/panel.xml", true);
-    const cResource* dropped = manager.getResource("t.png", eResourceType::Texture).get();
-    manager.releaseUnused();
+    cResourceManager& resources = start();
+    const tPropertiesPtr held = resources.getXml("ui/panel.xml", true);
+    const cResource* dropped = resources.getResource("t.png", eResourceType::Texture).get();
+    resources.releaseUnused();
     std::set<std::string> paths;
-    manager.getLoadedPaths(paths);
+    resources.getLoadedPaths(paths);
     EXPECT_EQ(paths, (std::set<std::string>{"ui/panel.xml"}));
-    EXPECT_EQ(manager.getXml("ui/panel.xml", true), held);
+    EXPECT_EQ(resources.getXml("ui/panel.xml", true), held);
     (void)dropped;
 }
 
 TEST_F(ResourceManager, DeviceResourcesAreReleasedWhileTheyLive)
 {
-    cResourceManager& manager = start();
+    cResourceManager& resources = start();
     const auto texture =
-        boost::static_pointer_cast<FakeResource>(manager.getResource("t.png", eResourceType::Texture));
+        boost::static_pointer_cast<FakeResource>(resources.getResource("t.png", eResourceType::Texture));
     const auto font =
-        boost::static_pointer_cast<FakeResource>(manager.getResource("f.fnt", eResourceType::Font));
-    manager.releaseDeviceResources();
+        boost::static_pointer_cast<FakeResource>(resources.getResource("f.fnt", eResourceType::Font));
+    resources.releaseDeviceResources();
     EXPECT_EQ(texture->released, 1);
     EXPECT_EQ(font->released, 0);
-    manager.unload("t.png");
-    manager.releaseDeviceResources();
+    resources.unload("t.png");
+    resources.releaseDeviceResources();
     EXPECT_EQ(texture->released, 1);
 }
 
 TEST_F(ResourceManager, TheLogIsUtf16WithoutAByteOrderMark)
 {
-    cResourceManager& manager = start();
-    manager.dumpLog("empty.log");
+    cResourceManager& resources = start();
+    resources.dumpLog("empty.log");
     EXPECT_EQ(::Test::readFile(shared("empty.log")),
               utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<ResourceLog>\n</ResourceLog>"));
 
-    manager.getXml("UI/Panel.xml", true);
-    manager.dumpLog("one.log");
+    resources.getXml("UI/Panel.xml", true);
+    resources.dumpLog("one.log");
     EXPECT_EQ(::Test::readFile(shared("one.log")),
               utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<ResourceLog>\n"
                     "<Tag Path=\"ui/panel.xml\" Type=\"2\" />\n</ResourceLog>"));
     // A path that would break the markup is escaped.
-    manager.getResource("a&b.png", eResourceType::Texture);
-    manager.dumpLog("two.log");
+    resources.getResource("a&b.png", eResourceType::Texture);
+    resources.dumpLog("two.log");
     EXPECT_NE(::Test::readFile(shared("two.log")).find(utf16("<Tag Path=\"a&amp;b.png\" Type=\"0\" />\n")),
               std::string::npos);
 }
@@ -218,60 +218,60 @@ TEST_F(ResourceManager, AtlasEntriesStandForTheirAtlasImage)
                                 "<Entry Name='ui/bare.png'/></Map>");
     data("atlases/ui1_map.xml",
          "<Map><Entry Name='ui/first.png'/><Entry Name='ui/button.png'><Pos>9 9</Pos></Entry></Map>");
-    cResourceManager& manager = start();
+    cResourceManager& resources = start();
 
-    const auto byEntry = manager.getTextureResource("ui/Button.png");
-    EXPECT_EQ(byEntry, manager.getTextureResource("atlases/ui0.png"));
-    EXPECT_TRUE(manager.isAtlasTexture(byEntry));
-    EXPECT_FALSE(manager.isAtlasTexture(manager.getTextureResource("plain.png")));
-    EXPECT_FALSE(manager.isAtlasTexture(nullptr));
-    EXPECT_TRUE(manager.isAtlasImage("atlases/ui0.png"));
-    EXPECT_FALSE(manager.isAtlasImage("Atlases/UI0.png"));
-    EXPECT_TRUE(manager.hasAtlasEntry("UI/BUTTON.PNG"));
+    const auto byEntry = resources.getTextureResource("ui/Button.png");
+    EXPECT_EQ(byEntry, resources.getTextureResource("atlases/ui0.png"));
+    EXPECT_TRUE(resources.isAtlasTexture(byEntry));
+    EXPECT_FALSE(resources.isAtlasTexture(resources.getTextureResource("plain.png")));
+    EXPECT_FALSE(resources.isAtlasTexture(nullptr));
+    EXPECT_TRUE(resources.isAtlasImage("atlases/ui0.png"));
+    EXPECT_FALSE(resources.isAtlasImage("Atlases/UI0.png"));
+    EXPECT_TRUE(resources.hasAtlasEntry("UI/BUTTON.PNG"));
 
-    const sAtlasEntry& button = manager.getAtlasEntry("ui/button.png");
+    const sAtlasEntry& button = resources.getAtlasEntry("ui/button.png");
     EXPECT_EQ(button.imageIndex, 0);
     EXPECT_EQ(button.pos, cVector2(1, 2));
     EXPECT_EQ(button.size, cVector2(30, 40));
     // A missing Pos or Size repeats the previous entry's of the same map.
-    EXPECT_EQ(manager.getAtlasEntry("ui/over.png").size, cVector2(30, 40));
-    EXPECT_EQ(manager.getAtlasEntry("ui/bare.png").pos, cVector2(5, 6));
-    EXPECT_EQ(manager.getAtlasEntry("ui/first.png").imageIndex, 1);
-    EXPECT_EQ(manager.getAtlasEntry("ui/first.png").pos, cVector2());
+    EXPECT_EQ(resources.getAtlasEntry("ui/over.png").size, cVector2(30, 40));
+    EXPECT_EQ(resources.getAtlasEntry("ui/bare.png").pos, cVector2(5, 6));
+    EXPECT_EQ(resources.getAtlasEntry("ui/first.png").imageIndex, 1);
+    EXPECT_EQ(resources.getAtlasEntry("ui/first.png").pos, cVector2());
     // One lookup answers both: the entry itself, found whatever the case, or none.
-    ASSERT_NE(manager.findAtlasEntry("UI/Button.PNG"), nullptr);
-    EXPECT_EQ(manager.findAtlasEntry("UI/Button.PNG"), &button);
-    EXPECT_EQ(manager.findAtlasEntry("nothing.png"), nullptr);
-    EXPECT_EQ(manager.findAtlasEntry("atlases/ui0.png"), nullptr);
-    const sAtlasEntry& none = manager.getAtlasEntry("nothing.png");
+    ASSERT_NE(resources.findAtlasEntry("UI/Button.PNG"), nullptr);
+    EXPECT_EQ(resources.findAtlasEntry("UI/Button.PNG"), &button);
+    EXPECT_EQ(resources.findAtlasEntry("nothing.png"), nullptr);
+    EXPECT_EQ(resources.findAtlasEntry("atlases/ui0.png"), nullptr);
+    const sAtlasEntry& none = resources.getAtlasEntry("nothing.png");
     EXPECT_EQ(none.imageIndex, 0);
     EXPECT_EQ(none.pos, cVector2());
     EXPECT_EQ(none.size, cVector2());
     // A resource held under an entry name is an atlas entry; others are not.
-    EXPECT_FALSE(manager.isAtlasEntry(byEntry));
+    EXPECT_FALSE(resources.isAtlasEntry(byEntry));
 }
 
 TEST_F(ResourceManager, PreloadAndLoadByExtensionLoadTheNamedKinds)
 {
     data("Data.xml", "<r/>");
-    cResourceManager& manager = start();
+    cResourceManager& resources = start();
     const std::string text =
         "<List><I Path='a.png' Type='0'/><I Path='ui/panel.xml' Type='1'/><I Path='s.ogg' Type='5'/>"
         "<I Path='t.png' Type='8'/><I Path='u.png' Type='9'/><I Path='v.png' Type='-1'/>"
         "<I Path='w.png' Type='0'/></List>";
     const auto list = cXmlPropertiesPooled::fromBuffer(text.data(), text.size(), "list");
     ASSERT_EQ(list->getChildCount(), 7u);
-    manager.preload(list, 0, 6);
+    resources.preload(list, 0, 6);
     std::set<std::string> paths;
-    manager.getLoadedPaths(paths);
+    resources.getLoadedPaths(paths);
     EXPECT_EQ(paths, (std::set<std::string>{"a.png", "ui/panel.xml", "s.ogg"}));
-    EXPECT_EQ(manager.getXml("ui/panel.xml", false)->getType(), eResourceType::XmlHeap);
+    EXPECT_EQ(resources.getXml("ui/panel.xml", false)->getType(), eResourceType::XmlHeap);
 
-    manager.loadByExtension("Data.XML");
-    manager.loadByExtension("notes.txt");
-    manager.loadByExtension("noextension");
-    manager.loadByExtension("f.FNT");
-    manager.getLoadedPaths(paths);
+    resources.loadByExtension("Data.XML");
+    resources.loadByExtension("notes.txt");
+    resources.loadByExtension("noextension");
+    resources.loadByExtension("f.FNT");
+    resources.getLoadedPaths(paths);
     EXPECT_EQ(paths.count("data.xml"), 1u);
     EXPECT_EQ(paths.count("f.fnt"), 1u);
     EXPECT_EQ(paths.size(), 5u);

@@ -92,14 +92,14 @@ TEST_F(Textures, PictureOnAPowerOfTwoDevice)
     EXPECT_FLOAT_EQ(texture.getVScale(), 200.0f / 256.0f);
     EXPECT_FLOAT_EQ(texture.getHalfTexelU(), 0.5f / 512.0f);
     EXPECT_FLOAT_EQ(texture.getHalfTexelV(), 0.5f / 256.0f);
-    const auto device = texture.getDeviceTexture();
-    ASSERT_TRUE(device);
-    EXPECT_EQ(device->pool(), Platform::Pool::Managed);
+    const auto onDevice = texture.getDeviceTexture();
+    ASSERT_TRUE(onDevice);
+    EXPECT_EQ(onDevice->pool(), Platform::Pool::Managed);
     // The picture in the top-left corner, transparent black beyond it.
-    EXPECT_EQ(texel(*device, 0, 0), 0xFF000000u);
-    EXPECT_EQ(texel(*device, 299, 199), 0xFF000000u | 299u << 8 | 199u);
-    EXPECT_EQ(texel(*device, 300, 0), 0u);
-    EXPECT_EQ(texel(*device, 0, 200), 0u);
+    EXPECT_EQ(texel(*onDevice, 0, 0), 0xFF000000u);
+    EXPECT_EQ(texel(*onDevice, 299, 199), 0xFF000000u | 299u << 8 | 199u);
+    EXPECT_EQ(texel(*onDevice, 300, 0), 0u);
+    EXPECT_EQ(texel(*onDevice, 0, 200), 0u);
 }
 
 TEST_F(Textures, EveryFormatLoadsAtItsOwnSize)
@@ -134,12 +134,12 @@ TEST_F(Textures, BadFilesNameTheFileAndAreNotCached)
          pngBytes(picture(4, 4, [](uint32_t, uint32_t) { return 0xFFFFFFFFu; })).substr(0, 50));
     data("ui/empty.png", "");
     data("ui/odd.pvr", std::string(44, 'x') + "PVR!" + std::string(8, 'x'));
-    cResourceManager& manager = start();
+    cResourceManager& resources = start();
     // As a device that shows pictures decodes them: at once.
     device.setPicturesDecodedOnLoad(true);
     try
     {
-        manager.getTexture("UI/Broken.png");
+        resources.getTexture("UI/Broken.png");
         FAIL();
     }
     catch (const cString<std::string>& text)
@@ -148,12 +148,12 @@ TEST_F(Textures, BadFilesNameTheFileAndAreNotCached)
         EXPECT_EQ(getErrorString(), text);
     }
     std::set<std::string> loaded;
-    manager.getLoadedPaths(loaded);
+    resources.getLoadedPaths(loaded);
     EXPECT_TRUE(loaded.empty());
-    EXPECT_THROW(manager.getTexture("ui/empty.png"), cString<std::string>);
-    EXPECT_THROW(manager.getTexture("ui/odd.pvr"), cString<std::string>);
+    EXPECT_THROW(resources.getTexture("ui/empty.png"), cString<std::string>);
+    EXPECT_THROW(resources.getTexture("ui/odd.pvr"), cString<std::string>);
     // A missing file is the file system's error.
-    EXPECT_THROW(manager.getTexture("ui/missing.png"), std::string);
+    EXPECT_THROW(resources.getTexture("ui/missing.png"), std::string);
 }
 
 // A texture takes its picture's size from the header and decodes it only when it is drawn or its
@@ -230,7 +230,7 @@ TEST_F(Textures, ADeviceThatShowsNothingReadsAPictureFileOnlyForItsPixels)
     bmp[28] = 24;
     data("ui/small.bmp", bmp + std::string(8192, '\0'));
     data("ui/odd.pvr", std::string(44, 'x') + "PVR!" + std::string(8192, 'x'));
-    cResourceManager& manager = start();
+    cResourceManager& resources = start();
     const cTexture whole("ui/noise.png");
     device.setPicturesReadWhenDecoded(true);
     const cTexture lazy("ui/noise.png");
@@ -258,7 +258,7 @@ TEST_F(Textures, ADeviceThatShowsNothingReadsAPictureFileOnlyForItsPixels)
     EXPECT_EQ(texel(*bitmap.getDeviceTexture(), 1, 0), 0xFF060504u);
 
     // A PVR file is refused at load, naming the file, as before.
-    EXPECT_THROW(manager.getTexture("ui/odd.pvr"), cString<std::string>);
+    EXPECT_THROW(resources.getTexture("ui/odd.pvr"), cString<std::string>);
 
     // Damage past the header is found when the pixels are read, and named.
     data("ui/noise.png", first.substr(0, 6000));
@@ -281,19 +281,19 @@ TEST_F(Textures, SharedByPathAndThroughAtlasEntries)
     data("atlases.xml", "<Atlases><Atlas Path='Atlases\\UI0.png' Map='atlases/ui0_map.xml'/></Atlases>");
     data("atlases/ui0_map.xml",
          "<Map><Entry Name='UI\\Ok.png'><Pos>4 8</Pos><Size>16 12</Size></Entry></Map>");
-    cResourceManager& manager = start();
-    const auto byPath = manager.getTexture("atlases/ui0.png");
-    EXPECT_EQ(byPath, manager.getTexture("ATLASES/UI0.PNG"));
-    EXPECT_FALSE(manager.isAtlasTexture(byPath));
-    const auto byEntry = manager.getTexture("ui/ok.png");
+    cResourceManager& resources = start();
+    const auto byPath = resources.getTexture("atlases/ui0.png");
+    EXPECT_EQ(byPath, resources.getTexture("ATLASES/UI0.PNG"));
+    EXPECT_FALSE(resources.isAtlasTexture(byPath));
+    const auto byEntry = resources.getTexture("ui/ok.png");
     EXPECT_EQ(byEntry, byPath);
-    EXPECT_TRUE(manager.isAtlasTexture(byEntry));
-    const sAtlasEntry& entry = manager.getAtlasEntry("ui/ok.png");
+    EXPECT_TRUE(resources.isAtlasTexture(byEntry));
+    const sAtlasEntry& entry = resources.getAtlasEntry("ui/ok.png");
     EXPECT_EQ(entry.pos.x, 4.0f);
     EXPECT_EQ(entry.size.y, 12.0f);
     EXPECT_EQ(byEntry->getImageWidth(), 64);
     // Device textures are released on request and the views then draw without them.
-    manager.releaseDeviceResources();
+    resources.releaseDeviceResources();
     EXPECT_FALSE(byPath->getDeviceTexture());
 }
 

@@ -185,9 +185,11 @@ TEST_F(ButtonInput, AClickIsTakenWhereItsEventHappenedNotWhereTheFrameFoundThePo
     frames.script->warpPointer(600, 300);
     frames.press();
     frames.release();
-    const Log log = takeLog();
-    EXPECT_NE(std::find(log.begin(), log.end(), "b click"), log.end()) << ::testing::PrintToString(log);
-    EXPECT_EQ(std::find(log.begin(), log.end(), "a press"), log.end()) << ::testing::PrintToString(log);
+    const Log taken = takeLog();
+    EXPECT_NE(std::find(taken.begin(), taken.end(), "b click"), taken.end())
+        << ::testing::PrintToString(taken);
+    EXPECT_EQ(std::find(taken.begin(), taken.end(), "a press"), taken.end())
+        << ::testing::PrintToString(taken);
     EXPECT_EQ(frames.logic->getMousePosition(), cVector2(600.0f, 300.0f));
 
     // Pressed on b and let go on a within one frame: the release is taken on a, so b's press
@@ -238,8 +240,9 @@ TEST_F(ButtonInput, APressAndItsReleaseInOneFrameClickADeepButton)
     frames.script->mouseButton(0, true);
     frames.script->mouseButton(0, false);
     frames.frame();
-    const Log log = takeLog();
-    EXPECT_NE(std::find(log.begin(), log.end(), "b click"), log.end()) << ::testing::PrintToString(log);
+    const Log taken = takeLog();
+    EXPECT_NE(std::find(taken.begin(), taken.end(), "b click"), taken.end())
+        << ::testing::PrintToString(taken);
 }
 
 TEST_F(ButtonInput, ADeepButtonThePointerLeftHoldsItNoLonger)
@@ -257,9 +260,10 @@ TEST_F(ButtonInput, ADeepButtonThePointerLeftHoldsItNoLonger)
     frames.script->mouseButton(0, true);
     frames.script->mouseButton(0, false);
     frames.frame();
-    const Log log = takeLog();
-    EXPECT_NE(std::find(log.begin(), log.end(), "b click"), log.end()) << ::testing::PrintToString(log);
-    EXPECT_NE(std::find(log.begin(), log.end(), "a off"), log.end()) << ::testing::PrintToString(log);
+    const Log taken = takeLog();
+    EXPECT_NE(std::find(taken.begin(), taken.end(), "b click"), taken.end())
+        << ::testing::PrintToString(taken);
+    EXPECT_NE(std::find(taken.begin(), taken.end(), "a off"), taken.end()) << ::testing::PrintToString(taken);
 }
 
 TEST_F(ButtonInput, TheFirstClickAfterTheWindowComesToTheFrontLandsWhereThePointerStands)

@@ -460,8 +460,8 @@ TEST_P(FrameCompareTest, FramesDrawnInPartAreTheFramesDrawnWhole)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryLevel, FrameCompareTest, ::testing::Range(0, levelCount()),
-                         [](const ::testing::TestParamInfo<int>& info)
-                         { return "n" + std::to_string(info.param); });
+                         [](const ::testing::TestParamInfo<int>& test)
+                         { return "n" + std::to_string(test.param); });
 
 TEST_F(FrameCompareTest, TheBusiestLevelKeepsItsPixelsThroughModeSwitchesExposuresAndScreenshots)
 {

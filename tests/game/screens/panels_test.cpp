@@ -216,17 +216,17 @@ TEST(Panels, ThePauseMenusCaptionsStayInsideTheirButtonsAndEachButtonTakesTheFir
     const std::vector<Engine::cTextStyleButton*> buttons = {menu->getResumeButton(), menu->getRestartButton(),
                                                             menu->getMapButton(), menu->getMainMenuButton(),
                                                             menu->getOptionsButton()};
-    for (Engine::cTextStyleButton* button : buttons)
+    for (Engine::cTextStyleButton* item : buttons)
     {
-        Engine::cButtonCaption* caption = button->getCaption();
-        EXPECT_TRUE(button->getTexture()) << "a kit button";
+        Engine::cButtonCaption* caption = item->getCaption();
+        EXPECT_TRUE(item->getTexture()) << "a kit button";
         EXPECT_TRUE(caption->isShown());
         EXPECT_FALSE(lettersOf(*caption).empty()) << "every caption is drawn from the start";
-        front.moveTo(button->getPosition() + Engine::cVector2(0.0f, 8.0f));
+        front.moveTo(item->getPosition() + Engine::cVector2(0.0f, 8.0f));
         front.frames(50);
-        EXPECT_EQ(button->getState(), 2) << "hovered";
+        EXPECT_EQ(item->getState(), 2) << "hovered";
         EXPECT_TRUE(caption->isWaving());
-        EXPECT_TRUE(lettersOf(*caption).inside(boxOf(*button)))
+        EXPECT_TRUE(lettersOf(*caption).inside(boxOf(*item)))
             << "the waving letters stay on their own button";
     }
 

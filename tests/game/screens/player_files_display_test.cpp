@@ -375,7 +375,7 @@ TEST_P(DiskThatTakesNothing, TheGameStartsTellsThePlayerOnceAndKeepsEveryFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(FullOrReadOnly, DiskThatTakesNothing, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info)
-                         { return info.param ? "ReadOnly" : "Full"; });
+                         [](const ::testing::TestParamInfo<bool>& test)
+                         { return test.param ? "ReadOnly" : "Full"; });
 
 } // namespace

@@ -136,8 +136,8 @@ TEST(DefaultData, TheTypesTheCodeNames)
         EXPECT_LE(info->levelCount(), 4);
         EXPECT_GE(config.getParkingCount(), info->levelCount());
         for (int level = 0; level < info->levelCount(); ++level)
-            for (int hero = 0; hero <= level; ++hero)
-                EXPECT_NO_THROW(config.getParkingOffset(level, hero));
+            for (int place = 0; place <= level; ++place)
+                EXPECT_NO_THROW(config.getParkingOffset(level, place));
     }
     EXPECT_EQ(bases, 1);
 
