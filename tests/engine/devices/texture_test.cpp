@@ -50,6 +50,20 @@ uint32_t texel(const Platform::GfxTexture& texture, int x, int y)
         .pixels()[static_cast<size_t>(y) * static_cast<size_t>(texture.width()) + static_cast<size_t>(x)];
 }
 
+// Reading the pixels of a PNG damaged past its header fails, naming the file.
+void expectDamagedPixels(const cTexture& texture, const std::string& path)
+{
+    try
+    {
+        texture.getDeviceTexture()->pixels();
+        ADD_FAILURE() << "a cut picture was decoded";
+    }
+    catch (const cString<std::string>& text)
+    {
+        EXPECT_EQ(text.rfind("Can't read image \"" + path + "\": PNG: ", 0), 0u) << text;
+    }
+}
+
 // A data folder and shared folder of the test's own, the file system, a recording device with
 // its factory, and the resource manager making real textures and fonts.
 class Textures : public ::testing::Test, protected ::Test::EngineFixture
@@ -191,15 +205,7 @@ TEST_F(Textures, APictureIsDecodedOnlyWhenItsPixelsAreNeeded)
     // Damage past the header is found when the pixels are read, and named.
     const cTexture cut("ui/cut.png");
     EXPECT_EQ(cut.getImageWidth(), 300);
-    try
-    {
-        cut.getDeviceTexture()->pixels();
-        ADD_FAILURE() << "a cut picture was decoded";
-    }
-    catch (const cString<std::string>& text)
-    {
-        EXPECT_EQ(text.rfind("Can't read image \"ui/cut.png\": PNG: ", 0), 0u) << text;
-    }
+    expectDamagedPixels(cut, "ui/cut.png");
 }
 
 // A device that shows nothing and asks for it reads a PNG or JPEG file's header alone at load,
@@ -264,15 +270,7 @@ TEST_F(Textures, ADeviceThatShowsNothingReadsAPictureFileOnlyForItsPixels)
     data("ui/noise.png", first.substr(0, 6000));
     const cTexture cut("ui/noise.png");
     EXPECT_EQ(cut.getImageWidth(), 120);
-    try
-    {
-        cut.getDeviceTexture()->pixels();
-        ADD_FAILURE() << "a cut picture was decoded";
-    }
-    catch (const cString<std::string>& text)
-    {
-        EXPECT_EQ(text.rfind("Can't read image \"ui/noise.png\": PNG: ", 0), 0u) << text;
-    }
+    expectDamagedPixels(cut, "ui/noise.png");
 }
 
 TEST_F(Textures, SharedByPathAndThroughAtlasEntries)
