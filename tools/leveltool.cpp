@@ -614,8 +614,8 @@ std::string build(const std::string& path, const Source& source, std::map<std::s
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     out += "<!-- Written by leveltool from its level source: change the source and run the tool again. -->\n";
     out += "<Level" + (source.rootAttributes.empty() ? std::string() : " " + source.rootAttributes) + ">\n";
-    // The medal times first: the best-times table reads them from every level's head without
-    // reading the rest.
+    // The medal times first: the best-times table looks them up in every level file and finds
+    // them here without following the elements after them.
     if (!source.meta.empty())
         out += "\t<MetaData " + source.meta + "/>\n";
     out += "\t<FreeCells>\n";
