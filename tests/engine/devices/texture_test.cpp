@@ -50,6 +50,19 @@ uint32_t texel(const Platform::GfxTexture& texture, int x, int y)
         .pixels()[static_cast<size_t>(y) * static_cast<size_t>(texture.width()) + static_cast<size_t>(x)];
 }
 
+// A 2 x 1 24-bit bitmap: the pixels 01 02 03 and 04 05 06 (blue, green, red) in one padded row.
+std::string tinyBitmap()
+{
+    std::string bmp = "BM" + std::string(52, '\0') + std::string("\x01\x02\x03\x04\x05\x06\0\0", 8);
+    bmp[10] = 54;
+    bmp[14] = 40;
+    bmp[18] = 2;
+    bmp[22] = 1;
+    bmp[26] = 1;
+    bmp[28] = 24;
+    return bmp;
+}
+
 // Reading the pixels of a PNG damaged past its header fails, naming the file.
 void expectDamagedPixels(const cTexture& texture, const std::string& path)
 {
@@ -119,13 +132,7 @@ TEST_F(Textures, PictureOnAPowerOfTwoDevice)
 TEST_F(Textures, EveryFormatLoadsAtItsOwnSize)
 {
     // A 2 x 1 24-bit bitmap and a 1 x 1 TGA.
-    std::string bmp = "BM" + std::string(52, '\0') + std::string("\x01\x02\x03\x04\x05\x06\0\0", 8);
-    bmp[10] = 54;
-    bmp[14] = 40;
-    bmp[18] = 2;
-    bmp[22] = 1;
-    bmp[26] = 1;
-    bmp[28] = 24;
+    const std::string bmp = tinyBitmap();
     data("a.bmp", bmp);
     std::string tga(18, '\0');
     tga[2] = 2;
@@ -227,13 +234,7 @@ TEST_F(Textures, ADeviceThatShowsNothingReadsAPictureFileOnlyForItsPixels)
     const std::string first = pngBytes(noise(1));
     ASSERT_GT(first.size(), 8192u);
     data("ui/noise.png", first);
-    std::string bmp = "BM" + std::string(52, '\0') + std::string("\x01\x02\x03\x04\x05\x06\0\0", 8);
-    bmp[10] = 54;
-    bmp[14] = 40;
-    bmp[18] = 2;
-    bmp[22] = 1;
-    bmp[26] = 1;
-    bmp[28] = 24;
+    const std::string bmp = tinyBitmap();
     data("ui/small.bmp", bmp + std::string(8192, '\0'));
     data("ui/odd.pvr", std::string(44, 'x') + "PVR!" + std::string(8192, 'x'));
     cResourceManager& resources = start();
