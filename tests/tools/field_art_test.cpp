@@ -5,6 +5,7 @@
 // "Map/Map.xml".
 #include "engine/core/cFileSystem.h"
 #include "platform/image/ImageDecoder.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempDir.h"
 
@@ -13,7 +14,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cmath>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -214,24 +214,13 @@ TEST(FieldArt, EachPageOfTheMapStandsOnAGroundOfItsOwnColour)
         }
         const Platform::Image image = art.image(ground);
         ASSERT_EQ(image.width, 1024u) << ground;
-        std::array<double, 3> sum{0.0, 0.0, 0.0};
-        for (uint32_t y = 0; y < image.height; ++y)
-            for (uint32_t x = 0; x < image.width; ++x)
-                for (int c = 0; c < 3; ++c)
-                    sum[static_cast<size_t>(c)] += image.row(y)[x * 4 + static_cast<uint32_t>(c)];
-        for (double& channel : sum)
-            channel /= static_cast<double>(image.width) * image.height;
         grounds.push_back(ground);
-        means.push_back(sum);
+        means.push_back(::Test::meanColour(image, 0, 0, image.width, image.height));
     }
     for (size_t a = 0; a < means.size(); ++a)
         for (size_t b = a + 1; b < means.size(); ++b)
-        {
-            const double distance =
-                std::sqrt(std::pow(means[a][0] - means[b][0], 2) + std::pow(means[a][1] - means[b][1], 2) +
-                          std::pow(means[a][2] - means[b][2], 2));
-            EXPECT_GE(distance, 30.0) << grounds[a] << " and " << grounds[b] << " look alike";
-        }
+            EXPECT_GE(::Test::colourDistance(means[a], means[b]), 30.0)
+                << grounds[a] << " and " << grounds[b] << " look alike";
 }
 
 // The town hall is where every hero lives and every load goes: on every shipped level its picture
@@ -326,11 +315,6 @@ TEST(FieldArt, EveryPileIsLargeEnoughToFindAndOfItsResourcesColour)
     EXPECT_EQ(piles, 6);
     for (size_t a = 0; a < colours.size(); ++a)
         for (size_t b = a + 1; b < colours.size(); ++b)
-        {
-            const double distance = std::sqrt(std::pow(colours[a].second[0] - colours[b].second[0], 2) +
-                                              std::pow(colours[a].second[1] - colours[b].second[1], 2) +
-                                              std::pow(colours[a].second[2] - colours[b].second[2], 2));
-            EXPECT_GE(distance, 12.0)
+            EXPECT_GE(::Test::colourDistance(colours[a].second, colours[b].second), 12.0)
                 << colours[a].first << " and " << colours[b].first << " piles look alike";
-        }
 }

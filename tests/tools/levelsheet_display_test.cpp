@@ -2,12 +2,12 @@
 // each level asked for, the sheet of all of them at a quarter size, the share of bare ground in
 // the worst third of the field, and a level that does not exist refused.
 #include "platform/image/ImageDecoder.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -183,24 +183,12 @@ TEST(Levelsheet, TheSheetOfThePagesFirstLevelsTellsTheSixLandscapesApart)
     {
         const uint32_t left = 8u + static_cast<uint32_t>(i % 3) * (256u + 8u);
         const uint32_t top = 8u + static_cast<uint32_t>(i / 3) * (192u + 22u + 8u);
-        std::array<double, 3> sum{0.0, 0.0, 0.0};
-        double count = 0.0;
-        for (uint32_t y = top + 40u; y < top + 192u; ++y)
-            for (uint32_t x = left; x < left + 256u; ++x, count += 1.0)
-                for (uint32_t c = 0; c < 3; ++c)
-                    sum[c] += pages.row(y)[x * 4 + c];
-        for (double& channel : sum)
-            channel /= count;
-        means.push_back(sum);
+        means.push_back(::Test::meanColour(pages, left, top + 40u, 256u, 192u - 40u));
     }
     for (size_t a = 0; a < means.size(); ++a)
         for (size_t b = a + 1; b < means.size(); ++b)
-        {
-            const double distance =
-                std::sqrt(std::pow(means[a][0] - means[b][0], 2) + std::pow(means[a][1] - means[b][1], 2) +
-                          std::pow(means[a][2] - means[b][2], 2));
-            EXPECT_GE(distance, 12.0) << "pages " << a << " and " << b << " look alike at a quarter size";
-        }
+            EXPECT_GE(::Test::colourDistance(means[a], means[b]), 12.0)
+                << "pages " << a << " and " << b << " look alike at a quarter size";
 
     ::Test::TempDir none;
     const SheetRun without = levelsheet("--out " + none.path().string() + " 1");
