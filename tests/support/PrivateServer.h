@@ -1,9 +1,10 @@
 #pragma once
 
-#include <csignal>
+#include "tests/support/ShellChild.h"
+
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace Test
@@ -19,18 +20,13 @@ class PrivateServer
 public:
     explicit PrivateServer(const std::string& screen = "1920x1080x24")
     {
+        // The server inherits the pipe's writing end only.
         int pipe[2];
-        if (::pipe(pipe) != 0)
+        if (::pipe2(pipe, O_CLOEXEC) != 0)
             return;
-        const std::string command = "exec Xvfb -displayfd " + std::to_string(pipe[1]) + " -screen 0 " +
-                                    screen + " -nolisten tcp 2>/dev/null";
-        m_pid = ::fork();
-        if (m_pid == 0)
-        {
-            ::close(pipe[0]);
-            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
+        ::fcntl(pipe[1], F_SETFD, 0);
+        m_pid = startShell("exec Xvfb -displayfd " + std::to_string(pipe[1]) + " -screen 0 " + screen +
+                           " -nolisten tcp 2>/dev/null");
         ::close(pipe[1]);
         // The server writes its display number once it takes connections.
         std::string number;
@@ -41,14 +37,7 @@ public:
         if (!number.empty())
             ::setenv("DISPLAY", (":" + number).c_str(), 1);
     }
-    ~PrivateServer()
-    {
-        if (m_pid > 0)
-        {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
+    ~PrivateServer() { endChild(m_pid); }
     PrivateServer(const PrivateServer&) = delete;
     PrivateServer& operator=(const PrivateServer&) = delete;
 

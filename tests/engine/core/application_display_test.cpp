@@ -11,6 +11,7 @@
 #include "engine/devices/cResourceManager.h"
 #include "platform/window/Window.h"
 #include "tests/support/ScopedEnv.h"
+#include "tests/support/ShellChild.h"
 #include "tests/support/TempDir.h"
 
 #include <SDL.h>
@@ -484,15 +485,8 @@ protected:
 
 TEST_F(ProgramTest, ASecondCopyExitsAtOnceAndTheFirstEndsOnClose)
 {
-    // Everything the child needs is made before the fork: it only calls exec.
-    const std::string command = environment() + "exec '" + program().string() + "'";
-    const pid_t first = ::fork();
+    const pid_t first = ::Test::startShell(environment() + "exec '" + program().string() + "'");
     ASSERT_GE(first, 0);
-    if (first == 0)
-    {
-        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
     // The first copy holds its lock once it has started.
     for (int i = 0; i < 300 && !std::filesystem::exists(lockFile()); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -3,6 +3,7 @@
 // box; a signal to the program then ends the program and the box with it, so that nothing is
 // left on the screen and no process of the program lives on.
 #include "tests/support/PrivateServer.h"
+#include "tests/support/ShellChild.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -169,13 +170,7 @@ protected:
         const std::string root = folder.path().string();
         const std::string command = "cd '" + root + "' && exec env -u QUILLMOOR_HEADLESS XDG_DATA_HOME='" +
                                     root + "/share' XDG_RUNTIME_DIR='" + root + "' ./quillmoor 2>stderr.txt";
-        const pid_t program = ::fork();
-        if (program == 0)
-        {
-            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        return program;
+        return ::Test::startShell(command);
     }
 
     // Waits until a new box captioned "Error" is on the screen.

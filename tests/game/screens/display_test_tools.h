@@ -15,6 +15,7 @@
 
 #include "tests/support/Pictures.h"
 #include "tests/support/PrivateServer.h"
+#include "tests/support/ShellChild.h"
 #include "tests/support/TempDir.h"
 
 #include <chrono>
@@ -379,21 +380,12 @@ public:
         const std::string command = enter + "XDG_DATA_HOME='" + root + "/share' XDG_RUNTIME_DIR='" + root +
                                     "' QUILLMOOR_TRACE=1 " + environment + " exec '" + QUILL_EXECUTABLE +
                                     "'" + argument + " 2>'" + m_traces + "'";
-        // Everything the child needs is made before the fork: it only calls exec.
-        m_pid = ::fork();
-        if (m_pid == 0)
-        {
-            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
+        m_pid = ::Test::startShell(command);
     }
     ~GameProgram()
     {
-        if (m_pid > 0 && !m_ended)
-        {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
+        if (!m_ended)
+            ::Test::endChild(m_pid, SIGKILL);
     }
     GameProgram(const GameProgram&) = delete;
     GameProgram& operator=(const GameProgram&) = delete;

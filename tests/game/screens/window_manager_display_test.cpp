@@ -5,6 +5,7 @@
 // the back and says so.
 #include <gtest/gtest.h>
 
+#include "tests/support/ShellChild.h"
 #include "tests/support/TempDir.h"
 
 #include <algorithm>
@@ -35,25 +36,12 @@ class WindowManager
 public:
     explicit WindowManager(GameScreen& screen)
     {
-        m_pid = ::fork();
-        if (m_pid == 0)
-        {
-            ::execl("/bin/sh", "sh", "-c", "exec openbox --sm-disable >/dev/null 2>&1",
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
+        m_pid = ::Test::startShell("exec openbox --sm-disable >/dev/null 2>&1");
         // A window manager owns the screen's manager selection once it runs.
         const Atom selection = x().internAtom(screen.display(), "WM_S0", False);
         m_running = m_pid > 0 && until([&] { return x().selectionOwner(screen.display(), selection) != 0; });
     }
-    ~WindowManager()
-    {
-        if (m_pid > 0)
-        {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
+    ~WindowManager() { ::Test::endChild(m_pid); }
     WindowManager(const WindowManager&) = delete;
     WindowManager& operator=(const WindowManager&) = delete;
 
