@@ -12,7 +12,9 @@
 //
 // A run may set a target's limit differently (a test sets one out of reach to see the run
 // fail): QUILL_BENCH_TARGETS="<benchmark>.<figure>=<limit>[,...]", as in
-// QUILL_BENCH_TARGETS="BM_PlayMemory.growth_kb=-1".
+// QUILL_BENCH_TARGETS="BM_PlayMemory.growth_kb=-1". A limit that no figure of the run takes (a
+// figure or benchmark misspelt, or one the run did not select) is missed as well: the run it
+// was meant to fail would otherwise pass, checked against nothing.
 
 #include <benchmark/benchmark.h>
 
@@ -22,6 +24,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -130,9 +133,11 @@ public:
         for (Run& run : judged)
         {
             const std::string name = run.run_name.function_name;
+            std::set<std::string>& figures = m_figures[name];
             if (run.error_occurred)
             {
                 m_failures.push_back("FAILED " + m_program + " " + name + ": " + run.error_message);
+                m_failed.insert(name);
                 continue;
             }
             if (run.run_type != Run::RT_Iteration)
@@ -140,9 +145,13 @@ public:
             for (auto& entry : checks)
             {
                 TargetCheck& check = entry.second;
+                figures.insert(check.figure);
                 const auto set = m_limits.find(name + "." + check.figure);
                 if (set != m_limits.end())
+                {
                     check.limit = set->second;
+                    m_taken.insert(set->first);
+                }
                 const std::string verdict = check.figure + " " + figureText(check.value, 4) + ", target " +
                                             boundText(check) + (check.met() ? ": met" : ": MISSED");
                 run.report_label += (run.report_label.empty() ? "" : "; ") + verdict;
@@ -155,17 +164,50 @@ public:
         benchmark::ConsoleReporter::ReportRuns(judged);
     }
 
+    // Once the run is over: each limit of the run that no figure took is missed, naming the
+    // figures its benchmark checks. A benchmark that could not run is listed already.
+    void missLimitsNotTaken()
+    {
+        for (const auto& [key, limit] : m_limits)
+        {
+            const size_t dot = key.rfind('.');
+            const std::string name = key.substr(0, dot);
+            if (m_taken.count(key) != 0 || m_failed.count(name) != 0)
+                continue;
+            const std::string target = key + "=" + figureText(limit, 4);
+            const auto ran = m_figures.find(name);
+            if (ran == m_figures.end())
+            {
+                m_failures.push_back("MISSED " + m_program + " " + name + ": the target " + target +
+                                     " names no benchmark of the run");
+                continue;
+            }
+            std::string figures;
+            for (const std::string& figure : ran->second)
+                figures += (figures.empty() ? "" : ", ") + figure;
+            m_failures.push_back("MISSED " + m_program + " " + name + ": the target " + target +
+                                 " names no figure it checks (" +
+                                 (figures.empty() ? "it checks none" : "it checks: " + figures) + ")");
+        }
+    }
+
     const std::vector<std::string>& failures() const { return m_failures; }
 
 private:
     std::string m_program;
     std::map<std::string, double> m_limits;
     std::vector<std::string> m_failures;
+    // The figures each benchmark that ran checks, the benchmarks that could not run and the
+    // limits a figure took.
+    std::map<std::string, std::set<std::string>> m_figures;
+    std::set<std::string> m_failed;
+    std::set<std::string> m_taken;
 };
 
 // Runs the benchmarks the command line selects, reports them with their targets judged, then
 // lists what failed. The program's exit status: 0 when every target was met, 1 when one was
-// missed or a benchmark could not run, 2 for a bad command line or QUILL_BENCH_TARGETS.
+// missed (a limit of QUILL_BENCH_TARGETS that no figure took included) or a benchmark could not
+// run, 2 for a bad command line or QUILL_BENCH_TARGETS.
 inline int runBenchmarks(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
@@ -186,6 +228,7 @@ inline int runBenchmarks(int argc, char** argv)
     TargetReporter reporter(program, std::move(limits), options);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    reporter.missLimitsNotTaken();
     std::cout.flush();
     for (const std::string& failure : reporter.failures())
         std::cout << failure << "\n";

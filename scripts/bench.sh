@@ -4,7 +4,8 @@
 # start the program itself). Each one reports its figures against a baseline measured beside it,
 # in processor time: see the comment at the top of each bench/*_bench.cpp. A benchmark with a
 # target checks it (bench/Targets.h); the script ends with every target missed and every
-# benchmark that could not run, and exits 1 when there is one.
+# benchmark that could not run, and exits 1 when there is one. A target set for the run that no
+# benchmark of the run has is missed too.
 # Usage: scripts/bench.sh [regular expression naming the benchmarks to run]
 #   QUILL_BENCH_BUILD=<folder>  runs the benchmark programs already built in that folder (its
 #                               bench/bench_*), without setting up or building anything.
@@ -26,7 +27,16 @@ fi
 export QUILLMOOR_HEADLESS=1 SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 output=$(mktemp)
 summary=$(mktemp)
-trap 'rm -f "$output" "$summary"' EXIT
+taken=$(mktemp)
+trap 'rm -f "$output" "$summary" "$taken"' EXIT
+# The targets set for the run, "<benchmark>.<figure>=<limit>" each: a program is handed those of
+# the benchmarks it runs (and misses any of them that none of its figures takes); a target whose
+# benchmark no program runs is missed here.
+IFS=',' read -r -a targets <<<"${QUILL_BENCH_TARGETS:-}"
+benchmarkOf() {
+  local named=${1%%=*}
+  printf '%s\n' "${named%.*}"
+}
 ran=0
 for program in "$QUILL_BENCH_BUILD"/bench/bench_*; do
   [ -x "$program" ] || continue
@@ -35,9 +45,18 @@ for program in "$QUILL_BENCH_BUILD"/bench/bench_*; do
   listed=$("$program" --benchmark_list_tests --benchmark_filter="$filter" 2>/dev/null </dev/null || true)
   [ -n "$listed" ] || continue
   ran=$((ran + 1))
+  benchmarks=$(sed 's|/.*||' <<<"$listed")
+  own=""
+  for target in "${targets[@]}"; do
+    [ -n "$target" ] || continue
+    if grep -qxF -- "$(benchmarkOf "$target")" <<<"$benchmarks"; then
+      own="${own:+$own,}$target"
+      printf '%s\n' "$target" >>"$taken"
+    fi
+  done
   echo "== $name"
   set +e
-  "$program" --benchmark_filter="$filter" </dev/null | tee "$output"
+  QUILL_BENCH_TARGETS="$own" "$program" --benchmark_filter="$filter" </dev/null | tee "$output"
   status=${PIPESTATUS[0]}
   set -e
   if grep -E '^(MISSED|FAILED) ' "$output" >>"$summary"; then
@@ -50,6 +69,10 @@ if [ "$ran" -eq 0 ]; then
   echo "bench: no benchmark matches \"$filter\"" >&2
   exit 1
 fi
+for target in "${targets[@]}"; do
+  [ -z "$target" ] || grep -qxF -- "$target" "$taken" ||
+    echo "MISSED $(benchmarkOf "$target"): the target $target names no benchmark of the run" >>"$summary"
+done
 if [ -s "$summary" ]; then
   echo
   echo "bench: $(wc -l <"$summary") target(s) missed or benchmark(s) failed:"

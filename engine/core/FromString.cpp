@@ -104,8 +104,9 @@ public:
 
     // Signed or unsigned integer in base 10 or 16 (base 16 accepts a leading "0x" or "0X").
     // A minus sign on an unsigned type wraps as unsigned arithmetic does; a value the type
-    // cannot hold fails.
-    template <class T> bool readInt(T& out, int base = 10)
+    // cannot hold fails. When `clamped`, a value outside the type's range, however long, gives
+    // the nearer end of it instead, and a minus sign on an unsigned type gives 0.
+    template <class T> bool readInt(T& out, int base = 10, bool clamped = false)
     {
         static_assert(std::is_integral_v<T>);
         if (m_failed)
@@ -136,11 +137,21 @@ public:
         if (p == first)
             return fail();
         m_pos = p;
-        if (overflow)
-            return fail();
 
         using U = std::make_unsigned_t<T>;
         const uint64_t max = static_cast<uint64_t>(std::numeric_limits<T>::max());
+        if (clamped && negative && (std::is_unsigned_v<T> || overflow || magnitude > max + 1u))
+        {
+            out = std::numeric_limits<T>::min();
+            return true;
+        }
+        if (clamped && !negative && (overflow || magnitude > max))
+        {
+            out = std::numeric_limits<T>::max();
+            return true;
+        }
+        if (overflow)
+            return fail();
         if constexpr (std::is_signed_v<T>)
         {
             if (negative)
@@ -218,6 +229,18 @@ template <class T> bool readExactInt(T& target, const std::wstring& text)
 }
 
 } // namespace
+
+unsigned int& fromStringClamped(unsigned int& target, const std::wstring& text)
+{
+    cTextReader(text).readInt(target, 10, true);
+    return target;
+}
+
+unsigned long& fromStringClamped(unsigned long& target, const std::wstring& text)
+{
+    cTextReader(text).readInt(target, 10, true);
+    return target;
+}
 
 bool fromStringExact(int& target, const std::wstring& text)
 {

@@ -23,20 +23,6 @@ bool isLoaderInstruction(const std::wstring& key)
     return key == CopyKey || key == L"remove";
 }
 
-// A decimal read of an unsigned long: a stream reads "0x10" as 0 and stops at the x, where
-// `fromString<unsigned long>` would read hexadecimal.
-std::wstring withoutHexPrefix(const std::wstring& text)
-{
-    size_t p = 0;
-    while (p < text.size() && (text[p] == L' ' || (text[p] >= L'\t' && text[p] <= L'\r')))
-        ++p;
-    if (p < text.size() && (text[p] == L'+' || text[p] == L'-'))
-        ++p;
-    if (p + 1 < text.size() && text[p] == L'0' && (text[p + 1] == L'x' || text[p + 1] == L'X'))
-        return text.substr(0, p + 1);
-    return text;
-}
-
 } // namespace
 
 cConfigTable::cConfigTable() = default;
@@ -179,7 +165,7 @@ bool cConfigTable::get(const std::wstring& group, const std::wstring& key, unsig
 {
     const std::wstring* text = lookUp(group, key);
     if (text)
-        fromString(out, withoutHexPrefix(*text));
+        fromStringClamped(out, *text);
     return text != nullptr;
 }
 
@@ -195,7 +181,7 @@ bool cConfigTable::get(const std::wstring& group, const std::wstring& key, unsig
 {
     const std::wstring* text = lookUp(group, key);
     if (text)
-        fromString(out, *text);
+        fromStringClamped(out, *text);
     return text != nullptr;
 }
 

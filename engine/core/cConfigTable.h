@@ -36,7 +36,8 @@ public:
     virtual bool get(const std::wstring& group, const std::wstring& key, std::string& out);
     virtual bool get(const std::wstring& group, const std::wstring& key, cVector3& out);
     virtual bool get(const std::wstring& group, const std::wstring& key, float& out);
-    // Decimal only: "0x10" reads as 0, as a stream would read it.
+    // Unsigned numbers are decimal ("0x10" reads as 0, as a stream would read it) and brought
+    // into the type's range: "-1" reads as 0, never as the largest value (`fromStringClamped`).
     virtual bool get(const std::wstring& group, const std::wstring& key, unsigned long& out);
     virtual bool get(const std::wstring& group, const std::wstring& key, long& out);
     virtual bool get(const std::wstring& group, const std::wstring& key, unsigned int& out);

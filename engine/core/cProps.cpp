@@ -158,7 +158,7 @@ void cProps::setFromText(const std::wstring& type, const std::wstring& name, con
     else if (type == L"Int")
         set(name, fromString<int>(text));
     else if (type == L"UInt")
-        set(name, fromString<unsigned int>(text));
+        set(name, static_cast<unsigned int>(narrowed<uint32_t, long long>(text)));
     else if (type == L"Long")
         set(name, static_cast<long>(narrowed<int32_t, long>(text)));
     else if (type == L"ULong")
@@ -170,7 +170,7 @@ void cProps::setFromText(const std::wstring& type, const std::wstring& name, con
     else if (type == L"Bool")
         set(name, fromString<bool>(text));
     else if (type == L"UInt16")
-        set(name, fromString<unsigned short>(text));
+        set(name, static_cast<unsigned short>(narrowed<uint16_t, long long>(text)));
     else if (type == L"Vector2")
         set(name, fromString<cVector2>(text));
     else if (type == L"String")

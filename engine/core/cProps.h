@@ -91,7 +91,8 @@ public:
 
     // Sets a value from the texts of the property file: the type by its exact name (any other
     // type name is ignored), the value converted from `text` as the data loaders convert (a
-    // text that does not convert gives 0 or an empty value).
+    // text that does not convert gives 0 or an empty value; so does a number the type cannot
+    // hold, a negative one for an unsigned type included, which is never wrapped).
     static void setFromText(const std::wstring& type, const std::wstring& name, const std::wstring& text);
     // Empties every table and every name set.
     static void clearAll();

@@ -2,6 +2,9 @@
 
 #include "engine/core/cConstants.h"
 #include "engine/core/cSettings.h"
+#include "engine/devices/cBatchRenderer.h"
+
+#include <algorithm>
 
 namespace Engine
 {
@@ -60,7 +63,8 @@ void readRenderSettings(cRenderConfigSource& source, cRenderConfig& config)
     if (source.getSetting(L"graphics", L"height", height) && height > 0)
         config.height = height;
     source.getSetting(L"graphics", L"fullscreen", config.fullscreen);
-    source.getSetting(L"graphics", L"reserve_sprite_count", config.reserveSpriteCount);
+    if (source.getSetting(L"graphics", L"reserve_sprite_count", config.reserveSpriteCount))
+        config.reserveSpriteCount = std::clamp(config.reserveSpriteCount, 1u, cBatchRenderer::MaxReserve);
 }
 
 void readRenderConstants(cRenderConfigSource& source, cRenderConfig& config)

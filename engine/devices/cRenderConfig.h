@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -143,6 +144,7 @@ protected:
     }
 
 private:
+    // As the settings store reads: an unsigned number is brought into its range, never wrapped.
     template <class T>
     static bool readText(const std::map<tKey, std::wstring>& texts, const wchar_t* group, const wchar_t* key,
                          T& value)
@@ -150,7 +152,10 @@ private:
         const auto found = texts.find({group, key});
         if (found == texts.end())
             return false;
-        fromString(value, found->second);
+        if constexpr (std::is_same_v<T, unsigned>)
+            fromStringClamped(value, found->second);
+        else
+            fromString(value, found->second);
         return true;
     }
 };
@@ -160,7 +165,8 @@ private:
 std::unique_ptr<cRenderConfigSource> makeEngineRenderConfigSource();
 
 // Fills the settings part of `config` ("graphics": "width", "height", "fullscreen",
-// "reserve_sprite_count"); a width or height below 1 is taken as missing.
+// "reserve_sprite_count"); a width or height below 1 is taken as missing, a sprite count is
+// brought into the batch renderer's 1 to `cBatchRenderer::MaxReserve` (so that it is saved so).
 void readRenderSettings(cRenderConfigSource& source, cRenderConfig& config);
 // Fills the constants part, the light configurations included.
 void readRenderConstants(cRenderConfigSource& source, cRenderConfig& config);

@@ -114,16 +114,16 @@ int cSound::groupVolumeOf(unsigned volume)
 
 void cSound::setSoundVolume(unsigned volume)
 {
-    m_soundVolume = volume;
-    m_soundGroupVolume = groupVolumeOf(volume);
+    m_soundVolume = std::min(volume, MaxVolume);
+    m_soundGroupVolume = groupVolumeOf(m_soundVolume);
     if (!m_disabled)
         m_mixer->setGroupVolume(SoundGroup, m_soundGroupVolume);
 }
 
 void cSound::setMusicVolume(unsigned volume)
 {
-    m_musicVolume = volume;
-    m_musicGroupVolume = groupVolumeOf(volume);
+    m_musicVolume = std::min(volume, MaxVolume);
+    m_musicGroupVolume = groupVolumeOf(m_musicVolume);
     if (!m_disabled)
         m_mixer->setGroupVolume(MusicGroup, m_musicGroupVolume);
 }

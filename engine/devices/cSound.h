@@ -38,6 +38,8 @@ class cSound : public cSingleton<cSound>
 public:
     static constexpr int SoundGroup = 1;
     static constexpr int MusicGroup = 2;
+    // The loudest volume the player can set.
+    static constexpr unsigned MaxVolume = 100;
 
     // Over SDL2_mixer.
     cSound();
@@ -59,6 +61,7 @@ public:
                                                        bool loop, bool start);
     virtual bool isDisabled() const { return m_disabled; }
     virtual unsigned getSoundVolume() const { return m_soundVolume; }
+    // A volume above `MaxVolume` (from a hand-edited file) is taken as `MaxVolume`, and so kept.
     virtual void setSoundVolume(unsigned volume);
     virtual unsigned getMusicVolume() const { return m_musicVolume; }
     virtual void setMusicVolume(unsigned volume);

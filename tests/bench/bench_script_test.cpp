@@ -1,6 +1,7 @@
 // scripts/bench.sh over a build folder of stand-in benchmark programs (shell scripts that answer
 // as the benchmark programs do): it passes when every program meets its targets, and fails,
-// listing what was missed, when one misses a target, cannot run a benchmark or ends badly.
+// listing what was missed, when one misses a target, cannot run a benchmark or ends badly; and
+// over the quickest real one, with targets set that name no figure of the run.
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -41,10 +42,13 @@ struct tRun
     std::string output;
 };
 
-tRun runScript(const Test::TempDir& build)
+// bench.sh over the programs of `build`; `arguments` follow the script's name, `environment`
+// stands before it.
+tRun runScript(const Test::TempDir& build, const std::string& arguments = "",
+               const std::string& environment = "")
 {
-    const std::string command =
-        "QUILL_BENCH_BUILD='" + build.path().string() + "' '" QUILL_SOURCE_DIR "/scripts/bench.sh' 2>&1";
+    const std::string command = environment + " QUILL_BENCH_BUILD='" + build.path().string() +
+                                "' '" QUILL_SOURCE_DIR "/scripts/bench.sh' " + arguments + " 2>&1";
     tRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
@@ -99,6 +103,27 @@ TEST_F(BenchScript, FailsListingEveryTargetMissedAndEveryProgramThatFailed)
         << listed;
     EXPECT_NE(listed.find("FAILED bench_four: it ended with status 139\n"), std::string::npos) << listed;
     EXPECT_EQ(listed.find("bench_two"), std::string::npos) << listed;
+}
+
+// The quickest real benchmark program: a target set for the run that none of its figures takes
+// is missed, and so is one of a benchmark that no program runs.
+TEST_F(BenchScript, FailsListingTargetsSetThatNameNoFigureOfTheRun)
+{
+    const fs::path program = fs::path(QUILL_BINARY_DIR) / "bench" / "bench_strings";
+    if (!fs::exists(program))
+        GTEST_SKIP() << "the benchmarks are not built here";
+    fs::create_directories(build.path() / "bench");
+    fs::create_symlink(program, build.path() / "bench" / "bench_strings");
+    const tRun run = runScript(build, "'^BM_HashString$'",
+                               "QUILL_BENCH_TARGETS='BM_HashString.growth=-1,BM_PlayMemory.growth_kb=-1'");
+    EXPECT_EQ(run.status, 1) << run.output;
+    const size_t summary =
+        run.output.find("bench: 2 target(s) missed or benchmark(s) failed:\n"
+                        "MISSED bench_strings BM_HashString: the target BM_HashString.growth=-1 "
+                        "names no figure it checks (it checks none)\n"
+                        "MISSED BM_PlayMemory: the target BM_PlayMemory.growth_kb=-1 names no "
+                        "benchmark of the run\n");
+    EXPECT_NE(summary, std::string::npos) << run.output;
 }
 
 TEST_F(BenchScript, FailsWhenNoBenchmarkMatches)

@@ -116,8 +116,15 @@ TEST(BenchmarkTargets, ATargetSetOutOfReachForARunFailsIt)
             << run.output;
     }
     {
+        // A limit that no figure of the run takes misses.
         ::Test::ScopedEnv limits("QUILL_BENCH_TARGETS", "BM_TargetProbe.rate=0.5");
-        EXPECT_EQ(runProgram().status, 0) << "another figure's limit changes nothing";
+        const tRun run = runProgram();
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(
+            run.output.find("MISSED bench_probe BM_TargetProbe: the target BM_TargetProbe.rate=0.5 names no "
+                            "figure it checks (it checks: ratio)\n"),
+            std::string::npos)
+            << run.output;
     }
     for (const char* malformed :
          {"BM_TargetProbe.ratio", "ratio=0.5", "BM_TargetProbe.ratio=low", ".ratio=1"})

@@ -109,6 +109,8 @@ TEST_F(Props, UnknownTypesAndUnreadableValues)
                        L"<prop Name=\"C\" Val=\"0x10\" Type=\"ULong\" />"
                        L"<prop Name=\"D\" Val=\"4294967296\" Type=\"Long\" />"
                        L"<prop Name=\"E\" Val=\"2\" Type=\"Bool\" />"
+                       L"<prop Name=\"G\" Val=\"-1\" Type=\"UInt\" />"
+                       L"<prop Name=\"H\" Val=\"-1\" Type=\"UInt16\" />"
                        L"<item Type=\"Int\" Val=\"9\" Name=\"F\" />"
                        L"</Props>");
     int a = -1;
@@ -119,7 +121,9 @@ TEST_F(Props, UnknownTypesAndUnreadableValues)
     EXPECT_EQ(cProps::get<unsigned long>(L"C"), 16u);
     EXPECT_EQ(cProps::get<long>(L"D"), 0); // past 32 bits
     EXPECT_FALSE(cProps::get<bool>(L"E"));
-    EXPECT_EQ(cProps::get<int>(L"F"), 9); // any element name
+    EXPECT_EQ(cProps::get<int>(L"F"), 9);           // any element name
+    EXPECT_EQ(cProps::get<unsigned int>(L"G"), 0u); // never wrapped
+    EXPECT_EQ(cProps::get<unsigned short>(L"H"), 0u);
 }
 
 TEST_F(Props, TypesAreSeparateTables)

@@ -1,9 +1,11 @@
 #include "engine/devices/cSound.h"
 
 #include "engine/core/ErrorText.h"
+#include "engine/core/StringUtils.h"
 #include "engine/core/cSettings.h"
 #include "engine/core/cStream.h"
 #include "engine/core/cString.h"
+#include "engine/devices/cRenderConfig.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cSoundChannel.h"
 #include "engine/devices/cSoundSample.h"
@@ -17,6 +19,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -93,6 +96,39 @@ TEST_F(SoundDevice, VolumesComeFromTheSettingsAndGoBackToThem)
         EXPECT_EQ(value, 30u);
         EXPECT_TRUE(settings.get(L"Sound", L"Music", value));
         EXPECT_EQ(value, 64u);
+    }
+}
+
+// A player's settings with values out of range, read by the sound and the render device's
+// settings and written back: each comes back within the range its reader uses, a valid one as
+// it was. Music, effects, sprites read; then as saved.
+TEST_F(SoundDevice, SettingsOutOfRangeAreReadIntoRangeAndSavedSo)
+{
+    const std::vector<std::vector<std::wstring>> rows = {
+        {L"64", L"100", L"2048", L"64", L"100", L"2048"},
+        {L"500", L"-1", L"-1", L"100", L"0", L"1"},
+        {L"4294967296", L"-4294967297", L"4294967295", L"100", L"0", L"16384"}};
+    for (const auto& row : rows)
+    {
+        sharedFile("sys/settings.xml",
+                   toNarrowString(L"<main><Sound Music=\"" + row[0] + L"\" Sound=\"" + row[1] +
+                                  L"\"/><graphics reserve_sprite_count=\"" + row[2] + L"\"/></main>"));
+        startFiles();
+        {
+            cSettings settings("sys/settings.xml");
+            makeRecorded();
+            const auto source = makeEngineRenderConfigSource();
+            cRenderConfig config;
+            readRenderSettings(*source, config);
+            writeRenderSettings(*source, config);
+            sound.reset();
+        }
+        startFiles();
+        cSettings saved("sys/settings.xml");
+        EXPECT_EQ((std::vector<std::wstring>{row[3], row[4], row[5]}),
+                  (std::vector<std::wstring>{*saved.findText(L"Sound", L"Music"),
+                                             *saved.findText(L"Sound", L"Sound"),
+                                             *saved.findText(L"graphics", L"reserve_sprite_count")}));
     }
 }
 
