@@ -2,22 +2,18 @@
 
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
-#include "engine/core/cLogic.h"
 #include "engine/core/cStrings.h"
 #include "engine/core/cTimer.h"
 #include "engine/devices/cResourceManager.h"
-#include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cPicture.h"
 #include "game/heroes/GameController.h"
-#include "game/hud/TipPlacement.h"
 #include "game/hud/UnitViewDescription.h"
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cTooltipView.h"
 #include "game/hud/cUnitView.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
-#include "game/world/GameTrace.h"
 #include "game/world/GridPathFinder.h"
 #include "game/world/LevelTutor.h"
 #include "game/world/ManagerShutdowns.h"
@@ -131,7 +127,6 @@ void TooltipManager::load()
     if (root->getChild(L"Strings", strings))
         for (size_t i = 0; i < m_fragments.size(); ++i)
             m_fragments[i] = strings->getAttribute(FragmentNames[i]);
-    Engine::readKey(root, L"ProblemShowTime", m_problemShowTime);
     Engine::loadChildXML(m_tipText, root, L"tooltiptext", nullptr);
     m_tipText->setDeep(TipDeep);
     m_tipText->hide();
@@ -165,16 +160,9 @@ void TooltipManager::load()
 void TooltipManager::update()
 {
     const Engine::cTimer* timer = Engine::cTimer::instance();
-    const float dt = timer ? timer->getFrameTime() : 0.0f;
-    if (m_problemHold > 0.0f)
-    {
-        m_problemHold -= dt;
-        if (m_problemHold <= 0.0f)
-            releaseProblemTip();
-    }
     if (m_soundDelay <= 0.0f)
         return;
-    m_soundDelay -= dt;
+    m_soundDelay -= timer ? timer->getFrameTime() : 0.0f;
     if (m_soundDelay > 0.0f)
         return;
     m_soundDelay = 0.0f;
@@ -259,62 +247,16 @@ void TooltipManager::onUnitViewHover(Engine::cView* view)
         unitView->getUnit()->getState() == eUnitState::falling)
         return;
     showSelection(unitView, problemOf(unitView->getUnit()));
+    composeTip(unitView);
     m_hoveredUnit = unitView->getUnit();
-    if (!holdsProblemTip())
-        composeTip(unitView);
     m_soundDelay = GameConfig::instance().getConstants().UnitSoundDelay;
 }
 
 void TooltipManager::onUnitViewLeave(Engine::cView*)
 {
-    if (!holdsProblemTip())
-        hideTips();
+    hideTips();
     hideSelection();
     m_hoveredUnit.reset();
-}
-
-bool TooltipManager::holdsProblemTip()
-{
-    if (m_problemHold <= 0.0f)
-        return false;
-    m_heldBack = true;
-    return true;
-}
-
-void TooltipManager::holdProblemTip()
-{
-    m_problemHold = m_problemShowTime;
-    m_heldBack = false;
-    GameTrace::write(L"Problem tip shown\n");
-}
-
-void TooltipManager::releaseProblemTip()
-{
-    m_problemHold = 0.0f;
-    if (!m_heldBack)
-        return;
-    m_heldBack = false;
-    // The pointer moved on while the tip was held: now it shows what the pointer rests on.
-    const boost::shared_ptr<cUnit> unit = m_hoveredUnit.lock();
-    cUnitView* view = unit ? unit->getView() : nullptr;
-    hideTips();
-    if (view)
-        composeTip(view);
-}
-
-void TooltipManager::keepOffPointer(Engine::cView& tip)
-{
-    const Engine::cLogic* logic = Engine::cLogic::instance();
-    if (!logic)
-        return;
-    // The hot spot with a little room round it: the arrow's picture hangs below and right of it.
-    const Engine::cVector2 pointer = logic->getMousePosition();
-    const TipPlacement::Box hotSpot{pointer.x - 4.0f, pointer.y - 4.0f, pointer.x + 20.0f, pointer.y + 28.0f};
-    const Engine::cVector2 place = tip.getPosition();
-    const Engine::cVector2 moved =
-        TipPlacement::awayFrom(hotSpot, place, tip.getSize(), cTooltipView::screenSize(), 0.0f);
-    if (moved.x != place.x || moved.y != place.y)
-        tip.setPosition(moved);
 }
 
 cTooltipView* TooltipManager::buildTip(Window which, bool named, const std::wstring& name,
@@ -398,8 +340,10 @@ void TooltipManager::composeTip(cUnitView* view)
     else if (category == UnitCategory::barrier)
         window = buildTip(BarrierTip, true, name, at, record->resIn, record->resOut);
     else if (category == UnitCategory::barrierroad)
-        // A road barrier (a broken road, a fire on a road) is cleared for its "UpIn", as the
-        // planner charges it and as its problem tip counts what is missing: the tip shows that.
+        // A road barrier (a broken road, a fire on a road) is cleared for its "UpIn": the
+        // planner charges that, and its problem tip counts what is missing from it. The tip
+        // shows that cost, not the "ResIn" a click never takes, which would tell the player a
+        // wrong price.
         window = buildTip(BarrierTip, true, name, at, record->upIn, record->resOut);
     else if (category == UnitCategory::road)
         window = building ? buildTip(PlaceTip, true, name, at, record->upIn, emptySet()) : nullptr;
@@ -469,7 +413,6 @@ void TooltipManager::showProblemTip(boost::shared_ptr<cUnit> unit, UnitProblem p
         resetWindow(window);
         window->place(at);
         window->showTip();
-        keepOffPointer(*window);
         break;
     case NotEnoughResources:
     {
@@ -498,7 +441,6 @@ void TooltipManager::showProblemTip(boost::shared_ptr<cUnit> unit, UnitProblem p
         window->place(at);
         window->showTip();
         window->setLists(missing(game->getResources(), *cost), emptySet(), emptySet());
-        keepOffPointer(*window);
         break;
     }
     default:
@@ -508,7 +450,6 @@ void TooltipManager::showProblemTip(boost::shared_ptr<cUnit> unit, UnitProblem p
     if (m_tipText->isVisible())
         m_tipText->hide();
     setCurrentWindow(window);
-    holdProblemTip();
 }
 
 void TooltipManager::onUnitProblem(boost::shared_ptr<cUnit> unit, UnitProblem problem)
@@ -530,11 +471,9 @@ void TooltipManager::onUnitProblem(boost::shared_ptr<cUnit> unit, UnitProblem pr
     m_tipText->setPosition(view->getPosition() +
                            Engine::cVector2(0.0f, -(view->getSize().y + textHeight) * 0.5f));
     m_tipText->show();
-    keepOffPointer(*m_tipText);
     // The hover tip under the text goes: the text is the answer to the click.
     if (m_currentWindow)
         m_currentWindow->hideTip();
-    holdProblemTip();
 }
 
 cGameResources TooltipManager::missing(const cGameResources& have, const cGameResources& cost)
@@ -566,7 +505,7 @@ void TooltipManager::appendMissingText(std::wstring& text, const cGameResources&
 
 void TooltipManager::onUpgradeButtonHover(Engine::cView*, cUnitView* view)
 {
-    if (tutorialTipShown() || !view || !view->getUnit() || holdsProblemTip())
+    if (tutorialTipShown() || !view || !view->getUnit())
         return;
     const boost::shared_ptr<cUnit> unit = view->getUnit();
     const auto record = unit->getActiveLevelInfo();
@@ -578,15 +517,13 @@ void TooltipManager::onUpgradeButtonHover(Engine::cView*, cUnitView* view)
 
 void TooltipManager::onUpgradeButtonLeave(Engine::cView*, cUnitView*)
 {
-    if (holdsProblemTip())
-        return;
     m_tipText->hide();
     m_windows[UpgradeTip]->hideTip();
 }
 
 void TooltipManager::onResourceRowHover(Engine::cView* row, const std::wstring& name)
 {
-    if (tutorialTipShown() || !row || holdsProblemTip())
+    if (tutorialTipShown() || !row)
         return;
     const int typeId = GameConfig::instance().unitNames().find(name);
     const auto description = typeId >= 0 ? UnitViewLibrary::instance().findOrLoad(typeId) : nullptr;
@@ -608,8 +545,7 @@ void TooltipManager::showUnitTypeTip(const std::wstring& name, const Engine::cVe
 
 void TooltipManager::onResourceRowLeave(Engine::cView*)
 {
-    if (!holdsProblemTip())
-        hideTips();
+    hideTips();
 }
 
 void TooltipManager::onUnitChanged(boost::shared_ptr<cUnit> unit)
@@ -640,14 +576,12 @@ void TooltipManager::refresh()
     if (m_selectedUnit)
         showSelection(m_selectedUnit->getView(), 8);
     if (const boost::shared_ptr<cUnit> unit = m_hoveredUnit.lock())
-        if (cUnitView* view = unit->getView(); view && !holdsProblemTip())
+        if (cUnitView* view = unit->getView())
             composeTip(view);
 }
 
 void TooltipManager::reset()
 {
-    m_problemHold = 0.0f;
-    m_heldBack = false;
     hideTips();
     hideSelection();
     m_hoveredUnit.reset();

@@ -27,10 +27,9 @@ class cView;
 // "UI/selections.xml"). Over a unit it shows a coloured selection under the unit (green: a
 // click would be served; red: no way there; blue: no hero free; orange: not enough resources)
 // and a tip window naming the unit with rows of what it takes and gives. After a refused click
-// it shows why, beside the pointer and not under it, and keeps that up for a while (long enough
-// to read) whatever the pointer does; over a unit's upgrade button and over the status panel's
-// resources it shows their tips. When the pointer has rested on a unit for a moment, the unit's state sound
-// plays.
+// it shows why at the unit, until the pointer leaves it or rests on something else; over a
+// unit's upgrade button and over the status panel's resources it shows their tips. When the
+// pointer has rested on a unit for a moment, the unit's state sound plays.
 //
 // One manager serves the whole run: a non-visual object of the tree without parent, built on
 // first use and shut down before the application goes.
@@ -69,9 +68,6 @@ public:
     using SelectionSet = std::array<Engine::cPicture*, ColourCount>;
 
     static constexpr float TipDeep = 9000.0f;
-    // How long the tip of a refused click stays at least, when "UI/Tooltip.xml" names no
-    // "ProblemShowTime".
-    static constexpr float DefaultProblemShowTime = 2.5f;
 
     static TooltipManager& instance();
     // Deletes the manager with its windows (the next `instance` builds it again).
@@ -111,8 +107,6 @@ public:
     boost::shared_ptr<cUnit> getSelectedUnit() const { return m_selectedUnit; }
     boost::shared_ptr<cUnit> getHoveredUnit() const { return m_hoveredUnit.lock(); }
     float getSoundDelay() const { return m_soundDelay; }
-    // The time the tip of a refused click still stays whatever the pointer does.
-    float getProblemHold() const { return m_problemHold; }
     const std::wstring& getTextFragment(size_t index) const { return m_fragments[index]; }
 
     // The part of `cost` that `have` lacks.
@@ -136,15 +130,6 @@ private:
     void appendMissingText(std::wstring& text, const cGameResources& cost) const;
     // The unit's problem as a click would meet it now.
     int problemOf(const boost::shared_ptr<cUnit>& unit) const;
-    // Whether the tip of a refused click is held up now; a hover tip, a leave or a new
-    // composition that comes meanwhile is noted and done when the hold ends.
-    bool holdsProblemTip();
-    // Starts the hold of a problem tip just shown.
-    void holdProblemTip();
-    // The hold has ended: what the pointer did meanwhile takes effect.
-    void releaseProblemTip();
-    // Moves a shown problem tip off the pointer's hot spot, where it would hide under it.
-    void keepOffPointer(Engine::cView& tip);
 
     std::array<std::wstring, 6> m_fragments;
     boost::weak_ptr<cUnit> m_hoveredUnit;
@@ -156,8 +141,4 @@ private:
     std::vector<SelectionSet> m_selections;
     Engine::cPicture* m_currentSelection = nullptr;
     float m_soundDelay = 0.0f;
-    // "ProblemShowTime" of the layout's root.
-    float m_problemShowTime = DefaultProblemShowTime;
-    float m_problemHold = 0.0f;
-    bool m_heldBack = false;
 };

@@ -238,18 +238,16 @@ void CPlayState::Resume()
                                              onEscape();
                                      });
     }
-    // A window sent to the back stops the level's clock: the pause menu says so, and the level
-    // goes on when the player resumes it.
+    // While the window is at the back the frame driver runs no frame of the level, and the
+    // sound is paused; both go on where they stood when it comes to the front. Nothing opens:
+    // the two moments are only traced.
     m_focus.disconnect();
     if (Engine::cApplication* application = CGameEngine::instance().getApplication())
         m_focus = application->activationSignal.connect(
-            [this](bool active)
+            [](bool active)
             {
-                if (!active && m_running && CGameEngine::instance().topState() == this)
-                {
-                    CGameEngine::trace(L"CPlayState paused: the window went to the back\n");
-                    showGameMenu();
-                }
+                CGameEngine::trace(active ? L"CPlayState goes on: the window came to the front\n"
+                                          : L"CPlayState stands: the window went to the back\n");
             });
     playLevelMusic();
 }

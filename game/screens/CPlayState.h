@@ -114,7 +114,7 @@ private:
     boost::signals2::connection m_escape;
     boost::signals2::connection m_escapePress;
     bool m_escapePressed = false;
-    // While the level listens: the window going to the back opens the pause menu.
+    // While the level listens: the window going to the back and coming to the front, traced.
     boost::signals2::connection m_focus;
     // Owned: deleted through the tree's deferred deletion.
     Engine::cView* m_playView = nullptr;

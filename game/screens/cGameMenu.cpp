@@ -112,10 +112,7 @@ void cGameMenu::onMap()
 
 void cGameMenu::onOptions()
 {
-    // The options are a panel of their own, with their own heading: the menu (its "Paused"
-    // plate lies where theirs does) steps aside while they are open and comes back with them
-    // closed.
-    CDialogState<cGameMenu>::instance().setHideWhenPaused(true);
+    // The menu stays under the options, disabled until they close.
     auto& options = CDialogState<cOptions>::instance();
     options.setHideWhenPaused(false);
     options.setPopOnPanelClose(true);

@@ -9,6 +9,7 @@
 #include "engine/devices/cInput.h"
 #include "engine/devices/cRender.h"
 #include "engine/devices/cResourceManager.h"
+#include "engine/devices/cSound.h"
 #include "platform/window/Window.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/ShellChild.h"
@@ -218,8 +219,10 @@ TEST_F(ApplicationTest, AHiddenWindowWaitsForMessagesToo)
 TEST_F(ApplicationTest, TheWindowProcedureDrivesTheFrameFlags)
 {
     Engine::cLogic& logic = *Engine::cLogic::instance();
+    const Engine::cSound& sound = *Engine::cSound::instance();
     application->windowProc(Message{MessageKind::Activate, 0});
     EXPECT_TRUE(logic.isInactive());
+    EXPECT_TRUE(sound.isPaused());
     application->windowProc(Message{MessageKind::Minimize, 0});
     EXPECT_TRUE(logic.isMinimized());
     application->windowProc(Message{MessageKind::Restore, 0});
@@ -227,6 +230,7 @@ TEST_F(ApplicationTest, TheWindowProcedureDrivesTheFrameFlags)
     application->windowProc(Message{MessageKind::Minimize, 0});
     application->windowProc(Message{MessageKind::Activate, 1});
     EXPECT_FALSE(logic.isInactive());
+    EXPECT_FALSE(sound.isPaused());
     EXPECT_FALSE(logic.isMinimized());
     application->windowProc(Message{MessageKind::Minimize, 0});
     application->windowProc(Message{MessageKind::Maximize, 0});

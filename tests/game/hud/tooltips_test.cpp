@@ -189,7 +189,10 @@ TEST(Tooltips, ARefusedUpgradeSaysWhatIsMissingAndTheLevelsEndSilencesTheTips)
     EXPECT_FALSE(missing.empty());
     EXPECT_EQ(text->getText().substr(0, 1), L"\n");
     EXPECT_EQ(text->getText().substr(text->getText().size() - missing.size()), missing);
-    EXPECT_LT(text->getPosition().y, market->getView()->getPosition().y) << "above the unit";
+    const cUnitView* view = market->getView();
+    EXPECT_EQ(text->getPosition(),
+              view->getPosition() - Engine::cVector2(0.0f, (view->getSize().y + text->getSize().y) * 0.5f))
+        << "above the unit";
 
     EXPECT_EQ(
         TooltipManager::missing(resources("<Res Name=\"Money\" Count=\"3\"/>"),

@@ -212,6 +212,13 @@ public:
         x().setInputFocus(m_display, None, RevertToNone, CurrentTime);
         x().sync(m_display, False);
     }
+    // Gives the keyboard focus to the window titled `title`: it comes to the front.
+    void giveFocus(const std::string& title)
+    {
+        x().setInputFocus(m_display, search(DefaultRootWindow(m_display), title), RevertToParent,
+                          CurrentTime);
+        x().sync(m_display, False);
+    }
     Display* display() const { return m_display; }
 
     // Where a window stands on the screen: its content, and the frame a window manager put

@@ -44,7 +44,7 @@ constexpr int kCreditsBackY = 640;
 constexpr int kDeleteX = 702;
 constexpr int kDeleteY = 396;
 constexpr int kRestartX = 512;
-constexpr int kRestartY = 330;
+constexpr int kRestartY = 298;
 
 // A first start: the logos skipped, `name` (small letters: no shift key is pressed) typed on the
 // first-user panel, the main menu; the logo and the first-user panel kept in `sheet` when one is

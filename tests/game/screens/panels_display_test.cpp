@@ -1,7 +1,7 @@
 // The panels of a run as the real program draws them, under an X server of the test's own: the
 // yes/no question is drawn from the kit's parchment wherever it comes (over the level's menu, and
 // as the map's continue question after the level was left), and the options opened from the
-// level's menu do not lay their heading over the menu's.
+// level's menu lie over the menu, which stays with its heading clear above theirs.
 #include <gtest/gtest.h>
 
 #include "tests/support/TempDir.h"
@@ -19,18 +19,21 @@ using namespace DisplayTest;
 
 // Places on the game's 1024 x 768 screen, from the layouts.
 constexpr int kPauseMainMenuX = 512;
-constexpr int kPauseMainMenuY = 458;
+constexpr int kPauseMainMenuY = 426;
 constexpr int kPauseOptionsX = 512;
-constexpr int kPauseOptionsY = 522;
+constexpr int kPauseOptionsY = 490;
 constexpr int kMenuPlayX = 820;
 constexpr int kMenuPlayY = 360;
 // Inside the yes/no panel ("Common/PanelYesNo.xml"): in the question's box, clear of its
 // letters (the box runs from (302, 284) to (718, 424)).
 constexpr int kParchmentX = 308;
 constexpr int kParchmentY = 290;
-// The band of the pause menu's heading ("Paused", "UI/GameMenu.xml").
-constexpr int kHeadingLeft = 312;
-constexpr int kHeadingTop = 124;
+// The pause menu's heading plate ("Paused", "UI/GameMenu.xml") and the options' ("Options",
+// "MainMenu/Options.xml").
+constexpr int kHeadingLeft = 372;
+constexpr int kHeadingTop = 114;
+constexpr int kOptionsHeadingLeft = 362;
+constexpr int kOptionsHeadingTop = 181;
 
 void startInTheFirstLevel(GameScreen& screen, ::Test::TempDir& folder, std::unique_ptr<GameProgram>& game)
 {
@@ -75,7 +78,7 @@ TEST(PanelsOnScreen, TheMapsContinueQuestionAfterALevelWasLeftIsDrawnFromTheKit)
     EXPECT_EQ(game->close(), 0) << game->traces();
 }
 
-TEST(PanelsOnScreen, OptionsOpenedFromThePauseMenuDoNotLieOverItsHeading)
+TEST(PanelsOnScreen, OptionsOpenedFromThePauseMenuLeaveItsHeadingShowingAboveTheirs)
 {
     ASSERT_TRUE(x().error.empty()) << x().error;
     GameScreen screen;
@@ -83,34 +86,34 @@ TEST(PanelsOnScreen, OptionsOpenedFromThePauseMenuDoNotLieOverItsHeading)
     ::Test::TempDir folder;
     std::unique_ptr<GameProgram> game;
     ASSERT_NO_FATAL_FAILURE(startInTheFirstLevel(screen, folder, game));
-    const std::vector<uint32_t> level = screen.area(kHeadingLeft, kHeadingTop, 400, 30);
+    const auto heading = [&] { return screen.area(kHeadingLeft, kHeadingTop, 280, 52); };
+    const auto optionsHeading = [&] { return screen.area(kOptionsHeadingLeft, kOptionsHeadingTop, 300, 50); };
+    const std::vector<uint32_t> level = heading();
     ASSERT_TRUE(traceAfter(
         *game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }, true));
     // The X server may show the settled frame a moment after the program traced it, and the
-    // frames before it (the level dimming, the menu coming) differ from the level too: the band
-    // is read once it has stopped changing.
+    // frames before it (the level dimming, the menu coming) differ from the level too: the
+    // plate is read once it has stopped changing.
     std::vector<uint32_t> paused;
     EXPECT_TRUE(until(
         [&]
         {
-            const std::vector<uint32_t> before = screen.area(kHeadingLeft, kHeadingTop, 400, 30);
+            const std::vector<uint32_t> before = heading();
             observe(0.5);
-            paused = screen.area(kHeadingLeft, kHeadingTop, 400, 30);
+            paused = heading();
             return paused == before && paused != level;
         }))
         << "the menu's heading shows";
+    const std::vector<uint32_t> menu = optionsHeading();
 
     ASSERT_TRUE(traceAfter(
         *game, "CDialogState Init\n", [&] { screen.click(kPauseOptionsX, kPauseOptionsY); }, true));
+    EXPECT_TRUE(until([&] { return optionsHeading() != menu; })) << "the options' heading shows";
     saveShot(screen, "options_over_the_pause_menu");
-    // Above the options' own panel (from y 160) nothing of the menu is left: the band where the
-    // menu's panel and heading plate begin shows something else now.
-    EXPECT_TRUE(until([&] { return screen.area(kHeadingLeft, kHeadingTop, 400, 30) != paused; }));
+    EXPECT_EQ(heading(), paused) << "the menu stays under the options, its heading whole";
     ASSERT_TRUE(traceAfter(
         *game, "CDialogState Resume\n", [&] { screen.key(XK_Escape); }, true));
-    // The menu fades back in over the dimmed level: its heading shows as before once it has.
-    EXPECT_TRUE(until([&] { return screen.area(kHeadingLeft, kHeadingTop, 400, 30) == paused; }))
-        << "the menu comes back";
+    EXPECT_TRUE(until([&] { return optionsHeading() == menu; })) << "the options go, the menu is as before";
     EXPECT_EQ(game->close(), 0) << game->traces();
 }
 

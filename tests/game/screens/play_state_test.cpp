@@ -288,10 +288,10 @@ TEST_F(PlayState, TheMenusWaysOutAskFirstAndLeaveTheLevelSavedForTheMapOrTheMain
     }
     menu->getOptionsButton()->clickSignal(nullptr);
     EXPECT_EQ(engine.topState(), &CDialogState<cOptions>::instance()) << "options open over the menu";
-    EXPECT_FALSE(menu->isShown()) << "the menu's heading does not lie under the options' heading";
+    EXPECT_TRUE(menu->isShown() && !menu->isEnabled()) << "the menu stays under the options, disabled";
     key(1);
     EXPECT_EQ(engine.topState(), &CDialogState<cGameMenu>::instance());
-    EXPECT_TRUE(menu->isShown()) << "the menu comes back with the options closed";
+    EXPECT_TRUE(menu->isShown() && menu->isEnabled()) << "the menu is enabled again with the options closed";
     // A question leaves the menu in sight.
     menu->getRestartButton()->clickSignal(nullptr);
     EXPECT_TRUE(menu->isShown());
