@@ -33,10 +33,13 @@ void fatalError(const std::string& text)
     {
         std::fputs("The log \"error\" could not be written.\n", stderr);
     }
-    Platform::showMessageBox("Error", getErrorString(), Platform::MessageBoxIcon::Warning);
-    if (cApplication* application = cApplication::instance())
+    cApplication* application = cApplication::instance();
+    Platform::Window* window = application ? application->getWindow() : nullptr;
+    // The box belongs to the application's window, so that it stands above it even in full screen.
+    Platform::showMessageBox("Error", getErrorString(), Platform::MessageBoxIcon::Warning, window);
+    if (application)
     {
-        if (Platform::Window* window = application->getWindow())
+        if (window)
             window->postQuitMessage(0);
         application->drainMessages();
     }

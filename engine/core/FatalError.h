@@ -6,8 +6,9 @@ namespace Engine
 {
 
 // The end of a failed run: writes `text` to the log "error", shows the last error text
-// (getErrorString) in a message box captioned "Error" (on stderr in a run without a display,
-// never blocking), posts the quit message and dispatches what is still queued, so that the
+// (getErrorString) in a message box captioned "Error" that belongs to the application's window
+// and stands above it, in full screen too (on stderr in a run without a display, never
+// blocking), posts the quit message and dispatches what is still queued, so that the
 // caller can return at once. From then on `exitStatus` is 1.
 void fatalError(const std::string& text);
 

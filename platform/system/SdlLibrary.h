@@ -20,6 +20,7 @@
     X(SDL_AllocRW)                                                                                           \
     X(SDL_CreateRGBSurfaceWithFormatFrom)                                                                    \
     X(SDL_CreateWindow)                                                                                      \
+    X(SDL_CreateWindowFrom)                                                                                  \
     X(SDL_DelEventWatch)                                                                                     \
     X(SDL_DestroyWindow)                                                                                     \
     X(SDL_FreeRW)                                                                                            \

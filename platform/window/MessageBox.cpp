@@ -2,6 +2,7 @@
 
 #include "platform/system/SdlLibrary.h"
 #include "platform/system/TextCodec.h"
+#include "platform/window/Window.h"
 
 #include <atomic>
 #include <cerrno>
@@ -16,6 +17,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+// Last: Xlib's macros (which SDL's window-system header brings) clash with other names.
+#include <SDL_syswm.h>
 
 extern char** environ;
 
@@ -33,6 +37,12 @@ extern char** environ;
 //   at once, then has its ordinary effect on the program.
 // A fresh program rather than a bare fork: the program's other threads may hold locks a fork
 // would copy held, and SDL's state (its connection to the display) must not be shared.
+//
+// A box with an owner is told the owner's X11 window, which its SDL takes as a window made
+// elsewhere: SDL then shows the box as that window's dialog (WM_TRANSIENT_FOR). A window
+// manager stacks a dialog above the window it belongs to and in that window's layer. An
+// ownerless box goes among the ordinary windows, beneath a window in full screen, which the
+// window manager keeps above them.
 
 namespace Platform
 {
@@ -43,6 +53,7 @@ const char* const BoxVariable = "QUILLMOOR_MESSAGE_BOX";
 const char* const CaptionVariable = "QUILLMOOR_MESSAGE_BOX_CAPTION";
 const char* const TextVariable = "QUILLMOOR_MESSAGE_BOX_TEXT";
 const char* const ParentVariable = "QUILLMOOR_MESSAGE_BOX_PARENT";
+const char* const OwnerVariable = "QUILLMOOR_MESSAGE_BOX_OWNER";
 
 // The signals that end the box with the program.
 const int EndingSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
@@ -79,6 +90,16 @@ void endBoxGroup(int)
     ::kill(0, SIGKILL);
 }
 
+// The window the box belongs to: the owner's X11 window (its id in decimal) made known to SDL;
+// null without one, or when SDL's video cannot take it.
+SDL_Window* ownerWindow(const std::string& id)
+{
+    const unsigned long window = std::strtoul(id.c_str(), nullptr, 10);
+    if (window == 0 || sdl().SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return nullptr;
+    return sdl().SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<uintptr_t>(window)));
+}
+
 // Runs before the program's own start (and before the static objects of the program are made)
 // when the program was started as a box: shows the box and ends, with 0 when it was shown and
 // 1 when it could not be.
@@ -95,13 +116,14 @@ __attribute__((constructor(101))) void runAsMessageBox()
         ::_exit(1);
     const std::string caption = std::getenv(CaptionVariable) ? std::getenv(CaptionVariable) : "";
     const std::string text = std::getenv(TextVariable) ? std::getenv(TextVariable) : "";
-    for (const char* name : {BoxVariable, CaptionVariable, TextVariable, ParentVariable})
+    const std::string owner = std::getenv(OwnerVariable) ? std::getenv(OwnerVariable) : "";
+    for (const char* name : {BoxVariable, CaptionVariable, TextVariable, ParentVariable, OwnerVariable})
         ::unsetenv(name);
     int shown = -1;
     try
     {
         shown = sdl().SDL_ShowSimpleMessageBox(static_cast<Uint32>(std::strtoul(flags, nullptr, 10)),
-                                               caption.c_str(), text.c_str(), nullptr);
+                                               caption.c_str(), text.c_str(), ownerWindow(owner));
     }
     catch (const std::exception& error)
     {
@@ -151,8 +173,34 @@ private:
     struct sigaction m_old[std::size(EndingSignals)] = {};
 };
 
+// The owner's X11 window id in decimal, for the box process; empty when the owner is not on the
+// screen or is no X11 window.
+std::string ownerId(const Window* owner)
+{
+    try
+    {
+        if (!owner || owner->isDestroyed() || !owner->isVisible() || owner->isMinimized())
+            return std::string();
+        // Found by name rather than through the table of SDL's functions: it is declared with the
+        // window systems' types, which would bring Xlib's macros to every file of the table.
+        static void* const library = SdlLibrary::open(SdlLibrary::kSdlName);
+        static const auto windowInfo = reinterpret_cast<decltype(&SDL_GetWindowWMInfo)>(
+            SdlLibrary::find(library, SdlLibrary::kSdlName, "SDL_GetWindowWMInfo"));
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (windowInfo(owner->sdlWindow(), &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11)
+            return std::string();
+        return std::to_string(info.info.x11.window);
+    }
+    catch (const std::exception&)
+    {
+        return std::string();
+    }
+}
+
 // Shows the box in a process of its own and waits for it; false when it could not be shown.
-bool showInBoxProcess(const std::string& caption, const std::string& text, MessageBoxIcon icon)
+bool showInBoxProcess(const std::string& caption, const std::string& text, MessageBoxIcon icon,
+                      const Window* owner)
 {
     // Everything the new process needs is made before the fork: after it, only calls that are
     // safe in a copy of a program with other threads.
@@ -165,6 +213,8 @@ bool showInBoxProcess(const std::string& caption, const std::string& text, Messa
     variables.push_back(std::string(CaptionVariable) + "=" + caption);
     variables.push_back(std::string(TextVariable) + "=" + text);
     variables.push_back(std::string(ParentVariable) + "=" + std::to_string(parent));
+    if (const std::string id = ownerId(owner); !id.empty())
+        variables.push_back(std::string(OwnerVariable) + "=" + id);
     std::vector<char*> environment;
     for (std::string& variable : variables)
         environment.push_back(variable.data());
@@ -228,9 +278,10 @@ bool messageBoxesAreHeadless()
     return !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY");
 }
 
-void showMessageBox(const std::string& caption, const std::string& text, MessageBoxIcon icon)
+void showMessageBox(const std::string& caption, const std::string& text, MessageBoxIcon icon,
+                    const Window* owner)
 {
-    if (messageBoxesAreHeadless() || !showInBoxProcess(caption, text, icon))
+    if (messageBoxesAreHeadless() || !showInBoxProcess(caption, text, icon, owner))
         writeToStderr(caption, text);
 }
 

@@ -18,6 +18,7 @@
 #include "tests/support/ShellChild.h"
 #include "tests/support/TempDir.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -35,6 +36,7 @@
 // Xlib's macros (None, Bool, Status) clash with names of the test framework: include this
 // header after the test framework's.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 namespace DisplayTest
@@ -50,7 +52,7 @@ struct XCalls
     Display* (*openDisplay)(const char*) = nullptr;
     int (*closeDisplay)(Display*) = nullptr;
     Status (*queryTree)(Display*, Window, Window*, Window*, Window**, unsigned*) = nullptr;
-    Status (*fetchName)(Display*, Window, char**) = nullptr;
+    Status (*getWMName)(Display*, Window, XTextProperty*) = nullptr;
     int (*freeMemory)(void*) = nullptr;
     Status (*windowAttributes)(Display*, Window, XWindowAttributes*) = nullptr;
     Bool (*translate)(Display*, Window, Window, int, int, int*, int*, Window*) = nullptr;
@@ -80,7 +82,7 @@ struct XCalls
         load(x11, openDisplay, "XOpenDisplay");
         load(x11, closeDisplay, "XCloseDisplay");
         load(x11, queryTree, "XQueryTree");
-        load(x11, fetchName, "XFetchName");
+        load(x11, getWMName, "XGetWMName");
         load(x11, freeMemory, "XFree");
         load(x11, windowAttributes, "XGetWindowAttributes");
         load(x11, translate, "XTranslateCoordinates");
@@ -233,6 +235,7 @@ public:
         int frameTop = 0;
         int frameRight = 0;
         int frameBottom = 0;
+        Window frame = 0; // the top-level window: the frame, or the window itself
 
         int width() const { return right - left; }
         int height() const { return bottom - top; }
@@ -274,7 +277,26 @@ public:
         out.frameTop = frame.y;
         out.frameRight = frame.x + frame.width + 2 * frame.border_width;
         out.frameBottom = frame.y + frame.height + 2 * frame.border_width;
+        out.frame = top;
         return true;
+    }
+    // True when the mapped window titled `upper` stands above the one titled `lower`.
+    bool stacksAbove(const std::string& upper, const std::string& lower)
+    {
+        Placement top;
+        Placement bottom;
+        Window root = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        if (!placement(upper, top) || !placement(lower, bottom) || top.frame == bottom.frame ||
+            !x().queryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count))
+            return false;
+        // The root's children come bottom to top.
+        const std::vector<Window> order(children, children + count);
+        x().freeMemory(children);
+        return std::find(order.begin(), order.end(), bottom.frame) <
+               std::find(order.begin(), order.end(), top.frame);
     }
     int screenWidth() const { return WidthOfScreen(DefaultScreenOfDisplay(m_display)); }
     int screenHeight() const { return HeightOfScreen(DefaultScreenOfDisplay(m_display)); }
@@ -308,11 +330,12 @@ public:
 private:
     Window search(Window window, const std::string& title)
     {
-        char* name = nullptr;
-        if (x().fetchName(m_display, window, &name) && name)
+        // The name's bytes whatever their encoding: SDL names a message box in UTF-8.
+        XTextProperty name{};
+        if (x().getWMName(m_display, window, &name) && name.value)
         {
-            const bool same = title == name;
-            x().freeMemory(name);
+            const bool same = title == std::string(reinterpret_cast<const char*>(name.value), name.nitems);
+            x().freeMemory(name.value);
             if (same)
                 return window;
         }

@@ -5,8 +5,10 @@
 // is at the back, with no menu over it, and goes on when the window comes to the front.
 #include <gtest/gtest.h>
 
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/ShellChild.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ZipWriter.h"
 
 #include <algorithm>
 #include <csignal>
@@ -178,6 +180,37 @@ TEST(WindowManager, OnALargerScreenAltEnterSwitchesToFullScreenAndBackToAWindowO
         EXPECT_EQ(game.close(), 0) << game.traces();
     }
     EXPECT_NE(settingsOf(folder).find("fullscreen=\"0\""), std::string::npos) << settingsOf(folder);
+}
+
+// A level whose briefing layout is a damaged pack member fails once the game's window is up, in a
+// window and in full screen: the box that says so stands above the window, and Return ends the run.
+TEST(WindowManager, AFatalErrorsBoxStandsAboveTheGameInAWindowAndInFullScreen)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    for (const bool full : {false, true})
+    {
+        SCOPED_TRACE(full ? "full screen" : "in a window");
+        GameScreen screen(full ? "1024x768x24" : "1280x1024x24");
+        ASSERT_TRUE(screen.open()) << "no X display";
+        WindowManager manager(screen);
+        ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
+        ::Test::TempDir folder;
+        playedBefore(folder);
+        ::Test::ZipWriter(folder.path() / "share/Quillmoor/art.pack")
+            .addLying("UI/BreafPanel.xml", "<Layout/>", 9, 0);
+        const ::Test::ScopedEnv boxes("QUILLMOOR_HEADLESS", nullptr); // shown as to a player
+        GameProgram game(folder, "Levels/n0.xml");
+        ASSERT_TRUE(game.started());
+        ASSERT_TRUE(until([&] { return screen.stacksAbove("Error", "Quillmoor"); }))
+            << "no box above the game's window\n"
+            << game.traces();
+        observe(1.0);
+        EXPECT_TRUE(screen.stacksAbove("Error", "Quillmoor")) << "the box went below the game's window";
+        EXPECT_TRUE(full ? fullScreen(screen) : windowOnScreen(screen)) << placementText(screen);
+        screen.key(XK_Return);
+        ASSERT_TRUE(until([&] { return game.ended(); })) << game.traces();
+        EXPECT_EQ(game.exitCode(), 1) << game.traces();
+    }
 }
 
 TEST(WindowManager, TheClickThatBringsTheWindowBackToTheFrontIsNotLost)
