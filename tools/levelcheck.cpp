@@ -24,7 +24,9 @@
 // clicks, as a script names them, and what ran out or can no longer be reached; the order is
 // printed as a levelplay script and played through levelplay (beside this program) at a
 // person's pace, which judges where the real game comes to: the problem says whether the game
-// comes to the dead end too.
+// comes to the dead end too. Where that play ends with every goal of the level met and the game
+// has not won it (levelplay's judgement, or no goal left open), the level fails for that too,
+// with the order named: the game would never let the player win it.
 
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
@@ -47,6 +49,7 @@
 #include "tools/DataFiles.h"
 #include "tools/levelplay/DeadEndSearch.h"
 #include "tools/levelplay/LevelModel.h"
+#include "tools/levelplay/PlayOutcome.h"
 #include "tools/levelplay/WinCheck.h"
 
 #include <sys/wait.h>
@@ -140,9 +143,10 @@ std::string shellQuoted(const std::string& text)
 }
 
 // Plays the order at a person's pace and judges the level where it leaves it: the text of the
-// judgement when the game comes to the dead end too, else why not (the end of the run).
+// judgement when the game comes to the dead end too, else why not (the end of the run). What
+// the run came to goes to `outcome`.
 bool playOrder(const SearchSettings& settings, const std::string& level, const std::string& script,
-               std::string& told)
+               std::string& told, LevelPlay::PlayOutcome& outcome)
 {
     if (!std::filesystem::exists(settings.levelplay))
     {
@@ -167,6 +171,7 @@ bool playOrder(const SearchSettings& settings, const std::string& level, const s
     std::error_code error;
     std::filesystem::remove_all(folder, error);
     const std::string& output = run.first;
+    outcome = LevelPlay::PlayOutcome::read(output);
     const size_t judged = output.rfind("judge: ");
     if (judged != std::string::npos && output.compare(judged, 17, "judge: dead end: ") == 0)
     {
@@ -210,7 +215,8 @@ void searchDeadEnds(Game& game, const LevelLocation& level, const std::string& a
     for (std::string line; std::getline(lines, line);)
         std::cout << "    " << line << "\n";
     std::string told;
-    const bool confirmed = playOrder(settings, argument, script, told);
+    LevelPlay::PlayOutcome outcome;
+    const bool confirmed = playOrder(settings, argument, script, told, outcome);
     const std::string order = LevelPlay::DeadEndSearch::describe(model, result.moves);
     problems.push_back(levelName(level) + ": a dead end: " +
                        (order.empty() ? "from its start the level cannot be won: "
@@ -219,6 +225,9 @@ void searchDeadEnds(Game& game, const LevelLocation& level, const std::string& a
                        (confirmed
                             ? " (played at a person's pace, the game comes to it too)"
                             : " (but played at a person's pace, the game did not come to it: " + told + ")"));
+    const std::string unwon = LevelPlay::goalsMetNotWon(levelName(level), order, outcome);
+    if (!unwon.empty())
+        problems.push_back(unwon);
 }
 
 // Prints one loaded level; the problems found go to `problems`.

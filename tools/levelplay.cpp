@@ -35,7 +35,9 @@
 //
 // With --judge, once the script's last line has acted and nothing waits to be done, the level
 // is judged as it stands: "judge: can still be won", or "judge: dead end: " and what ran out or
-// can no longer be reached (the model of LevelModel, as levelcheck's search uses it).
+// can no longer be reached (the model of LevelModel, as levelcheck's search uses it), or, where
+// the model finds every goal met and the game has not won, "judge: every goal is met, but the
+// game has not won the level".
 //
 // A click that a player could not make goes nowhere, as the player's would: the unit hidden,
 // the button not shown, another view taking the pointer. The run goes on and says what lay
@@ -82,6 +84,7 @@
 #include "tools/levelplay/LevelModel.h"
 #include "tools/levelplay/LevelRun.h"
 #include "tools/levelplay/PaceKeeper.h"
+#include "tools/levelplay/PlayOutcome.h"
 #include "tools/levelplay/PlayerHand.h"
 #include "tools/levelplay/WinCheck.h"
 
@@ -366,10 +369,13 @@ int placeLevel(const std::string& argument, const std::filesystem::path& data, E
     return number;
 }
 
-// Whether the level can still be won as it stands, and if not, why.
+// Whether the level, not won, can still be won as it stands, and if not, why. A level whose
+// goals are all met and that the game has not won is no level that can still be won.
 std::string judge(Game& game)
 {
     const LevelPlay::LevelModel model(game);
+    if (model.won(model.start()))
+        return LevelPlay::kGoalsMetNotWon;
     LevelPlay::WinCheck check(model);
     if (check.winnable(model.start()))
         return "can still be won";

@@ -198,8 +198,15 @@ public:
     void gatherHeroesForFinish();
     void resetHeroAnimations();
 
+    // The goal list, built at the level's start (or from a saved level).
     void buildLevelGoals();
+    // Ticks the goals met since the last look (their briefings shown, the goal rows again) and
+    // counts those still open. The one place a goal becomes met, and so where the level is won:
+    // once the goal list is built and none of its goals is left open. The level's frame asks
+    // every frame.
     int countOpenGoals();
+    // countOpenGoals with the goal rows shown, asked as a hero's work ends; a level without goals
+    // is won by it. Whether the level is won.
     bool checkLevelGoals();
     void onCancelClick();
     cGameResources& getResources() { return m_levelResources; }
@@ -267,6 +274,8 @@ private:
     void readBuilding(LevelFileReader& reader, const boost::shared_ptr<Engine::cProperties>& node, int index);
     void writeLevel(LevelArchive& archive);
     void giveHelpResources();
+    // The level is won: its finish starts and the win is recorded, once.
+    void winLevel();
     void finishStep(float dt);
     // The occupancy grid changed: a new route search, and the overlay is out of date.
     void occupancyChanged();
@@ -311,6 +320,8 @@ private:
     float m_goldTime = 60.0f;
     float m_silverTime = 120.0f;
     bool m_levelOver = false;
+    // The goal list is built: a level is won only from then on.
+    bool m_goalsBuilt = false;
     bool m_winRecorded = false;
     std::wstring m_levelPath;
     bool m_bonusSpeedHero = false;

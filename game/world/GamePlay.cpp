@@ -30,6 +30,9 @@ void Game::update()
         if (!m_helpGiven && m_levelTime >= m_goldTime)
             giveHelpResources();
         m_controller.update();
+        // Whatever moved in the frame may have met a goal: a hero's work, the town hall's own
+        // upgrade, an animal's countdown, a unit taken off the field.
+        countOpenGoals();
     }
     else if (m_finishPending)
         finishStep(dt);
@@ -221,11 +224,13 @@ void Game::buildLevelGoals()
             goal.done = unit->getTargetLevel() <= unit->getLevel();
         m_levelGoals.push_back(goal);
     }
+    m_goalsBuilt = true;
 }
 
 int Game::countOpenGoals()
 {
     int open = 0;
+    bool ticked = false;
     for (LevelGoal& goal : m_levelGoals)
     {
         if (goal.done)
@@ -254,21 +259,40 @@ int Game::countOpenGoals()
         }
         if (!goal.done)
             ++open;
-        else if (!goal.breafId.empty())
-            m_views.showBriefing(goal.breafId);
+        else
+        {
+            ticked = true;
+            if (!goal.breafId.empty())
+                m_views.showBriefing(goal.breafId);
+        }
     }
+    if (ticked)
+        m_views.showGoals();
+    // The level is won here, whatever met its last goal.
+    if (open == 0 && !m_levelGoals.empty())
+        winLevel();
     return open;
 }
 
 bool Game::checkLevelGoals()
 {
-    const int open = countOpenGoals();
+    countOpenGoals();
     m_views.showGoals();
-    m_levelOver = open == 0;
-    m_finishPending = m_levelOver;
-    if (m_levelOver)
-        recordWin();
+    // A level without goals is won by the first work that ends.
+    if (m_levelGoals.empty())
+        winLevel();
     return m_levelOver;
+}
+
+void Game::winLevel()
+{
+    // Only once the goal list is built: the actions that end before then win nothing. A won
+    // level stays won, and its finish starts once.
+    if (!m_goalsBuilt || m_levelOver)
+        return;
+    m_levelOver = true;
+    m_finishPending = true;
+    recordWin();
 }
 
 void Game::onCancelClick()

@@ -3,8 +3,10 @@
 // on its own cells, are refused with the unit and the cell named; leveltool puts a road's
 // approach on the end the heroes come from. The dead-end search refuses a level where some order
 // of clicks leaves it unwinnable, naming the order and what ran out, and sees the game come to
-// it too; every shipped level passes it.
+// it too; every shipped level passes it. An order the game played to every goal met without a
+// win is refused, naming the level and the clicks.
 #include "tests/support/TempDir.h"
+#include "tools/levelplay/PlayOutcome.h"
 
 #include <gtest/gtest.h>
 
@@ -294,6 +296,30 @@ TEST(Levelcheck, NoShippedLevelHasADeadEnd)
     // A search that ran past its budget could have missed one.
     EXPECT_EQ(checked.output.find("cut short"), std::string::npos) << checked.output;
     std::printf("levelcheck searched every shipped level in %.1f s\n", seconds);
+}
+
+TEST(Levelcheck, AnOrderPlayedToEveryGoalMetWithoutAWinIsRefused)
+{
+    // The end of levelplay --pace --judge's run of an order, and whether levelcheck refuses the
+    // level for it: every goal met and no win, whatever the judgement said; not for goals left
+    // open, a win or a run that never ended.
+    const std::pair<std::string, bool> runs[] = {
+        {"judge: can still be won\nwon=0 clock=900.000 medal=none frames=57607 open_goals=0\n", true},
+        {"judge: every goal is met, but the game has not won the level\nwon=0 clock=1 medal=none frames=64 "
+         "open_goals=0\n",
+         true},
+        {"judge: can still be won\nwon=0 clock=161.062 medal=none frames=10315 open_goals=1\n", false},
+        {"won=1 clock=210.078 medal=none frames=13452 open_goals=0\n", false},
+        {"levelplay: order.play:1: unknown verb\n", false}};
+    for (const auto& [output, refused] : runs)
+        EXPECT_EQ(!LevelPlay::goalsMetNotWon("level 40", "", LevelPlay::PlayOutcome::read(output)).empty(),
+                  refused)
+            << output;
+    EXPECT_EQ(
+        LevelPlay::goalsMetNotWon("level 40", "click Workshop#1, upgrade TownHall#1",
+                                  LevelPlay::PlayOutcome::read(runs[0].first)),
+        "level 40: after the order click Workshop#1, upgrade TownHall#1 every goal is met, but the game did "
+        "not win the level (played at a person's pace: won=0 open_goals=0, judge: can still be won)");
 }
 
 } // namespace

@@ -5,8 +5,8 @@
 // the times its clicks came at, and the level is judged where the script leaves it; a level left and
 // continued is the same level again; a level file is played from any folder under any name, or by its number;
 // an empty script wins nothing; a refused click names its problem; a click a player could not make goes
-// nowhere and says what lay there; a cancel gives the cost back; and a bad script or save file is refused
-// with its name.
+// nowhere and says what lay there; a cancel gives the cost back; a bad script or save file is refused
+// with its name; and a level whose last goal the town hall's own upgrade meets is won.
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -454,4 +454,18 @@ TEST(Levelplay, ALevelIsJudgedWhereTheScriptLeavesIt)
     const PlayRun mended = levelplay("--pace --judge " + level(20) + " " + script);
     EXPECT_EQ(mended.status, 1) << mended.output;
     EXPECT_NE(mended.output.find("judge: can still be won"), std::string::npos) << mended.output;
+}
+
+TEST(Levelplay, ALevelWhoseLastGoalTheTownHallsOwnUpgradeMeetsIsWon)
+{
+    // Hall Square with the hall's upgrade clicked at 200 s, after every goal of the list is done;
+    // judged once the script is done, the level waits for the upgrade, which wins it.
+    const PlayRun run = levelplay("--pace --judge " + level(40) +
+                                  " " QUILL_SOURCE_DIR "/tests/tools/data/hall_square_hall_last.play");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("won=1"), std::string::npos) << run.output;
+    EXPECT_GT(clockOf(run.output), 200.0f) << run.output;
+    const size_t lastDone = run.output.rfind(" left the list");
+    ASSERT_NE(lastDone, std::string::npos) << run.output;
+    EXPECT_LT(std::stof(run.output.substr(run.output.rfind("at ", lastDone) + 3)), 200.0f) << run.output;
 }

@@ -130,7 +130,12 @@ bool LevelRun::won() const
 bool LevelRun::idle() const
 {
     Game* level = game();
-    return !level || level->getController().getPendingGoals().empty();
+    if (!level)
+        return true;
+    // The town hall's own upgrade is work under way too, though no goal of the list stands for
+    // it: the hall is taken until it ends.
+    const cUnit::Ptr base = level->getBase();
+    return level->getController().getPendingGoals().empty() && !(base && base->isTaken());
 }
 
 float LevelRun::clock() const

@@ -82,7 +82,7 @@ public:
     std::string label(const cUnit::Ptr& unit) const;
     // The unit a script line names, as it names it now; empty when there is none.
     cUnit::Ptr unitOf(const Command& command) const { return find(command.unitType, command.index); }
-    // Nothing waits to be done: no goal queued or under way.
+    // Nothing waits to be done: no goal queued or under way, no upgrade of the town hall.
     bool idle() const;
     // What lies under a place of the screen, the topmost first.
     // With `pointerThere`, also the button that holds the pointer standing there.

@@ -382,6 +382,27 @@ TEST(LevelSave, AGoalWhoseUnitAQuakeTakesAwayEndsAndTheLevelSavedThenReadsBack)
     }
 }
 
+TEST(LevelSave, ALevelContinuedWithEveryGoalMetIsWon)
+{
+    GameFixture fixture;
+    fixture.startProfile();
+    Engine::cProps::set<int>(L"CurrentLevel", 937);
+    Game& game =
+        fixture.load(937, GameFixture::levelXml(
+                              "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/>"
+                              "</FreeCells></Unit><Unit Type=\"Road\" Position=\"110;110\" TargetType=\"1\" "
+                              "TargetLevel=\"1\" GoalCategory=\"roads\"/>"));
+    game.getController().init();
+    // The road's goal met without a hero's work (as by the town hall's own upgrade), and the
+    // level saved before its frame looked at the goals.
+    game.getUnits().find(typeId(L"Road"))->second->setLevelAndState(1, eUnitState::idle, false);
+    const std::vector<uint8_t> bytes = game.saveLevelBytes();
+    Game& restored = fixture.newGame();
+    ASSERT_NO_THROW(restored.restoreLevelBytes(bytes, "every goal met"));
+    fixture.run(1, 0.1f);
+    EXPECT_TRUE(restored.isLevelOver() && restored.isFinishPending());
+}
+
 TEST(LevelSave, GoalsMetBeforeTheSaveComeBackMetInTheirOrderAndAnOlderSaveBuildsThemFromItsUnits)
 {
     GameFixture fixture;
