@@ -1,11 +1,13 @@
 #include "game/screens/CMapState.h"
 
+#include "engine/core/ErrorText.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
 #include "engine/core/cString.h"
 #include "engine/core/cStrings.h"
 #include "engine/devices/cResourceManager.h"
+#include "engine/ui/LayoutKeys.h"
 #include "engine/ui/RequiredControl.h"
 #include "engine/ui/cButtonPrototype.h"
 #include "game/screens/CDialogState.h"
@@ -13,9 +15,11 @@
 #include "game/screens/CMenuState.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cMap.h"
+#include "game/screens/cSystemMessage.h"
 #include "game/screens/cYesNoPanel.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelArchive.h"
 
 #include <algorithm>
 #include <string>
@@ -29,17 +33,6 @@ bool playerHasProfile()
 {
     const Engine::cProfileManager* profiles = Engine::cProfileManager::instance();
     return profiles && !profiles->currentUserName().empty();
-}
-
-bool hasSavedLevel()
-{
-    return playerHasProfile() && GameConfig::instance().hasSavedLevel();
-}
-
-void deleteSavedLevel()
-{
-    if (playerHasProfile())
-        GameConfig::instance().deleteSavedLevel();
 }
 
 // A question about a level, with the level named in it: "{number}" becomes its number as the
@@ -66,13 +59,31 @@ boost::shared_ptr<cYesNoPanel> askQuestion(const std::wstring& question, int lev
     return panel;
 }
 
-// The level of the player's unfinished game, when it is one of the game's levels; -1 otherwise.
-int savedLevel()
+// The map's continue question: the map's own when it is up, else its layout's.
+std::wstring continueQuestion()
 {
-    if (!hasSavedLevel())
-        return -1;
-    const int level = GameConfig::instance().savedLevelNumber();
-    return level >= 0 && level < GameConfig::instance().getConstants().LevelsCount ? level : -1;
+    if (const cMap* map = CMapState::instance().getMap())
+        return map->getContinueQuestion();
+    std::wstring question;
+    if (Engine::cResourceManager* resources = Engine::cResourceManager::instance())
+        Engine::readKey(resources->getXml(cMap::Layout, true), L"ContinueGameString", question);
+    return question;
+}
+
+// "Your unfinished level could not be read", over the map.
+void tellDamagedSave()
+{
+    CGameEngine::trace(L"CMapState damaged save told\n");
+    try
+    {
+        CGameEngine::instance().showOverEverything(
+            new cSystemMessage(nullptr, cSystemMessage::SaveDamagedLayout));
+    }
+    catch (...)
+    {
+        Game::reportError("The player could not be told that the unfinished level cannot be read: " +
+                          Engine::currentExceptionText());
+    }
 }
 
 } // namespace
@@ -98,7 +109,7 @@ void CMapState::Init()
     Engine::requiredControl<Engine::cButtonPrototype>(*m_map, L"MainMenuButton", cMap::Layout, "button")
         .connectClickAction([this] { onBack(); });
     m_map->levelChosenSignal.connect([this](int32_t level) { onLevelChosen(level); });
-    if (CGameEngine::instance().enteredFromMainMenu() && hasSavedLevel())
+    if (CGameEngine::instance().enteredFromMainMenu() && savedLevel() >= 0)
     {
         m_map->show();
         askContinueLevel();
@@ -144,7 +155,7 @@ void CMapState::onLevelChosen(int32_t level)
     // The choice becomes the player's "CurrentLevel" only with a Yes: a No leaves the profile
     // as it was.
     m_chosenLevel = level;
-    if (hasSavedLevel() && GameConfig::instance().savedLevelNumber() == level)
+    if (savedLevel() == level)
         askContinueLevel();
     else
         askBeginLevel();
@@ -160,7 +171,7 @@ void CMapState::askBeginLevel()
 void CMapState::onBeginYes()
 {
     Engine::cProps::set<int>(L"CurrentLevel", m_chosenLevel);
-    deleteSavedLevel();
+    dropSavedLevel();
     if (m_map)
         m_map->disable();
     CGameEngine::instance().ChangeState(&CPlayState::instance());
@@ -169,26 +180,96 @@ void CMapState::onBeginYes()
 void CMapState::askContinueLevel()
 {
     // The question names the level the save holds, whichever node was clicked.
-    if (const boost::shared_ptr<cYesNoPanel> panel =
-            askQuestion(m_map ? m_map->getContinueQuestion() : L"", std::max(savedLevel(), 0)))
-    {
-        panel->setYesAction([this] { onContinueYes(); });
-        panel->setNoAction([this] { onContinueNo(); });
-    }
+    askContinue(
+        std::max(m_savedLevel, 0), [this] { onContinueYes(); }, [this] { onContinueNo(); });
 }
 
 void CMapState::onContinueYes()
 {
-    // The level continued is the saved one; should it not read, that level starts afresh.
-    if (const int level = savedLevel(); level >= 0)
-        Engine::cProps::set<int>(L"CurrentLevel", level);
-    CGameEngine::instance().setContinueSavedLevel(true);
     if (m_map)
         m_map->disable();
-    CGameEngine::instance().ChangeState(&CPlayState::instance());
+    continueSavedLevel(m_savedLevel);
 }
 
 void CMapState::onContinueNo()
 {
-    deleteSavedLevel();
+    dropSavedLevel();
+}
+
+int CMapState::savedLevel()
+{
+    bool damaged = false;
+    m_savedLevel = readSavedLevel(damaged);
+    if (damaged)
+        tellDamagedSave();
+    return m_savedLevel;
+}
+
+int CMapState::readSavedLevel(bool& damaged)
+{
+    damaged = false;
+    if (!playerHasProfile())
+        return -1;
+    SavedLevelFile save = SavedLevelFile::read();
+    if (save.state == SavedLevelFile::eState::damaged)
+    {
+        save.keepDamaged();
+        // A file that cannot be opened stays where it is and is met again: it is told once.
+        static std::string toldUnopened;
+        damaged = save.opened || save.error != toldUnopened;
+        if (!save.opened)
+            toldUnopened = save.error;
+        if (damaged)
+            Game::reportError(save.error);
+    }
+    return save.level;
+}
+
+void CMapState::askContinue(int level, const boost::function<void()>& yes, const boost::function<void()>& no)
+{
+    if (const boost::shared_ptr<cYesNoPanel> panel = askQuestion(continueQuestion(), level))
+    {
+        panel->setYesAction(yes);
+        panel->setNoAction(no);
+    }
+}
+
+void CMapState::continueSavedLevel(int level)
+{
+    // The level continued is the saved one; should it not restore, that level starts afresh.
+    if (level >= 0)
+        Engine::cProps::set<int>(L"CurrentLevel", level);
+    CGameEngine& engine = CGameEngine::instance();
+    engine.setLevelPath(L"");
+    engine.setContinueSavedLevel(true);
+    engine.ChangeState(&CPlayState::instance());
+}
+
+void CMapState::dropSavedLevel(int ofLevel)
+{
+    if (!playerHasProfile())
+        return;
+    const SavedLevelFile save = SavedLevelFile::read();
+    if (save.state == SavedLevelFile::eState::usable && (ofLevel < 0 || save.level == ofLevel))
+        GameConfig::instance().deleteSavedLevel();
+}
+
+void CMapState::beforeGivenLevel(const boost::function<void()>& begin)
+{
+    bool damaged = false;
+    const int saved = readSavedLevel(damaged);
+    if (damaged)
+        CPlayState::instance().tellDamagedSaveFirst();
+    if (saved < 0)
+    {
+        begin();
+        return;
+    }
+    askContinue(
+        saved, [saved] { continueSavedLevel(saved); },
+        [begin]
+        {
+            dropSavedLevel();
+            begin();
+        });
 }

@@ -2,6 +2,7 @@
 
 #include "game/screens/CGameState.h"
 
+#include <boost/function.hpp>
 #include <boost/shared_ptr.hpp>
 
 #include <cstdint>
@@ -11,8 +12,12 @@ class cMap;
 // The level map as a state: the player picks a level on `cMap`, is asked whether to begin it
 // (or, when the player's unfinished game is of that level, whether to continue it), and the
 // state changes to the play state. A level given on the command line was played before: the
-// map forgets it, and from here on every level is the one the player chooses. Entered from the main menu with
-// an unfinished game, it asks about continuing at once. The map's back button returns to the main menu.
+// map forgets it, and from here on every level is the one the player chooses. Entered from the
+// main menu with an unfinished game, it asks about continuing at once. The map's back button
+// returns to the main menu.
+//
+// The player's unfinished game is read through `readSavedLevel`, also before a level given on
+// the command line (`beforeGivenLevel`), which asks the map's own question about it.
 class CMapState : public CGameState
 {
 public:
@@ -37,17 +42,40 @@ public:
     void onBeginYes();
     // Asks about the level the unfinished game holds.
     void askContinueLevel();
-    // "CurrentLevel" becomes the saved level, which the play state restores.
+    // Continues the unfinished game (continueSavedLevel).
     void onContinueYes();
     // The unfinished game is deleted; the player stays on the map.
     void onContinueNo();
+
+    // The level of the current player's unfinished game; -1 when there is none. A save that
+    // cannot be used is a damaged one (SavedLevelFile): it is kept (its bytes aside, or a file
+    // that cannot be opened where it is) and logged, and `damaged` is set the first time in the
+    // run that it is met, for the caller to tell the player once.
+    static int readSavedLevel(bool& damaged);
+    // Asks the map's continue question about `level` over the top state (or alone).
+    static void askContinue(int level, const boost::function<void()>& yes, const boost::function<void()>& no);
+    // "CurrentLevel" becomes the saved level (one the player has reached: readSavedLevel), which
+    // the play state restores; should the save not restore, that level starts afresh.
+    static void continueSavedLevel(int level);
+    // Deletes the player's unfinished game: one that reads and, with a level given, is of that
+    // level. A save that cannot be read is never deleted.
+    static void dropSavedLevel(int ofLevel = -1);
+    // Before a level given on the command line starts (`begin`): with an unfinished game of the
+    // player, the map's continue question about it, whose Yes continues it and whose No deletes it
+    // and begins; without one, `begin` at once. A save found damaged is told over the level.
+    static void beforeGivenLevel(const boost::function<void()>& begin);
 
     cMap* getMap() const { return m_map.get(); }
 
 private:
     CMapState() = default;
 
+    // Reads the unfinished game, telling the player over the map when it is damaged.
+    int savedLevel();
+
     boost::shared_ptr<cMap> m_map;
     // The level last chosen on the map, asked about.
     int32_t m_chosenLevel = 0;
+    // The level of the unfinished game asked about; -1 when none.
+    int m_savedLevel = -1;
 };

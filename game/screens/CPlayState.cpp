@@ -445,7 +445,7 @@ void CPlayState::recordWin()
     if (!profiles || profiles->currentUserName().empty())
         return;
     if (profiles->save())
-        GameConfig::instance().deleteSavedLevel();
+        CMapState::dropSavedLevel(levelWon);
 }
 
 BestTimeRecord CPlayState::bestTimeBeforeWin() const

@@ -53,6 +53,9 @@ public:
     // player's saved level could not be continued, the player is told first and the level
     // waits under the message until its OK.
     void onLoaded();
+    // The next level started is told first, as above, that the saved level could not be read
+    // (found damaged before the level was chosen).
+    void tellDamagedSaveFirst() { m_tellDamagedSave = true; }
     // Escape and the status panel's menu button: the in-game menu above the level.
     void onEscape();
     void showGameMenu();
@@ -78,7 +81,8 @@ public:
     // Makes the win of the running level the player's as soon as its goals are done: best
     // time and medal (onLevelWon), the next level (advanceLevel, the map's selection) and the
     // profile are written, and only then is the level's save removed, so that a crash at any
-    // moment leaves the win or the save. A save is kept when the profile could not be written.
+    // moment leaves the win or the save. A save is kept when the profile could not be written,
+    // and so is a save of another level or one that cannot be read.
     void recordWin();
     // The best time of the level as it was before its win was recorded, which the results
     // show; the stored best time of "CurrentLevel" when no win was recorded since the level

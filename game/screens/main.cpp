@@ -10,6 +10,7 @@
 #include "game/screens/CDialogState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CIntroState.h"
+#include "game/screens/CMapState.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/EscapedFailure.h"
 #include "game/screens/cFirstUser.h"
@@ -49,6 +50,23 @@ void closePlayer()
     delete Engine::cProfileManager::instance();
 }
 
+// The given level starts in the play state. A level of the game's own is the current player's:
+// with an unfinished game of the player, the map's question about it comes first (Yes continues
+// it instead; No drops it, as the map's No does). A level file of no number records nothing and
+// leaves the unfinished game as it is.
+void playLevel(const LevelLocation& level)
+{
+    const auto begin = [level]
+    {
+        level.select();
+        CGameEngine::instance().ChangeState(&CPlayState::instance());
+    };
+    if (level.number == LevelLocation::kUnnumbered)
+        begin();
+    else
+        CMapState::beforeGivenLevel(begin);
+}
+
 // A command line names the first level played, nothing more: the level is the current player's
 // as if chosen on the map (the player's profile, medal and best time), and after it the run is
 // the player's ordinary game. A first start asks the player's name before the level.
@@ -64,8 +82,7 @@ void startInLevel(const std::wstring& line)
     if (!player.empty())
     {
         openPlayer(player);
-        level.select();
-        engine.ChangeState(&CPlayState::instance());
+        playLevel(level);
         return;
     }
     // The name panel alone on the stack: its OK makes the player, then the level starts in its
@@ -79,8 +96,7 @@ void startInLevel(const std::wstring& line)
             {
                 openPlayer(name);
                 CDialogState<cFirstUser>::instance().setPopOnPanelClose(true);
-                level.select();
-                CGameEngine::instance().ChangeState(&CPlayState::instance());
+                playLevel(level);
             });
 }
 

@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <set>
 
 namespace
 {
@@ -80,6 +81,34 @@ UnitRoute readRoute(LevelArchive& archive)
         checkCoordinate(archive, step.angle, "a route's angle");
     }
     return route;
+}
+
+// The cells the buildings of a level file cover ("FreeCells" of each unit of "Buildings").
+std::set<std::pair<int, int>> buildingCells(const Engine::tPropertiesPtr& root, const std::wstring& levelPath,
+                                            const GridPathFinder& grid)
+{
+    std::set<std::pair<int, int>> covered;
+    Engine::tPropertiesPtr buildings;
+    if (!root->getChild(L"Buildings", buildings))
+        return covered;
+    const LevelFileReader reader(levelPath);
+    Engine::tPropertiesList children;
+    buildings->getChildren(children);
+    for (size_t i = 0; i < children.size(); ++i)
+    {
+        Engine::tPropertiesPtr list;
+        if (!children[i]->getChild(L"FreeCells", list))
+            continue;
+        Engine::tPropertiesList cells;
+        list->getChildren(cells);
+        const std::string where = "Buildings, unit " + std::to_string(i + 1) + ", FreeCells";
+        for (const auto& node : cells)
+        {
+            const Engine::cPoint cell = reader.readCell(node, L"Pos", grid, where);
+            covered.emplace(cell.x, cell.y);
+        }
+    }
+    return covered;
 }
 
 } // namespace
@@ -206,44 +235,23 @@ void Game::saveUnit(LevelArchive& archive, const cUnit::Ptr& unit, const UnitNum
 
 bool Game::restoreLevel()
 {
-    if (!Engine::cProfileManager::instance())
+    SavedLevelFile save = SavedLevelFile::read();
+    if (save.state == SavedLevelFile::eState::none)
         return false;
-    Engine::cFileSystem* files = Engine::cFileSystem::instance();
-    const std::string path = GameConfig::instance().savePath();
-    if (!files || !files->isKnown(path))
-        return false;
-    std::vector<uint8_t> bytes;
-    try
+    if (save.state == SavedLevelFile::eState::usable)
     {
-        bytes = LevelArchive::readFile(path).bytes();
+        try
+        {
+            restoreLevelBytes(save.bytes, save.path);
+            return true;
+        }
+        catch (...)
+        {
+            save.refuse(Engine::currentExceptionText());
+        }
     }
-    catch (...)
-    {
-        // Nothing was read: the file is the player's still, and stays.
-        m_restoreError = "The saved level \"" + path + "\" cannot be read (" +
-                         Engine::currentExceptionText() + "); it is left as it is.";
-        reportError(m_restoreError);
-        return false;
-    }
-    try
-    {
-        restoreLevelBytes(bytes, path);
-        return true;
-    }
-    catch (...)
-    {
-        m_restoreError =
-            "The saved level \"" + path + "\" cannot be continued: " + Engine::currentExceptionText();
-    }
-    // So that "continue" never fails twice on the same file, its bytes go aside.
-    try
-    {
-        m_restoreError += " It is kept as \"" + files->setAside(path) + "\".";
-    }
-    catch (...)
-    {
-        m_restoreError += " It is left as it is: " + Engine::currentExceptionText();
-    }
+    save.keepDamaged();
+    m_restoreError = save.error;
     reportError(m_restoreError);
     return false;
 }
@@ -257,12 +265,8 @@ void Game::restoreLevelBytes(const std::vector<uint8_t>& bytes, const std::strin
     archive.read4(level);
     uint32_t clock = 0;
     archive.read4(clock);
+    SavedLevelFile::checkLevel(archive, level);
     const std::wstring path = levelPath(level);
-    Engine::cFileSystem* files = Engine::cFileSystem::instance();
-    if (level < 0 || !files || !files->isKnown(Engine::toUtf8(path)))
-        archive.fail("level " + std::to_string(level) + " has no level file");
-    if (Engine::cProfileManager::instance() && !isLevelOpened(level))
-        archive.fail("level " + std::to_string(level) + " is not open to the player yet");
     if (clock > MaxSavedClock)
         archive.fail("a level clock of " + std::to_string(clock) + " seconds");
     m_levelTime = static_cast<float>(clock);
@@ -307,6 +311,15 @@ void Game::restoreLevelBytes(const std::vector<uint8_t>& bytes, const std::strin
             units[static_cast<size_t>(parents[static_cast<size_t>(i)])]->attach(
                 units[static_cast<size_t>(i)]);
 
+    // Units cover none but the cells of the level file's buildings: the units of a save of
+    // another level do not fit this one.
+    const std::set<std::pair<int, int>> buildings = buildingCells(root, m_levelPath, m_occupancy);
+    for (int i = 0; i < count; ++i)
+        if (const auto& cells = units[static_cast<size_t>(i)]->getFreeCells())
+            for (const auto& [key, cell] : *cells)
+                if (buildings.count({cell.x, cell.y}) == 0)
+                    archive.fail("unit " + std::to_string(i) + " covers the cell " + std::to_string(cell.x) +
+                                 ";" + std::to_string(cell.y) + ", which no building of the level covers");
     readVector(archive, m_basePoint, "the base point");
     m_levelResources.load(archive);
     loadResourceTexts();
@@ -345,26 +358,10 @@ void Game::freeBuildingCells(const boost::shared_ptr<Engine::cProperties>& root)
     // the saved units block theirs again. A barrier cleared before the save stays cleared. The
     // ground grid, which the obstacle arrow searches, opens them as the level file did: it
     // never changes while the level runs.
-    Engine::tPropertiesPtr buildings;
-    if (!root->getChild(L"Buildings", buildings))
-        return;
-    const LevelFileReader reader(m_levelPath);
-    Engine::tPropertiesList children;
-    buildings->getChildren(children);
-    for (size_t i = 0; i < children.size(); ++i)
+    for (const auto& [x, y] : buildingCells(root, m_levelPath, m_occupancy))
     {
-        Engine::tPropertiesPtr list;
-        if (!children[i]->getChild(L"FreeCells", list))
-            continue;
-        Engine::tPropertiesList cells;
-        list->getChildren(cells);
-        const std::string where = "Buildings, unit " + std::to_string(i + 1) + ", FreeCells";
-        for (const auto& cell : cells)
-        {
-            const Engine::cPoint at = reader.readCell(cell, L"Pos", m_occupancy, where);
-            m_occupancy.setCellFlags(at, 0);
-            m_ground.setCellFlags(at, 0);
-        }
+        m_occupancy.setCellFlags(Engine::cPoint(x, y), 0);
+        m_ground.setCellFlags(Engine::cPoint(x, y), 0);
     }
     occupancyChanged();
     m_ground.reset();

@@ -4,7 +4,10 @@
 #include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
+#include "engine/core/cProfileManager.h"
 #include "engine/core/cString.h"
+#include "game/world/Game.h"
+#include "game/world/GameConfig.h"
 
 #include <cstring>
 
@@ -246,4 +249,78 @@ boost::shared_ptr<cUnit> LevelArchive::unitAt(const std::vector<boost::shared_pt
     if (number < 0 || static_cast<size_t>(number) >= units.size())
         fail("unit number " + std::to_string(number) + " of " + std::to_string(units.size()) + " units");
     return units[static_cast<size_t>(number)];
+}
+
+SavedLevelFile SavedLevelFile::read()
+{
+    SavedLevelFile save;
+    Engine::cFileSystem* files = Engine::cFileSystem::instance();
+    if (!files || !Engine::cProfileManager::instance())
+        return save;
+    save.path = GameConfig::instance().savePath();
+    if (!files->isKnown(save.path))
+        return save;
+    try
+    {
+        save.bytes = LevelArchive::readFile(save.path).bytes();
+    }
+    catch (...)
+    {
+        save.state = eState::damaged;
+        save.error =
+            "The saved level \"" + save.path + "\" cannot be read (" + Engine::currentExceptionText() + ")";
+        return save;
+    }
+    save.opened = true;
+    try
+    {
+        LevelArchive archive(save.bytes, save.path);
+        int32_t level = 0;
+        archive.read4(level);
+        checkLevel(archive, level);
+        save.level = level;
+        save.state = eState::usable;
+    }
+    catch (...)
+    {
+        save.refuse(Engine::currentExceptionText());
+    }
+    return save;
+}
+
+void SavedLevelFile::checkLevel(const LevelArchive& archive, int32_t level)
+{
+    Engine::cFileSystem* files = Engine::cFileSystem::instance();
+    if (level < 0 || !files || !files->isKnown(Engine::toUtf8(Game::levelPath(level))))
+        archive.fail("level " + std::to_string(level) + " has no level file");
+    if (Engine::cProfileManager::instance() && !Game::isLevelOpened(level))
+        archive.fail("level " + std::to_string(level) + " is not open to the player yet");
+}
+
+void SavedLevelFile::refuse(const std::string& why)
+{
+    state = eState::damaged;
+    level = -1;
+    error = "The saved level \"" + path + "\" cannot be continued: " + why;
+}
+
+void SavedLevelFile::keepDamaged()
+{
+    if (state != eState::damaged)
+        return;
+    if (!opened)
+    {
+        // Nothing was read: the file is the player's still, and stays.
+        error += "; it is left as it is.";
+        return;
+    }
+    // So that "continue" never fails twice on the same file, its bytes go aside.
+    try
+    {
+        error += " It is kept as \"" + Engine::cFileSystem::instance()->setAside(path) + "\".";
+    }
+    catch (...)
+    {
+        error += " It is left as it is: " + Engine::currentExceptionText();
+    }
 }

@@ -90,3 +90,43 @@ private:
     size_t m_position = 0;
     bool m_reading = false;
 };
+
+// The current player's saved unfinished level ("<profiles>/<ID>.save") as the map and the play
+// state read it: the whole file, with the level it names checked against the game's levels and
+// the player's progress. A save that cannot be used is damaged, whatever the cause (it cannot be
+// opened, it is too short, it names a level the game lacks or the player has not reached, or the
+// level model refuses its bytes); nothing of it ever moves the player's progress.
+struct SavedLevelFile
+{
+    enum class eState
+    {
+        // No player, or no save.
+        none,
+        usable,
+        damaged,
+    };
+
+    // Reads the current player's save. Reading changes nothing on the disk.
+    static SavedLevelFile read();
+    // Throws the archive's error unless `level` is one of the game's levels (its level file is
+    // known) that the current player has reached (Game::isLevelOpened); without a player, any
+    // of the game's levels passes.
+    static void checkLevel(const LevelArchive& archive, int32_t level);
+
+    // A usable save whose bytes were refused after all (`why`): damaged from now on.
+    void refuse(const std::string& why);
+    // Keeps a damaged save for the player: bytes that were read go aside as "<name>.damaged",
+    // so that the next reading finds no save; a file that could not be opened is left where it
+    // is. `error` then says which. Nothing for a save that is not damaged.
+    void keepDamaged();
+
+    eState state = eState::none;
+    std::string path;
+    std::vector<uint8_t> bytes;
+    // The level the save names; -1 unless it is usable.
+    int level = -1;
+    // Whether the file was opened and read (its bytes are what it holds).
+    bool opened = false;
+    // Why a damaged save cannot be used, and once kept, where it is.
+    std::string error;
+};

@@ -121,6 +121,8 @@ TEST(CommandLine, ALevelFileOfItsOwnIsTitledByItsNameAndRecordsNothing)
     std::filesystem::copy_file(kData + "Levels/n0.xml", copy);
     ::Test::TempDir folder;
     playedBefore(folder);
+    // The player's unfinished level is neither asked about nor touched.
+    const std::filesystem::path save = folder.write("share/Quillmoor/profiles/00000001.save", "half-played");
     GameProgram game(folder, copy.string());
     ASSERT_TRUE(game.started());
     ASSERT_TRUE(game.expectTrace("Level -1 loaded from " + copy.generic_string() + "\n"));
@@ -134,6 +136,7 @@ TEST(CommandLine, ALevelFileOfItsOwnIsTitledByItsNameAndRecordsNothing)
     EXPECT_EQ(game.traces().find("win recorded"), std::string::npos)
         << "a level of no number records nothing";
     EXPECT_EQ(game.close(), 0) << game.traces();
+    EXPECT_EQ(::Test::readFile(save), "half-played");
 }
 
 } // namespace
