@@ -155,8 +155,21 @@ void cTextLine::setText(const std::wstring& text)
             m_glyphViews.push_back(new cGlyphView(this));
     }
     m_text = translated;
-    setDirty();
+    changed();
     layoutWhenIdle();
+}
+
+void cTextLine::changed()
+{
+    setDirty();
+    layOutBeforeDrawing();
+}
+
+void cTextLine::layOut()
+{
+    // A hidden line is laid out when it is shown.
+    if (isShown())
+        layout();
 }
 
 void cTextLine::layoutWhenIdle()
@@ -172,7 +185,7 @@ void cTextLine::setTexture(const std::string& name)
         return;
     m_textureName = name;
     m_fontTexture = name.empty() ? boost::shared_ptr<cTexture>() : manager().getTexture(name);
-    setDirty();
+    changed();
 }
 
 void cTextLine::setFont(const std::string& name)
@@ -181,7 +194,7 @@ void cTextLine::setFont(const std::string& name)
         return;
     m_fontName = name;
     m_font = name.empty() ? boost::shared_ptr<cFont>() : manager().getFont(name);
-    setDirty();
+    changed();
 }
 
 void cTextLine::setMultiplier(float multiplier)
@@ -189,7 +202,7 @@ void cTextLine::setMultiplier(float multiplier)
     if (multiplier == m_multiplier)
         return;
     m_multiplier = multiplier;
-    setDirty();
+    changed();
 }
 
 void cTextLine::setAlign(uint32_t align)
@@ -197,7 +210,7 @@ void cTextLine::setAlign(uint32_t align)
     if (align == m_align)
         return;
     m_align = align;
-    setDirty();
+    changed();
 }
 
 void cTextLine::setSpaceWidth(float width)
@@ -205,7 +218,7 @@ void cTextLine::setSpaceWidth(float width)
     if (width == m_spaceWidth)
         return;
     m_spaceWidth = width;
-    setDirty();
+    changed();
 }
 
 void cTextLine::setIntersymbol(float intersymbol)
@@ -213,7 +226,7 @@ void cTextLine::setIntersymbol(float intersymbol)
     if (intersymbol == m_intersymbol)
         return;
     m_intersymbol = intersymbol;
-    setDirty();
+    changed();
 }
 
 void cTextLine::setRightToLeft(bool on)
@@ -221,7 +234,7 @@ void cTextLine::setRightToLeft(bool on)
     if (on == m_rightToLeft)
         return;
     m_rightToLeft = on;
-    setDirty();
+    changed();
 }
 
 void cTextLine::setTrueType(bool on)
@@ -242,7 +255,7 @@ void cTextLine::setTrueType(bool on)
     m_localized = false;
     setText(text);
     m_localized = localized;
-    setDirty();
+    changed();
 }
 
 void cTextLine::setAlpha(float alpha)

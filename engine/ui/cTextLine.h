@@ -28,7 +28,8 @@ class cTexture;
 // through `cStrings` once, when they are set, while the line is localized. With the constant
 // "game"/"RightToLeftEnable" (and no "IgnoreRightToLeft") the line is shown right to left: the
 // text reversed, with runs of Latin letters and digits kept in reading order. Setters set dirty;
-// the line is laid out when it is next updated, shown, disabled or measured.
+// the line is laid out when it is next updated, shown, disabled or measured, and at the latest
+// before it is drawn.
 class cTextLine : public cView
 {
 public:
@@ -107,6 +108,8 @@ protected:
     void buildSprite(cQuad& sprite, uint32_t frame, float weight) override;
     // One quad per letter, shifted by the alignment.
     void buildSprites(std::vector<cQuad>& sprites, uint32_t frame, float weight) override;
+    // The layout a change asked for, before the line is drawn (a shown line).
+    void layOut() override;
 
     // The text as it is drawn (in right-to-left order when the line is right to left).
     std::wstring shownText() const;
@@ -138,6 +141,8 @@ private:
               float& height) const;
     // The layout of the current mode.
     void layout();
+    // Marks the line for a new layout, done before it is next drawn.
+    void changed();
     float alignOffset() const;
     std::wstring translate(const std::wstring& text) const;
     size_t drawableCount(const std::wstring& text) const;
