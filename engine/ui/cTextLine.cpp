@@ -4,6 +4,7 @@
 #include "engine/core/cString.h"
 #include "engine/core/cStrings.h"
 #include "engine/devices/cFont.h"
+#include "engine/devices/cFontScaled.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cTextTexture.h"
 #include "engine/devices/cTexture.h"
@@ -185,6 +186,7 @@ void cTextLine::setTexture(const std::string& name)
         return;
     m_textureName = name;
     m_fontTexture = name.empty() ? boost::shared_ptr<cTexture>() : manager().getTexture(name);
+    m_shrunkFound = false;
     changed();
 }
 
@@ -194,6 +196,7 @@ void cTextLine::setFont(const std::string& name)
         return;
     m_fontName = name;
     m_font = name.empty() ? boost::shared_ptr<cFont>() : manager().getFont(name);
+    m_shrunkFound = false;
     changed();
 }
 
@@ -202,6 +205,7 @@ void cTextLine::setMultiplier(float multiplier)
     if (multiplier == m_multiplier)
         return;
     m_multiplier = multiplier;
+    m_shrunkFound = false;
     changed();
 }
 
@@ -242,6 +246,7 @@ void cTextLine::setTrueType(bool on)
     if (on == m_trueType)
         return;
     m_trueType = on;
+    m_shrunkFound = false;
     // Glyph views belong to the bitmap way: they are made again for the text when it returns.
     const std::wstring text = m_text;
     m_text.clear();
@@ -277,7 +282,39 @@ boost::shared_ptr<cTexture> cTextLine::getTexture() const
 {
     if (m_trueType)
         return m_textTexture;
-    return getMultiSprites() ? m_fontTexture : cView::getTexture();
+    if (!getMultiSprites())
+        return cView::getTexture();
+    const cFontScaled* shrunk = shrunkGlyphs();
+    return shrunk ? shrunk->getTexture() : m_fontTexture;
+}
+
+const cFontScaled* cTextLine::shrunkGlyphs() const
+{
+    if (!m_shrunkFound)
+    {
+        m_shrunk = m_trueType ? boost::shared_ptr<cFontScaled>()
+                              : cFontScaled::find(m_font, m_textureName, m_multiplier);
+        m_shrunkFound = true;
+    }
+    return m_shrunk.get();
+}
+
+boost::shared_ptr<cTexture> cTextLine::glyphPicture(const std::wstring& text,
+                                                    std::vector<tGlyph>& glyphs) const
+{
+    const cFontScaled* shrunk = shrunkGlyphs();
+    if (!shrunk)
+        return m_fontTexture;
+    sGlyph region;
+    for (tGlyph& glyph : glyphs)
+        if (shrunk->getGlyph(text[glyph.character], region))
+        {
+            glyph.left = region.left;
+            glyph.top = 1.0f - region.top;
+            glyph.right = region.right;
+            glyph.bottom = 1.0f - region.bottom;
+        }
+    return shrunk->getTexture();
 }
 
 bool cTextLine::isPrintable(wchar_t c) const
@@ -373,8 +410,10 @@ void cTextLine::layoutGlyphs()
         return;
     }
     std::vector<tGlyph> glyphs;
-    if (!walk(shownText(), false, glyphs, m_width, m_height))
+    const std::wstring text = shownText();
+    if (!walk(text, false, glyphs, m_width, m_height))
         return;
+    const boost::shared_ptr<cTexture> picture = glyphPicture(text, glyphs);
     const float offset = alignOffset();
     const cVector2& position = getPosition();
     const size_t placed = std::min(glyphs.size(), m_glyphViews.size());
@@ -389,7 +428,7 @@ void cTextLine::layoutGlyphs()
             continue;
         }
         const tGlyph& glyph = glyphs[i];
-        view->setTexture(m_fontTexture);
+        view->setTexture(picture);
         view->setUVRect({glyph.left, glyph.top, glyph.right, glyph.bottom});
         view->setSize({glyph.width, glyph.height});
         view->setPosition({position.x + glyph.centre + offset, position.y});
@@ -453,7 +492,9 @@ void cTextLine::buildSprites(std::vector<cQuad>& sprites, uint32_t frame, float 
         return;
     }
     std::vector<tGlyph> glyphs;
-    walk(shownText(), true, glyphs, m_width, m_height);
+    const std::wstring text = shownText();
+    walk(text, true, glyphs, m_width, m_height);
+    glyphPicture(text, glyphs);
     const float offset = alignOffset();
     const cVector2& position = getPosition();
     const cColor& color = getColor();

@@ -12,6 +12,7 @@ namespace Engine
 {
 
 class cFont;
+class cFontScaled;
 class cGlyphView;
 class cTextTexture;
 class cTexture;
@@ -143,6 +144,12 @@ private:
     void layout();
     // Marks the line for a new layout, done before it is next drawn.
     void changed();
+    // Where the glyphs are drawn from: the font's picture, or, for a line drawn smaller than its
+    // font, the font's glyphs reduced to that size (the glyphs' places stay the font's); sets
+    // the regions of `glyphs` to the picture's.
+    boost::shared_ptr<cTexture> glyphPicture(const std::wstring& text, std::vector<tGlyph>& glyphs) const;
+    // The reduced glyphs for the multiplier, found once for each font, picture and multiplier.
+    const cFontScaled* shrunkGlyphs() const;
     float alignOffset() const;
     std::wstring translate(const std::wstring& text) const;
     size_t drawableCount(const std::wstring& text) const;
@@ -167,6 +174,8 @@ private:
     bool m_ignoreRightToLeft = false;
     bool m_trueType = false;
     std::vector<size_t> m_batchCharacters;
+    mutable boost::shared_ptr<cFontScaled> m_shrunk;
+    mutable bool m_shrunkFound = false;
 };
 
 } // namespace Engine
