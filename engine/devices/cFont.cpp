@@ -169,7 +169,7 @@ std::vector<char> cFont::encodeAtlas(const Platform::FontAtlas& atlas)
     return std::vector<char>(out.bytes().begin(), out.bytes().end());
 }
 
-bool cFont::getGlyph(wchar_t code, sGlyph& glyph) const
+bool cFont::findGlyph(wchar_t code, size_t& index) const
 {
     if (code < 0 || code > 0xFFFF)
         return false;
@@ -177,8 +177,14 @@ bool cFont::getGlyph(wchar_t code, sGlyph& glyph) const
     const auto it = m_ranges.lower_bound(unit);
     if (it == m_ranges.end() || unit < it->second.first)
         return false;
-    const size_t index = static_cast<size_t>(unit - it->second.first) + it->second.glyph;
-    if (index >= m_glyphs.size())
+    index = static_cast<size_t>(unit - it->second.first) + it->second.glyph;
+    return index < m_glyphs.size();
+}
+
+bool cFont::getGlyph(wchar_t code, sGlyph& glyph) const
+{
+    size_t index = 0;
+    if (!findGlyph(code, index))
         return false;
     glyph = m_glyphs[index];
     return true;

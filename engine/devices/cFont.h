@@ -56,6 +56,9 @@ public:
     // The glyph of a character code; false when no range holds the code (codes beyond the
     // 16-bit range included).
     bool getGlyph(wchar_t code, sGlyph& glyph) const;
+    // The place of a character code's glyph in `getGlyphs`; false as `getGlyph`.
+    bool findGlyph(wchar_t code, size_t& index) const;
+    const std::vector<sGlyph>& getGlyphs() const { return m_glyphs; }
 
     // The bytes of a font file for the glyphs of a baked atlas (codes beyond 16 bits left out):
     // one range per run of consecutive codes, rectangles and advances as fractions of the

@@ -65,6 +65,14 @@ void cButtonCaption::setText(const std::wstring& text)
         m_letterOffsets.clear();
 }
 
+void cButtonCaption::onDisable()
+{
+    m_letterOffsets.clear();
+    m_moving = false;
+    setDirty();
+    cTextLine::onDisable();
+}
+
 void cButtonCaption::update()
 {
     cTextLine::update();

@@ -48,6 +48,10 @@ public:
     float getStateMultiplier(int state) const;
 
     void setText(const std::wstring& text) override;
+    // The letters move only while the caption is updated: a caption that stops being updated
+    // (its button disabled or hidden) puts them back on its line at once, so that it is never
+    // drawn again with letters where an earlier hover left them.
+    void onDisable() override;
 
 protected:
     // The letters of the line, each lifted by its wave offset.

@@ -39,6 +39,15 @@ cMultiLineText::cMultiLineText(cControl* parent) : cView(parent), m_template(new
 void cMultiLineText::onShow()
 {
     cControl::onShow();
+    if (m_needsLayout)
+        layOutBeforeDrawing();
+}
+
+void cMultiLineText::layOut()
+{
+    // A hidden text is fitted when it is shown.
+    if (m_needsLayout && isShown())
+        fit();
 }
 
 void cMultiLineText::onHide()
@@ -79,7 +88,10 @@ void cMultiLineText::setText(const std::wstring& text, bool now)
     if (now)
         fit();
     else
+    {
         m_needsLayout = true;
+        layOutBeforeDrawing();
+    }
 }
 
 void cMultiLineText::update()

@@ -37,7 +37,8 @@ public:
     // "maxSize", "Localized", "Interlinear", "MinInterlinear", "MinMultiplier", "WrapText",
     // "VerticalAlign" and "WrapStyle"; then the fit.
     void loadXML(const tPropertiesPtr& node) override;
-    // Only the object's show and hide: the lines are drawn, not this view.
+    // Only the object's show and hide: the lines are drawn, not this view. A text set while
+    // hidden is fitted before it is drawn.
     void onShow() override;
     void onHide() override;
     void setAlpha(float alpha) override;
@@ -48,7 +49,8 @@ public:
     void setSize(const cVector2& size) override;
 
     virtual const std::wstring& getText() const { return m_text; }
-    // Stores the text; fits it at once with `now`, else in the next update.
+    // Stores the text; fits it at once with `now`, else in the next update, and at the latest
+    // before its lines are drawn.
     virtual void setText(const std::wstring& text, bool now = false);
     virtual bool isLocalized() const { return m_localized; }
     virtual void setLocalized(bool localized) { m_localized = localized; }
@@ -78,6 +80,10 @@ public:
     float getUsedMultiplier() const { return m_usedMultiplier; }
     const std::vector<cTextLine*>& getLines() const { return m_lines; }
     cTextLine* getTemplate() const { return m_template; }
+
+protected:
+    // The fit a text set without `now` waits for, before the lines are drawn (a shown text).
+    void layOut() override;
 
 private:
     cTextLine* addLine();

@@ -4,6 +4,7 @@
 #include "engine/core/cString.h"
 #include "engine/core/cStrings.h"
 #include "engine/devices/cFont.h"
+#include "engine/devices/cFontScaled.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cTextTexture.h"
 #include "engine/devices/cTexture.h"
@@ -155,8 +156,21 @@ void cTextLine::setText(const std::wstring& text)
             m_glyphViews.push_back(new cGlyphView(this));
     }
     m_text = translated;
-    setDirty();
+    changed();
     layoutWhenIdle();
+}
+
+void cTextLine::changed()
+{
+    setDirty();
+    layOutBeforeDrawing();
+}
+
+void cTextLine::layOut()
+{
+    // A hidden line is laid out when it is shown.
+    if (isShown())
+        layout();
 }
 
 void cTextLine::layoutWhenIdle()
@@ -172,7 +186,8 @@ void cTextLine::setTexture(const std::string& name)
         return;
     m_textureName = name;
     m_fontTexture = name.empty() ? boost::shared_ptr<cTexture>() : manager().getTexture(name);
-    setDirty();
+    m_shrunkFound = false;
+    changed();
 }
 
 void cTextLine::setFont(const std::string& name)
@@ -181,7 +196,8 @@ void cTextLine::setFont(const std::string& name)
         return;
     m_fontName = name;
     m_font = name.empty() ? boost::shared_ptr<cFont>() : manager().getFont(name);
-    setDirty();
+    m_shrunkFound = false;
+    changed();
 }
 
 void cTextLine::setMultiplier(float multiplier)
@@ -189,7 +205,8 @@ void cTextLine::setMultiplier(float multiplier)
     if (multiplier == m_multiplier)
         return;
     m_multiplier = multiplier;
-    setDirty();
+    m_shrunkFound = false;
+    changed();
 }
 
 void cTextLine::setAlign(uint32_t align)
@@ -197,7 +214,7 @@ void cTextLine::setAlign(uint32_t align)
     if (align == m_align)
         return;
     m_align = align;
-    setDirty();
+    changed();
 }
 
 void cTextLine::setSpaceWidth(float width)
@@ -205,7 +222,7 @@ void cTextLine::setSpaceWidth(float width)
     if (width == m_spaceWidth)
         return;
     m_spaceWidth = width;
-    setDirty();
+    changed();
 }
 
 void cTextLine::setIntersymbol(float intersymbol)
@@ -213,7 +230,7 @@ void cTextLine::setIntersymbol(float intersymbol)
     if (intersymbol == m_intersymbol)
         return;
     m_intersymbol = intersymbol;
-    setDirty();
+    changed();
 }
 
 void cTextLine::setRightToLeft(bool on)
@@ -221,7 +238,7 @@ void cTextLine::setRightToLeft(bool on)
     if (on == m_rightToLeft)
         return;
     m_rightToLeft = on;
-    setDirty();
+    changed();
 }
 
 void cTextLine::setTrueType(bool on)
@@ -229,6 +246,7 @@ void cTextLine::setTrueType(bool on)
     if (on == m_trueType)
         return;
     m_trueType = on;
+    m_shrunkFound = false;
     // Glyph views belong to the bitmap way: they are made again for the text when it returns.
     const std::wstring text = m_text;
     m_text.clear();
@@ -242,7 +260,7 @@ void cTextLine::setTrueType(bool on)
     m_localized = false;
     setText(text);
     m_localized = localized;
-    setDirty();
+    changed();
 }
 
 void cTextLine::setAlpha(float alpha)
@@ -264,7 +282,39 @@ boost::shared_ptr<cTexture> cTextLine::getTexture() const
 {
     if (m_trueType)
         return m_textTexture;
-    return getMultiSprites() ? m_fontTexture : cView::getTexture();
+    if (!getMultiSprites())
+        return cView::getTexture();
+    const cFontScaled* shrunk = shrunkGlyphs();
+    return shrunk ? shrunk->getTexture() : m_fontTexture;
+}
+
+const cFontScaled* cTextLine::shrunkGlyphs() const
+{
+    if (!m_shrunkFound)
+    {
+        m_shrunk = m_trueType ? boost::shared_ptr<cFontScaled>()
+                              : cFontScaled::find(m_font, m_textureName, m_multiplier);
+        m_shrunkFound = true;
+    }
+    return m_shrunk.get();
+}
+
+boost::shared_ptr<cTexture> cTextLine::glyphPicture(const std::wstring& text,
+                                                    std::vector<tGlyph>& glyphs) const
+{
+    const cFontScaled* shrunk = shrunkGlyphs();
+    if (!shrunk)
+        return m_fontTexture;
+    sGlyph region;
+    for (tGlyph& glyph : glyphs)
+        if (shrunk->getGlyph(text[glyph.character], region))
+        {
+            glyph.left = region.left;
+            glyph.top = 1.0f - region.top;
+            glyph.right = region.right;
+            glyph.bottom = 1.0f - region.bottom;
+        }
+    return shrunk->getTexture();
 }
 
 bool cTextLine::isPrintable(wchar_t c) const
@@ -360,8 +410,10 @@ void cTextLine::layoutGlyphs()
         return;
     }
     std::vector<tGlyph> glyphs;
-    if (!walk(shownText(), false, glyphs, m_width, m_height))
+    const std::wstring text = shownText();
+    if (!walk(text, false, glyphs, m_width, m_height))
         return;
+    const boost::shared_ptr<cTexture> picture = glyphPicture(text, glyphs);
     const float offset = alignOffset();
     const cVector2& position = getPosition();
     const size_t placed = std::min(glyphs.size(), m_glyphViews.size());
@@ -376,7 +428,7 @@ void cTextLine::layoutGlyphs()
             continue;
         }
         const tGlyph& glyph = glyphs[i];
-        view->setTexture(m_fontTexture);
+        view->setTexture(picture);
         view->setUVRect({glyph.left, glyph.top, glyph.right, glyph.bottom});
         view->setSize({glyph.width, glyph.height});
         view->setPosition({position.x + glyph.centre + offset, position.y});
@@ -440,7 +492,9 @@ void cTextLine::buildSprites(std::vector<cQuad>& sprites, uint32_t frame, float 
         return;
     }
     std::vector<tGlyph> glyphs;
-    walk(shownText(), true, glyphs, m_width, m_height);
+    const std::wstring text = shownText();
+    walk(text, true, glyphs, m_width, m_height);
+    glyphPicture(text, glyphs);
     const float offset = alignOffset();
     const cVector2& position = getPosition();
     const cColor& color = getColor();

@@ -12,6 +12,7 @@ namespace Engine
 {
 
 class cFont;
+class cFontScaled;
 class cGlyphView;
 class cTextTexture;
 class cTexture;
@@ -28,7 +29,8 @@ class cTexture;
 // through `cStrings` once, when they are set, while the line is localized. With the constant
 // "game"/"RightToLeftEnable" (and no "IgnoreRightToLeft") the line is shown right to left: the
 // text reversed, with runs of Latin letters and digits kept in reading order. Setters set dirty;
-// the line is laid out when it is next updated, shown, disabled or measured.
+// the line is laid out when it is next updated, shown, disabled or measured, and at the latest
+// before it is drawn.
 class cTextLine : public cView
 {
 public:
@@ -107,6 +109,8 @@ protected:
     void buildSprite(cQuad& sprite, uint32_t frame, float weight) override;
     // One quad per letter, shifted by the alignment.
     void buildSprites(std::vector<cQuad>& sprites, uint32_t frame, float weight) override;
+    // The layout a change asked for, before the line is drawn (a shown line).
+    void layOut() override;
 
     // The text as it is drawn (in right-to-left order when the line is right to left).
     std::wstring shownText() const;
@@ -138,6 +142,14 @@ private:
               float& height) const;
     // The layout of the current mode.
     void layout();
+    // Marks the line for a new layout, done before it is next drawn.
+    void changed();
+    // Where the glyphs are drawn from: the font's picture, or, for a line drawn smaller than its
+    // font, the font's glyphs reduced to that size (the glyphs' places stay the font's); sets
+    // the regions of `glyphs` to the picture's.
+    boost::shared_ptr<cTexture> glyphPicture(const std::wstring& text, std::vector<tGlyph>& glyphs) const;
+    // The reduced glyphs for the multiplier, found once for each font, picture and multiplier.
+    const cFontScaled* shrunkGlyphs() const;
     float alignOffset() const;
     std::wstring translate(const std::wstring& text) const;
     size_t drawableCount(const std::wstring& text) const;
@@ -162,6 +174,8 @@ private:
     bool m_ignoreRightToLeft = false;
     bool m_trueType = false;
     std::vector<size_t> m_batchCharacters;
+    mutable boost::shared_ptr<cFontScaled> m_shrunk;
+    mutable bool m_shrunkFound = false;
 };
 
 } // namespace Engine

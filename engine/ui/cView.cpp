@@ -83,8 +83,35 @@ void cView::leaveRenderRegistry()
     m_inRenderRegistry = false;
 }
 
+std::set<cView*>& cView::waitingLayouts()
+{
+    static std::set<cView*> waiting;
+    return waiting;
+}
+
+void cView::layOutBeforeDrawing()
+{
+    waitingLayouts().insert(this);
+}
+
+void cView::layOutWaiting()
+{
+    std::set<cView*>& waiting = waitingLayouts();
+    // A layout makes and lays out views of its own; a few rounds end every chain of them.
+    for (int round = 0; round < 8 && !waiting.empty(); ++round)
+    {
+        const std::vector<cView*> now(waiting.begin(), waiting.end());
+        waiting.clear();
+        // A view destroyed by another's layout has left the set, not this copy of it.
+        for (cView* view : now)
+            if (isAlive(view))
+                view->layOut();
+    }
+}
+
 void cView::renderPass(const boost::function<void(cView*)>& render)
 {
+    layOutWaiting();
     // A drawing hook may show, hide, re-sort or destroy views: the registry applies those
     // changes once the walk is over, and skips a view that left during it.
     renderRegistry().walk(
@@ -120,8 +147,9 @@ std::vector<cView*> cView::getRenderOrder()
 
 cView::cView(cControl* parent) : cControl(parent)
 {
-    // Built before the first view is complete, so the registry outlives every view.
+    // Built before the first view is complete, so the registries outlive every view.
     renderRegistry();
+    waitingLayouts();
     setTransparency(1.0f);
     setIsView(true);
 }
@@ -149,6 +177,7 @@ cView::~cView()
     // A view queued for deletion is detached first, and detaching shows it again; leaving
     // here keeps the render pass from meeting freed memory.
     leaveRenderRegistry();
+    waitingLayouts().erase(this);
     // What is left of the object from here on is no view.
     setIsView(false);
 }

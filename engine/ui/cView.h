@@ -192,7 +192,9 @@ public:
     // Walks the render registry: calls `render` for every shown view and drops the views that
     // are no longer shown (they join again when shown). Handlers run by `render` may show,
     // hide, re-sort or destroy views; the walk covers the views registered when it began,
-    // less those that left during it, and the changes take effect when it ends.
+    // less those that left during it, and the changes take effect when it ends. The layouts
+    // that wait (`layOutBeforeDrawing`) are done first, so no view is drawn with a layout older
+    // than what was set on it.
     static void renderPass(const boost::function<void(cView*)>& render);
     static bool isInRenderRegistry(const cView* view);
     static std::size_t renderRegistrySize();
@@ -221,6 +223,12 @@ protected:
     // The sprite list: one quad here; views of several quads override it.
     virtual void buildSprites(std::vector<cQuad>& sprites, uint32_t frame, float weight);
     void onImageChanged() override { m_dirty = true; }
+    // Has `layOut` run before the next render pass draws anything: for a view that lays itself
+    // out in its update from what was set, and would otherwise be drawn as it was laid out
+    // before in a frame where the change came after its update (or that had no update).
+    void layOutBeforeDrawing();
+    // Brings what the view draws up to what was set on it; nothing here.
+    virtual void layOut() {}
     // The view's place among the drawn (a view that draws nothing itself keeps out of it).
     void joinRenderRegistry();
     void leaveRenderRegistry();
@@ -242,6 +250,10 @@ private:
     };
     using tRenderRegistry = cDeferredRegistry<tDrawKey>;
     static tRenderRegistry& renderRegistry();
+    static std::set<cView*>& waitingLayouts();
+    // Does the layouts that wait now; a layout that asks for more (the new lines of a text)
+    // has them done too.
+    static void layOutWaiting();
     // Stores `value` in `field` and sets dirty when they differ.
     template <class T> void change(T& field, const T& value)
     {

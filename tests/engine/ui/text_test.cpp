@@ -144,6 +144,36 @@ TEST_F(Texts, RightToLeftLinesReverseAllButLatinAndDigitRuns)
     EXPECT_FLOAT_EQ(ignoring.getSpriteList()[0].uvFrom.x, 0.0f);
 }
 
+TEST_F(Texts, ATextSetAfterItsUpdateIsDrawnLaidOut)
+{
+    // New texts after the frame's update: the render pass draws them laid out, the wrapped
+    // lines of a multi-line text and the placed letters of a line drawn by glyph views.
+    cMultiLineText& text =
+        load<cMultiLineText>("<mt Visible=\"1\" Enable=\"1\" Localized=\"0\" WrapText=\"1\" "
+                             "size=\"45,500\" Text=\"abcd\" " +
+                             FontKeys + "/>");
+    text.setText(L"ab ab cd");
+    cTextLine line;
+    line.setFont("fonts/t.fnt");
+    line.setTexture("fonts/t.png");
+    line.setPosition({100.0f, 50.0f});
+    line.show();
+    line.enable();
+    line.setText(L"ab");
+    std::vector<std::wstring> lines;
+    std::vector<float> letters;
+    cView::renderPass(
+        [&](cView* view)
+        {
+            if (const auto* drawn = dynamic_cast<cTextLine*>(view); drawn && drawn->getParent() == &text)
+                lines.push_back(drawn->getText());
+            if (view->getParent() == &line)
+                letters.push_back(view->getPosition().x);
+        });
+    EXPECT_EQ(lines, (std::vector<std::wstring>{L"ab", L"ab", L"cd"}));
+    EXPECT_EQ(letters, (std::vector<float>{95.0f, 105.0f}));
+}
+
 TEST_F(Texts, ATrueTypeLineIsOneQuadOfItsOwnTextTexture)
 {
     ::Test::RecordingFactory factory;

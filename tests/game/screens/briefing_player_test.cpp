@@ -1,12 +1,13 @@
 // Shipped opening briefings as a player reads them in the play state, frame by frame with keys
 // pressed now and then: the bubbles show only letters of the speech being said, the forward
 // button always shows its caption, and the first briefing speaks of nothing the field does not
-// show yet.
+// show yet; a briefing after one skipped with the mouse is drawn whole from its first frame.
 #include "engine/core/StringUtils.h"
 #include "engine/ui/cButtonCaption.h"
 #include "engine/ui/cGlyphView.h"
 #include "engine/ui/cTextLine.h"
 #include "engine/ui/cTextStyleButton.h"
+#include "engine/ui/cView.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/BriefState.h"
 #include "game/screens/CPlayState.h"
@@ -198,6 +199,67 @@ TEST_F(BriefingPlayer, TheFirstBriefingSpeaksOfNoBuildingBeforeItStandsOnTheFiel
              }
          });
     EXPECT_GE(speeches, 4);
+}
+
+TEST_F(BriefingPlayer, TheBriefingAfterOneSkippedWithTheMouseDrawsItsSpeechAndCaptionWholeFromItsFirstFrame)
+{
+    // The opening briefing of level 1 skipped halfway through its third speech, the pointer
+    // resting on the forward button until its caption waves; then the rubble is cleared.
+    cBriefing& briefing = open(L"levels/n0.xml");
+    while (briefing.getTime() < 9.2f && CGameEngine::instance().topState() == &BriefState::instance())
+        front.frame(0.05f);
+    Engine::cTextStyleButton* forward = briefing.getForwardButton();
+    front.moveTo(forward->getPosition());
+    front.frames(12, 0.05f);
+    ASSERT_TRUE(forward->getCaption()->isWaving());
+    front.clickAt(forward->getPosition());
+    ASSERT_EQ(CGameEngine::instance().topState(), &CPlayState::instance());
+    const Game::UnitMap& units = CPlayState::instance().getGame()->getUnits();
+    const auto rubble = units.find(typeId(L"Rubble"));
+    ASSERT_NE(rubble, units.end());
+    front.clickAt(rubble->second->getView()->getPosition());
+    for (int i = 0; i < 400 && CGameEngine::instance().topState() != &BriefState::instance(); ++i)
+        front.frame(0.05f);
+    ASSERT_EQ(CGameEngine::instance().topState(), &BriefState::instance()) << "the rubble's briefing";
+
+    // The first frame drawn: the text lines of the render pass.
+    std::vector<Engine::cTextLine*> drawn;
+    Engine::cView::renderPass(
+        [&](Engine::cView* view)
+        {
+            if (auto* line = dynamic_cast<Engine::cTextLine*>(view))
+                drawn.push_back(line);
+        });
+    const cBriefing::Action* speech = briefing.getActive(1);
+    ASSERT_TRUE(speech);
+    cBriefingBubble* bubble = briefing.getBubbleText(true)->isShown() ? briefing.getBubbleText(true)
+                                                                      : briefing.getBubbleText(false);
+    std::wstring laidOut;
+    for (const std::wstring& line : bubble->getLineTexts())
+        laidOut += line;
+    EXPECT_EQ(withoutSpaces(laidOut), withoutSpaces(speech->text))
+        << "the bubble's lines are the new speech's";
+    const Engine::cVector2 at = forward->getPosition();
+    const Engine::cVector2 half = forward->getSize() * 0.5f;
+    for (Engine::cTextLine* line : drawn)
+    {
+        if (line == forward->getCaption())
+        {
+            // Every letter of the caption on the button.
+            EXPECT_EQ(line->getText(), L"Skip");
+            EXPECT_EQ(line->getSpriteList().size(), 4u);
+            for (const Engine::cQuad& letter : line->getSpriteList())
+                EXPECT_LT(std::fabs((letter.corners[0].y + letter.corners[3].y) * 0.5f - at.y), half.y)
+                    << "a letter of the caption off its button";
+        }
+        else if (line->getParent() == bubble)
+        {
+            const auto& lines = bubble->getLines();
+            const size_t index = std::find(lines.begin(), lines.end(), line) - lines.begin();
+            ASSERT_LT(index, bubble->getLineTexts().size()) << "a line of an earlier layout";
+            EXPECT_EQ(bubble->getLineTexts()[index].compare(0, line->getText().size(), line->getText()), 0);
+        }
+    }
 }
 
 } // namespace

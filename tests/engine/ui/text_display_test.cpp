@@ -1,0 +1,120 @@
+// Text drawn into a real OpenGL back buffer: a text shrunk to fit its box keeps the dots of its
+// i and j.
+
+#include "engine/core/cXmlPropertiesPooled.h"
+#include "engine/ui/cMultiLineText.h"
+#include "engine/ui/cTextLine.h"
+#include "tests/engine/ui/ui_test_tools.h"
+#include "tests/support/EngineFixture.h"
+#include "tests/support/OffscreenRender.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using namespace Engine;
+
+std::string shipped(const std::string& path)
+{
+    return ::Test::readFile(std::string(QUILL_SOURCE_DIR) + "/data/" + path);
+}
+
+class ShrunkText : public ::testing::Test, protected ::Test::EngineFixture
+{
+protected:
+    ShrunkText() : EngineFixture("Shrunk Text") {}
+    void SetUp() override
+    {
+        for (const char* name : {"fonts/sans18.fnt", "fonts/sans18.png"})
+            data(name, shipped(name));
+        std::string error;
+        render = ::Test::offscreenRender(error);
+        ASSERT_TRUE(render) << error;
+        startResources();
+        frames = std::make_unique<UiTest::cFrames>();
+    }
+    void TearDown() override
+    {
+        cControl::deletePending();
+        frames.reset();
+        stopEngine();
+        render.reset();
+    }
+
+    std::unique_ptr<cRender> render;
+    std::unique_ptr<UiTest::cFrames> frames;
+};
+
+// The rows of the area that hold ink (a pixel whose red differs from the black screen), as runs:
+// an i or a j drawn whole has two, its dot and its stem.
+int inkRuns(const std::vector<uint32_t>& pixels, int width, int left, int top, int right, int bottom)
+{
+    int runs = 0;
+    bool inRun = false;
+    for (int y = top; y < bottom; ++y)
+    {
+        bool ink = false;
+        for (int x = left; x < right; ++x)
+            ink = ink || ((pixels[static_cast<size_t>(y * width + x)] >> 16) & 255u) > 10u;
+        runs += ink && !inRun;
+        inRun = ink;
+    }
+    return runs;
+}
+
+TEST_F(ShrunkText, TheCementMillTipShrunkIntoTheShortMessageKeepsTheDotsOfItsIAndJ)
+{
+    // The short message's text as its layout gives it, with the cement mill's tip of level 2.
+    const std::string layout = shipped("UI/MiniBreafing.xml");
+    const tPropertiesPtr message =
+        cXmlPropertiesPooled::fromBuffer(layout.data(), layout.size(), "MiniBreafing");
+    tPropertiesPtr node;
+    ASSERT_TRUE(message->getChild(L"Text", node));
+    cMultiLineText text;
+    text.loadXML(node);
+    text.setPosition({60.0f, 80.0f});
+    text.setText(L"The cement mill works by itself: each time the bar at the top fills, its cement goes into "
+                 L"the stock. A rebuilt market gives money the same way.",
+                 true);
+    text.show();
+    ASSERT_LT(text.getUsedMultiplier(), 1.0f) << "the tip is shrunk to fit";
+
+    frames->logic->render();
+    std::vector<uint32_t> pixels;
+    ASSERT_EQ(render->getDevice()->readBackBuffer({0, 0, 800, 600}, pixels), 0);
+    int dotted = 0;
+    for (cTextLine* line : text.getLines())
+    {
+        const std::wstring& letters = line->getText();
+        const std::vector<cQuad>& quads = line->getSpriteList();
+        size_t quad = 0;
+        for (wchar_t c : letters)
+        {
+            if (c == L' ')
+                continue;
+            ASSERT_LT(quad, quads.size());
+            const cQuad& drawn = quads[quad++];
+            if (c != L'i' && c != L'j')
+                continue;
+            // The middle half of the letter's cell: its neighbours' ink stays out.
+            const float quarter = (drawn.corners[3].x - drawn.corners[0].x) / 4.0f;
+            const int left = static_cast<int>(std::floor(drawn.corners[0].x + quarter));
+            const int top = static_cast<int>(std::floor(drawn.corners[0].y));
+            const int right = static_cast<int>(std::ceil(drawn.corners[3].x - quarter));
+            const int bottom = static_cast<int>(std::ceil(drawn.corners[3].y));
+            EXPECT_EQ(inkRuns(pixels, 800, left, top, right, bottom), 2)
+                << "the " << static_cast<char>(c) << " at " << left << ", " << top << " in \""
+                << std::string(letters.begin(), letters.end()) << "\"";
+            ++dotted;
+        }
+    }
+    EXPECT_GE(dotted, 8);
+}
+
+} // namespace
