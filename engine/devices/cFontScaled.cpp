@@ -2,8 +2,8 @@
 
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cString.h"
-#include "engine/devices/D3DError.h"
 #include "engine/devices/cTexture.h"
+#include "engine/devices/cTextureLoader.h"
 #include "platform/gfx/GfxDevice.h"
 #include "platform/image/ImageDecoder.h"
 
@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <map>
 #include <tuple>
 
@@ -68,20 +67,9 @@ public:
     {
         const int width = static_cast<int>(image.width);
         const int height = static_cast<int>(image.height);
-        createTexture(factoryDevice("reduced font picture"), nullptr, nullptr, m_texture,
-                      Platform::Pool::Managed, nullptr, width, height);
-        Platform::SurfaceDesc desc;
-        m_texture->getLevelDesc(0, desc);
-        m_uScale = static_cast<float>(width) / static_cast<float>(desc.width);
-        m_vScale = static_cast<float>(height) / static_cast<float>(desc.height);
-        Platform::LockedRect locked;
-        const Platform::GfxResult result = m_texture->lockRect(0, locked, nullptr, 0);
-        if (Platform::gfxFailed(result))
-            throwD3DError(result, "LockRect(...)");
-        uint8_t* row = static_cast<uint8_t*>(locked.bits);
-        for (uint32_t y = 0; y < image.height; ++y, row += locked.pitch)
-            std::memcpy(row, image.row(y), static_cast<size_t>(image.width) * 4);
-        m_texture->unlockRect(0);
+        m_texture = createTextureFromImage(factoryDevice("reduced font picture"), image);
+        m_uScale = static_cast<float>(width) / static_cast<float>(m_texture->width());
+        m_vScale = static_cast<float>(height) / static_cast<float>(m_texture->height());
         m_textureWidth = m_imageWidth = width;
         m_textureHeight = m_imageHeight = height;
         m_halfTexelU = 0.5f / static_cast<float>(width);

@@ -197,10 +197,7 @@ bool decodeImageToTexture(Platform::GfxDevice& device, const void* bytes, size_t
     const Platform::Image image = Platform::decodeImage(static_cast<const uint8_t*>(bytes), size);
     if (!fitsInt(image.width) || !fitsInt(image.height))
         throw Platform::ImageError("the picture is too large");
-    tGfxTexturePtr texture =
-        createForPicture(device, static_cast<int>(image.width), static_cast<int>(image.height),
-                         Platform::Pool::Managed, "CreateTexture(...)");
-    upload(*texture, image, "LockRect(...)");
+    tGfxTexturePtr texture = createTextureFromImage(device, image);
     if (info)
     {
         info->width = image.width;
@@ -208,6 +205,15 @@ bool decodeImageToTexture(Platform::GfxDevice& device, const void* bytes, size_t
     }
     out = std::move(texture);
     return true;
+}
+
+tGfxTexturePtr createTextureFromImage(Platform::GfxDevice& device, const Platform::Image& image,
+                                      const char* call)
+{
+    tGfxTexturePtr texture = createForPicture(device, static_cast<int>(image.width),
+                                              static_cast<int>(image.height), Platform::Pool::Managed, call);
+    upload(*texture, image, "LockRect(...)");
+    return texture;
 }
 
 bool decodeImageOrPvrToTexture(Platform::GfxDevice& device, const void* bytes, size_t size,

@@ -11,6 +11,11 @@
 
 namespace Platform
 {
+struct Image;
+}
+
+namespace Platform
+{
 class GfxDevice;
 }
 
@@ -63,6 +68,12 @@ bool createTextureFromHeader(Platform::GfxDevice& device, const void* header, si
 // Platform::ImageError for bad bytes and the device error when no texture can be made.
 bool decodeImageToTexture(Platform::GfxDevice& device, const void* bytes, size_t size, tGfxTexturePtr& out,
                           sImageInfo* info, const std::string& name = std::string());
+
+// A managed A8R8G8B8 texture holding `image` in its top-left corner: of the picture's size, or
+// of the smallest power-of-two sides not below it when the device refuses that. Throws the
+// device error (naming `call`) when no texture can be made or locked.
+tGfxTexturePtr createTextureFromImage(Platform::GfxDevice& device, const Platform::Image& image,
+                                      const char* call = "CreateTexture(...)");
 
 // As `decodeImageToTexture`, but false when the bytes are neither JNG nor PNG nor PVR. PVR
 // pictures are not supported: they throw Platform::ImageError.
