@@ -231,6 +231,7 @@ int Game::countOpenGoals()
 {
     int open = 0;
     bool ticked = false;
+    const cUnit::Ptr base = getBase();
     for (LevelGoal& goal : m_levelGoals)
     {
         if (goal.done)
@@ -262,7 +263,9 @@ int Game::countOpenGoals()
         else
         {
             ticked = true;
-            if (!goal.breafId.empty())
+            // The base's briefing is the level's opening one: a goal on the base itself (the
+            // town hall raised) does not play the opening again when it is met.
+            if (!goal.breafId.empty() && !(base && goal.breafId == base->breafId))
                 m_views.showBriefing(goal.breafId);
         }
     }

@@ -65,6 +65,24 @@ TEST(LevelPlay, GoalsAreBuiltFromTheBuildingsAndJudgedAsTheLevelChanges)
     EXPECT_TRUE(game.isFinishPending());
 }
 
+TEST(LevelPlay, ALevelWhoseLastGoalIsTheHallsOwnUpgradeIsWonWithoutItsOpeningAgain)
+{
+    GameFixture fixture;
+    Game& game = fixture.load(
+        922, GameFixture::levelXml("<Unit Type=\"TownHall\" Position=\"50;50\" Level=\"1\" MaxLevel=\"2\" "
+                                   "TargetType=\"1\" TargetLevel=\"2\" BreafId=\"start\"><FreeCells>"
+                                   "<Cell Pos=\"2;2\"/></FreeCells><CameOffsetPoints><Route Pos=\"40;0\"/>"
+                                   "</CameOffsetPoints></Unit>"));
+    game.buildLevelGoals();
+    fixture.run(2, 0.25f);
+    EXPECT_FALSE(game.isLevelOver());
+    game.getBase()->setLevelAndState(2, eUnitState::idle, false);
+    fixture.run(1, 0.25f);
+    EXPECT_TRUE(game.isLevelOver()) << "no hero's work ended, the hall raised itself";
+    EXPECT_TRUE(CPlayState::instance().getBriefing().getStarted().empty())
+        << "the opening is not played again";
+}
+
 TEST(LevelPlay, HelpResourcesFallAtTheCheatPointsOnceTheGoldTimeIsReached)
 {
     GameFixture fixture;
