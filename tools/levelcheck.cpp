@@ -27,6 +27,13 @@
 // comes to the dead end too. Where that play ends with every goal of the level met and the game
 // has not won it (levelplay's judgement, or no goal left open), the level fails for that too,
 // with the order named: the game would never let the player win it.
+//
+// A level with its script beside it (nK.play beside nK.xml) is also played with each of its
+// goals made last (left out with the search): the script's clicks at a person's pace, those on
+// the goal's unit held until every other goal is done or given up (levelplay --last-goal), the
+// runs side by side, as many at once as there are cores. A run that ends with every goal met and
+// the level not won fails the level, naming the goal made last and the order of the clicks; one
+// that ends with goals open does not (the held clicks may be needed first).
 
 #include "engine/core/StringUtils.h"
 #include "engine/core/cConstants.h"
@@ -45,6 +52,7 @@
 #include "game/world/LevelReachCheck.h"
 #include "game/world/UnitStates.h"
 #include "game/world/cCheats.h"
+#include "tests/support/LevelScript.h"
 #include "tests/support/RecordingFactory.h"
 #include "tools/DataFiles.h"
 #include "tools/levelplay/DeadEndSearch.h"
@@ -52,17 +60,22 @@
 #include "tools/levelplay/PlayOutcome.h"
 #include "tools/levelplay/WinCheck.h"
 
+#include <sched.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -142,35 +155,45 @@ std::string shellQuoted(const std::string& text)
     return out + "'";
 }
 
+const char* const kNotPlayed = "it could not be played: ";
+
+// Plays a script through levelplay (with `options` too) at a person's pace and judges the level
+// where it leaves it: levelplay's output, or kNotPlayed and why. Safe to call from several
+// threads at once.
+std::string playScript(const SearchSettings& settings, const std::string& level, const std::string& script,
+                       const std::string& options = std::string())
+{
+    if (!std::filesystem::exists(settings.levelplay))
+        return kNotPlayed + ("no " + settings.levelplay.string());
+    // The script and whatever the run leaves in its working folder (its logs) go to a folder
+    // of their own, removed afterwards.
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/levelcheck-order-XXXXXX";
+    if (!mkdtemp(folder.data()))
+        return kNotPlayed + std::string("no temporary folder");
+    const std::string path = folder + "/order.play";
+    std::ofstream(path, std::ios::binary) << script;
+    const std::pair<std::string, int> run = runCommand(
+        "cd " + shellQuoted(folder) + " && " + shellQuoted(settings.levelplay.string()) + " --data " +
+        shellQuoted(settings.data.string()) + " --pace --judge --patience 60 --max-time 900 " + options +
+        " " + shellQuoted(level) + " " + shellQuoted(path));
+    std::error_code error;
+    std::filesystem::remove_all(folder, error);
+    return run.first;
+}
+
 // Plays the order at a person's pace and judges the level where it leaves it: the text of the
 // judgement when the game comes to the dead end too, else why not (the end of the run). What
 // the run came to goes to `outcome`.
 bool playOrder(const SearchSettings& settings, const std::string& level, const std::string& script,
                std::string& told, LevelPlay::PlayOutcome& outcome)
 {
-    if (!std::filesystem::exists(settings.levelplay))
+    const std::string output = playScript(settings, level, script);
+    if (output.rfind(kNotPlayed, 0) == 0)
     {
-        told = "it could not be played: no " + settings.levelplay.string();
+        told = output;
         return false;
     }
-    // The script and whatever the run leaves in its working folder (its logs) go to a folder
-    // of their own, removed afterwards.
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/levelcheck-order-XXXXXX";
-    if (!mkdtemp(folder.data()))
-    {
-        told = "it could not be played: no temporary folder";
-        return false;
-    }
-    const std::string path = folder + "/order.play";
-    std::ofstream(path, std::ios::binary) << script;
-    const std::pair<std::string, int> run = runCommand(
-        "cd " + shellQuoted(folder) + " && " + shellQuoted(settings.levelplay.string()) + " --data " +
-        shellQuoted(settings.data.string()) + " --pace --judge --patience 60 --max-time 900 " +
-        shellQuoted(level) + " " + shellQuoted(path));
-    std::error_code error;
-    std::filesystem::remove_all(folder, error);
-    const std::string& output = run.first;
     outcome = LevelPlay::PlayOutcome::read(output);
     const size_t judged = output.rfind("judge: ");
     if (judged != std::string::npos && output.compare(judged, 17, "judge: dead end: ") == 0)
@@ -230,9 +253,54 @@ void searchDeadEnds(Game& game, const LevelLocation& level, const std::string& a
         problems.push_back(unwon);
 }
 
-// Prints one loaded level; the problems found go to `problems`.
+// A level's script, to be played once with each of the level's goals made last.
+struct GoalsLast
+{
+    std::string level;     // its name: "level 40"
+    std::string argument;  // how levelplay is told of it
+    std::string script;    // the script's text
+    float goldTime = 0.0f; // how long a run of it takes, about
+    // The level's goals, in the order of its list: "reach level TownHall#1".
+    std::vector<std::string> goals;
+};
+
+// TYPE#K of a unit, as a script names it.
+std::string scriptName(Game& game, const cUnit::Ptr& unit)
+{
+    if (!unit)
+        return "?";
+    int number = 0;
+    const auto range = game.getUnits().equal_range(unit->getTypeId());
+    for (auto it = range.first; it != range.second; ++it)
+        if (!it->second->isRemoved())
+        {
+            ++number;
+            if (it->second == unit)
+                break;
+        }
+    return text(unit->typeName) + "#" + std::to_string(number);
+}
+
+// The level, to be played with each goal made last, when its script lies beside its file
+// (nK.play beside nK.xml).
+void addGoalsLast(Game& game, const LevelLocation& level, const std::string& argument,
+                  const SearchSettings& settings, std::vector<GoalsLast>& levels)
+{
+    std::filesystem::path script = Tools::levelArgument(argument, settings.data).file;
+    script.replace_extension(".play");
+    GoalsLast entry{levelName(level), argument, std::string(), game.getGoldTime(), {}};
+    if (game.getLevelGoals().empty() || !Tools::readWholeFile(script.string(), entry.script))
+        return;
+    for (const LevelGoal& goal : game.getLevelGoals())
+        entry.goals.push_back(std::string(goalKind(goal.kind)) + " " + scriptName(game, goal.target.lock()));
+    levels.push_back(std::move(entry));
+}
+
+// Prints one loaded level; the problems found go to `problems`, the level to play with each goal
+// made last to `goalsLast`.
 void describe(Game& game, const LevelLocation& level, const std::string& argument,
-              const SearchSettings& settings, std::vector<std::string>& problems)
+              const SearchSettings& settings, std::vector<std::string>& problems,
+              std::vector<GoalsLast>& goalsLast)
 {
     GameConfig& config = GameConfig::instance();
     std::cout << "Level "
@@ -291,9 +359,156 @@ void describe(Game& game, const LevelLocation& level, const std::string& argumen
         problems.push_back(levelName(level) + ": the base's briefing \"" + base->breafId +
                            "\" is not in the level's BreafData");
     if (base && settings.on)
+    {
         searchDeadEnds(game, level, argument, settings, problems);
+        addGoalsLast(game, level, argument, settings, goalsLast);
+    }
     for (const std::string& problem : LevelReachCheck(game).run())
         problems.push_back(levelName(level) + ": " + problem);
+}
+
+// The script with every line at 0: its clicks come at a person's pace alone.
+std::string pacedAlone(const std::string& script)
+{
+    std::istringstream lines(script);
+    std::string paced;
+    for (std::string line; std::getline(lines, line);)
+    {
+        const size_t at = line.find_first_not_of(" \t");
+        if (at != std::string::npos && line.compare(at, 3, "at ") == 0)
+        {
+            const size_t time = line.find_first_not_of(" \t", at + 3);
+            const size_t end = line.find_first_of(" \t", time);
+            if (time != std::string::npos && end != std::string::npos)
+                line = line.substr(0, time) + "0" + line.substr(end);
+        }
+        paced += line + "\n";
+    }
+    return paced;
+}
+
+// The order in which a run played the script's lines, as a script names its clicks: the lines
+// levelplay held for the end ("held for the end: script line L click TYPE#K") after the others.
+std::string playedOrder(const std::string& script, const std::string& output)
+{
+    const std::string mark = "held for the end: script line ";
+    std::vector<int> held;
+    std::string last;
+    for (size_t at = output.find(mark); at != std::string::npos; at = output.find(mark, at + 1))
+    {
+        const size_t number = at + mark.size();
+        const size_t name = output.find(' ', number);
+        held.push_back(std::atoi(output.c_str() + number));
+        last += ", then " + output.substr(name + 1, output.find('\n', name) - name - 1);
+    }
+    std::string order;
+    try
+    {
+        for (const Test::ScriptLine& line : Test::parseLevelScript(script, "script"))
+        {
+            if (std::find(held.begin(), held.end(), line.line) != held.end())
+                continue;
+            static const char* const verbs[] = {"click", "upgrade", "cancel", "save", "restore"};
+            order += (order.empty() ? "" : ", ") + std::string(verbs[line.verb]) +
+                     (line.type.empty() ? "" : " " + line.type + "#" + std::to_string(line.index));
+        }
+    }
+    catch (const std::runtime_error&)
+    {
+    }
+    return order + last;
+}
+
+// Runs task(0) to task(count - 1) on threads of their own, as many at once as this process has
+// cores.
+void inParallel(size_t count, const std::function<void(size_t)>& task)
+{
+    cpu_set_t cores;
+    CPU_ZERO(&cores);
+    const size_t available = sched_getaffinity(0, sizeof cores, &cores) == 0
+                                 ? static_cast<size_t>(CPU_COUNT(&cores))
+                                 : std::max(1u, std::thread::hardware_concurrency());
+    std::atomic<size_t> next{0};
+    std::vector<std::thread> workers;
+    for (size_t i = 0; i < std::min(count, std::max<size_t>(available, 1)); ++i)
+        workers.emplace_back(
+            [&]
+            {
+                for (size_t job = next++; job < count; job = next++)
+                    task(job);
+            });
+    for (std::thread& worker : workers)
+        worker.join();
+}
+
+// Whether the game wins each level whichever of its goals is met last: the level's script is
+// played through levelplay once for each goal with the clicks on the goal's unit held until
+// nothing else is under way, every other goal done or given up (--last-goal), the runs side by
+// side. The clicks come at a person's pace alone (every line at 0): the script's times are those
+// its clicks came at in its own order. A run that ends with every goal met and no win is a
+// problem, as is a run that does not end as levelplay ends one; a run that ends with goals open
+// is not (what was held may be needed first).
+void playGoalsLast(const std::vector<GoalsLast>& levels, const SearchSettings& settings,
+                   std::vector<std::string>& problems)
+{
+    std::vector<std::pair<size_t, size_t>> runs;
+    for (size_t level = 0; level < levels.size(); ++level)
+        for (size_t goal = 0; goal < levels[level].goals.size(); ++goal)
+            runs.emplace_back(level, goal);
+    if (runs.empty())
+        return;
+    const auto began = std::chrono::steady_clock::now();
+    // The longest levels first, so that no long run is left to the end alone.
+    std::vector<size_t> order(runs.size());
+    for (size_t run = 0; run < runs.size(); ++run)
+        order[run] = run;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b)
+                     { return levels[runs[a].first].goldTime > levels[runs[b].first].goldTime; });
+    std::vector<std::string> outputs(runs.size());
+    inParallel(runs.size(),
+               [&](size_t next)
+               {
+                   const size_t run = order[next];
+                   const GoalsLast& level = levels[runs[run].first];
+                   outputs[run] = playScript(settings, level.argument, pacedAlone(level.script),
+                                             "--last-goal " + std::to_string(runs[run].second + 1));
+               });
+    char took[96];
+    std::snprintf(took, sizeof took, "%zu runs, %.1f s", runs.size(),
+                  std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
+    std::cout << "Each goal made last (the script's clicks on its unit held until nothing else is under way, "
+                 "the clicks at a person's pace alone): "
+              << took << "\n";
+    for (size_t run = 0; run < runs.size(); ++run)
+    {
+        const GoalsLast& level = levels[runs[run].first];
+        const std::string what = level.level + ", " + level.goals[runs[run].second] + " made last";
+        const std::string& output = outputs[run];
+        const LevelPlay::PlayOutcome outcome = LevelPlay::PlayOutcome::read(output);
+        const std::string unwon = LevelPlay::goalsMetNotWon(what, playedOrder(level.script, output), outcome);
+        char clock[48];
+        std::snprintf(clock, sizeof clock, " at %.2f s", static_cast<double>(outcome.clock));
+        std::cout << "  " << what << ": ";
+        if (!unwon.empty())
+        {
+            std::cout << "every goal met, but not won\n";
+            problems.push_back(unwon);
+        }
+        else if (!outcome.ended)
+        {
+            std::cout << "the run did not end\n";
+            problems.push_back(what + ": the run did not end: " +
+                               output.substr(output.size() - std::min<size_t>(output.size(), 300)));
+        }
+        else if (output.find("held for the end: nothing") != std::string::npos)
+            std::cout << "no line of the script names its unit\n";
+        else if (outcome.won)
+            std::cout << "won" << clock << "\n";
+        else
+            std::cout << outcome.openGoals << (outcome.openGoals == 1 ? " goal" : " goals") << " open"
+                      << clock << "\n";
+    }
 }
 
 std::string failureText()
@@ -370,6 +585,7 @@ int main(int argc, char** argv)
     search.levelplay = programFolder(argv[0]) / "levelplay";
 
     std::vector<std::string> problems;
+    std::vector<GoalsLast> goalsLast;
     try
     {
         Engine::cFileSystem files(Engine::fromUtf8(data.string() + "/"));
@@ -406,7 +622,7 @@ int main(int argc, char** argv)
                 auto game = std::make_unique<Game>();
                 game->loadLevel(level.number);
                 game->getController().init();
-                describe(*game, level, argument, search, problems);
+                describe(*game, level, argument, search, problems, goalsLast);
             }
             catch (...)
             {
@@ -424,6 +640,7 @@ int main(int argc, char** argv)
     {
         problems.push_back(failureText());
     }
+    playGoalsLast(goalsLast, search, problems);
     for (const std::string& problem : problems)
         std::cerr << "levelcheck: " << problem << "\n";
     return problems.empty() ? 0 : 1;

@@ -3,7 +3,7 @@
 //
 //   levelplay [--data DIR] [--seed N] [--dt SECONDS] [--max-time SECONDS]
 //             [--keep-saves DIR] [--restore SAVEFILE] [--pace] [--patience SECONDS]
-//             [--write-script FILE] [--judge] LEVEL SCRIPT
+//             [--write-script FILE] [--judge] [--last-goal N] LEVEL SCRIPT
 //
 // LEVEL is a level number N (the data folder's "Levels/n<N>.xml") or the path of a level file
 // under any name; a file named n<N>.xml plays as level N, any other as level 0.
@@ -38,6 +38,13 @@
 // can no longer be reached (the model of LevelModel, as levelcheck's search uses it), or, where
 // the model finds every goal met and the game has not won, "judge: every goal is met, but the
 // game has not won the level".
+//
+// With --last-goal N, the goal of the level's list numbered N (from 1) is met last: a line of
+// the script whose click or upgrade names that goal's unit, when its turn comes, is held back
+// ("held for the end: script line L ..."), and the held lines are played once the rest of the
+// script has acted and nothing waits to be done (every other goal done or given up), in their
+// order, naming the unit as the field then numbers it. Played so, the script shows whether the
+// game wins the level whichever goal is met last. (It does not go with --write-script.)
 //
 // A click that a player could not make goes nowhere, as the player's would: the unit hidden,
 // the button not shown, another view taking the pointer. The run goes on and says what lay
@@ -217,6 +224,7 @@ struct Options
     float patience = 120.0f;
     std::string writeScript;
     bool judge = false;
+    int lastGoal = 0;
     std::string level;
     std::string script;
 };
@@ -263,6 +271,13 @@ Options readOptions(int argc, char** argv)
             options.writeScript = argv[++i];
         else if (argument == "--judge")
             options.judge = true;
+        else if (argument == "--last-goal")
+        {
+            const double goal = number(i, argument);
+            if (goal < 1.0 || goal != std::floor(goal) || goal > 1000.0)
+                throw BadInput{"--last-goal: goals are numbered from 1"};
+            options.lastGoal = static_cast<int>(goal);
+        }
         else if (!argument.empty() && argument[0] == '-')
             throw BadInput{"unknown option " + argument};
         else
@@ -271,7 +286,9 @@ Options readOptions(int argc, char** argv)
     if (files.size() != 2)
         throw BadInput{"usage: levelplay [--data DIR] [--seed N] [--dt SECONDS] [--max-time SECONDS] "
                        "[--keep-saves DIR] [--restore SAVEFILE] [--pace] [--patience SECONDS] "
-                       "[--write-script FILE] [--judge] LEVEL SCRIPT"};
+                       "[--write-script FILE] [--judge] [--last-goal N] LEVEL SCRIPT"};
+    if (options.lastGoal && !options.writeScript.empty())
+        throw BadInput{"--write-script writes the script as written: not with --last-goal"};
     options.level = files[0];
     options.script = files[1];
     if (options.data.empty())
@@ -462,7 +479,9 @@ int play(const Options& options)
     for (int won = 0; won < std::min(level, kMapLevelLimit); ++won)
         Engine::cProps::set<int>(L"Level" + std::to_wstring(won), 0);
     setCurrentMap(mapIndexOfLevel(setCurrentSelectedLevel(level)));
-    const std::vector<Command> script = readScript(options.script);
+    std::vector<Command> script = readScript(options.script);
+    // The script's own lines; with --last-goal the held lines come again after them.
+    const size_t written = script.size();
 
     if (!options.keepSaves.empty())
         std::filesystem::create_directories(options.keepSaves);
@@ -476,6 +495,21 @@ int play(const Options& options)
     std::vector<int> retries(script.size(), 0);
     constexpr int kRetries = 5;
     std::string judgement;
+    // With --last-goal: the lines held back, and whether they were played again at the end.
+    std::vector<size_t> held;
+    bool released = false;
+    // The goal met last, as the level stands now (none without --last-goal).
+    const auto lastGoal = [&run, &options]() -> const LevelGoal*
+    {
+        Game* game = run.game();
+        if (!options.lastGoal || !game)
+            return nullptr;
+        const std::vector<LevelGoal>& goals = game->getLevelGoals();
+        if (static_cast<size_t>(options.lastGoal) > goals.size())
+            throw BadInput{"--last-goal " + std::to_string(options.lastGoal) + ": the level has " +
+                           std::to_string(goals.size()) + " goals"};
+        return &goals[static_cast<size_t>(options.lastGoal - 1)];
+    };
     try
     {
         if (!options.restore.empty())
@@ -487,6 +521,7 @@ int play(const Options& options)
         }
         else
             run.startFresh();
+        lastGoal();
 
         size_t next = 0;
         // Frames in a row with the script done and nothing waiting to be done.
@@ -494,10 +529,25 @@ int play(const Options& options)
         while (!run.won() && run.clock() < options.maxTime)
         {
             // The script's lines act before the frame's input step, as a player's hand would.
-            while (next < script.size() && !run.won() &&
-                   (pace ? pace->ready(script[next]) : script[next].time <= run.clock()))
+            while (next < script.size() && !run.won())
             {
                 const Command& command = script[next];
+                const LevelGoal* goal = next < written && run.inLevel() ? lastGoal() : nullptr;
+                if (goal && (command.verb == Command::Click || command.verb == Command::Upgrade) &&
+                    goal->target.lock() && run.unitOf(command) == goal->target.lock())
+                {
+                    std::cout << "at " << run.clock() << " s: held for the end: script line " << command.line
+                              << " " << (command.verb == Command::Click ? "click " : "upgrade ")
+                              << run.label(goal->target.lock()) << "\n";
+                    held.push_back(next++);
+                    // One click clears a barrier, and its work takes it off the field: a later
+                    // line that names it was written for the next of its type.
+                    if (goal->kind == 2)
+                        run.setAside(goal->target.lock());
+                    continue;
+                }
+                if (!(pace ? pace->ready(command) : command.time <= run.clock()))
+                    break;
                 actedAt[next++] = run.clock();
                 if (pace)
                     pace->acted(command);
@@ -539,9 +589,32 @@ int play(const Options& options)
                 continue;
             }
             // Judged once the script is done and the work it started has ended (a second of
-            // frames with nothing waiting).
+            // frames with nothing waiting); the lines held back play first.
             idleFrames = next >= script.size() && run.idle() ? idleFrames + 1 : 0;
-            if (options.judge && idleFrames > static_cast<int>(1.0f / options.dt))
+            if (!held.empty() && !released && idleFrames > static_cast<int>(1.0f / options.dt))
+            {
+                released = true;
+                idleFrames = 0;
+                run.setAside(cUnit::Ptr());
+                const std::vector<LevelGoal>& goals = run.game()->getLevelGoals();
+                const int number = run.numberOf(lastGoal()->target.lock());
+                std::cout << "at " << run.clock() << " s: "
+                          << std::count_if(goals.begin(), goals.end(),
+                                           [](const LevelGoal& goal) { return !goal.done; })
+                          << " goals open and nothing else under way: "
+                          << (number > 0 ? "the held lines play now" : "the goal's unit is gone") << "\n";
+                for (const size_t line : held)
+                {
+                    Command again = script[line];
+                    again.time = 0.0f;
+                    again.index = number;
+                    if (number > 0)
+                        script.push_back(again);
+                }
+                actedAt.resize(script.size(), -1.0f);
+                retries.resize(script.size(), 0);
+            }
+            else if (options.judge && idleFrames > static_cast<int>(1.0f / options.dt))
             {
                 judgement = judge(*run.game());
                 break;
@@ -564,6 +637,9 @@ int play(const Options& options)
                 std::cout << "open goal: " << run.label(goal.target.lock()) << "\n";
     if (options.judge && !won)
         std::cout << "judge: " << (judgement.empty() && game ? judge(*game) : judgement) << "\n";
+    if (options.lastGoal && held.empty())
+        std::cout << "held for the end: nothing: no line of the script names the unit of goal "
+                  << options.lastGoal << "\n";
     const char* medal = "none";
     if (won)
     {

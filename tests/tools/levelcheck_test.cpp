@@ -4,7 +4,8 @@
 // approach on the end the heroes come from. The dead-end search refuses a level where some order
 // of clicks leaves it unwinnable, naming the order and what ran out, and sees the game come to
 // it too; every shipped level passes it. An order the game played to every goal met without a
-// win is refused, naming the level and the clicks.
+// win is refused, naming the level and the clicks. Each level's script is played with each goal
+// made last, and the game wins every such run that meets all the goals.
 #include "tests/support/TempDir.h"
 #include "tools/levelplay/PlayOutcome.h"
 
@@ -295,7 +296,40 @@ TEST(Levelcheck, NoShippedLevelHasADeadEnd)
     EXPECT_EQ(count, levelCount) << checked.output;
     // A search that ran past its budget could have missed one.
     EXPECT_EQ(checked.output.find("cut short"), std::string::npos) << checked.output;
+    // Each goal of each level made last once, in a run that the game won or that left goals open
+    // (or none, where no click of the script names the goal's unit).
+    int goals = 0;
+    const std::regex goalCount(R"(\n  goals (\d+):)");
+    for (auto it = std::sregex_iterator(checked.output.begin(), checked.output.end(), goalCount);
+         it != std::sregex_iterator(); ++it)
+        goals += std::stoi((*it)[1]);
+    const std::regex madeLast(
+        R"(\n  level \d+, [^\n]* made last: (won at |\d+ goals? open at |no line of the script))");
+    EXPECT_EQ(std::distance(std::sregex_iterator(checked.output.begin(), checked.output.end(), madeLast),
+                            std::sregex_iterator()),
+              goals)
+        << checked.output;
     std::printf("levelcheck searched every shipped level in %.1f s\n", seconds);
+}
+
+TEST(Levelcheck, HallSquareIsWonWhicheverGoalIsMetLast)
+{
+    // Hall Square's script with the clicks on each goal's unit made last: the hall's own upgrade
+    // meets the last goal after every other goal is done, and the game wins the level.
+    Levels levels;
+    const ToolRun checked = levels.check("40", QUILL_SOURCE_DIR);
+    EXPECT_EQ(checked.status, 0) << checked.output;
+    EXPECT_NE(checked.output.find("\n  level 40, reach level TownHall#1 made last: won at "),
+              std::string::npos)
+        << checked.output;
+    const std::regex run(R"(\n  level 40, [^\n]* made last: ([^\n]*))");
+    int runs = 0;
+    int won = 0;
+    for (auto it = std::sregex_iterator(checked.output.begin(), checked.output.end(), run);
+         it != std::sregex_iterator(); ++it, ++runs)
+        won += (*it)[1].str().rfind("won at ", 0) == 0;
+    EXPECT_EQ(runs, 8) << checked.output;
+    EXPECT_GE(won, 4) << checked.output;
 }
 
 TEST(Levelcheck, AnOrderPlayedToEveryGoalMetWithoutAWinIsRefused)

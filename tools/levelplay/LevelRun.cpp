@@ -380,19 +380,18 @@ cUnit::Ptr LevelRun::find(const std::wstring& type, int index) const
     if (!level)
         return cUnit::Ptr();
     const auto range = level->getUnits().equal_range(GameConfig::instance().getTypeId(type));
+    const cUnit::Ptr aside = m_aside.lock();
     int seen = 0;
     for (auto it = range.first; it != range.second; ++it)
-        if (!it->second->isRemoved() && ++seen == index)
+        // The unit set aside is passed over where the name would land on it.
+        if (!it->second->isRemoved() && ++seen >= index && it->second != aside)
             return it->second;
     return cUnit::Ptr();
 }
 
-std::string LevelRun::label(const cUnit::Ptr& unit) const
+int LevelRun::standingUpTo(const cUnit::Ptr& unit) const
 {
-    Game* level = game();
-    if (!unit || !level)
-        return "?";
-    const auto range = level->getUnits().equal_range(unit->getTypeId());
+    const auto range = game()->getUnits().equal_range(unit->getTypeId());
     int seen = 0;
     for (auto it = range.first; it != range.second; ++it)
         if (!it->second->isRemoved())
@@ -401,7 +400,19 @@ std::string LevelRun::label(const cUnit::Ptr& unit) const
             if (it->second == unit)
                 break;
         }
-    return Engine::toUtf8(unit->typeName) + "#" + std::to_string(seen);
+    return seen;
+}
+
+std::string LevelRun::label(const cUnit::Ptr& unit) const
+{
+    if (!unit || !game())
+        return "?";
+    return Engine::toUtf8(unit->typeName) + "#" + std::to_string(standingUpTo(unit));
+}
+
+int LevelRun::numberOf(const cUnit::Ptr& unit) const
+{
+    return unit && !unit->isRemoved() && game() ? standingUpTo(unit) : 0;
 }
 
 std::string LevelRun::nameOf(const Engine::cView* view) const

@@ -80,8 +80,13 @@ public:
     Game* game() const;
     // TYPE#K of a unit, as the script names it.
     std::string label(const cUnit::Ptr& unit) const;
+    // K of that name: the unit's number among the units of its type still on the field; 0 for a
+    // unit taken off it.
+    int numberOf(const cUnit::Ptr& unit) const;
     // The unit a script line names, as it names it now; empty when there is none.
     cUnit::Ptr unitOf(const Command& command) const { return find(command.unitType, command.index); }
+    // A unit that a name landing on it passes over, to the next of its type (none when empty).
+    void setAside(const cUnit::Ptr& unit) { m_aside = unit; }
     // Nothing waits to be done: no goal queued or under way, no upgrade of the town hall.
     bool idle() const;
     // What lies under a place of the screen, the topmost first.
@@ -97,6 +102,8 @@ private:
     void onProblem(const cUnit::Ptr& unit, UnitProblem problem);
     void reportGoals();
     cUnit::Ptr find(const std::wstring& type, int index) const;
+    // The units of its type still on the field up to it (all of them when it has left).
+    int standingUpTo(const cUnit::Ptr& unit) const;
     std::string nameOf(const Engine::cView* view) const;
     // Why a click that reached the unit made no goal: the waiting goals, or a tutorial tip.
     std::string noGoalReason(const cUnit::Ptr& unit, bool upgrade) const;
@@ -120,6 +127,7 @@ private:
     // Frames in a row in which the level was in play but did not run.
     int m_stillFrames = 0;
     float m_lastClock = 0.0f;
+    boost::weak_ptr<cUnit> m_aside;
 };
 
 } // namespace LevelPlay

@@ -20,6 +20,7 @@ struct PlayOutcome
     // The last line was found.
     bool ended = false;
     bool won = false;
+    float clock = -1.0f;
     int openGoals = -1;
     // The text after the last "judge: ", empty without one.
     std::string judgement;
@@ -41,6 +42,9 @@ struct PlayOutcome
             return outcome;
         outcome.ended = true;
         outcome.won = output.compare(last, 5, "won=1") == 0;
+        const size_t clock = output.find("clock=", last);
+        if (clock != std::string::npos && clock < open)
+            outcome.clock = std::strtof(output.c_str() + clock + 6, nullptr);
         outcome.openGoals = std::atoi(output.c_str() + open + 11);
         return outcome;
     }
