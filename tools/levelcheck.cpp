@@ -57,6 +57,7 @@
 #include "tools/DataFiles.h"
 #include "tools/levelplay/DeadEndSearch.h"
 #include "tools/levelplay/LevelModel.h"
+#include "tools/levelplay/LevelRun.h"
 #include "tools/levelplay/PlayOutcome.h"
 #include "tools/levelplay/WinCheck.h"
 
@@ -264,23 +265,6 @@ struct GoalsLast
     std::vector<std::string> goals;
 };
 
-// TYPE#K of a unit, as a script names it.
-std::string scriptName(Game& game, const cUnit::Ptr& unit)
-{
-    if (!unit)
-        return "?";
-    int number = 0;
-    const auto range = game.getUnits().equal_range(unit->getTypeId());
-    for (auto it = range.first; it != range.second; ++it)
-        if (!it->second->isRemoved())
-        {
-            ++number;
-            if (it->second == unit)
-                break;
-        }
-    return text(unit->typeName) + "#" + std::to_string(number);
-}
-
 // The level, to be played with each goal made last, when its script lies beside its file
 // (nK.play beside nK.xml).
 void addGoalsLast(Game& game, const LevelLocation& level, const std::string& argument,
@@ -292,7 +276,8 @@ void addGoalsLast(Game& game, const LevelLocation& level, const std::string& arg
     if (game.getLevelGoals().empty() || !Tools::readWholeFile(script.string(), entry.script))
         return;
     for (const LevelGoal& goal : game.getLevelGoals())
-        entry.goals.push_back(std::string(goalKind(goal.kind)) + " " + scriptName(game, goal.target.lock()));
+        entry.goals.push_back(std::string(goalKind(goal.kind)) + " " +
+                              LevelPlay::scriptLabel(game, goal.target.lock()));
     levels.push_back(std::move(entry));
 }
 

@@ -389,9 +389,13 @@ cUnit::Ptr LevelRun::find(const std::wstring& type, int index) const
     return cUnit::Ptr();
 }
 
-int LevelRun::standingUpTo(const cUnit::Ptr& unit) const
+namespace
 {
-    const auto range = game()->getUnits().equal_range(unit->getTypeId());
+
+// The units of its type still on the field up to it (all of them when it has left).
+int standingUpTo(Game& game, const cUnit::Ptr& unit)
+{
+    const auto range = game.getUnits().equal_range(unit->getTypeId());
     int seen = 0;
     for (auto it = range.first; it != range.second; ++it)
         if (!it->second->isRemoved())
@@ -403,16 +407,24 @@ int LevelRun::standingUpTo(const cUnit::Ptr& unit) const
     return seen;
 }
 
+} // namespace
+
+std::string scriptLabel(Game& game, const cUnit::Ptr& unit)
+{
+    if (!unit)
+        return "?";
+    return Engine::toUtf8(unit->typeName) + "#" + std::to_string(standingUpTo(game, unit));
+}
+
 std::string LevelRun::label(const cUnit::Ptr& unit) const
 {
-    if (!unit || !game())
-        return "?";
-    return Engine::toUtf8(unit->typeName) + "#" + std::to_string(standingUpTo(unit));
+    Game* level = game();
+    return level ? scriptLabel(*level, unit) : "?";
 }
 
 int LevelRun::numberOf(const cUnit::Ptr& unit) const
 {
-    return unit && !unit->isRemoved() && game() ? standingUpTo(unit) : 0;
+    return unit && !unit->isRemoved() && game() ? standingUpTo(*game(), unit) : 0;
 }
 
 std::string LevelRun::nameOf(const Engine::cView* view) const

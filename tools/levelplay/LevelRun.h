@@ -37,6 +37,10 @@ struct Command : Test::ScriptLine
     std::wstring unitType;
 };
 
+// TYPE#K of a unit of `game`, as a script names it: K counts the units of its type still on the
+// field up to it (all of them when it has left); "?" for no unit.
+std::string scriptLabel(Game& game, const cUnit::Ptr& unit);
+
 // One level played by the game's play state the way a player plays it: every order is the
 // player's hand at the mouse or the keys (`PlayerHand`), and nothing here calls a handler of
 // the game. The level starts as the program's command line starts one; its briefings and modal
@@ -102,8 +106,6 @@ private:
     void onProblem(const cUnit::Ptr& unit, UnitProblem problem);
     void reportGoals();
     cUnit::Ptr find(const std::wstring& type, int index) const;
-    // The units of its type still on the field up to it (all of them when it has left).
-    int standingUpTo(const cUnit::Ptr& unit) const;
     std::string nameOf(const Engine::cView* view) const;
     // Why a click that reached the unit made no goal: the waiting goals, or a tutorial tip.
     std::string noGoalReason(const cUnit::Ptr& unit, bool upgrade) const;
