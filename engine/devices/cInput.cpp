@@ -381,7 +381,6 @@ void cInput::update()
     {
         m_emulateMove = false;
         m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
-        m_placeTold = getPointer(m_toldPlace);
     }
     readMouseState();
     if (m_joystick)
@@ -463,13 +462,12 @@ void cInput::announcePlace(const cVector2& place)
 {
     m_pointerSignal(place);
     // What follows the pointer learns of its moves from the movement signal (a button's hover,
-    // which a deep button needs before it takes a press). A button at a place that signal has
-    // not told yet (the move came in this frame, or no move came at all) is announced as a
-    // movement of no amount first, as an emulated move is.
-    if (!m_placeTold || !(place == m_toldPlace))
-        m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
-    m_placeTold = true;
-    m_toldPlace = place;
+    // which a deep button needs before it takes a press). Every button is announced as a
+    // movement of no amount first, as an emulated move is: the move to its place may have come
+    // in this frame, or not at all, or been told while the window showed the game at another
+    // scale (the pointer stood still while the window left full screen), and a hover told
+    // twice is a hover once.
+    m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
 }
 
 void cInput::readJoystick(bool& anyRaised)
@@ -521,8 +519,6 @@ void cInput::readMouseState()
             m_mouseSignal(CONTROL_MOUSE_Y, state.y);
         if (state.z != 0)
             m_mouseSignal(CONTROL_MOUSE_WHEEL, state.z);
-        if (state.x != 0 || state.y != 0)
-            m_placeTold = getPointer(m_toldPlace);
         return;
     default:
         return;

@@ -33,8 +33,8 @@ namespace Engine
 // Where the pointer stands comes with the mouse's events (window pixels): `getPointer` answers
 // the latest place, and a button whose event told its place raises the pointer signal with it
 // just before its own code, so that a click is taken where it happened, not where the pointer
-// stood when the frame began. A place the movement signal has not told yet comes with a
-// movement of no amount (530, 0) before the button's code.
+// stood when the frame began. A button's place comes with a movement of no amount (530, 0)
+// before its code, so that what hovers learns of the place first.
 class cInput : public cSingleton<cInput>
 {
 public:
@@ -152,10 +152,6 @@ private:
     Platform::CursorHandle m_defaultCursor = nullptr;
     bool m_emulateClick = false;
     bool m_emulateMove = false;
-    // The place the movement signal's handlers last learnt (the pointer after a move, or a
-    // button's place).
-    bool m_placeTold = false;
-    cVector2 m_toldPlace;
 };
 
 } // namespace Engine

@@ -87,8 +87,6 @@ void SdlDisplayWindow::placeWindow(int clientLeft, int clientTop, int width, int
 {
     m_window.setFullscreen(false);
     sdl().SDL_SetWindowAlwaysOnTop(m_window.sdlWindow(), SDL_FALSE);
-    m_window.setBordered(true);
-    m_framed = true;
     // Only what changes: every request is a round trip to the window system and comes back as
     // window events.
     int currentWidth = 0;
@@ -96,6 +94,17 @@ void SdlDisplayWindow::placeWindow(int clientLeft, int clientTop, int width, int
     m_window.clientSize(currentWidth, currentHeight);
     if (currentWidth != width || currentHeight != height)
         m_window.setClientSize(width, height);
+    if (!m_framed)
+    {
+        // Back from full screen: placed by its frame's corner while it has no frame, then given
+        // its frame where it stands. Placed after its frame came back, it would be placed by the
+        // frame SDL last heard of, which the window manager tells it only later, and would come
+        // back away from where it started by as much as its frame.
+        m_window.setPosition(clientLeft - m_frame.left, clientTop - m_frame.top);
+        m_window.setBordered(true);
+        m_framed = true;
+        return;
+    }
     int x = 0;
     int y = 0;
     m_window.position(x, y);

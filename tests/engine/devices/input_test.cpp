@@ -150,16 +150,18 @@ TEST_F(InputTest, EachPlacedButtonTellsItsPlaceJustBeforeItsCode)
     EXPECT_EQ(codes, (std::vector<int>{-300, -200, 520, 1100, -310, -210, 512}));
     ASSERT_TRUE(input->getPointer(pointer));
     EXPECT_EQ(pointer, Engine::cVector2(700.0f, 500.0f)) << "the latest place";
-    // Each place news to the movement signal first comes as a movement of no amount; the jump
-    // without an event is no movement.
+    // Each button's place first comes as a movement of no amount; the jump without an event is
+    // no movement.
     EXPECT_EQ(mouse, (Pairs{{530, 0}, {530, 0}, {528, 690}, {529, 490}}));
 
-    // Once the movement told the place, a button there brings no movement of its own.
+    // A button where a movement already took the pointer comes with one all the same: the
+    // window may show the game at another scale since (full screen left with the pointer
+    // still), and what hovers judges the place anew.
     clear();
     script->mouseButton(0, true);
     input->update();
     EXPECT_EQ(codes, (std::vector<int>{-700, -500, 520, 1100}));
-    EXPECT_TRUE(mouse.empty());
+    EXPECT_EQ(mouse, (Pairs{{530, 0}}));
 }
 
 TEST_F(InputTest, JoystickAxesEveryFrameAndHatsOnlyWhenNotCentred)

@@ -61,13 +61,18 @@ bool fullScreen(GameScreen& screen)
            place.right == screen.screenWidth() && place.bottom == screen.screenHeight();
 }
 
-// A window of the game's size whose frame lies wholly on the screen.
+// A window of the game's size where the game places it, centred on the screen (openbox keeps no
+// panel, so the work area is the whole screen), with its frame wholly on the screen. Leaving full
+// screen passes through other places on the way there (the size is set before the position): a
+// click must wait for the last.
 bool windowOnScreen(GameScreen& screen)
 {
     GameScreen::Placement place;
     return screen.placement("Quillmoor", place) && place.width() == 1024 && place.height() == 768 &&
-           place.frameLeft >= 0 && place.frameTop >= 0 && place.frameRight <= screen.screenWidth() &&
-           place.frameBottom <= screen.screenHeight() && place.frameTop < place.top;
+           place.left == (screen.screenWidth() - 1024) / 2 &&
+           place.top == (screen.screenHeight() - 768) / 2 && place.frameLeft >= 0 && place.frameTop >= 0 &&
+           place.frameRight <= screen.screenWidth() && place.frameBottom <= screen.screenHeight() &&
+           place.frameTop < place.top;
 }
 
 std::string placementText(GameScreen& screen)
