@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 
 // After the test framework: Xlib's macros clash with its names.
-#include "tests/game/screens/e2e_play_tools.h"
+#include "tests/game/screens/display_test_tools.h"
 
 namespace
 {
