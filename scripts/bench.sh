@@ -38,11 +38,26 @@ benchmarkOf() {
   printf '%s\n' "${named%.*}"
 }
 ran=0
+failed=0
 for program in "$QUILL_BENCH_BUILD"/bench/bench_*; do
   [ -x "$program" ] || continue
   name=$(basename "$program")
-  # A program none of whose benchmarks the expression names is passed over.
-  listed=$("$program" --benchmark_list_tests --benchmark_filter="$filter" 2>/dev/null </dev/null || true)
+  # A program none of whose benchmarks the expression names is passed over. Listing judges the
+  # targets of the run too: status 1 and the MISSED lines only say that nothing ran yet, but a
+  # program that refuses its command line or QUILL_BENCH_TARGETS (status 2), or cannot even
+  # list, fails with its own error.
+  set +e
+  listed=$("$program" --benchmark_list_tests --benchmark_filter="$filter" 2>"$output" </dev/null)
+  status=$?
+  set -e
+  if [ "$status" -gt 1 ]; then
+    failed=$((failed + 1))
+    echo "== $name"
+    cat "$output" >&2
+    echo "FAILED $name: it could not list its benchmarks (status $status): $(paste -sd ' ' "$output")" >>"$summary"
+    continue
+  fi
+  listed=$(grep -v '^MISSED ' <<<"$listed" || true)
   [ -n "$listed" ] || continue
   ran=$((ran + 1))
   benchmarks=$(sed 's|/.*||' <<<"$listed")
@@ -65,7 +80,7 @@ for program in "$QUILL_BENCH_BUILD"/bench/bench_*; do
     echo "FAILED $name: it ended with status $status" >>"$summary"
   fi
 done
-if [ "$ran" -eq 0 ]; then
+if [ "$ran" -eq 0 ] && [ "$failed" -eq 0 ]; then
   echo "bench: no benchmark matches \"$filter\"" >&2
   exit 1
 fi

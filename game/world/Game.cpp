@@ -7,7 +7,6 @@
 #include "engine/devices/cResourceManager.h"
 #include "engine/ui/cPicture.h"
 #include "game/heroes/Goal.h"
-#include "game/world/BestTimes.h"
 #include "game/world/GameConfig.h"
 #include "game/world/LevelViews.h"
 #include "game/world/UnitTypeInfo.h"
@@ -55,24 +54,9 @@ Game::Game(LevelViews& views) : m_views(views)
 
 Game::~Game()
 {
-    // A destructor cannot pass a failure on: a best-times table that cannot be written is
-    // reported instead.
-    try
-    {
-        BestTimes::instance().saveIfChanged();
-    }
-    catch (const Engine::cStringA& text)
-    {
-        reportError("The best times were not saved: " + text);
-    }
-    catch (const std::string& text)
-    {
-        reportError("The best times were not saved: " + text);
-    }
-    catch (const char* text)
-    {
-        reportError(std::string("The best times were not saved: ") + (text ? text : ""));
-    }
+    // A level left unfinished, or one that failed half built, writes no file of the player (only
+    // a win writes the best times, CPlayState::onLevelWon), and its end reaches no other manager:
+    // after a fatal error it comes in the exit handlers, once the managers may be gone.
     // The units may outlive the level in the hands of their views: none of their signals may
     // reach this model or its planner any more.
     for (auto& connection : m_unitConnections)

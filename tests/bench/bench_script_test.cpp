@@ -105,15 +105,23 @@ TEST_F(BenchScript, FailsListingEveryTargetMissedAndEveryProgramThatFailed)
     EXPECT_EQ(listed.find("bench_two"), std::string::npos) << listed;
 }
 
-// The quickest real benchmark program: a target set for the run that none of its figures takes
-// is missed, and so is one of a benchmark that no program runs.
-TEST_F(BenchScript, FailsListingTargetsSetThatNameNoFigureOfTheRun)
+// The quickest real benchmark program, alone in the build folder; false when it is not built.
+bool useRealProgram(const Test::TempDir& build)
 {
     const fs::path program = fs::path(QUILL_BINARY_DIR) / "bench" / "bench_strings";
     if (!fs::exists(program))
-        GTEST_SKIP() << "the benchmarks are not built here";
+        return false;
     fs::create_directories(build.path() / "bench");
     fs::create_symlink(program, build.path() / "bench" / "bench_strings");
+    return true;
+}
+
+// A target set for the run that none of its figures takes is missed, and so is one of a
+// benchmark that no program runs.
+TEST_F(BenchScript, FailsListingTargetsSetThatNameNoFigureOfTheRun)
+{
+    if (!useRealProgram(build))
+        GTEST_SKIP() << "the benchmarks are not built here";
     const tRun run = runScript(build, "'^BM_HashString$'",
                                "QUILL_BENCH_TARGETS='BM_HashString.growth=-1,BM_PlayMemory.growth_kb=-1'");
     EXPECT_EQ(run.status, 1) << run.output;
@@ -124,6 +132,19 @@ TEST_F(BenchScript, FailsListingTargetsSetThatNameNoFigureOfTheRun)
                         "MISSED BM_PlayMemory: the target BM_PlayMemory.growth_kb=-1 names no "
                         "benchmark of the run\n");
     EXPECT_NE(summary, std::string::npos) << run.output;
+}
+
+// Targets it cannot read fail the run with the program's own words, whatever the expression.
+TEST_F(BenchScript, FailsNamingATargetTheProgramsCannotRead)
+{
+    if (!useRealProgram(build))
+        GTEST_SKIP() << "the benchmarks are not built here";
+    const tRun run = runScript(build, "PlayMemory", "QUILL_BENCH_TARGETS=garbage");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("FAILED bench_strings: it could not list its benchmarks (status 2): "
+                              "QUILL_BENCH_TARGETS: \"garbage\" is not <benchmark>.<figure>=<limit>\n"),
+              std::string::npos)
+        << run.output;
 }
 
 TEST_F(BenchScript, FailsWhenNoBenchmarkMatches)
