@@ -62,13 +62,6 @@ void cListBox::clear()
         deleteLater(row);
     }
     m_rows.clear();
-    m_selection = -1;
-    refresh();
-}
-
-void cListBox::setSelection(int32_t index)
-{
-    m_selection = index >= 0 && static_cast<uint32_t>(index) < m_rows.size() ? index : -1;
     refresh();
 }
 
@@ -85,8 +78,6 @@ uint32_t cListBox::shownRows() const
 void cListBox::refresh()
 {
     const auto count = static_cast<uint32_t>(m_rows.size());
-    if (m_selectionPicture)
-        m_selectionPicture->hide();
     if (count == 0)
     {
         m_upButton->hide();
@@ -113,11 +104,6 @@ void cListBox::refresh()
             {position.x, position.y - areaHeight * 0.5f + m_interlinear * 0.5f + k * m_interlinear});
         row->show();
         row->enable();
-        if (m_selectionPicture && static_cast<int32_t>(i) == m_selection)
-        {
-            m_selectionPicture->setPosition(row->getPosition());
-            m_selectionPicture->show();
-        }
     }
     if (last < count)
         m_downButton->show();
@@ -160,14 +146,6 @@ void cListBox::loadXML(const tPropertiesPtr& node)
     loadChildPart(*m_downButton, node, L"DownButton");
     loadChildPart(*m_rowTemplate, node, L"Button");
     m_rowTemplate->hide();
-    tPropertiesPtr selection;
-    if (node->getChild(L"Selection", selection) && selection)
-    {
-        if (!m_selectionPicture)
-            m_selectionPicture = new cPicture(this);
-        m_selectionPicture->loadXML(selection);
-        m_selectionPicture->hide();
-    }
     tPropertiesPtr strings;
     if (node->getChild(L"Strings", strings) && strings)
     {

@@ -19,9 +19,8 @@ class cTextButton;
 // ("Button"), of which the rows that fit between "TopLeft" and "BottomRight" (their y only)
 // are shown, "Interlinear" units apart. "UpButton" and "DownButton" scroll by one row and show
 // only while there are rows to scroll to. A clicked row raises `selectionSignal` with its index.
-// "Strings" fills the list: "Count", then "str0" to "str<Count - 1>". The picture of
-// "Selection", when the layout gives one, marks the selected row: it lies under that row while
-// the row is shown. Layouts create it as "listbox".
+// "Strings" fills the list: "Count", then "str0" to "str<Count - 1>". Layouts create it as
+// "listbox".
 class cListBox : public cPicture
 {
 public:
@@ -50,12 +49,6 @@ public:
     // Shows the rows from the first shown row on that fit the area, hides the others, and the
     // scroll buttons as there are rows above or below.
     void refresh();
-
-    // Marks a row as the selected one (-1 or an index past the last row: none); the list's
-    // selection picture follows it.
-    void setSelection(int32_t index);
-    int32_t getSelection() const { return m_selection; }
-    cPicture* getSelectionPicture() const { return m_selectionPicture; }
 
     // Connected to the hover and leave signals of every row added from now on.
     void setHoverCallback(const tRowCallback& callback) { m_hoverCallback = callback; }
@@ -86,9 +79,6 @@ private:
     float m_interlinear = 50.0f;
     uint32_t m_firstRow = 0;
     cTextButton* m_rowTemplate;
-    // Shown under the selected row; made by the loader when the layout has "Selection".
-    cPicture* m_selectionPicture = nullptr;
-    int32_t m_selection = -1;
     tRowCallback m_hoverCallback;
     tRowCallback m_leaveCallback;
 };

@@ -109,10 +109,7 @@ void cSelectProfile::fillList()
 void cSelectProfile::onNameChanged()
 {
     const std::wstring& name = m_nameEdit->getText();
-    const int32_t row = rowOf(name);
-    const bool listed = row >= 0;
-    // The row of the name, typed or picked, shows as the selected one.
-    m_userList->setSelection(row);
+    const bool listed = rowOf(name) >= 0;
     if (name.empty())
     {
         m_okButton->disable();
@@ -143,7 +140,6 @@ void cSelectProfile::onRowPicked(uint32_t index)
     const std::wstring name = m_userList->getItemText(index);
     m_nameEdit->setText(name);
     m_selectedIndex = static_cast<int32_t>(index);
-    m_userList->setSelection(m_selectedIndex);
     switchPlayer(name);
     m_deleteButton->show();
     m_deleteButton->enable();

@@ -1,11 +1,16 @@
 // What a player clicks lies in sight on every shipped level: no pile, crate, animal or bonus lies
-// more than a fifth under the pictures of other units drawn over it, and a press on its middle
-// takes it; so also for the crates of help that fall on the level's help points. Each level is
-// loaded by the game's level model with the real unit views (on the recording render device),
-// and each view's sprite, as the renderer gets it, is read against its picture's pixels.
+// more than a fifth under the pictures of other units drawn over it, none under the status panel
+// drawn over the field (its clock, resource bar, menu button and goal list), and a press on its
+// middle takes it; so also for the crates of help that fall on the level's help points. Each
+// level is loaded by the game's level model with the real unit views and the real status panel
+// (on the recording render device), and each view's sprite, as the renderer gets it, is read
+// against its picture's pixels.
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
+#include "engine/ui/cPyro.h"
+#include "engine/ui/cTextLine.h"
 #include "engine/ui/cView.h"
+#include "game/hud/cStatusPanel.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitTypeInfo.h"
 #include "game/world/UnitView.h"
@@ -26,15 +31,17 @@ using namespace GameTest;
 namespace
 {
 
-// A unit's view as the renderer draws it: its sprite and the picture the sprite shows.
+// A quad as the renderer draws it, with the picture it shows (none for a plain colour).
 struct Drawn
 {
+    // Null for the panel's quads.
     const UnitView* view = nullptr;
     Engine::cQuad sprite;
     const Platform::Image* picture = nullptr;
 
-    // Whether the picture is solid (alpha above half) at a screen point: the point is taken to
-    // the sprite's own axes (corner 0 to corner 1, corner 0 to corner 2) and on to its texel.
+    // Whether the quad is solid (alpha above half) at a screen point: the point is taken to the
+    // sprite's own axes (corner 0 to corner 1, corner 0 to corner 2) and on to its texel; a
+    // quad without a picture by its colour.
     bool solidAt(float x, float y) const
     {
         const Engine::cQuadCorner* c = sprite.corners;
@@ -43,7 +50,11 @@ struct Drawn
         const float det = ax * by - ay * bx;
         const float s = det == 0.0f ? -1.0f : ((x - c[0].x) * by - (y - c[0].y) * bx) / det;
         const float t = det == 0.0f ? -1.0f : (ax * (y - c[0].y) - ay * (x - c[0].x)) / det;
-        if (picture->width == 0 || s < 0.0f || s >= 1.0f || t < 0.0f || t >= 1.0f)
+        if (s < 0.0f || s >= 1.0f || t < 0.0f || t >= 1.0f)
+            return false;
+        if (!picture)
+            return (c[0].color >> 24) > 128;
+        if (picture->width == 0)
             return false;
         const float u = std::clamp(sprite.uvFrom.x + s * (sprite.uvTo.x - sprite.uvFrom.x), 0.0f, 0.9999f);
         const float v = std::clamp(sprite.uvFrom.y + t * (sprite.uvTo.y - sprite.uvFrom.y), 0.0f, 0.9999f);
@@ -79,14 +90,20 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
             game.addUnit(GameConfig::instance().unitNames().find(L"Cement"), 0, -1, eUnitState::idle, 0.0f,
                          game.cellToPos(cell) + offset, {}, L"");
 
-    // The shown unit views in drawing order, with their pictures from the data folder.
-    std::vector<Drawn> drawn;
-    for (Engine::cView* view : Engine::cView::getRenderOrder())
+    // The status panel as the play state puts it over the field at the start: every goal row
+    // of the level, the medal times, the clock, the resources and the menu button.
+    auto* panel = new cStatusPanel(getPlayView());
+    panel->enable();
+    game.buildLevelGoals();
+    panel->updateGoals();
+    panel->update();
+
+    // The pictures from the data folder.
+    const auto pictureOf = [&](const Engine::cView& view) -> const Platform::Image*
     {
-        const auto* unitView = dynamic_cast<const UnitView*>(view);
-        if (!unitView || !unitView->getUnit() || !view->isShown())
-            continue;
-        const std::string path = view->getTextureName();
+        const std::string path = view.getTextureName();
+        if (path.empty())
+            return nullptr;
         if (!pictures.count(path))
         {
             std::vector<char> bytes;
@@ -97,7 +114,30 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
                     ? Platform::Image()
                     : Platform::decodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
         }
-        drawn.push_back({unitView, view->getSprite(), &pictures[path]});
+        return &pictures[path];
+    };
+    // The shown unit views in drawing order, and every quad the panel's shown views draw.
+    std::vector<Drawn> drawn;
+    std::vector<std::pair<std::string, Drawn>> panelQuads;
+    for (Engine::cView* view : Engine::cView::getRenderOrder())
+    {
+        if (!view->isShown())
+            continue;
+        const auto* unitView = dynamic_cast<const UnitView*>(view);
+        if (unitView && unitView->getUnit())
+            drawn.push_back({unitView, view->getSprite(), pictureOf(*view)});
+        const Engine::cControl* above = view;
+        while (above && above != panel)
+            above = above->getParent();
+        // Its effects draw particles, not quads, and only for a moment.
+        if (!above || dynamic_cast<const Engine::cPyro*>(view))
+            continue;
+        // A text covers its letters' boxes.
+        const auto* text = dynamic_cast<const Engine::cTextLine*>(view);
+        const std::string what =
+            text ? "text \"" + Engine::toUtf8(text->getText()) + "\"" : view->getTextureName();
+        for (const Engine::cQuad& quad : view->getSprites())
+            panelQuads.push_back({what, {nullptr, quad, text ? nullptr : pictureOf(*view)}});
     }
     std::vector<std::string> faults;
     for (size_t i = 0; i < drawn.size(); ++i)
@@ -109,16 +149,17 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
         std::ostringstream name;
         name << "level " << level << ": " << Engine::toUtf8(unit->typeName) << " at " << game.unitPos(unit).x
              << ";" << game.unitPos(unit).y;
-        // Its solid pixels (the sprite's corners bound them), and those under a solid pixel of a
-        // unit drawn after it.
+        // Its solid pixels (the sprite's corners bound them), those under a solid pixel of a unit
+        // drawn after it, and those under the panel.
         float x0 = 1e9f, y0 = 1e9f, x1 = -1e9f, y1 = -1e9f;
         for (const Engine::cQuadCorner& corner : drawn[i].sprite.corners)
         {
             x0 = std::min(x0, corner.x), x1 = std::max(x1, corner.x);
             y0 = std::min(y0, corner.y), y1 = std::max(y1, corner.y);
         }
-        int solid = 0, covered = 0;
+        int solid = 0, covered = 0, hidden = 0;
         std::map<std::wstring, int> over;
+        std::map<std::string, int> underPanel;
         for (float y = std::floor(y0) + 0.5f; y < y1; y += 1.0f)
             for (float x = std::floor(x0) + 0.5f; x < x1; x += 1.0f)
             {
@@ -133,6 +174,14 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
                         under = true;
                     }
                 covered += under ? 1 : 0;
+                bool panelled = false;
+                for (const auto& [picture, quad] : panelQuads)
+                    if (quad.solidAt(x, y))
+                    {
+                        ++underPanel[picture];
+                        panelled = true;
+                    }
+                hidden += panelled ? 1 : 0;
             }
         if (solid == 0 || covered * 5 > solid)
         {
@@ -141,6 +190,15 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
                   << (solid ? 100 * covered / solid : 0) << "%) under";
             for (const auto& [type, pixels] : over)
                 fault << " " << Engine::toUtf8(type) << " (" << pixels << ")";
+            faults.push_back(fault.str());
+        }
+        if (hidden > 0)
+        {
+            std::ostringstream fault;
+            fault << name.str() << " has " << hidden << " of its " << solid
+                  << " solid pixels under the status panel:";
+            for (const auto& [picture, pixels] : underPanel)
+                fault << " " << picture << " (" << pixels << ")";
             faults.push_back(fault.str());
         }
         // A press goes to the view of the greatest deep whose rectangle holds the pointer, among
