@@ -78,15 +78,22 @@ TEST(StatusPanel, TheMedalMarksFollowTheClockPastGoldAndSilver)
     EXPECT_EQ(panel->find<Engine::cTextLine>(L"PerfectGoldTimeText")->getText(), L"01:00");
     EXPECT_EQ(panel->find<Engine::cTextLine>(L"PerfectSilverTimeText")->getText(), L"01:40");
 
+    // The bar drains from its left end: its moving edge passes each mark at the mark's time.
+    const auto markAt = [&](const wchar_t* tag) { return panel->find<Engine::cView>(tag)->getPosition().x; };
+    const auto fill = [&] { return std::pair(bar->getSprite().corners[0].x, bar->getSprite().corners[1].x); };
+
     fixture.run(1, 0.5f);
     EXPECT_EQ(panel->getMedalState(), 1);
     EXPECT_FALSE(shown(*panel, L"PerfectGoldPicture")) << "one step past gold the gold mark goes";
     EXPECT_FALSE(shown(*panel, L"PerfectGoldTimeText"));
     EXPECT_TRUE(shown(*panel, L"PerfectSilverTimeText"));
+    EXPECT_NEAR(fill().first, markAt(L"PerfectGoldPicture"), 1.5f) << "the edge just past the gold mark";
     fixture.run(1, 40.0f);
     EXPECT_EQ(panel->getMedalState(), 2);
     EXPECT_FALSE(shown(*panel, L"PerfectSilverPicture"));
     EXPECT_FLOAT_EQ(bar->getCurrentValue(), 0.0f) << "the bar is spent";
+    EXPECT_FLOAT_EQ(fill().first, markAt(L"PerfectSilverPicture")) << "at the silver mark";
+    EXPECT_FLOAT_EQ(fill().second, markAt(L"PerfectSilverPicture"));
 }
 
 // The rectangle a text line covers: left, top, right, bottom.

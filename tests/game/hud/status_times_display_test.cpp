@@ -1,8 +1,7 @@
 // The status panel over level 2, drawn by the real views into an OpenGL back buffer and read
-// back: the gold and the silver time stand inside the clock plate, and their letters stand out
-// from what is drawn under them.
+// back (kept as screenshots/status_times.png in the build folder): the gold and the silver time
+// stand inside the clock plate, and their letters stand out from what is drawn under them.
 #include "engine/core/StringUtils.h"
-#include "engine/core/cControl.h"
 #include "engine/core/cFrameDevices.h"
 #include "engine/core/cLogic.h"
 #include "engine/devices/cSound.h"
@@ -33,17 +32,16 @@ namespace
 constexpr int Width = 1024;
 constexpr int Height = 768;
 
-double channel(uint32_t rgb, int shift)
-{
-    const double c = static_cast<double>((rgb >> shift) & 255u) / 255.0;
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-// The relative luminance of a colour 0xRRGGBB, as contrast between text and its ground is
-// measured.
+// The relative luminance of a colour 0xRRGGBB, as the contrast of text and its ground is measured.
 double luminance(uint32_t rgb)
 {
-    return 0.2126 * channel(rgb, 16) + 0.7152 * channel(rgb, 8) + 0.0722 * channel(rgb, 0);
+    double sum = 0.0;
+    for (const auto& [shift, weight] : {std::pair{16, 0.2126}, std::pair{8, 0.7152}, std::pair{0, 0.0722}})
+    {
+        const double c = static_cast<double>((rgb >> shift) & 255u) / 255.0;
+        sum += weight * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+    }
+    return sum;
 }
 
 bool near(uint32_t a, uint32_t b, int tolerance)
@@ -94,20 +92,9 @@ protected:
         return pixels;
     }
 
-    // Kept for a look at full size: screenshots/status_times.png in the build folder.
-    static void keep(const std::vector<uint32_t>& pixels)
-    {
-        const Platform::Image image = ::Test::picture(
-            Width, Height, [&](uint32_t x, uint32_t y) { return 0xFF000000u | pixels[y * Width + x]; });
-        std::filesystem::create_directories(std::string(QUILL_BINARY_DIR) + "/screenshots");
-        std::ofstream(std::string(QUILL_BINARY_DIR) + "/screenshots/status_times.png", std::ios::binary)
-            << ::Test::pngBytes(image);
-    }
-
     std::string renderError;
     HudTest::GameDataEngine engine{[this]
                                    {
-                                       // The game's screen.
                                        auto config = ::Test::screenConfig(false);
                                        config->settings[{L"graphics", L"width"}] = L"1024";
                                        config->settings[{L"graphics", L"height"}] = L"768";
@@ -127,11 +114,14 @@ TEST_F(StatusTimesPixels, TheMedalTimesStandInsideTheClockPlateAndReadAgainstWha
     ASSERT_EQ(panel->getMedalState(), 0) << "both times shown at the level's start";
     const Engine::cView* plate = panel->find<Engine::cView>(L"ClockPlate");
     ASSERT_NE(plate, nullptr);
-    const Engine::cVector2 corner = plate->getPosition() - plate->getSize() * 0.5f;
-    const Engine::cVector2 far = plate->getPosition() + plate->getSize() * 0.5f;
+    const Engine::cVector2 low = plate->getPosition() - plate->getSize() * 0.5f;
+    const Engine::cVector2 high = plate->getPosition() + plate->getSize() * 0.5f;
 
     const std::vector<uint32_t> shown = frame();
-    keep(shown);
+    std::filesystem::create_directories(QUILL_BINARY_DIR "/screenshots");
+    std::ofstream(QUILL_BINARY_DIR "/screenshots/status_times.png", std::ios::binary)
+        << ::Test::pngBytes(::Test::picture(
+               Width, Height, [&](uint32_t x, uint32_t y) { return 0xFF000000u | shown[y * Width + x]; }));
     for (const wchar_t* tag : {L"PerfectGoldTimeText", L"PerfectSilverTimeText"})
     {
         SCOPED_TRACE(Engine::toUtf8(tag));
@@ -140,8 +130,7 @@ TEST_F(StatusTimesPixels, TheMedalTimesStandInsideTheClockPlateAndReadAgainstWha
         text->hide();
         const std::vector<uint32_t> under = frame();
         text->show();
-        const uint32_t colour = text->getColor().toARGB() & 0xFFFFFFu;
-        // The letters: every pixel the text changes; their strokes: those of the text's colour.
+        // The letters: the pixels the text changes; their strokes: those of the text's colour.
         int letters = 0;
         int outside = 0;
         int strokes = 0;
@@ -154,9 +143,8 @@ TEST_F(StatusTimesPixels, TheMedalTimesStandInsideTheClockPlateAndReadAgainstWha
                 if (near(shown[at], under[at], 24))
                     continue;
                 ++letters;
-                if (x < corner.x || y < corner.y || x >= far.x || y >= far.y)
-                    ++outside;
-                if (!near(shown[at], colour, 40))
+                outside += x < low.x || y < low.y || x >= high.x || y >= high.y;
+                if (!near(shown[at], text->getColor().toARGB() & 0xFFFFFFu, 40))
                     continue;
                 ++strokes;
                 strokeLight += luminance(shown[at]);
@@ -166,9 +154,9 @@ TEST_F(StatusTimesPixels, TheMedalTimesStandInsideTheClockPlateAndReadAgainstWha
         EXPECT_EQ(outside, 0) << "of " << letters << " pixels of letters";
         strokeLight /= strokes;
         underLight /= strokes;
-        const double contrast =
-            (std::max(strokeLight, underLight) + 0.05) / (std::min(strokeLight, underLight) + 0.05);
-        EXPECT_GE(contrast, 4.5) << "letters of luminance " << strokeLight << " over " << underLight;
+        EXPECT_GE((std::max(strokeLight, underLight) + 0.05) / (std::min(strokeLight, underLight) + 0.05),
+                  4.5)
+            << "letters of luminance " << strokeLight << " over " << underLight;
     }
 }
 
