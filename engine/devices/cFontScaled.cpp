@@ -8,7 +8,6 @@
 #include "platform/image/ImageDecoder.h"
 
 #include <boost/make_shared.hpp>
-#include <boost/weak_ptr.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -203,26 +202,39 @@ bool cFontScaled::getGlyph(wchar_t code, sGlyph& glyph) const
     return true;
 }
 
+namespace
+{
+
+// Kept for the whole run once made: a text that comes again (a tip at each appearance) draws
+// at once. Each holds its font, so a key's font is never another one at the same address.
+using tKey = std::tuple<const cFont*, std::string, int>;
+std::map<tKey, boost::shared_ptr<cFontScaled>>& madeGlyphs()
+{
+    static std::map<tKey, boost::shared_ptr<cFontScaled>> made;
+    return made;
+}
+
+} // namespace
+
+size_t cFontScaled::madeCount()
+{
+    return madeGlyphs().size();
+}
+
 boost::shared_ptr<cFontScaled> cFontScaled::find(const boost::shared_ptr<cFont>& font,
                                                  const std::string& picture, float multiplier)
 {
     if (!font || picture.empty() || !(multiplier > 0.0f && multiplier < 1.0f))
         return {};
     const int step = std::max(1, static_cast<int>(std::floor(multiplier * Steps)));
-    using tKey = std::tuple<const cFont*, std::string, int>;
-    static std::map<tKey, boost::weak_ptr<cFontScaled>> made;
-    // Glyphs no text draws with any more are forgotten.
-    for (auto it = made.begin(); it != made.end();)
-        it = it->second.expired() ? made.erase(it) : std::next(it);
-    boost::weak_ptr<cFontScaled>& entry = made[tKey(font.get(), picture, step)];
-    if (const boost::shared_ptr<cFontScaled> alive = entry.lock())
-        return alive;
+    auto& made = madeGlyphs();
+    const tKey key(font.get(), picture, step);
+    if (const auto found = made.find(key); found != made.end())
+        return found->second;
     try
     {
-        const auto glyphs = boost::make_shared<cFontScaled>(
-            font, picture, static_cast<float>(step) / static_cast<float>(Steps));
-        entry = glyphs;
-        return glyphs;
+        return made[key] = boost::make_shared<cFontScaled>(
+                   font, picture, static_cast<float>(step) / static_cast<float>(Steps));
     }
     catch (...)
     {

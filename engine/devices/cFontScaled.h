@@ -42,10 +42,14 @@ public:
     static Platform::Image reduce(const cFont& font, const Platform::Image& picture, float scale,
                                   std::vector<sGlyph>& glyphs);
     // The glyphs of the font for text drawn at `multiplier` times its size, at the largest
-    // step not above it: shared while anyone draws with them. Null for a multiplier of 1 or
-    // more, and when the picture cannot be read (the text is then drawn from the font's own).
+    // step not above it: made on the first request and kept for the run. Null for a multiplier
+    // of 1 or more, and when the picture cannot be read (the text is then drawn from the
+    // font's own; a later request tries again).
     static boost::shared_ptr<cFontScaled> find(const boost::shared_ptr<cFont>& font,
                                                const std::string& picture, float multiplier);
+
+    // How many reduced glyph sets the run has made so far.
+    static size_t madeCount();
 
     // The glyph of a character code in the reduced picture; false as `cFont::getGlyph`.
     bool getGlyph(wchar_t code, sGlyph& glyph) const;

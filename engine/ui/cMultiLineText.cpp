@@ -117,12 +117,12 @@ cTextLine* cMultiLineText::addLine()
     return line;
 }
 
-float cMultiLineText::measure(const cTextLine& line, const std::wstring& text, size_t from, size_t to) const
+float cMultiLineText::measure(const std::wstring& text, size_t from, size_t to) const
 {
-    return line.measureText(text.data() + from, to - from).x;
+    return m_template->measureText(text.data() + from, to - from).x;
 }
 
-void cMultiLineText::wrapAtSpaces(const std::wstring& paragraph, cTextLine* line, float& lineHeight)
+void cMultiLineText::wrapAtSpaces(const std::wstring& paragraph, std::vector<std::wstring>& lines) const
 {
     const float available = getSize().x;
     const size_t length = paragraph.size();
@@ -131,11 +131,7 @@ void cMultiLineText::wrapAtSpaces(const std::wstring& paragraph, cTextLine* line
     size_t wordStart = 0;
     bool holdsWord = false;
     float width = 0.0f;
-    const auto close = [&](size_t end)
-    {
-        line->setText(paragraph.substr(lineStart, end - lineStart));
-        lineHeight = std::max(lineHeight, line->getHeight());
-    };
+    const auto close = [&](size_t end) { lines.back() = paragraph.substr(lineStart, end - lineStart); };
     while (wordStart < length)
     {
         // A word takes the spaces before it, up to the next space.
@@ -145,7 +141,7 @@ void cMultiLineText::wrapAtSpaces(const std::wstring& paragraph, cTextLine* line
         size_t wordEnd = paragraph.find(L' ', firstLetter);
         if (wordEnd == std::wstring::npos)
             wordEnd = length;
-        const float wordWidth = measure(*line, paragraph, wordStart, wordEnd);
+        const float wordWidth = measure(paragraph, wordStart, wordEnd);
         if (width + wordWidth <= available)
         {
             width += wordWidth;
@@ -157,7 +153,7 @@ void cMultiLineText::wrapAtSpaces(const std::wstring& paragraph, cTextLine* line
         {
             // The line ends after the previous word; the word is tried again on a new line.
             close(wordStart);
-            line = addLine();
+            lines.emplace_back();
             lineStart = std::min(wordStart + 1, length);
             wordStart = lineStart;
             holdsWord = false;
@@ -170,12 +166,12 @@ void cMultiLineText::wrapAtSpaces(const std::wstring& paragraph, cTextLine* line
         wordStart = lineStart;
         if (paragraph.find_first_not_of(L' ', lineStart) == std::wstring::npos)
             return;
-        line = addLine();
+        lines.emplace_back();
     }
     close(length);
 }
 
-void cMultiLineText::wrapAtLastSpace(const std::wstring& paragraph, cTextLine* line, float& lineHeight)
+void cMultiLineText::wrapAtLastSpace(const std::wstring& paragraph, std::vector<std::wstring>& lines) const
 {
     const float available = getSize().x;
     std::wstring rest = paragraph;
@@ -183,7 +179,7 @@ void cMultiLineText::wrapAtLastSpace(const std::wstring& paragraph, cTextLine* l
         return;
     // A longer part of a text is never narrower: a line costs what it holds, not what the rest
     // of the paragraph holds, when the parts measured grow from the line's start.
-    const auto fitsTo = [&](size_t length) { return measure(*line, rest, 0, length) <= available; };
+    const auto fitsTo = [&](size_t length) { return measure(rest, 0, length) <= available; };
     while (true)
     {
         // Parts twice as long each time, up to the whole rest or one that is too wide.
@@ -233,8 +229,7 @@ void cMultiLineText::wrapAtLastSpace(const std::wstring& paragraph, cTextLine* l
                 cut = std::max<size_t>(fits, 1);
             }
         }
-        line->setText(rest.substr(0, cut));
-        lineHeight = std::max(lineHeight, line->getHeight());
+        lines.back() = rest.substr(0, cut);
         if (cut == rest.size())
             return;
         const size_t next =
@@ -246,8 +241,32 @@ void cMultiLineText::wrapAtLastSpace(const std::wstring& paragraph, cTextLine* l
         if (next >= last)
             return;
         rest = rest.substr(next, last - next);
-        line = addLine();
+        lines.emplace_back();
     }
+}
+
+std::vector<std::wstring> cMultiLineText::breakLines(float multiplier)
+{
+    m_template->setMultiplier(multiplier);
+    replaceLineBreakMarks(m_text);
+    cStrings* strings = m_localized ? cStrings::instance() : nullptr;
+    const std::wstring text = strings ? strings->translate(m_text) : m_text;
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    while (start < text.size())
+    {
+        const size_t feed = text.find(L'\n', start);
+        lines.push_back(text.substr(start, feed == std::wstring::npos ? feed : feed - start));
+        const std::wstring paragraph = lines.back();
+        if (m_wrapText && m_wrapStyle == 0)
+            wrapAtSpaces(paragraph, lines);
+        else if (m_wrapText)
+            wrapAtLastSpace(paragraph, lines);
+        if (feed == std::wstring::npos)
+            break;
+        start = feed + 1;
+    }
+    return lines;
 }
 
 void cMultiLineText::layout(float multiplier, float interlinear, float& lineHeight)
@@ -260,36 +279,15 @@ void cMultiLineText::layout(float multiplier, float interlinear, float& lineHeig
         deleteLater(line);
     }
     m_lines.clear();
-    m_template->setMultiplier(multiplier);
     m_usedInterlinear = interlinear;
-    replaceLineBreakMarks(m_text);
-    cStrings* strings = m_localized ? cStrings::instance() : nullptr;
-    const std::wstring text = strings ? strings->translate(m_text) : m_text;
     lineHeight = 0.0f;
-    size_t start = 0;
-    while (start < text.size())
+    for (const std::wstring& text : breakLines(multiplier))
     {
-        const size_t feed = text.find(L'\n', start);
-        const std::wstring paragraph = text.substr(start, feed == std::wstring::npos ? feed : feed - start);
         cTextLine* line = addLine();
-        line->setText(paragraph);
+        line->setText(text);
         lineHeight = std::max(lineHeight, line->getHeight());
-        if (m_wrapText && m_wrapStyle == 0)
-            wrapAtSpaces(paragraph, line, lineHeight);
-        else if (m_wrapText)
-            wrapAtLastSpace(paragraph, line, lineHeight);
-        if (feed == std::wstring::npos)
-            break;
-        start = feed + 1;
     }
     m_needsLayout = false;
-}
-
-float cMultiLineText::needed(float multiplier, float interlinear)
-{
-    float lineHeight = 0.0f;
-    layout(multiplier, interlinear, lineHeight);
-    return static_cast<float>(m_lines.size()) * interlinear;
 }
 
 void cMultiLineText::fit()
@@ -304,10 +302,21 @@ void cMultiLineText::fit()
         m_normalMultiplier = m_template->getMultiplier();
     float m = m_normalMultiplier;
     float d = m_interlinear;
+    // The height the lines need with (m, d), measured by the font's metrics alone: only the
+    // size the fit ends with gets line views, and with them glyphs drawn at that size. The
+    // lines are laid out in the box of the last measure.
+    size_t lines = 0;
+    cVector2 measuredBox;
+    const auto needed = [&](float multiplier, float interlinear)
+    {
+        lines = breakLines(multiplier).size();
+        measuredBox = getSize();
+        return static_cast<float>(lines) * interlinear;
+    };
     float need = needed(m, d);
     const auto height = [this] { return getSize().y; };
 
-    if (!m_lines.empty() && height() < need)
+    if (lines > 0 && height() < need)
     {
         // Grow the box towards the maximum size.
         if (getSize() != maxSize)
@@ -367,6 +376,12 @@ void cMultiLineText::fit()
             }
         }
     }
+
+    const cVector2 box = getSize();
+    setBox(measuredBox);
+    float lineHeight = 0.0f;
+    layout(m, d, lineHeight);
+    setBox(box);
 
     // The block's place in the box.
     const float count = static_cast<float>(m_lines.size());

@@ -20,10 +20,12 @@ class cTextLine;
 // line, copies of a hidden template line that carries the font and the style, stand
 // "Interlinear" units apart. When the lines do not fit the box's height, the box first grows
 // towards "maxSize" and then the line distance and the letters shrink towards
-// "MinInterlinear" and "MinMultiplier"; what still does not fit makes the box taller. The
-// block is placed in the box by "VerticalAlign" (0 centred, 1 from the top, 2 from the bottom,
-// else the first line on the position). The view draws nothing itself and stays out of the
-// render registry; only its lines are drawn.
+// "MinInterlinear" and "MinMultiplier"; what still does not fit makes the box taller. Each size
+// is tried by the font's metrics alone: only the one chosen gets its lines, and with them its
+// smaller glyphs (made once in the run, `cFontScaled`). The block is placed in the box by
+// "VerticalAlign" (0 centred, 1 from the top, 2 from the bottom, else the first line on the
+// position). The view draws nothing itself and stays out of the render registry; only its
+// lines are drawn.
 class cMultiLineText : public cView
 {
 public:
@@ -89,12 +91,14 @@ private:
     cTextLine* addLine();
     // Sets the box (this view's size and the template's) without changing the fit's start.
     void setBox(const cVector2& size);
-    // Wraps one paragraph, already set on `line`, to the box's width.
-    void wrapAtSpaces(const std::wstring& paragraph, cTextLine* line, float& lineHeight);
-    void wrapAtLastSpace(const std::wstring& paragraph, cTextLine* line, float& lineHeight);
-    float measure(const cTextLine& line, const std::wstring& text, size_t from, size_t to) const;
-    // Lays out with (m, d) and answers the height the lines need.
-    float needed(float multiplier, float interlinear);
+    // The text's lines with the template at `multiplier`, measured by the font's metrics
+    // alone: no line view is made and no glyph drawn.
+    std::vector<std::wstring> breakLines(float multiplier);
+    // Wraps one paragraph, already the last of `lines`, to the box's width.
+    void wrapAtSpaces(const std::wstring& paragraph, std::vector<std::wstring>& lines) const;
+    void wrapAtLastSpace(const std::wstring& paragraph, std::vector<std::wstring>& lines) const;
+    // The width of text[from, to) in the template's font and size.
+    float measure(const std::wstring& text, size_t from, size_t to) const;
 
     std::vector<cTextLine*> m_lines;
     cTextLine* m_template;

@@ -1,7 +1,8 @@
 // Text drawn into a real OpenGL back buffer: a text shrunk to fit its box keeps the dots of its
-// i and j.
+// i and j, and makes the smaller glyphs of the size it chooses only, once in the run.
 
 #include "engine/core/cXmlPropertiesPooled.h"
+#include "engine/devices/cFontScaled.h"
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cTextLine.h"
 #include "tests/engine/ui/ui_test_tools.h"
@@ -115,6 +116,42 @@ TEST_F(ShrunkText, TheCementMillTipShrunkIntoTheShortMessageKeepsTheDotsOfItsIAn
         }
     }
     EXPECT_GE(dotted, 8);
+}
+
+TEST_F(ShrunkText, TheCementMillTipMakesTheGlyphsOfTheSizeItChoosesOnceInTheRun)
+{
+    const std::string layout = shipped("UI/MiniBreafing.xml");
+    tPropertiesPtr node;
+    ASSERT_TRUE(cXmlPropertiesPooled::fromBuffer(layout.data(), layout.size(), "MiniBreafing")
+                    ->getChild(L"Text", node));
+    // The short message with the tip appears, is drawn and goes, twice.
+    const size_t before = cFontScaled::madeCount();
+    boost::shared_ptr<cTexture> glyphs;
+    for (int time = 0; time < 2; ++time)
+    {
+        auto text = std::make_unique<cMultiLineText>();
+        text->loadXML(node);
+        text->show();
+        text->setText(L"The cement mill works by itself: each time the bar at the top fills, its cement goes "
+                      L"into the stock. A rebuilt market gives money the same way.",
+                      true);
+        frames->logic->render();
+        EXPECT_EQ(cFontScaled::madeCount(), before + 1) << "only the size the fit chose, once";
+        // The size and the lines the fit has always chosen.
+        EXPECT_FLOAT_EQ(text->getUsedMultiplier(), 0.9125f);
+        std::vector<std::wstring> lines;
+        for (const cTextLine* line : text->getLines())
+            lines.push_back(line->getText());
+        EXPECT_EQ(lines,
+                  (std::vector<std::wstring>{L"The cement mill works by", L"itself: each time the bar at the",
+                                             L"top fills, its cement goes into",
+                                             L"the stock. A rebuilt market", L"gives money the same way."}));
+        if (!glyphs)
+            glyphs = text->getLines().front()->getTexture();
+        EXPECT_EQ(text->getLines().front()->getTexture(), glyphs) << "the same glyphs the second time";
+        text.reset();
+        cControl::deletePending();
+    }
 }
 
 } // namespace
