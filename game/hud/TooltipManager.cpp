@@ -416,31 +416,20 @@ void TooltipManager::showProblemTip(boost::shared_ptr<cUnit> unit, UnitProblem p
         break;
     case NotEnoughResources:
     {
-        const auto record = unit->getActiveLevelInfo();
         Game* game = Game::instance();
-        if (!record || !game)
+        if (!game)
             return;
-        const std::wstring category = categoryOf(*unit);
-        const cGameResources* cost = nullptr;
-        if (unit->inFire)
-            cost = &record->resIn;
-        else if (unit->isDamaged)
-            cost = &record->repairRes;
-        else if (category == UnitCategory::plant)
-            cost = unit->getLevel() > 0 ? &record->resIn : &record->upIn;
-        else if (category == UnitCategory::animal || category == UnitCategory::resource)
-            cost = &record->resIn;
-        else if (category == UnitCategory::mill || category == UnitCategory::barrier ||
-                 category == UnitCategory::road || category == UnitCategory::barrierroad ||
-                 category == UnitCategory::quest || category == UnitCategory::base)
-            cost = &record->upIn;
-        if (!cost)
-            return;
+        // What is missing of the price the click was refused at: the planner's own, for every
+        // kind of unit (a barrier is cleared for what it takes in, a road built for its
+        // upgrade, a mill served for what lies at it).
+        cGameResources cost;
+        Engine::cPoint blocked = kNoCell;
+        game->getController().getUnitProblem(unit, cost, blocked);
         window = m_windows[NotEnoughTip];
         resetWindow(window);
         window->place(at);
         window->showTip();
-        window->setLists(missing(game->getResources(), *cost), emptySet(), emptySet());
+        window->setLists(missing(game->getResources(), cost), emptySet(), emptySet());
         break;
     }
     default:

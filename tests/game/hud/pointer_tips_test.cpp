@@ -1,0 +1,128 @@
+// The tips of the level under the scripted mouse, through the play state's real controls: what
+// a refused click says is missing, and tips that follow the pointer whatever order the
+// controls tell of it in and whatever hides the control under it.
+#include "engine/ui/cLightButton.h"
+#include "engine/ui/cMultiLineText.h"
+#include "game/hud/TooltipManager.h"
+#include "game/hud/UnitViewDescription.h"
+#include "game/hud/UnitViewLibrary.h"
+#include "game/hud/cIconText.h"
+#include "game/hud/cResourceList.h"
+#include "game/hud/cStatusPanel.h"
+#include "game/hud/cTooltipView.h"
+#include "game/hud/cUnitView.h"
+#include "game/screens/BriefState.h"
+#include "game/screens/CPlayState.h"
+#include "tests/game/screens/frontend_test_tools.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+using namespace GameTest;
+
+namespace
+{
+
+constexpr uint8_t Space = 57;
+// Field grass, far from every unit of the test levels.
+const Engine::cVector2 kGrass(900.0f, 600.0f);
+
+std::string townHall(const std::string& position = "50;50")
+{
+    return "<Unit Type=\"TownHall\" Position=\"" + position +
+           "\"><FreeCells><Cell Pos=\"2;2\"/></FreeCells><CameOffsetPoints><Route Pos=\"40;0\"/>"
+           "</CameOffsetPoints></Unit>";
+}
+
+std::string stock(const std::string& resources)
+{
+    return "<InitialResources>" + resources + "</InitialResources>";
+}
+
+class PointerTips : public ::testing::Test
+{
+protected:
+    ~PointerTips() override { CGameEngine::instance().setLevelPath(L""); }
+
+    void enter(int number, const std::string& xml)
+    {
+        front.fixture.writeLevel(number, xml);
+        CGameEngine& engine = CGameEngine::instance();
+        engine.setLevelPath(L"levels/n" + std::to_wstring(number) + L".xml");
+        CPlayState& play = CPlayState::instance();
+        engine.ChangeState(&play);
+        for (int i = 0; i < 3000 && !(play.isRunning() && engine.topState() == &play && play.getGame() &&
+                                      play.getGame()->getLevelTime() > 0.0f);
+             ++i)
+        {
+            if (engine.topState() == &BriefState::instance() && i % 5 == 0)
+                front.key(Space);
+            else
+                front.frame(0.05f);
+        }
+        ASSERT_TRUE(play.isRunning());
+        front.moveTo(kGrass);
+    }
+
+    static cUnitView* view(const wchar_t* type)
+    {
+        Game& game = *CPlayState::instance().getGame();
+        const auto found = game.getUnits().find(typeId(type));
+        return found == game.getUnits().end() ? nullptr : found->second->getView();
+    }
+
+    // The tip windows and the missing-resources text shown now.
+    static std::vector<std::wstring> shownTips()
+    {
+        TooltipManager& tips = TooltipManager::instance();
+        std::vector<std::wstring> shown;
+        for (int i = 0; i < TooltipManager::WindowCount; ++i)
+            if (tips.getWindow(static_cast<TooltipManager::Window>(i))->isShown())
+                shown.push_back(TooltipManager::windowName(static_cast<TooltipManager::Window>(i)));
+        if (tips.getTipText()->isShown())
+            shown.push_back(L"tooltiptext");
+        return shown;
+    }
+
+    static std::wstring nameOf(const wchar_t* type)
+    {
+        return UnitViewLibrary::instance().findOrLoad(typeId(type))->getName();
+    }
+
+    FrontEnd front;
+};
+
+TEST_F(PointerTips, ARefusedClickNamesWhatIsMissingOfThePriceItIsCharged)
+{
+    // One money in the town: the rubble takes in two, the roads are built of bricks and cement.
+    enter(995, GameFixture::levelXml(townHall() + "<Unit Type=\"Rubble\" Position=\"400;300\"/>"
+                                                  "<Unit Type=\"BrokenRoad\" Position=\"200;300\"/>"
+                                                  "<Unit Type=\"Road\" Position=\"500;160\"/>",
+                                     stock("<Res Name=\"Money\" Count=\"1\"/>")));
+    const std::pair<const wchar_t*, std::map<std::string, std::wstring>> cases[] = {
+        {L"Rubble", {{"Money", L"1"}}},
+        {L"BrokenRoad", {{"Brick", L"2"}, {"Cement", L"1"}}},
+        {L"Road", {{"Brick", L"1"}}},
+    };
+    const cTooltipView* answer = TooltipManager::instance().getWindow(TooltipManager::NotEnoughTip);
+    for (const auto& [type, expected] : cases)
+    {
+        ASSERT_TRUE(view(type)) << Engine::toUtf8(type);
+        front.click(view(type));
+        ASSERT_TRUE(answer->isShown()) << Engine::toUtf8(type);
+        std::map<std::string, std::wstring> shown;
+        const cResourceList& row = *answer->getInList();
+        for (uint32_t i = 0; i < row.getItemCount(); ++i)
+            if (const cIconText* item = row.getItems()[i]; item->isShown())
+                shown[item->getIcon()->getTextureName()] = item->getText();
+        std::map<std::string, std::wstring> icons;
+        for (const auto& [resource, count] : expected)
+            icons["Units/Icons/" + resource + ".jpg"] = count;
+        EXPECT_EQ(shown, icons) << Engine::toUtf8(type);
+        front.moveTo(kGrass);
+    }
+}
+
+} // namespace
