@@ -435,9 +435,6 @@ void TooltipManager::showProblemTip(boost::shared_ptr<cUnit> unit, UnitProblem p
     default:
         return;
     }
-    // A hover tip shown before goes: one tip at a time.
-    if (m_tipText->isVisible())
-        m_tipText->hide();
     setCurrentWindow(window);
 }
 
@@ -460,9 +457,6 @@ void TooltipManager::onUnitProblem(boost::shared_ptr<cUnit> unit, UnitProblem pr
     m_tipText->setPosition(view->getPosition() +
                            Engine::cVector2(0.0f, -(view->getSize().y + textHeight) * 0.5f));
     m_tipText->show();
-    // The hover tip under the text goes: the text is the answer to the click.
-    if (m_currentWindow)
-        m_currentWindow->hideTip();
 }
 
 cGameResources TooltipManager::missing(const cGameResources& have, const cGameResources& cost)
@@ -529,7 +523,6 @@ void TooltipManager::showUnitTypeTip(const std::wstring& name, const Engine::cVe
     window->showTip();
     window->setLists(emptySet(), emptySet(), emptySet());
     window->showText(L"out", false);
-    setCurrentWindow(window);
 }
 
 void TooltipManager::onResourceRowLeave(Engine::cView*)

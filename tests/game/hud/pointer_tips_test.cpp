@@ -125,4 +125,23 @@ TEST_F(PointerTips, ARefusedClickNamesWhatIsMissingOfThePriceItIsCharged)
     }
 }
 
+TEST(TipsTogether, EachTipGoesOnlyWithItsOwnLeave)
+{
+    SilentEffects effects;
+    GameFixture fixture;
+    Game& game = fixture.load(975, GameFixture::levelXml("<Unit Type=\"Market\" Position=\"210;330\"/>",
+                                                         stock("<Res Name=\"Money\" Count=\"1\"/>")));
+    TooltipManager& tips = TooltipManager::instance();
+    const cUnit::Ptr market = game.getUnits().find(typeId(L"Market"))->second;
+    tips.onUpgradeButtonHover(nullptr, market->getView());
+    tips.onUnitProblem(market, NotEnoughResources);
+    EXPECT_TRUE(tips.getWindow(TooltipManager::UpgradeTip)->isShown())
+        << "the refused upgrade's text comes over it";
+    tips.showProblemTip(market, NotEnoughResources);
+    EXPECT_TRUE(tips.getTipText()->isShown()) << "a refused click's window comes beside it";
+    tips.onResourceRowHover(market->getView(), L"Steel");
+    EXPECT_EQ(tips.getCurrentWindow(), tips.getWindow(TooltipManager::NotEnoughTip))
+        << "a resource row's tip is shown, not made the unit's window";
+}
+
 } // namespace
