@@ -301,6 +301,8 @@ cTooltipView* TooltipManager::buildBonusTip(const cUnit& unit, const Engine::cVe
             window->setText(L"Num" + index, std::to_wstring(count));
             window->showPicture(L"x" + index);
         }
+    // "for" leads the resources the bonus is had for; a free bonus has none to lead.
+    window->showText(L"For", entry > 1);
     window->place(at);
     window->showTip();
     return window;

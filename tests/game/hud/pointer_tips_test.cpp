@@ -144,4 +144,19 @@ TEST(TipsTogether, EachTipGoesOnlyWithItsOwnLeave)
         << "a resource row's tip is shown, not made the unit's window";
 }
 
+TEST_F(PointerTips, ABonusTipEndsWithItsName)
+{
+    enter(999, GameFixture::levelXml(townHall() + "<Unit Type=\"BonusSpeedHero\" Position=\"400;300\"/>"));
+    front.moveTo(view(L"BonusSpeedHero")->getPosition());
+    const cTooltipView* tip = TooltipManager::instance().getWindow(TooltipManager::BonusTip);
+    ASSERT_TRUE(tip->isShown());
+    std::vector<std::wstring> texts;
+    for (const Engine::cControl* child : tip->getChildren())
+        if (const auto* text = dynamic_cast<const Engine::cMultiLineText*>(child);
+            text && text->isShown() && !text->getText().empty())
+            texts.push_back(text->getText());
+    // A bonus costs nothing: nothing follows its name.
+    EXPECT_EQ(texts, std::vector<std::wstring>{L"Heroes walk faster"});
+}
+
 } // namespace
