@@ -2,9 +2,11 @@
 
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
+#include "engine/core/cLogic.h"
 #include "engine/core/cStrings.h"
 #include "engine/core/cTimer.h"
 #include "engine/devices/cResourceManager.h"
+#include "engine/ui/cButtonPrototype.h"
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cPicture.h"
 #include "game/heroes/GameController.h"
@@ -159,6 +161,7 @@ void TooltipManager::load()
 
 void TooltipManager::update()
 {
+    judgeOwner();
     const Engine::cTimer* timer = Engine::cTimer::instance();
     if (m_soundDelay <= 0.0f)
         return;
@@ -169,6 +172,69 @@ void TooltipManager::update()
     const boost::shared_ptr<cUnit> unit = m_hoveredUnit.lock();
     if (Game* game = Game::instance(); game && unit)
         game->playUnitStateSound(unit);
+}
+
+void TooltipManager::takeOwner(Engine::cView* view, Owner kind)
+{
+    Engine::cControl* owner = dynamic_cast<Engine::cButtonPrototype*>(view);
+    if (m_owner && m_owner != owner)
+        leave(m_ownerKind);
+    m_owner = owner;
+    m_ownerKind = owner ? kind : Owner::None;
+}
+
+bool TooltipManager::isOwnersLeave(const Engine::cView* view) const
+{
+    return !view || !m_owner || static_cast<const Engine::cControl*>(view) == m_owner;
+}
+
+void TooltipManager::leave(Owner kind)
+{
+    m_owner = nullptr;
+    m_ownerKind = Owner::None;
+    switch (kind)
+    {
+    case Owner::Unit:
+        hideTips();
+        hideSelection();
+        m_hoveredUnit.reset();
+        break;
+    case Owner::UpgradeButton:
+        m_tipText->hide();
+        m_windows[UpgradeTip]->hideTip();
+        break;
+    case Owner::ResourceRow:
+        hideTips();
+        break;
+    case Owner::None:
+        break;
+    }
+}
+
+void TooltipManager::judgeOwner()
+{
+    if (!m_owner)
+        return;
+    // The owner is kept by address only: a control deleted since, or one made at its address,
+    // is no longer what the tips answer.
+    auto* owner =
+        Engine::cControl::isAlive(m_owner) ? dynamic_cast<Engine::cButtonPrototype*>(m_owner) : nullptr;
+    if (!owner)
+    {
+        leave(m_ownerKind);
+        return;
+    }
+    const Engine::cLogic* logic = Engine::cLogic::instance();
+    if (!logic || (owner->isShown() && owner->containsPoint(logic->getMousePosition())))
+        return;
+    // The pointer is not on it, though no leave came: it was hidden under the pointer, went
+    // from under it, or the pointer's last move was told before the pointer got where it is.
+    // The control is told the pointer left, so that its look follows and its leave takes the
+    // tips; one that cannot raise a leave now loses them all the same.
+    if (owner->getState() == Engine::cButtonPrototype::StateHover && !owner->isInputLocked())
+        owner->onLeave();
+    if (m_owner == owner)
+        leave(m_ownerKind);
 }
 
 int TooltipManager::problemOf(const boost::shared_ptr<cUnit>& unit) const
@@ -246,17 +312,17 @@ void TooltipManager::onUnitViewHover(Engine::cView* view)
     if (!unitView || !unitView->getUnit() || !game || game->isLevelOver() || tutorialTipShown() ||
         unitView->getUnit()->getState() == eUnitState::falling)
         return;
+    takeOwner(view, Owner::Unit);
     showSelection(unitView, problemOf(unitView->getUnit()));
     composeTip(unitView);
     m_hoveredUnit = unitView->getUnit();
     m_soundDelay = GameConfig::instance().getConstants().UnitSoundDelay;
 }
 
-void TooltipManager::onUnitViewLeave(Engine::cView*)
+void TooltipManager::onUnitViewLeave(Engine::cView* view)
 {
-    hideTips();
-    hideSelection();
-    m_hoveredUnit.reset();
+    if (isOwnersLeave(view))
+        leave(Owner::Unit);
 }
 
 cTooltipView* TooltipManager::buildTip(Window which, bool named, const std::wstring& name,
@@ -488,7 +554,7 @@ void TooltipManager::appendMissingText(std::wstring& text, const cGameResources&
     text += L"\n" + lead + missing(game->getResources(), cost).toText(false);
 }
 
-void TooltipManager::onUpgradeButtonHover(Engine::cView*, cUnitView* view)
+void TooltipManager::onUpgradeButtonHover(Engine::cView* button, cUnitView* view)
 {
     if (tutorialTipShown() || !view || !view->getUnit())
         return;
@@ -496,20 +562,22 @@ void TooltipManager::onUpgradeButtonHover(Engine::cView*, cUnitView* view)
     const auto record = unit->getActiveLevelInfo();
     if (!record)
         return;
+    takeOwner(button, Owner::UpgradeButton);
     setCurrentWindow(
         buildTip(UpgradeTip, true, displayName(*unit, view), view->getPosition(), record->upIn, emptySet()));
 }
 
-void TooltipManager::onUpgradeButtonLeave(Engine::cView*, cUnitView*)
+void TooltipManager::onUpgradeButtonLeave(Engine::cView* button, cUnitView*)
 {
-    m_tipText->hide();
-    m_windows[UpgradeTip]->hideTip();
+    if (isOwnersLeave(button))
+        leave(Owner::UpgradeButton);
 }
 
 void TooltipManager::onResourceRowHover(Engine::cView* row, const std::wstring& name)
 {
     if (tutorialTipShown() || !row)
         return;
+    takeOwner(row, Owner::ResourceRow);
     const int typeId = GameConfig::instance().unitNames().find(name);
     const auto description = typeId >= 0 ? UnitViewLibrary::instance().findOrLoad(typeId) : nullptr;
     showUnitTypeTip(description && !description->getName().empty() ? description->getName() : name,
@@ -527,9 +595,10 @@ void TooltipManager::showUnitTypeTip(const std::wstring& name, const Engine::cVe
     window->showText(L"out", false);
 }
 
-void TooltipManager::onResourceRowLeave(Engine::cView*)
+void TooltipManager::onResourceRowLeave(Engine::cView* row)
 {
-    hideTips();
+    if (isOwnersLeave(row))
+        leave(Owner::ResourceRow);
 }
 
 void TooltipManager::onUnitChanged(boost::shared_ptr<cUnit> unit)
@@ -546,6 +615,12 @@ void TooltipManager::onUnitRemoved(boost::shared_ptr<cUnit> unit)
     {
         hideTips();
         m_hoveredUnit.reset();
+    }
+    // Its view goes with it.
+    if (unit && m_owner && static_cast<Engine::cControl*>(unit->getView()) == m_owner)
+    {
+        m_owner = nullptr;
+        m_ownerKind = Owner::None;
     }
     refresh();
 }
@@ -570,4 +645,6 @@ void TooltipManager::reset()
     hideSelection();
     m_hoveredUnit.reset();
     m_currentWindow = nullptr;
+    m_owner = nullptr;
+    m_ownerKind = Owner::None;
 }
