@@ -2,9 +2,11 @@
 
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
+#include "engine/core/cLogic.h"
 #include "engine/core/cStrings.h"
 #include "engine/core/cTimer.h"
 #include "engine/devices/cResourceManager.h"
+#include "engine/ui/cButtonPrototype.h"
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cPicture.h"
 #include "game/heroes/GameController.h"
@@ -159,6 +161,7 @@ void TooltipManager::load()
 
 void TooltipManager::update()
 {
+    judgeOwner();
     const Engine::cTimer* timer = Engine::cTimer::instance();
     if (m_soundDelay <= 0.0f)
         return;
@@ -169,6 +172,69 @@ void TooltipManager::update()
     const boost::shared_ptr<cUnit> unit = m_hoveredUnit.lock();
     if (Game* game = Game::instance(); game && unit)
         game->playUnitStateSound(unit);
+}
+
+void TooltipManager::takeOwner(Engine::cView* view, Owner kind)
+{
+    Engine::cControl* owner = dynamic_cast<Engine::cButtonPrototype*>(view);
+    if (m_owner && m_owner != owner)
+        leave(m_ownerKind);
+    m_owner = owner;
+    m_ownerKind = owner ? kind : Owner::None;
+}
+
+bool TooltipManager::isOwnersLeave(const Engine::cView* view) const
+{
+    return !view || !m_owner || static_cast<const Engine::cControl*>(view) == m_owner;
+}
+
+void TooltipManager::leave(Owner kind)
+{
+    m_owner = nullptr;
+    m_ownerKind = Owner::None;
+    switch (kind)
+    {
+    case Owner::Unit:
+        hideTips();
+        hideSelection();
+        m_hoveredUnit.reset();
+        break;
+    case Owner::UpgradeButton:
+        m_tipText->hide();
+        m_windows[UpgradeTip]->hideTip();
+        break;
+    case Owner::ResourceRow:
+        hideTips();
+        break;
+    case Owner::None:
+        break;
+    }
+}
+
+void TooltipManager::judgeOwner()
+{
+    if (!m_owner)
+        return;
+    // The owner is kept by address only: a control deleted since, or one made at its address,
+    // is no longer what the tips answer.
+    auto* owner =
+        Engine::cControl::isAlive(m_owner) ? dynamic_cast<Engine::cButtonPrototype*>(m_owner) : nullptr;
+    if (!owner)
+    {
+        leave(m_ownerKind);
+        return;
+    }
+    const Engine::cLogic* logic = Engine::cLogic::instance();
+    if (!logic || (owner->isShown() && owner->containsPoint(logic->getMousePosition())))
+        return;
+    // The pointer is not on it, though no leave came: it was hidden under the pointer, went
+    // from under it, or the pointer's last move was told before the pointer got where it is.
+    // The control is told the pointer left, so that its look follows and its leave takes the
+    // tips; one that cannot raise a leave now loses them all the same.
+    if (owner->getState() == Engine::cButtonPrototype::StateHover && !owner->isInputLocked())
+        owner->onLeave();
+    if (m_owner == owner)
+        leave(m_ownerKind);
 }
 
 int TooltipManager::problemOf(const boost::shared_ptr<cUnit>& unit) const
@@ -246,17 +312,17 @@ void TooltipManager::onUnitViewHover(Engine::cView* view)
     if (!unitView || !unitView->getUnit() || !game || game->isLevelOver() || tutorialTipShown() ||
         unitView->getUnit()->getState() == eUnitState::falling)
         return;
+    takeOwner(view, Owner::Unit);
     showSelection(unitView, problemOf(unitView->getUnit()));
     composeTip(unitView);
     m_hoveredUnit = unitView->getUnit();
     m_soundDelay = GameConfig::instance().getConstants().UnitSoundDelay;
 }
 
-void TooltipManager::onUnitViewLeave(Engine::cView*)
+void TooltipManager::onUnitViewLeave(Engine::cView* view)
 {
-    hideTips();
-    hideSelection();
-    m_hoveredUnit.reset();
+    if (isOwnersLeave(view))
+        leave(Owner::Unit);
 }
 
 cTooltipView* TooltipManager::buildTip(Window which, bool named, const std::wstring& name,
@@ -301,6 +367,8 @@ cTooltipView* TooltipManager::buildBonusTip(const cUnit& unit, const Engine::cVe
             window->setText(L"Num" + index, std::to_wstring(count));
             window->showPicture(L"x" + index);
         }
+    // "for" leads the resources the bonus is had for; a free bonus has none to lead.
+    window->showText(L"For", entry > 1);
     window->place(at);
     window->showTip();
     return window;
@@ -416,39 +484,25 @@ void TooltipManager::showProblemTip(boost::shared_ptr<cUnit> unit, UnitProblem p
         break;
     case NotEnoughResources:
     {
-        const auto record = unit->getActiveLevelInfo();
         Game* game = Game::instance();
-        if (!record || !game)
+        if (!game)
             return;
-        const std::wstring category = categoryOf(*unit);
-        const cGameResources* cost = nullptr;
-        if (unit->inFire)
-            cost = &record->resIn;
-        else if (unit->isDamaged)
-            cost = &record->repairRes;
-        else if (category == UnitCategory::plant)
-            cost = unit->getLevel() > 0 ? &record->resIn : &record->upIn;
-        else if (category == UnitCategory::animal || category == UnitCategory::resource)
-            cost = &record->resIn;
-        else if (category == UnitCategory::mill || category == UnitCategory::barrier ||
-                 category == UnitCategory::road || category == UnitCategory::barrierroad ||
-                 category == UnitCategory::quest || category == UnitCategory::base)
-            cost = &record->upIn;
-        if (!cost)
-            return;
+        // What is missing of the price the click was refused at: the planner's own, for every
+        // kind of unit (a barrier is cleared for what it takes in, a road built for its
+        // upgrade, a mill served for what lies at it).
+        cGameResources cost;
+        Engine::cPoint blocked = kNoCell;
+        game->getController().getUnitProblem(unit, cost, blocked);
         window = m_windows[NotEnoughTip];
         resetWindow(window);
         window->place(at);
         window->showTip();
-        window->setLists(missing(game->getResources(), *cost), emptySet(), emptySet());
+        window->setLists(missing(game->getResources(), cost), emptySet(), emptySet());
         break;
     }
     default:
         return;
     }
-    // A hover tip shown before goes: one tip at a time.
-    if (m_tipText->isVisible())
-        m_tipText->hide();
     setCurrentWindow(window);
 }
 
@@ -471,9 +525,6 @@ void TooltipManager::onUnitProblem(boost::shared_ptr<cUnit> unit, UnitProblem pr
     m_tipText->setPosition(view->getPosition() +
                            Engine::cVector2(0.0f, -(view->getSize().y + textHeight) * 0.5f));
     m_tipText->show();
-    // The hover tip under the text goes: the text is the answer to the click.
-    if (m_currentWindow)
-        m_currentWindow->hideTip();
 }
 
 cGameResources TooltipManager::missing(const cGameResources& have, const cGameResources& cost)
@@ -503,7 +554,7 @@ void TooltipManager::appendMissingText(std::wstring& text, const cGameResources&
     text += L"\n" + lead + missing(game->getResources(), cost).toText(false);
 }
 
-void TooltipManager::onUpgradeButtonHover(Engine::cView*, cUnitView* view)
+void TooltipManager::onUpgradeButtonHover(Engine::cView* button, cUnitView* view)
 {
     if (tutorialTipShown() || !view || !view->getUnit())
         return;
@@ -511,20 +562,22 @@ void TooltipManager::onUpgradeButtonHover(Engine::cView*, cUnitView* view)
     const auto record = unit->getActiveLevelInfo();
     if (!record)
         return;
+    takeOwner(button, Owner::UpgradeButton);
     setCurrentWindow(
         buildTip(UpgradeTip, true, displayName(*unit, view), view->getPosition(), record->upIn, emptySet()));
 }
 
-void TooltipManager::onUpgradeButtonLeave(Engine::cView*, cUnitView*)
+void TooltipManager::onUpgradeButtonLeave(Engine::cView* button, cUnitView*)
 {
-    m_tipText->hide();
-    m_windows[UpgradeTip]->hideTip();
+    if (isOwnersLeave(button))
+        leave(Owner::UpgradeButton);
 }
 
 void TooltipManager::onResourceRowHover(Engine::cView* row, const std::wstring& name)
 {
     if (tutorialTipShown() || !row)
         return;
+    takeOwner(row, Owner::ResourceRow);
     const int typeId = GameConfig::instance().unitNames().find(name);
     const auto description = typeId >= 0 ? UnitViewLibrary::instance().findOrLoad(typeId) : nullptr;
     showUnitTypeTip(description && !description->getName().empty() ? description->getName() : name,
@@ -540,12 +593,12 @@ void TooltipManager::showUnitTypeTip(const std::wstring& name, const Engine::cVe
     window->showTip();
     window->setLists(emptySet(), emptySet(), emptySet());
     window->showText(L"out", false);
-    setCurrentWindow(window);
 }
 
-void TooltipManager::onResourceRowLeave(Engine::cView*)
+void TooltipManager::onResourceRowLeave(Engine::cView* row)
 {
-    hideTips();
+    if (isOwnersLeave(row))
+        leave(Owner::ResourceRow);
 }
 
 void TooltipManager::onUnitChanged(boost::shared_ptr<cUnit> unit)
@@ -562,6 +615,12 @@ void TooltipManager::onUnitRemoved(boost::shared_ptr<cUnit> unit)
     {
         hideTips();
         m_hoveredUnit.reset();
+    }
+    // Its view goes with it.
+    if (unit && m_owner && static_cast<Engine::cControl*>(unit->getView()) == m_owner)
+    {
+        m_owner = nullptr;
+        m_ownerKind = Owner::None;
     }
     refresh();
 }
@@ -586,4 +645,6 @@ void TooltipManager::reset()
     hideSelection();
     m_hoveredUnit.reset();
     m_currentWindow = nullptr;
+    m_owner = nullptr;
+    m_ownerKind = Owner::None;
 }

@@ -18,6 +18,7 @@ class cUnitView;
 
 namespace Engine
 {
+class cButtonPrototype;
 class cMultiLineText;
 class cPicture;
 class cView;
@@ -30,6 +31,13 @@ class cView;
 // it shows why at the unit, until the pointer leaves it or rests on something else; over a
 // unit's upgrade button and over the status panel's resources it shows their tips. When the
 // pointer has rested on a unit for a moment, the unit's state sound plays.
+//
+// What is shown belongs to the control the pointer was last seen on, and follows the pointer
+// rather than the order of the controls' signals: a leave from another control than that one
+// is stale and changes nothing, a hover on a new control first takes away what the old one
+// showed, and each frame the control is judged again from the pointer's place, so that what a
+// moved pointer, a hidden control or a control gone from under a resting pointer leaves behind
+// goes as a leave would take it.
 //
 // One manager serves the whole run: a non-visual object of the tree without parent, built on
 // first use and shut down before the application goes.
@@ -76,7 +84,8 @@ public:
 
     ~TooltipManager() override;
 
-    // The hovered unit's state sound once the pointer has rested on it for "UnitSoundDelay".
+    // The control under the shown tips judged from the pointer's place; then the hovered unit's
+    // state sound once the pointer has rested on it for "UnitSoundDelay".
     void update() override;
 
     void onUnitViewHover(Engine::cView* view);
@@ -113,8 +122,29 @@ public:
     static cGameResources missing(const cGameResources& have, const cGameResources& cost);
 
 private:
+    // The kinds of control that show tips, by what their leave takes away.
+    enum class Owner
+    {
+        None,
+        Unit,
+        UpgradeButton,
+        ResourceRow
+    };
+
     TooltipManager();
     void load();
+
+    // `view` becomes the owner of what is shown, after an owner before it has taken its tips
+    // away.
+    void takeOwner(Engine::cView* view, Owner kind);
+    // Whether a leave from `view` is the owner's: a leave from another control is stale. A
+    // leave that names no control is taken as the owner's.
+    bool isOwnersLeave(const Engine::cView* view) const;
+    // What the leave of a kind of control does (a unit's takes its selection too); the owner is
+    // forgotten.
+    void leave(Owner kind);
+    // The owner still shown under the pointer, or its leave raised.
+    void judgeOwner();
 
     void showSelection(cUnitView* view, int problem);
     void hideSelection();
@@ -141,4 +171,7 @@ private:
     std::vector<SelectionSet> m_selections;
     Engine::cPicture* m_currentSelection = nullptr;
     float m_soundDelay = 0.0f;
+    // Kept as a tree object: it is judged alive before it is taken as a button.
+    Engine::cControl* m_owner = nullptr;
+    Owner m_ownerKind = Owner::None;
 };

@@ -79,7 +79,6 @@ void cLevelFinishPanel::showResults()
     // The win is recorded already: the record to beat is the one from before it.
     m_stored = CPlayState::instance().bestTimeBeforeWin();
     auto* bestTime = find<Engine::cTextLine>(L"BestTimeTextValue");
-    auto* bestName = find<Engine::cTextLine>(L"BestNameTextValue");
     if (m_stored.isSet())
     {
         // The holder's time is shown with the holder's name.
@@ -88,11 +87,14 @@ void cLevelFinishPanel::showResults()
             bestTime->setText(Engine::timeToString(static_cast<float>(m_stored.time)));
             bestTime->show();
         }
-        if (bestName)
-            bestName->setText(m_stored.name);
+        showHolder(m_stored.name);
     }
-    else if (bestTime)
-        bestTime->hide();
+    else
+    {
+        if (bestTime)
+            bestTime->hide();
+        showHolder(std::wstring());
+    }
 
     const cStatusPanel* panel = cStatusPanel::instance();
     const int medal = panel ? panel->getMedalState() : -1;
@@ -145,14 +147,28 @@ void cLevelFinishPanel::checkBestTime()
     if (m_stored.isSet() && time >= m_stored.time)
         return;
     m_newBest = true;
-    if (auto* name = find<Engine::cTextLine>(L"BestNameTextValue"))
-        name->setText(profiles->currentUserName());
+    showHolder(profiles->currentUserName());
     if (auto* value = find<Engine::cTextLine>(L"BestTimeTextValue"))
     {
         value->setText(Engine::timeToString(static_cast<float>(time)));
         value->show();
     }
     playEffect("Effects/BonusEffectTime.xml", L"BestNameTextValue");
+}
+
+void cLevelFinishPanel::showHolder(const std::wstring& name)
+{
+    // A time the level ships with is held by a blank name: no one to say it was set by.
+    const bool named = name.find_first_not_of(L' ') != std::wstring::npos;
+    if (auto* value = find<Engine::cTextLine>(L"BestNameTextValue"))
+        value->setText(name);
+    if (Engine::cControl* label = findControl(L"BestNameLabel"))
+    {
+        if (named)
+            label->show();
+        else
+            label->hide();
+    }
 }
 
 void cLevelFinishPanel::playEffect(const char* path, const wchar_t* above)

@@ -15,7 +15,8 @@
 // Escape) hides the panel: its dialog state pops and the play state leaves the level.
 //
 // The form's children used by tag: "OkButton", "LevelNameText", "PrizeProto", "PrizeText",
-// "BestTimeTextValue", "BestNameTextValue", "TimeTextValue". Only one panel exists at a time.
+// "BestTimeTextValue", "BestNameTextValue", "BestNameLabel", "TimeTextValue". Only one panel exists at a
+// time.
 class cLevelFinishPanel : public Engine::cForm, public Engine::cSingleton<cLevelFinishPanel>
 {
 public:
@@ -39,6 +40,8 @@ public:
 private:
     void showPrize();
     void checkBestTime();
+    // The best time's holder, under the label "BestNameLabel", which goes when no one is named.
+    void showHolder(const std::wstring& name);
     // An effect of the results over the panel, above the view of a tag.
     void playEffect(const char* path, const wchar_t* above);
 
