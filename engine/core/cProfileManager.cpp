@@ -259,7 +259,7 @@ void cProfileManager::readProfiles(const std::string& path)
     case sProfileListReading::Damaged:
         report("The profile list \"" + path + "\" is damaged (" + reading.problem +
                "); the profiles that can still be read from it are kept, the others are recovered.");
-        if (!setAside(path, path + ".damaged"))
+        if (!setAside(path))
             m_listLocked = true;
         break;
     case sProfileListReading::Unreadable:
@@ -509,17 +509,17 @@ void cProfileManager::loadProperties()
         cProps::clearAll();
         report("The values of the profile " + quoted(m_currentUser) + " in \"" + path + "\" are damaged (" +
                currentExceptionText() + "); the profile starts with empty values.");
-        if (!setAside(path, profilesFolder() + getCurrentProfileId() + ".damaged"))
+        if (!setAside(path))
             m_valuesLocked = true;
     }
 }
 
-bool cProfileManager::setAside(const std::string& path, const std::string& copyPath)
+bool cProfileManager::setAside(const std::string& path)
 {
     forget(path);
     try
     {
-        const std::string kept = cFileSystem::instance()->setAside(path, copyPath);
+        const std::string kept = cFileSystem::instance()->setAside(path);
         report("The damaged \"" + path + "\" is kept as \"" + kept + "\".");
         return true;
     }

@@ -101,10 +101,10 @@ private:
     // A free ID from the next ID on: not 0, not in the list, and without files.
     uint32_t allocateId();
     std::string propertyFilePath() const;
-    // Sets a file whose bytes were refused aside ("<path>.damaged" or, for a profile's values,
-    // "<ID text>.damaged"), so they can still be recovered by hand; false (reported) when it
-    // could not be, and the file must then not be written over.
-    bool setAside(const std::string& path, const std::string& copyPath);
+    // Sets a file whose bytes were refused aside ("<path>.damaged"), so they can still be
+    // recovered by hand; false (reported) when it could not be, and the file must then not be
+    // written over.
+    bool setAside(const std::string& path);
 
     bool m_nowPlaying = false;
     std::wstring m_storedCurrentUser;
