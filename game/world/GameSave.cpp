@@ -240,14 +240,17 @@ bool Game::restoreLevel()
         return false;
     if (save.state == SavedLevelFile::eState::usable)
     {
+        // Only the archive's refusal is the save's fault. Anything else (a damaged picture of
+        // the level, a layout that does not load) is the data's: it goes on to end the run as
+        // any fault of the data does, and the save stays for the day the data is whole.
         try
         {
             restoreLevelBytes(save.bytes, save.path);
             return true;
         }
-        catch (...)
+        catch (const SavedLevelDamage& damage)
         {
-            save.refuse(Engine::currentExceptionText());
+            save.refuse(damage);
         }
     }
     save.keepDamaged();

@@ -68,7 +68,7 @@ void LevelArchive::fail(const std::string& what) const
     std::string text = "Saved level \"" + m_name + "\" is damaged: " + what + " (at byte " +
                        std::to_string(m_position) + ").";
     Engine::getErrorString() = text;
-    throw Engine::cStringA(text);
+    throw SavedLevelDamage(text);
 }
 
 void LevelArchive::put(const void* data, size_t size)

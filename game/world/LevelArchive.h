@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/cPoint.h"
+#include "engine/core/cString.h"
 #include "engine/core/cVector2.h"
 
 #include <boost/shared_ptr.hpp>
@@ -15,14 +16,23 @@ class cUnit;
 // Unit numbers of a level being saved: every unit gets its place in the level's unit map.
 using UnitNumbering = std::map<boost::shared_ptr<cUnit>, int>;
 
+// What a LevelArchive throws for bytes it refuses: the fault of the saved file itself, never of
+// the game's data that the file is read against. It is an Engine::cStringA like every other
+// failure, so that whoever does not tell the two apart still catches it.
+class SavedLevelDamage : public Engine::cStringA
+{
+public:
+    using Engine::cStringA::cStringA;
+};
+
 // The byte stream of a saved unfinished level: little-endian 4-byte ints and floats, 1-byte
 // bools, strings as a 4-byte byte count and their bytes (wide strings as UTF-16 code units).
 // There is no header, tag or framing, so a reader reads exactly what the writer wrote.
 //
 // A save file comes from outside the program: every read is checked against the bytes that
-// remain, and a truncated or damaged stream throws an Engine::cStringA naming the file
-// (also stored as the engine's last error text) instead of reading past the end or
-// allocating what a garbage count asks for.
+// remain, and a truncated or damaged stream throws a SavedLevelDamage naming the file (also
+// stored as the engine's last error text) instead of reading past the end or allocating what a
+// garbage count asks for.
 class LevelArchive
 {
 public:
@@ -71,8 +81,8 @@ public:
     // bytes each; a negative count or one the remaining bytes cannot hold is an error.
     int readCount(size_t minRecordBytes);
 
-    // Throws the archive's error for a value that was read whole but makes no sense
-    // (an unknown unit number, a state out of range).
+    // Throws the archive's error (SavedLevelDamage) for a value that was read whole but makes
+    // no sense (an unknown unit number, a state out of range, units that do not fit the level).
     [[noreturn]] void fail(const std::string& what) const;
 
     // The number of a unit in the numbering; -1 (a number no unit has) for a unit that is not
@@ -95,7 +105,8 @@ private:
 // state read it: the whole file, with the level it names checked against the game's levels and
 // the player's progress. A save that cannot be used is damaged, whatever the cause (it cannot be
 // opened, it is too short, it names a level the game lacks or the player has not reached, or the
-// level model refuses its bytes); nothing of it ever moves the player's progress.
+// level model refuses its bytes); nothing of it ever moves the player's progress. A fault of the
+// game's data met while a save is read back is the data's, and leaves the save where it is.
 struct SavedLevelFile
 {
     enum class eState
