@@ -154,6 +154,19 @@ bool Game::saveLevel()
     writeLevel(archive);
     try
     {
+        // A save there that cannot be continued (one that cannot even be opened among them) is
+        // the player's still: it goes aside rather than under the new one.
+        SavedLevelFile::moveAsideUnusable();
+    }
+    catch (...)
+    {
+        Engine::reportSaveFailure(
+            "The level was not saved: the unfinished level there could not be kept aside (" +
+            Engine::currentExceptionText() + ")");
+        return false;
+    }
+    try
+    {
         archive.writeFile(GameConfig::instance().savePath());
         return true;
     }

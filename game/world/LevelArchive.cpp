@@ -324,3 +324,10 @@ void SavedLevelFile::keepDamaged()
         error += " It is left as it is: " + Engine::currentExceptionText();
     }
 }
+
+void SavedLevelFile::moveAsideUnusable()
+{
+    const SavedLevelFile old = read();
+    if (old.state == eState::damaged)
+        Engine::cFileSystem::instance()->setAside(old.path);
+}

@@ -130,6 +130,10 @@ struct SavedLevelFile
     // so that the next reading finds no save; a file that could not be opened is left where it
     // is. `error` then says which. Nothing for a save that is not damaged.
     void keepDamaged();
+    // Before a new save takes the file's place: a save there that cannot be continued, opened
+    // or not, goes aside as "<name>.damaged" (a rename needs no right to read it), so that it is
+    // never written over. Throws the file system's reason when it cannot be moved.
+    static void moveAsideUnusable();
 
     eState state = eState::none;
     std::string path;

@@ -4,6 +4,7 @@
 // continued whatever became of the player's values since (a level file outside the data folder
 // played, the values file damaged, missing or a folder), and the player is told what became of
 // the values.
+#include "tests/support/DiskFaults.h"
 #include "tests/support/ZipWriter.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 
 // After the test framework: Xlib's macros clash with its names.
 #include "tests/game/screens/e2e_play_tools.h"
@@ -104,6 +106,39 @@ TEST(SavesKept, AFaultOfTheGamesDataMetOnContinuingEndsTheRunAndLeavesTheSave)
     EXPECT_EQ(game.exitCode(), 1) << game.traces();
     EXPECT_EQ(::Test::readFile(path), save) << "the save stays where it is, for the data made whole";
     EXPECT_FALSE(fs::exists(path.string() + ".damaged"));
+}
+
+TEST(SavesKept, ASaveThatCannotBeReadGoesAsideBeforeTheNextSaveTakesItsPlace)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    const std::string old = unfinished(1);
+    ASSERT_GT(old.size(), 8u) << "levelplay made no save";
+    ::Test::TempDir folder;
+    const fs::path path = putPlayer(folder, prop("CurrentLevel", 1) + prop("Level0", 0), old);
+    // As root (in CI) the game runs as an unprivileged user: root opens any file.
+    ::Test::runUnprivileged(
+        folder.path(),
+        [&]
+        {
+            ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+            GameScreen screen;
+            ASSERT_TRUE(screen.open()) << "no X display";
+            GameProgram game(folder, "", folder.path().string());
+            ASSERT_TRUE(playFromMenu(screen, game, "CMapState damaged save told\n"));
+            screen.click(kMessageOkX, kMessageOkY);
+            // The first level begun and played a while; closing the program saves it.
+            const Engine::cVector2 first = nodeOf(0);
+            ASSERT_TRUE(clickUntil(screen, game, static_cast<int>(first.x), static_cast<int>(first.y),
+                                   "CDialogState Init\n"));
+            ASSERT_TRUE(traceAfter(game, "BriefState::Init()\n", [&] { screen.key(XK_Return); }));
+            ASSERT_TRUE(readBriefing(screen, game)) << game.traces();
+            ASSERT_TRUE(game.expectTrace("Level clock 1\n"));
+            EXPECT_EQ(game.close(), 0) << game.traces();
+            ASSERT_EQ(::chmod((path.string() + ".damaged").c_str(), 0600), 0) << "the old save went aside";
+            EXPECT_EQ(::Test::readFile(path.string() + ".damaged"), old);
+            EXPECT_EQ(::Test::readFile(path).substr(0, 4), std::string(4, '\0'))
+                << "the new save, of level 1";
+        });
 }
 
 } // namespace
