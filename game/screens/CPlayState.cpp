@@ -406,7 +406,6 @@ void CPlayState::onLevelWon()
     // stays.
     if (!player.empty() && (!stored.isSet() || time < stored.time))
         bestTimes.setBestTime(level, BestTimeRecord(player, time));
-    bestTimes.saveIfChanged();
 
     const std::wstring key = L"Level" + std::to_wstring(level);
     int medal = -1;
@@ -444,8 +443,12 @@ void CPlayState::recordWin()
     Engine::cProfileManager* profiles = Engine::cProfileManager::instance();
     if (!profiles || profiles->currentUserName().empty())
         return;
-    if (profiles->save())
-        CMapState::dropSavedLevel(levelWon);
+    // The player's own progress first, then the best time: a run killed between the two never
+    // shows a time that the player's medal does not follow.
+    if (!profiles->save())
+        return;
+    BestTimes::instance().saveIfChanged();
+    CMapState::dropSavedLevel(levelWon);
 }
 
 BestTimeRecord CPlayState::bestTimeBeforeWin() const

@@ -72,17 +72,19 @@ public:
     cBriefing& getBriefing();
     // A modal tutorial message above the level.
     void showModalTutor(const UnitTip& tip);
-    // The won level's best time and medal: the best time (whole seconds, the player's name)
-    // when there is none or it is shorter; the medal under "Level" + the level number unless
-    // an equal or better one is stored; the first win of a level is the engine's new level.
+    // The won level's best time and medal, in memory: the best time (whole seconds, the
+    // player's name) when there is none or it is shorter; the medal under "Level" + the level
+    // number unless an equal or better one is stored; the first win of a level is the engine's
+    // new level.
     void onLevelWon();
     // "CurrentLevel" + 1 unless that reaches the configuration's level count.
     void advanceLevel();
     // Makes the win of the running level the player's as soon as its goals are done: best
-    // time and medal (onLevelWon), the next level (advanceLevel, the map's selection) and the
-    // profile are written, and only then is the level's save removed, so that a crash at any
-    // moment leaves the win or the save. A save is kept when the profile could not be written,
-    // and so is a save of another level or one that cannot be read.
+    // time and medal (onLevelWon), the next level (advanceLevel, the map's selection); the
+    // profile is written, then the best times, and only then is the level's save removed, so
+    // that a crash at any moment leaves the win or the save, and a best time only beside its
+    // medal. Neither the best times nor the save are touched when the profile could not be
+    // written, and a save of another level or one that cannot be read is kept.
     void recordWin();
     // The best time of the level as it was before its win was recorded, which the results
     // show; the stored best time of "CurrentLevel" when no win was recorded since the level
