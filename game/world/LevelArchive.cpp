@@ -293,8 +293,6 @@ void SavedLevelFile::checkLevel(const LevelArchive& archive, int32_t level)
     Engine::cFileSystem* files = Engine::cFileSystem::instance();
     if (level < 0 || !files || !files->isKnown(Engine::toUtf8(Game::levelPath(level))))
         archive.fail("level " + std::to_string(level) + " has no level file");
-    if (Engine::cProfileManager::instance() && !Game::isLevelOpened(level))
-        archive.fail("level " + std::to_string(level) + " is not open to the player yet");
 }
 
 void SavedLevelFile::refuse(const std::string& why)
@@ -318,6 +316,7 @@ void SavedLevelFile::keepDamaged()
     try
     {
         error += " It is kept as \"" + Engine::cFileSystem::instance()->setAside(path) + "\".";
+        keptAside = true;
     }
     catch (...)
     {

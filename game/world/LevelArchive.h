@@ -102,11 +102,12 @@ private:
 };
 
 // The current player's saved unfinished level ("<profiles>/<ID>.save") as the map and the play
-// state read it: the whole file, with the level it names checked against the game's levels and
-// the player's progress. A save that cannot be used is damaged, whatever the cause (it cannot be
-// opened, it is too short, it names a level the game lacks or the player has not reached, or the
-// level model refuses its bytes); nothing of it ever moves the player's progress. A fault of the
-// game's data met while a save is read back is the data's, and leaves the save where it is.
+// state read it: the whole file, with the level it names checked against the game's levels. A
+// save is damaged only by itself: it cannot be opened, it is too short, it names a level the
+// game lacks, or the level model refuses its bytes (units that do not fit the level among
+// them). The player's progress does not judge it: a save the game wrote is offered whatever
+// became of the player's values since. A fault of the game's data met while a save is read
+// back is the data's, and leaves the save where it is.
 struct SavedLevelFile
 {
     enum class eState
@@ -120,8 +121,7 @@ struct SavedLevelFile
     // Reads the current player's save. Reading changes nothing on the disk.
     static SavedLevelFile read();
     // Throws the archive's error unless `level` is one of the game's levels (its level file is
-    // known) that the current player has reached (Game::isLevelOpened); without a player, any
-    // of the game's levels passes.
+    // known).
     static void checkLevel(const LevelArchive& archive, int32_t level);
 
     // A usable save whose bytes were refused after all (`why`): damaged from now on.
@@ -142,6 +142,8 @@ struct SavedLevelFile
     int level = -1;
     // Whether the file was opened and read (its bytes are what it holds).
     bool opened = false;
+    // Whether keepDamaged moved the file aside (else it is where it was).
+    bool keptAside = false;
     // Why a damaged save cannot be used, and once kept, where it is.
     std::string error;
 };

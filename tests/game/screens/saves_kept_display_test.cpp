@@ -11,6 +11,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <regex>
 #include <string>
 #include <sys/stat.h>
 
@@ -61,6 +63,19 @@ fs::path putPlayer(const ::Test::TempDir& folder, const std::string& values, con
     return folder.write(kProfiles + "00000001.save", save);
 }
 
+// "CurrentLevel" as the program last wrote Ada's values (UTF-16: their low bytes are read).
+int currentLevel(const ::Test::TempDir& folder)
+{
+    std::string text;
+    for (char c : folder.read(kProfiles + "00000001.xml"))
+        if (c != '\0')
+            text += c;
+    std::smatch found;
+    return std::regex_search(text, found, std::regex("Name=\"CurrentLevel\" Val=\"(-?[0-9]+)\""))
+               ? std::stoi(found[1])
+               : -100;
+}
+
 // Clicks at a place until the traces hold `text` once more (a click may land while the screen
 // fades), and waits for the screen to settle.
 ::testing::AssertionResult clickUntil(GameScreen& screen, const GameProgram& game, int x, int y,
@@ -85,6 +100,15 @@ fs::path putPlayer(const ::Test::TempDir& folder, const std::string& values, con
     if (::testing::AssertionResult menu = skipLogos(screen, game); !menu)
         return menu;
     return clickUntil(screen, game, kMenuPlayX, kMenuPlayY, text);
+}
+
+// The map's question whether to continue is answered Yes: the saved level goes on as it was
+// left, without a word about a damaged save.
+void continuesAsLeft(GameScreen& screen, const GameProgram& game)
+{
+    ASSERT_TRUE(traceAfter(game, "CPlayState Resume\n", [&] { screen.key(XK_Return); }));
+    EXPECT_EQ(game.count(" loaded from "), 0) << "continued, not begun afresh\n" << game.traces();
+    EXPECT_EQ(game.count("damaged save told"), 0) << game.traces();
 }
 
 TEST(SavesKept, AFaultOfTheGamesDataMetOnContinuingEndsTheRunAndLeavesTheSave)
@@ -125,6 +149,7 @@ TEST(SavesKept, ASaveThatCannotBeReadGoesAsideBeforeTheNextSaveTakesItsPlace)
             ASSERT_TRUE(screen.open()) << "no X display";
             GameProgram game(folder, "", folder.path().string());
             ASSERT_TRUE(playFromMenu(screen, game, "CMapState damaged save told\n"));
+            EXPECT_EQ(game.count("System message MainMenu/SaveLeftMessage.xml\n"), 1) << "told that it stays";
             screen.click(kMessageOkX, kMessageOkY);
             // The first level begun and played a while; closing the program saves it.
             const Engine::cVector2 first = nodeOf(0);
@@ -139,6 +164,76 @@ TEST(SavesKept, ASaveThatCannotBeReadGoesAsideBeforeTheNextSaveTakesItsPlace)
             EXPECT_EQ(::Test::readFile(path).substr(0, 4), std::string(4, '\0'))
                 << "the new save, of level 1";
         });
+}
+
+TEST(SavesKept, ALevelFileOutsideTheDataFolderLeavesThePlayersLevelAndSave)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen;
+    ASSERT_TRUE(screen.open()) << "no X display";
+    const std::string save = unfinished(15);
+    ASSERT_GT(save.size(), 8u) << "levelplay made no save";
+    ::Test::TempDir folder;
+    // As a first run on level 16, given on the command line, leaves the player: no medal yet.
+    const fs::path path = putPlayer(folder, prop("CurrentLevel", 15), save);
+    ::Test::TempDir elsewhere;
+    const fs::path own = elsewhere.write("Market Square.xml", ::Test::readFile(kData + "Levels/n0.xml"));
+    {
+        GameProgram game(folder, own.string());
+        ASSERT_TRUE(game.expectTrace("CPlayState Resume\n"));
+        EXPECT_EQ(game.close(), 0) << game.traces();
+    }
+    EXPECT_EQ(currentLevel(folder), 15) << "the player's values keep her level";
+
+    GameProgram game(folder, "");
+    ASSERT_TRUE(playFromMenu(screen, game, "CDialogState Init\n")) << "the unfinished level is offered";
+    ASSERT_NO_FATAL_FAILURE(continuesAsLeft(screen, game));
+    EXPECT_EQ(game.close(), 0) << game.traces();
+    EXPECT_FALSE(fs::exists(path.string() + ".damaged"));
+}
+
+TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen;
+    ASSERT_TRUE(screen.open()) << "no X display";
+    const std::string save = unfinished(1);
+    ASSERT_GT(save.size(), 8u) << "levelplay made no save";
+    const struct
+    {
+        const char* damage;
+        std::function<void(const fs::path&)> make;
+        const char* told;
+    } cases[] = {
+        {"cut short", [](const fs::path& values) { fs::resize_file(values, fs::file_size(values) / 2); },
+         "ValuesKeptMessage.xml"},
+        {"emptied", [](const fs::path& values) { fs::resize_file(values, 0); }, "ValuesKeptMessage.xml"},
+        {"deleted", [](const fs::path& values) { fs::remove(values); }, "ValuesMissingMessage.xml"},
+        {"a folder in its place",
+         [](const fs::path& values)
+         {
+             fs::remove(values);
+             fs::create_directory(values);
+         },
+         "ValuesLeftMessage.xml"},
+    };
+    for (const auto& values : cases)
+    {
+        SCOPED_TRACE(values.damage);
+        ::Test::TempDir folder;
+        const fs::path path =
+            putPlayer(folder, prop("CurrentLevel", 2) + prop("Level0", 0) + prop("Level1", 0), save);
+        values.make(folder.path() / (kProfiles + "00000001.xml"));
+        GameProgram game(folder, "");
+        ASSERT_TRUE(playFromMenu(screen, game, "CMapState values loss told\n"));
+        EXPECT_EQ(game.count(std::string("System message MainMenu/") + values.told + "\n"), 1)
+            << game.traces();
+        ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "CDialogState Init\n"))
+            << "the unfinished level is offered after the message";
+        ASSERT_NO_FATAL_FAILURE(continuesAsLeft(screen, game));
+        EXPECT_EQ(game.close(), 0) << game.traces();
+        EXPECT_FALSE(fs::exists(path.string() + ".damaged")) << "the save is not judged by the values";
+    }
 }
 
 } // namespace
