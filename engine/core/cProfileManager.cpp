@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace Engine
@@ -259,7 +260,7 @@ void cProfileManager::readProfiles(const std::string& path)
     case sProfileListReading::Damaged:
         report("The profile list \"" + path + "\" is damaged (" + reading.problem +
                "); the profiles that can still be read from it are kept, the others are recovered.");
-        if (!setAside(path, path + ".damaged"))
+        if (!setAside(path))
             m_listLocked = true;
         break;
     case sProfileListReading::Unreadable:
@@ -476,10 +477,16 @@ void cProfileManager::loadProperties()
     {
         const std::string irregular = irregularSharedFile(path);
         if (irregular.empty())
+        {
+            m_valuesLoss = eValuesLoss::missing;
+            report("The values of the profile " + quoted(m_currentUser) + " in \"" + path +
+                   "\" are missing; the profile starts with empty values.");
             return;
+        }
         // Never opened (a named pipe would block, a device never ends), never replaced.
         cProps::clearAll();
         m_valuesLocked = true;
+        m_valuesLoss = eValuesLoss::leftInPlace;
         reportSaveFailure("The values of the profile " + quoted(m_currentUser) + " in \"" + path +
                           "\" cannot be read (" + irregular +
                           " is in its place, not a regular file); it is left as it is and not written in "
@@ -495,6 +502,7 @@ void cProfileManager::loadProperties()
     {
         cProps::clearAll();
         m_valuesLocked = true;
+        m_valuesLoss = eValuesLoss::leftInPlace;
         reportSaveFailure("The values of the profile " + quoted(m_currentUser) + " in \"" + path +
                           "\" cannot be read (" + currentExceptionText() +
                           "); the file is left as it is and not written in this run.");
@@ -509,17 +517,22 @@ void cProfileManager::loadProperties()
         cProps::clearAll();
         report("The values of the profile " + quoted(m_currentUser) + " in \"" + path + "\" are damaged (" +
                currentExceptionText() + "); the profile starts with empty values.");
-        if (!setAside(path, profilesFolder() + getCurrentProfileId() + ".damaged"))
-            m_valuesLocked = true;
+        m_valuesLocked = !setAside(path);
+        m_valuesLoss = m_valuesLocked ? eValuesLoss::leftInPlace : eValuesLoss::keptAside;
     }
 }
 
-bool cProfileManager::setAside(const std::string& path, const std::string& copyPath)
+cProfileManager::eValuesLoss cProfileManager::takeValuesLoss()
+{
+    return std::exchange(m_valuesLoss, eValuesLoss::none);
+}
+
+bool cProfileManager::setAside(const std::string& path)
 {
     forget(path);
     try
     {
-        const std::string kept = cFileSystem::instance()->setAside(path, copyPath);
+        const std::string kept = cFileSystem::instance()->setAside(path);
         report("The damaged \"" + path + "\" is kept as \"" + kept + "\".");
         return true;
     }

@@ -78,6 +78,20 @@ public:
     // happens for a name not in the list.
     void deleteProfile(const std::wstring& name);
 
+    // What became of the current user's values when they were read, for the player to be told:
+    // nothing (they read, or the profile is new), or the player starts with empty values because
+    // the values file was damaged and is kept aside, was missing, or could not be read (or set
+    // aside) and is left as it is, not written in this run.
+    enum class eValuesLoss
+    {
+        none,
+        keptAside,
+        missing,
+        leftInPlace,
+    };
+    // The loss once, for the one who tells the player; none from then on.
+    eValuesLoss takeValuesLoss();
+
     // The ID the next new profile receives (at least; IDs that have files are passed over).
     uint32_t getNextId() const { return m_nextId; }
     const tProfileTable& getProfiles() const { return m_profiles; }
@@ -101,10 +115,10 @@ private:
     // A free ID from the next ID on: not 0, not in the list, and without files.
     uint32_t allocateId();
     std::string propertyFilePath() const;
-    // Sets a file whose bytes were refused aside ("<path>.damaged" or, for a profile's values,
-    // "<ID text>.damaged"), so they can still be recovered by hand; false (reported) when it
-    // could not be, and the file must then not be written over.
-    bool setAside(const std::string& path, const std::string& copyPath);
+    // Sets a file whose bytes were refused aside ("<path>.damaged"), so they can still be
+    // recovered by hand; false (reported) when it could not be, and the file must then not be
+    // written over.
+    bool setAside(const std::string& path);
 
     bool m_nowPlaying = false;
     std::wstring m_storedCurrentUser;
@@ -119,6 +133,7 @@ private:
     // The list or the values file could not be read (nor set aside): never written this run.
     bool m_listLocked = false;
     bool m_valuesLocked = false;
+    eValuesLoss m_valuesLoss = eValuesLoss::none;
 };
 
 } // namespace Engine

@@ -22,6 +22,7 @@
 #include "game/world/LevelArchive.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace
@@ -70,20 +71,45 @@ std::wstring continueQuestion()
     return question;
 }
 
-// "Your unfinished level could not be read", over the map.
-void tellDamagedSave()
+// Shows the message of `layout` over everything and traces `trace`; `then` runs after its OK,
+// or at once when the message cannot be shown.
+void tell(const char* layout, const wchar_t* trace, const boost::function<void()>& then = {})
 {
-    CGameEngine::trace(L"CMapState damaged save told\n");
+    CGameEngine::trace(trace);
     try
     {
-        CGameEngine::instance().showOverEverything(
-            new cSystemMessage(nullptr, cSystemMessage::SaveDamagedLayout));
+        auto* message = new cSystemMessage(nullptr, layout);
+        if (then)
+            message->closedSignal.connect([then](cSystemMessage*) { then(); });
+        CGameEngine::instance().showOverEverything(message);
     }
     catch (...)
     {
-        Game::reportError("The player could not be told that the unfinished level cannot be read: " +
-                          Engine::currentExceptionText());
+        Game::reportError(std::string("The player could not be told \"") + layout +
+                          "\": " + Engine::currentExceptionText());
+        if (then)
+            then();
     }
+}
+
+// The message that tells the player what became of the values read last, once; nullptr when
+// they read.
+const char* valuesLossLayout()
+{
+    using eValuesLoss = Engine::cProfileManager::eValuesLoss;
+    Engine::cProfileManager* profiles = Engine::cProfileManager::instance();
+    switch (profiles ? profiles->takeValuesLoss() : eValuesLoss::none)
+    {
+    case eValuesLoss::keptAside:
+        return cSystemMessage::ValuesKeptLayout;
+    case eValuesLoss::missing:
+        return cSystemMessage::ValuesMissingLayout;
+    case eValuesLoss::leftInPlace:
+        return cSystemMessage::ValuesLeftLayout;
+    case eValuesLoss::none:
+        break;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -109,7 +135,27 @@ void CMapState::Init()
     Engine::requiredControl<Engine::cButtonPrototype>(*m_map, L"MainMenuButton", cMap::Layout, "button")
         .connectClickAction([this] { onBack(); });
     m_map->levelChosenSignal.connect([this](int32_t level) { onLevelChosen(level); });
-    if (CGameEngine::instance().enteredFromMainMenu() && savedLevel() >= 0)
+    const bool offer = CGameEngine::instance().enteredFromMainMenu();
+    // What became of the player's values comes first: the map waits under the message, and
+    // the question about the unfinished game follows its OK.
+    if (const char* layout = valuesLossLayout())
+    {
+        Resume();
+        m_map->disable();
+        tell(layout, L"CMapState values loss told\n",
+             [this, offer]
+             {
+                 if (m_map && CGameEngine::instance().topState() == this)
+                     offerSavedLevel(offer);
+             });
+        return;
+    }
+    offerSavedLevel(offer);
+}
+
+void CMapState::offerSavedLevel(bool offer)
+{
+    if (offer && savedLevel() >= 0)
     {
         m_map->show();
         askContinueLevel();
@@ -198,29 +244,31 @@ void CMapState::onContinueNo()
 
 int CMapState::savedLevel()
 {
-    bool damaged = false;
-    m_savedLevel = readSavedLevel(damaged);
-    if (damaged)
-        tellDamagedSave();
+    std::optional<bool> keptAside;
+    m_savedLevel = readSavedLevel(keptAside);
+    if (keptAside)
+        tell(*keptAside ? cSystemMessage::SaveDamagedLayout : cSystemMessage::SaveLeftLayout,
+             L"CMapState damaged save told\n");
     return m_savedLevel;
 }
 
-int CMapState::readSavedLevel(bool& damaged)
+int CMapState::readSavedLevel(std::optional<bool>& keptAside)
 {
-    damaged = false;
+    keptAside.reset();
     if (!playerHasProfile())
         return -1;
     SavedLevelFile save = SavedLevelFile::read();
     if (save.state == SavedLevelFile::eState::damaged)
     {
         save.keepDamaged();
-        // A file that cannot be opened stays where it is and is met again: it is told once.
-        static std::string toldUnopened;
-        damaged = save.opened || save.error != toldUnopened;
-        if (!save.opened)
-            toldUnopened = save.error;
-        if (damaged)
-            Game::reportError(save.error);
+        // A file left where it is is met again: it is told once.
+        static std::string toldLeft;
+        if (!save.keptAside && save.error == toldLeft)
+            return save.level;
+        if (!save.keptAside)
+            toldLeft = save.error;
+        keptAside = save.keptAside;
+        Game::reportError(save.error);
     }
     return save.level;
 }
@@ -236,8 +284,10 @@ void CMapState::askContinue(int level, const boost::function<void()>& yes, const
 
 void CMapState::continueSavedLevel(int level)
 {
-    // The level continued is the saved one; should it not restore, that level starts afresh.
-    if (level >= 0)
+    // The restore makes the saved level the player's. Should it not restore, the level starts
+    // afresh when the player had reached it, else the player's own: a damaged file opens no
+    // level.
+    if (level >= 0 && Game::isLevelOpened(level))
         Engine::cProps::set<int>(L"CurrentLevel", level);
     CGameEngine& engine = CGameEngine::instance();
     engine.setLevelPath(L"");
@@ -256,10 +306,14 @@ void CMapState::dropSavedLevel(int ofLevel)
 
 void CMapState::beforeGivenLevel(const boost::function<void()>& begin)
 {
-    bool damaged = false;
-    const int saved = readSavedLevel(damaged);
-    if (damaged)
-        CPlayState::instance().tellDamagedSaveFirst();
+    if (const char* layout = valuesLossLayout())
+        CPlayState::instance().tellFirst(layout, L"values loss");
+    std::optional<bool> keptAside;
+    const int saved = readSavedLevel(keptAside);
+    if (keptAside)
+        CPlayState::instance().tellFirst(*keptAside ? cSystemMessage::SaveKeptLevelStartsLayout
+                                                    : cSystemMessage::SaveLeftLevelStartsLayout,
+                                         L"damaged save");
     if (saved < 0)
     {
         begin();

@@ -6,6 +6,7 @@
 #include <boost/shared_ptr.hpp>
 
 #include <cstdint>
+#include <optional>
 
 class cMap;
 
@@ -17,7 +18,9 @@ class cMap;
 // returns to the main menu.
 //
 // The player's unfinished game is read through `readSavedLevel`, also before a level given on
-// the command line (`beforeGivenLevel`), which asks the map's own question about it.
+// the command line (`beforeGivenLevel`), which asks the map's own question about it. When the
+// player's values could not be read (Engine::cProfileManager::takeValuesLoss), the map, or the
+// level given on the command line, tells the player so first.
 class CMapState : public CGameState
 {
 public:
@@ -48,21 +51,23 @@ public:
     void onContinueNo();
 
     // The level of the current player's unfinished game; -1 when there is none. A save that
-    // cannot be used is a damaged one (SavedLevelFile): it is kept (its bytes aside, or a file
-    // that cannot be opened where it is) and logged, and `damaged` is set the first time in the
-    // run that it is met, for the caller to tell the player once.
-    static int readSavedLevel(bool& damaged);
+    // cannot be used is a damaged one (SavedLevelFile): it is kept (its bytes aside, or where it
+    // is when it cannot be opened or moved) and logged, and the first time in the run that it
+    // is met `keptAside` says which, for the caller to tell the player once.
+    static int readSavedLevel(std::optional<bool>& keptAside);
     // Asks the map's continue question about `level` over the top state (or alone).
     static void askContinue(int level, const boost::function<void()>& yes, const boost::function<void()>& no);
-    // "CurrentLevel" becomes the saved level (one the player has reached: readSavedLevel), which
-    // the play state restores; should the save not restore, that level starts afresh.
+    // The play state restores the saved level, which then becomes "CurrentLevel"; should the
+    // save not restore after all, the saved level starts afresh when the player has reached it
+    // (Game::isLevelOpened), else the player's "CurrentLevel".
     static void continueSavedLevel(int level);
     // Deletes the player's unfinished game: one that reads and, with a level given, is of that
     // level. A save that cannot be read is never deleted.
     static void dropSavedLevel(int ofLevel = -1);
     // Before a level given on the command line starts (`begin`): with an unfinished game of the
     // player, the map's continue question about it, whose Yes continues it and whose No deletes it
-    // and begins; without one, `begin` at once. A save found damaged is told over the level.
+    // and begins; without one, `begin` at once. A loss of the player's values and a save found
+    // damaged are told over the level.
     static void beforeGivenLevel(const boost::function<void()>& begin);
 
     cMap* getMap() const { return m_map.get(); }
@@ -72,6 +77,8 @@ private:
 
     // Reads the unfinished game, telling the player over the map when it is damaged.
     int savedLevel();
+    // With `offer`, the question about the unfinished game when there is one; the map then.
+    void offerSavedLevel(bool offer);
 
     boost::shared_ptr<cMap> m_map;
     // The level last chosen on the map, asked about.

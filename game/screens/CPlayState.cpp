@@ -30,8 +30,10 @@
 #include "game/world/BestTimes.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelLocation.h"
 #include "game/world/cGameSounds.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -109,7 +111,7 @@ void CPlayState::startLevel()
     m_tracedSecond = -1;
     m_winRecorded = false;
     m_game->connectLevelFinished([this] { onLevelFinished(); });
-    const int level = Engine::cProps::get<int>(L"CurrentLevel");
+    int level = LevelLocation::playedNumber();
     CGameEngine& engine = CGameEngine::instance();
     if (engine.continueSavedLevel())
     {
@@ -117,10 +119,14 @@ void CPlayState::startLevel()
         m_briefingPending = false;
         if (m_game->restoreLevel())
             return;
-        // The save could not be read (it is reported and set aside): the level starts afresh in
-        // a new model, without what the failed restore left on the field, and the player is
-        // told before it starts.
-        m_tellDamagedSave = !m_game->getRestoreError().empty();
+        // The save could not be read (it is reported, and set aside unless it could not be
+        // moved): a level of the map starts afresh in a new model, without what the failed
+        // restore left on the field, and the player is told before it starts.
+        if (!m_game->getRestoreError().empty())
+            tellFirst(GameConfig::instance().hasSavedLevel() ? cSystemMessage::SaveLeftLevelStartsLayout
+                                                             : cSystemMessage::SaveKeptLevelStartsLayout,
+                      L"damaged save");
+        level = std::max(level, 0);
         m_game.reset();
         for (Engine::cControl* child : std::vector<Engine::cControl*>(m_playView->getChildren().begin(),
                                                                       m_playView->getChildren().end()))
@@ -133,12 +139,16 @@ void CPlayState::startLevel()
     m_briefingPending = true;
 }
 
+void CPlayState::tellFirst(const char* layout, const std::wstring& trace)
+{
+    m_tellFirst.emplace_back(layout, trace);
+}
+
 void CPlayState::onLoaded()
 {
-    if (m_tellDamagedSave)
+    if (!m_tellFirst.empty())
     {
-        m_tellDamagedSave = false;
-        tellDamagedSave();
+        tellNext();
         return;
     }
     Resume();
@@ -151,13 +161,15 @@ void CPlayState::onLoaded()
     m_running = true;
 }
 
-void CPlayState::tellDamagedSave()
+void CPlayState::tellNext()
 {
     // The level shows under the message and waits: its clock, its briefing and its input start
-    // when the player has read it.
+    // when the player has read every one.
     getPlayView()->show();
     m_playView->disable();
-    auto* message = new cSystemMessage(nullptr, cSystemMessage::SaveDamagedLayout);
+    const auto [layout, trace] = m_tellFirst.front();
+    m_tellFirst.erase(m_tellFirst.begin());
+    auto* message = new cSystemMessage(nullptr, layout);
     m_message = message;
     message->show();
     message->enable();
@@ -169,7 +181,7 @@ void CPlayState::tellDamagedSave()
             if (m_game && !m_running)
                 onLoaded();
         });
-    CGameEngine::trace(L"CPlayState damaged save told\n");
+    CGameEngine::trace((L"CPlayState " + trace + L" told\n").c_str());
 }
 
 void CPlayState::Update(CGameEngine*)
@@ -370,6 +382,7 @@ void CPlayState::Cleanup()
     if (m_message && Engine::cControl::isAlive(m_message))
         Engine::cControl::deleteLater(m_message);
     m_message = nullptr;
+    m_tellFirst.clear();
     releaseStatusPanel();
     releasePlayView();
     UnitViewLibrary::instance().clear();
@@ -406,7 +419,6 @@ void CPlayState::onLevelWon()
     // stays.
     if (!player.empty() && (!stored.isSet() || time < stored.time))
         bestTimes.setBestTime(level, BestTimeRecord(player, time));
-    bestTimes.saveIfChanged();
 
     const std::wstring key = L"Level" + std::to_wstring(level);
     int medal = -1;
@@ -444,15 +456,19 @@ void CPlayState::recordWin()
     Engine::cProfileManager* profiles = Engine::cProfileManager::instance();
     if (!profiles || profiles->currentUserName().empty())
         return;
-    if (profiles->save())
-        CMapState::dropSavedLevel(levelWon);
+    // The player's own progress first, then the best time: a run killed between the two never
+    // shows a time that the player's medal does not follow.
+    if (!profiles->save())
+        return;
+    BestTimes::instance().saveIfChanged();
+    CMapState::dropSavedLevel(levelWon);
 }
 
 BestTimeRecord CPlayState::bestTimeBeforeWin() const
 {
     if (m_winRecorded)
         return m_bestBeforeWin;
-    return BestTimes::instance().getBestTime(Engine::cProps::get<int>(L"CurrentLevel"));
+    return BestTimes::instance().getBestTime(LevelLocation::playedNumber());
 }
 
 Engine::cView* CPlayState::getPlayView()

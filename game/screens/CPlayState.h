@@ -10,6 +10,8 @@
 #include <boost/signals2/connection.hpp>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 class BriefState;
 class Game;
@@ -50,12 +52,13 @@ public:
     // (or the player's saved level when the map chose to continue it).
     void startLevel();
     // The loading screen is done: the level's first Resume, then the clock runs. When the
-    // player's saved level could not be continued, the player is told first and the level
-    // waits under the message until its OK.
+    // player is to be told something first (the saved level could not be continued), the level
+    // waits under each message until its OK.
     void onLoaded();
-    // The next level started is told first, as above, that the saved level could not be read
-    // (found damaged before the level was chosen).
-    void tellDamagedSaveFirst() { m_tellDamagedSave = true; }
+    // The next level started tells first, as above, the message of `layout` (one of
+    // cSystemMessage's), tracing "CPlayState <trace> told" when it shows: what was found before
+    // the level was chosen.
+    void tellFirst(const char* layout, const std::wstring& trace);
     // Escape and the status panel's menu button: the in-game menu above the level.
     void onEscape();
     void showGameMenu();
@@ -72,17 +75,19 @@ public:
     cBriefing& getBriefing();
     // A modal tutorial message above the level.
     void showModalTutor(const UnitTip& tip);
-    // The won level's best time and medal: the best time (whole seconds, the player's name)
-    // when there is none or it is shorter; the medal under "Level" + the level number unless
-    // an equal or better one is stored; the first win of a level is the engine's new level.
+    // The won level's best time and medal, in memory: the best time (whole seconds, the
+    // player's name) when there is none or it is shorter; the medal under "Level" + the level
+    // number unless an equal or better one is stored; the first win of a level is the engine's
+    // new level.
     void onLevelWon();
     // "CurrentLevel" + 1 unless that reaches the configuration's level count.
     void advanceLevel();
     // Makes the win of the running level the player's as soon as its goals are done: best
-    // time and medal (onLevelWon), the next level (advanceLevel, the map's selection) and the
-    // profile are written, and only then is the level's save removed, so that a crash at any
-    // moment leaves the win or the save. A save is kept when the profile could not be written,
-    // and so is a save of another level or one that cannot be read.
+    // time and medal (onLevelWon), the next level (advanceLevel, the map's selection); the
+    // profile is written, then the best times, and only then is the level's save removed, so
+    // that a crash at any moment leaves the win or the save, and a best time only beside its
+    // medal. Neither the best times nor the save are touched when the profile could not be
+    // written, and a save of another level or one that cannot be read is kept.
     void recordWin();
     // The best time of the level as it was before its win was recorded, which the results
     // show; the stored best time of "CurrentLevel" when no win was recorded since the level
@@ -108,8 +113,8 @@ private:
     // The level's play starts, once per fresh level: the heroes come, the goals are listed.
     void beginPlay();
     void playLevelMusic();
-    // "Your unfinished level could not be read; it starts again.", over the waiting level.
-    void tellDamagedSave();
+    // The first message to tell, over the waiting level.
+    void tellNext();
     void releaseStatusPanel();
 
     // Escape opens the menu on its release, when its press came while the level listened: the
@@ -131,8 +136,9 @@ private:
     bool m_levelOver = false;
     bool m_briefingPending = true;
     bool m_winRecorded = false;
-    // The saved level could not be continued: told once the level has loaded.
-    bool m_tellDamagedSave = false;
+    // What the player is told once the level has loaded, in order: the layouts of the messages
+    // and their traces.
+    std::vector<std::pair<const char*, std::wstring>> m_tellFirst;
     // That message while it is open (it deletes itself when closed).
     Engine::cControl* m_message = nullptr;
     BestTimeRecord m_bestBeforeWin;

@@ -1,5 +1,6 @@
 #include "game/screens/cSystemMessage.h"
 
+#include "engine/core/StringUtils.h"
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/RequiredControl.h"
 #include "engine/ui/cTextStyleButton.h"
@@ -10,6 +11,7 @@ cSystemMessage::cSystemMessage(Engine::cControl* parent, const char* layout)
 {
     m_ok->connectClickAction([this] { onOk(); });
     Engine::loadLayout(*this, layout);
+    CGameEngine::trace((L"System message " + Engine::fromUtf8(layout) + L"\n").c_str());
 }
 
 cSystemMessage::~cSystemMessage()

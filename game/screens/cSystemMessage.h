@@ -12,15 +12,26 @@ class cTextStyleButton;
 // A message with one OK button ("MainMenu/SystemMessage.xml": the dialog's background and
 // texts, and "OkButton"), shown without a dialog state. It is built hidden; its creator shows
 // and enables it and listens to `closedSignal`. The first OK raises the signal once and queues
-// the message for deletion; a second OK in the same frame raises nothing.
+// the message for deletion; a second OK in the same frame raises nothing. Each message made is
+// traced with its layout ("System message MainMenu/SystemMessage.xml").
 class cSystemMessage : public Engine::cDialog
 {
 public:
     static constexpr const char* Layout = "MainMenu/SystemMessage.xml";
     // The same message telling that the player's progress cannot be saved.
     static constexpr const char* SaveFailedLayout = "MainMenu/SaveFailedMessage.xml";
-    // The same message telling that the player's unfinished level could not be read.
+    // The same message telling that the player's unfinished level could not be read: over the
+    // map, with the file kept aside or left where it is (no level starts); over a level about to
+    // start, the same two.
     static constexpr const char* SaveDamagedLayout = "MainMenu/SaveDamagedMessage.xml";
+    static constexpr const char* SaveLeftLayout = "MainMenu/SaveLeftMessage.xml";
+    static constexpr const char* SaveKeptLevelStartsLayout = "MainMenu/SaveKeptLevelStartsMessage.xml";
+    static constexpr const char* SaveLeftLevelStartsLayout = "MainMenu/SaveLeftLevelStartsMessage.xml";
+    // The same message telling that the player's values could not be read and start empty: the
+    // file kept aside, missing, or left where it is (and not written in this run).
+    static constexpr const char* ValuesKeptLayout = "MainMenu/ValuesKeptMessage.xml";
+    static constexpr const char* ValuesMissingLayout = "MainMenu/ValuesMissingMessage.xml";
+    static constexpr const char* ValuesLeftLayout = "MainMenu/ValuesLeftMessage.xml";
 
     boost::signals2::signal<void(cSystemMessage*)> closedSignal;
 

@@ -234,10 +234,12 @@ public:
     // is none, and false when it cannot be used: a file that cannot be opened is left as it is,
     // one whose bytes are refused is set aside as "<name>.damaged". Then the profile's
     // "CurrentLevel" is left as it was, the reason is in `getRestoreError` and written to the
-    // log "error", and this model must be dropped (the level starts afresh in a new one).
+    // log "error", and this model must be dropped (the level starts afresh in a new one). A
+    // fault of the game's data met on the way is no fault of the save: it is thrown on, and
+    // the save stays where it is.
     bool restoreLevel();
-    // Restores from bytes (the ".save" file's content); throws the archive's error. With a
-    // player's profile, a level the player has not opened yet is refused.
+    // Restores from bytes (the ".save" file's content); throws the archive's error
+    // (SavedLevelDamage) for bytes it refuses, and the data's own for a fault of the data.
     void restoreLevelBytes(const std::vector<uint8_t>& bytes, const std::string& name);
     // The longest level clock a save holds (seconds): far beyond any play, and exact in the
     // clock's float.

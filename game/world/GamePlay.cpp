@@ -388,7 +388,7 @@ void Game::recordWin()
     m_winRecorded = true;
     // A level without a number (a file of its own given on the command line) is none of the
     // map's: it earns no medal, best time or next level.
-    if (Engine::cProps::get<int>(L"CurrentLevel") != LevelLocation::kUnnumbered)
+    if (LevelLocation::playedNumber() != LevelLocation::kUnnumbered)
         m_views.recordWin();
 }
 
@@ -396,7 +396,7 @@ void Game::leavePlay()
 {
     // A level without a number (a file of its own given on the command line) is none of the
     // map's: it neither records a win nor takes the place of the player's saved level.
-    if (m_levelTime > 0.0f && Engine::cProps::get<int>(L"CurrentLevel") != LevelLocation::kUnnumbered)
+    if (m_levelTime > 0.0f && LevelLocation::playedNumber() != LevelLocation::kUnnumbered)
     {
         if (m_levelOver || m_finishPending)
         {

@@ -154,6 +154,19 @@ bool Game::saveLevel()
     writeLevel(archive);
     try
     {
+        // A save there that cannot be continued (one that cannot even be opened among them) is
+        // the player's still: it goes aside rather than under the new one.
+        SavedLevelFile::moveAsideUnusable();
+    }
+    catch (...)
+    {
+        Engine::reportSaveFailure(
+            "The level was not saved: the unfinished level there could not be kept aside (" +
+            Engine::currentExceptionText() + ")");
+        return false;
+    }
+    try
+    {
         archive.writeFile(GameConfig::instance().savePath());
         return true;
     }
@@ -240,14 +253,17 @@ bool Game::restoreLevel()
         return false;
     if (save.state == SavedLevelFile::eState::usable)
     {
+        // Only the archive's refusal is the save's fault. Anything else (a damaged picture of
+        // the level, a layout that does not load) is the data's: it goes on to end the run as
+        // any fault of the data does, and the save stays for the day the data is whole.
         try
         {
             restoreLevelBytes(save.bytes, save.path);
             return true;
         }
-        catch (...)
+        catch (const SavedLevelDamage& damage)
         {
-            save.refuse(Engine::currentExceptionText());
+            save.refuse(damage);
         }
     }
     save.keepDamaged();

@@ -68,7 +68,7 @@ void LevelArchive::fail(const std::string& what) const
     std::string text = "Saved level \"" + m_name + "\" is damaged: " + what + " (at byte " +
                        std::to_string(m_position) + ").";
     Engine::getErrorString() = text;
-    throw Engine::cStringA(text);
+    throw SavedLevelDamage(text);
 }
 
 void LevelArchive::put(const void* data, size_t size)
@@ -293,8 +293,6 @@ void SavedLevelFile::checkLevel(const LevelArchive& archive, int32_t level)
     Engine::cFileSystem* files = Engine::cFileSystem::instance();
     if (level < 0 || !files || !files->isKnown(Engine::toUtf8(Game::levelPath(level))))
         archive.fail("level " + std::to_string(level) + " has no level file");
-    if (Engine::cProfileManager::instance() && !Game::isLevelOpened(level))
-        archive.fail("level " + std::to_string(level) + " is not open to the player yet");
 }
 
 void SavedLevelFile::refuse(const std::string& why)
@@ -318,9 +316,17 @@ void SavedLevelFile::keepDamaged()
     try
     {
         error += " It is kept as \"" + Engine::cFileSystem::instance()->setAside(path) + "\".";
+        keptAside = true;
     }
     catch (...)
     {
         error += " It is left as it is: " + Engine::currentExceptionText();
     }
+}
+
+void SavedLevelFile::moveAsideUnusable()
+{
+    const SavedLevelFile old = read();
+    if (old.state == eState::damaged)
+        Engine::cFileSystem::instance()->setAside(old.path);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/cPoint.h"
+#include "engine/core/cString.h"
 #include "engine/core/cVector2.h"
 
 #include <boost/shared_ptr.hpp>
@@ -15,14 +16,23 @@ class cUnit;
 // Unit numbers of a level being saved: every unit gets its place in the level's unit map.
 using UnitNumbering = std::map<boost::shared_ptr<cUnit>, int>;
 
+// What a LevelArchive throws for bytes it refuses: the fault of the saved file itself, never of
+// the game's data that the file is read against. It is an Engine::cStringA like every other
+// failure, so that whoever does not tell the two apart still catches it.
+class SavedLevelDamage : public Engine::cStringA
+{
+public:
+    using Engine::cStringA::cStringA;
+};
+
 // The byte stream of a saved unfinished level: little-endian 4-byte ints and floats, 1-byte
 // bools, strings as a 4-byte byte count and their bytes (wide strings as UTF-16 code units).
 // There is no header, tag or framing, so a reader reads exactly what the writer wrote.
 //
 // A save file comes from outside the program: every read is checked against the bytes that
-// remain, and a truncated or damaged stream throws an Engine::cStringA naming the file
-// (also stored as the engine's last error text) instead of reading past the end or
-// allocating what a garbage count asks for.
+// remain, and a truncated or damaged stream throws a SavedLevelDamage naming the file (also
+// stored as the engine's last error text) instead of reading past the end or allocating what a
+// garbage count asks for.
 class LevelArchive
 {
 public:
@@ -71,8 +81,8 @@ public:
     // bytes each; a negative count or one the remaining bytes cannot hold is an error.
     int readCount(size_t minRecordBytes);
 
-    // Throws the archive's error for a value that was read whole but makes no sense
-    // (an unknown unit number, a state out of range).
+    // Throws the archive's error (SavedLevelDamage) for a value that was read whole but makes
+    // no sense (an unknown unit number, a state out of range, units that do not fit the level).
     [[noreturn]] void fail(const std::string& what) const;
 
     // The number of a unit in the numbering; -1 (a number no unit has) for a unit that is not
@@ -92,10 +102,12 @@ private:
 };
 
 // The current player's saved unfinished level ("<profiles>/<ID>.save") as the map and the play
-// state read it: the whole file, with the level it names checked against the game's levels and
-// the player's progress. A save that cannot be used is damaged, whatever the cause (it cannot be
-// opened, it is too short, it names a level the game lacks or the player has not reached, or the
-// level model refuses its bytes); nothing of it ever moves the player's progress.
+// state read it: the whole file, with the level it names checked against the game's levels. A
+// save is damaged only by itself: it cannot be opened, it is too short, it names a level the
+// game lacks, or the level model refuses its bytes (units that do not fit the level among
+// them). The player's progress does not judge it: a save the game wrote is offered whatever
+// became of the player's values since. A fault of the game's data met while a save is read
+// back is the data's, and leaves the save where it is.
 struct SavedLevelFile
 {
     enum class eState
@@ -109,8 +121,7 @@ struct SavedLevelFile
     // Reads the current player's save. Reading changes nothing on the disk.
     static SavedLevelFile read();
     // Throws the archive's error unless `level` is one of the game's levels (its level file is
-    // known) that the current player has reached (Game::isLevelOpened); without a player, any
-    // of the game's levels passes.
+    // known).
     static void checkLevel(const LevelArchive& archive, int32_t level);
 
     // A usable save whose bytes were refused after all (`why`): damaged from now on.
@@ -119,6 +130,10 @@ struct SavedLevelFile
     // so that the next reading finds no save; a file that could not be opened is left where it
     // is. `error` then says which. Nothing for a save that is not damaged.
     void keepDamaged();
+    // Before a new save takes the file's place: a save there that cannot be continued, opened
+    // or not, goes aside as "<name>.damaged" (a rename needs no right to read it), so that it is
+    // never written over. Throws the file system's reason when it cannot be moved.
+    static void moveAsideUnusable();
 
     eState state = eState::none;
     std::string path;
@@ -127,6 +142,8 @@ struct SavedLevelFile
     int level = -1;
     // Whether the file was opened and read (its bytes are what it holds).
     bool opened = false;
+    // Whether keepDamaged moved the file aside (else it is where it was).
+    bool keptAside = false;
     // Why a damaged save cannot be used, and once kept, where it is.
     std::string error;
 };

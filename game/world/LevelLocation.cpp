@@ -20,6 +20,13 @@ std::wstring& selected()
     return path;
 }
 
+// Whether the selected path is a level without a number.
+bool& unnumberedSelected()
+{
+    static bool unnumbered = false;
+    return unnumbered;
+}
+
 // A file in the data folder, by its path there ("/" separators).
 LevelLocation inDataFolder(const std::string& relative)
 {
@@ -83,7 +90,14 @@ LevelLocation LevelLocation::fromNumber(int number)
 void LevelLocation::select() const
 {
     setSelectedPath(path);
-    Engine::cProps::set<int>(L"CurrentLevel", number);
+    unnumberedSelected() = number == kUnnumbered;
+    if (number != kUnnumbered)
+        Engine::cProps::set<int>(L"CurrentLevel", number);
+}
+
+int LevelLocation::playedNumber()
+{
+    return unnumberedSelected() ? kUnnumbered : Engine::cProps::get<int>(L"CurrentLevel");
 }
 
 const std::wstring& LevelLocation::selectedPath()
@@ -94,6 +108,7 @@ const std::wstring& LevelLocation::selectedPath()
 void LevelLocation::setSelectedPath(const std::wstring& path)
 {
     selected() = path;
+    unnumberedSelected() = false;
 }
 
 std::wstring& LevelLocation::selectedPathSlot()

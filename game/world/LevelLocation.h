@@ -29,14 +29,19 @@ struct LevelLocation
     static LevelLocation fromNumber(int number);
 
     // Makes this the level the game plays next, as the program's command line does: the path
-    // becomes the selected path and the number the profile's "CurrentLevel", and
-    // `Game::loadLevel` with that number loads it.
+    // becomes the selected path and a level's number the profile's "CurrentLevel", and
+    // `Game::loadLevel` with `playedNumber()` loads it. A level without a number leaves
+    // "CurrentLevel" as it is: the player's values only ever hold a level of the map.
     void select() const;
+    // The number of the level the game plays: kUnnumbered while a level without a number is
+    // selected, else the profile's "CurrentLevel".
+    static int playedNumber();
 
     // The level file `Game::loadLevel` reads instead of the level number's (the command line's,
     // or one a test or tool gives); empty when the number's own file is read. It is the state
     // machine's level path (CGameEngine::getLevelPath) and lasts for the run.
     static const std::wstring& selectedPath();
+    // A path set here plays as the level of "CurrentLevel" (an empty one ends a selection).
     static void setSelectedPath(const std::wstring& path);
     // The selected path itself, for the state machine's accessor that hands it out to change.
     static std::wstring& selectedPathSlot();

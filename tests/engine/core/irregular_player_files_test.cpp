@@ -105,7 +105,7 @@ TEST_F(IrregularFiles, AValuesFileOrListThatIsNoRegularFileIsToldAndLeftAlone)
         EXPECT_EQ(Engine::saveFailureCount(), 1);
         EXPECT_NE(ConfigTest::readLog("files").find(std::string(kind.told) + " is in its place", logged),
                   std::string::npos);
-        EXPECT_FALSE(sharedExists("profiles/00000002.damaged"));
+        EXPECT_FALSE(sharedExists("profiles/00000002.xml.damaged"));
 
         fs::remove_all(values);
         putShared("profiles/00000002.xml", before);

@@ -286,7 +286,7 @@ TEST_F(Profiles, ADamagedPropertyFileFallsBackToEmptyValues)
     choose(L"Bob");
     EXPECT_EQ(cProps::get<int>(L"CurrentLevel"), 0);
     EXPECT_TRUE(cProps::isEmpty());
-    EXPECT_EQ(shared("profiles/00000002.damaged"), broken);
+    EXPECT_EQ(shared("profiles/00000002.xml.damaged"), broken);
     EXPECT_NE(ConfigTest::readLog("profiles").find("00000002.xml", before.size()), std::string::npos);
     choose(L"Ann");
     EXPECT_EQ(cProps::get<int>(L"CurrentLevel"), 2);

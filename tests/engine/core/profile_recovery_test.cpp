@@ -201,7 +201,7 @@ TEST_F(ProfileRecovery, AValuesFileThatCannotBeReadIsNeverWrittenOver)
         close();
     }
     EXPECT_EQ(shared("profiles/00000002.xml"), values) << "Bob's level 7 is still on disk";
-    EXPECT_FALSE(sharedExists("profiles/00000002.damaged"));
+    EXPECT_FALSE(sharedExists("profiles/00000002.xml.damaged"));
     EXPECT_EQ(Engine::saveFailureCount(), 1);
     choose(L"Bob");
     EXPECT_EQ(cProps::get<int>(L"CurrentLevel"), 7);
@@ -223,7 +223,7 @@ TEST_F(ProfileRecovery, ADamagedValuesFileThatCannotBeSetAsideIsNeverWrittenOver
     // Set aside once it can be: the bytes are kept and the file is written again.
     choose(L"Bob");
     close();
-    EXPECT_EQ(shared("profiles/00000002.damaged"), broken);
+    EXPECT_EQ(shared("profiles/00000002.xml.damaged"), broken);
     EXPECT_EQ(shared("profiles/00000002.xml").substr(0, 2), "\xFF\xFE");
 }
 
@@ -273,7 +273,7 @@ TEST(ProfileDataFiles, OnlyTheFilesOfAProfileIdCount)
     EXPECT_EQ(id, 31u);
     EXPECT_TRUE(Engine::isProfileDataFileName("4294967295.xml", id));
     for (const char* name : {"profiles.xml", "00000000.xml", "2.xml", "000000002.xml", "00000002.damaged",
-                             "00000002.xml.bak", "0000000x.xml", "99999999999.xml"})
+                             "00000002.xml.damaged", "00000002.xml.bak", "0000000x.xml", "99999999999.xml"})
         EXPECT_FALSE(Engine::isProfileDataFileName(name, id)) << name;
 }
 

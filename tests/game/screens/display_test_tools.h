@@ -384,13 +384,15 @@ inline bool near(uint32_t a, uint32_t b, int tolerance = 12)
     return true;
 }
 
-// A player list of one player, Ada, who plays now: a program started on a level plays it at
-// once instead of asking a first player's name.
+// A player list of one player, Ada, who plays now, and her (empty) values: a program started on
+// a level plays it at once instead of asking a first player's name.
 inline void playedBefore(const ::Test::TempDir& folder)
 {
     folder.write("share/Quillmoor/profiles/profiles.xml",
                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Profiles NextID=\"2\" CurrentUser=\"Ada\">"
                  "<Profile Name=\"Ada\" ID=\"1\"/></Profiles>");
+    folder.write("share/Quillmoor/profiles/00000001.xml",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Props></Props>");
 }
 
 // The program started with a command line (a level path, or nothing), its shared folder in the

@@ -137,6 +137,11 @@ struct LeftFiles
         catch (...)
         {
         }
+        // A best time of the player's (the table is UTF-16: its low bytes are read).
+        for (char c : ::Test::readFile(profiles.parent_path() / "besttimes.xml"))
+            if (c != '\0')
+                bestTimes += c;
+        bestTime = bestTimes.find("name=\"ada\"") != std::string::npos;
         if (saveExists && save.size() >= 8)
         {
             LevelArchive archive(std::vector<uint8_t>(save.begin(), save.end()), "save");
@@ -152,6 +157,8 @@ struct LeftFiles
     bool valuesRead = false;
     bool won = false;
     bool saveOfLevel0 = false;
+    std::string bestTimes;
+    bool bestTime = false;
 };
 
 // A run of the program over the player's files, up to the level running again from its save.
@@ -312,10 +319,10 @@ TEST(KilledAtEveryFileStep, ALevelWonKeepsTheWinOrTheSave)
         steps.pop_back();
     ASSERT_FALSE(steps.empty());
     EXPECT_NE(steps.back().second.find("00000001.save"), std::string::npos) << steps.back().second;
-    // The best times and the player's values, then the save (the player's list, and its last
+    // The player's values, then the best times, then the save (the player's list, and its last
     // good copy, only when the list changed: an unchanged one is not written again).
     ASSERT_GE(steps.size(), 3u);
-    EXPECT_NE(steps.front().second.find("besttimes.xml"), std::string::npos) << steps.front().second;
+    EXPECT_NE(steps.front().second.find("00000001.xml"), std::string::npos) << steps.front().second;
 
     for (const auto& [number, line] : steps)
     {
@@ -332,6 +339,7 @@ TEST(KilledAtEveryFileStep, ALevelWonKeepsTheWinOrTheSave)
         EXPECT_TRUE(left.listReads && left.valuesRead) << "every file reads";
         EXPECT_TRUE(left.won || (left.saveExists && left.save == player.save))
             << "the win or the save survives";
+        EXPECT_TRUE(left.won || !left.bestTime) << "no best time without its medal: " << left.bestTimes;
     }
 }
 

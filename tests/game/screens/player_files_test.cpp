@@ -277,7 +277,9 @@ TEST(PlayerFiles, AnUnfinishedLevelThatCannotBeReadIsToldOnceAndTheLevelWaitsFor
     ASSERT_EQ(engine.topState(), &CPlayState::instance());
     for (int i = 0; i < 60 && shownMessage().empty(); ++i)
         front.frame();
-    EXPECT_EQ(shownMessage(), L"Your unfinished level could not be read; it starts again.")
+    EXPECT_EQ(shownMessage(),
+              L"Your unfinished level could not be read. Its file is kept aside as a copy, and "
+              L"this level starts from its beginning.")
         << ::testing::PrintToString(front.traces);
     EXPECT_FALSE(CPlayState::instance().isRunning()) << "the level waits for the player";
     EXPECT_FALSE(front.fixture.files->isKnown(save));

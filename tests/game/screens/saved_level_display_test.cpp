@@ -1,7 +1,7 @@
 // The player's unfinished level met by the real program: a level of the game given on the
 // command line asks the map's question about it before it starts, and a save the game cannot
-// use (it cannot be opened, it names a level the player has not reached, its units do not fit
-// its level) is told once and kept while the game goes on.
+// use (it cannot be opened, it names a level the game lacks, its units do not fit its level) is
+// told once and kept while the game goes on.
 #include "tests/support/DiskFaults.h"
 
 #include <gtest/gtest.h>
@@ -166,7 +166,7 @@ TEST(SavedLevel, ASaveThatCannotBeOpenedIsToldOnceOnTheMapAndStaysWhereItIs)
         });
 }
 
-TEST(SavedLevel, ASaveOfALevelNotReachedOrWhoseUnitsDoNotFitItsLevelIsToldAndKeptAside)
+TEST(SavedLevel, ASaveOfNoLevelOrWhoseUnitsDoNotFitItsLevelIsToldAndKeptAside)
 {
     ASSERT_TRUE(x().error.empty()) << x().error;
     GameScreen screen;
@@ -174,18 +174,19 @@ TEST(SavedLevel, ASaveOfALevelNotReachedOrWhoseUnitsDoNotFitItsLevelIsToldAndKep
     const std::string save = unfinished(1);
     ASSERT_GT(save.size(), 8u) << "levelplay made no save";
     ::Test::TempDir folder;
-    // Ada has reached level 3; her save of level 1 names level 44: the map tells it at once.
-    const fs::path path = putPlayer(folder, 3, naming(save, 44));
+    // Ada has reached level 3; her save of level 1 names level 99, which the game lacks: the
+    // map tells it at once.
+    const fs::path path = putPlayer(folder, 3, naming(save, 99));
     {
         GameProgram game(folder, "");
         ASSERT_TRUE(toMenu(screen, game));
         ASSERT_TRUE(traceAfter(
             game, "CMapState damaged save told\n", [&] { screen.click(kMenuPlayX, kMenuPlayY); }, true));
-        EXPECT_EQ(game.count("CDialogState Init\n"), 0) << "no level 45 is offered";
+        EXPECT_EQ(game.count("CDialogState Init\n"), 0) << "no level 100 is offered";
         EXPECT_EQ(game.close(), 0) << game.traces();
     }
     EXPECT_FALSE(fs::exists(path));
-    EXPECT_EQ(::Test::readFile(path.string() + ".damaged"), naming(save, 44)) << "its bytes are kept aside";
+    EXPECT_EQ(::Test::readFile(path.string() + ".damaged"), naming(save, 99)) << "its bytes are kept aside";
     EXPECT_EQ(currentLevel(folder), 3);
 
     // The same units named level 2, which she has reached: offered, they do not fit its ground.

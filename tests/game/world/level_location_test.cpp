@@ -128,7 +128,8 @@ TEST(LevelLocation, ALevelFromTheDiskPlaysAndLeavesThePlayersSavedLevelAlone)
     const LevelLocation level =
         LevelLocation::fromPath((folder.path() / "Market Square.xml").string(), *fixture.files);
     level.select();
-    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), LevelLocation::kUnnumbered);
+    EXPECT_EQ(LevelLocation::playedNumber(), LevelLocation::kUnnumbered);
+    EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 930) << "the player's level stays hers";
     Game& game = fixture.newGame();
     game.loadLevel(level.number);
     EXPECT_EQ(game.getLevelPath(), level.path);
