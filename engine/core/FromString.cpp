@@ -228,17 +228,45 @@ template <class T> bool readExactInt(T& target, const std::wstring& text)
     return true;
 }
 
-} // namespace
-
-unsigned int& fromStringClamped(unsigned int& target, const std::wstring& text)
+template <class T> T& readClampedInto(T& target, const std::wstring& text)
 {
     cTextReader(text).readInt(target, 10, true);
     return target;
 }
 
+} // namespace
+
+int& fromStringClamped(int& target, const std::wstring& text)
+{
+    return readClampedInto(target, text);
+}
+
+unsigned int& fromStringClamped(unsigned int& target, const std::wstring& text)
+{
+    return readClampedInto(target, text);
+}
+
+long& fromStringClamped(long& target, const std::wstring& text)
+{
+    return readClampedInto(target, text);
+}
+
 unsigned long& fromStringClamped(unsigned long& target, const std::wstring& text)
 {
-    cTextReader(text).readInt(target, 10, true);
+    return readClampedInto(target, text);
+}
+
+long long& fromStringClamped(long long& target, const std::wstring& text)
+{
+    return readClampedInto(target, text);
+}
+
+unsigned long& fromStringClampedOrHex(unsigned long& target, const std::wstring& text)
+{
+    if (text.size() >= 2 && text[0] == L'0' && text[1] == L'x')
+        cTextReader(text, 2).readInt(target, 16, true);
+    else
+        cTextReader(text).readInt(target, 10, true);
     return target;
 }
 

@@ -53,11 +53,16 @@ template <class T> T fromString(const std::wstring& text)
 }
 
 // Reads a decimal number as `fromString` does, but a number outside the type's range gives the
-// nearer end of it rather than wrapping or changing nothing: "-1" gives 0, "99999999999" the
-// largest value. For settings, where a minus sign before a count or a volume is a slip, never a
-// way to write the largest value.
+// nearer end of it rather than wrapping or changing nothing: "-1" gives 0 for an unsigned type,
+// "99999999999" the largest value. For the player's files, where a minus sign before a count or
+// a volume is a slip, never a way to write the largest value.
+int& fromStringClamped(int& target, const std::wstring& text);
 unsigned int& fromStringClamped(unsigned int& target, const std::wstring& text);
+long& fromStringClamped(long& target, const std::wstring& text);
 unsigned long& fromStringClamped(unsigned long& target, const std::wstring& text);
+long long& fromStringClamped(long long& target, const std::wstring& text);
+// The same with `fromString<unsigned long>`'s hexadecimal after a leading "0x".
+unsigned long& fromStringClampedOrHex(unsigned long& target, const std::wstring& text);
 
 // Reads the whole text as one decimal integer of the type, for values a file must hold exactly
 // (a time, a size): blanks may stand around it and a "-" before it for a signed type, nothing

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <exception>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Engine
@@ -28,6 +29,20 @@ void syncFolderOf(const std::string& path)
         return;
     ::fsync(fd);
     ::close(fd);
+}
+
+// The mode the new file takes: the old file's, so that a file written again stays as open or
+// as closed to others as its owner made it, or the owner's alone for a new file. The owner
+// keeps reading and writing it either way, or the program could not read back what it wrote.
+mode_t modeFor(const std::string& path)
+{
+    struct stat status
+    {
+    };
+    const mode_t own = S_IRUSR | S_IWUSR;
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return own;
+    return (status.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO)) | own;
 }
 
 // The temporary file's path, once a test's fault for its creation has been asked.
@@ -115,6 +130,9 @@ void cAtomicFileStream::finish(bool keep)
         return;
     if (keep && !m_failed)
     {
+        // Best effort: a file system without modes still takes the file. A temporary file left
+        // by an earlier run kept its own mode through the truncation; this sets it anew.
+        ::fchmod(descriptor(), modeFor(m_path));
         if (const int error = checkFileStep(eFileStep::sync, m_path))
             fail(error);
         else if (syncToDisk() && ::fsync(descriptor()) != 0)

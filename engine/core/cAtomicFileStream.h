@@ -12,7 +12,8 @@ namespace Engine
 // closing the stream flushes that file to the disk and renames it over `path`, so a crash or a
 // failed write never leaves a half-written file and the old contents stay until the new ones are
 // complete. The new file is discarded instead when a write failed, or when the stream is
-// destroyed while an exception unwinds the stack (the writer did not finish).
+// destroyed while an exception unwinds the stack (the writer did not finish). The new file takes
+// the old one's mode (with read and write for the owner), or 0600 when there was none.
 //
 // Every file the program writes goes through this class: `cFileSystem::createFile`,
 // `cFileSystem::openWriteStream` and `writeUnicodeFile` hand it out.

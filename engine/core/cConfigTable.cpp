@@ -173,7 +173,7 @@ bool cConfigTable::get(const std::wstring& group, const std::wstring& key, long&
 {
     const std::wstring* text = lookUp(group, key);
     if (text)
-        fromString(out, *text);
+        fromStringClamped(out, *text);
     return text != nullptr;
 }
 
@@ -189,7 +189,7 @@ bool cConfigTable::get(const std::wstring& group, const std::wstring& key, int& 
 {
     const std::wstring* text = lookUp(group, key);
     if (text)
-        fromString(out, *text);
+        fromStringClamped(out, *text);
     return text != nullptr;
 }
 

@@ -36,8 +36,9 @@ public:
     virtual bool get(const std::wstring& group, const std::wstring& key, std::string& out);
     virtual bool get(const std::wstring& group, const std::wstring& key, cVector3& out);
     virtual bool get(const std::wstring& group, const std::wstring& key, float& out);
-    // Unsigned numbers are decimal ("0x10" reads as 0, as a stream would read it) and brought
-    // into the type's range: "-1" reads as 0, never as the largest value (`fromStringClamped`).
+    // Whole numbers are decimal ("0x10" reads as 0, as a stream would read it) and brought
+    // into the type's range (`fromStringClamped`): "-1" reads as 0 for an unsigned type, never
+    // as the largest value, and "99999999999" as the largest int.
     virtual bool get(const std::wstring& group, const std::wstring& key, unsigned long& out);
     virtual bool get(const std::wstring& group, const std::wstring& key, long& out);
     virtual bool get(const std::wstring& group, const std::wstring& key, unsigned int& out);

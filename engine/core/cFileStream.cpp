@@ -32,9 +32,11 @@ int cFileStream::openDescriptor(const std::string& path, uint32_t access, int di
     if (disposition == CreateAlways)
         flags |= O_CREAT | O_TRUNC;
     flags |= O_CLOEXEC;
+    // A file made here is the player's: only its owner may read or write it. A file that is
+    // there already keeps its mode.
     int fd;
     do
-        fd = ::open(path.c_str(), flags, 0666);
+        fd = ::open(path.c_str(), flags, S_IRUSR | S_IWUSR);
     while (fd < 0 && shouldRetry());
     return fd;
 }

@@ -15,7 +15,8 @@ public:
     // Access bits; both together open the file for reading and writing.
     static constexpr uint32_t AccessRead = 0x80000000u;
     static constexpr uint32_t AccessWrite = 0x40000000u;
-    // Dispositions: create (or truncate) the file, or open a file that must exist.
+    // Dispositions: create (or truncate) the file, or open a file that must exist. A file
+    // created is readable and writable by its owner only (0600); a truncated one keeps its mode.
     static constexpr int CreateAlways = 2;
     static constexpr int OpenExisting = 3;
 

@@ -85,7 +85,7 @@ template <class V> void writeTable(std::wostream& out, const cPropTable<V>& tabl
     for (const std::wstring& name : table.names)
     {
         const auto found = table.values.find(hashWString(name));
-        const V value = found == table.values.end() ? V{} : found->second;
+        const V value = cProps::bounded(table, name, found == table.values.end() ? V{} : found->second);
         out << L"<prop Name=\"" << xmlAttributeText(name) << L"\" Val=\""
             << xmlAttributeText(valueText(value)) << L"\" Type=\"" << type << L"\" />";
     }
@@ -106,19 +106,35 @@ template <size_t... I> bool tablesEmpty(std::index_sequence<I...>)
     return (std::get<I>(tables()).names.empty() && ...);
 }
 
-// A number read as a wider type and kept only when the stored type holds it.
-template <class Stored, class Wide> Stored narrowed(const std::wstring& text)
+// A number brought into the stored type's range: the nearer end of it when outside.
+template <class Stored, class Wide> Stored within(Wide wide)
 {
-    Wide wide{};
-    fromString(wide, text);
     if constexpr (std::is_signed_v<Wide>)
     {
         if (wide < static_cast<Wide>(std::numeric_limits<Stored>::min()))
-            return Stored{};
+            return std::numeric_limits<Stored>::min();
     }
     if (wide > static_cast<Wide>(std::numeric_limits<Stored>::max()))
-        return Stored{};
+        return std::numeric_limits<Stored>::max();
     return static_cast<Stored>(wide);
+}
+
+template <class Stored, class Wide> Stored clampedFrom(const std::wstring& text)
+{
+    Wide wide{};
+    fromStringClamped(wide, text);
+    return within<Stored>(wide);
+}
+
+// Sets a value read from the file, within the range declared for its name.
+template <class T> void setRead(const std::wstring& name, const typename cPropType<T>::tStored& value)
+{
+    cProps::set(name, static_cast<T>(cProps::bounded(cPropType<T>::table(), name, value)));
+}
+
+template <size_t... I> void clearRangeTables(std::index_sequence<I...>)
+{
+    (std::get<I>(tables()).ranges.clear(), ...);
 }
 
 } // namespace
@@ -152,31 +168,48 @@ void cProps::setFromText(const std::wstring& type, const std::wstring& name, con
 {
     // Every conversion starts from the type's zero, so an empty or unreadable text stores 0.
     if (type == L"Float")
-        set(name, fromString<float>(text));
+        setRead<float>(name, fromString<float>(text));
     else if (type == L"Double")
-        set(name, fromString<double>(text));
+        setRead<double>(name, fromString<double>(text));
     else if (type == L"Int")
-        set(name, fromString<int>(text));
+        setRead<int>(name, clampedFrom<int32_t, int>(text));
     else if (type == L"UInt")
-        set(name, static_cast<unsigned int>(narrowed<uint32_t, long long>(text)));
+        setRead<unsigned int>(name, clampedFrom<uint32_t, long long>(text));
     else if (type == L"Long")
-        set(name, static_cast<long>(narrowed<int32_t, long>(text)));
+        setRead<long>(name, clampedFrom<int32_t, long long>(text));
     else if (type == L"ULong")
-        set(name, static_cast<unsigned long>(narrowed<uint32_t, unsigned long>(text)));
+    {
+        unsigned long wide = 0;
+        setRead<unsigned long>(name, within<uint32_t>(fromStringClampedOrHex(wide, text)));
+    }
     else if (type == L"LongLong")
-        set(name, fromString<long long>(text));
+        setRead<long long>(name, clampedFrom<int64_t, long long>(text));
     else if (type == L"DXColor")
         set(name, fromString<cColor>(text));
     else if (type == L"Bool")
         set(name, fromString<bool>(text));
     else if (type == L"UInt16")
-        set(name, static_cast<unsigned short>(narrowed<uint16_t, long long>(text)));
+        setRead<unsigned short>(name, clampedFrom<uint16_t, long long>(text));
     else if (type == L"Vector2")
         set(name, fromString<cVector2>(text));
     else if (type == L"String")
         set(name, toNarrowString(text));
     else if (type == L"WString")
         set(name, text);
+}
+
+void cProps::clearRanges()
+{
+    clearRangeTables(std::make_index_sequence<TypeCount>());
+}
+
+bool cProps::inRangeName(const std::wstring& name, const std::wstring& rangeName, bool numbered)
+{
+    if (!numbered)
+        return name == rangeName;
+    if (name.size() <= rangeName.size() || name.compare(0, rangeName.size(), rangeName) != 0)
+        return false;
+    return name.find_first_not_of(L"0123456789", rangeName.size()) == std::wstring::npos;
 }
 
 void cProps::clearAll()

@@ -4,23 +4,37 @@
 #include "engine/core/cColor.h"
 #include "engine/core/cVector2.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <iosfwd>
 #include <map>
 #include <set>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 namespace Engine
 {
 
 class cProperties;
 
-// One value table of `cProps`: the values by name hash, and the names that were set (only
-// those are saved).
+// The bounds of a value of a number type: of one name, or of every name made of `name` and a
+// decimal number when `numbered`.
+template <class V> struct cPropRange
+{
+    std::wstring name;
+    bool numbered = false;
+    V lowest{};
+    V highest{};
+};
+
+// One value table of `cProps`: the values by name hash, the names that were set (only those are
+// saved) and the bounds the program gave some of them.
 template <class V> struct cPropTable
 {
     std::map<uint32_t, V> values;
     std::set<std::wstring, cUtf16Less> names;
+    std::vector<cPropRange<V>> ranges;
 };
 
 // The C++ type of each of the 13 value types, the type stored and the type's place in the
@@ -89,10 +103,42 @@ public:
         table.values[hashWString(name)] = static_cast<typename cPropType<T>::tStored>(value);
     }
 
+    // Bounds the values of a name of a number type to [lowest, highest]. The engine does not
+    // know what a value means; the program declares the range of its own. A value read from the
+    // property file outside the range is taken as the nearer end of it, and every value is
+    // written within it, so a hand-edited or damaged file comes back in range. What the program
+    // sets is kept as set until it is written. A value there already is brought within at once.
+    template <class T> static void setRange(const std::wstring& name, T lowest, T highest)
+    {
+        addRange<T>(name, false, lowest, highest);
+    }
+    // The same for every name made of `prefix` and a decimal number: "Level" bounds "Level0" and
+    // "Level12", not "Level" or "LevelCount".
+    template <class T> static void setNumberedRange(const std::wstring& prefix, T lowest, T highest)
+    {
+        addRange<T>(prefix, true, lowest, highest);
+    }
+    // Drops every range; `clearAll` keeps them, as they belong to the program, not to a profile.
+    static void clearRanges();
+    // Whether the range declared as `rangeName` holds for `name`.
+    static bool inRangeName(const std::wstring& name, const std::wstring& rangeName, bool numbered);
+    // The value as the ranges of the table bound it under the name.
+    template <class V> static V bounded(const cPropTable<V>& table, const std::wstring& name, V value)
+    {
+        if constexpr (std::is_arithmetic_v<V>)
+            for (const cPropRange<V>& range : table.ranges)
+                if (inRangeName(name, range.name, range.numbered))
+                    return value < range.lowest    ? range.lowest
+                           : range.highest < value ? range.highest
+                                                   : value;
+        return value;
+    }
+
     // Sets a value from the texts of the property file: the type by its exact name (any other
     // type name is ignored), the value converted from `text` as the data loaders convert (a
-    // text that does not convert gives 0 or an empty value; so does a number the type cannot
-    // hold, a negative one for an unsigned type included, which is never wrapped).
+    // text that does not convert gives 0 or an empty value), within its range: a number the
+    // type cannot hold gives the nearer end of the type's range ("-1" for an unsigned type is
+    // 0, never wrapped), a number outside a declared range the nearer end of that.
     static void setFromText(const std::wstring& type, const std::wstring& name, const std::wstring& text);
     // Empties every table and every name set.
     static void clearAll();
@@ -107,6 +153,26 @@ public:
     // Sets every value of a property document: each child of the root, whatever its name,
     // hands its "Type", "Name" and "Val" to `setFromText`.
     static void readFile(const cProperties& root);
+
+private:
+    template <class T> static void addRange(const std::wstring& name, bool numbered, T lowest, T highest)
+    {
+        static_assert(std::is_arithmetic_v<T> && !std::is_same_v<T, bool>, "only numbers have ranges");
+        using tStored = typename cPropType<T>::tStored;
+        auto& table = cPropType<T>::table();
+        auto& ranges = table.ranges;
+        ranges.erase(std::remove_if(ranges.begin(), ranges.end(),
+                                    [&](const cPropRange<tStored>& range)
+                                    { return range.name == name && range.numbered == numbered; }),
+                     ranges.end());
+        ranges.push_back({name, numbered, static_cast<tStored>(lowest), static_cast<tStored>(highest)});
+        for (const std::wstring& recorded : table.names)
+        {
+            const auto found = table.values.find(hashWString(recorded));
+            if (found != table.values.end())
+                found->second = bounded(table, recorded, found->second);
+        }
+    }
 };
 
 } // namespace Engine

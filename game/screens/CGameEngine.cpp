@@ -9,6 +9,7 @@
 #include "engine/core/cProfileManager.h"
 #include "engine/ui/cPyro.h"
 #include "game/screens/CGameState.h"
+#include "game/screens/PlayerValueRanges.h"
 #include "game/screens/cSystemMessage.h"
 #include "game/world/GameTrace.h"
 #include "game/world/LevelLocation.h"
@@ -57,6 +58,7 @@ Engine::cApplication* CGameEngine::Init(const std::wstring& commandLine, const c
                                         bool singleInstance)
 {
     m_commandLine = commandLine;
+    declarePlayerValueRanges();
     Engine::cAppParams params;
     params.window = nullptr;
     params.instance = nullptr;

@@ -43,17 +43,14 @@ void cMapNodeButton::refresh()
     const cMap* map = cMap::instance();
     if (!map)
         return;
-    int picture = -1;
+    int picture = cMap::PictureGold + m_medal;
     if (m_level == getCurrentSelectedLevel() && m_shipped)
         picture = cMap::PictureSelected;
     else if (!isEnabled())
         picture = cMap::PictureDisabled;
     else if (!m_completed)
         picture = cMap::PictureNew;
-    else if (m_medal >= Gold && m_medal <= NoMedal)
-        picture = cMap::PictureGold + m_medal;
-    // Any other medal leaves the node without a picture.
-    setTexture(picture < 0 ? boost::shared_ptr<Engine::cTexture>() : map->getNodePicture(picture));
+    setTexture(map->getNodePicture(picture));
     if (picture != cMap::PictureSelected || !map->getSelectionPrototype())
         return;
     m_effect = new Engine::cPyro(*map->getSelectionPrototype());

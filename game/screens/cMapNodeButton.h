@@ -32,7 +32,8 @@ public:
     bool isCompleted() const { return m_completed; }
     void setCompleted(bool completed) { m_completed = completed; }
     int32_t getMedal() const { return m_medal; }
-    void setMedal(int32_t medal) { m_medal = medal; }
+    // A medal past gold or past none is taken as that end: every completed level shows one.
+    void setMedal(int32_t medal) { m_medal = medal < Gold ? Gold : medal > NoMedal ? NoMedal : medal; }
     // A level the game does not ship never opens: its node stays disabled (locked).
     void setEnabled(bool enabled);
     bool isShipped() const { return m_shipped; }

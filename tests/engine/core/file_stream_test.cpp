@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace
 {
@@ -162,6 +163,56 @@ TEST(AtomicFileStream, AFolderThatCannotBeWrittenGivesTheFinalName)
     catch (const std::string& text)
     {
         EXPECT_EQ(text, "Can't open file \"" + path + "\": No such file or directory.");
+    }
+}
+
+// The mode a written file ends with, whatever the umask: a new file is its owner's alone, a
+// file written again keeps the old one's mode, and the owner can always read back the file.
+TEST(FileModes, NewFilesAreTheOwnersAndRewrittenOnesKeepTheirMode)
+{
+    constexpr int None = -1;
+    struct Case
+    {
+        const char* what;
+        bool atomic;
+        int oldMode;
+        int staleTemporaryMode;
+        mode_t expected;
+    } const cases[] = {
+        {"a new file", false, None, None, 0600},
+        {"a truncated file", false, 0640, None, 0640},
+        {"a new file replaced whole", true, None, None, 0600},
+        {"a file others may read", true, 0644, None, 0644},
+        {"a group's file", true, 0640, 0666, 0640},
+        {"after a temporary file of a killed run", true, None, 0666, 0600},
+        {"a file its owner made read-only", true, 0444, None, 0644},
+        {"a file nobody may read", true, 0000, None, 0600},
+    };
+    const struct NoUmask
+    {
+        const mode_t before = ::umask(0);
+        ~NoUmask() { ::umask(before); }
+    } noUmask;
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        ::Test::TempDir dir;
+        const std::string path = (dir.path() / "00000001.xml").string();
+        if (c.oldMode != None)
+            std::filesystem::permissions(dir.write("00000001.xml", "old"),
+                                         static_cast<std::filesystem::perms>(c.oldMode));
+        if (c.staleTemporaryMode != None)
+            std::filesystem::permissions(dir.write("00000001.xml.tmp", "stale"),
+                                         static_cast<std::filesystem::perms>(c.staleTemporaryMode));
+        if (c.atomic)
+            cAtomicFileStream(path).write("new", 3);
+        else
+            cFileStream(path, cFileStream::AccessWrite, cFileStream::CreateAlways).write("new", 3);
+        struct stat status
+        {
+        };
+        ASSERT_EQ(::stat(path.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, c.expected);
     }
 }
 

@@ -19,7 +19,11 @@ class Props : public ::testing::Test
 {
 protected:
     void SetUp() override { cProps::clearAll(); }
-    void TearDown() override { cProps::clearAll(); }
+    void TearDown() override
+    {
+        cProps::clearAll();
+        cProps::clearRanges();
+    }
 
     // The values of a property file text, as the profile manager reads them.
     static void load(const std::wstring& text)
@@ -119,7 +123,7 @@ TEST_F(Props, UnknownTypesAndUnreadableValues)
     EXPECT_TRUE(cProps::getIfPresent(L"B", a));
     EXPECT_EQ(a, 0);
     EXPECT_EQ(cProps::get<unsigned long>(L"C"), 16u);
-    EXPECT_EQ(cProps::get<long>(L"D"), 0); // past 32 bits
+    EXPECT_EQ(cProps::get<long>(L"D"), 2147483647L); // past 32 bits: the largest
     EXPECT_FALSE(cProps::get<bool>(L"E"));
     EXPECT_EQ(cProps::get<int>(L"F"), 9);           // any element name
     EXPECT_EQ(cProps::get<unsigned int>(L"G"), 0u); // never wrapped
@@ -141,6 +145,61 @@ TEST_F(Props, TypesAreSeparateTables)
     EXPECT_FALSE(flag);
     EXPECT_EQ(cProps::fileText(),
               Declaration + L"<Props><prop Name=\"Level\" Val=\"4\" Type=\"Int\" /></Props>");
+}
+
+// A number outside its type, or outside the range the program declared for its name, is read
+// as the nearer end and written back so; what the program sets is written within the range too.
+TEST_F(Props, ValuesOutOfRangeAreReadAndWrittenAsTheNearerEnd)
+{
+    cProps::setNumberedRange<int>(L"Level", 0, 2);
+    cProps::setRange<int>(L"Volume", 0, 100);
+    // Type, name, text read, text written; in the order of the file.
+    const struct
+    {
+        const wchar_t* type;
+        const wchar_t* name;
+        const wchar_t* read;
+        const wchar_t* written;
+    } rows[] = {
+        {L"Int", L"Big", L"99999999999", L"2147483647"},
+        {L"Int", L"Level0", L"-5", L"0"},
+        {L"Int", L"Level1", L"77", L"2"},
+        {L"Int", L"Level12", L"1", L"1"},
+        {L"Int", L"LevelCount", L"77", L"77"},
+        {L"Int", L"Small", L"-99999999999", L"-2147483648"},
+        {L"Int", L"Volume", L"500", L"100"},
+        {L"UInt", L"Big", L"99999999999", L"4294967295"},
+        {L"UInt", L"Minus", L"-1", L"0"},
+        {L"Long", L"Small", L"-4294967296", L"-2147483648"},
+        {L"ULong", L"Hex", L"0x1ffffffff", L"4294967295"},
+        {L"ULong", L"Minus", L"-1", L"0"},
+        {L"LongLong", L"Big", L"99999999999999999999", L"9223372036854775807"},
+        {L"UInt16", L"Big", L"70000", L"65535"},
+    };
+    std::wstring file = Declaration + L"<Props>";
+    std::wstring expected = file;
+    for (const auto& row : rows)
+    {
+        const std::wstring end = L"\" Type=\"" + std::wstring(row.type) + L"\" />";
+        file += L"<prop Name=\"" + std::wstring(row.name) + L"\" Val=\"" + row.read + end;
+        expected += L"<prop Name=\"" + std::wstring(row.name) + L"\" Val=\"" + row.written + end;
+    }
+    load(file + L"</Props>");
+    EXPECT_EQ(cProps::get<int>(L"Level1"), 2);
+    EXPECT_EQ(cProps::fileText(), expected + L"</Props>");
+
+    // Set by the program: kept in memory, written within the range.
+    cProps::set<int>(L"Level3", 9);
+    EXPECT_EQ(cProps::get<int>(L"Level3"), 9);
+    EXPECT_NE(cProps::fileText().find(L"Name=\"Level3\" Val=\"2\""), std::wstring::npos);
+    // A range declared after the values were read brings them within at once; the ranges
+    // outlive the profile's values.
+    cProps::set<int>(L"Late", -3);
+    cProps::setRange<int>(L"Late", 1, 5);
+    EXPECT_EQ(cProps::get<int>(L"Late"), 1);
+    cProps::clearAll();
+    load(Declaration + L"<Props><prop Name=\"Level0\" Val=\"-1\" Type=\"Int\" /></Props>");
+    EXPECT_EQ(cProps::get<int>(L"Level0"), 0);
 }
 
 } // namespace

@@ -80,6 +80,23 @@ TEST_F(Settings, TextsThatDoNotConvertKeepTheTarget)
     EXPECT_EQ(c, cColor(0.5f, 0.5f, 0.5f, 0.5f));
 }
 
+TEST_F(Settings, WholeNumbersOutsideTheirTypeReadAsItsNearerEnd)
+{
+    settingsFile("<g big=\"99999999999\" small=\"-99999999999\" minus=\"-1\"/>");
+    start();
+    cSettings settings(SettingsPath);
+    int i = 7;
+    unsigned u = 7;
+    EXPECT_TRUE(settings.get(L"g", L"big", i));
+    EXPECT_EQ(i, 2147483647);
+    EXPECT_TRUE(settings.get(L"g", L"small", i));
+    EXPECT_EQ(i, -2147483647 - 1);
+    EXPECT_TRUE(settings.get(L"g", L"big", u));
+    EXPECT_EQ(u, 4294967295u);
+    EXPECT_TRUE(settings.get(L"g", L"minus", u));
+    EXPECT_EQ(u, 0u);
+}
+
 TEST_F(Settings, SetterTexts)
 {
     settingsFile("");

@@ -306,6 +306,17 @@ TEST_F(LevelMapOfTwelveLevels, APlaceWithoutItsLevelShowsALockedNodeAndALevelWit
     EXPECT_EQ(CGameEngine::instance().getStateCount(), 1u);
 }
 
+TEST_F(LevelMap, AMedalPastGoldOrPastNoneShowsThatEnd)
+{
+    writeMap();
+    won(0, -5);
+    won(1, 77);
+    Engine::cProps::set<int>(L"CurrentSelectedLevel", 2);
+    cMap& map = enterMap();
+    EXPECT_EQ(pictureOf(map, 0), cMap::PictureGold);
+    EXPECT_EQ(pictureOf(map, 1), cMap::PictureCompleted);
+}
+
 TEST_F(LevelMap, NodesOpenAfterCompletedOnesPagesAfterTheLastNodeOfThePageBefore)
 {
     writeMap();
