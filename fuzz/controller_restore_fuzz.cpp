@@ -2,9 +2,9 @@
 // production and cataclysms running), with bytes changed, to the level model as "continue"
 // does. The planner's block holds the running actions and the goals: a record that does not
 // fit the level must be refused with the save set aside. A save that is taken plays on for a few
-// seconds, with the actions it restored, and saves again; that save restores and saves to
-// the very same bytes. A crash, a read past the end or a fatal error while playing is a
-// finding.
+// seconds, with the actions it restored, and unless that wins the level saves again; that save
+// restores and saves to the very same bytes. A crash, a read past the end or a fatal error
+// while playing is a finding.
 #include "engine/core/FileUtils.h"
 #include "engine/core/cTimer.h"
 #include "fuzz/level_fuzz_engine.h"
@@ -55,6 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         if (!play(*game, 40))
             std::abort();
+        // A level won in play is never saved again: the win drops the unfinished level, and the
+        // player's values name the next one.
+        if (game->isLevelOver())
+        {
+            LevelFuzz::dropLevel(game);
+            return 0;
+        }
         const std::vector<uint8_t> saved = game->saveLevelBytes();
         LevelFuzz::dropLevel(game);
         game = std::make_unique<Game>();

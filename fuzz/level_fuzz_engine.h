@@ -2,11 +2,11 @@
 
 // The engine a level model needs, made once per fuzz process over the game's own data folder
 // (beside this source): the file system, the resource manager, the constants, the settings of
-// a 1024 x 768 screen, a recording render device and a player profile who has won every level
-// (so a save of any level is the player's to continue). Everything the level writes goes to the
-// shared folder, which the fuzz run points at a folder of its own, without waiting for the
-// disk. At exit the level views go as the game's shutdown takes them, so that the leak check
-// sees what a level really leaves.
+// a 1024 x 768 screen, a recording render device with effects that play without particles, and
+// a player profile who has won every level (so a save of any level is the player's to
+// continue). Everything the level writes goes to the shared folder, which the fuzz run points
+// at a folder of its own, without waiting for the disk. At exit the level views go as the
+// game's shutdown takes them, so that the leak check sees what a level really leaves.
 
 #include "engine/core/FileSteps.h"
 #include "engine/core/FileUtils.h"
@@ -25,6 +25,7 @@
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "tests/support/RecordingFactory.h"
+#include "tests/support/SilentParticles.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -92,6 +93,9 @@ inline void startEngine()
     new Engine::cConstants("sys/constants.xml");
     new Engine::cSettings("sys/settings.xml");
     new Test::RecordingFactory();
+    // The level's actions play these effects; the recording device has no particle library.
+    static const Test::SilentParticles particles{"Effects/Smoke.pyro", "Effects/Sparkle.pyro",
+                                                 "Effects/Firework.pyro"};
     stripLevelLooks();
     new Engine::cProfileManager(L"Fuzz");
     for (int level = 0; level < GameConfig::instance().getConstants().LevelsCount; ++level)

@@ -36,16 +36,19 @@ private:
     int m_hits = 0;
 };
 
-// True when this process ignores file permissions (it runs as root, as in CI): a file made
-// unreadable with chmod is still read, so a test needs another way to make it unreadable.
+// True when this process ignores file permissions (root, as in CI, holds the capabilities that
+// override them): a file made unreadable with chmod is still read, so a test needs another way
+// to make it unreadable.
 bool permissionsAreIgnored();
 
 // Runs `body` where file permissions hold, so that a file made unreadable with chmod cannot be
-// read. In a process that is not root, in place. As root (CI runs so, with no standard input),
-// in a child process that gives up root for the unprivileged user "nobody" (its groups
-// dropped, its user and group IDs all set) after `folder`, the test's own temporary folder, is
-// handed to that user; the child's failures are printed as they happen and fail the calling
-// test, and the child ends without running the tear-down, which stays with the caller.
+// read, also by a program the body starts. Where they hold already, in place. Otherwise (as
+// root) in a child process that keeps its user but gives up the capabilities that override
+// file permissions and ownership, for itself and for every program it starts: the body still
+// reaches what its user owns (the build and the sources, wherever the clone lies, and
+// `folder`, the test's own temporary folder, which must be this user's), and a file of its
+// user made unreadable stays so. The child's failures are printed as they happen and fail the
+// calling test, and the child ends without running the tear-down, which stays with the caller.
 void runUnprivileged(const std::filesystem::path& folder, const std::function<void()>& body);
 
 // A small file system of its own at `folder` (a tmpfs of `bytes`), for a disk that is really

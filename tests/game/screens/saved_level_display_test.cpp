@@ -137,7 +137,7 @@ TEST(SavedLevel, ASaveThatCannotBeOpenedIsToldOnceOnTheMapAndStaysWhereItIs)
     ::Test::TempDir folder;
     const fs::path path = putPlayer(folder, 1, unfinished(0));
     const std::string bytes = ::Test::readFile(path);
-    // As root (in CI) the game runs as an unprivileged user: root opens any file.
+    // As root (in CI) the game runs without the capabilities that let root open any file.
     ::Test::runUnprivileged(
         folder.path(),
         [&]
