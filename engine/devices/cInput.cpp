@@ -325,6 +325,11 @@ void cInput::emulateMouseMove()
     m_emulateMove = true;
 }
 
+void cInput::pointerShifted()
+{
+    m_pointerShifted = true;
+}
+
 // Characters queued by a handler while the queue is delivered wait for the next frame.
 void cInput::deliverCharacters()
 {
@@ -368,6 +373,16 @@ void cInput::update()
     // came in this frame.
     bool anyRaised = false;
     readKeyboard(anyRaised);
+    if (m_pointerShifted)
+    {
+        m_pointerShifted = false;
+        m_backend->placePointerAgain();
+        cVector2 place;
+        if (getPointer(place))
+            m_pointerSignal(place);
+        m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
+        m_placeTold = getPointer(m_toldPlace);
+    }
     readMouse(anyRaised);
     if (m_joystick)
         readJoystick(anyRaised);
@@ -381,6 +396,7 @@ void cInput::update()
     {
         m_emulateMove = false;
         m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
+        m_placeTold = getPointer(m_toldPlace);
     }
     readMouseState();
     if (m_joystick)
@@ -462,12 +478,13 @@ void cInput::announcePlace(const cVector2& place)
 {
     m_pointerSignal(place);
     // What follows the pointer learns of its moves from the movement signal (a button's hover,
-    // which a deep button needs before it takes a press). Every button is announced as a
-    // movement of no amount first, as an emulated move is: the move to its place may have come
-    // in this frame, or not at all, or been told while the window showed the game at another
-    // scale (the pointer stood still while the window left full screen), and a hover told
-    // twice is a hover once.
-    m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
+    // which a deep button needs before it takes a press). A button at a place that signal has
+    // not told yet (the move came in this frame, or no move came at all) is announced as a
+    // movement of no amount first, as an emulated move is.
+    if (!m_placeTold || !(place == m_toldPlace))
+        m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
+    m_placeTold = true;
+    m_toldPlace = place;
 }
 
 void cInput::readJoystick(bool& anyRaised)
@@ -519,6 +536,8 @@ void cInput::readMouseState()
             m_mouseSignal(CONTROL_MOUSE_Y, state.y);
         if (state.z != 0)
             m_mouseSignal(CONTROL_MOUSE_WHEEL, state.z);
+        if (state.x != 0 || state.y != 0)
+            m_placeTold = getPointer(m_toldPlace);
         return;
     default:
         return;

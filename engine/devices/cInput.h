@@ -33,8 +33,9 @@ namespace Engine
 // Where the pointer stands comes with the mouse's events (window pixels): `getPointer` answers
 // the latest place, and a button whose event told its place raises the pointer signal with it
 // just before its own code, so that a click is taken where it happened, not where the pointer
-// stood when the frame began. A button's place comes with a movement of no amount (530, 0)
-// before its code, so that what hovers learns of the place first.
+// stood when the frame began. A place the movement signal has not told yet comes with a
+// movement of no amount (530, 0) before the button's code; a place told already does not, so
+// that what follows the pointer hears of a movement only when the pointer moved.
 class cInput : public cSingleton<cInput>
 {
 public:
@@ -67,7 +68,7 @@ public:
     virtual boost::signals2::connection connectJoystick(const tAxisSlot& slot);
     virtual void disconnectJoystick(boost::signals2::connection connection);
     // The place (window pixels) of each mouse button event that has one, raised before the
-    // button's code.
+    // button's code, and of a pointer placed again after the window changed under it.
     virtual boost::signals2::connection connectPointer(const tPointerSlot& slot);
 
     // Where the mouse's events last placed the pointer, in window pixels; false when none has
@@ -82,6 +83,12 @@ public:
     virtual void emulateClick();
     // The next update raises the mouse-axis signal with (530, 0).
     virtual void emulateMouseMove();
+    // The pointer stands elsewhere on the game's screen though it did not move: the window's
+    // scale or place changed under it. The next update places the pointer again where it
+    // stands in the window, raises the pointer signal with that place and a movement of no
+    // amount (530, 0), all before the mouse's buttons, so that what follows the pointer judges
+    // its place again before a button is taken there.
+    virtual void pointerShifted();
 
     // The per-frame poll: characters, key-downs, then the keyboard, mouse and joystick buffers,
     // the emulated click and move, the mouse movement and the joystick positions.
@@ -152,6 +159,11 @@ private:
     Platform::CursorHandle m_defaultCursor = nullptr;
     bool m_emulateClick = false;
     bool m_emulateMove = false;
+    bool m_pointerShifted = false;
+    // The place the movement signal's handlers last learnt (the pointer after a move, or a
+    // button's place).
+    bool m_placeTold = false;
+    cVector2 m_toldPlace;
 };
 
 } // namespace Engine
