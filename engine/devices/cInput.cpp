@@ -362,7 +362,39 @@ void cInput::deliverKeys()
 
 void cInput::raise(int32_t code)
 {
+    const eControl control = static_cast<eControl>(code);
+    if (control != CONTROL_ANY)
+        m_raised = control;
     m_signals[static_cast<size_t>(code)]();
+    if (const eControl released = releasedControl(control); released != CONTROL_ANY)
+        m_held[static_cast<size_t>(released)] = isPressedControl(control);
+}
+
+std::vector<eControl> cInput::getHeldControls() const
+{
+    std::vector<eControl> held;
+    for (size_t code = 0; code < m_held.size(); ++code)
+        if (m_held[code])
+            held.push_back(static_cast<eControl>(code));
+    return held;
+}
+
+eControl cInput::releasedControl(eControl code)
+{
+    if (code >= CONTROL_KEY_RELEASED && code < CONTROL_KEY_PRESSED + 256)
+        return keyReleased(static_cast<uint32_t>(code));
+    if (code >= CONTROL_MOUSE_RELEASED && code < CONTROL_MOUSE_X)
+        return mouseReleased(static_cast<uint32_t>(code - CONTROL_MOUSE_RELEASED));
+    if (code >= CONTROL_JOY_RELEASED && code < CONTROL_JOY_X)
+        return joyReleased(static_cast<uint32_t>(code - CONTROL_JOY_RELEASED));
+    return CONTROL_ANY;
+}
+
+bool cInput::isPressedControl(eControl code)
+{
+    return (code >= CONTROL_KEY_PRESSED && code < CONTROL_MOUSE_RELEASED) ||
+           (code >= CONTROL_MOUSE_PRESSED && code < CONTROL_MOUSE_X) ||
+           (code >= CONTROL_JOY_PRESSED && code < CONTROL_JOY_X);
 }
 
 void cInput::update()

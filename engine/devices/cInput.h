@@ -11,10 +11,12 @@
 #include <boost/signals2/signal.hpp>
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Platform
 {
@@ -74,6 +76,20 @@ public:
     // Where the mouse's events last placed the pointer, in window pixels; false when none has
     // (or the pointer left the window).
     virtual bool getPointer(cVector2& windowPoint) const;
+
+    // The key, mouse-button or joystick-button code raised last: while a handler of that code
+    // runs, or of the any-control code that follows it, the code it answers. CONTROL_ANY before
+    // any.
+    eControl getRaisedControl() const { return m_raised; }
+    // The keys and buttons pressed and not released yet, as their signals told: the released
+    // code of each, in code order. A press counts once its handlers have run, and so does a
+    // release: a handler of either finds the state from before it. A release made while the
+    // window was away leaves its control held until it is pressed again.
+    std::vector<eControl> getHeldControls() const;
+    // The released code of a key or button code, pressed or released; CONTROL_ANY for a code
+    // of neither.
+    static eControl releasedControl(eControl code);
+    static bool isPressedControl(eControl code);
 
     // Appends a typed UTF-16 code unit; dropped when 1024 are queued.
     virtual void queueChar(uint16_t unit);
@@ -160,6 +176,9 @@ private:
     bool m_emulateClick = false;
     bool m_emulateMove = false;
     bool m_pointerShifted = false;
+    eControl m_raised = CONTROL_ANY;
+    // Indexed by released code.
+    std::bitset<CONTROL_COUNT> m_held;
     // The place the movement signal's handlers last learnt (the pointer after a move, or a
     // button's place).
     bool m_placeTold = false;
