@@ -7,6 +7,8 @@
 #include "engine/devices/cTexture.h"
 #include "engine/ui/cView.h"
 
+#include <array>
+
 namespace Engine
 {
 
@@ -20,8 +22,19 @@ class cEngineFrameDevices final : public cFrameDevices
 public:
     void pollInput() override
     {
-        if (cInput* input = cInput::instance())
-            input->update();
+        cInput* input = cInput::instance();
+        if (!input)
+            return;
+        // A pointer that stands still stands elsewhere on the game's screen once the window
+        // shows it at another scale or in another place (full screen left or entered, the
+        // window moved): what follows the pointer judges its place again, or a hover judged
+        // at the old scale would stand for the new one.
+        const tWindowView view = windowView();
+        if (m_viewKnown && view != m_view)
+            input->pointerShifted();
+        m_view = view;
+        m_viewKnown = true;
+        input->update();
     }
 
     boost::signals2::connection connectKey(int code, const boost::function<void()>& slot) override
@@ -85,6 +98,32 @@ public:
         if (cRender* render = cSingleton<cRender>::instance())
             render->takeScreenshot(fileName, 0.0f, 0.0f, 0.0f, 0.0f);
     }
+
+private:
+    // The window's rectangle on the screen, then where two window points fall on the game's
+    // screen: together, where every window point falls.
+    using tWindowView = std::array<float, 8>;
+
+    tWindowView windowView()
+    {
+        tWindowView view{};
+        cRender* render = cSingleton<cRender>::instance();
+        if (!render)
+            return view;
+        render->getWindowRect(view.data());
+        cVector2 origin(0.0f, 0.0f);
+        cVector2 corner(1024.0f, 768.0f);
+        render->screenToVirtual(origin, origin);
+        render->screenToVirtual(corner, corner);
+        view[4] = origin.x;
+        view[5] = origin.y;
+        view[6] = corner.x;
+        view[7] = corner.y;
+        return view;
+    }
+
+    tWindowView m_view{};
+    bool m_viewKnown = false;
 };
 
 } // namespace

@@ -26,7 +26,9 @@ class cFrameDevices
 public:
     virtual ~cFrameDevices() = default;
 
-    // Delivers the queued characters and keys and raises the input signals.
+    // Delivers the queued characters and keys and raises the input signals. The engine's own
+    // devices first tell the input when the window's scale or place changed since the last
+    // poll (`cInput::pointerShifted`).
     virtual void pollInput() = 0;
     // Connects a handler to the input signal of a control code.
     virtual boost::signals2::connection connectKey(int code, const boost::function<void()>& slot) = 0;
@@ -35,7 +37,8 @@ public:
     // else the client area).
     virtual cVector2 cursorInWindow() = 0;
     // Connects a handler that learns where the pointer stood (window pixels, as
-    // `cursorInWindow`) when a mouse button changed, before that button's signal is raised.
+    // `cursorInWindow`) when a mouse button changed, before that button's signal is raised,
+    // and where it stands once the window changed under it.
     // Devices that cannot tell connect nothing.
     virtual boost::signals2::connection connectPointer(const boost::function<void(const cVector2&)>&)
     {

@@ -325,6 +325,11 @@ void cInput::emulateMouseMove()
     m_emulateMove = true;
 }
 
+void cInput::pointerShifted()
+{
+    m_pointerShifted = true;
+}
+
 // Characters queued by a handler while the queue is delivered wait for the next frame.
 void cInput::deliverCharacters()
 {
@@ -357,7 +362,39 @@ void cInput::deliverKeys()
 
 void cInput::raise(int32_t code)
 {
+    const eControl control = static_cast<eControl>(code);
+    if (control != CONTROL_ANY)
+        m_raised = control;
     m_signals[static_cast<size_t>(code)]();
+    if (const eControl released = releasedControl(control); released != CONTROL_ANY)
+        m_held[static_cast<size_t>(released)] = isPressedControl(control);
+}
+
+std::vector<eControl> cInput::getHeldControls() const
+{
+    std::vector<eControl> held;
+    for (size_t code = 0; code < m_held.size(); ++code)
+        if (m_held[code])
+            held.push_back(static_cast<eControl>(code));
+    return held;
+}
+
+eControl cInput::releasedControl(eControl code)
+{
+    if (code >= CONTROL_KEY_RELEASED && code < CONTROL_KEY_PRESSED + 256)
+        return keyReleased(static_cast<uint32_t>(code));
+    if (code >= CONTROL_MOUSE_RELEASED && code < CONTROL_MOUSE_X)
+        return mouseReleased(static_cast<uint32_t>(code - CONTROL_MOUSE_RELEASED));
+    if (code >= CONTROL_JOY_RELEASED && code < CONTROL_JOY_X)
+        return joyReleased(static_cast<uint32_t>(code - CONTROL_JOY_RELEASED));
+    return CONTROL_ANY;
+}
+
+bool cInput::isPressedControl(eControl code)
+{
+    return (code >= CONTROL_KEY_PRESSED && code < CONTROL_MOUSE_RELEASED) ||
+           (code >= CONTROL_MOUSE_PRESSED && code < CONTROL_MOUSE_X) ||
+           (code >= CONTROL_JOY_PRESSED && code < CONTROL_JOY_X);
 }
 
 void cInput::update()
@@ -368,6 +405,16 @@ void cInput::update()
     // came in this frame.
     bool anyRaised = false;
     readKeyboard(anyRaised);
+    if (m_pointerShifted)
+    {
+        m_pointerShifted = false;
+        m_backend->placePointerAgain();
+        cVector2 place;
+        if (getPointer(place))
+            m_pointerSignal(place);
+        m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
+        m_placeTold = getPointer(m_toldPlace);
+    }
     readMouse(anyRaised);
     if (m_joystick)
         readJoystick(anyRaised);
@@ -381,6 +428,7 @@ void cInput::update()
     {
         m_emulateMove = false;
         m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
+        m_placeTold = getPointer(m_toldPlace);
     }
     readMouseState();
     if (m_joystick)
@@ -462,12 +510,13 @@ void cInput::announcePlace(const cVector2& place)
 {
     m_pointerSignal(place);
     // What follows the pointer learns of its moves from the movement signal (a button's hover,
-    // which a deep button needs before it takes a press). Every button is announced as a
-    // movement of no amount first, as an emulated move is: the move to its place may have come
-    // in this frame, or not at all, or been told while the window showed the game at another
-    // scale (the pointer stood still while the window left full screen), and a hover told
-    // twice is a hover once.
-    m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
+    // which a deep button needs before it takes a press). A button at a place that signal has
+    // not told yet (the move came in this frame, or no move came at all) is announced as a
+    // movement of no amount first, as an emulated move is.
+    if (!m_placeTold || !(place == m_toldPlace))
+        m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
+    m_placeTold = true;
+    m_toldPlace = place;
 }
 
 void cInput::readJoystick(bool& anyRaised)
@@ -519,6 +568,8 @@ void cInput::readMouseState()
             m_mouseSignal(CONTROL_MOUSE_Y, state.y);
         if (state.z != 0)
             m_mouseSignal(CONTROL_MOUSE_WHEEL, state.z);
+        if (state.x != 0 || state.y != 0)
+            m_placeTold = getPointer(m_toldPlace);
         return;
     default:
         return;

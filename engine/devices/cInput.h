@@ -11,10 +11,12 @@
 #include <boost/signals2/signal.hpp>
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Platform
 {
@@ -33,8 +35,9 @@ namespace Engine
 // Where the pointer stands comes with the mouse's events (window pixels): `getPointer` answers
 // the latest place, and a button whose event told its place raises the pointer signal with it
 // just before its own code, so that a click is taken where it happened, not where the pointer
-// stood when the frame began. A button's place comes with a movement of no amount (530, 0)
-// before its code, so that what hovers learns of the place first.
+// stood when the frame began. A place the movement signal has not told yet comes with a
+// movement of no amount (530, 0) before the button's code; a place told already does not, so
+// that what follows the pointer hears of a movement only when the pointer moved.
 class cInput : public cSingleton<cInput>
 {
 public:
@@ -67,12 +70,26 @@ public:
     virtual boost::signals2::connection connectJoystick(const tAxisSlot& slot);
     virtual void disconnectJoystick(boost::signals2::connection connection);
     // The place (window pixels) of each mouse button event that has one, raised before the
-    // button's code.
+    // button's code, and of a pointer placed again after the window changed under it.
     virtual boost::signals2::connection connectPointer(const tPointerSlot& slot);
 
     // Where the mouse's events last placed the pointer, in window pixels; false when none has
     // (or the pointer left the window).
     virtual bool getPointer(cVector2& windowPoint) const;
+
+    // The key, mouse-button or joystick-button code raised last: while a handler of that code
+    // runs, or of the any-control code that follows it, the code it answers. CONTROL_ANY before
+    // any.
+    eControl getRaisedControl() const { return m_raised; }
+    // The keys and buttons pressed and not released yet, as their signals told: the released
+    // code of each, in code order. A press counts once its handlers have run, and so does a
+    // release: a handler of either finds the state from before it. A release made while the
+    // window was away leaves its control held until it is pressed again.
+    std::vector<eControl> getHeldControls() const;
+    // The released code of a key or button code, pressed or released; CONTROL_ANY for a code
+    // of neither.
+    static eControl releasedControl(eControl code);
+    static bool isPressedControl(eControl code);
 
     // Appends a typed UTF-16 code unit; dropped when 1024 are queued.
     virtual void queueChar(uint16_t unit);
@@ -82,6 +99,12 @@ public:
     virtual void emulateClick();
     // The next update raises the mouse-axis signal with (530, 0).
     virtual void emulateMouseMove();
+    // The pointer stands elsewhere on the game's screen though it did not move: the window's
+    // scale or place changed under it. The next update places the pointer again where it
+    // stands in the window, raises the pointer signal with that place and a movement of no
+    // amount (530, 0), all before the mouse's buttons, so that what follows the pointer judges
+    // its place again before a button is taken there.
+    virtual void pointerShifted();
 
     // The per-frame poll: characters, key-downs, then the keyboard, mouse and joystick buffers,
     // the emulated click and move, the mouse movement and the joystick positions.
@@ -152,6 +175,14 @@ private:
     Platform::CursorHandle m_defaultCursor = nullptr;
     bool m_emulateClick = false;
     bool m_emulateMove = false;
+    bool m_pointerShifted = false;
+    eControl m_raised = CONTROL_ANY;
+    // Indexed by released code.
+    std::bitset<CONTROL_COUNT> m_held;
+    // The place the movement signal's handlers last learnt (the pointer after a move, or a
+    // button's place).
+    bool m_placeTold = false;
+    cVector2 m_toldPlace;
 };
 
 } // namespace Engine

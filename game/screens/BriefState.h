@@ -24,5 +24,9 @@ public:
 
 private:
     BriefState() : OverlayState(L"BriefState") {}
-    void onEscape() override { end(); }
+    void onEscape() override
+    {
+        if (!m_view || m_view->answersTheBriefing())
+            end();
+    }
 };

@@ -235,6 +235,8 @@ bool cBriefing::start(const std::string& id, const Callback& callback)
     m_started.push_back(id);
     m_callback = callback;
     m_playing = true;
+    const Engine::cInput* input = Engine::cInput::instance();
+    m_earlierPresses = input ? input->getHeldControls() : std::vector<Engine::eControl>();
     connectKey([this] { onKey(); });
     m_pressToggle = true;
     m_waiting = false;
@@ -369,7 +371,12 @@ void cBriefing::showFinished(float value)
     m_forward->setCaptionText(m_nextCaption);
     m_pressAnyKey->hide();
     // The next key ends the briefing.
-    connectKey([this] { onForward(); });
+    connectKey(
+        [this]
+        {
+            if (answersTheBriefing())
+                onForward();
+        });
 }
 
 void cBriefing::stepActions()
@@ -501,8 +508,34 @@ void cBriefing::endAction(const Action& action)
     }
 }
 
+bool cBriefing::answersTheBriefing()
+{
+    const Engine::cInput* input = Engine::cInput::instance();
+    if (!input || m_earlierPresses.empty())
+        return true;
+    const Engine::eControl raised = input->getRaisedControl();
+    const Engine::eControl control = Engine::cInput::releasedControl(raised);
+    const bool pressed = Engine::cInput::isPressedControl(raised);
+    const bool earlier =
+        std::find(m_earlierPresses.begin(), m_earlierPresses.end(), control) != m_earlierPresses.end();
+    // Every handler of the release (its own code's, then the any-control code's) passes it by.
+    if (earlier && !pressed)
+        return false;
+    // What was let go since, or is pressed anew, is the player's again.
+    const std::vector<Engine::eControl> held = input->getHeldControls();
+    m_earlierPresses.erase(std::remove_if(m_earlierPresses.begin(), m_earlierPresses.end(),
+                                          [&](Engine::eControl c) {
+                                              return c == control ||
+                                                     std::find(held.begin(), held.end(), c) == held.end();
+                                          }),
+                           m_earlierPresses.end());
+    return true;
+}
+
 void cBriefing::onKey()
 {
+    if (!answersTheBriefing())
+        return;
     m_pressToggle = !m_pressToggle;
     if (m_pressToggle)
         return;

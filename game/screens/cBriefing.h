@@ -2,6 +2,7 @@
 
 #include "engine/core/cSingleton.h"
 #include "engine/core/cVector2.h"
+#include "engine/devices/eControl.h"
 #include "engine/ui/cComposite.h"
 #include "engine/ui/cImage.h"
 
@@ -108,6 +109,10 @@ public:
     void finish();
     // A key (or a click) while the briefing plays: a wait ends, a speech says everything.
     void onKey();
+    // Whether the key or button the input raises now answers the briefing: not the release of
+    // one pressed before the briefing opened, which was meant for what lay under the briefing
+    // (a click on the field must not close what it opened).
+    bool answersTheBriefing();
 
     bool hasBriefing(const std::string& id) const { return m_briefings.count(id) != 0; }
     const std::map<std::string, Actions>& getBriefings() const { return m_briefings; }
@@ -203,6 +208,8 @@ private:
     float m_colorPhase = 0.0f;
     std::wstring m_nextCaption;
     bool m_pressToggle = true;
+    // The released codes of the keys and buttons held when the briefing opened.
+    std::vector<Engine::eControl> m_earlierPresses;
 
     // Beside the fields the briefing reads: what the forward button said before the briefing
     // was finished, whether the finished state has begun, whether a briefing plays, and the

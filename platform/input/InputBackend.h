@@ -32,6 +32,10 @@ public:
         m_swapped = swapped;
     }
 
+    // The window moved or changed its scale under the pointer, which no event tells of: a
+    // pointer placed over the window is placed again where it stands in the window now.
+    virtual void placePointerAgain() {}
+
     // The cursor shown over the window.
     virtual CursorHandle getCursor() const = 0;
     virtual void setCursor(CursorHandle cursor) = 0;

@@ -75,6 +75,14 @@ void ScriptedInput::pointerTo(int32_t x, int32_t y)
     m_mouse->placePointer(x, y);
 }
 
+void ScriptedInput::placePointerAgain()
+{
+    int32_t x = 0;
+    int32_t y = 0;
+    if (m_pointerKnown && m_mouse->pointerPosition(x, y))
+        m_mouse->placePointer(m_pointerX, m_pointerY);
+}
+
 void ScriptedInput::warpPointer(int32_t x, int32_t y)
 {
     m_pointerKnown = true;

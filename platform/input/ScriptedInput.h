@@ -16,6 +16,8 @@ public:
     explicit ScriptedInput(bool withJoystick = true);
 
     InputDevice* createDevice(DeviceKind kind) override;
+    // Where `pointerTo` or `warpPointer` last put the pointer.
+    void placePointerAgain() override;
     CursorHandle getCursor() const override { return m_cursor; }
     void setCursor(CursorHandle cursor) override;
 

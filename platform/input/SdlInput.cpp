@@ -245,6 +245,14 @@ void SdlInput::placePointerFromDesktop()
     m_mouse->placePointer(x - client.left, y - client.top);
 }
 
+void SdlInput::placePointerAgain()
+{
+    int32_t x = 0;
+    int32_t y = 0;
+    if (m_mouse->pointerPosition(x, y))
+        placePointerFromDesktop();
+}
+
 CursorHandle SdlInput::getCursor() const
 {
     return Platform::getCursor();

@@ -42,6 +42,8 @@ public:
     SdlInput& operator=(const SdlInput&) = delete;
 
     InputDevice* createDevice(DeviceKind kind) override;
+    // Where the desktop's pointer stands, as entering the window places it.
+    void placePointerAgain() override;
     CursorHandle getCursor() const override;
     void setCursor(CursorHandle cursor) override;
 

@@ -150,18 +150,26 @@ TEST_F(InputTest, EachPlacedButtonTellsItsPlaceJustBeforeItsCode)
     EXPECT_EQ(codes, (std::vector<int>{-300, -200, 520, 1100, -310, -210, 512}));
     ASSERT_TRUE(input->getPointer(pointer));
     EXPECT_EQ(pointer, Engine::cVector2(700.0f, 500.0f)) << "the latest place";
-    // Each button's place first comes as a movement of no amount; the jump without an event is
-    // no movement.
+    // Each place news to the movement signal first comes as a movement of no amount; the jump
+    // without an event is no movement.
     EXPECT_EQ(mouse, (Pairs{{530, 0}, {530, 0}, {528, 690}, {529, 490}}));
 
-    // A button where a movement already took the pointer comes with one all the same: the
-    // window may show the game at another scale since (full screen left with the pointer
-    // still), and what hovers judges the place anew.
+    // Once the movement told the place, a button there brings no movement of its own.
     clear();
     script->mouseButton(0, true);
     input->update();
     EXPECT_EQ(codes, (std::vector<int>{-700, -500, 520, 1100}));
+    EXPECT_TRUE(mouse.empty());
+
+    // The window's scale or place changed under the still pointer: its place again and one
+    // movement of no amount, before the buttons; the place then counts as told.
+    clear();
+    input->pointerShifted();
+    script->mouseButton(0, false);
+    input->update();
+    input->update();
     EXPECT_EQ(mouse, (Pairs{{530, 0}}));
+    EXPECT_EQ(codes, (std::vector<int>{-700, -500, -700, -500, 512, 1100}));
 }
 
 TEST_F(InputTest, JoystickAxesEveryFrameAndHatsOnlyWhenNotCentred)
