@@ -112,7 +112,7 @@ TEST_F(ProfileRecovery, AListUnreadableByItsPermissionsIsLeftAlone)
     twoPlayers();
     const std::filesystem::path path = sharedFolder() / List;
     const std::string before = shared(List);
-    // As root (in CI) the test runs as an unprivileged user: root reads any file.
+    // As root (in CI) the test gives up root's power over permissions: root reads any file.
     ::Test::runUnprivileged(testFolder(),
                             [&]
                             {

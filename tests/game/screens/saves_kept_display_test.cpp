@@ -139,7 +139,7 @@ TEST(SavesKept, ASaveThatCannotBeReadGoesAsideBeforeTheNextSaveTakesItsPlace)
     ASSERT_GT(old.size(), 8u) << "levelplay made no save";
     ::Test::TempDir folder;
     const fs::path path = putPlayer(folder, prop("CurrentLevel", 1) + prop("Level0", 0), old);
-    // As root (in CI) the game runs as an unprivileged user: root opens any file.
+    // As root (in CI) the game runs without root's power over permissions: root opens any file.
     ::Test::runUnprivileged(
         folder.path(),
         [&]

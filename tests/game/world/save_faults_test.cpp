@@ -1,8 +1,8 @@
 // The player's saved level against the disk and against saves no play makes: a save that
-// cannot be opened (also by its permissions, proven as an unprivileged user where the tests
-// run as root) or that is no regular file stays as it is, a clock no play reaches and a level
-// the player has not opened are refused, and leaving a level on a disk that cannot take the
-// save keeps the old one and the game going.
+// cannot be opened (also by its permissions, proven without root's power over them where the
+// tests run as root) or that is no regular file stays as it is, a clock no play reaches is
+// refused, a level beyond the player's values is continued, and leaving a level on a disk that
+// cannot take the save keeps the old one and the game going.
 #include "engine/core/FileUtils.h"
 #include "engine/core/SaveFailures.h"
 #include "engine/core/cProps.h"
@@ -79,7 +79,7 @@ TEST_F(SaveFaults, ASaveThatCannotBeOpenedIsLeftAsItIs)
 TEST_F(SaveFaults, ASaveUnreadableByItsPermissionsIsLeftAsItIs)
 {
     put(saved);
-    // As root (in CI) the test runs as an unprivileged user: root reads any file.
+    // As root (in CI) the test gives up root's power over permissions: root reads any file.
     const std::filesystem::path home = std::filesystem::path(Engine::toUtf8(fixture.files->getCommonFolder()))
                                            .parent_path()
                                            .parent_path()
