@@ -198,6 +198,14 @@ public:
         x().fakeButton(m_display, 1, False, 0);
         x().sync(m_display, False);
     }
+    // A click tried again as a player tries it: the pointer moved off the place and back first,
+    // since a button that a closing dialog left under a pointer at rest takes no press until
+    // the pointer moves.
+    void clickAgain(int px, int py)
+    {
+        moveTo(px + 2, py);
+        click(px, py);
+    }
     // Holds `modifier` down while `symbol` is pressed and let go (Alt+Enter).
     void chord(KeySym modifier, KeySym symbol)
     {
@@ -540,6 +548,24 @@ inline ::testing::AssertionResult traceAfter(const GameProgram& game, const std:
     action();
     return settled ? game.expectSettled(text, before + 1, seconds)
                    : game.expectTrace(text, before + 1, seconds);
+}
+
+// Clicks at a place until the traces hold `text` once more than before (a click may land while
+// the screen fades or a message over it goes; each try after the first moves the pointer, as a
+// player does), and waits for the screen to settle.
+inline ::testing::AssertionResult clickUntil(GameScreen& screen, const GameProgram& game, int px, int py,
+                                             const std::string& text)
+{
+    const int before = game.count(text);
+    for (int i = 0; i < 20 && game.count(text) == before; ++i)
+    {
+        if (i == 0)
+            screen.click(px, py);
+        else
+            screen.clickAgain(px, py);
+        game.waitFor(text, before + 1, 1.0);
+    }
+    return game.expectSettled(text, before + 1);
 }
 
 // Watches the program for a while, for a check that something does not change meanwhile: an

@@ -40,13 +40,17 @@ bool keyUntil(GameScreen& screen, const GameProgram& game, KeySym key, const std
     return false;
 }
 
-// Clicks a place of the screen until the traces hold `text` once more than before.
-bool clickUntil(GameScreen& screen, const GameProgram& game, int px, int py, const std::string& text)
+// Clicks a place of the screen until the traces hold `text` once more than before, without
+// waiting for the screen to settle (the level goes on under it).
+bool clickUntilQueued(GameScreen& screen, const GameProgram& game, int px, int py, const std::string& text)
 {
     const int before = game.count(text);
     for (int i = 0; i < kTries; ++i)
     {
-        screen.click(px, py);
+        if (i == 0)
+            screen.click(px, py);
+        else
+            screen.clickAgain(px, py);
         if (game.waitFor(text, before + 1, kAnswer))
             return true;
     }
@@ -60,8 +64,8 @@ bool clickUnit(GameScreen& screen, const GameProgram& game, const ::Test::UnitPl
 {
     Engine::cVector2 place;
     return places.find(type, 1, place) &&
-           clickUntil(screen, game, static_cast<int>(place.x), static_cast<int>(place.y),
-                      "Goal queued: " + type + "\n");
+           clickUntilQueued(screen, game, static_cast<int>(place.x), static_cast<int>(place.y),
+                            "Goal queued: " + type + "\n");
 }
 
 // The place of the arrow in the program's trace "Upgrade arrow lit: <type> at <x>;<y>".
@@ -107,7 +111,8 @@ TEST(MouseGame, TheSecondLevelIsWonWithTheMouseTheMarketRaisedByItsArrow)
     int arrowY = 0;
     ASSERT_TRUE(arrowPlace(game.traces(), "Market", arrowX, arrowY)) << game.traces();
     saveShot(screen, "e2e_mouse_arrow");
-    ASSERT_TRUE(clickUntil(screen, game, arrowX, arrowY, "Goal queued: Market upgrade\n")) << game.traces();
+    ASSERT_TRUE(clickUntilQueued(screen, game, arrowX, arrowY, "Goal queued: Market upgrade\n"))
+        << game.traces();
 
     // The market raised: the level is won and its results come up.
     ASSERT_TRUE(game.waitFor("CDialogState Init\n", 1, 150.0)) << game.traces();

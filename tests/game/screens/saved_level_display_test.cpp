@@ -89,18 +89,10 @@ int currentLevel(const ::Test::TempDir& folder)
     return skipLogos(screen, game);
 }
 
-// Clicks at a place until the traces hold `text` once more: a click may land while a message
-// over the map is going.
 ::testing::AssertionResult clickUntil(GameScreen& screen, const GameProgram& game, Engine::cVector2 at,
                                       const std::string& text)
 {
-    const int before = game.count(text);
-    for (int i = 0; i < 20 && game.count(text) == before; ++i)
-    {
-        screen.click(static_cast<int>(at.x), static_cast<int>(at.y));
-        game.waitFor(text, before + 1, 1.0);
-    }
-    return game.expectSettled(text, before + 1);
+    return DisplayTest::clickUntil(screen, game, static_cast<int>(at.x), static_cast<int>(at.y), text);
 }
 
 TEST(SavedLevel, ALevelOnTheCommandLineAsksFirstAboutTheUnfinishedLevel)

@@ -76,20 +76,6 @@ int currentLevel(const ::Test::TempDir& folder)
                : -100;
 }
 
-// Clicks at a place until the traces hold `text` once more (a click may land while the screen
-// fades), and waits for the screen to settle.
-::testing::AssertionResult clickUntil(GameScreen& screen, const GameProgram& game, int x, int y,
-                                      const std::string& text)
-{
-    const int before = game.count(text);
-    for (int i = 0; i < 20 && game.count(text) == before; ++i)
-    {
-        screen.click(x, y);
-        game.waitFor(text, before + 1, 1.0);
-    }
-    return game.expectSettled(text, before + 1);
-}
-
 // The program started without a level, up to its main menu, and Play there: until `text`.
 ::testing::AssertionResult playFromMenu(GameScreen& screen, const GameProgram& game, const std::string& text)
 {
