@@ -14,6 +14,7 @@
 
 // After the test framework: Xlib's macros clash with its names.
 #include "tests/game/screens/e2e_play_tools.h"
+#include "tests/game/screens/saved_level_tools.h"
 
 namespace
 {
@@ -30,19 +31,6 @@ constexpr int kMapMenuX = 100;
 constexpr int kMapMenuY = 712;
 constexpr int kMessageOkX = 512;
 constexpr int kMessageOkY = 472;
-
-// The unfinished `level` as the game leaves it after three seconds of play (made by levelplay).
-std::string unfinished(int level)
-{
-    ::Test::TempDir made;
-    const fs::path script = made.write("left.play", "at 3 save\n");
-    const std::string command = "QUILLMOOR_HEADLESS=1 SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 '" +
-                                std::string(QUILL_BINARY_DIR) + "/tools/levelplay' --keep-saves '" +
-                                (made.path() / "saves").string() + "' " + std::to_string(level) + " '" +
-                                script.string() + "' >/dev/null 2>&1";
-    std::system(command.c_str());
-    return ::Test::readFile(made.path() / "saves" / "save-1.bin");
-}
 
 // The save with its first four bytes, the level it names, set to `level`.
 std::string naming(std::string save, int level)
@@ -64,29 +52,6 @@ fs::path putPlayer(const ::Test::TempDir& folder, int reached, const std::string
         values += "<prop Name=\"Level" + std::to_string(won) + "\" Val=\"0\" Type=\"Int\"/>";
     folder.write("share/Quillmoor/profiles/00000001.xml", values + "</Props>");
     return folder.write("share/Quillmoor/profiles/00000001.save", save);
-}
-
-// "CurrentLevel" as the program last wrote Ada's values (UTF-16: their low bytes are read).
-int currentLevel(const ::Test::TempDir& folder)
-{
-    std::string text;
-    for (char c : folder.read("share/Quillmoor/profiles/00000001.xml"))
-        if (c != '\0')
-            text += c;
-    std::smatch found;
-    return std::regex_search(text, found, std::regex("Name=\"CurrentLevel\" Val=\"(-?[0-9]+)\""))
-               ? std::stoi(found[1])
-               : -100;
-}
-
-// The program started without a level, up to its main menu.
-::testing::AssertionResult toMenu(GameScreen& screen, const GameProgram& game)
-{
-    if (::testing::AssertionResult started = game.expectTrace("CIntroState Init\n"); !started)
-        return started;
-    if (!until([&] { return screen.find("Quillmoor"); }))
-        return ::testing::AssertionFailure() << "no game window";
-    return skipLogos(screen, game);
 }
 
 ::testing::AssertionResult clickUntil(GameScreen& screen, const GameProgram& game, Engine::cVector2 at,

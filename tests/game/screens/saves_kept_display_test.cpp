@@ -1,11 +1,10 @@
 // The player's unfinished level and values kept through what the player did not do, met by the
-// real program: a fault of the game's data ends the run and leaves the save where it is; a save
-// that cannot be read goes aside before a new one takes its place; a save the game wrote is
-// continued whatever became of the player's values since (a level file outside the data folder
-// played, the values file damaged, missing or a folder), and the player is told what became of
-// the values.
+// real program: a save that cannot be read goes aside before a new one takes its place; a save
+// the game wrote is continued whatever became of the player's values since (a level file
+// outside the data folder played, the values file damaged, missing or a folder), and the player
+// is told what became of the values. (A fault of the game's data that ends the run leaves the
+// save where it is: fatal_error_display_test.cpp.)
 #include "tests/support/DiskFaults.h"
-#include "tests/support/ZipWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +17,7 @@
 
 // After the test framework: Xlib's macros clash with its names.
 #include "tests/game/screens/e2e_play_tools.h"
+#include "tests/game/screens/saved_level_tools.h"
 
 namespace
 {
@@ -35,19 +35,6 @@ constexpr int kMessageOkY = 472;
 
 const std::string kProfiles = "share/Quillmoor/profiles/";
 
-// The unfinished `level` as the game leaves it after three seconds of play (made by levelplay).
-std::string unfinished(int level)
-{
-    ::Test::TempDir made;
-    const fs::path script = made.write("left.play", "at 3 save\n");
-    const std::string command = "QUILLMOOR_HEADLESS=1 SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 '" +
-                                std::string(QUILL_BINARY_DIR) + "/tools/levelplay' --keep-saves '" +
-                                (made.path() / "saves").string() + "' " + std::to_string(level) + " '" +
-                                script.string() + "' >/dev/null 2>&1";
-    std::system(command.c_str());
-    return ::Test::readFile(made.path() / "saves" / "save-1.bin");
-}
-
 std::string prop(const std::string& name, int value)
 {
     return "<prop Name=\"" + name + "\" Val=\"" + std::to_string(value) + "\" Type=\"Int\"/>";
@@ -63,27 +50,10 @@ fs::path putPlayer(const ::Test::TempDir& folder, const std::string& values, con
     return folder.write(kProfiles + "00000001.save", save);
 }
 
-// "CurrentLevel" as the program last wrote Ada's values (UTF-16: their low bytes are read).
-int currentLevel(const ::Test::TempDir& folder)
-{
-    std::string text;
-    for (char c : folder.read(kProfiles + "00000001.xml"))
-        if (c != '\0')
-            text += c;
-    std::smatch found;
-    return std::regex_search(text, found, std::regex("Name=\"CurrentLevel\" Val=\"(-?[0-9]+)\""))
-               ? std::stoi(found[1])
-               : -100;
-}
-
 // The program started without a level, up to its main menu, and Play there: until `text`.
 ::testing::AssertionResult playFromMenu(GameScreen& screen, const GameProgram& game, const std::string& text)
 {
-    if (::testing::AssertionResult started = game.expectTrace("CIntroState Init\n"); !started)
-        return started;
-    if (!until([&] { return screen.find("Quillmoor"); }))
-        return ::testing::AssertionFailure() << "no game window";
-    if (::testing::AssertionResult menu = skipLogos(screen, game); !menu)
+    if (::testing::AssertionResult menu = toMenu(screen, game); !menu)
         return menu;
     return clickUntil(screen, game, kMenuPlayX, kMenuPlayY, text);
 }
@@ -95,27 +65,6 @@ void continuesAsLeft(GameScreen& screen, const GameProgram& game)
     ASSERT_TRUE(traceAfter(game, "CPlayState Resume\n", [&] { screen.key(XK_Return); }));
     EXPECT_EQ(game.count(" loaded from "), 0) << "continued, not begun afresh\n" << game.traces();
     EXPECT_EQ(game.count("damaged save told"), 0) << game.traces();
-}
-
-TEST(SavesKept, AFaultOfTheGamesDataMetOnContinuingEndsTheRunAndLeavesTheSave)
-{
-    ASSERT_TRUE(x().error.empty()) << x().error;
-    GameScreen screen;
-    ASSERT_TRUE(screen.open()) << "no X display";
-    const std::string save = unfinished(1);
-    ASSERT_GT(save.size(), 8u) << "levelplay made no save";
-    ::Test::TempDir folder;
-    const fs::path path = putPlayer(folder, prop("CurrentLevel", 1) + prop("Level0", 0), save);
-    // The ground of every level, damaged in a pack of the shared folder, which comes first.
-    ::Test::ZipWriter(folder.path() / "share/Quillmoor/art.pack")
-        .addLying("levels/ground.jpg", std::string(256, 'x'), 4096, 0);
-    GameProgram game(folder, "");
-    ASSERT_TRUE(playFromMenu(screen, game, "CDialogState Init\n")) << "the question whether to continue";
-    screen.key(XK_Return);
-    ASSERT_TRUE(until([&] { return game.ended(); })) << game.traces();
-    EXPECT_EQ(game.exitCode(), 1) << game.traces();
-    EXPECT_EQ(::Test::readFile(path), save) << "the save stays where it is, for the data made whole";
-    EXPECT_FALSE(fs::exists(path.string() + ".damaged"));
 }
 
 TEST(SavesKept, ASaveThatCannotBeReadGoesAsideBeforeTheNextSaveTakesItsPlace)
