@@ -27,8 +27,6 @@ using namespace GameTest;
 namespace
 {
 
-constexpr uint8_t Space = 57;
-
 const std::string kTownHall = "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/>"
                               "</FreeCells><CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>";
 
@@ -40,22 +38,8 @@ protected:
     Game& enter(int number, const std::string& xml)
     {
         front.fixture.writeLevel(number, xml);
-        CGameEngine& engine = CGameEngine::instance();
-        engine.setLevelPath(L"levels/n" + std::to_wstring(number) + L".xml");
-        CPlayState& play = CPlayState::instance();
-        engine.ChangeState(&play);
-        for (int i = 0; i < 3000 && !(play.isRunning() && engine.topState() == &play && play.getGame() &&
-                                      play.getGame()->getLevelTime() > 0.0f);
-             ++i)
-        {
-            // A key now and then reads the briefing on: a speech whole, a wait over.
-            if (engine.topState() == &BriefState::instance() && i % 5 == 0)
-                front.key(Space);
-            else
-                front.frame(0.05f);
-        }
-        EXPECT_TRUE(play.isRunning());
-        return *play.getGame();
+        EXPECT_TRUE(front.playLevel(L"levels/n" + std::to_wstring(number) + L".xml"));
+        return *CPlayState::instance().getGame();
     }
 
     static cUnit::Ptr unit(const wchar_t* type)

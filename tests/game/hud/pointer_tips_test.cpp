@@ -24,8 +24,6 @@ using namespace GameTest;
 
 namespace
 {
-
-constexpr uint8_t Space = 57;
 // Field grass, far from every unit of the test levels.
 const Engine::cVector2 kGrass(900.0f, 600.0f);
 
@@ -49,20 +47,7 @@ protected:
     void enter(int number, const std::string& xml)
     {
         front.fixture.writeLevel(number, xml);
-        CGameEngine& engine = CGameEngine::instance();
-        engine.setLevelPath(L"levels/n" + std::to_wstring(number) + L".xml");
-        CPlayState& play = CPlayState::instance();
-        engine.ChangeState(&play);
-        for (int i = 0; i < 3000 && !(play.isRunning() && engine.topState() == &play && play.getGame() &&
-                                      play.getGame()->getLevelTime() > 0.0f);
-             ++i)
-        {
-            if (engine.topState() == &BriefState::instance() && i % 5 == 0)
-                front.key(Space);
-            else
-                front.frame(0.05f);
-        }
-        ASSERT_TRUE(play.isRunning());
+        ASSERT_TRUE(front.playLevel(L"levels/n" + std::to_wstring(number) + L".xml"));
         front.moveTo(kGrass);
     }
 

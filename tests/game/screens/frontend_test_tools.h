@@ -13,7 +13,9 @@
 #include "engine/devices/cInput.h"
 #include "engine/ui/cButtonPrototype.h"
 #include "engine/ui/cView.h"
+#include "game/screens/BriefState.h"
 #include "game/screens/CGameEngine.h"
+#include "game/screens/CPlayState.h"
 #include "platform/input/ScriptedInput.h"
 #include "tests/game/screens/screen_test_tools.h"
 #include "tests/game/world/game_test_tools.h"
@@ -116,6 +118,29 @@ public:
         script->keyDown(code);
         script->keyUp(code);
         frame();
+    }
+    // The level at `path` entered by the play state, its opening briefing read away with Space
+    // now and then (a speech whole, a wait over), until the level runs on top with its clock
+    // going; false when it never did.
+    bool playLevel(const std::wstring& path)
+    {
+        CGameEngine& engine = CGameEngine::instance();
+        engine.setLevelPath(path);
+        CPlayState& play = CPlayState::instance();
+        engine.ChangeState(&play);
+        const auto running = [&]
+        {
+            return play.isRunning() && engine.topState() == &play && play.getGame() &&
+                   play.getGame()->getLevelTime() > 0.0f;
+        };
+        for (int i = 0; i < 3000 && !running(); ++i)
+        {
+            if (engine.topState() == &BriefState::instance() && i % 5 == 0)
+                key(57);
+            else
+                frame(0.05f);
+        }
+        return play.isRunning();
     }
     // Characters typed, as the window hands them to the input, and a frame.
     void type(const std::wstring& text)

@@ -30,8 +30,6 @@ using namespace GameTest;
 namespace
 {
 
-constexpr uint8_t Space = 57;
-
 // The town hall the heroes come from, at the left of a street of free cells.
 const std::string kTownHall = "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/>"
                               "</FreeCells><CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>";
@@ -45,23 +43,9 @@ protected:
     // until the level runs on top.
     Game& enter(const std::wstring& path)
     {
-        CGameEngine& engine = CGameEngine::instance();
         front.fixture.startProfile();
-        engine.setLevelPath(path);
-        CPlayState& play = CPlayState::instance();
-        engine.ChangeState(&play);
-        for (int i = 0; i < 3000 && !(play.isRunning() && engine.topState() == &play && play.getGame() &&
-                                      play.getGame()->getLevelTime() > 0.0f);
-             ++i)
-        {
-            // A key now and then reads the briefing on: a speech whole, a wait over.
-            if (engine.topState() == &BriefState::instance() && i % 5 == 0)
-                front.key(Space);
-            else
-                front.frame(0.05f);
-        }
-        EXPECT_TRUE(play.isRunning());
-        return *play.getGame();
+        EXPECT_TRUE(front.playLevel(path));
+        return *CPlayState::instance().getGame();
     }
     Game& enter(int number, const std::string& xml)
     {
