@@ -198,13 +198,14 @@ public:
         x().fakeButton(m_display, 1, False, 0);
         x().sync(m_display, False);
     }
-    // A click tried again as a player tries it: the pointer moved off the place and back first,
-    // since a button that a closing dialog left under a pointer at rest takes no press until
-    // the pointer moves.
+    // A click tried again as a player tries it, a little beside the place of the last: a button
+    // that a closing dialog left under a pointer at rest takes no press until the pointer moves,
+    // and a move off the place and back again may come to the program within one frame, as no
+    // move at all.
     void clickAgain(int px, int py)
     {
-        moveTo(px + 2, py);
-        click(px, py);
+        m_aside = -m_aside;
+        click(px + m_aside, py);
     }
     // Holds `modifier` down while `symbol` is pressed and let go (Alt+Enter).
     void chord(KeySym modifier, KeySym symbol)
@@ -366,6 +367,7 @@ private:
     Display* m_display;
     int m_left = 0;
     int m_top = 0;
+    int m_aside = 2; // how far beside its place clickAgain clicks; the side changes each time
 };
 
 // Keeps what the game shows for a look at full size: screenshots/game_<name>.png in the build
