@@ -21,10 +21,6 @@ using namespace DisplayTest;
 
 namespace fs = std::filesystem;
 
-// The main menu's play button on the 1024 x 768 screen.
-constexpr int kMenuPlayX = 820;
-constexpr int kMenuPlayY = 360;
-
 // Every file of the shared folder: the time it was last written and a hash of its bytes.
 std::map<std::string, std::pair<std::string, size_t>> filesOf(const fs::path& folder)
 {
@@ -49,11 +45,7 @@ TEST(FatalError, AContinuedLevelWhosePictureIsDamagedEndsWithStatusOneAndWritesN
     // Ada's unfinished level 1, as the game leaves it after three seconds of play.
     const std::string save = unfinished(1);
     ASSERT_GT(save.size(), 8u) << "levelplay made no save";
-    playedBefore(folder);
-    folder.write("share/Quillmoor/profiles/00000001.xml",
-                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Props><prop Name=\"CurrentLevel\" Val=\"1\" "
-                 "Type=\"Int\"/><prop Name=\"Level0\" Val=\"0\" Type=\"Int\"/></Props>");
-    folder.write("share/Quillmoor/profiles/00000001.save", save);
+    putPlayer(folder, wonBefore(1), save);
     // The level's ground, whose checksum does not match its bytes, overrides the game's own.
     ::Test::ZipWriter(folder.path() / "share/Quillmoor/damaged.pack")
         .addLying("levels/ground.jpg", std::string(256, 'x'), 256, 0);

@@ -23,14 +23,9 @@ using namespace DisplayTest;
 
 namespace fs = std::filesystem;
 
-// Places on the 1024 x 768 screen, from the layouts: the main menu's play button, the map's
-// button back to the menu, the OK of "Your unfinished level could not be read".
-constexpr int kMenuPlayX = 820;
-constexpr int kMenuPlayY = 360;
+// The map's button back to the menu on the 1024 x 768 screen.
 constexpr int kMapMenuX = 100;
 constexpr int kMapMenuY = 712;
-constexpr int kMessageOkX = 512;
-constexpr int kMessageOkY = 472;
 
 // The save with its first four bytes, the level it names, set to `level`.
 std::string naming(std::string save, int level)
@@ -38,20 +33,6 @@ std::string naming(std::string save, int level)
     for (size_t i = 0; i < 4 && i < save.size(); ++i)
         save[i] = static_cast<char>(level >> (8 * i));
     return save;
-}
-
-// Ada (ID 1) plays now; she has won the levels before `reached`, and `save` is her unfinished
-// level. The path of the save.
-fs::path putPlayer(const ::Test::TempDir& folder, int reached, const std::string& save)
-{
-    playedBefore(folder);
-    std::string values =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Props><prop Name=\"CurrentLevel\" Val=\"" +
-        std::to_string(reached) + "\" Type=\"Int\"/>";
-    for (int won = 0; won < reached; ++won)
-        values += "<prop Name=\"Level" + std::to_string(won) + "\" Val=\"0\" Type=\"Int\"/>";
-    folder.write("share/Quillmoor/profiles/00000001.xml", values + "</Props>");
-    return folder.write("share/Quillmoor/profiles/00000001.save", save);
 }
 
 ::testing::AssertionResult clickUntil(GameScreen& screen, const GameProgram& game, Engine::cVector2 at,
@@ -71,7 +52,7 @@ TEST(SavedLevel, ALevelOnTheCommandLineAsksFirstAboutTheUnfinishedLevel)
     {
         SCOPED_TRACE(yes ? "Yes: the unfinished level goes on" : "No: the command line's level begins");
         ::Test::TempDir folder;
-        const fs::path path = putPlayer(folder, 2, save);
+        const fs::path path = putPlayer(folder, wonBefore(2), save);
         GameProgram game(folder, "data/Levels/n5.xml", QUILL_SOURCE_DIR);
         ASSERT_TRUE(game.expectSettled("CDialogState Init\n", 1)) << "the map's question first";
         EXPECT_EQ(game.count("CPlayState Init\n"), 0);
@@ -92,7 +73,7 @@ TEST(SavedLevel, ASaveThatCannotBeOpenedIsToldOnceOnTheMapAndStaysWhereItIs)
 {
     ASSERT_TRUE(x().error.empty()) << x().error;
     ::Test::TempDir folder;
-    const fs::path path = putPlayer(folder, 1, unfinished(0));
+    const fs::path path = putPlayer(folder, wonBefore(1), unfinished(0));
     const std::string bytes = ::Test::readFile(path);
     // As root (in CI) the game runs without the capabilities that let root open any file.
     ::Test::runUnprivileged(
@@ -133,7 +114,7 @@ TEST(SavedLevel, ASaveOfNoLevelOrWhoseUnitsDoNotFitItsLevelIsToldAndKeptAside)
     ::Test::TempDir folder;
     // Ada has reached level 3; her save of level 1 names level 99, which the game lacks: the
     // map tells it at once.
-    const fs::path path = putPlayer(folder, 3, naming(save, 99));
+    const fs::path path = putPlayer(folder, wonBefore(3), naming(save, 99));
     {
         GameProgram game(folder, "");
         ASSERT_TRUE(toMenu(screen, game));

@@ -1,6 +1,7 @@
 #pragma once
-// What the display tests of the player's unfinished level share: a save made by levelplay, the
-// level the program last wrote into the player's values, and the way to the main menu.
+// What the display tests of the player's unfinished level share: the places they click, a player
+// with her values and save, a save made by levelplay, the level the program last wrote into the
+// player's values, and the way to the main menu.
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -11,6 +12,39 @@
 
 namespace DisplayTest
 {
+
+// Places on the 1024 x 768 screen, from the layouts: the main menu's play button, the OK of a
+// message.
+constexpr int kMenuPlayX = 820;
+constexpr int kMenuPlayY = 360;
+constexpr int kMessageOkX = 512;
+constexpr int kMessageOkY = 472;
+
+// A whole number of a player's values file.
+inline std::string prop(const std::string& name, int value)
+{
+    return "<prop Name=\"" + name + "\" Val=\"" + std::to_string(value) + "\" Type=\"Int\"/>";
+}
+
+// Values that have won every level before `reached` (with no medal) and stand at it.
+inline std::string wonBefore(int reached)
+{
+    std::string values = prop("CurrentLevel", reached);
+    for (int won = 0; won < reached; ++won)
+        values += prop("Level" + std::to_string(won), 0);
+    return values;
+}
+
+// Ada (ID 1) plays now, with `values` (the props of her values file) and `save` as her
+// unfinished level. The path of the save.
+inline std::filesystem::path putPlayer(const ::Test::TempDir& folder, const std::string& values,
+                                       const std::string& save)
+{
+    playedBefore(folder);
+    folder.write("share/Quillmoor/profiles/00000001.xml",
+                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Props>" + values + "</Props>");
+    return folder.write("share/Quillmoor/profiles/00000001.save", save);
+}
 
 // The unfinished `level` as the game leaves it after three seconds of play (made by levelplay,
 // which ends with 1: the level was not won); empty when levelplay made none.

@@ -26,29 +26,7 @@ using namespace DisplayTest;
 
 namespace fs = std::filesystem;
 
-// Places on the 1024 x 768 screen, from the layouts: the main menu's play button, the OK of a
-// message.
-constexpr int kMenuPlayX = 820;
-constexpr int kMenuPlayY = 360;
-constexpr int kMessageOkX = 512;
-constexpr int kMessageOkY = 472;
-
 const std::string kProfiles = "share/Quillmoor/profiles/";
-
-std::string prop(const std::string& name, int value)
-{
-    return "<prop Name=\"" + name + "\" Val=\"" + std::to_string(value) + "\" Type=\"Int\"/>";
-}
-
-// Ada (ID 1) plays now, with `values` (the props of her values file) and `save` as her
-// unfinished level. The path of the save.
-fs::path putPlayer(const ::Test::TempDir& folder, const std::string& values, const std::string& save)
-{
-    playedBefore(folder);
-    folder.write(kProfiles + "00000001.xml",
-                 "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Props>" + values + "</Props>");
-    return folder.write(kProfiles + "00000001.save", save);
-}
 
 // The program started without a level, up to its main menu, and Play there: until `text`.
 ::testing::AssertionResult playFromMenu(GameScreen& screen, const GameProgram& game, const std::string& text)
@@ -73,7 +51,7 @@ TEST(SavesKept, ASaveThatCannotBeReadGoesAsideBeforeTheNextSaveTakesItsPlace)
     const std::string old = unfinished(1);
     ASSERT_GT(old.size(), 8u) << "levelplay made no save";
     ::Test::TempDir folder;
-    const fs::path path = putPlayer(folder, prop("CurrentLevel", 1) + prop("Level0", 0), old);
+    const fs::path path = putPlayer(folder, wonBefore(1), old);
     // As root (in CI) the game runs without root's power over permissions: root opens any file.
     ::Test::runUnprivileged(
         folder.path(),
@@ -156,8 +134,7 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
     {
         SCOPED_TRACE(values.damage);
         ::Test::TempDir folder;
-        const fs::path path =
-            putPlayer(folder, prop("CurrentLevel", 2) + prop("Level0", 0) + prop("Level1", 0), save);
+        const fs::path path = putPlayer(folder, wonBefore(2), save);
         values.make(folder.path() / (kProfiles + "00000001.xml"));
         GameProgram game(folder, "");
         ASSERT_TRUE(playFromMenu(screen, game, "CMapState values loss told\n"));
