@@ -120,8 +120,6 @@ public:
     }
     // Drops every range; `clearAll` keeps them, as they belong to the program, not to a profile.
     static void clearRanges();
-    // Whether the range declared as `rangeName` holds for `name`.
-    static bool inRangeName(const std::wstring& name, const std::wstring& rangeName, bool numbered);
     // The value as the ranges of the table bound it under the name.
     template <class V> static V bounded(const cPropTable<V>& table, const std::wstring& name, V value)
     {
@@ -155,6 +153,8 @@ public:
     static void readFile(const cProperties& root);
 
 private:
+    // Whether the range declared as `rangeName` holds for `name`.
+    static bool inRangeName(const std::wstring& name, const std::wstring& rangeName, bool numbered);
     template <class T> static void addRange(const std::wstring& name, bool numbered, T lowest, T highest)
     {
         static_assert(std::is_arithmetic_v<T> && !std::is_same_v<T, bool>, "only numbers have ranges");

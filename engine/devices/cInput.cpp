@@ -330,6 +330,12 @@ void cInput::pointerShifted()
     m_pointerShifted = true;
 }
 
+void cInput::tellStillMove()
+{
+    m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
+    m_placeTold = getPointer(m_toldPlace);
+}
+
 // Characters queued by a handler while the queue is delivered wait for the next frame.
 void cInput::deliverCharacters()
 {
@@ -412,8 +418,7 @@ void cInput::update()
         cVector2 place;
         if (getPointer(place))
             m_pointerSignal(place);
-        m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
-        m_placeTold = getPointer(m_toldPlace);
+        tellStillMove();
     }
     readMouse(anyRaised);
     if (m_joystick)
@@ -427,8 +432,7 @@ void cInput::update()
     if (m_emulateMove)
     {
         m_emulateMove = false;
-        m_mouseSignal(CONTROL_MOUSE_WHEEL, 0);
-        m_placeTold = getPointer(m_toldPlace);
+        tellStillMove();
     }
     readMouseState();
     if (m_joystick)

@@ -134,6 +134,8 @@ public:
 private:
     void createDevices();
     void raise(int32_t code);
+    // A movement of no amount (530, 0) at the pointer's place, which then counts as told.
+    void tellStillMove();
     void deliverCharacters();
     void deliverKeys();
     void readKeyboard(bool& anyRaised);

@@ -81,34 +81,34 @@ void CGameEngine::watchSaveFailures()
     Engine::setSaveFailureListener([](const std::string&) { tellSaveFailure(); });
 }
 
-void CGameEngine::tellSaveFailure()
+void CGameEngine::tell(const char* layout, const wchar_t* traced, const boost::function<void()>& then)
 {
-    trace(L"CGameEngine save failure told\n");
+    trace(traced);
     try
     {
-        instance().showOverEverything(new cSystemMessage(nullptr, cSystemMessage::SaveFailedLayout));
+        auto* message = new cSystemMessage(nullptr, layout);
+        if (then)
+            message->closedSignal.connect([then](cSystemMessage*) { then(); });
+        instance().showOverEverything(message);
     }
     catch (...)
     {
-        Engine::reportProblem(L"files", "The player could not be told that progress cannot be saved: " +
-                                            Engine::currentExceptionText());
+        Engine::reportProblem(L"game", std::string("The player could not be told \"") + layout +
+                                           "\": " + Engine::currentExceptionText());
+        if (then)
+            then();
     }
+}
+
+void CGameEngine::tellSaveFailure()
+{
+    tell(cSystemMessage::SaveFailedLayout, L"CGameEngine save failure told\n");
 }
 
 void CGameEngine::tellWindowRefused()
 {
-    trace(L"CGameEngine window refused\n");
-    try
-    {
-        // As the options panel shows it.
-        instance().showOverEverything(new cSystemMessage(nullptr));
-    }
-    catch (...)
-    {
-        Engine::reportProblem(L"game",
-                              "The player could not be told that a window does not fit the screen: " +
-                                  Engine::currentExceptionText());
-    }
+    // As the options panel shows it.
+    tell(cSystemMessage::Layout, L"CGameEngine window refused\n");
 }
 
 void CGameEngine::showOverEverything(cSystemMessage* message)

@@ -63,6 +63,10 @@ public:
     // Alt+Enter asked for a window that does not fit the screen: the options panel's message
     // that the game stays in full screen (traced as "CGameEngine window refused").
     static void tellWindowRefused();
+    // Traces `traced` and shows the message of `layout` (one of cSystemMessage's) over every
+    // state; `then` runs after its OK, or at once when the message cannot be shown (which is
+    // logged).
+    static void tell(const char* layout, const wchar_t* traced, const boost::function<void()>& then = {});
     // Shows a message made without a parent over every state, enabled, until the player closes
     // it or the engine ends.
     void showOverEverything(cSystemMessage* message);

@@ -1,6 +1,5 @@
 #include "game/screens/CMapState.h"
 
-#include "engine/core/ErrorText.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
@@ -71,27 +70,6 @@ std::wstring continueQuestion()
     return question;
 }
 
-// Shows the message of `layout` over everything and traces `trace`; `then` runs after its OK,
-// or at once when the message cannot be shown.
-void tell(const char* layout, const wchar_t* trace, const boost::function<void()>& then = {})
-{
-    CGameEngine::trace(trace);
-    try
-    {
-        auto* message = new cSystemMessage(nullptr, layout);
-        if (then)
-            message->closedSignal.connect([then](cSystemMessage*) { then(); });
-        CGameEngine::instance().showOverEverything(message);
-    }
-    catch (...)
-    {
-        Game::reportError(std::string("The player could not be told \"") + layout +
-                          "\": " + Engine::currentExceptionText());
-        if (then)
-            then();
-    }
-}
-
 // The message that tells the player what became of the values read last, once; nullptr when
 // they read.
 const char* valuesLossLayout()
@@ -142,12 +120,12 @@ void CMapState::Init()
     {
         Resume();
         m_map->disable();
-        tell(layout, L"CMapState values loss told\n",
-             [this, offer]
-             {
-                 if (m_map && CGameEngine::instance().topState() == this)
-                     offerSavedLevel(offer);
-             });
+        CGameEngine::tell(layout, L"CMapState values loss told\n",
+                          [this, offer]
+                          {
+                              if (m_map && CGameEngine::instance().topState() == this)
+                                  offerSavedLevel(offer);
+                          });
         return;
     }
     offerSavedLevel(offer);
@@ -247,8 +225,8 @@ int CMapState::savedLevel()
     std::optional<bool> keptAside;
     m_savedLevel = readSavedLevel(keptAside);
     if (keptAside)
-        tell(*keptAside ? cSystemMessage::SaveDamagedLayout : cSystemMessage::SaveLeftLayout,
-             L"CMapState damaged save told\n");
+        CGameEngine::tell(*keptAside ? cSystemMessage::SaveDamagedLayout : cSystemMessage::SaveLeftLayout,
+                          L"CMapState damaged save told\n");
     return m_savedLevel;
 }
 
