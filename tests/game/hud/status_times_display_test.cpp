@@ -14,14 +14,10 @@
 #include "game/world/cGameSounds.h"
 #include "platform/sound/RecordingMixer.h"
 #include "tests/game/hud/hud_test_tools.h"
-#include "tests/support/OffscreenRender.h"
-#include "tests/support/Pictures.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,15 +38,6 @@ double luminance(uint32_t rgb)
         sum += weight * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
     }
     return sum;
-}
-
-bool near(uint32_t a, uint32_t b, int tolerance)
-{
-    for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(static_cast<int>((a >> shift) & 255u) - static_cast<int>((b >> shift) & 255u)) >
-            tolerance)
-            return false;
-    return true;
 }
 
 class StatusTimesPixels : public ::testing::Test
@@ -81,25 +68,10 @@ protected:
         sound.reset();
     }
 
-    std::vector<uint32_t> frame()
-    {
-        logic->render();
-        std::vector<uint32_t> pixels;
-        EXPECT_EQ(engine.render->getDevice()->readBackBuffer({0, 0, Width, Height}, pixels), 0);
-        pixels.resize(static_cast<size_t>(Width * Height));
-        for (uint32_t& pixel : pixels)
-            pixel &= 0xFFFFFFu;
-        return pixels;
-    }
+    std::vector<uint32_t> frame() { return HudTest::drawnScreen(*logic, *engine.render); }
 
     std::string renderError;
-    HudTest::GameDataEngine engine{[this]
-                                   {
-                                       auto config = ::Test::screenConfig(false);
-                                       config->settings[{L"graphics", L"width"}] = L"1024";
-                                       config->settings[{L"graphics", L"height"}] = L"768";
-                                       return ::Test::offscreenRender(renderError, std::move(config));
-                                   }};
+    HudTest::GameDataEngine engine{[this] { return HudTest::offscreenScreen(renderError); }};
     std::unique_ptr<Engine::cLogic> logic;
     std::unique_ptr<Engine::cSound> sound;
     cGameSounds* sounds = nullptr;
@@ -118,10 +90,7 @@ TEST_F(StatusTimesPixels, TheMedalTimesStandInsideTheClockPlateAndReadAgainstWha
     const Engine::cVector2 high = plate->getPosition() + plate->getSize() * 0.5f;
 
     const std::vector<uint32_t> shown = frame();
-    std::filesystem::create_directories(QUILL_BINARY_DIR "/screenshots");
-    std::ofstream(QUILL_BINARY_DIR "/screenshots/status_times.png", std::ios::binary)
-        << ::Test::pngBytes(::Test::picture(
-               Width, Height, [&](uint32_t x, uint32_t y) { return 0xFF000000u | shown[y * Width + x]; }));
+    HudTest::keepScreen(shown, "status_times");
     for (const wchar_t* tag : {L"PerfectGoldTimeText", L"PerfectSilverTimeText"})
     {
         SCOPED_TRACE(Engine::toUtf8(tag));
@@ -140,11 +109,11 @@ TEST_F(StatusTimesPixels, TheMedalTimesStandInsideTheClockPlateAndReadAgainstWha
             for (int x = 0; x < Width; ++x)
             {
                 const size_t at = static_cast<size_t>(y * Width + x);
-                if (near(shown[at], under[at], 24))
+                if (HudTest::near(shown[at], under[at], 24))
                     continue;
                 ++letters;
                 outside += x < low.x || y < low.y || x >= high.x || y >= high.y;
-                if (!near(shown[at], text->getColor().toARGB() & 0xFFFFFFu, 40))
+                if (!HudTest::near(shown[at], text->getColor().toARGB() & 0xFFFFFFu, 40))
                     continue;
                 ++strokes;
                 strokeLight += luminance(shown[at]);
