@@ -1,6 +1,7 @@
 // The status panel over level 2, drawn by the real views into an OpenGL back buffer and read
-// back (kept as screenshots/status_times.png in the build folder): the gold and the silver time
-// stand inside the clock plate, and their letters stand out from what is drawn under them.
+// back (kept as screenshots/status_times*.png in the build folder): the gold and the silver time
+// stand inside the clock plate, their letters stand out from what is drawn under them, and each
+// time's dark tag goes with it once the level's clock has passed it.
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFrameDevices.h"
 #include "engine/core/cLogic.h"
@@ -14,9 +15,11 @@
 #include "game/world/cGameSounds.h"
 #include "platform/sound/RecordingMixer.h"
 #include "tests/game/hud/hud_test_tools.h"
+#include "tests/game/world/game_test_tools.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -126,6 +129,41 @@ TEST_F(StatusTimesPixels, TheMedalTimesStandInsideTheClockPlateAndReadAgainstWha
         EXPECT_GE((std::max(strokeLight, underLight) + 0.05) / (std::min(strokeLight, underLight) + 0.05),
                   4.5)
             << "letters of luminance " << strokeLight << " over " << underLight;
+    }
+}
+
+TEST_F(StatusTimesPixels, AMedalTimesTagGoesWithTheTimeOnceTheTimeHasPassed)
+{
+    GameTest::StepTimer timer;
+    auto* panel = new cStatusPanel(getPlayView());
+    panel->enable();
+    std::array<std::array<float, 4>, 2> places{};
+    // From the start, past gold and past silver: a tag of dark wood under each time still to be
+    // made (gold, silver), under the place where the time stood at the start; none once it went.
+    const std::pair<float, std::array<bool, 2>> steps[] = {{0.0f, {true, true}},
+                                                           {game->getGoldTime() + 1.0f, {false, true}},
+                                                           {game->getSilverTime() + 1.0f, {false, false}}};
+    for (const auto& [time, tagged] : steps)
+    {
+        timer.frameTime = time - game->getLevelTime();
+        game->update();
+        Engine::cControl::enabledPass();
+        const std::vector<uint32_t> pixels = frame();
+        HudTest::keepScreen(pixels, "status_times_at_" + std::to_string(static_cast<int>(time)));
+        for (size_t i = 0; i < 2; ++i)
+        {
+            if (time == 0.0f)
+                places[i] = HudTest::extent(*panel->find<Engine::cTextLine>(
+                    i == 0 ? L"PerfectGoldTimeText" : L"PerfectSilverTimeText"));
+            int dark = 0;
+            int all = 0;
+            for (int y = static_cast<int>(places[i][1]); y < static_cast<int>(places[i][3]); ++y)
+                for (int x = static_cast<int>(places[i][0]); x < static_cast<int>(places[i][2]); ++x, ++all)
+                    dark += luminance(pixels[static_cast<size_t>(y * Width + x)]) < 0.08;
+            EXPECT_TRUE(tagged[i] ? dark > all * 3 / 10 : dark < all / 20)
+                << (i == 0 ? "gold" : "silver") << " at " << time << " s: " << dark << " of " << all
+                << " dark";
+        }
     }
 }
 
