@@ -174,10 +174,13 @@ void cStatusPanel::showMedal(int32_t state)
     auto* goldText = find<Engine::cTextLine>(L"PerfectGoldTimeText");
     auto* silverPicture = find<Engine::cView>(L"PerfectSilverPicture");
     auto* silverText = find<Engine::cTextLine>(L"PerfectSilverTimeText");
+    // The silver time's tag stands apart from its mark; the gold time's is part of its mark.
+    auto* silverPlate = findControl(L"PerfectSilverTimeTextPlate");
     const auto showSilver = [&]
     {
         showView(silverPicture, true);
         showView(silverText, true);
+        showView(silverPlate, true);
         if (silverText)
         {
             silverText->setText(Engine::timeToString(silver));
@@ -225,8 +228,8 @@ void cStatusPanel::showMedal(int32_t state)
     }
     else
     {
-        for (Engine::cControl* view :
-             std::initializer_list<Engine::cControl*>{goldPicture, goldText, silverPicture, silverText})
+        for (Engine::cControl* view : std::initializer_list<Engine::cControl*>{
+                 goldPicture, goldText, silverPicture, silverText, silverPlate})
             showView(view, false);
     }
 }

@@ -32,7 +32,8 @@ class cView;
 // resources, and the clock and the medal follow the level every frame while it is enabled.
 //
 // The form's children used by tag: "TimeText", "TimeProgress", "PerfectGoldPicture",
-// "PerfectGoldTimeText", "PerfectSilverPicture", "PerfectSilverTimeText", "Resources" (a form
+// "PerfectGoldTimeText", "PerfectSilverPicture", "PerfectSilverTimeText" and the tag it stands
+// on, "PerfectSilverTimeTextPlate" (shown and hidden with it), "Resources" (a form
 // with a hover button per resource, tagged by its name, and a text tagged name + "Count"), and
 // in every goal row "AimButton", "Ready", "Text", "Desc". Beside the form's children: "Aim"
 // (required: the rows), "GoalCategories" (category id to the row's text), "PyroEffect".
@@ -59,6 +60,8 @@ public:
     void updateTime();
     // 0 within the gold time, 1 within the silver time, 2 past it.
     void updateMedal();
+    // The marks and times that can still be made: both in state 0, silver in 1, none in 2. A
+    // time's tag shows and hides with the time it carries.
     void showMedal(int32_t state);
     // Each resource's count text from the level's resource set.
     void updateResources();

@@ -78,21 +78,17 @@ void cLevelFinishPanel::showResults()
 
     // The win is recorded already: the record to beat is the one from before it.
     m_stored = CPlayState::instance().bestTimeBeforeWin();
-    auto* bestTime = find<Engine::cTextLine>(L"BestTimeTextValue");
     if (m_stored.isSet())
     {
         // The holder's time is shown with the holder's name.
-        if (bestTime)
-        {
+        if (auto* bestTime = find<Engine::cTextLine>(L"BestTimeTextValue"))
             bestTime->setText(Engine::timeToString(static_cast<float>(m_stored.time)));
-            bestTime->show();
-        }
+        showOnPlate(L"BestTimeTextValue", true);
         showHolder(m_stored.name);
     }
     else
     {
-        if (bestTime)
-            bestTime->hide();
+        showOnPlate(L"BestTimeTextValue", false);
         showHolder(std::wstring());
     }
 
@@ -149,10 +145,8 @@ void cLevelFinishPanel::checkBestTime()
     m_newBest = true;
     showHolder(profiles->currentUserName());
     if (auto* value = find<Engine::cTextLine>(L"BestTimeTextValue"))
-    {
         value->setText(Engine::timeToString(static_cast<float>(time)));
-        value->show();
-    }
+    showOnPlate(L"BestTimeTextValue", true);
     playEffect("Effects/BonusEffectTime.xml", L"BestNameTextValue");
 }
 
@@ -162,12 +156,20 @@ void cLevelFinishPanel::showHolder(const std::wstring& name)
     const bool named = name.find_first_not_of(L' ') != std::wstring::npos;
     if (auto* value = find<Engine::cTextLine>(L"BestNameTextValue"))
         value->setText(name);
-    if (Engine::cControl* label = findControl(L"BestNameLabel"))
+    showOnPlate(L"BestNameTextValue", named);
+    showOnPlate(L"BestNameLabel", named);
+}
+
+void cLevelFinishPanel::showOnPlate(const wchar_t* tag, bool on)
+{
+    for (Engine::cControl* view : {findControl(tag), findControl(tag + std::wstring(L"Plate"))})
     {
-        if (named)
-            label->show();
+        if (!view)
+            continue;
+        if (on)
+            view->show();
         else
-            label->hide();
+            view->hide();
     }
 }
 

@@ -15,8 +15,9 @@
 // Escape) hides the panel: its dialog state pops and the play state leaves the level.
 //
 // The form's children used by tag: "OkButton", "LevelNameText", "PrizeProto", "PrizeText",
-// "BestTimeTextValue", "BestNameTextValue", "BestNameLabel", "TimeTextValue". Only one panel exists at a
-// time.
+// "BestTimeTextValue", "BestNameTextValue", "BestNameLabel", "TimeTextValue", and the wells
+// under the texts it hides, tagged as the text with "Plate" after it. Only one panel exists at
+// a time.
 class cLevelFinishPanel : public Engine::cForm, public Engine::cSingleton<cLevelFinishPanel>
 {
 public:
@@ -40,8 +41,12 @@ public:
 private:
     void showPrize();
     void checkBestTime();
-    // The best time's holder, under the label "BestNameLabel", which goes when no one is named.
+    // The best time's holder, under the label "BestNameLabel": both go with their wells when no
+    // one is named.
     void showHolder(const std::wstring& name);
+    // Shows or hides the child under `tag` and the well it stands on ("<tag>Plate"): a plate
+    // goes with what it carries.
+    void showOnPlate(const wchar_t* tag, bool on);
     // An effect of the results over the panel, above the view of a tag.
     void playEffect(const char* path, const wchar_t* above);
 

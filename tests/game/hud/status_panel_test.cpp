@@ -6,6 +6,7 @@
 #include "engine/ui/cTextLine.h"
 #include "game/hud/cGoalArrow.h"
 #include "game/hud/cStatusPanel.h"
+#include "tests/game/hud/hud_test_tools.h"
 #include "tests/game/screens/screen_test_tools.h"
 #include "tests/game/world/game_test_tools.h"
 
@@ -96,17 +97,6 @@ TEST(StatusPanel, TheMedalMarksFollowTheClockPastGoldAndSilver)
     EXPECT_FLOAT_EQ(fill().second, markAt(L"PerfectSilverPicture"));
 }
 
-// The rectangle a text line covers: left, top, right, bottom.
-std::array<float, 4> extent(Engine::cTextLine& text)
-{
-    const float width = text.getWidth();
-    const Engine::cVector2 at = text.getPosition();
-    const float left = text.getAlign() == Engine::cTextLine::AlignCentre ? at.x - width * 0.5f
-                       : text.getAlign() == Engine::cTextLine::AlignEnd  ? at.x - width
-                                                                         : at.x;
-    return {left, at.y - text.getHeight() * 0.5f, left + width, at.y + text.getHeight() * 0.5f};
-}
-
 TEST(StatusPanel, TheGoldAndSilverTimesStandApartOnTheClockPlateWhereverTheGoldMarkIs)
 {
     // Silver a third above gold, as the shipped levels set them, and gold as close to silver as
@@ -131,8 +121,8 @@ TEST(StatusPanel, TheGoldAndSilverTimesStandApartOnTheClockPlateWhereverTheGoldM
         ASSERT_TRUE(gold && silver && plate);
         ASSERT_GT(gold->getWidth(), 0.0f);
         ASSERT_GT(silver->getWidth(), 0.0f);
-        const std::array<float, 4> g = extent(*gold);
-        const std::array<float, 4> s = extent(*silver);
+        const std::array<float, 4> g = HudTest::extent(*gold);
+        const std::array<float, 4> s = HudTest::extent(*silver);
         EXPECT_TRUE(g[2] <= s[0] || s[2] <= g[0] || g[3] <= s[1] || s[3] <= g[1]) << "the times overlap";
         EXPECT_FLOAT_EQ(g[0], panel->find<Engine::cView>(L"PerfectGoldPicture")->getPosition().x)
             << "the gold time starts at its mark";

@@ -1,6 +1,7 @@
 // The status panel over level 2, drawn by the real views into an OpenGL back buffer and read
-// back (kept as screenshots/status_times.png in the build folder): the gold and the silver time
-// stand inside the clock plate, and their letters stand out from what is drawn under them.
+// back (kept as screenshots/status_times*.png in the build folder): the gold and the silver time
+// stand inside the clock plate, their letters stand out from what is drawn under them, and each
+// time's dark tag goes with it once the level's clock has passed it.
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFrameDevices.h"
 #include "engine/core/cLogic.h"
@@ -14,14 +15,12 @@
 #include "game/world/cGameSounds.h"
 #include "platform/sound/RecordingMixer.h"
 #include "tests/game/hud/hud_test_tools.h"
-#include "tests/support/OffscreenRender.h"
-#include "tests/support/Pictures.h"
+#include "tests/game/world/game_test_tools.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,15 +41,6 @@ double luminance(uint32_t rgb)
         sum += weight * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
     }
     return sum;
-}
-
-bool near(uint32_t a, uint32_t b, int tolerance)
-{
-    for (int shift = 0; shift < 24; shift += 8)
-        if (std::abs(static_cast<int>((a >> shift) & 255u) - static_cast<int>((b >> shift) & 255u)) >
-            tolerance)
-            return false;
-    return true;
 }
 
 class StatusTimesPixels : public ::testing::Test
@@ -81,25 +71,10 @@ protected:
         sound.reset();
     }
 
-    std::vector<uint32_t> frame()
-    {
-        logic->render();
-        std::vector<uint32_t> pixels;
-        EXPECT_EQ(engine.render->getDevice()->readBackBuffer({0, 0, Width, Height}, pixels), 0);
-        pixels.resize(static_cast<size_t>(Width * Height));
-        for (uint32_t& pixel : pixels)
-            pixel &= 0xFFFFFFu;
-        return pixels;
-    }
+    std::vector<uint32_t> frame() { return HudTest::drawnScreen(*logic, *engine.render); }
 
     std::string renderError;
-    HudTest::GameDataEngine engine{[this]
-                                   {
-                                       auto config = ::Test::screenConfig(false);
-                                       config->settings[{L"graphics", L"width"}] = L"1024";
-                                       config->settings[{L"graphics", L"height"}] = L"768";
-                                       return ::Test::offscreenRender(renderError, std::move(config));
-                                   }};
+    HudTest::GameDataEngine engine{[this] { return HudTest::offscreenScreen(renderError); }};
     std::unique_ptr<Engine::cLogic> logic;
     std::unique_ptr<Engine::cSound> sound;
     cGameSounds* sounds = nullptr;
@@ -118,10 +93,7 @@ TEST_F(StatusTimesPixels, TheMedalTimesStandInsideTheClockPlateAndReadAgainstWha
     const Engine::cVector2 high = plate->getPosition() + plate->getSize() * 0.5f;
 
     const std::vector<uint32_t> shown = frame();
-    std::filesystem::create_directories(QUILL_BINARY_DIR "/screenshots");
-    std::ofstream(QUILL_BINARY_DIR "/screenshots/status_times.png", std::ios::binary)
-        << ::Test::pngBytes(::Test::picture(
-               Width, Height, [&](uint32_t x, uint32_t y) { return 0xFF000000u | shown[y * Width + x]; }));
+    HudTest::keepScreen(shown, "status_times");
     for (const wchar_t* tag : {L"PerfectGoldTimeText", L"PerfectSilverTimeText"})
     {
         SCOPED_TRACE(Engine::toUtf8(tag));
@@ -140,11 +112,11 @@ TEST_F(StatusTimesPixels, TheMedalTimesStandInsideTheClockPlateAndReadAgainstWha
             for (int x = 0; x < Width; ++x)
             {
                 const size_t at = static_cast<size_t>(y * Width + x);
-                if (near(shown[at], under[at], 24))
+                if (HudTest::near(shown[at], under[at], 24))
                     continue;
                 ++letters;
                 outside += x < low.x || y < low.y || x >= high.x || y >= high.y;
-                if (!near(shown[at], text->getColor().toARGB() & 0xFFFFFFu, 40))
+                if (!HudTest::near(shown[at], text->getColor().toARGB() & 0xFFFFFFu, 40))
                     continue;
                 ++strokes;
                 strokeLight += luminance(shown[at]);
@@ -157,6 +129,41 @@ TEST_F(StatusTimesPixels, TheMedalTimesStandInsideTheClockPlateAndReadAgainstWha
         EXPECT_GE((std::max(strokeLight, underLight) + 0.05) / (std::min(strokeLight, underLight) + 0.05),
                   4.5)
             << "letters of luminance " << strokeLight << " over " << underLight;
+    }
+}
+
+TEST_F(StatusTimesPixels, AMedalTimesTagGoesWithTheTimeOnceTheTimeHasPassed)
+{
+    GameTest::StepTimer timer;
+    auto* panel = new cStatusPanel(getPlayView());
+    panel->enable();
+    std::array<std::array<float, 4>, 2> places{};
+    // From the start, past gold and past silver: a tag of dark wood under each time still to be
+    // made (gold, silver), under the place where the time stood at the start; none once it went.
+    const std::pair<float, std::array<bool, 2>> steps[] = {{0.0f, {true, true}},
+                                                           {game->getGoldTime() + 1.0f, {false, true}},
+                                                           {game->getSilverTime() + 1.0f, {false, false}}};
+    for (const auto& [time, tagged] : steps)
+    {
+        timer.frameTime = time - game->getLevelTime();
+        game->update();
+        Engine::cControl::enabledPass();
+        const std::vector<uint32_t> pixels = frame();
+        HudTest::keepScreen(pixels, "status_times_at_" + std::to_string(static_cast<int>(time)));
+        for (size_t i = 0; i < 2; ++i)
+        {
+            if (time == 0.0f)
+                places[i] = HudTest::extent(*panel->find<Engine::cTextLine>(
+                    i == 0 ? L"PerfectGoldTimeText" : L"PerfectSilverTimeText"));
+            int dark = 0;
+            int all = 0;
+            for (int y = static_cast<int>(places[i][1]); y < static_cast<int>(places[i][3]); ++y)
+                for (int x = static_cast<int>(places[i][0]); x < static_cast<int>(places[i][2]); ++x, ++all)
+                    dark += luminance(pixels[static_cast<size_t>(y * Width + x)]) < 0.08;
+            EXPECT_TRUE(tagged[i] ? dark > all * 3 / 10 : dark < all / 20)
+                << (i == 0 ? "gold" : "silver") << " at " << time << " s: " << dark << " of " << all
+                << " dark";
+        }
     }
 }
 
