@@ -9,8 +9,9 @@ namespace
 
 struct sSaveFailures
 {
-    std::function<void(const std::string&)> listener;
+    std::function<void(eSavedFile, const std::string&)> listener;
     int count = 0;
+    eSavedFile firstFile = eSavedFile::settings;
     std::string first;
     bool told = false;
 };
@@ -29,21 +30,24 @@ void tell()
     state.told = true;
     // The listener may report again: it must not hear of that.
     const auto listener = state.listener;
-    listener(state.first);
+    listener(state.firstFile, state.first);
 }
 
 } // namespace
 
-void reportSaveFailure(const std::string& text)
+void reportSaveFailure(eSavedFile file, const std::string& text)
 {
     sSaveFailures& state = failures();
     reportProblem(L"files", text);
     if (state.count++ == 0)
+    {
+        state.firstFile = file;
         state.first = text;
+    }
     tell();
 }
 
-void setSaveFailureListener(std::function<void(const std::string& text)> listener)
+void setSaveFailureListener(std::function<void(eSavedFile file, const std::string& text)> listener)
 {
     failures().listener = std::move(listener);
     tell();

@@ -6,15 +6,26 @@
 namespace Engine
 {
 
+// The player's files whose writes can fail: what the player is told cannot be saved.
+enum class eSavedFile
+{
+    settings,
+    profileList,
+    // The current player's values: the levels reached, medals and choices.
+    values,
+    bestTimes,
+    unfinishedLevel,
+};
+
 // A write of the player's files that did not happen (a full disk, a folder that cannot be
 // written, a file that must not be replaced): the text goes to the log "files", and the first
-// one of the run goes to the listener, which tells the player. The program goes on either way,
-// and the files already on disk stay as they were.
-void reportSaveFailure(const std::string& text);
+// one of the run goes to the listener with the file it left unsaved, which tells the player.
+// The program goes on either way, and the files already on disk stay as they were.
+void reportSaveFailure(eSavedFile file, const std::string& text);
 
 // Sets who hears of the first failure (at once when it came before); an empty function takes
 // the listener away.
-void setSaveFailureListener(std::function<void(const std::string& text)> listener);
+void setSaveFailureListener(std::function<void(eSavedFile file, const std::string& text)> listener);
 
 // The failures reported in this run.
 int saveFailureCount();

@@ -40,7 +40,8 @@ public:
     boost::signals2::connection connectKey(int code, const boost::function<void()>& slot) override
     {
         cInput* input = cInput::instance();
-        return input ? input->connectKey(static_cast<eControl>(code), slot) : boost::signals2::connection();
+        return input ? input->connectKeyOnEveryLayer(static_cast<eControl>(code), slot)
+                     : boost::signals2::connection();
     }
 
     // Where the mouse's events placed the pointer; without such a place (no event yet, or the

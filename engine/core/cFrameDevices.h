@@ -30,7 +30,8 @@ public:
     // devices first tell the input when the window's scale or place changed since the last
     // poll (`cInput::pointerShifted`).
     virtual void pollInput() = 0;
-    // Connects a handler to the input signal of a control code.
+    // Connects a handler to the input signal of a control code: a key of the frame itself,
+    // heard whatever panel holds the input.
     virtual boost::signals2::connection connectKey(int code, const boost::function<void()>& slot) = 0;
 
     // The cursor in screen pixels relative to the window (the whole window in full screen,

@@ -149,8 +149,8 @@ bool cProfileManager::writeAll()
     catch (...)
     {
         written = false;
-        reportSaveFailure("The profile list of " + quoted(m_currentUser) +
-                          " was not saved: " + currentExceptionText());
+        reportSaveFailure(eSavedFile::profileList, "The profile list of " + quoted(m_currentUser) +
+                                                       " was not saved: " + currentExceptionText());
     }
     try
     {
@@ -159,8 +159,8 @@ bool cProfileManager::writeAll()
     catch (...)
     {
         written = false;
-        reportSaveFailure("The values of the profile " + quoted(m_currentUser) +
-                          " were not saved: " + currentExceptionText());
+        reportSaveFailure(eSavedFile::values, "The values of the profile " + quoted(m_currentUser) +
+                                                  " were not saved: " + currentExceptionText());
     }
     return written;
 }
@@ -183,8 +183,8 @@ void cProfileManager::deleteProfile(const std::wstring& name)
     catch (...)
     {
         // The list still names the profile: its files stay with it.
-        reportSaveFailure("The profile list without " + quoted(name) +
-                          " was not saved: " + currentExceptionText());
+        reportSaveFailure(eSavedFile::profileList, "The profile list without " + quoted(name) +
+                                                       " was not saved: " + currentExceptionText());
         return;
     }
     if (!m_listLocked && !m_profiles.empty())
@@ -240,7 +240,8 @@ void cProfileManager::load()
     }
     catch (...)
     {
-        reportSaveFailure("The profile list was not saved: " + currentExceptionText());
+        reportSaveFailure(eSavedFile::profileList,
+                          "The profile list was not saved: " + currentExceptionText());
     }
 }
 
@@ -260,13 +261,15 @@ void cProfileManager::readProfiles(const std::string& path)
     case sProfileListReading::Damaged:
         report("The profile list \"" + path + "\" is damaged (" + reading.problem +
                "); the profiles that can still be read from it are kept, the others are recovered.");
-        if (!setAside(path))
+        if (!setAside(path, eSavedFile::profileList))
             m_listLocked = true;
         break;
     case sProfileListReading::Unreadable:
         m_listLocked = true;
-        reportSaveFailure("The profile list \"" + path + "\" cannot be read (" + reading.problem +
-                          "); it is left as it is and not written in this run; the profiles are recovered.");
+        reportSaveFailure(
+            eSavedFile::profileList,
+            "The profile list \"" + path + "\" cannot be read (" + reading.problem +
+                "); it is left as it is and not written in this run; the profiles are recovered.");
         break;
     }
     for (const std::string& note : reading.notes)
@@ -487,10 +490,11 @@ void cProfileManager::loadProperties()
         cProps::clearAll();
         m_valuesLocked = true;
         m_valuesLoss = eValuesLoss::leftInPlace;
-        reportSaveFailure("The values of the profile " + quoted(m_currentUser) + " in \"" + path +
-                          "\" cannot be read (" + irregular +
-                          " is in its place, not a regular file); it is left as it is and not written in "
-                          "this run.");
+        reportSaveFailure(eSavedFile::values,
+                          "The values of the profile " + quoted(m_currentUser) + " in \"" + path +
+                              "\" cannot be read (" + irregular +
+                              " is in its place, not a regular file); it is left as it is and not written in "
+                              "this run.");
         return;
     }
     std::string bytes;
@@ -503,9 +507,10 @@ void cProfileManager::loadProperties()
         cProps::clearAll();
         m_valuesLocked = true;
         m_valuesLoss = eValuesLoss::leftInPlace;
-        reportSaveFailure("The values of the profile " + quoted(m_currentUser) + " in \"" + path +
-                          "\" cannot be read (" + currentExceptionText() +
-                          "); the file is left as it is and not written in this run.");
+        reportSaveFailure(eSavedFile::values,
+                          "The values of the profile " + quoted(m_currentUser) + " in \"" + path +
+                              "\" cannot be read (" + currentExceptionText() +
+                              "); the file is left as it is and not written in this run.");
         return;
     }
     try
@@ -517,7 +522,7 @@ void cProfileManager::loadProperties()
         cProps::clearAll();
         report("The values of the profile " + quoted(m_currentUser) + " in \"" + path + "\" are damaged (" +
                currentExceptionText() + "); the profile starts with empty values.");
-        m_valuesLocked = !setAside(path);
+        m_valuesLocked = !setAside(path, eSavedFile::values);
         m_valuesLoss = m_valuesLocked ? eValuesLoss::leftInPlace : eValuesLoss::keptAside;
     }
 }
@@ -527,7 +532,7 @@ cProfileManager::eValuesLoss cProfileManager::takeValuesLoss()
     return std::exchange(m_valuesLoss, eValuesLoss::none);
 }
 
-bool cProfileManager::setAside(const std::string& path)
+bool cProfileManager::setAside(const std::string& path, eSavedFile file)
 {
     forget(path);
     try
@@ -538,8 +543,9 @@ bool cProfileManager::setAside(const std::string& path)
     }
     catch (...)
     {
-        reportSaveFailure("The damaged \"" + path + "\" could not be set aside (" + currentExceptionText() +
-                          "); it is left as it is and not written in this run.");
+        reportSaveFailure(file, "The damaged \"" + path + "\" could not be set aside (" +
+                                    currentExceptionText() +
+                                    "); it is left as it is and not written in this run.");
         return false;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/ProfileFiles.h"
+#include "engine/core/SaveFailures.h"
 #include "engine/core/cSingleton.h"
 
 #include <cstdint>
@@ -118,7 +119,7 @@ private:
     // Sets a file whose bytes were refused aside ("<path>.damaged"), so they can still be
     // recovered by hand; false (reported) when it could not be, and the file must then not be
     // written over.
-    bool setAside(const std::string& path);
+    bool setAside(const std::string& path, eSavedFile file);
 
     bool m_nowPlaying = false;
     std::wstring m_storedCurrentUser;

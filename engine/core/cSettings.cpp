@@ -36,8 +36,9 @@ cSettings::cSettings(const std::string& path)
     {
         // Never opened (a named pipe would block, a device never ends), never replaced.
         m_keepFile = true;
-        reportSaveFailure("The settings \"" + path + "\" cannot be read (" + irregular +
-                          " is in its place, not a regular file); they are not written in this run.");
+        reportSaveFailure(eSavedFile::settings,
+                          "The settings \"" + path + "\" cannot be read (" + irregular +
+                              " is in its place, not a regular file); they are not written in this run.");
     }
     loadFile(path);
     // The player's own file holds this table; a table read from the data copy is written once,
@@ -84,7 +85,7 @@ cSettings::~cSettings()
     }
     catch (...)
     {
-        reportSaveFailure("The settings were not saved: " + currentExceptionText());
+        reportSaveFailure(eSavedFile::settings, "The settings were not saved: " + currentExceptionText());
     }
 }
 
@@ -109,7 +110,7 @@ void cSettings::change(const std::wstring& group, const std::wstring& key, const
     }
     catch (...)
     {
-        reportSaveFailure("The settings were not saved: " + currentExceptionText());
+        reportSaveFailure(eSavedFile::settings, "The settings were not saved: " + currentExceptionText());
     }
 }
 

@@ -4,6 +4,7 @@
 #include "engine/core/cString.h"
 #include "platform/input/SdlInput.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace Engine
@@ -238,7 +239,13 @@ boost::signals2::connection cInput::connectKey(eControl code, const tSlot& slot)
 {
     if (code < 0 || code >= CONTROL_COUNT)
         throw "cInput::connectKey(): wrong control code";
-    return m_signals[static_cast<size_t>(code)].connect(slot);
+    return m_signals[static_cast<size_t>(code)].connect(layered(slot));
+}
+
+boost::signals2::connection cInput::connectKeyOnEveryLayer(eControl code, const tSlot& slot)
+{
+    const cLayerScope everyLayer(*this, kEveryLayer);
+    return connectKey(code, slot);
 }
 
 void cInput::disconnectKey(eControl, boost::signals2::connection connection)
@@ -248,7 +255,7 @@ void cInput::disconnectKey(eControl, boost::signals2::connection connection)
 
 boost::signals2::connection cInput::connectChar(const tCharSlot& slot)
 {
-    return m_charSignal.connect(slot);
+    return m_charSignal.connect(layered(slot));
 }
 
 void cInput::disconnectChar(boost::signals2::connection connection)
@@ -258,7 +265,7 @@ void cInput::disconnectChar(boost::signals2::connection connection)
 
 boost::signals2::connection cInput::connectMouse(const tAxisSlot& slot)
 {
-    return m_mouseSignal.connect(slot);
+    return m_mouseSignal.connect(layered(slot));
 }
 
 void cInput::disconnectMouse(boost::signals2::connection connection)
@@ -268,7 +275,7 @@ void cInput::disconnectMouse(boost::signals2::connection connection)
 
 boost::signals2::connection cInput::connectKeyDown(const tKeyDownSlot& slot)
 {
-    return m_keyDownSignal.connect(slot);
+    return m_keyDownSignal.connect(layered(slot));
 }
 
 void cInput::disconnectKeyDown(boost::signals2::connection connection)
@@ -278,7 +285,7 @@ void cInput::disconnectKeyDown(boost::signals2::connection connection)
 
 boost::signals2::connection cInput::connectJoystick(const tAxisSlot& slot)
 {
-    return m_joystickSignal.connect(slot);
+    return m_joystickSignal.connect(layered(slot));
 }
 
 void cInput::disconnectJoystick(boost::signals2::connection connection)
@@ -289,6 +296,17 @@ void cInput::disconnectJoystick(boost::signals2::connection connection)
 boost::signals2::connection cInput::connectPointer(const tPointerSlot& slot)
 {
     return m_pointerSignal.connect(slot);
+}
+
+uint32_t cInput::openLayer()
+{
+    m_openLayers.push_back(++m_lastLayer);
+    return m_lastLayer;
+}
+
+void cInput::closeLayer(uint32_t layer)
+{
+    m_openLayers.erase(std::remove(m_openLayers.begin(), m_openLayers.end(), layer), m_openLayers.end());
 }
 
 bool cInput::getPointer(cVector2& windowPoint) const

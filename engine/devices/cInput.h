@@ -59,6 +59,9 @@ public:
     // Connects `slot` to the signal of `code`. A code outside 0..1100 throws
     // "cInput::connectKey(): wrong control code".
     virtual boost::signals2::connection connectKey(eControl code, const tSlot& slot);
+    // The same on every layer (see `openLayer`): a key of the frame itself, the screenshot,
+    // heard whatever panel holds the input.
+    boost::signals2::connection connectKeyOnEveryLayer(eControl code, const tSlot& slot);
     // Disconnects `connection`; the code is not used.
     virtual void disconnectKey(eControl code, boost::signals2::connection connection);
     virtual boost::signals2::connection connectChar(const tCharSlot& slot);
@@ -124,6 +127,39 @@ public:
     virtual bool isJoystickExclusive() const { return m_joystickExclusive; }
     virtual void setJoystickExclusive(bool exclusive);
 
+    // Input layers. A panel that must hold the input while it is open (a message over every
+    // screen) opens a layer above the others and makes, shows and enables its controls while a
+    // `cLayerScope` of that layer lives. Every connection of a key, button, character, key-down,
+    // movement or joystick belongs to the layer open for connecting when it was made (the ground
+    // layer, 0, outside any scope), and the signals reach only the connections of the highest
+    // layer open: what lies under the panel takes no key, click or movement until the panel's
+    // layer closes, whatever it connects meanwhile. A control enabled again after its scope
+    // ended connects to the layer of that later time. The pointer's place reaches everyone, and
+    // so do the keys connected on every layer.
+    static constexpr uint32_t kGroundLayer = 0;
+    static constexpr uint32_t kEveryLayer = 0xFFFFFFFFu;
+    uint32_t openLayer();
+    // Closing a layer that is not open changes nothing.
+    void closeLayer(uint32_t layer);
+    // The layer whose connections hear the input now.
+    uint32_t listeningLayer() const { return m_openLayers.empty() ? kGroundLayer : m_openLayers.back(); }
+
+    class cLayerScope
+    {
+    public:
+        cLayerScope(cInput& input, uint32_t layer) : m_input(input), m_before(input.m_connectLayer)
+        {
+            input.m_connectLayer = layer;
+        }
+        ~cLayerScope() { m_input.m_connectLayer = m_before; }
+        cLayerScope(const cLayerScope&) = delete;
+        cLayerScope& operator=(const cLayerScope&) = delete;
+
+    private:
+        cInput& m_input;
+        uint32_t m_before;
+    };
+
     // Acquire (release) the keyboard, mouse and joystick; true only when no call failed.
     bool acquire();
     bool unacquire();
@@ -132,6 +168,15 @@ public:
     Platform::InputBackend& getBackend() { return *m_backend; }
 
 private:
+    // `slot`, heard only while the layer open for connecting now is the listening one.
+    template <class Slot> auto layered(const Slot& slot)
+    {
+        return [this, layer = m_connectLayer, slot](auto... values)
+        {
+            if (layer == kEveryLayer || layer == listeningLayer())
+                slot(values...);
+        };
+    }
     void createDevices();
     void raise(int32_t code);
     // A movement of no amount (530, 0) at the pointer's place, which then counts as told.
@@ -185,6 +230,10 @@ private:
     // button's place).
     bool m_placeTold = false;
     cVector2 m_toldPlace;
+    // The layers open, lowest first; the ground layer is always there and not listed.
+    std::vector<uint32_t> m_openLayers;
+    uint32_t m_lastLayer = kGroundLayer;
+    uint32_t m_connectLayer = kGroundLayer;
 };
 
 } // namespace Engine

@@ -7,6 +7,7 @@
 #include "engine/core/cControl.h"
 #include "engine/core/cLogic.h"
 #include "engine/core/cProfileManager.h"
+#include "engine/devices/cInput.h"
 #include "engine/ui/cPyro.h"
 #include "game/screens/CGameState.h"
 #include "game/screens/PlayerValueRanges.h"
@@ -15,7 +16,7 @@
 #include "game/world/LevelLocation.h"
 #include "game/world/ManagerShutdowns.h"
 
-#include <algorithm>
+#include <optional>
 
 namespace
 {
@@ -78,50 +79,97 @@ Engine::cApplication* CGameEngine::Init(const std::wstring& commandLine, const c
 
 void CGameEngine::watchSaveFailures()
 {
-    Engine::setSaveFailureListener([](const std::string&) { tellSaveFailure(); });
+    Engine::setSaveFailureListener([](Engine::eSavedFile file, const std::string&)
+                                   { tellSaveFailure(file); });
 }
 
-void CGameEngine::tell(const char* layout, const wchar_t* traced, const boost::function<void()>& then)
+void CGameEngine::tell(const char* layout, const wchar_t* traced, const boost::function<void()>& then,
+                       const wchar_t* textKey)
 {
-    trace(traced);
-    try
+    CGameEngine& engine = instance();
+    engine.m_waitingMessages.push_back({layout, traced, then, textKey});
+    engine.tellNext();
+}
+
+void CGameEngine::tellNext()
+{
+    while (!m_openMessage && !m_waitingMessages.empty())
     {
-        auto* message = new cSystemMessage(nullptr, layout);
-        if (then)
-            message->closedSignal.connect([then](cSystemMessage*) { then(); });
-        instance().showOverEverything(message);
-    }
-    catch (...)
-    {
-        Engine::reportProblem(L"game", std::string("The player could not be told \"") + layout +
-                                           "\": " + Engine::currentExceptionText());
-        if (then)
-            then();
+        const sMessage next = m_waitingMessages.front();
+        m_waitingMessages.pop_front();
+        trace(next.traced.c_str());
+        Engine::cInput* input = Engine::cInput::instance();
+        const uint32_t layer = input ? input->openLayer() : 0;
+        try
+        {
+            // The message's controls connect to its own layer of the input.
+            std::optional<Engine::cInput::cLayerScope> scope;
+            if (input)
+                scope.emplace(*input, layer);
+            auto* message = new cSystemMessage(nullptr, next.layout);
+            m_openMessage = message;
+            m_messageLayer = layer;
+            if (next.textKey)
+                message->useText(next.textKey);
+            message->show();
+            message->enable();
+            message->closedSignal.connect([this, then = next.then](cSystemMessage*)
+                                          { onMessageClosed(then); });
+        }
+        catch (...)
+        {
+            if (m_openMessage)
+                Engine::cControl::deleteLater(m_openMessage);
+            m_openMessage = nullptr;
+            if (input)
+                input->closeLayer(layer);
+            Engine::reportProblem(L"game", std::string("The player could not be told \"") + next.layout +
+                                               "\": " + Engine::currentExceptionText());
+            if (next.then)
+                next.then();
+        }
     }
 }
 
-void CGameEngine::tellSaveFailure()
+void CGameEngine::onMessageClosed(const boost::function<void()>& then)
 {
-    tell(cSystemMessage::SaveFailedLayout, L"CGameEngine save failure told\n");
+    // The message deletes itself.
+    m_openMessage = nullptr;
+    if (Engine::cInput* input = Engine::cInput::instance())
+        input->closeLayer(m_messageLayer);
+    if (then)
+        then();
+    tellNext();
+}
+
+void CGameEngine::tellSaveFailure(Engine::eSavedFile file)
+{
+    // The message names what cannot be saved: the layout holds a text for each file.
+    const wchar_t* text = L"ValuesText";
+    switch (file)
+    {
+    case Engine::eSavedFile::settings:
+        text = L"SettingsText";
+        break;
+    case Engine::eSavedFile::profileList:
+        text = L"ProfileListText";
+        break;
+    case Engine::eSavedFile::values:
+        break;
+    case Engine::eSavedFile::bestTimes:
+        text = L"BestTimesText";
+        break;
+    case Engine::eSavedFile::unfinishedLevel:
+        text = L"UnfinishedLevelText";
+        break;
+    }
+    tell(cSystemMessage::SaveFailedLayout, L"CGameEngine save failure told\n", {}, text);
 }
 
 void CGameEngine::tellWindowRefused()
 {
     // As the options panel shows it.
     tell(cSystemMessage::Layout, L"CGameEngine window refused\n");
-}
-
-void CGameEngine::showOverEverything(cSystemMessage* message)
-{
-    m_openMessages.push_back(message);
-    message->closedSignal.connect(
-        [this](cSystemMessage* closed)
-        {
-            m_openMessages.erase(std::remove(m_openMessages.begin(), m_openMessages.end(), closed),
-                                 m_openMessages.end());
-        });
-    message->show();
-    message->enable();
 }
 
 void CGameEngine::Run()
@@ -145,9 +193,14 @@ void CGameEngine::Cleanup()
     }
     if (Engine::cLogic* logic = Engine::cLogic::instance())
         logic->setFrameCallback({});
-    for (cSystemMessage* message : m_openMessages)
-        Engine::cControl::deleteLater(message);
-    m_openMessages.clear();
+    m_waitingMessages.clear();
+    if (m_openMessage)
+    {
+        Engine::cControl::deleteLater(m_openMessage);
+        m_openMessage = nullptr;
+        if (Engine::cInput* input = Engine::cInput::instance())
+            input->closeLayer(m_messageLayer);
+    }
     runShutdowns();
     delete m_application;
     m_application = nullptr;

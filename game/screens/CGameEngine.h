@@ -1,7 +1,11 @@
 #pragma once
 
+#include "engine/core/SaveFailures.h"
+
 #include <boost/function.hpp>
 
+#include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -56,20 +60,23 @@ public:
     // Asks the main window to close; the loop ends and `Cleanup` follows.
     void Quit();
     // From now to `Cleanup` (`Init` calls it), the first write of the run that fails is told to
-    // the player over everything: progress cannot be saved (a system message, traced as
+    // the player over everything: what cannot be saved (a system message, traced as
     // "CGameEngine save failure told"). The game goes on.
     void watchSaveFailures();
-    static void tellSaveFailure();
+    static void tellSaveFailure(Engine::eSavedFile file);
     // Alt+Enter asked for a window that does not fit the screen: the options panel's message
     // that the game stays in full screen (traced as "CGameEngine window refused").
     static void tellWindowRefused();
-    // Traces `traced` and shows the message of `layout` (one of cSystemMessage's) over every
-    // state; `then` runs after its OK, or at once when the message cannot be shown (which is
-    // logged).
-    static void tell(const char* layout, const wchar_t* traced, const boost::function<void()>& then = {});
-    // Shows a message made without a parent over every state, enabled, until the player closes
-    // it or the engine ends.
-    void showOverEverything(cSystemMessage* message);
+    // Tells the player the message of `layout` (one of cSystemMessage's; with `textKey`, the
+    // text of that attribute of the layout's root in place of its own) over every state, and
+    // holds the input for it: what lies under it takes no key, click or movement until its OK.
+    // A message told while another is open waits for it; each comes alone, in the order told.
+    // `traced` is traced when the message shows, and `then` runs after its OK, or at once when
+    // the message cannot be shown (which is logged).
+    static void tell(const char* layout, const wchar_t* traced, const boost::function<void()>& then = {},
+                     const wchar_t* textKey = nullptr);
+    // Whether a message over every state is open.
+    bool isTelling() const { return m_openMessage != nullptr; }
     size_t getStateCount() const { return m_states.size(); }
     CGameState* topState() const { return m_states.empty() ? nullptr : m_states.back(); }
     const std::vector<CGameState*>& getStates() const { return m_states; }
@@ -120,9 +127,22 @@ private:
     int m_quietFrames = -1;
     // Owned: created by Init, deleted by Cleanup.
     Engine::cApplication* m_application = nullptr;
-    // The messages shown over every state (no parent owns them) that the player has not closed
-    // yet: the engine deletes them when it ends.
-    std::vector<cSystemMessage*> m_openMessages;
+    struct sMessage
+    {
+        const char* layout;
+        std::wstring traced;
+        boost::function<void()> then;
+        const wchar_t* textKey;
+    };
+    // Shows the first message waiting, unless one is open.
+    void tellNext();
+    void onMessageClosed(const boost::function<void()>& then);
+
+    // The message over every state that the player has not closed yet (no parent owns it: the
+    // engine deletes it when it ends), the input layer it holds, and the messages waiting for it.
+    cSystemMessage* m_openMessage = nullptr;
+    uint32_t m_messageLayer = 0;
+    std::deque<sMessage> m_waitingMessages;
     // The command line kept for the application's callbacks.
     std::wstring m_commandLine;
 };

@@ -21,7 +21,6 @@
 #include "game/world/LevelArchive.h"
 
 #include <algorithm>
-#include <optional>
 #include <string>
 
 namespace
@@ -222,17 +221,17 @@ void CMapState::onContinueNo()
 
 int CMapState::savedLevel()
 {
-    std::optional<bool> keptAside;
-    m_savedLevel = readSavedLevel(keptAside);
-    if (keptAside)
-        CGameEngine::tell(*keptAside ? cSystemMessage::SaveDamagedLayout : cSystemMessage::SaveLeftLayout,
-                          L"CMapState damaged save told\n");
+    const char* overMap = nullptr;
+    const char* overLevel = nullptr;
+    m_savedLevel = readSavedLevel(overMap, overLevel);
+    if (overMap)
+        CGameEngine::tell(overMap, L"CMapState damaged save told\n");
     return m_savedLevel;
 }
 
-int CMapState::readSavedLevel(std::optional<bool>& keptAside)
+int CMapState::readSavedLevel(const char*& overMap, const char*& overLevel)
 {
-    keptAside.reset();
+    overMap = overLevel = nullptr;
     if (!playerHasProfile())
         return -1;
     SavedLevelFile save = SavedLevelFile::read();
@@ -245,7 +244,11 @@ int CMapState::readSavedLevel(std::optional<bool>& keptAside)
             return save.level;
         if (!save.keptAside)
             toldLeft = save.error;
-        keptAside = save.keptAside;
+        overMap = save.keptAside ? cSystemMessage::SaveDamagedLayout
+                  : save.noFile  ? cSystemMessage::SaveBlockedLayout
+                                 : cSystemMessage::SaveLeftLayout;
+        overLevel = save.keptAside ? cSystemMessage::SaveKeptLevelStartsLayout
+                                   : cSystemMessage::SaveLeftLevelStartsLayout;
         Game::reportError(save.error);
     }
     return save.level;
@@ -286,12 +289,11 @@ void CMapState::beforeGivenLevel(const boost::function<void()>& begin)
 {
     if (const char* layout = valuesLossLayout())
         CPlayState::instance().tellFirst(layout, L"values loss");
-    std::optional<bool> keptAside;
-    const int saved = readSavedLevel(keptAside);
-    if (keptAside)
-        CPlayState::instance().tellFirst(*keptAside ? cSystemMessage::SaveKeptLevelStartsLayout
-                                                    : cSystemMessage::SaveLeftLevelStartsLayout,
-                                         L"damaged save");
+    const char* overMap = nullptr;
+    const char* overLevel = nullptr;
+    const int saved = readSavedLevel(overMap, overLevel);
+    if (overLevel)
+        CPlayState::instance().tellFirst(overLevel, L"damaged save");
     if (saved < 0)
     {
         begin();

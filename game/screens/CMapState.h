@@ -6,7 +6,6 @@
 #include <boost/shared_ptr.hpp>
 
 #include <cstdint>
-#include <optional>
 
 class cMap;
 
@@ -53,8 +52,9 @@ public:
     // The level of the current player's unfinished game; -1 when there is none. A save that
     // cannot be used is a damaged one (SavedLevelFile): it is kept (its bytes aside, or where it
     // is when it cannot be opened or moved) and logged, and the first time in the run that it
-    // is met `keptAside` says which, for the caller to tell the player once.
-    static int readSavedLevel(std::optional<bool>& keptAside);
+    // is met, `overMap` and `overLevel` are the messages (cSystemMessage's layouts) that tell
+    // the player what became of it, over the map and over a level about to start; else null.
+    static int readSavedLevel(const char*& overMap, const char*& overLevel);
     // Asks the map's continue question about `level` over the top state (or alone).
     static void askContinue(int level, const boost::function<void()>& yes, const boost::function<void()>& no);
     // The play state restores the saved level, which then becomes "CurrentLevel"; should the

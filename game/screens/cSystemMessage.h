@@ -25,6 +25,8 @@ public:
     // start, the same two.
     static constexpr const char* SaveDamagedLayout = "MainMenu/SaveDamagedMessage.xml";
     static constexpr const char* SaveLeftLayout = "MainMenu/SaveLeftMessage.xml";
+    // Over the map: what stands in the save's place is no file (a folder), and stays.
+    static constexpr const char* SaveBlockedLayout = "MainMenu/SaveBlockedMessage.xml";
     static constexpr const char* SaveKeptLevelStartsLayout = "MainMenu/SaveKeptLevelStartsMessage.xml";
     static constexpr const char* SaveLeftLevelStartsLayout = "MainMenu/SaveLeftLevelStartsMessage.xml";
     // The same message telling that the player's values could not be read and start empty: the
@@ -40,6 +42,9 @@ public:
 
     // The dialog's keys, then "OkButton"; the message ends enabled.
     void loadXML(const Engine::tPropertiesPtr& node) override;
+    // Shows the text of the attribute `key` of the layout's root in place of the text its
+    // layout gives; throws naming the layout and the key when there is no such text.
+    void useText(const wchar_t* key);
     void onOk();
 
     Engine::cTextStyleButton* getOkButton() const { return m_ok; }
@@ -48,5 +53,7 @@ public:
 private:
     // A child of the message (owned by the tree).
     Engine::cTextStyleButton* m_ok;
+    const char* m_layout;
+    Engine::tPropertiesPtr m_node;
     bool m_closed = false;
 };

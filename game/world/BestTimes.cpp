@@ -97,9 +97,10 @@ void BestTimes::load()
         // Never opened (a named pipe would block, a device never ends), never replaced.
         m_keepFile = true;
         Engine::reportSaveFailure(
+            Engine::eSavedFile::bestTimes,
             "The best times in \"" + std::string(FileName) + "\" cannot be read (" + irregular +
-            " is in its place, not a regular file); it is left as it is and not written "
-            "in this run.");
+                " is in its place, not a regular file); it is left as it is and not written "
+                "in this run.");
     }
 }
 
@@ -169,9 +170,10 @@ void BestTimes::readFile()
     catch (...)
     {
         m_keepFile = true;
-        Engine::reportSaveFailure("The best times in \"" + std::string(FileName) + "\" cannot be read (" +
-                                  Engine::currentExceptionText() +
-                                  "); the file is left as it is and not written in this run.");
+        Engine::reportSaveFailure(Engine::eSavedFile::bestTimes,
+                                  "The best times in \"" + std::string(FileName) + "\" cannot be read (" +
+                                      Engine::currentExceptionText() +
+                                      "); the file is left as it is and not written in this run.");
         return;
     }
 
@@ -228,8 +230,10 @@ void BestTimes::readFile()
     catch (...)
     {
         m_keepFile = true;
-        Engine::reportSaveFailure("The damaged \"" + std::string(FileName) + "\" could not be set aside (" +
-                                  Engine::currentExceptionText() + "); it is not written over in this run.");
+        Engine::reportSaveFailure(Engine::eSavedFile::bestTimes,
+                                  "The damaged \"" + std::string(FileName) + "\" could not be set aside (" +
+                                      Engine::currentExceptionText() +
+                                      "); it is not written over in this run.");
     }
 }
 
@@ -284,7 +288,8 @@ bool BestTimes::save()
     }
     catch (...)
     {
-        Engine::reportSaveFailure("The best times were not saved: " + Engine::currentExceptionText());
+        Engine::reportSaveFailure(Engine::eSavedFile::bestTimes,
+                                  "The best times were not saved: " + Engine::currentExceptionText());
         return false;
     }
 }

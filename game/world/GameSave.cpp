@@ -161,8 +161,9 @@ bool Game::saveLevel()
     catch (...)
     {
         Engine::reportSaveFailure(
+            Engine::eSavedFile::unfinishedLevel,
             "The level was not saved: the unfinished level there could not be kept aside (" +
-            Engine::currentExceptionText() + ")");
+                Engine::currentExceptionText() + ")");
         return false;
     }
     try
@@ -172,7 +173,7 @@ bool Game::saveLevel()
     }
     catch (...)
     {
-        Engine::reportSaveFailure(Engine::currentExceptionText());
+        Engine::reportSaveFailure(Engine::eSavedFile::unfinishedLevel, Engine::currentExceptionText());
         return false;
     }
 }

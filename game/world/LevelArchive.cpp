@@ -259,7 +259,18 @@ SavedLevelFile SavedLevelFile::read()
         return save;
     save.path = GameConfig::instance().savePath();
     if (!files->isKnown(save.path))
+    {
+        // Something that is no file stands in its place (a folder): a save that cannot be
+        // read, never opened, and set aside before a new save takes its place.
+        if (const std::string irregular = Engine::irregularSharedFile(save.path); !irregular.empty())
+        {
+            save.state = eState::damaged;
+            save.noFile = true;
+            save.error = "The saved level \"" + save.path + "\" cannot be read (" + irregular +
+                         " is in its place, not a regular file)";
+        }
         return save;
+    }
     try
     {
         save.bytes = LevelArchive::readFile(save.path).bytes();

@@ -144,6 +144,9 @@ struct SavedLevelFile
     bool opened = false;
     // Whether keepDamaged moved the file aside (else it is where it was).
     bool keptAside = false;
+    // Whether what stands at the save's path is no file (a folder): never opened nor moved, it
+    // keeps a new save from taking its place.
+    bool noFile = false;
     // Why a damaged save cannot be used, and once kept, where it is.
     std::string error;
 };

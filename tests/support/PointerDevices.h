@@ -22,7 +22,7 @@ public:
     boost::signals2::connection connectKey(int code, const boost::function<void()>& slot) override
     {
         Engine::cInput* input = Engine::cInput::instance();
-        return input ? input->connectKey(static_cast<Engine::eControl>(code), slot)
+        return input ? input->connectKeyOnEveryLayer(static_cast<Engine::eControl>(code), slot)
                      : boost::signals2::connection();
     }
     Engine::cVector2 cursorInWindow() override { return cursor; }

@@ -233,7 +233,7 @@ TEST_F(ProfileRecovery, AFullDiskCostsNothingOnItAndTheManagerGoesOn)
     const std::string list = shared(List);
     const std::string values = shared("profiles/00000001.xml");
     int told = 0;
-    Engine::setSaveFailureListener([&](const std::string&) { ++told; });
+    Engine::setSaveFailureListener([&](Engine::eSavedFile, const std::string&) { ++told; });
     {
         ::Test::DiskFaults disk({{eFileStep::write, ".xml", ENOSPC}});
         EXPECT_NO_THROW(choose(L"Ann"));

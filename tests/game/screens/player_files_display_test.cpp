@@ -24,7 +24,7 @@
 #include <vector>
 
 // After the test framework: Xlib's macros clash with its names.
-#include "tests/game/screens/display_test_tools.h"
+#include "tests/game/screens/saved_level_tools.h"
 
 namespace
 {
@@ -32,9 +32,6 @@ namespace
 using namespace DisplayTest;
 
 namespace fs = std::filesystem;
-
-constexpr int kMenuPlayX = 820;
-constexpr int kMenuPlayY = 360;
 
 std::string utf16File(const std::wstring& text)
 {
@@ -172,7 +169,8 @@ public:
     {
     }
 
-    // The logos, the menu's play button, the map's question whether to continue: yes.
+    // The logos, the menu's play button, the map's question whether to continue: yes. A
+    // message told on the way (a file that cannot be written) is read and closed first.
     bool continueLevel(std::string& why)
     {
         if (!game.waitFor("CIntroState Init\n") || !until([&] { return m_screen.find("Quillmoor"); }))
@@ -182,6 +180,7 @@ public:
         // The menu takes a click once its screen has faded in.
         for (int i = 0; i < 20 && game.count("CDialogState Init\n") == 0; ++i)
         {
+            closeMessage();
             m_screen.click(kMenuPlayX, kMenuPlayY);
             game.waitFor("CDialogState Init\n", 1, 1.0);
         }
@@ -189,6 +188,7 @@ public:
             return fail(why, "the map did not ask to continue the saved level");
         for (int i = 0; i < 20 && game.count("CPlayState Init\n") == 0; ++i)
         {
+            closeMessage();
             m_screen.key(XK_Return);
             game.waitFor("CPlayState Init\n", 1, 1.0);
         }
@@ -227,6 +227,13 @@ public:
     }
 
 private:
+    // The OK of a message over everything that is open holds the input until it is clicked.
+    void closeMessage()
+    {
+        if (game.count("System message MainMenu/") > game.count("System message closed\n"))
+            clickUntil(m_screen, game, kMessageOkX, kMessageOkY, "System message closed\n");
+    }
+
     static bool fail(std::string& why, const std::string& text)
     {
         why = text;

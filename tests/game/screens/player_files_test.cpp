@@ -214,6 +214,35 @@ TEST_F(WinOnDisk, TheSaveStaysWhenTheWinCannotBeWritten)
         << "the level can still be continued";
 }
 
+// The texts of the system messages shown now, in drawing order: a message's text is drawn by
+// the lines of a multi-line text that is one of its parts.
+std::vector<std::wstring> shownMessages()
+{
+    std::vector<std::wstring> texts;
+    std::vector<const cSystemMessage*> seen;
+    for (Engine::cView* view : Engine::cView::getRenderOrder())
+    {
+        if (!view->isShown())
+            continue;
+        const Engine::cMultiLineText* text = nullptr;
+        for (Engine::cControl* up = view; up; up = up->getParent())
+        {
+            if (auto* multi = dynamic_cast<Engine::cMultiLineText*>(up))
+                text = multi;
+            auto* message = dynamic_cast<cSystemMessage*>(up);
+            if (message && text && message->isShown() &&
+                std::find(seen.begin(), seen.end(), message) == seen.end())
+            {
+                seen.push_back(message);
+                texts.push_back(text->getText());
+            }
+        }
+    }
+    return texts;
+}
+
+using Texts = std::vector<std::wstring>;
+
 TEST(PlayerFiles, ADiskThatTakesNothingIsToldOnceAndTheGameGoesOn)
 {
     FrontEnd front;
@@ -227,7 +256,18 @@ TEST(PlayerFiles, ADiskThatTakesNothingIsToldOnceAndTheGameGoesOn)
         front.key(28);
         EXPECT_EQ(shownName(), L"Ann") << "the player plays without a list on disk";
         front.frame();
-        front.click(CMenuState::instance().getMainScreen()->getPlayButton());
+        EXPECT_EQ(shownMessages(),
+                  Texts{L"The list of players cannot be saved: the game cannot write its file. "
+                        L"You can play on."});
+        // The message holds the input: the menu under it opens nothing until its OK (where the
+        // layout puts it) closes it.
+        const Engine::cView* play = CMenuState::instance().getMainScreen()->getPlayButton();
+        front.click(play);
+        front.key(1);
+        EXPECT_EQ(engine.topState(), &CMenuState::instance());
+        front.clickAt(Engine::cVector2(512.0f, 472.0f));
+        EXPECT_TRUE(shownMessages().empty());
+        front.click(play);
         EXPECT_EQ(engine.topState(), &CMapState::instance());
         EXPECT_GT(Engine::saveFailureCount(), 1);
     }
@@ -235,29 +275,43 @@ TEST(PlayerFiles, ADiskThatTakesNothingIsToldOnceAndTheGameGoesOn)
     const auto traces = front.takeTraces();
     EXPECT_EQ(std::count(traces.begin(), traces.end(), L"CGameEngine save failure told\n"), 1);
     EXPECT_FALSE(Engine::cFileSystem::instance()->isKnown("profiles/profiles.xml"));
-    // The message's OK, where the layout puts it, closes it.
-    front.clickAt(Engine::cVector2(512.0f, 472.0f));
-    front.frame();
 }
 
-// The text of the system message shown now; empty when none shows. Its text is drawn by the
-// lines of a multi-line text that is one of the message's parts.
-std::wstring shownMessage()
+TEST(PlayerFiles, MessagesToldTogetherComeOneAfterTheOtherAndWhatIsUnderTakesNoInput)
 {
-    for (Engine::cView* view : Engine::cView::getRenderOrder())
-    {
-        if (!view->isShown())
-            continue;
-        const Engine::cMultiLineText* text = nullptr;
-        for (Engine::cControl* up = view; up; up = up->getParent())
-        {
-            if (auto* multi = dynamic_cast<Engine::cMultiLineText*>(up))
-                text = multi;
-            if (auto* message = dynamic_cast<cSystemMessage*>(up); message && text && message->isShown())
-                return text->getText();
-        }
-    }
-    return std::wstring();
+    FrontEnd front;
+    CGameEngine& engine = CGameEngine::instance();
+    engine.ChangeState(&CMenuState::instance());
+    front.type(L"Ann");
+    front.key(28);
+    int followed = 0;
+    CGameEngine::tell(cSystemMessage::ValuesLeftLayout, L"first told\n", [&] { ++followed; });
+    CGameEngine::tellSaveFailure(Engine::eSavedFile::values);
+    front.frame();
+    const std::wstring first =
+        L"Your progress could not be read. Its file stays as it is and nothing is saved to it "
+        L"in this game; your levels open from the first.";
+    EXPECT_EQ(shownMessages(), Texts{first});
+    const Engine::cView* play = CMenuState::instance().getMainScreen()->getPlayButton();
+    front.click(play);
+    front.key(1);
+    EXPECT_EQ(engine.topState(), &CMenuState::instance()) << "the menu under the message takes nothing";
+    EXPECT_EQ(shownMessages(), Texts{first});
+
+    const Engine::cVector2 ok(512.0f, 472.0f);
+    front.clickAt(ok);
+    EXPECT_EQ(followed, 1);
+    EXPECT_EQ(shownMessages(),
+              Texts{L"Your progress cannot be saved: the game cannot write your player's file. "
+                    L"You can play on."});
+    front.click(play);
+    EXPECT_EQ(engine.topState(), &CMenuState::instance());
+    front.clickAt(ok);
+    EXPECT_TRUE(shownMessages().empty());
+    front.click(play);
+    EXPECT_EQ(engine.topState(), &CMapState::instance());
+    const auto traces = front.takeTraces();
+    EXPECT_EQ(std::count(traces.begin(), traces.end(), L"System message closed\n"), 2);
 }
 
 TEST(PlayerFiles, AnUnfinishedLevelThatCannotBeReadIsToldOnceAndTheLevelWaitsForTheOk)
@@ -275,11 +329,11 @@ TEST(PlayerFiles, AnUnfinishedLevelThatCannotBeReadIsToldOnceAndTheLevelWaitsFor
     ASSERT_EQ(engine.getStateCount(), 2u) << "the map asks about the unfinished level";
     front.key(28);
     ASSERT_EQ(engine.topState(), &CPlayState::instance());
-    for (int i = 0; i < 60 && shownMessage().empty(); ++i)
+    for (int i = 0; i < 60 && shownMessages().empty(); ++i)
         front.frame();
-    EXPECT_EQ(shownMessage(),
-              L"Your unfinished level could not be read. Its file is kept aside as a copy, and "
-              L"this level starts from its beginning.")
+    EXPECT_EQ(shownMessages(),
+              Texts{L"Your unfinished level could not be read. Its file is kept aside as a copy, "
+                    L"and this level starts from its beginning."})
         << ::testing::PrintToString(front.traces);
     EXPECT_FALSE(CPlayState::instance().isRunning()) << "the level waits for the player";
     EXPECT_FALSE(front.fixture.files->isKnown(save));
@@ -290,7 +344,7 @@ TEST(PlayerFiles, AnUnfinishedLevelThatCannotBeReadIsToldOnceAndTheLevelWaitsFor
     // The message's OK, where the layout puts it: the level starts with its opening briefing.
     front.clickAt(Engine::cVector2(512.0f, 472.0f));
     front.frame();
-    EXPECT_TRUE(shownMessage().empty());
+    EXPECT_TRUE(shownMessages().empty());
     EXPECT_TRUE(CPlayState::instance().isRunning());
     EXPECT_EQ(engine.topState(), &BriefState::instance()) << "a fresh level: its briefing first";
     const auto after = front.takeTraces();

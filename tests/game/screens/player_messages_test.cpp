@@ -38,6 +38,7 @@ TEST(PlayerMessages, EachTellsWhatBecomesOfTheFileAndTheLevel)
     } messages[] = {
         {cSystemMessage::SaveDamagedLayout, "kept aside", false},
         {cSystemMessage::SaveLeftLayout, "stays as it is", false},
+        {cSystemMessage::SaveBlockedLayout, "stays as it is", false},
         {cSystemMessage::SaveKeptLevelStartsLayout, "kept aside", true},
         {cSystemMessage::SaveLeftLevelStartsLayout, "stays as it is", true},
         {cSystemMessage::ValuesKeptLayout, "kept aside", false},

@@ -23,10 +23,6 @@ using namespace DisplayTest;
 
 namespace fs = std::filesystem;
 
-// The map's button back to the menu on the 1024 x 768 screen.
-constexpr int kMapMenuX = 100;
-constexpr int kMapMenuY = 712;
-
 // The save with its first four bytes, the level it names, set to `level`.
 std::string naming(std::string save, int level)
 {

@@ -13,10 +13,12 @@
 namespace DisplayTest
 {
 
-// Places on the 1024 x 768 screen, from the layouts: the main menu's play button, the OK of a
-// message.
+// Places on the 1024 x 768 screen, from the layouts: the main menu's play button, the map's
+// button back to the menu, the OK of a message.
 constexpr int kMenuPlayX = 820;
 constexpr int kMenuPlayY = 360;
+constexpr int kMapMenuX = 100;
+constexpr int kMapMenuY = 712;
 constexpr int kMessageOkX = 512;
 constexpr int kMessageOkY = 472;
 

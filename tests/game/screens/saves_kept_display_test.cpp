@@ -2,8 +2,9 @@
 // real program: a save that cannot be read goes aside before a new one takes its place; a save
 // the game wrote is continued whatever became of the player's values since (a level file
 // outside the data folder played, the values file damaged, missing or a folder), and the player
-// is told what became of the values. (A fault of the game's data that ends the run leaves the
-// save where it is: fatal_error_display_test.cpp.)
+// is told what became of the values, each message alone; a folder in place of the save is told
+// and stays. (A fault of the game's data that ends the run leaves the save where it is:
+// fatal_error_display_test.cpp.)
 #include "tests/support/DiskFaults.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <regex>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 // After the test framework: Xlib's macros clash with its names.
 #include "tests/game/screens/e2e_play_tools.h"
@@ -105,6 +107,64 @@ TEST(SavesKept, ALevelFileOutsideTheDataFolderLeavesThePlayersLevelAndSave)
     EXPECT_FALSE(fs::exists(path.string() + ".damaged"));
 }
 
+// How many of the dark pixels of a message's text box (its text is dark brown on light paper)
+// in `ink` are dark in `pixels` too; all of them without `ink`.
+size_t darkOf(const std::vector<uint32_t>& pixels, const std::vector<uint32_t>& ink = {})
+{
+    const auto dark = [](uint32_t pixel)
+    { return ((pixel >> 16) & 0xFF) < 0x80 && ((pixel >> 8) & 0xFF) < 0x80 && (pixel & 0xFF) < 0x80; };
+    size_t count = 0;
+    for (size_t i = 0; i < pixels.size(); ++i)
+        count += dark(pixels[i]) && (ink.empty() || dark(ink[i])) ? 1 : 0;
+    return count;
+}
+
+// A player whose values file is a folder, with an unfinished level: the values that cannot be
+// written are told over the main menu, and that they could not be read over the map. Each
+// message stands alone and holds what lies under it: Play under the first opens nothing.
+TEST(SavesKept, TheMessagesOfValuesThatCannotBeReadComeOneAfterTheOtherEachAlone)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen;
+    ASSERT_TRUE(screen.open()) << "no X display";
+    const std::string save = unfinished(1);
+    ASSERT_GT(save.size(), 8u) << "levelplay made no save";
+    ::Test::TempDir folder;
+    putPlayer(folder, wonBefore(2), save);
+    const fs::path values = folder.path() / (kProfiles + "00000001.xml");
+    fs::remove(values);
+    fs::create_directory(values);
+    // The messages' text box, from their layouts.
+    const auto textBox = [&] { return screen.area(302, 288, 416, 136); };
+
+    GameProgram game(folder, "");
+    ASSERT_TRUE(toMenu(screen, game));
+    ASSERT_TRUE(game.expectSettled("System message MainMenu/SaveFailedMessage.xml\n", 1));
+    // Drawn, once the screen has come up from black: a few dark letters on light paper.
+    const auto drawn = [](const std::vector<uint32_t>& box)
+    { return darkOf(box) > 500 && darkOf(box) < box.size() / 4; };
+    std::vector<uint32_t> first;
+    ASSERT_TRUE(until([&] { return drawn(first = textBox()); })) << "the message's text is drawn";
+    screen.click(kMenuPlayX, kMenuPlayY);
+    screen.clickAgain(kMenuPlayX, kMenuPlayY);
+    observe(1.5);
+    EXPECT_EQ(game.count("CMapState Init\n"), 0) << "Play under the message opens nothing\n" << game.traces();
+    EXPECT_TRUE(textBox() == first) << "the message stands as it was";
+
+    ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
+    ASSERT_TRUE(
+        clickUntil(screen, game, kMenuPlayX, kMenuPlayY, "System message MainMenu/ValuesLeftMessage.xml\n"));
+    std::vector<uint32_t> second;
+    ASSERT_TRUE(until([&] { return (second = textBox()) != first && drawn(second); }));
+    // The first text is gone from under the second: of its dark pixels, only those where the
+    // second text happens to lie are dark.
+    EXPECT_LT(darkOf(second, first) * 2, darkOf(first)) << "the first text shows through the second";
+    saveShot(screen, "values_left_over_the_map");
+    ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "CDialogState Init\n"))
+        << "the unfinished level is offered after the message";
+    EXPECT_EQ(game.close(), 0) << game.traces();
+}
+
 TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
 {
     ASSERT_TRUE(x().error.empty()) << x().error;
@@ -112,39 +172,69 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
     ASSERT_TRUE(screen.open()) << "no X display";
     const std::string save = unfinished(1);
     ASSERT_GT(save.size(), 8u) << "levelplay made no save";
+    const auto aFolder = [](const fs::path& file)
+    {
+        fs::remove(file);
+        fs::create_directory(file);
+    };
+    const std::string values = kProfiles + "00000001.xml";
+    const std::string saved = kProfiles + "00000001.save";
     const struct
     {
         const char* damage;
+        std::string file;
         std::function<void(const fs::path&)> make;
         const char* told;
+        // The values that will not be written are told over the main menu first.
+        bool toldOverMenu;
+        // The unfinished level is offered after the message.
+        bool offered;
     } cases[] = {
-        {"cut short", [](const fs::path& values) { fs::resize_file(values, fs::file_size(values) / 2); },
-         "ValuesKeptMessage.xml"},
-        {"emptied", [](const fs::path& values) { fs::resize_file(values, 0); }, "ValuesKeptMessage.xml"},
-        {"deleted", [](const fs::path& values) { fs::remove(values); }, "ValuesMissingMessage.xml"},
-        {"a folder in its place",
-         [](const fs::path& values)
-         {
-             fs::remove(values);
-             fs::create_directory(values);
-         },
-         "ValuesLeftMessage.xml"},
+        {"values cut short", values,
+         [](const fs::path& file) { fs::resize_file(file, fs::file_size(file) / 2); },
+         "ValuesKeptMessage.xml", false, true},
+        {"values emptied", values, [](const fs::path& file) { fs::resize_file(file, 0); },
+         "ValuesKeptMessage.xml", false, true},
+        {"values deleted", values, [](const fs::path& file) { fs::remove(file); }, "ValuesMissingMessage.xml",
+         false, true},
+        {"a folder in place of the values", values, aFolder, "ValuesLeftMessage.xml", true, true},
+        {"a folder in place of the save", saved, aFolder, "SaveBlockedMessage.xml", false, false},
     };
-    for (const auto& values : cases)
+    for (const auto& damaged : cases)
     {
-        SCOPED_TRACE(values.damage);
+        SCOPED_TRACE(damaged.damage);
         ::Test::TempDir folder;
         const fs::path path = putPlayer(folder, wonBefore(2), save);
-        values.make(folder.path() / (kProfiles + "00000001.xml"));
+        damaged.make(folder.path() / damaged.file);
         GameProgram game(folder, "");
-        ASSERT_TRUE(playFromMenu(screen, game, "CMapState values loss told\n"));
-        EXPECT_EQ(game.count(std::string("System message MainMenu/") + values.told + "\n"), 1)
-            << game.traces();
-        ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "CDialogState Init\n"))
-            << "the unfinished level is offered after the message";
-        ASSERT_NO_FATAL_FAILURE(continuesAsLeft(screen, game));
+        ASSERT_TRUE(toMenu(screen, game));
+        if (damaged.toldOverMenu)
+        {
+            ASSERT_TRUE(game.expectTrace("CGameEngine save failure told\n"));
+            ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
+        }
+        const std::string told = std::string("System message MainMenu/") + damaged.told + "\n";
+        ASSERT_TRUE(clickUntil(screen, game, kMenuPlayX, kMenuPlayY, told));
+        EXPECT_EQ(game.count(told), 1) << game.traces();
+        if (damaged.offered)
+        {
+            ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "CDialogState Init\n"))
+                << "the unfinished level is offered after the message";
+            ASSERT_NO_FATAL_FAILURE(continuesAsLeft(screen, game));
+        }
+        else
+        {
+            ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
+            // Back to the menu and to the map again: told once.
+            ASSERT_TRUE(clickUntil(screen, game, kMapMenuX, kMapMenuY, "CMenuState Init\n"));
+            ASSERT_TRUE(clickUntil(screen, game, kMenuPlayX, kMenuPlayY, "CMapState Init\n"));
+            EXPECT_EQ(game.count(told), 1) << game.traces();
+            EXPECT_EQ(game.count("CDialogState Init\n"), 0) << "nothing to continue\n" << game.traces();
+        }
         EXPECT_EQ(game.close(), 0) << game.traces();
-        EXPECT_FALSE(fs::exists(path.string() + ".damaged")) << "the save is not judged by the values";
+        EXPECT_FALSE(fs::exists(path.string() + ".damaged")) << "nothing set aside";
+        if (!damaged.offered)
+            EXPECT_TRUE(fs::is_directory(path)) << "the folder in place of the save stays as it is";
     }
 }
 

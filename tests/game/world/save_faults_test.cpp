@@ -153,7 +153,7 @@ TEST_F(SaveFaults, LeavingALevelOnAFullDiskKeepsTheOldSaveAndTheGameGoesOn)
     ASSERT_TRUE(game.restoreLevel()) << game.getRestoreError();
     fixture.run(40, 0.1f);
     int told = 0;
-    Engine::setSaveFailureListener([&](const std::string&) { ++told; });
+    Engine::setSaveFailureListener([&](Engine::eSavedFile, const std::string&) { ++told; });
     {
         ::Test::DiskFaults disk({{Engine::eFileStep::write, ".save", ENOSPC}});
         EXPECT_NO_THROW(game.leavePlay());
