@@ -83,11 +83,19 @@ bool isSmall(const cUnit& unit)
            ofCategory(unit, UnitCategory::bonus);
 }
 
+// The highest level the unit may reach: its type's last, or its "MaxLevel" where that is lower.
+int topLevel(const cUnit& unit)
+{
+    const auto type = unit.getTypeInfo();
+    const int last = type ? type->levelCount() - 1 : 0;
+    return unit.getMaxLevel() == -1 ? last : std::min(unit.getMaxLevel(), last);
+}
+
 // Whether a click on the unit sets the heroes working, as the controller serves clicks: the small
-// units, mills, plants, quest buildings, barriers, roads, broken roads and fires across them, any
-// building on fire or damaged, and the town hall, which its arrow raises. Nobody clicks the
-// flood (the pumping station drains it), a hospital that stands whole, nor the people and
-// creatures that walk or fly about.
+// units, mills, plants, the town hall (which its arrow raises), barriers, any building on fire or
+// damaged, and the roads, bridges, broken roads, fires across them and quest buildings that are
+// still to be built or mended. Nobody clicks the flood (the pumping station drains it), a
+// hospital that stands whole, nor the people and creatures that walk or fly about.
 bool takesClicks(const cUnit& unit)
 {
     if (unit.typeName == L"BarrierFlood")
@@ -95,10 +103,12 @@ bool takesClicks(const cUnit& unit)
     if (unit.isInFireOrDamaged() || isSmall(unit))
         return true;
     for (const wchar_t* category :
-         {UnitCategory::mill, UnitCategory::plant, UnitCategory::quest, UnitCategory::barrier,
-          UnitCategory::barrierroad, UnitCategory::road, UnitCategory::base})
+         {UnitCategory::mill, UnitCategory::plant, UnitCategory::base, UnitCategory::barrier})
         if (ofCategory(unit, category))
             return true;
+    for (const wchar_t* category : {UnitCategory::quest, UnitCategory::barrierroad, UnitCategory::road})
+        if (ofCategory(unit, category))
+            return unit.getLevel() < topLevel(unit);
     return false;
 }
 
@@ -149,9 +159,7 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
         cUnit& unit = *entry.second;
         if (unit.getState() == eUnitState::hidden && !ofCategory(unit, UnitCategory::hero))
             unit.setState(eUnitState::idle, -1);
-        const auto type = unit.getTypeInfo();
-        const int last = type ? type->levelCount() - 1 : 0;
-        const int top = unit.getMaxLevel() == -1 ? last : std::min(unit.getMaxLevel(), last);
+        const int top = topLevel(unit);
         if (scene.raised && top > unit.getLevel() &&
             (ofCategory(unit, UnitCategory::mill) || ofCategory(unit, UnitCategory::plant) ||
              ofCategory(unit, UnitCategory::base)))
@@ -270,6 +278,19 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
                 fault << " " << picture << " (" << pixels << ")";
             faults.push_back(fault.str());
         }
+        // A press goes to the view of the greatest deep whose rectangle holds the pointer, among
+        // those that compete for it (buildings, piles, animals; not smoke or pigeons). The whole
+        // rectangle takes it, clear pixels too: a unit in sight may still lose a press on its
+        // middle (where levelplay, and a player, press) to a building behind it, so that is
+        // checked apart.
+        const Engine::cVector2 middle = drawn[i].view->getPosition();
+        const UnitView* taker = nullptr;
+        for (auto it = drawn.rbegin(); it != drawn.rend() && !taker; ++it)
+            if (it->view->getIsDeepProcessing() && it->view->containsPoint(middle))
+                taker = it->view;
+        if (taker != drawn[i].view)
+            faults.push_back(name.str() + ": a press on its middle goes to " +
+                             (taker ? Engine::toUtf8(taker->getUnit()->typeName) : std::string("nothing")));
         if (!isSmall(*unit))
             continue;
         // Its solid pixels, and those under a solid pixel of a unit drawn after it.
@@ -297,19 +318,6 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
                 fault << " " << Engine::toUtf8(type) << " (" << pixels << ")";
             faults.push_back(fault.str());
         }
-        // A press goes to the view of the greatest deep whose rectangle holds the pointer, among
-        // those that compete for it (buildings, piles, animals; not smoke or pigeons). The whole
-        // rectangle takes it, clear pixels too: a unit in sight may still lose a press on its
-        // middle (where levelplay, and a player, press) to a building behind it, so that is
-        // checked apart.
-        const Engine::cVector2 middle = drawn[i].view->getPosition();
-        const UnitView* taker = nullptr;
-        for (auto it = drawn.rbegin(); it != drawn.rend() && !taker; ++it)
-            if (it->view->getIsDeepProcessing() && it->view->containsPoint(middle))
-                taker = it->view;
-        if (taker != drawn[i].view)
-            faults.push_back(name.str() + ": a press on its middle goes to " +
-                             (taker ? Engine::toUtf8(taker->getUnit()->typeName) : std::string("nothing")));
     }
     return faults;
 }
