@@ -234,7 +234,9 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
         EXPECT_EQ(game.close(), 0) << game.traces();
         EXPECT_FALSE(fs::exists(path.string() + ".damaged")) << "nothing set aside";
         if (!damaged.offered)
+        {
             EXPECT_TRUE(fs::is_directory(path)) << "the folder in place of the save stays as it is";
+        }
     }
 }
 
