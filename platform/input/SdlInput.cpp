@@ -2,6 +2,8 @@
 
 #include "platform/input/KeyCodes.h"
 #include "platform/system/SdlLibrary.h"
+#include "platform/window/Message.h"
+#include "platform/window/VirtualKeys.h"
 #include "platform/window/Window.h"
 
 #include <algorithm>
@@ -178,11 +180,24 @@ void SdlInput::handleEvent(const void* sdlEvent)
         break;
     case SDL_KEYDOWN:
         if (event.key.repeat == 0)
-            m_keyboard->keyEvent(keyFromSdlScancode(event.key.keysym.scancode), true, event.key.timestamp);
+        {
+            const uint8_t key = keyFromSdlScancode(event.key.keysym.scancode);
+            const uint32_t virtualKey = virtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym);
+            m_windowKeys[key] =
+                virtualKey == VirtualKey::Return && isSystemKey(virtualKey, event.key.keysym.mod);
+            if (!m_windowKeys[key])
+                m_keyboard->keyEvent(key, true, event.key.timestamp);
+        }
         break;
     case SDL_KEYUP:
-        m_keyboard->keyEvent(keyFromSdlScancode(event.key.keysym.scancode), false, event.key.timestamp);
+    {
+        const uint8_t key = keyFromSdlScancode(event.key.keysym.scancode);
+        if (m_windowKeys[key])
+            m_windowKeys[key] = false;
+        else
+            m_keyboard->keyEvent(key, false, event.key.timestamp);
         break;
+    }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
     {

@@ -3,6 +3,7 @@
 #include "platform/input/InputBackend.h"
 #include "platform/window/Window.h"
 
+#include <bitset>
 #include <cstdint>
 #include <memory>
 
@@ -14,6 +15,10 @@ namespace Platform
 // every event in order whatever the loop does with it.
 //
 // - Keyboard: a key going down (not its auto-repeats) or up, by key code (KeyCodes.h).
+//   Alt+Enter is the window's, not the game's: the window hands Return or keypad Enter pressed
+//   with Alt on as a system key, on which the application switches full screen, and the keyboard
+//   records neither that press nor its release (however late Alt is let go), so that it answers
+//   nothing in the game.
 // - Mouse: buttons left, right, middle, first and second extra as 0 to 4; movement and wheel
 //   (120 per notch) add up until the state is read. Over the window, where the pointer stands
 //   comes with the events themselves: a button's record keeps the place of its event, and a
@@ -72,6 +77,8 @@ private:
     // Where the window stood (its client area) when a movement over it last told SDL the
     // pointer's place, which SDL's button events go on carrying.
     WindowRect m_placeToldIn;
+    // The keys (by key code) whose press was the window's (Alt+Enter): their release is too.
+    std::bitset<256> m_windowKeys;
     bool m_joystickReady = false;
     void* m_joystick = nullptr; // SDL_Joystick
     int32_t m_joystickId = -1;

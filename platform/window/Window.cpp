@@ -240,8 +240,8 @@ bool Window::translateEvent(const void* sdlEvent)
         const uint32_t vk = virtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym);
         if (vk == 0)
             return false;
-        const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0 || vk == VirtualKey::Menu;
-        m_pending.push_back({alt ? MessageKind::SysKeyDown : MessageKind::KeyDown, vk});
+        const bool system = isSystemKey(vk, event.key.keysym.mod);
+        m_pending.push_back({system ? MessageKind::SysKeyDown : MessageKind::KeyDown, vk});
         return true;
     }
     case SDL_TEXTINPUT:

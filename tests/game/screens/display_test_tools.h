@@ -216,15 +216,19 @@ public:
         m_aside = -m_aside;
         click(px + m_aside, py);
     }
-    // Holds `modifier` down while `symbol` is pressed and let go (Alt+Enter).
-    void chord(KeySym modifier, KeySym symbol)
+    // Holds `modifier` down while `symbol` is pressed and let go (Alt+Enter); with
+    // `modifierUpFirst` the modifier is let go before the key.
+    void chord(KeySym modifier, KeySym symbol, bool modifierUpFirst = false)
     {
         const KeyCode held = x().keysymToKeycode(m_display, modifier);
-        x().fakeKey(m_display, held, True, 0);
-        x().sync(m_display, False);
-        key(symbol);
-        x().fakeKey(m_display, held, False, 0);
-        x().sync(m_display, False);
+        const KeyCode code = x().keysymToKeycode(m_display, symbol);
+        // Both go down, then up in the order asked.
+        const KeyCode order[] = {held, code, modifierUpFirst ? held : code, modifierUpFirst ? code : held};
+        for (int i = 0; i < 4; ++i)
+        {
+            x().fakeKey(m_display, order[i], i < 2 ? True : False, 0);
+            x().sync(m_display, False);
+        }
     }
     // Takes the keyboard focus from every window: the game's window goes to the back.
     void dropFocus()

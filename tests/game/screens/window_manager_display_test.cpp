@@ -2,8 +2,8 @@
 // of the test's own size): full screen switched with Alt+Enter on a screen where a window of the
 // game's size fits with its frame and on one where it does not, the first click after the window
 // went to the back and came to the front again, a level that stands still while its window is
-// at the back, with no menu over it, and goes on when the window comes to the front, and a
-// click after the window changed under a still pointer.
+// at the back, with no menu over it, and goes on when the window comes to the front, a click
+// after the window changed under a still pointer, and Alt+Enter over a question.
 #include <gtest/gtest.h>
 
 #include "tests/support/ScopedEnv.h"
@@ -33,6 +33,9 @@ using namespace DisplayTest;
 constexpr int kOptionsX = 820;
 constexpr int kOptionsY = 432;
 constexpr int kPlayersY = 504;
+// The players panel's delete button.
+constexpr int kDeleteX = 702;
+constexpr int kDeleteY = 396;
 // The OK of the message that a window does not fit.
 constexpr int kMessageOkX = 512;
 constexpr int kMessageOkY = 472;
@@ -131,13 +134,19 @@ void toTheMenu(GameScreen& screen, const GameProgram& game)
     ASSERT_TRUE(skipLogos(screen, game));
 }
 
-std::string settingsOf(const ::Test::TempDir& folder)
+// A file of the game's shared folder, its UTF-16 text read as its low bytes.
+std::string sharedText(const ::Test::TempDir& folder, const std::string& file = "sys/settings.xml")
 {
     std::string text;
-    for (char c : ::Test::readFile(folder.path() / "share/Quillmoor/sys/settings.xml"))
+    for (char c : ::Test::readFile(folder.path() / "share/Quillmoor" / file))
         if (c != '\0')
             text += c;
     return text;
+}
+
+bool adaKept(const ::Test::TempDir& folder)
+{
+    return sharedText(folder, "profiles/profiles.xml").find("Name=\"Ada\"") != std::string::npos;
 }
 
 // The window manager moves the game's window (in a window) so that the point (vx, vy) of the
@@ -184,7 +193,7 @@ TEST(WindowManager, OnAScreenWhereTheWindowDoesNotFitTheGameStaysFullScreenAndSa
         }
         EXPECT_EQ(game.close(), 0) << game.traces();
     }
-    EXPECT_NE(settingsOf(folder).find("fullscreen=\"1\""), std::string::npos) << settingsOf(folder);
+    EXPECT_NE(sharedText(folder).find("fullscreen=\"1\""), std::string::npos) << sharedText(folder);
 }
 
 TEST(WindowManager, OnALargerScreenAltEnterSwitchesToFullScreenAndBackToAWindowOnTheScreen)
@@ -212,7 +221,7 @@ TEST(WindowManager, OnALargerScreenAltEnterSwitchesToFullScreenAndBackToAWindowO
         ASSERT_NO_FATAL_FAILURE(expectOption(screen, game, false));
         EXPECT_EQ(game.close(), 0) << game.traces();
     }
-    EXPECT_NE(settingsOf(folder).find("fullscreen=\"0\""), std::string::npos) << settingsOf(folder);
+    EXPECT_NE(sharedText(folder).find("fullscreen=\"0\""), std::string::npos) << sharedText(folder);
 }
 
 // A level whose briefing layout is a damaged pack member fails once the game's window is up, in a
@@ -387,6 +396,44 @@ TEST(WindowManager, AClickOnTheFieldAfterTheWindowMovedUnderAStillPointerTakesTh
     const size_t goal = traces.rfind("Goal queued: ");
     EXPECT_EQ(traces.substr(goal, traces.find('\n', goal) - goal), "Goal queued: Cement") << traces;
     EXPECT_EQ(game.close(), 0) << traces;
+}
+
+// Alt+Enter on a question whose Return answers it: the screen switches, and the question stays
+// open, answered by nothing, whichever key is let go first. Escape on the main menu asks whether
+// to leave the game; the players panel's delete button asks whether to delete the player.
+TEST(WindowManager, AltEnterOnAQuestionSwitchesTheScreenAndAnswersNothing)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen("1280x1024x24");
+    ASSERT_TRUE(screen.open()) << "no X display";
+    WindowManager manager(screen);
+    ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
+    ::Test::TempDir folder;
+    playedBefore(folder);
+    GameProgram game(folder, "");
+    ASSERT_TRUE(game.started());
+    ASSERT_NO_FATAL_FAILURE(toTheMenu(screen, game));
+    ASSERT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
+
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }, true));
+    screen.chord(XK_Alt_L, XK_Return);
+    ASSERT_TRUE(until([&] { return fullScreen(screen); })) << placementText(screen);
+    // No answers the question, which the game would have left on Yes.
+    ASSERT_TRUE(traceAfter(
+        game, "CMenuState Resume\n", [&] { screen.key(XK_Escape); }, true));
+
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Init\n", [&] { clickGame(screen, kOptionsX, kPlayersY); }, true));
+    ASSERT_TRUE(traceAfter(
+        game, "Delete question shown\n", [&] { clickGame(screen, kDeleteX, kDeleteY); }, true));
+    screen.chord(XK_Alt_L, XK_Return, true);
+    ASSERT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
+    EXPECT_TRUE(adaKept(folder)) << sharedText(folder, "profiles/profiles.xml");
+    // Return alone answers the question, still open: Yes deletes the player.
+    screen.key(XK_Return);
+    EXPECT_TRUE(until([&] { return !adaKept(folder); })) << sharedText(folder, "profiles/profiles.xml");
+    EXPECT_EQ(game.close(), 0) << game.traces();
 }
 
 } // namespace
