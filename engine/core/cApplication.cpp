@@ -361,6 +361,9 @@ intptr_t cApplication::windowProc(const Platform::Message& message)
             input->queueChar(static_cast<uint16_t>(message.wparam));
         return 0;
     case MessageKind::SysKeyDown:
+        // Alt+Enter switches the screen and does nothing else: a system key is queued as no
+        // key-down and types no character, and the input's keyboard records neither the press
+        // of this Enter nor its release.
         if (message.wparam == Platform::VirtualKey::Return)
             toggleFullscreen();
         break;

@@ -2,7 +2,8 @@
 
 #include "platform/input/KeyCodes.h"
 #include "platform/system/SdlLibrary.h"
-#include "platform/system/SystemInfo.h"
+#include "platform/window/Message.h"
+#include "platform/window/VirtualKeys.h"
 #include "platform/window/Window.h"
 
 #include <algorithm>
@@ -75,6 +76,7 @@ SdlInput::SdlInput(Window* window) : m_window(window)
     {
         m_windowId = sdl().SDL_GetWindowID(m_window->sdlWindow());
         m_focused = m_window->hasFocus();
+        m_placeToldIn = m_window->clientRect();
     }
     m_keyboard = std::make_unique<InputDevice>(DeviceKind::Keyboard, m_sequence);
     m_mouse = std::make_unique<InputDevice>(DeviceKind::Mouse, m_sequence);
@@ -178,11 +180,24 @@ void SdlInput::handleEvent(const void* sdlEvent)
         break;
     case SDL_KEYDOWN:
         if (event.key.repeat == 0)
-            m_keyboard->keyEvent(keyFromSdlScancode(event.key.keysym.scancode), true, event.key.timestamp);
+        {
+            const uint8_t key = keyFromSdlScancode(event.key.keysym.scancode);
+            const uint32_t virtualKey = virtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym);
+            m_windowKeys[key] =
+                virtualKey == VirtualKey::Return && isSystemKey(virtualKey, event.key.keysym.mod);
+            if (!m_windowKeys[key])
+                m_keyboard->keyEvent(key, true, event.key.timestamp);
+        }
         break;
     case SDL_KEYUP:
-        m_keyboard->keyEvent(keyFromSdlScancode(event.key.keysym.scancode), false, event.key.timestamp);
+    {
+        const uint8_t key = keyFromSdlScancode(event.key.keysym.scancode);
+        if (m_windowKeys[key])
+            m_windowKeys[key] = false;
+        else
+            m_keyboard->keyEvent(key, false, event.key.timestamp);
         break;
+    }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
     {
@@ -197,8 +212,16 @@ void SdlInput::handleEvent(const void* sdlEvent)
                 m_mouse->acquire();
         }
         if (isOurs(event.button.windowID))
-            m_mouse->buttonEventAt(static_cast<uint32_t>(button), down, event.button.timestamp,
-                                   event.button.x, event.button.y);
+        {
+            int32_t x = event.button.x;
+            int32_t y = event.button.y;
+            if (m_window->clientRect() != m_placeToldIn)
+            {
+                placePointerFromDesktop();
+                m_mouse->pointerPosition(x, y);
+            }
+            m_mouse->buttonEventAt(static_cast<uint32_t>(button), down, event.button.timestamp, x, y);
+        }
         else
             m_mouse->buttonEvent(static_cast<uint32_t>(button), down, event.button.timestamp);
         break;
@@ -206,7 +229,10 @@ void SdlInput::handleEvent(const void* sdlEvent)
     case SDL_MOUSEMOTION:
         m_mouse->mouseMotion(event.motion.xrel, event.motion.yrel, 0);
         if (isOurs(event.motion.windowID))
+        {
+            m_placeToldIn = m_window->clientRect();
             m_mouse->placePointer(event.motion.x, event.motion.y);
+        }
         break;
     case SDL_MOUSEWHEEL:
     {
@@ -240,9 +266,8 @@ void SdlInput::placePointerFromDesktop()
         return;
     int x = 0;
     int y = 0;
-    globalCursorPos(x, y);
-    const WindowRect client = m_window->clientRect();
-    m_mouse->placePointer(x - client.left, y - client.top);
+    m_window->pointerInClient(x, y);
+    m_mouse->placePointer(x, y);
 }
 
 void SdlInput::placePointerAgain()

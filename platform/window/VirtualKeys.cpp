@@ -126,4 +126,9 @@ uint32_t virtualKeyFromSdl(int scancode, int keycode)
     }
 }
 
+bool isSystemKey(uint32_t virtualKey, int sdlModifiers)
+{
+    return (sdlModifiers & KMOD_ALT) != 0 || virtualKey == VirtualKey::Menu;
+}
+
 } // namespace Platform

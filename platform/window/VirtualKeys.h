@@ -11,4 +11,9 @@ namespace Platform
 // follows its position.
 uint32_t virtualKeyFromSdl(int scancode, int keycode);
 
+// Whether a key of that virtual-key code going down with the modifiers `sdlModifiers` (an
+// SDL_Keymod) is a system key: an Alt key itself, or any key pressed while Alt is held. The
+// window hands such a key on as `SysKeyDown`, never as `KeyDown`.
+bool isSystemKey(uint32_t virtualKey, int sdlModifiers);
+
 } // namespace Platform

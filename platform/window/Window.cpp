@@ -6,6 +6,7 @@
 #include "platform/window/InstanceLock.h"
 #include "platform/window/VirtualKeys.h"
 #include "platform/window/XErrorFilter.h"
+#include "platform/window/XPointer.h"
 
 #include <stdexcept>
 
@@ -239,8 +240,8 @@ bool Window::translateEvent(const void* sdlEvent)
         const uint32_t vk = virtualKeyFromSdl(event.key.keysym.scancode, event.key.keysym.sym);
         if (vk == 0)
             return false;
-        const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0 || vk == VirtualKey::Menu;
-        m_pending.push_back({alt ? MessageKind::SysKeyDown : MessageKind::KeyDown, vk});
+        const bool system = isSystemKey(vk, event.key.keysym.mod);
+        m_pending.push_back({system ? MessageKind::SysKeyDown : MessageKind::KeyDown, vk});
         return true;
     }
     case SDL_TEXTINPUT:
@@ -412,6 +413,17 @@ WindowRect Window::clientRect() const
     rect.right = rect.left + width;
     rect.bottom = rect.top + height;
     return rect;
+}
+
+void Window::pointerInClient(int& x, int& y) const
+{
+    if (queryXPointer(m_window, x, y))
+        return;
+    // Another window system: SDL's own idea of the pointer on the desktop.
+    sdl().SDL_GetGlobalMouseState(&x, &y);
+    const WindowRect client = clientRect();
+    x -= client.left;
+    y -= client.top;
 }
 
 WindowRect Window::frameRect() const

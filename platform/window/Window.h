@@ -24,6 +24,12 @@ struct WindowRect
 
     int width() const { return right - left; }
     int height() const { return bottom - top; }
+
+    bool operator==(const WindowRect& other) const
+    {
+        return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
+    }
+    bool operator!=(const WindowRect& other) const { return !(*this == other); }
 };
 
 // The program's main window on SDL2, with the message queue of the thread that runs it.
@@ -152,6 +158,9 @@ public:
     void setPosition(int x, int y);
     // The client area in screen coordinates.
     WindowRect clientRect() const;
+    // Where the desktop's pointer stands now relative to the client area's top-left corner,
+    // asked of the window system (see XPointer.h): no event of the pointer need have told it.
+    void pointerInClient(int& x, int& y) const;
     // The whole window with its frame, in screen coordinates (the client area when no window
     // manager draws a frame).
     WindowRect frameRect() const;

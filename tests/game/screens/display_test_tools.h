@@ -66,6 +66,8 @@ struct XCalls
     Window (*selectionOwner)(Display*, Atom) = nullptr;
     int (*setInputFocus)(Display*, Window, int, Time) = nullptr;
     int (*getInputFocus)(Display*, Window*, int*) = nullptr;
+    int (*moveWindow)(Display*, Window, int, int) = nullptr;
+    Bool (*queryPointer)(Display*, Window, Window*, Window*, int*, int*, int*, int*, unsigned*) = nullptr;
     XErrorHandler (*setErrorHandler)(XErrorHandler) = nullptr;
 
     std::string error;
@@ -93,6 +95,8 @@ struct XCalls
         load(x11, selectionOwner, "XGetSelectionOwner");
         load(x11, setInputFocus, "XSetInputFocus");
         load(x11, getInputFocus, "XGetInputFocus");
+        load(x11, moveWindow, "XMoveWindow");
+        load(x11, queryPointer, "XQueryPointer");
         load(xtst, fakeMotion, "XTestFakeMotionEvent");
         load(xtst, fakeButton, "XTestFakeButtonEvent");
         load(xtst, fakeKey, "XTestFakeKeyEvent");
@@ -193,6 +197,11 @@ public:
     void click(int px, int py)
     {
         moveTo(px, py);
+        clickInPlace();
+    }
+    // The primary button pressed and let go where the pointer stands, without moving it.
+    void clickInPlace()
+    {
         x().fakeButton(m_display, 1, True, 0);
         x().sync(m_display, False);
         x().fakeButton(m_display, 1, False, 0);
@@ -207,15 +216,19 @@ public:
         m_aside = -m_aside;
         click(px + m_aside, py);
     }
-    // Holds `modifier` down while `symbol` is pressed and let go (Alt+Enter).
-    void chord(KeySym modifier, KeySym symbol)
+    // Holds `modifier` down while `symbol` is pressed and let go (Alt+Enter); with
+    // `modifierUpFirst` the modifier is let go before the key.
+    void chord(KeySym modifier, KeySym symbol, bool modifierUpFirst = false)
     {
         const KeyCode held = x().keysymToKeycode(m_display, modifier);
-        x().fakeKey(m_display, held, True, 0);
-        x().sync(m_display, False);
-        key(symbol);
-        x().fakeKey(m_display, held, False, 0);
-        x().sync(m_display, False);
+        const KeyCode code = x().keysymToKeycode(m_display, symbol);
+        // Both go down, then up in the order asked.
+        const KeyCode order[] = {held, code, modifierUpFirst ? held : code, modifierUpFirst ? code : held};
+        for (int i = 0; i < 4; ++i)
+        {
+            x().fakeKey(m_display, order[i], i < 2 ? True : False, 0);
+            x().sync(m_display, False);
+        }
     }
     // Takes the keyboard focus from every window: the game's window goes to the back.
     void dropFocus()
@@ -309,15 +322,35 @@ public:
     }
     int screenWidth() const { return WidthOfScreen(DefaultScreenOfDisplay(m_display)); }
     int screenHeight() const { return HeightOfScreen(DefaultScreenOfDisplay(m_display)); }
-    // Moves the pointer to a point of the root window and clicks there.
-    void clickOnScreen(int px, int py)
+    // Moves the pointer to a point of the root window.
+    void moveOnScreen(int px, int py)
     {
         x().fakeMotion(m_display, -1, px, py, 0);
         x().sync(m_display, False);
-        x().fakeButton(m_display, 1, True, 0);
+    }
+    // Where the pointer stands on the root window.
+    void pointer(int& px, int& py)
+    {
+        Window root = 0;
+        Window child = 0;
+        int windowX = 0;
+        int windowY = 0;
+        unsigned mask = 0;
+        x().queryPointer(m_display, DefaultRootWindow(m_display), &root, &child, &px, &py, &windowX, &windowY,
+                         &mask);
+    }
+    // Asks for the window titled `title` to move by (dx, dy) as a window manager's tool does
+    // (`xdotool windowmove`): the request goes to the window itself, a window manager takes it
+    // and moves the window's frame, the pointer staying where it stands.
+    bool moveWindowBy(const std::string& title, int dx, int dy)
+    {
+        Placement place;
+        if (!placement(title, place))
+            return false;
+        x().moveWindow(m_display, search(DefaultRootWindow(m_display), title), place.frameLeft + dx,
+                       place.frameTop + dy);
         x().sync(m_display, False);
-        x().fakeButton(m_display, 1, False, 0);
-        x().sync(m_display, False);
+        return true;
     }
 
     // Presses a key and lets it go: the program reads both from its buffered keyboard.

@@ -1,17 +1,20 @@
 // The real program under a window manager (Debian's openbox, started by the test on an X server
 // of the test's own size): full screen switched with Alt+Enter on a screen where a window of the
 // game's size fits with its frame and on one where it does not, the first click after the window
-// went to the back and came to the front again, and a level that stands still while its window
-// is at the back, with no menu over it, and goes on when the window comes to the front.
+// went to the back and came to the front again, a level that stands still while its window is
+// at the back, with no menu over it, and goes on when the window comes to the front, a click
+// after the window changed under a still pointer, and Alt+Enter over a question.
 #include <gtest/gtest.h>
 
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/ShellChild.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/UnitPlaces.h"
 #include "tests/support/ZipWriter.h"
 
 #include <algorithm>
 #include <csignal>
+#include <functional>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,9 +28,14 @@ namespace
 
 using namespace DisplayTest;
 
-// Where the main menu's options button stands on the game's 1024 x 768 screen.
+// Where the main menu's options button stands on the game's 1024 x 768 screen, and the players
+// panel's button below it.
 constexpr int kOptionsX = 820;
 constexpr int kOptionsY = 432;
+constexpr int kPlayersY = 504;
+// The players panel's delete button.
+constexpr int kDeleteX = 702;
+constexpr int kDeleteY = 396;
 // The OK of the message that a window does not fit.
 constexpr int kMessageOkX = 512;
 constexpr int kMessageOkY = 472;
@@ -86,16 +94,23 @@ std::string placementText(GameScreen& screen)
            std::to_string(p.frameRight) + "," + std::to_string(p.frameBottom);
 }
 
-// Clicks a point of the game's 1024 x 768 screen wherever the game shows it: in a window, or
-// scaled into the largest 4:3 area of the screen in full screen.
-void clickGame(GameScreen& screen, int vx, int vy)
+// Moves the pointer to a point of the game's 1024 x 768 screen wherever the game shows it: in a
+// window, or scaled into the largest 4:3 area of the screen in full screen.
+void pointGame(GameScreen& screen, int vx, int vy)
 {
     GameScreen::Placement p;
     ASSERT_TRUE(screen.placement("Quillmoor", p));
     const double scale = std::min(p.width() / 1024.0, p.height() / 768.0);
     const double left = p.left + (p.width() - 1024.0 * scale) / 2.0;
     const double top = p.top + (p.height() - 768.0 * scale) / 2.0;
-    screen.clickOnScreen(static_cast<int>(left + vx * scale), static_cast<int>(top + vy * scale));
+    screen.moveOnScreen(static_cast<int>(left + vx * scale), static_cast<int>(top + vy * scale));
+}
+
+// Clicks a point of the game's screen wherever the game shows it.
+void clickGame(GameScreen& screen, int vx, int vy)
+{
+    ASSERT_NO_FATAL_FAILURE(pointGame(screen, vx, vy));
+    screen.clickInPlace();
 }
 
 // Opens the options from the main menu and reads whether full screen is ticked; Escape closes
@@ -119,13 +134,35 @@ void toTheMenu(GameScreen& screen, const GameProgram& game)
     ASSERT_TRUE(skipLogos(screen, game));
 }
 
-std::string settingsOf(const ::Test::TempDir& folder)
+// A file of the game's shared folder, its UTF-16 text read as its low bytes.
+std::string sharedText(const ::Test::TempDir& folder, const std::string& file = "sys/settings.xml")
 {
     std::string text;
-    for (char c : ::Test::readFile(folder.path() / "share/Quillmoor/sys/settings.xml"))
+    for (char c : ::Test::readFile(folder.path() / "share/Quillmoor" / file))
         if (c != '\0')
             text += c;
     return text;
+}
+
+bool adaKept(const ::Test::TempDir& folder)
+{
+    return sharedText(folder, "profiles/profiles.xml").find("Name=\"Ada\"") != std::string::npos;
+}
+
+// The window manager moves the game's window (in a window) so that the point (vx, vy) of the
+// game's screen comes under the pointer, which stays where it stands.
+void bringUnderPointer(GameScreen& screen, int vx, int vy)
+{
+    GameScreen::Placement p;
+    ASSERT_TRUE(screen.placement("Quillmoor", p));
+    int px = 0;
+    int py = 0;
+    screen.pointer(px, py);
+    const int left = px - vx;
+    const int top = py - vy;
+    ASSERT_TRUE(screen.moveWindowBy("Quillmoor", left - p.left, top - p.top));
+    EXPECT_TRUE(until([&] { return screen.placement("Quillmoor", p) && p.left == left && p.top == top; }))
+        << "awaited the window at " << left << "," << top << ": " << placementText(screen);
 }
 
 TEST(WindowManager, OnAScreenWhereTheWindowDoesNotFitTheGameStaysFullScreenAndSaysSo)
@@ -156,7 +193,7 @@ TEST(WindowManager, OnAScreenWhereTheWindowDoesNotFitTheGameStaysFullScreenAndSa
         }
         EXPECT_EQ(game.close(), 0) << game.traces();
     }
-    EXPECT_NE(settingsOf(folder).find("fullscreen=\"1\""), std::string::npos) << settingsOf(folder);
+    EXPECT_NE(sharedText(folder).find("fullscreen=\"1\""), std::string::npos) << sharedText(folder);
 }
 
 TEST(WindowManager, OnALargerScreenAltEnterSwitchesToFullScreenAndBackToAWindowOnTheScreen)
@@ -184,7 +221,7 @@ TEST(WindowManager, OnALargerScreenAltEnterSwitchesToFullScreenAndBackToAWindowO
         ASSERT_NO_FATAL_FAILURE(expectOption(screen, game, false));
         EXPECT_EQ(game.close(), 0) << game.traces();
     }
-    EXPECT_NE(settingsOf(folder).find("fullscreen=\"0\""), std::string::npos) << settingsOf(folder);
+    EXPECT_NE(sharedText(folder).find("fullscreen=\"0\""), std::string::npos) << sharedText(folder);
 }
 
 // A level whose briefing layout is a damaged pack member fails once the game's window is up, in a
@@ -272,6 +309,130 @@ TEST(WindowManager, ALevelStandsStillWhileItsWindowIsAtTheBackAndGoesOnAtTheFron
     ASSERT_TRUE(game.expectTrace("CPlayState goes on: the window came to the front\n"));
     EXPECT_TRUE(game.expectTrace("Level clock ", clock + 1)) << "the clock goes on";
     EXPECT_EQ(game.count("CDialogState Init\n"), dialogs);
+    EXPECT_EQ(game.close(), 0) << game.traces();
+}
+
+// The pointer rests on a menu button while the window changes under it, and the window manager
+// then moves the window so that the options button stands under the pointer: a click that does
+// not move the pointer opens the options. In the second case the window goes to full screen and
+// back first, and SDL puts the pointer back at its place in the window as each switch ends,
+// wherever the window manager has the window at that moment: the test asks the X server where
+// the pointer has come to rest.
+TEST(WindowManager, AClickAfterTheWindowChangedUnderAStillPointerIsTakenWhereThePointerStandsNow)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    struct Change
+    {
+        const char* what;
+        int restX; // where the pointer rests, over the players panel's button
+        int restY;
+        std::function<void(GameScreen&)> change;
+    };
+    const Change changes[] = {
+        {"the window manager moves the window", kOptionsX, kPlayersY, [](GameScreen&) {}},
+        {"full screen and back", 880, 530,
+         [](GameScreen& screen)
+         {
+             screen.chord(XK_Alt_L, XK_Return);
+             ASSERT_TRUE(until([&] { return fullScreen(screen); })) << placementText(screen);
+             screen.chord(XK_Alt_L, XK_Return);
+             ASSERT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
+         }},
+    };
+    for (const Change& c : changes)
+    {
+        SCOPED_TRACE(c.what);
+        GameScreen screen("1280x1024x24");
+        ASSERT_TRUE(screen.open()) << "no X display";
+        WindowManager manager(screen);
+        ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
+        ::Test::TempDir folder;
+        playedBefore(folder);
+        GameProgram game(folder, "");
+        ASSERT_TRUE(game.started());
+        ASSERT_NO_FATAL_FAILURE(toTheMenu(screen, game));
+        ASSERT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
+        ASSERT_NO_FATAL_FAILURE(pointGame(screen, c.restX, c.restY));
+        ASSERT_NO_FATAL_FAILURE(c.change(screen));
+        ASSERT_NO_FATAL_FAILURE(bringUnderPointer(screen, kOptionsX, kOptionsY));
+        ASSERT_TRUE(traceAfter(
+            game, "CDialogState Init\n", [&] { screen.clickInPlace(); }, true));
+        EXPECT_EQ(game.count("Options full screen not ticked\n"), 1) << game.traces();
+        EXPECT_EQ(game.close(), 0) << game.traces();
+    }
+}
+
+// On the field: the pointer rests on a pile of bricks while the window manager moves the window
+// and brings a pile of cement under it; the click without a move queues the cement.
+TEST(WindowManager, AClickOnTheFieldAfterTheWindowMovedUnderAStillPointerTakesTheUnitNowUnderIt)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen("1280x1024x24");
+    ASSERT_TRUE(screen.open()) << "no X display";
+    WindowManager manager(screen);
+    ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
+    ::Test::TempDir folder;
+    playedBefore(folder);
+    GameProgram game(folder, "data/Levels/n1.xml", QUILL_SOURCE_DIR);
+    ASSERT_TRUE(game.started());
+    ASSERT_TRUE(game.expectTrace("BriefState::Init()\n"));
+    ASSERT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
+    ASSERT_NO_FATAL_FAILURE(pointGame(screen, 512, 384));
+    ASSERT_TRUE(readBriefing(screen, game)) << game.traces();
+    // The level's first tip stops it until Escape closes it.
+    ASSERT_TRUE(game.expectSettled("ModalTutorState::Init()\n", 1));
+    ASSERT_TRUE(traceAfter(
+        game, "ModalTutorState::Cleanup()\n", [&] { screen.key(XK_Escape); }, true));
+
+    const ::Test::UnitPlaces places(std::string(QUILL_SOURCE_DIR) + "/data/", 1);
+    Engine::cVector2 bricks;
+    Engine::cVector2 cement;
+    ASSERT_TRUE(places.find("Brick", 1, bricks) && places.find("Cement", 1, cement));
+    ASSERT_NO_FATAL_FAILURE(pointGame(screen, static_cast<int>(bricks.x), static_cast<int>(bricks.y)));
+    ASSERT_NO_FATAL_FAILURE(
+        bringUnderPointer(screen, static_cast<int>(cement.x), static_cast<int>(cement.y)));
+    ASSERT_TRUE(traceAfter(game, "Goal queued: ", [&] { screen.clickInPlace(); }));
+    const std::string traces = game.traces();
+    const size_t goal = traces.rfind("Goal queued: ");
+    EXPECT_EQ(traces.substr(goal, traces.find('\n', goal) - goal), "Goal queued: Cement") << traces;
+    EXPECT_EQ(game.close(), 0) << traces;
+}
+
+// Alt+Enter on a question whose Return answers it: the screen switches, and the question stays
+// open, answered by nothing, whichever key is let go first. Escape on the main menu asks whether
+// to leave the game; the players panel's delete button asks whether to delete the player.
+TEST(WindowManager, AltEnterOnAQuestionSwitchesTheScreenAndAnswersNothing)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen("1280x1024x24");
+    ASSERT_TRUE(screen.open()) << "no X display";
+    WindowManager manager(screen);
+    ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
+    ::Test::TempDir folder;
+    playedBefore(folder);
+    GameProgram game(folder, "");
+    ASSERT_TRUE(game.started());
+    ASSERT_NO_FATAL_FAILURE(toTheMenu(screen, game));
+    ASSERT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
+
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }, true));
+    screen.chord(XK_Alt_L, XK_Return);
+    ASSERT_TRUE(until([&] { return fullScreen(screen); })) << placementText(screen);
+    // No answers the question, which the game would have left on Yes.
+    ASSERT_TRUE(traceAfter(
+        game, "CMenuState Resume\n", [&] { screen.key(XK_Escape); }, true));
+
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Init\n", [&] { clickGame(screen, kOptionsX, kPlayersY); }, true));
+    ASSERT_TRUE(traceAfter(
+        game, "Delete question shown\n", [&] { clickGame(screen, kDeleteX, kDeleteY); }, true));
+    screen.chord(XK_Alt_L, XK_Return, true);
+    ASSERT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
+    EXPECT_TRUE(adaKept(folder)) << sharedText(folder, "profiles/profiles.xml");
+    // Return alone answers the question, still open: Yes deletes the player.
+    screen.key(XK_Return);
+    EXPECT_TRUE(until([&] { return !adaKept(folder); })) << sharedText(folder, "profiles/profiles.xml");
     EXPECT_EQ(game.close(), 0) << game.traces();
 }
 
