@@ -30,6 +30,9 @@ constexpr uint32_t kCamera = 0;
 constexpr uint32_t kSpeech = 1;
 constexpr uint32_t kPointerMove = 2;
 constexpr uint32_t kWait = 3;
+// The key codes of the Alt keys.
+constexpr uint32_t LeftAltKey = 0x38;
+constexpr uint32_t RightAltKey = 0xB8;
 
 // Makes a part under `parent` from the layout's child of that name; a missing child throws.
 template <class T>
@@ -511,9 +514,15 @@ void cBriefing::endAction(const Action& action)
 bool cBriefing::answersTheBriefing()
 {
     const Engine::cInput* input = Engine::cInput::instance();
-    if (!input || m_earlierPresses.empty())
+    if (!input)
         return true;
     const Engine::eControl raised = input->getRaisedControl();
+    // The Alt keys are the window's (Alt+Enter switches the screen), never an answer.
+    if (const Engine::eControl key = Engine::cInput::releasedControl(raised);
+        key == Engine::keyReleased(LeftAltKey) || key == Engine::keyReleased(RightAltKey))
+        return false;
+    if (m_earlierPresses.empty())
+        return true;
     const Engine::eControl control = Engine::cInput::releasedControl(raised);
     const bool pressed = Engine::cInput::isPressedControl(raised);
     const bool earlier =

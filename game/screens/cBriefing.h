@@ -109,9 +109,9 @@ public:
     void finish();
     // A key (or a click) while the briefing plays: a wait ends, a speech says everything.
     void onKey();
-    // Whether the key or button the input raises now answers the briefing: not the release of
-    // one pressed before the briefing opened, which was meant for what lay under the briefing
-    // (a click on the field must not close what it opened).
+    // Whether the key or button the input raises now answers the briefing: not an Alt key, nor
+    // the release of one pressed before the briefing opened, which was meant for what lay under
+    // the briefing (a click on the field must not close what it opened).
     bool answersTheBriefing();
 
     bool hasBriefing(const std::string& id) const { return m_briefings.count(id) != 0; }

@@ -122,6 +122,10 @@ TEST(Briefing, TheOpeningBriefingPlaysInStartOrderHoldsItsClockForThePlayerAndSt
     screen.frames(20, 0.1f);
     EXPECT_EQ(briefing.getTime(), waiting);
     EXPECT_TRUE(briefing.getPressAnyKey()->isVisible());
+    // The Alt keys (of Alt+Enter, which switches the screen) answer nothing.
+    screen.key(0x38);
+    screen.key(0xB8);
+    EXPECT_TRUE(briefing.isWaiting());
     screen.key(57);
     EXPECT_FALSE(briefing.isWaiting());
     EXPECT_FALSE(briefing.getPointer()->isVisible());
@@ -151,6 +155,8 @@ TEST(Briefing, TheOpeningBriefingPlaysInStartOrderHoldsItsClockForThePlayerAndSt
     screen.frame(0.1f);
     EXPECT_EQ(briefing.getForwardButton()->getCaption()->getText(), L"Play!");
     EXPECT_EQ(screen.heroes(), 0u);
+    screen.key(0x38);
+    EXPECT_NE(engine.topState(), &play);
     screen.key(57);
     EXPECT_EQ(engine.topState(), &play);
     EXPECT_FALSE(briefing.isShown());
