@@ -46,6 +46,8 @@ class WindowManager
 public:
     explicit WindowManager(GameScreen& screen)
     {
+        if (!screen.open())
+            return;
         m_pid = ::Test::startShell("exec openbox --sm-disable >/dev/null 2>&1");
         // A window manager owns the screen's manager selection once it runs.
         const Atom selection = x().internAtom(screen.display(), "WM_S0", False);
@@ -60,6 +62,30 @@ public:
 private:
     pid_t m_pid = -1;
     bool m_running = false;
+};
+
+// A player of an earlier run at a desktop: a screen of the test's size ("WIDTHxHEIGHTxDEPTH")
+// with openbox on it, and her shared folder.
+struct Desktop
+{
+    explicit Desktop(const std::string& size = "1280x1024x24") : screen(size), manager(screen)
+    {
+        playedBefore(folder);
+    }
+    ::testing::AssertionResult ready() const
+    {
+        if (!x().error.empty())
+            return ::testing::AssertionFailure() << x().error;
+        if (!screen.open())
+            return ::testing::AssertionFailure() << "no X display";
+        if (!manager.running())
+            return ::testing::AssertionFailure() << "openbox (Debian: openbox) is needed";
+        return ::testing::AssertionSuccess();
+    }
+
+    GameScreen screen;
+    WindowManager manager;
+    ::Test::TempDir folder;
 };
 
 bool fullScreen(GameScreen& screen)
@@ -167,13 +193,10 @@ void bringUnderPointer(GameScreen& screen, int vx, int vy)
 
 TEST(WindowManager, OnAScreenWhereTheWindowDoesNotFitTheGameStaysFullScreenAndSaysSo)
 {
-    ASSERT_TRUE(x().error.empty()) << x().error;
-    GameScreen screen("1024x768x24");
-    ASSERT_TRUE(screen.open()) << "no X display";
-    WindowManager manager(screen);
-    ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
-    ::Test::TempDir folder;
-    playedBefore(folder);
+    Desktop desktop("1024x768x24");
+    ASSERT_TRUE(desktop.ready());
+    GameScreen& screen = desktop.screen;
+    const ::Test::TempDir& folder = desktop.folder;
     {
         GameProgram game(folder, "");
         ASSERT_TRUE(game.started());
@@ -198,13 +221,10 @@ TEST(WindowManager, OnAScreenWhereTheWindowDoesNotFitTheGameStaysFullScreenAndSa
 
 TEST(WindowManager, OnALargerScreenAltEnterSwitchesToFullScreenAndBackToAWindowOnTheScreen)
 {
-    ASSERT_TRUE(x().error.empty()) << x().error;
-    GameScreen screen("1280x1024x24");
-    ASSERT_TRUE(screen.open()) << "no X display";
-    WindowManager manager(screen);
-    ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
-    ::Test::TempDir folder;
-    playedBefore(folder);
+    Desktop desktop;
+    ASSERT_TRUE(desktop.ready());
+    GameScreen& screen = desktop.screen;
+    const ::Test::TempDir& folder = desktop.folder;
     {
         GameProgram game(folder, "");
         ASSERT_TRUE(game.started());
@@ -228,16 +248,13 @@ TEST(WindowManager, OnALargerScreenAltEnterSwitchesToFullScreenAndBackToAWindowO
 // window and in full screen: the box that says so stands above the window, and Return ends the run.
 TEST(WindowManager, AFatalErrorsBoxStandsAboveTheGameInAWindowAndInFullScreen)
 {
-    ASSERT_TRUE(x().error.empty()) << x().error;
     for (const bool full : {false, true})
     {
         SCOPED_TRACE(full ? "full screen" : "in a window");
-        GameScreen screen(full ? "1024x768x24" : "1280x1024x24");
-        ASSERT_TRUE(screen.open()) << "no X display";
-        WindowManager manager(screen);
-        ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
-        ::Test::TempDir folder;
-        playedBefore(folder);
+        Desktop desktop(full ? "1024x768x24" : "1280x1024x24");
+        ASSERT_TRUE(desktop.ready());
+        GameScreen& screen = desktop.screen;
+        const ::Test::TempDir& folder = desktop.folder;
         ::Test::ZipWriter(folder.path() / "share/Quillmoor/art.pack")
             .addLying("UI/BreafPanel.xml", "<Layout/>", 9, 0);
         const ::Test::ScopedEnv boxes("QUILLMOOR_HEADLESS", nullptr); // shown as to a player
@@ -257,13 +274,10 @@ TEST(WindowManager, AFatalErrorsBoxStandsAboveTheGameInAWindowAndInFullScreen)
 
 TEST(WindowManager, TheClickThatBringsTheWindowBackToTheFrontIsNotLost)
 {
-    ASSERT_TRUE(x().error.empty()) << x().error;
-    GameScreen screen("1280x1024x24");
-    ASSERT_TRUE(screen.open()) << "no X display";
-    WindowManager manager(screen);
-    ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
-    ::Test::TempDir folder;
-    playedBefore(folder);
+    Desktop desktop;
+    ASSERT_TRUE(desktop.ready());
+    GameScreen& screen = desktop.screen;
+    const ::Test::TempDir& folder = desktop.folder;
     GameProgram game(folder, "");
     ASSERT_TRUE(game.started());
     ASSERT_NO_FATAL_FAILURE(toTheMenu(screen, game));
@@ -320,7 +334,6 @@ TEST(WindowManager, ALevelStandsStillWhileItsWindowIsAtTheBackAndGoesOnAtTheFron
 // the pointer has come to rest.
 TEST(WindowManager, AClickAfterTheWindowChangedUnderAStillPointerIsTakenWhereThePointerStandsNow)
 {
-    ASSERT_TRUE(x().error.empty()) << x().error;
     struct Change
     {
         const char* what;
@@ -342,12 +355,10 @@ TEST(WindowManager, AClickAfterTheWindowChangedUnderAStillPointerIsTakenWhereThe
     for (const Change& c : changes)
     {
         SCOPED_TRACE(c.what);
-        GameScreen screen("1280x1024x24");
-        ASSERT_TRUE(screen.open()) << "no X display";
-        WindowManager manager(screen);
-        ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
-        ::Test::TempDir folder;
-        playedBefore(folder);
+        Desktop desktop;
+        ASSERT_TRUE(desktop.ready());
+        GameScreen& screen = desktop.screen;
+        const ::Test::TempDir& folder = desktop.folder;
         GameProgram game(folder, "");
         ASSERT_TRUE(game.started());
         ASSERT_NO_FATAL_FAILURE(toTheMenu(screen, game));
@@ -366,13 +377,10 @@ TEST(WindowManager, AClickAfterTheWindowChangedUnderAStillPointerIsTakenWhereThe
 // and brings a pile of cement under it; the click without a move queues the cement.
 TEST(WindowManager, AClickOnTheFieldAfterTheWindowMovedUnderAStillPointerTakesTheUnitNowUnderIt)
 {
-    ASSERT_TRUE(x().error.empty()) << x().error;
-    GameScreen screen("1280x1024x24");
-    ASSERT_TRUE(screen.open()) << "no X display";
-    WindowManager manager(screen);
-    ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
-    ::Test::TempDir folder;
-    playedBefore(folder);
+    Desktop desktop;
+    ASSERT_TRUE(desktop.ready());
+    GameScreen& screen = desktop.screen;
+    const ::Test::TempDir& folder = desktop.folder;
     GameProgram game(folder, "data/Levels/n1.xml", QUILL_SOURCE_DIR);
     ASSERT_TRUE(game.started());
     ASSERT_TRUE(game.expectTrace("BriefState::Init()\n"));
@@ -403,13 +411,10 @@ TEST(WindowManager, AClickOnTheFieldAfterTheWindowMovedUnderAStillPointerTakesTh
 // to leave the game; the players panel's delete button asks whether to delete the player.
 TEST(WindowManager, AltEnterOnAQuestionSwitchesTheScreenAndAnswersNothing)
 {
-    ASSERT_TRUE(x().error.empty()) << x().error;
-    GameScreen screen("1280x1024x24");
-    ASSERT_TRUE(screen.open()) << "no X display";
-    WindowManager manager(screen);
-    ASSERT_TRUE(manager.running()) << "openbox (Debian: openbox) is needed";
-    ::Test::TempDir folder;
-    playedBefore(folder);
+    Desktop desktop;
+    ASSERT_TRUE(desktop.ready());
+    GameScreen& screen = desktop.screen;
+    const ::Test::TempDir& folder = desktop.folder;
     GameProgram game(folder, "");
     ASSERT_TRUE(game.started());
     ASSERT_NO_FATAL_FAILURE(toTheMenu(screen, game));
