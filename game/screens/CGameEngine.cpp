@@ -106,11 +106,9 @@ void CGameEngine::tellNext()
             std::optional<Engine::cInput::cLayerScope> scope;
             if (input)
                 scope.emplace(*input, layer);
-            auto* message = new cSystemMessage(nullptr, next.layout);
+            auto* message = new cSystemMessage(nullptr, next.layout, next.textKey);
             m_openMessage = message;
             m_messageLayer = layer;
-            if (next.textKey)
-                message->useText(next.textKey);
             message->show();
             message->enable();
             message->closedSignal.connect([this, then = next.then](cSystemMessage*)

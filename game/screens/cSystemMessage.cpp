@@ -7,8 +7,8 @@
 #include "engine/ui/cTextStyleButton.h"
 #include "game/screens/CGameEngine.h"
 
-cSystemMessage::cSystemMessage(Engine::cControl* parent, const char* layout)
-    : Engine::cDialog(parent), m_ok(new Engine::cTextStyleButton(this)), m_layout(layout)
+cSystemMessage::cSystemMessage(Engine::cControl* parent, const char* layout, const wchar_t* textKey)
+    : Engine::cDialog(parent), m_ok(new Engine::cTextStyleButton(this)), m_textKey(textKey)
 {
     m_ok->connectClickAction([this] { onOk(); });
     Engine::loadLayout(*this, layout);
@@ -27,18 +27,16 @@ void cSystemMessage::loadXML(const Engine::tPropertiesPtr& node)
 {
     Engine::cDialog::loadXML(node);
     Engine::loadRequiredPart(*m_ok, node, L"OkButton");
-    m_node = node;
+    if (m_textKey)
+    {
+        std::wstring text;
+        if (!Engine::readKey(node, m_textKey, text))
+            throw std::string("the text \"") + Engine::toUtf8(m_textKey) + "\" is missing";
+        for (Engine::cView* part : getParts())
+            if (auto* lines = dynamic_cast<Engine::cMultiLineText*>(part))
+                lines->setText(text);
+    }
     enable();
-}
-
-void cSystemMessage::useText(const wchar_t* key)
-{
-    std::wstring text;
-    if (!m_node || !Engine::readKey(m_node, key, text))
-        throw std::string("Layout \"") + m_layout + "\": the text \"" + Engine::toUtf8(key) + "\" is missing";
-    for (Engine::cView* part : getParts())
-        if (auto* lines = dynamic_cast<Engine::cMultiLineText*>(part))
-            lines->setText(text);
 }
 
 void cSystemMessage::onOk()

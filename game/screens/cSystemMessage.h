@@ -37,14 +37,14 @@ public:
 
     boost::signals2::signal<void(cSystemMessage*)> closedSignal;
 
-    explicit cSystemMessage(Engine::cControl* parent, const char* layout = Layout);
+    // With `textKey`, the message shows the text of that attribute of the layout's root in
+    // place of the text its layout gives (a layout without it is refused).
+    explicit cSystemMessage(Engine::cControl* parent, const char* layout = Layout,
+                            const wchar_t* textKey = nullptr);
     ~cSystemMessage() override;
 
     // The dialog's keys, then "OkButton"; the message ends enabled.
     void loadXML(const Engine::tPropertiesPtr& node) override;
-    // Shows the text of the attribute `key` of the layout's root in place of the text its
-    // layout gives; throws naming the layout and the key when there is no such text.
-    void useText(const wchar_t* key);
     void onOk();
 
     Engine::cTextStyleButton* getOkButton() const { return m_ok; }
@@ -53,7 +53,6 @@ public:
 private:
     // A child of the message (owned by the tree).
     Engine::cTextStyleButton* m_ok;
-    const char* m_layout;
-    Engine::tPropertiesPtr m_node;
+    const wchar_t* m_textKey;
     bool m_closed = false;
 };

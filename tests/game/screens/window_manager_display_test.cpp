@@ -160,6 +160,15 @@ void toTheMenu(GameScreen& screen, const GameProgram& game)
     ASSERT_TRUE(skipLogos(screen, game));
 }
 
+// The game started for a player of an earlier run, its logos skipped: the main menu, in a window
+// where the game places it.
+void toTheMenuInAWindow(GameScreen& screen, const GameProgram& game)
+{
+    ASSERT_TRUE(game.started());
+    ASSERT_NO_FATAL_FAILURE(toTheMenu(screen, game));
+    ASSERT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
+}
+
 // A file of the game's shared folder, its UTF-16 text read as its low bytes.
 std::string sharedText(const ::Test::TempDir& folder, const std::string& file = "sys/settings.xml")
 {
@@ -279,9 +288,7 @@ TEST(WindowManager, TheClickThatBringsTheWindowBackToTheFrontIsNotLost)
     GameScreen& screen = desktop.screen;
     const ::Test::TempDir& folder = desktop.folder;
     GameProgram game(folder, "");
-    ASSERT_TRUE(game.started());
-    ASSERT_NO_FATAL_FAILURE(toTheMenu(screen, game));
-    ASSERT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
+    ASSERT_NO_FATAL_FAILURE(toTheMenuInAWindow(screen, game));
     for (int round = 0; round < 3; ++round)
     {
         // The window goes to the back; one click on the options button brings it to the front
@@ -360,9 +367,7 @@ TEST(WindowManager, AClickAfterTheWindowChangedUnderAStillPointerIsTakenWhereThe
         GameScreen& screen = desktop.screen;
         const ::Test::TempDir& folder = desktop.folder;
         GameProgram game(folder, "");
-        ASSERT_TRUE(game.started());
-        ASSERT_NO_FATAL_FAILURE(toTheMenu(screen, game));
-        ASSERT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
+        ASSERT_NO_FATAL_FAILURE(toTheMenuInAWindow(screen, game));
         ASSERT_NO_FATAL_FAILURE(pointGame(screen, c.restX, c.restY));
         ASSERT_NO_FATAL_FAILURE(c.change(screen));
         ASSERT_NO_FATAL_FAILURE(bringUnderPointer(screen, kOptionsX, kOptionsY));
@@ -416,9 +421,7 @@ TEST(WindowManager, AltEnterOnAQuestionSwitchesTheScreenAndAnswersNothing)
     GameScreen& screen = desktop.screen;
     const ::Test::TempDir& folder = desktop.folder;
     GameProgram game(folder, "");
-    ASSERT_TRUE(game.started());
-    ASSERT_NO_FATAL_FAILURE(toTheMenu(screen, game));
-    ASSERT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
+    ASSERT_NO_FATAL_FAILURE(toTheMenuInAWindow(screen, game));
 
     ASSERT_TRUE(traceAfter(
         game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }, true));
