@@ -311,7 +311,9 @@ void cButtonPrototype::onEnable()
         m_moveConnection = input->connectMouse([this](eControl code, long value) { onControl(code, value); });
     }
     onControl(static_cast<eControl>(0), 0);
-    if (!pointerInside())
+    // Enabled, it never keeps the disabled look: away from the pointer, or under it while its
+    // hover waits for the next update (or another deep button holds the pointer), it is normal.
+    if (!pointerInside() || m_state == StateNone || m_state == StateDisabled)
     {
         setState(StateNormal);
         showLocks();

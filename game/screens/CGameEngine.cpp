@@ -16,6 +16,8 @@
 #include "game/world/LevelLocation.h"
 #include "game/world/ManagerShutdowns.h"
 
+#include <cstring>
+#include <cwchar>
 #include <optional>
 
 namespace
@@ -87,6 +89,28 @@ void CGameEngine::tell(const char* layout, const wchar_t* traced, const boost::f
                        const wchar_t* textKey)
 {
     CGameEngine& engine = instance();
+    // A message that stands (open or waiting) is not told again: what follows it waits for the
+    // OK of the one that stands.
+    const auto same = [&](const sMessage& told)
+    {
+        return std::strcmp(told.layout, layout) == 0 &&
+               std::wcscmp(told.textKey ? told.textKey : L"", textKey ? textKey : L"") == 0;
+    };
+    sMessage* standing = engine.m_openMessage && same(engine.m_openTold) ? &engine.m_openTold : nullptr;
+    for (sMessage& waiting : engine.m_waitingMessages)
+        if (!standing && same(waiting))
+            standing = &waiting;
+    if (standing)
+    {
+        if (then)
+            standing->then = [first = standing->then, then]
+            {
+                if (first)
+                    first();
+                then();
+            };
+        return;
+    }
     engine.m_waitingMessages.push_back({layout, traced, then, textKey});
     engine.tellNext();
 }
@@ -95,8 +119,9 @@ void CGameEngine::tellNext()
 {
     while (!m_openMessage && !m_waitingMessages.empty())
     {
-        const sMessage next = m_waitingMessages.front();
+        m_openTold = m_waitingMessages.front();
         m_waitingMessages.pop_front();
+        const sMessage& next = m_openTold;
         trace(next.traced.c_str());
         Engine::cInput* input = Engine::cInput::instance();
         const uint32_t layer = input ? input->openLayer() : 0;
@@ -111,8 +136,7 @@ void CGameEngine::tellNext()
             m_messageLayer = layer;
             message->show();
             message->enable();
-            message->closedSignal.connect([this, then = next.then](cSystemMessage*)
-                                          { onMessageClosed(then); });
+            message->closedSignal.connect([this](cSystemMessage*) { onMessageClosed(); });
         }
         catch (...)
         {
@@ -123,16 +147,20 @@ void CGameEngine::tellNext()
                 input->closeLayer(layer);
             Engine::reportProblem(L"game", std::string("The player could not be told \"") + next.layout +
                                                "\": " + Engine::currentExceptionText());
-            if (next.then)
-                next.then();
+            const boost::function<void()> then = m_openTold.then;
+            m_openTold = {};
+            if (then)
+                then();
         }
     }
 }
 
-void CGameEngine::onMessageClosed(const boost::function<void()>& then)
+void CGameEngine::onMessageClosed()
 {
     // The message deletes itself.
     m_openMessage = nullptr;
+    const boost::function<void()> then = m_openTold.then;
+    m_openTold = {};
     if (Engine::cInput* input = Engine::cInput::instance())
         input->closeLayer(m_messageLayer);
     if (then)
@@ -192,6 +220,7 @@ void CGameEngine::Cleanup()
     if (Engine::cLogic* logic = Engine::cLogic::instance())
         logic->setFrameCallback({});
     m_waitingMessages.clear();
+    m_openTold = {};
     if (m_openMessage)
     {
         Engine::cControl::deleteLater(m_openMessage);

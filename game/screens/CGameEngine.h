@@ -71,12 +71,12 @@ public:
     // text of that attribute of the layout's root in place of its own) over every state, and
     // holds the input for it: what lies under it takes no key, click or movement until its OK.
     // A message told while another is open waits for it; each comes alone, in the order told.
-    // `traced` is traced when the message shows, and `then` runs after its OK, or at once when
-    // the message cannot be shown (which is logged).
+    // A message that is open or waiting (the same layout and text) is not told again: its
+    // `then` follows the OK of the one that stands. `traced` is traced when the message shows,
+    // and `then` runs after its OK, or at once when the message cannot be shown (which is
+    // logged).
     static void tell(const char* layout, const wchar_t* traced, const boost::function<void()>& then = {},
                      const wchar_t* textKey = nullptr);
-    // Whether a message over every state is open.
-    bool isTelling() const { return m_openMessage != nullptr; }
     size_t getStateCount() const { return m_states.size(); }
     CGameState* topState() const { return m_states.empty() ? nullptr : m_states.back(); }
     const std::vector<CGameState*>& getStates() const { return m_states; }
@@ -129,18 +129,20 @@ private:
     Engine::cApplication* m_application = nullptr;
     struct sMessage
     {
-        const char* layout;
+        const char* layout = "";
         std::wstring traced;
         boost::function<void()> then;
-        const wchar_t* textKey;
+        const wchar_t* textKey = nullptr;
     };
     // Shows the first message waiting, unless one is open.
     void tellNext();
-    void onMessageClosed(const boost::function<void()>& then);
+    void onMessageClosed();
 
     // The message over every state that the player has not closed yet (no parent owns it: the
-    // engine deletes it when it ends), the input layer it holds, and the messages waiting for it.
+    // engine deletes it when it ends), what was told with it, the input layer it holds, and the
+    // messages waiting for it.
     cSystemMessage* m_openMessage = nullptr;
+    sMessage m_openTold;
     uint32_t m_messageLayer = 0;
     std::deque<sMessage> m_waitingMessages;
     // The command line kept for the application's callbacks.

@@ -45,6 +45,10 @@ void cSystemMessage::onOk()
         return;
     m_closed = true;
     CGameEngine::trace(L"System message closed\n");
+    // Closed, it goes from the screen and lets go of the pointer before anyone hears of it: a
+    // message told next in its place takes the pointer resting on it.
+    disable();
+    hide();
     closedSignal(this);
     deleteLater(this);
 }

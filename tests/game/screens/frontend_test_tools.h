@@ -106,12 +106,17 @@ public:
     void clickAt(const Engine::cVector2& place)
     {
         moveTo(place);
+        clickInPlace();
+    }
+    void click(const Engine::cView* view) { clickAt(view->getPosition()); }
+    // A press and a release where the pointer rests, with no movement.
+    void clickInPlace()
+    {
         script->mouseButton(0, true);
         frame();
         script->mouseButton(0, false);
         frame();
     }
-    void click(const Engine::cView* view) { clickAt(view->getPosition()); }
     // A key pressed and released in one frame (control codes: 1 Escape, 28 Return, 57 Space).
     void key(uint8_t code)
     {

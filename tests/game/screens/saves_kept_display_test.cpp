@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -119,6 +120,12 @@ size_t darkOf(const std::vector<uint32_t>& pixels, const std::vector<uint32_t>& 
     return count;
 }
 
+// The messages' text box, from their layouts.
+std::vector<uint32_t> textBoxOf(GameScreen& screen)
+{
+    return screen.area(302, 288, 416, 136);
+}
+
 // A player whose values file is a folder, with an unfinished level: the values that cannot be
 // written are told over the main menu, and that they could not be read over the map. Each
 // message stands alone and holds what lies under it: Play under the first opens nothing.
@@ -134,8 +141,7 @@ TEST(SavesKept, TheMessagesOfValuesThatCannotBeReadComeOneAfterTheOtherEachAlone
     const fs::path values = folder.path() / (kProfiles + "00000001.xml");
     fs::remove(values);
     fs::create_directory(values);
-    // The messages' text box, from their layouts.
-    const auto textBox = [&] { return screen.area(302, 288, 416, 136); };
+    const auto textBox = [&] { return textBoxOf(screen); };
 
     GameProgram game(folder, "");
     ASSERT_TRUE(toMenu(screen, game));
@@ -165,11 +171,64 @@ TEST(SavesKept, TheMessagesOfValuesThatCannotBeReadComeOneAfterTheOtherEachAlone
     EXPECT_EQ(game.close(), 0) << game.traces();
 }
 
-TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
+// The values file and the unfinished level are each a folder: over the map the player is told
+// that her progress could not be read, and then that her unfinished level could not be read. The
+// second message comes where the first stood, under the pointer that closed the first: its OK is
+// drawn hovered, as the first's was, and a click that does not move closes it.
+TEST(SavesKept, TheNextMessageComesUnderTheStillPointerAndTakesItsClick)
 {
     ASSERT_TRUE(x().error.empty()) << x().error;
     GameScreen screen;
     ASSERT_TRUE(screen.open()) << "no X display";
+    ::Test::TempDir folder;
+    putPlayer(folder, wonBefore(2), "");
+    for (const char* file : {"00000001.xml", "00000001.save"})
+    {
+        fs::remove(folder.path() / (kProfiles + file));
+        fs::create_directory(folder.path() / (kProfiles + file));
+    }
+    const auto okArea = [&] { return screen.area(kMessageOkX - 80, kMessageOkY - 30, 160, 60); };
+    const auto textBox = [&] { return textBoxOf(screen); };
+    // The OK is green, but for its greyed look; its caption moves as it lights up.
+    const auto green = [](const std::vector<uint32_t>& pixels)
+    {
+        return std::count_if(pixels.begin(), pixels.end(),
+                             [](uint32_t pixel)
+                             {
+                                 const int r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF,
+                                           b = pixel & 0xFF;
+                                 return g > r + 40 && g > b + 40;
+                             });
+    };
+
+    GameProgram game(folder, "");
+    ASSERT_TRUE(toMenu(screen, game));
+    ASSERT_TRUE(game.expectSettled("System message MainMenu/SaveFailedMessage.xml\n", 1));
+    ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
+    ASSERT_TRUE(
+        clickUntil(screen, game, kMenuPlayX, kMenuPlayY, "System message MainMenu/ValuesLeftMessage.xml\n"));
+    // The pointer moves onto the first one's OK, which lights up.
+    const std::vector<uint32_t> away = okArea();
+    screen.moveTo(kMessageOkX, kMessageOkY);
+    std::vector<uint32_t> hovered;
+    ASSERT_TRUE(until([&] { return (hovered = okArea()) != away; })) << "the OK lights up under the pointer";
+    ASSERT_TRUE(traceAfter(
+        game, "System message MainMenu/SaveBlockedMessage.xml\n", [&] { screen.clickInPlace(); }, true));
+    EXPECT_TRUE(until([&] { return green(okArea()) * 5 >= green(hovered) * 4; }))
+        << "the next OK is drawn greyed";
+    const std::vector<uint32_t> text = textBox();
+    ASSERT_TRUE(traceAfter(
+        game, "System message closed\n", [&] { screen.clickInPlace(); }, true))
+        << "a click without a move closes it\n"
+        << game.traces();
+    EXPECT_EQ(game.count("System message closed\n"), 3) << game.traces();
+    EXPECT_TRUE(until([&] { return darkOf(textBox(), text) * 2 < darkOf(text); })) << "the message is gone";
+    EXPECT_EQ(game.close(), 0) << game.traces();
+}
+
+TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
     const std::string save = unfinished(1);
     ASSERT_GT(save.size(), 8u) << "levelplay made no save";
     const auto aFolder = [](const fs::path& file)

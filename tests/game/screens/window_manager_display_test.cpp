@@ -223,6 +223,17 @@ TEST(WindowManager, OnAScreenWhereTheWindowDoesNotFitTheGameStaysFullScreenAndSa
             ASSERT_NO_FATAL_FAILURE(expectOption(screen, game, true));
             EXPECT_TRUE(fullScreen(screen)) << placementText(screen);
         }
+        // Three quick presses: the message stands after the first, and is not told again.
+        const int told = game.count("CGameEngine window refused\n");
+        for (int press = 0; press < 3; ++press)
+            screen.chord(XK_Alt_L, XK_Return);
+        ASSERT_TRUE(game.expectSettled("CGameEngine window refused\n", told + 1));
+        ASSERT_TRUE(traceAfter(
+            game, "System message closed\n", [&] { clickGame(screen, kMessageOkX, kMessageOkY); }, true));
+        // The options open over no other message (the presses came before the click).
+        ASSERT_NO_FATAL_FAILURE(expectOption(screen, game, true));
+        EXPECT_EQ(game.count("CGameEngine window refused\n"), told + 1) << game.traces();
+        EXPECT_EQ(game.count("System message closed\n"), 3) << game.traces();
         EXPECT_EQ(game.close(), 0) << game.traces();
     }
     EXPECT_NE(sharedText(folder).find("fullscreen=\"1\""), std::string::npos) << sharedText(folder);
