@@ -363,8 +363,8 @@ intptr_t cApplication::windowProc(const Platform::Message& message)
     case MessageKind::SysKeyDown:
         // Alt+Enter switches the screen and does nothing else: a system key is queued as no
         // key-down and types no character, and the input's keyboard records neither the press
-        // of this Enter nor its release.
-        if (message.wparam == Platform::VirtualKey::Return)
+        // of this Enter nor its release. Held, it switches once: its repeats switch nothing.
+        if (message.wparam == Platform::VirtualKey::Return && !message.repeat)
             toggleFullscreen();
         break;
     case MessageKind::Restore:

@@ -49,11 +49,14 @@ struct Message
     // The message's first parameter: a virtual-key code, a UTF-16 code unit, 0/1 for Activate,
     // the exit code for Quit; 0 otherwise.
     uint32_t wparam = 0;
+    // For `KeyDown` and `SysKeyDown`: the key was down already and this is its auto-repeat
+    // (WM_KEYDOWN's previous-state bit).
+    bool repeat = false;
 };
 
 inline bool operator==(const Message& a, const Message& b)
 {
-    return a.kind == b.kind && a.wparam == b.wparam;
+    return a.kind == b.kind && a.wparam == b.wparam && a.repeat == b.repeat;
 }
 inline bool operator!=(const Message& a, const Message& b)
 {

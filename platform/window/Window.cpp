@@ -241,7 +241,8 @@ bool Window::translateEvent(const void* sdlEvent)
         if (vk == 0)
             return false;
         const bool system = isSystemKey(vk, event.key.keysym.mod);
-        m_pending.push_back({system ? MessageKind::SysKeyDown : MessageKind::KeyDown, vk});
+        m_pending.push_back(
+            {system ? MessageKind::SysKeyDown : MessageKind::KeyDown, vk, event.key.repeat != 0});
         return true;
     }
     case SDL_TEXTINPUT:

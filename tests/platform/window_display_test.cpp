@@ -15,7 +15,7 @@ namespace Platform
 {
 void PrintTo(const Message& m, std::ostream* os)
 {
-    *os << "{kind " << static_cast<int>(m.kind) << ", " << m.wparam << "}";
+    *os << "{kind " << static_cast<int>(m.kind) << ", " << m.wparam << (m.repeat ? ", repeat}" : "}");
 }
 } // namespace Platform
 
@@ -149,15 +149,17 @@ TEST(WindowDisplay, ControlCharactersAndAltEnter)
     pushKey(SDL_KEYDOWN, SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER);
     pushKey(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, KMOD_NONE, 1);
     pushKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT);
+    pushKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT, 1);
     pushKey(SDL_KEYUP, SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT);
     pushText("\xC3\xA9\xF0\x9D\x84\x9E");
     EXPECT_EQ(drain(window), (std::vector<Message>{{MessageKind::KeyDown, 0x09},
                                                    {MessageKind::Char, 9},
                                                    {MessageKind::KeyDown, 0x0D},
                                                    {MessageKind::Char, 13},
-                                                   {MessageKind::KeyDown, 0x1B},
+                                                   {MessageKind::KeyDown, 0x1B, true},
                                                    {MessageKind::Char, 27},
                                                    {MessageKind::SysKeyDown, 0x0D},
+                                                   {MessageKind::SysKeyDown, 0x0D, true},
                                                    {MessageKind::Char, 0xE9},
                                                    {MessageKind::Char, 0xD834},
                                                    {MessageKind::Char, 0xDD1E}}));

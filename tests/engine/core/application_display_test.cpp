@@ -360,7 +360,8 @@ TEST_F(ApplicationTest, AltEnterSwitchesTheModeSetting)
     EXPECT_FALSE(fullscreenSetting());
     EXPECT_TRUE(render().isResetPending());
     render().setResetPending(false);
-    // Another Alt key combination changes nothing.
+    // Held, its repeats and another Alt key combination change nothing.
+    application->windowProc(Message{MessageKind::SysKeyDown, Platform::VirtualKey::Return, true});
     application->windowProc(Message{MessageKind::SysKeyDown, 'X'});
     EXPECT_FALSE(fullscreenSetting());
     EXPECT_FALSE(render().isResetPending());

@@ -230,6 +230,25 @@ public:
             x().sync(m_display, False);
         }
     }
+    // Holds `modifier` and `symbol` down for `seconds` (the key repeating as the server repeats
+    // it), calling `meanwhile` now and then, and lets both go, the key first.
+    void hold(KeySym modifier, KeySym symbol, double seconds, const std::function<void()>& meanwhile)
+    {
+        const KeyCode held = x().keysymToKeycode(m_display, modifier);
+        const KeyCode code = x().keysymToKeycode(m_display, symbol);
+        for (const KeyCode down : {held, code})
+            x().fakeKey(m_display, down, True, 0);
+        x().sync(m_display, False);
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+             std::chrono::steady_clock::now() < end;)
+        {
+            meanwhile();
+            pause(20);
+        }
+        for (const KeyCode up : {code, held})
+            x().fakeKey(m_display, up, False, 0);
+        x().sync(m_display, False);
+    }
     // Takes the keyboard focus from every window: the game's window goes to the back.
     void dropFocus()
     {

@@ -264,6 +264,41 @@ TEST(WindowManager, OnALargerScreenAltEnterSwitchesToFullScreenAndBackToAWindowO
     EXPECT_NE(sharedText(folder).find("fullscreen=\"0\""), std::string::npos) << sharedText(folder);
 }
 
+// Alt+Enter held for two seconds in a window, the key repeating: the screen switches once, to
+// full screen, and stays there.
+TEST(WindowManager, AltEnterHeldSwitchesTheScreenOnce)
+{
+    Desktop desktop;
+    ASSERT_TRUE(desktop.ready());
+    GameScreen& screen = desktop.screen;
+    GameProgram game(desktop.folder, "");
+    ASSERT_NO_FATAL_FAILURE(toTheMenuInAWindow(screen, game));
+    int switches = 0;
+    bool full = false;
+    const auto watch = [&]
+    {
+        if (fullScreen(screen) != full)
+        {
+            full = !full;
+            ++switches;
+        }
+    };
+    screen.hold(XK_Alt_L, XK_Return, 2.0, watch);
+    ASSERT_TRUE(until(
+        [&]
+        {
+            watch();
+            return full;
+        }))
+        << placementText(screen);
+    // The repeats came before the click that opens the options: the setting is read after all.
+    ASSERT_NO_FATAL_FAILURE(expectOption(screen, game, true));
+    watch();
+    EXPECT_EQ(switches, 1) << placementText(screen);
+    EXPECT_TRUE(fullScreen(screen)) << placementText(screen);
+    EXPECT_EQ(game.close(), 0) << game.traces();
+}
+
 // A level whose briefing layout is a damaged pack member fails once the game's window is up, in a
 // window and in full screen: the box that says so stands above the window, and Return ends the run.
 TEST(WindowManager, AFatalErrorsBoxStandsAboveTheGameInAWindowAndInFullScreen)
