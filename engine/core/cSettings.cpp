@@ -25,10 +25,12 @@ cSettings::cSettings(const std::string& path)
         }
         catch (...)
         {
-            // The loader reads the data copy; the player's file stays as it is.
+            // The loader reads the data copy; the player's file stays as it is, and what he
+            // changes in this run is not saved: he is told, as of a folder in its place.
             m_keepFile = true;
-            reportProblem(L"settings", "The settings \"" + path + "\" cannot be read (" +
-                                           currentExceptionText() + "); they are not written in this run.");
+            reportSaveFailure(eSavedFile::settings, "The settings \"" + path + "\" cannot be read (" +
+                                                        currentExceptionText() +
+                                                        "); they are not written in this run.");
         }
     }
     else if (const std::string irregular = files ? irregularSharedFile(path) : std::string();

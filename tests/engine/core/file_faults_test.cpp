@@ -179,6 +179,7 @@ TEST_F(FileFaults, ASharedCopyThatCannotBeOpenedGivesWayToTheDataCopy)
         settings.set(L"graphics", L"fullscreen", false);
     }
     EXPECT_EQ(shared(SettingsPath), players) << "never written over";
+    EXPECT_EQ(Engine::saveFailureCount(), 1) << "the player is told that his settings are not saved";
     EXPECT_NE(
         ConfigTest::readLog("files").find("it is left as it is and the data folder's copy is read instead"),
         std::string::npos);

@@ -238,63 +238,107 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
     };
     const std::string values = kProfiles + "00000001.xml";
     const std::string saved = kProfiles + "00000001.save";
+    const std::string settings = "share/Quillmoor/sys/settings.xml";
+    const std::string ownSettings =
+        "<settings><graphics width=\"1024\" height=\"768\" fullscreen=\"0\"/></settings>";
+    enum First
+    {
+        notFirst,
+        overMenu,
+        atStart
+    };
     const struct
     {
         const char* damage;
         std::string file;
         std::function<void(const fs::path&)> make;
+        // Told over the map; nothing when null.
         const char* told;
-        // The values that will not be written are told over the main menu first.
-        bool toldOverMenu;
+        // What will not be written is told first: over the main menu, or (the settings, read as
+        // the program starts) over the logos.
+        First toldFirst;
         // The unfinished level is offered after the message.
         bool offered;
     } cases[] = {
         {"values cut short", values,
          [](const fs::path& file) { fs::resize_file(file, fs::file_size(file) / 2); },
-         "ValuesKeptMessage.xml", false, true},
+         "ValuesKeptMessage.xml", notFirst, true},
         {"values emptied", values, [](const fs::path& file) { fs::resize_file(file, 0); },
-         "ValuesKeptMessage.xml", false, true},
+         "ValuesKeptMessage.xml", notFirst, true},
         {"values deleted", values, [](const fs::path& file) { fs::remove(file); }, "ValuesMissingMessage.xml",
-         false, true},
-        {"a folder in place of the values", values, aFolder, "ValuesLeftMessage.xml", true, true},
-        {"a folder in place of the save", saved, aFolder, "SaveBlockedMessage.xml", false, false},
+         notFirst, true},
+        {"a folder in place of the values", values, aFolder, "ValuesLeftMessage.xml", overMenu, true},
+        {"a folder in place of the save", saved, aFolder, "SaveBlockedMessage.xml", notFirst, false},
+        {"settings that cannot be read", settings, [](const fs::path& file) { ::chmod(file.c_str(), 0); },
+         nullptr, atStart, true},
     };
     for (const auto& damaged : cases)
     {
         SCOPED_TRACE(damaged.damage);
         ::Test::TempDir folder;
         const fs::path path = putPlayer(folder, wonBefore(2), save);
+        folder.write(settings, ownSettings);
         damaged.make(folder.path() / damaged.file);
-        GameProgram game(folder, "");
-        ASSERT_TRUE(toMenu(screen, game));
-        if (damaged.toldOverMenu)
-        {
-            ASSERT_TRUE(game.expectTrace("CGameEngine save failure told\n"));
-            ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
-        }
-        const std::string told = std::string("System message MainMenu/") + damaged.told + "\n";
-        ASSERT_TRUE(clickUntil(screen, game, kMenuPlayX, kMenuPlayY, told));
-        EXPECT_EQ(game.count(told), 1) << game.traces();
-        if (damaged.offered)
-        {
-            ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "CDialogState Init\n"))
-                << "the unfinished level is offered after the message";
-            ASSERT_NO_FATAL_FAILURE(continuesAsLeft(screen, game));
-        }
-        else
-        {
-            ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
-            // Back to the menu and to the map again: told once.
-            ASSERT_TRUE(clickUntil(screen, game, kMapMenuX, kMapMenuY, "CMenuState Init\n"));
-            ASSERT_TRUE(clickUntil(screen, game, kMenuPlayX, kMenuPlayY, "CMapState Init\n"));
-            EXPECT_EQ(game.count(told), 1) << game.traces();
-            EXPECT_EQ(game.count("CDialogState Init\n"), 0) << "nothing to continue\n" << game.traces();
-        }
-        EXPECT_EQ(game.close(), 0) << game.traces();
+        // As root (in CI) the game runs without root's power over permissions.
+        ::Test::runUnprivileged(
+            folder.path(),
+            [&]
+            {
+                GameScreen screen;
+                ASSERT_TRUE(screen.open()) << "no X display";
+                GameProgram game(folder, "");
+                const auto toldFirst = [&]
+                {
+                    ASSERT_TRUE(game.expectTrace("CGameEngine save failure told\n"));
+                    ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); }));
+                    ASSERT_TRUE(
+                        clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
+                };
+                if (damaged.toldFirst == atStart)
+                    ASSERT_NO_FATAL_FAILURE(toldFirst());
+                ASSERT_TRUE(toMenu(screen, game));
+                if (damaged.toldFirst == overMenu)
+                    ASSERT_NO_FATAL_FAILURE(toldFirst());
+                const std::string told =
+                    damaged.told ? std::string("System message MainMenu/") + damaged.told + "\n" : "";
+                if (damaged.told)
+                {
+                    ASSERT_TRUE(clickUntil(screen, game, kMenuPlayX, kMenuPlayY, told));
+                    EXPECT_EQ(game.count(told), 1) << game.traces();
+                }
+                if (damaged.offered)
+                {
+                    ASSERT_TRUE(clickUntil(screen, game, damaged.told ? kMessageOkX : kMenuPlayX,
+                                           damaged.told ? kMessageOkY : kMenuPlayY, "CDialogState Init\n"))
+                        << "the unfinished level is offered after the message";
+                    ASSERT_NO_FATAL_FAILURE(continuesAsLeft(screen, game));
+                }
+                else
+                {
+                    ASSERT_TRUE(
+                        clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
+                    // Back to the menu and to the map again: told once.
+                    ASSERT_TRUE(clickUntil(screen, game, kMapMenuX, kMapMenuY, "CMenuState Init\n"));
+                    ASSERT_TRUE(clickUntil(screen, game, kMenuPlayX, kMenuPlayY, "CMapState Init\n"));
+                    EXPECT_EQ(game.count(told), 1) << game.traces();
+                    EXPECT_EQ(game.count("CDialogState Init\n"), 0) << "nothing to continue\n"
+                                                                    << game.traces();
+                }
+                EXPECT_EQ(game.close(), 0) << game.traces();
+                EXPECT_EQ(game.count("CGameEngine save failure told\n"),
+                          damaged.toldFirst != notFirst ? 1 : 0)
+                    << game.traces();
+            });
         EXPECT_FALSE(fs::exists(path.string() + ".damaged")) << "nothing set aside";
         if (!damaged.offered)
         {
             EXPECT_TRUE(fs::is_directory(path)) << "the folder in place of the save stays as it is";
+        }
+        if (damaged.file == settings)
+        {
+            ::chmod((folder.path() / settings).c_str(), 0600);
+            EXPECT_EQ(::Test::readFile(folder.path() / settings), ownSettings)
+                << "the settings stay as they are";
         }
     }
 }
