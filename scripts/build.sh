@@ -16,6 +16,6 @@ fi
 if [ ! -f "$dir/build.ninja" ]; then
   cmake -S "$root" -B "$dir" -G Ninja "${compiler[@]}" "$@" >/dev/null || exit 1
 fi
-# Progress lines are dropped; warnings and errors stay.
-cmake --build "$dir" -- -k 0 2>&1 | grep -v -E '^\[[0-9]+/[0-9]+\] '
-exit "${PIPESTATUS[0]}"
+# ninja shows its progress: one status line on a terminal, a line a step elsewhere (a log), with
+# every warning and error as it comes.
+exec cmake --build "$dir" -- -k 0

@@ -4,5 +4,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
+[ -x "$root/build/game/quillmoor" ] || echo "play: building the game in build/game; the first build takes a few minutes"
 "$root/scripts/build.sh" "$root/build/game" -DCMAKE_BUILD_TYPE=Release -DQUILL_TESTS=OFF -DQUILL_BENCH=OFF
 exec "$root/build/game/quillmoor" "$@"
