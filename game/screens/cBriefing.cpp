@@ -16,6 +16,7 @@
 #include "game/screens/CGameEngine.h"
 #include "game/screens/cBriefingBubble.h"
 #include "game/world/Game.h"
+#include "platform/input/KeyCodes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,9 +31,6 @@ constexpr uint32_t kCamera = 0;
 constexpr uint32_t kSpeech = 1;
 constexpr uint32_t kPointerMove = 2;
 constexpr uint32_t kWait = 3;
-// The key codes of the Alt keys.
-constexpr uint32_t LeftAltKey = 0x38;
-constexpr uint32_t RightAltKey = 0xB8;
 
 // Makes a part under `parent` from the layout's child of that name; a missing child throws.
 template <class T>
@@ -519,7 +517,8 @@ bool cBriefing::answersTheBriefing()
     const Engine::eControl raised = input->getRaisedControl();
     // The Alt keys are the window's (Alt+Enter switches the screen), never an answer.
     if (const Engine::eControl key = Engine::cInput::releasedControl(raised);
-        key == Engine::keyReleased(LeftAltKey) || key == Engine::keyReleased(RightAltKey))
+        key == Engine::keyReleased(Platform::Key::LeftAlt) ||
+        key == Engine::keyReleased(Platform::Key::RightAlt))
         return false;
     if (m_earlierPresses.empty())
         return true;

@@ -261,7 +261,7 @@ SavedLevelFile SavedLevelFile::read()
     if (!files->isKnown(save.path))
     {
         // Something that is no file stands in its place (a folder): a save that cannot be
-        // read, never opened, and set aside before a new save takes its place.
+        // read, never opened, and left where it stands; no save can take its place.
         if (const std::string irregular = Engine::irregularSharedFile(save.path); !irregular.empty())
         {
             save.state = eState::damaged;
