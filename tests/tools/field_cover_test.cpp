@@ -1,28 +1,38 @@
 // What a player clicks lies in sight on every shipped level. Every unit a click reaches (see
-// takesClicks) shows whole beside the status panel drawn over the field (its clock, resource bar,
-// menu button and goal list): no solid pixel of its picture, nor of the pieces drawn with it (the
-// upgrade arrow a press raises it by), lies under a solid pixel of the panel. The goal list takes no
-// press, so a press on the hidden part of a building still reaches it: what fails the player is
-// what is not seen, a building a goal needs that only hovering the goal list reveals, or a fire
-// put out by a click on a sliver of flame. Its picture's clear corners may pass under the panel,
-// as they pass under other units: nothing shows there. The small units (piles, crates, animals
-// and bonuses) also lie no more than a fifth under the pictures of other units drawn over them,
-// and a press on their middle takes them; so also for the crates of help that fall on the level's
-// help points. Each level is loaded by the game's level model with the real unit views and the
-// real status panel (on the recording render device), and each view's sprite, as the renderer
-// gets it, is read against its picture's pixels.
+// takesClicks) shows whole on the game's screen and beside what is drawn over the field with the
+// status panel (its clock, resource bar, menu button and goal list, and the level's production
+// clock): no solid pixel of its picture, nor of the pieces drawn for it, lies off the screen or
+// under a solid pixel of those. The pieces are the upgrade arrow a press raises it by, the
+// progress bar of the work on it, and the arrow a hover of its goal's row swings over it; its
+// picture is read in every frame it plays, for the signs drawn in it (a ruin's board of what it
+// will make, a trapped animal's call for help, which bobs). The goal list takes no press, so a
+// press on the hidden part of a building still reaches it: what fails the player is what is not
+// seen, a building a goal needs that only hovering the goal list reveals, or a fire put out by a
+// click on a sliver of flame. Its picture's clear corners may pass under the panel, as they pass
+// under other units: nothing shows there. The small units (piles, crates, animals and bonuses)
+// also lie no more than a fifth under the pictures of other units drawn over them, and a press on
+// their middle takes them; so also for the crates of help that fall on the level's help points.
+// Each level is loaded by the game's level model with the real unit views, the real status panel
+// and the game's own bars and arrows (on the recording render device), and each view's sprite, as
+// the renderer gets it, is read against its picture's pixels.
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
+#include "engine/ui/cProgressFloat.h"
 #include "engine/ui/cPyro.h"
 #include "engine/ui/cTextLine.h"
 #include "engine/ui/cView.h"
+#include "game/heroes/GameController.h"
+#include "game/heroes/UpgradeActionItem.h"
+#include "game/hud/cGoalArrow.h"
 #include "game/hud/cStatusPanel.h"
+#include "game/world/LevelGoal.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitTypeInfo.h"
 #include "game/world/UnitView.h"
 #include "platform/image/ImageDecoder.h"
 #include "tests/game/world/game_test_tools.h"
 
+#include <boost/make_shared.hpp>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -178,6 +188,35 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
     panel->updateGoals();
     panel->update();
 
+    // What the game draws for the units, each through its own code: the level's production
+    // clock, which stands over the field with the panel; the progress bar of the work on a unit
+    // (piles and bonuses are taken without one), where the work puts it; and the goal arrows
+    // that a hover of each goal row puts over the row's units.
+    GameController& controller = game.getController();
+    controller.startAutoProduction();
+    const ActionItem::Ptr& clock = controller.getAutoProductionItem();
+    const Engine::cControl* clockBar = clock ? clock->getProgressView<Engine::cProgressFloat>() : nullptr;
+    std::map<const Engine::cControl*, const UnitView*> drawnFor;
+    for (const auto& entry : game.getUnits())
+    {
+        const UnitView* view = entry.second->getUnitView();
+        if (!view || !view->isShown() || !view->isDescribed() || !takesClicks(*entry.second) ||
+            ofCategory(*entry.second, UnitCategory::resource) ||
+            ofCategory(*entry.second, UnitCategory::bonus))
+            continue;
+        const auto work = boost::make_shared<UpgradeActionItem>(cUnit::Ptr(), entry.second, cUnit::Ptr());
+        work->progressOn(entry.second);
+        work->setProgress(100.0f);
+        drawnFor[work->getProgressView<Engine::cProgressFloat>()] = view;
+    }
+    for (Engine::cForm* row : panel->getRows())
+        if (row->isShown())
+            panel->onAimHover(row->find<Engine::cView>(L"AimButton"));
+    for (const auto& entry : cGoalArrow::arrows())
+        if (const LevelGoal* goal = entry.first->getGoal())
+            if (const cUnit::Ptr unit = goal->target.lock())
+                drawnFor[entry.first] = unit->getUnitView();
+
     // The pictures from the data folder.
     const auto pictureOf = [&](const Engine::cView& view) -> const Platform::Image*
     {
@@ -196,11 +235,44 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
         }
         return &pictures[path];
     };
-    // The shown unit views in drawing order, the quads of each with the pieces drawn with it
-    // (the parts of its look, its arrow), and every quad the panel's shown views draw. Effects
-    // draw particles, not quads, and only for a moment.
+    // The looks a view takes as the game shows it: every frame of its animation (a trapped
+    // animal's call for help bobs over them), and a goal arrow at each quarter of its swing.
+    const auto looksOf = [&](Engine::cView& view)
+    {
+        std::vector<Engine::cQuad> quads;
+        const auto take = [&]
+        {
+            for (const Engine::cQuad& quad : view.getSprites())
+                quads.push_back(quad);
+        };
+        if (auto* arrow = dynamic_cast<cGoalArrow*>(&view))
+        {
+            const float frameTime = fixture.timer.frameTime;
+            fixture.timer.frameTime = arrow->getPeriod() / 4.0f;
+            arrow->phaseTime = 0.0f;
+            for (int quarter = 0; quarter < 4; ++quarter)
+            {
+                arrow->update();
+                take();
+            }
+            fixture.timer.frameTime = frameTime;
+            return quads;
+        }
+        const float time = view.getAnimTime();
+        for (uint32_t frame = 0; frame < (view.PlayAnimation ? std::max(view.frames_count, 1u) : 1u); ++frame)
+        {
+            view.setFrame(frame);
+            take();
+        }
+        view.setAnimTime(time);
+        return quads;
+    };
+    // The shown unit views in drawing order, the quads of each with the pieces drawn for it (the
+    // parts of its look, its upgrade arrow, its bar, its goal arrow) in all their looks, and
+    // every quad the panel's and the clock's shown views draw. Effects draw particles, not
+    // quads, and only for a moment.
     std::vector<Drawn> drawn;
-    std::map<const UnitView*, std::vector<Drawn>> pieces;
+    std::map<const UnitView*, std::vector<std::pair<std::string, Drawn>>> pieces;
     std::vector<std::pair<std::string, Drawn>> panelQuads;
     for (Engine::cView* view : Engine::cView::getRenderOrder())
     {
@@ -209,24 +281,30 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
         const auto* unitView = dynamic_cast<const UnitView*>(view);
         if (unitView && unitView->getUnit())
             drawn.push_back({unitView, view->getSprite(), pictureOf(*view)});
-        const Engine::cControl* owner = view;
-        while (owner && !dynamic_cast<const UnitView*>(owner))
-            owner = owner->getParent();
-        if (const auto* ownerView = dynamic_cast<const UnitView*>(owner); ownerView && ownerView->getUnit())
-            for (const Engine::cQuad& quad : view->getSprites())
-                pieces[ownerView].push_back({ownerView, quad, pictureOf(*view)});
+        // The unit the view is drawn for, else the panel or the clock it is part of, if any.
+        const UnitView* owner = nullptr;
         const Engine::cControl* above = view;
-        while (above && above != panel)
-            above = above->getParent();
-        if (!above)
+        for (; above && above != panel && above != clockBar && !owner; above = above->getParent())
+        {
+            const auto found = drawnFor.find(above);
+            owner = found != drawnFor.end() ? found->second : dynamic_cast<const UnitView*>(above);
+        }
+        if (owner && owner->getUnit())
+            for (const Engine::cQuad& quad : looksOf(*view))
+                pieces[owner].push_back({view->getTextureName(), {owner, quad, pictureOf(*view)}});
+        if (owner || !above)
             continue;
         // A text covers its letters' boxes.
         const auto* text = dynamic_cast<const Engine::cTextLine*>(view);
         const std::string what =
-            text ? "text \"" + Engine::toUtf8(text->getText()) + "\"" : view->getTextureName();
+            text ? "text \"" + Engine::toUtf8(text->getText()) + "\""
+                 : (above == clockBar ? "production clock " : "") + view->getTextureName();
         for (const Engine::cQuad& quad : view->getSprites())
             panelQuads.push_back({what, {nullptr, quad, text ? nullptr : pictureOf(*view)}});
     }
+    // The game's screen, which the field and the panel are drawn on whatever the window.
+    const Engine::cVector2 screen(Engine::cSettings::DefaultWindowWidth,
+                                  Engine::cSettings::DefaultWindowHeight);
     // Calls `at` on each solid pixel of a quad (its corners bound them).
     const auto forEachSolid = [](const Drawn& quad, const auto& at)
     {
@@ -245,37 +323,45 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
         std::ostringstream name;
         name << "level " << level << ": " << Engine::toUtf8(unit->typeName) << " at " << game.unitPos(unit).x
              << ";" << game.unitPos(unit).y;
-        // Its solid pixels under a solid pixel of the panel, piece by piece: a piece is read only
-        // where the bounds of a panel quad meet its own.
+        // Its solid pixels off the screen or under a solid pixel of the panel or the clock, piece
+        // by piece: a piece is read only where it leaves the screen or the bounds of a panel
+        // quad meet its own.
         int hidden = 0;
-        std::map<std::string, int> underPanel;
-        for (const Drawn& piece : pieces[drawn[i].view])
+        std::map<std::string, int> unseen;
+        for (const auto& entry : pieces[drawn[i].view])
         {
+            const std::string& piece = entry.first;
+            const Drawn& quad = entry.second;
+            const Bounds bounds(quad.sprite);
+            const bool inside =
+                bounds.x0 >= 0.0f && bounds.y0 >= 0.0f && bounds.x1 <= screen.x && bounds.y1 <= screen.y;
             std::vector<const std::pair<std::string, Drawn>*> near;
-            for (const auto& entry : panelQuads)
-                if (Bounds(piece.sprite).meets(Bounds(entry.second.sprite)))
-                    near.push_back(&entry);
-            if (near.empty())
+            for (const auto& panelQuad : panelQuads)
+                if (bounds.meets(Bounds(panelQuad.second.sprite)))
+                    near.push_back(&panelQuad);
+            if (near.empty() && inside)
                 continue;
-            forEachSolid(piece,
+            forEachSolid(quad,
                          [&](float x, float y)
                          {
-                             bool panelled = false;
-                             for (const auto* entry : near)
-                                 if (entry->second.solidAt(x, y))
+                             bool out = x < 0.0f || y < 0.0f || x >= screen.x || y >= screen.y;
+                             if (out)
+                                 ++unseen[piece + " off the screen"];
+                             for (const auto* panelQuad : near)
+                                 if (panelQuad->second.solidAt(x, y))
                                  {
-                                     ++underPanel[entry->first];
-                                     panelled = true;
+                                     ++unseen[piece + " under " + panelQuad->first];
+                                     out = true;
                                  }
-                             hidden += panelled ? 1 : 0;
+                             hidden += out ? 1 : 0;
                          });
         }
         if (hidden > 0)
         {
             std::ostringstream fault;
-            fault << name.str() << " has " << hidden << " solid pixels under the status panel:";
-            for (const auto& [picture, pixels] : underPanel)
-                fault << " " << picture << " (" << pixels << ")";
+            fault << name.str() << " has " << hidden << " solid pixels out of sight:";
+            for (const auto& [what, pixels] : unseen)
+                fault << " " << what << " (" << pixels << ")";
             faults.push_back(fault.str());
         }
         // A press goes to the view of the greatest deep whose rectangle holds the pointer, among
