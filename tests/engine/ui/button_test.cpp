@@ -311,22 +311,12 @@ TEST_F(ButtonInput, DisablingAHoveredButtonShowsItDisabledWithoutLeaving)
     EXPECT_TRUE(takeLog().empty());
 }
 
-TEST_F(ButtonInput, AButtonEnabledWhereAnotherHoldsThePointerLooksNormalAndTakesItOnceLetGo)
+TEST_F(ButtonInput, AButtonEnabledWhereAnotherHoldsThePointerLooksNormal)
 {
     cButton* holder = button("holder", 400, 300, 1.0f, true);
     frames.moveTo(400, 300);
     ASSERT_EQ(cButtonPrototype::buttonUnderPointer, holder);
-    cButton* other = button("other", 400, 300, 1.0f, true);
-    EXPECT_EQ(other->getState(), 1) << "enabled, it never looks disabled";
-    other->disable();
-
-    // The holder lets go first, as a closed message does before the next one comes in its
-    // place: the next takes a click without a move.
-    holder->disable();
-    button("next", 400, 300, 1.0f, true);
-    takeLog();
-    frames.click();
-    EXPECT_EQ(takeLog(), (Log{"next off", "next press", "next on", "next click"}));
+    EXPECT_EQ(button("other", 400, 300, 1.0f, true)->getState(), 1) << "enabled, it never looks disabled";
 }
 
 TEST_F(ButtonInput, ShowDisabledKeepsTheHoverButRefusesThePress)
