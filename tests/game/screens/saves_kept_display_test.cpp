@@ -295,10 +295,14 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
                         clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
                 };
                 if (damaged.toldFirst == atStart)
+                {
                     ASSERT_NO_FATAL_FAILURE(toldFirst());
+                }
                 ASSERT_TRUE(toMenu(screen, game));
                 if (damaged.toldFirst == overMenu)
+                {
                     ASSERT_NO_FATAL_FAILURE(toldFirst());
+                }
                 const std::string told =
                     damaged.told ? std::string("System message MainMenu/") + damaged.told + "\n" : "";
                 if (damaged.told)
