@@ -16,6 +16,7 @@
 #include "game/world/LevelLocation.h"
 #include "game/world/ManagerShutdowns.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <optional>
@@ -96,10 +97,10 @@ void CGameEngine::tell(const char* layout, const wchar_t* traced, const boost::f
         return std::strcmp(told.layout, layout) == 0 &&
                std::wcscmp(told.textKey ? told.textKey : L"", textKey ? textKey : L"") == 0;
     };
+    auto& waiting = engine.m_waitingMessages;
     sMessage* standing = engine.m_openMessage && same(engine.m_openTold) ? &engine.m_openTold : nullptr;
-    for (sMessage& waiting : engine.m_waitingMessages)
-        if (!standing && same(waiting))
-            standing = &waiting;
+    if (const auto found = std::find_if(waiting.begin(), waiting.end(), same); found != waiting.end())
+        standing = &*found;
     if (standing)
     {
         if (then)
@@ -111,7 +112,7 @@ void CGameEngine::tell(const char* layout, const wchar_t* traced, const boost::f
             };
         return;
     }
-    engine.m_waitingMessages.push_back({layout, traced, then, textKey});
+    waiting.push_back({layout, traced, then, textKey});
     engine.tellNext();
 }
 

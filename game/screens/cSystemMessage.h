@@ -13,8 +13,8 @@ class cTextStyleButton;
 // texts, and "OkButton"), shown without a dialog state. It is built hidden; its creator shows
 // and enables it and listens to `closedSignal`. The first OK hides and disables the message,
 // raises the signal once and queues the message for deletion; a second OK in the same frame
-// raises nothing. Each message made is
-// traced with its layout ("System message MainMenu/SystemMessage.xml").
+// raises nothing. Each message made is traced with its layout ("System message
+// MainMenu/SystemMessage.xml").
 class cSystemMessage : public Engine::cDialog
 {
 public:
