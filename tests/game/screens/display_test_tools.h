@@ -217,8 +217,11 @@ public:
         click(px + m_aside, py);
     }
     // Holds `modifier` down while `symbol` is pressed and let go (Alt+Enter); with
-    // `modifierUpFirst` the modifier is let go before the key.
-    void chord(KeySym modifier, KeySym symbol, bool modifierUpFirst = false)
+    // `modifierUpFirst` the modifier is let go before the key. With `holding`, both stay down
+    // (the key repeating as the server repeats it) until it returns false; it is called now and
+    // then.
+    void chord(KeySym modifier, KeySym symbol, bool modifierUpFirst = false,
+               const std::function<bool()>& holding = {})
     {
         const KeyCode held = x().keysymToKeycode(m_display, modifier);
         const KeyCode code = x().keysymToKeycode(m_display, symbol);
@@ -228,26 +231,9 @@ public:
         {
             x().fakeKey(m_display, order[i], i < 2 ? True : False, 0);
             x().sync(m_display, False);
+            while (i == 1 && holding && holding())
+                pause(20);
         }
-    }
-    // Holds `modifier` and `symbol` down for `seconds` (the key repeating as the server repeats
-    // it), calling `meanwhile` now and then, and lets both go, the key first.
-    void hold(KeySym modifier, KeySym symbol, double seconds, const std::function<void()>& meanwhile)
-    {
-        const KeyCode held = x().keysymToKeycode(m_display, modifier);
-        const KeyCode code = x().keysymToKeycode(m_display, symbol);
-        for (const KeyCode down : {held, code})
-            x().fakeKey(m_display, down, True, 0);
-        x().sync(m_display, False);
-        for (auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-             std::chrono::steady_clock::now() < end;)
-        {
-            meanwhile();
-            pause(20);
-        }
-        for (const KeyCode up : {code, held})
-            x().fakeKey(m_display, up, False, 0);
-        x().sync(m_display, False);
     }
     // Takes the keyboard focus from every window: the game's window goes to the back.
     void dropFocus()
