@@ -4,11 +4,22 @@
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/RequiredControl.h"
 
+#include <algorithm>
+#include <cwctype>
+
 namespace
 {
 
 constexpr uint32_t ReturnKey = 28;
 constexpr wchar_t Backspace = 8;
+constexpr wchar_t NoBreakSpace = 0xA0;
+
+// A name of spaces only draws nothing: the menu's plate would stand blank.
+bool isBlank(const std::wstring& name)
+{
+    return std::all_of(name.begin(), name.end(),
+                       [](wchar_t c) { return c == NoBreakSpace || std::iswspace(static_cast<wint_t>(c)); });
+}
 
 } // namespace
 
@@ -60,7 +71,7 @@ bool cFirstUser::filterChar(wchar_t c) const
 
 void cFirstUser::updateOkButton()
 {
-    if (m_nameEdit.getText().empty())
+    if (isBlank(m_nameEdit.getText()))
         m_ok.disable();
     else
         m_ok.enable();
@@ -69,7 +80,7 @@ void cFirstUser::updateOkButton()
 void cFirstUser::onOk()
 {
     const std::wstring name = m_nameEdit.getText();
-    if (name.empty())
+    if (isBlank(name))
         return;
     // Hiding pops the dialog state; the panel itself is deleted at the end of the frame.
     const tNameCallback callback = m_callback;

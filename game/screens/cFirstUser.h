@@ -11,8 +11,8 @@
 
 // The first start's question for the player's name ("MainMenu/FirstUser.xml": the composite's
 // look, "NameEdit" and "OkButton"). The name field takes every character its font can draw;
-// OK is enabled exactly while a name is typed. OK or Return hides the panel (which pops its
-// dialog state) and hands the name, as typed, to the name callback.
+// OK is enabled exactly while a name is typed that is more than spaces. OK or Return hides the
+// panel (which pops its dialog state) and hands the name, as typed, to the name callback.
 class cFirstUser : public Engine::cComposite
 {
 public:

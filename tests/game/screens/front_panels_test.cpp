@@ -246,6 +246,12 @@ TEST(FrontPanels, TheNameEntryTakesWhatItsFontDrawsAndOkFollowsTheName)
     front.type(L"\b");
     EXPECT_EQ(edit.getText(), L"");
     EXPECT_FALSE(panel->getOkButton().isEnabled());
+    front.type(L" \u00A0 ");
+    EXPECT_EQ(edit.getText(), L" \u00A0 ");
+    EXPECT_FALSE(panel->getOkButton().isEnabled()) << "spaces alone are no name";
+    front.key(Return);
+    EXPECT_TRUE(panel->isShown());
+    front.type(L"\b\b\b");
     EXPECT_FALSE(panel->filterChar(L'\u4E2D')) << "no glyph in the font";
     EXPECT_TRUE(panel->filterChar(8));
     front.type(L" Zo\u00EB <&\"> \u4E2D\u0416 ");
