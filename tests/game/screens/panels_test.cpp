@@ -4,6 +4,7 @@
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
 #include "engine/core/cStrings.h"
+#include "engine/devices/cResourceManager.h"
 #include "engine/devices/cSound.h"
 #include "engine/ui/cBorder.h"
 #include "engine/ui/cButtonCaption.h"
@@ -40,11 +41,15 @@
 #include "game/world/cUnit.h"
 #include "platform/sound/RecordingMixer.h"
 #include "tests/game/screens/frontend_test_tools.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <functional>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -187,6 +192,54 @@ TEST(Panels, TheDeleteQuestionStandsAboveThePlayerSelectionAndAnswersByKeyOrPoin
     selection.reset();
     EXPECT_EQ(engine.getStateCount(), 1u) << "OK leaves with the player who is left";
     EXPECT_EQ(screen->getUserNameText()->getText(), L"Ann");
+}
+
+// The text buttons of a layout's tree: the elements with a picture and a "Text" child.
+void eachTextButton(const Engine::tPropertiesPtr& node,
+                    const std::function<void(const Engine::tPropertiesPtr&)>& visit)
+{
+    Engine::tPropertiesPtr text;
+    if (!node->getAttribute(L"Picture").empty() && node->getChild(L"Text", text) && text)
+        visit(node);
+    for (auto it = node->childrenBegin(); it != node->childrenEnd(); ++it)
+        eachTextButton(it->value(), visit);
+}
+
+// Every text button of every shipped layout, loaded from the layout as its screen loads it and
+// hovered by the pointer: the letters of its waving caption stay on the button.
+TEST(Panels, EveryLayoutsHoveredCaptionsStayOnTheirButtons)
+{
+    FrontEnd front;
+    const std::filesystem::path data = std::filesystem::path(QUILL_SOURCE_DIR) / "data";
+    std::set<std::string> layouts;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(data))
+    {
+        const std::string path = std::filesystem::relative(entry.path(), data).generic_string();
+        if (entry.path().extension() != ".xml" ||
+            ::Test::readFile(entry.path()).find("<Text ") == std::string::npos)
+            continue;
+        eachTextButton(Engine::cResourceManager::instance()->getXml(path, true),
+                       [&](const Engine::tPropertiesPtr& element)
+                       {
+                           SCOPED_TRACE(path + " " + Engine::toUtf8(element->getAttribute(L"position")));
+                           layouts.insert(path);
+                           Engine::cTextStyleButton button(nullptr);
+                           button.loadXML(element);
+                           // A list's row: a player's name.
+                           if (button.getCaption()->getText().empty())
+                               button.setCaptionText(L"Ann");
+                           button.show();
+                           button.enable();
+                           front.moveTo(button.getPosition());
+                           // Longer than a caption's wave takes to reach its height.
+                           front.frames(10, 0.06f);
+                           ASSERT_TRUE(button.getCaption()->isWaving());
+                           EXPECT_TRUE(lettersOf(*button.getCaption()).inside(boxOf(button)));
+                           front.moveTo(Engine::cVector2(0.0f, 0.0f));
+                       });
+    }
+    EXPECT_GE(layouts.size(), 20u);
+    EXPECT_TRUE(layouts.count("UI/BreafPanel.xml"));
 }
 
 // A level on the field of the game's data, its play started from the play state.
