@@ -112,6 +112,7 @@ void CMapState::Init()
     Engine::requiredControl<Engine::cButtonPrototype>(*m_map, L"MainMenuButton", cMap::Layout, "button")
         .connectClickAction([this] { onBack(); });
     m_map->levelChosenSignal.connect([this](int32_t level) { onLevelChosen(level); });
+    m_continueDeclined = false;
     const bool offer = CGameEngine::instance().enteredFromMainMenu();
     // What became of the player's values comes first: the map waits under the message, and
     // the question about the unfinished game follows its OK.
@@ -178,7 +179,7 @@ void CMapState::onLevelChosen(int32_t level)
     // The choice becomes the player's "CurrentLevel" only with a Yes: a No leaves the profile
     // as it was.
     m_chosenLevel = level;
-    if (savedLevel() == level)
+    if (!m_continueDeclined && savedLevel() == level)
         askContinueLevel();
     else
         askBeginLevel();
@@ -216,7 +217,9 @@ void CMapState::onContinueYes()
 
 void CMapState::onContinueNo()
 {
-    dropSavedLevel();
+    // A No (Escape too) only puts the question aside: the unfinished game goes when another
+    // level begins.
+    m_continueDeclined = true;
 }
 
 int CMapState::savedLevel()

@@ -13,8 +13,8 @@ class cMap;
 // (or, when the player's unfinished game is of that level, whether to continue it), and the
 // state changes to the play state. A level given on the command line was played before: the
 // map forgets it, and from here on every level is the one the player chooses. Entered from the
-// main menu with an unfinished game, it asks about continuing at once. The map's back button
-// returns to the main menu.
+// main menu with an unfinished game, it asks about continuing at once; a No keeps the game until
+// a level begins. The map's back button returns to the main menu.
 //
 // The player's unfinished game is read through `readSavedLevel`, also before a level given on
 // the command line (`beforeGivenLevel`), which asks the map's own question about it. When the
@@ -46,7 +46,8 @@ public:
     void askContinueLevel();
     // Continues the unfinished game (continueSavedLevel).
     void onContinueYes();
-    // The unfinished game is deleted; the player stays on the map.
+    // The player stays on the map and the unfinished game stays on disk: choosing its level asks
+    // the begin question until the map is entered again, and it is deleted when a level begins.
     void onContinueNo();
 
     // The level of the current player's unfinished game; -1 when there is none. A save that
@@ -85,4 +86,6 @@ private:
     int32_t m_chosenLevel = 0;
     // The level of the unfinished game asked about; -1 when none.
     int m_savedLevel = -1;
+    // The player answered No to continuing it on this visit of the map.
+    bool m_continueDeclined = false;
 };

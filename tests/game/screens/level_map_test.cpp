@@ -665,18 +665,20 @@ TEST_F(LevelMap, TheQuestionsBeginOrContinueTheChosenLevel)
     EXPECT_EQ(engine.getStateCount(), 1u) << "no: back on the map";
     EXPECT_TRUE(map.isEffectivelyEnabled());
 
-    // An unfinished game of level 1: choosing it asks to continue; no deletes the game.
+    // An unfinished game of level 1: choosing it asks to continue; no keeps the game, and
+    // choosing it again asks to begin, whose yes drops the game.
     const std::string save = GameConfig::instance().savePath();
     front.writeShared(save, std::string("\x01\0\0\0", 4));
     map.findNode(1)->clickSignal(map.findNode(1));
     EXPECT_EQ(CDialogState<cYesNoPanel>::instance().getPanel()->getText()->getText(), L"Continue?");
     front.key(1);
-    EXPECT_FALSE(GameConfig::instance().hasSavedLevel());
+    EXPECT_TRUE(GameConfig::instance().hasSavedLevel());
     map.findNode(1)->clickSignal(map.findNode(1));
     EXPECT_EQ(CDialogState<cYesNoPanel>::instance().getPanel()->getText()->getText(), L"Begin?");
     front.takeTraces();
     front.key(28);
     EXPECT_EQ(Engine::cProps::get<int>(L"CurrentLevel"), 1);
+    EXPECT_FALSE(GameConfig::instance().hasSavedLevel());
     const std::vector<std::wstring> traces = front.takeTraces();
     ASSERT_GE(traces.size(), 4u);
     EXPECT_EQ(std::vector<std::wstring>(traces.begin(), traces.begin() + 4),
@@ -732,7 +734,7 @@ TEST_F(LevelMap, EnteredFromTheMainMenuWithAnUnfinishedGameTheMapAsksAtOnce)
     EXPECT_FALSE(map->isEffectivelyEnabled());
     front.key(1);
     EXPECT_EQ(engine.getStateCount(), 1u);
-    EXPECT_FALSE(GameConfig::instance().hasSavedLevel()) << "no: the unfinished game goes";
+    EXPECT_TRUE(GameConfig::instance().hasSavedLevel()) << "no: the unfinished game stays";
     EXPECT_TRUE(map->isEffectivelyEnabled());
 }
 

@@ -3,7 +3,8 @@
 // game's size fits with its frame and on one where it does not, the first click after the window
 // went to the back and came to the front again, a level that stands still while its window is
 // at the back, with no menu over it, and goes on when the window comes to the front, a click
-// after the window changed under a still pointer, and Alt+Enter over a question.
+// after the window changed under a still pointer, Alt+Enter over a question, and Escape on the
+// question whether to continue the unfinished level.
 #include <gtest/gtest.h>
 
 #include "tests/support/ScopedEnv.h"
@@ -22,6 +23,7 @@
 
 // After the test framework: Xlib's macros clash with its names.
 #include "tests/game/screens/display_test_tools.h"
+#include "tests/game/screens/saved_level_tools.h"
 
 namespace
 {
@@ -486,6 +488,38 @@ TEST(WindowManager, AltEnterOnAQuestionSwitchesTheScreenAndAnswersNothing)
     // Return alone answers the question, still open: Yes deletes the player.
     screen.key(XK_Return);
     EXPECT_TRUE(until([&] { return !adaKept(folder); })) << sharedText(folder, "profiles/profiles.xml");
+    EXPECT_EQ(game.close(), 0) << game.traces();
+}
+
+// Escape on the map's question whether to continue the unfinished level puts the question aside
+// and keeps the level byte for byte: back to the main menu and to Play, it is asked again, and
+// Yes continues it.
+TEST(WindowManager, EscapeOnTheQuestionToContinueKeepsTheUnfinishedLevel)
+{
+    Desktop desktop;
+    ASSERT_TRUE(desktop.ready());
+    GameScreen& screen = desktop.screen;
+    const std::string save = unfinished(1);
+    ASSERT_GT(save.size(), 8u) << "levelplay made no save";
+    const std::filesystem::path path = putPlayer(desktop.folder, wonBefore(2), save);
+    GameProgram game(desktop.folder, "");
+    ASSERT_NO_FATAL_FAILURE(toTheMenuInAWindow(screen, game));
+    for (const bool escape : {true, false})
+    {
+        ASSERT_TRUE(traceAfter(
+            game, "CDialogState Init\n", [&] { clickGame(screen, kMenuPlayX, kMenuPlayY); }, true))
+            << "the map asks whether to continue";
+        if (escape)
+        {
+            ASSERT_TRUE(traceAfter(
+                game, "CMapState Resume\n", [&] { screen.key(XK_Escape); }, true));
+            EXPECT_EQ(::Test::readFile(path), save) << "the unfinished level stays";
+            ASSERT_TRUE(traceAfter(
+                game, "CMenuState Init\n", [&] { clickGame(screen, kMapMenuX, kMapMenuY); }, true));
+        }
+    }
+    ASSERT_TRUE(traceAfter(game, "CPlayState Resume\n", [&] { screen.key(XK_Return); }));
+    EXPECT_EQ(game.count(" loaded from "), 0) << "continued, not begun afresh\n" << game.traces();
     EXPECT_EQ(game.close(), 0) << game.traces();
 }
 
