@@ -10,6 +10,8 @@ namespace Engine
 enum class eSavedFile
 {
     settings,
+    // The settings, whose file could not be read: it is left as it is, not written in this run.
+    settingsUnread,
     profileList,
     // The current player's values: the levels reached, medals and choices.
     values,

@@ -28,9 +28,9 @@ cSettings::cSettings(const std::string& path)
             // The loader reads the data copy; the player's file stays as it is, and what he
             // changes in this run is not saved: he is told, as of a folder in its place.
             m_keepFile = true;
-            reportSaveFailure(eSavedFile::settings, "The settings \"" + path + "\" cannot be read (" +
-                                                        currentExceptionText() +
-                                                        "); they are not written in this run.");
+            reportSaveFailure(eSavedFile::settingsUnread, "The settings \"" + path + "\" cannot be read (" +
+                                                              currentExceptionText() +
+                                                              "); they are not written in this run.");
         }
     }
     else if (const std::string irregular = files ? irregularSharedFile(path) : std::string();
@@ -38,7 +38,7 @@ cSettings::cSettings(const std::string& path)
     {
         // Never opened (a named pipe would block, a device never ends), never replaced.
         m_keepFile = true;
-        reportSaveFailure(eSavedFile::settings,
+        reportSaveFailure(eSavedFile::settingsUnread,
                           "The settings \"" + path + "\" cannot be read (" + irregular +
                               " is in its place, not a regular file); they are not written in this run.");
     }

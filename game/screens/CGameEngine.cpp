@@ -178,6 +178,10 @@ void CGameEngine::tellSaveFailure(Engine::eSavedFile file)
     case Engine::eSavedFile::settings:
         text = L"SettingsText";
         break;
+    case Engine::eSavedFile::settingsUnread:
+        // No write failed: the file was not read, and stays as it is.
+        tell(cSystemMessage::SettingsLeftLayout, L"CGameEngine save failure told\n");
+        return;
     case Engine::eSavedFile::profileList:
         text = L"ProfileListText";
         break;

@@ -293,6 +293,11 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
                     ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); }));
                     ASSERT_TRUE(
                         clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
+                    // Settings that were not read are told as such, not as a write that failed.
+                    EXPECT_EQ(game.count(damaged.file == settings ? "MainMenu/SettingsLeftMessage.xml\n"
+                                                                  : "MainMenu/SaveFailedMessage.xml\n"),
+                              1)
+                        << game.traces();
                 };
                 if (damaged.toldFirst == atStart)
                 {
