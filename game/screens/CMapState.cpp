@@ -16,6 +16,7 @@
 #include "game/screens/cMap.h"
 #include "game/screens/cSystemMessage.h"
 #include "game/screens/cYesNoPanel.h"
+#include "game/world/BestTimes.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
 #include "game/world/LevelArchive.h"
@@ -89,6 +90,13 @@ const char* valuesLossLayout()
     return nullptr;
 }
 
+// The message that tells the player that the best times were damaged and kept aside, once;
+// nullptr when they read. The table is read here when it was not read before.
+const char* bestTimesLossLayout()
+{
+    return BestTimes::instance().takeKeptAside() ? cSystemMessage::BestTimesKeptLayout : nullptr;
+}
+
 } // namespace
 
 CMapState& CMapState::instance()
@@ -114,18 +122,24 @@ void CMapState::Init()
     m_map->levelChosenSignal.connect([this](int32_t level) { onLevelChosen(level); });
     m_continueDeclined = false;
     const bool offer = CGameEngine::instance().enteredFromMainMenu();
-    // What became of the player's values comes first: the map waits under the message, and
-    // the question about the unfinished game follows its OK.
-    if (const char* layout = valuesLossLayout())
+    // What became of the player's values and of the best times comes first: the map waits
+    // under the messages, and the question about the unfinished game follows the last OK.
+    const char* valuesLoss = valuesLossLayout();
+    const char* bestTimesLoss = bestTimesLossLayout();
+    if (valuesLoss || bestTimesLoss)
     {
         Resume();
         m_map->disable();
-        CGameEngine::tell(layout, L"CMapState values loss told\n",
-                          [this, offer]
-                          {
-                              if (m_map && CGameEngine::instance().topState() == this)
-                                  offerSavedLevel(offer);
-                          });
+        const boost::function<void()> offerThen = [this, offer]
+        {
+            if (m_map && CGameEngine::instance().topState() == this)
+                offerSavedLevel(offer);
+        };
+        if (valuesLoss)
+            CGameEngine::tell(valuesLoss, L"CMapState values loss told\n",
+                              bestTimesLoss ? boost::function<void()>() : offerThen);
+        if (bestTimesLoss)
+            CGameEngine::tell(bestTimesLoss, L"CMapState best times loss told\n", offerThen);
         return;
     }
     offerSavedLevel(offer);
@@ -292,6 +306,8 @@ void CMapState::beforeGivenLevel(const boost::function<void()>& begin)
 {
     if (const char* layout = valuesLossLayout())
         CPlayState::instance().tellFirst(layout, L"values loss");
+    if (const char* layout = bestTimesLossLayout())
+        CPlayState::instance().tellFirst(layout, L"best times loss");
     const char* overMap = nullptr;
     const char* overLevel = nullptr;
     const int saved = readSavedLevel(overMap, overLevel);

@@ -18,8 +18,9 @@ class cMap;
 //
 // The player's unfinished game is read through `readSavedLevel`, also before a level given on
 // the command line (`beforeGivenLevel`), which asks the map's own question about it. When the
-// player's values could not be read (Engine::cProfileManager::takeValuesLoss), the map, or the
-// level given on the command line, tells the player so first.
+// player's values could not be read (Engine::cProfileManager::takeValuesLoss), or the best times
+// were damaged (BestTimes::takeKeptAside), the map, or the level given on the command line, tells
+// the player so first.
 class CMapState : public CGameState
 {
 public:

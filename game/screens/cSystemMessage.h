@@ -35,6 +35,9 @@ public:
     static constexpr const char* ValuesKeptLayout = "MainMenu/ValuesKeptMessage.xml";
     static constexpr const char* ValuesMissingLayout = "MainMenu/ValuesMissingMessage.xml";
     static constexpr const char* ValuesLeftLayout = "MainMenu/ValuesLeftMessage.xml";
+    // The same message telling that the best times were damaged: kept aside, the times that
+    // could not be read lost.
+    static constexpr const char* BestTimesKeptLayout = "MainMenu/BestTimesKeptMessage.xml";
     // The same message telling that the player's settings could not be read: the file stays as it
     // is and is not written in this run, and the game's own settings are used.
     static constexpr const char* SettingsLeftLayout = "MainMenu/SettingsLeftMessage.xml";

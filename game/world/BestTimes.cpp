@@ -19,6 +19,7 @@
 #include "game/world/GameConfig.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace
@@ -45,6 +46,7 @@ void BestTimes::reload()
                      BestTimeRecord());
     m_levelTimePending.assign(m_records.size(), false);
     m_changed = false;
+    m_keptAside = false;
     load();
     logAll();
 }
@@ -225,6 +227,7 @@ void BestTimes::readFile()
     try
     {
         const std::string kept = files.setAside(FileName);
+        m_keptAside = true;
         Game::reportError("The damaged \"" + std::string(FileName) + "\" is kept as \"" + kept + "\".");
     }
     catch (...)
@@ -235,6 +238,11 @@ void BestTimes::readFile()
                                       Engine::currentExceptionText() +
                                       "); it is not written over in this run.");
     }
+}
+
+bool BestTimes::takeKeptAside()
+{
+    return std::exchange(m_keptAside, false);
 }
 
 void BestTimes::logAll() const

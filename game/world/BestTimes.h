@@ -25,8 +25,9 @@ struct BestTimeRecord
 // The best time of every level, read on first use from "besttimes.xml" (a level the file does
 // not give, or gives damaged, keeps its level file's "MetaData" "BestTime") and written back as
 // the UTF-16 file "BestTimes.xml" when it changed. A damaged file gives what can still be read
-// of it and is set aside as "besttimes.xml.damaged"; one that cannot be opened, or something
-// that is no regular file in its place, is left as it is and not written over in that run.
+// of it and is set aside as "besttimes.xml.damaged" (takeKeptAside, for the player to be told);
+// one that cannot be opened, or something that is no regular file in its place, is left as it is
+// and not written over in that run.
 class BestTimes
 {
 public:
@@ -49,6 +50,9 @@ public:
     void load();
     // Forgets the table and reads it again, as on first use.
     void reload();
+    // True once after the file was found damaged and set aside, for the player to be told; false
+    // until the next damaged file.
+    bool takeKeptAside();
     // With the constant "game"/"LogReadingBestTimes" on: every level's record to the log
     // "BestTimes".
     void logAll() const;
@@ -72,4 +76,6 @@ private:
     mutable bool m_changed = false;
     // The file could not be read (nor set aside): it is not written over.
     bool m_keepFile = false;
+    // The file was damaged and set aside, and the player is still to be told.
+    bool m_keptAside = false;
 };

@@ -44,6 +44,7 @@ TEST(PlayerMessages, EachTellsWhatBecomesOfTheFileAndTheLevel)
         {cSystemMessage::ValuesKeptLayout, "kept aside", false},
         {cSystemMessage::ValuesMissingLayout, "missing", false},
         {cSystemMessage::ValuesLeftLayout, "stays as it is", false},
+        {cSystemMessage::BestTimesKeptLayout, "kept aside", false},
         {cSystemMessage::SettingsLeftLayout, "stays as it is", false},
     };
     for (const auto& message : messages)

@@ -2,8 +2,8 @@
 // real program: a save that cannot be read goes aside before a new one takes its place; a save
 // the game wrote is continued whatever became of the player's values since (a level file
 // outside the data folder played, the values file damaged, missing or a folder), and the player
-// is told what became of the values, each message alone; a folder in place of the save is told
-// and stays. (A fault of the game's data that ends the run leaves the save where it is:
+// is told what became of the values, each message alone, and of damaged best times, set aside;
+// a folder in place of the save is told and stays. (A fault of the game's data that ends the run leaves the save where it is:
 // fatal_error_display_test.cpp.)
 #include "tests/support/DiskFaults.h"
 
@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <random>
 #include <regex>
 #include <string>
 #include <sys/stat.h>
@@ -239,6 +241,20 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
     const std::string values = kProfiles + "00000001.xml";
     const std::string saved = kProfiles + "00000001.save";
     const std::string settings = "share/Quillmoor/sys/settings.xml";
+    const std::string bestTimes = "share/Quillmoor/besttimes.xml";
+    // The best times as the game writes them (UTF-16), cut in half, random bytes, or nothing.
+    std::string table = "\xFF\xFE";
+    std::string random;
+    std::mt19937 bytes(7);
+    for (const char c :
+         std::string("<?xml version=\"1.0\" encoding=\"UTF-16\"?><BestTimes><level "
+                     "time=\"100\" name=\"Ann\" /><level time=\"101\" name=\"Bob\" /></BestTimes>"))
+    {
+        table += std::string{c, '\0'};
+        random += std::string{static_cast<char>(bytes()), static_cast<char>(bytes())};
+    }
+    const auto writing = [](const std::string& text)
+    { return [text](const fs::path& file) { std::ofstream(file, std::ios::binary) << text; }; };
     const std::string ownSettings =
         "<settings><graphics width=\"1024\" height=\"768\" fullscreen=\"0\"/></settings>";
     enum First
@@ -271,6 +287,11 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
         {"a folder in place of the save", saved, aFolder, "SaveBlockedMessage.xml", notFirst, false},
         {"settings that cannot be read", settings, [](const fs::path& file) { ::chmod(file.c_str(), 0); },
          nullptr, atStart, true},
+        {"best times cut in half", bestTimes, writing(table.substr(0, table.size() / 4 * 2)),
+         "BestTimesKeptMessage.xml", notFirst, true},
+        {"best times of random bytes", bestTimes, writing(random), "BestTimesKeptMessage.xml", notFirst,
+         true},
+        {"best times emptied", bestTimes, writing(""), "BestTimesKeptMessage.xml", notFirst, true},
     };
     for (const auto& damaged : cases)
     {
@@ -279,6 +300,7 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
         const fs::path path = putPlayer(folder, wonBefore(2), save);
         folder.write(settings, ownSettings);
         damaged.make(folder.path() / damaged.file);
+        const std::string made = damaged.file == bestTimes ? ::Test::readFile(folder.path() / bestTimes) : "";
         // As root (in CI) the game runs without root's power over permissions.
         ::Test::runUnprivileged(
             folder.path(),
@@ -321,6 +343,10 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
                                            damaged.told ? kMessageOkY : kMenuPlayY, "CDialogState Init\n"))
                         << "the unfinished level is offered after the message";
                     ASSERT_NO_FATAL_FAILURE(continuesAsLeft(screen, game));
+                    if (damaged.told)
+                    {
+                        EXPECT_EQ(game.count(told), 1) << "told once\n" << game.traces();
+                    }
                 }
                 else
                 {
@@ -342,6 +368,11 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
         if (!damaged.offered)
         {
             EXPECT_TRUE(fs::is_directory(path)) << "the folder in place of the save stays as it is";
+        }
+        if (damaged.file == bestTimes)
+        {
+            EXPECT_TRUE(fs::exists(folder.path() / (bestTimes + ".damaged")));
+            EXPECT_EQ(::Test::readFile(folder.path() / (bestTimes + ".damaged")), made) << "set aside";
         }
         if (damaged.file == settings)
         {
