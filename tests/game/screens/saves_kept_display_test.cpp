@@ -3,8 +3,8 @@
 // the game wrote is continued whatever became of the player's values since (a level file
 // outside the data folder played, the values file damaged, missing or a folder), and the player
 // is told what became of the values, each message alone, and of damaged best times, set aside;
-// a folder in place of the save is told and stays. (A fault of the game's data that ends the run leaves the save where it is:
-// fatal_error_display_test.cpp.)
+// a folder in place of the save is told and stays. (A fault of the game's data that ends the run
+// leaves the save where it is: fatal_error_display_test.cpp.)
 #include "tests/support/DiskFaults.h"
 
 #include <gtest/gtest.h>
