@@ -363,7 +363,7 @@ TEST(Artgen, AnAtlasGathersPicturesOntoOneSheetWithTheirMap)
 }
 
 // Drawing tools/art again gives the manifest that is kept beside the sources and the very bytes
-// of the pack that the build put into the data folder.
+// of the pack that the build put into the data folder; the short tip's bubble has no tail.
 TEST(Artgen, MakesTheShippedPackAndManifestAgain)
 {
     ::Test::TempDir temp;
@@ -379,4 +379,20 @@ TEST(Artgen, MakesTheShippedPackAndManifestAgain)
     EXPECT_TRUE(::Test::readFile(temp.path() / "art.pack") ==
                 ::Test::readFile(std::string(QUILL_SOURCE_DIR) + "/data/art.pack"))
         << "the pack differs from the one the build drew";
+
+    // The short tip's bubble speaks of no place on the field: no tail reaches out below or left
+    // of its body, as far as the body (and its shadow) reaches down its middle and left across it.
+    const Platform::Image bubble = picture(temp.path() / "art.pack", "brief/tip_bubble.png");
+    ASSERT_EQ(bubble.width, 416u);
+    const auto drawn = [&](uint32_t x, uint32_t y) { return at(bubble, x, y).a > 8; };
+    uint32_t bottom = 0, left = bubble.width;
+    for (uint32_t y = 0; y < bubble.height; ++y)
+        bottom = drawn(bubble.width / 2, y) ? y : bottom;
+    for (uint32_t x = bubble.width; x-- > 0;)
+        left = drawn(x, bubble.height / 2) ? x : left;
+    int outside = 0;
+    for (uint32_t y = 0; y < bubble.height; ++y)
+        for (uint32_t x = 0; x < bubble.width; ++x)
+            outside += drawn(x, y) && (y > bottom || x < left);
+    EXPECT_EQ(outside, 0) << "pixels below or left of the bubble's body";
 }
