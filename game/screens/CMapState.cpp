@@ -176,7 +176,8 @@ void CMapState::Resume()
         resources->releaseUnused();
     if (m_map)
     {
-        m_map->enable();
+        if (!m_messageOverMap)
+            m_map->enable();
         m_map->show();
     }
 }
@@ -242,7 +243,20 @@ int CMapState::savedLevel()
     const char* overLevel = nullptr;
     m_savedLevel = readSavedLevel(overMap, overLevel);
     if (overMap)
-        CGameEngine::tell(overMap, L"CMapState damaged save told\n");
+    {
+        // The map waits under the message disabled, as under every message told over it, and
+        // comes back with its OK unless a question or another screen stands over it by then.
+        m_messageOverMap = true;
+        if (m_map)
+            m_map->disable();
+        CGameEngine::tell(overMap, L"CMapState damaged save told\n",
+                          [this]
+                          {
+                              m_messageOverMap = false;
+                              if (m_map && CGameEngine::instance().topState() == this)
+                                  m_map->enable();
+                          });
+    }
     return m_savedLevel;
 }
 

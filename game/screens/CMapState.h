@@ -31,7 +31,8 @@ public:
     void Cleanup() override;
     // The map is disabled under a question.
     void Pause() override;
-    // Resources nobody holds any more are let go; the map is enabled and shown.
+    // Resources nobody holds any more are let go; the map is shown, and enabled unless a
+    // message about the unfinished game stands over it.
     void Resume() override;
     void Update(CGameEngine* engine) override;
     Engine::cControl* getView() const override;
@@ -89,4 +90,7 @@ private:
     int m_savedLevel = -1;
     // The player answered No to continuing it on this visit of the map.
     bool m_continueDeclined = false;
+    // A message about the unfinished game stands over the map: the map stays disabled until
+    // its OK.
+    bool m_messageOverMap = false;
 };

@@ -176,7 +176,8 @@ TEST(SavesKept, TheMessagesOfValuesThatCannotBeReadComeOneAfterTheOtherEachAlone
 // The values file and the unfinished level are each a folder: over the map the player is told
 // that her progress could not be read, and then that her unfinished level could not be read. The
 // second message comes where the first stood, under the pointer that closed the first: its OK is
-// drawn hovered, as the first's was, and a click that does not move closes it.
+// drawn hovered, as the first's was, and a click that does not move closes it. The map's Menu and
+// Play buttons look disabled under both messages, and light up after the last.
 TEST(SavesKept, TheNextMessageComesUnderTheStillPointerAndTakesItsClick)
 {
     ASSERT_TRUE(x().error.empty()) << x().error;
@@ -203,12 +204,22 @@ TEST(SavesKept, TheNextMessageComesUnderTheStillPointerAndTakesItsClick)
                              });
     };
 
+    // The map's Menu and Play buttons (Play at 924;712).
+    const auto buttons = [&]
+    {
+        std::vector<uint32_t> both = screen.area(kMapMenuX - 80, kMapMenuY - 30, 160, 60);
+        const std::vector<uint32_t> play = screen.area(924 - 80, kMapMenuY - 30, 160, 60);
+        both.insert(both.end(), play.begin(), play.end());
+        return green(both);
+    };
+
     GameProgram game(folder, "");
     ASSERT_TRUE(toMenu(screen, game));
     ASSERT_TRUE(game.expectSettled("System message MainMenu/SaveFailedMessage.xml\n", 1));
     ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
     ASSERT_TRUE(
         clickUntil(screen, game, kMenuPlayX, kMenuPlayY, "System message MainMenu/ValuesLeftMessage.xml\n"));
+    const auto underFirst = buttons();
     // The pointer moves onto the first one's OK, which lights up.
     const std::vector<uint32_t> away = okArea();
     screen.moveTo(kMessageOkX, kMessageOkY);
@@ -218,6 +229,9 @@ TEST(SavesKept, TheNextMessageComesUnderTheStillPointerAndTakesItsClick)
         game, "System message MainMenu/SaveBlockedMessage.xml\n", [&] { screen.clickInPlace(); }, true));
     EXPECT_TRUE(until([&] { return green(okArea()) * 5 >= green(hovered) * 4; }))
         << "the next OK is drawn greyed";
+    const auto underSecond = buttons();
+    EXPECT_LE(underSecond, underFirst + underFirst / 10)
+        << "the map's buttons look disabled, as under the first";
     const std::vector<uint32_t> text = textBox();
     ASSERT_TRUE(traceAfter(
         game, "System message closed\n", [&] { screen.clickInPlace(); }, true))
@@ -225,6 +239,8 @@ TEST(SavesKept, TheNextMessageComesUnderTheStillPointerAndTakesItsClick)
         << game.traces();
     EXPECT_EQ(game.count("System message closed\n"), 3) << game.traces();
     EXPECT_TRUE(until([&] { return darkOf(textBox(), text) * 2 < darkOf(text); })) << "the message is gone";
+    EXPECT_TRUE(until([&] { return buttons() > underFirst + underFirst / 4; }))
+        << "the buttons light up: " << underFirst << ", " << underSecond << ", " << buttons();
     EXPECT_EQ(game.close(), 0) << game.traces();
 }
 
