@@ -16,6 +16,7 @@
 #include "game/screens/cSystemMessage.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 namespace
@@ -189,11 +190,15 @@ void cOptions::onFullScreen(bool on)
     requestVideoMode();
     if (on || windowFitsScreen())
         return;
-    auto* message = new cSystemMessage(nullptr);
+    // Told as Alt+Enter's refusal is: one message, however often it is asked for while it stands.
+    // The panel waits for its OK disabled, unless the panel has gone by then.
     disable();
-    message->show();
-    message->enable();
-    m_messageClosed = message->closedSignal.connect([this](cSystemMessage*) { onMessageClosed(); });
+    CGameEngine::tell(cSystemMessage::Layout, L"Options window refused\n",
+                      [this, alive = std::weak_ptr<const bool>(m_alive)]
+                      {
+                          if (!alive.expired())
+                              onMessageClosed();
+                      });
     setFullScreenSetting(true);
     requestVideoMode();
 }

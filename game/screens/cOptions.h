@@ -2,7 +2,7 @@
 
 #include "engine/ui/cComposite.h"
 
-#include <boost/signals2/connection.hpp>
+#include <memory>
 
 namespace Engine
 {
@@ -13,19 +13,18 @@ class cTextLine;
 class cTextStyleButton;
 } // namespace Engine
 
-class cSystemMessage;
-
 // The options panel ("MainMenu/Options.xml"): sliders for the sound and the music volume with a
 // bar beside each, a check box for full screen, four captions and OK.
 //
 // Volumes are whole percents, 0 to 100: a slider sets its volume on the sound device at once
 // (its value cut to a whole number) and its bar shows the value as it is. The check box writes
 // "graphics"/"fullscreen" to the settings and asks the render device to apply the window mode;
-// a window that would not fit the screen is refused with a message and full screen kept. While
-// the panel is enabled the check box follows the setting every frame. When the panel goes, the
-// current player (if any) keeps "SaveSettings" true and both volumes ("MusicVolume",
-// "SoundVolume"), and the profiles are written. Without a working sound device both sliders
-// are disabled but show the volumes.
+// a window that would not fit the screen is refused with a message and full screen kept (the
+// engine's one system message of that refusal, CGameEngine::tell, which the panel waits for
+// disabled). While the panel is enabled the check box follows the setting every frame. When the
+// panel goes, the current player (if any) keeps "SaveSettings" true and both volumes
+// ("MusicVolume", "SoundVolume"), and the profiles are written. Without a working sound device
+// both sliders are disabled but show the volumes.
 //
 // The layout's required "StyleCommon" child is the panel's own look; the other children load
 // the members of their names.
@@ -70,7 +69,7 @@ private:
     Engine::cTextLine* m_soundText;
     Engine::cTextLine* m_captionText;
     Engine::cTextStyleButton* m_ok;
-    // The full-screen message's close, let go when the panel goes first.
-    boost::signals2::scoped_connection m_messageClosed;
+    // Expires with the panel: the full-screen message's OK then finds no panel to enable.
+    const std::shared_ptr<const bool> m_alive = std::make_shared<const bool>(true);
     bool m_synced = false;
 };

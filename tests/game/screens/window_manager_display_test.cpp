@@ -4,7 +4,8 @@
 // went to the back and came to the front again, a level that stands still while its window is
 // at the back, with no menu over it, and goes on when the window comes to the front, a click
 // after the window changed under a still pointer, Alt+Enter over a question, and Escape on the
-// question whether to continue the unfinished level.
+// question whether to continue the unfinished level. The options' own message is the one
+// queue's.
 #include <gtest/gtest.h>
 
 #include "tests/support/ScopedEnv.h"
@@ -41,6 +42,9 @@ constexpr int kDeleteY = 396;
 // The OK of the message that a window does not fit.
 constexpr int kMessageOkX = 512;
 constexpr int kMessageOkY = 472;
+// The options panel's full-screen box.
+constexpr int kFullScreenBoxX = 662;
+constexpr int kFullScreenBoxY = 432;
 
 // openbox on the screen's server, running until the object goes.
 class WindowManager
@@ -236,6 +240,20 @@ TEST(WindowManager, OnAScreenWhereTheWindowDoesNotFitTheGameStaysFullScreenAndSa
         ASSERT_NO_FATAL_FAILURE(expectOption(screen, game, true));
         EXPECT_EQ(game.count("CGameEngine window refused\n"), told + 1) << game.traces();
         EXPECT_EQ(game.count("System message closed\n"), 3) << game.traces();
+        // The options' own message, and Alt+Enter while it stands: one message, which a click
+        // without a move closes; the options then take Escape.
+        ASSERT_TRUE(traceAfter(
+            game, "CDialogState Init\n", [&] { clickGame(screen, kOptionsX, kOptionsY); }, true));
+        ASSERT_TRUE(traceAfter(
+            game, "Options window refused\n", [&] { clickGame(screen, kFullScreenBoxX, kFullScreenBoxY); },
+            true));
+        ASSERT_NO_FATAL_FAILURE(pointGame(screen, kMessageOkX, kMessageOkY));
+        screen.chord(XK_Alt_L, XK_Return);
+        ASSERT_TRUE(traceAfter(
+            game, "System message closed\n", [&] { screen.clickInPlace(); }, true));
+        ASSERT_TRUE(traceAfter(
+            game, "CMenuState Resume\n", [&] { screen.key(XK_Escape); }, true));
+        EXPECT_EQ(game.count("System message MainMenu/SystemMessage.xml\n"), 4) << game.traces();
         EXPECT_EQ(game.close(), 0) << game.traces();
     }
     EXPECT_NE(sharedText(folder).find("fullscreen=\"1\""), std::string::npos) << sharedText(folder);
