@@ -167,6 +167,11 @@ void cRender::applyVideoMode()
     readRenderSettings(*m_configSource, m_config);
     readRenderConstants(*m_configSource, m_config);
     m_workArea = m_window->workArea();
+    // A window the player may have moved is left for full screen: where its client area stands
+    // is where it comes back.
+    Platform::WindowRect client;
+    if (m_windowPlaced && !m_fullscreen && m_config.fullscreen && m_window->getRect(false, client))
+        m_windowedClient = client;
     m_fullscreen = m_config.fullscreen;
     if (!m_fullscreen && !fitsWorkArea())
     {
@@ -197,8 +202,9 @@ void cRender::applyVideoMode()
             throwD3DError(read, "GetAdapterDisplayMode(...)");
         m_windowDepth = chooseDepthFormat(mode.format);
 
-        // The client area centred in the work area, moved down and right when its frame would
-        // start above or left of it.
+        // The client area where it stood before full screen, or centred in the work area the
+        // first time; moved down and right when its frame would start above or left of the work
+        // area, and up and left (where it fits) when it would end past it.
         int frameLeft = 0;
         int frameTop = 0;
         int frameRight = 0;
@@ -210,9 +216,17 @@ void cRender::applyVideoMode()
         int top = m_workArea.top +
                   static_cast<int>(static_cast<float>(m_workArea.height() - m_config.height) * 0.5f) -
                   frameTop;
+        if (m_windowedClient)
+        {
+            left = std::min(m_windowedClient->left - frameLeft,
+                            m_workArea.right - m_config.width - frameLeft - frameRight);
+            top = std::min(m_windowedClient->top - frameTop,
+                           m_workArea.bottom - m_config.height - frameTop - frameBottom);
+        }
         left = std::max(left, m_workArea.left);
         top = std::max(top, m_workArea.top);
         m_window->placeWindow(left + frameLeft, top + frameTop, m_config.width, m_config.height);
+        m_windowPlaced = true;
         m_placedFrame = {frameLeft, frameTop, frameRight, frameBottom};
         p.backBufferWidth = m_config.width;
         p.backBufferHeight = m_config.height;

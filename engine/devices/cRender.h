@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -113,7 +114,8 @@ public:
     // pending mode change and opens the frame. A window is placed again once the window
     // manager's frame around it is known, and goes full screen when that frame does not fit
     // the work area; a switch to a window that does not fit keeps full screen and writes
-    // "fullscreen" back to the settings.
+    // "fullscreen" back to the settings. Back from full screen the window stands where it stood
+    // before (centred the first time).
     virtual void beginFrame();
     // Closes the frame and draws it, unless it would draw the picture the last drawn frame
     // left (see `cRenderedFrame`): then nothing is drawn and nothing is presented, since the
@@ -256,6 +258,10 @@ private:
     Platform::WindowRect m_workArea;
     // The frame (by side) the window was last placed for.
     Platform::WindowRect m_placedFrame;
+    // Whether the window has been placed in a window at all, and where its client area stood
+    // when it last went full screen from one.
+    bool m_windowPlaced = false;
+    std::optional<Platform::WindowRect> m_windowedClient;
     Platform::Format m_fullscreenDepth = Platform::Format::D24S8;
     Platform::Format m_windowDepth = Platform::Format::D24S8;
     tLetterbox m_letterbox;

@@ -4,8 +4,8 @@
 // went to the back and came to the front again, a level that stands still while its window is
 // at the back, with no menu over it, and goes on when the window comes to the front, a click
 // after the window changed under a still pointer, Alt+Enter over a question, and Escape on the
-// question whether to continue the unfinished level. The options' own message is the one
-// queue's.
+// question whether to continue the unfinished level. Back from full screen the window stands
+// where the player had moved it; the options' own message is the one queue's.
 #include <gtest/gtest.h>
 
 #include "tests/support/ScopedEnv.h"
@@ -279,6 +279,22 @@ TEST(WindowManager, OnALargerScreenAltEnterSwitchesToFullScreenAndBackToAWindowO
         screen.chord(XK_Alt_L, XK_Return);
         EXPECT_TRUE(until([&] { return windowOnScreen(screen); })) << placementText(screen);
         ASSERT_NO_FATAL_FAILURE(expectOption(screen, game, false));
+
+        // Moved by the player, the window comes back from full screen where she left it.
+        GameScreen::Placement moved;
+        ASSERT_TRUE(screen.placement("Quillmoor", moved));
+        ASSERT_TRUE(screen.moveWindowBy("Quillmoor", 97, -83));
+        const auto atMoved = [&]
+        {
+            GameScreen::Placement p;
+            return screen.placement("Quillmoor", p) && p.left == moved.left + 97 && p.top == moved.top - 83 &&
+                   p.width() == 1024;
+        };
+        ASSERT_TRUE(until(atMoved)) << placementText(screen);
+        screen.chord(XK_Alt_L, XK_Return);
+        EXPECT_TRUE(until([&] { return fullScreen(screen); })) << placementText(screen);
+        screen.chord(XK_Alt_L, XK_Return);
+        EXPECT_TRUE(until(atMoved)) << placementText(screen);
         EXPECT_EQ(game.close(), 0) << game.traces();
     }
     EXPECT_NE(sharedText(folder).find("fullscreen=\"0\""), std::string::npos) << sharedText(folder);
