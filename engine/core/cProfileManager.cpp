@@ -56,6 +56,12 @@ void forget(const std::string& path)
     cDocumentCache::fileChanged(toLower(path));
 }
 
+std::function<void()>& currentUserListener()
+{
+    static std::function<void()> listener;
+    return listener;
+}
+
 } // namespace
 
 // A name that holds characters no XML file can is stored with them replaced (U+FFFD), so the
@@ -64,6 +70,13 @@ cProfileManager::cProfileManager(const std::wstring& currentUser)
     : m_currentUser(replaceNonXmlCharacters(currentUser))
 {
     load();
+    if (!m_currentUser.empty() && currentUserListener())
+        currentUserListener()();
+}
+
+void cProfileManager::setCurrentUserListener(std::function<void()> listener)
+{
+    currentUserListener() = std::move(listener);
 }
 
 cProfileManager::~cProfileManager()

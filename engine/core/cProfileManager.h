@@ -5,6 +5,7 @@
 #include "engine/core/cSingleton.h"
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <set>
 #include <string>
@@ -48,6 +49,11 @@ public:
     // Saves (NowPlaying written as 0) unless the profile was deleted, then clears every typed
     // value. A failed save is reported.
     virtual ~cProfileManager();
+
+    // Told each time a manager made for a player has read the player's values, before anything
+    // else of the player's runs: what those values set outside the store (the sound's volumes)
+    // is set there. An empty function is none.
+    static void setCurrentUserListener(std::function<void()> listener);
 
     // True when the file system knows the profiles folder + "profiles.xml".
     static bool profilesFileExists();

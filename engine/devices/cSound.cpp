@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 
 namespace Engine
 {
@@ -47,6 +48,17 @@ public:
 private:
     std::unique_ptr<cStream> m_stream;
 };
+
+// The real program's trace of a sound that started, with the volume its channel took in the
+// mixer: what a listener hears from its first sample on.
+void traceStart(const cSoundSample& sample, Platform::SoundMixer& mixer, int channel)
+{
+    if (channel < 0 || !std::getenv("QUILLMOOR_TRACE"))
+        return;
+    Platform::debugTrace("Sound " + sample.getPath() + " starts in group " +
+                         std::to_string(mixer.getChannelGroup(channel)) + " at volume " +
+                         std::to_string(mixer.getChannelVolume(channel)) + "\n");
+}
 
 } // namespace
 
@@ -131,8 +143,10 @@ void cSound::setMusicVolume(unsigned volume)
 int cSound::startSample(const cSoundSample& sample, bool loop, int group, bool start, int volume)
 {
     const int id = sample.getId();
-    return playable(sample,
-                    m_mixer->playSample(id, loop, group, start, volume, m_mixer->getSampleFrequency(id), 50));
+    const int channel =
+        m_mixer->playSample(id, loop, group, start, volume, m_mixer->getSampleFrequency(id), 50);
+    traceStart(sample, *m_mixer, channel);
+    return playable(sample, channel);
 }
 
 int cSound::playable(const cSoundSample& sample, int channel)
@@ -178,8 +192,9 @@ boost::shared_ptr<cSoundChannel> cSound::playMusic(const boost::shared_ptr<cSoun
     if (m_disabled || !sample)
         return boost::shared_ptr<cSoundChannel>();
     // Music is long: it plays as its file is read instead of being decoded whole.
-    const int id =
-        playable(*sample, m_mixer->playStream(sample->getId(), loop, MusicGroup, start, m_musicGroupVolume));
+    const int stream = m_mixer->playStream(sample->getId(), loop, MusicGroup, start, m_musicGroupVolume);
+    traceStart(*sample, *m_mixer, stream);
+    const int id = playable(*sample, stream);
     auto channel = boost::make_shared<cSoundChannel>(id, sample);
     channel->setGroup(MusicGroup);
     return channel;

@@ -33,6 +33,10 @@ class cStream;
 //
 // A sound object whose mixer cannot be opened (no audio device) is disabled from the start:
 // it loads and plays nothing, quietly, and the game runs silently.
+//
+// While the environment variable QUILLMOOR_TRACE is set, every sound that starts is written to
+// the standard error stream as "Sound <path> starts in group <group> at volume <volume>", with
+// the volume the mixer gave its channel.
 class cSound : public cSingleton<cSound>
 {
 public:

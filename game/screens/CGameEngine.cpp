@@ -11,6 +11,7 @@
 #include "engine/ui/cPyro.h"
 #include "game/screens/CGameState.h"
 #include "game/screens/PlayerValueRanges.h"
+#include "game/screens/PlayerVolumes.h"
 #include "game/screens/cSystemMessage.h"
 #include "game/world/GameTrace.h"
 #include "game/world/LevelLocation.h"
@@ -50,12 +51,16 @@ CGameEngine::CGameEngine()
 {
     // Whatever is traced changes what the screen shows: it settles anew.
     GameTrace::setListener([this] { m_quietFrames = 0; });
+    // A player made current (the menu's, the command line's, one chosen or named) is heard at
+    // the player's volumes from the first sound on.
+    Engine::cProfileManager::setCurrentUserListener(&applyPlayerVolumes);
 }
 
 // The application is deleted by Cleanup; at process exit nothing of the engine may be touched.
 CGameEngine::~CGameEngine()
 {
     GameTrace::setListener({});
+    Engine::cProfileManager::setCurrentUserListener({});
 }
 
 Engine::cApplication* CGameEngine::Init(const std::wstring& commandLine, const char* dataFolderName,

@@ -1,9 +1,7 @@
 #include "game/screens/CMenuState.h"
 
 #include "engine/core/cProfileManager.h"
-#include "engine/core/cProps.h"
 #include "engine/devices/cResourceManager.h"
-#include "engine/devices/cSound.h"
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cComposite.h"
 #include "engine/ui/cTextStyleButton.h"
@@ -18,12 +16,8 @@
 #include "game/screens/cYesNoExitPanel.h"
 #include "game/world/cGameSounds.h"
 
-#include <algorithm>
-
 namespace
 {
-
-constexpr unsigned DefaultVolume = 50;
 
 template <class T> void releaseLater(T* view)
 {
@@ -64,14 +58,13 @@ void CMenuState::Init()
     CGameEngine::trace(L"CMenuState Init\n");
     m_background.reset(new Engine::cComposite(nullptr), &releaseLater<Engine::cComposite>);
     Engine::loadLayout(*m_background, "MainMenu/Back.xml");
-    if (cGameSounds* sounds = cGameSounds::instance())
-        sounds->playMusic("main_menu_music", false);
     m_mainScreen.reset(new cMainScreen(nullptr), &releaseLater<cMainScreen>);
 
     CGameEngine& engine = CGameEngine::instance();
     keepProfilesUntilShutdown();
     // The player of the list, or one recovered from a damaged or lost list: a name is asked
-    // for only when there is no player at all.
+    // for only when there is no player at all. The player is made current before the music
+    // starts, so that it plays at the player's volumes from its first sound.
     Engine::cProfileManager* profiles = Engine::cProfileManager::instance();
     const bool playing = profiles && !profiles->currentUserName().empty();
     const std::wstring player = playing ? std::wstring() : Engine::cProfileManager::readCurrentUser();
@@ -92,9 +85,10 @@ void CMenuState::Init()
             new Engine::cProfileManager(player);
         }
         m_mainScreen->refreshUserName();
-        applyProfileVolumes();
         Resume();
     }
+    if (cGameSounds* sounds = cGameSounds::instance())
+        sounds->playMusic("main_menu_music", false);
 
     m_mainScreen->getPlayButton()->connectClickAction([this] { onPlay(); });
     m_mainScreen->getExitButton()->connectClickAction([this] { onExit(); });
@@ -194,31 +188,10 @@ void CMenuState::onProfileAccepted()
 {
     if (m_mainScreen)
         m_mainScreen->refreshUserName();
-    applyProfileVolumes();
 }
 
 void CMenuState::onProfileDialogClosed()
 {
     if (m_mainScreen)
         m_mainScreen->refreshUserName();
-}
-
-void CMenuState::applyProfileVolumes()
-{
-    if (!Engine::cProfileManager::instance())
-        return;
-    Engine::cSound* sound = Engine::cSound::instance();
-    if (!sound)
-        return;
-    bool saved = false;
-    if (Engine::cProps::getIfPresent<bool>(L"SaveSettings", saved) && saved)
-    {
-        const int music = Engine::cProps::get<int>(L"MusicVolume");
-        const int effects = Engine::cProps::get<int>(L"SoundVolume");
-        sound->setMusicVolume(static_cast<unsigned>(std::max(music, 0)));
-        sound->setSoundVolume(static_cast<unsigned>(std::max(effects, 0)));
-        return;
-    }
-    sound->setMusicVolume(DefaultVolume);
-    sound->setSoundVolume(DefaultVolume);
 }

@@ -43,12 +43,10 @@ public:
     void onCredits();
     // The name of the first player: that player's profile store, shown on the screen.
     void onFirstUserName(const std::wstring& name);
-    // The player selection ended with OK: the (new) player's name and volumes.
+    // The player selection ended with OK: the (new) player's name.
     void onProfileAccepted();
     // The player selection was left otherwise (a picked row may have changed the player).
     void onProfileDialogClosed();
-    // The player's volumes when the player saved them ("SaveSettings"), else 50 and 50.
-    static void applyProfileVolumes();
 
     cMainScreen* getMainScreen() const { return m_mainScreen.get(); }
     Engine::cComposite* getBackground() const { return m_background.get(); }
