@@ -12,10 +12,10 @@ namespace Engine
 
 // The caption of the text buttons: a text line whose letters wave while the button is hovered.
 // When the wave starts, letter i moves to the line's y + (+1, -1, +1, ...)[i] × `Offset` at
-// `Speed` units a second and stops exactly there; when it stops they return the same way. A
-// caption that sets neither waves 2 units at 30 a second, as the shipped buttons do: a wave
-// much taller would lift the letters off any button. It also keeps a colour, an offset and a
-// size multiplier for each button state, which the text-style button applies.
+// `Speed` units a second and stops exactly there; when it stops they return the same way. The
+// defaults (100 units at 200 a second) would lift the letters off any button: every layout sets
+// its own small wave (a test hovers each one's buttons). It also keeps a colour, an offset and
+// a size multiplier for each button state, which the text-style button applies.
 class cButtonCaption : public cTextLine
 {
 public:
@@ -60,8 +60,8 @@ protected:
 
 private:
     bool m_wave = false;
-    float m_offset = 2.0f;
-    float m_speed = 30.0f;
+    float m_offset = 100.0f;
+    float m_speed = 200.0f;
     bool m_moving = false;
     std::array<cColor, 4> m_stateColors;
     std::array<cVector2, 4> m_stateOffsets{};
