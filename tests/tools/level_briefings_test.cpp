@@ -344,10 +344,19 @@ std::vector<std::string> pointerFaults(int level, std::map<std::string, Platform
                 const SolidBounds bounds = solidBounds(*view, *fixture.files, pictures);
                 const Engine::cVector2 at = action.target + fingertip;
                 const Engine::cVector2 middle((bounds.x0 + bounds.x1) * 0.5f, (bounds.y0 + bounds.y1) * 0.5f);
-                if (!bounds.contains(at))
-                    faults.push_back(what + ": the pointer for " + where(action.target) + " points at " +
-                                     where(at) + ", off " + action.unit + "'s picture (" + bounds.text() +
-                                     "; the target " + where(middle - fingertip) + " points at its middle)");
+                if (bounds.contains(at))
+                    continue;
+                // A unit of the type that it points at instead, as when the units were numbered anew.
+                std::string instead;
+                seen = 0;
+                for (auto it = range.first; it != range.second; ++it, ++seen)
+                    if (UnitView* other = it->second->getUnitView();
+                        other && solidBounds(*other, *fixture.files, pictures).contains(at))
+                        instead = "; it points at " + typeOf(action.unit) + "#" + std::to_string(seen + 1);
+                faults.push_back(what + ": the pointer for " + where(action.target) + " points at " +
+                                 where(at) + ", off " + action.unit + "'s picture (" + bounds.text() +
+                                 "; the target " + where(middle - fingertip) + " points at its middle" +
+                                 instead + ")");
                 continue;
             }
             if (action.type != kSpeech)
