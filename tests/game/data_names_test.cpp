@@ -314,13 +314,13 @@ TEST_F(DataNames, EveryLevelIsCountedNamedAndItsBriefsGoalsLooksAndScriptExist)
         counted.insert(Engine::toUtf8(Game::levelPath(level)));
     EXPECT_EQ(levelFiles, counted) << "Game/Game.xml: \"LevelsCount\" is " << count;
 
-    // The goal categories the status panel has a text for.
-    std::set<std::string> categories;
+    // The goal categories the status panel has a text for, and their texts.
+    std::map<std::string, std::string> categories;
     walk("UI/PanelStatus.xml", *parse("UI/PanelStatus.xml"), "",
          [&](const Element& element)
          {
              if (element.where.find("/GoalCategories/") != std::string::npos)
-                 categories.insert(element.attribute(L"id"));
+                 categories[element.attribute(L"id")] = element.attribute(L"text");
          });
 
     Engine::cStrings strings;
@@ -364,6 +364,14 @@ TEST_F(DataNames, EveryLevelIsCountedNamedAndItsBriefsGoalsLooksAndScriptExist)
                  EXPECT_TRUE(category.empty() || categories.count(category))
                      << file << ", element " << element.where << " (" << element.attribute(L"Type")
                      << "): the goal category \"" << category << "\" has no text in UI/PanelStatus.xml";
+                 // A row that says "Open" speaks of a building that stands unbuilt at the start.
+                 const std::string level = element.attribute(L"Level");
+                 const auto row = categories.find(category);
+                 EXPECT_FALSE(row != categories.end() && row->second.rfind("Open", 0) == 0 &&
+                              !level.empty() && level != "0")
+                     << file << ", element " << element.where << " (" << type << "): the goal row \""
+                     << (row != categories.end() ? row->second : "")
+                     << "\" for a building that starts at level " << level;
              });
 
         // The script that plays the level clicks only units the level holds or makes: the

@@ -2,21 +2,25 @@
 // takesClicks) shows whole on the game's screen and beside what is drawn over the field with the
 // status panel (its clock, resource bar, menu button and goal list, and the level's production
 // clock): no solid pixel of its picture, nor of the pieces drawn for it, lies off the screen or
-// under a solid pixel of those. The pieces are the upgrade arrow a press raises it by, the
-// progress bar of the work on it, and the arrow a hover of its goal's row swings over it; its
-// picture is read in every frame it plays, for the signs drawn in it (a ruin's board of what it
-// will make, a trapped animal's call for help, which bobs). The goal list takes no press, so a
-// press on the hidden part of a building still reaches it: what fails the player is what is not
-// seen, a building a goal needs that only hovering the goal list reveals, or a fire put out by a
-// click on a sliver of flame. Its picture's clear corners may pass under the panel, as they pass
-// under other units: nothing shows there. The small units (piles, crates, animals and bonuses)
-// also lie no more than a fifth under the pictures of other units drawn over them, and a press on
-// their middle takes them; so also for the crates of help that fall on the level's help points.
-// Each level is loaded by the game's level model with the real unit views, the real status panel
-// and the game's own bars and arrows (on the recording render device), and each view's sprite, as
-// the renderer gets it, is read against its picture's pixels.
+// under a solid pixel of those. The pieces are the tick a click puts over it, the upgrade arrow
+// a press raises it by and the level indicator beside it, the progress bar of the work on it,
+// and the arrow a hover of its goal's row swings over it; its picture is read in every frame it
+// plays, for the signs drawn in it (a ruin's board of what it will make, a trapped animal's call
+// for help, which bobs). So also for the hospital, which no click reaches but where the animals
+// are taken. The scenery that stands among the units (houses, lamps, trees), drawn over what lies
+// above its foot, covers none of the pieces and little of a picture. The goal list takes no
+// press, so a press on the hidden part of a building still reaches it: what fails the player is
+// what is not seen, a building a goal needs that only hovering the goal list reveals, or a fire
+// put out by a click on a sliver of flame. Its picture's clear corners may pass under the panel,
+// as they pass under other units: nothing shows there. The small units (piles, crates, animals and
+// bonuses) also lie no more than a fifth under the pictures of other units drawn over them, and a
+// press on their middle takes them; so also for the crates of help that fall on the level's help
+// points. Each level is loaded by the game's level model with the real unit views, the real
+// status panel and the game's own bars and arrows (on the recording render device), and each
+// view's sprite, as the renderer gets it, is read against its picture's pixels.
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
+#include "engine/devices/cTexture.h"
 #include "engine/ui/cProgressFloat.h"
 #include "engine/ui/cPyro.h"
 #include "engine/ui/cTextLine.h"
@@ -54,6 +58,8 @@ struct Drawn
     const UnitView* view = nullptr;
     Engine::cQuad sprite;
     const Platform::Image* picture = nullptr;
+    // Its place in the drawing order: a quad drawn later lies over it.
+    size_t order = 0;
 
     // Whether the quad is solid (alpha above half) at a screen point: the point is taken to the
     // sprite's own axes (corner 0 to corner 1, corner 0 to corner 2) and on to its texel; a
@@ -122,6 +128,13 @@ bool takesClicks(const cUnit& unit)
     return false;
 }
 
+// Whether a goal needs the unit though no click reaches it: the hospital, where the heroes take
+// the animals they save.
+bool neededByGoals(const cUnit& unit)
+{
+    return ofCategory(unit, UnitCategory::service);
+}
+
 // The screen bounds of a quad's corners.
 struct Bounds
 {
@@ -139,6 +152,14 @@ struct Bounds
     {
         return x0 < other.x1 && other.x0 < x1 && y0 < other.y1 && other.y0 < y1;
     }
+};
+
+// A quad drawn for a unit: its picture (a frame of its look) or a mark over it.
+struct Piece
+{
+    std::string name;
+    Drawn quad;
+    bool picture = false;
 };
 
 // What stands on the field besides the level's units as they start.
@@ -199,7 +220,10 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
     std::map<const Engine::cControl*, const UnitView*> drawnFor;
     for (const auto& entry : game.getUnits())
     {
-        const UnitView* view = entry.second->getUnitView();
+        UnitView* view = entry.second->getUnitView();
+        // The tick a click puts over the unit it sets the heroes working on.
+        if (view && view->isShown() && takesClicks(*entry.second))
+            view->showGoalTick(true);
         if (!view || !view->isShown() || !view->isDescribed() || !takesClicks(*entry.second) ||
             ofCategory(*entry.second, UnitCategory::resource) ||
             ofCategory(*entry.second, UnitCategory::bonus))
@@ -220,7 +244,11 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
     // The pictures from the data folder.
     const auto pictureOf = [&](const Engine::cView& view) -> const Platform::Image*
     {
-        const std::string path = view.getTextureName();
+        // A region of an atlas (the scenery's pictures) is drawn from the atlas' sheet, and its
+        // quads' texels lie on that sheet.
+        const std::string path = view.getAtlasIndex() >= 0 && view.getTexture()
+                                     ? fixture.resources->getPath(view.getTexture())
+                                     : view.getTextureName();
         if (path.empty())
             return nullptr;
         if (!pictures.count(path))
@@ -272,15 +300,30 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
     // every quad the panel's and the clock's shown views draw. Effects draw particles, not
     // quads, and only for a moment.
     std::vector<Drawn> drawn;
-    std::map<const UnitView*, std::vector<std::pair<std::string, Drawn>>> pieces;
+    std::map<const UnitView*, std::vector<Piece>> pieces;
     std::vector<std::pair<std::string, Drawn>> panelQuads;
+    // The scenery that stands among the units, drawn over what lies above its foot.
+    std::vector<std::pair<std::string, Drawn>> scenery;
+    size_t order = 0;
     for (Engine::cView* view : Engine::cView::getRenderOrder())
     {
+        ++order;
         if (!view->isShown() || dynamic_cast<const Engine::cPyro*>(view))
             continue;
+        if (view->getParent() == game.getBackgroundContainer() && view->getDeep() > 0.0f)
+        {
+            // Named by the cell of its foot, as the level's grid places it.
+            const Bounds bounds(view->getSprite());
+            const Engine::cPoint foot = game.posToCell({(bounds.x0 + bounds.x1) / 2.0f, bounds.y1 - 1.0f});
+            std::ostringstream what;
+            what << view->getTextureName() << " standing on cell " << foot.x << ";" << foot.y;
+            for (const Engine::cQuad& quad : view->getSprites())
+                scenery.push_back({what.str(), {nullptr, quad, pictureOf(*view), order}});
+            continue;
+        }
         const auto* unitView = dynamic_cast<const UnitView*>(view);
         if (unitView && unitView->getUnit())
-            drawn.push_back({unitView, view->getSprite(), pictureOf(*view)});
+            drawn.push_back({unitView, view->getSprite(), pictureOf(*view), order});
         // The unit the view is drawn for, else the panel or the clock it is part of, if any.
         const UnitView* owner = nullptr;
         const Engine::cControl* above = view;
@@ -291,7 +334,8 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
         }
         if (owner && owner->getUnit())
             for (const Engine::cQuad& quad : looksOf(*view))
-                pieces[owner].push_back({view->getTextureName(), {owner, quad, pictureOf(*view)}});
+                pieces[owner].push_back(
+                    {view->getTextureName(), {owner, quad, pictureOf(*view), order}, view == owner});
         if (owner || !above)
             continue;
         // A text covers its letters' boxes.
@@ -300,7 +344,7 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
             text ? "text \"" + Engine::toUtf8(text->getText()) + "\""
                  : (above == clockBar ? "production clock " : "") + view->getTextureName();
         for (const Engine::cQuad& quad : view->getSprites())
-            panelQuads.push_back({what, {nullptr, quad, text ? nullptr : pictureOf(*view)}});
+            panelQuads.push_back({what, {nullptr, quad, text ? nullptr : pictureOf(*view), order}});
     }
     // The game's screen, which the field and the panel are drawn on whatever the window.
     const Engine::cVector2 screen(Engine::cSettings::DefaultWindowWidth,
@@ -318,41 +362,63 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
     for (size_t i = 0; i < drawn.size(); ++i)
     {
         const cUnit::Ptr& unit = drawn[i].view->getUnit();
-        if (!takesClicks(*unit))
+        const bool needed = !takesClicks(*unit);
+        if (needed && !neededByGoals(*unit))
             continue;
         std::ostringstream name;
         name << "level " << level << ": " << Engine::toUtf8(unit->typeName) << " at " << game.unitPos(unit).x
              << ";" << game.unitPos(unit).y;
-        // Its solid pixels off the screen or under a solid pixel of the panel or the clock, piece
-        // by piece: a piece is read only where it leaves the screen or the bounds of a panel
-        // quad meet its own.
-        int hidden = 0;
-        std::map<std::string, int> unseen;
-        for (const auto& entry : pieces[drawn[i].view])
+        // Its solid pixels off the screen or under a solid pixel of the panel or the clock, and
+        // its marks' under scenery drawn after them, piece by piece: a piece is read only where
+        // it leaves the screen or the bounds of such a quad meet its own. Scenery may stand
+        // before a little of its picture (a lamp before a house), no more than a twentieth of
+        // it (a ruin's sign is about that much), a fifth of a small unit's.
+        int hidden = 0, seen = 0, behind = 0;
+        std::map<std::string, int> unseen, hiding;
+        for (const Piece& piece : pieces[drawn[i].view])
         {
-            const std::string& piece = entry.first;
-            const Drawn& quad = entry.second;
+            const Drawn& quad = piece.quad;
             const Bounds bounds(quad.sprite);
             const bool inside =
                 bounds.x0 >= 0.0f && bounds.y0 >= 0.0f && bounds.x1 <= screen.x && bounds.y1 <= screen.y;
-            std::vector<const std::pair<std::string, Drawn>*> near;
+            std::vector<const std::pair<std::string, Drawn>*> near, before;
             for (const auto& panelQuad : panelQuads)
                 if (bounds.meets(Bounds(panelQuad.second.sprite)))
                     near.push_back(&panelQuad);
-            if (near.empty() && inside)
+            for (const auto& standing : scenery)
+                if (standing.second.order > quad.order && bounds.meets(Bounds(standing.second.sprite)))
+                    before.push_back(&standing);
+            if (near.empty() && before.empty() && inside)
                 continue;
             forEachSolid(quad,
                          [&](float x, float y)
                          {
                              bool out = x < 0.0f || y < 0.0f || x >= screen.x || y >= screen.y;
                              if (out)
-                                 ++unseen[piece + " off the screen"];
+                                 ++unseen[piece.name + " off the screen"];
                              for (const auto* panelQuad : near)
                                  if (panelQuad->second.solidAt(x, y))
                                  {
-                                     ++unseen[piece + " under " + panelQuad->first];
+                                     ++unseen[piece.name + " under " + panelQuad->first];
                                      out = true;
                                  }
+                             const auto standing =
+                                 std::find_if(before.begin(), before.end(),
+                                              [&](const auto* other) { return other->second.solidAt(x, y); });
+                             if (standing != before.end() && !piece.picture)
+                             {
+                                 ++unseen[piece.name + " under " + (*standing)->first];
+                                 out = true;
+                             }
+                             if (!before.empty() && piece.picture)
+                             {
+                                 ++seen;
+                                 if (standing != before.end())
+                                 {
+                                     ++behind;
+                                     ++hiding[(*standing)->first];
+                                 }
+                             }
                              hidden += out ? 1 : 0;
                          });
         }
@@ -364,6 +430,18 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
                 fault << " " << what << " (" << pixels << ")";
             faults.push_back(fault.str());
         }
+        if (behind * (isSmall(*unit) ? 5 : 20) > seen)
+        {
+            std::ostringstream fault;
+            fault << name.str() << " has " << behind << " of the " << seen
+                  << " solid pixels of its pictures near scenery (" << 100 * behind / seen
+                  << "%) behind scenery drawn after it:";
+            for (const auto& [what, pixels] : hiding)
+                fault << " " << what << " (" << pixels << ")";
+            faults.push_back(fault.str());
+        }
+        if (needed)
+            continue;
         // A press goes to the view of the greatest deep whose rectangle holds the pointer, among
         // those that compete for it (buildings, piles, animals; not smoke or pigeons). The whole
         // rectangle takes it, clear pixels too: a unit in sight may still lose a press on its
