@@ -1,6 +1,7 @@
 // levelplay over the game's own levels, played through the play state by the pointer and the
-// keys: each is won with gold by the script beside it at a person's pace, and a sample of them
-// also when the player leaves the level and continues it at several times; at a person's pace a
+// keys: each is won with gold by the script beside it at a person's pace and as the script is
+// written, at the same clock, and a sample of them also when the player leaves the level and
+// continues it at several times; at a person's pace a
 // click waits for the click before it and for what it clicks, the script is written again with
 // the times its clicks came at, and the level is judged where the script leaves it; a level left and
 // continued is the same level again; a level file is played from any folder under any name, or by its number;
@@ -161,7 +162,7 @@ class ShippedLevel : public ::testing::TestWithParam<ShippedRun>
 
 } // namespace
 
-TEST_P(ShippedLevel, IsWonWithGoldByItsScriptAtAPersonsPace)
+TEST_P(ShippedLevel, IsWonWithGoldByItsScriptAtAPersonsPaceAndAsWritten)
 {
     const int n = GetParam().level;
     const std::string script = kData + "/Levels/n" + std::to_string(n) + ".play";
@@ -180,6 +181,14 @@ TEST_P(ShippedLevel, IsWonWithGoldByItsScriptAtAPersonsPace)
         << "the gold time of level " << n << " is far above its script's " << clock << " s";
     EXPECT_GE(medals.silver, medals.gold * 1.2f) << "level " << n;
     EXPECT_LE(medals.silver, medals.gold * 1.5f) << "level " << n;
+
+    // Played as written, without the pace, the script makes the same clicks at the times they
+    // came at that pace (it is written again with them) and wins at the same clock.
+    const PlayRun written = levelplay(level(n) + " " + script);
+    ASSERT_EQ(written.status, 0) << written.output;
+    EXPECT_NE(written.output.find("won=1"), std::string::npos) << written.output;
+    EXPECT_NEAR(clockOf(written.output), clock, 1.0f / 64.0f + 0.001f)
+        << "level " << n << ": write its script again with --pace --write-script";
     if (!GetParam().leftAndContinued)
         return;
 
