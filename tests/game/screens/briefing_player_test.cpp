@@ -221,8 +221,16 @@ TEST_F(BriefingPlayer, TheBriefingAfterOneSkippedWithTheMouseDrawsItsSpeechAndCa
     for (int i = 0; i < 400 && CGameEngine::instance().topState() != &BriefState::instance(); ++i)
         front.frame(0.05f);
     ASSERT_EQ(CGameEngine::instance().topState(), &BriefState::instance()) << "the rubble's briefing";
+    // The briefing opens with its move onto the road and begins the speech a frame later: no
+    // bubble stands before it, the skipped briefing's least of all.
+    for (int i = 0; i < 4 && !briefing.getActive(1); ++i)
+    {
+        EXPECT_FALSE(briefing.getBubbleText(true)->isShown() || briefing.getBubbleText(false)->isShown())
+            << "a bubble before the speech";
+        front.frame(0.05f);
+    }
 
-    // The first frame drawn: the text lines of the render pass.
+    // The first frame drawn with the speech: the text lines of the render pass.
     std::vector<Engine::cTextLine*> drawn;
     Engine::cView::renderPass(
         [&](Engine::cView* view)
