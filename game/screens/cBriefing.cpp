@@ -27,10 +27,6 @@ namespace
 {
 
 constexpr float kTwoPi = 6.28318530718f;
-constexpr uint32_t kCamera = 0;
-constexpr uint32_t kSpeech = 1;
-constexpr uint32_t kPointerMove = 2;
-constexpr uint32_t kWait = 3;
 
 // Makes a part under `parent` from the layout's child of that name; a missing child throws.
 template <class T>
@@ -77,13 +73,13 @@ bool onScreen(const Engine::cVector2& point)
 // Why an action cannot be played as the file gives it; empty for a good one.
 std::string problemOf(const cBriefing::Action& action)
 {
-    if (action.type > kWait)
+    if (action.type > cBriefing::kWait)
         return "the type " + std::to_string(action.type) + " is not 0 to 3";
     if (!(action.duration >= 0.0f) || !std::isfinite(action.start))
         return "its start or duration is not a time";
-    if (action.type == kSpeech && action.text.empty())
+    if (action.type == cBriefing::kSpeech && action.text.empty())
         return "the speech has no text";
-    if (action.type != kWait && !onScreen(action.target))
+    if (action.type != cBriefing::kWait && !onScreen(action.target))
         return "the target " +
                Engine::toUtf8(Engine::toString(action.target.x) + L";" + Engine::toString(action.target.y)) +
                " lies off the screen";

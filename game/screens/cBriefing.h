@@ -51,6 +51,12 @@ class cBriefingBubble;
 class cBriefing : public Engine::cComposite, public Engine::cSingleton<cBriefing>
 {
 public:
+    // The actions' types, as "type" gives them.
+    static constexpr uint32_t kCamera = 0;
+    static constexpr uint32_t kSpeech = 1;
+    static constexpr uint32_t kPointerMove = 2;
+    static constexpr uint32_t kWait = 3;
+
     struct Action
     {
         uint32_t type = 0;

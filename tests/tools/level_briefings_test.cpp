@@ -37,11 +37,6 @@ using namespace GameTest;
 namespace
 {
 
-constexpr uint32_t kCamera = 0;
-constexpr uint32_t kSpeech = 1;
-constexpr uint32_t kPointer = 2;
-constexpr uint32_t kWait = 3;
-
 // One action as the level file writes it, with what its move means.
 struct Written
 {
@@ -314,7 +309,7 @@ std::vector<std::string> pointerFaults(int level, std::map<std::string, Platform
         {
             const Written& action = written.actions[i];
             const std::string what = brief + " action " + std::to_string(i + 1);
-            if (action.type == kCamera || action.type == kPointer)
+            if (action.type == cBriefing::kCamera || action.type == cBriefing::kPointerMove)
             {
                 closeMove();
                 move = &action;
@@ -327,7 +322,7 @@ std::vector<std::string> pointerFaults(int level, std::map<std::string, Platform
                 }
                 if (action.unit.empty())
                     continue;
-                if (action.type != kPointer)
+                if (action.type != cBriefing::kPointerMove)
                     faults.push_back(what + ": a camera cut to " + action.unit + " shows no pointer on it");
                 const auto range = unitsOf(typeOf(action.unit));
                 cUnit::Ptr unit;
@@ -359,7 +354,7 @@ std::vector<std::string> pointerFaults(int level, std::map<std::string, Platform
                                  instead + ")");
                 continue;
             }
-            if (action.type != kSpeech)
+            if (action.type != cBriefing::kSpeech)
                 continue;
             const std::string speech = what + " \"" + action.text.substr(0, 40) + "...\"";
             if (!move)
@@ -368,7 +363,7 @@ std::vector<std::string> pointerFaults(int level, std::map<std::string, Platform
                 continue;
             }
             told += action.text + " ";
-            if (move->type == kPointer && move->start + move->duration > action.start + 1e-3f)
+            if (move->type == cBriefing::kPointerMove && move->start + move->duration > action.start + 1e-3f)
                 faults.push_back(speech + ": begins before its pointer arrives");
             // A place's own name ("Bridge Street") names no unit.
             std::string words = lower(action.text);
@@ -399,7 +394,7 @@ std::vector<std::string> readingFaults(int level, Engine::cFileSystem& files)
         for (size_t i = 0; i < written.actions.size(); ++i)
         {
             const Written& speech = written.actions[i];
-            if (speech.type != kSpeech)
+            if (speech.type != cBriefing::kSpeech)
                 continue;
             std::ostringstream name;
             name << "level n" << level << " briefing \"" << written.id << "\" action " << i + 1 << " \""
@@ -409,7 +404,7 @@ std::vector<std::string> readingFaults(int level, Engine::cFileSystem& files)
             for (size_t j = i + 1; j < written.actions.size(); ++j)
             {
                 const Written& next = written.actions[j];
-                if (next.type == kWait)
+                if (next.type == cBriefing::kWait)
                 {
                     if (next.start + 1e-3f < whole)
                         faults.push_back(name.str() + "the wait at " + std::to_string(next.start) +
@@ -417,7 +412,7 @@ std::vector<std::string> readingFaults(int level, Engine::cFileSystem& files)
                                          " s");
                     break;
                 }
-                if (next.type != kSpeech && next.type != kCamera)
+                if (next.type != cBriefing::kSpeech && next.type != cBriefing::kCamera)
                     continue;
                 const float shown = next.start - speech.start;
                 if (shown + 1e-3f < letters / 15.0f || next.start - whole + 1e-3f < 1.5f)
