@@ -8,16 +8,17 @@
 // plays, for the signs drawn in it (a ruin's board of what it will make, a trapped animal's call
 // for help, which bobs). So also for the hospital, which no click reaches but where the animals
 // are taken. The scenery that stands among the units (houses, lamps, trees), drawn over what lies
-// above its foot, covers none of the pieces and little of a picture. The goal list takes no
-// press, so a press on the hidden part of a building still reaches it: what fails the player is
-// what is not seen, a building a goal needs that only hovering the goal list reveals, or a fire
-// put out by a click on a sliver of flame. Its picture's clear corners may pass under the panel,
-// as they pass under other units: nothing shows there. The small units (piles, crates, animals and
-// bonuses) also lie no more than a fifth under the pictures of other units drawn over them, and a
-// press on their middle takes them; so also for the crates of help that fall on the level's help
-// points. Each level is loaded by the game's level model with the real unit views, the real
-// status panel and the game's own bars and arrows (on the recording render device), and each
-// view's sprite, as the renderer gets it, is read against its picture's pixels.
+// above its foot, covers none of the pieces nor any pixel of a ruin's sign, and little of the rest
+// of a picture. The goal list takes no press, so a press on the hidden part of a building still
+// reaches it: what fails the player is what is not seen, a building a goal needs that only
+// hovering the goal list reveals, or a fire put out by a click on a sliver of flame. Its
+// picture's clear corners may pass under the panel, as they pass under other units: nothing shows
+// there. The small units (piles, crates, animals and bonuses) also lie no more than a fifth under
+// the pictures of other units drawn over them, and a press on their middle takes them; so also
+// for the crates of help that fall on the level's help points. Each level is loaded by the game's
+// level model with the real unit views, the real status panel and the game's own bars and arrows
+// (on the recording render device), and each view's sprite, as the renderer gets it, is read
+// against its picture's pixels.
 #include "engine/core/StringUtils.h"
 #include "engine/core/cFileSystem.h"
 #include "engine/devices/cTexture.h"
@@ -42,6 +43,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -66,6 +68,17 @@ struct Drawn
     // quad without a picture by its colour.
     bool solidAt(float x, float y) const
     {
+        uint32_t column = 0, row = 0;
+        if (!texelAt(x, y, column, row))
+            return false;
+        if (!picture)
+            return (sprite.corners[0].color >> 24) > 128;
+        return picture->row(row)[column * 4 + 3] > 128;
+    }
+    // Whether the quad covers a screen point, and the texel of its picture there (0, 0 without
+    // a picture).
+    bool texelAt(float x, float y, uint32_t& column, uint32_t& row) const
+    {
         const Engine::cQuadCorner* c = sprite.corners;
         const float ax = c[1].x - c[0].x, ay = c[1].y - c[0].y;
         const float bx = c[2].x - c[0].x, by = c[2].y - c[0].y;
@@ -74,16 +87,63 @@ struct Drawn
         const float t = det == 0.0f ? -1.0f : (ax * (y - c[0].y) - ay * (x - c[0].x)) / det;
         if (s < 0.0f || s >= 1.0f || t < 0.0f || t >= 1.0f)
             return false;
+        column = row = 0;
         if (!picture)
-            return (c[0].color >> 24) > 128;
+            return true;
         if (picture->width == 0)
             return false;
         const float u = std::clamp(sprite.uvFrom.x + s * (sprite.uvTo.x - sprite.uvFrom.x), 0.0f, 0.9999f);
         const float v = std::clamp(sprite.uvFrom.y + t * (sprite.uvTo.y - sprite.uvFrom.y), 0.0f, 0.9999f);
-        return picture->row(static_cast<uint32_t>(v * static_cast<float>(picture->height)))
-                   [static_cast<uint32_t>(u * static_cast<float>(picture->width)) * 4 + 3] > 128;
+        column = static_cast<uint32_t>(u * static_cast<float>(picture->width));
+        row = static_cast<uint32_t>(v * static_cast<float>(picture->height));
+        return true;
     }
 };
+
+// The sign of what a ruin will make (tools/art/parts/building.art, "ruin_cut") stands on its
+// posts at the right of the broken walls, apart from them. Of the pieces the solid pixels of the
+// ruin's picture make, joined side by side, the walls are the largest and the sign is the one of
+// the others that rises highest: the rubble about the walls' foot lies lower. The sign's texels
+// of the picture's frame that the quad shows, each as row * width + column; none when the frame
+// has no piece beside its largest.
+std::set<uint32_t> signOf(const Drawn& quad)
+{
+    const Platform::Image& picture = *quad.picture;
+    const auto edge = [](float uv, uint32_t size)
+    { return static_cast<uint32_t>(std::lround(std::clamp(uv, 0.0f, 1.0f) * static_cast<float>(size))); };
+    const uint32_t x0 = edge(std::min(quad.sprite.uvFrom.x, quad.sprite.uvTo.x), picture.width);
+    const uint32_t x1 = edge(std::max(quad.sprite.uvFrom.x, quad.sprite.uvTo.x), picture.width);
+    const uint32_t y0 = edge(std::min(quad.sprite.uvFrom.y, quad.sprite.uvTo.y), picture.height);
+    const uint32_t y1 = edge(std::max(quad.sprite.uvFrom.y, quad.sprite.uvTo.y), picture.height);
+    const auto solid = [&](uint32_t x, uint32_t y) { return picture.row(y)[x * 4 + 3] > 128; };
+    std::set<uint32_t> seen;
+    std::vector<std::vector<uint32_t>> pieces;
+    for (uint32_t y = y0; y < y1; ++y)
+        for (uint32_t x = x0; x < x1; ++x)
+        {
+            if (!solid(x, y) || !seen.insert(y * picture.width + x).second)
+                continue;
+            std::vector<uint32_t> piece{y * picture.width + x};
+            for (size_t next = 0; next < piece.size(); ++next)
+            {
+                const uint32_t px = piece[next] % picture.width, py = piece[next] / picture.width;
+                const std::pair<uint32_t, uint32_t> sides[] = {
+                    {px - 1, py}, {px + 1, py}, {px, py - 1}, {px, py + 1}};
+                for (const auto& [nx, ny] : sides)
+                    if (nx >= x0 && nx < x1 && ny >= y0 && ny < y1 && solid(nx, ny) &&
+                        seen.insert(ny * picture.width + nx).second)
+                        piece.push_back(ny * picture.width + nx);
+            }
+            pieces.push_back(std::move(piece));
+        }
+    if (pieces.size() < 2)
+        return {};
+    std::sort(pieces.begin(), pieces.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
+    // Pieces are found from the top down: the first pixel of each is its highest.
+    const auto sign = std::min_element(pieces.begin() + 1, pieces.end(),
+                                       [](const auto& a, const auto& b) { return a.front() < b.front(); });
+    return std::set<uint32_t>(sign->begin(), sign->end());
+}
 
 bool ofCategory(const cUnit& unit, const wchar_t* category)
 {
@@ -312,9 +372,12 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
             continue;
         if (view->getParent() == game.getBackgroundContainer() && view->getDeep() > 0.0f)
         {
-            // Named by the cell of its foot, as the level's grid places it.
+            // Named by the cell of its foot, as the level's grid places it: it stands at the deep
+            // of a unit standing there, 5000 + the foot's y (the foot is not its picture's lowest
+            // row), and its picture is drawn about its foot's x.
             const Bounds bounds(view->getSprite());
-            const Engine::cPoint foot = game.posToCell({(bounds.x0 + bounds.x1) / 2.0f, bounds.y1 - 1.0f});
+            const Engine::cPoint foot =
+                game.posToCell({(bounds.x0 + bounds.x1) / 2.0f, view->getDeep() - 5000.0f});
             std::ostringstream what;
             what << view->getTextureName() << " standing on cell " << foot.x << ";" << foot.y;
             for (const Engine::cQuad& quad : view->getSprites())
@@ -369,10 +432,10 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
         name << "level " << level << ": " << Engine::toUtf8(unit->typeName) << " at " << game.unitPos(unit).x
              << ";" << game.unitPos(unit).y;
         // Its solid pixels off the screen or under a solid pixel of the panel or the clock, and
-        // its marks' under scenery drawn after them, piece by piece: a piece is read only where
-        // it leaves the screen or the bounds of such a quad meet its own. Scenery may stand
-        // before a little of its picture (a lamp before a house), no more than a twentieth of
-        // it (a ruin's sign is about that much), a fifth of a small unit's.
+        // its marks' and its sign's under scenery drawn after them, piece by piece: a piece is
+        // read only where it leaves the screen or the bounds of such a quad meet its own. Scenery
+        // may stand before a little of the rest of its picture (a lamp before a house), no more
+        // than a twentieth of it, a fifth of a small unit's.
         int hidden = 0, seen = 0, behind = 0;
         std::map<std::string, int> unseen, hiding;
         for (const Piece& piece : pieces[drawn[i].view])
@@ -390,37 +453,55 @@ std::vector<std::string> faultsOf(int level, std::map<std::string, Platform::Ima
                     before.push_back(&standing);
             if (near.empty() && before.empty() && inside)
                 continue;
-            forEachSolid(quad,
-                         [&](float x, float y)
-                         {
-                             bool out = x < 0.0f || y < 0.0f || x >= screen.x || y >= screen.y;
-                             if (out)
-                                 ++unseen[piece.name + " off the screen"];
-                             for (const auto* panelQuad : near)
-                                 if (panelQuad->second.solidAt(x, y))
-                                 {
-                                     ++unseen[piece.name + " under " + panelQuad->first];
-                                     out = true;
-                                 }
-                             const auto standing =
-                                 std::find_if(before.begin(), before.end(),
-                                              [&](const auto* other) { return other->second.solidAt(x, y); });
-                             if (standing != before.end() && !piece.picture)
-                             {
-                                 ++unseen[piece.name + " under " + (*standing)->first];
-                                 out = true;
-                             }
-                             if (!before.empty() && piece.picture)
-                             {
-                                 ++seen;
-                                 if (standing != before.end())
-                                 {
-                                     ++behind;
-                                     ++hiding[(*standing)->first];
-                                 }
-                             }
-                             hidden += out ? 1 : 0;
-                         });
+            // A ruin's picture, which the art names by its look, carries its sign.
+            std::set<uint32_t> sign;
+            if (piece.picture && quad.picture && piece.name.find("_ruin") != std::string::npos)
+            {
+                sign = signOf(quad);
+                if (sign.empty())
+                    faults.push_back(name.str() + ": no sign stands apart in its ruin's picture " +
+                                     piece.name);
+            }
+            const auto onSign = [&](float x, float y)
+            {
+                uint32_t column = 0, row = 0;
+                return !sign.empty() && quad.texelAt(x, y, column, row) &&
+                       sign.count(row * quad.picture->width + column) > 0;
+            };
+            forEachSolid(
+                quad,
+                [&](float x, float y)
+                {
+                    bool out = x < 0.0f || y < 0.0f || x >= screen.x || y >= screen.y;
+                    if (out)
+                        ++unseen[piece.name + " off the screen"];
+                    for (const auto* panelQuad : near)
+                        if (panelQuad->second.solidAt(x, y))
+                        {
+                            ++unseen[piece.name + " under " + panelQuad->first];
+                            out = true;
+                        }
+                    const auto standing =
+                        std::find_if(before.begin(), before.end(),
+                                     [&](const auto* other) { return other->second.solidAt(x, y); });
+                    if (standing != before.end() && (!piece.picture || onSign(x, y)))
+                    {
+                        ++unseen[(piece.picture ? "the sign (" + std::to_string(sign.size()) + " pixels) of "
+                                                : std::string()) +
+                                 piece.name + " under " + (*standing)->first];
+                        out = true;
+                    }
+                    if (!before.empty() && piece.picture)
+                    {
+                        ++seen;
+                        if (standing != before.end())
+                        {
+                            ++behind;
+                            ++hiding[(*standing)->first];
+                        }
+                    }
+                    hidden += out ? 1 : 0;
+                });
         }
         if (hidden > 0)
         {

@@ -1,6 +1,7 @@
 // The panels a player meets, over the game's own layouts and driven as a player drives them:
 // pointer movements and clicks at screen places, keys and typed characters, frame by frame.
 // What each panel must show is checked on the views the frame would draw.
+#include "engine/core/StringUtils.h"
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
 #include "engine/core/cStrings.h"
@@ -49,6 +50,7 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -309,6 +311,107 @@ TEST(Panels, ThePauseMenusCaptionsStayInsideTheirButtonsAndEachButtonTakesTheFir
     front.frame();
     menu.reset();
     EXPECT_EQ(engine.topState(), &CPlayState::instance()) << "Resume took the first click";
+}
+
+// The goal categories of the status panel's layout: each id with the text its row shows.
+std::vector<std::pair<std::string, std::wstring>> goalCategories()
+{
+    static const std::regex entry(R"re(<c\s+id="([^"]*)"\s+text="([^"]*)")re");
+    const std::string bytes =
+        ::Test::readFile(std::filesystem::path(QUILL_SOURCE_DIR) / "data/UI/PanelStatus.xml");
+    std::vector<std::pair<std::string, std::wstring>> categories;
+    for (auto it = std::sregex_iterator(bytes.begin(), bytes.end(), entry); it != std::sregex_iterator();
+         ++it)
+        categories.emplace_back((*it)[1].str(), Engine::fromUtf8((*it)[2].str()));
+    return categories;
+}
+
+TEST(Panels, EveryGoalRowsTextStandsWholeOnItsRowBesideItsCountItsTickAndTheResults)
+{
+    const auto categories = goalCategories();
+    ASSERT_GE(categories.size(), 10u);
+    FrontEnd front;
+    front.fixture.startProfile();
+    // Levels of a road to build for each category, as many as the goal list has rows.
+    constexpr size_t rows = 6;
+    for (size_t first = 0; first < categories.size(); first += rows)
+    {
+        const size_t count = std::min(rows, categories.size() - first);
+        std::string roads;
+        for (size_t i = 0; i < count; ++i)
+            roads += "<Unit Type=\"Road\" Position=\"" + std::to_string(150 + 40 * i) +
+                     ";130\" TargetType=\"1\" TargetLevel=\"1\" GoalCategory=\"" +
+                     categories[first + i].first + "\"/>";
+        const int level = 985 + static_cast<int>(first / rows);
+        front.fixture.writeLevel(
+            level, GameFixture::levelXml("<Unit Type=\"TownHall\" Position=\"50;50\"/>" + roads));
+        CGameEngine::instance().setLevelPath(L"levels/n" + std::to_wstring(level) + L".xml");
+        CGameEngine::instance().ChangeState(&CPlayState::instance());
+        front.frames(10);
+        cStatusPanel* panel = CPlayState::instance().getStatusPanel();
+        Game* game = CPlayState::instance().getGame();
+        ASSERT_TRUE(panel && game);
+        ASSERT_GE(panel->getRows().size(), count);
+
+        // Each row's text on its plate, clear of what stands at its right end: the count of the
+        // goals still to do while the level is played, the tick once they are done, and the
+        // results beside the goal list once the level is won.
+        const auto check = [&](const std::string& place, Engine::cView* beside)
+        {
+            for (size_t i = 0; i < count; ++i)
+            {
+                Engine::cForm* row = panel->getRows()[i];
+                auto* desc = row->find<Engine::cTextLine>(L"Desc");
+                ASSERT_TRUE(row->isShown() && desc && desc->isShown()) << place;
+                EXPECT_EQ(desc->getText(), categories[first + i].second) << place;
+                const std::string text = "\"" + Engine::toUtf8(desc->getText()) + "\" " + place;
+                const Box letters = lettersOf(*desc);
+                ASSERT_FALSE(letters.empty()) << text;
+                // The plate the row is drawn on: its widest view.
+                Box plate;
+                for (Engine::cControl* child : row->getChildren())
+                    if (auto* view = dynamic_cast<Engine::cView*>(child); view && view->isShown())
+                        if (const Box box = lettersOf(*view); box.right - box.left > plate.right - plate.left)
+                            plate = box;
+                EXPECT_TRUE(letters.inside(plate))
+                    << text << ": its letters from " << letters.left << " to " << letters.right
+                    << " leave its plate, " << plate.left << " to " << plate.right;
+                std::vector<std::pair<std::string, Engine::cView*>> others = {
+                    {"count", row->find<Engine::cView>(L"Text")},
+                    {"tick", row->find<Engine::cView>(L"Ready")}};
+                if (beside)
+                    others.emplace_back("results panel", beside);
+                for (const auto& [what, view] : others)
+                {
+                    if (!view || !view->isShown())
+                        continue;
+                    const Box box = lettersOf(*view);
+                    ASSERT_FALSE(box.empty()) << what << " " << place;
+                    if (letters.meets(box))
+                        ADD_FAILURE()
+                            << text << ": its letters, " << letters.left << " to " << letters.right
+                            << ", overlap the " << what << ", " << box.left << " to " << box.right << ", by "
+                            << std::min(letters.right, box.right) - std::max(letters.left, box.left) << " px";
+                }
+            }
+        };
+        check("in the goal list while its goals are still to meet", nullptr);
+
+        // Every goal met: the level is won and its results stand over the field.
+        for (const auto& [id, unit] : game->getUnits())
+            if (!unit->goalCategory.empty())
+                unit->setLevelAndState(1, eUnitState::idle, true);
+        game->checkLevelGoals();
+        check("in the goal list as its goals are met", nullptr);
+        boost::shared_ptr<cLevelFinishPanel> results;
+        for (int i = 0; i < 500 && !(results = CDialogState<cLevelFinishPanel>::instance().getPanel()); ++i)
+            front.frame(0.05f);
+        ASSERT_TRUE(results) << "the level is won";
+        check("in the goal list beside the results", results.get());
+        front.frames(60, 0.1f);
+        front.click(results->find<Engine::cView>(L"OkButton"));
+        results.reset();
+    }
 }
 
 TEST(Panels, EscapeAtTheEndOfABriefingEndsItAndOpensNoMenu)
