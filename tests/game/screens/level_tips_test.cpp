@@ -1,6 +1,7 @@
 // The tutorial tips of the shipped levels, held to what a player meets: a level says each
-// tip once, a tip waits for an event its unit can raise, and its text fits the panel the game
-// shows it in, laid out by the game's own text layout at the game's font. Each failure
+// tip once, a tip waits for an event its unit can raise, it names resources and units as the
+// game's hovers name them and gives the amounts the rules ask, and its text fits the panel the
+// game shows it in, laid out by the game's own text layout at the game's font. Each failure
 // names the level, the unit (its type and its number among the units of that type, as a
 // script names it) and the tip.
 #include "engine/core/StringUtils.h"
@@ -11,6 +12,8 @@
 #include "engine/ui/cTextLine.h"
 #include "engine/ui/cTextStyleButton.h"
 #include "game/heroes/GameController.h"
+#include "game/hud/UnitViewDescription.h"
+#include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/cMiniBriefing.h"
 #include "game/screens/cModalTutorStateView.h"
@@ -24,10 +27,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -257,6 +263,194 @@ TEST(LevelTips, EveryTipWaitsForAnEventItsUnitCanRaise)
                               << tip.where() << " waits for the event " << tip.eventKind << ": " << why;
                       });
     EXPECT_GT(tips, 20) << "the first levels teach through tips";
+}
+
+// The words of a text, lower case.
+std::vector<std::string> wordsOf(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : text + " ")
+        if (std::isalpha(static_cast<unsigned char>(c)))
+            word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        else if (!word.empty())
+        {
+            words.push_back(word);
+            word.clear();
+        }
+    return words;
+}
+
+// The words of a name of the rules: "BonusSpeedHero" -> bonus, speed, hero.
+std::vector<std::string> nameWords(const std::string& name)
+{
+    std::string spaced;
+    for (size_t i = 0; i < name.size(); ++i)
+    {
+        if (i > 0 && std::isupper(static_cast<unsigned char>(name[i])))
+            spaced += ' ';
+        spaced += name[i];
+    }
+    return wordsOf(spaced);
+}
+
+// One word, singular or plural: "brick" and "bricks", "hero" and "heroes", "battery" and
+// "batteries".
+std::string singular(const std::string& word)
+{
+    if (word.size() > 4 && word.compare(word.size() - 3, 3, "ies") == 0)
+        return word.substr(0, word.size() - 3) + "y";
+    if (word.size() > 4 && word.compare(word.size() - 3, 3, "oes") == 0)
+        return word.substr(0, word.size() - 2);
+    if (word.size() > 3 && word.back() == 's' && word[word.size() - 2] != 's' && word[word.size() - 2] != 'u')
+        return word.substr(0, word.size() - 1);
+    return word;
+}
+
+// Whether a word of a tip is the word of the rules: the word itself in either number, or, for a
+// longer word, one it starts ("accum" in "accumulator").
+bool isWord(const std::string& said, const std::string& word)
+{
+    return singular(said) == singular(word) || (word.size() >= 5 && said.rfind(word, 0) == 0);
+}
+
+// The names the game shows for what a player meets: every unit type's hover name (its view
+// description's), and the texts of the hover windows (the bonuses' and the captions).
+struct ShownNames
+{
+    // Type name -> the name its hover shows.
+    std::map<std::wstring, std::wstring> byType;
+    std::set<std::string> words;
+};
+
+ShownNames shownNames()
+{
+    ShownNames shown;
+    const NameIdTable& types = GameConfig::instance().unitNames();
+    for (int id = 0; id < types.size(); ++id)
+        if (const auto description = UnitViewLibrary::instance().findOrLoad(id))
+            if (!description->getName().empty())
+            {
+                shown.byType[types.nameOf(id)] = description->getName();
+                for (const std::string& word : wordsOf(Engine::toUtf8(description->getName())))
+                    shown.words.insert(singular(word));
+            }
+    const std::string tooltips = ::Test::readFile(fs::path(QUILL_SOURCE_DIR) / "data" / "UI" / "Tooltip.xml");
+    const std::regex text("(Text|String|Income|Place|NotEnough|NoWay|NoFreeHeroes|Upgrade)=\"([^\"]*)\"");
+    for (auto it = std::sregex_iterator(tooltips.begin(), tooltips.end(), text); it != std::sregex_iterator();
+         ++it)
+        for (const std::string& word : wordsOf((*it)[2]))
+            shown.words.insert(singular(word));
+    // A kind of unit ("a bonus", "a quest", "the barrier") is the game's word too.
+    for (const wchar_t* category : UnitCategory::all)
+        shown.words.insert(singular(Engine::toUtf8(category)));
+    return shown;
+}
+
+// The singular words of a text, in order.
+std::vector<std::string> singularWords(const std::string& text)
+{
+    std::vector<std::string> words = wordsOf(text);
+    for (std::string& word : words)
+        word = singular(word);
+    return words;
+}
+
+// Whether the text says the name (its words in a row, in either number).
+bool saysName(const std::vector<std::string>& text, const std::wstring& name)
+{
+    const std::vector<std::string> words = singularWords(Engine::toUtf8(name));
+    return !words.empty() && std::search(text.begin(), text.end(), words.begin(), words.end()) != text.end();
+}
+
+// The kinds the hover passes over (TooltipManager::composeTip): the crew, the scenery, the tools,
+// the townsfolk and the vehicles.
+const wchar_t* const kNotHovered[] = {UnitCategory::hero, UnitCategory::ambient, UnitCategory::attach,
+                                      UnitCategory::worker, UnitCategory::transport};
+
+// The amounts the rules give for a unit type, by the resource's shown word: what it costs,
+// takes and gives at each of its levels.
+void addAmounts(const UnitTypeInfo& type, const ShownNames& shown, std::multimap<std::string, int>& amounts)
+{
+    const NameIdTable& resources = GameConfig::instance().resourceNames();
+    for (int level = 0; level < type.levelCount(); ++level)
+    {
+        const auto& info = type.levelInfo(level);
+        for (const cGameResources* list : {&info->upIn, &info->resIn, &info->resOut, &info->repairRes})
+            for (const auto& [id, count] : list->getItems())
+                amounts.emplace(singularWords(Engine::toUtf8(shown.byType.at(resources.nameOf(id)))).back(),
+                                count);
+    }
+}
+
+TEST(LevelTips, TipsNameResourcesAndUnitsAsTheGameShowsThemAndTheAmountsTheRulesAsk)
+{
+    GameFixture fixture;
+    const ShownNames shown = shownNames();
+    ASSERT_EQ(shown.byType.at(L"Accum"), L"Batteries");
+    // The words of the rules' own names that the game never shows: a tip using one names a
+    // resource or a unit by another name than its hover does ("accumulator" for Batteries).
+    // Only the kinds a player hovers on the field count: those the shipped levels place, but
+    // for those the hover passes over.
+    std::set<std::wstring> placed;
+    const std::regex placedType("<Unit Type=\"([A-Za-z]+)\"");
+    for (int level : shippedLevels())
+    {
+        const std::string bytes = ::Test::readFile(kLevels / ("n" + std::to_string(level) + ".xml"));
+        for (auto it = std::sregex_iterator(bytes.begin(), bytes.end(), placedType);
+             it != std::sregex_iterator(); ++it)
+            placed.insert(Engine::fromUtf8((*it)[1]));
+    }
+    std::map<std::string, std::wstring> unshown;
+    for (const auto& [type, name] : shown.byType)
+    {
+        const int id = typeId(type.c_str());
+        const bool hovered =
+            placed.count(type) && std::none_of(std::begin(kNotHovered), std::end(kNotHovered),
+                                               [&](const wchar_t* category)
+                                               { return GameConfig::instance().isOfCategory(id, category); });
+        for (const std::string& word : nameWords(Engine::toUtf8(type)))
+            if (hovered && !shown.words.count(singular(word)))
+                unshown.emplace(word, name);
+    }
+    ASSERT_TRUE(unshown.count("accum"));
+    // The word that follows an amount of a resource.
+    std::set<std::string> resourceWords;
+    const NameIdTable& resources = GameConfig::instance().resourceNames();
+    for (int id = 0; id < resources.size(); ++id)
+        resourceWords.insert(singularWords(Engine::toUtf8(shown.byType.at(resources.nameOf(id)))).back());
+
+    for (int level : shippedLevels())
+        for (const WrittenTip& tip : writtenTips(level))
+        {
+            const std::vector<std::string> words = singularWords(tip.text);
+            for (const std::string& said : wordsOf(tip.text))
+                for (const auto& [word, name] : unshown)
+                    EXPECT_FALSE(isWord(said, word))
+                        << tip.where() << ": \"" << said << "\" for what the game calls \""
+                        << Engine::toUtf8(name) << "\"";
+            // "<amount> <resource>" is an amount the rules give the tip's unit, or a kind of unit
+            // the tip names (a burning building's "fire").
+            std::multimap<std::string, int> amounts;
+            addAmounts(*GameConfig::instance().getTypeInfo(typeId(tip.type.c_str())), shown, amounts);
+            for (const auto& [type, name] : shown.byType)
+                if (saysName(words, name))
+                    if (const auto info = GameConfig::instance().getTypeInfo(typeId(type.c_str())))
+                        addAmounts(*info, shown, amounts);
+            const std::regex amount("([0-9]+) ([A-Za-z]+)");
+            for (auto it = std::sregex_iterator(tip.text.begin(), tip.text.end(), amount);
+                 it != std::sregex_iterator(); ++it)
+            {
+                const std::string resource = singular(wordsOf((*it)[2]).front());
+                if (!resourceWords.count(resource))
+                    continue;
+                const int count = std::stoi((*it)[1]);
+                const auto range = amounts.equal_range(resource);
+                EXPECT_TRUE(std::any_of(range.first, range.second,
+                                        [&](const auto& entry) { return entry.second == count; }))
+                    << tip.where() << ": the rules ask no \"" << (*it)[0] << "\" of it";
+            }
+        }
 }
 
 // A line's letters as they are drawn.
