@@ -21,7 +21,9 @@
 
 #include <boost/make_shared.hpp>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -125,6 +127,45 @@ TEST_F(TutorialTips, APolledTipComesOnceTheWayToItsUnitIsOpen)
     // The player follows the tip: the puppy's click goes through and the tip goes.
     front.click(puppy->getView());
     EXPECT_FALSE(tutorial.getPointedUnit());
+}
+
+TEST_F(TutorialTips, TheSupplyDropTellsOfItsCratesOnceAndHighWaterOfItsFloodWithNoClickOnIt)
+{
+    // The times each text came up as the tutorial reports its tips, over `seconds` of play.
+    const auto shownTexts = [&](float seconds)
+    {
+        std::map<std::wstring, int> shown;
+        playUntil(
+            [&]
+            {
+                for (const std::wstring& line : front.takeTraces())
+                    if (line == L"Tutorial tip shown\n")
+                        ++shown[cTutorial::instance().getLastMessage()];
+                return false;
+            },
+            seconds);
+        return shown;
+    };
+    // "Supply drop": two crates of bricks fall at twelve seconds, and the level says so once.
+    enter(L"levels/n6.xml");
+    front.takeTraces();
+    const std::map<std::wstring, int> supply = shownTexts(40.0f);
+    const auto crates = std::find_if(supply.begin(), supply.end(),
+                                     [](const auto& text) { return text.first.find(L"Crates") == 0; });
+    ASSERT_NE(crates, supply.end()) << "the crates' message";
+    EXPECT_EQ(crates->second, 1);
+    CGameEngine::instance().PopState();
+
+    // "High water": the player takes the junk's pointer and never clicks the flood; its message
+    // comes by itself.
+    ASSERT_TRUE(front.playLevel(L"levels/n5.xml"));
+    const cUnit::Ptr junk = unit(L"JunkPile");
+    ASSERT_TRUE(playUntil([&] { return cTutorial::instance().getPointedUnit() == junk; }, 5.0f));
+    front.click(junk->getView());
+    front.takeTraces();
+    const std::map<std::wstring, int> flood = shownTexts(20.0f);
+    EXPECT_TRUE(std::any_of(flood.begin(), flood.end(),
+                            [](const auto& text) { return text.first.find(L"This much water") == 0; }));
 }
 
 TEST_F(TutorialTips, APanelNeverCoversTheBuildingItSpeaksOfAndStaysOnTheScreen)
