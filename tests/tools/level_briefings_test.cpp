@@ -17,7 +17,8 @@
 // Played by the game's own briefing frame by frame, every letter of every speech, laid out in
 // the bubble the briefing picks for it, lies on that bubble's body (its paper, not its border
 // nor its tail), and the reporter on the screen while a bubble stands is the one its tail
-// points at, clear of the point the speech shows.
+// points at, clear of the point the speech shows. Every briefing but the opening one is named
+// by a unit with a goal, the only units whose goals start a briefing.
 #include "engine/core/FromString.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cXmlPropertiesPooled.h"
@@ -36,6 +37,7 @@
 #include <cctype>
 #include <cmath>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -638,6 +640,26 @@ void playBriefings(int level, std::map<std::string, Platform::Image>& pictures, 
     }
 }
 
+// The briefings of a level that nothing starts: every briefing but the opening one (the town
+// hall's) is named by the "BreafId" of a unit whose goal, met, starts it.
+std::vector<std::string> unstartedBriefings(int level)
+{
+    std::vector<std::string> faults;
+    GameFixture fixture;
+    Game& game = fixture.newGame();
+    game.loadLevel(level);
+    game.buildLevelGoals();
+    std::set<std::string> started;
+    for (const LevelGoal& goal : game.getLevelGoals())
+        started.insert(goal.breafId);
+    const cUnit::Ptr base = game.getBase();
+    for (const auto& entry : CPlayState::instance().getBriefing().getBriefings())
+        if (!(base && entry.first == base->breafId) && !started.count(entry.first))
+            faults.push_back("level n" + std::to_string(level) + " briefing \"" + entry.first +
+                             "\": no unit with a goal names it, so it never plays");
+    return faults;
+}
+
 int levelsCount()
 {
     GameFixture fixture;
@@ -679,4 +701,13 @@ TEST(LevelBriefings, EverySpeechPlayedFitsItsBubbleAndIsSaidByTheReporterItsTail
         ADD_FAILURE() << fault;
     for (const std::string& fault : faults.speaker)
         ADD_FAILURE() << fault;
+}
+
+TEST(LevelBriefings, EveryBriefingButTheOpeningOneIsStartedByAGoal)
+{
+    const int levels = levelsCount();
+    ASSERT_GT(levels, 0);
+    for (int level = 0; level < levels; ++level)
+        for (const std::string& fault : unstartedBriefings(level))
+            ADD_FAILURE() << fault;
 }
