@@ -383,6 +383,11 @@ void cBriefing::stepActions()
         return;
     const Actions& list = found->second;
     const bool allBegun = m_nextAction >= list.size();
+    // Actions begin one a frame, and a slow frame (the first one drawn, with its pictures to
+    // load) may pass the start of the next: the time runs no further than that start before
+    // the action is on the screen, so that every action stands as long as it is written to.
+    if (!allBegun && !m_waiting && m_time > list[m_nextAction].start)
+        m_time = list[m_nextAction].start;
     for (const Action* action : m_active)
     {
         if (!action)
@@ -428,8 +433,12 @@ void cBriefing::beginAction(const Action& action)
         break;
     case kSpeech:
     {
+        // The speaker and the bubble face the same point: the bubble's tail points at the
+        // reporter who speaks, on the side away from what the speech shows.
         const Action* move = m_active[kPointerMove];
-        chooseBubble(move ? move->target : m_camera);
+        const Engine::cVector2 point = move ? move->target : m_camera;
+        chooseReporter(point);
+        chooseBubble(point);
         cBriefingBubble* text = shownText();
         text->setText(action.text, true);
         m_visibleLetters = 0;
@@ -439,7 +448,10 @@ void cBriefing::beginAction(const Action& action)
         break;
     }
     case kPointerMove:
-        chooseReporter(action.target);
+        // A speech still standing keeps its speaker until its bubble goes (the next speech
+        // or a camera cut); the pointer may glide on meanwhile.
+        if (!m_bubbleDown->isVisible() && !m_bubbleUp->isVisible())
+            chooseReporter(action.target);
         break;
     case kWait:
         m_waiting = true;

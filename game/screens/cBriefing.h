@@ -42,8 +42,14 @@ class cBriefingBubble;
 //
 // The briefing time runs while the player is not asked to act. It stands during a wait, and,
 // once every action has begun, at a speech that has said everything while another action
-// still runs; a key then ends the speech and the time goes on. When every action is over the
-// forward button offers "StringNext" and any key ends the briefing.
+// still runs; a key then ends the speech and the time goes on. It never runs past the start of
+// an action before that action is on the screen (actions begin one a frame, and a frame may
+// be slow), so each stands for its written time as the player sees it. When every action is
+// over the forward button offers "StringNext" and any key ends the briefing.
+//
+// The reporter who speaks faces the point the speech's bubble is chosen for (the arrived
+// pointer's, else the camera's); a pointer move that begins while a bubble stands leaves that
+// bubble its speaker, and only a move that begins with no bubble shows its own reporter at once.
 //
 // The layout is "UI/BreafPanel.xml" (see the layout's comment for its parts). One view exists
 // (a second throws "Object already exist."), made by the briefing state at the first level

@@ -13,11 +13,20 @@
 // Each speech stays on the screen, from its first letter until the next speech or camera cut
 // replaces it, a second for every 15 letters and at least 1.5 s after its last letter, unless
 // the briefing waits for the player once it is whole (a wait, or the end of the briefing).
+//
+// Played by the game's own briefing frame by frame, every letter of every speech, laid out in
+// the bubble the briefing picks for it, lies on that bubble's body (its paper, not its border
+// nor its tail), and the reporter on the screen while a bubble stands is the one its tail
+// points at, clear of the point the speech shows. Every briefing but the opening one is named
+// by a unit with a goal, the only units whose goals start a briefing.
 #include "engine/core/FromString.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cXmlPropertiesPooled.h"
+#include "engine/ui/cGlyphView.h"
+#include "engine/ui/cTextLine.h"
 #include "engine/ui/cView.h"
 #include "game/screens/cBriefing.h"
+#include "game/screens/cBriefingBubble.h"
 #include "game/world/UnitView.h"
 #include "platform/image/ImageDecoder.h"
 #include "tests/game/world/game_test_tools.h"
@@ -28,6 +37,7 @@
 #include <cctype>
 #include <cmath>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -194,8 +204,9 @@ struct SolidBounds
     std::string text() const { return where({x0, y0}) + " to " + where({x1, y1}); }
 };
 
-SolidBounds solidBounds(Engine::cView& view, Engine::cFileSystem& files,
-                        std::map<std::string, Platform::Image>& pictures)
+// The picture a view draws, read once.
+const Platform::Image& pictureOf(Engine::cView& view, Engine::cFileSystem& files,
+                                 std::map<std::string, Platform::Image>& pictures)
 {
     const std::string path = view.getTextureName();
     if (!pictures.count(path))
@@ -207,7 +218,13 @@ SolidBounds solidBounds(Engine::cView& view, Engine::cFileSystem& files,
                                        : Platform::decodeImage(reinterpret_cast<const uint8_t*>(bytes.data()),
                                                                bytes.size());
     }
-    const Platform::Image& picture = pictures[path];
+    return pictures[path];
+}
+
+SolidBounds solidBounds(Engine::cView& view, Engine::cFileSystem& files,
+                        std::map<std::string, Platform::Image>& pictures)
+{
+    const Platform::Image& picture = pictureOf(view, files, pictures);
     const Engine::cQuad& quad = view.getSprite();
     const Engine::cQuadCorner* c = quad.corners;
     SolidBounds bounds;
@@ -245,6 +262,24 @@ SolidBounds solidBounds(Engine::cView& view, Engine::cFileSystem& files,
     return bounds;
 }
 
+// Where the pointer points for a target, from the target: the fingertip of its picture (the
+// middle of the lowest solid row) at the lowest point of its bob between "PointerLeftUp" and
+// "PointerRightDown"; from there it bobs up and down again.
+Engine::cVector2 fingertipOf(cBriefing& briefing, Engine::cFileSystem& files,
+                             std::map<std::string, Platform::Image>& pictures)
+{
+    const Engine::tPropertiesPtr layout = readXml(files, "UI/BreafPanel.xml");
+    Engine::cVector2 leftUp, rightDown;
+    Engine::fromString(leftUp, layout->getAttribute(L"PointerLeftUp"));
+    Engine::fromString(rightDown, layout->getAttribute(L"PointerRightDown"));
+    Engine::cPicture& pointer = *briefing.getPointer();
+    const Engine::cVector2 place = pointer.getPosition();
+    pointer.setPosition(Engine::cVector2(0.0f, 0.0f));
+    const SolidBounds hand = solidBounds(pointer, files, pictures);
+    pointer.setPosition(place);
+    return Engine::cVector2(hand.bottom, hand.y1) + (leftUp + rightDown) * 0.5f + (rightDown - leftUp);
+}
+
 // The faults of a level's moves: what each means, where its pointer points, what its speeches
 // name.
 std::vector<std::string> pointerFaults(int level, std::map<std::string, Platform::Image>& pictures)
@@ -260,19 +295,7 @@ std::vector<std::string> pointerFaults(int level, std::map<std::string, Platform
     const auto unitsOf = [&](const std::string& type)
     { return game.getUnits().equal_range(GameConfig::instance().getTypeId(Engine::fromUtf8(type))); };
     cBriefing& briefing = CPlayState::instance().getBriefing();
-
-    const Engine::tPropertiesPtr layout = readXml(*fixture.files, "UI/BreafPanel.xml");
-    Engine::cVector2 leftUp, rightDown;
-    Engine::fromString(leftUp, layout->getAttribute(L"PointerLeftUp"));
-    Engine::fromString(rightDown, layout->getAttribute(L"PointerRightDown"));
-    // Where the pointer points for a target: the fingertip of its picture (the middle of the
-    // lowest solid row) at the lowest point of its bob between "PointerLeftUp" and
-    // "PointerRightDown"; from there it bobs up and down again.
-    Engine::cPicture& pointer = *briefing.getPointer();
-    pointer.setPosition(Engine::cVector2(0.0f, 0.0f));
-    const SolidBounds hand = solidBounds(pointer, *fixture.files, pictures);
-    const Engine::cVector2 fingertip =
-        Engine::cVector2(hand.bottom, hand.y1) + (leftUp + rightDown) * 0.5f + (rightDown - leftUp);
+    const Engine::cVector2 fingertip = fingertipOf(briefing, *fixture.files, pictures);
 
     for (const WrittenBriefing& written : writtenBriefings(*fixture.files, level))
     {
@@ -428,6 +451,215 @@ std::vector<std::string> readingFaults(int level, Engine::cFileSystem& files)
     return faults;
 }
 
+// The body of a speech bubble's picture: its paper, the opaque texels about as light as the
+// picture's middle (the border round it is darker, its shadow clear), in the rows and the
+// columns where the paper runs at least half as far as in the longest of them: the tail, a
+// narrow run of rows or columns, is left out.
+class BubbleBody
+{
+public:
+    explicit BubbleBody(const Platform::Image& picture)
+        : m_width(static_cast<int>(picture.width)), m_height(static_cast<int>(picture.height))
+    {
+        if (m_width < 16 || m_height < 16)
+            return;
+        const auto brightness = [&](int x, int y)
+        {
+            const uint8_t* texel = picture.row(static_cast<uint32_t>(y)) + x * 4;
+            return texel[3] > 128 ? static_cast<float>(texel[0] + texel[1] + texel[2]) : 0.0f;
+        };
+        float middle = 0.0f;
+        for (int y = m_height / 2 - 4; y < m_height / 2 + 4; ++y)
+            for (int x = m_width / 2 - 4; x < m_width / 2 + 4; ++x)
+                middle += brightness(x, y) / 64.0f;
+        m_body.assign(static_cast<size_t>(m_width * m_height), false);
+        std::vector<int> rows(static_cast<size_t>(m_height)), columns(static_cast<size_t>(m_width));
+        for (int y = 0; y < m_height; ++y)
+            for (int x = 0; x < m_width; ++x)
+                if (brightness(x, y) >= middle * 0.9f)
+                {
+                    m_body[static_cast<size_t>(y * m_width + x)] = true;
+                    ++rows[static_cast<size_t>(y)];
+                    ++columns[static_cast<size_t>(x)];
+                }
+        const int longestRow = *std::max_element(rows.begin(), rows.end());
+        const int longestColumn = *std::max_element(columns.begin(), columns.end());
+        for (int y = 0; y < m_height; ++y)
+            for (int x = 0; x < m_width; ++x)
+                if (rows[static_cast<size_t>(y)] * 2 < longestRow ||
+                    columns[static_cast<size_t>(x)] * 2 < longestColumn)
+                    m_body[static_cast<size_t>(y * m_width + x)] = false;
+    }
+
+    // Whether a point of the screen lies on the body of the bubble as the view draws it.
+    bool under(Engine::cView& bubble, const Engine::cVector2& point) const
+    {
+        if (m_body.empty())
+            return false;
+        const Engine::cQuad& quad = bubble.getSprite();
+        const Engine::cQuadCorner* c = quad.corners;
+        const Engine::cVector2 across(c[1].x - c[0].x, c[1].y - c[0].y);
+        const Engine::cVector2 down(c[2].x - c[0].x, c[2].y - c[0].y);
+        const Engine::cVector2 from(point.x - c[0].x, point.y - c[0].y);
+        const float s = (from.x * across.x + from.y * across.y) / (across.x * across.x + across.y * across.y);
+        const float t = (from.x * down.x + from.y * down.y) / (down.x * down.x + down.y * down.y);
+        if (!(s >= 0.0f && s <= 1.0f && t >= 0.0f && t <= 1.0f))
+            return false;
+        const float u = quad.uvFrom.x + s * (quad.uvTo.x - quad.uvFrom.x);
+        const float v = quad.uvFrom.y + t * (quad.uvTo.y - quad.uvFrom.y);
+        const int x = std::clamp(static_cast<int>(u * static_cast<float>(m_width)), 0, m_width - 1);
+        const int y = std::clamp(static_cast<int>(v * static_cast<float>(m_height)), 0, m_height - 1);
+        return m_body[static_cast<size_t>(y * m_width + x)];
+    }
+
+private:
+    int m_width = 0;
+    int m_height = 0;
+    std::vector<bool> m_body;
+};
+
+// The letters a bubble's text draws now, as quads of the screen.
+std::vector<Engine::cQuad> drawnLetters(cBriefingBubble& text)
+{
+    std::vector<Engine::cQuad> letters;
+    for (Engine::cTextLine* line : text.getLines())
+    {
+        if (!line->isShown())
+            continue;
+        line->getWidth();
+        if (line->getMultiSprites())
+        {
+            for (const Engine::cQuad& quad : line->getSprites())
+                letters.push_back(quad);
+            continue;
+        }
+        for (Engine::cControl* child : line->getChildren())
+            if (auto* glyph = dynamic_cast<Engine::cGlyphView*>(child); glyph && glyph->isShown())
+                letters.push_back(glyph->getSprite());
+    }
+    return letters;
+}
+
+// What a player sees of a level's briefings, each played by the game's briefing frame by frame
+// at 30 frames a second until it waits for the player or its time stands: the speeches with a
+// letter off their bubble's body ("fit"), and those whose bubble stands while the reporter on
+// the screen is not the one its tail points at, or stands over the point the speech shows
+// ("speaker"). Each speech is named once for each.
+struct PlayedFaults
+{
+    std::vector<std::string> fit;
+    std::vector<std::string> speaker;
+    int speeches = 0;
+};
+
+void playBriefings(int level, std::map<std::string, Platform::Image>& pictures, PlayedFaults& faults)
+{
+    GameFixture fixture;
+    Game& game = fixture.newGame();
+    game.loadLevel(level);
+    cBriefing& briefing = CPlayState::instance().getBriefing();
+    const Engine::cVector2 fingertip = fingertipOf(briefing, *fixture.files, pictures);
+    std::map<bool, BubbleBody> bodies;
+    std::map<bool, SolidBounds> reporters;
+    for (bool upper : {false, true})
+        bodies.emplace(upper, BubbleBody(pictureOf(*briefing.getBubble(upper), *fixture.files, pictures)));
+    for (bool left : {false, true})
+        reporters[left] = solidBounds(*briefing.getReporter(left), *fixture.files, pictures);
+
+    std::vector<std::string> ids;
+    for (const auto& entry : briefing.getBriefings())
+        ids.push_back(entry.first);
+    constexpr float dt = 1.0f / 30.0f;
+    fixture.timer.frameTime = dt;
+    for (const std::string& id : ids)
+    {
+        const std::string brief = "level n" + std::to_string(level) + " briefing \"" + id + "\"";
+        briefing.start(id);
+        const cBriefing::Action* said = nullptr;
+        std::string speech;
+        Engine::cVector2 shows;
+        bool misfit = false;
+        bool misspoken = false;
+        float stands = 0.0f;
+        for (int frame = 0; frame < 20000 && briefing.isPlaying(); ++frame)
+        {
+            const float time = briefing.getTime();
+            if (frame > 0)
+            {
+                briefing.update();
+                Engine::cControl::deletePending();
+            }
+            stands = briefing.getTime() == time ? stands + dt : 0.0f;
+            if (const cBriefing::Action* active = briefing.getActive(cBriefing::kSpeech);
+                active && active != said)
+            {
+                said = active;
+                ++faults.speeches;
+                speech = brief + " speech \"" + Engine::toUtf8(said->text).substr(0, 40) + "...\"";
+                shows = briefing.getCameraView()->getPosition() + fingertip;
+                misfit = misspoken = false;
+            }
+            for (bool upper : {false, true})
+            {
+                Engine::cPicture& bubble = *briefing.getBubble(upper);
+                if (!bubble.isVisible() || !said)
+                    continue;
+                const bool manSpeaks = bubble.getInverceX();
+                const std::string tail = manSpeaks ? "the man" : "the woman";
+                std::ostringstream at;
+                at << " at " << briefing.getTime() << " s: ";
+                if (!misspoken && (!briefing.getReporter(!manSpeaks)->isVisible() ||
+                                   briefing.getReporter(manSpeaks)->isVisible()))
+                {
+                    misspoken = true;
+                    faults.speaker.push_back(speech + at.str() + "its bubble's tail points at " + tail +
+                                             ", who is not the reporter on the screen");
+                }
+                else if (!misspoken && reporters[!manSpeaks].contains(shows))
+                {
+                    misspoken = true;
+                    faults.speaker.push_back(speech + at.str() + tail + " stands over the point it shows, " +
+                                             where(shows));
+                }
+                if (misfit)
+                    continue;
+                for (const Engine::cQuad& letter : drawnLetters(*briefing.getBubbleText(upper)))
+                    for (const Engine::cQuadCorner& corner : letter.corners)
+                        if (!misfit && !bodies.at(upper).under(bubble, Engine::cVector2(corner.x, corner.y)))
+                        {
+                            misfit = true;
+                            faults.fit.push_back(speech + ": a letter reaches " +
+                                                 where(Engine::cVector2(corner.x, corner.y)) + ", off the " +
+                                                 (upper ? "upper" : "lower") + " bubble's body");
+                        }
+            }
+            if (briefing.isWaiting() || briefing.isFinished() || stands > 3.0f)
+                break;
+        }
+        briefing.finish();
+    }
+}
+
+// The briefings of a level that nothing starts: every briefing but the opening one (the town
+// hall's) is named by the "BreafId" of a unit whose goal, met, starts it.
+std::vector<std::string> unstartedBriefings(int level)
+{
+    std::vector<std::string> faults;
+    GameFixture fixture;
+    Game& game = fixture.newGame();
+    game.loadLevel(level);
+    game.buildLevelGoals();
+    std::set<std::string> started;
+    for (const LevelGoal& goal : game.getLevelGoals())
+        started.insert(goal.breafId);
+    const cUnit::Ptr base = game.getBase();
+    for (const auto& entry : CPlayState::instance().getBriefing().getBriefings())
+        if (!(base && entry.first == base->breafId) && !started.count(entry.first))
+            faults.push_back("level n" + std::to_string(level) + " briefing \"" + entry.first +
+                             "\": no unit with a goal names it, so it never plays");
+    return faults;
+}
+
 int levelsCount()
 {
     GameFixture fixture;
@@ -453,5 +685,29 @@ TEST(LevelBriefings, EverySpeechStaysLongEnoughToBeRead)
     ASSERT_GT(levels, 0);
     for (int level = 0; level < levels; ++level)
         for (const std::string& fault : readingFaults(level, *fixture.files))
+            ADD_FAILURE() << fault;
+}
+
+TEST(LevelBriefings, EverySpeechPlayedFitsItsBubbleAndIsSaidByTheReporterItsTailPointsAt)
+{
+    std::map<std::string, Platform::Image> pictures;
+    const int levels = levelsCount();
+    ASSERT_GT(levels, 0);
+    PlayedFaults faults;
+    for (int level = 0; level < levels; ++level)
+        playBriefings(level, pictures, faults);
+    EXPECT_GT(faults.speeches, levels) << "every level's speeches were played";
+    for (const std::string& fault : faults.fit)
+        ADD_FAILURE() << fault;
+    for (const std::string& fault : faults.speaker)
+        ADD_FAILURE() << fault;
+}
+
+TEST(LevelBriefings, EveryBriefingButTheOpeningOneIsStartedByAGoal)
+{
+    const int levels = levelsCount();
+    ASSERT_GT(levels, 0);
+    for (int level = 0; level < levels; ++level)
+        for (const std::string& fault : unstartedBriefings(level))
             ADD_FAILURE() << fault;
 }

@@ -1,7 +1,8 @@
 // Shipped opening briefings as a player reads them in the play state, frame by frame with keys
 // pressed now and then: the bubbles show only letters of the speech being said, the forward
 // button always shows its caption, and the first briefing speaks of nothing the field does not
-// show yet; a briefing after one skipped with the mouse is drawn whole from its first frame.
+// show yet; a briefing after one skipped with the mouse is drawn whole from its first frame;
+// every speech stands on the screen as long as it is written to, a slow first frame included.
 #include "engine/core/StringUtils.h"
 #include "engine/ui/cButtonCaption.h"
 #include "engine/ui/cGlyphView.h"
@@ -173,6 +174,35 @@ TEST_F(BriefingPlayer, TheBubblesOfHighWaterShowOnlyLettersOfTheSpeechSaidAndThe
 TEST_F(BriefingPlayer, TheBubblesOfSupplyDropShowOnlyLettersOfTheSpeechSaidAndTheButtonItsCaption)
 {
     readChecked(L"levels/n6.xml");
+}
+
+TEST_F(BriefingPlayer, EverySpeechStandsItsWrittenTimeAsThePlayerSeesItEvenAfterASlowFirstFrame)
+{
+    // The last level's opening briefing: its first speech is written to stand the 7 s its 104
+    // letters need, and the first frame drawn with the briefing is slow. Each speech is on the
+    // screen from the frame that first draws it to the one that draws the next.
+    cBriefing& briefing = open(L"levels/n44.xml");
+    const cBriefing::Action* shown = nullptr;
+    float seen = 0.0f;
+    int measured = 0;
+    for (int frame = 0; frame < 6000 && !briefing.isWaiting() && !briefing.isFinished(); ++frame)
+    {
+        const float dt = frame == 0 ? 0.15f : 1.0f / 30.0f;
+        front.frame(dt);
+        seen += dt;
+        const cBriefing::Action* speech = briefing.getActive(cBriefing::kSpeech);
+        if (!speech || speech == shown)
+            continue;
+        if (shown)
+        {
+            EXPECT_GE(seen + 1e-3f, speech->start - shown->start)
+                << "\"" << Engine::toUtf8(shown->text) << "\" stands on the screen " << seen << " s";
+            ++measured;
+        }
+        shown = speech;
+        seen = 0.0f;
+    }
+    EXPECT_GE(measured, 7);
 }
 
 TEST_F(BriefingPlayer, TheFirstBriefingSpeaksOfNoBuildingBeforeItStandsOnTheField)

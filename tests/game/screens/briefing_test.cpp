@@ -105,12 +105,13 @@ TEST(Briefing, TheOpeningBriefingPlaysInStartOrderHoldsItsClockForThePlayerAndSt
     EXPECT_LE(shown, 4u);
 
     // The pointer move glides the camera's frame; the camera's point follows at its end, where
-    // the pointer shows. The point lies on the left: the man speaks.
+    // the pointer shows. The point lies on the left, but the woman's words stand in her bubble
+    // until it goes: she stays.
     runTo(screen, briefing, 4.0f);
     EXPECT_EQ(briefing.getCamera(), Engine::cVector2(700.0f, 300.0f));
     EXPECT_NEAR(briefing.getCameraView()->getPosition().x, 500.0f, 45.0f);
-    EXPECT_TRUE(briefing.getReporter(false)->isVisible());
-    EXPECT_FALSE(briefing.getReporter(true)->isVisible());
+    EXPECT_TRUE(briefing.getReporter(true)->isVisible());
+    EXPECT_FALSE(briefing.getReporter(false)->isVisible());
     runTo(screen, briefing, 4.6f);
     EXPECT_EQ(briefing.getCamera(), Engine::cVector2(300.0f, 200.0f));
     EXPECT_TRUE(briefing.getPointer()->isVisible());
@@ -132,8 +133,13 @@ TEST(Briefing, TheOpeningBriefingPlaysInStartOrderHoldsItsClockForThePlayerAndSt
     EXPECT_FALSE(briefing.getBubble(false)->isVisible());
     EXPECT_FALSE(briefing.getPressAnyKey()->isVisible());
 
-    // The last speech begins while the last pointer move runs; once it has said everything the
+    // The last pointer move begins with no bubble standing: the man, who faces its point, comes
+    // at once. The last speech begins while the move runs; once it has said everything the
     // clock stands until a key ends it.
+    runTo(screen, briefing, 5.1f);
+    EXPECT_EQ(briefing.getActive(1), nullptr);
+    EXPECT_TRUE(briefing.getReporter(false)->isVisible());
+    EXPECT_FALSE(briefing.getReporter(true)->isVisible());
     runTo(screen, briefing, 5.3f);
     ASSERT_NE(briefing.getActive(1), nullptr);
     EXPECT_TRUE(briefing.getBubble(false)->getInverceX()) << "the man's bubble, its tail to the right";
