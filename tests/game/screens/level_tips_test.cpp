@@ -1,9 +1,9 @@
 // The tutorial tips of the shipped levels, held to what a player meets: a level says each
 // tip once, a tip waits for an event its unit can raise, it names resources and units as the
-// game's hovers name them and gives the amounts the rules ask, and its text fits the panel the
-// game shows it in, laid out by the game's own text layout at the game's font. Each failure
-// names the level, the unit (its type and its number among the units of that type, as a
-// script names it) and the tip.
+// game's hovers name them (so do the briefings' speeches) and gives the amounts the rules ask, and its text
+// fits the panel the game shows it in, laid out by the game's own text layout at the game's font. Each
+// failure names the level, the unit (its type and its number among the units of that type, as a script names
+// it) and the tip.
 #include "engine/core/StringUtils.h"
 #include "engine/core/cXmlPropertiesPooled.h"
 #include "engine/ui/LayoutKeys.h"
@@ -420,15 +420,28 @@ TEST(LevelTips, TipsNameResourcesAndUnitsAsTheGameShowsThemAndTheAmountsTheRules
     for (int id = 0; id < resources.size(); ++id)
         resourceWords.insert(singularWords(Engine::toUtf8(shown.byType.at(resources.nameOf(id)))).back());
 
+    const auto namesAsShown = [&](const std::string& text, const std::string& where)
+    {
+        for (const std::string& said : wordsOf(text))
+            for (const auto& [word, name] : unshown)
+                EXPECT_FALSE(isWord(said, word)) << where << ": \"" << said << "\" for what the game calls \""
+                                                 << Engine::toUtf8(name) << "\"";
+    };
+    // The briefings' reporters speak of the same things in the same words.
+    const std::regex speech("<Action type=\"1\"[^>]* text=\"([^\"]*)\"");
+    for (int level : shippedLevels())
+    {
+        const std::string bytes = ::Test::readFile(kLevels / ("n" + std::to_string(level) + ".xml"));
+        for (auto it = std::sregex_iterator(bytes.begin(), bytes.end(), speech); it != std::sregex_iterator();
+             ++it)
+            namesAsShown((*it)[1], "n" + std::to_string(level) + " speech \"" + (*it)[1].str() + "\"");
+    }
+
     for (int level : shippedLevels())
         for (const WrittenTip& tip : writtenTips(level))
         {
             const std::vector<std::string> words = singularWords(tip.text);
-            for (const std::string& said : wordsOf(tip.text))
-                for (const auto& [word, name] : unshown)
-                    EXPECT_FALSE(isWord(said, word))
-                        << tip.where() << ": \"" << said << "\" for what the game calls \""
-                        << Engine::toUtf8(name) << "\"";
+            namesAsShown(tip.text, tip.where());
             // "<amount> <resource>" is an amount the rules give the tip's unit, or a kind of unit
             // the tip names (a burning building's "fire").
             std::multimap<std::string, int> amounts;
