@@ -151,6 +151,10 @@ void GameController::onUnitClick(Engine::cView* view)
     // An animal's click is onAnimalClick's, which runs first and traces its own refusals.
     if (isOfCategory(unit, UnitCategory::animal))
         return;
+    // A hero, its tool or the birds are never ordered: the press reaches the unit under them too.
+    if (isOfCategory(unit, UnitCategory::hero) || isOfCategory(unit, UnitCategory::attach) ||
+        isOfCategory(unit, UnitCategory::ambient))
+        return;
     if (!LevelTutor::instance().allowsClick(unit, false))
     {
         traceNoGoal(unit, false, tutorReason());

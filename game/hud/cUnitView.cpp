@@ -55,13 +55,22 @@ Engine::tPropertiesPtr layout(const char* path)
     return Engine::cResourceManager::instance()->getXml(path, true);
 }
 
+// A unit a click never orders (a hero, its tool, the birds): its view may lie over one that
+// takes clicks.
+bool takesNoGoal(const cUnit::Ptr& unit)
+{
+    GameConfig& config = GameConfig::instance();
+    return config.isOfCategory(unit->getTypeId(), UnitCategory::hero) ||
+           config.isOfCategory(unit->getTypeId(), UnitCategory::attach) ||
+           config.isOfCategory(unit->getTypeId(), UnitCategory::ambient);
+}
+
 } // namespace
 
 cUnitView::cUnitView(Engine::cControl* parent) : UnitView(parent) {}
 
 cUnitView::~cUnitView()
 {
-    letGoOfPointer();
     // The unit may outlive its view (the level's tables, an action still hold it): it must not
     // keep pointing at a deleted view.
     if (m_unit && m_unit->getView() == this)
@@ -263,8 +272,8 @@ void cUnitView::applyState(const cUnit::Ptr& unit)
             }
         }
     }
-    // Some looks are copied whole, the template's input state with them (see copyLook).
-    setState(input);
+    // Some looks are copied whole, the template's input with them.
+    keepInput(input);
     if (unit->getState() == eUnitState::hidden)
         hide();
     else
@@ -312,13 +321,25 @@ void cUnitView::copyLook(const Engine::cButton& source)
     copyFrom(source);
     setPosition(position);
     setDeep(deep);
-    // The template's look, the view's own input state: a press held on the unit goes on to its
-    // click, and a hover stays, while the unit grows or starts to work.
-    setState(input);
+    keepInput(input);
     // The template's effects are copied hidden (the template is): on the unit they belong to
     // the look.
     for (Engine::cView* effect : getParticleChildren())
         effect->show();
+}
+
+void cUnitView::keepInput(int32_t state)
+{
+    // The template's look, the view's own input state: a press held on the unit goes on to its
+    // click, and a hover stays, while the unit grows or starts to work.
+    setState(state);
+    // A unit that takes no goal never holds the pointer: a press on a hero standing on a pile
+    // is the pile's.
+    if (m_unit && takesNoGoal(m_unit) && getIsDeepProcessing())
+    {
+        letGoOfPointer();
+        setIsDeepProcessing(false);
+    }
 }
 
 void cUnitView::adoptPart(Engine::cButton* part)
@@ -399,10 +420,6 @@ void cUnitView::hideStateChildren()
 void cUnitView::update()
 {
     Engine::cButton::update();
-    // A unit that walked away from under the pointer, or changed its look there, no longer
-    // holds it.
-    if (buttonUnderPointer == this && !pointerInside())
-        letGoOfPointer();
     const float dt = frameTime();
     if (m_reverse)
     {
@@ -436,15 +453,6 @@ void cUnitView::update()
 namespace
 {
 
-// A unit a click never orders: its view may lie over one that takes clicks.
-bool takesNoGoal(const cUnit::Ptr& unit)
-{
-    GameConfig& config = GameConfig::instance();
-    return config.isOfCategory(unit->getTypeId(), UnitCategory::hero) ||
-           config.isOfCategory(unit->getTypeId(), UnitCategory::attach) ||
-           config.isOfCategory(unit->getTypeId(), UnitCategory::ambient);
-}
-
 std::wstring viewName(const Engine::cButtonPrototype& view)
 {
     if (const auto* unitView = dynamic_cast<const cUnitView*>(&view))
@@ -471,7 +479,6 @@ void cUnitView::onEnable()
 
 void cUnitView::onDisable()
 {
-    letGoOfPointer();
     UnitView::onDisable();
     m_pressWatch.disconnect();
     m_releaseWatch.disconnect();

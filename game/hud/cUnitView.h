@@ -130,9 +130,12 @@ private:
     // A press the view took that no click follows at the release: the pointer left the view,
     // or the view's look changed under the held press.
     void watchRelease();
-    // The view holds the pointer no more (it moved from under it, goes or is disabled): the
-    // view under the pointer takes it, as at a move of the pointer, before the next press.
+    // The view holds the pointer no more: the view under the pointer takes it, as at a move of
+    // the pointer, before the next press.
     void letGoOfPointer();
+    // After a look is copied from a template: the view's own input state again, and no hold
+    // on the pointer for a unit that takes no goal.
+    void keepInput(int32_t state);
     // Traces the arrow when its state refresh finds it newly lit ("Upgrade arrow lit: <type> at
     // <x>;<y>"), so that whoever watches the program knows where a press raises the building.
     void traceArrow();
