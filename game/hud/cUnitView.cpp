@@ -545,13 +545,13 @@ void cUnitView::watchPress()
 
 void cUnitView::watchRelease()
 {
-    // The button's own release handler has run: a press it still holds had its look changed
-    // under it, which dropped the pressed state, and no click came.
+    // The button's own release handler has run: a press it still holds lost its pressed state
+    // before the release (another view took the pointer), and no click came.
     if (!m_pressHeld)
         return;
     m_pressHeld = false;
     if (m_unit)
-        GameController::traceNoGoal(m_unit, false, L"its look changed under the held press");
+        GameController::traceNoGoal(m_unit, false, L"its press was taken from it before the release");
 }
 
 // ---------------------------------------------------------------------------------------------

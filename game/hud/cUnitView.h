@@ -123,12 +123,12 @@ private:
     bool isOfCategory(const wchar_t* category) const;
     void createUpgradeButton();
     // A press of the primary button on the view that it cannot take is traced with why, since
-    // no click of the unit follows: "Press on Cement#2 makes no goal: " and the view that holds
-    // the pointer instead (one lying over the unit that takes no goal, or one the pointer has
-    // left without moving since), no view holding the pointer, or its arrow greyed.
+    // no click of the unit follows ("Click on Cement#2 makes no goal: " and why): a view that
+    // holds the pointer instead (one lying over the unit that orders nothing, or one the
+    // pointer has left without moving since), no view holding the pointer, or its arrow greyed.
     void watchPress();
     // A press the view took that no click follows at the release: the pointer left the view,
-    // or the view's look changed under the held press.
+    // or the press was taken from it before the release.
     void watchRelease();
     // The view holds the pointer no more: the view under the pointer takes it, as at a move of
     // the pointer, before the next press.
