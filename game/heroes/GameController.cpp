@@ -131,16 +131,21 @@ unsigned GameController::countWaitingGoals() const
                                                { return goal->getStatus() == Goal::Waiting; }));
 }
 
-void GameController::addGoal(cUnit::Ptr target, cGameResources cost, bool upgrade)
+unsigned GameController::waitingGoalsLimit() const
+{
+    const Game* game = Game::instance();
+    const cUnit::Ptr base = game ? game->getBase() : cUnit::Ptr();
+    const unsigned baseLevel = base ? static_cast<unsigned>(std::max(base->getLevel(), 0)) : 0u;
+    return (baseLevel + 1u) *
+           static_cast<unsigned>(std::max(GameConfig::instance().getConstants().GoalsListLimit, 0));
+}
+
+bool GameController::addGoal(cUnit::Ptr target, cGameResources cost, bool upgrade)
 {
     Game* game = Game::instance();
     GameConfig& config = GameConfig::instance();
-    const cUnit::Ptr base = game->getBase();
-    const unsigned baseLevel = base ? static_cast<unsigned>(std::max(base->getLevel(), 0)) : 0u;
-    const unsigned limit =
-        (baseLevel + 1u) * static_cast<unsigned>(std::max(config.getConstants().GoalsListLimit, 0));
-    if (countWaitingGoals() >= limit)
-        return;
+    if (countWaitingGoals() >= waitingGoalsLimit())
+        return false;
     if (cGameSounds* sounds = cGameSounds::instance())
         sounds->play("add_unit_goal");
     auto goal = boost::make_shared<Goal>(target, cost);
@@ -174,6 +179,7 @@ void GameController::addGoal(cUnit::Ptr target, cGameResources cost, bool upgrad
         setGoalTick(target, true);
     goal->setUpgrade(upgrade);
     assignGoals();
+    return true;
 }
 
 void GameController::assignGoals()

@@ -15,6 +15,7 @@
 
 #include <list>
 #include <map>
+#include <string>
 #include <vector>
 
 class BaseActionsItem;
@@ -79,9 +80,12 @@ public:
     // Stops every running chain (the level is won or left); they stay registered.
     void stopAllActions();
     // Queues a clicked unit unless the waiting goals fill the list: the cost is taken from
-    // the level at once, the unit taken, its tick shown, and free heroes assigned.
-    void addGoal(cUnit::Ptr target, cGameResources cost, bool upgrade);
+    // the level at once, the unit taken, its tick shown, and free heroes assigned. False when
+    // the list was full and nothing was queued.
+    bool addGoal(cUnit::Ptr target, cGameResources cost, bool upgrade);
     unsigned countWaitingGoals() const;
+    // How many goals may wait at once: "GoalsListLimit" for each level of the base, from 1.
+    unsigned waitingGoalsLimit() const;
     // Gives each waiting goal, in queue order, to the nearest free hero.
     void assignGoals();
     // Builds and starts the goal's chain for the hero; false for a target no builder serves.
@@ -169,6 +173,12 @@ public:
                                         const Engine::cVector2& endOffset, ActionItem::Ptr until);
 
     // --- Click handlers (GameControllerClicks.cpp) ---
+    // The unit as a level's script names it, for the traces: its type and its number among
+    // the units of its type still on the field ("Cement#2"), its type alone once it has left.
+    static std::wstring traceName(const cUnit::Ptr& unit);
+    // Traces a press on a unit that makes no goal, and why: "Click on Cement#2 makes no goal:
+    // taken by another goal" (an upgrade press: "Upgrade click on ...").
+    static void traceNoGoal(const cUnit::Ptr& unit, bool upgrade, const std::wstring& reason);
     // The category handler of units whose click needs nothing before onUnitClick.
     void ignoreUnit(Engine::cView* view);
     void onUnitClick(Engine::cView* view);

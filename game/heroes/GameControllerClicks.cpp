@@ -7,6 +7,7 @@
 #include "game/heroes/UpgradeActionItem.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
+#include "game/world/GameTrace.h"
 #include "game/world/LevelTutor.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
@@ -14,6 +15,8 @@
 #include "game/world/UnitView.h"
 
 #include <boost/make_shared.hpp>
+
+#include <string>
 
 namespace
 {
@@ -38,7 +41,73 @@ bool isQueueable(UnitProblem problem)
     return problem == NoProblem || problem == NoFreeHero;
 }
 
+// Why the planner refused a unit, for the trace; "(told)" where the player is shown why.
+std::wstring problemReason(const cUnit::Ptr& unit, UnitProblem problem)
+{
+    switch (problem)
+    {
+    case NoRoute:
+        return L"no way there yet (told)";
+    case NotEnoughResources:
+        return L"not enough in stock (told)";
+    case NoDestination:
+        return L"no open hospital takes it (told)";
+    case AlreadyTaken:
+        // A goal's unit is taken from its click on (-1); work under way takes it for its kind.
+        return unit->getTakenFor() == -1
+                   ? std::wstring(L"taken by another goal")
+                   : L"taken by work under way (" + std::wstring(unitStateName(unit->getTakenFor())) + L")";
+    case Busy:
+        return L"busy (" + std::wstring(unitStateName(unit->getState())) + L")";
+    case NotServiceable:
+        return L"it takes no goal";
+    case NoFreeHero:
+        return L"no free hero";
+    case NoProblem:
+        break;
+    }
+    return L"no problem";
+}
+
+std::wstring tutorReason()
+{
+    const cUnit::Ptr pointed = LevelTutor::instance().getPointedUnit();
+    return L"the tutorial's tip at " + (pointed ? GameController::traceName(pointed) : std::wstring(L"?")) +
+           L" holds the click";
+}
+
+std::wstring fullListReason(const GameController& controller)
+{
+    return L"the goal list is full (" + std::to_wstring(controller.countWaitingGoals()) + L" waiting)";
+}
+
 } // namespace
+
+std::wstring GameController::traceName(const cUnit::Ptr& unit)
+{
+    if (!unit)
+        return L"?";
+    Game* game = Game::instance();
+    if (!game || unit->isRemoved())
+        return unit->typeName;
+    int number = 0;
+    const auto range = game->getUnits().equal_range(unit->getTypeId());
+    for (auto it = range.first; it != range.second; ++it)
+        if (!it->second->isRemoved())
+        {
+            ++number;
+            if (it->second == unit)
+                break;
+        }
+    return unit->typeName + L"#" + std::to_wstring(number);
+}
+
+void GameController::traceNoGoal(const cUnit::Ptr& unit, bool upgrade, const std::wstring& reason)
+{
+    GameTrace::write(((upgrade ? L"Upgrade click on " : L"Click on ") + traceName(unit) +
+                      L" makes no goal: " + reason + L"\n")
+                         .c_str());
+}
 
 void GameController::ignoreUnit(Engine::cView*) {}
 
@@ -65,23 +134,43 @@ void giveFeedback(GameController& controller, const cUnit::Ptr& unit, UnitProble
 void GameController::onUnitClick(Engine::cView* view)
 {
     Game* game = Game::instance();
-    if (!game || game->isLevelOver())
-        return;
     const cUnit::Ptr unit = unitOf(view);
-    if (!unit || unit->isRemoved())
+    if (!game || !unit)
         return;
+    if (game->isLevelOver())
+    {
+        traceNoGoal(unit, false, L"the level is over");
+        return;
+    }
+    if (unit->isRemoved())
+    {
+        traceNoGoal(unit, false, L"it has left the field");
+        return;
+    }
     game->playUnitStateSound(unit);
+    // An animal's click is onAnimalClick's, which runs first and traces its own refusals.
     if (isOfCategory(unit, UnitCategory::animal))
         return;
+    // A hero, its tool or the birds are never ordered: the press reaches the unit under them too.
+    if (isOfCategory(unit, UnitCategory::hero) || isOfCategory(unit, UnitCategory::attach) ||
+        isOfCategory(unit, UnitCategory::ambient))
+        return;
     if (!LevelTutor::instance().allowsClick(unit, false))
+    {
+        traceNoGoal(unit, false, tutorReason());
         return;
+    }
     if (unit->typeName == L"BarrierFlood")
+    {
+        traceNoGoal(unit, false, L"a flood is drained by its pumping station, not ordered");
         return;
+    }
     cGameResources cost;
     Engine::cPoint blocked = kNoCell;
     const UnitProblem problem = getUnitProblem(unit, cost, blocked);
     if (!isQueueable(problem))
     {
+        traceNoGoal(unit, false, problemReason(unit, problem));
         giveFeedback(*this, unit, problem);
         return;
     }
@@ -91,56 +180,89 @@ void GameController::onUnitClick(Engine::cView* view)
         // produces at its first level is the same: a hero sent there would wait for ever.
         const auto info = unit->getActiveLevelInfo();
         if (unit->getLevel() > 0 || (info && !info->resOut.isEmpty()))
+        {
+            traceNoGoal(unit, false, L"nothing lies at the mill to fetch");
             return;
+        }
     }
-    addGoal(unit, cost, false);
+    if (!addGoal(unit, cost, false))
+        traceNoGoal(unit, false, fullListReason(*this));
 }
 
 void GameController::onAnimalClick(Engine::cView* view)
 {
     Game* game = Game::instance();
     const cUnit::Ptr unit = unitOf(view);
-    if (!game || !unit || unit->isRemoved())
+    if (!game || !unit)
         return;
+    if (unit->isRemoved())
+    {
+        traceNoGoal(unit, false, L"it has left the field");
+        return;
+    }
     const auto type = unit->getTypeInfo();
     if (!LevelTutor::instance().allowsClick(unit, false))
+    {
+        traceNoGoal(unit, false, tutorReason());
         return;
+    }
     cGameResources cost;
     Engine::cPoint blocked = kNoCell;
     const UnitProblem problem = getUnitProblem(unit, cost, blocked);
     if (!isQueueable(problem))
     {
+        traceNoGoal(unit, false, problemReason(unit, problem));
         giveFeedback(*this, unit, problem);
         return;
     }
     const int bringTo = type ? type->bringToTypeId : -1;
-    if (bringTo == -1 || game->getUnits().count(bringTo) == 0)
+    bool destination = bringTo == -1 || game->getUnits().count(bringTo) == 0;
+    if (!destination)
     {
-        addGoal(unit, cost, false);
+        const cUnit::Ptr base = game->getBase();
+        const RoutePlan plan = base ? game->findRoute(base, unit) : RoutePlan();
+        const Engine::cPoint start = plan.path && !plan.path->empty() ? plan.path->back() : unit->getCell();
+        boost::shared_ptr<CellPath> path;
+        Engine::cVector2 endOffset;
+        destination = static_cast<bool>(game->routeToUnitOfType(bringTo, start, true, path, endOffset));
+    }
+    if (!destination)
+    {
+        traceNoGoal(unit, false, problemReason(unit, NoDestination));
+        problemSignal(unit, NoDestination);
         return;
     }
-    const cUnit::Ptr base = game->getBase();
-    const RoutePlan plan = base ? game->findRoute(base, unit) : RoutePlan();
-    const Engine::cPoint start = plan.path && !plan.path->empty() ? plan.path->back() : unit->getCell();
-    boost::shared_ptr<CellPath> path;
-    Engine::cVector2 endOffset;
-    if (game->routeToUnitOfType(bringTo, start, true, path, endOffset))
-        addGoal(unit, cost, false);
-    else
-        problemSignal(unit, NoDestination);
+    if (!addGoal(unit, cost, false))
+        traceNoGoal(unit, false, fullListReason(*this));
 }
 
 void GameController::onUnitViewClick(Engine::cView* view)
 {
     Game* game = Game::instance();
     const cUnit::Ptr unit = unitOf(view);
-    if (!game || !unit || unit->isRemoved())
+    if (!game || !unit)
         return;
+    if (unit->isRemoved())
+    {
+        traceNoGoal(unit, true, L"it has left the field");
+        return;
+    }
     const auto info = unit->getActiveLevelInfo();
     if (!info)
+    {
+        traceNoGoal(unit, true, problemReason(unit, NotServiceable));
         return;
+    }
     if (!LevelTutor::instance().allowsClick(unit, true))
+    {
+        traceNoGoal(unit, true, tutorReason());
         return;
+    }
+    const auto refuse = [&](UnitProblem problem)
+    {
+        traceNoGoal(unit, true, problemReason(unit, problem));
+        upgradeProblemSignal(unit, problem);
+    };
     Engine::cPoint blocked = kNoCell;
     if (isOfCategory(unit, UnitCategory::mill) || isOfCategory(unit, UnitCategory::plant))
     {
@@ -148,20 +270,24 @@ void GameController::onUnitViewClick(Engine::cView* view)
         const UnitProblem problem = checkUpgradeGoal(unit, cost, false, blocked);
         if (!isQueueable(problem))
         {
-            upgradeProblemSignal(unit, problem);
+            refuse(problem);
             return;
         }
         if (unit->getState() != eUnitState::idle && unit->getState() != eUnitState::produce)
         {
-            upgradeProblemSignal(unit, Busy);
+            refuse(Busy);
             return;
         }
         if (unit->isTaken() && unit->getTakenFor() != static_cast<int>(eUnitState::produce))
         {
-            upgradeProblemSignal(unit, AlreadyTaken);
+            refuse(AlreadyTaken);
             return;
         }
-        addGoal(unit, cost, true);
+        if (!addGoal(unit, cost, true))
+        {
+            traceNoGoal(unit, true, fullListReason(*this));
+            return;
+        }
         if (auto* unitView = dynamic_cast<UnitView*>(view))
         {
             unitView->enable();
@@ -170,17 +296,20 @@ void GameController::onUnitViewClick(Engine::cView* view)
         return;
     }
     if (!isOfCategory(unit, UnitCategory::base))
+    {
+        traceNoGoal(unit, true, problemReason(unit, NotServiceable));
         return;
+    }
     const cGameResources cost(info->upIn);
     const UnitProblem problem = checkUpgradeGoal(unit, cost, true, blocked);
     if (!isQueueable(problem))
     {
-        upgradeProblemSignal(unit, problem);
+        refuse(problem);
         return;
     }
     if (!game->getResources().contains(cost))
     {
-        upgradeProblemSignal(unit, NotEnoughResources);
+        refuse(NotEnoughResources);
         return;
     }
     game->subtractResources(cost);

@@ -60,9 +60,9 @@ bool heldByTip(const cUnit::Ptr& unit, bool upgrade, std::string& why)
     return held;
 }
 
-// Another button that takes the pointer at the middle of the target (a hero walking over a
-// pile): the player waits for the target to be seen. Of the buttons that compete for the
-// pointer the deepest takes it; the others hear the press as well.
+// Another button that takes the pointer at the middle of the target (a heap lying on its
+// building; heroes never take it): the player waits for the target to be seen. Of the buttons that compete
+// for the pointer the deepest takes it; the others hear the press as well.
 bool covered(const LevelRun& run, const Engine::cButtonPrototype& target, std::string& why)
 {
     if (!target.getIsDeepProcessing())

@@ -3,7 +3,10 @@
 // every click but its own unit's (a tip at an arrow holds even that unit's click); the flood
 // is never ordered; an animal no open hospital can take is refused; a producing mill is
 // ordered only when something lies at it or it burns; the town hall's arrow raises the hall
-// at once, without a hero.
+// at once, without a hero. A press that makes no goal is traced with why; a press held while
+// the unit's look changes is still its click, and a press on a hero standing on a pile is the
+// pile's.
+#include "engine/ui/cButtonPrototype.h"
 #include "engine/ui/cLightButton.h"
 #include "engine/ui/cPicture.h"
 #include "game/screens/cTutorial.h"
@@ -28,6 +31,16 @@ std::string resources(int money, int brick = 0, int cement = 0)
     return "<InitialResources><Res Name=\"Money\" Count=\"" + std::to_string(money) +
            "\"/><Res Name=\"Brick\" Count=\"" + std::to_string(brick) + "\"/><Res Name=\"Cement\" Count=\"" +
            std::to_string(cement) + "\"/></InitialResources>";
+}
+
+// The traces of presses that made no goal, since the traces were last taken.
+std::vector<std::wstring> noGoalLines(PlayedLevel& played)
+{
+    std::vector<std::wstring> lines;
+    for (const std::wstring& line : played.front.takeTraces())
+        if (line.find(L" makes no goal: ") != std::wstring::npos)
+            lines.push_back(line);
+    return lines;
 }
 
 // The problems the planner reported for clicked units.
@@ -64,8 +77,12 @@ TEST(UnitClicks, APointerTipHoldsOtherUnitsClicksButNotTheArrowsAndItsOwnClickEn
     ASSERT_TRUE(played.playUntil([&] { return tutorial.getPointedUnit() == pointed; }, 50));
     ASSERT_FALSE(tutorial.isUpgradeRestricted());
 
+    played.front.takeTraces();
     played.click(other);
     EXPECT_EQ(played.goalsFor(other), 0) << "another unit's click is held";
+    EXPECT_EQ(noGoalLines(played),
+              std::vector<std::wstring>{L"Click on Rubble#2 makes no goal: the tutorial's "
+                                        L"tip at Rubble#1 holds the click\n"});
     const cUnit::Ptr puppy = played.unit(L"Puppy");
     played.click(puppy);
     EXPECT_EQ(played.goalsFor(puppy), 0) << "an animal's click too";
@@ -118,9 +135,13 @@ TEST(UnitClicks, TheFloodIsNeverOrderedAndAnAnimalNoOpenHospitalTakesIsRefused)
     Problems problems(game);
     const cUnit::Ptr flood = played.unit(L"BarrierFlood");
     ASSERT_TRUE(flood && flood->getView() && flood->getView()->isShown());
+    played.front.takeTraces();
     played.click(flood);
     EXPECT_EQ(played.goalsFor(flood), 0);
-    EXPECT_TRUE(problems.seen.empty()) << "the flood's click is no refusal either";
+    EXPECT_TRUE(problems.seen.empty()) << "the flood's click is no refusal the player is told";
+    EXPECT_EQ(noGoalLines(played),
+              std::vector<std::wstring>{L"Click on BarrierFlood#1 makes no goal: a flood is "
+                                        L"drained by its pumping station, not ordered\n"});
 
     // The hospital is not open yet (level 0): the puppy has nowhere to go.
     const cUnit::Ptr puppy = played.unit(L"Puppy");
@@ -203,6 +224,87 @@ TEST(UnitClicks, TheTownHallsArrowRaisesTheHallAtOnceWithoutAHero)
     // A stock that does not cover the next level greys the arrow: it takes no press.
     ASSERT_TRUE(played.playUntil([&] { return arrow->isShown(); }, 50));
     EXPECT_TRUE(arrow->getShowDisabled());
+    played.front.takeTraces();
     played.front.clickAt(arrow->getPosition());
     EXPECT_EQ(answers.size(), 1u);
+    EXPECT_EQ(noGoalLines(played),
+              std::vector<std::wstring>{
+                  L"Upgrade click on TownHall#1 makes no goal: its arrow is greyed (told)\n"});
+}
+
+TEST(UnitClicks, AClickThatMakesNoGoalIsTracedWithWhy)
+{
+    PlayedLevel played;
+    std::string piles;
+    for (int i = 0; i < 5; ++i)
+        piles += "<Unit Type=\"Money\" Position=\"" + std::to_string(250 + 80 * i) + ";210\"/>";
+    Game& game = played.enter(996, GameFixture::levelXml(kTownHall + piles, resources(30)));
+    Problems problems(game);
+    ASSERT_EQ(game.getUnits().count(typeId(L"hero")), 1u);
+    std::vector<cUnit::Ptr> pile;
+    for (int i = 1; i <= 5; ++i)
+        pile.push_back(played.unit(L"Money", i));
+    // The one hero takes the first; three more wait, as many as a hall at its first level lets.
+    for (int i = 0; i < 4; ++i)
+        played.click(pile[static_cast<size_t>(i)]);
+    ASSERT_EQ(game.getController().countWaitingGoals(), 3u);
+    played.front.takeTraces();
+    played.click(pile[4]);
+    played.click(pile[1]);
+    EXPECT_EQ(played.goalsFor(pile[4]), 0);
+    EXPECT_EQ(noGoalLines(played), (std::vector<std::wstring>{
+                                       L"Click on Money#5 makes no goal: the goal list is full (3 waiting)\n",
+                                       L"Click on Money#2 makes no goal: taken by another goal\n"}));
+    ASSERT_EQ(problems.seen.size(), 1u) << "the full list raises no problem";
+    EXPECT_EQ(problems.seen.front().second, AlreadyTaken);
+}
+
+TEST(UnitClicks, APressHeldWhileTheUnitsLookChangesIsStillItsClick)
+{
+    PlayedLevel played;
+    played.enter(997,
+                 GameFixture::levelXml(kTownHall + "<Unit Type=\"Kitten\" Position=\"250;50\"/>",
+                                       resources(5) + "<MetaData GoldTime=\"300\" SilverTime=\"400\"/>"));
+    const cUnit::Ptr kitten = played.unit(L"Kitten");
+    ASSERT_EQ(kitten->getLevel(), 0);
+    played.front.moveTo(kitten->getView()->getPosition());
+    // The press is held until the kitten grows, which shows it with another look.
+    played.front.script->mouseButton(0, true);
+    EXPECT_TRUE(played.playUntil([&] { return kitten->getLevel() == 1; }, 500, 0.02f));
+    played.front.script->mouseButton(0, false);
+    played.front.frame();
+    EXPECT_EQ(played.goalsFor(kitten), 1) << "the release ends the press the kitten took";
+}
+
+TEST(UnitClicks, APressOnAHeroStandingOnAPileIsThePilesClick)
+{
+    PlayedLevel played;
+    played.enter(998, GameFixture::levelXml(kTownHall + "<Unit Type=\"Money\" Position=\"250;30\"/>"
+                                                        "<Unit Type=\"Rubble\" Position=\"450;50\"/>",
+                                            resources(30)));
+    const cUnit::Ptr pile = played.unit(L"Money");
+    const cUnit::Ptr hero = played.unit(L"hero");
+    played.click(played.unit(L"Rubble"));
+    // The pointer stirs on the pile while the hero walks by just below it, its picture over
+    // the pile's.
+    const Engine::cVector2 at = pile->getView()->getPosition();
+    const auto heroOver = [&]
+    {
+        return hero->getView()->containsPoint(played.front.pointer->cursor) &&
+               hero->getView()->getDeep() > pile->getView()->getDeep();
+    };
+    // Moves with the hero over the pile, the later ones heard with the hero well there.
+    int movesOver = 0;
+    for (int i = 0; i < 400 && movesOver < 5; ++i)
+    {
+        played.front.moveTo(at + Engine::cVector2(static_cast<float>(i % 2), 0.0f));
+        movesOver = heroOver() ? movesOver + 1 : 0;
+    }
+    ASSERT_EQ(movesOver, 5);
+    EXPECT_NE(Engine::cButtonPrototype::buttonUnderPointer, hero->getView())
+        << "a hero never holds the pointer";
+    played.front.takeTraces();
+    played.front.clickInPlace();
+    EXPECT_EQ(played.goalsFor(pile), 1) << "the press on the pile is its click";
+    EXPECT_EQ(noGoalLines(played), std::vector<std::wstring>{});
 }
