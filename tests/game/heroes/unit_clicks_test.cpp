@@ -33,6 +33,15 @@ std::string resources(int money, int brick = 0, int cement = 0)
            std::to_string(cement) + "\"/></InitialResources>";
 }
 
+// A level of a town hall and a kitten with no hospital, entered; the kitten.
+cUnit::Ptr enterWithAKitten(PlayedLevel& played, int level)
+{
+    played.enter(level,
+                 GameFixture::levelXml(kTownHall + "<Unit Type=\"Kitten\" Position=\"250;50\"/>",
+                                       resources(5) + "<MetaData GoldTime=\"300\" SilverTime=\"400\"/>"));
+    return played.unit(L"Kitten");
+}
+
 // The traces of presses that made no goal, since the traces were last taken.
 std::vector<std::wstring> noGoalLines(PlayedLevel& played)
 {
@@ -162,10 +171,7 @@ TEST(UnitClicks, TheFloodIsNeverOrderedAndAnAnimalNoOpenHospitalTakesIsRefused)
 TEST(UnitClicks, AnAnimalWhoseHospitalTheLevelLacksIsOrderedAtOnce)
 {
     PlayedLevel played;
-    played.enter(993,
-                 GameFixture::levelXml(kTownHall + "<Unit Type=\"Kitten\" Position=\"250;50\"/>",
-                                       resources(5) + "<MetaData GoldTime=\"300\" SilverTime=\"400\"/>"));
-    const cUnit::Ptr kitten = played.unit(L"Kitten");
+    const cUnit::Ptr kitten = enterWithAKitten(played, 993);
     played.click(kitten);
     EXPECT_EQ(played.goalsFor(kitten), 1);
 }
@@ -262,10 +268,7 @@ TEST(UnitClicks, AClickThatMakesNoGoalIsTracedWithWhy)
 TEST(UnitClicks, APressHeldWhileTheUnitsLookChangesIsStillItsClick)
 {
     PlayedLevel played;
-    played.enter(997,
-                 GameFixture::levelXml(kTownHall + "<Unit Type=\"Kitten\" Position=\"250;50\"/>",
-                                       resources(5) + "<MetaData GoldTime=\"300\" SilverTime=\"400\"/>"));
-    const cUnit::Ptr kitten = played.unit(L"Kitten");
+    const cUnit::Ptr kitten = enterWithAKitten(played, 997);
     ASSERT_EQ(kitten->getLevel(), 0);
     played.front.moveTo(kitten->getView()->getPosition());
     // The press is held until the kitten grows, which shows it with another look.
