@@ -43,11 +43,19 @@ cSettings::cSettings(const std::string& path)
                               " is in its place, not a regular file); they are not written in this run.");
     }
     loadFile(path);
+    // A player's file that could not be parsed was kept aside by the loader (as
+    // "<path>.damaged"), which read the data copy in its place: the player is to be told.
+    m_keptAside = players && !files->isInCommon(path);
     // The player's own file holds this table; a table read from the data copy is written once,
     // at exit at the latest, so that the player's file exists.
-    if (players && !m_keepFile)
+    if (players && !m_keepFile && !m_keptAside)
         m_written = toXml();
     checkWindowSize();
+}
+
+bool cSettings::takeKeptAside()
+{
+    return std::exchange(m_keptAside, false);
 }
 
 void cSettings::checkWindowSize()

@@ -13,7 +13,9 @@ namespace Engine
 // folder) whenever a setter changes a value, so that a crash loses no choice of the player,
 // and again when the object is destroyed, keys that were asked for but missing included, with
 // an empty text. A copy in the shared folder that cannot be opened is read from the data
-// folder instead and never written over in that run.
+// folder instead and never written over in that run; one that opens but cannot be read is kept
+// aside as "<path>.damaged" (takeKeptAside, for the player to be told) and the data folder's
+// copy is read and written in its place.
 class cSettings : public cSingleton<cSettings>, public cConfigTable
 {
 public:
@@ -69,6 +71,10 @@ public:
         set(group, key, value);
     }
 
+    // True once after the player's file was found damaged and kept aside, for the player to be
+    // told; false after that.
+    bool takeKeptAside();
+
     // Writes the table to its path now (UTF-16 with the byte-order mark, replacing the old file
     // only once the new one is complete). Throws std::string when the file cannot be written.
     // Writes nothing when the shared folder's copy could not be read.
@@ -81,6 +87,8 @@ private:
     void checkWindowSize();
 
     bool m_keepFile = false;
+    // The player's file was damaged and kept aside, and the player is still to be told.
+    bool m_keptAside = false;
     // The table as the player's file holds it: read from it, or last written; empty while the
     // player has no file of their own.
     mutable std::wstring m_written;

@@ -7,6 +7,7 @@
 #include "engine/core/cControl.h"
 #include "engine/core/cLogic.h"
 #include "engine/core/cProfileManager.h"
+#include "engine/core/cSettings.h"
 #include "engine/devices/cInput.h"
 #include "engine/ui/cPyro.h"
 #include "game/screens/CGameState.h"
@@ -81,6 +82,10 @@ Engine::cApplication* CGameEngine::Init(const std::wstring& commandLine, const c
     m_application = Engine::cApplication::create(params);
     m_application->windowRefusedSignal.connect(&CGameEngine::tellWindowRefused);
     watchSaveFailures();
+    // The settings were read as the application started: a damaged file of the player's, kept
+    // aside, is told over the first screen, as settings that could not be opened are.
+    if (Engine::cSettings* settings = Engine::cSettings::instance(); settings && settings->takeKeptAside())
+        tell(cSystemMessage::SettingsKeptLayout, L"CGameEngine settings loss told\n");
     m_running = true;
     return m_application;
 }

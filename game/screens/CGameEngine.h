@@ -42,7 +42,9 @@ public:
 
     // Creates the application with the start-up record of the game (sound on, the data
     // folder "Data", the single-instance check on); the command line is the callbacks' user
-    // data. A second copy of the program ends the process in here.
+    // data. A second copy of the program ends the process in here. The player's settings file,
+    // found damaged and kept aside as the application read it, is told (traced as "CGameEngine
+    // settings loss told").
     Engine::cApplication* Init(const std::wstring& commandLine, const char* dataFolderName = "Data",
                                bool singleInstance = true);
     // Makes `Update` the frame callback and runs the message loop until the window closes.

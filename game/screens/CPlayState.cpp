@@ -261,7 +261,10 @@ void CPlayState::Resume()
                 CGameEngine::trace(active ? L"CPlayState goes on: the window came to the front\n"
                                           : L"CPlayState stands: the window went to the back\n");
             });
-    playLevelMusic();
+    // A won level's music stopped with its win: a menu opened over its finish gives back the
+    // win's own music, not the level's.
+    if (!m_game || !m_game->isLevelOver())
+        playLevelMusic();
 }
 
 void CPlayState::playLevelMusic()

@@ -41,6 +41,9 @@ public:
     // The same message telling that the player's settings could not be read: the file stays as it
     // is and is not written in this run, and the game's own settings are used.
     static constexpr const char* SettingsLeftLayout = "MainMenu/SettingsLeftMessage.xml";
+    // The same message telling that the player's settings were damaged: kept aside, the game's own
+    // settings used.
+    static constexpr const char* SettingsKeptLayout = "MainMenu/SettingsKeptMessage.xml";
 
     boost::signals2::signal<void(cSystemMessage*)> closedSignal;
 

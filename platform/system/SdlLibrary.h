@@ -34,6 +34,7 @@
     X(SDL_GL_SetAttribute)                                                                                   \
     X(SDL_GL_SetSwapInterval)                                                                                \
     X(SDL_GL_SwapWindow)                                                                                     \
+    X(SDL_GetCurrentVideoDriver)                                                                             \
     X(SDL_GetCursor)                                                                                         \
     X(SDL_GetDefaultCursor)                                                                                  \
     X(SDL_GetDesktopDisplayMode)                                                                             \
@@ -41,6 +42,7 @@
     X(SDL_GetDisplayUsableBounds)                                                                            \
     X(SDL_GetError)                                                                                          \
     X(SDL_GetGlobalMouseState)                                                                               \
+    X(SDL_GetHint)                                                                                           \
     X(SDL_GetWindowBordersSize)                                                                              \
     X(SDL_GetWindowDisplayIndex)                                                                             \
     X(SDL_GetWindowFlags)                                                                                    \

@@ -8,16 +8,76 @@
 #include "platform/window/XErrorFilter.h"
 #include "platform/window/XPointer.h"
 
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
+#include <string>
+#include <thread>
 
 namespace Platform
 {
 namespace
 {
 
+// How long a display that is named but does not answer is asked for again.
+constexpr std::chrono::seconds kDisplayPatience{5};
+
 [[noreturn]] void throwSdlError(const char* call)
 {
     throw std::runtime_error(std::string(call) + " failed: " + sdl().SDL_GetError());
+}
+
+// SDL's drivers that draw where no one sees it: SDL falls back on "offscreen" when no display
+// answers.
+bool showsNothing(const char* driver)
+{
+    for (const char* hidden : {"offscreen", "dummy", "evdev"})
+        if (driver && std::strcmp(driver, hidden) == 0)
+            return true;
+    return false;
+}
+
+std::string environment(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// Starts SDL's video subsystem on a display the player sees. SDL tries its drivers in turn and,
+// when none reaches a display, settles on one that draws offscreen: the game would play on in a
+// window that is nowhere. A driver that shows nothing is taken only when it was asked for
+// (SDL_VIDEODRIVER, as tests ask for "dummy"). An X server whose last client has just gone starts
+// afresh (Xvfb, and any server run without -noreset) and refuses connections for that moment:
+// the display that DISPLAY or WAYLAND_DISPLAY names is asked for again for a few seconds before
+// the window gives up.
+void startVideo()
+{
+    const char* asked = sdl().SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool anyDriver = asked && *asked;
+    const std::string x = environment("DISPLAY");
+    const std::string wayland = environment("WAYLAND_DISPLAY");
+    const auto giveUp = std::chrono::steady_clock::now() + kDisplayPatience;
+    for (;;)
+    {
+        const bool started = sdl().SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        if (started && (anyDriver || !showsNothing(sdl().SDL_GetCurrentVideoDriver())))
+            return;
+        if (!started && anyDriver)
+            throwSdlError("SDL_InitSubSystem(SDL_INIT_VIDEO)");
+        const std::string error = started ? std::string() : sdl().SDL_GetError();
+        if (started)
+            sdl().SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if ((x.empty() && wayland.empty()) || std::chrono::steady_clock::now() >= giveUp)
+            throw std::runtime_error("No display to show the window on: " +
+                                     (x.empty() && wayland.empty()
+                                          ? std::string("neither DISPLAY nor WAYLAND_DISPLAY names one")
+                                          : "the display " + (x.empty() ? wayland : x) +
+                                                " did not answer in " +
+                                                std::to_string(kDisplayPatience.count()) + " s") +
+                                     (error.empty() ? "." : " (" + error + ")."));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 void setGLAttributes()
@@ -49,8 +109,7 @@ Window::Window(const std::wstring& title, int width, int height, bool openGL)
     // The click that brings the window to the front (a window manager focuses a window on it and
     // hands it on) is the player's: SDL would drop a click that comes within moments of a focus.
     sdl().SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    if (sdl().SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        throwSdlError("sdl().SDL_InitSubSystem(SDL_INIT_VIDEO)");
+    startVideo();
     if (openGL)
         setGLAttributes();
     m_window =

@@ -66,12 +66,16 @@ public:
     // position the system chooses, titled with the UTF-8 of `title`. A click that focuses the
     // window is handed on as every other click. The window asks for an
     // OpenGL 2.1 compatibility context (double buffered, 8-bit RGB, 24-bit depth, 8-bit stencil);
-    // `createGLContext` makes it. Starts SDL's video subsystem and text input.
+    // `createGLContext` makes it. Starts SDL's video subsystem and text input, on a display the
+    // player sees: a display that DISPLAY (or WAYLAND_DISPLAY) names but that does not answer (an
+    // X server starting afresh) is asked for again for up to 5 s, and SDL's drivers that show
+    // nothing are refused unless SDL_VIDEODRIVER asks for one.
     // With `openGL` false the window has no GL drawable: SDL's "dummy" video driver (hint
     // SDL_VIDEODRIVER) can then stand in for a display, so the message loop runs in tests
     // without one.
     // Throws std::runtime_error naming the failing SDL call and SDL's error text, or SDL's
-    // library and the loader's error when SDL cannot be loaded (platform/system/SdlLibrary).
+    // library and the loader's error when SDL cannot be loaded (platform/system/SdlLibrary), or
+    // "No display to show the window on" with the reason.
     explicit Window(const std::wstring& title, int width = 800, int height = 600, bool openGL = true);
     ~Window();
     Window(const Window&) = delete;

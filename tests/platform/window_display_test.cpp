@@ -1,6 +1,8 @@
 #include "platform/window/InstanceLock.h"
 #include "platform/window/Window.h"
 
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/ShellChild.h"
 #include "tests/support/TempDir.h"
 
 #include <SDL.h>
@@ -9,6 +11,9 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace Platform
@@ -296,6 +301,62 @@ TEST(WindowDisplay, RaiseRequestFromAnotherCopyIsTakenWhenTheQueueIsEmpty)
     EXPECT_FALSE(window.peekMessage(message));
     EXPECT_EQ(Platform::InstanceLock::acquireIn(folder.path().string(), "kelvask_display"), nullptr);
     EXPECT_TRUE(window.peekMessage(message));
+}
+
+// A display number that no X server holds, nor its lock file.
+std::string freeDisplay()
+{
+    for (int n = 300 + ::getpid() % 300; n < 1000; ++n)
+        if (!std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n)) &&
+            !std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock"))
+            return ":" + std::to_string(n);
+    return "";
+}
+
+// An X server refuses connections while it starts, and while it starts afresh when its last
+// client has gone: the window waits for the display named, and without one it is refused with
+// the reason rather than drawn by a driver that shows nothing.
+TEST(WindowDisplay, TheWindowWaitsForTheDisplayNamedAndWithoutOneIsRefused)
+{
+    const std::string display = freeDisplay();
+    ASSERT_FALSE(display.empty());
+    const struct
+    {
+        const char* what;
+        // DISPLAY; the X server on it starts after half a second when `starts`.
+        std::string x;
+        bool starts;
+        // Empty when the window opens.
+        const char* refused;
+    } cases[] = {
+        {"no display named", "", false, "neither DISPLAY nor WAYLAND_DISPLAY names one"},
+        {"a display that answers late", display, true, nullptr},
+        {"a display that never answers", display, false, "did not answer in 5 s"},
+    };
+    const ::Test::ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+    const ::Test::ScopedEnv driver("SDL_VIDEODRIVER", nullptr);
+    for (const auto& row : cases)
+    {
+        SCOPED_TRACE(row.what);
+        const ::Test::ScopedEnv x("DISPLAY", row.x.empty() ? nullptr : row.x.c_str());
+        const pid_t server = row.starts
+                                 ? ::Test::startShell("sleep 0.5; exec Xvfb " + row.x +
+                                                      " -nolisten tcp -screen 0 640x480x24 2>/dev/null")
+                                 : -1;
+        try
+        {
+            Window window(L"waits");
+            EXPECT_STREQ(SDL_GetCurrentVideoDriver(), "x11");
+            EXPECT_TRUE(row.refused == nullptr) << "a window where \"" << row.refused << "\" was due";
+        }
+        catch (const std::runtime_error& error)
+        {
+            ASSERT_NE(row.refused, nullptr) << error.what();
+            EXPECT_NE(std::string(error.what()).find(row.refused), std::string::npos) << error.what();
+        }
+        EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u) << "the video subsystem is left running";
+        ::Test::endChild(server);
+    }
 }
 
 } // namespace

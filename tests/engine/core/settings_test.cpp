@@ -232,6 +232,9 @@ TEST_F(Settings, DamagedSavedSettingsFallBackToTheDataCopy)
     int width = 0;
     EXPECT_TRUE(settings.get(L"graphics", L"width", width));
     EXPECT_EQ(width, 800);
+    // Kept aside, for the player to be told once.
+    EXPECT_TRUE(settings.takeKeptAside());
+    EXPECT_FALSE(settings.takeKeptAside());
 }
 
 TEST_F(Settings, ConstantsReadGroupsAndKeys)

@@ -1,9 +1,10 @@
 // The whole game played through the real program, from an empty shared folder, under an X
 // server of the test's own: keys and clicks go through the X server as a player's would, the
-// level is won by the clicks of its play script (data/Levels/n<N>.play), and every screen the
-// run passes is kept as screenshots/game_e2e_*.png in the build folder, with a contact sheet of
-// them side by side (screenshots/e2e_first_contact_sheet.png, e2e_continue_contact_sheet.png)
-// to compare their look.
+// level is won by the clicks of its play script (data/Levels/n<N>.play) (the pause menu opened
+// over its finish and closed gives back no level music), and every screen the run passes is
+// kept as screenshots/game_e2e_*.png in the build folder, with a contact sheet of them side by
+// side (screenshots/e2e_first_contact_sheet.png, e2e_continue_contact_sheet.png) to compare
+// their look.
 #include <gtest/gtest.h>
 
 #include "engine/core/FromString.h"
@@ -217,8 +218,20 @@ TEST(WholeGame, AFirstStartGoesFromTheNameToTheFirstLevelWonByItsScriptAndTheSec
     ASSERT_EQ(game.count("BriefState::Init()\n"), game.count("BriefState::Cleanup()\n")) << game.traces();
     sheet.keep(screen, "level");
     ASSERT_NO_FATAL_FAILURE(visitPauseMenu(screen, game, sheet));
-    ASSERT_TRUE(play.playToTheEnd(why)) << why << "\n" << game.traces();
-    ASSERT_TRUE(game.expectSettled("CDialogState Init\n"));
+    // The level won, the pause menu opened over its finish and closed: the level's music stays
+    // off, and the results come.
+    ASSERT_TRUE(play.playToTheWin(why)) << why << "\n" << game.traces();
+    const int panels = game.count("CDialogState Init\n");
+    ASSERT_TRUE(traceAfter(game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }));
+    ASSERT_EQ(game.count("Results of "), 0) << "the menu came before the results\n" << game.traces();
+    ASSERT_TRUE(traceAfter(game, "CPlayState Resume\n", [&] { screen.key(XK_Escape); }));
+    ASSERT_TRUE(game.expectSettled("CDialogState Init\n", panels + 2));
+    const std::string all = game.traces();
+    ASSERT_LT(all.find("Sound music/winter.ogg starts"), all.find("win recorded\n")) << "the level's music";
+    const std::string afterWin = all.substr(all.find("win recorded\n"));
+    EXPECT_TRUE(afterWin.find("Sound music/winter.ogg starts") == std::string::npos)
+        << "the level's music again after its win:\n"
+        << afterWin;
     sheet.keep(screen, "results");
 
     ASSERT_TRUE(traceAfter(

@@ -121,6 +121,22 @@ public:
         return false;
     }
 
+    // Plays the rest of the script and waits for the level's win ("win recorded"), which comes
+    // before its results by the finish of the level.
+    bool playToTheWin(std::string& why)
+    {
+        if (!playUntil(-1.0f, why))
+            return false;
+        const float last = m_lines.empty() ? 0.0f : m_lines.back().time;
+        const auto won = [&] { return m_game.count("win recorded\n") > 0; };
+        if (!waitForClock(last + 60.0f, why, won))
+            return false;
+        if (won())
+            return true;
+        why = "the level was not won by " + std::to_string(clock()) + " s of its clock";
+        return false;
+    }
+
 private:
     // Waits for the traced level clock to reach `seconds` (or for `done`), reading the briefings
     // that come on the way. The clock stands while a briefing, a tip or a panel is over the

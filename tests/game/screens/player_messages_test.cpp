@@ -46,6 +46,7 @@ TEST(PlayerMessages, EachTellsWhatBecomesOfTheFileAndTheLevel)
         {cSystemMessage::ValuesLeftLayout, "stays as it is", false},
         {cSystemMessage::BestTimesKeptLayout, "kept aside", false},
         {cSystemMessage::SettingsLeftLayout, "stays as it is", false},
+        {cSystemMessage::SettingsKeptLayout, "kept aside", false},
     };
     for (const auto& message : messages)
     {

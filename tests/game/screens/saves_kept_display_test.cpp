@@ -2,9 +2,9 @@
 // real program: a save that cannot be read goes aside before a new one takes its place; a save
 // the game wrote is continued whatever became of the player's values since (a level file
 // outside the data folder played, the values file damaged, missing or a folder), and the player
-// is told what became of the values, each message alone, and of damaged best times, set aside;
-// a folder in place of the save is told and stays. (A fault of the game's data that ends the run
-// leaves the save where it is: fatal_error_display_test.cpp.)
+// is told what became of the values, each message alone, and of damaged best times and settings,
+// set aside; a folder in place of the save is told and stays. (A fault of the game's data that
+// ends the run leaves the save where it is: fatal_error_display_test.cpp.)
 #include "tests/support/DiskFaults.h"
 
 #include <gtest/gtest.h>
@@ -286,28 +286,32 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
         std::function<void(const fs::path&)> make;
         // Told over the map; nothing when null.
         const char* told;
-        // What will not be written is told first: over the main menu, or (the settings, read as
-        // the program starts) over the logos.
+        // What will not be written, or the settings kept aside, is told first: over the main
+        // menu, or (the settings, read as the program starts) over the logos; the message told.
         First toldFirst;
+        const char* first;
         // The unfinished level is offered after the message.
         bool offered;
     } cases[] = {
         {"values cut short", values,
          [](const fs::path& file) { fs::resize_file(file, fs::file_size(file) / 2); },
-         "ValuesKeptMessage.xml", notFirst, true},
+         "ValuesKeptMessage.xml", notFirst, nullptr, true},
         {"values emptied", values, [](const fs::path& file) { fs::resize_file(file, 0); },
-         "ValuesKeptMessage.xml", notFirst, true},
+         "ValuesKeptMessage.xml", notFirst, nullptr, true},
         {"values deleted", values, [](const fs::path& file) { fs::remove(file); }, "ValuesMissingMessage.xml",
-         notFirst, true},
-        {"a folder in place of the values", values, aFolder, "ValuesLeftMessage.xml", overMenu, true},
-        {"a folder in place of the save", saved, aFolder, "SaveBlockedMessage.xml", notFirst, false},
+         notFirst, nullptr, true},
+        {"a folder in place of the values", values, aFolder, "ValuesLeftMessage.xml", overMenu,
+         "SaveFailedMessage.xml", true},
+        {"a folder in place of the save", saved, aFolder, "SaveBlockedMessage.xml", notFirst, nullptr, false},
         {"settings that cannot be read", settings, [](const fs::path& file) { ::chmod(file.c_str(), 0); },
-         nullptr, atStart, true},
-        {"best times cut in half", bestTimes, writing(table.substr(0, table.size() / 4 * 2)),
-         "BestTimesKeptMessage.xml", notFirst, true},
-        {"best times of random bytes", bestTimes, writing(random), "BestTimesKeptMessage.xml", notFirst,
+         nullptr, atStart, "SettingsLeftMessage.xml", true},
+        {"settings of random bytes", settings, writing(random), nullptr, atStart, "SettingsKeptMessage.xml",
          true},
-        {"best times emptied", bestTimes, writing(""), "BestTimesKeptMessage.xml", notFirst, true},
+        {"best times cut in half", bestTimes, writing(table.substr(0, table.size() / 4 * 2)),
+         "BestTimesKeptMessage.xml", notFirst, nullptr, true},
+        {"best times of random bytes", bestTimes, writing(random), "BestTimesKeptMessage.xml", notFirst,
+         nullptr, true},
+        {"best times emptied", bestTimes, writing(""), "BestTimesKeptMessage.xml", notFirst, nullptr, true},
     };
     for (const auto& damaged : cases)
     {
@@ -316,7 +320,13 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
         const fs::path path = putPlayer(folder, wonBefore(2), save);
         folder.write(settings, ownSettings);
         damaged.make(folder.path() / damaged.file);
-        const std::string made = damaged.file == bestTimes ? ::Test::readFile(folder.path() / bestTimes) : "";
+        const std::string made = fs::is_regular_file(folder.path() / damaged.file)
+                                     ? ::Test::readFile(folder.path() / damaged.file)
+                                     : "";
+        // Settings kept aside are told as such; what will not be written, as a failed write.
+        const bool keptAside = damaged.first && std::string(damaged.first) == "SettingsKeptMessage.xml";
+        const std::string firstTold =
+            keptAside ? "CGameEngine settings loss told\n" : "CGameEngine save failure told\n";
         // As root (in CI) the game runs without root's power over permissions.
         ::Test::runUnprivileged(
             folder.path(),
@@ -327,14 +337,12 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
                 GameProgram game(folder, "");
                 const auto toldFirst = [&]
                 {
-                    ASSERT_TRUE(game.expectTrace("CGameEngine save failure told\n"));
+                    ASSERT_TRUE(game.expectTrace(firstTold));
                     ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); }));
                     ASSERT_TRUE(
                         clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
                     // Settings that were not read are told as such, not as a write that failed.
-                    EXPECT_EQ(game.count(damaged.file == settings ? "MainMenu/SettingsLeftMessage.xml\n"
-                                                                  : "MainMenu/SaveFailedMessage.xml\n"),
-                              1)
+                    EXPECT_EQ(game.count(std::string("MainMenu/") + damaged.first + "\n"), 1)
                         << game.traces();
                 };
                 if (damaged.toldFirst == atStart)
@@ -377,8 +385,10 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
                 }
                 EXPECT_EQ(game.close(), 0) << game.traces();
                 EXPECT_EQ(game.count("CGameEngine save failure told\n"),
-                          damaged.toldFirst != notFirst ? 1 : 0)
+                          damaged.toldFirst != notFirst && !keptAside ? 1 : 0)
                     << game.traces();
+                EXPECT_EQ(game.count("CGameEngine settings loss told\n"), keptAside ? 1 : 0) << "told once\n"
+                                                                                             << game.traces();
             });
         EXPECT_FALSE(fs::exists(path.string() + ".damaged")) << "nothing set aside";
         if (!damaged.offered)
@@ -390,7 +400,14 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
             EXPECT_TRUE(fs::exists(folder.path() / (bestTimes + ".damaged")));
             EXPECT_EQ(::Test::readFile(folder.path() / (bestTimes + ".damaged")), made) << "set aside";
         }
-        if (damaged.file == settings)
+        if (damaged.file == settings && keptAside)
+        {
+            EXPECT_EQ(::Test::readFile(folder.path() / (settings + ".damaged")), made) << "set aside";
+            const std::string written = ::Test::readFile(folder.path() / settings);
+            EXPECT_TRUE(!written.empty() && written != made)
+                << "the game's own settings written in their place";
+        }
+        else if (damaged.file == settings)
         {
             ::chmod((folder.path() / settings).c_str(), 0600);
             EXPECT_EQ(::Test::readFile(folder.path() / settings), ownSettings)
