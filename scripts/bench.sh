@@ -22,7 +22,7 @@ fi
 # One virtual X screen for every program.
 if [ -z "${QUILL_BENCH_SCREEN:-}" ]; then
   export QUILL_BENCH_SCREEN=1
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" "$0" "$@" </dev/null
+  exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" "$0" "$@" </dev/null
 fi
 export QUILLMOOR_HEADLESS=1 SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 output=$(mktemp)

@@ -17,5 +17,7 @@ CC=gcc CXX=g++ "$root/scripts/build.sh" "$root/build/gcc" -DCMAKE_BUILD_TYPE=Rel
 echo "test: both builds done after ${SECONDS} s; running the tests"
 cd "$build"
 export QUILLMOOR_HEADLESS=1 SDL_AUDIODRIVER=dummy
-exec xvfb-run -a -s "-screen 0 1920x1080x24" \
+# The shared X server never resets: it would each time its last client left, refusing the
+# connections of the tests starting meanwhile.
+exec xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" \
   ctest --output-on-failure --timeout 300 -j "$(nproc)" </dev/null

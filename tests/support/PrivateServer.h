@@ -14,7 +14,8 @@ namespace Test
 // find each other's windows (which come and go while a test reads them) and take each other's
 // input on one screen. It is started with the screen of the test run (or the one given,
 // "WIDTHxHEIGHTxDEPTH") and named in DISPLAY, which the programs started later inherit; without
-// Xvfb the test keeps the server it was given.
+// Xvfb the test keeps the server it was given. It never resets: a server resets when its last
+// client leaves, and refuses connections while it does, between two programs of one test.
 class PrivateServer
 {
 public:
@@ -26,7 +27,7 @@ public:
             return;
         ::fcntl(pipe[1], F_SETFD, 0);
         m_pid = startShell("exec Xvfb -displayfd " + std::to_string(pipe[1]) + " -screen 0 " + screen +
-                           " -nolisten tcp 2>/dev/null");
+                           " -nolisten tcp -noreset 2>/dev/null");
         ::close(pipe[1]);
         // The server writes its display number once it takes connections.
         std::string number;
