@@ -109,6 +109,12 @@ void GameController::traceNoGoal(const cUnit::Ptr& unit, bool upgrade, const std
                          .c_str());
 }
 
+bool GameController::isNeverOrdered(const cUnit::Ptr& unit)
+{
+    return isOfCategory(unit, UnitCategory::hero) || isOfCategory(unit, UnitCategory::attach) ||
+           isOfCategory(unit, UnitCategory::ambient);
+}
+
 void GameController::ignoreUnit(Engine::cView*) {}
 
 namespace
@@ -152,8 +158,7 @@ void GameController::onUnitClick(Engine::cView* view)
     if (isOfCategory(unit, UnitCategory::animal))
         return;
     // A hero, its tool or the birds are never ordered: the press reaches the unit under them too.
-    if (isOfCategory(unit, UnitCategory::hero) || isOfCategory(unit, UnitCategory::attach) ||
-        isOfCategory(unit, UnitCategory::ambient))
+    if (isNeverOrdered(unit))
         return;
     if (!LevelTutor::instance().allowsClick(unit, false))
     {

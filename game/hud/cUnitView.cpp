@@ -55,16 +55,6 @@ Engine::tPropertiesPtr layout(const char* path)
     return Engine::cResourceManager::instance()->getXml(path, true);
 }
 
-// A unit a click never orders (a hero, its tool, the birds): its view may lie over one that
-// takes clicks.
-bool takesNoGoal(const cUnit::Ptr& unit)
-{
-    GameConfig& config = GameConfig::instance();
-    return config.isOfCategory(unit->getTypeId(), UnitCategory::hero) ||
-           config.isOfCategory(unit->getTypeId(), UnitCategory::attach) ||
-           config.isOfCategory(unit->getTypeId(), UnitCategory::ambient);
-}
-
 } // namespace
 
 cUnitView::cUnitView(Engine::cControl* parent) : UnitView(parent) {}
@@ -335,7 +325,7 @@ void cUnitView::keepInput(int32_t state)
     setState(state);
     // A unit that takes no goal never holds the pointer: a press on a hero standing on a pile
     // is the pile's.
-    if (m_unit && takesNoGoal(m_unit) && getIsDeepProcessing())
+    if (m_unit && GameController::isNeverOrdered(m_unit) && getIsDeepProcessing())
     {
         letGoOfPointer();
         setIsDeepProcessing(false);
@@ -513,7 +503,8 @@ void cUnitView::letGoOfPointer()
 void cUnitView::watchPress()
 {
     // A press on a hero or a tool orders nothing whatever takes it.
-    if (!m_unit || takesNoGoal(m_unit) || !isShown() || !getIsDeepProcessing() || !pointerInside())
+    if (!m_unit || GameController::isNeverOrdered(m_unit) || !isShown() || !getIsDeepProcessing() ||
+        !pointerInside())
         return;
     const Engine::cButtonPrototype* holder = buttonUnderPointer;
     if (holder == this)
@@ -535,7 +526,7 @@ void cUnitView::watchPress()
              owner && owner->getUpgradeButton() == holder)
         // Another building's arrow lies over the unit: the press is that arrow's.
         return;
-    else if (!holderView || (holderView->getUnit() && takesNoGoal(holderView->getUnit())))
+    else if (!holderView || (holderView->getUnit() && GameController::isNeverOrdered(holderView->getUnit())))
         why = viewName(*holder) + L" lying over it takes the press";
     else
         // Another unit that takes clicks lies over this one: the press is that unit's click.
