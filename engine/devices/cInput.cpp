@@ -584,15 +584,25 @@ void cInput::readMouseState()
         m_mouse->acquire();
         return;
     case InputResult::Ok:
+    {
+        // A button of this frame placed the pointer where it happened; a move that came after it
+        // leaves the pointer where it stands now. The movement is judged there, the place it is
+        // told at: judged at the button's place, the button under the pointer now would never
+        // hear of it, and its press in the next frame (at the place told) would find no hover.
+        const bool moved = state.x != 0 || state.y != 0;
+        cVector2 place;
+        if (moved && getPointer(place))
+            m_pointerSignal(place);
         if (state.x != 0)
             m_mouseSignal(CONTROL_MOUSE_X, state.x);
         if (state.y != 0)
             m_mouseSignal(CONTROL_MOUSE_Y, state.y);
         if (state.z != 0)
             m_mouseSignal(CONTROL_MOUSE_WHEEL, state.z);
-        if (state.x != 0 || state.y != 0)
+        if (moved)
             m_placeTold = getPointer(m_toldPlace);
         return;
+    }
     default:
         return;
     }

@@ -149,4 +149,23 @@ TEST(PointerPlace, ADeepButtonUnderAPointerThatHasNotMovedSinceTheDialogOverItCl
     EXPECT_EQ(f.takeLog(), (Log{"field on", "field press", "field on", "field click"}));
 }
 
+TEST(PointerPlace, AClickAndAMoveOnInOneFrameLeaveTheButtonNowUnderThePointerItsNextClick)
+{
+    // A busy frame takes a click on one button and the move on to another together; the press on
+    // the other comes in the next frame.
+    Frames f(false);
+    f.button("a", 200, 300, 20.0f);
+    f.button("b", 600, 300, 20.0f);
+    f.script->pointerTo(200, 300);
+    f.frame();
+    EXPECT_EQ(f.takeLog(), (Log{"a on"}));
+    f.script->mouseButton(0, true);
+    f.script->mouseButton(0, false);
+    f.script->pointerTo(600, 300);
+    f.frame();
+    EXPECT_EQ(f.takeLog(), (Log{"a press", "a on", "a click", "b on"}));
+    f.click();
+    EXPECT_EQ(f.takeLog(), (Log{"b press", "b on", "b click"}));
+}
+
 } // namespace
