@@ -23,6 +23,7 @@
 #include "game/world/UnitTip.h"
 #include "game/world/UnitTypeInfo.h"
 #include "tests/game/screens/frontend_test_tools.h"
+#include "tests/game/screens/screen_boxes.h"
 
 #include <gtest/gtest.h>
 
@@ -466,17 +467,6 @@ TEST(LevelTips, TipsNameResourcesAndUnitsAsTheGameShowsThemAndTheAmountsTheRules
         }
 }
 
-// A line's letters as they are drawn.
-TipPlacement::Box lettersOf(Engine::cView& line)
-{
-    TipPlacement::Box box{1e9f, 1e9f, -1e9f, -1e9f};
-    for (const Engine::cQuad& quad : line.getSprites())
-        for (const Engine::cQuadCorner& corner : quad.corners)
-            box = {std::min(box.left, corner.x), std::min(box.top, corner.y), std::max(box.right, corner.x),
-                   std::max(box.bottom, corner.y)};
-    return box;
-}
-
 TEST(LevelTips, EveryTipsTextFitsThePanelTheGameShowsItIn)
 {
     GameFixture fixture;
@@ -532,7 +522,7 @@ TEST(LevelTips, EveryTipsTextFitsThePanelTheGameShowsItIn)
             {
                 if (!line->isVisible() || line->getText().empty())
                     continue;
-                const TipPlacement::Box letters = lettersOf(*line);
+                const ScreenBox letters = lettersOf(*line);
                 // A glyph may stand out of its advance by a pixel or two.
                 EXPECT_TRUE(letters.left >= left - 2.0f && letters.right <= left + box.x + 2.0f &&
                             letters.left >= room.left && letters.right <= room.right &&

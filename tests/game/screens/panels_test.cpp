@@ -42,6 +42,7 @@
 #include "game/world/cUnit.h"
 #include "platform/sound/RecordingMixer.h"
 #include "tests/game/screens/frontend_test_tools.h"
+#include "tests/game/screens/screen_boxes.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -64,46 +65,6 @@ constexpr uint8_t Escape = 1;
 constexpr uint8_t Return = 28;
 constexpr uint8_t Space = 57;
 constexpr wchar_t Backspace = 8;
-
-struct Box
-{
-    float left = std::numeric_limits<float>::max();
-    float top = std::numeric_limits<float>::max();
-    float right = std::numeric_limits<float>::lowest();
-    float bottom = std::numeric_limits<float>::lowest();
-
-    bool empty() const { return right < left; }
-    bool inside(const Box& outer) const
-    {
-        return left >= outer.left && right <= outer.right && top >= outer.top && bottom <= outer.bottom;
-    }
-    bool meets(const Box& other) const
-    {
-        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
-    }
-};
-
-Box boxOf(const Engine::cView& view)
-{
-    const Engine::cVector2 half = view.getSize() * 0.5f;
-    return {view.getPosition().x - half.x, view.getPosition().y - half.y, view.getPosition().x + half.x,
-            view.getPosition().y + half.y};
-}
-
-// Where the letters of a text line are drawn now.
-Box lettersOf(Engine::cView& line)
-{
-    Box box;
-    for (const Engine::cQuad& quad : line.getSprites())
-        for (const Engine::cQuadCorner& corner : quad.corners)
-        {
-            box.left = std::min(box.left, corner.x);
-            box.right = std::max(box.right, corner.x);
-            box.top = std::min(box.top, corner.y);
-            box.bottom = std::max(box.bottom, corner.y);
-        }
-    return box;
-}
 
 // The yes/no question a dialog made without a parent: found by its views.
 Engine::cYesNo* shownQuestion()
@@ -365,13 +326,14 @@ TEST(Panels, EveryGoalRowsTextStandsWholeOnItsRowBesideItsCountItsTickAndTheResu
                 ASSERT_TRUE(row->isShown() && desc && desc->isShown()) << place;
                 EXPECT_EQ(desc->getText(), categories[first + i].second) << place;
                 const std::string text = "\"" + Engine::toUtf8(desc->getText()) + "\" " + place;
-                const Box letters = lettersOf(*desc);
+                const ScreenBox letters = lettersOf(*desc);
                 ASSERT_FALSE(letters.empty()) << text;
                 // The plate the row is drawn on: its widest view.
-                Box plate;
+                ScreenBox plate;
                 for (Engine::cControl* child : row->getChildren())
                     if (auto* view = dynamic_cast<Engine::cView*>(child); view && view->isShown())
-                        if (const Box box = lettersOf(*view); box.right - box.left > plate.right - plate.left)
+                        if (const ScreenBox box = lettersOf(*view);
+                            box.right - box.left > plate.right - plate.left)
                             plate = box;
                 EXPECT_TRUE(letters.inside(plate))
                     << text << ": its letters from " << letters.left << " to " << letters.right
@@ -385,7 +347,7 @@ TEST(Panels, EveryGoalRowsTextStandsWholeOnItsRowBesideItsCountItsTickAndTheResu
                 {
                     if (!view || !view->isShown())
                         continue;
-                    const Box box = lettersOf(*view);
+                    const ScreenBox box = lettersOf(*view);
                     ASSERT_FALSE(box.empty()) << what << " " << place;
                     if (letters.meets(box))
                         ADD_FAILURE()
