@@ -68,8 +68,9 @@ public:
     // OpenGL 2.1 compatibility context (double buffered, 8-bit RGB, 24-bit depth, 8-bit stencil);
     // `createGLContext` makes it. Starts SDL's video subsystem and text input, on a display the
     // player sees: a display that DISPLAY (or WAYLAND_DISPLAY) names but that does not answer (an
-    // X server starting afresh) is asked for again for up to 5 s, and SDL's drivers that show
-    // nothing are refused unless SDL_VIDEODRIVER asks for one.
+    // X server starting afresh) is asked for again for up to 5 s, with its own driver alone after
+    // the first try, and SDL's drivers that show nothing are refused unless SDL_VIDEODRIVER asks
+    // for one.
     // With `openGL` false the window has no GL drawable: SDL's "dummy" video driver (hint
     // SDL_VIDEODRIVER) can then stand in for a display, so the message loop runs in tests
     // without one.
