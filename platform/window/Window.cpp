@@ -92,13 +92,12 @@ void startVideo()
         if (started)
             sdl().SDL_QuitSubSystem(SDL_INIT_VIDEO);
         if ((x.empty() && wayland.empty()) || std::chrono::steady_clock::now() >= giveUp)
-            throw std::runtime_error("No display to show the window on: " +
-                                     (x.empty() && wayland.empty()
-                                          ? std::string("neither DISPLAY nor WAYLAND_DISPLAY names one")
-                                          : "the display " + (x.empty() ? wayland : x) +
-                                                " did not answer in " +
-                                                std::to_string(kDisplayPatience.count()) + " s") +
-                                     (error.empty() ? "." : " (" + error + ")."));
+            throw NoDisplayError("No display to show the window on: " +
+                                 (x.empty() && wayland.empty()
+                                      ? std::string("neither DISPLAY nor WAYLAND_DISPLAY names one")
+                                      : "the display " + (x.empty() ? wayland : x) + " did not answer in " +
+                                            std::to_string(kDisplayPatience.count()) + " s") +
+                                 (error.empty() ? "." : " (" + error + ")."));
         if (!hint.set)
             hint.set = sdl().SDL_SetHint(SDL_HINT_VIDEODRIVER, namedDrivers(x, wayland).c_str()) == SDL_TRUE;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 struct SDL_Window;
@@ -30,6 +31,14 @@ struct WindowRect
         return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
     }
     bool operator!=(const WindowRect& other) const { return !(*this == other); }
+};
+
+// The window's failure when no display the player sees answers. Its text says why, in words for
+// the player: the game cannot show itself, and nothing the player did is at fault.
+class NoDisplayError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // The program's main window on SDL2, with the message queue of the thread that runs it.
@@ -76,7 +85,7 @@ public:
     // without one.
     // Throws std::runtime_error naming the failing SDL call and SDL's error text, or SDL's
     // library and the loader's error when SDL cannot be loaded (platform/system/SdlLibrary), or
-    // "No display to show the window on" with the reason.
+    // NoDisplayError, "No display to show the window on" with the reason.
     explicit Window(const std::wstring& title, int width = 800, int height = 600, bool openGL = true);
     ~Window();
     Window(const Window&) = delete;
