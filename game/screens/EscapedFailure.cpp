@@ -4,6 +4,7 @@
 #include "engine/core/FatalError.h"
 #include "engine/core/StringUtils.h"
 #include "engine/core/cString.h"
+#include "platform/window/Window.h"
 
 #include <cstdio>
 #include <exception>
@@ -62,6 +63,11 @@ void reportEscapedFailure()
     catch (const std::wstring& text)
     {
         reportHiddenText(Engine::toUtf8(text));
+    }
+    catch (const Platform::NoDisplayError& failure)
+    {
+        // Without a display no box shows: the words go to stderr, where the player looks.
+        reportOwnText(failure.what());
     }
     catch (const std::exception& failure)
     {

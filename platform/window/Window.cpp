@@ -44,13 +44,25 @@ std::string environment(const char* name)
     return value ? value : "";
 }
 
+// The video drivers of the displays that DISPLAY and WAYLAND_DISPLAY name, in SDL's own order.
+std::string namedDrivers(const std::string& x, const std::string& wayland)
+{
+    std::string drivers = x.empty() ? "" : "x11";
+    if (!wayland.empty())
+        drivers += drivers.empty() ? "wayland" : ",wayland";
+    return drivers;
+}
+
 // Starts SDL's video subsystem on a display the player sees. SDL tries its drivers in turn and,
 // when none reaches a display, settles on one that draws offscreen: the game would play on in a
 // window that is nowhere. A driver that shows nothing is taken only when it was asked for
 // (SDL_VIDEODRIVER, as tests ask for "dummy"). An X server whose last client has just gone starts
 // afresh (Xvfb, and any server run without -noreset) and refuses connections for that moment:
 // the display that DISPLAY or WAYLAND_DISPLAY names is asked for again for a few seconds before
-// the window gives up.
+// the window gives up. The tries after the first ask for that display's driver alone: each of
+// SDL's other drivers would fail again on every try, and some say so on stderr each time
+// (Wayland's client library without XDG_RUNTIME_DIR), a hundred lines that bury the reason the
+// game then gives.
 void startVideo()
 {
     const char* asked = sdl().SDL_GetHint(SDL_HINT_VIDEODRIVER);
@@ -58,6 +70,16 @@ void startVideo()
     const std::string x = environment("DISPLAY");
     const std::string wayland = environment("WAYLAND_DISPLAY");
     const auto giveUp = std::chrono::steady_clock::now() + kDisplayPatience;
+    // Whether the driver hint is this function's own, taken back however it ends.
+    struct DriverHint
+    {
+        bool set = false;
+        ~DriverHint()
+        {
+            if (set)
+                sdl().SDL_SetHint(SDL_HINT_VIDEODRIVER, nullptr);
+        }
+    } hint;
     for (;;)
     {
         const bool started = sdl().SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
@@ -65,17 +87,19 @@ void startVideo()
             return;
         if (!started && anyDriver)
             throwSdlError("SDL_InitSubSystem(SDL_INIT_VIDEO)");
-        const std::string error = started ? std::string() : sdl().SDL_GetError();
+        // A driver named by this function that fails says only that it is not available.
+        const std::string error = started || hint.set ? std::string() : sdl().SDL_GetError();
         if (started)
             sdl().SDL_QuitSubSystem(SDL_INIT_VIDEO);
         if ((x.empty() && wayland.empty()) || std::chrono::steady_clock::now() >= giveUp)
-            throw std::runtime_error("No display to show the window on: " +
-                                     (x.empty() && wayland.empty()
-                                          ? std::string("neither DISPLAY nor WAYLAND_DISPLAY names one")
-                                          : "the display " + (x.empty() ? wayland : x) +
-                                                " did not answer in " +
-                                                std::to_string(kDisplayPatience.count()) + " s") +
-                                     (error.empty() ? "." : " (" + error + ")."));
+            throw NoDisplayError("No display to show the window on: " +
+                                 (x.empty() && wayland.empty()
+                                      ? std::string("neither DISPLAY nor WAYLAND_DISPLAY names one")
+                                      : "the display " + (x.empty() ? wayland : x) + " did not answer in " +
+                                            std::to_string(kDisplayPatience.count()) + " s") +
+                                 (error.empty() ? "." : " (" + error + ")."));
+        if (!hint.set)
+            hint.set = sdl().SDL_SetHint(SDL_HINT_VIDEODRIVER, namedDrivers(x, wayland).c_str()) == SDL_TRUE;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
 }

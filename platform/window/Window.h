@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 struct SDL_Window;
@@ -30,6 +31,14 @@ struct WindowRect
         return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
     }
     bool operator!=(const WindowRect& other) const { return !(*this == other); }
+};
+
+// The window's failure when no display the player sees answers. Its text says why, in words for
+// the player: the game cannot show itself, and nothing the player did is at fault.
+class NoDisplayError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // The program's main window on SDL2, with the message queue of the thread that runs it.
@@ -68,14 +77,15 @@ public:
     // OpenGL 2.1 compatibility context (double buffered, 8-bit RGB, 24-bit depth, 8-bit stencil);
     // `createGLContext` makes it. Starts SDL's video subsystem and text input, on a display the
     // player sees: a display that DISPLAY (or WAYLAND_DISPLAY) names but that does not answer (an
-    // X server starting afresh) is asked for again for up to 5 s, and SDL's drivers that show
-    // nothing are refused unless SDL_VIDEODRIVER asks for one.
+    // X server starting afresh) is asked for again for up to 5 s, with its own driver alone after
+    // the first try, and SDL's drivers that show nothing are refused unless SDL_VIDEODRIVER asks
+    // for one.
     // With `openGL` false the window has no GL drawable: SDL's "dummy" video driver (hint
     // SDL_VIDEODRIVER) can then stand in for a display, so the message loop runs in tests
     // without one.
     // Throws std::runtime_error naming the failing SDL call and SDL's error text, or SDL's
     // library and the loader's error when SDL cannot be loaded (platform/system/SdlLibrary), or
-    // "No display to show the window on" with the reason.
+    // NoDisplayError, "No display to show the window on" with the reason.
     explicit Window(const std::wstring& title, int width = 800, int height = 600, bool openGL = true);
     ~Window();
     Window(const Window&) = delete;

@@ -1,6 +1,7 @@
 #include "platform/window/InstanceLock.h"
 #include "platform/window/Window.h"
 
+#include "tests/support/FreeDisplay.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/ShellChild.h"
 #include "tests/support/TempDir.h"
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -303,22 +303,12 @@ TEST(WindowDisplay, RaiseRequestFromAnotherCopyIsTakenWhenTheQueueIsEmpty)
     EXPECT_TRUE(window.peekMessage(message));
 }
 
-// A display number that no X server holds, nor its lock file.
-std::string freeDisplay()
-{
-    for (int n = 300 + ::getpid() % 300; n < 1000; ++n)
-        if (!std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n)) &&
-            !std::filesystem::exists("/tmp/.X" + std::to_string(n) + "-lock"))
-            return ":" + std::to_string(n);
-    return "";
-}
-
 // An X server refuses connections while it starts, and while it starts afresh when its last
 // client has gone: the window waits for the display named, and without one it is refused with
 // the reason rather than drawn by a driver that shows nothing.
 TEST(WindowDisplay, TheWindowWaitsForTheDisplayNamedAndWithoutOneIsRefused)
 {
-    const std::string display = freeDisplay();
+    const std::string display = ::Test::freeDisplay();
     ASSERT_FALSE(display.empty());
     const struct
     {
@@ -355,6 +345,8 @@ TEST(WindowDisplay, TheWindowWaitsForTheDisplayNamedAndWithoutOneIsRefused)
             EXPECT_NE(std::string(error.what()).find(row.refused), std::string::npos) << error.what();
         }
         EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u) << "the video subsystem is left running";
+        EXPECT_EQ(SDL_GetHint(SDL_HINT_VIDEODRIVER), nullptr)
+            << "the driver the tries asked for stays asked for";
         ::Test::endChild(server);
     }
 }

@@ -1,5 +1,7 @@
-// A fatal error met by the real program on the way into a level: the run ends with status 1
-// and leaves every file of the player as it was, the unfinished level among them.
+// A fatal error met by the real program: on the way into a level the run ends with status 1
+// and leaves every file of the player as it was, the unfinished level among them; without a
+// display it says why on stderr.
+#include "tests/support/FreeDisplay.h"
 #include "tests/support/ZipWriter.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 
@@ -70,6 +73,55 @@ TEST(FatalError, AContinuedLevelWhosePictureIsDamagedEndsWithStatusOneAndWritesN
     EXPECT_EQ(filesOf(folder.path() / "share/Quillmoor"), files)
         << "no file of the player is written or set aside on the way out\n"
         << game.traces();
+}
+
+// Without a display the player reads the reason where the game was started, a terminal: in the
+// failure's own words, not buried under what SDL's video drivers say on each try for a display
+// that does not answer (Wayland's client library, without XDG_RUNTIME_DIR, a line a try).
+TEST(FatalError, WithoutADisplayStderrSaysWhyInAFewLines)
+{
+    const std::string display = ::Test::freeDisplay();
+    ASSERT_FALSE(display.empty());
+    const struct
+    {
+        const char* what;
+        std::string x; // DISPLAY, unset when empty
+        std::string reason;
+    } cases[] = {
+        {"no display named", "", "neither DISPLAY nor WAYLAND_DISPLAY names one."},
+        {"a display that never answers", display, "the display " + display + " did not answer in 5 s."},
+    };
+    for (const auto& row : cases)
+    {
+        SCOPED_TRACE(row.what);
+        ::Test::TempDir folder;
+        const std::string root = folder.path().string();
+        // A player's terminal: nothing of the test run's own display or settings.
+        const pid_t game = ::Test::startShell(
+            "cd '" + root +
+            "' && exec env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR -u SDL_VIDEODRIVER "
+            "-u QUILLMOOR_HEADLESS -u QUILLMOOR_TRACE " +
+            (row.x.empty() ? std::string() : "DISPLAY=" + row.x + " ") + "XDG_DATA_HOME='" + root +
+            "/share' '" + QUILL_EXECUTABLE + "' 2>'" + root + "/stderr.txt'");
+        ASSERT_GT(game, 0);
+        int status = 0;
+        const bool ended = until([&] { return ::waitpid(game, &status, WNOHANG) == game; });
+        if (!ended)
+            ::Test::endChild(game, SIGKILL);
+        ASSERT_TRUE(ended) << "the program goes on without a display";
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -2, 1);
+        const std::string said = folder.read("stderr.txt");
+        EXPECT_NE(said.find("Error: No display to show the window on: " + row.reason +
+                            "\nRestart the game please.\n"),
+                  std::string::npos)
+            << said;
+        std::istringstream lines(said);
+        int count = 0;
+        for (std::string line; std::getline(lines, line);)
+            ++count;
+        EXPECT_LE(count, 5) << said;
+        EXPECT_NE(folder.read("error.log").find(row.reason), std::string::npos);
+    }
 }
 
 } // namespace
