@@ -292,8 +292,8 @@ TEST(PlayerFiles, MessagesToldTogetherComeOneAfterTheOtherAndWhatIsUnderTakesNoI
     CGameEngine::tellSaveFailure(Engine::eSavedFile::values);
     front.frame();
     const std::wstring first =
-        L"Your progress could not be read. Its file stays as it is and nothing is saved to it "
-        L"in this game; your levels open from the first.";
+        L"Your progress could not be read. Its file stays as it is, and this game saves nothing to it. "
+        L"Levels open from the first.";
     EXPECT_EQ(shownMessages(), Texts{first});
     const Engine::cView* play = CMenuState::instance().getMainScreen()->getPlayButton();
     front.click(play);
