@@ -489,17 +489,6 @@ void cUnitView::onClick()
     UnitView::onClick();
 }
 
-void cUnitView::letGoOfPointer()
-{
-    if (buttonUnderPointer != this)
-        return;
-    // The view now under the pointer takes it as it would at a move, before the next press.
-    buttonUnderPointer = nullptr;
-    pendingAction = 0;
-    if (Engine::cInput* input = Engine::cInput::instance())
-        input->emulateMouseMove();
-}
-
 void cUnitView::watchPress()
 {
     // A press on a hero or a tool orders nothing whatever takes it.

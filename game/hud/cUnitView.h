@@ -130,9 +130,6 @@ private:
     // A press the view took that no click follows at the release: the pointer left the view,
     // or the press was taken from it before the release.
     void watchRelease();
-    // The view holds the pointer no more: the view under the pointer takes it, as at a move of
-    // the pointer, before the next press.
-    void letGoOfPointer();
     // After a look is copied from a template: the view's own input state again, and no hold
     // on the pointer for a unit that takes no goal.
     void keepInput(int32_t state);
