@@ -2,6 +2,7 @@
 
 #include "engine/core/cVector2.h"
 #include "engine/ui/cButton.h"
+#include "game/hud/UnitPressWatch.h"
 #include "game/world/UnitView.h"
 #include "game/world/cUnit.h"
 
@@ -44,7 +45,7 @@ public:
 
     // The button's update, then the timers of the look.
     void update() override;
-    // The button's input, and the watch on the presses it cannot take (see `watchPress`).
+    // The button's input, and the watch on the presses that make no click (see UnitPressWatch).
     void onEnable() override;
     void onDisable() override;
     void onPress() override;
@@ -122,14 +123,6 @@ private:
     const std::map<std::wstring, boost::shared_ptr<ViewState>>* currentSubStates() const;
     bool isOfCategory(const wchar_t* category) const;
     void createUpgradeButton();
-    // A press of the primary button on the view that it cannot take is traced with why, since
-    // no click of the unit follows ("Click on Cement#2 makes no goal: " and why): a view that
-    // holds the pointer instead (one lying over the unit that orders nothing, or one the
-    // pointer has left without moving since), no view holding the pointer, or its arrow greyed.
-    void watchPress();
-    // A press the view took that no click follows at the release: the pointer left the view,
-    // or the press was taken from it before the release.
-    void watchRelease();
     // After a look is copied from a template: the view's own input state again, and no hold
     // on the pointer for a unit that takes no goal.
     void keepInput(int32_t state);
@@ -152,11 +145,7 @@ private:
     Engine::cPicture* m_upgradeIndicator = nullptr;
     // The arrow was shown lit at its last refresh.
     bool m_arrowLit = false;
-    // The primary button's press and release, watched after the button's own handlers.
-    boost::signals2::scoped_connection m_pressWatch;
-    boost::signals2::scoped_connection m_releaseWatch;
-    // The view took a press whose release has not come yet.
-    bool m_pressHeld = false;
+    UnitPressWatch m_pressWatch{*this};
     int m_depthLayer = 0;
     Engine::cVector2 m_viewOffset;
     // -1 is off; drives "Rotate" states.
