@@ -53,7 +53,7 @@ bool UnitPressWatch::watched() const
 
 void UnitPressWatch::pressTaken()
 {
-    m_held = m_view.getState() == Engine::cButtonPrototype::StatePressed;
+    m_held = watched() && m_view.getState() == Engine::cButtonPrototype::StatePressed;
 }
 
 void UnitPressWatch::clicking()

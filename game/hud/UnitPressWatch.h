@@ -12,8 +12,8 @@ class cUnitView;
 //   pointer, or the unit's arrow under the pointer is greyed;
 // - a press the view took that no click follows: the pointer left the view before the release,
 //   or the press was taken from it before the release.
-// A press a unit a click never orders (a hero, its tool, the birds) cannot take is not traced:
-// whatever takes it, it orders nothing.
+// A unit a click never orders (a hero, its tool, the birds) is not watched: a press on it is
+// the unit's below.
 class UnitPressWatch
 {
 public:
