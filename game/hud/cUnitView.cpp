@@ -249,6 +249,11 @@ void cUnitView::applyState(const cUnit::Ptr& unit)
                     showDirectional(unit, *state);
                 m_cycleCountdown = 0.0f;
             }
+            // Some looks are copied whole, the template's input with them. The view's own input
+            // state again: a press held on the unit goes on to its click, and a hover stays,
+            // while the unit grows or starts to work.
+            setState(input);
+            passPressesOn();
             if (state)
             {
                 activate();
@@ -259,8 +264,6 @@ void cUnitView::applyState(const cUnit::Ptr& unit)
             }
         }
     }
-    // Some looks are copied whole, the template's input with them.
-    keepInput(input);
     if (unit->getState() == eUnitState::hidden)
         hide();
     else
@@ -301,32 +304,24 @@ void cUnitView::copyLook(const Engine::cButton& source)
 {
     const Engine::cVector2 position = getPosition();
     const float deep = getDeep();
-    const int32_t input = getState();
     // The copy replaces the view's own position without moving its children: moving to the
     // template's place first keeps the children where they are relative to the view.
     setPosition(source.getPosition());
     copyFrom(source);
     setPosition(position);
     setDeep(deep);
-    keepInput(input);
     // The template's effects are copied hidden (the template is): on the unit they belong to
     // the look.
     for (Engine::cView* effect : getParticleChildren())
         effect->show();
 }
 
-void cUnitView::keepInput(int32_t state)
+void cUnitView::passPressesOn()
 {
-    // The template's look, the view's own input state: a press held on the unit goes on to its
-    // click, and a hover stays, while the unit grows or starts to work.
-    setState(state);
-    // A unit that takes no goal never holds the pointer: a press on a hero standing on a pile
-    // is the pile's.
-    if (m_unit && GameController::isNeverOrdered(m_unit) && getIsDeepProcessing())
-    {
-        letGoOfPointer();
-        setIsDeepProcessing(false);
-    }
+    if (!m_unit || !GameController::isNeverOrdered(m_unit) || !getIsDeepProcessing())
+        return;
+    letGoOfPointer();
+    setIsDeepProcessing(false);
 }
 
 void cUnitView::adoptPart(Engine::cButton* part)

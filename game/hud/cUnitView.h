@@ -79,7 +79,8 @@ public:
     void hideStateChildren();
     // Takes the look of a template button where the view stands: position and deep stay, and
     // so do the children (parts, head-up pieces), while the template's effects come along at
-    // their places around it.
+    // their places around it. The template's input state comes along too: `applyState` gives
+    // the view its own back.
     void copyLook(const Engine::cButton& source);
     // Makes a part view of a composite look a child of this view; it goes back to its state
     // (detached, hidden) when this view is deleted while holding it.
@@ -123,9 +124,10 @@ private:
     const std::map<std::wstring, boost::shared_ptr<ViewState>>* currentSubStates() const;
     bool isOfCategory(const wchar_t* category) const;
     void createUpgradeButton();
-    // After a look is copied from a template: the view's own input state again, and no hold
-    // on the pointer for a unit that takes no goal.
-    void keepInput(int32_t state);
+    // A unit a click never orders (a hero, its tool, the birds) leaves a press on it to the
+    // unit below: its view, which a look copied from a template makes compete for the pointer,
+    // competes no more and lets go of the pointer it holds.
+    void passPressesOn();
     // Traces the arrow when its state refresh finds it newly lit ("Upgrade arrow lit: <type> at
     // <x>;<y>"), so that whoever watches the program knows where a press raises the building.
     void traceArrow();
