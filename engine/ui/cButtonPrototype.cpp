@@ -57,11 +57,7 @@ cButtonPrototype::~cButtonPrototype()
 {
     // No signal is raised from here: whoever listens may be part of what is being destroyed.
     disconnectInput();
-    if (buttonUnderPointer == this)
-    {
-        buttonUnderPointer = nullptr;
-        pendingAction = NoAction;
-    }
+    dropPointer();
 }
 
 void cButtonPrototype::copyButtonFrom(const cButtonPrototype& other)
@@ -327,6 +323,23 @@ void cButtonPrototype::onDisable()
         buttonUnderPointer = nullptr;
     disconnectInput();
     setState(StateDisabled);
+}
+
+bool cButtonPrototype::dropPointer()
+{
+    if (buttonUnderPointer != this)
+        return false;
+    buttonUnderPointer = nullptr;
+    pendingAction = NoAction;
+    return true;
+}
+
+void cButtonPrototype::letGoOfPointer()
+{
+    if (!dropPointer())
+        return;
+    if (cInput* input = cInput::instance())
+        input->emulateMouseMove();
 }
 
 void cButtonPrototype::disconnectInput()

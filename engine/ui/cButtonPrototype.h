@@ -91,6 +91,12 @@ public:
     virtual void setShowDisabled(const bool& on);
     // The view's rectangle and, when the button has a mask, the mask's bit under the point.
     virtual bool containsPoint(const cVector2& point) const;
+    // Whether the pointer (in virtual screen units) is over the button; false without a frame
+    // driver to tell where the pointer is.
+    bool pointerInside() const;
+    // Lets go of the pointer when this button holds it: the button under the pointer takes it
+    // at the next input step, as at a move of the pointer, before the next press.
+    void letGoOfPointer();
     // The four steps of the state machine; nothing while the button's input is locked.
     virtual void onPress();
     virtual void onClick();
@@ -110,9 +116,6 @@ protected:
     void onMouseDown();
     void onMouseUp();
     void onControl(eControl code, long value);
-    // Whether the pointer (in virtual screen units) is over the button; false without a frame
-    // driver to tell where the pointer is.
-    bool pointerInside() const;
     // The state, the sounds, the mask and the flags of `other` (the button part of a look copy).
     void copyButtonFrom(const cButtonPrototype& other);
     // Shows the current state again. The loaders of the kinds call it last: the state may have
@@ -125,6 +128,9 @@ protected:
 private:
     void playSound(const boost::shared_ptr<cSoundSample>& sound) const;
     void disconnectInput();
+    // Forgets the pointer and the action pending for it when this button holds it; whether it
+    // held it.
+    bool dropPointer();
 
     boost::signals2::scoped_connection m_pressConnection;
     boost::signals2::scoped_connection m_releaseConnection;

@@ -179,8 +179,8 @@ public:
     // Traces a press on a unit that makes no goal, and why: "Click on Cement#2 makes no goal:
     // taken by another goal" (an upgrade press: "Upgrade click on ...").
     static void traceNoGoal(const cUnit::Ptr& unit, bool upgrade, const std::wstring& reason);
-    // A unit a click never orders: a hero, its tool, the birds. A press on one standing on a
-    // unit is that unit's.
+    // A unit a click never orders: a hero, its tool, the birds (the planner finds none
+    // serviceable). A press on one standing on a unit is that unit's.
     static bool isNeverOrdered(const cUnit::Ptr& unit);
     // The category handler of units whose click needs nothing before onUnitClick.
     void ignoreUnit(Engine::cView* view);

@@ -36,6 +36,21 @@ cUnit::Ptr unitOf(Engine::cView* view)
     return unitView ? unitView->getUnit() : cUnit::Ptr();
 }
 
+// The unit a click on `view` is about; empty when there is none to click, and empty, the
+// refusal traced, for a unit that has left the field.
+cUnit::Ptr clickedUnit(Engine::cView* view, bool upgrade)
+{
+    const cUnit::Ptr unit = unitOf(view);
+    if (!Game::instance() || !unit)
+        return {};
+    if (unit->isRemoved())
+    {
+        GameController::traceNoGoal(unit, upgrade, L"it has left the field");
+        return {};
+    }
+    return unit;
+}
+
 bool isQueueable(UnitProblem problem)
 {
     return problem == NoProblem || problem == NoFreeHero;
@@ -135,6 +150,40 @@ void giveFeedback(GameController& controller, const cUnit::Ptr& unit, UnitProble
         unit->showTip(kTipNotEnoughResources);
 }
 
+// Whether a click on the unit is refused before it makes a goal, the refusal traced and shown
+// the player where it is told: the tutorial's tip holds the click, the unit is a flood (which
+// its pumping station drains), or the planner cannot serve the unit now. `cost` takes what its
+// goal costs.
+bool refusesClick(GameController& controller, const cUnit::Ptr& unit, cGameResources& cost)
+{
+    if (!LevelTutor::instance().allowsClick(unit, false))
+    {
+        GameController::traceNoGoal(unit, false, tutorReason());
+        return true;
+    }
+    if (unit->typeName == L"BarrierFlood")
+    {
+        GameController::traceNoGoal(unit, false, L"a flood is drained by its pumping station, not ordered");
+        return true;
+    }
+    Engine::cPoint blocked = kNoCell;
+    const UnitProblem problem = controller.getUnitProblem(unit, cost, blocked);
+    if (isQueueable(problem))
+        return false;
+    GameController::traceNoGoal(unit, false, problemReason(unit, problem));
+    giveFeedback(controller, unit, problem);
+    return true;
+}
+
+// Puts the unit's goal on the list; false, traced, when the list is full.
+bool queueGoal(GameController& controller, const cUnit::Ptr& unit, const cGameResources& cost, bool upgrade)
+{
+    if (controller.addGoal(unit, cost, upgrade))
+        return true;
+    GameController::traceNoGoal(unit, upgrade, fullListReason(controller));
+    return false;
+}
+
 } // namespace
 
 void GameController::onUnitClick(Engine::cView* view)
@@ -160,25 +209,9 @@ void GameController::onUnitClick(Engine::cView* view)
     // A hero, its tool or the birds are never ordered: the press reaches the unit under them too.
     if (isNeverOrdered(unit))
         return;
-    if (!LevelTutor::instance().allowsClick(unit, false))
-    {
-        traceNoGoal(unit, false, tutorReason());
-        return;
-    }
-    if (unit->typeName == L"BarrierFlood")
-    {
-        traceNoGoal(unit, false, L"a flood is drained by its pumping station, not ordered");
-        return;
-    }
     cGameResources cost;
-    Engine::cPoint blocked = kNoCell;
-    const UnitProblem problem = getUnitProblem(unit, cost, blocked);
-    if (!isQueueable(problem))
-    {
-        traceNoGoal(unit, false, problemReason(unit, problem));
-        giveFeedback(*this, unit, problem);
+    if (refusesClick(*this, unit, cost))
         return;
-    }
     if (isOfCategory(unit, UnitCategory::mill) && unit->getAttached().empty() && !unit->isInFireOrDamaged())
     {
         // A built mill with nothing lying at it has nothing to fetch. A mill that already
@@ -190,36 +223,19 @@ void GameController::onUnitClick(Engine::cView* view)
             return;
         }
     }
-    if (!addGoal(unit, cost, false))
-        traceNoGoal(unit, false, fullListReason(*this));
+    queueGoal(*this, unit, cost, false);
 }
 
 void GameController::onAnimalClick(Engine::cView* view)
 {
+    const cUnit::Ptr unit = clickedUnit(view, false);
+    if (!unit)
+        return;
     Game* game = Game::instance();
-    const cUnit::Ptr unit = unitOf(view);
-    if (!game || !unit)
-        return;
-    if (unit->isRemoved())
-    {
-        traceNoGoal(unit, false, L"it has left the field");
-        return;
-    }
-    const auto type = unit->getTypeInfo();
-    if (!LevelTutor::instance().allowsClick(unit, false))
-    {
-        traceNoGoal(unit, false, tutorReason());
-        return;
-    }
     cGameResources cost;
-    Engine::cPoint blocked = kNoCell;
-    const UnitProblem problem = getUnitProblem(unit, cost, blocked);
-    if (!isQueueable(problem))
-    {
-        traceNoGoal(unit, false, problemReason(unit, problem));
-        giveFeedback(*this, unit, problem);
+    if (refusesClick(*this, unit, cost))
         return;
-    }
+    const auto type = unit->getTypeInfo();
     const int bringTo = type ? type->bringToTypeId : -1;
     bool destination = bringTo == -1 || game->getUnits().count(bringTo) == 0;
     if (!destination)
@@ -237,21 +253,15 @@ void GameController::onAnimalClick(Engine::cView* view)
         problemSignal(unit, NoDestination);
         return;
     }
-    if (!addGoal(unit, cost, false))
-        traceNoGoal(unit, false, fullListReason(*this));
+    queueGoal(*this, unit, cost, false);
 }
 
 void GameController::onUnitViewClick(Engine::cView* view)
 {
+    const cUnit::Ptr unit = clickedUnit(view, true);
+    if (!unit)
+        return;
     Game* game = Game::instance();
-    const cUnit::Ptr unit = unitOf(view);
-    if (!game || !unit)
-        return;
-    if (unit->isRemoved())
-    {
-        traceNoGoal(unit, true, L"it has left the field");
-        return;
-    }
     const auto info = unit->getActiveLevelInfo();
     if (!info)
     {
@@ -288,11 +298,8 @@ void GameController::onUnitViewClick(Engine::cView* view)
             refuse(AlreadyTaken);
             return;
         }
-        if (!addGoal(unit, cost, true))
-        {
-            traceNoGoal(unit, true, fullListReason(*this));
+        if (!queueGoal(*this, unit, cost, true))
             return;
-        }
         if (auto* unitView = dynamic_cast<UnitView*>(view))
         {
             unitView->enable();

@@ -37,8 +37,7 @@ bool isIdleForService(eUnitState state)
 
 UnitProblem GameController::getUnitProblem(cUnit::Ptr unit, cGameResources& cost, Engine::cPoint& blocked)
 {
-    if (isOfCategory(unit, UnitCategory::hero) || isOfCategory(unit, UnitCategory::attach) ||
-        isOfCategory(unit, UnitCategory::ambient))
+    if (isNeverOrdered(unit))
         return NotServiceable;
     if (!isIdleForService(unit->getState()))
         return Busy;

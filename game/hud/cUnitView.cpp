@@ -1,11 +1,8 @@
 #include "game/hud/cUnitView.h"
 
 #include "engine/core/Random.h"
-#include "engine/core/StringUtils.h"
-#include "engine/core/cLogic.h"
 #include "engine/core/cProperties.h"
 #include "engine/core/cTimer.h"
-#include "engine/devices/cInput.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/ui/cLightButton.h"
 #include "engine/ui/cPicture.h"
@@ -252,6 +249,11 @@ void cUnitView::applyState(const cUnit::Ptr& unit)
                     showDirectional(unit, *state);
                 m_cycleCountdown = 0.0f;
             }
+            // Some looks are copied whole, the template's input with them. The view's own input
+            // state again: a press held on the unit goes on to its click, and a hover stays,
+            // while the unit grows or starts to work.
+            setState(input);
+            passPressesOn();
             if (state)
             {
                 activate();
@@ -262,8 +264,6 @@ void cUnitView::applyState(const cUnit::Ptr& unit)
             }
         }
     }
-    // Some looks are copied whole, the template's input with them.
-    keepInput(input);
     if (unit->getState() == eUnitState::hidden)
         hide();
     else
@@ -304,32 +304,24 @@ void cUnitView::copyLook(const Engine::cButton& source)
 {
     const Engine::cVector2 position = getPosition();
     const float deep = getDeep();
-    const int32_t input = getState();
     // The copy replaces the view's own position without moving its children: moving to the
     // template's place first keeps the children where they are relative to the view.
     setPosition(source.getPosition());
     copyFrom(source);
     setPosition(position);
     setDeep(deep);
-    keepInput(input);
     // The template's effects are copied hidden (the template is): on the unit they belong to
     // the look.
     for (Engine::cView* effect : getParticleChildren())
         effect->show();
 }
 
-void cUnitView::keepInput(int32_t state)
+void cUnitView::passPressesOn()
 {
-    // The template's look, the view's own input state: a press held on the unit goes on to its
-    // click, and a hover stays, while the unit grows or starts to work.
-    setState(state);
-    // A unit that takes no goal never holds the pointer: a press on a hero standing on a pile
-    // is the pile's.
-    if (m_unit && GameController::isNeverOrdered(m_unit) && getIsDeepProcessing())
-    {
-        letGoOfPointer();
-        setIsDeepProcessing(false);
-    }
+    if (!m_unit || !GameController::isNeverOrdered(m_unit) || !getIsDeepProcessing())
+        return;
+    letGoOfPointer();
+    setIsDeepProcessing(false);
 }
 
 void cUnitView::adoptPart(Engine::cButton* part)
@@ -438,111 +430,32 @@ void cUnitView::update()
 }
 
 // ---------------------------------------------------------------------------------------------
-// Presses that make no click
-
-namespace
-{
-
-std::wstring viewName(const Engine::cButtonPrototype& view)
-{
-    if (const auto* unitView = dynamic_cast<const cUnitView*>(&view))
-        return GameController::traceName(unitView->getUnit());
-    if (const auto* owner = dynamic_cast<const cUnitView*>(view.getParent()))
-        if (owner->getUpgradeButton() == &view)
-            return L"the arrow of " + GameController::traceName(owner->getUnit());
-    const std::string picture = view.getTextureName();
-    return picture.empty() ? std::wstring(L"a view") : L"the view of \"" + Engine::fromUtf8(picture) + L"\"";
-}
-
-} // namespace
+// Input
 
 void cUnitView::onEnable()
 {
     UnitView::onEnable();
-    // Connected after the button's own handlers, so that they have run when these look.
-    if (Engine::cInput* input = Engine::cInput::instance())
-    {
-        m_pressWatch = input->connectKey(Engine::CONTROL_MOUSE_PRESSED, [this] { watchPress(); });
-        m_releaseWatch = input->connectKey(Engine::CONTROL_MOUSE_RELEASED, [this] { watchRelease(); });
-    }
+    // Started after the button's own input, so that the button's handlers have run when the
+    // watch hears a press or a release.
+    m_pressWatch.start();
 }
 
 void cUnitView::onDisable()
 {
     UnitView::onDisable();
-    m_pressWatch.disconnect();
-    m_releaseWatch.disconnect();
-    m_pressHeld = false;
+    m_pressWatch.stop();
 }
 
 void cUnitView::onPress()
 {
     UnitView::onPress();
-    m_pressHeld = getState() == StatePressed;
+    m_pressWatch.pressTaken();
 }
 
 void cUnitView::onClick()
 {
-    if (m_pressHeld && m_unit && !pointerInside())
-        GameController::traceNoGoal(m_unit, false, L"the pointer left it before the release");
-    m_pressHeld = false;
+    m_pressWatch.clicking();
     UnitView::onClick();
-}
-
-void cUnitView::letGoOfPointer()
-{
-    if (buttonUnderPointer != this)
-        return;
-    // The view now under the pointer takes it as it would at a move, before the next press.
-    buttonUnderPointer = nullptr;
-    pendingAction = 0;
-    if (Engine::cInput* input = Engine::cInput::instance())
-        input->emulateMouseMove();
-}
-
-void cUnitView::watchPress()
-{
-    // A press on a hero or a tool orders nothing whatever takes it.
-    if (!m_unit || GameController::isNeverOrdered(m_unit) || !isShown() || !getIsDeepProcessing() ||
-        !pointerInside())
-        return;
-    const Engine::cButtonPrototype* holder = buttonUnderPointer;
-    if (holder == this)
-        return;
-    const cUnitView* holderView = dynamic_cast<const cUnitView*>(holder);
-    if (holder && holder == m_upgradeButton)
-    {
-        if (m_upgradeButton->getShowDisabled())
-            GameController::traceNoGoal(m_unit, true, L"its arrow is greyed (told)");
-        return;
-    }
-    const Engine::cLogic* logic = Engine::cLogic::instance();
-    std::wstring why;
-    if (!holder)
-        why = L"no view holds the pointer, which has not moved since";
-    else if (!logic || !holder->containsPoint(logic->getMousePosition()))
-        why = L"the pointer is still held by " + viewName(*holder) + L", which it has left without a move";
-    else if (const auto* owner = dynamic_cast<const cUnitView*>(holder->getParent());
-             owner && owner->getUpgradeButton() == holder)
-        // Another building's arrow lies over the unit: the press is that arrow's.
-        return;
-    else if (!holderView || (holderView->getUnit() && GameController::isNeverOrdered(holderView->getUnit())))
-        why = viewName(*holder) + L" lying over it takes the press";
-    else
-        // Another unit that takes clicks lies over this one: the press is that unit's click.
-        return;
-    GameController::traceNoGoal(m_unit, false, why);
-}
-
-void cUnitView::watchRelease()
-{
-    // The button's own release handler has run: a press it still holds lost its pressed state
-    // before the release (another view took the pointer), and no click came.
-    if (!m_pressHeld)
-        return;
-    m_pressHeld = false;
-    if (m_unit)
-        GameController::traceNoGoal(m_unit, false, L"its press was taken from it before the release");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "engine/core/cVector2.h"
 #include "engine/ui/cButton.h"
+#include "game/hud/UnitPressWatch.h"
 #include "game/world/UnitView.h"
 #include "game/world/cUnit.h"
 
@@ -44,7 +45,7 @@ public:
 
     // The button's update, then the timers of the look.
     void update() override;
-    // The button's input, and the watch on the presses it cannot take (see `watchPress`).
+    // The button's input, and the watch on the presses that make no click (see UnitPressWatch).
     void onEnable() override;
     void onDisable() override;
     void onPress() override;
@@ -78,7 +79,8 @@ public:
     void hideStateChildren();
     // Takes the look of a template button where the view stands: position and deep stay, and
     // so do the children (parts, head-up pieces), while the template's effects come along at
-    // their places around it.
+    // their places around it. The template's input state comes along too: `applyState` gives
+    // the view its own back.
     void copyLook(const Engine::cButton& source);
     // Makes a part view of a composite look a child of this view; it goes back to its state
     // (detached, hidden) when this view is deleted while holding it.
@@ -122,20 +124,10 @@ private:
     const std::map<std::wstring, boost::shared_ptr<ViewState>>* currentSubStates() const;
     bool isOfCategory(const wchar_t* category) const;
     void createUpgradeButton();
-    // A press of the primary button on the view that it cannot take is traced with why, since
-    // no click of the unit follows ("Click on Cement#2 makes no goal: " and why): a view that
-    // holds the pointer instead (one lying over the unit that orders nothing, or one the
-    // pointer has left without moving since), no view holding the pointer, or its arrow greyed.
-    void watchPress();
-    // A press the view took that no click follows at the release: the pointer left the view,
-    // or the press was taken from it before the release.
-    void watchRelease();
-    // The view holds the pointer no more: the view under the pointer takes it, as at a move of
-    // the pointer, before the next press.
-    void letGoOfPointer();
-    // After a look is copied from a template: the view's own input state again, and no hold
-    // on the pointer for a unit that takes no goal.
-    void keepInput(int32_t state);
+    // A unit a click never orders (a hero, its tool, the birds) leaves a press on it to the
+    // unit below: its view, which a look copied from a template makes compete for the pointer,
+    // competes no more and lets go of the pointer it holds.
+    void passPressesOn();
     // Traces the arrow when its state refresh finds it newly lit ("Upgrade arrow lit: <type> at
     // <x>;<y>"), so that whoever watches the program knows where a press raises the building.
     void traceArrow();
@@ -155,11 +147,7 @@ private:
     Engine::cPicture* m_upgradeIndicator = nullptr;
     // The arrow was shown lit at its last refresh.
     bool m_arrowLit = false;
-    // The primary button's press and release, watched after the button's own handlers.
-    boost::signals2::scoped_connection m_pressWatch;
-    boost::signals2::scoped_connection m_releaseWatch;
-    // The view took a press whose release has not come yet.
-    bool m_pressHeld = false;
+    UnitPressWatch m_pressWatch{*this};
     int m_depthLayer = 0;
     Engine::cVector2 m_viewOffset;
     // -1 is off; drives "Rotate" states.

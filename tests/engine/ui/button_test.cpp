@@ -141,6 +141,24 @@ TEST_F(ButtonInput, AmongEqualDepthsTheFirstClaimKeepsThePointer)
     EXPECT_EQ(cButtonPrototype::buttonUnderPointer, nullptr);
 }
 
+TEST_F(ButtonInput, AButtonThatLetsGoOfThePointerHandsItToTheOneBelowWithoutAMove)
+{
+    cButton* low = button("low", 400, 300, 5.0f, true);
+    cButton* high = button("high", 420, 300, 7.0f, true);
+    frames.moveTo(410, 300);
+    ASSERT_EQ(cButtonPrototype::buttonUnderPointer, high);
+    takeLog();
+    // The high one competes no more; the pointer rests.
+    high->setIsDeepProcessing(false);
+    high->letGoOfPointer();
+    EXPECT_EQ(cButtonPrototype::buttonUnderPointer, nullptr);
+    frames.frame();
+    EXPECT_EQ(cButtonPrototype::buttonUnderPointer, low);
+    EXPECT_EQ(takeLog(), (Log{"low on"}));
+    high->letGoOfPointer();
+    EXPECT_EQ(cButtonPrototype::buttonUnderPointer, low) << "only the holder lets go";
+}
+
 TEST_F(ButtonInput, PressDragOutAndReleaseEndsThePressWithoutAClick)
 {
     cButton* b = button("b", 400, 300, 1.0f, false);

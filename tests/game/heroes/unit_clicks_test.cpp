@@ -5,7 +5,7 @@
 // ordered only when something lies at it or it burns; the town hall's arrow raises the hall
 // at once, without a hero. A press that makes no goal is traced with why; a press held while
 // the unit's look changes is still its click, and a press on a hero standing on a pile is the
-// pile's.
+// pile's, the hero walking on from under it before the release tracing nothing.
 #include "engine/ui/cButtonPrototype.h"
 #include "engine/ui/cLightButton.h"
 #include "engine/ui/cPicture.h"
@@ -50,6 +50,35 @@ std::vector<std::wstring> noGoalLines(PlayedLevel& played)
         if (line.find(L" makes no goal: ") != std::wstring::npos)
             lines.push_back(line);
     return lines;
+}
+
+// The hero's picture lies under the pointer, over the pile's.
+bool heroUnderPointer(PlayedLevel& played, const cUnit::Ptr& hero, const cUnit::Ptr& pile)
+{
+    return hero->getView()->containsPoint(played.front.pointer->cursor) &&
+           hero->getView()->getDeep() > pile->getView()->getDeep();
+}
+
+// A level of a pile and a rubble heap further on, entered, the one hero sent to the rubble; the
+// pointer then stirs on the pile until the hero walks by just below it, its picture over the
+// pile's, for a few moves. The pile; empty when the hero never came.
+cUnit::Ptr enterWithAHeroWalkingOverAPile(PlayedLevel& played, int level)
+{
+    played.enter(level, GameFixture::levelXml(kTownHall + "<Unit Type=\"Money\" Position=\"250;30\"/>"
+                                                          "<Unit Type=\"Rubble\" Position=\"450;50\"/>",
+                                              resources(30)));
+    const cUnit::Ptr pile = played.unit(L"Money");
+    const cUnit::Ptr hero = played.unit(L"hero");
+    played.click(played.unit(L"Rubble"));
+    const Engine::cVector2 at = pile->getView()->getPosition();
+    // Moves with the hero over the pile, the later ones heard with the hero well there.
+    int movesOver = 0;
+    for (int i = 0; i < 400 && movesOver < 5; ++i)
+    {
+        played.front.moveTo(at + Engine::cVector2(static_cast<float>(i % 2), 0.0f));
+        movesOver = heroUnderPointer(played, hero, pile) ? movesOver + 1 : 0;
+    }
+    return movesOver == 5 ? pile : cUnit::Ptr();
 }
 
 // The problems the planner reported for clicked units.
@@ -282,32 +311,30 @@ TEST(UnitClicks, APressHeldWhileTheUnitsLookChangesIsStillItsClick)
 TEST(UnitClicks, APressOnAHeroStandingOnAPileIsThePilesClick)
 {
     PlayedLevel played;
-    played.enter(998, GameFixture::levelXml(kTownHall + "<Unit Type=\"Money\" Position=\"250;30\"/>"
-                                                        "<Unit Type=\"Rubble\" Position=\"450;50\"/>",
-                                            resources(30)));
-    const cUnit::Ptr pile = played.unit(L"Money");
-    const cUnit::Ptr hero = played.unit(L"hero");
-    played.click(played.unit(L"Rubble"));
-    // The pointer stirs on the pile while the hero walks by just below it, its picture over
-    // the pile's.
-    const Engine::cVector2 at = pile->getView()->getPosition();
-    const auto heroOver = [&]
-    {
-        return hero->getView()->containsPoint(played.front.pointer->cursor) &&
-               hero->getView()->getDeep() > pile->getView()->getDeep();
-    };
-    // Moves with the hero over the pile, the later ones heard with the hero well there.
-    int movesOver = 0;
-    for (int i = 0; i < 400 && movesOver < 5; ++i)
-    {
-        played.front.moveTo(at + Engine::cVector2(static_cast<float>(i % 2), 0.0f));
-        movesOver = heroOver() ? movesOver + 1 : 0;
-    }
-    ASSERT_EQ(movesOver, 5);
-    EXPECT_NE(Engine::cButtonPrototype::buttonUnderPointer, hero->getView())
+    const cUnit::Ptr pile = enterWithAHeroWalkingOverAPile(played, 998);
+    ASSERT_TRUE(pile);
+    EXPECT_NE(Engine::cButtonPrototype::buttonUnderPointer, played.unit(L"hero")->getView())
         << "a hero never holds the pointer";
     played.front.takeTraces();
     played.front.clickInPlace();
     EXPECT_EQ(played.goalsFor(pile), 1) << "the press on the pile is its click";
     EXPECT_EQ(noGoalLines(played), std::vector<std::wstring>{});
+}
+
+TEST(UnitClicks, AHeroWalkingFromUnderAHeldPressTracesNothing)
+{
+    PlayedLevel played;
+    const cUnit::Ptr pile = enterWithAHeroWalkingOverAPile(played, 999);
+    ASSERT_TRUE(pile);
+    const cUnit::Ptr hero = played.unit(L"hero");
+    played.front.takeTraces();
+    played.front.script->mouseButton(0, true);
+    played.front.frame();
+    // The press is held until the hero has walked on, well away from the pointer.
+    ASSERT_TRUE(played.playUntil([&] { return !heroUnderPointer(played, hero, pile); }, 200, 0.02f));
+    played.front.frames(5);
+    played.front.script->mouseButton(0, false);
+    played.front.frame();
+    EXPECT_EQ(played.goalsFor(pile), 1) << "the release ends the press the pile took";
+    EXPECT_EQ(noGoalLines(played), std::vector<std::wstring>{}) << "a hero's press makes no goal to miss";
 }
