@@ -10,12 +10,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <ostream>
 #include <random>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -244,20 +247,46 @@ TEST(SavesKept, TheNextMessageComesUnderTheStillPointerAndTakesItsClick)
     EXPECT_EQ(game.close(), 0) << game.traces();
 }
 
-TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
+const std::string kValues = kProfiles + "00000001.xml";
+const std::string kSaved = kProfiles + "00000001.save";
+const std::string kSettings = "share/Quillmoor/sys/settings.xml";
+const std::string kBestTimes = "share/Quillmoor/besttimes.xml";
+
+// The player's values, her save, the settings or the best times damaged in one way.
+enum First
 {
-    ASSERT_TRUE(x().error.empty()) << x().error;
-    const std::string save = unfinished(1);
-    ASSERT_GT(save.size(), 8u) << "levelplay made no save";
+    notFirst,
+    overMenu,
+    atStart
+};
+struct Damage
+{
+    const char* damage;
+    std::string file;
+    std::function<void(const fs::path&)> make;
+    // Told over the map; nothing when null.
+    const char* told;
+    // What will not be written, or the settings kept aside, is told first: over the main
+    // menu, or (the settings, read as the program starts) over the logos; the message told.
+    First toldFirst;
+    const char* first;
+    // The unfinished level is offered after the message.
+    bool offered;
+};
+
+void PrintTo(const Damage& damage, std::ostream* out)
+{
+    *out << damage.damage;
+}
+
+// Every damage, as a test of its own: each plays the program up to the unfinished level.
+std::vector<Damage> damages()
+{
     const auto aFolder = [](const fs::path& file)
     {
         fs::remove(file);
         fs::create_directory(file);
     };
-    const std::string values = kProfiles + "00000001.xml";
-    const std::string saved = kProfiles + "00000001.save";
-    const std::string settings = "share/Quillmoor/sys/settings.xml";
-    const std::string bestTimes = "share/Quillmoor/besttimes.xml";
     // The best times as the game writes them (UTF-16), cut in half, random bytes, or nothing.
     std::string table = "\xFF\xFE";
     std::string random;
@@ -271,149 +300,147 @@ TEST(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
     }
     const auto writing = [](const std::string& text)
     { return [text](const fs::path& file) { std::ofstream(file, std::ios::binary) << text; }; };
-    const std::string ownSettings =
-        "<settings><graphics width=\"1024\" height=\"768\" fullscreen=\"0\"/></settings>";
-    enum First
-    {
-        notFirst,
-        overMenu,
-        atStart
-    };
-    const struct
-    {
-        const char* damage;
-        std::string file;
-        std::function<void(const fs::path&)> make;
-        // Told over the map; nothing when null.
-        const char* told;
-        // What will not be written, or the settings kept aside, is told first: over the main
-        // menu, or (the settings, read as the program starts) over the logos; the message told.
-        First toldFirst;
-        const char* first;
-        // The unfinished level is offered after the message.
-        bool offered;
-    } cases[] = {
-        {"values cut short", values,
+    return {
+        {"values cut short", kValues,
          [](const fs::path& file) { fs::resize_file(file, fs::file_size(file) / 2); },
          "ValuesKeptMessage.xml", notFirst, nullptr, true},
-        {"values emptied", values, [](const fs::path& file) { fs::resize_file(file, 0); },
+        {"values emptied", kValues, [](const fs::path& file) { fs::resize_file(file, 0); },
          "ValuesKeptMessage.xml", notFirst, nullptr, true},
-        {"values deleted", values, [](const fs::path& file) { fs::remove(file); }, "ValuesMissingMessage.xml",
-         notFirst, nullptr, true},
-        {"a folder in place of the values", values, aFolder, "ValuesLeftMessage.xml", overMenu,
+        {"values deleted", kValues, [](const fs::path& file) { fs::remove(file); },
+         "ValuesMissingMessage.xml", notFirst, nullptr, true},
+        {"a folder in place of the values", kValues, aFolder, "ValuesLeftMessage.xml", overMenu,
          "SaveFailedMessage.xml", true},
-        {"a folder in place of the save", saved, aFolder, "SaveBlockedMessage.xml", notFirst, nullptr, false},
-        {"settings that cannot be read", settings, [](const fs::path& file) { ::chmod(file.c_str(), 0); },
+        {"a folder in place of the save", kSaved, aFolder, "SaveBlockedMessage.xml", notFirst, nullptr,
+         false},
+        {"settings that cannot be read", kSettings, [](const fs::path& file) { ::chmod(file.c_str(), 0); },
          nullptr, atStart, "SettingsLeftMessage.xml", true},
-        {"settings of random bytes", settings, writing(random), nullptr, atStart, "SettingsKeptMessage.xml",
+        {"settings of random bytes", kSettings, writing(random), nullptr, atStart, "SettingsKeptMessage.xml",
          true},
-        {"best times cut in half", bestTimes, writing(table.substr(0, table.size() / 4 * 2)),
+        {"best times cut in half", kBestTimes, writing(table.substr(0, table.size() / 4 * 2)),
          "BestTimesKeptMessage.xml", notFirst, nullptr, true},
-        {"best times of random bytes", bestTimes, writing(random), "BestTimesKeptMessage.xml", notFirst,
+        {"best times of random bytes", kBestTimes, writing(random), "BestTimesKeptMessage.xml", notFirst,
          nullptr, true},
-        {"best times emptied", bestTimes, writing(""), "BestTimesKeptMessage.xml", notFirst, nullptr, true},
+        {"best times emptied", kBestTimes, writing(""), "BestTimesKeptMessage.xml", notFirst, nullptr, true},
     };
-    for (const auto& damaged : cases)
-    {
-        SCOPED_TRACE(damaged.damage);
-        ::Test::TempDir folder;
-        const fs::path path = putPlayer(folder, wonBefore(2), save);
-        folder.write(settings, ownSettings);
-        damaged.make(folder.path() / damaged.file);
-        const std::string made = fs::is_regular_file(folder.path() / damaged.file)
-                                     ? ::Test::readFile(folder.path() / damaged.file)
-                                     : "";
-        // Settings kept aside are told as such; what will not be written, as a failed write.
-        const bool keptAside = damaged.first && std::string(damaged.first) == "SettingsKeptMessage.xml";
-        const std::string firstTold =
-            keptAside ? "CGameEngine settings loss told\n" : "CGameEngine save failure told\n";
-        // As root (in CI) the game runs without root's power over permissions.
-        ::Test::runUnprivileged(
-            folder.path(),
-            [&]
+}
+
+// The damage in words as the test's name: "values cut short" is ValuesCutShort.
+std::string nameOf(const ::testing::TestParamInfo<Damage>& test)
+{
+    std::string name;
+    std::istringstream words(test.param.damage);
+    for (std::string word; words >> word;)
+        name += static_cast<char>(std::toupper(static_cast<unsigned char>(word[0]))) + word.substr(1);
+    return name;
+}
+
+class SavesKept : public ::testing::TestWithParam<Damage>
+{
+};
+
+TEST_P(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    const std::string save = unfinished(1);
+    ASSERT_GT(save.size(), 8u) << "levelplay made no save";
+    const std::string ownSettings =
+        "<settings><graphics width=\"1024\" height=\"768\" fullscreen=\"0\"/></settings>";
+    const Damage& damaged = GetParam();
+    SCOPED_TRACE(damaged.damage);
+    ::Test::TempDir folder;
+    const fs::path path = putPlayer(folder, wonBefore(2), save);
+    folder.write(kSettings, ownSettings);
+    damaged.make(folder.path() / damaged.file);
+    const std::string made = fs::is_regular_file(folder.path() / damaged.file)
+                                 ? ::Test::readFile(folder.path() / damaged.file)
+                                 : "";
+    // Settings kept aside are told as such; what will not be written, as a failed write.
+    const bool keptAside = damaged.first && std::string(damaged.first) == "SettingsKeptMessage.xml";
+    const std::string firstTold =
+        keptAside ? "CGameEngine settings loss told\n" : "CGameEngine save failure told\n";
+    // As root (in CI) the game runs without root's power over permissions.
+    ::Test::runUnprivileged(
+        folder.path(),
+        [&]
+        {
+            GameScreen screen;
+            ASSERT_TRUE(screen.open()) << "no X display";
+            GameProgram game(folder, "");
+            const auto toldFirst = [&]
             {
-                GameScreen screen;
-                ASSERT_TRUE(screen.open()) << "no X display";
-                GameProgram game(folder, "");
-                const auto toldFirst = [&]
-                {
-                    ASSERT_TRUE(game.expectTrace(firstTold));
-                    ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); }));
-                    ASSERT_TRUE(
-                        clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
-                    // Settings that were not read are told as such, not as a write that failed.
-                    EXPECT_EQ(game.count(std::string("MainMenu/") + damaged.first + "\n"), 1)
-                        << game.traces();
-                };
-                if (damaged.toldFirst == atStart)
-                {
-                    ASSERT_NO_FATAL_FAILURE(toldFirst());
-                }
-                ASSERT_TRUE(toMenu(screen, game));
-                if (damaged.toldFirst == overMenu)
-                {
-                    ASSERT_NO_FATAL_FAILURE(toldFirst());
-                }
-                const std::string told =
-                    damaged.told ? std::string("System message MainMenu/") + damaged.told + "\n" : "";
+                ASSERT_TRUE(game.expectTrace(firstTold));
+                ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); }));
+                ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
+                // Settings that were not read are told as such, not as a write that failed.
+                EXPECT_EQ(game.count(std::string("MainMenu/") + damaged.first + "\n"), 1) << game.traces();
+            };
+            if (damaged.toldFirst == atStart)
+            {
+                ASSERT_NO_FATAL_FAILURE(toldFirst());
+            }
+            ASSERT_TRUE(toMenu(screen, game));
+            if (damaged.toldFirst == overMenu)
+            {
+                ASSERT_NO_FATAL_FAILURE(toldFirst());
+            }
+            const std::string told =
+                damaged.told ? std::string("System message MainMenu/") + damaged.told + "\n" : "";
+            if (damaged.told)
+            {
+                ASSERT_TRUE(clickUntil(screen, game, kMenuPlayX, kMenuPlayY, told));
+                EXPECT_EQ(game.count(told), 1) << game.traces();
+            }
+            if (damaged.offered)
+            {
+                ASSERT_TRUE(clickUntil(screen, game, damaged.told ? kMessageOkX : kMenuPlayX,
+                                       damaged.told ? kMessageOkY : kMenuPlayY, "CDialogState Init\n"))
+                    << "the unfinished level is offered after the message";
+                ASSERT_NO_FATAL_FAILURE(continuesAsLeft(screen, game));
                 if (damaged.told)
                 {
-                    ASSERT_TRUE(clickUntil(screen, game, kMenuPlayX, kMenuPlayY, told));
-                    EXPECT_EQ(game.count(told), 1) << game.traces();
+                    EXPECT_EQ(game.count(told), 1) << "told once\n" << game.traces();
                 }
-                if (damaged.offered)
-                {
-                    ASSERT_TRUE(clickUntil(screen, game, damaged.told ? kMessageOkX : kMenuPlayX,
-                                           damaged.told ? kMessageOkY : kMenuPlayY, "CDialogState Init\n"))
-                        << "the unfinished level is offered after the message";
-                    ASSERT_NO_FATAL_FAILURE(continuesAsLeft(screen, game));
-                    if (damaged.told)
-                    {
-                        EXPECT_EQ(game.count(told), 1) << "told once\n" << game.traces();
-                    }
-                }
-                else
-                {
-                    ASSERT_TRUE(
-                        clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
-                    // Back to the menu and to the map again: told once.
-                    ASSERT_TRUE(clickUntil(screen, game, kMapMenuX, kMapMenuY, "CMenuState Init\n"));
-                    ASSERT_TRUE(clickUntil(screen, game, kMenuPlayX, kMenuPlayY, "CMapState Init\n"));
-                    EXPECT_EQ(game.count(told), 1) << game.traces();
-                    EXPECT_EQ(game.count("CDialogState Init\n"), 0) << "nothing to continue\n"
-                                                                    << game.traces();
-                }
-                EXPECT_EQ(game.close(), 0) << game.traces();
-                EXPECT_EQ(game.count("CGameEngine save failure told\n"),
-                          damaged.toldFirst != notFirst && !keptAside ? 1 : 0)
-                    << game.traces();
-                EXPECT_EQ(game.count("CGameEngine settings loss told\n"), keptAside ? 1 : 0) << "told once\n"
-                                                                                             << game.traces();
-            });
-        EXPECT_FALSE(fs::exists(path.string() + ".damaged")) << "nothing set aside";
-        if (!damaged.offered)
-        {
-            EXPECT_TRUE(fs::is_directory(path)) << "the folder in place of the save stays as it is";
-        }
-        if (damaged.file == bestTimes)
-        {
-            EXPECT_TRUE(fs::exists(folder.path() / (bestTimes + ".damaged")));
-            EXPECT_EQ(::Test::readFile(folder.path() / (bestTimes + ".damaged")), made) << "set aside";
-        }
-        if (damaged.file == settings && keptAside)
-        {
-            EXPECT_EQ(::Test::readFile(folder.path() / (settings + ".damaged")), made) << "set aside";
-            const std::string written = ::Test::readFile(folder.path() / settings);
-            EXPECT_TRUE(!written.empty() && written != made)
-                << "the game's own settings written in their place";
-        }
-        else if (damaged.file == settings)
-        {
-            ::chmod((folder.path() / settings).c_str(), 0600);
-            EXPECT_EQ(::Test::readFile(folder.path() / settings), ownSettings)
-                << "the settings stay as they are";
-        }
+            }
+            else
+            {
+                ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
+                // Back to the menu and to the map again: told once.
+                ASSERT_TRUE(clickUntil(screen, game, kMapMenuX, kMapMenuY, "CMenuState Init\n"));
+                ASSERT_TRUE(clickUntil(screen, game, kMenuPlayX, kMenuPlayY, "CMapState Init\n"));
+                EXPECT_EQ(game.count(told), 1) << game.traces();
+                EXPECT_EQ(game.count("CDialogState Init\n"), 0) << "nothing to continue\n" << game.traces();
+            }
+            EXPECT_EQ(game.close(), 0) << game.traces();
+            EXPECT_EQ(game.count("CGameEngine save failure told\n"),
+                      damaged.toldFirst != notFirst && !keptAside ? 1 : 0)
+                << game.traces();
+            EXPECT_EQ(game.count("CGameEngine settings loss told\n"), keptAside ? 1 : 0) << "told once\n"
+                                                                                         << game.traces();
+        });
+    EXPECT_FALSE(fs::exists(path.string() + ".damaged")) << "nothing set aside";
+    if (!damaged.offered)
+    {
+        EXPECT_TRUE(fs::is_directory(path)) << "the folder in place of the save stays as it is";
+    }
+    if (damaged.file == kBestTimes)
+    {
+        EXPECT_TRUE(fs::exists(folder.path() / (kBestTimes + ".damaged")));
+        EXPECT_EQ(::Test::readFile(folder.path() / (kBestTimes + ".damaged")), made) << "set aside";
+    }
+    if (damaged.file == kSettings && keptAside)
+    {
+        EXPECT_EQ(::Test::readFile(folder.path() / (kSettings + ".damaged")), made) << "set aside";
+        const std::string written = ::Test::readFile(folder.path() / kSettings);
+        EXPECT_TRUE(!written.empty() && written != made) << "the game's own settings written in their place";
+    }
+    else if (damaged.file == kSettings)
+    {
+        ::chmod((folder.path() / kSettings).c_str(), 0600);
+        EXPECT_EQ(::Test::readFile(folder.path() / kSettings), ownSettings)
+            << "the settings stay as they are";
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Damaged, SavesKept, ::testing::ValuesIn(damages()), nameOf);
 
 } // namespace
