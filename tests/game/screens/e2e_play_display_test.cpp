@@ -218,9 +218,9 @@ TEST(WholeGame, AFirstStartGoesFromTheNameToTheFirstLevelWonByItsScriptAndTheSec
     ASSERT_EQ(game.count("BriefState::Init()\n"), game.count("BriefState::Cleanup()\n")) << game.traces();
     sheet.keep(screen, "level");
     ASSERT_NO_FATAL_FAILURE(visitPauseMenu(screen, game, sheet));
-    // The level won, the pause menu opened over its finish and closed: the level's music stays
-    // off, and the results come.
-    ASSERT_TRUE(play.playToTheWin(why)) << why << "\n" << game.traces();
+    // The level won, the pause menu opened over its finish (which stopped the level's music) and
+    // closed: the level's music stays off, and the results come.
+    ASSERT_TRUE(play.playToTheWin(why, kFinishBegun)) << why << "\n" << game.traces();
     const int panels = game.count("CDialogState Init\n");
     ASSERT_TRUE(traceAfter(game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }));
     ASSERT_EQ(game.count("Results of "), 0) << "the menu came before the results\n" << game.traces();
