@@ -52,9 +52,10 @@
 // or a tutorial tip holding every other click).
 //
 // It prints the goals taken and done and the refused clicks with their problem code, and ends
-// with one line: won=0|1 clock=SECONDS medal=gold|silver|none frames=N open_goals=N. The exit
-// status is 0 when the level was won, 1 when it was not won by --max-time (900 s by default)
-// and 2 for a level, script or save file that cannot be used.
+// with one line: won=0|1 clock=SECONDS medal=gold|silver|none frames=N open_goals=N (the medal
+// the game gives, judged on the whole seconds its clock shows). The exit status is 0 when the
+// level was won, 1 when it was not won by --max-time (900 s by default) and 2 for a level, script
+// or save file that cannot be used.
 //
 // Saves and settings go to a temporary folder (under TMPDIR, else /dev/shm), removed at the
 // end. --seed starts the game's random generator (1 by default), so a run is the same every

@@ -78,6 +78,10 @@ public:
 
     // -1 before the first frame, then 0, 1 or 2.
     int32_t getMedalState() const { return m_medalState; }
+    // The medal of a level `time`: 0 within the gold time, 1 within the silver time, 2 past it,
+    // judged on the whole seconds the clock shows (Engine::timeToString), as the results show the
+    // time and the best times keep it: a time stays within a medal time while the clock still
+    // shows that time.
     static int32_t medalFor(float time, float goldTime, float silverTime);
     // The clock text shown; empty without a "TimeText".
     std::wstring getTimeText() const;

@@ -453,6 +453,7 @@ void CPlayState::recordWin()
     const int levelWon = Engine::cProps::get<int>(L"CurrentLevel");
     m_bestBeforeWin = BestTimes::instance().getBestTime(levelWon);
     m_winRecorded = true;
+    m_levelWon = levelWon;
     onLevelWon();
     advanceLevel();
     selectNextLevel(levelWon);
@@ -465,6 +466,13 @@ void CPlayState::recordWin()
         return;
     BestTimes::instance().saveIfChanged();
     CMapState::dropSavedLevel(levelWon);
+}
+
+void CPlayState::selectPlayedLevel()
+{
+    // The selected file, or the number's own, stays as it was: only the number moved on.
+    if (m_winRecorded)
+        Engine::cProps::set<int>(L"CurrentLevel", m_levelWon);
 }
 
 BestTimeRecord CPlayState::bestTimeBeforeWin() const

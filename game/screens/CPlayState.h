@@ -89,6 +89,10 @@ public:
     // medal. Neither the best times nor the save are touched when the profile could not be
     // written, and a save of another level or one that cannot be read is kept.
     void recordWin();
+    // Restart's level, selected again before the state starts afresh: the level being played,
+    // by its number and its file. Its win moved "CurrentLevel" on at once (recordWin): the level
+    // won is replayed as itself, its win, medal and best time kept.
+    void selectPlayedLevel();
     // The best time of the level as it was before its win was recorded, which the results
     // show; the stored best time of "CurrentLevel" when no win was recorded since the level
     // started.
@@ -136,6 +140,8 @@ private:
     bool m_levelOver = false;
     bool m_briefingPending = true;
     bool m_winRecorded = false;
+    // The level whose win was recorded: "CurrentLevel" before the win moved it on.
+    int m_levelWon = 0;
     // What the player is told once the level has loaded, in order: the layouts of the messages
     // and their traces.
     std::vector<std::pair<const char*, std::wstring>> m_tellFirst;

@@ -96,6 +96,7 @@ void leaveLevelFor(CGameState* next)
 
 void cGameMenu::onRestart()
 {
+    CPlayState::instance().selectPlayedLevel();
     leaveLevelFor(&CPlayState::instance());
 }
 

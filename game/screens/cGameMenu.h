@@ -35,7 +35,8 @@ public:
     void onDisable() override;
 
     // The answers of "yes": the menu goes and the play state changes, its cleanup saving the
-    // level left unfinished: the same "CurrentLevel" afresh, the main menu, or the map.
+    // level left unfinished: the level being played afresh (the one just won, in its finish),
+    // the main menu, or the map.
     void onRestart();
     void onMainMenu();
     void onMap();

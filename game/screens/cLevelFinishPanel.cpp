@@ -139,6 +139,9 @@ void cLevelFinishPanel::checkBestTime()
     const Game* game = Game::instance();
     if (!profiles || !game)
         return;
+    // A level of no number keeps no best time: there is none to beat or to set.
+    if (LevelLocation::playedNumber() == LevelLocation::kUnnumbered)
+        return;
     const uint32_t time = static_cast<uint32_t>(game->getLevelTime());
     if (m_stored.isSet() && time >= m_stored.time)
         return;

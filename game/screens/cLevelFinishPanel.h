@@ -11,8 +11,9 @@
 // The results of a finished level ("UI/PanelLevelFinish.xml"), shown as a dialog state over
 // the level: the level's name, the prize of the medal won (picture, colour and name from the
 // layout's "Prizes": gold, silver, none), the fanfare, the player's time, and the level's best
-// time with its holder, or the player's name and time when they make a new best. OK (or
-// Escape) hides the panel: its dialog state pops and the play state leaves the level.
+// time with its holder, or the player's name and time when they make a new best (a level of no
+// number, which records nothing, shows neither). OK (or Escape) hides the panel: its dialog
+// state pops and the play state leaves the level.
 //
 // The form's children used by tag: "OkButton", "LevelNameText", "PrizeProto", "PrizeText",
 // "BestTimeTextValue", "BestNameTextValue", "BestNameLabel", "TimeTextValue", and the wells

@@ -7,7 +7,8 @@
 // continued is the same level again; a level file is played from any folder under any name, or by its number;
 // an empty script wins nothing; a refused click names its problem; a click a player could not make goes
 // nowhere and says what lay there; a cancel gives the cost back; a bad script or save file is refused
-// with its name; and a level whose last goal the town hall's own upgrade meets is won.
+// with its name; a level won a little past a medal time that the clock still shows wins the medal;
+// and a level whose last goal the town hall's own upgrade meets is won.
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -463,6 +464,22 @@ TEST(Levelplay, ALevelIsJudgedWhereTheScriptLeavesIt)
     const PlayRun mended = levelplay("--pace --judge " + level(20) + " " + script);
     EXPECT_EQ(mended.status, 1) << mended.output;
     EXPECT_NE(mended.output.find("judge: can still be won"), std::string::npos) << mended.output;
+}
+
+// The medal is judged on the whole seconds the clock shows: level 0 won a little past its silver
+// time shows that time, and silver is won.
+TEST(Levelplay, TheMedalIsJudgedOnTheWholeSecondsTheClockShows)
+{
+    ::Test::TempDir folder;
+    const std::string script = (folder.path() / "late.play").string();
+    std::ofstream(script) << "at 1.01 click Rubble\nat 2.51 click Brick\nat 50 click Road\n";
+    const PlayRun late = levelplay(level(0) + " " + script);
+    ASSERT_EQ(late.status, 0) << late.output;
+    const float clock = clockOf(late.output);
+    const float silver = medalTimesOf(0).silver;
+    ASSERT_TRUE(clock > silver && clock < silver + 1.0f)
+        << "won within the second after silver: " << late.output;
+    EXPECT_NE(late.output.find("medal=silver"), std::string::npos) << late.output;
 }
 
 TEST(Levelplay, ALevelWhoseLastGoalTheTownHallsOwnUpgradeMeetsIsWon)

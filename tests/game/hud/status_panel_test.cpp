@@ -83,13 +83,23 @@ TEST(StatusPanel, TheMedalMarksFollowTheClockPastGoldAndSilver)
     const auto markAt = [&](const wchar_t* tag) { return panel->find<Engine::cView>(tag)->getPosition().x; };
     const auto fill = [&] { return std::pair(bar->getSprite().corners[0].x, bar->getSprite().corners[1].x); };
 
+    // The medal goes in the frame the clock shows a second past its time, not before.
     fixture.run(1, 0.5f);
+    EXPECT_EQ(panel->getTimeText(), L"01:00");
+    EXPECT_EQ(panel->getMedalState(), 0) << "the clock still shows the gold time";
+    fixture.run(1, 0.5f);
+    EXPECT_EQ(panel->getTimeText(), L"01:01");
     EXPECT_EQ(panel->getMedalState(), 1);
-    EXPECT_FALSE(shown(*panel, L"PerfectGoldPicture")) << "one step past gold the gold mark goes";
+    EXPECT_FALSE(shown(*panel, L"PerfectGoldPicture")) << "a second past gold the gold mark goes";
     EXPECT_FALSE(shown(*panel, L"PerfectGoldTimeText"));
     EXPECT_TRUE(shown(*panel, L"PerfectSilverTimeText"));
-    EXPECT_NEAR(fill().first, markAt(L"PerfectGoldPicture"), 1.5f) << "the edge just past the gold mark";
-    fixture.run(1, 40.0f);
+    EXPECT_NEAR(fill().first, markAt(L"PerfectGoldPicture") + bar->getSize().x / 100.0f, 1.5f)
+        << "the edge a second past the gold mark";
+    fixture.run(1, 39.5f);
+    EXPECT_EQ(panel->getTimeText(), L"01:40");
+    EXPECT_EQ(panel->getMedalState(), 1) << "the clock still shows the silver time";
+    fixture.run(1, 0.5f);
+    EXPECT_EQ(panel->getTimeText(), L"01:41");
     EXPECT_EQ(panel->getMedalState(), 2);
     EXPECT_FALSE(shown(*panel, L"PerfectSilverPicture"));
     EXPECT_FLOAT_EQ(bar->getCurrentValue(), 0.0f) << "the bar is spent";

@@ -1,7 +1,8 @@
 // The whole game played through the real program, from an empty shared folder, under an X
 // server of the test's own: keys and clicks go through the X server as a player's would, the
 // level is won by the clicks of its play script (data/Levels/n<N>.play) (the pause menu opened
-// over its finish and closed gives back no level music), and every screen the run passes is
+// over its finish and closed gives back no level music; restarted from it, the level won starts
+// again and its win stays), and every screen the run passes is
 // kept as screenshots/game_e2e_*.png in the build folder, with a contact sheet of them side by
 // side (screenshots/e2e_first_contact_sheet.png, e2e_continue_contact_sheet.png) to compare
 // their look.
@@ -46,6 +47,9 @@ constexpr int kDeleteX = 702;
 constexpr int kDeleteY = 396;
 constexpr int kRestartX = 512;
 constexpr int kRestartY = 298;
+// The question's Yes ("Common/PanelYesNo.xml").
+constexpr int kYesX = 402;
+constexpr int kYesY = 478;
 
 // A first start: the logos skipped, `name` (small letters: no shift key is pressed) typed on the
 // first-user panel, the main menu; the logo and the first-user panel kept in `sheet` when one is
@@ -218,9 +222,9 @@ TEST(WholeGame, AFirstStartGoesFromTheNameToTheFirstLevelWonByItsScriptAndTheSec
     ASSERT_EQ(game.count("BriefState::Init()\n"), game.count("BriefState::Cleanup()\n")) << game.traces();
     sheet.keep(screen, "level");
     ASSERT_NO_FATAL_FAILURE(visitPauseMenu(screen, game, sheet));
-    // The level won, the pause menu opened over its finish and closed: the level's music stays
-    // off, and the results come.
-    ASSERT_TRUE(play.playToTheWin(why)) << why << "\n" << game.traces();
+    // The level won, the pause menu opened over its finish (which stopped the level's music) and
+    // closed: the level's music stays off, and the results come.
+    ASSERT_TRUE(play.playToTheWin(why, kFinishBegun)) << why << "\n" << game.traces();
     const int panels = game.count("CDialogState Init\n");
     ASSERT_TRUE(traceAfter(game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }));
     ASSERT_EQ(game.count("Results of "), 0) << "the menu came before the results\n" << game.traces();
@@ -303,5 +307,86 @@ TEST(WholeGame, ALevelLeftHalfPlayedIsContinuedAfterARestartAndWon)
     EXPECT_TRUE(medal == 0 || medal == 1) << "a gold or silver medal kept for the level: " << medal;
     EXPECT_EQ(savedLevels(folder), 0) << "the level won is no longer kept to continue";
 }
+
+// A level won and restarted from the pause menu, opened by Escape over the finish, before the
+// results: the level just won starts again, by its number and from its file, and its win stays
+// (medal and best time), whether the level was chosen on the map or named on the command line;
+// a level file of no number starts again as that file, recording nothing.
+struct RestartAfterWin
+{
+    const char* name;
+    // The command line's level ("own": a copy of level 1 outside the data folder) and the folder
+    // it is given from; none for the map.
+    std::string level;
+    std::string workingFolder;
+    int loadedAs;
+};
+
+void PrintTo(const RestartAfterWin& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class RestartAfterWinTest : public ::testing::TestWithParam<RestartAfterWin>
+{
+};
+
+TEST_P(RestartAfterWinTest, ReplaysTheLevelWonAndKeepsTheWin)
+{
+    ASSERT_TRUE(x().error.empty()) << x().error;
+    GameScreen screen;
+    ASSERT_TRUE(screen.open()) << "no X display";
+    ::Test::TempDir folder;
+    playedBefore(folder);
+    const RestartAfterWin& row = GetParam();
+    const bool numbered = row.loadedAs == 0;
+    const std::string level =
+        row.level == "own"
+            ? folder.write("own/Own Street.xml", ::Test::readFile(kData + "Levels/n0.xml")).generic_string()
+            : row.level;
+    const std::string loaded = "Level " + std::to_string(row.loadedAs) + " loaded from " +
+                               (numbered ? std::string("Levels/n0.xml") : level) + "\n";
+    GameProgram game(folder, level, row.workingFolder);
+    ASSERT_TRUE(game.started());
+    ASSERT_TRUE(until([&] { return screen.find("Quillmoor"); })) << "the game's window";
+    if (level.empty())
+    {
+        ASSERT_TRUE(skipLogos(screen, game));
+        ASSERT_NO_FATAL_FAILURE(openMap(screen, game));
+        ASSERT_NO_FATAL_FAILURE(pickLevel(screen, game, 0));
+        ASSERT_TRUE(traceAfter(game, "CPlayState Init\n", [&] { screen.key(XK_Return); }));
+    }
+    ASSERT_TRUE(game.expectTrace(loaded));
+    ASSERT_TRUE(game.expectTrace("BriefState::Init()\n"));
+    ASSERT_TRUE(readBriefing(screen, game)) << game.traces();
+    ScriptedPlay play(screen, game, 0, 0.0f);
+    std::string why;
+    ASSERT_TRUE(play.playToTheWin(why, kFinishBegun)) << why << "\n" << game.traces();
+
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }, true));
+    ASSERT_TRUE(traceAfter(
+        game, "CDialogState Init\n", [&] { screen.click(kRestartX, kRestartY); }, true));
+    const int briefings = game.count("BriefState::Init()\n");
+    ASSERT_TRUE(traceAfter(game, "CPlayState Init\n", [&] { screen.click(kYesX, kYesY); }));
+    ASSERT_TRUE(game.expectTrace(" loaded from ", 2));
+    EXPECT_EQ(game.count(loaded), 2) << game.traces();
+    EXPECT_EQ(game.count("Results of "), 0) << "restarted before the results\n" << game.traces();
+    ASSERT_TRUE(game.expectTrace("BriefState::Init()\n", briefings + 1));
+    EXPECT_EQ(game.close(), 0) << game.traces();
+    const int medal = storedMedal(folder, 0);
+    EXPECT_TRUE(numbered ? medal == 0 || medal == 1 : medal == -1) << "the medal of level 1: " << medal;
+    std::string records = ::Test::readFile(folder.path() / "share/Quillmoor/besttimes.xml");
+    records.erase(std::remove(records.begin(), records.end(), '\0'), records.end());
+    EXPECT_EQ(records.find("name=\"Ada\"") != std::string::npos, numbered) << records;
+}
+
+INSTANTIATE_TEST_SUITE_P(WholeGame, RestartAfterWinTest,
+                         ::testing::Values(RestartAfterWin{"FromTheMap", "", "", 0},
+                                           RestartAfterWin{"FromTheCommandLine", "data/Levels/n0.xml",
+                                                           QUILL_SOURCE_DIR, 0},
+                                           RestartAfterWin{"AFileOfNoNumber", "own", "", -1}),
+                         [](const ::testing::TestParamInfo<RestartAfterWin>& test)
+                         { return test.param.name; });
 
 } // namespace

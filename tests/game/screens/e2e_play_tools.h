@@ -27,6 +27,8 @@ const std::string kData = std::string(QUILL_SOURCE_DIR) + "/data/";
 // The results' OK on the 1024 x 768 screen ("UI/PanelLevelFinish.xml").
 constexpr int kResultsOkX = 512;
 constexpr int kResultsOkY = 554;
+// The finish of a won level has begun: its fanfare starts where the level's music stopped.
+const std::string kFinishBegun = "Sound music/win.ogg starts";
 
 // Where the node of a level of the map's first page stands ("Map/Map.xml", list "Nodes0").
 inline Engine::cVector2 nodeOf(int level)
@@ -122,13 +124,13 @@ public:
     }
 
     // Plays the rest of the script and waits for the level's win ("win recorded"), which comes
-    // before its results by the finish of the level.
-    bool playToTheWin(std::string& why)
+    // before its results by the finish of the level, or for another trace `mark` of the win.
+    bool playToTheWin(std::string& why, const std::string& mark = "win recorded\n")
     {
         if (!playUntil(-1.0f, why))
             return false;
         const float last = m_lines.empty() ? 0.0f : m_lines.back().time;
-        const auto won = [&] { return m_game.count("win recorded\n") > 0; };
+        const auto won = [&] { return m_game.count(mark) > 0; };
         if (!waitForClock(last + 60.0f, why, won))
             return false;
         if (won())

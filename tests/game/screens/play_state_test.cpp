@@ -1,6 +1,7 @@
 // The play state over the game's data with the recording render device: the loading screen's
-// frames, and one level from its loading screen through the in-game menu to the results and
-// back to the map.
+// frames, one level from its loading screen through the in-game menu to the results and back
+// to the map, and the results of a level of no number.
+#include "engine/core/StringUtils.h"
 #include "engine/devices/cInput.h"
 #include "engine/ui/cButtonPrototype.h"
 #include "engine/ui/cMultiLineText.h"
@@ -17,9 +18,11 @@
 #include "game/screens/cOptions.h"
 #include "game/screens/cYesNoPanel.h"
 #include "game/world/GameConfig.h"
+#include "game/world/LevelLocation.h"
 #include "platform/input/ScriptedInput.h"
 #include "tests/game/screens/screen_test_tools.h"
 #include "tests/game/world/game_test_tools.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -83,6 +86,17 @@ protected:
         CPlayState& play = CPlayState::instance();
         CGameEngine::instance().ChangeState(&play);
         return play;
+    }
+    // The running level's goal reached: the finish runs, then the results come over the level.
+    boost::shared_ptr<cLevelFinishPanel> winLevel(Game& game)
+    {
+        for (const auto& [type, unit] : game.getUnits())
+            if (unit->goalCategory == "roads")
+                unit->setLevelAndState(1, eUnitState::idle, true);
+        EXPECT_TRUE(game.checkLevelGoals());
+        for (int i = 0; i < 200 && CGameEngine::instance().getStateCount() == 1; ++i)
+            frame(fixture, 0.1f);
+        return CDialogState<cLevelFinishPanel>::instance().getPanel();
     }
     void key(uint8_t code)
     {
@@ -226,16 +240,8 @@ TEST_F(PlayState, ALevelRunsFromItsLoadingScreenThroughTheMenuToTheResultsAndThe
     frame(fixture, 1.0f);
     EXPECT_GT(game->getLevelTime(), time);
 
-    // The goal is reached: the finish runs, then the results come over the level.
-    for (const auto& [type, unit] : game->getUnits())
-        if (unit->goalCategory == "roads")
-            unit->setLevelAndState(1, eUnitState::idle, true);
-    ASSERT_TRUE(game->checkLevelGoals());
-    for (int i = 0; i < 200 && engine.getStateCount() == 1; ++i)
-        frame(fixture, 0.1f);
+    const boost::shared_ptr<cLevelFinishPanel> results = winLevel(*game);
     ASSERT_EQ(engine.getStateCount(), 2u);
-    const boost::shared_ptr<cLevelFinishPanel> results =
-        CDialogState<cLevelFinishPanel>::instance().getPanel();
     ASSERT_TRUE(results);
     EXPECT_TRUE(results->isComplete());
     EXPECT_EQ(results->getShownMedal(), 0) << "within the gold time";
@@ -255,6 +261,29 @@ TEST_F(PlayState, ALevelRunsFromItsLoadingScreenThroughTheMenuToTheResultsAndThe
     EXPECT_EQ(Engine::cProps::get<int>(L"Level2"), 0) << "gold";
     EXPECT_EQ(engine.newLevelIndex(), 2);
     EXPECT_EQ(BestTimes::instance().getBestTime(2).name, L"Tester");
+}
+
+TEST_F(PlayState, ALevelFileOfNoNumberShowsThePlayersTimeAndMedalAndNoBestTime)
+{
+    // The test's level from a file outside the data folder: it records nothing.
+    fixture.startProfile();
+    ::Test::TempDir copies;
+    LevelLocation own;
+    own.path = Engine::fromUtf8(copies.write("Own Street.xml", kLevel).generic_string());
+    own.select();
+    CPlayState& play = CPlayState::instance();
+    CGameEngine::instance().ChangeState(&play);
+    for (int i = 0; i < 6; ++i)
+        frame(fixture, 0.02f);
+    ASSERT_NE(play.getGame(), nullptr);
+    frame(fixture, 12.0f);
+    const boost::shared_ptr<cLevelFinishPanel> results = winLevel(*play.getGame());
+    ASSERT_TRUE(results && results->isComplete());
+    EXPECT_EQ(results->getShownMedal(), 0);
+    EXPECT_EQ(results->find<Engine::cTextLine>(L"TimeTextValue")->getText(), L"00:12");
+    EXPECT_FALSE(results->isNewBest());
+    for (const wchar_t* tag : {L"BestTimeTextValue", L"BestNameTextValue", L"BestNameLabel"})
+        EXPECT_FALSE(results->find<Engine::cView>(tag)->isShown()) << "no best time, no holder";
 }
 
 TEST_F(PlayState, TheMenusWaysOutAskFirstAndLeaveTheLevelSavedForTheMapOrTheMainMenu)
