@@ -2,17 +2,24 @@
 
 #include "engine/core/cFileSystem.h"
 #include "engine/core/cString.h"
+#include "engine/devices/D3DError.h"
 #include "engine/devices/cTexture.h"
+#include "engine/devices/cTextureFile.h"
 #include "engine/devices/cTextureLoader.h"
 #include "platform/gfx/GfxDevice.h"
+#include "platform/gfx/GfxResult.h"
 #include "platform/image/ImageDecoder.h"
+#include "platform/image/PngCodec.h"
 
 #include <boost/make_shared.hpp>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <tuple>
+#include <utility>
 
 namespace Engine
 {
@@ -79,26 +86,64 @@ public:
 
 } // namespace
 
-Platform::Image cFontScaled::reduce(const cFont& font, const Platform::Image& picture, float scale,
-                                    std::vector<sGlyph>& glyphs)
+// The font's picture file, decoded down to the rows the glyphs asked for so far need. Shared by
+// the sizes of a font: none decodes what another already has.
+struct cFontScaled::sSource
 {
-    const float width = static_cast<float>(picture.width);
-    const float height = static_cast<float>(picture.height);
-    struct tCell
+    std::string path;
+    std::vector<char> bytes;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    bool png = false;
+    // The top rows of the picture, all of its width.
+    Platform::Image top;
+
+    explicit sSource(const std::string& picture) : path(picture)
     {
-        float left, top, width, height;
-        uint32_t newWidth, newHeight, x, y;
-    };
-    // The cells in the font's picture, their reduced sizes, and their places in rows of the new
-    // picture, which is as wide as the font's picture reduced.
-    std::vector<tCell> cells;
+        cFileSystem* files = cFileSystem::instance();
+        if (!files)
+            throw cStringA("No file system to read the font picture (" + picture + ").");
+        bytes.resize(files->readFile(picture, bytes));
+        const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+        Platform::readImageSize(data, bytes.size(), width, height);
+        png = Platform::detectImageFormat(data, bytes.size()) == Platform::ImageFormat::Png;
+    }
+
+    // Decodes the picture down to row `rows` at least. Each time decodes from the top again, so
+    // it goes at least twice as deep as before: all the decoding together stays within four
+    // times the deepest row asked for.
+    void decodeTo(uint32_t rows)
+    {
+        if (rows <= top.height)
+            return;
+        const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+        try
+        {
+            top = png ? Platform::decodePngTop(data, bytes.size(), std::max(rows, 2 * top.height))
+                      : Platform::decodeImage(data, bytes.size());
+        }
+        catch (const Platform::ImageError& error)
+        {
+            cTextureFile::throwImageError(path, error.what());
+        }
+    }
+};
+
+std::vector<cFontScaled::sCell> cFontScaled::layOut(const cFont& font, uint32_t pictureWidth,
+                                                    uint32_t pictureHeight, float scale,
+                                                    Platform::Image& reduced, std::vector<sGlyph>& glyphs)
+{
+    const float width = static_cast<float>(pictureWidth);
+    const float height = static_cast<float>(pictureHeight);
+    std::vector<sCell> cells;
+    cells.reserve(font.getGlyphs().size());
     const uint32_t side = powerOfTwo(static_cast<uint32_t>(std::ceil(width * scale)));
     uint32_t x = 0;
     uint32_t y = 0;
     uint32_t rowHeight = 0;
     for (const sGlyph& glyph : font.getGlyphs())
     {
-        tCell cell{};
+        sCell cell;
         cell.left = std::round(glyph.left * width);
         cell.top = std::round((1.0f - glyph.top) * height);
         cell.width = std::round(glyph.right * width) - cell.left;
@@ -124,73 +169,90 @@ Platform::Image cFontScaled::reduce(const cFont& font, const Platform::Image& pi
         cells.push_back(cell);
     }
 
-    Platform::Image reduced;
     reduced.width = side;
     reduced.height = powerOfTwo(y + rowHeight);
-    reduced.pixels.assign(static_cast<size_t>(reduced.width) * reduced.height * 4, 0);
     glyphs = font.getGlyphs();
     for (size_t i = 0; i < cells.size(); ++i)
     {
-        const tCell& cell = cells[i];
+        const sCell& cell = cells[i];
         sGlyph& glyph = glyphs[i];
         glyph.left = static_cast<float>(cell.x) / static_cast<float>(reduced.width);
         glyph.right = static_cast<float>(cell.x + cell.newWidth) / static_cast<float>(reduced.width);
         glyph.top = 1.0f - static_cast<float>(cell.y) / static_cast<float>(reduced.height);
         glyph.bottom =
             1.0f - static_cast<float>(cell.y + cell.newHeight) / static_cast<float>(reduced.height);
-        if (cell.newWidth == 0 || cell.newHeight == 0)
-            continue;
-        const auto columns = shares(cell.left, cell.width, cell.newWidth);
-        const auto rows = shares(cell.top, cell.height, cell.newHeight);
-        for (uint32_t ny = 0; ny < cell.newHeight; ++ny)
+    }
+    return cells;
+}
+
+void cFontScaled::reduceCell(const Platform::Image& picture, const sCell& cell, Platform::Image& reduced)
+{
+    if (cell.newWidth == 0 || cell.newHeight == 0)
+        return;
+    const auto columns = shares(cell.left, cell.width, cell.newWidth);
+    const auto rows = shares(cell.top, cell.height, cell.newHeight);
+    for (uint32_t ny = 0; ny < cell.newHeight; ++ny)
+    {
+        uint8_t* out = reduced.row(cell.y + ny) + static_cast<size_t>(cell.x) * 4;
+        for (uint32_t nx = 0; nx < cell.newWidth; ++nx, out += 4)
         {
-            uint8_t* out = reduced.row(cell.y + ny) + static_cast<size_t>(cell.x) * 4;
-            for (uint32_t nx = 0; nx < cell.newWidth; ++nx, out += 4)
+            // Colours weighted by their coverage, so that the transparent texels around a
+            // glyph do not darken its edge.
+            float sum[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+            float area = 0.0f;
+            for (const tShare& row : rows[ny])
             {
-                // Colours weighted by their coverage, so that the transparent texels around a
-                // glyph do not darken its edge.
-                float sum[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-                float area = 0.0f;
-                for (const tShare& row : rows[ny])
-                {
-                    if (row.texel >= picture.height)
-                        continue;
-                    const uint8_t* in = picture.row(row.texel);
-                    for (const tShare& column : columns[nx])
-                    {
-                        if (column.texel >= picture.width)
-                            continue;
-                        const uint8_t* texel = in + static_cast<size_t>(column.texel) * 4;
-                        const float weight = row.weight * column.weight;
-                        const float alpha = texel[3] * weight;
-                        for (int c = 0; c < 3; ++c)
-                            sum[c] += texel[c] * alpha;
-                        sum[3] += alpha;
-                        area += weight;
-                    }
-                }
-                if (sum[3] <= 0.0f || area <= 0.0f)
+                if (row.texel >= picture.height)
                     continue;
-                for (int c = 0; c < 3; ++c)
-                    out[c] = static_cast<uint8_t>(std::lround(std::min(255.0f, sum[c] / sum[3])));
-                out[3] = static_cast<uint8_t>(std::lround(std::min(255.0f, sum[3] / area)));
+                const uint8_t* in = picture.row(row.texel);
+                for (const tShare& column : columns[nx])
+                {
+                    if (column.texel >= picture.width)
+                        continue;
+                    const uint8_t* texel = in + static_cast<size_t>(column.texel) * 4;
+                    const float weight = row.weight * column.weight;
+                    area += weight;
+                    // Most of a cell is clear: a clear texel only widens the area.
+                    if (texel[3] == 0)
+                        continue;
+                    const float alpha = texel[3] * weight;
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += texel[c] * alpha;
+                    sum[3] += alpha;
+                }
             }
+            if (sum[3] <= 0.0f || area <= 0.0f)
+                continue;
+            for (int c = 0; c < 3; ++c)
+                out[c] = static_cast<uint8_t>(std::lround(std::min(255.0f, sum[c] / sum[3])));
+            out[3] = static_cast<uint8_t>(std::lround(std::min(255.0f, sum[3] / area)));
         }
     }
+}
+
+Platform::Image cFontScaled::reduce(const cFont& font, const Platform::Image& picture, float scale,
+                                    std::vector<sGlyph>& glyphs)
+{
+    Platform::Image reduced;
+    const std::vector<sCell> cells = layOut(font, picture.width, picture.height, scale, reduced, glyphs);
+    reduced.pixels.assign(static_cast<size_t>(reduced.width) * reduced.height * 4, 0);
+    for (const sCell& cell : cells)
+        reduceCell(picture, cell, reduced);
     return reduced;
 }
 
 cFontScaled::cFontScaled(const boost::shared_ptr<cFont>& font, const std::string& picture, float scale)
-    : m_font(font), m_scale(scale)
+    : cFontScaled(font, boost::make_shared<sSource>(picture), scale)
 {
-    cFileSystem* files = cFileSystem::instance();
-    if (!files)
-        throw cStringA("No file system to read the font picture (" + picture + ").");
-    std::vector<char> bytes;
-    const unsigned size = files->readFile(picture, bytes);
-    const Platform::Image source =
-        Platform::decodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), size);
-    m_texture = boost::make_shared<cPictureTexture>(reduce(*font, source, scale, m_glyphs));
+}
+
+cFontScaled::cFontScaled(const boost::shared_ptr<cFont>& font, boost::shared_ptr<sSource> source, float scale)
+    : m_font(font), m_source(std::move(source)), m_scale(scale)
+{
+    m_cells = layOut(*m_font, m_source->width, m_source->height, scale, m_picture, m_glyphs);
+    m_picture.pixels.assign(static_cast<size_t>(m_picture.width) * m_picture.height * 4, 0);
+    m_asked.assign(m_cells.size(), false);
+    m_texture = boost::make_shared<cPictureTexture>(m_picture);
 }
 
 bool cFontScaled::getGlyph(wchar_t code, sGlyph& glyph) const
@@ -198,8 +260,52 @@ bool cFontScaled::getGlyph(wchar_t code, sGlyph& glyph) const
     size_t index = 0;
     if (!m_font->findGlyph(code, index) || index >= m_glyphs.size())
         return false;
+    if (!m_asked[index])
+    {
+        m_asked[index] = true;
+        if (m_cells[index].newWidth > 0 && m_cells[index].newHeight > 0)
+            m_waiting.push_back(index);
+    }
     glyph = m_glyphs[index];
     return true;
+}
+
+const boost::shared_ptr<cTexture>& cFontScaled::getTexture() const
+{
+    if (m_waiting.empty())
+        return m_texture;
+    const std::shared_ptr<Platform::GfxTexture> device = m_texture->getDeviceTexture();
+    if (!device)
+        return m_texture;
+    // The cells go to the texture together, in the one rectangle around them: what lies
+    // between them there is either reduced already or still transparent.
+    Platform::PixelRect changed{INT_MAX, INT_MAX, 0, 0};
+    float bottom = 0.0f;
+    for (const size_t index : m_waiting)
+    {
+        const sCell& cell = m_cells[index];
+        changed.left = std::min(changed.left, static_cast<int>(cell.x));
+        changed.top = std::min(changed.top, static_cast<int>(cell.y));
+        changed.right = std::max(changed.right, static_cast<int>(cell.x + cell.newWidth));
+        changed.bottom = std::max(changed.bottom, static_cast<int>(cell.y + cell.newHeight));
+        bottom = std::max(bottom, cell.top + cell.height);
+    }
+    m_source->decodeTo(static_cast<uint32_t>(std::ceil(bottom)));
+    Platform::LockedRect locked;
+    const Platform::GfxResult result = device->lockRect(0, locked, &changed, 0);
+    if (Platform::gfxFailed(result))
+        throwD3DError(result, "LockRect(...)");
+    for (const size_t index : m_waiting)
+        reduceCell(m_source->top, m_cells[index], m_picture);
+    m_reducedCount += m_waiting.size();
+    m_waiting.clear();
+    const size_t bytes = static_cast<size_t>(changed.right - changed.left) * 4;
+    auto* out = static_cast<uint8_t*>(locked.bits);
+    for (int y = changed.top; y < changed.bottom; ++y, out += locked.pitch)
+        std::memcpy(out, m_picture.row(static_cast<uint32_t>(y)) + static_cast<size_t>(changed.left) * 4,
+                    bytes);
+    device->unlockRect(0);
+    return m_texture;
 }
 
 namespace
@@ -231,10 +337,16 @@ boost::shared_ptr<cFontScaled> cFontScaled::find(const boost::shared_ptr<cFont>&
     const tKey key(font.get(), picture, step);
     if (const auto found = made.find(key); found != made.end())
         return found->second;
+    const float scale = static_cast<float>(step) / static_cast<float>(Steps);
     try
     {
-        return made[key] = boost::make_shared<cFontScaled>(
-                   font, picture, static_cast<float>(step) / static_cast<float>(Steps));
+        // Another size of the font reads the picture as far as that one has decoded it.
+        const auto other = made.lower_bound(tKey(font.get(), picture, INT_MIN));
+        if (other != made.end() && std::get<0>(other->first) == font.get() &&
+            std::get<1>(other->first) == picture)
+            return made[key] =
+                       boost::shared_ptr<cFontScaled>(new cFontScaled(font, other->second->m_source, scale));
+        return made[key] = boost::make_shared<cFontScaled>(font, picture, scale);
     }
     catch (...)
     {
