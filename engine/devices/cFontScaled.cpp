@@ -5,9 +5,9 @@
 #include "engine/devices/D3DError.h"
 #include "engine/devices/cTexture.h"
 #include "engine/devices/cTextureFile.h"
-#include "engine/devices/cTextureLoader.h"
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/GfxResult.h"
+#include "platform/gfx/GfxTexture.h"
 #include "platform/image/ImageDecoder.h"
 #include "platform/image/PngCodec.h"
 
@@ -16,8 +16,11 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <new>
 #include <tuple>
 #include <utility>
 
@@ -65,15 +68,20 @@ std::vector<std::vector<tShare>> shares(float from, float length, uint32_t count
     return all;
 }
 
-// A texture of a picture made in memory, in the managed pool.
+// A texture in the managed pool whose pixels `fill` makes when it is first drawn or read: one
+// that is never drawn (a text laid out on a device that shows nothing) costs no pixels at all.
 class cPictureTexture final : public cTexture
 {
 public:
-    explicit cPictureTexture(const Platform::Image& image)
+    cPictureTexture(int width, int height, Platform::GfxTexture::PictureFill fill)
     {
-        const int width = static_cast<int>(image.width);
-        const int height = static_cast<int>(image.height);
-        m_texture = createTextureFromImage(factoryDevice("reduced font picture"), image);
+        const Platform::GfxResult result = factoryDevice("reduced font picture")
+                                               .createTexture(width, height, 1, 0, Platform::Format::A8R8G8B8,
+                                                              Platform::Pool::Managed, m_texture);
+        if (Platform::gfxFailed(result) || !m_texture)
+            throwD3DError(Platform::gfxFailed(result) ? result : Platform::GfxError::Fail,
+                          "CreateTexture(...)");
+        m_texture->setPendingPicture(std::move(fill));
         m_uScale = static_cast<float>(width) / static_cast<float>(m_texture->width());
         m_vScale = static_cast<float>(height) / static_cast<float>(m_texture->height());
         m_textureWidth = m_imageWidth = width;
@@ -129,9 +137,53 @@ struct cFontScaled::sSource
     }
 };
 
+// The reduced picture of a font at one size as far as it is made: B, G, R, A texels in rows of
+// `width`. Its memory comes zeroed from the system and is touched only where cells are written:
+// most cells of a font are never asked for, and a page touched first costs more than the texels
+// written into it.
+struct cFontScaled::sPicture
+{
+    struct tFree
+    {
+        void operator()(uint8_t* memory) const { std::free(memory); }
+    };
+
+    uint32_t width;
+    // The rows below hold nothing yet.
+    uint32_t madeRows = 0;
+    std::unique_ptr<uint8_t[], tFree> texels;
+
+    sPicture(uint32_t pictureWidth, uint32_t pictureHeight)
+        : width(pictureWidth),
+          texels(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(pictureWidth) * pictureHeight, 4)))
+    {
+        if (!texels)
+            throw std::bad_alloc();
+    }
+
+    // Every pixel of a texture of `textureWidth` x `textureHeight`: the picture in its top-left
+    // corner, transparent black elsewhere.
+    void copyTo(uint32_t* pixels, int textureWidth, int textureHeight) const
+    {
+        const size_t pitch = static_cast<size_t>(textureWidth);
+        const size_t shown = std::min<size_t>(width, pitch);
+        for (uint32_t y = 0; y < static_cast<uint32_t>(textureHeight); ++y, pixels += pitch)
+        {
+            size_t copied = 0;
+            if (y < madeRows)
+            {
+                std::memcpy(pixels, texels.get() + static_cast<size_t>(y) * width * 4, shown * 4);
+                copied = shown;
+            }
+            std::fill(pixels + copied, pixels + pitch, 0u);
+        }
+    }
+};
+
 std::vector<cFontScaled::sCell> cFontScaled::layOut(const cFont& font, uint32_t pictureWidth,
                                                     uint32_t pictureHeight, float scale,
-                                                    Platform::Image& reduced, std::vector<sGlyph>& glyphs)
+                                                    uint32_t& reducedWidth, uint32_t& reducedHeight,
+                                                    std::vector<sGlyph>& glyphs)
 {
     const float width = static_cast<float>(pictureWidth);
     const float height = static_cast<float>(pictureHeight);
@@ -169,23 +221,23 @@ std::vector<cFontScaled::sCell> cFontScaled::layOut(const cFont& font, uint32_t 
         cells.push_back(cell);
     }
 
-    reduced.width = side;
-    reduced.height = powerOfTwo(y + rowHeight);
+    reducedWidth = side;
+    reducedHeight = powerOfTwo(y + rowHeight);
     glyphs = font.getGlyphs();
     for (size_t i = 0; i < cells.size(); ++i)
     {
         const sCell& cell = cells[i];
         sGlyph& glyph = glyphs[i];
-        glyph.left = static_cast<float>(cell.x) / static_cast<float>(reduced.width);
-        glyph.right = static_cast<float>(cell.x + cell.newWidth) / static_cast<float>(reduced.width);
-        glyph.top = 1.0f - static_cast<float>(cell.y) / static_cast<float>(reduced.height);
-        glyph.bottom =
-            1.0f - static_cast<float>(cell.y + cell.newHeight) / static_cast<float>(reduced.height);
+        glyph.left = static_cast<float>(cell.x) / static_cast<float>(reducedWidth);
+        glyph.right = static_cast<float>(cell.x + cell.newWidth) / static_cast<float>(reducedWidth);
+        glyph.top = 1.0f - static_cast<float>(cell.y) / static_cast<float>(reducedHeight);
+        glyph.bottom = 1.0f - static_cast<float>(cell.y + cell.newHeight) / static_cast<float>(reducedHeight);
     }
     return cells;
 }
 
-void cFontScaled::reduceCell(const Platform::Image& picture, const sCell& cell, Platform::Image& reduced)
+void cFontScaled::reduceCell(const Platform::Image& picture, const sCell& cell, uint8_t* texels,
+                             uint32_t width)
 {
     if (cell.newWidth == 0 || cell.newHeight == 0)
         return;
@@ -193,7 +245,7 @@ void cFontScaled::reduceCell(const Platform::Image& picture, const sCell& cell, 
     const auto rows = shares(cell.top, cell.height, cell.newHeight);
     for (uint32_t ny = 0; ny < cell.newHeight; ++ny)
     {
-        uint8_t* out = reduced.row(cell.y + ny) + static_cast<size_t>(cell.x) * 4;
+        uint8_t* out = texels + (static_cast<size_t>(cell.y + ny) * width + cell.x) * 4;
         for (uint32_t nx = 0; nx < cell.newWidth; ++nx, out += 4)
         {
             // Colours weighted by their coverage, so that the transparent texels around a
@@ -234,10 +286,11 @@ Platform::Image cFontScaled::reduce(const cFont& font, const Platform::Image& pi
                                     std::vector<sGlyph>& glyphs)
 {
     Platform::Image reduced;
-    const std::vector<sCell> cells = layOut(font, picture.width, picture.height, scale, reduced, glyphs);
+    const std::vector<sCell> cells =
+        layOut(font, picture.width, picture.height, scale, reduced.width, reduced.height, glyphs);
     reduced.pixels.assign(static_cast<size_t>(reduced.width) * reduced.height * 4, 0);
     for (const sCell& cell : cells)
-        reduceCell(picture, cell, reduced);
+        reduceCell(picture, cell, reduced.pixels.data(), reduced.width);
     return reduced;
 }
 
@@ -249,10 +302,18 @@ cFontScaled::cFontScaled(const boost::shared_ptr<cFont>& font, const std::string
 cFontScaled::cFontScaled(const boost::shared_ptr<cFont>& font, boost::shared_ptr<sSource> source, float scale)
     : m_font(font), m_source(std::move(source)), m_scale(scale)
 {
-    m_cells = layOut(*m_font, m_source->width, m_source->height, scale, m_picture, m_glyphs);
-    m_picture.pixels.assign(static_cast<size_t>(m_picture.width) * m_picture.height * 4, 0);
+    uint32_t width = 0;
+    uint32_t height = 0;
+    m_cells = layOut(*m_font, m_source->width, m_source->height, scale, width, height, m_glyphs);
+    m_picture = std::make_shared<sPicture>(width, height);
     m_asked.assign(m_cells.size(), false);
-    m_texture = boost::make_shared<cPictureTexture>(m_picture);
+    // The texture takes the picture as it is when first drawn, and the cells made later as they
+    // are made.
+    m_texture =
+        boost::make_shared<cPictureTexture>(static_cast<int>(width), static_cast<int>(height),
+                                            [picture = std::shared_ptr<const sPicture>(m_picture)](
+                                                uint32_t* pixels, int textureWidth, int textureHeight)
+                                            { picture->copyTo(pixels, textureWidth, textureHeight); });
 }
 
 bool cFontScaled::getGlyph(wchar_t code, sGlyph& glyph) const
@@ -291,18 +352,27 @@ const boost::shared_ptr<cTexture>& cFontScaled::getTexture() const
         bottom = std::max(bottom, cell.top + cell.height);
     }
     m_source->decodeTo(static_cast<uint32_t>(std::ceil(bottom)));
+    // A texture not drawn yet takes them with the rest of the picture when it first is.
+    const bool drawn = !device->isPending();
     Platform::LockedRect locked;
-    const Platform::GfxResult result = device->lockRect(0, locked, &changed, 0);
-    if (Platform::gfxFailed(result))
-        throwD3DError(result, "LockRect(...)");
+    if (drawn)
+    {
+        const Platform::GfxResult result = device->lockRect(0, locked, &changed, 0);
+        if (Platform::gfxFailed(result))
+            throwD3DError(result, "LockRect(...)");
+    }
+    sPicture& picture = *m_picture;
     for (const size_t index : m_waiting)
-        reduceCell(m_source->top, m_cells[index], m_picture);
+        reduceCell(m_source->top, m_cells[index], picture.texels.get(), picture.width);
+    picture.madeRows = std::max(picture.madeRows, static_cast<uint32_t>(changed.bottom));
     m_reducedCount += m_waiting.size();
     m_waiting.clear();
+    if (!drawn)
+        return m_texture;
     const size_t bytes = static_cast<size_t>(changed.right - changed.left) * 4;
     auto* out = static_cast<uint8_t*>(locked.bits);
     for (int y = changed.top; y < changed.bottom; ++y, out += locked.pitch)
-        std::memcpy(out, m_picture.row(static_cast<uint32_t>(y)) + static_cast<size_t>(changed.left) * 4,
+        std::memcpy(out, picture.texels.get() + (static_cast<size_t>(y) * picture.width + changed.left) * 4,
                     bytes);
     device->unlockRect(0);
     return m_texture;

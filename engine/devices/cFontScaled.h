@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,7 @@ public:
 
 private:
     struct sSource;
+    struct sPicture;
     // A glyph's cell in the font's picture (texels, the picture's top at 0) and in the reduced
     // picture.
     struct sCell
@@ -89,12 +91,14 @@ private:
 
     // The cells of every glyph of `font` in a picture of `width` x `height` reduced to `scale`,
     // packed in rows of a picture as wide as the font's picture reduced; sets that picture's
-    // size (its pixels left alone) and the glyphs' rectangles in it.
+    // size and the glyphs' rectangles in it.
     static std::vector<sCell> layOut(const cFont& font, uint32_t width, uint32_t height, float scale,
-                                     Platform::Image& reduced, std::vector<sGlyph>& glyphs);
-    // Reduces one cell of `picture` into its place in `reduced`; the rows of the cell below the
-    // picture's count as transparent.
-    static void reduceCell(const Platform::Image& picture, const sCell& cell, Platform::Image& reduced);
+                                     uint32_t& reducedWidth, uint32_t& reducedHeight,
+                                     std::vector<sGlyph>& glyphs);
+    // Reduces one cell of `picture` into its place in the reduced picture `texels` (rows of
+    // `width` texels); the rows of the cell below the picture's count as transparent.
+    static void reduceCell(const Platform::Image& picture, const sCell& cell, uint8_t* texels,
+                           uint32_t width);
 
     boost::shared_ptr<cFont> m_font;
     boost::shared_ptr<sSource> m_source;
@@ -103,7 +107,7 @@ private:
     float m_scale;
     // The reduced picture as far as it is made, and which glyphs have been asked for: those not
     // reduced yet are waiting for the next `getTexture`.
-    mutable Platform::Image m_picture;
+    std::shared_ptr<sPicture> m_picture;
     mutable std::vector<bool> m_asked;
     mutable std::vector<size_t> m_waiting;
     mutable size_t m_reducedCount = 0;
