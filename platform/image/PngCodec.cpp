@@ -98,6 +98,16 @@ bool readRows(png_structp png, png_infop info, png_bytepp rows)
     return true;
 }
 
+// The first `count` rows of a picture that is not interlaced: the rest of the file is left
+// unread.
+bool readTopRows(png_structp png, png_bytepp rows, png_uint_32 count)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_read_rows(png, rows, nullptr, count);
+    return true;
+}
+
 bool writeImage(png_structp png, png_infop info, uint32_t width, uint32_t height, png_bytepp rows)
 {
     if (setjmp(png_jmpbuf(png)))
@@ -142,9 +152,12 @@ private:
 };
 
 // Reads the header and sets up the transforms to B, G, R, A; `target` is told the picture's
-// size and points the rows where they go, or answers false to have nothing decoded. False then.
+// size and points the rows to decode where they go, or answers false to have nothing decoded.
+// False then. The rows are the top `wanted` ones, or all of them for an interlaced picture, whose
+// top rows are whole only after its last pass.
 template <class Target>
-bool decodePngRows(const uint8_t* data, size_t size, const ImageLimits& limits, Target target)
+bool decodePngRows(const uint8_t* data, size_t size, const ImageLimits& limits, Target target,
+                   uint32_t wanted = UINT32_MAX)
 {
     PngState state;
     state.data = data;
@@ -174,10 +187,11 @@ bool decodePngRows(const uint8_t* data, size_t size, const ImageLimits& limits, 
     if (rowBytes != static_cast<size_t>(width) * 4)
         throw ImageError("PNG: unexpected row layout");
 
-    std::vector<png_bytep> rows(height);
+    const bool top = wanted < height && png_get_interlace_type(png, info) == PNG_INTERLACE_NONE;
+    std::vector<png_bytep> rows(top ? wanted : height);
     if (!target(width, height, rows))
         return false;
-    if (!readRows(png, info, rows.data()))
+    if (!(top ? readTopRows(png, rows.data(), wanted) : readRows(png, info, rows.data())))
         throw ImageError(std::string("PNG: ") + state.message);
     return true;
 }
@@ -197,6 +211,24 @@ Image decodePng(const uint8_t* data, size_t size, const ImageLimits& limits)
                           rows[y] = image.row(y);
                       return true;
                   });
+    return image;
+}
+
+Image decodePngTop(const uint8_t* data, size_t size, uint32_t rows, const ImageLimits& limits)
+{
+    Image image;
+    decodePngRows(
+        data, size, limits,
+        [&image](uint32_t width, uint32_t, std::vector<png_bytep>& top)
+        {
+            image.width = width;
+            image.height = static_cast<uint32_t>(top.size());
+            image.pixels.resize(static_cast<size_t>(width) * image.height * 4);
+            for (uint32_t y = 0; y < image.height; ++y)
+                top[y] = image.row(y);
+            return true;
+        },
+        rows);
     return image;
 }
 

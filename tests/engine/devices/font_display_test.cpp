@@ -1,18 +1,24 @@
 #include "engine/devices/cDebugFont.h"
 #include "engine/devices/cFont.h"
+#include "engine/devices/cFontScaled.h"
 #include "engine/devices/cQuad.h"
 #include "engine/devices/cRender.h"
 #include "engine/devices/cResourceManager.h"
 #include "engine/devices/cTexture.h"
+#include "engine/devices/cTextureLoader.h"
 #include "platform/image/PngCodec.h"
 #include "tests/support/EngineFixture.h"
 #include "tests/support/OffscreenRender.h"
 
+#include <boost/make_shared.hpp>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 using namespace Engine;
 
@@ -27,7 +33,7 @@ protected:
     FontPixels() : EngineFixture("Font Test") {}
     void SetUp() override
     {
-        for (const char* name : {"default.fnt", "default.png"})
+        for (const char* name : {"default.fnt", "default.png", "sans18.fnt", "sans18.png"})
             data(std::string("fonts/") + name,
                  ::Test::readFile(std::string(QUILL_SOURCE_DIR) + "/data/fonts/" + name));
         startFiles();
@@ -53,6 +59,38 @@ protected:
 
     std::unique_ptr<cRender> render;
 };
+
+// One frame of a text's letters, each drawn texel for pixel from its cell in `picture` (of
+// `width` x `height` texels), side by side on a line at y 300; `glyph` gives a letter's cell
+// (false for none).
+void drawCells(cRender& render, const std::wstring& text, const std::function<bool(wchar_t, sGlyph&)>& glyph,
+               const std::function<boost::shared_ptr<cTexture>()>& picture, float width, float height)
+{
+    std::vector<sGlyph> cells;
+    for (const wchar_t c : text)
+    {
+        sGlyph cell;
+        if (glyph(c, cell))
+            cells.push_back(cell);
+    }
+    // Asked for after the letters, as the text views ask.
+    const boost::shared_ptr<cTexture> texture = picture();
+    render.beginFrame();
+    float x = 20.0f;
+    for (const sGlyph& cell : cells)
+    {
+        const float w = std::round((cell.right - cell.left) * width);
+        const float h = std::round((cell.top - cell.bottom) * height);
+        cQuad quad;
+        quad.setRect(x, 300.0f, x + w, 300.0f + h);
+        quad.setColor(0xFFFFFFFFu);
+        quad.uvFrom = cVector2(cell.left, 1.0f - cell.top);
+        quad.uvTo = cVector2(cell.right, 1.0f - cell.bottom);
+        render.drawQuad(quad, texture, 0);
+        x += w + 2.0f;
+    }
+    render.endFrame();
+}
 
 TEST_F(FontPixels, GlyphStringFromTheBakedFontMatchesItsAtlas)
 {
@@ -118,6 +156,57 @@ TEST_F(FontPixels, GlyphStringFromTheBakedFontMatchesItsAtlas)
     }
     EXPECT_LE(worst, 2);
     EXPECT_GT(inked, 100);
+}
+
+TEST_F(FontPixels, AReducedFontDrawsItsLettersWithTheTexelsOfTheWholePictureReduced)
+{
+    const auto font = manager->getFont("fonts/sans18.fnt");
+    const std::string bytes = ::Test::readFile(std::string(QUILL_SOURCE_DIR) + "/data/fonts/sans18.png");
+    const Platform::Image picture =
+        Platform::decodePng(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    // The letters come in two texts, the second reaching far deeper into the font's picture (Å,
+    // Ж); a second size shares the picture decoded for the first.
+    const std::wstring before = L"Hello";
+    const std::wstring text = L"Hello, quilted \u00c5 \u0416 world!";
+    for (const float multiplier : {0.9f, 0.7f})
+    {
+        const auto reduced = cFontScaled::find(font, "fonts/sans18.png", multiplier);
+        ASSERT_TRUE(reduced);
+        std::vector<sGlyph> cells;
+        const Platform::Image whole = cFontScaled::reduce(*font, picture, reduced->getScale(), cells);
+        const float width = static_cast<float>(whole.width);
+        const float height = static_cast<float>(whole.height);
+
+        const auto asked = [&](wchar_t c, sGlyph& cell) { return reduced->getGlyph(c, cell); };
+        const auto made = [&] { return reduced->getTexture(); };
+        drawCells(*render, before, asked, made, width, height);
+        drawCells(*render, text, asked, made, width, height);
+        const std::vector<uint32_t> drawn = readBack();
+
+        const auto all = boost::make_shared<cTexture>(createTextureFromImage(*render->getDevice(), whole));
+        const auto cut = [&](wchar_t c, sGlyph& cell)
+        {
+            size_t index = 0;
+            if (!font->findGlyph(c, index))
+                return false;
+            cell = cells[index];
+            return true;
+        };
+        drawCells(
+            *render, text, cut, [&] { return all; }, width, height);
+        const std::vector<uint32_t> expected = readBack();
+
+        ASSERT_EQ(drawn.size(), expected.size());
+        int inked = 0;
+        int differing = 0;
+        for (size_t i = 0; i < drawn.size(); ++i)
+        {
+            inked += ((expected[i] >> 16) & 255u) > 128u;
+            differing += drawn[i] != expected[i];
+        }
+        EXPECT_GT(inked, 300) << multiplier;
+        EXPECT_EQ(differing, 0) << multiplier;
+    }
 }
 
 TEST_F(FontPixels, DebugFontDrawsRedLinesInTheTopLeftCornerAndRestoresStates)

@@ -2,10 +2,14 @@
 
 #include "engine/core/ErrorText.h"
 #include "engine/core/cString.h"
+#include "engine/devices/cFontScaled.h"
 #include "platform/text/FontAtlas.h"
 #include "platform/text/FontRaster.h"
+#include "tests/support/EngineFixture.h"
+#include "tests/support/RecordingFactory.h"
 #include "tests/support/TempDir.h"
 
+#include <boost/make_shared.hpp>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -179,6 +183,42 @@ TEST(Font, ShippedFontLoads)
     EXPECT_TRUE(font.getGlyph(0x416, glyph));  // Ж
     EXPECT_TRUE(font.getGlyph(0x20AC, glyph)); // €
     EXPECT_FALSE(font.getGlyph(0x4E00, glyph));
+}
+
+TEST(FontScaled, ATextReducesOnlyTheLettersNotReducedBeforeAtItsFontAndSize)
+{
+    ::Test::EngineFixture engine("Font Test");
+    for (const char* name : {"sans18.fnt", "sans18.png"})
+        engine.data(std::string("fonts/") + name,
+                    ::Test::readFile(std::string(QUILL_SOURCE_DIR) + "/data/fonts/" + name));
+    engine.startFiles();
+    const ::Test::RecordingFactory factory;
+    const auto font = boost::make_shared<cFont>("fonts/sans18.fnt");
+    const size_t sets = Engine::cFontScaled::madeCount();
+
+    // Texts at sizes, each asked for as a text view asks: its letters, then the picture. How
+    // many glyphs its size has reduced after it (a letter that comes twice counts once).
+    struct Case
+    {
+        float multiplier;
+        const wchar_t* text;
+        size_t reduced;
+    };
+    const Case cases[] = {
+        {0.9f, L"Hello", 4}, {0.9f, L"Hello", 4}, {0.905f, L"Hello", 4},
+        {0.9f, L"Help", 5},  {0.7f, L"world", 5}, {0.9f, L"Help", 5},
+    };
+    for (const Case& each : cases)
+    {
+        const auto glyphs = Engine::cFontScaled::find(font, "fonts/sans18.png", each.multiplier);
+        ASSERT_TRUE(glyphs);
+        sGlyph glyph;
+        for (const wchar_t* c = each.text; *c; ++c)
+            EXPECT_TRUE(glyphs->getGlyph(*c, glyph));
+        EXPECT_TRUE(glyphs->getTexture());
+        EXPECT_EQ(glyphs->reducedCount(), each.reduced) << each.text << " at " << each.multiplier;
+    }
+    EXPECT_EQ(Engine::cFontScaled::madeCount(), sets + 2) << "one set for each size";
 }
 
 } // namespace
