@@ -249,14 +249,19 @@ void replaceAll(std::string& text, const std::string& find, const std::string& r
     replaceAllIn(text, find, replacement);
 }
 
+int shownSeconds(float seconds)
+{
+    if (seconds >= 5999.0f)
+        return 5999;
+    if (seconds > 0.0f) // also false for NaN
+        return static_cast<int>(seconds);
+    return 0;
+}
+
 const wchar_t* timeToString(float seconds)
 {
     static wchar_t buffer[6] = L"00:00";
-    int s = 0;
-    if (seconds >= 5999.0f)
-        s = 5999;
-    else if (seconds > 0.0f) // also false for NaN
-        s = static_cast<int>(seconds);
+    const int s = shownSeconds(seconds);
     buffer[0] = static_cast<wchar_t>(L'0' + s / 600);
     buffer[1] = static_cast<wchar_t>(L'0' + (s / 60) % 10);
     buffer[2] = L':';

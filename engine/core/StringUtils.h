@@ -83,8 +83,11 @@ struct cUtf16Less
 void replaceAll(std::wstring& text, const std::wstring& find, const std::wstring& replacement);
 void replaceAll(std::string& text, const std::string& find, const std::string& replacement);
 
-// "mm:ss" of whole seconds (the fraction dropped), clamped to 0..5999 ("99:59"). The result
-// is one static buffer, overwritten by the next call; copy it before calling again.
+// The whole seconds a clock shows of `seconds`: the fraction dropped, clamped to 0..5999, 0 for
+// NaN.
+int shownSeconds(float seconds);
+// "mm:ss" of `shownSeconds(seconds)` ("99:59" at most). The result is one static buffer,
+// overwritten by the next call; copy it before calling again.
 const wchar_t* timeToString(float seconds);
 
 // A copy with A to Z lower-cased and every other character unchanged (paths and keys).

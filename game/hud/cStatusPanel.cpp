@@ -144,13 +144,7 @@ void cStatusPanel::updateTime()
 
 int32_t cStatusPanel::medalFor(float time, float goldTime, float silverTime)
 {
-    // The clock's whole seconds as Engine::timeToString shows them: none below a second (and for
-    // NaN), 99:59 at most.
-    float shown = 0.0f;
-    if (time >= 5999.0f)
-        shown = 5999.0f;
-    else if (time > 0.0f)
-        shown = static_cast<float>(static_cast<int>(time));
+    const auto shown = static_cast<float>(Engine::shownSeconds(time));
     if (shown <= goldTime)
         return 0;
     return shown <= silverTime ? 1 : 2;
