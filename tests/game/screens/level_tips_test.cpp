@@ -415,6 +415,10 @@ TEST(LevelTips, TipsNameResourcesAndUnitsAsTheGameShowsThemAndTheAmountsTheRules
                 unshown.emplace(word, name);
     }
     ASSERT_TRUE(unshown.count("accum"));
+    // Words of no rule's name that were said for a resource the game names otherwise.
+    for (const auto& [word, type] : {std::pair("fitting", L"Hardware")})
+        if (!shown.words.count(word))
+            unshown.emplace(word, shown.byType.at(type));
     // The word that follows an amount of a resource.
     std::set<std::string> resourceWords;
     const NameIdTable& resources = GameConfig::instance().resourceNames();
