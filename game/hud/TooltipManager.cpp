@@ -586,13 +586,9 @@ void TooltipManager::onResourceRowHover(Engine::cView* row, const std::wstring& 
 
 void TooltipManager::showUnitTypeTip(const std::wstring& name, const Engine::cVector2& at)
 {
-    cTooltipView* window = m_windows[ResourceTip];
-    resetWindow(window);
-    window->setText(L"UnitName", name);
-    window->place(at);
-    window->showTip();
-    window->setLists(emptySet(), emptySet(), emptySet());
-    window->showText(L"out", false);
+    // A kind of resource takes and gives nothing: its window names it, with no heading over
+    // an empty list.
+    buildTip(ResourceTip, true, name, at, emptySet(), emptySet());
 }
 
 void TooltipManager::onResourceRowLeave(Engine::cView* row)

@@ -73,8 +73,8 @@ void cMiniBriefing::showMessage(const std::wstring& text)
 void cMiniBriefing::keepClearOf(const TipPlacement::Box& avoid)
 {
     const Engine::cVector2 place = getPosition();
-    const Engine::cVector2 clear =
-        TipPlacement::awayFrom(avoid, place, getSize(), cTooltipView::screenSize(), kClearance);
+    const Engine::cVector2 clear = TipPlacement::awayFrom(avoid, TipPlacement::watched(), place, getSize(),
+                                                          cTooltipView::screenSize(), kClearance);
     // The message's views move with it.
     if (clear.x != place.x || clear.y != place.y)
         setPosition(clear);

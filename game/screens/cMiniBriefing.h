@@ -20,7 +20,8 @@ class cMultiLineText;
 //
 // One message is up at a time: a new one takes the place of the one shown, which goes at once
 // (two texts in one place cannot be read). A message stands at its layout's place unless that
-// covers what it speaks of; then it moves beside it.
+// covers what it speaks of or what the player watches (TipPlacement::watched); then it moves
+// beside them, where the screen has room.
 class cMiniBriefing : public Engine::cPicture
 {
 public:
@@ -38,7 +39,7 @@ public:
     void update() override;
 
     void showMessage(const std::wstring& text);
-    // Moves the message off the box, if it covers it.
+    // Moves the message off the box, and off what the player watches, if it covers them.
     void keepClearOf(const TipPlacement::Box& avoid);
     float getCountdown() const { return m_countdown; }
     Engine::cMultiLineText* getText() const { return m_text; }

@@ -1,12 +1,13 @@
 #include "game/screens/cTutorTipView.h"
 
 #include "engine/core/cTimer.h"
+#include "engine/devices/cResourceManager.h"
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cLightButton.h"
 #include "engine/ui/cMultiLineText.h"
-#include "game/hud/TipPlacement.h"
 #include "game/hud/cTooltipView.h"
 #include "game/hud/cUnitView.h"
+#include "game/world/Game.h"
 #include "game/world/UnitTip.h"
 #include "game/world/cUnit.h"
 
@@ -17,6 +18,27 @@ namespace
 {
 
 constexpr float kTwoPi = 6.28318530718f;
+
+// Where the bar of a hero's work on the unit stands, with its frame: the layout the work makes
+// it from, at the view's progress offset from the unit's place (ActionItem::progressOn).
+TipPlacement::Box workBarOf(const cUnit& unit, const cUnitView& view)
+{
+    const Game* game = Game::instance();
+    Engine::cResourceManager* resources = Engine::cResourceManager::instance();
+    if (!game || !resources || !view.isDescribed())
+        return {};
+    const Engine::tPropertiesPtr bar = resources->getXml("ui/unitprogress.xml", true);
+    Engine::cVector2 size;
+    Engine::readKey(bar, L"size", size);
+    Engine::tPropertiesPtr frame;
+    if (bar->getChild(L"Substrate", frame))
+    {
+        Engine::cVector2 frameSize;
+        Engine::readKey(frame, L"size", frameSize);
+        size = Engine::cVector2(std::max(size.x, frameSize.x), std::max(size.y, frameSize.y));
+    }
+    return TipPlacement::boxAt(game->unitPos(unit) + view.getProgressOffset(), size);
+}
 
 } // namespace
 
@@ -76,7 +98,7 @@ void cTutorTipView::showTip(const UnitTip& tip)
     m_text = tip.text;
     m_textView->setText(m_text, true);
     fitToText();
-    placeBeside(targetOf(tip), extentOf(tip));
+    placeBeside(targetOf(tip), extentOf(tip), coveredBy(tip));
     m_pointer->show();
     show();
     enable();
@@ -104,7 +126,21 @@ Engine::cVector2 cTutorTipView::extentOf(const UnitTip& tip)
     return Engine::cVector2(0.0f, 0.0f);
 }
 
-void cTutorTipView::placeBeside(const Engine::cVector2& point, const Engine::cVector2& extent)
+TipPlacement::Box cTutorTipView::coveredBy(const UnitTip& tip)
+{
+    const cUnit::Ptr unit = tip.unit.lock();
+    const cUnitView* view = unit && !unit->isRemoved() ? unit->getView() : nullptr;
+    if (!view)
+        return {};
+    TipPlacement::Box box = TipPlacement::boxOf(*view).joined(workBarOf(*unit, *view));
+    if (tip.eventKind == 4)
+        if (const Engine::cLightButton* button = view->getUpgradeButton())
+            box = box.joined(TipPlacement::boxOf(*button));
+    return box;
+}
+
+void cTutorTipView::placeBeside(const Engine::cVector2& point, const Engine::cVector2& extent,
+                                const TipPlacement::Box& spoken)
 {
     const Engine::cVector2 screen = cTooltipView::screenSize();
     // A target off the screen (a level's "target" may lie anywhere) is shown at the nearest
@@ -149,8 +185,8 @@ void cTutorTipView::placeBeside(const Engine::cVector2& point, const Engine::cVe
     // The arrow stays at the target even where the panel has to move to stay on the screen.
     m_arrowAnchor = place;
     const Engine::cVector2 kept = TipPlacement::onScreen(place, size, screen);
-    const TipPlacement::Box target = TipPlacement::boxAt(at, extent * 2.0f);
-    setPosition(TipPlacement::awayFrom(target, kept, size, screen, 0.0f));
+    const TipPlacement::Box target = TipPlacement::boxAt(at, extent * 2.0f).joined(spoken);
+    setPosition(TipPlacement::awayFrom(target, TipPlacement::watched(), kept, size, screen, 0.0f));
     placePointer();
 }
 

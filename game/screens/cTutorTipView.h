@@ -2,6 +2,7 @@
 
 #include "engine/core/cVector2.h"
 #include "engine/ui/cPicture.h"
+#include "game/hud/TipPlacement.h"
 #include "game/screens/TipPanelFit.h"
 
 #include <string>
@@ -25,7 +26,9 @@ class cMultiLineText;
 // The panel sits towards the screen's centre from its target: on a target in the right half it
 // goes to the left and the arrow is mirrored, likewise on the vertical axis, unless the panel
 // only fits on the screen on the other side. It keeps "Offset" from the edge of what it points
-// at (the unit's view, the upgrade button), never covers it, and stays wholly on the screen.
+// at (the unit's view, the upgrade button), never covers it nor the tip's unit with its work's
+// bar, nor what the player watches (TipPlacement::watched) where the screen has room, and
+// stays wholly on the screen.
 class cTutorTipView : public Engine::cPicture
 {
 public:
@@ -48,6 +51,10 @@ public:
     // Half the size of what stands at that point (the unit's view, its upgrade button); nothing
     // for a point the level gives.
     static Engine::cVector2 extentOf(const UnitTip& tip);
+    // The box on the screen that a tip speaks of: its unit's view with the place of the bar a
+    // hero's work on it shows, and the upgrade button for an upgrade tip; empty when the unit
+    // has left the field or has no view.
+    static TipPlacement::Box coveredBy(const UnitTip& tip);
 
     const std::wstring& getText() const { return m_text; }
     Engine::cMultiLineText* getTextView() const { return m_textView; }
@@ -56,9 +63,10 @@ public:
     const TipPanelFit& getFit() const { return m_fit; }
 
 protected:
-    // Places the panel beside the point, clear of the box of half size `extent` around it,
-    // and turns the arrow towards it.
-    void placeBeside(const Engine::cVector2& point, const Engine::cVector2& extent);
+    // Places the panel beside the point, clear of the box of half size `extent` around it and
+    // of `spoken`, and turns the arrow towards it.
+    void placeBeside(const Engine::cVector2& point, const Engine::cVector2& extent,
+                     const TipPlacement::Box& spoken = {});
     void placePointer();
     // Fits the panel to the text it shows now.
     void fitToText();

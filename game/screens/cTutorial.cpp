@@ -2,9 +2,7 @@
 
 #include "engine/core/cControl.h"
 #include "engine/ui/LayoutKeys.h"
-#include "engine/ui/cLightButton.h"
 #include "game/hud/cGoalArrow.h"
-#include "game/hud/cUnitView.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cMiniBriefing.h"
@@ -149,7 +147,7 @@ bool cTutorial::display(const TipPtr& tip, const cUnit::Ptr& unit)
     {
     case 0:
         m_lastMessage = tip->text;
-        cMiniBriefing::showText(tip->text, coveredBy(*tip));
+        cMiniBriefing::showText(tip->text, cTutorTipView::coveredBy(*tip));
         break;
     case 1:
         m_lastMessage = tip->text;
@@ -165,24 +163,6 @@ bool cTutorial::display(const TipPtr& tip, const cUnit::Ptr& unit)
     cGoalArrow::hideAll();
     CGameEngine::trace(L"Tutorial tip shown\n");
     return true;
-}
-
-TipPlacement::Box cTutorial::coveredBy(const UnitTip& tip)
-{
-    const cUnit::Ptr unit = liveUnit(tip);
-    const cUnitView* view = unit ? unit->getView() : nullptr;
-    if (!view)
-        return {};
-    // The unit the message speaks of, and its upgrade button when the message is about that.
-    TipPlacement::Box box = TipPlacement::boxOf(*view);
-    if (tip.eventKind == 4)
-        if (const Engine::cLightButton* button = view->getUpgradeButton())
-        {
-            const TipPlacement::Box arrow = TipPlacement::boxOf(*button);
-            box = {std::min(box.left, arrow.left), std::min(box.top, arrow.top),
-                   std::max(box.right, arrow.right), std::max(box.bottom, arrow.bottom)};
-        }
-    return box;
 }
 
 void cTutorial::forgetTip(const TipPtr& tip)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "game/hud/TipPlacement.h"
 #include "game/world/LevelTutor.h"
 
 #include <boost/function.hpp>
@@ -101,9 +100,6 @@ private:
     bool display(const TipPtr& tip, const boost::shared_ptr<cUnit>& unit);
     // The polled tip the poll shows now, if any.
     bool poll();
-    // The box on the screen that a tip speaks of: its unit's view (with the upgrade button for
-    // an upgrade tip); empty when the unit has no view.
-    static TipPlacement::Box coveredBy(const UnitTip& tip);
 
     boost::weak_ptr<cUnit> m_pointedUnit;
     bool m_upgradeRestriction = false;

@@ -1,6 +1,8 @@
 // The tips of the level under the player's pointer, in the play state with the scripted mouse:
-// what a road barrier's tip offers, where the tips stand among the head-up display's views, and
-// where the answer to a refused click stands and when it goes.
+// what a road barrier's tip offers, what a resource of the bar shows, where the tips stand among
+// the head-up display's views, and where the answer to a refused click stands and when it goes.
+#include "engine/core/StringUtils.h"
+#include "engine/ui/cForm.h"
 #include "engine/ui/cLightButton.h"
 #include "engine/ui/cMultiLineText.h"
 #include "game/hud/TooltipManager.h"
@@ -11,6 +13,7 @@
 #include "game/hud/cUnitView.h"
 #include "game/screens/BriefState.h"
 #include "game/screens/CPlayState.h"
+#include "game/world/GameConfig.h"
 #include "game/world/UnitLevelInfo.h"
 #include "tests/game/screens/frontend_test_tools.h"
 
@@ -90,6 +93,32 @@ TEST_F(HoverTips, ARoadBarrierTellsWhatClearingItCosts)
         EXPECT_EQ(iconsOf(*tip->getInList()).size(), cost.getItems().size());
         ASSERT_TRUE(tip->findText(L"in"));
         EXPECT_TRUE(tip->findText(L"in")->isShown()) << type << ": the cost has its heading";
+        front.moveTo(Engine::cVector2(1000.0f, 700.0f));
+    }
+}
+
+TEST_F(HoverTips, AResourceOfTheBarNamesItselfWithNoHeadingOverAnEmptyList)
+{
+    enter(995, GameFixture::levelXml(kTownHall));
+    const Engine::cForm& bar = *CPlayState::instance().getStatusPanel()->find<Engine::cForm>(L"Resources");
+    const NameIdTable& names = GameConfig::instance().resourceNames();
+    for (int id = 0; id < names.size(); ++id)
+    {
+        const std::string name = Engine::toUtf8(names.nameOf(id));
+        const auto* row = bar.find<Engine::cView>(names.nameOf(id));
+        ASSERT_TRUE(row) << name;
+        front.moveTo(row->getPosition());
+        const cTooltipView* tip = TooltipManager::instance().getWindow(TooltipManager::ResourceTip);
+        ASSERT_TRUE(tip->isShown()) << name;
+        // A heading stands only over a list that shows something.
+        for (const auto& [heading, list] :
+             {std::pair(L"in", tip->getInList()), std::pair(L"out", tip->getOutList())})
+        {
+            const Engine::cMultiLineText* text = tip->findText(heading);
+            ASSERT_TRUE(text) << name;
+            EXPECT_EQ(text->isShown(), !iconsOf(*list).empty())
+                << name << ": the heading \"" << Engine::toUtf8(text->getText()) << "\"";
+        }
         front.moveTo(Engine::cVector2(1000.0f, 700.0f));
     }
 }

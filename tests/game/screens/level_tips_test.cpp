@@ -1,9 +1,9 @@
 // The tutorial tips of the shipped levels, held to what a player meets: a level says each
 // tip once, a tip waits for an event its unit can raise, it names resources and units as the
 // game's hovers name them (so do the briefings' speeches) and gives the amounts the rules ask, and its text
-// fits the panel the game shows it in, laid out by the game's own text layout at the game's font. Each
-// failure names the level, the unit (its type and its number among the units of that type, as a script names
-// it) and the tip.
+// fits the panel the game shows it in, laid out by the game's own text layout at the game's font, and that
+// panel leaves its unit and what the player watches in sight. Each failure names the level, the unit (its
+// type and its number among the units of that type, as a script names it) and the tip.
 #include "engine/core/StringUtils.h"
 #include "engine/core/cXmlPropertiesPooled.h"
 #include "engine/ui/LayoutKeys.h"
@@ -12,12 +12,18 @@
 #include "engine/ui/cTextLine.h"
 #include "engine/ui/cTextStyleButton.h"
 #include "game/heroes/GameController.h"
+#include "game/heroes/UpgradeActionItem.h"
 #include "game/hud/UnitViewDescription.h"
 #include "game/hud/UnitViewLibrary.h"
+#include "game/hud/cStatusPanel.h"
+#include "game/hud/cTooltipView.h"
+#include "game/hud/cUnitProgressView.h"
 #include "game/hud/cUnitView.h"
+#include "game/screens/ModalTutorState.h"
 #include "game/screens/cMiniBriefing.h"
 #include "game/screens/cModalTutorStateView.h"
 #include "game/screens/cTutorTipView.h"
+#include "game/screens/cTutorial.h"
 #include "game/world/UnitCategories.h"
 #include "game/world/UnitLevelInfo.h"
 #include "game/world/UnitTip.h"
@@ -26,6 +32,8 @@
 #include "tests/game/screens/screen_boxes.h"
 
 #include <gtest/gtest.h>
+
+#include <boost/make_shared.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -415,6 +423,10 @@ TEST(LevelTips, TipsNameResourcesAndUnitsAsTheGameShowsThemAndTheAmountsTheRules
                 unshown.emplace(word, name);
     }
     ASSERT_TRUE(unshown.count("accum"));
+    // Words of no rule's name that were said for a resource the game names otherwise.
+    for (const auto& [word, type] : {std::pair("fitting", L"Hardware")})
+        if (!shown.words.count(word))
+            unshown.emplace(word, shown.byType.at(type));
     // The word that follows an amount of a resource.
     std::set<std::string> resourceWords;
     const NameIdTable& resources = GameConfig::instance().resourceNames();
@@ -531,6 +543,126 @@ TEST(LevelTips, EveryTipsTextFitsThePanelTheGameShowsItIn)
                     << "\" leaves the panel";
             }
         }
+}
+
+// What a player watches while a tip is up, each part by name, as the level shows it now: the
+// status panel's clock, its bar over the medal times with the marks and times on it, the icon
+// and count of each resource and the goal rows shown, and the level's production clock.
+std::vector<std::pair<std::string, ScreenBox>> watchedParts(const WrittenTip& tip)
+{
+    std::vector<std::pair<std::string, ScreenBox>> parts;
+    const auto add = [&](const std::string& name, Engine::cControl* control)
+    {
+        auto* view = dynamic_cast<Engine::cView*>(control);
+        if (!view || !view->isShown())
+            return;
+        ScreenBox box = boxOf(*view);
+        const ScreenBox letters = lettersOf(*view);
+        if (!letters.empty())
+            box = {std::min(box.left, letters.left), std::min(box.top, letters.top),
+                   std::max(box.right, letters.right), std::max(box.bottom, letters.bottom)};
+        parts.emplace_back(name, box);
+    };
+    cStatusPanel& panel = *CPlayState::instance().getStatusPanel();
+    for (const wchar_t* tag :
+         {L"ClockPlate", L"TimeText", L"TimeProgress", L"PerfectGoldPicture", L"PerfectGoldTimeText",
+          L"PerfectSilverPicture", L"PerfectSilverTimeText", L"PerfectSilverTimeTextPlate"})
+        add("the clock's " + Engine::toUtf8(tag), panel.findControl(tag));
+    const auto& resources = *panel.find<Engine::cForm>(L"Resources");
+    const NameIdTable& names = GameConfig::instance().resourceNames();
+    for (int id = 0; id < names.size(); ++id)
+        for (const std::wstring& tag : {names.nameOf(id), names.nameOf(id) + L"Count"})
+            add("the resource " + Engine::toUtf8(tag), resources.findControl(tag));
+    for (size_t row = 0; row < panel.getRows().size(); ++row)
+        if (panel.getRows()[row]->isShown())
+            for (Engine::cControl* part : panel.getRows()[row]->getChildren())
+                add("goal row " + std::to_string(row + 1), part);
+    const ActionItem::Ptr& clock = CPlayState::instance().getGame()->getController().getAutoProductionItem();
+    if (cUnitProgressView* bar = clock ? clock->getProgressView() : nullptr)
+    {
+        add("the production clock", bar);
+        parts.emplace_back("the production clock's frame", boxOf(bar->getSubstrate()));
+    }
+    EXPECT_GT(parts.size(), 12u) << tip.where() << ": the status panel shows its parts";
+    return parts;
+}
+
+// Where the unit stands with the bar a hero's work on it shows, which the work puts there.
+ScreenBox unitWithItsBar(const cUnit::Ptr& unit)
+{
+    ScreenBox box = boxOf(*unit->getView());
+    if (!unit->getView()->isDescribed())
+        return box;
+    const auto work = boost::make_shared<UpgradeActionItem>(cUnit::Ptr(), unit, cUnit::Ptr());
+    work->progressOn(unit);
+    cUnitProgressView* bar = work->getProgressView();
+    for (const ScreenBox& part : {boxOf(*bar), boxOf(bar->getSubstrate())})
+        box = {std::min(box.left, part.left), std::min(box.top, part.top), std::max(box.right, part.right),
+               std::max(box.bottom, part.bottom)};
+    // The tip is shown before a hero works there: it keeps clear of the bar to come.
+    bar->hide();
+    work->progressOff();
+    return box;
+}
+
+// The tip as the tutorial shows it in the running level, after the clicks it waits for, with
+// whatever the level showed meanwhile gone first; the panel it stands in.
+Engine::cView* showTip(const WrittenTip& written, const cUnit::Ptr& unit)
+{
+    const auto tip = std::find_if(unit->tips.begin(), unit->tips.end(),
+                                  [&](const UnitTip::Ptr& record)
+                                  { return record->text == Engine::fromUtf8(written.text); });
+    if (tip == unit->tips.end())
+        return nullptr;
+    ModalTutorState& modal = ModalTutorState::instance();
+    if (CGameEngine::instance().topState() == &modal)
+        modal.close();
+    cTutorial& tutorial = cTutorial::instance();
+    tutorial.hideTip();
+    bool shown = false;
+    for (int click = 0; click < 10 && !shown; ++click)
+        shown = tutorial.showTip(*tip);
+    if (!shown)
+        return nullptr;
+    if (written.tipType == 0)
+        return cMiniBriefing::shown();
+    return written.tipType == 1 ? modal.getTutorView() : tutorial.getTipView();
+}
+
+TEST(LevelTips, EveryTipLeavesItsUnitAndWhatThePlayerWatchesInSight)
+{
+    FrontEnd front;
+    // The modal message's view is made by the first level started in a run of the game; the
+    // game of a test before this one in the same process released it as it shut down.
+    ModalTutorState::instance().Create();
+    const Engine::cVector2 screen = cTooltipView::screenSize();
+    int placed = 0;
+    forEachStartedTip(front,
+                      [&](const WrittenTip& written, const cUnit::Ptr& unit)
+                      {
+                          // A unit that drops in is in place once it has landed, where its tip comes.
+                          for (int i = 0; i < 1500 && (unit->getState() == eUnitState::hidden ||
+                                                       unit->getState() == eUnitState::falling ||
+                                                       unit->getFallOffset() > 0.0f);
+                               ++i)
+                              front.frame(0.05f);
+                          ASSERT_TRUE(unit->getView() && unit->getView()->isShown()) << written.where();
+                          const ScreenBox spoken = unitWithItsBar(unit);
+                          Engine::cView* panel = showTip(written, unit);
+                          ASSERT_TRUE(panel && panel->isShown()) << written.where();
+                          ++placed;
+                          // Edges that meet are no cover: the panel's box is taken half a unit in.
+                          ScreenBox box = boxOf(*panel);
+                          box = {box.left + 0.5f, box.top + 0.5f, box.right - 0.5f, box.bottom - 0.5f};
+                          EXPECT_TRUE(box.inside({0.0f, 0.0f, screen.x, screen.y}))
+                              << written.where() << ": off the screen";
+                          EXPECT_FALSE(box.meets(spoken)) << written.where() << ": over its unit";
+                          for (const auto& [name, part] : watchedParts(written))
+                              EXPECT_FALSE(box.meets(part)) << written.where() << ": over " << name;
+                          ModalTutorState::instance().close();
+                          cTutorial::instance().hideTip();
+                      });
+    EXPECT_GT(placed, 20);
 }
 
 } // namespace
