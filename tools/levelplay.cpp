@@ -85,6 +85,7 @@
 #include "game/world/cCheats.h"
 #include "game/world/cGameSounds.h"
 #include "platform/sound/RecordingMixer.h"
+#include "platform/system/HeapPages.h"
 #include "tests/support/LevelScript.h"
 #include "tests/support/RecordingFactory.h"
 #include "tests/support/SilentParticles.h"
@@ -98,6 +99,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -677,6 +679,9 @@ int play(const Options& options)
 
 int main(int argc, char** argv)
 {
+    // A run is short and starts its level from nothing: the heap it writes comes in large
+    // pages, for a few page faults where there would be a thousand.
+    Platform::keepHeapInLargePages(std::size_t{16} << 20);
     try
     {
         return play(readOptions(argc, argv));
