@@ -34,7 +34,7 @@ void ActionItem::progressOn(const UnitPtr& unit)
     const UnitView* view = unit ? unit->getUnitView() : nullptr;
     if (!view || !view->isDescribed())
         throw "ActionItem::progressOn(): unit's view type is not defined";
-    Engine::cProgressFloat* bar = makeProgressView("ui/unitprogress.xml");
+    Engine::cProgressFloat* bar = makeProgressView(WorkBarLayout);
     if (const Game* game = Game::instance())
         bar->setPosition(game->unitPos(unit) + view->getProgressOffset());
     bar->show();

@@ -76,7 +76,10 @@ public:
     virtual void load(LevelArchive& archive, const Units& units);
     virtual ~ActionItem();
 
-    // A progress bar over the unit, a child of the play view. Throws
+    // The layout of the bar a hero's work shows over its unit.
+    static constexpr const char* WorkBarLayout = "ui/unitprogress.xml";
+    // A progress bar over the unit (`WorkBarLayout`), a child of the play view, at the view's
+    // progress offset from the unit's place. Throws
     // "ActionItem::progressOn(): unit's view type is not defined" when the unit's view has
     // no view description.
     virtual void progressOn(const UnitPtr& unit);

@@ -5,6 +5,7 @@
 #include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cLightButton.h"
 #include "engine/ui/cMultiLineText.h"
+#include "game/heroes/ActionItem.h"
 #include "game/hud/cTooltipView.h"
 #include "game/hud/cUnitView.h"
 #include "game/world/Game.h"
@@ -27,7 +28,7 @@ TipPlacement::Box workBarOf(const cUnit& unit, const cUnitView& view)
     Engine::cResourceManager* resources = Engine::cResourceManager::instance();
     if (!game || !resources || !view.isDescribed())
         return {};
-    const Engine::tPropertiesPtr bar = resources->getXml("ui/unitprogress.xml", true);
+    const Engine::tPropertiesPtr bar = resources->getXml(ActionItem::WorkBarLayout, true);
     Engine::cVector2 size;
     Engine::readKey(bar, L"size", size);
     Engine::tPropertiesPtr frame;
