@@ -2,6 +2,10 @@
 
 #include "engine/core/ErrorText.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace Engine
 {
 namespace
@@ -11,9 +15,11 @@ struct sSaveFailures
 {
     std::function<void(eSavedFile, const std::string&)> listener;
     int count = 0;
-    eSavedFile firstFile = eSavedFile::settings;
-    std::string first;
-    bool told = false;
+    // Each file that failed in this run, once, in the order of its first failure and with that
+    // failure's text; the first `told` of them have reached the listener.
+    std::vector<std::pair<eSavedFile, std::string>> failed;
+    std::size_t told = 0;
+    bool telling = false;
 };
 
 sSaveFailures& failures()
@@ -25,12 +31,18 @@ sSaveFailures& failures()
 void tell()
 {
     sSaveFailures& state = failures();
-    if (state.told || state.count == 0 || !state.listener)
+    // A failure reported while the listener hears of another (its message could not be shown,
+    // say) waits for the listener to return: the loop below comes to it.
+    if (state.telling)
         return;
-    state.told = true;
-    // The listener may report again: it must not hear of that.
-    const auto listener = state.listener;
-    listener(state.firstFile, state.first);
+    state.telling = true;
+    while (state.listener && state.told < state.failed.size())
+    {
+        const auto failure = state.failed[state.told++];
+        const auto listener = state.listener;
+        listener(failure.first, failure.second);
+    }
+    state.telling = false;
 }
 
 } // namespace
@@ -39,11 +51,10 @@ void reportSaveFailure(eSavedFile file, const std::string& text)
 {
     sSaveFailures& state = failures();
     reportProblem(L"files", text);
-    if (state.count++ == 0)
-    {
-        state.firstFile = file;
-        state.first = text;
-    }
+    ++state.count;
+    const auto same = [file](const auto& failure) { return failure.first == file; };
+    if (std::none_of(state.failed.begin(), state.failed.end(), same))
+        state.failed.emplace_back(file, text);
     tell();
 }
 
@@ -62,8 +73,8 @@ void resetSaveFailures()
 {
     sSaveFailures& state = failures();
     state.count = 0;
-    state.first.clear();
-    state.told = false;
+    state.failed.clear();
+    state.told = 0;
 }
 
 } // namespace Engine

@@ -21,12 +21,13 @@ enum class eSavedFile
 
 // A write of the player's files that did not happen (a full disk, a folder that cannot be
 // written, a file that must not be replaced): the text goes to the log "files", and the first
-// one of the run goes to the listener with the file it left unsaved, which tells the player.
-// The program goes on either way, and the files already on disk stay as they were.
+// failure of each file in the run goes to the listener with the file it left unsaved, which
+// tells the player (a file failing again is not told again). The program goes on either way,
+// and the files already on disk stay as they were.
 void reportSaveFailure(eSavedFile file, const std::string& text);
 
-// Sets who hears of the first failure (at once when it came before); an empty function takes
-// the listener away.
+// Sets who hears of each file's first failure (at once of those that came before and were not
+// heard yet), one file at a time; an empty function takes the listener away.
 void setSaveFailureListener(std::function<void(eSavedFile file, const std::string& text)> listener);
 
 // The failures reported in this run.

@@ -66,9 +66,16 @@ try : cFileStream(temporaryPath(path), AccessRead | AccessWrite, CreateAlways), 
 }
 catch (const std::string&)
 {
-    // The caller knows the file by its final name; the system's reason goes with it.
+    // The caller knows the file by its final name, and a folder that cannot take it is told so;
+    // but where something stands in the temporary file's place (a folder, say), that is what the
+    // system's reason is about, and what the reader of the log must remove.
     const int error = errno;
-    throw std::string("Can't open file \"") + path + "\"" +
+    struct stat status
+    {
+    };
+    const std::string temporary = path + ".tmp";
+    const std::string& named = ::lstat(temporary.c_str(), &status) == 0 ? temporary : path;
+    throw std::string("Can't open file \"") + named + "\"" +
         (error ? std::string(": ") + std::strerror(error) : "") + ".";
 }
 

@@ -429,10 +429,9 @@ void CPlayState::onLevelWon()
         medal = -1;
     if (medal < 0)
         CGameEngine::instance().setNewLevelIndex(level);
-    // The panel's medal is unset (-1) before its first frame; the level's times decide then.
-    int won = m_statusPanel && Game::instance() == m_game.get() ? m_statusPanel->getMedalState() : -1;
-    if (won < 0)
-        won = cStatusPanel::medalFor(game->getLevelTime(), game->getGoldTime(), game->getSilverTime());
+    // Judged on the clock the level stopped at, as the results show it: the status panel's
+    // medal was judged before the win's frame moved the clock.
+    const int won = cStatusPanel::medalFor(game->getLevelTime(), game->getGoldTime(), game->getSilverTime());
     if (!(medal > -1 && medal <= won))
         Engine::cProps::set<int>(key, won);
 }

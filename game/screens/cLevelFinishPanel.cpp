@@ -83,12 +83,12 @@ void cLevelFinishPanel::showResults()
         // The holder's time is shown with the holder's name.
         if (auto* bestTime = find<Engine::cTextLine>(L"BestTimeTextValue"))
             bestTime->setText(Engine::timeToString(static_cast<float>(m_stored.time)));
-        showOnPlate(L"BestTimeTextValue", true);
+        showBestTime(true);
         showHolder(m_stored.name);
     }
     else
     {
-        showOnPlate(L"BestTimeTextValue", false);
+        showBestTime(false);
         showHolder(std::wstring());
     }
 
@@ -149,8 +149,15 @@ void cLevelFinishPanel::checkBestTime()
     showHolder(profiles->currentUserName());
     if (auto* value = find<Engine::cTextLine>(L"BestTimeTextValue"))
         value->setText(Engine::timeToString(static_cast<float>(time)));
-    showOnPlate(L"BestTimeTextValue", true);
+    showBestTime(true);
     playEffect("Effects/BonusEffectTime.xml", L"BestNameTextValue");
+}
+
+void cLevelFinishPanel::showBestTime(bool on)
+{
+    // The label goes with its value: a level that keeps no best time shows neither.
+    showOnPlate(L"BestTimeTextValue", on);
+    showOnPlate(L"BestTimeLabel", on);
 }
 
 void cLevelFinishPanel::showHolder(const std::wstring& name)

@@ -42,6 +42,8 @@ public:
 private:
     void showPrize();
     void checkBestTime();
+    // The best time under its label "BestTimeLabel", both with their wells.
+    void showBestTime(bool on);
     // The best time's holder, under the label "BestNameLabel": both go with their wells when no
     // one is named.
     void showHolder(const std::wstring& name);

@@ -151,19 +151,32 @@ TEST(AtomicFileStream, ExplicitCloseCommitsAndReportsIt)
     EXPECT_EQ(stream.write("y", 1), 0);
 }
 
-TEST(AtomicFileStream, AFolderThatCannotBeWrittenGivesTheFinalName)
+// The text names what the system refused: the final name where its folder cannot take it, the
+// temporary file where something stands in its place.
+TEST(AtomicFileStream, AFileThatCannotBeOpenedIsNamedByWhatStandsInTheWay)
 {
     ::Test::TempDir dir;
-    const std::string path = (dir.path() / "no-such-folder" / "a.xml").string();
-    try
+    const std::string missing = (dir.path() / "no-such-folder" / "a.xml").string();
+    const std::string blocked = (dir.path() / "b.xml").string();
+    std::filesystem::create_directory(blocked + ".tmp");
+    const struct
     {
-        cAtomicFileStream stream(path);
-        FAIL() << "opened a file in a missing folder";
-    }
-    catch (const std::string& text)
-    {
-        EXPECT_EQ(text, "Can't open file \"" + path + "\": No such file or directory.");
-    }
+        const std::string& path;
+        std::string expected;
+    } cases[] = {
+        {missing, "Can't open file \"" + missing + "\": No such file or directory."},
+        {blocked, "Can't open file \"" + blocked + ".tmp\": Is a directory."},
+    };
+    for (const auto& c : cases)
+        try
+        {
+            cAtomicFileStream stream(c.path);
+            ADD_FAILURE() << "opened " << c.path;
+        }
+        catch (const std::string& text)
+        {
+            EXPECT_EQ(text, c.expected);
+        }
 }
 
 // The mode a written file ends with, whatever the umask: a new file is its owner's alone, a

@@ -20,6 +20,7 @@
 #include <random>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace
 {
@@ -232,8 +233,9 @@ TEST_F(ProfileRecovery, AFullDiskCostsNothingOnItAndTheManagerGoesOn)
     twoPlayers();
     const std::string list = shared(List);
     const std::string values = shared("profiles/00000001.xml");
-    int told = 0;
-    Engine::setSaveFailureListener([&](Engine::eSavedFile, const std::string&) { ++told; });
+    std::vector<Engine::eSavedFile> told;
+    Engine::setSaveFailureListener([&](Engine::eSavedFile file, const std::string&)
+                                   { told.push_back(file); });
     {
         ::Test::DiskFaults disk({{eFileStep::write, ".xml", ENOSPC}});
         EXPECT_NO_THROW(choose(L"Ann"));
@@ -244,7 +246,9 @@ TEST_F(ProfileRecovery, AFullDiskCostsNothingOnItAndTheManagerGoesOn)
         EXPECT_NO_THROW(close());
     }
     Engine::setSaveFailureListener({});
-    EXPECT_EQ(told, 1) << "told once";
+    EXPECT_EQ(told,
+              (std::vector<Engine::eSavedFile>{Engine::eSavedFile::profileList, Engine::eSavedFile::values}))
+        << "each file told once";
     EXPECT_GT(Engine::saveFailureCount(), 1) << "every failure is logged";
     EXPECT_EQ(shared(List), list);
     EXPECT_EQ(shared("profiles/00000001.xml"), values);

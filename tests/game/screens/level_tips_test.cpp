@@ -12,7 +12,6 @@
 #include "engine/ui/cTextLine.h"
 #include "engine/ui/cTextStyleButton.h"
 #include "game/heroes/GameController.h"
-#include "game/heroes/UpgradeActionItem.h"
 #include "game/hud/UnitViewDescription.h"
 #include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cStatusPanel.h"
@@ -30,10 +29,9 @@
 #include "game/world/UnitTypeInfo.h"
 #include "tests/game/screens/frontend_test_tools.h"
 #include "tests/game/screens/screen_boxes.h"
+#include "tests/game/screens/unit_bar_box.h"
 
 #include <gtest/gtest.h>
-
-#include <boost/make_shared.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -585,24 +583,6 @@ std::vector<std::pair<std::string, ScreenBox>> watchedParts(const WrittenTip& ti
     }
     EXPECT_GT(parts.size(), 12u) << tip.where() << ": the status panel shows its parts";
     return parts;
-}
-
-// Where the unit stands with the bar a hero's work on it shows, which the work puts there.
-ScreenBox unitWithItsBar(const cUnit::Ptr& unit)
-{
-    ScreenBox box = boxOf(*unit->getView());
-    if (!unit->getView()->isDescribed())
-        return box;
-    const auto work = boost::make_shared<UpgradeActionItem>(cUnit::Ptr(), unit, cUnit::Ptr());
-    work->progressOn(unit);
-    cUnitProgressView* bar = work->getProgressView();
-    for (const ScreenBox& part : {boxOf(*bar), boxOf(bar->getSubstrate())})
-        box = {std::min(box.left, part.left), std::min(box.top, part.top), std::max(box.right, part.right),
-               std::max(box.bottom, part.bottom)};
-    // The tip is shown before a hero works there: it keeps clear of the bar to come.
-    bar->hide();
-    work->progressOff();
-    return box;
 }
 
 // The tip as the tutorial shows it in the running level, after the clicks it waits for, with

@@ -282,8 +282,34 @@ TEST_F(PlayState, ALevelFileOfNoNumberShowsThePlayersTimeAndMedalAndNoBestTime)
     EXPECT_EQ(results->getShownMedal(), 0);
     EXPECT_EQ(results->find<Engine::cTextLine>(L"TimeTextValue")->getText(), L"00:12");
     EXPECT_FALSE(results->isNewBest());
-    for (const wchar_t* tag : {L"BestTimeTextValue", L"BestNameTextValue", L"BestNameLabel"})
-        EXPECT_FALSE(results->find<Engine::cView>(tag)->isShown()) << "no best time, no holder";
+    for (const wchar_t* tag :
+         {L"BestTimeLabel", L"BestTimeTextValue", L"BestNameTextValue", L"BestNameLabel"})
+    {
+        const auto* view = results->find<Engine::cView>(tag);
+        ASSERT_NE(view, nullptr) << Engine::toUtf8(tag);
+        EXPECT_FALSE(view->isShown()) << Engine::toUtf8(tag) << ": no best time, no holder";
+    }
+}
+
+// The status panel judges its medal in the frame's enabled pass, before the game's update moves
+// the clock: a win in the frame that takes the clock past the gold time stores what the results
+// show, not the panel's judgement of the frame before.
+TEST_F(PlayState, TheMedalStoredIsTheOneTheResultsShowForAWinAsTheClockPassesTheGoldTime)
+{
+    CPlayState& play = enterTestLevel();
+    for (int i = 0; i < 6; ++i)
+        frame(fixture, 0.02f);
+    Game* game = play.getGame();
+    ASSERT_NE(game, nullptr);
+    frame(fixture, 30.95f - game->getLevelTime());
+    frame(fixture, 0.1f);
+    ASSERT_EQ(play.getStatusPanel()->getMedalState(), 0) << "judged at 00:30, within the gold time";
+    ASSERT_EQ(std::wstring(Engine::timeToString(game->getLevelTime())), L"00:31");
+    const boost::shared_ptr<cLevelFinishPanel> results = winLevel(*game);
+    ASSERT_TRUE(results && results->isComplete());
+    EXPECT_EQ(results->find<Engine::cTextLine>(L"TimeTextValue")->getText(), L"00:31");
+    EXPECT_EQ(results->getShownMedal(), 1) << "silver";
+    EXPECT_EQ(Engine::cProps::get<int>(L"Level2"), 1) << "the stored medal is the one shown";
 }
 
 TEST_F(PlayState, TheMenusWaysOutAskFirstAndLeaveTheLevelSavedForTheMapOrTheMainMenu)

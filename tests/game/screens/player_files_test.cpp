@@ -1,12 +1,14 @@
 // What the game does with the player's files around play: a damaged player list starts the menu
 // with the recovered player and asks no name, best times that are no regular file are told and
 // never replaced, a win is on disk as soon as the level's goals are done and only then does its
-// save go, and a disk that takes nothing is told to the player once while the game goes on.
+// save go, and a disk that takes nothing is told to the player once for each file while the game
+// goes on.
 #include "engine/core/FileSteps.h"
 #include "engine/core/FileUtils.h"
 #include "engine/core/SaveFailures.h"
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cProps.h"
+#include "engine/ui/cCheckButton.h"
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cTextLine.h"
 #include "engine/ui/cView.h"
@@ -19,6 +21,7 @@
 #include "game/screens/cFirstUser.h"
 #include "game/screens/cLevelFinishPanel.h"
 #include "game/screens/cMainScreen.h"
+#include "game/screens/cOptions.h"
 #include "game/screens/cSystemMessage.h"
 #include "game/world/BestTimes.h"
 #include "tests/game/screens/frontend_test_tools.h"
@@ -243,7 +246,7 @@ std::vector<std::wstring> shownMessages()
 
 using Texts = std::vector<std::wstring>;
 
-TEST(PlayerFiles, ADiskThatTakesNothingIsToldOnceAndTheGameGoesOn)
+TEST(PlayerFiles, ADiskThatTakesNothingIsToldOnceForEachFileAndTheGameGoesOn)
 {
     FrontEnd front;
     Engine::resetSaveFailures();
@@ -269,12 +272,57 @@ TEST(PlayerFiles, ADiskThatTakesNothingIsToldOnceAndTheGameGoesOn)
         EXPECT_TRUE(shownMessages().empty());
         front.click(play);
         EXPECT_EQ(engine.topState(), &CMapState::instance());
-        EXPECT_GT(Engine::saveFailureCount(), 1);
+        // The map writes the player's progress: another file, told once by its own text.
+        EXPECT_EQ(shownMessages(),
+                  Texts{L"Your progress cannot be saved: the game cannot write your player's "
+                        L"file. You can play on."});
+        front.clickAt(Engine::cVector2(512.0f, 472.0f));
+        front.frames(10);
+        EXPECT_TRUE(shownMessages().empty());
+        EXPECT_GT(Engine::saveFailureCount(), 2);
     }
     Engine::setSaveFailureListener({});
     const auto traces = front.takeTraces();
-    EXPECT_EQ(std::count(traces.begin(), traces.end(), L"CGameEngine save failure told\n"), 1);
+    EXPECT_EQ(std::count(traces.begin(), traces.end(), L"CGameEngine save failure told\n"), 2);
     EXPECT_FALSE(Engine::cFileSystem::instance()->isKnown("profiles/profiles.xml"));
+}
+
+// Folders stand where the player list and the settings write their temporary files: each file
+// is told by its own text when it first fails, the second after the first, and the log names
+// what stands in the way.
+TEST(PlayerFiles, EachFileThatCannotBeWrittenIsToldByItsOwnText)
+{
+    FrontEnd front;
+    Engine::resetSaveFailures();
+    CGameEngine& engine = CGameEngine::instance();
+    engine.watchSaveFailures();
+    const std::filesystem::path shared = Engine::toUtf8(Engine::cFileSystem::instance()->getCommonFolder());
+    std::filesystem::create_directories(shared / "profiles/profiles.xml.tmp");
+    std::filesystem::create_directories(shared / "sys/settings.xml.tmp");
+    const std::filesystem::path logFile = std::filesystem::current_path() / "files.log";
+    const size_t logged = ::Test::readFile(logFile).size();
+    engine.ChangeState(&CMenuState::instance());
+    front.type(L"Ann");
+    front.key(28);
+    front.frame();
+    EXPECT_EQ(shownMessages(), Texts{L"The list of players cannot be saved: the game cannot write its file. "
+                                     L"You can play on."});
+    front.clickAt(Engine::cVector2(512.0f, 472.0f));
+    EXPECT_TRUE(shownMessages().empty());
+
+    front.click(CMenuState::instance().getMainScreen()->getOptionsButton());
+    ASSERT_EQ(engine.topState(), &CDialogState<cOptions>::instance());
+    front.click(CDialogState<cOptions>::instance().getPanel()->getFullScreen());
+    front.frame();
+    EXPECT_EQ(shownMessages(),
+              Texts{L"Your settings cannot be saved: the game cannot write their file. You can play on."});
+    front.clickAt(Engine::cVector2(512.0f, 472.0f));
+    EXPECT_TRUE(shownMessages().empty());
+    Engine::setSaveFailureListener({});
+    const std::string log = ::Test::readFile(logFile).substr(logged);
+    for (const char* file :
+         {"profiles/profiles.xml.tmp\": Is a directory", "sys/settings.xml.tmp\": Is a directory"})
+        EXPECT_NE(log.find(file), std::string::npos) << log;
 }
 
 TEST(PlayerFiles, MessagesToldTogetherComeOneAfterTheOtherAndWhatIsUnderTakesNoInput)

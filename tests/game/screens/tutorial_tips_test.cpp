@@ -2,6 +2,7 @@
 // scripted pointer and keys: a polled tip that comes once its unit can be served, panels that
 // never cover what they speak of and stay on the screen, one message at a time, and tips the
 // level's data gives of an event no unit raises or aimed off the screen.
+#include "engine/ui/LayoutKeys.h"
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cTextStyleButton.h"
 #include "game/hud/TipPlacement.h"
@@ -16,6 +17,7 @@
 #include "game/screens/cTutorial.h"
 #include "game/world/UnitTip.h"
 #include "tests/game/screens/frontend_test_tools.h"
+#include "tests/game/screens/unit_bar_box.h"
 
 #include <gtest/gtest.h>
 
@@ -207,6 +209,31 @@ TEST_F(TutorialTips, APanelNeverCoversTheBuildingItSpeaksOfAndStaysOnTheScreen)
         }
     (void)screen;
     tutorial.hideTip();
+}
+
+TEST_F(TutorialTips, APanelLeavesTheBarOfWorkOverItsUnitInSightWhereverItPoints)
+{
+    // "High water": the bar of the pumping work on the flood stands above the flood's picture.
+    enter(L"levels/n5.xml");
+    const cUnit::Ptr flood = unit(L"BarrierFlood");
+    ASSERT_TRUE(flood && flood->getView());
+    const ScreenBox spoken = unitWithItsBar(flood);
+    ASSERT_LT(spoken.top, boxOf(*flood->getView()).top);
+    cTutorTipView view(nullptr);
+    Engine::loadLayout(view, "UI/ModalTutorView.xml");
+    // The flood's tip pointing anywhere down the column above it and below it.
+    UnitTip tip{flood};
+    tip.tipType = 2;
+    tip.text = L"This much water is too much for a hand pump.";
+    const float x = flood->getView()->getPosition().x;
+    for (float y = 0.0f; y <= 768.0f; y += 2.0f)
+    {
+        tip.target = Engine::cVector2(x, y);
+        view.showTip(tip);
+        ScreenBox panel = boxOf(view);
+        panel = {panel.left + 0.5f, panel.top + 0.5f, panel.right - 0.5f, panel.bottom - 0.5f};
+        EXPECT_FALSE(panel.meets(spoken)) << "pointing at " << x << ";" << y;
+    }
 }
 
 TEST_F(TutorialTips, TheModalMessageOfTheMarketLeavesTheMarketInSight)
