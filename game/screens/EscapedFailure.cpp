@@ -14,6 +14,9 @@ namespace
 {
 
 const char* const RestartText = "\nRestart the game please.";
+// A restart finds no display either: the player is told what would give the game one.
+const char* const NoDisplayText =
+    "\nStart the game from a desktop session, or set DISPLAY (or WAYLAND_DISPLAY) to a running display.";
 
 // `shown` is what the message box says; `logged` what the log "error" keeps.
 void report(const std::string& shown, const std::string& logged)
@@ -22,9 +25,9 @@ void report(const std::string& shown, const std::string& logged)
     Engine::reportFatal(logged);
 }
 
-void reportOwnText(const std::string& text)
+void reportOwnText(const std::string& text, const char* advice = RestartText)
 {
-    const std::string shown = text + RestartText;
+    const std::string shown = text + advice;
     report(shown, shown);
 }
 
@@ -67,7 +70,7 @@ void reportEscapedFailure()
     catch (const Platform::NoDisplayError& failure)
     {
         // Without a display no box shows: the words go to stderr, where the player looks.
-        reportOwnText(failure.what());
+        reportOwnText(failure.what(), NoDisplayText);
     }
     catch (const std::exception& failure)
     {

@@ -53,6 +53,30 @@ std::string namedDrivers(const std::string& x, const std::string& wayland)
     return drivers;
 }
 
+// Why Wayland's client library cannot find the socket that `wayland` (WAYLAND_DISPLAY) names;
+// empty when it can look for it. A name that is no path lies in XDG_RUNTIME_DIR, and without
+// that folder (a root, sudo or ssh shell that kept WAYLAND_DISPLAY) the library gives up at once,
+// saying so on stderr on each try.
+std::string waylandUnfound(const std::string& wayland)
+{
+    const std::string folder = environment("XDG_RUNTIME_DIR");
+    if (wayland.empty() || wayland.front() == '/' || (!folder.empty() && folder.front() == '/'))
+        return std::string();
+    return "the display " + wayland + " cannot be found: XDG_RUNTIME_DIR, the folder of its socket, " +
+           (folder.empty() ? "is not set" : "is not an absolute path (" + folder + ")");
+}
+
+// What the window says when no display answers; `unfound` is `waylandUnfound`'s.
+std::string noDisplayReason(const std::string& x, const std::string& wayland, const std::string& unfound)
+{
+    if (x.empty() && wayland.empty())
+        return "neither DISPLAY nor WAYLAND_DISPLAY names one";
+    if (x.empty() && !unfound.empty())
+        return unfound;
+    return "the display " + (x.empty() ? wayland : x) + " did not answer in " +
+           std::to_string(kDisplayPatience.count()) + " s";
+}
+
 // Starts SDL's video subsystem on a display the player sees. SDL tries its drivers in turn and,
 // when none reaches a display, settles on one that draws offscreen: the game would play on in a
 // window that is nowhere. A driver that shows nothing is taken only when it was asked for
@@ -62,13 +86,16 @@ std::string namedDrivers(const std::string& x, const std::string& wayland)
 // the window gives up. The tries after the first ask for that display's driver alone: each of
 // SDL's other drivers would fail again on every try, and some say so on stderr each time
 // (Wayland's client library without XDG_RUNTIME_DIR), a hundred lines that bury the reason the
-// game then gives.
+// game then gives. For the same reason a Wayland display whose socket cannot be looked for is
+// not asked for again: it cannot come up while the game waits.
 void startVideo()
 {
     const char* asked = sdl().SDL_GetHint(SDL_HINT_VIDEODRIVER);
     const bool anyDriver = asked && *asked;
     const std::string x = environment("DISPLAY");
     const std::string wayland = environment("WAYLAND_DISPLAY");
+    const std::string unfound = waylandUnfound(wayland);
+    const std::string retried = namedDrivers(x, unfound.empty() ? wayland : std::string());
     const auto giveUp = std::chrono::steady_clock::now() + kDisplayPatience;
     // Whether the driver hint is this function's own, taken back however it ends.
     struct DriverHint
@@ -91,15 +118,11 @@ void startVideo()
         const std::string error = started || hint.set ? std::string() : sdl().SDL_GetError();
         if (started)
             sdl().SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        if ((x.empty() && wayland.empty()) || std::chrono::steady_clock::now() >= giveUp)
-            throw NoDisplayError("No display to show the window on: " +
-                                 (x.empty() && wayland.empty()
-                                      ? std::string("neither DISPLAY nor WAYLAND_DISPLAY names one")
-                                      : "the display " + (x.empty() ? wayland : x) + " did not answer in " +
-                                            std::to_string(kDisplayPatience.count()) + " s") +
+        if (retried.empty() || std::chrono::steady_clock::now() >= giveUp)
+            throw NoDisplayError("No display to show the window on: " + noDisplayReason(x, wayland, unfound) +
                                  (error.empty() ? "." : " (" + error + ")."));
         if (!hint.set)
-            hint.set = sdl().SDL_SetHint(SDL_HINT_VIDEODRIVER, namedDrivers(x, wayland).c_str()) == SDL_TRUE;
+            hint.set = sdl().SDL_SetHint(SDL_HINT_VIDEODRIVER, retried.c_str()) == SDL_TRUE;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
 }

@@ -78,8 +78,8 @@ public:
     // `createGLContext` makes it. Starts SDL's video subsystem and text input, on a display the
     // player sees: a display that DISPLAY (or WAYLAND_DISPLAY) names but that does not answer (an
     // X server starting afresh) is asked for again for up to 5 s, with its own driver alone after
-    // the first try, and SDL's drivers that show nothing are refused unless SDL_VIDEODRIVER asks
-    // for one.
+    // the first try, but a Wayland display whose socket cannot be looked for (no XDG_RUNTIME_DIR)
+    // is not, and SDL's drivers that show nothing are refused unless SDL_VIDEODRIVER asks for one.
     // With `openGL` false the window has no GL drawable: SDL's "dummy" video driver (hint
     // SDL_VIDEODRIVER) can then stand in for a display, so the message loop runs in tests
     // without one.

@@ -4,6 +4,7 @@
 
 #include "engine/core/ErrorText.h"
 #include "engine/core/cString.h"
+#include "platform/window/Window.h"
 
 #include <gtest/gtest.h>
 
@@ -80,6 +81,18 @@ TEST(EscapedFailure, NarrowTextsAreShownAndWideTextsAndExceptionsOnlyLogged)
 
     const Report other = reportOf(42);
     EXPECT_NE(other.shown.find("Error: " + restart), std::string::npos);
+}
+
+// No display is nothing a restart mends: the player is told what would.
+TEST(EscapedFailure, NoDisplayIsToldWhatWouldHelp)
+{
+    const std::string why = "No display to show the window on: the display :7 did not answer in 5 s.";
+    const Report noDisplay = reportOf(Platform::NoDisplayError(why));
+    const std::string advice =
+        "\nStart the game from a desktop session, or set DISPLAY (or WAYLAND_DISPLAY) to a running display.";
+    EXPECT_NE(noDisplay.shown.find("Error: " + why + advice + "\n"), std::string::npos) << noDisplay.shown;
+    EXPECT_EQ(noDisplay.shown.find("Restart the game"), std::string::npos) << noDisplay.shown;
+    EXPECT_NE(noDisplay.logged.find(why + advice), std::string::npos) << noDisplay.logged;
 }
 
 } // namespace
