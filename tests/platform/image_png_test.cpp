@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/resource.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <csetjmp>
@@ -123,6 +125,73 @@ TEST(ImagePng, TheTopRowsAreThoseOfTheWholePicture)
     ASSERT_EQ(top.height, 4u);
     const Image whole = Platform::decodePng(tall.data(), tall.size());
     EXPECT_TRUE(std::equal(top.pixels.begin(), top.pixels.end(), whole.pixels.begin()));
+}
+
+Bytes chunk(const char* type, const Bytes& data, uint32_t length)
+{
+    Bytes out;
+    const auto put32 = [&out](uint32_t value)
+    {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out.push_back(static_cast<uint8_t>(value >> shift));
+    };
+    put32(length);
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(type[i]));
+    out.insert(out.end(), data.begin(), data.end());
+    put32(static_cast<uint32_t>(crc32(0, out.data() + 4, static_cast<uInt>(data.size() + 4))));
+    return out;
+}
+
+// The highest resident memory of the process so far, in KiB.
+long peakKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// A file of a few hundred bytes whose text chunk claims about 2 GB is refused for the bytes it
+// lacks, without memory for the claim: a claim is never taken at its word, whether before the
+// pixels or after them.
+TEST(ImagePng, AChunkClaimingGigabytesIsRefusedWithoutMemoryForTheClaim)
+{
+    const Bytes header = writePng({"RGBA", 4, 4, PNG_COLOR_TYPE_RGB_ALPHA, 8, PNG_INTERLACE_NONE});
+    const Bytes beforePixels(header.begin(), header.begin() + 8 + 25);
+    const Bytes afterPixels(header.begin(), header.end() - 12);
+    for (const char* type : {"tEXt", "zTXt", "iTXt"})
+        for (const uint32_t claim : {1845493797u, 2147483647u})
+            for (const Bytes* start : {&beforePixels, &afterPixels})
+            {
+                const std::string row = std::string(type) + " claiming " + std::to_string(claim) +
+                                        (start == &beforePixels ? " before" : " after") + " the pixels";
+                Bytes file = *start;
+                Bytes words(1000, 'x');
+                std::copy_n("Comment", 8, words.begin());
+                const Bytes text = chunk(type, words, claim);
+                file.insert(file.end(), text.begin(), text.end());
+                file.resize(522);
+
+                // The process's peak resident memory may rise by what a small picture needs.
+                constexpr long AllowedKiB = 64 * 1024;
+                long peak = peakKiB();
+                if (start == &beforePixels)
+                    EXPECT_THROW(Platform::decodePngTop(file.data(), file.size(), 2), ImageError) << row;
+                else
+                    EXPECT_EQ(Platform::decodePngTop(file.data(), file.size(), 2).height, 2u) << row;
+                EXPECT_LT(peakKiB() - peak, AllowedKiB) << row << ": KiB for the top rows";
+                peak = peakKiB();
+                try
+                {
+                    Platform::decodePng(file.data(), file.size());
+                    ADD_FAILURE() << row << " was decoded";
+                }
+                catch (const ImageError& e)
+                {
+                    EXPECT_STREQ(e.what(), "PNG: unexpected end of data") << row;
+                }
+                EXPECT_LT(peakKiB() - peak, AllowedKiB) << row << ": KiB for the whole picture";
+            }
 }
 
 } // namespace
