@@ -177,6 +177,11 @@ bool decodePngRows(const uint8_t* data, size_t size, const ImageLimits& limits, 
     // there. The zlib stream's own Adler-32 over the inflated rows would only check the same
     // bytes a second time, at about a sixth of the decoding's cost.
     png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+    // No ancillary chunk but tRNS changes the pixels (no gamma or background is applied): the
+    // others are passed over unread, a few bytes at a time through their CRC. libpng would otherwise allocate
+    // and clear the whole length a text chunk claims before reading it, its chunk size limit being a mere
+    // warning: a file of a few hundred bytes claiming 2 GB cost 2 GB and seconds to refuse.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
 
     png_uint_32 width = 0;
     png_uint_32 height = 0;

@@ -10,7 +10,8 @@ namespace Platform
 {
 
 // Decodes PNG bytes (any colour type and depth, interlaced or not) to B, G, R, A pixels; a
-// picture without alpha gets alpha 255. Throws ImageError.
+// picture without alpha gets alpha 255. Of the ancillary chunks only tRNS is read: what the others
+// claim to hold costs no memory. Throws ImageError.
 Image decodePng(const uint8_t* data, size_t size, const ImageLimits& limits = ImageLimits());
 
 // The top `rows` rows of the picture of PNG bytes (every row when it has no more, or when it is
