@@ -190,7 +190,7 @@ void CGameEngine::tellSaveFailure(Engine::eSavedFile file)
         break;
     case Engine::eSavedFile::settingsUnread:
         // No write failed: the file was not read, and stays as it is.
-        tell(cSystemMessage::SettingsLeftLayout, L"CGameEngine save failure told\n");
+        tell(cSystemMessage::SettingsLeftLayout, L"CGameEngine save failure told: SettingsLeft\n");
         return;
     case Engine::eSavedFile::profileList:
         text = L"ProfileListText";
@@ -204,7 +204,9 @@ void CGameEngine::tellSaveFailure(Engine::eSavedFile file)
         text = L"UnfinishedLevelText";
         break;
     }
-    tell(cSystemMessage::SaveFailedLayout, L"CGameEngine save failure told\n", {}, text);
+    // Each file once: the trace names it by its text.
+    tell(cSystemMessage::SaveFailedLayout,
+         (L"CGameEngine save failure told: " + std::wstring(text) + L"\n").c_str(), {}, text);
 }
 
 void CGameEngine::tellWindowRefused()

@@ -61,9 +61,10 @@ public:
     void Update();
     // Asks the main window to close; the loop ends and `Cleanup` follows.
     void Quit();
-    // From now to `Cleanup` (`Init` calls it), the first write of the run that fails is told to
-    // the player over everything: what cannot be saved (a system message, traced as
-    // "CGameEngine save failure told"). The game goes on.
+    // From now to `Cleanup` (`Init` calls it), each file of the player's whose write first fails
+    // in the run is told to the player over everything: what cannot be saved (a system message
+    // with the file's own text, traced as "CGameEngine save failure told: <its text's key>"), one
+    // after the other. The game goes on.
     void watchSaveFailures();
     static void tellSaveFailure(Engine::eSavedFile file);
     // Alt+Enter asked for a window that does not fit the screen: the options panel's message

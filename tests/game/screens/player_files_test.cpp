@@ -283,7 +283,9 @@ TEST(PlayerFiles, ADiskThatTakesNothingIsToldOnceForEachFileAndTheGameGoesOn)
     }
     Engine::setSaveFailureListener({});
     const auto traces = front.takeTraces();
-    EXPECT_EQ(std::count(traces.begin(), traces.end(), L"CGameEngine save failure told\n"), 2);
+    for (const wchar_t* told : {L"CGameEngine save failure told: ProfileListText\n",
+                                L"CGameEngine save failure told: ValuesText\n"})
+        EXPECT_EQ(std::count(traces.begin(), traces.end(), told), 1) << Engine::toUtf8(told);
     EXPECT_FALSE(Engine::cFileSystem::instance()->isKnown("profiles/profiles.xml"));
 }
 

@@ -357,7 +357,7 @@ TEST_P(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
     // Settings kept aside are told as such; what will not be written, as a failed write.
     const bool keptAside = damaged.first && std::string(damaged.first) == "SettingsKeptMessage.xml";
     const std::string firstTold =
-        keptAside ? "CGameEngine settings loss told\n" : "CGameEngine save failure told\n";
+        keptAside ? "CGameEngine settings loss told\n" : "CGameEngine save failure told: ";
     // As root (in CI) the game runs without root's power over permissions.
     ::Test::runUnprivileged(
         folder.path(),
@@ -411,7 +411,7 @@ TEST_P(SavesKept, ValuesClearedAreToldAndTheUnfinishedLevelGoesOn)
                 EXPECT_EQ(game.count("CDialogState Init\n"), 0) << "nothing to continue\n" << game.traces();
             }
             EXPECT_EQ(game.close(), 0) << game.traces();
-            EXPECT_EQ(game.count("CGameEngine save failure told\n"),
+            EXPECT_EQ(game.count("CGameEngine save failure told: "),
                       damaged.toldFirst != notFirst && !keptAside ? 1 : 0)
                 << game.traces();
             EXPECT_EQ(game.count("CGameEngine settings loss told\n"), keptAside ? 1 : 0) << "told once\n"
