@@ -333,6 +333,8 @@ bool cTextLine::walk(const std::wstring& text, bool batched, std::vector<tGlyph>
     height = 0.0f;
     if (!m_font || !m_fontTexture)
         return false;
+    // Where the font and its picture meet: a picture that does not hold the letters is damaged.
+    m_font->checkPicture(m_textureName, m_fontTexture->getImageWidth(), m_fontTexture->getImageHeight());
     const cVector2 units = textureUnits(*m_fontTexture);
     float cursor = 0.0f;
     sGlyph glyph;
