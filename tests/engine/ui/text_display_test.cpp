@@ -1,6 +1,6 @@
 // Text drawn into a real OpenGL back buffer: a text shrunk to fit its box keeps the dots of its
 // i and j, and makes the smaller glyphs of the size it chooses only, once in the run. A font
-// whose picture does not hold its letters is told as damaged data.
+// whose picture does not hold its letters, or cannot be decoded, is told as damaged data.
 
 #include "engine/core/ErrorText.h"
 #include "engine/core/cXmlPropertiesPooled.h"
@@ -247,6 +247,16 @@ TEST_F(DamagedFontPicture, APictureOfOneTexelEndsTheLoadOfItsFontsTextNamingTheF
     EXPECT_THAT(told("sans24", 1.0f, true),
                 ::testing::StartsWith("loading: Font (fonts/sans24.fnt) is damaged: its picture "
                                       "fonts/sans24.png (1 x 1) does not hold glyph "));
+}
+
+TEST_F(DamagedFontPicture, AReducedTextWhosePictureCannotBeDecodedIsToldAsTheFontsOwnPictureIs)
+{
+    // The font's own picture is decoded when a text of it is first drawn, and its failure names
+    // the file.
+    const std::string own = told("sans18", 1.0f, true);
+    EXPECT_THAT(own, ::testing::StartsWith("drawing: Can't read image \"fonts/sans18.png\": "));
+    for (const bool loaded : {true, false})
+        EXPECT_EQ(told("sans18", 0.5f, loaded), own) << (loaded ? "loaded" : "made in code");
 }
 
 } // namespace
