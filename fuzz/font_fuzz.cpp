@@ -1,9 +1,11 @@
 // The bitmap font reader: any bytes either load a font whose every lookup stays inside its glyph
-// table or give the loader's error naming the file, never a read past their end.
+// table or give the loader's error naming the file, never a read past their end. A loaded font
+// is then judged against pictures of a few sizes: its glyphs held, or the damaged font's error.
 #include "engine/devices/cFont.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 sum += glyph.left;
         }
         (void)sum;
+        for (const int side : {1, 64, 4096})
+        {
+            try
+            {
+                font.checkPicture("fuzz.png", side, side / 2 + 1);
+            }
+            catch (const std::string& error)
+            {
+                if (error.rfind("Font (fuzz.fnt) is damaged: its picture fuzz.png ", 0) != 0)
+                    std::abort();
+            }
+        }
     }
     catch (const std::string&)
     {

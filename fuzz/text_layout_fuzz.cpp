@@ -1,12 +1,17 @@
 // Any text laid out by a multi-line text and typed into a text box. The first byte chooses the
 // box's width, the wrap style and the vertical alignment, the second whether the rest is UTF-8
-// or UTF-16 (little-endian) and whether lines are shown right to left. Checks: the layout ends;
-// no character but spaces and tabs (and the line feeds that split paragraphs) is lost or added;
-// a line of the wrap that breaks words is no wider than the box unless it holds one character;
-// typing never makes the box's text wider than its maximum.
+// or UTF-16 (little-endian), whether lines are shown right to left and how small the letters
+// may shrink to fit the box (its six high bits, in 64ths of the font's size; 0: never), so
+// that texts are laid out and drawn with the font's glyphs reduced (`cFontScaled`, made once
+// in the run for each size, and drawn again with more letters by later inputs). Checks: the
+// layout ends; no character but spaces and tabs (and the line feeds that split paragraphs) is
+// lost or added; a line of the wrap that breaks words is no wider than the box unless it holds
+// one character; every letter is cut from inside its picture; typing never makes the box's
+// text wider than its maximum.
 #include "engine/core/StringUtils.h"
 #include "engine/core/cControl.h"
 #include "engine/core/cFileSystem.h"
+#include "engine/core/cFrameDevices.h"
 #include "engine/core/cTimer.h"
 #include "engine/devices/cRender.h"
 #include "engine/devices/cRenderConfig.h"
@@ -116,6 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const uint32_t verticalAlign = data[0] >> 7 ? 0 : 3;
     const bool utf16 = data[1] & 1;
     const bool rightToLeft = data[1] & 2;
+    const float minMultiplier = static_cast<float>(data[1] >> 2) / 64.0f;
     std::wstring text = decode(data + 2, size - 2, utf16);
     // Every line of the layout is a view of its own, and the wrap that breaks words measures the
     // rest of the text again for every line: a longer text costs much and shows nothing that the
@@ -132,21 +138,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         lines.setWrapText(true);
         lines.setWrapStyle(wrapStyle);
         lines.setVerticalAlign(verticalAlign);
+        lines.setMinMultiplier(minMultiplier);
         lines.setSize({width, 100.0f});
         lines.show();
         lines.setText(text, true);
 
+        Engine::cRender& render = *Engine::cRender::instance();
+        render.beginFrame();
         std::wstring shown;
         for (Engine::cTextLine* line : lines.getLines())
         {
             shown += line->getText();
             for (const Engine::cQuad& quad : line->getSpriteList())
-                (void)quad.corners[3].x;
+                if (!(quad.uvFrom.x >= 0.0f && quad.uvFrom.y >= 0.0f && quad.uvTo.x <= 1.0f &&
+                      quad.uvTo.y <= 1.0f))
+                    std::abort();
+            Engine::drawView(render, *line);
             // The wrap measures a part of the text by one sum of advances and the line lays its
             // glyphs out by another: the two may differ in the last bits of a float.
             if (wrapStyle != 0 && line->getText().size() > 1 && line->getWidth() > width + 0.01f)
                 std::abort();
         }
+        render.endFrame();
         std::wstring expected = text;
         Engine::replaceAll(expected, L"/n", L"\n");
         if (withoutBlanks(shown) != withoutBlanks(expected))

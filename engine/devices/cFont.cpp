@@ -7,6 +7,7 @@
 #include "platform/text/FontAtlas.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace Engine
@@ -73,6 +74,7 @@ eResourceType cFont::getType() const
 
 void cFont::load(const std::string& path, const char* data, size_t size)
 {
+    m_path = path;
     if (size < 4 || readU32(data) != Tag)
         fail("Specified resourse (" + path + ") is not font.");
     if (size < 8)
@@ -115,6 +117,41 @@ void cFont::load(const std::string& path, const char* data, size_t size)
         glyph.bottom = readF32(record + 12);
         glyph.advance = readF32(record + 16);
     }
+}
+
+void cFont::checkPicture(const std::string& picture, int width, int height) const
+{
+    if (width <= 0 || height <= 0)
+        return;
+    const std::pair<int, int> size(width, height);
+    if (std::find(m_heldBy.begin(), m_heldBy.end(), size) != m_heldBy.end())
+        return;
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    // The edges are fractions of the picture's sides, written as floats: back in texels they
+    // miss the cell's whole texels by far less than this.
+    constexpr float slack = 1.0f / 64.0f;
+    const auto spans = [](float from, float to, float side)
+    {
+        return std::isfinite(from) && std::isfinite(to) && std::min(from, to) >= -slack &&
+               std::max(from, to) <= side + slack;
+    };
+    const auto covers = [](float from, float to) { return std::fabs(to - from) >= 1.0f - slack; };
+    for (size_t i = 0; i < m_glyphs.size(); ++i)
+    {
+        const sGlyph& glyph = m_glyphs[i];
+        const float left = glyph.left * w;
+        const float right = glyph.right * w;
+        const float top = (1.0f - glyph.top) * h;
+        const float bottom = (1.0f - glyph.bottom) * h;
+        // A glyph of no width or no height draws nothing, and may lie anywhere inside.
+        const bool drawn = left != right && top != bottom;
+        if (!spans(left, right, w) || !spans(top, bottom, h) ||
+            (drawn && (!covers(left, right) || !covers(top, bottom))))
+            damaged(m_path, "its picture " + picture + " (" + std::to_string(width) + " x " +
+                                std::to_string(height) + ") does not hold glyph " + std::to_string(i));
+    }
+    m_heldBy.push_back(size);
 }
 
 std::vector<char> cFont::encodeAtlas(const Platform::FontAtlas& atlas)

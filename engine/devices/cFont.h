@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Platform
@@ -68,6 +69,14 @@ public:
     size_t getGlyphCount() const { return m_glyphs.size(); }
     size_t getRangeCount() const { return m_ranges.size(); }
 
+    // Whether a picture of `width` x `height` texels (the image file `picture`) holds every
+    // glyph: each glyph's cell lies inside it, and a glyph of any size covers at least a texel
+    // of it each way (the cells are cut in whole texels). Throws the damaged font's error,
+    // naming the font and the picture, when it does not: every letter drawn from that picture
+    // would be blank or cut from outside it. A size of 0 (not known) is not judged; a size
+    // judged once is not judged again.
+    void checkPicture(const std::string& picture, int width, int height) const;
+
 private:
     struct sRange
     {
@@ -82,6 +91,10 @@ private:
     // the only one that can hold it.
     std::map<uint16_t, sRange> m_ranges;
     std::vector<sGlyph> m_glyphs;
+    // The file the font was read from, for its errors.
+    std::string m_path;
+    // The picture sizes found to hold the glyphs: every text line of the font asks again.
+    mutable std::vector<std::pair<int, int>> m_heldBy;
 };
 
 } // namespace Engine

@@ -4,7 +4,6 @@
 #include "engine/core/cString.h"
 #include "engine/devices/D3DError.h"
 #include "engine/devices/cTexture.h"
-#include "engine/devices/cTextureFile.h"
 #include "platform/gfx/GfxDevice.h"
 #include "platform/gfx/GfxResult.h"
 #include "platform/gfx/GfxTexture.h"
@@ -105,6 +104,8 @@ struct cFontScaled::sSource
     bool png = false;
     // The top rows of the picture, all of its width.
     Platform::Image top;
+    // The picture could not be decoded as deep as a glyph needed: no size reduces it again.
+    bool unreadable = false;
 
     explicit sSource(const std::string& picture) : path(picture)
     {
@@ -117,23 +118,30 @@ struct cFontScaled::sSource
         png = Platform::detectImageFormat(data, bytes.size()) == Platform::ImageFormat::Png;
     }
 
-    // Decodes the picture down to row `rows` at least. Each time decodes from the top again, so
-    // it goes at least twice as deep as before: all the decoding together stays within four
-    // times the deepest row asked for.
-    void decodeTo(uint32_t rows)
+    // Decodes the picture down to row `rows` at least; false, and unreadable from then on, when
+    // its bytes cannot be decoded that far. Each time decodes from the top again, so it goes at
+    // least twice as deep as before: all the decoding together stays within four times the
+    // deepest row asked for.
+    bool decodeTo(uint32_t rows)
     {
+        if (unreadable)
+            return false;
         if (rows <= top.height)
-            return;
+            return true;
         const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
         try
         {
             top = png ? Platform::decodePngTop(data, bytes.size(), std::max(rows, 2 * top.height))
                       : Platform::decodeImage(data, bytes.size());
         }
-        catch (const Platform::ImageError& error)
+        catch (const Platform::ImageError&)
         {
-            cTextureFile::throwImageError(path, error.what());
+            // Not told here: the same bytes are the font's own picture, which tells it.
+            unreadable = true;
+            top = Platform::Image();
+            return false;
         }
+        return true;
     }
 };
 
@@ -333,6 +341,9 @@ bool cFontScaled::getGlyph(wchar_t code, sGlyph& glyph) const
 
 const boost::shared_ptr<cTexture>& cFontScaled::getTexture() const
 {
+    static const boost::shared_ptr<cTexture> none;
+    if (m_source->unreadable)
+        return none;
     if (m_waiting.empty())
         return m_texture;
     const std::shared_ptr<Platform::GfxTexture> device = m_texture->getDeviceTexture();
@@ -351,7 +362,8 @@ const boost::shared_ptr<cTexture>& cFontScaled::getTexture() const
         changed.bottom = std::max(changed.bottom, static_cast<int>(cell.y + cell.newHeight));
         bottom = std::max(bottom, cell.top + cell.height);
     }
-    m_source->decodeTo(static_cast<uint32_t>(std::ceil(bottom)));
+    if (!m_source->decodeTo(static_cast<uint32_t>(std::ceil(bottom))))
+        return none;
     // A texture not drawn yet takes them with the rest of the picture when it first is.
     const bool drawn = !device->isPending();
     Platform::LockedRect locked;

@@ -63,8 +63,11 @@ public:
     // texture shows the glyph from the next `getTexture` on.
     bool getGlyph(wchar_t code, sGlyph& glyph) const;
     // The texture of the reduced picture, with every glyph asked for so far: the glyphs asked
-    // for since the last call are reduced and passed to the texture first. Throws the engine's
-    // failure naming the picture when the part of it they need cannot be decoded.
+    // for since the last call are reduced and passed to the texture first. Null from the time
+    // the part of the picture they need cannot be decoded, for every size of the font: the text
+    // is then drawn from the font's own picture, and that picture's texture, decoded when it is
+    // drawn, tells what is wrong with the file as it does for any text of the font (the
+    // engine's failure naming it), on a device that shows pictures and from the draw.
     const boost::shared_ptr<cTexture>& getTexture() const;
     float getScale() const { return m_scale; }
     // How many of the glyphs have been reduced so far (glyphs of no size not counted).

@@ -285,7 +285,10 @@ boost::shared_ptr<cTexture> cTextLine::getTexture() const
     if (!getMultiSprites())
         return cView::getTexture();
     const cFontScaled* shrunk = shrunkGlyphs();
-    return shrunk ? shrunk->getTexture() : m_fontTexture;
+    if (shrunk)
+        if (const boost::shared_ptr<cTexture>& texture = shrunk->getTexture())
+            return texture;
+    return m_fontTexture;
 }
 
 const cFontScaled* cTextLine::shrunkGlyphs() const
@@ -305,16 +308,25 @@ boost::shared_ptr<cTexture> cTextLine::glyphPicture(const std::wstring& text,
     const cFontScaled* shrunk = shrunkGlyphs();
     if (!shrunk)
         return m_fontTexture;
-    sGlyph region;
-    for (tGlyph& glyph : glyphs)
-        if (shrunk->getGlyph(text[glyph.character], region))
-        {
-            glyph.left = region.left;
-            glyph.top = 1.0f - region.top;
-            glyph.right = region.right;
-            glyph.bottom = 1.0f - region.bottom;
-        }
-    return shrunk->getTexture();
+    const auto place = [&text, &glyphs](const auto& source)
+    {
+        sGlyph region;
+        for (tGlyph& glyph : glyphs)
+            if (source.getGlyph(text[glyph.character], region))
+            {
+                glyph.left = region.left;
+                glyph.top = 1.0f - region.top;
+                glyph.right = region.right;
+                glyph.bottom = 1.0f - region.bottom;
+            }
+    };
+    place(*shrunk);
+    if (const boost::shared_ptr<cTexture>& texture = shrunk->getTexture())
+        return texture;
+    // A picture that cannot be reduced: the text is drawn from the font's own, whose texture
+    // tells why when it is decoded.
+    place(*m_font);
+    return m_fontTexture;
 }
 
 bool cTextLine::isPrintable(wchar_t c) const
@@ -333,6 +345,8 @@ bool cTextLine::walk(const std::wstring& text, bool batched, std::vector<tGlyph>
     height = 0.0f;
     if (!m_font || !m_fontTexture)
         return false;
+    // Where the font and its picture meet: a picture that does not hold the letters is damaged.
+    m_font->checkPicture(m_textureName, m_fontTexture->getImageWidth(), m_fontTexture->getImageHeight());
     const cVector2 units = textureUnits(*m_fontTexture);
     float cursor = 0.0f;
     sGlyph glyph;

@@ -145,8 +145,9 @@ private:
     // Marks the line for a new layout, done before it is next drawn.
     void changed();
     // Where the glyphs are drawn from: the font's picture, or, for a line drawn smaller than its
-    // font, the font's glyphs reduced to that size (the glyphs' places stay the font's); sets
-    // the regions of `glyphs` to the picture's.
+    // font, the font's glyphs reduced to that size (the glyphs' places stay the font's; the
+    // font's picture again when it cannot be reduced); sets the regions of `glyphs` to the
+    // picture's.
     boost::shared_ptr<cTexture> glyphPicture(const std::wstring& text, std::vector<tGlyph>& glyphs) const;
     // The reduced glyphs for the multiplier, found once for each font, picture and multiplier.
     const cFontScaled* shrunkGlyphs() const;

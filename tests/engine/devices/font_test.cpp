@@ -3,6 +3,7 @@
 #include "engine/core/ErrorText.h"
 #include "engine/core/cString.h"
 #include "engine/devices/cFontScaled.h"
+#include "platform/image/ImageDecoder.h"
 #include "platform/text/FontAtlas.h"
 #include "platform/text/FontRaster.h"
 #include "tests/support/EngineFixture.h"
@@ -10,8 +11,10 @@
 #include "tests/support/TempDir.h"
 
 #include <boost/make_shared.hpp>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -183,6 +186,82 @@ TEST(Font, ShippedFontLoads)
     EXPECT_TRUE(font.getGlyph(0x416, glyph));  // Ж
     EXPECT_TRUE(font.getGlyph(0x20AC, glyph)); // €
     EXPECT_FALSE(font.getGlyph(0x4E00, glyph));
+}
+
+// A font of one range from code 65 ('A') whose glyphs are `glyphs`.
+Bytes fontOf(const std::vector<sGlyph>& glyphs)
+{
+    Bytes b;
+    put32(b, 0x666F6E74);
+    put32(b, 1);
+    put16(b, 65);
+    put16(b, static_cast<uint16_t>(65 + glyphs.size() - 1));
+    put16(b, 0);
+    put32(b, static_cast<uint32_t>(glyphs.size()));
+    for (const sGlyph& glyph : glyphs)
+        for (const float value : {glyph.left, glyph.top, glyph.right, glyph.bottom, glyph.advance})
+            putFloat(b, value);
+    return b;
+}
+
+TEST(Font, APictureThatDoesNotHoldEveryGlyphMakesTheFontDamaged)
+{
+    // The game's 24-pixel font and the size of its own picture, read from its header.
+    const std::string shipped = ::Test::readFile(std::string(QUILL_SOURCE_DIR) + "/data/fonts/sans24.fnt");
+    const std::string picture = ::Test::readFile(std::string(QUILL_SOURCE_DIR) + "/data/fonts/sans24.png");
+    uint32_t width = 0;
+    uint32_t height = 0;
+    Platform::readImageSize(reinterpret_cast<const uint8_t*>(picture.data()), picture.size(), width, height);
+    const int w = static_cast<int>(width);
+    const int h = static_cast<int>(height);
+    // A glyph 8 x 16 texels of a 64 x 64 picture, one of no size (a space), one that reaches
+    // past the picture's right edge, one that is no number.
+    const sGlyph letter{0.5f, 0.75f, 0.625f, 0.5f, 0.125f};
+    const sGlyph space{0.25f, 0.25f, 0.25f, 0.25f, 0.125f};
+    const sGlyph past{0.9375f, 0.75f, 1.0625f, 0.5f, 0.125f};
+    const sGlyph nan{std::nanf(""), 0.75f, 0.5f, 0.5f, 0.125f};
+    const std::string damaged = "Font (fonts/test.fnt) is damaged: its picture fonts/test.png ";
+    struct Case
+    {
+        Bytes font;
+        int width;
+        int height;
+        std::string error;
+    };
+    const Case cases[] = {
+        {Bytes(shipped.begin(), shipped.end()), w, h, ""},
+        // Every letter of the font a blank fraction of a texel.
+        {Bytes(shipped.begin(), shipped.end()), 1, 1, damaged + "(1 x 1) does not hold glyph "},
+        // A picture whose size is not known (a texture made in code) is not judged.
+        {Bytes(shipped.begin(), shipped.end()), 0, 0, ""},
+        {fontOf({letter, space}), 64, 64, ""},
+        // Wide enough, but the letter half a texel high.
+        {fontOf({letter, space}), 64, 2, damaged + "(64 x 2) does not hold glyph 0."},
+        // A glyph of no size draws nothing: it needs no texel.
+        {fontOf({space}), 1, 1, ""},
+        {fontOf({letter, past}), 64, 64, damaged + "(64 x 64) does not hold glyph 1."},
+        {fontOf({nan}), 64, 64, damaged + "(64 x 64) does not hold glyph 0."},
+    };
+    for (const Case& each : cases)
+    {
+        const cFont font("fonts/test.fnt", each.font);
+        std::string error;
+        try
+        {
+            font.checkPicture("fonts/test.png", each.width, each.height);
+            // Judged once for each size.
+            font.checkPicture("fonts/test.png", each.width, each.height);
+        }
+        catch (const std::string& text)
+        {
+            EXPECT_EQ(Engine::getErrorString(), text);
+            error = text;
+        }
+        if (each.error.empty())
+            EXPECT_EQ(error, "") << each.width << " x " << each.height;
+        else
+            EXPECT_THAT(error, ::testing::StartsWith(each.error));
+    }
 }
 
 TEST(FontScaled, ATextReducesOnlyTheLettersNotReducedBeforeAtItsFontAndSize)

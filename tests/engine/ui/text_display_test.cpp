@@ -1,17 +1,22 @@
 // Text drawn into a real OpenGL back buffer: a text shrunk to fit its box keeps the dots of its
-// i and j, and makes the smaller glyphs of the size it chooses only, once in the run.
+// i and j, and makes the smaller glyphs of the size it chooses only, once in the run. A font
+// whose picture does not hold its letters, or cannot be decoded, is told as damaged data.
 
+#include "engine/core/ErrorText.h"
 #include "engine/core/cXmlPropertiesPooled.h"
 #include "engine/devices/cFontScaled.h"
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cTextLine.h"
+#include "platform/image/PngCodec.h"
 #include "tests/engine/ui/ui_test_tools.h"
 #include "tests/support/EngineFixture.h"
 #include "tests/support/OffscreenRender.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -152,6 +157,106 @@ TEST_F(ShrunkText, TheCementMillTipMakesTheGlyphsOfTheSizeItChoosesOnceInTheRun)
         text.reset();
         cControl::deletePending();
     }
+}
+
+} // namespace
+
+namespace
+{
+
+// The game's fonts in a data folder of the test's own, with pictures that are damaged data.
+class DamagedFontPicture : public ::testing::Test, protected ::Test::EngineFixture
+{
+protected:
+    DamagedFontPicture() : EngineFixture("Damaged Font Picture") {}
+    void SetUp() override
+    {
+        for (const char* name : {"fonts/sans18.fnt", "fonts/sans24.fnt"})
+            data(name, shipped(name));
+        // The sans18 picture's header whole, the pixels after it cut short.
+        data("fonts/sans18.png", shipped("fonts/sans18.png").substr(0, 100));
+        // A whole, valid picture of one texel.
+        Platform::Image texel;
+        texel.width = 1;
+        texel.height = 1;
+        texel.pixels.assign(4, 0xFF);
+        const std::vector<uint8_t> png = Platform::encodePng(texel);
+        data("fonts/sans24.png", std::string(png.begin(), png.end()));
+        std::string error;
+        render = ::Test::offscreenRender(error);
+        ASSERT_TRUE(render) << error;
+        frames = std::make_unique<UiTest::cFrames>();
+    }
+    void TearDown() override
+    {
+        cControl::deletePending();
+        frames.reset();
+        stopEngine();
+        render.reset();
+    }
+
+    // A line of `font` at `multiplier`, loaded as a layout loads it (drawn as one batch) or made
+    // in code (a glyph view a letter), shown and drawn: what the run is told, and when.
+    std::string told(const std::string& font, float multiplier, bool loaded)
+    {
+        // Resources of their own: a picture that failed to decode is not decoded again.
+        startResources();
+        const std::string keys = "Font=\"fonts/" + font + ".fnt\" Texture=\"fonts/" + font +
+                                 ".png\" Multiplier=\"" + std::to_string(multiplier) + "\"";
+        std::unique_ptr<cTextLine> line;
+        try
+        {
+            line = std::make_unique<cTextLine>();
+            if (loaded)
+            {
+                const std::string layout = "<t Visible=\"1\" String=\"OK\" " + keys + "/>";
+                line->loadXML(cXmlPropertiesPooled::fromBuffer(layout.data(), layout.size(), "layout.xml"));
+            }
+            else
+            {
+                line->setFont("fonts/" + font + ".fnt");
+                line->setTexture("fonts/" + font + ".png");
+                line->setMultiplier(multiplier);
+                line->setLocalized(false);
+                line->setText(L"OK");
+            }
+            line->show();
+            frames->frame();
+        }
+        catch (...)
+        {
+            return "loading: " + currentExceptionText();
+        }
+        try
+        {
+            frames->logic->render();
+        }
+        catch (...)
+        {
+            return "drawing: " + currentExceptionText();
+        }
+        return "nothing";
+    }
+
+    std::unique_ptr<cRender> render;
+    std::unique_ptr<UiTest::cFrames> frames;
+};
+
+TEST_F(DamagedFontPicture, APictureOfOneTexelEndsTheLoadOfItsFontsTextNamingTheFiles)
+{
+    EXPECT_THAT(told("sans24", 1.0f, true),
+                ::testing::StartsWith("loading: Font (fonts/sans24.fnt) is damaged: its picture "
+                                      "fonts/sans24.png (1 x 1) does not hold glyph "));
+}
+
+TEST_F(DamagedFontPicture, AReducedTextWhosePictureCannotBeDecodedIsToldAsTheFontsOwnPictureIs)
+{
+    // The font's own picture is decoded when a text of it is first drawn, and its failure names
+    // the file.
+    const std::string own = told("sans18", 1.0f, true);
+    EXPECT_THAT(own, ::testing::StartsWith("drawing: Can't read image \"fonts/sans18.png\": "));
+    for (const bool loaded : {true, false})
+        EXPECT_EQ(told("sans18", 0.5f, loaded), own) << (loaded ? "loaded" : "made in code");
 }
 
 } // namespace

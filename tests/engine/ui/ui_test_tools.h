@@ -8,6 +8,7 @@
 #include "platform/input/ScriptedInput.h"
 #include "platform/system/FakeClock.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -19,7 +20,8 @@ namespace UiTest
 
 // The bytes of a font file (see cFont) with one glyph per character: each glyph is `width`
 // texels wide and `height` high in a texture of `side` x `side`, advances by its width, and
-// sits in the texture's bottom row of cells, one cell per character in code order.
+// has a cell of its own in rows of cells from the texture's bottom up, left to right in the
+// order of `characters`.
 inline std::string fontBytes(const std::wstring& characters, float width, float height, float side)
 {
     std::string bytes;
@@ -37,13 +39,16 @@ inline std::string fontBytes(const std::wstring& characters, float width, float 
         put16(static_cast<uint16_t>(i));
     }
     put32(static_cast<uint32_t>(characters.size()));
+    // The picture holds every cell, as a font's picture must.
+    const size_t columns = std::max<size_t>(1, static_cast<size_t>(side / width));
     for (size_t i = 0; i < characters.size(); ++i)
     {
-        const float left = static_cast<float>(i) * width / side;
+        const float left = static_cast<float>(i % columns) * width / side;
+        const float bottom = static_cast<float>(i / columns) * height / side;
         putFloat(left);
-        putFloat(height / side);
+        putFloat(bottom + height / side);
         putFloat(left + width / side);
-        putFloat(0.0f);
+        putFloat(bottom);
         putFloat(width / side);
     }
     return bytes;
