@@ -78,6 +78,13 @@ protected:
         script = backend.get();
         return std::make_unique<Engine::cInput>(std::move(backend));
     }
+    // A state for the engine's stack, living as long as the fixture: the destructor pops what a
+    // test left on the stack, and a pop cleans up the state it takes away.
+    RecordingState& makeState(std::string name)
+    {
+        states.push_back(std::make_unique<RecordingState>(std::move(name)));
+        return *states.back();
+    }
     // Escape pressed and released, delivered by the input's step.
     void pressEscape()
     {
@@ -89,13 +96,14 @@ protected:
     Platform::ScriptedInput* script = nullptr;
     std::unique_ptr<Engine::cInput> input;
     std::vector<std::wstring> traces;
+    std::vector<std::unique_ptr<RecordingState>> states;
 };
 
 TEST_F(StateMachine, TheScreenSettlesAfterEveryTraceOnceItsFramesRunWithoutAFade)
 {
     CGameEngine& engine = CGameEngine::instance();
-    RecordingState menu("menu");
-    RecordingState dialog("dialog");
+    RecordingState& menu = makeState("menu");
+    RecordingState& dialog = makeState("dialog");
     const auto frames = [&engine](int count)
     {
         for (int i = 0; i < count; ++i)
@@ -130,9 +138,9 @@ TEST_F(StateMachine, TheScreenSettlesAfterEveryTraceOnceItsFramesRunWithoutAFade
 TEST_F(StateMachine, ChangePushAndPopRunTheStatesInOrderAndOnlyTheTopUpdates)
 {
     CGameEngine& engine = CGameEngine::instance();
-    RecordingState menu("menu");
-    RecordingState map("map");
-    RecordingState dialog("dialog");
+    RecordingState& menu = makeState("menu");
+    RecordingState& map = makeState("map");
+    RecordingState& dialog = makeState("dialog");
     engine.ChangeState(&menu);
     engine.ChangeState(&map);
     engine.PushState(&dialog);
@@ -166,7 +174,7 @@ TEST_F(StateMachine, ChangePushAndPopRunTheStatesInOrderAndOnlyTheTopUpdates)
 TEST_F(StateMachine, DialogsLieAboveTheirPusherAndPopOnceWhenTheirPanelHides)
 {
     CGameEngine& engine = CGameEngine::instance();
-    RecordingState play("play");
+    RecordingState& play = makeState("play");
     engine.ChangeState(&play);
     auto& first = CDialogState<TestPanel>::instance();
     first.setHideWhenPaused(false);
@@ -210,7 +218,7 @@ TEST_F(StateMachine, DialogsLieAboveTheirPusherAndPopOnceWhenTheirPanelHides)
 TEST_F(StateMachine, ADialogThatStepsAsideForTheOneAboveIsHiddenNotClosed)
 {
     CGameEngine& engine = CGameEngine::instance();
-    RecordingState play("play");
+    RecordingState& play = makeState("play");
     engine.ChangeState(&play);
     auto& lower = CDialogState<TestPanel>::instance();
     lower.setPopOnPanelClose(true);
