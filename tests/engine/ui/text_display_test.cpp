@@ -31,18 +31,20 @@ std::string shipped(const std::string& path)
     return ::Test::readFile(std::string(QUILL_SOURCE_DIR) + "/data/" + path);
 }
 
-class ShrunkText : public ::testing::Test, protected ::Test::EngineFixture
+// An engine over a data folder of the test's own, drawing offscreen frame by frame.
+class DrawnText : public ::testing::Test, protected ::Test::EngineFixture
 {
 protected:
-    ShrunkText() : EngineFixture("Shrunk Text") {}
-    void SetUp() override
+    explicit DrawnText(const char* folder) : EngineFixture(folder) {}
+    // Once the data is in place: the offscreen device and the frames, and the resources when
+    // `resources` (a test may start them itself, afresh for each case).
+    void startDrawing(bool resources)
     {
-        for (const char* name : {"fonts/sans18.fnt", "fonts/sans18.png"})
-            data(name, shipped(name));
         std::string error;
         render = ::Test::offscreenRender(error);
         ASSERT_TRUE(render) << error;
-        startResources();
+        if (resources)
+            startResources();
         frames = std::make_unique<UiTest::cFrames>();
     }
     void TearDown() override
@@ -55,6 +57,18 @@ protected:
 
     std::unique_ptr<cRender> render;
     std::unique_ptr<UiTest::cFrames> frames;
+};
+
+class ShrunkText : public DrawnText
+{
+protected:
+    ShrunkText() : DrawnText("Shrunk Text") {}
+    void SetUp() override
+    {
+        for (const char* name : {"fonts/sans18.fnt", "fonts/sans18.png"})
+            data(name, shipped(name));
+        startDrawing(true);
+    }
 };
 
 // The rows of the area that hold ink (a pixel whose red differs from the black screen), as runs:
@@ -165,10 +179,10 @@ namespace
 {
 
 // The game's fonts in a data folder of the test's own, with pictures that are damaged data.
-class DamagedFontPicture : public ::testing::Test, protected ::Test::EngineFixture
+class DamagedFontPicture : public DrawnText
 {
 protected:
-    DamagedFontPicture() : EngineFixture("Damaged Font Picture") {}
+    DamagedFontPicture() : DrawnText("Damaged Font Picture") {}
     void SetUp() override
     {
         for (const char* name : {"fonts/sans18.fnt", "fonts/sans24.fnt"})
@@ -182,17 +196,7 @@ protected:
         texel.pixels.assign(4, 0xFF);
         const std::vector<uint8_t> png = Platform::encodePng(texel);
         data("fonts/sans24.png", std::string(png.begin(), png.end()));
-        std::string error;
-        render = ::Test::offscreenRender(error);
-        ASSERT_TRUE(render) << error;
-        frames = std::make_unique<UiTest::cFrames>();
-    }
-    void TearDown() override
-    {
-        cControl::deletePending();
-        frames.reset();
-        stopEngine();
-        render.reset();
+        startDrawing(false);
     }
 
     // A line of `font` at `multiplier`, loaded as a layout loads it (drawn as one batch) or made
@@ -237,9 +241,6 @@ protected:
         }
         return "nothing";
     }
-
-    std::unique_ptr<cRender> render;
-    std::unique_ptr<UiTest::cFrames> frames;
 };
 
 TEST_F(DamagedFontPicture, APictureOfOneTexelEndsTheLoadOfItsFontsTextNamingTheFiles)
