@@ -118,16 +118,14 @@ struct cFontScaled::sSource
         png = Platform::detectImageFormat(data, bytes.size()) == Platform::ImageFormat::Png;
     }
 
-    // Decodes the picture down to row `rows` at least; false, and unreadable from then on, when
-    // its bytes cannot be decoded that far. Each time decodes from the top again, so it goes at
-    // least twice as deep as before: all the decoding together stays within four times the
-    // deepest row asked for.
-    bool decodeTo(uint32_t rows)
+    // Decodes the picture down to row `rows` at least, or marks it unreadable when its bytes
+    // cannot be decoded that far. Each time decodes from the top again, so it goes at least
+    // twice as deep as before: all the decoding together stays within four times the deepest
+    // row asked for.
+    void decodeTo(uint32_t rows)
     {
-        if (unreadable)
-            return false;
         if (rows <= top.height)
-            return true;
+            return;
         const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
         try
         {
@@ -139,9 +137,7 @@ struct cFontScaled::sSource
             // Not told here: the same bytes are the font's own picture, which tells it.
             unreadable = true;
             top = Platform::Image();
-            return false;
         }
-        return true;
     }
 };
 
@@ -362,7 +358,8 @@ const boost::shared_ptr<cTexture>& cFontScaled::getTexture() const
         changed.bottom = std::max(changed.bottom, static_cast<int>(cell.y + cell.newHeight));
         bottom = std::max(bottom, cell.top + cell.height);
     }
-    if (!m_source->decodeTo(static_cast<uint32_t>(std::ceil(bottom))))
+    m_source->decodeTo(static_cast<uint32_t>(std::ceil(bottom)));
+    if (m_source->unreadable)
         return none;
     // A texture not drawn yet takes them with the rest of the picture when it first is.
     const bool drawn = !device->isPending();
