@@ -16,10 +16,13 @@ using ErrorHandler = int (*)(Display*, XErrorEvent*);
 
 ErrorHandler previousHandler = nullptr;
 
-int dropLostWakeUp(Display* display, XErrorEvent* error)
+int dropGoneWindows(Display* display, XErrorEvent* error)
 {
-    // The window a send was meant for has gone: the event would have been read by no one.
-    if (error->error_code == BadWindow && error->request_code == X_SendEvent)
+    // The window a send was meant for has gone: the event would have been read by no one. The
+    // frame a translation was asked of has gone: the window it held has left it, and the next
+    // move it is told of places it anew.
+    if (error->error_code == BadWindow &&
+        (error->request_code == X_SendEvent || error->request_code == X_TranslateCoords))
         return 0;
     return previousHandler ? previousHandler(display, error) : 0;
 }
@@ -36,8 +39,8 @@ void installXErrorFilter()
     using SetHandler = ErrorHandler (*)(ErrorHandler);
     if (auto setHandler = reinterpret_cast<SetHandler>(dlsym(xlib, "XSetErrorHandler")))
     {
-        const ErrorHandler previous = setHandler(dropLostWakeUp);
-        if (previous != dropLostWakeUp)
+        const ErrorHandler previous = setHandler(dropGoneWindows);
+        if (previous != dropGoneWindows)
             previousHandler = previous;
     }
 }

@@ -1,6 +1,8 @@
 // The X error filter of the window layer under the X server of the test run: the answer to a
-// send meant for a window that has gone ends nothing, while the program keeps its window open
-// and after it closed it; every other error still reaches the handler that was in place.
+// send meant for a window that has gone, or to a translation of coordinates from it (a window
+// manager's frame destroyed as the window is hidden), ends nothing, while the program keeps its
+// window open and after it closed it; every other error still reaches the handler that was in
+// place.
 #include "platform/window/Window.h"
 
 #include <gtest/gtest.h>
@@ -28,6 +30,7 @@ struct Xlib
     int (*destroyWindow)(Display*, ::Window) = nullptr;
     int (*mapWindow)(Display*, ::Window) = nullptr;
     Status (*sendEvent)(Display*, ::Window, Bool, long, XEvent*) = nullptr;
+    Bool (*translateCoordinates)(Display*, ::Window, ::Window, int, int, int*, int*, ::Window*) = nullptr;
     int (*sync)(Display*, Bool) = nullptr;
     ErrorHandler (*setErrorHandler)(ErrorHandler) = nullptr;
 
@@ -43,6 +46,7 @@ struct Xlib
         load(library, destroyWindow, "XDestroyWindow");
         load(library, mapWindow, "XMapWindow");
         load(library, sendEvent, "XSendEvent");
+        load(library, translateCoordinates, "XTranslateCoordinates");
         load(library, sync, "XSync");
         load(library, setErrorHandler, "XSetErrorHandler");
     }
@@ -82,7 +86,23 @@ void sendTo(const Xlib& x, Display* display, ::Window window)
     x.sync(display, False);
 }
 
-TEST(XErrorFilter, ASendToAWindowThatWentIsDroppedAndOtherErrorsReachTheHandlerInPlace)
+void translateFrom(const Xlib& x, Display* display, ::Window window)
+{
+    int left = 0;
+    int top = 0;
+    ::Window child = 0;
+    x.translateCoordinates(display, window, x.rootWindow(display), 0, 0, &left, &top, &child);
+    x.sync(display, False);
+}
+
+// The requests about a window that went whose errors are dropped.
+void askOfTheGone(const Xlib& x, Display* display, ::Window gone)
+{
+    sendTo(x, display, gone);
+    translateFrom(x, display, gone);
+}
+
+TEST(XErrorFilter, RequestsAboutAWindowThatWentAreDroppedAndOtherErrorsReachTheHandlerInPlace)
 {
     const Xlib x;
     ASSERT_TRUE(x.ok) << "libX11.so.6 (Debian: libx11-6) is needed";
@@ -94,15 +114,16 @@ TEST(XErrorFilter, ASendToAWindowThatWentIsDroppedAndOtherErrorsReachTheHandlerI
     {
         Platform::Window window(L"x errors");
         window.show();
-        sendTo(x, display, gone);
-        EXPECT_TRUE(reached.empty()) << "a send to a window that went ends nothing";
+        askOfTheGone(x, display, gone);
+        EXPECT_TRUE(reached.empty())
+            << "a send to a window that went, or a translation from it, ends nothing";
         x.mapWindow(display, gone);
         x.sync(display, False);
         EXPECT_EQ(reached, std::vector<int>{X_MapWindow}) << "another error reaches the handler in place";
     }
     // SDL has stopped: the late answer to a send it made while the window was open comes now.
     reached.clear();
-    sendTo(x, display, gone);
+    askOfTheGone(x, display, gone);
     EXPECT_TRUE(reached.empty()) << "after the window closed too";
     x.mapWindow(display, gone);
     x.sync(display, False);
