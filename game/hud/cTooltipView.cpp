@@ -43,14 +43,17 @@ void cTooltipView::loadTagged(const Engine::tPropertiesPtr& node, const wchar_t*
 void cTooltipView::loadXML(const Engine::tPropertiesPtr& node)
 {
     Engine::readKey(node, L"ShowDelayTime", m_showDelay);
-    Engine::loadChildXML(m_in, node, L"in_res", nullptr);
-    Engine::loadChildXML(m_out, node, L"out_res", nullptr);
+    // The panel first: its "deep" moves every child view already there by as much (see
+    // cView::setDeep), which would lift rows read before it far above their own "deep", over
+    // whatever covers the window.
     Engine::tPropertiesPtr panel;
     if (node->getChild(L"Panel", panel))
     {
         Engine::cPicture::loadXML(panel);
         Engine::readKey(panel, L"Offset", m_offset);
     }
+    Engine::loadChildXML(m_in, node, L"in_res", nullptr);
+    Engine::loadChildXML(m_out, node, L"out_res", nullptr);
     loadTagged(node, L"Texts", m_texts,
                [this](const Engine::tPropertiesPtr& child)
                {

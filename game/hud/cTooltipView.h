@@ -28,8 +28,8 @@ public:
 
     // Re-placed when it leaves the screen, then the picture's step.
     void update() override;
-    // "ShowDelayTime", the two rows, "Panel" (the window's own picture and "Offset"), "Texts"
-    // and "Pics"; the window is hidden.
+    // "ShowDelayTime", "Panel" (the window's own picture and "Offset"), the two rows, "Texts"
+    // and "Pics", each part at its own "deep"; the window is hidden.
     void loadXML(const Engine::tPropertiesPtr& node) override;
     void setAlpha(float alpha) override;
 
