@@ -88,8 +88,7 @@ std::string irregularSharedFile(const std::string& path)
     const cFileSystem* fileSystem = cFileSystem::instance();
     if (!fileSystem)
         return std::string();
-    // Where `cFileSystem::createFile` would write a path it does not know.
-    const std::string full = toUtf8(fileSystem->getCommonFolder()) + normalizePath(path);
+    const std::string full = fileSystem->sharedPathOnDisk(path);
     struct stat status;
     if (::lstat(full.c_str(), &status) != 0 || S_ISREG(status.st_mode))
         return std::string();
@@ -104,10 +103,10 @@ std::string irregularSharedFile(const std::string& path)
 
 size_t writeWholeFile(const std::string& path, const void* data, size_t size)
 {
-    std::string failure = "Can't write file \"" + path + "\".";
     cFileSystem* fileSystem = cFileSystem::instance();
     if (!fileSystem)
-        throw failure;
+        throw "Can't write file \"" + path + "\".";
+    std::string failure = "Can't write file \"" + fileSystem->sharedPathOnDisk(path) + "\".";
     if (!fileSystem->isInCommon(path))
     {
         const std::string irregular = irregularSharedFile(path);

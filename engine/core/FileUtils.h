@@ -34,8 +34,9 @@ std::string irregularSharedFile(const std::string& path);
 
 // Writes a whole file into the shared folder through `cFileSystem::createFile`: the old file is
 // replaced only once every byte is on the disk. Returns `size`; throws std::string
-// "Can't write file \"<path>\"." (with the system's reason before the full stop, when there is
-// one) when the file could not be written (the old file is kept). Something that is no regular
+// "Can't write file \"<file>\"." (the file on disk, `cFileSystem::sharedPathOnDisk`, with the
+// system's reason before the full stop, when there is one) when the file could not be written
+// (the old file is kept). Something that is no regular
 // file (`irregularSharedFile`) is never replaced: what it is, or leads to, is not the program's.
 size_t writeWholeFile(const std::string& path, const void* data, size_t size);
 

@@ -289,9 +289,10 @@ std::unique_ptr<cFileStream> cFileSystem::openWriteStream(const std::wstring& pa
     {
         return openWriteStream(toUtf8(path), truncate);
     }
-    catch (const std::string&)
+    catch (const std::string& reason)
     {
-        throw std::wstring(L"Can't open file \"") + path + L"\".";
+        // The reason names the file as it was opened, with the system's why.
+        throw fromUtf8(reason);
     }
 }
 
@@ -386,10 +387,7 @@ std::unique_ptr<cFileStream> cFileSystem::createFile(const std::string& path, bo
 {
     const std::string key = normalizePath(path);
     // A file the shared folder has already (perhaps spelt in another case) is replaced in place.
-    std::string name = key;
-    const auto known = m_index.find(key);
-    if (known != m_index.end() && known->second.root == CommonRoot)
-        name = known->second.name;
+    const std::string name = sharedName(key);
     const std::string full = m_commonFolderOnDisk + name;
     createFolders(full);
     dropCachedResource(key);
@@ -416,12 +414,21 @@ void cFileSystem::noteWritten(const std::string& key, const std::string& name)
     dropCachedResource(key);
 }
 
+std::string cFileSystem::sharedName(const std::string& key) const
+{
+    const auto known = m_index.find(key);
+    return known != m_index.end() && known->second.root == CommonRoot ? known->second.name : key;
+}
+
+std::string cFileSystem::sharedPathOnDisk(const std::string& path) const
+{
+    return m_commonFolderOnDisk + sharedName(normalizePath(path));
+}
+
 bool cFileSystem::removeFile(const std::string& path)
 {
     const std::string key = normalizePath(path);
-    const auto found = m_index.find(key);
-    const bool inCommon = found != m_index.end() && found->second.root == CommonRoot;
-    const std::string full = m_commonFolderOnDisk + (inCommon ? found->second.name : key);
+    const std::string full = sharedPathOnDisk(path);
     if (const int error = checkFileStep(eFileStep::remove, full))
     {
         errno = error;

@@ -75,6 +75,10 @@ public:
     // Creates a file in the shared folder (the path lower-cased) and indexes it there. With
     // `truncate` (every caller) the file is replaced whole when the stream is closed.
     virtual std::unique_ptr<cFileStream> createFile(const std::string& path, bool truncate);
+    // The file on disk that `createFile` and `removeFile` open for a path: the shared folder's
+    // file as the disk spells it when the folder has one (perhaps in another case), else the
+    // path lower-cased there. What tells of a write names this, not the path asked for.
+    std::string sharedPathOnDisk(const std::string& path) const;
     // Deletes the shared folder's copy; the data-folder or pack copy, if any, is seen again.
     // False (nothing changed) when the shared folder has no such file.
     virtual bool removeFile(const std::string& path);
@@ -136,6 +140,9 @@ private:
     std::string loosePath(const Entry& entry) const;
     std::wstring packPath(const Entry& entry) const;
     void noteWritten(const std::string& key, const std::string& name);
+    // The relative name on disk of a key of the shared folder: its file's name when the folder
+    // has one, else the key.
+    std::string sharedName(const std::string& key) const;
     void moveOnDisk(const std::string& source, const std::string& target, std::string& error);
 
     std::wstring m_dataFolder;

@@ -173,24 +173,25 @@ bool writeScreenshot(const std::wstring& path, int width, int height, const std:
         traceFailure(path, "there is no file system");
         return false;
     }
-    const std::wstring relative = toLower(path);
-    const std::wstring fileName = files->getCommonFolder() + relative;
+    const std::string relative = toUtf8(toLower(path));
+    // The picture goes into the file that createFile makes (one already there keeps its name).
+    const std::wstring fileName = fromUtf8(files->sharedPathOnDisk(relative));
     try
     {
         // Makes the folders and enters the file into the index.
-        files->createFile(toUtf8(relative), true)->close();
+        files->createFile(relative, true)->close();
     }
     catch (...)
     {
-        traceFailure(path, "the file can't be created");
+        traceFailure(fileName, "the file can't be created");
         return false;
     }
     std::wstring error;
     if (!saveJpeg(&header, bits.data(), bits.size(), kScreenshotQuality, fileName, &error))
     {
         // No empty file is left where a picture was expected.
-        files->removeFile(toUtf8(relative));
-        traceFailure(path, toUtf8(error));
+        files->removeFile(relative);
+        traceFailure(fileName, toUtf8(error));
         return false;
     }
     return true;

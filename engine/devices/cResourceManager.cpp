@@ -270,7 +270,7 @@ void cResourceManager::dumpLog(const std::string& file) const
     const int written = stream->write(bytes.data(), static_cast<unsigned>(bytes.size()));
     stream->close();
     if (written != static_cast<int>(bytes.size()))
-        throwError("Can't write file \"" + file + "\".");
+        throwError("Can't write file \"" + files->sharedPathOnDisk(file) + "\".");
 }
 
 void cResourceManager::preload(tPropertiesPtr list, unsigned first, unsigned end)

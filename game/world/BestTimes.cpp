@@ -291,7 +291,7 @@ bool BestTimes::save()
         return false;
     try
     {
-        Engine::writeUnicodeFile("BestTimes.xml", fileText());
+        Engine::writeUnicodeFile(FileName, fileText());
         return true;
     }
     catch (...)

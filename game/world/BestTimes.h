@@ -24,7 +24,7 @@ struct BestTimeRecord
 
 // The best time of every level, read on first use from "besttimes.xml" (a level the file does
 // not give, or gives damaged, keeps its level file's "MetaData" "BestTime") and written back as
-// the UTF-16 file "BestTimes.xml" when it changed. A damaged file gives what can still be read
+// the UTF-16 file "besttimes.xml" when it changed. A damaged file gives what can still be read
 // of it and is set aside as "besttimes.xml.damaged" (takeKeptAside, for the player to be told);
 // one that cannot be opened, or something that is no regular file in its place, is left as it is
 // and not written over in that run.
@@ -56,7 +56,7 @@ public:
     // With the constant "game"/"LogReadingBestTimes" on: every level's record to the log
     // "BestTimes".
     void logAll() const;
-    // The text written to "BestTimes.xml" (without the byte-order mark).
+    // The text written to "besttimes.xml" (without the byte-order mark).
     std::wstring fileText() const;
 
 private:

@@ -58,7 +58,8 @@ TEST_F(IrregularFiles, NoWriteGoesOverSomethingThatIsNoRegularFile)
         }
         catch (const std::string& text)
         {
-            EXPECT_EQ(text, "Can't write file \"Kept.xml\": " + std::string(kind.told) +
+            // Named as the disk has it, not as asked for.
+            EXPECT_EQ(text, "Can't write file \"" + at.string() + "\": " + std::string(kind.told) +
                                 " is in its place, not a regular file.");
         }
         EXPECT_TRUE(kind.isThere(at));

@@ -1,6 +1,8 @@
 // The best times: read from the shared "besttimes.xml" or the levels' own times, written back
 // byte for byte as UTF-16, and never lost to a damaged file.
 #include "engine/core/SaveFailures.h"
+#include "engine/core/StringUtils.h"
+#include "engine/core/cFileSystem.h"
 #include "game/world/BestTimes.h"
 #include "game/world/GameConfig.h"
 #include "tests/game/world/game_test_tools.h"
@@ -184,6 +186,27 @@ TEST(BestTimes, ATableThatCannotBeReadIsNeverWrittenOver)
     restartResources(fixture);
     times.reload();
     EXPECT_EQ(times.getBestTime(0).name, L"P0");
+}
+
+TEST(BestTimes, ATableThatCannotBeWrittenIsToldByTheFileOnDisk)
+{
+    GameFixture fixture;
+    BestTimes& times = BestTimes::instance();
+    times.reload();
+    Engine::resetSaveFailures();
+    std::string told;
+    Engine::setSaveFailureListener([&](Engine::eSavedFile, const std::string& text) { told = text; });
+    {
+        ::Test::DiskFaults disk({{Engine::eFileStep::write, "besttimes.xml", ENOSPC}});
+        times.setBestTime(0, BestTimeRecord(L"New", 5));
+        times.saveIfChanged();
+    }
+    Engine::setSaveFailureListener({});
+    const std::string file =
+        Engine::toUtf8(Engine::cFileSystem::instance()->getCommonFolder()) + "besttimes.xml";
+    EXPECT_NE(told.find("Can't write file \"" + file + "\": No space left on device"), std::string::npos)
+        << told;
+    EXPECT_TRUE(times.isChanged()) << "the next save tries again";
 }
 
 TEST(BestTimes, ALevelsOwnTimeIsWhatTheWholeLevelFileSays)
