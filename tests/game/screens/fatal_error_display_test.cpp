@@ -85,19 +85,23 @@ TEST(FatalError, WithoutADisplayStderrSaysWhyInAFewLines)
     ASSERT_FALSE(display.empty());
     const std::string wayland = "wayland-quillmoor-absent";
     const std::string unfound =
-        "the display " + wayland + " cannot be found: XDG_RUNTIME_DIR, the folder of its socket, is not set.";
+        "the display " + wayland + " cannot be found: XDG_RUNTIME_DIR, the folder of its socket, ";
     const std::string deadX = "the display " + display + " did not answer in 5 s.";
     const struct
     {
         const char* what;
         std::string x;       // DISPLAY, unset when empty
         std::string wayland; // WAYLAND_DISPLAY, unset when empty
+        std::string runtime; // XDG_RUNTIME_DIR, unset when empty
         std::string reason;
     } cases[] = {
-        {"no display named", "", "", "neither DISPLAY nor WAYLAND_DISPLAY names one."},
-        {"a display that never answers", display, "", deadX},
-        {"a Wayland display without XDG_RUNTIME_DIR", "", wayland, unfound},
-        {"that and an X display that never answers", display, wayland, deadX},
+        {"no display named", "", "", "", "neither DISPLAY nor WAYLAND_DISPLAY names one."},
+        {"a display that never answers", display, "", "", deadX},
+        {"a Wayland display without XDG_RUNTIME_DIR", "", wayland, "", unfound + "is not set."},
+        {"that and an X display that never answers", display, wayland, "", deadX},
+        // Wayland's library looks for no socket in a folder that is no absolute path either.
+        {"a Wayland display with a relative XDG_RUNTIME_DIR", "", wayland, "run/user",
+         unfound + "is not an absolute path (run/user)."},
     };
     for (const auto& row : cases)
     {
@@ -111,6 +115,7 @@ TEST(FatalError, WithoutADisplayStderrSaysWhyInAFewLines)
             "-u QUILLMOOR_HEADLESS -u QUILLMOOR_TRACE " +
             (row.x.empty() ? std::string() : "DISPLAY=" + row.x + " ") +
             (row.wayland.empty() ? std::string() : "WAYLAND_DISPLAY=" + row.wayland + " ") +
+            (row.runtime.empty() ? std::string() : "XDG_RUNTIME_DIR=" + row.runtime + " ") +
             "XDG_DATA_HOME='" + root + "/share' '" + QUILL_EXECUTABLE + "' 2>'" + root + "/stderr.txt'");
         ASSERT_GT(game, 0);
         int status = 0;
