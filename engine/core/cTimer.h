@@ -43,6 +43,8 @@ public:
     virtual float getTime() const { return static_cast<float>(m_time); }
     // Returns the draw-due flag and clears it.
     virtual bool takeDrawDue();
+    // Whether the frame being run is to be drawn: the draw-due flag, left as it is.
+    bool isDrawDue() const { return m_drawDue; }
     // Sets the draw-due flag and returns its old value.
     virtual bool exchangeDrawDue(bool value);
 

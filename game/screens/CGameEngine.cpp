@@ -8,6 +8,7 @@
 #include "engine/core/cLogic.h"
 #include "engine/core/cProfileManager.h"
 #include "engine/core/cSettings.h"
+#include "engine/core/cTimer.h"
 #include "engine/devices/cInput.h"
 #include "engine/ui/cPyro.h"
 #include "game/screens/CGameState.h"
@@ -299,10 +300,13 @@ void CGameEngine::Update()
         m_states.back()->Update(this);
     if (m_quietFrames < 0)
         return;
-    // A fade (a panel or a screen coming or going) starts the count again.
+    // A fade (a panel or a screen coming or going) starts the count again. Only the frames that
+    // are drawn count: the frame runs several times for each one drawn, and the line would
+    // otherwise come before the screen shows what the line before it told of.
+    const Engine::cTimer* timer = Engine::cTimer::instance();
     if (Engine::cControl::isFading())
         m_quietFrames = 0;
-    else if (++m_quietFrames >= kSettleFrames)
+    else if ((!timer || timer->isDrawDue()) && ++m_quietFrames >= kSettleFrames)
     {
         trace(L"Screen settled\n");
         m_quietFrames = -1;

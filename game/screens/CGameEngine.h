@@ -27,8 +27,8 @@ class cApplication;
 //
 // Every state operation but `Update` writes a trace line; traces go to stderr while the
 // environment variable QUILLMOOR_TRACE is set, or to the sink a test installs. After any trace
-// line, "Screen settled" follows once the top state has run for a few whole frames with no fade
-// running: what the line told of is drawn, shown and takes input.
+// line, "Screen settled" follows once the top state has run for a few whole frames, each drawn
+// (or due to be), with no fade running: what the line told of is drawn, shown and takes input.
 class CGameEngine
 {
 public:
@@ -113,8 +113,8 @@ public:
     // Where trace lines go instead of stderr; an empty sink puts stderr back.
     static void setTraceSink(const TraceSink& sink);
 
-    // Frames the top state runs after a trace line before the screen counts as settled: one to
-    // run, one drawn, one shown.
+    // Drawn frames the top state runs after a trace line before the screen counts as settled:
+    // one to run, one drawn, one shown.
     static constexpr int kSettleFrames = 3;
 
 private:

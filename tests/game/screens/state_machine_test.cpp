@@ -1,6 +1,7 @@
 // The game's state machine: the order of the state operations and their trace lines, the
 // dialog states' depths and closing, and the level path a command line names.
 #include "engine/core/cControl.h"
+#include "engine/core/cTimer.h"
 #include "engine/devices/cInput.h"
 #include "engine/ui/cPicture.h"
 #include "game/screens/CDialogState.h"
@@ -133,6 +134,23 @@ TEST_F(StateMachine, TheScreenSettlesAfterEveryTraceOnceItsFramesRunWithoutAFade
     }
     frames(CGameEngine::kSettleFrames);
     EXPECT_EQ(traces, (std::vector<std::wstring>{L"The dialog went\n", L"Screen settled\n"}));
+
+    // Only the frames that are drawn count: the frame runs more often than it is drawn.
+    traces.clear();
+    Engine::cTimer timer;
+    timer.exchangeDrawDue(false);
+    CGameEngine::trace(L"A message came\n");
+    frames(CGameEngine::kSettleFrames + 2);
+    EXPECT_EQ(traces.size(), 1u) << "no frame drawn, no settling";
+    for (int drawn = 0; drawn < CGameEngine::kSettleFrames; ++drawn)
+    {
+        EXPECT_EQ(traces.size(), 1u) << "settled after " << drawn << " drawn frames";
+        timer.exchangeDrawDue(true);
+        frames(1);
+        timer.exchangeDrawDue(false);
+        frames(2);
+    }
+    EXPECT_EQ(traces, (std::vector<std::wstring>{L"A message came\n", L"Screen settled\n"}));
 }
 
 TEST_F(StateMachine, ChangePushAndPopRunTheStatesInOrderAndOnlyTheTopUpdates)
