@@ -8,10 +8,14 @@
 // A test never waits a fixed time for the program: the machine may be busy. It waits for a
 // trace line (`GameProgram::expectTrace`, or `traceAfter` around an action), then for the screen
 // to have settled after it (`GameProgram::expectSettled`: the program traces "Screen settled"
-// once its top state has run a few whole frames with no fade after its latest line, so the
-// screen shows what the line told of and takes input). Every wait has a generous limit
-// (`kPatience`) and fails naming what it awaited. Where a test watches that something does not
-// change, it watches for a while: that is an observation, not a wait.
+// once its top state has drawn a few whole frames with no fade after its latest line, so the
+// screen takes input). The X server may still take in the program's last frames after a test's
+// read: for a moment after the line the screen may show the frame before the change, or the last
+// step of a fade. What a test keeps to compare with later is read once the screen shows it and
+// holds still (`readShown`).
+// Every wait has a generous limit (`kPatience`) and fails naming what it awaited. Where a test
+// watches that something does not change, it watches for a while: that is an observation, not a
+// wait.
 
 #include "tests/support/Pictures.h"
 #include "tests/support/PrivateServer.h"
@@ -31,6 +35,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 // Xlib's macros (None, Bool, Status) clash with names of the test framework: include this
@@ -520,11 +525,16 @@ public:
         for (auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
              std::chrono::steady_clock::now() < end;)
         {
+            // The line's `times`-th time (or its latest) in one reading of the traces: a settle
+            // that came before it belongs to an earlier change.
             const std::string all = traces();
             size_t at = std::string::npos;
-            for (int seen = 0, wanted = times > 0 ? times : count(text); seen < wanted; ++seen)
-                at = all.find(text, at == std::string::npos ? 0 : at + 1);
-            if (at != std::string::npos && all.find(kSettled, at + text.size()) != std::string::npos)
+            int seen = 0;
+            for (size_t next = all.find(text); next != std::string::npos && (times == 0 || seen < times);
+                 next = all.find(text, next + 1), ++seen)
+                at = next;
+            if (seen >= times && at != std::string::npos &&
+                all.find(kSettled, at + text.size()) != std::string::npos)
                 return ::testing::AssertionSuccess();
             if (ended())
                 break;
@@ -626,6 +636,51 @@ inline bool until(const std::function<bool()>& check, double seconds = kPatience
         GameScreen::pause(40);
     }
     return false;
+}
+
+// How long a read of the screen gives the same before a test takes it as what the screen shows.
+constexpr double kSteady = 0.5;
+
+// Reads `read` (what a place of the screen shows, or a measure of it) until it gives a value
+// that `shown` accepts (the change awaited shows there: the place no longer shows what it
+// showed before) and then gives that same value in every read for `kSteady` seconds; `out`
+// holds it. After "Screen settled" the screen may show a frame before the change for a moment,
+// or the last step of a fade (see the top of this file): a value kept to compare with later
+// is read this way.
+template <class Read, class T, class Shown>
+::testing::AssertionResult readShown(const Read& read, T& out, const Shown& shown, double seconds = kPatience)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    bool held = false;
+    Clock::time_point since;
+    while (Clock::now() < end)
+    {
+        const Clock::time_point at = Clock::now();
+        T value = read();
+        if (!shown(static_cast<const T&>(value)))
+            held = false;
+        else if (!held || !(value == out))
+        {
+            out = std::move(value);
+            held = true;
+            since = at;
+        }
+        else if (at - since >= std::chrono::duration<double>(kSteady))
+            return ::testing::AssertionSuccess();
+        GameScreen::pause(40);
+    }
+    return ::testing::AssertionFailure()
+           << (held ? "the screen did not hold still" : "the awaited change did not show") << " for "
+           << seconds << " s";
+}
+
+// The same, for a place whose every value is awaited: it is read once it holds still.
+template <class Read, class T>
+::testing::AssertionResult readShown(const Read& read, T& out, double seconds = kPatience)
+{
+    return readShown(
+        read, out, [](const T&) { return true; }, seconds);
 }
 
 // Skips the logos with key presses (a press and its release skip the logo that is up; one may

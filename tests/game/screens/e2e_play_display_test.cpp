@@ -97,18 +97,22 @@ void visitMenuDialogs(GameScreen& screen, const GameProgram& game, ScreenSheet& 
         game, "CMenuState Resume\n", [&] { screen.key(XK_Escape); }, true));
 
     const std::vector<uint32_t> menu = screen.area(0, 0, 1024, 768);
+    const auto selectionPlace = [&] { return screen.area(280, 270, 290, 250); };
+    const std::vector<uint32_t> underMenu = selectionPlace();
     ASSERT_TRUE(traceAfter(
         game, "CDialogState Init\n", [&] { screen.click(kMenuPlayX, kMenuPlayerY); }, true));
+    // The question is drawn over the selection, as it shows once the menu is gone from there.
+    std::vector<uint32_t> selection;
+    ASSERT_TRUE(readShown(selectionPlace, selection,
+                          [&](const std::vector<uint32_t>& place) { return place != underMenu; }))
+        << "the player selection shows";
     sheet.keep(screen, "player_selection", menu);
-    // The question is drawn over the selection.
-    const std::vector<uint32_t> selection = screen.area(280, 270, 290, 250);
     ASSERT_TRUE(traceAfter(
         game, "Delete question shown\n", [&] { screen.click(kDeleteX, kDeleteY); }, true));
-    EXPECT_TRUE(until([&] { return screen.area(280, 270, 290, 250) != selection; }))
-        << "the delete question shows";
+    EXPECT_TRUE(until([&] { return selectionPlace() != selection; })) << "the delete question shows";
     sheet.keep(screen, "delete_question");
     screen.key(XK_Escape);
-    EXPECT_TRUE(until([&] { return screen.area(280, 270, 290, 250) == selection; })) << "No keeps the player";
+    EXPECT_TRUE(until([&] { return selectionPlace() == selection; })) << "No keeps the player";
     ASSERT_TRUE(traceAfter(
         game, "CMenuState Resume\n", [&] { screen.key(XK_Escape); }, true));
 
@@ -197,12 +201,17 @@ TEST(WholeGame, AFirstStartGoesFromTheNameToTheFirstLevelWonByItsScriptAndTheSec
     sheet.keep(screen, "main_menu");
     ASSERT_NO_FATAL_FAILURE(visitMenuDialogs(screen, game, sheet));
 
-    ASSERT_NO_FATAL_FAILURE(openMap(screen, game));
-    sheet.keep(screen, "map");
     const Engine::cVector2 second = nodeOf(1);
     const auto secondNode = [&]
     { return screen.area(static_cast<int>(second.x) - 20, static_cast<int>(second.y) - 20, 40, 40); };
-    const std::vector<uint32_t> lockedNode = secondNode();
+    const std::vector<uint32_t> underMenu = secondNode();
+    ASSERT_NO_FATAL_FAILURE(openMap(screen, game));
+    // The second level's node as the map shows it, locked.
+    std::vector<uint32_t> lockedNode;
+    ASSERT_TRUE(readShown(secondNode, lockedNode,
+                          [&](const std::vector<uint32_t>& node) { return node != underMenu; }))
+        << "the map shows";
+    sheet.keep(screen, "map");
     ASSERT_NO_FATAL_FAILURE(pickLevel(screen, game, 0));
     sheet.keep(screen, "begin_question");
     ASSERT_TRUE(traceAfter(game, "CPlayState Init\n", [&] { screen.key(XK_Return); }));

@@ -80,42 +80,56 @@ TEST(FrontEndProgram, AFirstPlayerIsAskedTheNameSetsTheMusicAndStartsTheFirstLev
         // The typed name shows; a picture for a look, so no failure when it does not.
         until([&] { return screen.area(0, 0, 1024, 768) != empty; }, 10.0);
         saveShot(screen, "first_user_typed");
+        const auto plate = [&] { return screen.area(kBoardX - 140, kNameY - 16, 280, 32); };
+        const auto musicSlider = [&] { return screen.area(400, kSliderY - 24, 350, 48); };
         ASSERT_TRUE(traceAfter(
             game, "CMenuState Resume\n", [&] { screen.key(XK_Return); }, true));
+        // The plate once the panel has gone from over it.
+        ASSERT_TRUE(readShown(plate, namePlate));
         saveShot(screen, "main_menu");
-        namePlate = screen.area(kBoardX - 140, kNameY - 16, 280, 32);
         EXPECT_GT(countNear(namePlate, 0xF4E9D0, 30), 40) << "the name in light letters on the plate";
         const std::string profiles =
             ::Test::readFile(folder.path() / "share/Quillmoor/profiles/profiles.xml");
         EXPECT_NE(profiles.find(utf16("CurrentUser=\"tester7\"")), std::string::npos) << profiles;
 
         // Options: the music slider a third of the way.
+        const std::vector<uint32_t> menu = musicSlider();
         ASSERT_TRUE(traceAfter(
             game, "CDialogState Init\n", [&] { screen.click(kBoardX, kOptionsY); }, true));
-        const std::vector<uint32_t> before = screen.area(400, kSliderY - 24, 350, 48);
+        std::vector<uint32_t> before;
+        ASSERT_TRUE(
+            readShown(musicSlider, before, [&](const std::vector<uint32_t>& place) { return place != menu; }))
+            << "the options show";
         screen.click(412 + 96, kSliderY);
-        EXPECT_TRUE(until([&] { return screen.area(400, kSliderY - 24, 350, 48) != before; }))
+        std::vector<uint32_t> lit;
+        EXPECT_TRUE(
+            readShown(musicSlider, lit, [&](const std::vector<uint32_t>& place) { return place != before; }))
             << "the slider moves to the click";
         saveShot(screen, "options");
         // The knob lit under the pointer goes back to its look at rest once the pointer leaves.
-        const std::vector<uint32_t> lit = screen.area(400, kSliderY - 24, 350, 48);
         screen.moveTo(kBoardX, kOptionsY);
-        until([&] { return screen.area(400, kSliderY - 24, 350, 48) != lit; }, 5.0);
-        slider = screen.area(400, kSliderY - 24, 350, 48);
+        until([&] { return musicSlider() != lit; }, 5.0);
+        ASSERT_TRUE(readShown(musicSlider, slider));
         ASSERT_TRUE(traceAfter(
             game, "CMenuState Resume\n", [&] { screen.click(512, 534); }, true));
 
-        // The map: only level 0 open, the other pages locked.
+        // The map: only level 0 open, the other pages locked. The strip under the buttons,
+        // where no cloud passes, shows the map once it no longer shows the menu; it would move
+        // with a slide.
+        const auto bottom = [&] { return screen.area(0, 752, 1024, 16); };
+        const std::vector<uint32_t> underMenu = bottom();
         ASSERT_TRUE(traceAfter(
             game, "CMapState Resume\n", [&] { screen.click(kBoardX, kPlayY); }, true));
+        std::vector<uint32_t> strip;
+        ASSERT_TRUE(
+            readShown(bottom, strip, [&](const std::vector<uint32_t>& place) { return place != underMenu; }))
+            << "the map shows";
         saveShot(screen, "map");
         const std::vector<uint32_t> pageZero = screen.area(322 - 10, 712 - 10, 20, 20);
         const std::vector<uint32_t> pageOne = screen.area(398 - 10, 712 - 10, 20, 20);
         const std::vector<uint32_t> pageTwo = screen.area(474 - 10, 712 - 10, 20, 20);
         EXPECT_EQ(pageOne, pageTwo) << "locked pages look alike";
         EXPECT_NE(pageZero, pageOne) << "the shown page is not locked";
-        // The strip under the buttons, where no cloud passes, would move with a slide.
-        const std::vector<uint32_t> strip = screen.area(0, 752, 1024, 16);
         // The locked page's arrow, then the first level: the program takes the clicks in turn, so
         // once the level asks to begin, the arrow's click has been taken too.
         screen.click(794, 712);
@@ -124,7 +138,7 @@ TEST(FrontEndProgram, AFirstPlayerIsAskedTheNameSetsTheMusicAndStartsTheFirstLev
             game, "CDialogState Init\n", [&] { screen.click(105, 560); }, true))
             << "the selected level asks to begin";
         EXPECT_EQ(game.count("Map slides to page"), 0) << "the next page is not open: no slide";
-        EXPECT_EQ(screen.area(0, 752, 1024, 16), strip) << "no slide";
+        EXPECT_EQ(bottom(), strip) << "no slide";
         saveShot(screen, "begin_question");
         ASSERT_TRUE(traceAfter(game, "CPlayState Init\n", [&] { screen.key(XK_Return); }));
         ASSERT_TRUE(game.expectSettled("CPlayState Resume\n", 1));
@@ -139,7 +153,7 @@ TEST(FrontEndProgram, AFirstPlayerIsAskedTheNameSetsTheMusicAndStartsTheFirstLev
     ASSERT_TRUE(skipLogos(screen, game));
     ASSERT_TRUE(game.expectSettled("CMenuState Resume\n", 1));
     EXPECT_EQ(game.traces().find("CDialogState Init\n"), std::string::npos) << "no name asked";
-    // The X server may show the settled frame a moment after the program traced it.
+    // The screen may show the settled frame a moment after the program traced it.
     EXPECT_TRUE(until([&] { return screen.area(kBoardX - 140, kNameY - 16, 280, 32) == namePlate; }))
         << "the same player's name";
     ASSERT_TRUE(traceAfter(
@@ -179,8 +193,15 @@ TEST(FrontEndProgram, WithoutASoundDeviceTheVolumeSlidersAreGreyAndStayWhereThey
         screen.key(static_cast<KeySym>(c));
     ASSERT_TRUE(traceAfter(
         game, "CMenuState Resume\n", [&] { screen.key(XK_Return); }, true));
+    const auto musicSlider = [&] { return screen.area(400, kSliderY - 24, 350, 48); };
+    std::vector<uint32_t> menu;
+    ASSERT_TRUE(readShown(musicSlider, menu));
     ASSERT_TRUE(traceAfter(
         game, "CDialogState Init\n", [&] { screen.click(kBoardX, kOptionsY); }, true));
+    std::vector<uint32_t> options;
+    ASSERT_TRUE(
+        readShown(musicSlider, options, [&](const std::vector<uint32_t>& place) { return place != menu; }))
+        << "the options show";
     saveShot(screen, "options_without_sound");
     for (int y : {kSliderY, kSoundSliderY})
     {

@@ -91,7 +91,9 @@ TEST(GameProgram, ALevelLoadsIsDrawnPausesUnderTheMenuAndTheProgramEndsCleanly)
         game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }, true));
     EXPECT_TRUE(until([&] { return near(screen.pixel(360, 580), 0xF4E9D0, 40); }))
         << std::hex << screen.pixel(360, 580) << " the menu's panel";
-    const std::vector<uint32_t> clock = screen.area(150, 10, 90, 32);
+    // The clock as it stands under the menu, once the level has dimmed under it.
+    std::vector<uint32_t> clock;
+    ASSERT_TRUE(readShown([&] { return screen.area(150, 10, 90, 32); }, clock));
     const int seconds = game.count("Level clock ");
     saveShot(screen, "menu");
     observe(2.2);

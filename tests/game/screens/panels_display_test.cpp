@@ -57,20 +57,27 @@ TEST(PanelsOnScreen, TheMapsContinueQuestionAfterALevelWasLeftIsDrawnFromTheKit)
     ASSERT_NO_FATAL_FAILURE(startInTheFirstLevel(screen, folder, game));
 
     // The pause menu, its main-menu button: the question, drawn over the menu.
+    const auto parchmentPlace = [&] { return screen.pixel(kParchmentX, kParchmentY); };
     ASSERT_TRUE(traceAfter(
         *game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }, true));
+    const uint32_t underQuestion = parchmentPlace();
     ASSERT_TRUE(traceAfter(
         *game, "CDialogState Init\n", [&] { screen.click(kPauseMainMenuX, kPauseMainMenuY); }, true));
-    const uint32_t parchment = screen.pixel(kParchmentX, kParchmentY);
+    uint32_t parchment = 0;
+    ASSERT_TRUE(readShown(parchmentPlace, parchment, [&](uint32_t at) { return at != underQuestion; }))
+        << "the question shows";
     EXPECT_FALSE(near(parchment, 0xFFFFFF, 24)) << std::hex << parchment;
     ASSERT_TRUE(traceAfter(
         *game, "CMenuState Init\n", [&] { screen.key(XK_Return); }, true));
 
     // The main menu's Play: the map asks at once about the level left.
+    const uint32_t onMenu = parchmentPlace();
     ASSERT_TRUE(traceAfter(
         *game, "CDialogState Init\n", [&] { screen.click(kMenuPlayX, kMenuPlayY); }, true));
     ASSERT_EQ(game->count("CMapState Init\n"), 1) << game->traces();
-    const uint32_t question = screen.pixel(kParchmentX, kParchmentY);
+    uint32_t question = 0;
+    ASSERT_TRUE(readShown(parchmentPlace, question, [&](uint32_t at) { return at != onMenu; }))
+        << "the question shows";
     EXPECT_FALSE(near(question, 0xFFFFFF, 24)) << std::hex << question;
     EXPECT_TRUE(near(question, parchment))
         << std::hex << question << " where the kit's parchment is " << parchment;
@@ -91,24 +98,20 @@ TEST(PanelsOnScreen, OptionsOpenedFromThePauseMenuLeaveItsHeadingShowingAboveThe
     const std::vector<uint32_t> level = heading();
     ASSERT_TRUE(traceAfter(
         *game, "CDialogState Init\n", [&] { screen.key(XK_Escape); }, true));
-    // The X server may show the settled frame a moment after the program traced it, and the
-    // frames before it (the level dimming, the menu coming) differ from the level too: the
-    // plate is read once it has stopped changing.
+    // The frames before the settled one (the level dimming, the menu coming) differ from the
+    // level too: the plate is read once it holds still.
     std::vector<uint32_t> paused;
-    EXPECT_TRUE(until(
-        [&]
-        {
-            const std::vector<uint32_t> before = heading();
-            observe(0.5);
-            paused = heading();
-            return paused == before && paused != level;
-        }))
+    EXPECT_TRUE(
+        readShown(heading, paused, [&](const std::vector<uint32_t>& plate) { return plate != level; }))
         << "the menu's heading shows";
     const std::vector<uint32_t> menu = optionsHeading();
 
     ASSERT_TRUE(traceAfter(
         *game, "CDialogState Init\n", [&] { screen.click(kPauseOptionsX, kPauseOptionsY); }, true));
-    EXPECT_TRUE(until([&] { return optionsHeading() != menu; })) << "the options' heading shows";
+    std::vector<uint32_t> options;
+    EXPECT_TRUE(
+        readShown(optionsHeading, options, [&](const std::vector<uint32_t>& plate) { return plate != menu; }))
+        << "the options' heading shows";
     saveShot(screen, "options_over_the_pause_menu");
     EXPECT_EQ(heading(), paused) << "the menu stays under the options, its heading whole";
     ASSERT_TRUE(traceAfter(

@@ -155,7 +155,7 @@ TEST(SavesKept, TheMessagesOfValuesThatCannotBeReadComeOneAfterTheOtherEachAlone
     const auto drawn = [](const std::vector<uint32_t>& box)
     { return darkOf(box) > 500 && darkOf(box) < box.size() / 4; };
     std::vector<uint32_t> first;
-    ASSERT_TRUE(until([&] { return drawn(first = textBox()); })) << "the message's text is drawn";
+    ASSERT_TRUE(readShown(textBox, first, drawn)) << "the message's text is drawn";
     screen.click(kMenuPlayX, kMenuPlayY);
     screen.clickAgain(kMenuPlayX, kMenuPlayY);
     EXPECT_TRUE(textBox() == first) << "the message stands as it was";
@@ -166,7 +166,8 @@ TEST(SavesKept, TheMessagesOfValuesThatCannotBeReadComeOneAfterTheOtherEachAlone
     ASSERT_TRUE(
         clickUntil(screen, game, kMenuPlayX, kMenuPlayY, "System message MainMenu/ValuesLeftMessage.xml\n"));
     std::vector<uint32_t> second;
-    ASSERT_TRUE(until([&] { return (second = textBox()) != first && drawn(second); }));
+    ASSERT_TRUE(readShown(textBox, second,
+                          [&](const std::vector<uint32_t>& box) { return box != first && drawn(box); }));
     // The first text is gone from under the second: of its dark pixels, only those where the
     // second text happens to lie are dark.
     EXPECT_LT(darkOf(second, first) * 2, darkOf(first)) << "the first text shows through the second";
@@ -220,22 +221,31 @@ TEST(SavesKept, TheNextMessageComesUnderTheStillPointerAndTakesItsClick)
     ASSERT_TRUE(toMenu(screen, game));
     ASSERT_TRUE(game.expectSettled("System message MainMenu/SaveFailedMessage.xml\n", 1));
     ASSERT_TRUE(clickUntil(screen, game, kMessageOkX, kMessageOkY, "System message closed\n"));
+    // The menu's buttons where the map's will be: the map shows once they are gone.
+    const auto onMenu = buttons();
     ASSERT_TRUE(
         clickUntil(screen, game, kMenuPlayX, kMenuPlayY, "System message MainMenu/ValuesLeftMessage.xml\n"));
-    const auto underFirst = buttons();
+    auto underFirst = onMenu;
+    ASSERT_TRUE(readShown(buttons, underFirst, [&](auto lit) { return lit != onMenu; }))
+        << "the map under the first message";
     // The pointer moves onto the first one's OK, which lights up.
     const std::vector<uint32_t> away = okArea();
+    const std::vector<uint32_t> firstText = textBox();
     screen.moveTo(kMessageOkX, kMessageOkY);
     std::vector<uint32_t> hovered;
-    ASSERT_TRUE(until([&] { return (hovered = okArea()) != away; })) << "the OK lights up under the pointer";
+    ASSERT_TRUE(readShown(okArea, hovered, [&](const std::vector<uint32_t>& ok) { return ok != away; }))
+        << "the OK lights up under the pointer";
     ASSERT_TRUE(traceAfter(
         game, "System message MainMenu/SaveBlockedMessage.xml\n", [&] { screen.clickInPlace(); }, true));
+    // The second message's text in the place of the first's.
+    std::vector<uint32_t> text;
+    ASSERT_TRUE(readShown(textBox, text, [&](const std::vector<uint32_t>& box) { return box != firstText; }))
+        << "the next message shows";
     EXPECT_TRUE(until([&] { return green(okArea()) * 5 >= green(hovered) * 4; }))
         << "the next OK is drawn greyed";
     const auto underSecond = buttons();
     EXPECT_LE(underSecond, underFirst + underFirst / 10)
         << "the map's buttons look disabled, as under the first";
-    const std::vector<uint32_t> text = textBox();
     ASSERT_TRUE(traceAfter(
         game, "System message closed\n", [&] { screen.clickInPlace(); }, true))
         << "a click without a move closes it\n"
