@@ -36,8 +36,8 @@ std::string irregularSharedFile(const std::string& path);
 // replaced only once every byte is on the disk. Returns `size`; throws std::string
 // "Can't write file \"<file>\"." (the file on disk, `cFileSystem::sharedPathOnDisk`, with the
 // system's reason before the full stop, when there is one) when the file could not be written
-// (the old file is kept). Something that is no regular
-// file (`irregularSharedFile`) is never replaced: what it is, or leads to, is not the program's.
+// (the old file is kept). Something that is no regular file (`irregularSharedFile`) is never
+// replaced: what it is, or leads to, is not the program's.
 size_t writeWholeFile(const std::string& path, const void* data, size_t size);
 
 // Writes a text file in UTF-16 (little-endian, the byte-order mark FF FE first, no terminator)
