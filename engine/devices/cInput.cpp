@@ -387,10 +387,26 @@ void cInput::deliverKeys()
 void cInput::raise(int32_t code)
 {
     const eControl control = static_cast<eControl>(code);
+    const eControl released = releasedControl(control);
     if (control != CONTROL_ANY)
+    {
         m_raised = control;
+        m_raisedLayer = listeningLayer();
+        if (released != CONTROL_ANY)
+        {
+            const size_t index = static_cast<size_t>(released);
+            if (isPressedControl(control))
+                m_pressLayers[index] = m_raisedLayer;
+            else if (m_held[index] && m_pressLayers[index] != m_raisedLayer)
+                // Pressed on a layer that has closed, or under one opened since: no one's.
+                m_raisedLayer = kNoLayer;
+        }
+    }
+    // The any-control code goes where the code before it went.
+    m_raising = true;
     m_signals[static_cast<size_t>(code)]();
-    if (const eControl released = releasedControl(control); released != CONTROL_ANY)
+    m_raising = false;
+    if (released != CONTROL_ANY)
         m_held[static_cast<size_t>(released)] = isPressedControl(control);
 }
 

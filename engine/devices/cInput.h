@@ -136,8 +136,16 @@ public:
     // layer closes, whatever it connects meanwhile. A control enabled again after its scope
     // ended connects to the layer of that later time. The pointer's place reaches everyone, and
     // so do the keys connected on every layer.
+    //
+    // A key or button belongs to the layer that heard its press: its release, and the any-control
+    // code after either, go to that layer only. A panel closed by a press or a release (a
+    // message's OK) takes the whole of it, and the release of a key pressed on a layer that has
+    // closed since reaches no one: what lay under the panel hears nothing of the input that
+    // closed it.
     static constexpr uint32_t kGroundLayer = 0;
     static constexpr uint32_t kEveryLayer = 0xFFFFFFFFu;
+    // The layer of input that no connection hears.
+    static constexpr uint32_t kNoLayer = 0xFFFFFFFEu;
     uint32_t openLayer();
     // Closing a layer that is not open changes nothing.
     void closeLayer(uint32_t layer);
@@ -168,15 +176,19 @@ public:
     Platform::InputBackend& getBackend() { return *m_backend; }
 
 private:
-    // `slot`, heard only while the layer open for connecting now is the listening one.
+    // `slot`, heard only while the layer open for connecting now is the hearing one.
     template <class Slot> auto layered(const Slot& slot)
     {
         return [this, layer = m_connectLayer, slot](auto... values)
         {
-            if (layer == kEveryLayer || layer == listeningLayer())
+            if (layer == kEveryLayer || layer == hearingLayer())
                 slot(values...);
         };
     }
+    // The layer whose connections hear what is raised now: while a key or button code is
+    // raised, with the any-control code that follows it, the layer it belongs to; else the
+    // listening one.
+    uint32_t hearingLayer() const { return m_raising ? m_raisedLayer : listeningLayer(); }
     void createDevices();
     void raise(int32_t code);
     // A movement of no amount (530, 0) at the pointer's place, which then counts as told.
@@ -226,6 +238,12 @@ private:
     eControl m_raised = CONTROL_ANY;
     // Indexed by released code.
     std::bitset<CONTROL_COUNT> m_held;
+    // The layer that heard the press of each held control, indexed by released code.
+    std::array<uint32_t, CONTROL_COUNT> m_pressLayers{};
+    // The layer of the key or button code raised last (`hearingLayer`), and whether it or the
+    // any-control code after it is being raised.
+    uint32_t m_raisedLayer = kGroundLayer;
+    bool m_raising = false;
     // The place the movement signal's handlers last learnt (the pointer after a move, or a
     // button's place).
     bool m_placeTold = false;

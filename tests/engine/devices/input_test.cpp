@@ -216,6 +216,44 @@ TEST_F(InputTest, OnlyTheHighestLayerOpenHearsTheInputButTheKeysOfEveryLayer)
     EXPECT_FALSE(codes.empty());
 }
 
+TEST_F(InputTest, TheClickOrKeyThatALayerTookIsHeardByNoOneUnderIt)
+{
+    // A panel's layer that its OK closes on the release of a click, as a message's does; the
+    // fixture's connections are the ground's.
+    uint32_t layer = input->openLayer();
+    std::vector<std::string> heard;
+    {
+        const cInput::cLayerScope scope(*input, layer);
+        input->connectKey(Engine::CONTROL_MOUSE_RELEASED,
+                          [&]
+                          {
+                              heard.push_back("OK");
+                              input->closeLayer(layer);
+                          });
+        input->connectKey(Engine::CONTROL_ANY, [&] { heard.push_back("panel any"); });
+    }
+    script->mouseButton(0, true);
+    input->update();
+    script->mouseButton(0, false);
+    input->update();
+    EXPECT_EQ(heard, (std::vector<std::string>{"panel any", "OK", "panel any"}));
+    EXPECT_TRUE(codes.empty()) << "the ground hears neither the release nor the any-control code after it";
+
+    // A key pressed while a panel holds the input and released once it has gone; then one of
+    // the ground's own.
+    layer = input->openLayer();
+    script->keyDown(Platform::Key::A);
+    input->update();
+    input->closeLayer(layer);
+    script->keyUp(Platform::Key::A);
+    input->update();
+    EXPECT_TRUE(codes.empty()) << "the release of the panel's key reaches no one";
+    script->keyDown(Platform::Key::A);
+    script->keyUp(Platform::Key::A);
+    input->update();
+    EXPECT_EQ(codes.size(), 4u) << "the ground's own press and release, each with the any-control code";
+}
+
 TEST_F(InputTest, JoystickAxesEveryFrameAndHatsOnlyWhenNotCentred)
 {
     input->update();
