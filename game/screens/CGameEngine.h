@@ -80,6 +80,9 @@ public:
     // logged).
     static void tell(const char* layout, const wchar_t* traced, const boost::function<void()>& then = {},
                      const wchar_t* textKey = nullptr);
+    // Whether a message told (see `tell`) stands over every state: what lies under it waits for
+    // its OK (a briefing's clock, the tutorial's tips and their time).
+    bool isTelling() const { return m_openMessage != nullptr; }
     size_t getStateCount() const { return m_states.size(); }
     CGameState* topState() const { return m_states.empty() ? nullptr : m_states.back(); }
     const std::vector<CGameState*>& getStates() const { return m_states; }

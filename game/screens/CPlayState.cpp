@@ -164,24 +164,18 @@ void CPlayState::onLoaded()
 void CPlayState::tellNext()
 {
     // The level shows under the message and waits: its clock, its briefing and its input start
-    // when the player has read every one.
+    // when the player has read every one. The message is told as every other over the screens
+    // is, after any that stands already, so that one stands at a time.
     getPlayView()->show();
     m_playView->disable();
     const auto [layout, trace] = m_tellFirst.front();
     m_tellFirst.erase(m_tellFirst.begin());
-    auto* message = new cSystemMessage(nullptr, layout);
-    m_message = message;
-    message->show();
-    message->enable();
-    message->closedSignal.connect(
-        [this](cSystemMessage*)
-        {
-            // The message deletes itself.
-            m_message = nullptr;
-            if (m_game && !m_running)
-                onLoaded();
-        });
-    CGameEngine::trace((L"CPlayState " + trace + L" told\n").c_str());
+    CGameEngine::tell(layout, (L"CPlayState " + trace + L" told\n").c_str(),
+                      [this]
+                      {
+                          if (m_game && !m_running)
+                              onLoaded();
+                      });
 }
 
 void CPlayState::Update(CGameEngine*)
@@ -381,10 +375,6 @@ void CPlayState::Cleanup()
     if (cGameSounds* sounds = cGameSounds::instance())
         sounds->stopMusic();
     TooltipManager::instance().reset();
-    // A message still open goes with the level it was about.
-    if (m_message && Engine::cControl::isAlive(m_message))
-        Engine::cControl::deleteLater(m_message);
-    m_message = nullptr;
     m_tellFirst.clear();
     releaseStatusPanel();
     releasePlayView();

@@ -145,8 +145,6 @@ private:
     // What the player is told once the level has loaded, in order: the layouts of the messages
     // and their traces.
     std::vector<std::pair<const char*, std::wstring>> m_tellFirst;
-    // That message while it is open (it deletes itself when closed).
-    Engine::cControl* m_message = nullptr;
     BestTimeRecord m_bestBeforeWin;
     // Taken at the first level start of the run, when they make their views.
     BriefState* m_briefState = nullptr;

@@ -308,7 +308,9 @@ float cBriefing::pulse() const
 void cBriefing::update()
 {
     Engine::cComposite::update();
-    if (!m_playing)
+    // Under a message over every screen the briefing waits where it stands, its clock, its
+    // speech and its camera, until the message's OK.
+    if (!m_playing || CGameEngine::instance().isTelling())
         return;
     const float dt = frameTime();
 
@@ -569,7 +571,7 @@ void cBriefing::onKey()
 
 void cBriefing::onForward()
 {
-    if (!m_playing)
+    if (!m_playing || CGameEngine::instance().isTelling())
         return;
     m_pressAnyKey->hide();
     m_waiting = false;

@@ -45,7 +45,8 @@ class cBriefingBubble;
 // still runs; a key then ends the speech and the time goes on. It never runs past the start of
 // an action before that action is on the screen (actions begin one a frame, and a frame may
 // be slow), so each stands for its written time as the player sees it. When every action is
-// over the forward button offers "StringNext" and any key ends the briefing.
+// over the forward button offers "StringNext" and any key ends the briefing. While a message
+// told over every screen stands (CGameEngine::tell), the whole briefing waits for its OK.
 //
 // The reporter who speaks faces the point the speech's bubble is chosen for (the arrived
 // pointer's, else the camera's); a pointer move that begins while a bubble stands leaves that

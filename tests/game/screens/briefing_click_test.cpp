@@ -1,17 +1,24 @@
 // A briefing that opens while the player holds a key or a button down, through the front end's
 // real frame and scripted input: the first level's rubble, cleared, opens its briefing under a
 // press on the rubble, and the release that follows was meant for the field, not the briefing.
+// A briefing under a message that opens as its level starts waits for the message's OK, and
+// the click on the OK answers the message alone.
+#include "engine/core/SaveFailures.h"
 #include "engine/core/StringUtils.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/BriefState.h"
+#include "game/screens/CMenuState.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cBriefing.h"
 #include "game/world/Game.h"
+#include "game/world/GameConfig.h"
+#include "tests/game/screens/drawn_texts.h"
 #include "tests/game/screens/frontend_test_tools.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -68,6 +75,99 @@ TEST(BriefingOpenedUnderAPress, ThePressesReleaseLeavesItAsItWasAndTheNextKeyAns
         front.key(Space);
         EXPECT_EQ(saidWhole(front.takeTraces()), 1) << "the next key answers it";
         engine.setLevelPath(L"");
+    }
+}
+
+TEST(BriefingUnderAMessage, WaitsForItsOkAndTheOkAnswersTheMessageAlone)
+{
+    using Places = std::vector<Engine::cVector2>;
+    const Engine::cVector2 mapPlay(922.0f, 710.0f);
+    const Engine::cVector2 yes(402.0f, 478.0f);
+    const Engine::cVector2 no(622.0f, 478.0f);
+    struct Row
+    {
+        const char* what;
+        // The unfinished level the main menu finds.
+        std::string save;
+        // What the player's files meet once the map is entered.
+        std::function<void(const std::filesystem::path& shared)> onTheMap;
+        // The player's clicks on the map, up to the first level.
+        Places clicks;
+    };
+    const auto unsavedProgress = [](const std::filesystem::path& shared)
+    { std::filesystem::create_directories(shared / "profiles/00000001.xml.tmp"); };
+    const Row rows[] = {
+        {"the progress cannot be saved", "", unsavedProgress, {mapPlay, yes}},
+        // Cut short after its level number.
+        {"the unfinished level damaged and kept aside, the progress unsaved",
+         std::string("\0\0\0\0\x05", 5),
+         unsavedProgress,
+         {yes}},
+        {"the unfinished level dropped, the progress unsaved",
+         std::string(4, '\0'),
+         unsavedProgress,
+         {no, mapPlay, yes}},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        FrontEnd front;
+        Engine::resetSaveFailures();
+        CGameEngine& engine = CGameEngine::instance();
+        engine.watchSaveFailures();
+        // A first start: the player's name, then the main menu and its Play.
+        engine.ChangeState(&CMenuState::instance());
+        front.type(L"Ann");
+        front.key(28);
+        front.frames(5);
+        const std::filesystem::path shared =
+            Engine::toUtf8(Engine::cFileSystem::instance()->getCommonFolder());
+        if (!row.save.empty())
+            front.writeShared(GameConfig::instance().savePath(), row.save);
+        front.clickAt(Engine::cVector2(820.0f, 360.0f));
+        front.frames(5);
+        if (row.onTheMap)
+            row.onTheMap(shared);
+        for (const Engine::cVector2& place : row.clicks)
+        {
+            front.clickAt(place);
+            front.frames(5);
+        }
+        cBriefing& briefing = BriefState::instance().getBriefing();
+        // The level loads under the message; a briefing that opens there waits.
+        for (int i = 0; i < 400 && !(engine.isTelling() && CPlayState::instance().getGame()); ++i)
+            front.frame(0.05f);
+        ASSERT_TRUE(engine.isTelling()) << ::testing::PrintToString(front.traces);
+        for (int i = 0; i < 200; ++i)
+        {
+            front.frame(0.05f);
+            const std::vector<DrawnText> texts = drawnTexts();
+            ASSERT_EQ(texts.size(), 1u) << "at frame " << i;
+            ASSERT_EQ(texts[0].speaker, "system message");
+        }
+        EXPECT_EQ(briefing.getTime(), 0.0f);
+
+        // Each message in its turn, closed by its OK.
+        front.takeTraces();
+        for (int told = 0; told < 3 && engine.isTelling(); ++told)
+        {
+            front.clickAt(Engine::cVector2(512.0f, 472.0f));
+            EXPECT_LE(drawnTexts().size(), 1u);
+        }
+        ASSERT_FALSE(engine.isTelling());
+        for (int i = 0; i < 400 && !(briefing.isPlaying() && briefing.getActive(cBriefing::kSpeech)); ++i)
+            front.frame(0.05f);
+        ASSERT_TRUE(briefing.getActive(cBriefing::kSpeech))
+            << "the briefing speaks once the message has gone" << ::testing::PrintToString(front.traces);
+        EXPECT_EQ(briefing.getNextAction(), 2u) << "from its first speech on";
+        // The player's first key after the message answers the briefing: its press says the speech.
+        EXPECT_EQ(saidWhole(front.takeTraces()), 0) << "the OK's click said nothing";
+        front.script->keyDown(Space);
+        front.frame();
+        EXPECT_EQ(saidWhole(front.takeTraces()), 1);
+        front.script->keyUp(Space);
+        front.frame();
+        Engine::setSaveFailureListener({});
     }
 }
 
