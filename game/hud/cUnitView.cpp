@@ -554,9 +554,14 @@ void cUnitView::refreshUpgradeButtonState()
     traceArrow();
 }
 
+bool cUnitView::isUpgradeLit() const
+{
+    return m_upgradeButton && m_upgradeButton->isShown() && !m_upgradeButton->getShowDisabled();
+}
+
 void cUnitView::traceArrow()
 {
-    const bool lit = m_upgradeButton && m_upgradeButton->isShown() && !m_upgradeButton->getShowDisabled();
+    const bool lit = isUpgradeLit();
     if (lit && !m_arrowLit && m_unit)
     {
         const Engine::cVector2& at = m_upgradeButton->getPosition();

@@ -91,6 +91,9 @@ public:
     void refreshUpgradeIndicator();
 
     Engine::cLightButton* getUpgradeButton() const { return m_upgradeButton; }
+    // The upgrade arrow is on the screen and lit: the stock covers the next level of an idle
+    // building, and a press on it raises the building.
+    bool isUpgradeLit() const;
     Engine::cPicture* getUpgradeIndicator() const { return m_upgradeIndicator; }
     Engine::cPicture* getGoalTick() const { return m_goalTick; }
     const Engine::cVector2& getViewOffset() const { return m_viewOffset; }

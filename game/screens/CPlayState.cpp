@@ -182,6 +182,8 @@ void CPlayState::Update(CGameEngine*)
 {
     if (!m_running || !m_game)
         return;
+    // On top again: the tips that stepped aside for a screen over the level come back.
+    cTutorial::instance().setCovered(false);
     m_game->update();
     // The level clock in whole seconds, once each, for those who watch the level from outside.
     if (!m_game)
@@ -197,6 +199,7 @@ void CPlayState::Update(CGameEngine*)
 void CPlayState::Pause()
 {
     CGameEngine::trace(L"CPlayState Pause\n");
+    cTutorial::instance().setCovered(true);
     if (m_playView)
         m_playView->disable();
     m_escape.disconnect();

@@ -5,6 +5,7 @@
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cView.h"
 #include "game/hud/cTooltipView.h"
+#include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
 
 #include <algorithm>
@@ -92,7 +93,8 @@ void cMiniBriefing::dismiss()
 void cMiniBriefing::update()
 {
     Engine::cPicture::update();
-    if (!isShown())
+    // Its time stands while a message over every screen is read.
+    if (!isShown() || CGameEngine::instance().isTelling())
         return;
     const Engine::cTimer* timer = Engine::cTimer::instance();
     m_countdown -= timer ? timer->getFrameTime() : 0.0f;

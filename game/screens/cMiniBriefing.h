@@ -15,7 +15,8 @@ class cMultiLineText;
 // "LetterTime" seconds a letter of its text, for a long text to be read to its end, and the
 // multi-line text "Text") that shows itself for its time and then deletes itself. Each message
 // is a view of its own on the play view: it belongs to the level, goes with it, and its time
-// stands still while the level is paused. The message takes the height its text needs
+// stands still while the level is paused, hidden, or under a message told over every screen. The message
+// takes the height its text needs
 // ("Frame" and "Badge": see TipPanelFit).
 //
 // One message is up at a time: a new one takes the place of the one shown, which goes at once

@@ -2,7 +2,9 @@
 
 #include "engine/core/cControl.h"
 #include "engine/ui/LayoutKeys.h"
+#include "game/heroes/UnitProblem.h"
 #include "game/hud/cGoalArrow.h"
+#include "game/hud/cUnitView.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
 #include "game/screens/cMiniBriefing.h"
@@ -106,7 +108,32 @@ bool cTutorial::levelRuns()
 
 bool cTutorial::levelCovered()
 {
-    return CGameEngine::instance().getStateCount() > 0 && !levelRuns();
+    const CGameEngine& engine = CGameEngine::instance();
+    return (engine.getStateCount() > 0 && !levelRuns()) || engine.isTelling();
+}
+
+bool cTutorial::textStands() const
+{
+    return cMiniBriefing::shown() || getPointedUnit() || !m_waitingTips.empty();
+}
+
+bool cTutorial::occasionHolds(const UnitTip& tip, const cUnit::Ptr& unit) const
+{
+    switch (tip.eventKind)
+    {
+    case 2:
+    case 3:
+        // The click refused for want of resources, or of a way there, would be refused so again.
+        return !m_problemQuery || m_problemQuery(unit) == (tip.eventKind == 2 ? NotEnoughResources : NoRoute);
+    case 4:
+    {
+        // The arrow the tip points at is lit, and no goal has taken its upgrade yet.
+        const cUnitView* view = unit->getView();
+        return view && view->isUpgradeLit() && !unit->isTaken();
+    }
+    default:
+        return true;
+    }
 }
 
 bool cTutorial::showTip(const TipPtr& tip)
@@ -129,7 +156,7 @@ bool cTutorial::showTip(const TipPtr& tip)
         return false;
     if (tip->tipType < 0 || tip->tipType > 2)
         throw std::string("cTutorial::showTip(): unknown type of tip: ") + std::to_string(tip->tipType);
-    if ((tip->tipType == 1 && !levelRuns()) || levelCovered())
+    if ((tip->tipType == 1 && !levelRuns()) || levelCovered() || textStands())
     {
         if (std::find(m_waitingTips.begin(), m_waitingTips.end(), tip) == m_waitingTips.end())
             m_waitingTips.push_back(tip);
@@ -139,10 +166,8 @@ bool cTutorial::showTip(const TipPtr& tip)
     return true;
 }
 
-bool cTutorial::display(const TipPtr& tip, const cUnit::Ptr& unit)
+void cTutorial::display(const TipPtr& tip, const cUnit::Ptr& unit)
 {
-    if (tip->tipType == 2 && getPointedUnit())
-        return false;
     switch (tip->tipType)
     {
     case 0:
@@ -162,7 +187,6 @@ bool cTutorial::display(const TipPtr& tip, const cUnit::Ptr& unit)
         m_upgradeRestriction = true;
     cGoalArrow::hideAll();
     CGameEngine::trace(L"Tutorial tip shown\n");
-    return true;
 }
 
 void cTutorial::forgetTip(const TipPtr& tip)
@@ -184,13 +208,18 @@ void cTutorial::onUnitClicked(const TipPtr& tip)
 
 void cTutorial::update(float dt)
 {
-    if (!m_waitingTips.empty() && levelRuns())
+    if (!m_waitingTips.empty() && levelRuns() && !levelCovered() && !cMiniBriefing::shown() &&
+        !getPointedUnit())
     {
-        // One waiting tip a frame; one whose unit has gone is dropped.
+        // The first waiting tip once nothing else is shown, one a frame; one whose occasion has
+        // passed meanwhile (its unit gone, the upgrade it points at taken) is dropped.
         const TipPtr tip = m_waitingTips.front();
+        m_waitingTips.pop_front();
         const cUnit::Ptr unit = liveUnit(*tip);
-        if (!unit || display(tip, unit))
-            m_waitingTips.pop_front();
+        if (unit && occasionHolds(*tip, unit))
+            display(tip, unit);
+        else
+            CGameEngine::trace(L"Tutorial tip dropped\n");
         return;
     }
     if (getPointedUnit())
@@ -198,6 +227,9 @@ void cTutorial::update(float dt)
     // The unit of the pointer tip has left the field: the tip goes with it.
     if (m_tipView && m_tipView->isVisible())
         hideTip();
+    // Under a message over every screen the tutorial's clock stands.
+    if (CGameEngine::instance().isTelling())
+        return;
     m_time += dt;
     // A message on the screen holds the next tip back until it has gone: two texts are never
     // drawn at once, and each stays up for its time.
@@ -262,8 +294,30 @@ void cTutorial::hideTip()
         m_tipView->hide();
 }
 
+void cTutorial::setCovered(bool covered)
+{
+    if (covered == m_covered)
+        return;
+    m_covered = covered;
+    cMiniBriefing* message = cMiniBriefing::shown();
+    const bool pointing = m_tipView && getPointedUnit();
+    if (covered)
+    {
+        if (message)
+            message->hide();
+        if (pointing)
+            m_tipView->hide();
+        return;
+    }
+    if (message)
+        message->show();
+    if (pointing)
+        m_tipView->show();
+}
+
 void cTutorial::reset()
 {
+    m_covered = false;
     m_time = 0.0f;
     m_timedTips.clear();
     m_polledTips.clear();

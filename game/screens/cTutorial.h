@@ -24,11 +24,15 @@ class cUnit;
 // tutorial clock stands still and the level's clicks are restricted (`allowsClick`).
 //
 // The tip records are shared with their units: a unit that drops its tips takes them out of
-// the lists here (`onUnitClicked`). A modal message offered while the level is not running
-// (still loading, or under another screen) waits and shows once it runs; so does any tip
-// offered while the level starts or another screen (a briefing) lies above it. While a short
-// message is up the clock runs but no timed or polled tip comes: the message has its time, and
-// two texts are never drawn at once. A tip without text is passed over.
+// the lists here (`onUnitClicked`). Two texts are never drawn at once. A modal message offered
+// while the level is not running (still loading, or under another screen) waits and shows once
+// it runs; so does any tip offered while the level starts, another screen (a briefing) or a
+// message told over every screen lies above it, or another tip is shown or waits: the waiting
+// tips come in order, each once nothing else is shown, and one whose occasion has passed
+// meanwhile (its unit gone, the upgrade it points at taken or no longer offered, the refused
+// click's reason gone) is dropped. While a short message is up the clock runs but no timed or
+// polled tip comes: the message has its time. Under a message told over every screen the clock
+// stands. A tip without text is passed over.
 class cTutorial final : public LevelTutor
 {
 public:
@@ -45,7 +49,7 @@ public:
     // Event kind 0: into the timed list, before the first tip whose start is the same or later.
     // Event kind 5: appended to the polled list. Other kinds are not kept.
     void addTip(const TipPtr& tip) override;
-    // True when the tip is shown now (or will be once the level runs). Throws
+    // True when the tip is shown now or waits to be (see above). Throws
     // the narrow string "cTutorial::showTip(): unknown type of tip: " and the type for a type
     // other than 0, 1 and 2.
     bool showTip(const TipPtr& tip) override;
@@ -60,6 +64,10 @@ public:
     void hideTip();
     // A new level: the clock, the lists, the shown tip and the restriction start over.
     void reset() override;
+    // While a screen lies over the level (a briefing, the menu, the results), the short message
+    // and the pointer tip shown step aside, hidden, their time standing; uncovered, they come
+    // back as they were.
+    void setCovered(bool covered);
     // The tip views go (the game's shutdown, before the engine goes).
     void shutdown();
 
@@ -93,11 +101,15 @@ private:
     cTutorTipView& tipView();
     // Whether the play state runs as the top state, so that a modal message can go above it.
     static bool levelRuns();
-    // Whether the program's states show something else than the running level (it is still
-    // starting, or its loading screen or a briefing lies above it).
+    // Whether the program shows something else over the running level (it is still starting,
+    // its loading screen or a briefing lies above it, or a message told over every screen).
     static bool levelCovered();
-    // Puts the tip on the screen; false when another pointer tip holds it back.
-    bool display(const TipPtr& tip, const boost::shared_ptr<cUnit>& unit);
+    // Whether a tip of the level is shown or waits to be.
+    bool textStands() const;
+    // Whether what raised a waiting tip still holds, so that it is worth showing.
+    bool occasionHolds(const UnitTip& tip, const boost::shared_ptr<cUnit>& unit) const;
+    // Puts the tip on the screen.
+    void display(const TipPtr& tip, const boost::shared_ptr<cUnit>& unit);
     // The polled tip the poll shows now, if any.
     bool poll();
 
@@ -115,4 +127,5 @@ private:
     ProblemQuery m_problemQuery;
     std::wstring m_lastMessage;
     bool m_shutdownRegistered = false;
+    bool m_covered = false;
 };

@@ -587,7 +587,7 @@ std::vector<std::pair<std::string, ScreenBox>> watchedParts(const WrittenTip& ti
 
 // The tip as the tutorial shows it in the running level, after the clicks it waits for, with
 // whatever the level showed meanwhile gone first; the panel it stands in.
-Engine::cView* showTip(const WrittenTip& written, const cUnit::Ptr& unit)
+Engine::cView* showTip(FrontEnd& front, const WrittenTip& written, const cUnit::Ptr& unit)
 {
     const auto tip = std::find_if(unit->tips.begin(), unit->tips.end(),
                                   [&](const UnitTip::Ptr& record)
@@ -595,10 +595,17 @@ Engine::cView* showTip(const WrittenTip& written, const cUnit::Ptr& unit)
     if (tip == unit->tips.end())
         return nullptr;
     ModalTutorState& modal = ModalTutorState::instance();
-    if (CGameEngine::instance().topState() == &modal)
-        modal.close();
     cTutorial& tutorial = cTutorial::instance();
-    tutorial.hideTip();
+    // A tip waits while another text stands: the level plays on until every one has gone.
+    for (int i = 0; i < 2000; ++i)
+    {
+        if (CGameEngine::instance().topState() == &modal)
+            modal.close();
+        tutorial.hideTip();
+        if (!cMiniBriefing::shown() && tutorial.getWaitingTips().empty())
+            break;
+        front.frame(0.1f);
+    }
     bool shown = false;
     for (int click = 0; click < 10 && !shown; ++click)
         shown = tutorial.showTip(*tip);
@@ -628,7 +635,7 @@ TEST(LevelTips, EveryTipLeavesItsUnitAndWhatThePlayerWatchesInSight)
                               front.frame(0.05f);
                           ASSERT_TRUE(unit->getView() && unit->getView()->isShown()) << written.where();
                           const ScreenBox spoken = unitWithItsBar(unit);
-                          Engine::cView* panel = showTip(written, unit);
+                          Engine::cView* panel = showTip(front, written, unit);
                           ASSERT_TRUE(panel && panel->isShown()) << written.where();
                           ++placed;
                           // Edges that meet are no cover: the panel's box is taken half a unit in.

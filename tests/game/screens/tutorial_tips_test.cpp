@@ -1,8 +1,10 @@
 // The tutorial's tips as a player meets them in the play state, the level played with the
 // scripted pointer and keys: a polled tip that comes once its unit can be served, panels that
-// never cover what they speak of and stay on the screen, one message at a time, and tips the
+// never cover what they speak of and stay on the screen, one text at a time (a tip raised while
+// a message stands waits for it, and is dropped once its occasion has passed), and tips the
 // level's data gives of an event no unit raises or aimed off the screen.
 #include "engine/ui/LayoutKeys.h"
+#include "engine/ui/cLightButton.h"
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cTextStyleButton.h"
 #include "game/hud/TipPlacement.h"
@@ -16,6 +18,7 @@
 #include "game/screens/cTutorTipView.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/UnitTip.h"
+#include "tests/game/screens/drawn_texts.h"
 #include "tests/game/screens/frontend_test_tools.h"
 #include "tests/game/screens/unit_bar_box.h"
 
@@ -280,6 +283,127 @@ TEST_F(TutorialTips, MessagesComeOneAtATimeEachForItsTimeAndBesideWhatTheySpeakO
     }
     ASSERT_GE(secondAt, 0.0f) << "the second message comes after the first";
     EXPECT_GE(secondAt - shownAt, 4.9f) << "the first stays up for its time";
+}
+
+// The second level as a player starts it: the briefing skipped and the first tip's OK clicked,
+// then the bonus, the ruined market and the road within two seconds. The market's upgrade arrow
+// lights up while the cement mill's message stands: its pointer tip waits for the message to go,
+// and the player who clicks the arrow meanwhile never sees it. No frame draws two texts.
+TEST_F(TutorialTips, TheMarketsArrowTipWaitsForTheMillsMessageAndGoesOnceItsUpgradeIsTaken)
+{
+    const std::wstring marketTip = L"The market can rise: click the arrow beside it.";
+    front.fixture.startProfile();
+    for (const bool clickArrowMeanwhile : {false, true})
+    {
+        SCOPED_TRACE(clickArrowMeanwhile ? "the arrow clicked while the tip waits" : "the tip waited for");
+        front.takeTraces();
+        CGameEngine& engine = CGameEngine::instance();
+        engine.setLevelPath(L"levels/n1.xml");
+        engine.ChangeState(&CPlayState::instance());
+        ASSERT_TRUE(playUntil([&] { return engine.topState() == &BriefState::instance(); }, 30.0f));
+        front.click(BriefState::instance().getBriefing().getForwardButton());
+        ModalTutorState& modal = ModalTutorState::instance();
+        ASSERT_TRUE(playUntil([&] { return engine.topState() == &modal; }, 10.0f));
+        front.click(modal.getTutorView()->getOkButton());
+        ASSERT_EQ(engine.topState(), &CPlayState::instance());
+        for (const Engine::cVector2 place :
+             {Engine::cVector2(350.0f, 305.0f), Engine::cVector2(460.0f, 236.0f),
+              Engine::cVector2(750.0f, 420.0f)})
+        {
+            front.clickAt(place);
+            front.frames(10);
+        }
+        const cUnitView* market = unit(L"Market")->getView();
+        Game& game = *CPlayState::instance().getGame();
+        float litAt = -1.0f;
+        float tipAt = -1.0f;
+        for (int i = 0; i < 1200 && tipAt < 0.0f; ++i)
+        {
+            front.frame(0.05f);
+            const std::vector<DrawnText> texts = drawnTexts();
+            ASSERT_LE(texts.size(), 1u)
+                << "at " << game.getLevelTime() << " s: " << Engine::toUtf8(texts[0].text) << " and "
+                << Engine::toUtf8(texts[1].text);
+            if (litAt < 0.0f && market->isUpgradeLit())
+            {
+                litAt = game.getLevelTime();
+                ASSERT_EQ(texts.size(), 1u) << "a message stands as the arrow lights up";
+                EXPECT_EQ(texts[0].speaker, "short message");
+                if (clickArrowMeanwhile)
+                    front.click(market->getUpgradeButton());
+            }
+            if (!texts.empty() && texts[0].text == marketTip)
+                tipAt = game.getLevelTime();
+            if (clickArrowMeanwhile && litAt >= 0.0f && !cMiniBriefing::shown())
+                break;
+        }
+        ASSERT_GE(litAt, 0.0f) << "the arrow lights up";
+        if (!clickArrowMeanwhile)
+        {
+            EXPECT_GT(tipAt, litAt + 1.0f) << "the tip waited for the message";
+            EXPECT_EQ(cTutorial::instance().getPointedUnit(), unit(L"Market"));
+            continue;
+        }
+        front.frames(20, 0.05f);
+        EXPECT_LT(tipAt, 0.0f) << "the tip of an upgrade taken is never shown";
+        const auto count = [&](const wchar_t* line)
+        { return std::count(front.traces.begin(), front.traces.end(), line); };
+        EXPECT_EQ(count(L"Goal queued: Market upgrade\n"), 1);
+        EXPECT_EQ(count(L"Tutorial tip dropped\n"), 1);
+        EXPECT_FALSE(cTutorial::instance().getPointedUnit()) << "no tip holds the player's clicks";
+    }
+}
+
+// A short message that stands as a briefing opens over the level steps aside, its time
+// standing, and comes back once the briefing is over; under a message told over every screen
+// its time stands until the message's OK.
+TEST_F(TutorialTips, AShortMessageStepsAsideForABriefingAndWaitsUnderAMessageOverTheScreen)
+{
+    enter(992,
+          GameFixture::levelXml(kTownHall + "<Unit Type=\"Rubble\" Position=\"560;400\"><Tutorial>"
+                                            "<Tip start=\"1\" text=\"A message about the heap.\"/>"
+                                            "</Tutorial></Unit>",
+                                "<BreafData><Brief id=\"over\"><Action type=\"1\" start=\"0\" duration=\"1\" "
+                                "text=\"A speech over the level.\" target=\"512;384\"/><Action type=\"3\" "
+                                "start=\"1\" duration=\"0\"/></Brief></BreafData>"));
+    ASSERT_TRUE(playUntil([] { return cMiniBriefing::shown(); }, 3.0f));
+    cMiniBriefing* message = cMiniBriefing::shown();
+    CGameEngine& engine = CGameEngine::instance();
+    struct Cover
+    {
+        const char* what;
+        std::function<void()> open;
+        std::function<bool()> stands;
+        std::function<void()> close;
+        bool hidesTheMessage;
+    };
+    const Cover covers[] = {
+        {"a briefing", [] { CPlayState::instance().showBriefing("over"); },
+         [&] { return engine.topState() == &BriefState::instance(); },
+         [&] { front.click(BriefState::instance().getBriefing().getForwardButton()); }, true},
+        {"a message over every screen", [] { CGameEngine::tellWindowRefused(); },
+         [&] { return engine.isTelling(); }, [&] { front.clickAt(Engine::cVector2(512.0f, 472.0f)); }, false},
+    };
+    for (const Cover& cover : covers)
+    {
+        SCOPED_TRACE(cover.what);
+        const float left = message->getCountdown();
+        cover.open();
+        for (int i = 0; i < 40; ++i)
+        {
+            front.frame(0.05f);
+            ASSERT_TRUE(cover.stands());
+            ASSERT_EQ(message->isShown(), !cover.hidesTheMessage);
+            ASSERT_LE(drawnTexts().size(), cover.hidesTheMessage ? 1u : 2u);
+        }
+        EXPECT_EQ(message->getCountdown(), left) << "the message's time stands";
+        cover.close();
+        ASSERT_TRUE(playUntil([&] { return !cover.stands(); }, 3.0f));
+        front.frame(0.05f);
+        EXPECT_EQ(cMiniBriefing::shown(), message);
+        EXPECT_TRUE(message->isShown()) << "the message is back";
+        EXPECT_LT(message->getCountdown(), left);
+    }
 }
 
 TEST_F(TutorialTips, TipsOfAnEventNoUnitRaisesOrAimedOffTheScreenNeitherStopNorHideTheLevel)
