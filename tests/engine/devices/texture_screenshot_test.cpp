@@ -2,9 +2,13 @@
 
 #include "engine/core/cFileSystem.h"
 #include "platform/image/ImageDecoder.h"
+#include "tests/support/DiskFaults.h"
 #include "tests/support/EngineFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
 
 namespace
 {
@@ -126,6 +130,20 @@ TEST(Screenshot, WriterPutsAJpegIntoTheSharedFolder)
         EXPECT_NEAR(image.row(8)[4 * 4 + 2], 0, 6);    // no red
         EXPECT_NEAR(image.row(8)[28 * 4], 0, 6);       // no blue
         EXPECT_NEAR(image.row(8)[28 * 4 + 1], 255, 6); // green
+
+        // A disk that takes no more keeps that screenshot byte for byte, and the log names it.
+        const std::filesystem::path logFile = std::filesystem::current_path() / "files.log";
+        const size_t logged = ::Test::readFile(logFile).size();
+        {
+            ::Test::DiskFaults disk({{eFileStep::write, ".jpg", ENOSPC}});
+            EXPECT_FALSE(writeScreenshot(L"screenshot.jpg", 16, 16, pixels));
+        }
+        EXPECT_EQ(::Test::readFile(engine.shared("screenshot.jpg")), file);
+        EXPECT_NE(::Test::readFile(logFile).find("Can't write file \"" +
+                                                     engine.shared("screenshot.jpg").string() +
+                                                     "\": No space left on device",
+                                                 logged),
+                  std::string::npos);
     }
 }
 
