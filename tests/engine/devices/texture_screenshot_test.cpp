@@ -111,6 +111,8 @@ TEST(Screenshot, WriterPutsAJpegIntoTheSharedFolder)
 {
     ::Test::EngineFixture engine("Shot Test");
     {
+        // The last screenshot, its name in another case than the game gives it.
+        engine.sharedFile("Screenshot.jpg", "the last screenshot");
         cFileSystem& files = engine.startFiles();
         // 32 x 16: the left half blue, the right half yellow.
         std::vector<uint32_t> pixels(32 * 16);
@@ -119,9 +121,10 @@ TEST(Screenshot, WriterPutsAJpegIntoTheSharedFolder)
         EXPECT_FALSE(writeScreenshot(L"", 32, 16, pixels));
         EXPECT_FALSE(writeScreenshot(L"shot.jpg", 32, 17, pixels));
         EXPECT_FALSE(files.isKnown("shot.jpg"));
-        ASSERT_TRUE(writeScreenshot(L"Screenshot.jpg", 32, 16, pixels));
+        ASSERT_TRUE(writeScreenshot(L"screenshot.jpg", 32, 16, pixels));
         EXPECT_TRUE(files.isInCommon("screenshot.jpg"));
-        const std::string file = ::Test::readFile(engine.shared("screenshot.jpg"));
+        EXPECT_FALSE(std::filesystem::exists(engine.shared("screenshot.jpg"))) << "no second file";
+        const std::string file = ::Test::readFile(engine.shared("Screenshot.jpg"));
         const Platform::Image image =
             Platform::decodeImage(reinterpret_cast<const uint8_t*>(file.data()), file.size());
         ASSERT_EQ(image.width, 32u);
@@ -138,9 +141,9 @@ TEST(Screenshot, WriterPutsAJpegIntoTheSharedFolder)
             ::Test::DiskFaults disk({{eFileStep::write, ".jpg", ENOSPC}});
             EXPECT_FALSE(writeScreenshot(L"screenshot.jpg", 16, 16, pixels));
         }
-        EXPECT_EQ(::Test::readFile(engine.shared("screenshot.jpg")), file);
+        EXPECT_EQ(::Test::readFile(engine.shared("Screenshot.jpg")), file);
         EXPECT_NE(::Test::readFile(logFile).find("Can't write file \"" +
-                                                     engine.shared("screenshot.jpg").string() +
+                                                     engine.shared("Screenshot.jpg").string() +
                                                      "\": No space left on device",
                                                  logged),
                   std::string::npos);
