@@ -1,7 +1,8 @@
 #include "engine/devices/Screenshot.h"
 
+#include "engine/core/ErrorText.h"
+#include "engine/core/FileUtils.h"
 #include "engine/core/StringUtils.h"
-#include "engine/core/cFileStream.h"
 #include "engine/core/cFileSystem.h"
 #include "platform/image/JpegCodec.h"
 #include "platform/system/SystemInfo.h"
@@ -145,53 +146,35 @@ bool writeScreenshot(const std::wstring& path, int width, int height, const std:
         traceFailure(path, "no pixels");
         return false;
     }
-
-    // A 24-bit bitmap, bottom row first, as the JPEG writer takes it.
-    sBitmapInfoHeader header;
-    header.width = width;
-    header.height = height;
-    const uint32_t w = static_cast<uint32_t>(width);
-    const uint32_t h = static_cast<uint32_t>(height);
-    const size_t stride = dibStride24(w);
-    header.sizeImage = static_cast<uint32_t>(static_cast<size_t>(w) * h * 3);
-    std::vector<uint8_t> bits(stride * h, 0);
-    for (uint32_t r = 0; r < h; ++r)
-    {
-        const uint32_t* in = pixels.data() + static_cast<size_t>(h - 1 - r) * w;
-        uint8_t* out = bits.data() + r * stride;
-        for (uint32_t i = 0; i < w; ++i)
-        {
-            out[i * 3] = static_cast<uint8_t>(in[i]);
-            out[i * 3 + 1] = static_cast<uint8_t>(in[i] >> 8);
-            out[i * 3 + 2] = static_cast<uint8_t>(in[i] >> 16);
-        }
-    }
-
     cFileSystem* files = cFileSystem::instance();
     if (!files)
     {
         traceFailure(path, "there is no file system");
         return false;
     }
-    const std::string relative = toUtf8(toLower(path));
-    // The picture goes into the file that createFile makes (one already there keeps its name).
-    const std::wstring fileName = fromUtf8(files->sharedPathOnDisk(relative));
+
+    // R, G, B rows, top row first, as the JPEG encoder takes them.
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    std::vector<uint8_t> rows(count * 3);
+    for (size_t i = 0; i < count; ++i)
+    {
+        rows[i * 3] = static_cast<uint8_t>(pixels[i] >> 16);
+        rows[i * 3 + 1] = static_cast<uint8_t>(pixels[i] >> 8);
+        rows[i * 3 + 2] = static_cast<uint8_t>(pixels[i]);
+    }
     try
     {
-        // Makes the folders and enters the file into the index.
-        files->createFile(relative, true)->close();
+        const std::vector<uint8_t> jpeg = Platform::encodeJpeg(
+            rows.data(), static_cast<uint32_t>(width), static_cast<uint32_t>(height), 3, kScreenshotQuality);
+        // As the player's files are written: the last screenshot is replaced only by a whole one.
+        writeWholeFile(toUtf8(path), jpeg.data(), jpeg.size());
     }
     catch (...)
     {
-        traceFailure(fileName, "the file can't be created");
-        return false;
-    }
-    std::wstring error;
-    if (!saveJpeg(&header, bits.data(), bits.size(), kScreenshotQuality, fileName, &error))
-    {
-        // No empty file is left where a picture was expected.
-        files->removeFile(relative);
-        traceFailure(fileName, toUtf8(error));
+        // The screenshot is no player's progress: its failure joins the files that could not be
+        // written in the log, and the game does not stop the player to tell it.
+        reportProblem(L"files", "The screenshot was not saved; the last one, if any, is kept: " +
+                                    currentExceptionText());
         return false;
     }
     return true;

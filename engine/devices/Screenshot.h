@@ -44,8 +44,10 @@ bool saveJpeg(const sBitmapInfoHeader* header, const uint8_t* bits, size_t size,
 
 // The screenshot writer of the render device (`cRender::setScreenshotWriter`): writes
 // width × height pixels (0xAARRGGBB, rows top-down, as read from the back buffer) as a JPEG of
-// quality 80 to `path` in the shared data folder, creating the file through the file system.
-// True when the file was written; a failure is traced, leaves no file and gives false.
+// quality 80 to `path` in the shared data folder through `writeWholeFile` (a screenshot already
+// there, in whatever case, is replaced only by a whole one). True when the file was written; a
+// file that cannot be written is logged in "files" (not told: it is no player's progress), the
+// last screenshot stays, and the result is false.
 bool writeScreenshot(const std::wstring& path, int width, int height, const std::vector<uint32_t>& pixels);
 
 } // namespace Engine

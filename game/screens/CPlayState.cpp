@@ -399,11 +399,11 @@ void CPlayState::removeUnitViews()
             }
 }
 
-void CPlayState::onLevelWon()
+bool CPlayState::onLevelWon()
 {
     Game* game = Game::instance();
     if (!game)
-        return;
+        return false;
     const int level = Engine::cProps::get<int>(L"CurrentLevel");
     const uint32_t time = static_cast<uint32_t>(game->getLevelTime());
     BestTimes& bestTimes = BestTimes::instance();
@@ -413,7 +413,8 @@ void CPlayState::onLevelWon()
         player = profiles->currentUserName();
     // A record carries the name of the player who set it: without a player the stored record
     // stays.
-    if (!player.empty() && (!stored.isSet() || time < stored.time))
+    const bool newBest = !player.empty() && (!stored.isSet() || time < stored.time);
+    if (newBest)
         bestTimes.setBestTime(level, BestTimeRecord(player, time));
 
     const std::wstring key = L"Level" + std::to_wstring(level);
@@ -427,6 +428,7 @@ void CPlayState::onLevelWon()
     const int won = cStatusPanel::medalFor(game->getLevelTime(), game->getGoldTime(), game->getSilverTime());
     if (!(medal > -1 && medal <= won))
         Engine::cProps::set<int>(key, won);
+    return newBest;
 }
 
 void CPlayState::advanceLevel()
@@ -446,7 +448,7 @@ void CPlayState::recordWin()
     m_bestBeforeWin = BestTimes::instance().getBestTime(levelWon);
     m_winRecorded = true;
     m_levelWon = levelWon;
-    onLevelWon();
+    const bool newBest = onLevelWon();
     advanceLevel();
     selectNextLevel(levelWon);
     Engine::cProfileManager* profiles = Engine::cProfileManager::instance();
@@ -455,7 +457,12 @@ void CPlayState::recordWin()
     // The player's own progress first, then the best time: a run killed between the two never
     // shows a time that the player's medal does not follow.
     if (!profiles->save())
+    {
+        // The results show the new best all the same: the player is told it is not saved.
+        if (newBest)
+            BestTimes::instance().reportUnsaved(levelWon);
         return;
+    }
     BestTimes::instance().saveIfChanged();
     CMapState::dropSavedLevel(levelWon);
 }

@@ -78,8 +78,8 @@ public:
     // The won level's best time and medal, in memory: the best time (whole seconds, the
     // player's name) when there is none or it is shorter; the medal under "Level" + the level
     // number unless an equal or better one is stored; the first win of a level is the engine's
-    // new level.
-    void onLevelWon();
+    // new level. True when the win set a new best time.
+    bool onLevelWon();
     // "CurrentLevel" + 1 unless that reaches the configuration's level count.
     void advanceLevel();
     // Makes the win of the running level the player's as soon as its goals are done: best
@@ -87,7 +87,8 @@ public:
     // profile is written, then the best times, and only then is the level's save removed, so
     // that a crash at any moment leaves the win or the save, and a best time only beside its
     // medal. Neither the best times nor the save are touched when the profile could not be
-    // written, and a save of another level or one that cannot be read is kept.
+    // written (a new best time is then reported unsaved, BestTimes::reportUnsaved), and a save
+    // of another level or one that cannot be read is kept.
     void recordWin();
     // Restart's level, selected again before the state starts afresh: the level being played,
     // by its number and its file. Its win moved "CurrentLevel" on at once (recordWin): the level

@@ -240,6 +240,15 @@ void BestTimes::readFile()
     }
 }
 
+void BestTimes::reportUnsaved(int level)
+{
+    if (m_keepFile)
+        return;
+    Engine::reportSaveFailure(Engine::eSavedFile::bestTimes,
+                              "The best time of level " + std::to_string(level) +
+                                  " is not saved: the progress it belongs to could not be saved.");
+}
+
 bool BestTimes::takeKeptAside()
 {
     return std::exchange(m_keptAside, false);

@@ -47,6 +47,10 @@ public:
     bool isChanged() const;
     // False when the file was not written: the failure is reported, the old file stays.
     bool save();
+    // Reports the level's best time, set in memory, as not saved with the best times: the
+    // progress it belongs to could not be saved, so it is not written now. Nothing is reported
+    // when the file is left as it is in this run anyway (its reading told that already).
+    void reportUnsaved(int level);
     void load();
     // Forgets the table and reads it again, as on first use.
     void reload();

@@ -2,9 +2,13 @@
 
 #include "engine/core/cFileSystem.h"
 #include "platform/image/ImageDecoder.h"
+#include "tests/support/DiskFaults.h"
 #include "tests/support/EngineFixture.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
 
 namespace
 {
@@ -107,6 +111,8 @@ TEST(Screenshot, WriterPutsAJpegIntoTheSharedFolder)
 {
     ::Test::EngineFixture engine("Shot Test");
     {
+        // The last screenshot, its name in another case than the game gives it.
+        engine.sharedFile("Screenshot.jpg", "the last screenshot");
         cFileSystem& files = engine.startFiles();
         // 32 x 16: the left half blue, the right half yellow.
         std::vector<uint32_t> pixels(32 * 16);
@@ -115,9 +121,10 @@ TEST(Screenshot, WriterPutsAJpegIntoTheSharedFolder)
         EXPECT_FALSE(writeScreenshot(L"", 32, 16, pixels));
         EXPECT_FALSE(writeScreenshot(L"shot.jpg", 32, 17, pixels));
         EXPECT_FALSE(files.isKnown("shot.jpg"));
-        ASSERT_TRUE(writeScreenshot(L"Screenshot.jpg", 32, 16, pixels));
+        ASSERT_TRUE(writeScreenshot(L"screenshot.jpg", 32, 16, pixels));
         EXPECT_TRUE(files.isInCommon("screenshot.jpg"));
-        const std::string file = ::Test::readFile(engine.shared("screenshot.jpg"));
+        EXPECT_FALSE(std::filesystem::exists(engine.shared("screenshot.jpg"))) << "no second file";
+        const std::string file = ::Test::readFile(engine.shared("Screenshot.jpg"));
         const Platform::Image image =
             Platform::decodeImage(reinterpret_cast<const uint8_t*>(file.data()), file.size());
         ASSERT_EQ(image.width, 32u);
@@ -126,6 +133,20 @@ TEST(Screenshot, WriterPutsAJpegIntoTheSharedFolder)
         EXPECT_NEAR(image.row(8)[4 * 4 + 2], 0, 6);    // no red
         EXPECT_NEAR(image.row(8)[28 * 4], 0, 6);       // no blue
         EXPECT_NEAR(image.row(8)[28 * 4 + 1], 255, 6); // green
+
+        // A disk that takes no more keeps that screenshot byte for byte, and the log names it.
+        const std::filesystem::path logFile = std::filesystem::current_path() / "files.log";
+        const size_t logged = ::Test::readFile(logFile).size();
+        {
+            ::Test::DiskFaults disk({{eFileStep::write, ".jpg", ENOSPC}});
+            EXPECT_FALSE(writeScreenshot(L"screenshot.jpg", 16, 16, pixels));
+        }
+        EXPECT_EQ(::Test::readFile(engine.shared("Screenshot.jpg")), file);
+        EXPECT_NE(::Test::readFile(logFile).find("Can't write file \"" +
+                                                     engine.shared("Screenshot.jpg").string() +
+                                                     "\": No space left on device",
+                                                 logged),
+                  std::string::npos);
     }
 }
 

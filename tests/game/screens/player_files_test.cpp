@@ -206,16 +206,50 @@ TEST_F(WinOnDisk, TheWinIsWrittenWhenTheGoalsAreDoneAndTheSaveGoesLast)
     EXPECT_EQ(Engine::cProps::get<int>(L"Level2"), 0);
 }
 
-TEST_F(WinOnDisk, TheSaveStaysWhenTheWinCannotBeWritten)
+// A win whose progress cannot be written, setting a new best time or not.
+class WinNotOnDisk : public WinOnDisk, public ::testing::WithParamInterface<bool>
 {
+};
+
+TEST_P(WinNotOnDisk, TheSaveStaysWhenTheWinCannotBeWritten)
+{
+    const bool newBest = GetParam();
+    if (!newBest)
+        BestTimes::instance().setBestTime(2, BestTimeRecord(L"Ann", 1));
+    const std::filesystem::path logFile = std::filesystem::current_path() / "files.log";
+    const size_t logged = ::Test::readFile(logFile).size();
+    Engine::resetSaveFailures();
+    std::vector<std::string> toldOfBestTimes;
+    Engine::setSaveFailureListener(
+        [&](Engine::eSavedFile file, const std::string& text)
+        {
+            if (file == Engine::eSavedFile::bestTimes)
+                toldOfBestTimes.push_back(text);
+        });
     {
         ::Test::DiskFaults disk({{Engine::eFileStep::write, "00000001.xml", ENOSPC}});
         ASSERT_TRUE(win());
     }
+    Engine::setSaveFailureListener({});
     EXPECT_EQ(values().find("Level2"), std::string::npos);
     EXPECT_EQ(onDisk(savePath), std::string("\x02\0\0\0", 4) + "the save of an earlier visit")
         << "the level can still be continued";
+    // The new best the results show is not on disk without its progress: it is told with the
+    // best times and logged (the log is read for the row that writes the line only: the rows
+    // run side by side and log into one file).
+    EXPECT_EQ(text(onDisk("besttimes.xml")).find("Tester"), std::string::npos);
+    const std::string unsaved =
+        "The best time of level 2 is not saved: the progress it belongs to could not be saved.";
+    EXPECT_EQ(toldOfBestTimes, newBest ? std::vector<std::string>{unsaved} : std::vector<std::string>{});
+    if (newBest)
+    {
+        EXPECT_NE(::Test::readFile(logFile).find(unsaved, logged), std::string::npos);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(NewBestOrNot, WinNotOnDisk, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& test)
+                         { return test.param ? "NewBest" : "NoNewBest"; });
 
 // The texts of the system messages shown now, in drawing order: a message's text is drawn by
 // the lines of a multi-line text that is one of its parts.
