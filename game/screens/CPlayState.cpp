@@ -182,8 +182,6 @@ void CPlayState::Update(CGameEngine*)
 {
     if (!m_running || !m_game)
         return;
-    // On top again: the tips that stepped aside for a screen over the level come back.
-    cTutorial::instance().setCovered(false);
     m_game->update();
     // The level clock in whole seconds, once each, for those who watch the level from outside.
     if (!m_game)
@@ -217,6 +215,8 @@ void CPlayState::Resume()
     }
     getPlayView()->show();
     m_playView->enable();
+    // On top again: the tips that stepped aside for a screen over the level come back.
+    cTutorial::instance().setCovered(false);
     if (m_briefingPending && m_game)
     {
         m_briefingPending = false;

@@ -112,9 +112,9 @@ bool cTutorial::levelCovered()
     return (engine.getStateCount() > 0 && !levelRuns()) || engine.isTelling();
 }
 
-bool cTutorial::textStands() const
+bool cTutorial::tipShown() const
 {
-    return cMiniBriefing::shown() || getPointedUnit() || !m_waitingTips.empty();
+    return cMiniBriefing::shown() || getPointedUnit();
 }
 
 bool cTutorial::occasionHolds(const UnitTip& tip, const cUnit::Ptr& unit) const
@@ -156,7 +156,7 @@ bool cTutorial::showTip(const TipPtr& tip)
         return false;
     if (tip->tipType < 0 || tip->tipType > 2)
         throw std::string("cTutorial::showTip(): unknown type of tip: ") + std::to_string(tip->tipType);
-    if ((tip->tipType == 1 && !levelRuns()) || levelCovered() || textStands())
+    if ((tip->tipType == 1 && !levelRuns()) || levelCovered() || tipShown() || !m_waitingTips.empty())
     {
         if (std::find(m_waitingTips.begin(), m_waitingTips.end(), tip) == m_waitingTips.end())
             m_waitingTips.push_back(tip);
@@ -208,8 +208,7 @@ void cTutorial::onUnitClicked(const TipPtr& tip)
 
 void cTutorial::update(float dt)
 {
-    if (!m_waitingTips.empty() && levelRuns() && !levelCovered() && !cMiniBriefing::shown() &&
-        !getPointedUnit())
+    if (!m_waitingTips.empty() && levelRuns() && !levelCovered() && !tipShown())
     {
         // The first waiting tip once nothing else is shown, one a frame; one whose occasion has
         // passed meanwhile (its unit gone, the upgrade it points at taken) is dropped.

@@ -104,8 +104,8 @@ private:
     // Whether the program shows something else over the running level (it is still starting,
     // its loading screen or a briefing lies above it, or a message told over every screen).
     static bool levelCovered();
-    // Whether a tip of the level is shown or waits to be.
-    bool textStands() const;
+    // Whether a short message or a pointer tip is on the screen.
+    bool tipShown() const;
     // Whether what raised a waiting tip still holds, so that it is worth showing.
     bool occasionHolds(const UnitTip& tip, const boost::shared_ptr<cUnit>& unit) const;
     // Puts the tip on the screen.

@@ -80,35 +80,21 @@ TEST(BriefingOpenedUnderAPress, ThePressesReleaseLeavesItAsItWasAndTheNextKeyAns
 
 TEST(BriefingUnderAMessage, WaitsForItsOkAndTheOkAnswersTheMessageAlone)
 {
-    using Places = std::vector<Engine::cVector2>;
-    const Engine::cVector2 mapPlay(922.0f, 710.0f);
-    const Engine::cVector2 yes(402.0f, 478.0f);
-    const Engine::cVector2 no(622.0f, 478.0f);
-    struct Row
+    const Engine::cVector2 mapPlay(922.0f, 710.0f), yes(402.0f, 478.0f), no(622.0f, 478.0f);
+    // The unfinished level the main menu finds (none, one cut short after its level number, one
+    // whole), and the player's clicks on the map up to the first level; the progress cannot be
+    // saved once the map is entered.
+    const struct
     {
         const char* what;
-        // The unfinished level the main menu finds.
         std::string save;
-        // What the player's files meet once the map is entered.
-        std::function<void(const std::filesystem::path& shared)> onTheMap;
-        // The player's clicks on the map, up to the first level.
-        Places clicks;
+        std::vector<Engine::cVector2> clicks;
+    } rows[] = {
+        {"the progress cannot be saved", "", {mapPlay, yes}},
+        {"the unfinished level damaged and kept aside", std::string("\0\0\0\0\x05", 5), {yes}},
+        {"the unfinished level dropped", std::string(4, '\0'), {no, mapPlay, yes}},
     };
-    const auto unsavedProgress = [](const std::filesystem::path& shared)
-    { std::filesystem::create_directories(shared / "profiles/00000001.xml.tmp"); };
-    const Row rows[] = {
-        {"the progress cannot be saved", "", unsavedProgress, {mapPlay, yes}},
-        // Cut short after its level number.
-        {"the unfinished level damaged and kept aside, the progress unsaved",
-         std::string("\0\0\0\0\x05", 5),
-         unsavedProgress,
-         {yes}},
-        {"the unfinished level dropped, the progress unsaved",
-         std::string(4, '\0'),
-         unsavedProgress,
-         {no, mapPlay, yes}},
-    };
-    for (const Row& row : rows)
+    for (const auto& row : rows)
     {
         SCOPED_TRACE(row.what);
         FrontEnd front;
@@ -120,14 +106,13 @@ TEST(BriefingUnderAMessage, WaitsForItsOkAndTheOkAnswersTheMessageAlone)
         front.type(L"Ann");
         front.key(28);
         front.frames(5);
-        const std::filesystem::path shared =
-            Engine::toUtf8(Engine::cFileSystem::instance()->getCommonFolder());
         if (!row.save.empty())
             front.writeShared(GameConfig::instance().savePath(), row.save);
         front.clickAt(Engine::cVector2(820.0f, 360.0f));
         front.frames(5);
-        if (row.onTheMap)
-            row.onTheMap(shared);
+        std::filesystem::create_directories(
+            std::filesystem::path(Engine::toUtf8(Engine::cFileSystem::instance()->getCommonFolder())) /
+            "profiles/00000001.xml.tmp");
         for (const Engine::cVector2& place : row.clicks)
         {
             front.clickAt(place);

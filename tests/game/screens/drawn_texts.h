@@ -1,9 +1,7 @@
 #pragma once
 
-// The texts a frame draws for the player to read, each with what says it: a short message, a
-// tip's panel (a pointer tip or a modal one), a briefing's bubble or a message over every
-// screen. Read off the views the frame draws, so that a text counts only where its letters are
-// on the screen.
+// The texts a frame draws for the player to read, each with what says it, read off the views the
+// frame draws: a text counts only where its letters are on the screen.
 
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cView.h"
@@ -21,7 +19,7 @@ namespace GameTest
 
 struct DrawnText
 {
-    // "short message", "tip", "speech" or "system message".
+    // "short message", "tip" (a pointer tip or a modal one), "speech" or "system message".
     std::string speaker;
     std::wstring text;
 };
@@ -32,13 +30,10 @@ inline std::vector<DrawnText> drawnTexts()
     std::vector<const Engine::cControl*> speakers;
     for (Engine::cView* view : Engine::cView::getRenderOrder())
     {
-        if (!view->isShown())
-            continue;
         const Engine::cMultiLineText* text = nullptr;
-        for (Engine::cControl* up = view; up; up = up->getParent())
+        for (Engine::cControl* up = view; up && view->isShown(); up = up->getParent())
         {
-            if (!text)
-                text = dynamic_cast<const Engine::cMultiLineText*>(up);
+            text = text ? text : dynamic_cast<const Engine::cMultiLineText*>(up);
             const char* speaker = dynamic_cast<const cMiniBriefing*>(up)     ? "short message"
                                   : dynamic_cast<const cTutorTipView*>(up)   ? "tip"
                                   : dynamic_cast<const cBriefingBubble*>(up) ? "speech"
@@ -46,11 +41,10 @@ inline std::vector<DrawnText> drawnTexts()
                                                                              : nullptr;
             if (!speaker || !text || text->getText().empty())
                 continue;
-            if (std::find(speakers.begin(), speakers.end(), up) == speakers.end())
-            {
-                speakers.push_back(up);
-                drawn.push_back({speaker, text->getText()});
-            }
+            if (std::find(speakers.begin(), speakers.end(), up) != speakers.end())
+                break;
+            speakers.push_back(up);
+            drawn.push_back({speaker, text->getText()});
             break;
         }
     }
