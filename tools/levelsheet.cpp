@@ -53,6 +53,7 @@
 #include "game/screens/BriefState.h"
 #include "game/screens/CGameEngine.h"
 #include "game/screens/CPlayState.h"
+#include "game/screens/ModalTutorState.h"
 #include "game/screens/cTutorial.h"
 #include "game/world/Game.h"
 #include "game/world/GameConfig.h"
@@ -306,13 +307,18 @@ void startLevel(OffscreenGame& engine, int level)
         engine.frame();
     if (!CPlayState::instance().isRunning())
         throw BadInput{"level " + std::to_string(level) + " did not finish loading"};
-    // A key ends each speech; the pointer's moves take their time.
-    for (int i = 0; i < 3000 && states.topState() != &CPlayState::instance(); ++i)
+    // A key ends each speech; the pointer's moves take their time. Play may open with a tip
+    // that holds the game, closed below.
+    const auto briefed = [&states] {
+        return states.topState() == &CPlayState::instance() ||
+               states.topState() == &ModalTutorState::instance();
+    };
+    for (int i = 0; i < 3000 && !briefed(); ++i)
         if (i % 4 == 0)
             engine.key(57);
         else
             engine.frame();
-    if (states.topState() != &CPlayState::instance())
+    if (!briefed())
         throw BadInput{"the opening briefing of level " + std::to_string(level) + " did not end"};
     // The town hall drops onto the field as play begins: the frames until nothing falls.
     const auto falling = []

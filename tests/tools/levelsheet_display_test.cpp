@@ -84,8 +84,8 @@ TEST(Levelsheet, DrawsEachLevelAndTheSheetAndTheShowcaseLevelLeavesNoThirdBare)
 
 TEST(Levelsheet, ATipThatHoldsTheGameWhileTheTownHallFallsIsClosedBeforeThePicture)
 {
-    // Level 1's first tip, a message that stops the level, comes at its first second, while
-    // the town hall still falls: the sheet closes it as a player does and lets the hall land.
+    // Level 1's first tip, a message that stops the level, comes as play begins, while the
+    // town hall still falls: the sheet closes it as a player does and lets the hall land.
     ::Test::TempDir out;
     const SheetRun run = levelsheet("--out " + out.path().string() + " 1", "QUILLMOOR_TRACE=1 ");
     ASSERT_EQ(run.status, 0) << run.output;
@@ -96,8 +96,8 @@ TEST(Levelsheet, ATipThatHoldsTheGameWhileTheTownHallFallsIsClosedBeforeThePictu
     EXPECT_EQ(run.output.find("ModalTutorState::Init()", closed), std::string::npos) << run.output;
 }
 
-// Level 7 opens with the steel works' tip that holds the game until it is read (its first
-// second): the picture is of the field, the tip read and closed as a player closes it. Its
+// Level 7 opens with the steel works' tip that holds the game until it is read (as play
+// begins): the picture is of the field, the tip read and closed as a player closes it. Its
 // paper would cover the middle of the screen, where the works yard's paving lies.
 TEST(Levelsheet, ATipThatHoldsTheGameIsClosedBeforeTheFieldIsDrawn)
 {

@@ -95,7 +95,7 @@ TEST(MouseGame, TheSecondLevelIsWonWithTheMouseTheMarketRaisedByItsArrow)
 
     ASSERT_TRUE(game.waitFor("BriefState::Init()\n")) << game.traces();
     ASSERT_TRUE(keyUntil(screen, game, XK_Escape, "BriefState::Cleanup()\n")) << game.traces();
-    // The level's first tip stops the level at its first second until it is closed.
+    // The level's first tip stops the level as play begins, until it is closed.
     ASSERT_TRUE(game.waitFor("ModalTutorState::Init()\n")) << game.traces();
     ASSERT_TRUE(keyUntil(screen, game, XK_Escape, "ModalTutorState::Cleanup()\n")) << game.traces();
 

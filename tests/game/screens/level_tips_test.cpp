@@ -61,6 +61,7 @@ struct WrittenTip
     int number = 0;
     int tipType = 0;
     int eventKind = 0;
+    float start = 0.0f;
     std::string text;
     // The unit drops in from the sky ("FallingTime").
     bool fallsIn = false;
@@ -97,6 +98,7 @@ std::vector<WrittenTip> writtenTips(int level)
             tip.number = number;
             tip.tipType = std::atoi(Engine::toUtf8(node->getAttribute(L"tip_type")).c_str());
             tip.eventKind = std::atoi(Engine::toUtf8(node->getAttribute(L"event_type")).c_str());
+            tip.start = static_cast<float>(std::atof(Engine::toUtf8(node->getAttribute(L"start")).c_str()));
             tip.text = Engine::toUtf8(node->getAttribute(L"text"));
             tip.fallsIn = !unit->getAttribute(L"FallingTime").empty();
             tips.push_back(tip);
@@ -255,6 +257,26 @@ TEST(LevelTips, NoLevelSaysATipTwice)
             EXPECT_TRUE(added) << tip.where() << ": said by " << first->second << " too";
         }
     }
+}
+
+// A tip that comes some time into the level, at a later time or after refused clicks, may come
+// after the player has done what it would ask: it tells what is, and gives no order (to click,
+// clear, fetch, mend, build, drain, bridge or pick up). A tip at the level's start gives one
+// before anything can have been done, and a tip of the moment its order can be followed (its
+// unit can be served, its upgrade lights up) gives one then.
+TEST(LevelTips, OnlyATipAtTheStartOrAtItsMomentGivesAnOrder)
+{
+    const std::regex order("(^|[.:;,!?] )(click|clear|fetch|mend|build|drain|bridge|pick up)\\b",
+                           std::regex::icase);
+    for (int level : shippedLevels())
+        for (const WrittenTip& tip : writtenTips(level))
+        {
+            const bool later =
+                (tip.eventKind == 0 && tip.start > 0.0f) || tip.eventKind == 2 || tip.eventKind == 3;
+            std::smatch found;
+            EXPECT_FALSE(later && std::regex_search(tip.text, found, order))
+                << tip.where() << ": \"" << found.str(2) << "\" may come after it was done";
+        }
 }
 
 TEST(LevelTips, EveryTipWaitsForAnEventItsUnitCanRaise)

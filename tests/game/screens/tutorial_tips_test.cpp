@@ -241,7 +241,7 @@ TEST_F(TutorialTips, APanelLeavesTheBarOfWorkOverItsUnitInSightWhereverItPoints)
 
 TEST_F(TutorialTips, TheModalMessageOfTheMarketLeavesTheMarketInSight)
 {
-    // "Market day": a message at one second that holds the level until OK.
+    // "Market day": a message as play begins that holds the level until OK.
     enter(L"levels/n1.xml");
     const cUnit::Ptr market = unit(L"Market");
     CGameEngine& engine = CGameEngine::instance();
