@@ -31,7 +31,8 @@ cMiniBriefing::~cMiniBriefing()
         s_shown = nullptr;
 }
 
-cMiniBriefing* cMiniBriefing::showText(const std::wstring& text, const TipPlacement::Box& avoid)
+cMiniBriefing* cMiniBriefing::showText(const std::wstring& text, const TipPlacement::Box& avoid,
+                                       const std::vector<TipPlacement::Box>& leaveInSight)
 {
     auto* message = new cMiniBriefing(getPlayView());
     try
@@ -46,7 +47,7 @@ cMiniBriefing* cMiniBriefing::showText(const std::wstring& text, const TipPlacem
     if (s_shown)
         s_shown->dismiss();
     message->showMessage(text);
-    message->keepClearOf(avoid);
+    message->keepClearOf(avoid, leaveInSight);
     s_shown = message;
     return message;
 }
@@ -71,11 +72,20 @@ void cMiniBriefing::showMessage(const std::wstring& text)
     m_fit.fit();
 }
 
-void cMiniBriefing::keepClearOf(const TipPlacement::Box& avoid)
+void cMiniBriefing::keepClearOf(const TipPlacement::Box& avoid,
+                                const std::vector<TipPlacement::Box>& leaveInSight)
 {
     const Engine::cVector2 place = getPosition();
-    const Engine::cVector2 clear = TipPlacement::awayFrom(avoid, TipPlacement::watched(), place, getSize(),
-                                                          cTooltipView::screenSize(), kClearance);
+    const Engine::cVector2 screen = cTooltipView::screenSize();
+    const std::vector<TipPlacement::Box> watched = TipPlacement::watched();
+    std::vector<TipPlacement::Box> inSight = watched;
+    inSight.insert(inSight.end(), leaveInSight.begin(), leaveInSight.end());
+    Engine::cVector2 clear = TipPlacement::awayFrom(avoid, inSight, place, getSize(), screen, kClearance);
+    // The units to leave in sight give way where no place is clear of them too.
+    const TipPlacement::Box box = TipPlacement::boxAt(clear, getSize());
+    const auto covers = [&box](const TipPlacement::Box& other) { return box.overlaps(other); };
+    if (!leaveInSight.empty() && (covers(avoid) || std::any_of(watched.begin(), watched.end(), covers)))
+        clear = TipPlacement::awayFrom(avoid, watched, place, getSize(), screen, kClearance);
     // The message's views move with it.
     if (clear.x != place.x || clear.y != place.y)
         setPosition(clear);

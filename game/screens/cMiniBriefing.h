@@ -5,6 +5,7 @@
 #include "game/screens/TipPanelFit.h"
 
 #include <string>
+#include <vector>
 
 namespace Engine
 {
@@ -22,7 +23,9 @@ class cMultiLineText;
 // One message is up at a time: a new one takes the place of the one shown, which goes at once
 // (two texts in one place cannot be read). A message stands at its layout's place unless that
 // covers what it speaks of or what the player watches (TipPlacement::watched); then it moves
-// beside them, where the screen has room.
+// beside them, where the screen has room. It also keeps off the units it is given to leave in
+// sight (those an earlier tip named, still waiting for the player), where a place clear of those
+// covers neither what it speaks of nor what the player watches.
 class cMiniBriefing : public Engine::cPicture
 {
 public:
@@ -30,8 +33,10 @@ public:
     ~cMiniBriefing() override;
 
     // A new message with the text on the play view, shown at once and kept off `avoid` (the
-    // box of what the message speaks of; none when empty).
-    static cMiniBriefing* showText(const std::wstring& text, const TipPlacement::Box& avoid = {});
+    // box of what the message speaks of; none when empty) and, where there is room, off
+    // `leaveInSight`.
+    static cMiniBriefing* showText(const std::wstring& text, const TipPlacement::Box& avoid = {},
+                                   const std::vector<TipPlacement::Box>& leaveInSight = {});
     // The message up now, if any.
     static cMiniBriefing* shown() { return s_shown; }
 
@@ -40,8 +45,11 @@ public:
     void update() override;
 
     void showMessage(const std::wstring& text);
-    // Moves the message off the box, and off what the player watches, if it covers them.
-    void keepClearOf(const TipPlacement::Box& avoid);
+    // Moves the message off the box, and off what the player watches, if it covers them; off
+    // `leaveInSight` too where that costs neither.
+    void keepClearOf(const TipPlacement::Box& avoid, const std::vector<TipPlacement::Box>& leaveInSight = {});
+    // Hides the message and queues it for deletion.
+    void dismiss();
     float getCountdown() const { return m_countdown; }
     Engine::cMultiLineText* getText() const { return m_text; }
     const TipPanelFit& getFit() const { return m_fit; }
@@ -55,7 +63,4 @@ private:
     float m_letterTime = 0.0f;
 
     static cMiniBriefing* s_shown;
-
-    // Hides the message and queues it for deletion.
-    void dismiss();
 };

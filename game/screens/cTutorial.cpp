@@ -136,6 +136,22 @@ bool cTutorial::occasionHolds(const UnitTip& tip, const cUnit::Ptr& unit) const
     }
 }
 
+bool cTutorial::stillHolds(const TipPtr& tip) const
+{
+    const cUnit::Ptr unit = tip ? liveUnit(*tip) : cUnit::Ptr();
+    return unit && occasionHolds(*tip, unit);
+}
+
+std::vector<TipPlacement::Box> cTutorial::awaitedBoxes(const UnitTip& tip) const
+{
+    std::vector<TipPlacement::Box> boxes;
+    const cUnit::Ptr own = tip.unit.lock();
+    for (const TipPtr& said : m_awaited)
+        if (said->unit.lock() != own)
+            boxes.push_back(cTutorTipView::coveredBy(*said));
+    return boxes;
+}
+
 bool cTutorial::showTip(const TipPtr& tip)
 {
     if (!tip)
@@ -172,7 +188,8 @@ void cTutorial::display(const TipPtr& tip, const cUnit::Ptr& unit)
     {
     case 0:
         m_lastMessage = tip->text;
-        cMiniBriefing::showText(tip->text, cTutorTipView::coveredBy(*tip));
+        m_messageTip = tip;
+        cMiniBriefing::showText(tip->text, cTutorTipView::coveredBy(*tip), awaitedBoxes(*tip));
         break;
     case 1:
         m_lastMessage = tip->text;
@@ -180,9 +197,13 @@ void cTutorial::display(const TipPtr& tip, const cUnit::Ptr& unit)
         break;
     default:
         m_pointedUnit = unit;
+        m_pointerTip = tip;
         tipView().showTip(*tip);
         break;
     }
+    // What the tip names stays in sight of the tips after it until the player takes it.
+    m_awaited.remove_if([&unit](const TipPtr& said) { return said->unit.lock() == unit; });
+    m_awaited.push_back(tip);
     if (tip->eventKind == 4)
         m_upgradeRestriction = true;
     cGoalArrow::hideAll();
@@ -208,15 +229,25 @@ void cTutorial::onUnitClicked(const TipPtr& tip)
 
 void cTutorial::update(float dt)
 {
+    m_awaited.remove_if(
+        [](const TipPtr& said)
+        {
+            const cUnit::Ptr unit = liveUnit(*said);
+            return !unit || unit->isTaken();
+        });
+    // A message over every screen has gone: what stood under it meanwhile may no longer hold.
+    const bool telling = CGameEngine::instance().isTelling();
+    if (m_told && !telling)
+        dropPassedTips();
+    m_told = telling;
     if (!m_waitingTips.empty() && levelRuns() && !levelCovered() && !tipShown())
     {
         // The first waiting tip once nothing else is shown, one a frame; one whose occasion has
         // passed meanwhile (its unit gone, the upgrade it points at taken) is dropped.
         const TipPtr tip = m_waitingTips.front();
         m_waitingTips.pop_front();
-        const cUnit::Ptr unit = liveUnit(*tip);
-        if (unit && occasionHolds(*tip, unit))
-            display(tip, unit);
+        if (stillHolds(tip))
+            display(tip, liveUnit(*tip));
         else
             CGameEngine::trace(L"Tutorial tip dropped\n");
         return;
@@ -288,6 +319,7 @@ bool cTutorial::allowsClick(const boost::shared_ptr<cUnit>& unit, bool upgradeCl
 void cTutorial::hideTip()
 {
     m_pointedUnit.reset();
+    m_pointerTip.reset();
     m_upgradeRestriction = false;
     if (m_tipView)
         m_tipView->hide();
@@ -308,15 +340,35 @@ void cTutorial::setCovered(bool covered)
             m_tipView->hide();
         return;
     }
-    if (message)
-        message->show();
-    if (pointing)
+    // What no longer holds goes rather than coming back.
+    dropPassedTips();
+    if (cMiniBriefing* back = cMiniBriefing::shown())
+        back->show();
+    if (m_tipView && getPointedUnit())
         m_tipView->show();
+}
+
+void cTutorial::dropPassedTips()
+{
+    cMiniBriefing* message = cMiniBriefing::shown();
+    if (message && !stillHolds(m_messageTip))
+    {
+        message->dismiss();
+        CGameEngine::trace(L"Tutorial tip dropped\n");
+    }
+    if (getPointedUnit() && !stillHolds(m_pointerTip))
+    {
+        hideTip();
+        CGameEngine::trace(L"Tutorial tip dropped\n");
+    }
 }
 
 void cTutorial::reset()
 {
     m_covered = false;
+    m_told = false;
+    m_messageTip.reset();
+    m_awaited.clear();
     m_time = 0.0f;
     m_timedTips.clear();
     m_polledTips.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/hud/TipPlacement.h"
 #include "game/world/LevelTutor.h"
 
 #include <boost/function.hpp>
@@ -8,6 +9,7 @@
 
 #include <list>
 #include <string>
+#include <vector>
 
 class UnitTip;
 class cTutorTipView;
@@ -33,6 +35,12 @@ class cUnit;
 // click's reason gone) is dropped. While a short message is up the clock runs but no timed or
 // polled tip comes: the message has its time. Under a message told over every screen the clock
 // stands. A tip without text is passed over.
+//
+// A short message or a pointer tip that stood while a screen or a message over every screen
+// lay above the level comes back only while what raised it still holds, as a waiting tip does;
+// else it goes. A short message keeps clear of the units that tips said before it named, where
+// the screen has room, while the player has not taken them since: what an instruction named
+// stays in sight until the player has followed it.
 class cTutorial final : public LevelTutor
 {
 public:
@@ -66,7 +74,7 @@ public:
     void reset() override;
     // While a screen lies over the level (a briefing, the menu, the results), the short message
     // and the pointer tip shown step aside, hidden, their time standing; uncovered, they come
-    // back as they were.
+    // back as they were while what raised them still holds, and go otherwise.
     void setCovered(bool covered);
     // The tip views go (the game's shutdown, before the engine goes).
     void shutdown();
@@ -108,6 +116,13 @@ private:
     bool tipShown() const;
     // Whether what raised a waiting tip still holds, so that it is worth showing.
     bool occasionHolds(const UnitTip& tip, const boost::shared_ptr<cUnit>& unit) const;
+    // Whether the tip's unit is on the field and what raised the tip still holds.
+    bool stillHolds(const TipPtr& tip) const;
+    // The short message and the pointer tip shown go when what raised them no longer holds.
+    void dropPassedTips();
+    // The boxes of the units that tips said before named and that the player has not taken
+    // since, but for the tip's own unit.
+    std::vector<TipPlacement::Box> awaitedBoxes(const UnitTip& tip) const;
     // Puts the tip on the screen.
     void display(const TipPtr& tip, const boost::shared_ptr<cUnit>& unit);
     // The polled tip the poll shows now, if any.
@@ -128,4 +143,12 @@ private:
     std::wstring m_lastMessage;
     bool m_shutdownRegistered = false;
     bool m_covered = false;
+    // Whether a message over every screen stood at the last update.
+    bool m_told = false;
+    // The tip the short message shown says (the tutorial shows every short message), and the
+    // pointer tip shown.
+    TipPtr m_messageTip;
+    TipPtr m_pointerTip;
+    // The tips said whose units the player has not taken since.
+    std::list<TipPtr> m_awaited;
 };

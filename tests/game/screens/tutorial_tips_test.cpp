@@ -7,7 +7,11 @@
 #include "engine/ui/cLightButton.h"
 #include "engine/ui/cMultiLineText.h"
 #include "engine/ui/cTextStyleButton.h"
+#include "game/heroes/GameController.h"
+#include "game/heroes/UnitProblem.h"
 #include "game/hud/TipPlacement.h"
+#include "game/hud/UnitViewDescription.h"
+#include "game/hud/UnitViewLibrary.h"
 #include "game/hud/cTooltipView.h"
 #include "game/hud/cUnitView.h"
 #include "game/screens/BriefState.h"
@@ -17,6 +21,7 @@
 #include "game/screens/cModalTutorStateView.h"
 #include "game/screens/cTutorTipView.h"
 #include "game/screens/cTutorial.h"
+#include "game/world/UnitCategories.h"
 #include "game/world/UnitTip.h"
 #include "tests/game/screens/drawn_texts.h"
 #include "tests/game/screens/frontend_test_tools.h"
@@ -27,8 +32,10 @@
 #include <boost/make_shared.hpp>
 
 #include <algorithm>
+#include <cwctype>
 #include <functional>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -40,6 +47,15 @@ namespace
 // The town hall the heroes come from, at the left of a street of free cells.
 const std::string kTownHall = "<Unit Type=\"TownHall\" Position=\"50;50\"><FreeCells><Cell Pos=\"2;2\"/>"
                               "</FreeCells><CameOffsetPoints><Route Pos=\"40;0\"/></CameOffsetPoints></Unit>";
+
+// A click on a unit of the level at its place on the screen, some seconds after the click
+// before, or after the barrier it waits for has gone.
+struct Click
+{
+    const wchar_t* type;
+    float after;
+    const wchar_t* once = nullptr;
+};
 
 class TutorialTips : public ::testing::Test
 {
@@ -80,6 +96,34 @@ protected:
             front.frame(dt);
         }
         return done();
+    }
+
+    // The level begun as a player begins it: its opening briefing skipped, its first pointer
+    // tip's unit clicked, then the clicks in turn. `check` runs on every frame the clicks wait
+    // (they stop once it holds).
+    void playClicks(
+        const wchar_t* level, const std::vector<Click>& clicks,
+        const std::function<bool()>& check = [] { return false; })
+    {
+        CGameEngine& engine = CGameEngine::instance();
+        engine.setLevelPath(level);
+        engine.ChangeState(&CPlayState::instance());
+        ASSERT_TRUE(playUntil([&] { return engine.topState() == &BriefState::instance(); }, 30.0f));
+        front.click(BriefState::instance().getBriefing().getForwardButton());
+        ASSERT_TRUE(playUntil([] { return cTutorial::instance().getPointedUnit() != nullptr; }, 5.0f));
+        front.click(cTutorial::instance().getPointedUnit()->getView());
+        for (const Click& click : clicks)
+        {
+            const auto gone = [&]
+            {
+                const cUnit::Ptr barrier = click.once ? unit(click.once) : cUnit::Ptr();
+                return !barrier || barrier->isRemoved();
+            };
+            playUntil([&] { return check() || gone(); }, 30.0f);
+            if (playUntil(check, click.after))
+                return;
+            front.click(unit(click.type)->getView());
+        }
     }
 
     // The short messages on the play view that a frame draws.
@@ -403,6 +447,204 @@ TEST_F(TutorialTips, AShortMessageStepsAsideForABriefingAndWaitsUnderAMessageOve
         EXPECT_EQ(cMiniBriefing::shown(), message);
         EXPECT_TRUE(message->isShown()) << "the message is back";
         EXPECT_LT(message->getCountdown(), left);
+    }
+}
+
+// A message said for a refused click stands as something comes over the level, and comes back
+// afterwards only while it still holds. The levels as a player plays them: the briefing skipped,
+// the pointer tip's unit clicked, then the units the rows give, each some time after the one
+// before, the last twice, refused for want of a way there. On the first level that is the road
+// beyond the rubble: the cleared rubble opens its briefing, and once the player clicks Play the
+// way is open and the message has nothing true left to say; the pause menu comes and goes with
+// the rubble still there, and the message comes back. On the third level the broken road is
+// mended while a message over every screen stands, and the bridge's message goes with its OK.
+TEST_F(TutorialTips, AMessageThatSteppedAsideComesBackOnlyWhileItStillHolds)
+{
+    CGameEngine& engine = CGameEngine::instance();
+    BriefState& brief = BriefState::instance();
+    const auto notOnTop = [&] { return engine.topState() != &CPlayState::instance(); };
+    struct Row
+    {
+        const char* what;
+        const wchar_t* level;
+        // The units clicked after the pointer tip's.
+        std::vector<Click> clicks;
+        // Opens what comes over the level (unless the level does), and waits for it to stand.
+        std::function<void()> open;
+        std::function<void()> close;
+        bool holds;
+    };
+    const Row rows[] = {
+        {"the briefing of the cleared rubble",
+         L"levels/n0.xml",
+         {{L"Road", 4.7f}, {L"Road", 0.0f}},
+         [&] { ASSERT_TRUE(playUntil(notOnTop, 20.0f)); },
+         [&]
+         {
+             // Play, once the briefing has said everything.
+             ASSERT_TRUE(playUntil([&] { return brief.getBriefing().isFinished(); }, 30.0f));
+             front.clickAt(Engine::cVector2(512.0f, 726.0f));
+         },
+         false},
+        {"the pause menu",
+         L"levels/n0.xml",
+         {{L"Road", 4.7f}, {L"Road", 0.0f}},
+         [&]
+         {
+             front.key(1);
+             ASSERT_TRUE(notOnTop());
+         },
+         [&] { front.key(1); },
+         true},
+        {"a message over every screen",
+         L"levels/n2.xml",
+         {{L"BrokenRoad", 1.5f}, {L"Bridge", 1.5f}, {L"Bridge", 0.0f}},
+         [&]
+         {
+             CGameEngine::tellWindowRefused();
+             const cUnit::Ptr bridge = unit(L"Bridge");
+             cGameResources cost;
+             Engine::cPoint blocked;
+             ASSERT_TRUE(playUntil(
+                 [&] {
+                     return Game::instance()->getController().getUnitProblem(bridge, cost, blocked) !=
+                            NoRoute;
+                 },
+                 60.0f))
+                 << "the broken road is mended under the message";
+         },
+         [&] { front.clickAt(Engine::cVector2(512.0f, 472.0f)); },
+         false},
+    };
+    front.fixture.startProfile();
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        // The refused click's message, read off its unit before the unit hands it on.
+        std::wstring said;
+        playClicks(row.level, row.clicks,
+                   [&]
+                   {
+                       if (said.empty())
+                           said = unit(row.clicks.back().type)->tips.front()->text;
+                       return false;
+                   });
+        const auto saying = [&]
+        {
+            const std::vector<DrawnText> texts = drawnTexts();
+            return std::any_of(texts.begin(), texts.end(),
+                               [&](const DrawnText& text) { return text.text == said; });
+        };
+        ASSERT_TRUE(playUntil(saying, 3.0f)) << "the refused click's message";
+        row.open();
+        front.takeTraces();
+        row.close();
+        ASSERT_TRUE(playUntil([&] { return !notOnTop() && !engine.isTelling(); }, 3.0f));
+        front.frame(0.05f);
+        EXPECT_EQ(saying(), row.holds);
+        EXPECT_EQ(std::count(front.traces.begin(), front.traces.end(), L"Tutorial tip dropped\n"),
+                  row.holds ? 0 : 1);
+    }
+}
+
+// Levels 5 and 6 as a player plays them: the briefing skipped, the pointer tip's unit clicked,
+// then the units the rows give, at the paces they give. On every frame each tip drawn is true: it
+// names no barrier the field no longer has and tells the player to click no unit they have taken
+// already, and a short message covers no unit that a tip said before it named while the player
+// has not taken that unit since.
+TEST_F(TutorialTips, EveryTipHoldsWhenItIsSaidAndLeavesWhatAnEarlierOneNamedInSight)
+{
+    struct Row
+    {
+        const char* what;
+        const wchar_t* level;
+        std::vector<Click> clicks;
+        float playOn;
+    };
+    const Row rows[] = {
+        {"level 5: the workshop, the batteries and the market",
+         L"levels/n4.xml",
+         {{L"Accum", 1.5f}, {L"Market", 1.5f}},
+         10.0f},
+        {"level 5: the workshop and the batteries only", L"levels/n4.xml", {{L"Accum", 1.5f}}, 30.0f},
+        {"level 6: the junk, and the pumping station twice once it is gone",
+         L"levels/n5.xml",
+         {{L"PipeStation", 0.5f, L"JunkPile"}, {L"PipeStation", 0.0f}},
+         15.0f},
+    };
+    GameConfig& config = GameConfig::instance();
+    const auto lower = [](const std::wstring& text)
+    {
+        std::wstring lowered = text;
+        std::transform(lowered.begin(), lowered.end(), lowered.begin(), ::towlower);
+        return lowered;
+    };
+    front.fixture.startProfile();
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(row.what);
+        // Each tip the level gives by its text, and the barriers it places by the first word of
+        // their hover names, read as play begins.
+        std::map<std::wstring, UnitTip::Ptr> tips;
+        std::map<int, std::wstring> barriers;
+        // The tips drawn so far whose units the player has not taken since.
+        std::vector<UnitTip::Ptr> awaited;
+        // The first tip found untrue; the row plays no further.
+        std::string fault;
+        const auto check = [&]
+        {
+            Game& game = *CPlayState::instance().getGame();
+            for (const auto& [id, placed] : game.getUnits())
+            {
+                for (const UnitTip::Ptr& tip : placed->tips)
+                    tips.emplace(tip->text, tip);
+                if (config.isOfCategory(id, UnitCategory::barrier) ||
+                    config.isOfCategory(id, UnitCategory::barrierroad))
+                {
+                    const std::wstring name = lower(UnitViewLibrary::instance().findOrLoad(id)->getName());
+                    barriers.emplace(id, name.substr(0, name.find(L' ')));
+                }
+            }
+            awaited.erase(std::remove_if(awaited.begin(), awaited.end(),
+                                         [](const UnitTip::Ptr& tip)
+                                         {
+                                             const cUnit::Ptr unit = tip->unit.lock();
+                                             return !unit || unit->isRemoved() || unit->isTaken();
+                                         }),
+                          awaited.end());
+            for (const DrawnText& drawn : drawnTexts())
+            {
+                const auto found = tips.find(drawn.text);
+                if (found == tips.end() || !fault.empty())
+                    continue;
+                const UnitTip::Ptr& tip = found->second;
+                const cUnit::Ptr own = tip->unit.lock();
+                const std::wstring text = lower(drawn.text);
+                const std::string at =
+                    " at " + std::to_string(game.getLevelTime()) + " s: " + Engine::toUtf8(drawn.text);
+                for (const auto& [id, word] : barriers)
+                {
+                    const auto range = game.getUnits().equal_range(id);
+                    if (std::regex_search(text, std::wregex(L"\\b" + word + L"\\b")) &&
+                        std::all_of(range.first, range.second,
+                                    [](const auto& unit) { return unit.second->isRemoved(); }))
+                        fault = "names the cleared " + Engine::toUtf8(word) + at;
+                }
+                if (text.find(L"click it") != std::wstring::npos && own && own->isTaken())
+                    fault = "asks for a click the player made" + at;
+                if (drawn.speaker == "short message")
+                    for (const UnitTip::Ptr& earlier : awaited)
+                        if (earlier->unit.lock() != own && TipPlacement::boxOf(*cMiniBriefing::shown())
+                                                               .overlaps(cTutorTipView::coveredBy(*earlier)))
+                            fault = "covers what \"" + Engine::toUtf8(earlier->text) + "\" named" + at;
+                if (std::find(awaited.begin(), awaited.end(), tip) == awaited.end())
+                    awaited.push_back(tip);
+            }
+            return !fault.empty();
+        };
+        playClicks(row.level, row.clicks, check);
+        playUntil(check, row.playOn);
+        EXPECT_EQ(fault, "");
     }
 }
 
