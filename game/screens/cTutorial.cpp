@@ -49,8 +49,7 @@ cTutorial& cTutorial::instance()
 
 boost::shared_ptr<cUnit> cTutorial::getPointedUnit() const
 {
-    const cUnit::Ptr unit = m_pointedUnit.lock();
-    return unit && !unit->isRemoved() ? unit : cUnit::Ptr();
+    return m_pointerTip ? liveUnit(*m_pointerTip) : cUnit::Ptr();
 }
 
 cTutorTipView& cTutorial::tipView()
@@ -196,7 +195,6 @@ void cTutorial::display(const TipPtr& tip, const cUnit::Ptr& unit)
         CPlayState::instance().showModalTutor(*tip);
         break;
     default:
-        m_pointedUnit = unit;
         m_pointerTip = tip;
         tipView().showTip(*tip);
         break;
@@ -318,7 +316,6 @@ bool cTutorial::allowsClick(const boost::shared_ptr<cUnit>& unit, bool upgradeCl
 
 void cTutorial::hideTip()
 {
-    m_pointedUnit.reset();
     m_pointerTip.reset();
     m_upgradeRestriction = false;
     if (m_tipView)

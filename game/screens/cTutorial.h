@@ -128,7 +128,6 @@ private:
     // The polled tip the poll shows now, if any.
     bool poll();
 
-    boost::weak_ptr<cUnit> m_pointedUnit;
     bool m_upgradeRestriction = false;
     std::list<TipPtr> m_timedTips;
     float m_time = 0.0f;
@@ -146,7 +145,7 @@ private:
     // Whether a message over every screen stood at the last update.
     bool m_told = false;
     // The tip the short message shown says (the tutorial shows every short message), and the
-    // pointer tip shown.
+    // pointer tip shown, whose unit is the pointed unit.
     TipPtr m_messageTip;
     TipPtr m_pointerTip;
     // The tips said whose units the player has not taken since.

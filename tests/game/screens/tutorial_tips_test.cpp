@@ -32,7 +32,6 @@
 #include <boost/make_shared.hpp>
 
 #include <algorithm>
-#include <cwctype>
 #include <functional>
 #include <map>
 #include <regex>
@@ -573,12 +572,6 @@ TEST_F(TutorialTips, EveryTipHoldsWhenItIsSaidAndLeavesWhatAnEarlierOneNamedInSi
          15.0f},
     };
     GameConfig& config = GameConfig::instance();
-    const auto lower = [](const std::wstring& text)
-    {
-        std::wstring lowered = text;
-        std::transform(lowered.begin(), lowered.end(), lowered.begin(), ::towlower);
-        return lowered;
-    };
     front.fixture.startProfile();
     for (const Row& row : rows)
     {
@@ -601,7 +594,7 @@ TEST_F(TutorialTips, EveryTipHoldsWhenItIsSaidAndLeavesWhatAnEarlierOneNamedInSi
                 if (config.isOfCategory(id, UnitCategory::barrier) ||
                     config.isOfCategory(id, UnitCategory::barrierroad))
                 {
-                    const std::wstring name = lower(UnitViewLibrary::instance().findOrLoad(id)->getName());
+                    const std::wstring name = UnitViewLibrary::instance().findOrLoad(id)->getName();
                     barriers.emplace(id, name.substr(0, name.find(L' ')));
                 }
             }
@@ -619,18 +612,19 @@ TEST_F(TutorialTips, EveryTipHoldsWhenItIsSaidAndLeavesWhatAnEarlierOneNamedInSi
                     continue;
                 const UnitTip::Ptr& tip = found->second;
                 const cUnit::Ptr own = tip->unit.lock();
-                const std::wstring text = lower(drawn.text);
                 const std::string at =
                     " at " + std::to_string(game.getLevelTime()) + " s: " + Engine::toUtf8(drawn.text);
                 for (const auto& [id, word] : barriers)
                 {
                     const auto range = game.getUnits().equal_range(id);
-                    if (std::regex_search(text, std::wregex(L"\\b" + word + L"\\b")) &&
+                    if (std::regex_search(drawn.text,
+                                          std::wregex(L"\\b" + word + L"\\b", std::regex::icase)) &&
                         std::all_of(range.first, range.second,
                                     [](const auto& unit) { return unit.second->isRemoved(); }))
                         fault = "names the cleared " + Engine::toUtf8(word) + at;
                 }
-                if (text.find(L"click it") != std::wstring::npos && own && own->isTaken())
+                if (std::regex_search(drawn.text, std::wregex(L"click it", std::regex::icase)) && own &&
+                    own->isTaken())
                     fault = "asks for a click the player made" + at;
                 if (drawn.speaker == "short message")
                     for (const UnitTip::Ptr& earlier : awaited)
